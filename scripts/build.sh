@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the program, its program folder with the demo catalogue, the tests and benchmarks.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+"$root/scripts/build.sh"
+export QT_QPA_PLATFORM=offscreen
+export QTWEBENGINE_DISABLE_SANDBOX=1
+cd "$build"
+ctest --output-on-failure -j2 --timeout 600

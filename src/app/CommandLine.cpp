@@ -1,0 +1,67 @@
+#include "app/CommandLine.h"
+
+#include "core/shell/ProgramFolder.h"
+#include "core/shell/SettingsStore.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+QString programHelp() {
+    QString text = u"Usage: tovin-catalog [--app-folder DIR] [--settings FILE]\n"
+                   u"       tovin-catalog COMMAND [ARGUMENTS]\n\n"
+                   u"Without a command the catalogue program opens its window on the catalogue\n"
+                   u"it used last (by default tovin2003-a.mde in the program folder).\n\n"
+                   u"Options:\n"
+                   u"  --app-folder DIR  use DIR as the program folder instead of the folder of\n"
+                   u"                    the executable\n"
+                   u"  --settings FILE   keep the window and screen settings in FILE\n"
+                   u"  --help            show this text\n\n"
+                   u"Commands:\n"_s;
+    for (const BatchCommand& command : batchCommands())
+        text += u"  %1%2\n"_s.arg(command.name.leftJustified(10), command.summary);
+    text += u"\nRun \"tovin-catalog COMMAND --help\" for the arguments of a command.\n"_s;
+    return text;
+}
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QStringList rest = arguments.mid(1);
+    // Options that apply to the program as a whole come first.
+    while (!rest.isEmpty()) {
+        const QString option = rest.first();
+        if (option == u"--help"_s || option == u"-h"_s || option == u"help"_s) {
+            out << programHelp();
+            return ExitOk;
+        }
+        if (option == u"--app-folder"_s || option == u"--settings"_s) {
+            if (rest.size() < 2) {
+                err << "tovin-catalog: " << option << " needs a value\n";
+                return ExitFailure;
+            }
+            if (option == u"--app-folder"_s)
+                ProgramFolder::setOverride(rest.at(1));
+            else
+                SettingsStore::setProgramFile(rest.at(1));
+            rest = rest.mid(2);
+            continue;
+        }
+        break;
+    }
+    if (rest.isEmpty())
+        return -1;
+    for (const BatchCommand& command : batchCommands()) {
+        if (command.name == rest.first()) {
+            const QStringList commandArguments = rest.mid(1);
+            if (commandArguments.contains(u"--help"_s)) {
+                out << command.usage;
+                return ExitOk;
+            }
+            return command.run(commandArguments, out, err);
+        }
+    }
+    err << "tovin-catalog: unknown command or option \"" << rest.first()
+        << "\". Run tovin-catalog --help for the list.\n";
+    return ExitFailure;
+}
+
+} // namespace tovin

@@ -1,0 +1,66 @@
+#include "app/CommandLine.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/DemoCatalogue.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+int runCreate(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    bool demo = false;
+    QString seed;
+    QStringList files;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a == u"--demo"_s) {
+            demo = true;
+        } else if (a == u"--seed"_s && i + 1 < arguments.size()) {
+            demo = true;
+            seed = arguments.at(++i);
+        } else if (a.startsWith(u"--"_s)) {
+            err << "tovin-catalog create: unknown option " << a << "\n";
+            return ExitFailure;
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() != 1) {
+        err << "tovin-catalog create: give exactly one catalogue file to make\n";
+        return ExitFailure;
+    }
+    const QString path = QFileInfo(files.first()).absoluteFilePath();
+    if (QFileInfo::exists(path)) {
+        err << "tovin-catalog create: " << path << " already exists; nothing was changed\n";
+        return ExitFailure;
+    }
+    try {
+        if (demo)
+            DemoCatalogue::create(path, seed);
+        else
+            CatalogueDatabase::create(path);
+    } catch (const RunTimeError& error) {
+        err << "tovin-catalog create: " << error.description() << "\n";
+        return ExitFailure;
+    }
+    out << (demo ? "Made the demo catalogue " : "Made the empty catalogue ") << path << "\n";
+    return ExitOk;
+}
+
+} // namespace
+
+BatchCommand createCommand() {
+    return {u"create"_s, u"make a new empty catalogue file, or the demo catalogue"_s,
+            u"Usage: tovin-catalog create [--demo | --seed SEED.json] FILE\n\n"
+            u"Makes a new catalogue file with the eight tables of the program.\n"
+            u"  --demo           fill it with the demo catalogue built into the program\n"
+            u"  --seed SEED.json fill it from a seed file of the same form\n"
+            u"An existing FILE is never overwritten (exit status 2).\n"_s,
+            &runCreate};
+}
+
+} // namespace tovin

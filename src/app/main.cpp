@@ -1,0 +1,38 @@
+#include "app/CommandLine.h"
+#include "ui/shell/Startup.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    // Batch commands need no window; decide before any application object exists.
+    bool windowed = true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--app-folder" || a == "--settings") {
+            ++i;
+            continue;
+        }
+        windowed = false;
+        break;
+    }
+    if (windowed) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Tovin Catalog 2003 Demo"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
+        if (status >= 0)
+            return status;
+        return tovin::runProgram();
+    }
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
+    out.flush();
+    err.flush();
+    return status < 0 ? 0 : status;
+}

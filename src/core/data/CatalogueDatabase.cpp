@@ -1,0 +1,247 @@
+#include "core/data/CatalogueDatabase.h"
+
+#include "core/data/CatalogueSchema.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QAtomicInt>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+[[noreturn]] void refused(const QString& what, const QSqlError& error) {
+    throw RunTimeError(ErrorNumber::DatabaseRefused, what + u": "_s + error.text());
+}
+
+sqlite3* handleOf(const QSqlDatabase& db) {
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.constData());
+    return nullptr;
+}
+
+QSqlDatabase openConnection(const QString& path, const QString& name) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+    return db;
+}
+
+} // namespace
+
+QString CatalogueDatabase::quoteName(const QString& name) {
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
+
+CatalogueDatabase::CatalogueDatabase(const QString& path)
+    : m_path(path),
+      m_connectionName(u"catalogue-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1))) {
+    if (!QFileInfo(path).isFile())
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"Could not find the database file "_s + path);
+    m_db = openConnection(path, m_connectionName);
+    if (!m_db.open()) {
+        const QString message = m_db.lastError().text();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"Could not open the database file "_s + path + u": "_s + message);
+    }
+    m_handle = handleOf(m_db);
+    // A file that is not a catalogue fails on its first read.
+    QSqlQuery probe(m_db);
+    if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
+        const QString message = probe.lastError().text();
+        probe = QSqlQuery();
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"The file "_s + path + u" is not a catalogue database: "_s + message);
+    }
+    probe.exec(u"PRAGMA foreign_keys = OFF"_s);
+}
+
+CatalogueDatabase::~CatalogueDatabase() {
+    m_statements.clear();
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+void CatalogueDatabase::create(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"The file "_s + path + u" already exists"_s);
+    const QString name = u"catalogue-create-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1));
+    {
+        QSqlDatabase db = openConnection(path, name);
+        if (!db.open())
+            refused(u"Could not create "_s + path, db.lastError());
+        QSqlQuery q(db);
+        auto exec = [&](const QString& sql) {
+            if (!q.exec(sql))
+                refused(sql, q.lastError());
+        };
+        exec(u"PRAGMA journal_mode = WAL"_s);
+        exec(u"BEGIN"_s);
+        for (const QString& statement : CatalogueSchema::createStatements())
+            exec(statement);
+        exec(u"COMMIT"_s);
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {
+    const QString key = table.toLower();
+    auto it = m_columns.find(key);
+    if (it != m_columns.end())
+        return *it;
+    const QString realName = tableName(table);
+    if (realName.isEmpty())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The catalogue has no table named "_s + table);
+    QSqlQuery q(m_db);
+    if (!q.exec(u"PRAGMA table_info("_s + quoteName(realName) + u')'))
+        refused(u"Reading the columns of "_s + table, q.lastError());
+    QList<ColumnInfo> list;
+    while (q.next()) {
+        ColumnInfo info;
+        info.name = q.value(1).toString();
+        info.kind =
+            CatalogueSchema::kindFromDeclaredType(q.value(2).toString(), q.value(5).toInt() > 0);
+        list << info;
+    }
+    return *m_columns.insert(key, list);
+}
+
+bool CatalogueDatabase::hasTable(const QString& table) {
+    return !tableName(table).isEmpty();
+}
+
+QString CatalogueDatabase::tableName(const QString& anyCase) {
+    return scalar(
+               u"SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s,
+               {anyCase})
+        .toString();
+}
+
+QStringList CatalogueDatabase::tableNames() {
+    QStringList names;
+    QSqlQuery& q = run(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
+    while (q.next())
+        names << q.value(0).toString();
+    q.finish();
+    return names;
+}
+
+QSqlQuery& CatalogueDatabase::run(const QString& sql, const QVariantList& values) {
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        QSqlQuery q(m_db);
+        if (!q.prepare(sql))
+            refused(sql, q.lastError());
+        it = m_statements.insert(sql, q);
+    }
+    QSqlQuery& q = *it;
+    q.finish();
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec())
+        refused(sql, q.lastError());
+    return q;
+}
+
+QVariant CatalogueDatabase::scalar(const QString& sql, const QVariantList& values) {
+    QSqlQuery& q = run(sql, values);
+    QVariant result;
+    if (q.next())
+        result = q.value(0);
+    q.finish();
+    return result;
+}
+
+void CatalogueDatabase::checkpoint() {
+    QSqlQuery q(m_db);
+    if (!q.exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s))
+        refused(u"Writing the catalogue file"_s, q.lastError());
+}
+
+void CatalogueDatabase::copyTo(const QString& targetPath) {
+    // A backup through the database reads one consistent state of the file, whatever other
+    // connections are doing, and writes it as a complete catalogue.
+    if (QFileInfo(targetPath).absoluteFilePath() == QFileInfo(m_path).absoluteFilePath())
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"A catalogue cannot be copied onto itself"_s);
+    const QString temporary = targetPath + u".partial"_s;
+    QFile::remove(temporary);
+    sqlite3* target = nullptr;
+    int rc = sqlite3_open_v2(temporary.toUtf8().constData(), &target,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", m_handle, "main");
+        if (backup) {
+            rc = sqlite3_backup_step(backup, -1);
+            sqlite3_backup_finish(backup);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        } else {
+            rc = sqlite3_errcode(target);
+        }
+    }
+    const QString message = target ? QString::fromUtf8(sqlite3_errmsg(target)) : QString();
+    if (target)
+        sqlite3_close(target);
+    if (rc != SQLITE_OK) {
+        QFile::remove(temporary);
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"Could not copy the catalogue to "_s + targetPath + u": "_s + message);
+    }
+    QFile::remove(targetPath + u"-wal"_s);
+    QFile::remove(targetPath + u"-shm"_s);
+    if (QFileInfo::exists(targetPath) && !QFile::remove(targetPath)) {
+        QFile::remove(temporary);
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"Could not replace the file "_s + targetPath);
+    }
+    if (!QFile::rename(temporary, targetPath)) {
+        QFile::remove(temporary);
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"Could not write the file "_s + targetPath);
+    }
+}
+
+ScopedTransaction::ScopedTransaction(CatalogueDatabase& db) : m_db(db) {
+    if (!m_db.database().transaction())
+        refused(u"Starting a transaction"_s, m_db.database().lastError());
+}
+
+ScopedTransaction::~ScopedTransaction() {
+    if (!m_done)
+        m_db.database().rollback();
+}
+
+void ScopedTransaction::commit() {
+    if (!m_db.database().commit()) {
+        const QSqlError error = m_db.database().lastError();
+        m_db.database().rollback();
+        m_done = true;
+        refused(u"Saving the changes"_s, error);
+    }
+    m_done = true;
+}
+
+} // namespace tovin

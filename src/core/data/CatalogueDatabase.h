@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/data/ColumnKind.h"
+
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+struct sqlite3;
+
+namespace tovin {
+
+struct ColumnInfo {
+    QString name;
+    ColumnKind kind = ColumnKind::Text;
+};
+
+// One open connection to a catalogue file. Each screen opens its own. Every statement is
+// prepared with bound values and checked; a refusal raises a RunTimeError carrying the
+// database's message, so nothing fails silently.
+class CatalogueDatabase {
+public:
+    // Opens an existing catalogue file (also one named *.mdb or *.mde). A missing file or a
+    // file that is not a catalogue raises error 3049 (cannot open database).
+    explicit CatalogueDatabase(const QString& path);
+    ~CatalogueDatabase();
+    CatalogueDatabase(const CatalogueDatabase&) = delete;
+    CatalogueDatabase& operator=(const CatalogueDatabase&) = delete;
+
+    // Makes a new, empty catalogue file with the eight tables (an existing file is refused).
+    static void create(const QString& path);
+
+    const QString& path() const { return m_path; }
+    QSqlDatabase& database() { return m_db; }
+    sqlite3* handle() const { return m_handle; }
+
+    // The columns of a table in the table's own order, with their kinds (cached).
+    const QList<ColumnInfo>& columns(const QString& table);
+    bool hasTable(const QString& table);
+    // The real spelling of a table's name as the file has it ("" when there is no such table).
+    QString tableName(const QString& anyCase);
+    QStringList tableNames();
+
+    // Runs a statement with bound values; returns the query positioned before its first row.
+    // Statements are prepared once per connection and reused.
+    QSqlQuery& run(const QString& sql, const QVariantList& values = {});
+    // Runs a statement and returns the first column of its first row (null when no row).
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+
+    // Writes everything to the main file, so a plain copy of it is a complete catalogue.
+    void checkpoint();
+    // Copies the catalogue into a new file, consistently even while it is being written.
+    void copyTo(const QString& targetPath);
+
+    static QString quoteName(const QString& name);
+
+private:
+    QString m_path;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    sqlite3* m_handle = nullptr;
+    QHash<QString, QList<ColumnInfo>> m_columns;
+    QHash<QString, QSqlQuery> m_statements;
+};
+
+// Commits explicitly; rolls back when an error leaves its scope first.
+class ScopedTransaction {
+public:
+    explicit ScopedTransaction(CatalogueDatabase& db);
+    ~ScopedTransaction();
+    ScopedTransaction(const ScopedTransaction&) = delete;
+    ScopedTransaction& operator=(const ScopedTransaction&) = delete;
+    void commit();
+
+private:
+    CatalogueDatabase& m_db;
+    bool m_done = false;
+};
+
+} // namespace tovin

@@ -1,0 +1,215 @@
+#include "core/data/CatalogueSchema.h"
+
+#include "core/shell/RunTimeError.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+int TableDefinition::columnIndex(const QString& column) const {
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns.at(i).name.compare(column, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+namespace CatalogueSchema {
+
+namespace {
+
+using K = ColumnKind;
+
+QList<TableDefinition> makeTables() {
+    return {
+        {u"Products"_s,
+         {{u"PID"_s, K::Counter},     {u"Supplier"_s, K::Text},   {u"StockNo"_s, K::Text},
+          {u"ProdName"_s, K::Text},   {u"ProdDesc"_s, K::Memo},   {u"PageNo"_s, K::Text},
+          {u"Packaging"_s, K::Text},  {u"Cost1"_s, K::Money},     {u"Cost2"_s, K::Money},
+          {u"Cost3"_s, K::Money},     {u"Cost4"_s, K::Money},     {u"Cost5"_s, K::Money},
+          {u"Retail"_s, K::Money},    {u"Price"_s, K::Money},     {u"Weight"_s, K::Text},
+          {u"MinOrdW"_s, K::Number},  {u"MinOrdR"_s, K::Number},  {u"Picture"_s, K::Text},
+          {u"Catagory"_s, K::Number}, {u"OnSpecial"_s, K::YesNo}, {u"OutStock"_s, K::Text},
+          {u"Disco"_s, K::YesNo},     {u"Orderable"_s, K::YesNo}, {u"Inventory"_s, K::Number},
+          {u"OnOrder"_s, K::Number},  {u"ReOrder"_s, K::Number},  {u"NoSold"_s, K::Number},
+          {u"Ship1"_s, K::Text},      {u"Ship2"_s, K::Text},      {u"Notes"_s, K::Memo},
+          {u"Taxable"_s, K::YesNo}}},
+        {u"Supplier"_s,
+         {{u"SID"_s, K::Counter},    {u"Name"_s, K::Text},      {u"Contact"_s, K::Text},
+          {u"Add1"_s, K::Text},      {u"Add2"_s, K::Text},      {u"City"_s, K::Text},
+          {u"State"_s, K::Text},     {u"Zip"_s, K::Text},       {u"Phone1"_s, K::Text},
+          {u"Phone2"_s, K::Text},    {u"Fax"_s, K::Text},       {u"Email"_s, K::Text},
+          {u"URL"_s, K::Text},       {u"UserName"_s, K::Text},  {u"PassWord"_s, K::Text},
+          {u"Discounts"_s, K::Text}, {u"OtherChgs"_s, K::Text}, {u"Ship1"_s, K::Text},
+          {u"Ship2"_s, K::Text},     {u"Ship3"_s, K::Text},     {u"Ship4"_s, K::Text},
+          {u"TaxRate"_s, K::Number}, {u"Notes"_s, K::Memo}}},
+        {u"Catagory"_s, {{u"CID"_s, K::Counter}, {u"CatName"_s, K::Text}, {u"CatNum"_s, K::Text}}},
+        {u"Inventory"_s,
+         {{u"Product Id"_s, K::Text},
+          {u"Description"_s, K::Text},
+          {u"Number"_s, K::Number},
+          {u"Cost"_s, K::Money},
+          {u"Wholesale"_s, K::Money},
+          {u"Retail"_s, K::Money},
+          {u"Date In"_s, K::Date},
+          {u"Date Sold"_s, K::Date}}},
+        {u"Orders"_s,
+         {{u"Order ID"_s, K::Text},
+          {u"ProductOrderID"_s, K::Text},
+          {u"Description"_s, K::Text},
+          {u"NumberOrdered"_s, K::Number},
+          {u"Packing"_s, K::Text},
+          {u"WtPrice"_s, K::Money},
+          {u"Cost"_s, K::Money},
+          {u"Discount"_s, K::Money},
+          {u"Shipping"_s, K::Money},
+          {u"Fees"_s, K::Money},
+          {u"TotalItems"_s, K::Number},
+          {u"Back Ordered"_s, K::Text},
+          {u"Date Ordered"_s, K::Date},
+          {u"Date Received"_s, K::Date}}},
+        {u"Invoice"_s,
+         {{u"Order ID"_s, K::Text},
+          {u"Total Order"_s, K::Money},
+          {u"Discount"_s, K::Money},
+          {u"Sub Total"_s, K::Money},
+          {u"Sub Total2"_s, K::Money},
+          {u"Shipping"_s, K::Money},
+          {u"Tax"_s, K::Money},
+          {u"Grand Total"_s, K::Money}}},
+        {u"Sales"_s,
+         {{u"Sales Product ID"_s, K::Text},
+          {u"Number Sold"_s, K::Number},
+          {u"Cost"_s, K::Money},
+          {u"Price Sold"_s, K::Money},
+          {u"Expenses"_s, K::Money},
+          {u"Date Sold"_s, K::Date},
+          {u"Where Sold"_s, K::Text}}},
+        // The setup screen shows eleven of these columns by their position in the table
+        // (0, 2-6, 9, 10, 17, 19, 23); the others keep the shop's further details.
+        {u"Setup"_s,
+         {{u"Company Name"_s, K::Text},
+          {u"Company Slogan"_s, K::Text},
+          {u"Company Address"_s, K::Text},
+          {u"Company Address 2"_s, K::Text},
+          {u"Company City"_s, K::Text},
+          {u"Company State"_s, K::Text},
+          {u"Company Zip"_s, K::Text},
+          {u"Company Country"_s, K::Text},
+          {u"Contact Name"_s, K::Text},
+          {u"Email"_s, K::Text},
+          {u"Fax"_s, K::Text},
+          {u"Federal Tax ID"_s, K::Text},
+          {u"State Tax ID"_s, K::Text},
+          {u"Resale Number"_s, K::Text},
+          {u"Business Type"_s, K::Text},
+          {u"Fiscal Year Start"_s, K::Text},
+          {u"Logo Picture"_s, K::Text},
+          {u"Owner Name"_s, K::Text},
+          {u"Owner Title"_s, K::Text},
+          {u"Phone"_s, K::Text},
+          {u"Phone 2"_s, K::Text},
+          {u"Toll Free"_s, K::Text},
+          {u"Web Host"_s, K::Text},
+          {u"Web Page"_s, K::Text}}},
+    };
+}
+
+QString quoted(const QString& name) {
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
+
+QString columnDefinition(const ColumnDefinition& column) {
+    const QString q = quoted(column.name);
+    switch (column.kind) {
+    case K::Counter:
+        return q + u" INTEGER PRIMARY KEY"_s;
+    case K::Number:
+        return q + u" DOUBLE DEFAULT 0 CHECK (typeof("_s + q + u") IN ('real','integer','null'))"_s;
+    case K::Money:
+        // Money is kept exactly as a whole number of ten-thousandths.
+        return q + u" CURRENCY DEFAULT 0 CHECK (typeof("_s + q + u") IN ('integer','null'))"_s;
+    case K::Date:
+        // "+0 days" makes the date function roll an impossible day over, so 2024-02-30 fails.
+        return q + u" DATETIME CHECK ("_s + q + u" IS NULL OR (typeof("_s + q +
+               u") = 'text' AND date("_s + q + u", '+0 days') = "_s + q + u"))"_s;
+    case K::YesNo:
+        return q + u" BOOLEAN NOT NULL DEFAULT 0 CHECK ("_s + q + u" IN (0, 1))"_s;
+    case K::Text:
+        return q + u" TEXT COLLATE NOCASE CHECK (typeof("_s + q + u") IN ('text','null'))"_s;
+    case K::Memo:
+        return q + u" LONGTEXT COLLATE NOCASE CHECK (typeof("_s + q + u") IN ('text','null'))"_s;
+    }
+    return q;
+}
+
+} // namespace
+
+const QList<TableDefinition>& tables() {
+    static const QList<TableDefinition> all = makeTables();
+    return all;
+}
+
+const TableDefinition& table(const QString& name) {
+    for (const TableDefinition& t : tables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    throw RunTimeError(ErrorNumber::ItemNotFound, u"Unknown table: "_s + name);
+}
+
+QString declaredType(ColumnKind kind) {
+    switch (kind) {
+    case K::Counter:
+        return u"INTEGER"_s;
+    case K::Number:
+        return u"DOUBLE"_s;
+    case K::Money:
+        return u"CURRENCY"_s;
+    case K::Date:
+        return u"DATETIME"_s;
+    case K::YesNo:
+        return u"BOOLEAN"_s;
+    case K::Text:
+        return u"TEXT"_s;
+    case K::Memo:
+        return u"LONGTEXT"_s;
+    }
+    return u"TEXT"_s;
+}
+
+ColumnKind kindFromDeclaredType(const QString& declared, bool isPrimaryKey) {
+    const QString t = declared.toUpper();
+    if (t.startsWith(u"INT"_s) && isPrimaryKey)
+        return K::Counter;
+    if (t.contains(u"CURRENCY"_s) || t.contains(u"MONEY"_s))
+        return K::Money;
+    if (t.contains(u"DATE"_s) || t.contains(u"TIME"_s))
+        return K::Date;
+    if (t.contains(u"BOOL"_s) || t.contains(u"YESNO"_s) || t == u"BIT"_s)
+        return K::YesNo;
+    if (t.contains(u"INT"_s) || t.contains(u"REAL"_s) || t.contains(u"DOUB"_s) ||
+        t.contains(u"FLOA"_s) || t.contains(u"NUM"_s) || t.contains(u"DEC"_s))
+        return K::Number;
+    if (t.contains(u"LONGTEXT"_s) || t.contains(u"MEMO"_s) || t.contains(u"CLOB"_s))
+        return K::Memo;
+    return K::Text;
+}
+
+QStringList createStatements() {
+    QStringList statements;
+    for (const TableDefinition& t : tables()) {
+        QStringList columns;
+        for (const ColumnDefinition& c : t.columns)
+            columns << columnDefinition(c);
+        statements << u"CREATE TABLE "_s + quoted(t.name) + u" ("_s + columns.join(u", "_s) + u')';
+    }
+    statements << u"CREATE INDEX ProductsStockNo ON Products (StockNo)"_s;
+    statements << u"CREATE INDEX InventoryProductId ON Inventory (\"Product Id\")"_s;
+    statements << u"CREATE INDEX OrdersOrderId ON Orders (\"Order ID\")"_s;
+    statements << u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s;
+    statements << u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(Version);
+    return statements;
+}
+
+} // namespace CatalogueSchema
+
+} // namespace tovin

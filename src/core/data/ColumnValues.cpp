@@ -1,0 +1,149 @@
+#include "core/data/ColumnValues.h"
+
+#include "core/shell/RunTimeError.h"
+#include "core/shell/TextRules.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::ColumnValues {
+
+namespace {
+
+[[noreturn]] void refuse(const QString& columnName, const QVariant& value) {
+    QString text = u"Type mismatch: "_s;
+    if (!columnName.isEmpty())
+        text += u"the field "_s + columnName + u" cannot take the value '"_s;
+    else
+        text += u"the value '"_s;
+    text += TextRules::toText(value) + u'\'';
+    throw RunTimeError(ErrorNumber::TypeMismatch, text);
+}
+
+bool isEmptyText(const QVariant& value) {
+    return value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty();
+}
+
+double toNumber(const QVariant& value, const QString& columnName) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? -1.0 : 0.0;
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort: {
+        const double v = value.toDouble();
+        if (!std::isfinite(v))
+            refuse(columnName, value);
+        return v;
+    }
+    case QMetaType::QString: {
+        const QString text = value.toString();
+        if (!TextRules::IsNumeric(text))
+            refuse(columnName, value);
+        return TextRules::CDbl(text);
+    }
+    default:
+        refuse(columnName, value);
+    }
+}
+
+} // namespace
+
+qint64 moneyToStorage(double amount) {
+    // Currency is exact to four decimals; the largest amount kept is about 922 trillion.
+    const double scaled = TextRules::roundHalfEven(amount, 4) * 10000.0;
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 9.2e18)
+        throw RunTimeError(ErrorNumber::Overflow, u"Overflow"_s);
+    return std::llround(scaled);
+}
+
+double moneyFromStorage(qint64 tenThousandths) {
+    return double(tenThousandths) / 10000.0;
+}
+
+QVariant toStorage(ColumnKind kind, const QVariant& value, const QString& columnName) {
+    if (!value.isValid() || value.isNull())
+        return kind == ColumnKind::YesNo ? QVariant(0) : QVariant();
+    if (isEmptyText(value) && kind != ColumnKind::Text && kind != ColumnKind::Memo)
+        return kind == ColumnKind::YesNo ? QVariant(0) : QVariant();
+    switch (kind) {
+    case ColumnKind::Counter: {
+        const double v = toNumber(value, columnName);
+        return QVariant(qlonglong(std::llround(TextRules::roundHalfEven(v))));
+    }
+    case ColumnKind::Number:
+        return QVariant(toNumber(value, columnName));
+    case ColumnKind::Money:
+        return QVariant(qlonglong(moneyToStorage(toNumber(value, columnName))));
+    case ColumnKind::Date: {
+        QDate date;
+        if (value.typeId() == QMetaType::QDate)
+            date = value.toDate();
+        else if (value.typeId() == QMetaType::QDateTime)
+            date = value.toDateTime().date();
+        else if (value.typeId() == QMetaType::QString)
+            date = TextRules::parseDate(value.toString());
+        if (!date.isValid())
+            refuse(columnName, value);
+        return QVariant(date.toString(Qt::ISODate));
+    }
+    case ColumnKind::YesNo: {
+        if (value.typeId() == QMetaType::Bool)
+            return QVariant(value.toBool() ? 1 : 0);
+        if (value.typeId() == QMetaType::QString) {
+            const QString t = value.toString().trimmed();
+            for (const QString& yes : {u"True"_s, u"Yes"_s, u"On"_s})
+                if (t.compare(yes, Qt::CaseInsensitive) == 0)
+                    return QVariant(1);
+            for (const QString& no : {u"False"_s, u"No"_s, u"Off"_s})
+                if (t.compare(no, Qt::CaseInsensitive) == 0)
+                    return QVariant(0);
+        }
+        return QVariant(toNumber(value, columnName) != 0.0 ? 1 : 0);
+    }
+    case ColumnKind::Text:
+    case ColumnKind::Memo: {
+        const QString text = TextRules::toText(value);
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    }
+    return value;
+}
+
+QVariant fromStorage(ColumnKind kind, const QVariant& stored) {
+    if (!stored.isValid() || stored.isNull())
+        return QVariant();
+    switch (kind) {
+    case ColumnKind::Counter:
+        return QVariant(stored.toLongLong());
+    case ColumnKind::Number:
+        return QVariant(stored.toDouble());
+    case ColumnKind::Money:
+        if (stored.typeId() == QMetaType::Double)
+            return QVariant(TextRules::roundHalfEven(stored.toDouble(), 4));
+        return QVariant(moneyFromStorage(stored.toLongLong()));
+    case ColumnKind::Date: {
+        const QString text = stored.toString();
+        QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+        if (!date.isValid())
+            date = TextRules::parseDate(text);
+        return date.isValid() ? QVariant(date) : QVariant(text);
+    }
+    case ColumnKind::YesNo:
+        return QVariant(stored.toLongLong() != 0);
+    case ColumnKind::Text:
+    case ColumnKind::Memo:
+        return QVariant(stored.toString());
+    }
+    return stored;
+}
+
+} // namespace tovin::ColumnValues

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/shell/RunTimeError.h"
+
+#include <QString>
+#include <exception>
+#include <optional>
+#include <utility>
+
+namespace tovin {
+
+// Reports a run-time error that a handler caught. Only a missing file (error 53) is shown to
+// the user, as "Can't Find The File!" with a critical icon; every other error is passed over
+// (and written to the program's debug log).
+void ReportError(const QString& label, const RunTimeError& error);
+
+// The two ways a handler treats a failing step.
+enum class ErrorStyle {
+    ReportAndResume, // report through ReportError, then go on with the next step
+    IgnoreAndResume, // go on with the next step without a word
+};
+
+// Runs the steps of one handler so that a failing step never stops the ones after it:
+//
+//     StepGuard step(u"(Form) Catagory::Sub cmdUpdate_Click"_s);
+//     step([&] { rs.updateBatch(); });
+//     step([&] { setButtons(true); });
+//
+// Each step that raises a RunTimeError is reported (or ignored) and the next step runs.
+class StepGuard {
+public:
+    explicit StepGuard(QString label, ErrorStyle style = ErrorStyle::ReportAndResume)
+        : m_label(std::move(label)), m_style(style) {}
+
+    template <class Step> bool operator()(Step&& step) noexcept {
+        try {
+            std::forward<Step>(step)();
+            return true;
+        } catch (const RunTimeError& error) {
+            handle(error);
+        } catch (const std::exception& error) {
+            handle(RunTimeError(0, QString::fromLocal8Bit(error.what())));
+        } catch (...) {
+            handle(RunTimeError(0, QStringLiteral("Unknown error")));
+        }
+        return false;
+    }
+
+    const QString& label() const { return m_label; }
+    int failures() const { return m_failures; }
+    // The last error a step raised, if any.
+    const std::optional<RunTimeError>& lastError() const { return m_lastError; }
+
+private:
+    void handle(const RunTimeError& error) noexcept;
+
+    QString m_label;
+    ErrorStyle m_style;
+    int m_failures = 0;
+    std::optional<RunTimeError> m_lastError;
+};
+
+// The label of a screen procedure: "(Form) <screen>::Sub <procedure>".
+inline QString formLabel(const QString& screen, const QString& procedure) {
+    return QStringLiteral("(Form) ") + screen + QStringLiteral("::Sub ") + procedure;
+}
+
+} // namespace tovin

@@ -1,0 +1,16 @@
+#include "core/shell/SharedState.h"
+
+namespace tovin {
+
+SharedState& shared() {
+    static SharedState state;
+    return state;
+}
+
+void resetSharedState() {
+    Prompts* prompts = shared().prompts;
+    shared() = SharedState{};
+    shared().prompts = prompts;
+}
+
+} // namespace tovin

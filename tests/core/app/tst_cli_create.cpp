@@ -1,0 +1,86 @@
+#include "core/data/CatalogueDatabase.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+// The command line as scripts use it.
+class CliCreateTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        int status;
+        QString out;
+        QString err;
+    };
+    static Run run(const QStringList& arguments) {
+        QProcess p;
+        p.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+private slots:
+    void helpListsTheCommands() {
+        const Run r = run({u"--help"_s});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains(u"create"_s));
+        QVERIFY(r.out.contains(u"--app-folder"_s));
+    }
+
+    void createsEmptyAndDemoCatalogues_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("empty") << QStringList{} << false;
+        QTest::newRow("demo") << QStringList{u"--demo"_s} << true;
+    }
+    void createsEmptyAndDemoCatalogues() {
+        QFETCH(QStringList, options);
+        QFETCH(bool, filled);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"new.mde"_s);
+        const Run r = run(QStringList{u"create"_s} + options + QStringList{path});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        CatalogueDatabase db(path);
+        QCOMPARE(db.scalar(u"SELECT count(*) > 0 FROM Products"_s).toBool(), filled);
+    }
+
+    void refusesToOverwriteAndBadArguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("existing file") << QStringList{u"create"_s, u"@existing"_s};
+        QTest::newRow("no file") << QStringList{u"create"_s};
+        QTest::newRow("two files") << QStringList{u"create"_s, u"a.mde"_s, u"b.mde"_s};
+        QTest::newRow("unknown option") << QStringList{u"create"_s, u"--colour"_s, u"c.mde"_s};
+        QTest::newRow("unknown command") << QStringList{u"frobnicate"_s};
+    }
+    void refusesToOverwriteAndBadArguments() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir dir;
+        const QString existing = dir.filePath(u"existing.mde"_s);
+        CatalogueDatabase::create(existing);
+        const QByteArray before = [&] {
+            QFile f(existing);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        for (QString& a : arguments)
+            if (a == u"@existing"_s)
+                a = existing;
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(!p.readAllStandardError().isEmpty());
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliCreateTest)
+#include "tst_cli_create.moc"

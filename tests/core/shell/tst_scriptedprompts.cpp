@@ -1,0 +1,53 @@
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+// The test double every screen test relies on: it must answer in order, record what was shown
+// and refuse prompts nobody expected.
+class ScriptedPromptsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void answersInOrderAndRecords() {
+        test::ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Yes)
+            .answerInput(u"7"_s)
+            .answerOpenFile(u"/tmp/list.txt"_s)
+            .answerColor(RgbColor{255, 0, 0});
+        Prompts& p = *shared().prompts;
+        QCOMPARE(p.message(u"Receive?"_s, MessageButtons::YesNo, MessageIcon::Question,
+                           u"Receive Order"_s),
+                 MessageAnswer::Yes);
+        QCOMPARE(p.input(u"Enter How Many You Sold Below"_s, u"Sold Item"_s, u"10"_s), u"7"_s);
+        QCOMPARE(p.openFile({u"*.*"_s, u"Text|*.txt"_s, {}, {}}), u"/tmp/list.txt"_s);
+        QCOMPARE(p.chooseColor({}), (std::optional<RgbColor>(RgbColor{255, 0, 0})));
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().size(), 4);
+        QCOMPARE(prompts.shown().at(1).defaultText, u"10"_s);
+        QCOMPARE(prompts.shown().at(1).title, u"Sold Item"_s);
+        QCOMPARE(prompts.shown().at(2).request.filter, u"Text|*.txt"_s);
+    }
+
+    void cancelledBoxesGiveEmptyText() {
+        test::ScriptedPrompts prompts;
+        prompts.answerInput(QString()).answerSaveFile(QString()).answerFont(std::nullopt);
+        QCOMPARE(shared().prompts->input(u"Name?"_s, {}, u"x"_s), QString());
+        QCOMPARE(shared().prompts->saveFile({}), QString());
+        QVERIFY(!shared().prompts->chooseFont({}).has_value());
+    }
+
+    void installsAndRestores() {
+        Prompts* before = shared().prompts;
+        {
+            test::ScriptedPrompts prompts;
+            QCOMPARE(shared().prompts, &prompts);
+        }
+        QCOMPARE(shared().prompts, before);
+    }
+};
+
+QTEST_GUILESS_MAIN(ScriptedPromptsTest)
+#include "tst_scriptedprompts.moc"

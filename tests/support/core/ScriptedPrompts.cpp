@@ -1,0 +1,168 @@
+#include "support/core/ScriptedPrompts.h"
+
+#include "core/shell/SharedState.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::test {
+
+namespace {
+const char* kindName(ScriptedPrompts::Kind kind) {
+    switch (kind) {
+    case ScriptedPrompts::Kind::Message:
+        return "message box";
+    case ScriptedPrompts::Kind::Input:
+        return "input box";
+    case ScriptedPrompts::Kind::OpenFile:
+        return "open-file dialog";
+    case ScriptedPrompts::Kind::SaveFile:
+        return "save-file dialog";
+    case ScriptedPrompts::Kind::Font:
+        return "font dialog";
+    case ScriptedPrompts::Kind::Color:
+        return "colour dialog";
+    }
+    return "prompt";
+}
+} // namespace
+
+ScriptedPrompts::ScriptedPrompts() : m_previous(shared().prompts) {
+    shared().prompts = this;
+}
+
+ScriptedPrompts::~ScriptedPrompts() {
+    if (shared().prompts == this)
+        shared().prompts = m_previous;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerMessage(MessageAnswer answer) {
+    Answer a;
+    a.kind = Kind::Message;
+    a.message = answer;
+    m_script << a;
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerInput(const QString& text) {
+    Answer a;
+    a.kind = Kind::Input;
+    a.text = text;
+    m_script << a;
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerOpenFile(const QString& path) {
+    Answer a;
+    a.kind = Kind::OpenFile;
+    a.text = path;
+    m_script << a;
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
+    Answer a;
+    a.kind = Kind::SaveFile;
+    a.text = path;
+    m_script << a;
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerFont(std::optional<FontChoice> font) {
+    Answer a;
+    a.kind = Kind::Font;
+    a.font = std::move(font);
+    m_script << a;
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerColor(std::optional<RgbColor> color) {
+    Answer a;
+    a.kind = Kind::Color;
+    a.color = color;
+    m_script << a;
+    return *this;
+}
+
+QStringList ScriptedPrompts::shownTexts() const {
+    QStringList texts;
+    for (const Shown& s : m_shown)
+        texts << s.text;
+    return texts;
+}
+
+void ScriptedPrompts::clear() {
+    m_script.clear();
+    m_shown.clear();
+}
+
+bool ScriptedPrompts::take(Kind kind, const QString& shownText, Answer& answer) {
+    if (m_script.isEmpty()) {
+        const QByteArray message =
+            QByteArray("Unscripted ") + kindName(kind) + ": " + shownText.toUtf8();
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        return false;
+    }
+    if (m_script.first().kind != kind) {
+        const QByteArray message = QByteArray("Expected a ") + kindName(m_script.first().kind) +
+                                   " but a " + kindName(kind) + " was shown: " + shownText.toUtf8();
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        return false;
+    }
+    answer = m_script.takeFirst();
+    return true;
+}
+
+MessageAnswer ScriptedPrompts::message(const QString& text, MessageButtons buttons,
+                                       MessageIcon icon, const QString& title) {
+    m_shown << Shown{Kind::Message, text, title, buttons, icon, {}, {}};
+    Answer a;
+    a.kind = Kind::Message;
+    if (!take(Kind::Message, text, a))
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return a.message;
+}
+
+QString ScriptedPrompts::input(const QString& prompt, const QString& title,
+                               const QString& defaultText) {
+    m_shown << Shown{Kind::Input,       prompt,      title, MessageButtons::OkCancel,
+                     MessageIcon::None, defaultText, {}};
+    Answer a;
+    a.kind = Kind::Input;
+    return take(Kind::Input, prompt, a) ? a.text : QString();
+}
+
+QString ScriptedPrompts::openFile(const FileDialogRequest& request) {
+    m_shown << Shown{Kind::OpenFile,    request.title,    request.title, MessageButtons::OkCancel,
+                     MessageIcon::None, request.fileName, request};
+    Answer a;
+    a.kind = Kind::OpenFile;
+    return take(Kind::OpenFile, request.filter, a) ? a.text : QString();
+}
+
+QString ScriptedPrompts::saveFile(const FileDialogRequest& request) {
+    m_shown << Shown{Kind::SaveFile,    request.title,    request.title, MessageButtons::OkCancel,
+                     MessageIcon::None, request.fileName, request};
+    Answer a;
+    a.kind = Kind::SaveFile;
+    return take(Kind::SaveFile, request.filter, a) ? a.text : QString();
+}
+
+std::optional<FontChoice> ScriptedPrompts::chooseFont(const FontChoice& initial) {
+    m_shown << Shown{Kind::Font,        initial.face, {}, MessageButtons::OkCancel,
+                     MessageIcon::None, {},           {}};
+    Answer a;
+    a.kind = Kind::Font;
+    return take(Kind::Font, initial.face, a) ? a.font : std::nullopt;
+}
+
+std::optional<RgbColor> ScriptedPrompts::chooseColor(const RgbColor& initial) {
+    Q_UNUSED(initial);
+    m_shown << Shown{Kind::Color, {}, {}, MessageButtons::OkCancel, MessageIcon::None, {}, {}};
+    Answer a;
+    a.kind = Kind::Color;
+    return take(Kind::Color, QString(), a) ? a.color : std::nullopt;
+}
+
+} // namespace tovin::test

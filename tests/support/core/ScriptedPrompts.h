@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/shell/Prompts.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace tovin::test {
+
+// A Prompts double for tests: answers every prompt from a script given in advance and records
+// every text shown. A prompt the script did not expect fails the running test.
+class ScriptedPrompts : public Prompts {
+public:
+    enum class Kind { Message, Input, OpenFile, SaveFile, Font, Color };
+
+    struct Shown {
+        Kind kind;
+        QString text; // message text or input prompt
+        QString title;
+        MessageButtons buttons = MessageButtons::Ok;
+        MessageIcon icon = MessageIcon::None;
+        QString defaultText;
+        FileDialogRequest request;
+    };
+
+    ScriptedPrompts();
+    ~ScriptedPrompts() override;
+
+    // The next prompt must be of this kind; it gets this answer.
+    ScriptedPrompts& answerMessage(MessageAnswer answer);
+    ScriptedPrompts& answerInput(const QString& text);
+    ScriptedPrompts& answerOpenFile(const QString& path);
+    ScriptedPrompts& answerSaveFile(const QString& path);
+    ScriptedPrompts& answerFont(std::optional<FontChoice> font);
+    ScriptedPrompts& answerColor(std::optional<RgbColor> color);
+
+    const QList<Shown>& shown() const { return m_shown; }
+    QStringList shownTexts() const;
+    int unanswered() const { return int(m_script.size()); }
+    void clear();
+
+    MessageAnswer message(const QString& text, MessageButtons buttons, MessageIcon icon,
+                          const QString& title) override;
+    QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString openFile(const FileDialogRequest& request) override;
+    QString saveFile(const FileDialogRequest& request) override;
+    std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
+    std::optional<RgbColor> chooseColor(const RgbColor& initial) override;
+
+private:
+    struct Answer {
+        Kind kind = Kind::Message;
+        MessageAnswer message = MessageAnswer::Ok;
+        QString text;
+        std::optional<FontChoice> font;
+        std::optional<RgbColor> color;
+    };
+    bool take(Kind kind, const QString& shownText, Answer& answer);
+
+    QList<Answer> m_script;
+    QList<Shown> m_shown;
+    Prompts* m_previous = nullptr;
+};
+
+} // namespace tovin::test

@@ -1,0 +1,1 @@
+#include "support/ui/WidgetFinder.h"
