@@ -1,0 +1,36 @@
+#include "core/data/Condition.h"
+
+#include "core/data/ConditionParser.h"
+#include "core/data/ConditionTree.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+Condition::Condition() = default;
+
+Condition::Condition(std::shared_ptr<const ConditionTree> tree) : m_tree(std::move(tree)) {}
+
+Condition Condition::parse(const QString& text, const ConditionColumnResolver& columns) {
+    return Condition(ConditionParser(text, columns).parse());
+}
+
+bool Condition::isEmpty() const {
+    return !m_tree;
+}
+
+bool Condition::matches(const ConditionRowAccessor& row) const {
+    return !m_tree || m_tree->evaluate(row) == ConditionTruth::True;
+}
+
+QList<int> Condition::columns() const {
+    return m_tree ? m_tree->columns() : QList<int>();
+}
+
+QString quoteConditionValue(const QString& typed) {
+    QString quoted = typed;
+    quoted.replace(u'\'', u"''"_s);
+    return quoted;
+}
+
+} // namespace tovin

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/data/Condition.h"
+#include "core/data/ConditionTest.h"
+
+#include <QList>
+#include <vector>
+
+namespace tovin {
+
+// The parsed form of a condition: "and" and "or" groups over comparisons, each group holding
+// its whole chain so that a long chain is one flat list rather than a deep tree. Built once by
+// the parser, then only read.
+class ConditionTree {
+public:
+    enum class NodeKind : unsigned char { All, Any, Test }; // and, or, one comparison
+
+    int addTest(ConditionTest test, bool negated);
+    int addGroup(NodeKind kind, std::vector<int> children, bool negated);
+    void negate(int node);
+    // Sets the node the evaluation starts from and collects the columns read.
+    void finish(int root);
+
+    ConditionTruth evaluate(const ConditionRowAccessor& row) const { return evaluate(m_root, row); }
+    const QList<int>& columns() const { return m_columns; }
+
+private:
+    struct Node {
+        NodeKind kind = NodeKind::Test;
+        bool negated = false;
+        int test = -1;             // Test: index into m_tests
+        std::vector<int> children; // All / Any: indices into m_nodes
+    };
+
+    ConditionTruth evaluate(int node, const ConditionRowAccessor& row) const;
+
+    std::vector<Node> m_nodes;
+    std::vector<ConditionTest> m_tests;
+    QList<int> m_columns;
+    int m_root = -1;
+};
+
+} // namespace tovin
