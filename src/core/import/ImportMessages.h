@@ -1,0 +1,131 @@
+#pragma once
+
+#include "core/import/Divider.h"
+
+#include <QDate>
+#include <QString>
+
+// Every text the import screen's tasks show: questions, prompts, instructions, captions and
+// status lines, worded exactly as users know them (misspellings included).
+//
+// Texts shown on screen break lines with "\n" (lineBreak()). Texts stored in a row (change lines,
+// notes) end with CR LF instead.
+namespace tovin::ImportMessages {
+
+QString lineBreak();
+
+// The label under which a task of the import screen reports a run-time error, for example
+// "(Form) BuildDB::Sub GetFiles".
+QString errorLabel(const QString& procedure);
+
+// ---- Reading any text file, a supplier file or a database -------------------------------------
+
+// Yes/no question when Products already holds rows: Yes = edit existing items only.
+QString editOnlyQuestion();
+// The five-line critical message for a missing supplier file.
+QString missingSupplierFile(const QString& firstLine, const QString& secondLine);
+// Yes/no question before reading the stock file: No = pass over discontinued items.
+QString stockDiscontinuedQuestion();
+
+// File dialog for any text file.
+QString textFileDialogName(); // "*.*"
+QString textFileFilter();
+// Lines shown in the preview list at most.
+inline constexpr int PreviewLineCount = 100;
+// Instruction above the preview of the first `lineCount` lines.
+QString preview(int lineCount);
+
+// The proposal made from the start line (comma, tab, two spaces or bracket; empty for any other
+// divider), followed by the way out to the manual choice.
+QString dividerProposal(Divider::Kind kind);
+// Instruction while the user types a divider for "Other".
+QString otherDividerPrompt();
+// Critical message for a typed divider that is empty or longer than two characters.
+QString invalidChoice();
+// Instruction for "Seperate Lines".
+QString linesPerItemPrompt();
+// Retry/cancel message (critical) when the start line lacks the chosen divider.
+QString wrongSeparatorTitle();
+QString wrongSeparator(const QString& divider);
+// Critical message when the start line does not hold the divider.
+QString notProperType();
+
+// Note prompt (input box).
+QString noteTitle();
+QString notePrompt();
+// Default note: the date as MM/DD/YY, a space, the file's bare name.
+QString noteDefault(const QDate& today, const QString& bareFileName);
+
+// Input box for slots to add after the first item's `fieldCount` fields.
+QString addMoreTitle();
+QString addMorePrompt(int fieldCount);
+
+// File dialog for a database.
+QString databaseDialogName(); // "*.mdb"
+QString databaseFilter();
+QString chooseTable();
+// List entry standing in for a system table, which cannot be picked.
+QString systemTableEntry();
+// True for a system table: its upper-cased name contains "MSYS".
+bool isSystemTable(const QString& tableName);
+QString chooseFields();
+QString emptyDatabase();
+
+// Mapping the fields.
+// Status line for a field without text.
+QString emptyField();
+// Yes/no question when a field is mapped to "discontinued": No = pass over discontinued items.
+QString mappingDiscontinuedQuestion();
+// Critical message when no field was mapped to the stock number.
+QString stockNumberRequired();
+
+// Window caption while a file is read.
+QString gettingInformationFrom(const QString& bareFileName);
+// Exclamation message before the supplier screen is shown.
+QString selectSupplier();
+
+// Status line after each item, and the totals at the end.
+QString progress(const QString& stockNumber, int checked, int added, int edited);
+QString totals(int checked, int added, int edited);
+
+// ---- Folder import ----------------------------------------------------------------------------
+
+QString folderCaption();
+// Filter of the picture file dialogs (folder import and picture paths).
+QString pictureFilter();
+// Note prompt of the folder tasks (title as noteTitle()).
+QString folderNotePrompt();
+QString folderNoteDefault(const QDate& today, const QString& folder);
+// Name of a product made from a file: "New JPG Picture" and so on for .jpg, .gif and .bmp
+// files (any letter case), "New Text File" for anything else.
+QString newItemName(const QString& fileName);
+// Appended to a row's notes after the note (each followed by CR LF in the row).
+QString addedThisItem();
+QString editedThisItem();
+QString folderProgress(int index, int fileCount, int added, int edited);
+QString folderTotals(int index, int added, int edited);
+
+// ---- Picture paths ----------------------------------------------------------------------------
+
+QString picturePathCaption();
+QString internetPicturesQuestion();
+QString internetAddressTitle();
+QString internetAddressPrompt();
+QString internetAddressDefault();
+QString fileTypeTitle();
+QString fileTypePrompt();
+QString fileTypeDefault();
+QString invalidExtension();
+QString picturePathNoteDefault(const QDate& today);
+QString picturePathProgress(int count);
+QString picturePathTotal(int count);
+
+// ---- Deleting records -------------------------------------------------------------------------
+
+QString deleteCaption();
+// The selection deleted when a search is active.
+QString deleteSelection(const QString& searchWhere);
+QString deleteProgress(int count);
+QString deleteTotal(int count);
+
+} // namespace tovin::ImportMessages

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace tovin {
+class FieldMap;
+class ImportItem;
+} // namespace tovin
+
+// How the import turns the texts of an item into column values, decides whether a stored value
+// changes, and which items it passes over. "Trimmed" here means blanks (spaces) removed at both
+// ends, nothing else.
+namespace tovin::ImportValueRules {
+
+// Whether a value is put into an existing row or into a new one: yes/no values are trimmed
+// before they are tested only for new rows.
+enum class Target { ExistingRow, NewRow };
+
+// The value for a money column (codes 7 to 13): a plain number is kept as written; anything else
+// becomes its leading number in plain decimal ("12.50abc" -> "12.5"), and text that does not
+// start with a number becomes "0". A currency sign does not count as part of a number here, so
+// "$5" becomes "0".
+QString numericValue(const QString& value);
+// The value for a yes/no column (codes 19, 21, 22, 30): "True" for the word True (exactly so) or a
+// text whose first character is an upper-case Y, "False" for anything else.
+QString yesNoValue(const QString& value, Target target);
+// The value stored for a field mapped to `code`: numericValue, yesNoValue, or the text unchanged.
+QString convert(int code, const QString& value, Target target);
+
+// Whether a new value changes the stored one: a null or empty stored value always differs; when
+// both are numbers they differ only in value (5 and 5.00 are the same); otherwise the texts are
+// compared exactly. `stored` is read as text the way the platform converts field values.
+bool differs(const QVariant& stored, const QString& newValue);
+// "   Changed: <column> From '<old>' To '<new>'" followed by CR LF: one line of an edited item's
+// change text.
+QString changeLine(const QString& column, const QString& oldValue, const QString& newValue);
+
+// True for a stock number that marks a line to pass over: empty, "0" or "99999999".
+bool skipsStockNumber(const QString& stockNumber);
+// Fields 7 and 8 (the stock file's two stock-information fields) that hold only "-" become
+// empty.
+void clearDashFields(ImportItem& item);
+// The discontinued test of a value: exactly "True", or trimmed and upper-cased it starts with Y.
+bool isDiscontinued(const QString& value);
+// True when some field of `item` that `map` sends to code 21 holds a discontinued value.
+bool isDiscontinued(const ImportItem& item, const FieldMap& map);
+
+// The number of slots to add after the first item's fields for the answer the user typed: a
+// numeric answer of 1 or more (rounded to a whole number, at most 101), else 0.
+int slotsToAdd(const QString& answer);
+
+// The bare name of a file: the text after the last "/" or "\".
+QString bareFileName(const QString& path);
+
+} // namespace tovin::ImportValueRules

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The mapping codes of the import: a code is the position of a column in the Products table,
+// and the list the user maps fields with shows one caption per code (list index = code).
+namespace tovin::MappingCodes {
+
+inline constexpr int Count = 31;
+
+inline constexpr int NotUsed = 0;
+inline constexpr int Supplier = 1;
+inline constexpr int StockNumber = 2; // the one code every mapping needs
+inline constexpr int Description = 4;
+inline constexpr int FirstNumeric = 7; // Cost1 ...
+inline constexpr int LastNumeric = 13; // ... Price
+inline constexpr int Retail = 12;
+inline constexpr int StockInformation = 20;
+inline constexpr int Discontinued = 21;
+
+// The caption of `code` in the mapping list; empty outside 0 to 30.
+QString caption(int code);
+// All 31 captions in code order.
+QStringList captions();
+// The Products column that `code` fills; empty for code 0 and outside 0 to 30.
+QString columnName(int code);
+
+// Codes 7 to 13: money columns; a value that is not a number is cut to its leading number.
+bool isNumeric(int code);
+// Codes 19, 21, 22 and 30: yes/no columns; values become "True" or "False".
+bool isYesNo(int code);
+// Codes 23, 24 and 26 (Inventory, OnOrder, NoSold): kept by the program itself, never imported;
+// picking one of them in the mapping list is refused.
+bool isRefused(int code);
+// Code 2: an item without a stock number cannot be imported.
+bool isRequired(int code);
+
+} // namespace tovin::MappingCodes

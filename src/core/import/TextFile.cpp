@@ -1,0 +1,164 @@
+#include "core/import/TextFile.h"
+
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// Characters of Windows-1252 for the bytes 0x80 to 0x9F. The five bytes the code page leaves
+// unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) keep their own value, as the system's converter does.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+};
+
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+} // namespace
+
+bool TextFile::isValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        // Runs of plain ASCII are checked eight bytes at a time.
+        while (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, sizeof word);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int follow = 0;
+        unsigned char low = 0x80; // bounds of the second byte
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            if (c == 0xE0)
+                low = 0xA0; // no overlong forms
+            else if (c == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F; // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        if (end - p <= follow)
+            return false;
+        if (p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= follow; ++i)
+            if (!isContinuation(p[i]))
+                return false;
+        p += follow + 1;
+    }
+    return true;
+}
+
+QString TextFile::fromWindows1252(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = in[i];
+        out[i] = (c >= 0x80 && c <= 0x9F) ? Windows1252High[c - 0x80] : char16_t(c);
+    }
+    return text;
+}
+
+TextFile TextFile::decode(QByteArrayView bytes) {
+    TextFile file;
+    if (bytes.size() >= 3 && bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3))) {
+        file.m_byteOrderMark = true;
+        bytes = bytes.sliced(3);
+    }
+    if (isValidUtf8(bytes)) {
+        file.m_encoding = Encoding::Utf8;
+        file.m_text = QString::fromUtf8(bytes);
+    } else {
+        file.m_encoding = Encoding::Windows1252;
+        file.m_text = fromWindows1252(bytes);
+    }
+    file.splitLines();
+    return file;
+}
+
+TextFile TextFile::load(const QString& path) {
+    QFile in(path);
+    if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
+        throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
+    return decode(in.readAll());
+}
+
+void TextFile::splitLines() {
+    const char16_t* const data = reinterpret_cast<const char16_t*>(m_text.constData());
+    const qsizetype size = m_text.size();
+    m_lineStart.clear();
+    m_endLength.clear();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i];
+        if (c != u'\n' && c != u'\r')
+            continue;
+        quint8 length = 1;
+        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
+            length = 2;
+        m_lineStart.append(start);
+        m_endLength.append(length);
+        i += length - 1;
+        start = i + 1;
+    }
+    if (start < size) {
+        m_lineStart.append(start);
+        m_endLength.append(0);
+    }
+    m_lineStart.append(size);
+}
+
+QStringView TextFile::line(qsizetype index) const {
+    if (index < 0 || index >= lineCount())
+        return {};
+    const qsizetype start = m_lineStart.at(index);
+    const qsizetype next = m_lineStart.at(index + 1);
+    return QStringView(m_text).sliced(start, next - start - m_endLength.at(index));
+}
+
+QStringView TextFile::lineEnd(qsizetype index) const {
+    if (index < 0 || index >= lineCount())
+        return {};
+    const qsizetype next = m_lineStart.at(index + 1);
+    const qsizetype length = m_endLength.at(index);
+    return QStringView(m_text).sliced(next - length, length);
+}
+
+QStringList TextFile::lines(qsizetype first, qsizetype count) const {
+    QStringList result;
+    for (qsizetype i = qMax<qsizetype>(first, 0); i < lineCount() && result.size() < count; ++i)
+        result.append(line(i).toString());
+    return result;
+}
+
+} // namespace tovin

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace tovin {
+
+// A text file decoded once and cut into lines.
+//
+// The bytes are read as UTF-8 when they are valid UTF-8 and as Windows-1252 otherwise, so no
+// byte is ever dropped or replaced. A UTF-8 byte-order mark at the very start is removed.
+// Lines end with CR LF, LF or a lone CR; the line end is kept apart from the line's text so that
+// a reader can still tell which one ended a line. A last line without a line end is a line; a
+// line end at the very end of the file does not start another (empty) line.
+//
+// Copies are cheap: the decoded text and the line table are shared.
+class TextFile {
+public:
+    enum class Encoding { Utf8, Windows1252 };
+
+    TextFile() = default;
+
+    // Decodes the bytes of a whole file.
+    static TextFile decode(QByteArrayView bytes);
+    // Reads and decodes the file at `path`; raises error 53 (file not found) when it does not
+    // exist or cannot be read.
+    static TextFile load(const QString& path);
+
+    // True when the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above
+    // U+10FFFF, no sequence cut off at the end.
+    static bool isValidUtf8(QByteArrayView bytes);
+    // Windows-1252 decoding: 0x80-0x9F through the code page's own table (the five unassigned
+    // bytes become the C1 controls of the same value), every other byte as its Latin-1 character.
+    static QString fromWindows1252(QByteArrayView bytes);
+
+    Encoding encoding() const { return m_encoding; }
+    bool hadByteOrderMark() const { return m_byteOrderMark; }
+
+    qsizetype lineCount() const { return m_endLength.size(); }
+    // The text of line `index` without its line end; an empty view outside the file.
+    QStringView line(qsizetype index) const;
+    // The line end of line `index`: "\r\n", "\n", "\r", or empty for a last line without one.
+    QStringView lineEnd(qsizetype index) const;
+    // Up to `count` lines from `first` on, as separate texts (the import's preview list).
+    QStringList lines(qsizetype first, qsizetype count) const;
+
+    // The whole decoded text, line ends included.
+    const QString& text() const { return m_text; }
+
+private:
+    void splitLines();
+
+    QString m_text;
+    // m_lineStart[i] is where line i starts; one more entry marks the end of the text.
+    QList<qsizetype> m_lineStart;
+    // Length of each line's line end (0, 1 or 2).
+    QList<quint8> m_endLength;
+    Encoding m_encoding = Encoding::Utf8;
+    bool m_byteOrderMark = false;
+};
+
+} // namespace tovin

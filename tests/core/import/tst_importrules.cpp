@@ -1,0 +1,338 @@
+#include "core/import/FieldMap.h"
+#include "core/import/FixedMappings.h"
+#include "core/import/ImportItem.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/ImportValueRules.h"
+#include "core/import/MappingCodes.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using Target = ImportValueRules::Target;
+
+Q_DECLARE_METATYPE(tovin::ImportValueRules::Target)
+
+class ImportRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numericValue_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain number kept") << u"12.50"_s << u"12.50"_s;
+        QTest::newRow("dollar sign") << u"$5"_s << u"0"_s;
+        QTest::newRow("trailing letters") << u"12.50abc"_s << u"12.5"_s;
+        QTest::newRow("word") << u"call"_s << u"0"_s;
+        QTest::newRow("negative") << u"-3"_s << u"-3"_s;
+        QTest::newRow("thousands kept") << u"1,234.5"_s << u"1,234.5"_s;
+        QTest::newRow("comma then letters") << u"1,2x"_s << u"1"_s;
+    }
+    void numericValue() {
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        QCOMPARE(ImportValueRules::convert(7, value, Target::ExistingRow), stored);
+        QCOMPARE(ImportValueRules::convert(13, value, Target::NewRow), stored);
+    }
+
+    void yesNoValue_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QString>("stored");
+        for (const QString& yes : {u"Yes"_s, u"Y"_s, u"True"_s, u"Yup"_s})
+            QTest::addRow("%s", qPrintable(yes)) << yes << Target::ExistingRow << u"True"_s;
+        for (const QString& no :
+             {u"No"_s, u"N"_s, u"False"_s, u"1"_s, u"yes"_s, u"y"_s, u"true"_s, u"TRUE"_s, u"-1"_s})
+            QTest::addRow("%s", qPrintable(no)) << no << Target::ExistingRow << u"False"_s;
+        QTest::newRow("blank before Y, existing row")
+            << u" Y"_s << Target::ExistingRow << u"False"_s;
+        QTest::newRow("blank before Y, new row") << u" Y"_s << Target::NewRow << u"True"_s;
+        QTest::newRow("blanks around True, new row") << u" True "_s << Target::NewRow << u"True"_s;
+        QTest::newRow("blanks around True, existing row")
+            << u"True "_s << Target::ExistingRow << u"False"_s;
+    }
+    void yesNoValue() {
+        QFETCH(QString, value);
+        QFETCH(Target, target);
+        QFETCH(QString, stored);
+        for (int code : {19, 21, 22, 30})
+            QCOMPARE(ImportValueRules::convert(code, value, target), stored);
+    }
+
+    void differs_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("incoming");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("5 and 5.00") << QVariant(5.0) << u"5.00"_s << false;
+        QTest::newRow("text 5 and 5.00") << QVariant(u"5"_s) << u"5.00"_s << false;
+        QTest::newRow("5 and 5.01") << QVariant(5.0) << u"5.01"_s << true;
+        QTest::newRow("null") << QVariant() << u"x"_s << true;
+        QTest::newRow("empty") << QVariant(QString()) << u"x"_s << true;
+        QTest::newRow("same text") << QVariant(u"Red Pen"_s) << u"Red Pen"_s << false;
+        QTest::newRow("letter case") << QVariant(u"Red Pen"_s) << u"red pen"_s << true;
+        QTest::newRow("number and text") << QVariant(5.0) << u"five"_s << true;
+        QTest::newRow("yes and True") << QVariant(true) << u"True"_s << false;
+        QTest::newRow("no and True") << QVariant(false) << u"True"_s << true;
+    }
+    void differs() {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, incoming);
+        QFETCH(bool, changed);
+        QCOMPARE(ImportValueRules::differs(stored, incoming), changed);
+    }
+
+    void changeLine() {
+        QCOMPARE(ImportValueRules::changeLine(u"Cost1"_s, u"4.5"_s, u"4.75"_s),
+                 u"   Changed: Cost1 From '4.5' To '4.75'\r\n"_s);
+    }
+
+    void skippedStockNumbers_data() {
+        QTest::addColumn<QString>("stockNumber");
+        QTest::addColumn<bool>("skipped");
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("zero") << u"0"_s << true;
+        QTest::newRow("nines") << u"99999999"_s << true;
+        QTest::newRow("stock number") << u"24-MB01"_s << false;
+        QTest::newRow("zero with blank") << u" 0"_s << false;
+        QTest::newRow("seven nines") << u"9999999"_s << false;
+    }
+    void skippedStockNumbers() {
+        QFETCH(QString, stockNumber);
+        QFETCH(bool, skipped);
+        QCOMPARE(ImportValueRules::skipsStockNumber(stockNumber), skipped);
+    }
+
+    void dashFields() {
+        ImportItem item;
+        for (const QString& value :
+             {u"A1"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u" - "_s, u"-"_s, u"-"_s})
+            item.append(value);
+        ImportValueRules::clearDashFields(item);
+        QCOMPARE(item.field(6), u"-"_s);
+        QCOMPARE(item.field(7), QString());
+        QCOMPARE(item.field(8), QString());
+        QCOMPARE(item.field(9), u"-"_s);
+    }
+
+    void discontinued_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("discontinued");
+        QTest::newRow("True") << u"True"_s << true;
+        QTest::newRow("lower-case yes") << u"yes"_s << true;
+        QTest::newRow("blank then Y") << u"  Y"_s << true;
+        QTest::newRow("lower-case true") << u"true"_s << false;
+        QTest::newRow("True after blank") << u" True"_s << false;
+        QTest::newRow("No") << u"No"_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void discontinued() {
+        QFETCH(QString, value);
+        QFETCH(bool, discontinued);
+        QCOMPARE(ImportValueRules::isDiscontinued(value), discontinued);
+        // The stock file sends field 10 to the discontinued column.
+        ImportItem item;
+        for (int i = 0; i < 13; ++i)
+            item.append(i == 10 ? value : u"y"_s);
+        QCOMPARE(ImportValueRules::isDiscontinued(item, FixedMappings::stockFile().map),
+                 discontinued);
+    }
+
+    void slotsToAdd_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("slotCount");
+        QTest::newRow("two") << u"2"_s << 2;
+        QTest::newRow("zero") << u"0"_s << 0;
+        QTest::newRow("negative") << u"-1"_s << 0;
+        QTest::newRow("word") << u"two"_s << 0;
+        QTest::newRow("empty") << QString() << 0;
+        QTest::newRow("below one") << u"0.6"_s << 0;
+        QTest::newRow("huge") << u"100000"_s << ImportItem::Positions;
+    }
+    void slotsToAdd() {
+        QFETCH(QString, answer);
+        QFETCH(int, slotCount);
+        QCOMPARE(ImportValueRules::slotsToAdd(answer), slotCount);
+    }
+
+    void mappingCodes_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("column");
+        QTest::newRow("skip") << 0 << u"* SKIP THIS ONE / IGNORE! *"_s << QString();
+        QTest::newRow("stock number")
+            << 2 << u"Stock # / Item ID ** NOTE: Required! ** (Letters Or Numbers Okay)"_s
+            << u"StockNo"_s;
+        QTest::newRow("packaging")
+            << 6 << u"Packaging  (Letters Or Numbers Okay)"_s << u"Packaging"_s;
+        QTest::newRow("category") << 18 << u"Catagory  / Group Number  (Numbers Only)"_s
+                                  << u"Catagory"_s;
+        QTest::newRow("inventory") << 23 << u"** DON'T USE THIS ONE **"_s << u"Inventory"_s;
+        QTest::newRow("no sold") << 26 << u"** DON'T USE THIS ONE **"_s << u"NoSold"_s;
+        QTest::newRow("shipping") << 27 << u"Shipping Charges 1 / Handling Fee's"_s << u"Ship1"_s;
+        QTest::newRow("taxable") << 30 << u"Taxable (True/False Y/N Yes/No)"_s << u"Taxable"_s;
+    }
+    void mappingCodes() {
+        QFETCH(int, code);
+        QFETCH(QString, caption);
+        QFETCH(QString, column);
+        QCOMPARE(MappingCodes::caption(code), caption);
+        QCOMPARE(MappingCodes::captions().at(code), caption);
+        QCOMPARE(MappingCodes::columnName(code), column);
+    }
+
+    void codeKinds() {
+        QCOMPARE(MappingCodes::captions().size(), 31);
+        QList<int> numeric, yesNo, refused, required;
+        for (int code = -1; code <= 31; ++code) {
+            if (MappingCodes::isNumeric(code))
+                numeric.append(code);
+            if (MappingCodes::isYesNo(code))
+                yesNo.append(code);
+            if (MappingCodes::isRefused(code))
+                refused.append(code);
+            if (MappingCodes::isRequired(code))
+                required.append(code);
+        }
+        QCOMPARE(numeric, (QList<int>{7, 8, 9, 10, 11, 12, 13}));
+        QCOMPARE(yesNo, (QList<int>{19, 21, 22, 30}));
+        QCOMPARE(refused, (QList<int>{23, 24, 26}));
+        QCOMPARE(required, QList<int>{2});
+    }
+
+    void priceLists_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("priceCode");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("white") << 0 << u"Supplier/wp-cd.txt"_s << 7
+                               << u"This Will Update Your Supplier's White Price List "
+                                  u"'wp-cd.txt' file ONLY!"_s;
+        QTest::newRow("open party") << 2 << u"Supplier/op-cd.txt"_s << 9
+                                    << u"This Will Update Your Supplier's Open Party Price List "
+                                       u"'op-cd.txt' file ONLY!"_s;
+        QTest::newRow("canadian") << 3 << u"Supplier/canp-cd.txt"_s << 10
+                                  << u"This Will Update Your Supplier's Canadian Price List "
+                                     u"'canp-cd.txt' file ONLY!"_s;
+        QTest::newRow("retail") << 4 << u"Supplier/sp-cd.txt"_s << 12
+                                << u"This Will Update Your Supplier's Retail Price List "
+                                   u"'sp-cd.txt' file ONLY!"_s;
+    }
+    void priceLists() {
+        QFETCH(int, index);
+        QFETCH(QString, path);
+        QFETCH(int, priceCode);
+        QFETCH(QString, firstLine);
+        const FixedMappings::SupplierFile list = FixedMappings::priceLists().at(index);
+        QCOMPARE(list.relativePath, path);
+        QCOMPARE(list.divider.kind(), Divider::Kind::Comma);
+        QCOMPARE(list.map, (FieldMap{{0, 2}, {1, 5}, {2, 3}, {3, 6}, {4, priceCode}}));
+        QCOMPARE(FixedMappings::missingFileMessage(list),
+                 firstLine + u"\nYou Can Get This From Your Supplier's Main Web Site!\n"
+                             u"This File Must Be In Your Supplier Folder\n\n"
+                             u"Choose 'Text Files' If This Was Not The File You Intended To "
+                             u"Use!"_s);
+    }
+
+    void supplierFiles() {
+        const FixedMappings::SupplierFile stock = FixedMappings::stockFile();
+        QCOMPARE(stock.relativePath, u"Supplier/stock.txt"_s);
+        QCOMPARE(stock.divider.text(), u"]"_s);
+        QCOMPARE(stock.map.positionsOf(20), (QList<int>{7, 8}));
+        QCOMPARE(stock.map.code(12), 22);
+        QCOMPARE(stock.map.lastMappedPosition(), 12);
+        QVERIFY(FixedMappings::missingFileMessage(stock).startsWith(
+            u"This Will Update Your Supplier's 'STOCK.TXT' file ONLY!\nYou Can Get This From "
+            u"Your Supplier's FTP Site In Their Inventory Folder\n"_s));
+        const FixedMappings::SupplierFile full = FixedMappings::fullDescriptionFile();
+        QCOMPARE(full.relativePath, u"Supplier/fulldesc.tab"_s);
+        QCOMPARE(full.divider.kind(), Divider::Kind::Tab);
+        QCOMPARE(full.map, (FieldMap{{0, 2}, {1, 4}}));
+    }
+
+    void tovinDatabase_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("fixed");
+        QTest::newRow("lower case") << u"/data/tovin.mdb"_s << true;
+        QTest::newRow("mixed case") << u"/data/Tovin.Mdb"_s << true;
+        QTest::newRow("windows path") << u"C:\\Shop\\TOVIN.MDB"_s << true;
+        QTest::newRow("longer name") << u"/data/mytovin.mdb"_s << false;
+        QTest::newRow("folder named so") << u"/tovin.mdb/other.mdb"_s << false;
+    }
+    void tovinDatabase() {
+        QFETCH(QString, path);
+        QFETCH(bool, fixed);
+        QCOMPARE(FixedMappings::isTovinDatabase(path), fixed);
+    }
+
+    void tovinDatabaseMap() {
+        const FieldMap map = FixedMappings::tovinDatabaseMap();
+        QList<int> codes;
+        for (int i = 0; i < 19; ++i)
+            codes.append(map.code(i));
+        QCOMPARE(codes,
+                 (QList<int>{2, 3, 6, 7, 8, 9, 10, 12, 5, 21, 20, 17, 18, 4, 30, 0, 19, 13, 22}));
+        QCOMPARE(map.stockFieldIndex(), 0);
+        QCOMPARE(map.lastMappedPosition(), 18);
+    }
+
+    void stockFieldIndex() {
+        FieldMap map;
+        QCOMPARE(map.stockFieldIndex(), -1);
+        QCOMPARE(map.lastMappedPosition(), -1);
+        map.setCode(3, 2);
+        map.setCode(5, 2);
+        map.setCode(100, 4);
+        map.setCode(101, 4); // no such position
+        QCOMPARE(map.stockFieldIndex(), 5);
+        QCOMPARE(map.lastMappedPosition(), 100);
+    }
+
+    void messages_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("progress") << ImportMessages::progress(u"24-MB01"_s, 12, 3, 4)
+                                  << u"Adding Product ID # 24-MB01   Checked: 12   New: 3   "
+                                     u"Edited: 4"_s;
+        QTest::newRow("totals") << ImportMessages::totals(12, 3, 4)
+                                << u"Total Checked: 12   Total Added: 3   Total Edited: 4"_s;
+        QTest::newRow("preview")
+            << ImportMessages::preview(100)
+            << u"Below Is The First 100 Lines Of The File You Selected!\nIf There Are Lines At "
+               u"The Top Which Are NOT Valid,\nSuch As Blanks, Or Dates, Non-Item Information, "
+               u"Etc...\nClick The Line You Want To Start With"_s;
+        QTest::newRow("spaces proposal")
+            << ImportMessages::dividerProposal(Divider::Kind::TwoSpaces)
+            << u"This File Seems To Use Spaces To Seperate The Fields, Click OK To Accept\n"
+               u"Click Cancel To Choose The Seperator Yourself"_s;
+        QTest::newRow("no proposal for other")
+            << ImportMessages::dividerProposal(Divider::Kind::Other) << QString();
+        QTest::newRow("wrong separator")
+            << ImportMessages::wrongSeparator(u";"_s)
+            << u"Sorry, ;\n Is NOT A Valid Item Seperator!\nTry Again, Or Cancel To Exit"_s;
+        QTest::newRow("note default")
+            << ImportMessages::noteDefault(QDate(2026, 1, 5), u"prices.txt"_s)
+            << u"01/05/26 prices.txt"_s;
+        QTest::newRow("add more") << ImportMessages::addMorePrompt(19)
+                                  << u"The Data Shows There Are 19 Items.\nThere May Be Other "
+                                     u"Lines With More Items,\nIf You Want To Add Slots For "
+                                     u"Them, Enter How Many To Add\nWhich May Not Be On This "
+                                     u"One Line?"_s;
+        QTest::newRow("bitmap name")
+            << ImportMessages::newItemName(u"B2.Bmp"_s) << u"New BMP Picture"_s;
+        QTest::newRow("text name")
+            << ImportMessages::newItemName(u"notes.txt"_s) << u"New Text File"_s;
+    }
+    void messages() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(text, expected);
+    }
+
+    void systemTables() {
+        QVERIFY(ImportMessages::isSystemTable(u"MSysObjects"_s));
+        QVERIFY(ImportMessages::isSystemTable(u"msysaces"_s));
+        QVERIFY(!ImportMessages::isSystemTable(u"Products"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(ImportRulesTest)
+#include "tst_importrules.moc"

@@ -1,0 +1,469 @@
+#include "core/import/Divider.h"
+#include "core/import/FieldSplitter.h"
+#include "core/import/ImportItem.h"
+#include "core/import/LineSource.h"
+#include "core/import/TextFile.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+Q_DECLARE_METATYPE(tovin::Divider)
+Q_DECLARE_METATYPE(std::optional<tovin::Divider::Kind>)
+
+namespace {
+
+QString testFile(const QString& name) {
+    return QStringLiteral(TOVIN_TESTDATA_DIR) + u"/delimited/"_s + name;
+}
+
+QStringList fieldsOf(const ImportItem& item) {
+    QStringList fields;
+    for (int i = 0; i < item.fieldCount(); ++i)
+        fields.append(item.field(i));
+    return fields;
+}
+
+// Every item of a file, as lists of fields.
+QList<QStringList> readAll(const TextFile& file, const Divider& divider) {
+    LineSource source(file);
+    const FieldSplitter splitter(divider);
+    ImportItem item;
+    QList<QStringList> items;
+    while (splitter.readItem(source, item))
+        items.append(fieldsOf(item));
+    return items;
+}
+
+QList<QStringList> readAll(const QByteArray& bytes, const Divider& divider) {
+    return readAll(TextFile::decode(bytes), divider);
+}
+
+} // namespace
+
+class ImportTextTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lineEnds_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("mixed ends")
+            << "a\r\nb\nc\rd"_ba << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s};
+        QTest::newRow("final end adds no line") << "a\nb\n"_ba << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("last line without end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("one empty line") << "\r\n"_ba << QStringList{QString()};
+        QTest::newRow("blank lines kept")
+            << "a\n\n\nb"_ba << QStringList{u"a"_s, QString(), QString(), u"b"_s};
+        QTest::newRow("CR before CR LF") << "a\r\r\nb"_ba << QStringList{u"a"_s, QString(), u"b"_s};
+        QTest::newRow("LF then CR") << "a\n\r"_ba << QStringList{u"a"_s, QString()};
+    }
+    void lineEnds() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        const TextFile file = TextFile::decode(bytes);
+        QCOMPARE(file.lines(0, 1000), lines);
+        // The line ends are kept apart, so the text can be put back together byte for byte.
+        QString joined;
+        for (qsizetype i = 0; i < file.lineCount(); ++i)
+            joined += file.line(i).toString() + file.lineEnd(i).toString();
+        QCOMPARE(joined, QString::fromUtf8(bytes));
+    }
+
+    void decoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("ascii") << "abc"_ba << u"abc"_s << true;
+        QTest::newRow("utf-8") << "caf\xC3\xA9"_ba << u"café"_s << true;
+        QTest::newRow("utf-8 four bytes") << "\xF0\x9F\x98\x80"_ba << u"\U0001F600"_s << true;
+        QTest::newRow("byte order mark") << "\xEF\xBB\xBFRow ID"_ba << u"Row ID"_s << true;
+        QTest::newRow("latin letter") << "caf\xE9"_ba << u"café"_s << false;
+        QTest::newRow("right quote") << "d\x92inviolabilit\xE9"_ba << u"d’inviolabilité"_s << false;
+        QTest::newRow("euro and dashes") << "\x80\x96\x97"_ba << u"€–—"_s << false;
+        QTest::newRow("unassigned byte kept")
+            << "\x81\x8D\x9D"_ba << u"\u0081\u008D\u009D"_s << false;
+        QTest::newRow("overlong slash") << "\xC0\xAF"_ba << u"À¯"_s << false;
+        QTest::newRow("surrogate") << "\xED\xA0\x80"_ba << u"í\u00A0€"_s << false;
+        QTest::newRow("cut off at end") << "a\xE2\x82"_ba << u"a\u00E2\u201A"_s << false;
+        QTest::newRow("beyond U+10FFFF") << "\xF4\x90\x80\x80"_ba << u"ô\u0090€€"_s << false;
+        QTest::newRow("long ascii then latin")
+            << QByteArray(37, 'x') + "\xE9"_ba << QString(37, u'x') + u"é"_s << false;
+    }
+    void decoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(bool, utf8);
+        const TextFile file = TextFile::decode(bytes);
+        QCOMPARE(file.text(), text);
+        QCOMPARE(file.encoding(),
+                 utf8 ? TextFile::Encoding::Utf8 : TextFile::Encoding::Windows1252);
+    }
+
+    void everyByteKept() {
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i)
+            if (i != '\r' && i != '\n')
+                bytes.append(char(i));
+        const TextFile file = TextFile::decode(bytes);
+        QCOMPARE(file.encoding(), TextFile::Encoding::Windows1252);
+        QCOMPARE(file.lineCount(), 1);
+        QCOMPARE(file.text().size(), bytes.size());
+    }
+
+    void missingFile() {
+        try {
+            TextFile::load(u"/nonexistent/supplier/stock.txt"_s);
+            QFAIL("no error raised");
+        } catch (const RunTimeError& error) {
+            QCOMPARE(error.number(), ErrorNumber::FileNotFound);
+        }
+    }
+
+    void proposal_data() {
+        QTest::addColumn<QString>("startLine");
+        QTest::addColumn<std::optional<Divider::Kind>>("proposed");
+        const std::optional<Divider::Kind> none;
+        QTest::newRow("commas") << u"a,b,c"_s << std::optional(Divider::Kind::Comma);
+        QTest::newRow("one comma is not enough") << u"a,b"_s << none;
+        QTest::newRow("one comma, then tabs")
+            << u"a,b\tc\td"_s << std::optional(Divider::Kind::Tab);
+        QTest::newRow("commas before tabs")
+            << u"a\tb,c\td,e"_s << std::optional(Divider::Kind::Comma);
+        QTest::newRow("one tab, then spaces")
+            << u"a\tb  c  d"_s << std::optional(Divider::Kind::TwoSpaces);
+        QTest::newRow("three spaces hold two-space twice")
+            << u"a   b"_s << std::optional(Divider::Kind::TwoSpaces);
+        QTest::newRow("one two-space, then brackets")
+            << u"a  b]c]d"_s << std::optional(Divider::Kind::Bracket);
+        QTest::newRow("one bracket") << u"a]b"_s << none;
+        QTest::newRow("single spaces") << u"a b c d"_s << none;
+        QTest::newRow("empty line") << QString() << none;
+    }
+    void proposal() {
+        QFETCH(QString, startLine);
+        QFETCH(std::optional<Divider::Kind>, proposed);
+        const std::optional<Divider> divider = Divider::propose(startLine);
+        QCOMPARE(divider.has_value(), proposed.has_value());
+        if (divider)
+            QCOMPARE(divider->kind(), *proposed);
+    }
+
+    void typedDivider_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("empty") << QString() << false << 0;
+        QTest::newRow("one character") << u"|"_s << true << int(Divider::Kind::Other);
+        QTest::newRow("two characters") << u"||"_s << true << int(Divider::Kind::Other);
+        QTest::newRow("three characters") << u"|||"_s << false << 0;
+        QTest::newRow("typed comma") << u","_s << true << int(Divider::Kind::Comma);
+        QTest::newRow("typed two spaces") << u"  "_s << true << int(Divider::Kind::TwoSpaces);
+    }
+    void typedDivider() {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(int, kind);
+        const std::optional<Divider> divider = Divider::fromTypedText(typed);
+        QCOMPARE(divider.has_value(), accepted);
+        if (divider)
+            QCOMPARE(int(divider->kind()), kind);
+    }
+
+    void linesPerItemAnswer_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("lines"); // -1: asked again
+        QTest::newRow("number") << u"3"_s << 3;
+        QTest::newRow("word") << u"three"_s << -1;
+        QTest::newRow("empty") << QString() << -1;
+        QTest::newRow("half rounds to even") << u"2.5"_s << 2;
+    }
+    void linesPerItemAnswer() {
+        QFETCH(QString, answer);
+        QFETCH(int, lines);
+        QCOMPARE(Divider::linesPerItemFromAnswer(answer).value_or(-1), lines);
+    }
+
+    void linesPerItemOverflow() {
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, Divider::linesPerItemFromAnswer(u"40000"_s));
+    }
+
+    void split_data() {
+        QTest::addColumn<Divider>("divider");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("two spaces")
+            << Divider::twoSpaces() << u"A  B   C"_s << QStringList{u"A"_s, u" B"_s, u" C"_s};
+        QTest::newRow("two spaces at the start")
+            << Divider::twoSpaces() << u"  A  B"_s << QStringList{u" A"_s, u" B"_s};
+        QTest::newRow("empty comma fields")
+            << Divider::comma() << u"a,,b,"_s << QStringList{u"a"_s, QString(), u"b"_s, QString()};
+        QTest::newRow("tab at the end")
+            << Divider::tab() << u"1\t2\t"_s << QStringList{u"1"_s, u"2"_s, QString()};
+        QTest::newRow("bracket") << Divider::bracket() << u"X1]Widget]1.50"_s
+                                 << QStringList{u"X1"_s, u"Widget"_s, u"1.50"_s};
+        QTest::newRow("two characters")
+            << Divider(u"||"_s) << u"a||b||c"_s << QStringList{u"a"_s, u"|b"_s, u"|c"_s};
+        QTest::newRow("two letters")
+            << Divider(u"ab"_s) << u"1ab2"_s << QStringList{u"1"_s, u"b2"_s};
+        QTest::newRow("no divider") << Divider::comma() << u"abc"_s << QStringList{u"abc"_s};
+        QTest::newRow("empty line") << Divider::comma() << u"\n"_s << QStringList{QString()};
+        QTest::newRow("quoted comma")
+            << Divider::comma() << u"\"a,b\",c"_s << QStringList{u"a,b"_s, u"c"_s};
+        QTest::newRow("doubled quotes") << Divider::comma() << u"\"say \"\"hi\"\"\",x"_s
+                                        << QStringList{u"say \"hi\""_s, u"x"_s};
+        QTest::newRow("empty quoted")
+            << Divider::comma() << u"\"\",x"_s << QStringList{QString(), u"x"_s};
+        QTest::newRow("quote inside a field")
+            << Divider::comma() << u"5\" x 4\",b"_s << QStringList{u"5\" x 4\""_s, u"b"_s};
+        QTest::newRow("text after closing quote")
+            << Divider::comma() << u"\"ab\"cd,e"_s << QStringList{u"abcd"_s, u"e"_s};
+        QTest::newRow("quoted last field")
+            << Divider::comma() << u"a,\"b,c\""_s << QStringList{u"a"_s, u"b,c"_s};
+        QTest::newRow("quoted tab")
+            << Divider::tab() << u"\"a\tb\"\tc"_s << QStringList{u"a\tb"_s, u"c"_s};
+        QTest::newRow("unterminated quote")
+            << Divider::comma() << u"\"abc,d"_s << QStringList{u"\"abc"_s, u"d"_s};
+        QTest::newRow("line break in quotes")
+            << Divider::comma() << u"\"a\r\nb\",c"_s << QStringList{u"a\r\nb"_s, u"c"_s};
+    }
+    void split() {
+        QFETCH(Divider, divider);
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QCOMPARE(FieldSplitter(divider).split(line), fields);
+    }
+
+    void itemsSpanLines() {
+        const QList<QStringList> items =
+            readAll("1,\"x\ny\",2\n3,\"\"\n\"a\"\"\rb\",4"_ba, Divider::comma());
+        QCOMPARE(items,
+                 (QList<QStringList>{
+                     {u"1"_s, u"x\ny"_s, u"2"_s}, {u"3"_s, QString()}, {u"a\"\rb"_s, u"4"_s}}));
+    }
+
+    void separateLines_data() {
+        QTest::addColumn<int>("linesPerItem");
+        QTest::addColumn<QList<QStringList>>("items");
+        QTest::newRow("two per item")
+            << 2 << QList<QStringList>{{u"a,1"_s, u"\"b"_s}, {u"c"_s, u"d"_s}, {u"e"_s}};
+        QTest::newRow("zero means one")
+            << 0 << QList<QStringList>{{u"a,1"_s}, {u"\"b"_s}, {u"c"_s}, {u"d"_s}, {u"e"_s}};
+    }
+    void separateLines() {
+        QFETCH(int, linesPerItem);
+        QFETCH(QList<QStringList>, items);
+        QCOMPARE(readAll("a,1\n\"b\nc\nd\ne"_ba, Divider::separateLines(linesPerItem)), items);
+    }
+
+    void startLine() {
+        LineSource source(TextFile::decode("header\r\nA1,Pen\r\nA2,Ink\r\n"_ba));
+        source.skip(1);
+        ImportItem item;
+        QVERIFY(FieldSplitter(Divider::comma()).readItem(source, item));
+        QCOMPARE(fieldsOf(item), (QStringList{u"A1"_s, u"Pen"_s}));
+    }
+
+    // An opening quote that never closes gives up after a bounded number of lines and the
+    // following lines are read as items of their own.
+    void quoteLimit_data() {
+        QTest::addColumn<int>("linesBetween");
+        QTest::addColumn<int>("items");
+        QTest::newRow("closes on line 1000") << FieldSplitter::MaxQuotedLines - 2 << 1;
+        QTest::newRow("would close on line 1001")
+            << FieldSplitter::MaxQuotedLines - 1 << FieldSplitter::MaxQuotedLines + 1;
+    }
+    void quoteLimit() {
+        QFETCH(int, linesBetween);
+        QFETCH(int, items);
+        QByteArray bytes = "A1,\"open\n";
+        for (int i = 0; i < linesBetween; ++i)
+            bytes += "x,y\n";
+        bytes += "close\",9\n";
+        const QList<QStringList> read = readAll(bytes, Divider::comma());
+        QCOMPARE(read.size(), items);
+        if (items == 1) {
+            QCOMPARE(read.first().size(), 3);
+            QVERIFY(read.first().at(1).endsWith(u"x,y\nclose"_s));
+        } else {
+            QCOMPARE(read.first(), (QStringList{u"A1"_s, u"\"open"_s}));
+            QCOMPARE(read.at(1), (QStringList{u"x"_s, u"y"_s}));
+            QCOMPARE(read.last(), (QStringList{u"close\""_s, u"9"_s}));
+        }
+    }
+
+    void hugeQuotedFieldStops() {
+        // One opening quote followed by 2 MB of quote-free text in fewer than 1000 lines: the
+        // field stops at its size limit.
+        QByteArray bytes = "\"";
+        const QByteArray line = QByteArray(4095, 'z') + '\n';
+        for (int i = 0; i < 512; ++i)
+            bytes += line;
+        LineSource source(TextFile::decode(bytes));
+        ImportItem item;
+        QVERIFY(FieldSplitter(Divider::comma()).readItem(source, item));
+        QCOMPARE(item.field(0), u"\""_s + QString(4095, u'z'));
+        QCOMPARE(source.position(), 1);
+    }
+
+    void fieldPositions() {
+        QStringList values;
+        for (int i = 0; i < 150; ++i)
+            values.append(QString::number(i));
+        // A quoted field past position 100 still ends where its quote closes.
+        values[120] = u"\"a\nb\""_s;
+        const QByteArray bytes = (values.join(u',') + u"\nnext,line"_s).toUtf8();
+        LineSource source(TextFile::decode(bytes));
+        const FieldSplitter splitter(Divider::comma());
+        ImportItem item;
+        QVERIFY(splitter.readItem(source, item));
+        QCOMPARE(item.fieldCount(), ImportItem::Positions);
+        QVERIFY(item.truncated());
+        QCOMPARE(item.field(ImportItem::LastPosition), u"100"_s);
+        QCOMPARE(item.field(ImportItem::Positions), QString());
+        QVERIFY(splitter.readItem(source, item));
+        QCOMPARE(fieldsOf(item), (QStringList{u"next"_s, u"line"_s}));
+        QVERIFY(!item.truncated());
+    }
+
+    void addedSlots_data() {
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("added");
+        QTest::newRow("two after three") << 3 << 2 << 2;
+        QTest::newRow("positions run out") << 100 << 5 << 1;
+        QTest::newRow("none") << 3 << 0 << 0;
+    }
+    void addedSlots() {
+        QFETCH(int, fields);
+        QFETCH(int, asked);
+        QFETCH(int, added);
+        ImportItem item;
+        for (int i = 0; i < fields; ++i)
+            item.append(u"f"_s);
+        QCOMPARE(item.addSlots(asked), added);
+        QCOMPARE(item.fieldCount(), fields + added);
+        if (added > 0) {
+            QCOMPARE(item.field(fields), u"Additional Item %1 You Added"_s.arg(fields + 1));
+            QCOMPARE(item.field(fields + added - 1),
+                     u"Additional Item %1 You Added"_s.arg(fields + added));
+        }
+        item.clearAddedSlotLabels();
+        QCOMPARE(item.fieldCount(), fields + added);
+        QCOMPARE(item.field(fields - 1), u"f"_s);
+        QCOMPARE(item.field(fields), QString());
+    }
+
+    // Real supplier-style files: record counts, field counts and a few values.
+    void realFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Divider>("divider");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("multi-line html") << u"magento_products_gear_bags.csv"_s << Divider::comma()
+                                         << 15 << 19 << 1 << 0 << u"Gear\nBags"_s;
+        QTest::newRow("sku after multi-line field")
+            << u"magento_products_gear_bags.csv"_s << Divider::comma() << 15 << 19 << 14 << 2
+            << u"24-WB04"_s;
+        QTest::newRow("mixed line ends")
+            << u"shopify_jewelery.csv"_s << Divider::comma() << 42 << 46 << 41 << 19 << u"44.99"_s;
+        QTest::newRow("byte order mark")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 10195 << 21 << 0 << 0
+            << u"Row ID"_s;
+        QTest::newRow("doubled quotes")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 10195 << 21 << 1 << 16
+            << u"Message Book, Wirebound, Four 5 1/2\" X 4\" "
+               u"Forms/Pg., 200 Dupl. Sets/Book"_s;
+        QTest::newRow("utf-8 text")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 10195 << 21 << 62
+            << 16 << u"Eldon Imàge Series Desk Accessories, Clear"_s;
+        QTest::newRow("no final line end")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 10195 << 21 << 10194
+            << 20 << u"-0.6048"_s;
+        QTest::newRow("windows-1252 tabs") << u"bdpm_CIS_CIP_cp1252_tab_first10000.txt"_s
+                                           << Divider::tab() << 10000 << 13 << 93 << 2
+                                           << u"1 flacon en verre de 200 mL avec bague "
+                                              u"d’inviolabilité avec gobelet doseur de 15 mL"_s;
+        QTest::newRow("quoted tags") << u"shopify_home-and-garden.csv"_s << Divider::comma() << 22
+                                     << 47 << 0 << 0 << u"Handle"_s;
+        QTest::newRow("quoted lists") << u"woocommerce_sample_products.csv"_s << Divider::comma()
+                                      << 25 << 55 << 1 << 2 << u"cc-tee"_s;
+    }
+    void realFiles() {
+        QFETCH(QString, name);
+        QFETCH(Divider, divider);
+        QFETCH(int, items);
+        QFETCH(int, fields);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, value);
+        const QList<QStringList> read = readAll(TextFile::load(testFile(name)), divider);
+        QCOMPARE(read.size(), items);
+        for (const QStringList& item : read) {
+            QCOMPARE(item.size(), fields);
+            QVERIFY(!item.last().endsWith(u'\r'));
+        }
+        QCOMPARE(read.at(row).at(column), value);
+    }
+
+    void embeddedLineBreaksKept() {
+        const QList<QStringList> read =
+            readAll(TextFile::load(testFile(u"shopify_jewelery.csv"_s)), Divider::comma());
+        const QString body = read.at(13).at(2);
+        QVERIFY(body.contains(u"\n<li>14k yellow gold</li>\n<li>Leather</li>\n"_s));
+        QVERIFY(body.contains(u"<li>Length, 12\" with 2.5\" extender</li>"_s));
+        QVERIFY(!body.contains(u'\r'));
+    }
+
+    void windows1252File() {
+        const TextFile file = TextFile::load(testFile(u"bdpm_CIS_CIP_cp1252_tab_first10000.txt"_s));
+        QCOMPARE(file.encoding(), TextFile::Encoding::Windows1252);
+        qsizetype withQuote = 0;
+        for (qsizetype i = 0; i < file.lineCount(); ++i)
+            withQuote += file.line(i).contains(u'’');
+        QCOMPARE(withQuote, 53);
+    }
+
+    void randomBytes() {
+        QRandomGenerator random(20260105);
+        QByteArray bytes;
+        for (int line = 0; line < 50000; ++line) {
+            const int length = int(random.bounded(120));
+            for (int i = 0; i < length; ++i) {
+                char c = char(random.bounded(256));
+                if (c == '\n' || c == '\r')
+                    c = '"';
+                bytes.append(c);
+            }
+            bytes.append("\n");
+        }
+        const TextFile file = TextFile::decode(bytes);
+        QCOMPARE(file.lineCount(), 50000);
+        for (const Divider& divider :
+             {Divider::comma(), Divider::twoSpaces(), Divider(u"\"\""_s)}) {
+            LineSource source(file);
+            const FieldSplitter splitter(divider);
+            ImportItem item;
+            int items = 0;
+            qsizetype previous = 0;
+            while (splitter.readItem(source, item)) {
+                ++items;
+                QVERIFY(source.position() > previous);
+                previous = source.position();
+                QVERIFY(item.fieldCount() >= 1 && item.fieldCount() <= ImportItem::Positions);
+            }
+            QVERIFY(items > 0);
+            QVERIFY(source.atEnd());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ImportTextTest)
+#include "tst_importtext.moc"
