@@ -1,0 +1,622 @@
+#include "core/data/RecordSet.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/RowWriter.h"
+#include "core/data/SqliteStatement.h"
+#include "core/shell/RunTimeError.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+constexpr int FetchBlock = 64;
+constexpr qsizetype CacheLimit = 4096;
+
+[[noreturn]] void noCurrentRecord() {
+    throw RunTimeError(ErrorNumber::NoCurrentRecord,
+                       u"Either BOF or EOF is True, or the current record has been deleted. "
+                       u"Requested operation requires a current record."_s);
+}
+
+} // namespace
+
+RecordSet::RecordSet(QObject* parent) : QObject(parent) {}
+
+RecordSet::~RecordSet() = default;
+
+void RecordSet::checkOpen() const {
+    if (!m_db)
+        throw RunTimeError(ErrorNumber::OperationNotAllowed,
+                           u"Operation is not allowed when the object is closed."_s);
+}
+
+void RecordSet::open(const QString& source, CatalogueDatabase& connection) {
+    close();
+    const SelectText select = SelectText::parse(source);
+    const QString table = connection.tableName(select.table);
+    if (table.isEmpty())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The catalogue has no table named "_s + select.table);
+    const QList<ColumnInfo> tableColumns = connection.columns(table);
+    QVector<Field> fields;
+    auto tableIndex = [&](const QString& name) {
+        for (int i = 0; i < tableColumns.size(); ++i)
+            if (tableColumns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection: "_s + name);
+    };
+    if (select.columns.isEmpty()) {
+        for (int i = 0; i < tableColumns.size(); ++i)
+            fields << Field{tableColumns.at(i).name, tableColumns.at(i).kind, i};
+    } else {
+        for (const QString& name : select.columns) {
+            const int i = tableIndex(name);
+            fields << Field{tableColumns.at(i).name, tableColumns.at(i).kind, i};
+        }
+    }
+    for (const SortKey& key : select.orderBy)
+        tableIndex(key.column);
+
+    m_db = &connection;
+    m_source = source;
+    m_select = select;
+    m_table = table;
+    m_tableColumns = tableColumns;
+    m_fields = fields;
+    try {
+        m_where = parseTableCondition(select.where);
+        readKeys();
+    } catch (...) {
+        close();
+        throw;
+    }
+    m_position = m_view.empty() ? -1 : 0;
+    arrive(m_position);
+}
+
+void RecordSet::close() {
+    m_fetch.reset();
+    m_db = nullptr;
+    m_source.clear();
+    m_select = SelectText();
+    m_table.clear();
+    m_tableColumns.clear();
+    m_fields.clear();
+    m_where = Condition();
+    m_sortKeys.clear();
+    m_sortText.clear();
+    m_filterText.clear();
+    m_filter = Condition();
+    m_keys.clear();
+    m_view.clear();
+    m_positions.clear();
+    m_positionsValid = false;
+    m_position = -1;
+    m_onDeletedRow = false;
+    m_adding = false;
+    m_edit.clear();
+    m_changed.clear();
+    m_cache.clear();
+    m_cacheOrder.clear();
+}
+
+QString RecordSet::fieldName(int index) const {
+    if (index < 0 || index >= m_fields.size())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection (field %1)"_s.arg(index));
+    return m_fields.at(index).name;
+}
+
+ColumnKind RecordSet::fieldKind(int index) const {
+    if (index < 0 || index >= m_fields.size())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection (field %1)"_s.arg(index));
+    return m_fields.at(index).kind;
+}
+
+int RecordSet::fieldIndex(const QString& name) const {
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Condition RecordSet::parseTableCondition(const QString& text) const {
+    return Condition::parse(text, [this](const QString& name) {
+        for (int i = 0; i < m_tableColumns.size(); ++i)
+            if (m_tableColumns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+                return ConditionColumn{i, m_tableColumns.at(i).kind};
+        return ConditionColumn{};
+    });
+}
+
+Condition RecordSet::parseCondition(const QString& text) const {
+    return parseTableCondition(text);
+}
+
+QString RecordSet::orderClause() const {
+    const QList<SortKey>& keys = m_sortKeys.isEmpty() ? m_select.orderBy : m_sortKeys;
+    QStringList parts;
+    for (const SortKey& key : keys) {
+        QString name = key.column;
+        for (const ColumnInfo& c : m_tableColumns)
+            if (c.name.compare(key.column, Qt::CaseInsensitive) == 0)
+                name = c.name;
+        parts << CatalogueDatabase::quoteName(name) + (key.descending ? u" DESC"_s : QString());
+    }
+    parts << u"rowid"_s;
+    return u" ORDER BY "_s + parts.join(u", "_s);
+}
+
+void RecordSet::readKeys() {
+    const QList<int> whereColumns = m_where.isEmpty() ? QList<int>() : m_where.columns();
+    QString sql = u"SELECT rowid"_s;
+    for (int c : whereColumns)
+        sql += u", "_s + CatalogueDatabase::quoteName(m_tableColumns.at(c).name);
+    sql += u" FROM "_s + CatalogueDatabase::quoteName(m_table) + orderClause();
+    SqliteStatement statement(m_db->handle(), sql);
+    std::vector<qint64> keys;
+    if (whereColumns.isEmpty()) {
+        while (statement.next())
+            keys.push_back(statement.integer(0));
+    } else {
+        // Column c of the table is column (its place in whereColumns + 1) of the statement.
+        QHash<int, int> place;
+        for (int i = 0; i < whereColumns.size(); ++i)
+            place.insert(whereColumns.at(i), i + 1);
+        const ConditionRowAccessor row = [&](int c) {
+            return statement.value(place.value(c), m_tableColumns.at(c).kind);
+        };
+        while (statement.next())
+            if (m_where.matches(row))
+                keys.push_back(statement.integer(0));
+    }
+    m_keys = std::move(keys);
+    m_cache.clear();
+    m_cacheOrder.clear();
+    applyFilter();
+}
+
+std::vector<qint64> RecordSet::matchingRows(const Condition& condition) const {
+    const QList<int> columns = condition.columns();
+    QString sql = u"SELECT rowid"_s;
+    for (int c : columns)
+        sql += u", "_s + CatalogueDatabase::quoteName(m_tableColumns.at(c).name);
+    sql += u" FROM "_s + CatalogueDatabase::quoteName(m_table);
+    SqliteStatement statement(m_db->handle(), sql);
+    QHash<int, int> place;
+    for (int i = 0; i < columns.size(); ++i)
+        place.insert(columns.at(i), i + 1);
+    const ConditionRowAccessor row = [&](int c) {
+        return statement.value(place.value(c), m_tableColumns.at(c).kind);
+    };
+    std::vector<qint64> rows;
+    while (statement.next())
+        if (condition.matches(row))
+            rows.push_back(statement.integer(0));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void RecordSet::applyFilter() {
+    if (m_filter.isEmpty()) {
+        m_view = m_keys;
+    } else {
+        const std::vector<qint64> matches = matchingRows(m_filter);
+        std::vector<qint64> view;
+        view.reserve(matches.size());
+        for (qint64 key : m_keys)
+            if (std::binary_search(matches.begin(), matches.end(), key))
+                view.push_back(key);
+        m_view = std::move(view);
+    }
+    m_positionsValid = false;
+}
+
+void RecordSet::rebuildPositionIndex() const {
+    m_positions.clear();
+    m_positions.reserve(qsizetype(m_view.size()));
+    for (int i = 0; i < int(m_view.size()); ++i)
+        m_positions.insert(m_view[size_t(i)], i);
+    m_positionsValid = true;
+}
+
+int RecordSet::positionOf(qint64 rowId) const {
+    if (!m_positionsValid)
+        rebuildPositionIndex();
+    return m_positions.value(rowId, -1);
+}
+
+void RecordSet::fetchBlock(int position) const {
+    if (!m_fetch) {
+        QStringList names;
+        for (const Field& f : m_fields)
+            names << CatalogueDatabase::quoteName(f.name);
+        QStringList marks;
+        for (int i = 0; i < FetchBlock; ++i)
+            marks << u"?"_s;
+        m_fetch = std::make_unique<SqliteStatement>(
+            m_db->handle(), u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
+                                CatalogueDatabase::quoteName(m_table) + u" WHERE rowid IN ("_s +
+                                marks.join(u", "_s) + u')');
+    }
+    // Read the requested row and the ones after it that are not cached yet.
+    QVector<qint64> wanted;
+    for (int p = position; p < int(m_view.size()) && wanted.size() < FetchBlock; ++p) {
+        const qint64 key = m_view[size_t(p)];
+        if (p == position || !m_cache.contains(key))
+            wanted << key;
+    }
+    if (m_cache.size() + wanted.size() > CacheLimit) {
+        m_cache.clear();
+        m_cacheOrder.clear();
+    }
+    m_fetch->reset();
+    for (int i = 0; i < FetchBlock; ++i)
+        m_fetch->bind(i + 1, i < wanted.size() ? wanted.at(i) : qint64(-1));
+    while (m_fetch->next()) {
+        QVector<QVariant> values(m_fields.size());
+        for (int f = 0; f < m_fields.size(); ++f)
+            values[f] = m_fetch->value(f + 1, m_fields.at(f).kind);
+        const qint64 key = m_fetch->integer(0);
+        m_cache.insert(key, values);
+        m_cacheOrder.push_back(key);
+    }
+    m_fetch->reset();
+    // A row another screen deleted meanwhile reads as empty.
+    for (qint64 key : wanted)
+        if (!m_cache.contains(key))
+            m_cache.insert(key, QVector<QVariant>(m_fields.size()));
+}
+
+const QVector<QVariant>& RecordSet::rowValues(int position) const {
+    const qint64 key = m_view.at(size_t(position));
+    auto it = m_cache.constFind(key);
+    if (it == m_cache.constEnd()) {
+        fetchBlock(position);
+        it = m_cache.constFind(key);
+    }
+    return *it;
+}
+
+QVariant RecordSet::valueAt(int position, int index) const {
+    checkOpen();
+    if (position < 0 || position >= int(m_view.size()))
+        noCurrentRecord();
+    if (index < 0 || index >= m_fields.size())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection (field %1)"_s.arg(index));
+    if (position == m_position && !m_onDeletedRow && !m_adding)
+        return m_edit.at(index);
+    return rowValues(position).at(index);
+}
+
+RecordSet::Bookmark RecordSet::bookmarkAt(int position) const {
+    if (position < 0 || position >= int(m_view.size()))
+        noCurrentRecord();
+    return m_view[size_t(position)];
+}
+
+bool RecordSet::hasCurrentRow() const {
+    return m_db &&
+           (m_adding || (!m_onDeletedRow && m_position >= 0 && m_position < int(m_view.size())));
+}
+
+void RecordSet::requireCurrentRow() const {
+    checkOpen();
+    if (!hasCurrentRow())
+        noCurrentRecord();
+}
+
+QVariant RecordSet::value(int index) const {
+    requireCurrentRow();
+    if (index < 0 || index >= m_edit.size())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection (field %1)"_s.arg(index));
+    return m_edit.at(index);
+}
+
+QVariant RecordSet::value(const QString& name) const {
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection: "_s + name);
+    return value(index);
+}
+
+void RecordSet::setValue(int index, const QVariant& value) {
+    requireCurrentRow();
+    if (index < 0 || index >= m_edit.size())
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection (field %1)"_s.arg(index));
+    if (!m_adding && m_changed.isEmpty())
+        askWillChange(ChangeReason::FirstChange);
+    m_edit[index] = value;
+    m_changed.insert(index, true);
+}
+
+void RecordSet::setValue(const QString& name, const QVariant& value) {
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"Item cannot be found in the collection: "_s + name);
+    setValue(index, value);
+}
+
+void RecordSet::askWillChange(ChangeReason reason) {
+    bool cancel = false;
+    emit willChangeRecord(reason, &cancel);
+    if (cancel)
+        throw RunTimeError(ErrorNumber::OperationNotAllowed, u"Operation was cancelled."_s);
+}
+
+void RecordSet::writePending(ChangeReason reason) {
+    if (!isDirty())
+        return;
+    askWillChange(reason);
+    ColumnValueList values;
+    for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it)
+        values << qMakePair(m_fields.at(it.key()).tableColumn, m_edit.at(it.key()));
+    if (m_adding) {
+        qint64 rowId = 0;
+        {
+            ScopedTransaction transaction(*m_db);
+            rowId = RowWriter::insert(*m_db, m_table, values);
+            transaction.commit();
+        }
+        // A new row stays at the end of the set until the set is read again.
+        m_keys.push_back(rowId);
+        m_view.push_back(rowId);
+        m_positionsValid = false;
+        m_adding = false;
+        m_changed.clear();
+        m_position = int(m_view.size()) - 1;
+        m_onDeletedRow = false;
+        m_cache.remove(rowId);
+        m_edit = rowValues(m_position);
+        return;
+    }
+    const qint64 rowId = m_view.at(size_t(m_position));
+    {
+        ScopedTransaction transaction(*m_db);
+        if (!RowWriter::update(*m_db, m_table, rowId, values))
+            throw RunTimeError(ErrorNumber::DatabaseRefused,
+                               u"The record was deleted by another screen; the change cannot be "
+                               u"saved."_s);
+        transaction.commit();
+    }
+    m_changed.clear();
+    m_cache.remove(rowId);
+    m_edit = rowValues(m_position);
+}
+
+void RecordSet::leaveRow() {
+    checkOpen();
+    writePending(ChangeReason::Move);
+}
+
+void RecordSet::arrive(int position) {
+    const int size = int(m_view.size());
+    m_position = std::clamp(position, -1, size);
+    m_onDeletedRow = false;
+    m_changed.clear();
+    if (m_position >= 0 && m_position < size)
+        m_edit = rowValues(m_position);
+    else
+        m_edit.clear();
+    emit moveComplete();
+}
+
+void RecordSet::moveFirst() {
+    leaveRow();
+    arrive(m_view.empty() ? -1 : 0);
+}
+
+void RecordSet::moveLast() {
+    leaveRow();
+    arrive(m_view.empty() ? int(m_view.size()) : int(m_view.size()) - 1);
+}
+
+void RecordSet::moveNext() {
+    checkOpen();
+    if (!m_adding && !m_onDeletedRow && eof())
+        noCurrentRecord();
+    const bool fromGap = m_onDeletedRow;
+    leaveRow();
+    arrive(fromGap ? m_position : m_position + 1);
+}
+
+void RecordSet::movePrevious() {
+    checkOpen();
+    if (!m_adding && !m_onDeletedRow && bof())
+        noCurrentRecord();
+    leaveRow();
+    arrive(m_position - 1);
+}
+
+bool RecordSet::bof() const {
+    if (!m_db || m_adding)
+        return false;
+    return m_view.empty() || m_position < 0;
+}
+
+bool RecordSet::eof() const {
+    if (!m_db || m_adding)
+        return false;
+    return m_view.empty() || m_position >= int(m_view.size());
+}
+
+int RecordSet::absolutePosition() const {
+    if (!m_db || m_adding || m_onDeletedRow || m_view.empty())
+        return PositionUnknown;
+    if (m_position < 0)
+        return PositionBOF;
+    if (m_position >= int(m_view.size()))
+        return PositionEOF;
+    return m_position + 1;
+}
+
+void RecordSet::setAbsolutePosition(int position) {
+    checkOpen();
+    if (position < 1 || position > int(m_view.size()))
+        throw RunTimeError(ErrorNumber::WrongArguments,
+                           u"The position %1 is outside the record set."_s.arg(position));
+    leaveRow();
+    arrive(position - 1);
+}
+
+RecordSet::Bookmark RecordSet::bookmark() const {
+    requireCurrentRow();
+    if (m_adding)
+        throw RunTimeError(ErrorNumber::NoCurrentRecord, u"A new record has no bookmark yet."_s);
+    return m_view.at(size_t(m_position));
+}
+
+void RecordSet::setBookmark(Bookmark bookmark) {
+    checkOpen();
+    const int position = positionOf(bookmark);
+    if (position < 0)
+        throw RunTimeError(ErrorNumber::WrongArguments,
+                           u"The bookmark is not in the record set."_s);
+    leaveRow();
+    arrive(position);
+}
+
+void RecordSet::setFilter(const QString& condition) {
+    checkOpen();
+    const Condition parsed = parseCondition(condition);
+    leaveRow();
+    m_filter = parsed;
+    m_filterText = parsed.isEmpty() ? QString() : condition;
+    applyFilter();
+    arrive(m_view.empty() ? -1 : 0);
+}
+
+void RecordSet::setSort(const QString& sortText) {
+    checkOpen();
+    const QList<SortKey> keys = parseSortText(sortText);
+    for (const SortKey& key : keys) {
+        bool known = false;
+        for (const ColumnInfo& c : m_tableColumns)
+            known |= c.name.compare(key.column, Qt::CaseInsensitive) == 0;
+        if (!known)
+            throw RunTimeError(ErrorNumber::ItemNotFound,
+                               u"Item cannot be found in the collection: "_s + key.column);
+    }
+    leaveRow();
+    const bool hadRow = hasCurrentRow();
+    const qint64 current = hadRow ? m_view.at(size_t(m_position)) : 0;
+    m_sortKeys = keys;
+    m_sortText = keys.isEmpty() ? QString() : sortText;
+    readKeys();
+    const int position = hadRow ? positionOf(current) : -1;
+    arrive(position >= 0 ? position : (m_view.empty() ? -1 : 0));
+}
+
+void RecordSet::find(const QString& criterion, int skip, SearchDirection direction,
+                     FindStart start) {
+    checkOpen();
+    const Condition condition = parseCondition(criterion);
+    leaveRow();
+    const int size = int(m_view.size());
+    const bool forward = direction == SearchDirection::Forward;
+    int from = 0;
+    if (start == FindStart::FirstRow)
+        from = forward ? 0 : size - 1;
+    else
+        from = std::clamp(m_onDeletedRow && !forward ? m_position - 1 : m_position, 0,
+                          std::max(size - 1, 0));
+    from += forward ? skip : -skip;
+    const std::vector<qint64> matches = condition.isEmpty() ? m_view : matchingRows(condition);
+    auto matchesRow = [&](int p) {
+        if (condition.isEmpty())
+            return true;
+        return std::binary_search(matches.begin(), matches.end(), m_view[size_t(p)]);
+    };
+    if (forward) {
+        for (int p = std::max(from, 0); p < size; ++p)
+            if (matchesRow(p))
+                return arrive(p);
+        arrive(size);
+    } else {
+        for (int p = std::min(from, size - 1); p >= 0; --p)
+            if (matchesRow(p))
+                return arrive(p);
+        arrive(-1);
+    }
+}
+
+void RecordSet::addNew() {
+    checkOpen();
+    leaveRow();
+    askWillChange(ChangeReason::AddNew);
+    m_positionBeforeAdd = m_position;
+    m_adding = true;
+    m_onDeletedRow = false;
+    m_edit = QVector<QVariant>(m_fields.size());
+    m_changed.clear();
+}
+
+void RecordSet::deleteCurrent() {
+    requireCurrentRow();
+    if (m_adding) {
+        cancelUpdate();
+        return;
+    }
+    askWillChange(ChangeReason::Delete);
+    const qint64 rowId = m_view.at(size_t(m_position));
+    {
+        ScopedTransaction transaction(*m_db);
+        RowWriter::remove(*m_db, m_table, rowId);
+        transaction.commit();
+    }
+    m_view.erase(m_view.begin() + m_position);
+    m_keys.erase(std::find(m_keys.begin(), m_keys.end(), rowId));
+    m_positionsValid = false;
+    m_cache.remove(rowId);
+    m_onDeletedRow = true;
+    m_changed.clear();
+    m_edit.clear();
+}
+
+void RecordSet::update() {
+    checkOpen();
+    writePending(ChangeReason::Update);
+}
+
+void RecordSet::updateBatch() {
+    checkOpen();
+    writePending(ChangeReason::UpdateBatch);
+}
+
+void RecordSet::cancelUpdate() {
+    checkOpen();
+    if (m_adding) {
+        m_adding = false;
+        m_changed.clear();
+        arrive(m_positionBeforeAdd);
+        return;
+    }
+    m_changed.clear();
+    if (hasCurrentRow()) {
+        m_cache.remove(m_view.at(size_t(m_position)));
+        m_edit = rowValues(m_position);
+    }
+}
+
+void RecordSet::requery() {
+    checkOpen();
+    askWillChange(ChangeReason::Requery);
+    m_adding = false;
+    m_changed.clear();
+    m_fetch.reset();
+    readKeys();
+    arrive(m_view.empty() ? -1 : 0);
+}
+
+} // namespace tovin

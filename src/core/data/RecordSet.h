@@ -1,0 +1,176 @@
+#pragma once
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/ColumnKind.h"
+#include "core/data/Condition.h"
+#include "core/data/SelectText.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <vector>
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// A client-side, static, updatable view of one SELECT text, with the cursor, filter, sort,
+// find and editing operations the screens rely on.
+//
+// Only the row numbers of the rows are held in order; the values of a row are read when it is
+// shown and kept in a small cache, so a set over a hundred thousand products opens at once and
+// stays small. Changes are written to the file when the cursor leaves a changed row or by
+// update()/updateBatch(), each inside a transaction. A write the file refuses raises a
+// RunTimeError, writes nothing and leaves the row pending with the typed values.
+class RecordSet : public QObject {
+    Q_OBJECT
+public:
+    // Why a row is about to change (the will-change event).
+    enum class ChangeReason { AddNew, Delete, Update, UpdateBatch, FirstChange, Move, Requery };
+    Q_ENUM(ChangeReason)
+
+    // Special values of absolutePosition(); all negative.
+    static constexpr int PositionUnknown = -1;
+    static constexpr int PositionBOF = -2;
+    static constexpr int PositionEOF = -3;
+
+    using Bookmark = qint64;
+
+    explicit RecordSet(QObject* parent = nullptr);
+    ~RecordSet() override;
+
+    // Opens the set over a SELECT text (or a table name) and moves to its first row.
+    void open(const QString& source, CatalogueDatabase& connection);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const QString& source() const { return m_source; }
+    CatalogueDatabase* connection() const { return m_db; }
+    const QString& tableName() const { return m_table; }
+
+    // Fields.
+    int fieldCount() const { return int(m_fields.size()); }
+    QString fieldName(int index) const;
+    ColumnKind fieldKind(int index) const;
+    int fieldIndex(const QString& name) const; // -1 when absent (any letter case)
+    // The current row's value (with any pending change); error 3021 without a current row.
+    QVariant value(int index) const;
+    QVariant value(const QString& name) const;
+    // Changes a field of the current row; the change is pending until written.
+    void setValue(int index, const QVariant& value);
+    void setValue(const QString& name, const QVariant& value);
+    // The value of any row of the set, by 0-based position in the current order, without
+    // moving the cursor (for grids).
+    QVariant valueAt(int position, int index) const;
+    Bookmark bookmarkAt(int position) const;
+    // The 0-based position of a row in the current order, -1 when it is not in the set.
+    int positionOfBookmark(Bookmark bookmark) const { return positionOf(bookmark); }
+
+    // Cursor.
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+    bool bof() const;
+    bool eof() const;
+    int recordCount() const { return int(m_view.size()); }
+    // 1-based position of the current row; PositionBOF/PositionEOF/PositionUnknown otherwise.
+    int absolutePosition() const;
+    void setAbsolutePosition(int position);
+    bool hasCurrentRow() const;
+    Bookmark bookmark() const;
+    void setBookmark(Bookmark bookmark);
+
+    // Filter: a condition text; an empty text removes the filter. Moves to the first match.
+    void setFilter(const QString& condition);
+    const QString& filter() const { return m_filterText; }
+    // Sort: "a,b Desc"; an empty text returns to the SELECT's own order. Keeps the current row.
+    void setSort(const QString& sortText);
+    const QString& sort() const { return m_sortText; }
+
+    enum class SearchDirection { Forward, Backward };
+    enum class FindStart { CurrentRow, FirstRow };
+    // Moves to the first row matching the criterion, skipping `skip` rows from the start. When
+    // nothing matches, the set is left after its last row (before its first going backward).
+    void find(const QString& criterion, int skip = 0,
+              SearchDirection direction = SearchDirection::Forward,
+              FindStart start = FindStart::CurrentRow);
+
+    // Editing.
+    void addNew();
+    bool isAdding() const { return m_adding; }
+    bool isDirty() const { return m_adding || !m_changed.isEmpty(); }
+    // Deletes the current row from the file at once; the cursor stays on the gap until moved.
+    void deleteCurrent();
+    // Writes the current row's pending change (or new row).
+    void update();
+    // Writes every pending change of the set.
+    void updateBatch();
+    // Drops the pending change of the current row, and a row being added.
+    void cancelUpdate();
+    // Reads the set again with the same SELECT (pending changes are dropped); first row.
+    void requery();
+
+signals:
+    // After every move, also after opening, filtering, sorting, finding and re-reading.
+    void moveComplete();
+    // Before a row changes; a handler may set *cancel to refuse the change.
+    void willChangeRecord(tovin::RecordSet::ChangeReason reason, bool* cancel);
+
+private:
+    struct Field {
+        QString name;
+        ColumnKind kind;
+        int tableColumn; // position in the table's own order
+    };
+
+    void readKeys();
+    std::vector<qint64> matchingRows(const Condition& condition) const;
+    Condition parseCondition(const QString& text) const;
+    Condition parseTableCondition(const QString& text) const;
+    void applyFilter();
+    void rebuildPositionIndex() const;
+    int positionOf(qint64 rowId) const;
+    const QVector<QVariant>& rowValues(int position) const;
+    void fetchBlock(int position) const;
+    void writePending(ChangeReason reason);
+    void leaveRow();
+    void arrive(int position);
+    void checkOpen() const;
+    void askWillChange(ChangeReason reason);
+    QString orderClause() const;
+    void requireCurrentRow() const;
+
+    CatalogueDatabase* m_db = nullptr;
+    QString m_source;
+    SelectText m_select;
+    QString m_table;
+    QList<ColumnInfo> m_tableColumns;
+    QVector<Field> m_fields;
+    Condition m_where;
+    QList<SortKey> m_sortKeys;
+    QString m_sortText;
+    QString m_filterText;
+    Condition m_filter;
+
+    std::vector<qint64> m_keys; // every row of the SELECT, in the current order
+    std::vector<qint64> m_view; // the rows under the filter, in the current order
+    mutable QHash<qint64, int> m_positions;
+    mutable bool m_positionsValid = false;
+
+    // Cursor: -1 before the first row, m_view.size() after the last.
+    int m_position = -1;
+    bool m_onDeletedRow = false;
+    bool m_adding = false;
+    int m_positionBeforeAdd = -1;
+    QVector<QVariant> m_edit;   // the current row's values with pending changes
+    QHash<int, bool> m_changed; // fields changed since the row was written
+
+    mutable QHash<qint64, QVector<QVariant>> m_cache;
+    mutable std::vector<qint64> m_cacheOrder;
+    mutable std::unique_ptr<class SqliteStatement> m_fetch;
+};
+
+} // namespace tovin
