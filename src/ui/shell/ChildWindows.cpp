@@ -1,0 +1,114 @@
+#include "ui/shell/ChildWindows.h"
+
+#include <QEvent>
+#include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QWidget>
+
+namespace tovin::ChildWindows {
+
+namespace {
+
+struct Registry {
+    QHash<QString, Factory> factories;
+    QHash<QString, QPointer<QWidget>> open;
+    QPointer<QMdiArea> area;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+// The window that frames a screen: its sub-window in the document area, or itself.
+QWidget* frameOf(QWidget* screen) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(screen->parentWidget()))
+        return sub;
+    return screen;
+}
+
+} // namespace
+
+void registerScreen(const QString& name, Factory factory) {
+    registry().factories.insert(name, std::move(factory));
+}
+
+bool isRegistered(const QString& name) {
+    return registry().factories.contains(name);
+}
+
+void setArea(QMdiArea* area) {
+    registry().area = area;
+}
+
+QMdiArea* area() {
+    return registry().area;
+}
+
+QWidget* find(const QString& name) {
+    return registry().open.value(name);
+}
+
+QWidget* load(const QString& name) {
+    if (QWidget* existing = find(name))
+        return existing;
+    const Factory factory = registry().factories.value(name);
+    if (!factory)
+        return nullptr;
+    QWidget* screen = factory();
+    if (!screen)
+        return nullptr;
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    registry().open.insert(name, screen);
+    QObject::connect(screen, &QObject::destroyed, [name, screen] {
+        if (registry().open.value(name) == nullptr || registry().open.value(name) == screen)
+            registry().open.remove(name);
+    });
+    if (QMdiArea* area = registry().area) {
+        QMdiSubWindow* sub = area->addSubWindow(screen);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(screen->windowIcon());
+        sub->hide();
+    }
+    return screen;
+}
+
+QWidget* show(const QString& name) {
+    QWidget* screen = load(name);
+    if (!screen)
+        return nullptr;
+    QWidget* frame = frameOf(screen);
+    frame->show();
+    screen->show();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
+        if (QMdiArea* area = registry().area)
+            area->setActiveSubWindow(sub);
+    } else {
+        frame->raise();
+        frame->activateWindow();
+    }
+    return screen;
+}
+
+void unload(const QString& name) {
+    QPointer<QWidget> screen = find(name);
+    if (!screen)
+        return;
+    // The screen decides whether it closes (a screen may refuse, as the Products screen does
+    // while an order is open).
+    if (!screen->close())
+        return;
+    registry().open.remove(name);
+    if (QWidget* frame = screen ? frameOf(screen) : nullptr; frame && frame != screen.data())
+        frame->close();
+}
+
+void unloadAll() {
+    const QStringList names = registry().open.keys();
+    for (const QString& name : names)
+        unload(name);
+}
+
+} // namespace tovin::ChildWindows
