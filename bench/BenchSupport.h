@@ -1,0 +1,69 @@
+#pragma once
+
+// Shared pieces of the benchmarks: a generated catalogue of any size, a stopwatch and the
+// peak memory of the process.
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QString>
+#include <QTextStream>
+#include <sys/resource.h>
+
+namespace tovin::bench {
+
+// Fills a new catalogue file with `count` generated products spread over suppliers,
+// categories and pages, a tenth of them with "lamp" in the name.
+inline void generateCatalogue(const QString& path, int count) {
+    using namespace Qt::Literals::StringLiterals;
+    namespace PC = CatalogueSchema::ProductsColumn;
+    CatalogueDatabase::create(path);
+    CatalogueDatabase db(path);
+    QRandomGenerator random(20261206);
+    const QStringList words{u"Brass"_s,  u"Oak"_s,    u"Garden"_s, u"Kitchen"_s, u"Table"_s,
+                            u"Candle"_s, u"Mirror"_s, u"Basket"_s, u"Clock"_s,   u"Vase"_s};
+    ScopedTransaction transaction(db);
+    for (int i = 0; i < count; ++i) {
+        const QString name = words.at(random.bounded(10)) + u' ' +
+                             (i % 10 == 0 ? u"Lamp"_s : words.at(random.bounded(10))) + u' ' +
+                             QString::number(i);
+        RowWriter::insert(
+            db, u"Products"_s,
+            {{PC::PID, i + 1},
+             {PC::Supplier, u"Supplier %1"_s.arg(i % 7)},
+             {PC::StockNo, u"SN-%1"_s.arg(random.bounded(100000000), 8, 10, QChar(u'0'))},
+             {PC::ProdName, name},
+             {PC::ProdDesc, u"A fine "_s + name.toLower() + u" for every home."_s},
+             {PC::PageNo, QString::number(1 + i / 40)},
+             {PC::Cost1, random.bounded(100000) / 100.0},
+             {PC::Retail, random.bounded(200000) / 100.0},
+             {PC::Catagory, 1 + random.bounded(20)},
+             {PC::Inventory, random.bounded(50)},
+             {PC::Picture, u"pictures/"_s + QString::number(i) + u".jpg"_s},
+             {PC::Taxable, i % 3 == 0}});
+    }
+    transaction.commit();
+    db.checkpoint();
+}
+
+class Stopwatch {
+public:
+    Stopwatch() { m_timer.start(); }
+    double milliseconds() const { return m_timer.nsecsElapsed() / 1e6; }
+    void restart() { m_timer.restart(); }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+// The largest resident size the process reached, in megabytes.
+inline double peakMemoryMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+} // namespace tovin::bench
