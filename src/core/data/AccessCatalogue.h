@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/data/AccessHandles.h"
+
+namespace tovin {
+
+// Reads the tables listed in a database's system catalogue (the MSysObjects table) into the
+// handle's catalogue, in catalogue order, user and system tables alike.
+//
+// libmdb's own catalogue reader also decodes every object's property blocks, and on a damaged
+// block it can read past its buffer or loop forever. The import needs only each table's name
+// and place, so this reader leaves the properties out (as libmdb does for a cloned handle).
+// Returns false when the catalogue cannot be read.
+bool readTableCatalogue(MdbHandle* mdb);
+
+} // namespace tovin
