@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace tovin {
+
+// The layout options shared by the pages the program writes (catalogue pages by page number,
+// the thumbnail page, the picture page maker). They live in memory for the whole run; the
+// Products screen sets its defaults when it loads and the page maker's controls change them.
+// The sample pictures the page maker previews are SharedState::SamplePictures.
+struct PageOptions {
+    // Item codes of ItemOrder and ItemShown.
+    enum ItemCode : std::int16_t {
+        Picture = 0,
+        ItemNumber = 1,
+        ItemName = 2,
+        Description = 3,
+        RetailPrice = 4,
+        DetailsLink = 5,
+        Cost = 6,
+        Savings = 7,
+        PurchaseLink = 8,
+    };
+    static constexpr std::int16_t EmptySlot = 10;
+    static constexpr int SlotCount = 9;
+
+    // Empty: the page maker uses "Picture Page # tq2002".
+    QString PageTitle;
+    // "Left", "Center" or "Right" once chosen.
+    QString PageAlign = QStringLiteral("center");
+    QString FontName;
+    // HTML size 1 to 7; below 1 is taken as 5.
+    std::int16_t FontSize = 5;
+    // "#" and six upper-case hexadecimal digits.
+    QString FontColor = QStringLiteral("#111111");
+    // "<b>", "<i>", "<strike>", "<u>" for the chosen styles, and their closing tags in the
+    // order "</b>", "</i>", "</u>", "</strike>".
+    QString BoldTag;
+    QString ItalicTag;
+    QString StrikeTag;
+    QString UnderlineTag;
+    QString CloseTags;
+    // "top" or "bottom"; empty is taken as "top".
+    QString TextPosition;
+    // The size attributes written into each picture tag.
+    QString PictureSize = QStringLiteral("width");
+    std::int16_t ImageWidth = 100;
+    QString ImageBorder;
+    // 0 is taken as 4.
+    std::int16_t ItemsPerRow = 4;
+    // 0: all items on one page.
+    std::int16_t ItemsPerPage = 0;
+    // The cost column of the pages by page number: 0 Cost1 ... 4 Cost5.
+    std::int16_t CostLevel = 1;
+    // The item code shown in each display slot, and whether each item code is included.
+    std::array<std::int16_t, SlotCount> ItemOrder{1, 0, 2, 3, 4, EmptySlot, 6, 7, 8};
+    std::array<bool, SlotCount> ItemShown{true, true, true, true, true, false, true, true, true};
+    // The last filled display slot; -1 when none is.
+    std::int16_t LastOrderSlot = -1;
+    bool OverwritePages = false;
+    bool DetailPages = false;
+};
+
+// The options of this run.
+PageOptions& pageOptions();
+
+// What the Products screen sets when it loads: font colour, font size, alignment, items per
+// row, picture width and size, cost level, the display order and the items shown. The other
+// options keep their values.
+void applyProductsScreenDefaults();
+
+} // namespace tovin

@@ -1,0 +1,31 @@
+#include "core/products/CoalescedAction.h"
+
+namespace tovin {
+
+CoalescedAction::CoalescedAction(std::function<void()> action, int delayMs, QObject* parent)
+    : QObject(parent), m_action(std::move(action)) {
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(delayMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_action)
+            m_action();
+    });
+}
+
+void CoalescedAction::request() {
+    m_timer.start();
+}
+
+void CoalescedAction::flush() {
+    if (!m_timer.isActive())
+        return;
+    m_timer.stop();
+    if (m_action)
+        m_action();
+}
+
+void CoalescedAction::cancel() {
+    m_timer.stop();
+}
+
+} // namespace tovin

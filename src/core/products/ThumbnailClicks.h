@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tovin {
+
+// What the Products screen does with the addresses its web view reports: clicks on the tick
+// boxes and pictures of the thumbnail page.
+//
+// A tick box of item k navigates to a made-up address ending in "Vex_k". The page shows
+// ThumbChecked entry k as the state of box k, and a click on box k flips entry k - 1; the
+// picture page maker reads the list with the same numbering.
+class ThumbnailClicks {
+public:
+    // Whether the address is a tick-box click: a local address (a path or a file: URL) whose
+    // last path segment has no "." and contains "_". Help pages (any address containing
+    // "INTRO.HTM" in any letter case) and web addresses never are; a web address always named
+    // a host with a dot in it, so folder names with dots are the only reason to look at the
+    // last segment alone.
+    static bool isTickBox(const QString& address);
+
+    // The before-navigation rule. For a tick-box address: flips ThumbChecked entry k - 1 of
+    // the shared state between 0 and 1, sets ThumbIndex to k - 1, and returns true (the
+    // navigation must be cancelled). A k without such an entry changes nothing but is still
+    // cancelled. Any other address returns false.
+    static bool beforeNavigate(const QString& address);
+
+    // The navigation-complete rule for a click on a thumbnail picture: when the upper-cased
+    // address contains ".JPG", ".GIF" or ".BMP", the picture's file name without its last four
+    // characters (the text after the last "\", or else after the last "/"); otherwise none.
+    static std::optional<QString> pictureStockNo(const QString& address);
+
+    // The find condition that selects the product of a stock number.
+    static QString stockNoCondition(const QString& stockNo);
+};
+
+} // namespace tovin

@@ -1,0 +1,172 @@
+#include "ui/browser/WebEngineView.h"
+
+#include "core/shell/ProgramFolder.h"
+#include "ui/browser/BrowserAddress.h"
+#include "ui/browser/WebEnginePage.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+// A text as a script string literal (JSON strings are valid script strings).
+QString scriptString(const QString& text) {
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+} // namespace
+
+WebEngineView::WebEngineView(QWidget* parent)
+    : WebView(parent), m_view(new QWebEngineView(this)), m_page(new WebEnginePage(m_view)) {
+    m_view->setPage(m_page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFocusProxy(m_view);
+
+    connect(m_page, &WebEnginePage::beforeNavigate, this, &WebView::beforeNavigate);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebEngineView::onLoadingChanged);
+}
+
+WebEngineView::~WebEngineView() = default;
+
+void WebEngineView::prepareApplication() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+void WebEngineView::navigate(const QString& address) {
+    const QUrl url = BrowserAddress::toUrl(address);
+    if (!url.isValid() || url.isEmpty())
+        return;
+    // A jump within the shown page loads nothing.
+    const QUrl current = m_page->url();
+    const bool samePage = url.hasFragment() && url.adjusted(QUrl::RemoveFragment) ==
+                                                   current.adjusted(QUrl::RemoveFragment);
+    if (!samePage)
+        m_loading = true;
+    m_page->load(url);
+}
+
+void WebEngineView::goBack() {
+    if (!m_page->history()->canGoBack())
+        return;
+    m_loading = true;
+    m_page->triggerAction(QWebEnginePage::Back);
+}
+
+void WebEngineView::goForward() {
+    if (!m_page->history()->canGoForward())
+        return;
+    m_loading = true;
+    m_page->triggerAction(QWebEnginePage::Forward);
+}
+
+void WebEngineView::goHome() {
+    navigate(homeAddress());
+}
+
+void WebEngineView::goSearch() {
+    navigate(searchAddress());
+}
+
+void WebEngineView::stop() {
+    m_page->triggerAction(QWebEnginePage::Stop);
+}
+
+void WebEngineView::refresh() {
+    if (m_page->url().isEmpty())
+        return;
+    m_loading = true;
+    m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+QString WebEngineView::title() const {
+    return m_page->title();
+}
+
+QString WebEngineView::address() const {
+    return BrowserAddress::fromUrl(m_page->url());
+}
+
+bool WebEngineView::isBusy() const {
+    return m_loading;
+}
+
+void WebEngineView::writeHtml(const QString& html) {
+    if (m_page->url().isEmpty() && !m_loading) {
+        // Nothing has been shown yet: start an empty page in the program folder, so the
+        // window.navigate() call is defined and relative addresses have a folder.
+        m_loading = true;
+        m_page->setHtml(QString(), QUrl::fromLocalFile(ProgramFolder::path()));
+    }
+    if (m_loading)
+        m_heldWrites.append(html);
+    else
+        writeNow(html);
+}
+
+void WebEngineView::writeNow(const QString& html) {
+    m_page->runJavaScript(u"document.write("_s + scriptString(html) + u");"_s);
+}
+
+void WebEngineView::setFormField(int formIndex, const QString& fieldName, const QString& value,
+                                 FormResult done) {
+    runFormScript(u"(function (i, n, v) {"
+                  " var f = document.forms[i]; if (!f) return false;"
+                  " var e = f.elements.namedItem(n); if (!e) return false;"
+                  " e.value = v; return true; })("_s +
+                      QString::number(formIndex) + u", "_s + scriptString(fieldName) + u", "_s +
+                      scriptString(value) + u")"_s,
+                  std::move(done));
+}
+
+void WebEngineView::submitForm(int formIndex, FormResult done) {
+    // The form's own submit() may be hidden by a field named "submit".
+    runFormScript(u"(function (i) { var f = document.forms[i]; if (!f) return false;"
+                  " HTMLFormElement.prototype.submit.call(f); return true; })("_s +
+                      QString::number(formIndex) + u")"_s,
+                  std::move(done));
+}
+
+void WebEngineView::runFormScript(const QString& script, FormResult done) {
+    m_page->runJavaScript(script, [done = std::move(done)](const QVariant& result) {
+        if (done)
+            done(result.toBool());
+    });
+}
+
+void WebEngineView::runJavaScript(const QString& script,
+                                  const std::function<void(const QVariant&)>& result) {
+    if (result)
+        m_page->runJavaScript(script, result);
+    else
+        m_page->runJavaScript(script);
+}
+
+void WebEngineView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_loading = true;
+        return;
+    }
+    m_loading = false;
+    const QString address = BrowserAddress::fromUrl(info.url());
+    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+        emit navigateComplete(address);
+    else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+        emit navigateError(address, info.errorCode());
+    emit downloadComplete();
+    const QStringList held = std::exchange(m_heldWrites, {});
+    for (const QString& html : held)
+        writeNow(html);
+}
+
+} // namespace tovin

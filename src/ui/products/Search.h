@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/products/DetailedSearch.h"
+#include "core/shell/ErrorReporting.h"
+
+#include <QDialog>
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+
+namespace tovin {
+
+// The "Detailed Search Form", opened modally by the Products screen's "Advanced Search". When
+// it closes the caller reads SearchWhere, SortOrder and DetailSearchActive of the shared
+// state: Search leaves the condition and sort, Cancel empties the condition, and closing the
+// window by its frame leaves the condition empty with DetailSearchActive still set.
+class Search : public QDialog {
+    Q_OBJECT
+public:
+    explicit Search(QWidget* parent = nullptr);
+    ~Search() override;
+
+    const DetailedSearch& form() const { return m_form; }
+
+private:
+    QWidget* buildColumnGroup(const QString& name, QButtonGroup* group);
+    QWidget* buildOperatorGroup();
+    // Runs one procedure of the form: the typed value and ticks go in first, the controls show
+    // the result afterwards, and a finished search closes the dialog.
+    void run(const QString& procedure, ErrorStyle style, const std::function<void()>& step);
+    void showForm();
+
+    DetailedSearch m_form;
+    QButtonGroup* m_fields;
+    QButtonGroup* m_sorts;
+    QButtonGroup* m_operators;
+    QLineEdit* m_value = nullptr;
+    QCheckBox* m_wholeWords = nullptr;
+    QCheckBox* m_reverse = nullptr;
+    bool m_showing = false;
+};
+
+} // namespace tovin

@@ -1,0 +1,162 @@
+#include "core/products/CoalescedAction.h"
+#include "core/products/PreviewPage.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/SharedState.h"
+#include "support/core/TestProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+Q_DECLARE_METATYPE(tovin::PreviewPage::Size)
+
+namespace {
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+PreviewProduct product(const QString& stockNo, const QString& picture) {
+    PreviewProduct p;
+    p.StockNo = stockNo;
+    p.Picture = picture;
+    return p;
+}
+} // namespace
+
+class PreviewPageTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<test::TestProgramFolder> m_folder;
+
+private slots:
+    void initTestCase() { m_folder = std::make_unique<test::TestProgramFolder>(); }
+    void init() {
+        shared().AppFolder = m_folder->path();
+        QFile::remove(PreviewPage::path());
+        QDir().rmdir(PreviewPage::path());
+    }
+    void cleanupTestCase() { m_folder.reset(); }
+
+    void pageMatchesExpectedFile_data() {
+        QTest::addColumn<PreviewProduct>("product");
+        QTest::addColumn<PreviewPage::Size>("size");
+        QTest::addColumn<QString>("expectedFile");
+
+        PreviewProduct brassLamp{
+            u"AB7"_s, u"12"_s,     u"Brass Lamp"_s,       u"A brass desk lamp & shade"_s,
+            1234.5,   u"1 Each"_s, u"Pictures\\AB7.gif"_s};
+        QTest::newRow("small preview, gif thumbnail")
+            << brassLamp << PreviewPage::Size::Small << u"small-picture.htm"_s;
+        QTest::newRow("large preview links the jpg of a gif")
+            << brassLamp << PreviewPage::Size::Large << u"large-gif.htm"_s;
+        QTest::newRow("capital GIF is not rewritten, cost below one")
+            << PreviewProduct{u"AB7"_s,
+                              u"3"_s,
+                              u"Lamp"_s,
+                              u"Small"_s,
+                              0.99,
+                              u"Dozen"_s,
+                              u"pictures/AB7.GIF"_s}
+            << PreviewPage::Size::Large << u"large-gif-capitals.htm"_s;
+        QTest::newRow("empty picture path, no cost")
+            << PreviewProduct{u"X1"_s,   QString(), u"No Picture Yet"_s, QString(), QVariant(),
+                              QString(), QString()}
+            << PreviewPage::Size::Large << u"large-nopicture.htm"_s;
+        QTest::newRow("missing picture file")
+            << product(u"ZAB3"_s, u"Pictures\\Gone.jpg"_s) << PreviewPage::Size::Small
+            << u"small-nopicture.htm"_s;
+    }
+    void pageMatchesExpectedFile() {
+        QFETCH(PreviewProduct, product);
+        QFETCH(PreviewPage::Size, size);
+        QFETCH(QString, expectedFile);
+
+        const QString written = PreviewPage::write(product, size);
+
+        QCOMPARE(written, m_folder->filePath(u"page.htm"_s));
+        QByteArray expected =
+            readFile(test::testSourceDir() + u"/core/products/expected/"_s + expectedFile);
+        QVERIFY(!expected.isEmpty());
+        expected.replace("%APPFOLDER%", m_folder->path().toUtf8());
+        QCOMPARE(readFile(written), expected);
+    }
+
+    void previewSizeFollowsSwitchCaption_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<PreviewPage::Size>("size");
+        QTest::newRow("view mode shows the small preview")
+            << u"View Mode"_s << PreviewPage::Size::Small;
+        QTest::newRow("edit mode shows the large preview")
+            << u"Edit Mode"_s << PreviewPage::Size::Large;
+        QTest::newRow("any other caption is large") << u"view mode"_s << PreviewPage::Size::Large;
+    }
+    void previewSizeFollowsSwitchCaption() {
+        QFETCH(QString, caption);
+        QFETCH(PreviewPage::Size, size);
+        QCOMPARE(PreviewPage::sizeForCaption(caption), size);
+    }
+
+    void unwritablePageRaisesError_data() {
+        QTest::addColumn<QString>("appFolder");
+        QTest::addColumn<bool>("pageIsFolder");
+        QTest::addColumn<int>("errorNumber");
+        QTest::newRow("program folder gone") << u"gone/"_s << false << 76;
+        QTest::newRow("page.htm is a folder") << QString() << true << 75;
+    }
+    void unwritablePageRaisesError() {
+        QFETCH(QString, appFolder);
+        QFETCH(bool, pageIsFolder);
+        QFETCH(int, errorNumber);
+        shared().AppFolder = m_folder->path() + appFolder;
+        if (pageIsFolder)
+            QVERIFY(QDir().mkpath(m_folder->filePath(u"page.htm/"_s)));
+
+        bool raised = false;
+        try {
+            PreviewPage::write(product(u"AB7"_s, QString()), PreviewPage::Size::Large);
+        } catch (const RunTimeError& error) {
+            raised = true;
+            QCOMPARE(error.number(), errorNumber);
+        }
+        QVERIFY(raised);
+    }
+
+    // The screen renders only the row the user stops on; the page must still end up showing it.
+    void burstOfMovesLeavesTheLastProduct() {
+        QString current;
+        int renders = 0;
+        CoalescedAction render(
+            [&] {
+                ++renders;
+                PreviewPage::write(product(current, QString()), PreviewPage::Size::Large);
+            },
+            5);
+        for (int row = 1; row <= 50; ++row) {
+            current = u"P"_s + QString::number(row);
+            render.request();
+        }
+        QTRY_VERIFY(!render.isPending());
+        QVERIFY(renders >= 1 && renders < 50);
+        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P50\""));
+
+        current = u"P51"_s;
+        render.request();
+        render.flush();
+        QVERIFY(!render.isPending());
+        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P51\""));
+        const int afterFlush = renders;
+        render.request();
+        render.cancel();
+        QTest::qWait(20);
+        QCOMPARE(renders, afterFlush);
+    }
+};
+
+QTEST_GUILESS_MAIN(PreviewPageTest)
+#include "tst_previewpage.moc"
