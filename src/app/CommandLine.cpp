@@ -24,7 +24,18 @@ QString programHelp() {
     return text;
 }
 
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+bool isProgramOption(const QString& option) {
+    // --open-screen, --screenshot and --quit-after-ms are left out of the help on purpose: they
+    // serve scripts/screenshot.sh.
+    return option == u"--app-folder"_s || option == u"--settings"_s ||
+           option == u"--open-screen"_s || option == u"--screenshot"_s ||
+           option == u"--quit-after-ms"_s;
+}
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   StartOptions* window) {
+    StartOptions unused;
+    StartOptions& start = window ? *window : unused;
     QStringList rest = arguments.mid(1);
     // Options that apply to the program as a whole come first.
     while (!rest.isEmpty()) {
@@ -33,15 +44,28 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             out << programHelp();
             return ExitOk;
         }
-        if (option == u"--app-folder"_s || option == u"--settings"_s) {
+        if (isProgramOption(option)) {
             if (rest.size() < 2) {
                 err << "tovin-catalog: " << option << " needs a value\n";
                 return ExitFailure;
             }
-            if (option == u"--app-folder"_s)
-                ProgramFolder::setOverride(rest.at(1));
-            else
-                SettingsStore::setProgramFile(rest.at(1));
+            const QString value = rest.at(1);
+            if (option == u"--app-folder"_s) {
+                ProgramFolder::setOverride(value);
+            } else if (option == u"--settings"_s) {
+                SettingsStore::setProgramFile(value);
+            } else if (option == u"--open-screen"_s) {
+                start.openScreen = value;
+            } else if (option == u"--screenshot"_s) {
+                start.screenshotFile = value;
+            } else {
+                bool ok = false;
+                start.quitAfterMs = value.toInt(&ok);
+                if (!ok || start.quitAfterMs < 0) {
+                    err << "tovin-catalog: " << option << " needs a number of milliseconds\n";
+                    return ExitFailure;
+                }
+            }
             rest = rest.mid(2);
             continue;
         }

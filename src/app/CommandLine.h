@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/Startup.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -21,8 +23,14 @@ const QList<BatchCommand>& batchCommands();
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitFailure = 2;
 
-// Handles the whole command line. Returns -1 when the windowed program should start.
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// Handles the whole command line. Returns -1 when the windowed program should start; the
+// hidden options for pictures of the window then land in `window`.
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   StartOptions* window = nullptr);
+
+// True for an option of the program as a whole that takes a value ("--settings FILE"); such
+// options come before a batch command or stand alone for the windowed program.
+bool isProgramOption(const QString& option);
 
 // The help text of the program.
 QString programHelp();

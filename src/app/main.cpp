@@ -10,8 +10,7 @@ int main(int argc, char* argv[]) {
     // Batch commands need no window; decide before any application object exists.
     bool windowed = true;
     for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--app-folder" || a == "--settings") {
+        if (tovin::isProgramOption(QString::fromLocal8Bit(argv[i]))) {
             ++i;
             continue;
         }
@@ -23,10 +22,11 @@ int main(int argc, char* argv[]) {
         QApplication::setApplicationName(QStringLiteral("Tovin Catalog 2003 Demo"));
         QTextStream out(stdout);
         QTextStream err(stderr);
-        const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
+        tovin::StartOptions options;
+        const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err, &options);
         if (status >= 0)
             return status;
-        return tovin::runProgram();
+        return tovin::runProgram(options);
     }
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);

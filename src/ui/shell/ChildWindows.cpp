@@ -69,6 +69,8 @@ QWidget* load(const QString& name) {
     if (QMdiArea* area = registry().area) {
         QMdiSubWindow* sub = area->addSubWindow(screen);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A screen that closes itself takes its frame with it.
+        QObject::connect(screen, &QObject::destroyed, sub, &QObject::deleteLater);
         sub->setWindowIcon(screen->windowIcon());
         sub->hide();
     }
@@ -97,18 +99,35 @@ void unload(const QString& name) {
     if (!screen)
         return;
     // The screen decides whether it closes (a screen may refuse, as the Products screen does
-    // while an order is open).
-    if (!screen->close())
+    // while an order is open). Closing its sub-window closes the screen first, once, and stays
+    // open when the screen refuses.
+    if (!frameOf(screen)->close())
         return;
     registry().open.remove(name);
-    if (QWidget* frame = screen ? frameOf(screen) : nullptr; frame && frame != screen.data())
-        frame->close();
 }
 
-void unloadAll() {
-    const QStringList names = registry().open.keys();
+bool unloadAll() {
+    const QStringList names = openScreens();
     for (const QString& name : names)
         unload(name);
+    return openScreens().isEmpty();
+}
+
+QStringList openScreens() {
+    QStringList names;
+    for (auto it = registry().open.cbegin(); it != registry().open.cend(); ++it)
+        if (it.value())
+            names << it.key();
+    return names;
+}
+
+QString nameOf(const QWidget* screen) {
+    if (!screen)
+        return QString();
+    for (auto it = registry().open.cbegin(); it != registry().open.cend(); ++it)
+        if (it.value() == screen)
+            return it.key();
+    return QString();
 }
 
 } // namespace tovin::ChildWindows

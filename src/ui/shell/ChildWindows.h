@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QMdiArea;
@@ -29,7 +30,11 @@ QWidget* load(const QString& name);
 QWidget* show(const QString& name);
 // Closes the screen if it is open (its unload runs).
 void unload(const QString& name);
-// Closes every open screen.
-void unloadAll();
+// Closes every open screen; false when a screen refused to close and is still open.
+bool unloadAll();
+// The names of the screens that are open now.
+QStringList openScreens();
+// The registered name of an open screen ("" for a widget that is not one).
+QString nameOf(const QWidget* screen);
 
 } // namespace tovin::ChildWindows

@@ -1,33 +1,453 @@
 #include "ui/shell/FrmMain.h"
 
 #include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlTexts.h"
+#include "ui/shell/FrmAbout.h"
+#include "ui/shell/FrmBusy.h"
+#include "ui/shell/FrmTip.h"
+#include "ui/shell/MainStatusBar.h"
+#include "ui/shell/MainToolBar.h"
+#include "ui/shell/MdiArrange.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+namespace {
+
+const QString Settings = u"Settings"_s;
+
+QString label(const QString& procedure) {
+    return formLabel(u"frmMain"_s, procedure);
+}
+
+// The Forms menu: entry name, caption and the child screen it opens.
+struct FormEntry {
+    QString name;
+    QString caption;
+    QString screen;
+};
+
+const QList<FormEntry>& formEntries() {
+    static const QList<FormEntry> entries{
+        {u"mnuDataCatagory"_s, u"Catagory"_s, u"Catagory"_s},
+        {u"mnuDatafrmInventory"_s, u"Inventory"_s, u"frmInventory"_s},
+        {u"mnuDatafrmInvoice"_s, u"Invoice"_s, u"frmInvoice"_s},
+        {u"mnuDatafrmOrders"_s, u"Orders"_s, u"frmOrders"_s},
+        {u"mnuDatafrmSales"_s, u"Sales"_s, u"frmSales"_s},
+        {u"mnuDatafrmSetup"_s, u"Setup"_s, u"frmSetup"_s},
+        {u"mnuDatafrmSupplier"_s, u"Supplier"_s, u"frmSupplier"_s},
+        {u"mnuDataProducts"_s, u"Products"_s, u"Products"_s},
+    };
+    return entries;
+}
+
+QString entryForScreen(const QString& screen) {
+    for (const FormEntry& e : formEntries())
+        if (e.screen == screen)
+            return e.name;
+    return QString();
+}
+
+Prompts& prompts() {
+    if (!shared().prompts)
+        throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
+    return *shared().prompts;
+}
+
+// A stored position or size in twips, as pixels; a text that is not a number raises error 13.
+int storedPixels(const QString& key, double defaultTwips) {
+    const QString text =
+        SettingsStore::program().value(Settings, key, TextRules::plainDecimal(defaultTwips));
+    const double twips = TextRules::CDbl(text);
+    const double pixels = twips / FrmMain::TwipsPerPixel;
+    if (pixels > std::numeric_limits<int>::max() / 2 ||
+        pixels < -std::numeric_limits<int>::max() / 2)
+        throw RunTimeError(ErrorNumber::Overflow, u"Overflow"_s);
+    return qRound(pixels);
+}
+
+QString twipsText(int pixels) {
+    return TextRules::plainDecimal(double(pixels) * FrmMain::TwipsPerPixel);
+}
+
+} // namespace
+
+FrmMain::FrmMain(QWidget* parent)
+    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_exit([] { QCoreApplication::exit(0); }) {
     setObjectName(u"frmMain"_s);
+    setWindowIcon(QIcon(u":/icons/app.png"_s));
     m_mdi->setObjectName(u"mdiArea"_s);
+    // Screens larger than the window can be scrolled into view.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    ChildWindows::setArea(m_mdi);
+    // Entries and buttons that open screens exist only for the screens registered by now.
+    buildMenus();
+    m_toolBar = new MainToolBar(this);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    connect(m_toolBar, &MainToolBar::buttonClicked, this, &FrmMain::tbToolBar_ButtonClick);
+    m_statusBar = new MainStatusBar(this);
+    setStatusBar(m_statusBar);
     resize(800, 600);
 }
 
+FrmMain::~FrmMain() = default;
+
+QAction* FrmMain::entry(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+void FrmMain::setExitHandler(ExitHandler handler) {
+    m_exit = std::move(handler);
+}
+
+QAction* FrmMain::addEntry(QMenu* menu, const QString& name, const QString& caption,
+                           void (FrmMain::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        // A checkable entry has been flipped already; its handler does the flipping itself.
+        if (action->isCheckable())
+            action->setChecked(!action->isChecked());
+        (this->*handler)();
+    });
+    return action;
+}
+
+void FrmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto addMenu = [bar](const QString& name, const QString& caption) {
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    const auto addSeparator = [](QMenu* menu, const QString& name) {
+        menu->addSeparator()->setObjectName(name);
+    };
+
+    QMenu* file = addMenu(u"mnuFile"_s, u"File"_s);
+    addEntry(file, u"mnuFileOpen"_s, u"Open Database"_s, &FrmMain::mnuFileOpen_Click);
+    addEntry(file, u"mnuFileSaveAs"_s, u"Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
+    addSeparator(file, u"mnuFileBar1"_s);
+    addEntry(file, u"mnuFileClose"_s, u"Close Active Form"_s, &FrmMain::mnuFileClose_Click);
+    addSeparator(file, u"mnuFileBar5"_s);
+    addEntry(file, u"mnuFileExit"_s, u"Exit"_s, &FrmMain::mnuFileExit_Click);
+
+    QMenu* view = addMenu(u"mnuView"_s, u"View"_s);
+    // Checked as designed: both bars show, with their captions.
+    for (QAction* action :
+         {addEntry(view, u"mnuViewStatusBar"_s, u"Status Bar"_s, &FrmMain::mnuViewStatusBar_Click),
+          addEntry(view, u"mnuButtonBar"_s, u"Button Bar"_s, &FrmMain::mnuButtonBar_Click),
+          addEntry(view, u"mnuBText"_s, u"Button Text"_s, &FrmMain::mnuBText_Click)}) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+
+    QMenu* forms = addMenu(u"mnuData"_s, u"Forms"_s);
+    for (const FormEntry& e : formEntries()) {
+        if (!ChildWindows::isRegistered(e.screen))
+            continue;
+        QAction* action = forms->addAction(e.caption);
+        action->setObjectName(e.name);
+        connect(action, &QAction::triggered, this,
+                [this, e] { openChildScreen(e.screen, e.name); });
+    }
+    forms->menuAction()->setVisible(!forms->isEmpty());
+
+    QMenu* tools = addMenu(u"mnuTools"_s, u"Tools"_s);
+    addEntry(tools, u"mnuRestore"_s, u"Restore Text Boxes"_s, &FrmMain::mnuRestore_Click);
+    addEntry(tools, u"mnuRestoreLabels"_s, u"Restore Label Names"_s,
+             &FrmMain::mnuRestoreLabels_Click);
+
+    QMenu* window = addMenu(u"mnuWindow"_s, u"Window"_s);
+    const struct {
+        QString name;
+        QString caption;
+        int code;
+    } arrangements[] = {
+        {u"mnuWindowCascade"_s, u"Cascade"_s, MdiArrange::Cascade},
+        {u"mnuWindowTileHorizontal"_s, u"Tile Horizontal"_s, MdiArrange::TileHorizontal},
+        {u"mnuWindowTileVertical"_s, u"Tile Vertical"_s, MdiArrange::TileVertical},
+        {u"mnuWindowArrangeIcons"_s, u"Arrange Icons"_s, MdiArrange::ArrangeIcons},
+    };
+    for (const auto& a : arrangements) {
+        QAction* action = window->addAction(a.caption);
+        action->setObjectName(a.name);
+        const int code = a.code;
+        connect(action, &QAction::triggered, this, [this, code] { mnuWindow_Arrange(code); });
+    }
+
+    QMenu* help = addMenu(u"mnuHelp"_s, u"Help"_s);
+    addEntry(help, u"mnuHelpTip"_s, u"Tip Of The Day"_s, &FrmMain::mnuHelpTip_Click);
+    addSeparator(help, u"mnuHelpBar0"_s);
+    addEntry(help, u"mnuHelpAbout"_s, u"About"_s, &FrmMain::mnuHelpAbout_Click);
+}
+
 void FrmMain::MDIForm_Load() {
-    StepGuard step(formLabel(u"frmMain"_s, u"MDIForm_Load"_s));
+    StepGuard step(label(u"MDIForm_Load"_s));
+    SettingsStore& settings = SettingsStore::program();
     step([] { shared().FirstActivation = true; });
     step([this] { ApplyControlTexts(this); });
-    step([] {
+    // A stored value that does not convert leaves that one value as the window has it.
+    step([this] { move(storedPixels(u"MainLeft"_s, 1000), y()); });
+    step([this] { move(x(), storedPixels(u"MainTop"_s, 1000)); });
+    step([this] { resize(storedPixels(u"MainWidth"_s, 6500), height()); });
+    step([this] { resize(width(), storedPixels(u"MainHeight"_s, 6500)); });
+    step([&] {
+        const bool shown = settings.flag(Settings, u"StatusVis"_s, true);
+        m_statusBar->setVisible(shown);
+        entry(u"mnuViewStatusBar"_s)->setChecked(shown);
+    });
+    step([&] {
+        const bool shown = settings.flag(Settings, u"ButtonVis"_s, true);
+        m_toolBar->setVisible(shown);
+        entry(u"mnuButtonBar"_s)->setChecked(shown);
+    });
+    step([&] { entry(u"mnuBText"_s)->setChecked(settings.flag(Settings, u"ButtonTxt"_s, true)); });
+    step([&] {
         const QString fallback = shared().AppFolder + u"tovin2003-a.mde"_s;
-        const QString stored = SettingsStore::program().value(u"Settings"_s, u"DBName"_s, fallback);
+        const QString stored = settings.value(Settings, u"DBName"_s, fallback);
         shared().DBPath = stored.isEmpty() ? fallback : stored;
     });
+    step([this] { applyButtonCaptions(); });
+    step([this] {
+        if (ChildWindows::isRegistered(u"Products"_s))
+            openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
+    });
     step([this] { setWindowTitle(shared().DBPath); });
+}
+
+void FrmMain::MDIForm_Activate() {
+    StepGuard step(label(u"MDIForm_Activate"_s), ErrorStyle::IgnoreAndResume);
+    if (!shared().FirstActivation)
+        return;
+    step([this] { entry(u"mnuViewStatusBar"_s)->setChecked(!m_statusBar->isHidden()); });
+    step([this] { entry(u"mnuButtonBar"_s)->setChecked(!m_toolBar->isHidden()); });
+    shared().FirstActivation = false;
+}
+
+void FrmMain::MDIForm_Unload() {
+    StepGuard step(label(u"MDIForm_Unload"_s));
+    if (isMinimized())
+        return;
+    SettingsStore& settings = SettingsStore::program();
+    step([&] { settings.setValue(Settings, u"MainLeft"_s, twipsText(x())); });
+    step([&] { settings.setValue(Settings, u"MainTop"_s, twipsText(y())); });
+    step([&] { settings.setValue(Settings, u"MainWidth"_s, twipsText(width())); });
+    step([&] { settings.setValue(Settings, u"MainHeight"_s, twipsText(height())); });
+    step([&] { settings.setFlag(Settings, u"StatusVis"_s, !m_statusBar->isHidden()); });
+    step([&] { settings.setFlag(Settings, u"ButtonVis"_s, !m_toolBar->isHidden()); });
+    step([&] { settings.setFlag(Settings, u"ButtonTxt"_s, entry(u"mnuBText"_s)->isChecked()); });
+    step([&] { settings.setValue(Settings, u"DBName"_s, shared().DBPath); });
+    step([&] { settings.sync(); });
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    // Every child screen closes first (its own unload runs); one that refuses keeps the
+    // program open.
+    if (!ChildWindows::unloadAll()) {
+        event->ignore();
+        return;
+    }
+    if (m_tip)
+        m_tip->close();
+    MDIForm_Unload();
+    event->accept();
+}
+
+bool FrmMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        MDIForm_Activate();
+    return QMainWindow::event(event);
+}
+
+void FrmMain::applyButtonCaptions() {
+    m_toolBar->setCaptionsShown(entry(u"mnuBText"_s)->isChecked());
+}
+
+void FrmMain::openChildScreen(const QString& screen, const QString& entryName) {
+    StepGuard step(label(entryName + u"_Click"_s));
+    BusyCursor busy;
+    letEventsRun();
+    step([&] { ChildWindows::show(screen); });
+}
+
+void FrmMain::mnuFileOpen_Click() {
+    StepGuard step(label(u"mnuFileOpen_Click"_s));
+    QString chosen;
+    step([&] {
+        FileDialogRequest request;
+        request.fileName = QString();
+        request.filter = u"DataBases|*.mdb"_s;
+        chosen = prompts().openFile(request);
+    });
+    if (!chosen.isEmpty()) {
+        step([&] { shared().DBPath = chosen; });
+        step([this] {
+            if (ChildWindows::isRegistered(u"Products"_s))
+                openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
+        });
+    }
+    step([this] { setWindowTitle(shared().DBPath); });
+}
+
+namespace {
+// Closes the child screen in front (its unload runs; it may refuse).
+void unloadActiveScreen(QMdiArea* area) {
+    QMdiSubWindow* sub = area->currentSubWindow();
+    if (!sub)
+        return;
+    const QString name = ChildWindows::nameOf(sub->widget());
+    if (!name.isEmpty())
+        ChildWindows::unload(name);
+    else
+        sub->close();
+}
+} // namespace
+
+void FrmMain::mnuFileSaveAs_Click() {
+    StepGuard step(label(u"mnuFileSaveAs_Click"_s));
+    step([this] { unloadActiveScreen(m_mdi); });
+    step([this] { FrmBusy::run(this); });
+}
+
+void FrmMain::mnuFileClose_Click() {
+    StepGuard step(label(u"mnuFileClose_Click"_s), ErrorStyle::IgnoreAndResume);
+    step([this] { unloadActiveScreen(m_mdi); });
+}
+
+void FrmMain::mnuFileExit_Click() {
+    BusyCursor busy;
+    letEventsRun();
+    // Ends the program without closing the window, so nothing is saved on this path.
+    if (m_exit)
+        m_exit();
+}
+
+void FrmMain::mnuViewStatusBar_Click() {
+    StepGuard step(label(u"mnuViewStatusBar_Click"_s));
+    step([this] {
+        QAction* action = entry(u"mnuViewStatusBar"_s);
+        action->setChecked(!action->isChecked());
+        m_statusBar->setVisible(action->isChecked());
+    });
+}
+
+void FrmMain::mnuButtonBar_Click() {
+    StepGuard step(label(u"mnuButtonBar_Click"_s));
+    step([this] {
+        QAction* action = entry(u"mnuButtonBar"_s);
+        action->setChecked(!action->isChecked());
+        m_toolBar->setVisible(action->isChecked());
+    });
+}
+
+void FrmMain::mnuBText_Click() {
+    StepGuard step(label(u"mnuBText_Click"_s));
+    BusyCursor busy;
+    letEventsRun();
+    step([this] {
+        QAction* action = entry(u"mnuBText"_s);
+        action->setChecked(!action->isChecked());
+        applyButtonCaptions();
+    });
+}
+
+void FrmMain::mnuRestore_Click() {
+    StepGuard step(label(u"mnuRestore_Click"_s));
+    // The Products screen shows every text box whose stored visibility is true.
+    step([] {
+        SettingsStore& settings = SettingsStore::program();
+        for (int n = 1; n <= 30; ++n)
+            settings.setValue(Settings, u"HideText(%1)"_s.arg(n), u"True"_s);
+        settings.sync();
+    });
+}
+
+void FrmMain::mnuRestoreLabels_Click() {
+    StepGuard step(label(u"mnuRestoreLabels_Click"_s));
+    step([] { shared().RestoreLabelNames = true; });
+}
+
+void FrmMain::mnuHelpTip_Click() {
+    StepGuard step(label(u"tbToolBar_ButtonClick"_s));
+    shared().TipFromMenu = true;
+    {
+        BusyCursor busy;
+        letEventsRun();
+        step([this] {
+            if (m_tip) {
+                m_tip->show();
+                m_tip->raise();
+                m_tip->activateWindow();
+                return;
+            }
+            auto* tip = new FrmTip(this);
+            m_tip = tip;
+            tip->Form_Load();
+            if (!tip->isUnloaded())
+                tip->show();
+        });
+    }
+    shared().TipFromMenu = false;
+}
+
+void FrmMain::mnuHelpAbout_Click() {
+    StepGuard step(label(u"mnuHelpAbout_Click"_s));
+    FrmAbout about(this);
+    {
+        BusyCursor busy;
+        letEventsRun();
+        step([&] { about.Form_Load(); });
+    }
+    step([&] { about.exec(); });
+}
+
+void FrmMain::mnuWindow_Arrange(int code) {
+    StepGuard step(label(u"mnuWindow_Click"_s));
+    step([this, code] { MdiArrange::arrange(m_mdi, code); });
+}
+
+void FrmMain::tbToolBar_ButtonClick(const QString& key) {
+    StepGuard step(label(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
+    BusyCursor busy;
+    letEventsRun();
+    step([&] {
+        if (key == u"Save"_s)
+            mnuFileSaveAs_Click();
+        else if (key == u"Open"_s)
+            mnuFileOpen_Click();
+        else if (key == u"LIGHTON"_s)
+            mnuHelpTip_Click();
+        else if (key == u"RESTORE"_s)
+            mnuRestore_Click();
+        else if (key == u"RESTORELABELS"_s)
+            mnuRestoreLabels_Click();
+        else if (key == u"IMAGE1"_s)
+            mnuFileExit_Click();
+        else
+            for (const MainToolBar::Button& button : MainToolBar::layout())
+                if (button.key == key && !button.screen.isEmpty())
+                    openChildScreen(button.screen, entryForScreen(button.screen));
+    });
 }
 
 } // namespace tovin

@@ -1,24 +1,86 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <functional>
 
+class QAction;
 class QMdiArea;
+class QMenu;
 
 namespace tovin {
 
-// The program's one top-level window: a multiple-document frame holding the child screens.
+class FrmTip;
+class MainStatusBar;
+class MainToolBar;
+
+// The program's one top-level window: a multiple-document frame holding the child screens,
+// with the menus, the button bar, the status bar and the placement it remembers between runs.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 public:
+    // Screen positions and sizes are kept in twips; the screen has 15 twips to a pixel.
+    static constexpr int TwipsPerPixel = 15;
+
     explicit FrmMain(QWidget* parent = nullptr);
+    ~FrmMain() override;
 
     QMdiArea* mdiArea() const { return m_mdi; }
+    MainToolBar* buttonBar() const { return m_toolBar; }
+    MainStatusBar* statusPanels() const { return m_statusBar; }
+    // The menu entry or menu with this control name ("mnuFileOpen", "mnuView"), or nullptr.
+    QAction* entry(const QString& name) const;
 
-    // The load of the window: settings, catalogue path and caption.
+    // What Exit does to end the program. By default it leaves the event loop at once, without
+    // closing any window, so nothing is saved; tests put a recorder in its place.
+    using ExitHandler = std::function<void()>;
+    void setExitHandler(ExitHandler handler);
+
+    // The load of the window: settings, catalogue path, button captions, the Products screen
+    // and the caption.
     void MDIForm_Load();
+    // One-time work at the first activation: the View menu's check marks follow the bars.
+    void MDIForm_Activate();
+    // Saves placement, bars, button texts and catalogue path, unless the window is minimised.
+    void MDIForm_Unload();
+
+    // The commands of the menus and the button bar.
+    void mnuFileOpen_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileClose_Click();
+    void mnuFileExit_Click();
+    void mnuViewStatusBar_Click();
+    void mnuButtonBar_Click();
+    void mnuBText_Click();
+    void mnuRestore_Click();
+    void mnuRestoreLabels_Click();
+    void mnuHelpTip_Click();
+    void mnuHelpAbout_Click();
+    void mnuWindow_Arrange(int code);
+    // Opens a child screen, or brings it to the front when it is open already.
+    void openChildScreen(const QString& screen, const QString& entryName);
+    void tbToolBar_ButtonClick(const QString& key);
+
+    // The tip screen the Help menu opened and that is still open, if any.
+    FrmTip* tipScreen() const { return m_tip; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    // The bars belong to the View menu; the window offers no menu of its own to hide them.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
+    void buildMenus();
+    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption,
+                      void (FrmMain::*handler)());
+    void applyButtonCaptions();
+
     QMdiArea* m_mdi;
+    MainToolBar* m_toolBar = nullptr;
+    MainStatusBar* m_statusBar = nullptr;
+    QPointer<FrmTip> m_tip;
+    ExitHandler m_exit;
 };
 
 } // namespace tovin

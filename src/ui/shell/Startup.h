@@ -1,9 +1,19 @@
 #pragma once
 
+#include <QString>
+
 namespace tovin {
 
-// The program's entry procedure: shows the main window and runs the event loop. Every step
-// that fails is reported under "(Module) Module::Sub Main" and the next step runs.
-int runProgram();
+// Hidden start-up options for taking pictures of the program (scripts/screenshot.sh).
+struct StartOptions {
+    QString openScreen;     // a child screen to open once the main window shows
+    QString screenshotFile; // where to save a picture of the main window
+    int quitAfterMs = -1;   // when to take the picture and end (-1: run normally)
+};
+
+// The program's entry procedure: splash screen, main window and its load, tip of the day, and
+// the event loop. Every step that fails is reported under "(Module) Module::Sub Main" and the
+// next step runs.
+int runProgram(const StartOptions& options = {});
 
 } // namespace tovin

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Takes a picture of the main window with one child screen open, on a virtual display.
+#
+#   scripts/screenshot.sh [SCREEN [OUTPUT.png]]
+#
+# SCREEN is a registered screen name (default frmSupplier); OUTPUT defaults to
+# docs/screenshots/main-supplier.png. The program runs on a fresh copy of the demo catalogue
+# with settings of its own (no tip of the day, a roomy window), so nothing of a real
+# installation is touched. Environment: BUILD_DIR (default build-main), WIDTH/HEIGHT of the
+# main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build-main}"
+screen="${1:-frmSupplier}"
+output="${2:-$root/docs/screenshots/main-supplier.png}"
+width="${WIDTH:-1000}"
+height="${HEIGHT:-700}"
+wait_ms="${WAIT_MS:-2500}"
+
+case "$output" in
+/*) ;;
+*) output="$PWD/$output" ;;
+esac
+
+app="$build/app/tovin-catalog"
+if [ ! -x "$app" ] || [ ! -f "$build/app/tovin2003-a.mde" ]; then
+    cmake -S "$root" -B "$build" >/dev/null
+    cmake --build "$build" --target tovin-catalog program_folder -j2
+fi
+command -v xvfb-run >/dev/null || {
+    echo "xvfb-run is missing: install the xvfb package (scripts/install-deps.sh)." >&2
+    exit 1
+}
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+catalogue="$work/tovin2003-a.mde"
+"$app" create --demo "$catalogue" >/dev/null
+
+# Window placement is kept in twips, 15 to a pixel.
+cat >"$work/settings.ini" <<SETTINGS
+[Settings]
+MainLeft=0
+MainTop=0
+MainWidth=$((width * 15))
+MainHeight=$((height * 15))
+StatusVis=True
+ButtonVis=True
+ButtonTxt=True
+DBName=$catalogue
+
+[Options]
+Show%20Tips%20at%20Startup=0
+SETTINGS
+
+mkdir -p "$(dirname "$output")"
+rm -f "$output"
+xvfb-run -a -s "-screen 0 $((width + 200))x$((height + 200))x24" \
+    "$app" --settings "$work/settings.ini" --open-screen "$screen" \
+    --screenshot "$output" --quit-after-ms "$wait_ms"
+if [ ! -s "$output" ]; then
+    echo "No picture was written to $output" >&2
+    exit 1
+fi
+echo "Wrote $output"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+namespace tovin {
+
+// The about box: the program's name, version and legal notice, and a button that starts this
+// machine's system information program.
+class FrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    static const QString LegalNotice;
+
+    explicit FrmAbout(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void cmdSysInfo_Click();
+    void cmdOK_Click();
+    // Starts the system information program, or says plainly that there is none.
+    void StartSysInfo();
+};
+
+} // namespace tovin

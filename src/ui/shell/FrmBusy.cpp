@@ -1,0 +1,131 @@
+#include "ui/shell/FrmBusy.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+#include "ui/shell/BusyCursor.h"
+
+#include <QLabel>
+#include <QMovie>
+#include <QThread>
+#include <QVBoxLayout>
+#include <atomic>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+QString label(const QString& procedure) {
+    return formLabel(u"frmBusy"_s, procedure);
+}
+} // namespace
+
+FrmBusy::FrmBusy(QWidget* parent)
+    : QWidget(parent, Qt::Dialog), m_animation(new QLabel(this)), m_label(new QLabel(this)) {
+    setObjectName(u"frmBusy"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(SettingsStore::ApplicationTitle);
+    // The rest of the program waits while the file is copied.
+    setWindowModality(Qt::ApplicationModal);
+    m_animation->setObjectName(u"Animation1"_s);
+    m_animation->setAlignment(Qt::AlignCenter);
+    m_animation->setMinimumHeight(60);
+    m_label->setObjectName(u"Label1"_s);
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setMinimumWidth(380);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_animation);
+    layout->addWidget(m_label);
+}
+
+void FrmBusy::run(QWidget* owner) {
+    auto* busy = new FrmBusy(owner);
+    if (!busy->Form_Load())
+        return;
+    busy->show();
+    busy->Form_Activate();
+}
+
+bool FrmBusy::Form_Load() {
+    StepGuard step(label(u"Form_Load"_s), ErrorStyle::IgnoreAndResume);
+    step([this] {
+        if (!shared().prompts)
+            throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
+        FileDialogRequest request;
+        request.title = u"Save As"_s;
+        request.filter = u"DataBase Files (*.mdb)|*.mdb"_s;
+        m_target = shared().prompts->saveFile(request);
+    });
+    if (m_target.isEmpty()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void FrmBusy::Form_Activate() {
+    StepGuard quiet(label(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
+    {
+        BusyCursor busy;
+        const QString source = shared().DBPath;
+        quiet([this] {
+            m_movie = new QMovie(shared().AppFolder + u"filemove.gif"_s, QByteArray(), this);
+            if (m_movie->isValid()) {
+                m_animation->setMovie(m_movie);
+                m_movie->start();
+            }
+        });
+        m_label->setText(u"Saving File: "_s + source + u" as: "_s + m_target +
+                         u"\nPlease Wait... This Could Take A few Minutes"_s);
+        letEventsRun();
+        StepGuard step(label(u"Form_Activate"_s));
+        const bool copied = step([&] { copyCatalogue(source, m_target); });
+        if (!copied && shared().prompts) {
+            // The error convention stays silent about most errors; a copy that did not happen
+            // must never pass for one that did.
+            const QString reason = step.lastError() ? step.lastError()->description() : QString();
+            quiet([&] {
+                shared().prompts->notice(u"The catalogue was not saved as "_s + m_target +
+                                             u".\n\n"_s + reason,
+                                         MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
+            });
+        }
+        if (m_movie)
+            m_movie->stop();
+    }
+    close();
+}
+
+void FrmBusy::copyCatalogue(const QString& source, const QString& target) {
+    // The copy runs beside the event loop so the animation keeps playing on a large file. It
+    // opens a connection of its own, which reads one consistent state of the catalogue even
+    // while screens of the program have it open.
+    std::optional<RunTimeError> failure;
+    std::atomic_bool done = false;
+    QThread* worker = QThread::create([&] {
+        try {
+            CatalogueDatabase database(source);
+            database.copyTo(target);
+        } catch (const RunTimeError& error) {
+            failure = error;
+        } catch (const std::exception& error) {
+            failure = RunTimeError(0, QString::fromLocal8Bit(error.what()));
+        }
+        done = true;
+    });
+    worker->start();
+    waitUntil([&] { return done.load(); });
+    worker->wait();
+    delete worker;
+    if (failure)
+        throw *failure;
+}
+
+} // namespace tovin

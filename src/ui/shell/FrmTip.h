@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace tovin {
+
+// The tip of the day: one line of TIPOFDAY.TXT from the program folder at a time, with a
+// switch that decides whether the tips open at start-up.
+class FrmTip : public QDialog {
+    Q_OBJECT
+public:
+    static inline const QString TipFileName = QStringLiteral("TIPOFDAY.TXT");
+
+    explicit FrmTip(QWidget* parent = nullptr);
+
+    // Reads the switch and the tips; with tips off at start-up (and not asked for from the
+    // menu) the screen unloads at once.
+    void Form_Load();
+    bool isUnloaded() const { return m_unloaded; }
+
+    // Reads every line of the file as a tip and shows the first; false when there is no file.
+    bool LoadTips(const QString& fileName);
+    void DoNextTip();
+    void DisplayCurrentTip();
+
+    void cmdNextTip_Click();
+    void cmdOK_Click();
+    void chkLoadTipsAtStartup_Click();
+
+    const QStringList& tips() const { return m_tips; }
+    // The tip shown, counted from 1 (0 before the first).
+    int currentTip() const { return m_currentTip; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLabel* m_tipText;
+    QPushButton* m_ok;
+    QPushButton* m_next;
+    QCheckBox* m_showAtStartup;
+    QStringList m_tips;
+    int m_currentTip = 0;
+    bool m_unloaded = false;
+};
+
+} // namespace tovin

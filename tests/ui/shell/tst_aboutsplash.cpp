@@ -1,0 +1,95 @@
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/WidgetFinder.h"
+#include "ui/shell/FrmAbout.h"
+#include "ui/shell/FrmSplash.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+class AboutSplashTest : public QObject {
+    Q_OBJECT
+
+    QByteArray m_path;
+
+private slots:
+    void initTestCase() { m_path = qgetenv("PATH"); }
+    void cleanup() { qputenv("PATH", m_path); }
+
+    void systemInfoStartsAToolOrSaysThereIsNone_data() {
+        QTest::addColumn<QString>("installed"); // "" when the search path has none
+        QTest::newRow("none installed") << QString();
+        QTest::newRow("hardinfo") << u"hardinfo"_s;
+        QTest::newRow("task manager") << u"xfce4-taskmanager"_s;
+    }
+    void systemInfoStartsAToolOrSaysThereIsNone() {
+        QFETCH(QString, installed);
+        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
+        test::ScriptedPrompts prompts;
+        QTemporaryDir bin;
+        const QString marker = bin.filePath(u"started"_s);
+        if (!installed.isEmpty()) {
+            QFile tool(bin.filePath(installed));
+            QVERIFY(tool.open(QIODevice::WriteOnly));
+            tool.write("#!/bin/sh\necho started > '" + marker.toUtf8() + "'\n");
+            tool.close();
+            tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        } else {
+            prompts.answerMessage(MessageAnswer::Ok);
+        }
+        qputenv("PATH", bin.path().toUtf8());
+        FrmAbout about;
+        about.Form_Load();
+        QTest::mouseClick(test::control<QPushButton>(&about, u"cmdSysInfo"_s), Qt::LeftButton);
+        QCOMPARE(prompts.unanswered(), 0);
+        if (installed.isEmpty()) {
+            QVERIFY(prompts.shown().first().text.startsWith(
+                u"No system information program is installed"_s));
+        } else {
+            QVERIFY(prompts.shown().isEmpty());
+            QTRY_VERIFY(QFile::exists(marker));
+        }
+    }
+
+    void aboutShowsItsTexts() {
+        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
+        FrmAbout about;
+        about.Form_Load();
+        QCOMPARE(about.windowTitle(), u"About Tovin's Catalog 2001"_s);
+        QCOMPARE(test::control<QLabel>(&about, u"lblDescription"_s)->text(),
+                 u"        Inventory & Cataloging Software!        Windows And NT"_s);
+        QCOMPARE(test::control<QLabel>(&about, u"lblDisclaimer"_s)->text(), FrmAbout::LegalNotice);
+        QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());
+        QCOMPARE(shared().AppFolder, folder.path()); // the load's shared texts set AppFolder
+    }
+
+    void splashDrawsEachTitleWithAShadow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("name") << u"lblProductName"_s << u"Tovin's Catalog 2003"_s;
+        QTest::newRow("version") << u"lblVersion"_s << u"Version 4.0"_s;
+        QTest::newRow("platform") << u"lblPlatform"_s << u"Windows (ALL)"_s;
+    }
+    void splashDrawsEachTitleWithAShadow() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        FrmSplash splash;
+        splash.Form_Load();
+        QLabel* front = test::control<QLabel>(&splash, name);
+        QLabel* shadow = test::control<QLabel>(&splash, name + u"Shadow"_s);
+        QCOMPARE(front->text(), text);
+        QCOMPARE(shadow->text(), text + u' ');
+        QCOMPARE(shadow->pos() - front->pos(), QPoint(2, 2));
+        QCOMPARE(test::control<QLabel>(&splash, u"lblWarning"_s)->text(), FrmSplash::LegalNotice);
+    }
+};
+
+QTEST_MAIN(AboutSplashTest)
+#include "tst_aboutsplash.moc"
