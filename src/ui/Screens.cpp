@@ -1,11 +1,27 @@
 #include "ui/Screens.h"
 
+#include "ui/data/Catagory.h"
+#include "ui/data/FrmInventory.h"
+#include "ui/data/FrmInvoice.h"
+#include "ui/data/FrmOrders.h"
+#include "ui/data/FrmSales.h"
+#include "ui/data/FrmSetup.h"
+#include "ui/data/FrmSupplier.h"
 #include "ui/shell/ChildWindows.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
 void registerScreens() {
     // One line per child screen: ChildWindows::registerScreen(u"Catagory"_s, [] { ... });
+    ChildWindows::registerScreen(u"Catagory"_s, [] { return new Catagory; });
+    ChildWindows::registerScreen(u"frmSetup"_s, [] { return new FrmSetup; });
+    ChildWindows::registerScreen(u"frmSupplier"_s, [] { return new FrmSupplier; });
+    ChildWindows::registerScreen(u"frmOrders"_s, [] { return new FrmOrders; });
+    ChildWindows::registerScreen(u"frmInvoice"_s, [] { return new FrmInvoice; });
+    ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
+    ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
 }
 
 } // namespace tovin

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ui/data/RecordScreen.h"
+
+namespace tovin {
+
+// The category screen: table Catagory, one category per row, in CID order.
+class Catagory : public RecordScreen {
+    Q_OBJECT
+public:
+    explicit Catagory(QWidget* parent = nullptr);
+};
+
+} // namespace tovin

@@ -1,0 +1,181 @@
+#pragma once
+
+#include "core/data/RecordSet.h"
+
+#include <QMap>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QFormLayout;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace tovin {
+
+class BoundCheckBox;
+class BoundTextBox;
+class CatalogueDatabase;
+class RecordBinding;
+class RunTimeError;
+class StepGuard;
+
+// A record maintenance screen: one row of one table at a time in a column of bound boxes, with
+// Add, Edit, Update, Cancel, Delete, Refresh and Close, the four navigation buttons and the
+// status line. The screen opens its own connection on shared().DBPath and its own record set,
+// adoPrimaryRS, over its SELECT text.
+//
+// Browse mode shows Add, Edit, Delete, Refresh and Close; Add or Edit switch to edit mode,
+// where only Update and Cancel show and the navigation buttons and keys are off. A screen
+// derives from this class, adds its boxes in its constructor and ends the constructor with
+// Form_Load(). Every event procedure is virtual so a screen can change or extend it; each one
+// runs its steps under a StepGuard labelled "(Form) <screen>::Sub <procedure>", so a failing
+// step never stops the next.
+//
+// A row the catalogue refuses to write (a word in a money box, an impossible date) is never
+// dropped quietly: the user is told which box holds the value, and the screen stays in (or
+// enters) edit mode with everything that was typed.
+class RecordScreen : public QWidget {
+    Q_OBJECT
+public:
+    // screenName is the name errors are labelled with and the object name ("Catagory",
+    // "frmSupplier"); caption is the window title.
+    RecordScreen(const QString& screenName, const QString& caption, QString selectText,
+                 QWidget* parent = nullptr);
+    ~RecordScreen() override;
+
+    const QString& screenName() const { return m_screenName; }
+    const QString& selectText() const { return m_selectText; }
+    RecordSet* primaryRecordSet() const { return adoPrimaryRS; }
+
+    bool isAdding() const { return m_addingFlag; }
+    bool isEditing() const { return m_editingFlag; }
+
+    // Members of the control arrays by index; nullptr when the screen has no such member.
+    BoundTextBox* txtFields(int index) const { return m_textBoxes.value(index); }
+    QLabel* lblLabels(int index) const { return m_labels.value(index); }
+    BoundCheckBox* chkFields(int index) const { return m_checkBoxes.value(index); }
+
+    // The display formats of the boxes.
+    struct FieldBox {
+        int index = 0;     // txtFields index
+        QString dataField; // column name; empty for a box the screen computes
+        QString label;     // caption label text, "Retail:"
+        QString tip;       // tool tip of the box
+        QString format;    // DisplayFormat
+    };
+
+protected:
+    // Building the screen (constructor of the derived screen).
+    BoundTextBox* addTextBox(const FieldBox& box);
+    BoundCheckBox* addCheckBox(int index, const QString& dataField, const QString& label,
+                               const QString& tip = QString());
+    // Adds a button to the row of command buttons, after the pattern's own.
+    void addCommandButton(QPushButton* button);
+    // The screen's layout from top to bottom: the boxes, the command buttons, the status line
+    // with the navigation buttons. A screen may insert parts of its own.
+    QVBoxLayout* screenLayout() const { return m_screenLayout; }
+    // Sets a tool tip on one of the pattern's controls, by object name.
+    void setControlTip(const QString& objectName, const QString& tip);
+
+    // Event procedures.
+    virtual void Form_Load();
+    virtual void Form_Activate();
+    // Gets the key and the shift state (1 Shift, 2 Ctrl, 4 Alt); returns whether it acted.
+    virtual bool Form_KeyDown(int key, int shift);
+    virtual void Form_Unload();
+    virtual void adoPrimaryRS_MoveComplete();
+    virtual void adoPrimaryRS_WillChangeRecord(RecordSet::ChangeReason reason, bool* cancel);
+    virtual void cmdAdd_Click();
+    virtual void cmdEdit_Click();
+    virtual void cmdUpdate_Click();
+    virtual void cmdCancel_Click();
+    virtual void cmdDelete_Click();
+    virtual void cmdRefresh_Click();
+    virtual void cmdClose_Click();
+    virtual void cmdFirst_Click();
+    virtual void cmdLast_Click();
+    virtual void cmdNext_Click();
+    virtual void cmdPrevious_Click();
+    virtual void SetButtons(bool browse);
+    virtual void txtFields_Change(int index);
+    virtual void txtFields_LostFocus(int index);
+
+    // The error label of one of this screen's procedures.
+    virtual QString procedureLabel(const QString& procedure) const;
+
+    // Runs a step that may write the current row (a move, AddNew, Update). When the catalogue
+    // refuses the row, tells the user and keeps the screen in edit mode; returns false then,
+    // and the caller stops.
+    bool writeStep(StepGuard& step, const std::function<void()>& action);
+    virtual void explainRefusedWrite(const RunTimeError* error);
+
+    // Closes the screen (and its child window in the main window's area).
+    void unloadScreen();
+    void showStatus(const QString& text);
+    // The screen's own connection; error 424 when it could not be opened.
+    CatalogueDatabase& connection();
+    RecordBinding& binding() { return *m_binding; }
+
+    void beginHourglass();
+    void endHourglass();
+
+    // The shift state of the key table: 1 Shift, 2 Ctrl, 4 Alt.
+    static int shiftState(Qt::KeyboardModifiers modifiers);
+
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    // The screen's connection and record set; the record set goes first.
+    std::unique_ptr<CatalogueDatabase> m_connection;
+    RecordSet* adoPrimaryRS = nullptr;
+
+    QLabel* lblStatus = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdFirst = nullptr;
+    QPushButton* cmdPrevious = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdLast = nullptr;
+
+    bool m_addingFlag = false;
+    bool m_editingFlag = false;
+    // The row that was current at the last Add; 0 until the first Add.
+    RecordSet::Bookmark m_savedPosition = 0;
+
+private:
+    void buildFrame();
+    void arrangeFields();
+    QPushButton* makeButton(const QString& name, const QString& text);
+    QPushButton* makePictureButton(const QString& name, const QString& icon);
+    void watchChildren();
+    void watchFrame();
+
+    QString m_screenName;
+    QString m_selectText;
+    RecordBinding* m_binding = nullptr;
+    QMap<int, BoundTextBox*> m_textBoxes;
+    QMap<int, QLabel*> m_labels;
+    QMap<int, BoundCheckBox*> m_checkBoxes;
+    QList<QPair<QLabel*, QWidget*>> m_rows;
+    QVBoxLayout* m_screenLayout = nullptr;
+    QHBoxLayout* m_fieldColumns = nullptr;
+    QHBoxLayout* m_commandRow = nullptr;
+    bool m_hourglass = false;
+    bool m_shownOnce = false;
+    bool m_watchingFrame = false;
+};
+
+} // namespace tovin

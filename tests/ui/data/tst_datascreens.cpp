@@ -1,0 +1,327 @@
+// The seven screens on the record maintenance pattern: what each shows, and what the setup and
+// supplier screens do differently.
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/WidgetFinder.h"
+#include "ui/Screens.h"
+#include "ui/data/FrmSetup.h"
+#include "ui/data/FrmSupplier.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+// The offscreen platform notes every window request it can't carry out (size hints, raise).
+void quietenPlatformNotes() {
+    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                                const QString& message) {
+        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
+            previousHandler(type, context, message);
+    });
+}
+
+QString status(QWidget* screen) {
+    return control<QLabel>(screen, u"lblStatus"_s)->text();
+}
+
+void click(QWidget* screen, const QString& button) {
+    QTest::mouseClick(control<QPushButton>(screen, button), Qt::LeftButton);
+}
+
+QLineEdit* box(QWidget* screen, int index) {
+    return control<QLineEdit>(screen, u"txtFields"_s, index);
+}
+
+void type(QWidget* screen, int index, const QString& text) {
+    QLineEdit* edit = box(screen, index);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+void leaveBox(QWidget* screen, int index) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(box(screen, index), &out);
+}
+
+template <class Screen> std::unique_ptr<Screen> openScreen() {
+    auto screen = std::make_unique<Screen>();
+    screen->show();
+    if (!QTest::qWaitForWindowExposed(screen.get()))
+        qWarning("screen not exposed");
+    return screen;
+}
+
+} // namespace
+
+class DataScreensTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        quietenPlatformNotes();
+        registerScreens();
+    }
+
+    void cleanup() { QCOMPARE(QApplication::overrideCursor(), nullptr); }
+
+    // Each screen opens from its registered name with its caption, its boxes at their indices
+    // and the first row shown in the boxes' formats.
+    void screenContents_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QList<int>>("indices");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        const QList<int> catagory{0, 1, 2};
+        const QList<int> setup{0, 2, 3, 4, 5, 6, 9, 10, 17, 19, 23};
+        QList<int> supplier, orders;
+        for (int i = 0; i <= 22; ++i)
+            supplier << i;
+        for (int i = 0; i <= 15; ++i)
+            orders << i;
+        const QList<int> eight{0, 1, 2, 3, 4, 5, 6, 7};
+        QTest::newRow("Catagory name") << u"Catagory"_s << u"Catagory"_s << catagory << 1
+                                       << u"Category Name:"_s << u"Lamps & Lighting"_s;
+        QTest::newRow("Setup web page") << u"frmSetup"_s << u"Setup"_s << setup << 23
+                                        << u"Web Page:"_s << u"http://www.maplelane.example.com/"_s;
+        QTest::newRow("Setup owner") << u"frmSetup"_s << u"Setup"_s << setup << 17
+                                     << u"Owner Name:"_s << u"Dana Whitfield"_s;
+        QTest::newRow("Supplier name") << u"frmSupplier"_s << u"Supplier"_s << supplier << 8
+                                       << u"Co. Name:"_s << u"Brightwater Giftworks"_s;
+        QTest::newRow("Supplier tax rate")
+            << u"frmSupplier"_s << u"Supplier"_s << supplier << 22 << u"Sales Tax:"_s << u"7%"_s;
+        QTest::newRow("Supplier user name") << u"frmSupplier"_s << u"Supplier"_s << supplier << 20
+                                            << u"User Name:"_s << u"maplelane"_s;
+        QTest::newRow("Orders gross cost") << u"frmOrders"_s << u"Orders"_s << orders << 2
+                                           << u"Total Gross Cost:"_s << u"$17.00"_s;
+        QTest::newRow("Orders date") << u"frmOrders"_s << u"Orders"_s << orders << 3
+                                     << u"Date Ordered:"_s << u"03/03/2003"_s;
+        QTest::newRow("Orders gross cost each")
+            << u"frmOrders"_s << u"Orders"_s << orders << 11 << u"Gross Cost Each:"_s << u"$4.25"_s;
+        QTest::newRow("Orders fees")
+            << u"frmOrders"_s << u"Orders"_s << orders << 14 << u"Misc. Fee's:"_s << u"$1.50"_s;
+        QTest::newRow("Orders shipping")
+            << u"frmOrders"_s << u"Orders"_s << orders << 15 << u"Shipping:"_s << u"$1.70"_s;
+        QTest::newRow("Orders net cost")
+            << u"frmOrders"_s << u"Orders"_s << orders << 13 << u"Net Cost:"_s << QString();
+        QTest::newRow("Invoice grand total")
+            << u"frmInvoice"_s << u"Invoice"_s << eight << 2 << u"Grand Total:"_s << u"$97.17"_s;
+        QTest::newRow("Invoice other fees")
+            << u"frmInvoice"_s << u"Invoice"_s << eight << 5 << u"Other Fee's:"_s << u"$4.50"_s;
+        QTest::newRow("Inventory cost") << u"frmInventory"_s << u"Inventory"_s << eight << 1
+                                        << u"Actual Cost Each:"_s << u"$8.90"_s;
+        QTest::newRow("Inventory date in") << u"frmInventory"_s << u"Inventory"_s << eight << 2
+                                           << u"Date In:"_s << u"01/20/2003"_s;
+        QTest::newRow("Inventory on hand")
+            << u"frmInventory"_s << u"Inventory"_s << eight << 5 << u"On Hand:"_s << u"3"_s;
+        QTest::newRow("Sales price sold") << u"frmSales"_s << u"Sales"_s << eight << 5
+                                          << u"Total Price Sold For:"_s << u"$27.90"_s;
+        QTest::newRow("Sales net profit")
+            << u"frmSales"_s << u"Sales"_s << eight << 7 << u"Net Profit:"_s << QString();
+    }
+
+    void screenContents() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QList<int>, indices);
+        QFETCH(int, index);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        QPointer<QWidget> screen = ChildWindows::show(name);
+        QVERIFY(screen);
+        QCOMPARE(screen->objectName(), name);
+        QCOMPARE(screen->windowTitle(), caption);
+        QCOMPARE(status(screen), u"Record: 1  of  %1"_s.arg(
+                                     CatalogueDatabase(shared().DBPath)
+                                         .scalar(u"select count(*) from "_s +
+                                                 (name == u"Catagory"_s ? name : name.mid(3)))
+                                         .toInt()));
+        QList<int> found;
+        for (QLineEdit* edit : screen->findChildren<QLineEdit*>())
+            if (edit->objectName().startsWith(u"txtFields("_s))
+                found << edit->objectName().mid(10).chopped(1).toInt();
+        std::sort(found.begin(), found.end());
+        QCOMPARE(found, indices);
+        QCOMPARE(control<QLabel>(screen, u"lblLabels"_s, index)->text(), label);
+        QCOMPARE(box(screen, index)->text(), text);
+        // Computed figures are not typed in.
+        if (text.isEmpty())
+            QVERIFY(box(screen, index)->isReadOnly());
+        ChildWindows::unload(name);
+        QTRY_VERIFY(!screen);
+    }
+
+    void supplierPasswordIsMasked() {
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        auto screen = openScreen<FrmSupplier>();
+        QCOMPARE(box(screen.get(), 21)->echoMode(), QLineEdit::Password);
+        QCOMPARE(box(screen.get(), 21)->text(), u"demo2003"_s);
+    }
+
+    // On the setup screen Update leaves the adding or editing flag set: the navigation keys
+    // stay off while the buttons work.
+    void setupKeysStayOffAfterUpdate_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("statusAfterUpdate");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("after Add") << u"cmdAdd"_s << u"Add record"_s << 3;
+        QTest::newRow("after Edit") << u"cmdEdit"_s << u"Edit record"_s << 2;
+    }
+
+    void setupKeysStayOffAfterUpdate() {
+        QFETCH(QString, start);
+        QFETCH(QString, statusAfterUpdate);
+        QFETCH(int, rows);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        CatalogueDatabase(shared().DBPath)
+            .run(u"insert into Setup ([Company Name]) values ('Zeta Shop')"_s);
+        auto screen = openScreen<FrmSetup>();
+        click(screen.get(), start);
+        type(screen.get(), 17, u"Robin Vale"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QVERIFY(!control<QPushButton>(screen.get(), u"cmdAdd"_s)->isHidden());
+        QVERIFY(control<QPushButton>(screen.get(), u"cmdUpdate"_s)->isHidden());
+        QCOMPARE(status(screen.get()), statusAfterUpdate);
+        QCOMPARE(CatalogueDatabase(shared().DBPath)
+                     .scalar(u"select count(*) from Setup where [Owner Name] = 'Robin Vale'"_s)
+                     .toInt(),
+                 1);
+
+        QTest::keyClick(screen.get(), Qt::Key_Home);
+        QCOMPARE(status(screen.get()), statusAfterUpdate);
+        click(screen.get(), u"cmdLast"_s);
+        QCOMPARE(status(screen.get()), u"Record: %1  of  %1"_s.arg(rows));
+        QTest::keyClick(screen.get(), Qt::Key_Home);
+        QTest::keyClick(screen.get(), Qt::Key_Up);
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        QVERIFY(screen->isVisible());
+        QCOMPARE(status(screen.get()), u"Record: %1  of  %1"_s.arg(rows));
+        click(screen.get(), u"cmdFirst"_s);
+        QCOMPARE(status(screen.get()), u"Record: 1  of  %1"_s.arg(rows));
+    }
+
+    void supplierFilter_data() {
+        QTest::addColumn<QString>("searchWhere");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no condition")
+            << QString() << u"Record: 1  of  3"_s << u"Brightwater Giftworks"_s;
+        QTest::newRow("one supplier") << u"name = 'Kestrel Ridge Tool Supply'"_s
+                                      << u"Record: 1  of  1"_s << u"Kestrel Ridge Tool Supply"_s;
+        QTest::newRow("a name with an ampersand")
+            << u"name = 'Pennybrook Lamp & Garden Co.'"_s << u"Record: 1  of  1"_s
+            << u"Pennybrook Lamp & Garden Co."_s;
+        QTest::newRow("no match") << u"name = 'Nobody Ltd'"_s << u"NO CURRENT RECORDS"_s
+                                  << QString();
+        QTest::newRow("a product search shows every supplier")
+            << u"[StockNo] like '*AB*'"_s << u"Record: 1  of  3"_s << u"Brightwater Giftworks"_s;
+        QTest::newRow("a broken condition shows every supplier")
+            << u"name = 'unclosed"_s << u"Record: 1  of  3"_s << u"Brightwater Giftworks"_s;
+    }
+
+    void supplierFilter() {
+        QFETCH(QString, searchWhere);
+        QFETCH(QString, expected);
+        QFETCH(QString, name);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        ScriptedPrompts prompts; // nothing may be shown
+        shared().SearchWhere = searchWhere;
+        auto screen = openScreen<FrmSupplier>();
+        QCOMPARE(status(screen.get()), expected);
+        QCOMPARE(box(screen.get(), 8)->text(), name);
+        QCOMPARE(prompts.shown().size(), 0);
+    }
+
+    void supplierTaxRate_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("7 is 7%") << u"7"_s << u"7%"_s << 0.07;
+        QTest::newRow("8.25 is 8.25%, shown rounded") << u"8.25"_s << u"8%"_s << 0.0825;
+        QTest::newRow("typed with the sign") << u"6%"_s << u"6%"_s << 0.06;
+        QTest::newRow("zero") << u"0"_s << u"0%"_s << 0.0;
+    }
+
+    void supplierTaxRate() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(double, stored);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        auto screen = openScreen<FrmSupplier>();
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), 22, typed);
+        leaveBox(screen.get(), 22);
+        QCOMPARE(box(screen.get(), 22)->text(), shown);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(box(screen.get(), 22)->text(), shown);
+        const double rate = CatalogueDatabase(shared().DBPath)
+                                .scalar(u"select TaxRate from Supplier where SID = 1"_s)
+                                .toDouble();
+        QVERIFY2(qAbs(rate - stored) < 1e-12, qPrintable(QString::number(rate, 'g', 17)));
+    }
+
+    void supplierTaxRateWord() {
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto screen = openScreen<FrmSupplier>();
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), 22, u"some"_s);
+        leaveBox(screen.get(), 22);
+        QCOMPARE(box(screen.get(), 22)->text(), u"some"_s);
+        prompts.answerMessage(MessageAnswer::Ok);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(prompts.shownTexts().value(0).section(u'\n', 0, 0),
+                 u"The Sales Tax box can't take 'some': please type a number."_s);
+        QVERIFY(!control<QPushButton>(screen.get(), u"cmdUpdate"_s)->isHidden());
+        QCOMPARE(CatalogueDatabase(shared().DBPath)
+                     .scalar(u"select TaxRate from Supplier where SID = 1"_s)
+                     .toDouble(),
+                 0.07);
+    }
+
+    // A screen waiting for the supplier screen goes on when it is cancelled or closed.
+    void supplierSignalsItsOpener_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Cancel") << u"cmdCancel"_s << false;
+        QTest::newRow("Close") << u"cmdClose"_s << true;
+        QTest::newRow("Escape") << u"Escape"_s << true;
+    }
+
+    void supplierSignalsItsOpener() {
+        QFETCH(QString, action);
+        QFETCH(bool, closes);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        auto screen = openScreen<FrmSupplier>();
+        shared().SupplierScreenClosed = false;
+        if (action == u"Escape"_s) {
+            QTest::keyClick(screen.get(), Qt::Key_Escape);
+        } else {
+            if (action == u"cmdCancel"_s)
+                click(screen.get(), u"cmdEdit"_s);
+            click(screen.get(), action);
+        }
+        QVERIFY(shared().SupplierScreenClosed);
+        QCOMPARE(screen->isVisible(), !closes);
+    }
+};
+
+QTEST_MAIN(DataScreensTest)
+#include "tst_datascreens.moc"
