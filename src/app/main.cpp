@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "ui/browser/WebEngineView.h"
 #include "ui/shell/Startup.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
         break;
     }
     if (windowed) {
+        // The web views need their shared graphics contexts set up before the application.
+        tovin::WebEngineView::prepareApplication();
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Tovin Catalog 2003 Demo"));
         QTextStream out(stdout);

@@ -13,8 +13,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-// The platform's "Path/File access error", for a page file that exists but cannot be replaced.
-constexpr int PathFileAccessError = 75;
 
 // A GIF thumbnail links to the JPEG picture of the same name; only a lower-case ".gif" is
 // recognised.
@@ -100,12 +98,14 @@ QString PreviewPage::write(const PreviewProduct& product, Size size) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (!QFileInfo(QFileInfo(target).absolutePath()).isDir())
             throw RunTimeError(ErrorNumber::PathNotFound, u"Path not found: "_s + target);
-        throw RunTimeError(PathFileAccessError, u"Path/File access error: "_s + target + u" ("_s +
-                                                    file.errorString() + u')');
+        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s +
+                                                                 target + u" ("_s +
+                                                                 file.errorString() + u')');
     }
     if (file.write(bytes) != bytes.size())
-        throw RunTimeError(PathFileAccessError, u"Path/File access error: "_s + target + u" ("_s +
-                                                    file.errorString() + u')');
+        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s +
+                                                                 target + u" ("_s +
+                                                                 file.errorString() + u')');
     return target;
 }
 

@@ -13,6 +13,7 @@ inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
 inline constexpr int FileAlreadyOpen = 55;
+inline constexpr int PathFileAccessError = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int ObjectRequired = 424;
 inline constexpr int WrongArguments = 3001; // a filter, find or where text that cannot be used
