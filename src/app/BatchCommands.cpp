@@ -3,9 +3,10 @@
 namespace tovin {
 
 BatchCommand createCommand();
+BatchCommand importCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand()};
     return commands;
 }
 

@@ -49,6 +49,8 @@ bool differs(const QVariant& stored, const QString& newValue) {
     const QString old = TextRules::toText(stored);
     if (old.isEmpty())
         return true;
+    if (old == newValue)
+        return false;
     if (TextRules::IsNumeric(old) && TextRules::IsNumeric(newValue))
         return TextRules::CDbl(old) != TextRules::CDbl(newValue);
     return old != newValue;

@@ -1,0 +1,440 @@
+#include "app/CommandLine.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/import/AccessTableImport.h"
+#include "core/import/FixedMappings.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/MappingCodes.h"
+#include "core/import/SupplierFileImport.h"
+#include "core/import/TextImportSession.h"
+#include "core/shell/ProgramFolder.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString Name = u"tovin-catalog import: "_s;
+
+// A refusal found while checking the arguments: the message, and nothing was written.
+struct Refusal {
+    QString message;
+};
+
+// Everything the command line says about one import.
+struct ImportRequest {
+    QString catalogue;
+    QString source;
+    std::optional<QString> divider;
+    std::optional<qsizetype> startLine;
+    std::optional<FieldMap> map;
+    QString table;
+    QList<FixedMappings::SupplierFile> supplierFiles;
+    bool editOnly = false;
+    bool skipDiscontinued = false;
+    QString supplier;
+    std::optional<QString> note;
+};
+
+// Prints the progress lines at a readable rate (every 1000 items, and the last one) and the
+// rows refused along the way.
+class ProgressPrinter {
+public:
+    ProgressPrinter(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+
+    ProgressCallback callback() {
+        return [this](const ImportProgress& progress) {
+            m_last = progress.status;
+            m_printed = (++m_calls % Every) == 0;
+            if (m_printed) {
+                m_out << progress.status << '\n';
+                m_out.flush();
+            }
+            return true;
+        };
+    }
+    std::function<void(const RunTimeError&)> errorHandler() {
+        return [this](const RunTimeError& error) {
+            if (++m_errors <= MaxErrorLines)
+                m_err << Name << "passed over a value: " << error.description() << '\n';
+        };
+    }
+    void finish(const ImportOutcome& outcome) {
+        if (!m_printed && m_calls > 0)
+            m_out << m_last << '\n';
+        if (m_errors > MaxErrorLines)
+            m_err << Name << m_errors << " values were passed over in all\n";
+        m_out << outcome.totals << '\n';
+        m_calls = 0;
+        m_errors = 0;
+        m_printed = false;
+    }
+
+private:
+    static constexpr qint64 Every = 1000;
+    static constexpr int MaxErrorLines = 20;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    qint64 m_calls = 0;
+    int m_errors = 0;
+    bool m_printed = false;
+    QString m_last;
+};
+
+int parseNumber(const QString& text, const QString& what) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0)
+        throw Refusal{what + u" must be a whole number of 0 or more, not \""_s + text + u"\""_s};
+    return value;
+}
+
+FieldMap parseMap(const QString& text) {
+    FieldMap map;
+    for (const QString& pair : text.split(u',', Qt::SkipEmptyParts)) {
+        const QStringList parts = pair.split(u'=');
+        if (parts.size() != 2)
+            throw Refusal{u"--map takes POS=CODE pairs, not \""_s + pair + u"\""_s};
+        const int position = parseNumber(parts.at(0).trimmed(), u"A field position"_s);
+        const int code = parseNumber(parts.at(1).trimmed(), u"A mapping code"_s);
+        if (position >= FieldMap::Positions)
+            throw Refusal{u"field position "_s + QString::number(position) +
+                          u" is past the last position (100)"_s};
+        if (code >= MappingCodes::Count)
+            throw Refusal{u"mapping code "_s + QString::number(code) +
+                          u" is not one of the codes 0 to 30"_s};
+        if (MappingCodes::isRefused(code))
+            throw Refusal{u"mapping code "_s + QString::number(code) + u" ("_s +
+                          MappingCodes::columnName(code) +
+                          u") is kept by the program and "_s
+                          u"cannot be imported"_s};
+        map.setCode(position, code);
+    }
+    return map;
+}
+
+QList<FixedMappings::SupplierFile> parseSupplierFiles(const QString& text) {
+    static const QHash<QString, int> priceLists{{u"white"_s, 0},
+                                                {u"yellow"_s, 1},
+                                                {u"openparty"_s, 2},
+                                                {u"canadian"_s, 3},
+                                                {u"retail"_s, 4}};
+    QList<FixedMappings::SupplierFile> files;
+    QList<int> lists;
+    for (const QString& word : text.toLower().split(u',', Qt::SkipEmptyParts)) {
+        const QString kind = word.trimmed();
+        if (kind == u"fulldesc"_s)
+            files.append(FixedMappings::fullDescriptionFile());
+        else if (kind == u"stock"_s)
+            files.append(FixedMappings::stockFile());
+        else if (priceLists.contains(kind))
+            lists.append(priceLists.value(kind));
+        else
+            throw Refusal{u"unknown supplier file \""_s + kind +
+                          u"\" (fulldesc, stock, white, yellow, openparty, canadian or "_s
+                          u"retail)"_s};
+    }
+    if (!files.isEmpty() && (files.size() > 1 || !lists.isEmpty()))
+        throw Refusal{u"fulldesc and stock are read on their own, not with other files"_s};
+    for (int index : SupplierFileImport::priceListsInOrder(lists))
+        files.append(FixedMappings::priceList(index));
+    if (files.isEmpty())
+        throw Refusal{u"--supplier-file needs the name of a supplier file"_s};
+    return files;
+}
+
+ImportRequest parseArguments(const QStringList& arguments) {
+    ImportRequest request;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString option = arguments.at(i);
+        std::optional<QString> inlineValue;
+        if (const qsizetype eq = option.indexOf(u'='); option.startsWith(u"--"_s) && eq > 0) {
+            inlineValue = option.mid(eq + 1);
+            option = option.left(eq);
+        }
+        auto value = [&]() -> QString {
+            if (inlineValue)
+                return *inlineValue;
+            if (i + 1 >= arguments.size())
+                throw Refusal{option + u" needs a value"_s};
+            return arguments.at(++i);
+        };
+        auto flag = [&] {
+            if (inlineValue)
+                throw Refusal{option + u" takes no value"_s};
+            return true;
+        };
+        if (option == u"--db"_s)
+            request.catalogue = value();
+        else if (option == u"--source"_s)
+            request.source = value();
+        else if (option == u"--divider"_s)
+            request.divider = value();
+        else if (option == u"--start-line"_s)
+            request.startLine = parseNumber(value(), u"--start-line"_s);
+        else if (option == u"--map"_s)
+            request.map = parseMap(value());
+        else if (option == u"--table"_s)
+            request.table = value();
+        else if (option == u"--supplier-file"_s)
+            request.supplierFiles = parseSupplierFiles(value());
+        else if (option == u"--edit-only"_s)
+            request.editOnly = flag();
+        else if (option == u"--skip-discontinued"_s)
+            request.skipDiscontinued = flag();
+        else if (option == u"--supplier"_s)
+            request.supplier = value();
+        else if (option == u"--note"_s)
+            request.note = value();
+        else
+            throw Refusal{u"unknown argument \""_s + arguments.at(i) + u"\""_s};
+    }
+    if (request.catalogue.isEmpty())
+        throw Refusal{u"--db CATALOGUE is required"_s};
+    if (request.source.isEmpty() && request.supplierFiles.isEmpty())
+        throw Refusal{u"give --source FILE or --supplier-file NAME"_s};
+    if (!request.supplierFiles.isEmpty()) {
+        if (request.map || request.divider || request.startLine || !request.table.isEmpty())
+            throw Refusal{u"a supplier file has its own divider and mapping; --map, --divider, "_s
+                          u"--start-line and --table do not go with --supplier-file"_s};
+        if (!request.source.isEmpty() && request.supplierFiles.size() > 1)
+            throw Refusal{u"--source names one file, but several price lists were asked for"_s};
+    }
+    return request;
+}
+
+bool isAccessFile(const QString& path) {
+    const QString lower = path.toLower();
+    return lower.endsWith(u".mdb"_s) || lower.endsWith(u".accdb"_s);
+}
+
+// The divider of the command line: a word for the usual ones, lines:N, or the text itself.
+void chooseDivider(TextImportSession& session, const std::optional<QString>& given) {
+    using Outcome = TextImportSession::DividerOutcome;
+    if (!given) {
+        if (!session.acceptProposal())
+            throw Refusal{u"no divider could be found in the start line ("_s +
+                          QString::number(session.startLine()) + u"); give one with --divider"_s};
+        return;
+    }
+    const QString word = given->toLower();
+    Outcome outcome;
+    if (word == u"comma"_s)
+        outcome = session.chooseDivider(Divider::comma());
+    else if (word == u"tab"_s)
+        outcome = session.chooseDivider(Divider::tab());
+    else if (word == u"spaces"_s)
+        outcome = session.chooseDivider(Divider::twoSpaces());
+    else if (word == u"bracket"_s)
+        outcome = session.chooseDivider(Divider::bracket());
+    else if (word.startsWith(u"lines:"_s)) {
+        const int lines = parseNumber(given->mid(6), u"The number of lines per item"_s);
+        if (lines < 1)
+            throw Refusal{u"an item needs at least one line"_s};
+        outcome = session.chooseLinesPerItem(QString::number(lines));
+    } else {
+        outcome = session.chooseTypedDivider(*given);
+    }
+    if (outcome == Outcome::InvalidChoice)
+        throw Refusal{ImportMessages::invalidChoice() +
+                      u" (a divider is one or two characters, or comma, tab, spaces, "_s
+                      u"bracket or lines:N)"_s};
+    if (outcome == Outcome::WrongSeparator)
+        throw Refusal{session.wrongSeparator()};
+}
+
+void requireStockNumber(const FieldMapping& mapping) {
+    if (!mapping.hasStockNumber())
+        throw Refusal{ImportMessages::stockNumberRequired() +
+                      u"\n(map a field to code 2 with --map POS=2)"_s};
+}
+
+QString noteFor(const ImportRequest& request, const QString& defaultNote) {
+    return request.note ? *request.note : defaultNote;
+}
+
+std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request) {
+    if (!QFileInfo(request.catalogue).isFile())
+        throw Refusal{u"the catalogue "_s + request.catalogue + u" does not exist"_s};
+    try {
+        auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
+        if (!db->hasTable(u"Products"_s))
+            throw Refusal{request.catalogue + u" has no Products table"_s};
+        return db;
+    } catch (const RunTimeError& error) {
+        throw Refusal{error.description()};
+    }
+}
+
+int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
+    if (!QFileInfo(request.source).isFile())
+        throw Refusal{u"the file "_s + request.source + u" does not exist"_s};
+    TextImportSession session;
+    session.open(request.source);
+    if (session.lineCount() == 0)
+        throw Refusal{u"the file "_s + request.source + u" holds no lines"_s};
+    const qsizetype startLine = request.startLine.value_or(0);
+    if (!session.chooseStartLine(startLine))
+        throw Refusal{u"--start-line "_s + QString::number(startLine) + u" is past the end of "_s +
+                      u"the file ("_s + QString::number(session.lineCount()) + u" lines)"_s};
+    chooseDivider(session, request.divider);
+    session.readFirstItem();
+    if (!request.map)
+        throw Refusal{ImportMessages::stockNumberRequired() +
+                      u"\n(give the mapping with --map POS=CODE,...)"_s};
+    session.mapping().setMap(*request.map);
+    requireStockNumber(session.mapping());
+    session.setEditOnly(request.editOnly);
+    session.setSupplier(request.supplier);
+    session.setNote(noteFor(request, session.noteDefault()));
+    session.options().skipDiscontinued = request.skipDiscontinued;
+
+    auto db = openCatalogue(request);
+    ProgressPrinter printer(out, err);
+    session.options().onError = printer.errorHandler();
+    out << session.caption() << '\n';
+    printer.finish(session.run(*db, printer.callback()));
+    return ExitOk;
+}
+
+int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream& err) {
+    QList<SupplierFileImport> imports;
+    for (const FixedMappings::SupplierFile& file : request.supplierFiles) {
+        SupplierFileImport import(file, ProgramFolder::path());
+        if (!request.source.isEmpty())
+            import.setPath(request.source);
+        if (!import.exists())
+            throw Refusal{import.missingMessage() + u"\n(looked for "_s + import.path() + u")"_s};
+        import.setEditOnly(request.editOnly);
+        import.setSkipDiscontinued(request.skipDiscontinued);
+        import.setSupplier(request.supplier);
+        import.setNote(noteFor(request, import.noteDefault()));
+        imports.append(import);
+    }
+    auto db = openCatalogue(request);
+    ProgressPrinter printer(out, err);
+    for (SupplierFileImport& import : imports) {
+        import.options().onError = printer.errorHandler();
+        out << import.caption() << '\n';
+        printer.finish(import.run(*db, printer.callback()));
+    }
+    return ExitOk;
+}
+
+int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) {
+    if (request.divider || request.startLine)
+        throw Refusal{u"--divider and --start-line do not apply to a database table"_s};
+    if (!QFileInfo(request.source).isFile())
+        throw Refusal{u"the database "_s + request.source + u" does not exist"_s};
+    std::unique_ptr<AccessTableImport> import;
+    try {
+        import = std::make_unique<AccessTableImport>(request.source);
+    } catch (const RunTimeError& error) {
+        throw Refusal{error.description()};
+    }
+    using Choice = AccessTableImport::TableChoice;
+    Choice choice;
+    if (request.table.isEmpty() && import->isTovinDatabase())
+        choice = import->useFixedMapping();
+    else if (request.table.isEmpty())
+        throw Refusal{u"choose the table with --table NAME; the database holds: "_s +
+                      import->tableChoices().join(u", "_s)};
+    else
+        choice = import->chooseTable(request.table);
+    if (choice == Choice::Refused)
+        throw Refusal{u"the table "_s + request.table + u" is a system table ("_s +
+                      ImportMessages::systemTableEntry() + u")"_s};
+    if (choice == Choice::Invalid)
+        throw Refusal{u"the database has no table "_s +
+                      (request.table.isEmpty() ? u"with the product columns"_s : request.table) +
+                      u"; it holds: "_s + import->tableChoices().join(u", "_s)};
+    if (request.map)
+        import->mapping().setMap(*request.map);
+    else if (import->isTovinDatabase())
+        import->mapping().setMap(FixedMappings::tovinDatabaseMap());
+    requireStockNumber(import->mapping());
+    if (import->isEmpty())
+        throw Refusal{ImportMessages::emptyDatabase()};
+    import->setEditOnly(request.editOnly);
+    import->setSupplier(request.supplier);
+    import->setNote(noteFor(request, import->noteDefault()));
+    import->options().skipDiscontinued = request.skipDiscontinued;
+
+    auto db = openCatalogue(request);
+    ProgressPrinter printer(out, err);
+    import->options().onError = printer.errorHandler();
+    out << import->caption() << '\n';
+    printer.finish(import->run(*db, printer.callback()));
+    return ExitOk;
+}
+
+int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    try {
+        const ImportRequest request = parseArguments(arguments);
+        if (!request.supplierFiles.isEmpty())
+            return runSupplierFiles(request, out, err);
+        if (isAccessFile(request.source))
+            return runAccess(request, out, err);
+        return runText(request, out, err);
+    } catch (const Refusal& refusal) {
+        err << Name << refusal.message << '\n';
+    } catch (const RunTimeError& error) {
+        err << Name << error.description() << '\n';
+    }
+    return ExitFailure;
+}
+
+} // namespace
+
+BatchCommand importCommand() {
+    return {u"import"_s, u"add or refresh products from a supplier file, text file or database"_s,
+            u"Usage: tovin-catalog import --db CATALOGUE --source FILE\n"
+            u"         [--divider comma|tab|spaces|bracket|lines:N|TEXT] [--start-line N]\n"
+            u"         [--map POS=CODE,POS=CODE,...] [--table NAME]\n"
+            u"         [--supplier-file fulldesc|stock|white|yellow|openparty|canadian|retail]\n"
+            u"         [--edit-only] [--skip-discontinued] [--supplier NAME] [--note TEXT]\n\n"
+            u"Adds the items of FILE to the catalogue's products, or refreshes the products\n"
+            u"whose stock number is already there, the way the import screen does.\n\n"
+            u"  --db CATALOGUE       the catalogue file to change\n"
+            u"  --source FILE        a text file, or an Access database (.mdb, .accdb)\n"
+            u"  --divider D          what divides the fields: comma, tab, spaces (two or more),\n"
+            u"                       bracket (\"]\"), lines:N (each field on its own line, N\n"
+            u"                       lines to an item) or any text of one or two characters;\n"
+            u"                       without it the divider is found from the start line\n"
+            u"  --start-line N       the line the items start on, counted from 0 (default 0);\n"
+            u"                       give 1 to pass over a heading line\n"
+            u"  --map POS=CODE,...   which column each field goes to: POS is the field's\n"
+            u"                       position counted from 0 (for a database, the column's\n"
+            u"                       position), CODE the mapping code below; code 2, the stock\n"
+            u"                       number, is required\n"
+            u"  --table NAME         the table of an Access database to read\n"
+            u"  --supplier-file F    a supplier file with its own layout, read from the\n"
+            u"                       program folder's Supplier/ folder unless --source names it:\n"
+            u"                       fulldesc (fulldesc.tab), stock (stock.txt), or the price\n"
+            u"                       lists white, yellow, openparty, canadian and retail\n"
+            u"                       (several price lists separated by commas are read in\n"
+            u"                       that order)\n"
+            u"  --edit-only          only refresh products already in the catalogue\n"
+            u"  --skip-discontinued  pass over items marked discontinued\n"
+            u"  --supplier NAME      store NAME as the supplier of every item\n"
+            u"  --note TEXT          the note added to the Notes of each product added or\n"
+            u"                       edited (default: today's date and the file's name)\n\n"
+            u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
+            u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
+            u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"
+            u"13 Price, 14 Weight, 15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory,\n"
+            u"19 OnSpecial, 20 OutStock, 21 Disco, 22 Orderable, 25 ReOrder, 27 Ship1,\n"
+            u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
+            u"Prints a progress line every 1000 items and ends with the totals:\n"
+            u"  Total Checked: N   Total Added: N   Total Edited: N\n"
+            u"A missing file, an unusable divider, a missing stock-number mapping or a bad\n"
+            u"argument changes nothing and ends with exit status 2.\n"_s,
+            &runImport};
+}
+
+} // namespace tovin

@@ -1,0 +1,67 @@
+#include "core/import/DeleteRecords.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/RecordSet.h"
+#include "core/data/SqliteStatement.h"
+#include "core/import/ImportMessages.h"
+#include "core/shell/TextRules.h"
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+DeleteRecords::DeleteRecords(QString searchWhere) : m_searchWhere(std::move(searchWhere)) {}
+
+QString DeleteRecords::caption() {
+    return ImportMessages::deleteCaption();
+}
+
+QString DeleteRecords::selection() const {
+    return m_searchWhere.isEmpty() ? u"Products"_s : ImportMessages::deleteSelection(m_searchWhere);
+}
+
+ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& progress) {
+    std::vector<qint64> rows;
+    {
+        RecordSet selected;
+        selected.open(selection(), db);
+        rows.reserve(size_t(selected.recordCount()));
+        for (int i = 0; i < selected.recordCount(); ++i)
+            rows.push_back(selected.bookmarkAt(i));
+    }
+
+    SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
+    ImportOutcome outcome;
+    ImportProgress report;
+    report.maximum = qint64(rows.size());
+    TextRules::Counter16 deleted;
+    auto transaction = std::make_unique<ScopedTransaction>(db);
+    int sinceCommit = 0;
+    for (qint64 rowId : rows) {
+        remove.bind(1, rowId);
+        remove.next();
+        remove.reset();
+        deleted.increment();
+        if (++sinceCommit >= m_commitEvery) {
+            transaction->commit();
+            transaction = std::make_unique<ScopedTransaction>(db);
+            sinceCommit = 0;
+        }
+        ++report.value;
+        report.counts.deleted = deleted.value();
+        report.status = ImportMessages::deleteProgress(deleted.value());
+        if (progress && !progress(report)) {
+            outcome.cancelled = true;
+            break;
+        }
+    }
+    transaction->commit();
+    outcome.counts.deleted = deleted.value();
+    outcome.totals = ImportMessages::deleteTotal(deleted.value());
+    return outcome;
+}
+
+} // namespace tovin

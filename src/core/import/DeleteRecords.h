@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/import/ImportProgress.h"
+
+#include <QString>
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// Deletes the products of the current selection: those of the active search
+// ("select * from products where " + SearchWhere), or every product when no search is active.
+class DeleteRecords {
+public:
+    explicit DeleteRecords(QString searchWhere = QString());
+
+    static QString caption();
+    // The record source whose rows are deleted.
+    QString selection() const;
+
+    // Deletes the rows one by one; the progress callback is told after each. A search text that
+    // cannot be used raises its RunTimeError before anything is deleted.
+    ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
+    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
+
+private:
+    QString m_searchWhere;
+    int m_commitEvery = 2000;
+};
+
+} // namespace tovin

@@ -1,0 +1,137 @@
+#include "core/import/FolderImport.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/SqliteStatement.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/ProductImporter.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/TextRules.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+QString FolderImport::caption() {
+    return ImportMessages::folderCaption();
+}
+
+QString FolderImport::fileFilter() {
+    return ImportMessages::pictureFilter();
+}
+
+bool FolderImport::chooseFile(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    const QFileInfo chosen(path);
+    m_folder = chosen.absolutePath();
+    const QString name = chosen.fileName();
+    m_newItemName = ImportMessages::newItemName(name);
+    m_files = QDir(m_folder).entryList({u"*"_s + name.right(4)}, QDir::Files,
+                                       QDir::Name | QDir::IgnoreCase);
+    return true;
+}
+
+QString FolderImport::noteTitle() const {
+    return ImportMessages::noteTitle();
+}
+
+QString FolderImport::notePrompt() const {
+    return ImportMessages::folderNotePrompt();
+}
+
+QString FolderImport::noteDefault(const QDate& today) const {
+    return ImportMessages::folderNoteDefault(today, m_folder);
+}
+
+ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
+    SqliteStatement find(db.handle(), u"SELECT rowid FROM Products WHERE StockNo = ? LIMIT 1"_s);
+    SqliteStatement insert(db.handle(), u"INSERT INTO Products (PID, StockNo, ProdName, Retail, "
+                                        u"Picture, Notes) VALUES (?, ?, ?, 0, ?, ?)"_s);
+    // The name is set only where there is none; the note is added only when there is one.
+    SqliteStatement update(db.handle(),
+                           u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
+                           u"Picture = ?2, Notes = coalesce(Notes || ?3, Notes, ?3) "
+                           u"WHERE rowid = ?4"_s);
+    const QVariant addedNote = m_note.isEmpty()
+                                   ? QVariant()
+                                   : QVariant(m_note + ImportMessages::addedThisItem() + u"\r\n"_s);
+    const QVariant editedNote =
+        m_note.isEmpty() ? QVariant()
+                         : QVariant(m_note + ImportMessages::editedThisItem() + u"\r\n"_s);
+
+    qint64 nextKey = ProductImporter::nextKey(db);
+    TextRules::Counter16 added;
+    TextRules::Counter16 edited;
+    ImportOutcome outcome;
+    ImportProgress report;
+    report.maximum = m_files.size();
+    auto transaction = std::make_unique<ScopedTransaction>(db);
+    int sinceCommit = 0;
+    const int fileCount = int(m_files.size());
+    int index = 0;
+    for (; index < fileCount; ++index) {
+        const QString& name = m_files.at(index);
+        if (name.isEmpty())
+            continue;
+        const QVariant stockNumber(name.left(name.size() - 4));
+        const QVariant picture(m_folder + u"/"_s + name);
+        try {
+            find.reset();
+            find.bind(1, stockNumber);
+            const bool found = find.next();
+            const qint64 rowId = found ? find.integer(0) : 0;
+            find.reset();
+            if (found) {
+                update.bind(1, QVariant(m_newItemName));
+                update.bind(2, picture);
+                update.bind(3, editedNote);
+                update.bind(4, rowId);
+                update.next();
+                update.reset();
+                edited.increment();
+            } else {
+                insert.bind(1, nextKey);
+                insert.bind(2, stockNumber);
+                insert.bind(3, QVariant(m_newItemName));
+                insert.bind(4, picture);
+                insert.bind(5, addedNote);
+                insert.next();
+                insert.reset();
+                ++nextKey;
+                added.increment();
+            }
+        } catch (const RunTimeError& error) {
+            ++outcome.errors;
+            if (m_onError)
+                m_onError(error);
+            else
+                ReportError(ImportMessages::errorLabel(u"Folders"_s), error);
+        }
+        if (++sinceCommit >= m_commitEvery) {
+            transaction->commit();
+            transaction = std::make_unique<ScopedTransaction>(db);
+            sinceCommit = 0;
+        }
+        report.value = index;
+        report.counts.added = added.value();
+        report.counts.edited = edited.value();
+        report.status =
+            ImportMessages::folderProgress(index, fileCount, added.value(), edited.value());
+        if (progress && !progress(report)) {
+            outcome.cancelled = true;
+            break;
+        }
+    }
+    transaction->commit();
+    outcome.counts = report.counts;
+    outcome.counts.added = added.value();
+    outcome.counts.edited = edited.value();
+    outcome.totals = ImportMessages::folderTotals(index, added.value(), edited.value());
+    return outcome;
+}
+
+} // namespace tovin

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/shell/RunTimeError.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace tovin {
+
+// The choices the user made for one run of the record import.
+struct ImportOptions {
+    // Items whose stock number is not in the catalogue are passed over.
+    bool editOnly = false;
+    // Items marked discontinued (a field mapped to Disco) are passed over.
+    bool skipDiscontinued = false;
+    // The note added to the Notes of every row added or edited; see ProductImporter.
+    QString note;
+    // The supplier of the items, stored in Supplier of every row touched (empty: none).
+    QString supplier;
+    // The date of the note line of an edited row when the note is empty.
+    QDate today = QDate::currentDate();
+    // Items written per transaction: a crash loses at most the batch being written.
+    int commitEvery = 2000;
+    // Told about every value or row the catalogue refuses; the run goes on with the next one.
+    // When unset, errors go to ReportError under "(Form) BuildDB::Sub GetFiles".
+    std::function<void(const RunTimeError&)> onError;
+};
+
+} // namespace tovin

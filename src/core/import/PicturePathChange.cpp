@@ -1,0 +1,170 @@
+#include "core/import/PicturePathChange.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/SqliteStatement.h"
+#include "core/import/ImportMessages.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/TextRules.h"
+
+#include <QFileInfo>
+#include <limits>
+#include <memory>
+#include <utility>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+constexpr int ReadChunk = 1000;
+}
+
+QString PicturePathChange::caption() {
+    return ImportMessages::picturePathCaption();
+}
+
+QString PicturePathChange::internetQuestion() {
+    return ImportMessages::internetPicturesQuestion();
+}
+
+QString PicturePathChange::addressTitle() {
+    return ImportMessages::internetAddressTitle();
+}
+
+QString PicturePathChange::addressPrompt() {
+    return ImportMessages::internetAddressPrompt();
+}
+
+QString PicturePathChange::addressDefault() {
+    return ImportMessages::internetAddressDefault();
+}
+
+QString PicturePathChange::fileTypeTitle() {
+    return ImportMessages::fileTypeTitle();
+}
+
+QString PicturePathChange::fileTypePrompt() {
+    return ImportMessages::fileTypePrompt();
+}
+
+QString PicturePathChange::fileTypeDefault() {
+    return ImportMessages::fileTypeDefault();
+}
+
+QString PicturePathChange::invalidExtension() {
+    return ImportMessages::invalidExtension();
+}
+
+QString PicturePathChange::fileFilter() {
+    return ImportMessages::pictureFilter();
+}
+
+bool PicturePathChange::isValidExtension(const QString& type) {
+    const QString upper = type.toUpper();
+    return upper == u".JPG"_s || upper == u".GIF"_s || upper == u".BMP"_s;
+}
+
+PicturePathChange::Choice PicturePathChange::useInternetAddress(const QString& address,
+                                                                const QString& type) {
+    if (address.isEmpty() || type.isEmpty())
+        return Choice::Ended;
+    if (!isValidExtension(type))
+        return Choice::InvalidExtension;
+    m_base = address;
+    if (m_base.endsWith(u'/'))
+        m_base.chop(1);
+    m_extension = type;
+    return Choice::Ok;
+}
+
+PicturePathChange::Choice PicturePathChange::useFolderOf(const QString& chosenFile) {
+    if (chosenFile.isEmpty())
+        return Choice::Ended;
+    const QFileInfo chosen(chosenFile);
+    m_base = chosen.absolutePath();
+    m_extension = chosen.fileName().right(4);
+    return Choice::Ok;
+}
+
+QString PicturePathChange::picturePath(const QString& stockNumber) const {
+    return m_base + u"/"_s + stockNumber + m_extension;
+}
+
+QString PicturePathChange::noteTitle() const {
+    return ImportMessages::noteTitle();
+}
+
+QString PicturePathChange::notePrompt() const {
+    return ImportMessages::folderNotePrompt();
+}
+
+QString PicturePathChange::noteDefault(const QDate& today) const {
+    return ImportMessages::picturePathNoteDefault(today);
+}
+
+ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallback& progress) {
+    SqliteStatement read(db.handle(), u"SELECT rowid, StockNo FROM Products WHERE rowid > ? "
+                                      u"ORDER BY rowid LIMIT "_s +
+                                          QString::number(ReadChunk));
+    SqliteStatement update(db.handle(), u"UPDATE Products SET Picture = ?1, "
+                                        u"Notes = coalesce(Notes || ?2, Notes, ?2) "
+                                        u"WHERE rowid = ?3"_s);
+    const QVariant note = m_note.isEmpty() ? QVariant() : QVariant(m_note + u"\r\n"_s);
+
+    ImportOutcome outcome;
+    ImportProgress report;
+    report.maximum = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
+    TextRules::Counter16 changed;
+    auto transaction = std::make_unique<ScopedTransaction>(db);
+    int sinceCommit = 0;
+    qint64 lastRow = std::numeric_limits<qint64>::min();
+    std::vector<std::pair<qint64, QString>> rows;
+    for (;;) {
+        rows.clear();
+        read.reset();
+        read.bind(1, lastRow);
+        while (read.next())
+            rows.emplace_back(read.integer(0), read.value(1, ColumnKind::Text).toString());
+        read.reset();
+        if (rows.empty())
+            break;
+        lastRow = rows.back().first;
+        for (const auto& [rowId, stockNumber] : rows) {
+            try {
+                update.bind(1, QVariant(picturePath(stockNumber)));
+                update.bind(2, note);
+                update.bind(3, rowId);
+                update.next();
+                update.reset();
+                changed.increment();
+            } catch (const RunTimeError& error) {
+                ++outcome.errors;
+                if (m_onError)
+                    m_onError(error);
+                else
+                    ReportError(ImportMessages::errorLabel(u"ChP"_s), error);
+            }
+            if (++sinceCommit >= m_commitEvery) {
+                transaction->commit();
+                transaction = std::make_unique<ScopedTransaction>(db);
+                sinceCommit = 0;
+            }
+            ++report.value;
+            report.counts.edited = changed.value();
+            report.status = ImportMessages::picturePathProgress(changed.value());
+            if (progress && !progress(report)) {
+                outcome.cancelled = true;
+                break;
+            }
+        }
+        if (outcome.cancelled)
+            break;
+    }
+    transaction->commit();
+    outcome.counts.edited = changed.value();
+    outcome.totals = ImportMessages::picturePathTotal(changed.value());
+    return outcome;
+}
+
+} // namespace tovin

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/import/ImportProgress.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace tovin {
+
+class CatalogueDatabase;
+class RunTimeError;
+
+// Points the picture path of every product at one folder or one internet address: the path
+// becomes base + "/" + StockNo + extension. The steps: the internet question, then either the
+// address and the file type (useInternetAddress) or a picture file of the folder
+// (useFolderOf), then the note, then run().
+class PicturePathChange {
+public:
+    enum class Choice {
+        Ok,
+        // An empty answer: the task ends before any row is touched.
+        Ended,
+        // The file type is not .jpg, .gif or .bmp: show invalidExtension() and ask again.
+        InvalidExtension,
+    };
+
+    static QString caption();
+    static QString internetQuestion();
+    static QString addressTitle();
+    static QString addressPrompt();
+    static QString addressDefault();
+    static QString fileTypeTitle();
+    static QString fileTypePrompt();
+    static QString fileTypeDefault();
+    static QString invalidExtension();
+    static QString fileFilter();
+    // ".JPG", ".GIF" or ".BMP" in any letter case.
+    static bool isValidExtension(const QString& type);
+
+    // An internet address and the file type typed for it. A trailing "/" of the address is
+    // dropped, so it is never doubled.
+    Choice useInternetAddress(const QString& address, const QString& type);
+    // A picture file the user chose: its folder and its extension (last four characters).
+    Choice useFolderOf(const QString& chosenFile);
+    const QString& base() const { return m_base; }
+    const QString& extension() const { return m_extension; }
+    // The new picture path of a product.
+    QString picturePath(const QString& stockNumber) const;
+
+    QString noteTitle() const;
+    QString notePrompt() const;
+    QString noteDefault(const QDate& today = QDate::currentDate()) const;
+    void setNote(const QString& note) { m_note = note; }
+
+    void setErrorHandler(std::function<void(const RunTimeError&)> onError) {
+        m_onError = std::move(onError);
+    }
+    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
+
+    // Changes every row of Products; the progress callback is told after each row.
+    ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
+
+private:
+    QString m_base;
+    QString m_extension;
+    QString m_note;
+    int m_commitEvery = 2000;
+    std::function<void(const RunTimeError&)> m_onError;
+};
+
+} // namespace tovin

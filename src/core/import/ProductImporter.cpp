@@ -1,0 +1,358 @@
+#include "core/import/ProductImporter.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/ColumnValues.h"
+#include "core/data/SqliteStatement.h"
+#include "core/import/Divider.h"
+#include "core/import/FieldSplitter.h"
+#include "core/import/ImportItem.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/LineSource.h"
+#include "core/import/MappingCodes.h"
+#include "core/shell/ErrorReporting.h"
+
+#include <QStringList>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+constexpr int NotesColumn = 29;
+
+quint32 bit(int column) {
+    return quint32(1) << column;
+}
+
+bool importable(int code) {
+    return code > 0 && code < MappingCodes::Count && !MappingCodes::isRefused(code);
+}
+
+} // namespace
+
+ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, ImportOptions options)
+    : m_db(db), m_options(std::move(options)) {
+    m_stockIndex = map.stockFieldIndex();
+    if (m_stockIndex < 0)
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall,
+                           u"No field is mapped to the stock number"_s);
+    if (m_options.commitEvery < 1)
+        m_options.commitEvery = 1;
+
+    m_table = CatalogueDatabase::quoteName(db.tableName(u"Products"_s));
+    const QList<ColumnInfo>& columns = db.columns(u"Products"_s);
+    if (columns.size() < ColumnCount)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The Products table of this catalogue lacks columns"_s);
+    for (int i = 0; i < ColumnCount; ++i) {
+        m_columns[i].name = columns.at(i).name;
+        m_columns[i].quotedName = CatalogueDatabase::quoteName(columns.at(i).name);
+        m_columns[i].kind = columns.at(i).kind;
+    }
+
+    for (int position = 0; position < FieldMap::Positions; ++position) {
+        const int code = map.code(position);
+        if (!importable(code))
+            continue;
+        m_fields.push_back({position, code});
+        if (code == MappingCodes::Supplier)
+            m_supplierMapped = true;
+    }
+
+    // The lookup reads the stored values of every column the import may change.
+    quint32 read = 0;
+    for (const MappedField& field : m_fields)
+        read |= bit(field.code);
+    if (!m_options.supplier.isEmpty())
+        read |= bit(MappingCodes::Supplier);
+    QString sql = u"SELECT rowid, "_s + m_columns[0].quotedName;
+    int selectIndex = 2;
+    for (int column = 1; column < ColumnCount; ++column) {
+        if (!(read & bit(column)))
+            continue;
+        sql += u", "_s + m_columns[column].quotedName;
+        m_columns[column].selectIndex = selectIndex++;
+    }
+    sql += u" FROM "_s + m_table + u" WHERE "_s + m_columns[2].quotedName + u" = ? LIMIT 1"_s;
+    m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
+
+    m_nextKey = nextKey(db);
+    m_transaction = std::make_unique<ScopedTransaction>(db);
+    m_progress.status = ImportMessages::totals(0, 0, 0);
+}
+
+ProductImporter::~ProductImporter() = default;
+
+void ProductImporter::setProgress(ProgressCallback progress, qint64 maximum) {
+    m_progressCallback = std::move(progress);
+    m_progress.maximum = maximum;
+}
+
+qint64 ProductImporter::nextKey(CatalogueDatabase& db) {
+    const QVariant last = db.scalar(u"SELECT max(PID) FROM Products"_s);
+    return last.isNull() ? 1 : last.toLongLong() + 1;
+}
+
+QString ProductImporter::addedNote(const QString& note) {
+    if (note.isEmpty())
+        return QString();
+    return note + ImportMessages::addedThisItem() + u"\r\n"_s;
+}
+
+QString ProductImporter::editedNote(const QString& note, const QDate& today,
+                                    const QString& changes) {
+    const QString heading = note.isEmpty() ? TextRules::formatDate(today, u"MM/DD/YY"_s) : note;
+    return heading + ImportMessages::editedThisItem() + u"\r\n"_s + changes;
+}
+
+bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
+    try {
+        processItem(item);
+    } catch (const RunTimeError& error) {
+        reportError(error);
+    }
+    if (++m_sinceCommit >= m_options.commitEvery)
+        commitBatch();
+    if (!m_progressCallback)
+        return true;
+    m_progress.value = progressValue;
+    m_progress.counts = counts();
+    return m_progressCallback(m_progress);
+}
+
+void ProductImporter::processItem(ImportItem& item) {
+    const QString stockNumber = item.field(m_stockIndex);
+    if (ImportValueRules::skipsStockNumber(stockNumber))
+        return;
+    ImportValueRules::clearDashFields(item);
+    if (m_options.skipDiscontinued)
+        for (const MappedField& field : m_fields)
+            if (field.code == MappingCodes::Discontinued &&
+                ImportValueRules::isDiscontinued(item.field(field.position)))
+                return;
+
+    m_find->reset();
+    m_find->bind(1, QVariant(stockNumber));
+    const bool found = m_find->next();
+    qint64 rowId = 0;
+    if (found) {
+        rowId = m_find->integer(0);
+        for (int column = 1; column < ColumnCount; ++column)
+            if (m_columns[column].selectIndex >= 0)
+                m_current[column] =
+                    m_find->value(m_columns[column].selectIndex, m_columns[column].kind);
+    }
+    m_find->reset();
+
+    if (found)
+        editRow(item, rowId);
+    else if (!m_options.editOnly)
+        addRow(item);
+    else
+        return;
+    if (m_progressCallback)
+        m_progress.status = ImportMessages::progress(stockNumber, m_checked.value(),
+                                                     m_added.value(), m_edited.value());
+}
+
+bool ProductImporter::toStorage(int code, const QString& value, QVariant& storage) {
+    const Column& column = m_columns[code];
+    try {
+        // A money value is always a number by now; handing over the number spares reading
+        // the text a second time.
+        if (MappingCodes::isNumeric(code) && isNumericKind(column.kind))
+            storage =
+                ColumnValues::toStorage(column.kind, QVariant(TextRules::CDbl(value)), column.name);
+        else
+            storage = ColumnValues::toStorage(column.kind, value, column.name);
+    } catch (const RunTimeError& error) {
+        reportError(error);
+        return false;
+    }
+    return true;
+}
+
+void ProductImporter::editValue(int code, const QString& raw) {
+    // Only a changed value is converted for the file (and may be refused by its column).
+    const QString value =
+        ImportValueRules::convert(code, raw, ImportValueRules::Target::ExistingRow);
+    // The stored value as text is needed twice (comparison and change line); it is made once.
+    const QVariant& current = m_current[code];
+    const QString stored = TextRules::toText(current);
+    if (!ImportValueRules::differs(current.isNull() ? QVariant() : QVariant(stored), value))
+        return;
+    QVariant storage;
+    if (!toStorage(code, value, storage))
+        return;
+    m_changes += ImportValueRules::changeLine(m_columns[code].name, stored, value);
+    m_current[code] = value;
+    m_write[code] = storage;
+    m_mask |= bit(code);
+}
+
+void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
+    m_changes.clear();
+    m_mask = 0;
+    bool supplierGiven = false;
+    for (const MappedField& field : m_fields) {
+        const QString& raw = item.field(field.position);
+        if (raw.isEmpty())
+            continue;
+        supplierGiven |= field.code == MappingCodes::Supplier;
+        editValue(field.code, raw);
+    }
+    if (!supplierGiven && !m_options.supplier.isEmpty())
+        editValue(MappingCodes::Supplier, m_options.supplier);
+
+    ++m_rowsChecked;
+    if (!m_changes.isEmpty()) {
+        SqliteStatement& update = updateStatement(m_mask & ~bit(NotesColumn));
+        int parameter = 1;
+        for (int column = 1; column < ColumnCount; ++column)
+            if (column != NotesColumn && (m_mask & bit(column)))
+                update.bind(parameter++, m_write[column]);
+        update.bind(parameter++, (m_mask & bit(NotesColumn)) ? m_write[NotesColumn] : QVariant());
+        update.bind(parameter++, QVariant(editedNote(m_options.note, m_options.today, m_changes)));
+        update.bind(parameter, rowId);
+        update.next();
+        update.reset();
+        ++m_rowsEdited;
+        m_edited.increment();
+    }
+    m_checked.increment();
+}
+
+void ProductImporter::addRow(const ImportItem& item) {
+    m_mask = 0;
+    QVariant storage;
+    bool supplierGiven = false;
+    auto take = [&](int code, const QString& raw) {
+        const QString value =
+            ImportValueRules::convert(code, raw, ImportValueRules::Target::NewRow);
+        if (!toStorage(code, value, storage))
+            return;
+        m_write[code] = storage;
+        m_mask |= bit(code);
+    };
+    for (const MappedField& field : m_fields) {
+        const QString& raw = item.field(field.position);
+        if (raw.isEmpty())
+            continue;
+        supplierGiven |= field.code == MappingCodes::Supplier;
+        take(field.code, raw);
+    }
+    if (!supplierGiven && !m_options.supplier.isEmpty())
+        take(MappingCodes::Supplier, m_options.supplier);
+    const QString note = addedNote(m_options.note);
+    if (!note.isEmpty()) {
+        const QString mapped =
+            (m_mask & bit(NotesColumn)) ? m_write[NotesColumn].toString() : QString();
+        m_write[NotesColumn] = mapped + note;
+        m_mask |= bit(NotesColumn);
+    }
+
+    SqliteStatement& insert = insertStatement(m_mask);
+    insert.bind(1, m_nextKey);
+    int parameter = 2;
+    for (int column = 1; column < ColumnCount; ++column)
+        if (m_mask & bit(column))
+            insert.bind(parameter++, m_write[column]);
+    insert.next();
+    insert.reset();
+    ++m_nextKey;
+    ++m_rowsChecked;
+    ++m_rowsAdded;
+    m_added.increment();
+    m_checked.increment();
+}
+
+SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
+    auto it = m_updates.find(mask);
+    if (it != m_updates.end())
+        return *it->second;
+    QString sql = u"UPDATE "_s + m_table + u" SET "_s;
+    for (int column = 1; column < ColumnCount; ++column)
+        if (mask & bit(column))
+            sql += m_columns[column].quotedName + u" = ?, "_s;
+    const QString& notes = m_columns[NotesColumn].quotedName;
+    sql += notes + u" = coalesce(?, "_s + notes + u", '') || ? WHERE rowid = ?"_s;
+    return *m_updates.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
+                .first->second;
+}
+
+SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
+    auto it = m_inserts.find(mask);
+    if (it != m_inserts.end())
+        return *it->second;
+    QString names = m_columns[0].quotedName;
+    QString marks = u"?"_s;
+    for (int column = 1; column < ColumnCount; ++column) {
+        if (!(mask & bit(column)))
+            continue;
+        names += u", "_s + m_columns[column].quotedName;
+        marks += u", ?"_s;
+    }
+    const QString sql =
+        u"INSERT INTO "_s + m_table + u" ("_s + names + u") VALUES ("_s + marks + u')';
+    return *m_inserts.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
+                .first->second;
+}
+
+void ProductImporter::commitBatch() {
+    m_transaction->commit();
+    m_transaction.reset();
+    m_transaction = std::make_unique<ScopedTransaction>(m_db);
+    m_sinceCommit = 0;
+}
+
+void ProductImporter::reportError(const RunTimeError& error) {
+    ++m_errors;
+    if (m_options.onError)
+        m_options.onError(error);
+    else
+        ReportError(ImportMessages::errorLabel(u"GetFiles"_s), error);
+}
+
+ImportCounts ProductImporter::counts() const {
+    ImportCounts c;
+    c.checked = m_checked.value();
+    c.added = m_added.value();
+    c.edited = m_edited.value();
+    return c;
+}
+
+ImportOutcome ProductImporter::finish(bool cancelled) {
+    if (m_transaction) {
+        m_transaction->commit();
+        m_transaction.reset();
+    }
+    ImportOutcome outcome;
+    outcome.counts = counts();
+    outcome.totals =
+        ImportMessages::totals(outcome.counts.checked, outcome.counts.added, outcome.counts.edited);
+    outcome.cancelled = cancelled;
+    outcome.errors = m_errors;
+    return outcome;
+}
+
+ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile& file,
+                                          qsizetype startLine, const Divider& divider,
+                                          const FieldMap& map, ImportOptions options,
+                                          const ProgressCallback& progress) {
+    ProductImporter importer(db, map, std::move(options));
+    importer.setProgress(progress, qMax<qsizetype>(0, file.lineCount() - startLine));
+    LineSource source(file, startLine);
+    const FieldSplitter splitter(divider);
+    ImportItem item;
+    bool cancelled = false;
+    while (splitter.readItem(source, item)) {
+        if (!importer.process(item, source.position() - startLine)) {
+            cancelled = true;
+            break;
+        }
+    }
+    return importer.finish(cancelled);
+}
+
+} // namespace tovin

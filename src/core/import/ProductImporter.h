@@ -1,0 +1,148 @@
+#pragma once
+
+#include "core/data/ColumnKind.h"
+#include "core/import/FieldMap.h"
+#include "core/import/ImportOptions.h"
+#include "core/import/ImportProgress.h"
+#include "core/import/ImportValueRules.h"
+#include "core/shell/TextRules.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace tovin {
+
+class CatalogueDatabase;
+class Divider;
+class ImportItem;
+class ScopedTransaction;
+class SqliteStatement;
+class TextFile;
+
+// Adds and refreshes Products rows from the items of a supplier file, a text file or a database
+// table, one item at a time, whatever the items were read from.
+//
+// Each item is identified by the field mapped to the stock number. An item whose stock number
+// is empty, "0" or "99999999" is passed over without being counted; fields 7 and 8 that hold
+// only "-" count as empty; with skipDiscontinued an item marked discontinued is passed over.
+//
+// Found (edit): every mapped, non-empty field is converted (money columns take the leading
+// number, yes/no columns "True"/"False") and compared with the stored value; each difference
+// adds a change line and takes the new value. A row with changes counts as edited, and its
+// Notes get the note, " - Edited This Item" and the change lines, so the user can see what an
+// import changed; an empty note puts today's date (MM/DD/YY) in its place. Every found item
+// counts as checked.
+//
+// Not found: passed over with editOnly, otherwise a new row keyed one past the largest PID,
+// holding the mapped non-empty values; its Notes get the note and " - Added This Item" when the
+// note is not empty. It counts as added and checked.
+//
+// Lookups go through the StockNo index with one prepared statement; rows are written with
+// prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
+// the items of its finished batches in the catalogue. A value that a column refuses (a word
+// for a number) is reported through ImportOptions::onError and left out; the run goes on.
+class ProductImporter {
+public:
+    // Raises a RunTimeError when no field is mapped to the stock number.
+    ProductImporter(CatalogueDatabase& db, const FieldMap& map, ImportOptions options);
+    ~ProductImporter();
+    ProductImporter(const ProductImporter&) = delete;
+    ProductImporter& operator=(const ProductImporter&) = delete;
+
+    // The callback told after every item, and the end of its progress bar.
+    void setProgress(ProgressCallback progress, qint64 maximum);
+
+    // Adds or edits the row of one item (fields 7 and 8 of `item` may be cleared), then tells
+    // the progress callback with `progressValue`. Returns false when the callback asks to stop.
+    bool process(ImportItem& item, qint64 progressValue);
+
+    // Writes the last batch and gives the totals.
+    ImportOutcome finish(bool cancelled);
+
+    // The 16-bit counters as shown.
+    ImportCounts counts() const;
+    // The same counts without the 16-bit limit.
+    qint64 rowsChecked() const { return m_rowsChecked; }
+    qint64 rowsAdded() const { return m_rowsAdded; }
+    qint64 rowsEdited() const { return m_rowsEdited; }
+
+    // Imports every item of a text file from line `startLine` on.
+    static ImportOutcome importText(CatalogueDatabase& db, const TextFile& file,
+                                    qsizetype startLine, const Divider& divider,
+                                    const FieldMap& map, ImportOptions options,
+                                    const ProgressCallback& progress);
+
+    // The key of the next new product: one past the largest PID (1 for an empty table).
+    static qint64 nextKey(CatalogueDatabase& db);
+    // What an added row's Notes get: the note and " - Added This Item" with CR LF, or nothing
+    // for an empty note.
+    static QString addedNote(const QString& note);
+    // What an edited row's Notes get: the note (today's date when it is empty), " - Edited This
+    // Item", CR LF, then the change lines.
+    static QString editedNote(const QString& note, const QDate& today, const QString& changes);
+
+private:
+    static constexpr int ColumnCount = 31;
+    struct Column {
+        QString name;
+        QString quotedName;
+        ColumnKind kind = ColumnKind::Text;
+        int selectIndex = -1; // position in the lookup's result, -1 when not read
+    };
+    struct MappedField {
+        int position;
+        int code;
+    };
+
+    void processItem(ImportItem& item);
+    void editRow(const ImportItem& item, qint64 rowId);
+    void addRow(const ImportItem& item);
+    // The value as the file stores it for column `code`; false (reported) when refused.
+    bool toStorage(int code, const QString& value, QVariant& storage);
+    // Compares and takes one value for the row being edited.
+    void editValue(int code, const QString& raw);
+    void reportError(const RunTimeError& error);
+    SqliteStatement& updateStatement(quint32 mask);
+    SqliteStatement& insertStatement(quint32 mask);
+    void commitBatch();
+
+    CatalogueDatabase& m_db;
+    ImportOptions m_options;
+    std::array<Column, ColumnCount> m_columns;
+    std::vector<MappedField> m_fields;
+    int m_stockIndex = -1;
+    bool m_supplierMapped = false;
+    QString m_table;
+    qint64 m_nextKey = 1;
+
+    std::unique_ptr<SqliteStatement> m_find;
+    std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_updates;
+    std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_inserts;
+    std::unique_ptr<ScopedTransaction> m_transaction;
+    int m_sinceCommit = 0;
+
+    // Per item: the stored values read by the lookup, the values to write and which columns.
+    std::array<QVariant, ColumnCount> m_current;
+    std::array<QVariant, ColumnCount> m_write;
+    quint32 m_mask = 0;
+    QString m_changes;
+
+    TextRules::Counter16 m_checked;
+    TextRules::Counter16 m_added;
+    TextRules::Counter16 m_edited;
+    qint64 m_rowsChecked = 0;
+    qint64 m_rowsAdded = 0;
+    qint64 m_rowsEdited = 0;
+    int m_errors = 0;
+
+    ProgressCallback m_progressCallback;
+    ImportProgress m_progress;
+};
+
+} // namespace tovin

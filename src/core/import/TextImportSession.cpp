@@ -1,0 +1,168 @@
+#include "core/import/TextImportSession.h"
+
+#include "core/import/FieldSplitter.h"
+#include "core/import/ImportItem.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/ImportValueRules.h"
+#include "core/import/LineSource.h"
+#include "core/import/ProductImporter.h"
+#include "core/shell/RunTimeError.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+void TextImportSession::open(const QString& path) {
+    m_file = TextFile::load(path);
+    m_path = path;
+    m_startLine = 0;
+    m_divider.reset();
+    m_mapping = FieldMapping();
+}
+
+QString TextImportSession::bareFileName() const {
+    return ImportValueRules::bareFileName(m_path);
+}
+
+QStringList TextImportSession::preview() const {
+    return m_file.lines(0, ImportMessages::PreviewLineCount);
+}
+
+QString TextImportSession::previewMessage() const {
+    return ImportMessages::preview(
+        int(qMin<qsizetype>(m_file.lineCount(), ImportMessages::PreviewLineCount)));
+}
+
+bool TextImportSession::chooseStartLine(qsizetype index) {
+    if (index < 0 || index >= m_file.lineCount())
+        return false;
+    m_startLine = index;
+    return true;
+}
+
+QString TextImportSession::startLineText() const {
+    return m_file.line(m_startLine).toString();
+}
+
+std::optional<Divider> TextImportSession::proposal() const {
+    return Divider::propose(m_file.line(m_startLine));
+}
+
+QString TextImportSession::proposalMessage() const {
+    const std::optional<Divider> proposed = proposal();
+    return proposed ? ImportMessages::dividerProposal(proposed->kind()) : QString();
+}
+
+bool TextImportSession::acceptProposal() {
+    const std::optional<Divider> proposed = proposal();
+    if (!proposed)
+        return false;
+    m_divider = proposed;
+    return true;
+}
+
+TextImportSession::DividerOutcome TextImportSession::takeIfFits(const Divider& divider) {
+    m_lastTried = divider.text();
+    if (!divider.fits(m_file.line(m_startLine))) {
+        // A quoted first field with line breaks carries the first divider onto a later line
+        // of the item; the divider fits when it cuts the item into fields.
+        LineSource source(m_file, m_startLine);
+        ImportItem first;
+        FieldSplitter(divider).readItem(source, first);
+        if (first.fieldCount() < 2)
+            return DividerOutcome::WrongSeparator;
+    }
+    m_divider = divider;
+    return DividerOutcome::Accepted;
+}
+
+TextImportSession::DividerOutcome TextImportSession::chooseDivider(const Divider& divider) {
+    return takeIfFits(divider);
+}
+
+TextImportSession::DividerOutcome TextImportSession::chooseTypedDivider(const QString& typed) {
+    const std::optional<Divider> divider = Divider::fromTypedText(typed);
+    if (!divider)
+        return DividerOutcome::InvalidChoice;
+    return takeIfFits(*divider);
+}
+
+TextImportSession::DividerOutcome TextImportSession::chooseLinesPerItem(const QString& answer) {
+    std::optional<int> lines;
+    try {
+        lines = Divider::linesPerItemFromAnswer(answer);
+    } catch (const RunTimeError&) {
+        // A number beyond 16 bits is no answer either.
+    }
+    if (!lines)
+        return DividerOutcome::InvalidChoice;
+    m_divider = Divider::separateLines(*lines);
+    return DividerOutcome::Accepted;
+}
+
+QString TextImportSession::otherDividerPrompt() {
+    return ImportMessages::otherDividerPrompt();
+}
+
+QString TextImportSession::invalidChoice() {
+    return ImportMessages::invalidChoice();
+}
+
+QString TextImportSession::linesPerItemPrompt() {
+    return ImportMessages::linesPerItemPrompt();
+}
+
+QString TextImportSession::wrongSeparatorTitle() const {
+    return ImportMessages::wrongSeparatorTitle();
+}
+
+QString TextImportSession::wrongSeparator() const {
+    return ImportMessages::wrongSeparator(m_lastTried);
+}
+
+QString TextImportSession::noteTitle() const {
+    return ImportMessages::noteTitle();
+}
+
+QString TextImportSession::notePrompt() const {
+    return ImportMessages::notePrompt();
+}
+
+QString TextImportSession::noteDefault(const QDate& today) const {
+    return ImportMessages::noteDefault(today, bareFileName());
+}
+
+void TextImportSession::readFirstItem() {
+    if (!m_divider)
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall, u"No divider chosen yet"_s);
+    LineSource source(m_file, m_startLine);
+    ImportItem first;
+    FieldSplitter(*m_divider).readItem(source, first);
+    m_mapping.setFields(first);
+}
+
+QString TextImportSession::firstField() const {
+    return m_mapping.label(0);
+}
+
+bool TextImportSession::readyToRun() const {
+    return m_divider.has_value() && m_mapping.hasStockNumber();
+}
+
+QString TextImportSession::caption() const {
+    return ImportMessages::gettingInformationFrom(bareFileName());
+}
+
+ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallback& progress) {
+    if (!m_divider)
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall, u"No divider chosen yet"_s);
+    if (!m_mapping.hasStockNumber())
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall,
+                           ImportMessages::stockNumberRequired());
+    ImportOptions options = m_options;
+    options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
+    return ProductImporter::importText(db, m_file, m_startLine, *m_divider, m_mapping.map(),
+                                       options, progress);
+}
+
+} // namespace tovin

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "core/import/Divider.h"
+#include "core/import/FieldMapping.h"
+#include "core/import/ImportOptions.h"
+#include "core/import/ImportProgress.h"
+#include "core/import/TextFile.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// The import of any text file as a dialogue, one method per step, so that a screen can wait for
+// the user between the steps and the command line can take every answer at once:
+//
+//   open(file) -> preview() -> chooseStartLine(i) -> proposal(): acceptProposal(), or the
+//   manual choice (chooseDivider / chooseTypedDivider / chooseLinesPerItem) -> setNote ->
+//   readFirstItem() -> mapping().addSlots -> mapping().map(i, code) for every position ->
+//   setEditOnly / setSupplier -> run(progress) -> totals.
+//
+// Nothing here asks the user anything: each step gives the exact text the caller shows.
+class TextImportSession {
+public:
+    enum class DividerOutcome {
+        Accepted,
+        // The typed divider is empty or longer than two characters, or the number of lines is
+        // not a number: show invalidChoice() (or ask again) and choose again.
+        InvalidChoice,
+        // The start line does not hold the divider (nor, when the line opens a quoted field,
+        // the item it starts): show wrongSeparator(), retry or cancel.
+        WrongSeparator,
+    };
+
+    TextImportSession() = default;
+
+    // Reads the whole file; raises error 53 when it cannot be read.
+    void open(const QString& path);
+    const QString& path() const { return m_path; }
+    QString bareFileName() const;
+    qsizetype lineCount() const { return m_file.lineCount(); }
+
+    // The first 100 lines (fewer for a shorter file) and the instruction above them.
+    QStringList preview() const;
+    QString previewMessage() const;
+
+    // The line the data starts on (an index of the preview, or of the whole file). False
+    // outside the file.
+    bool chooseStartLine(qsizetype index);
+    qsizetype startLine() const { return m_startLine; }
+    QString startLineText() const;
+
+    // The divider proposed from the start line, and its message (empty when there is none).
+    std::optional<Divider> proposal() const;
+    QString proposalMessage() const;
+    // Takes the proposal; false when there is none.
+    bool acceptProposal();
+    // The option buttons: tab, comma, two spaces (or any divider already made).
+    DividerOutcome chooseDivider(const Divider& divider);
+    // "Other": the divider the user typed.
+    DividerOutcome chooseTypedDivider(const QString& typed);
+    // "Seperate Lines": the number of lines per item the user typed.
+    DividerOutcome chooseLinesPerItem(const QString& answer);
+    bool hasDivider() const { return m_divider.has_value(); }
+    const Divider& divider() const { return *m_divider; }
+    // The messages of the manual choice.
+    static QString otherDividerPrompt();
+    static QString invalidChoice();
+    static QString linesPerItemPrompt();
+    QString wrongSeparatorTitle() const;
+    QString wrongSeparator() const;
+
+    // The note for the rows (default: today's date and the file's bare name).
+    QString noteTitle() const;
+    QString notePrompt() const;
+    QString noteDefault(const QDate& today = QDate::currentDate()) const;
+    void setNote(const QString& note) { m_options.note = note; }
+
+    // Splits the first item (from the start line) into the fields to map. Needs the divider.
+    void readFirstItem();
+    // The field shown while the slots question is asked.
+    QString firstField() const;
+    FieldMapping& mapping() { return m_mapping; }
+    const FieldMapping& mapping() const { return m_mapping; }
+
+    void setEditOnly(bool editOnly) { m_options.editOnly = editOnly; }
+    void setSupplier(const QString& supplier) { m_options.supplier = supplier; }
+    // Further settings of the run (error handling, batch size, the date of notes).
+    ImportOptions& options() { return m_options; }
+
+    // True once the divider is chosen and a field is mapped to the stock number.
+    bool readyToRun() const;
+    QString caption() const;
+    // Adds and edits the rows; raises a RunTimeError when the session is not ready to run.
+    ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
+
+private:
+    DividerOutcome takeIfFits(const Divider& divider);
+
+    QString m_path;
+    TextFile m_file;
+    qsizetype m_startLine = 0;
+    std::optional<Divider> m_divider;
+    QString m_lastTried;
+    FieldMapping m_mapping;
+    ImportOptions m_options;
+};
+
+} // namespace tovin

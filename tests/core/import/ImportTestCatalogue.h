@@ -1,0 +1,74 @@
+#pragma once
+
+// A catalogue of its own for one import test, with helpers to put products in and read them
+// back.
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+#include "core/shell/TextRules.h"
+
+#include <QTemporaryDir>
+#include <QVariant>
+#include <memory>
+
+namespace tovin::test {
+
+class ImportTestCatalogue {
+public:
+    ImportTestCatalogue() {
+        CatalogueDatabase::create(path());
+        m_db = std::make_unique<CatalogueDatabase>(path());
+    }
+
+    QString path() const { return m_dir.filePath(QStringLiteral("catalogue.mde")); }
+    QString folder() const { return m_dir.path(); }
+    CatalogueDatabase& db() { return *m_db; }
+
+    // Adds a product; values by column position.
+    void add(const ColumnValueList& values) {
+        RowWriter::insert(*m_db, QStringLiteral("Products"), values);
+    }
+    void add(qint64 pid, const QString& stockNumber, const ColumnValueList& more = {}) {
+        ColumnValueList values{{CatalogueSchema::ProductsColumn::PID, pid},
+                               {CatalogueSchema::ProductsColumn::StockNo, stockNumber}};
+        values += more;
+        add(values);
+    }
+
+    // The value of a column of the product with that stock number, as the program shows it
+    // ("" for null or no such product).
+    QString text(const QString& stockNumber, const QString& column) {
+        const QList<ColumnInfo>& columns = m_db->columns(QStringLiteral("Products"));
+        ColumnKind kind = ColumnKind::Text;
+        for (const ColumnInfo& info : columns)
+            if (info.name == column)
+                kind = info.kind;
+        QVariant stored =
+            m_db->scalar(QStringLiteral("SELECT \"") + column +
+                             QStringLiteral("\" FROM Products WHERE StockNo = ? ORDER BY rowid"),
+                         {stockNumber});
+        if (kind == ColumnKind::Money && !stored.isNull())
+            stored = stored.toLongLong() / 10000.0;
+        else if (kind == ColumnKind::YesNo)
+            stored = stored.toLongLong() != 0;
+        return TextRules::toText(stored);
+    }
+    qint64 count(const QString& where = QString()) {
+        return m_db
+            ->scalar(QStringLiteral("SELECT count(*) FROM Products") +
+                     (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+            .toLongLong();
+    }
+    qint64 pid(const QString& stockNumber) {
+        return m_db
+            ->scalar(QStringLiteral("SELECT PID FROM Products WHERE StockNo = ?"), {stockNumber})
+            .toLongLong();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<CatalogueDatabase> m_db;
+};
+
+} // namespace tovin::test

@@ -1,0 +1,179 @@
+#include "ImportTestCatalogue.h"
+#include "core/import/AccessTableImport.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+using Choice = AccessTableImport::TableChoice;
+
+namespace {
+
+QString database(const QString& name) {
+    return QStringLiteral(TOVIN_TESTDATA_DIR) + u"/mdb/"_s + name;
+}
+
+ImportOptions quiet() {
+    ImportOptions options;
+    options.onError = [](const RunTimeError&) {};
+    return options;
+}
+
+} // namespace
+
+class AccessImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    // System tables stand as "** DON'T USE **" in the list and cannot be picked.
+    void systemTablesAreRefused() {
+        AccessTableImport import(database(u"nwind_jet3.mdb"_s));
+        const QStringList choices = import.tableChoices();
+        QCOMPARE(choices.first(), u"** DON'T USE **"_s);
+        QVERIFY(choices.contains(u"Products"_s));
+        QVERIFY(choices.contains(u"Umsätze"_s));
+        QVERIFY(!choices.join(u'|').contains(u"MSys"_s, Qt::CaseInsensitive));
+        QCOMPARE(import.chooseTable(0), Choice::Refused);
+        QCOMPARE(import.chooseTable(u"MSysObjects"_s), Choice::Refused);
+        QCOMPARE(import.chooseTable(int(choices.size())), Choice::Invalid);
+        QVERIFY(import.table().isEmpty());
+        QCOMPARE(import.chooseTable(int(choices.indexOf(u"Products"_s))), Choice::Chosen);
+        QCOMPARE(import.mapping().label(1), u"ProductName"_s);
+        QCOMPARE(import.mapping().fieldCount(), 10);
+    }
+
+    void tables_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QList<int>>("map");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("shop stock table, code as stock number")
+            << u"stock_inventory_jet4.mdb"_s << u"Product_Table"_s
+            << QList<int>{2, 2, 3, 3, 0, 1, 5, 7, 6, 12} << 96 << u"P-RUBY1-MB"_s << u"ProdName"_s
+            << u"RUBY 1 CHAIR MARBLE BGE"_s;
+        QTest::newRow("whole-number prices")
+            << u"stock_inventory_jet4.mdb"_s << u"product_table"_s << QList<int>{2, 2, 5, 7, 6, 12}
+            << 96 << u"P-RUBY1-MB"_s << u"Retail"_s << u"260"_s;
+        QTest::newRow("non-ASCII names")
+            << u"nwind_jet3.mdb"_s << u"Products"_s << QList<int>{0, 2, 1, 3, 5, 12, 9, 21} << 77
+            << u"22"_s << u"ProdName"_s << u"Gustaf's Knäckebröd"_s;
+        QTest::newRow("money column")
+            << u"nwind_jet3.mdb"_s << u"Products"_s << QList<int>{0, 2, 5, 12} << 77 << u"22"_s
+            << u"Retail"_s << u"21"_s;
+        QTest::newRow("Access 2007 file")
+            << u"asset_sample_ace12.accdb"_s << u"Asset Items"_s << QList<int>{0, 2, 4, 3, 8, 7}
+            << 65 << u"30050"_s << u"Cost1"_s << u"1995.5"_s;
+    }
+    void tables() {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        QFETCH(QList<int>, map);
+        QFETCH(int, rows);
+        QFETCH(QString, stock);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        ImportTestCatalogue catalogue;
+        AccessTableImport import(database(file));
+        QVERIFY(!import.isTovinDatabase());
+        QCOMPARE(import.chooseTable(table), Choice::Chosen);
+        QVERIFY(!import.isEmpty());
+        for (qsizetype i = 0; i + 1 < map.size(); i += 2)
+            import.mapping().map(map.at(i), map.at(i + 1));
+        import.options() = quiet();
+        import.setNote(u"from the database"_s);
+        const ImportOutcome outcome = import.run(catalogue.db());
+        QCOMPARE(outcome.counts.added, rows);
+        QCOMPARE(catalogue.count(), rows);
+        QCOMPARE(catalogue.text(stock, column), value);
+        QCOMPARE(catalogue.text(stock, u"Notes"_s), u"from the database - Added This Item\r\n"_s);
+
+        // The same table again changes nothing.
+        const ImportOutcome again = import.run(catalogue.db());
+        QCOMPARE(again.counts.checked, rows);
+        QCOMPARE(again.counts.edited, 0);
+    }
+
+    void discontinuedItemsPassedOver() {
+        ImportTestCatalogue catalogue;
+        AccessTableImport import(database(u"nwind_jet3.mdb"_s));
+        QCOMPARE(import.chooseTable(u"Products"_s), Choice::Chosen);
+        import.mapping().map(0, 2);
+        QCOMPARE(import.mapping().map(9, 21), FieldMapping::Outcome::MappedAskDiscontinued);
+        import.mapping().setSkipDiscontinued(true);
+        import.options() = quiet();
+        const ImportOutcome outcome = import.run(catalogue.db());
+        // Northwind marks 8 of its 77 products discontinued.
+        QCOMPARE(outcome.counts.added, 69);
+        QCOMPARE(catalogue.count(u"Disco <> 0"_s), 0);
+    }
+
+    // A database named TOVIN.MDB in any letter case is read with the fixed mapping.
+    void tovinDatabaseInAnyCase_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fixed");
+        QTest::newRow("upper") << u"TOVIN.MDB"_s << true;
+        QTest::newRow("lower") << u"tovin.mdb"_s << true;
+        QTest::newRow("mixed") << u"ToViN.mDb"_s << true;
+        QTest::newRow("other name") << u"tovin2.mdb"_s << false;
+    }
+    void tovinDatabaseInAnyCase() {
+        QFETCH(QString, name);
+        QFETCH(bool, fixed);
+        ImportTestCatalogue catalogue;
+        const QString copy = catalogue.folder() + u"/"_s + name;
+        QVERIFY(QFile::copy(database(u"nwind_jet3.mdb"_s), copy));
+        AccessTableImport import(copy);
+        QCOMPARE(import.isTovinDatabase(), fixed);
+        if (!fixed)
+            return;
+        // No table has the 19 product columns, so the one named Products is read.
+        QCOMPARE(import.tovinProductTable(), u"Products"_s);
+        QCOMPARE(import.useFixedMapping(), Choice::Chosen);
+        QCOMPARE(import.mapping().map().stockFieldIndex(), 0);
+        import.options() = quiet();
+        QCOMPARE(import.run(catalogue.db()).counts.added, 77);
+        QCOMPARE(catalogue.text(u"22"_s, u"ProdName"_s), u"Gustaf's Knäckebröd"_s);
+        QCOMPARE(catalogue.text(u"22"_s, u"Cost3"_s), u"21"_s);  // UnitPrice, position 5
+        QCOMPARE(catalogue.text(u"22"_s, u"PageNo"_s), u"25"_s); // ReorderLevel, position 8
+        QCOMPARE(catalogue.text(u"22"_s, u"Cost2"_s), u"24"_s);  // "24 - 500 g pkgs." cut
+    }
+
+    void cancelKeepsWhatWasWritten() {
+        ImportTestCatalogue catalogue;
+        AccessTableImport import(database(u"nwind_jet3.mdb"_s));
+        import.chooseTable(u"Order Details"_s);
+        import.mapping().map(0, 2);
+        import.options() = quiet();
+        const ImportOutcome outcome = import.run(
+            catalogue.db(), [](const ImportProgress& progress) { return progress.value < 100; });
+        QVERIFY(outcome.cancelled);
+        QCOMPARE(outcome.counts.checked, 100);
+        QCOMPARE(catalogue.count(), qint64(outcome.counts.added));
+    }
+
+    void unreadableFiles_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("error");
+        QTest::newRow("missing") << u"/nonexistent/tovin.mdb"_s << ErrorNumber::FileNotFound;
+        QTest::newRow("text file") << QStringLiteral(TOVIN_TESTDATA_DIR) + u"/SOURCES.md"_s
+                                   << ErrorNumber::CannotOpenDatabase;
+    }
+    void unreadableFiles() {
+        QFETCH(QString, path);
+        QFETCH(int, error);
+        try {
+            AccessTableImport import(path);
+            QFAIL("opened");
+        } catch (const RunTimeError& e) {
+            QCOMPARE(e.number(), error);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(AccessImportTest)
+#include "tst_accessimport.moc"

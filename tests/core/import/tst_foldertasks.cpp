@@ -1,0 +1,233 @@
+#include "ImportTestCatalogue.h"
+#include "core/import/DeleteRecords.h"
+#include "core/import/FolderImport.h"
+#include "core/import/PicturePathChange.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+namespace PC = CatalogueSchema::ProductsColumn;
+using Choice = PicturePathChange::Choice;
+
+Q_DECLARE_METATYPE(tovin::PicturePathChange::Choice)
+
+namespace {
+
+void touch(const QString& folder, const QStringList& names) {
+    QDir().mkpath(folder);
+    for (const QString& name : names) {
+        QFile file(folder + u"/"_s + name);
+        file.open(QIODevice::WriteOnly);
+        file.write("x");
+    }
+}
+
+} // namespace
+
+class FolderTasksTest : public QObject {
+    Q_OBJECT
+private slots:
+    void folderImport_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QStringList>("stockNumbers"); // every product afterwards, in order
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("A1 exists, B2 is new")
+            << QStringList{u"A1.jpg"_s, u"B2.jpg"_s, u"readme.txt"_s} << u"B2.jpg"_s << u"n"_s
+            << QStringList{u"A1"_s, u"B2"_s} << u"Searched: 2   Found New: 1  Edited: 1"_s;
+        QTest::newRow("text files")
+            << QStringList{u"notes.txt"_s, u"a.txt"_s, u"b.TXT"_s, u"c.jpg"_s} << u"notes.txt"_s
+            << QString() << QStringList{u"a"_s, u"A1"_s, u"b"_s, u"notes"_s}
+            << u"Searched: 3   Found New: 3  Edited: 0"_s;
+        QTest::newRow("upper-case extension chosen")
+            << QStringList{u"A1.JPG"_s, u"Z9.jpg"_s} << u"A1.JPG"_s << QString()
+            << QStringList{u"A1"_s, u"Z9"_s} << u"Searched: 2   Found New: 1  Edited: 1"_s;
+    }
+    void folderImport() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, chosen);
+        QFETCH(QString, note);
+        QFETCH(QStringList, stockNumbers);
+        QFETCH(QString, totals);
+        ImportTestCatalogue catalogue;
+        catalogue.add(
+            1, u"A1"_s,
+            {{PC::ProdName, u"Brass Lamp"_s}, {PC::Retail, 12.5}, {PC::Picture, u"old/A1.jpg"_s}});
+        const QString folder = catalogue.folder() + u"/pictures"_s;
+        touch(folder, files);
+
+        FolderImport import;
+        QVERIFY(import.chooseFile(folder + u"/"_s + chosen));
+        QCOMPARE(import.noteDefault(QDate(2026, 5, 1)),
+                 u"05/01/26 Updated From Folder: "_s + folder);
+        import.setNote(note);
+        const ImportOutcome outcome = import.run(catalogue.db());
+        QCOMPARE(outcome.totals, totals);
+
+        QStringList all;
+        QSqlQuery& q = catalogue.db().run(u"SELECT StockNo FROM Products ORDER BY StockNo"_s);
+        while (q.next())
+            all.append(q.value(0).toString());
+        q.finish();
+        QCOMPARE(all, stockNumbers);
+
+        // The existing product keeps its name and price; its picture now lives in the folder.
+        const QString a1 = u"A1"_s;
+        QCOMPARE(catalogue.text(a1, u"ProdName"_s), u"Brass Lamp"_s);
+        QCOMPARE(catalogue.text(a1, u"Retail"_s), u"12.5"_s);
+        const bool a1InFolder = files.contains(u"A1.jpg"_s) || files.contains(u"A1.JPG"_s);
+        if (a1InFolder)
+            QVERIFY(catalogue.text(a1, u"Picture"_s).startsWith(folder + u"/A1."_s));
+        // New products: named after the kind of file, retail 0, picture in the folder.
+        const QString added = stockNumbers.last();
+        const QString expectedName =
+            chosen.endsWith(u".txt"_s) ? u"New Text File"_s : u"New JPG Picture"_s;
+        QCOMPARE(catalogue.text(added, u"ProdName"_s), expectedName);
+        QCOMPARE(catalogue.text(added, u"Retail"_s), u"0"_s);
+        QVERIFY(catalogue.text(added, u"Picture"_s).startsWith(folder + u"/"_s + added + u"."_s));
+        // A note is added only when there is one.
+        QCOMPARE(catalogue.text(added, u"Notes"_s),
+                 note.isEmpty() ? QString() : note + u" - Added This Item\r\n"_s);
+        if (a1InFolder)
+            QCOMPARE(catalogue.text(a1, u"Notes"_s),
+                     note.isEmpty() ? QString() : note + u" - Edited This Item\r\n"_s);
+    }
+
+    void folderImportDetails() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(40000, u"HIGH"_s);
+        catalogue.add(2, u"A1"_s); // no name yet
+        const QString folder = catalogue.folder() + u"/pics"_s;
+        touch(folder, {u"A1.gif"_s, u"B2.gif"_s, u"C3.gif"_s});
+        FolderImport import;
+        QVERIFY(!import.chooseFile(QString()));
+        QVERIFY(import.chooseFile(folder + u"/C3.gif"_s));
+        QCOMPARE(import.newItemName(), u"New GIF Picture"_s);
+        QStringList statuses;
+        const ImportOutcome outcome = import.run(catalogue.db(), [&](const ImportProgress& p) {
+            statuses.append(p.status);
+            return p.value < 1;
+        });
+        // Stopped after the second file.
+        QVERIFY(outcome.cancelled);
+        QCOMPARE(statuses, (QStringList{u"Searching: 0 of 3  Found New: 0  Edited: 1"_s,
+                                        u"Searching: 1 of 3  Found New: 1  Edited: 1"_s}));
+        QCOMPARE(outcome.totals, u"Searched: 1   Found New: 1  Edited: 1"_s);
+        QCOMPARE(catalogue.text(u"A1"_s, u"ProdName"_s), u"New GIF Picture"_s);
+        QCOMPARE(catalogue.pid(u"B2"_s), 40001);
+        QCOMPARE(catalogue.count(u"StockNo = 'C3'"_s), 0);
+    }
+
+    void picturePaths_data() {
+        QTest::addColumn<QString>("address"); // empty: a folder
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<Choice>("choice");
+        QTest::addColumn<QString>("a1Picture"); // "@" stands for the folder
+        QTest::newRow("address with trailing slash")
+            << u"http://shop.example.com/pics/"_s << u".gif"_s << Choice::Ok
+            << u"http://shop.example.com/pics/A1.gif"_s;
+        QTest::newRow("address without slash")
+            << u"ftp://files.example.com/jpg"_s << u".JPG"_s << Choice::Ok
+            << u"ftp://files.example.com/jpg/A1.JPG"_s;
+        QTest::newRow("not a picture type") << u"http://shop.example.com"_s << u".png"_s
+                                            << Choice::InvalidExtension << u"old.jpg"_s;
+        QTest::newRow("type without period")
+            << u"http://shop.example.com"_s << u"jpg"_s << Choice::InvalidExtension << u"old.jpg"_s;
+        QTest::newRow("empty type ends")
+            << u"http://shop.example.com"_s << QString() << Choice::Ended << u"old.jpg"_s;
+        QTest::newRow("folder") << QString() << u"x.bmp"_s << Choice::Ok << u"@/A1.bmp"_s;
+    }
+    void picturePaths() {
+        QFETCH(QString, address);
+        QFETCH(QString, type);
+        QFETCH(Choice, choice);
+        QFETCH(QString, a1Picture);
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"A1"_s, {{PC::Picture, u"old.jpg"_s}});
+        catalogue.add(2, u"B2"_s, {{PC::Picture, u"old.jpg"_s}, {PC::Notes, u"kept\r\n"_s}});
+        const QString folder = catalogue.folder() + u"/art"_s;
+        PicturePathChange change;
+        const Choice got = address.isEmpty() ? change.useFolderOf(folder + u"/"_s + type)
+                                             : change.useInternetAddress(address, type);
+        QCOMPARE(got, choice);
+        if (choice == Choice::InvalidExtension)
+            QCOMPARE(PicturePathChange::invalidExtension(),
+                     u"That Is NOT A Valid Extention, Try Again?"_s);
+        if (choice == Choice::Ok) {
+            change.setNote(u"05/01/26 Updated Picture Path"_s);
+            QCOMPARE(change.run(catalogue.db()).totals, u"Total Records Changed Was: 2"_s);
+            QCOMPARE(catalogue.text(u"B2"_s, u"Notes"_s),
+                     u"kept\r\n05/01/26 Updated Picture Path\r\n"_s);
+        }
+        QCOMPARE(catalogue.text(u"A1"_s, u"Picture"_s), a1Picture.replace(u"@"_s, folder));
+    }
+
+    void picturePathsWithoutNote() {
+        ImportTestCatalogue catalogue;
+        ScopedTransaction transaction(catalogue.db());
+        for (int i = 1; i <= 2500; ++i)
+            catalogue.add(i, u"S%1"_s.arg(i));
+        transaction.commit();
+        PicturePathChange change;
+        QCOMPARE(change.useInternetAddress(u"http://x.example/p"_s, u".jpg"_s), Choice::Ok);
+        QStringList last;
+        const ImportOutcome outcome = change.run(catalogue.db(), [&](const ImportProgress& p) {
+            last = {p.status};
+            return true;
+        });
+        QCOMPARE(last.first(), u"Changing Paths For: 2500 Records"_s);
+        QCOMPARE(outcome.counts.edited, 2500);
+        QCOMPARE(catalogue.count(u"Picture = 'http://x.example/p/' || StockNo || '.jpg'"_s), 2500);
+        QCOMPARE(catalogue.count(u"Notes IS NOT NULL"_s), 0);
+    }
+
+    void deleteRecords_data() {
+        QTest::addColumn<QString>("searchWhere");
+        QTest::addColumn<int>("stopAfter"); // 0: never
+        QTest::addColumn<QString>("totals");
+        QTest::addColumn<qint64>("left");
+        QTest::newRow("active search of three")
+            << u"[Catagory] = 3"_s << 0 << u"Deleted A Total Of  3  Records"_s << qint64(2);
+        QTest::newRow("no search: all")
+            << QString() << 0 << u"Deleted A Total Of  5  Records"_s << qint64(0);
+        QTest::newRow("like search")
+            << u"[StockNo] like 'K*'"_s << 0 << u"Deleted A Total Of  2  Records"_s << qint64(3);
+        QTest::newRow("OK after the first row")
+            << QString() << 1 << u"Deleted A Total Of  1  Records"_s << qint64(4);
+    }
+    void deleteRecords() {
+        QFETCH(QString, searchWhere);
+        QFETCH(int, stopAfter);
+        QFETCH(QString, totals);
+        QFETCH(qint64, left);
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"K1"_s, {{PC::Catagory, 3}});
+        catalogue.add(2, u"K2"_s, {{PC::Catagory, 1}});
+        catalogue.add(3, u"L3"_s, {{PC::Catagory, 3}});
+        catalogue.add(4, u"L4"_s, {{PC::Catagory, 3}});
+        catalogue.add(5, u"L5"_s, {{PC::Catagory, 2}});
+        DeleteRecords task(searchWhere);
+        const ImportOutcome outcome = task.run(catalogue.db(), [&](const ImportProgress& progress) {
+            return stopAfter == 0 || progress.value < stopAfter;
+        });
+        QCOMPARE(outcome.totals, totals);
+        QCOMPARE(catalogue.count(), left);
+    }
+
+    void deleteWithUnusableSearchDeletesNothing() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"K1"_s);
+        QVERIFY_THROWS_EXCEPTION(RunTimeError,
+                                 DeleteRecords(u"[Colour] = 'red'"_s).run(catalogue.db()));
+        QCOMPARE(catalogue.count(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(FolderTasksTest)
+#include "tst_foldertasks.moc"

@@ -1,0 +1,407 @@
+#include "ImportTestCatalogue.h"
+#include "core/import/TextImportSession.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+using Outcome = TextImportSession::DividerOutcome;
+
+Q_DECLARE_METATYPE(tovin::TextImportSession::DividerOutcome)
+Q_DECLARE_METATYPE(tovin::FieldMapping::Outcome)
+
+namespace {
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+QString testFile(const QString& name) {
+    return QStringLiteral(TOVIN_TESTDATA_DIR) + u"/delimited/"_s + name;
+}
+
+ImportOptions quiet(ImportOptions options) {
+    options.onError = [](const RunTimeError&) {};
+    return options;
+}
+
+} // namespace
+
+class ImportSessionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void preview_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("long file") << 150 << 100;
+        QTest::newRow("short file") << 3 << 3;
+    }
+    void preview() {
+        QFETCH(int, lines);
+        QFETCH(int, shown);
+        QTemporaryDir dir;
+        QByteArray bytes;
+        for (int i = 0; i < lines; ++i)
+            bytes += "line " + QByteArray::number(i) + "\r\n";
+        TextImportSession session;
+        session.open(writeFile(dir, u"list.txt"_s, bytes));
+        QCOMPARE(session.preview().size(), shown);
+        QCOMPARE(session.preview().last(), u"line %1"_s.arg(shown - 1));
+        QVERIFY(session.previewMessage().startsWith(
+            u"Below Is The First %1 Lines Of The File You Selected!\n"_s.arg(shown)));
+        QCOMPARE(session.noteDefault(QDate(2026, 5, 1)), u"05/01/26 list.txt"_s);
+    }
+
+    void missingFileRaisesError53() {
+        TextImportSession session;
+        try {
+            session.open(u"/nonexistent/price.txt"_s);
+            QFAIL("no error");
+        } catch (const RunTimeError& error) {
+            QCOMPARE(error.number(), ErrorNumber::FileNotFound);
+        }
+    }
+
+    // The proposal is made from the chosen start line, not from the heading above it.
+    void proposalFromStartLine_data() {
+        QTest::addColumn<QByteArray>("dataLine");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one comma is no proposal") << "A1,Red Pen"_ba << QString();
+        QTest::newRow("one comma, then tabs")
+            << "A1,Red\tPen\t5"_ba
+            << u"This File Seems To Use Tabs To Seperate The Fields, Click OK To Accept\n"
+               u"Click Cancel To Choose The Seperator Yourself"_s;
+        QTest::newRow("two commas")
+            << "A1,Red Pen,5"_ba
+            << u"This File Seems To Use Commas To Seperate The Fields, Click OK To Accept\n"
+               u"Click Cancel To Choose The Seperator Yourself"_s;
+        QTest::newRow("spaces")
+            << "A1  Red Pen   5"_ba
+            << u"This File Seems To Use Spaces To Seperate The Fields, Click OK To Accept\n"
+               u"Click Cancel To Choose The Seperator Yourself"_s;
+        QTest::newRow("brackets")
+            << "A1]Red Pen]5"_ba
+            << u"This File Seems To Use Brackets To Seperate The Fields, Click OK To Accept\n"
+               u"Click Cancel To Choose The Seperator Yourself"_s;
+    }
+    void proposalFromStartLine() {
+        QFETCH(QByteArray, dataLine);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "Price list, spring, 2026\n"_ba + dataLine + "\n"));
+        QVERIFY(session.chooseStartLine(1));
+        QVERIFY(!session.chooseStartLine(2));
+        QCOMPARE(session.proposalMessage(), message);
+        QCOMPARE(session.acceptProposal(), !message.isEmpty());
+    }
+
+    void manualDivider_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("typed semicolon") << u"other"_s << u";"_s << Outcome::Accepted << QString();
+        QTest::newRow("typed two characters")
+            << u"other"_s << u"~|"_s << Outcome::Accepted << QString();
+        QTest::newRow("typed nothing") << u"other"_s << QString() << Outcome::InvalidChoice
+                                       << u"Sorry, that is not a valid choice!"_s;
+        QTest::newRow("typed three characters") << u"other"_s << u";;;"_s << Outcome::InvalidChoice
+                                                << u"Sorry, that is not a valid choice!"_s;
+        QTest::newRow("typed, not in the line")
+            << u"other"_s << u"#"_s << Outcome::WrongSeparator
+            << u"Sorry, #\n Is NOT A Valid Item Seperator!\nTry Again, Or Cancel To Exit"_s;
+        QTest::newRow("tab option, no tab in the line")
+            << u"tab"_s << QString() << Outcome::WrongSeparator
+            << u"Sorry, \t\n Is NOT A Valid Item Seperator!\nTry Again, Or Cancel To Exit"_s;
+        QTest::newRow("lines per item") << u"lines"_s << u"3"_s << Outcome::Accepted << QString();
+        QTest::newRow("lines per item, not a number")
+            << u"lines"_s << u"three"_s << Outcome::InvalidChoice << QString();
+        QTest::newRow("lines per item beyond 16 bits")
+            << u"lines"_s << u"99999"_s << Outcome::InvalidChoice << QString();
+    }
+    void manualDivider() {
+        QFETCH(QString, kind);
+        QFETCH(QString, answer);
+        QFETCH(Outcome, outcome);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A1;Red Pen;5~|x\n"_ba));
+        Outcome got = Outcome::Accepted;
+        if (kind == u"other"_s)
+            got = session.chooseTypedDivider(answer);
+        else if (kind == u"tab"_s)
+            got = session.chooseDivider(Divider::tab());
+        else
+            got = session.chooseLinesPerItem(answer);
+        QCOMPARE(got, outcome);
+        QCOMPARE(session.hasDivider(), outcome == Outcome::Accepted);
+        if (outcome == Outcome::WrongSeparator)
+            QCOMPARE(session.wrongSeparator(), message);
+        if (outcome == Outcome::InvalidChoice && !message.isEmpty())
+            QCOMPARE(TextImportSession::invalidChoice(), message);
+    }
+
+    // Runs of spaces are one divider; the second space of a divider stays at the front of the
+    // next field, all the way into the catalogue.
+    void twoSpaceDividerThroughTheEngine() {
+        QTemporaryDir dir;
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A  B   C\n"_ba));
+        QVERIFY(session.acceptProposal());
+        session.readFirstItem();
+        QCOMPARE(session.mapping().fieldCount(), 3);
+        QCOMPARE(session.mapping().label(1), u" B"_s);
+        session.mapping().map(0, 2);
+        session.mapping().map(1, 3);
+        session.mapping().map(2, 6);
+        session.options() = quiet(session.options());
+        const ImportOutcome outcome = session.run(catalogue.db());
+        QCOMPARE(outcome.counts.added, 1);
+        QCOMPARE(catalogue.text(u"A"_s, u"ProdName"_s), u" B"_s);
+        QCOMPARE(catalogue.text(u"A"_s, u"Packaging"_s), u" C"_s);
+    }
+
+    void separateLinesThroughTheEngine() {
+        QTemporaryDir dir;
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A1\nRed Pen\n1.50\nA2\nBlue Pen\n2.25\n"_ba));
+        QCOMPARE(session.chooseLinesPerItem(u"3"_s), Outcome::Accepted);
+        session.readFirstItem();
+        QCOMPARE(session.mapping().fieldCount(), 3);
+        session.mapping().map(0, 2);
+        session.mapping().map(1, 3);
+        session.mapping().map(2, 12);
+        session.options() = quiet(session.options());
+        QCOMPARE(session.run(catalogue.db()).counts.added, 2);
+        QCOMPARE(catalogue.text(u"A2"_s, u"Retail"_s), u"2.25"_s);
+    }
+
+    void mappingOutcomes_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<FieldMapping::Outcome>("outcome");
+        QTest::newRow("stock number") << 0 << 2 << FieldMapping::Outcome::Mapped;
+        QTest::newRow("inventory refused") << 1 << 23 << FieldMapping::Outcome::Refused;
+        QTest::newRow("on order refused") << 1 << 24 << FieldMapping::Outcome::Refused;
+        QTest::newRow("number sold refused") << 1 << 26 << FieldMapping::Outcome::Refused;
+        QTest::newRow("discontinued asks")
+            << 1 << 21 << FieldMapping::Outcome::MappedAskDiscontinued;
+        QTest::newRow("no such code") << 1 << 31 << FieldMapping::Outcome::Invalid;
+        QTest::newRow("no such position") << 101 << 3 << FieldMapping::Outcome::Invalid;
+    }
+    void mappingOutcomes() {
+        QFETCH(int, position);
+        QFETCH(int, code);
+        QFETCH(FieldMapping::Outcome, outcome);
+        FieldMapping mapping;
+        mapping.setFields(QStringList{u"Code"_s, u"Name"_s});
+        QCOMPARE(mapping.map(position, code), outcome);
+        const bool mapped = outcome == FieldMapping::Outcome::Mapped ||
+                            outcome == FieldMapping::Outcome::MappedAskDiscontinued;
+        QCOMPARE(mapping.map().code(position), mapped ? code : 0);
+    }
+
+    // Without a stock number the session cannot run; the caller maps again.
+    void stockNumberRequired() {
+        QTemporaryDir dir;
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A1,Pen,1\n"_ba));
+        session.acceptProposal();
+        session.readFirstItem();
+        session.mapping().map(0, 3);
+        QVERIFY(!session.readyToRun());
+        QCOMPARE(FieldMapping::stockNumberRequired(),
+                 u"You Did NOT Enter A Product ID/Stock Number!\n"
+                 u"You Must Enter One Of The Fields As This!"_s);
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, session.run(catalogue.db()));
+        QCOMPARE(catalogue.count(), 0);
+        session.mapping().restart();
+        session.mapping().map(0, 2);
+        QVERIFY(session.readyToRun());
+    }
+
+    // Slots added after the first item's fields take the fields of longer items.
+    void addedSlots() {
+        QTemporaryDir dir;
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A1,Pen,1\nA2,Pencil,2,9.95,Box\n"_ba));
+        session.acceptProposal();
+        session.readFirstItem();
+        QCOMPARE(session.firstField(), u"A1"_s);
+        QVERIFY(
+            session.mapping().addMorePrompt().startsWith(u"The Data Shows There Are 3 Items."_s));
+        QCOMPARE(session.mapping().addSlots(u"none"_s), 0);
+        QCOMPARE(session.mapping().addSlots(u"2"_s), 2);
+        QCOMPARE(session.mapping().fieldCount(), 5);
+        QCOMPARE(session.mapping().label(4), u"Additional Item 5 You Added"_s);
+        session.mapping().map(0, 2);
+        session.mapping().map(3, 12);
+        session.mapping().map(4, 6);
+        session.mapping().finish();
+        QCOMPARE(session.mapping().label(4), u"This One Is Empty"_s);
+        session.options() = quiet(session.options());
+        session.run(catalogue.db());
+        QCOMPARE(catalogue.text(u"A2"_s, u"Retail"_s), u"9.95"_s);
+        QCOMPARE(catalogue.text(u"A2"_s, u"Packaging"_s), u"Box"_s);
+        QCOMPARE(catalogue.text(u"A1"_s, u"Packaging"_s), QString());
+    }
+
+    void discontinuedAnswerPassesItemsOver() {
+        QTemporaryDir dir;
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"f.txt"_s, "A1,Y\nA2,N\nA3,yes\n"_ba));
+        QCOMPARE(session.chooseTypedDivider(u","_s), Outcome::Accepted);
+        session.readFirstItem();
+        session.mapping().map(0, 2);
+        QCOMPARE(session.mapping().map(1, 21), FieldMapping::Outcome::MappedAskDiscontinued);
+        session.mapping().setSkipDiscontinued(true);
+        session.options() = quiet(session.options());
+        QCOMPARE(session.run(catalogue.db()).totals,
+                 u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s);
+        QCOMPARE(catalogue.count(), 1);
+    }
+
+    // Real files from other programs, start line after their heading.
+    void realFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("divider"); // empty: the proposal
+        QTest::addColumn<int>("startLine");
+        QTest::addColumn<QList<int>>("map"); // position, code, position, code, ...
+        QTest::addColumn<QString>("totals");
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("quoted fields, BOM, CRLF")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << QString() << 1
+            << QList<int>{13, 2, 16, 3, 17, 12} << QString() << u"OFF-PA-10000174"_s
+            << u"ProdName"_s
+            << u"Message Book, Wirebound, Four 5 1/2\" X 4\" Forms/Pg., 200 Dupl. Sets/Book"_s;
+        QTest::newRow("accented name")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << QString() << 1 << QList<int>{13, 2, 16, 3}
+            << QString() << u"FUR-FU-10001025"_s << u"ProdName"_s
+            << u"Eldon Imàge Series Desk Accessories, Clear"_s;
+        // The start line ends inside the first quoted field, so the user picks the comma.
+        QTest::newRow("line breaks inside quotes")
+            << u"magento_products_gear_bags.csv"_s << u","_s << 1
+            << QList<int>{2, 2, 1, 3, 3, 12, 5, 4}
+            << u"Total Checked: 14   Total Added: 14   Total Edited: 0"_s << u"24-MB01"_s
+            << u"ProdName"_s << u"Joust Duffle Bag"_s;
+        QTest::newRow("variant rows with blank titles")
+            << u"shopify_jewelery.csv"_s << QString() << 1 << QList<int>{0, 2, 1, 3, 19, 12, 24, 17}
+            << QString() << u"chain-bracelet"_s << u"ProdName"_s << u"7 Shakra Bracelet"_s;
+        QTest::newRow("quoted lists") << u"woocommerce_sample_products.csv"_s << QString() << 1
+                                      << QList<int>{2, 2, 3, 3, 25, 12, 26, 20}
+                                      << u"Total Checked: 24   Total Added: 24   Total Edited: 0"_s
+                                      << u"cc-tee"_s << u"ProdName"_s << u"T-Shirt"_s;
+        // Decimal commas make the comma the proposal; the user picks the tab.
+        QTest::newRow("Windows-1252 tab file")
+            << u"bdpm_CIS_CIP_cp1252_tab_first10000.txt"_s << u"\t"_s << 0
+            << QList<int>{1, 2, 2, 3, 3, 20}
+            << u"Total Checked: 10000   Total Added: 10000   Total Edited: 0"_s << u"3020391"_s
+            << u"ProdName"_s
+            << u"1 flacon en verre de 200 mL avec bague d’inviolabilité avec gobelet doseur de "
+               u"15 mL"_s;
+    }
+    void realFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, divider);
+        QFETCH(int, startLine);
+        QFETCH(QList<int>, map);
+        QFETCH(QString, totals);
+        QFETCH(QString, stock);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(testFile(file));
+        QVERIFY(session.chooseStartLine(startLine));
+        if (divider.isEmpty())
+            QVERIFY(session.acceptProposal());
+        else
+            QCOMPARE(session.chooseDivider(Divider(divider)), Outcome::Accepted);
+        session.readFirstItem();
+        for (qsizetype i = 0; i + 1 < map.size(); i += 2)
+            QCOMPARE(session.mapping().map(map.at(i), map.at(i + 1)),
+                     FieldMapping::Outcome::Mapped);
+        session.options() = quiet(session.options());
+        const ImportOutcome outcome = session.run(catalogue.db());
+        if (!totals.isEmpty())
+            QCOMPARE(outcome.totals, totals);
+        QCOMPARE(catalogue.text(stock, column), value);
+        QCOMPARE(catalogue.count(u"StockNo IS NULL"_s), 0);
+    }
+
+    // Variant rows repeat the handle with an empty title: the title stays, the picture follows
+    // the last row.
+    void repeatedItemsEditTheFirst() {
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(testFile(u"shopify_jewelery.csv"_s));
+        session.chooseStartLine(1);
+        session.acceptProposal();
+        session.readFirstItem();
+        session.mapping().map(0, 2);
+        session.mapping().map(1, 3);
+        session.mapping().map(24, 17);
+        session.options() = quiet(session.options());
+        const ImportOutcome outcome = session.run(catalogue.db());
+        QCOMPARE(outcome.counts.checked, 41);
+        QCOMPARE(outcome.counts.added, 20);
+        QCOMPARE(catalogue.count(), 20);
+        QCOMPARE(catalogue.text(u"chain-bracelet"_s, u"Picture"_s),
+                 u"https://burst.shopifycdn.com/photos/navy-blue-chakra-bracelet_925x.jpg"_s);
+    }
+
+    // 50 000 lines of random bytes: the dialogue and the run end normally, whatever they find.
+    void randomBytes() {
+        QTemporaryDir dir;
+        QRandomGenerator random(4711);
+        QByteArray bytes;
+        for (int line = 0; line < 50000; ++line) {
+            const int length = random.bounded(120);
+            for (int i = 0; i < length; ++i) {
+                char c = char(random.bounded(256));
+                if (c == '\n' || c == '\r')
+                    c = '"';
+                bytes += c;
+            }
+            bytes += '\n';
+        }
+        ImportTestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"noise.bin"_s, bytes));
+        QCOMPARE(session.lineCount(), 50000);
+        QCOMPARE(session.preview().size(), 100);
+        if (!session.acceptProposal())
+            QCOMPARE(session.chooseTypedDivider(session.startLineText().left(1)),
+                     Outcome::Accepted);
+        session.readFirstItem();
+        session.mapping().map(0, 2);
+        session.mapping().map(1, 3);
+        session.mapping().map(2, 12);
+        session.mapping().map(3, 19);
+        session.options() = quiet(session.options());
+        const ImportOutcome outcome = session.run(catalogue.db());
+        QCOMPARE(qMin(catalogue.count(), qint64(32767)), qint64(outcome.counts.added));
+        QVERIFY(outcome.counts.checked >= outcome.counts.added);
+        QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(ImportSessionTest)
+#include "tst_importsession.moc"

@@ -1,0 +1,294 @@
+#include "ImportTestCatalogue.h"
+#include "core/import/Divider.h"
+#include "core/import/FixedMappings.h"
+#include "core/import/ImportItem.h"
+#include "core/import/ProductImporter.h"
+#include "core/import/TextFile.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+// Stock number, name, Cost1, OnSpecial, Catagory.
+const FieldMap SimpleMap{{0, 2}, {1, 3}, {2, 7}, {3, 19}, {4, 18}};
+
+ImportOptions quietOptions(QList<RunTimeError>* errors = nullptr) {
+    ImportOptions options;
+    options.today = QDate(2026, 5, 1);
+    options.onError = [errors](const RunTimeError& error) {
+        if (errors)
+            errors->append(error);
+    };
+    return options;
+}
+
+ImportOutcome importLines(ImportTestCatalogue& catalogue, const QByteArray& lines,
+                          ImportOptions options, const FieldMap& map = SimpleMap,
+                          const Divider& divider = Divider::comma(),
+                          const ProgressCallback& progress = {}) {
+    return ProductImporter::importText(catalogue.db(), TextFile::decode(lines), 0, divider, map,
+                                       std::move(options), progress);
+}
+
+QByteArray numberedLines(int count, int first = 1) {
+    QByteArray lines;
+    for (int i = first; i < first + count; ++i)
+        lines += "N" + QByteArray::number(i) + ",Item " + QByteArray::number(i) + ",1.25\n";
+    return lines;
+}
+
+} // namespace
+
+class ProductImporterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void recordRules_data() {
+        QTest::addColumn<QString>("existingStock");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("editOnly");
+        QTest::addColumn<QString>("totals");
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("skipped stock numbers are not counted")
+            << QString() << "0,a,1\n99999999,b,2\n,c,3\nK1,d,4\n"_ba << false
+            << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s << u"K1"_s << u"Cost1"_s
+            << u"4"_s;
+        QTest::newRow("edit only, all new")
+            << u"E1"_s << "N1,x,1\nN2,y,2\n"_ba << true
+            << u"Total Checked: 0   Total Added: 0   Total Edited: 0"_s << u"N1"_s << u"ProdName"_s
+            << QString();
+        QTest::newRow("edit only still edits")
+            << u"E1"_s << "N1,x,1\nE1,y,2\n"_ba << true
+            << u"Total Checked: 1   Total Added: 0   Total Edited: 1"_s << u"E1"_s << u"Cost1"_s
+            << u"2"_s;
+        QTest::newRow("dollar price becomes 0")
+            << QString() << "P1,x,$5\n"_ba << false
+            << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s << u"P1"_s << u"Cost1"_s
+            << u"0"_s;
+        QTest::newRow("trailing letters cut")
+            << QString() << "P1,x,12.50abc\n"_ba << false
+            << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s << u"P1"_s << u"Cost1"_s
+            << u"12.5"_s;
+        QTest::newRow("5 and 5.00 unchanged")
+            << u"E1"_s << "E1,,5.00\n"_ba << false
+            << u"Total Checked: 1   Total Added: 0   Total Edited: 0"_s << u"E1"_s << u"Cost1"_s
+            << u"5"_s;
+        QTest::newRow("stock number in other letter case finds the row")
+            << u"E1"_s << "e1,Pen,5\n"_ba << false
+            << u"Total Checked: 1   Total Added: 0   Total Edited: 1"_s << u"E1"_s << u"ProdName"_s
+            << u"Pen"_s;
+        QTest::newRow("same item twice: added, then edited")
+            << QString() << "D1,One,1\nD1,Two,1\n"_ba << false
+            << u"Total Checked: 2   Total Added: 1   Total Edited: 1"_s << u"D1"_s << u"ProdName"_s
+            << u"Two"_s;
+        QTest::newRow("apostrophe in stock number")
+            << QString() << "O'Brien-7,Chair,3\nO'Brien-7,Chair,4\n"_ba << false
+            << u"Total Checked: 2   Total Added: 1   Total Edited: 1"_s << u"O'Brien-7"_s
+            << u"Cost1"_s << u"4"_s;
+    }
+    void recordRules() {
+        QFETCH(QString, existingStock);
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, editOnly);
+        QFETCH(QString, totals);
+        QFETCH(QString, stock);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        ImportTestCatalogue catalogue;
+        if (!existingStock.isEmpty())
+            catalogue.add(7, existingStock, {{PC::Cost1, 5.0}});
+        ImportOptions options = quietOptions();
+        options.editOnly = editOnly;
+        const ImportOutcome outcome = importLines(catalogue, lines, options);
+        QCOMPARE(outcome.totals, totals);
+        QCOMPARE(catalogue.text(stock, column), value);
+    }
+
+    void yesNoWords_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("stored");
+        for (const QString& yes : {u"Yes"_s, u"Y"_s, u"True"_s})
+            QTest::addRow("%s", qPrintable(yes)) << yes << u"True"_s;
+        for (const QString& no : {u"No"_s, u"N"_s, u"False"_s, u"1"_s, u"yes"_s})
+            QTest::addRow("%s", qPrintable(no)) << no << u"False"_s;
+    }
+    void yesNoWords() {
+        QFETCH(QString, word);
+        QFETCH(QString, stored);
+        ImportTestCatalogue catalogue;
+        // One existing row holding the opposite, one new row.
+        catalogue.add(1, u"E1"_s, {{PC::OnSpecial, stored != u"True"_s}});
+        const QByteArray lines = "E1,,," + word.toUtf8() + "\nN1,,," + word.toUtf8() + "\n";
+        const ImportOutcome outcome = importLines(catalogue, lines, quietOptions());
+        QCOMPARE(catalogue.text(u"E1"_s, u"OnSpecial"_s), stored);
+        QCOMPARE(catalogue.text(u"N1"_s, u"OnSpecial"_s), stored);
+        QCOMPARE(outcome.counts.edited, 1);
+    }
+
+    void notes_data() {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("added with a note") << false << u"05/01/26 wp-cd.txt"_s << "A1,Pen,5\n"_ba
+                                           << u"05/01/26 wp-cd.txt - Added This Item\r\n"_s;
+        QTest::newRow("added without a note") << false << QString() << "A1,Pen,5\n"_ba << QString();
+        QTest::newRow("edited with a note") << true << u"refresh"_s << "A1,Red Pen,6\n"_ba
+                                            << u"old line\r\nrefresh - Edited This Item\r\n"
+                                               u"   Changed: ProdName From 'Pen' To 'Red Pen'\r\n"
+                                               u"   Changed: Cost1 From '5' To '6'\r\n"_s;
+        QTest::newRow("edited without a note: today's date")
+            << true << QString() << "A1,Pen,7.5\n"_ba
+            << u"old line\r\n05/01/26 - Edited This Item\r\n"
+               u"   Changed: Cost1 From '5' To '7.5'\r\n"_s;
+        QTest::newRow("unchanged item adds nothing")
+            << true << u"refresh"_s << "A1,Pen,5.00\n"_ba << u"old line\r\n"_s;
+    }
+    void notes() {
+        QFETCH(bool, existing);
+        QFETCH(QString, note);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, notes);
+        ImportTestCatalogue catalogue;
+        if (existing)
+            catalogue.add(
+                1, u"A1"_s,
+                {{PC::ProdName, u"Pen"_s}, {PC::Cost1, 5.0}, {PC::Notes, u"old line\r\n"_s}});
+        ImportOptions options = quietOptions();
+        options.note = note;
+        importLines(catalogue, line, options);
+        QCOMPARE(catalogue.text(u"A1"_s, u"Notes"_s), notes);
+    }
+
+    void stockFileFields_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("skipDiscontinued");
+        QTest::addColumn<qint64>("rows");
+        QTest::addColumn<QString>("outStock");
+        QTest::newRow("dashes become empty")
+            << "S1]Lamp]1]2]3]9.99]Each]-]-]x]N]x]Y"_ba << false << qint64(1) << QString();
+        QTest::newRow("second stock field wins")
+            << "S1]Lamp]1]2]3]9.99]Each]Low]Back order]x]N]x]Y"_ba << false << qint64(1)
+            << u"Back order"_s;
+        QTest::newRow("discontinued kept")
+            << "S1]Lamp]1]2]3]9.99]Each]-]-]x]Y]x]Y"_ba << false << qint64(1) << QString();
+        QTest::newRow("discontinued passed over")
+            << "S1]Lamp]1]2]3]9.99]Each]-]-]x]yes]x]Y"_ba << true << qint64(0) << QString();
+    }
+    void stockFileFields() {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, skipDiscontinued);
+        QFETCH(qint64, rows);
+        QFETCH(QString, outStock);
+        ImportTestCatalogue catalogue;
+        const FixedMappings::SupplierFile stock = FixedMappings::stockFile();
+        ImportOptions options = quietOptions();
+        options.skipDiscontinued = skipDiscontinued;
+        const ImportOutcome outcome =
+            importLines(catalogue, line, options, stock.map, stock.divider);
+        QCOMPARE(catalogue.count(), rows);
+        QCOMPARE(outcome.counts.checked, int(rows));
+        if (rows)
+            QCOMPARE(catalogue.text(u"S1"_s, u"OutStock"_s), outStock);
+    }
+
+    void supplierIsStored() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"E1"_s, {{PC::Supplier, u"Old Supplier"_s}});
+        ImportOptions options = quietOptions();
+        options.supplier = u"Acme"_s;
+        options.note = u"n"_s;
+        importLines(catalogue, "E1\nN1\n"_ba, options);
+        QCOMPARE(catalogue.text(u"E1"_s, u"Supplier"_s), u"Acme"_s);
+        QCOMPARE(catalogue.text(u"N1"_s, u"Supplier"_s), u"Acme"_s);
+        QVERIFY(catalogue.text(u"E1"_s, u"Notes"_s)
+                    .contains(u"Changed: Supplier From 'Old Supplier' To 'Acme'"_s));
+    }
+
+    void refusedValueIsReportedAndPassedOver() {
+        ImportTestCatalogue catalogue;
+        QList<RunTimeError> errors;
+        const ImportOutcome outcome =
+            importLines(catalogue, "R1,Chair,3,Y,garden\n"_ba, quietOptions(&errors));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().number(), ErrorNumber::TypeMismatch);
+        QCOMPARE(outcome.errors, 1);
+        QCOMPARE(catalogue.text(u"R1"_s, u"ProdName"_s), u"Chair"_s);
+        QCOMPARE(catalogue.text(u"R1"_s, u"Cost1"_s), u"3"_s);
+    }
+
+    // New keys follow the largest key, also past the 16-bit range, while the counters shown
+    // stop at 32767.
+    void keysAndCountersPast32767() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(32767, u"LAST"_s);
+        catalogue.add(5, u"EARLY"_s);
+        importLines(catalogue, numberedLines(3), quietOptions());
+        QCOMPARE(catalogue.pid(u"N1"_s), 32768);
+        QCOMPARE(catalogue.pid(u"N3"_s), 32770);
+
+        ImportTestCatalogue big;
+        const ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
+        QCOMPARE(outcome.totals, u"Total Checked: 32767   Total Added: 32767   Total Edited: 0"_s);
+        QCOMPARE(big.count(), 33000);
+        QCOMPARE(big.pid(u"N33000"_s), 33000);
+        QCOMPARE(big.count(u"PID <> rowid"_s), 0);
+    }
+
+    void progressAndCancel() {
+        ImportTestCatalogue catalogue;
+        QStringList statuses;
+        ImportOptions options = quietOptions();
+        options.commitEvery = 2;
+        const ImportOutcome outcome =
+            importLines(catalogue, numberedLines(20), options, SimpleMap, Divider::comma(),
+                        [&](const ImportProgress& progress) {
+                            statuses.append(progress.status);
+                            return progress.value < 5;
+                        });
+        QVERIFY(outcome.cancelled);
+        QCOMPARE(statuses.size(), 5);
+        QCOMPARE(statuses.last(), u"Adding Product ID # N5   Checked: 5   New: 5   Edited: 0"_s);
+        QCOMPARE(outcome.totals, u"Total Checked: 5   Total Added: 5   Total Edited: 0"_s);
+        // What was written stays, also for another connection.
+        CatalogueDatabase other(catalogue.path());
+        QCOMPARE(other.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 5);
+    }
+
+    // A run that dies in the middle keeps its finished batches and nothing of the batch that
+    // was being written.
+    void interruptedRunKeepsFinishedBatches() {
+        ImportTestCatalogue catalogue;
+        ImportOptions options = quietOptions();
+        options.commitEvery = 3;
+        QVERIFY_THROWS_EXCEPTION(
+            RunTimeError, importLines(catalogue, numberedLines(20), options, SimpleMap,
+                                      Divider::comma(), [](const ImportProgress& progress) {
+                                          if (progress.value == 7)
+                                              throw RunTimeError(ErrorNumber::DatabaseRefused,
+                                                                 u"disk full"_s);
+                                          return true;
+                                      }));
+        QCOMPARE(catalogue.count(), 6);
+        QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        // The next run numbers on from the rows that stayed.
+        importLines(catalogue, numberedLines(1, 100), quietOptions());
+        QCOMPARE(catalogue.pid(u"N100"_s), 7);
+    }
+
+    void missingStockNumberMappingIsRefused() {
+        ImportTestCatalogue catalogue;
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, importLines(catalogue, "A,B\n"_ba, quietOptions(),
+                                                           FieldMap{{0, 3}, {1, 4}}));
+        QCOMPARE(catalogue.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(ProductImporterTest)
+#include "tst_productimporter.moc"
