@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -128,6 +129,22 @@ QString groupThousands(const QString& digits) {
     return out;
 }
 
+// Reads a number written only with ASCII digits, sign, point and exponent. Much cheaper than
+// QString::toDouble, which matters when an import compares a hundred thousand prices.
+bool asciiToDouble(const QString& number, double& out) {
+    char buffer[64];
+    const qsizetype n = number.size();
+    if (n == 0 || n >= qsizetype(sizeof buffer))
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        buffer[i] = char(number.at(i).unicode());
+    const char* first = buffer;
+    if (*first == '+')
+        ++first;
+    const auto [end, error] = std::from_chars(first, buffer + n, out);
+    return error == std::errc() && end == buffer + n && std::isfinite(out);
+}
+
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
@@ -188,9 +205,8 @@ double Val(const QString& text) {
         if (expDigits)
             number.append(exponent);
     }
-    bool ok = false;
-    const double v = number.toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0.0;
+    double v = 0.0;
+    return asciiToDouble(number, v) ? v : 0.0;
 }
 
 namespace {
@@ -260,9 +276,8 @@ bool parseNumeric(const QString& text, double& out) {
     }
     if (i != n)
         return false;
-    bool ok = false;
-    const double v = number.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
+    double v = 0.0;
+    if (!asciiToDouble(number, v))
         return false;
     Q_UNUSED(currency);
     out = negative ? -v : v;
@@ -298,7 +313,9 @@ double roundHalfEven(double value, int decimals) {
     const QString text = (d.negative ? u"-"_s : QString()) +
                          (intPart.isEmpty() ? u"0"_s : intPart) +
                          (fracPart.isEmpty() ? QString() : u"."_s + fracPart);
-    return text.toDouble();
+    double v = 0.0;
+    asciiToDouble(text, v);
+    return v;
 }
 
 std::int16_t CInt(double value) {
