@@ -7,7 +7,8 @@
 # docs/screenshots/main-supplier.png. The program runs on a fresh copy of the demo catalogue
 # with settings of its own (no tip of the day, a roomy window), so nothing of a real
 # installation is touched. Environment: BUILD_DIR (default build-main), WIDTH/HEIGHT of the
-# main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500).
+# main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
+# ("large" opens the Products screen with its large preview).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-main}"
@@ -16,6 +17,10 @@ output="${2:-$root/docs/screenshots/main-supplier.png}"
 width="${WIDTH:-1000}"
 height="${HEIGHT:-700}"
 wait_ms="${WAIT_MS:-2500}"
+preview=()
+[ -n "${PREVIEW:-}" ] && preview=(--preview "$PREVIEW")
+# The web engine refuses its sandbox to the root user.
+[ "$(id -u)" = 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 
 case "$output" in
 /*) ;;
@@ -56,7 +61,7 @@ SETTINGS
 mkdir -p "$(dirname "$output")"
 rm -f "$output"
 xvfb-run -a -s "-screen 0 $((width + 200))x$((height + 200))x24" \
-    "$app" --settings "$work/settings.ini" --open-screen "$screen" \
+    "$app" --settings "$work/settings.ini" "${preview[@]}" --open-screen "$screen" \
     --screenshot "$output" --quit-after-ms "$wait_ms"
 if [ ! -s "$output" ]; then
     echo "No picture was written to $output" >&2

@@ -2,6 +2,7 @@
 
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
+#include "ui/products/Products.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,11 +26,11 @@ QString programHelp() {
 }
 
 bool isProgramOption(const QString& option) {
-    // --open-screen, --screenshot and --quit-after-ms are left out of the help on purpose: they
-    // serve scripts/screenshot.sh.
+    // --open-screen, --screenshot, --quit-after-ms and --preview are left out of the help on
+    // purpose: they serve scripts/screenshot.sh.
     return option == u"--app-folder"_s || option == u"--settings"_s ||
            option == u"--open-screen"_s || option == u"--screenshot"_s ||
-           option == u"--quit-after-ms"_s;
+           option == u"--quit-after-ms"_s || option == u"--preview"_s;
 }
 
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
@@ -58,6 +59,9 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 start.openScreen = value;
             } else if (option == u"--screenshot"_s) {
                 start.screenshotFile = value;
+            } else if (option == u"--preview"_s) {
+                // "large": the Products screen opens with its large preview.
+                Products::setOpenWithLargePreview(value == u"large"_s);
             } else {
                 bool ok = false;
                 start.quitAfterMs = value.toInt(&ok);

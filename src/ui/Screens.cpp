@@ -7,6 +7,7 @@
 #include "ui/data/FrmSales.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -22,6 +23,7 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInvoice"_s, [] { return new FrmInvoice; });
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
+    ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
 }
 
 } // namespace tovin

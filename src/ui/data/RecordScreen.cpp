@@ -174,7 +174,16 @@ BoundCheckBox* RecordScreen::addCheckBox(int index, const QString& dataField, co
 void RecordScreen::addCommandButton(QPushButton* button) {
     button->setParent(this);
     button->setAutoDefault(false);
-    m_commandRow->insertWidget(m_commandRow->count() - 1, button);
+    if (m_commandRow)
+        m_commandRow->insertWidget(m_commandRow->count() - 1, button);
+}
+
+void RecordScreen::releaseFrameLayout() {
+    delete layout();
+    m_screenLayout = nullptr;
+    m_fieldColumns = nullptr;
+    m_commandRow = nullptr;
+    m_rows.clear();
 }
 
 void RecordScreen::setControlTip(const QString& objectName, const QString& tip) {
@@ -183,7 +192,7 @@ void RecordScreen::setControlTip(const QString& objectName, const QString& tip) 
 }
 
 void RecordScreen::arrangeFields() {
-    if (m_rows.isEmpty())
+    if (m_rows.isEmpty() || !m_fieldColumns)
         return;
     const qsizetype columns = (m_rows.size() + RowsPerColumn - 1) / RowsPerColumn;
     const qsizetype perColumn = (m_rows.size() + columns - 1) / columns;

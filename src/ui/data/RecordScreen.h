@@ -81,6 +81,9 @@ protected:
     QVBoxLayout* screenLayout() const { return m_screenLayout; }
     // Sets a tool tip on one of the pattern's controls, by object name.
     void setControlTip(const QString& objectName, const QString& tip);
+    // For a screen that places its controls its own way: the pattern's layout goes, its controls
+    // stay (unplaced, for the screen to lay out), and the boxes are no longer put in columns.
+    void releaseFrameLayout();
 
     // Event procedures.
     virtual void Form_Load();

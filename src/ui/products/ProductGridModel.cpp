@@ -1,0 +1,65 @@
+#include "ui/products/ProductGridModel.h"
+
+#include "core/data/RecordSet.h"
+#include "core/shell/RunTimeError.h"
+#include "ui/data/BoundTextBox.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+ProductGridModel::ProductGridModel(RecordSet* recordSet, QObject* parent)
+    : QAbstractTableModel(parent), m_recordSet(recordSet) {
+    reload();
+}
+
+void ProductGridModel::reload() {
+    beginResetModel();
+    const bool open = m_recordSet && m_recordSet->isOpen();
+    m_rows = open ? m_recordSet->recordCount() : 0;
+    m_columns = open ? m_recordSet->fieldCount() : 0;
+    endResetModel();
+}
+
+int ProductGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ProductGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant ProductGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !m_recordSet || !m_recordSet->isOpen())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::TextAlignmentRole)
+        return {};
+    const ColumnKind kind = m_recordSet->fieldKind(index.column());
+    if (role == Qt::TextAlignmentRole)
+        return isNumericKind(kind) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    // The set may have lost rows since the last reload (a product deleted on the screen).
+    if (index.row() >= m_recordSet->recordCount())
+        return {};
+    try {
+        const QVariant value = m_recordSet->valueAt(index.row(), index.column());
+        QString text = BoundTextBox::formatValue(
+            value, kind == ColumnKind::Money ? DisplayFormat::Currency : DisplayFormat::Plain);
+        if (role == Qt::DisplayRole)
+            text.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ');
+        return text;
+    } catch (const RunTimeError&) {
+        return {};
+    }
+}
+
+QVariant ProductGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    if (!m_recordSet || !m_recordSet->isOpen() || section >= m_recordSet->fieldCount())
+        return {};
+    return m_recordSet->fieldName(section);
+}
+
+} // namespace tovin

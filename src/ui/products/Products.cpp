@@ -1,0 +1,456 @@
+#include "ui/products/Products.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/Condition.h"
+#include "core/pages/PageOptions.h"
+#include "core/products/CoalescedAction.h"
+#include "core/products/PreviewPage.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/browser/WebEngineView.h"
+#include "ui/data/BoundCheckBox.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/products/ProductBoxes.h"
+#include "ui/products/ProductGridModel.h"
+#include "ui/products/ProductsLayout.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ControlTexts.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString Settings = u"Settings"_s;
+const QString ViewMode = u"View Mode"_s;
+const QString EditMode = u"Edit Mode"_s;
+
+Products::WebViewFactory& webViewFactory() {
+    static Products::WebViewFactory factory;
+    return factory;
+}
+
+bool& openWithLargePreview() {
+    static bool large = false;
+    return large;
+}
+
+QString settingKey(const QString& name, int n) {
+    return name + u'(' + QString::number(n) + u')';
+}
+
+} // namespace
+
+const QString Products::PrimarySelect =
+    u"select PID,Catagory,Cost1,Cost2,Cost3,Cost4,Cost5,Disco,Inventory,MinOrdR,MinOrdW,NoSold,"
+    u"Notes,OnOrder,OnSpecial,Orderable,OutStock,Packaging,PageNo,Picture,Price,ProdDesc,ProdName,"
+    u"ReOrder,Retail,Ship1,Ship2,StockNo,Supplier,Taxable,Weight from Products order by StockNo"_s;
+
+const QString Products::GridSelect =
+    u"select StockNo,ProdName,Catagory,Cost1,Retail,Cost2,Cost3,Cost4,Cost5,Disco,Inventory,"
+    u"MinOrdR,MinOrdW,NoSold,Notes,OnOrder,OnSpecial,Orderable,OutStock,Packaging,PageNo,Picture,"
+    u"Price,ProdDesc,ReOrder,Ship1,Ship2,Supplier,Taxable,Weight,PID from Products order by "
+    u"StockNo"_s;
+
+void Products::setWebViewFactory(WebViewFactory factory) {
+    webViewFactory() = std::move(factory);
+}
+
+void Products::setOpenWithLargePreview(bool large) {
+    openWithLargePreview() = large;
+}
+
+QString Products::defaultShopAddress() {
+    // A shop whose supplier rows carry no web page can name its usual shop front here.
+    return SettingsStore::program().value(Settings, u"SupplierShop"_s,
+                                          u"http://www.example.com/shop"_s);
+}
+
+Products::Products(QWidget* parent)
+    : RecordScreen(u"Products"_s, u"Products"_s, PrimarySelect, parent) {
+    m_gridRS = new RecordSet(this);
+    // A key held down repeats faster than this, so only the row it stops on is rendered.
+    m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
+    buildBoxes();
+    buildControls();
+    Form_Load();
+}
+
+Products::~Products() {
+    // The grid's record set reads through the screen's connection, which the base closes.
+    grdDataGrid->setModel(nullptr);
+    delete m_gridModel;
+    delete m_gridRS;
+    m_gridRS = nullptr;
+}
+
+// ---- Building ------------------------------------------------------------------------------
+
+void Products::buildBoxes() {
+    for (const ProductBox& spec : ProductBox::all()) {
+        if (spec.checkBox) {
+            addCheckBox(spec.index, spec.column, spec.caption);
+        } else {
+            BoundTextBox* box =
+                addTextBox({spec.index,
+                            spec.column,
+                            spec.caption,
+                            {},
+                            spec.money ? DisplayFormat::Currency : DisplayFormat::Plain});
+            box->setMinimumWidth(spec.group == ProductBox::Group::Stock ? 80 : 110);
+        }
+        if (spec.caption.isEmpty())
+            lblLabels(spec.index)->hide();
+        else
+            m_defaultCaptions.insert(spec.index, spec.caption);
+    }
+    txtFields(ProductBox::Picture)->setPlaceholderText(u"Picture path"_s);
+    txtFields(ProductBox::Picture)->hide();
+    txtFields(ProductBox::Supplier)->installEventFilter(this);
+}
+
+QPushButton* Products::makeButton(const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void Products::buildControls() {
+    cmdAdd->setText(u"&Add 1 New"_s);
+    cmdEdit->setText(u"&Edit This"_s);
+    cmdDelete->setText(u"&Delete This"_s);
+    cmdRefresh->setText(u"&Refresh All"_s);
+
+    txtSrch = new QLineEdit(this);
+    txtSrch->setObjectName(u"txtSrch"_s);
+    txtSrch->setPlaceholderText(u"Stock number"_s);
+    txtSrch->setMinimumWidth(200);
+    txtSrch->installEventFilter(this);
+    cmdSearch = makeButton(u"cmdSearch"_s, u"Quick Search"_s);
+    cmdDetSearch = makeButton(u"cmdDetSearch"_s, u"Advanced Search"_s);
+    cmdReset = makeButton(u"cmdReset"_s, u"Reset Data"_s);
+    cmdGrid = makeButton(u"cmdGrid"_s, u"Show Grid"_s);
+    cmdShowPic = makeButton(u"cmdShowPic"_s, openWithLargePreview() ? EditMode : ViewMode);
+    cmdShowPicPath = makeButton(u"cmdShowPicPath"_s, u"Picture Path Hide/Show"_s);
+    Command16 = makeButton(u"Command16"_s, u"Show Help"_s);
+    // "Order Done": shown only while an order from the catalogue is open.
+    Command2 = makeButton(u"Command2"_s, u"Order Done"_s);
+    Command2->hide();
+    cmdSup0 = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
+    cmdSup1 = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
+    for (QPushButton* b : {cmdSup0, cmdSup1})
+        b->setToolTip(u"Click To Edit Supplier Information"_s);
+
+    Wb1 = webViewFactory() ? webViewFactory()(this) : new WebEngineView(this);
+    Wb1->setParent(this);
+    Wb1->setObjectName(u"Wb1"_s);
+
+    grdDataGrid = new QTableView(this);
+    grdDataGrid->setObjectName(u"grdDataGrid"_s);
+    m_gridModel = new ProductGridModel(m_gridRS, this);
+    grdDataGrid->setModel(m_gridModel);
+    grdDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDataGrid->setAlternatingRowColors(true);
+    grdDataGrid->verticalHeader()->hide();
+    grdDataGrid->viewport()->installEventFilter(this);
+
+    releaseFrameLayout();
+    ProductsLayout::Controls c;
+    c.searchRow = {txtSrch, cmdSearch, cmdDetSearch};
+    for (const ProductBox& spec : ProductBox::all()) {
+        QWidget* box = spec.checkBox ? static_cast<QWidget*>(chkFields(spec.index))
+                                     : static_cast<QWidget*>(txtFields(spec.index));
+        ProductsLayout::Row row{lblLabels(spec.index), box};
+        if (spec.index == ProductBox::Supplier) {
+            auto* supplier = new QWidget(this);
+            auto* line = new QHBoxLayout(supplier);
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(box, 1);
+            line->addWidget(cmdSup1);
+            row = {cmdSup0, supplier};
+        }
+        switch (spec.group) {
+        case ProductBox::Group::Product:
+            c.productRows << row;
+            break;
+        case ProductBox::Group::Prices:
+            c.priceRows << row;
+            break;
+        case ProductBox::Group::Stock:
+            c.stockRows << row;
+            break;
+        case ProductBox::Group::Notes:
+            c.notesRow = row;
+            break;
+        case ProductBox::Group::PicturePath:
+            c.picturePath = box;
+            break;
+        }
+    }
+    c.preview = Wb1;
+    c.grid = grdDataGrid;
+    c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
+                       cmdCancel, cmdRefresh, cmdClose,  Command2};
+    c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
+    c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
+    c.status = lblStatus;
+    m_layout = std::make_unique<ProductsLayout>(this, c);
+    m_layout->setLargePreview(openWithLargePreview());
+    if (openWithLargePreview())
+        txtFields(ProductBox::Notes)->hide();
+    resize(sizeHint().expandedTo(QSize(960, 600)));
+
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
+        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s));
+        step([this] { cmdSearch_Click(); });
+    });
+    connect(cmdDetSearch, &QPushButton::clicked, this, [this] { cmdDetSearch_Click(); });
+    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(cmdGrid, &QPushButton::clicked, this, [this] { cmdGrid_Click(); });
+    connect(cmdShowPic, &QPushButton::clicked, this, [this] { cmdShowPic_Click(); });
+    connect(cmdShowPicPath, &QPushButton::clicked, this, [this] { cmdShowPicPath_Click(); });
+    connect(Command16, &QPushButton::clicked, this, [this] { Command16_Click(); });
+    connect(cmdSup0, &QPushButton::clicked, this, [this] { cmdSup_Click(0); });
+    connect(cmdSup1, &QPushButton::clicked, this, [this] { cmdSup_Click(1); });
+    connect(Wb1, &WebView::beforeNavigate, this,
+            [this](const QString& address, bool* cancel) { Wb1_BeforeNavigate(address, cancel); });
+    connect(Wb1, &WebView::navigateComplete, this,
+            [this](const QString& address) { Wb1_NavigateComplete(address); });
+    connect(Wb1, &WebView::navigateError, this,
+            [this](const QString& address, int) { Wb1_NavigateError(address); });
+    connect(m_gridRS, &RecordSet::moveComplete, this, [this] { syncGridSelection(); });
+    connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    grdDataGrid_RowColChange(current.row());
+            });
+    // A click on the row that is already current changes no row; it still picks that product.
+    connect(grdDataGrid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            grdDataGrid_RowColChange(index.row());
+    });
+}
+
+// ---- Load, activation, paint ---------------------------------------------------------------
+
+void Products::Form_Load() {
+    StepGuard step(procedureLabel(u"Form_Load"_s));
+    step([] { shared().HelpPageNumber = -1; });
+    step([] { shared().FirstActivation = true; });
+    step([this] { ApplyControlTexts(this); });
+    step([this] { setWindowTitle(shared().DBPath); });
+    step([this] { beginHourglass(); });
+    step([this] {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            frame->move(0, 0);
+    });
+    step([] {
+        if (!QFileInfo::exists(shared().DBPath) && shared().prompts)
+            shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
+    });
+    step([this] { m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
+    step([this] { m_gridRS->open(GridSelect, connection()); });
+    step([this] { binding().bind(adoPrimaryRS); });
+    step([this] { m_gridModel->reload(); });
+    step([] { shared().DetailSearchActive = false; });
+    step([] { applyProductsScreenDefaults(); });
+    step([this] {
+        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
+    });
+    // The first row arrived before the boxes were bound; show it once more with them.
+    step([this] { adoPrimaryRS_MoveComplete(); });
+}
+
+void Products::Form_Activate() {
+    RecordScreen::Form_Activate();
+    StepGuard step(procedureLabel(u"Form_Activate"_s));
+    step([this] { txtFields(ProductBox::Picture)->hide(); });
+    takeOverSale();
+    Form_GotFocus();
+}
+
+// A sale recorded on the sales screen comes off the product's stock and onto its sold count.
+void Products::takeOverSale() {
+    const int sold = shared().SoldFromStock;
+    if (sold <= 0)
+        return;
+    StepGuard step(procedureLabel(u"Form_Activate"_s));
+    std::optional<RecordSet::Bookmark> before;
+    step([&] {
+        if (adoPrimaryRS->hasCurrentRow() && !adoPrimaryRS->isAdding())
+            before = adoPrimaryRS->bookmark();
+    });
+    const bool found = writeStep(step, [&] {
+        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(shared().CurrentKey) + u"'"_s, 0,
+                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+    });
+    if (found && adoPrimaryRS->hasCurrentRow()) {
+        auto shift = [&](int index, double by) {
+            const double now = TextRules::Val(TextRules::toText(adoPrimaryRS->value(index)));
+            binding().setBoxValue(txtFields(index), TextRules::plainDecimal(now + by));
+        };
+        step([&] { shift(ProductBox::Inventory, -sold); });
+        step([&] { shift(ProductBox::NoSold, sold); });
+        writeStep(step, [&] { adoPrimaryRS->update(); });
+    } else if (found && before) {
+        // A product that is no longer in the list: stay where the user was.
+        step([&] { adoPrimaryRS->setBookmark(*before); });
+    }
+    step([] { letEventsRun(); });
+    shared().SoldFromStock = 0;
+    shared().CurrentKey.clear();
+}
+
+void Products::showEvent(QShowEvent* event) {
+    RecordScreen::showEvent(event);
+    if (!m_firstPaint)
+        return;
+    Form_Paint();
+    // The main working screen opens over the whole work area of the main window.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        QPointer<QMdiSubWindow> guard(frame);
+        QTimer::singleShot(0, this, [guard] {
+            if (guard && guard->mdiArea() && !guard->isMaximized())
+                guard->resize(guard->mdiArea()->viewport()->size());
+        });
+    }
+}
+
+// Label captions and box visibility as the user stored them, applied once before the screen is
+// first drawn.
+void Products::Form_Paint() {
+    StepGuard step(procedureLabel(u"Form_Paint"_s), ErrorStyle::IgnoreAndResume);
+    m_firstPaint = false;
+    SettingsStore& settings = SettingsStore::program();
+    for (int n = 1; n <= 30; ++n) {
+        if (m_defaultCaptions.contains(n))
+            step([&] {
+                QLabel* label = lblLabels(n);
+                label->setText(
+                    settings.value(Settings, settingKey(u"LabelName"_s, n), label->text()));
+            });
+        // The picture path box has its own Hide/Show button.
+        BoundTextBox* box = txtFields(n);
+        if (!box || n == ProductBox::Picture)
+            continue;
+        step([&] {
+            if (settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+                return;
+            box->hide();
+            lblLabels(n)->hide();
+            m_hiddenBySetting.insert(n);
+        });
+    }
+}
+
+void Products::Form_GotFocus() {
+    StepGuard step(procedureLabel(u"Form_GotFocus"_s));
+    if (shared().RestoreLabelNames)
+        step([this] { restoreLabelNames(); });
+    if (!m_hiddenBySetting.isEmpty())
+        step([this] { showRestoredBoxes(); });
+}
+
+void Products::restoreLabelNames() {
+    BusyCursor busy;
+    letEventsRun();
+    SettingsStore& settings = SettingsStore::program();
+    for (auto it = m_defaultCaptions.cbegin(); it != m_defaultCaptions.cend(); ++it) {
+        lblLabels(it.key())->setText(it.value());
+        settings.setValue(Settings, settingKey(u"LabelName"_s, it.key()), it.value());
+    }
+    shared().RestoreLabelNames = false;
+}
+
+// "Restore Text Boxes" in the main window stores every box as visible again.
+void Products::showRestoredBoxes() {
+    SettingsStore& settings = SettingsStore::program();
+    const QSet<int> hidden = m_hiddenBySetting;
+    for (int n : hidden) {
+        if (!settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+            continue;
+        m_hiddenBySetting.remove(n);
+        txtFields(n)->show();
+        if (QLabel* label = lblLabels(n); label && m_defaultCaptions.contains(n))
+            label->show();
+    }
+}
+
+bool Products::orderIsOpen() const {
+    return !Command2->isHidden();
+}
+
+bool Products::Form_QueryUnload() {
+    StepGuard step(procedureLabel(u"Form_QueryUnload"_s), ErrorStyle::IgnoreAndResume);
+    if (!orderIsOpen())
+        return true;
+    step([] {
+        if (shared().prompts)
+            shared().prompts->notice(u"You Have An Open Order! Please Click On The 'Order Done' "
+                                     u"Button To Finish Your Last Order"_s);
+    });
+    return false;
+}
+
+void Products::closeEvent(QCloseEvent* event) {
+    if (!Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    m_preview->cancel();
+    RecordScreen::closeEvent(event);
+}
+
+void Products::cmdClose_Click() {
+    StepGuard step(procedureLabel(u"cmdClose_Click"_s));
+    // Closing asks Form_QueryUnload, which refuses while an order is open.
+    step([this] { unloadScreen(); });
+}
+
+bool Products::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == txtFields(ProductBox::Supplier)) {
+        if (type == QEvent::MouseButtonRelease)
+            txtFields_Click(ProductBox::Supplier);
+        else if (type == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            txtFields_KeyUp(ProductBox::Supplier);
+    }
+    if (watched == grdDataGrid->viewport() && type == QEvent::MouseButtonPress)
+        grdDataGrid_Click();
+    if (type == QEvent::FocusIn) {
+        if (watched == txtSrch) {
+            StepGuard step(procedureLabel(u"txtSrch_GotFocus"_s));
+            // After the click that gave the focus has placed the cursor.
+            step([this] { QTimer::singleShot(0, txtSrch, [this] { txtSrch->selectAll(); }); });
+        }
+        Form_GotFocus();
+    }
+    return RecordScreen::eventFilter(watched, event);
+}
+
+} // namespace tovin

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "ui/data/RecordScreen.h"
+
+#include <QMap>
+#include <QSet>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace tovin {
+
+class CoalescedAction;
+class ProductGridModel;
+class ProductsLayout;
+class WebView;
+
+// The program's main working screen: one product of table Products at a time, with the quick
+// and advanced search, the grid, the preview of the current product in the web view Wb1, the
+// help pages of an empty catalogue, and the supplier buttons.
+//
+// It is a record maintenance screen with these differences: its boxes are numbered by the
+// position of their column in its own SELECT (box 27 is StockNo, box 28 Supplier), Add and Edit
+// leave the status line alone, Update writes, re-reads the catalogue and stays on the product
+// just written, and while the catalogue is empty (or "Show Help" was pressed) the navigation
+// buttons page through the help pages instead of the rows.
+//
+// Moving through the rows writes the preview page only for the row the user stops on, a
+// moment after the last move; flushPreview() writes a pending one at once.
+class Products : public RecordScreen {
+    Q_OBJECT
+public:
+    // Makes the web view the screen shows its pages in (the real engine by default; tests give
+    // a fake).
+    using WebViewFactory = std::function<WebView*(QWidget* parent)>;
+    static void setWebViewFactory(WebViewFactory factory);
+    // Whether the screen opens with the large preview (used for pictures of the program); the
+    // screen opens with the small preview beside the boxes otherwise.
+    static void setOpenWithLargePreview(bool large);
+
+    // The address cmdSup(1) opens for a supplier without a web page of its own: the setting
+    // "SupplierShop" of section "Settings", by default http://www.example.com/shop.
+    static QString defaultShopAddress();
+
+    explicit Products(QWidget* parent = nullptr);
+    ~Products() override;
+
+    // Procedures other screens call.
+    void cmdSearch_Click();
+    void SearchForIt();
+    void ShowPicture();
+
+    // Writes a preview that is waiting for the rows to settle now.
+    void flushPreview();
+    WebView* webView() const { return Wb1; }
+    RecordSet* gridRecordSet() const { return m_gridRS; }
+
+    static const QString PrimarySelect;
+    static const QString GridSelect;
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void adoPrimaryRS_MoveComplete() override;
+    void cmdAdd_Click() override;
+    void cmdEdit_Click() override;
+    void cmdUpdate_Click() override;
+    void cmdRefresh_Click() override;
+    void cmdClose_Click() override;
+    void cmdFirst_Click() override;
+    void cmdLast_Click() override;
+    void cmdNext_Click() override;
+    void cmdPrevious_Click() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildBoxes();
+    void buildControls();
+    QPushButton* makeButton(const QString& name, const QString& caption);
+
+    // Event procedures of this screen.
+    void Form_Paint();
+    void Form_GotFocus();
+    bool Form_QueryUnload();
+    void cmdDetSearch_Click();
+    void cmdReset_Click();
+    void cmdGrid_Click();
+    void grdDataGrid_Click();
+    void grdDataGrid_RowColChange(int row);
+    void cmdShowPic_Click();
+    void cmdShowPicPath_Click();
+    void Command16_Click();
+    void cmdSup_Click(int index);
+    void txtFields_Click(int index);
+    void txtFields_KeyUp(int index);
+    void Wb1_BeforeNavigate(const QString& address, bool* cancel);
+    void Wb1_NavigateComplete(const QString& address);
+    void Wb1_NavigateError(const QString& address);
+
+    // Pieces of the procedures above.
+    void writePreview();
+    void showHelpPage(int number);
+    void takeOverSale();
+    void pickSupplier();
+    void openRecordSets();
+    void reopenPrimary();
+    void followInGrid();
+    void showGridRow();
+    void setGridShown(bool shown);
+    bool gridShown() const;
+    void syncGridSelection();
+    bool orderIsOpen() const;
+    void restoreLabelNames();
+    void showRestoredBoxes();
+
+    // Label captions as designed, by index (the settings may rename them).
+    QMap<int, QString> m_defaultCaptions;
+    // Boxes the stored settings hid on the first paint.
+    QSet<int> m_hiddenBySetting;
+
+    WebView* Wb1 = nullptr;
+    RecordSet* m_gridRS = nullptr;
+    QTableView* grdDataGrid = nullptr;
+    ProductGridModel* m_gridModel = nullptr;
+    std::unique_ptr<ProductsLayout> m_layout;
+    CoalescedAction* m_preview = nullptr;
+
+    QLineEdit* txtSrch = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdDetSearch = nullptr;
+    QPushButton* cmdReset = nullptr;
+    QPushButton* cmdGrid = nullptr;
+    QPushButton* cmdShowPic = nullptr;
+    QPushButton* cmdShowPicPath = nullptr;
+    QPushButton* Command16 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* cmdSup0 = nullptr;
+    QPushButton* cmdSup1 = nullptr;
+
+    bool m_gridClicked = false;
+    // Set while a thumbnail page is being made (the thumbnail button reads "Cancel"); a click on
+    // one of its pictures then selects that product.
+    bool m_thumbnailFlag = false;
+    bool m_firstPaint = true;
+    bool m_pickingSupplier = false;
+};
+
+} // namespace tovin

@@ -1,0 +1,338 @@
+// The Products screen's row handling: the status line after a move, Add, Edit, Update and
+// Refresh, the navigation buttons (which page through the help pages in help mode), the preview
+// of the current product and the grid.
+#include "core/products/CoalescedAction.h"
+#include "core/products/PreviewPage.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/browser/WebView.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/products/ProductBoxes.h"
+#include "ui/products/ProductGridModel.h"
+#include "ui/products/Products.h"
+#include "ui/products/ProductsLayout.h"
+#include "ui/shell/BusyCursor.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <algorithm>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+const QColor DiscoRed(0xC0, 0x00, 0x00);
+constexpr int LastHelpPage = 6;
+} // namespace
+
+// ---- After a move --------------------------------------------------------------------------
+
+void Products::adoPrimaryRS_MoveComplete() {
+    // Nothing follows the new, blank row of an Add until it is written or dropped.
+    if (m_addingFlag)
+        return;
+    StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s));
+    step([this] {
+        const int count = adoPrimaryRS->recordCount();
+        const bool empty = count < 1;
+        shared().HelpMode = empty;
+        if (empty)
+            showStatus(u"NO CURRENT RECORDS"_s);
+        else
+            showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
+                       u"  of  "_s + QString::number(count));
+        for (QPushButton* b : {cmdDetSearch, cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious,
+                               cmdNext, cmdShowPicPath})
+            b->setEnabled(!empty);
+    });
+    step([this] {
+        const bool disco =
+            adoPrimaryRS->hasCurrentRow() && adoPrimaryRS->value(int(ProductBox::Disco)).toBool();
+        QLabel* label = lblLabels(ProductBox::Disco);
+        const QColor colour = disco ? DiscoRed : QColor(Qt::black);
+        if (label->palette().color(QPalette::WindowText) != colour) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, colour);
+            label->setPalette(palette);
+        }
+    });
+    step([this] { followInGrid(); });
+    // Only the row the user stops on is written and shown.
+    step([this] { m_preview->request(); });
+}
+
+// ---- Record commands -----------------------------------------------------------------------
+
+void Products::cmdAdd_Click() {
+    StepGuard step(procedureLabel(u"cmdAdd_Click"_s));
+    // The product on show keeps its preview while the new one is typed.
+    step([this] { m_preview->flush(); });
+    step([this] {
+        if (!(adoPrimaryRS->bof() && adoPrimaryRS->eof()))
+            m_savedPosition = adoPrimaryRS->bookmark();
+    });
+    if (!writeStep(step, [this] { adoPrimaryRS->addNew(); }))
+        return;
+    step([this] { binding().refresh(); });
+    m_addingFlag = true;
+    step([this] { SetButtons(false); });
+}
+
+void Products::cmdEdit_Click() {
+    StepGuard step(procedureLabel(u"cmdEdit_Click"_s));
+    if (adoPrimaryRS->recordCount() < 1)
+        return;
+    m_editingFlag = true;
+    step([this] { SetButtons(false); });
+}
+
+// Writes the row, re-reads the catalogue and comes back to the product just written. A value
+// the catalogue refuses is pointed out and the screen stays in edit mode with everything typed.
+void Products::cmdUpdate_Click() {
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    std::optional<RecordSet::Bookmark> written;
+    {
+        BusyCursor busy;
+        if (!writeStep(step, [this] { adoPrimaryRS->updateBatch(); }))
+            return;
+        step([&] {
+            if (adoPrimaryRS->hasCurrentRow())
+                written = adoPrimaryRS->bookmark();
+        });
+        m_editingFlag = false;
+        m_addingFlag = false;
+        step([this] { SetButtons(true); });
+        step([this] { reopenPrimary(); });
+    }
+    cmdRefresh_Click();
+    step([&] {
+        if (written && adoPrimaryRS->positionOfBookmark(*written) >= 0)
+            adoPrimaryRS->setBookmark(*written);
+    });
+}
+
+void Products::reopenPrimary() {
+    const QString source =
+        adoPrimaryRS->source().isEmpty() ? PrimarySelect : adoPrimaryRS->source();
+    CatalogueDatabase* db = adoPrimaryRS->connection();
+    adoPrimaryRS->close();
+    adoPrimaryRS->open(source, db ? *db : connection());
+}
+
+void Products::cmdRefresh_Click() {
+    StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
+    BusyCursor busy;
+    step([] { letEventsRun(); });
+    if (!step([this] { adoPrimaryRS->requery(); }))
+        step([this] { reopenPrimary(); });
+    if (gridShown()) {
+        step([this] { m_gridRS->requery(); });
+        step([this] {
+            m_gridModel->reload();
+            followInGrid();
+        });
+    }
+}
+
+// ---- Navigation and the help pages ---------------------------------------------------------
+
+void Products::showHelpPage(int number) {
+    // A preview still waiting would replace the page asked for.
+    m_preview->cancel();
+    SharedState& s = shared();
+    s.HelpPageNumber = std::int16_t(number);
+    s.HelpPageName = u"intro"_s + QString::number(number) + u".htm"_s;
+    if (number < 0) {
+        Wb1->navigate(s.AppFolder + u"Help/demo.htm"_s);
+        showStatus(u"Demo Main Page"_s);
+    } else {
+        Wb1->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
+        showStatus(u"Page Number: "_s + QString::number(number + 1));
+    }
+}
+
+void Products::cmdFirst_Click() {
+    if (!shared().HelpMode)
+        return RecordScreen::cmdFirst_Click();
+    StepGuard step(procedureLabel(u"cmdFirst_Click"_s));
+    step([this] { showHelpPage(-1); });
+}
+
+void Products::cmdLast_Click() {
+    if (!shared().HelpMode)
+        return RecordScreen::cmdLast_Click();
+    StepGuard step(procedureLabel(u"cmdLast_Click"_s));
+    step([this] { showHelpPage(LastHelpPage); });
+}
+
+void Products::cmdNext_Click() {
+    if (!shared().HelpMode)
+        return RecordScreen::cmdNext_Click();
+    StepGuard step(procedureLabel(u"cmdNext_Click"_s));
+    step([this] { showHelpPage(std::min(shared().HelpPageNumber + 1, LastHelpPage)); });
+}
+
+void Products::cmdPrevious_Click() {
+    if (!shared().HelpMode)
+        return RecordScreen::cmdPrevious_Click();
+    StepGuard step(procedureLabel(u"cmdPrevious_Click"_s));
+    step([this] { showHelpPage(std::max(shared().HelpPageNumber - 1, -1)); });
+}
+
+void Products::Command16_Click() {
+    StepGuard step(procedureLabel(u"Command16_Click"_s));
+    step([this] {
+        const bool show = Command16->text() == u"Show Help"_s;
+        shared().HelpMode = show;
+        Command16->setText(show ? u"Hide Help"_s : u"Show Help"_s);
+    });
+    step([this] { ShowPicture(); });
+}
+
+// ---- The preview ---------------------------------------------------------------------------
+
+void Products::ShowPicture() {
+    m_preview->cancel();
+    writePreview();
+}
+
+void Products::flushPreview() {
+    m_preview->flush();
+}
+
+void Products::writePreview() {
+    StepGuard step(procedureLabel(u"ShowPicture"_s));
+    if (shared().HelpMode) {
+        step([this] { Wb1->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
+        return;
+    }
+    if (!adoPrimaryRS->isOpen() || !adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())
+        return;
+    PreviewProduct product;
+    auto text = [this](int index) { return TextRules::toText(adoPrimaryRS->value(index)); };
+    step([&] { product.StockNo = text(ProductBox::StockNo); });
+    step([&] { product.PageNo = text(ProductBox::PageNo); });
+    step([&] { product.ProdName = text(ProductBox::ProdName); });
+    step([&] { product.ProdDesc = text(ProductBox::ProdDesc); });
+    step([&] { product.Cost1 = adoPrimaryRS->value(int(ProductBox::Cost1)); });
+    step([&] { product.Packaging = text(ProductBox::Packaging); });
+    step([&] { product.Picture = text(ProductBox::Picture); });
+    // A page that could not be written leaves the previous one on show.
+    if (step([&] { PreviewPage::write(product, PreviewPage::sizeForCaption(cmdShowPic->text())); }))
+        step([this] { Wb1->navigate(PreviewPage::path()); });
+}
+
+void Products::cmdShowPic_Click() {
+    StepGuard step(procedureLabel(u"cmdShowPic_Click"_s), ErrorStyle::IgnoreAndResume);
+    step([this] {
+        BoundTextBox* notes = txtFields(ProductBox::Notes);
+        const bool large = cmdShowPic->text() == u"View Mode"_s;
+        notes->setVisible(!large);
+        cmdShowPic->setText(large ? u"Edit Mode"_s : u"View Mode"_s);
+        m_layout->setLargePreview(large);
+    });
+    step([this] { ShowPicture(); });
+}
+
+void Products::cmdShowPicPath_Click() {
+    StepGuard step(procedureLabel(u"cmdShowPicPath_Click"_s));
+    step([this] {
+        BoundTextBox* path = txtFields(ProductBox::Picture);
+        path->setVisible(path->isHidden());
+        if (path->isHidden())
+            path->lower();
+        else
+            path->raise();
+    });
+}
+
+// ---- The grid ------------------------------------------------------------------------------
+
+bool Products::gridShown() const {
+    return m_layout && m_layout->gridShown();
+}
+
+void Products::cmdGrid_Click() {
+    StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
+    step([this] { setGridShown(!gridShown()); });
+}
+
+void Products::setGridShown(bool shown) {
+    StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
+    m_layout->setGridShown(shown);
+    cmdGrid->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
+    if (!shown)
+        return;
+    // A grid shown after a search lists the same products in the same order as the screen.
+    step([this] {
+        if (m_gridRS->filter() != adoPrimaryRS->filter())
+            m_gridRS->setFilter(adoPrimaryRS->filter());
+    });
+    step([this] {
+        if (m_gridRS->sort() != adoPrimaryRS->sort())
+            m_gridRS->setSort(adoPrimaryRS->sort());
+    });
+    step([this] { m_gridModel->reload(); });
+    step([this] { followInGrid(); });
+    step([this] { syncGridSelection(); });
+}
+
+// Keeps the grid's record set on the product the screen shows (the same row of the same
+// table, so its bookmark), or after its last row when the grid does not list it.
+void Products::followInGrid() {
+    if (!m_gridRS->isOpen() || m_gridRS->recordCount() < 1)
+        return;
+    if (!adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())
+        return;
+    const RecordSet::Bookmark current = adoPrimaryRS->bookmark();
+    if (m_gridRS->positionOfBookmark(current) >= 0) {
+        m_gridRS->setBookmark(current);
+    } else {
+        m_gridRS->moveLast();
+        m_gridRS->moveNext();
+    }
+}
+
+void Products::syncGridSelection() {
+    if (!gridShown())
+        return;
+    const int position = m_gridRS->absolutePosition();
+    const QModelIndex index = position >= 1 ? m_gridModel->index(position - 1, 0) : QModelIndex();
+    const bool clicked = m_gridClicked;
+    // Following the screen is not a click on a row.
+    m_gridClicked = false;
+    grdDataGrid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+    m_gridClicked = clicked;
+    if (index.isValid())
+        grdDataGrid->scrollTo(index);
+}
+
+void Products::grdDataGrid_Click() {
+    m_gridClicked = true;
+}
+
+// Only a row the user clicked selects its product; scrolling the grid moves nothing.
+void Products::grdDataGrid_RowColChange(int row) {
+    if (!m_gridClicked)
+        return;
+    m_gridClicked = false;
+    StepGuard step(procedureLabel(u"grdDataGrid_RowColChange"_s));
+    std::optional<RecordSet::Bookmark> picked;
+    step([&] { picked = m_gridRS->bookmarkAt(row); });
+    writeStep(step, [&] {
+        if (picked && adoPrimaryRS->positionOfBookmark(*picked) >= 0)
+            adoPrimaryRS->setBookmark(*picked);
+        else
+            adoPrimaryRS->moveFirst();
+    });
+    step([this] { setGridShown(false); });
+}
+
+} // namespace tovin

@@ -1,0 +1,91 @@
+// The Products screen's searches: the quick search that moves to a stock number without
+// narrowing the list, and the advanced search that narrows and sorts it (SearchForIt).
+#include "core/data/Condition.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/SharedState.h"
+#include "ui/products/ProductGridModel.h"
+#include "ui/products/Products.h"
+#include "ui/products/Search.h"
+#include "ui/shell/BusyCursor.h"
+
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+void Products::cmdSearch_Click() {
+    StepGuard step(procedureLabel(u"cmdSearch_Click"_s));
+    const QString typed = txtSrch->text();
+    if (typed.isEmpty()) {
+        shared().SearchWhere.clear();
+        SearchForIt();
+        return;
+    }
+    // The typed text is a value: an apostrophe in it is looked for, not read as a quote.
+    const QString condition = u"[StockNo] like '*"_s + quoteConditionValue(typed) + u"*'"_s;
+    if (!writeStep(step, [&] {
+            adoPrimaryRS->find(condition, 0, RecordSet::SearchDirection::Forward,
+                               RecordSet::FindStart::FirstRow);
+        }))
+        return;
+    // Found nowhere: back to the first row, without a word.
+    writeStep(step, [this] {
+        if (adoPrimaryRS->absolutePosition() < 1)
+            adoPrimaryRS->moveFirst();
+    });
+}
+
+void Products::cmdDetSearch_Click() {
+    StepGuard step(procedureLabel(u"cmdDetSearch_Click"_s));
+    shared().DetailSearchActive = true;
+    step([this] {
+        Search form(this);
+        form.exec();
+    });
+    SearchForIt();
+}
+
+void Products::cmdReset_Click() {
+    StepGuard step(procedureLabel(u"cmdReset_Click"_s), ErrorStyle::IgnoreAndResume);
+    shared().SearchWhere.clear();
+    step([this] { txtSrch->clear(); });
+    step([this] { cmdSearch_Click(); });
+}
+
+// Narrows the screen (and the grid while it is shown) to the products of SearchWhere and sorts
+// them by SortOrder. A condition the catalogue can't use is reported and the previous rows stay.
+void Products::SearchForIt() {
+    StepGuard step(procedureLabel(u"SearchForIt"_s));
+    step([] { letEventsRun(); });
+    BusyCursor busy;
+    const QString where = shared().SearchWhere;
+    const bool grid = gridShown();
+    step([&] { adoPrimaryRS->setFilter(where); });
+    if (grid)
+        step([&] { m_gridRS->setFilter(where); });
+    if (adoPrimaryRS->recordCount() > 0) {
+        if (shared().SortOrder.isEmpty())
+            shared().SortOrder = u"StockNo"_s;
+        const QString sort = shared().SortOrder;
+        if (grid)
+            step([&] { m_gridRS->setSort(sort); });
+        step([&] { adoPrimaryRS->setSort(sort); });
+        // The first product in the order asked for.
+        step([this] { adoPrimaryRS->moveFirst(); });
+    }
+    if (grid) {
+        step([this] { m_gridModel->reload(); });
+        step([this] { followInGrid(); });
+    }
+    // The match count stays in the status line after the moves of filtering and sorting.
+    if (!where.isEmpty())
+        step([this] {
+            const int count = adoPrimaryRS->recordCount();
+            showStatus(count > 0 ? QString::number(count) + u" - Matches Found"_s
+                                 : u"No Matches Found"_s);
+        });
+}
+
+} // namespace tovin

@@ -1,0 +1,153 @@
+// The Products screen's supplier buttons, the supplier pick through box 28 and the events of
+// the web view.
+#include "core/data/Condition.h"
+#include "core/products/ThumbnailClicks.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/SharedState.h"
+#include "ui/browser/WebView.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/FrmSupplier.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/products/ProductBoxes.h"
+#include "ui/products/Products.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QPointer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+const QString SupplierScreen = u"frmSupplier"_s;
+// The supplier screen's boxes read here.
+constexpr int SupplierNameBox = 8;
+constexpr int SupplierUrlBox = 18;
+constexpr int SupplierUserNameBox = 20;
+constexpr int SupplierPasswordBox = 21;
+
+QString boxText(RecordScreen& screen, int index) {
+    BoundTextBox* box = screen.txtFields(index);
+    return box ? box->text() : QString();
+}
+} // namespace
+
+void Products::cmdSup_Click(int index) {
+    StepGuard step(procedureLabel(u"cmdSup_Click"_s));
+    // The supplier screen shows only the product's supplier.
+    step([this] {
+        shared().SearchWhere =
+            u"name = '"_s + quoteConditionValue(txtFields(ProductBox::Supplier)->text()) + u"'"_s;
+    });
+    if (index == 0) {
+        step([] { ChildWindows::show(SupplierScreen); });
+        return;
+    }
+    // "WebPage": the supplier's shop and member log-in, read from a supplier screen that is
+    // loaded without being shown.
+    QString address, userName, password;
+    step([&] {
+        FrmSupplier supplier;
+        address = boxText(supplier, SupplierUrlBox).trimmed();
+        userName = boxText(supplier, SupplierUserNameBox);
+        password = boxText(supplier, SupplierPasswordBox);
+    });
+    shared().WebAddress = address.isEmpty() ? defaultShopAddress() : address;
+    shared().SupplierUserName = userName;
+    shared().SupplierPassword = password;
+    step([] { letEventsRun(); });
+    step([this] { Wb1->navigate(shared().WebAddress); });
+}
+
+void Products::txtFields_Click(int index) {
+    if (index == ProductBox::Supplier)
+        pickSupplier();
+}
+
+void Products::txtFields_KeyUp(int index) {
+    if (index == ProductBox::Supplier)
+        pickSupplier();
+}
+
+// Box 28 is filled by picking a supplier on the supplier screen: the supplier shown there when
+// the user closes it becomes the product's supplier, and the product is written.
+void Products::pickSupplier() {
+    if (m_pickingSupplier)
+        return;
+    StepGuard step(procedureLabel(u"txtFields_Click"_s));
+    QPointer<Products> self(this);
+    m_pickingSupplier = true;
+    step([this] { cmdEdit_Click(); });
+    QPointer<RecordScreen> supplier;
+    step([&] { supplier = qobject_cast<RecordScreen*>(ChildWindows::show(SupplierScreen)); });
+    if (!supplier) {
+        step([this] { cmdCancel_Click(); });
+        m_pickingSupplier = false;
+        return;
+    }
+    shared().SupplierScreenClosed = false;
+    auto copyName = [&supplier] {
+        if (supplier)
+            shared().PickedSupplierName = boxText(*supplier, SupplierNameBox);
+    };
+    copyName();
+    // The name follows every move on the supplier screen up to the moment it closes.
+    QMetaObject::Connection following;
+    if (BoundTextBox* name = supplier->txtFields(SupplierNameBox))
+        following = connect(name, &QLineEdit::textChanged, this,
+                            [](const QString& text) { shared().PickedSupplierName = text; });
+    // Closing the supplier screen by its frame ends the pick as well.
+    waitUntil([&] {
+        copyName();
+        return shared().SupplierScreenClosed || !supplier || !self;
+    });
+    if (!self)
+        return;
+    disconnect(following);
+    step([this] {
+        binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
+    });
+    cmdUpdate_Click();
+    shared().SupplierScreenClosed = false;
+    step([] { ChildWindows::unload(SupplierScreen); });
+    m_pickingSupplier = false;
+}
+
+// ---- The web view's events -----------------------------------------------------------------
+
+void Products::Wb1_BeforeNavigate(const QString& address, bool* cancel) {
+    StepGuard step(procedureLabel(u"Wb1_BeforeNavigate"_s), ErrorStyle::IgnoreAndResume);
+    // A tick box of the thumbnail page flips its entry of ThumbChecked and loads nothing.
+    step([&] {
+        if (ThumbnailClicks::beforeNavigate(address))
+            *cancel = true;
+    });
+}
+
+void Products::Wb1_NavigateComplete(const QString& address) {
+    StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s));
+    shared().WebAddress = address;
+    if (!m_thumbnailFlag)
+        return;
+    // A click on a thumbnail picture selects its product.
+    step([&] {
+        const std::optional<QString> stockNo = ThumbnailClicks::pictureStockNo(address);
+        if (!stockNo)
+            return;
+        m_thumbnailFlag = false;
+        adoPrimaryRS->find(ThumbnailClicks::stockNoCondition(*stockNo), 0,
+                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::CurrentRow);
+    });
+}
+
+void Products::Wb1_NavigateError(const QString& address) {
+    StepGuard step(procedureLabel(u"Wb1_NavigateError"_s));
+    // Back to the last page that loaded (never round and round on the same failing one).
+    const QString last = shared().WebAddress;
+    if (last.isEmpty() || last == address)
+        return;
+    step([&] { Wb1->navigate(last); });
+}
+
+} // namespace tovin
