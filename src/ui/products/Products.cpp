@@ -107,22 +107,22 @@ Products::~Products() {
 // ---- Building ------------------------------------------------------------------------------
 
 void Products::buildBoxes() {
-    for (const ProductBox& spec : ProductBox::all()) {
-        if (spec.checkBox) {
-            addCheckBox(spec.index, spec.column, spec.caption);
+    for (const ProductBox& field : ProductBox::all()) {
+        if (field.checkBox) {
+            addCheckBox(field.index, field.column, field.caption);
         } else {
             BoundTextBox* box =
-                addTextBox({spec.index,
-                            spec.column,
-                            spec.caption,
+                addTextBox({field.index,
+                            field.column,
+                            field.caption,
                             {},
-                            spec.money ? DisplayFormat::Currency : DisplayFormat::Plain});
-            box->setMinimumWidth(spec.group == ProductBox::Group::Stock ? 80 : 110);
+                            field.money ? DisplayFormat::Currency : DisplayFormat::Plain});
+            box->setMinimumWidth(field.group == ProductBox::Group::Stock ? 80 : 110);
         }
-        if (spec.caption.isEmpty())
-            lblLabels(spec.index)->hide();
+        if (field.caption.isEmpty())
+            lblLabels(field.index)->hide();
         else
-            m_defaultCaptions.insert(spec.index, spec.caption);
+            m_defaultCaptions.insert(field.index, field.caption);
     }
     txtFields(ProductBox::Picture)->setPlaceholderText(u"Picture path"_s);
     txtFields(ProductBox::Picture)->hide();
@@ -180,11 +180,11 @@ void Products::buildControls() {
     releaseFrameLayout();
     ProductsLayout::Controls c;
     c.searchRow = {txtSrch, cmdSearch, cmdDetSearch};
-    for (const ProductBox& spec : ProductBox::all()) {
-        QWidget* box = spec.checkBox ? static_cast<QWidget*>(chkFields(spec.index))
-                                     : static_cast<QWidget*>(txtFields(spec.index));
-        ProductsLayout::Row row{lblLabels(spec.index), box};
-        if (spec.index == ProductBox::Supplier) {
+    for (const ProductBox& field : ProductBox::all()) {
+        QWidget* box = field.checkBox ? static_cast<QWidget*>(chkFields(field.index))
+                                      : static_cast<QWidget*>(txtFields(field.index));
+        ProductsLayout::Row row{lblLabels(field.index), box};
+        if (field.index == ProductBox::Supplier) {
             auto* supplier = new QWidget(this);
             auto* line = new QHBoxLayout(supplier);
             line->setContentsMargins(0, 0, 0, 0);
@@ -192,7 +192,7 @@ void Products::buildControls() {
             line->addWidget(cmdSup1);
             row = {cmdSup0, supplier};
         }
-        switch (spec.group) {
+        switch (field.group) {
         case ProductBox::Group::Product:
             c.productRows << row;
             break;
