@@ -6,12 +6,12 @@
 # SCREEN is a registered screen name (default frmSupplier); OUTPUT defaults to
 # docs/screenshots/main-supplier.png. The program runs on a fresh copy of the demo catalogue
 # with settings of its own (no tip of the day, a roomy window), so nothing of a real
-# installation is touched. Environment: BUILD_DIR (default build-main), WIDTH/HEIGHT of the
+# installation is touched. Environment: BUILD_DIR (default build), WIDTH/HEIGHT of the
 # main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
 # ("large" opens the Products screen with its large preview).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BUILD_DIR:-$root/build-main}"
+build="${BUILD_DIR:-$root/build}"
 screen="${1:-frmSupplier}"
 output="${2:-$root/docs/screenshots/main-supplier.png}"
 width="${WIDTH:-1000}"

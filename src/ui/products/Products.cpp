@@ -50,8 +50,9 @@ Products::WebViewFactory& webViewFactory() {
     return factory;
 }
 
+// The screen opens with the large preview over the boxes ("Edit Mode" shows them).
 bool& openWithLargePreview() {
-    static bool large = false;
+    static bool large = true;
     return large;
 }
 

@@ -96,25 +96,17 @@ void Products::cmdEdit_Click() {
 // the catalogue refuses is pointed out and the screen stays in edit mode with everything typed.
 void Products::cmdUpdate_Click() {
     StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
-    std::optional<RecordSet::Bookmark> written;
     {
         BusyCursor busy;
         if (!writeStep(step, [this] { adoPrimaryRS->updateBatch(); }))
             return;
-        step([&] {
-            if (adoPrimaryRS->hasCurrentRow())
-                written = adoPrimaryRS->bookmark();
-        });
         m_editingFlag = false;
         m_addingFlag = false;
         step([this] { SetButtons(true); });
+        // The catalogue is read again, which returns the screen to its first product.
         step([this] { reopenPrimary(); });
     }
     cmdRefresh_Click();
-    step([&] {
-        if (written && adoPrimaryRS->positionOfBookmark(*written) >= 0)
-            adoPrimaryRS->setBookmark(*written);
-    });
 }
 
 void Products::reopenPrimary() {
