@@ -11,6 +11,7 @@
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
+#include <unistd.h>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,6 +42,11 @@ WebEngineView::~WebEngineView() = default;
 
 void WebEngineView::prepareApplication() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser engine refuses to start its sandbox for the root user (a shop PC run as
+    // root, a test machine): run without it rather than showing no pages at all. The views
+    // only show the program's own pages and the supplier's shop.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 void WebEngineView::navigate(const QString& address) {
