@@ -4,7 +4,7 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
-#include "support/ui/WidgetFinder.h"
+#include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
@@ -35,35 +35,9 @@ void quietenPlatformNotes() {
     });
 }
 
-QString status(QWidget* screen) {
-    return control<QLabel>(screen, u"lblStatus"_s)->text();
-}
-
-void click(QWidget* screen, const QString& button) {
-    QTest::mouseClick(control<QPushButton>(screen, button), Qt::LeftButton);
-}
-
-QLineEdit* box(QWidget* screen, int index) {
-    return control<QLineEdit>(screen, u"txtFields"_s, index);
-}
-
-void type(QWidget* screen, int index, const QString& text) {
-    QLineEdit* edit = box(screen, index);
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 void leaveBox(QWidget* screen, int index) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(box(screen, index), &out);
-}
-
-template <class Screen> std::unique_ptr<Screen> openScreen() {
-    auto screen = std::make_unique<Screen>();
-    screen->show();
-    if (!QTest::qWaitForWindowExposed(screen.get()))
-        qWarning("screen not exposed");
-    return screen;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
-#include "support/ui/WidgetFinder.h"
+#include "support/ui/ScreenDriver.h"
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/Catagory.h"
@@ -27,42 +27,6 @@ using namespace tovin;
 using namespace tovin::test;
 
 namespace {
-
-QString status(QWidget* screen) {
-    return control<QLabel>(screen, u"lblStatus"_s)->text();
-}
-
-void click(QWidget* screen, const QString& button) {
-    QPushButton* b = control<QPushButton>(screen, button);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-QLineEdit* box(QWidget* screen, int index) {
-    return control<QLineEdit>(screen, u"txtFields"_s, index);
-}
-
-// Replaces a box's text the way a user does: select everything and type over it.
-void type(QWidget* screen, int index, const QString& text) {
-    QLineEdit* edit = box(screen, index);
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-bool inEditMode(QWidget* screen) {
-    return !control<QPushButton>(screen, u"cmdUpdate"_s)->isHidden() &&
-           !control<QPushButton>(screen, u"cmdCancel"_s)->isHidden() &&
-           control<QPushButton>(screen, u"cmdAdd"_s)->isHidden() &&
-           control<QPushButton>(screen, u"cmdClose"_s)->isHidden() &&
-           !control<QPushButton>(screen, u"cmdNext"_s)->isEnabled();
-}
-
-template <class Screen> std::unique_ptr<Screen> openScreen() {
-    auto screen = std::make_unique<Screen>();
-    screen->show();
-    if (!QTest::qWaitForWindowExposed(screen.get()))
-        qWarning("screen not exposed");
-    return screen;
-}
 
 // The offscreen platform notes every window request it can't carry out (size hints, raise);
 // those lines would bury the test output.

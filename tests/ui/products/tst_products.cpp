@@ -7,7 +7,7 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
-#include "support/ui/WidgetFinder.h"
+#include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
 #include "ui/browser/FakeWebView.h"
 #include "ui/data/RecordScreen.h"
@@ -56,25 +56,8 @@ FakeWebView* web(Products& screen) {
     return qobject_cast<FakeWebView*>(screen.webView());
 }
 
-QString status(QWidget* screen) {
-    return control<QLabel>(screen, u"lblStatus"_s)->text();
-}
-
-void click(QWidget* screen, const QString& name) {
-    QTest::mouseClick(control<QAbstractButton>(screen, name), Qt::LeftButton);
-}
-
-QLineEdit* box(QWidget* screen, int index) {
-    return control<QLineEdit>(screen, u"txtFields"_s, index);
-}
-
 QString stockNo(QWidget* screen) {
     return box(screen, 27)->text();
-}
-
-bool inEditMode(QWidget* screen) {
-    return !control<QPushButton>(screen, u"cmdUpdate"_s)->isHidden() &&
-           control<QPushButton>(screen, u"cmdAdd"_s)->isHidden();
 }
 
 void searchStock(QWidget* screen, const QString& text) {
