@@ -36,35 +36,31 @@ private slots:
         QTest::addColumn<int>("thumbIndex"); // starts at 99
 
         const Ticks none{0, 0, 0, 0};
-        QTest::newRow("box 3 ticks entry 2")
-            << u"/tmp/app/Vex_3"_s << none << true << Ticks{0, 0, 1, 0} << 2;
-        QTest::newRow("a ticked entry is unticked")
-            << u"/tmp/app/Vex_3"_s << Ticks{0, 0, 1, 0} << true << none << 2;
-        QTest::newRow("any value above 0 counts as ticked")
-            << u"/tmp/app/Vex_2"_s << Ticks{0, 5, 0, 0} << true << none << 1;
-        QTest::newRow("file URL") << u"file:///tmp/app/Vex_1"_s << none << true << Ticks{1, 0, 0, 0}
-                                  << 0;
-        QTest::newRow("folders with dots")
-            << u"/home/u/.cache/x.y/Vex_4"_s << none << true << Ticks{0, 0, 0, 1} << 3;
-        QTest::newRow("windows path with dots")
-            << u"C:\\Catalog.v2\\Pages\\chk_2"_s << none << true << Ticks{0, 1, 0, 0} << 1;
-        QTest::newRow("number after the last underscore")
-            << u"/tmp/app/a_b_4"_s << none << true << Ticks{0, 0, 0, 1} << 3;
-        QTest::newRow("beyond the list: cancelled, nothing changes")
-            << u"/tmp/app/Vex_5"_s << none << true << none << 99;
-        QTest::newRow("box 0 has no entry") << u"/tmp/app/Vex_0"_s << none << true << none << 99;
-        QTest::newRow("no number") << u"/tmp/app/Vex_"_s << none << true << none << 99;
+        const auto flips = [&none](const char* tag, const QString& address, const Ticks& before,
+                                   const Ticks& after, int index) {
+            QTest::newRow(tag) << address << before << true << after << index;
+        };
+        flips("box 3 ticks entry 2", u"/tmp/app/Vex_3"_s, none, {0, 0, 1, 0}, 2);
+        flips("a ticked entry is unticked", u"/tmp/app/Vex_3"_s, {0, 0, 1, 0}, none, 2);
+        flips("any value above 0 counts as ticked", u"/tmp/app/Vex_2"_s, {0, 5, 0, 0}, none, 1);
+        flips("file URL", u"file:///tmp/app/Vex_1"_s, none, {1, 0, 0, 0}, 0);
+        flips("folders with dots", u"/home/u/.cache/x.y/Vex_4"_s, none, {0, 0, 0, 1}, 3);
+        flips("windows path with dots", u"C:\\Catalog.v2\\Pages\\chk_2"_s, none, {0, 1, 0, 0}, 1);
+        flips("number after the last underscore", u"/tmp/app/a_b_4"_s, none, {0, 0, 0, 1}, 3);
+        // Cancelled (a tick box address) or let through, and nothing changes.
+        const auto untouched = [&none](const char* tag, const QString& address, bool cancelled) {
+            QTest::newRow(tag) << address << none << cancelled << none << 99;
+        };
+        untouched("beyond the list", u"/tmp/app/Vex_5"_s, true);
+        untouched("box 0 has no entry", u"/tmp/app/Vex_0"_s, true);
+        untouched("no number", u"/tmp/app/Vex_"_s, true);
         QTest::newRow("empty list") << u"/tmp/app/Vex_1"_s << Ticks{} << true << Ticks{} << 99;
-        QTest::newRow("a page is let through")
-            << u"/tmp/app/my_page.htm"_s << none << false << none << 99;
-        QTest::newRow("no underscore") << u"/tmp/app/Vex3"_s << none << false << none << 99;
-        QTest::newRow("help pages are never tick boxes")
-            << u"/tmp/app/Help/INTRO.HTM/Vex_1"_s << none << false << none << 99;
-        QTest::newRow("help page in lower case")
-            << u"file:///tmp/app/help/intro.htm_1"_s << none << false << none << 99;
-        QTest::newRow("web address")
-            << u"https://shop.example.com/cart_add"_s << none << false << none << 99;
-        QTest::newRow("blank page") << u"about:blank"_s << none << false << none << 99;
+        untouched("a page is let through", u"/tmp/app/my_page.htm"_s, false);
+        untouched("no underscore", u"/tmp/app/Vex3"_s, false);
+        untouched("help pages are never tick boxes", u"/tmp/app/Help/INTRO.HTM/Vex_1"_s, false);
+        untouched("help page in lower case", u"file:///tmp/app/help/intro.htm_1"_s, false);
+        untouched("web address", u"https://shop.example.com/cart_add"_s, false);
+        untouched("blank page", u"about:blank"_s, false);
     }
     void tickBoxFlipsTheEntryBefore() {
         QFETCH(QString, address);
@@ -74,7 +70,6 @@ private slots:
         QFETCH(int, thumbIndex);
         setTicks(before);
         shared().ThumbIndex = 99;
-
         QCOMPARE(ThumbnailClicks::beforeNavigate(address), cancelled);
         QCOMPARE(ticks(), after);
         QCOMPARE(int(shared().ThumbIndex), thumbIndex);
