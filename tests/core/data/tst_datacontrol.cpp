@@ -11,12 +11,17 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 namespace PC = CatalogueSchema::ProductsColumn;
 
-// The data control as the import and bulk edit use it: find-first, edit, add, delete.
 class DataControlTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
     QString m_path;
+
+    void open(DataControl& data) {
+        data.setDatabaseName(m_path);
+        data.setRecordSource(u"Products"_s);
+        data.refresh();
+    }
 
 private slots:
     void init() {
@@ -31,7 +36,6 @@ private slots:
         QTest::addColumn<QString>("criterion");
         QTest::addColumn<bool>("found");
         QTest::addColumn<QString>("stockNo");
-        QTest::newRow("indexed equality") << u"[StockNo] = 'A1'"_s << true << u"A1"_s;
         QTest::newRow("any letter case") << u"[StockNo] = 'a1'"_s << true << u"A1"_s;
         QTest::newRow("doubled apostrophe")
             << u"[StockNo] = 'O''Brien-7'"_s << true << u"O'Brien-7"_s;
@@ -45,9 +49,7 @@ private slots:
         QFETCH(bool, found);
         QFETCH(QString, stockNo);
         DataControl data;
-        data.setDatabaseName(m_path);
-        data.setRecordSource(u"Products"_s);
-        data.refresh();
+        open(data);
         QCOMPARE(data.recordset().value(u"StockNo"_s).toString(), u"B2"_s); // table order
         data.findFirst(criterion);
         QCOMPARE(data.noMatch(), !found);
@@ -56,10 +58,14 @@ private slots:
 
     void editAddAndDelete() {
         DataControl data;
-        data.setDatabaseName(m_path);
-        data.setRecordSource(u"Products"_s);
-        data.refresh();
+        open(data);
         data.findFirst(u"[StockNo] = 'A1'"_s);
+        try {
+            data.update();
+            QFAIL("update without edit");
+        } catch (const RunTimeError& e) {
+            QCOMPARE(e.number(), ErrorNumber::OperationNotAllowed);
+        }
         data.edit();
         data.recordset().setValue(PC::Retail, 9.5);
         data.update();
@@ -75,18 +81,6 @@ private slots:
         QCOMPARE(db.scalar(u"SELECT Retail FROM Products WHERE StockNo = 'A1'"_s).toLongLong(),
                  qint64(95000));
         QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 4);
-    }
-
-    void updateWithoutEditIsRefused() {
-        DataControl data;
-        data.setDatabaseName(m_path);
-        data.setRecordSource(u"Products"_s);
-        try {
-            data.update();
-            QFAIL("update without edit");
-        } catch (const RunTimeError& e) {
-            QCOMPARE(e.number(), ErrorNumber::OperationNotAllowed);
-        }
     }
 };
 

@@ -38,29 +38,22 @@ private slots:
         QCOMPARE(again.value(section, key, u"default"_s), text);
     }
 
-    void missingKeyGivesDefault() {
+    // Flags are stored as the words True and False; a missing key gives the default and any
+    // other word is a type mismatch.
+    void flags() {
         QTemporaryDir dir;
         SettingsStore store(dir.filePath(u"s.ini"_s));
-        QCOMPARE(store.value(u"Settings"_s, u"MainTop"_s, u"1000"_s), u"1000"_s);
-        QCOMPARE(store.flag(u"Settings"_s, u"StatusVis"_s, true), true);
-    }
-
-    void flagsAreWords() {
-        QTemporaryDir dir;
-        SettingsStore store(dir.filePath(u"s.ini"_s));
-        store.setFlag(u"Settings"_s, u"ButtonTxt"_s, false);
-        QCOMPARE(store.value(u"Settings"_s, u"ButtonTxt"_s, QString()), u"False"_s);
-        QCOMPARE(store.flag(u"Settings"_s, u"ButtonTxt"_s, true), false);
-        store.setFlag(u"Settings"_s, u"ButtonTxt"_s, true);
-        QCOMPARE(store.value(u"Settings"_s, u"ButtonTxt"_s, QString()), u"True"_s);
-    }
-
-    void aWordIsNotAFlag() {
-        QTemporaryDir dir;
-        SettingsStore store(dir.filePath(u"s.ini"_s));
-        store.setValue(u"Settings"_s, u"StatusVis"_s, u"maybe"_s);
+        const QString settings = u"Settings"_s;
+        QCOMPARE(store.value(settings, u"MainTop"_s, u"1000"_s), u"1000"_s);
+        QCOMPARE(store.flag(settings, u"StatusVis"_s, true), true);
+        store.setFlag(settings, u"ButtonTxt"_s, false);
+        QCOMPARE(store.value(settings, u"ButtonTxt"_s, QString()), u"False"_s);
+        QCOMPARE(store.flag(settings, u"ButtonTxt"_s, true), false);
+        store.setFlag(settings, u"ButtonTxt"_s, true);
+        QCOMPARE(store.value(settings, u"ButtonTxt"_s, QString()), u"True"_s);
+        store.setValue(settings, u"StatusVis"_s, u"maybe"_s);
         try {
-            store.flag(u"Settings"_s, u"StatusVis"_s, true);
+            store.flag(settings, u"StatusVis"_s, true);
             QFAIL("no error raised");
         } catch (const RunTimeError& e) {
             QCOMPARE(e.number(), ErrorNumber::TypeMismatch);
