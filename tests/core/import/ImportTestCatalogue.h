@@ -25,23 +25,17 @@ public:
     QString folder() const { return m_dir.path(); }
     CatalogueDatabase& db() { return *m_db; }
 
-    // Adds a product; values by column position.
-    void add(const ColumnValueList& values) {
-        RowWriter::insert(*m_db, QStringLiteral("Products"), values);
-    }
     void add(qint64 pid, const QString& stockNumber, const ColumnValueList& more = {}) {
         ColumnValueList values{{CatalogueSchema::ProductsColumn::PID, pid},
                                {CatalogueSchema::ProductsColumn::StockNo, stockNumber}};
-        values += more;
-        add(values);
+        RowWriter::insert(*m_db, QStringLiteral("Products"), values + more);
     }
 
-    // The value of a column of the product with that stock number, as the program shows it
-    // ("" for null or no such product).
+    // A column of the product with that stock number as the program shows it ("" for null or
+    // no such product).
     QString text(const QString& stockNumber, const QString& column) {
-        const QList<ColumnInfo>& columns = m_db->columns(QStringLiteral("Products"));
         ColumnKind kind = ColumnKind::Text;
-        for (const ColumnInfo& info : columns)
+        for (const ColumnInfo& info : m_db->columns(QStringLiteral("Products")))
             if (info.name == column)
                 kind = info.kind;
         QVariant stored =
