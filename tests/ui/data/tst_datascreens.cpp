@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -25,14 +26,18 @@ using namespace tovin::test;
 
 namespace {
 
+// The offscreen platform's notes on window requests it can't carry out would bury the output.
 QtMessageHandler previousHandler = nullptr;
-// The offscreen platform notes every window request it can't carry out (size hints, raise).
 void quietenPlatformNotes() {
     previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
                                                 const QString& message) {
         if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
             previousHandler(type, context, message);
     });
+}
+
+QVariant scalar(const QString& sql) {
+    return CatalogueDatabase(shared().DBPath).scalar(sql);
 }
 
 void leaveBox(QWidget* screen, int index) {
@@ -54,7 +59,7 @@ private slots:
     void cleanup() { QCOMPARE(QApplication::overrideCursor(), nullptr); }
 
     // Each screen opens from its registered name with its caption, its boxes at their indices
-    // and the first row shown in the boxes' formats.
+    // and the first row shown in the boxes' formats; one box per kind of format.
     void screenContents_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
@@ -62,52 +67,28 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("text");
-        const QList<int> catagory{0, 1, 2};
+        const auto upTo = [](int last) {
+            QList<int> all(last + 1);
+            std::iota(all.begin(), all.end(), 0);
+            return all;
+        };
         const QList<int> setup{0, 2, 3, 4, 5, 6, 9, 10, 17, 19, 23};
-        QList<int> supplier, orders;
-        for (int i = 0; i <= 22; ++i)
-            supplier << i;
-        for (int i = 0; i <= 15; ++i)
-            orders << i;
-        const QList<int> eight{0, 1, 2, 3, 4, 5, 6, 7};
-        QTest::newRow("Catagory name") << u"Catagory"_s << u"Catagory"_s << catagory << 1
+        QTest::newRow("Catagory name") << u"Catagory"_s << u"Catagory"_s << upTo(2) << 1
                                        << u"Category Name:"_s << u"Lamps & Lighting"_s;
         QTest::newRow("Setup web page") << u"frmSetup"_s << u"Setup"_s << setup << 23
                                         << u"Web Page:"_s << u"http://www.maplelane.example.com/"_s;
-        QTest::newRow("Setup owner") << u"frmSetup"_s << u"Setup"_s << setup << 17
-                                     << u"Owner Name:"_s << u"Dana Whitfield"_s;
-        QTest::newRow("Supplier name") << u"frmSupplier"_s << u"Supplier"_s << supplier << 8
-                                       << u"Co. Name:"_s << u"Brightwater Giftworks"_s;
         QTest::newRow("Supplier tax rate")
-            << u"frmSupplier"_s << u"Supplier"_s << supplier << 22 << u"Sales Tax:"_s << u"7%"_s;
-        QTest::newRow("Supplier user name") << u"frmSupplier"_s << u"Supplier"_s << supplier << 20
-                                            << u"User Name:"_s << u"maplelane"_s;
-        QTest::newRow("Orders gross cost") << u"frmOrders"_s << u"Orders"_s << orders << 2
-                                           << u"Total Gross Cost:"_s << u"$17.00"_s;
-        QTest::newRow("Orders date") << u"frmOrders"_s << u"Orders"_s << orders << 3
+            << u"frmSupplier"_s << u"Supplier"_s << upTo(22) << 22 << u"Sales Tax:"_s << u"7%"_s;
+        QTest::newRow("Orders date") << u"frmOrders"_s << u"Orders"_s << upTo(15) << 3
                                      << u"Date Ordered:"_s << u"03/03/2003"_s;
-        QTest::newRow("Orders gross cost each")
-            << u"frmOrders"_s << u"Orders"_s << orders << 11 << u"Gross Cost Each:"_s << u"$4.25"_s;
-        QTest::newRow("Orders fees")
-            << u"frmOrders"_s << u"Orders"_s << orders << 14 << u"Misc. Fee's:"_s << u"$1.50"_s;
-        QTest::newRow("Orders shipping")
-            << u"frmOrders"_s << u"Orders"_s << orders << 15 << u"Shipping:"_s << u"$1.70"_s;
         QTest::newRow("Orders net cost")
-            << u"frmOrders"_s << u"Orders"_s << orders << 13 << u"Net Cost:"_s << QString();
+            << u"frmOrders"_s << u"Orders"_s << upTo(15) << 13 << u"Net Cost:"_s << QString();
         QTest::newRow("Invoice grand total")
-            << u"frmInvoice"_s << u"Invoice"_s << eight << 2 << u"Grand Total:"_s << u"$97.17"_s;
-        QTest::newRow("Invoice other fees")
-            << u"frmInvoice"_s << u"Invoice"_s << eight << 5 << u"Other Fee's:"_s << u"$4.50"_s;
-        QTest::newRow("Inventory cost") << u"frmInventory"_s << u"Inventory"_s << eight << 1
-                                        << u"Actual Cost Each:"_s << u"$8.90"_s;
-        QTest::newRow("Inventory date in") << u"frmInventory"_s << u"Inventory"_s << eight << 2
-                                           << u"Date In:"_s << u"01/20/2003"_s;
+            << u"frmInvoice"_s << u"Invoice"_s << upTo(7) << 2 << u"Grand Total:"_s << u"$97.17"_s;
         QTest::newRow("Inventory on hand")
-            << u"frmInventory"_s << u"Inventory"_s << eight << 5 << u"On Hand:"_s << u"3"_s;
-        QTest::newRow("Sales price sold") << u"frmSales"_s << u"Sales"_s << eight << 5
+            << u"frmInventory"_s << u"Inventory"_s << upTo(7) << 5 << u"On Hand:"_s << u"3"_s;
+        QTest::newRow("Sales price sold") << u"frmSales"_s << u"Sales"_s << upTo(7) << 5
                                           << u"Total Price Sold For:"_s << u"$27.90"_s;
-        QTest::newRow("Sales net profit")
-            << u"frmSales"_s << u"Sales"_s << eight << 7 << u"Net Profit:"_s << QString();
     }
 
     void screenContents() {
@@ -122,11 +103,9 @@ private slots:
         QVERIFY(screen);
         QCOMPARE(screen->objectName(), name);
         QCOMPARE(screen->windowTitle(), caption);
-        QCOMPARE(status(screen), u"Record: 1  of  %1"_s.arg(
-                                     CatalogueDatabase(shared().DBPath)
-                                         .scalar(u"select count(*) from "_s +
-                                                 (name == u"Catagory"_s ? name : name.mid(3)))
-                                         .toInt()));
+        const QString table = name == u"Catagory"_s ? name : name.mid(3);
+        QCOMPARE(status(screen),
+                 u"Record: 1  of  %1"_s.arg(scalar(u"select count(*) from "_s + table).toInt()));
         QList<int> found;
         for (QLineEdit* edit : screen->findChildren<QLineEdit*>())
             if (edit->objectName().startsWith(u"txtFields("_s))
@@ -135,8 +114,7 @@ private slots:
         QCOMPARE(found, indices);
         QCOMPARE(control<QLabel>(screen, u"lblLabels"_s, index)->text(), label);
         QCOMPARE(box(screen, index)->text(), text);
-        // Computed figures are not typed in.
-        if (text.isEmpty())
+        if (text.isEmpty()) // computed figures are not typed in
             QVERIFY(box(screen, index)->isReadOnly());
         ChildWindows::unload(name);
         QTRY_VERIFY(!screen);
@@ -173,18 +151,11 @@ private slots:
         QVERIFY(!control<QPushButton>(screen.get(), u"cmdAdd"_s)->isHidden());
         QVERIFY(control<QPushButton>(screen.get(), u"cmdUpdate"_s)->isHidden());
         QCOMPARE(status(screen.get()), statusAfterUpdate);
-        QCOMPARE(CatalogueDatabase(shared().DBPath)
-                     .scalar(u"select count(*) from Setup where [Owner Name] = 'Robin Vale'"_s)
-                     .toInt(),
+        QCOMPARE(scalar(u"select count(*) from Setup where [Owner Name] = 'Robin Vale'"_s).toInt(),
                  1);
-
-        QTest::keyClick(screen.get(), Qt::Key_Home);
-        QCOMPARE(status(screen.get()), statusAfterUpdate);
         click(screen.get(), u"cmdLast"_s);
-        QCOMPARE(status(screen.get()), u"Record: %1  of  %1"_s.arg(rows));
-        QTest::keyClick(screen.get(), Qt::Key_Home);
-        QTest::keyClick(screen.get(), Qt::Key_Up);
-        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_Up, Qt::Key_Escape})
+            QTest::keyClick(screen.get(), key);
         QVERIFY(screen->isVisible());
         QCOMPARE(status(screen.get()), u"Record: %1  of  %1"_s.arg(rows));
         click(screen.get(), u"cmdFirst"_s);
@@ -223,21 +194,30 @@ private slots:
         QCOMPARE(prompts.shown().size(), 0);
     }
 
+    // A rate is typed in percent and kept as a fraction; a word is refused, the file unchanged.
     void supplierTaxRate_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("stored");
-        QTest::newRow("7 is 7%") << u"7"_s << u"7%"_s << 0.07;
-        QTest::newRow("8.25 is 8.25%, shown rounded") << u"8.25"_s << u"8%"_s << 0.0825;
-        QTest::newRow("typed with the sign") << u"6%"_s << u"6%"_s << 0.06;
-        QTest::newRow("zero") << u"0"_s << u"0%"_s << 0.0;
+        QTest::addColumn<QString>("message");
+        QTest::newRow("7 is 7%") << u"7"_s << u"7%"_s << 0.07 << QString();
+        QTest::newRow("8.25 is 8.25%, shown rounded")
+            << u"8.25"_s << u"8%"_s << 0.0825 << QString();
+        QTest::newRow("typed with the sign") << u"6%"_s << u"6%"_s << 0.06 << QString();
+        QTest::newRow("zero") << u"0"_s << u"0%"_s << 0.0 << QString();
+        QTest::newRow("a word") << u"some"_s << u"some"_s << 0.07
+                                << u"The Sales Tax box can't take 'some': please type a number."_s;
     }
 
     void supplierTaxRate() {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(double, stored);
+        QFETCH(QString, message);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        ScriptedPrompts prompts;
+        if (!message.isEmpty())
+            prompts.answerMessage(MessageAnswer::Ok);
         auto screen = openScreen<FrmSupplier>();
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, typed);
@@ -245,29 +225,10 @@ private slots:
         QCOMPARE(box(screen.get(), 22)->text(), shown);
         click(screen.get(), u"cmdUpdate"_s);
         QCOMPARE(box(screen.get(), 22)->text(), shown);
-        const double rate = CatalogueDatabase(shared().DBPath)
-                                .scalar(u"select TaxRate from Supplier where SID = 1"_s)
-                                .toDouble();
+        QCOMPARE(prompts.shownTexts().value(0).section(u'\n', 0, 0), message);
+        QCOMPARE(inEditMode(screen.get()), !message.isEmpty());
+        const double rate = scalar(u"select TaxRate from Supplier where SID = 1"_s).toDouble();
         QVERIFY2(qAbs(rate - stored) < 1e-12, qPrintable(QString::number(rate, 'g', 17)));
-    }
-
-    void supplierTaxRateWord() {
-        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openScreen<FrmSupplier>();
-        click(screen.get(), u"cmdEdit"_s);
-        type(screen.get(), 22, u"some"_s);
-        leaveBox(screen.get(), 22);
-        QCOMPARE(box(screen.get(), 22)->text(), u"some"_s);
-        prompts.answerMessage(MessageAnswer::Ok);
-        click(screen.get(), u"cmdUpdate"_s);
-        QCOMPARE(prompts.shownTexts().value(0).section(u'\n', 0, 0),
-                 u"The Sales Tax box can't take 'some': please type a number."_s);
-        QVERIFY(!control<QPushButton>(screen.get(), u"cmdUpdate"_s)->isHidden());
-        QCOMPARE(CatalogueDatabase(shared().DBPath)
-                     .scalar(u"select TaxRate from Supplier where SID = 1"_s)
-                     .toDouble(),
-                 0.07);
     }
 
     // A screen waiting for the supplier screen goes on when it is cancelled or closed.

@@ -26,20 +26,13 @@ public:
     static void registerAs(const QString& name) {
         ChildWindows::registerScreen(name, [name] { return new DummyScreen(name); });
     }
-    static void reset() {
-        made.clear();
-        closed.clear();
-        refuseClose = false;
-    }
+    static void reset() { made.clear(), closed.clear(), refuseClose = false; }
 
 protected:
     void closeEvent(QCloseEvent* event) override {
-        if (refuseClose) {
-            event->ignore();
-            return;
-        }
-        ++closed[m_name];
-        event->accept();
+        event->setAccepted(!refuseClose);
+        if (!refuseClose)
+            ++closed[m_name];
     }
 
 private:

@@ -26,21 +26,6 @@ class FrmBusyTest : public QObject {
     bool busyScreenGone() { return !m_owner.findChild<FrmBusy*>(); }
 
 private slots:
-    void cancelCopiesNothing() {
-        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
-        test::ScriptedPrompts prompts;
-        prompts.answerSaveFile(QString());
-        const QStringList before = QDir(folder.path()).entryList(QDir::Files);
-        FrmBusy::run(&m_owner);
-        const FileDialogRequest& request = prompts.shown().first().request;
-        QCOMPARE(request.title, u"Save As"_s);
-        QCOMPARE(request.filter, u"DataBase Files (*.mdb)|*.mdb"_s);
-        QCOMPARE(prompts.shown().size(), 1);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before);
-        QCOMPARE(shared().DBPath, folder.cataloguePath());
-        QTRY_VERIFY(busyScreenGone());
-    }
-
     void copiesAnOpenCatalogue() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
@@ -70,28 +55,39 @@ private slots:
         QCOMPARE(shared().DBPath, folder.cataloguePath());
     }
 
-    void failingCopyIsReported_data() {
-        QTest::addColumn<QString>("target"); // relative to the program folder
+    // Cancelling, or a copy that fails, leaves every file as it was; a failure is reported.
+    void nothingSaved_data() {
+        QTest::addColumn<QString>("target"); // relative to the program folder; "" cancels
+        QTest::newRow("cancelled") << QString();
         QTest::newRow("missing folder") << u"no/such/folder/copy.mdb"_s;
         QTest::newRow("onto itself") << u"tovin2003-a.mde"_s;
     }
-    void failingCopyIsReported() {
+    void nothingSaved() {
         QFETCH(QString, target);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
-        const QString path = folder.filePath(target);
+        const QString path = target.isEmpty() ? QString() : folder.filePath(target);
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
         const qint64 sizeBefore = QFileInfo(folder.cataloguePath()).size();
-        prompts.answerSaveFile(path).answerMessage(MessageAnswer::Ok);
+        prompts.answerSaveFile(path);
+        if (!path.isEmpty())
+            prompts.answerMessage(MessageAnswer::Ok);
         FrmBusy::run(&m_owner);
         QCOMPARE(prompts.unanswered(), 0);
+        const FileDialogRequest& request = prompts.shown().first().request;
+        QCOMPARE(request.title, u"Save As"_s);
+        QCOMPARE(request.filter, u"DataBase Files (*.mdb)|*.mdb"_s);
+        QCOMPARE(prompts.shown().size(), path.isEmpty() ? 1 : 2);
         const auto& shown = prompts.shown().last();
-        QVERIFY2(shown.text.startsWith(u"The catalogue was not saved as "_s + path),
-                 qPrintable(shown.text));
-        QCOMPARE(shown.icon, MessageIcon::Exclamation);
+        if (!path.isEmpty()) {
+            QVERIFY2(shown.text.startsWith(u"The catalogue was not saved as "_s + path),
+                     qPrintable(shown.text));
+            QCOMPARE(shown.icon, MessageIcon::Exclamation);
+        }
         QTRY_VERIFY(busyScreenGone());
         QCOMPARE(shared().DBPath, folder.cataloguePath());
-        if (path != folder.cataloguePath())
-            QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
+        QVERIFY(!QFileInfo::exists(folder.filePath(u"no"_s)));
         CatalogueDatabase original(folder.cataloguePath());
         QVERIFY(productCount(original) > 0);
         QCOMPARE(QFileInfo(folder.cataloguePath()).size(), sizeBefore);
