@@ -80,22 +80,6 @@ private slots:
         QCOMPARE(ImportValueRules::differs(stored, incoming), changed);
     }
 
-    void skippedStockNumbers_data() {
-        QTest::addColumn<QString>("stockNumber");
-        QTest::addColumn<bool>("skipped");
-        QTest::newRow("empty") << QString() << true;
-        QTest::newRow("zero") << u"0"_s << true;
-        QTest::newRow("nines") << u"99999999"_s << true;
-        QTest::newRow("stock number") << u"24-MB01"_s << false;
-        QTest::newRow("zero with blank") << u" 0"_s << false;
-        QTest::newRow("seven nines") << u"9999999"_s << false;
-    }
-    void skippedStockNumbers() {
-        QFETCH(QString, stockNumber);
-        QFETCH(bool, skipped);
-        QCOMPARE(ImportValueRules::skipsStockNumber(stockNumber), skipped);
-    }
-
     // Only positions 7 and 8 lose a lone dash, also with blanks around it.
     void dashFields() {
         ImportItem item;
@@ -108,27 +92,38 @@ private slots:
         QCOMPARE(item.field(9), u"-"_s);
     }
 
-    void discontinued_data() {
+    // Yes/no questions the import asks of a single value: is the stock number one that is passed
+    // over, is the item discontinued (also as field 10 of the stock file), is the database the
+    // program's own.
+    void predicates_data() {
+        QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("discontinued");
-        QTest::newRow("True") << u"True"_s << true;
-        QTest::newRow("lower-case yes") << u"yes"_s << true;
-        QTest::newRow("blank then Y") << u"  Y"_s << true;
-        QTest::newRow("lower-case true") << u"true"_s << false;
-        QTest::newRow("True after blank") << u" True"_s << false;
-        QTest::newRow("No") << u"No"_s << false;
-        QTest::newRow("empty") << QString() << false;
+        QTest::addColumn<bool>("yes");
+        const auto add = [](const char* question, const QStringList& yes, const QStringList& no) {
+            for (const QString& value : yes + no)
+                QTest::addRow("%s '%s'", question, qPrintable(value))
+                    << QString::fromLatin1(question) << value << yes.contains(value);
+        };
+        add("skip", {QString(), u"0"_s, u"99999999"_s}, {u"24-MB01"_s, u" 0"_s, u"9999999"_s});
+        add("disco", {u"True"_s, u"yes"_s, u"  Y"_s}, {u"true"_s, u" True"_s, u"No"_s, QString()});
+        add("own", {u"/data/tovin.mdb"_s, u"/data/Tovin.Mdb"_s, u"C:\\Shop\\TOVIN.MDB"_s},
+            {u"/data/mytovin.mdb"_s, u"/tovin.mdb/other.mdb"_s});
     }
-    void discontinued() {
+    void predicates() {
+        QFETCH(QString, question);
         QFETCH(QString, value);
-        QFETCH(bool, discontinued);
-        QCOMPARE(ImportValueRules::isDiscontinued(value), discontinued);
-        // The stock file sends field 10 to the discontinued column.
+        QFETCH(bool, yes);
+        if (question == u"skip"_s)
+            QCOMPARE(ImportValueRules::skipsStockNumber(value), yes);
+        if (question == u"own"_s)
+            QCOMPARE(FixedMappings::isTovinDatabase(value), yes);
+        if (question != u"disco"_s)
+            return;
+        QCOMPARE(ImportValueRules::isDiscontinued(value), yes);
         ImportItem item;
         for (int i = 0; i < 13; ++i)
             item.append(i == 10 ? value : u"y"_s);
-        QCOMPARE(ImportValueRules::isDiscontinued(item, FixedMappings::stockFile().map),
-                 discontinued);
+        QCOMPARE(ImportValueRules::isDiscontinued(item, FixedMappings::stockFile().map), yes);
     }
 
     void slotsToAdd_data() {
@@ -144,27 +139,6 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, slotCount);
         QCOMPARE(ImportValueRules::slotsToAdd(answer), slotCount);
-    }
-
-    void mappingCodes_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("column");
-        QTest::newRow("skip") << 0 << u"* SKIP THIS ONE / IGNORE! *"_s << QString();
-        QTest::newRow("stock number")
-            << 2 << u"Stock # / Item ID ** NOTE: Required! ** (Letters Or Numbers Okay)"_s
-            << u"StockNo"_s;
-        QTest::newRow("inventory") << 23 << u"** DON'T USE THIS ONE **"_s << u"Inventory"_s;
-        QTest::newRow("no sold") << 26 << u"** DON'T USE THIS ONE **"_s << u"NoSold"_s;
-        QTest::newRow("taxable") << 30 << u"Taxable (True/False Y/N Yes/No)"_s << u"Taxable"_s;
-    }
-    void mappingCodes() {
-        QFETCH(int, code);
-        QFETCH(QString, caption);
-        QFETCH(QString, column);
-        QCOMPARE(MappingCodes::caption(code), caption);
-        QCOMPARE(MappingCodes::captions().at(code), caption);
-        QCOMPARE(MappingCodes::columnName(code), column);
     }
 
     void priceLists_data() {
@@ -194,34 +168,11 @@ private slots:
             u"Choose 'Text Files' If This Was Not The File You Intended To Use!"_s.arg(name, file));
     }
 
-    void supplierFiles() {
-        const FixedMappings::SupplierFile stock = FixedMappings::stockFile();
-        QCOMPARE(stock.relativePath, u"Supplier/stock.txt"_s);
-        QCOMPARE(stock.divider.text(), u"]"_s);
-        QCOMPARE(stock.map.positionsOf(20), (QList<int>{7, 8}));
-        QCOMPARE(stock.map.lastMappedPosition(), 12);
-        QVERIFY(FixedMappings::missingFileMessage(stock).startsWith(
-            u"This Will Update Your Supplier's 'STOCK.TXT' file ONLY!\nYou Can Get This From "
-            u"Your Supplier's FTP Site In Their Inventory Folder\n"_s));
+    void fullDescriptionFile() {
         const FixedMappings::SupplierFile full = FixedMappings::fullDescriptionFile();
         QCOMPARE(full.relativePath, u"Supplier/fulldesc.tab"_s);
         QCOMPARE(full.divider.kind(), Divider::Kind::Tab);
         QCOMPARE(full.map, (FieldMap{{0, 2}, {1, 4}}));
-    }
-
-    void tovinDatabase_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("fixed");
-        QTest::newRow("lower case") << u"/data/tovin.mdb"_s << true;
-        QTest::newRow("mixed case") << u"/data/Tovin.Mdb"_s << true;
-        QTest::newRow("windows path") << u"C:\\Shop\\TOVIN.MDB"_s << true;
-        QTest::newRow("longer name") << u"/data/mytovin.mdb"_s << false;
-        QTest::newRow("folder named so") << u"/tovin.mdb/other.mdb"_s << false;
-    }
-    void tovinDatabase() {
-        QFETCH(QString, path);
-        QFETCH(bool, fixed);
-        QCOMPARE(FixedMappings::isTovinDatabase(path), fixed);
     }
 
     void stockFieldIndex() {
@@ -240,6 +191,17 @@ private slots:
     void messages_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
+        QTest::newRow("skip code") << MappingCodes::caption(0) << u"* SKIP THIS ONE / IGNORE! *"_s;
+        QTest::newRow("stock number code")
+            << MappingCodes::caption(2)
+            << u"Stock # / Item ID ** NOTE: Required! ** (Letters Or Numbers Okay)"_s;
+        QTest::newRow("refused code") << MappingCodes::caption(26) << u"** DON'T USE THIS ONE **"_s;
+        QTest::newRow("yes/no code")
+            << MappingCodes::caption(30) << u"Taxable (True/False Y/N Yes/No)"_s;
+        QTest::newRow("no stock file")
+            << FixedMappings::missingFileMessage(FixedMappings::stockFile()).section(u'\n', 0, 1)
+            << u"This Will Update Your Supplier's 'STOCK.TXT' file ONLY!\nYou Can Get This From "
+               u"Your Supplier's FTP Site In Their Inventory Folder"_s;
         QTest::newRow("preview")
             << ImportMessages::preview(100)
             << u"Below Is The First 100 Lines Of The File You Selected!\nIf There Are Lines At "
