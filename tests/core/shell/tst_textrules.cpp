@@ -9,51 +9,55 @@ using namespace tovin::TextRules;
 
 class TextRulesTest : public QObject {
     Q_OBJECT
+    static constexpr int Overflowed = 1 << 20; // a whole number no 16-bit result can be
 private slots:
-    void formatNumber_data() {
-        QTest::addColumn<double>("value");
+    // Numbers and dates through a pattern; with no pattern, a field value's plain text.
+    void format_data() {
+        QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("cost 1234.5") << 1234.5 << u"$#,###.00"_s << u"$1,234.50"_s;
-        QTest::newRow("cost below one") << 0.99 << u"$#,###.00"_s << u"$.99"_s;
-        QTest::newRow("cost million") << 1234567.891 << u"$#,###.00"_s << u"$1,234,567.89"_s;
-        QTest::newRow("cost half cent up") << 2.675 << u"$#,###.00"_s << u"$2.68"_s;
-        // At most two decimals, no added zeros.
-        QTest::newRow("order 1234.5") << 1234.5 << u"$#,###.##"_s << u"$1,234.5"_s;
-        QTest::newRow("order quarter") << 0.25 << u"$#,###.##"_s << u"$.25"_s;
-        QTest::newRow("order whole") << 108.0 << u"$#,###.##"_s << u"$108"_s;
-        QTest::newRow("order negative") << -12.5 << u"$#,###.##"_s << u"-$12.5"_s;
-        QTest::newRow("order thirds") << 12.0 + 1.0 / 3.0 << u"$#,###.##"_s << u"$12.33"_s;
-        QTest::newRow("page 12.5") << 12.5 << u"#,###.#0"_s << u"12.50"_s;
-        QTest::newRow("page half") << 0.5 << u"#,###.#0"_s << u".50"_s;
-        QTest::newRow("page 1234") << 1234.0 << u"#,###.#0"_s << u"1,234.00"_s;
-        QTest::newRow("currency 0.99") << 0.99 << u"$#,##0.00"_s << u"$0.99"_s;
-        QTest::newRow("currency negative") << -1234.5 << u"$#,##0.00"_s << u"-$1,234.50"_s;
-        QTest::newRow("percent 7") << 0.07 << u"0%"_s << u"7%"_s;
-        QTest::newRow("percent 8.25 rounds") << 0.0825 << u"0%"_s << u"8%"_s;
-        QTest::newRow("percent 12.5 away from zero") << 0.125 << u"0%"_s << u"13%"_s;
+        const auto row = [](const char* name, const QVariant& value, const QString& pattern,
+                            const QString& expected) {
+            QTest::newRow(name) << value << pattern << expected;
+        };
+        row("cost 1234.5", 1234.5, u"$#,###.00"_s, u"$1,234.50"_s);
+        row("cost below one", 0.99, u"$#,###.00"_s, u"$.99"_s);
+        row("cost million", 1234567.891, u"$#,###.00"_s, u"$1,234,567.89"_s);
+        row("cost half cent up", 2.675, u"$#,###.00"_s, u"$2.68"_s);
+        row("order 1234.5", 1234.5, u"$#,###.##"_s, u"$1,234.5"_s);
+        row("order quarter", 0.25, u"$#,###.##"_s, u"$.25"_s);
+        row("order whole", 108.0, u"$#,###.##"_s, u"$108"_s);
+        row("order negative", -12.5, u"$#,###.##"_s, u"-$12.5"_s);
+        row("page 12.5", 12.5, u"#,###.#0"_s, u"12.50"_s);
+        row("page half", 0.5, u"#,###.#0"_s, u".50"_s);
+        row("page 1234", 1234.0, u"#,###.#0"_s, u"1,234.00"_s);
+        row("currency negative", -1234.5, u"$#,##0.00"_s, u"-$1,234.50"_s);
+        row("percent 8.25 rounds", 0.0825, u"0%"_s, u"8%"_s);
+        row("percent 12.5 away from zero", 0.125, u"0%"_s, u"13%"_s);
+        row("notes date", QDate(2026, 1, 5), u"MM/DD/YY"_s, u"01/05/26"_s);
+        row("boxes date", QDate(2026, 1, 5), u"MM/DD/YYYY"_s, u"01/05/2026"_s);
+        row("bound date", QDate(1999, 12, 31), u"MM/dd/yyyy"_s, u"12/31/1999"_s);
+        row("invalid date", QDate(), u"MM/DD/YYYY"_s, QString());
+        row("true", true, QString(), u"True"_s);
+        row("null", QVariant(), QString(), QString());
+        row("date text", QDate(2026, 3, 4), QString(), u"03/04/2026"_s);
+        row("whole", 5.0, QString(), u"5"_s);
+        row("tax rate", 0.07, QString(), u"0.07"_s);
+        row("negative", -1.5, QString(), u"-1.5"_s);
+        row("large", 123456789.0, QString(), u"123456789"_s);
+        row("binary noise", 0.1 + 0.2, QString(), u"0.3"_s);
+        row("tiny", 0.0001, QString(), u"0.0001"_s);
     }
-    void formatNumber() {
-        QFETCH(double, value);
+    void format() {
+        QFETCH(QVariant, value);
         QFETCH(QString, pattern);
         QFETCH(QString, expected);
-        QCOMPARE(TextRules::formatNumber(value, pattern), expected);
-    }
-
-    void formatDate_data() {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("notes") << QDate(2026, 1, 5) << u"MM/DD/YY"_s << u"01/05/26"_s;
-        QTest::newRow("boxes") << QDate(2026, 1, 5) << u"MM/DD/YYYY"_s << u"01/05/2026"_s;
-        QTest::newRow("bound") << QDate(1999, 12, 31) << u"MM/dd/yyyy"_s << u"12/31/1999"_s;
-        QTest::newRow("invalid") << QDate() << u"MM/DD/YYYY"_s << QString();
-    }
-    void formatDate() {
-        QFETCH(QDate, date);
-        QFETCH(QString, pattern);
-        QFETCH(QString, expected);
-        QCOMPARE(TextRules::formatDate(date, pattern), expected);
+        if (pattern.isEmpty())
+            QCOMPARE(toText(value), expected);
+        else if (value.typeId() == QMetaType::QDate)
+            QCOMPARE(formatDate(value.toDate(), pattern), expected);
+        else
+            QCOMPARE(formatNumber(value.toDouble(), pattern), expected);
     }
 
     void parseDate_data() {
@@ -73,65 +77,59 @@ private slots:
         QCOMPARE(TextRules::parseDate(text), expected);
     }
 
-    void valAndIsNumeric_data() {
+    // Val, IsNumeric and CInt of one text: CInt rounds half to even, raises overflow outside
+    // 16 bits and type mismatch for any text that is not numeric.
+    void numbersFromText_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("val");
         QTest::addColumn<bool>("numeric");
-        QTest::newRow("trailing letters") << u"12.50abc"_s << 12.5 << false;
-        QTest::newRow("currency") << u"$1,234.50"_s << 0.0 << true;
-        QTest::newRow("negative currency") << u"-$3"_s << 0.0 << true;
-        QTest::newRow("word") << u"abc"_s << 0.0 << false;
-        QTest::newRow("blanks inside") << u" 1 2 3"_s << 123.0 << false;
-        QTest::newRow("blanks around") << u"  7 "_s << 7.0 << true;
-        QTest::newRow("negative") << u"-7.25 each"_s << -7.25 << false;
-        QTest::newRow("comma stops Val") << u"1,000"_s << 1.0 << true;
-        QTest::newRow("exponent") << u"1.5e2x"_s << 150.0 << false;
-        QTest::newRow("leading point") << u".5"_s << 0.5 << true;
-        QTest::newRow("empty") << QString() << 0.0 << false;
-        QTest::newRow("only point") << u"."_s << 0.0 << false;
-        QTest::newRow("dollar only") << u"$"_s << 0.0 << false;
-        QTest::newRow("two points") << u"1.2.3"_s << 1.2 << false;
-        QTest::newRow("dash") << u"-"_s << 0.0 << false;
+        QTest::addColumn<int>("whole");
+        const auto row = [](const char* name, const QString& text, double val, bool numeric,
+                            int whole = 0) {
+            QTest::newRow(name) << text << val << numeric << whole;
+        };
+        row("trailing letters", u"12.50abc"_s, 12.5, false);
+        row("currency", u"$1,234.50"_s, 0.0, true, 1234);
+        row("negative currency", u"-$3"_s, 0.0, true, -3);
+        row("word", u"abc"_s, 0.0, false);
+        row("blanks inside", u" 1 2 3"_s, 123.0, false);
+        row("blanks around", u"  7 "_s, 7.0, true, 7);
+        row("negative", u"-7.25 each"_s, -7.25, false);
+        row("comma stops Val", u"1,000"_s, 1.0, true, 1000);
+        row("exponent", u"1.5e2x"_s, 150.0, false);
+        row("leading point", u".5"_s, 0.5, true, 0);
+        row("hexadecimal", u"&H1F"_s, 31.0, false);
+        row("empty", QString(), 0.0, false);
+        row("only point", u"."_s, 0.0, false);
+        row("dollar only", u"$"_s, 0.0, false);
+        row("two points", u"1.2.3"_s, 1.2, false);
+        row("dash", u"-"_s, 0.0, false);
+        row("half to even up", u"3.5"_s, 3.5, true, 4);
+        row("negative half", u"-2.5"_s, -2.5, true, -2);
+        row("above half", u"2.51"_s, 2.51, true, 3);
+        row("rounds into range", u"32767.4"_s, 32767.4, true, 32767);
+        row("rounds out of range", u"32767.5"_s, 32767.5, true, Overflowed);
+        row("smallest", u"-32768"_s, -32768.0, true, -32768);
+        row("below smallest", u"-32769"_s, -32769.0, true, Overflowed);
     }
-    void valAndIsNumeric() {
+    void numbersFromText() {
         QFETCH(QString, text);
         QFETCH(double, val);
         QFETCH(bool, numeric);
+        QFETCH(int, whole);
         QCOMPARE(Val(text), val);
         QCOMPARE(IsNumeric(text), numeric);
-    }
-
-    // CInt rounds half to even and raises overflow outside 16 bits, type mismatch for a word.
-    void wholeNumbers_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("error");
-        QTest::newRow("half to even down") << QVariant(2.5) << 2 << 0;
-        QTest::newRow("half to even up") << QVariant(3.5) << 4 << 0;
-        QTest::newRow("negative half") << QVariant(-2.5) << -2 << 0;
-        QTest::newRow("above half") << QVariant(2.51) << 3 << 0;
-        QTest::newRow("rounds into range") << QVariant(32767.4) << 32767 << 0;
-        QTest::newRow("rounds out of range") << QVariant(32767.5) << 0 << ErrorNumber::Overflow;
-        QTest::newRow("smallest") << QVariant(-32768.0) << -32768 << 0;
-        QTest::newRow("below smallest") << QVariant(-32769.0) << 0 << ErrorNumber::Overflow;
-        QTest::newRow("word") << QVariant(u"seven"_s) << 0 << ErrorNumber::TypeMismatch;
-    }
-    void wholeNumbers() {
-        QFETCH(QVariant, value);
-        QFETCH(int, expected);
-        QFETCH(int, error);
+        const int error = !numeric ? ErrorNumber::TypeMismatch
+                                   : (whole == Overflowed ? ErrorNumber::Overflow : 0);
         try {
-            const int result = value.typeId() == QMetaType::QString ? CInt(value.toString())
-                                                                    : CInt(value.toDouble());
-            QCOMPARE(result, expected);
+            QCOMPARE(int(CInt(text)), whole);
             QCOMPARE(error, 0);
         } catch (const RunTimeError& e) {
             QCOMPARE(e.number(), error);
         }
     }
 
-    void roundHalfEvenAndHexVal() {
-        QCOMPARE(Val(u"&H1F"_s), 31.0);
+    void roundHalfEvenToDecimals() {
         QCOMPARE(roundHalfEven(1.00005, 4), 1.0);
         QCOMPARE(roundHalfEven(1.00015, 4), 1.0002);
         QCOMPARE(roundHalfEven(0.125, 2), 0.12);
@@ -143,26 +141,6 @@ private slots:
             counter.increment();
         QCOMPARE(counter.value(), std::int16_t(32767));
         QVERIFY(!counter.increment());
-    }
-
-    void toText_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("true") << QVariant(true) << u"True"_s;
-        QTest::newRow("false") << QVariant(false) << u"False"_s;
-        QTest::newRow("null") << QVariant() << QString();
-        QTest::newRow("date") << QVariant(QDate(2026, 3, 4)) << u"03/04/2026"_s;
-        QTest::newRow("whole") << QVariant(5.0) << u"5"_s;
-        QTest::newRow("tax rate") << QVariant(0.07) << u"0.07"_s;
-        QTest::newRow("negative") << QVariant(-1.5) << u"-1.5"_s;
-        QTest::newRow("large") << QVariant(123456789.0) << u"123456789"_s;
-        QTest::newRow("binary noise") << QVariant(0.1 + 0.2) << u"0.3"_s;
-        QTest::newRow("tiny") << QVariant(0.0001) << u"0.0001"_s;
-    }
-    void toText() {
-        QFETCH(QVariant, value);
-        QFETCH(QString, expected);
-        QCOMPARE(TextRules::toText(value), expected);
     }
 };
 
