@@ -54,19 +54,13 @@ private slots:
             << brassLamp << u"View Mode"_s << u"small-picture.htm"_s;
         QTest::newRow("large preview links the jpg of a gif")
             << brassLamp << u"Edit Mode"_s << u"large-gif.htm"_s;
+        const PreviewProduct capitals{
+            u"AB7"_s, u"3"_s, u"Lamp"_s, u"Small"_s, 0.99, u"Dozen"_s, u"pictures/AB7.GIF"_s};
+        const PreviewProduct noPicture{u"X1"_s, {}, u"No Picture Yet"_s, {}, {}, {}, {}};
         QTest::newRow("capital GIF is not rewritten, cost below one")
-            << PreviewProduct{u"AB7"_s,
-                              u"3"_s,
-                              u"Lamp"_s,
-                              u"Small"_s,
-                              0.99,
-                              u"Dozen"_s,
-                              u"pictures/AB7.GIF"_s}
-            << u"view mode"_s << u"large-gif-capitals.htm"_s;
+            << capitals << u"view mode"_s << u"large-gif-capitals.htm"_s;
         QTest::newRow("empty picture path, no cost")
-            << PreviewProduct{u"X1"_s,   QString(), u"No Picture Yet"_s, QString(), QVariant(),
-                              QString(), QString()}
-            << u"Edit Mode"_s << u"large-nopicture.htm"_s;
+            << noPicture << u"Edit Mode"_s << u"large-nopicture.htm"_s;
         QTest::newRow("missing picture file") << product(u"ZAB3"_s, u"Pictures\\Gone.jpg"_s)
                                               << u"View Mode"_s << u"small-nopicture.htm"_s;
     }

@@ -6,22 +6,7 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 
-using Ticks = QList<int>;
-
-namespace {
-void setTicks(const Ticks& ticks) {
-    shared().ThumbChecked.clear();
-    for (int tick : ticks)
-        shared().ThumbChecked.append(std::int16_t(tick));
-}
-
-Ticks ticks() {
-    Ticks list;
-    for (std::int16_t tick : shared().ThumbChecked)
-        list.append(tick);
-    return list;
-}
-} // namespace
+using Ticks = QList<std::int16_t>; // the tick list, as the thumbnail page keeps it
 
 class ThumbnailClicksTest : public QObject {
     Q_OBJECT
@@ -68,10 +53,10 @@ private slots:
         QFETCH(bool, cancelled);
         QFETCH(Ticks, after);
         QFETCH(int, thumbIndex);
-        setTicks(before);
+        shared().ThumbChecked = before;
         shared().ThumbIndex = 99;
         QCOMPARE(ThumbnailClicks::beforeNavigate(address), cancelled);
-        QCOMPARE(ticks(), after);
+        QCOMPARE(shared().ThumbChecked, after);
         QCOMPARE(int(shared().ThumbIndex), thumbIndex);
     }
 

@@ -66,15 +66,15 @@ private slots:
         product.Cost1 = 12.5;
         product.Picture = u"Pictures\\AB7.gif"_s; // the file is pictures/AB7.gif
         const QString page = PreviewPage::write(product, PreviewPage::Size::Large);
-        auto before = std::make_unique<QSignalSpy>(m_view.get(), &WebView::beforeNavigate);
-        auto complete = std::make_unique<QSignalSpy>(m_view.get(), &WebView::navigateComplete);
+        QSignalSpy before(m_view.get(), &WebView::beforeNavigate);
+        QSignalSpy complete(m_view.get(), &WebView::navigateComplete);
         QSignalSpy downloaded(m_view.get(), &WebView::downloadComplete);
         m_view->navigate(page);
         QVERIFY(m_view->isBusy());
-        QTRY_VERIFY_WITH_TIMEOUT(!complete->isEmpty(), Patience);
-        QCOMPARE(before->size(), 1);
-        QCOMPARE(before->first().first().toString(), page);
-        QCOMPARE(complete->first().first().toString(), page);
+        QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Patience);
+        QCOMPARE(before.size(), 1);
+        QCOMPARE(before.first().first().toString(), page);
+        QCOMPARE(complete.first().first().toString(), page);
         QCOMPARE(m_view->address(), page);
         QCOMPARE(m_view->title(), u"page.htm"_s);
         QVERIFY(!m_view->isBusy());
@@ -84,15 +84,15 @@ private slots:
                     .toString()
                     .contains(u"Your Cost: $12.50"_s));
 
-        before = std::make_unique<QSignalSpy>(m_view.get(), &WebView::beforeNavigate);
-        complete = std::make_unique<QSignalSpy>(m_view.get(), &WebView::navigateComplete);
+        before.clear();
+        complete.clear();
         evaluate(*m_view, u"document.links[0].click(); true"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(!complete->isEmpty(), Patience);
-        const QString address = complete->first().first().toString();
+        QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Patience);
+        const QString address = complete.first().first().toString();
         QCOMPARE(QFileInfo(address).canonicalFilePath(),
                  QFileInfo(m_folder->filePath(u"pictures/AB7.jpg"_s)).canonicalFilePath());
         QCOMPARE(ThumbnailClicks::pictureStockNo(address), std::optional<QString>(u"AB7"_s));
-        QCOMPARE(before->size(), 1); // the corrected path is not reported a second time
+        QCOMPARE(before.size(), 1); // the corrected path is not reported a second time
     }
 
     // A tick box written into the shown page calls window.navigate(); the Products screen's

@@ -13,22 +13,16 @@
 #include "ui/products/Search.h"
 #include "ui/shell/ChildWindows.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTest>
 #include <QTimer>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -41,10 +35,7 @@ using Catalogue = TestProgramFolder::Catalogue;
 // Most cases work on the boxes, so they open the screen in the small preview.
 std::unique_ptr<Products> openProducts(bool largePreview = false) {
     Products::setOpenWithLargePreview(largePreview);
-    auto screen = std::make_unique<Products>();
-    screen->show();
-    if (!QTest::qWaitForWindowExposed(screen.get()))
-        qWarning("screen not exposed");
+    auto screen = openScreen<Products>();
     screen->flushPreview();
     return screen;
 }
@@ -57,33 +48,26 @@ QString stockNo(QWidget* screen) {
     return box(screen, 27)->text();
 }
 
+QString caption(QWidget* screen, const QString& button) {
+    return control<QPushButton>(screen, button)->text();
+}
+
 void searchStock(QWidget* screen, const QString& text) {
-    QLineEdit* search = control<QLineEdit>(screen, u"txtSrch"_s);
-    search->setText(text);
+    control<QLineEdit>(screen, u"txtSrch"_s)->setText(text);
     click(screen, u"cmdSearch"_s);
 }
 
 QString pageFile() {
     QFile file(shared().AppFolder + u"page.htm"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QVariant scalar(const QString& sql, const QVariantList& values = {}) {
-    CatalogueDatabase db(shared().DBPath);
-    return db.scalar(sql, values);
+    return CatalogueDatabase(shared().DBPath).scalar(sql, values);
 }
 
 void run(const QString& sql, const QVariantList& values = {}) {
-    CatalogueDatabase db(shared().DBPath);
-    db.run(sql, values);
-}
-
-// An empty catalogue holding only these stock numbers.
-void stockNumbers(const QStringList& numbers) {
-    for (const QString& n : numbers)
-        run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
+    CatalogueDatabase(shared().DBPath).run(sql, values);
 }
 
 // Plays user actions, separated by '|', on the detailed search form once it is open:
@@ -93,16 +77,15 @@ void onSearchForm(const QString& actions) {
         auto* form = qobject_cast<Search*>(QApplication::activeModalWidget());
         QVERIFY(form);
         for (const QString& action : actions.split(u'|')) {
-            const QString arg = action.section(u':', 1);
-            if (action.startsWith(u"type:"_s))
+            const QString kind = action.section(u':', 0, 0), arg = action.section(u':', 1);
+            if (kind == u"type"_s)
                 QTest::keyClicks(control<QLineEdit>(form, u"txtSearch"_s), arg);
-            else if (action.startsWith(u"click:"_s))
+            else if (kind == u"click"_s)
                 QTest::mouseClick(control<QAbstractButton>(form, arg), Qt::LeftButton);
             else
                 QTest::mouseClick(
                     control<QRadioButton>(
-                        form, action.startsWith(u"field:"_s) ? u"optsrch"_s : u"optOperator"_s,
-                        arg.toInt()),
+                        form, kind == u"field"_s ? u"optsrch"_s : u"optOperator"_s, arg.toInt()),
                     Qt::LeftButton);
         }
         // A form left open would keep the test waiting.
@@ -178,18 +161,6 @@ private slots:
         QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
     }
 
-    void loadSetsPageDefaultsAndTickList() {
-        TestProgramFolder folder(Catalogue::Demo);
-        pageOptions().ItemsPerRow = 9;
-        shared().DetailSearchActive = true;
-        auto screen = openProducts();
-        QCOMPARE(pageOptions().ItemsPerRow, 4);
-        QVERIFY(!shared().DetailSearchActive);
-        QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
-        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
-        QCOMPARE(screen->windowTitle(), folder.cataloguePath());
-    }
-
     void missingCatalogueIsNamedAndTheScreenStaysOpen() {
         TestProgramFolder folder(Catalogue::None);
         shared().DBPath = folder.filePath(u"gone.mde"_s);
@@ -197,7 +168,7 @@ private slots:
         prompts.answerMessage(MessageAnswer::Ok);
         auto screen = openProducts();
         QCOMPARE(prompts.shownTexts(),
-                 QStringList{u"Can't find the database file"_s + folder.filePath(u"gone.mde"_s)});
+                 QStringList{u"Can't find the database file"_s + shared().DBPath});
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
         QVERIFY(shared().HelpMode);
         QVERIFY(screen->isVisible());
@@ -209,143 +180,136 @@ private slots:
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
         auto screen = openProducts();
+        auto* label = control<QLabel>(screen.get(), u"lblLabels"_s, 22);
         QVERIFY(box(screen.get(), 17)->isHidden());
         QVERIFY(!box(screen.get(), 18)->isHidden());
-        QCOMPARE(control<QLabel>(screen.get(), u"lblLabels"_s, 22)->text(), u"Title:"_s);
+        QCOMPARE(label->text(), u"Title:"_s);
 
         // Restore Label Names and Restore Text Boxes of the main window, seen on the next focus.
         shared().RestoreLabelNames = true;
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"True"_s);
         QFocusEvent focus(QEvent::FocusIn);
         QApplication::sendEvent(box(screen.get(), 27), &focus);
-        QTRY_COMPARE(control<QLabel>(screen.get(), u"lblLabels"_s, 22)->text(), u"Name:"_s);
+        QTRY_COMPARE(label->text(), u"Name:"_s);
         QCOMPARE(settings.value(u"Settings"_s, u"LabelName(22)"_s, QString()), u"Name:"_s);
         QVERIFY(!shared().RestoreLabelNames);
         QVERIFY(!box(screen.get(), 17)->isHidden());
     }
 
+    // The page itself is compared byte for byte in the preview page test; here the screen
+    // writes it for the row shown, in the size the switch names.
     void previewPage_data() {
-        QTest::addColumn<QString>("picture"); // stored for AB7 before the screen opens
         QTest::addColumn<bool>("large");
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QStringList>("absent");
-        QTest::newRow("small: the picture alone")
-            << u"pictures/AB7.gif"_s << false
-            << QStringList{u"height=85 % align=center alt=\"AB7\""_s,
-                           u"<a href=\"pictures/AB7.jpg\">"_s}
-            << QStringList{u"Page #"_s, u"Your Cost"_s};
-        QTest::newRow("large: a GIF links to its JPEG")
-            << u"pictures/AB7.gif"_s << true
-            << QStringList{u"<a href=\"pictures/AB7.jpg\">"_s, u"src=\"pictures/AB7.gif\""_s,
-                           u"Page #1"_s, u"Your Cost: $4.25"_s, u"Porcelain Bud Vase"_s}
-            << QStringList{};
-        QTest::newRow("capital GIF is not rewritten")
-            << u"pictures/AB7.GIF"_s << true << QStringList{u"<a href=\"pictures/AB7.GIF\">"_s}
-            << QStringList{u".jpg\">"_s};
-        QTest::newRow("no picture")
-            << QString() << false << QStringList{u"NoPic.jpg\""_s} << QStringList{u"<a href"_s};
+        QTest::newRow("opens in the small preview") << false;
+        QTest::newRow("opens in the large preview") << true;
     }
 
     void previewPage() {
-        QFETCH(QString, picture);
         QFETCH(bool, large);
-        QFETCH(QStringList, present);
-        QFETCH(QStringList, absent);
         TestProgramFolder folder(Catalogue::Demo);
-        run(u"UPDATE Products SET Picture = ? WHERE StockNo = 'AB7'"_s, {picture});
+        run(u"UPDATE Products SET Picture = 'pictures/AB7.gif' WHERE StockNo = 'AB7'"_s);
         auto screen = openProducts(large);
         searchStock(screen.get(), u"AB7"_s);
-        screen->flushPreview();
-        const QString page = pageFile();
-        for (const QString& text : present)
-            QVERIFY2(page.contains(text), qPrintable(text + u"\n"_s + page));
-        for (const QString& text : absent)
-            QVERIFY2(!page.contains(text), qPrintable(text + u"\n"_s + page));
-        QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
         // The switch names the other mode; the large preview takes the place of the notes box.
         for (const bool shown : {large, !large}) {
-            QCOMPARE(control<QPushButton>(screen.get(), u"cmdShowPic"_s)->text(),
+            screen->flushPreview();
+            const QString page = pageFile();
+            QVERIFY2(page.contains(u"<a href=\"pictures/AB7.jpg\">"_s), qPrintable(page));
+            QCOMPARE(page.contains(u"Your Cost: $4.25"_s), shown);
+            QCOMPARE(page.contains(u"Porcelain Bud Vase"_s), shown);
+            QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
+            QCOMPARE(caption(screen.get(), u"cmdShowPic"_s),
                      shown ? u"Edit Mode"_s : u"View Mode"_s);
             QCOMPARE(box(screen.get(), 12)->isHidden(), shown);
             click(screen.get(), u"cmdShowPic"_s);
         }
     }
 
-    void helpButtonLeavesThePageAlone() {
+    // Opening the demo catalogue, then the help switch, the web view's events, Add and Cancel
+    // and the discontinued caption, each leaving the preview page as it should.
+    void everydayUseOfTheDemoCatalogue() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        pageOptions().ItemsPerRow = 9;
+        shared().DetailSearchActive = true;
+        auto products = openProducts();
+        QWidget* screen = products.get();
+        FakeWebView* view = web(*products);
+        QCOMPARE(pageOptions().ItemsPerRow, 4);
+        QVERIFY(!shared().DetailSearchActive);
+        QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
+        QCOMPARE(status(screen), u"Record: 1  of  50"_s);
+        QCOMPARE(screen->windowTitle(), folder.cataloguePath());
+
+        // Help mode shows the help page and leaves page.htm alone.
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
-        click(screen.get(), u"Command16"_s);
-        QCOMPARE(control<QPushButton>(screen.get(), u"Command16"_s)->text(), u"Hide Help"_s);
-        QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
+        click(screen, u"Command16"_s);
+        QCOMPARE(caption(screen, u"Command16"_s), u"Hide Help"_s);
+        QCOMPARE(view->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
         QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
-        click(screen.get(), u"Command16"_s);
-        QCOMPARE(control<QPushButton>(screen.get(), u"Command16"_s)->text(), u"Show Help"_s);
+        click(screen, u"Command16"_s);
+        QCOMPARE(caption(screen, u"Command16"_s), u"Show Help"_s);
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
-    }
 
-    void addKeepsStatusAndPreview() {
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        QTest::keyClick(screen.get(), Qt::Key_Down);
-        click(screen.get(), u"cmdAdd"_s);
-        screen->flushPreview();
-        // The product shown before Add is still the one on the page.
+        // A tick box of the thumbnail page flips its entry and loads nothing; a picture address
+        // selects nothing unless a thumbnail page is being made; a page that fails to load gives
+        // way to the last one that loaded.
+        const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
+        QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
+        QCOMPARE(shared().ThumbChecked.at(2), std::int16_t(1));
+        QVERIFY(!view->fireBeforeNavigate(folder.filePath(u"page.htm"_s)));
+        view->fireNavigateComplete(picture);
+        QCOMPARE(shared().WebAddress, picture);
+        QCOMPARE(stockNo(screen), u"0012"_s);
+        view->fireNavigateError(u"http://nowhere.example/"_s);
+        QCOMPARE(view->lastNavigation(), picture);
+
+        // Add keeps the product shown before it on the page and in the status line.
+        QTest::keyClick(screen, Qt::Key_Down);
+        click(screen, u"cmdAdd"_s);
+        products->flushPreview();
         QVERIFY(pageFile().contains(u"alt=\"AB12\""_s));
-        QCOMPARE(status(screen.get()), u"Record: 2  of  50"_s);
-        QVERIFY(inEditMode(screen.get()));
-        QVERIFY(box(screen.get(), 27)->text().isEmpty());
-        click(screen.get(), u"cmdCancel"_s);
-        screen->flushPreview();
-        QCOMPARE(stockNo(screen.get()), u"AB12"_s);
-    }
+        QCOMPARE(status(screen), u"Record: 2  of  50"_s);
+        QVERIFY(inEditMode(screen) && stockNo(screen).isEmpty());
+        click(screen, u"cmdCancel"_s);
+        QCOMPARE(stockNo(screen), u"AB12"_s);
 
-    void discoCaptionColour() {
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        const QList<std::pair<QString, QColor>> shown{{u"TL-545"_s, QColor(0xC0, 0, 0)},
-                                                      {u"AB7"_s, QColor(Qt::black)}};
-        for (const auto& [stock, colour] : shown) {
-            searchStock(screen.get(), stock);
-            QCOMPARE(stockNo(screen.get()), stock);
-            QCOMPARE(control<QLabel>(screen.get(), u"lblLabels"_s, 7)
-                         ->palette()
-                         .color(QPalette::WindowText),
-                     colour);
+        for (const auto& [stock, colour] :
+             {std::pair{u"TL-545"_s, QColor(0xC0, 0, 0)}, std::pair{u"AB7"_s, QColor(Qt::black)}}) {
+            searchStock(screen, stock);
+            QCOMPARE(stockNo(screen), stock);
+            QCOMPARE(
+                control<QLabel>(screen, u"lblLabels"_s, 7)->palette().color(QPalette::WindowText),
+                colour);
         }
     }
 
-    void updateWritesAndReadsTheCatalogueAgain() {
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        searchStock(screen.get(), u"GD-610"_s);
-        click(screen.get(), u"cmdEdit"_s);
-        box(screen.get(), 22)->selectAll();
-        QTest::keyClicks(box(screen.get(), 22), u"Garden Bench"_s);
-        click(screen.get(), u"cmdUpdate"_s);
-        QVERIFY(!inEditMode(screen.get()));
-        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
-        QCOMPARE(scalar(u"SELECT ProdName FROM Products WHERE StockNo = 'GD-610'"_s).toString(),
-                 u"Garden Bench"_s);
-    }
-
-    void refusedValueIsPointedOutAndKept() {
+    // A value the catalogue refuses is pointed out, stays in the box and leaves the stored
+    // value alone; once put right, Update writes and reads the catalogue again from its start.
+    void updateRefusesThenWrites() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        const QString cost = u"SELECT Cost1 FROM Products WHERE StockNo = '0012'"_s;
-        const QVariant stored = scalar(cost);
+        const QString row =
+            u"SELECT Cost1 || '/' || ProdName FROM Products WHERE StockNo = 'GD-610'"_s;
+        const QString stored = scalar(row).toString();
         auto screen = openProducts();
+        searchStock(screen.get(), u"GD-610"_s);
         click(screen.get(), u"cmdEdit"_s);
-        box(screen.get(), 2)->selectAll();
-        QTest::keyClicks(box(screen.get(), 2), u"cheap"_s);
+        type(screen.get(), 2, u"cheap"_s);
+        type(screen.get(), 22, u"Garden Bench"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QCOMPARE(prompts.shown().size(), 1);
         QVERIFY2(prompts.shown().first().text.contains(u"Cost 1"_s),
                  qPrintable(prompts.shown().first().text));
         QVERIFY(inEditMode(screen.get()));
         QCOMPARE(box(screen.get(), 2)->text(), u"cheap"_s);
-        QCOMPARE(scalar(cost), stored);
+        QCOMPARE(scalar(row).toString(), stored);
+
+        type(screen.get(), 2, u"7.5"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QVERIFY(!inEditMode(screen.get()));
+        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
+        QCOMPARE(scalar(row).toString().section(u'/', 1), u"Garden Bench"_s);
     }
 
     void saleFromStockIsTakenOver_data() {
@@ -365,13 +329,11 @@ private slots:
         QFETCH(QString, sold);
         QFETCH(QString, current);
         TestProgramFolder folder(Catalogue::Demo);
-        const auto stored = [&sold](const char* column) {
-            return scalar(
-                u"SELECT %1 FROM Products WHERE StockNo = ?"_s.arg(QLatin1StringView(column)),
-                {sold});
+        const auto stored = [&sold](const QString& column) {
+            return scalar(u"SELECT %1 FROM Products WHERE StockNo = ?"_s.arg(column), {sold});
         };
-        const QVariant inventoryBefore = stored("Inventory");
-        const double noSoldBefore = stored("NoSold").toDouble();
+        const QVariant inventoryBefore = stored(u"Inventory"_s);
+        const double noSoldBefore = stored(u"NoSold"_s).toDouble();
         QMdiArea area;
         area.resize(1100, 750);
         area.show();
@@ -391,9 +353,10 @@ private slots:
         QCOMPARE(stockNo(screen), current);
         if (inventoryBefore.isNull())
             return;
-        QCOMPARE(stored("Inventory").toDouble(), inventoryBefore.toDouble() - 3);
-        QCOMPARE(stored("NoSold").toDouble(), noSoldBefore + 3);
-        QCOMPARE(box(screen, 8)->text(), QString::number(inventoryBefore.toDouble() - 3));
+        const double left = inventoryBefore.toDouble() - 3;
+        QCOMPARE(stored(u"Inventory"_s).toDouble(), left);
+        QCOMPARE(stored(u"NoSold"_s).toDouble(), noSoldBefore + 3);
+        QCOMPARE(box(screen, 8)->text(), QString::number(left));
     }
 
     void gridClickPicksScrollDoesNot() {
@@ -402,7 +365,7 @@ private slots:
         click(screen.get(), u"cmdGrid"_s);
         auto* grid = control<QTableView>(screen.get(), u"grdDataGrid"_s);
         QVERIFY(grid->isVisible());
-        QCOMPARE(control<QPushButton>(screen.get(), u"cmdGrid"_s)->text(), u"Hide Grid"_s);
+        QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
         QCOMPARE(grid->model()->rowCount(), 50);
 
         grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
@@ -415,7 +378,7 @@ private slots:
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(row).center());
         QCOMPARE(stockNo(screen.get()), wanted);
         QVERIFY(!grid->isVisible());
-        QCOMPARE(control<QPushButton>(screen.get(), u"cmdGrid"_s)->text(), u"Show Grid"_s);
+        QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Show Grid"_s);
 
         // The grid follows the screen's row when it is shown again, and a search narrows it.
         click(screen.get(), u"cmdGrid"_s);
@@ -429,46 +392,46 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 0);
     }
 
-    // The quick search box ("quick:" or "enter:" then the text) and the detailed search form
-    // (its actions), on a catalogue of X1, ZAB3, AB7 and O'BRIEN-7.
+    // The quick search box ("quick:" or "enter:" then the text, typed on the last row) and the
+    // detailed search form (its actions), on a catalogue of X1, ZAB3, AB7 and O'BRIEN-7.
     void search_data() {
         QTest::addColumn<QString>("before"); // a search in force before
         QTest::addColumn<QString>("actions");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("status"); // not looked at when empty
         QTest::addColumn<QString>("current");
-        QTest::newRow("quick: first row containing the text")
-            << QString() << u"quick:AB"_s << 4 << QString() << u"AB7"_s;
-        QTest::newRow("quick: anywhere in the number")
-            << QString() << u"quick:ZA"_s << 4 << QString() << u"ZAB3"_s;
-        QTest::newRow("quick: Enter in the box")
-            << QString() << u"enter:X"_s << 4 << QString() << u"X1"_s;
-        QTest::newRow("quick: found nowhere, first row")
-            << QString() << u"quick:QQ"_s << 4 << QString() << u"AB7"_s;
-        QTest::newRow("quick: an apostrophe is looked for")
-            << QString() << u"quick:O'B"_s << 4 << QString() << u"O'BRIEN-7"_s;
-        QTest::newRow("quick: quotes cannot change the condition")
-            << QString() << u"quick:' or StockNo like '*"_s << 4 << QString() << u"AB7"_s;
-        QTest::newRow("quick: moves without narrowing a search")
-            << u"StockNo like '*B*'"_s << u"quick:ZAB"_s << 3 << QString() << u"ZAB3"_s;
-        QTest::newRow("quick: an empty box clears the search")
-            << u"StockNo = 'X1'"_s << u"quick:"_s << 4 << QString() << u"AB7"_s;
-        QTest::newRow("detailed: matches are counted")
-            << QString() << u"type:AB|click:cmdSrch"_s << 2 << u"2 - Matches Found"_s << u"AB7"_s;
-        QTest::newRow("detailed: reverse order")
-            << QString() << u"click:chkReverse|type:AB|click:cmdSrch"_s << 2
-            << u"2 - Matches Found"_s << u"ZAB3"_s;
-        QTest::newRow("detailed: nothing matches")
-            << QString() << u"type:QQ|click:cmdSrch"_s << 0 << u"No Matches Found"_s << QString();
-        QTest::newRow("detailed: an apostrophe is matched as typed")
-            << QString() << u"type:O'BRIEN|click:cmdSrch"_s << 1 << u"1 - Matches Found"_s
-            << u"O'BRIEN-7"_s;
-        QTest::newRow("detailed: cancel removes the search")
-            << u"[StockNo] = 'X1'"_s << u"click:cmdCancel"_s << 4 << u"Record: 1  of  4"_s
-            << u"AB7"_s;
-        QTest::newRow("detailed: a condition the catalogue refuses keeps the rows")
-            << u"[StockNo] like '*AB*'"_s << u"field:10|op:2|type:plenty|click:cmdSrch"_s << 2
-            << u"2 - Matches Found"_s << u"AB7"_s;
+        const auto quick = [](const char* tag, const QString& actions, const QString& current,
+                              const QString& before = {}, int count = 4) {
+            QTest::newRow(tag) << before << actions << count << QString() << current;
+        };
+        quick("quick: first row containing the text", u"quick:AB"_s, u"AB7"_s);
+        quick("quick: anywhere in the number", u"quick:ZA"_s, u"ZAB3"_s);
+        quick("quick: Enter in the box", u"enter:X"_s, u"X1"_s);
+        quick("quick: found nowhere, first row", u"quick:QQ"_s, u"AB7"_s);
+        quick("quick: an apostrophe is looked for", u"quick:O'B"_s, u"O'BRIEN-7"_s);
+        quick("quick: quotes cannot change the condition", u"quick:' or StockNo like '*"_s,
+              u"AB7"_s);
+        quick("quick: moves without narrowing a search", u"quick:ZAB"_s, u"ZAB3"_s,
+              u"StockNo like '*B*'"_s, 3);
+        quick("quick: an empty box clears the search", u"quick:"_s, u"AB7"_s, u"StockNo = 'X1'"_s);
+        const auto detailed = [](const char* tag, const QString& actions, int count,
+                                 const QString& status, const QString& current,
+                                 const QString& before = {}) {
+            QTest::newRow(tag) << before << actions << count << status << current;
+        };
+        const QString two = u"2 - Matches Found"_s;
+        detailed("detailed: matches are counted", u"type:AB|click:cmdSrch"_s, 2, two, u"AB7"_s);
+        detailed("detailed: reverse order", u"click:chkReverse|type:AB|click:cmdSrch"_s, 2, two,
+                 u"ZAB3"_s);
+        detailed("detailed: nothing matches", u"type:QQ|click:cmdSrch"_s, 0, u"No Matches Found"_s,
+                 QString());
+        detailed("detailed: an apostrophe is matched as typed", u"type:O'BRIEN|click:cmdSrch"_s, 1,
+                 u"1 - Matches Found"_s, u"O'BRIEN-7"_s);
+        detailed("detailed: cancel removes the search", u"click:cmdCancel"_s, 4,
+                 u"Record: 1  of  4"_s, u"AB7"_s, u"[StockNo] = 'X1'"_s);
+        detailed("detailed: a condition the catalogue refuses keeps the rows",
+                 u"field:10|op:2|type:plenty|click:cmdSrch"_s, 2, two, u"AB7"_s,
+                 u"[StockNo] like '*AB*'"_s);
     }
 
     void search() {
@@ -479,14 +442,14 @@ private slots:
         QFETCH(QString, current);
         TestProgramFolder folder(Catalogue::Empty);
         ScriptedPrompts prompts; // no message is expected
-        stockNumbers({u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s});
+        for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
+            run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
         auto screen = openProducts();
         if (!before.isEmpty()) {
             shared().SearchWhere = before;
             screen->SearchForIt();
         }
-        const bool quick = actions.startsWith(u"quick:"_s) || actions.startsWith(u"enter:"_s);
-        if (quick) {
+        if (actions.startsWith(u"quick:"_s) || actions.startsWith(u"enter:"_s)) {
             QTest::keyClick(screen.get(), Qt::Key_End);
             QLineEdit* search = control<QLineEdit>(screen.get(), u"txtSrch"_s);
             search->setText(actions.section(u':', 1));
@@ -518,13 +481,13 @@ private slots:
         QTest::addColumn<QString>("supplier");
         QTest::addColumn<QString>("expected"); // the supplier filter, or the shop address
         QTest::addColumn<QString>("logIn");
-        QTest::newRow("filter: plain name") << 0 << u"Kestrel Ridge Tool Supply"_s
-                                            << u"name = 'Kestrel Ridge Tool Supply'"_s << QString();
+        const QString kestrel = u"Kestrel Ridge Tool Supply"_s;
+        QTest::newRow("filter: plain name")
+            << 0 << kestrel << u"name = 'Kestrel Ridge Tool Supply'"_s << QString();
         QTest::newRow("filter: apostrophe in the name")
             << 0 << u"O'Hara Supply"_s << u"name = 'O''Hara Supply'"_s << QString();
         QTest::newRow("the supplier's shop")
-            << 1 << u"Kestrel Ridge Tool Supply"_s << u"http://www.kestrelridge.example.net/"_s
-            << u"maplelane/hammer16"_s;
+            << 1 << kestrel << u"http://www.kestrelridge.example.net/"_s << u"maplelane/hammer16"_s;
         QTest::newRow("no such supplier: the usual shop")
             << 1 << u"Nobody Ltd"_s << Products::defaultShopAddress() << u"/"_s;
     }
@@ -569,9 +532,8 @@ private slots:
             auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
             if (!suppliers)
                 return;
-            click(suppliers, u"cmdNext"_s);
-            click(suppliers, u"cmdNext"_s);
-            click(suppliers, u"cmdClose"_s);
+            for (const QString& button : {u"cmdNext"_s, u"cmdNext"_s, u"cmdClose"_s})
+                click(suppliers, button);
             scripted = true;
         });
         QLineEdit* supplier = box(screen.get(), 28);
@@ -589,45 +551,21 @@ private slots:
         QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
     }
 
-    void webViewEvents() {
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        FakeWebView* view = web(*screen);
-        // A tick box of the thumbnail page flips its entry and loads nothing.
-        QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
-        QCOMPARE(shared().ThumbChecked.at(2), std::int16_t(1));
-        QVERIFY(!view->fireBeforeNavigate(folder.filePath(u"page.htm"_s)));
-        // A picture address selects nothing unless a thumbnail page is being made.
-        view->fireNavigateComplete(folder.filePath(u"pictures/GD-610.jpg"_s));
-        QCOMPARE(shared().WebAddress, folder.filePath(u"pictures/GD-610.jpg"_s));
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        // A page that fails to load gives way to the last one that loaded.
-        view->fireNavigateError(u"http://nowhere.example/"_s);
-        QCOMPARE(view->lastNavigation(), folder.filePath(u"pictures/GD-610.jpg"_s));
-    }
-
-    void openOrderRefusesToClose_data() {
-        QTest::addColumn<bool>("byButton");
-        QTest::newRow("Close button") << true;
-        QTest::newRow("closing the window") << false;
-    }
-
+    // Both the Close button and closing the window are refused while an order is open.
     void openOrderRefusesToClose() {
-        QFETCH(bool, byButton);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Ok);
+        prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
         auto screen = openProducts();
-        control<QPushButton>(screen.get(), u"Command2"_s)->show();
-        if (byButton)
-            click(screen.get(), u"cmdClose"_s);
-        else
-            QVERIFY(!screen->close());
-        QCOMPARE(prompts.shownTexts(),
-                 QStringList{u"You Have An Open Order! Please Click On The 'Order Done' Button "
-                             u"To Finish Your Last Order"_s});
+        auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);
+        orderDone->show();
+        click(screen.get(), u"cmdClose"_s);
+        QVERIFY(!screen->close());
+        const QString refusal = u"You Have An Open Order! Please Click On The 'Order Done' Button "
+                                u"To Finish Your Last Order"_s;
+        QCOMPARE(prompts.shownTexts(), (QStringList{refusal, refusal}));
         QVERIFY(screen->isVisible());
-        control<QPushButton>(screen.get(), u"Command2"_s)->hide();
+        orderDone->hide();
         click(screen.get(), u"cmdClose"_s);
         QVERIFY(!screen->isVisible());
     }

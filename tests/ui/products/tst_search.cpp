@@ -151,11 +151,6 @@ private slots:
         prepareOpening(false);
         Search form;
         QCOMPARE(form.windowTitle(), u"Detailed Search Form"_s);
-        QCOMPARE(control<QRadioButton>(&form, u"optsrch"_s, 13)->text(), u"Stock Info"_s);
-        QCOMPARE(control<QRadioButton>(&form, u"optSort"_s, 11)->text(), u"Selling Price"_s);
-        QCOMPARE(control<QRadioButton>(&form, u"optOperator"_s, 4)->text(),
-                 u"Equal Or Greater (=>)"_s);
-        QCOMPARE(control<QPushButton>(&form, u"cmdAndOr"_s, 2)->text(), u"Then By"_s);
         QCOMPARE(control<QLabel>(&form, u"Label4"_s)->text(),
                  u"Type in any words, phrase, numbers. Press the \"And\"  -  \"Or\"  buttons to "
                  "search for more than one word or phrase using any combination of  \"Fields\" "
