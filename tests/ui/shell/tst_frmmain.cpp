@@ -25,6 +25,14 @@ using tovin::test::DummyScreen;
 
 using Texts = QHash<QString, QString>;
 
+// "Key=value Key=value" as a table of setting texts.
+static Texts texts(const QString& pairs) {
+    Texts table;
+    for (const QString& pair : pairs.split(u' ', Qt::SkipEmptyParts))
+        table.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    return table;
+}
+
 class FrmMainTest : public QObject {
     Q_OBJECT
 
@@ -77,6 +85,7 @@ private slots:
         m_exits = 0;
     }
     void cleanup() {
+        QVERIFY(!QApplication::overrideCursor()); // the hourglass is gone again
         m_main.reset();
         QTest::qWait(0);
         QCOMPARE(m_prompts->unanswered(), 0);
@@ -85,37 +94,32 @@ private slots:
     }
 
     void loadRestoresTheWindow_data() {
-        QTest::addColumn<Texts>("stored");
+        QTest::addColumn<QString>("stored");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<bool>("barsShown");
         QTest::addColumn<bool>("captions");
         QTest::addColumn<QString>("dbPath"); // "" for the default catalogue
-        QTest::newRow("first start")
-            << Texts{} << QRect(67, 67, 433, 433) << true << true << QString();
+        const QRect initial(67, 67, 433, 433);
+        QTest::newRow("first start") << QString() << initial << true << true << QString();
         QTest::newRow("stored values")
-            << Texts{{u"MainLeft"_s, u"1500"_s},   {u"MainTop"_s, u"3000"_s},
-                     {u"MainWidth"_s, u"9000"_s},  {u"MainHeight"_s, u"7500"_s},
-                     {u"StatusVis"_s, u"False"_s}, {u"ButtonVis"_s, u"False"_s},
-                     {u"ButtonTxt"_s, u"False"_s}, {u"DBName"_s, u"/data/shop.mdb"_s}}
+            << u"MainLeft=1500 MainTop=3000 MainWidth=9000 MainHeight=7500 StatusVis=False "
+               u"ButtonVis=False ButtonTxt=False DBName=/data/shop.mdb"_s
             << QRect(100, 200, 600, 500) << false << false << u"/data/shop.mdb"_s;
         QTest::newRow("empty catalogue name")
-            << Texts{{u"DBName"_s, QString()}} << QRect(67, 67, 433, 433) << true << true
-            << QString();
+            << u"DBName="_s << initial << true << true << QString();
         // A value that does not convert leaves the window's own value and the load goes on.
-        QTest::newRow("broken values") << Texts{{u"MainLeft"_s, u"left"_s},
-                                                {u"MainWidth"_s, u"9000"_s},
-                                                {u"StatusVis"_s, u"maybe"_s},
-                                                {u"ButtonTxt"_s, u"sometimes"_s}}
-                                       << QRect(0, 67, 600, 433) << true << true << QString();
+        QTest::newRow("broken values")
+            << u"MainLeft=left MainWidth=9000 StatusVis=maybe ButtonTxt=sometimes"_s
+            << QRect(0, 67, 600, 433) << true << true << QString();
     }
     void loadRestoresTheWindow() {
-        QFETCH(Texts, stored);
+        QFETCH(QString, stored);
         QFETCH(QRect, geometry);
         QFETCH(bool, barsShown);
         QFETCH(bool, captions);
         QFETCH(QString, dbPath);
         shared().DBPath.clear();
-        FrmMain* main = loadMain(stored);
+        FrmMain* main = loadMain(texts(stored));
         QCOMPARE(QRect(main->pos(), main->size()), geometry);
         QCOMPARE(!main->statusPanels()->isHidden(), barsShown);
         QCOMPARE(!main->buttonBar()->isHidden(), barsShown);
@@ -127,27 +131,20 @@ private slots:
         QCOMPARE(main->windowTitle(), expected);
         QVERIFY(shared().FirstActivation);
         // The Products screen opens from inside the load.
-        QVERIFY(ChildWindows::find(u"Products"_s));
-    }
-
-    void menusMatchTheRegisteredScreens() {
-        FrmMain* main = loadMain();
-        QVERIFY(main->entry(u"mnuDatafrmSupplier"_s));
         // Unregistered screens, the browser and the reports have no dead entries.
+        QVERIFY(main->entry(u"mnuDatafrmSupplier"_s));
         for (const QString& name : {u"mnuDatafrmSetup"_s, u"mnuViewWebBrowser"_s, u"mnuR1"_s})
             QVERIFY2(!main->entry(name), qPrintable(name));
-    }
-
-    void statusBarPanels() {
-        FrmMain* main = loadMain();
         MainStatusBar* bar = main->statusPanels();
         QCOMPARE(bar->panel(1)->text(), u"Tovin's Catalog 2003 Demo"_s);
         QCOMPARE(bar->panel(3)->text(),
                  QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
         bar->panel(4)->setText(u"stopped"_s);
         QTRY_VERIFY(bar->panel(4)->text() != u"stopped"_s); // the clock keeps going
+        QVERIFY(ChildWindows::find(u"Products"_s));
     }
 
+    // Closing saves the window unless it is minimised, and not while a screen refuses to close.
     void closingSavesUnlessMinimised_data() {
         QTest::addColumn<bool>("minimised");
         QTest::newRow("normal") << false;
@@ -155,10 +152,9 @@ private slots:
     }
     void closingSavesUnlessMinimised() {
         QFETCH(bool, minimised);
-        const Texts before{{u"MainLeft"_s, u"1500"_s},  {u"MainTop"_s, u"1500"_s},
-                           {u"MainWidth"_s, u"6000"_s}, {u"MainHeight"_s, u"6000"_s},
-                           {u"StatusVis"_s, u"True"_s}, {u"ButtonVis"_s, u"True"_s},
-                           {u"ButtonTxt"_s, u"True"_s}, {u"DBName"_s, u"/old/shop.mdb"_s}};
+        const Texts before =
+            texts(u"MainLeft=1500 MainTop=1500 MainWidth=6000 MainHeight=6000 "
+                  u"StatusVis=True ButtonVis=True ButtonTxt=True DBName=/old/shop.mdb"_s);
         FrmMain* main = loadMain(before);
         main->move(300, 200);
         main->resize(640, 480);
@@ -167,26 +163,21 @@ private slots:
         shared().DBPath = u"/new/shop.mdb"_s;
         if (minimised)
             main->showMinimized();
-        QVERIFY(main->close());
-        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 1); // children close first
-        const Texts after{{u"MainLeft"_s, u"4500"_s},   {u"MainTop"_s, u"3000"_s},
-                          {u"MainWidth"_s, u"9600"_s},  {u"MainHeight"_s, u"7200"_s},
-                          {u"StatusVis"_s, u"False"_s}, {u"ButtonVis"_s, u"True"_s},
-                          {u"ButtonTxt"_s, u"False"_s}, {u"DBName"_s, u"/new/shop.mdb"_s}};
-        SettingsStore reread(m_folder->settingsFile());
-        const Texts& expected = minimised ? before : after;
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(reread.value(u"Settings"_s, it.key(), u"<none>"_s), it.value());
-    }
-
-    void aRefusingScreenKeepsTheProgramOpen() {
-        FrmMain* main = loadMain();
-        DummyScreen::refuseClose = true;
+        const auto expectStored = [this](const Texts& expected) {
+            SettingsStore reread(m_folder->settingsFile());
+            for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+                QCOMPARE(reread.value(u"Settings"_s, it.key(), u"<none>"_s), it.value());
+        };
+        DummyScreen::refuseClose = true; // a screen with unsaved work keeps the program open
         QVERIFY(!main->close());
-        QVERIFY(!settings().contains(u"Settings"_s, u"DBName"_s));
+        expectStored(before);
         DummyScreen::refuseClose = false;
         QVERIFY(main->close());
-        QVERIFY(settings().contains(u"Settings"_s, u"DBName"_s));
+        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 1); // children close first
+        const Texts after =
+            texts(u"MainLeft=4500 MainTop=3000 MainWidth=9600 MainHeight=7200 "
+                  u"StatusVis=False ButtonVis=True ButtonTxt=False DBName=/new/shop.mdb"_s);
+        expectStored(minimised ? before : after);
     }
 
     void exitEndsWithoutSaving_data() { menuOrButtonRows(); }
@@ -200,7 +191,6 @@ private slots:
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
         SettingsStore reread(m_folder->settingsFile());
         QVERIFY(!reread.contains(u"Settings"_s, u"StatusVis"_s));
-        QVERIFY(!QApplication::overrideCursor()); // the hourglass is gone again
     }
 
     void openDatabase_data() {
@@ -222,7 +212,6 @@ private slots:
         QCOMPARE(shared().DBPath, expected);
         QCOMPARE(main->windowTitle(), expected);
         QCOMPARE(ChildWindows::find(u"Products"_s) != nullptr, !chosen.isEmpty());
-        QVERIFY(!QApplication::overrideCursor());
     }
 
     void buttonTextOffAndOn() {
@@ -234,27 +223,21 @@ private slots:
         entry(u"mnuBText"_s)->trigger();
         QCOMPARE(button(u"RESTORE"_s)->text(), u"Text!"_s);
         QCOMPARE(button(u"RESTORELABELS"_s)->text(), u"Labels "_s);
-        QVERIFY(!QApplication::overrideCursor());
     }
 
-    void barToggles_data() {
-        QTest::addColumn<QString>("entryName");
-        QTest::addColumn<bool>("statusBar");
-        QTest::newRow("status bar") << u"mnuViewStatusBar"_s << true;
-        QTest::newRow("button bar") << u"mnuButtonBar"_s << false;
-    }
+    // Each bar's entry hides and shows it and leaves the other bar alone.
     void barToggles() {
-        QFETCH(QString, entryName);
-        QFETCH(bool, statusBar);
         FrmMain* main = loadMain();
         main->show();
+        const QString entries[] = {u"mnuViewStatusBar"_s, u"mnuButtonBar"_s};
         QWidget* bars[] = {main->statusPanels(), main->buttonBar()};
-        for (bool shown : {false, true}) {
-            entry(entryName)->trigger();
-            QCOMPARE(bars[statusBar ? 0 : 1]->isVisible(), shown);
-            QCOMPARE(entry(entryName)->isChecked(), shown);
-            QVERIFY(bars[statusBar ? 1 : 0]->isVisible());
-        }
+        for (int i : {0, 1})
+            for (bool shown : {false, true}) {
+                entry(entries[i])->trigger();
+                QCOMPARE(bars[i]->isVisible(), shown);
+                QCOMPARE(entry(entries[i])->isChecked(), shown);
+                QVERIFY(bars[1 - i]->isVisible());
+            }
     }
 
     void oneInstancePerScreen_data() {
@@ -278,27 +261,32 @@ private slots:
         QCOMPARE(DummyScreen::made.value(screen), 1);
         QCOMPARE(ChildWindows::find(screen), first);
         QCOMPARE(main->mdiArea()->currentSubWindow()->widget(), first);
-        QVERIFY(!QApplication::overrideCursor());
     }
 
-    // File Close, or the screen closing itself, takes the active screen and its frame.
+    // File Close, the screen closing itself, or Save As takes the active screen and its frame.
     void closingAScreen_data() {
-        QTest::addColumn<bool>("itself");
-        QTest::newRow("File Close") << false;
-        QTest::newRow("the screen itself") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("File Close") << u"mnuFileClose"_s;
+        QTest::newRow("the screen itself") << QString();
+        QTest::newRow("Save As") << u"mnuFileSaveAs"_s;
     }
     void closingAScreen() {
-        QFETCH(bool, itself);
+        QFETCH(QString, how);
         FrmMain* main = loadMain();
         entry(u"mnuDatafrmSupplier"_s)->trigger();
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
-        if (itself)
+        if (how == u"mnuFileSaveAs"_s)
+            m_prompts->answerSaveFile(QString());
+        if (how.isEmpty())
             ChildWindows::find(u"frmSupplier"_s)->close();
         else
-            entry(u"mnuFileClose"_s)->trigger();
+            entry(how)->trigger();
         QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 1);
         QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
         QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        QVERIFY(ChildWindows::find(u"Products"_s));
+        if (how == u"mnuFileSaveAs"_s)
+            QCOMPARE(m_prompts->shown().last().request.title, u"Save As"_s);
     }
 
     void restoreCommands_data() { menuOrButtonRows(); }
@@ -327,16 +315,6 @@ private slots:
         // A second request brings the same screen forward.
         entry(u"mnuHelpTip"_s)->trigger();
         QCOMPARE(main->tipScreen(), tip);
-    }
-
-    void saveAsUnloadsTheActiveScreen() {
-        loadMain();
-        entry(u"mnuDatafrmSupplier"_s)->trigger();
-        m_prompts->answerSaveFile(QString());
-        entry(u"mnuFileSaveAs"_s)->trigger();
-        QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 1);
-        QCOMPARE(m_prompts->shown().last().request.title, u"Save As"_s);
-        QVERIFY(ChildWindows::find(u"Products"_s));
     }
 };
 
