@@ -86,7 +86,6 @@ private slots:
         QTest::newRow("Sales price sold")
             << u"frmSales"_s << upTo(7) << 5 << u"Total Price Sold For:"_s << u"$27.90"_s;
     }
-
     void screenContents() {
         QFETCH(QString, name);
         QFETCH(QList<int>, indices);
@@ -124,7 +123,6 @@ private slots:
         QTest::newRow("after Add") << u"cmdAdd"_s << u"Add record"_s << 3;
         QTest::newRow("after Edit") << u"cmdEdit"_s << u"Edit record"_s << 2;
     }
-
     void setupKeysStayOffAfterUpdate() {
         QFETCH(QString, start);
         QFETCH(QString, statusAfterUpdate);
@@ -166,7 +164,6 @@ private slots:
         QTest::newRow("a broken condition shows every supplier")
             << u"name = 'unclosed"_s << 3 << first;
     }
-
     void supplierFilter() {
         QFETCH(QString, searchWhere);
         QFETCH(int, count);
@@ -196,7 +193,6 @@ private slots:
         QTest::newRow("a word") << u"some"_s << u"some"_s << 0.07
                                 << u"The Sales Tax box can't take 'some': please type a number."_s;
     }
-
     void supplierTaxRate() {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
@@ -226,7 +222,6 @@ private slots:
         for (const char* action : {"cmdCancel", "cmdClose", "Escape"})
             QTest::newRow(action) << QString::fromLatin1(action);
     }
-
     void supplierSignalsItsOpener() {
         QFETCH(QString, action);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);

@@ -214,21 +214,18 @@ private slots:
         QCOMPARE(ChildWindows::find(u"Products"_s) != nullptr, !chosen.isEmpty());
     }
 
-    void buttonTextOffAndOn() {
-        loadMain();
+    // Button Text takes the captions off the buttons and back; each bar's entry hides and shows
+    // it and leaves the other bar alone.
+    void viewToggles() {
+        FrmMain* main = loadMain();
+        main->show();
         entry(u"mnuBText"_s)->trigger();
         QVERIFY(!entry(u"mnuBText"_s)->isChecked());
-        for (QAction* a : m_main->buttonBar()->buttons())
+        for (QAction* a : main->buttonBar()->buttons())
             QCOMPARE(a->text(), QString());
         entry(u"mnuBText"_s)->trigger();
         QCOMPARE(button(u"RESTORE"_s)->text(), u"Text!"_s);
         QCOMPARE(button(u"RESTORELABELS"_s)->text(), u"Labels "_s);
-    }
-
-    // Each bar's entry hides and shows it and leaves the other bar alone.
-    void barToggles() {
-        FrmMain* main = loadMain();
-        main->show();
         const QString entries[] = {u"mnuViewStatusBar"_s, u"mnuButtonBar"_s};
         QWidget* bars[] = {main->statusPanels(), main->buttonBar()};
         for (int i : {0, 1})
