@@ -244,4 +244,23 @@ void ScopedTransaction::commit() {
     m_done = true;
 }
 
+BatchedTransaction::BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch)
+    : m_db(db), m_rowsPerBatch(qMax(1, rowsPerBatch)),
+      m_transaction(std::make_unique<ScopedTransaction>(db)) {}
+
+void BatchedTransaction::rowDone() {
+    if (++m_rows < m_rowsPerBatch)
+        return;
+    m_transaction->commit();
+    m_transaction = std::make_unique<ScopedTransaction>(m_db);
+    m_rows = 0;
+}
+
+void BatchedTransaction::commit() {
+    if (m_transaction) {
+        m_transaction->commit();
+        m_transaction.reset();
+    }
+}
+
 } // namespace tovin

@@ -81,4 +81,22 @@ private:
     bool m_done = false;
 };
 
+// Long writes (imports, deletes) in batches: a transaction that is committed and begun anew
+// every `rowsPerBatch` rows, so a crash leaves the finished batches written and a consistent
+// file. Whatever is not committed when it goes out of scope is rolled back.
+class BatchedTransaction {
+public:
+    BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch);
+    // Counts one row; commits the batch when it is full.
+    void rowDone();
+    // Commits the rows of the batch in progress; no further rows may follow.
+    void commit();
+
+private:
+    CatalogueDatabase& m_db;
+    int m_rowsPerBatch;
+    int m_rows = 0;
+    std::unique_ptr<ScopedTransaction> m_transaction;
+};
+
 } // namespace tovin

@@ -38,18 +38,13 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     ImportProgress report;
     report.maximum = qint64(rows.size());
     TextRules::Counter16 deleted;
-    auto transaction = std::make_unique<ScopedTransaction>(db);
-    int sinceCommit = 0;
+    BatchedTransaction transaction(db, m_commitEvery);
     for (qint64 rowId : rows) {
         remove.bind(1, rowId);
         remove.next();
         remove.reset();
         deleted.increment();
-        if (++sinceCommit >= m_commitEvery) {
-            transaction->commit();
-            transaction = std::make_unique<ScopedTransaction>(db);
-            sinceCommit = 0;
-        }
+        transaction.rowDone();
         ++report.value;
         report.counts.deleted = deleted.value();
         report.status = ImportMessages::deleteProgress(deleted.value());
@@ -58,7 +53,7 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
             break;
         }
     }
-    transaction->commit();
+    transaction.commit();
     outcome.counts.deleted = deleted.value();
     outcome.totals = ImportMessages::deleteTotal(deleted.value());
     return outcome;

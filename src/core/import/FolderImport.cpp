@@ -69,8 +69,7 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
     ImportOutcome outcome;
     ImportProgress report;
     report.maximum = m_files.size();
-    auto transaction = std::make_unique<ScopedTransaction>(db);
-    int sinceCommit = 0;
+    BatchedTransaction transaction(db, m_commitEvery);
     const int fileCount = int(m_files.size());
     int index = 0;
     for (; index < fileCount; ++index) {
@@ -111,11 +110,7 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
             else
                 ReportError(ImportMessages::errorLabel(u"Folders"_s), error);
         }
-        if (++sinceCommit >= m_commitEvery) {
-            transaction->commit();
-            transaction = std::make_unique<ScopedTransaction>(db);
-            sinceCommit = 0;
-        }
+        transaction.rowDone();
         report.value = index;
         report.counts.added = added.value();
         report.counts.edited = edited.value();
@@ -126,7 +121,7 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
             break;
         }
     }
-    transaction->commit();
+    transaction.commit();
     outcome.counts = report.counts;
     outcome.counts.added = added.value();
     outcome.counts.edited = edited.value();

@@ -116,8 +116,7 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
     ImportProgress report;
     report.maximum = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
     TextRules::Counter16 changed;
-    auto transaction = std::make_unique<ScopedTransaction>(db);
-    int sinceCommit = 0;
+    BatchedTransaction transaction(db, m_commitEvery);
     qint64 lastRow = std::numeric_limits<qint64>::min();
     std::vector<std::pair<qint64, QString>> rows;
     for (;;) {
@@ -145,11 +144,7 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
                 else
                     ReportError(ImportMessages::errorLabel(u"ChP"_s), error);
             }
-            if (++sinceCommit >= m_commitEvery) {
-                transaction->commit();
-                transaction = std::make_unique<ScopedTransaction>(db);
-                sinceCommit = 0;
-            }
+            transaction.rowDone();
             ++report.value;
             report.counts.edited = changed.value();
             report.status = ImportMessages::picturePathProgress(changed.value());
@@ -161,7 +156,7 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
         if (outcome.cancelled)
             break;
     }
-    transaction->commit();
+    transaction.commit();
     outcome.counts.edited = changed.value();
     outcome.totals = ImportMessages::picturePathTotal(changed.value());
     return outcome;

@@ -78,7 +78,7 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
 
     m_nextKey = nextKey(db);
-    m_transaction = std::make_unique<ScopedTransaction>(db);
+    m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
     m_progress.status = ImportMessages::totals(0, 0, 0);
 }
 
@@ -112,8 +112,7 @@ bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
     } catch (const RunTimeError& error) {
         reportError(error);
     }
-    if (++m_sinceCommit >= m_options.commitEvery)
-        commitBatch();
+    m_transaction->rowDone();
     if (!m_progressCallback)
         return true;
     m_progress.value = progressValue;
@@ -297,13 +296,6 @@ SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
         u"INSERT INTO "_s + m_table + u" ("_s + names + u") VALUES ("_s + marks + u')';
     return *m_inserts.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
                 .first->second;
-}
-
-void ProductImporter::commitBatch() {
-    m_transaction->commit();
-    m_transaction.reset();
-    m_transaction = std::make_unique<ScopedTransaction>(m_db);
-    m_sinceCommit = 0;
 }
 
 void ProductImporter::reportError(const RunTimeError& error) {

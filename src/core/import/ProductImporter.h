@@ -21,7 +21,7 @@ namespace tovin {
 class CatalogueDatabase;
 class Divider;
 class ImportItem;
-class ScopedTransaction;
+class BatchedTransaction;
 class SqliteStatement;
 class TextFile;
 
@@ -110,7 +110,6 @@ private:
     void reportError(const RunTimeError& error);
     SqliteStatement& updateStatement(quint32 mask);
     SqliteStatement& insertStatement(quint32 mask);
-    void commitBatch();
 
     CatalogueDatabase& m_db;
     ImportOptions m_options;
@@ -124,8 +123,7 @@ private:
     std::unique_ptr<SqliteStatement> m_find;
     std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_updates;
     std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_inserts;
-    std::unique_ptr<ScopedTransaction> m_transaction;
-    int m_sinceCommit = 0;
+    std::unique_ptr<BatchedTransaction> m_transaction;
 
     // Per item: the stored values read by the lookup, the values to write and which columns.
     std::array<QVariant, ColumnCount> m_current;
