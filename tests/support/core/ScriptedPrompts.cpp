@@ -37,52 +37,33 @@ ScriptedPrompts::~ScriptedPrompts() {
         shared().prompts = m_previous;
 }
 
-ScriptedPrompts& ScriptedPrompts::answerMessage(MessageAnswer answer) {
-    Answer a;
-    a.kind = Kind::Message;
-    a.message = answer;
-    m_script << a;
+ScriptedPrompts& ScriptedPrompts::script(Answer answer) {
+    m_script << std::move(answer);
     return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerMessage(MessageAnswer answer) {
+    return script({Kind::Message, answer, {}, {}, {}});
 }
 
 ScriptedPrompts& ScriptedPrompts::answerInput(const QString& text) {
-    Answer a;
-    a.kind = Kind::Input;
-    a.text = text;
-    m_script << a;
-    return *this;
+    return script({Kind::Input, MessageAnswer::Ok, text, {}, {}});
 }
 
 ScriptedPrompts& ScriptedPrompts::answerOpenFile(const QString& path) {
-    Answer a;
-    a.kind = Kind::OpenFile;
-    a.text = path;
-    m_script << a;
-    return *this;
+    return script({Kind::OpenFile, MessageAnswer::Ok, path, {}, {}});
 }
 
 ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
-    Answer a;
-    a.kind = Kind::SaveFile;
-    a.text = path;
-    m_script << a;
-    return *this;
+    return script({Kind::SaveFile, MessageAnswer::Ok, path, {}, {}});
 }
 
 ScriptedPrompts& ScriptedPrompts::answerFont(std::optional<FontChoice> font) {
-    Answer a;
-    a.kind = Kind::Font;
-    a.font = std::move(font);
-    m_script << a;
-    return *this;
+    return script({Kind::Font, MessageAnswer::Ok, {}, std::move(font), {}});
 }
 
 ScriptedPrompts& ScriptedPrompts::answerColor(std::optional<RgbColor> color) {
-    Answer a;
-    a.kind = Kind::Color;
-    a.color = color;
-    m_script << a;
-    return *this;
+    return script({Kind::Color, MessageAnswer::Ok, {}, {}, color});
 }
 
 QStringList ScriptedPrompts::shownTexts() const {

@@ -55,6 +55,7 @@ private:
         std::optional<FontChoice> font;
         std::optional<RgbColor> color;
     };
+    ScriptedPrompts& script(Answer answer);
     bool take(Kind kind, const QString& shownText, Answer& answer);
 
     QList<Answer> m_script;
