@@ -255,8 +255,8 @@ private slots:
                                       << u"cc-tee"_s << u"ProdName"_s << u"T-Shirt"_s;
         // Decimal commas make the comma the proposal; the user picks the tab.
         QTest::newRow("Windows-1252 tab file")
-            << u"bdpm_CIS_CIP_cp1252_tab_first10000.txt"_s << u"\t"_s << 0
-            << QList<int>{1, 2, 2, 3, 3, 20} << 10000 << 10000 << u"3020391"_s << u"ProdName"_s
+            << u"bdpm_CIS_CIP_cp1252_tab_first500.txt"_s << u"\t"_s << 0
+            << QList<int>{1, 2, 2, 3, 3, 20} << 500 << 500 << u"3020391"_s << u"ProdName"_s
             << u"1 flacon en verre de 200 mL avec bague d’inviolabilité avec gobelet doseur de "
                u"15 mL"_s;
     }
