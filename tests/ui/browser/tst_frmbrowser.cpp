@@ -44,6 +44,12 @@ LocalWebServer::Reply shop(const LocalWebServer::Request& request) {
     }
     if (request.path == "/login")
         return {page(LoginTitle, form)};
+    if (request.path == "/prices") {
+        LocalWebServer::Reply reply("AB7\tPorcelain Bud Vase\t4.25\r\n");
+        reply.contentType = "text/plain";
+        reply.extraHeaders = "Content-Disposition: attachment; filename=\"../wp-cd.txt\"\r\n";
+        return reply;
+    }
     if (request.path == "/near")
         return {page("KVB | MEMBERS DIRECTORY | MEMBER LOGIn", form)};
     return {page("Page " + request.path.mid(1))};
@@ -198,6 +204,30 @@ private slots:
         if (refused)
             QVERIFY(prompts.shownTexts().first().startsWith(
                 u"The supplier's web site refused the member name or password."_s));
+        shared().prompts = nullptr;
+    }
+
+    // A supplier's price list lands in the program folder's Supplier folder, under its own
+    // name only (never a folder the site names), and the user is told where.
+    void downloadsGoIntoTheSupplierFolder() {
+        TestProgramFolder folder;
+        ScriptedPrompts prompts;
+        shared().prompts = &prompts;
+        prompts.answerMessage(MessageAnswer::Ok);
+        QSignalSpy* checked = nullptr;
+        auto browser = openBrowser(address(*m_https, u"127.0.0.1"_s, u"/a"_s), checked);
+        std::unique_ptr<QSignalSpy> owner(checked);
+        QSignalSpy finished(BrowserProfile::instance(), &BrowserProfile::downloadFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
+        go(*browser, address(*m_https, u"127.0.0.1"_s, u"/prices"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        const QString saved = folder.filePath(u"Supplier/wp-cd.txt"_s);
+        QCOMPARE(finished.first().at(0).toString(), saved);
+        QCOMPARE(finished.first().at(1).toString(), QString());
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("AB7\tPorcelain Bud Vase\t4.25\r\n"));
+        QCOMPARE(prompts.shownTexts(), QStringList{u"The file was saved as "_s + saved});
         shared().prompts = nullptr;
     }
 
