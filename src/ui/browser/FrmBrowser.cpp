@@ -7,6 +7,7 @@
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/BrowserIcons.h"
 #include "ui/browser/BrowserProfile.h"
+#include "ui/browser/WebView.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlTexts.h"
@@ -84,7 +85,8 @@ FrmBrowser::FrmBrowser(const QString& startingAddress, QWidget* parent)
     m_timTimer->setInterval(250);
     connect(m_timTimer, &QTimer::timeout, this, &FrmBrowser::timTimer_Timer);
 
-    resize(640, 480);
+    setMinimumSize(320, 240);
+    resize(sizeHint());
     Form_Load();
 }
 
@@ -157,7 +159,8 @@ void FrmBrowser::tbToolBar_ButtonClick(const QString& key) {
         } else if (key == u"Refresh"_s) {
             m_brwWebBrowser->reload();
         } else if (key == u"Home"_s) {
-            navigate(StartingAddress.isEmpty() ? searchPage() : StartingAddress);
+            // The shop front it was opened on, or the program's own home page.
+            navigate(StartingAddress.isEmpty() ? WebView::homeAddress() : StartingAddress);
         } else if (key == u"Search"_s) {
             navigate(searchPage());
         } else if (key == u"Stop"_s) {

@@ -45,6 +45,10 @@ public:
     void cboAddress_Click();
     void tbToolBar_ButtonClick(const QString& key);
 
+    // The controls are placed by hand (see placeControls), so the size a new window gets is
+    // given here.
+    QSize sizeHint() const override { return QSize(760, 540); }
+
 signals:
     // A page has been looked at for the member log-in: `action` says what was done, `result`
     // is the page's answer to the filling ("submitted", "filled", ... or "" when nothing was
