@@ -133,6 +133,11 @@ void FrmBrowser::navigate(const QString& address) {
     const QUrl url = BrowserAddress::toUrl(address);
     if (!url.isValid() || url.isEmpty())
         return;
+    // Enter in the address box may also count as picking the same entry of its list: one
+    // load is enough.
+    if (m_loading && url == m_requested)
+        return;
+    m_requested = url;
     m_loading = true;
     m_brwWebBrowser->load(url);
 }

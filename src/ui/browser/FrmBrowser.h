@@ -2,6 +2,7 @@
 
 #include "core/browser/MemberLogin.h"
 
+#include <QUrl>
 #include <QWidget>
 
 class QComboBox;
@@ -75,6 +76,7 @@ private:
     QTimer* m_timTimer;
     bool m_suppressNavigation = false;
     bool m_loading = false;
+    QUrl m_requested; // the address of the last load the screen started
     MemberLogin m_login;
 };
 
