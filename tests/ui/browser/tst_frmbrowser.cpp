@@ -137,6 +137,7 @@ private slots:
 
     void memberLogIn_data() {
         QTest::addColumn<bool>("overHttps");
+        QTest::addColumn<QString>("supplierHost");
         QTest::addColumn<QString>("pageHost");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("password");
@@ -144,24 +145,29 @@ private slots:
         QTest::addColumn<QString>("memberNo");  // the field once the screen is done
         QTest::addColumn<QString>("lastTitle"); // the page shown at the end
         QTest::newRow("log-in page: filled and sent once")
-            << true << u"127.0.0.1"_s << u"/login"_s << u"right"_s << 1 << QString()
-            << u"Members"_s;
+            << true << u"127.0.0.1"_s << u"127.0.0.1"_s << u"/login"_s << u"right"_s << 1
+            << QString() << u"Members"_s;
+        // The engine takes every name under localhost for this machine.
+        QTest::newRow("log-in page on a sub-domain of the supplier's host: filled and sent")
+            << true << u"localhost"_s << u"members.localhost"_s << u"/login"_s << u"right"_s << 1
+            << QString() << u"Members"_s;
         QTest::newRow("title off by one character: left alone")
-            << true << u"127.0.0.1"_s << u"/near"_s << u"right"_s << 0 << QString()
-            << u"KVB | MEMBERS DIRECTORY | MEMBER LOGIn"_s;
+            << true << u"127.0.0.1"_s << u"127.0.0.1"_s << u"/near"_s << u"right"_s << 0
+            << QString() << u"KVB | MEMBERS DIRECTORY | MEMBER LOGIn"_s;
         QTest::newRow("right title on another host: left alone")
-            << true << u"localhost"_s << u"/login"_s << u"right"_s << 0 << QString()
-            << QString::fromLatin1(LoginTitle);
+            << true << u"127.0.0.1"_s << u"localhost"_s << u"/login"_s << u"right"_s << 0
+            << QString() << QString::fromLatin1(LoginTitle);
         QTest::newRow("plain http: left alone")
-            << false << u"127.0.0.1"_s << u"/login"_s << u"right"_s << 0 << QString()
-            << QString::fromLatin1(LoginTitle);
+            << false << u"127.0.0.1"_s << u"127.0.0.1"_s << u"/login"_s << u"right"_s << 0
+            << QString() << QString::fromLatin1(LoginTitle);
         QTest::newRow("wrong password: filled again, not sent again")
-            << true << u"127.0.0.1"_s << u"/login"_s << u"wrong"_s << 1 << u"maplelane"_s
-            << QString::fromLatin1(LoginTitle);
+            << true << u"127.0.0.1"_s << u"127.0.0.1"_s << u"/login"_s << u"wrong"_s << 1
+            << u"maplelane"_s << QString::fromLatin1(LoginTitle);
     }
 
     void memberLogIn() {
         QFETCH(bool, overHttps);
+        QFETCH(QString, supplierHost);
         QFETCH(QString, pageHost);
         QFETCH(QString, path);
         QFETCH(QString, password);
@@ -178,8 +184,7 @@ private slots:
         shared().SupplierPassword = password;
         LocalWebServer& server = overHttps ? *m_https : *m_http;
         const int postsBefore = server.count("POST", "/login");
-        // The supplier's web address is on 127.0.0.1; the page may come from elsewhere.
-        const QString supplier = address(server, u"127.0.0.1"_s, u"/"_s);
+        const QString supplier = address(server, supplierHost, u"/"_s);
         QSignalSpy* checked = nullptr;
         auto browser = openBrowser(supplier, checked);
         std::unique_ptr<QSignalSpy> owner(checked);
