@@ -20,6 +20,7 @@ public:
         QByteArray method;
         QByteArray path;
         QByteArray body;
+        QByteArray headers;
     };
     struct Reply {
         Reply(QByteArray content) : body(std::move(content)) {}
@@ -78,7 +79,8 @@ private:
                     length = line.mid(15).trimmed().toLongLong();
             if (buffer.size() < end + 4 + length)
                 return;
-            Request request{first.value(0), first.value(1), buffer.mid(end + 4, length)};
+            Request request{first.value(0), first.value(1), buffer.mid(end + 4, length),
+                            buffer.left(end)};
             buffer.remove(0, end + 4 + length);
             m_requests.append(request);
             const Reply reply = m_handler(request);

@@ -50,6 +50,11 @@ LocalWebServer::Reply shop(const LocalWebServer::Request& request) {
         reply.extraHeaders = "Content-Disposition: attachment; filename=\"../wp-cd.txt\"\r\n";
         return reply;
     }
+    if (request.path == "/remember") {
+        LocalWebServer::Reply reply(page("Remembered"));
+        reply.extraHeaders = "Set-Cookie: tovinshop=maplelane; Max-Age=86400; Path=/; Secure\r\n";
+        return reply;
+    }
     if (request.path == "/near")
         return {page("KVB | MEMBERS DIRECTORY | MEMBER LOGIn", form)};
     return {page("Page " + request.path.mid(1))};
@@ -94,6 +99,11 @@ class FrmBrowserTest : public QObject {
         edit->selectAll();
         QTest::keyClicks(edit, address);
         QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    bool cookieFileHolds(const QByteArray& value) const {
+        QFile file(m_dir.filePath(u"profile/Cookies"_s));
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(value);
     }
 
     static QString fieldValue(FrmBrowser& browser, const QString& field) {
@@ -256,6 +266,30 @@ private slots:
         QCOMPARE(list, (QStringList{b, a}));
         QCOMPARE(browser->addressBox()->currentText(), b);
         QCOMPARE(browser->windowTitle(), u"Page b"_s);
+    }
+
+    // A cookie a supplier's shop sets is there again in the next run: the profile keeps it in
+    // its folder. (Runs last: it ends the profile as the end of a run does.)
+    void cookiesAreKeptBetweenRuns() {
+        TestProgramFolder folder;
+        for (const char* path : {"/remember", "/again"}) {
+            QSignalSpy* checked = nullptr;
+            auto browser =
+                openBrowser(address(*m_https, u"127.0.0.1"_s, QString::fromLatin1(path)), checked);
+            std::unique_ptr<QSignalSpy> owner(checked);
+            QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
+            browser.reset();
+            // The end of the run: the profile writes what it keeps and goes.
+            delete BrowserProfile::instance();
+            // The engine writes the cookie file in the background; the next run starts once
+            // the cookie is in it.
+            QTRY_VERIFY_WITH_TIMEOUT(cookieFileHolds("tovinshop"), 60000);
+        }
+        QByteArray headers;
+        for (const LocalWebServer::Request& request : m_https->requests())
+            if (request.path == "/again")
+                headers = request.headers;
+        QVERIFY2(headers.contains("tovinshop=maplelane"), headers.constData());
     }
 };
 
