@@ -218,7 +218,7 @@ void Products::buildControls() {
     c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
-    m_layout = std::make_unique<ProductsLayout>(this, c);
+    m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
     m_layout->setLargePreview(openWithLargePreview());
     if (openWithLargePreview())
         txtFields(ProductBox::Notes)->hide();
@@ -423,8 +423,39 @@ void Products::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    m_preview->cancel();
+    // A product being edited is saved, dropped or kept on show as the user answers.
     RecordScreen::closeEvent(event);
+    if (event->isAccepted())
+        m_preview->cancel();
+}
+
+void Products::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    StepGuard step(procedureLabel(u"SetButtons"_s));
+    // The searches and Reset Data move to other rows or re-read them: not while a product is
+    // being typed, as the navigation buttons.
+    step([&] {
+        for (QWidget* w : {static_cast<QWidget*>(txtSrch), static_cast<QWidget*>(cmdSearch),
+                           static_cast<QWidget*>(cmdReset)})
+            w->setEnabled(browse);
+        cmdDetSearch->setEnabled(browse && canSearch());
+    });
+}
+
+bool Products::canSearch() const {
+    return adoPrimaryRS->recordCount() > 0 || !adoPrimaryRS->filter().isEmpty();
+}
+
+QString Products::deleteQuestion() const {
+    if (!adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())
+        return RecordScreen::deleteQuestion();
+    return u"Delete product "_s +
+           TextRules::toText(adoPrimaryRS->value(int(ProductBox::StockNo))).trimmed() + u'?';
+}
+
+void Products::showEditLayout() {
+    if (m_layout->largePreview())
+        cmdShowPic_Click();
 }
 
 void Products::cmdClose_Click() {
@@ -436,9 +467,16 @@ void Products::cmdClose_Click() {
 bool Products::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == txtFields(ProductBox::Supplier)) {
+        // A click, Enter or F4 opens the supplier picker; Tab, Shift+Tab and the row keys only
+        // pass through the box.
+        auto opensPicker = [](const QKeyEvent* key) {
+            return !key->isAutoRepeat() &&
+                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                    key->key() == Qt::Key_F4);
+        };
         if (type == QEvent::MouseButtonRelease)
             txtFields_Click(ProductBox::Supplier);
-        else if (type == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        else if (type == QEvent::KeyRelease && opensPicker(static_cast<QKeyEvent*>(event)))
             txtFields_KeyUp(ProductBox::Supplier);
     }
     if (watched == grdDataGrid->viewport() && type == QEvent::MouseButtonPress)
