@@ -35,8 +35,6 @@ void FrmSetup::cmdUpdate_Click() {
         return;
     step([&] { binding().refresh(); });
     step([&] { SetButtons(true); });
-    // The status line shows the position again instead of "Add record" or "Edit record".
-    step([&] { adoPrimaryRS_MoveComplete(); });
 }
 
 QString FrmSetup::procedureLabel(const QString& procedure) const {
