@@ -15,6 +15,7 @@
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
+#include "ui/products/MemoView.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/ProductsLayout.h"
@@ -125,6 +126,12 @@ void Products::buildBoxes() {
         else
             m_defaultCaptions.insert(field.index, field.caption);
     }
+    // Stock Status holds words ("Back Ordered", "Discontinued by maker"), not a count: room for
+    // them, and the whole text in its tip.
+    BoundTextBox* status = txtFields(ProductBox::OutStock);
+    status->setMinimumWidth(status->fontMetrics().horizontalAdvance(u"Discontinued by maker"_s) +
+                            16);
+    connect(status, &QLineEdit::textChanged, status, &QWidget::setToolTip);
     txtFields(ProductBox::Picture)->setPlaceholderText(u"Picture path"_s);
     txtFields(ProductBox::Picture)->hide();
     txtFields(ProductBox::Supplier)->installEventFilter(this);
@@ -203,9 +210,17 @@ void Products::buildControls() {
         case ProductBox::Group::Stock:
             c.stockRows << row;
             break;
-        case ProductBox::Group::Notes:
-            c.notesRow = row;
+        case ProductBox::Group::Notes: {
+            // Notes hold many lines (each order, receipt and import appends one).
+            auto* view = new MemoView(
+                txtFields(field.index),
+                [this, index = field.index](const QString& text) {
+                    binding().setBoxValue(txtFields(index), text);
+                },
+                this);
+            c.notesRow = {row.first, view->holder()};
             break;
+        }
         case ProductBox::Group::PicturePath:
             c.picturePath = box;
             break;

@@ -9,12 +9,14 @@
 #include "ui/Screens.h"
 #include "ui/browser/FakeWebView.h"
 #include "ui/data/RecordScreen.h"
+#include "ui/products/MemoView.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QApplication>
 #include <QKeySequence>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -305,6 +307,28 @@ private slots:
         QVERIFY(::tovin::test::box(screen.get(), 27)->isVisible());
         QCOMPARE(control<QPushButton>(screen.get(), u"cmdShowPic"_s)->text(), u"View Mode"_s);
         QCOMPARE(focusName(screen.get()), u"txtFields(27)"_s);
+    }
+
+    // Notes show each of their lines, and what is typed keeps its line breaks as the catalogue
+    // keeps them (carriage return and line feed).
+    void notesKeepTheirLines() {
+        TestProgramFolder folder(Catalogue::Demo);
+        const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
+        CatalogueDatabase(shared().DBPath)
+            .run(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
+        auto screen = openProducts();
+        auto* notes = control<QPlainTextEdit>(screen.get(), u"txtFields(12)View"_s);
+        QCOMPARE(notes->toPlainText(), u"01/02/03 - Ordered 5\n01/09/03 - Received Item\n"_s);
+        QCOMPARE(notes->blockCount(), 3);
+        click(screen.get(), u"cmdEdit"_s);
+        notes->moveCursor(QTextCursor::End);
+        QTest::keyClicks(notes, u"Called supplier"_s);
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClicks(notes, u"Late"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(scalar(u"SELECT Notes FROM Products WHERE StockNo = '0012'"_s).toString(),
+                 lines + u"Called supplier\r\nLate"_s);
+        QCOMPARE(notes->toPlainText(), MemoView::shownText(lines + u"Called supplier\r\nLate"_s));
     }
 
     // A search that matched nothing says so and leaves a way back; Reset Data and Refresh All
