@@ -119,18 +119,17 @@ void Products::buildBoxes() {
                             field.caption,
                             {},
                             field.money ? DisplayFormat::Currency : DisplayFormat::Plain});
-            box->setMinimumWidth(field.group == ProductBox::Group::Stock ? 80 : 110);
+            // Narrow enough that the whole screen fits an 800 pixel wide main window.
+            box->setMinimumWidth(field.group == ProductBox::Group::Stock ? 64 : 90);
         }
         if (field.caption.isEmpty())
             lblLabels(field.index)->hide();
         else
             m_defaultCaptions.insert(field.index, field.caption);
     }
-    // Stock Status holds words ("Back Ordered", "Discontinued by maker"), not a count: room for
-    // them, and the whole text in its tip.
+    // Stock Status holds words ("Back Ordered", "Discontinued by maker"), not a count: it takes
+    // the whole width of the stock frame (see buildControls), and its tip the whole text.
     BoundTextBox* status = txtFields(ProductBox::OutStock);
-    status->setMinimumWidth(status->fontMetrics().horizontalAdvance(u"Discontinued by maker"_s) +
-                            16);
     connect(status, &QLineEdit::textChanged, status, &QWidget::setToolTip);
     txtFields(ProductBox::Picture)->setPlaceholderText(u"Picture path"_s);
     txtFields(ProductBox::Picture)->hide();
@@ -188,6 +187,7 @@ void Products::buildControls() {
     releaseFrameLayout();
     ProductsLayout::Controls c;
     c.searchRow = {txtSrch, cmdSearch, cmdDetSearch};
+    c.wideBoxes = {txtFields(ProductBox::OutStock)};
     for (const ProductBox& field : ProductBox::all()) {
         QWidget* box = field.checkBox ? static_cast<QWidget*>(chkFields(field.index))
                                       : static_cast<QWidget*>(txtFields(field.index));
