@@ -6,14 +6,14 @@
 #include "core/import/ImportMessages.h"
 #include "core/shell/TextRules.h"
 
-#include <memory>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-DeleteRecords::DeleteRecords(QString searchWhere) : m_searchWhere(std::move(searchWhere)) {}
+DeleteRecords::DeleteRecords(QString searchWhere)
+    : RowTask(u"Delete"_s), m_searchWhere(std::move(searchWhere)) {}
 
 QString DeleteRecords::caption() {
     return ImportMessages::deleteCaption();
@@ -34,29 +34,24 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     }
 
     SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
-    ImportOutcome outcome;
     ImportProgress report;
     report.maximum = qint64(rows.size());
     TextRules::Counter16 deleted;
-    BatchedTransaction transaction(db, m_commitEvery);
+    Run run(*this, db, progress);
     for (qint64 rowId : rows) {
-        remove.bind(1, rowId);
-        remove.next();
-        remove.reset();
-        deleted.increment();
-        transaction.rowDone();
+        run.step(QString::number(rowId), [&] {
+            remove.bind(1, rowId);
+            remove.next();
+            remove.reset();
+            deleted.increment();
+        });
         ++report.value;
         report.counts.deleted = deleted.value();
         report.status = ImportMessages::deleteProgress(deleted.value());
-        if (progress && !progress(report)) {
-            outcome.cancelled = true;
+        if (!run.tell(report))
             break;
-        }
     }
-    transaction.commit();
-    outcome.counts.deleted = deleted.value();
-    outcome.totals = ImportMessages::deleteTotal(deleted.value());
-    return outcome;
+    return run.finish(report.counts, ImportMessages::deleteTotal(deleted.value()));
 }
 
 } // namespace tovin
