@@ -6,6 +6,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/shell/TextRules.h"
 
+#include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,13 +25,16 @@ QString DeleteRecords::selection() const {
 }
 
 ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& progress) {
-    std::vector<qint64> rows;
+    // The rows and their stock numbers (to name a row that could not be deleted).
+    std::vector<std::pair<qint64, QString>> rows;
     {
         RecordSet selected;
         selected.open(selection(), db);
+        const int stockNo = selected.fieldIndex(u"StockNo"_s);
         rows.reserve(size_t(selected.recordCount()));
         for (int i = 0; i < selected.recordCount(); ++i)
-            rows.push_back(selected.bookmarkAt(i));
+            rows.emplace_back(selected.bookmarkAt(i),
+                              stockNo < 0 ? QString() : selected.valueAt(i, stockNo).toString());
     }
 
     SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
@@ -38,9 +42,9 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     report.maximum = qint64(rows.size());
     TextRules::Counter16 deleted;
     Run run(*this, db, progress);
-    for (qint64 rowId : rows) {
-        run.step(QString::number(rowId), [&] {
-            remove.bind(1, rowId);
+    for (const auto& [rowId, stockNumber] : rows) {
+        run.step(stockNumber, [&] {
+            remove.bind(1, qint64(rowId));
             remove.next();
             remove.reset();
             deleted.increment();
