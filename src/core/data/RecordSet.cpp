@@ -379,15 +379,19 @@ void RecordSet::writePending(ChangeReason reason) {
     const qint64 rowId = m_view.at(size_t(m_position));
     {
         ScopedTransaction transaction(*m_db);
-        // The row is written only while it is still the row that was read: its key and the
-        // values shown. Otherwise another screen deleted or changed it meanwhile, and writing
-        // would overwrite that change (or a new row that took its place).
+        // The row is written only while it is still the row that was read: its key, and the
+        // values shown in the fields being written (as an optimistic cursor compares them).
+        // Otherwise another screen deleted or changed it meanwhile, and writing would overwrite
+        // that change (or a new row that took its place).
         const std::optional<QVector<QVariant>> now = readRowNow(rowId);
         if (!now)
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                u"The record was deleted by another screen; the change cannot be "
                                u"saved."_s);
-        if (*now != m_read)
+        bool changedElsewhere = false;
+        for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it)
+            changedElsewhere |= now->at(it.key()) != m_read.value(it.key());
+        if (changedElsewhere)
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                u"The record was changed by another screen after it was shown; "
                                u"the change cannot be saved. Cancel the change to see the "

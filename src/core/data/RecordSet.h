@@ -26,8 +26,9 @@ class CatalogueDatabase;
 // stays small. Changes are written to the file when the cursor leaves a changed row or by
 // update()/updateBatch(), each inside a transaction. A write the file refuses raises a
 // RunTimeError, writes nothing and leaves the row pending with the typed values. A row is
-// written only while the file still holds it as it was read (its key and its values); a row
-// another screen deleted or changed meanwhile is refused the same way.
+// written only while the file still holds it as it was read (its key, and the values of the
+// fields being written); a row another screen deleted or changed meanwhile is refused the same
+// way.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
