@@ -408,6 +408,21 @@ private slots:
             QTest::addRow("%s changed", qPrintable(table)) << table << false;
         }
     }
+    // A change another screen made to a field this set does not write is kept, and this set's
+    // change is written beside it.
+    void otherFieldsChangedElsewhereAreKept() {
+        makeCatalogue(2);
+        RecordSet rs;
+        rs.open(CategorySelect, *m_db);
+        CatalogueDatabase other(m_db->path());
+        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{2, u"99"_s}});
+        rs.setValue(1, u"Typed"_s);
+        rs.update();
+        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
+                     .toString(),
+                 u"Typed/99"_s);
+    }
+
     void staleRowsAreNotWrittenOver() {
         QFETCH(QString, table);
         QFETCH(bool, deleted);
