@@ -5,9 +5,11 @@ namespace tovin {
 BatchCommand createCommand();
 BatchCommand importCommand();
 BatchCommand reportCommand();
+BatchCommand convertCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand(), reportCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(), convertCommand(),
+                                              reportCommand()};
     return commands;
 }
 
