@@ -89,6 +89,8 @@ DesignerPage::Page DesignerPage::build(const QList<PageProduct>& products,
 
     CellMarkup cells;
     cells.style = CellMarkup::Style::PicturePage;
+    // The pages live in the pages folder; pictures are named from the program folder.
+    cells.picturePrefix = u"../"_s;
     PageMarkup::RowGrid grid(o.ItemsPerRow);
     for (int position = page.firstItem + 1; position <= page.lastItem; ++position) {
         const qsizetype index =

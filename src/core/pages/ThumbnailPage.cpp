@@ -56,8 +56,24 @@ QStringList ThumbnailPage::cellLines(int item, const QString& stockNo, const QSt
             u"<p></td>"_s};
 }
 
-QStringList ThumbnailPage::rowBreak() {
-    return {u"</tr>"_s, u"<tr>"_s};
+QStringList ThumbnailPage::cellWithBreak(int item, int count, const QString& stockNo,
+                                         const QString& picture, int size, bool ticked) {
+    QStringList lines = cellLines(item, stockNo, picture, size, ticked);
+    if (item % CellsPerRow == 0 && item < count)
+        lines << u"</tr>"_s << u"<tr>"_s;
+    return lines;
+}
+
+QStringList ThumbnailPage::pageLines(const QList<QPair<QString, QString>>& items, int size,
+                                     const QVector<std::int16_t>& ticks,
+                                     const PageOptions& options) {
+    QStringList lines = headLines(options);
+    const int count = int(items.size());
+    for (int i = 1; i <= count; ++i)
+        lines << cellWithBreak(i, count, items[i - 1].first, items[i - 1].second, size,
+                               ticks.value(i - 1) > 0);
+    lines << closingLines();
+    return lines;
 }
 
 QStringList ThumbnailPage::closingLines() {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+#include <cstdint>
 
 namespace tovin {
 
@@ -25,8 +29,15 @@ public:
     static QStringList headLines(const PageOptions& options);
     static QStringList cellLines(int item, const QString& stockNo, const QString& picture, int size,
                                  bool ticked);
-    static QStringList rowBreak();
+    // The cell of item `item` of `count`, followed by the row break when its row is full and
+    // another item follows.
+    static QStringList cellWithBreak(int item, int count, const QString& stockNo,
+                                     const QString& picture, int size, bool ticked);
     static QStringList closingLines();
+
+    // The whole page for a list of (stock number, picture) pairs, ticks by 0-based place.
+    static QStringList pageLines(const QList<QPair<QString, QString>>& items, int size,
+                                 const QVector<std::int16_t>& ticks, const PageOptions& options);
 };
 
 } // namespace tovin
