@@ -2,8 +2,11 @@
 
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
+#include "core/shell/SettingsStore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <algorithm>
@@ -51,6 +54,22 @@ QString fileLabel(int page, int continuation) {
 }
 
 } // namespace
+
+CataloguePages::Request CataloguePages::standardRequest(const QString& pagesFolder,
+                                                        const QString& name, int from, int to) {
+    Request r;
+    r.pagesFolder = pagesFolder.endsWith(u'/') ? pagesFolder : pagesFolder + u'/';
+    r.name = name;
+    r.from = from;
+    r.to = to;
+    r.cells.style = CellMarkup::Style::ByPageNumber;
+    r.cells.noPicture = ProgramFolder::resolveFile(u"Pictures/NoPic.jpg"_s);
+    r.cells.orderAddress = SettingsStore::program().value(
+        u"Settings"_s, u"OrderPage"_s, u"http://www.example.com/order.htm"_s);
+    const QString back = QDir(r.pagesFolder).relativeFilePath(ProgramFolder::path());
+    r.cells.picturePrefix = back.isEmpty() || back == u"."_s ? QString() : back + u'/';
+    return r;
+}
 
 int CataloguePages::highestPageNumber(const QList<PageProduct>& products) {
     int highest = 0;

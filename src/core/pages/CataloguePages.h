@@ -52,6 +52,13 @@ public:
         std::function<bool(const QString& fileName)> overwrite;
     };
 
+    // A request for pages written into `pagesFolder`: pictures named from the program folder
+    // are linked from there, a missing picture shows the program folder's NoPic.jpg, and the
+    // order button leads to the setting "OrderPage" of section "Settings" (by default
+    // http://www.example.com/order.htm).
+    static Request standardRequest(const QString& pagesFolder, const QString& name, int from,
+                                   int to);
+
     // The highest page number that has products; 0 when none has.
     static int highestPageNumber(const QList<PageProduct>& products);
 
