@@ -7,6 +7,7 @@
 #include "ui/data/FrmSales.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -24,6 +25,7 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
     ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
+    ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });
 }
 
 } // namespace tovin

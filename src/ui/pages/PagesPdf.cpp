@@ -54,20 +54,30 @@ bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, QStri
         *error = u"no pages to print"_s;
         return false;
     }
-    // One document with every page, each starting a new sheet, beside the pages so that their
-    // pictures and buttons are found from the same folder.
-    const QString folder = QFileInfo(pageFiles.first()).absolutePath();
-    QString combined = u"<html><head><style>.catalogue-page { break-after: page; }"
-                       u" .catalogue-page:last-child { break-after: auto; }</style></head><body>"_s;
+    QStringList pages;
     for (const QString& path : pageFiles) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             *error = u"cannot read "_s + path + u" ("_s + file.errorString() + u')';
             return false;
         }
-        combined += u"<div class=\"catalogue-page\">"_s +
-                    bodyOf(QString::fromUtf8(file.readAll())) + u"</div>\r\n"_s;
+        pages << QString::fromUtf8(file.readAll());
     }
+    return printHtmlPagesToPdf(pages, QFileInfo(pageFiles.first()).absolutePath(), pdfFile, error);
+}
+
+bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const QString& pdfFile,
+                         QString* error) {
+    if (pages.isEmpty()) {
+        *error = u"no pages to print"_s;
+        return false;
+    }
+    // One document with every page, each starting a new sheet, beside the pages so that their
+    // pictures and buttons are found from the same folder.
+    QString combined = u"<html><head><style>.catalogue-page { break-after: page; }"
+                       u" .catalogue-page:last-child { break-after: auto; }</style></head><body>"_s;
+    for (const QString& page : pages)
+        combined += u"<div class=\"catalogue-page\">"_s + bodyOf(page) + u"</div>\r\n"_s;
     combined += u"</body></html>"_s;
     QTemporaryFile document(folder + u"/.print-XXXXXX.htm"_s);
     if (!document.open() || document.write(combined.toUtf8()) < 0 || !document.flush()) {

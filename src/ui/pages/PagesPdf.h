@@ -13,4 +13,8 @@ namespace tovin {
 // or the PDF could not be written; a failed run leaves no PDF file behind.
 bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, QString* error);
 
+// The same for pages given as their HTML, which name their pictures and buttons from `folder`.
+bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const QString& pdfFile,
+                         QString* error);
+
 } // namespace tovin
