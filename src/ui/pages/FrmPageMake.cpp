@@ -128,6 +128,7 @@ void FrmPageMake::buildControls() {
     // Items to include and their order.
     auto* order = new QHBoxLayout;
     m_itemsFrame = new QGroupBox(u"Items To Include"_s, panel);
+    m_itemsFrame->setObjectName(u"fraItemsToInclude"_s);
     m_itemsFrame->setAcceptDrops(true);
     m_itemsFrame->installEventFilter(this);
     auto* items = new QVBoxLayout(m_itemsFrame);
