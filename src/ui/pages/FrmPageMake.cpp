@@ -27,6 +27,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -254,6 +256,9 @@ void FrmPageMake::buildControls() {
     column->addLayout(finish);
     connect(Command1, &QPushButton::clicked, this, [this] { close(); });
     connect(Command2, &QPushButton::clicked, this, [this] { close(); });
+    // The options panel is as wide as its frames, so only its height scrolls.
+    m_options->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_options->setMinimumWidth(panel->sizeHint().width() + 24);
     outer->addWidget(m_options);
 
     // The preview with the page buttons.
@@ -297,6 +302,20 @@ void FrmPageMake::buildControls() {
     connect(Wb3, &WebView::beforeNavigate, this,
             [this](const QString& address, bool* cancel) { Wb3_BeforeNavigate(address, cancel); });
     resize(1100, 720);
+}
+
+// The designer needs room for its options beside the preview: its window opens as large as the
+// main window's work area allows.
+void FrmPageMake::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_sized)
+        return;
+    m_sized = true;
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame || !frame->mdiArea())
+        return;
+    const QSize room = frame->mdiArea()->viewport()->size();
+    frame->setGeometry(0, 0, std::min(room.width(), 1150), std::min(room.height(), 760));
 }
 
 // ---- Load -------------------------------------------------------------------------------------

@@ -46,6 +46,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
@@ -87,6 +88,7 @@ private:
     int m_selected = 0;
     int m_unselected = 0;
     bool m_loading = true;
+    bool m_sized = false;
     QPoint m_dragStart;
 
     WebView* Wb3 = nullptr;

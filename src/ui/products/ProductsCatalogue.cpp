@@ -5,6 +5,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/pages/ThumbnailPage.h"
+#include "core/products/CoalescedAction.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -273,6 +274,10 @@ void ProductsCatalogue::MakePage() {
     QDir().mkpath(folder);
     m_screen->m_addingFlag = true;
     WebView* view = m_screen->Wb1;
+    // The progress goes into the page the view shows once it has loaded: no preview of the
+    // reset rows may replace it, and a load still running would take the writes with it.
+    m_screen->m_preview->cancel();
+    waitUntil([view] { return !view->isBusy(); });
     CataloguePages::Callbacks callbacks;
     callbacks.progress = [view](const QString& html) {
         view->writeHtml(html);
@@ -301,6 +306,7 @@ void ProductsCatalogue::MakePage() {
     if (!failed.isEmpty())
         tell(u"These pages could not be written:\n"_s + failed.join(u'\n'));
     const QString first = folder + name + QString::number(from) + u".htm"_s;
+    waitUntil([view] { return !view->isBusy(); });
     if (QFileInfo::exists(first))
         view->navigate(first);
 }
@@ -322,6 +328,7 @@ void ProductsCatalogue::MakeThumbs() {
     StepGuard step(m_screen->procedureLabel(u"MakeThumbs"_s), ErrorStyle::IgnoreAndResume);
     WebView* view = m_screen->Wb1;
     RecordSet* rs = m_screen->adoPrimaryRS;
+    m_screen->m_preview->cancel();
     // A fresh document to write into.
     step([&] {
         view->refresh();
