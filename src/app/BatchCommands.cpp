@@ -6,10 +6,11 @@ BatchCommand createCommand();
 BatchCommand importCommand();
 BatchCommand reportCommand();
 BatchCommand convertCommand();
+BatchCommand pagesCommand();
 
 const QList<BatchCommand>& batchCommands() {
     static const QList<BatchCommand> commands{createCommand(), importCommand(), convertCommand(),
-                                              reportCommand()};
+                                              pagesCommand(), reportCommand()};
     return commands;
 }
 
