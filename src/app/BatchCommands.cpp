@@ -4,9 +4,10 @@ namespace tovin {
 
 BatchCommand createCommand();
 BatchCommand importCommand();
+BatchCommand reorderCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(), reorderCommand()};
     return commands;
 }
 

@@ -28,7 +28,8 @@ QList<SupplierGroup> build(CatalogueDatabase& db) {
     for (const StoredRows::Row& row : StoredRows::allRows(db, u"Products"_s, columns)) {
         if (!row.value(u"Orderable"_s).toBool() || row.value(u"Disco"_s).toBool())
             continue;
-        if (row.value(u"ReOrder"_s).isNull())
+        // A product without a re-order level (empty or 0) is not watched.
+        if (number(row.value(u"ReOrder"_s)) <= 0)
             continue;
         Item item;
         item.stockNo = row.value(u"StockNo"_s).toString();

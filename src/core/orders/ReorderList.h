@@ -7,11 +7,11 @@ namespace tovin {
 
 class CatalogueDatabase;
 
-// The products that need ordering again: Orderable, not discontinued, and with Inventory at or
-// below ReOrder. Goods already on order count towards the stock, so a product whose Inventory
-// plus OnOrder is above its ReOrder level is not listed again. The quantity to order brings
-// Inventory plus OnOrder one above the ReOrder level, and is at least the supplier's minimum
-// order MinOrdW.
+// The products that need ordering again: Orderable, not discontinued, with a re-order level
+// (ReOrder above 0) and Inventory at or below it. Goods already on order count towards the stock,
+// so a product whose Inventory plus OnOrder is above its ReOrder level is not listed again. The
+// quantity to order brings Inventory plus OnOrder one above the ReOrder level, and is at least the
+// supplier's minimum order MinOrdW.
 namespace ReorderList {
 
 struct Item {

@@ -234,6 +234,7 @@ private slots:
             {u"B3"_s, u"acme"_s, 0, 0, 3, 0, false, false},   // not orderable
             {u"B4"_s, u"acme"_s, 0, 0, 3, 0, true, true},     // discontinued
             {u"B5"_s, u"acme"_s, 9, 0, 3, 0, true, false},    // enough in stock
+            {u"B6"_s, u"acme"_s, 0, 0, 0, 0, true, false},    // no re-order level
         };
         for (const P& p : products)
             StoredRows::insert(db(), u"Products"_s,
