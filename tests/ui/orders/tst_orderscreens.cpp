@@ -12,11 +12,13 @@
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmOrders.h"
 #include "ui/products/Products.h"
+#include "ui/products/ReorderDialog.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
+#include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -58,16 +60,17 @@ QWidget* screen(const QString& name) {
     return ChildWindows::find(name);
 }
 
-// Presses a button of the orders screen as soon as the catalogue waits there for the user's
-// decision on the line it filled.
-std::unique_ptr<QTimer> whenLineWaits(const QString& button) {
+// Presses a button of the orders screen each time the catalogue waits there for the user's
+// decision on a line it filled, `lines` times.
+std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), button] {
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), button, lines]() mutable {
         QWidget* orders = screen(u"frmOrders"_s);
-        if (shared().OrderEntryState != 2 || !orders)
+        if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
             return;
-        t->stop();
+        if (--lines == 0)
+            t->stop();
         click(orders, button);
     });
     timer->start();
@@ -237,6 +240,39 @@ private slots:
         click(products.get(), u"Command1"_s);
         QVERIFY(prompts.shownTexts().first().startsWith(u"The supplier \"Gone Ltd\""_s));
         QVERIFY(!screen(u"frmOrders"_s));
+    }
+
+    // The re-order list orders the chosen supplier's items one line each, starting each
+    // quantity at the one the list suggests.
+    void reorderListOrdersOneSupplier() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>();
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<ReorderDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* list = control<QTreeWidget>(dialog, u"lstReorder"_s);
+            const QList<QTreeWidgetItem*> found =
+                list->findItems(u"Pennybrook Lamp & Garden Co."_s, Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            list->setCurrentItem(found.first()->child(0));
+            click(dialog, u"cmdOrderSupplier"_s);
+        });
+        prompts.answerInput(u"RO-1"_s).answerInput(u"1"_s).answerInput(u"1"_s);
+        prompts.answerInput(u"3"_s).answerInput(u"1"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s, 2);
+        click(products.get(), u"cmdReorder"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().at(1).defaultText, u"1"_s);
+        CatalogueDatabase db(shared().DBPath);
+        QStringList lines;
+        for (const StoredRows::Row& row :
+             StoredRows::rowsWhere(db, u"Orders"_s, {u"ProductOrderID"_s, u"NumberOrdered"_s},
+                                   u"Order ID"_s, u"RO-1"_s))
+            lines << row.value(u"ProductOrderID"_s).toString() + u' ' +
+                         TextRules::toText(row.value(u"NumberOrdered"_s));
+        QCOMPARE(lines, (QStringList{u"GD-605 1"_s, u"LMP-1001 3"_s}));
+        QCOMPARE(value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"LMP-1001"_s), QVariant(3.0));
     }
 
     // Boxes 13 and 10, and the search by order number.
