@@ -322,7 +322,7 @@ void Products::takeOverSale() {
         return;
     }
     // A product being edited is left as it is; it shows the new counts after its Update.
-    if (m_addingFlag || m_editingFlag)
+    if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
         return;
     std::optional<RecordSet::Bookmark> before;
     step([&] {

@@ -24,6 +24,7 @@
 
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -75,8 +76,17 @@ void Products::Command1_Click() {
 
 bool Products::orderCurrentItem(double suggestedQuantity) {
     StepGuard step(procedureLabel(u"Command1_Click"_s));
+    // The screen stays usable while a line waits on the orders screen; a second order meanwhile
+    // brings that line back to the front instead.
+    static bool ordering = false;
+    if (ordering) {
+        step([] { ChildWindows::show(OrdersScreen); });
+        return false;
+    }
     if (!adoPrimaryRS->hasCurrentRow() || shared().HelpMode)
         return false;
+    ordering = true;
+    const auto done = qScopeGuard([] { ordering = false; });
     // The product's own typing is written first; the order changes the product afterwards.
     if (m_addingFlag || m_editingFlag) {
         step([] {
@@ -211,7 +221,10 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             CatalogueOrdering::orderedNote(QDate::currentDate(), int(ordered),
                                            shared().CurrentKey));
     });
+    // The product is shown as the catalogue now holds it, unless the user is changing a product.
     step([this] {
+        if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
+            return;
         adoPrimaryRS->cancelUpdate();
         binding().refresh();
     });
