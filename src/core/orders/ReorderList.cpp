@@ -25,7 +25,12 @@ QList<SupplierGroup> build(CatalogueDatabase& db) {
                               u"Inventory"_s, u"OnOrder"_s,   u"ReOrder"_s,
                               u"MinOrdW"_s,   u"Orderable"_s, u"Disco"_s};
     QMap<QString, SupplierGroup> groups; // by folded supplier name
-    for (const StoredRows::Row& row : StoredRows::allRows(db, u"Products"_s, columns)) {
+    // The file narrows the rows first (flags are stored as 0/1, counts as numbers), so a large
+    // catalogue is not converted row by row; the rules are checked again below.
+    const QString candidates = u"Orderable <> 0 AND coalesce(Disco, 0) = 0 AND ReOrder > 0 "
+                               u"AND coalesce(Inventory, 0) <= ReOrder"_s;
+    for (const StoredRows::Row& row :
+         StoredRows::rowsMatching(db, u"Products"_s, columns, candidates)) {
         if (!row.value(u"Orderable"_s).toBool() || row.value(u"Disco"_s).toBool())
             continue;
         // A product without a re-order level (empty or 0) is not watched.

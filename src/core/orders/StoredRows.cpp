@@ -79,6 +79,11 @@ std::optional<Row> rowById(CatalogueDatabase& db, const QString& table, const QS
     return rows.first();
 }
 
+QList<Row> rowsMatching(CatalogueDatabase& db, const QString& table, const QStringList& columns,
+                        const QString& sqlCondition) {
+    return select(db, table, columns, u" WHERE "_s + sqlCondition, {});
+}
+
 QList<Row> allRows(CatalogueDatabase& db, const QString& table, const QStringList& columns) {
     return select(db, table, columns, QString(), {});
 }

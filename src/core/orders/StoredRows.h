@@ -34,6 +34,10 @@ std::optional<Row> firstWhere(CatalogueDatabase& db, const QString& table,
 // The row with that row number, or nothing.
 std::optional<Row> rowById(CatalogueDatabase& db, const QString& table, const QStringList& columns,
                            qint64 rowId);
+// The rows meeting a fixed SQL condition of the program's own (never typed text), in file
+// order; the condition names columns as the file stores them.
+QList<Row> rowsMatching(CatalogueDatabase& db, const QString& table, const QStringList& columns,
+                        const QString& sqlCondition);
 // Every row of the table, in file order.
 QList<Row> allRows(CatalogueDatabase& db, const QString& table, const QStringList& columns);
 
