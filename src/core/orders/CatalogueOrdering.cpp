@@ -82,4 +82,16 @@ bool takeSaleOffStock(CatalogueDatabase& db, const QString& stockNo, double quan
                          QString());
 }
 
+bool putBackInStock(CatalogueDatabase& db, const QString& stockNo, double quantity) {
+    ScopedTransaction transaction(db);
+    const auto row =
+        StoredRows::firstWhere(db, u"Inventory"_s, {u"Number"_s}, u"Product Id"_s, stockNo);
+    if (!row)
+        return false;
+    StoredRows::update(db, u"Inventory"_s, row->rowId,
+                       {{u"Number"_s, number(row->value(u"Number"_s)) + quantity}});
+    transaction.commit();
+    return true;
+}
+
 } // namespace tovin::CatalogueOrdering

@@ -36,6 +36,10 @@ bool recordOrdered(CatalogueDatabase& db, const QString& stockNo, double quantit
 // neither. False when no product has that stock number.
 bool takeSaleOffStock(CatalogueDatabase& db, const QString& stockNo, double quantity);
 
+// A sale from stock that was not saved: its items go back on the product's stock row in table
+// Inventory. False when there is no such row.
+bool putBackInStock(CatalogueDatabase& db, const QString& stockNo, double quantity);
+
 } // namespace CatalogueOrdering
 
 } // namespace tovin

@@ -9,7 +9,8 @@ namespace tovin {
 //
 // A sale handed over by the inventory screen (shared().SaleFromInventory) opens as a new row
 // filled with the stock number, quantity, date and cost; when it is saved, the Products screen
-// is told to take the quantity off the product's stock (shared().SoldFromStock).
+// is told to take the quantity off the product's stock (shared().SoldFromStock). Cancelled, the
+// sale is dropped and its items go back on the stock row.
 class FrmSales : public RecordScreen {
     Q_OBJECT
 public:
@@ -24,6 +25,7 @@ protected:
     void Form_Activate() override;
     void adoPrimaryRS_MoveComplete() override;
     void cmdUpdate_Click() override;
+    void cmdCancel_Click() override;
     void SetButtons(bool browse) override;
     void txtFields_Change(int index) override;
 

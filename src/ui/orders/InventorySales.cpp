@@ -1,5 +1,6 @@
 // Selling from stock: the inventory screen's "Sales" and the sales screen's take-over of the
 // sale, its net profit, and the hand-over of the sold quantity to the Products screen.
+#include "core/orders/CatalogueOrdering.h"
 #include "core/orders/StockSale.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -157,6 +158,32 @@ void FrmSales::cmdUpdate_Click() {
     shared().SoldQuantity = 0;
     shared().ItemPrice = 0;
     shared().SaleFromInventory = false;
+}
+
+void FrmSales::cmdCancel_Click() {
+    const bool saleFromStock = shared().SaleFromInventory && m_addingFlag;
+    RecordScreen::cmdCancel_Click();
+    if (!saleFromStock)
+        return;
+    // Nothing was sold: the stock row gets its items back, so it agrees with the product again.
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    const QString stockNo = shared().CurrentKey;
+    const std::int16_t quantity = shared().SoldQuantity;
+    shared().SaleFromInventory = false;
+    shared().SoldQuantity = 0;
+    shared().ItemPrice = 0;
+    shared().CurrentKey.clear();
+    bool back = false;
+    step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
+    if (!back && quantity > 0)
+        step([&] {
+            if (shared().prompts)
+                shared().prompts->notice(u"The sale was cancelled, but the stock row of "_s +
+                                             stockNo + u" is gone, so its "_s +
+                                             QString::number(quantity) +
+                                             u" items could not be put back."_s,
+                                         MessageIcon::Exclamation, windowTitle());
+        });
 }
 
 } // namespace tovin

@@ -393,15 +393,21 @@ private slots:
         type(sales, 5, u"25"_s);
         type(sales, 3, u"3"_s);
         QCOMPARE(box(sales, 7)->text(), u"$12"_s);
-        // Cancelled, the sale takes nothing off the product; coming back starts it again.
+        // Cancelled, nothing is sold: the items go back on the stock row, the product keeps its
+        // stock, and coming back to the screen starts no sale.
         click(sales, u"cmdCancel"_s);
         QCOMPARE(shared().SoldFromStock, std::int16_t(0));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(10.0));
         activate(sales);
-        QVERIFY(inEditMode(sales));
+        QVERIFY(!inEditMode(sales));
+        // Sold again and saved: the Products screen is told to take the 4 off.
+        prompts.answerInput(u"4"_s);
+        click(inventory, u"cmdSales"_s);
         activate(sales); // no second row while the first is open
         QCOMPARE(box(sales, 4)->text(), u"4"_s);
         click(sales, u"cmdUpdate"_s);
         QCOMPARE(shared().SoldFromStock, std::int16_t(4));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(6.0));
         QVERIFY(!shared().SaleFromInventory);
     }
 };
