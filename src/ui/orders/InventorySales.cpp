@@ -82,7 +82,7 @@ void FrmInventory::cmdSales_Click() {
     step([] { letEventsRun(); });
     shared().SaleFromInventory = true;
     shared().SoldQuantity = sold.quantity;
-    shared().CurrentKey = txtFields(StockNoBox)->text();
+    shared().SoldStockNo = txtFields(StockNoBox)->text();
     shared().ItemPrice = txtFields(CostEachBox)->text();
     step([] {
         if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
@@ -137,7 +137,7 @@ void FrmSales::startSaleFromStock() {
         return;
     const std::int16_t quantity = shared().SoldQuantity;
     const QList<QPair<int, QString>> boxes{
-        {SoldStockNoBox, shared().CurrentKey},
+        {SoldStockNoBox, shared().SoldStockNo},
         {NumberSoldBox, QString::number(quantity)},
         {DateSoldBox, TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s)},
         {SaleCostBox, TextRules::plainDecimal(
@@ -154,7 +154,7 @@ void FrmSales::cmdUpdate_Click() {
         return; // not a sale from stock, or the row was refused and is still being added
     // Only a saved sale comes off the product's stock on the Products screen.
     shared().SoldFromStock = shared().SoldQuantity;
-    shared().CurrentKey = txtFields(SoldStockNoBox)->text();
+    shared().SoldStockNo = txtFields(SoldStockNoBox)->text();
     shared().SoldQuantity = 0;
     shared().ItemPrice = 0;
     shared().SaleFromInventory = false;
@@ -167,12 +167,12 @@ void FrmSales::cmdCancel_Click() {
         return;
     // Nothing was sold: the stock row gets its items back, so it agrees with the product again.
     StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
-    const QString stockNo = shared().CurrentKey;
+    const QString stockNo = shared().SoldStockNo;
     const std::int16_t quantity = shared().SoldQuantity;
     shared().SaleFromInventory = false;
     shared().SoldQuantity = 0;
     shared().ItemPrice = 0;
-    shared().CurrentKey.clear();
+    shared().SoldStockNo.clear();
     bool back = false;
     step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
     if (!back && quantity > 0)

@@ -305,9 +305,9 @@ void Products::takeOverSale() {
     if (sold <= 0)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s));
-    const QString stockNo = shared().CurrentKey;
+    const QString stockNo = shared().SoldStockNo;
     shared().SoldFromStock = 0;
-    shared().CurrentKey.clear();
+    shared().SoldStockNo.clear();
     bool taken = false;
     step([&] { taken = CatalogueOrdering::takeSaleOffStock(connection(), stockNo, sold); });
     if (!taken) {

@@ -367,6 +367,7 @@ private slots:
         ScriptedPrompts prompts;
         // The stock changes after the screen showed it (as receiving does): the sale starts
         // from the catalogue's quantity.
+        shared().CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
         CatalogueDatabase(shared().DBPath)
             .run(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
@@ -408,6 +409,7 @@ private slots:
         click(sales, u"cmdUpdate"_s);
         QCOMPARE(shared().SoldFromStock, std::int16_t(4));
         QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(6.0));
+        QCOMPARE(shared().CurrentKey, u"OPEN-1"_s);
         QVERIFY(!shared().SaleFromInventory);
     }
 };
