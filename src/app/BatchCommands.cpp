@@ -5,10 +5,19 @@ namespace tovin {
 BatchCommand createCommand();
 BatchCommand importCommand();
 BatchCommand reorderCommand();
+BatchCommand reportCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand(), reorderCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(), reorderCommand(),
+                                              reportCommand()};
     return commands;
+}
+
+bool commandPaints(const QString& name) {
+    for (const BatchCommand& command : batchCommands())
+        if (command.name == name)
+            return command.paints;
+    return false;
 }
 
 } // namespace tovin
