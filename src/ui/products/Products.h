@@ -126,6 +126,16 @@ private:
     bool gridShown() const;
     void syncGridSelection();
     bool orderIsOpen() const;
+
+    // Ordering from the catalogue and the re-order list (ProductsOrdering.cpp).
+    void buildOrderingControls();
+    void Command1_Click();
+    void Command2_Click();
+    void cmdReorder_Click();
+    // Orders the current product; the quantity asked starts at the suggestion. True when a line
+    // was saved and counted on the product.
+    bool orderCurrentItem(double suggestedQuantity);
+    void showOrderOpen(bool open);
     void restoreLabelNames();
     void showRestoredBoxes();
 
@@ -150,7 +160,9 @@ private:
     QPushButton* cmdShowPic = nullptr;
     QPushButton* cmdShowPicPath = nullptr;
     QPushButton* Command16 = nullptr;
+    QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    QPushButton* cmdReorder = nullptr;
     QPushButton* cmdSup0 = nullptr;
     QPushButton* cmdSup1 = nullptr;
 
