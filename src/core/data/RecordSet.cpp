@@ -1,6 +1,7 @@
 #include "core/data/RecordSet.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/ColumnValues.h"
 #include "core/data/RowWriter.h"
 #include "core/data/SqliteStatement.h"
 #include "core/shell/RunTimeError.h"
@@ -12,6 +13,16 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
+
+// A typed value as the file would give it back once written (a date typed as text reads back as
+// a date); a value the column refuses gives null.
+QVariant asStored(ColumnKind kind, const QVariant& value) {
+    try {
+        return ColumnValues::fromStorage(kind, ColumnValues::toStorage(kind, value));
+    } catch (const RunTimeError&) {
+        return QVariant();
+    }
+}
 
 constexpr int FetchBlock = 64;
 constexpr qsizetype CacheLimit = 4096;
@@ -388,9 +399,15 @@ void RecordSet::writePending(ChangeReason reason) {
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                u"The record was deleted by another screen; the change cannot be "
                                u"saved."_s);
+        // A field that another screen set to the very value being written is no conflict:
+        // writing it loses nothing.
         bool changedElsewhere = false;
-        for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it)
-            changedElsewhere |= now->at(it.key()) != m_read.value(it.key());
+        for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it) {
+            const QVariant& stored = now->at(it.key());
+            if (stored == m_read.value(it.key()))
+                continue;
+            changedElsewhere |= stored != asStored(m_fields.at(it.key()).kind, m_edit.at(it.key()));
+        }
         if (changedElsewhere)
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                u"The record was changed by another screen after it was shown; "

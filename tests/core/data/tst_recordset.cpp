@@ -423,6 +423,22 @@ private slots:
                  u"Typed/99"_s);
     }
 
+    // Another screen that wrote the very value this set writes (receiving a line writes its date
+    // before the screen saves the typed date) is no conflict.
+    void sameValueWrittenElsewhereIsNoConflict() {
+        makeCatalogue(2);
+        RecordSet rs;
+        rs.open(CategorySelect, *m_db);
+        CatalogueDatabase other(m_db->path());
+        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{1, u"Same"_s}});
+        rs.setValue(1, u"Same"_s);
+        rs.setValue(2, u"7"_s);
+        rs.update();
+        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
+                     .toString(),
+                 u"Same/7"_s);
+    }
+
     void staleRowsAreNotWrittenOver() {
         QFETCH(QString, table);
         QFETCH(bool, deleted);

@@ -204,8 +204,8 @@ private slots:
             refused = error.number() == ErrorNumber::BadFileName;
         }
         QVERIFY(refused);
-        QCOMPARE(QDir(m_pages).entryList({u"*Cat*"_s}, QDir::Files).size(), 0);
-        QCOMPARE(QDir(m_folder->path()).entryList({u"*Cat*"_s}, QDir::Files).size(), 0);
+        QCOMPARE(QDir(m_pages).entryList({u"*Cat*.htm"_s}, QDir::Files).size(), 0);
+        QCOMPARE(QDir(m_folder->path()).entryList({u"*Cat*.htm"_s}, QDir::Files).size(), 0);
     }
 
     // A file that cannot be written is told as such and does not count as written.
