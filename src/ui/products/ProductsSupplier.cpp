@@ -98,13 +98,19 @@ void Products::pickSupplier() {
         following = connect(name, &QLineEdit::textChanged, this,
                             [](const QString& text) { shared().PickedSupplierName = text; });
     // Closing the supplier screen by its frame ends the pick as well.
-    waitUntil([&] {
+    const bool picked = waitUntil([&] {
         copyName();
         return shared().SupplierScreenClosed || !supplier || !self;
     });
     if (!self)
         return;
     disconnect(following);
+    if (!picked) {
+        // The program is closing: a supplier the user only browsed to is not written.
+        step([this] { cmdCancel_Click(); });
+        m_pickingSupplier = false;
+        return;
+    }
     step([this] {
         binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
     });
