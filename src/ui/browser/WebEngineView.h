@@ -16,7 +16,11 @@ class WebEnginePage;
 class WebEngineView : public WebView {
     Q_OBJECT
 public:
-    explicit WebEngineView(QWidget* parent = nullptr);
+    // Which profile the view runs in (WebEngineProfiles): Confined for the views that show the
+    // program's own pages, Browsing for the web browser screen.
+    enum class Profile { Confined, Browsing };
+
+    explicit WebEngineView(QWidget* parent = nullptr, Profile profile = Profile::Confined);
     ~WebEngineView() override;
 
     // The engine shares graphics contexts with the windows: call this before the application
@@ -51,7 +55,7 @@ public:
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
-    void writeNow(const QString& html);
+    void writeHeld();
     void runFormScript(const QString& script, FormResult done);
 
     QWebEngineView* m_view;
