@@ -5,6 +5,7 @@
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
+#include "ui/browser/BrowserAddress.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmSupplier.h"
@@ -151,7 +152,7 @@ void Products::Wb1_NavigateError(const QString& address) {
     StepGuard step(procedureLabel(u"Wb1_NavigateError"_s));
     // Back to the last page that loaded (never round and round on the same failing one).
     const QString last = shared().WebAddress;
-    if (last.isEmpty() || last == address)
+    if (last.isEmpty() || BrowserAddress::sameAddress(last, address))
         return;
     step([&] { Wb1->navigate(last); });
 }
