@@ -8,14 +8,21 @@
 # with settings of its own (no tip of the day, a roomy window), so nothing of a real
 # installation is touched. Environment: BUILD_DIR (default build), WIDTH/HEIGHT of the
 # main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
-# ("large" opens the Products screen with its large preview).
+# ("large" opens the Products screen with its large preview), FIRST_START=1 (no stored window
+# settings: the program places its window itself on a WIDTHxHEIGHT display, default 1280x900).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 screen="${1:-frmSupplier}"
 output="${2:-$root/docs/screenshots/main-supplier.png}"
-width="${WIDTH:-1000}"
-height="${HEIGHT:-700}"
+first_start="${FIRST_START:-}"
+if [ -n "$first_start" ]; then
+    width="${WIDTH:-1280}"
+    height="${HEIGHT:-900}"
+else
+    width="${WIDTH:-1000}"
+    height="${HEIGHT:-700}"
+fi
 wait_ms="${WAIT_MS:-2500}"
 preview=()
 [ -n "${PREVIEW:-}" ] && preview=(--preview "$PREVIEW")
@@ -43,7 +50,15 @@ catalogue="$work/tovin2003-a.mde"
 "$app" create --demo "$catalogue" >/dev/null
 
 # Window placement is kept in twips, 15 to a pixel.
-cat >"$work/settings.ini" <<SETTINGS
+if [ -n "$first_start" ]; then
+    cat >"$work/settings.ini" <<SETTINGS
+[Options]
+Show%20Tips%20at%20Startup=0
+SETTINGS
+    display="${width}x${height}x24"
+else
+    display="$((width + 200))x$((height + 200))x24"
+    cat >"$work/settings.ini" <<SETTINGS
 [Settings]
 MainLeft=0
 MainTop=0
@@ -57,10 +72,11 @@ DBName=$catalogue
 [Options]
 Show%20Tips%20at%20Startup=0
 SETTINGS
+fi
 
 mkdir -p "$(dirname "$output")"
 rm -f "$output"
-xvfb-run -a -s "-screen 0 $((width + 200))x$((height + 200))x24" \
+xvfb-run -a -s "-screen 0 $display" \
     "$app" --settings "$work/settings.ini" "${preview[@]}" --open-screen "$screen" \
     --screenshot "$output" --quit-after-ms "$wait_ms"
 if [ ! -s "$output" ]; then
