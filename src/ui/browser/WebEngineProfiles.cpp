@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,6 +37,29 @@ QWebEngineProfile* confined() {
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
         settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
         p->setUrlRequestInterceptor(new ConfinedRequests(p));
+        // Peer connections reach addresses outside the request rules (STUN and TURN): the
+        // program's pages have no use for them, so they are taken away in every frame.
+        QWebEngineScript noPeers;
+        noPeers.setName(u"tovin-no-peer-connections"_s);
+        noPeers.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        noPeers.setWorldId(QWebEngineScript::MainWorld);
+        noPeers.setRunsOnSubFrames(true);
+        noPeers.setSourceCode(
+            u"(function () { var names = ['RTCPeerConnection', 'webkitRTCPeerConnection',"
+            " 'RTCIceCandidate', 'RTCSessionDescription'];"
+            " function strip(w) { names.forEach(function (name) { try {"
+            " Object.defineProperty(w, name, {value: undefined, writable: false,"
+            " configurable: false}); } catch (e) {} }); return w; }"
+            " strip(window);"
+            // A frame that has not loaded a document yet gets no script of its own.
+            " [window.HTMLIFrameElement, window.HTMLFrameElement, window.HTMLObjectElement]"
+            ".forEach(function (kind) { if (!kind) return;"
+            " var get = Object.getOwnPropertyDescriptor(kind.prototype, 'contentWindow');"
+            " if (!get) return;"
+            " Object.defineProperty(kind.prototype, 'contentWindow', {configurable: false,"
+            " get: function () { var w = get.get.call(this); try { if (w) strip(w); }"
+            " catch (e) {} return w; }}); }); })();"_s);
+        p->scripts()->insert(noPeers);
         return p;
     }();
     return profile;

@@ -178,8 +178,9 @@ private slots:
     }
 
     // A product text with a script runs in the preview, but reads no file outside the program
-    // folder and reaches no network address: not by fetch, a picture, a WebSocket or by leaving
-    // the page. A web address the program opens itself still loads.
+    // folder and reaches no network address: not by fetch, a picture, a WebSocket, a peer
+    // connection (also one taken from a fresh frame) or by leaving the page. A web address the
+    // program opens itself still loads.
     void pagesOfTheProgramAreConfined() {
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost));
@@ -206,7 +207,7 @@ private slots:
         product.Picture = u"Pictures\\AB7.gif"_s;
         product.ProdDesc =
             u"<script>var got = {}; function report(k, v) { got[k] = v;"
-            " if (Object.keys(got).length == 6) document.title = 'probed ' + JSON.stringify(got); }"
+            " if (Object.keys(got).length == 7) document.title = 'probed ' + JSON.stringify(got); }"
             "fetch('SECRET').then(r => r.text()).then(t => report('file', t),"
             " () => report('file', 'blocked'));"
             "var x = new XMLHttpRequest(); x.onload = () => report('xhr', x.responseText);"
@@ -223,6 +224,15 @@ private slots:
             "var f = document.createElement('iframe'); f.onload = () => { var t = '';"
             " try { t = f.contentDocument.body.innerText; } catch (e) {} report('frame', t); };"
             " f.src = 'SECRET'; document.body.appendChild(f);"
+            "try { var blank = document.createElement('iframe'); document.body.appendChild(blank);"
+            " var Peer = blank.contentWindow.RTCPeerConnection || RTCPeerConnection;"
+            " var pc = new Peer({iceServers: [{urls:"
+            " 'turn:SERVER?transport=tcp', username: 'u', credential: 'c'}]});"
+            " pc.createDataChannel('d'); pc.onicegatheringstatechange = () => {"
+            " if (pc.iceGatheringState == 'complete') report('rtc', 'gathered'); };"
+            " pc.createOffer().then(o => pc.setLocalDescription(o), () => report('rtc', "
+            "'blocked'));"
+            "} catch (e) { report('rtc', 'blocked'); }"
             "</script>"_s;
         product.ProdDesc.replace(u"SECRET"_s, secretUrl).replace(u"SERVER"_s, server);
         QVERIFY(show(PreviewPage::write(product, PreviewPage::Size::Large)));
