@@ -1,5 +1,7 @@
 #include "ui/Screens.h"
 
+#include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmInvoice.h"
@@ -24,6 +26,8 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
     ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
+    ChildWindows::registerScreen(u"frmBrowser"_s,
+                                 [] { return new FrmBrowser(shared().WebAddress); });
 }
 
 } // namespace tovin

@@ -65,9 +65,4 @@ QWebEngineProfile* confined() {
     return profile;
 }
 
-QWebEngineProfile* browsing() {
-    static QWebEngineProfile* profile = makeProfile(u"browsing"_s);
-    return profile;
-}
-
 } // namespace tovin::WebEngineProfiles

@@ -2,8 +2,8 @@
 
 class QWebEngineProfile;
 
-// The two kinds of web view the program has, each with a profile of its own so that nothing
-// (cookies, cache, rules) passes between them.
+// The profile of the program's own web views. The web browser screen has a profile of its own
+// (BrowserProfile), so that nothing (cookies, cache, rules) passes between them.
 namespace tovin::WebEngineProfiles {
 
 // The CONFINED profile, for the program's own views (the Products screen's Wb1, the page
@@ -13,9 +13,5 @@ namespace tovin::WebEngineProfiles {
 // opens (the supplier's shop) still loads, and that site then works as on the web. Nothing is
 // kept on disk.
 QWebEngineProfile* confined();
-
-// The BROWSING profile, for the web browser screen: real web sites, with the usual rules of the
-// web and cookies kept for the run (the supplier's member log-in).
-QWebEngineProfile* browsing();
 
 } // namespace tovin::WebEngineProfiles

@@ -27,11 +27,9 @@ QString scriptString(const QString& text) {
 }
 } // namespace
 
-WebEngineView::WebEngineView(QWidget* parent, Profile profile)
+WebEngineView::WebEngineView(QWidget* parent)
     : WebView(parent), m_view(new QWebEngineView(this)),
-      m_page(new WebEnginePage(profile == Profile::Confined ? WebEngineProfiles::confined()
-                                                            : WebEngineProfiles::browsing(),
-                               m_view)) {
+      m_page(new WebEnginePage(WebEngineProfiles::confined(), m_view)) {
     m_view->setPage(m_page);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

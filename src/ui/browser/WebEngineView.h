@@ -16,11 +16,9 @@ class WebEnginePage;
 class WebEngineView : public WebView {
     Q_OBJECT
 public:
-    // Which profile the view runs in (WebEngineProfiles): Confined for the views that show the
-    // program's own pages, Browsing for the web browser screen.
-    enum class Profile { Confined, Browsing };
-
-    explicit WebEngineView(QWidget* parent = nullptr, Profile profile = Profile::Confined);
+    // The view runs in the confined profile (WebEngineProfiles::confined()): it shows the
+    // program's own pages.
+    explicit WebEngineView(QWidget* parent = nullptr);
     ~WebEngineView() override;
 
     // The engine shares graphics contexts with the windows: call this before the application

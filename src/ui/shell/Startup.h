@@ -9,6 +9,7 @@ struct StartOptions {
     QString openScreen;     // a child screen to open once the main window shows
     QString screenshotFile; // where to save a picture of the main window
     int quitAfterMs = -1;   // when to take the picture and end (-1: run normally)
+    QString webAddress;     // the address the browser screen opens on (WebAddress)
 };
 
 // The program's entry procedure: splash screen, main window and its load, tip of the day, and
