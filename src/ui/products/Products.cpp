@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/Condition.h"
+#include "core/orders/CatalogueOrdering.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
@@ -18,6 +19,7 @@
 #include "ui/products/MemoView.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
+#include "ui/products/ProductsCatalogue.h"
 #include "ui/products/ProductsLayout.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ControlTexts.h"
@@ -164,6 +166,7 @@ void Products::buildControls() {
     // "Order Done": shown only while an order from the catalogue is open.
     Command2 = makeButton(u"Command2"_s, u"Order Done"_s);
     Command2->hide();
+    buildOrderingControls();
     cmdSup0 = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
     cmdSup1 = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
     for (QPushButton* b : {cmdSup0, cmdSup1})
@@ -228,9 +231,11 @@ void Products::buildControls() {
     }
     c.preview = Wb1;
     c.grid = grdDataGrid;
-    c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
-                       cmdCancel, cmdRefresh, cmdClose,  Command2};
-    c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
+    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete, cmdUpdate, cmdCancel,
+                       cmdRefresh, cmdClose, Command1,  Command2};
+    c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset, cmdReorder};
+    m_catalogue = new ProductsCatalogue(this);
+    c.viewButtons << m_catalogue->buttons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
@@ -311,35 +316,51 @@ void Products::Form_Activate() {
 }
 
 // A sale recorded on the sales screen comes off the product's stock and onto its sold count.
+// The catalogue is changed directly (the screen's copy of the row may be older than a receipt
+// made meanwhile), then the product is shown as the catalogue now holds it.
 void Products::takeOverSale() {
     const int sold = shared().SoldFromStock;
     if (sold <= 0)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s));
+    const QString stockNo = shared().SoldStockNo;
+    shared().SoldFromStock = 0;
+    shared().SoldStockNo.clear();
+    bool taken = false;
+    step([&] { taken = CatalogueOrdering::takeSaleOffStock(connection(), stockNo, sold); });
+    if (!taken) {
+        step([&] {
+            if (shared().prompts)
+                shared().prompts->notice(u"The sale of "_s + QString::number(sold) +
+                                             u" items could not be taken off the stock of "
+                                             u"product "_s +
+                                             stockNo + u": no product has that stock number."_s,
+                                         MessageIcon::Exclamation);
+        });
+        return;
+    }
+    // A product being edited is left as it is; it shows the new counts after its Update.
+    if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
+        return;
     std::optional<RecordSet::Bookmark> before;
     step([&] {
-        if (adoPrimaryRS->hasCurrentRow() && !adoPrimaryRS->isAdding())
+        if (adoPrimaryRS->hasCurrentRow())
             before = adoPrimaryRS->bookmark();
     });
     const bool found = writeStep(step, [&] {
-        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(shared().CurrentKey) + u"'"_s, 0,
+        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(stockNo) + u"'"_s, 0,
                            RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
     });
     if (found && adoPrimaryRS->hasCurrentRow()) {
-        auto shift = [&](int index, double by) {
-            const double now = TextRules::Val(TextRules::toText(adoPrimaryRS->value(index)));
-            binding().setBoxValue(txtFields(index), TextRules::plainDecimal(now + by));
-        };
-        step([&] { shift(ProductBox::Inventory, -sold); });
-        step([&] { shift(ProductBox::NoSold, sold); });
-        writeStep(step, [&] { adoPrimaryRS->update(); });
+        step([&] {
+            adoPrimaryRS->cancelUpdate();
+            binding().refresh();
+        });
     } else if (found && before) {
         // A product that is no longer in the list: stay where the user was.
         step([&] { adoPrimaryRS->setBookmark(*before); });
     }
     step([] { letEventsRun(); });
-    shared().SoldFromStock = 0;
-    shared().CurrentKey.clear();
 }
 
 void Products::showEvent(QShowEvent* event) {

@@ -15,6 +15,7 @@ namespace tovin {
 
 class CoalescedAction;
 class ProductGridModel;
+class ProductsCatalogue;
 class ProductsLayout;
 class WebView;
 
@@ -32,6 +33,9 @@ class WebView;
 // moment after the last move; flushPreview() writes a pending one at once.
 class Products : public RecordScreen {
     Q_OBJECT
+    // The catalogue panel, pages by page number and thumbnails (ProductsCatalogue.cpp).
+    friend class ProductsCatalogue;
+
 public:
     // Makes the web view the screen shows its pages in (the real engine by default; tests give
     // a fake).
@@ -122,6 +126,16 @@ private:
     bool gridShown() const;
     void syncGridSelection();
     bool orderIsOpen() const;
+
+    // Ordering from the catalogue and the re-order list (ProductsOrdering.cpp).
+    void buildOrderingControls();
+    void Command1_Click();
+    void Command2_Click();
+    void cmdReorder_Click();
+    // Orders the current product; the quantity asked starts at the suggestion. True when a line
+    // was saved and counted on the product.
+    bool orderCurrentItem(double suggestedQuantity);
+    void showOrderOpen(bool open);
     void restoreLabelNames();
     void showRestoredBoxes();
 
@@ -136,6 +150,7 @@ private:
     ProductGridModel* m_gridModel = nullptr;
     std::unique_ptr<ProductsLayout> m_layout;
     CoalescedAction* m_preview = nullptr;
+    ProductsCatalogue* m_catalogue = nullptr;
 
     QLineEdit* txtSrch = nullptr;
     QPushButton* cmdSearch = nullptr;
@@ -145,7 +160,9 @@ private:
     QPushButton* cmdShowPic = nullptr;
     QPushButton* cmdShowPicPath = nullptr;
     QPushButton* Command16 = nullptr;
+    QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    QPushButton* cmdReorder = nullptr;
     QPushButton* cmdSup0 = nullptr;
     QPushButton* cmdSup1 = nullptr;
 

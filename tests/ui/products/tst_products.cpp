@@ -351,10 +351,10 @@ private slots:
         QTest::keyClick(screen, Qt::Key(startKey));
         area.setActiveSubWindow(other);
         shared().SoldFromStock = 3;
-        shared().CurrentKey = sold;
+        shared().SoldStockNo = sold;
         area.setActiveSubWindow(frame);
         QTRY_COMPARE(shared().SoldFromStock, std::int16_t(0));
-        QCOMPARE(shared().CurrentKey, QString());
+        QCOMPARE(shared().SoldStockNo, QString());
         QCOMPARE(stockNo(screen), current);
         if (inventoryBefore.isNull())
             return;
