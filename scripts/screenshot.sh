@@ -10,8 +10,10 @@
 # main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
 # ("large" opens the Products screen with its large preview), WEB_ADDRESS (the address the
 # browser screen opens on, such as Help/demo.htm), ACTIONS (what to do before the picture,
-# separated by ";": "Screen/Control" presses a button, "Screen/Control=TEXT" types into a box)
-# and ANSWERS (answers to the input and message boxes those raise, ";"-separated). SCREEN may
+# separated by ";": "Screen/Control" presses a button, "Screen/Control=TEXT" types into a box),
+# ANSWERS (answers to the input and message boxes those raise, ";"-separated) and FIRST_START=1
+# (no stored window settings: the program places its window itself on a WIDTHxHEIGHT display,
+# default 1280x900). SCREEN may
 # also be a menu entry such as mnuR8 (the Inventory Report): the picture is then of the print
 # preview.
 set -euo pipefail
@@ -19,8 +21,14 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 screen="${1:-frmSupplier}"
 output="${2:-$root/docs/screenshots/main-supplier.png}"
-width="${WIDTH:-1000}"
-height="${HEIGHT:-700}"
+first_start="${FIRST_START:-}"
+if [ -n "$first_start" ]; then
+    width="${WIDTH:-1280}"
+    height="${HEIGHT:-900}"
+else
+    width="${WIDTH:-1000}"
+    height="${HEIGHT:-700}"
+fi
 wait_ms="${WAIT_MS:-2500}"
 preview=()
 [ -n "${PREVIEW:-}" ] && preview=(--preview "$PREVIEW")
@@ -58,7 +66,15 @@ catalogue="$work/tovin2003-a.mde"
 "$app" create --demo "$catalogue" >/dev/null
 
 # Window placement is kept in twips, 15 to a pixel.
-cat >"$work/settings.ini" <<SETTINGS
+if [ -n "$first_start" ]; then
+    cat >"$work/settings.ini" <<SETTINGS
+[Options]
+Show%20Tips%20at%20Startup=0
+SETTINGS
+    display="${width}x${height}x24"
+else
+    display="$((width + 200))x$((height + 200))x24"
+    cat >"$work/settings.ini" <<SETTINGS
 [Settings]
 MainLeft=0
 MainTop=0
@@ -72,10 +88,11 @@ DBName=$catalogue
 [Options]
 Show%20Tips%20at%20Startup=0
 SETTINGS
+fi
 
 mkdir -p "$(dirname "$output")"
 rm -f "$output"
-xvfb-run -a -s "-screen 0 $((width + 200))x$((height + 200))x24" \
+xvfb-run -a -s "-screen 0 $display" \
     "$app" --settings "$work/settings.ini" "${preview[@]}" "${acts[@]}" --open-screen "$screen" \
     --screenshot "$output" --quit-after-ms "$wait_ms"
 if [ ! -s "$output" ]; then

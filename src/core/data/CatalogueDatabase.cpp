@@ -1,6 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 
 #include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueFile.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/RunTimeError.h"
@@ -222,7 +223,8 @@ void CatalogueDatabase::checkpoint() {
 void CatalogueDatabase::copyTo(const QString& targetPath) {
     // A backup through the database reads one consistent state of the file, whatever other
     // connections are doing, and writes it as a complete catalogue.
-    if (QFileInfo(targetPath).absoluteFilePath() == QFileInfo(m_path).absoluteFilePath())
+    // By file identity: through a linked folder the open file's own -wal and -shm would go.
+    if (CatalogueFile::sameFile(targetPath, m_path))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"A catalogue cannot be copied onto itself"_s);
     const QString temporary = targetPath + u".partial"_s;

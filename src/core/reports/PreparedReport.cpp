@@ -32,15 +32,15 @@ PreparedReport PreparedReport::make(const QString& reportPath, const QString& ca
 
 const QList<ReportEntry>& reportEntries() {
     static const QList<ReportEntry> entries{
-        {u"mnuR1"_s, u"Cost 1 Price List"_s, u"cost1.rpt"_s},
-        {u"mnuR2"_s, u"Cost 2 Price List"_s, u"cost2.rpt"_s},
-        {u"mnuR3"_s, u"Cost 3 Price List"_s, u"cost3.rpt"_s},
-        {u"mnuR4"_s, u"Cost 4 Price List"_s, u"cost4.rpt"_s},
-        {u"mnuR5"_s, u"Cost 5 Price List"_s, u"cost5.rpt"_s},
-        {u"mnuR6"_s, u"Retail Price List"_s, u"retail.rpt"_s},
-        {u"mnuR7"_s, u"Catagory Report"_s, u"catagory.rpt"_s},
-        {u"mnuR8"_s, u"Inventory Report"_s, u"inventory.rpt"_s},
-        {u"mnuR9"_s, u"Orders Report"_s, u"orders.rpt"_s},
+        {u"mnuR1"_s, u"Cost &1 Price List"_s, u"cost1.rpt"_s},
+        {u"mnuR2"_s, u"Cost &2 Price List"_s, u"cost2.rpt"_s},
+        {u"mnuR3"_s, u"Cost &3 Price List"_s, u"cost3.rpt"_s},
+        {u"mnuR4"_s, u"Cost &4 Price List"_s, u"cost4.rpt"_s},
+        {u"mnuR5"_s, u"Cost &5 Price List"_s, u"cost5.rpt"_s},
+        {u"mnuR6"_s, u"&Retail Price List"_s, u"retail.rpt"_s},
+        {u"mnuR7"_s, u"&Catagory Report"_s, u"catagory.rpt"_s},
+        {u"mnuR8"_s, u"&Inventory Report"_s, u"inventory.rpt"_s},
+        {u"mnuR9"_s, u"&Orders Report"_s, u"orders.rpt"_s},
     };
     return entries;
 }

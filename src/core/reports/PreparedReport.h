@@ -25,7 +25,7 @@ struct PreparedReport {
 // The fixed reports of the Reports menu.
 struct ReportEntry {
     QString menuName; // "mnuR1"
-    QString caption;  // "Cost 1 Price List"
+    QString caption;  // "Cost &1 Price List", with its access key
     QString file;     // "cost1.rpt", in the program folder
 };
 const QList<ReportEntry>& reportEntries();

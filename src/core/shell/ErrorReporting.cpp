@@ -12,8 +12,16 @@ Q_LOGGING_CATEGORY(lcErrors, "tovin.errors", QtWarningMsg)
 
 namespace tovin {
 
+namespace {
+ProgrammingErrorHandler programmingErrorHandler = nullptr;
+} // namespace
+
+void setProgrammingErrorHandler(ProgrammingErrorHandler handler) {
+    programmingErrorHandler = handler;
+}
+
 void ReportError(const QString& label, const RunTimeError& error) {
-    qCInfo(lcErrors).noquote() << label << error.number() << error.description();
+    qCWarning(lcErrors).noquote() << label << error.number() << error.description();
     if (error.number() != ErrorNumber::FileNotFound)
         return;
     if (Prompts* prompts = shared().prompts) {
@@ -30,11 +38,24 @@ void StepGuard::handle(const RunTimeError& error) noexcept {
         if (m_style == ErrorStyle::ReportAndResume && error.number() > 0)
             ReportError(m_label, error);
         else
-            qCInfo(lcErrors).noquote()
+            qCWarning(lcErrors).noquote()
                 << m_label << "(ignored)" << error.number() << error.description();
     } catch (...) {
         // Reporting must never end the handler either.
     }
+}
+
+void StepGuard::handleForeign(const QString& what) noexcept {
+    try {
+        qCWarning(lcErrors).noquote() << m_label << "program fault:" << what;
+        if (programmingErrorHandler)
+            programmingErrorHandler(m_label, what);
+    } catch (...) {
+        // As above: the handler goes on whatever happens here.
+    }
+    const RunTimeError error(0, what);
+    ++m_failures;
+    m_lastError = error;
 }
 
 } // namespace tovin

@@ -10,9 +10,15 @@
 namespace tovin {
 
 // Reports a run-time error that a handler caught. Only a missing file (error 53) is shown to
-// the user, as "Can't Find The File!" with a critical icon; every other error is passed over
-// (and written to the program's debug log).
+// the user, as "Can't Find The File!" with a critical icon; every other error is passed over.
+// Every error is written as a warning to the log category "tovin.errors".
 void ReportError(const QString& label, const RunTimeError& error);
+
+// A C++ exception that is not a RunTimeError (std::bad_alloc, an out-of-range access) is a
+// fault of the program, not of the user's data. A StepGuard contains it like any other error
+// and hands it to this handler as well; tests make it fail the running test.
+using ProgrammingErrorHandler = void (*)(const QString& label, const QString& what);
+void setProgrammingErrorHandler(ProgrammingErrorHandler handler);
 
 // The two ways a handler treats a failing step.
 enum class ErrorStyle {
@@ -39,9 +45,9 @@ public:
         } catch (const RunTimeError& error) {
             handle(error);
         } catch (const std::exception& error) {
-            handle(RunTimeError(0, QString::fromLocal8Bit(error.what())));
+            handleForeign(QString::fromLocal8Bit(error.what()));
         } catch (...) {
-            handle(RunTimeError(0, QStringLiteral("Unknown error")));
+            handleForeign(QStringLiteral("Unknown error"));
         }
         return false;
     }
@@ -53,6 +59,7 @@ public:
 
 private:
     void handle(const RunTimeError& error) noexcept;
+    void handleForeign(const QString& what) noexcept;
 
     QString m_label;
     ErrorStyle m_style;

@@ -6,22 +6,48 @@
 
 namespace tovin {
 
+namespace {
+bool closing = false;
+} // namespace
+
 void letEventsRun() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void waitUntil(const std::function<bool()>& done) {
+void abandonWaits() {
+    closing = true;
+}
+
+void resumeWaits() {
+    closing = false;
+}
+
+bool waitsAbandoned() {
+    return closing;
+}
+
+bool waitUntil(const std::function<bool()>& done) {
+    if (closing)
+        return false;
+    if (done())
+        return true;
     QEventLoop loop;
     QTimer tick;
     tick.setInterval(50);
+    bool finished = false;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done())
+        if (closing) {
             loop.quit();
+        } else if (done()) {
+            finished = true;
+            loop.quit();
+        }
     });
-    if (done())
-        return;
     tick.start();
+    // The loop also ends when the application leaves its event loop (Exit): then the
+    // condition never came true and the wait is abandoned.
     loop.exec();
+    return finished;
 }
 
 } // namespace tovin

@@ -1,5 +1,7 @@
 #include "core/shell/SharedState.h"
 
+#include "core/shell/EventWait.h"
+
 namespace tovin {
 
 SharedState& shared() {
@@ -11,6 +13,7 @@ void resetSharedState() {
     Prompts* prompts = shared().prompts;
     shared() = SharedState{};
     shared().prompts = prompts;
+    resumeWaits();
 }
 
 } // namespace tovin

@@ -78,7 +78,8 @@ struct SharedState {
 // The one shared state of the program.
 SharedState& shared();
 
-// Puts every value back to its start value, keeping the prompts (tests use this between cases).
+// Puts every value back to its start value, keeping the prompts, and lets waits run again
+// (tests use this between cases).
 void resetSharedState();
 
 } // namespace tovin

@@ -17,7 +17,7 @@ void addWebBrowserEntry(QMenu* view) {
     if (!ChildWindows::isRegistered(u"frmBrowser"_s))
         return;
     view->addSeparator()->setObjectName(u"mnuViewBar0"_s);
-    QAction* action = view->addAction(u"Web Browser"_s);
+    QAction* action = view->addAction(u"&Web Browser"_s);
     action->setObjectName(u"mnuViewWebBrowser"_s);
     QObject::connect(action, &QAction::triggered, view, [] {
         StepGuard step(formLabel(u"frmMain"_s, u"mnuViewWebBrowser_Click"_s));

@@ -10,7 +10,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-WebEnginePage::WebEnginePage(QObject* parent) : QWebEnginePage(parent) {
+WebEnginePage::WebEnginePage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile, parent) {
     setUrlRequestInterceptor(&m_redirector);
     // The program writes its pages in UTF-8 without declaring it.
     settings()->setDefaultTextEncoding(u"UTF-8"_s);

@@ -12,7 +12,7 @@ namespace tovin {
 class WebEnginePage : public QWebEnginePage {
     Q_OBJECT
 public:
-    explicit WebEnginePage(QObject* parent = nullptr);
+    WebEnginePage(QWebEngineProfile* profile, QObject* parent = nullptr);
 
 signals:
     void beforeNavigate(const QString& address, bool* cancel);

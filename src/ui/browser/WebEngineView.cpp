@@ -3,6 +3,7 @@
 #include "core/shell/ProgramFolder.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/WebEnginePage.h"
+#include "ui/browser/WebEngineProfiles.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -27,7 +28,8 @@ QString scriptString(const QString& text) {
 } // namespace
 
 WebEngineView::WebEngineView(QWidget* parent)
-    : WebView(parent), m_view(new QWebEngineView(this)), m_page(new WebEnginePage(m_view)) {
+    : WebView(parent), m_view(new QWebEngineView(this)),
+      m_page(new WebEnginePage(WebEngineProfiles::confined(), m_view)) {
     m_view->setPage(m_page);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -108,20 +110,27 @@ bool WebEngineView::isBusy() const {
 }
 
 void WebEngineView::writeHtml(const QString& html) {
-    if (m_page->url().isEmpty() && !m_loading) {
-        // Nothing has been shown yet: start an empty page in the program folder, so the
-        // window.navigate() call is defined and relative addresses have a folder.
-        m_loading = true;
-        m_page->setHtml(QString(), QUrl::fromLocalFile(ProgramFolder::path()));
-    }
-    if (m_loading)
-        m_heldWrites.append(html);
-    else
-        writeNow(html);
+    m_heldWrites.append(html);
+    writeHeld();
 }
 
-void WebEngineView::writeNow(const QString& html) {
-    m_page->runJavaScript(u"document.write("_s + scriptString(html) + u");"_s);
+void WebEngineView::writeHeld() {
+    if (m_loading || m_heldWrites.isEmpty())
+        return;
+    // Written HTML belongs in a page of the program, never in a web site's page (where it would
+    // run with the site's rights): before anything is shown, or over a web site, start an empty
+    // page in the program folder, so window.navigate() is defined and relative addresses have a
+    // folder.
+    const QUrl current = m_page->url();
+    if (current.isEmpty() || current.scheme().startsWith(u"http"_s) ||
+        current.scheme() == u"ftp"_s) {
+        m_loading = true;
+        m_page->setHtml(QString(), QUrl::fromLocalFile(ProgramFolder::path()));
+        return;
+    }
+    const QStringList held = std::exchange(m_heldWrites, {});
+    for (const QString& html : held)
+        m_page->runJavaScript(u"document.write("_s + scriptString(html) + u");"_s);
 }
 
 void WebEngineView::setFormField(int formIndex, const QString& fieldName, const QString& value,
@@ -170,9 +179,7 @@ void WebEngineView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
         emit navigateError(address, info.errorCode());
     emit downloadComplete();
-    const QStringList held = std::exchange(m_heldWrites, {});
-    for (const QString& html : held)
-        writeNow(html);
+    writeHeld();
 }
 
 } // namespace tovin

@@ -16,6 +16,8 @@ class WebEnginePage;
 class WebEngineView : public WebView {
     Q_OBJECT
 public:
+    // The view runs in the confined profile (WebEngineProfiles::confined()): it shows the
+    // program's own pages.
     explicit WebEngineView(QWidget* parent = nullptr);
     ~WebEngineView() override;
 
@@ -51,7 +53,7 @@ public:
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
-    void writeNow(const QString& html);
+    void writeHeld();
     void runFormScript(const QString& script, FormResult done);
 
     QWebEngineView* m_view;

@@ -277,7 +277,11 @@ void ProductsCatalogue::MakePage() {
     // The progress goes into the page the view shows once it has loaded: no preview of the
     // reset rows may replace it, and a load still running would take the writes with it.
     m_screen->m_preview->cancel();
-    waitUntil([view] { return !view->isBusy(); });
+    if (!waitUntil([view] { return !view->isBusy(); })) {
+        // The program is closing: no pages are written.
+        m_screen->m_addingFlag = false;
+        return;
+    }
     CataloguePages::Callbacks callbacks;
     callbacks.progress = [view](const QString& html) {
         view->writeHtml(html);
@@ -306,8 +310,7 @@ void ProductsCatalogue::MakePage() {
     if (!failed.isEmpty())
         tell(u"These pages could not be written:\n"_s + failed.join(u'\n'));
     const QString first = folder + name + QString::number(from) + u".htm"_s;
-    waitUntil([view] { return !view->isBusy(); });
-    if (QFileInfo::exists(first))
+    if (waitUntil([view] { return !view->isBusy(); }) && QFileInfo::exists(first))
         view->navigate(first);
 }
 
@@ -329,11 +332,17 @@ void ProductsCatalogue::MakeThumbs() {
     WebView* view = m_screen->Wb1;
     RecordSet* rs = m_screen->adoPrimaryRS;
     m_screen->m_preview->cancel();
-    // A fresh document to write into.
+    // A fresh document to write into; none when the program is closing.
+    bool ready = true;
     step([&] {
         view->refresh();
-        waitUntil([view] { return !view->isBusy(); });
+        ready = waitUntil([view] { return !view->isBusy(); });
     });
+    if (!ready) {
+        Command4->setText(u"Thumbnails"_s);
+        m_screen->m_thumbnailFlag = false;
+        return;
+    }
     const int size = ThumbnailPage::sizeFromBox(Text1->text());
     const int count = rs->recordCount();
     const int stockNo = rs->fieldIndex(u"StockNo"_s);

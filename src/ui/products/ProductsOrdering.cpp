@@ -204,8 +204,9 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     // The user checks the line on the orders screen and saves or cancels it there.
     shared().OrderEntryState = 2;
     step([] { ChildWindows::show(OrdersScreen); });
-    waitUntil([&] { return shared().OrderEntryState != 2 || !orders; });
-    const bool saved = shared().OrderEntryState == 3;
+    // A wait abandoned because the program is closing records nothing.
+    const bool settled = waitUntil([&] { return shared().OrderEntryState != 2 || !orders; });
+    const bool saved = settled && shared().OrderEntryState == 3;
     shared().OrderEntryState = 0;
     if (!saved)
         return false;

@@ -5,6 +5,7 @@
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
+#include "ui/browser/BrowserAddress.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
@@ -117,7 +118,7 @@ void Products::pickSupplier() {
         following = connect(name, &QLineEdit::textChanged, this,
                             [](const QString& text) { shared().PickedSupplierName = text; });
     // Closing the supplier screen by its frame ends the pick as well.
-    waitUntil([&] {
+    const bool picked = waitUntil([&] {
         copyName();
         return shared().SupplierScreenClosed || !supplier || !self;
     });
@@ -125,8 +126,10 @@ void Products::pickSupplier() {
         return;
     disconnect(following);
     // Close hides the screen before it signals; Cancel signals with the screen still on show,
-    // and the frame closes it without signalling.
-    const bool chosen = shared().SupplierScreenClosed && (!supplier || supplier->isHidden());
+    // and the frame closes it without signalling. A wait abandoned because the program is
+    // closing picks nothing: the supplier the user only browsed to is not written.
+    const bool chosen =
+        picked && shared().SupplierScreenClosed && (!supplier || supplier->isHidden());
     if (chosen) {
         step([this] {
             binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
@@ -172,7 +175,7 @@ void Products::Wb1_NavigateError(const QString& address) {
     StepGuard step(procedureLabel(u"Wb1_NavigateError"_s));
     // Back to the last page that loaded (never round and round on the same failing one).
     const QString last = shared().WebAddress;
-    if (last.isEmpty() || last == address)
+    if (last.isEmpty() || BrowserAddress::sameAddress(last, address))
         return;
     step([&] { Wb1->navigate(last); });
 }

@@ -19,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin::ReportsMenu {
 
 QMenu* addTo(QMainWindow* window, QMenu* before) {
-    auto* menu = new QMenu(u"Reports"_s, window);
+    auto* menu = new QMenu(u"&Reports"_s, window);
     menu->setObjectName(u"mnuReports"_s);
     menu->menuAction()->setObjectName(u"mnuReports"_s);
     window->menuBar()->insertMenu(before ? before->menuAction() : nullptr, menu);

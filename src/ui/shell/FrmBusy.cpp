@@ -1,6 +1,7 @@
 #include "ui/shell/FrmBusy.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFile.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -8,8 +9,11 @@
 #include "core/shell/SharedState.h"
 #include "ui/shell/BusyCursor.h"
 
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMovie>
+#include <QPointer>
 #include <QThread>
 #include <QVBoxLayout>
 #include <atomic>
@@ -45,12 +49,14 @@ FrmBusy::FrmBusy(QWidget* parent)
     layout->addWidget(m_label);
 }
 
-void FrmBusy::run(QWidget* owner) {
-    auto* busy = new FrmBusy(owner);
+QString FrmBusy::run(QWidget* owner) {
+    QPointer<FrmBusy> busy = new FrmBusy(owner);
     if (!busy->Form_Load())
-        return;
+        return QString();
     busy->show();
     busy->Form_Activate();
+    // The screen is closed; it is deleted once the event loop runs again.
+    return busy && busy->saved() ? busy->target() : QString();
 }
 
 bool FrmBusy::Form_Load() {
@@ -60,8 +66,9 @@ bool FrmBusy::Form_Load() {
             throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
         FileDialogRequest request;
         request.title = u"Save As"_s;
-        request.filter = u"DataBase Files (*.mdb)|*.mdb"_s;
-        m_target = shared().prompts->saveFile(request);
+        request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
+        request.folder = QFileInfo(shared().DBPath).absolutePath();
+        m_target = CatalogueFile::withCatalogueSuffix(shared().prompts->saveFile(request));
     });
     if (m_target.isEmpty()) {
         close();
@@ -70,8 +77,16 @@ bool FrmBusy::Form_Load() {
     return true;
 }
 
+void FrmBusy::closeEvent(QCloseEvent* event) {
+    if (m_copying)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
 void FrmBusy::Form_Activate() {
     StepGuard quiet(label(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
+    m_copying = true;
     {
         BusyCursor busy;
         const QString source = shared().DBPath;
@@ -86,8 +101,8 @@ void FrmBusy::Form_Activate() {
                          u"\nPlease Wait... This Could Take A few Minutes"_s);
         letEventsRun();
         StepGuard step(label(u"Form_Activate"_s));
-        const bool copied = step([&] { copyCatalogue(source, m_target); });
-        if (!copied && shared().prompts) {
+        m_saved = step([&] { copyCatalogue(source, m_target); });
+        if (!m_saved && shared().prompts) {
             // The error convention stays silent about most errors; a copy that did not happen
             // must never pass for one that did.
             const QString reason = step.lastError() ? step.lastError()->description() : QString();
@@ -100,6 +115,7 @@ void FrmBusy::Form_Activate() {
         if (m_movie)
             m_movie->stop();
     }
+    m_copying = false;
     close();
 }
 
@@ -121,7 +137,9 @@ void FrmBusy::copyCatalogue(const QString& source, const QString& target) {
         done = true;
     });
     worker->start();
-    waitUntil([&] { return done.load(); });
+    // A wait abandoned because the program is closing still lets the copy finish: the thread
+    // uses this procedure's state until its last line.
+    static_cast<void>(waitUntil([&] { return done.load(); }));
     worker->wait();
     delete worker;
     if (failure)

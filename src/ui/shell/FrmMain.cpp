@@ -1,11 +1,13 @@
 #include "ui/shell/FrmMain.h"
 
+#include "core/data/CatalogueFile.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TextRules.h"
+#include "core/shell/WindowPlacement.h"
 #include "ui/browser/WebBrowserEntry.h"
 #include "ui/reports/ReportsMenu.h"
 #include "ui/shell/BusyCursor.h"
@@ -20,10 +22,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,14 +53,14 @@ struct FormEntry {
 
 const QList<FormEntry>& formEntries() {
     static const QList<FormEntry> entries{
-        {u"mnuDataCatagory"_s, u"Catagory"_s, u"Catagory"_s},
-        {u"mnuDatafrmInventory"_s, u"Inventory"_s, u"frmInventory"_s},
-        {u"mnuDatafrmInvoice"_s, u"Invoice"_s, u"frmInvoice"_s},
-        {u"mnuDatafrmOrders"_s, u"Orders"_s, u"frmOrders"_s},
-        {u"mnuDatafrmSales"_s, u"Sales"_s, u"frmSales"_s},
-        {u"mnuDatafrmSetup"_s, u"Setup"_s, u"frmSetup"_s},
-        {u"mnuDatafrmSupplier"_s, u"Supplier"_s, u"frmSupplier"_s},
-        {u"mnuDataProducts"_s, u"Products"_s, u"Products"_s},
+        {u"mnuDataCatagory"_s, u"&Catagory"_s, u"Catagory"_s},
+        {u"mnuDatafrmInventory"_s, u"&Inventory"_s, u"frmInventory"_s},
+        {u"mnuDatafrmInvoice"_s, u"In&voice"_s, u"frmInvoice"_s},
+        {u"mnuDatafrmOrders"_s, u"&Orders"_s, u"frmOrders"_s},
+        {u"mnuDatafrmSales"_s, u"S&ales"_s, u"frmSales"_s},
+        {u"mnuDatafrmSetup"_s, u"Se&tup"_s, u"frmSetup"_s},
+        {u"mnuDatafrmSupplier"_s, u"S&upplier"_s, u"frmSupplier"_s},
+        {u"mnuDataProducts"_s, u"&Products"_s, u"Products"_s},
     };
     return entries;
 }
@@ -107,6 +113,16 @@ FrmMain::FrmMain(QWidget* parent)
     connect(m_toolBar, &MainToolBar::buttonClicked, this, &FrmMain::tbToolBar_ButtonClick);
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
+    // F10 opens the menu bar at its first menu; the arrow keys and access keys go on from there.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setObjectName(u"menuBarKey"_s);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        const auto first = std::find_if(menus.cbegin(), menus.cend(),
+                                        [](QAction* menu) { return menu->isVisible(); });
+        if (first != menus.cend())
+            menuBar()->setActiveAction(*first);
+    });
     resize(800, 600);
 }
 
@@ -145,26 +161,26 @@ void FrmMain::buildMenus() {
         menu->addSeparator()->setObjectName(name);
     };
 
-    QMenu* file = addMenu(u"mnuFile"_s, u"File"_s);
-    addEntry(file, u"mnuFileOpen"_s, u"Open Database"_s, &FrmMain::mnuFileOpen_Click);
-    addEntry(file, u"mnuFileSaveAs"_s, u"Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
+    QMenu* file = addMenu(u"mnuFile"_s, u"&File"_s);
+    addEntry(file, u"mnuFileOpen"_s, u"&Open Database"_s, &FrmMain::mnuFileOpen_Click);
+    addEntry(file, u"mnuFileSaveAs"_s, u"&Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
     addSeparator(file, u"mnuFileBar1"_s);
-    addEntry(file, u"mnuFileClose"_s, u"Close Active Form"_s, &FrmMain::mnuFileClose_Click);
+    addEntry(file, u"mnuFileClose"_s, u"&Close Active Form"_s, &FrmMain::mnuFileClose_Click);
     addSeparator(file, u"mnuFileBar5"_s);
-    addEntry(file, u"mnuFileExit"_s, u"Exit"_s, &FrmMain::mnuFileExit_Click);
+    addEntry(file, u"mnuFileExit"_s, u"E&xit"_s, &FrmMain::mnuFileExit_Click);
 
-    QMenu* view = addMenu(u"mnuView"_s, u"View"_s);
+    QMenu* view = addMenu(u"mnuView"_s, u"&View"_s);
     // Checked as designed: both bars show, with their captions.
     for (QAction* action :
-         {addEntry(view, u"mnuViewStatusBar"_s, u"Status Bar"_s, &FrmMain::mnuViewStatusBar_Click),
-          addEntry(view, u"mnuButtonBar"_s, u"Button Bar"_s, &FrmMain::mnuButtonBar_Click),
-          addEntry(view, u"mnuBText"_s, u"Button Text"_s, &FrmMain::mnuBText_Click)}) {
+         {addEntry(view, u"mnuViewStatusBar"_s, u"&Status Bar"_s, &FrmMain::mnuViewStatusBar_Click),
+          addEntry(view, u"mnuButtonBar"_s, u"&Button Bar"_s, &FrmMain::mnuButtonBar_Click),
+          addEntry(view, u"mnuBText"_s, u"Button &Text"_s, &FrmMain::mnuBText_Click)}) {
         action->setCheckable(true);
         action->setChecked(true);
     }
     addWebBrowserEntry(view);
 
-    QMenu* forms = addMenu(u"mnuData"_s, u"Forms"_s);
+    QMenu* forms = addMenu(u"mnuData"_s, u"F&orms"_s);
     for (const FormEntry& e : formEntries()) {
         if (!ChildWindows::isRegistered(e.screen))
             continue;
@@ -175,22 +191,22 @@ void FrmMain::buildMenus() {
     }
     forms->menuAction()->setVisible(!forms->isEmpty());
 
-    QMenu* tools = addMenu(u"mnuTools"_s, u"Tools"_s);
+    QMenu* tools = addMenu(u"mnuTools"_s, u"&Tools"_s);
     ReportsMenu::addTo(this, tools);
-    addEntry(tools, u"mnuRestore"_s, u"Restore Text Boxes"_s, &FrmMain::mnuRestore_Click);
-    addEntry(tools, u"mnuRestoreLabels"_s, u"Restore Label Names"_s,
+    addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
+    addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);
 
-    QMenu* window = addMenu(u"mnuWindow"_s, u"Window"_s);
+    QMenu* window = addMenu(u"mnuWindow"_s, u"&Window"_s);
     const struct {
         QString name;
         QString caption;
         int code;
     } arrangements[] = {
-        {u"mnuWindowCascade"_s, u"Cascade"_s, MdiArrange::Cascade},
-        {u"mnuWindowTileHorizontal"_s, u"Tile Horizontal"_s, MdiArrange::TileHorizontal},
-        {u"mnuWindowTileVertical"_s, u"Tile Vertical"_s, MdiArrange::TileVertical},
-        {u"mnuWindowArrangeIcons"_s, u"Arrange Icons"_s, MdiArrange::ArrangeIcons},
+        {u"mnuWindowCascade"_s, u"&Cascade"_s, MdiArrange::Cascade},
+        {u"mnuWindowTileHorizontal"_s, u"Tile &Horizontal"_s, MdiArrange::TileHorizontal},
+        {u"mnuWindowTileVertical"_s, u"Tile &Vertical"_s, MdiArrange::TileVertical},
+        {u"mnuWindowArrangeIcons"_s, u"&Arrange Icons"_s, MdiArrange::ArrangeIcons},
     };
     for (const auto& a : arrangements) {
         QAction* action = window->addAction(a.caption);
@@ -199,10 +215,10 @@ void FrmMain::buildMenus() {
         connect(action, &QAction::triggered, this, [this, code] { mnuWindow_Arrange(code); });
     }
 
-    QMenu* help = addMenu(u"mnuHelp"_s, u"Help"_s);
-    addEntry(help, u"mnuHelpTip"_s, u"Tip Of The Day"_s, &FrmMain::mnuHelpTip_Click);
+    QMenu* help = addMenu(u"mnuHelp"_s, u"&Help"_s);
+    addEntry(help, u"mnuHelpTip"_s, u"&Tip Of The Day"_s, &FrmMain::mnuHelpTip_Click);
     addSeparator(help, u"mnuHelpBar0"_s);
-    addEntry(help, u"mnuHelpAbout"_s, u"About"_s, &FrmMain::mnuHelpAbout_Click);
+    addEntry(help, u"mnuHelpAbout"_s, u"&About"_s, &FrmMain::mnuHelpAbout_Click);
 }
 
 void FrmMain::MDIForm_Load() {
@@ -210,11 +226,18 @@ void FrmMain::MDIForm_Load() {
     SettingsStore& settings = SettingsStore::program();
     step([] { shared().FirstActivation = true; });
     step([this] { ApplyControlTexts(this); });
+    // Stored values rule; without them the window opens where the Products screen shows whole.
     // A stored value that does not convert leaves that one value as the window has it.
-    step([this] { move(storedPixels(u"MainLeft"_s, 1000), y()); });
-    step([this] { move(x(), storedPixels(u"MainTop"_s, 1000)); });
-    step([this] { resize(storedPixels(u"MainWidth"_s, 6500), height()); });
-    step([this] { resize(width(), storedPixels(u"MainHeight"_s, 6500)); });
+    QRect firstStart;
+    step([&] {
+        const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+        firstStart = WindowPlacement::firstStart(where ? where->availableGeometry() : QRect());
+    });
+    const auto twips = [](int pixels) { return double(pixels) * TwipsPerPixel; };
+    step([&] { move(storedPixels(u"MainLeft"_s, twips(firstStart.x())), y()); });
+    step([&] { move(x(), storedPixels(u"MainTop"_s, twips(firstStart.y()))); });
+    step([&] { resize(storedPixels(u"MainWidth"_s, twips(firstStart.width())), height()); });
+    step([&] { resize(width(), storedPixels(u"MainHeight"_s, twips(firstStart.height()))); });
     step([&] {
         const bool shown = settings.flag(Settings, u"StatusVis"_s, true);
         m_statusBar->setVisible(shown);
@@ -266,8 +289,11 @@ void FrmMain::MDIForm_Unload() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
     // Every child screen closes first (its own unload runs); one that refuses keeps the
-    // program open.
+    // program open. A screen waiting for another drops its procedure, unless the close is
+    // refused.
+    abandonWaits();
     if (!ChildWindows::unloadAll()) {
+        resumeWaits();
         event->ignore();
         return;
     }
@@ -300,17 +326,33 @@ void FrmMain::mnuFileOpen_Click() {
     step([&] {
         FileDialogRequest request;
         request.fileName = QString();
-        request.filter = u"DataBases|*.mdb"_s;
+        request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
         chosen = prompts().openFile(request);
     });
-    if (!chosen.isEmpty()) {
-        step([&] { shared().DBPath = chosen; });
-        step([this] {
-            if (ChildWindows::isRegistered(u"Products"_s))
-                openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
-        });
-    }
+    if (!chosen.isEmpty())
+        step([&] { switchCatalogue(chosen); });
     step([this] { setWindowTitle(shared().DBPath); });
+}
+
+void FrmMain::switchCatalogue(const QString& path) {
+    // A file that is not a catalogue is refused before anything changes: the open catalogue
+    // and the path saved for the next start stay.
+    if (const std::optional<QString> reason = CatalogueFile::refusal(path)) {
+        prompts().notice(*reason + u"\n\nThe catalogue "_s + shared().DBPath + u" stays open."_s,
+                         MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
+        return;
+    }
+    const bool productsRegistered = ChildWindows::isRegistered(u"Products"_s);
+    // The Products screen reads its catalogue when it loads: an open one is closed and opened
+    // again on the new file. When it refuses to close, the catalogue stays as it was.
+    if (productsRegistered && ChildWindows::find(u"Products"_s)) {
+        ChildWindows::unload(u"Products"_s);
+        if (ChildWindows::find(u"Products"_s))
+            return;
+    }
+    shared().DBPath = path;
+    if (productsRegistered)
+        openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
 }
 
 namespace {
@@ -329,8 +371,11 @@ void unloadActiveScreen(QMdiArea* area) {
 
 void FrmMain::mnuFileSaveAs_Click() {
     StepGuard step(label(u"mnuFileSaveAs_Click"_s));
-    step([this] { unloadActiveScreen(m_mdi); });
-    step([this] { FrmBusy::run(this); });
+    // The copy is read through a connection of its own, so the screens stay open.
+    QString saved;
+    step([&] { saved = FrmBusy::run(this); });
+    if (!saved.isEmpty())
+        step([&] { m_statusBar->showStatus(u"Saved a copy as "_s + saved); });
 }
 
 void FrmMain::mnuFileClose_Click() {
@@ -341,7 +386,9 @@ void FrmMain::mnuFileClose_Click() {
 void FrmMain::mnuFileExit_Click() {
     BusyCursor busy;
     letEventsRun();
-    // Ends the program without closing the window, so nothing is saved on this path.
+    // Ends the program without closing the window, so nothing is saved on this path. A screen
+    // waiting for another drops its procedure instead of carrying on with what it saw last.
+    abandonWaits();
     if (m_exit)
         m_exit();
 }

@@ -75,6 +75,9 @@ private:
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption,
                       void (FrmMain::*handler)());
     void applyButtonCaptions();
+    // Open Database with a chosen file: refuses one that is not a catalogue, else makes it the
+    // catalogue and shows it in the Products screen.
+    void switchCatalogue(const QString& path);
 
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;

@@ -33,6 +33,10 @@ QLabel* MainStatusBar::panel(int number) const {
     return number >= 1 && number <= 4 ? m_panels[number - 1] : nullptr;
 }
 
+void MainStatusBar::showStatus(const QString& text) {
+    m_panels[1]->setText(text);
+}
+
 void MainStatusBar::refreshClock() {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale;

@@ -17,6 +17,9 @@ public:
     // Panel 1 to 4; nullptr for any other number.
     QLabel* panel(int number) const;
 
+    // Puts a line about the work just done (a saved copy) into the "Status" panel.
+    void showStatus(const QString& text);
+
     // Brings the date and time panels up to the clock.
     void refreshClock();
 

@@ -1,12 +1,16 @@
 #include "support/core/ScriptedPrompts.h"
 
 #include "core/shell/SharedState.h"
+#include "support/core/ProgramFaults.h"
 
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::test {
+
+// Every test using the support fails on a program fault.
+[[maybe_unused]] const bool programFaultsFail = (failOnProgramFaults(), true);
 
 namespace {
 const char* kindName(ScriptedPrompts::Kind kind) {

@@ -5,6 +5,7 @@
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "support/core/ProgramFaults.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,6 +15,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::test {
+
+// Every test using the support fails on a program fault.
+[[maybe_unused]] const bool programFaultsFail = (failOnProgramFaults(), true);
 
 QString resourcesDir() {
     return QStringLiteral(TOVIN_RESOURCES_DIR);

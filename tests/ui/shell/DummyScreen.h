@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/shell/SharedState.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QCloseEvent>
@@ -8,12 +9,15 @@
 
 namespace tovin::test {
 
-// A stand-in child screen: counts how often it was made and closed, and can refuse to close
+// A stand-in child screen: counts how often it was made (and on which catalogue) and closed,
+// and can refuse to close
 // (as a screen with unsaved work does).
 class DummyScreen : public QWidget {
 public:
     static inline QHash<QString, int> made;
     static inline QHash<QString, int> closed;
+    // The catalogue each screen was last made on.
+    static inline QHash<QString, QString> madeOn;
     static inline bool refuseClose = false;
 
     explicit DummyScreen(const QString& name) : m_name(name) {
@@ -21,12 +25,13 @@ public:
         setWindowTitle(name);
         resize(240, 160);
         ++made[name];
+        madeOn[name] = shared().DBPath;
     }
 
     static void registerAs(const QString& name) {
         ChildWindows::registerScreen(name, [name] { return new DummyScreen(name); });
     }
-    static void reset() { made.clear(), closed.clear(), refuseClose = false; }
+    static void reset() { made.clear(), closed.clear(), madeOn.clear(), refuseClose = false; }
 
 protected:
     void closeEvent(QCloseEvent* event) override {

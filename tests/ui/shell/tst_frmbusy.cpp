@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -23,10 +25,24 @@ class FrmBusyTest : public QObject {
     static int productCount(CatalogueDatabase& db) {
         return db.scalar(u"SELECT count(*) FROM Products"_s).toInt();
     }
+    static QString addedName(CatalogueDatabase& db) {
+        return db.scalar(u"SELECT ProdName FROM Products WHERE StockNo = ?"_s, {u"NEW-1"_s})
+            .toString();
+    }
     bool busyScreenGone() { return !m_owner.findChild<FrmBusy*>(); }
 
 private slots:
+    // The copy holds what a screen has just written, under the name chosen (a bare name gets
+    // the catalogue's extension); the dialog starts in the catalogue's folder.
+    void copiesAnOpenCatalogue_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("access name") << u"copy.mdb"_s << u"copy.mdb"_s;
+        QTest::newRow("bare name") << u"backup1"_s << u"backup1.mde"_s;
+    }
     void copiesAnOpenCatalogue() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
         // A screen holds the catalogue open and has just written to it: the row sits in the
@@ -35,9 +51,12 @@ private slots:
         open.run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s,
                  {u"NEW-1"_s, u"Added while open"_s});
         const int rows = productCount(open);
-        const QString target = folder.filePath(u"copy.mdb"_s);
-        prompts.answerSaveFile(target);
-        FrmBusy::run(&m_owner);
+        const QString target = folder.filePath(written);
+        prompts.answerSaveFile(folder.filePath(chosen));
+        QCOMPARE(FrmBusy::run(&m_owner), target);
+        const FileDialogRequest& request = prompts.shown().first().request;
+        QCOMPARE(request.filter, u"DataBases|*.mde;*.mdb;*.accdb"_s);
+        QCOMPARE(QDir(request.folder), QDir(folder.path()));
         // The screen is closed (not yet destroyed) and still tells what it did.
         auto* busy = m_owner.findChild<FrmBusy*>();
         QVERIFY(busy);
@@ -49,10 +68,38 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         CatalogueDatabase copy(target);
         QCOMPARE(productCount(copy), rows);
-        QCOMPARE(copy.scalar(u"SELECT ProdName FROM Products WHERE StockNo = ?"_s, {u"NEW-1"_s})
-                     .toString(),
-                 u"Added while open"_s);
+        QCOMPARE(addedName(copy), u"Added while open"_s);
         QCOMPARE(shared().DBPath, folder.cataloguePath());
+    }
+
+    // Closing the screen while it copies is refused until the copy is done; the copy is whole
+    // and nothing is reported as failed.
+    void closingWhileCopyingWaitsForTheCopy() {
+        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
+        test::ScriptedPrompts prompts;
+        const QString target = folder.filePath(u"copy.mde"_s);
+        prompts.answerSaveFile(target);
+        int refused = 0;
+        int tried = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            auto* busy = m_owner.findChild<FrmBusy*>();
+            if (!busy || !busy->isVisible())
+                return;
+            ++tried;
+            if (!busy->close())
+                ++refused;
+        });
+        closer.start(0);
+        QCOMPARE(FrmBusy::run(&m_owner), target);
+        closer.stop();
+        QVERIFY(tried > 0);
+        QCOMPARE(refused, tried);
+        QCOMPARE(prompts.shown().size(), 1); // the dialog only: no failure notice
+        QTRY_VERIFY(busyScreenGone());
+        CatalogueDatabase copy(target);
+        CatalogueDatabase original(folder.cataloguePath());
+        QCOMPARE(productCount(copy), productCount(original));
     }
 
     // Cancelling, or a copy that fails, leaves every file as it was; a failure is reported.
@@ -61,22 +108,30 @@ private slots:
         QTest::newRow("cancelled") << QString();
         QTest::newRow("missing folder") << u"no/such/folder/copy.mdb"_s;
         QTest::newRow("onto itself") << u"tovin2003-a.mde"_s;
+        // Another path to the open file: its live -wal and -shm must stay.
+        QTest::newRow("onto itself through a linked folder") << u"<link>/tovin2003-a.mde"_s;
     }
     void nothingSaved() {
         QFETCH(QString, target);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
-        const QString path = target.isEmpty() ? QString() : folder.filePath(target);
+        QTemporaryDir elsewhere;
+        const QString link = elsewhere.path() + u"/link"_s;
+        QVERIFY(QFile::link(QDir(folder.path()).absolutePath(), link));
+        QString path = target.isEmpty() ? QString() : folder.filePath(target);
+        if (target.startsWith(u"<link>"_s))
+            path = link + target.mid(6);
+        // A screen holds the catalogue open with a row not yet in the main file.
+        CatalogueDatabase open(folder.cataloguePath());
+        open.run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s,
+                 {u"NEW-1"_s, u"Added while open"_s});
         const QStringList files = QDir(folder.path()).entryList(QDir::Files);
-        const qint64 sizeBefore = QFileInfo(folder.cataloguePath()).size();
+        QVERIFY(files.contains(u"tovin2003-a.mde-wal"_s));
         prompts.answerSaveFile(path);
         if (!path.isEmpty())
             prompts.answerMessage(MessageAnswer::Ok);
-        FrmBusy::run(&m_owner);
+        QCOMPARE(FrmBusy::run(&m_owner), QString());
         QCOMPARE(prompts.unanswered(), 0);
-        const FileDialogRequest& request = prompts.shown().first().request;
-        QCOMPARE(request.title, u"Save As"_s);
-        QCOMPARE(request.filter, u"DataBase Files (*.mdb)|*.mdb"_s);
         QCOMPARE(prompts.shown().size(), path.isEmpty() ? 1 : 2);
         const auto& shown = prompts.shown().last();
         if (!path.isEmpty()) {
@@ -88,9 +143,9 @@ private slots:
         QCOMPARE(shared().DBPath, folder.cataloguePath());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
         QVERIFY(!QFileInfo::exists(folder.filePath(u"no"_s)));
-        CatalogueDatabase original(folder.cataloguePath());
-        QVERIFY(productCount(original) > 0);
-        QCOMPARE(QFileInfo(folder.cataloguePath()).size(), sizeBefore);
+        CatalogueDatabase reopened(folder.cataloguePath());
+        QCOMPARE(addedName(reopened), u"Added while open"_s);
+        QCOMPARE(productCount(reopened), productCount(open));
     }
 };
 

@@ -1,6 +1,9 @@
 #include "DummyScreen.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/EventWait.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/WindowPlacement.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
@@ -12,11 +15,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -95,11 +104,11 @@ private slots:
 
     void loadRestoresTheWindow_data() {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QRect>("geometry"); // -1 for a value of the first-start placement
         QTest::addColumn<bool>("barsShown");
         QTest::addColumn<bool>("captions");
         QTest::addColumn<QString>("dbPath"); // "" for the default catalogue
-        const QRect initial(67, 67, 433, 433);
+        const QRect initial(-1, -1, -1, -1);
         QTest::newRow("first start") << QString() << initial << true << true << QString();
         QTest::newRow("stored values")
             << u"MainLeft=1500 MainTop=3000 MainWidth=9000 MainHeight=7500 StatusVis=False "
@@ -110,7 +119,7 @@ private slots:
         // A value that does not convert leaves the window's own value and the load goes on.
         QTest::newRow("broken values")
             << u"MainLeft=left MainWidth=9000 StatusVis=maybe ButtonTxt=sometimes"_s
-            << QRect(0, 67, 600, 433) << true << true << QString();
+            << QRect(0, -1, 600, -1) << true << true << QString();
     }
     void loadRestoresTheWindow() {
         QFETCH(QString, stored);
@@ -120,6 +129,13 @@ private slots:
         QFETCH(QString, dbPath);
         shared().DBPath.clear();
         FrmMain* main = loadMain(texts(stored));
+        // Without stored values the window opens where the Products screen shows whole.
+        const QRect first =
+            WindowPlacement::firstStart(QGuiApplication::primaryScreen()->availableGeometry());
+        const auto pick = [](int value, int firstStart) { return value < 0 ? firstStart : value; };
+        geometry =
+            QRect(pick(geometry.x(), first.x()), pick(geometry.y(), first.y()),
+                  pick(geometry.width(), first.width()), pick(geometry.height(), first.height()));
         QCOMPARE(QRect(main->pos(), main->size()), geometry);
         QCOMPARE(!main->statusPanels()->isHidden(), barsShown);
         QCOMPARE(!main->buttonBar()->isHidden(), barsShown);
@@ -135,7 +151,7 @@ private slots:
         QVERIFY(main->entry(u"mnuDatafrmSupplier"_s));
         for (const QString& name : {u"mnuDatafrmSetup"_s, u"mnuViewWebBrowser"_s})
             QVERIFY2(!main->entry(name), qPrintable(name));
-        QCOMPARE(main->entry(u"mnuR8"_s)->text(), u"Inventory Report"_s);
+        QCOMPARE(main->entry(u"mnuR8"_s)->text(), u"&Inventory Report"_s);
         MainStatusBar* bar = main->statusPanels();
         QCOMPARE(bar->panel(1)->text(), u"Tovin's Catalog 2003 Demo"_s);
         QCOMPARE(bar->panel(3)->text(),
@@ -194,25 +210,194 @@ private slots:
         QVERIFY(!reread.contains(u"Settings"_s, u"StatusVis"_s));
     }
 
+    // Open Database takes a catalogue and opens the Products screen on it; anything else is
+    // refused in plain words, and the open catalogue stays.
     void openDatabase_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::newRow("cancelled") << QString();
-        QTest::newRow("chosen") << u"/elsewhere/other.mdb"_s;
+        QTest::addColumn<QString>("chosen");  // "" cancels
+        QTest::addColumn<QString>("refusal"); // a part of the notice; "" when the file opens
+        QTest::addColumn<bool>("productsRefuses");
+        QTest::newRow("cancelled") << QString() << QString() << false;
+        QTest::newRow("catalogue") << u"other.mde"_s << QString() << false;
+        QTest::newRow("text file") << u"notes.mdb"_s << u"is not a catalogue."_s << false;
+        QTest::newRow("access file")
+            << u"<access>"_s << u"is an Access database, not a catalogue"_s << false;
+        QTest::newRow("Products keeps its catalogue") << u"other.mde"_s << QString() << true;
     }
     void openDatabase() {
         QFETCH(QString, chosen);
+        QFETCH(QString, refusal);
+        QFETCH(bool, productsRefuses);
+        CatalogueDatabase::create(m_folder->cataloguePath());
+        CatalogueDatabase::create(m_folder->filePath(u"other.mde"_s));
+        m_folder->writeFile(u"notes.mdb"_s, "StockNo,ProdName\nAB7,Brass Lamp\n");
+        QString path = chosen.isEmpty() ? QString() : m_folder->filePath(chosen);
+        if (chosen == u"<access>"_s)
+            path = test::testDataDir() + u"/mdb/barcode_inventory_jet4.mdb"_s;
         FrmMain* main = loadMain();
-        ChildWindows::unload(u"Products"_s);
+        const QString before = m_folder->cataloguePath();
         main->setWindowTitle(u"changed"_s);
-        m_prompts->answerOpenFile(chosen);
+        m_prompts->answerOpenFile(path);
+        if (!refusal.isEmpty())
+            m_prompts->answerMessage(MessageAnswer::Ok);
+        DummyScreen::refuseClose = productsRefuses;
         entry(u"mnuFileOpen"_s)->trigger();
-        const auto& request = m_prompts->shown().last().request;
-        QCOMPARE(request.filter, u"DataBases|*.mdb"_s);
+        DummyScreen::refuseClose = false;
+        const auto& request = m_prompts->shown().first().request;
+        QCOMPARE(request.filter, u"DataBases|*.mde;*.mdb;*.accdb"_s);
         QCOMPARE(request.fileName, QString());
-        const QString expected = chosen.isEmpty() ? m_folder->cataloguePath() : chosen;
+        const bool opened = !path.isEmpty() && refusal.isEmpty() && !productsRefuses;
+        if (!refusal.isEmpty()) {
+            const auto& notice = m_prompts->shown().last();
+            QVERIFY2(notice.text.contains(refusal), qPrintable(notice.text));
+            QVERIFY2(notice.text.contains(u"The catalogue "_s + before + u" stays open."_s),
+                     qPrintable(notice.text));
+        }
+        const QString expected = opened ? path : before;
         QCOMPARE(shared().DBPath, expected);
         QCOMPARE(main->windowTitle(), expected);
-        QCOMPARE(ChildWindows::find(u"Products"_s) != nullptr, !chosen.isEmpty());
+        // The Products screen that was open shows the catalogue now open.
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), opened ? 2 : 1);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), expected);
+        QVERIFY(ChildWindows::find(u"Products"_s));
+        // The path saved for the next start is the catalogue in use.
+        QVERIFY(main->close());
+        QCOMPARE(
+            SettingsStore(m_folder->settingsFile()).value(u"Settings"_s, u"DBName"_s, QString()),
+            expected);
+    }
+
+    // Every menu and entry has its own access key within its menu, and the captions keep
+    // their words.
+    void menusHaveAccessKeys() {
+        FrmMain* main = loadMain();
+        const auto checkKeys = [](const QList<QAction*>& actions, const QString& where) {
+            QSet<QChar> keys;
+            for (QAction* action : actions) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const qsizetype at = text.indexOf(u'&');
+                QVERIFY2(at >= 0 && at + 1 < text.size() && text.at(at + 1).isLetterOrNumber() &&
+                             text.count(u'&') == 1,
+                         qPrintable(where + u": "_s + text));
+                const QChar key = text.at(at + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(where + u": "_s + text));
+                keys.insert(key);
+            }
+        };
+        const QList<QAction*> menus = main->menuBar()->actions();
+        checkKeys(menus, u"menu bar"_s);
+        QStringList captions;
+        for (QAction* menu : menus) {
+            checkKeys(menu->menu()->actions(), menu->text());
+            QStringList entries;
+            for (QAction* action : menu->menu()->actions())
+                if (!action->isSeparator())
+                    entries << QString(action->text()).remove(u'&');
+            captions << QString(menu->text()).remove(u'&') + u": "_s + entries.join(u", "_s);
+        }
+        QCOMPARE(captions.first(),
+                 u"File: Open Database, Save DataBase As, Close Active Form, Exit"_s);
+        QVERIFY(captions.contains(u"Window: Cascade, Tile Horizontal, Tile Vertical, "
+                                  u"Arrange Icons"_s));
+    }
+
+    // The keyboard reaches the commands with no screen open: F10 or Alt with a menu's key
+    // opens the menu, and an entry's key runs it.
+    void keyboardReachesTheMenus_data() {
+        QTest::addColumn<QString>("opening"); // "F10" or a menu's access key with Alt
+        QTest::addColumn<QString>("keys");    // typed in the open menu
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("F10, Exit") << u"F10"_s << u"x"_s << u"exit"_s;
+        QTest::newRow("Alt+F, Exit") << u"f"_s << u"x"_s << u"exit"_s;
+        QTest::newRow("Alt+O, Supplier") << u"o"_s << u"u"_s << u"supplier"_s;
+        QTest::newRow("F10, on to View, Button Bar") << u"F10"_s << u"<Right>b"_s << u"bar"_s;
+    }
+    void keyboardReachesTheMenus() {
+        QFETCH(QString, opening);
+        QFETCH(QString, keys);
+        QFETCH(QString, effect);
+        FrmMain* main = loadMain();
+        ChildWindows::unload(u"Products"_s);
+        main->show();
+        QApplication::setActiveWindow(main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        if (opening == u"F10"_s)
+            QTest::keyClick(main, Qt::Key_F10);
+        else
+            QTest::keyClick(main, opening.at(0).toLatin1(), Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(QApplication::activePopupWidget()->objectName(),
+                 opening == u"o"_s ? u"mnuData"_s : u"mnuFile"_s);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QWidget* menu = QApplication::activePopupWidget();
+            QVERIFY(menu);
+            if (keys.mid(i).startsWith(u"<Right>"_s)) {
+                QTest::keyClick(menu, Qt::Key_Right);
+                i += 6;
+                QTRY_VERIFY(QApplication::activePopupWidget() != menu);
+            } else {
+                QTest::keyClick(menu, keys.at(i).toLatin1());
+            }
+        }
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(m_exits, effect == u"exit"_s ? 1 : 0);
+        QCOMPARE(ChildWindows::find(u"frmSupplier"_s) != nullptr, effect == u"supplier"_s);
+        QCOMPARE(main->buttonBar()->isHidden(), effect == u"bar"_s);
+    }
+
+    // Save DataBase As, reached by its keys, copies the catalogue from the catalogue's folder,
+    // keeps the screens open and says where the copy went.
+    void saveAsKeepsScreensAndSays() {
+        CatalogueDatabase::create(m_folder->cataloguePath());
+        FrmMain* main = loadMain();
+        entry(u"mnuDatafrmSupplier"_s)->trigger();
+        main->show();
+        QApplication::setActiveWindow(main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        m_prompts->answerSaveFile(m_folder->filePath(u"backup1"_s));
+        QTest::keyClick(main, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
+        QTRY_COMPARE(main->statusPanels()->panel(2)->text(),
+                     u"Saved a copy as "_s + m_folder->filePath(u"backup1.mde"_s));
+        QCOMPARE(QDir(m_prompts->shown().first().request.folder), QDir(m_folder->path()));
+        QVERIFY(QFileInfo::exists(m_folder->filePath(u"backup1.mde"_s)));
+        QCOMPARE(shared().DBPath, m_folder->cataloguePath());
+        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
+        QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 0);
+        QCOMPARE(ChildWindows::openScreens().size(), 2);
+    }
+
+    // A screen waiting for another drops its procedure when the program closes: by Exit, or by
+    // the main window closing, but not when a screen refused that close.
+    void waitsAreAbandonedWhenClosing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("abandoned");
+        QTest::newRow("Exit") << u"exit"_s << true;
+        QTest::newRow("main window closes") << u"close"_s << true;
+        QTest::newRow("close refused by a screen") << u"refused"_s << false;
+    }
+    void waitsAreAbandonedWhenClosing() {
+        QFETCH(QString, how);
+        QFETCH(bool, abandoned);
+        FrmMain* main = loadMain();
+        DummyScreen::refuseClose = how == u"refused"_s;
+        bool answered = false;
+        QTimer closing;
+        closing.setSingleShot(true);
+        connect(&closing, &QTimer::timeout, this, [&] {
+            if (how == u"exit"_s)
+                entry(u"mnuFileExit"_s)->trigger();
+            else
+                main->close();
+            DummyScreen::refuseClose = false;
+            // What the user would do next if the program stayed open.
+            QTimer::singleShot(0, this, [&answered] { answered = true; });
+        });
+        closing.start(0);
+        QCOMPARE(waitUntil([&] { return answered; }), !abandoned);
+        QCOMPARE(m_exits, how == u"exit"_s ? 1 : 0);
     }
 
     // Button Text takes the captions off the buttons and back; each bar's entry hides and shows
@@ -261,20 +446,17 @@ private slots:
         QCOMPARE(main->mdiArea()->currentSubWindow()->widget(), first);
     }
 
-    // File Close, the screen closing itself, or Save As takes the active screen and its frame.
+    // File Close or the screen closing itself takes the active screen and its frame.
     void closingAScreen_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("File Close") << u"mnuFileClose"_s;
         QTest::newRow("the screen itself") << QString();
-        QTest::newRow("Save As") << u"mnuFileSaveAs"_s;
     }
     void closingAScreen() {
         QFETCH(QString, how);
         FrmMain* main = loadMain();
         entry(u"mnuDatafrmSupplier"_s)->trigger();
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
-        if (how == u"mnuFileSaveAs"_s)
-            m_prompts->answerSaveFile(QString());
         if (how.isEmpty())
             ChildWindows::find(u"frmSupplier"_s)->close();
         else
@@ -283,8 +465,6 @@ private slots:
         QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
         QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
         QVERIFY(ChildWindows::find(u"Products"_s));
-        if (how == u"mnuFileSaveAs"_s)
-            QCOMPARE(m_prompts->shown().last().request.title, u"Save As"_s);
     }
 
     void restoreCommands_data() { menuOrButtonRows(); }

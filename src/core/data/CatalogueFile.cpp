@@ -1,0 +1,105 @@
+#include "core/data/CatalogueFile.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::CatalogueFile {
+
+namespace {
+
+const QStringList& catalogueSuffixes() {
+    static const QStringList suffixes{u"mde"_s, u"mdb"_s, u"accdb"_s};
+    return suffixes;
+}
+
+// The header of an Access file: a page of type 0 followed by the engine name at offset 4.
+bool isAccessHeader(const QByteArray& head) {
+    const QByteArray engine = head.mid(4, 15);
+    return engine == "Standard Jet DB" || engine == "Standard ACE DB";
+}
+
+// The first table or column of the catalogue the file lacks ("" when it has them all).
+QString missingPart(CatalogueDatabase& database) {
+    for (const TableDefinition& table : CatalogueSchema::tables()) {
+        if (!database.hasTable(table.name))
+            return u"it has no table "_s + table.name;
+        const QList<ColumnInfo>& present = database.columns(table.name);
+        for (const ColumnDefinition& column : table.columns) {
+            const bool found =
+                std::any_of(present.cbegin(), present.cend(), [&](const ColumnInfo& info) {
+                    return info.name.compare(column.name, Qt::CaseInsensitive) == 0;
+                });
+            if (!found)
+                return u"its table "_s + table.name + u" has no column "_s + column.name;
+        }
+    }
+    return QString();
+}
+
+QString realPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
+} // namespace
+
+QString withCatalogueSuffix(const QString& fileName) {
+    if (fileName.isEmpty())
+        return fileName;
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (catalogueSuffixes().contains(suffix))
+        return fileName;
+    return fileName + u".mde"_s;
+}
+
+std::optional<QString> refusal(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"The file "_s + path + u" does not exist."_s;
+    if (!info.isFile())
+        return path + u" is a folder, not a catalogue file."_s;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"The file "_s + path + u" cannot be read: "_s + file.errorString() + u'.';
+    const QByteArray head = file.read(32);
+    file.close();
+    if (isAccessHeader(head))
+        return u"The file "_s + path +
+               u" is an Access database, not a catalogue of this program, so it cannot be "
+               u"opened as the catalogue."_s;
+    if (!head.startsWith(QByteArrayLiteral("SQLite format 3")))
+        return u"The file "_s + path + u" is not a catalogue."_s;
+    QString missing;
+    try {
+        CatalogueDatabase database(path);
+        missing = missingPart(database);
+    } catch (const RunTimeError& error) {
+        // The database's own refusal (a damaged file, a catalogue of a newer program).
+        return error.description();
+    }
+    if (!missing.isEmpty())
+        return u"The file "_s + path + u" is not a catalogue of this program: "_s + missing + u'.';
+    return std::nullopt;
+}
+
+bool sameFile(const QString& first, const QString& second) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(QFile::encodeName(first).constData(), &a) == 0 &&
+        ::stat(QFile::encodeName(second).constData(), &b) == 0)
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return realPath(first) == realPath(second);
+}
+
+} // namespace tovin::CatalogueFile
