@@ -4,9 +4,12 @@ namespace tovin {
 
 BatchCommand createCommand();
 BatchCommand importCommand();
+BatchCommand exportCommand();
+BatchCommand bulkEditCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(), exportCommand(),
+                                              bulkEditCommand()};
     return commands;
 }
 
