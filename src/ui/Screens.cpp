@@ -1,5 +1,6 @@
 #include "ui/Screens.h"
 
+#include "ui/bulkedit/EditProd.h"
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmInvoice.h"
@@ -7,6 +8,8 @@
 #include "ui/data/FrmSales.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/export/FrmExport.h"
+#include "ui/import/BuildDB.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -24,6 +27,9 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
     ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
+    ChildWindows::registerScreen(u"EditProd"_s, [] { return new EditProd; });
+    ChildWindows::registerScreen(u"frmExport"_s, [] { return new FrmExport; });
+    ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });
 }
 
 } // namespace tovin

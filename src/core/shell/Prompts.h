@@ -6,7 +6,16 @@
 namespace tovin {
 
 // The buttons, icon and answer of a message box.
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+// YesNoDefaultNo: a question whose safe answer is No (Enter answers No).
+enum class MessageButtons {
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoDefaultNo,
+    YesNoCancel,
+    RetryCancel,
+    AbortRetryIgnore
+};
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 

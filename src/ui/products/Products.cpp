@@ -216,6 +216,7 @@ void Products::buildControls() {
     c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
                        cmdCancel, cmdRefresh, cmdClose,  Command2};
     c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
+    c.viewButtons += buildCatalogueTaskButtons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(this, c);

@@ -48,7 +48,7 @@ void Products::adoPrimaryRS_MoveComplete() {
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
         for (QPushButton* b : {cmdDetSearch, cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious,
-                               cmdNext, cmdShowPicPath})
+                               cmdNext, cmdShowPicPath, cmdEditRec, cmdDAll})
             b->setEnabled(!empty);
     });
     step([this] {
