@@ -105,6 +105,8 @@ EditProd::EditProd(QWidget* parent) : QWidget(parent) {
             if (isCheckBox(field.index)) {
                 auto* box = new QCheckBox(this);
                 box->setObjectName(u"chkFields(%1)"_s.arg(field.index));
+                // Only the box and its caption take a click, so it is kept to their size.
+                box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
                 const int index = field.index;
                 connect(box, &QCheckBox::clicked, this,
                         [this, index] { m_touched[size_t(index)] = true; });

@@ -44,6 +44,8 @@ FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
     for (int i = 1; i <= 30; ++i) {
         Check1[size_t(i)] = new QCheckBox(DelimitedExport::columnCaption(i), this);
         Check1[size_t(i)]->setObjectName(u"Check1(%1)"_s.arg(i));
+        // Only the box and its caption take a click, so it is kept to their size.
+        Check1[size_t(i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         columns->addWidget(Check1[size_t(i)], (i - 1) % 10, (i - 1) / 10);
     }
 
@@ -53,6 +55,8 @@ FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < 5; ++i) {
         Option1[size_t(i)] = new QRadioButton(DelimitedExport::optionCaption(i), frame);
         Option1[size_t(i)]->setObjectName(u"Option1(%1)"_s.arg(i));
+        // Only the box and its caption take a click, so it is kept to their size.
+        Option1[size_t(i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         options->addWidget(Option1[size_t(i)]);
         // A click, also on the option already chosen ("Other" asks again).
         connect(Option1[size_t(i)], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });

@@ -121,6 +121,8 @@ void BuildDB::buildControls() {
         auto* button = new QRadioButton(option.caption, Frame1);
         button->setObjectName(u"Option1(%1)"_s.arg(option.index));
         button->setToolTip(option.tip);
+        // Only the box and its caption take a click, so it is kept to their size.
+        button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         Option1[size_t(option.index)] = button;
         tasks->addWidget(button, option.index % 4, option.index / 4);
         const int index = option.index;
@@ -164,6 +166,8 @@ void BuildDB::buildControls() {
     for (int i = 0; i < DividerCaptions.size(); ++i) {
         Option2[size_t(i)] = new QRadioButton(DividerCaptions.at(i), Frame2);
         Option2[size_t(i)]->setObjectName(u"Option2(%1)"_s.arg(i));
+        // Only the box and its caption take a click, so it is kept to their size.
+        Option2[size_t(i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         dividers->addWidget(Option2[size_t(i)]);
         connect(Option2[size_t(i)], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
     }
@@ -479,6 +483,9 @@ void BuildDB::showListLayout() {
 }
 
 void BuildDB::showWorkLayout() {
+    // From here on OK or Cancel stop the work after the current row.
+    ContinueRequested = false;
+    CloseRequested = false;
     Frame1->hide();
     Frame2->hide();
     Frame3->hide();
