@@ -34,12 +34,18 @@ double percentOf(const QString& text) {
     return TextRules::Val(trimmed.left(trimmed.size() - 1));
 }
 
+// Money and number columns read back as numbers; a text that slipped into one reads as the
+// platform reads numbers out of text.
 double storedNumber(const QVariant& value) {
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong)
+        return value.toDouble();
     return TextRules::Val(TextRules::toText(value));
 }
 
 bool hasValue(const QVariant& value) {
-    return !value.isNull() && !TextRules::toText(value).isEmpty();
+    if (value.isNull())
+        return false;
+    return value.typeId() != QMetaType::QString || !value.toString().isEmpty();
 }
 
 } // namespace

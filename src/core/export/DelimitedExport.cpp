@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -54,6 +55,29 @@ const std::array<QString, ColumnCount> Captions{u""_s,
 
 // Rows are encoded and handed to the file in blocks of this many characters.
 constexpr qsizetype FlushAt = 256 * 1024;
+
+// A value as text, the way the platform converts it (TextRules::toText), with quick paths for
+// the numbers that fill most of a catalogue: money is exact to four decimals, counts are whole.
+QString valueText(const QVariant& value, ColumnKind kind) {
+    if (value.isNull())
+        return QString();
+    if (kind == ColumnKind::Money) {
+        QString text = QString::number(value.toDouble(), 'f', 4);
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+        return text == u"-0"_s ? u"0"_s : text;
+    }
+    if (kind == ColumnKind::Number || kind == ColumnKind::Counter) {
+        const double number = value.toDouble();
+        if (number == double(qint64(number)) && std::abs(number) < 1e15)
+            return QString::number(qint64(number));
+    }
+    if (kind == ColumnKind::Text || kind == ColumnKind::Memo)
+        return value.toString();
+    return TextRules::toText(value);
+}
 
 } // namespace
 
@@ -182,7 +206,8 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     const bool stopped = !selection.forEach(
         [&](const SqliteStatement& row) {
             for (int column : m_columns)
-                values[column] = TextRules::toText(row.value(column, info.at(column).kind));
+                values[column] =
+                    valueText(row.value(column, info.at(column).kind), info.at(column).kind);
             buffer += line(values);
             buffer += u"\r\n"_s;
             if (buffer.size() >= FlushAt)
