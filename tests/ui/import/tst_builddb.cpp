@@ -29,7 +29,8 @@ using Catalogue = TestProgramFolder::Catalogue;
 // Plays one user action each time the screen waits for the user:
 //   row:N (click line N of the list), click:NAME, type:TEXT (into txtChoice, then Enter),
 //   encoding:NAME (pick an encoding), expect:TEXT (the list shows TEXT somewhere; then nothing
-//   is done and the next action follows at once).
+//   is done and the next action follows at once), shot:FILE (a picture of the screen into the
+//   folder named by TOVIN_SCREENSHOT_DIR, when it is set; for the documentation).
 class Dialogue : public QObject {
 public:
     Dialogue(BuildDB& screen, QStringList actions)
@@ -47,6 +48,12 @@ private:
             const QString kind = action.section(u':', 0, 0);
             const QString arg = action.section(u':', 1);
             auto* list = control<QListWidget>(&m_screen, u"Text1"_s);
+            if (kind == u"shot"_s) {
+                const QString folder = qEnvironmentVariable("TOVIN_SCREENSHOT_DIR");
+                if (!folder.isEmpty())
+                    m_screen.grab().save(folder + u'/' + arg);
+                continue;
+            }
             if (kind == u"expect"_s) {
                 QStringList lines;
                 for (int i = 0; i < list->count(); ++i)
@@ -198,6 +205,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
         auto screen = std::make_unique<BuildDB>();
+        screen->resize(720, 600);
         screen->show();
         QStringList actions{u"row:1"_s, u"click:Command3"_s};
         // 21 fields: Product ID (13) is the stock number, Product Name (16) the name, Sales (17)
@@ -208,6 +216,8 @@ private slots:
                              : position == 17 ? 12
                              : position == 18 ? 7
                                               : 0;
+            if (position == 16)
+                actions << u"shot:import-mapping.png"_s;
             actions << u"row:%1"_s.arg(code);
         }
         actions << u"click:cmdTestImport"_s << u"expect:TEST ONLY - Nothing Was Changed"_s
