@@ -17,6 +17,7 @@ struct ProductBox {
         Inventory = 8,
         NoSold = 11,
         Notes = 12,
+        OutStock = 16,
         Packaging = 17,
         PageNo = 18,
         Picture = 19,

@@ -185,7 +185,8 @@ private slots:
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Delete 3 products?"_s});
-        QCOMPARE(prompts.shown().first().buttons, MessageButtons::YesNoDefaultNo);
+        QCOMPARE(prompts.shown().first().buttons, MessageButtons::YesNo);
+        QCOMPARE(prompts.shown().first().defaultButton, MessageDefault::Second);
         QCOMPARE(count(), left);
         if (answer == MessageAnswer::Yes) {
             QCOMPARE(count(u"Supplier = 'Acme'"_s), 0);
