@@ -38,8 +38,8 @@ void BuildDB::Delete() {
     const qsizetype count = ProductSelection(*m_db, shared().SearchWhere).size();
     Prompts* prompts = shared().prompts;
     if (!prompts ||
-        prompts->message(deleteQuestion(count), MessageButtons::YesNoDefaultNo,
-                         MessageIcon::Question, DeleteRecords::caption()) != MessageAnswer::Yes) {
+        prompts->ask(deleteQuestion(count), MessageButtons::YesNo, MessageDefault::Second,
+                     MessageIcon::Question, DeleteRecords::caption()) != MessageAnswer::Yes) {
         Command2->setText(u"Close"_s);
         ShowFrames();
         return;
