@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -253,6 +254,24 @@ private slots:
         QCOMPARE(screen->windowTitle(), u"Action Was Canceled By User!"_s);
         QCOMPARE(label(screen.get()), u"Press Close When Done"_s);
         QCOMPARE(count(), 0);
+    }
+
+    // A price list that is not in the Supplier folder ends the run with the message naming it,
+    // before anything is asked about the supplier.
+    void missingPriceList() {
+        TestProgramFolder folder(Catalogue::Demo);
+        QVERIFY(QFile::remove(folder.filePath(u"Supplier/wp-cd.txt"_s)));
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<BuildDB>();
+        click(screen.get(), u"Option1(0)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(prompts.shownTexts().value(1).startsWith(
+            u"This Will Update Your Supplier's White Price List 'wp-cd.txt' file ONLY!"_s));
+        QCOMPARE(screen->taskPage(), 1);
+        QCOMPARE(label(screen.get()), u"Choose Which Option To Do"_s);
     }
 
     // A divider typed by hand that the start line does not hold is refused; Retry lets the user
