@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QMovie>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -129,13 +130,11 @@ void BuildDB::buildControls() {
         connect(button, &QRadioButton::clicked, this, [this, index] { Option1_Click(index); });
     }
 
-    // A moving bar in place of the animation clip while work runs.
-    Animation1 = new QProgressBar(this);
+    Animation1 = new QLabel(this);
     Animation1->setObjectName(u"Animation1"_s);
-    Animation1->setRange(0, 0);
-    Animation1->setTextVisible(false);
-    Animation1->setMaximumHeight(12);
+    Animation1->setAlignment(Qt::AlignCenter);
     Animation1->hide();
+    m_clip = new QMovie(this);
 
     Frame3 = new QGroupBox(this);
     Frame3->setObjectName(u"Frame3"_s);
@@ -381,6 +380,7 @@ void BuildDB::Command1_Click() {
     m_running = true;
     CloseRequested = false;
     ContinueRequested = false;
+    playClip(TaskPage == 0 ? u"filedel.gif"_s : u"filemove.gif"_s);
     switch (TaskPage) {
     case 0:
         step([this] { Delete(); });
@@ -427,10 +427,18 @@ void BuildDB::Command1_Click() {
     if (!self)
         return;
     m_running = false;
+    m_clip->stop();
     Animation1->hide();
     Command2->setText(u"Close"_s);
     if (m_unloadWhenDone)
         close();
+}
+
+void BuildDB::playClip(const QString& fileName) {
+    m_clip->stop();
+    m_clip->setFileName(shared().AppFolder + fileName);
+    Animation1->setMovie(m_clip);
+    m_clip->start();
 }
 
 // ---- Waiting for the user ------------------------------------------------------------------

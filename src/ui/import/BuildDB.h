@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMovie;
 class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
@@ -124,7 +125,10 @@ private:
     QLineEdit* txtChoice = nullptr;
     QGroupBox* Frame1 = nullptr;
     std::array<QRadioButton*, 7> Option1{};
-    QProgressBar* Animation1 = nullptr;
+    // The clip of the program folder while work runs (filemove.gif, filedel.gif for deleting).
+    QLabel* Animation1 = nullptr;
+    QMovie* m_clip = nullptr;
+    void playClip(const QString& fileName);
     QGroupBox* Frame3 = nullptr;
     QPlainTextEdit* txtMsg = nullptr;
     QGroupBox* Frame2 = nullptr;

@@ -11,8 +11,8 @@
 #include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
 
+#include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
