@@ -4,13 +4,24 @@ namespace tovin {
 
 BatchCommand createCommand();
 BatchCommand importCommand();
+BatchCommand reportCommand();
+BatchCommand convertCommand();
+BatchCommand pagesCommand();
 BatchCommand exportCommand();
 BatchCommand bulkEditCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand(), exportCommand(),
+    static const QList<BatchCommand> commands{createCommand(),  importCommand(), convertCommand(),
+                                              pagesCommand(),   reportCommand(), exportCommand(),
                                               bulkEditCommand()};
     return commands;
+}
+
+bool commandPaints(const QString& name) {
+    for (const BatchCommand& command : batchCommands())
+        if (command.name == name)
+            return command.paints;
+    return false;
 }
 
 } // namespace tovin

@@ -14,7 +14,12 @@ struct BatchCommand {
     QString usage;   // the full help text of the command
     // Runs with the arguments after the command's name; returns the exit status.
     int (*run)(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    // Draws pages (fonts, a PDF): runs with a graphical application on the offscreen platform.
+    bool paints = false;
 };
+
+// True when the command line names a batch command that draws pages.
+bool commandPaints(const QString& name);
 
 // The commands the program knows, in the order --help lists them.
 const QList<BatchCommand>& batchCommands();
@@ -31,6 +36,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
 // True for an option of the program as a whole that takes a value ("--settings FILE"); such
 // options come before a batch command or stand alone for the windowed program.
 bool isProgramOption(const QString& option);
+
+// True when a batch command line needs the web engine (printing pages to PDF), so the
+// program must start a graphical application for it.
+bool needsWebEngine(const QStringList& arguments);
 
 // The help text of the program.
 QString programHelp();

@@ -1,5 +1,7 @@
 #include "ui/Screens.h"
 
+#include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
 #include "ui/bulkedit/EditProd.h"
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
@@ -10,6 +12,7 @@
 #include "ui/data/FrmSupplier.h"
 #include "ui/export/FrmExport.h"
 #include "ui/import/BuildDB.h"
+#include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -27,6 +30,9 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
     ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
+    ChildWindows::registerScreen(u"frmBrowser"_s,
+                                 [] { return new FrmBrowser(shared().WebAddress); });
+    ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });
     ChildWindows::registerScreen(u"EditProd"_s, [] { return new EditProd; });
     ChildWindows::registerScreen(u"frmExport"_s, [] { return new FrmExport; });
     ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });

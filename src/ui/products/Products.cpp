@@ -18,6 +18,7 @@
 #include "ui/products/MemoView.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
+#include "ui/products/ProductsCatalogue.h"
 #include "ui/products/ProductsLayout.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ControlTexts.h"
@@ -231,6 +232,8 @@ void Products::buildControls() {
     c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
                        cmdCancel, cmdRefresh, cmdClose,  Command2};
     c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
+    m_catalogue = new ProductsCatalogue(this);
+    c.viewButtons << m_catalogue->buttons();
     c.viewButtons += buildCatalogueTaskButtons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;

@@ -15,6 +15,7 @@ namespace tovin {
 
 class CoalescedAction;
 class ProductGridModel;
+class ProductsCatalogue;
 class ProductsLayout;
 class WebView;
 
@@ -32,6 +33,9 @@ class WebView;
 // moment after the last move; flushPreview() writes a pending one at once.
 class Products : public RecordScreen {
     Q_OBJECT
+    // The catalogue panel, pages by page number and thumbnails (ProductsCatalogue.cpp).
+    friend class ProductsCatalogue;
+
 public:
     // Makes the web view the screen shows its pages in (the real engine by default; tests give
     // a fake).
@@ -145,6 +149,7 @@ private:
     ProductGridModel* m_gridModel = nullptr;
     std::unique_ptr<ProductsLayout> m_layout;
     CoalescedAction* m_preview = nullptr;
+    ProductsCatalogue* m_catalogue = nullptr;
 
     QLineEdit* txtSrch = nullptr;
     QPushButton* cmdSearch = nullptr;

@@ -5,6 +5,7 @@
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmSupplier.h"
@@ -57,7 +58,7 @@ void Products::cmdSup_Click(int index) {
     shared().SupplierUserName = userName;
     shared().SupplierPassword = password;
     step([] { letEventsRun(); });
-    step([this] { Wb1->navigate(shared().WebAddress); });
+    step([] { FrmBrowser::open(shared().WebAddress); });
 }
 
 void Products::txtFields_Click(int index) {
