@@ -231,10 +231,10 @@ void Products::buildControls() {
     c.grid = grdDataGrid;
     c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
                        cmdCancel, cmdRefresh, cmdClose,  Command2};
+    c.recordButtons += buildCatalogueTaskButtons();
     c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset};
     m_catalogue = new ProductsCatalogue(this);
     c.viewButtons << m_catalogue->buttons();
-    c.viewButtons += buildCatalogueTaskButtons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
