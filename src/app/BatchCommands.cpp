@@ -8,10 +8,13 @@ BatchCommand reorderCommand();
 BatchCommand reportCommand();
 BatchCommand convertCommand();
 BatchCommand pagesCommand();
+BatchCommand exportCommand();
+BatchCommand bulkEditCommand();
 
 const QList<BatchCommand>& batchCommands() {
     static const QList<BatchCommand> commands{createCommand(), importCommand(),  convertCommand(),
-                                              pagesCommand(),  reorderCommand(), reportCommand()};
+                                              pagesCommand(),  reorderCommand(), reportCommand(),
+                                              exportCommand(), bulkEditCommand()};
     return commands;
 }
 

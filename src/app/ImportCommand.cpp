@@ -4,7 +4,9 @@
 #include "core/import/AccessTableImport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
+#include "core/import/ImportReport.h"
 #include "core/import/MappingCodes.h"
+#include "core/import/RememberedMapping.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/ProgramFolder.h"
@@ -40,6 +42,10 @@ struct ImportRequest {
     bool skipDiscontinued = false;
     QString supplier;
     std::optional<QString> note;
+    QString encoding;
+    bool decimalComma = false;
+    bool dryRun = false;
+    bool mappingFromLast = false;
 };
 
 // Prints the progress lines at a readable rate (every 1000 items, and the last one) and the
@@ -194,6 +200,14 @@ ImportRequest parseArguments(const QStringList& arguments) {
             request.supplier = value();
         else if (option == u"--note"_s)
             request.note = value();
+        else if (option == u"--encoding"_s)
+            request.encoding = value();
+        else if (option == u"--decimal-comma"_s)
+            request.decimalComma = flag();
+        else if (option == u"--dry-run"_s)
+            request.dryRun = flag();
+        else if (option == u"--mapping-from-last"_s)
+            request.mappingFromLast = flag();
         else
             throw Refusal{u"unknown argument \""_s + arguments.at(i) + u"\""_s};
     }
@@ -292,6 +306,33 @@ void requireStockNumber(const FieldMapping& mapping) {
                       u"\n(map a field to code 2 with --map POS=2)"_s};
 }
 
+// The choices every kind of source shares: decimal comma and the trial run.
+void applyRunChoices(const ImportRequest& request, ImportOptions& options, ImportReport& report) {
+    options.decimalComma = request.decimalComma;
+    options.dryRun = request.dryRun;
+    options.report = request.dryRun ? &report : nullptr;
+}
+
+// After the totals: what a trial run would have done, and the values passed over.
+void printReport(const ImportRequest& request, const ImportOutcome& outcome,
+                 const ImportReport& report, QTextStream& out) {
+    if (outcome.passedOver > 0)
+        out << "Passed over " << outcome.passedOver
+            << " money values without a number (the stored values were kept)\n";
+    if (!request.dryRun)
+        return;
+    out << "Trial run: nothing was changed.\n";
+    out << "Changes: " << report.changeCount
+        << (report.changeCount > ImportReport::Kept ? " (the first 200 follow)" : "") << '\n';
+    for (const QString& line : report.changes)
+        out << line << '\n';
+    out << "Would add: " << report.addedCount << '\n';
+    for (const QString& stock : report.added)
+        out << "   " << stock << '\n';
+    for (const QString& value : report.passedOver)
+        out << "   Passed over: " << value << '\n';
+}
+
 QString noteFor(const ImportRequest& request, const QString& defaultNote) {
     return request.note ? *request.note : defaultNote;
 }
@@ -317,19 +358,30 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, Q
 int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     requireFile(request.source, u"the file"_s);
     TextImportSession session;
-    session.open(request.source);
+    session.open(request.source, request.encoding);
     if (session.lineCount() == 0)
         throw Refusal{u"the file "_s + request.source + u" holds no lines"_s};
-    const qsizetype startLine = request.startLine.value_or(0);
+    std::optional<RememberedMapping> last;
+    if (request.mappingFromLast) {
+        last = RememberedMapping::find(session.bareFileName());
+        if (!last)
+            throw Refusal{u"no mapping is remembered for a file named "_s + session.bareFileName()};
+    }
+    const qsizetype startLine = request.startLine.value_or(last ? last->startLine : 0);
     if (!session.chooseStartLine(startLine))
         throw Refusal{u"--start-line "_s + QString::number(startLine) + u" is past the end of "_s +
                       u"the file ("_s + QString::number(session.lineCount()) + u" lines)"_s};
-    chooseDivider(session, request.divider);
+    chooseDivider(session, request.divider || !last ? request.divider
+                                                    : std::optional<QString>(last->divider));
     session.readFirstItem();
-    if (!request.map)
+    if (last && !request.map && last->fieldCount != session.mapping().fieldCount())
+        throw Refusal{u"the remembered mapping is for "_s + QString::number(last->fieldCount) +
+                      u" fields, but the first item now has "_s +
+                      QString::number(session.mapping().fieldCount())};
+    if (!request.map && !last)
         throw Refusal{ImportMessages::stockNumberRequired() +
                       u"\n(give the mapping with --map POS=CODE,...)"_s};
-    session.mapping().setMap(*request.map);
+    session.mapping().setMap(request.map ? *request.map : last->map);
     requireStockNumber(session.mapping());
     session.setEditOnly(request.editOnly);
     session.setSupplier(request.supplier);
@@ -339,9 +391,21 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     session.options().onError = printer.errorHandler();
+    ImportReport report;
+    applyRunChoices(request, session.options(), report);
     out << session.caption() << '\n';
     out << "Divider: " << dividerWords(session.divider()) << '\n';
-    printer.finish(session.run(*db, printer.callback()));
+    const ImportOutcome outcome = session.run(*db, printer.callback());
+    printer.finish(outcome);
+    printReport(request, outcome, report, out);
+    if (!request.dryRun) {
+        RememberedMapping remembered(session.bareFileName());
+        remembered.startLine = session.startLine();
+        remembered.divider = RememberedMapping::dividerWord(session.divider());
+        remembered.fieldCount = session.mapping().fieldCount();
+        remembered.map = session.mapping().map();
+        remembered.save();
+    }
     return ExitOk;
 }
 
@@ -365,8 +429,12 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
     ProgressPrinter printer(out, err);
     for (SupplierFileImport& import : imports) {
         import.options().onError = printer.errorHandler();
+        ImportReport report;
+        applyRunChoices(request, import.options(), report);
         out << import.caption() << '\n';
-        printer.finish(import.run(*db, printer.callback()));
+        const ImportOutcome outcome = import.run(*db, printer.callback());
+        printer.finish(outcome);
+        printReport(request, outcome, report, out);
     }
     return ExitOk;
 }
@@ -412,8 +480,12 @@ int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) 
     auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     import->options().onError = printer.errorHandler();
+    ImportReport report;
+    applyRunChoices(request, import->options(), report);
     out << import->caption() << '\n';
-    printer.finish(import->run(*db, printer.callback()));
+    const ImportOutcome outcome = import->run(*db, printer.callback());
+    printer.finish(outcome);
+    printReport(request, outcome, report, out);
     return ExitOk;
 }
 
@@ -440,54 +512,71 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
 } // namespace
 
 BatchCommand importCommand() {
-    return {u"import"_s, u"add or refresh products from a supplier file, text file or database"_s,
-            u"Usage: tovin-catalog import --db CATALOGUE --source FILE\n"
-            u"         [--divider comma|tab|spaces|bracket|lines:N|TEXT] [--start-line N]\n"
-            u"         [--map POS=CODE,POS=CODE,...] [--table NAME]\n"
-            u"         [--supplier-file fulldesc|stock|white|yellow|openparty|canadian|retail]\n"
-            u"         [--edit-only] [--skip-discontinued] [--supplier NAME] [--note TEXT]\n\n"
-            u"Adds the items of FILE to the catalogue's products, or refreshes the products\n"
-            u"whose stock number is already there, the way the import screen does.\n\n"
-            u"  --db CATALOGUE       the catalogue file to change\n"
-            u"  --source FILE        a text file, or an Access database (.mdb, .accdb)\n"
-            u"  --divider D          what divides the fields: comma, tab, spaces (two or more),\n"
-            u"                       bracket (\"]\"), lines:N (each field on its own line, N\n"
-            u"                       lines to an item) or any text of one or two characters;\n"
-            u"                       without it the divider is found from the start line\n"
-            u"  --start-line N       the line the items start on, counted from 0 (default 0);\n"
-            u"                       give 1 to pass over a heading line\n"
-            u"  --map POS=CODE,...   which column each field goes to: POS is the field's\n"
-            u"                       position counted from 0 (for a database, the column's\n"
-            u"                       position), CODE the mapping code below; code 2, the stock\n"
-            u"                       number, is required\n"
-            u"  --table NAME         the table of an Access database to read\n"
-            u"  --supplier-file F    a supplier file with its own layout, read from the\n"
-            u"                       program folder's Supplier/ folder unless --source names it:\n"
-            u"                       fulldesc (fulldesc.tab), stock (stock.txt), or the price\n"
-            u"                       lists white, yellow, openparty, canadian and retail\n"
-            u"                       (several price lists separated by commas are read in\n"
-            u"                       that order)\n"
-            u"  --edit-only          only refresh products already in the catalogue\n"
-            u"  --skip-discontinued  pass over items marked discontinued\n"
-            u"  --supplier NAME      store NAME as the supplier of every item\n"
-            u"  --note TEXT          the note added to the Notes of each product added or\n"
-            u"                       edited (default: today's date and the file's name)\n\n"
-            u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
-            u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
-            u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"
-            u"13 Price, 14 Weight, 15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory,\n"
-            u"19 OnSpecial, 20 OutStock, 21 Disco, 22 Orderable, 25 ReOrder, 27 Ship1,\n"
-            u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
-            u"Prints a progress line every 1000 items and ends with the totals:\n"
-            u"  Total Checked: N   Total Added: N   Total Edited: N\n"
-            u"A missing file, an unusable divider, a missing stock-number mapping, a damaged\n"
-            u"database or a bad argument changes nothing and ends with exit status 2.\n"
-            u"A value or item the catalogue refuses is passed over and named on the error\n"
-            u"output; the rest of the file is read. When the catalogue itself cannot be\n"
-            u"written (read-only, disk full, locked by another program for more than a few\n"
-            u"seconds) the import stops with exit status 2, keeping the items written in\n"
-            u"the batches finished before.\n"_s,
-            &runImport};
+    return {
+        u"import"_s, u"add or refresh products from a supplier file, text file or database"_s,
+        u"Usage: tovin-catalog import --db CATALOGUE --source FILE\n"
+        u"         [--divider comma|tab|spaces|bracket|lines:N|TEXT] [--start-line N]\n"
+        u"         [--map POS=CODE,POS=CODE,...] [--table NAME]\n"
+        u"         [--supplier-file fulldesc|stock|white|yellow|openparty|canadian|retail]\n"
+        u"         [--edit-only] [--skip-discontinued] [--supplier NAME] [--note TEXT]\n"
+        u"         [--encoding NAME] [--decimal-comma] [--dry-run] [--mapping-from-last]\n\n"
+        u"Adds the items of FILE to the catalogue's products, or refreshes the products\n"
+        u"whose stock number is already there, the way the import screen does.\n\n"
+        u"  --db CATALOGUE       the catalogue file to change\n"
+        u"  --source FILE        a text file, or an Access database (.mdb, .accdb)\n"
+        u"  --divider D          what divides the fields: comma, tab, spaces (two or more),\n"
+        u"                       bracket (\"]\"), lines:N (each field on its own line, N\n"
+        u"                       lines to an item) or any text of one or two characters;\n"
+        u"                       without it the divider is found from the start line\n"
+        u"  --start-line N       the line the items start on, counted from 0 (default 0);\n"
+        u"                       give 1 to pass over a heading line\n"
+        u"  --map POS=CODE,...   which column each field goes to: POS is the field's\n"
+        u"                       position counted from 0 (for a database, the column's\n"
+        u"                       position), CODE the mapping code below; code 2, the stock\n"
+        u"                       number, is required\n"
+        u"  --table NAME         the table of an Access database to read\n"
+        u"  --supplier-file F    a supplier file with its own layout, read from the\n"
+        u"                       program folder's Supplier/ folder unless --source names it:\n"
+        u"                       fulldesc (fulldesc.tab), stock (stock.txt), or the price\n"
+        u"                       lists white, yellow, openparty, canadian and retail\n"
+        u"                       (several price lists separated by commas are read in\n"
+        u"                       that order)\n"
+        u"  --edit-only          only refresh products already in the catalogue\n"
+        u"  --skip-discontinued  pass over items marked discontinued\n"
+        u"  --supplier NAME      store NAME as the supplier of every item\n"
+        u"  --note TEXT          the note added to the Notes of each product added or\n"
+        u"                       edited (default: today's date and the file's name)\n"
+        u"  --encoding NAME      read the text file in this encoding: UTF-8, windows-1252,\n"
+        u"                       ISO-8859-1, macintosh (Mac Roman) or UTF-16 (default: UTF-16\n"
+        u"                       when the file starts with its byte-order mark, else UTF-8\n"
+        u"                       when the bytes are valid UTF-8, else windows-1252)\n"
+        u"  --decimal-comma      prices are written 1.234,50: \".\" groups thousands and \",\"\n"
+        u"                       is the decimal point (30,36 is 30.36)\n"
+        u"  --dry-run            do the whole import, print the totals, the first 200\n"
+        u"                       changes, the products it would add and the values it\n"
+        u"                       would pass over, then undo it: nothing is changed\n"
+        u"  --mapping-from-last  take the start line, divider and mapping last used for a\n"
+        u"                       file of this name (by the import screen or this command);\n"
+        u"                       refused when the first item has another number of fields\n\n"
+        u"Prices are read with a leading currency sign ($12.50, \u20ac 2.50, US$ 3) and\n"
+        u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
+        u"leaves the stored price alone and is counted as passed over.\n\n"
+        u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
+        u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
+        u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"
+        u"13 Price, 14 Weight, 15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory,\n"
+        u"19 OnSpecial, 20 OutStock, 21 Disco, 22 Orderable, 25 ReOrder, 27 Ship1,\n"
+        u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
+        u"Prints a progress line every 1000 items and ends with the totals:\n"
+        u"  Total Checked: N   Total Added: N   Total Edited: N\n"
+        u"A missing file, an unusable divider, a missing stock-number mapping, a damaged\n"
+        u"database or a bad argument changes nothing and ends with exit status 2.\n"
+        u"A value or item the catalogue refuses is passed over and named on the error\n"
+        u"output; the rest of the file is read. When the catalogue itself cannot be\n"
+        u"written (read-only, disk full, locked by another program for more than a few\n"
+        u"seconds) the import stops with exit status 2, keeping the items written in\n"
+        u"the batches finished before.\n"_s,
+        &runImport};
 }
 
 } // namespace tovin

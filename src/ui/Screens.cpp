@@ -2,6 +2,7 @@
 
 #include "core/shell/SharedState.h"
 #include "ui/browser/FrmBrowser.h"
+#include "ui/bulkedit/EditProd.h"
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmInvoice.h"
@@ -9,6 +10,8 @@
 #include "ui/data/FrmSales.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/export/FrmExport.h"
+#include "ui/import/BuildDB.h"
 #include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
@@ -30,6 +33,9 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmBrowser"_s,
                                  [] { return new FrmBrowser(shared().WebAddress); });
     ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });
+    ChildWindows::registerScreen(u"EditProd"_s, [] { return new EditProd; });
+    ChildWindows::registerScreen(u"frmExport"_s, [] { return new FrmExport; });
+    ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });
 }
 
 } // namespace tovin

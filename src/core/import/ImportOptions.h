@@ -8,6 +8,8 @@
 
 namespace tovin {
 
+struct ImportReport;
+
 // The choices the user made for one run of the record import.
 struct ImportOptions {
     // Items whose stock number is not in the catalogue are passed over.
@@ -22,6 +24,12 @@ struct ImportOptions {
     QDate today = QDate::currentDate();
     // Items written per transaction: a crash loses at most the batch being written.
     int commitEvery = 2000;
+    // Money values are written with a decimal comma ("1.234,50").
+    bool decimalComma = false;
+    // A trial run: everything is done in one transaction that is rolled back at the end.
+    bool dryRun = false;
+    // When set, receives the change lines, the products added and the values passed over.
+    ImportReport* report = nullptr;
     // Told about every value or row the catalogue refuses; the run goes on with the next one.
     // When unset, errors go to ReportError under "(Form) BuildDB::Sub GetFiles".
     std::function<void(const RunTimeError&)> onError;

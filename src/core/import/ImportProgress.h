@@ -33,6 +33,7 @@ struct ImportOutcome {
     QString totals;         // the closing status line ("Total Checked: ...")
     bool cancelled = false; // stopped by the progress callback
     int errors = 0;         // values or rows refused along the way (each reported)
+    qint64 passedOver = 0;  // money values without a number, left as they were
 };
 
 } // namespace tovin

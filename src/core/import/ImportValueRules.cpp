@@ -5,6 +5,8 @@
 #include "core/import/MappingCodes.h"
 #include "core/shell/TextRules.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::ImportValueRules {
@@ -23,10 +25,25 @@ QStringView trimBlanks(QStringView text) {
 
 } // namespace
 
-QString numericValue(const QString& value) {
-    if (TextRules::IsNumeric(value) && !value.contains(u'$'))
+std::optional<QString> numericValue(const QString& value, bool decimalComma) {
+    if (!decimalComma && TextRules::IsNumeric(value) && !value.contains(u'$'))
         return value;
-    return TextRules::plainDecimal(TextRules::Val(value));
+    // A currency sign before the number, optionally after a minus sign and the letters of its
+    // country ("US$", "CA$"), and the blanks after it.
+    static const QRegularExpression currency(u"^\\s*(-?)\\s*(?:[A-Za-z]{0,3}\\p{Sc})\\s*"_s);
+    QString text = value;
+    if (const QRegularExpressionMatch match = currency.match(text); match.hasMatch())
+        text = match.captured(1) + text.mid(match.capturedLength());
+    if (decimalComma) {
+        text.remove(u'.');
+        text.replace(u',', u'.');
+    }
+    static const QRegularExpression leadingNumber(u"^\\s*[-+]?\\s*\\.?\\d"_s);
+    if (!leadingNumber.match(text).hasMatch())
+        return std::nullopt;
+    if (TextRules::IsNumeric(text) && !text.contains(u'$'))
+        return text.trimmed();
+    return TextRules::plainDecimal(TextRules::Val(text));
 }
 
 QString yesNoValue(const QString& value, Target target) {
@@ -35,9 +52,9 @@ QString yesNoValue(const QString& value, Target target) {
     return yes ? u"True"_s : u"False"_s;
 }
 
-QString convert(int code, const QString& value, Target target) {
+std::optional<QString> convert(int code, const QString& value, Target target, bool decimalComma) {
     if (MappingCodes::isNumeric(code))
-        return numericValue(value);
+        return numericValue(value, decimalComma);
     if (MappingCodes::isYesNo(code))
         return yesNoValue(value, target);
     return value;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 namespace tovin {
 class FieldMap;
@@ -18,15 +19,21 @@ namespace tovin::ImportValueRules {
 enum class Target { ExistingRow, NewRow };
 
 // The value for a money column (codes 7 to 13): a plain number is kept as written; anything else
-// becomes its leading number in plain decimal ("12.50abc" -> "12.5"), and text that does not
-// start with a number becomes "0". A currency sign does not count as part of a number here, so
-// "$5" becomes "0".
-QString numericValue(const QString& value);
+// becomes its leading number in plain decimal ("12.50abc" -> "12.5"). A leading currency sign,
+// with the letters of its country before it and the blanks after it, belongs to the number
+// ("$12.50", "€ 2.50", "US$ 3"). A value that does not start with a number ("N/A", "call") has
+// none: the result is empty and the value is passed over, never stored as 0.
+//
+// With `decimalComma` the number is written the continental way: "." groups thousands and ","
+// is the decimal point ("1.234,50" -> "1234.50", "30,36" -> "30.36").
+std::optional<QString> numericValue(const QString& value, bool decimalComma = false);
 // The value for a yes/no column (codes 19, 21, 22, 30): "True" for the word True (exactly so) or a
 // text whose first character is an upper-case Y, "False" for anything else.
 QString yesNoValue(const QString& value, Target target);
-// The value stored for a field mapped to `code`: numericValue, yesNoValue, or the text unchanged.
-QString convert(int code, const QString& value, Target target);
+// The value stored for a field mapped to `code`: numericValue, yesNoValue, or the text unchanged;
+// empty for a money value without a number.
+std::optional<QString> convert(int code, const QString& value, Target target,
+                               bool decimalComma = false);
 
 // Whether a new value changes the stored one: a null or empty stored value always differs; when
 // both are numbers they differ only in value (5 and 5.00 are the same); otherwise the texts are

@@ -9,11 +9,13 @@
 #include "core/import/FieldSplitter.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
+#include "core/import/ImportReport.h"
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
 #include "core/shell/ErrorReporting.h"
 
 #include <QStringList>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,6 +44,9 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
                            u"No field is mapped to the stock number"_s);
     if (m_options.commitEvery < 1)
         m_options.commitEvery = 1;
+    // A trial run keeps everything in the one transaction it rolls back.
+    if (m_options.dryRun)
+        m_options.commitEvery = std::numeric_limits<int>::max();
 
     m_table = CatalogueDatabase::quoteName(db.tableName(u"Products"_s));
     const QList<ColumnInfo>& columns = db.columns(u"Products"_s);
@@ -189,8 +194,13 @@ bool ProductImporter::toStorage(int code, const QString& value, QVariant& storag
 
 void ProductImporter::editValue(int code, const QString& raw) {
     // Only a changed value is converted for the file (and may be refused by its column).
-    const QString value =
-        ImportValueRules::convert(code, raw, ImportValueRules::Target::ExistingRow);
+    const std::optional<QString> converted = ImportValueRules::convert(
+        code, raw, ImportValueRules::Target::ExistingRow, m_options.decimalComma);
+    if (!converted) {
+        passOver(code, raw);
+        return;
+    }
+    const QString& value = *converted;
     // The stored value as text is needed twice (comparison and change line); it is made once.
     const QVariant& current = m_current[code];
     const QString stored = TextRules::toText(current);
@@ -199,7 +209,10 @@ void ProductImporter::editValue(int code, const QString& raw) {
     QVariant storage;
     if (!toStorage(code, value, storage))
         return;
-    m_changes += ImportValueRules::changeLine(m_columns[code].name, stored, value);
+    const QString line = ImportValueRules::changeLine(m_columns[code].name, stored, value);
+    m_changes += line;
+    if (m_options.report)
+        m_options.report->addChange(m_stockNumber, line.chopped(2));
     m_current[code] = value;
     m_write[code] = storage;
     m_mask |= bit(code);
@@ -242,9 +255,13 @@ void ProductImporter::addRow(const ImportItem& item) {
     QVariant storage;
     bool supplierGiven = false;
     auto take = [&](int code, const QString& raw) {
-        const QString value =
-            ImportValueRules::convert(code, raw, ImportValueRules::Target::NewRow);
-        if (!toStorage(code, value, storage))
+        const std::optional<QString> value = ImportValueRules::convert(
+            code, raw, ImportValueRules::Target::NewRow, m_options.decimalComma);
+        if (!value) {
+            passOver(code, raw);
+            return;
+        }
+        if (!toStorage(code, *value, storage))
             return;
         m_write[code] = storage;
         m_mask |= bit(code);
@@ -277,6 +294,8 @@ void ProductImporter::addRow(const ImportItem& item) {
     ++m_nextKey;
     ++m_rowsChecked;
     ++m_rowsAdded;
+    if (m_options.report)
+        m_options.report->addAdded(m_stockNumber);
     m_added.increment();
     m_checked.increment();
 }
@@ -313,6 +332,12 @@ SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
                 .first->second;
 }
 
+void ProductImporter::passOver(int code, const QString& raw) {
+    ++m_passedOver;
+    if (m_options.report)
+        m_options.report->addPassedOver(m_stockNumber, m_columns[code].name, raw);
+}
+
 void ProductImporter::reportError(const RunTimeError& error) {
     ++m_errors;
     if (m_options.onError)
@@ -331,7 +356,9 @@ ImportCounts ProductImporter::counts() const {
 
 ImportOutcome ProductImporter::finish(bool cancelled) {
     if (m_transaction) {
-        m_transaction->commit();
+        // A trial run's transaction rolls back as it goes.
+        if (!m_options.dryRun)
+            m_transaction->commit();
         m_transaction.reset();
     }
     ImportOutcome outcome;
@@ -340,6 +367,7 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
         ImportMessages::totals(outcome.counts.checked, outcome.counts.added, outcome.counts.edited);
     outcome.cancelled = cancelled;
     outcome.errors = m_errors;
+    outcome.passedOver = m_passedOver;
     return outcome;
 }
 

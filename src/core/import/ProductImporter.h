@@ -111,6 +111,8 @@ private:
     bool toStorage(int code, const QString& value, QVariant& storage);
     // Compares and takes one value for the row being edited.
     void editValue(int code, const QString& raw);
+    // A money value without a number: the stored value stays, the value is counted.
+    void passOver(int code, const QString& raw);
     void reportError(const RunTimeError& error);
     SqliteStatement& updateStatement(quint32 mask);
     SqliteStatement& insertStatement(quint32 mask);
@@ -143,6 +145,7 @@ private:
     qint64 m_rowsAdded = 0;
     qint64 m_rowsEdited = 0;
     int m_errors = 0;
+    qint64 m_passedOver = 0;
 
     ProgressCallback m_progressCallback;
     ImportProgress m_progress;

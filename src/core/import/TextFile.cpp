@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
@@ -91,6 +92,9 @@ QString TextFile::fromWindows1252(QByteArrayView bytes) {
 
 TextFile TextFile::decode(QByteArrayView bytes) {
     TextFile file;
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
+        bytes.startsWith(QByteArrayView("\xFE\xFF", 2)))
+        return decode(bytes, u"UTF-16"_s);
     if (bytes.size() >= 3 && bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3))) {
         file.m_byteOrderMark = true;
         bytes = bytes.sliced(3);
@@ -106,11 +110,41 @@ TextFile TextFile::decode(QByteArrayView bytes) {
     return file;
 }
 
-TextFile TextFile::load(const QString& path) {
+TextFile TextFile::decode(QByteArrayView bytes, const QString& encodingName) {
+    if (encodingName.isEmpty())
+        return decode(bytes);
+    // The system's converter (ICU) knows the code pages; a byte-order mark is taken off.
+    QStringDecoder decoder(encodingName.toLatin1().constData());
+    if (!decoder.isValid())
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall,
+                           u"This system cannot read the encoding "_s + encodingName);
+    TextFile file;
+    file.m_text = decoder.decode(bytes);
+    file.m_byteOrderMark = file.m_text.startsWith(QChar(0xFEFF));
+    if (file.m_byteOrderMark)
+        file.m_text.remove(0, 1);
+    const QString lower = encodingName.toLower();
+    file.m_encoding = lower == u"utf-8"_s             ? Encoding::Utf8
+                      : lower == u"windows-1252"_s    ? Encoding::Windows1252
+                      : lower.startsWith(u"utf-16"_s) ? Encoding::Utf16
+                                                      : Encoding::Named;
+    file.splitLines();
+    return file;
+}
+
+QList<QPair<QString, QString>> TextFile::offeredEncodings() {
+    return {{u"UTF-8"_s, u"UTF-8"_s},
+            {u"windows-1252"_s, u"Windows-1252 (Western)"_s},
+            {u"ISO-8859-1"_s, u"ISO-8859-1 (Latin-1)"_s},
+            {u"macintosh"_s, u"Mac Roman"_s},
+            {u"UTF-16"_s, u"UTF-16 (Unicode text)"_s}};
+}
+
+TextFile TextFile::load(const QString& path, const QString& encodingName) {
     QFile in(path);
     if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
         throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
-    return decode(in.readAll());
+    return decode(in.readAll(), encodingName);
 }
 
 void TextFile::splitLines() {

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -11,7 +12,9 @@ namespace tovin {
 // A text file decoded once and cut into lines.
 //
 // The bytes are read as UTF-8 when they are valid UTF-8 and as Windows-1252 otherwise, so no
-// byte is ever dropped or replaced. A UTF-8 byte-order mark at the very start is removed.
+// byte is ever dropped or replaced. A UTF-8 byte-order mark at the very start is removed; a
+// UTF-16 byte-order mark (what spreadsheet programs write as "Unicode text") makes the file
+// UTF-16 of that byte order. A file may also be read in an encoding the user names.
 // Lines end with CR LF, LF or a lone CR; the line end is kept apart from the line's text so that
 // a reader can still tell which one ended a line. A last line without a line end is a line; a
 // line end at the very end of the file does not start another (empty) line.
@@ -19,15 +22,21 @@ namespace tovin {
 // Copies are cheap: the decoded text and the line table are shared.
 class TextFile {
 public:
-    enum class Encoding { Utf8, Windows1252 };
+    enum class Encoding { Utf8, Windows1252, Utf16, Named };
 
     TextFile() = default;
 
     // Decodes the bytes of a whole file.
     static TextFile decode(QByteArrayView bytes);
+    // Decodes the bytes in the named encoding ("UTF-8", "windows-1252", "ISO-8859-1",
+    // "macintosh", "UTF-16", any name the system's converter knows); raises error 5 for a name
+    // it does not know. An empty name decodes as above.
+    static TextFile decode(QByteArrayView bytes, const QString& encodingName);
+    // The encodings offered to the user: name for the converter, and caption.
+    static QList<QPair<QString, QString>> offeredEncodings();
     // Reads and decodes the file at `path`; raises error 53 (file not found) when it does not
     // exist or cannot be read.
-    static TextFile load(const QString& path);
+    static TextFile load(const QString& path, const QString& encodingName = QString());
 
     // True when the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above
     // U+10FFFF, no sequence cut off at the end.

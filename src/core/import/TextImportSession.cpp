@@ -12,8 +12,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-void TextImportSession::open(const QString& path) {
-    m_file = TextFile::load(path);
+void TextImportSession::open(const QString& path, const QString& encodingName) {
+    m_file = TextFile::load(path, encodingName);
     m_path = path;
     m_startLine = 0;
     m_divider.reset();

@@ -38,8 +38,10 @@ public:
 
     TextImportSession() = default;
 
-    // Reads the whole file; raises error 53 when it cannot be read.
-    void open(const QString& path);
+    // Reads the whole file (in the named encoding, or the one found from its bytes); raises
+    // error 53 when it cannot be read. Opening again starts the dialogue again.
+    void open(const QString& path, const QString& encodingName = QString());
+    const TextFile& file() const { return m_file; }
     const QString& path() const { return m_path; }
     QString bareFileName() const;
     qsizetype lineCount() const { return m_file.lineCount(); }

@@ -233,6 +233,7 @@ void Products::buildControls() {
     c.grid = grdDataGrid;
     c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete, cmdUpdate, cmdCancel,
                        cmdRefresh, cmdClose, Command1,  Command2};
+    c.recordButtons += buildCatalogueTaskButtons();
     c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset, cmdReorder};
     m_catalogue = new ProductsCatalogue(this);
     c.viewButtons << m_catalogue->buttons();

@@ -56,6 +56,8 @@ public:
     void cmdSearch_Click();
     void SearchForIt();
     void ShowPicture();
+    // Opens the catalogue and the record sets anew (after a bulk change); filter and sort go.
+    void ReBuildDB();
 
     // Writes a preview that is waiting for the rows to settle now.
     void flushPreview();
@@ -108,6 +110,13 @@ private:
     void Wb1_BeforeNavigate(const QString& address, bool* cancel);
     void Wb1_NavigateComplete(const QString& address);
     void Wb1_NavigateError(const QString& address);
+    // The catalogue-wide tasks (ProductsBuild.cpp): import, delete all, bulk edit, export.
+    QList<QWidget*> buildCatalogueTaskButtons();
+    void cmdEditRec_Click();
+    void cmdAddAll_Click();
+    void cmdDAll_Click();
+    void Command3_Click();
+    void reopenAfterImport();
 
     // Pieces of the procedures above.
     void writePreview();
@@ -165,6 +174,10 @@ private:
     QPushButton* cmdReorder = nullptr;
     QPushButton* cmdSup0 = nullptr;
     QPushButton* cmdSup1 = nullptr;
+    QPushButton* cmdEditRec = nullptr;
+    QPushButton* cmdDAll = nullptr;
+    QPushButton* cmdAddAll = nullptr;
+    QPushButton* Command3 = nullptr;
 
     bool m_gridClicked = false;
     // Set while a thumbnail page is being made (the thumbnail button reads "Cancel"); a click on

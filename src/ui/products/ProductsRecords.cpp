@@ -52,8 +52,8 @@ void Products::adoPrimaryRS_MoveComplete() {
         else
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
-        for (QPushButton* b :
-             {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext, cmdShowPicPath})
+        for (QPushButton* b : {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext,
+                               cmdShowPicPath, cmdEditRec, cmdDAll})
             b->setEnabled(!empty);
         cmdDetSearch->setEnabled(canSearch() && !inEditMode());
     });

@@ -18,20 +18,36 @@ class ImportRulesTest : public QObject {
 private slots:
     void numericValue_data() {
         QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("plain number kept") << u"12.50"_s << u"12.50"_s;
-        QTest::newRow("dollar sign") << u"$5"_s << u"0"_s;
-        QTest::newRow("trailing letters") << u"12.50abc"_s << u"12.5"_s;
-        QTest::newRow("word") << u"call"_s << u"0"_s;
-        QTest::newRow("negative") << u"-3"_s << u"-3"_s;
-        QTest::newRow("thousands kept") << u"1,234.5"_s << u"1,234.5"_s;
-        QTest::newRow("comma then letters") << u"1,2x"_s << u"1"_s;
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QString>("stored"); // "-" = passed over, the stored value stays
+        QTest::newRow("plain number kept") << u"12.50"_s << false << u"12.50"_s;
+        QTest::newRow("trailing letters") << u"12.50abc"_s << false << u"12.5"_s;
+        QTest::newRow("each after it") << u"12.50 ea"_s << false << u"12.5"_s;
+        QTest::newRow("negative") << u"-3"_s << false << u"-3"_s;
+        QTest::newRow("thousands kept") << u"1,234.5"_s << false << u"1,234.5"_s;
+        QTest::newRow("comma then letters") << u"1,2x"_s << false << u"1"_s;
+        QTest::newRow("dollar sign") << u"$12.50"_s << false << u"12.50"_s;
+        QTest::newRow("euro and a blank") << u"€ 2.50"_s << false << u"2.50"_s;
+        QTest::newRow("country letters") << u"US$ 3"_s << false << u"3"_s;
+        QTest::newRow("pound with letters after") << u"£4.10 each"_s << false << u"4.1"_s;
+        QTest::newRow("minus before the sign") << u"-$5"_s << false << u"-5"_s;
+        QTest::newRow("word") << u"call"_s << false << u"-"_s;
+        QTest::newRow("not available") << u"N/A"_s << false << u"-"_s;
+        QTest::newRow("sign without number") << u"$"_s << false << u"-"_s;
+        QTest::newRow("decimal comma") << u"30,36"_s << true << u"30.36"_s;
+        QTest::newRow("decimal comma, grouped") << u"1.234,50"_s << true << u"1234.50"_s;
+        QTest::newRow("decimal comma with euro") << u"€ 2,5 / Stk"_s << true << u"2.5"_s;
+        QTest::newRow("decimal comma, word") << u"auf Anfrage"_s << true << u"-"_s;
     }
     void numericValue() {
         QFETCH(QString, value);
+        QFETCH(bool, decimalComma);
         QFETCH(QString, stored);
-        QCOMPARE(ImportValueRules::convert(7, value, Target::ExistingRow), stored);
-        QCOMPARE(ImportValueRules::convert(13, value, Target::NewRow), stored);
+        for (int code : {7, 12, 13})
+            for (Target target : {Target::ExistingRow, Target::NewRow})
+                QCOMPARE(
+                    ImportValueRules::convert(code, value, target, decimalComma).value_or(u"-"_s),
+                    stored);
     }
 
     void yesNoValue_data() {
@@ -55,7 +71,7 @@ private slots:
         QFETCH(Target, target);
         QFETCH(QString, stored);
         for (int code : {19, 21, 22, 30})
-            QCOMPARE(ImportValueRules::convert(code, value, target), stored);
+            QCOMPARE(ImportValueRules::convert(code, value, target).value_or(QString()), stored);
     }
 
     void differs_data() {

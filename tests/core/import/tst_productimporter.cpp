@@ -3,6 +3,7 @@
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
+#include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 
@@ -74,8 +75,14 @@ private slots:
         QTest::newRow("edit only still edits")
             << u"E1"_s << "N1,x,1\nE1,y,2\n"_ba << true << totals(1, 0, 1) << u"E1"_s << u"Cost1"_s
             << u"2"_s;
-        QTest::newRow("dollar price becomes 0")
+        QTest::newRow("dollar price read as its number")
             << QString() << "P1,x,$5\n"_ba << false << totals(1, 1, 0) << u"P1"_s << u"Cost1"_s
+            << u"5"_s;
+        QTest::newRow("price without a number keeps the stored one")
+            << u"E1"_s << "E1,,call\n"_ba << false << totals(1, 0, 0) << u"E1"_s << u"Cost1"_s
+            << u"5"_s;
+        QTest::newRow("price without a number: a new row keeps the catalogue's default")
+            << QString() << "P1,x,N/A\n"_ba << false << totals(1, 1, 0) << u"P1"_s << u"Cost1"_s
             << u"0"_s;
         QTest::newRow("trailing letters cut")
             << QString() << "P1,x,12.50abc\n"_ba << false << totals(1, 1, 0) << u"P1"_s
@@ -116,6 +123,34 @@ private slots:
         const ImportOutcome outcome = importLines(catalogue, lines, options);
         QCOMPARE(outcome.totals, totals);
         QCOMPARE(catalogue.text(stock, column), value);
+    }
+
+    // A trial run does the whole import, tells what it did and leaves the catalogue untouched;
+    // values without a number are counted and named.
+    void trialRunRollsBackAndReports() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(7, u"E1"_s, {{PC::Cost1, 3.89}, {PC::ProdName, u"Pen"_s}});
+        catalogue.add(8, u"E2"_s, {{PC::Cost1, 2.0}});
+        ImportReport report;
+        ImportOptions options = quietOptions();
+        options.dryRun = true;
+        options.commitEvery = 1;
+        options.report = &report;
+        const ImportOutcome outcome =
+            importLines(catalogue, "E1,Pen,4.25\nE2,,call\nN1,New,$1.10\n"_ba, options);
+        QCOMPARE(outcome.totals, totals(3, 1, 1));
+        QCOMPARE(outcome.passedOver, 1);
+        QCOMPARE(report.changes, QStringList{u"E1:    Changed: Cost1 From '3.89' To '4.25'"_s});
+        QCOMPARE(report.added, QStringList{u"N1"_s});
+        QCOMPARE(report.passedOver, QStringList{u"E2: Cost1 'call'"_s});
+        QCOMPARE(catalogue.count(), 2);
+        QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"3.89"_s);
+        QCOMPARE(catalogue.text(u"E1"_s, u"Notes"_s), QString());
+
+        options.dryRun = false;
+        options.report = nullptr;
+        importLines(catalogue, "E1,Pen,4.25\n"_ba, options);
+        QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
     }
 
     void notes_data() {

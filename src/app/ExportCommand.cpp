@@ -1,0 +1,114 @@
+#include "app/CommandArguments.h"
+#include "app/CommandLine.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/export/DelimitedExport.h"
+#include "core/shell/RunTimeError.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString Name = u"tovin-catalog export: "_s;
+
+QList<int> parseColumns(const QString& text) {
+    if (text.trimmed().compare(u"all"_s, Qt::CaseInsensitive) == 0) {
+        QList<int> all;
+        for (int column = 1; column <= 30; ++column)
+            all << column;
+        return all;
+    }
+    QList<int> columns;
+    for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int column = part.trimmed().toInt(&ok);
+        if (!ok || column < 1 || column > 30)
+            throw CommandRefusal{u"--columns takes column numbers from 1 to 30 (or all), not \""_s +
+                                 part.trimmed() + u"\""_s};
+        columns << column;
+    }
+    if (columns.isEmpty())
+        throw CommandRefusal{u"--columns needs at least one column number"_s};
+    return columns;
+}
+
+int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    try {
+        QString catalogue, file;
+        DelimitedExport exporter;
+        bool columnsGiven = false;
+        CommandArguments args(arguments);
+        while (args.next()) {
+            const QString& option = args.option();
+            if (option == u"--db"_s)
+                catalogue = args.value();
+            else if (option == u"--out"_s)
+                file = args.value();
+            else if (option == u"--columns"_s) {
+                exporter.setColumns(parseColumns(args.value()));
+                columnsGiven = true;
+            } else if (option == u"--divider"_s)
+                exporter.setDivider(dividerFromWord(args.value()));
+            else if (option == u"--where"_s)
+                exporter.setSearchWhere(args.value());
+            else if (option == u"--encoding"_s) {
+                const QString encoding = args.value().toLower();
+                if (encoding == u"utf-8"_s || encoding == u"utf8"_s)
+                    exporter.setEncoding(DelimitedExport::Encoding::Utf8);
+                else if (encoding == u"windows-1252"_s || encoding == u"cp1252"_s)
+                    exporter.setEncoding(DelimitedExport::Encoding::Windows1252);
+                else
+                    throw CommandRefusal{u"--encoding is utf-8 or windows-1252"_s};
+            } else
+                args.unknown();
+        }
+        if (file.isEmpty())
+            throw CommandRefusal{u"--out FILE is required"_s};
+        if (!columnsGiven)
+            throw CommandRefusal{
+                u"--columns is required (column numbers such as 2,3,12, or all)"_s};
+        auto db = openCommandCatalogue(catalogue);
+        const ImportOutcome outcome = exporter.run(*db, file);
+        out << outcome.totals << '\n';
+        out << "Wrote " << outcome.counts.edited << " products to " << file << '\n';
+        return ExitOk;
+    } catch (const CommandRefusal& refusal) {
+        err << Name << refusal.message << '\n';
+    } catch (const RunTimeError& error) {
+        err << Name << error.description() << '\n';
+    }
+    return ExitFailure;
+}
+
+} // namespace
+
+BatchCommand exportCommand() {
+    return {u"export"_s, u"write chosen columns of the products to a delimited text file"_s,
+            u"Usage: tovin-catalog export --db CATALOGUE --out FILE --columns N,N,...|all\n"
+            u"         [--divider comma|tab|spaces|bracket|TEXT] [--where CONDITION]\n"
+            u"         [--encoding utf-8|windows-1252]\n\n"
+            u"Writes one line per product, in stock-number order, the way the export screen\n"
+            u"does: the chosen columns in column order, no heading line, CR LF line ends.\n\n"
+            u"  --db CATALOGUE   the catalogue to read\n"
+            u"  --out FILE       the file to write (an existing file is replaced only when\n"
+            u"                   the whole export succeeded)\n"
+            u"  --columns LIST   column numbers 1 to 30, separated by commas (all: every one):\n"
+            u"                   1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc, 5 PageNo,\n"
+            u"                   6 Packaging, 7-11 Cost1-Cost5, 12 Retail, 13 Price, 14 Weight,\n"
+            u"                   15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory, 19 OnSpecial,\n"
+            u"                   20 OutStock, 21 Disco, 22 Orderable, 23 Inventory, 24 OnOrder,\n"
+            u"                   25 ReOrder, 26 NoSold, 27 Ship1, 28 Ship2, 29 Notes, 30 Taxable\n"
+            u"  --divider D      comma (the default), tab, spaces (two spaces), bracket (\"]\")\n"
+            u"                   or any text\n"
+            u"  --where COND     only the products matching COND, a condition as the search\n"
+            u"                   screens write them, e.g. \"Supplier = 'Acme' and Retail > 10\"\n"
+            u"  --encoding E     utf-8 (the default) or windows-1252 for older programs\n\n"
+            u"Numbers are written in plain decimal, yes/no columns as True or False. A value\n"
+            u"holding the divider, a double quote or a line break is put in double quotes\n"
+            u"(quotes doubled). An unwritable file, an unusable condition or a bad argument\n"
+            u"writes nothing and ends with exit status 2.\n"_s,
+            &runExport};
+}
+
+} // namespace tovin

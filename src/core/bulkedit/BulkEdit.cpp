@@ -1,0 +1,319 @@
+#include "core/bulkedit/BulkEdit.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/ColumnValues.h"
+#include "core/data/ProductSelection.h"
+#include "core/data/SqliteStatement.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/TextRules.h"
+
+#include <array>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+constexpr int ColumnCount = 31;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+bool isBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+bool isPercent(const QString& text) {
+    return text.trimmed().endsWith(u'%');
+}
+
+// The number of "25%" (the text before the last character, read as the platform reads numbers).
+double percentOf(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return TextRules::Val(trimmed.left(trimmed.size() - 1));
+}
+
+// Money and number columns read back as numbers; a text that slipped into one reads as the
+// platform reads numbers out of text.
+double storedNumber(const QVariant& value) {
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong)
+        return value.toDouble();
+    return TextRules::Val(TextRules::toText(value));
+}
+
+bool hasValue(const QVariant& value) {
+    if (value.isNull())
+        return false;
+    return value.typeId() != QMetaType::QString || !value.toString().isEmpty();
+}
+
+} // namespace
+
+bool BulkEdit::isYesNo(int column) {
+    return column == PC::OnSpecial || column == PC::Disco || column == PC::Orderable ||
+           column == PC::Taxable;
+}
+
+bool BulkEdit::isNumeric(int column) {
+    return (column >= PC::Cost1 && column <= PC::Retail) || column == PC::MinOrdW ||
+           column == PC::MinOrdR || column == PC::Catagory ||
+           (column >= PC::Inventory && column <= PC::NoSold);
+}
+
+bool BulkEdit::takesPercentChange(int column) {
+    return column >= PC::Cost1 && column <= PC::Retail;
+}
+
+QString BulkEdit::columnName(int column) {
+    static const QStringList names{u"PID"_s,      u"Supplier"_s, u"StockNo"_s,   u"ProdName"_s,
+                                   u"ProdDesc"_s, u"PageNo"_s,   u"Packaging"_s, u"Cost1"_s,
+                                   u"Cost2"_s,    u"Cost3"_s,    u"Cost4"_s,     u"Cost5"_s,
+                                   u"Retail"_s,   u"Price"_s,    u"Weight"_s,    u"MinOrdW"_s,
+                                   u"MinOrdR"_s,  u"Picture"_s,  u"Catagory"_s,  u"OnSpecial"_s,
+                                   u"OutStock"_s, u"Disco"_s,    u"Orderable"_s, u"Inventory"_s,
+                                   u"OnOrder"_s,  u"ReOrder"_s,  u"NoSold"_s,    u"Ship1"_s,
+                                   u"Ship2"_s,    u"Notes"_s,    u"Taxable"_s};
+    return names.value(column);
+}
+
+int BulkEdit::columnOf(const QString& name) {
+    for (int column = 1; column < ColumnCount; ++column)
+        if (columnName(column).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return column;
+    return -1;
+}
+
+void BulkEdit::set(int column, const QString& text) {
+    if (column < 1 || column >= ColumnCount || column == StockNoColumn)
+        return;
+    if (isYesNo(column)) {
+        const QString word = text.trimmed().toLower();
+        setFlag(column, word == u"true"_s || word == u"yes"_s || word == u"y"_s ||
+                            word == u"-1"_s || word == u"1"_s);
+        return;
+    }
+    m_texts.insert(column, text);
+}
+
+void BulkEdit::setFlag(int column, bool value) {
+    if (isYesNo(column))
+        m_flags.insert(column, value);
+}
+
+QString BulkEdit::refusal() const {
+    for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it) {
+        const int column = it.key();
+        const QString& text = it.value();
+        if (!isNumeric(column) && column != PriceColumn)
+            continue;
+        if (isBlank(text) || TextRules::IsNumeric(text))
+            continue;
+        const bool percent = isPercent(text) &&
+                             (column == PriceColumn || takesPercentChange(column)) &&
+                             TextRules::IsNumeric(text.trimmed().chopped(1));
+        if (!percent)
+            return u"\""_s + text + u"\" is not a number; "_s + columnName(column) +
+                   (takesPercentChange(column) || column == PriceColumn
+                        ? u" takes a number or a percentage such as 10%"_s
+                        : u" takes a number"_s);
+    }
+    return QString();
+}
+
+std::optional<QString> BulkEdit::storedSupplier(CatalogueDatabase& db, const QString& typed) {
+    const QVariant name =
+        db.scalar(u"SELECT Name FROM Supplier WHERE Name = ? COLLATE NOCASE ORDER BY SID LIMIT 1"_s,
+                  {typed.trimmed()});
+    if (name.isNull())
+        return std::nullopt;
+    return name.toString();
+}
+
+QString BulkEdit::supplierMissing() {
+    return u"Sorry, That Supplier Is NOT In The Data Base, ADD It Now Or Choose One"_s;
+}
+
+QString BulkEdit::progress(int row, int count) {
+    return u"Updating Records: #"_s + QString::number(row) + u" Of "_s + QString::number(count);
+}
+
+ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
+                            const ProgressCallback& progress,
+                            const std::function<void(const RunTimeError&)>& onError) {
+    if (const QString refused = refusal(); !refused.isEmpty())
+        throw RunTimeError(ErrorNumber::TypeMismatch, refused);
+    const QList<ColumnInfo>& info = db.columns(u"Products"_s);
+    if (info.size() < ColumnCount)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The Products table of this catalogue lacks columns"_s);
+
+    // The columns this run writes, in column order; blank texts drop out unless included.
+    std::vector<int> written;
+    for (int column = 1; column < ColumnCount; ++column) {
+        if (m_flags.contains(column)) {
+            written.push_back(column);
+            continue;
+        }
+        if (column == NotesColumn && m_clearNotes) {
+            written.push_back(column);
+            continue;
+        }
+        if (!m_texts.contains(column))
+            continue;
+        const QString& text = m_texts.value(column);
+        if (isBlank(text) &&
+            (!m_includeBlank || column == PC::ProdDesc || (column == NotesColumn && !m_clearNotes)))
+            continue;
+        written.push_back(column);
+    }
+
+    ImportOutcome outcome;
+    ProductSelection selection(db, searchWhere);
+    const int count = int(selection.size());
+    if (written.empty()) {
+        // Nothing touched: the rows are walked and nothing changes.
+        ImportProgress report;
+        report.maximum = selection.size();
+        TextRules::Counter16 row;
+        for (qsizetype i = 0; i < selection.size(); ++i) {
+            row.increment();
+            report.value = i + 1;
+            report.status = BulkEdit::progress(row.value(), count);
+            if (progress && !progress(report)) {
+                outcome.cancelled = true;
+                break;
+            }
+        }
+        outcome.totals = BulkEdit::progress(row.value(), count);
+        return outcome;
+    }
+
+    // One statement for every row: "col = CASE WHEN ? THEN col ELSE ? END" lets a row keep its
+    // value (a price without a retail price, a percentage of nothing).
+    QString sql = u"UPDATE Products SET "_s;
+    for (size_t i = 0; i < written.size(); ++i) {
+        const QString name = CatalogueDatabase::quoteName(info.at(written[i]).name);
+        sql +=
+            (i ? u", "_s : QString()) + name + u" = CASE WHEN ? THEN "_s + name + u" ELSE ? END"_s;
+    }
+    sql += u" WHERE rowid = ?"_s;
+    SqliteStatement update(db.handle(), sql);
+
+    // Texts stored as they are, converted once.
+    std::array<QVariant, ColumnCount> fixed;
+    for (int column : written) {
+        const ColumnKind kind = info.at(column).kind;
+        if (m_flags.contains(column)) {
+            fixed[size_t(column)] = ColumnValues::toStorage(kind, QVariant(m_flags.value(column)));
+            continue;
+        }
+        const QString text = m_texts.value(column);
+        if (isPercent(text) && (column == PriceColumn || takesPercentChange(column)))
+            continue;
+        if (isNumeric(column) || column == PriceColumn)
+            fixed[size_t(column)] =
+                isBlank(text) ? QVariant()
+                              : ColumnValues::toStorage(kind, QVariant(TextRules::CDbl(text)));
+        else if (column != NotesColumn && column != PictureColumn)
+            fixed[size_t(column)] = ColumnValues::toStorage(kind, text, info.at(column).name);
+    }
+
+    QString extension = m_pictureExtension;
+    const QString pictureText = m_texts.value(PictureColumn).trimmed();
+    const QString separator = u"/"_s;
+    ImportProgress report;
+    report.maximum = selection.size();
+    TextRules::Counter16 rowCount;
+    BatchedTransaction transaction(db, m_commitEvery);
+    std::array<QVariant, ColumnCount> current;
+    const bool stopped = !selection.forEach(
+        [&](const SqliteStatement& row) {
+            const qint64 rowId = row.integer(0);
+            for (int column : {int(PC::StockNo), int(PC::Retail), int(PC::Picture), int(PC::Notes)})
+                current[size_t(column)] = row.value(column + 1, info.at(column).kind);
+            int parameter = 1;
+            try {
+                for (int column : written) {
+                    const ColumnKind kind = info.at(column).kind;
+                    const QString text = m_texts.value(column);
+                    bool keep = false;
+                    QVariant value = fixed[size_t(column)];
+                    if (m_flags.contains(column)) {
+                        // The flag as stored above.
+                    } else if (column == NotesColumn) {
+                        const QString notes = TextRules::toText(current[size_t(column)]);
+                        if (m_clearNotes)
+                            value = text.isEmpty() ? QVariant() : QVariant(text);
+                        else if (!notes.isEmpty())
+                            value = notes + u"\r\n"_s + text;
+                        else
+                            value = text;
+                    } else if (column == PictureColumn) {
+                        if (pictureText.isEmpty()) {
+                            value = QVariant();
+                        } else {
+                            if (extension.isEmpty())
+                                extension =
+                                    TextRules::toText(current[size_t(PC::Picture)]).right(4);
+                            QString base = pictureText;
+                            while (base.endsWith(u'/') || base.endsWith(u'\\'))
+                                base.chop(1);
+                            value = base + separator +
+                                    TextRules::toText(current[size_t(PC::StockNo)]) + extension;
+                        }
+                    } else if (isPercent(text) && column == PriceColumn) {
+                        const QVariant retail = current[size_t(PC::Retail)];
+                        if (!hasValue(retail)) {
+                            keep = true;
+                        } else {
+                            const double r = storedNumber(retail);
+                            value = ColumnValues::toStorage(
+                                kind, QVariant(r - r * percentOf(text) * 0.01));
+                        }
+                    } else if (isPercent(text) && takesPercentChange(column)) {
+                        const QVariant own = row.value(column + 1, kind);
+                        if (!hasValue(own)) {
+                            keep = true;
+                        } else {
+                            const double v = storedNumber(own);
+                            const double changed = v + v * percentOf(text) * 0.01;
+                            value = ColumnValues::toStorage(kind, QVariant(changed));
+                            if (column == PC::Retail)
+                                current[size_t(PC::Retail)] = changed;
+                        }
+                    } else if (column == PC::Retail) {
+                        current[size_t(PC::Retail)] =
+                            value.isNull() ? QVariant() : ColumnValues::fromStorage(kind, value);
+                    }
+                    update.bind(parameter++, qint64(keep ? 1 : 0));
+                    update.bind(parameter++, value);
+                }
+                update.bind(parameter, rowId);
+                update.next();
+                update.reset();
+            } catch (const RunTimeError& error) {
+                update.reset();
+                if (onError)
+                    onError(error);
+                else
+                    ReportError(u"(Form) EditProd::Sub Command1_Click"_s, error);
+            }
+            transaction.rowDone();
+            rowCount.increment();
+            ++report.value;
+            report.counts.edited = rowCount.value();
+            if (!progress)
+                return true;
+            report.status = BulkEdit::progress(rowCount.value(), count);
+            return progress(report);
+        },
+        u"rowid, *"_s);
+    transaction.commit();
+    outcome.cancelled = stopped;
+    outcome.counts.edited = rowCount.value();
+    outcome.totals = BulkEdit::progress(rowCount.value(), count);
+    return outcome;
+}
+
+} // namespace tovin

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/import/ImportProgress.h"
+
+#include <QMap>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace tovin {
+
+class CatalogueDatabase;
+class RunTimeError;
+
+// Writes the values typed once into the same columns of every selected product (the current
+// search, or every product). Columns are addressed by their position in Products (1 to 30);
+// only the columns given here are written, and how each value is read depends on the column:
+//
+//  - yes/no columns (19, 21, 22, 30) take the flag given;
+//  - Notes (29) gets the text appended after a line break (or becomes the text when empty);
+//    with clearNotes the notes become the text instead (an empty text clears them);
+//  - Picture (17) is a folder or internet address: each row gets folder + "/" + its StockNo +
+//    the picture extension (the one chosen, else the last four characters of the first row's
+//    picture that has one);
+//  - numeric columns (7 to 12, 15, 16, 18, 23 to 26) store the number; a blank value stores no
+//    value (null). For the cost and retail columns "10%" raises each row's own value by 10 per
+//    cent and "-10%" lowers it; a row without a value keeps none;
+//  - Price (13): "25%" makes it the row's Retail less 25 per cent (a row without Retail keeps
+//    its price); otherwise a number as above;
+//  - every other column stores the text.
+// A blank value is passed over unless includeBlank is set, and a blank description is never
+// written. StockNo (2) is never written.
+//
+// Rows are written in transactions of `commitEvery` rows: an interrupted run leaves whole rows,
+// and the rows of its finished batches, written.
+class BulkEdit {
+public:
+    static constexpr int StockNoColumn = 2;
+    static constexpr int PriceColumn = 13;
+    static constexpr int PictureColumn = 17;
+    static constexpr int NotesColumn = 29;
+
+    static bool isYesNo(int column);
+    static bool isNumeric(int column);
+    // Columns whose "N%" value changes the row's own value by N per cent.
+    static bool takesPercentChange(int column);
+    static QString columnName(int column);
+    // The column for a name (any letter case), -1 when there is none.
+    static int columnOf(const QString& name);
+
+    // A text value for a box column; a yes/no column takes "True"/"Yes"/"-1"/"1" as yes.
+    void set(int column, const QString& text);
+    void setFlag(int column, bool value);
+    void setIncludeBlank(bool include) { m_includeBlank = include; }
+    void setClearNotes(bool clear) { m_clearNotes = clear; }
+    // The extension (with its period) used for picture paths; empty takes it from the rows.
+    void setPictureExtension(const QString& extension) { m_pictureExtension = extension; }
+    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
+    bool isEmpty() const { return m_texts.isEmpty() && m_flags.isEmpty() && !m_clearNotes; }
+    const QMap<int, QString>& texts() const { return m_texts; }
+
+    // A typed value that a column cannot take (a word for a number); empty when all are usable.
+    // Nothing is written while one is refused.
+    QString refusal() const;
+
+    // The supplier name as the Supplier table stores it (any letter case typed), or none.
+    static std::optional<QString> storedSupplier(CatalogueDatabase& db, const QString& typed);
+    static QString supplierMissing();
+
+    static QString progress(int row, int count);
+
+    // Updates the rows of the selection; the progress callback is told after each row and may
+    // stop the run there. Raises a RunTimeError for a refused value (see refusal()) or a search
+    // that cannot be used; a row the file refuses is reported and passed over.
+    ImportOutcome run(CatalogueDatabase& db, const QString& searchWhere,
+                      const ProgressCallback& progress = {},
+                      const std::function<void(const RunTimeError&)>& onError = {});
+
+private:
+    QMap<int, QString> m_texts;
+    QMap<int, bool> m_flags;
+    bool m_includeBlank = false;
+    bool m_clearNotes = false;
+    QString m_pictureExtension;
+    int m_commitEvery = 2000;
+};
+
+} // namespace tovin

@@ -1,0 +1,236 @@
+#include "core/export/DelimitedExport.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/ProductSelection.h"
+#include "core/data/SqliteStatement.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/TextRules.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+constexpr int ColumnCount = 31;
+
+const std::array<QString, ColumnCount> Captions{u""_s,
+                                                u"Supplier"_s,
+                                                u"Stock Number"_s,
+                                                u"Product Name"_s,
+                                                u"Detailed Description"_s,
+                                                u"Page Number"_s,
+                                                u"Packaging"_s,
+                                                u"Cost 1"_s,
+                                                u"Cost 2"_s,
+                                                u"Cost 3"_s,
+                                                u"Cost 4"_s,
+                                                u"Cost 5"_s,
+                                                u"Retail Price"_s,
+                                                u"Selling Price"_s,
+                                                u"Weight"_s,
+                                                u"Minimum Order Wholesale"_s,
+                                                u"Minimum Order Retail"_s,
+                                                u"Picture Path"_s,
+                                                u"Category Number"_s,
+                                                u"On Special"_s,
+                                                u"Out Of Stock"_s,
+                                                u"Discontinued"_s,
+                                                u"Orderable"_s,
+                                                u"Number In Inventory"_s,
+                                                u"Number On Order"_s,
+                                                u"Re-Order Level"_s,
+                                                u"Number Sold"_s,
+                                                u"Shipping Fee 1"_s,
+                                                u"Shipping Fee 2"_s,
+                                                u"Notes"_s,
+                                                u"Taxable"_s};
+
+// Rows are encoded and handed to the file in blocks of this many characters.
+constexpr qsizetype FlushAt = 256 * 1024;
+
+// A value as text, the way the platform converts it (TextRules::toText), with quick paths for
+// the numbers that fill most of a catalogue: money is exact to four decimals, counts are whole.
+QString valueText(const QVariant& value, ColumnKind kind) {
+    if (value.isNull())
+        return QString();
+    if (kind == ColumnKind::Money) {
+        QString text = QString::number(value.toDouble(), 'f', 4);
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+        return text == u"-0"_s ? u"0"_s : text;
+    }
+    if (kind == ColumnKind::Number || kind == ColumnKind::Counter) {
+        const double number = value.toDouble();
+        if (number == double(qint64(number)) && std::abs(number) < 1e15)
+            return QString::number(qint64(number));
+    }
+    if (kind == ColumnKind::Text || kind == ColumnKind::Memo)
+        return value.toString();
+    return TextRules::toText(value);
+}
+
+} // namespace
+
+QString DelimitedExport::columnCaption(int column) {
+    return column >= 1 && column < ColumnCount ? Captions[size_t(column)] : QString();
+}
+
+QString DelimitedExport::optionCaption(int option) {
+    static const QStringList captions{u"Comma Delimited"_s, u"Tab Delimited"_s,
+                                      u"Space Delimited"_s, u"Bracket Delimted   -  ]"_s,
+                                      u"Other"_s};
+    return captions.value(option);
+}
+
+QString DelimitedExport::optionDivider(int option) {
+    static const QStringList dividers{u","_s, u"\t"_s, u"  "_s, u"]"_s};
+    return dividers.value(option);
+}
+
+QString DelimitedExport::instruction() {
+    return u"Check The Box Beside Each Field You Want To Include In The Export!"_s;
+}
+QString DelimitedExport::nameTitle() {
+    return u"Export Name"_s;
+}
+QString DelimitedExport::namePrompt() {
+    return u"Enter The Name To Save File As - Do NOT Include The Extension, Like '.txt'"_s;
+}
+QString DelimitedExport::nameDefault() {
+    return u"export"_s;
+}
+QString DelimitedExport::extensionRefused() {
+    return u"Do NOT Use ANY Extensions After The File Name, Only Type The Files Name"_s;
+}
+QString DelimitedExport::otherTitle() {
+    return u"Seperator"_s;
+}
+QString DelimitedExport::otherPrompt() {
+    return u"Type What You Want To Use To Seperate The Data Fields With"_s;
+}
+
+bool DelimitedExport::nameHasExtension(const QString& name) {
+    return name.contains(u'.');
+}
+
+QString DelimitedExport::filePath(const QString& appFolder, const QString& name) {
+    return appFolder + name + u".txt"_s;
+}
+
+QString DelimitedExport::progress(int count) {
+    return u"Exporting: "_s + QString::number(count);
+}
+
+void DelimitedExport::setColumns(const QList<int>& columns) {
+    m_columns.clear();
+    for (int column : columns)
+        if (column >= 1 && column < ColumnCount && !m_columns.contains(column))
+            m_columns.append(column);
+    std::sort(m_columns.begin(), m_columns.end());
+}
+
+QString DelimitedExport::divider() const {
+    return m_divider.isEmpty() ? u","_s : m_divider;
+}
+
+QString DelimitedExport::field(const QString& value) const {
+    const QString d = divider();
+    const bool quote =
+        value.contains(d) || value.contains(u'"') || value.contains(u'\n') || value.contains(u'\r');
+    if (!quote)
+        return value;
+    QString quoted = value;
+    quoted.replace(u"\""_s, u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+QString DelimitedExport::line(const QStringList& values) const {
+    const QString d = divider();
+    QString text;
+    bool first = true;
+    for (int column : m_columns) {
+        if (!first)
+            text += d;
+        first = false;
+        text += field(values.value(column));
+    }
+    return text;
+}
+
+ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
+                                   const ProgressCallback& progress) const {
+    const QList<ColumnInfo>& info = db.columns(u"Products"_s);
+    if (info.size() < ColumnCount)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The Products table of this catalogue lacks columns"_s);
+    // The rows are read in stock-number order before the file is touched, so a search that
+    // cannot be used leaves an earlier export in place.
+    ProductSelection selection(db, m_searchWhere);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw RunTimeError(ErrorNumber::PathFileAccessError,
+                           u"Cannot write the file "_s + path + u": "_s + file.errorString());
+    QStringEncoder encoder(m_encoding == Encoding::Utf8 ? QStringConverter::Utf8
+                                                        : QStringConverter::Latin1);
+    if (m_encoding == Encoding::Windows1252)
+        encoder = QStringEncoder("windows-1252");
+    if (!encoder.isValid())
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall,
+                           u"This system has no Windows-1252 converter"_s);
+
+    ImportOutcome outcome;
+    ImportProgress report;
+    report.maximum = selection.size();
+    TextRules::Counter16 counter;
+    QStringList values(ColumnCount);
+    QString buffer;
+    buffer.reserve(FlushAt + 4096);
+    auto flush = [&] {
+        const QByteArray bytes = encoder.encode(buffer);
+        if (file.write(bytes) != bytes.size())
+            throw RunTimeError(ErrorNumber::PathFileAccessError,
+                               u"Cannot write the file "_s + path + u": "_s + file.errorString());
+        buffer.clear();
+    };
+    const bool stopped = !selection.forEach(
+        [&](const SqliteStatement& row) {
+            for (int column : m_columns)
+                values[column] =
+                    valueText(row.value(column, info.at(column).kind), info.at(column).kind);
+            buffer += line(values);
+            buffer += u"\r\n"_s;
+            if (buffer.size() >= FlushAt)
+                flush();
+            counter.increment();
+            ++report.value;
+            report.counts.edited = counter.value();
+            if (!progress)
+                return true;
+            report.status = DelimitedExport::progress(counter.value());
+            return progress(report);
+        },
+        u"*"_s);
+    flush();
+    // An export stopped half way leaves the file as far as it got, like the screen always did;
+    // a failed write never replaces the earlier file.
+    if (!file.commit())
+        throw RunTimeError(ErrorNumber::PathFileAccessError,
+                           u"Cannot write the file "_s + path + u": "_s + file.errorString());
+    outcome.cancelled = stopped;
+    outcome.counts.edited = counter.value();
+    outcome.totals = DelimitedExport::progress(counter.value());
+    return outcome;
+}
+
+} // namespace tovin

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/import/ImportProgress.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// Writes chosen columns of the selected products to a delimited text file, one line per product
+// in stock-number order: the chosen columns in column order joined by the divider, numbers in
+// plain decimal, yes/no columns as True or False, no header, CR LF after every line.
+//
+// A value holding the divider, a double quote or a line break is written between double quotes
+// with its quotes doubled, so spreadsheets and the program's own import read it back whole.
+class DelimitedExport {
+public:
+    enum class Encoding { Utf8, Windows1252 };
+
+    // The captions of the column boxes, index = column position (1 to 30; 0 is empty).
+    static QString columnCaption(int column);
+    // The divider options 0 to 3 ("Other", index 4, is typed by the user).
+    static QString optionCaption(int option);
+    static QString optionDivider(int option);
+    static constexpr int OtherOption = 4;
+
+    static QString instruction();
+    static QString nameTitle();
+    static QString namePrompt();
+    static QString nameDefault();
+    static QString extensionRefused();
+    static QString otherTitle();
+    static QString otherPrompt();
+    // A typed file name is refused when it holds a period (no extensions).
+    static bool nameHasExtension(const QString& name);
+    // The export file for a typed name: the program folder, the name and ".txt".
+    static QString filePath(const QString& appFolder, const QString& name);
+    static QString progress(int count);
+
+    // Columns 1 to 30 to write (any order, repeats ignored); an empty list writes empty lines.
+    void setColumns(const QList<int>& columns);
+    const QList<int>& columns() const { return m_columns; }
+    // An empty divider is a comma.
+    void setDivider(const QString& divider) { m_divider = divider; }
+    QString divider() const;
+    void setEncoding(Encoding encoding) { m_encoding = encoding; }
+    // The current search (a condition on Products); empty exports every product.
+    void setSearchWhere(const QString& searchWhere) { m_searchWhere = searchWhere; }
+
+    // One line (without its line break) for the values of one row, index = column position.
+    QString line(const QStringList& values) const;
+    // A value as written: quoted when it holds the divider, a quote or a line break.
+    QString field(const QString& value) const;
+
+    // Writes the file (replacing one that is there); the progress callback is told after each
+    // row and may stop the export. A file that cannot be written, or a search that cannot be
+    // used, raises a RunTimeError; the counts' `edited` holds the rows written.
+    ImportOutcome run(CatalogueDatabase& db, const QString& path,
+                      const ProgressCallback& progress = {}) const;
+
+private:
+    QList<int> m_columns;
+    QString m_divider;
+    QString m_searchWhere;
+    Encoding m_encoding = Encoding::Utf8;
+};
+
+} // namespace tovin

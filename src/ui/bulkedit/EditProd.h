@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// "Edit Products Fields": values typed once are written into the same columns of every product
+// of the Products screen's selection (or every product). Only the boxes the user touched are
+// written; the rules for each column are BulkEdit's. The boxes and check boxes are numbered by
+// the column's position in Products (txtFields(12) is Retail, chkFields(19) OnSpecial).
+//
+// The screen clears shared().EditProdOpen when it closes, which the waiting Products screen
+// watches.
+class EditProd : public QWidget {
+    Q_OBJECT
+public:
+    explicit EditProd(QWidget* parent = nullptr);
+    ~EditProd() override;
+
+    void Command1_Click(); // Update Now
+    void Command2_Click(); // Close / Cancel
+
+    bool touched(int index) const { return m_touched[size_t(index)]; }
+    bool addressCheckPending() const { return m_addressCheck; }
+    const QString& pictureExtension() const { return m_pictureExtension; }
+    bool isUpdating() const { return m_updating; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void txtFields_Change(int index);
+    void txtFields_LostFocus(int index);
+    void checkPicturePath();
+    // The supplier box as the Supplier table spells it, picked on the supplier screen when it
+    // is not there; false when the screen went away during the pick.
+    bool lookUpSupplier();
+    void showFirstStockNumber();
+
+    std::array<QLineEdit*, 31> txtFields{};
+    std::array<QCheckBox*, 31> chkFields{};
+    std::array<bool, 32> m_touched{};
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label1 = nullptr;
+    std::unique_ptr<CatalogueDatabase> m_db;
+    bool m_cancel = false;
+    bool m_addressCheck = false;
+    bool m_updating = false;
+    bool m_closeAfterUpdate = false;
+    QString m_pictureExtension;
+};
+
+} // namespace tovin

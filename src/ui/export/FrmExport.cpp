@@ -1,0 +1,223 @@
+#include "ui/export/FrmExport.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/export/DelimitedExport.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+QString label(const QString& procedure) {
+    return formLabel(u"frmExport"_s, procedure);
+}
+
+// The screen is redrawn every this many rows while it exports, so a long export stays
+// responsive without paying for an event round on every row.
+constexpr qint64 YieldEvery = 250;
+
+} // namespace
+
+FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
+    setObjectName(u"frmExport"_s);
+    setWindowTitle(u"Export DataBase"_s);
+
+    auto* columns = new QGridLayout;
+    for (int i = 1; i <= 30; ++i) {
+        Check1[size_t(i)] = new QCheckBox(DelimitedExport::columnCaption(i), this);
+        Check1[size_t(i)]->setObjectName(u"Check1(%1)"_s.arg(i));
+        // Only the box and its caption take a click, so it is kept to their size.
+        Check1[size_t(i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        columns->addWidget(Check1[size_t(i)], (i - 1) % 10, (i - 1) / 10);
+    }
+
+    auto* frame = new QGroupBox(u"Format To Export To"_s, this);
+    frame->setObjectName(u"Frame1"_s);
+    auto* options = new QVBoxLayout(frame);
+    for (int i = 0; i < 5; ++i) {
+        Option1[size_t(i)] = new QRadioButton(DelimitedExport::optionCaption(i), frame);
+        Option1[size_t(i)]->setObjectName(u"Option1(%1)"_s.arg(i));
+        // Only the box and its caption take a click, so it is kept to their size.
+        Option1[size_t(i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        options->addWidget(Option1[size_t(i)]);
+        // A click, also on the option already chosen ("Other" asks again).
+        connect(Option1[size_t(i)], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+    }
+    auto* encodingLabel = new QLabel(u"Characters:"_s, frame);
+    cboEncoding = new QComboBox(frame);
+    cboEncoding->setObjectName(u"cboEncoding"_s);
+    cboEncoding->addItem(u"UTF-8"_s);
+    cboEncoding->addItem(u"Windows-1252 (older programs)"_s);
+    cboEncoding->setToolTip(u"How letters beyond plain English are written into the file"_s);
+    encodingLabel->setBuddy(cboEncoding);
+    options->addWidget(encodingLabel);
+    options->addWidget(cboEncoding);
+    options->addStretch();
+
+    Label1 = new QLabel(DelimitedExport::instruction(), this);
+    Label1->setObjectName(u"Label1"_s);
+    Command3 = new QPushButton(u"Select All"_s, this);
+    Command3->setObjectName(u"Command3"_s);
+    Command2 = new QPushButton(u"Export"_s, this);
+    Command2->setObjectName(u"Command2"_s);
+    Command1 = new QPushButton(u"Close"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    for (QPushButton* button : {Command1, Command2, Command3})
+        button->setAutoDefault(false);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(columns, 1);
+    top->addWidget(frame);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command3);
+    buttons->addStretch();
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    Form_Load();
+}
+
+FrmExport::~FrmExport() = default;
+
+void FrmExport::Form_Load() {
+    StepGuard step(label(u"Form_Load"_s));
+    step([] {
+        if (!QFileInfo::exists(shared().DBPath) && shared().prompts)
+            shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
+    });
+    step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+}
+
+void FrmExport::Option1_Click(int index) {
+    StepGuard step(label(u"Option1_Click"_s), ErrorStyle::IgnoreAndResume);
+    if (index != DelimitedExport::OtherOption) {
+        m_divider = DelimitedExport::optionDivider(index);
+        return;
+    }
+    step([this] {
+        if (shared().prompts)
+            m_divider = shared().prompts->input(DelimitedExport::otherPrompt(),
+                                                DelimitedExport::otherTitle(), u","_s);
+    });
+}
+
+void FrmExport::Command3_Click() {
+    for (int i = 1; i <= 30; ++i)
+        Check1[size_t(i)]->setChecked(true);
+}
+
+void FrmExport::Command1_Click() {
+    if (m_exporting) {
+        // Closing waits for the row being written; the export then stops and the screen goes.
+        m_closeAfterExport = true;
+        return;
+    }
+    close();
+}
+
+void FrmExport::closeEvent(QCloseEvent* event) {
+    if (m_exporting) {
+        m_closeAfterExport = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+// The file name without an extension; empty when the user gave none.
+QString FrmExport::askName() {
+    Prompts* prompts = shared().prompts;
+    if (!prompts)
+        return QString();
+    for (;;) {
+        const QString name =
+            prompts->input(DelimitedExport::namePrompt(), DelimitedExport::nameTitle(),
+                           DelimitedExport::nameDefault());
+        if (!DelimitedExport::nameHasExtension(name))
+            return name;
+        prompts->notice(DelimitedExport::extensionRefused());
+    }
+}
+
+void FrmExport::Command2_Click() {
+    if (m_exporting)
+        return;
+    StepGuard step(label(u"Command2_Click"_s));
+    const QString name = askName();
+    if (name.isEmpty()) {
+        close();
+        return;
+    }
+    if (!m_db) {
+        step([] {
+            throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                               u"The catalogue could not be opened: "_s + shared().DBPath);
+        });
+        return;
+    }
+    DelimitedExport exporter;
+    QList<int> columns;
+    for (int i = 1; i <= 30; ++i)
+        if (Check1[size_t(i)]->isChecked())
+            columns << i;
+    exporter.setColumns(columns);
+    exporter.setDivider(m_divider);
+    exporter.setEncoding(cboEncoding->currentIndex() == 1 ? DelimitedExport::Encoding::Windows1252
+                                                          : DelimitedExport::Encoding::Utf8);
+    exporter.setSearchWhere(shared().SearchWhere);
+    const QString path = DelimitedExport::filePath(shared().AppFolder, name);
+
+    QPointer<FrmExport> self(this);
+    m_exporting = true;
+    Command2->setEnabled(false);
+    try {
+        const ImportOutcome outcome =
+            exporter.run(*m_db, path, [this, self](const ImportProgress& progress) {
+                if (progress.value % YieldEvery == 0 || progress.value == progress.maximum) {
+                    Label1->setText(progress.status);
+                    letEventsRun();
+                }
+                return self && !m_closeAfterExport;
+            });
+        Label1->setText(outcome.totals);
+    } catch (const RunTimeError& error) {
+        // An export that could not be written is told, never passed over.
+        Label1->setText(DelimitedExport::instruction());
+        if (shared().prompts)
+            shared().prompts->notice(u"The export was not written:\n"_s + error.description(),
+                                     MessageIcon::Critical, u"Export DataBase"_s);
+    }
+    if (!self)
+        return;
+    m_exporting = false;
+    Command2->setEnabled(true);
+    if (m_closeAfterExport)
+        close();
+}
+
+} // namespace tovin

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// "Export DataBase": writes the ticked columns of the Products screen's current selection (or
+// every product) to a text file in the program folder, one line per product. The file format
+// and the quoting rules are DelimitedExport's.
+class FrmExport : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmExport(QWidget* parent = nullptr);
+    ~FrmExport() override;
+
+    void Option1_Click(int index);
+    void Command1_Click(); // Close
+    void Command2_Click(); // Export
+    void Command3_Click(); // Select All
+
+    // The divider chosen so far (empty until an option is picked).
+    const QString& divider() const { return m_divider; }
+    bool isExporting() const { return m_exporting; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    QString askName();
+
+    std::array<QCheckBox*, 31> Check1{};
+    std::array<QRadioButton*, 5> Option1{};
+    QComboBox* cboEncoding = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    std::unique_ptr<CatalogueDatabase> m_db;
+    QString m_divider;
+    bool m_exporting = false;
+    bool m_closeAfterExport = false;
+};
+
+} // namespace tovin

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "core/import/ImportProgress.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMovie;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tovin {
+
+class CatalogueDatabase;
+class FieldMapping;
+class ImportReport;
+class TextImportSession;
+
+// The import screen: a small wizard over the import engine. Page 1 offers the tasks (supplier
+// price lists, full descriptions and stock file, any text file, an Access table, a folder of
+// items, picture paths), page 0 deletes the current selection, page 2 is the price-list page and
+// the working page, page 3 tells that the user cancelled.
+//
+// A task runs as one procedure that waits, letting window events run, for the user between its
+// steps: a click in the list, OK, a divider option or Close/Cancel set the flags the procedure
+// waits on (ContinueRequested, CloseRequested, QuestionPending). Every import rule is the
+// engine's (TextImportSession, SupplierFileImport, AccessTableImport, FolderImport,
+// PicturePathChange, DeleteRecords); this screen only asks and shows.
+//
+// The screen is not closed while a task's procedure runs: Close then asks the procedure to stop
+// and the screen goes when it has.
+class BuildDB : public QWidget {
+    Q_OBJECT
+public:
+    explicit BuildDB(QWidget* parent = nullptr);
+    ~BuildDB() override;
+
+    // Event procedures.
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Text1_Click();
+    void Command1_Click(); // Start
+    void Command2_Click(); // Close / Cancel
+    void Command3_Click(); // OK
+    void Command4_Click(); // Back
+    void ShowFrames();
+
+    std::int16_t taskPage() const { return TaskPage; }
+    bool isRunning() const { return m_running; }
+
+signals:
+    // A task's procedure waits for the user now (tests and pictures follow the dialogue by it).
+    void waiting();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Activate();
+    QString label(const QString& procedure) const;
+
+    // Waits until ContinueRequested is set; false when the screen is going away.
+    bool waitForContinue();
+    // The final wait of every task: the totals stay until Close.
+    void waitForClose();
+    // An accept-or-cancel question in txtMsg: true for OK, false for Cancel.
+    bool askInMessage(const QString& text);
+    void setWindowHeight(int twips);
+    void showListLayout();
+    void showWorkLayout();
+    void endTask(const QString& totals);
+    ProgressCallback progressCallback();
+    bool askEditOnly();
+    QString askNote(const QString& title, const QString& prompt, const QString& defaultText);
+
+    // The tasks.
+    void Delete();
+    void Folders();
+    void ChP();
+    void GetFiles();
+    void importTextFile();
+    void importSupplierFiles();
+    void importDatabase();
+    // The text-file dialogue's steps; false ends the task.
+    bool chooseStartLine(TextImportSession& session);
+    bool chooseDivider(TextImportSession& session);
+    bool mapFields(FieldMapping& mapping, const QString& rememberKey);
+    // After mapping: OK imports, "Test Import" shows what the import would do first.
+    bool confirmImport(const std::function<ImportOutcome(ImportReport*)>& trial);
+    bool chooseSupplier(QString& supplier);
+    void showPreview(TextImportSession& session);
+
+    // Screen state.
+    std::int16_t TaskPage = 1;
+    std::int16_t ImportStep = 0;
+    bool ContinueRequested = false;
+    bool CloseRequested = false;
+    bool QuestionPending = false;
+    QString Separator;
+    int ChosenLine = -1;
+    bool m_firstActivation = true;
+    bool m_running = false;
+    bool m_unloadWhenDone = false;
+    bool m_testRequested = false;
+    bool m_encodingChanged = false;
+
+    std::unique_ptr<CatalogueDatabase> m_db;
+
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QListWidget* Text1 = nullptr;
+    QLineEdit* txtChoice = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    std::array<QRadioButton*, 7> Option1{};
+    // The clip of the program folder while work runs (filemove.gif, filedel.gif for deleting).
+    QLabel* Animation1 = nullptr;
+    QMovie* m_clip = nullptr;
+    void playClip(const QString& fileName);
+    QGroupBox* Frame3 = nullptr;
+    QPlainTextEdit* txtMsg = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    std::array<QRadioButton*, 5> Option2{};
+    QGroupBox* Frame4 = nullptr;
+    std::array<QCheckBox*, 5> chkLists{};
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cboEncoding = nullptr;
+    QCheckBox* chkDecimalComma = nullptr;
+    QPushButton* cmdTestImport = nullptr;
+};
+
+} // namespace tovin

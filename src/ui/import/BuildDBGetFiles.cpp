@@ -1,0 +1,453 @@
+// The import screen's dialogue for reading item data: any text file, the supplier's own files
+// and a table of an Access database. Each step waits for the user; every rule is the engine's.
+#include "core/data/CatalogueDatabase.h"
+#include "core/import/AccessTableImport.h"
+#include "core/import/FixedMappings.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/ImportReport.h"
+#include "core/import/RememberedMapping.h"
+#include "core/import/SupplierFileImport.h"
+#include "core/import/TextImportSession.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+#include "ui/import/BuildDB.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString SupplierScreen = u"frmSupplier"_s;
+constexpr int SupplierNameBox = 8;
+
+Prompts& prompts() {
+    static class Silent : public Prompts {
+    public:
+        MessageAnswer message(const QString&, MessageButtons, MessageIcon,
+                              const QString&) override {
+            return MessageAnswer::Cancel;
+        }
+        QString input(const QString&, const QString&, const QString&) override { return {}; }
+        QString openFile(const FileDialogRequest&) override { return {}; }
+        QString saveFile(const FileDialogRequest&) override { return {}; }
+        std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
+        std::optional<RgbColor> chooseColor(const RgbColor&) override { return {}; }
+    } silent;
+    return shared().prompts ? *shared().prompts : silent;
+}
+
+// What a run passed over, after its totals.
+QString withPassedOver(const ImportOutcome& outcome) {
+    if (outcome.passedOver == 0)
+        return outcome.totals;
+    return outcome.totals + u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+}
+
+} // namespace
+
+void BuildDB::GetFiles() {
+    StepGuard step(label(u"GetFiles"_s));
+    Text1->clear();
+    shared().SupplierScreenClosed = false;
+    Command2->setText(u"Cancel"_s);
+    if (!m_db)
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"The catalogue could not be opened: "_s + shared().DBPath);
+    switch (ImportStep) {
+    case 0:
+        step([this] { importTextFile(); });
+        break;
+    case 1:
+    case 2:
+    case 3:
+        step([this] { importSupplierFiles(); });
+        break;
+    case 7:
+        step([this] { importDatabase(); });
+        break;
+    default:
+        break;
+    }
+    ImportStep = 0;
+}
+
+// ---- Any text file -------------------------------------------------------------------------
+
+void BuildDB::importTextFile() {
+    const bool editOnly = askEditOnly();
+    FileDialogRequest request;
+    request.fileName = ImportMessages::textFileDialogName();
+    request.filter = ImportMessages::textFileFilter();
+    const QString path = prompts().openFile(request);
+    if (path.isEmpty() || path == ImportMessages::textFileDialogName()) {
+        TaskPage = 1;
+        ShowFrames();
+        return;
+    }
+    QPointer<BuildDB> self(this);
+    TextImportSession session;
+    session.open(path);
+    showListLayout();
+    if (!chooseStartLine(session) || !chooseDivider(session))
+        return;
+    setWindowHeight(2970);
+    session.setNote(askNote(session.noteTitle(), session.notePrompt(), session.noteDefault()));
+    session.readFirstItem();
+    Label1->setText(session.firstField());
+    session.mapping().addSlots(prompts().input(session.mapping().addMorePrompt(),
+                                               ImportMessages::addMoreTitle(), QString()));
+    RememberedMapping remembered(session.bareFileName());
+    remembered.startLine = session.startLine();
+    remembered.divider = RememberedMapping::dividerWord(session.divider());
+    if (!mapFields(session.mapping(), session.bareFileName()))
+        return;
+    remembered.fieldCount = session.mapping().fieldCount();
+    remembered.map = session.mapping().map();
+    remembered.save();
+    session.setEditOnly(editOnly);
+    auto run = [&](ImportReport* report) {
+        session.options().decimalComma = chkDecimalComma->isChecked();
+        session.options().dryRun = report != nullptr;
+        session.options().report = report;
+        const ImportOutcome outcome = session.run(*m_db, progressCallback());
+        session.options().dryRun = false;
+        session.options().report = nullptr;
+        return outcome;
+    };
+    if (!confirmImport(run))
+        return;
+    setWindowTitle(session.caption());
+    showWorkLayout();
+    const ImportOutcome outcome = run(nullptr);
+    if (self)
+        endTask(withPassedOver(outcome));
+}
+
+void BuildDB::showPreview(TextImportSession& session) {
+    Text1->clear();
+    Text1->addItems(session.preview());
+    txtMsg->setPlainText(session.previewMessage());
+}
+
+bool BuildDB::chooseStartLine(TextImportSession& session) {
+    showPreview(session);
+    cboEncoding->setCurrentIndex(0);
+    cboEncoding->show();
+    Command3->hide();
+    for (;;) {
+        ChosenLine = -1;
+        m_encodingChanged = false;
+        if (!waitForContinue() || CloseRequested) {
+            cboEncoding->hide();
+            return false;
+        }
+        if (m_encodingChanged) {
+            // Read again in the chosen encoding and shown at once.
+            session.open(session.path(), cboEncoding->currentData().toString());
+            showPreview(session);
+            continue;
+        }
+        if (ChosenLine >= 0 && session.chooseStartLine(ChosenLine))
+            break;
+    }
+    cboEncoding->hide();
+    Command3->show();
+    return true;
+}
+
+bool BuildDB::chooseDivider(TextImportSession& session) {
+    using Outcome = TextImportSession::DividerOutcome;
+    if (session.proposal()) {
+        if (askInMessage(session.proposalMessage()))
+            return session.acceptProposal();
+        if (m_unloadWhenDone)
+            return false;
+    }
+    for (;;) {
+        Frame2->show();
+        Option2[3]->setChecked(true);
+        txtChoice->hide();
+        Separator.clear();
+        if (!waitForContinue() || CloseRequested)
+            return false;
+        Outcome outcome = Outcome::InvalidChoice;
+        if (Separator.isEmpty())
+            continue;
+        if (Separator == u"o"_s || Separator == u"nl"_s) {
+            const bool lines = Separator == u"nl"_s;
+            txtMsg->setPlainText(lines ? TextImportSession::linesPerItemPrompt()
+                                       : TextImportSession::otherDividerPrompt());
+            txtChoice->clear();
+            txtChoice->show();
+            txtChoice->setFocus();
+            for (;;) {
+                if (!waitForContinue() || CloseRequested)
+                    return false;
+                outcome = lines ? session.chooseLinesPerItem(txtChoice->text())
+                                : session.chooseTypedDivider(txtChoice->text());
+                if (outcome != Outcome::InvalidChoice)
+                    break;
+                if (lines)
+                    txtChoice->clear();
+                else
+                    prompts().notice(TextImportSession::invalidChoice(), MessageIcon::Critical);
+            }
+        } else if (Separator == u"\t"_s) {
+            outcome = session.chooseDivider(Divider::tab());
+        } else if (Separator == u","_s) {
+            outcome = session.chooseDivider(Divider::comma());
+        } else {
+            outcome = session.chooseDivider(Divider::twoSpaces());
+        }
+        if (outcome == Outcome::Accepted)
+            break;
+        if (prompts().message(session.wrongSeparator(), MessageButtons::RetryCancel,
+                              MessageIcon::Critical,
+                              session.wrongSeparatorTitle()) != MessageAnswer::Retry)
+            return false;
+    }
+    Frame2->hide();
+    txtChoice->hide();
+    return true;
+}
+
+// ---- Mapping and the trial run -------------------------------------------------------------
+
+bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
+    Text1->clear();
+    Text1->addItems(FieldMapping::captions());
+    showListLayout();
+    Frame3->hide();
+    Command3->show();
+    chkDecimalComma->show();
+    if (const std::optional<RememberedMapping> last = RememberedMapping::find(rememberKey);
+        last && last->fieldCount == mapping.fieldCount() && last->map.stockFieldIndex() >= 0 &&
+        prompts().message(RememberedMapping::question(), MessageButtons::YesNo,
+                          MessageIcon::Question, QString()) == MessageAnswer::Yes) {
+        mapping.setMap(last->map);
+        mapping.finish();
+        return true;
+    }
+    for (;;) {
+        for (int position = 0; position < mapping.fieldCount(); ++position) {
+            Label1->setText(mapping.label(position));
+            for (;;) {
+                Text1->clearSelection();
+                Text1->setCurrentRow(-1);
+                ChosenLine = -1;
+                if (!waitForContinue() || CloseRequested)
+                    return false;
+                if (ChosenLine < 0)
+                    continue;
+                const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
+                if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                    mapping.setSkipDiscontinued(
+                        prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
+                                          MessageButtons::YesNo, MessageIcon::Question,
+                                          QString()) == MessageAnswer::No);
+                if (outcome == FieldMapping::Outcome::Mapped ||
+                    outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                    break;
+            }
+        }
+        if (mapping.hasStockNumber())
+            break;
+        prompts().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
+        mapping.restart();
+    }
+    mapping.finish();
+    return true;
+}
+
+bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& trial) {
+    txtMsg->setPlainText(u"Press OK To Start The Import, Or 'Test Import' To See What It Would "
+                         u"Do Without Changing Anything"_s);
+    Frame3->show();
+    cmdTestImport->show();
+    Command3->show();
+    Label2->hide();
+    Text1->clear();
+    QPointer<BuildDB> self(this);
+    for (;;) {
+        m_testRequested = false;
+        if (!waitForContinue() || CloseRequested)
+            return false;
+        if (!m_testRequested)
+            break;
+        ImportReport report;
+        const ImportOutcome outcome = trial(&report);
+        if (!self)
+            return false;
+        QStringList lines{u"TEST ONLY - Nothing Was Changed"_s, outcome.totals};
+        lines << u"Values Passed Over (No Number): "_s + QString::number(report.passedOverCount);
+        lines << u"Changes: "_s + QString::number(report.changeCount) +
+                     (report.changeCount > ImportReport::Kept ? u" (the first 200)"_s : QString());
+        lines << report.changes;
+        lines << u"New Products: "_s + QString::number(report.addedCount);
+        for (const QString& stock : report.added)
+            lines << u"   Would Add: "_s + stock;
+        for (const QString& value : report.passedOver)
+            lines << u"   Passed Over: "_s + value;
+        Text1->clear();
+        Text1->addItems(lines);
+        Text1->show();
+        Label1->setText(outcome.totals);
+    }
+    cmdTestImport->hide();
+    return true;
+}
+
+// ---- The supplier's own files --------------------------------------------------------------
+
+bool BuildDB::chooseSupplier(QString& supplier) {
+    QPointer<BuildDB> self(this);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+    frame->hide();
+    prompts().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
+    QPointer<QWidget> screen = ChildWindows::show(SupplierScreen);
+    shared().SupplierScreenClosed = false;
+    waitUntil([&] {
+        if (screen)
+            if (auto* name = screen->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(SupplierNameBox)))
+                supplier = name->text();
+        return !screen || !self || shared().SupplierScreenClosed || m_unloadWhenDone;
+    });
+    shared().SupplierScreenClosed = false;
+    if (!self)
+        return false;
+    frame->show();
+    return !m_unloadWhenDone && !CloseRequested;
+}
+
+void BuildDB::importSupplierFiles() {
+    const bool editOnly = askEditOnly();
+    QList<FixedMappings::SupplierFile> files;
+    if (ImportStep == 1)
+        files << FixedMappings::fullDescriptionFile();
+    else if (ImportStep == 2)
+        files << FixedMappings::stockFile();
+    else {
+        QList<int> checked;
+        for (int i = 0; i < 5; ++i)
+            if (chkLists[size_t(i)]->isChecked())
+                checked << i;
+        for (int index : SupplierFileImport::priceListsInOrder(checked))
+            files << FixedMappings::priceList(index);
+    }
+    QPointer<BuildDB> self(this);
+    ImportOutcome last;
+    for (const FixedMappings::SupplierFile& file : files) {
+        SupplierFileImport import(file, shared().AppFolder);
+        if (!import.exists()) {
+            prompts().notice(import.missingMessage(), MessageIcon::Critical);
+            ImportStep = 0;
+            TaskPage = 1;
+            ShowFrames();
+            return;
+        }
+        if (import.asksDiscontinued())
+            import.setSkipDiscontinued(
+                prompts().message(SupplierFileImport::discontinuedQuestion(), MessageButtons::YesNo,
+                                  MessageIcon::Question, QString()) == MessageAnswer::No);
+        setWindowTitle(import.caption());
+        QString supplier;
+        if (!chooseSupplier(supplier))
+            return;
+        import.setSupplier(supplier);
+        import.setNote(askNote(ImportMessages::noteTitle(), ImportMessages::notePrompt(),
+                               import.noteDefault()));
+        import.setEditOnly(editOnly);
+        showWorkLayout();
+        last = import.run(*m_db, progressCallback());
+        if (!self)
+            return;
+        if (last.cancelled)
+            break;
+    }
+    endTask(withPassedOver(last));
+}
+
+// ---- A table of an Access database ---------------------------------------------------------
+
+void BuildDB::importDatabase() {
+    const bool editOnly = askEditOnly();
+    FileDialogRequest request;
+    request.fileName = ImportMessages::databaseDialogName();
+    request.filter = ImportMessages::databaseFilter();
+    const QString path = prompts().openFile(request);
+    if (path.isEmpty() || path == ImportMessages::databaseDialogName()) {
+        TaskPage = 1;
+        ShowFrames();
+        return;
+    }
+    Command4->hide();
+    AccessTableImport import(path);
+    if (import.isTovinDatabase()) {
+        if (import.useFixedMapping() != AccessTableImport::TableChoice::Chosen)
+            throw RunTimeError(ErrorNumber::ItemNotFound,
+                               u"The database has no table with the product columns"_s);
+    } else {
+        txtMsg->setPlainText(AccessTableImport::chooseTableMessage());
+        showListLayout();
+        Text1->clear();
+        Text1->addItems(import.tableChoices());
+        for (;;) {
+            ChosenLine = -1;
+            if (!waitForContinue() || CloseRequested)
+                return;
+            if (ChosenLine >= 0 &&
+                import.chooseTable(ChosenLine) == AccessTableImport::TableChoice::Chosen)
+                break;
+            Text1->clearSelection();
+        }
+        txtMsg->setPlainText(AccessTableImport::chooseFieldsMessage());
+        if (!mapFields(import.mapping(), import.bareFileName() + u':' + import.table()))
+            return;
+        RememberedMapping remembered(import.bareFileName() + u':' + import.table());
+        remembered.fieldCount = import.mapping().fieldCount();
+        remembered.map = import.mapping().map();
+        remembered.save();
+    }
+    setWindowTitle(import.caption());
+    if (import.isEmpty()) {
+        prompts().notice(AccessTableImport::emptyDatabase(), MessageIcon::Critical);
+        return;
+    }
+    import.setNote(
+        askNote(ImportMessages::noteTitle(), ImportMessages::notePrompt(), import.noteDefault()));
+    import.setEditOnly(editOnly);
+    auto run = [&](ImportReport* report) {
+        import.options().decimalComma = chkDecimalComma->isChecked();
+        import.options().dryRun = report != nullptr;
+        import.options().report = report;
+        const ImportOutcome outcome = import.run(*m_db, progressCallback());
+        import.options().dryRun = false;
+        import.options().report = nullptr;
+        return outcome;
+    };
+    QPointer<BuildDB> self(this);
+    if (!import.isTovinDatabase() && !confirmImport(run))
+        return;
+    showWorkLayout();
+    const ImportOutcome outcome = run(nullptr);
+    if (self)
+        endTask(withPassedOver(outcome));
+}
+
+} // namespace tovin

@@ -1,0 +1,120 @@
+// The Products screen's catalogue-wide tasks: the import screen ("Build/Options"), deleting the
+// current selection ("Delete All"), the bulk edit ("Edit All Items") and the export
+// ("Export DB"). Each opens its screen, waits for it while letting window events run, and then
+// reads the catalogue again.
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/SharedState.h"
+#include "ui/browser/WebView.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/products/ProductGridModel.h"
+#include "ui/products/Products.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QPointer>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+QList<QWidget*> Products::buildCatalogueTaskButtons() {
+    cmdEditRec = makeButton(u"cmdEditRec"_s, u"Edit All Items"_s);
+    cmdDAll = makeButton(u"cmdDAll"_s, u"Delete All"_s);
+    cmdAddAll = makeButton(u"cmdAddAll"_s, u"Build/Options"_s);
+    Command3 = makeButton(u"Command3"_s, u"Export DB"_s);
+    connect(cmdEditRec, &QPushButton::clicked, this, [this] { cmdEditRec_Click(); });
+    connect(cmdDAll, &QPushButton::clicked, this, [this] { cmdDAll_Click(); });
+    connect(cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    return {cmdAddAll, cmdEditRec, cmdDAll, Command3};
+}
+
+void Products::cmdEditRec_Click() {
+    StepGuard step(procedureLabel(u"cmdEditRec_Click"_s));
+    QPointer<Products> self(this);
+    shared().EditProdOpen = true;
+    QPointer<QWidget> screen;
+    step([&] { screen = ChildWindows::show(u"EditProd"_s); });
+    // The bulk edit screen clears EditProdOpen as it closes.
+    waitUntil([&] { return !self || !screen || !shared().EditProdOpen; });
+    shared().EditProdOpen = false;
+    if (self)
+        ReBuildDB();
+}
+
+void Products::cmdAddAll_Click() {
+    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
+    step([this] { Wb1->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
+    shared().BuildMode = 1;
+    QPointer<Products> self(this);
+    QPointer<QWidget> screen;
+    step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
+    // The import screen hides itself while the supplier is picked; the wait lasts until it is
+    // closed.
+    waitUntil([&] { return !self || !screen; });
+    if (self)
+        reopenAfterImport();
+}
+
+void Products::cmdDAll_Click() {
+    StepGuard step(procedureLabel(u"cmdDAll_Click"_s));
+    shared().BuildMode = 0;
+    QPointer<Products> self(this);
+    QPointer<QWidget> screen;
+    step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
+    // Nothing on this screen is used while the products are being deleted.
+    setEnabled(false);
+    waitUntil([&] { return !self || !screen; });
+    if (!self)
+        return;
+    setEnabled(true);
+    reopenAfterImport();
+}
+
+void Products::reopenAfterImport() {
+    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
+    BusyCursor busy;
+    step([this] {
+        adoPrimaryRS->close();
+        letEventsRun();
+        adoPrimaryRS->open(PrimarySelect, connection());
+        letEventsRun();
+    });
+    cmdRefresh_Click();
+    step([this] { binding().bind(adoPrimaryRS); });
+    step([this] {
+        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
+    });
+    step([this] { adoPrimaryRS_MoveComplete(); });
+}
+
+void Products::Command3_Click() {
+    StepGuard step(procedureLabel(u"Command3_Click"_s));
+    BusyCursor busy;
+    step([] { ChildWindows::show(u"frmExport"_s); });
+}
+
+void Products::ReBuildDB() {
+    StepGuard step(procedureLabel(u"ReBuildDB"_s));
+    BusyCursor busy;
+    step([] { letEventsRun(); });
+    step([this] {
+        m_gridRS->close();
+        adoPrimaryRS->close();
+        m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath);
+        adoPrimaryRS->open(PrimarySelect, connection());
+        m_gridRS->open(GridSelect, connection());
+    });
+    step([this] { binding().bind(adoPrimaryRS); });
+    step([this] { m_gridModel->reload(); });
+    shared().DetailSearchActive = false;
+    step([this] {
+        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
+    });
+    step([this] { adoPrimaryRS_MoveComplete(); });
+}
+
+} // namespace tovin

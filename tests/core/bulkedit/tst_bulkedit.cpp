@@ -1,0 +1,167 @@
+#include "core/bulkedit/BulkEdit.h"
+#include "core/data/RowWriter.h"
+#include "core/import/ImportTestCatalogue.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+// A1: retail 80, price 70, picture .gif, notes; B2: no retail (null), price 9; both named.
+void addProducts(ImportTestCatalogue& catalogue) {
+    catalogue.add(1, u"A1"_s,
+                  {{PC::ProdName, u"Pen"_s},
+                   {PC::ProdDesc, u"A pen"_s},
+                   {PC::Retail, 80.0},
+                   {PC::Price, 70.0},
+                   {PC::Cost1, 10.0},
+                   {PC::MinOrdW, 6},
+                   {PC::Picture, u"old/A1.gif"_s},
+                   {PC::Notes, u"first"_s},
+                   {PC::Taxable, true}});
+    catalogue.add(2, u"B2"_s,
+                  {{PC::ProdName, u"Cup"_s},
+                   {PC::ProdDesc, u"A cup"_s},
+                   {PC::Retail, QVariant()},
+                   {PC::Price, 9.0},
+                   {PC::MinOrdW, 2},
+                   {PC::Taxable, true}});
+}
+
+} // namespace
+
+class BulkEditTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rules_data() {
+        QTest::addColumn<QStringList>("edits"); // "Column=value", "!Column" for a flag off
+        QTest::addColumn<bool>("includeBlank");
+        QTest::addColumn<bool>("clearNotes");
+        QTest::addColumn<QStringList>("expected"); // "Stock.Column=value"
+        QTest::newRow("nothing touched changes nothing")
+            << QStringList{} << false << false
+            << QStringList{u"A1.ProdName=Pen"_s, u"B2.Price=9"_s, u"A1.Notes=first"_s};
+        QTest::newRow("a blank box is passed over")
+            << QStringList{u"ProdName="_s, u"MinOrdW="_s} << false << false
+            << QStringList{u"A1.ProdName=Pen"_s, u"A1.MinOrdW=6"_s};
+        QTest::newRow("include blank: text empty, number null, description kept")
+            << QStringList{u"ProdName="_s, u"MinOrdW="_s, u"ProdDesc="_s} << true << false
+            << QStringList{u"A1.ProdName="_s, u"A1.MinOrdW="_s, u"A1.ProdDesc=A pen"_s,
+                           u"B2.MinOrdW="_s};
+        QTest::newRow("25% off the retail; no retail keeps the price")
+            << QStringList{u"Price=25%"_s} << false << false
+            << QStringList{u"A1.Price=60"_s, u"B2.Price=9"_s};
+        QTest::newRow("retail raised by 10%, a product without retail keeps none")
+            << QStringList{u"Retail=10%"_s} << false << false
+            << QStringList{u"A1.Retail=88"_s, u"B2.Retail="_s};
+        QTest::newRow("price off the retail just raised")
+            << QStringList{u"Retail=-50%"_s, u"Price=50%"_s} << false << false
+            << QStringList{u"A1.Retail=40"_s, u"A1.Price=20"_s};
+        QTest::newRow("plain number")
+            << QStringList{u"Cost1=4.25"_s, u"MinOrdW=12"_s} << false << false
+            << QStringList{u"B2.Cost1=4.25"_s, u"A1.MinOrdW=12"_s};
+        QTest::newRow("notes appended after a line break or started")
+            << QStringList{u"Notes=sale"_s} << false << false
+            << QStringList{u"A1.Notes=first\r\nsale"_s, u"B2.Notes=sale"_s};
+        QTest::newRow("clear notes puts the text in their place")
+            << QStringList{u"Notes=sale"_s} << false << true
+            << QStringList{u"A1.Notes=sale"_s, u"B2.Notes=sale"_s};
+        QTest::newRow("clear notes with an empty box empties them")
+            << QStringList{} << false << true << QStringList{u"A1.Notes="_s};
+        QTest::newRow("picture folder with the first product's extension for all")
+            << QStringList{u"Picture=/srv/pics"_s} << false << false
+            << QStringList{u"A1.Picture=/srv/pics/A1.gif"_s, u"B2.Picture=/srv/pics/B2.gif"_s};
+        QTest::newRow("picture address without a doubled slash")
+            << QStringList{u"Picture=http://example.com/pics/"_s} << false << false
+            << QStringList{u"A1.Picture=http://example.com/pics/A1.gif"_s};
+        QTest::newRow("yes/no flag off, and Include Blank writes no into unticked boxes")
+            << QStringList{u"!Taxable"_s} << true << false
+            << QStringList{u"A1.Taxable=False"_s, u"A1.OnSpecial=False"_s};
+        QTest::newRow("flag on") << QStringList{u"OnSpecial=True"_s} << false << false
+                                 << QStringList{u"B2.OnSpecial=True"_s, u"A1.Taxable=True"_s};
+    }
+    void rules() {
+        QFETCH(QStringList, edits);
+        QFETCH(bool, includeBlank);
+        QFETCH(bool, clearNotes);
+        QFETCH(QStringList, expected);
+        ImportTestCatalogue catalogue;
+        addProducts(catalogue);
+        BulkEdit edit;
+        for (const QString& e : edits) {
+            if (e.startsWith(u'!')) {
+                edit.setFlag(BulkEdit::columnOf(e.mid(1)), false);
+                continue;
+            }
+            const qsizetype eq = e.indexOf(u'=');
+            edit.set(BulkEdit::columnOf(e.left(eq)), e.mid(eq + 1));
+        }
+        edit.setIncludeBlank(includeBlank);
+        edit.setClearNotes(clearNotes);
+        if (includeBlank)
+            for (int column = 1; column <= 30; ++column)
+                if (BulkEdit::isYesNo(column) &&
+                    !edits.contains(u'!' + BulkEdit::columnName(column)))
+                    edit.setFlag(column, edits.contains(BulkEdit::columnName(column) + u"=True"_s));
+        const ImportOutcome outcome = edit.run(catalogue.db(), QString());
+        QCOMPARE(outcome.totals, u"Updating Records: #2 Of 2"_s);
+        for (const QString& check : expected) {
+            const qsizetype dot = check.indexOf(u'.');
+            const qsizetype eq = check.indexOf(u'=');
+            QCOMPARE(catalogue.text(check.left(dot), check.mid(dot + 1, eq - dot - 1)),
+                     check.mid(eq + 1));
+        }
+    }
+
+    void refusedWordWritesNothing_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("word for retail") << u"Retail"_s << u"call"_s;
+        QTest::newRow("percent for a count") << u"MinOrdW"_s << u"10%"_s;
+        QTest::newRow("word for the sales price") << u"Price"_s << u"half"_s;
+    }
+    void refusedWordWritesNothing() {
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        ImportTestCatalogue catalogue;
+        addProducts(catalogue);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(column), value);
+        edit.set(BulkEdit::columnOf(u"ProdName"_s), u"Changed"_s);
+        QVERIFY(!edit.refusal().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, edit.run(catalogue.db(), QString()));
+        QCOMPARE(catalogue.text(u"A1"_s, u"ProdName"_s), u"Pen"_s);
+    }
+
+    void selectionAndCancel() {
+        ImportTestCatalogue catalogue;
+        addProducts(catalogue);
+        catalogue.add(3, u"C3"_s, {{PC::ProdName, u"Pen"_s}});
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
+        edit.setCommitEvery(1);
+        // The search picks A1 and C3; the run stops after the first, which stays written.
+        const ImportOutcome outcome =
+            edit.run(catalogue.db(), u"ProdName = 'Pen'"_s,
+                     [](const ImportProgress& progress) { return progress.value < 1; });
+        QVERIFY(outcome.cancelled);
+        QCOMPARE(catalogue.text(u"A1"_s, u"Weight"_s), u"1 lb"_s);
+        QCOMPARE(catalogue.text(u"C3"_s, u"Weight"_s), QString());
+        QCOMPARE(catalogue.text(u"B2"_s, u"Weight"_s), QString());
+    }
+
+    void supplierAsStored() {
+        ImportTestCatalogue catalogue;
+        RowWriter::insert(catalogue.db(), u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
+        QCOMPARE(BulkEdit::storedSupplier(catalogue.db(), u"acme TOOLS"_s), u"Acme Tools"_s);
+        QVERIFY(!BulkEdit::storedSupplier(catalogue.db(), u"Acme"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(BulkEditTest)
+#include "tst_bulkedit.moc"

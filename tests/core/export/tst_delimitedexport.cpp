@@ -1,0 +1,201 @@
+#include "core/export/DelimitedExport.h"
+#include "core/import/Divider.h"
+#include "core/import/FieldMap.h"
+#include "core/import/ImportTestCatalogue.h"
+#include "core/import/MappingCodes.h"
+#include "core/import/ProductImporter.h"
+#include "core/import/TextFile.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::ImportTestCatalogue;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList row(const QList<QPair<int, QString>>& values) {
+    QStringList fields(31);
+    for (const auto& [column, text] : values)
+        fields[column] = text;
+    return fields;
+}
+
+} // namespace
+
+class DelimitedExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lines_data() {
+        QTest::addColumn<QList<int>>("columns");
+        QTest::addColumn<QString>("divider");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("line");
+        const QStringList pen = row({{2, u"A1"_s}, {3, u"Pen"_s}, {12, u"12.5"_s}});
+        QTest::newRow("stock number and retail, tab")
+            << QList<int>{12, 2} << u"\t"_s << pen << u"A1\t12.5"_s;
+        QTest::newRow("two spaces") << QList<int>{2, 3, 12} << u"  "_s << pen << u"A1  Pen  12.5"_s;
+        QTest::newRow("empty divider is a comma")
+            << QList<int>{2, 3} << QString() << pen << u"A1,Pen"_s;
+        QTest::newRow("nothing ticked: an empty line")
+            << QList<int>{} << u","_s << pen << QString();
+        QTest::newRow("empty value adds nothing but its place")
+            << QList<int>{2, 4, 12} << u","_s << pen << u"A1,,12.5"_s;
+        QTest::newRow("value holding the divider is quoted")
+            << QList<int>{2, 3} << u","_s << row({{2, u"A1"_s}, {3, u"Pen, red"_s}})
+            << u"A1,\"Pen, red\""_s;
+        QTest::newRow("a comma is plain text with the tab divider")
+            << QList<int>{2, 3} << u"\t"_s << row({{2, u"A1"_s}, {3, u"Pen, red"_s}})
+            << u"A1\tPen, red"_s;
+        QTest::newRow("quotes doubled")
+            << QList<int>{3} << u","_s << row({{3, u"12\" ruler"_s}}) << u"\"12\"\" ruler\""_s;
+        QTest::newRow("notes with a line break")
+            << QList<int>{29} << u","_s << row({{29, u"one\r\ntwo"_s}}) << u"\"one\r\ntwo\""_s;
+        QTest::newRow("bracket divider inside a value")
+            << QList<int>{2, 3} << u"]"_s << row({{2, u"A1"_s}, {3, u"[x]"_s}}) << u"A1]\"[x]\""_s;
+    }
+    void lines() {
+        QFETCH(QList<int>, columns);
+        QFETCH(QString, divider);
+        QFETCH(QStringList, values);
+        QFETCH(QString, line);
+        DelimitedExport exporter;
+        exporter.setColumns(columns);
+        exporter.setDivider(divider);
+        QCOMPARE(exporter.line(values), line);
+    }
+
+    // Stock-number order, CR LF after every line, numbers plain, yes/no as words, only the
+    // searched products, and an existing file replaced.
+    void fileOfTheSelection() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"B2"_s,
+                      {{PC::Retail, 5.0}, {PC::Taxable, true}, {PC::Supplier, u"Acme"_s}});
+        catalogue.add(2, u"A1"_s,
+                      {{PC::Retail, 12.5}, {PC::Taxable, false}, {PC::Supplier, u"Acme"_s}});
+        catalogue.add(3, u"C3"_s, {{PC::Retail, 1.0}, {PC::Supplier, u"Other"_s}});
+        const QString path = catalogue.folder() + u"/list.txt"_s;
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older export that is much longer than the new one\r\n");
+        old.close();
+        DelimitedExport exporter;
+        exporter.setColumns({2, 12, 30});
+        exporter.setSearchWhere(u"Supplier = 'Acme'"_s);
+        const ImportOutcome outcome = exporter.run(catalogue.db(), path);
+        QCOMPARE(outcome.counts.edited, 2);
+        QCOMPARE(readAll(path), "A1,12.5,False\r\nB2,5,True\r\n"_ba);
+    }
+
+    void refusals_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("writableFolder");
+        QTest::newRow("folder that does not exist") << QString() << false;
+        QTest::newRow("search that cannot be used") << u"NoSuchColumn = 1"_s << true;
+    }
+    // A failed export is an error, and an earlier file stays as it was.
+    void refusals() {
+        QFETCH(QString, where);
+        QFETCH(bool, writableFolder);
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"A1"_s);
+        const QString path = writableFolder ? catalogue.folder() + u"/keep.txt"_s
+                                            : catalogue.folder() + u"/missing/keep.txt"_s;
+        if (writableFolder) {
+            QFile keep(path);
+            QVERIFY(keep.open(QIODevice::WriteOnly));
+            keep.write("earlier\r\n");
+        }
+        DelimitedExport exporter;
+        exporter.setColumns({2});
+        exporter.setSearchWhere(where);
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, exporter.run(catalogue.db(), path));
+        QCOMPARE(readAll(path), writableFolder ? "earlier\r\n"_ba : "<missing>"_ba);
+    }
+
+    void windows1252() {
+        ImportTestCatalogue catalogue;
+        catalogue.add(1, u"A1"_s, {{PC::ProdName, u"Café €5"_s}});
+        const QString path = catalogue.folder() + u"/old.txt"_s;
+        DelimitedExport exporter;
+        exporter.setColumns({3});
+        exporter.setEncoding(DelimitedExport::Encoding::Windows1252);
+        exporter.run(catalogue.db(), path);
+        QCOMPARE(readAll(path), "Caf\xE9 \x80"
+                                "5\r\n"_ba);
+        exporter.setEncoding(DelimitedExport::Encoding::Utf8);
+        exporter.run(catalogue.db(), path);
+        QCOMPARE(readAll(path), "Caf\xC3\xA9 \xE2\x82\xAC"
+                                "5\r\n"_ba);
+    }
+
+    // Every column that the import takes comes back unchanged from an export of all 30 columns,
+    // notes with line breaks, commas and quotes included.
+    void roundTripThroughTheImport() {
+        ImportTestCatalogue source;
+        source.add(1, u"RT-1"_s,
+                   {{PC::Supplier, u"Acme, Inc."_s},
+                    {PC::ProdName, u"Lamp \"Aurora\""_s},
+                    {PC::ProdDesc, u"Brass lamp,\r\nwith shade"_s},
+                    {PC::PageNo, u"12a"_s},
+                    {PC::Packaging, u"Box of 2"_s},
+                    {PC::Cost1, 3.89},
+                    {PC::Cost2, 4.1},
+                    {PC::Cost3, 0.5},
+                    {PC::Cost4, 7.0},
+                    {PC::Cost5, 1234.5678},
+                    {PC::Retail, 19.99},
+                    {PC::Price, 15.0},
+                    {PC::Weight, u"2 lb"_s},
+                    {PC::MinOrdW, 6},
+                    {PC::MinOrdR, 1},
+                    {PC::Picture, u"pictures/RT-1.jpg"_s},
+                    {PC::Catagory, 3},
+                    {PC::OnSpecial, true},
+                    {PC::OutStock, u"In Stock"_s},
+                    {PC::Disco, false},
+                    {PC::Orderable, true},
+                    {PC::ReOrder, 4},
+                    {PC::Ship1, u"2.50"_s},
+                    {PC::Ship2, u"free, over $50"_s},
+                    {PC::Notes, u"01/06/03 - Added This Item\r\nCall \"Bob\", then ship\r\n"_s},
+                    {PC::Taxable, true}});
+        source.add(2, u"RT-2"_s, {{PC::ProdName, u"Plain"_s}, {PC::Retail, 1.0}});
+        const QString path = source.folder() + u"/all.txt"_s;
+        DelimitedExport exporter;
+        QList<int> all;
+        for (int column = 1; column <= 30; ++column)
+            all << column;
+        exporter.setColumns(all);
+        exporter.run(source.db(), path);
+
+        ImportTestCatalogue target;
+        FieldMap map;
+        for (int column = 1; column <= 30; ++column)
+            if (!MappingCodes::isRefused(column))
+                map.setCode(column - 1, column);
+        ImportOptions options;
+        options.onError = [](const RunTimeError& error) { QFAIL(qPrintable(error.description())); };
+        const ImportOutcome outcome = ProductImporter::importText(
+            target.db(), TextFile::load(path), 0, Divider::comma(), map, options, {});
+        QCOMPARE(outcome.counts.added, 2);
+        for (const QString& stock : {u"RT-1"_s, u"RT-2"_s})
+            for (int column = 1; column <= 30; ++column) {
+                if (MappingCodes::isRefused(column))
+                    continue;
+                const QString name = MappingCodes::columnName(column);
+                QCOMPARE(target.text(stock, name), source.text(stock, name));
+            }
+    }
+};
+
+QTEST_GUILESS_MAIN(DelimitedExportTest)
+#include "tst_delimitedexport.moc"

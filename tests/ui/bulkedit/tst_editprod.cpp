@@ -1,0 +1,150 @@
+// The bulk edit screen driven through its boxes: only touched boxes are written, the
+// internet picture-path check blocks Update Now until the address is right, a word in a number
+// box is refused, a supplier typed in another letter case is written as stored.
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/bulkedit/EditProd.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+using Catalogue = TestProgramFolder::Catalogue;
+
+void addProducts() {
+    CatalogueDatabase db(shared().DBPath);
+    RowWriter::insert(db, u"Products"_s,
+                      {{PC::PID, 1},
+                       {PC::StockNo, u"A1"_s},
+                       {PC::ProdName, u"Pen"_s},
+                       {PC::Retail, 80.0},
+                       {PC::Price, 70.0},
+                       {PC::Taxable, true},
+                       {PC::Weight, u"1 oz"_s}});
+    RowWriter::insert(db, u"Products"_s,
+                      {{PC::PID, 2},
+                       {PC::StockNo, u"B2"_s},
+                       {PC::ProdName, u"Cup"_s},
+                       {PC::Retail, 10.0},
+                       {PC::Price, 9.0},
+                       {PC::Taxable, true}});
+    RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
+}
+
+QString column(const QString& name, const QString& stock) {
+    return CatalogueDatabase(shared().DBPath)
+        .scalar(u"SELECT "_s + name + u" FROM Products WHERE StockNo = ?"_s, {stock})
+        .toString();
+}
+
+} // namespace
+
+class EditProdTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updateWritesTouchedBoxes_data() {
+        QTest::addColumn<QStringList>("typing");   // "N=text" types into box N, "chk:N" clicks
+        QTest::addColumn<QStringList>("expected"); // "Stock.Column=stored"
+        QTest::newRow("typed boxes only")
+            << QStringList{u"3=Gift"_s, u"13=50%"_s}
+            << QStringList{u"A1.ProdName=Gift"_s, u"A1.Price=400000"_s, u"B2.Price=50000"_s,
+                           u"A1.Weight=1 oz"_s, u"A1.Taxable=1"_s};
+        QTest::newRow("typed then cleared is not written")
+            << QStringList{u"3=Gift"_s, u"3="_s} << QStringList{u"A1.ProdName=Pen"_s};
+        QTest::newRow("include blank: cleared boxes and unticked flags written")
+            << QStringList{u"check:Check1"_s}
+            << QStringList{u"A1.ProdName="_s, u"A1.Weight="_s, u"A1.Retail="_s, u"A1.Taxable=0"_s};
+        QTest::newRow("a ticked flag")
+            << QStringList{u"chk:19"_s} << QStringList{u"B2.OnSpecial=1"_s};
+        QTest::newRow("supplier in another letter case")
+            << QStringList{u"1=ACME tools"_s} << QStringList{u"B2.Supplier=Acme Tools"_s};
+    }
+    void updateWritesTouchedBoxes() {
+        QFETCH(QStringList, typing);
+        QFETCH(QStringList, expected);
+        TestProgramFolder folder(Catalogue::Empty);
+        addProducts();
+        ScriptedPrompts prompts;
+        auto screen = openScreen<EditProd>();
+        for (const QString& step : typing) {
+            if (step.startsWith(u"chk:"_s))
+                click(screen.get(), u"chkFields("_s + step.mid(4) + u')');
+            else if (step.startsWith(u"check:"_s))
+                click(screen.get(), step.mid(6));
+            else if (step.section(u'=', 1).isEmpty()) {
+                QLineEdit* edit = box(screen.get(), step.section(u'=', 0, 0).toInt());
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+            } else
+                type(screen.get(), step.section(u'=', 0, 0).toInt(), step.section(u'=', 1));
+        }
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
+                 u"Updating Records: #2 Of 2"_s);
+        for (const QString& check : expected) {
+            const QString stock = check.section(u'.', 0, 0);
+            const QString name = check.section(u'.', 1).section(u'=', 0, 0);
+            QCOMPARE(column(name, stock), check.section(u'=', 1));
+        }
+        QCOMPARE(prompts.unanswered(), 0);
+    }
+
+    void wordInANumberBoxIsRefused() {
+        TestProgramFolder folder(Catalogue::Empty);
+        addProducts();
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<EditProd>();
+        type(screen.get(), 12, u"call"_s);
+        type(screen.get(), 3, u"Gift"_s);
+        click(screen.get(), u"Command1"_s);
+        QVERIFY(prompts.shownTexts().value(0).contains(u"not a number"_s));
+        QCOMPARE(column(u"Retail"_s, u"A1"_s), u"800000"_s);
+        QCOMPARE(column(u"ProdName"_s, u"A1"_s), u"Pen"_s);
+    }
+
+    // An address ending in "/" blocks Update Now; once corrected and the picture type chosen
+    // (after one refused type), every product gets address/stock number + type.
+    void internetPicturePath() {
+        TestProgramFolder folder(Catalogue::Empty);
+        addProducts();
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Ok)
+            .answerMessage(MessageAnswer::Ok)
+            .answerMessage(MessageAnswer::Ok)
+            .answerInput(u".png"_s)
+            .answerMessage(MessageAnswer::Ok)
+            .answerInput(u".gif"_s);
+        auto screen = openScreen<EditProd>();
+        QLineEdit* picture = box(screen.get(), 17);
+        picture->setFocus();
+        QTest::keyClicks(picture, u"http://example.com/pics/"_s);
+        click(screen.get(), u"Command1"_s);
+        QVERIFY(screen->addressCheckPending());
+        QCOMPARE(column(u"Picture"_s, u"A1"_s), QString());
+        picture->setFocus();
+        QTest::keyClick(picture, Qt::Key_Backspace);
+        click(screen.get(), u"Command1"_s); // leaving the box checks it again: now Update works
+        QVERIFY(!screen->addressCheckPending());
+        QCOMPARE(screen->pictureExtension(), u".gif"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(prompts.shownTexts().value(1).startsWith(u"Right Now You Have A '/'"_s));
+        QCOMPARE(prompts.shownTexts().value(4), u"That Is NOT A Valid Extention, Try Again?"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(column(u"Picture"_s, u"B2"_s), u"http://example.com/pics/B2.gif"_s);
+    }
+};
+
+QTEST_MAIN(EditProdTest)
+#include "tst_editprod.moc"

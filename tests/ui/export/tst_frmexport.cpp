@@ -1,0 +1,123 @@
+// The export screen driven through its boxes and options.
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/export/FrmExport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+using Catalogue = TestProgramFolder::Catalogue;
+
+QByteArray fileText(const QString& name) {
+    QFile file(shared().AppFolder + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class FrmExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exports_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("answers"); // input answers in order
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("stock number and retail, tab")
+            << QStringList{u"Check1(2)"_s, u"Check1(12)"_s, u"Option1(1)"_s}
+            << QStringList{u"export"_s} << QString() << "A1\t80\r\nB2\t9.5\r\nC3\t1\r\n"_ba;
+        QTest::newRow("space delimited: two spaces")
+            << QStringList{u"Check1(2)"_s, u"Check1(3)"_s, u"Option1(2)"_s}
+            << QStringList{u"export"_s} << QString()
+            << "A1  Pen\r\nB2  \"Cup  large\"\r\nC3  Lamp\r\n"_ba;
+        QTest::newRow("Other left empty is a comma")
+            << QStringList{u"Check1(2)"_s, u"Check1(30)"_s, u"Option1(4)"_s}
+            << QStringList{QString(), u"export"_s} << QString()
+            << "A1,True\r\nB2,False\r\nC3,False\r\n"_ba;
+        QTest::newRow("nothing ticked: empty lines")
+            << QStringList{} << QStringList{u"export"_s} << QString() << "\r\n\r\n\r\n"_ba;
+        QTest::newRow("only the searched products")
+            << QStringList{u"Check1(2)"_s} << QStringList{u"export"_s} << u"Retail > 5"_s
+            << "A1\r\nB2\r\n"_ba;
+        QTest::newRow("an extension is refused, then the name is taken")
+            << QStringList{u"Check1(2)"_s} << QStringList{u"list.txt"_s, u"list"_s} << QString()
+            << "A1\r\nB2\r\nC3\r\n"_ba;
+    }
+    void exports() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, search);
+        QFETCH(QByteArray, file);
+        TestProgramFolder folder(Catalogue::Empty);
+        {
+            CatalogueDatabase db(shared().DBPath);
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, 1},
+                               {PC::StockNo, u"B2"_s},
+                               {PC::ProdName, u"Cup  large"_s},
+                               {PC::Retail, 9.5},
+                               {PC::Taxable, false}});
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, 2},
+                               {PC::StockNo, u"A1"_s},
+                               {PC::ProdName, u"Pen"_s},
+                               {PC::Retail, 80.0},
+                               {PC::Taxable, true}});
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, 3},
+                               {PC::StockNo, u"C3"_s},
+                               {PC::ProdName, u"Lamp"_s},
+                               {PC::Retail, 1.0},
+                               {PC::Taxable, false}});
+        }
+        shared().SearchWhere = search;
+        ScriptedPrompts prompts;
+        for (const QString& answer : answers) {
+            prompts.answerInput(answer);
+            if (answer.contains(u'.'))
+                prompts.answerMessage(MessageAnswer::Ok);
+        }
+        auto screen = openScreen<FrmExport>();
+        for (const QString& name : clicks)
+            click(screen.get(), name);
+        click(screen.get(), u"Command2"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        const QString name = answers.last().isEmpty() ? u"export"_s : answers.last();
+        QCOMPARE(fileText(name + u".txt"_s), file);
+        if (answers.first() == u"list.txt"_s)
+            QVERIFY(prompts.shownTexts().contains(
+                u"Do NOT Use ANY Extensions After The File Name, Only Type The Files Name"_s));
+        QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
+                 u"Exporting: "_s + QString::number(file.count("\r\n")));
+    }
+
+    void selectAllAndNoName() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        prompts.answerInput(QString());
+        auto screen = openScreen<FrmExport>();
+        click(screen.get(), u"Command3"_s);
+        for (int i = 1; i <= 30; ++i)
+            QVERIFY(control<QCheckBox>(screen.get(), u"Check1"_s, i)->isChecked());
+        // No name: the screen closes and writes nothing.
+        click(screen.get(), u"Command2"_s);
+        QVERIFY(!screen->isVisible());
+        QCOMPARE(fileText(u"export.txt"_s), "<missing>"_ba);
+    }
+};
+
+QTEST_MAIN(FrmExportTest)
+#include "tst_frmexport.moc"

@@ -1,0 +1,304 @@
+// The import screen driven through its controls: the pages, Delete All with its question, a
+// real supplier-style file imported through the whole dialogue, the trial run, the encoding
+// choice and Cancel.
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/import/BuildDB.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+using Catalogue = TestProgramFolder::Catalogue;
+
+// Plays one user action each time the screen waits for the user:
+//   row:N (click line N of the list), click:NAME, type:TEXT (into txtChoice, then Enter),
+//   encoding:NAME (pick an encoding), expect:TEXT (the list shows TEXT somewhere; then nothing
+//   is done and the next action follows at once), shot:FILE (a picture of the screen into the
+//   folder named by TOVIN_SCREENSHOT_DIR, when it is set; for the documentation).
+class Dialogue : public QObject {
+public:
+    Dialogue(BuildDB& screen, QStringList actions)
+        : m_screen(screen), m_actions(std::move(actions)) {
+        connect(&screen, &BuildDB::waiting, this,
+                [this] { QTimer::singleShot(0, this, [this] { next(); }); });
+    }
+    QStringList seen; // what the list showed at each "expect"
+    int left() const { return int(m_actions.size()); }
+
+private:
+    void next() {
+        while (!m_actions.isEmpty()) {
+            const QString action = m_actions.takeFirst();
+            const QString kind = action.section(u':', 0, 0);
+            const QString arg = action.section(u':', 1);
+            auto* list = control<QListWidget>(&m_screen, u"Text1"_s);
+            if (kind == u"shot"_s) {
+                const QString folder = qEnvironmentVariable("TOVIN_SCREENSHOT_DIR");
+                if (!folder.isEmpty())
+                    m_screen.grab().save(folder + u'/' + arg);
+                continue;
+            }
+            if (kind == u"expect"_s) {
+                QStringList lines;
+                for (int i = 0; i < list->count(); ++i)
+                    lines << list->item(i)->text();
+                seen << lines.join(u'\n');
+                if (!lines.join(u'\n').contains(arg))
+                    qWarning("list does not show %s", qPrintable(arg));
+                continue;
+            }
+            if (kind == u"row"_s) {
+                list->setCurrentRow(arg.toInt());
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(list->item(arg.toInt())).center());
+            } else if (kind == u"click"_s) {
+                click(&m_screen, arg);
+            } else if (kind == u"type"_s) {
+                auto* choice = control<QLineEdit>(&m_screen, u"txtChoice"_s);
+                choice->setText(arg);
+                QTest::keyClick(choice, Qt::Key_Return);
+            } else if (kind == u"encoding"_s) {
+                auto* box = control<QComboBox>(&m_screen, u"cboEncoding"_s);
+                const int index = box->findData(arg);
+                box->setCurrentIndex(index);
+                emit box->activated(index);
+            }
+            return;
+        }
+    }
+    BuildDB& m_screen;
+    QStringList m_actions;
+};
+
+QString label(QWidget* screen) {
+    return control<QLabel>(screen, u"Label1"_s)->text();
+}
+
+qint64 count(const QString& where = QString()) {
+    return CatalogueDatabase(shared().DBPath)
+        .scalar(u"SELECT count(*) FROM Products"_s +
+                (where.isEmpty() ? QString() : u" WHERE "_s + where))
+        .toLongLong();
+}
+
+QString column(const QString& name, const QString& stock) {
+    return CatalogueDatabase(shared().DBPath)
+        .scalar(u"SELECT "_s + name + u" FROM Products WHERE StockNo = ?"_s, {stock})
+        .toString();
+}
+
+} // namespace
+
+class BuildDBTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pages_data() {
+        QTest::addColumn<int>("buildMode");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("delete mode opens on page 0")
+            << 0 << QStringList{} << 0 << u"Delete ALL Reccords"_s
+            << u"Press Start To Delete ALL Current Records!"_s;
+        QTest::newRow("Back stays on page 0")
+            << 0 << QStringList{u"Command4"_s} << 0 << u"Delete ALL Reccords"_s
+            << u"Press Start To Delete ALL Current Records!"_s;
+        QTest::newRow("options page")
+            << 1 << QStringList{} << 1 << u"Add & Edit Records"_s << u"Choose Which Option To Do"_s;
+        QTest::newRow("Back stays on page 1")
+            << 1 << QStringList{u"Command4"_s} << 1 << u"Add & Edit Records"_s
+            << u"Choose Which Option To Do"_s;
+        QTest::newRow("Start without a choice does nothing")
+            << 1 << QStringList{u"Command1"_s} << 1 << u"Add & Edit Records"_s
+            << u"Choose Which Option To Do"_s;
+        QTest::newRow("price lists page")
+            << 1 << QStringList{u"Option1(0)"_s} << 2 << u"Choose The Lists You Want To Use"_s
+            << u"Select Any 1 or More Of The Lists Above"_s;
+        QTest::newRow("Back from the price lists")
+            << 1 << QStringList{u"Option1(0)"_s, u"Command4"_s} << 1 << u"Add & Edit Records"_s
+            << u"Choose Which Option To Do"_s;
+    }
+    void pages() {
+        QFETCH(int, buildMode);
+        QFETCH(QStringList, clicks);
+        QFETCH(int, page);
+        QFETCH(QString, title);
+        QFETCH(QString, status);
+        TestProgramFolder folder(Catalogue::Demo);
+        shared().BuildMode = std::int16_t(buildMode);
+        auto screen = openScreen<BuildDB>();
+        for (const QString& name : clicks)
+            click(screen.get(), name);
+        QCOMPARE(screen->taskPage(), page);
+        QCOMPARE(screen->windowTitle(), title);
+        QCOMPARE(label(screen.get()), status);
+        if (page == 2)
+            QVERIFY(control<QCheckBox>(screen.get(), u"chkLists(0)"_s)->isChecked());
+        QCOMPARE(control<QWidget>(screen.get(), u"Frame4"_s)->isVisible(), page == 2);
+    }
+
+    void deleteAllAsksFirst_data() {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<qint64>("left");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("No deletes nothing")
+            << MessageAnswer::No << qint64(5) << u"Press Start To Delete ALL Current Records!"_s;
+        QTest::newRow("Yes deletes the three searched")
+            << MessageAnswer::Yes << qint64(2) << u"Deleted A Total Of  3  Records"_s;
+    }
+    void deleteAllAsksFirst() {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(qint64, left);
+        QFETCH(QString, status);
+        TestProgramFolder folder(Catalogue::Empty);
+        {
+            CatalogueDatabase db(shared().DBPath);
+            for (int i = 1; i <= 5; ++i)
+                RowWriter::insert(db, u"Products"_s,
+                                  {{PC::PID, i},
+                                   {PC::StockNo, u"S%1"_s.arg(i)},
+                                   {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
+        }
+        shared().SearchWhere = u"Supplier = 'Acme'"_s;
+        shared().BuildMode = 0;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(answer);
+        auto screen = openScreen<BuildDB>();
+        // The totals stay until Close.
+        Dialogue dialogue(*screen, {u"click:Command2"_s});
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(prompts.shownTexts(), QStringList{u"Delete 3 products?"_s});
+        QCOMPARE(prompts.shown().first().buttons, MessageButtons::YesNo);
+        QCOMPARE(prompts.shown().first().defaultButton, MessageDefault::Second);
+        QCOMPARE(count(), left);
+        if (answer == MessageAnswer::Yes) {
+            QCOMPARE(count(u"Supplier = 'Acme'"_s), 0);
+            QVERIFY(!screen->isVisible());
+        } else {
+            QCOMPARE(label(screen.get()), status);
+        }
+    }
+
+    // The order lines of a store, UTF-8 with a byte-order mark and CR LF, through the whole
+    // dialogue: start line, the proposed comma, the note, the mapping, a trial run and the
+    // import itself.
+    void importsARealFileThroughTheScreen() {
+        TestProgramFolder folder(Catalogue::Empty);
+        shared().BuildMode = 1;
+        const QString file = testDataDir() + u"/delimited/superstore_orders_utf8bom_crlf.csv"_s;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
+        auto screen = std::make_unique<BuildDB>();
+        screen->resize(720, 600);
+        screen->show();
+        QStringList actions{u"row:1"_s, u"click:Command3"_s};
+        // 21 fields: Product ID (13) is the stock number, Product Name (16) the name, Sales (17)
+        // the retail price, Quantity (18) Cost1; the rest is skipped.
+        for (int position = 0; position < 21; ++position) {
+            const int code = position == 13   ? 2
+                             : position == 16 ? 3
+                             : position == 17 ? 12
+                             : position == 18 ? 7
+                                              : 0;
+            if (position == 16)
+                actions << u"shot:import-mapping.png"_s;
+            actions << u"row:%1"_s.arg(code);
+        }
+        actions << u"click:cmdTestImport"_s << u"expect:TEST ONLY - Nothing Was Changed"_s
+                << u"click:Command3"_s << u"click:Command2"_s;
+        Dialogue dialogue(*screen, actions);
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QVERIFY(dialogue.seen.value(0).contains(u"New Products: "_s));
+        QVERIFY(!dialogue.seen.value(0).contains(u"New Products: 0"_s));
+        const qint64 products = count();
+        QVERIFY(products > 300);
+        QCOMPARE(column(u"ProdName"_s, u"OFF-PA-10000174"_s),
+                 u"Message Book, Wirebound, Four 5 1/2\" X 4\" Forms/Pg., 200 Dupl. Sets/Book"_s);
+        QVERIFY(column(u"Notes"_s, u"OFF-PA-10000174"_s).startsWith(u"spring - Added This Item"_s));
+        QCOMPARE(prompts.unanswered(), 0);
+    }
+
+    void encodingRedrawsThePreviewAndCancelShowsPage3() {
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"cafe.txt"_s, "A1,Caf\xC3\xA9,1\r\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, {u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
+                                    u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(dialogue.seen.size(), 2);
+        QCOMPARE(screen->windowTitle(), u"Action Was Canceled By User!"_s);
+        QCOMPARE(label(screen.get()), u"Press Close When Done"_s);
+        QCOMPARE(count(), 0);
+    }
+
+    // A price list that is not in the Supplier folder ends the run with the message naming it,
+    // before anything is asked about the supplier.
+    void missingPriceList() {
+        TestProgramFolder folder(Catalogue::Demo);
+        QVERIFY(QFile::remove(folder.filePath(u"Supplier/wp-cd.txt"_s)));
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<BuildDB>();
+        click(screen.get(), u"Option1(0)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(prompts.shownTexts().value(1).startsWith(
+            u"This Will Update Your Supplier's White Price List 'wp-cd.txt' file ONLY!"_s));
+        QCOMPARE(screen->taskPage(), 1);
+        QCOMPARE(label(screen.get()), u"Choose Which Option To Do"_s);
+    }
+
+    // A divider typed by hand that the start line does not hold is refused; Retry lets the user
+    // choose again.
+    void manualDivider() {
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"semi.txt"_s, "A1;Pen\r\nB2;Cup\r\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(folder.filePath(u"semi.txt"_s))
+            .answerMessage(MessageAnswer::Ok)    // "Sorry, that is not a valid choice!"
+            .answerMessage(MessageAnswer::Retry) // "#" is not in the line
+            .answerInput(QString())              // note
+            .answerInput(QString());             // no slots
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
+                                    u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
+                                    u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shownTexts().at(1), u"Sorry, that is not a valid choice!"_s);
+        QVERIFY(prompts.shownTexts().at(2).contains(u"Is NOT A Valid Item Seperator!"_s));
+        QCOMPARE(column(u"ProdName"_s, u"B2"_s), u"Cup"_s);
+    }
+};
+
+QTEST_MAIN(BuildDBTest)
+#include "tst_builddb.moc"
