@@ -3,7 +3,6 @@
 #include "core/convert/CatalogueConversion.h"
 #include "core/shell/RunTimeError.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -52,18 +51,7 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             err << "tovin-catalog convert: " << plan.refusal() << " Nothing was changed.\n";
             return ExitFailure;
         }
-        // The replaced file goes only once the new one is whole: convert beside it first.
-        const QString target = QFileInfo::exists(newPath) ? newPath + u".new"_s : newPath;
-        const ConversionResult result = CatalogueConversion::convert(source, target);
-        if (target != newPath) {
-            for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s})
-                QFile::remove(newPath + suffix);
-            if (!QFile::rename(target, newPath)) {
-                err << "tovin-catalog convert: " << newPath
-                    << " could not be replaced; the converted catalogue is " << target << "\n";
-                return ExitFailure;
-            }
-        }
+        const ConversionResult result = CatalogueConversion::convertReplacing(source, newPath);
         for (const auto& [table, rows] : result.rowsPerTable)
             out << table << ": " << rows << " rows\n";
         for (const QString& column : plan.emptyColumns)

@@ -180,6 +180,23 @@ ConversionResult convert(const TableSource& source, const QString& targetPath,
     return result;
 }
 
+ConversionResult convertReplacing(const TableSource& source, const QString& targetPath,
+                                  const Progress& progress) {
+    if (!QFileInfo::exists(targetPath))
+        return convert(source, targetPath, progress);
+    const QString fresh = targetPath + u".new"_s;
+    removeFile(fresh);
+    ConversionResult result = convert(source, fresh, progress);
+    if (result.cancelled)
+        return result;
+    removeFile(targetPath);
+    if (!QFile::rename(fresh, targetPath))
+        throw RunTimeError(
+            ErrorNumber::PathFileAccessError,
+            u"%1 could not be replaced; the converted catalogue is %2."_s.arg(targetPath, fresh));
+    return result;
+}
+
 QString convertedPath(const QString& oldPath) {
     const QFileInfo old(oldPath);
     const QString base = old.absolutePath() + u'/' + old.completeBaseName();

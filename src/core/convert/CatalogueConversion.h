@@ -44,6 +44,12 @@ ConversionPlan plan(const TableSource& source);
 ConversionResult convert(const TableSource& source, const QString& targetPath,
                          const Progress& progress = {});
 
+// As convert, but an existing file at targetPath is replaced, and only once the new catalogue
+// is whole: it is written beside the old one first, so a refusal or a cancel leaves the existing
+// file as it was.
+ConversionResult convertReplacing(const TableSource& source, const QString& targetPath,
+                                  const Progress& progress = {});
+
 // The name of the new catalogue beside the old file: "shop.mdb" gives "shop.mde"; an old file
 // that is already named *.mde gives "shop-converted.mde".
 QString convertedPath(const QString& oldPath);

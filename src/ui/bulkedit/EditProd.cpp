@@ -272,14 +272,15 @@ bool EditProd::lookUpSupplier() {
         if (!supplier)
             return false;
         shared().SupplierScreenClosed = false;
-        waitUntil([&] {
+        const bool answered = waitUntil([&] {
             if (supplier && self)
                 if (auto* name =
                         supplier->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(SupplierNameBox)))
                     box->setText(name->text());
             return shared().SupplierScreenClosed || !supplier || !self;
         });
-        if (!self)
+        // The program is closing: no supplier was chosen.
+        if (!answered || !self)
             return false;
         const MessageAnswer answer =
             prompts ? prompts->message(u"Use This Supplier? \n\n"_s + box->text(),

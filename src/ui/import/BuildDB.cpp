@@ -447,14 +447,16 @@ bool BuildDB::waitForContinue() {
     QPointer<BuildDB> self(this);
     ContinueRequested = false;
     emit waiting();
-    waitUntil([&] { return !self || ContinueRequested || m_unloadWhenDone; });
-    return self && !m_unloadWhenDone;
+    // A wait ended by the program closing goes no further: nothing more is written.
+    const bool answered = waitUntil([&] { return !self || ContinueRequested || m_unloadWhenDone; });
+    return answered && self && !m_unloadWhenDone;
 }
 
 void BuildDB::waitForClose() {
     QPointer<BuildDB> self(this);
     emit waiting();
-    waitUntil([&] { return !self || CloseRequested; });
+    // Whether the user closed the screen or the program is closing, the totals have been seen.
+    static_cast<void>(waitUntil([&] { return !self || CloseRequested; }));
 }
 
 bool BuildDB::askInMessage(const QString& text) {

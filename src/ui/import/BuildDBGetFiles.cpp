@@ -322,14 +322,15 @@ bool BuildDB::chooseSupplier(QString& supplier) {
     prompts().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
     QPointer<QWidget> screen = ChildWindows::show(SupplierScreen);
     shared().SupplierScreenClosed = false;
-    waitUntil([&] {
+    const bool answered = waitUntil([&] {
         if (screen)
             if (auto* name = screen->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(SupplierNameBox)))
                 supplier = name->text();
         return !screen || !self || shared().SupplierScreenClosed || m_unloadWhenDone;
     });
     shared().SupplierScreenClosed = false;
-    if (!self)
+    // The program is closing: nothing is imported with a supplier the user only browsed to.
+    if (!answered || !self)
         return false;
     frame->show();
     return !m_unloadWhenDone && !CloseRequested;

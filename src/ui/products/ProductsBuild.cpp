@@ -39,9 +39,10 @@ void Products::cmdEditRec_Click() {
     QPointer<QWidget> screen;
     step([&] { screen = ChildWindows::show(u"EditProd"_s); });
     // The bulk edit screen clears EditProdOpen as it closes.
-    waitUntil([&] { return !self || !screen || !shared().EditProdOpen; });
+    const bool finished = waitUntil([&] { return !self || !screen || !shared().EditProdOpen; });
     shared().EditProdOpen = false;
-    if (self)
+    // When the program is closing the screen goes without reading its products again.
+    if (finished && self)
         ReBuildDB();
 }
 
@@ -54,8 +55,7 @@ void Products::cmdAddAll_Click() {
     step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
     // The import screen hides itself while the supplier is picked; the wait lasts until it is
     // closed.
-    waitUntil([&] { return !self || !screen; });
-    if (self)
+    if (waitUntil([&] { return !self || !screen; }) && self)
         reopenAfterImport();
 }
 
@@ -67,8 +67,7 @@ void Products::cmdDAll_Click() {
     step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
     // Nothing on this screen is used while the products are being deleted.
     setEnabled(false);
-    waitUntil([&] { return !self || !screen; });
-    if (!self)
+    if (!waitUntil([&] { return !self || !screen; }) || !self)
         return;
     setEnabled(true);
     reopenAfterImport();

@@ -1,5 +1,6 @@
 #include "ui/shell/FrmMain.h"
 
+#include "core/convert/AccessTableSource.h"
 #include "core/data/CatalogueFile.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -19,6 +20,7 @@
 #include "ui/shell/MainStatusBar.h"
 #include "ui/shell/MainToolBar.h"
 #include "ui/shell/MdiArrange.h"
+#include "ui/shell/OldCatalogueOpen.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -334,7 +336,17 @@ void FrmMain::mnuFileOpen_Click() {
     step([this] { setWindowTitle(shared().DBPath); });
 }
 
-void FrmMain::switchCatalogue(const QString& path) {
+void FrmMain::switchCatalogue(const QString& chosen) {
+    // A catalogue of the older program (an Access file) is converted into a new catalogue
+    // beside it, which is then opened.
+    QString path = chosen;
+    if (AccessTableSource::looksLikeAccessFile(chosen)) {
+        const std::optional<QString> converted = convertOldCatalogue(this, chosen, shared().DBPath);
+        if (!converted)
+            return;
+        path = *converted;
+        m_statusBar->showStatus(u"Converted "_s + chosen + u" into "_s + path);
+    }
     // A file that is not a catalogue is refused before anything changes: the open catalogue
     // and the path saved for the next start stay.
     if (const std::optional<QString> reason = CatalogueFile::refusal(path)) {

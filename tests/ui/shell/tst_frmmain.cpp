@@ -220,7 +220,7 @@ private slots:
         QTest::newRow("catalogue") << u"other.mde"_s << QString() << false;
         QTest::newRow("text file") << u"notes.mdb"_s << u"is not a catalogue."_s << false;
         QTest::newRow("access file")
-            << u"<access>"_s << u"is an Access database, not a catalogue"_s << false;
+            << u"<access>"_s << u"does not hold a catalogue: it lacks the tables"_s << false;
         QTest::newRow("Products keeps its catalogue") << u"other.mde"_s << QString() << true;
     }
     void openDatabase() {

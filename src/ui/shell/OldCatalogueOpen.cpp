@@ -1,0 +1,75 @@
+#include "ui/shell/OldCatalogueOpen.h"
+
+#include "core/convert/AccessTableSource.h"
+#include "core/convert/CatalogueConversion.h"
+#include "core/data/CatalogueFile.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPath,
+                                           const QString& openCatalogue) {
+    Prompts& prompts = *shared().prompts;
+    const QString title = SettingsStore::ApplicationTitle;
+    const QString stays = u"\n\nThe catalogue "_s + openCatalogue + u" stays open."_s;
+    try {
+        const AccessTableSource source(oldPath);
+        const ConversionPlan plan = CatalogueConversion::plan(source);
+        if (!plan.usable()) {
+            prompts.notice(plan.refusal() + stays, MessageIcon::Exclamation, title);
+            return std::nullopt;
+        }
+        const QString target = CatalogueConversion::convertedPath(oldPath);
+        if (CatalogueFile::sameFile(target, openCatalogue)) {
+            prompts.notice(u"The converted catalogue would replace %1, which is open. Open "
+                           u"another catalogue first."_s.arg(target) +
+                               stays,
+                           MessageIcon::Exclamation, title);
+            return std::nullopt;
+        }
+        QString question = u"%1 is a catalogue of the older program. Convert it into a new "
+                           u"catalogue, %2? The old file is only read."_s.arg(
+                               QFileInfo(oldPath).fileName(), target);
+        if (QFileInfo::exists(target))
+            question += u"\n\n%1 already exists and will be replaced."_s.arg(target);
+        if (prompts.ask(question, MessageButtons::YesNo,
+                        QFileInfo::exists(target) ? MessageDefault::Second : MessageDefault::First,
+                        MessageIcon::Question, title) != MessageAnswer::Yes)
+            return std::nullopt;
+
+        QProgressDialog progress(u"Converting %1..."_s.arg(QFileInfo(oldPath).fileName()),
+                                 u"Cancel"_s, 0, 100, parent);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(300);
+        const ConversionResult result =
+            CatalogueConversion::convertReplacing(source, target, [&](qint64 done, qint64 all) {
+                progress.setValue(all > 0 ? int(done * 100 / all) : 0);
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            });
+        progress.reset();
+        if (result.cancelled) {
+            prompts.notice(u"The conversion was cancelled; no catalogue was written."_s + stays,
+                           MessageIcon::Information, title);
+            return std::nullopt;
+        }
+        return target;
+    } catch (const RunTimeError& error) {
+        prompts.notice(u"%1 could not be converted: %2"_s.arg(QFileInfo(oldPath).fileName(),
+                                                              error.description()) +
+                           stays,
+                       MessageIcon::Exclamation, title);
+        return std::nullopt;
+    }
+}
+
+} // namespace tovin
