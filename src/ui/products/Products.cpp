@@ -5,6 +5,7 @@
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
+#include "core/products/SaleFromStock.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -295,32 +296,51 @@ void Products::Form_Activate() {
     Form_GotFocus();
 }
 
-// A sale recorded on the sales screen comes off the product's stock and onto its sold count.
+// A sale recorded on the sales screen comes off the product's stock and onto its sold count,
+// in the catalogue itself, whatever the screen lists. In browse mode the screen then reads the
+// catalogue again and shows the product when its list holds it (or stays where the user was); a
+// row being added, edited or typed into is left as typed. A sale the catalogue refuses stays
+// pending and is tried again on the next activation.
 void Products::takeOverSale() {
     const int sold = shared().SoldFromStock;
     if (sold <= 0)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s));
-    std::optional<RecordSet::Bookmark> before;
-    step([&] {
-        if (adoPrimaryRS->hasCurrentRow() && !adoPrimaryRS->isAdding())
-            before = adoPrimaryRS->bookmark();
-    });
-    const bool found = writeStep(step, [&] {
-        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(shared().CurrentKey) + u"'"_s, 0,
-                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
-    });
-    if (found && adoPrimaryRS->hasCurrentRow()) {
-        auto shift = [&](int index, double by) {
-            const double now = TextRules::Val(TextRules::toText(adoPrimaryRS->value(index)));
-            binding().setBoxValue(txtFields(index), TextRules::plainDecimal(now + by));
-        };
-        step([&] { shift(ProductBox::Inventory, -sold); });
-        step([&] { shift(ProductBox::NoSold, sold); });
-        writeStep(step, [&] { adoPrimaryRS->update(); });
-    } else if (found && before) {
-        // A product that is no longer in the list: stay where the user was.
-        step([&] { adoPrimaryRS->setBookmark(*before); });
+    const QString key = shared().CurrentKey;
+    bool recorded = false;
+    try {
+        recorded = SaleFromStock::record(connection(), key, sold);
+    } catch (const RunTimeError& error) {
+        step([&] {
+            if (shared().prompts)
+                shared().prompts->notice(u"The sale of "_s + QString::number(sold) + u" of "_s +
+                                             key + u" could not be taken off the stock: "_s +
+                                             error.description() +
+                                             u"\nIt is tried again when you come back to this "
+                                             u"screen."_s,
+                                         MessageIcon::Exclamation, windowTitle());
+        });
+        return;
+    }
+    if (recorded && !m_addingFlag && !m_editingFlag && !adoPrimaryRS->isDirty()) {
+        std::optional<RecordSet::Bookmark> before;
+        step([&] {
+            if (adoPrimaryRS->hasCurrentRow())
+                before = adoPrimaryRS->bookmark();
+        });
+        step([&] { adoPrimaryRS->requery(); });
+        step([&] {
+            adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(key) + u"'"_s, 0,
+                               RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+        });
+        step([&] {
+            if (adoPrimaryRS->hasCurrentRow())
+                return;
+            if (before && adoPrimaryRS->positionOfBookmark(*before) >= 0)
+                adoPrimaryRS->setBookmark(*before);
+            else
+                adoPrimaryRS->moveFirst();
+        });
     }
     step([] { letEventsRun(); });
     shared().SoldFromStock = 0;

@@ -107,6 +107,7 @@ private:
     void writePreview();
     void showHelpPage(int number);
     void takeOverSale();
+    void refuseSearch(const RunTimeError& error);
     void pickSupplier();
     void openRecordSets();
     void reopenPrimary();

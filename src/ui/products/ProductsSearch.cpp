@@ -1,8 +1,10 @@
 // The Products screen's searches: the quick search that moves to a stock number without
 // narrowing the list, and the advanced search that narrows and sorts it (SearchForIt).
 #include "core/data/Condition.h"
+#include "core/products/RefusedSearch.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
@@ -54,6 +56,16 @@ void Products::cmdReset_Click() {
     step([this] { cmdSearch_Click(); });
 }
 
+// A condition the catalogue cannot use changes nothing: the rows, the status line and the
+// selection other screens work on (SearchWhere, SortOrder) stay those of the search in force,
+// and the user is told why the new one was not used.
+void Products::refuseSearch(const RunTimeError& error) {
+    shared().SearchWhere = adoPrimaryRS->filter();
+    shared().SortOrder = adoPrimaryRS->sort();
+    if (Prompts* prompts = shared().prompts)
+        prompts->notice(refusedSearchMessage(error), MessageIcon::Exclamation, windowTitle());
+}
+
 // Narrows the screen (and the grid while it is shown) to the products of SearchWhere and sorts
 // them by SortOrder. A condition the catalogue can't use is reported and the previous rows stay.
 void Products::SearchForIt() {
@@ -62,7 +74,13 @@ void Products::SearchForIt() {
     BusyCursor busy;
     const QString where = shared().SearchWhere;
     const bool grid = gridShown();
-    step([&] { adoPrimaryRS->setFilter(where); });
+    try {
+        adoPrimaryRS->setFilter(where);
+    } catch (const RunTimeError& error) {
+        if (adoPrimaryRS->isOpen())
+            return refuseSearch(error);
+        ReportError(step.label(), error);
+    }
     if (grid)
         step([&] { m_gridRS->setFilter(where); });
     if (adoPrimaryRS->recordCount() > 0) {
