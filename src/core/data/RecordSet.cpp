@@ -103,6 +103,8 @@ void RecordSet::close() {
     m_changed.clear();
     m_cache.clear();
     m_cacheOrder.clear();
+    m_rowsReplaced = false;
+    emit rowsReset();
 }
 
 QString RecordSet::fieldName(int index) const {
@@ -216,6 +218,7 @@ void RecordSet::applyFilter() {
         m_view = std::move(view);
     }
     m_positionsValid = false;
+    m_rowsReplaced = true;
 }
 
 void RecordSet::rebuildPositionIndex() const {
@@ -379,6 +382,7 @@ void RecordSet::writePending(ChangeReason reason) {
         m_onDeletedRow = false;
         m_cache.remove(rowId);
         m_edit = rowValues(m_position);
+        emit rowsReset();
         return;
     }
     const qint64 rowId = m_view.at(size_t(m_position));
@@ -393,6 +397,7 @@ void RecordSet::writePending(ChangeReason reason) {
     m_changed.clear();
     m_cache.remove(rowId);
     m_edit = rowValues(m_position);
+    emit rowUpdated(m_position);
 }
 
 void RecordSet::leaveRow() {
@@ -409,6 +414,10 @@ void RecordSet::arrive(int position) {
         m_edit = rowValues(m_position);
     else
         m_edit.clear();
+    if (m_rowsReplaced) {
+        m_rowsReplaced = false;
+        emit rowsReset();
+    }
     emit moveComplete();
 }
 
@@ -582,6 +591,7 @@ void RecordSet::deleteCurrent() {
     m_onDeletedRow = true;
     m_changed.clear();
     m_edit.clear();
+    emit rowsReset();
 }
 
 void RecordSet::update() {

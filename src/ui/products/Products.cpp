@@ -278,7 +278,6 @@ void Products::Form_Load() {
     step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
     step([this] { m_gridRS->open(GridSelect, connection()); });
     step([this] { binding().bind(adoPrimaryRS); });
-    step([this] { m_gridModel->reload(); });
     step([] { shared().DetailSearchActive = false; });
     step([] { applyProductsScreenDefaults(); });
     step([this] {

@@ -117,19 +117,15 @@ void Products::reopenPrimary() {
     adoPrimaryRS->open(source, db ? *db : connection());
 }
 
+// The grid is read again first, so the screen's own re-read leaves it on the screen's product.
 void Products::cmdRefresh_Click() {
     StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
     BusyCursor busy;
     step([] { letEventsRun(); });
+    if (gridShown())
+        step([this] { m_gridRS->requery(); });
     if (!step([this] { adoPrimaryRS->requery(); }))
         step([this] { reopenPrimary(); });
-    if (gridShown()) {
-        step([this] { m_gridRS->requery(); });
-        step([this] {
-            m_gridModel->reload();
-            followInGrid();
-        });
-    }
 }
 
 // ---- Navigation and the help pages ---------------------------------------------------------
@@ -270,9 +266,8 @@ void Products::setGridShown(bool shown) {
         if (m_gridRS->sort() != adoPrimaryRS->sort())
             m_gridRS->setSort(adoPrimaryRS->sort());
     });
-    step([this] { m_gridModel->reload(); });
+    // Following the screen's row moves the grid's set, which selects the grid row.
     step([this] { followInGrid(); });
-    step([this] { syncGridSelection(); });
 }
 
 // Keeps the grid's record set on the product the screen shows (the same row of the same

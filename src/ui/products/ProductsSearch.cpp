@@ -6,7 +6,6 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"
 #include "ui/shell/BusyCursor.h"
@@ -90,12 +89,8 @@ void Products::SearchForIt() {
         if (grid)
             step([&] { m_gridRS->setSort(sort); });
         step([&] { adoPrimaryRS->setSort(sort); });
-        // The first product in the order asked for.
+        // The first product in the order asked for; the grid follows it.
         step([this] { adoPrimaryRS->moveFirst(); });
-    }
-    if (grid) {
-        step([this] { m_gridModel->reload(); });
-        step([this] { followInGrid(); });
     }
     // The match count stays in the status line after the moves of filtering and sorting.
     if (!where.isEmpty())
