@@ -5,6 +5,7 @@
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
+#include "core/products/ProductScreenSettings.h"
 #include "core/products/SaleFromStock.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -55,10 +56,6 @@ Products::WebViewFactory& webViewFactory() {
 bool& openWithLargePreview() {
     static bool large = true;
     return large;
-}
-
-QString settingKey(const QString& name, int n) {
-    return name + u'(' + QString::number(n) + u')';
 }
 
 } // namespace
@@ -367,19 +364,21 @@ void Products::Form_Paint() {
     StepGuard step(procedureLabel(u"Form_Paint"_s), ErrorStyle::IgnoreAndResume);
     m_firstPaint = false;
     SettingsStore& settings = SettingsStore::program();
-    for (int n = 1; n <= 30; ++n) {
+    for (int n = ProductScreenSettings::FirstBox; n <= ProductScreenSettings::LastBox; ++n) {
         if (m_defaultCaptions.contains(n))
             step([&] {
                 QLabel* label = lblLabels(n);
-                label->setText(
-                    settings.value(Settings, settingKey(u"LabelName"_s, n), label->text()));
+                label->setText(settings.value(ProductScreenSettings::section(),
+                                              ProductScreenSettings::labelNameKey(n),
+                                              label->text()));
             });
         // The picture path box has its own Hide/Show button.
         BoundTextBox* box = txtFields(n);
         if (!box || n == ProductBox::Picture)
             continue;
         step([&] {
-            if (settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+            if (settings.flag(ProductScreenSettings::section(),
+                              ProductScreenSettings::hideTextKey(n), true))
                 return;
             box->hide();
             lblLabels(n)->hide();
@@ -402,7 +401,8 @@ void Products::restoreLabelNames() {
     SettingsStore& settings = SettingsStore::program();
     for (auto it = m_defaultCaptions.cbegin(); it != m_defaultCaptions.cend(); ++it) {
         lblLabels(it.key())->setText(it.value());
-        settings.setValue(Settings, settingKey(u"LabelName"_s, it.key()), it.value());
+        settings.setValue(ProductScreenSettings::section(),
+                          ProductScreenSettings::labelNameKey(it.key()), it.value());
     }
     shared().RestoreLabelNames = false;
 }
@@ -412,7 +412,8 @@ void Products::showRestoredBoxes() {
     SettingsStore& settings = SettingsStore::program();
     const QSet<int> hidden = m_hiddenBySetting;
     for (int n : hidden) {
-        if (!settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+        if (!settings.flag(ProductScreenSettings::section(), ProductScreenSettings::hideTextKey(n),
+                           true))
             continue;
         m_hiddenBySetting.remove(n);
         txtFields(n)->show();

@@ -557,6 +557,8 @@ private slots:
             << 0 << u"O'Hara Supply"_s << u"name = 'O''Hara Supply'"_s << QString();
         QTest::newRow("the supplier's shop")
             << 1 << kestrel << u"http://www.kestrelridge.example.net/"_s << u"maplelane/hammer16"_s;
+        QTest::newRow("an apostrophe in the name: its shop")
+            << 1 << u"O'Hara Supply"_s << u"http://ohara.example/"_s << u"ohara/pw'1"_s;
         QTest::newRow("no such supplier: the usual shop")
             << 1 << u"Nobody Ltd"_s << Products::defaultShopAddress() << u"/"_s;
     }
@@ -567,7 +569,8 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, logIn);
         TestProgramFolder folder(Catalogue::Demo);
-        run(u"INSERT INTO Supplier (Name) VALUES ('O''Hara Supply')"_s);
+        run(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
+            {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
         run(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
         auto screen = openProducts();
         click(screen.get(), u"cmdSup(%1)"_s.arg(button));
