@@ -47,8 +47,8 @@ void Products::adoPrimaryRS_MoveComplete() {
         else
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
-        for (QPushButton* b : {cmdDetSearch, cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious,
-                               cmdNext, cmdShowPicPath})
+        for (QPushButton* b : {m_advancedSearchButton, cmdEdit, cmdDelete, cmdFirst, cmdLast,
+                               cmdPrevious, cmdNext, m_picturePathButton})
             b->setEnabled(!empty);
     });
     step([this] {
@@ -137,10 +137,10 @@ void Products::showHelpPage(int number) {
     s.HelpPageNumber = std::int16_t(number);
     s.HelpPageName = u"intro"_s + QString::number(number) + u".htm"_s;
     if (number < 0) {
-        Wb1->navigate(s.AppFolder + u"Help/demo.htm"_s);
+        m_webView->navigate(s.AppFolder + u"Help/demo.htm"_s);
         showStatus(u"Demo Main Page"_s);
     } else {
-        Wb1->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
+        m_webView->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
         showStatus(u"Page Number: "_s + QString::number(number + 1));
     }
 }
@@ -176,9 +176,9 @@ void Products::cmdPrevious_Click() {
 void Products::Command16_Click() {
     StepGuard step(procedureLabel(u"Command16_Click"_s));
     step([this] {
-        const bool show = Command16->text() == u"Show Help"_s;
+        const bool show = m_showHelpButton->text() == u"Show Help"_s;
         shared().HelpMode = show;
-        Command16->setText(show ? u"Hide Help"_s : u"Show Help"_s);
+        m_showHelpButton->setText(show ? u"Hide Help"_s : u"Show Help"_s);
     });
     step([this] { ShowPicture(); });
 }
@@ -197,7 +197,7 @@ void Products::flushPreview() {
 void Products::writePreview() {
     StepGuard step(procedureLabel(u"ShowPicture"_s));
     if (shared().HelpMode) {
-        step([this] { Wb1->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
+        step([this] { m_webView->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
         return;
     }
     if (!adoPrimaryRS->isOpen() || !adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())
@@ -212,17 +212,19 @@ void Products::writePreview() {
     step([&] { product.Packaging = text(ProductBox::Packaging); });
     step([&] { product.Picture = text(ProductBox::Picture); });
     // A page that could not be written leaves the previous one on show.
-    if (step([&] { PreviewPage::write(product, PreviewPage::sizeForCaption(cmdShowPic->text())); }))
-        step([this] { Wb1->navigate(PreviewPage::path()); });
+    if (step([&] {
+            PreviewPage::write(product, PreviewPage::sizeForCaption(m_previewSizeButton->text()));
+        }))
+        step([this] { m_webView->navigate(PreviewPage::path()); });
 }
 
 void Products::cmdShowPic_Click() {
     StepGuard step(procedureLabel(u"cmdShowPic_Click"_s), ErrorStyle::IgnoreAndResume);
     step([this] {
         BoundTextBox* notes = txtFields(ProductBox::Notes);
-        const bool large = cmdShowPic->text() == u"View Mode"_s;
+        const bool large = m_previewSizeButton->text() == u"View Mode"_s;
         notes->setVisible(!large);
-        cmdShowPic->setText(large ? u"Edit Mode"_s : u"View Mode"_s);
+        m_previewSizeButton->setText(large ? u"Edit Mode"_s : u"View Mode"_s);
         m_layout->setLargePreview(large);
     });
     step([this] { ShowPicture(); });
@@ -254,7 +256,7 @@ void Products::cmdGrid_Click() {
 void Products::setGridShown(bool shown) {
     StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
     m_layout->setGridShown(shown);
-    cmdGrid->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
+    m_gridButton->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
     if (!shown)
         return;
     // A grid shown after a search lists the same products in the same order as the screen.
@@ -294,11 +296,11 @@ void Products::syncGridSelection() {
     const bool clicked = m_gridClicked;
     // Following the screen is not a click on a row.
     m_gridClicked = false;
-    grdDataGrid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                              QItemSelectionModel::Rows);
+    m_grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
     m_gridClicked = clicked;
     if (index.isValid())
-        grdDataGrid->scrollTo(index);
+        m_grid->scrollTo(index);
 }
 
 void Products::grdDataGrid_Click() {

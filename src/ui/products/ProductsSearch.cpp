@@ -18,7 +18,7 @@ namespace tovin {
 
 void Products::cmdSearch_Click() {
     StepGuard step(procedureLabel(u"cmdSearch_Click"_s));
-    const QString typed = txtSrch->text();
+    const QString typed = m_quickSearchBox->text();
     if (typed.isEmpty()) {
         shared().SearchWhere.clear();
         SearchForIt();
@@ -51,7 +51,7 @@ void Products::cmdDetSearch_Click() {
 void Products::cmdReset_Click() {
     StepGuard step(procedureLabel(u"cmdReset_Click"_s), ErrorStyle::IgnoreAndResume);
     shared().SearchWhere.clear();
-    step([this] { txtSrch->clear(); });
+    step([this] { m_quickSearchBox->clear(); });
     step([this] { cmdSearch_Click(); });
 }
 

@@ -47,7 +47,7 @@ void Products::cmdSup_Click(int index) {
     shared().SupplierUserName = shop.userName;
     shared().SupplierPassword = shop.password;
     step([] { letEventsRun(); });
-    step([this] { Wb1->navigate(shared().WebAddress); });
+    step([this] { m_webView->navigate(shared().WebAddress); });
 }
 
 void Products::txtFields_Click(int index) {
@@ -116,19 +116,8 @@ void Products::Wb1_BeforeNavigate(const QString& address, bool* cancel) {
 }
 
 void Products::Wb1_NavigateComplete(const QString& address) {
-    StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s));
+    // No thumbnail page is made on this screen, so a picture address selects nothing.
     shared().WebAddress = address;
-    if (!m_thumbnailFlag)
-        return;
-    // A click on a thumbnail picture selects its product.
-    step([&] {
-        const std::optional<QString> stockNo = ThumbnailClicks::pictureStockNo(address);
-        if (!stockNo)
-            return;
-        m_thumbnailFlag = false;
-        adoPrimaryRS->find(ThumbnailClicks::stockNoCondition(*stockNo), 0,
-                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::CurrentRow);
-    });
 }
 
 void Products::Wb1_NavigateError(const QString& address) {
@@ -137,7 +126,7 @@ void Products::Wb1_NavigateError(const QString& address) {
     const QString last = shared().WebAddress;
     if (last.isEmpty() || last == address)
         return;
-    step([&] { Wb1->navigate(last); });
+    step([&] { m_webView->navigate(last); });
 }
 
 } // namespace tovin

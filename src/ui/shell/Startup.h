@@ -6,9 +6,10 @@ namespace tovin {
 
 // Hidden start-up options for taking pictures of the program (scripts/screenshot.sh).
 struct StartOptions {
-    QString openScreen;     // a child screen to open once the main window shows
-    QString screenshotFile; // where to save a picture of the main window
-    int quitAfterMs = -1;   // when to take the picture and end (-1: run normally)
+    QString openScreen;       // a child screen to open once the main window shows
+    QString screenshotFile;   // where to save a picture of the main window
+    int quitAfterMs = -1;     // when to take the picture and end (-1: run normally)
+    bool largePreview = true; // the Products screen opens with its large preview
 };
 
 // The program's entry procedure: splash screen, main window and its load, tip of the day, and

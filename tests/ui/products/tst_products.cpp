@@ -1,14 +1,16 @@
 // The Products screen, driven with a fake web view.
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/SelectText.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebView.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
-#include "ui/browser/FakeWebView.h"
 #include "ui/data/RecordScreen.h"
+#include "ui/products/ProductBoxes.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"
 #include "ui/shell/ChildWindows.h"
@@ -31,10 +33,17 @@ namespace {
 
 using Catalogue = TestProgramFolder::Catalogue;
 
+// The screen with a web view that loads nothing and records where it was sent.
+ProductsOptions fakeWebOptions(bool largePreview = false) {
+    ProductsOptions options;
+    options.makeWebView = [](QWidget* parent) { return new FakeWebView(parent); };
+    options.largePreview = largePreview;
+    return options;
+}
+
 // Most cases work on the boxes, so they open the screen in the small preview.
 std::unique_ptr<Products> openProducts(bool largePreview = false) {
-    Products::setOpenWithLargePreview(largePreview);
-    auto screen = openScreen<Products>();
+    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
     screen->flushPreview();
     return screen;
 }
@@ -110,13 +119,21 @@ class ProductsTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        Products::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         registerScreens();
     }
 
     void cleanup() {
         ChildWindows::unloadAll();
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // A box's number is the place of its column in the screen's SELECT; the preview and the
+    // sale read the row by these numbers.
+    void boxNumbersAreSelectPositions() {
+        const QStringList columns = SelectText::parse(Products::PrimarySelect).columns;
+        QCOMPARE(ProductBox::all().size(), columns.size() - 1);
+        for (const ProductBox& box : ProductBox::all())
+            QCOMPARE(columns.value(box.index), box.column);
     }
 
     void helpPagesOnAnEmptyCatalogue_data() {
@@ -347,7 +364,7 @@ private slots:
         area.resize(1100, 750);
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
-        auto* screen = new Products;
+        auto* screen = new Products(fakeWebOptions());
         QMdiSubWindow* frame = area.addSubWindow(screen);
         frame->show();
         QMdiSubWindow* other = area.addSubWindow(new QWidget);
