@@ -53,7 +53,7 @@ FakeWebView* web(Products& screen) {
 }
 
 QString stockNo(QWidget* screen) {
-    return box(screen, 27)->text();
+    return box(screen, ProductBox::StockNo)->text();
 }
 
 QString caption(QWidget* screen, const QString& button) {
@@ -100,6 +100,15 @@ void onSearchForm(const QString& actions) {
         if (form->isVisible())
             form->reject();
     });
+}
+
+// The grid shows when asked, over every product.
+QTableView* showGrid(Products& screen) {
+    click(&screen, u"cmdGrid"_s);
+    auto* grid = control<QTableView>(&screen, u"grdDataGrid"_s);
+    if (!grid->isVisible())
+        QTest::qFail("the grid did not show", __FILE__, __LINE__);
+    return grid;
 }
 
 QtMessageHandler previousHandler = nullptr;
@@ -196,20 +205,20 @@ private slots:
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
         auto screen = openProducts();
-        auto* label = control<QLabel>(screen.get(), u"lblLabels"_s, 22);
-        QVERIFY(box(screen.get(), 17)->isHidden());
-        QVERIFY(!box(screen.get(), 18)->isHidden());
+        auto* label = control<QLabel>(screen.get(), u"lblLabels"_s, ProductBox::ProdName);
+        QVERIFY(box(screen.get(), ProductBox::Packaging)->isHidden());
+        QVERIFY(!box(screen.get(), ProductBox::PageNo)->isHidden());
         QCOMPARE(label->text(), u"Title:"_s);
 
         // Restore Label Names and Restore Text Boxes of the main window, seen on the next focus.
         shared().RestoreLabelNames = true;
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"True"_s);
         QFocusEvent focus(QEvent::FocusIn);
-        QApplication::sendEvent(box(screen.get(), 27), &focus);
+        QApplication::sendEvent(box(screen.get(), ProductBox::StockNo), &focus);
         QTRY_COMPARE(label->text(), u"Name:"_s);
         QCOMPARE(settings.value(u"Settings"_s, u"LabelName(22)"_s, QString()), u"Name:"_s);
         QVERIFY(!shared().RestoreLabelNames);
-        QVERIFY(!box(screen.get(), 17)->isHidden());
+        QVERIFY(!box(screen.get(), ProductBox::Packaging)->isHidden());
     }
 
     // The page itself is compared byte for byte in the preview page test; here the screen
@@ -236,67 +245,91 @@ private slots:
             QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
             QCOMPARE(caption(screen.get(), u"cmdShowPic"_s),
                      shown ? u"Edit Mode"_s : u"View Mode"_s);
-            QCOMPARE(box(screen.get(), 12)->isHidden(), shown);
+            QCOMPARE(box(screen.get(), ProductBox::Notes)->isHidden(), shown);
             click(screen.get(), u"cmdShowPic"_s);
         }
     }
 
-    // Opening the demo catalogue, then the help switch, the web view's events, Add and Cancel
-    // and the discontinued caption, each leaving the preview page as it should.
-    void everydayUseOfTheDemoCatalogue() {
+    // Opening sets the page defaults and the search flag, sizes the tick list and shows the
+    // first product and the catalogue's path.
+    void openingTheDemoCatalogue() {
         TestProgramFolder folder(Catalogue::Demo);
         pageOptions().ItemsPerRow = 9;
         shared().DetailSearchActive = true;
-        auto products = openProducts();
-        QWidget* screen = products.get();
-        FakeWebView* view = web(*products);
+        auto screen = openProducts();
         QCOMPARE(pageOptions().ItemsPerRow, 4);
         QVERIFY(!shared().DetailSearchActive);
         QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
-        QCOMPARE(status(screen), u"Record: 1  of  50"_s);
+        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
         QCOMPARE(screen->windowTitle(), folder.cataloguePath());
-
-        // Help mode shows the help page and leaves page.htm alone.
-        QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
-        click(screen, u"Command16"_s);
-        QCOMPARE(caption(screen, u"Command16"_s), u"Hide Help"_s);
-        QCOMPARE(view->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
-        QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
-        click(screen, u"Command16"_s);
-        QCOMPARE(caption(screen, u"Command16"_s), u"Show Help"_s);
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
+    }
 
-        // A tick box of the thumbnail page flips its entry and loads nothing; a picture address
-        // selects nothing unless a thumbnail page is being made; a page that fails to load gives
-        // way to the last one that loaded.
+    // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
+    void helpSwitch() {
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
+        click(screen.get(), u"Command16"_s);
+        QCOMPARE(caption(screen.get(), u"Command16"_s), u"Hide Help"_s);
+        QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
+        QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
+        click(screen.get(), u"Command16"_s);
+        QCOMPARE(caption(screen.get(), u"Command16"_s), u"Show Help"_s);
+        QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
+    }
+
+    // A tick box of the thumbnail page flips its entry and loads nothing; a picture address
+    // selects nothing; a page that fails to load gives way to the last one that loaded.
+    void webViewEvents() {
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        FakeWebView* view = web(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
         QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
         QCOMPARE(shared().ThumbChecked.at(2), std::int16_t(1));
         QVERIFY(!view->fireBeforeNavigate(folder.filePath(u"page.htm"_s)));
         view->fireNavigateComplete(picture);
         QCOMPARE(shared().WebAddress, picture);
-        QCOMPARE(stockNo(screen), u"0012"_s);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
         view->fireNavigateError(u"http://nowhere.example/"_s);
         QCOMPARE(view->lastNavigation(), picture);
+    }
 
-        // Add keeps the product shown before it on the page and in the status line.
-        QTest::keyClick(screen, Qt::Key_Down);
-        click(screen, u"cmdAdd"_s);
-        products->flushPreview();
+    // Add keeps the product shown before it on the page and in the status line; Cancel
+    // returns to it.
+    void addKeepsThePreviousProductShown() {
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        click(screen.get(), u"cmdAdd"_s);
+        screen->flushPreview();
         QVERIFY(pageFile().contains(u"alt=\"AB12\""_s));
-        QCOMPARE(status(screen), u"Record: 2  of  50"_s);
-        QVERIFY(inEditMode(screen) && stockNo(screen).isEmpty());
-        click(screen, u"cmdCancel"_s);
-        QCOMPARE(stockNo(screen), u"AB12"_s);
+        QCOMPARE(status(screen.get()), u"Record: 2  of  50"_s);
+        QVERIFY(inEditMode(screen.get()) && stockNo(screen.get()).isEmpty());
+        click(screen.get(), u"cmdCancel"_s);
+        QCOMPARE(stockNo(screen.get()), u"AB12"_s);
+    }
 
-        for (const auto& [stock, colour] :
-             {std::pair{u"TL-545"_s, QColor(0xC0, 0, 0)}, std::pair{u"AB7"_s, QColor(Qt::black)}}) {
-            searchStock(screen, stock);
-            QCOMPARE(stockNo(screen), stock);
-            QCOMPARE(
-                control<QLabel>(screen, u"lblLabels"_s, 7)->palette().color(QPalette::WindowText),
-                colour);
-        }
+    void discontinuedCaption_data() {
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("discontinued: dark red") << u"TL-545"_s << QColor(0xC0, 0, 0);
+        QTest::newRow("not discontinued: black") << u"AB7"_s << QColor(Qt::black);
+    }
+    void discontinuedCaption() {
+        QFETCH(QString, stock);
+        QFETCH(QColor, colour);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        // From the other kind of product, so the colour has to change.
+        searchStock(screen.get(), stock == u"AB7"_s ? u"TL-545"_s : u"AB7"_s);
+        searchStock(screen.get(), stock);
+        QCOMPARE(stockNo(screen.get()), stock);
+        QCOMPARE(control<QLabel>(screen.get(), u"lblLabels"_s, ProductBox::Disco)
+                     ->palette()
+                     .color(QPalette::WindowText),
+                 colour);
     }
 
     // A value the catalogue refuses is pointed out, stays in the box and leaves the stored
@@ -311,17 +344,17 @@ private slots:
         auto screen = openProducts();
         searchStock(screen.get(), u"GD-610"_s);
         click(screen.get(), u"cmdEdit"_s);
-        type(screen.get(), 2, u"cheap"_s);
-        type(screen.get(), 22, u"Garden Bench"_s);
+        type(screen.get(), ProductBox::Cost1, u"cheap"_s);
+        type(screen.get(), ProductBox::ProdName, u"Garden Bench"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QCOMPARE(prompts.shown().size(), 1);
         QVERIFY2(prompts.shown().first().text.contains(u"Cost 1"_s),
                  qPrintable(prompts.shown().first().text));
         QVERIFY(inEditMode(screen.get()));
-        QCOMPARE(box(screen.get(), 2)->text(), u"cheap"_s);
+        QCOMPARE(box(screen.get(), ProductBox::Cost1)->text(), u"cheap"_s);
         QCOMPARE(scalar(row).toString(), stored);
 
-        type(screen.get(), 2, u"7.5"_s);
+        type(screen.get(), ProductBox::Cost1, u"7.5"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QVERIFY(!inEditMode(screen.get()));
         QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
@@ -376,7 +409,7 @@ private slots:
         QTest::keyClick(screen, Qt::Key(startKey));
         if (search == u"edit"_s) {
             click(screen, u"cmdEdit"_s);
-            type(screen, 22, u"Renamed while a sale came in"_s);
+            type(screen, ProductBox::ProdName, u"Renamed while a sale came in"_s);
         }
         area.setActiveSubWindow(other);
         shared().SoldFromStock = 3;
@@ -391,7 +424,7 @@ private slots:
         QCOMPARE(stockNo(screen), current);
         if (search == u"edit"_s) {
             QVERIFY(inEditMode(screen));
-            QCOMPARE(box(screen, 22)->text(), u"Renamed while a sale came in"_s);
+            QCOMPARE(box(screen, ProductBox::ProdName)->text(), u"Renamed while a sale came in"_s);
         }
         if (inventoryBefore.isNull())
             return;
@@ -399,39 +432,58 @@ private slots:
         QCOMPARE(stored(u"Inventory"_s).toDouble(), left);
         QCOMPARE(stored(u"NoSold"_s).toDouble(), noSoldBefore + 3);
         if (current == sold)
-            QCOMPARE(box(screen, 8)->text(), QString::number(left));
+            QCOMPARE(box(screen, ProductBox::Inventory)->text(), QString::number(left));
     }
 
-    void gridClickPicksScrollDoesNot() {
+    void gridClickPicksTheProduct() {
         TestProgramFolder folder(Catalogue::Demo);
         auto screen = openProducts();
-        click(screen.get(), u"cmdGrid"_s);
-        auto* grid = control<QTableView>(screen.get(), u"grdDataGrid"_s);
-        QVERIFY(grid->isVisible());
+        QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
         QCOMPARE(grid->model()->rowCount(), 50);
-
-        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-        QTest::qWait(20);
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        QVERIFY(grid->isVisible());
-
         const QModelIndex row = grid->model()->index(40, 1);
         const QString wanted = grid->model()->index(40, 0).data().toString();
+        grid->scrollTo(row);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(row).center());
         QCOMPARE(stockNo(screen.get()), wanted);
         QVERIFY(!grid->isVisible());
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Show Grid"_s);
-
-        // The grid follows the screen's row when it is shown again, and a search narrows it.
-        click(screen.get(), u"cmdGrid"_s);
+        // Shown again, the grid is on the screen's product.
+        showGrid(*screen);
         QCOMPARE(grid->currentIndex().row(), 40);
+    }
+
+    void gridScrollMovesNothing() {
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QTableView* grid = showGrid(*screen);
+        QSignalSpy scrolled(grid->verticalScrollBar(), &QScrollBar::valueChanged);
+        QSignalSpy rowChanged(grid->selectionModel(), &QItemSelectionModel::currentRowChanged);
+        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+        QCOMPARE(scrolled.size(), 1);
+        QCOMPARE(rowChanged.size(), 0);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
+        QVERIFY(grid->isVisible());
+    }
+
+    // A search narrows and sorts the grid as it does the screen, and a Refresh that finds a
+    // product another screen added lists it.
+    void gridFollowsSearchAndRefresh() {
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QTableView* grid = showGrid(*screen);
         shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
         shared().SortOrder = u"StockNo Desc"_s;
         screen->SearchForIt();
         QVERIFY(grid->model()->rowCount() < 50);
         QCOMPARE(grid->model()->rowCount(), screen->primaryRecordSet()->recordCount());
         QCOMPARE(grid->model()->index(0, 0).data().toString(), stockNo(screen.get()));
+        QCOMPARE(grid->currentIndex().row(), 0);
+
+        run(u"INSERT INTO Products (StockNo) VALUES ('ZZAB-1')"_s);
+        click(screen.get(), u"cmdRefresh"_s);
+        QCOMPARE(grid->model()->rowCount(), screen->primaryRecordSet()->recordCount());
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"ZZAB-1"_s);
         QCOMPARE(grid->currentIndex().row(), 0);
     }
 
@@ -616,16 +668,22 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         auto screen = openProducts();
         QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
+        // Once the supplier screen is up (the Products screen waits for it), walk two suppliers
+        // on and close it.
         bool scripted = false;
-        QTimer::singleShot(100, [&scripted] {
+        QTimer picker;
+        picker.setInterval(0);
+        QObject::connect(&picker, &QTimer::timeout, [&] {
             auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
-            if (!suppliers)
+            if (!suppliers || !suppliers->isVisible())
                 return;
+            picker.stop();
             for (const QString& button : {u"cmdNext"_s, u"cmdNext"_s, u"cmdClose"_s})
                 click(suppliers, button);
             scripted = true;
         });
-        QLineEdit* supplier = box(screen.get(), 28);
+        picker.start();
+        QLineEdit* supplier = box(screen.get(), ProductBox::Supplier);
         if (byKey)
             QTest::keyClick(supplier, Qt::Key_Right);
         else
