@@ -9,6 +9,8 @@ namespace tovin {
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+// Which button Enter (or Space on the focused button) picks when the box opens.
+enum class MessageDefault { First, Second, Third };
 
 // A file dialog request: the preset file name, the filter in the "Caption|*.ext|Caption|*.ext"
 // form the screens use, and the window title (empty for the platform's default).
@@ -50,6 +52,15 @@ public:
     virtual QString saveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
     virtual std::optional<RgbColor> chooseColor(const RgbColor& initial) = 0;
+
+    // A question whose default button is not the first, as "Delete this record?" defaults to No
+    // so that a stray Enter keeps the record. Without an override it is a plain message.
+    virtual MessageAnswer ask(const QString& text, MessageButtons buttons,
+                              MessageDefault defaultButton, MessageIcon icon,
+                              const QString& title) {
+        (void)defaultButton;
+        return message(text, buttons, icon, title);
+    }
 
     // A plain notice with only an OK button.
     void notice(const QString& text, MessageIcon icon = MessageIcon::None,

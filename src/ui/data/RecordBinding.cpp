@@ -43,7 +43,10 @@ void RecordBinding::refresh() {
     for (BoundTextBox* box : std::as_const(m_textBoxes)) {
         if (box->dataField().isEmpty())
             continue;
-        box->setReadOnly(!current || !box->isBound());
+        // A counter key is given by the catalogue: typing over it would move the row.
+        const bool counter = box->isBound() && m_recordSet->isOpen() &&
+                             m_recordSet->fieldKind(box->fieldIndex()) == ColumnKind::Counter;
+        box->setReadOnly(!current || !box->isBound() || counter);
         if (current && box->isBound())
             box->showValue(m_recordSet->value(box->fieldIndex()));
         else

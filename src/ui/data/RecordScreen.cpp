@@ -16,9 +16,11 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -77,7 +79,20 @@ QPushButton* RecordScreen::makePictureButton(const QString& name, const QString&
 }
 
 void RecordScreen::buildFrame() {
-    auto* outer = new QVBoxLayout(this);
+    // Every control sits in a scroll area: a window too small for them scrolls, and no label or
+    // box is ever clipped or drawn over another.
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(u"screenScroll"_s);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_content = new QWidget;
+    m_content->setObjectName(u"screenContent"_s);
+    scroll->setWidget(m_content);
+    frame->addWidget(scroll);
+
+    auto* outer = new QVBoxLayout(m_content);
     m_screenLayout = outer;
     m_fieldColumns = new QHBoxLayout;
     outer->addLayout(m_fieldColumns);
@@ -131,6 +146,15 @@ void RecordScreen::buildFrame() {
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    // Once the row commands have done their work (a screen's own versions included), focus goes
+    // where a stray key can do no harm.
+    for (QPushButton* b : {cmdAdd, cmdEdit, cmdUpdate, cmdCancel})
+        connect(b, &QPushButton::clicked, this, [this] { settleFocus(); });
+}
+
+QSize RecordScreen::sizeHint() const {
+    // The size the controls want, not the scroll area's own guess.
+    return m_content->sizeHint();
 }
 
 BoundTextBox* RecordScreen::addTextBox(const FieldBox& box) {
@@ -179,7 +203,7 @@ void RecordScreen::addCommandButton(QPushButton* button) {
 }
 
 void RecordScreen::releaseFrameLayout() {
-    delete layout();
+    delete m_content->layout();
     m_screenLayout = nullptr;
     m_fieldColumns = nullptr;
     m_commandRow = nullptr;
@@ -305,6 +329,110 @@ void RecordScreen::unloadScreen() {
         frame->close();
 }
 
+bool RecordScreen::inEditMode() const {
+    return !cmdUpdate->isHidden();
+}
+
+QString RecordScreen::deleteQuestion() const {
+    return u"Delete this record?"_s;
+}
+
+bool RecordScreen::confirmDelete() {
+    Prompts* prompts = shared().prompts;
+    if (!prompts)
+        return false;
+    return prompts->ask(deleteQuestion(), MessageButtons::YesNo, MessageDefault::Second,
+                        MessageIcon::Question, windowTitle()) == MessageAnswer::Yes;
+}
+
+bool RecordScreen::deleteCurrentRow(StepGuard& step) {
+    if (step([&] { adoPrimaryRS->deleteCurrent(); }))
+        return true;
+    const std::optional<RunTimeError>& error = step.lastError();
+    step([&] {
+        QString text = u"This record was not deleted."_s;
+        if (error && !error->description().isEmpty())
+            text += u"\n\n"_s + error->description();
+        if (Prompts* prompts = shared().prompts)
+            prompts->notice(text, MessageIcon::Exclamation, windowTitle());
+    });
+    // The row stays on show as the catalogue holds it.
+    step([&] { m_binding->refresh(); });
+    return false;
+}
+
+QWidget* RecordScreen::firstEditableBox() const {
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (!isAncestorOf(w))
+            continue;
+        auto* box = qobject_cast<BoundTextBox*>(w);
+        if (box && box->isVisibleTo(this) && box->isEnabled() && !box->isReadOnly())
+            return box;
+    }
+    return nullptr;
+}
+
+void RecordScreen::settleFocus() {
+    QWidget* target = nullptr;
+    if (inEditMode())
+        target = firstEditableBox();
+    else if (cmdEdit->isVisibleTo(this) && cmdEdit->isEnabled())
+        target = cmdEdit;
+    else if (cmdAdd->isVisibleTo(this) && cmdAdd->isEnabled())
+        target = cmdAdd;
+    if (!target)
+        return;
+    target->setFocus(Qt::OtherFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(target))
+        box->selectAll();
+}
+
+bool RecordScreen::settleEditBeforeClose() {
+    if (!inEditMode())
+        return true;
+    Prompts* prompts = shared().prompts;
+    if (!prompts)
+        return true;
+    switch (prompts->message(u"Save the changes to this record?"_s, MessageButtons::YesNoCancel,
+                             MessageIcon::Question, windowTitle())) {
+    case MessageAnswer::Yes:
+        cmdUpdate_Click();
+        // A value the catalogue refused keeps the screen, and what was typed, on show.
+        return !inEditMode();
+    case MessageAnswer::No:
+        cmdCancel_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool RecordScreen::isFreeTextBox(QObject* watched) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    return edit && !qobject_cast<BoundTextBox*>(edit) && !edit->isReadOnly();
+}
+
+bool RecordScreen::freeTextBoxKey(QObject* watched, QKeyEvent* key) {
+    auto* edit = static_cast<QLineEdit*>(watched);
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        edit->clear();
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // The box moves its cursor.
+        return false;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // A one-line box has nowhere to go; the row stays where it is.
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- Window events -------------------------------------------------------------------------
 
 bool RecordScreen::event(QEvent* event) {
@@ -354,6 +482,8 @@ void RecordScreen::watchChildren() {
 bool RecordScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched != this) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (isFreeTextBox(watched))
+            return freeTextBoxKey(watched, key);
         if (Form_KeyDown(key->key(), shiftState(key->modifiers())))
             return true;
     }
@@ -367,6 +497,10 @@ void RecordScreen::keyPressEvent(QKeyEvent* event) {
 }
 
 void RecordScreen::closeEvent(QCloseEvent* event) {
+    if (!settleEditBeforeClose()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -481,6 +615,8 @@ void RecordScreen::cmdUpdate_Click() {
     m_editingFlag = false;
     m_addingFlag = false;
     step([&] { SetButtons(true); });
+    // The status line shows the position again instead of "Edit record".
+    step([&] { adoPrimaryRS_MoveComplete(); });
 }
 
 void RecordScreen::cmdCancel_Click() {
@@ -501,7 +637,8 @@ void RecordScreen::cmdCancel_Click() {
 
 void RecordScreen::cmdDelete_Click() {
     StepGuard step(procedureLabel(u"cmdDelete_Click"_s));
-    step([&] { adoPrimaryRS->deleteCurrent(); });
+    if (!confirmDelete() || !deleteCurrentRow(step))
+        return;
     step([&] { adoPrimaryRS->moveNext(); });
     step([&] {
         if (adoPrimaryRS->eof())

@@ -54,6 +54,8 @@ public:
 
     bool isAdding() const { return m_addingFlag; }
     bool isEditing() const { return m_editingFlag; }
+    // Edit mode as the user sees it: Update and Cancel offered for the row.
+    bool inEditMode() const;
 
     // Members of the control arrays by index; nullptr when the screen has no such member.
     BoundTextBox* txtFields(int index) const { return m_textBoxes.value(index); }
@@ -82,8 +84,12 @@ protected:
     // Sets a tool tip on one of the pattern's controls, by object name.
     void setControlTip(const QString& objectName, const QString& tip);
     // For a screen that places its controls its own way: the pattern's layout goes, its controls
-    // stay (unplaced, for the screen to lay out), and the boxes are no longer put in columns.
+    // stay (unplaced, for the screen to lay out in contentWidget()), and the boxes are no longer
+    // put in columns.
     void releaseFrameLayout();
+    // The widget inside the screen's scroll area that holds every control: at a size too small
+    // for them the screen scrolls instead of squeezing them.
+    QWidget* contentWidget() const { return m_content; }
 
     // Event procedures.
     virtual void Form_Load();
@@ -117,6 +123,27 @@ protected:
     bool writeStep(StepGuard& step, const std::function<void()>& action);
     virtual void explainRefusedWrite(const RunTimeError* error);
 
+    // The question Delete asks before the row goes ("Delete this record?").
+    virtual QString deleteQuestion() const;
+    // Asks deleteQuestion() with No as the default answer; true when the user said Yes.
+    bool confirmDelete();
+    // Deletes the current row. A row the catalogue keeps (locked, refused) stays current, the
+    // user is told it was not deleted, and false is returned.
+    bool deleteCurrentRow(StepGuard& step);
+    // Keyboard focus after Add, Edit, Update or Cancel: the first box the user can type in while
+    // editing, Edit (or Add on an empty screen) while browsing; never Delete, where a stray
+    // Space would remove the row.
+    void settleFocus();
+    QWidget* firstEditableBox() const;
+    // Closing while a row is edited or added asks whether to save it first; false keeps the
+    // screen open (Cancel, or a value the catalogue refused).
+    bool settleEditBeforeClose();
+    // A text box the screen owns that no column is bound to (a search box): the row keys belong
+    // to it and Escape empties it.
+    static bool isFreeTextBox(QObject* watched);
+    // Returns whether the key was used up (otherwise the box takes it).
+    static bool freeTextBoxKey(QObject* watched, QKeyEvent* key);
+
     // Closes the screen (and its child window in the main window's area).
     void unloadScreen();
     void showStatus(const QString& text);
@@ -135,6 +162,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    QSize sizeHint() const override;
 
     // The screen's connection and record set; the record set goes first.
     std::unique_ptr<CatalogueDatabase> m_connection;
@@ -173,6 +201,7 @@ private:
     QMap<int, QLabel*> m_labels;
     QMap<int, BoundCheckBox*> m_checkBoxes;
     QList<QPair<QLabel*, QWidget*>> m_rows;
+    QWidget* m_content = nullptr;
     QVBoxLayout* m_screenLayout = nullptr;
     QHBoxLayout* m_fieldColumns = nullptr;
     QHBoxLayout* m_commandRow = nullptr;

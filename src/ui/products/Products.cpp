@@ -17,6 +17,7 @@
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
+#include "ui/products/MemoView.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/ProductsLayout.h"
@@ -97,13 +98,18 @@ void Products::buildBoxes() {
                             field.caption,
                             {},
                             field.money ? DisplayFormat::Currency : DisplayFormat::Plain});
-            box->setMinimumWidth(field.group == ProductBox::Group::Stock ? 80 : 110);
+            // Narrow enough that the whole screen fits an 800 pixel wide main window.
+            box->setMinimumWidth(field.group == ProductBox::Group::Stock ? 64 : 90);
         }
         if (field.caption.isEmpty())
             lblLabels(field.index)->hide();
         else
             m_defaultCaptions.insert(field.index, field.caption);
     }
+    // Stock Status holds words ("Back Ordered", "Discontinued by maker"), not a count: it takes
+    // the whole width of the stock frame (see buildControls), and its tip the whole text.
+    BoundTextBox* status = txtFields(ProductBox::OutStock);
+    connect(status, &QLineEdit::textChanged, status, &QWidget::setToolTip);
     txtFields(ProductBox::Picture)->setPlaceholderText(u"Picture path"_s);
     txtFields(ProductBox::Picture)->hide();
     txtFields(ProductBox::Supplier)->installEventFilter(this);
@@ -160,6 +166,7 @@ void Products::buildControls(const ProductsOptions& options) {
     releaseFrameLayout();
     ProductsLayout::Controls c;
     c.searchRow = {m_quickSearchBox, m_quickSearchButton, m_advancedSearchButton};
+    c.wideBoxes = {txtFields(ProductBox::OutStock)};
     for (const ProductBox& field : ProductBox::all()) {
         QWidget* box = field.checkBox ? static_cast<QWidget*>(chkFields(field.index))
                                       : static_cast<QWidget*>(txtFields(field.index));
@@ -182,9 +189,17 @@ void Products::buildControls(const ProductsOptions& options) {
         case ProductBox::Group::Stock:
             c.stockRows << row;
             break;
-        case ProductBox::Group::Notes:
-            c.notesRow = row;
+        case ProductBox::Group::Notes: {
+            // Notes hold many lines (each order, receipt and import appends one).
+            auto* view = new MemoView(
+                txtFields(field.index),
+                [this, index = field.index](const QString& text) {
+                    binding().setBoxValue(txtFields(index), text);
+                },
+                this);
+            c.notesRow = {row.first, view->holder()};
             break;
+        }
         case ProductBox::Group::PicturePath:
             c.picturePath = box;
             break;
@@ -198,7 +213,7 @@ void Products::buildControls(const ProductsOptions& options) {
                      m_resetButton};
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
-    m_layout = std::make_unique<ProductsLayout>(this, c);
+    m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
     m_layout->setLargePreview(options.largePreview);
     if (options.largePreview)
         txtFields(ProductBox::Notes)->hide();
@@ -425,8 +440,40 @@ void Products::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    m_preview->cancel();
+    // A product being edited is saved, dropped or kept on show as the user answers.
     RecordScreen::closeEvent(event);
+    if (event->isAccepted())
+        m_preview->cancel();
+}
+
+void Products::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    StepGuard step(procedureLabel(u"SetButtons"_s));
+    // The searches and Reset Data move to other rows or re-read them: not while a product is
+    // being typed, as the navigation buttons.
+    step([&] {
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_quickSearchBox), static_cast<QWidget*>(m_quickSearchButton),
+              static_cast<QWidget*>(m_resetButton)})
+            w->setEnabled(browse);
+        m_advancedSearchButton->setEnabled(browse && canSearch());
+    });
+}
+
+bool Products::canSearch() const {
+    return adoPrimaryRS->recordCount() > 0 || !adoPrimaryRS->filter().isEmpty();
+}
+
+QString Products::deleteQuestion() const {
+    if (!adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())
+        return RecordScreen::deleteQuestion();
+    return u"Delete product "_s +
+           TextRules::toText(adoPrimaryRS->value(int(ProductBox::StockNo))).trimmed() + u'?';
+}
+
+void Products::showEditLayout() {
+    if (m_layout->largePreview())
+        cmdShowPic_Click();
 }
 
 void Products::cmdClose_Click() {
@@ -438,9 +485,16 @@ void Products::cmdClose_Click() {
 bool Products::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == txtFields(ProductBox::Supplier)) {
+        // A click, Enter or F4 opens the supplier picker; Tab, Shift+Tab and the row keys only
+        // pass through the box.
+        auto opensPicker = [](const QKeyEvent* key) {
+            return !key->isAutoRepeat() &&
+                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                    key->key() == Qt::Key_F4);
+        };
         if (type == QEvent::MouseButtonRelease)
             txtFields_Click(ProductBox::Supplier);
-        else if (type == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        else if (type == QEvent::KeyRelease && opensPicker(static_cast<QKeyEvent*>(event)))
             txtFields_KeyUp(ProductBox::Supplier);
     }
     if (watched == m_grid->viewport() && type == QEvent::MouseButtonPress)

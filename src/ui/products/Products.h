@@ -75,6 +75,8 @@ protected:
     void cmdLast_Click() override;
     void cmdNext_Click() override;
     void cmdPrevious_Click() override;
+    void SetButtons(bool browse) override;
+    QString deleteQuestion() const override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +112,10 @@ private:
     void takeOverSale();
     void refuseSearch(const RunTimeError& error);
     void pickSupplier();
+    // Add and Edit show the boxes: the large preview gives way to them.
+    void showEditLayout();
+    // Whether the searches can run: rows to search, or a search to undo.
+    bool canSearch() const;
     void openRecordSets();
     void reopenPrimary();
     void followInGrid();

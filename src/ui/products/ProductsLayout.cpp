@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -13,13 +14,21 @@ namespace tovin {
 
 namespace {
 
-QFormLayout* formOf(const QList<ProductsLayout::Row>& rows) {
+QFormLayout* formOf(const QList<ProductsLayout::Row>& rows, const QList<QWidget*>& wide = {}) {
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setVerticalSpacing(4);
-    for (const auto& [caption, box] : rows)
-        form->addRow(caption, box);
+    for (const auto& [caption, box] : rows) {
+        if (wide.contains(box)) {
+            if (auto* label = qobject_cast<QLabel*>(caption))
+                label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            form->addRow(caption);
+            form->addRow(box);
+        } else {
+            form->addRow(caption, box);
+        }
+    }
     return form;
 }
 
@@ -48,7 +57,7 @@ ProductsLayout::ProductsLayout(QWidget* screen, const Controls& controls)
     fields->setContentsMargins(0, 0, 0, 0);
     auto* columns = new QHBoxLayout;
     columns->addLayout(formOf(controls.productRows), 3);
-    columns->addSpacing(12);
+    columns->addSpacing(8);
     columns->addLayout(formOf(controls.priceRows), 2);
     fields->addLayout(columns);
     fields->addLayout(formOf({controls.notesRow}));
@@ -56,7 +65,7 @@ ProductsLayout::ProductsLayout(QWidget* screen, const Controls& controls)
 
     auto* stock = new QGroupBox(u"Stock"_s, screen);
     stock->setObjectName(u"stockFrame"_s);
-    auto* stockForm = formOf(controls.stockRows);
+    auto* stockForm = formOf(controls.stockRows, controls.wideBoxes);
     stock->setLayout(stockForm);
 
     m_detail = new QWidget(screen);
@@ -72,7 +81,7 @@ ProductsLayout::ProductsLayout(QWidget* screen, const Controls& controls)
     m_detailGrid->setColumnStretch(1, 3);
     m_detailGrid->setColumnStretch(2, 0);
     m_detailGrid->setRowStretch(0, 1);
-    m_preview->setMinimumSize(160, 160);
+    m_preview->setMinimumSize(140, 160);
 
     outer->addWidget(m_detail, 1);
     outer->addWidget(m_grid, 1);

@@ -24,6 +24,9 @@ public:
         QList<Row> productRows;
         QList<Row> priceRows;
         QList<Row> stockRows;
+        // Boxes of the rows above that hold words rather than figures: their caption goes on a
+        // line of its own and the box takes the whole width under it.
+        QList<QWidget*> wideBoxes;
         Row notesRow;
         QWidget* picturePath = nullptr;
         QWidget* preview = nullptr;

@@ -41,15 +41,21 @@ void Products::adoPrimaryRS_MoveComplete() {
     step([this] {
         const int count = adoPrimaryRS->recordCount();
         const bool empty = count < 1;
-        shared().HelpMode = empty;
-        if (empty)
+        // A search that matched nothing is no empty catalogue: no help pages, and the searches
+        // stay at hand to change or undo it.
+        const bool noMatches = empty && !adoPrimaryRS->filter().isEmpty();
+        shared().HelpMode = empty && !noMatches;
+        if (noMatches)
+            showStatus(u"0 - Matches Found"_s);
+        else if (empty)
             showStatus(u"NO CURRENT RECORDS"_s);
         else
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
-        for (QPushButton* b : {m_advancedSearchButton, cmdEdit, cmdDelete, cmdFirst, cmdLast,
-                               cmdPrevious, cmdNext, m_picturePathButton})
+        for (QPushButton* b :
+             {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext, m_picturePathButton})
             b->setEnabled(!empty);
+        m_advancedSearchButton->setEnabled(canSearch() && !inEditMode());
     });
     step([this] {
         const bool disco =
@@ -71,6 +77,7 @@ void Products::adoPrimaryRS_MoveComplete() {
 
 void Products::cmdAdd_Click() {
     StepGuard step(procedureLabel(u"cmdAdd_Click"_s));
+    step([this] { showEditLayout(); });
     // The product on show keeps its preview while the new one is typed.
     step([this] { m_preview->flush(); });
     step([this] {
@@ -88,6 +95,7 @@ void Products::cmdEdit_Click() {
     StepGuard step(procedureLabel(u"cmdEdit_Click"_s));
     if (adoPrimaryRS->recordCount() < 1)
         return;
+    step([this] { showEditLayout(); });
     m_editingFlag = true;
     step([this] { SetButtons(false); });
 }
@@ -122,6 +130,19 @@ void Products::cmdRefresh_Click() {
     StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
     BusyCursor busy;
     step([] { letEventsRun(); });
+    // Every product again, in stock-number order, from the first.
+    shared().SearchWhere.clear();
+    shared().SortOrder.clear();
+    for (RecordSet* set : {adoPrimaryRS, m_gridRS}) {
+        step([set] {
+            if (set->isOpen() && !set->filter().isEmpty())
+                set->setFilter(QString());
+        });
+        step([set] {
+            if (set->isOpen() && !set->sort().isEmpty())
+                set->setSort(QString());
+        });
+    }
     if (gridShown())
         step([this] { m_gridRS->requery(); });
     if (!step([this] { adoPrimaryRS->requery(); }))
@@ -198,6 +219,16 @@ void Products::writePreview() {
     StepGuard step(procedureLabel(u"ShowPicture"_s));
     if (shared().HelpMode) {
         step([this] { m_webView->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
+        return;
+    }
+    if (adoPrimaryRS->isOpen() && adoPrimaryRS->recordCount() < 1 &&
+        !adoPrimaryRS->filter().isEmpty()) {
+        step([this] {
+            m_webView->writeHtml(
+                u"<html><body><h3>0 - Matches Found</h3><p>No product matches this "
+                u"search. Press Reset Data to show every product again, or Advanced "
+                u"Search to change the search.</p></body></html>"_s);
+        });
         return;
     }
     if (!adoPrimaryRS->isOpen() || !adoPrimaryRS->hasCurrentRow() || adoPrimaryRS->isAdding())

@@ -50,7 +50,9 @@ void Products::cmdDetSearch_Click() {
 
 void Products::cmdReset_Click() {
     StepGuard step(procedureLabel(u"cmdReset_Click"_s), ErrorStyle::IgnoreAndResume);
+    // Every product in stock-number order: an earlier search's sort goes with its filter.
     shared().SearchWhere.clear();
+    shared().SortOrder.clear();
     step([this] { m_quickSearchBox->clear(); });
     step([this] { cmdSearch_Click(); });
 }
@@ -96,8 +98,7 @@ void Products::SearchForIt() {
     if (!where.isEmpty())
         step([this] {
             const int count = adoPrimaryRS->recordCount();
-            showStatus(count > 0 ? QString::number(count) + u" - Matches Found"_s
-                                 : u"No Matches Found"_s);
+            showStatus(QString::number(count) + u" - Matches Found"_s);
         });
 }
 

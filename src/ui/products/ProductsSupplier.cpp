@@ -60,22 +60,40 @@ void Products::txtFields_KeyUp(int index) {
         pickSupplier();
 }
 
-// Box 28 is filled by picking a supplier on the supplier screen: the supplier shown there when
-// the user closes it becomes the product's supplier, and the product is written.
+// Box 28 is filled by picking a supplier on the supplier screen, captioned with what it is for.
+// Closing that screen with Close (or Escape) picks the supplier it shows; Cancel or its frame
+// leave the product's supplier as it was. A product on show is written at once; one being
+// edited or added only gets the name in its box and stays in edit mode.
 void Products::pickSupplier() {
     if (m_pickingSupplier)
         return;
     StepGuard step(procedureLabel(u"txtFields_Click"_s));
     QPointer<Products> self(this);
     m_pickingSupplier = true;
-    step([this] { cmdEdit_Click(); });
+    const bool wasBrowsing = !inEditMode();
+    const QString stockNo = txtFields(ProductBox::StockNo)->text().trimmed();
+    if (wasBrowsing)
+        step([this] { cmdEdit_Click(); });
+    // Back to browsing on the same product, nothing written.
+    auto keepSupplier = [&] {
+        if (!wasBrowsing)
+            return;
+        m_editingFlag = false;
+        step([this] { SetButtons(true); });
+        step([this] { adoPrimaryRS->cancelUpdate(); });
+        step([this] { binding().refresh(); });
+    };
     QPointer<RecordScreen> supplier;
     step([&] { supplier = qobject_cast<RecordScreen*>(ChildWindows::show(SupplierScreen)); });
     if (!supplier) {
-        step([this] { cmdCancel_Click(); });
+        keepSupplier();
         m_pickingSupplier = false;
         return;
     }
+    step([&] {
+        supplier->setWindowTitle(stockNo.isEmpty() ? u"Choose the supplier for the new product"_s
+                                                   : u"Choose the supplier for "_s + stockNo);
+    });
     shared().SupplierScreenClosed = false;
     auto copyName = [&supplier] {
         if (supplier)
@@ -95,10 +113,18 @@ void Products::pickSupplier() {
     if (!self)
         return;
     disconnect(following);
-    step([this] {
-        binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
-    });
-    cmdUpdate_Click();
+    // Close hides the screen before it signals; Cancel signals with the screen still on show,
+    // and the frame closes it without signalling.
+    const bool chosen = shared().SupplierScreenClosed && (!supplier || supplier->isHidden());
+    if (chosen) {
+        step([this] {
+            binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
+        });
+        if (wasBrowsing)
+            cmdUpdate_Click();
+    } else {
+        keepSupplier();
+    }
     shared().SupplierScreenClosed = false;
     step([] { ChildWindows::unload(SupplierScreen); });
     m_pickingSupplier = false;

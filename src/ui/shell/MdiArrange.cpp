@@ -4,6 +4,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRect>
+#include <algorithm>
+#include <cmath>
 
 namespace tovin::MdiArrange {
 
@@ -22,26 +24,42 @@ int bandStart(int length, int parts, int index) {
     return int(qint64(length) * index / parts);
 }
 
+// Below these sizes a band is too thin to read a screen in (every screen scrolls, but a strip
+// of a few lines shows nothing whole); the windows then share the area as a grid.
+constexpr int ReadableHeight = 240;
+constexpr int ReadableWidth = 360;
+
+// Rows (or, for columns, the area seen turned on its side) of windows: one window to a line while
+// the lines stay readable, otherwise about as many lines as windows in a line; each line is
+// shared evenly by its windows and the lines together fill the area exactly.
 void tile(QMdiArea* area, bool rows) {
     const QList<QMdiSubWindow*> windows = openWindows(area);
     if (windows.isEmpty())
         return;
     const QRect space = area->viewport()->rect();
     const int count = int(windows.size());
+    const int length = rows ? space.height() : space.width();  // the lines stack along this
+    const int breadth = rows ? space.width() : space.height(); // each line spans this
+    int perLine = 1;
+    if (count > 1 && length / count < (rows ? ReadableHeight : ReadableWidth)) {
+        const int lines = int(std::ceil(std::sqrt(double(count))));
+        perLine = (count + lines - 1) / lines;
+    }
+    const int lines = (count + perLine - 1) / perLine;
     for (int i = 0; i < count; ++i) {
         QMdiSubWindow* sub = windows.at(i);
         if (sub->isMaximized())
             sub->showNormal();
-        QRect band;
-        if (rows) {
-            const int top = bandStart(space.height(), count, i);
-            const int bottom = bandStart(space.height(), count, i + 1);
-            band = QRect(space.left(), space.top() + top, space.width(), bottom - top);
-        } else {
-            const int left = bandStart(space.width(), count, i);
-            const int right = bandStart(space.width(), count, i + 1);
-            band = QRect(space.left() + left, space.top(), right - left, space.height());
-        }
+        const int line = i / perLine;
+        const int inLine = std::min(perLine, count - line * perLine);
+        const int slot = i % perLine;
+        const int top = bandStart(length, lines, line);
+        const int bottom = bandStart(length, lines, line + 1);
+        const int left = bandStart(breadth, inLine, slot);
+        const int right = bandStart(breadth, inLine, slot + 1);
+        const QRect band =
+            rows ? QRect(space.left() + left, space.top() + top, right - left, bottom - top)
+                 : QRect(space.left() + top, space.top() + left, bottom - top, right - left);
         sub->setGeometry(band);
     }
 }

@@ -23,6 +23,11 @@ QWidget* QtPrompts::owner() const {
 
 MessageAnswer QtPrompts::message(const QString& text, MessageButtons buttons, MessageIcon icon,
                                  const QString& title) {
+    return ask(text, buttons, MessageDefault::First, icon, title);
+}
+
+MessageAnswer QtPrompts::ask(const QString& text, MessageButtons buttons,
+                             MessageDefault defaultButton, MessageIcon icon, const QString& title) {
     QMessageBox box(owner());
     box.setWindowTitle(title.isEmpty() ? SettingsStore::ApplicationTitle : title);
     box.setText(text);
@@ -62,6 +67,16 @@ MessageAnswer QtPrompts::message(const QString& text, MessageButtons buttons, Me
         box.setStandardButtons(QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
         break;
     }
+    // The buttons in the order the box names them (Yes, No, Cancel).
+    const QList<QMessageBox::StandardButton> order = {
+        QMessageBox::Ok,    QMessageBox::Yes,    QMessageBox::No,    QMessageBox::Abort,
+        QMessageBox::Retry, QMessageBox::Ignore, QMessageBox::Cancel};
+    QList<QMessageBox::StandardButton> present;
+    for (QMessageBox::StandardButton b : order)
+        if (box.standardButtons() & b)
+            present << b;
+    if (const int wanted = int(defaultButton); wanted < present.size())
+        box.setDefaultButton(present.at(wanted));
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;

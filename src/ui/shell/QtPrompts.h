@@ -11,6 +11,8 @@ class QtPrompts : public Prompts {
 public:
     MessageAnswer message(const QString& text, MessageButtons buttons, MessageIcon icon,
                           const QString& title) override;
+    MessageAnswer ask(const QString& text, MessageButtons buttons, MessageDefault defaultButton,
+                      MessageIcon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString openFile(const FileDialogRequest& request) override;
     QString saveFile(const FileDialogRequest& request) override;

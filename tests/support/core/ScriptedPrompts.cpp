@@ -105,6 +105,17 @@ MessageAnswer ScriptedPrompts::message(const QString& text, MessageButtons butto
     return a.message;
 }
 
+MessageAnswer ScriptedPrompts::ask(const QString& text, MessageButtons buttons,
+                                   MessageDefault defaultButton, MessageIcon icon,
+                                   const QString& title) {
+    m_shown << Shown{Kind::Message, text, title, buttons, icon, {}, {}, defaultButton};
+    Answer a;
+    a.kind = Kind::Message;
+    if (!take(Kind::Message, text, a))
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return a.message;
+}
+
 QString ScriptedPrompts::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     m_shown << Shown{Kind::Input,       prompt,      title, MessageButtons::OkCancel,

@@ -21,6 +21,7 @@ public:
         MessageIcon icon = MessageIcon::None;
         QString defaultText;
         FileDialogRequest request;
+        MessageDefault defaultButton = MessageDefault::First;
     };
 
     ScriptedPrompts();
@@ -41,6 +42,8 @@ public:
 
     MessageAnswer message(const QString& text, MessageButtons buttons, MessageIcon icon,
                           const QString& title) override;
+    MessageAnswer ask(const QString& text, MessageButtons buttons, MessageDefault defaultButton,
+                      MessageIcon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString openFile(const FileDialogRequest& request) override;
     QString saveFile(const FileDialogRequest& request) override;

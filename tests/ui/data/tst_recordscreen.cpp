@@ -11,6 +11,8 @@
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmOrders.h"
+#include "ui/data/FrmSetup.h"
+#include "ui/data/FrmSupplier.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -64,6 +67,22 @@ public:
         Form_Load();
     }
 };
+
+std::unique_ptr<RecordScreen> openByName(const QString& name) {
+    if (name == u"frmSupplier"_s)
+        return openScreen<FrmSupplier>();
+    if (name == u"frmSetup"_s)
+        return openScreen<FrmSetup>();
+    if (name == u"frmInventory"_s)
+        return openScreen<FrmInventory>();
+    return openScreen<Catagory>();
+}
+
+// The control that has the keyboard focus in the screen's window.
+QString focusName(QWidget* screen) {
+    QWidget* focus = screen->window()->focusWidget();
+    return focus ? focus->objectName() : QString();
+}
 
 } // namespace
 
@@ -204,9 +223,14 @@ private slots:
             CatalogueDatabase(shared().DBPath)
                 .run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
                      {u"C%1"_s.arg(i), QString::number(i)});
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Yes);
         auto screen = openScreen<Catagory>();
         clickTimes(screen.get(), u"cmdNext"_s, row - 1);
         click(screen.get(), u"cmdDelete"_s);
+        QCOMPARE(prompts.shownTexts(), QStringList{u"Delete this record?"_s});
+        QCOMPARE(prompts.shown().at(0).buttons, MessageButtons::YesNo);
+        QCOMPARE(prompts.shown().at(0).defaultButton, MessageDefault::Second);
         QCOMPARE(status(screen.get()), expected);
         QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), rows - 1);
         QCOMPARE(scalar(u"select count(*) from Catagory where CatName = 'C%1'"_s.arg(row)).toInt(),
@@ -214,6 +238,190 @@ private slots:
         QCOMPARE(control<QPushButton>(screen.get(), u"cmdEdit"_s)->isEnabled(), rows > 1);
         if (rows == 1)
             QCOMPARE(box(screen.get(), 1)->text(), QString());
+    }
+
+    // Only Yes deletes. A row the catalogue keeps (here a rule of the file refuses it) is not
+    // shown as gone: the user is told, and the screen stays on it.
+    void deleteDeclinedOrRefused_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("left");
+        QTest::newRow("No keeps the row") << false << false << 3;
+        QTest::newRow("Yes deletes it") << true << false << 2;
+        QTest::newRow("a row the catalogue refuses to delete stays") << true << true << 3;
+    }
+    void deleteDeclinedOrRefused() {
+        QFETCH(bool, yes);
+        QFETCH(bool, refused);
+        QFETCH(int, left);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
+        CatalogueDatabase db(shared().DBPath);
+        for (int i = 1; i <= 3; ++i)
+            db.run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
+                   {u"C%1"_s.arg(i), QString::number(i)});
+        if (refused)
+            db.run(u"create trigger keep_categories before delete on Catagory "
+                   u"begin select raise(abort, 'categories are kept'); end"_s);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        if (refused)
+            prompts.answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<Catagory>();
+        click(screen.get(), u"cmdNext"_s);
+        click(screen.get(), u"cmdDelete"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        if (refused)
+            QVERIFY(prompts.shownTexts().at(1).startsWith(u"This record was not deleted."_s));
+        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), left);
+        if (left == 3) {
+            QCOMPARE(status(screen.get()), u"Record: 2  of  3"_s);
+            QCOMPARE(box(screen.get(), 1)->text(), u"C2"_s);
+        }
+    }
+
+    // After the row commands the focus is in the first box the user can type in (the counter
+    // key is not one) or on Edit: never on Delete, where a stray Space would remove the row.
+    void focusAfterRowCommands_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("focus");
+        const QString firstBox = u"txtFields(1)"_s, edit = u"cmdEdit"_s;
+        QTest::newRow("Add") << QStringList{u"cmdAdd"_s} << firstBox;
+        QTest::newRow("Edit") << QStringList{u"cmdEdit"_s} << firstBox;
+        QTest::newRow("Add, Cancel") << QStringList{u"cmdAdd"_s, u"cmdCancel"_s} << edit;
+        QTest::newRow("Add, Update") << QStringList{u"cmdAdd"_s, u"cmdUpdate"_s} << edit;
+        QTest::newRow("Edit, Update") << QStringList{u"cmdEdit"_s, u"cmdUpdate"_s} << edit;
+        QTest::newRow("Edit, Cancel") << QStringList{u"cmdEdit"_s, u"cmdCancel"_s} << edit;
+    }
+    void focusAfterRowCommands() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, focus);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        ScriptedPrompts prompts; // a Delete would ask, and fail the test
+        auto screen = openScreen<Catagory>();
+        screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+        for (const QString& button : clicks) {
+            click(screen.get(), button);
+            if (inEditMode(screen.get()))
+                type(screen.get(), 1, u"Typed"_s);
+        }
+        QCOMPARE(focusName(screen.get()), focus);
+        QTest::keyClick(screen->window()->focusWidget(), Qt::Key_Space);
+        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(),
+                 clicks.join(u' ') == u"cmdAdd cmdUpdate"_s ? 9 : 8);
+        QCOMPARE(prompts.shown().size(), 0);
+    }
+
+    // Update shows the position again instead of "Edit record", the supplier screen included.
+    // (The setup screen keeps its flags, and its status, after Update.)
+    void statusAfterUpdate_data() {
+        QTest::addColumn<QString>("screenName");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("boxIndex");
+        for (const char* name : {"Catagory", "frmSupplier"})
+            QTest::addRow("%s, Edit", name) << QString::fromLatin1(name) << u"cmdEdit"_s << 1;
+        QTest::newRow("frmSupplier, Add") << u"frmSupplier"_s << u"cmdAdd"_s << 8;
+    }
+    void statusAfterUpdate() {
+        QFETCH(QString, screenName);
+        QFETCH(QString, mode);
+        QFETCH(int, boxIndex);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        auto screen = openByName(screenName);
+        const QString before = status(screen.get());
+        const int count = screen->primaryRecordSet()->recordCount();
+        click(screen.get(), mode);
+        type(screen.get(), boxIndex, u"Typed"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(status(screen.get()),
+                 mode == u"cmdAdd"_s ? u"Record: %1  of  %1"_s.arg(count + 1) : before);
+    }
+
+    // Closing a screen while a row is edited asks first: Yes saves (a refused value keeps the
+    // screen open with its message), No drops the typing, Cancel keeps everything on show.
+    void closeWhileEditing_data() {
+        QTest::addColumn<bool>("byFrame");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("money"); // typed into the Retail box
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        for (bool byFrame : {false, true}) {
+            const char* how = byFrame ? "frame" : "window";
+            QTest::addRow("%s: Yes saves", how) << byFrame << u"Yes"_s << u"12"_s << true << true;
+            QTest::addRow("%s: No drops", how) << byFrame << u"No"_s << u"12"_s << true << false;
+            QTest::addRow("%s: Cancel keeps", how)
+                << byFrame << u"Cancel"_s << u"12"_s << false << false;
+            QTest::addRow("%s: Yes, refused value", how)
+                << byFrame << u"Yes"_s << u"cheap"_s << false << false;
+        }
+    }
+    void closeWhileEditing() {
+        QFETCH(bool, byFrame);
+        QFETCH(QString, answer);
+        QFETCH(QString, money);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(answer == u"Yes"_s  ? MessageAnswer::Yes
+                              : answer == u"No"_s ? MessageAnswer::No
+                                                  : MessageAnswer::Cancel);
+        if (money == u"cheap"_s)
+            prompts.answerMessage(MessageAnswer::Ok);
+        QMdiArea area;
+        QPointer<FrmInventory> screen = new FrmInventory;
+        QPointer<QMdiSubWindow> frame;
+        if (byFrame) {
+            area.resize(900, 700);
+            area.show();
+            frame = area.addSubWindow(screen);
+            frame->setAttribute(Qt::WA_DeleteOnClose);
+            frame->show();
+        } else {
+            screen->setAttribute(Qt::WA_DeleteOnClose);
+            screen->show();
+        }
+        click(screen, u"cmdEdit"_s);
+        type(screen, 4, u"Big Teddy"_s);
+        type(screen, 6, money);
+        if (byFrame)
+            frame->close();
+        else
+            screen->close();
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shownTexts().at(0), u"Save the changes to this record?"_s);
+        QCOMPARE(prompts.shown().at(0).buttons, MessageButtons::YesNoCancel);
+        QTRY_COMPARE(screen.isNull(), closed);
+        QCOMPARE(
+            scalar(u"select count(*) from Inventory where Description = 'Big Teddy'"_s).toInt(),
+            saved ? 1 : 0);
+        if (!closed) {
+            QVERIFY(screen->isVisible() && inEditMode(screen));
+            QCOMPARE(box(screen, 4)->text(), u"Big Teddy"_s);
+            delete screen;
+        }
+    }
+
+    // The counter keys are given by the catalogue: shown, never typed over.
+    void counterKeysReadOnly_data() {
+        QTest::addColumn<QString>("screenName");
+        QTest::addColumn<QString>("mode");
+        for (const char* name : {"Catagory", "frmSupplier"})
+            for (const char* mode : {"", "cmdEdit", "cmdAdd"})
+                QTest::addRow("%s %s", name, *mode ? mode : "browsing")
+                    << QString::fromLatin1(name) << QString::fromLatin1(mode);
+    }
+    void counterKeysReadOnly() {
+        QFETCH(QString, screenName);
+        QFETCH(QString, mode);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        auto screen = openByName(screenName);
+        if (!mode.isEmpty())
+            click(screen.get(), mode);
+        const QString key = box(screen.get(), 0)->text();
+        QVERIFY(box(screen.get(), 0)->isReadOnly());
+        type(screen.get(), 0, u"77"_s);
+        QCOMPARE(box(screen.get(), 0)->text(), key);
     }
 
     // A value the column can't take is never dropped quietly: the user is told which box holds

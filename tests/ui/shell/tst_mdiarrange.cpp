@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSet>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,8 +16,8 @@ class MdiArrangeTest : public QObject {
     struct Area {
         QMdiArea area;
         QList<QMdiSubWindow*> windows;
-        explicit Area(int count, int minimised = 0) {
-            area.resize(600, 400);
+        explicit Area(int count, int minimised = 0, QSize size = QSize(600, 400)) {
+            area.resize(size);
             area.show();
             for (int i = 0; i < count + minimised; ++i) {
                 windows << area.addSubWindow(new QLabel(u"screen %1"_s.arg(i)));
@@ -38,17 +39,26 @@ class MdiArrangeTest : public QObject {
     }
 
 private slots:
+    // One window to a band while the bands stay readable (at least 240 pixels high, 360 wide);
+    // otherwise bands of several windows. Either way the windows fill the area without overlap.
     void tilesFillTheAreaWithoutOverlap_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("count");
-        QTest::newRow("horizontal, one") << int(MdiArrange::TileHorizontal) << 1;
-        QTest::newRow("horizontal, three") << int(MdiArrange::TileHorizontal) << 3;
-        QTest::newRow("vertical, seven") << int(MdiArrange::TileVertical) << 7;
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("bands");
+        const int rows = MdiArrange::TileHorizontal, columns = MdiArrange::TileVertical;
+        QTest::newRow("horizontal, one") << rows << 1 << QSize(600, 400) << 1;
+        QTest::newRow("horizontal, three in a tall area") << rows << 3 << QSize(600, 900) << 3;
+        QTest::newRow("horizontal, three in a low area") << rows << 3 << QSize(600, 400) << 2;
+        QTest::newRow("vertical, two in a wide area") << columns << 2 << QSize(800, 400) << 2;
+        QTest::newRow("vertical, seven") << columns << 7 << QSize(600, 400) << 3;
     }
     void tilesFillTheAreaWithoutOverlap() {
         QFETCH(int, code);
         QFETCH(int, count);
-        Area a(count, 1);
+        QFETCH(QSize, size);
+        QFETCH(int, bands);
+        Area a(count, 1, size);
         a.windows.first()->showMaximized();
         const QPoint iconPlace = a.windows.last()->pos();
         MdiArrange::arrange(&a.area, code);
@@ -57,14 +67,17 @@ private slots:
             return code == MdiArrange::TileHorizontal ? r
                                                       : QRect(r.y(), r.x(), r.height(), r.width());
         };
-        int covered = 0;
+        qint64 covered = 0;
+        QSet<int> bandTops;
         for (QMdiSubWindow* sub : a.windows.first(count)) {
             QVERIFY(!sub->isMaximized());
-            QCOMPARE(across(sub->geometry()).left(), across(a.space()).left());
-            QCOMPARE(across(sub->geometry()).width(), across(a.space()).width());
-            covered += across(sub->geometry()).height();
+            covered += qint64(sub->width()) * sub->height();
+            bandTops.insert(across(sub->geometry()).top());
+            if (bands == count)
+                QCOMPARE(across(sub->geometry()).width(), across(a.space()).width());
         }
-        QCOMPARE(covered, across(a.space()).height());
+        QCOMPARE(covered, qint64(a.space().width()) * a.space().height());
+        QCOMPARE(int(bandTops.size()), bands);
         QVERIFY(apart(a.windows.first(count)));
         QCOMPARE(a.windows.last()->pos(), iconPlace); // minimised windows are not tiled
     }

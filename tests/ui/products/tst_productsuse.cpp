@@ -1,0 +1,376 @@
+// The Products screen as a shop owner drives it with keys and clicks: what Delete asks, where
+// focus lands, what a stray key in a box does, the supplier picker, closing with typing on
+// show, the large preview, and a search that matched nothing.
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/SharedState.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/Screens.h"
+#include "ui/data/RecordScreen.h"
+#include "ui/products/MemoView.h"
+#include "ui/products/Products.h"
+#include "ui/products/Search.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QApplication>
+#include <QKeySequence>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+
+namespace {
+
+using Catalogue = TestProgramFolder::Catalogue;
+
+std::unique_ptr<Products> openProducts(bool largePreview = false) {
+    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
+    screen->flushPreview();
+    screen->activateWindow();
+    if (!QTest::qWaitForWindowActive(screen.get()))
+        qWarning("screen not active");
+    return screen;
+}
+
+QVariant scalar(const QString& sql) {
+    return CatalogueDatabase(shared().DBPath).scalar(sql);
+}
+
+QString focusName(QWidget* screen) {
+    QWidget* focus = screen->window()->focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+QString supplierOf(const QString& stockNo) {
+    return scalar(u"SELECT Supplier FROM Products WHERE StockNo = '%1'"_s.arg(stockNo)).toString();
+}
+
+// Runs once the detailed search form is open: the actions of its controls, by name.
+void onSearchForm(const QStringList& clicks, const QString& typed) {
+    QTimer::singleShot(0, [clicks, typed] {
+        auto* form = qobject_cast<Search*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        for (const QString& name : clicks)
+            QTest::mouseClick(control<QAbstractButton>(form, name), Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>(form, u"txtSearch"_s), typed);
+        QTest::mouseClick(control<QAbstractButton>(form, u"cmdSrch"_s), Qt::LeftButton);
+        if (form->isVisible())
+            form->reject();
+    });
+}
+
+QtMessageHandler previousHandler = nullptr;
+void quietenPlatformNotes() {
+    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                                const QString& message) {
+        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
+            previousHandler(type, context, message);
+    });
+}
+
+} // namespace
+
+class ProductsUseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        quietenPlatformNotes();
+        registerScreens();
+    }
+
+    void cleanup() {
+        ChildWindows::unloadAll();
+        QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // Delete names the product and has No as its default; only Yes removes it.
+    void deleteAsksFirst_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No keeps the product") << false;
+        QTest::newRow("Yes deletes it") << true;
+    }
+    void deleteAsksFirst() {
+        QFETCH(bool, yes);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        auto screen = openProducts();
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        click(screen.get(), u"cmdDelete"_s);
+        QCOMPARE(prompts.shownTexts(), QStringList{u"Delete product AB12?"_s});
+        QCOMPARE(prompts.shown().at(0).defaultButton, MessageDefault::Second);
+        QCOMPARE(scalar(u"SELECT count(*) FROM Products"_s).toInt(), yes ? 49 : 50);
+        QCOMPARE(scalar(u"SELECT count(*) FROM Products WHERE StockNo = 'AB12'"_s).toInt(),
+                 yes ? 0 : 1);
+    }
+
+    // After Add and Edit the focus is in the first box; after Update and Cancel on Edit This.
+    // A Space pressed then never deletes a product.
+    void focusAfterRowCommands_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("focus");
+        const QString firstBox = u"txtFields(27)"_s, edit = u"cmdEdit"_s;
+        QTest::newRow("Add") << QStringList{u"cmdAdd"_s} << firstBox;
+        QTest::newRow("Edit") << QStringList{u"cmdEdit"_s} << firstBox;
+        QTest::newRow("Add, Cancel") << QStringList{u"cmdAdd"_s, u"cmdCancel"_s} << edit;
+        QTest::newRow("Edit, Update") << QStringList{u"cmdEdit"_s, u"cmdUpdate"_s} << edit;
+        QTest::newRow("Edit, Cancel") << QStringList{u"cmdEdit"_s, u"cmdCancel"_s} << edit;
+    }
+    void focusAfterRowCommands() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, focus);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // a Delete would ask, and fail the test
+        auto screen = openProducts();
+        for (const QString& button : clicks)
+            click(screen.get(), button);
+        QCOMPARE(focusName(screen.get()), focus);
+        QTest::keyClick(screen->window()->focusWidget(), Qt::Key_Space);
+        QCOMPARE(scalar(u"SELECT count(*) FROM Products"_s).toInt(), 50);
+        QCOMPARE(prompts.shown().size(), 0);
+    }
+
+    // While a product is typed, the searches and Reset Data are off like the navigation.
+    void searchesOffWhileEditing_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("Edit") << u"cmdEdit"_s;
+        QTest::newRow("Add") << u"cmdAdd"_s;
+    }
+    void searchesOffWhileEditing() {
+        QFETCH(QString, mode);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        const QStringList controls = {u"txtSrch"_s, u"cmdSearch"_s, u"cmdDetSearch"_s,
+                                      u"cmdReset"_s, u"cmdNext"_s};
+        click(screen.get(), mode);
+        for (const QString& name : controls)
+            QVERIFY2(!control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
+        click(screen.get(), u"cmdCancel"_s);
+        for (const QString& name : controls)
+            QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
+    }
+
+    // In the quick search box the row keys move the text cursor and Escape empties the box;
+    // the row and the screen stay.
+    void keysInTheSearchBox_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cursor");
+        QTest::newRow("Escape empties") << int(Qt::Key_Escape) << QString() << 0;
+        QTest::newRow("Home") << int(Qt::Key_Home) << u"AB"_s << 0;
+        QTest::newRow("Left") << int(Qt::Key_Left) << u"AB"_s << 1;
+        QTest::newRow("End") << int(Qt::Key_End) << u"AB"_s << 2;
+        QTest::newRow("Up") << int(Qt::Key_Up) << u"AB"_s << 2;
+        QTest::newRow("Down") << int(Qt::Key_Down) << u"AB"_s << 2;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << u"AB"_s << 2;
+    }
+    void keysInTheSearchBox() {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, cursor);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        auto* search = control<QLineEdit>(screen.get(), u"txtSrch"_s);
+        search->setFocus();
+        QTest::keyClicks(search, u"AB"_s);
+        QTest::keyClick(search, Qt::Key(key));
+        QVERIFY(screen->isVisible());
+        QCOMPARE(search->text(), text);
+        QCOMPARE(search->cursorPosition(), cursor);
+        QCOMPARE(status(screen.get()), u"Record: 3  of  50"_s);
+    }
+
+    // The supplier box opens the picker on a click, Enter or F4, never on keys passing through.
+    // Close picks the supplier shown and writes it (Update reads the catalogue again from its
+    // start); Cancel and the frame keep the product's own and its row. A product being added
+    // gets the name in its box and stays unwritten.
+    void supplierPicker_data() {
+        QTest::addColumn<QString>("mode"); // "" browsing, or cmdAdd
+        QTest::addColumn<QString>("open"); // click or a key
+        QTest::addColumn<QString>("end");  // how the picker is left; "" when it never opens
+        QTest::addColumn<QString>("box");  // the supplier box afterwards; "*" not looked at
+        QTest::addColumn<QString>("stored");
+        const QString own = u"Brightwater Giftworks"_s, picked = u"Pennybrook Lamp & Garden Co."_s;
+        for (const char* key : {"Tab", "Shift+Tab", "Down", "Home", "Right"})
+            QTest::addRow("%s passes through", key)
+                << QString() << QString::fromLatin1(key) << QString() << QString() << own;
+        for (const char* open : {"click", "Return", "F4"})
+            QTest::addRow("%s, Close picks", open)
+                << QString() << QString::fromLatin1(open) << u"cmdClose"_s << u"*"_s << picked;
+        QTest::newRow("Cancel keeps") << QString() << u"click"_s << u"cmdCancel"_s << own << own;
+        QTest::newRow("frame keeps") << QString() << u"click"_s << u"frame"_s << own << own;
+        QTest::newRow("adding, Close fills the box")
+            << u"cmdAdd"_s << u"F4"_s << u"cmdClose"_s << picked << QString();
+        QTest::newRow("adding, frame leaves it")
+            << u"cmdAdd"_s << u"click"_s << u"frame"_s << QString() << QString();
+    }
+    void supplierPicker() {
+        QFETCH(QString, mode);
+        QFETCH(QString, open);
+        QFETCH(QString, end);
+        QFETCH(QString, box);
+        QFETCH(QString, stored);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
+        const QString product = mode.isEmpty() ? u"AB12"_s : u"NEW-1"_s;
+        if (!mode.isEmpty()) {
+            click(screen.get(), mode);
+            type(screen.get(), 27, product);
+        }
+        QString caption;
+        QTimer picker;
+        picker.setInterval(10);
+        connect(&picker, &QTimer::timeout, [&] {
+            auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
+            if (!suppliers || !suppliers->isVisible())
+                return;
+            picker.stop();
+            caption = suppliers->windowTitle();
+            click(suppliers, u"cmdNext"_s);
+            click(suppliers, u"cmdNext"_s);
+            if (end == u"frame"_s) {
+                suppliers->close();
+            } else if (end == u"cmdCancel"_s) {
+                click(suppliers, u"cmdEdit"_s);
+                click(suppliers, u"cmdCancel"_s);
+            } else {
+                click(suppliers, end);
+            }
+        });
+        picker.start();
+        QLineEdit* supplier = ::tovin::test::box(screen.get(), 28);
+        if (open == u"click"_s)
+            QTest::mouseClick(supplier, Qt::LeftButton);
+        else {
+            const QKeyCombination keys = QKeySequence::fromString(open)[0];
+            QTest::keyClick(supplier, keys.key(), keys.keyboardModifiers());
+        }
+        picker.stop();
+        if (end.isEmpty()) {
+            QVERIFY(!ChildWindows::find(u"frmSupplier"_s));
+            QVERIFY(!inEditMode(screen.get()));
+        } else {
+            QCOMPARE(caption, u"Choose the supplier for "_s + product);
+            if (box != u"*"_s)
+                QCOMPARE(supplier->text(), box);
+            QCOMPARE(inEditMode(screen.get()), !mode.isEmpty());
+            QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
+        }
+        QCOMPARE(supplierOf(product), stored);
+        QVERIFY(!shared().SupplierScreenClosed);
+    }
+
+    // Closing the screen with a product being edited asks whether to save it.
+    void closeWhileEditing_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes saves") << true;
+        QTest::newRow("No drops") << false;
+    }
+    void closeWhileEditing() {
+        QFETCH(bool, yes);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        auto screen = openProducts();
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), 22, u"Renamed Tin"_s);
+        QVERIFY(screen->close());
+        QCOMPARE(prompts.shownTexts(), QStringList{u"Save the changes to this record?"_s});
+        QCOMPARE(scalar(u"SELECT ProdName FROM Products WHERE StockNo = '0012'"_s).toString() ==
+                     u"Renamed Tin"_s,
+                 yes);
+    }
+
+    // Edit This and Add 1 New in the large preview bring the boxes back first.
+    void editFromTheLargePreview_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("Edit") << u"cmdEdit"_s;
+        QTest::newRow("Add") << u"cmdAdd"_s;
+    }
+    void editFromTheLargePreview() {
+        QFETCH(QString, mode);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts(true);
+        QVERIFY(!::tovin::test::box(screen.get(), 27)->isVisible());
+        click(screen.get(), mode);
+        QVERIFY(::tovin::test::box(screen.get(), 27)->isVisible());
+        QCOMPARE(control<QPushButton>(screen.get(), u"cmdShowPic"_s)->text(), u"View Mode"_s);
+        QCOMPARE(focusName(screen.get()), u"txtFields(27)"_s);
+    }
+
+    // Notes show each of their lines, and what is typed keeps its line breaks as the catalogue
+    // keeps them (carriage return and line feed).
+    void notesKeepTheirLines() {
+        TestProgramFolder folder(Catalogue::Demo);
+        const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
+        CatalogueDatabase(shared().DBPath)
+            .run(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
+        auto screen = openProducts();
+        auto* notes = control<QPlainTextEdit>(screen.get(), u"txtFields(12)View"_s);
+        QCOMPARE(notes->toPlainText(), u"01/02/03 - Ordered 5\n01/09/03 - Received Item\n"_s);
+        QCOMPARE(notes->blockCount(), 3);
+        click(screen.get(), u"cmdEdit"_s);
+        notes->moveCursor(QTextCursor::End);
+        QTest::keyClicks(notes, u"Called supplier"_s);
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClicks(notes, u"Late"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(scalar(u"SELECT Notes FROM Products WHERE StockNo = '0012'"_s).toString(),
+                 lines + u"Called supplier\r\nLate"_s);
+        QCOMPARE(notes->toPlainText(), MemoView::shownText(lines + u"Called supplier\r\nLate"_s));
+    }
+
+    // A search that matched nothing says so and leaves a way back; Reset Data and Refresh All
+    // drop any search and its sort and show the first of all products.
+    void noMatchesAndTheWayBack_data() {
+        QTest::addColumn<QStringList>("clicks"); // on the search form before typing
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("back");
+        for (const char* back : {"cmdReset", "cmdRefresh"}) {
+            QTest::addRow("nothing matches, %s", back)
+                << QStringList{} << u"QQ"_s << QString::fromLatin1(back);
+            QTest::addRow("reverse order, %s", back)
+                << QStringList{u"chkReverse"_s} << u"TL"_s << QString::fromLatin1(back);
+        }
+    }
+    void noMatchesAndTheWayBack() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, typed);
+        QFETCH(QString, back);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = openProducts();
+        onSearchForm(clicks, typed);
+        click(screen.get(), u"cmdDetSearch"_s);
+        if (typed == u"QQ"_s) {
+            screen->flushPreview();
+            QCOMPARE(status(screen.get()), u"0 - Matches Found"_s);
+            QVERIFY(!shared().HelpMode);
+            QVERIFY(qobject_cast<FakeWebView*>(screen->webView())
+                        ->document()
+                        .contains(u"0 - Matches Found"_s));
+            for (const QString& name : {u"cmdDetSearch"_s, u"cmdReset"_s, u"cmdRefresh"_s})
+                QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
+        } else {
+            QVERIFY(::tovin::test::box(screen.get(), 27)->text().startsWith(u"TL-5"_s));
+        }
+        click(screen.get(), back);
+        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
+        QCOMPARE(::tovin::test::box(screen.get(), 27)->text(), u"0012"_s);
+        QVERIFY(shared().SearchWhere.isEmpty());
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        QCOMPARE(::tovin::test::box(screen.get(), 27)->text(), u"AB12"_s);
+    }
+};
+
+QTEST_MAIN(ProductsUseTest)
+#include "tst_productsuse.moc"
