@@ -8,7 +8,9 @@
 # with settings of its own (no tip of the day, a roomy window), so nothing of a real
 # installation is touched. Environment: BUILD_DIR (default build), WIDTH/HEIGHT of the
 # main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
-# ("large" opens the Products screen with its large preview).
+# ("large" opens the Products screen with its large preview), WEB_ADDRESS (the address the
+# browser screen opens on, such as Help/demo.htm). SCREEN may also be a menu entry such as
+# mnuR8 (the Inventory Report): the picture is then of the print preview.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -19,6 +21,7 @@ height="${HEIGHT:-700}"
 wait_ms="${WAIT_MS:-2500}"
 preview=()
 [ -n "${PREVIEW:-}" ] && preview=(--preview "$PREVIEW")
+[ -n "${WEB_ADDRESS:-}" ] && preview+=(--web-address "$WEB_ADDRESS")
 # The web engine refuses its sandbox to the root user.
 [ "$(id -u)" = 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 

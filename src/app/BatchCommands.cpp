@@ -4,10 +4,18 @@ namespace tovin {
 
 BatchCommand createCommand();
 BatchCommand importCommand();
+BatchCommand reportCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(), reportCommand()};
     return commands;
+}
+
+bool commandPaints(const QString& name) {
+    for (const BatchCommand& command : batchCommands())
+        if (command.name == name)
+            return command.paints;
+    return false;
 }
 
 } // namespace tovin

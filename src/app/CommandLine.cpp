@@ -25,11 +25,12 @@ QString programHelp() {
 }
 
 bool isProgramOption(const QString& option) {
-    // --open-screen, --screenshot, --quit-after-ms and --preview are left out of the help on
-    // purpose: they serve scripts/screenshot.sh.
+    // --open-screen, --screenshot, --quit-after-ms, --preview and --web-address are left out
+    // of the help on purpose: they serve scripts/screenshot.sh.
     return option == u"--app-folder"_s || option == u"--settings"_s ||
            option == u"--open-screen"_s || option == u"--screenshot"_s ||
-           option == u"--quit-after-ms"_s || option == u"--preview"_s;
+           option == u"--quit-after-ms"_s || option == u"--preview"_s ||
+           option == u"--web-address"_s;
 }
 
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
@@ -58,6 +59,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 start.openScreen = value;
             } else if (option == u"--screenshot"_s) {
                 start.screenshotFile = value;
+            } else if (option == u"--web-address"_s) {
+                start.webAddress = value;
             } else if (option == u"--preview"_s) {
                 // "large": the Products screen opens with its large preview.
                 start.largePreview = value == u"large"_s;

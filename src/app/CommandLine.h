@@ -14,7 +14,12 @@ struct BatchCommand {
     QString usage;   // the full help text of the command
     // Runs with the arguments after the command's name; returns the exit status.
     int (*run)(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    // Draws pages (fonts, a PDF): runs with a graphical application on the offscreen platform.
+    bool paints = false;
 };
+
+// True when the command line names a batch command that draws pages.
+bool commandPaints(const QString& name);
 
 // The commands the program knows, in the order --help lists them.
 const QList<BatchCommand>& batchCommands();

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
@@ -49,6 +50,8 @@ public:
 
     ProgressCallback callback() {
         return [this](const ImportProgress& progress) {
+            if (progress.status.isEmpty())
+                return true; // nothing has been read yet
             m_last = progress.status;
             m_printed = (++m_calls % Every) == 0;
             if (m_printed) {
@@ -61,14 +64,14 @@ public:
     std::function<void(const RunTimeError&)> errorHandler() {
         return [this](const RunTimeError& error) {
             if (++m_errors <= MaxErrorLines)
-                m_err << Name << "passed over a value: " << error.description() << '\n';
+                m_err << Name << "passed over " << error.description() << '\n';
         };
     }
     void finish(const ImportOutcome& outcome) {
         if (!m_printed && m_calls > 0)
             m_out << m_last << '\n';
         if (m_errors > MaxErrorLines)
-            m_err << Name << m_errors << " values were passed over in all\n";
+            m_err << Name << m_errors << " values or items were passed over in all\n";
         m_out << outcome.totals << '\n';
         m_calls = 0;
         m_errors = 0;
@@ -248,6 +251,41 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
         throw Refusal{session.wrongSeparator()};
 }
 
+// The divider in words, as the import used it.
+QString dividerWords(const Divider& divider) {
+    QString words;
+    switch (divider.kind()) {
+    case Divider::Kind::Comma:
+        words = u"comma"_s;
+        break;
+    case Divider::Kind::Tab:
+        words = u"tab"_s;
+        break;
+    case Divider::Kind::TwoSpaces:
+        words = u"spaces (two or more)"_s;
+        break;
+    case Divider::Kind::Bracket:
+        words = u"bracket (\"]\")"_s;
+        break;
+    case Divider::Kind::Other:
+        words = u"\""_s + divider.text() + u"\""_s;
+        break;
+    case Divider::Kind::SeparateLines:
+        return u"each field on its own line, "_s + QString::number(divider.linesPerItem()) +
+               u" lines to an item"_s;
+    }
+    return words + (divider.quotesFields() ? u", quoted fields read whole"_s : QString());
+}
+
+// A path given as --source must be a file.
+void requireFile(const QString& path, const QString& what) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw Refusal{u"the source "_s + path + u" is a folder, not a file"_s};
+    if (!info.isFile())
+        throw Refusal{what + u" "_s + path + u" does not exist"_s};
+}
+
 void requireStockNumber(const FieldMapping& mapping) {
     if (!mapping.hasStockNumber())
         throw Refusal{ImportMessages::stockNumberRequired() +
@@ -258,13 +296,18 @@ QString noteFor(const ImportRequest& request, const QString& defaultNote) {
     return request.note ? *request.note : defaultNote;
 }
 
-std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request) {
+std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, QTextStream& err) {
     if (!QFileInfo(request.catalogue).isFile())
         throw Refusal{u"the catalogue "_s + request.catalogue + u" does not exist"_s};
     try {
         auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
         if (!db->hasTable(u"Products"_s))
             throw Refusal{request.catalogue + u" has no Products table"_s};
+        db->setLockNotice([&err] {
+            err << Name << "the catalogue is locked by another program; waiting up to "
+                << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
+            err.flush();
+        });
         return db;
     } catch (const RunTimeError& error) {
         throw Refusal{error.description()};
@@ -272,8 +315,7 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request) {
 }
 
 int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
-    if (!QFileInfo(request.source).isFile())
-        throw Refusal{u"the file "_s + request.source + u" does not exist"_s};
+    requireFile(request.source, u"the file"_s);
     TextImportSession session;
     session.open(request.source);
     if (session.lineCount() == 0)
@@ -294,10 +336,11 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     session.setNote(noteFor(request, session.noteDefault()));
     session.options().skipDiscontinued = request.skipDiscontinued;
 
-    auto db = openCatalogue(request);
+    auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     session.options().onError = printer.errorHandler();
     out << session.caption() << '\n';
+    out << "Divider: " << dividerWords(session.divider()) << '\n';
     printer.finish(session.run(*db, printer.callback()));
     return ExitOk;
 }
@@ -306,8 +349,10 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
     QList<SupplierFileImport> imports;
     for (const FixedMappings::SupplierFile& file : request.supplierFiles) {
         SupplierFileImport import(file, ProgramFolder::path());
-        if (!request.source.isEmpty())
+        if (!request.source.isEmpty()) {
+            requireFile(request.source, u"the file"_s);
             import.setPath(request.source);
+        }
         if (!import.exists())
             throw Refusal{import.missingMessage() + u"\n(looked for "_s + import.path() + u")"_s};
         import.setEditOnly(request.editOnly);
@@ -316,7 +361,7 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
         import.setNote(noteFor(request, import.noteDefault()));
         imports.append(import);
     }
-    auto db = openCatalogue(request);
+    auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     for (SupplierFileImport& import : imports) {
         import.options().onError = printer.errorHandler();
@@ -329,8 +374,7 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
 int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.divider || request.startLine)
         throw Refusal{u"--divider and --start-line do not apply to a database table"_s};
-    if (!QFileInfo(request.source).isFile())
-        throw Refusal{u"the database "_s + request.source + u" does not exist"_s};
+    requireFile(request.source, u"the database"_s);
     std::unique_ptr<AccessTableImport> import;
     try {
         import = std::make_unique<AccessTableImport>(request.source);
@@ -365,7 +409,7 @@ int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) 
     import->setNote(noteFor(request, import->noteDefault()));
     import->options().skipDiscontinued = request.skipDiscontinued;
 
-    auto db = openCatalogue(request);
+    auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     import->options().onError = printer.errorHandler();
     out << import->caption() << '\n';
@@ -383,6 +427,10 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         return runText(request, out, err);
     } catch (const Refusal& refusal) {
         err << Name << refusal.message << '\n';
+    } catch (const CatalogueFailure& failure) {
+        err << Name << "stopped: " << failure.description()
+            << "\nThe items of the batches finished before stopping are in the catalogue; "
+               "nothing after them was written.\n";
     } catch (const RunTimeError& error) {
         err << Name << error.description() << '\n';
     }
@@ -432,8 +480,13 @@ BatchCommand importCommand() {
             u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
             u"Prints a progress line every 1000 items and ends with the totals:\n"
             u"  Total Checked: N   Total Added: N   Total Edited: N\n"
-            u"A missing file, an unusable divider, a missing stock-number mapping or a bad\n"
-            u"argument changes nothing and ends with exit status 2.\n"_s,
+            u"A missing file, an unusable divider, a missing stock-number mapping, a damaged\n"
+            u"database or a bad argument changes nothing and ends with exit status 2.\n"
+            u"A value or item the catalogue refuses is passed over and named on the error\n"
+            u"output; the rest of the file is read. When the catalogue itself cannot be\n"
+            u"written (read-only, disk full, locked by another program for more than a few\n"
+            u"seconds) the import stops with exit status 2, keeping the items written in\n"
+            u"the batches finished before.\n"_s,
             &runImport};
 }
 

@@ -4,18 +4,21 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
     // Batch commands need no window; decide before any application object exists.
     bool windowed = true;
+    bool paints = false;
     for (int i = 1; i < argc; ++i) {
         if (tovin::isProgramOption(QString::fromLocal8Bit(argv[i]))) {
             ++i;
             continue;
         }
         windowed = false;
+        paints = tovin::commandPaints(QString::fromLocal8Bit(argv[i]));
         break;
     }
     if (windowed) {
@@ -31,7 +34,11 @@ int main(int argc, char* argv[]) {
             return status;
         return tovin::runProgram(options);
     }
-    QCoreApplication app(argc, argv);
+    // Commands that draw pages need fonts, but never a screen.
+    if (paints)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app = paints ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);

@@ -1,5 +1,7 @@
 #include "ui/Screens.h"
 
+#include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
 #include "ui/data/Catagory.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmInvoice.h"
@@ -28,6 +30,8 @@ void registerScreens(const ScreenOptions& options) {
         products.largePreview = options.largeProductsPreview;
         return new Products(products);
     });
+    ChildWindows::registerScreen(u"frmBrowser"_s,
+                                 [] { return new FrmBrowser(shared().WebAddress); });
 }
 
 } // namespace tovin

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -110,6 +111,64 @@ bool convertTextsToUtf8(MdbHandle* mdb) {
     return mdb->iconv_in != (iconv_t)-1;
 }
 
+std::uint32_t uint32At(const QByteArray& bytes, qsizetype at) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData()) + at;
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+           std::uint32_t(b[3]) << 24;
+}
+
+// libmdb ends a table's rows quietly at the first page it cannot read: a file cut short or a
+// damaged page would be read up to the damage and look whole. So before the rows are read,
+// every page the table's usage map lists must lie within the file and be a data page of that
+// table.
+bool tablePagesAreWhole(const QString& path, MdbTableDef* table) {
+    MdbHandle* mdb = table->entry->mdb;
+    const qint64 pageSize = mdb->fmt->pg_size;
+    QFile file(path);
+    if (pageSize <= 0 || !file.open(QIODevice::ReadOnly) || file.size() % pageSize != 0)
+        return false;
+    const qint64 pageCount = file.size() / pageSize;
+    const auto readPage = [&](qint64 page, QByteArray& bytes) {
+        if (page <= 0 || page >= pageCount || !file.seek(page * pageSize))
+            return false;
+        bytes = file.read(pageSize);
+        return bytes.size() == pageSize;
+    };
+    const auto isDataPageOfTable = [&](qint64 page) {
+        QByteArray bytes;
+        return readPage(page, bytes) && bytes.at(0) == 0x01 &&
+               uint32At(bytes, 4) == std::uint32_t(table->entry->table_pg);
+    };
+    const QByteArray map(reinterpret_cast<const char*>(table->usage_map), qsizetype(table->map_sz));
+    if (map.isEmpty())
+        return false;
+    // A bitmap over pages from `firstPage` on, from byte `from` of `bits`.
+    const auto checkBitmap = [&](const QByteArray& bits, qsizetype from, qint64 firstPage) {
+        for (qsizetype i = from; i < bits.size(); ++i)
+            for (int bit = 0; bit < 8; ++bit)
+                if ((static_cast<unsigned char>(bits.at(i)) >> bit) & 1)
+                    if (!isDataPageOfTable(firstPage + (i - from) * 8 + bit))
+                        return false;
+        return true;
+    };
+    if (map.at(0) == 0) {
+        return map.size() >= 5 && checkBitmap(map, 5, uint32At(map, 1));
+    }
+    if (map.at(0) == 1) {
+        const qint64 pagesPerMapPage = (pageSize - 4) * 8;
+        for (qsizetype i = 0; 1 + 4 * (i + 1) <= map.size(); ++i) {
+            const qint64 mapPage = uint32At(map, 1 + 4 * i);
+            if (mapPage == 0)
+                continue;
+            QByteArray bits;
+            if (!readPage(mapPage, bits) || !checkBitmap(bits, 4, i * pagesPerMapPage))
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 void useProgramFormats(MdbHandle* mdb) {
     mdb_set_bind_size(mdb, MDB_BIND_SIZE);
     mdb_set_boolean_fmt_numbers(mdb);
@@ -148,10 +207,23 @@ struct AccessDatabase::Impl {
         // libmdb follows the usage map without checking it is there.
         if (!table || !table->usage_map || table->map_sz < 1 || !mdb_read_columns(table.get()) ||
             table->columns->len != table->num_cols)
-            throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                               u"The table '%1' of '%2' cannot be read."_s.arg(
-                                   names.at(index), QFileInfo(path).fileName()));
+            throwUnreadableTable(index);
         return table;
+    }
+
+    [[noreturn]] void throwUnreadableTable(int index) const {
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"The table '%1' of '%2' cannot be read."_s.arg(
+                               names.at(index), QFileInfo(path).fileName()));
+    }
+
+    // A table whose pages are not all there is refused before any row is read.
+    void requireWholePages(MdbTableDef* table, int index) const {
+        if (!tablePagesAreWhole(path, table))
+            throw RunTimeError(
+                ErrorNumber::CannotOpenDatabase,
+                u"The table '%1' of '%2' is damaged or the file is cut short; "
+                u"it cannot be read whole."_s.arg(names.at(index), QFileInfo(path).fileName()));
     }
 };
 
@@ -214,7 +286,9 @@ qint64 AccessDatabase::rowCount(const QString& table) const {
     // The rows are counted: the count a table definition keeps can lag behind the rows stored
     // (a file that was not compacted after changes). No column is bound, so nothing is
     // converted on the way.
-    const AccessTablePtr def = m_impl->readTable(m_impl->mdb.get(), m_impl->indexOf(table));
+    const int index = m_impl->indexOf(table);
+    const AccessTablePtr def = m_impl->readTable(m_impl->mdb.get(), index);
+    m_impl->requireWholePages(def.get(), index);
     mdb_rewind_table(def.get());
     qint64 rows = 0;
     while (mdb_fetch_row(def.get()))
@@ -232,6 +306,7 @@ void AccessDatabase::readRows(const QString& table,
         throwUnreadable(m_impl->path);
     useProgramFormats(walker.get());
     const AccessTablePtr def = m_impl->readTable(walker.get(), index);
+    m_impl->requireWholePages(def.get(), index);
     AccessRowReader reader(def.get());
     QStringList values;
     while (reader.next(values))

@@ -1,6 +1,8 @@
 #include "core/data/CatalogueDatabase.h"
 
+#include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/SchemaUpgrade.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QAtomicInt>
@@ -19,7 +21,15 @@ namespace {
 QAtomicInt connectionCounter;
 
 [[noreturn]] void refused(const QString& what, const QSqlError& error) {
+    bool known = false;
+    const int code = error.nativeErrorCode().toInt(&known);
+    if (known)
+        DatabaseErrors::raise(code, what, error.databaseText());
     throw RunTimeError(ErrorNumber::DatabaseRefused, what + u": "_s + error.text());
+}
+
+[[noreturn]] void refused(sqlite3* handle, const QString& what, int code) {
+    DatabaseErrors::raise(code, what, QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 sqlite3* handleOf(const QSqlDatabase& db) {
@@ -57,18 +67,46 @@ CatalogueDatabase::CatalogueDatabase(const QString& path)
                            u"Could not open the database file "_s + path + u": "_s + message);
     }
     m_handle = handleOf(m_db);
-    // A file that is not a catalogue fails on its first read.
-    QSqlQuery probe(m_db);
-    if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
-        const QString message = probe.lastError().text();
-        probe = QSqlQuery();
+    auto giveUp = [this] {
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
-        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                           u"The file "_s + path + u" is not a catalogue database: "_s + message);
+    };
+    // A file that is not a catalogue fails on its first read.
+    {
+        QSqlQuery probe(m_db);
+        if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
+            const QString message = probe.lastError().text();
+            probe = QSqlQuery();
+            giveUp();
+            throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                               u"The file "_s + path + u" is not a catalogue database: "_s +
+                                   message);
+        }
+        probe.exec(u"PRAGMA foreign_keys = OFF"_s);
     }
-    probe.exec(u"PRAGMA foreign_keys = OFF"_s);
+    // A lock held by another connection is waited for (the wait is told through the notice).
+    sqlite3_busy_handler(m_handle, &CatalogueDatabase::waitForLock, this);
+    try {
+        SchemaUpgrade::checkAndUpgrade(m_handle, path);
+    } catch (...) {
+        giveUp();
+        throw;
+    }
+}
+
+int CatalogueDatabase::waitForLock(void* self, int attempts) {
+    auto* db = static_cast<CatalogueDatabase*>(self);
+    if (attempts == 0)
+        db->m_lockWaitTimer.start();
+    const qint64 waited = db->m_lockWaitTimer.elapsed();
+    if (waited >= db->m_lockWaitMs)
+        return 0;
+    // A lock still held after the first short wait is worth telling about, once per wait.
+    if (attempts == 1 && db->m_lockNotice)
+        db->m_lockNotice();
+    sqlite3_sleep(int(qMin<qint64>(attempts < 4 ? 5 : 25, db->m_lockWaitMs - waited)));
+    return 1;
 }
 
 CatalogueDatabase::~CatalogueDatabase() {
@@ -143,7 +181,8 @@ QStringList CatalogueDatabase::tableNames() {
     QStringList names;
     QSqlQuery& q = run(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
     while (q.next())
-        names << q.value(0).toString();
+        if (const QString name = q.value(0).toString(); !CatalogueSchema::isBookkeepingTable(name))
+            names << name;
     q.finish();
     return names;
 }
@@ -224,24 +263,28 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     }
 }
 
+// Write transactions take the write lock when they begin (IMMEDIATE): a transaction that began
+// as a reader and then writes cannot wait for another writer, and would fail at once.
 ScopedTransaction::ScopedTransaction(CatalogueDatabase& db) : m_db(db) {
-    if (!m_db.database().transaction())
-        refused(u"Starting a transaction"_s, m_db.database().lastError());
+    if (const int rc = sqlite3_exec(m_db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        refused(m_db.handle(), u"Starting a transaction"_s, rc);
 }
 
 ScopedTransaction::~ScopedTransaction() {
-    if (!m_done)
-        m_db.database().rollback();
+    if (!m_done && !sqlite3_get_autocommit(m_db.handle()))
+        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void ScopedTransaction::commit() {
-    if (!m_db.database().commit()) {
-        const QSqlError error = m_db.database().lastError();
-        m_db.database().rollback();
-        m_done = true;
-        refused(u"Saving the changes"_s, error);
-    }
     m_done = true;
+    if (const int rc = sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
+        rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
+        if (!sqlite3_get_autocommit(m_db.handle()))
+            sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        DatabaseErrors::raise(rc, u"Saving the changes"_s, message);
+    }
 }
 
 BatchedTransaction::BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch)

@@ -2,12 +2,14 @@
 
 #include "core/data/ColumnKind.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -21,11 +23,16 @@ struct ColumnInfo {
 
 // One open connection to a catalogue file. Each screen opens its own. Every statement is
 // prepared with bound values and checked; a refusal raises a RunTimeError carrying the
-// database's message, so nothing fails silently.
+// database's message, so nothing fails silently (a CatalogueFailure when the file itself
+// cannot be used: read-only, disk full, locked, damaged).
+//
+// Opening reads the layout version: a catalogue of an older layout is brought up to date, one
+// written by a newer program is refused with error 3049 and a plain message.
 class CatalogueDatabase {
 public:
-    // Opens an existing catalogue file (also one named *.mdb or *.mde). A missing file or a
-    // file that is not a catalogue raises error 3049 (cannot open database).
+    // Opens an existing catalogue file (also one named *.mdb or *.mde). A missing file, a file
+    // that is not a catalogue or one written by a newer program raises error 3049 (cannot open
+    // database).
     explicit CatalogueDatabase(const QString& path);
     ~CatalogueDatabase();
     CatalogueDatabase(const CatalogueDatabase&) = delete;
@@ -58,13 +65,24 @@ public:
 
     static QString quoteName(const QString& name);
 
+    // How long a statement waits for a lock another connection holds before it fails.
+    static constexpr int DefaultLockWaitMs = 5000;
+    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
+    // Told once per wait when a lock is not released at once (for a "waiting" message).
+    void setLockNotice(std::function<void()> notice) { m_lockNotice = std::move(notice); }
+
 private:
+    static int waitForLock(void* self, int attempts);
+
     QString m_path;
     QString m_connectionName;
     QSqlDatabase m_db;
     sqlite3* m_handle = nullptr;
     QHash<QString, QList<ColumnInfo>> m_columns;
     QHash<QString, QSqlQuery> m_statements;
+    int m_lockWaitMs = DefaultLockWaitMs;
+    std::function<void()> m_lockNotice;
+    QElapsedTimer m_lockWaitTimer;
 };
 
 // Commits explicitly; rolls back when an error leaves its scope first.

@@ -125,7 +125,9 @@ QString columnDefinition(const ColumnDefinition& column) {
     const QString type = u"typeof("_s + q + u") = "_s;
     switch (column.kind) {
     case K::Counter:
-        return q + u" INTEGER PRIMARY KEY"_s;
+        // AUTOINCREMENT: the key of a deleted row is never given to a new one, so a screen
+        // still showing the deleted row cannot write into a new row.
+        return q + u" INTEGER PRIMARY KEY AUTOINCREMENT"_s;
     case K::Number:
         return q + u" DOUBLE DEFAULT 0 CHECK ("_s + q + u" IS NULL OR "_s + type + u"'real' OR "_s +
                type + u"'integer')"_s;
@@ -211,9 +213,36 @@ QStringList createStatements() {
     statements << u"CREATE INDEX ProductsStockNo ON Products (StockNo)"_s;
     statements << u"CREATE INDEX InventoryProductId ON Inventory (\"Product Id\")"_s;
     statements << u"CREATE INDEX OrdersOrderId ON Orders (\"Order ID\")"_s;
+    statements << u"CREATE TABLE RowKeys (TableName TEXT PRIMARY KEY, LastKey INTEGER NOT NULL)"_s;
+    for (const TableDefinition& t : tables())
+        if (counterColumn(t) < 0)
+            statements << rowKeyStatements(t.name);
     statements << u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s;
     statements << u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(Version);
     return statements;
+}
+
+bool isBookkeepingTable(const QString& name) {
+    return name.compare(u"SchemaVersion"_s, Qt::CaseInsensitive) == 0 ||
+           name.compare(RowKeysTable, Qt::CaseInsensitive) == 0 ||
+           name.startsWith(u"sqlite_"_s, Qt::CaseInsensitive);
+}
+
+int counterColumn(const TableDefinition& table) {
+    for (int i = 0; i < table.columns.size(); ++i)
+        if (table.columns.at(i).kind == K::Counter)
+            return i;
+    return -1;
+}
+
+QStringList rowKeyStatements(const QString& table) {
+    const QString name = quoted(table);
+    const QString literal = u'\'' + QString(table).replace(u'\'', u"''"_s) + u'\'';
+    const QString trigger = quoted(table + u" keeps its row keys"_s);
+    return {u"CREATE TRIGGER "_s + trigger + u" AFTER DELETE ON "_s + name +
+            u" BEGIN INSERT OR REPLACE INTO RowKeys (TableName, LastKey) VALUES ("_s + literal +
+            u", max(old.rowid, coalesce((SELECT LastKey FROM RowKeys WHERE TableName = "_s +
+            literal + u"), 0))); END"_s};
 }
 
 } // namespace CatalogueSchema

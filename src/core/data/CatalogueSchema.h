@@ -23,7 +23,10 @@ struct TableDefinition {
 // fixed: the import, bulk edit, export and page maker address its columns by position.
 namespace CatalogueSchema {
 
-inline constexpr int Version = 1;
+// The layout version written into table SchemaVersion. 2: counter keys are never handed out
+// again after a delete (AUTOINCREMENT), and the tables keyed by their row numbers keep the
+// largest row number they ever gave out in RowKeys.
+inline constexpr int Version = 2;
 
 const QList<TableDefinition>& tables();
 const TableDefinition& table(const QString& name); // throws ItemNotFound for an unknown table
@@ -61,7 +64,8 @@ enum : int {
     Ship1,
     Ship2,
     Notes,
-    Taxable
+    Taxable,
+    Count // the number of columns
 };
 } // namespace ProductsColumn
 
@@ -72,6 +76,16 @@ ColumnKind kindFromDeclaredType(const QString& declaredType, bool isPrimaryKey);
 
 // The statements that make a new, empty catalogue.
 QStringList createStatements();
+
+// The tables the program keeps for itself (the layout version, the row keys), which are no
+// part of the user's data and are not listed as its tables.
+bool isBookkeepingTable(const QString& name);
+// The position of a table's counter key column, -1 for a table keyed by its row numbers.
+int counterColumn(const TableDefinition& table);
+// The statements that keep row numbers from being given out twice for a table without a
+// counter key: a delete records the row number it frees in RowKeys (see RowWriter::insert).
+QStringList rowKeyStatements(const QString& table);
+inline const QString RowKeysTable = QStringLiteral("RowKeys");
 
 } // namespace CatalogueSchema
 

@@ -57,12 +57,29 @@ double toNumber(const QVariant& value, const QString& columnName) {
 
 } // namespace
 
+namespace {
+
+// The range is checked before rounding: rounding a number far beyond it to a few decimals
+// yields nothing sensible (it came out as 0), and the value must be refused, not stored.
+void requireWithin(double value, double limit, const QString& columnName) {
+    if (!std::isfinite(value) || std::fabs(value) > limit)
+        throw RunTimeError(ErrorNumber::Overflow,
+                           columnName.isEmpty() ? u"Overflow"_s
+                                                : u"Overflow: the field "_s + columnName +
+                                                      u" cannot hold a number as large as "_s +
+                                                      TextRules::toText(QVariant(value)));
+}
+
+// The largest amount of money kept: about 922 trillion, exact to four decimals.
+constexpr double MoneyLimit = 922337203685477.0;
+// Counter keys are 32-bit numbers.
+constexpr double CounterLimit = 2147483647.0;
+
+} // namespace
+
 qint64 moneyToStorage(double amount) {
-    // Currency is exact to four decimals; the largest amount kept is about 922 trillion.
-    const double scaled = TextRules::roundHalfEven(amount, 4) * 10000.0;
-    if (!std::isfinite(scaled) || std::fabs(scaled) > 9.2e18)
-        throw RunTimeError(ErrorNumber::Overflow, u"Overflow"_s);
-    return std::llround(scaled);
+    requireWithin(amount, MoneyLimit, QString());
+    return std::llround(TextRules::roundHalfEven(amount, 4) * 10000.0);
 }
 
 double moneyFromStorage(qint64 tenThousandths) {
@@ -77,12 +94,16 @@ QVariant toStorage(ColumnKind kind, const QVariant& value, const QString& column
     switch (kind) {
     case ColumnKind::Counter: {
         const double v = toNumber(value, columnName);
+        requireWithin(v, CounterLimit, columnName);
         return QVariant(qlonglong(std::llround(TextRules::roundHalfEven(v))));
     }
     case ColumnKind::Number:
         return QVariant(toNumber(value, columnName));
-    case ColumnKind::Money:
-        return QVariant(qlonglong(moneyToStorage(toNumber(value, columnName))));
+    case ColumnKind::Money: {
+        const double amount = toNumber(value, columnName);
+        requireWithin(amount, MoneyLimit, columnName);
+        return QVariant(qlonglong(moneyToStorage(amount)));
+    }
     case ColumnKind::Date: {
         QDate date;
         if (value.typeId() == QMetaType::QDate)

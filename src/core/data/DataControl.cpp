@@ -44,9 +44,7 @@ RecordSet& DataControl::recordset() {
 }
 
 QStringList DataControl::tableNames() {
-    QStringList names = database().tableNames();
-    names.removeAll(u"SchemaVersion"_s);
-    return names;
+    return database().tableNames();
 }
 
 bool DataControl::findIndexed(const QString& criterion) {

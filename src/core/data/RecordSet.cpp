@@ -81,6 +81,7 @@ void RecordSet::open(const QString& source, CatalogueDatabase& connection) {
 
 void RecordSet::close() {
     m_fetch.reset();
+    m_readRow.reset();
     m_db = nullptr;
     m_source.clear();
     m_select = SelectText();
@@ -102,7 +103,8 @@ void RecordSet::close() {
     m_edit.clear();
     m_changed.clear();
     m_cache.clear();
-    m_cacheOrder.clear();
+    m_read.clear();
+    m_readRow.reset();
     m_rowsReplaced = false;
     emit rowsReset();
 }
@@ -135,10 +137,6 @@ Condition RecordSet::parseTableCondition(const QString& text) const {
                 return ConditionColumn{i, m_tableColumns.at(i).kind};
         return ConditionColumn{};
     });
-}
-
-Condition RecordSet::parseCondition(const QString& text) const {
-    return parseTableCondition(text);
 }
 
 QString RecordSet::orderClause() const {
@@ -180,7 +178,6 @@ void RecordSet::readKeys() {
     }
     m_keys = std::move(keys);
     m_cache.clear();
-    m_cacheOrder.clear();
     applyFilter();
 }
 
@@ -255,10 +252,8 @@ void RecordSet::fetchBlock(int position) const {
         if (p == position || !m_cache.contains(key))
             wanted << key;
     }
-    if (m_cache.size() + wanted.size() > CacheLimit) {
+    if (m_cache.size() + wanted.size() > CacheLimit)
         m_cache.clear();
-        m_cacheOrder.clear();
-    }
     m_fetch->reset();
     for (int i = 0; i < FetchBlock; ++i)
         m_fetch->bind(i + 1, i < wanted.size() ? wanted.at(i) : qint64(-1));
@@ -268,7 +263,6 @@ void RecordSet::fetchBlock(int position) const {
             values[f] = m_fetch->value(f + 1, m_fields.at(f).kind);
         const qint64 key = m_fetch->integer(0);
         m_cache.insert(key, values);
-        m_cacheOrder.push_back(key);
     }
     m_fetch->reset();
     // A row another screen deleted meanwhile reads as empty.
@@ -382,12 +376,30 @@ void RecordSet::writePending(ChangeReason reason) {
         m_onDeletedRow = false;
         m_cache.remove(rowId);
         m_edit = rowValues(m_position);
+        m_read = m_edit;
         emit rowsReset();
         return;
     }
     const qint64 rowId = m_view.at(size_t(m_position));
     {
         ScopedTransaction transaction(*m_db);
+        // The row is written only while it is still the row that was read: its key, and the
+        // values shown in the fields being written (as an optimistic cursor compares them).
+        // Otherwise another screen deleted or changed it meanwhile, and writing would overwrite
+        // that change (or a new row that took its place).
+        const std::optional<QVector<QVariant>> now = readRowNow(rowId);
+        if (!now)
+            throw RunTimeError(ErrorNumber::DatabaseRefused,
+                               u"The record was deleted by another screen; the change cannot be "
+                               u"saved."_s);
+        bool changedElsewhere = false;
+        for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it)
+            changedElsewhere |= now->at(it.key()) != m_read.value(it.key());
+        if (changedElsewhere)
+            throw RunTimeError(ErrorNumber::DatabaseRefused,
+                               u"The record was changed by another screen after it was shown; "
+                               u"the change cannot be saved. Cancel the change to see the "
+                               u"record as it is now."_s);
         if (!RowWriter::update(*m_db, m_table, rowId, values))
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                u"The record was deleted by another screen; the change cannot be "
@@ -397,7 +409,28 @@ void RecordSet::writePending(ChangeReason reason) {
     m_changed.clear();
     m_cache.remove(rowId);
     m_edit = rowValues(m_position);
+    m_read = m_edit;
     emit rowUpdated(m_position);
+}
+
+std::optional<QVector<QVariant>> RecordSet::readRowNow(qint64 rowId) const {
+    if (!m_readRow) {
+        QStringList names;
+        for (const Field& f : m_fields)
+            names << CatalogueDatabase::quoteName(f.name);
+        m_readRow = std::make_unique<SqliteStatement>(
+            m_db->handle(), u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
+                                CatalogueDatabase::quoteName(m_table) + u" WHERE rowid = ?"_s);
+    }
+    m_readRow->reset();
+    m_readRow->bind(1, rowId);
+    if (!m_readRow->next())
+        return std::nullopt;
+    QVector<QVariant> values(m_fields.size());
+    for (int f = 0; f < m_fields.size(); ++f)
+        values[f] = m_readRow->value(f, m_fields.at(f).kind);
+    m_readRow->reset();
+    return values;
 }
 
 void RecordSet::leaveRow() {
@@ -414,6 +447,7 @@ void RecordSet::arrive(int position) {
         m_edit = rowValues(m_position);
     else
         m_edit.clear();
+    m_read = m_edit;
     if (m_rowsReplaced) {
         m_rowsReplaced = false;
         emit rowsReset();
@@ -498,7 +532,7 @@ void RecordSet::setBookmark(Bookmark bookmark) {
 
 void RecordSet::setFilter(const QString& condition) {
     checkOpen();
-    const Condition parsed = parseCondition(condition);
+    const Condition parsed = parseTableCondition(condition);
     leaveRow();
     m_filter = parsed;
     m_filterText = parsed.isEmpty() ? QString() : condition;
@@ -530,7 +564,7 @@ void RecordSet::setSort(const QString& sortText) {
 void RecordSet::find(const QString& criterion, int skip, SearchDirection direction,
                      FindStart start) {
     checkOpen();
-    const Condition condition = parseCondition(criterion);
+    const Condition condition = parseTableCondition(criterion);
     leaveRow();
     const int size = int(m_view.size());
     const bool forward = direction == SearchDirection::Forward;
@@ -616,6 +650,7 @@ void RecordSet::cancelUpdate() {
     if (hasCurrentRow()) {
         m_cache.remove(m_view.at(size_t(m_position)));
         m_edit = rowValues(m_position);
+        m_read = m_edit;
     }
 }
 
@@ -625,6 +660,7 @@ void RecordSet::requery() {
     m_adding = false;
     m_changed.clear();
     m_fetch.reset();
+    m_readRow.reset();
     readKeys();
     arrive(m_view.empty() ? -1 : 0);
 }

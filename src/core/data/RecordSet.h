@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tovin {
@@ -24,7 +25,10 @@ class CatalogueDatabase;
 // shown and kept in a small cache, so a set over a hundred thousand products opens at once and
 // stays small. Changes are written to the file when the cursor leaves a changed row or by
 // update()/updateBatch(), each inside a transaction. A write the file refuses raises a
-// RunTimeError, writes nothing and leaves the row pending with the typed values.
+// RunTimeError, writes nothing and leaves the row pending with the typed values. A row is
+// written only while the file still holds it as it was read (its key, and the values of the
+// fields being written); a row another screen deleted or changed meanwhile is refused the same
+// way.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
@@ -134,12 +138,12 @@ private:
 
     void readKeys();
     std::vector<qint64> matchingRows(const Condition& condition) const;
-    Condition parseCondition(const QString& text) const;
     Condition parseTableCondition(const QString& text) const;
     void applyFilter();
     void rebuildPositionIndex() const;
     int positionOf(qint64 rowId) const;
     const QVector<QVariant>& rowValues(int position) const;
+    std::optional<QVector<QVariant>> readRowNow(qint64 rowId) const;
     void fetchBlock(int position) const;
     void writePending(ChangeReason reason);
     void leaveRow();
@@ -174,10 +178,11 @@ private:
     bool m_rowsReplaced = false; // rowsReset is due with the next arrival
     QVector<QVariant> m_edit;    // the current row's values with pending changes
     QHash<int, bool> m_changed;  // fields changed since the row was written
+    QVector<QVariant> m_read;    // the current row's values as read, to check before writing
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;
-    mutable std::vector<qint64> m_cacheOrder;
     mutable std::unique_ptr<class SqliteStatement> m_fetch;
+    mutable std::unique_ptr<class SqliteStatement> m_readRow;
 };
 
 } // namespace tovin

@@ -1,10 +1,13 @@
 #include "core/data/RowWriter.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QSqlQuery>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,6 +19,13 @@ struct Prepared {
     QStringList names;
     QVariantList values;
 };
+
+ColumnKind columnKind(const QList<ColumnInfo>& columns, const QString& name) {
+    for (const ColumnInfo& c : columns)
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+            return c.kind;
+    return ColumnKind::Text;
+}
 
 Prepared prepare(CatalogueDatabase& db, const QString& table, const ColumnValueList& values) {
     const QList<ColumnInfo>& columns = db.columns(table);
@@ -33,22 +43,77 @@ Prepared prepare(CatalogueDatabase& db, const QString& table, const ColumnValueL
     return p;
 }
 
+// Runs a write; a value that is already taken by another row (a duplicate key) is told in plain
+// words, naming the column and the value, instead of the database's statement and message.
+QSqlQuery& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantList& bound,
+                    const Prepared& p, const QList<ColumnInfo>& columns) {
+    try {
+        return db.run(sql, bound);
+    } catch (const CatalogueFailure&) {
+        throw;
+    } catch (const RunTimeError& error) {
+        static const QString unique = u"UNIQUE constraint failed: "_s;
+        const qsizetype at = error.description().indexOf(unique);
+        if (at < 0)
+            throw;
+        QStringList taken;
+        for (const QString& qualified :
+             error.description().mid(at + unique.size()).split(u", "_s)) {
+            const QString column = qualified.section(u'.', 1);
+            QString text = column;
+            for (qsizetype i = 0; i < p.names.size(); ++i)
+                if (p.names.at(i) == CatalogueDatabase::quoteName(column))
+                    text = column + u" "_s +
+                           ColumnValues::fromStorage(columnKind(columns, column), p.values.at(i))
+                               .toString();
+            taken << text;
+        }
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"The "_s + taken.join(u" and "_s) +
+                               u" is already taken by another record; give another value."_s);
+    }
+}
+
+// The key of a new row of a table without a counter key: one past the largest row number the
+// table ever gave out, so the number of a deleted row is not given out again.
+QVariant nextRowKey(CatalogueDatabase& db, const QString& quotedTable, const QString& table) {
+    if (!db.hasTable(CatalogueSchema::RowKeysTable))
+        return QVariant();
+    return db.scalar(u"SELECT max(coalesce((SELECT LastKey FROM RowKeys WHERE TableName = ?), 0), "
+                     u"coalesce((SELECT max(rowid) FROM "_s +
+                         quotedTable + u"), 0)) + 1"_s,
+                     {table});
+}
+
 } // namespace
 
 qint64 insert(CatalogueDatabase& db, const QString& table, const ColumnValueList& values) {
-    const Prepared p = prepare(db, table, values);
-    const QString name = CatalogueDatabase::quoteName(db.tableName(table));
+    Prepared p = prepare(db, table, values);
+    const QList<ColumnInfo>& columns = db.columns(table);
+    const QString realName = db.tableName(table);
+    const QString name = CatalogueDatabase::quoteName(realName);
+    const bool counterKeyed = std::any_of(columns.begin(), columns.end(), [](const ColumnInfo& c) {
+        return c.kind == ColumnKind::Counter;
+    });
+    QStringList names = p.names;
+    QVariantList bound = p.values;
+    if (!counterKeyed) {
+        if (const QVariant key = nextRowKey(db, name, realName); key.isValid()) {
+            names.prepend(u"rowid"_s);
+            bound.prepend(key);
+        }
+    }
     QString sql;
-    if (p.names.isEmpty()) {
+    if (names.isEmpty()) {
         sql = u"INSERT INTO "_s + name + u" DEFAULT VALUES"_s;
     } else {
         QStringList marks;
-        for (qsizetype i = 0; i < p.names.size(); ++i)
+        for (qsizetype i = 0; i < names.size(); ++i)
             marks << u"?"_s;
-        sql = u"INSERT INTO "_s + name + u" ("_s + p.names.join(u", "_s) + u") VALUES ("_s +
+        sql = u"INSERT INTO "_s + name + u" ("_s + names.join(u", "_s) + u") VALUES ("_s +
               marks.join(u", "_s) + u')';
     }
-    QSqlQuery& q = db.run(sql, p.values);
+    QSqlQuery& q = runWrite(db, sql, bound, p, columns);
     const qint64 rowId = q.lastInsertId().toLongLong();
     q.finish();
     return rowId;
@@ -66,7 +131,7 @@ bool update(CatalogueDatabase& db, const QString& table, qint64 rowId,
                         u" SET "_s + sets.join(u", "_s) + u" WHERE rowid = ?"_s;
     QVariantList bound = p.values;
     bound << rowId;
-    QSqlQuery& q = db.run(sql, bound);
+    QSqlQuery& q = runWrite(db, sql, bound, p, db.columns(table));
     const bool changed = q.numRowsAffected() > 0;
     q.finish();
     return changed;

@@ -1,7 +1,7 @@
 #include "core/data/SqliteStatement.h"
 
+#include "core/data/CatalogueFailure.h"
 #include "core/data/ColumnValues.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QDate>
 #include <sqlite3.h>
@@ -11,9 +11,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-[[noreturn]] void refused(sqlite3* handle, const QString& sql) {
-    throw RunTimeError(ErrorNumber::DatabaseRefused,
-                       sql + u": "_s + QString::fromUtf8(sqlite3_errmsg(handle)));
+[[noreturn]] void refused(sqlite3* handle, const QString& sql, int resultCode) {
+    DatabaseErrors::raise(resultCode, sql, QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 } // namespace
 
@@ -24,7 +23,7 @@ SqliteStatement::SqliteStatement(sqlite3* handle, const QString& sql)
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_statement, nullptr) !=
         SQLITE_OK)
-        refused(handle, sql);
+        refused(handle, sql, sqlite3_errcode(handle));
 }
 
 SqliteStatement::~SqliteStatement() {
@@ -32,8 +31,8 @@ SqliteStatement::~SqliteStatement() {
 }
 
 void SqliteStatement::bind(int position, qint64 value) {
-    if (sqlite3_bind_int64(m_statement, position, value) != SQLITE_OK)
-        refused(m_handle, m_sql);
+    if (const int rc = sqlite3_bind_int64(m_statement, position, value); rc != SQLITE_OK)
+        refused(m_handle, m_sql, rc);
 }
 
 void SqliteStatement::bind(int position, const QVariant& value) {
@@ -61,7 +60,7 @@ void SqliteStatement::bind(int position, const QVariant& value) {
         }
     }
     if (rc != SQLITE_OK)
-        refused(m_handle, m_sql);
+        refused(m_handle, m_sql, rc);
 }
 
 bool SqliteStatement::next() {
@@ -70,7 +69,12 @@ bool SqliteStatement::next() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    refused(m_handle, m_sql);
+    // A statement that failed must be reset before it can run again; doing it here keeps a
+    // refused row from making every later use of the statement fail as well.
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    DatabaseErrors::raise(rc, m_sql, message);
 }
 
 void SqliteStatement::reset() {

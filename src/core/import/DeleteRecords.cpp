@@ -6,14 +6,15 @@
 #include "core/import/ImportMessages.h"
 #include "core/shell/TextRules.h"
 
-#include <memory>
+#include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-DeleteRecords::DeleteRecords(QString searchWhere) : m_searchWhere(std::move(searchWhere)) {}
+DeleteRecords::DeleteRecords(QString searchWhere)
+    : RowTask(u"Delete"_s), m_searchWhere(std::move(searchWhere)) {}
 
 QString DeleteRecords::caption() {
     return ImportMessages::deleteCaption();
@@ -24,39 +25,37 @@ QString DeleteRecords::selection() const {
 }
 
 ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& progress) {
-    std::vector<qint64> rows;
+    // The rows and their stock numbers (to name a row that could not be deleted).
+    std::vector<std::pair<qint64, QString>> rows;
     {
         RecordSet selected;
         selected.open(selection(), db);
+        const int stockNo = selected.fieldIndex(u"StockNo"_s);
         rows.reserve(size_t(selected.recordCount()));
         for (int i = 0; i < selected.recordCount(); ++i)
-            rows.push_back(selected.bookmarkAt(i));
+            rows.emplace_back(selected.bookmarkAt(i),
+                              stockNo < 0 ? QString() : selected.valueAt(i, stockNo).toString());
     }
 
     SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
-    ImportOutcome outcome;
     ImportProgress report;
     report.maximum = qint64(rows.size());
     TextRules::Counter16 deleted;
-    BatchedTransaction transaction(db, m_commitEvery);
-    for (qint64 rowId : rows) {
-        remove.bind(1, rowId);
-        remove.next();
-        remove.reset();
-        deleted.increment();
-        transaction.rowDone();
+    Run run(*this, db, progress);
+    for (const auto& [rowId, stockNumber] : rows) {
+        run.step(stockNumber, [&] {
+            remove.bind(1, qint64(rowId));
+            remove.next();
+            remove.reset();
+            deleted.increment();
+        });
         ++report.value;
         report.counts.deleted = deleted.value();
         report.status = ImportMessages::deleteProgress(deleted.value());
-        if (progress && !progress(report)) {
-            outcome.cancelled = true;
+        if (!run.tell(report))
             break;
-        }
     }
-    transaction.commit();
-    outcome.counts.deleted = deleted.value();
-    outcome.totals = ImportMessages::deleteTotal(deleted.value());
-    return outcome;
+    return run.finish(report.counts, ImportMessages::deleteTotal(deleted.value()));
 }
 
 } // namespace tovin

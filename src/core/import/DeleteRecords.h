@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/import/ImportProgress.h"
+#include "core/import/RowTask.h"
 
 #include <QString>
 
@@ -10,7 +11,7 @@ class CatalogueDatabase;
 
 // Deletes the products of the current selection: those of the active search
 // ("select * from products where " + SearchWhere), or every product when no search is active.
-class DeleteRecords {
+class DeleteRecords : public RowTask {
 public:
     explicit DeleteRecords(QString searchWhere = QString());
 
@@ -21,11 +22,9 @@ public:
     // Deletes the rows one by one; the progress callback is told after each. A search text that
     // cannot be used raises its RunTimeError before anything is deleted.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
-    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
 
 private:
     QString m_searchWhere;
-    int m_commitEvery = 2000;
 };
 
 } // namespace tovin

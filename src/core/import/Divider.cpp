@@ -17,6 +17,13 @@ Divider::Divider(QString text) : m_text(std::move(text)) {
         m_kind = Kind::Bracket;
     else
         m_kind = Kind::Other;
+    m_quotes = m_kind == Kind::Comma;
+}
+
+Divider Divider::withQuotes(bool quotes) const {
+    Divider divider = *this;
+    divider.m_quotes = quotes;
+    return divider;
 }
 
 Divider::Divider() : Divider(u","_s) {}

@@ -26,6 +26,7 @@ public:
     // A comma divider.
     Divider();
     // A divider text; its kind follows from the text (so a typed "," is the comma divider).
+    // Only the comma divider quotes fields unless withQuotes() says otherwise.
     explicit Divider(QString text);
 
     static Divider comma();
@@ -41,6 +42,13 @@ public:
     bool isSeparateLines() const { return m_kind == Kind::SeparateLines; }
     // Lines that make up one item: 1 unless fields stand on separate lines.
     int linesPerItem() const { return m_linesPerItem; }
+
+    // Whether a field may be quoted ("...", with "" for a quote inside), so that it can hold
+    // the divider and line breaks. Comma files quote their fields; the fixed supplier files with
+    // other dividers do not, and a lone quote there is an ordinary character. A divider the user
+    // chose quotes too.
+    bool quotesFields() const { return m_quotes && !isSeparateLines(); }
+    Divider withQuotes(bool quotes) const;
 
     // The start line must hold the divider before a file is read with it; separate lines fit
     // any line.
@@ -64,6 +72,7 @@ private:
     QString m_text;
     Kind m_kind = Kind::Comma;
     int m_linesPerItem = 1;
+    bool m_quotes = true;
 };
 
 } // namespace tovin

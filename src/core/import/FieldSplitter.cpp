@@ -66,7 +66,7 @@ void FieldSplitter::splitLines(LineSource& source, ImportItem& item) const {
     const QString& divider = m_divider.text();
     const bool skipEmpty = m_divider.kind() == Divider::Kind::TwoSpaces;
     QStringView rest = source.readLine();
-    bool quotesAllowed = true;
+    bool quotesAllowed = m_divider.quotesFields();
     QuotedField quoted;
     for (;;) {
         if (quotesAllowed && rest.startsWith(u'"')) {

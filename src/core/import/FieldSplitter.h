@@ -17,11 +17,11 @@ class LineSource;
 // two-space divider an empty field takes no position (a run of spaces is one divider): "A  B   C"
 // gives "A", " B", " C". When no divider is left, the rest of the line is the last field.
 //
-// Quoted fields (every divider except separate lines): a field that starts with a double quote
-// is read up to its closing quote, "" inside standing for one quote. Line breaks inside the
-// quotes belong to the field, each kept as the file wrote it, so one item may span several
-// lines. Text between the closing quote and the next divider is added to the field. (A field
-// after a two-character divider starts with the divider's second character, so it counts as
+// Quoted fields (dividers that quote fields: see Divider::quotesFields): a field that starts with a
+// double quote is read up to its closing quote, "" inside standing for one quote. Line breaks
+// inside the quotes belong to the field, each kept as the file wrote it, so one item may span
+// several lines. Text between the closing quote and the next divider is added to the field. (A
+// field after a two-character divider starts with the divider's second character, so it counts as
 // quoted only when that character is a double quote.)
 //
 // An unterminated quote must not swallow the rest of the file: when the closing quote is not

@@ -1,5 +1,6 @@
 #include "core/import/FixedMappings.h"
 
+#include "core/data/CatalogueSchema.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/MappingCodes.h"
@@ -10,6 +11,10 @@ namespace tovin::FixedMappings {
 
 namespace {
 
+// A mapping code is the position of the Products column the field fills.
+namespace PC = CatalogueSchema::ProductsColumn;
+constexpr int Skip = MappingCodes::NotUsed;
+
 struct PriceListEntry {
     const char16_t* colour;
     const char16_t* fileName;
@@ -17,11 +22,9 @@ struct PriceListEntry {
 };
 
 constexpr PriceListEntry PriceListEntries[PriceListCount] = {
-    {u"White", u"wp-cd.txt", 7},
-    {u"Yellow", u"yp-cd.txt", 8},
-    {u"Open Party", u"op-cd.txt", 9},
-    {u"Canadian", u"canp-cd.txt", 10},
-    {u"Retail", u"sp-cd.txt", MappingCodes::Retail},
+    {u"White", u"wp-cd.txt", PC::Cost1},      {u"Yellow", u"yp-cd.txt", PC::Cost2},
+    {u"Open Party", u"op-cd.txt", PC::Cost3}, {u"Canadian", u"canp-cd.txt", PC::Cost4},
+    {u"Retail", u"sp-cd.txt", PC::Retail},
 };
 
 } // namespace
@@ -31,7 +34,7 @@ SupplierFile fullDescriptionFile() {
             -1,
             u"Supplier/fulldesc.tab"_s,
             Divider::tab(),
-            FieldMap{{0, 2}, {1, 4}},
+            FieldMap{{0, PC::StockNo}, {1, PC::ProdDesc}},
             u"This Will Update Your Supplier's 'FULLDESC.TAB' file ONLY!"_s,
             u"You Can Get This From Your Supplier's FTP Site In Their Picture Folders"_s};
 }
@@ -41,19 +44,19 @@ SupplierFile stockFile() {
             -1,
             u"Supplier/stock.txt"_s,
             Divider::bracket(),
-            FieldMap{{0, 2},
-                     {1, 3},
-                     {2, 7},
-                     {3, 8},
-                     {4, 9},
-                     {5, 12},
-                     {6, 6},
-                     {7, 20},
-                     {8, 20},
-                     {9, 0},
-                     {10, 21},
-                     {11, 0},
-                     {12, 22}},
+            FieldMap{{0, PC::StockNo},
+                     {1, PC::ProdName},
+                     {2, PC::Cost1},
+                     {3, PC::Cost2},
+                     {4, PC::Cost3},
+                     {5, PC::Retail},
+                     {6, PC::Packaging},
+                     {7, PC::OutStock},
+                     {8, PC::OutStock},
+                     {9, Skip},
+                     {10, PC::Disco},
+                     {11, Skip},
+                     {12, PC::Orderable}},
             u"This Will Update Your Supplier's 'STOCK.TXT' file ONLY!"_s,
             u"You Can Get This From Your Supplier's FTP Site In Their Inventory Folder"_s};
 }
@@ -67,7 +70,11 @@ SupplierFile priceList(int index) {
             index,
             u"Supplier/"_s + fileName,
             Divider::comma(),
-            FieldMap{{0, 2}, {1, 5}, {2, 3}, {3, 6}, {4, entry.priceCode}},
+            FieldMap{{0, PC::StockNo},
+                     {1, PC::PageNo},
+                     {2, PC::ProdName},
+                     {3, PC::Packaging},
+                     {4, entry.priceCode}},
             u"This Will Update Your Supplier's "_s + QString::fromUtf16(entry.colour) +
                 u" Price List '"_s + fileName + u"' file ONLY!"_s,
             u"You Can Get This From Your Supplier's Main Web Site!"_s};
@@ -85,9 +92,11 @@ QString missingFileMessage(const SupplierFile& file) {
 }
 
 FieldMap tovinDatabaseMap() {
-    return FieldMap{{0, 2},   {1, 3},  {2, 6},   {3, 7},   {4, 8},   {5, 9},   {6, 10},
-                    {7, 12},  {8, 5},  {9, 21},  {10, 20}, {11, 17}, {12, 18}, {13, 4},
-                    {14, 30}, {15, 0}, {16, 19}, {17, 13}, {18, 22}};
+    return FieldMap{{0, PC::StockNo},    {1, PC::ProdName},  {2, PC::Packaging}, {3, PC::Cost1},
+                    {4, PC::Cost2},      {5, PC::Cost3},     {6, PC::Cost4},     {7, PC::Retail},
+                    {8, PC::PageNo},     {9, PC::Disco},     {10, PC::OutStock}, {11, PC::Picture},
+                    {12, PC::Catagory},  {13, PC::ProdDesc}, {14, PC::Taxable},  {15, Skip},
+                    {16, PC::OnSpecial}, {17, PC::Price},    {18, PC::Orderable}};
 }
 
 bool isTovinDatabase(const QString& path) {

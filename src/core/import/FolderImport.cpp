@@ -4,12 +4,10 @@
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
-#include "core/shell/ErrorReporting.h"
 #include "core/shell/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,31 +54,29 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                            u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
                            u"Picture = ?2, Notes = coalesce(Notes || ?3, Notes, ?3) "
                            u"WHERE rowid = ?4"_s);
-    const QVariant addedNote = m_note.isEmpty()
-                                   ? QVariant()
-                                   : QVariant(m_note + ImportMessages::addedThisItem() + u"\r\n"_s);
+    const QString& note = options().note;
+    const QString added = ProductImporter::addedNote(note);
+    const QVariant addedNote = added.isEmpty() ? QVariant() : QVariant(added);
     const QVariant editedNote =
-        m_note.isEmpty() ? QVariant()
-                         : QVariant(m_note + ImportMessages::editedThisItem() + u"\r\n"_s);
+        note.isEmpty() ? QVariant() : QVariant(note + ImportMessages::editedThisItem() + u"\r\n"_s);
 
     qint64 nextKey = ProductImporter::nextKey(db);
-    TextRules::Counter16 added;
-    TextRules::Counter16 edited;
-    ImportOutcome outcome;
+    TextRules::Counter16 addedCount;
+    TextRules::Counter16 editedCount;
     ImportProgress report;
     report.maximum = m_files.size();
-    BatchedTransaction transaction(db, m_commitEvery);
+    Run run(*this, db, progress);
     const int fileCount = int(m_files.size());
     int index = 0;
     for (; index < fileCount; ++index) {
         const QString& name = m_files.at(index);
         if (name.isEmpty())
             continue;
-        const QVariant stockNumber(name.left(name.size() - 4));
+        const QString stockNumber = name.left(name.size() - 4);
         const QVariant picture(m_folder + u"/"_s + name);
-        try {
+        run.step(stockNumber, [&] {
             find.reset();
-            find.bind(1, stockNumber);
+            find.bind(1, QVariant(stockNumber));
             const bool found = find.next();
             const qint64 rowId = found ? find.integer(0) : 0;
             find.reset();
@@ -91,42 +87,29 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                 update.bind(4, rowId);
                 update.next();
                 update.reset();
-                edited.increment();
+                editedCount.increment();
             } else {
                 insert.bind(1, nextKey);
-                insert.bind(2, stockNumber);
+                insert.bind(2, QVariant(stockNumber));
                 insert.bind(3, QVariant(m_newItemName));
                 insert.bind(4, picture);
                 insert.bind(5, addedNote);
                 insert.next();
                 insert.reset();
                 ++nextKey;
-                added.increment();
+                addedCount.increment();
             }
-        } catch (const RunTimeError& error) {
-            ++outcome.errors;
-            if (m_onError)
-                m_onError(error);
-            else
-                ReportError(ImportMessages::errorLabel(u"Folders"_s), error);
-        }
-        transaction.rowDone();
+        });
         report.value = index;
-        report.counts.added = added.value();
-        report.counts.edited = edited.value();
-        report.status =
-            ImportMessages::folderProgress(index, fileCount, added.value(), edited.value());
-        if (progress && !progress(report)) {
-            outcome.cancelled = true;
+        report.counts.added = addedCount.value();
+        report.counts.edited = editedCount.value();
+        report.status = ImportMessages::folderProgress(index, fileCount, addedCount.value(),
+                                                       editedCount.value());
+        if (!run.tell(report))
             break;
-        }
     }
-    transaction.commit();
-    outcome.counts = report.counts;
-    outcome.counts.added = added.value();
-    outcome.counts.edited = edited.value();
-    outcome.totals = ImportMessages::folderTotals(index, added.value(), edited.value());
-    return outcome;
+    return run.finish(report.counts,
+                      ImportMessages::folderTotals(index, addedCount.value(), editedCount.value()));
 }
 
 } // namespace tovin

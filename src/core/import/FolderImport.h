@@ -1,16 +1,15 @@
 #pragma once
 
 #include "core/import/ImportProgress.h"
+#include "core/import/RowTask.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace tovin {
 
 class CatalogueDatabase;
-class RunTimeError;
 
 // Makes or refreshes one product per file of a folder (pictures or text files). The user picks
 // one file; every file of its folder with the same extension (the last four characters of its
@@ -21,8 +20,10 @@ class RunTimeError;
 // name "New JPG Picture" (and so on, or "New Text File"), retail 0 and the picture path; a found
 // product gets the picture path, and the name only when it has none. A non-empty note is added
 // to Notes with " - Added This Item" or " - Edited This Item".
-class FolderImport {
+class FolderImport : public RowTask {
 public:
+    FolderImport() : RowTask(QStringLiteral("Folders")) {}
+
     static QString caption();
     // The filter of the file dialog.
     static QString fileFilter();
@@ -39,14 +40,6 @@ public:
     QString noteTitle() const;
     QString notePrompt() const;
     QString noteDefault(const QDate& today = QDate::currentDate()) const;
-    void setNote(const QString& note) { m_note = note; }
-
-    // Told about a file whose row could not be written; the run goes on with the next file.
-    // When unset, errors go to ReportError under "(Form) BuildDB::Sub Folders".
-    void setErrorHandler(std::function<void(const RunTimeError&)> onError) {
-        m_onError = std::move(onError);
-    }
-    void setCommitEvery(int files) { m_commitEvery = qMax(1, files); }
 
     // Adds and edits the rows; the progress callback is told after each file.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
@@ -55,9 +48,6 @@ private:
     QString m_folder;
     QStringList m_files;
     QString m_newItemName;
-    QString m_note;
-    int m_commitEvery = 2000;
-    std::function<void(const RunTimeError&)> m_onError;
 };
 
 } // namespace tovin

@@ -187,8 +187,21 @@ QString selectSupplier() {
     return u"Select Who The Supplier Is For These Items?"_s;
 }
 
+QString refusedValue(const QString& stockNumber, const QString& column, const QString& why) {
+    return u"item "_s + stockNumber + u", column "_s + column + u": "_s + why;
+}
+
+QString refusedItem(const QString& stockNumber, const QString& why) {
+    return u"item "_s + stockNumber + u": the catalogue refused it ("_s + why + u')';
+}
+
 QString progress(const QString& stockNumber, int checked, int added, int edited) {
-    return u"Adding Product ID # "_s + stockNumber + u"   Checked: "_s + QString::number(checked) +
+    // A stock number read from a damaged file can be a whole line long; the status line keeps
+    // to its start.
+    const QString shown = stockNumber.size() > ProgressStockNumberLength
+                              ? stockNumber.left(ProgressStockNumberLength) + u"..."_s
+                              : stockNumber;
+    return u"Adding Product ID # "_s + shown + u"   Checked: "_s + QString::number(checked) +
            u"   New: "_s + QString::number(added) + u"   Edited: "_s + QString::number(edited);
 }
 

@@ -84,6 +84,12 @@ QString gettingInformationFrom(const QString& bareFileName);
 // Exclamation message before the supplier screen is shown.
 QString selectSupplier();
 
+// What is reported when a value of an item, or the whole item, is refused and passed over.
+QString refusedValue(const QString& stockNumber, const QString& column, const QString& why);
+QString refusedItem(const QString& stockNumber, const QString& why);
+// The longest stock number a progress line shows.
+inline constexpr int ProgressStockNumberLength = 60;
+
 // Status line after each item, and the totals at the end.
 QString progress(const QString& stockNumber, int checked, int added, int edited);
 QString totals(int checked, int added, int edited);

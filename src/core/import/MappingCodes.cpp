@@ -75,11 +75,12 @@ bool isNumeric(int code) {
 }
 
 bool isYesNo(int code) {
-    return code == 19 || code == Discontinued || code == 22 || code == 30;
+    return code == PC::OnSpecial || code == PC::Disco || code == PC::Orderable ||
+           code == PC::Taxable;
 }
 
 bool isRefused(int code) {
-    return code == 23 || code == 24 || code == 26;
+    return code == PC::Inventory || code == PC::OnOrder || code == PC::NoSold;
 }
 
 bool isRequired(int code) {

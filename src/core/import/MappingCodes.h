@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/CatalogueSchema.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,17 +9,19 @@
 // and the list the user maps fields with shows one caption per code (list index = code).
 namespace tovin::MappingCodes {
 
-inline constexpr int Count = 31;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+inline constexpr int Count = PC::Count;
 
 inline constexpr int NotUsed = 0;
-inline constexpr int Supplier = 1;
-inline constexpr int StockNumber = 2; // the one code every mapping needs
-inline constexpr int Description = 4;
-inline constexpr int FirstNumeric = 7; // Cost1 ...
-inline constexpr int LastNumeric = 13; // ... Price
-inline constexpr int Retail = 12;
-inline constexpr int StockInformation = 20;
-inline constexpr int Discontinued = 21;
+inline constexpr int Supplier = PC::Supplier;
+inline constexpr int StockNumber = PC::StockNo; // the one code every mapping needs
+inline constexpr int Description = PC::ProdDesc;
+inline constexpr int FirstNumeric = PC::Cost1; // Cost1 ...
+inline constexpr int LastNumeric = PC::Price;  // ... Price
+inline constexpr int Retail = PC::Retail;
+inline constexpr int StockInformation = PC::OutStock;
+inline constexpr int Discontinued = PC::Disco;
 
 // The caption of `code` in the mapping list; empty outside 0 to 30.
 QString caption(int code);

@@ -3,12 +3,10 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
-#include "core/shell/ErrorReporting.h"
 #include "core/shell/TextRules.h"
 
 #include <QFileInfo>
 #include <limits>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -110,16 +108,17 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
     SqliteStatement update(db.handle(), u"UPDATE Products SET Picture = ?1, "
                                         u"Notes = coalesce(Notes || ?2, Notes, ?2) "
                                         u"WHERE rowid = ?3"_s);
-    const QVariant note = m_note.isEmpty() ? QVariant() : QVariant(m_note + u"\r\n"_s);
+    const QString& note = options().note;
+    const QVariant noteLine = note.isEmpty() ? QVariant() : QVariant(note + u"\r\n"_s);
 
-    ImportOutcome outcome;
     ImportProgress report;
     report.maximum = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
     TextRules::Counter16 changed;
-    BatchedTransaction transaction(db, m_commitEvery);
+    Run run(*this, db, progress);
     qint64 lastRow = std::numeric_limits<qint64>::min();
     std::vector<std::pair<qint64, QString>> rows;
-    for (;;) {
+    bool stopped = false;
+    while (!stopped) {
         rows.clear();
         read.reset();
         read.bind(1, lastRow);
@@ -130,36 +129,24 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
             break;
         lastRow = rows.back().first;
         for (const auto& [rowId, stockNumber] : rows) {
-            try {
+            run.step(stockNumber, [&] {
                 update.bind(1, QVariant(picturePath(stockNumber)));
-                update.bind(2, note);
+                update.bind(2, noteLine);
                 update.bind(3, rowId);
                 update.next();
                 update.reset();
                 changed.increment();
-            } catch (const RunTimeError& error) {
-                ++outcome.errors;
-                if (m_onError)
-                    m_onError(error);
-                else
-                    ReportError(ImportMessages::errorLabel(u"ChP"_s), error);
-            }
-            transaction.rowDone();
+            });
             ++report.value;
             report.counts.edited = changed.value();
             report.status = ImportMessages::picturePathProgress(changed.value());
-            if (progress && !progress(report)) {
-                outcome.cancelled = true;
+            if (!run.tell(report)) {
+                stopped = true;
                 break;
             }
         }
-        if (outcome.cancelled)
-            break;
     }
-    transaction.commit();
-    outcome.counts.edited = changed.value();
-    outcome.totals = ImportMessages::picturePathTotal(changed.value());
-    return outcome;
+    return run.finish(report.counts, ImportMessages::picturePathTotal(changed.value()));
 }
 
 } // namespace tovin

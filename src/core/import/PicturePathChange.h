@@ -1,22 +1,23 @@
 #pragma once
 
 #include "core/import/ImportProgress.h"
+#include "core/import/RowTask.h"
 
 #include <QDate>
 #include <QString>
-#include <functional>
 
 namespace tovin {
 
 class CatalogueDatabase;
-class RunTimeError;
 
 // Points the picture path of every product at one folder or one internet address: the path
 // becomes base + "/" + StockNo + extension. The steps: the internet question, then either the
 // address and the file type (useInternetAddress) or a picture file of the folder
 // (useFolderOf), then the note, then run().
-class PicturePathChange {
+class PicturePathChange : public RowTask {
 public:
+    PicturePathChange() : RowTask(QStringLiteral("ChP")) {}
+
     enum class Choice {
         Ok,
         // An empty answer: the task ends before any row is touched.
@@ -51,12 +52,6 @@ public:
     QString noteTitle() const;
     QString notePrompt() const;
     QString noteDefault(const QDate& today = QDate::currentDate()) const;
-    void setNote(const QString& note) { m_note = note; }
-
-    void setErrorHandler(std::function<void(const RunTimeError&)> onError) {
-        m_onError = std::move(onError);
-    }
-    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
 
     // Changes every row of Products; the progress callback is told after each row.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
@@ -64,9 +59,6 @@ public:
 private:
     QString m_base;
     QString m_extension;
-    QString m_note;
-    int m_commitEvery = 2000;
-    std::function<void(const RunTimeError&)> m_onError;
 };
 
 } // namespace tovin

@@ -1,6 +1,8 @@
 #include "core/import/ProductImporter.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/Divider.h"
@@ -19,7 +21,8 @@ namespace tovin {
 
 namespace {
 
-constexpr int NotesColumn = 29;
+constexpr int NotesColumn = CatalogueSchema::ProductsColumn::Notes;
+constexpr int StockColumn = CatalogueSchema::ProductsColumn::StockNo;
 
 quint32 bit(int column) {
     return quint32(1) << column;
@@ -74,12 +77,12 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
         sql += u", "_s + m_columns[column].quotedName;
         m_columns[column].selectIndex = selectIndex++;
     }
-    sql += u" FROM "_s + m_table + u" WHERE "_s + m_columns[2].quotedName + u" = ? LIMIT 1"_s;
+    sql += u" FROM "_s + m_table + u" WHERE "_s + m_columns[StockColumn].quotedName +
+           u" = ? LIMIT 1"_s;
     m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
 
     m_nextKey = nextKey(db);
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
-    m_progress.status = ImportMessages::totals(0, 0, 0);
 }
 
 ProductImporter::~ProductImporter() = default;
@@ -107,10 +110,19 @@ QString ProductImporter::editedNote(const QString& note, const QDate& today,
 }
 
 bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
+    m_stockNumber.clear();
     try {
         processItem(item);
+    } catch (const CatalogueFailure&) {
+        // The file itself cannot be written: every further item would fail too. The batches
+        // already committed stay; the one in progress is rolled back.
+        throw;
+    } catch (const StatementRefused& error) {
+        reportError(RunTimeError(
+            error.number(), ImportMessages::refusedItem(m_stockNumber, error.databaseMessage())));
     } catch (const RunTimeError& error) {
-        reportError(error);
+        reportError(RunTimeError(error.number(),
+                                 ImportMessages::refusedItem(m_stockNumber, error.description())));
     }
     m_transaction->rowDone();
     if (!m_progressCallback)
@@ -124,6 +136,7 @@ void ProductImporter::processItem(ImportItem& item) {
     const QString stockNumber = item.field(m_stockIndex);
     if (ImportValueRules::skipsStockNumber(stockNumber))
         return;
+    m_stockNumber = stockNumber;
     ImportValueRules::clearDashFields(item);
     if (m_options.skipDiscontinued)
         for (const MappedField& field : m_fields)
@@ -166,7 +179,9 @@ bool ProductImporter::toStorage(int code, const QString& value, QVariant& storag
         else
             storage = ColumnValues::toStorage(column.kind, value, column.name);
     } catch (const RunTimeError& error) {
-        reportError(error);
+        reportError(
+            RunTimeError(error.number(), ImportMessages::refusedValue(m_stockNumber, column.name,
+                                                                      error.description())));
         return false;
     }
     return true;

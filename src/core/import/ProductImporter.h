@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnKind.h"
 #include "core/import/FieldMap.h"
 #include "core/import/ImportOptions.h"
@@ -46,7 +47,10 @@ class TextFile;
 // Lookups go through the StockNo index with one prepared statement; rows are written with
 // prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
 // the items of its finished batches in the catalogue. A value that a column refuses (a word
-// for a number) is reported through ImportOptions::onError and left out; the run goes on.
+// for a number) is reported through ImportOptions::onError, naming the item and the column, and
+// left out; an item whose row the catalogue refuses is reported and passed over; the run goes
+// on. A failure of the catalogue file itself (read-only, disk full, a lock that does not clear)
+// raises a CatalogueFailure and ends the run, keeping the finished batches.
 class ProductImporter {
 public:
     // Raises a RunTimeError when no field is mapped to the stock number.
@@ -88,7 +92,7 @@ public:
     static QString editedNote(const QString& note, const QDate& today, const QString& changes);
 
 private:
-    static constexpr int ColumnCount = 31;
+    static constexpr int ColumnCount = CatalogueSchema::ProductsColumn::Count;
     struct Column {
         QString name;
         QString quotedName;
@@ -130,6 +134,7 @@ private:
     std::array<QVariant, ColumnCount> m_write;
     quint32 m_mask = 0;
     QString m_changes;
+    QString m_stockNumber; // of the item being written, for the error reports
 
     TextRules::Counter16 m_checked;
     TextRules::Counter16 m_added;

@@ -5,12 +5,38 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace tovin {
 
+namespace {
+
+// The path of `relative` under `folder`, each part found in any letter case (suppliers send
+// STOCK.TXT as often as stock.txt); the path as written when a part is not there.
+QString findIgnoringCase(const QString& folder, const QString& relative) {
+    QString found = folder;
+    for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        const QDir dir(found.isEmpty() ? QStringLiteral(".") : found);
+        QString name = part;
+        if (!QFileInfo::exists(dir.filePath(part))) {
+            const QStringList entries =
+                dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+            for (const QString& entry : entries)
+                if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                    name = entry;
+                    break;
+                }
+        }
+        found = found.isEmpty() || found.endsWith(u'/') ? found + name : found + u'/' + name;
+    }
+    return found;
+}
+
+} // namespace
+
 SupplierFileImport::SupplierFileImport(FixedMappings::SupplierFile file, const QString& appFolder)
-    : m_file(std::move(file)), m_path(appFolder + m_file.relativePath) {}
+    : m_file(std::move(file)), m_path(findIgnoringCase(appFolder, m_file.relativePath)) {}
 
 QString SupplierFileImport::bareFileName() const {
     return ImportValueRules::bareFileName(m_path);

@@ -76,15 +76,17 @@ TextImportSession::DividerOutcome TextImportSession::takeIfFits(const Divider& d
     return DividerOutcome::Accepted;
 }
 
+// A divider the user chose reads quoted fields whatever it is; a proposal does so only for
+// commas.
 TextImportSession::DividerOutcome TextImportSession::chooseDivider(const Divider& divider) {
-    return takeIfFits(divider);
+    return takeIfFits(divider.withQuotes(true));
 }
 
 TextImportSession::DividerOutcome TextImportSession::chooseTypedDivider(const QString& typed) {
     const std::optional<Divider> divider = Divider::fromTypedText(typed);
     if (!divider)
         return DividerOutcome::InvalidChoice;
-    return takeIfFits(*divider);
+    return takeIfFits(divider->withQuotes(true));
 }
 
 TextImportSession::DividerOutcome TextImportSession::chooseLinesPerItem(const QString& answer) {

@@ -6,6 +6,7 @@
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmSupplier.h"
@@ -47,7 +48,7 @@ void Products::cmdSup_Click(int index) {
     shared().SupplierUserName = shop.userName;
     shared().SupplierPassword = shop.password;
     step([] { letEventsRun(); });
-    step([this] { m_webView->navigate(shared().WebAddress); });
+    step([] { FrmBrowser::open(shared().WebAddress); });
 }
 
 void Products::txtFields_Click(int index) {

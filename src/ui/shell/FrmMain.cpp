@@ -7,6 +7,8 @@
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TextRules.h"
+#include "ui/browser/WebBrowserEntry.h"
+#include "ui/reports/ReportsMenu.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlTexts.h"
@@ -161,6 +163,7 @@ void FrmMain::buildMenus() {
         action->setCheckable(true);
         action->setChecked(true);
     }
+    addWebBrowserEntry(view);
 
     QMenu* forms = addMenu(u"mnuData"_s, u"Forms"_s);
     for (const FormEntry& e : formEntries()) {
@@ -174,6 +177,7 @@ void FrmMain::buildMenus() {
     forms->menuAction()->setVisible(!forms->isEmpty());
 
     QMenu* tools = addMenu(u"mnuTools"_s, u"Tools"_s);
+    ReportsMenu::addTo(this, tools);
     addEntry(tools, u"mnuRestore"_s, u"Restore Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);

@@ -10,6 +10,7 @@
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/QtPrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPixmap>
 #include <QPointer>
@@ -29,12 +30,26 @@ void complain(const QString& text) {
 
 // Opens the asked-for screen and, when a picture is wanted, saves it and ends the program.
 void applyStartOptions(FrmMain* mainWindow, const StartOptions& options, bool& quitting) {
-    if (!options.openScreen.isEmpty() && !ChildWindows::show(options.openScreen))
-        complain(u"tovin-catalog: there is no screen named "_s + options.openScreen);
+    if (!options.webAddress.isEmpty())
+        shared().WebAddress = options.webAddress;
+    bool fromMenu = false;
+    if (!options.openScreen.isEmpty() && !ChildWindows::show(options.openScreen)) {
+        // A menu entry (a report) runs once the event loop runs, as a click would.
+        if (QAction* entry = mainWindow->entry(options.openScreen)) {
+            QTimer::singleShot(0, entry, &QAction::trigger);
+            fromMenu = true;
+        } else {
+            complain(u"tovin-catalog: there is no screen named "_s + options.openScreen);
+        }
+    }
     if (options.quitAfterMs < 0)
         return;
-    QTimer::singleShot(options.quitAfterMs, mainWindow, [mainWindow, options, &quitting] {
-        if (!options.screenshotFile.isEmpty() && !mainWindow->grab().save(options.screenshotFile))
+    QTimer::singleShot(options.quitAfterMs, mainWindow, [mainWindow, options, fromMenu, &quitting] {
+        // The dialog a menu entry opened (a report's print preview) is what the user sees.
+        QWidget* shown = fromMenu ? QApplication::activeModalWidget() : nullptr;
+        if (!shown)
+            shown = mainWindow;
+        if (!options.screenshotFile.isEmpty() && !shown->grab().save(options.screenshotFile))
             complain(u"tovin-catalog: could not write "_s + options.screenshotFile);
         quitting = true;
         QCoreApplication::exit(0);

@@ -10,6 +10,7 @@ struct StartOptions {
     QString screenshotFile;   // where to save a picture of the main window
     int quitAfterMs = -1;     // when to take the picture and end (-1: run normally)
     bool largePreview = true; // the Products screen opens with its large preview
+    QString webAddress;       // the address the browser screen opens on (WebAddress)
 };
 
 // The program's entry procedure: splash screen, main window and its load, tip of the day, and

@@ -146,6 +146,14 @@ private slots:
             << u"** DON'T USE **"_s;
         QTest::newRow("no such table")
             << u"import --db @db --source @mdb --table Widgets --map 0=2"_s << u"Widgets"_s;
+        QTest::newRow("folder as source")
+            << u"import --db @db --source @dir --map 0=2"_s << u"is a folder, not a file"_s;
+        QTest::newRow("folder as database")
+            << u"import --db @db --source @dir/folder.mdb --table T --map 0=2"_s
+            << u"is a folder, not a file"_s;
+        QTest::newRow("cut-short database")
+            << u"import --db @db --source @dir/cut.mdb --table Product_Table --map 2=2"_s
+            << u"cut short"_s;
         QTest::newRow("not a database")
             << u"import --db @db --source @dir/fake.mdb --table T --map 0=2"_s << u"fake.mdb"_s;
     }
@@ -158,6 +166,10 @@ private slots:
         write(dir.filePath(u"words.txt"_s), "just words\nmore words\n");
         write(dir.filePath(u"fake.mdb"_s), "not a database at all");
         write(dir.filePath(u"app/Supplier/wp-cd.txt"_s), "A1,1,Pen,Each,1.50\n");
+        QDir().mkpath(dir.filePath(u"folder.mdb"_s));
+        const QByteArray jet4 = bytesOf(mdb(u"stock_inventory_jet4.mdb"_s));
+        QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
+        write(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));
         const QByteArray before = bytesOf(catalogue);
         const Run r = run(::arguments(arguments, dir, catalogue));
         QCOMPARE(r.status, 2);
@@ -184,6 +196,7 @@ private slots:
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(r.out, (QStringList{
                             u"Getting Information From: prices.csv"_s,
+                            u"Divider: comma, quoted fields read whole"_s,
                             u"Adding Product ID # N1000   Checked: 1000   New: 1000   Edited: 0"_s,
                             u"Adding Product ID # N2000   Checked: 2000   New: 2000   Edited: 0"_s,
                             u"Adding Product ID # OLD-1   Checked: 2501   New: 2500   Edited: 1"_s,
@@ -206,6 +219,27 @@ private slots:
         QCOMPARE(again.out.last(), u"Total Checked: 2501   Total Added: 0   Total Edited: 0"_s);
     }
 
+    // A row the catalogue refuses is named on the error output; the rest of the file is written
+    // and the totals are printed once.
+    void refusedRowIsNamedAndTheRestWritten() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        CatalogueDatabase(catalogue).run(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'N2' "
+            u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
+        write(dir.filePath(u"prices.csv"_s), "N1,Pen,1\nN2,Ink,2\nN3,Cup,garden\nN4,Mug,4\n");
+        const Run r =
+            run(arguments(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, dir, catalogue));
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(u"passed over item N2: the catalogue refused it (refused by the "
+                                u"shop)"_s),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(u"passed over item N3, column Catagory: "_s), qPrintable(r.err));
+        QCOMPARE(r.out.filter(u"Total Checked"_s),
+                 QStringList{u"Total Checked: 3   Total Added: 3   Total Edited: 0"_s});
+        QCOMPARE(count(catalogue), 4);
+    }
+
     // Price lists are read white first whatever the order given; --skip-discontinued passes A3
     // over; TOVIN.MDB in lower case is read with the fixed mapping.
     void successfulRuns_data() {
@@ -223,6 +257,11 @@ private slots:
             << u"--app-folder @dir/app import --db @db --supplier-file stock --skip-discontinued"_s
             << QString() << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s
             << u"StockNo = 'A3'"_s << qint64(0);
+        QTest::newRow("supplier file in capitals")
+            << u"--app-folder @dir/upper import --db @db --supplier-file stock"_s
+            << u"Getting Information From: STOCK.TXT"_s
+            << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s
+            << u"StockNo = 'U1' AND ProdName = '\"Brass Lamp'"_s << qint64(1);
         QTest::newRow("table with mapping")
             << u"import --db @db --source @jet4 --table Product_Table --map 2=2,3=3,6=12"_s
             << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s << u"1"_s
@@ -244,6 +283,7 @@ private slots:
         write(app + u"sp-cd.txt"_s, "A1,12,Red Pen,Box,3.99\n");
         write(app + u"stock.txt"_s,
               "A2]Ink]1]2]3]4]Each]-]-]x]N]x]Y\nA3]Old]1]2]3]4]Each]-]-]x]Y]x]N\n");
+        write(dir.filePath(u"upper/SUPPLIER/STOCK.TXT"_s), "U1]\"Brass Lamp]1]2]3]4]Each\n");
         QVERIFY(QFile::copy(mdb(u"nwind_jet3.mdb"_s), dir.filePath(u"tovin.mdb"_s)));
         const Run r = run(::arguments(arguments, dir, catalogue));
         QVERIFY2(r.status == 0, qPrintable(r.err));

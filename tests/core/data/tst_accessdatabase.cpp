@@ -1,6 +1,7 @@
 #include "core/data/AccessDatabase.h"
 #include "core/data/AccessValueText.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestData.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QFile>
@@ -80,6 +81,7 @@ private slots:
     void tableList() {
         QFETCH(QString, file);
         QFETCH(QStringList, tables);
+        REQUIRE_TEST_FILE(mdbFile(file));
         const AccessDatabase db(mdbFile(file));
         QCOMPARE(db.tableNames(), tables);
 
@@ -137,6 +139,7 @@ private slots:
         QFETCH(QString, table);
         QFETCH(QStringList, columns);
         QFETCH(qint64, rows);
+        REQUIRE_TEST_FILE(mdbFile(file));
         const AccessDatabase db(mdbFile(file));
         if (!columns.isEmpty())
             QCOMPARE(db.columnNames(table), columns);
@@ -197,6 +200,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(QString, expected);
         const QStringList part = where.split(u'|');
+        REQUIRE_TEST_FILE(mdbFile(file));
         const AccessDatabase db(mdbFile(file));
         const QStringList found = rowWhere(db, part[0], part[1], part[2]);
         QVERIFY2(!found.isEmpty(), qPrintable(u"no row where "_s + where));
@@ -207,6 +211,8 @@ private slots:
         // libmdb picks its text conversion from the environment; the reader must not follow it.
         const QByteArray saved = qgetenv("MDBICONV");
         qputenv("MDBICONV", "ISO-8859-1");
+        REQUIRE_TEST_FILE(mdbFile(u"nwind_jet3.mdb"_s));
+        REQUIRE_TEST_FILE(mdbFile(u"stock_inventory_jet4.mdb"_s));
         const AccessDatabase jet3(mdbFile(u"nwind_jet3.mdb"_s));
         const AccessDatabase jet4(mdbFile(u"stock_inventory_jet4.mdb"_s));
         if (saved.isNull())
@@ -221,6 +227,7 @@ private slots:
     }
 
     void readingStopsOrIsInterrupted() {
+        REQUIRE_TEST_FILE(mdbFile(u"nwind_jet3.mdb"_s));
         const AccessDatabase db(mdbFile(u"nwind_jet3.mdb"_s));
         QStringList seen;
         db.readRows(u"Orders"_s, [&](const QStringList& values) {
@@ -250,6 +257,7 @@ private slots:
     }
 
     void unknownTable() {
+        REQUIRE_TEST_FILE(mdbFile(u"nwind_jet3.mdb"_s));
         const AccessDatabase db(mdbFile(u"nwind_jet3.mdb"_s));
         const QString table = u"Product"_s;
         const auto readAll = [](const QStringList&) { return true; };

@@ -6,6 +6,7 @@
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +35,36 @@ class CatalogueDatabaseTest : public QObject {
             return e.number();
         }
         return 0;
+    }
+
+    // A catalogue as the program's first layout made it: counter keys that SQLite hands out
+    // again, no row-key bookkeeping, and (for the oldest files) no layout version at all.
+    QString firstLayoutCatalogue(bool withVersion) {
+        const QString path = m_dir.filePath(u"old%1.mde"_s.arg(++m_files));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"old"_s);
+            db.setDatabaseName(path);
+            if (!db.open())
+                return QString();
+            QSqlQuery q(db);
+            for (QString statement : CatalogueSchema::createStatements()) {
+                if (statement.contains(u"RowKeys"_s) ||
+                    (!withVersion && statement.contains(u"SchemaVersion"_s)))
+                    continue;
+                if (statement.startsWith(u"INSERT INTO SchemaVersion"_s))
+                    statement = u"INSERT INTO SchemaVersion (Version) VALUES (1)"_s;
+                q.exec(statement.remove(u" AUTOINCREMENT"_s));
+            }
+            for (int i = 1; i <= 3; ++i) {
+                q.exec(u"INSERT INTO Catagory (CID, CatName) VALUES (%1, 'C%1')"_s.arg(i));
+                q.exec(u"INSERT INTO Products (PID, StockNo) VALUES (%1, 'P%1')"_s.arg(i));
+                q.exec(u"INSERT INTO Inventory (\"Product Id\") VALUES ('P%1')"_s.arg(i));
+            }
+            q = QSqlQuery();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"old"_s);
+        return path;
     }
 
     static qint64 count(CatalogueDatabase& db, const QString& table) {
@@ -85,21 +116,40 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("column");
         QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("error");
         const QString products = u"Products"_s;
         const int dateIn = 6; // Inventory's "Date In"
-        QTest::newRow("word into number") << products << int(PC::Inventory) << QVariant(u"lots"_s);
-        QTest::newRow("word into money") << products << int(PC::Retail) << QVariant(u"cheap"_s);
-        QTest::newRow("word into yes/no") << products << int(PC::Disco) << QVariant(u"perhaps"_s);
+        const int mismatch = ErrorNumber::TypeMismatch;
+        const int overflow = ErrorNumber::Overflow;
+        QTest::newRow("word into number")
+            << products << int(PC::Inventory) << QVariant(u"lots"_s) << mismatch;
+        QTest::newRow("word into money")
+            << products << int(PC::Retail) << QVariant(u"cheap"_s) << mismatch;
+        QTest::newRow("word into yes/no")
+            << products << int(PC::Disco) << QVariant(u"perhaps"_s) << mismatch;
         QTest::newRow("half number into money")
-            << products << int(PC::Cost1) << QVariant(u"12.50abc"_s);
-        QTest::newRow("word into date") << u"Inventory"_s << dateIn << QVariant(u"soon"_s);
-        QTest::newRow("impossible date") << u"Inventory"_s << dateIn << QVariant(u"02/30/2024"_s);
-        QTest::newRow("month 13") << u"Inventory"_s << dateIn << QVariant(u"13/01/2024"_s);
+            << products << int(PC::Cost1) << QVariant(u"12.50abc"_s) << mismatch;
+        QTest::newRow("word into date")
+            << u"Inventory"_s << dateIn << QVariant(u"soon"_s) << mismatch;
+        QTest::newRow("impossible date")
+            << u"Inventory"_s << dateIn << QVariant(u"02/30/2024"_s) << mismatch;
+        QTest::newRow("month 13") << u"Inventory"_s << dateIn << QVariant(u"13/01/2024"_s)
+                                  << mismatch;
+        // Numbers far beyond a column's range once rounded to 0 and were stored as 0.
+        QTest::newRow("1e60 typed into money")
+            << products << int(PC::Retail) << QVariant(u"1e60"_s) << overflow;
+        QTest::newRow("1e60 into money")
+            << products << int(PC::Cost5) << QVariant(1e60) << overflow;
+        QTest::newRow("just past the largest amount")
+            << products << int(PC::Price) << QVariant(u"922337203685478"_s) << overflow;
+        QTest::newRow("1e60 into a counter key")
+            << products << int(PC::PID) << QVariant(u"1e60"_s) << overflow;
     }
     void refusedValuesWriteNothing() {
         QFETCH(QString, table);
         QFETCH(int, column);
         QFETCH(QVariant, value);
+        QFETCH(int, error);
         CatalogueDatabase db(newCatalogue());
         const int key = table == u"Products"_s ? int(PC::StockNo) : 0; // or Product Id
         const ColumnValueList row = {{key, u"A1"_s}, {column, value}};
@@ -110,7 +160,7 @@ private slots:
                      RowWriter::insert(db, table, row);
                      t.commit();
                  }),
-                 ErrorNumber::TypeMismatch);
+                 error);
         QCOMPARE(count(db, table), 0);
     }
 
@@ -181,6 +231,71 @@ private slots:
         }
         QCOMPARE(errorOf([&] { CatalogueDatabase{path}; }), ErrorNumber::CannotOpenDatabase);
         QCOMPARE(QFile::exists(path), create); // a missing file is never made on open
+    }
+
+    void firstLayoutIsBroughtUpToDate_data() {
+        QTest::addColumn<bool>("withVersion");
+        QTest::newRow("layout 1") << true;
+        QTest::newRow("no layout version") << false;
+    }
+    void firstLayoutIsBroughtUpToDate() {
+        QFETCH(bool, withVersion);
+        const QString path = firstLayoutCatalogue(withVersion);
+        QVERIFY(!path.isEmpty());
+        CatalogueDatabase db(path);
+        QCOMPARE(db.scalar(u"SELECT max(Version) FROM SchemaVersion"_s).toInt(),
+                 CatalogueSchema::Version);
+        QCOMPARE(db.tableNames().size(), CatalogueSchema::tables().size());
+        QCOMPARE(db.scalar(u"SELECT group_concat(CatName) FROM Catagory"_s).toString(),
+                 u"C1,C2,C3"_s);
+        QCOMPARE(db.columns(u"Products"_s).at(PC::PID).kind, ColumnKind::Counter);
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM sqlite_master WHERE name = 'ProductsStockNo'"_s)
+                     .toInt(),
+                 1);
+        // From now on the key of a deleted last row is not given out again.
+        for (const QString& table : {u"Catagory"_s, u"Products"_s, u"Inventory"_s}) {
+            QVERIFY(RowWriter::remove(db, table, 3));
+            QCOMPARE(RowWriter::insert(db, table, {}), qint64(4));
+        }
+        // A second opening finds nothing left to do.
+        CatalogueDatabase again(path);
+        QCOMPARE(count(again, u"Catagory"_s), 3);
+    }
+
+    void catalogueOfANewerProgramIsRefused() {
+        const QString path = newCatalogue();
+        {
+            CatalogueDatabase db(path);
+            db.run(u"UPDATE SchemaVersion SET Version = ?"_s, {CatalogueSchema::Version + 1});
+            db.checkpoint();
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QString why;
+        try {
+            CatalogueDatabase db(path);
+        } catch (const RunTimeError& e) {
+            QCOMPARE(e.number(), ErrorNumber::CannotOpenDatabase);
+            why = e.description();
+        }
+        QVERIFY2(why.contains(u"newer version"_s), qPrintable(why));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
+
+    void duplicateKeyIsToldInPlainWords() {
+        CatalogueDatabase db(newCatalogue());
+        RowWriter::insert(db, u"Catagory"_s, {{0, 5}, {1, u"Tools"_s}});
+        QString why;
+        try {
+            RowWriter::insert(db, u"Catagory"_s, {{0, 5}, {1, u"Garden"_s}});
+        } catch (const RunTimeError& e) {
+            why = e.description();
+        }
+        QCOMPARE(why, u"The CID 5 is already taken by another record; give another value."_s);
+        QCOMPARE(count(db, u"Catagory"_s), 1);
     }
 
     void copyIsAConsistentCatalogueWhileOpen() {

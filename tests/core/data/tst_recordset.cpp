@@ -5,8 +5,10 @@
 #include "core/shell/RunTimeError.h"
 
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -84,6 +86,19 @@ class RecordSetTest : public QObject {
     }
 
     QVariant scalar(const QString& sql) { return m_db->scalar(sql); }
+
+    // A catalogue of `count` products P00001... inserted last first, so that the order by stock
+    // number is not the order of the rows in the file; product i has retail i and category i % 7.
+    void makeLargeCatalogue(int count) {
+        makeCatalogue(0);
+        ScopedTransaction t(*m_db);
+        for (int i = count; i >= 1; --i)
+            RowWriter::insert(*m_db, u"Products"_s,
+                              {{PC::StockNo, u"P%1"_s.arg(i, 5, 10, QChar(u'0'))},
+                               {PC::Retail, i},
+                               {PC::Catagory, i % 7}});
+        t.commit();
+    }
 
 private slots:
     void emptySet() {
@@ -296,6 +311,150 @@ private slots:
         CatalogueDatabase(m_db->path()).run(u"DELETE FROM Catagory"_s);
         rs.requery();
         QCOMPARE(rs.recordCount(), 0);
+    }
+
+    // Walks, jumps and finds over more rows than one read block (64) and than the row cache
+    // holds (4 096), filtered and sorted, must see every row's own values.
+    void largeSetsAcrossBlockAndCacheEdges_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QList<int>>("expected"); // product numbers in the set's order
+        constexpr int Count = 6000;
+        QList<int> all;
+        for (int i = 1; i <= Count; ++i)
+            all << i;
+        QList<int> descending(all.rbegin(), all.rend());
+        QList<int> category3;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(category3),
+                     [](int i) { return i % 7 == 3; });
+        QList<int> above500Descending;
+        std::copy_if(descending.begin(), descending.end(), std::back_inserter(above500Descending),
+                     [](int i) { return i > 500; });
+        QTest::newRow("whole set") << QString() << QString() << all;
+        QTest::newRow("sorted descending") << QString() << u"Retail Desc"_s << descending;
+        QTest::newRow("filtered") << u"[Catagory] = 3"_s << QString() << category3;
+        QTest::newRow("filtered and sorted")
+            << u"[Retail] > 500"_s << u"Retail Desc"_s << above500Descending;
+    }
+    void largeSetsAcrossBlockAndCacheEdges() {
+        QFETCH(QString, filter);
+        QFETCH(QString, sort);
+        QFETCH(QList<int>, expected);
+        makeLargeCatalogue(6000);
+        RecordSet rs;
+        rs.open(ProductsSelect, *m_db);
+        if (!filter.isEmpty())
+            rs.setFilter(filter);
+        if (!sort.isEmpty())
+            rs.setSort(sort);
+        QCOMPARE(rs.recordCount(), expected.size());
+        const auto name = [](int i) { return u"P%1"_s.arg(i, 5, 10, QChar(u'0')); };
+        const int stockNo = rs.fieldIndex(u"StockNo"_s);
+        const int retail = rs.fieldIndex(u"Retail"_s);
+
+        rs.moveFirst();
+        for (int p = 0; p < expected.size(); ++p, rs.moveNext()) {
+            QCOMPARE(stock(rs), name(expected.at(p)));
+            QCOMPARE(rs.value(retail).toInt(), expected.at(p));
+        }
+        QVERIFY(rs.eof());
+        rs.moveLast();
+        for (int p = int(expected.size()) - 1; p >= 0; --p, rs.movePrevious())
+            QCOMPARE(stock(rs), name(expected.at(p)));
+        QVERIFY(rs.bof());
+
+        // Jumps back and forth across the edges, so that the cache is emptied and refilled.
+        const int last = int(expected.size()) - 1;
+        for (int p : {0, 63, 64, 65, 4095, 4096, 4097, last, 1, 4160, 127, last - 64}) {
+            const int at = std::clamp(p, 0, last);
+            QCOMPARE(rs.valueAt(at, stockNo).toString(), name(expected.at(at)));
+            rs.setAbsolutePosition(at + 1);
+            QCOMPARE(stock(rs), name(expected.at(at)));
+            rs.find(u"[StockNo] = '"_s + name(expected.at(last - at)) + u"'"_s, 0,
+                    RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+            QCOMPARE(rs.absolutePosition(), last - at + 1);
+        }
+    }
+
+    // Keys are never given out twice: a row added after the last row was deleted gets a key of
+    // its own, for tables with a counter key and for tables keyed by their row numbers.
+    void keysAreNeverGivenOutAgain_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("column"); // a text column to fill
+        QTest::newRow("counter key") << u"Catagory"_s << 1;
+        QTest::newRow("products") << u"Products"_s << int(PC::StockNo);
+        QTest::newRow("row numbers") << u"Inventory"_s << 0;
+        QTest::newRow("order lines") << u"Orders"_s << 0;
+    }
+    void keysAreNeverGivenOutAgain() {
+        QFETCH(QString, table);
+        QFETCH(int, column);
+        makeCatalogue(0);
+        qint64 last = 0;
+        for (int i = 0; i < 3; ++i)
+            last = RowWriter::insert(*m_db, table, {{column, u"R%1"_s.arg(i)}});
+        QVERIFY(RowWriter::remove(*m_db, table, last));
+        const qint64 added = RowWriter::insert(*m_db, table, {{column, u"New"_s}});
+        QVERIFY2(added > last, qPrintable(u"%1 after %2"_s.arg(added).arg(last)));
+    }
+
+    // A record set still showing a row another screen deleted (and replaced by a new row) or
+    // changed must not write over it: the update is refused and the typing kept.
+    void staleRowsAreNotWrittenOver_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("deleted"); // else changed
+        for (const QString& table : {u"Catagory"_s, u"Inventory"_s}) {
+            QTest::addRow("%s deleted, new row added", qPrintable(table)) << table << true;
+            QTest::addRow("%s changed", qPrintable(table)) << table << false;
+        }
+    }
+    // A change another screen made to a field this set does not write is kept, and this set's
+    // change is written beside it.
+    void otherFieldsChangedElsewhereAreKept() {
+        makeCatalogue(2);
+        RecordSet rs;
+        rs.open(CategorySelect, *m_db);
+        CatalogueDatabase other(m_db->path());
+        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{2, u"99"_s}});
+        rs.setValue(1, u"Typed"_s);
+        rs.update();
+        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
+                     .toString(),
+                 u"Typed/99"_s);
+    }
+
+    void staleRowsAreNotWrittenOver() {
+        QFETCH(QString, table);
+        QFETCH(bool, deleted);
+        makeCatalogue(0);
+        for (const QString& key : {u"TL-513"_s, u"TL-514"_s, u"TL-515"_s})
+            RowWriter::insert(*m_db, table,
+                              {{0, table == u"Catagory"_s ? QVariant() : key}, {1, key}});
+        RecordSet rs;
+        rs.open(u"select * from "_s + table, *m_db);
+        rs.moveLast();
+        const qint64 shown = rs.bookmark();
+
+        CatalogueDatabase other(m_db->path());
+        if (deleted) {
+            RowWriter::remove(other, table, shown);
+            RowWriter::insert(other, table, {{1, u"NEW-9"_s}});
+        } else {
+            RowWriter::update(other, table, shown, {{1, u"Changed elsewhere"_s}});
+        }
+        rs.setValue(1, u"Typed"_s);
+        QString why;
+        QCOMPARE(errorOf([&] { rs.update(); }, &why), ErrorNumber::DatabaseRefused);
+        QVERIFY2(why.contains(u"another screen"_s), qPrintable(why));
+        const QString quoted = CatalogueDatabase::quoteName(table);
+        QCOMPARE(other
+                     .scalar(u"SELECT count(*) FROM "_s + quoted + u" WHERE "_s +
+                             CatalogueDatabase::quoteName(rs.fieldName(1)) + u" = 'Typed'"_s)
+                     .toInt(),
+                 0);
+        QCOMPARE(other.scalar(u"SELECT count(*) FROM "_s + quoted).toInt(), 3);
+        QVERIFY(rs.isDirty());
+        QCOMPARE(rs.value(1).toString(), u"Typed"_s);
     }
 
     void sources_data() {

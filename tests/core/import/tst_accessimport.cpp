@@ -1,6 +1,7 @@
 #include "ImportTestCatalogue.h"
 #include "core/import/AccessTableImport.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestData.h"
 
 #include <QFile>
 #include <QTest>
@@ -29,6 +30,7 @@ class AccessImportTest : public QObject {
 private slots:
     // System tables stand as "** DON'T USE **" in the list and cannot be picked.
     void systemTablesAreRefused() {
+        REQUIRE_TEST_FILE(database(u"nwind_jet3.mdb"_s));
         AccessTableImport import(database(u"nwind_jet3.mdb"_s));
         const QStringList choices = import.tableChoices();
         QCOMPARE(choices.first(), u"** DON'T USE **"_s);
@@ -130,6 +132,7 @@ private slots:
 
     void cancelKeepsWhatWasWritten() {
         ImportTestCatalogue catalogue;
+        REQUIRE_TEST_FILE(database(u"nwind_jet3.mdb"_s));
         AccessTableImport import(database(u"nwind_jet3.mdb"_s));
         import.chooseTable(u"Order Details"_s);
         import.mapping().map(0, 2);
@@ -139,6 +142,43 @@ private slots:
         QVERIFY(outcome.cancelled);
         QCOMPARE(outcome.counts.checked, 100);
         QCOMPARE(catalogue.count(), qint64(outcome.counts.added));
+    }
+
+    // A database cut short or damaged used to be read up to the damage and reported as a
+    // success; now it is refused before anything is written.
+    void damagedDatabaseIsRefusedWhole_data() {
+        QTest::addColumn<double>("keptShare"); // of the file's bytes
+        QTest::addColumn<qint64>("cutInsidePage");
+        QTest::newRow("cut at a page edge") << 0.5 << qint64(0);
+        QTest::newRow("cut inside a page") << 0.9 << qint64(1000);
+    }
+    void damagedDatabaseIsRefusedWhole() {
+        QFETCH(double, keptShare);
+        QFETCH(qint64, cutInsidePage);
+        QFile source(database(u"stock_inventory_jet4.mdb"_s));
+        QVERIFY2(source.open(QIODevice::ReadOnly),
+                 "test file missing: mdb/stock_inventory_jet4.mdb");
+        const QByteArray bytes = source.readAll();
+        const qint64 pageEdge = qint64(bytes.size() * keptShare) / 4096 * 4096;
+        ImportTestCatalogue catalogue;
+        const QString cut = catalogue.folder() + u"/cut.mdb"_s;
+        QFile target(cut);
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.write(bytes.left(pageEdge + cutInsidePage));
+        target.close();
+        QString why;
+        try {
+            AccessTableImport import(cut);
+            QCOMPARE(import.chooseTable(u"Product_Table"_s), Choice::Chosen);
+            import.mapping().map(2, 2);
+            import.options() = quiet();
+            import.run(catalogue.db());
+        } catch (const RunTimeError& e) {
+            QCOMPARE(e.number(), ErrorNumber::CannotOpenDatabase);
+            why = e.description();
+        }
+        QVERIFY2(why.contains(u"cut short"_s), qPrintable(why));
+        QCOMPARE(catalogue.count(), 0);
     }
 
     void unreadableFiles_data() {

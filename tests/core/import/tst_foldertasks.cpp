@@ -182,6 +182,72 @@ private slots:
         QCOMPARE(catalogue.count(u"Notes IS NOT NULL"_s), 0);
     }
 
+    // A row the catalogue refuses is named and passed over; the rows after it are written. A
+    // catalogue that cannot be written stops the task with a plain message.
+    void refusedRowsArePassedOver_data() {
+        QTest::addColumn<QString>("task");
+        QTest::addColumn<QString>("rule");
+        QTest::newRow("folder import, new item")
+            << u"folder"_s
+            << u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'B2' "
+               u"BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+        QTest::newRow("folder import, found item")
+            << u"folder"_s
+            << u"CREATE TRIGGER refuse BEFORE UPDATE ON Products WHEN old.StockNo = 'B2' "
+               u"BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+        QTest::newRow("picture paths")
+            << u"pictures"_s
+            << u"CREATE TRIGGER refuse BEFORE UPDATE ON Products WHEN old.StockNo = 'B2' "
+               u"BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+        QTest::newRow("delete")
+            << u"delete"_s
+            << u"CREATE TRIGGER refuse BEFORE DELETE ON Products WHEN old.StockNo = 'B2' "
+               u"BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+    }
+    void refusedRowsArePassedOver() {
+        QFETCH(QString, task);
+        QFETCH(QString, rule);
+        ImportTestCatalogue catalogue;
+        const QStringList names{u"A1"_s, u"B2"_s, u"C3"_s, u"D4"_s};
+        for (int i = 0; i < names.size(); ++i)
+            if (task != u"folder"_s || rule.contains(u"UPDATE"_s))
+                catalogue.add(i + 1, names.at(i));
+        catalogue.db().run(rule);
+        const QString folder = catalogue.folder() + u"/pictures"_s;
+        touch(folder, {u"A1.jpg"_s, u"B2.jpg"_s, u"C3.jpg"_s, u"D4.jpg"_s});
+        QStringList errors;
+        const auto collect = [&](const RunTimeError& e) { errors << e.description(); };
+        ImportOutcome outcome;
+        if (task == u"folder"_s) {
+            FolderImport import;
+            QVERIFY(import.chooseFile(folder + u"/A1.jpg"_s));
+            import.setErrorHandler(collect);
+            import.setCommitEvery(2);
+            outcome = import.run(catalogue.db());
+            QCOMPARE(outcome.counts.added + outcome.counts.edited, 3);
+            QCOMPARE(catalogue.count(u"Picture LIKE '%.jpg'"_s), 3);
+        } else if (task == u"pictures"_s) {
+            PicturePathChange change;
+            QCOMPARE(change.useFolderOf(folder + u"/A1.jpg"_s), Choice::Ok);
+            change.setErrorHandler(collect);
+            change.setCommitEvery(2);
+            outcome = change.run(catalogue.db());
+            QCOMPARE(outcome.counts.edited, 3);
+            QCOMPARE(catalogue.count(u"Picture LIKE '%.jpg'"_s), 3);
+        } else {
+            DeleteRecords remove;
+            remove.setErrorHandler(collect);
+            remove.setCommitEvery(2);
+            outcome = remove.run(catalogue.db());
+            QCOMPARE(outcome.counts.deleted, 3);
+            QCOMPARE(catalogue.count(), 1);
+        }
+        QCOMPARE(outcome.errors, 1);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(u"the catalogue refused it (no)"_s),
+                 qPrintable(errors.first()));
+    }
+
     void deleteRecords_data() {
         QTest::addColumn<QString>("searchWhere");
         QTest::addColumn<int>("stopAfter");  // 0: never

@@ -216,6 +216,15 @@ private slots:
                                      u"One Line?"_s;
         QTest::newRow("bitmap name")
             << ImportMessages::newItemName(u"B2.Bmp"_s) << u"New BMP Picture"_s;
+        QTest::newRow("progress with a short stock number")
+            << ImportMessages::progress(u"AB12"_s, 3, 2, 1)
+            << u"Adding Product ID # AB12   Checked: 3   New: 2   Edited: 1"_s;
+        // A whole line read as a stock number (a wrong divider) is cut to its first 60
+        // characters.
+        QTest::newRow("progress with a line-long stock number")
+            << ImportMessages::progress(QString(70, u'x'), 1, 1, 0)
+            << u"Adding Product ID # "_s + QString(60, u'x') +
+                   u"...   Checked: 1   New: 1   Edited: 0"_s;
     }
     void messages() {
         QFETCH(QString, text);

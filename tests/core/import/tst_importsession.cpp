@@ -1,6 +1,7 @@
 #include "ImportTestCatalogue.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestData.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -272,6 +273,8 @@ private slots:
         QFETCH(QString, value);
         QTemporaryDir dir;
         ImportTestCatalogue catalogue;
+        if (!source.contains(u'\n'))
+            REQUIRE_TEST_FILE(testFile(source));
         TextImportSession session;
         session.open(source.contains(u'\n') ? writeFile(dir, u"f.txt"_s, source.toUtf8())
                                             : testFile(source));

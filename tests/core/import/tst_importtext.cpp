@@ -1,9 +1,11 @@
 #include "core/import/Divider.h"
 #include "core/import/FieldSplitter.h"
+#include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
 #include "core/import/LineSource.h"
 #include "core/import/TextFile.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestData.h"
 
 #include <QTest>
 
@@ -173,8 +175,11 @@ private slots:
             << Divider::comma() << u"5\" x 4\",b"_s << QStringList{u"5\" x 4\""_s, u"b"_s};
         QTest::newRow("text after closing quote")
             << Divider::comma() << u"\"ab\"cd,e"_s << QStringList{u"abcd"_s, u"e"_s};
-        QTest::newRow("quoted tab")
-            << Divider::tab() << u"\"a\tb\"\tc"_s << QStringList{u"a\tb"_s, u"c"_s};
+        QTest::newRow("quoted tab, chosen by the user")
+            << Divider::tab().withQuotes(true) << u"\"a\tb\"\tc"_s
+            << QStringList{u"a\tb"_s, u"c"_s};
+        QTest::newRow("tab file quotes nothing")
+            << Divider::tab() << u"\"a\tb\"\tc"_s << QStringList{u"\"a"_s, u"b\""_s, u"c"_s};
         QTest::newRow("unterminated quote")
             << Divider::comma() << u"\"abc,d"_s << QStringList{u"\"abc"_s, u"d"_s};
         QTest::newRow("line break in quotes")
@@ -193,6 +198,33 @@ private slots:
         QCOMPARE(items,
                  (QList<QStringList>{
                      {u"1"_s, u"x\ny"_s, u"2"_s}, {u"3"_s, QString()}, {u"a\"\rb"_s, u"4"_s}}));
+    }
+
+    // The supplier's own files with their fixed dividers are split plainly: a lone quote in a
+    // name must not swallow the following items. Price lists are comma files and quote.
+    void fixedSupplierFiles_data() {
+        QTest::addColumn<Divider>("divider");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QStringList>>("items");
+        QTest::newRow("stock file") << FixedMappings::stockFile().divider
+                                    << "A1]\"Brass Lamp]1.50\nA2]Ink]2\nA3]Pen]3\nA4]Cup]4\n"_ba
+                                    << QList<QStringList>{{u"A1"_s, u"\"Brass Lamp"_s, u"1.50"_s},
+                                                          {u"A2"_s, u"Ink"_s, u"2"_s},
+                                                          {u"A3"_s, u"Pen"_s, u"3"_s},
+                                                          {u"A4"_s, u"Cup"_s, u"4"_s}};
+        QTest::newRow("description file")
+            << FixedMappings::fullDescriptionFile().divider
+            << "A1\t\"Brass lamp, 5\" tall\nA2\tInk\n"_ba
+            << QList<QStringList>{{u"A1"_s, u"\"Brass lamp, 5\" tall"_s}, {u"A2"_s, u"Ink"_s}};
+        QTest::newRow("price list")
+            << FixedMappings::priceList(0).divider << "A1,12,\"Lamp, brass\",Each,1.50\n"_ba
+            << QList<QStringList>{{u"A1"_s, u"12"_s, u"Lamp, brass"_s, u"Each"_s, u"1.50"_s}};
+    }
+    void fixedSupplierFiles() {
+        QFETCH(Divider, divider);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QStringList>, items);
+        QCOMPARE(readAll(bytes, divider), items);
     }
 
     void separateLines_data() {
@@ -300,12 +332,11 @@ private slots:
             << u"24-WB04"_s;
         QTest::newRow("mixed line ends")
             << u"shopify_jewelery.csv"_s << Divider::comma() << 42 << 46 << 41 << 19 << u"44.99"_s;
-        QTest::newRow("byte order mark")
-            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 401 << 21 << 0 << 0
-            << u"Row ID"_s;
+        QTest::newRow("byte order mark") << u"superstore_orders_utf8bom_crlf.csv"_s
+                                         << Divider::comma() << 401 << 21 << 0 << 0 << u"Row ID"_s;
         QTest::newRow("no final line end")
-            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 401 << 21 << 400
-            << 20 << u"0.546"_s;
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 401 << 21 << 400 << 20
+            << u"0.546"_s;
         QTest::newRow("quoted tags") << u"shopify_home-and-garden.csv"_s << Divider::comma() << 22
                                      << 47 << 0 << 0 << u"Handle"_s;
     }
@@ -317,6 +348,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(QString, value);
+        REQUIRE_TEST_FILE(testFile(name));
         const QList<QStringList> read = readAll(TextFile::load(testFile(name)), divider);
         QCOMPARE(read.size(), items);
         for (const QStringList& item : read) {

@@ -1,4 +1,5 @@
 #include "ImportTestCatalogue.h"
+#include "core/data/CatalogueFailure.h"
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
@@ -6,6 +7,9 @@
 #include "core/import/TextFile.h"
 
 #include <QTest>
+#include <atomic>
+#include <future>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -15,7 +19,8 @@ namespace PC = CatalogueSchema::ProductsColumn;
 namespace {
 
 // Stock number, name, Cost1, OnSpecial, Catagory.
-const FieldMap SimpleMap{{0, 2}, {1, 3}, {2, 7}, {3, 19}, {4, 18}};
+const FieldMap SimpleMap{
+    {0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}, {3, PC::OnSpecial}, {4, PC::Catagory}};
 
 ImportOptions quietOptions(QList<RunTimeError>* errors = nullptr) {
     ImportOptions options;
@@ -187,9 +192,111 @@ private slots:
             importLines(catalogue, "R1,Chair,3,Y,garden\n"_ba, quietOptions(&errors));
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors.first().number(), ErrorNumber::TypeMismatch);
+        QVERIFY2(errors.first().description().startsWith(u"item R1, column Catagory: "_s),
+                 qPrintable(errors.first().description()));
         QCOMPARE(outcome.errors, 1);
         QCOMPARE(catalogue.text(u"R1"_s, u"ProdName"_s), u"Chair"_s);
         QCOMPARE(catalogue.text(u"R1"_s, u"Cost1"_s), u"3"_s);
+    }
+
+    // A row the catalogue refuses (here a rule of the shop's own) is passed over and named; the
+    // rows after it are written as usual.
+    void refusedRowIsPassedOverAndTheRestWritten_data() {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<bool>("existing"); // N25 is in the catalogue before the import
+        QTest::newRow("new item refused")
+            << u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'N25' "
+               u"BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s
+            << false;
+        QTest::newRow("edit refused")
+            << u"CREATE TRIGGER refuse BEFORE UPDATE ON Products WHEN old.StockNo = 'N25' "
+               u"BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s
+            << true;
+    }
+    void refusedRowIsPassedOverAndTheRestWritten() {
+        QFETCH(QString, rule);
+        QFETCH(bool, existing);
+        ImportTestCatalogue catalogue;
+        if (existing)
+            catalogue.add(1, u"N25"_s);
+        catalogue.db().run(rule);
+        QList<RunTimeError> errors;
+        ImportOptions options = quietOptions(&errors);
+        options.commitEvery = 10;
+        importLines(catalogue, numberedLines(60), options);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().description(),
+                 u"item N25: the catalogue refused it (not this one)"_s);
+        QCOMPARE(catalogue.count(u"ProdName LIKE 'Item %'"_s), 59);
+        QCOMPARE(catalogue.text(u"N60"_s, u"ProdName"_s), u"Item 60"_s);
+    }
+
+    // When the catalogue itself cannot be written, the import stops with a plain message and
+    // keeps the batches finished before.
+    void catalogueFailureStopsKeepingFinishedBatches_data() {
+        QTest::addColumn<int>("readOnlyFrom"); // item after which writing is refused, -1: locked
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("read-only after 25 items") << 25 << 20 << u"read-only"_s;
+        QTest::newRow("locked by another program") << -1 << 0 << u"locked"_s;
+    }
+    void catalogueFailureStopsKeepingFinishedBatches() {
+        QFETCH(int, readOnlyFrom);
+        QFETCH(int, kept);
+        QFETCH(QString, words);
+        ImportTestCatalogue catalogue;
+        catalogue.db().setLockWait(50);
+        std::unique_ptr<CatalogueDatabase> other;
+        std::unique_ptr<ScopedTransaction> lock;
+        if (readOnlyFrom < 0) {
+            other = std::make_unique<CatalogueDatabase>(catalogue.path());
+            lock = std::make_unique<ScopedTransaction>(*other);
+        }
+        ImportOptions options = quietOptions();
+        options.commitEvery = 10;
+        const ProgressCallback progress = [&](const ImportProgress& report) {
+            if (report.value == readOnlyFrom)
+                catalogue.db().run(u"PRAGMA query_only = ON"_s);
+            return true;
+        };
+        QString message;
+        try {
+            importLines(catalogue, numberedLines(60), options, SimpleMap, Divider::comma(),
+                        progress);
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.contains(words), qPrintable(message));
+        QVERIFY2(!message.contains(u"INSERT"_s), qPrintable(message));
+        lock.reset();
+        catalogue.db().run(u"PRAGMA query_only = OFF"_s);
+        QCOMPARE(catalogue.count(), kept);
+    }
+
+    // A lock another program holds for a moment is waited for, with a notice, and the import
+    // then writes every item.
+    void briefLockIsWaitedFor() {
+        ImportTestCatalogue catalogue;
+        std::promise<void> locked;
+        std::promise<void> release;
+        std::thread holder([&, path = catalogue.path()] {
+            CatalogueDatabase other(path);
+            ScopedTransaction hold(other);
+            locked.set_value();
+            release.get_future().wait();
+            hold.commit();
+        });
+        locked.get_future().wait();
+        std::atomic<int> notices = 0;
+        catalogue.db().setLockNotice([&] {
+            if (notices++ == 0)
+                release.set_value();
+        });
+        const ImportOutcome outcome = importLines(catalogue, numberedLines(30), quietOptions());
+        holder.join();
+        QVERIFY(notices >= 1);
+        QCOMPARE(outcome.counts.added, 30);
+        QCOMPARE(catalogue.count(), 30);
     }
 
     // New keys pass the 16-bit range; the counters shown stop at 32767.

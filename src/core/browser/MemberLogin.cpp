@@ -1,0 +1,86 @@
+#include "core/browser/MemberLogin.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// A text as a script string literal (JSON strings are valid script strings).
+QString scriptString(const QString& text) {
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+// The host that stands for the supplier's site: "www.kvb.example" and "kvb.example" are the
+// same site, so the log-in may sit on "members.kvb.example".
+QString siteHost(const QString& supplierAddress) {
+    const QUrl url = QUrl::fromUserInput(supplierAddress.trimmed());
+    QString host = url.host().toLower();
+    if (host.startsWith(u"www."_s) && host.count(u'.') >= 2)
+        host.remove(0, 4);
+    return host;
+}
+
+} // namespace
+
+QString MemberLogin::loginTitle() {
+    return u"KVB | MEMBERS DIRECTORY | MEMBER LOGIN"_s;
+}
+
+MemberLogin::MemberLogin(const QString& supplierAddress, QString userName, QString password)
+    : m_supplierAddress(supplierAddress), m_userName(std::move(userName)),
+      m_password(std::move(password)) {}
+
+bool MemberLogin::isSupplierPage(const QUrl& page, const QString& supplierAddress) {
+    const QString site = siteHost(supplierAddress);
+    const QString host = page.host().toLower();
+    if (page.scheme() != u"https"_s || site.isEmpty() || host.isEmpty())
+        return false;
+    return host == site || host.endsWith(u'.' + site);
+}
+
+MemberLogin::Action MemberLogin::pageLoaded(const QUrl& page, const QString& title) {
+    const bool wasAwaiting = std::exchange(m_awaiting, false);
+    if (title != loginTitle() || !isSupplierPage(page, m_supplierAddress))
+        return Action::None;
+    if (m_userName.isEmpty() || m_password.isEmpty())
+        return Action::None;
+    if (m_sent)
+        return wasAwaiting ? Action::FillRefused : Action::FillOnly;
+    m_sent = true;
+    m_awaiting = true;
+    return Action::FillAndSubmit;
+}
+
+void MemberLogin::notSent() {
+    m_sent = false;
+    m_awaiting = false;
+}
+
+QString MemberLogin::fillScript(const QUrl& page, bool submit) const {
+    // The form's own submit() may be hidden by a field named "submit".
+    return uR"((function (host, title, name, password, submit) {
+  if (location.protocol !== "https:" || location.hostname.toLowerCase() !== host ||
+      document.title !== title)
+    return "changed";
+  var form = document.forms[0];
+  if (!form) return "noform";
+  var member = form.elements.namedItem("MemberNo");
+  var secret = form.elements.namedItem("PassWord");
+  if (!member || !secret) return "nofields";
+  member.value = name;
+  secret.value = password;
+  if (!submit) return "filled";
+  HTMLFormElement.prototype.submit.call(form);
+  return "submitted";
+})()"_s + scriptString(page.host().toLower()) +
+           u", "_s + scriptString(loginTitle()) + u", "_s + scriptString(m_userName) + u", "_s +
+           scriptString(m_password) + u", "_s + (submit ? u"true"_s : u"false"_s) + u")"_s;
+}
+
+} // namespace tovin

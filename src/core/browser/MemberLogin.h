@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace tovin {
+
+// The automatic log-in to the supplier's web shop: when the shop's member log-in page arrives,
+// its first form gets the supplier's member name ("MemberNo") and password ("PassWord") and is
+// sent.
+//
+// The password goes only to the supplier: a page is filled only when its title is exactly the
+// log-in title and it was served over https by the host of the supplier's web address (a
+// leading "www." aside) or a sub-domain of it. And it is sent only once: when the log-in page
+// comes straight back after it was sent, the site refused the name or password, so the form is
+// filled again but not sent (sending it on every arrival would lock the shop's account).
+class MemberLogin {
+public:
+    enum class Action {
+        None,          // not the supplier's log-in page, or no name or password to give
+        FillAndSubmit, // fill the form and send it
+        FillOnly,      // fill the form, leave sending it to the user
+        FillRefused,   // as FillOnly; the page came straight back: the site refused the log-in
+    };
+
+    static QString loginTitle(); // "KVB | MEMBERS DIRECTORY | MEMBER LOGIN"
+
+    MemberLogin() = default;
+    MemberLogin(const QString& supplierAddress, QString userName, QString password);
+
+    // True for a page served over https by the supplier's site (see above).
+    static bool isSupplierPage(const QUrl& page, const QString& supplierAddress);
+
+    // What to do with a page that has finished loading. Counts a FillAndSubmit as sent.
+    Action pageLoaded(const QUrl& page, const QString& title);
+    // The form could not be sent (no form or fields on the page): it does not count as sent.
+    void notSent();
+
+    // A script for the loaded page: it fills the first form's fields (and sends the form when
+    // `submit` is true) only while the page is still served over https by the host of `page`
+    // and carries the log-in title, and
+    // answers "submitted", "filled", "changed" (another page by now), "noform" or "nofields".
+    QString fillScript(const QUrl& page, bool submit) const;
+
+private:
+    QString m_supplierAddress;
+    QString m_userName;
+    QString m_password;
+    bool m_sent = false;     // the form was sent once by this screen
+    bool m_awaiting = false; // and the page after it has not arrived yet
+};
+
+} // namespace tovin

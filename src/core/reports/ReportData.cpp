@@ -1,0 +1,109 @@
+#include "core/reports/ReportData.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/ColumnValues.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/TextRules.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// A row as the page shows it, and as the catalogue holds it (for the lists below it).
+struct Row {
+    QVariantMap shown;
+    QVariantMap stored;
+};
+
+class Reader {
+public:
+    Reader(CatalogueDatabase& db, const ReportDefinition& report) : m_db(db), m_report(report) {}
+
+    QVariantList readList(const ReportDefinition::Data& data, const QVariantMap& parent) {
+        QSqlQuery query(m_db.database());
+        query.setForwardOnly(true);
+        if (!query.prepare(data.select))
+            refused(data, query);
+        static const QRegularExpression parameter(u":([A-Za-z_][A-Za-z0-9_]*)"_s);
+        for (auto it = parameter.globalMatch(data.select); it.hasNext();) {
+            const QString field = it.next().captured(1);
+            if (!parent.contains(field))
+                throw RunTimeError(
+                    ErrorNumber::ItemNotFound,
+                    u"The list \"%1\" asks for :%2, which its parent row lacks"_s.arg(data.name,
+                                                                                      field));
+            query.bindValue(u':' + field, parent.value(field));
+        }
+        if (!query.exec())
+            refused(data, query);
+        QVariantList rows;
+        while (query.next()) {
+            Row row = readRow(query.record());
+            for (const ReportDefinition::Data& child : m_report.data)
+                if (child.parent == data.name)
+                    row.shown.insert(child.name, readList(child, row.stored));
+            rows.append(row.shown);
+        }
+        if (query.lastError().isValid())
+            refused(data, query);
+        return rows;
+    }
+
+private:
+    [[noreturn]] void refused(const ReportDefinition::Data& data, const QSqlQuery& query) {
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"The catalogue refused the list \"%1\": %2"_s.arg(
+                               data.name, query.lastError().text()));
+    }
+
+    Row readRow(const QSqlRecord& record) const {
+        Row row;
+        for (int i = 0; i < record.count(); ++i) {
+            const QString field = record.fieldName(i);
+            const QVariant value = record.value(i);
+            row.stored.insert(field, value);
+            row.shown.insert(field, shownText(field, value));
+        }
+        return row;
+    }
+
+    QString shownText(const QString& field, const QVariant& value) const {
+        if (value.isNull())
+            return QString();
+        if (m_report.moneyFields.contains(field)) {
+            // Money is kept in whole ten-thousandths; sums of it too.
+            const double amount = ColumnValues::moneyFromStorage(value.toLongLong());
+            return TextRules::formatNumber(amount, u"$#,##0.00"_s);
+        }
+        if (m_report.dateFields.contains(field)) {
+            const QDate date = QDate::fromString(value.toString(), Qt::ISODate);
+            return date.isValid() ? TextRules::formatDate(date, u"MM/DD/YYYY"_s) : value.toString();
+        }
+        return TextRules::toText(value);
+    }
+
+    CatalogueDatabase& m_db;
+    const ReportDefinition& m_report;
+};
+
+} // namespace
+
+QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report) {
+    // Opened and never committed: whatever a report file's SELECT might try, nothing stays.
+    ScopedTransaction readOnly(db);
+    Reader reader(db, report);
+    QVariantMap page;
+    for (const ReportDefinition::Data& data : report.data)
+        if (data.parent.isEmpty())
+            page.insert(data.name, reader.readList(data, {}));
+    return page;
+}
+
+} // namespace tovin

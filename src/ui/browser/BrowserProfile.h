@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWebEngineProfile>
+
+class QWebEngineDownloadRequest;
+
+namespace tovin {
+
+// The web profile of the browser screen, which shows real web sites: cookies and the cache
+// are kept between runs in the user's data folder (so a supplier's shop remembers the shop),
+// apart from the profile of the views that show the program's own pages. Files a site sends
+// (a supplier's price list) are saved into the program folder's "Supplier" folder, and the
+// user is told the file's name.
+class BrowserProfile : public QWebEngineProfile {
+    Q_OBJECT
+public:
+    // The one browser profile of the program, made on first use.
+    static BrowserProfile* instance();
+    // Where the profile keeps its data (tests use a folder of their own); call before the
+    // first instance(). By default: the user's data folder + "/browser".
+    static void setStorageFolder(const QString& folder);
+
+signals:
+    // A download has ended: `path` is the saved file, `error` empty on success.
+    void downloadFinished(const QString& path, const QString& error);
+
+private:
+    explicit BrowserProfile(const QString& folder, QObject* parent);
+    void onDownloadRequested(QWebEngineDownloadRequest* download);
+};
+
+} // namespace tovin

@@ -1,0 +1,262 @@
+#include "ui/browser/FrmBrowser.h"
+
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+#include "ui/browser/BrowserAddress.h"
+#include "ui/browser/BrowserIcons.h"
+#include "ui/browser/BrowserProfile.h"
+#include "ui/browser/WebView.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/ControlTexts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+QString label(const QString& procedure) {
+    return formLabel(u"frmBrowser"_s, procedure);
+}
+
+// The search page of the Search button; a shop can name another one in the settings.
+QString searchPage() {
+    return SettingsStore::program().value(u"Settings"_s, u"BrowserSearchPage"_s,
+                                          u"https://duckduckgo.com/"_s);
+}
+
+} // namespace
+
+FrmBrowser::FrmBrowser(const QString& startingAddress, QWidget* parent)
+    : QWidget(parent), StartingAddress(startingAddress), m_tbToolBar(new QToolBar(this)),
+      m_picAddress(new QWidget(this)), m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
+      m_cboAddress(new QComboBox(m_picAddress)), m_brwWebBrowser(new QWebEngineView(this)),
+      m_timTimer(new QTimer(this)),
+      m_login(startingAddress, shared().SupplierUserName, shared().SupplierPassword) {
+    setObjectName(u"frmBrowser"_s);
+    setWindowTitle(u"Web Browser"_s);
+    m_tbToolBar->setObjectName(u"tbToolBar"_s);
+    m_tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_tbToolBar->setIconSize(QSize(24, 24));
+    for (const QString& key :
+         {u"Back"_s, u"Forward"_s, u"Stop"_s, u"Refresh"_s, u"Home"_s, u"Search"_s}) {
+        QAction* button = m_tbToolBar->addAction(browserIcon(key), key);
+        button->setObjectName(key);
+        button->setToolTip(key);
+        connect(button, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+    }
+    m_picAddress->setObjectName(u"picAddress"_s);
+    m_lblAddress->setObjectName(u"lblAddress"_s);
+    m_lblAddress->setBuddy(m_cboAddress);
+    m_cboAddress->setObjectName(u"cboAddress"_s);
+    m_cboAddress->setEditable(true);
+    // The list is kept by the screen (each address once, the latest first), not by typing.
+    m_cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    m_cboAddress->setMaxVisibleItems(20);
+    connect(m_cboAddress->lineEdit(), &QLineEdit::returnPressed, this,
+            &FrmBrowser::cboAddress_Click);
+    connect(m_cboAddress, &QComboBox::activated, this, [this] { cboAddress_Click(); });
+
+    m_brwWebBrowser->setObjectName(u"brwWebBrowser"_s);
+    m_brwWebBrowser->setPage(new QWebEnginePage(BrowserProfile::instance(), m_brwWebBrowser));
+    connect(page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
+    connect(page(), &QWebEnginePage::loadFinished, this,
+            &FrmBrowser::brwWebBrowser_DownloadComplete);
+    connect(page(), &QWebEnginePage::titleChanged, this, [this] {
+        if (!m_loading)
+            setWindowTitle(page()->title());
+    });
+
+    m_timTimer->setObjectName(u"timTimer"_s);
+    m_timTimer->setInterval(250);
+    connect(m_timTimer, &QTimer::timeout, this, &FrmBrowser::timTimer_Timer);
+
+    setMinimumSize(320, 240);
+    resize(sizeHint());
+    Form_Load();
+}
+
+FrmBrowser::~FrmBrowser() = default;
+
+FrmBrowser* FrmBrowser::open(const QString& address) {
+    const QString name = u"frmBrowser"_s;
+    if (auto* open = qobject_cast<FrmBrowser*>(ChildWindows::find(name))) {
+        open->showAddress(address);
+        ChildWindows::show(name);
+        return open;
+    }
+    return qobject_cast<FrmBrowser*>(ChildWindows::show(name));
+}
+
+QWebEnginePage* FrmBrowser::page() const {
+    return m_brwWebBrowser->page();
+}
+
+void FrmBrowser::Form_Load() {
+    StepGuard step(label(u"Form_Load"_s));
+    BusyCursor busy;
+    step([this] { ApplyControlTexts(this); });
+    step([this] { placeControls(); });
+    if (StartingAddress.isEmpty())
+        return;
+    step([this] {
+        rememberAddress(StartingAddress);
+        m_timTimer->start();
+        navigate(StartingAddress);
+    });
+}
+
+void FrmBrowser::showAddress(const QString& address) {
+    StartingAddress = address;
+    m_login = MemberLogin(address, shared().SupplierUserName, shared().SupplierPassword);
+    m_suppressNavigation = true;
+    m_cboAddress->setEditText(address);
+    m_suppressNavigation = false;
+    cboAddress_Click();
+}
+
+void FrmBrowser::navigate(const QString& address) {
+    const QUrl url = BrowserAddress::toUrl(address);
+    if (!url.isValid() || url.isEmpty())
+        return;
+    // Enter in the address box may also count as picking the same entry of its list: one
+    // load is enough.
+    if (m_loading && url == m_requested)
+        return;
+    m_requested = url;
+    m_loading = true;
+    m_brwWebBrowser->load(url);
+}
+
+void FrmBrowser::cboAddress_Click() {
+    StepGuard step(label(u"cboAddress_Click"_s));
+    if (m_suppressNavigation)
+        return;
+    step([this] {
+        m_timTimer->start();
+        navigate(m_cboAddress->currentText());
+    });
+}
+
+void FrmBrowser::tbToolBar_ButtonClick(const QString& key) {
+    // Going back with no history and the like are passed over.
+    StepGuard step(label(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
+    step([this] { m_timTimer->start(); });
+    step([&] {
+        if (key == u"Back"_s) {
+            m_brwWebBrowser->back();
+        } else if (key == u"Forward"_s) {
+            m_brwWebBrowser->forward();
+        } else if (key == u"Refresh"_s) {
+            m_brwWebBrowser->reload();
+        } else if (key == u"Home"_s) {
+            // The shop front it was opened on, or the program's own home page.
+            navigate(StartingAddress.isEmpty() ? WebView::homeAddress() : StartingAddress);
+        } else if (key == u"Search"_s) {
+            navigate(searchPage());
+        } else if (key == u"Stop"_s) {
+            m_timTimer->stop();
+            m_brwWebBrowser->stop();
+            setWindowTitle(page()->title());
+        }
+    });
+}
+
+void FrmBrowser::brwWebBrowser_DownloadComplete(bool ok) {
+    m_loading = false;
+    if (ok)
+        brwWebBrowser_NavigateComplete();
+    StepGuard step(label(u"brwWebBrowser_DownloadComplete"_s));
+    MemberLogin::Action action = MemberLogin::Action::None;
+    const QUrl url = page()->url();
+    step([&] { action = ok ? m_login.pageLoaded(url, page()->title()) : action; });
+    if (action == MemberLogin::Action::None) {
+        emit loginChecked(action, QString());
+        return;
+    }
+    const bool submit = action == MemberLogin::Action::FillAndSubmit;
+    QPointer<FrmBrowser> self(this);
+    // Run apart from the page's own scripts, which cannot change what this one calls.
+    page()->runJavaScript(
+        m_login.fillScript(url, submit), QWebEngineScript::ApplicationWorld,
+        [self, action, submit](const QVariant& answer) {
+            if (!self)
+                return;
+            const QString result = answer.toString();
+            if (submit && result != u"submitted"_s)
+                self->m_login.notSent();
+            if (action == MemberLogin::Action::FillRefused && result == u"filled"_s &&
+                shared().prompts)
+                shared().prompts->notice(
+                    u"The supplier's web site refused the member name or password. They have "
+                    u"been filled in again but not sent: check them on the supplier screen, or "
+                    u"correct them on the page and log in yourself."_s,
+                    MessageIcon::Exclamation);
+            emit self->loginChecked(action, result);
+        });
+}
+
+void FrmBrowser::brwWebBrowser_NavigateComplete() {
+    StepGuard step(label(u"brwWebBrowser_NavigateComplete"_s));
+    step([this] { setWindowTitle(page()->title()); });
+    step([this] { rememberAddress(BrowserAddress::fromUrl(page()->url())); });
+}
+
+void FrmBrowser::rememberAddress(const QString& address) {
+    if (address.isEmpty())
+        return;
+    // Each address once, the latest first; changing the list navigates nowhere.
+    m_suppressNavigation = true;
+    const int found =
+        m_cboAddress->findText(address, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (found >= 0)
+        m_cboAddress->removeItem(found);
+    m_cboAddress->insertItem(0, address);
+    m_cboAddress->setCurrentIndex(0);
+    m_suppressNavigation = false;
+}
+
+void FrmBrowser::timTimer_Timer() {
+    if (m_loading) {
+        setWindowTitle(u"Working..."_s);
+        return;
+    }
+    m_timTimer->stop();
+    setWindowTitle(page()->title());
+}
+
+void FrmBrowser::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+void FrmBrowser::placeControls() {
+    // The address box and the page fill the width less a small gap; the page takes the height
+    // below the address panel.
+    const int barHeight = m_tbToolBar->sizeHint().height();
+    m_tbToolBar->setGeometry(0, 0, width(), barHeight);
+    const int labelHeight = m_lblAddress->sizeHint().height();
+    const int boxHeight = m_cboAddress->sizeHint().height();
+    m_picAddress->setGeometry(0, barHeight, width(), labelHeight + boxHeight + 4);
+    m_lblAddress->setGeometry(Gap, 0, m_lblAddress->sizeHint().width(), labelHeight);
+    m_cboAddress->setGeometry(Gap, labelHeight + 2, qMax(0, width() - 2 * Gap), boxHeight);
+    const int top = m_picAddress->y() + m_picAddress->height();
+    m_brwWebBrowser->setGeometry(Gap, top, qMax(0, width() - 2 * Gap),
+                                 qMax(0, height() - top - Gap));
+}
+
+} // namespace tovin

@@ -1,0 +1,30 @@
+#include "ui/browser/WebBrowserEntry.h"
+
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/SharedState.h"
+#include "ui/browser/FrmBrowser.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QMenu>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+void addWebBrowserEntry(QMenu* view) {
+    if (!ChildWindows::isRegistered(u"frmBrowser"_s))
+        return;
+    view->addSeparator()->setObjectName(u"mnuViewBar0"_s);
+    QAction* action = view->addAction(u"Web Browser"_s);
+    action->setObjectName(u"mnuViewWebBrowser"_s);
+    QObject::connect(action, &QAction::triggered, view, [] {
+        StepGuard step(formLabel(u"frmMain"_s, u"mnuViewWebBrowser_Click"_s));
+        BusyCursor busy;
+        letEventsRun();
+        step([] { FrmBrowser::open(shared().WebAddress); });
+    });
+}
+
+} // namespace tovin

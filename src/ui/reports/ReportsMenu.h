@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QMainWindow;
+class QMenu;
+class QWidget;
+
+namespace tovin::ReportsMenu {
+
+// Adds the Reports menu ("mnuReports") with its nine entries mnuR1 to mnuR9 to the window's
+// menu bar, placed before the menu `before` (at the end when it is null).
+QMenu* addTo(QMainWindow* window, QMenu* before);
+
+// Runs one report for a menu entry: reads the report file from the program folder, fills it
+// from the catalogue at DBPath and shows it in a print preview, from which the user prints it
+// or saves it as a PDF. A missing report file is reported as a missing file; a report that
+// cannot be made is told with its reason.
+void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile);
+
+} // namespace tovin::ReportsMenu
