@@ -7,8 +7,14 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6sql6-sqlite libgl1-mesa-dev
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
-    xvfb xauth
+    xvfb xauth dpkg-dev
 )
+
+# --hardening: also the compilers and runtimes of the fuzz and sanitizer runs, and the tools the
+# package test uses.
+if [ "${1:-}" = "--hardening" ]; then
+    packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev dpkg-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,8 +9,11 @@
 # installation is touched. Environment: BUILD_DIR (default build), WIDTH/HEIGHT of the
 # main window in pixels (default 1000x700), WAIT_MS before the picture (default 2500), PREVIEW
 # ("large" opens the Products screen with its large preview), WEB_ADDRESS (the address the
-# browser screen opens on, such as Help/demo.htm). SCREEN may also be a menu entry such as
-# mnuR8 (the Inventory Report): the picture is then of the print preview.
+# browser screen opens on, such as Help/demo.htm), ACTIONS (what to do before the picture,
+# separated by ";": "Screen/Control" presses a button, "Screen/Control=TEXT" types into a box)
+# and ANSWERS (answers to the input and message boxes those raise, ";"-separated). SCREEN may
+# also be a menu entry such as mnuR8 (the Inventory Report): the picture is then of the print
+# preview.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -22,6 +25,15 @@ wait_ms="${WAIT_MS:-2500}"
 preview=()
 [ -n "${PREVIEW:-}" ] && preview=(--preview "$PREVIEW")
 [ -n "${WEB_ADDRESS:-}" ] && preview+=(--web-address "$WEB_ADDRESS")
+acts=()
+if [ -n "${ACTIONS:-}" ]; then
+    IFS=';' read -r -a list <<<"$ACTIONS"
+    for a in "${list[@]}"; do acts+=(--act "$a"); done
+fi
+if [ -n "${ANSWERS:-}" ]; then
+    IFS=';' read -r -a list <<<"$ANSWERS"
+    for a in "${list[@]}"; do acts+=(--answer "$a"); done
+fi
 # The web engine refuses its sandbox to the root user.
 [ "$(id -u)" = 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 
@@ -64,7 +76,7 @@ SETTINGS
 mkdir -p "$(dirname "$output")"
 rm -f "$output"
 xvfb-run -a -s "-screen 0 $((width + 200))x$((height + 200))x24" \
-    "$app" --settings "$work/settings.ini" "${preview[@]}" --open-screen "$screen" \
+    "$app" --settings "$work/settings.ini" "${preview[@]}" "${acts[@]}" --open-screen "$screen" \
     --screenshot "$output" --quit-after-ms "$wait_ms"
 if [ ! -s "$output" ]; then
     echo "No picture was written to $output" >&2

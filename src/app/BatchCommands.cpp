@@ -4,10 +4,14 @@ namespace tovin {
 
 BatchCommand createCommand();
 BatchCommand importCommand();
+BatchCommand reorderCommand();
 BatchCommand reportCommand();
+BatchCommand convertCommand();
+BatchCommand pagesCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand(), reportCommand()};
+    static const QList<BatchCommand> commands{createCommand(), importCommand(),  convertCommand(),
+                                              pagesCommand(),  reorderCommand(), reportCommand()};
     return commands;
 }
 

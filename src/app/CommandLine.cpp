@@ -25,12 +25,12 @@ QString programHelp() {
 }
 
 bool isProgramOption(const QString& option) {
-    // --open-screen, --screenshot, --quit-after-ms, --preview and --web-address are left out
-    // of the help on purpose: they serve scripts/screenshot.sh.
+    // --open-screen, --screenshot, --quit-after-ms, --preview, --web-address, --act and --answer
+    // are left out of the help on purpose: they serve scripts/screenshot.sh.
     return option == u"--app-folder"_s || option == u"--settings"_s ||
            option == u"--open-screen"_s || option == u"--screenshot"_s ||
            option == u"--quit-after-ms"_s || option == u"--preview"_s ||
-           option == u"--web-address"_s;
+           option == u"--web-address"_s || option == u"--act"_s || option == u"--answer"_s;
 }
 
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
@@ -61,6 +61,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 start.screenshotFile = value;
             } else if (option == u"--web-address"_s) {
                 start.webAddress = value;
+            } else if (option == u"--act"_s) {
+                start.actions << value;
+            } else if (option == u"--answer"_s) {
+                start.answers << value;
             } else if (option == u"--preview"_s) {
                 // "large": the Products screen opens with its large preview.
                 start.largePreview = value == u"large"_s;

@@ -37,6 +37,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
 // options come before a batch command or stand alone for the windowed program.
 bool isProgramOption(const QString& option);
 
+// True when a batch command line needs the web engine (printing pages to PDF), so the
+// program must start a graphical application for it.
+bool needsWebEngine(const QStringList& arguments);
+
 // The help text of the program.
 QString programHelp();
 

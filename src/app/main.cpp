@@ -34,6 +34,25 @@ int main(int argc, char* argv[]) {
             return status;
         return tovin::runProgram(options);
     }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (tovin::needsWebEngine(arguments)) {
+        // Printing renders through the web engine; without a display it draws off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+            qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        tovin::WebEngineView::prepareApplication();
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Tovin Catalog 2003 Demo"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
+        out.flush();
+        err.flush();
+        return status < 0 ? 0 : status;
+    }
     // Commands that draw pages need fonts, but never a screen.
     if (paints)
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -9,6 +9,7 @@
 #include "ui/data/FrmSales.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -32,6 +33,7 @@ void registerScreens(const ScreenOptions& options) {
     });
     ChildWindows::registerScreen(u"frmBrowser"_s,
                                  [] { return new FrmBrowser(shared().WebAddress); });
+    ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });
 }
 
 } // namespace tovin

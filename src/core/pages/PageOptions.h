@@ -72,3 +72,41 @@ PageOptions& pageOptions();
 void applyProductsScreenDefaults();
 
 } // namespace tovin
+
+namespace tovin::PageOptionRules {
+
+// How the page designer's choices become option values.
+
+// The title with the page-number box: ticking it gives title + " tq2002", typing while it is
+// ticked title + " tq2002-18"; unticked, the title alone.
+QString titleWithNumber(const QString& typed, bool numbered, bool whileTyping);
+// The part of a title shown in the title box, and whether the page-number box is ticked.
+QString typedTitle(const QString& pageTitle);
+
+// The picture size attributes from the width and height boxes ("width=120 height=90",
+// "width=120", "height=90"); empty when both are.
+QString pictureSize(const QString& width, const QString& height);
+
+// The HTML font size (1 to 7) for a point size.
+std::int16_t fontSizeForPoints(double points);
+// The point size the font dialog opens with for an HTML font size.
+double pointsForFontSize(std::int16_t size);
+// "#" and the colour's red, green and blue as two upper-case hexadecimal digits each.
+QString colorText(int red, int green, int blue);
+// Reads such a text back; black for anything else.
+void colorParts(const QString& text, int* red, int* green, int* blue);
+
+// Applies a font choice: face, colour, size and the style tags with their closing tags.
+void applyFont(PageOptions& options, const QString& face, double points, bool bold, bool italic,
+               bool strikeout, bool underline, int red, int green, int blue);
+
+// The order list. Puts an item into `slot` (or, when it is -1, the first empty slot after
+// LastOrderSlot, else the first empty one); returns the slot used, -1 when all are full.
+int addToOrder(PageOptions& options, int code, int slot = -1);
+// Takes an item out of its slot; the other slots keep their places. Returns the slot freed.
+int removeFromOrder(PageOptions& options, int code);
+void clearOrder(PageOptions& options);
+// Item number, picture, then items 2 to 8, all shown.
+void defaultOrder(PageOptions& options);
+
+} // namespace tovin::PageOptionRules

@@ -1,27 +1,15 @@
 #include "core/products/PreviewPage.h"
 
+#include "core/pages/PageMarkup.h"
 #include "core/shell/ProgramFolder.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TextRules.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
 namespace {
-
-// A GIF thumbnail links to the JPEG picture of the same name; only a lower-case ".gif" is
-// recognised.
-QString linkTarget(const QString& picture) {
-    const qsizetype gif = picture.indexOf(u".gif"_s);
-    if (gif < 0)
-        return picture;
-    return picture.left(gif + 1) + u"jpg"_s;
-}
 
 QString costText(const QVariant& cost) {
     if (cost.isNull() || !cost.isValid())
@@ -64,7 +52,8 @@ QStringList PreviewPage::lines(const PreviewProduct& product, Size size) {
     page << u"<tr>"_s;
     page << u"<td width="_s + w + u"% align=center height=60% bgcolor=#D4D4D4>"_s;
     if (hasPicture)
-        page << u"<a href="_s + quote + linkTarget(product.Picture) + quote + u">"_s;
+        page << u"<a href="_s + quote + PageMarkup::largePictureOf(product.Picture) + quote +
+                    u">"_s;
     page << u"<img border=0 href="_s + quote + picture + quote + u" src="_s + quote + picture +
                 quote + u" height="_s + w + (large ? u"%"_s : u" %"_s) + u" align=center alt="_s +
                 quote + product.StockNo + quote + u"></a></td>"_s;
@@ -90,22 +79,7 @@ QString PreviewPage::path() {
 
 QString PreviewPage::write(const PreviewProduct& product, Size size) {
     const QString target = path();
-    QByteArray bytes;
-    for (const QString& line : lines(product, size))
-        bytes += line.toUtf8() + "\r\n";
-
-    QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (!QFileInfo(QFileInfo(target).absolutePath()).isDir())
-            throw RunTimeError(ErrorNumber::PathNotFound, u"Path not found: "_s + target);
-        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s +
-                                                                 target + u" ("_s +
-                                                                 file.errorString() + u')');
-    }
-    if (file.write(bytes) != bytes.size())
-        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s +
-                                                                 target + u" ("_s +
-                                                                 file.errorString() + u')');
+    PageMarkup::writeLines(target, lines(product, size));
     return target;
 }
 

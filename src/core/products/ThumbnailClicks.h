@@ -8,9 +8,9 @@ namespace tovin {
 // What the Products screen does with the addresses its web view reports: clicks on the tick
 // boxes and pictures of the thumbnail page.
 //
-// A tick box of item k navigates to a made-up address ending in "Vex_k". The page shows
-// ThumbChecked entry k as the state of box k, and a click on box k flips entry k - 1; the
-// picture page maker reads the list with the same numbering.
+// A tick box of item k navigates to a made-up address ending in "Vex_k". Box k shows
+// ThumbChecked entry k - 1 (ThumbnailPage writes it so) and a click on it flips that entry;
+// the picture page maker reads the list with the same numbering.
 class ThumbnailClicks {
 public:
     // Whether the address is a tick-box click: a local address (a path or a file: URL) whose

@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,7 +18,56 @@ QString& overrideFolder() {
     static QString folder;
     return folder;
 }
+// An installed program folder (under /usr, read-only, or marked by the package even when root
+// could write to it) is never written: the program works in a folder of the user's own, which
+// is filled from the installed one on first start.
+bool isInstalledFolder(const QString& folder) {
+    return QFileInfo::exists(folder + u'/' + installedMarker()) || !QFileInfo(folder).isWritable();
+}
+
+QString workingFolderFor(const QString& installed) {
+    static QString prepared;
+    static QString preparedFrom;
+    if (preparedFrom != installed) {
+        QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (base.isEmpty())
+            base = QDir::homePath() + u"/.local/share"_s;
+        prepared = base + u"/tovin-catalog"_s;
+        fillUserFolder(installed, prepared);
+        preparedFrom = installed;
+    }
+    return prepared;
+}
+
 } // namespace
+
+void fillUserFolder(const QString& installed, const QString& userFolder) {
+    // Files the user is missing are copied; program files that a newer installation changed are
+    // refreshed. A catalogue that is already there is the user's data and is never replaced.
+    QDir().mkpath(userFolder);
+    QDirIterator it(installed, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    while (it.hasNext()) {
+        const QFileInfo source(it.next());
+        const QString relative = QDir(installed).relativeFilePath(source.filePath());
+        if (relative == installedMarker() || (!executable.isEmpty() && relative == executable))
+            continue;
+        const QString target = userFolder + u'/' + relative;
+        const QFileInfo existing(target);
+        const bool catalogue = source.suffix().compare(u"mde"_s, Qt::CaseInsensitive) == 0 ||
+                               source.suffix().compare(u"mdb"_s, Qt::CaseInsensitive) == 0;
+        if (existing.exists() && (catalogue || existing.lastModified() >= source.lastModified()))
+            continue;
+        QDir().mkpath(existing.absolutePath());
+        QFile::remove(target);
+        if (QFile::copy(source.filePath(), target))
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    }
+}
+
+QString installedMarker() {
+    return u"installed-program-folder"_s;
+}
 
 void setOverride(const QString& folder) {
     overrideFolder() = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
@@ -23,8 +75,11 @@ void setOverride(const QString& folder) {
 
 QString path() {
     QString folder = overrideFolder();
-    if (folder.isEmpty() && QCoreApplication::instance())
+    if (folder.isEmpty() && QCoreApplication::instance()) {
         folder = QCoreApplication::applicationDirPath();
+        if (isInstalledFolder(folder))
+            folder = workingFolderFor(folder);
+    }
     if (folder.isEmpty())
         folder = QDir::currentPath();
     // Always appended, also to a root folder, as the program's file names expect.

@@ -4,10 +4,21 @@
 
 namespace tovin::ProgramFolder {
 
-// The program folder is the executable's folder, or the folder given with --app-folder.
+// The file the package installs into the program folder: a folder holding it is an installed,
+// read-only program folder even for a user who could write to it.
+QString installedMarker();
+
+// The program folder is the executable's folder, or the folder given with --app-folder. An
+// installed program folder (read-only, or holding installedMarker()) is replaced by the user's
+// data folder ("tovin-catalog" in the user's data location, ~/.local/share), which is filled
+// from the installed folder first.
 void setOverride(const QString& folder);
 // The program folder with a trailing "/" (a root folder gives "//", which still opens files).
 QString path();
+
+// Copies into userFolder every file of the installed folder that it lacks, and refreshes the
+// program files that the installed folder holds newer; catalogues already there are kept.
+void fillUserFolder(const QString& installed, const QString& userFolder);
 
 // Sets AppFolder and PicturesFolder of the shared state from the program folder.
 void applyToSharedState();

@@ -11,6 +11,7 @@ inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int FileAlreadyOpen = 55;
 inline constexpr int PathFileAccessError = 75;

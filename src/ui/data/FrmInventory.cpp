@@ -2,6 +2,8 @@
 
 #include "ui/data/BoundTextBox.h"
 
+#include <QPushButton>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
@@ -25,6 +27,11 @@ FrmInventory::FrmInventory(QWidget* parent)
     };
     for (const FieldBox& box : boxes)
         addTextBox(box);
+    cmdSales = new QPushButton(u"Sales"_s, this);
+    cmdSales->setObjectName(u"cmdSales"_s);
+    cmdSales->setToolTip(u"Record that some of these items were sold"_s);
+    addCommandButton(cmdSales);
+    connect(cmdSales, &QPushButton::clicked, this, [this] { cmdSales_Click(); });
     Form_Load();
 }
 

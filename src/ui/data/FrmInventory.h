@@ -5,10 +5,20 @@
 namespace tovin {
 
 // The inventory screen: the shop's own stock, one row of table Inventory per stocked product.
+// "Sales" records that some of the current row's items were sold: it takes them off the
+// quantity on hand and hands the sale to the sales screen.
 class FrmInventory : public RecordScreen {
     Q_OBJECT
 public:
     explicit FrmInventory(QWidget* parent = nullptr);
+
+protected:
+    void SetButtons(bool browse) override;
+
+private:
+    void cmdSales_Click();
+
+    QPushButton* cmdSales = nullptr;
 };
 
 } // namespace tovin

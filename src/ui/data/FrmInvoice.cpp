@@ -24,6 +24,7 @@ FrmInvoice::FrmInvoice(QWidget* parent)
     };
     for (const FieldBox& box : boxes)
         addTextBox(box);
+    buildInvoiceControls();
     Form_Load();
 }
 

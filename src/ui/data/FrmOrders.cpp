@@ -35,6 +35,7 @@ FrmOrders::FrmOrders(QWidget* parent)
     };
     for (const FieldBox& box : boxes)
         addTextBox(box);
+    buildOrderControls();
     Form_Load();
 }
 

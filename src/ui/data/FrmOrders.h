@@ -2,11 +2,18 @@
 
 #include "ui/data/RecordScreen.h"
 
+class QLineEdit;
+
 namespace tovin {
 
 // The orders screen: the lines of the orders placed with suppliers, table Orders by order
 // number and stock number. Boxes 10 (net cost each) and 13 (net cost of the line) hold figures
 // computed from the line; they are not columns of the table.
+//
+// Besides the record pattern it searches by order number, opens the order's invoice, receives
+// ordered goods into stock ("Receive": the whole order, or line by line with "R-Update"), and
+// opens a new line for the product being ordered from the catalogue (the hand-shake through
+// shared().OrderEntryState with the Products screen).
 class FrmOrders : public RecordScreen {
     Q_OBJECT
 public:
@@ -14,6 +21,48 @@ public:
     static constexpr int NetCostBox = 13;
 
     explicit FrmOrders(QWidget* parent = nullptr);
+
+    // The boxes of a line ordered from the catalogue, as texts.
+    struct CatalogueLine {
+        QString orderId, stockNo, name, packing, dateOrdered;
+        QString quantity, grossCost, costEach, discount, fees, shipping;
+    };
+
+    // Answers OrderEntryState 1: opens a new line (state 7), or reports an order number that is
+    // already used (state 2, CurrentKey emptied, the screen closes).
+    void answerOrderEntry();
+    // Fills the new line opened by answerOrderEntry().
+    void fillCatalogueLine(const CatalogueLine& line);
+    // Shows only the lines of shared().OrderFilter when it is set.
+    void applyOrderFilter();
+
+protected:
+    void Form_Activate() override;
+    void Form_Unload() override;
+    void adoPrimaryRS_MoveComplete() override;
+    void cmdAdd_Click() override;
+    void cmdUpdate_Click() override;
+    void cmdCancel_Click() override;
+    void cmdDelete_Click() override;
+    void SetButtons(bool browse) override;
+    void txtFields_Change(int index) override;
+
+private:
+    void buildOrderControls();
+    void cmdSearch_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void receiveAll();
+    void receiveCurrentLine();
+    bool readyToReceive();
+    void showNetCosts();
+    void clearNetCosts();
+
+    QLineEdit* txtSrch = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    bool m_computing = false;
 };
 
 } // namespace tovin

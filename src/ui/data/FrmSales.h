@@ -6,12 +6,31 @@ namespace tovin {
 
 // The sales screen: one row of table Sales per sale from stock. Box 7 holds the sale's net
 // profit, a figure computed from the row rather than a column of the table.
+//
+// A sale handed over by the inventory screen (shared().SaleFromInventory) opens as a new row
+// filled with the stock number, quantity, date and cost; when it is saved, the Products screen
+// is told to take the quantity off the product's stock (shared().SoldFromStock). Cancelled, the
+// sale is dropped and its items go back on the stock row.
 class FrmSales : public RecordScreen {
     Q_OBJECT
 public:
     static constexpr int NetProfitBox = 7;
 
     explicit FrmSales(QWidget* parent = nullptr);
+
+    // Opens the new row of a sale handed over by the inventory screen (once per sale).
+    void startSaleFromStock();
+
+protected:
+    void Form_Activate() override;
+    void adoPrimaryRS_MoveComplete() override;
+    void cmdUpdate_Click() override;
+    void cmdCancel_Click() override;
+    void SetButtons(bool browse) override;
+    void txtFields_Change(int index) override;
+
+private:
+    void showNetProfit();
 };
 
 } // namespace tovin

@@ -2,11 +2,11 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/Condition.h"
+#include "core/orders/CatalogueOrdering.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "core/products/ProductScreenSettings.h"
-#include "core/products/SaleFromStock.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -20,6 +20,7 @@
 #include "ui/products/MemoView.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
+#include "ui/products/ProductsCatalogue.h"
 #include "ui/products/ProductsLayout.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ControlTexts.h"
@@ -143,6 +144,7 @@ void Products::buildControls(const ProductsOptions& options) {
     // "Order Done": shown only while an order from the catalogue is open.
     m_orderDoneButton = makeButton(u"Command2"_s, u"Order Done"_s);
     m_orderDoneButton->hide();
+    buildOrderingControls();
     m_supplierButton = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
     m_supplierShopButton = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
     for (QPushButton* b : {m_supplierButton, m_supplierShopButton})
@@ -207,10 +209,12 @@ void Products::buildControls(const ProductsOptions& options) {
     }
     c.preview = m_webView;
     c.grid = m_grid;
-    c.recordButtons = {cmdAdd,    cmdEdit,    cmdDelete, cmdUpdate,
-                       cmdCancel, cmdRefresh, cmdClose,  m_orderDoneButton};
-    c.viewButtons = {m_gridButton, m_previewSizeButton, m_picturePathButton, m_showHelpButton,
-                     m_resetButton};
+    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
+                       cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
+    c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
+                     m_showHelpButton, m_resetButton,       m_reorderButton};
+    m_catalogue = new ProductsCatalogue(this);
+    c.viewButtons << m_catalogue->buttons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
@@ -289,55 +293,52 @@ void Products::Form_Activate() {
     Form_GotFocus();
 }
 
-// A sale recorded on the sales screen comes off the product's stock and onto its sold count,
-// in the catalogue itself, whatever the screen lists. In browse mode the screen then reads the
-// catalogue again and shows the product when its list holds it (or stays where the user was); a
-// row being added, edited or typed into is left as typed. A sale the catalogue refuses stays
-// pending and is tried again on the next activation.
+// A sale recorded on the sales screen comes off the product's stock and onto its sold count.
+// The catalogue is changed directly (the screen's copy of the row may be older than a receipt
+// made meanwhile), then the product is shown as the catalogue now holds it.
 void Products::takeOverSale() {
     const int sold = shared().SoldFromStock;
     if (sold <= 0)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s));
-    const QString key = shared().CurrentKey;
-    bool recorded = false;
-    try {
-        recorded = SaleFromStock::record(connection(), key, sold);
-    } catch (const RunTimeError& error) {
+    const QString stockNo = shared().SoldStockNo;
+    shared().SoldFromStock = 0;
+    shared().SoldStockNo.clear();
+    bool taken = false;
+    step([&] { taken = CatalogueOrdering::takeSaleOffStock(connection(), stockNo, sold); });
+    if (!taken) {
         step([&] {
             if (shared().prompts)
-                shared().prompts->notice(u"The sale of "_s + QString::number(sold) + u" of "_s +
-                                             key + u" could not be taken off the stock: "_s +
-                                             error.description() +
-                                             u"\nIt is tried again when you come back to this "
-                                             u"screen."_s,
-                                         MessageIcon::Exclamation, windowTitle());
+                shared().prompts->notice(u"The sale of "_s + QString::number(sold) +
+                                             u" items could not be taken off the stock of "
+                                             u"product "_s +
+                                             stockNo + u": no product has that stock number."_s,
+                                         MessageIcon::Exclamation);
         });
         return;
     }
-    if (recorded && !m_addingFlag && !m_editingFlag && !adoPrimaryRS->isDirty()) {
-        std::optional<RecordSet::Bookmark> before;
+    // A product being edited is left as it is; it shows the new counts after its Update.
+    if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
+        return;
+    std::optional<RecordSet::Bookmark> before;
+    step([&] {
+        if (adoPrimaryRS->hasCurrentRow())
+            before = adoPrimaryRS->bookmark();
+    });
+    const bool found = writeStep(step, [&] {
+        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(stockNo) + u"'"_s, 0,
+                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+    });
+    if (found && adoPrimaryRS->hasCurrentRow()) {
         step([&] {
-            if (adoPrimaryRS->hasCurrentRow())
-                before = adoPrimaryRS->bookmark();
+            adoPrimaryRS->cancelUpdate();
+            binding().refresh();
         });
-        step([&] { adoPrimaryRS->requery(); });
-        step([&] {
-            adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(key) + u"'"_s, 0,
-                               RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
-        });
-        step([&] {
-            if (adoPrimaryRS->hasCurrentRow())
-                return;
-            if (before && adoPrimaryRS->positionOfBookmark(*before) >= 0)
-                adoPrimaryRS->setBookmark(*before);
-            else
-                adoPrimaryRS->moveFirst();
-        });
+    } else if (found && before) {
+        // A product that is no longer in the list: stay where the user was.
+        step([&] { adoPrimaryRS->setBookmark(*before); });
     }
     step([] { letEventsRun(); });
-    shared().SoldFromStock = 0;
-    shared().CurrentKey.clear();
 }
 
 void Products::showEvent(QShowEvent* event) {

@@ -15,6 +15,7 @@ namespace tovin {
 
 class CoalescedAction;
 class ProductGridModel;
+class ProductsCatalogue;
 class ProductsLayout;
 class WebView;
 
@@ -41,6 +42,9 @@ struct ProductsOptions {
 // moment after the last move; flushPreview() writes a pending one at once.
 class Products : public RecordScreen {
     Q_OBJECT
+    // The catalogue panel, pages by page number and thumbnails (ProductsCatalogue.cpp).
+    friend class ProductsCatalogue;
+
 public:
     // The address cmdSup(1) opens for a supplier without a web page of its own: the setting
     // "SupplierShop" of section "Settings", by default http://www.example.com/shop.
@@ -124,6 +128,16 @@ private:
     bool gridShown() const;
     void syncGridSelection();
     bool orderIsOpen() const;
+
+    // Ordering from the catalogue and the re-order list (ProductsOrdering.cpp).
+    void buildOrderingControls();
+    void Command1_Click();
+    void Command2_Click();
+    void cmdReorder_Click();
+    // Orders the current product; the quantity asked starts at the suggestion. True when a line
+    // was saved and counted on the product.
+    bool orderCurrentItem(double suggestedQuantity);
+    void showOrderOpen(bool open);
     void restoreLabelNames();
     void showRestoredBoxes();
 
@@ -139,6 +153,7 @@ private:
     ProductGridModel* m_gridModel = nullptr;
     std::unique_ptr<ProductsLayout> m_layout;
     CoalescedAction* m_preview = nullptr;
+    ProductsCatalogue* m_catalogue = nullptr;
 
     QLineEdit* m_quickSearchBox = nullptr;         // "txtSrch"
     QPushButton* m_quickSearchButton = nullptr;    // "cmdSearch", "Quick Search"
@@ -148,11 +163,16 @@ private:
     QPushButton* m_previewSizeButton = nullptr;    // "cmdShowPic", "Edit Mode" / "View Mode"
     QPushButton* m_picturePathButton = nullptr;    // "cmdShowPicPath"
     QPushButton* m_showHelpButton = nullptr;       // "Command16", "Show Help" / "Hide Help"
+    QPushButton* m_orderItemButton = nullptr;      // "Command1", "Order Item"
     QPushButton* m_orderDoneButton = nullptr;      // "Command2", "Order Done"
+    QPushButton* m_reorderButton = nullptr;        // "cmdReorder"
     QPushButton* m_supplierButton = nullptr;       // "cmdSup(0)", "  Supplier:"
     QPushButton* m_supplierShopButton = nullptr;   // "cmdSup(1)", "WebPage"
 
     bool m_gridClicked = false;
+    // Set while a thumbnail page is being made (the thumbnail button reads "Cancel"); a click on
+    // one of its pictures then selects that product.
+    bool m_thumbnailFlag = false;
     bool m_firstPaint = true;
     bool m_pickingSupplier = false;
 };

@@ -143,8 +143,19 @@ void Products::Wb1_BeforeNavigate(const QString& address, bool* cancel) {
 }
 
 void Products::Wb1_NavigateComplete(const QString& address) {
-    // No thumbnail page is made on this screen, so a picture address selects nothing.
+    StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s));
     shared().WebAddress = address;
+    if (!m_thumbnailFlag)
+        return;
+    // A click on a thumbnail picture selects its product.
+    step([&] {
+        const std::optional<QString> stockNo = ThumbnailClicks::pictureStockNo(address);
+        if (!stockNo)
+            return;
+        m_thumbnailFlag = false;
+        adoPrimaryRS->find(ThumbnailClicks::stockNoCondition(*stockNo), 0,
+                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::CurrentRow);
+    });
 }
 
 void Products::Wb1_NavigateError(const QString& address) {

@@ -11,7 +11,10 @@
 #include "ui/shell/QtPrompts.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMap>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
@@ -28,10 +31,62 @@ void complain(const QString& text) {
     std::fputs(qPrintable(text + u'\n'), stderr);
 }
 
-// Opens the asked-for screen and, when a picture is wanted, saves it and ends the program.
+// The real dialogs, except that input and message boxes take the start options' answers
+// first (pictures of the program show what follows a question).
+class AnsweringPrompts : public QtPrompts {
+public:
+    explicit AnsweringPrompts(QStringList answers) : m_answers(std::move(answers)) {}
+    QString input(const QString& prompt, const QString& title, const QString& text) override {
+        if (m_answers.isEmpty())
+            return QtPrompts::input(prompt, title, text);
+        return m_answers.takeFirst();
+    }
+    MessageAnswer message(const QString& text, MessageButtons buttons, MessageIcon icon,
+                          const QString& title) override {
+        static const QMap<QString, MessageAnswer> known{{u"Yes"_s, MessageAnswer::Yes},
+                                                        {u"No"_s, MessageAnswer::No},
+                                                        {u"OK"_s, MessageAnswer::Ok}};
+        if (!m_answers.isEmpty() && known.contains(m_answers.first()))
+            return known.value(m_answers.takeFirst());
+        return QtPrompts::message(text, buttons, icon, title);
+    }
+
+private:
+    QStringList m_answers;
+};
+
+// "Screen/Control" presses a button, "Screen/Control=TEXT" types into a box.
+void act(const QString& action) {
+    const QString target = action.section(u'=', 0, 0);
+    QWidget* screen = ChildWindows::find(target.section(u'/', 0, 0));
+    const QString name = target.section(u'/', 1);
+    if (!screen) {
+        complain(u"tovin-catalog: no open screen for "_s + action);
+        return;
+    }
+    if (action.contains(u'=')) {
+        if (auto* box = screen->findChild<QLineEdit*>(name)) {
+            const QString text = action.section(u'=', 1);
+            box->setText(text);
+            emit box->textEdited(text);
+            return;
+        }
+    } else if (auto* button = screen->findChild<QAbstractButton*>(name)) {
+        button->click();
+        return;
+    }
+    complain(u"tovin-catalog: no control for "_s + action);
+}
+
+// Opens the asked-for screen, plays the actions and, when a picture is wanted, saves it and
+// ends the program.
 void applyStartOptions(FrmMain* mainWindow, const StartOptions& options, bool& quitting) {
     if (!options.webAddress.isEmpty())
         shared().WebAddress = options.webAddress;
+    if (!options.answers.isEmpty()) {
+        static AnsweringPrompts answering(options.answers);
+        shared().prompts = &answering;
+    }
     bool fromMenu = false;
     if (!options.openScreen.isEmpty() && !ChildWindows::show(options.openScreen)) {
         // A menu entry (a report) runs once the event loop runs, as a click would.
@@ -42,6 +97,9 @@ void applyStartOptions(FrmMain* mainWindow, const StartOptions& options, bool& q
             complain(u"tovin-catalog: there is no screen named "_s + options.openScreen);
         }
     }
+    for (qsizetype i = 0; i < options.actions.size(); ++i)
+        QTimer::singleShot(500 * int(i + 1), mainWindow,
+                           [action = options.actions.at(i)] { act(action); });
     if (options.quitAfterMs < 0)
         return;
     QTimer::singleShot(options.quitAfterMs, mainWindow, [mainWindow, options, fromMenu, &quitting] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tovin {
 
@@ -9,8 +10,14 @@ struct StartOptions {
     QString openScreen;       // a child screen to open once the main window shows
     QString screenshotFile;   // where to save a picture of the main window
     int quitAfterMs = -1;     // when to take the picture and end (-1: run normally)
-    bool largePreview = true; // the Products screen opens with its large preview
     QString webAddress;       // the address the browser screen opens on (WebAddress)
+    bool largePreview = true; // the Products screen opens with its large preview
+    // What a user would do before the picture, half a second apart: "Screen/Control" presses
+    // a button of an open screen, "Screen/Control=TEXT" types TEXT into a box of it.
+    QStringList actions;
+    // Answers for the input boxes (and "Yes", "No" or "OK" for message boxes) the actions
+    // raise, in order; once they are used up the real dialogs show.
+    QStringList answers;
 };
 
 // The program's entry procedure: splash screen, main window and its load, tip of the day, and

@@ -411,14 +411,14 @@ private slots:
         }
         area.setActiveSubWindow(other);
         shared().SoldFromStock = 3;
-        shared().CurrentKey = sold;
+        shared().SoldStockNo = sold;
         // The screen takes the sale over when its window becomes active; it follows the same
         // signal, connected before this one.
         QSignalSpy activated(frame, &QMdiSubWindow::windowStateChanged);
         area.setActiveSubWindow(frame);
         QTRY_VERIFY(!activated.isEmpty());
         QCOMPARE(shared().SoldFromStock, std::int16_t(0));
-        QCOMPARE(shared().CurrentKey, QString());
+        QCOMPARE(shared().SoldStockNo, QString());
         QCOMPARE(stockNo(screen), current);
         if (search == u"edit"_s) {
             QVERIFY(inEditMode(screen));

@@ -1,0 +1,97 @@
+#include "app/CommandLine.h"
+#include "core/convert/AccessTableSource.h"
+#include "core/convert/CatalogueConversion.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    bool replace = false;
+    QStringList files;
+    for (const QString& a : arguments) {
+        if (a == u"--replace"_s) {
+            replace = true;
+        } else if (a.startsWith(u"--"_s)) {
+            err << "tovin-catalog convert: unknown option " << a << "\n";
+            return ExitFailure;
+        } else {
+            files << a;
+        }
+    }
+    if (files.isEmpty() || files.size() > 2) {
+        err << "tovin-catalog convert: give the old catalogue file and, if you like, the new one\n";
+        return ExitFailure;
+    }
+    const QString oldPath = QFileInfo(files.first()).absoluteFilePath();
+    const QString newPath = files.size() == 2 ? QFileInfo(files.at(1)).absoluteFilePath()
+                                              : CatalogueConversion::convertedPath(oldPath);
+    if (!QFileInfo(oldPath).isFile()) {
+        err << "tovin-catalog convert: " << oldPath << " is not a file\n";
+        return ExitFailure;
+    }
+    if (QFileInfo(newPath) == QFileInfo(oldPath)) {
+        err << "tovin-catalog convert: the new catalogue must not replace the old file\n";
+        return ExitFailure;
+    }
+    if (QFileInfo::exists(newPath) && !replace) {
+        err << "tovin-catalog convert: " << newPath
+            << " already exists; nothing was changed (add --replace to replace it)\n";
+        return ExitFailure;
+    }
+    try {
+        const AccessTableSource source(oldPath);
+        const ConversionPlan plan = CatalogueConversion::plan(source);
+        if (!plan.usable()) {
+            err << "tovin-catalog convert: " << plan.refusal() << " Nothing was changed.\n";
+            return ExitFailure;
+        }
+        // The replaced file goes only once the new one is whole: convert beside it first.
+        const QString target = QFileInfo::exists(newPath) ? newPath + u".new"_s : newPath;
+        const ConversionResult result = CatalogueConversion::convert(source, target);
+        if (target != newPath) {
+            for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+                QFile::remove(newPath + suffix);
+            if (!QFile::rename(target, newPath)) {
+                err << "tovin-catalog convert: " << newPath
+                    << " could not be replaced; the converted catalogue is " << target << "\n";
+                return ExitFailure;
+            }
+        }
+        for (const auto& [table, rows] : result.rowsPerTable)
+            out << table << ": " << rows << " rows\n";
+        for (const QString& column : plan.emptyColumns)
+            out << "Left empty (the old file has no such column): " << column << "\n";
+        for (const QString& column : plan.ignoredColumns)
+            out << "Not carried over (the catalogue has no such column): " << column << "\n";
+        out << "Converted " << result.totalRows() << " rows into " << newPath << "\n";
+        return ExitOk;
+    } catch (const RunTimeError& error) {
+        err << "tovin-catalog convert: " << error.description() << "\n";
+        return ExitFailure;
+    }
+}
+
+} // namespace
+
+BatchCommand convertCommand() {
+    return {u"convert"_s, u"turn an old Access catalogue into a catalogue file"_s,
+            u"Usage: tovin-catalog convert [--replace] OLD [NEW]\n\n"
+            u"Reads the eight catalogue tables of the Access file OLD (.mdb, .mde or .accdb)\n"
+            u"and writes them into a new catalogue file NEW (by default beside OLD: shop.mdb\n"
+            u"gives shop.mde). Tables and columns are matched by name; money is kept exact to\n"
+            u"four decimals, dates and yes/no values as they were, and the record numbers go on\n"
+            u"after the highest old one. OLD is only read.\n"
+            u"  --replace   replace NEW when it exists (otherwise exit status 2)\n"
+            u"A file without the catalogue tables is refused with exit status 2, naming the\n"
+            u"tables it lacks; nothing is written then.\n"_s,
+            &runConvert};
+}
+
+} // namespace tovin

@@ -1,0 +1,58 @@
+#include "app/CommandLine.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/orders/ReorderList.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+int runReorder(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QString catalogue;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a == u"--db"_s && i + 1 < arguments.size()) {
+            catalogue = arguments.at(++i);
+        } else if (a.startsWith(u"--db="_s)) {
+            catalogue = a.mid(5);
+        } else {
+            err << "tovin-catalog reorder: unknown argument \"" << a << "\"\n";
+            return ExitFailure;
+        }
+    }
+    if (catalogue.isEmpty()) {
+        err << "tovin-catalog reorder: --db CATALOGUE is required\n";
+        return ExitFailure;
+    }
+    if (!QFileInfo::exists(catalogue)) {
+        err << "tovin-catalog reorder: " << catalogue << " does not exist\n";
+        return ExitFailure;
+    }
+    try {
+        CatalogueDatabase db(catalogue);
+        out << ReorderList::asText(ReorderList::build(db));
+    } catch (const RunTimeError& error) {
+        err << "tovin-catalog reorder: " << error.description() << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+BatchCommand reorderCommand() {
+    return {u"reorder"_s, u"list the products to order again, by supplier"_s,
+            u"Usage: tovin-catalog reorder --db CATALOGUE\n\n"
+            u"Lists the orderable, not discontinued products whose Inventory is at or below\n"
+            u"their ReOrder level (above 0) and not already covered by goods on order, grouped\n"
+            u"by supplier, with the quantity to order: enough to bring Inventory plus OnOrder\n"
+            u"one above the ReOrder level, and at least the minimum order MinOrdW.\n"
+            u"The catalogue is only read. A catalogue that can't be read gives exit status 2.\n"_s,
+            &runReorder};
+}
+
+} // namespace tovin

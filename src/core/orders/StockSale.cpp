@@ -1,0 +1,49 @@
+#include "core/orders/StockSale.h"
+
+#include "core/orders/OrderMath.h"
+#include "core/shell/TextRules.h"
+
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::StockSale {
+
+SoldAnswer checkSoldAnswer(const QString& answer, const QString& onHandText) {
+    SoldAnswer result;
+    if (answer.trimmed().isEmpty())
+        return result;
+    const auto typed = OrderMath::numberIn(answer);
+    if (!typed) {
+        result.outcome = SoldAnswer::Outcome::NotANumber;
+        return result;
+    }
+    const double onHand = OrderMath::numberIn(onHandText).value_or(0);
+    const double whole = TextRules::roundHalfEven(*typed);
+    if (whole < 0 || whole > onHand || whole > std::numeric_limits<std::int16_t>::max()) {
+        result.outcome = SoldAnswer::Outcome::NotOnHand;
+        result.message = TextRules::plainDecimal(whole) +
+                         u" - Is Not A valid Number... You Only Show "_s + onHandText +
+                         u" Items In Your Inventory"_s;
+        return result;
+    }
+    result.outcome = SoldAnswer::Outcome::Sell;
+    result.quantity = std::int16_t(whole);
+    result.onHandAfter = onHand - whole;
+    return result;
+}
+
+std::optional<QString> netProfitText(const QString& priceSold, const QString& cost,
+                                     const QString& expenses) {
+    const auto price = OrderMath::numberIn(priceSold), c = OrderMath::numberIn(cost),
+               e = OrderMath::numberIn(expenses);
+    if (!price || !c || !e)
+        return std::nullopt;
+    return OrderMath::moneyText(*price - *c - *e);
+}
+
+double saleCost(std::int16_t quantity, const QString& costEachText) {
+    return TextRules::roundHalfEven(quantity * OrderMath::numberIn(costEachText).value_or(0), 4);
+}
+
+} // namespace tovin::StockSale

@@ -1,0 +1,189 @@
+// Selling from stock: the inventory screen's "Sales" and the sales screen's take-over of the
+// sale, its net profit, and the hand-over of the sold quantity to the Products screen.
+#include "core/orders/CatalogueOrdering.h"
+#include "core/orders/StockSale.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/FrmInventory.h"
+#include "ui/data/FrmSales.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// Boxes of the inventory screen.
+constexpr int StockNoBox = 0;
+constexpr int CostEachBox = 1;
+constexpr int OnHandBox = 5;
+
+// Boxes of the sales screen.
+constexpr int SoldStockNoBox = 0;
+constexpr int SaleCostBox = 1;
+constexpr int DateSoldBox = 2;
+constexpr int ExpensesBox = 3;
+constexpr int NumberSoldBox = 4;
+constexpr int PriceSoldBox = 5;
+
+} // namespace
+
+// ---- Inventory: "Sales" ---------------------------------------------------------------------
+
+void FrmInventory::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    cmdSales->setVisible(browse);
+}
+
+void FrmInventory::cmdSales_Click() {
+    StepGuard step(procedureLabel(u"cmdSales_Click"_s), ErrorStyle::IgnoreAndResume);
+    Prompts* prompts = shared().prompts;
+    if (!prompts || !adoPrimaryRS->hasCurrentRow() || m_addingFlag)
+        return;
+    // The row as the catalogue holds it now: receiving on the orders screen may have added to
+    // it since it was shown, and the smaller quantity is written from this one.
+    if (!adoPrimaryRS->isDirty())
+        step([this] {
+            adoPrimaryRS->cancelUpdate();
+            binding().refresh();
+        });
+    StockSale::SoldAnswer sold;
+    for (;;) {
+        shared().SaleFromInventory = false;
+        const QString onHand = txtFields(OnHandBox)->text();
+        const QString answer =
+            prompts->input(u"Enter How Many You Sold Below"_s, u"Sold Item"_s, onHand);
+        sold = StockSale::checkSoldAnswer(answer, onHand);
+        if (sold.outcome != StockSale::SoldAnswer::Outcome::NotANumber)
+            break;
+        prompts->notice(StockSale::NotANumberMessage, MessageIcon::Critical);
+    }
+    if (sold.outcome == StockSale::SoldAnswer::Outcome::NotOnHand)
+        prompts->notice(sold.message, MessageIcon::Critical);
+    if (sold.outcome != StockSale::SoldAnswer::Outcome::Sell)
+        return;
+    // The smaller quantity on hand is in the catalogue before the sales screen opens.
+    binding().setBoxValue(txtFields(OnHandBox), TextRules::plainDecimal(sold.onHandAfter));
+    StepGuard write(procedureLabel(u"cmdSales_Click"_s));
+    if (!writeStep(write, [this] { adoPrimaryRS->update(); }) || adoPrimaryRS->isDirty())
+        return;
+    if (m_editingFlag) {
+        m_editingFlag = false;
+        step([this] { SetButtons(true); });
+    }
+    step([] { letEventsRun(); });
+    shared().SaleFromInventory = true;
+    shared().SoldQuantity = sold.quantity;
+    shared().SoldStockNo = txtFields(StockNoBox)->text();
+    shared().ItemPrice = txtFields(CostEachBox)->text();
+    step([] {
+        if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
+            sales->startSaleFromStock();
+    });
+}
+
+// ---- Sales: take-over and net profit -------------------------------------------------------
+
+void FrmSales::showNetProfit() {
+    const auto profit =
+        StockSale::netProfitText(txtFields(PriceSoldBox)->text(), txtFields(SaleCostBox)->text(),
+                                 txtFields(ExpensesBox)->text());
+    if (profit && txtFields(NetProfitBox)->text() != *profit)
+        txtFields(NetProfitBox)->setText(*profit);
+}
+
+void FrmSales::txtFields_Change(int index) {
+    if (index != NetProfitBox)
+        showNetProfit();
+}
+
+// Another sale's profit never stays beside a row whose own can't be worked out.
+void FrmSales::adoPrimaryRS_MoveComplete() {
+    RecordScreen::adoPrimaryRS_MoveComplete();
+    txtFields(NetProfitBox)->clear();
+    showNetProfit();
+}
+
+void FrmSales::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    if (shared().SaleFromInventory)
+        showNetProfit();
+}
+
+void FrmSales::Form_Activate() {
+    RecordScreen::Form_Activate();
+    StepGuard step(procedureLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
+    if (shared().SaleFromInventory)
+        startSaleFromStock();
+    else if (!m_addingFlag && !m_editingFlag)
+        step([this] { adoPrimaryRS->moveFirst(); });
+}
+
+void FrmSales::startSaleFromStock() {
+    // The sale's row is open already: coming back to the screen keeps what was typed into it.
+    if (!shared().SaleFromInventory || m_addingFlag || m_editingFlag)
+        return;
+    StepGuard step(procedureLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
+    step([this] { cmdAdd_Click(); });
+    if (!m_addingFlag)
+        return;
+    const std::int16_t quantity = shared().SoldQuantity;
+    const QList<QPair<int, QString>> boxes{
+        {SoldStockNoBox, shared().SoldStockNo},
+        {NumberSoldBox, QString::number(quantity)},
+        {DateSoldBox, TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s)},
+        {SaleCostBox, TextRules::plainDecimal(
+                          StockSale::saleCost(quantity, TextRules::toText(shared().ItemPrice)))},
+    };
+    for (const auto& [index, text] : boxes)
+        step([&] { binding().setBoxValue(txtFields(index), text); });
+}
+
+void FrmSales::cmdUpdate_Click() {
+    const bool saleFromStock = shared().SaleFromInventory && m_addingFlag;
+    RecordScreen::cmdUpdate_Click();
+    if (!saleFromStock || m_addingFlag)
+        return; // not a sale from stock, or the row was refused and is still being added
+    // Only a saved sale comes off the product's stock on the Products screen.
+    shared().SoldFromStock = shared().SoldQuantity;
+    shared().SoldStockNo = txtFields(SoldStockNoBox)->text();
+    shared().SoldQuantity = 0;
+    shared().ItemPrice = 0;
+    shared().SaleFromInventory = false;
+}
+
+void FrmSales::cmdCancel_Click() {
+    const bool saleFromStock = shared().SaleFromInventory && m_addingFlag;
+    RecordScreen::cmdCancel_Click();
+    if (!saleFromStock)
+        return;
+    // Nothing was sold: the stock row gets its items back, so it agrees with the product again.
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    const QString stockNo = shared().SoldStockNo;
+    const std::int16_t quantity = shared().SoldQuantity;
+    shared().SaleFromInventory = false;
+    shared().SoldQuantity = 0;
+    shared().ItemPrice = 0;
+    shared().SoldStockNo.clear();
+    bool back = false;
+    step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
+    if (!back && quantity > 0)
+        step([&] {
+            if (shared().prompts)
+                shared().prompts->notice(u"The sale was cancelled, but the stock row of "_s +
+                                             stockNo + u" is gone, so its "_s +
+                                             QString::number(quantity) +
+                                             u" items could not be put back."_s,
+                                         MessageIcon::Exclamation, windowTitle());
+        });
+}
+
+} // namespace tovin

@@ -1,0 +1,112 @@
+// The invoice screen's own controls: search by order number, "View Items", and the invoice of
+// an order finished on the Products screen.
+#include "core/data/Condition.h"
+#include "core/orders/OrderSearch.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/SharedState.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/FrmInvoice.h"
+#include "ui/data/FrmOrders.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+void FrmInvoice::buildInvoiceControls() {
+    txtSrch = new QLineEdit(this);
+    txtSrch->setObjectName(u"txtSrch"_s);
+    txtSrch->setPlaceholderText(u"Order number"_s);
+    cmdSearch = new QPushButton(u"Search"_s, this);
+    cmdSearch->setObjectName(u"cmdSearch"_s);
+    cmdSearch->setAutoDefault(false);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(txtSrch, 1);
+    searchRow->addWidget(cmdSearch);
+    screenLayout()->insertLayout(0, searchRow);
+
+    Command1 = new QPushButton(u"View Items"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    addCommandButton(Command1);
+
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
+        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s), ErrorStyle::IgnoreAndResume);
+        step([this] { cmdSearch_Click(); });
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+}
+
+void FrmInvoice::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    Command1->setVisible(browse);
+}
+
+void FrmInvoice::Form_Activate() {
+    RecordScreen::Form_Activate();
+    if (!shared().OrderFilter.isEmpty())
+        goToOrderFilter();
+    else
+        startInvoiceOfOrder();
+}
+
+void FrmInvoice::goToOrderFilter() {
+    if (shared().OrderFilter.isEmpty())
+        return;
+    StepGuard step(procedureLabel(u"form_activate"_s));
+    writeStep(step, [this] {
+        adoPrimaryRS->find(shared().OrderFilter, 0, RecordSet::SearchDirection::Forward,
+                           RecordSet::FindStart::FirstRow);
+    });
+    step([this] {
+        if (!adoPrimaryRS->hasCurrentRow()) {
+            adoPrimaryRS->moveFirst();
+            showStatus(u"No Invoice For This Order"_s);
+        }
+    });
+    shared().OrderFilter.clear();
+}
+
+void FrmInvoice::startInvoiceOfOrder() {
+    // Only the state "Order Done" leaves is taken; a line still waiting on the orders screen
+    // keeps its state.
+    if (shared().OrderEntryState != 7)
+        return;
+    shared().OrderEntryState = 0;
+    std::array<QString, 8> totals;
+    std::swap(totals, shared().OrderedItems);
+    // An order none of whose lines was saved has no invoice.
+    if (totals[0].isEmpty())
+        return;
+    StepGuard step(procedureLabel(u"form_activate"_s));
+    step([this] { cmdAdd_Click(); });
+    if (!m_addingFlag)
+        return;
+    for (int i = 0; i < 8; ++i)
+        step([&] { binding().setBoxValue(txtFields(i), totals[size_t(i)]); });
+}
+
+void FrmInvoice::cmdSearch_Click() {
+    StepGuard step(procedureLabel(u"cmdsrch_click"_s));
+    step([this] {
+        if (!findOrderNumber(*adoPrimaryRS, txtSrch->text()))
+            showStatus(u"No Matches Found"_s);
+    });
+}
+
+void FrmInvoice::Command1_Click() {
+    StepGuard step(procedureLabel(u"command1_click"_s));
+    step([this] { shared().OrderFilter = orderCondition(txtFields(0)->text()); });
+    step([] {
+        if (auto* orders = qobject_cast<FrmOrders*>(ChildWindows::show(u"frmOrders"_s)))
+            orders->applyOrderFilter();
+    });
+}
+
+} // namespace tovin

@@ -1,0 +1,249 @@
+// The orders screen's own controls: search by order number, "View Invoice", the computed net
+// cost boxes and the hand-shake with ordering from the catalogue. Receiving is in
+// OrdersReceiving.cpp.
+#include "core/data/CatalogueDatabase.h"
+#include "core/orders/CatalogueOrdering.h"
+#include "core/orders/OrderMath.h"
+#include "core/orders/OrderSearch.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/FrmInvoice.h"
+#include "ui/data/FrmOrders.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// Boxes of an order line.
+enum Box {
+    OrderId = 0,
+    Cost = 2,
+    DateOrdered = 3,
+    Description = 5,
+    NumberOrdered = 6,
+    Packing = 7,
+    StockNo = 8,
+    TotalItems = 9,
+    WtPrice = 11,
+    Discount = 12,
+    Fees = 14,
+    Shipping = 15,
+};
+
+} // namespace
+
+void FrmOrders::buildOrderControls() {
+    txtSrch = new QLineEdit(this);
+    txtSrch->setObjectName(u"txtSrch"_s);
+    txtSrch->setPlaceholderText(u"Order number"_s);
+    cmdSearch = new QPushButton(u"Search"_s, this);
+    cmdSearch->setObjectName(u"cmdSearch"_s);
+    cmdSearch->setAutoDefault(false);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(txtSrch, 1);
+    searchRow->addWidget(cmdSearch);
+    screenLayout()->insertLayout(0, searchRow);
+
+    Command1 = new QPushButton(u"View Invoice"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command2 = new QPushButton(u"Receive"_s, this);
+    Command2->setObjectName(u"Command2"_s);
+    Command2->setToolTip(u"Receive the goods of this order into stock"_s);
+    addCommandButton(Command1);
+    addCommandButton(Command2);
+
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
+        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s), ErrorStyle::IgnoreAndResume);
+        step([this] { cmdSearch_Click(); });
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+// ---- Net costs -------------------------------------------------------------------------------
+
+void FrmOrders::showNetCosts() {
+    if (m_computing)
+        return;
+    m_computing = true;
+    const auto text = [this](int index) { return txtFields(index)->text(); };
+    const auto put = [this](int index, const QString& value) {
+        if (txtFields(index)->text() != value)
+            txtFields(index)->setText(value);
+    };
+    if (const auto line = OrderMath::netLineCost(text(Shipping), text(Fees), text(NumberOrdered),
+                                                 text(Cost), text(Discount)))
+        put(NetCostBox, OrderMath::moneyText(*line));
+    if (const auto each = OrderMath::netCostEach(text(NetCostBox), text(NumberOrdered)))
+        put(NetCostEachBox, OrderMath::moneyText(*each));
+    m_computing = false;
+}
+
+void FrmOrders::clearNetCosts() {
+    m_computing = true;
+    txtFields(NetCostBox)->clear();
+    txtFields(NetCostEachBox)->clear();
+    m_computing = false;
+}
+
+void FrmOrders::txtFields_Change(int) {
+    showNetCosts();
+}
+
+// Another row's figures never stay in the boxes of a row whose own can't be worked out.
+void FrmOrders::adoPrimaryRS_MoveComplete() {
+    RecordScreen::adoPrimaryRS_MoveComplete();
+    clearNetCosts();
+    showNetCosts();
+}
+
+void FrmOrders::cmdAdd_Click() {
+    RecordScreen::cmdAdd_Click();
+    clearNetCosts();
+}
+
+void FrmOrders::cmdDelete_Click() {
+    RecordScreen::cmdDelete_Click();
+    StepGuard step(procedureLabel(u"cmdDelete_Click"_s));
+    step([this] {
+        clearNetCosts();
+        showNetCosts();
+    });
+}
+
+void FrmOrders::SetButtons(bool browse) {
+    RecordScreen::SetButtons(browse);
+    Command1->setVisible(browse);
+}
+
+// ---- Search and invoice ---------------------------------------------------------------------
+
+void FrmOrders::cmdSearch_Click() {
+    StepGuard step(procedureLabel(u"cmdsrch_click"_s));
+    step([this] {
+        if (!findOrderNumber(*adoPrimaryRS, txtSrch->text()))
+            showStatus(u"No Matches Found"_s);
+    });
+}
+
+void FrmOrders::Command1_Click() {
+    StepGuard step(procedureLabel(u"Command1_Click"_s));
+    step([this] { shared().OrderFilter = orderCondition(txtFields(OrderId)->text()); });
+    step([] {
+        if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
+            invoice->goToOrderFilter();
+    });
+}
+
+void FrmOrders::applyOrderFilter() {
+    if (shared().OrderFilter.isEmpty() || adoPrimaryRS->filter() == shared().OrderFilter)
+        return;
+    StepGuard step(procedureLabel(u"form_activate"_s));
+    step([this] { beginHourglass(); });
+    writeStep(step, [this] { adoPrimaryRS->setFilter(shared().OrderFilter); });
+    step([this] { endHourglass(); });
+}
+
+// ---- Activation and the catalogue hand-shake ------------------------------------------------
+
+void FrmOrders::Form_Activate() {
+    RecordScreen::Form_Activate();
+    if (!shared().OrderFilter.isEmpty())
+        applyOrderFilter();
+    else
+        answerOrderEntry();
+}
+
+void FrmOrders::answerOrderEntry() {
+    if (shared().OrderEntryState != 1)
+        return;
+    StepGuard step(procedureLabel(u"form_activate"_s));
+    bool used = false;
+    if (shared().OrderFromCatalog)
+        step([&] {
+            used = CatalogueOrdering::orderNumberExists(connection(), shared().CurrentKey);
+        });
+    if (used) {
+        step([this] {
+            if (Prompts* prompts = shared().prompts)
+                prompts->notice(
+                    u"That Order Number Already Exists, Please Choose A Different One!"_s,
+                    MessageIcon::Exclamation);
+        });
+        shared().CurrentKey.clear();
+        step([this] { unloadScreen(); });
+        shared().OrderEntryState = 2;
+        return;
+    }
+    step([this] { cmdAdd_Click(); });
+    if (m_addingFlag)
+        shared().OrderEntryState = 7;
+}
+
+void FrmOrders::fillCatalogueLine(const CatalogueLine& line) {
+    StepGuard step(procedureLabel(u"fillCatalogueLine"_s));
+    const QList<QPair<int, QString>> boxes{
+        {NumberOrdered, line.quantity},
+        {OrderId, line.orderId},
+        {StockNo, line.stockNo},
+        {Description, line.name},
+        {Packing, line.packing},
+        {DateOrdered, line.dateOrdered},
+        {Cost, line.grossCost},
+        {TotalItems, line.quantity},
+        {WtPrice, line.costEach},
+        {Discount, line.discount},
+        {Fees, line.fees},
+        {Shipping, line.shipping},
+    };
+    for (const auto& [index, text] : boxes)
+        step([&] { binding().setBoxValue(txtFields(index), text); });
+    step([this] { showNetCosts(); });
+}
+
+void FrmOrders::cmdUpdate_Click() {
+    RecordScreen::cmdUpdate_Click();
+    // The line is written only when the screen left edit mode.
+    if (shared().OrderEntryState != 2 || m_addingFlag || m_editingFlag)
+        return;
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    shared().OrderEntryState = 3;
+    step([this] {
+        shared().ItemPrice = OrderMath::numberIn(txtFields(NumberOrdered)->text()).value_or(0);
+    });
+    step([] { letEventsRun(); });
+    step([this] { unloadScreen(); });
+}
+
+void FrmOrders::cmdCancel_Click() {
+    RecordScreen::cmdCancel_Click();
+    if (shared().OrderEntryState != 2)
+        return;
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    shared().OrderEntryState = 0;
+    step([this] { unloadScreen(); });
+}
+
+void FrmOrders::Form_Unload() {
+    RecordScreen::Form_Unload();
+    // Closing the screen while the catalogue waits for the line abandons the line.
+    if (shared().OrderEntryState == 2 || shared().OrderEntryState == 7)
+        shared().OrderEntryState = 0;
+}
+
+} // namespace tovin

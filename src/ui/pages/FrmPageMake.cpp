@@ -1,0 +1,767 @@
+#include "ui/pages/FrmPageMake.h"
+
+#include "core/data/DataControl.h"
+#include "core/pages/PageMarkup.h"
+#include "core/pages/PageOptions.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/browser/WebEngineView.h"
+#include "ui/pages/PagesPdf.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString ItemMime = u"application/x-tovin-page-item"_s;
+const QString SlotMime = u"application/x-tovin-page-slot"_s;
+const QString Empty = u"Empty"_s;
+
+const std::array<QString, 9> ItemCaptions{
+    u"Include Pictures"_s,    u"Include Item Number"_s,  u"Include Item Name"_s,
+    u"Include Description"_s, u"Include Retail Price"_s, u"Include Details Link"_s,
+    u"Include Cost"_s,        u"Include Savings"_s,      u"Include Purchase Link"_s};
+
+FrmPageMake::WebViewFactory& factory() {
+    static FrmPageMake::WebViewFactory f;
+    return f;
+}
+
+QString indexed(const QString& name, int index) {
+    return name + u'(' + QString::number(index) + u')';
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* makeBox(QWidget* parent, const QString& name) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMaximumWidth(70);
+    return box;
+}
+
+Prompts* prompts() {
+    return shared().prompts;
+}
+
+std::int16_t boxNumber(const QLineEdit* box) {
+    const QString text = box->text().trimmed();
+    if (!TextRules::IsNumeric(text))
+        return 0;
+    const double value = TextRules::Val(text);
+    return std::int16_t(std::clamp(value, 0.0, double(TextRules::Counter16::Max)));
+}
+
+} // namespace
+
+void FrmPageMake::setWebViewFactory(WebViewFactory f) {
+    factory() = std::move(f);
+}
+
+DesignerPage::State& FrmPageMake::state() {
+    static DesignerPage::State s;
+    return s;
+}
+
+QString FrmPageMake::samplePath() {
+    return shared().AppFolder + u"Pages/sample.htm"_s;
+}
+
+FrmPageMake::FrmPageMake(QWidget* parent) : QWidget(parent) {
+    setObjectName(u"frmPageMake"_s);
+    setWindowTitle(u"Page Designer"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    Form_Load();
+}
+
+FrmPageMake::~FrmPageMake() = default;
+
+QString FrmPageMake::procedureLabel(const QString& procedure) const {
+    return u"(Form) frmPageMake::Sub "_s + procedure;
+}
+
+// ---- Building ---------------------------------------------------------------------------------
+
+void FrmPageMake::buildControls() {
+    auto* outer = new QHBoxLayout(this);
+    m_options = new QScrollArea(this);
+    m_options->setWidgetResizable(true);
+    m_options->setMinimumWidth(400);
+    auto* panel = new QWidget(m_options);
+    auto* column = new QVBoxLayout(panel);
+    m_options->setWidget(panel);
+
+    // Items to include and their order.
+    auto* order = new QHBoxLayout;
+    m_itemsFrame = new QGroupBox(u"Items To Include"_s, panel);
+    m_itemsFrame->setObjectName(u"fraItemsToInclude"_s);
+    m_itemsFrame->setAcceptDrops(true);
+    m_itemsFrame->installEventFilter(this);
+    auto* items = new QVBoxLayout(m_itemsFrame);
+    auto* orderFrame = new QGroupBox(u"Items Included By Order"_s, panel);
+    auto* slotColumn = new QVBoxLayout(orderFrame);
+    for (int i = 0; i < 9; ++i) {
+        Check3[i] = new QCheckBox(ItemCaptions[i], m_itemsFrame);
+        Check3[i]->setObjectName(indexed(u"Check3"_s, i));
+        Check3[i]->installEventFilter(this);
+        items->addWidget(Check3[i]);
+        connect(Check3[i], &QCheckBox::clicked, this, [this, i] { Check3_Click(i); });
+        Label5[i] = new QLabel(Empty, orderFrame);
+        Label5[i]->setObjectName(indexed(u"Label5"_s, i));
+        Label5[i]->setFrameShape(QFrame::Panel);
+        Label5[i]->setFrameShadow(QFrame::Sunken);
+        Label5[i]->setAcceptDrops(true);
+        Label5[i]->installEventFilter(this);
+        slotColumn->addWidget(Label5[i]);
+    }
+    auto* clearOrder = makeButton(orderFrame, u"Command5(0)"_s, u"Clear Order List"_s);
+    auto* defaultOrder = makeButton(orderFrame, u"Command5(1)"_s, u"Use Default Order"_s);
+    slotColumn->addWidget(clearOrder);
+    slotColumn->addWidget(defaultOrder);
+    connect(clearOrder, &QPushButton::clicked, this, [this] { Command5_Click(0); });
+    connect(defaultOrder, &QPushButton::clicked, this, [this] { Command5_Click(1); });
+    order->addWidget(m_itemsFrame);
+    order->addWidget(orderFrame);
+    column->addLayout(order);
+
+    // Rows and pictures.
+    auto* rows = new QGroupBox(u"Row && Picture Adjustments"_s, panel);
+    auto* grid = new QGridLayout(rows);
+    Text6 = makeBox(rows, u"Text6"_s);
+    Text5 = makeBox(rows, u"Text5"_s);
+    Text2 = makeBox(rows, u"Text2"_s);
+    Text3 = makeBox(rows, u"Text3"_s);
+    Text4 = makeBox(rows, u"Text4"_s);
+    const QList<QPair<QString, QLineEdit*>> boxes{{u"Image Border Size (Default=1)"_s, Text6},
+                                                  {u"Maximum Items Per Page:"_s, Text5},
+                                                  {u"Number Of Items Per Row:"_s, Text2},
+                                                  {u" Image Width (100=Default):"_s, Text3},
+                                                  {u"Image Height (Blank=Default):"_s, Text4}};
+    for (int r = 0; r < boxes.size(); ++r) {
+        grid->addWidget(new QLabel(boxes[r].first, rows), r, 0);
+        grid->addWidget(boxes[r].second, r, 1);
+    }
+    Text3->setText(u"100"_s);
+    Label7 = new QLabel(rows);
+    Label7->setObjectName(u"Label7"_s);
+    grid->addWidget(Label7, 0, 2, boxes.size(), 1);
+    column->addWidget(rows);
+
+    // Page name and title.
+    auto* title = new QGroupBox(u"Page Name/Title Options"_s, panel);
+    auto* titleColumn = new QVBoxLayout(title);
+    Text1 = new QLineEdit(title);
+    Text1->setObjectName(u"Text1"_s);
+    Text1->setToolTip(u"Enter The Name You Want Here, or Click The box below to use the Folder "
+                      u"name as your page name"_s);
+    Check1 = new QCheckBox(u"Include The Page Number At The End Of The Name/Title"_s, title);
+    Check1->setObjectName(u"Check1"_s);
+    Check5 = new QCheckBox(u"Use The Folder Name For The Title"_s, title);
+    Check5->setObjectName(u"Check5"_s);
+    titleColumn->addWidget(Text1);
+    titleColumn->addWidget(Check1);
+    titleColumn->addWidget(Check5);
+    auto* align = new QHBoxLayout;
+    const std::array<QString, 3> alignCaptions{u"Left "_s, u"Center"_s, u"Right "_s};
+    for (int i = 0; i < 3; ++i) {
+        Option1[i] = new QRadioButton(alignCaptions[i], title);
+        Option1[i]->setObjectName(indexed(u"Option1"_s, i));
+        align->addWidget(Option1[i]);
+        connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+    }
+    titleColumn->addLayout(align);
+    auto* look = new QHBoxLayout;
+    auto* Command3 = makeButton(title, u"Command3"_s, u"Change Fonts"_s);
+    auto* Command6 = makeButton(title, u"Command6"_s, u"Change Background"_s);
+    look->addWidget(Command3);
+    look->addWidget(Command6);
+    titleColumn->addLayout(look);
+    column->addWidget(title);
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+
+    auto* position = new QGroupBox(u"Align Picture Rows At The"_s, panel);
+    auto* positionRow = new QHBoxLayout(position);
+    const std::array<QString, 2> positionCaptions{u"Top"_s, u"Bottom"_s};
+    for (int i = 0; i < 2; ++i) {
+        Option2[i] = new QRadioButton(positionCaptions[i], position);
+        Option2[i]->setObjectName(indexed(u"Option2"_s, i));
+        positionRow->addWidget(Option2[i]);
+        connect(Option2[i], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
+    }
+    column->addWidget(position);
+
+    // Choosing products and what is written.
+    auto* select = new QHBoxLayout;
+    auto* Command8 = makeButton(panel, u"Command8"_s, u"Select Items"_s);
+    auto* Command9 = makeButton(panel, u"Command9"_s, u"Select ALL"_s);
+    auto* Command10 = makeButton(panel, u"Command10"_s, u"Clear ALL"_s);
+    for (QPushButton* b : {Command8, Command9, Command10})
+        select->addWidget(b);
+    column->addLayout(select);
+    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(Command10, &QPushButton::clicked, this, [this] { Command10_Click(); });
+    Check6 = new QCheckBox(u"Include ONLY Selected Items"_s, panel);
+    Check6->setObjectName(u"Check6"_s);
+    Check2 = new QCheckBox(u"Over=Write ANY Exhisting Pages Without Prompting!"_s, panel);
+    Check2->setObjectName(u"Check2"_s);
+    Check4 = new QCheckBox(u"Include Detail Pages For All Items"_s, panel);
+    Check4->setObjectName(u"Check4"_s);
+    for (QCheckBox* b : {Check6, Check2, Check4})
+        column->addWidget(b);
+    column->addStretch(1);
+
+    auto* finish = new QHBoxLayout;
+    auto* Command1 = makeButton(panel, u"Command1"_s, u"Finished"_s);
+    auto* Command2 = makeButton(panel, u"Command2"_s, u"Cancel"_s);
+    finish->addWidget(Command1);
+    finish->addWidget(Command2);
+    column->addLayout(finish);
+    connect(Command1, &QPushButton::clicked, this, [this] { close(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { close(); });
+    // The options panel is as wide as its frames, so only its height scrolls.
+    m_options->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_options->setMinimumWidth(panel->sizeHint().width() + 24);
+    outer->addWidget(m_options);
+
+    // The preview with the page buttons.
+    auto* right = new QVBoxLayout;
+    Wb3 = factory() ? factory()(this) : new WebEngineView(this);
+    Wb3->setParent(this);
+    Wb3->setObjectName(u"Wb3"_s);
+    Wb3->setMinimumSize(420, 360);
+    right->addWidget(Wb3, 1);
+    auto* pages = new QHBoxLayout;
+    const std::array<QString, 3> pageCaptions{u"Save Page"_s, u"Next Page"_s, u"Previous Page"_s};
+    for (int i = 0; i < 3; ++i) {
+        Command7[i] = makeButton(this, indexed(u"Command7"_s, i), pageCaptions[i]);
+        connect(Command7[i], &QPushButton::clicked, this, [this, i] { Command7_Click(i); });
+    }
+    pages->addWidget(Command7[2]);
+    pages->addWidget(Command7[1]);
+    pages->addWidget(Command7[0]);
+    auto* pdf = makeButton(this, u"cmdSavePdf"_s, u"Save as PDF"_s);
+    pdf->setToolTip(u"Print every page of this series into one PDF file"_s);
+    pages->addWidget(pdf);
+    connect(pdf, &QPushButton::clicked, this, [this] { savePdf(); });
+    pages->addStretch(1);
+    Command4 = makeButton(this, u"Command4"_s, u"View Full Size"_s);
+    pages->addWidget(Command4);
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    right->addLayout(pages);
+    outer->addLayout(right, 1);
+
+    connect(Text1, &QLineEdit::textEdited, this, [this] { Text1_Change(); });
+    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(Check5, &QCheckBox::clicked, this, [this] { Check5_Click(); });
+    connect(Text2, &QLineEdit::textEdited, this, [this] { Text2_Change(); });
+    connect(Text3, &QLineEdit::textEdited, this, [this] { Text3_Change(); });
+    connect(Text4, &QLineEdit::textEdited, this, [this] { Text4_Change(); });
+    connect(Text5, &QLineEdit::textEdited, this, [this] { Text5_Change(); });
+    connect(Text6, &QLineEdit::textEdited, this, [this] { Text6_Change(); });
+    connect(Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
+    connect(Check4, &QCheckBox::clicked, this, [this] { Check4_Click(); });
+    connect(Check6, &QCheckBox::clicked, this, [this] { Check6_Click(); });
+    connect(Wb3, &WebView::beforeNavigate, this,
+            [this](const QString& address, bool* cancel) { Wb3_BeforeNavigate(address, cancel); });
+    resize(1100, 720);
+}
+
+// The designer needs room for its options beside the preview: its window opens as large as the
+// main window's work area allows.
+void FrmPageMake::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_sized)
+        return;
+    m_sized = true;
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame || !frame->mdiArea())
+        return;
+    const QSize room = frame->mdiArea()->viewport()->size();
+    frame->setGeometry(0, 0, std::min(room.width(), 1150), std::min(room.height(), 760));
+}
+
+// ---- Load -------------------------------------------------------------------------------------
+
+void FrmPageMake::Form_Load() {
+    StepGuard step(procedureLabel(u"Form_Load"_s));
+    DesignerPage::State& s = state();
+    PageOptions& o = pageOptions();
+    step([&] {
+        if (!s.PageBaseName.isEmpty() || !prompts())
+            return;
+        s.PageBaseName = prompts()->input(u"Type The Name For These Pages"_s, u"Page Names"_s,
+                                          u"Catalog Page"_s);
+        if (s.PageBaseName.isEmpty())
+            s.PageBaseName = u"Catalog Page"_s;
+    });
+    if (s.PageBaseName.isEmpty())
+        s.PageBaseName = u"Catalog Page"_s;
+    if (o.PageTitle.isEmpty())
+        o.PageTitle = u"Picture Page # tq2002"_s;
+    Text1->setText(PageOptionRules::typedTitle(o.PageTitle));
+    Check1->setChecked(PageMarkup::hasPageNumberMarker(o.PageTitle));
+
+    step([&] {
+        DataControl data;
+        data.setDatabaseName(shared().DBPath);
+        data.setRecordSource(shared().SearchWhere.isEmpty()
+                                 ? u"select * from Products order by stockno"_s
+                                 : u"select * from products where "_s + shared().SearchWhere);
+        data.refresh();
+        m_products = PageProduct::readAll(data.recordset());
+    });
+
+    if (o.FontSize < 1)
+        o.FontSize = 5;
+    const QString align = o.PageAlign.toLower();
+    Option1[align == u"left"_s ? 0 : align == u"right"_s ? 2 : 1]->setChecked(true);
+    if (o.ItemsPerRow == 0)
+        o.ItemsPerRow = 4;
+    Text2->setText(QString::number(o.ItemsPerRow));
+    if (o.ImageWidth == 0)
+        o.ImageWidth = 100;
+    if (o.PictureSize.isEmpty())
+        o.PictureSize = u"width"_s;
+    if (o.PictureSize == u"width"_s) {
+        // The width box shows the picture width, which makes it the size attribute.
+        Text3->setText(QString::number(o.ImageWidth));
+        o.PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
+    } else {
+        Text3->clear();
+    }
+    if (o.TextPosition.isEmpty())
+        o.TextPosition = u"top"_s;
+    Option2[o.TextPosition == u"bottom"_s ? 1 : 0]->setChecked(true);
+    Check2->setChecked(o.OverwritePages);
+    Check4->setChecked(o.DetailPages);
+    Text6->setText(o.ImageBorder);
+
+    // The designer opens with an empty order list.
+    PageOptionRules::clearOrder(o);
+    showOrder();
+
+    s.CurrentPage = 1;
+    s.SelectItemsMode = false;
+    s.OnlySelectedItems = false;
+    Text5->setText(o.ItemsPerPage > 0 ? QString::number(o.ItemsPerPage) : QString());
+    shared().ThumbChecked = QVector<std::int16_t>(m_products.size(), 0);
+    m_selected = 0;
+    m_unselected = int(m_products.size());
+    letEventsRun();
+    m_loading = false;
+    showchange();
+}
+
+// ---- The preview ------------------------------------------------------------------------------
+
+void FrmPageMake::showchange() {
+    if (m_loading)
+        return;
+    StepGuard step(procedureLabel(u"showchange"_s), ErrorStyle::IgnoreAndResume);
+    DesignerPage::State& s = state();
+    const PageOptions& o = pageOptions();
+    const DesignerPage::Page page = DesignerPage::build(m_products, shared().ThumbChecked, o, s);
+    if (page.noneSelected) {
+        step([] {
+            if (prompts())
+                prompts()->notice(u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
+                                  u"First\nOr Un-Check The Box For selected Pictures Only"_s);
+        });
+        Check6->setChecked(false);
+        s.OnlySelectedItems = false;
+        return;
+    }
+    s.CurrentPage = page.currentPage;
+    const bool paged = o.ItemsPerPage >= 1;
+    Command7[1]->setEnabled(paged);
+    Command7[2]->setEnabled(paged);
+    QString counts = DesignerPage::pageCounts(page);
+    try {
+        QDir().mkpath(shared().AppFolder + u"Pages"_s);
+        PageMarkup::writeLines(samplePath(), page.lines);
+    } catch (const RunTimeError& error) {
+        counts += u"\nThe preview could not be written: "_s + error.description();
+    }
+    Label7->setText(counts);
+    step([&] { Wb3->navigate(samplePath()); });
+}
+
+void FrmPageMake::Wb3_BeforeNavigate(const QString& address, bool* cancel) {
+    const int place = DesignerPage::tickAddress(address);
+    if (place < 1)
+        return;
+    *cancel = true;
+    QVector<std::int16_t>& ticks = shared().ThumbChecked;
+    const int index = place - 1;
+    if (index >= ticks.size())
+        return;
+    shared().ThumbIndex = std::int16_t(index);
+    const bool nowTicked = ticks[index] <= 0;
+    ticks[index] = nowTicked ? 1 : 0;
+    m_selected += nowTicked ? 1 : -1;
+    m_unselected += nowTicked ? -1 : 1;
+    showTickCounts();
+}
+
+void FrmPageMake::showTickCounts() {
+    Label7->setText(DesignerPage::tickCounts(m_selected, m_unselected));
+}
+
+// ---- Option handlers --------------------------------------------------------------------------
+
+void FrmPageMake::Text1_Change() {
+    pageOptions().PageTitle =
+        PageOptionRules::titleWithNumber(Text1->text(), Check1->isChecked(), true);
+    showchange();
+}
+
+void FrmPageMake::Check1_Click() {
+    pageOptions().PageTitle =
+        PageOptionRules::titleWithNumber(Text1->text(), Check1->isChecked(), false);
+    showchange();
+}
+
+void FrmPageMake::Check5_Click() {
+    if (Check5->isChecked()) {
+        Text1->setText(state().PageBaseName);
+        Text1->setEnabled(false);
+    } else {
+        Text1->clear();
+        Text1->setEnabled(true);
+    }
+    Text1_Change();
+}
+
+void FrmPageMake::Text2_Change() {
+    pageOptions().ItemsPerRow = boxNumber(Text2);
+    showchange();
+}
+
+void FrmPageMake::Text3_Change() {
+    pageOptions().PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
+    showchange();
+}
+
+void FrmPageMake::Text4_Change() {
+    pageOptions().PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
+    showchange();
+}
+
+void FrmPageMake::Text5_Change() {
+    pageOptions().ItemsPerPage = boxNumber(Text5);
+    showchange();
+}
+
+void FrmPageMake::Text6_Change() {
+    pageOptions().ImageBorder = Text6->text();
+    showchange();
+}
+
+void FrmPageMake::Option1_Click(int index) {
+    pageOptions().PageAlign = std::array<QString, 3>{u"Left"_s, u"Center"_s, u"Right"_s}[index];
+    showchange();
+}
+
+void FrmPageMake::Option2_Click(int index) {
+    pageOptions().TextPosition = index == 0 ? u"top"_s : u"bottom"_s;
+    showchange();
+}
+
+void FrmPageMake::Check2_Click() {
+    pageOptions().OverwritePages = Check2->isChecked();
+    showchange();
+}
+
+void FrmPageMake::Check4_Click() {
+    pageOptions().DetailPages = Check4->isChecked();
+    showchange();
+}
+
+void FrmPageMake::Check6_Click() {
+    state().OnlySelectedItems = Check6->isChecked();
+    showchange();
+}
+
+// Fonts and the title colour from the platform's font and colour dialogs.
+void FrmPageMake::Command3_Click() {
+    StepGuard step(procedureLabel(u"Command3_Click"_s));
+    if (!prompts())
+        return;
+    PageOptions& o = pageOptions();
+    FontChoice initial;
+    initial.face = o.FontName;
+    initial.pointSize = PageOptionRules::pointsForFontSize(o.FontSize);
+    initial.bold = !o.BoldTag.isEmpty();
+    initial.italic = !o.ItalicTag.isEmpty();
+    initial.strikeout = !o.StrikeTag.isEmpty();
+    initial.underline = !o.UnderlineTag.isEmpty();
+    const std::optional<FontChoice> font = prompts()->chooseFont(initial);
+    if (!font)
+        return;
+    RgbColor color;
+    PageOptionRules::colorParts(o.FontColor, &color.red, &color.green, &color.blue);
+    if (const std::optional<RgbColor> chosen = prompts()->chooseColor(color))
+        color = *chosen;
+    PageOptionRules::applyFont(o, font->face, font->pointSize, font->bold, font->italic,
+                               font->strikeout, font->underline, color.red, color.green,
+                               color.blue);
+    showchange();
+}
+
+void FrmPageMake::Command6_Click() {
+    StepGuard step(procedureLabel(u"Command6_Click"_s));
+    if (!prompts())
+        return;
+    DesignerPage::State& s = state();
+    const MessageAnswer answer =
+        prompts()->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
+                           MessageButtons::YesNo, MessageIcon::Question, QString());
+    if (answer == MessageAnswer::Yes) {
+        const QString file = prompts()->openFile({QString(), u"All Files|*.*"_s, QString(), {}});
+        if (file.isEmpty())
+            return;
+        const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
+        const QString target = shared().AppFolder + u"Pages/"_s + name;
+        QFile::remove(target);
+        if (!QFile::copy(file, target)) {
+            prompts()->notice(u"The picture "_s + file + u" could not be copied to "_s + target);
+            return;
+        }
+        // The page names the copy exactly as it is called in the pages folder.
+        s.BodyTag = u"<body bgproperties=fixed background="_s + name + u'>';
+    } else {
+        RgbColor initial;
+        const std::optional<RgbColor> color = prompts()->chooseColor(initial);
+        if (!color)
+            return;
+        const QString text = PageOptionRules::colorText(color->red, color->green, color->blue);
+        s.BodyTag = u"<body bgcolor="_s + PageMarkup::q(text) + u'>';
+    }
+    showchange();
+}
+
+// ---- The order list ---------------------------------------------------------------------------
+
+void FrmPageMake::showOrder() {
+    const PageOptions& o = pageOptions();
+    for (int slot = 0; slot < 9; ++slot) {
+        const int code = o.ItemOrder[slot];
+        const bool filled = code >= 0 && code < 9 && o.ItemShown[code];
+        Label5[slot]->setText(filled ? Check3[code]->text() : Empty);
+        Label5[slot]->setProperty("itemCode", filled ? code : int(PageOptions::EmptySlot));
+    }
+    for (int code = 0; code < 9; ++code) {
+        const QSignalBlocker block(Check3[code]);
+        Check3[code]->setChecked(o.ItemShown[code] &&
+                                 std::find(o.ItemOrder.begin(), o.ItemOrder.end(), code) !=
+                                     o.ItemOrder.end());
+    }
+}
+
+void FrmPageMake::Check3_Click(int code) {
+    if (Check3[code]->isChecked())
+        PageOptionRules::addToOrder(pageOptions(), code);
+    else
+        PageOptionRules::removeFromOrder(pageOptions(), code);
+    showOrder();
+    showchange();
+}
+
+void FrmPageMake::dropOnSlot(int slot, int code) {
+    PageOptions& o = pageOptions();
+    if (o.ItemOrder[slot] != PageOptions::EmptySlot && o.ItemShown[o.ItemOrder[slot]])
+        return; // only an "Empty" slot takes an item
+    PageOptionRules::removeFromOrder(o, code);
+    PageOptionRules::addToOrder(o, code, slot);
+    showOrder();
+    showchange();
+}
+
+void FrmPageMake::Command5_Click(int index) {
+    if (index == 0)
+        PageOptionRules::clearOrder(pageOptions());
+    else
+        PageOptionRules::defaultOrder(pageOptions());
+    showOrder();
+    showchange();
+}
+
+bool FrmPageMake::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    auto startDrag = [&](QWidget* source, const QString& mime, int value) {
+        auto* data = new QMimeData;
+        data->setData(mime, QByteArray::number(value));
+        auto* drag = new QDrag(source);
+        drag->setMimeData(data);
+        drag->setPixmap(source->grab());
+        drag->exec(Qt::MoveAction);
+    };
+    auto dragged = [&](QMouseEvent* e) {
+        return (e->buttons() & Qt::LeftButton) &&
+               (e->position().toPoint() - m_dragStart).manhattanLength() >=
+                   QApplication::startDragDistance();
+    };
+    for (int i = 0; i < 9; ++i) {
+        if (watched == Check3[i] || watched == Label5[i]) {
+            if (type == QEvent::MouseButtonPress) {
+                m_dragStart = static_cast<QMouseEvent*>(event)->position().toPoint();
+            } else if (type == QEvent::MouseMove && dragged(static_cast<QMouseEvent*>(event))) {
+                if (watched == Check3[i])
+                    startDrag(Check3[i], ItemMime, i);
+                else if (Label5[i]->text() != Empty)
+                    startDrag(Label5[i], SlotMime, i);
+                return true;
+            }
+        }
+        if (watched == Label5[i] && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (e->mimeData()->hasFormat(ItemMime) && Label5[i]->text() == Empty)
+                e->acceptProposedAction();
+            return true;
+        }
+        if (watched == Label5[i] && type == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            dropOnSlot(i, e->mimeData()->data(ItemMime).toInt());
+            e->acceptProposedAction();
+            return true;
+        }
+    }
+    if (watched == m_itemsFrame && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+        auto* e = static_cast<QDropEvent*>(event);
+        if (e->mimeData()->hasFormat(SlotMime))
+            e->acceptProposedAction();
+        return true;
+    }
+    if (watched == m_itemsFrame && type == QEvent::Drop) {
+        auto* e = static_cast<QDropEvent*>(event);
+        const int slot = e->mimeData()->data(SlotMime).toInt();
+        const int code = pageOptions().ItemOrder[std::clamp(slot, 0, 8)];
+        PageOptionRules::removeFromOrder(pageOptions(), code);
+        showOrder();
+        showchange();
+        e->acceptProposedAction();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Views, pages and ticks -------------------------------------------------------------------
+
+void FrmPageMake::Command4_Click() {
+    const bool full = Command4->text() == u"View Full Size"_s;
+    m_options->setVisible(!full);
+    Command4->setText(full ? u"View Edit Size"_s : u"View Full Size"_s);
+}
+
+void FrmPageMake::Command7_Click(int index) {
+    StepGuard step(procedureLabel(u"Command7_MouseUp"_s));
+    DesignerPage::State& s = state();
+    if (index == 1 || index == 2) {
+        const int pages = DesignerPage::pageCount(
+            s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
+        if (index == 1 && s.CurrentPage < pages)
+            ++s.CurrentPage;
+        if (index == 2 && s.CurrentPage > 1)
+            --s.CurrentPage;
+        showchange();
+        return;
+    }
+    // Save Page: the preview becomes the page file (an existing one is replaced).
+    const QString name = DesignerPage::savedFileName(s.PageBaseName, s.CurrentPage);
+    if (name.isEmpty()) {
+        if (prompts())
+            prompts()->notice(u"The page name \""_s + s.PageBaseName +
+                              u"\" cannot be used: it must not hold \"/\", \"\\\" or \"..\"."_s);
+        return;
+    }
+    const QString target = shared().AppFolder + u"Pages/"_s + name;
+    QFile::remove(target);
+    if (!QFile::copy(samplePath(), target) && prompts())
+        prompts()->notice(u"The page could not be saved as "_s + target);
+}
+
+void FrmPageMake::Command8_Click() {
+    state().SelectItemsMode = !state().SelectItemsMode;
+    showchange();
+}
+
+void FrmPageMake::Command9_Click() {
+    shared().ThumbChecked.fill(1);
+    m_selected = int(m_products.size());
+    m_unselected = 0;
+    showchange();
+    showTickCounts();
+}
+
+void FrmPageMake::Command10_Click() {
+    shared().ThumbChecked.fill(0);
+    m_selected = 0;
+    m_unselected = int(m_products.size());
+    showchange();
+    showTickCounts();
+}
+
+// Every page of the series, as Save Page would write it, printed into one PDF file.
+void FrmPageMake::savePdf() {
+    StepGuard step(procedureLabel(u"savePdf"_s));
+    if (!prompts())
+        return;
+    const QString file = prompts()->saveFile(
+        {state().PageBaseName + u".pdf"_s, u"PDF Files|*.pdf"_s, u"Save as PDF"_s, {}});
+    if (file.isEmpty())
+        return;
+    DesignerPage::State s = state();
+    s.SelectItemsMode = false;
+    QStringList pages;
+    const int total = DesignerPage::pageCount(
+        s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
+    for (int page = 1; page <= total; ++page) {
+        s.CurrentPage = page;
+        pages << DesignerPage::build(m_products, shared().ThumbChecked, pageOptions(), s)
+                     .lines.join(u"\r\n"_s);
+    }
+    QString error;
+    BusyCursor busy;
+    if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file, &error))
+        prompts()->notice(u"The PDF could not be made: "_s + error);
+}
+
+} // namespace tovin

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/pages/DesignerPage.h"
+#include "core/pages/PageProduct.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+
+namespace tovin {
+
+class WebView;
+
+// The page designer ("Page Designer"): numbered picture pages of the current product selection
+// with a live preview. Every option handler stores its option and rewrites the preview
+// "sample.htm" in the pages folder; Save Page keeps the current page as PageBaseName + page
+// number + ".htm". Fonts, colours and the background picture come from the platform dialogs
+// through the Prompts interface.
+class FrmPageMake : public QWidget {
+    Q_OBJECT
+public:
+    // Makes the preview's web view (the real engine by default; tests give a fake).
+    using WebViewFactory = std::function<WebView*(QWidget* parent)>;
+    static void setWebViewFactory(WebViewFactory factory);
+
+    // The designer's own values, kept between openings (the base name is asked once).
+    static DesignerPage::State& state();
+
+    explicit FrmPageMake(QWidget* parent = nullptr);
+    ~FrmPageMake() override;
+
+    WebView* webView() const { return Wb3; }
+    // "\Pages\sample.htm" under the program folder.
+    static QString samplePath();
+
+    // Regenerates the preview from the current options and shows it.
+    void showchange();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+
+    // Option handlers.
+    void Text1_Change();
+    void Check1_Click();
+    void Check5_Click();
+    void Text2_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Text5_Change();
+    void Text6_Change();
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Check2_Click();
+    void Check4_Click();
+    void Check6_Click();
+    void Check3_Click(int code);
+    void Command3_Click();
+    void Command5_Click(int index);
+    void Command6_Click();
+    void Command4_Click();
+    void Command7_Click(int index);
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void savePdf();
+    void Wb3_BeforeNavigate(const QString& address, bool* cancel);
+
+    // The order list as the options hold it: slot captions and ticked item boxes.
+    void showOrder();
+    void dropOnSlot(int slot, int code);
+    void showTickCounts();
+    QString procedureLabel(const QString& procedure) const;
+
+    QList<PageProduct> m_products;
+    int m_selected = 0;
+    int m_unselected = 0;
+    bool m_loading = true;
+    bool m_sized = false;
+    QPoint m_dragStart;
+
+    WebView* Wb3 = nullptr;
+    QScrollArea* m_options = nullptr;
+    std::array<QCheckBox*, 9> Check3{};
+    std::array<QLabel*, 9> Label5{};
+    QGroupBox* m_itemsFrame = nullptr;
+    std::array<QPushButton*, 3> Command7{};
+    std::array<QRadioButton*, 3> Option1{};
+    std::array<QRadioButton*, 2> Option2{};
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLineEdit* Text6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QCheckBox* Check6 = nullptr;
+    QPushButton* Command4 = nullptr;
+};
+
+} // namespace tovin

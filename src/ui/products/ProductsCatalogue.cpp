@@ -1,0 +1,363 @@
+#include "ui/products/ProductsCatalogue.h"
+
+#include "core/data/RecordSet.h"
+#include "core/pages/CataloguePages.h"
+#include "core/pages/PageMarkup.h"
+#include "core/pages/PageOptions.h"
+#include "core/pages/ThumbnailPage.h"
+#include "core/products/CoalescedAction.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/browser/WebView.h"
+#include "ui/products/Products.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& tip = QString()) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    if (!tip.isEmpty())
+        button->setToolTip(tip);
+    return button;
+}
+
+MessageAnswer ask(const QString& text, MessageButtons buttons, const QString& title = {}) {
+    return shared().prompts ? shared().prompts->message(text, buttons, MessageIcon::None, title)
+                            : MessageAnswer::No;
+}
+
+void tell(const QString& text) {
+    if (shared().prompts)
+        shared().prompts->notice(text);
+}
+
+QString askText(const QString& prompt, const QString& title, const QString& defaultText = {}) {
+    return shared().prompts ? shared().prompts->input(prompt, title, defaultText) : QString();
+}
+
+const QString InvalidNumber = u"Invalid Number - Enter ONLY Numbers In The Range Listed!"_s;
+
+} // namespace
+
+ProductsCatalogue::ProductsCatalogue(Products* screen) : QObject(screen), m_screen(screen) {
+    Command5 = makeButton(screen, u"Command5"_s, u"Catalog"_s);
+    Command4 = makeButton(screen, u"Command4"_s, u"Thumbnails"_s);
+    Text1 = new QLineEdit(screen);
+    Text1->setObjectName(u"Text1"_s);
+    Text1->setToolTip(u"Enter Thumbnail Size Here. IE: 20"_s);
+    Text1->setMaximumWidth(48);
+
+    // The catalogue panel, over the preview while it is shown.
+    Frame9 = new QGroupBox(u"Catalog Pages"_s, screen);
+    Frame9->setObjectName(u"Frame9"_s);
+    Frame9->setAutoFillBackground(true);
+    auto* panel = new QVBoxLayout(Frame9);
+    File1 = new QListWidget(Frame9);
+    File1->setObjectName(u"File1"_s);
+    panel->addWidget(File1, 1);
+    auto* Command7 = makeButton(Frame9, u"Command7"_s, u"Delete Selected Page"_s);
+    auto* Command12 = makeButton(Frame9, u"Command12"_s, u"Page Setup Options"_s,
+                                 u"Click to setup the options for the pages to create"_s);
+    auto* Command14 = makeButton(Frame9, u"Command14"_s, u"Refresh List"_s);
+    auto* Command9 = makeButton(Frame9, u"Command9"_s, u"Close"_s, u"Close this Option box"_s);
+    auto* listButtons = new QHBoxLayout;
+    for (QPushButton* b : {Command7, Command14})
+        listButtons->addWidget(b);
+    panel->addLayout(listButtons);
+    panel->addWidget(Command12);
+    auto* Frame10 = new QGroupBox(u"Create The Catalog Pages"_s, Frame9);
+    Frame10->setObjectName(u"Frame10"_s);
+    auto* create = new QVBoxLayout(Frame10);
+    auto* Command10 = makeButton(Frame10, u"Command10"_s, u"By Catagory"_s,
+                                 u"Create new, or change pages by thier catagories"_s);
+    auto* Command8 = makeButton(Frame10, u"Command8"_s, u"By Current Records"_s,
+                                u"Create new, or change pages by thier product id numbers "_s);
+    // "By Current Records" has no action of its own yet.
+    Command8->setEnabled(false);
+    auto* Command6 = makeButton(Frame10, u"Command6"_s, u"By Page Number"_s,
+                                u"Create new, or change pages by thier page numbers"_s);
+    for (QPushButton* b : {Command10, Command8, Command6})
+        create->addWidget(b);
+    panel->addWidget(Frame10);
+    panel->addWidget(Command9);
+    Frame9->resize(300, 420);
+    Frame9->hide();
+    screen->installEventFilter(this);
+
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(Command14, &QPushButton::clicked, this, [this] { Command14_Click(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+    connect(Command12, &QPushButton::clicked, this, [this] { Command12_Click(); });
+    connect(Command10, &QPushButton::clicked, this, [this] { MakePage(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { MakePage(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(File1, &QListWidget::itemActivated, this, [this] { File1_DblClick(); });
+}
+
+QList<QWidget*> ProductsCatalogue::buttons() const {
+    return {Command5, Command4, Text1};
+}
+
+QString ProductsCatalogue::pagesFolder() {
+    return shared().AppFolder + u"Pages/"_s;
+}
+
+bool ProductsCatalogue::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_screen && event->type() == QEvent::Resize && Frame9->isVisible())
+        placePanel();
+    return QObject::eventFilter(watched, event);
+}
+
+void ProductsCatalogue::placePanel() {
+    const int height = std::min(460, m_screen->height() - 60);
+    Frame9->setGeometry(m_screen->width() - 320, 44, 310, std::max(height, 200));
+    Frame9->raise();
+}
+
+void ProductsCatalogue::showStatus(const QString& text) {
+    m_screen->showStatus(text);
+}
+
+// ---- The catalogue panel --------------------------------------------------------------------
+
+void ProductsCatalogue::Command5_Click() {
+    StepGuard step(m_screen->procedureLabel(u"Command5_Click"_s));
+    step([this] { Command14_Click(); });
+    placePanel();
+    Frame9->show();
+}
+
+void ProductsCatalogue::Command9_Click() {
+    Frame9->hide();
+}
+
+// Re-reads the page list: the pages folder's "*.htm*" files.
+void ProductsCatalogue::Command14_Click() {
+    const QString selected = File1->currentItem() ? File1->currentItem()->text() : QString();
+    File1->clear();
+    const QStringList files =
+        QDir(pagesFolder()).entryList({u"*.htm*"_s}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    File1->addItems(files);
+    const auto found = File1->findItems(selected, Qt::MatchExactly);
+    if (!found.isEmpty())
+        File1->setCurrentItem(found.first());
+}
+
+void ProductsCatalogue::Command7_Click() {
+    StepGuard step(m_screen->procedureLabel(u"Command7_Click"_s), ErrorStyle::IgnoreAndResume);
+    QListWidgetItem* item = File1->currentItem();
+    if (!item)
+        return;
+    // The list holds bare file names of the pages folder; nothing else is ever deleted.
+    const QString name = item->text();
+    const QString path = pagesFolder() + name;
+    if (!name.contains(u'/') && QFileInfo(path).isFile() && !QFile::remove(path))
+        tell(u"The page "_s + name + u" could not be deleted."_s);
+    Command14_Click();
+    if (File1->count() > 0)
+        File1->setCurrentRow(0);
+}
+
+void ProductsCatalogue::File1_DblClick() {
+    QListWidgetItem* item = File1->currentItem();
+    if (!item)
+        return;
+    Frame9->hide();
+    m_screen->m_webView->navigate(pagesFolder() + item->text());
+}
+
+// "Page Setup Options": the first products by page number give the designer its sample
+// pictures, then the designer opens. The sort by page number stays.
+void ProductsCatalogue::Command12_Click() {
+    StepGuard step(m_screen->procedureLabel(u"Command12_Click"_s), ErrorStyle::IgnoreAndResume);
+    RecordSet* rs = m_screen->adoPrimaryRS;
+    m_screen->m_addingFlag = true;
+    step([&] { rs->setSort(u"PageNo"_s); });
+    step([&] { rs->moveFirst(); });
+    step([&] {
+        const int picture = rs->fieldIndex(u"Picture"_s);
+        for (int n = 1; n <= 7; ++n)
+            shared().SamplePictures[n] =
+                n <= rs->recordCount() ? TextRules::toText(rs->valueAt(n - 1, picture)) : QString();
+    });
+    m_screen->m_addingFlag = false;
+    step([] { ChildWindows::show(u"frmPageMake"_s); });
+}
+
+// ---- Pages by page number -------------------------------------------------------------------
+
+bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
+    const QString range = u" ( 1  to  "_s + QString::number(highest) + u" )\r\n"_s;
+    for (;;) {
+        const QString start = askText(u"Enter Starting Page Number"_s + range, u"Page Number"_s);
+        if (start.trimmed() == u"0"_s)
+            return false;
+        if (start.trimmed().isEmpty()) {
+            tell(InvalidNumber);
+            continue;
+        }
+        const QString end = askText(u"Enter Ending Page Number"_s + range, u"Page Number"_s);
+        if (end.trimmed().isEmpty() || end.trimmed() == u"0"_s)
+            return false;
+        const bool startOk = TextRules::IsNumeric(start) && TextRules::Val(start) >= 0 &&
+                             TextRules::Val(start) <= highest;
+        const bool endOk = TextRules::IsNumeric(end) && TextRules::Val(end) >= 1 &&
+                           TextRules::Val(end) <= TextRules::Counter16::Max;
+        if (!startOk || !endOk) {
+            tell(InvalidNumber);
+            continue;
+        }
+        *from = std::max(1, int(TextRules::Val(start)));
+        *to = int(TextRules::Val(end));
+        return true;
+    }
+}
+
+bool ProductsCatalogue::askPageName(QString* name) {
+    for (;;) {
+        QString answer =
+            askText(u"Enter The Name To Save Pages As (No Extensions like .htm etc...)"_s,
+                    u"Save Page Names As..."_s, u"CatPage"_s);
+        if (answer.isEmpty())
+            answer = u"catpage"_s;
+        if (PageMarkup::isSafePageName(answer)) {
+            *name = answer;
+            return true;
+        }
+        // A name with a folder in it would put pages outside the pages folder.
+        tell(u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in the Pages "
+             u"folder."_s);
+    }
+}
+
+void ProductsCatalogue::MakePage() {
+    StepGuard step(m_screen->procedureLabel(u"ShowPicture"_s));
+    step([this] { m_screen->cmdReset_Click(); });
+    PageOptions& options = pageOptions();
+    CataloguePages::applyRunLayout(options);
+    Frame9->hide();
+    RecordSet* rs = m_screen->adoPrimaryRS;
+    QList<PageProduct> products;
+    step([&] { products = PageProduct::readAll(*rs); });
+    const int highest = CataloguePages::highestPageNumber(products);
+
+    int from = 0;
+    int to = 0;
+    QString name;
+    if (!askPageRange(highest, &from, &to) || !askPageName(&name))
+        return;
+
+    const QString folder = pagesFolder();
+    QDir().mkpath(folder);
+    m_screen->m_addingFlag = true;
+    WebView* view = m_screen->m_webView;
+    // The progress goes into the page the view shows once it has loaded: no preview of the
+    // reset rows may replace it, and a load still running would take the writes with it.
+    m_screen->m_preview->cancel();
+    waitUntil([view] { return !view->isBusy(); });
+    CataloguePages::Callbacks callbacks;
+    callbacks.progress = [view](const QString& html) {
+        view->writeHtml(html);
+        letEventsRun();
+    };
+    callbacks.overwrite = [](const QString&) {
+        return ask(u"File Already Exists, Over-write it?"_s, MessageButtons::YesNo,
+                   u"File Found"_s) == MessageAnswer::Yes;
+    };
+    CataloguePages::Result result;
+    {
+        BusyCursor busy;
+        step([&] {
+            result = CataloguePages::write(products, options,
+                                           CataloguePages::standardRequest(folder, name, from, to),
+                                           callbacks);
+        });
+    }
+    m_screen->m_addingFlag = false;
+    Command14_Click();
+
+    QStringList failed;
+    for (const auto& file : result.files)
+        if (file.status == CataloguePages::FileResult::Status::Failed)
+            failed << file.fileName + u": "_s + file.error;
+    if (!failed.isEmpty())
+        tell(u"These pages could not be written:\n"_s + failed.join(u'\n'));
+    const QString first = folder + name + QString::number(from) + u".htm"_s;
+    waitUntil([view] { return !view->isBusy(); });
+    if (QFileInfo::exists(first))
+        view->navigate(first);
+}
+
+// ---- Thumbnails -----------------------------------------------------------------------------
+
+void ProductsCatalogue::Command4_Click() {
+    if (Command4->text() == u"Thumbnails"_s) {
+        Command4->setText(u"Cancel"_s);
+        m_screen->m_thumbnailFlag = true;
+        MakeThumbs();
+    } else {
+        Command4->setText(u"Thumbnails"_s);
+        m_screen->m_thumbnailFlag = false;
+    }
+}
+
+void ProductsCatalogue::MakeThumbs() {
+    StepGuard step(m_screen->procedureLabel(u"MakeThumbs"_s), ErrorStyle::IgnoreAndResume);
+    WebView* view = m_screen->m_webView;
+    RecordSet* rs = m_screen->adoPrimaryRS;
+    m_screen->m_preview->cancel();
+    // A fresh document to write into.
+    step([&] {
+        view->refresh();
+        waitUntil([view] { return !view->isBusy(); });
+    });
+    const int size = ThumbnailPage::sizeFromBox(Text1->text());
+    const int count = rs->recordCount();
+    const int stockNo = rs->fieldIndex(u"StockNo"_s);
+    const int picture = rs->fieldIndex(u"Picture"_s);
+    const QVector<std::int16_t>& ticks = shared().ThumbChecked;
+    step([&] { view->writeHtml(ThumbnailPage::headLines(pageOptions()).join(u"\r\n"_s)); });
+    // The rows are read where they stand: moving through them would show each product's
+    // preview in the view that holds the thumbnails.
+    for (int i = 1; i <= count; ++i) {
+        step([&] {
+            const bool ticked = i - 1 < ticks.size() && ticks[i - 1] > 0;
+            view->writeHtml(ThumbnailPage::cellWithBreak(
+                                i, count, TextRules::toText(rs->valueAt(i - 1, stockNo)),
+                                TextRules::toText(rs->valueAt(i - 1, picture)), size, ticked)
+                                .join(u"\r\n"_s));
+        });
+        showStatus(u"Generating Thumbnails # "_s + QString::number(i));
+        letEventsRun();
+        if (!m_screen->m_thumbnailFlag)
+            break;
+    }
+    step([&] { view->writeHtml(ThumbnailPage::closingLines().join(u"\r\n"_s)); });
+    showStatus(u"Thumbnails Completed"_s);
+    Command4->setText(u"Thumbnails"_s);
+}
+
+} // namespace tovin

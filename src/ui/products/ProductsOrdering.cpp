@@ -1,0 +1,286 @@
+// Ordering from the catalogue on the Products screen: "Order Item" asks the order number, the
+// quantity and the shipping method, has the orders screen open a line with the costs worked out
+// from the product and its supplier's terms, and when the user saves the line there, raises the
+// product's On Order count and notes the order. "Order Done" closes the order and starts its
+// invoice. "Re-Order List" lists what needs ordering again and can order one supplier's items.
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/Condition.h"
+#include "core/orders/CatalogueOrdering.h"
+#include "core/orders/OrderMath.h"
+#include "core/orders/ReorderList.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "ui/data/BoundTextBox.h"
+#include "ui/data/FrmInvoice.h"
+#include "ui/data/FrmOrders.h"
+#include "ui/data/RecordBinding.h"
+#include "ui/products/ProductBoxes.h"
+#include "ui/products/Products.h"
+#include "ui/products/ReorderDialog.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString OrdersScreen = u"frmOrders"_s;
+
+const QString ShippingPrompt = QStringList{u"What Shipping Method For This Order?"_s,
+                                           QString(),
+                                           u"1 = Regular Mail"_s,
+                                           u"2 = UPS"_s,
+                                           u"3 = Other Method 1"_s,
+                                           u"4 = Other Method 2"_s,
+                                           QString(),
+                                           u"Other = Enter Your Own Number:"_s,
+                                           u"For Set Amounts Use The Dollar ($) Sign"_s,
+                                           u"For Percentages (%) Use Whole Numebrs Like 5 For 5%"_s}
+                                   .join(u"\r\n"_s);
+
+Prompts& prompts() {
+    if (!shared().prompts)
+        throw RunTimeError(ErrorNumber::ObjectRequired, u"No prompts"_s);
+    return *shared().prompts;
+}
+
+} // namespace
+
+void Products::buildOrderingControls() {
+    m_orderItemButton = makeButton(u"Command1"_s, u"Order Item"_s);
+    m_orderItemButton->setToolTip(u"Order this product from its supplier"_s);
+    m_reorderButton = makeButton(u"cmdReorder"_s, u"Re-Order List"_s);
+    m_reorderButton->setToolTip(u"The products to order again, by supplier"_s);
+    connect(m_orderItemButton, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_orderDoneButton, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_reorderButton, &QPushButton::clicked, this, [this] { cmdReorder_Click(); });
+}
+
+void Products::showOrderOpen(bool open) {
+    m_orderDoneButton->setVisible(open);
+    for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
+        b->setVisible(!open);
+}
+
+void Products::Command1_Click() {
+    orderCurrentItem(1);
+}
+
+bool Products::orderCurrentItem(double suggestedQuantity) {
+    StepGuard step(procedureLabel(u"Command1_Click"_s));
+    // The screen stays usable while a line waits on the orders screen; a second order meanwhile
+    // brings that line back to the front instead.
+    static bool ordering = false;
+    if (ordering) {
+        step([] { ChildWindows::show(OrdersScreen); });
+        return false;
+    }
+    if (!adoPrimaryRS->hasCurrentRow() || shared().HelpMode)
+        return false;
+    ordering = true;
+    const auto done = qScopeGuard([] { ordering = false; });
+    // The product's own typing is written first; the order changes the product afterwards.
+    if (m_addingFlag || m_editingFlag) {
+        step([] {
+            prompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
+                             MessageIcon::Exclamation);
+        });
+        return false;
+    }
+    if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
+        return false;
+    shared().OrderFilter.clear();
+
+    const QString supplier = txtFields(ProductBox::Supplier)->text().trimmed();
+    std::optional<OrderMath::SupplierTerms> terms;
+    step([&] { terms = CatalogueOrdering::supplierTerms(connection(), supplier); });
+    if (!terms) {
+        step([&] {
+            prompts().notice(
+                supplier.isEmpty()
+                    ? u"This product has no supplier, so its discount, fees, shipping and tax "
+                      u"can't be worked out. Enter its supplier first."_s
+                    : u"The supplier \""_s + supplier +
+                          u"\" of this product is not in the supplier list, so its discount, "
+                          u"fees, shipping and tax can't be worked out. Add it on the supplier "
+                          u"screen under that name first."_s,
+                MessageIcon::Exclamation);
+        });
+        return false;
+    }
+
+    // A number typed for a new order is forgotten when no line of it was opened, so the next
+    // "Order Item" asks for it (and checks it) again.
+    const auto giveUp = [this] {
+        if (!orderIsOpen())
+            shared().CurrentKey.clear();
+        return false;
+    };
+    int quantity = 0;
+    std::optional<OrderMath::ShippingChoice> shipping;
+    QPointer<FrmOrders> orders;
+    for (;;) {
+        if (shared().CurrentKey.isEmpty()) {
+            QString number;
+            step([&] {
+                number = prompts().input(u"Enter The Order Number/ID Below"_s, u"Order Number/ID"_s,
+                                         QString());
+            });
+            if (number.trimmed().isEmpty())
+                return false;
+            shared().CurrentKey = number.trimmed();
+            shared().OrderFromCatalog = true;
+        } else {
+            shared().OrderFromCatalog = false;
+        }
+        QString howMany;
+        step([&] {
+            howMany = prompts().input(u"Order How Many?"_s, u"How Many?"_s,
+                                      TextRules::plainDecimal(suggestedQuantity));
+        });
+        if (howMany.trimmed().isEmpty())
+            return giveUp();
+        const auto typed = OrderMath::numberIn(howMany);
+        if (!typed || TextRules::roundHalfEven(*typed) < 1 ||
+            TextRules::roundHalfEven(*typed) > 32767) {
+            step([] {
+                prompts().notice(u"Please Enter How Many Items To Order As A Whole Number "
+                                 u"From 1 To 32767."_s,
+                                 MessageIcon::Exclamation);
+            });
+            return giveUp();
+        }
+        quantity = int(TextRules::roundHalfEven(*typed));
+        QString method;
+        step([&] { method = prompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
+        shipping = OrderMath::readShippingAnswer(method);
+        if (!shipping)
+            return giveUp();
+
+        showOrderOpen(true);
+        shared().OrderEntryState = 1;
+        step([&] { orders = qobject_cast<FrmOrders*>(ChildWindows::load(OrdersScreen)); });
+        if (orders)
+            orders->answerOrderEntry();
+        if (shared().OrderEntryState == 2) {
+            // The number is used already: the orders screen said so; ask another.
+            showOrderOpen(false);
+            continue;
+        }
+        break;
+    }
+    if (shared().OrderEntryState != 7 || !orders) {
+        shared().OrderEntryState = 0;
+        showOrderOpen(!shared().CurrentKey.isEmpty() && !shared().OrderFromCatalog);
+        return giveUp();
+    }
+
+    const double costEach = TextRules::Val(TextRules::toText(adoPrimaryRS->value(u"Cost1"_s)));
+    const OrderMath::LineCosts line = OrderMath::lineCosts(quantity, costEach, *terms, *shipping);
+    const QString stockNo = txtFields(ProductBox::StockNo)->text();
+    FrmOrders::CatalogueLine boxes;
+    boxes.orderId = shared().CurrentKey;
+    boxes.stockNo = stockNo;
+    boxes.name = txtFields(ProductBox::ProdName)->text();
+    boxes.packing = txtFields(ProductBox::Packaging)->text();
+    boxes.dateOrdered = TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s);
+    boxes.quantity = QString::number(quantity);
+    boxes.grossCost = TextRules::plainDecimal(line.grossCost);
+    boxes.costEach = TextRules::plainDecimal(costEach);
+    boxes.discount = TextRules::plainDecimal(line.discount);
+    boxes.fees = line.fees;
+    boxes.shipping = line.shipping;
+    orders->fillCatalogueLine(boxes);
+    shared().SupplierTaxRate = float(terms->taxRate);
+
+    // The user checks the line on the orders screen and saves or cancels it there.
+    shared().OrderEntryState = 2;
+    step([] { ChildWindows::show(OrdersScreen); });
+    waitUntil([&] { return shared().OrderEntryState != 2 || !orders; });
+    const bool saved = shared().OrderEntryState == 3;
+    shared().OrderEntryState = 0;
+    if (!saved)
+        return false;
+
+    // Only a saved line counts towards the invoice and the product's On Order.
+    const double ordered = TextRules::Val(TextRules::toText(shared().ItemPrice));
+    OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, line,
+                               shared().SupplierTaxRate);
+    bool recorded = false;
+    step([&] {
+        recorded = CatalogueOrdering::recordOrdered(
+            connection(), stockNo, ordered,
+            CatalogueOrdering::orderedNote(QDate::currentDate(), int(ordered),
+                                           shared().CurrentKey));
+    });
+    // The product is shown as the catalogue now holds it, unless the user is changing a product.
+    step([this] {
+        if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
+            return;
+        adoPrimaryRS->cancelUpdate();
+        binding().refresh();
+    });
+    if (!recorded)
+        step([&] {
+            prompts().notice(u"The order line was saved, but the product "_s + stockNo +
+                                 u" could not be found to add it to its On Order count."_s,
+                             MessageIcon::Exclamation);
+        });
+    return recorded;
+}
+
+void Products::Command2_Click() {
+    StepGuard step(procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
+    showOrderOpen(false);
+    shared().CurrentKey.clear();
+    shared().OrderEntryState = 7;
+    shared().OrderFromCatalog = false;
+    step([] {
+        if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
+            invoice->startInvoiceOfOrder();
+    });
+}
+
+// The re-order list; the user may order one supplier's items from it, one line each.
+void Products::cmdReorder_Click() {
+    StepGuard step(procedureLabel(u"cmdReorder_Click"_s));
+    QList<ReorderList::SupplierGroup> groups;
+    if (!step([&] { groups = ReorderList::build(connection()); }))
+        return;
+    ReorderDialog dialog(groups, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::optional<ReorderList::SupplierGroup> chosen = dialog.chosenGroup();
+    if (!chosen)
+        return;
+    for (const ReorderList::Item& item : chosen->items) {
+        bool found = false;
+        writeStep(step, [&] {
+            adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(item.stockNo) + u"'"_s, 0,
+                               RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+            found = adoPrimaryRS->hasCurrentRow();
+        });
+        if (!found) {
+            step([&] {
+                prompts().notice(u"Product "_s + item.stockNo +
+                                     u" is not among the products shown; click Reset Data to "
+                                     u"show every product, then order it."_s,
+                                 MessageIcon::Exclamation);
+            });
+            writeStep(step, [this] { adoPrimaryRS->moveFirst(); });
+            return;
+        }
+        if (!orderCurrentItem(item.quantity))
+            return;
+    }
+}
+
+} // namespace tovin

@@ -1,0 +1,238 @@
+#include "core/convert/AccessTableSource.h"
+#include "core/convert/CatalogueConversion.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+namespace {
+
+// Tables made in memory, read through the same interface as an Access file.
+class MemoryTables : public TableSource {
+public:
+    struct Table {
+        QStringList columns;
+        QList<QStringList> rows;
+    };
+    QMap<QString, Table> tables;
+
+    QStringList tableNames() const override { return tables.keys(); }
+    QStringList columnNames(const QString& table) const override {
+        return tables.value(table).columns;
+    }
+    qint64 rowCount(const QString& table) const override { return tables.value(table).rows.size(); }
+    void readRows(const QString& table,
+                  const std::function<bool(const QStringList&)>& onRow) const override {
+        for (const QStringList& row : tables.value(table).rows)
+            if (!onRow(row))
+                return;
+    }
+};
+
+// An old catalogue in the older program's layout: every table of the catalogue, its columns in
+// another order and letter case, values as the Access reader gives them.
+MemoryTables oldCatalogue(int products) {
+    MemoryTables old;
+    QRandomGenerator random(7);
+    for (const TableDefinition& table : CatalogueSchema::tables()) {
+        MemoryTables::Table made;
+        QList<ColumnDefinition> columns = table.columns;
+        std::reverse(columns.begin(), columns.end());
+        for (const ColumnDefinition& column : columns)
+            made.columns << (column.name.size() % 2 ? column.name.toUpper() : column.name);
+        const int rows = table.name == u"Products"_s ? products : 5;
+        for (int r = 0; r < rows; ++r) {
+            QStringList row;
+            for (const ColumnDefinition& column : columns) {
+                switch (column.kind) {
+                case ColumnKind::Counter:
+                    row << QString::number(10 + r * 3); // gaps, as after deletes
+                    break;
+                case ColumnKind::Money:
+                    row << u"%1.%2"_s.arg(random.bounded(100000))
+                               .arg(random.bounded(10000), 4, 10, QChar(u'0'));
+                    break;
+                case ColumnKind::Number:
+                    row << QString::number(random.bounded(500));
+                    break;
+                case ColumnKind::Date:
+                    row << u"12/%1/2001 10:30:00"_s.arg(1 + r % 28, 2, 10, QChar(u'0'));
+                    break;
+                case ColumnKind::YesNo:
+                    row << (r % 2 ? u"True"_s : u"False"_s);
+                    break;
+                default:
+                    row << u"%1 %2, \"quoted\" Knäckebröd"_s.arg(column.name).arg(r);
+                }
+            }
+            made.rows << row;
+        }
+        old.tables.insert(table.name == u"Products"_s ? u"PRODUCTS"_s : table.name, made);
+    }
+    return old;
+}
+
+qint64 exactSum(const MemoryTables::Table& table, const QString& column) {
+    const int at =
+        int(table.columns.indexOf(column.toUpper()) >= 0 ? table.columns.indexOf(column.toUpper())
+                                                         : table.columns.indexOf(column));
+    qint64 sum = 0;
+    for (const QStringList& row : table.rows) {
+        qint64 amount = 0;
+        CatalogueConversion::exactMoney(row.at(at), &amount);
+        sum += amount;
+    }
+    return sum;
+}
+
+} // namespace
+
+class CatalogueConversionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void convertsEveryTableRowAndValue() {
+        const MemoryTables old = oldCatalogue(3000);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"shop.mde"_s);
+        const ConversionResult result = CatalogueConversion::convert(old, path);
+        QVERIFY(!result.cancelled);
+        QCOMPARE(result.totalRows(), qint64(3000 + 7 * 5));
+
+        CatalogueDatabase db(path);
+        for (const TableDefinition& table : CatalogueSchema::tables()) {
+            const MemoryTables::Table source =
+                old.tables.value(table.name == u"Products"_s ? u"PRODUCTS"_s : table.name);
+            QCOMPARE(
+                db.scalar(u"SELECT count(*) FROM "_s + CatalogueDatabase::quoteName(table.name))
+                    .toLongLong(),
+                qint64(source.rows.size()));
+            for (const ColumnDefinition& column : table.columns)
+                if (column.kind == ColumnKind::Money)
+                    QCOMPARE(db.scalar(u"SELECT sum(%1) FROM %2"_s.arg(
+                                           CatalogueDatabase::quoteName(column.name),
+                                           CatalogueDatabase::quoteName(table.name)))
+                                 .toLongLong(),
+                             exactSum(source, column.name));
+        }
+        QCOMPARE(db.scalar(u"SELECT [Date In] FROM Inventory LIMIT 1"_s).toString(),
+                 u"2001-12-01"_s);
+        QCOMPARE(db.scalar(u"SELECT sum(Disco) FROM Products"_s).toLongLong(), qint64(1500));
+        QCOMPARE(db.scalar(u"SELECT ProdName FROM Products WHERE PID = 13"_s).toString(),
+                 u"ProdName 1, \"quoted\" Knäckebröd"_s);
+        // The counter goes on after the highest old key.
+        db.run(u"INSERT INTO Products (StockNo) VALUES ('NEW-1')"_s);
+        QCOMPARE(db.scalar(u"SELECT PID FROM Products WHERE StockNo = 'NEW-1'"_s).toLongLong(),
+                 qint64(10 + 2999 * 3 + 1));
+    }
+
+    void refusesAndLeavesNothingBehind_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no Sales table") << u"drop Sales"_s << u"it lacks the table Sales."_s;
+        QTest::newRow("a word in a number column")
+            << u"word in Inventory"_s
+            << u"Row 3 of the table Products: the column Inventory cannot take the value 'many'"_s;
+        QTest::newRow("a date that is none")
+            << u"bad date"_s << u"the column Date In cannot take the value"_s;
+    }
+    void refusesAndLeavesNothingBehind() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+        MemoryTables old = oldCatalogue(10);
+        if (damage == u"drop Sales"_s) {
+            old.tables.remove(u"Sales"_s);
+        } else if (damage == u"word in Inventory"_s) {
+            auto& products = old.tables[u"PRODUCTS"_s];
+            products.rows[2][products.columns.indexOf(u"INVENTORY"_s)] = u"many"_s;
+        } else {
+            auto& inventory = old.tables[u"Inventory"_s];
+            inventory.rows[4][inventory.columns.indexOf(u"DATE IN"_s) >= 0
+                                  ? inventory.columns.indexOf(u"DATE IN"_s)
+                                  : inventory.columns.indexOf(u"Date In"_s)] = u"soon"_s;
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"shop.mde"_s);
+        try {
+            CatalogueConversion::convert(old, path);
+            QFAIL("the conversion should have been refused");
+        } catch (const RunTimeError& error) {
+            QVERIFY2(error.description().contains(message), qPrintable(error.description()));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+    }
+
+    void cancelLeavesNoCatalogue() {
+        const MemoryTables old = oldCatalogue(2000);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"shop.mde"_s);
+        qint64 seen = 0;
+        qint64 total = 0;
+        const ConversionResult result =
+            CatalogueConversion::convert(old, path, [&](qint64 done, qint64 all) {
+                seen = done;
+                total = all;
+                return done < 1000;
+            });
+        QVERIFY(result.cancelled);
+        QCOMPARE(total, qint64(2000 + 35));
+        QVERIFY(seen >= 1000);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+    }
+
+    void missingAndExtraColumnsAreNamed() {
+        MemoryTables old = oldCatalogue(3);
+        auto& supplier = old.tables[u"Supplier"_s];
+        const int tax = int(supplier.columns.indexOf(u"TAXRATE"_s) >= 0
+                                ? supplier.columns.indexOf(u"TAXRATE"_s)
+                                : supplier.columns.indexOf(u"TaxRate"_s));
+        supplier.columns[tax] = u"Rebate"_s;
+        const ConversionPlan plan = CatalogueConversion::plan(old);
+        QVERIFY(plan.usable());
+        QCOMPARE(plan.emptyColumns, QStringList{u"Supplier.TaxRate"_s});
+        QCOMPARE(plan.ignoredColumns, QStringList{u"Supplier.Rebate"_s});
+    }
+
+    void exactMoneyReadsPlainDecimalsOnly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<qint64>("tenThousandths");
+        QTest::newRow("four decimals")
+            << u"922337203685.4775"_s << true << qint64(9223372036854775);
+        QTest::newRow("negative") << u"-0.5"_s << true << qint64(-5000);
+        QTest::newRow("whole") << u"12"_s << true << qint64(120000);
+        QTest::newRow("five decimals") << u"1.23456"_s << false << qint64(0);
+        QTest::newRow("exponent") << u"1e5"_s << false << qint64(0);
+        QTest::newRow("empty") << u""_s << false << qint64(0);
+    }
+    void exactMoneyReadsPlainDecimalsOnly() {
+        QFETCH(QString, text);
+        QFETCH(bool, read);
+        QFETCH(qint64, tenThousandths);
+        qint64 amount = 0;
+        QCOMPARE(CatalogueConversion::exactMoney(text, &amount), read);
+        if (read)
+            QCOMPARE(amount, tenThousandths);
+    }
+
+    void aCatalogueFileIsNotAnAccessFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"c.mde"_s);
+        CatalogueDatabase::create(path);
+        QVERIFY(!AccessTableSource::looksLikeAccessFile(path));
+        QCOMPARE(CatalogueConversion::convertedPath(u"/x/shop.mdb"_s), u"/x/shop.mde"_s);
+        QCOMPARE(CatalogueConversion::convertedPath(u"/x/shop.MDE"_s), u"/x/shop-converted.mde"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(CatalogueConversionTest)
+#include "tst_catalogueconversion.moc"

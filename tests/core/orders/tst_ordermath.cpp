@@ -1,0 +1,192 @@
+// The money of order lines and invoices, and the checks of a sale from stock.
+#include "core/orders/OrderMath.h"
+#include "core/orders/StockSale.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::OrderMath;
+
+namespace {
+
+SupplierTerms terms(double discount, const QString& fees, double ship2, double taxRate) {
+    SupplierTerms t;
+    t.discountPercent = discount;
+    t.fees = fees;
+    t.shipPercent = {8, ship2, 12, 15};
+    t.taxRate = taxRate;
+    return t;
+}
+
+QString optionalText(const std::optional<double>& n) {
+    return n ? moneyText(*n) : u"(unchanged)"_s;
+}
+
+} // namespace
+
+class OrderMathTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void moneyTexts_data() {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("grouped, one decimal") << 1234.5 << u"$1,234.5"_s;
+        QTest::newRow("cents only") << 0.25 << u"$.25"_s;
+        QTest::newRow("rounded to cents") << 0.6300000190734863 << u"$.63"_s;
+        QTest::newRow("whole") << 108.0 << u"$108"_s;
+        QTest::newRow("negative") << -3.0 << u"-$3"_s;
+    }
+    void moneyTexts() {
+        QFETCH(double, amount);
+        QFETCH(QString, text);
+        QCOMPARE(moneyText(amount), text);
+    }
+
+    // Boxes 13 and 10 of an order line; a box that can't be worked out stays as it was.
+    void netCosts_data() {
+        QTest::addColumn<QStringList>("boxes"); // shipping, fees, number, cost, discount
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("each");
+        QTest::newRow("100/10/6/4/3")
+            << QStringList{u"10"_s, u"6"_s, u"3"_s, u"100"_s, u"4"_s} << u"$108"_s << u"$36"_s;
+        QTest::newRow("as the boxes show money")
+            << QStringList{u"$10.00"_s, u"$6.00"_s, u"3"_s, u"$1,100.00"_s, u"$4.00"_s}
+            << u"$1,108"_s << u"$369.33"_s;
+        QTest::newRow("nothing ordered") << QStringList{u"10"_s, u"6"_s, u"0"_s, u"100"_s, u"4"_s}
+                                         << u"(unchanged)"_s << u"(unchanged)"_s;
+        QTest::newRow("number empty") << QStringList{u"10"_s, u"6"_s, u""_s, u"100"_s, u"4"_s}
+                                      << u"(unchanged)"_s << u"(unchanged)"_s;
+        QTest::newRow("word in fees") << QStringList{u"10"_s, u"six"_s, u"3"_s, u"100"_s, u"4"_s}
+                                      << u"(unchanged)"_s << u"(unchanged)"_s;
+    }
+    void netCosts() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, line);
+        QFETCH(QString, each);
+        const auto lineCost = netLineCost(boxes[0], boxes[1], boxes[2], boxes[3], boxes[4]);
+        QCOMPARE(optionalText(lineCost), line);
+        if (lineCost)
+            QCOMPARE(optionalText(netCostEach(moneyText(*lineCost), boxes[2])), each);
+    }
+
+    // One line of 4 at $2.50 from a supplier with 10 % discount, fees 1.5 and 5 % for method 2.
+    void orderLine_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("shipping");
+        QTest::newRow("supplier method 2") << u"2"_s << u"0.5"_s;
+        QTest::newRow("set amount as typed") << u"$7.50"_s << u"$7.50"_s;
+        QTest::newRow("12 percent") << u"12"_s << u"1.2"_s;
+        QTest::newRow("a fraction is a percentage") << u"2.5"_s << u"0.25"_s;
+        QTest::newRow("not a number") << u"fast"_s << u"(ends)"_s;
+        QTest::newRow("nothing typed") << u""_s << u"(ends)"_s;
+    }
+    void orderLine() {
+        QFETCH(QString, answer);
+        QFETCH(QString, shipping);
+        const auto choice = readShippingAnswer(answer);
+        if (!choice) {
+            QCOMPARE(u"(ends)"_s, shipping);
+            return;
+        }
+        const LineCosts line = lineCosts(4, 2.5, terms(10, u"1.5"_s, 5, 0.07), *choice);
+        QCOMPARE(line.grossCost, 10.0);
+        QCOMPARE(line.discount, 1.0);
+        QCOMPARE(line.fees, u"1.5"_s);
+        QCOMPARE(line.shipping, shipping);
+    }
+
+    // The running totals, in invoice column order.
+    void totals_data() {
+        QTest::addColumn<double>("taxRate");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("one line, 7 % tax")
+            << double(0.07f) << 1 << QStringList{u"A100"_s, u"1"_s,   u"11.63"_s, u"0.5"_s,
+                                                 u"9"_s,    u"1.5"_s, u"$.63"_s,  u"10"_s};
+        QTest::newRow("two lines under one number")
+            << double(0.07f) << 2 << QStringList{u"A100"_s, u"2"_s, u"23.26"_s, u"1"_s,
+                                                 u"18"_s,   u"3"_s, u"$1.26"_s, u"20"_s};
+        QTest::newRow("no tax") << 0.0 << 1 << QStringList{u"A100"_s, u"1"_s,   u"11"_s, u"0.5"_s,
+                                                           u"9"_s,    u"1.5"_s, u"0"_s,  u"10"_s};
+    }
+    void totals() {
+        QFETCH(double, taxRate);
+        QFETCH(int, lines);
+        QFETCH(QStringList, expected);
+        const LineCosts line =
+            lineCosts(4, 2.5, terms(10, u"1.5"_s, 5, taxRate), *readShippingAnswer(u"2"_s));
+        OrderTotals totals;
+        for (int i = 0; i < lines; ++i)
+            QVERIFY(addLineToTotals(totals, u"A100"_s, line, taxRate));
+        QCOMPARE(QStringList(totals.begin(), totals.end()), expected);
+    }
+
+    void totalsOfAnotherOrderAreLeftAlone() {
+        const LineCosts line =
+            lineCosts(4, 2.5, terms(10, u"1.5"_s, 5, 0.07), *readShippingAnswer(u"2"_s));
+        OrderTotals totals;
+        addLineToTotals(totals, u"A100"_s, line, 0.07);
+        const OrderTotals before = totals;
+        QVERIFY(!addLineToTotals(totals, u"B200"_s, line, 0.07));
+        QCOMPARE(totals, before);
+    }
+
+    void soldAnswers_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("onHand");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("message");
+        using O = StockSale::SoldAnswer::Outcome;
+        QTest::newRow("10 sell 4") << u"4"_s << u"10"_s << int(O::Sell) << 4 << QString();
+        QTest::newRow("the whole quantity") << u"3"_s << u"3"_s << int(O::Sell) << 3 << QString();
+        QTest::newRow("zero") << u"0"_s << u"3"_s << int(O::Sell) << 0 << QString();
+        QTest::newRow("half to even") << u"2.5"_s << u"3"_s << int(O::Sell) << 2 << QString();
+        QTest::newRow("3 sell 7")
+            << u"7"_s << u"3"_s << int(O::NotOnHand) << 0
+            << u"7 - Is Not A valid Number... You Only Show 3 Items In Your Inventory"_s;
+        QTest::newRow("negative")
+            << u"-1"_s << u"3"_s << int(O::NotOnHand) << 0
+            << u"-1 - Is Not A valid Number... You Only Show 3 Items In Your Inventory"_s;
+        QTest::newRow("beyond a counter")
+            << u"40000"_s << u"50000"_s << int(O::NotOnHand) << 0
+            << u"40000 - Is Not A valid Number... You Only Show 50000 Items In Your Inventory"_s;
+        QTest::newRow("a word") << u"four"_s << u"3"_s << int(O::NotANumber) << 0 << QString();
+        QTest::newRow("cancelled") << u""_s << u"3"_s << int(O::Cancelled) << 0 << QString();
+    }
+    void soldAnswers() {
+        QFETCH(QString, answer);
+        QFETCH(QString, onHand);
+        QFETCH(int, outcome);
+        QFETCH(int, quantity);
+        QFETCH(QString, message);
+        const StockSale::SoldAnswer checked = StockSale::checkSoldAnswer(answer, onHand);
+        QCOMPARE(int(checked.outcome), outcome);
+        QCOMPARE(int(checked.quantity), quantity);
+        QCOMPARE(checked.message, message);
+        if (checked.outcome == StockSale::SoldAnswer::Outcome::Sell)
+            QCOMPARE(checked.onHandAfter, onHand.toDouble() - quantity);
+    }
+
+    void netProfit_data() {
+        QTest::addColumn<QStringList>("boxes"); // price sold, cost, expenses
+        QTest::addColumn<QString>("profit");
+        QTest::newRow("4 x $2.50 sold for 25, expenses 3")
+            << QStringList{u"25"_s, u"$10.00"_s, u"3"_s} << u"$12"_s;
+        QTest::newRow("sold below cost")
+            << QStringList{u"$8.00"_s, u"$10.00"_s, u"$1.00"_s} << u"-$3"_s;
+        QTest::newRow("expenses empty") << QStringList{u"25"_s, u"10"_s, u""_s} << u"(unchanged)"_s;
+    }
+    void netProfit() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, profit);
+        QCOMPARE(StockSale::netProfitText(boxes[0], boxes[1], boxes[2]).value_or(u"(unchanged)"_s),
+                 profit);
+        QCOMPARE(StockSale::saleCost(4, u"$2.50"_s), 10.0);
+    }
+};
+
+QTEST_APPLESS_MAIN(OrderMathTest)
+#include "tst_ordermath.moc"

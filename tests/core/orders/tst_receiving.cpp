@@ -1,0 +1,259 @@
+// Receiving order lines into stock, the product changes of ordering and selling, the supplier
+// terms and the re-order list, on a catalogue file.
+#include "core/data/CatalogueDatabase.h"
+#include "core/orders/CatalogueOrdering.h"
+#include "core/orders/Receiving.h"
+#include "core/orders/ReorderList.h"
+#include "core/orders/StoredRows.h"
+#include "core/shell/TextRules.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+namespace {
+
+const QDate Received(2003, 3, 12);
+
+struct Product {
+    QString stockNo;
+    double inventory;
+    double onOrder;
+    bool stockRow; // has a row in table Inventory, with 5 on hand
+};
+
+} // namespace
+
+class ReceivingTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CatalogueDatabase> m_db;
+    int m_files = 0;
+
+    CatalogueDatabase& db() { return *m_db; }
+
+    void addProduct(const Product& p) {
+        StoredRows::insert(db(), u"Products"_s,
+                           {{u"StockNo"_s, p.stockNo},
+                            {u"ProdName"_s, u"Item "_s + p.stockNo},
+                            {u"Supplier"_s, u"Brightwater Giftworks"_s},
+                            {u"Inventory"_s, p.inventory},
+                            {u"OnOrder"_s, p.onOrder},
+                            {u"Retail"_s, 9.99},
+                            {u"Notes"_s, u"01/06/03 - Added This Item\r\n"_s}});
+        if (p.stockRow)
+            StoredRows::insert(db(), u"Inventory"_s,
+                               {{u"Product Id"_s, p.stockNo}, {u"Number"_s, 5}});
+    }
+
+    // A line of 3 at $100 gross with shipping 10, fees 6 and discount 4: net cost each $36.
+    qint64 addLine(const QString& orderId, const QString& stockNo, double quantity = 3) {
+        return StoredRows::insert(db(), u"Orders"_s,
+                                  {{u"Order ID"_s, orderId},
+                                   {u"ProductOrderID"_s, stockNo},
+                                   {u"Description"_s, u"Item "_s + stockNo},
+                                   {u"NumberOrdered"_s, quantity},
+                                   {u"WtPrice"_s, 33.3333},
+                                   {u"Cost"_s, 100},
+                                   {u"Shipping"_s, 10},
+                                   {u"Fees"_s, 6},
+                                   {u"Discount"_s, 4},
+                                   {u"Date Ordered"_s, QDate(2003, 3, 3)}});
+    }
+
+    QVariant product(const QString& stockNo, const QString& column) {
+        return StoredRows::firstWhere(db(), u"Products"_s, {column}, u"StockNo"_s, stockNo)
+            ->value(column);
+    }
+    std::optional<StoredRows::Row> stock(const QString& stockNo) {
+        return StoredRows::firstWhere(
+            db(), u"Inventory"_s,
+            {u"Number"_s, u"Description"_s, u"Wholesale"_s, u"Retail"_s, u"Date In"_s, u"Cost"_s},
+            u"Product Id"_s, stockNo);
+    }
+    // Everything receiving may touch, as one text, to show that nothing changed.
+    QString snapshot() {
+        QString all;
+        for (const auto& [table, columns] : QList<QPair<QString, QStringList>>{
+                 {u"Products"_s, {u"StockNo"_s, u"Inventory"_s, u"OnOrder"_s, u"Notes"_s}},
+                 {u"Inventory"_s, {u"Product Id"_s, u"Number"_s}},
+                 {u"Orders"_s, {u"ProductOrderID"_s, u"Date Received"_s}}})
+            for (const StoredRows::Row& row : StoredRows::allRows(db(), table, columns))
+                for (const QString& c : columns)
+                    all += TextRules::toText(row.value(c)) + u'|';
+        return all;
+    }
+
+private slots:
+    void init() {
+        const QString path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
+        CatalogueDatabase::create(path);
+        m_db = std::make_unique<CatalogueDatabase>(path);
+    }
+    void cleanup() { m_db.reset(); }
+
+    // Three lines, one product without a stock row: two stock rows grow, one is made from the
+    // line and the product; every product moves 3 from On Order into Inventory with a note.
+    void receiveAllMakesTheMissingStockRow() {
+        for (const Product& p : {Product{u"AB7"_s, 4, 3, true}, Product{u"CND-315"_s, 0, 3, true},
+                                 Product{u"MUG-401"_s, 1, 5, false}})
+            addProduct(p);
+        for (const QString& s : {u"MUG-401"_s, u"AB7"_s, u"CND-315"_s})
+            addLine(u"1002"_s, s);
+        addLine(u"1003"_s, u"AB7"_s); // another order: not received
+
+        const Receiving::OrderResult result = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(result.received, 3);
+        QCOMPARE(result.skipped, 0);
+        QVERIFY(result.failures.isEmpty());
+        QCOMPARE(stock(u"AB7"_s)->value(u"Number"_s).toDouble(), 8.0);
+        QCOMPARE(stock(u"CND-315"_s)->value(u"Number"_s).toDouble(), 8.0);
+        const StoredRows::Row made = *stock(u"MUG-401"_s);
+        QCOMPARE(made.value(u"Number"_s).toDouble(), 3.0);
+        QCOMPARE(made.value(u"Description"_s).toString(), u"Item MUG-401"_s);
+        QCOMPARE(made.value(u"Wholesale"_s).toDouble(), 33.3333);
+        QCOMPARE(made.value(u"Retail"_s).toDouble(), 9.99);
+        QCOMPARE(made.value(u"Date In"_s).toDate(), Received);
+        QCOMPARE(made.value(u"Cost"_s).toDouble(), 36.0);
+        QCOMPARE(product(u"MUG-401"_s, u"Inventory"_s).toDouble(), 4.0);
+        QCOMPARE(product(u"MUG-401"_s, u"OnOrder"_s).toDouble(), 2.0);
+        QCOMPARE(product(u"AB7"_s, u"Notes"_s).toString(),
+                 u"01/06/03 - Added This Item\r\n03/12/03 - Received Item\r\n"_s);
+        QCOMPARE(StoredRows::allRows(db(), u"Orders"_s, {u"Date Received"_s})
+                     .last()
+                     .value(u"Date Received"_s),
+                 QVariant());
+    }
+
+    // Receiving an order a second time changes nothing and says how many lines it skipped.
+    void receivingTwiceChangesNothing() {
+        addProduct({u"AB7"_s, 4, 3, true});
+        addLine(u"1002"_s, u"AB7"_s);
+        Receiving::receiveOrder(db(), u"1002"_s, Received);
+        const QString after = snapshot();
+        const Receiving::OrderResult again = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(again.received, 0);
+        QCOMPARE(again.skipped, 1);
+        QCOMPARE(snapshot(), after);
+        QVERIFY(Receiving::summary(u"1002"_s, again).contains(u"Skipped 1 line"_s));
+    }
+
+    // A line that fails leaves the product, the stock row and the line as they were, and the
+    // other lines are still received.
+    void failingLineChangesNothingOfIt_data() {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("badDate");
+        QTest::newRow("order line refused") << u"UPDATE OF \"Date Received\" ON Orders"_s << false;
+        QTest::newRow("stock row refused") << u"INSERT ON Inventory"_s << false;
+        QTest::newRow("no date") << QString() << true;
+    }
+    void failingLineChangesNothingOfIt() {
+        QFETCH(QString, refusal);
+        QFETCH(bool, badDate);
+        addProduct({u"AB7"_s, 4, 3, true});
+        addProduct({u"MUG-401"_s, 1, 5, false});
+        addLine(u"1002"_s, u"MUG-401"_s);
+        const QString before = snapshot();
+        if (!refusal.isEmpty())
+            db().run(u"CREATE TRIGGER refuse BEFORE "_s + refusal +
+                     u" BEGIN SELECT RAISE(ABORT, 'refused'); END"_s);
+        const Receiving::OrderResult result =
+            Receiving::receiveOrder(db(), u"1002"_s, badDate ? QDate() : Received);
+        QCOMPARE(result.received, 0);
+        QCOMPARE(result.failures.size(), 1);
+        QVERIFY(result.failures.first().startsWith(u"MUG-401: "_s));
+        QCOMPARE(snapshot(), before);
+        QVERIFY(Receiving::summary(u"1002"_s, result).contains(u"nothing of these lines"_s));
+    }
+
+    // A line whose stock number no product has: the stock is received and the user is told.
+    void lineWithoutProduct() {
+        const qint64 line = addLine(u"1002"_s, u"GONE-1"_s);
+        const Receiving::LineResult result = Receiving::receiveLine(db(), line, Received);
+        QCOMPARE(result.outcome, Receiving::LineResult::Outcome::Received);
+        QVERIFY(result.productMissing);
+        QCOMPARE(stock(u"GONE-1"_s)->value(u"Number"_s).toDouble(), 3.0);
+        QVERIFY(Receiving::summary(result).contains(u"GONE-1"_s));
+        QCOMPARE(Receiving::receiveLine(db(), line, Received).outcome,
+                 Receiving::LineResult::Outcome::AlreadyReceived);
+    }
+
+    // Saving an ordered line raises On Order from 3 to 7 with a dated note; a sale moves stock
+    // to the sold count; an unknown stock number changes nothing.
+    void productChanges() {
+        addProduct({u"AB7"_s, 4, 3, true});
+        const QString note = CatalogueOrdering::orderedNote(QDate(2003, 1, 31), 4, u"A100"_s);
+        QCOMPARE(note, u"01/31/03 - Ordered 4 Items. Order Number: A100\r\n"_s);
+        QVERIFY(CatalogueOrdering::recordOrdered(db(), u"AB7"_s, 4, note));
+        QCOMPARE(product(u"AB7"_s, u"OnOrder"_s).toDouble(), 7.0);
+        QVERIFY(product(u"AB7"_s, u"Notes"_s).toString().endsWith(note));
+        QVERIFY(CatalogueOrdering::takeSaleOffStock(db(), u"AB7"_s, 3));
+        QCOMPARE(product(u"AB7"_s, u"Inventory"_s).toDouble(), 1.0);
+        QCOMPARE(product(u"AB7"_s, u"NoSold"_s).toDouble(), 3.0);
+        const QString before = snapshot();
+        QVERIFY(!CatalogueOrdering::recordOrdered(db(), u"AB77"_s, 4, note));
+        QVERIFY(!CatalogueOrdering::takeSaleOffStock(db(), u"NONE"_s, 1));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // The terms come from the supplier the product names, whatever else the table holds.
+    void supplierTermsByName() {
+        StoredRows::insert(db(), u"Supplier"_s,
+                           {{u"Name"_s, u"Kestrel Ridge Tool Supply"_s}, {u"Discounts"_s, u"3"_s}});
+        StoredRows::insert(db(), u"Supplier"_s,
+                           {{u"Name"_s, u"Brightwater Giftworks"_s},
+                            {u"Discounts"_s, u"10"_s},
+                            {u"OtherChgs"_s, u"1.50"_s},
+                            {u"Ship2"_s, u"5"_s},
+                            {u"TaxRate"_s, 0.07}});
+        const auto terms = CatalogueOrdering::supplierTerms(db(), u" brightwater giftworks "_s);
+        QVERIFY(terms);
+        QCOMPARE(terms->discountPercent, 10.0);
+        QCOMPARE(terms->fees, u"1.50"_s);
+        QCOMPARE(terms->shipPercent[1], 5.0);
+        QCOMPARE(terms->taxRate, 0.07);
+        QVERIFY(!CatalogueOrdering::supplierTerms(db(), u"Pennybrook Lamp & Garden Co."_s));
+        QVERIFY(!CatalogueOrdering::supplierTerms(db(), QString()));
+    }
+
+    void reorderList() {
+        struct P {
+            QString stockNo, supplier;
+            double inventory, onOrder, reOrder, minOrdW;
+            bool orderable, disco;
+        };
+        const QList<P> products{
+            {u"A1"_s, u"Zed Co"_s, 2, 0, 3, 6, true, false},  // below: at least MinOrdW
+            {u"A2"_s, u"Zed Co"_s, 0, 0, 10, 1, true, false}, // below: up to one over ReOrder
+            {u"B1"_s, u"acme"_s, 3, 0, 3, 0, true, false},    // at the level
+            {u"B2"_s, u"acme"_s, 1, 5, 3, 0, true, false},    // covered by goods on order
+            {u"B3"_s, u"acme"_s, 0, 0, 3, 0, false, false},   // not orderable
+            {u"B4"_s, u"acme"_s, 0, 0, 3, 0, true, true},     // discontinued
+            {u"B5"_s, u"acme"_s, 9, 0, 3, 0, true, false},    // enough in stock
+            {u"B6"_s, u"acme"_s, 0, 0, 0, 0, true, false},    // no re-order level
+        };
+        for (const P& p : products)
+            StoredRows::insert(db(), u"Products"_s,
+                               {{u"StockNo"_s, p.stockNo},
+                                {u"Supplier"_s, p.supplier},
+                                {u"Inventory"_s, p.inventory},
+                                {u"OnOrder"_s, p.onOrder},
+                                {u"ReOrder"_s, p.reOrder},
+                                {u"MinOrdW"_s, p.minOrdW},
+                                {u"Orderable"_s, p.orderable},
+                                {u"Disco"_s, p.disco}});
+        QStringList got;
+        for (const ReorderList::SupplierGroup& group : ReorderList::build(db()))
+            for (const ReorderList::Item& item : group.items)
+                got << group.supplier + u' ' + item.stockNo + u' ' +
+                           TextRules::plainDecimal(item.quantity);
+        QCOMPARE(got, (QStringList{u"acme B1 1"_s, u"Zed Co A1 6"_s, u"Zed Co A2 11"_s}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ReceivingTest)
+#include "tst_receiving.moc"

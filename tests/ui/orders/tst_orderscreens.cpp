@@ -1,0 +1,416 @@
+// The orders, invoice, inventory and sales screens, and ordering from the Products screen,
+// driven through their controls on the demo catalogue.
+#include "core/data/CatalogueDatabase.h"
+#include "core/orders/StoredRows.h"
+#include "core/shell/SharedState.h"
+#include "core/shell/TextRules.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/Screens.h"
+#include "ui/data/FrmInventory.h"
+#include "ui/data/FrmOrders.h"
+#include "ui/products/Products.h"
+#include "ui/products/ReorderDialog.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+
+namespace {
+
+using Catalogue = TestProgramFolder::Catalogue;
+using A = MessageAnswer;
+
+QString today(const QString& pattern = u"MM/DD/YYYY"_s) {
+    return TextRules::formatDate(QDate::currentDate(), pattern);
+}
+
+QVariant value(const QString& table, const QString& column, const QString& keyColumn,
+               const QString& key) {
+    CatalogueDatabase db(shared().DBPath);
+    const auto row = StoredRows::firstWhere(db, table, {column}, keyColumn, key);
+    return row ? row->value(column) : QVariant(u"(no row)"_s);
+}
+
+// Everything ordering, receiving and selling may change, as one text.
+QString snapshot() {
+    CatalogueDatabase db(shared().DBPath);
+    QString all;
+    for (const auto& [table, columns] : QList<QPair<QString, QStringList>>{
+             {u"Products"_s, {u"Inventory"_s, u"OnOrder"_s, u"NoSold"_s, u"Notes"_s}},
+             {u"Inventory"_s, {u"Product Id"_s, u"Number"_s}},
+             {u"Orders"_s, {u"Order ID"_s, u"Date Received"_s}},
+             {u"Invoice"_s, {u"Order ID"_s}},
+             {u"Sales"_s, {u"Sales Product ID"_s}}})
+        for (const StoredRows::Row& row : StoredRows::allRows(db, table, columns))
+            for (const QString& c : columns)
+                all += TextRules::toText(row.value(c)) + u'|';
+    return all;
+}
+
+QWidget* screen(const QString& name) {
+    return ChildWindows::find(name);
+}
+
+// Presses a button of the orders screen each time the catalogue waits there for the user's
+// decision on a line it filled, `lines` times.
+std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1) {
+    auto timer = std::make_unique<QTimer>();
+    timer->setInterval(5);
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), button, lines]() mutable {
+        QWidget* orders = screen(u"frmOrders"_s);
+        if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
+            return;
+        if (--lines == 0)
+            t->stop();
+        click(orders, button);
+    });
+    timer->start();
+    return timer;
+}
+
+void activate(QWidget* widget) {
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(widget, &activation);
+}
+
+void goToProduct(QWidget* products, const QString& stockNo) {
+    control<QLineEdit>(products, u"txtSrch"_s)->setText(stockNo);
+    click(products, u"cmdSearch"_s);
+    QCOMPARE(box(products, 27)->text(), stockNo);
+}
+
+void goToRow(QWidget* recordScreen, const QString& condition) {
+    RecordSet* rs = static_cast<RecordScreen*>(recordScreen)->primaryRecordSet();
+    rs->find(condition, 0, RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+    QVERIFY(rs->hasCurrentRow());
+}
+
+QtMessageHandler previousHandler = nullptr;
+void quietenPlatformNotes() {
+    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                                const QString& message) {
+        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
+            previousHandler(type, context, message);
+    });
+}
+
+} // namespace
+
+class OrderScreensTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        quietenPlatformNotes();
+        registerScreens();
+    }
+
+    void cleanup() {
+        shared().OrderEntryState = 0;
+        shared().CurrentKey.clear();
+        ChildWindows::unloadAll();
+        QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // The whole road: two products ordered from the catalogue, the invoice, receiving, a sale
+    // from stock, and the Products screen's counts and notes; receiving again changes nothing.
+    void roadTest() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+
+        goToProduct(products.get(), u"AB12"_s);
+        prompts.answerInput(u"R-500"_s).answerInput(u"2"_s).answerInput(u"2"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s);
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(box(products.get(), 13)->text(), u"2"_s);
+        QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isVisible());
+
+        goToProduct(products.get(), u"AB15"_s);
+        prompts.answerInput(u"3"_s).answerInput(u"$7.50"_s); // no order number asked again
+        update = whenLineWaits(u"cmdUpdate"_s);
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(value(u"Orders"_s, u"Shipping"_s, u"ProductOrderID"_s, u"AB15"_s), QVariant(7.5));
+
+        click(products.get(), u"Command2"_s); // Order Done
+        QWidget* invoice = screen(u"frmInvoice"_s);
+        QVERIFY(invoice && inEditMode(invoice));
+        QCOMPARE(box(invoice, 0)->text(), u"R-500"_s);
+        click(invoice, u"cmdUpdate"_s);
+        for (const auto& [column, amount] :
+             QList<QPair<QString, double>>{{u"Total Order"_s, 69.1},
+                                           {u"Discount"_s, 3.455},
+                                           {u"Sub Total"_s, 65.645},
+                                           {u"Sub Total2"_s, 3},
+                                           {u"Shipping"_s, 8.86},
+                                           {u"Tax"_s, 4.6},
+                                           {u"Grand Total"_s, 82.105}})
+            QCOMPARE(value(u"Invoice"_s, column, u"Order ID"_s, u"R-500"_s).toDouble(), amount);
+
+        click(invoice, u"Command1"_s); // View Items
+        QWidget* orders = screen(u"frmOrders"_s);
+        QCOMPARE(status(orders), u"Record: 1  of  2"_s);
+        prompts.answerMessage(A::Yes).answerInput(u"03/20/2003"_s).answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        QVERIFY(prompts.shownTexts().last().startsWith(u"Received 2 lines of order R-500."_s));
+
+        QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
+        goToRow(inventory, u"[Product Id] = 'AB12'"_s);
+        prompts.answerInput(u"1"_s);
+        click(inventory, u"cmdSales"_s);
+        QWidget* sales = screen(u"frmSales"_s);
+        QVERIFY(sales && inEditMode(sales));
+        type(sales, 5, u"20"_s);
+        type(sales, 3, u"1"_s);
+        click(sales, u"cmdUpdate"_s);
+
+        activate(products.get());
+        QCOMPARE(box(products.get(), 27)->text(), u"AB12"_s);
+        QCOMPARE(box(products.get(), 8)->text(), u"1"_s);  // Inventory: 2 received, 1 sold
+        QCOMPARE(box(products.get(), 13)->text(), u"0"_s); // OnOrder
+        QCOMPARE(box(products.get(), 11)->text(), u"1"_s); // NoSold
+        QCOMPARE(value(u"Products"_s, u"Notes"_s, u"StockNo"_s, u"AB12"_s).toString(),
+                 u"01/06/03 - Added This Item\r\n"_s + today(u"MM/DD/YY"_s) +
+                     u" - Ordered 2 Items. Order Number: R-500\r\n03/20/03 - Received Item\r\n"_s);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB15"_s), QVariant(3.0));
+
+        const QString before = snapshot();
+        prompts.answerMessage(A::Yes).answerInput(u"03/21/2003"_s).answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        QVERIFY(prompts.shownTexts().last().contains(u"Skipped 2 lines already received"_s));
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(prompts.unanswered(), 0);
+    }
+
+    // An order number already used is refused by the orders screen and asked again; giving up
+    // leaves no order open and nothing written.
+    void usedOrderNumberIsAskedAgain() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        const QString before = snapshot();
+        prompts.answerInput(u"1001"_s).answerInput(u"1"_s).answerInput(u"1"_s);
+        prompts.answerMessage(A::Ok).answerInput(QString());
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(prompts.shownTexts().at(3),
+                 u"That Order Number Already Exists, Please Choose A Different One!"_s);
+        QCOMPARE(prompts.shownTexts().at(4), u"Enter The Order Number/ID Below"_s);
+        QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isHidden());
+        QTRY_VERIFY(!screen(u"frmOrders"_s)); // closed itself
+        QVERIFY(shared().CurrentKey.isEmpty());
+        QCOMPARE(snapshot(), before);
+    }
+
+    // A line cancelled on the orders screen changes neither the product nor the totals.
+    void cancelledLineCountsNowhere() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        const QString before = snapshot();
+        prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"12"_s);
+        auto cancel = whenLineWaits(u"cmdCancel"_s);
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(snapshot(), before);
+        QVERIFY(shared().OrderedItems[0].isEmpty());
+        click(products.get(), u"Command2"_s); // Order Done: no line, no invoice
+        QVERIFY(!inEditMode(screen(u"frmInvoice"_s)));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // A product whose supplier is not in the supplier table is not ordered on other terms.
+    void unknownSupplierIsTold() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        CatalogueDatabase(shared().DBPath)
+            .run(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
+        auto products = openScreen<Products>(fakeWebOptions());
+        goToProduct(products.get(), u"AB12"_s);
+        prompts.answerMessage(A::Ok);
+        click(products.get(), u"Command1"_s);
+        QVERIFY(prompts.shownTexts().first().startsWith(u"The supplier \"Gone Ltd\""_s));
+        QVERIFY(!screen(u"frmOrders"_s));
+    }
+
+    // The re-order list orders the chosen supplier's items one line each, starting each
+    // quantity at the one the list suggests.
+    void reorderListOrdersOneSupplier() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<ReorderDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* list = control<QTreeWidget>(dialog, u"lstReorder"_s);
+            const QList<QTreeWidgetItem*> found =
+                list->findItems(u"Pennybrook Lamp & Garden Co."_s, Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            list->setCurrentItem(found.first()->child(0));
+            click(dialog, u"cmdOrderSupplier"_s);
+        });
+        prompts.answerInput(u"RO-1"_s).answerInput(u"1"_s).answerInput(u"1"_s);
+        prompts.answerInput(u"3"_s).answerInput(u"1"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s, 2);
+        click(products.get(), u"cmdReorder"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().at(1).defaultText, u"1"_s);
+        CatalogueDatabase db(shared().DBPath);
+        QStringList lines;
+        for (const StoredRows::Row& row :
+             StoredRows::rowsWhere(db, u"Orders"_s, {u"ProductOrderID"_s, u"NumberOrdered"_s},
+                                   u"Order ID"_s, u"RO-1"_s))
+            lines << row.value(u"ProductOrderID"_s).toString() + u' ' +
+                         TextRules::toText(row.value(u"NumberOrdered"_s));
+        QCOMPARE(lines, (QStringList{u"GD-605 1"_s, u"LMP-1001 3"_s}));
+        QCOMPARE(value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"LMP-1001"_s), QVariant(3.0));
+    }
+
+    // Boxes 13 and 10, and the search by order number.
+    void ordersScreenFiguresAndSearch() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        click(orders, u"cmdEdit"_s);
+        for (const auto& [index, text] : QList<QPair<int, QString>>{
+                 {2, u"100"_s}, {15, u"10"_s}, {14, u"6"_s}, {12, u"4"_s}, {6, u"3"_s}})
+            type(orders, index, text);
+        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
+        QCOMPARE(box(orders, 10)->text(), u"$36"_s);
+        type(orders, 6, u"0"_s);
+        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
+        click(orders, u"cmdCancel"_s);
+
+        control<QLineEdit>(orders, u"txtSrch"_s)->setText(u"zz"_s);
+        click(orders, u"cmdSearch"_s);
+        QCOMPARE(status(orders), u"No Matches Found"_s);
+        QCOMPARE(box(orders, 0)->text(), u"1001"_s);
+    }
+
+    // "No" switches to item by item; "R-Update" receives the current line with its typed date;
+    // an unreadable date receives nothing.
+    void receivingItemByItem() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        {
+            CatalogueDatabase db(shared().DBPath);
+            StoredRows::insert(db, u"Orders"_s,
+                               {{u"Order ID"_s, u"0999"_s},
+                                {u"ProductOrderID"_s, u"AB7"_s},
+                                {u"NumberOrdered"_s, 2},
+                                {u"Cost"_s, 8.5}});
+        }
+        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        QCOMPARE(box(orders, 0)->text(), u"0999"_s);
+        prompts.answerMessage(A::No).answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        QCOMPARE(control<QPushButton>(orders, u"Command2"_s)->text(), u"R-Update"_s);
+
+        const QString before = snapshot();
+        type(orders, 4, u"31/02/2003"_s);
+        prompts.answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        QVERIFY(prompts.shownTexts().last().startsWith(u"\"31/02/2003\" Is Not A Date"_s));
+        QCOMPARE(snapshot(), before);
+
+        type(orders, 4, u"03/30/2003"_s);
+        prompts.answerMessage(A::No);
+        click(orders, u"Command2"_s);
+        QCOMPARE(prompts.shownTexts().last(), u"Manually Receive More Items?"_s);
+        QCOMPARE(control<QPushButton>(orders, u"Command2"_s)->text(), u"Receive"_s);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s), QVariant(6.0));
+        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
+                 QVariant(QDate(2003, 3, 30)));
+    }
+
+    // The date for receiving the whole order is asked again until it reads as a date.
+    void unreadableReceivingDateIsAskedAgain() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        const QString before = snapshot();
+        prompts.answerMessage(A::Yes).answerInput(u"soon"_s).answerMessage(A::Ok);
+        prompts.answerInput(QString());
+        click(orders, u"Command2"_s);
+        QCOMPARE(prompts.shownTexts().at(0), u"Receive ALL Items For This Invoice: 1001 ?"_s);
+        QCOMPARE(prompts.shownTexts().at(3), u"Enter Date Received Below."_s);
+        QCOMPARE(snapshot(), before);
+    }
+
+    void sellingFromStock_data() {
+        QTest::addColumn<QString>("onHand");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("10 sell 4") << u"10"_s << QStringList{u"4"_s} << QString() << u"6"_s;
+        QTest::newRow("3 sell 7")
+            << u"3"_s << QStringList{u"7"_s}
+            << u"7 - Is Not A valid Number... You Only Show 3 Items In Your Inventory"_s << u"3"_s;
+        QTest::newRow("a word, then cancelled") << u"3"_s << QStringList{u"some"_s, QString()}
+                                                << u"You Must Enter A Number!"_s << u"3"_s;
+    }
+    void sellingFromStock() {
+        QFETCH(QString, onHand);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, message);
+        QFETCH(QString, left);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        // The stock changes after the screen showed it (as receiving does): the sale starts
+        // from the catalogue's quantity.
+        shared().CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
+        QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
+        CatalogueDatabase(shared().DBPath)
+            .run(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
+                 {onHand.toInt()});
+        for (const QString& answer : answers) {
+            prompts.answerInput(answer);
+            if (answer == answers.first() && !message.isEmpty())
+                prompts.answerMessage(A::Ok);
+        }
+        click(inventory, u"cmdSales"_s);
+        QCOMPARE(prompts.shown().first().defaultText, onHand);
+        QCOMPARE(box(inventory, 5)->text(), left);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s).toString(), left);
+        QCOMPARE(prompts.shownTexts().contains(message), !message.isEmpty());
+        QWidget* sales = screen(u"frmSales"_s);
+        QCOMPARE(bool(sales), message.isEmpty());
+        if (!sales)
+            return;
+        // 4 at $2.50 each: the sale's row, and a net profit of 12 after 25 sold, 3 expenses.
+        QCOMPARE(box(sales, 0)->text(), u"AB30"_s);
+        QCOMPARE(box(sales, 4)->text(), u"4"_s);
+        QCOMPARE(box(sales, 2)->text(), today());
+        QCOMPARE(box(sales, 1)->text(), u"$10.00"_s);
+        type(sales, 5, u"25"_s);
+        type(sales, 3, u"3"_s);
+        QCOMPARE(box(sales, 7)->text(), u"$12"_s);
+        // Cancelled, nothing is sold: the items go back on the stock row, the product keeps its
+        // stock, and coming back to the screen starts no sale.
+        click(sales, u"cmdCancel"_s);
+        QCOMPARE(shared().SoldFromStock, std::int16_t(0));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(10.0));
+        activate(sales);
+        QVERIFY(!inEditMode(sales));
+        // Sold again and saved: the Products screen is told to take the 4 off.
+        prompts.answerInput(u"4"_s);
+        click(inventory, u"cmdSales"_s);
+        activate(sales); // no second row while the first is open
+        QCOMPARE(box(sales, 4)->text(), u"4"_s);
+        click(sales, u"cmdUpdate"_s);
+        QCOMPARE(shared().SoldFromStock, std::int16_t(4));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(6.0));
+        QCOMPARE(shared().CurrentKey, u"OPEN-1"_s);
+        QVERIFY(!shared().SaleFromInventory);
+    }
+};
+
+QTEST_MAIN(OrderScreensTest)
+#include "tst_orderscreens.moc"
