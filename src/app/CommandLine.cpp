@@ -2,7 +2,6 @@
 
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
-#include "ui/products/Products.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -68,7 +67,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 start.answers << value;
             } else if (option == u"--preview"_s) {
                 // "large": the Products screen opens with its large preview.
-                Products::setOpenWithLargePreview(value == u"large"_s);
+                start.largePreview = value == u"large"_s;
             } else {
                 bool ok = false;
                 start.quitAfterMs = value.toInt(&ok);

@@ -20,7 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-void registerScreens() {
+void registerScreens(const ScreenOptions& options) {
     // One line per child screen: ChildWindows::registerScreen(u"Catagory"_s, [] { ... });
     ChildWindows::registerScreen(u"Catagory"_s, [] { return new Catagory; });
     ChildWindows::registerScreen(u"frmSetup"_s, [] { return new FrmSetup; });
@@ -29,7 +29,11 @@ void registerScreens() {
     ChildWindows::registerScreen(u"frmInvoice"_s, [] { return new FrmInvoice; });
     ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
     ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
-    ChildWindows::registerScreen(u"Products"_s, [] { return new Products; });
+    ChildWindows::registerScreen(u"Products"_s, [options] {
+        ProductsOptions products;
+        products.largePreview = options.largeProductsPreview;
+        return new Products(products);
+    });
     ChildWindows::registerScreen(u"frmBrowser"_s,
                                  [] { return new FrmBrowser(shared().WebAddress); });
     ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });

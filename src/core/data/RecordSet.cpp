@@ -116,6 +116,8 @@ void RecordSet::close() {
     m_cache.clear();
     m_read.clear();
     m_readRow.reset();
+    m_rowsReplaced = false;
+    emit rowsReset();
 }
 
 QString RecordSet::fieldName(int index) const {
@@ -224,6 +226,7 @@ void RecordSet::applyFilter() {
         m_view = std::move(view);
     }
     m_positionsValid = false;
+    m_rowsReplaced = true;
 }
 
 void RecordSet::rebuildPositionIndex() const {
@@ -385,6 +388,7 @@ void RecordSet::writePending(ChangeReason reason) {
         m_cache.remove(rowId);
         m_edit = rowValues(m_position);
         m_read = m_edit;
+        emit rowsReset();
         return;
     }
     const qint64 rowId = m_view.at(size_t(m_position));
@@ -423,6 +427,7 @@ void RecordSet::writePending(ChangeReason reason) {
     m_cache.remove(rowId);
     m_edit = rowValues(m_position);
     m_read = m_edit;
+    emit rowUpdated(m_position);
 }
 
 std::optional<QVector<QVariant>> RecordSet::readRowNow(qint64 rowId) const {
@@ -460,6 +465,10 @@ void RecordSet::arrive(int position) {
     else
         m_edit.clear();
     m_read = m_edit;
+    if (m_rowsReplaced) {
+        m_rowsReplaced = false;
+        emit rowsReset();
+    }
     emit moveComplete();
 }
 
@@ -633,6 +642,7 @@ void RecordSet::deleteCurrent() {
     m_onDeletedRow = true;
     m_changed.clear();
     m_edit.clear();
+    emit rowsReset();
 }
 
 void RecordSet::update() {

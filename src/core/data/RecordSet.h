@@ -122,6 +122,12 @@ signals:
     void moveComplete();
     // Before a row changes; a handler may set *cancel to refuse the change.
     void willChangeRecord(tovin::RecordSet::ChangeReason reason, bool* cancel);
+    // The rows of the set changed as a whole (opened, closed, read again, filtered, sorted) or a
+    // row joined or left it (a new row written, the current row deleted): positions read before
+    // no longer hold. Sent before the moveComplete of the move that goes with it.
+    void rowsReset();
+    // The row at this 0-based position was written with new values.
+    void rowUpdated(int position);
 
 private:
     struct Field {
@@ -169,9 +175,10 @@ private:
     bool m_onDeletedRow = false;
     bool m_adding = false;
     int m_positionBeforeAdd = -1;
-    QVector<QVariant> m_edit;   // the current row's values with pending changes
-    QHash<int, bool> m_changed; // fields changed since the row was written
-    QVector<QVariant> m_read;   // the current row's values as read, to check before writing
+    bool m_rowsReplaced = false; // rowsReset is due with the next arrival
+    QVector<QVariant> m_edit;    // the current row's values with pending changes
+    QHash<int, bool> m_changed;  // fields changed since the row was written
+    QVector<QVariant> m_read;    // the current row's values as read, to check before writing
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;
     mutable std::unique_ptr<class SqliteStatement> m_fetch;

@@ -6,10 +6,13 @@ CoalescedAction::CoalescedAction(std::function<void()> action, int delayMs, QObj
     : QObject(parent), m_action(std::move(action)) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(delayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (m_action)
-            m_action();
-    });
+    connect(&m_timer, &QTimer::timeout, this, &CoalescedAction::run);
+}
+
+void CoalescedAction::run() {
+    if (m_action)
+        m_action();
+    emit ran();
 }
 
 void CoalescedAction::request() {
@@ -20,8 +23,7 @@ void CoalescedAction::flush() {
     if (!m_timer.isActive())
         return;
     m_timer.stop();
-    if (m_action)
-        m_action();
+    run();
 }
 
 void CoalescedAction::cancel() {

@@ -21,7 +21,13 @@ public:
     void cancel();
     bool isPending() const { return m_timer.isActive(); }
 
+signals:
+    // The action has run (after the burst settled, or at a flush).
+    void ran();
+
 private:
+    void run();
+
     std::function<void()> m_action;
     QTimer m_timer;
 };

@@ -34,12 +34,25 @@ void DetailedSearch::optsrch_Click(int index) {
     const SearchColumn& column = SearchChoices::columns().at(index);
     m_field = index;
     s.SearchField = column.column;
+    const bool leavingYesNo = m_yesNoField;
     m_yesNoField = false;
     if (!column.yesNo) {
         m_wholeWordsEnabled = true;
         m_valueEnabled = true;
         for (int i = 0; i <= SearchChoices::NullOperator; ++i)
             m_operatorEnabled[i] = true;
+        if (!leavingYesNo)
+            return;
+        // A yes/no column emptied the quotes around the value and locked its own True in the
+        // box; the operator still selected quotes a value of this column again, and the box
+        // starts empty for it.
+        if (m_value == u"True"_s)
+            m_value.clear();
+        if (m_operator >= 0 && m_operator != SearchChoices::NullOperator) {
+            const SearchOperatorChoice& choice = SearchChoices::operators().at(m_operator);
+            s.SearchValueOpen = choice.before;
+            s.SearchValueClose = choice.after;
+        }
         return;
     }
     // Yes/no columns compare with True: equal, not equal or empty are the choices that fit.

@@ -1,18 +1,12 @@
 #pragma once
 
+#include "core/data/DisplayFormat.h"
+
 #include <QLineEdit>
 #include <QString>
 #include <QVariant>
 
 namespace tovin {
-
-// Display formats of bound boxes.
-namespace DisplayFormat {
-inline const QString Plain;
-inline const QString Currency = QStringLiteral("$#,##0.00");
-inline const QString Date = QStringLiteral("MM/dd/yyyy");
-inline const QString Percent = QStringLiteral("0%");
-} // namespace DisplayFormat
 
 // A text box of a record screen, bound by name to one column of the screen's record set. It
 // shows the current row's value in its display format; what the user types becomes the row's
@@ -38,16 +32,10 @@ public:
     const QString& caption() const { return m_caption; }
     void setCaption(const QString& caption) { m_caption = caption; }
 
-    // Shows a value in the box's display format.
+    // Shows a value in the box's display format (DisplayFormat::text).
     void showValue(const QVariant& value);
-    // The typed text as the value handed to the record set: a percentage typed with its sign
-    // ("8%") in a percent box is the fraction it stands for, any other text goes as typed and
-    // the column converts it.
+    // The typed text as the value handed to the record set (DisplayFormat::typedValue).
     QVariant typedValue() const;
-
-    // The text of a value in a display format. A text value (typed and not yet written) is shown
-    // formatted when it reads as what the format expects, and as typed otherwise.
-    static QString formatValue(const QVariant& value, const QString& displayFormat);
 
 signals:
     // Focus left the box (the screen's txtFields_LostFocus).

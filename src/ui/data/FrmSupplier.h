@@ -12,8 +12,10 @@ namespace tovin {
 class FrmSupplier : public RecordScreen {
     Q_OBJECT
 public:
-    static constexpr int TaxRateBox = 22;
+    // Boxes other screens read by index.
+    static constexpr int NameBox = 8;
     static constexpr int PasswordBox = 21;
+    static constexpr int TaxRateBox = 22;
 
     explicit FrmSupplier(QWidget* parent = nullptr);
 

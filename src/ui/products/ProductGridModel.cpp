@@ -1,8 +1,8 @@
 #include "ui/products/ProductGridModel.h"
 
+#include "core/data/DisplayFormat.h"
 #include "core/data/RecordSet.h"
 #include "core/shell/RunTimeError.h"
-#include "ui/data/BoundTextBox.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,15 +10,25 @@ namespace tovin {
 
 ProductGridModel::ProductGridModel(RecordSet* recordSet, QObject* parent)
     : QAbstractTableModel(parent), m_recordSet(recordSet) {
-    reload();
+    if (recordSet) {
+        connect(recordSet, &RecordSet::rowsReset, this, &ProductGridModel::followRows);
+        connect(recordSet, &RecordSet::rowUpdated, this, &ProductGridModel::followRow);
+    }
+    followRows();
 }
 
-void ProductGridModel::reload() {
+void ProductGridModel::followRows() {
     beginResetModel();
     const bool open = m_recordSet && m_recordSet->isOpen();
     m_rows = open ? m_recordSet->recordCount() : 0;
     m_columns = open ? m_recordSet->fieldCount() : 0;
     endResetModel();
+}
+
+void ProductGridModel::followRow(int position) {
+    if (position < 0 || position >= m_rows || m_columns == 0)
+        return;
+    emit dataChanged(index(position, 0), index(position, m_columns - 1));
 }
 
 int ProductGridModel::rowCount(const QModelIndex& parent) const {
@@ -37,13 +47,9 @@ QVariant ProductGridModel::data(const QModelIndex& index, int role) const {
     const ColumnKind kind = m_recordSet->fieldKind(index.column());
     if (role == Qt::TextAlignmentRole)
         return isNumericKind(kind) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
-    // The set may have lost rows since the last reload (a product deleted on the screen).
-    if (index.row() >= m_recordSet->recordCount())
-        return {};
     try {
         const QVariant value = m_recordSet->valueAt(index.row(), index.column());
-        QString text = BoundTextBox::formatValue(
-            value, kind == ColumnKind::Money ? DisplayFormat::Currency : DisplayFormat::Plain);
+        QString text = DisplayFormat::text(value, DisplayFormat::forKind(kind));
         if (role == Qt::DisplayRole)
             text.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ');
         return text;

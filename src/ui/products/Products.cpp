@@ -6,6 +6,7 @@
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
+#include "core/products/ProductScreenSettings.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -48,21 +49,6 @@ const QString Settings = u"Settings"_s;
 const QString ViewMode = u"View Mode"_s;
 const QString EditMode = u"Edit Mode"_s;
 
-Products::WebViewFactory& webViewFactory() {
-    static Products::WebViewFactory factory;
-    return factory;
-}
-
-// The screen opens with the large preview over the boxes ("Edit Mode" shows them).
-bool& openWithLargePreview() {
-    static bool large = true;
-    return large;
-}
-
-QString settingKey(const QString& name, int n) {
-    return name + u'(' + QString::number(n) + u')';
-}
-
 } // namespace
 
 const QString Products::PrimarySelect =
@@ -76,33 +62,25 @@ const QString Products::GridSelect =
     u"Price,ProdDesc,ReOrder,Ship1,Ship2,Supplier,Taxable,Weight,PID from Products order by "
     u"StockNo"_s;
 
-void Products::setWebViewFactory(WebViewFactory factory) {
-    webViewFactory() = std::move(factory);
-}
-
-void Products::setOpenWithLargePreview(bool large) {
-    openWithLargePreview() = large;
-}
-
 QString Products::defaultShopAddress() {
     // A shop whose supplier rows carry no web page can name its usual shop front here.
     return SettingsStore::program().value(Settings, u"SupplierShop"_s,
                                           u"http://www.example.com/shop"_s);
 }
 
-Products::Products(QWidget* parent)
+Products::Products(const ProductsOptions& options, QWidget* parent)
     : RecordScreen(u"Products"_s, u"Products"_s, PrimarySelect, parent) {
     m_gridRS = new RecordSet(this);
     // A key held down repeats faster than this, so only the row it stops on is rendered.
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
     buildBoxes();
-    buildControls();
+    buildControls(options);
     Form_Load();
 }
 
 Products::~Products() {
     // The grid's record set reads through the screen's connection, which the base closes.
-    grdDataGrid->setModel(nullptr);
+    m_grid->setModel(nullptr);
     delete m_gridModel;
     delete m_gridRS;
     m_gridRS = nullptr;
@@ -145,51 +123,51 @@ QPushButton* Products::makeButton(const QString& name, const QString& caption) {
     return button;
 }
 
-void Products::buildControls() {
+void Products::buildControls(const ProductsOptions& options) {
     cmdAdd->setText(u"&Add 1 New"_s);
     cmdEdit->setText(u"&Edit This"_s);
     cmdDelete->setText(u"&Delete This"_s);
     cmdRefresh->setText(u"&Refresh All"_s);
 
-    txtSrch = new QLineEdit(this);
-    txtSrch->setObjectName(u"txtSrch"_s);
-    txtSrch->setPlaceholderText(u"Stock number"_s);
-    txtSrch->setMinimumWidth(200);
-    txtSrch->installEventFilter(this);
-    cmdSearch = makeButton(u"cmdSearch"_s, u"Quick Search"_s);
-    cmdDetSearch = makeButton(u"cmdDetSearch"_s, u"Advanced Search"_s);
-    cmdReset = makeButton(u"cmdReset"_s, u"Reset Data"_s);
-    cmdGrid = makeButton(u"cmdGrid"_s, u"Show Grid"_s);
-    cmdShowPic = makeButton(u"cmdShowPic"_s, openWithLargePreview() ? EditMode : ViewMode);
-    cmdShowPicPath = makeButton(u"cmdShowPicPath"_s, u"Picture Path Hide/Show"_s);
-    Command16 = makeButton(u"Command16"_s, u"Show Help"_s);
+    m_quickSearchBox = new QLineEdit(this);
+    m_quickSearchBox->setObjectName(u"txtSrch"_s);
+    m_quickSearchBox->setPlaceholderText(u"Stock number"_s);
+    m_quickSearchBox->setMinimumWidth(200);
+    m_quickSearchBox->installEventFilter(this);
+    m_quickSearchButton = makeButton(u"cmdSearch"_s, u"Quick Search"_s);
+    m_advancedSearchButton = makeButton(u"cmdDetSearch"_s, u"Advanced Search"_s);
+    m_resetButton = makeButton(u"cmdReset"_s, u"Reset Data"_s);
+    m_gridButton = makeButton(u"cmdGrid"_s, u"Show Grid"_s);
+    m_previewSizeButton = makeButton(u"cmdShowPic"_s, options.largePreview ? EditMode : ViewMode);
+    m_picturePathButton = makeButton(u"cmdShowPicPath"_s, u"Picture Path Hide/Show"_s);
+    m_showHelpButton = makeButton(u"Command16"_s, u"Show Help"_s);
     // "Order Done": shown only while an order from the catalogue is open.
-    Command2 = makeButton(u"Command2"_s, u"Order Done"_s);
-    Command2->hide();
+    m_orderDoneButton = makeButton(u"Command2"_s, u"Order Done"_s);
+    m_orderDoneButton->hide();
     buildOrderingControls();
-    cmdSup0 = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
-    cmdSup1 = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
-    for (QPushButton* b : {cmdSup0, cmdSup1})
+    m_supplierButton = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
+    m_supplierShopButton = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
+    for (QPushButton* b : {m_supplierButton, m_supplierShopButton})
         b->setToolTip(u"Click To Edit Supplier Information"_s);
 
-    Wb1 = webViewFactory() ? webViewFactory()(this) : new WebEngineView(this);
-    Wb1->setParent(this);
-    Wb1->setObjectName(u"Wb1"_s);
+    m_webView = options.makeWebView ? options.makeWebView(this) : new WebEngineView(this);
+    m_webView->setParent(this);
+    m_webView->setObjectName(u"Wb1"_s);
 
-    grdDataGrid = new QTableView(this);
-    grdDataGrid->setObjectName(u"grdDataGrid"_s);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(u"grdDataGrid"_s);
     m_gridModel = new ProductGridModel(m_gridRS, this);
-    grdDataGrid->setModel(m_gridModel);
-    grdDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdDataGrid->setAlternatingRowColors(true);
-    grdDataGrid->verticalHeader()->hide();
-    grdDataGrid->viewport()->installEventFilter(this);
+    m_grid->setModel(m_gridModel);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->verticalHeader()->hide();
+    m_grid->viewport()->installEventFilter(this);
 
     releaseFrameLayout();
     ProductsLayout::Controls c;
-    c.searchRow = {txtSrch, cmdSearch, cmdDetSearch};
+    c.searchRow = {m_quickSearchBox, m_quickSearchButton, m_advancedSearchButton};
     c.wideBoxes = {txtFields(ProductBox::OutStock)};
     for (const ProductBox& field : ProductBox::all()) {
         QWidget* box = field.checkBox ? static_cast<QWidget*>(chkFields(field.index))
@@ -200,8 +178,8 @@ void Products::buildControls() {
             auto* line = new QHBoxLayout(supplier);
             line->setContentsMargins(0, 0, 0, 0);
             line->addWidget(box, 1);
-            line->addWidget(cmdSup1);
-            row = {cmdSup0, supplier};
+            line->addWidget(m_supplierShopButton);
+            row = {m_supplierButton, supplier};
         }
         switch (field.group) {
         case ProductBox::Group::Product:
@@ -229,49 +207,50 @@ void Products::buildControls() {
             break;
         }
     }
-    c.preview = Wb1;
-    c.grid = grdDataGrid;
-    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete, cmdUpdate, cmdCancel,
-                       cmdRefresh, cmdClose, Command1,  Command2};
+    c.preview = m_webView;
+    c.grid = m_grid;
+    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
+                       cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
     c.recordButtons += buildCatalogueTaskButtons();
-    c.viewButtons = {cmdGrid, cmdShowPic, cmdShowPicPath, Command16, cmdReset, cmdReorder};
+    c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
+                     m_showHelpButton, m_resetButton,       m_reorderButton};
     m_catalogue = new ProductsCatalogue(this);
     c.viewButtons << m_catalogue->buttons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
-    m_layout->setLargePreview(openWithLargePreview());
-    if (openWithLargePreview())
+    m_layout->setLargePreview(options.largePreview);
+    if (options.largePreview)
         txtFields(ProductBox::Notes)->hide();
     resize(sizeHint().expandedTo(QSize(960, 600)));
 
-    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
-    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
+    connect(m_quickSearchButton, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(m_quickSearchBox, &QLineEdit::returnPressed, this, [this] {
         StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s));
         step([this] { cmdSearch_Click(); });
     });
-    connect(cmdDetSearch, &QPushButton::clicked, this, [this] { cmdDetSearch_Click(); });
-    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
-    connect(cmdGrid, &QPushButton::clicked, this, [this] { cmdGrid_Click(); });
-    connect(cmdShowPic, &QPushButton::clicked, this, [this] { cmdShowPic_Click(); });
-    connect(cmdShowPicPath, &QPushButton::clicked, this, [this] { cmdShowPicPath_Click(); });
-    connect(Command16, &QPushButton::clicked, this, [this] { Command16_Click(); });
-    connect(cmdSup0, &QPushButton::clicked, this, [this] { cmdSup_Click(0); });
-    connect(cmdSup1, &QPushButton::clicked, this, [this] { cmdSup_Click(1); });
-    connect(Wb1, &WebView::beforeNavigate, this,
+    connect(m_advancedSearchButton, &QPushButton::clicked, this, [this] { cmdDetSearch_Click(); });
+    connect(m_resetButton, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(m_gridButton, &QPushButton::clicked, this, [this] { cmdGrid_Click(); });
+    connect(m_previewSizeButton, &QPushButton::clicked, this, [this] { cmdShowPic_Click(); });
+    connect(m_picturePathButton, &QPushButton::clicked, this, [this] { cmdShowPicPath_Click(); });
+    connect(m_showHelpButton, &QPushButton::clicked, this, [this] { Command16_Click(); });
+    connect(m_supplierButton, &QPushButton::clicked, this, [this] { cmdSup_Click(0); });
+    connect(m_supplierShopButton, &QPushButton::clicked, this, [this] { cmdSup_Click(1); });
+    connect(m_webView, &WebView::beforeNavigate, this,
             [this](const QString& address, bool* cancel) { Wb1_BeforeNavigate(address, cancel); });
-    connect(Wb1, &WebView::navigateComplete, this,
+    connect(m_webView, &WebView::navigateComplete, this,
             [this](const QString& address) { Wb1_NavigateComplete(address); });
-    connect(Wb1, &WebView::navigateError, this,
+    connect(m_webView, &WebView::navigateError, this,
             [this](const QString& address, int) { Wb1_NavigateError(address); });
     connect(m_gridRS, &RecordSet::moveComplete, this, [this] { syncGridSelection(); });
-    connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())
                     grdDataGrid_RowColChange(current.row());
             });
     // A click on the row that is already current changes no row; it still picks that product.
-    connect(grdDataGrid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             grdDataGrid_RowColChange(index.row());
     });
@@ -298,7 +277,6 @@ void Products::Form_Load() {
     step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
     step([this] { m_gridRS->open(GridSelect, connection()); });
     step([this] { binding().bind(adoPrimaryRS); });
-    step([this] { m_gridModel->reload(); });
     step([] { shared().DetailSearchActive = false; });
     step([] { applyProductsScreenDefaults(); });
     step([this] {
@@ -385,19 +363,21 @@ void Products::Form_Paint() {
     StepGuard step(procedureLabel(u"Form_Paint"_s), ErrorStyle::IgnoreAndResume);
     m_firstPaint = false;
     SettingsStore& settings = SettingsStore::program();
-    for (int n = 1; n <= 30; ++n) {
+    for (int n = ProductScreenSettings::FirstBox; n <= ProductScreenSettings::LastBox; ++n) {
         if (m_defaultCaptions.contains(n))
             step([&] {
                 QLabel* label = lblLabels(n);
-                label->setText(
-                    settings.value(Settings, settingKey(u"LabelName"_s, n), label->text()));
+                label->setText(settings.value(ProductScreenSettings::section(),
+                                              ProductScreenSettings::labelNameKey(n),
+                                              label->text()));
             });
         // The picture path box has its own Hide/Show button.
         BoundTextBox* box = txtFields(n);
         if (!box || n == ProductBox::Picture)
             continue;
         step([&] {
-            if (settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+            if (settings.flag(ProductScreenSettings::section(),
+                              ProductScreenSettings::hideTextKey(n), true))
                 return;
             box->hide();
             lblLabels(n)->hide();
@@ -420,7 +400,8 @@ void Products::restoreLabelNames() {
     SettingsStore& settings = SettingsStore::program();
     for (auto it = m_defaultCaptions.cbegin(); it != m_defaultCaptions.cend(); ++it) {
         lblLabels(it.key())->setText(it.value());
-        settings.setValue(Settings, settingKey(u"LabelName"_s, it.key()), it.value());
+        settings.setValue(ProductScreenSettings::section(),
+                          ProductScreenSettings::labelNameKey(it.key()), it.value());
     }
     shared().RestoreLabelNames = false;
 }
@@ -430,7 +411,8 @@ void Products::showRestoredBoxes() {
     SettingsStore& settings = SettingsStore::program();
     const QSet<int> hidden = m_hiddenBySetting;
     for (int n : hidden) {
-        if (!settings.flag(Settings, settingKey(u"HideText"_s, n), true))
+        if (!settings.flag(ProductScreenSettings::section(), ProductScreenSettings::hideTextKey(n),
+                           true))
             continue;
         m_hiddenBySetting.remove(n);
         txtFields(n)->show();
@@ -440,7 +422,7 @@ void Products::showRestoredBoxes() {
 }
 
 bool Products::orderIsOpen() const {
-    return !Command2->isHidden();
+    return !m_orderDoneButton->isHidden();
 }
 
 bool Products::Form_QueryUnload() {
@@ -472,10 +454,11 @@ void Products::SetButtons(bool browse) {
     // The searches and Reset Data move to other rows or re-read them: not while a product is
     // being typed, as the navigation buttons.
     step([&] {
-        for (QWidget* w : {static_cast<QWidget*>(txtSrch), static_cast<QWidget*>(cmdSearch),
-                           static_cast<QWidget*>(cmdReset)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_quickSearchBox), static_cast<QWidget*>(m_quickSearchButton),
+              static_cast<QWidget*>(m_resetButton)})
             w->setEnabled(browse);
-        cmdDetSearch->setEnabled(browse && canSearch());
+        m_advancedSearchButton->setEnabled(browse && canSearch());
     });
 }
 
@@ -516,13 +499,15 @@ bool Products::eventFilter(QObject* watched, QEvent* event) {
         else if (type == QEvent::KeyRelease && opensPicker(static_cast<QKeyEvent*>(event)))
             txtFields_KeyUp(ProductBox::Supplier);
     }
-    if (watched == grdDataGrid->viewport() && type == QEvent::MouseButtonPress)
+    if (watched == m_grid->viewport() && type == QEvent::MouseButtonPress)
         grdDataGrid_Click();
     if (type == QEvent::FocusIn) {
-        if (watched == txtSrch) {
+        if (watched == m_quickSearchBox) {
             StepGuard step(procedureLabel(u"txtSrch_GotFocus"_s));
             // After the click that gave the focus has placed the cursor.
-            step([this] { QTimer::singleShot(0, txtSrch, [this] { txtSrch->selectAll(); }); });
+            step([this] {
+                QTimer::singleShot(0, m_quickSearchBox, [this] { m_quickSearchBox->selectAll(); });
+            });
         }
         Form_GotFocus();
     }

@@ -19,6 +19,15 @@ class ProductsCatalogue;
 class ProductsLayout;
 class WebView;
 
+// What the Products screen is made with.
+struct ProductsOptions {
+    // Makes the web view the screen shows its pages in; empty for the real engine.
+    std::function<WebView*(QWidget* parent)> makeWebView;
+    // The screen opens with the large preview over the boxes ("Edit Mode" shows them), or with
+    // the small preview beside them.
+    bool largePreview = true;
+};
+
 // The program's main working screen: one product of table Products at a time, with the quick
 // and advanced search, the grid, the preview of the current product in the web view Wb1, the
 // help pages of an empty catalogue, and the supplier buttons.
@@ -37,19 +46,11 @@ class Products : public RecordScreen {
     friend class ProductsCatalogue;
 
 public:
-    // Makes the web view the screen shows its pages in (the real engine by default; tests give
-    // a fake).
-    using WebViewFactory = std::function<WebView*(QWidget* parent)>;
-    static void setWebViewFactory(WebViewFactory factory);
-    // Whether the screen opens with the large preview (used for pictures of the program); the
-    // screen opens with the small preview beside the boxes otherwise.
-    static void setOpenWithLargePreview(bool large);
-
     // The address cmdSup(1) opens for a supplier without a web page of its own: the setting
     // "SupplierShop" of section "Settings", by default http://www.example.com/shop.
     static QString defaultShopAddress();
 
-    explicit Products(QWidget* parent = nullptr);
+    explicit Products(const ProductsOptions& options = {}, QWidget* parent = nullptr);
     ~Products() override;
 
     // Procedures other screens call.
@@ -61,7 +62,7 @@ public:
 
     // Writes a preview that is waiting for the rows to settle now.
     void flushPreview();
-    WebView* webView() const { return Wb1; }
+    WebView* webView() const { return m_webView; }
     RecordSet* gridRecordSet() const { return m_gridRS; }
 
     static const QString PrimarySelect;
@@ -89,7 +90,7 @@ protected:
 
 private:
     void buildBoxes();
-    void buildControls();
+    void buildControls(const ProductsOptions& options);
     QPushButton* makeButton(const QString& name, const QString& caption);
 
     // Event procedures of this screen.
@@ -122,6 +123,7 @@ private:
     void writePreview();
     void showHelpPage(int number);
     void takeOverSale();
+    void refuseSearch(const RunTimeError& error);
     void pickSupplier();
     // Add and Edit show the boxes: the large preview gives way to them.
     void showEditLayout();
@@ -153,31 +155,32 @@ private:
     // Boxes the stored settings hid on the first paint.
     QSet<int> m_hiddenBySetting;
 
-    WebView* Wb1 = nullptr;
+    // The controls; their object names are the control names other code and tests look for.
+    WebView* m_webView = nullptr; // "Wb1"
     RecordSet* m_gridRS = nullptr;
-    QTableView* grdDataGrid = nullptr;
+    QTableView* m_grid = nullptr; // "grdDataGrid"
     ProductGridModel* m_gridModel = nullptr;
     std::unique_ptr<ProductsLayout> m_layout;
     CoalescedAction* m_preview = nullptr;
     ProductsCatalogue* m_catalogue = nullptr;
 
-    QLineEdit* txtSrch = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QPushButton* cmdDetSearch = nullptr;
-    QPushButton* cmdReset = nullptr;
-    QPushButton* cmdGrid = nullptr;
-    QPushButton* cmdShowPic = nullptr;
-    QPushButton* cmdShowPicPath = nullptr;
-    QPushButton* Command16 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* cmdReorder = nullptr;
-    QPushButton* cmdSup0 = nullptr;
-    QPushButton* cmdSup1 = nullptr;
-    QPushButton* cmdEditRec = nullptr;
-    QPushButton* cmdDAll = nullptr;
-    QPushButton* cmdAddAll = nullptr;
-    QPushButton* Command3 = nullptr;
+    QLineEdit* m_quickSearchBox = nullptr;         // "txtSrch"
+    QPushButton* m_quickSearchButton = nullptr;    // "cmdSearch", "Quick Search"
+    QPushButton* m_advancedSearchButton = nullptr; // "cmdDetSearch", "Advanced Search"
+    QPushButton* m_resetButton = nullptr;          // "cmdReset", "Reset Data"
+    QPushButton* m_gridButton = nullptr;           // "cmdGrid", "Show Grid" / "Hide Grid"
+    QPushButton* m_previewSizeButton = nullptr;    // "cmdShowPic", "Edit Mode" / "View Mode"
+    QPushButton* m_picturePathButton = nullptr;    // "cmdShowPicPath"
+    QPushButton* m_showHelpButton = nullptr;       // "Command16", "Show Help" / "Hide Help"
+    QPushButton* m_orderItemButton = nullptr;      // "Command1", "Order Item"
+    QPushButton* m_orderDoneButton = nullptr;      // "Command2", "Order Done"
+    QPushButton* m_reorderButton = nullptr;        // "cmdReorder"
+    QPushButton* m_supplierButton = nullptr;       // "cmdSup(0)", "  Supplier:"
+    QPushButton* m_supplierShopButton = nullptr;   // "cmdSup(1)", "WebPage"
+    QPushButton* m_editAllButton = nullptr;        // "cmdEditRec", "Edit All Items"
+    QPushButton* m_deleteAllButton = nullptr;      // "cmdDAll", "Delete All"
+    QPushButton* m_buildButton = nullptr;          // "cmdAddAll", "Build/Options"
+    QPushButton* m_exportButton = nullptr;         // "Command3", "Export DB"
 
     bool m_gridClicked = false;
     // Set while a thumbnail page is being made (the thumbnail button reads "Cancel"); a click on

@@ -21,15 +21,15 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 QList<QWidget*> Products::buildCatalogueTaskButtons() {
-    cmdEditRec = makeButton(u"cmdEditRec"_s, u"Edit All Items"_s);
-    cmdDAll = makeButton(u"cmdDAll"_s, u"Delete All"_s);
-    cmdAddAll = makeButton(u"cmdAddAll"_s, u"Build/Options"_s);
-    Command3 = makeButton(u"Command3"_s, u"Export DB"_s);
-    connect(cmdEditRec, &QPushButton::clicked, this, [this] { cmdEditRec_Click(); });
-    connect(cmdDAll, &QPushButton::clicked, this, [this] { cmdDAll_Click(); });
-    connect(cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    return {cmdAddAll, cmdEditRec, cmdDAll, Command3};
+    m_editAllButton = makeButton(u"cmdEditRec"_s, u"Edit All Items"_s);
+    m_deleteAllButton = makeButton(u"cmdDAll"_s, u"Delete All"_s);
+    m_buildButton = makeButton(u"cmdAddAll"_s, u"Build/Options"_s);
+    m_exportButton = makeButton(u"Command3"_s, u"Export DB"_s);
+    connect(m_editAllButton, &QPushButton::clicked, this, [this] { cmdEditRec_Click(); });
+    connect(m_deleteAllButton, &QPushButton::clicked, this, [this] { cmdDAll_Click(); });
+    connect(m_buildButton, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
+    connect(m_exportButton, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    return {m_buildButton, m_editAllButton, m_deleteAllButton, m_exportButton};
 }
 
 void Products::cmdEditRec_Click() {
@@ -48,7 +48,7 @@ void Products::cmdEditRec_Click() {
 
 void Products::cmdAddAll_Click() {
     StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
-    step([this] { Wb1->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
+    step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
     shared().BuildMode = 1;
     QPointer<Products> self(this);
     QPointer<QWidget> screen;

@@ -186,7 +186,7 @@ void ProductsCatalogue::File1_DblClick() {
     if (!item)
         return;
     Frame9->hide();
-    m_screen->Wb1->navigate(pagesFolder() + item->text());
+    m_screen->m_webView->navigate(pagesFolder() + item->text());
 }
 
 // "Page Setup Options": the first products by page number give the designer its sample
@@ -273,7 +273,7 @@ void ProductsCatalogue::MakePage() {
     const QString folder = pagesFolder();
     QDir().mkpath(folder);
     m_screen->m_addingFlag = true;
-    WebView* view = m_screen->Wb1;
+    WebView* view = m_screen->m_webView;
     // The progress goes into the page the view shows once it has loaded: no preview of the
     // reset rows may replace it, and a load still running would take the writes with it.
     m_screen->m_preview->cancel();
@@ -329,7 +329,7 @@ void ProductsCatalogue::Command4_Click() {
 
 void ProductsCatalogue::MakeThumbs() {
     StepGuard step(m_screen->procedureLabel(u"MakeThumbs"_s), ErrorStyle::IgnoreAndResume);
-    WebView* view = m_screen->Wb1;
+    WebView* view = m_screen->m_webView;
     RecordSet* rs = m_screen->adoPrimaryRS;
     m_screen->m_preview->cancel();
     // A fresh document to write into; none when the program is closing.

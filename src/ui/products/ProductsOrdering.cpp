@@ -55,17 +55,17 @@ Prompts& prompts() {
 } // namespace
 
 void Products::buildOrderingControls() {
-    Command1 = makeButton(u"Command1"_s, u"Order Item"_s);
-    Command1->setToolTip(u"Order this product from its supplier"_s);
-    cmdReorder = makeButton(u"cmdReorder"_s, u"Re-Order List"_s);
-    cmdReorder->setToolTip(u"The products to order again, by supplier"_s);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(cmdReorder, &QPushButton::clicked, this, [this] { cmdReorder_Click(); });
+    m_orderItemButton = makeButton(u"Command1"_s, u"Order Item"_s);
+    m_orderItemButton->setToolTip(u"Order this product from its supplier"_s);
+    m_reorderButton = makeButton(u"cmdReorder"_s, u"Re-Order List"_s);
+    m_reorderButton->setToolTip(u"The products to order again, by supplier"_s);
+    connect(m_orderItemButton, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_orderDoneButton, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_reorderButton, &QPushButton::clicked, this, [this] { cmdReorder_Click(); });
 }
 
 void Products::showOrderOpen(bool open) {
-    Command2->setVisible(open);
+    m_orderDoneButton->setVisible(open);
     for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
         b->setVisible(!open);
 }

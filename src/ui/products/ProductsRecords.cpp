@@ -53,9 +53,9 @@ void Products::adoPrimaryRS_MoveComplete() {
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
         for (QPushButton* b : {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext,
-                               cmdShowPicPath, cmdEditRec, cmdDAll})
+                               m_picturePathButton, m_editAllButton, m_deleteAllButton})
             b->setEnabled(!empty);
-        cmdDetSearch->setEnabled(canSearch() && !inEditMode());
+        m_advancedSearchButton->setEnabled(canSearch() && !inEditMode());
     });
     step([this] {
         const bool disco =
@@ -125,6 +125,7 @@ void Products::reopenPrimary() {
     adoPrimaryRS->open(source, db ? *db : connection());
 }
 
+// The grid is read again first, so the screen's own re-read leaves it on the screen's product.
 void Products::cmdRefresh_Click() {
     StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
     BusyCursor busy;
@@ -142,15 +143,10 @@ void Products::cmdRefresh_Click() {
                 set->setSort(QString());
         });
     }
+    if (gridShown())
+        step([this] { m_gridRS->requery(); });
     if (!step([this] { adoPrimaryRS->requery(); }))
         step([this] { reopenPrimary(); });
-    if (gridShown()) {
-        step([this] { m_gridRS->requery(); });
-        step([this] {
-            m_gridModel->reload();
-            followInGrid();
-        });
-    }
 }
 
 // ---- Navigation and the help pages ---------------------------------------------------------
@@ -162,10 +158,10 @@ void Products::showHelpPage(int number) {
     s.HelpPageNumber = std::int16_t(number);
     s.HelpPageName = u"intro"_s + QString::number(number) + u".htm"_s;
     if (number < 0) {
-        Wb1->navigate(s.AppFolder + u"Help/demo.htm"_s);
+        m_webView->navigate(s.AppFolder + u"Help/demo.htm"_s);
         showStatus(u"Demo Main Page"_s);
     } else {
-        Wb1->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
+        m_webView->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
         showStatus(u"Page Number: "_s + QString::number(number + 1));
     }
 }
@@ -201,9 +197,9 @@ void Products::cmdPrevious_Click() {
 void Products::Command16_Click() {
     StepGuard step(procedureLabel(u"Command16_Click"_s));
     step([this] {
-        const bool show = Command16->text() == u"Show Help"_s;
+        const bool show = m_showHelpButton->text() == u"Show Help"_s;
         shared().HelpMode = show;
-        Command16->setText(show ? u"Hide Help"_s : u"Show Help"_s);
+        m_showHelpButton->setText(show ? u"Hide Help"_s : u"Show Help"_s);
     });
     step([this] { ShowPicture(); });
 }
@@ -222,15 +218,16 @@ void Products::flushPreview() {
 void Products::writePreview() {
     StepGuard step(procedureLabel(u"ShowPicture"_s));
     if (shared().HelpMode) {
-        step([this] { Wb1->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
+        step([this] { m_webView->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
         return;
     }
     if (adoPrimaryRS->isOpen() && adoPrimaryRS->recordCount() < 1 &&
         !adoPrimaryRS->filter().isEmpty()) {
         step([this] {
-            Wb1->writeHtml(u"<html><body><h3>0 - Matches Found</h3><p>No product matches this "
-                           u"search. Press Reset Data to show every product again, or Advanced "
-                           u"Search to change the search.</p></body></html>"_s);
+            m_webView->writeHtml(
+                u"<html><body><h3>0 - Matches Found</h3><p>No product matches this "
+                u"search. Press Reset Data to show every product again, or Advanced "
+                u"Search to change the search.</p></body></html>"_s);
         });
         return;
     }
@@ -246,17 +243,19 @@ void Products::writePreview() {
     step([&] { product.Packaging = text(ProductBox::Packaging); });
     step([&] { product.Picture = text(ProductBox::Picture); });
     // A page that could not be written leaves the previous one on show.
-    if (step([&] { PreviewPage::write(product, PreviewPage::sizeForCaption(cmdShowPic->text())); }))
-        step([this] { Wb1->navigate(PreviewPage::path()); });
+    if (step([&] {
+            PreviewPage::write(product, PreviewPage::sizeForCaption(m_previewSizeButton->text()));
+        }))
+        step([this] { m_webView->navigate(PreviewPage::path()); });
 }
 
 void Products::cmdShowPic_Click() {
     StepGuard step(procedureLabel(u"cmdShowPic_Click"_s), ErrorStyle::IgnoreAndResume);
     step([this] {
         BoundTextBox* notes = txtFields(ProductBox::Notes);
-        const bool large = cmdShowPic->text() == u"View Mode"_s;
+        const bool large = m_previewSizeButton->text() == u"View Mode"_s;
         notes->setVisible(!large);
-        cmdShowPic->setText(large ? u"Edit Mode"_s : u"View Mode"_s);
+        m_previewSizeButton->setText(large ? u"Edit Mode"_s : u"View Mode"_s);
         m_layout->setLargePreview(large);
     });
     step([this] { ShowPicture(); });
@@ -288,7 +287,7 @@ void Products::cmdGrid_Click() {
 void Products::setGridShown(bool shown) {
     StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
     m_layout->setGridShown(shown);
-    cmdGrid->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
+    m_gridButton->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
     if (!shown)
         return;
     // A grid shown after a search lists the same products in the same order as the screen.
@@ -300,9 +299,8 @@ void Products::setGridShown(bool shown) {
         if (m_gridRS->sort() != adoPrimaryRS->sort())
             m_gridRS->setSort(adoPrimaryRS->sort());
     });
-    step([this] { m_gridModel->reload(); });
+    // Following the screen's row moves the grid's set, which selects the grid row.
     step([this] { followInGrid(); });
-    step([this] { syncGridSelection(); });
 }
 
 // Keeps the grid's record set on the product the screen shows (the same row of the same
@@ -329,11 +327,11 @@ void Products::syncGridSelection() {
     const bool clicked = m_gridClicked;
     // Following the screen is not a click on a row.
     m_gridClicked = false;
-    grdDataGrid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                              QItemSelectionModel::Rows);
+    m_grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
     m_gridClicked = clicked;
     if (index.isValid())
-        grdDataGrid->scrollTo(index);
+        m_grid->scrollTo(index);
 }
 
 void Products::grdDataGrid_Click() {

@@ -1,10 +1,11 @@
 // The Products screen's searches: the quick search that moves to a stock number without
 // narrowing the list, and the advanced search that narrows and sorts it (SearchForIt).
 #include "core/data/Condition.h"
+#include "core/products/RefusedSearch.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"
 #include "ui/shell/BusyCursor.h"
@@ -17,7 +18,7 @@ namespace tovin {
 
 void Products::cmdSearch_Click() {
     StepGuard step(procedureLabel(u"cmdSearch_Click"_s));
-    const QString typed = txtSrch->text();
+    const QString typed = m_quickSearchBox->text();
     if (typed.isEmpty()) {
         shared().SearchWhere.clear();
         SearchForIt();
@@ -52,8 +53,18 @@ void Products::cmdReset_Click() {
     // Every product in stock-number order: an earlier search's sort goes with its filter.
     shared().SearchWhere.clear();
     shared().SortOrder.clear();
-    step([this] { txtSrch->clear(); });
+    step([this] { m_quickSearchBox->clear(); });
     step([this] { cmdSearch_Click(); });
+}
+
+// A condition the catalogue cannot use changes nothing: the rows, the status line and the
+// selection other screens work on (SearchWhere, SortOrder) stay those of the search in force,
+// and the user is told why the new one was not used.
+void Products::refuseSearch(const RunTimeError& error) {
+    shared().SearchWhere = adoPrimaryRS->filter();
+    shared().SortOrder = adoPrimaryRS->sort();
+    if (Prompts* prompts = shared().prompts)
+        prompts->notice(refusedSearchMessage(error), MessageIcon::Exclamation, windowTitle());
 }
 
 // Narrows the screen (and the grid while it is shown) to the products of SearchWhere and sorts
@@ -64,7 +75,13 @@ void Products::SearchForIt() {
     BusyCursor busy;
     const QString where = shared().SearchWhere;
     const bool grid = gridShown();
-    step([&] { adoPrimaryRS->setFilter(where); });
+    try {
+        adoPrimaryRS->setFilter(where);
+    } catch (const RunTimeError& error) {
+        if (adoPrimaryRS->isOpen())
+            return refuseSearch(error);
+        ReportError(step.label(), error);
+    }
     if (grid)
         step([&] { m_gridRS->setFilter(where); });
     if (adoPrimaryRS->recordCount() > 0) {
@@ -74,12 +91,8 @@ void Products::SearchForIt() {
         if (grid)
             step([&] { m_gridRS->setSort(sort); });
         step([&] { adoPrimaryRS->setSort(sort); });
-        // The first product in the order asked for.
+        // The first product in the order asked for; the grid follows it.
         step([this] { adoPrimaryRS->moveFirst(); });
-    }
-    if (grid) {
-        step([this] { m_gridModel->reload(); });
-        step([this] { followInGrid(); });
     }
     // The match count stays in the status line after the moves of filtering and sorting.
     if (!where.isEmpty())

@@ -1,6 +1,7 @@
 // The Products screen's supplier buttons, the supplier pick through box 28 and the events of
 // the web view.
 #include "core/data/Condition.h"
+#include "core/products/SupplierShop.h"
 #include "core/products/ThumbnailClicks.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -23,11 +24,6 @@ namespace tovin {
 
 namespace {
 const QString SupplierScreen = u"frmSupplier"_s;
-// The supplier screen's boxes read here.
-constexpr int SupplierNameBox = 8;
-constexpr int SupplierUrlBox = 18;
-constexpr int SupplierUserNameBox = 20;
-constexpr int SupplierPasswordBox = 21;
 
 QString boxText(RecordScreen& screen, int index) {
     BoundTextBox* box = screen.txtFields(index);
@@ -46,18 +42,12 @@ void Products::cmdSup_Click(int index) {
         step([] { ChildWindows::show(SupplierScreen); });
         return;
     }
-    // "WebPage": the supplier's shop and member log-in, read from a supplier screen that is
-    // loaded without being shown.
-    QString address, userName, password;
-    step([&] {
-        FrmSupplier supplier;
-        address = boxText(supplier, SupplierUrlBox).trimmed();
-        userName = boxText(supplier, SupplierUserNameBox);
-        password = boxText(supplier, SupplierPasswordBox);
-    });
-    shared().WebAddress = address.isEmpty() ? defaultShopAddress() : address;
-    shared().SupplierUserName = userName;
-    shared().SupplierPassword = password;
+    // "WebPage": the supplier's shop and member log-in, read from its row of the catalogue.
+    SupplierShop shop;
+    step([&] { shop = SupplierShop::read(connection(), txtFields(ProductBox::Supplier)->text()); });
+    shared().WebAddress = shop.address.isEmpty() ? defaultShopAddress() : shop.address;
+    shared().SupplierUserName = shop.userName;
+    shared().SupplierPassword = shop.password;
     step([] { letEventsRun(); });
     step([] { FrmBrowser::open(shared().WebAddress); });
 }
@@ -109,12 +99,12 @@ void Products::pickSupplier() {
     shared().SupplierScreenClosed = false;
     auto copyName = [&supplier] {
         if (supplier)
-            shared().PickedSupplierName = boxText(*supplier, SupplierNameBox);
+            shared().PickedSupplierName = boxText(*supplier, FrmSupplier::NameBox);
     };
     copyName();
     // The name follows every move on the supplier screen up to the moment it closes.
     QMetaObject::Connection following;
-    if (BoundTextBox* name = supplier->txtFields(SupplierNameBox))
+    if (BoundTextBox* name = supplier->txtFields(FrmSupplier::NameBox))
         following = connect(name, &QLineEdit::textChanged, this,
                             [](const QString& text) { shared().PickedSupplierName = text; });
     // Closing the supplier screen by its frame ends the pick as well.
@@ -177,7 +167,7 @@ void Products::Wb1_NavigateError(const QString& address) {
     const QString last = shared().WebAddress;
     if (last.isEmpty() || BrowserAddress::sameAddress(last, address))
         return;
-    step([&] { Wb1->navigate(last); });
+    step([&] { m_webView->navigate(last); });
 }
 
 } // namespace tovin

@@ -2,6 +2,7 @@
 
 #include "core/convert/AccessTableSource.h"
 #include "core/data/CatalogueFile.h"
+#include "core/products/ProductScreenSettings.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -439,8 +440,9 @@ void FrmMain::mnuRestore_Click() {
     // The Products screen shows every text box whose stored visibility is true.
     step([] {
         SettingsStore& settings = SettingsStore::program();
-        for (int n = 1; n <= 30; ++n)
-            settings.setValue(Settings, u"HideText(%1)"_s.arg(n), u"True"_s);
+        for (int n = ProductScreenSettings::FirstBox; n <= ProductScreenSettings::LastBox; ++n)
+            settings.setValue(ProductScreenSettings::section(),
+                              ProductScreenSettings::hideTextKey(n), u"True"_s);
         settings.sync();
     });
 }

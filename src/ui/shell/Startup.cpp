@@ -132,7 +132,11 @@ int runProgram(const StartOptions& options) {
         letEventsRun();
     });
     // The main window offers entries for the screens registered before it is made.
-    step([] { registerScreens(); });
+    step([&] {
+        ScreenOptions screens;
+        screens.largeProductsPreview = options.largePreview;
+        registerScreens(screens);
+    });
     step([&] {
         mainWindow = std::make_unique<FrmMain>();
         shared().MainWindow = mainWindow.get();

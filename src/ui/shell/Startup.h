@@ -7,10 +7,11 @@ namespace tovin {
 
 // Hidden start-up options for taking pictures of the program (scripts/screenshot.sh).
 struct StartOptions {
-    QString openScreen;     // a child screen to open once the main window shows
-    QString screenshotFile; // where to save a picture of the main window
-    int quitAfterMs = -1;   // when to take the picture and end (-1: run normally)
-    QString webAddress;     // the address the browser screen opens on (WebAddress)
+    QString openScreen;       // a child screen to open once the main window shows
+    QString screenshotFile;   // where to save a picture of the main window
+    int quitAfterMs = -1;     // when to take the picture and end (-1: run normally)
+    QString webAddress;       // the address the browser screen opens on (WebAddress)
+    bool largePreview = true; // the Products screen opens with its large preview
     // What a user would do before the picture, half a second apart: "Screen/Control" presses
     // a button of an open screen, "Screen/Control=TEXT" types TEXT into a box of it.
     QStringList actions;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -111,23 +112,41 @@ private slots:
                 PreviewPage::write(product(current, QString()), PreviewPage::Size::Large);
             },
             5);
+        QSignalSpy ran(&render, &CoalescedAction::ran);
         for (int row = 1; row <= 50; ++row) {
             current = u"P"_s + QString::number(row);
             render.request();
         }
-        QTRY_VERIFY(!render.isPending());
+        QVERIFY(ran.wait());
         QVERIFY(renders >= 1 && renders < 50);
-        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P50\""));
-        current = u"P51"_s;
-        render.request();
-        render.flush();
         QVERIFY(!render.isPending());
-        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P51\""));
-        const int afterFlush = renders;
+        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P50\""));
+    }
+
+    // A flush writes the pending page at once; a cancelled one is never written.
+    void flushWritesNowCancelWritesNothing_data() {
+        QTest::addColumn<bool>("flush");
+        QTest::newRow("flush") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void flushWritesNowCancelWritesNothing() {
+        QFETCH(bool, flush);
+        QStringList written;
+        CoalescedAction render([&] { written << u"P1"_s; }, 5);
         render.request();
-        render.cancel();
-        QTest::qWait(20);
-        QCOMPARE(renders, afterFlush);
+        if (flush)
+            render.flush();
+        else
+            render.cancel();
+        QVERIFY(!render.isPending());
+        QCOMPARE(written, flush ? QStringList{u"P1"_s} : QStringList());
+        // A later action, due after the first would have been: once it has run, the event loop
+        // has passed the time the first was due.
+        CoalescedAction later([&] { written << u"P2"_s; }, 20);
+        QSignalSpy laterRan(&later, &CoalescedAction::ran);
+        later.request();
+        QVERIFY(laterRan.wait());
+        QCOMPARE(written, flush ? (QStringList{u"P1"_s, u"P2"_s}) : QStringList{u"P2"_s});
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <utility>
 
 // What screen tests do over and over: click a button, type into a box, read the status line,
 // and open a screen on the offscreen platform.
@@ -41,8 +42,8 @@ inline bool inEditMode(QWidget* screen) {
            !control<QPushButton>(screen, QStringLiteral("cmdNext"))->isEnabled();
 }
 
-template <class Screen> std::unique_ptr<Screen> openScreen() {
-    auto screen = std::make_unique<Screen>();
+template <class Screen, class... Args> std::unique_ptr<Screen> openScreen(Args&&... args) {
+    auto screen = std::make_unique<Screen>(std::forward<Args>(args)...);
     screen->show();
     if (!QTest::qWaitForWindowExposed(screen.get()))
         qWarning("screen not exposed");

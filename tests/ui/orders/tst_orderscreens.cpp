@@ -6,9 +6,9 @@
 #include "core/shell/TextRules.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
-#include "ui/browser/FakeWebView.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmOrders.h"
 #include "ui/products/Products.h"
@@ -111,8 +111,6 @@ class OrderScreensTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        Products::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
-        Products::setOpenWithLargePreview(false);
         registerScreens();
     }
 
@@ -128,7 +126,7 @@ private slots:
     void roadTest() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>();
+        auto products = openScreen<Products>(fakeWebOptions());
 
         goToProduct(products.get(), u"AB12"_s);
         prompts.answerInput(u"R-500"_s).answerInput(u"2"_s).answerInput(u"2"_s);
@@ -198,7 +196,7 @@ private slots:
     void usedOrderNumberIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>();
+        auto products = openScreen<Products>(fakeWebOptions());
         const QString before = snapshot();
         prompts.answerInput(u"1001"_s).answerInput(u"1"_s).answerInput(u"1"_s);
         prompts.answerMessage(A::Ok).answerInput(QString());
@@ -216,7 +214,7 @@ private slots:
     void cancelledLineCountsNowhere() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>();
+        auto products = openScreen<Products>(fakeWebOptions());
         const QString before = snapshot();
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"12"_s);
         auto cancel = whenLineWaits(u"cmdCancel"_s);
@@ -234,7 +232,7 @@ private slots:
         ScriptedPrompts prompts;
         CatalogueDatabase(shared().DBPath)
             .run(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
-        auto products = openScreen<Products>();
+        auto products = openScreen<Products>(fakeWebOptions());
         goToProduct(products.get(), u"AB12"_s);
         prompts.answerMessage(A::Ok);
         click(products.get(), u"Command1"_s);
@@ -247,7 +245,7 @@ private slots:
     void reorderListOrdersOneSupplier() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>();
+        auto products = openScreen<Products>(fakeWebOptions());
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<ReorderDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);

@@ -6,9 +6,9 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
-#include "ui/browser/FakeWebView.h"
 #include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
@@ -30,8 +30,7 @@ namespace {
 using Catalogue = TestProgramFolder::Catalogue;
 
 std::unique_ptr<Products> openProducts() {
-    Products::setOpenWithLargePreview(false);
-    auto screen = openScreen<Products>();
+    auto screen = openScreen<Products>(test::fakeWebOptions());
     screen->flushPreview();
     return screen;
 }
@@ -75,7 +74,6 @@ class PageMakingTest : public QObject {
 
 private slots:
     void initTestCase() {
-        Products::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         FrmPageMake::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         registerScreens();
     }

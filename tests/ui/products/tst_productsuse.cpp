@@ -5,9 +5,9 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
-#include "ui/browser/FakeWebView.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/products/MemoView.h"
 #include "ui/products/Products.h"
@@ -29,8 +29,7 @@ namespace {
 using Catalogue = TestProgramFolder::Catalogue;
 
 std::unique_ptr<Products> openProducts(bool largePreview = false) {
-    Products::setOpenWithLargePreview(largePreview);
-    auto screen = openScreen<Products>();
+    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
     screen->flushPreview();
     screen->activateWindow();
     if (!QTest::qWaitForWindowActive(screen.get()))
@@ -82,7 +81,6 @@ class ProductsUseTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        Products::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         registerScreens();
     }
 

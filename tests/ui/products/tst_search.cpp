@@ -102,6 +102,14 @@ private slots:
         row("apostrophe in a chain",
             u"field:3|op:1|type:Kid's|click:cmdAndOr(1)|type:Toys|search"_s,
             u"Catagory = 'Kid''s' or Catagory = 'Toys'"_s);
+        // Leaving a yes/no column quotes the next column's value again.
+        row("yes/no column, then another column", u"field:15|field:4|type:Acme|search"_s,
+            u"[Supplier]  = 'Acme'"_s);
+        row("yes/no condition chained with another column",
+            u"field:14|click:cmdAndOr(0)|field:4|type:Acme|search"_s,
+            u"Disco = True and Supplier = 'Acme'"_s);
+        row("yes/no column, then a like on another column",
+            u"field:17|field:12|op:0|type:fragile|search"_s, u"[Notes]  like '*fragile*'"_s);
         row("quote trick stays a value", u"field:4|op:1|type:x' or 'a'='a|search"_s,
             u"[Supplier]  = 'x'' or ''a''=''a'"_s);
         row("start over forgets chain and sort",

@@ -1,4 +1,4 @@
-#include "ui/browser/FakeWebView.h"
+#include "support/ui/FakeWebView.h"
 
 using namespace Qt::Literals::StringLiterals;
 
