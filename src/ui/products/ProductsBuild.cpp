@@ -107,8 +107,8 @@ void Products::ReBuildDB() {
         adoPrimaryRS->open(PrimarySelect, connection());
         m_gridRS->open(GridSelect, connection());
     });
+    // The grid follows its record set's re-opening by itself.
     step([this] { binding().bind(adoPrimaryRS); });
-    step([this] { m_gridModel->reload(); });
     shared().DetailSearchActive = false;
     step([this] {
         shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);

@@ -4,9 +4,9 @@
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/ui/FakeWebProducts.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
-#include "ui/browser/FakeWebView.h"
 #include "ui/import/BuildDB.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
@@ -42,15 +42,15 @@ class ProductsBuildTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        Products::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         registerScreens();
+        // The Products screen with a web view that loads nothing.
+        ChildWindows::registerScreen(u"Products"_s, [] { return new Products(fakeWebOptions()); });
     }
     void cleanup() { ChildWindows::unloadAll(); }
 
     void editAllItemsWaitsAndRereads() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        Products::setOpenWithLargePreview(false);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
         onScreen(u"EditProd"_s, [](QWidget* edit) {
