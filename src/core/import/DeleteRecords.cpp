@@ -42,9 +42,10 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     report.maximum = qint64(rows.size());
     TextRules::Counter16 deleted;
     Run run(*this, db, progress);
-    for (const auto& [rowId, stockNumber] : rows) {
-        run.step(stockNumber, [&] {
-            remove.bind(1, qint64(rowId));
+    for (const auto& row : rows) {
+        const qint64 rowId = qint64(row.first);
+        run.step(row.second, [&] {
+            remove.bind(1, rowId);
             remove.next();
             remove.reset();
             deleted.increment();

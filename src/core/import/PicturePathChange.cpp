@@ -128,7 +128,9 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
         if (rows.empty())
             break;
         lastRow = rows.back().first;
-        for (const auto& [rowId, stockNumber] : rows) {
+        for (const auto& row : rows) {
+            const auto& rowId = row.first;
+            const QString& stockNumber = row.second;
             run.step(stockNumber, [&] {
                 update.bind(1, QVariant(picturePath(stockNumber)));
                 update.bind(2, noteLine);

@@ -49,6 +49,13 @@ void WebEngineView::prepareApplication() {
     // only show the program's own pages and the supplier's shop.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Peer connections could carry a page's text past the confined profile's request rules
+    // (through a frame the page makes for itself): without a proxy they get no route at all.
+    // Neither the program's pages nor a supplier's shop need them.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("webrtc-ip-handling-policy"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                flags + " --force-webrtc-ip-handling-policy=disable_non_proxied_udp");
 }
 
 void WebEngineView::navigate(const QString& address) {
