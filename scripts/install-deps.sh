@@ -7,13 +7,12 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6sql6-sqlite libgl1-mesa-dev
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
-    xvfb xauth dpkg-dev
+    xvfb xauth dpkg-dev openssl
 )
 
-# --hardening: also the compilers and runtimes of the fuzz and sanitizer runs, and the tools the
-# package test uses.
+# --hardening: also the compilers and runtimes of the fuzz and sanitizer runs.
 if [ "${1:-}" = "--hardening" ]; then
-    packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev dpkg-dev)
+    packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 fi
 
 missing=()
