@@ -55,6 +55,12 @@ RecordScreen::RecordScreen(const QString& screenName, const QString& caption, QS
 }
 
 RecordScreen::~RecordScreen() {
+    // The widget part of the screen outlives this destructor: while it hides and deletes the
+    // boxes, focus moves and the boxes signal. Those signals must no longer reach the screen's
+    // handlers, whose object is already gone.
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* child : children)
+        disconnect(child, nullptr, this, nullptr);
     endHourglass();
     // The record set reads through the connection, so it goes first.
     delete adoPrimaryRS;
