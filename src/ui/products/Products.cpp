@@ -211,11 +211,12 @@ void Products::buildControls(const ProductsOptions& options) {
     c.grid = m_grid;
     c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
                        cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
-    c.recordButtons += buildCatalogueTaskButtons();
     c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
                      m_showHelpButton, m_resetButton,       m_reorderButton};
+    // Three rows keep every button whole in a main window of 800 pixels.
+    c.taskButtons = buildCatalogueTaskButtons();
     m_catalogue = new ProductsCatalogue(this);
-    c.viewButtons << m_catalogue->buttons();
+    c.taskButtons << m_catalogue->buttons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
     m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);

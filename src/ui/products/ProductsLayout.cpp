@@ -91,6 +91,8 @@ ProductsLayout::ProductsLayout(QWidget* screen, const Controls& controls)
     buttons->setSpacing(4);
     buttons->addLayout(rowOf(controls.recordButtons));
     buttons->addLayout(rowOf(controls.viewButtons));
+    if (!controls.taskButtons.isEmpty())
+        buttons->addLayout(rowOf(controls.taskButtons));
     outer->addLayout(buttons);
 
     auto* navigation = new QHBoxLayout;

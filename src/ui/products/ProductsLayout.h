@@ -33,7 +33,8 @@ public:
         QWidget* grid = nullptr;
         QList<QWidget*> recordButtons;
         QList<QWidget*> viewButtons;
-        QList<QWidget*> navigation; // the status line goes in the middle, stretched
+        QList<QWidget*> taskButtons; // the catalogue-wide tasks, on a row of their own
+        QList<QWidget*> navigation;  // the status line goes in the middle, stretched
         QWidget* status = nullptr;
     };
 
