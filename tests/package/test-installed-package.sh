@@ -13,7 +13,11 @@ trap 'rm -rf "$scratch"' EXIT
     exit 1
 }
 deb="$(ls "$scratch"/package/tovin-catalog_*.deb)"
-dpkg-deb -I "$deb" | grep -q "Depends:.*libqt6sql6-sqlite" || {
+# Read the control fields whole before matching: with pipefail, "grep -q" quitting early would
+# make dpkg-deb die of a broken pipe and fail the check at random.
+control="$(dpkg-deb -f "$deb")"
+grep -q "^Depends:.*libqt6sql6-sqlite" <<<"$control" || {
+    echo "$control"
     echo "FAIL: the package does not depend on the SQLite driver"
     exit 1
 }
