@@ -1,6 +1,8 @@
 #pragma once
 
 #include "support/ui/FakeWebView.h"
+#include "support/ui/ScreenDriver.h"
+#include "ui/products/ProductBoxes.h"
 #include "ui/products/Products.h"
 
 namespace tovin::test {
@@ -12,6 +14,31 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
     options.makeWebView = [](QWidget* parent) { return new FakeWebView(parent); };
     options.largePreview = largePreview;
     return options;
+}
+
+// The Products screen open and active (keys and focus need an active window), its preview
+// written.
+inline std::unique_ptr<Products> openProducts(bool largePreview = false) {
+    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
+    screen->flushPreview();
+    screen->activateWindow();
+    if (!QTest::qWaitForWindowActive(screen.get()))
+        qWarning("screen not active");
+    return screen;
+}
+
+inline FakeWebView* fakeWeb(Products& screen) {
+    return qobject_cast<FakeWebView*>(screen.webView());
+}
+
+inline QString stockNo(QWidget* products) {
+    return box(products, ProductBox::StockNo)->text();
+}
+
+// The quick search: the first product whose stock number holds the text.
+inline void searchStock(QWidget* products, const QString& text) {
+    control<QLineEdit>(products, QStringLiteral("txtSrch"))->setText(text);
+    click(products, QStringLiteral("cmdSearch"));
 }
 
 } // namespace tovin::test

@@ -7,12 +7,32 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QVariant>
+#include <functional>
 #include <memory>
 #include <utility>
 
 // What screen tests do over and over: click a button, type into a box, read the status line,
-// and open a screen on the offscreen platform.
+// open a screen on the offscreen platform, and read the catalogue the screens work on.
 namespace tovin::test {
+
+// The offscreen platform's notes on window requests it can't carry out would bury the output.
+void quietenPlatformNotes();
+
+// The catalogue at shared().DBPath: one value of a query, a statement, a product's column.
+QVariant scalar(const QString& sql, const QVariantList& values = {});
+void run(const QString& sql, const QVariantList& values = {});
+QString productColumn(const QString& column, const QString& stockNo);
+
+// Keys as written in a menu, such as "Ctrl+Shift+Down".
+void press(QWidget* target, const QString& keys);
+
+// The object name of the control that has the keyboard focus in the screen's window.
+QString focusName(QWidget* screen);
+
+// Runs `act` on the child screen `name` once it shows. A handler that opens a screen and waits
+// for it does not return, so the test has to act from the event loop.
+void whenShown(const QString& name, std::function<void(QWidget*)> act);
 
 inline QString status(QWidget* screen) {
     return control<QLabel>(screen, QStringLiteral("lblStatus"))->text();
@@ -20,6 +40,11 @@ inline QString status(QWidget* screen) {
 
 inline void click(QWidget* screen, const QString& button) {
     QTest::mouseClick(control<QAbstractButton>(screen, button), Qt::LeftButton);
+}
+
+inline void click(QWidget* screen, const QStringList& buttons) {
+    for (const QString& button : buttons)
+        click(screen, button);
 }
 
 inline QLineEdit* box(QWidget* screen, int index) {

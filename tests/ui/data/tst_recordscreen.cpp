@@ -1,7 +1,6 @@
 // The record maintenance pattern, driven through the category screen and the order screens:
 // status line, buttons, navigation keys, Add/Edit/Cancel/Delete, and what the user is told when
 // the catalogue refuses a typed value.
-#include "core/data/CatalogueDatabase.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -16,7 +15,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,29 +29,9 @@ using namespace tovin::test;
 
 namespace {
 
-// The offscreen platform's notes on window requests it can't carry out would bury the output.
-void quietenPlatformNotes() {
-    static const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.contains(u"propagateSizeHints"_s) &&
-                !message.contains(u"support raise()"_s))
-                previous(type, context, message);
-        });
-}
-
-QVariant scalar(const QString& sql) {
-    return CatalogueDatabase(shared().DBPath).scalar(sql);
-}
-
 void clickTimes(QWidget* screen, const QString& button, int times) {
     for (int i = 0; i < times; ++i)
         click(screen, button);
-}
-
-// Keys as written in a menu, such as "Ctrl+Shift+Down".
-void press(QWidget* target, const QString& keys) {
-    const QKeyCombination pressed = QKeySequence::fromString(keys)[0];
-    QTest::keyClick(target, pressed.key(), pressed.keyboardModifiers());
 }
 
 // A screen over the products' yes/no column, as a screen with check boxes builds on the pattern.
@@ -76,12 +54,6 @@ std::unique_ptr<RecordScreen> openByName(const QString& name) {
     if (name == u"frmInventory"_s)
         return openScreen<FrmInventory>();
     return openScreen<Catagory>();
-}
-
-// The control that has the keyboard focus in the screen's window.
-QString focusName(QWidget* screen) {
-    QWidget* focus = screen->window()->focusWidget();
-    return focus ? focus->objectName() : QString();
 }
 
 } // namespace
@@ -205,78 +177,61 @@ private slots:
         QCOMPARE(scalar(u"select CatName from Catagory where CID = 6"_s).toString(), sixth);
     }
 
+    // Delete asks first, with No as its default; Yes deletes and shows the next row, or the new
+    // last. A row the catalogue keeps (here a rule of the file refuses it) is not shown as gone:
+    // the user is told, and the screen stays on it.
     void deleteRow_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("answer"); // Yes, No, or "refused": Yes and the file refuses
         QTest::addColumn<QString>("expected");
-        QTest::newRow("the only row") << 1 << 1 << u"NO CURRENT RECORDS"_s;
-        QTest::newRow("a middle row moves to the next") << 3 << 2 << u"Record: 2  of  2"_s;
-        QTest::newRow("the last row moves to the new last") << 3 << 3 << u"Record: 2  of  2"_s;
-        QTest::newRow("the first row") << 3 << 1 << u"Record: 1  of  2"_s;
+        const QString twoOfTwo = u"Record: 2  of  2"_s, twoOfThree = u"Record: 2  of  3"_s;
+        QTest::newRow("the only row") << 1 << 1 << u"Yes"_s << u"NO CURRENT RECORDS"_s;
+        QTest::newRow("a middle row moves to the next") << 3 << 2 << u"Yes"_s << twoOfTwo;
+        QTest::newRow("the last row moves to the new last") << 3 << 3 << u"Yes"_s << twoOfTwo;
+        QTest::newRow("the first row") << 3 << 1 << u"Yes"_s << u"Record: 1  of  2"_s;
+        QTest::newRow("No keeps the row") << 3 << 2 << u"No"_s << twoOfThree;
+        QTest::newRow("a row the catalogue refuses to delete stays")
+            << 3 << 2 << u"refused"_s << twoOfThree;
     }
     void deleteRow() {
         QFETCH(int, rows);
         QFETCH(int, row);
+        QFETCH(QString, answer);
         QFETCH(QString, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
         for (int i = 1; i <= rows; ++i)
-            CatalogueDatabase(shared().DBPath)
-                .run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
-                     {u"C%1"_s.arg(i), QString::number(i)});
-        ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Yes);
-        auto screen = openScreen<Catagory>();
-        clickTimes(screen.get(), u"cmdNext"_s, row - 1);
-        click(screen.get(), u"cmdDelete"_s);
-        QCOMPARE(prompts.shownTexts(), QStringList{u"Delete this record?"_s});
-        QCOMPARE(prompts.shown().at(0).buttons, MessageButtons::YesNo);
-        QCOMPARE(prompts.shown().at(0).defaultButton, MessageDefault::Second);
-        QCOMPARE(status(screen.get()), expected);
-        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), rows - 1);
-        QCOMPARE(scalar(u"select count(*) from Catagory where CatName = 'C%1'"_s.arg(row)).toInt(),
-                 0);
-        QCOMPARE(control<QPushButton>(screen.get(), u"cmdEdit"_s)->isEnabled(), rows > 1);
-        if (rows == 1)
-            QCOMPARE(box(screen.get(), 1)->text(), QString());
-    }
-
-    // Only Yes deletes. A row the catalogue keeps (here a rule of the file refuses it) is not
-    // shown as gone: the user is told, and the screen stays on it.
-    void deleteDeclinedOrRefused_data() {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<int>("left");
-        QTest::newRow("No keeps the row") << false << false << 3;
-        QTest::newRow("Yes deletes it") << true << false << 2;
-        QTest::newRow("a row the catalogue refuses to delete stays") << true << true << 3;
-    }
-    void deleteDeclinedOrRefused() {
-        QFETCH(bool, yes);
-        QFETCH(bool, refused);
-        QFETCH(int, left);
-        TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
-        CatalogueDatabase db(shared().DBPath);
-        for (int i = 1; i <= 3; ++i)
-            db.run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
-                   {u"C%1"_s.arg(i), QString::number(i)});
+            run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
+                {u"C%1"_s.arg(i), QString::number(i)});
+        const bool refused = answer == u"refused"_s, deleted = answer == u"Yes"_s;
         if (refused)
-            db.run(u"create trigger keep_categories before delete on Catagory "
-                   u"begin select raise(abort, 'categories are kept'); end"_s);
+            run(u"create trigger keep_categories before delete on Catagory "
+                u"begin select raise(abort, 'categories are kept'); end"_s);
         ScriptedPrompts prompts;
-        prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        prompts.answerMessage(answer == u"No"_s ? MessageAnswer::No : MessageAnswer::Yes);
         if (refused)
             prompts.answerMessage(MessageAnswer::Ok);
         auto screen = openScreen<Catagory>();
-        click(screen.get(), u"cmdNext"_s);
+        clickTimes(screen.get(), u"cmdNext"_s, row - 1);
         click(screen.get(), u"cmdDelete"_s);
         QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().size(), refused ? 2 : 1);
+        QCOMPARE(prompts.shownTexts().at(0), u"Delete this record?"_s);
+        QCOMPARE(prompts.shown().at(0).buttons, MessageButtons::YesNo);
+        QCOMPARE(prompts.shown().at(0).defaultButton, MessageDefault::Second);
         if (refused)
             QVERIFY(prompts.shownTexts().at(1).startsWith(u"This record was not deleted."_s));
-        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), left);
-        if (left == 3) {
-            QCOMPARE(status(screen.get()), u"Record: 2  of  3"_s);
-            QCOMPARE(box(screen.get(), 1)->text(), u"C2"_s);
-        }
+        QCOMPARE(status(screen.get()), expected);
+        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), rows - int(deleted));
+        QCOMPARE(scalar(u"select count(*) from Catagory where CatName = ?"_s, {u"C%1"_s.arg(row)})
+                     .toInt(),
+                 int(!deleted));
+        QCOMPARE(control<QPushButton>(screen.get(), u"cmdEdit"_s)->isEnabled(),
+                 rows > 1 || !deleted);
+        if (!deleted)
+            QCOMPARE(box(screen.get(), 1)->text(), u"C%1"_s.arg(row));
+        else if (rows == 1)
+            QCOMPARE(box(screen.get(), 1)->text(), QString());
     }
 
     // After the row commands the focus is in the first box the user can type in (the counter

@@ -7,7 +7,6 @@
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
-#include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmOrders.h"
@@ -82,25 +81,10 @@ void activate(QWidget* widget) {
     QApplication::sendEvent(widget, &activation);
 }
 
-void goToProduct(QWidget* products, const QString& stockNo) {
-    control<QLineEdit>(products, u"txtSrch"_s)->setText(stockNo);
-    click(products, u"cmdSearch"_s);
-    QCOMPARE(box(products, 27)->text(), stockNo);
-}
-
 void goToRow(QWidget* recordScreen, const QString& condition) {
     RecordSet* rs = static_cast<RecordScreen*>(recordScreen)->primaryRecordSet();
     rs->find(condition, 0, RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
     QVERIFY(rs->hasCurrentRow());
-}
-
-QtMessageHandler previousHandler = nullptr;
-void quietenPlatformNotes() {
-    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                                const QString& message) {
-        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
-            previousHandler(type, context, message);
-    });
 }
 
 } // namespace
@@ -128,14 +112,14 @@ private slots:
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions());
 
-        goToProduct(products.get(), u"AB12"_s);
+        searchStock(products.get(), u"AB12"_s);
         prompts.answerInput(u"R-500"_s).answerInput(u"2"_s).answerInput(u"2"_s);
         auto update = whenLineWaits(u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
         QCOMPARE(box(products.get(), 13)->text(), u"2"_s);
         QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isVisible());
 
-        goToProduct(products.get(), u"AB15"_s);
+        searchStock(products.get(), u"AB15"_s);
         prompts.answerInput(u"3"_s).answerInput(u"$7.50"_s); // no order number asked again
         update = whenLineWaits(u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
@@ -230,10 +214,9 @@ private slots:
     void unknownSupplierIsTold() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        CatalogueDatabase(shared().DBPath)
-            .run(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
+        run(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
         auto products = openScreen<Products>(fakeWebOptions());
-        goToProduct(products.get(), u"AB12"_s);
+        searchStock(products.get(), u"AB12"_s);
         prompts.answerMessage(A::Ok);
         click(products.get(), u"Command1"_s);
         QVERIFY(prompts.shownTexts().first().startsWith(u"The supplier \"Gone Ltd\""_s));
@@ -367,9 +350,8 @@ private slots:
         // from the catalogue's quantity.
         shared().CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
-        CatalogueDatabase(shared().DBPath)
-            .run(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
-                 {onHand.toInt()});
+        run(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
+            {onHand.toInt()});
         for (const QString& answer : answers) {
             prompts.answerInput(answer);
             if (answer == answers.first() && !message.isEmpty())

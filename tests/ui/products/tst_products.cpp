@@ -7,23 +7,18 @@
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
-#include "support/ui/ScreenDriver.h"
+#include "support/ui/SearchFormDriver.h"
 #include "ui/Screens.h"
 #include "ui/data/RecordScreen.h"
-#include "ui/products/ProductBoxes.h"
-#include "ui/products/Products.h"
-#include "ui/products/Search.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -33,65 +28,13 @@ namespace {
 
 using Catalogue = TestProgramFolder::Catalogue;
 
-// Most cases work on the boxes, so they open the screen in the small preview.
-std::unique_ptr<Products> openProducts(bool largePreview = false) {
-    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
-    screen->flushPreview();
-    return screen;
-}
-
-FakeWebView* web(Products& screen) {
-    return qobject_cast<FakeWebView*>(screen.webView());
-}
-
-QString stockNo(QWidget* screen) {
-    return box(screen, ProductBox::StockNo)->text();
-}
-
 QString caption(QWidget* screen, const QString& button) {
     return control<QPushButton>(screen, button)->text();
-}
-
-void searchStock(QWidget* screen, const QString& text) {
-    control<QLineEdit>(screen, u"txtSrch"_s)->setText(text);
-    click(screen, u"cmdSearch"_s);
 }
 
 QString pageFile() {
     QFile file(shared().AppFolder + u"page.htm"_s);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-QVariant scalar(const QString& sql, const QVariantList& values = {}) {
-    return CatalogueDatabase(shared().DBPath).scalar(sql, values);
-}
-
-void run(const QString& sql, const QVariantList& values = {}) {
-    CatalogueDatabase(shared().DBPath).run(sql, values);
-}
-
-// Plays user actions, separated by '|', on the detailed search form once it is open:
-//   field:N, op:N, type:TEXT, click:NAME
-void onSearchForm(const QString& actions) {
-    QTimer::singleShot(0, [actions] {
-        auto* form = qobject_cast<Search*>(QApplication::activeModalWidget());
-        QVERIFY(form);
-        for (const QString& action : actions.split(u'|')) {
-            const QString kind = action.section(u':', 0, 0), arg = action.section(u':', 1);
-            if (kind == u"type"_s)
-                QTest::keyClicks(control<QLineEdit>(form, u"txtSearch"_s), arg);
-            else if (kind == u"click"_s)
-                QTest::mouseClick(control<QAbstractButton>(form, arg), Qt::LeftButton);
-            else
-                QTest::mouseClick(
-                    control<QRadioButton>(
-                        form, kind == u"field"_s ? u"optsrch"_s : u"optOperator"_s, arg.toInt()),
-                    Qt::LeftButton);
-        }
-        // A form left open would keep the test waiting.
-        if (form->isVisible())
-            form->reject();
-    });
 }
 
 // The grid shows when asked, over every product.
@@ -101,15 +44,6 @@ QTableView* showGrid(Products& screen) {
     if (!grid->isVisible())
         QTest::qFail("the grid did not show", __FILE__, __LINE__);
     return grid;
-}
-
-QtMessageHandler previousHandler = nullptr;
-void quietenPlatformNotes() {
-    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                                const QString& message) {
-        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
-            previousHandler(type, context, message);
-    });
 }
 
 } // namespace
@@ -179,7 +113,7 @@ private slots:
         // The navigation buttons are off, the keys still page.
         for (int key : keys)
             QTest::keyClick(screen.get(), Qt::Key(key));
-        QCOMPARE(web(*screen)->lastNavigation(), folder.path() + page);
+        QCOMPARE(fakeWeb(*screen)->lastNavigation(), folder.path() + page);
         QCOMPARE(::status(screen.get()), status);
         QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
     }
@@ -240,7 +174,7 @@ private slots:
             QVERIFY2(page.contains(u"<a href=\"pictures/AB7.jpg\">"_s), qPrintable(page));
             QCOMPARE(page.contains(u"Your Cost: $4.25"_s), shown);
             QCOMPARE(page.contains(u"Porcelain Bud Vase"_s), shown);
-            QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
+            QCOMPARE(fakeWeb(*screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
             QCOMPARE(caption(screen.get(), u"cmdShowPic"_s),
                      shown ? u"Edit Mode"_s : u"View Mode"_s);
             QCOMPARE(box(screen.get(), ProductBox::Notes)->isHidden(), shown);
@@ -270,7 +204,7 @@ private slots:
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
         QCOMPARE(caption(screen.get(), u"Command16"_s), u"Hide Help"_s);
-        QCOMPARE(web(*screen)->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
+        QCOMPARE(fakeWeb(*screen)->lastNavigation(), folder.filePath(u"Help/demo.htm"_s));
         QVERIFY(!QFile::exists(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
         QCOMPARE(caption(screen.get(), u"Command16"_s), u"Show Help"_s);
@@ -282,7 +216,7 @@ private slots:
     void webViewEvents() {
         TestProgramFolder folder(Catalogue::Demo);
         auto screen = openProducts();
-        FakeWebView* view = web(*screen);
+        FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
         QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
         QCOMPARE(shared().ThumbChecked.at(2), std::int16_t(1));
@@ -433,12 +367,18 @@ private slots:
             QCOMPARE(box(screen, ProductBox::Inventory)->text(), QString::number(left));
     }
 
+    // Scrolling the grid moves nothing; a click on a row picks its product and hides the grid.
     void gridClickPicksTheProduct() {
         TestProgramFolder folder(Catalogue::Demo);
         auto screen = openProducts();
         QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
         QCOMPARE(grid->model()->rowCount(), 50);
+        QSignalSpy rowChanged(grid->selectionModel(), &QItemSelectionModel::currentRowChanged);
+        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+        QCOMPARE(rowChanged.size(), 0);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
+        QVERIFY(grid->isVisible());
         const QModelIndex row = grid->model()->index(40, 1);
         const QString wanted = grid->model()->index(40, 0).data().toString();
         grid->scrollTo(row);
@@ -449,19 +389,6 @@ private slots:
         // Shown again, the grid is on the screen's product.
         showGrid(*screen);
         QCOMPARE(grid->currentIndex().row(), 40);
-    }
-
-    void gridScrollMovesNothing() {
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        QTableView* grid = showGrid(*screen);
-        QSignalSpy scrolled(grid->verticalScrollBar(), &QScrollBar::valueChanged);
-        QSignalSpy rowChanged(grid->selectionModel(), &QItemSelectionModel::currentRowChanged);
-        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-        QCOMPARE(scrolled.size(), 1);
-        QCOMPARE(rowChanged.size(), 0);
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        QVERIFY(grid->isVisible());
     }
 
     // A search narrows and sorts the grid as it does the screen, and Refresh All lists every
@@ -657,47 +584,6 @@ private slots:
         QVERIFY(suppliers);
         QCOMPARE(status(suppliers), u"Record: 1  of  1"_s);
         QCOMPARE(box(suppliers, 8)->text(), supplier);
-    }
-
-    void supplierPickedOnTheSupplierScreen_data() {
-        QTest::addColumn<bool>("byKey");
-        QTest::newRow("click in the box") << false;
-        QTest::newRow("key in the box") << true;
-    }
-
-    void supplierPickedOnTheSupplierScreen() {
-        QFETCH(bool, byKey);
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
-        QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
-        // Once the supplier screen is up (the Products screen waits for it), walk two suppliers
-        // on and close it.
-        bool scripted = false;
-        QTimer picker;
-        picker.setInterval(0);
-        QObject::connect(&picker, &QTimer::timeout, [&] {
-            auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
-            if (!suppliers || !suppliers->isVisible())
-                return;
-            picker.stop();
-            for (const QString& button : {u"cmdNext"_s, u"cmdNext"_s, u"cmdClose"_s})
-                click(suppliers, button);
-            scripted = true;
-        });
-        picker.start();
-        QLineEdit* supplier = box(screen.get(), ProductBox::Supplier);
-        if (byKey)
-            QTest::keyClick(supplier, Qt::Key_F4);
-        else
-            QTest::mouseClick(supplier, Qt::LeftButton);
-        QVERIFY(scripted);
-        // The pick is saved through Update, which reads the catalogue again from its start.
-        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
-        QVERIFY(!inEditMode(screen.get()));
-        QCOMPARE(scalar(u"SELECT Supplier FROM Products WHERE StockNo = 'AB12'"_s).toString(),
-                 u"Pennybrook Lamp & Garden Co."_s);
-        QVERIFY(!shared().SupplierScreenClosed);
-        QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
     }
 
     // Both the Close button and closing the window are refused while an order is open.

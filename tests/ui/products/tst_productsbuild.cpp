@@ -1,14 +1,11 @@
 // The Products screen's catalogue-wide buttons: each opens its screen, waits for it, and shows
 // the catalogue as the task left it.
-#include "core/data/CatalogueDatabase.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
-#include "support/ui/ScreenDriver.h"
 #include "ui/Screens.h"
 #include "ui/import/BuildDB.h"
-#include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QTimer>
@@ -17,26 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using namespace tovin::test;
 
-namespace {
-
 using Catalogue = TestProgramFolder::Catalogue;
-
-// Runs `act` on the screen `name` as soon as the button's handler has opened it (the handler
-// waits for that screen, so the test acts from the event loop).
-void onScreen(const QString& name, std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, name, act] {
-        if (QWidget* screen = ChildWindows::find(name); screen && screen->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(screen);
-        }
-    });
-    timer->start();
-}
-
-} // namespace
 
 class ProductsBuildTest : public QObject {
     Q_OBJECT
@@ -53,7 +31,7 @@ private slots:
         ScriptedPrompts prompts;
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
-        onScreen(u"EditProd"_s, [](QWidget* edit) {
+        whenShown(u"EditProd"_s, [](QWidget* edit) {
             QVERIFY(shared().EditProdOpen);
             type(edit, 6, u"Crate"_s);
             click(edit, u"Command1"_s);
@@ -62,10 +40,7 @@ private slots:
         click(products, u"cmdEditRec"_s);
         QVERIFY(!shared().EditProdOpen);
         QVERIFY(!ChildWindows::find(u"EditProd"_s));
-        QCOMPARE(CatalogueDatabase(shared().DBPath)
-                     .scalar(u"SELECT count(*) FROM Products WHERE Packaging <> 'Crate'"_s)
-                     .toLongLong(),
-                 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM Products WHERE Packaging <> 'Crate'"_s).toInt(), 0);
         // Box 17 of the Products screen is Packaging.
         QCOMPARE(box(products, 17)->text(), u"Crate"_s);
     }
@@ -75,7 +50,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
-        onScreen(u"BuildDB"_s, [](QWidget* build) {
+        whenShown(u"BuildDB"_s, [](QWidget* build) {
             QCOMPARE(build->windowTitle(), u"Delete ALL Reccords"_s);
             // Start, then Close once the totals are shown and the screen waits for it.
             QObject::connect(qobject_cast<BuildDB*>(build), &BuildDB::waiting, build, [build] {

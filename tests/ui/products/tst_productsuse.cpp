@@ -6,18 +6,14 @@
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
-#include "support/ui/ScreenDriver.h"
+#include "support/ui/SearchFormDriver.h"
 #include "ui/Screens.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/products/MemoView.h"
-#include "ui/products/Products.h"
-#include "ui/products/Search.h"
 #include "ui/shell/ChildWindows.h"
 
-#include <QApplication>
 #include <QKeySequence>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,51 +23,6 @@ using namespace tovin::test;
 namespace {
 
 using Catalogue = TestProgramFolder::Catalogue;
-
-std::unique_ptr<Products> openProducts(bool largePreview = false) {
-    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
-    screen->flushPreview();
-    screen->activateWindow();
-    if (!QTest::qWaitForWindowActive(screen.get()))
-        qWarning("screen not active");
-    return screen;
-}
-
-QVariant scalar(const QString& sql) {
-    return CatalogueDatabase(shared().DBPath).scalar(sql);
-}
-
-QString focusName(QWidget* screen) {
-    QWidget* focus = screen->window()->focusWidget();
-    return focus ? focus->objectName() : QString();
-}
-
-QString supplierOf(const QString& stockNo) {
-    return scalar(u"SELECT Supplier FROM Products WHERE StockNo = '%1'"_s.arg(stockNo)).toString();
-}
-
-// Runs once the detailed search form is open: the actions of its controls, by name.
-void onSearchForm(const QStringList& clicks, const QString& typed) {
-    QTimer::singleShot(0, [clicks, typed] {
-        auto* form = qobject_cast<Search*>(QApplication::activeModalWidget());
-        QVERIFY(form);
-        for (const QString& name : clicks)
-            QTest::mouseClick(control<QAbstractButton>(form, name), Qt::LeftButton);
-        QTest::keyClicks(control<QLineEdit>(form, u"txtSearch"_s), typed);
-        QTest::mouseClick(control<QAbstractButton>(form, u"cmdSrch"_s), Qt::LeftButton);
-        if (form->isVisible())
-            form->reject();
-    });
-}
-
-QtMessageHandler previousHandler = nullptr;
-void quietenPlatformNotes() {
-    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                                const QString& message) {
-        if (!message.contains(u"propagateSizeHints"_s) && !message.contains(u"support raise()"_s))
-            previousHandler(type, context, message);
-    });
-}
 
 } // namespace
 
@@ -136,19 +87,28 @@ private slots:
         QCOMPARE(prompts.shown().size(), 0);
     }
 
-    // While a product is typed, the searches and Reset Data are off like the navigation.
-    void searchesOffWhileEditing_data() {
+    // While a product is typed, the searches and Reset Data are off like the navigation. Edit
+    // This and Add 1 New in the large preview bring the boxes back first.
+    void editModeShowsTheBoxesOnly_data() {
         QTest::addColumn<QString>("mode");
-        QTest::newRow("Edit") << u"cmdEdit"_s;
-        QTest::newRow("Add") << u"cmdAdd"_s;
+        QTest::addColumn<bool>("large");
+        for (const char* mode : {"cmdEdit", "cmdAdd"})
+            for (bool large : {false, true})
+                QTest::addRow("%s%s", mode, large ? ", large preview" : "")
+                    << QString::fromLatin1(mode) << large;
     }
-    void searchesOffWhileEditing() {
+    void editModeShowsTheBoxesOnly() {
         QFETCH(QString, mode);
+        QFETCH(bool, large);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = openProducts(large);
+        QCOMPARE(box(screen.get(), 27)->isVisible(), !large);
+        click(screen.get(), mode);
+        QVERIFY(box(screen.get(), 27)->isVisible());
+        QCOMPARE(control<QPushButton>(screen.get(), u"cmdShowPic"_s)->text(), u"View Mode"_s);
+        QCOMPARE(focusName(screen.get()), u"txtFields(27)"_s);
         const QStringList controls = {u"txtSrch"_s, u"cmdSearch"_s, u"cmdDetSearch"_s,
                                       u"cmdReset"_s, u"cmdNext"_s};
-        click(screen.get(), mode);
         for (const QString& name : controls)
             QVERIFY2(!control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
         click(screen.get(), u"cmdCancel"_s);
@@ -263,9 +223,11 @@ private slots:
             if (box != u"*"_s)
                 QCOMPARE(supplier->text(), box);
             QCOMPARE(inEditMode(screen.get()), !mode.isEmpty());
+            if (mode.isEmpty() && end == u"cmdClose"_s)
+                QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
             QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
         }
-        QCOMPARE(supplierOf(product), stored);
+        QCOMPARE(productColumn(u"Supplier"_s, product), stored);
         QVERIFY(!shared().SupplierScreenClosed);
     }
 
@@ -285,26 +247,7 @@ private slots:
         type(screen.get(), 22, u"Renamed Tin"_s);
         QVERIFY(screen->close());
         QCOMPARE(prompts.shownTexts(), QStringList{u"Save the changes to this record?"_s});
-        QCOMPARE(scalar(u"SELECT ProdName FROM Products WHERE StockNo = '0012'"_s).toString() ==
-                     u"Renamed Tin"_s,
-                 yes);
-    }
-
-    // Edit This and Add 1 New in the large preview bring the boxes back first.
-    void editFromTheLargePreview_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("Edit") << u"cmdEdit"_s;
-        QTest::newRow("Add") << u"cmdAdd"_s;
-    }
-    void editFromTheLargePreview() {
-        QFETCH(QString, mode);
-        TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts(true);
-        QVERIFY(!::tovin::test::box(screen.get(), 27)->isVisible());
-        click(screen.get(), mode);
-        QVERIFY(::tovin::test::box(screen.get(), 27)->isVisible());
-        QCOMPARE(control<QPushButton>(screen.get(), u"cmdShowPic"_s)->text(), u"View Mode"_s);
-        QCOMPARE(focusName(screen.get()), u"txtFields(27)"_s);
+        QCOMPARE(productColumn(u"ProdName"_s, u"0012"_s) == u"Renamed Tin"_s, yes);
     }
 
     // Notes show each of their lines, and what is typed keeps its line breaks as the catalogue
@@ -312,8 +255,7 @@ private slots:
     void notesKeepTheirLines() {
         TestProgramFolder folder(Catalogue::Demo);
         const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
-        CatalogueDatabase(shared().DBPath)
-            .run(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
+        run(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
         auto screen = openProducts();
         auto* notes = control<QPlainTextEdit>(screen.get(), u"txtFields(12)View"_s);
         QCOMPARE(notes->toPlainText(), u"01/02/03 - Ordered 5\n01/09/03 - Received Item\n"_s);
@@ -324,51 +266,46 @@ private slots:
         QTest::keyClick(notes, Qt::Key_Return);
         QTest::keyClicks(notes, u"Late"_s);
         click(screen.get(), u"cmdUpdate"_s);
-        QCOMPARE(scalar(u"SELECT Notes FROM Products WHERE StockNo = '0012'"_s).toString(),
-                 lines + u"Called supplier\r\nLate"_s);
+        QCOMPARE(productColumn(u"Notes"_s, u"0012"_s), lines + u"Called supplier\r\nLate"_s);
         QCOMPARE(notes->toPlainText(), MemoView::shownText(lines + u"Called supplier\r\nLate"_s));
     }
 
     // A search that matched nothing says so and leaves a way back; Reset Data and Refresh All
     // drop any search and its sort and show the first of all products.
     void noMatchesAndTheWayBack_data() {
-        QTest::addColumn<QStringList>("clicks"); // on the search form before typing
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("actions"); // on the search form
         QTest::addColumn<QString>("back");
         for (const char* back : {"cmdReset", "cmdRefresh"}) {
             QTest::addRow("nothing matches, %s", back)
-                << QStringList{} << u"QQ"_s << QString::fromLatin1(back);
+                << u"type:QQ|search"_s << QString::fromLatin1(back);
             QTest::addRow("reverse order, %s", back)
-                << QStringList{u"chkReverse"_s} << u"TL"_s << QString::fromLatin1(back);
+                << u"click:chkReverse|type:TL|search"_s << QString::fromLatin1(back);
         }
     }
     void noMatchesAndTheWayBack() {
-        QFETCH(QStringList, clicks);
-        QFETCH(QString, typed);
+        QFETCH(QString, actions);
         QFETCH(QString, back);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
         auto screen = openProducts();
-        onSearchForm(clicks, typed);
+        onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);
-        if (typed == u"QQ"_s) {
+        if (actions.contains(u"QQ"_s)) {
             screen->flushPreview();
             QCOMPARE(status(screen.get()), u"0 - Matches Found"_s);
             QVERIFY(!shared().HelpMode);
-            QVERIFY(qobject_cast<FakeWebView*>(screen->webView())
-                        ->document()
-                        .contains(u"0 - Matches Found"_s));
+            QVERIFY(fakeWeb(*screen)->document().contains(u"0 - Matches Found"_s));
             for (const QString& name : {u"cmdDetSearch"_s, u"cmdReset"_s, u"cmdRefresh"_s})
                 QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
         } else {
-            QVERIFY(::tovin::test::box(screen.get(), 27)->text().startsWith(u"TL-5"_s));
+            QVERIFY(stockNo(screen.get()).startsWith(u"TL-5"_s));
         }
         click(screen.get(), back);
         QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
-        QCOMPARE(::tovin::test::box(screen.get(), 27)->text(), u"0012"_s);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
         QVERIFY(shared().SearchWhere.isEmpty());
         QTest::keyClick(screen.get(), Qt::Key_Down);
-        QCOMPARE(::tovin::test::box(screen.get(), 27)->text(), u"AB12"_s);
+        QCOMPARE(stockNo(screen.get()), u"AB12"_s);
     }
 };
 

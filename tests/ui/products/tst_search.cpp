@@ -1,9 +1,7 @@
 #include "core/shell/SharedState.h"
-#include "support/ui/WidgetFinder.h"
-#include "ui/products/Search.h"
+#include "support/ui/SearchFormDriver.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,39 +10,9 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using test::control;
+using test::play;
 
 namespace {
-// Plays user actions, separated by '|', on the open form:
-//   field:N, op:N, sort:N   click optsrch(N), optOperator(N), optSort(N)
-//   type:TEXT               type into the value box
-//   click:NAME              click a button or tick box by its name
-//   search, enter, close    click Search, press Enter in the value box, close by the frame
-void play(Search& form, const QString& actions) {
-    const auto option = [&form](const QString& name, const QString& index) {
-        QTest::mouseClick(control<QRadioButton>(&form, name, index.toInt()), Qt::LeftButton);
-    };
-    for (const QString& action : actions.split(u'|')) {
-        const QString arg = action.section(u':', 1);
-        if (action.startsWith(u"field:"_s))
-            option(u"optsrch"_s, arg);
-        else if (action.startsWith(u"op:"_s))
-            option(u"optOperator"_s, arg);
-        else if (action.startsWith(u"sort:"_s))
-            option(u"optSort"_s, arg);
-        else if (action.startsWith(u"type:"_s))
-            QTest::keyClicks(control<QLineEdit>(&form, u"txtSearch"_s), arg);
-        else if (action.startsWith(u"click:"_s) || action == u"search"_s)
-            QTest::mouseClick(control<QAbstractButton>(&form, arg.isEmpty() ? u"cmdSrch"_s : arg),
-                              Qt::LeftButton);
-        else if (action == u"enter"_s)
-            QTest::keyClick(control<QLineEdit>(&form, u"txtSearch"_s), Qt::Key_Return);
-        else if (action == u"close"_s)
-            form.close();
-        else
-            QFAIL(qPrintable(u"Unknown action "_s + action));
-    }
-}
-
 // Opens the form the way the Products screen does.
 void prepareOpening(bool descending) {
     resetSharedState();
@@ -153,20 +121,6 @@ private slots:
         // A ticked whole-words box that the column locks does not pad the True.
         play(form, u"search"_s);
         QCOMPARE(shared().SearchWhere, u"[OnSpecial]  = True"_s);
-    }
-
-    void formShowsItsControls() {
-        prepareOpening(false);
-        Search form;
-        QCOMPARE(form.windowTitle(), u"Detailed Search Form"_s);
-        QCOMPARE(control<QLabel>(&form, u"Label4"_s)->text(),
-                 u"Type in any words, phrase, numbers. Press the \"And\"  -  \"Or\"  buttons to "
-                 "search for more than one word or phrase using any combination of  \"Fields\" "
-                 "and \"Operators\"  you want.  Press Search when done!"_s);
-        // Opening starts on stock numbers, "Like / Contains" and sorting by stock number.
-        for (const QString& group : {u"optsrch"_s, u"optOperator"_s, u"optSort"_s})
-            QVERIFY2(control<QRadioButton>(&form, group, 0)->isChecked(), qPrintable(group));
-        QCOMPARE(shared().SearchWhere, QString());
     }
 };
 

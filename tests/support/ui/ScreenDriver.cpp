@@ -1,0 +1,59 @@
+#include "support/ui/ScreenDriver.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/SharedState.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QKeySequence>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::test {
+
+void quietenPlatformNotes() {
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.contains(u"propagateSizeHints"_s) &&
+                !message.contains(u"support raise()"_s))
+                previous(type, context, message);
+        });
+}
+
+QVariant scalar(const QString& sql, const QVariantList& values) {
+    return CatalogueDatabase(shared().DBPath).scalar(sql, values);
+}
+
+void run(const QString& sql, const QVariantList& values) {
+    CatalogueDatabase(shared().DBPath).run(sql, values);
+}
+
+QString productColumn(const QString& column, const QString& stockNo) {
+    return scalar(u"SELECT "_s + column + u" FROM Products WHERE StockNo = ?"_s, {stockNo})
+        .toString();
+}
+
+void press(QWidget* target, const QString& keys) {
+    const QKeyCombination pressed = QKeySequence::fromString(keys)[0];
+    QTest::keyClick(target, pressed.key(), pressed.keyboardModifiers());
+}
+
+QString focusName(QWidget* screen) {
+    QWidget* focus = screen->window()->focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+void whenShown(const QString& name, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, name, act] {
+        if (QWidget* screen = ChildWindows::find(name); screen && screen->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            act(screen);
+        }
+    });
+    timer->start();
+}
+
+} // namespace tovin::test
