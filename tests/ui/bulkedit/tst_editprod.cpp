@@ -42,12 +42,6 @@ void addProducts() {
     RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
 }
 
-QString column(const QString& name, const QString& stock) {
-    return CatalogueDatabase(shared().DBPath)
-        .scalar(u"SELECT "_s + name + u" FROM Products WHERE StockNo = ?"_s, {stock})
-        .toString();
-}
-
 } // namespace
 
 class EditProdTest : public QObject {
@@ -95,7 +89,7 @@ private slots:
         for (const QString& check : expected) {
             const QString stock = check.section(u'.', 0, 0);
             const QString name = check.section(u'.', 1).section(u'=', 0, 0);
-            QCOMPARE(column(name, stock), check.section(u'=', 1));
+            QCOMPARE(productColumn(name, stock), check.section(u'=', 1));
         }
         QCOMPARE(prompts.unanswered(), 0);
     }
@@ -110,8 +104,8 @@ private slots:
         type(screen.get(), 3, u"Gift"_s);
         click(screen.get(), u"Command1"_s);
         QVERIFY(prompts.shownTexts().value(0).contains(u"not a number"_s));
-        QCOMPARE(column(u"Retail"_s, u"A1"_s), u"800000"_s);
-        QCOMPARE(column(u"ProdName"_s, u"A1"_s), u"Pen"_s);
+        QCOMPARE(productColumn(u"Retail"_s, u"A1"_s), u"800000"_s);
+        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), u"Pen"_s);
     }
 
     // An address ending in "/" blocks Update Now; once corrected and the picture type chosen
@@ -132,7 +126,7 @@ private slots:
         QTest::keyClicks(picture, u"http://example.com/pics/"_s);
         click(screen.get(), u"Command1"_s);
         QVERIFY(screen->addressCheckPending());
-        QCOMPARE(column(u"Picture"_s, u"A1"_s), QString());
+        QCOMPARE(productColumn(u"Picture"_s, u"A1"_s), QString());
         picture->setFocus();
         QTest::keyClick(picture, Qt::Key_Backspace);
         click(screen.get(), u"Command1"_s); // leaving the box checks it again: now Update works
@@ -142,7 +136,7 @@ private slots:
         QVERIFY(prompts.shownTexts().value(1).startsWith(u"Right Now You Have A '/'"_s));
         QCOMPARE(prompts.shownTexts().value(4), u"That Is NOT A Valid Extention, Try Again?"_s);
         click(screen.get(), u"Command1"_s);
-        QCOMPARE(column(u"Picture"_s, u"B2"_s), u"http://example.com/pics/B2.gif"_s);
+        QCOMPARE(productColumn(u"Picture"_s, u"B2"_s), u"http://example.com/pics/B2.gif"_s);
     }
 };
 

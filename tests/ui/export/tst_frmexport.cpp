@@ -47,8 +47,6 @@ private slots:
             << QStringList{u"Check1(2)"_s, u"Check1(30)"_s, u"Option1(4)"_s}
             << QStringList{QString(), u"export"_s} << QString()
             << "A1,True\r\nB2,False\r\nC3,False\r\n"_ba;
-        QTest::newRow("nothing ticked: empty lines")
-            << QStringList{} << QStringList{u"export"_s} << QString() << "\r\n\r\n\r\n"_ba;
         QTest::newRow("only the searched products")
             << QStringList{u"Check1(2)"_s} << QStringList{u"export"_s} << u"Retail > 5"_s
             << "A1\r\nB2\r\n"_ba;
@@ -64,24 +62,17 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         {
             CatalogueDatabase db(shared().DBPath);
-            RowWriter::insert(db, u"Products"_s,
-                              {{PC::PID, 1},
-                               {PC::StockNo, u"B2"_s},
-                               {PC::ProdName, u"Cup  large"_s},
-                               {PC::Retail, 9.5},
-                               {PC::Taxable, false}});
-            RowWriter::insert(db, u"Products"_s,
-                              {{PC::PID, 2},
-                               {PC::StockNo, u"A1"_s},
-                               {PC::ProdName, u"Pen"_s},
-                               {PC::Retail, 80.0},
-                               {PC::Taxable, true}});
-            RowWriter::insert(db, u"Products"_s,
-                              {{PC::PID, 3},
-                               {PC::StockNo, u"C3"_s},
-                               {PC::ProdName, u"Lamp"_s},
-                               {PC::Retail, 1.0},
-                               {PC::Taxable, false}});
+            const std::tuple<QString, QString, double> rows[] = {{u"B2"_s, u"Cup  large"_s, 9.5},
+                                                                 {u"A1"_s, u"Pen"_s, 80.0},
+                                                                 {u"C3"_s, u"Lamp"_s, 1.0}};
+            int pid = 0;
+            for (const auto& [stock, name, retail] : rows)
+                RowWriter::insert(db, u"Products"_s,
+                                  {{PC::PID, ++pid},
+                                   {PC::StockNo, stock},
+                                   {PC::ProdName, name},
+                                   {PC::Retail, retail},
+                                   {PC::Taxable, stock == u"A1"_s}});
         }
         shared().SearchWhere = search;
         ScriptedPrompts prompts;
