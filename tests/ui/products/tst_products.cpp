@@ -445,8 +445,6 @@ private slots:
         detailed("detailed: matches are counted", u"type:AB|click:cmdSrch"_s, 2, two, u"AB7"_s);
         detailed("detailed: reverse order", u"click:chkReverse|type:AB|click:cmdSrch"_s, 2, two,
                  u"ZAB3"_s);
-        detailed("detailed: nothing matches", u"type:QQ|click:cmdSrch"_s, 0, u"0 - Matches Found"_s,
-                 QString());
         detailed("detailed: an apostrophe is matched as typed", u"type:O'BRIEN|click:cmdSrch"_s, 1,
                  u"1 - Matches Found"_s, u"O'BRIEN-7"_s);
         detailed("detailed: cancel removes the search", u"click:cmdCancel"_s, 4,
