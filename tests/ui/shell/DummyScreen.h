@@ -10,8 +10,7 @@
 namespace tovin::test {
 
 // A stand-in child screen: counts how often it was made (and on which catalogue) and closed,
-// and can refuse to close
-// (as a screen with unsaved work does).
+// and can refuse to close (as a screen with unsaved work does).
 class DummyScreen : public QWidget {
 public:
     static inline QHash<QString, int> made;
