@@ -35,10 +35,14 @@ inline QString stockNo(QWidget* products) {
     return box(products, ProductBox::StockNo)->text();
 }
 
-// The quick search: the first product whose stock number holds the text.
-inline void searchStock(QWidget* products, const QString& text) {
-    control<QLineEdit>(products, QStringLiteral("txtSrch"))->setText(text);
+// Goes to a product by the quick search, which shows the first product whose stock number
+// holds the text; the test fails when that is another product.
+inline void searchStock(QWidget* products, const QString& stock) {
+    control<QLineEdit>(products, QStringLiteral("txtSrch"))->setText(stock);
     click(products, QStringLiteral("cmdSearch"));
+    if (stockNo(products) != stock)
+        QTest::qFail(qPrintable(QStringLiteral("the quick search did not find ") + stock), __FILE__,
+                     __LINE__);
 }
 
 } // namespace tovin::test
