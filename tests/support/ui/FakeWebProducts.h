@@ -18,7 +18,7 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
 
 // The Products screen open and active (keys and focus need an active window), its preview
 // written.
-inline std::unique_ptr<Products> openProducts(bool largePreview = false) {
+inline std::unique_ptr<Products> showProducts(bool largePreview = false) {
     auto screen = openScreen<Products>(fakeWebOptions(largePreview));
     screen->flushPreview();
     screen->activateWindow();

@@ -20,20 +20,20 @@ void quietenPlatformNotes() {
         });
 }
 
-QVariant scalar(const QString& sql, const QVariantList& values) {
+QVariant dbValue(const QString& sql, const QVariantList& values) {
     return CatalogueDatabase(shared().DBPath).scalar(sql, values);
 }
 
-void run(const QString& sql, const QVariantList& values) {
+void dbRun(const QString& sql, const QVariantList& values) {
     CatalogueDatabase(shared().DBPath).run(sql, values);
 }
 
 QString productColumn(const QString& column, const QString& stockNo) {
-    return scalar(u"SELECT "_s + column + u" FROM Products WHERE StockNo = ?"_s, {stockNo})
+    return dbValue(u"SELECT "_s + column + u" FROM Products WHERE StockNo = ?"_s, {stockNo})
         .toString();
 }
 
-void press(QWidget* target, const QString& keys) {
+void pressKeys(QWidget* target, const QString& keys) {
     const QKeyCombination pressed = QKeySequence::fromString(keys)[0];
     QTest::keyClick(target, pressed.key(), pressed.keyboardModifiers());
 }

@@ -20,12 +20,12 @@ namespace tovin::test {
 void quietenPlatformNotes();
 
 // The catalogue at shared().DBPath: one value of a query, a statement, a product's column.
-QVariant scalar(const QString& sql, const QVariantList& values = {});
-void run(const QString& sql, const QVariantList& values = {});
+QVariant dbValue(const QString& sql, const QVariantList& values = {});
+void dbRun(const QString& sql, const QVariantList& values = {});
 QString productColumn(const QString& column, const QString& stockNo);
 
 // Keys as written in a menu, such as "Ctrl+Shift+Down".
-void press(QWidget* target, const QString& keys);
+void pressKeys(QWidget* target, const QString& keys);
 
 // The object name of the control that has the keyboard focus in the screen's window.
 QString focusName(QWidget* screen);

@@ -76,7 +76,7 @@ private slots:
         const QString table = name == u"Catagory"_s ? name : name.mid(3); // also the caption
         QCOMPARE(screen->windowTitle(), table);
         QCOMPARE(status(screen),
-                 u"Record: 1  of  %1"_s.arg(scalar(u"select count(*) from "_s + table).toInt()));
+                 u"Record: 1  of  %1"_s.arg(dbValue(u"select count(*) from "_s + table).toInt()));
         QList<int> found;
         for (QLineEdit* edit : screen->findChildren<QLineEdit*>())
             if (edit->objectName().startsWith(u"txtFields("_s))
@@ -103,7 +103,7 @@ private slots:
         QFETCH(QString, statusAfterUpdate);
         QFETCH(int, rows);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        run(u"insert into Setup ([Company Name]) values ('Zeta Shop')"_s);
+        dbRun(u"insert into Setup ([Company Name]) values ('Zeta Shop')"_s);
         auto screen = openScreen<FrmSetup>();
         click(screen.get(), start);
         type(screen.get(), 17, u"Robin Vale"_s);
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(!control<QPushButton>(screen.get(), u"cmdAdd"_s)->isHidden());
         QVERIFY(control<QPushButton>(screen.get(), u"cmdUpdate"_s)->isHidden());
         QCOMPARE(status(screen.get()), statusAfterUpdate);
-        QCOMPARE(scalar(u"select count(*) from Setup where [Owner Name] = 'Robin Vale'"_s).toInt(),
+        QCOMPARE(dbValue(u"select count(*) from Setup where [Owner Name] = 'Robin Vale'"_s).toInt(),
                  1);
         click(screen.get(), u"cmdLast"_s);
         for (Qt::Key key : {Qt::Key_Home, Qt::Key_Up, Qt::Key_Escape})
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(box(screen.get(), 22)->text(), shown);
         QCOMPARE(prompts.shownTexts().value(0).section(u'\n', 0, 0), message);
         QCOMPARE(inEditMode(screen.get()), !message.isEmpty());
-        const double rate = scalar(u"select TaxRate from Supplier where SID = 1"_s).toDouble();
+        const double rate = dbValue(u"select TaxRate from Supplier where SID = 1"_s).toDouble();
         QVERIFY2(qAbs(rate - stored) < 1e-12, qPrintable(QString::number(rate, 'g', 17)));
     }
 

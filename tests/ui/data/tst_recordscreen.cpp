@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(status(screen.get()), u"Record: 1  of  1"_s);
         QVERIFY(!inEditMode(screen.get()));
         QVERIFY(control<QPushButton>(screen.get(), u"cmdEdit"_s)->isEnabled());
-        QCOMPARE(scalar(u"select CatName from Catagory where CatNum = '9'"_s).toString(),
+        QCOMPARE(dbValue(u"select CatName from Catagory where CatNum = '9'"_s).toString(),
                  u"Toys"_s);
     }
 
@@ -131,7 +131,7 @@ private slots:
         if (press.startsWith(u"cmd"_s))
             click(screen.get(), press);
         else
-            ::press(toBox ? static_cast<QWidget*>(box(screen.get(), 1)) : screen.get(), press);
+            pressKeys(toBox ? static_cast<QWidget*>(box(screen.get(), 1)) : screen.get(), press);
         QVERIFY(screen->isVisible());
         QCOMPARE(inEditMode(screen.get()), !mode.isEmpty());
         if (!mode.isEmpty()) {
@@ -157,7 +157,7 @@ private slots:
         QFETCH(int, editRow);
         QFETCH(int, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        const QString sixth = scalar(u"select CatName from Catagory where CID = 6"_s).toString();
+        const QString sixth = dbValue(u"select CatName from Catagory where CID = 6"_s).toString();
         auto screen = openScreen<Catagory>();
         const auto typeThenCancel = [&](int row, const QString& mode) {
             click(screen.get(), u"cmdFirst"_s);
@@ -173,8 +173,8 @@ private slots:
         QCOMPARE(status(screen.get()), u"Record: %1  of  8"_s.arg(expected));
         QCOMPARE(box(screen.get(), 0)->text(), QString::number(expected));
         QVERIFY(!inEditMode(screen.get()));
-        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), 8);
-        QCOMPARE(scalar(u"select CatName from Catagory where CID = 6"_s).toString(), sixth);
+        QCOMPARE(dbValue(u"select count(*) from Catagory"_s).toInt(), 8);
+        QCOMPARE(dbValue(u"select CatName from Catagory where CID = 6"_s).toString(), sixth);
     }
 
     // Delete asks first, with No as its default; Yes deletes and shows the next row, or the new
@@ -201,12 +201,12 @@ private slots:
         QFETCH(QString, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
         for (int i = 1; i <= rows; ++i)
-            run(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
-                {u"C%1"_s.arg(i), QString::number(i)});
+            dbRun(u"insert into Catagory (CatName, CatNum) values (?, ?)"_s,
+                  {u"C%1"_s.arg(i), QString::number(i)});
         const bool refused = answer == u"refused"_s, deleted = answer == u"Yes"_s;
         if (refused)
-            run(u"create trigger keep_categories before delete on Catagory "
-                u"begin select raise(abort, 'categories are kept'); end"_s);
+            dbRun(u"create trigger keep_categories before delete on Catagory "
+                  u"begin select raise(abort, 'categories are kept'); end"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(answer == u"No"_s ? MessageAnswer::No : MessageAnswer::Yes);
         if (refused)
@@ -222,8 +222,8 @@ private slots:
         if (refused)
             QVERIFY(prompts.shownTexts().at(1).startsWith(u"This record was not deleted."_s));
         QCOMPARE(status(screen.get()), expected);
-        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(), rows - int(deleted));
-        QCOMPARE(scalar(u"select count(*) from Catagory where CatName = ?"_s, {u"C%1"_s.arg(row)})
+        QCOMPARE(dbValue(u"select count(*) from Catagory"_s).toInt(), rows - int(deleted));
+        QCOMPARE(dbValue(u"select count(*) from Catagory where CatName = ?"_s, {u"C%1"_s.arg(row)})
                      .toInt(),
                  int(!deleted));
         QCOMPARE(control<QPushButton>(screen.get(), u"cmdEdit"_s)->isEnabled(),
@@ -256,7 +256,7 @@ private slots:
         }
         QCOMPARE(focusName(screen.get()), clicks.size() == 1 ? u"txtFields(1)"_s : u"cmdEdit"_s);
         QTest::keyClick(screen->window()->focusWidget(), Qt::Key_Space);
-        QCOMPARE(scalar(u"select count(*) from Catagory"_s).toInt(),
+        QCOMPARE(dbValue(u"select count(*) from Catagory"_s).toInt(),
                  clicks.join(u' ') == u"cmdAdd cmdUpdate"_s ? 9 : 8);
         QCOMPARE(prompts.shown().size(), 0);
     }
@@ -342,7 +342,7 @@ private slots:
         QCOMPARE(prompts.shown().at(0).buttons, MessageButtons::YesNoCancel);
         QTRY_COMPARE(screen.isNull(), closed);
         QCOMPARE(
-            scalar(u"select count(*) from Inventory where Description = 'Big Teddy'"_s).toInt(),
+            dbValue(u"select count(*) from Inventory where Description = 'Big Teddy'"_s).toInt(),
             saved ? 1 : 0);
         if (!closed) {
             QVERIFY(screen->isVisible() && inEditMode(screen));
@@ -406,7 +406,7 @@ private slots:
         QFETCH(QString, check);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts;
-        const QString before = scalar(check).toString();
+        const QString before = dbValue(check).toString();
         QVERIFY(!before.isEmpty());
         std::unique_ptr<QWidget> screen;
         if (check.contains(u"from Orders"_s))
@@ -427,12 +427,12 @@ private slots:
         QCOMPARE(status(screen.get()), editStatus);
         QVERIFY(inEditMode(screen.get()));
         QCOMPARE(box(screen.get(), boxIndex)->text(), typed);
-        QCOMPARE(scalar(check).toString(), before);
+        QCOMPARE(dbValue(check).toString(), before);
         // Cancel drops what was typed and leaves the file as it was.
         click(screen.get(), u"cmdCancel"_s);
         QVERIFY(!inEditMode(screen.get()));
         QCOMPARE(status(screen.get()), position);
-        QCOMPARE(scalar(check).toString(), before);
+        QCOMPARE(dbValue(check).toString(), before);
     }
 
     void refusedValueCorrected() {
@@ -448,7 +448,7 @@ private slots:
         click(screen.get(), u"cmdUpdate"_s);
         QCOMPARE(prompts.shown().size(), 1);
         QCOMPARE(box(screen.get(), 6)->text(), u"$1,250.50"_s);
-        QCOMPARE(scalar(u"select Description from Inventory where Retail = 12505000"_s).toString(),
+        QCOMPARE(dbValue(u"select Description from Inventory where Retail = 12505000"_s).toString(),
                  u"Big Teddy"_s);
     }
 
@@ -467,7 +467,7 @@ private slots:
         auto screen = openScreen<Catagory>();
         type(screen.get(), 1, u"Lighting"_s);
         click(screen.get(), move);
-        QCOMPARE(scalar(u"select CatName from Catagory where CID = 1"_s).toString(), kept);
+        QCOMPARE(dbValue(u"select CatName from Catagory where CID = 1"_s).toString(), kept);
         click(screen.get(), u"cmdFirst"_s);
         QCOMPARE(box(screen.get(), 1)->text(), kept);
     }
@@ -475,9 +475,9 @@ private slots:
     void checkBoxBinding() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         const QString first =
-            scalar(u"select StockNo from Products order by StockNo limit 1"_s).toString();
+            dbValue(u"select StockNo from Products order by StockNo limit 1"_s).toString();
         const QString taxable = u"select Taxable from Products where StockNo = '%1'"_s.arg(first);
-        const bool before = scalar(taxable).toBool();
+        const bool before = dbValue(taxable).toBool();
         auto screen = openScreen<TaxableProducts>();
         auto* check = control<QCheckBox>(screen.get(), u"chkFields(2)"_s);
         QCOMPARE(box(screen.get(), 1)->text(), first);
@@ -485,7 +485,7 @@ private slots:
         click(screen.get(), u"cmdEdit"_s);
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
         click(screen.get(), u"cmdUpdate"_s);
-        QCOMPARE(scalar(taxable).toBool(), !before);
+        QCOMPARE(dbValue(taxable).toBool(), !before);
         click(screen.get(), u"cmdAdd"_s);
         QVERIFY(!check->isChecked());
         click(screen.get(), u"cmdCancel"_s);

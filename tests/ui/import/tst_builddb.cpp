@@ -92,7 +92,7 @@ QString label(QWidget* screen) {
 }
 
 qint64 count(const QString& where = u"1"_s) {
-    return scalar(u"SELECT count(*) FROM Products WHERE "_s + where).toLongLong();
+    return dbValue(u"SELECT count(*) FROM Products WHERE "_s + where).toLongLong();
 }
 
 } // namespace

@@ -214,7 +214,7 @@ private slots:
     void unknownSupplierIsTold() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        run(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
+        dbRun(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
         auto products = openScreen<Products>(fakeWebOptions());
         searchStock(products.get(), u"AB12"_s);
         prompts.answerMessage(A::Ok);
@@ -350,8 +350,8 @@ private slots:
         // from the catalogue's quantity.
         shared().CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
-        run(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
-            {onHand.toInt()});
+        dbRun(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
+              {onHand.toInt()});
         for (const QString& answer : answers) {
             prompts.answerInput(answer);
             if (answer == answers.first() && !message.isEmpty())

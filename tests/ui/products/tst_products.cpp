@@ -104,7 +104,7 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         ScriptedPrompts prompts;
-        auto screen = openProducts();
+        auto screen = showProducts();
         QVERIFY(shared().HelpMode);
         for (const QString& name :
              {u"cmdDetSearch"_s, u"cmdEdit"_s, u"cmdDelete"_s, u"cmdFirst"_s, u"cmdLast"_s,
@@ -123,7 +123,7 @@ private slots:
         shared().DBPath = folder.filePath(u"gone.mde"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QCOMPARE(prompts.shownTexts(),
                  QStringList{u"Can't find the database file"_s + shared().DBPath});
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
@@ -136,7 +136,7 @@ private slots:
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
-        auto screen = openProducts();
+        auto screen = showProducts();
         auto* label = control<QLabel>(screen.get(), u"lblLabels"_s, ProductBox::ProdName);
         QVERIFY(box(screen.get(), ProductBox::Packaging)->isHidden());
         QVERIFY(!box(screen.get(), ProductBox::PageNo)->isHidden());
@@ -164,8 +164,8 @@ private slots:
     void previewPage() {
         QFETCH(bool, large);
         TestProgramFolder folder(Catalogue::Demo);
-        run(u"UPDATE Products SET Picture = 'pictures/AB7.gif' WHERE StockNo = 'AB7'"_s);
-        auto screen = openProducts(large);
+        dbRun(u"UPDATE Products SET Picture = 'pictures/AB7.gif' WHERE StockNo = 'AB7'"_s);
+        auto screen = showProducts(large);
         searchStock(screen.get(), u"AB7"_s);
         // The switch names the other mode; the large preview takes the place of the notes box.
         for (const bool shown : {large, !large}) {
@@ -188,7 +188,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         pageOptions().ItemsPerRow = 9;
         shared().DetailSearchActive = true;
-        auto screen = openProducts();
+        auto screen = showProducts();
         QCOMPARE(pageOptions().ItemsPerRow, 4);
         QVERIFY(!shared().DetailSearchActive);
         QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
@@ -200,7 +200,7 @@ private slots:
     // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
     void helpSwitch() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
         QCOMPARE(caption(screen.get(), u"Command16"_s), u"Hide Help"_s);
@@ -215,7 +215,7 @@ private slots:
     // selects nothing; a page that fails to load gives way to the last one that loaded.
     void webViewEvents() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
         QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
@@ -232,7 +232,7 @@ private slots:
     // returns to it.
     void addKeepsThePreviousProductShown() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdAdd"_s);
         screen->flushPreview();
@@ -253,7 +253,7 @@ private slots:
         QFETCH(QString, stock);
         QFETCH(QColor, colour);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         // From the other kind of product, so the colour has to change.
         searchStock(screen.get(), stock == u"AB7"_s ? u"TL-545"_s : u"AB7"_s);
         searchStock(screen.get(), stock);
@@ -272,8 +272,8 @@ private slots:
         prompts.answerMessage(MessageAnswer::Ok);
         const QString row =
             u"SELECT Cost1 || '/' || ProdName FROM Products WHERE StockNo = 'GD-610'"_s;
-        const QString stored = scalar(row).toString();
-        auto screen = openProducts();
+        const QString stored = dbValue(row).toString();
+        auto screen = showProducts();
         searchStock(screen.get(), u"GD-610"_s);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), ProductBox::Cost1, u"cheap"_s);
@@ -284,13 +284,13 @@ private slots:
                  qPrintable(prompts.shown().first().text));
         QVERIFY(inEditMode(screen.get()));
         QCOMPARE(box(screen.get(), ProductBox::Cost1)->text(), u"cheap"_s);
-        QCOMPARE(scalar(row).toString(), stored);
+        QCOMPARE(dbValue(row).toString(), stored);
 
         type(screen.get(), ProductBox::Cost1, u"7.5"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QVERIFY(!inEditMode(screen.get()));
         QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
-        QCOMPARE(scalar(row).toString().section(u'/', 1), u"Garden Bench"_s);
+        QCOMPARE(dbValue(row).toString().section(u'/', 1), u"Garden Bench"_s);
     }
 
     void saleFromStockIsTakenOver_data() {
@@ -319,9 +319,9 @@ private slots:
         QFETCH(QString, sold);
         QFETCH(QString, current);
         TestProgramFolder folder(Catalogue::Demo);
-        run(u"UPDATE Products SET Inventory = 10, NoSold = 2 WHERE StockNo = 'AB7'"_s);
+        dbRun(u"UPDATE Products SET Inventory = 10, NoSold = 2 WHERE StockNo = 'AB7'"_s);
         const auto stored = [&sold](const QString& column) {
-            return scalar(u"SELECT %1 FROM Products WHERE StockNo = ?"_s.arg(column), {sold});
+            return dbValue(u"SELECT %1 FROM Products WHERE StockNo = ?"_s.arg(column), {sold});
         };
         const QVariant inventoryBefore = stored(u"Inventory"_s);
         const double noSoldBefore = stored(u"NoSold"_s).toDouble();
@@ -370,7 +370,7 @@ private slots:
     // Scrolling the grid moves nothing; a click on a row picks its product and hides the grid.
     void gridClickPicksTheProduct() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
         QCOMPARE(grid->model()->rowCount(), 50);
@@ -397,7 +397,7 @@ private slots:
     // product again, also one another screen added.
     void gridFollowsSearchAndRefresh() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTableView* grid = showGrid(*screen);
         shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
         shared().SortOrder = u"StockNo Desc"_s;
@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 0);
 
         // Refresh All lists every product again in stock-number order.
-        run(u"INSERT INTO Products (StockNo) VALUES ('ZZAB-1')"_s);
+        dbRun(u"INSERT INTO Products (StockNo) VALUES ('ZZAB-1')"_s);
         click(screen.get(), u"cmdRefresh"_s);
         QCOMPARE(grid->model()->rowCount(), 51);
         QCOMPARE(grid->model()->rowCount(), screen->primaryRecordSet()->recordCount());
@@ -462,8 +462,8 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         ScriptedPrompts prompts; // no message is expected
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
-            run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
-        auto screen = openProducts();
+            dbRun(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
+        auto screen = showProducts();
         if (!before.isEmpty()) {
             shared().SearchWhere = before;
             screen->SearchForIt();
@@ -513,10 +513,10 @@ private slots:
         QFETCH(QString, reason);
         TestProgramFolder folder(Catalogue::Empty);
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s})
-            run(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
+            dbRun(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openProducts();
+        auto screen = showProducts();
         shared().SearchWhere = before;
         screen->SearchForIt();
         QTest::keyClick(screen.get(), Qt::Key_End);
@@ -565,10 +565,10 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, logIn);
         TestProgramFolder folder(Catalogue::Demo);
-        run(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
-            {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
-        run(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
-        auto screen = openProducts();
+        dbRun(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
+              {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
+        dbRun(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
+        auto screen = showProducts();
         click(screen.get(), u"cmdSup(%1)"_s.arg(button));
         auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
         if (button == 1) {
@@ -591,7 +591,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
-        auto screen = openProducts();
+        auto screen = showProducts();
         auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);
         orderDone->show();
         click(screen.get(), u"cmdClose"_s);

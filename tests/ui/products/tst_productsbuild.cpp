@@ -40,7 +40,7 @@ private slots:
         click(products, u"cmdEditRec"_s);
         QVERIFY(!shared().EditProdOpen);
         QVERIFY(!ChildWindows::find(u"EditProd"_s));
-        QCOMPARE(scalar(u"SELECT count(*) FROM Products WHERE Packaging <> 'Crate'"_s).toInt(), 0);
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products WHERE Packaging <> 'Crate'"_s).toInt(), 0);
         // Box 17 of the Products screen is Packaging.
         QCOMPARE(box(products, 17)->text(), u"Crate"_s);
     }

@@ -51,13 +51,13 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdDelete"_s);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Delete product AB12?"_s});
         QCOMPARE(prompts.shown().at(0).defaultButton, MessageDefault::Second);
-        QCOMPARE(scalar(u"SELECT count(*) FROM Products"_s).toInt(), yes ? 49 : 50);
-        QCOMPARE(scalar(u"SELECT count(*) FROM Products WHERE StockNo = 'AB12'"_s).toInt(),
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products"_s).toInt(), yes ? 49 : 50);
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products WHERE StockNo = 'AB12'"_s).toInt(),
                  yes ? 0 : 1);
     }
 
@@ -72,11 +72,11 @@ private slots:
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // a Delete would ask, and fail the test
-        auto screen = openProducts();
+        auto screen = showProducts();
         click(screen.get(), clicks);
         QCOMPARE(focusName(screen.get()), u"cmdEdit"_s);
         QTest::keyClick(screen->window()->focusWidget(), Qt::Key_Space);
-        QCOMPARE(scalar(u"SELECT count(*) FROM Products"_s).toInt(), 50);
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products"_s).toInt(), 50);
         QCOMPARE(prompts.shown().size(), 0);
     }
 
@@ -94,7 +94,7 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(bool, large);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts(large);
+        auto screen = showProducts(large);
         QCOMPARE(box(screen.get(), 27)->isVisible(), !large);
         click(screen.get(), mode);
         QVERIFY(box(screen.get(), 27)->isVisible());
@@ -128,7 +128,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, cursor);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         auto* search = control<QLineEdit>(screen.get(), u"txtSrch"_s);
@@ -172,7 +172,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, stored);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = showProducts();
         QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
         const QString product = mode.isEmpty() ? u"AB12"_s : u"NEW-1"_s;
         if (!mode.isEmpty()) {
@@ -235,7 +235,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openProducts();
+        auto screen = showProducts();
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, u"Renamed Tin"_s);
         QVERIFY(screen->close());
@@ -248,8 +248,8 @@ private slots:
     void notesKeepTheirLines() {
         TestProgramFolder folder(Catalogue::Demo);
         const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
-        run(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
-        auto screen = openProducts();
+        dbRun(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
+        auto screen = showProducts();
         auto* notes = control<QPlainTextEdit>(screen.get(), u"txtFields(12)View"_s);
         QCOMPARE(notes->toPlainText(), u"01/02/03 - Ordered 5\n01/09/03 - Received Item\n"_s);
         QCOMPARE(notes->blockCount(), 3);
@@ -280,7 +280,7 @@ private slots:
         QFETCH(QString, back);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = openProducts();
+        auto screen = showProducts();
         onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);
         if (actions.contains(u"QQ"_s)) {
