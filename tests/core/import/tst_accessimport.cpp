@@ -1,20 +1,21 @@
-#include "ImportTestCatalogue.h"
 #include "core/import/AccessTableImport.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
+#include "support/core/TestHelpers.h"
 
 #include <QFile>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
-using tovin::test::ImportTestCatalogue;
+using tovin::test::TestCatalogue;
 using Choice = AccessTableImport::TableChoice;
 
 namespace {
 
 QString database(const QString& name) {
-    return QStringLiteral(TOVIN_TESTDATA_DIR) + u"/mdb/"_s + name;
+    return test::testDataFile(u"mdb/"_s + name);
 }
 
 ImportOptions quiet() {
@@ -78,7 +79,7 @@ private slots:
         QFETCH(QString, stock);
         QFETCH(QString, column);
         QFETCH(QString, value);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         AccessTableImport import(database(file));
         QVERIFY(!import.isTovinDatabase());
         QCOMPARE(import.chooseTable(table), Choice::Chosen);
@@ -111,7 +112,7 @@ private slots:
     void tovinDatabaseInAnyCase() {
         QFETCH(QString, name);
         QFETCH(bool, fixed);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         const QString copy = catalogue.folder() + u"/"_s + name;
         QVERIFY(QFile::copy(database(u"nwind_jet3.mdb"_s), copy));
         AccessTableImport import(copy);
@@ -131,7 +132,7 @@ private slots:
     }
 
     void cancelKeepsWhatWasWritten() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         REQUIRE_TEST_FILE(database(u"nwind_jet3.mdb"_s));
         AccessTableImport import(database(u"nwind_jet3.mdb"_s));
         import.chooseTable(u"Order Details"_s);
@@ -144,59 +145,48 @@ private slots:
         QCOMPARE(catalogue.count(), qint64(outcome.counts.added));
     }
 
-    // A database cut short or damaged used to be read up to the damage and reported as a
-    // success; now it is refused before anything is written.
-    void damagedDatabaseIsRefusedWhole_data() {
-        QTest::addColumn<double>("keptShare"); // of the file's bytes
-        QTest::addColumn<qint64>("cutInsidePage");
-        QTest::newRow("cut at a page edge") << 0.5 << qint64(0);
-        QTest::newRow("cut inside a page") << 0.9 << qint64(1000);
-    }
-    void damagedDatabaseIsRefusedWhole() {
-        QFETCH(double, keptShare);
-        QFETCH(qint64, cutInsidePage);
-        QFile source(database(u"stock_inventory_jet4.mdb"_s));
-        QVERIFY2(source.open(QIODevice::ReadOnly),
-                 "test file missing: mdb/stock_inventory_jet4.mdb");
-        const QByteArray bytes = source.readAll();
-        const qint64 pageEdge = qint64(bytes.size() * keptShare) / 4096 * 4096;
-        ImportTestCatalogue catalogue;
-        const QString cut = catalogue.folder() + u"/cut.mdb"_s;
-        QFile target(cut);
-        QVERIFY(target.open(QIODevice::WriteOnly));
-        target.write(bytes.left(pageEdge + cutInsidePage));
-        target.close();
-        QString why;
-        try {
-            AccessTableImport import(cut);
-            QCOMPARE(import.chooseTable(u"Product_Table"_s), Choice::Chosen);
-            import.mapping().map(2, 2);
-            import.options() = quiet();
-            import.run(catalogue.db());
-        } catch (const RunTimeError& e) {
-            QCOMPARE(e.number(), ErrorNumber::CannotOpenDatabase);
-            why = e.description();
-        }
-        QVERIFY2(why.contains(u"cut short"_s), qPrintable(why));
-        QCOMPARE(catalogue.count(), 0);
-    }
-
-    void unreadableFiles_data() {
-        QTest::addColumn<QString>("path");
+    // A database that cannot be read, or is cut short or damaged, is refused before anything
+    // is written (a damaged one used to be read up to the damage and reported as a success).
+    void unreadableDatabaseIsRefusedWhole_data() {
+        QTest::addColumn<QString>("path"); // empty: a cut copy of a real database
+        QTest::addColumn<qint64>("cutAt"); // bytes kept: half the file, plus this much
         QTest::addColumn<int>("error");
-        QTest::newRow("missing") << u"/nonexistent/tovin.mdb"_s << ErrorNumber::FileNotFound;
-        QTest::newRow("text file") << QStringLiteral(TOVIN_TESTDATA_DIR) + u"/SOURCES.md"_s
-                                   << ErrorNumber::CannotOpenDatabase;
+        QTest::addColumn<QString>("reason");
+        const int cannotOpen = ErrorNumber::CannotOpenDatabase;
+        QTest::newRow("missing") << u"/nonexistent/tovin.mdb"_s << qint64(0)
+                                 << int(ErrorNumber::FileNotFound) << QString();
+        QTest::newRow("text file")
+            << test::testDataFile(u"SOURCES.md"_s) << qint64(0) << cannotOpen << QString();
+        QTest::newRow("cut at a page edge")
+            << QString() << qint64(0) << cannotOpen << u"cut short"_s;
+        QTest::newRow("cut inside a page")
+            << QString() << qint64(1000) << cannotOpen << u"cut short"_s;
     }
-    void unreadableFiles() {
+    void unreadableDatabaseIsRefusedWhole() {
         QFETCH(QString, path);
+        QFETCH(qint64, cutAt);
         QFETCH(int, error);
-        try {
-            AccessTableImport import(path);
-            QFAIL("opened");
-        } catch (const RunTimeError& e) {
-            QCOMPARE(e.number(), error);
+        QFETCH(QString, reason);
+        TestCatalogue catalogue;
+        if (path.isEmpty()) {
+            const QByteArray bytes = test::readFile(database(u"stock_inventory_jet4.mdb"_s));
+            QVERIFY2(bytes.size() > 8192, "test file missing: mdb/stock_inventory_jet4.mdb");
+            const qint64 pageEdge = bytes.size() / 2 / 4096 * 4096;
+            path = test::writeFile(catalogue.filePath(u"cut.mdb"_s), bytes.left(pageEdge + cutAt));
         }
+        QString why;
+        QCOMPARE(test::errorOf(
+                     [&] {
+                         AccessTableImport import(path);
+                         QCOMPARE(import.chooseTable(u"Product_Table"_s), Choice::Chosen);
+                         import.mapping().map(2, 2);
+                         import.options() = quiet();
+                         import.run(catalogue.db());
+                     },
+                     &why),
+                 error);
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(catalogue.count(), 0);
     }
 };
 
