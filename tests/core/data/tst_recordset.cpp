@@ -3,17 +3,18 @@
 #include "core/data/RecordSet.h"
 #include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestHelpers.h"
 
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
+using tovin::test::errorOf;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
@@ -27,17 +28,6 @@ ColumnValueList product(const QString& stockNo, double retail, int category = 1,
             {PC::Retail, retail},
             {PC::Catagory, category},
             {PC::Taxable, taxable}};
-}
-
-int errorOf(const std::function<void()>& action, QString* description = nullptr) {
-    try {
-        action();
-    } catch (const RunTimeError& e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
 }
 
 QString stock(const RecordSet& rs) {
@@ -376,28 +366,6 @@ private slots:
         }
     }
 
-    // Keys are never given out twice: a row added after the last row was deleted gets a key of
-    // its own, for tables with a counter key and for tables keyed by their row numbers.
-    void keysAreNeverGivenOutAgain_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<int>("column"); // a text column to fill
-        QTest::newRow("counter key") << u"Catagory"_s << 1;
-        QTest::newRow("products") << u"Products"_s << int(PC::StockNo);
-        QTest::newRow("row numbers") << u"Inventory"_s << 0;
-        QTest::newRow("order lines") << u"Orders"_s << 0;
-    }
-    void keysAreNeverGivenOutAgain() {
-        QFETCH(QString, table);
-        QFETCH(int, column);
-        makeCatalogue(0);
-        qint64 last = 0;
-        for (int i = 0; i < 3; ++i)
-            last = RowWriter::insert(*m_db, table, {{column, u"R%1"_s.arg(i)}});
-        QVERIFY(RowWriter::remove(*m_db, table, last));
-        const qint64 added = RowWriter::insert(*m_db, table, {{column, u"New"_s}});
-        QVERIFY2(added > last, qPrintable(u"%1 after %2"_s.arg(added).arg(last)));
-    }
-
     // A record set still showing a row another screen deleted (and replaced by a new row) or
     // changed must not write over it: the update is refused and the typing kept.
     void staleRowsAreNotWrittenOver_data() {
@@ -409,34 +377,31 @@ private slots:
         }
     }
     // A change another screen made to a field this set does not write is kept, and this set's
-    // change is written beside it.
-    void otherFieldsChangedElsewhereAreKept() {
-        makeCatalogue(2);
-        RecordSet rs;
-        rs.open(CategorySelect, *m_db);
-        CatalogueDatabase other(m_db->path());
-        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{2, u"99"_s}});
-        rs.setValue(1, u"Typed"_s);
-        rs.update();
-        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
-                     .toString(),
-                 u"Typed/99"_s);
+    // change is written beside it; another screen that wrote the very value this set writes
+    // (receiving a line writes its date before the screen saves the typed date) is no conflict.
+    void changesElsewhereThatDoNotConflict_data() {
+        QTest::addColumn<int>("otherColumn");
+        QTest::addColumn<QString>("otherValue");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("other field kept") << 2 << u"99"_s << u"Typed/99"_s;
+        QTest::newRow("same value") << 1 << u"Typed"_s << u"Typed/7"_s;
     }
-
-    // Another screen that wrote the very value this set writes (receiving a line writes its date
-    // before the screen saves the typed date) is no conflict.
-    void sameValueWrittenElsewhereIsNoConflict() {
+    void changesElsewhereThatDoNotConflict() {
+        QFETCH(int, otherColumn);
+        QFETCH(QString, otherValue);
+        QFETCH(QString, written);
         makeCatalogue(2);
         RecordSet rs;
         rs.open(CategorySelect, *m_db);
         CatalogueDatabase other(m_db->path());
-        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{1, u"Same"_s}});
-        rs.setValue(1, u"Same"_s);
-        rs.setValue(2, u"7"_s);
+        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{otherColumn, otherValue}});
+        rs.setValue(1, u"Typed"_s);
+        if (otherColumn == 1)
+            rs.setValue(2, u"7"_s);
         rs.update();
         QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
                      .toString(),
-                 u"Same/7"_s);
+                 written);
     }
 
     void staleRowsAreNotWrittenOver() {
