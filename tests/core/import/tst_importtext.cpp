@@ -312,15 +312,11 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("value");
-        QTest::newRow("multi-line html") << u"magento_products_gear_bags.csv"_s << Divider::comma()
-                                         << 15 << 19 << 1 << 0 << u"Gear\nBags"_s;
         QTest::newRow("sku after multi-line field")
             << u"magento_products_gear_bags.csv"_s << Divider::comma() << 15 << 19 << 14 << 2
             << u"24-WB04"_s;
         QTest::newRow("mixed line ends")
             << u"shopify_jewelery.csv"_s << Divider::comma() << 42 << 46 << 41 << 19 << u"44.99"_s;
-        QTest::newRow("byte order mark") << u"superstore_orders_utf8bom_crlf.csv"_s
-                                         << Divider::comma() << 401 << 21 << 0 << 0 << u"Row ID"_s;
         QTest::newRow("no final line end")
             << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 401 << 21 << 400 << 20
             << u"0.546"_s;
