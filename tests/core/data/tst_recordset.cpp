@@ -80,14 +80,12 @@ class RecordSetTest : public QObject {
     // A catalogue of `count` products P00001... inserted last first, so that the order by stock
     // number is not the order of the rows in the file; product i has retail i and category i % 7.
     void makeLargeCatalogue(int count) {
-        makeCatalogue(0);
-        ScopedTransaction t(*m_db);
+        QList<ColumnValueList> products;
         for (int i = count; i >= 1; --i)
-            RowWriter::insert(*m_db, u"Products"_s,
-                              {{PC::StockNo, u"P%1"_s.arg(i, 5, 10, QChar(u'0'))},
-                               {PC::Retail, i},
-                               {PC::Catagory, i % 7}});
-        t.commit();
+            products << ColumnValueList{{PC::StockNo, u"P%1"_s.arg(i, 5, 10, QChar(u'0'))},
+                                        {PC::Retail, i},
+                                        {PC::Catagory, i % 7}};
+        makeCatalogue(0, products);
     }
 
 private slots:
@@ -309,22 +307,23 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QList<int>>("expected"); // product numbers in the set's order
-        constexpr int Count = 6000;
-        QList<int> all;
-        for (int i = 1; i <= Count; ++i)
-            all << i;
-        QList<int> descending(all.rbegin(), all.rend());
-        QList<int> category3;
-        std::copy_if(all.begin(), all.end(), std::back_inserter(category3),
-                     [](int i) { return i % 7 == 3; });
-        QList<int> above500Descending;
-        std::copy_if(descending.begin(), descending.end(), std::back_inserter(above500Descending),
-                     [](int i) { return i > 500; });
-        QTest::newRow("whole set") << QString() << QString() << all;
-        QTest::newRow("sorted descending") << QString() << u"Retail Desc"_s << descending;
-        QTest::newRow("filtered") << u"[Catagory] = 3"_s << QString() << category3;
-        QTest::newRow("filtered and sorted")
-            << u"[Retail] > 500"_s << u"Retail Desc"_s << above500Descending;
+        // The numbers 1..6000 that pass, in ascending or descending order.
+        const auto numbers = [](bool descending, bool (*keep)(int)) {
+            QList<int> list;
+            for (int i = 1; i <= 6000; ++i)
+                if (keep(i))
+                    list << i;
+            if (descending)
+                std::reverse(list.begin(), list.end());
+            return list;
+        };
+        const auto all = [](int) { return true; };
+        QTest::newRow("whole set") << QString() << QString() << numbers(false, all);
+        QTest::newRow("sorted descending") << QString() << u"Retail Desc"_s << numbers(true, all);
+        QTest::newRow("filtered") << u"[Catagory] = 3"_s << QString()
+                                  << numbers(false, [](int i) { return i % 7 == 3; });
+        QTest::newRow("filtered and sorted") << u"[Retail] > 500"_s << u"Retail Desc"_s
+                                             << numbers(true, [](int i) { return i > 500; });
     }
     void largeSetsAcrossBlockAndCacheEdges() {
         QFETCH(QString, filter);
