@@ -1,5 +1,4 @@
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 
@@ -153,13 +152,6 @@ private slots:
         QCOMPARE(catalogue.text(u"A1"_s, u"Weight"_s), u"1 lb"_s);
         QCOMPARE(catalogue.text(u"C3"_s, u"Weight"_s), QString());
         QCOMPARE(catalogue.text(u"B2"_s, u"Weight"_s), QString());
-    }
-
-    void supplierAsStored() {
-        TestCatalogue catalogue;
-        RowWriter::insert(catalogue.db(), u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
-        QCOMPARE(BulkEdit::storedSupplier(catalogue.db(), u"acme TOOLS"_s), u"Acme Tools"_s);
-        QVERIFY(!BulkEdit::storedSupplier(catalogue.db(), u"Acme"_s));
     }
 };
 
