@@ -11,7 +11,6 @@ using namespace tovin;
 using Target = ImportValueRules::Target;
 
 Q_DECLARE_METATYPE(tovin::ImportValueRules::Target)
-Q_DECLARE_METATYPE(tovin::FieldMap)
 
 class ImportRulesTest : public QObject {
     Q_OBJECT
@@ -155,33 +154,6 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, slotCount);
         QCOMPARE(ImportValueRules::slotsToAdd(answer), slotCount);
-    }
-
-    // Where the supplier's fixed files are found, how they are divided and which columns their
-    // fields fill (price lists differ only in the price column).
-    void supplierFiles_data() {
-        QTest::addColumn<int>("index"); // of the price list; -1: the full description file
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<FieldMap>("map");
-        const auto priceList = [](int index, const char* file, int priceCode) {
-            QTest::newRow(file) << index << QString::fromLatin1(file)
-                                << FieldMap{{0, 2}, {1, 5}, {2, 3}, {3, 6}, {4, priceCode}};
-        };
-        priceList(0, "wp-cd.txt", 7);
-        priceList(2, "op-cd.txt", 9);
-        priceList(3, "canp-cd.txt", 10);
-        priceList(4, "sp-cd.txt", 12);
-        QTest::newRow("full description") << -1 << u"fulldesc.tab"_s << FieldMap{{0, 2}, {1, 4}};
-    }
-    void supplierFiles() {
-        QFETCH(int, index);
-        QFETCH(QString, file);
-        QFETCH(FieldMap, map);
-        const FixedMappings::SupplierFile fixed = index < 0 ? FixedMappings::fullDescriptionFile()
-                                                            : FixedMappings::priceLists().at(index);
-        QCOMPARE(fixed.relativePath, u"Supplier/"_s + file);
-        QCOMPARE(fixed.divider.kind(), index < 0 ? Divider::Kind::Tab : Divider::Kind::Comma);
-        QCOMPARE(fixed.map, map);
     }
 
     void stockFieldIndex() {
