@@ -153,14 +153,13 @@ private slots:
         QVERIFY(rs.bof() && rs.eof());
     }
 
+    // Which texts are refused is the condition test's matter; here a refusal of either kind
+    // must leave the set as it was.
     void rejectedConditionsChangeNothing_data() {
         QTest::addColumn<QString>("condition");
         QTest::addColumn<int>("error");
         QTest::newRow("unbalanced quote") << u"[StockNo] = 'A1"_s << ErrorNumber::WrongArguments;
         QTest::newRow("unknown column") << u"[Colour] = 'red'"_s << ErrorNumber::ItemNotFound;
-        QTest::newRow("word for a number")
-            << u"[Retail] > 'cheap'"_s << ErrorNumber::WrongArguments;
-        QTest::newRow("trailing and") << u"StockNo = 'A1' and"_s << ErrorNumber::WrongArguments;
     }
     void rejectedConditionsChangeNothing() {
         QFETCH(QString, condition);
