@@ -1,8 +1,8 @@
+#include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,21 +12,15 @@ using namespace tovin;
 class CliPagesTest : public QObject {
     Q_OBJECT
 
-    struct Run {
-        int status;
-        QString out;
-        QString err;
-    };
-    Run run(const QStringList& arguments) {
-        QProcess p;
-        p.setWorkingDirectory(m_folder->path());
-        p.start(QStringLiteral(TOVIN_APP_BINARY),
-                QStringList{u"--app-folder"_s, m_folder->path(), u"--settings"_s,
-                            m_folder->settingsFile()} +
-                    arguments);
-        p.waitForFinished(180000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+    test::CliRun run(const QString& line) {
+        return test::runProgram(
+            test::argumentLine(u"--app-folder @app --settings @settings pages "_s + line,
+                               {{u"@app"_s, m_folder->path()},
+                                {u"@settings"_s, m_folder->settingsFile()},
+                                {u"@cat"_s, m_folder->cataloguePath()},
+                                {u"@notes"_s, m_folder->filePath(u"notes.txt"_s)},
+                                {u"@out"_s, m_folder->filePath(u"out"_s)}}),
+            m_folder->path());
     }
     QStringList pageFiles(const QString& folder) const {
         return QDir(folder).entryList({u"Cat*.htm"_s, u"*.pdf"_s, u".print*"_s},
@@ -50,10 +44,9 @@ private slots:
     // Pages 2 and 3 into the program's Pages folder: one line per page number, the totals, and
     // every written page links only files of the run or of neighbouring page numbers.
     void writesPagesWithDetailPages() {
-        const Run r = run({u"pages"_s, u"--db"_s, m_folder->cataloguePath(), u"--from"_s, u"2"_s,
-                           u"--to"_s, u"3"_s});
+        const test::CliRun r = run(u"--db @cat --from 2 --to 3"_s);
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList lines = r.outLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[0].startsWith(u"Page 2 CatPage2.htm: "_s));
         QVERIFY(lines[1].startsWith(u"Page 3 CatPage3.htm: "_s));
@@ -66,16 +59,12 @@ private slots:
 
     void namedPagesElsewhereAndPdf() {
         const QString out = m_folder->filePath(u"out"_s);
-        const QString pdf = out + u"/catalogue.pdf"_s;
-        const Run r =
-            run({u"pages"_s, u"--db"_s, m_folder->cataloguePath(), u"--from"_s, u"1"_s, u"--to"_s,
-                 u"2"_s, u"--name"_s, u"Spring"_s, u"--out"_s, out, u"--pdf"_s, pdf});
+        const test::CliRun r =
+            run(u"--db @cat --from 1 --to 2 --name Spring --out @out --pdf @out/catalogue.pdf"_s);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(out + u"/Spring1.htm"_s));
         QVERIFY(QFile::exists(out + u"/SpringDtl2-1.htm"_s));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = test::fileBytes(out + u"/catalogue.pdf"_s);
         QVERIFY(bytes.startsWith("%PDF"));
         // One sheet per catalogue page (the demo pages are short enough for one sheet each).
         QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
@@ -86,38 +75,25 @@ private slots:
     }
 
     void refusesBadArgumentsWritingNothing_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no catalogue") << QStringList{u"--from"_s, u"1"_s, u"--to"_s, u"2"_s};
-        QTest::newRow("missing catalogue")
-            << QStringList{u"--db"_s, u"nothing.mde"_s, u"--from"_s, u"1"_s, u"--to"_s, u"2"_s};
-        QTest::newRow("no --to") << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"1"_s};
-        QTest::newRow("page 0") << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s,
-                                               u"0"_s,    u"--to"_s, u"2"_s};
-        QTest::newRow("not a number")
-            << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"x"_s, u"--to"_s, u"2"_s};
-        QTest::newRow("from above to")
-            << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"3"_s, u"--to"_s, u"2"_s};
-        QTest::newRow("past the highest page")
-            << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"900"_s, u"--to"_s, u"901"_s};
-        QTest::newRow("name leaving the folder") << QStringList{
-            u"--db"_s, u"@cat"_s, u"--from"_s, u"1"_s, u"--to"_s, u"2"_s, u"--name"_s, u"../Cat"_s};
-        QTest::newRow("name with a folder")
-            << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"1"_s,
-                           u"--to"_s, u"2"_s,    u"--name"_s, u"sub/Cat"_s};
-        QTest::newRow("unknown option") << QStringList{
-            u"--db"_s, u"@cat"_s, u"--from"_s, u"1"_s, u"--to"_s, u"2"_s, u"--colour"_s, u"red"_s};
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("no catalogue") << u"--from 1 --to 2"_s;
+        QTest::newRow("missing catalogue") << u"--db nothing.mde --from 1 --to 2"_s;
+        QTest::newRow("no --to") << u"--db @cat --from 1"_s;
+        QTest::newRow("page 0") << u"--db @cat --from 0 --to 2"_s;
+        QTest::newRow("not a number") << u"--db @cat --from x --to 2"_s;
+        QTest::newRow("from above to") << u"--db @cat --from 3 --to 2"_s;
+        QTest::newRow("past the highest page") << u"--db @cat --from 900 --to 901"_s;
+        QTest::newRow("name leaving the folder") << u"--db @cat --from 1 --to 2 --name ../Cat"_s;
+        QTest::newRow("name with a folder") << u"--db @cat --from 1 --to 2 --name sub/Cat"_s;
+        QTest::newRow("unknown option") << u"--db @cat --from 1 --to 2 --colour red"_s;
         QTest::newRow("pdf into a missing folder")
-            << QStringList{u"--db"_s, u"@cat"_s, u"--from"_s, u"1"_s,
-                           u"--to"_s, u"2"_s,    u"--pdf"_s,  u"/nonexistent-folder/x.pdf"_s};
-        QTest::newRow("not a catalogue")
-            << QStringList{u"--db"_s, u"@settings"_s, u"--from"_s, u"1"_s, u"--to"_s, u"2"_s};
+            << u"--db @cat --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s;
+        QTest::newRow("not a catalogue") << u"--db @notes --from 1 --to 2"_s;
     }
     void refusesBadArgumentsWritingNothing() {
-        QFETCH(QStringList, arguments);
-        arguments.replaceInStrings(u"@cat"_s, m_folder->cataloguePath());
+        QFETCH(QString, arguments);
         m_folder->writeFile(u"notes.txt"_s, "not a catalogue");
-        arguments.replaceInStrings(u"@settings"_s, m_folder->filePath(u"notes.txt"_s));
-        const Run r = run(QStringList{u"pages"_s} + arguments);
+        const test::CliRun r = run(arguments);
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains(u"nothing was written"_s));
         QVERIFY(pageFiles(m_folder->filePath(u"Pages"_s)).isEmpty());
