@@ -95,7 +95,7 @@ private slots:
         QVERIFY(!result.anyFailed);
         const QByteArray want = expectedPage(file, m_folder->path());
         QVERIFY(!want.isEmpty());
-        QCOMPARE(readBytes(m_pages + file), want);
+        QCOMPARE(fileBytes(m_pages + file), want);
     }
 
     // Which files a run writes and what it says about each page number.
@@ -174,7 +174,7 @@ private slots:
                                                        return answer;
                                                    }});
         QCOMPARE(asked, QStringList{u"CatPage9.htm"_s});
-        QCOMPARE(readBytes(m_pages + u"CatPage9.htm"_s) == "old page", !replaced);
+        QCOMPARE(fileBytes(m_pages + u"CatPage9.htm"_s) == "old page", !replaced);
         QCOMPARE(result.files.value(0).status, replaced ? Status::Created : Status::Skipped);
         QCOMPARE(progress.contains(u"Created Page!"_s), replaced);
     }
