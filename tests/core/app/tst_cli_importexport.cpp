@@ -12,29 +12,43 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using namespace tovin::test;
+namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
 
 QString mdb(const QString& name) {
-    return test::testDataDir() + u"/mdb/"_s + name;
+    return testDataDir() + u"/mdb/"_s + name;
 }
 
-// A catalogue holding one product, written out completely.
-QString makeCatalogue(const QTemporaryDir& dir) {
-    const QString path = dir.filePath(u"catalogue.mde"_s);
+// A catalogue at `dir`/cat.mde, written out completely: one product OLD-1 costing 5, or two
+// products A1 and B2 of supplier Old and a supplier Acme Tools.
+QString makeCatalogue(const QTemporaryDir& dir, bool twoProducts = false) {
+    const QString path = dir.filePath(u"cat.mde"_s);
     CatalogueDatabase::create(path);
     CatalogueDatabase db(path);
-    RowWriter::insert(db, u"Products"_s,
-                      {{CatalogueSchema::ProductsColumn::PID, 1},
-                       {CatalogueSchema::ProductsColumn::StockNo, u"OLD-1"_s},
-                       {CatalogueSchema::ProductsColumn::Cost1, 5.0}});
+    if (twoProducts) {
+        for (const auto& [pid, stockNo, retail, cost] :
+             {std::tuple{1, u"A1"_s, 10.0, 5.0}, std::tuple{2, u"B2"_s, 20.0, 6.0}})
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, pid},
+                               {PC::StockNo, stockNo},
+                               {PC::Retail, retail},
+                               {PC::Supplier, u"Old"_s},
+                               {PC::Cost1, cost}});
+        RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
+    } else {
+        RowWriter::insert(db, u"Products"_s,
+                          {{PC::PID, 1}, {PC::StockNo, u"OLD-1"_s}, {PC::Cost1, 5.0}});
+    }
     db.checkpoint();
     return path;
 }
 
-// Runs an argument line; @db, @csv, @jet4, @mdb and @dir stand for the test files.
-CliRun run(const QString& line, const QTemporaryDir& dir, const QString& catalogue) {
-    return runProgram(argumentLine(line, {{u"@db"_s, catalogue},
+// Runs an argument line with the program's settings in `dir` (remembered mappings land there);
+// @db, @csv, @jet4, @mdb and @dir stand for the test files.
+CliRun run(const QString& line, const QTemporaryDir& dir) {
+    return runProgram(QStringList{u"--settings"_s, dir.filePath(u"settings.ini"_s)} +
+                      argumentLine(line, {{u"@db"_s, dir.filePath(u"cat.mde"_s)},
                                           {u"@csv"_s, dir.filePath(u"prices.csv"_s)},
                                           {u"@jet4"_s, mdb(u"stock_inventory_jet4.mdb"_s)},
                                           {u"@mdb"_s, mdb(u"nwind_jet3.mdb"_s)},
@@ -43,8 +57,9 @@ CliRun run(const QString& line, const QTemporaryDir& dir, const QString& catalog
 
 } // namespace
 
-// The import command as scripts use it.
-class CliImportTest : public QObject {
+// The import, export and bulk-edit commands as scripts use them: exit status 2 and nothing
+// written for every refusal, the same rules as the screens otherwise.
+class CliImportExportTest : public QObject {
     Q_OBJECT
 private slots:
     void failuresChangeNothing_data() {
@@ -89,12 +104,30 @@ private slots:
             "import --db @db --source @dir/cut.mdb --table Product_Table --map 2=2", "cut short");
         row("not a database", "import --db @db --source @dir/fake.mdb --table T --map 0=2",
             "fake.mdb");
+        row("export without columns", "export --db @db --out @dir/x.txt", "--columns");
+        row("export column out of range", "export --db @db --out @dir/x.txt --columns 2,31", "31");
+        row("export to an unwritable place", "export --db @db --out @dir/no/x.txt --columns 2",
+            "Cannot write");
+        row("export with a bad condition",
+            "export --db @db --out @dir/x.txt --columns 2 --where Nope~=~1", "Nope");
+        row("export from a missing catalogue",
+            "export --db @dir/none.mde --out @dir/x.txt --columns 2", "none.mde");
+        row("bulk edit, unknown supplier",
+            "bulk-edit --db @db --set Supplier=Nobody --set Retail=1", "NOT In The Data Base");
+        row("bulk edit, word for a number", "bulk-edit --db @db --set Retail=call", "not a number");
+        row("bulk edit, stock number", "bulk-edit --db @db --set StockNo=X", "StockNo");
+        row("bulk edit, unknown column", "bulk-edit --db @db --set Colour=red", "Colour");
+        row("bulk edit, nothing to set", "bulk-edit --db @db", "--set");
+        row("bulk edit, bad picture type",
+            "bulk-edit --db @db --set Picture=/p --picture-type .png", "Extention");
+        row("import, remembered mapping missing",
+            "import --db @db --source @csv --mapping-from-last", "no mapping is remembered");
     }
     void failuresChangeNothing() {
         QFETCH(QString, arguments);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        makeCatalogue(dir);
         writeTestFile(dir.filePath(u"prices.csv"_s), "A1,Pen,1.50\nA2,Pencil,0.75\n");
         writeTestFile(dir.filePath(u"words.txt"_s), "just words\nmore words\n");
         writeTestFile(dir.filePath(u"fake.mdb"_s), "not a database at all");
@@ -103,14 +136,11 @@ private slots:
         const QByteArray jet4 = fileBytes(mdb(u"stock_inventory_jet4.mdb"_s));
         QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
         writeTestFile(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));
-        const QByteArray before = fileBytes(catalogue);
-        const CliRun r = run(arguments, dir, catalogue);
+        const QString before = folderSnapshot(dir.path());
+        const CliRun r = run(arguments, dir);
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QCOMPARE(fileBytes(catalogue), before);
-        QVERIFY(!QFileInfo::exists(catalogue + u"-wal"_s) ||
-                QFileInfo(catalogue + u"-wal"_s).size() == 0);
-        QVERIFY(!QFileInfo::exists(dir.filePath(u"none.mde"_s)));
+        QCOMPARE(folderSnapshot(dir.path()), before);
     }
 
     void textFileRun() {
@@ -124,7 +154,7 @@ private slots:
         writeTestFile(dir.filePath(u"prices.csv"_s), lines);
         const CliRun r = run(u"import --db @db --source @csv --start-line 1 --map 0=2,1=3,2=7 "
                              u"--supplier Acme --note spring"_s,
-                             dir, catalogue);
+                             dir);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(
             r.outLines(),
@@ -148,7 +178,7 @@ private slots:
         // Again with edit-only and the same file: everything is checked, nothing changes.
         const CliRun again = run(u"import --db @db --source @csv --start-line=1 "
                                  u"--map=0=2,1=3,2=7 --supplier=Acme --edit-only"_s,
-                                 dir, catalogue);
+                                 dir);
         QCOMPARE(again.status, 0);
         QCOMPARE(again.outLines().last(),
                  u"Total Checked: 2501   Total Added: 0   Total Edited: 0"_s);
@@ -164,7 +194,7 @@ private slots:
             u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
         writeTestFile(dir.filePath(u"prices.csv"_s),
                       "N1,Pen,1\nN2,Ink,2\nN3,Cup,garden\nN4,Mug,4\n");
-        const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, dir, catalogue);
+        const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, dir);
         QCOMPARE(r.status, 0);
         QVERIFY2(r.err.contains(u"passed over item N2: the catalogue refused it (refused by the "
                                 u"shop)"_s),
@@ -221,14 +251,79 @@ private slots:
         writeTestFile(dir.filePath(u"upper/SUPPLIER/STOCK.TXT"_s),
                       "U1]\"Brass Lamp]1]2]3]4]Each\n");
         QVERIFY(QFile::copy(mdb(u"nwind_jet3.mdb"_s), dir.filePath(u"tovin.mdb"_s)));
-        const CliRun r = run(arguments, dir, catalogue);
+        const CliRun r = run(arguments, dir);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         if (!first.isEmpty())
             QCOMPARE(r.outLines().first(), first);
         QCOMPARE(r.outLines().last(), totals);
         QCOMPARE(productCount(catalogue, where), count);
     }
+    void exportAndBulkEdit() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        CliRun r = run(u"bulk-edit --db @db --set Retail=10% --set supplier=acme~tools "
+                       u"--where Retail~>~15"_s,
+                       dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out, u"Updating Records: #1 Of 1\n"_s);
+        r = run(u"export --db @db --out @dir/out.txt --columns 12,2,1 --divider tab"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), "Old\tA1\t10\r\nAcme Tools\tB2\t22\r\n"_ba);
+    }
+
+    // A trial run prints what it would do and leaves the catalogue alone; the real run after it
+    // remembers its mapping for the next file of that name.
+    void trialRunThenRememberedMapping() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        writeTestFile(dir.filePath(u"p.csv"_s),
+                      "Stock;Price\nA1;5,25\nB2;auf Anfrage\nC3;1.234,50\n");
+        const QByteArray before = fileBytes(dir.filePath(u"cat.mde"_s));
+        CliRun r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
+                       u"--map 0=2,1=7 --decimal-comma --dry-run --note n"_s,
+                       dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(u"Trial run: nothing was changed."_s), qPrintable(r.out));
+        QVERIFY(r.out.contains(u"A1:    Changed: Cost1 From '5' To '5.25'"_s));
+        QVERIFY(r.out.contains(u"   C3\n"_s));
+        QVERIFY(r.out.contains(u"Passed over: B2: Cost1 'auf Anfrage'"_s));
+        QCOMPARE(fileBytes(dir.filePath(u"cat.mde"_s)), before);
+
+        r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
+                u"--map 0=2,1=7 --decimal-comma --note n"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"C3"_s), u"12345000"_s);
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"B2"_s), u"60000"_s);
+
+        writeTestFile(dir.filePath(u"p.csv"_s), "Stock;Price\nA1;7,5\n");
+        r = run(u"import --db @db --source @dir/p.csv --mapping-from-last "
+                u"--decimal-comma"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
+    }
+
+    void utf16FileAndNamedEncoding() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        const QString text = u"A1,Caf\u00e9 cr\u00e8me\n"_s;
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : text)
+            utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        writeTestFile(dir.filePath(u"u.txt"_s), utf16);
+        CliRun r = run(
+            u"import --db @db --source @dir/u.txt --map 0=2,1=3 --note n --divider comma"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"A1"_s), u"Caf\u00e9 cr\u00e8me"_s);
+        writeTestFile(dir.filePath(u"m.txt"_s), "B2,Caf\x8E\n");
+        r = run(u"import --db @db --source @dir/m.txt --map 0=2,1=3 --note n --divider comma "
+                u"--encoding macintosh"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"B2"_s), u"Caf\u00e9"_s);
+    }
 };
 
-QTEST_GUILESS_MAIN(CliImportTest)
-#include "tst_cli_import.moc"
+QTEST_GUILESS_MAIN(CliImportExportTest)
+#include "tst_cli_importexport.moc"
