@@ -77,8 +77,10 @@ class FrmBrowserTest : public QObject {
             .arg(path);
     }
 
-    // A browser screen opened on an address, accepting the test's own certificate only.
-    std::unique_ptr<FrmBrowser> openBrowser(const QString& start, QSignalSpy*& checked) {
+    // A browser screen opened on an address, accepting the test's own certificate only, and a
+    // spy on the pages it has checked for the log-in.
+    std::pair<std::unique_ptr<FrmBrowser>, std::unique_ptr<QSignalSpy>>
+    openBrowser(const QString& start) {
         auto browser = std::make_unique<FrmBrowser>(start);
         connect(browser->page(), &QWebEnginePage::certificateError, browser.get(),
                 [this](const QWebEngineCertificateError& error) {
@@ -88,9 +90,9 @@ class FrmBrowserTest : public QObject {
                     else
                         answer.rejectCertificate();
                 });
-        checked = new QSignalSpy(browser.get(), &FrmBrowser::loginChecked);
+        auto checked = std::make_unique<QSignalSpy>(browser.get(), &FrmBrowser::loginChecked);
         browser->show();
-        return browser;
+        return {std::move(browser), std::move(checked)};
     }
 
     // Types an address into the address box and presses Enter, as a user does.
@@ -186,7 +188,6 @@ private slots:
         QFETCH(QString, lastTitle);
         TestProgramFolder folder;
         ScriptedPrompts prompts;
-        shared().prompts = &prompts;
         const bool refused = password == u"wrong"_s;
         if (refused)
             prompts.answerMessage(MessageAnswer::Ok);
@@ -195,9 +196,7 @@ private slots:
         LocalWebServer& server = overHttps ? *m_https : *m_http;
         const int postsBefore = server.count("POST", "/login");
         const QString supplier = address(server, supplierHost, u"/"_s);
-        QSignalSpy* checked = nullptr;
-        auto browser = openBrowser(supplier, checked);
-        std::unique_ptr<QSignalSpy> owner(checked);
+        auto [browser, checked] = openBrowser(supplier);
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
         checked->clear();
         go(*browser, address(server, pageHost, path));
@@ -219,7 +218,6 @@ private slots:
         if (refused)
             QVERIFY(prompts.shownTexts().first().startsWith(
                 u"The supplier's web site refused the member name or password."_s));
-        shared().prompts = nullptr;
     }
 
     // A supplier's price list lands in the program folder's Supplier folder, under its own
@@ -227,11 +225,8 @@ private slots:
     void downloadsGoIntoTheSupplierFolder() {
         TestProgramFolder folder;
         ScriptedPrompts prompts;
-        shared().prompts = &prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        QSignalSpy* checked = nullptr;
-        auto browser = openBrowser(address(*m_https, u"127.0.0.1"_s, u"/a"_s), checked);
-        std::unique_ptr<QSignalSpy> owner(checked);
+        auto [browser, checked] = openBrowser(address(*m_https, u"127.0.0.1"_s, u"/a"_s));
         QSignalSpy finished(BrowserProfile::instance(), &BrowserProfile::downloadFinished);
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
         go(*browser, address(*m_https, u"127.0.0.1"_s, u"/prices"_s));
@@ -243,16 +238,13 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("AB7\tPorcelain Bud Vase\t4.25\r\n"));
         QCOMPARE(prompts.shownTexts(), QStringList{u"The file was saved as "_s + saved});
-        shared().prompts = nullptr;
     }
 
     void addressListKeepsEachAddressOnceLatestFirst() {
         TestProgramFolder folder;
         const QString a = address(*m_https, u"127.0.0.1"_s, u"/a"_s);
         const QString b = address(*m_https, u"127.0.0.1"_s, u"/b"_s);
-        QSignalSpy* checked = nullptr;
-        auto browser = openBrowser(a, checked);
-        std::unique_ptr<QSignalSpy> owner(checked);
+        auto [browser, checked] = openBrowser(a);
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
         int pages = 1;
         for (const QString& next : {b, a, b, b}) {
@@ -273,10 +265,8 @@ private slots:
     void cookiesAreKeptBetweenRuns() {
         TestProgramFolder folder;
         for (const char* path : {"/remember", "/again"}) {
-            QSignalSpy* checked = nullptr;
-            auto browser =
-                openBrowser(address(*m_https, u"127.0.0.1"_s, QString::fromLatin1(path)), checked);
-            std::unique_ptr<QSignalSpy> owner(checked);
+            auto [browser, checked] =
+                openBrowser(address(*m_https, u"127.0.0.1"_s, QString::fromLatin1(path)));
             QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
             browser.reset();
             // The end of the run: the profile writes what it keeps and goes.
