@@ -117,34 +117,32 @@ private slots:
         QTest::addColumn<QString>("onHand");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("quantity");
-        QTest::addColumn<QString>("message");
         using O = StockSale::SoldAnswer::Outcome;
-        QTest::newRow("10 sell 4") << u"4"_s << u"10"_s << int(O::Sell) << 4 << QString();
-        QTest::newRow("the whole quantity") << u"3"_s << u"3"_s << int(O::Sell) << 3 << QString();
-        QTest::newRow("zero") << u"0"_s << u"3"_s << int(O::Sell) << 0 << QString();
-        QTest::newRow("half to even") << u"2.5"_s << u"3"_s << int(O::Sell) << 2 << QString();
-        QTest::newRow("3 sell 7")
-            << u"7"_s << u"3"_s << int(O::NotOnHand) << 0
-            << u"7 - Is Not A valid Number... You Only Show 3 Items In Your Inventory"_s;
-        QTest::newRow("negative")
-            << u"-1"_s << u"3"_s << int(O::NotOnHand) << 0
-            << u"-1 - Is Not A valid Number... You Only Show 3 Items In Your Inventory"_s;
-        QTest::newRow("beyond a counter")
-            << u"40000"_s << u"50000"_s << int(O::NotOnHand) << 0
-            << u"40000 - Is Not A valid Number... You Only Show 50000 Items In Your Inventory"_s;
-        QTest::newRow("a word") << u"four"_s << u"3"_s << int(O::NotANumber) << 0 << QString();
-        QTest::newRow("cancelled") << u""_s << u"3"_s << int(O::Cancelled) << 0 << QString();
+        QTest::newRow("10 sell 4") << u"4"_s << u"10"_s << int(O::Sell) << 4;
+        QTest::newRow("the whole quantity") << u"3"_s << u"3"_s << int(O::Sell) << 3;
+        QTest::newRow("zero") << u"0"_s << u"3"_s << int(O::Sell) << 0;
+        QTest::newRow("half to even") << u"2.5"_s << u"3"_s << int(O::Sell) << 2;
+        QTest::newRow("3 sell 7") << u"7"_s << u"3"_s << int(O::NotOnHand) << 0;
+        QTest::newRow("negative") << u"-1"_s << u"3"_s << int(O::NotOnHand) << 0;
+        QTest::newRow("beyond a counter") << u"40000"_s << u"50000"_s << int(O::NotOnHand) << 0;
+        QTest::newRow("a word") << u"four"_s << u"3"_s << int(O::NotANumber) << 0;
+        QTest::newRow("cancelled") << u""_s << u"3"_s << int(O::Cancelled) << 0;
     }
     void soldAnswers() {
         QFETCH(QString, answer);
         QFETCH(QString, onHand);
         QFETCH(int, outcome);
         QFETCH(int, quantity);
-        QFETCH(QString, message);
         const StockSale::SoldAnswer checked = StockSale::checkSoldAnswer(answer, onHand);
         QCOMPARE(int(checked.outcome), outcome);
         QCOMPARE(int(checked.quantity), quantity);
-        QCOMPARE(checked.message, message);
+        // Only more than is on hand is told; the other refusals end without a word.
+        QCOMPARE(
+            checked.message,
+            checked.outcome == StockSale::SoldAnswer::Outcome::NotOnHand
+                ? u"%1 - Is Not A valid Number... You Only Show %2 Items In Your Inventory"_s.arg(
+                      answer, onHand)
+                : QString());
         if (checked.outcome == StockSale::SoldAnswer::Outcome::Sell)
             QCOMPARE(checked.onHandAfter, onHand.toDouble() - quantity);
     }
