@@ -2,33 +2,53 @@
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using namespace tovin::test;
 
-// The smaller commands as scripts use them (create, reorder, report, convert), the help of
-// every command, and the rule they all share: a refusal is exit status 2 with a message, and
+// The smaller commands as scripts use them (create, reorder, report, pages, convert), the help
+// of every command, and the rule they all share: a refusal is exit status 2 with a message, and
 // nothing is written.
 class CliCommandsTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_shared; // the demo catalogue the read-only commands use
-    QString m_demo;
+    // A program folder with the demo catalogue, which every run uses with its own settings.
+    std::unique_ptr<TestProgramFolder> m_folder;
 
     QStringList line(const QString& text, const QTemporaryDir& dir) const {
-        return argumentLine(text, {{u"@demo"_s, m_demo}, {u"@dir"_s, dir.path()}});
+        return argumentLine(u"--app-folder @app --settings @settings "_s + text,
+                            {{u"@app"_s, m_folder->path()},
+                             {u"@settings"_s, m_folder->settingsFile()},
+                             {u"@demo"_s, m_folder->cataloguePath()},
+                             {u"@out"_s, m_folder->filePath(u"out"_s)},
+                             {u"@dir"_s, dir.path()}});
+    }
+    CliRun run(const QString& text) {
+        QTemporaryDir dir;
+        return runProgram(line(text, dir), m_folder->path());
+    }
+    static QStringList pageFiles(const QString& folder) {
+        return QDir(folder).entryList({u"Cat*.htm"_s, u"*.pdf"_s, u".print*"_s},
+                                      QDir::Files | QDir::Hidden);
     }
 
 private slots:
     void initTestCase() {
-        m_demo = m_shared.filePath(u"demo.mde"_s);
-        const CliRun made = runProgram({u"create"_s, u"--demo"_s, m_demo});
-        QVERIFY2(made.status == 0, qPrintable(made.err));
+        m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
     }
+    // Each case starts without pages.
+    void init() {
+        for (const QString& folder : {m_folder->filePath(u"Pages"_s), m_folder->filePath(u"out"_s)})
+            for (const QString& file : pageFiles(folder))
+                QFile::remove(folder + u'/' + file);
+    }
+    void cleanupTestCase() { m_folder.reset(); }
 
     void helpDescribesEachCommand_data() {
         QTest::addColumn<QString>("command");
@@ -48,8 +68,7 @@ private slots:
     void helpDescribesEachCommand() {
         QFETCH(QString, command);
         QFETCH(QString, words);
-        const CliRun r = runProgram(command.isEmpty() ? QStringList{u"--help"_s}
-                                                      : QStringList{command, u"--help"_s});
+        const CliRun r = run((command + u" --help"_s).trimmed());
         QCOMPARE(r.status, 0);
         for (const QString& word : words.split(u'|'))
             QVERIFY2(r.out.contains(word), qPrintable(word));
@@ -72,7 +91,7 @@ private slots:
 
     // The demo catalogue's products to order again, under their supplier.
     void reorderListsBySupplier() {
-        const CliRun r = runProgram({u"reorder"_s, u"--db"_s, m_demo});
+        const CliRun r = run(u"reorder --db @demo"_s);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(u"Pennybrook Lamp & Garden Co.\n"
                                 u"  GD-605\tCedar Birdhouse\torder 1\t"
@@ -96,8 +115,42 @@ private slots:
         QVERIFY(fileBytes(dir.filePath(u"out.pdf"_s)).startsWith("%PDF-"));
     }
 
+    // Pages 2 and 3 into the program's Pages folder: one line per page number, then the
+    // totals, which count every file written.
+    void pagesWithDetailPages() {
+        const CliRun r = run(u"pages --db @demo --from 2 --to 3"_s);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QStringList lines = r.outLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].startsWith(u"Page 2 CatPage2.htm: "_s));
+        QVERIFY(lines[1].startsWith(u"Page 3 CatPage3.htm: "_s));
+        QVERIFY(lines[2].startsWith(u"Wrote "_s));
+        const QStringList files = pageFiles(m_folder->filePath(u"Pages"_s));
+        QVERIFY(files.contains(u"CatPage2.htm"_s) && files.contains(u"CatPageDtl2-1.htm"_s));
+        QVERIFY(!files.contains(u"CatPage1.htm"_s));
+        QCOMPARE(lines[2].section(u' ', 1, 1).toInt(), files.size());
+    }
+
+    void namedPagesElsewhereAndPdf() {
+        const QString out = m_folder->filePath(u"out"_s);
+        const CliRun r =
+            run(u"pages --db @demo --from 1 --to 2 --name Spring --out @out --pdf @out/c.pdf"_s);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(out + u"/Spring1.htm"_s));
+        QVERIFY(QFile::exists(out + u"/SpringDtl2-1.htm"_s));
+        const QByteArray bytes = fileBytes(out + u"/c.pdf"_s);
+        QVERIFY(bytes.startsWith("%PDF"));
+        // One sheet per catalogue page (the demo pages are short enough for one sheet each).
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                     bytes.count("/Type /Page/") + bytes.count("/Type /Page "),
+                 qsizetype(2));
+        // The print document does not stay behind.
+        QCOMPARE(QDir(out).entryList({u".print*"_s}, QDir::Files | QDir::Hidden).size(), 0);
+    }
+
     // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
-    // notes.txt and a copy of the Access file named; the run starts in it.
+    // notes.txt and a copy of the Access file named; the run starts in it. Neither it nor the
+    // program folder may change.
     void refusalsAreToldAndWriteNothing_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("access");  // test data file copied into the folder
@@ -126,6 +179,22 @@ private slots:
         row("report, unknown option", u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
             u"unexpected argument --landscape"_s);
         // No Access file of the test data holds a catalogue: each is refused by name.
+        const QString none = u"nothing was written"_s;
+        row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
+        row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
+        row("pages without --to", u"pages --db @demo --from 1"_s, none);
+        row("pages from page 0", u"pages --db @demo --from 0 --to 2"_s, none);
+        row("pages, not a number", u"pages --db @demo --from x --to 2"_s, none);
+        row("pages, from above to", u"pages --db @demo --from 3 --to 2"_s, none);
+        row("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none);
+        row("page name leaving the folder", u"pages --db @demo --from 1 --to 2 --name ../Cat"_s,
+            none);
+        row("page name with a folder", u"pages --db @demo --from 1 --to 2 --name sub/Cat"_s, none);
+        row("pages, unknown option", u"pages --db @demo --from 1 --to 2 --colour red"_s, none);
+        row("pages, pdf into a missing folder",
+            u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
+        row("pages of a file that is no catalogue", u"pages --db @dir/notes.txt --from 1 --to 2"_s,
+            none);
         row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
             u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
             u"nwind_jet3.mdb"_s);
@@ -148,14 +217,14 @@ private slots:
             QVERIFY2(QFile::copy(original, dir.filePath(access)), qPrintable(original));
         }
         const QString before = folderSnapshot(dir.path());
-        const QString demoBefore = folderSnapshot(m_shared.path());
+        const QString programBefore = folderSnapshot(m_folder->path());
         const CliRun r = runProgram(line(arguments, dir), dir.path());
         QCOMPARE(r.status, 2);
         QVERIFY(!r.err.isEmpty());
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
         QCOMPARE(folderSnapshot(dir.path()), before);
-        QCOMPARE(folderSnapshot(m_shared.path()), demoBefore);
+        QCOMPARE(folderSnapshot(m_folder->path()), programBefore);
     }
 };
 
