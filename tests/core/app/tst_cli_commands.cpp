@@ -178,7 +178,6 @@ private slots:
             u"unexpected argument cost2"_s);
         row("report, unknown option", u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
             u"unexpected argument --landscape"_s);
-        // No Access file of the test data holds a catalogue: each is refused by name.
         const QString none = u"nothing was written"_s;
         row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
         row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
@@ -195,6 +194,7 @@ private slots:
             u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
         row("pages of a file that is no catalogue", u"pages --db @dir/notes.txt --from 1 --to 2"_s,
             none);
+        // No Access file of the test data holds a catalogue: each is refused by name.
         row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
             u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
             u"nwind_jet3.mdb"_s);
