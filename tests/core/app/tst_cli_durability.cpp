@@ -1,4 +1,5 @@
 #include "core/data/CatalogueDatabase.h"
+#include "support/core/CliRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -23,27 +24,21 @@ class CliDurabilityTest : public QObject {
     static QString stockNo(int item) { return u"D%1"_s.arg(item, 6, 10, QChar(u'0')); }
 
     QStringList importArguments(const QString& catalogue) const {
-        return {u"import"_s,    u"--db"_s,  catalogue,  u"--source"_s,     m_list,
-                u"--divider"_s, u"comma"_s, u"--map"_s, u"0=2,1=3,2=12"_s, u"--note"_s,
-                u"nightly"_s};
+        return test::argumentLine(
+            u"import --db @db --source @list --divider comma --map 0=2,1=3,2=12 --note nightly"_s,
+            {{u"@db"_s, catalogue}, {u"@list"_s, m_list}});
     }
-
     static qint64 count(const QString& catalogue, const QString& where = u"1"_s) {
-        CatalogueDatabase db(catalogue);
-        return db.scalar(u"SELECT count(*) FROM Products WHERE "_s + where).toLongLong();
+        return test::productCount(catalogue, where);
     }
-
     static QString integrity(const QString& catalogue) {
-        CatalogueDatabase db(catalogue);
-        return db.scalar(u"PRAGMA integrity_check"_s).toString();
+        return CatalogueDatabase(catalogue).scalar(u"PRAGMA integrity_check"_s).toString();
     }
 
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_list = m_dir.filePath(u"prices.csv"_s);
-        QFile file(m_list);
-        QVERIFY(file.open(QIODevice::WriteOnly));
         QByteArray text;
         for (int i = 0; i < Items; ++i)
             text += u"%1,Item number %2,%3.%4\r\n"_s.arg(stockNo(i))
@@ -51,7 +46,7 @@ private slots:
                         .arg(i % 97)
                         .arg(i % 100)
                         .toUtf8();
-        file.write(text);
+        test::writeTestFile(m_list, text);
     }
 
     void killedImportLeavesWholeBatchesAndCompletesOnTheNextRun() {
@@ -84,10 +79,8 @@ private slots:
             QVERIFY2(present % Batch == 0, qPrintable(u"%1 products present"_s.arg(present)));
             QCOMPARE(count(catalogue, u"StockNo >= '%1'"_s.arg(stockNo(int(present)))), qint64(0));
 
-            QProcess again;
-            again.start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue));
-            QVERIFY(again.waitForFinished(120000));
-            QVERIFY2(again.exitCode() == 0, again.readAllStandardError().constData());
+            const test::CliRun again = test::runProgram(importArguments(catalogue));
+            QVERIFY2(again.status == 0, qPrintable(again.err));
             QCOMPARE(count(catalogue), qint64(Items));
             const int probe = int(random.bounded(Items));
             QCOMPARE(count(catalogue, u"StockNo = '%1' AND Retail = %2"_s.arg(stockNo(probe))

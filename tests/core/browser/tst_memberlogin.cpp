@@ -1,6 +1,7 @@
 #include "core/browser/MemberLogin.h"
 
 #include <QTest>
+#include <map>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -60,6 +61,9 @@ private slots:
         QFETCH(QString, actions);
         const QString shop = u"https://www.kvb.example/"_s;
         MemberLogin login(shop, u"maplelane"_s, password);
+        using A = MemberLogin::Action;
+        const std::map<A, QChar> code{
+            {A::FillAndSubmit, u'S'}, {A::FillRefused, u'R'}, {A::FillOnly, u'F'}, {A::None, u'-'}};
         QString got;
         for (const QChar arrival : arrivals) {
             const bool logIn = arrival != u'o';
@@ -68,20 +72,7 @@ private slots:
                                  logIn ? MemberLogin::loginTitle() : u"Members"_s);
             if (arrival == u'!')
                 login.notSent();
-            switch (action) {
-            case MemberLogin::Action::FillAndSubmit:
-                got += u'S';
-                break;
-            case MemberLogin::Action::FillRefused:
-                got += u'R';
-                break;
-            case MemberLogin::Action::FillOnly:
-                got += u'F';
-                break;
-            case MemberLogin::Action::None:
-                got += u'-';
-                break;
-            }
+            got += code.at(action);
         }
         QCOMPARE(got, actions);
     }

@@ -1,19 +1,18 @@
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/RowWriter.h"
-#include "core/import/ImportTestCatalogue.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestCatalogue.h"
 
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
-using tovin::test::ImportTestCatalogue;
+using tovin::test::TestCatalogue;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
 
 // A1: retail 80, price 70, picture .gif, notes; B2: no retail (null), price 9; both named.
-void addProducts(ImportTestCatalogue& catalogue) {
+void addProducts(TestCatalogue& catalogue) {
     catalogue.add(1, u"A1"_s,
                   {{PC::ProdName, u"Pen"_s},
                    {PC::ProdDesc, u"A pen"_s},
@@ -90,7 +89,7 @@ private slots:
         QFETCH(bool, includeBlank);
         QFETCH(bool, clearNotes);
         QFETCH(QStringList, expected);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         addProducts(catalogue);
         BulkEdit edit;
         for (const QString& e : edits) {
@@ -128,7 +127,7 @@ private slots:
     void refusedWordWritesNothing() {
         QFETCH(QString, column);
         QFETCH(QString, value);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         addProducts(catalogue);
         BulkEdit edit;
         edit.set(BulkEdit::columnOf(column), value);
@@ -139,7 +138,7 @@ private slots:
     }
 
     void selectionAndCancel() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         addProducts(catalogue);
         catalogue.add(3, u"C3"_s, {{PC::ProdName, u"Pen"_s}});
         BulkEdit edit;
@@ -153,13 +152,6 @@ private slots:
         QCOMPARE(catalogue.text(u"A1"_s, u"Weight"_s), u"1 lb"_s);
         QCOMPARE(catalogue.text(u"C3"_s, u"Weight"_s), QString());
         QCOMPARE(catalogue.text(u"B2"_s, u"Weight"_s), QString());
-    }
-
-    void supplierAsStored() {
-        ImportTestCatalogue catalogue;
-        RowWriter::insert(catalogue.db(), u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
-        QCOMPARE(BulkEdit::storedSupplier(catalogue.db(), u"acme TOOLS"_s), u"Acme Tools"_s);
-        QVERIFY(!BulkEdit::storedSupplier(catalogue.db(), u"Acme"_s));
     }
 };
 

@@ -3,8 +3,9 @@
 #include "core/data/DataControl.h"
 #include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestCatalogue.h"
+#include "support/core/TestHelpers.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,22 +15,20 @@ namespace PC = CatalogueSchema::ProductsColumn;
 class DataControlTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
+    std::unique_ptr<test::TestCatalogue> m_catalogue;
 
     void open(DataControl& data) {
-        data.setDatabaseName(m_path);
+        data.setDatabaseName(m_catalogue->path());
         data.setRecordSource(u"Products"_s);
         data.refresh();
     }
 
 private slots:
     void init() {
-        m_path = m_dir.filePath(u"dc%1.mde"_s.arg(QDateTime::currentMSecsSinceEpoch()));
-        CatalogueDatabase::create(m_path);
-        CatalogueDatabase db(m_path);
+        m_catalogue = std::make_unique<test::TestCatalogue>();
         for (const QString& s : {u"B2"_s, u"A1"_s, u"O'Brien-7"_s, u"0012"_s})
-            RowWriter::insert(db, u"Products"_s, {{PC::StockNo, s}, {PC::ProdName, u"n"_s + s}});
+            RowWriter::insert(m_catalogue->db(), u"Products"_s,
+                              {{PC::StockNo, s}, {PC::ProdName, u"n"_s + s}});
     }
 
     void findFirst_data() {
@@ -60,12 +59,7 @@ private slots:
         DataControl data;
         open(data);
         data.findFirst(u"[StockNo] = 'A1'"_s);
-        try {
-            data.update();
-            QFAIL("update without edit");
-        } catch (const RunTimeError& e) {
-            QCOMPARE(e.number(), ErrorNumber::OperationNotAllowed);
-        }
+        QCOMPARE(test::errorOf([&] { data.update(); }), ErrorNumber::OperationNotAllowed);
         data.edit();
         data.recordset().setValue(PC::Retail, 9.5);
         data.update();
@@ -77,10 +71,8 @@ private slots:
         QVERIFY(!data.noMatch());
         data.remove();
         QVERIFY(data.tableNames().contains(u"Products"_s));
-        CatalogueDatabase db(m_path);
-        QCOMPARE(db.scalar(u"SELECT Retail FROM Products WHERE StockNo = 'A1'"_s).toLongLong(),
-                 qint64(95000));
-        QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 4);
+        QCOMPARE(m_catalogue->text(u"A1"_s, u"Retail"_s), u"9.5"_s);
+        QCOMPARE(m_catalogue->count(), 4);
     }
 };
 

@@ -3,17 +3,18 @@
 #include "core/data/RecordSet.h"
 #include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestHelpers.h"
 
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
+using tovin::test::errorOf;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
@@ -27,17 +28,6 @@ ColumnValueList product(const QString& stockNo, double retail, int category = 1,
             {PC::Retail, retail},
             {PC::Catagory, category},
             {PC::Taxable, taxable}};
-}
-
-int errorOf(const std::function<void()>& action, QString* description = nullptr) {
-    try {
-        action();
-    } catch (const RunTimeError& e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
 }
 
 QString stock(const RecordSet& rs) {
@@ -90,14 +80,12 @@ class RecordSetTest : public QObject {
     // A catalogue of `count` products P00001... inserted last first, so that the order by stock
     // number is not the order of the rows in the file; product i has retail i and category i % 7.
     void makeLargeCatalogue(int count) {
-        makeCatalogue(0);
-        ScopedTransaction t(*m_db);
+        QList<ColumnValueList> products;
         for (int i = count; i >= 1; --i)
-            RowWriter::insert(*m_db, u"Products"_s,
-                              {{PC::StockNo, u"P%1"_s.arg(i, 5, 10, QChar(u'0'))},
-                               {PC::Retail, i},
-                               {PC::Catagory, i % 7}});
-        t.commit();
+            products << ColumnValueList{{PC::StockNo, u"P%1"_s.arg(i, 5, 10, QChar(u'0'))},
+                                        {PC::Retail, i},
+                                        {PC::Catagory, i % 7}};
+        makeCatalogue(0, products);
     }
 
 private slots:
@@ -165,14 +153,13 @@ private slots:
         QVERIFY(rs.bof() && rs.eof());
     }
 
+    // Which texts are refused is the condition test's matter; here a refusal of either kind
+    // must leave the set as it was.
     void rejectedConditionsChangeNothing_data() {
         QTest::addColumn<QString>("condition");
         QTest::addColumn<int>("error");
         QTest::newRow("unbalanced quote") << u"[StockNo] = 'A1"_s << ErrorNumber::WrongArguments;
         QTest::newRow("unknown column") << u"[Colour] = 'red'"_s << ErrorNumber::ItemNotFound;
-        QTest::newRow("word for a number")
-            << u"[Retail] > 'cheap'"_s << ErrorNumber::WrongArguments;
-        QTest::newRow("trailing and") << u"StockNo = 'A1' and"_s << ErrorNumber::WrongArguments;
     }
     void rejectedConditionsChangeNothing() {
         QFETCH(QString, condition);
@@ -319,22 +306,23 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QList<int>>("expected"); // product numbers in the set's order
-        constexpr int Count = 6000;
-        QList<int> all;
-        for (int i = 1; i <= Count; ++i)
-            all << i;
-        QList<int> descending(all.rbegin(), all.rend());
-        QList<int> category3;
-        std::copy_if(all.begin(), all.end(), std::back_inserter(category3),
-                     [](int i) { return i % 7 == 3; });
-        QList<int> above500Descending;
-        std::copy_if(descending.begin(), descending.end(), std::back_inserter(above500Descending),
-                     [](int i) { return i > 500; });
-        QTest::newRow("whole set") << QString() << QString() << all;
-        QTest::newRow("sorted descending") << QString() << u"Retail Desc"_s << descending;
-        QTest::newRow("filtered") << u"[Catagory] = 3"_s << QString() << category3;
-        QTest::newRow("filtered and sorted")
-            << u"[Retail] > 500"_s << u"Retail Desc"_s << above500Descending;
+        // The numbers 1..6000 that pass, in ascending or descending order.
+        const auto numbers = [](bool descending, bool (*keep)(int)) {
+            QList<int> list;
+            for (int i = 1; i <= 6000; ++i)
+                if (keep(i))
+                    list << i;
+            if (descending)
+                std::reverse(list.begin(), list.end());
+            return list;
+        };
+        const auto all = [](int) { return true; };
+        QTest::newRow("whole set") << QString() << QString() << numbers(false, all);
+        QTest::newRow("sorted descending") << QString() << u"Retail Desc"_s << numbers(true, all);
+        QTest::newRow("filtered") << u"[Catagory] = 3"_s << QString()
+                                  << numbers(false, [](int i) { return i % 7 == 3; });
+        QTest::newRow("filtered and sorted") << u"[Retail] > 500"_s << u"Retail Desc"_s
+                                             << numbers(true, [](int i) { return i > 500; });
     }
     void largeSetsAcrossBlockAndCacheEdges() {
         QFETCH(QString, filter);
@@ -376,28 +364,6 @@ private slots:
         }
     }
 
-    // Keys are never given out twice: a row added after the last row was deleted gets a key of
-    // its own, for tables with a counter key and for tables keyed by their row numbers.
-    void keysAreNeverGivenOutAgain_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<int>("column"); // a text column to fill
-        QTest::newRow("counter key") << u"Catagory"_s << 1;
-        QTest::newRow("products") << u"Products"_s << int(PC::StockNo);
-        QTest::newRow("row numbers") << u"Inventory"_s << 0;
-        QTest::newRow("order lines") << u"Orders"_s << 0;
-    }
-    void keysAreNeverGivenOutAgain() {
-        QFETCH(QString, table);
-        QFETCH(int, column);
-        makeCatalogue(0);
-        qint64 last = 0;
-        for (int i = 0; i < 3; ++i)
-            last = RowWriter::insert(*m_db, table, {{column, u"R%1"_s.arg(i)}});
-        QVERIFY(RowWriter::remove(*m_db, table, last));
-        const qint64 added = RowWriter::insert(*m_db, table, {{column, u"New"_s}});
-        QVERIFY2(added > last, qPrintable(u"%1 after %2"_s.arg(added).arg(last)));
-    }
-
     // A record set still showing a row another screen deleted (and replaced by a new row) or
     // changed must not write over it: the update is refused and the typing kept.
     void staleRowsAreNotWrittenOver_data() {
@@ -409,34 +375,31 @@ private slots:
         }
     }
     // A change another screen made to a field this set does not write is kept, and this set's
-    // change is written beside it.
-    void otherFieldsChangedElsewhereAreKept() {
-        makeCatalogue(2);
-        RecordSet rs;
-        rs.open(CategorySelect, *m_db);
-        CatalogueDatabase other(m_db->path());
-        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{2, u"99"_s}});
-        rs.setValue(1, u"Typed"_s);
-        rs.update();
-        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
-                     .toString(),
-                 u"Typed/99"_s);
+    // change is written beside it; another screen that wrote the very value this set writes
+    // (receiving a line writes its date before the screen saves the typed date) is no conflict.
+    void changesElsewhereThatDoNotConflict_data() {
+        QTest::addColumn<int>("otherColumn");
+        QTest::addColumn<QString>("otherValue");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("other field kept") << 2 << u"99"_s << u"Typed/99"_s;
+        QTest::newRow("same value") << 1 << u"Typed"_s << u"Typed/7"_s;
     }
-
-    // Another screen that wrote the very value this set writes (receiving a line writes its date
-    // before the screen saves the typed date) is no conflict.
-    void sameValueWrittenElsewhereIsNoConflict() {
+    void changesElsewhereThatDoNotConflict() {
+        QFETCH(int, otherColumn);
+        QFETCH(QString, otherValue);
+        QFETCH(QString, written);
         makeCatalogue(2);
         RecordSet rs;
         rs.open(CategorySelect, *m_db);
         CatalogueDatabase other(m_db->path());
-        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{1, u"Same"_s}});
-        rs.setValue(1, u"Same"_s);
-        rs.setValue(2, u"7"_s);
+        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{otherColumn, otherValue}});
+        rs.setValue(1, u"Typed"_s);
+        if (otherColumn == 1)
+            rs.setValue(2, u"7"_s);
         rs.update();
         QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
                      .toString(),
-                 u"Same/7"_s);
+                 written);
     }
 
     void staleRowsAreNotWrittenOver() {

@@ -1,26 +1,22 @@
 #include "core/export/DelimitedExport.h"
 #include "core/import/Divider.h"
 #include "core/import/FieldMap.h"
-#include "core/import/ImportTestCatalogue.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestCatalogue.h"
+#include "support/core/TestHelpers.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
-using tovin::test::ImportTestCatalogue;
+using tovin::test::readFile;
+using tovin::test::TestCatalogue;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList row(const QList<QPair<int, QString>>& values) {
     QStringList fields(31);
@@ -76,23 +72,21 @@ private slots:
     // Stock-number order, CR LF after every line, numbers plain, yes/no as words, only the
     // searched products, and an existing file replaced.
     void fileOfTheSelection() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.add(1, u"B2"_s,
                       {{PC::Retail, 5.0}, {PC::Taxable, true}, {PC::Supplier, u"Acme"_s}});
         catalogue.add(2, u"A1"_s,
                       {{PC::Retail, 12.5}, {PC::Taxable, false}, {PC::Supplier, u"Acme"_s}});
         catalogue.add(3, u"C3"_s, {{PC::Retail, 1.0}, {PC::Supplier, u"Other"_s}});
-        const QString path = catalogue.folder() + u"/list.txt"_s;
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("an older export that is much longer than the new one\r\n");
-        old.close();
+        const QString path =
+            test::writeFile(catalogue.filePath(u"list.txt"_s),
+                            "an older export that is much longer than the new one\r\n");
         DelimitedExport exporter;
         exporter.setColumns({2, 12, 30});
         exporter.setSearchWhere(u"Supplier = 'Acme'"_s);
         const ImportOutcome outcome = exporter.run(catalogue.db(), path);
         QCOMPARE(outcome.counts.edited, 2);
-        QCOMPARE(readAll(path), "A1,12.5,False\r\nB2,5,True\r\n"_ba);
+        QCOMPARE(readFile(path), "A1,12.5,False\r\nB2,5,True\r\n"_ba);
     }
 
     void refusals_data() {
@@ -105,69 +99,54 @@ private slots:
     void refusals() {
         QFETCH(QString, where);
         QFETCH(bool, writableFolder);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.add(1, u"A1"_s);
-        const QString path = writableFolder ? catalogue.folder() + u"/keep.txt"_s
-                                            : catalogue.folder() + u"/missing/keep.txt"_s;
-        if (writableFolder) {
-            QFile keep(path);
-            QVERIFY(keep.open(QIODevice::WriteOnly));
-            keep.write("earlier\r\n");
-        }
+        const QString path = writableFolder
+                                 ? test::writeFile(catalogue.filePath(u"keep.txt"_s), "earlier\r\n")
+                                 : catalogue.filePath(u"missing/keep.txt"_s);
         DelimitedExport exporter;
         exporter.setColumns({2});
         exporter.setSearchWhere(where);
         QVERIFY_THROWS_EXCEPTION(RunTimeError, exporter.run(catalogue.db(), path));
-        QCOMPARE(readAll(path), writableFolder ? "earlier\r\n"_ba : "<missing>"_ba);
+        QCOMPARE(readFile(path), writableFolder ? "earlier\r\n"_ba : "<missing>"_ba);
     }
 
     void windows1252() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.add(1, u"A1"_s, {{PC::ProdName, u"Café €5"_s}});
         const QString path = catalogue.folder() + u"/old.txt"_s;
         DelimitedExport exporter;
         exporter.setColumns({3});
         exporter.setEncoding(DelimitedExport::Encoding::Windows1252);
         exporter.run(catalogue.db(), path);
-        QCOMPARE(readAll(path), "Caf\xE9 \x80"
-                                "5\r\n"_ba);
+        QCOMPARE(readFile(path), "Caf\xE9 \x80"
+                                 "5\r\n"_ba);
         exporter.setEncoding(DelimitedExport::Encoding::Utf8);
         exporter.run(catalogue.db(), path);
-        QCOMPARE(readAll(path), "Caf\xC3\xA9 \xE2\x82\xAC"
-                                "5\r\n"_ba);
+        QCOMPARE(readFile(path), "Caf\xC3\xA9 \xE2\x82\xAC"
+                                 "5\r\n"_ba);
     }
 
-    // Every column that the import takes comes back unchanged from an export of all 30 columns,
-    // notes with line breaks, commas and quotes included.
+    // Every column that the import takes comes back unchanged from an export of all 30 columns:
+    // every text with a comma, quotes and a line break, money to four decimals, yes and no.
     void roundTripThroughTheImport() {
-        ImportTestCatalogue source;
-        source.add(1, u"RT-1"_s,
-                   {{PC::Supplier, u"Acme, Inc."_s},
-                    {PC::ProdName, u"Lamp \"Aurora\""_s},
-                    {PC::ProdDesc, u"Brass lamp,\r\nwith shade"_s},
-                    {PC::PageNo, u"12a"_s},
-                    {PC::Packaging, u"Box of 2"_s},
-                    {PC::Cost1, 3.89},
-                    {PC::Cost2, 4.1},
-                    {PC::Cost3, 0.5},
-                    {PC::Cost4, 7.0},
-                    {PC::Cost5, 1234.5678},
-                    {PC::Retail, 19.99},
-                    {PC::Price, 15.0},
-                    {PC::Weight, u"2 lb"_s},
-                    {PC::MinOrdW, 6},
-                    {PC::MinOrdR, 1},
-                    {PC::Picture, u"pictures/RT-1.jpg"_s},
-                    {PC::Catagory, 3},
-                    {PC::OnSpecial, true},
-                    {PC::OutStock, u"In Stock"_s},
-                    {PC::Disco, false},
-                    {PC::Orderable, true},
-                    {PC::ReOrder, 4},
-                    {PC::Ship1, u"2.50"_s},
-                    {PC::Ship2, u"free, over $50"_s},
-                    {PC::Notes, u"01/06/03 - Added This Item\r\nCall \"Bob\", then ship\r\n"_s},
-                    {PC::Taxable, true}});
+        TestCatalogue source;
+        const QList<ColumnInfo> columns = source.db().columns(u"Products"_s);
+        ColumnValueList values;
+        for (int column = 1; column <= 30; ++column) {
+            const ColumnKind kind = columns.at(column).kind;
+            if (column == PC::StockNo)
+                continue;
+            if (kind == ColumnKind::Money)
+                values.append({column, 1000 + column + 0.5678});
+            else if (kind == ColumnKind::Number)
+                values.append({column, column});
+            else if (kind == ColumnKind::YesNo)
+                values.append({column, column % 2 == 0});
+            else
+                values.append({column, u"%1, \"quoted\"\r\nnext line"_s.arg(column)});
+        }
+        source.add(1, u"RT-1"_s, values);
         source.add(2, u"RT-2"_s, {{PC::ProdName, u"Plain"_s}, {PC::Retail, 1.0}});
         const QString path = source.folder() + u"/all.txt"_s;
         DelimitedExport exporter;
@@ -177,7 +156,7 @@ private slots:
         exporter.setColumns(all);
         exporter.run(source.db(), path);
 
-        ImportTestCatalogue target;
+        TestCatalogue target;
         FieldMap map;
         for (int column = 1; column <= 30; ++column)
             if (!MappingCodes::isRefused(column))

@@ -3,7 +3,6 @@
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
-#include "core/import/MappingCodes.h"
 
 #include <QTest>
 
@@ -157,40 +156,6 @@ private slots:
         QCOMPARE(ImportValueRules::slotsToAdd(answer), slotCount);
     }
 
-    void priceLists_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("priceCode");
-        QTest::newRow("white") << 0 << u"White"_s << u"wp-cd.txt"_s << 7;
-        QTest::newRow("open party") << 2 << u"Open Party"_s << u"op-cd.txt"_s << 9;
-        QTest::newRow("canadian") << 3 << u"Canadian"_s << u"canp-cd.txt"_s << 10;
-        QTest::newRow("retail") << 4 << u"Retail"_s << u"sp-cd.txt"_s << 12;
-    }
-    void priceLists() {
-        QFETCH(int, index);
-        QFETCH(QString, name);
-        QFETCH(QString, file);
-        QFETCH(int, priceCode);
-        const FixedMappings::SupplierFile list = FixedMappings::priceLists().at(index);
-        QCOMPARE(list.relativePath, u"Supplier/"_s + file);
-        QCOMPARE(list.divider.kind(), Divider::Kind::Comma);
-        QCOMPARE(list.map, (FieldMap{{0, 2}, {1, 5}, {2, 3}, {3, 6}, {4, priceCode}}));
-        QCOMPARE(
-            FixedMappings::missingFileMessage(list),
-            u"This Will Update Your Supplier's %1 Price List '%2' file ONLY!\n"
-            u"You Can Get This From Your Supplier's Main Web Site!\n"
-            u"This File Must Be In Your Supplier Folder\n\n"
-            u"Choose 'Text Files' If This Was Not The File You Intended To Use!"_s.arg(name, file));
-    }
-
-    void fullDescriptionFile() {
-        const FixedMappings::SupplierFile full = FixedMappings::fullDescriptionFile();
-        QCOMPARE(full.relativePath, u"Supplier/fulldesc.tab"_s);
-        QCOMPARE(full.divider.kind(), Divider::Kind::Tab);
-        QCOMPARE(full.map, (FieldMap{{0, 2}, {1, 4}}));
-    }
-
     void stockFieldIndex() {
         FieldMap map;
         QCOMPARE(map.stockFieldIndex(), -1);
@@ -203,38 +168,14 @@ private slots:
         QCOMPARE(map.lastMappedPosition(), 100);
     }
 
-    // Texts no other test shows in full.
+    // Texts made from what the import found.
     void messages_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("skip code") << MappingCodes::caption(0) << u"* SKIP THIS ONE / IGNORE! *"_s;
-        QTest::newRow("stock number code")
-            << MappingCodes::caption(2)
-            << u"Stock # / Item ID ** NOTE: Required! ** (Letters Or Numbers Okay)"_s;
-        QTest::newRow("refused code") << MappingCodes::caption(26) << u"** DON'T USE THIS ONE **"_s;
-        QTest::newRow("yes/no code")
-            << MappingCodes::caption(30) << u"Taxable (True/False Y/N Yes/No)"_s;
-        QTest::newRow("no stock file")
-            << FixedMappings::missingFileMessage(FixedMappings::stockFile()).section(u'\n', 0, 1)
-            << u"This Will Update Your Supplier's 'STOCK.TXT' file ONLY!\nYou Can Get This From "
-               u"Your Supplier's FTP Site In Their Inventory Folder"_s;
-        QTest::newRow("preview")
-            << ImportMessages::preview(100)
-            << u"Below Is The First 100 Lines Of The File You Selected!\nIf There Are Lines At "
-               u"The Top Which Are NOT Valid,\nSuch As Blanks, Or Dates, Non-Item Information, "
-               u"Etc...\nClick The Line You Want To Start With"_s;
         QTest::newRow("no proposal for other")
             << ImportMessages::dividerProposal(Divider::Kind::Other) << QString();
-        QTest::newRow("add more") << ImportMessages::addMorePrompt(19)
-                                  << u"The Data Shows There Are 19 Items.\nThere May Be Other "
-                                     u"Lines With More Items,\nIf You Want To Add Slots For "
-                                     u"Them, Enter How Many To Add\nWhich May Not Be On This "
-                                     u"One Line?"_s;
         QTest::newRow("bitmap name")
             << ImportMessages::newItemName(u"B2.Bmp"_s) << u"New BMP Picture"_s;
-        QTest::newRow("progress with a short stock number")
-            << ImportMessages::progress(u"AB12"_s, 3, 2, 1)
-            << u"Adding Product ID # AB12   Checked: 3   New: 2   Edited: 1"_s;
         // A whole line read as a stock number (a wrong divider) is cut to its first 60
         // characters.
         QTest::newRow("progress with a line-long stock number")

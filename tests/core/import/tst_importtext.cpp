@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(tovin::Divider::Kind)
 namespace {
 
 QString testFile(const QString& name) {
-    return QStringLiteral(TOVIN_TESTDATA_DIR) + u"/delimited/"_s + name;
+    return test::testDataFile(u"delimited/"_s + name);
 }
 
 QStringList fieldsOf(const ImportItem& item) {
@@ -112,36 +112,33 @@ private slots:
         QCOMPARE(file.text().size(), bytes.size());
     }
 
-    // Other stands for no proposal.
-    void proposal_data() {
-        QTest::addColumn<QString>("startLine");
-        QTest::addColumn<Divider::Kind>("proposed");
-        QTest::newRow("commas before tabs") << u"a\tb,c\td,e"_s << Divider::Kind::Comma;
-        QTest::newRow("one tab, then spaces") << u"a\tb  c  d"_s << Divider::Kind::TwoSpaces;
-        QTest::newRow("three spaces hold two-space twice")
-            << u"a   b"_s << Divider::Kind::TwoSpaces;
-        QTest::newRow("one two-space, then brackets") << u"a  b]c]d"_s << Divider::Kind::Bracket;
-        QTest::newRow("one bracket") << u"a]b"_s << Divider::Kind::Other;
-        QTest::newRow("single spaces") << u"a b c d"_s << Divider::Kind::Other;
-        QTest::newRow("empty line") << QString() << Divider::Kind::Other;
-    }
-    void proposal() {
-        QFETCH(QString, startLine);
-        QFETCH(Divider::Kind, proposed);
-        QCOMPARE(Divider::propose(startLine).value_or(Divider(u"|"_s)).kind(), proposed);
-    }
-
-    void typedDivider_data() {
-        QTest::addColumn<QString>("typed");
+    // The divider proposed for a start line, and the one a typed answer stands for; Other
+    // stands for no proposal.
+    void dividerKind_data() {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<Divider::Kind>("kind");
-        QTest::newRow("one character") << u"|"_s << Divider::Kind::Other;
-        QTest::newRow("typed comma") << u","_s << Divider::Kind::Comma;
-        QTest::newRow("typed two spaces") << u"  "_s << Divider::Kind::TwoSpaces;
+        QTest::newRow("commas before tabs") << false << u"a\tb,c\td,e"_s << Divider::Kind::Comma;
+        QTest::newRow("one tab, then spaces")
+            << false << u"a\tb  c  d"_s << Divider::Kind::TwoSpaces;
+        QTest::newRow("three spaces hold two-space twice")
+            << false << u"a   b"_s << Divider::Kind::TwoSpaces;
+        QTest::newRow("one two-space, then brackets")
+            << false << u"a  b]c]d"_s << Divider::Kind::Bracket;
+        QTest::newRow("one bracket") << false << u"a]b"_s << Divider::Kind::Other;
+        QTest::newRow("single spaces") << false << u"a b c d"_s << Divider::Kind::Other;
+        QTest::newRow("empty line") << false << QString() << Divider::Kind::Other;
+        QTest::newRow("typed character") << true << u"|"_s << Divider::Kind::Other;
+        QTest::newRow("typed comma") << true << u","_s << Divider::Kind::Comma;
+        QTest::newRow("typed two spaces") << true << u"  "_s << Divider::Kind::TwoSpaces;
     }
-    void typedDivider() {
-        QFETCH(QString, typed);
+    void dividerKind() {
+        QFETCH(bool, typed);
+        QFETCH(QString, text);
         QFETCH(Divider::Kind, kind);
-        QCOMPARE(Divider::fromTypedText(typed).value_or(Divider::tab()).kind(), kind);
+        const std::optional<Divider> divider =
+            typed ? Divider::fromTypedText(text) : Divider::propose(text);
+        QCOMPARE(divider.value_or(Divider(u"|"_s)).kind(), kind);
     }
 
     void linesPerItemAnswer() {
@@ -192,26 +189,23 @@ private slots:
         QCOMPARE(FieldSplitter(divider).split(line), fields);
     }
 
-    void itemsSpanLines() {
-        const QList<QStringList> items =
-            readAll("1,\"x\ny\",2\n3,\"\"\n\"a\"\"\rb\",4"_ba, Divider::comma());
-        QCOMPARE(items,
-                 (QList<QStringList>{
-                     {u"1"_s, u"x\ny"_s, u"2"_s}, {u"3"_s, QString()}, {u"a\"\rb"_s, u"4"_s}}));
-    }
-
-    // The supplier's own files with their fixed dividers are split plainly: a lone quote in a
-    // name must not swallow the following items. Price lists are comma files and quote.
-    void fixedSupplierFiles_data() {
+    // Whole items read from a file: quoted fields span lines; the supplier's own files with
+    // their fixed dividers are split plainly, so a lone quote in a name must not swallow the
+    // following items (price lists are comma files and quote); separate lines make items of a
+    // fixed number of lines.
+    void items_data() {
         QTest::addColumn<Divider>("divider");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QList<QStringList>>("items");
-        QTest::newRow("stock file") << FixedMappings::stockFile().divider
-                                    << "A1]\"Brass Lamp]1.50\nA2]Ink]2\nA3]Pen]3\nA4]Cup]4\n"_ba
-                                    << QList<QStringList>{{u"A1"_s, u"\"Brass Lamp"_s, u"1.50"_s},
-                                                          {u"A2"_s, u"Ink"_s, u"2"_s},
-                                                          {u"A3"_s, u"Pen"_s, u"3"_s},
-                                                          {u"A4"_s, u"Cup"_s, u"4"_s}};
+        QTest::newRow("quoted fields span lines")
+            << Divider::comma() << "1,\"x\ny\",2\n3,\"\"\n\"a\"\"\rb\",4"_ba
+            << QList<QStringList>{
+                   {u"1"_s, u"x\ny"_s, u"2"_s}, {u"3"_s, QString()}, {u"a\"\rb"_s, u"4"_s}};
+        QTest::newRow("stock file")
+            << FixedMappings::stockFile().divider << "A1]\"Brass Lamp]1.50\nA2]Ink]2\nA3]Pen]3\n"_ba
+            << QList<QStringList>{{u"A1"_s, u"\"Brass Lamp"_s, u"1.50"_s},
+                                  {u"A2"_s, u"Ink"_s, u"2"_s},
+                                  {u"A3"_s, u"Pen"_s, u"3"_s}};
         QTest::newRow("description file")
             << FixedMappings::fullDescriptionFile().divider
             << "A1\t\"Brass lamp, 5\" tall\nA2\tInk\n"_ba
@@ -219,26 +213,19 @@ private slots:
         QTest::newRow("price list")
             << FixedMappings::priceList(0).divider << "A1,12,\"Lamp, brass\",Each,1.50\n"_ba
             << QList<QStringList>{{u"A1"_s, u"12"_s, u"Lamp, brass"_s, u"Each"_s, u"1.50"_s}};
+        const QByteArray lines = "a,1\n\"b\nc\nd\ne"_ba;
+        QTest::newRow("two lines per item")
+            << Divider::separateLines(2) << lines
+            << QList<QStringList>{{u"a,1"_s, u"\"b"_s}, {u"c"_s, u"d"_s}, {u"e"_s}};
+        QTest::newRow("zero lines per item means one")
+            << Divider::separateLines(0) << lines
+            << QList<QStringList>{{u"a,1"_s}, {u"\"b"_s}, {u"c"_s}, {u"d"_s}, {u"e"_s}};
     }
-    void fixedSupplierFiles() {
+    void items() {
         QFETCH(Divider, divider);
         QFETCH(QByteArray, bytes);
         QFETCH(QList<QStringList>, items);
         QCOMPARE(readAll(bytes, divider), items);
-    }
-
-    void separateLines_data() {
-        QTest::addColumn<int>("linesPerItem");
-        QTest::addColumn<QList<QStringList>>("items");
-        QTest::newRow("two per item")
-            << 2 << QList<QStringList>{{u"a,1"_s, u"\"b"_s}, {u"c"_s, u"d"_s}, {u"e"_s}};
-        QTest::newRow("zero means one")
-            << 0 << QList<QStringList>{{u"a,1"_s}, {u"\"b"_s}, {u"c"_s}, {u"d"_s}, {u"e"_s}};
-    }
-    void separateLines() {
-        QFETCH(int, linesPerItem);
-        QFETCH(QList<QStringList>, items);
-        QCOMPARE(readAll("a,1\n\"b\nc\nd\ne"_ba, Divider::separateLines(linesPerItem)), items);
     }
 
     // An opening quote that never closes gives up after a bounded number of lines and the
@@ -325,15 +312,11 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("value");
-        QTest::newRow("multi-line html") << u"magento_products_gear_bags.csv"_s << Divider::comma()
-                                         << 15 << 19 << 1 << 0 << u"Gear\nBags"_s;
         QTest::newRow("sku after multi-line field")
             << u"magento_products_gear_bags.csv"_s << Divider::comma() << 15 << 19 << 14 << 2
             << u"24-WB04"_s;
         QTest::newRow("mixed line ends")
             << u"shopify_jewelery.csv"_s << Divider::comma() << 42 << 46 << 41 << 19 << u"44.99"_s;
-        QTest::newRow("byte order mark") << u"superstore_orders_utf8bom_crlf.csv"_s
-                                         << Divider::comma() << 401 << 21 << 0 << 0 << u"Row ID"_s;
         QTest::newRow("no final line end")
             << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 401 << 21 << 400 << 20
             << u"0.546"_s;

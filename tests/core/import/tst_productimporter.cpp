@@ -1,4 +1,3 @@
-#include "ImportTestCatalogue.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
@@ -6,6 +5,7 @@
 #include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
+#include "support/core/TestCatalogue.h"
 
 #include <QTest>
 #include <atomic>
@@ -14,7 +14,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
-using tovin::test::ImportTestCatalogue;
+using tovin::test::TestCatalogue;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
@@ -33,8 +33,8 @@ ImportOptions quietOptions(QList<RunTimeError>* errors = nullptr) {
     return options;
 }
 
-ImportOutcome importLines(ImportTestCatalogue& catalogue, const QByteArray& lines,
-                          ImportOptions options, const FieldMap& map = SimpleMap,
+ImportOutcome importLines(TestCatalogue& catalogue, const QByteArray& lines, ImportOptions options,
+                          const FieldMap& map = SimpleMap,
                           const Divider& divider = Divider::comma(),
                           const ProgressCallback& progress = {}) {
     return ProductImporter::importText(catalogue.db(), TextFile::decode(lines), 0, divider, map,
@@ -58,77 +58,81 @@ QByteArray numberedLines(int count, int first = 1) {
 class ProductImporterTest : public QObject {
     Q_OBJECT
 private slots:
+    // Lines "stock number, name, Cost1, OnSpecial, Catagory" imported into an empty catalogue
+    // or one holding E1 (named Pen, Cost1 5, a line of notes): the totals told, and a column of
+    // a product afterwards ("Stock.Column=value"). Edits and additions leave a line in the notes.
     void recordRules_data() {
-        QTest::addColumn<QString>("existingStock");
+        QTest::addColumn<bool>("existing");
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<bool>("editOnly");
         QTest::addColumn<QString>("totals");
-        QTest::addColumn<QString>("stock");
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("skipped stock numbers are not counted")
-            << QString() << "0,a,1\n99999999,b,2\n,c,3\nK1,d,4\n"_ba << false << totals(1, 1, 0)
-            << u"K1"_s << u"Cost1"_s << u"4"_s;
-        QTest::newRow("edit only, all new")
-            << u"E1"_s << "N1,x,1\nN2,y,2\n"_ba << true << totals(0, 0, 0) << u"N1"_s
-            << u"ProdName"_s << QString();
-        QTest::newRow("edit only still edits")
-            << u"E1"_s << "N1,x,1\nE1,y,2\n"_ba << true << totals(1, 0, 1) << u"E1"_s << u"Cost1"_s
-            << u"2"_s;
-        QTest::newRow("dollar price read as its number")
-            << QString() << "P1,x,$5\n"_ba << false << totals(1, 1, 0) << u"P1"_s << u"Cost1"_s
-            << u"5"_s;
-        QTest::newRow("price without a number keeps the stored one")
-            << u"E1"_s << "E1,,call\n"_ba << false << totals(1, 0, 0) << u"E1"_s << u"Cost1"_s
-            << u"5"_s;
-        QTest::newRow("price without a number: a new row keeps the catalogue's default")
-            << QString() << "P1,x,N/A\n"_ba << false << totals(1, 1, 0) << u"P1"_s << u"Cost1"_s
-            << u"0"_s;
-        QTest::newRow("trailing letters cut")
-            << QString() << "P1,x,12.50abc\n"_ba << false << totals(1, 1, 0) << u"P1"_s
-            << u"Cost1"_s << u"12.5"_s;
-        QTest::newRow("5 and 5.00 unchanged") << u"E1"_s << "E1,,5.00\n"_ba << false
-                                              << totals(1, 0, 0) << u"E1"_s << u"Cost1"_s << u"5"_s;
-        QTest::newRow("stock number in other letter case finds the row")
-            << u"E1"_s << "e1,Pen,5\n"_ba << false << totals(1, 0, 1) << u"E1"_s << u"ProdName"_s
-            << u"Pen"_s;
-        QTest::newRow("same item twice: added, then edited")
-            << QString() << "D1,One,1\nD1,Two,1\n"_ba << false << totals(2, 1, 1) << u"D1"_s
-            << u"ProdName"_s << u"Two"_s;
-        QTest::newRow("apostrophe in stock number")
-            << QString() << "O'Brien-7,Chair,3\nO'Brien-7,Chair,4\n"_ba << false << totals(2, 1, 1)
-            << u"O'Brien-7"_s << u"Cost1"_s << u"4"_s;
-        QTest::newRow("Y is yes, also for an existing row")
-            << u"E1"_s << "E1,,,Y\nN1,,,Y\n"_ba << false << totals(2, 1, 1) << u"E1"_s
-            << u"OnSpecial"_s << u"True"_s;
-        QTest::newRow("True is yes") << QString() << "N1,,,True\n"_ba << false << totals(1, 1, 0)
-                                     << u"N1"_s << u"OnSpecial"_s << u"True"_s;
-        QTest::newRow("lower-case yes is no")
-            << QString() << "N1,,,yes\n"_ba << false << totals(1, 1, 0) << u"N1"_s << u"OnSpecial"_s
-            << u"False"_s;
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<bool>("editOnly");
+        const auto row = [](const char* name, bool existing, const QByteArray& lines,
+                            const QString& totals, const QString& expected,
+                            const QString& note = QString(), bool editOnly = false) {
+            QTest::newRow(name) << existing << lines << totals << expected << note << editOnly;
+        };
+        row("skipped stock numbers are not counted", false, "0,a,1\n99999999,b,2\n,c,3\nK1,d,4\n",
+            totals(1, 1, 0), u"K1.Cost1=4"_s);
+        row("edit only, all new", true, "N1,x,1\nN2,y,2\n", totals(0, 0, 0), u"N1.ProdName="_s, {},
+            true);
+        row("edit only still edits", true, "N1,x,1\nE1,y,2\n", totals(1, 0, 1), u"E1.Cost1=2"_s, {},
+            true);
+        row("dollar price read as its number", false, "P1,x,$5\n", totals(1, 1, 0),
+            u"P1.Cost1=5"_s);
+        row("price without a number keeps the stored one", true, "E1,,call\n", totals(1, 0, 0),
+            u"E1.Cost1=5"_s);
+        row("price without a number: a new row keeps the catalogue's default", false, "P1,x,N/A\n",
+            totals(1, 1, 0), u"P1.Cost1=0"_s);
+        row("stock number in other letter case finds the row", true, "e1,Red Pen,5\n",
+            totals(1, 0, 1), u"E1.ProdName=Red Pen"_s);
+        row("same item twice: added, then edited", false, "D1,One,1\nD1,Two,1\n", totals(2, 1, 1),
+            u"D1.ProdName=Two"_s);
+        row("apostrophe in stock number", false, "O'Brien-7,Chair,3\nO'Brien-7,Chair,4\n",
+            totals(2, 1, 1), u"O'Brien-7.Cost1=4"_s);
+        row("Y is yes, also for an existing row", true, "E1,,,Y\nN1,,,Y\n", totals(2, 1, 1),
+            u"E1.OnSpecial=True"_s);
+        row("added with a note", false, "A1,Pen,5\n", totals(1, 1, 0),
+            u"A1.Notes=05/01/26 wp-cd.txt - Added This Item\r\n"_s, u"05/01/26 wp-cd.txt"_s);
+        row("added without a note", false, "A1,Pen,5\n", totals(1, 1, 0), u"A1.Notes="_s);
+        row("edited with a note", true, "E1,Red Pen,6\n", totals(1, 0, 1),
+            u"E1.Notes=old line\r\nrefresh - Edited This Item\r\n"
+            u"   Changed: ProdName From 'Pen' To 'Red Pen'\r\n"
+            u"   Changed: Cost1 From '5' To '6'\r\n"_s,
+            u"refresh"_s);
+        row("edited without a note: today's date", true, "E1,Pen,7.5\n", totals(1, 0, 1),
+            u"E1.Notes=old line\r\n05/01/26 - Edited This Item\r\n"
+            u"   Changed: Cost1 From '5' To '7.5'\r\n"_s);
+        row("unchanged item (5 and 5.00) is no edit and adds no note", true, "E1,Pen,5.00\n",
+            totals(1, 0, 0), u"E1.Notes=old line\r\n"_s, u"refresh"_s);
     }
     void recordRules() {
-        QFETCH(QString, existingStock);
+        QFETCH(bool, existing);
         QFETCH(QByteArray, lines);
-        QFETCH(bool, editOnly);
         QFETCH(QString, totals);
-        QFETCH(QString, stock);
-        QFETCH(QString, column);
-        QFETCH(QString, value);
-        ImportTestCatalogue catalogue;
-        if (!existingStock.isEmpty())
-            catalogue.add(7, existingStock, {{PC::Cost1, 5.0}});
+        QFETCH(QString, expected);
+        QFETCH(QString, note);
+        QFETCH(bool, editOnly);
+        TestCatalogue catalogue;
+        if (existing)
+            catalogue.add(
+                7, u"E1"_s,
+                {{PC::ProdName, u"Pen"_s}, {PC::Cost1, 5.0}, {PC::Notes, u"old line\r\n"_s}});
         ImportOptions options = quietOptions();
+        options.note = note;
         options.editOnly = editOnly;
-        const ImportOutcome outcome = importLines(catalogue, lines, options);
-        QCOMPARE(outcome.totals, totals);
-        QCOMPARE(catalogue.text(stock, column), value);
+        QCOMPARE(importLines(catalogue, lines, options).totals, totals);
+        const qsizetype dot = expected.indexOf(u'.');
+        const qsizetype eq = expected.indexOf(u'=');
+        QCOMPARE(catalogue.text(expected.left(dot), expected.mid(dot + 1, eq - dot - 1)),
+                 expected.mid(eq + 1));
     }
 
     // A trial run does the whole import, tells what it did and leaves the catalogue untouched;
     // values without a number are counted and named.
     void trialRunRollsBackAndReports() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.add(7, u"E1"_s, {{PC::Cost1, 3.89}, {PC::ProdName, u"Pen"_s}});
         catalogue.add(8, u"E2"_s, {{PC::Cost1, 2.0}});
         ImportReport report;
@@ -153,41 +157,6 @@ private slots:
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
     }
 
-    void notes_data() {
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<QString>("note");
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("notes");
-        QTest::newRow("added with a note") << false << u"05/01/26 wp-cd.txt"_s << "A1,Pen,5\n"_ba
-                                           << u"05/01/26 wp-cd.txt - Added This Item\r\n"_s;
-        QTest::newRow("added without a note") << false << QString() << "A1,Pen,5\n"_ba << QString();
-        QTest::newRow("edited with a note") << true << u"refresh"_s << "A1,Red Pen,6\n"_ba
-                                            << u"old line\r\nrefresh - Edited This Item\r\n"
-                                               u"   Changed: ProdName From 'Pen' To 'Red Pen'\r\n"
-                                               u"   Changed: Cost1 From '5' To '6'\r\n"_s;
-        QTest::newRow("edited without a note: today's date")
-            << true << QString() << "A1,Pen,7.5\n"_ba
-            << u"old line\r\n05/01/26 - Edited This Item\r\n"
-               u"   Changed: Cost1 From '5' To '7.5'\r\n"_s;
-        QTest::newRow("unchanged item adds nothing")
-            << true << u"refresh"_s << "A1,Pen,5.00\n"_ba << u"old line\r\n"_s;
-    }
-    void notes() {
-        QFETCH(bool, existing);
-        QFETCH(QString, note);
-        QFETCH(QByteArray, line);
-        QFETCH(QString, notes);
-        ImportTestCatalogue catalogue;
-        if (existing)
-            catalogue.add(
-                1, u"A1"_s,
-                {{PC::ProdName, u"Pen"_s}, {PC::Cost1, 5.0}, {PC::Notes, u"old line\r\n"_s}});
-        ImportOptions options = quietOptions();
-        options.note = note;
-        importLines(catalogue, line, options);
-        QCOMPARE(catalogue.text(u"A1"_s, u"Notes"_s), notes);
-    }
-
     void stockFileFields_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<bool>("skipDiscontinued");
@@ -208,7 +177,7 @@ private slots:
         QFETCH(bool, skipDiscontinued);
         QFETCH(qint64, rows);
         QFETCH(QString, outStock);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         const FixedMappings::SupplierFile stock = FixedMappings::stockFile();
         ImportOptions options = quietOptions();
         options.skipDiscontinued = skipDiscontinued;
@@ -221,7 +190,7 @@ private slots:
     }
 
     void refusedValueIsReportedAndPassedOver() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         QList<RunTimeError> errors;
         const ImportOutcome outcome =
             importLines(catalogue, "R1,Chair,3,Y,garden\n"_ba, quietOptions(&errors));
@@ -237,24 +206,19 @@ private slots:
     // A row the catalogue refuses (here a rule of the shop's own) is passed over and named; the
     // rows after it are written as usual.
     void refusedRowIsPassedOverAndTheRestWritten_data() {
-        QTest::addColumn<QString>("rule");
-        QTest::addColumn<bool>("existing"); // N25 is in the catalogue before the import
-        QTest::newRow("new item refused")
-            << u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'N25' "
-               u"BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s
-            << false;
-        QTest::newRow("edit refused")
-            << u"CREATE TRIGGER refuse BEFORE UPDATE ON Products WHEN old.StockNo = 'N25' "
-               u"BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s
-            << true;
+        QTest::addColumn<bool>("existing"); // N25 is in the catalogue and edited, else added
+        QTest::newRow("new item refused") << false;
+        QTest::newRow("edit refused") << true;
     }
     void refusedRowIsPassedOverAndTheRestWritten() {
-        QFETCH(QString, rule);
         QFETCH(bool, existing);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         if (existing)
             catalogue.add(1, u"N25"_s);
-        catalogue.db().run(rule);
+        catalogue.db().run(
+            u"CREATE TRIGGER refuse BEFORE %1 ON Products WHEN %2.StockNo = 'N25' "
+            u"BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s.arg(
+                existing ? u"UPDATE"_s : u"INSERT"_s, existing ? u"old"_s : u"new"_s));
         QList<RunTimeError> errors;
         ImportOptions options = quietOptions(&errors);
         options.commitEvery = 10;
@@ -279,7 +243,7 @@ private slots:
         QFETCH(int, readOnlyFrom);
         QFETCH(int, kept);
         QFETCH(QString, words);
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.db().setLockWait(50);
         std::unique_ptr<CatalogueDatabase> other;
         std::unique_ptr<ScopedTransaction> lock;
@@ -311,7 +275,7 @@ private slots:
     // A lock another program holds for a moment is waited for, with a notice, and the import
     // then writes every item.
     void briefLockIsWaitedFor() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         std::promise<void> locked;
         std::promise<void> release;
         std::thread holder([&, path = catalogue.path()] {
@@ -336,14 +300,14 @@ private slots:
 
     // New keys pass the 16-bit range; the counters shown stop at 32767.
     void keysAndCountersPast32767() {
-        ImportTestCatalogue catalogue;
+        TestCatalogue catalogue;
         catalogue.add(32767, u"LAST"_s);
         catalogue.add(5, u"EARLY"_s);
         importLines(catalogue, numberedLines(3), quietOptions());
         QCOMPARE(catalogue.pid(u"N1"_s), 32768);
         QCOMPARE(catalogue.pid(u"N3"_s), 32770);
 
-        ImportTestCatalogue big;
+        TestCatalogue big;
         const ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
         QCOMPARE(outcome.totals, totals(32767, 32767, 0));
         QCOMPARE(big.count(), 33000);
@@ -351,41 +315,44 @@ private slots:
         QCOMPARE(big.count(u"PID <> rowid"_s), 0);
     }
 
-    void progressAndCancel() {
-        ImportTestCatalogue catalogue;
-        QStringList statuses;
-        ImportOptions options = quietOptions();
-        options.commitEvery = 2;
-        const ImportOutcome outcome =
-            importLines(catalogue, numberedLines(20), options, SimpleMap, Divider::comma(),
-                        [&](const ImportProgress& progress) {
-                            statuses.append(progress.status);
-                            return progress.value < 5;
-                        });
-        QVERIFY(outcome.cancelled);
-        QCOMPARE(statuses.size(), 5);
-        QCOMPARE(statuses.last(), u"Adding Product ID # N5   Checked: 5   New: 5   Edited: 0"_s);
-        QCOMPARE(outcome.totals, totals(5, 5, 0));
-        QCOMPARE(CatalogueDatabase(catalogue.path()).scalar(u"SELECT count(*) FROM Products"_s), 5);
+    // A run the user stops keeps every item checked; a run that dies keeps its finished batches
+    // and nothing of the one being written. Either way the catalogue stays whole.
+    void stoppedRunKeepsWhatItFinished_data() {
+        QTest::addColumn<bool>("dies");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("cancelled after 7") << false << 7;
+        QTest::newRow("died at 7, batches of 3") << true << 6;
     }
-
-    // A run that dies keeps its finished batches and nothing of the one being written.
-    void interruptedRunKeepsFinishedBatches() {
-        ImportTestCatalogue catalogue;
+    void stoppedRunKeepsWhatItFinished() {
+        QFETCH(bool, dies);
+        QFETCH(int, kept);
+        TestCatalogue catalogue;
         ImportOptions options = quietOptions();
         options.commitEvery = 3;
-        QVERIFY_THROWS_EXCEPTION(
-            RunTimeError, importLines(catalogue, numberedLines(20), options, SimpleMap,
-                                      Divider::comma(), [](const ImportProgress& progress) {
-                                          if (progress.value == 7)
-                                              throw RunTimeError(ErrorNumber::DatabaseRefused,
-                                                                 u"disk full"_s);
-                                          return true;
-                                      }));
-        QCOMPARE(catalogue.count(), 6);
+        QStringList statuses;
+        const auto stop = [&](const ImportProgress& progress) {
+            statuses << progress.status;
+            if (dies && progress.value == 7)
+                throw RunTimeError(ErrorNumber::DatabaseRefused, u"disk full"_s);
+            return progress.value < 7;
+        };
+        if (dies) {
+            QVERIFY_THROWS_EXCEPTION(RunTimeError,
+                                     importLines(catalogue, numberedLines(20), options, SimpleMap,
+                                                 Divider::comma(), stop));
+        } else {
+            const ImportOutcome outcome = importLines(catalogue, numberedLines(20), options,
+                                                      SimpleMap, Divider::comma(), stop);
+            QVERIFY(outcome.cancelled);
+            QCOMPARE(outcome.totals, totals(7, 7, 0));
+        }
+        QCOMPARE(statuses.size(), 7);
+        QCOMPARE(statuses.last(), u"Adding Product ID # N7   Checked: 7   New: 7   Edited: 0"_s);
+        QCOMPARE(CatalogueDatabase(catalogue.path()).scalar(u"SELECT count(*) FROM Products"_s),
+                 kept);
         QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         importLines(catalogue, numberedLines(1, 100), quietOptions());
-        QCOMPARE(catalogue.pid(u"N100"_s), 7);
+        QCOMPARE(catalogue.pid(u"N100"_s), kept + 1);
     }
 };
 

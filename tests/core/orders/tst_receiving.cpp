@@ -36,33 +36,32 @@ class ReceivingTest : public QObject {
 
     CatalogueDatabase& db() { return *m_db; }
 
+    // Inserts a row: the first columns named, given values in the same order.
+    qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values) {
+        StoredRows::Changes changes;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            changes.append({columns.value(i), values[i]});
+        return StoredRows::insert(db(), table, changes);
+    }
+
     void addProduct(const Product& p) {
-        StoredRows::insert(db(), u"Products"_s,
-                           {{u"StockNo"_s, p.stockNo},
-                            {u"ProdName"_s, u"Item "_s + p.stockNo},
-                            {u"Supplier"_s, u"Brightwater Giftworks"_s},
-                            {u"Inventory"_s, p.inventory},
-                            {u"OnOrder"_s, p.onOrder},
-                            {u"Retail"_s, 9.99},
-                            {u"Notes"_s, u"01/06/03 - Added This Item\r\n"_s}});
+        insert(u"Products"_s,
+               {u"StockNo"_s, u"ProdName"_s, u"Supplier"_s, u"Inventory"_s, u"OnOrder"_s,
+                u"Retail"_s, u"Notes"_s},
+               {p.stockNo, u"Item "_s + p.stockNo, u"Brightwater Giftworks"_s, p.inventory,
+                p.onOrder, 9.99, u"01/06/03 - Added This Item\r\n"_s});
         if (p.stockRow)
-            StoredRows::insert(db(), u"Inventory"_s,
-                               {{u"Product Id"_s, p.stockNo}, {u"Number"_s, 5}});
+            insert(u"Inventory"_s, {u"Product Id"_s, u"Number"_s}, {p.stockNo, 5});
     }
 
     // A line of 3 at $100 gross with shipping 10, fees 6 and discount 4: net cost each $36.
     qint64 addLine(const QString& orderId, const QString& stockNo, double quantity = 3) {
-        return StoredRows::insert(db(), u"Orders"_s,
-                                  {{u"Order ID"_s, orderId},
-                                   {u"ProductOrderID"_s, stockNo},
-                                   {u"Description"_s, u"Item "_s + stockNo},
-                                   {u"NumberOrdered"_s, quantity},
-                                   {u"WtPrice"_s, 33.3333},
-                                   {u"Cost"_s, 100},
-                                   {u"Shipping"_s, 10},
-                                   {u"Fees"_s, 6},
-                                   {u"Discount"_s, 4},
-                                   {u"Date Ordered"_s, QDate(2003, 3, 3)}});
+        return insert(u"Orders"_s,
+                      {u"Order ID"_s, u"ProductOrderID"_s, u"Description"_s, u"NumberOrdered"_s,
+                       u"WtPrice"_s, u"Cost"_s, u"Shipping"_s, u"Fees"_s, u"Discount"_s,
+                       u"Date Ordered"_s},
+                      {orderId, stockNo, u"Item "_s + stockNo, quantity, 33.3333, 100, 10, 6, 4,
+                       QDate(2003, 3, 3)});
     }
 
     QVariant product(const QString& stockNo, const QString& column) {
@@ -202,14 +201,11 @@ private slots:
 
     // The terms come from the supplier the product names, whatever else the table holds.
     void supplierTermsByName() {
-        StoredRows::insert(db(), u"Supplier"_s,
-                           {{u"Name"_s, u"Kestrel Ridge Tool Supply"_s}, {u"Discounts"_s, u"3"_s}});
-        StoredRows::insert(db(), u"Supplier"_s,
-                           {{u"Name"_s, u"Brightwater Giftworks"_s},
-                            {u"Discounts"_s, u"10"_s},
-                            {u"OtherChgs"_s, u"1.50"_s},
-                            {u"Ship2"_s, u"5"_s},
-                            {u"TaxRate"_s, 0.07}});
+        const QStringList columns{u"Name"_s, u"Discounts"_s, u"OtherChgs"_s, u"Ship2"_s,
+                                  u"TaxRate"_s};
+        insert(u"Supplier"_s, columns, {u"Kestrel Ridge Tool Supply"_s, u"3"_s});
+        insert(u"Supplier"_s, columns,
+               {u"Brightwater Giftworks"_s, u"10"_s, u"1.50"_s, u"5"_s, 0.07});
         const auto terms = CatalogueOrdering::supplierTerms(db(), u" brightwater giftworks "_s);
         QVERIFY(terms);
         QCOMPARE(terms->discountPercent, 10.0);
@@ -237,15 +233,11 @@ private slots:
             {u"B6"_s, u"acme"_s, 0, 0, 0, 0, true, false},    // no re-order level
         };
         for (const P& p : products)
-            StoredRows::insert(db(), u"Products"_s,
-                               {{u"StockNo"_s, p.stockNo},
-                                {u"Supplier"_s, p.supplier},
-                                {u"Inventory"_s, p.inventory},
-                                {u"OnOrder"_s, p.onOrder},
-                                {u"ReOrder"_s, p.reOrder},
-                                {u"MinOrdW"_s, p.minOrdW},
-                                {u"Orderable"_s, p.orderable},
-                                {u"Disco"_s, p.disco}});
+            insert(u"Products"_s,
+                   {u"StockNo"_s, u"Supplier"_s, u"Inventory"_s, u"OnOrder"_s, u"ReOrder"_s,
+                    u"MinOrdW"_s, u"Orderable"_s, u"Disco"_s},
+                   {p.stockNo, p.supplier, p.inventory, p.onOrder, p.reOrder, p.minOrdW,
+                    p.orderable, p.disco});
         QStringList got;
         for (const ReorderList::SupplierGroup& group : ReorderList::build(db()))
             for (const ReorderList::Item& item : group.items)

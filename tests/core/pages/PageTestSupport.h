@@ -1,23 +1,16 @@
 #pragma once
 
 #include "core/pages/PageProduct.h"
+#include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
-#include <QFile>
 #include <QTest>
 
 namespace tovin::test {
 
-inline QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 // The expected page kept beside the tests, with the program folder filled in.
 inline QByteArray expectedPage(const QString& name, const QString& appFolder) {
-    QByteArray bytes = readBytes(testSourceDir() + QStringLiteral("/core/pages/expected/") + name);
+    QByteArray bytes = fileBytes(testSourceDir() + QStringLiteral("/core/pages/expected/") + name);
     bytes.replace("%APPFOLDER%", appFolder.toUtf8());
     return bytes;
 }

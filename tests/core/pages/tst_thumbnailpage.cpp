@@ -36,7 +36,6 @@ private slots:
         QTest::newRow("none: one empty row") << 0 << 1;
         QTest::newRow("five: one full row") << 5 << 1;
         QTest::newRow("six") << 6 << 2;
-        QTest::newRow("twelve") << 12 << 3;
     }
     void rowsOfFive() {
         QFETCH(int, count);

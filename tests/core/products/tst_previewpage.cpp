@@ -2,6 +2,7 @@
 #include "core/products/PreviewPage.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
+#include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
@@ -14,13 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 
 namespace {
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 PreviewProduct product(const QString& stockNo, const QString& picture) {
     PreviewProduct p;
     p.StockNo = stockNo;
@@ -72,10 +66,10 @@ private slots:
         const QString written = PreviewPage::write(product, PreviewPage::sizeForCaption(caption));
         QCOMPARE(written, m_folder->filePath(u"page.htm"_s));
         QByteArray expected =
-            readFile(test::testSourceDir() + u"/core/products/expected/"_s + expectedFile);
+            test::fileBytes(test::testSourceDir() + u"/core/products/expected/"_s + expectedFile);
         QVERIFY(!expected.isEmpty());
         expected.replace("%APPFOLDER%", m_folder->path().toUtf8());
-        QCOMPARE(readFile(written), expected);
+        QCOMPARE(test::fileBytes(written), expected);
     }
 
     void unwritablePageRaisesError_data() {
@@ -120,7 +114,7 @@ private slots:
         QVERIFY(ran.wait());
         QVERIFY(renders >= 1 && renders < 50);
         QVERIFY(!render.isPending());
-        QVERIFY(readFile(PreviewPage::path()).contains("alt=\"P50\""));
+        QVERIFY(test::fileBytes(PreviewPage::path()).contains("alt=\"P50\""));
     }
 
     // A flush writes the pending page at once; a cancelled one is never written.

@@ -6,7 +6,6 @@
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
-#include <QUrlQuery>
 #include <functional>
 
 namespace tovin::test {

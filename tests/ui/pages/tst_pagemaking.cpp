@@ -1,9 +1,9 @@
 // The web catalogue from the screens: the Products screen's catalogue panel, pages by page
 // number and thumbnails, and the page designer, driven with fake web views and scripted
 // dialogs.
-#include "core/data/CatalogueDatabase.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"
+#include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
@@ -40,8 +40,7 @@ FakeWebView* web(QWidget* screen, const QString& name) {
 }
 
 QString readText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(fileBytes(path));
 }
 
 QStringList pageFiles() {
@@ -56,21 +55,32 @@ void press(QWidget* screen, const QString& name) {
 
 const QString StartPrompt = u"Enter Starting Page Number ( 1  to  8 )\r\n"_s;
 const QString Invalid = u"Invalid Number - Enter ONLY Numbers In The Range Listed!"_s;
+const QString EndPrompt = u"Enter Ending Page Number ( 1  to  8 )\r\n"_s;
 const QString NamePrompt = u"Enter The Name To Save Pages As (No Extensions like .htm etc...)"_s;
+
+// The Products screen of a demo catalogue with the page designer opened from it; the base name
+// asked for on opening is answered with `baseName`.
+struct Designer {
+    explicit Designer(const QString& baseName = u"Spring"_s) {
+        FrmPageMake::state() = {};
+        prompts.answerInput(baseName);
+        click(products.get(), u"Command12"_s);
+        d = qobject_cast<FrmPageMake*>(ChildWindows::find(u"frmPageMake"_s));
+    }
+    TestProgramFolder folder{Catalogue::Demo};
+    ScriptedPrompts prompts;
+    std::unique_ptr<Products> products = openProducts();
+    FrmPageMake* d = nullptr;
+};
+
+QString sample() {
+    return readText(FrmPageMake::samplePath());
+}
 
 } // namespace
 
 class PageMakingTest : public QObject {
     Q_OBJECT
-
-    FrmPageMake* openDesigner(QWidget* products, ScriptedPrompts& prompts,
-                              const QString& baseName = u"Spring"_s) {
-        FrmPageMake::state() = {};
-        prompts.answerInput(baseName);
-        click(products, u"Command12"_s);
-        return qobject_cast<FrmPageMake*>(ChildWindows::find(u"frmPageMake"_s));
-    }
-    static QString sample() { return readText(FrmPageMake::samplePath()); }
 
 private slots:
     void initTestCase() {
@@ -85,10 +95,9 @@ private slots:
         QTest::addColumn<QStringList>("answers"); // inputs; "!" answers a notice
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("pages 2 to 3")
-            << QStringList{u"2"_s, u"3"_s, u"CatPage"_s}
-            << QStringList{u"CatPage2.htm"_s, u"CatPage3.htm"_s}
-            << QStringList{StartPrompt, u"Enter Ending Page Number ( 1  to  8 )\r\n"_s, NamePrompt};
+        QTest::newRow("pages 2 to 3") << QStringList{u"2"_s, u"3"_s, u"CatPage"_s}
+                                      << QStringList{u"CatPage2.htm"_s, u"CatPage3.htm"_s}
+                                      << QStringList{StartPrompt, EndPrompt, NamePrompt};
         QTest::newRow("0 ends the run")
             << QStringList{u"0"_s} << QStringList{} << QStringList{StartPrompt};
         QTest::newRow("empty start asks again")
@@ -97,12 +106,11 @@ private slots:
         QTest::newRow("start above the highest page asks again")
             << QStringList{u"9"_s, u"9"_s, u"!"_s, u"8"_s, u"8"_s, QString()}
             << QStringList{u"catpage8.htm"_s}
-            << QStringList{StartPrompt, u"Enter Ending Page Number ( 1  to  8 )\r\n"_s, Invalid,
-                           StartPrompt, u"Enter Ending Page Number ( 1  to  8 )\r\n"_s, NamePrompt};
+            << QStringList{StartPrompt, EndPrompt, Invalid, StartPrompt, EndPrompt, NamePrompt};
         QTest::newRow("a name leading out of the folder is asked again")
             << QStringList{u"1"_s, u"1"_s, u"../CatPage"_s, u"!"_s, u"CatPage"_s}
             << QStringList{u"CatPage1.htm"_s}
-            << QStringList{StartPrompt, u"Enter Ending Page Number ( 1  to  8 )\r\n"_s, NamePrompt,
+            << QStringList{StartPrompt, EndPrompt, NamePrompt,
                            u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in "
                            u"the Pages folder."_s,
                            NamePrompt};
@@ -203,30 +211,26 @@ private slots:
 
     // Opening the designer: sample pictures, the base name asked once, an empty order list.
     void designerOpens() {
-        TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openProducts();
-        FrmPageMake* designer = openDesigner(screen.get(), prompts);
-        QVERIFY(designer);
+        Designer designer;
+        auto& [folder, prompts, screen, d] = designer;
+        QVERIFY(d);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Type The Name For These Pages"_s});
         QVERIFY(!shared().SamplePictures[1].isEmpty());
         QCOMPARE(FrmPageMake::state().PageBaseName, u"Spring"_s);
         for (int slot = 0; slot < 9; ++slot)
-            QCOMPARE(control<QLabel>(designer, u"Label5"_s, slot)->text(), u"Empty"_s);
+            QCOMPARE(control<QLabel>(d, u"Label5"_s, slot)->text(), u"Empty"_s);
         QCOMPARE(pageOptions().PageTitle, u"Picture Page # tq2002"_s);
         QCOMPARE(pageOptions().PictureSize, u"width=100"_s);
         const QString page = sample();
         QVERIFY(page.contains(u"<title>Picture Page # </title>"_s));
         QVERIFY(!page.contains(u"<img"_s));
-        QCOMPARE(QFileInfo(web(designer, u"Wb3"_s)->lastNavigation()).fileName(), u"sample.htm"_s);
+        QCOMPARE(QFileInfo(web(d, u"Wb3"_s)->lastNavigation()).fileName(), u"sample.htm"_s);
     }
 
     // The option handlers, each checked in the preview it rewrites.
     void designerOptions() {
-        TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openProducts();
-        FrmPageMake* d = openDesigner(screen.get(), prompts);
+        Designer designer;
+        auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         press(d, u"Command5(1)"_s); // default order
         QCOMPARE(control<QLabel>(d, u"Label5"_s, 0)->text(), u"Include Item Number"_s);
@@ -273,10 +277,8 @@ private slots:
     // The order list: ticking fills the next slot, unticking empties its slot only, a drop on
     // an empty slot places the item there, and a slot dropped on the items frame empties.
     void orderList() {
-        TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openProducts();
-        FrmPageMake* d = openDesigner(screen.get(), prompts);
+        Designer designer;
+        auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         auto slotText = [d](int slot) { return control<QLabel>(d, u"Label5"_s, slot)->text(); };
         press(d, u"Check3(6)"_s);
@@ -314,10 +316,8 @@ private slots:
     // Select mode: tick boxes on the preview, a click flips the product without leaving the
     // preview, and "only selected" with nothing ticked says so and unticks itself.
     void selectingProducts() {
-        TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openProducts();
-        FrmPageMake* d = openDesigner(screen.get(), prompts);
+        Designer designer;
+        auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         FakeWebView* view = web(d, u"Wb3"_s);
         const int count = shared().ThumbChecked.size();
@@ -350,10 +350,8 @@ private slots:
     }
 
     void saveRefusesAPathName() {
-        TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openProducts();
-        FrmPageMake* d = openDesigner(screen.get(), prompts, u"../Outside"_s);
+        Designer designer(u"../Outside"_s);
+        auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         prompts.answerMessage(MessageAnswer::Ok);
         press(d, u"Command7(0)"_s);

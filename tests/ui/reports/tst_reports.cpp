@@ -72,16 +72,10 @@ private slots:
         const QString hooks =
             u"0012 Brass Cup Hooks 1 in. (10) 10/pk 1 Kestrel Ridge Tool Supply "_s;
         const QStringList listed{u"Products listed: 50"_s};
-        QTest::newRow("cost1") << u"cost1.rpt"_s << u"Cost 1 Price List"_s << 1 << u"Stock #"_s
-                               << hooks + u"$0.95"_s << listed;
-        QTest::newRow("cost2") << u"cost2.rpt"_s << u"Cost 2 Price List"_s << 1 << u"Stock #"_s
-                               << hooks + u"$1.05"_s << listed;
-        QTest::newRow("cost3") << u"cost3.rpt"_s << u"Cost 3 Price List"_s << 1 << u"Stock #"_s
-                               << hooks + u"$1.19"_s << listed;
-        QTest::newRow("cost4") << u"cost4.rpt"_s << u"Cost 4 Price List"_s << 1 << u"Stock #"_s
-                               << hooks + u"$1.28"_s << listed;
-        QTest::newRow("cost5") << u"cost5.rpt"_s << u"Cost 5 Price List"_s << 1 << u"Stock #"_s
-                               << hooks + u"$0.87"_s << listed;
+        const QStringList costs{u"$0.95"_s, u"$1.05"_s, u"$1.19"_s, u"$1.28"_s, u"$0.87"_s};
+        for (int n = 1; n <= 5; ++n)
+            QTest::addRow("cost%d", n) << u"cost%1.rpt"_s.arg(n) << u"Cost %1 Price List"_s.arg(n)
+                                       << 1 << u"Stock #"_s << hooks + costs[n - 1] << listed;
         QTest::newRow("retail") << u"retail.rpt"_s << u"Retail Price List"_s << 1 << u"Stock #"_s
                                 << u"0012 Brass Cup Hooks 1 in. (10) 10/pk 1 $2.29 $2.29"_s
                                 << listed;
@@ -173,13 +167,11 @@ private slots:
             QVERIFY2(error.description().contains(reason), qPrintable(error.description()));
         }
         ScriptedPrompts prompts;
-        shared().prompts = &prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         ReportsMenu::ShowReport(nullptr, u"mnuR1"_s, u"bad.rpt"_s);
         QCOMPARE(prompts.shown().size(), 1);
         QVERIFY(prompts.shownTexts().first().startsWith(
             u"The report \"bad.rpt\" could not be made."_s));
-        shared().prompts = nullptr;
     }
 
     // A missing report file or catalogue is told as a missing file, and no preview opens.
@@ -197,7 +189,6 @@ private slots:
         else
             shared().DBPath = folder.filePath(u"gone.mde"_s);
         ScriptedPrompts prompts;
-        shared().prompts = &prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         ReportsMenu::ShowReport(nullptr, u"mnuR8"_s, u"inventory.rpt"_s);
         QCOMPARE(prompts.shown().size(), 1);
@@ -207,7 +198,6 @@ private slots:
         else
             QVERIFY2(shown.startsWith(u"The report \"inventory.rpt\" could not be made."_s),
                      qPrintable(shown));
-        shared().prompts = nullptr;
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// A catalogue of its own for one import test, with helpers to put products in and read them
-// back.
+// A catalogue of its own for one test, in a temporary folder, with helpers to put products in
+// and read them back as the program shows them.
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
@@ -14,15 +14,17 @@
 
 namespace tovin::test {
 
-class ImportTestCatalogue {
+class TestCatalogue {
 public:
-    ImportTestCatalogue() {
+    TestCatalogue() {
         CatalogueDatabase::create(path());
         m_db = std::make_unique<CatalogueDatabase>(path());
     }
 
     QString path() const { return m_dir.filePath(QStringLiteral("catalogue.mde")); }
     QString folder() const { return m_dir.path(); }
+    // A file of the catalogue's folder (which is otherwise empty).
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
     CatalogueDatabase& db() { return *m_db; }
 
     void add(qint64 pid, const QString& stockNumber, const ColumnValueList& more = {}) {
@@ -48,6 +50,7 @@ public:
             stored = stored.toLongLong() != 0;
         return TextRules::toText(stored);
     }
+    // Products, or those matching a condition in SQL.
     qint64 count(const QString& where = QString()) {
         return m_db
             ->scalar(QStringLiteral("SELECT count(*) FROM Products") +

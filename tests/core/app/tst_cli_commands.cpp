@@ -1,0 +1,232 @@
+#include "core/data/CatalogueDatabase.h"
+#include "support/core/CliRun.h"
+#include "support/core/TestProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+
+// The smaller commands as scripts use them (create, reorder, report, pages, convert), the help
+// of every command, and the rule they all share: a refusal is exit status 2 with a message, and
+// nothing is written.
+class CliCommandsTest : public QObject {
+    Q_OBJECT
+
+    // A program folder with the demo catalogue, which every run uses with its own settings.
+    std::unique_ptr<TestProgramFolder> m_folder;
+
+    QStringList line(const QString& text, const QTemporaryDir& dir) const {
+        return argumentLine(u"--app-folder @app --settings @settings "_s + text,
+                            {{u"@app"_s, m_folder->path()},
+                             {u"@settings"_s, m_folder->settingsFile()},
+                             {u"@demo"_s, m_folder->cataloguePath()},
+                             {u"@out"_s, m_folder->filePath(u"out"_s)},
+                             {u"@dir"_s, dir.path()}});
+    }
+    CliRun run(const QString& text) {
+        QTemporaryDir dir;
+        return runProgram(line(text, dir), m_folder->path());
+    }
+    static QStringList pageFiles(const QString& folder) {
+        return QDir(folder).entryList({u"Cat*.htm"_s, u"*.pdf"_s, u".print*"_s},
+                                      QDir::Files | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase() {
+        m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
+    }
+    // Each case starts without pages.
+    void init() {
+        for (const QString& folder : {m_folder->filePath(u"Pages"_s), m_folder->filePath(u"out"_s)})
+            for (const QString& file : pageFiles(folder))
+                QFile::remove(folder + u'/' + file);
+    }
+    void cleanupTestCase() { m_folder.reset(); }
+
+    void helpDescribesEachCommand_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("words"); // separated by "|"
+        QTest::newRow("program") << QString() << u"create|import|--app-folder"_s;
+        QTest::newRow("import") << u"import"_s
+                                << u"--db|--source|--divider|--start-line|--map|--table|"
+                                   u"--supplier-file|--edit-only|--skip-discontinued|--supplier|"
+                                   u"--note|--encoding|--decimal-comma|--dry-run|"
+                                   u"--mapping-from-last"_s;
+        QTest::newRow("export") << u"export"_s
+                                << u"--columns|--divider|--where|windows-1252|double quotes"_s;
+        QTest::newRow("bulk-edit") << u"bulk-edit"_s
+                                   << u"--set|--where|10% raises|Retail less 25|--include-blank|"
+                                      u"exit status 2"_s;
+    }
+    void helpDescribesEachCommand() {
+        QFETCH(QString, command);
+        QFETCH(QString, words);
+        const CliRun r = run((command + u" --help"_s).trimmed());
+        QCOMPARE(r.status, 0);
+        for (const QString& word : words.split(u'|'))
+            QVERIFY2(r.out.contains(word), qPrintable(word));
+    }
+
+    void createsEmptyAndDemoCatalogues_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("empty") << u"create"_s << false;
+        QTest::newRow("demo") << u"create --demo"_s << true;
+    }
+    void createsEmptyAndDemoCatalogues() {
+        QFETCH(QString, options);
+        QFETCH(bool, filled);
+        QTemporaryDir dir;
+        const CliRun r = runProgram(line(options + u" @dir/new.mde"_s, dir));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productCount(dir.filePath(u"new.mde"_s)) > 0, filled);
+    }
+
+    // The demo catalogue's products to order again, under their supplier.
+    void reorderListsBySupplier() {
+        const CliRun r = run(u"reorder --db @demo"_s);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(u"Pennybrook Lamp & Garden Co.\n"
+                                u"  GD-605\tCedar Birdhouse\torder 1\t"
+                                u"(in stock 2, on order 0, re-order at 2)\n"_s),
+                 qPrintable(r.out));
+        QVERIFY(r.err.isEmpty());
+    }
+
+    // A scheduled job names the report by name or by file, options before or after it.
+    void reportWritesPdf_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("by name") << u"report inventory --db @demo --pdf @dir/out.pdf"_s;
+        QTest::newRow("by file name, options first")
+            << u"report --pdf @dir/out.pdf --db @demo orders.rpt"_s;
+    }
+    void reportWritesPdf() {
+        QFETCH(QString, arguments);
+        QTemporaryDir dir;
+        const CliRun r = runProgram(line(arguments, dir));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(fileBytes(dir.filePath(u"out.pdf"_s)).startsWith("%PDF-"));
+    }
+
+    // Pages 2 and 3 into the program's Pages folder: one line per page number, then the
+    // totals, which count every file written.
+    void pagesWithDetailPages() {
+        const CliRun r = run(u"pages --db @demo --from 2 --to 3"_s);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QStringList lines = r.outLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].startsWith(u"Page 2 CatPage2.htm: "_s));
+        QVERIFY(lines[1].startsWith(u"Page 3 CatPage3.htm: "_s));
+        QVERIFY(lines[2].startsWith(u"Wrote "_s));
+        const QStringList files = pageFiles(m_folder->filePath(u"Pages"_s));
+        QVERIFY(files.contains(u"CatPage2.htm"_s) && files.contains(u"CatPageDtl2-1.htm"_s));
+        QVERIFY(!files.contains(u"CatPage1.htm"_s));
+        QCOMPARE(lines[2].section(u' ', 1, 1).toInt(), files.size());
+    }
+
+    void namedPagesElsewhereAndPdf() {
+        const QString out = m_folder->filePath(u"out"_s);
+        const CliRun r =
+            run(u"pages --db @demo --from 1 --to 2 --name Spring --out @out --pdf @out/c.pdf"_s);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(out + u"/Spring1.htm"_s));
+        QVERIFY(QFile::exists(out + u"/SpringDtl2-1.htm"_s));
+        const QByteArray bytes = fileBytes(out + u"/c.pdf"_s);
+        QVERIFY(bytes.startsWith("%PDF"));
+        // One sheet per catalogue page (the demo pages are short enough for one sheet each).
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                     bytes.count("/Type /Page/") + bytes.count("/Type /Page "),
+                 qsizetype(2));
+        // The print document does not stay behind.
+        QCOMPARE(QDir(out).entryList({u".print*"_s}, QDir::Files | QDir::Hidden).size(), 0);
+    }
+
+    // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
+    // notes.txt and a copy of the Access file named; the run starts in it. Neither it nor the
+    // program folder may change.
+    void refusalsAreToldAndWriteNothing_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("access");  // test data file copied into the folder
+        QTest::addColumn<QString>("message"); // part of the error output
+        const auto row = [](const char* name, const QString& arguments, const QString& message,
+                            const QString& access = QString()) {
+            QTest::newRow(name) << arguments << access << message;
+        };
+        row("create over an existing file", u"create @dir/existing.mde"_s, u"existing.mde"_s);
+        row("create without a file", u"create"_s, QString());
+        row("create two files", u"create a.mde b.mde"_s, QString());
+        row("create, unknown option", u"create --colour c.mde"_s, QString());
+        row("unknown command", u"frobnicate"_s, QString());
+        const QString reorder = u"tovin-catalog reorder: "_s;
+        row("reorder without a catalogue", u"reorder"_s, reorder);
+        row("reorder, missing file", u"reorder --db @dir/none.mde"_s, reorder);
+        row("reorder, not a catalogue", u"reorder --db @dir/notes.txt"_s, reorder);
+        row("reorder, unknown option", u"reorder --all"_s, reorder);
+        row("report, missing report file", u"report nosuch --db @demo --pdf @dir/out.pdf"_s,
+            u"no report file"_s);
+        row("report, missing catalogue", u"report cost1 --db @dir/gone.mde --pdf @dir/out.pdf"_s,
+            u"no catalogue"_s);
+        row("report without pdf", u"report cost1 --db @demo"_s, u"--pdf FILE"_s);
+        row("report, two names", u"report cost1 cost2 --db @demo --pdf @dir/out.pdf"_s,
+            u"unexpected argument cost2"_s);
+        row("report, unknown option", u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
+            u"unexpected argument --landscape"_s);
+        const QString none = u"nothing was written"_s;
+        row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
+        row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
+        row("pages without --to", u"pages --db @demo --from 1"_s, none);
+        row("pages from page 0", u"pages --db @demo --from 0 --to 2"_s, none);
+        row("pages, not a number", u"pages --db @demo --from x --to 2"_s, none);
+        row("pages, from above to", u"pages --db @demo --from 3 --to 2"_s, none);
+        row("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none);
+        row("page name leaving the folder", u"pages --db @demo --from 1 --to 2 --name ../Cat"_s,
+            none);
+        row("page name with a folder", u"pages --db @demo --from 1 --to 2 --name sub/Cat"_s, none);
+        row("pages, unknown option", u"pages --db @demo --from 1 --to 2 --colour red"_s, none);
+        row("pages, pdf into a missing folder",
+            u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
+        row("pages of a file that is no catalogue", u"pages --db @dir/notes.txt --from 1 --to 2"_s,
+            none);
+        // No Access file of the test data holds a catalogue: each is refused by name.
+        row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
+            u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
+            u"nwind_jet3.mdb"_s);
+        row("convert Jet 4", u"convert @dir/stock_inventory_jet4.mdb"_s,
+            u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
+            u"stock_inventory_jet4.mdb"_s);
+        row("convert ACE", u"convert @dir/asset_sample_ace12.accdb"_s,
+            u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
+            u"asset_sample_ace12.accdb"_s);
+    }
+    void refusalsAreToldAndWriteNothing() {
+        QFETCH(QString, arguments);
+        QFETCH(QString, access);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        CatalogueDatabase::create(dir.filePath(u"existing.mde"_s));
+        writeTestFile(dir.filePath(u"notes.txt"_s), "not a catalogue\n");
+        if (!access.isEmpty()) {
+            const QString original = testDataDir() + u"/mdb/"_s + access;
+            QVERIFY2(QFile::copy(original, dir.filePath(access)), qPrintable(original));
+        }
+        const QString before = folderSnapshot(dir.path());
+        const QString programBefore = folderSnapshot(m_folder->path());
+        const CliRun r = runProgram(line(arguments, dir), dir.path());
+        QCOMPARE(r.status, 2);
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
+        QCOMPARE(folderSnapshot(dir.path()), before);
+        QCOMPARE(folderSnapshot(m_folder->path()), programBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliCommandsTest)
+#include "tst_cli_commands.moc"

@@ -1,0 +1,329 @@
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/RowWriter.h"
+#include "support/core/CliRun.h"
+#include "support/core/TestProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+QString mdb(const QString& name) {
+    return testDataDir() + u"/mdb/"_s + name;
+}
+
+// A catalogue at `dir`/cat.mde, written out completely: one product OLD-1 costing 5, or two
+// products A1 and B2 of supplier Old and a supplier Acme Tools.
+QString makeCatalogue(const QTemporaryDir& dir, bool twoProducts = false) {
+    const QString path = dir.filePath(u"cat.mde"_s);
+    CatalogueDatabase::create(path);
+    CatalogueDatabase db(path);
+    if (twoProducts) {
+        for (const auto& [pid, stockNo, retail, cost] :
+             {std::tuple{1, u"A1"_s, 10.0, 5.0}, std::tuple{2, u"B2"_s, 20.0, 6.0}})
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, pid},
+                               {PC::StockNo, stockNo},
+                               {PC::Retail, retail},
+                               {PC::Supplier, u"Old"_s},
+                               {PC::Cost1, cost}});
+        RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
+    } else {
+        RowWriter::insert(db, u"Products"_s,
+                          {{PC::PID, 1}, {PC::StockNo, u"OLD-1"_s}, {PC::Cost1, 5.0}});
+    }
+    db.checkpoint();
+    return path;
+}
+
+// Runs an argument line with the program's settings in `dir` (remembered mappings land there);
+// @db, @csv, @jet4, @mdb and @dir stand for the test files.
+CliRun run(const QString& line, const QTemporaryDir& dir) {
+    return runProgram(QStringList{u"--settings"_s, dir.filePath(u"settings.ini"_s)} +
+                      argumentLine(line, {{u"@db"_s, dir.filePath(u"cat.mde"_s)},
+                                          {u"@csv"_s, dir.filePath(u"prices.csv"_s)},
+                                          {u"@jet4"_s, mdb(u"stock_inventory_jet4.mdb"_s)},
+                                          {u"@mdb"_s, mdb(u"nwind_jet3.mdb"_s)},
+                                          {u"@dir"_s, dir.path()}}));
+}
+
+} // namespace
+
+// The import, export and bulk-edit commands as scripts use them: exit status 2 and nothing
+// written for every refusal, the same rules as the screens otherwise.
+class CliImportExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void failuresChangeNothing_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, const char* arguments, const char* message) {
+            QTest::newRow(name) << QString::fromUtf8(arguments) << QString::fromUtf8(message);
+        };
+        const char* noStock = "You Did NOT Enter A Product ID/Stock Number!";
+        row("missing catalogue", "import --db @dir/none.mde --source @csv --map 0=2", "none.mde");
+        row("missing source", "import --db @db --source @dir/none.csv --map 0=2", "does not exist");
+        row("no source at all", "import --db @db", "--source");
+        row("typed divider not in the start line",
+            "import --db @db --source @csv --divider # --map 0=2",
+            "Sorry, #\n Is NOT A Valid Item Seperator!");
+        row("divider too long", "import --db @db --source @csv --divider ;;; --map 0=2",
+            "Sorry, that is not a valid choice!");
+        row("no divider found", "import --db @db --source @dir/words.txt --map 0=2", "--divider");
+        row("no stock number mapped", "import --db @db --source @csv --map 0=3,1=12", noStock);
+        row("no mapping", "import --db @db --source @csv", noStock);
+        row("refused code", "import --db @db --source @csv --map 0=2,1=23", "Inventory");
+        row("malformed map", "import --db @db --source @csv --map 0:2", "POS=CODE");
+        row("start line past the end", "import --db @db --source @csv --start-line 9 --map 0=2",
+            "--start-line");
+        row("unknown option", "import --db @db --source @csv --map 0=2 --colour", "--colour");
+        row("missing price list", "--app-folder @dir import --db @db --supplier-file white,retail",
+            "This Will Update Your Supplier's White Price List 'wp-cd.txt' file ONLY!");
+        row("second price list missing",
+            "--app-folder @dir/app import --db @db --supplier-file white,retail", "'sp-cd.txt'");
+        row("unknown supplier file", "import --db @db --supplier-file green", "green");
+        row("mapping given for a supplier file", "import --db @db --supplier-file white --map 0=2",
+            "--supplier-file");
+        row("database without table", "import --db @db --source @mdb --map 0=2", "Products");
+        row("system table", "import --db @db --source @mdb --table MSysObjects --map 0=2",
+            "** DON'T USE **");
+        row("no such table", "import --db @db --source @mdb --table Widgets --map 0=2", "Widgets");
+        row("folder as source", "import --db @db --source @dir --map 0=2",
+            "is a folder, not a file");
+        row("folder as database", "import --db @db --source @dir/folder.mdb --table T --map 0=2",
+            "is a folder, not a file");
+        row("cut-short database",
+            "import --db @db --source @dir/cut.mdb --table Product_Table --map 2=2", "cut short");
+        row("not a database", "import --db @db --source @dir/fake.mdb --table T --map 0=2",
+            "fake.mdb");
+        row("export without columns", "export --db @db --out @dir/x.txt", "--columns");
+        row("export column out of range", "export --db @db --out @dir/x.txt --columns 2,31", "31");
+        row("export to an unwritable place", "export --db @db --out @dir/no/x.txt --columns 2",
+            "Cannot write");
+        row("export with a bad condition",
+            "export --db @db --out @dir/x.txt --columns 2 --where Nope~=~1", "Nope");
+        row("export from a missing catalogue",
+            "export --db @dir/none.mde --out @dir/x.txt --columns 2", "none.mde");
+        row("bulk edit, unknown supplier",
+            "bulk-edit --db @db --set Supplier=Nobody --set Retail=1", "NOT In The Data Base");
+        row("bulk edit, word for a number", "bulk-edit --db @db --set Retail=call", "not a number");
+        row("bulk edit, stock number", "bulk-edit --db @db --set StockNo=X", "StockNo");
+        row("bulk edit, unknown column", "bulk-edit --db @db --set Colour=red", "Colour");
+        row("bulk edit, nothing to set", "bulk-edit --db @db", "--set");
+        row("bulk edit, bad picture type",
+            "bulk-edit --db @db --set Picture=/p --picture-type .png", "Extention");
+        row("import, remembered mapping missing",
+            "import --db @db --source @csv --mapping-from-last", "no mapping is remembered");
+    }
+    void failuresChangeNothing() {
+        QFETCH(QString, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        makeCatalogue(dir);
+        writeTestFile(dir.filePath(u"prices.csv"_s), "A1,Pen,1.50\nA2,Pencil,0.75\n");
+        writeTestFile(dir.filePath(u"words.txt"_s), "just words\nmore words\n");
+        writeTestFile(dir.filePath(u"fake.mdb"_s), "not a database at all");
+        writeTestFile(dir.filePath(u"app/Supplier/wp-cd.txt"_s), "A1,1,Pen,Each,1.50\n");
+        QDir().mkpath(dir.filePath(u"folder.mdb"_s));
+        const QByteArray jet4 = fileBytes(mdb(u"stock_inventory_jet4.mdb"_s));
+        QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
+        writeTestFile(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));
+        const QString before = folderSnapshot(dir.path());
+        const CliRun r = run(arguments, dir);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(folderSnapshot(dir.path()), before);
+    }
+
+    void textFileRun() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        QByteArray lines = "Stock,Name,Price\n";
+        for (int i = 1; i <= 2500; ++i)
+            lines +=
+                "N" + QByteArray::number(i) + ",\"Pen, red " + QByteArray::number(i) + "\",1.50\n";
+        lines += "OLD-1,Old pen,$6\n";
+        writeTestFile(dir.filePath(u"prices.csv"_s), lines);
+        const CliRun r = run(u"import --db @db --source @csv --start-line 1 --map 0=2,1=3,2=7 "
+                             u"--supplier Acme --note spring"_s,
+                             dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(
+            r.outLines(),
+            (QStringList{u"Getting Information From: prices.csv"_s,
+                         u"Divider: comma, quoted fields read whole"_s,
+                         u"Adding Product ID # N1000   Checked: 1000   New: 1000   Edited: 0"_s,
+                         u"Adding Product ID # N2000   Checked: 2000   New: 2000   Edited: 0"_s,
+                         u"Adding Product ID # OLD-1   Checked: 2501   New: 2500   Edited: 1"_s,
+                         u"Total Checked: 2501   Total Added: 2500   Total Edited: 1"_s}));
+        QCOMPARE(productCount(catalogue), 2501);
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"N7"_s), u"Pen, red 7"_s);
+        QCOMPARE(productValue(catalogue, u"Supplier"_s, u"N7"_s), u"Acme"_s);
+        // A leading currency sign belongs to the number.
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"OLD-1"_s), u"60000"_s);
+        QCOMPARE(productValue(catalogue, u"Notes"_s, u"OLD-1"_s),
+                 u"spring - Edited This Item\r\n"
+                 u"   Changed: ProdName From '' To 'Old pen'\r\n"
+                 u"   Changed: Cost1 From '5' To '6'\r\n"
+                 u"   Changed: Supplier From '' To 'Acme'\r\n"_s);
+
+        // Again with edit-only and the same file: everything is checked, nothing changes.
+        const CliRun again = run(u"import --db @db --source @csv --start-line=1 "
+                                 u"--map=0=2,1=3,2=7 --supplier=Acme --edit-only"_s,
+                                 dir);
+        QCOMPARE(again.status, 0);
+        QCOMPARE(again.outLines().last(),
+                 u"Total Checked: 2501   Total Added: 0   Total Edited: 0"_s);
+    }
+
+    // A row the catalogue refuses is named on the error output; the rest of the file is written
+    // and the totals are printed once.
+    void refusedRowIsNamedAndTheRestWritten() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        CatalogueDatabase(catalogue).run(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'N2' "
+            u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
+        writeTestFile(dir.filePath(u"prices.csv"_s),
+                      "N1,Pen,1\nN2,Ink,2\nN3,Cup,garden\nN4,Mug,4\n");
+        const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, dir);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(u"passed over item N2: the catalogue refused it (refused by the "
+                                u"shop)"_s),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(u"passed over item N3, column Catagory: "_s), qPrintable(r.err));
+        QCOMPARE(r.outLines().filter(u"Total Checked"_s),
+                 QStringList{u"Total Checked: 3   Total Added: 3   Total Edited: 0"_s});
+        QCOMPARE(productCount(catalogue), 4);
+    }
+
+    // Price lists are read white first whatever the order given; --skip-discontinued passes A3
+    // over; TOVIN.MDB in lower case is read with the fixed mapping.
+    void successfulRuns_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("first"); // empty: not looked at
+        QTest::addColumn<QString>("totals");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<qint64>("count");
+        QTest::newRow("two price lists")
+            << u"--app-folder @dir/app import --db @db --supplier-file retail,white"_s
+            << u"Getting Information From: wp-cd.txt"_s
+            << u"Total Checked: 1   Total Added: 0   Total Edited: 1"_s
+            << u"StockNo = 'A1' AND Retail = 39900 AND Cost1 = 15000"_s << qint64(1);
+        QTest::newRow("stock file")
+            << u"--app-folder @dir/app import --db @db --supplier-file stock --skip-discontinued"_s
+            << QString() << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s
+            << u"StockNo = 'A3'"_s << qint64(0);
+        QTest::newRow("supplier file in capitals")
+            << u"--app-folder @dir/upper import --db @db --supplier-file stock"_s
+            << u"Getting Information From: STOCK.TXT"_s
+            << u"Total Checked: 1   Total Added: 1   Total Edited: 0"_s
+            << u"StockNo = 'U1' AND ProdName = '\"Brass Lamp'"_s << qint64(1);
+        QTest::newRow("table with mapping")
+            << u"import --db @db --source @jet4 --table Product_Table --map 2=2,3=3,6=12"_s
+            << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s << u"1"_s
+            << qint64(97);
+        QTest::newRow("TOVIN.MDB in lower case")
+            << u"import --db @db --source @dir/tovin.mdb"_s << QString()
+            << u"Total Checked: 77   Total Added: 77   Total Edited: 0"_s << u"1"_s << qint64(78);
+    }
+    void successfulRuns() {
+        QFETCH(QString, arguments);
+        QFETCH(QString, first);
+        QFETCH(QString, totals);
+        QFETCH(QString, where);
+        QFETCH(qint64, count);
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        const QString app = dir.filePath(u"app/Supplier/"_s);
+        writeTestFile(app + u"wp-cd.txt"_s, "A1,12,Red Pen,Box,1.50\nA2,12,Ink,Each,2\n");
+        writeTestFile(app + u"sp-cd.txt"_s, "A1,12,Red Pen,Box,3.99\n");
+        writeTestFile(app + u"stock.txt"_s,
+                      "A2]Ink]1]2]3]4]Each]-]-]x]N]x]Y\nA3]Old]1]2]3]4]Each]-]-]x]Y]x]N\n");
+        writeTestFile(dir.filePath(u"upper/SUPPLIER/STOCK.TXT"_s),
+                      "U1]\"Brass Lamp]1]2]3]4]Each\n");
+        QVERIFY(QFile::copy(mdb(u"nwind_jet3.mdb"_s), dir.filePath(u"tovin.mdb"_s)));
+        const CliRun r = run(arguments, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        if (!first.isEmpty())
+            QCOMPARE(r.outLines().first(), first);
+        QCOMPARE(r.outLines().last(), totals);
+        QCOMPARE(productCount(catalogue, where), count);
+    }
+    void exportAndBulkEdit() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        CliRun r = run(u"bulk-edit --db @db --set Retail=10% --set supplier=acme~tools "
+                       u"--where Retail~>~15"_s,
+                       dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out, u"Updating Records: #1 Of 1\n"_s);
+        r = run(u"export --db @db --out @dir/out.txt --columns 12,2,1 --divider tab"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), "Old\tA1\t10\r\nAcme Tools\tB2\t22\r\n"_ba);
+    }
+
+    // A trial run prints what it would do and leaves the catalogue alone; the real run after it
+    // remembers its mapping for the next file of that name.
+    void trialRunThenRememberedMapping() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        writeTestFile(dir.filePath(u"p.csv"_s),
+                      "Stock;Price\nA1;5,25\nB2;auf Anfrage\nC3;1.234,50\n");
+        const QByteArray before = fileBytes(dir.filePath(u"cat.mde"_s));
+        CliRun r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
+                       u"--map 0=2,1=7 --decimal-comma --dry-run --note n"_s,
+                       dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(u"Trial run: nothing was changed."_s), qPrintable(r.out));
+        QVERIFY(r.out.contains(u"A1:    Changed: Cost1 From '5' To '5.25'"_s));
+        QVERIFY(r.out.contains(u"   C3\n"_s));
+        QVERIFY(r.out.contains(u"Passed over: B2: Cost1 'auf Anfrage'"_s));
+        QCOMPARE(fileBytes(dir.filePath(u"cat.mde"_s)), before);
+
+        r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
+                u"--map 0=2,1=7 --decimal-comma --note n"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"C3"_s), u"12345000"_s);
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"B2"_s), u"60000"_s);
+
+        writeTestFile(dir.filePath(u"p.csv"_s), "Stock;Price\nA1;7,5\n");
+        r = run(u"import --db @db --source @dir/p.csv --mapping-from-last "
+                u"--decimal-comma"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
+    }
+
+    void utf16FileAndNamedEncoding() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir, true);
+        const QString text = u"A1,Caf\u00e9 cr\u00e8me\n"_s;
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : text)
+            utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        writeTestFile(dir.filePath(u"u.txt"_s), utf16);
+        CliRun r = run(
+            u"import --db @db --source @dir/u.txt --map 0=2,1=3 --note n --divider comma"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"A1"_s), u"Caf\u00e9 cr\u00e8me"_s);
+        writeTestFile(dir.filePath(u"m.txt"_s), "B2,Caf\x8E\n");
+        r = run(u"import --db @db --source @dir/m.txt --map 0=2,1=3 --note n --divider comma "
+                u"--encoding macintosh"_s,
+                dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"B2"_s), u"Caf\u00e9"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliImportExportTest)
+#include "tst_cli_importexport.moc"

@@ -1,0 +1,76 @@
+#include "support/core/CliRun.h"
+
+#include "core/data/CatalogueDatabase.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::test {
+
+CliRun runProgram(const QStringList& arguments, const QString& folder) {
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
+    // A run that does not end in time keeps status -1 and fails the test that looks at it.
+    if (!p.waitForFinished(180000))
+        p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList argumentLine(const QString& line, const Placeholders& placeholders) {
+    QStringList list = line.split(u' ');
+    for (QString& argument : list) {
+        argument.replace(u'~', u' ');
+        for (const auto& [name, file] : placeholders)
+            argument.replace(name, file);
+    }
+    return list;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeTestFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+             qPrintable(path));
+}
+
+QString folderSnapshot(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files
+            << QDir(folder).relativeFilePath(path) + u' ' +
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha1).toHex());
+    }
+    files.sort();
+    return files.join(u'\n');
+}
+
+qint64 productCount(const QString& catalogue, const QString& where) {
+    return CatalogueDatabase(catalogue)
+        .scalar(u"SELECT count(*) FROM Products WHERE "_s + where)
+        .toLongLong();
+}
+
+QString productValue(const QString& catalogue, const QString& column, const QString& stockNo) {
+    return CatalogueDatabase(catalogue)
+        .scalar(u"SELECT "_s + column + u" FROM Products WHERE StockNo = ?"_s, {stockNo})
+        .toString();
+}
+
+} // namespace tovin::test
