@@ -4,12 +4,12 @@
 #include "core/data/RowWriter.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
+#include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/export/FrmExport.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 
 using namespace Qt::Literals::StringLiterals;
@@ -17,16 +17,7 @@ using namespace tovin;
 using namespace tovin::test;
 namespace PC = CatalogueSchema::ProductsColumn;
 
-namespace {
-
 using Catalogue = TestProgramFolder::Catalogue;
-
-QByteArray fileText(const QString& name) {
-    QFile file(shared().AppFolder + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
 
 class FrmExportTest : public QObject {
     Q_OBJECT
@@ -87,7 +78,7 @@ private slots:
         click(screen.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
         const QString name = answers.last().isEmpty() ? u"export"_s : answers.last();
-        QCOMPARE(fileText(name + u".txt"_s), file);
+        QCOMPARE(readFile(shared().AppFolder + name + u".txt"_s), file);
         if (answers.first() == u"list.txt"_s)
             QVERIFY(prompts.shownTexts().contains(
                 u"Do NOT Use ANY Extensions After The File Name, Only Type The Files Name"_s));
@@ -106,7 +97,7 @@ private slots:
         // No name: the screen closes and writes nothing.
         click(screen.get(), u"Command2"_s);
         QVERIFY(!screen->isVisible());
-        QCOMPARE(fileText(u"export.txt"_s), "<missing>"_ba);
+        QCOMPARE(readFile(shared().AppFolder + u"export.txt"_s), "<missing>"_ba);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
+#include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
 #include "support/ui/SearchFormDriver.h"
@@ -33,8 +34,7 @@ QString caption(QWidget* screen, const QString& button) {
 }
 
 QString pageFile() {
-    QFile file(shared().AppFolder + u"page.htm"_s);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(readFile(shared().AppFolder + u"page.htm"_s));
 }
 
 // The grid shows when asked, over every product.
