@@ -1,7 +1,7 @@
 #include "core/browser/MemberLogin.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "core/browser/ScriptText.h"
+
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -9,12 +9,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-
-// A text as a script string literal (JSON strings are valid script strings).
-QString scriptString(const QString& text) {
-    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
-}
 
 // The host that stands for the supplier's site: "www.kvb.example" and "kvb.example" are the
 // same site, so the log-in may sit on "members.kvb.example".

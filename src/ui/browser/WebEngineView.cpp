@@ -1,13 +1,12 @@
 #include "ui/browser/WebEngineView.h"
 
+#include "core/browser/ScriptText.h"
 #include "core/shell/ProgramFolder.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/WebEnginePage.h"
 #include "ui/browser/WebEngineProfiles.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -18,14 +17,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
-
-namespace {
-// A text as a script string literal (JSON strings are valid script strings).
-QString scriptString(const QString& text) {
-    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
-}
-} // namespace
 
 WebEngineView::WebEngineView(QWidget* parent)
     : WebView(parent), m_view(new QWebEngineView(this)),
