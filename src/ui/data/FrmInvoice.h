@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ui/data/RecordScreen.h"
-
-class QLineEdit;
+#include "ui/data/OrderSearchScreen.h"
 
 namespace tovin {
 
@@ -11,7 +9,7 @@ namespace tovin {
 // Items"), goes to the invoice the orders screen asks for (shared().OrderFilter), and starts
 // the invoice of an order just finished on the Products screen from its running totals
 // (shared().OrderedItems, when shared().OrderEntryState is 7).
-class FrmInvoice : public RecordScreen {
+class FrmInvoice : public OrderSearchScreen {
     Q_OBJECT
 public:
     explicit FrmInvoice(QWidget* parent = nullptr);
@@ -27,11 +25,8 @@ protected:
 
 private:
     void buildInvoiceControls();
-    void cmdSearch_Click();
     void Command1_Click();
 
-    QLineEdit* txtSrch = nullptr;
-    QPushButton* cmdSearch = nullptr;
     QPushButton* Command1 = nullptr;
 };
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ui/data/RecordScreen.h"
-
-class QLineEdit;
+#include "ui/data/OrderSearchScreen.h"
 
 namespace tovin {
 
@@ -14,7 +12,7 @@ namespace tovin {
 // ordered goods into stock ("Receive": the whole order, or line by line with "R-Update"), and
 // opens a new line for the product being ordered from the catalogue (the hand-shake through
 // shared().OrderEntryState with the Products screen).
-class FrmOrders : public RecordScreen {
+class FrmOrders : public OrderSearchScreen {
     Q_OBJECT
 public:
     static constexpr int NetCostEachBox = 10;
@@ -49,7 +47,6 @@ protected:
 
 private:
     void buildOrderControls();
-    void cmdSearch_Click();
     void Command1_Click();
     void Command2_Click();
     void receiveAll();
@@ -58,8 +55,6 @@ private:
     void showNetCosts();
     void clearNetCosts();
 
-    QLineEdit* txtSrch = nullptr;
-    QPushButton* cmdSearch = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     bool m_computing = false;

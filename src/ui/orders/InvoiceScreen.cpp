@@ -10,8 +10,6 @@
 #include "ui/data/RecordBinding.h"
 #include "ui/shell/ChildWindows.h"
 
-#include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -20,26 +18,12 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 void FrmInvoice::buildInvoiceControls() {
-    txtSrch = new QLineEdit(this);
-    txtSrch->setObjectName(u"txtSrch"_s);
-    txtSrch->setPlaceholderText(u"Order number"_s);
-    cmdSearch = new QPushButton(u"Search"_s, this);
-    cmdSearch->setObjectName(u"cmdSearch"_s);
-    cmdSearch->setAutoDefault(false);
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(txtSrch, 1);
-    searchRow->addWidget(cmdSearch);
-    screenLayout()->insertLayout(0, searchRow);
+    buildOrderSearch();
 
     Command1 = new QPushButton(u"View Items"_s, this);
     Command1->setObjectName(u"Command1"_s);
     addCommandButton(Command1);
 
-    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
-    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
-        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s), ErrorStyle::IgnoreAndResume);
-        step([this] { cmdSearch_Click(); });
-    });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
@@ -90,14 +74,6 @@ void FrmInvoice::startInvoiceOfOrder() {
         return;
     for (int i = 0; i < 8; ++i)
         step([&] { binding().setBoxValue(txtFields(i), totals[size_t(i)]); });
-}
-
-void FrmInvoice::cmdSearch_Click() {
-    StepGuard step(procedureLabel(u"cmdsrch_click"_s));
-    step([this] {
-        if (!findOrderNumber(*adoPrimaryRS, txtSrch->text()))
-            showStatus(u"No Matches Found"_s);
-    });
 }
 
 void FrmInvoice::Command1_Click() {

@@ -16,9 +16,7 @@
 #include "ui/data/RecordBinding.h"
 #include "ui/shell/ChildWindows.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,16 +45,7 @@ enum Box {
 } // namespace
 
 void FrmOrders::buildOrderControls() {
-    txtSrch = new QLineEdit(this);
-    txtSrch->setObjectName(u"txtSrch"_s);
-    txtSrch->setPlaceholderText(u"Order number"_s);
-    cmdSearch = new QPushButton(u"Search"_s, this);
-    cmdSearch->setObjectName(u"cmdSearch"_s);
-    cmdSearch->setAutoDefault(false);
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(txtSrch, 1);
-    searchRow->addWidget(cmdSearch);
-    screenLayout()->insertLayout(0, searchRow);
+    buildOrderSearch();
 
     Command1 = new QPushButton(u"View Invoice"_s, this);
     Command1->setObjectName(u"Command1"_s);
@@ -66,11 +55,6 @@ void FrmOrders::buildOrderControls() {
     addCommandButton(Command1);
     addCommandButton(Command2);
 
-    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
-    connect(txtSrch, &QLineEdit::returnPressed, this, [this] {
-        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s), ErrorStyle::IgnoreAndResume);
-        step([this] { cmdSearch_Click(); });
-    });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
@@ -132,14 +116,6 @@ void FrmOrders::SetButtons(bool browse) {
 }
 
 // ---- Search and invoice ---------------------------------------------------------------------
-
-void FrmOrders::cmdSearch_Click() {
-    StepGuard step(procedureLabel(u"cmdsrch_click"_s));
-    step([this] {
-        if (!findOrderNumber(*adoPrimaryRS, txtSrch->text()))
-            showStatus(u"No Matches Found"_s);
-    });
-}
 
 void FrmOrders::Command1_Click() {
     StepGuard step(procedureLabel(u"Command1_Click"_s));
