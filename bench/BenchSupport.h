@@ -8,6 +8,7 @@
 #include "core/data/RowWriter.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QString>
 #include <QTextStream>
@@ -60,6 +61,15 @@ private:
 };
 
 // The largest resident size the process reached, in megabytes.
+// The catalogue a benchmark runs on, at `path`: a copy of the one named by the second argument
+// (made earlier, which spares generating it while profiling), else `rows` generated products.
+inline void catalogueForRun(int argc, char** argv, const QString& path, int rows) {
+    if (argc > 2)
+        QFile::copy(QString::fromLocal8Bit(argv[2]), path);
+    else
+        generateCatalogue(path, rows);
+}
+
 inline double peakMemoryMB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -6,7 +6,6 @@
 #include "core/data/RowWriter.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -17,11 +16,7 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"bench.mde"_s);
-    // A catalogue made earlier (third argument) spares generating one while profiling.
-    if (argc > 2)
-        QFile::copy(QString::fromLocal8Bit(argv[2]), path);
-    else
-        bench::generateCatalogue(path, rows);
+    bench::catalogueForRun(argc, argv, path, rows);
     CatalogueDatabase db(path);
     RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
 
