@@ -8,6 +8,20 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+// Runs the batch command of the arguments under the application object already made.
+int runBatchCommand() {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
+    out.flush();
+    err.flush();
+    return status < 0 ? 0 : status;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     // Batch commands need no window; decide before any application object exists.
     bool windowed = true;
@@ -46,22 +60,12 @@ int main(int argc, char* argv[]) {
         tovin::WebEngineView::prepareApplication();
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Tovin Catalog 2003 Demo"));
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
-        out.flush();
-        err.flush();
-        return status < 0 ? 0 : status;
+        return runBatchCommand();
     }
     // Commands that draw pages need fonts, but never a screen.
     if (paints)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app = paints ? std::make_unique<QGuiApplication>(argc, argv)
                                                    : std::make_unique<QCoreApplication>(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int status = tovin::runCommandLine(QCoreApplication::arguments(), out, err);
-    out.flush();
-    err.flush();
-    return status < 0 ? 0 : status;
+    return runBatchCommand();
 }
