@@ -121,6 +121,47 @@ QString BulkEdit::refusal() const {
     return QString();
 }
 
+BulkEdit::Plan BulkEdit::plan() const {
+    Plan plan;
+    for (int column = 1; column < ColumnCount; ++column) {
+        if (m_flags.contains(column)) {
+            plan.columns.append(column);
+            continue;
+        }
+        const bool typed = m_texts.contains(column);
+        const QString text = m_texts.value(column);
+        if (column == NotesColumn && m_clearNotes) {
+            plan.columns.append(column);
+            if (text.isEmpty())
+                plan.emptied.append(column);
+            continue;
+        }
+        if (!typed)
+            continue;
+        if (!isBlank(text)) {
+            plan.columns.append(column);
+            continue;
+        }
+        // A blank box is written only when blanks are included, and never over a description
+        // or as a note added to the notes.
+        if (!m_includeBlank || column == PC::ProdDesc || column == NotesColumn)
+            continue;
+        plan.columns.append(column);
+        plan.emptied.append(column);
+    }
+    return plan;
+}
+
+QString BulkEdit::question(qsizetype products, const QStringList& columns,
+                           const QStringList& emptied) {
+    QString text = u"Change "_s + QString::number(products) +
+                   (products == 1 ? u" product? "_s : u" products? "_s) + u"Columns: "_s +
+                   columns.join(u", "_s);
+    if (!emptied.isEmpty())
+        text += u" ("_s + emptied.join(u", "_s) + u" will be emptied)"_s;
+    return text;
+}
+
 std::optional<QString> BulkEdit::storedSupplier(CatalogueDatabase& db, const QString& typed) {
     const QVariant name =
         db.scalar(u"SELECT Name FROM Supplier WHERE Name = ? COLLATE NOCASE ORDER BY SID LIMIT 1"_s,

@@ -2,8 +2,10 @@
 
 #include "core/import/ImportProgress.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -62,6 +64,19 @@ public:
     // A typed value that a column cannot take (a word for a number); empty when all are usable.
     // Nothing is written while one is refused.
     QString refusal() const;
+
+    // What a run will write, for the question asked before it: the columns written, in column
+    // order, and those of them that become empty (a blank text, no number, no picture, cleared
+    // notes) in every product it visits.
+    struct Plan {
+        QList<int> columns;
+        QList<int> emptied;
+    };
+    Plan plan() const;
+    // "Change 46 products? Columns: Supplier, Name (Supplier will be emptied)", the columns
+    // named as the user knows them.
+    static QString question(qsizetype products, const QStringList& columns,
+                            const QStringList& emptied);
 
     // The supplier name as the Supplier table stores it (any letter case typed), or none.
     static std::optional<QString> storedSupplier(CatalogueDatabase& db, const QString& typed);

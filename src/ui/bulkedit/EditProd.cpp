@@ -79,6 +79,22 @@ const QList<QList<Field>> Layout{{{1, u"Supplier:"_s},
                                   {30, u"Taxable:"_s},
                                   {29, u"Notes:"_s}}};
 
+// The column as the screen names it ("Sales Price" for Price).
+QString shownName(int index) {
+    for (const QList<Field>& column : Layout)
+        for (const Field& field : column)
+            if (field.index == index)
+                return field.caption.chopped(1);
+    return BulkEdit::columnName(index);
+}
+
+QStringList captions(const QList<int>& indexes) {
+    QStringList names;
+    for (int index : indexes)
+        names.append(shownName(index));
+    return names;
+}
+
 bool isCheckBox(int index) {
     return BulkEdit::isYesNo(index);
 }
@@ -322,6 +338,11 @@ void EditProd::Command1_Click() {
         return;
     }
 
+    bool confirmed = false;
+    step([&] { confirmed = confirmChange(edit); });
+    if (!confirmed || !self)
+        return;
+
     m_updating = true;
     m_cancel = false;
     Command2->setText(u"Cancel"_s);
@@ -348,6 +369,27 @@ void EditProd::Command1_Click() {
     m_touched.fill(false);
     if (m_closeAfterUpdate)
         close();
+}
+
+// One Enter must not change every product in the catalogue unseen: the user is told how many
+// products and which columns change, and a run that empties columns defaults to No.
+bool EditProd::confirmChange(const BulkEdit& edit) {
+    const BulkEdit::Plan plan = edit.plan();
+    // Nothing to write: the rows are walked as they are.
+    if (plan.columns.isEmpty())
+        return true;
+    const qsizetype products = ProductSelection(*m_db, shared().SearchWhere).size();
+    if (products == 0)
+        return true;
+    Prompts* prompts = shared().prompts;
+    if (!prompts)
+        return false;
+    const QString question =
+        BulkEdit::question(products, captions(plan.columns), captions(plan.emptied));
+    const MessageDefault preset =
+        plan.emptied.isEmpty() ? MessageDefault::First : MessageDefault::Second;
+    return prompts->ask(question, MessageButtons::YesNo, preset, MessageIcon::Question,
+                        windowTitle()) == MessageAnswer::Yes;
 }
 
 void EditProd::Command2_Click() {

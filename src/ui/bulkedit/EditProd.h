@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace tovin {
 
+class BulkEdit;
 class CatalogueDatabase;
 
 // "Edit Products Fields": values typed once are written into the same columns of every product
@@ -47,6 +48,8 @@ private:
     // is not there; false when the screen went away during the pick.
     bool lookUpSupplier();
     void showFirstStockNumber();
+    // Asks before the edit writes; false when the user says No.
+    bool confirmChange(const BulkEdit& edit);
 
     std::array<QLineEdit*, 31> txtFields{};
     std::array<QCheckBox*, 31> chkFields{};

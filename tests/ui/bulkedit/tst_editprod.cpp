@@ -47,35 +47,78 @@ void addProducts() {
 class EditProdTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every write is asked first, with the product count of the selection and the columns by
+    // their names on the screen; a run that empties columns defaults to No.
     void updateWritesTouchedBoxes_data() {
         QTest::addColumn<QStringList>("typing");   // "N=text" types into box N, "chk:N" clicks
+        QTest::addColumn<QString>("where");        // the Products screen's selection
+        QTest::addColumn<QString>("question");     // empty: nothing is asked
+        QTest::addColumn<bool>("yes");             // the answer
         QTest::addColumn<QStringList>("expected"); // "Stock.Column=stored"
+        const QString allColumns =
+            u"Supplier, Name, Page, Packaging, Cost 1, Cost 2, Cost 3, Cost 4, Cost 5, Retail, "
+            u"Sales Price, Weight, Min Ord W, Min Ord R, Picture Path, Catagory, On Special, "
+            u"Stock Status, Disco, Orderable, Inventory, On Order, Re-Order, No Sold, "
+            u"Shiping 1, Shiping 2, Taxable"_s;
+        const QString emptied =
+            u"Supplier, Name, Page, Packaging, Cost 1, Cost 2, Cost 3, Cost 4, Cost 5, Retail, "
+            u"Sales Price, Weight, Min Ord W, Min Ord R, Picture Path, Catagory, Stock Status, "
+            u"Inventory, On Order, Re-Order, No Sold, Shiping 1, Shiping 2"_s;
         QTest::newRow("typed boxes only")
-            << QStringList{u"3=Gift"_s, u"13=50%"_s}
+            << QStringList{u"3=Gift"_s, u"13=50%"_s} << QString()
+            << u"Change 2 products? Columns: Name, Sales Price"_s << true
             << QStringList{u"A1.ProdName=Gift"_s, u"A1.Price=400000"_s, u"B2.Price=50000"_s,
                            u"A1.Weight=1 oz"_s, u"A1.Taxable=1"_s};
         QTest::newRow("typed then cleared is not written")
-            << QStringList{u"3=Gift"_s, u"3="_s} << QStringList{u"A1.ProdName=Pen"_s};
+            << QStringList{u"3=Gift"_s, u"3="_s} << QString() << QString() << true
+            << QStringList{u"A1.ProdName=Pen"_s};
         QTest::newRow("include blank: cleared boxes and unticked flags written")
-            << QStringList{u"check:Check1"_s}
+            << QStringList{u"check:Check1"_s} << QString()
+            << u"Change 2 products? Columns: "_s + allColumns + u" ("_s + emptied +
+                   u" will be emptied)"_s
+            << true
             << QStringList{u"A1.ProdName="_s, u"A1.Weight="_s, u"A1.Retail="_s, u"A1.Taxable=0"_s};
+        QTest::newRow("include blank answered No: nothing emptied")
+            << QStringList{u"check:Check1"_s} << QString()
+            << u"Change 2 products? Columns: "_s + allColumns + u" ("_s + emptied +
+                   u" will be emptied)"_s
+            << false
+            << QStringList{u"A1.ProdName=Pen"_s, u"A1.Weight=1 oz"_s, u"A1.Retail=800000"_s,
+                           u"A1.Taxable=1"_s, u"B2.ProdName=Cup"_s};
+        QTest::newRow("clear notes with an empty box")
+            << QStringList{u"check:Check2"_s} << QString()
+            << u"Change 2 products? Columns: Notes (Notes will be emptied)"_s << true
+            << QStringList{u"A1.Notes="_s};
+        QTest::newRow("the searched products only")
+            << QStringList{u"3=Gift"_s} << u"StockNo = 'B2'"_s
+            << u"Change 1 product? Columns: Name"_s << true
+            << QStringList{u"B2.ProdName=Gift"_s, u"A1.ProdName=Pen"_s};
         QTest::newRow("a ticked flag")
-            << QStringList{u"chk:19"_s} << QStringList{u"B2.OnSpecial=1"_s};
+            << QStringList{u"chk:19"_s} << QString() << u"Change 2 products? Columns: On Special"_s
+            << true << QStringList{u"B2.OnSpecial=1"_s};
         QTest::newRow("supplier in another letter case")
-            << QStringList{u"1=ACME tools"_s} << QStringList{u"B2.Supplier=Acme Tools"_s};
+            << QStringList{u"1=ACME tools"_s} << QString()
+            << u"Change 2 products? Columns: Supplier"_s << true
+            << QStringList{u"B2.Supplier=Acme Tools"_s};
     }
     void updateWritesTouchedBoxes() {
         QFETCH(QStringList, typing);
+        QFETCH(QString, where);
+        QFETCH(QString, question);
+        QFETCH(bool, yes);
         QFETCH(QStringList, expected);
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
+        shared().SearchWhere = where;
         ScriptedPrompts prompts;
+        if (!question.isEmpty())
+            prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = openScreen<EditProd>();
         for (const QString& step : typing) {
             if (step.startsWith(u"chk:"_s))
                 click(screen.get(), u"chkFields("_s + step.mid(4) + u')');
             else if (step.startsWith(u"check:"_s))
-                click(screen.get(), step.mid(6));
+                control<QCheckBox>(screen.get(), step.mid(6))->click();
             else if (step.section(u'=', 1).isEmpty()) {
                 QLineEdit* edit = box(screen.get(), step.section(u'=', 0, 0).toInt());
                 edit->selectAll();
@@ -84,14 +127,25 @@ private slots:
                 type(screen.get(), step.section(u'=', 0, 0).toInt(), step.section(u'=', 1));
         }
         click(screen.get(), u"Command1"_s);
+        shared().SearchWhere.clear();
+        const bool written = question.isEmpty() || yes;
         QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
-                 u"Updating Records: #2 Of 2"_s);
+                 written ? u"Updating Records: #%1 Of %1"_s.arg(where.isEmpty() ? 2 : 1)
+                         : QString());
         for (const QString& check : expected) {
             const QString stock = check.section(u'.', 0, 0);
             const QString name = check.section(u'.', 1).section(u'=', 0, 0);
             QCOMPARE(productColumn(name, stock), check.section(u'=', 1));
         }
         QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shownTexts(), question.isEmpty() ? QStringList{} : QStringList{question});
+        if (!question.isEmpty()) {
+            const ScriptedPrompts::Shown& asked = prompts.shown().first();
+            QCOMPARE(asked.buttons, MessageButtons::YesNo);
+            // No is the default exactly when columns are emptied.
+            QCOMPARE(asked.defaultButton, question.contains(u"emptied"_s) ? MessageDefault::Second
+                                                                          : MessageDefault::First);
+        }
     }
 
     void wordInANumberBoxIsRefused() {
@@ -119,7 +173,8 @@ private slots:
             .answerMessage(MessageAnswer::Ok)
             .answerInput(u".png"_s)
             .answerMessage(MessageAnswer::Ok)
-            .answerInput(u".gif"_s);
+            .answerInput(u".gif"_s)
+            .answerMessage(MessageAnswer::Yes);
         auto screen = openScreen<EditProd>();
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
@@ -135,7 +190,6 @@ private slots:
         QCOMPARE(prompts.unanswered(), 0);
         QVERIFY(prompts.shownTexts().value(1).startsWith(u"Right Now You Have A '/'"_s));
         QCOMPARE(prompts.shownTexts().value(4), u"That Is NOT A Valid Extention, Try Again?"_s);
-        click(screen.get(), u"Command1"_s);
         QCOMPARE(productColumn(u"Picture"_s, u"B2"_s), u"http://example.com/pics/B2.gif"_s);
     }
 };

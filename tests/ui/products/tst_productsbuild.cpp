@@ -29,6 +29,7 @@ private slots:
     void editAllItemsWaitsAndRereads() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Yes); // the bulk edit's question before it writes
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
         whenShown(u"EditProd"_s, [](QWidget* edit) {
