@@ -228,8 +228,12 @@ bool EditProd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditProd::txtFields_LostFocus(int index) {
+    // Only leaving the picture box itself decides about its address: moving on from another
+    // box must not let a refused address through to Update Now.
+    if (index != PictureBox)
+        return;
     m_addressCheck = false;
-    if (index == PictureBox && txtFields[PictureBox]->text().contains(u"://"_s)) {
+    if (txtFields[PictureBox]->text().contains(u"://"_s)) {
         StepGuard step(label(u"txtFields_LostFocus"_s));
         step([this] { checkPicturePath(); });
     }

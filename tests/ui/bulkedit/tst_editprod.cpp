@@ -192,6 +192,46 @@ private slots:
         QCOMPARE(prompts.shownTexts().value(4), u"That Is NOT A Valid Extention, Try Again?"_s);
         QCOMPARE(productColumn(u"Picture"_s, u"B2"_s), u"http://example.com/pics/B2.gif"_s);
     }
+
+    // A refused address keeps Update Now refused while the user moves on through other boxes
+    // (internetPicturePath shows the corrected address letting it write).
+    void refusedAddressHoldsThroughOtherBoxes_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("refusal"); // the check's last word on it; "" asks the type
+        QTest::newRow("slash at the end")
+            << u"http://example.com/pics/"_s << u"Right Now You Have A '/'"_s;
+        QTest::newRow("file name of the first product")
+            << u"http://example.com/pics/A1.jpg"_s << u"You Have Included The File Name"_s;
+        QTest::newRow("picture type not chosen") << u"http://example.com/pics"_s << QString();
+    }
+    void refusedAddressHoldsThroughOtherBoxes() {
+        QFETCH(QString, address);
+        QFETCH(QString, refusal);
+        TestProgramFolder folder(Catalogue::Empty);
+        addProducts();
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Ok);
+        if (refusal.isEmpty())
+            prompts.answerInput(QString());
+        else
+            prompts.answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<EditProd>();
+        QLineEdit* picture = box(screen.get(), 17);
+        picture->setFocus();
+        QTest::keyClicks(picture, address);
+        // Leaving the picture box checks it; leaving the name box must not undo that.
+        box(screen.get(), 3)->setFocus();
+        QTest::keyClicks(box(screen.get(), 3), u"Gift"_s);
+        box(screen.get(), 5)->setFocus();
+        click(screen.get(), u"Command1"_s);
+        QVERIFY(screen->addressCheckPending());
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().size(), 2);
+        QVERIFY(prompts.shownTexts().last().startsWith(refusal.isEmpty() ? u"Choose Picture Type"_s
+                                                                         : refusal));
+        QCOMPARE(productColumn(u"Picture"_s, u"A1"_s), QString());
+        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), u"Pen"_s);
+    }
 };
 
 QTEST_MAIN(EditProdTest)
