@@ -20,6 +20,20 @@ QString siteHost(const QString& supplierAddress) {
     return host;
 }
 
+// The start of both scripts: the page is still the log-in page of `host` over https, and its
+// first form has the two fields (`form`, `member`, `secret`).
+QString pageCheck() {
+    return uR"(  if (location.protocol !== "https:" || location.hostname.toLowerCase() !== host ||
+      document.title !== title)
+    return "changed";
+  var form = document.forms[0];
+  if (!form) return "noform";
+  var member = form.elements.namedItem("MemberNo");
+  var secret = form.elements.namedItem("PassWord");
+  if (!member || !secret) return "nofields";
+)"_s;
+}
+
 } // namespace
 
 QString MemberLogin::loginTitle() {
@@ -56,25 +70,46 @@ void MemberLogin::notSent() {
     m_awaiting = false;
 }
 
-QString MemberLogin::fillScript(const QUrl& page, bool submit) const {
-    // The form's own submit() may be hidden by a field named "submit".
-    return uR"((function (host, title, name, password, submit) {
-  if (location.protocol !== "https:" || location.hostname.toLowerCase() !== host ||
-      document.title !== title)
+QString MemberLogin::targetScript(const QUrl& page) {
+    return uR"((function (host, title) {
+)"_s + pageCheck() +
+           uR"(  // A field named "action" hides the form's own property.
+  return Object.getOwnPropertyDescriptor(HTMLFormElement.prototype, "action").get.call(form);
+})()"_s + scriptString(page.host().toLower()) +
+           u", "_s + scriptString(loginTitle()) + u")"_s;
+}
+
+MemberLogin::Target MemberLogin::formTarget(const QString& answer) const {
+    if (answer.isEmpty() || answer == u"changed"_s || answer == u"noform"_s ||
+        answer == u"nofields"_s)
+        return Target::NoForm;
+    return isSupplierPage(QUrl(answer, QUrl::StrictMode), m_supplierAddress) ? Target::Supplier
+                                                                             : Target::Elsewhere;
+}
+
+QString MemberLogin::formElsewhere() {
+    return u"The log-in form of this page does not send to the supplier's own secure web "
+           u"site, so the member name and password were not filled in."_s;
+}
+
+QString MemberLogin::fillScript(const QUrl& page, const QString& target, bool submit) const {
+    // The address is read again just before filling and sending, in the same run of the
+    // script: nothing on the page can change it in between. The form's own submit() may be
+    // hidden by a field named "submit".
+    return uR"((function (host, title, target, name, password, submit) {
+)"_s + pageCheck() +
+           uR"(  if (Object.getOwnPropertyDescriptor(HTMLFormElement.prototype, "action").get.call(
+          form) !== target)
     return "changed";
-  var form = document.forms[0];
-  if (!form) return "noform";
-  var member = form.elements.namedItem("MemberNo");
-  var secret = form.elements.namedItem("PassWord");
-  if (!member || !secret) return "nofields";
   member.value = name;
   secret.value = password;
   if (!submit) return "filled";
   HTMLFormElement.prototype.submit.call(form);
   return "submitted";
 })()"_s + scriptString(page.host().toLower()) +
-           u", "_s + scriptString(loginTitle()) + u", "_s + scriptString(m_userName) + u", "_s +
-           scriptString(m_password) + u", "_s + (submit ? u"true"_s : u"false"_s) + u")"_s;
+           u", "_s + scriptString(loginTitle()) + u", "_s + scriptString(target) + u", "_s +
+           scriptString(m_userName) + u", "_s + scriptString(m_password) + u", "_s +
+           (submit ? u"true"_s : u"false"_s) + u")"_s;
 }
 
 } // namespace tovin

@@ -188,11 +188,30 @@ void FrmBrowser::brwWebBrowser_DownloadComplete(bool ok) {
         emit loginChecked(action, QString());
         return;
     }
-    const bool submit = action == MemberLogin::Action::FillAndSubmit;
     QPointer<FrmBrowser> self(this);
-    // Run apart from the page's own scripts, which cannot change what this one calls.
+    // Scripts run apart from the page's own, which cannot change what they call.
+    page()->runJavaScript(MemberLogin::targetScript(url), QWebEngineScript::ApplicationWorld,
+                          [self, url, action](const QVariant& answer) {
+                              if (self)
+                                  self->fillLogIn(url, action, answer.toString());
+                          });
+}
+
+void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QString& target) {
+    const bool submit = action == MemberLogin::Action::FillAndSubmit;
+    const MemberLogin::Target sendsTo = m_login.formTarget(target);
+    if (sendsTo != MemberLogin::Target::Supplier) {
+        if (submit)
+            m_login.notSent();
+        const bool elsewhere = sendsTo == MemberLogin::Target::Elsewhere;
+        if (elsewhere && shared().prompts)
+            shared().prompts->notice(MemberLogin::formElsewhere(), MessageIcon::Exclamation);
+        emit loginChecked(action, elsewhere ? u"elsewhere"_s : target);
+        return;
+    }
+    QPointer<FrmBrowser> self(this);
     page()->runJavaScript(
-        m_login.fillScript(url, submit), QWebEngineScript::ApplicationWorld,
+        m_login.fillScript(url, target, submit), QWebEngineScript::ApplicationWorld,
         [self, action, submit](const QVariant& answer) {
             if (!self)
                 return;

@@ -53,7 +53,7 @@ public:
 signals:
     // A page has been looked at for the member log-in: `action` says what was done, `result`
     // is the page's answer to the filling ("submitted", "filled", ... or "" when nothing was
-    // filled).
+    // filled, "elsewhere" when its form sends to another site).
     void loginChecked(tovin::MemberLogin::Action action, const QString& result);
 
 protected:
@@ -64,6 +64,7 @@ private:
     void navigate(const QString& address);
     void brwWebBrowser_NavigateComplete();
     void brwWebBrowser_DownloadComplete(bool ok);
+    void fillLogIn(const QUrl& url, MemberLogin::Action action, const QString& target);
     void timTimer_Timer();
     void rememberAddress(const QString& address);
     void placeControls();

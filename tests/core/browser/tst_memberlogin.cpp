@@ -41,6 +41,27 @@ private slots:
         QCOMPARE(MemberLogin::isSupplierPage(QUrl(page), supplier), filled);
     }
 
+    // The address the log-in form sends to, as the page resolved it, decides whether it is
+    // filled; a page without the form leaves nothing to decide.
+    void formTarget_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("target");
+        using T = MemberLogin::Target;
+        QTest::newRow("the shop's own host")
+            << u"https://www.kvb.example/login"_s << int(T::Supplier);
+        QTest::newRow("the shop's host in plain http")
+            << u"http://www.kvb.example/login"_s << int(T::Elsewhere);
+        QTest::newRow("this machine") << u"http://localhost:8080/steal"_s << int(T::Elsewhere);
+        QTest::newRow("another page by now") << u"changed"_s << int(T::NoForm);
+        QTest::newRow("no form") << u"noform"_s << int(T::NoForm);
+    }
+    void formTarget() {
+        QFETCH(QString, answer);
+        QFETCH(int, target);
+        const MemberLogin login(u"http://www.kvb.example/shop"_s, u"maplelane"_s, u"pw"_s);
+        QCOMPARE(int(login.formTarget(answer)), target);
+    }
+
     // Pages arriving one after another ('L' the log-in page, 'o' another page of the site,
     // '!' the log-in page when sending the form failed) and what each one gets.
     void sentOnce_data() {

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <QWebEngineCertificateError>
 #include <QWebEnginePage>
 #include <memory>
@@ -28,16 +29,30 @@ namespace {
 const QByteArray LoginTitle = "KVB | MEMBERS DIRECTORY | MEMBER LOGIN";
 const QByteArray NearTitle = "KVB | MEMBERS DIRECTORY | MEMBER LOGIn";
 
-QByteArray page(const QByteArray& title, const QByteArray& body = {}) {
-    return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
+QByteArray page(const QByteArray& title, const QByteArray& body = {}, const QByteArray& head = {}) {
+    return "<html><head><title>" + title + "</title>" + head + "</head><body>" + body +
+           "</body></html>";
 }
 
 // The supplier's shop: its log-in page (or one whose title is off by a character), the
-// members' page behind it for the right name and password, and plain pages.
+// members' page behind it for the right name and password, and plain pages. The log-in page
+// "/login?action=A" has a form sending to A, "/login?base=B" a <base> of B and "/login?field=F"
+// one more field named F.
 LocalWebServer::Reply shop(const LocalWebServer::Request& request) {
-    const QByteArray form = "<form method='post' action='/login'>"
+    const QUrlQuery query(QString::fromLatin1(request.path.mid(request.path.indexOf('?') + 1)));
+    const auto item = [&](const char* name) {
+        return query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded).toUtf8();
+    };
+    const QByteArray action = item("action").isEmpty() ? QByteArray("/login") : item("action");
+    const QByteArray extra = item("field").isEmpty()
+                                 ? QByteArray()
+                                 : "<input type='hidden' name='" + item("field") + "' value='1'>";
+    const QByteArray form = "<form method='post' action='" + action + "'>" + extra +
                             "<input name='MemberNo'><input name='PassWord' type='password'>"
                             "<input type='submit' name='submit' value='Log in'></form>";
+    if (request.path.startsWith("/login?") && request.method == "GET")
+        return {page(LoginTitle, form,
+                     item("base").isEmpty() ? QByteArray() : "<base href='" + item("base") + "'>")};
     if (request.path == "/login" && request.method == "POST") {
         if (request.body.contains("MemberNo=maplelane") && request.body.contains("PassWord=right"))
             return {page("Members", "<p>Welcome</p>")};
@@ -113,6 +128,15 @@ class FrmBrowserTest : public QObject {
         return file.open(QIODevice::ReadOnly) && file.readAll().contains(value);
     }
 
+    // Log-ins received by both servers, wherever they were sent.
+    int posts() const {
+        int n = 0;
+        for (const LocalWebServer* server : {m_https.get(), m_http.get()})
+            for (const LocalWebServer::Request& request : server->requests())
+                n += request.method == "POST";
+        return n;
+    }
+
     static QString fieldValue(FrmBrowser& browser, const QString& field) {
         QString value = u"?"_s;
         bool done = false;
@@ -154,8 +178,10 @@ private slots:
 
     void memberLogIn_data() {
         QTest::addColumn<QString>("supplier"); // the supplier's address in the settings
-        QTest::addColumn<QString>("page");     // the page then opened
-        QTest::addColumn<QString>("outcome");  // sent, refused (wrong password) or left alone
+        QTest::addColumn<QString>("page");     // the page then opened ({http}, {https}: ports)
+        // sent, refused (wrong password), left alone, or elsewhere (the form sends to another
+        // site: nothing filled, the user told)
+        QTest::addColumn<QString>("outcome");
         const auto row = [](const char* name, const char* supplier, const char* page,
                             const char* outcome) {
             QTest::newRow(name) << QString::fromUtf8(supplier) << QString::fromUtf8(page)
@@ -166,6 +192,8 @@ private slots:
         // The engine takes every name under localhost for this machine.
         row("log-in page on a sub-domain of the supplier's host: filled and sent",
             "https://localhost/", "https://members.localhost/login", "sent");
+        row("a field named action does not hide where the form sends", "https://127.0.0.1/",
+            "https://127.0.0.1/login?field=action", "sent");
         row("title off by one character: left alone", "https://127.0.0.1/",
             "https://127.0.0.1/near", "left");
         row("right title on another host: left alone", "https://127.0.0.1/",
@@ -173,31 +201,41 @@ private slots:
         row("plain http: left alone", "http://127.0.0.1/", "http://127.0.0.1/login", "left");
         row("wrong password: filled again, not sent again", "https://127.0.0.1/",
             "https://127.0.0.1/login", "refused");
+        row("form sending in clear to this machine: nothing filled", "https://127.0.0.1/",
+            "https://127.0.0.1/login?action=http://localhost:{http}/steal", "elsewhere");
+        row("form address taken from the page's base elsewhere: nothing filled",
+            "https://127.0.0.1/", "https://127.0.0.1/login?base=http://127.0.0.1:{http}/",
+            "elsewhere");
     }
 
     void memberLogIn() {
         QFETCH(QString, supplier);
         QFETCH(QString, page);
         QFETCH(QString, outcome);
+        page.replace(u"{http}"_s, QString::number(m_http->serverPort()))
+            .replace(u"{https}"_s, QString::number(m_https->serverPort()));
         const bool refused = outcome == u"refused"_s;
-        const int posts = outcome == u"left"_s ? 0 : 1; // log-ins the site receives
+        const bool elsewhere = outcome == u"elsewhere"_s;
+        const int sent = outcome == u"sent"_s || refused ? 1 : 0; // log-ins the servers receive
         TestProgramFolder folder;
         ScriptedPrompts prompts;
-        if (refused)
+        if (refused || elsewhere)
             prompts.answerMessage(MessageAnswer::Ok);
         shared().SupplierUserName = u"maplelane"_s;
         shared().SupplierPassword = refused ? u"wrong"_s : u"right"_s;
-        const int postsBefore = server(page).count("POST", "/login");
+        const int postsBefore = posts();
         auto [browser, checked] = openBrowser(onServer(supplier));
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
         checked->clear();
         go(*browser, onServer(page));
         // A log-in that is sent brings the next page; every page is checked once.
-        const int pagesChecked = posts > 0 ? 2 : 1;
+        const int pagesChecked = sent > 0 ? 2 : 1;
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), pagesChecked, 30000);
         if (refused)
             QCOMPARE(checked->last().at(0).value<MemberLogin::Action>(),
                      MemberLogin::Action::FillRefused);
+        if (elsewhere)
+            QCOMPARE(checked->last().at(1).toString(), u"elsewhere"_s);
         if (outcome == u"sent"_s) {
             QCOMPARE(browser->page()->title(), u"Members"_s);
         } else {
@@ -205,16 +243,22 @@ private slots:
                      QString::fromLatin1(page.endsWith(u"/near"_s) ? NearTitle : LoginTitle));
             // Only a refused log-in leaves the member name in the form.
             QCOMPARE(fieldValue(*browser, u"MemberNo"_s), refused ? u"maplelane"_s : QString());
+            QCOMPARE(fieldValue(*browser, u"PassWord"_s), refused ? u"wrong"_s : QString());
         }
         // One more page of the same site: by the time it shows, any log-in sent again would
         // have reached the site.
         go(*browser, onServer(QUrl(page).resolved(QUrl(u"/after"_s)).toString()));
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), pagesChecked + 1, 30000);
-        QCOMPARE(server(page).count("POST", "/login") - postsBefore, posts);
-        QCOMPARE(prompts.shown().size(), refused ? 1 : 0);
+        QCOMPARE(posts() - postsBefore, sent);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shown().size(), refused || elsewhere ? 1 : 0);
         if (refused)
             QVERIFY(prompts.shownTexts().first().startsWith(
                 u"The supplier's web site refused the member name or password."_s));
+        if (elsewhere)
+            QCOMPARE(prompts.shownTexts().first(),
+                     u"The log-in form of this page does not send to the supplier's own secure "
+                     u"web site, so the member name and password were not filled in."_s);
     }
 
     // A supplier's price list lands in the program folder's Supplier folder, under its own
