@@ -7,6 +7,8 @@
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/BrowserIcons.h"
 #include "ui/browser/BrowserProfile.h"
+#include "ui/browser/WebEnginePage.h"
+#include "ui/browser/WebEngineProfiles.h"
 #include "ui/browser/WebView.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
@@ -19,6 +21,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QToolBar>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -39,13 +42,21 @@ QString searchPage() {
                                           u"https://duckduckgo.com/"_s);
 }
 
+// Only real web sites go to the browser's own profile; a local file, whatever screen shows it,
+// stays in the confined one, where its scripts reach neither other files nor the network.
+bool isWebSite(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return scheme == u"http"_s || scheme == u"https"_s;
+}
+
 } // namespace
 
 FrmBrowser::FrmBrowser(const QString& startingAddress, QWidget* parent)
     : QWidget(parent), StartingAddress(startingAddress), m_tbToolBar(new QToolBar(this)),
       m_picAddress(new QWidget(this)), m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
       m_cboAddress(new QComboBox(m_picAddress)), m_brwWebBrowser(new QWebEngineView(this)),
-      m_timTimer(new QTimer(this)),
+      m_timTimer(new QTimer(this)), m_webPage(new QWebEnginePage(BrowserProfile::instance(), this)),
+      m_localPage(new WebEnginePage(WebEngineProfiles::confined(), this)),
       m_login(startingAddress, shared().SupplierUserName, shared().SupplierPassword) {
     setObjectName(u"frmBrowser"_s);
     setWindowTitle(u"Web Browser"_s);
@@ -72,14 +83,9 @@ FrmBrowser::FrmBrowser(const QString& startingAddress, QWidget* parent)
     connect(m_cboAddress, &QComboBox::activated, this, [this] { cboAddress_Click(); });
 
     m_brwWebBrowser->setObjectName(u"brwWebBrowser"_s);
-    m_brwWebBrowser->setPage(new QWebEnginePage(BrowserProfile::instance(), m_brwWebBrowser));
-    connect(page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
-    connect(page(), &QWebEnginePage::loadFinished, this,
-            &FrmBrowser::brwWebBrowser_DownloadComplete);
-    connect(page(), &QWebEnginePage::titleChanged, this, [this] {
-        if (!m_loading)
-            setWindowTitle(page()->title());
-    });
+    m_brwWebBrowser->setPage(m_localPage);
+    watch(m_webPage);
+    watch(m_localPage);
 
     m_timTimer->setObjectName(u"timTimer"_s);
     m_timTimer->setInterval(250);
@@ -104,6 +110,35 @@ FrmBrowser* FrmBrowser::open(const QString& address) {
 
 QWebEnginePage* FrmBrowser::page() const {
     return m_brwWebBrowser->page();
+}
+
+void FrmBrowser::watch(QWebEnginePage* watched) {
+    // Only the page shown speaks for the screen; the other one may still end a load.
+    connect(watched, &QWebEnginePage::loadStarted, this, [this, watched] {
+        if (watched == page())
+            m_loading = true;
+    });
+    connect(watched, &QWebEnginePage::loadFinished, this, [this, watched](bool ok) {
+        if (watched == page())
+            brwWebBrowser_DownloadComplete(ok);
+    });
+    connect(watched, &QWebEnginePage::titleChanged, this, [this, watched] {
+        if (watched == page() && !m_loading)
+            setWindowTitle(page()->title());
+    });
+}
+
+void FrmBrowser::showPageFor(const QUrl& url) {
+    QWebEnginePage* wanted = isWebSite(url) ? m_webPage : m_localPage;
+    if (wanted == page())
+        return;
+    showPage(wanted);
+    m_otherIsBehind = true;
+}
+
+void FrmBrowser::showPage(QWebEnginePage* shown) {
+    m_brwWebBrowser->setPage(shown);
+    m_loading = false;
 }
 
 void FrmBrowser::Form_Load() {
@@ -138,8 +173,9 @@ void FrmBrowser::navigate(const QString& address) {
     if (m_loading && url == m_requested)
         return;
     m_requested = url;
+    showPageFor(url);
     m_loading = true;
-    m_brwWebBrowser->load(url);
+    page()->load(url);
 }
 
 void FrmBrowser::cboAddress_Click() {
@@ -157,7 +193,18 @@ void FrmBrowser::tbToolBar_ButtonClick(const QString& key) {
     StepGuard step(label(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
     step([this] { m_timTimer->start(); });
     step([&] {
-        if (key == u"Back"_s) {
+        QWebEnginePage* other = page() == m_webPage ? m_localPage : m_webPage;
+        // Going past the first or last page of the one shown returns to the other one as it
+        // was left.
+        const bool toOther =
+            !other->url().isEmpty() &&
+            (key == u"Back"_s ? m_otherIsBehind && !page()->history()->canGoBack()
+                              : !m_otherIsBehind && !page()->history()->canGoForward());
+        if ((key == u"Back"_s || key == u"Forward"_s) && toOther) {
+            showPage(other);
+            m_otherIsBehind = key == u"Forward"_s;
+            brwWebBrowser_NavigateComplete();
+        } else if (key == u"Back"_s) {
             m_brwWebBrowser->back();
         } else if (key == u"Forward"_s) {
             m_brwWebBrowser->forward();

@@ -15,9 +15,11 @@ class QWebEngineView;
 namespace tovin {
 
 // The web browser screen: a tool bar (Back, Forward, Stop, Refresh, Home, Search), the address
-// box with the addresses visited (each once, the latest first) and a web view on the browser's
-// own profile. It opens on its start address (normally the supplier's shop) and logs in to the
-// supplier's shop with the member name and password handed to it (see MemberLogin).
+// box with the addresses visited (each once, the latest first) and a web view. Real web sites
+// show in the browser's own profile; the program's own pages (catalogue pages, the preview page
+// with a supplier's text) show in the confined profile of the other views, as anywhere else.
+// It opens on its start address (normally the supplier's shop) and logs in to the supplier's
+// shop with the member name and password handed to it (see MemberLogin).
 class FrmBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +38,9 @@ public:
 
     QString StartingAddress;
 
+    // The page shown now, and the one that shows real web sites.
     QWebEnginePage* page() const;
+    QWebEnginePage* webPage() const { return m_webPage; }
     QComboBox* addressBox() const { return m_cboAddress; }
 
     // Goes to an address as typing it into the address box and pressing Enter does, and
@@ -65,6 +69,10 @@ private:
     void brwWebBrowser_NavigateComplete();
     void brwWebBrowser_DownloadComplete(bool ok);
     void fillLogIn(const QUrl& url, MemberLogin::Action action, const QString& target);
+    void watch(QWebEnginePage* page);
+    // Shows the page of the profile an address belongs in.
+    void showPageFor(const QUrl& url);
+    void showPage(QWebEnginePage* page);
     void timTimer_Timer();
     void rememberAddress(const QString& address);
     void placeControls();
@@ -75,6 +83,11 @@ private:
     QComboBox* m_cboAddress;
     QWebEngineView* m_brwWebBrowser;
     QTimer* m_timTimer;
+    QWebEnginePage* m_webPage;
+    QWebEnginePage* m_localPage;
+    // The page not shown holds the pages before the shown one's (Back returns to it), or,
+    // after Back went there, those after it (Forward does).
+    bool m_otherIsBehind = false;
     bool m_suppressNavigation = false;
     bool m_loading = false;
     QUrl m_requested; // the address of the last load the screen started

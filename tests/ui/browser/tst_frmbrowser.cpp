@@ -1,11 +1,13 @@
 // The browser screen against pages of a local web server: the member log-in goes only to the
-// supplier's own https site and is sent once; the address list keeps each address once.
+// supplier's own https site and is sent once; the address list keeps each address once; the
+// program's own pages shown there stay confined.
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/browser/BrowserProfile.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/browser/LocalWebServer.h"
+#include "ui/browser/WebEngineProfiles.h"
 #include "ui/browser/WebEngineView.h"
 
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QUrlQuery>
 #include <QWebEngineCertificateError>
@@ -102,7 +105,7 @@ class FrmBrowserTest : public QObject {
     std::pair<std::unique_ptr<FrmBrowser>, std::unique_ptr<QSignalSpy>>
     openBrowser(const QString& start) {
         auto browser = std::make_unique<FrmBrowser>(start);
-        connect(browser->page(), &QWebEnginePage::certificateError, browser.get(),
+        connect(browser->webPage(), &QWebEnginePage::certificateError, browser.get(),
                 [this](const QWebEngineCertificateError& error) {
                     QWebEngineCertificateError answer = error;
                     if (error.certificateChain().value(0) == m_certificate)
@@ -299,6 +302,56 @@ private slots:
         QCOMPARE(list, (QStringList{b, a}));
         QCOMPARE(browser->addressBox()->currentText(), b);
         QCOMPARE(browser->windowTitle(), u"Page b"_s);
+    }
+
+    // A page of the program opened in the browser screen (a catalogue page with a supplier's
+    // text) runs confined: its script reads no file outside the program folder and cannot send
+    // what it has to the network. A web site opened next shows in the browser's own profile,
+    // and Back and Forward pass between the two.
+    void localPagesAreConfined() {
+        TestProgramFolder folder;
+        QTemporaryFile secret; // outside the program folder
+        QVERIFY(secret.open());
+        secret.write("secret-words");
+        secret.close();
+        QFile local(folder.filePath(u"page.htm"_s));
+        QVERIFY(local.open(QIODevice::WriteOnly));
+        local.write("<html><head><title>Catalogue</title></head><body>AB7<script>"
+                    "function done(t) { var i = new Image();"
+                    " i.onload = i.onerror = () => { document.title = 'read ' + t; };"
+                    " i.src = 'http://127.0.0.1:" +
+                    QByteArray::number(m_http->serverPort()) +
+                    "/leak?' + encodeURIComponent(t); }"
+                    "var x = new XMLHttpRequest(); x.onload = () => done(x.responseText);"
+                    " x.onerror = () => done('blocked');"
+                    " try { x.open('GET', '" +
+                    QUrl::fromLocalFile(secret.fileName()).toEncoded() +
+                    "'); x.send(); } catch (e) { done('blocked'); }"
+                    "</script></body></html>");
+        local.close();
+        const int requestsBefore = int(m_http->requests().size());
+
+        auto [browser, checked] = openBrowser(local.fileName());
+        QTRY_VERIFY_WITH_TIMEOUT(browser->page()->title().startsWith(u"read "_s), 30000);
+        QCOMPARE(browser->page()->title(), u"read blocked"_s);
+        QCOMPARE(browser->page()->profile(), WebEngineProfiles::confined());
+
+        const QString shopPage = onServer(u"https://127.0.0.1/a"_s);
+        checked->clear();
+        go(*browser, shopPage);
+        QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
+        QCOMPARE(browser->page()->title(), u"Page a"_s);
+        QCOMPARE(browser->page()->profile(), BrowserProfile::instance());
+
+        browser->tbToolBar_ButtonClick(u"Back"_s);
+        QCOMPARE(browser->page()->profile(), WebEngineProfiles::confined());
+        QCOMPARE(browser->page()->title(), u"read blocked"_s);
+        QCOMPARE(browser->addressBox()->currentText(), local.fileName());
+        browser->tbToolBar_ButtonClick(u"Forward"_s);
+        QCOMPARE(browser->page()->title(), u"Page a"_s);
+        QCOMPARE(browser->addressBox()->currentText(), shopPage);
+        // What the page had never reached the network.
+        QCOMPARE(m_http->requests().size(), requestsBefore);
     }
 
     // A cookie a supplier's shop sets is there again in the next run: the profile keeps it in
