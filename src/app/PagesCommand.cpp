@@ -4,6 +4,7 @@
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
@@ -124,6 +125,11 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << Name << error.description() << "; nothing was written\n";
         return ExitFailure;
     }
+    if (!request.pdf.isEmpty())
+        if (const auto refused = OutputFile::refusal(request.pdf, OutputRules{catalogue})) {
+            err << Name << *refused << "\n";
+            return ExitFailure;
+        }
     const int highest = CataloguePages::highestPageNumber(products);
     if (*request.from > highest) {
         err << Name << "the catalogue has no page number from " << *request.from
@@ -143,9 +149,15 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     CataloguePages::applyRunLayout(options);
     options.OverwritePages = true; // a batch run asks nothing
 
-    const auto pagesRequest =
-        CataloguePages::standardRequest(folder, request.name, *request.from, *request.to);
-    const auto result = CataloguePages::write(products, options, pagesRequest);
+    const auto pagesRequest = CataloguePages::standardRequest(folder, request.name, *request.from,
+                                                              *request.to, catalogue);
+    CataloguePages::Result result;
+    try {
+        result = CataloguePages::write(products, options, pagesRequest);
+    } catch (const RunTimeError& error) {
+        err << Name << error.description() << "\n";
+        return ExitFailure;
+    }
     QStringList written;
     int pageCount = 0;
     int lastPage = -1;
@@ -173,7 +185,7 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return ExitFailure;
         }
         out.flush();
-        if (!printPagesToPdf(written, request.pdf, &error)) {
+        if (!printPagesToPdf(written, request.pdf, OutputRules{catalogue}, &error)) {
             err << Name << error << "\n";
             return ExitFailure;
         }

@@ -42,7 +42,7 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     }
     try {
         ReportDocument document(PreparedReport::make(reportPath, catalogue));
-        document.writePdf(pdf);
+        document.writePdf(pdf, OutputRules{catalogue});
     } catch (const RunTimeError& error) {
         err << "tovin-catalog report: " << error.description() << "\n";
         return ExitFailure;
