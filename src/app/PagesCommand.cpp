@@ -218,7 +218,8 @@ BatchCommand pagesCommand() {
             u"  --out FOLDER   where the pages go (default: the Pages folder of the program)\n"
             u"  --pdf FILE     also print the written catalogue pages into one PDF file\n"
             u"Product names and descriptions are written as they are stored, markup included.\n"
-            u"Exit status 2, with nothing written, for a bad argument or a missing catalogue;\n"
+            u"Exit status 2, with nothing written, for a bad argument, a missing catalogue, or\n"
+            u"a page or PDF name that is the catalogue, another catalogue or a device;\n"
             u"also 2 when a page or the PDF could not be written.\n"_s,
             &runPages};
 }
