@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +141,7 @@ private slots:
         QTest::newRow("writer dropped half way") << u"dropped"_s;
         QTest::newRow("engine's file refused at the end") << u"refused move"_s;
         QTest::newRow("folder gone") << u"no folder"_s;
+        QTest::newRow("disk full") << u"full"_s;
     }
     void unfinished() {
         QFETCH(QString, how);
@@ -160,6 +163,20 @@ private slots:
             }
             if (how == u"no folder"_s)
                 OutputFile::write(dir.path() + u"/gone/export.txt"_s, NewBytes, rules);
+            if (how == u"full"_s) {
+                // A file size limit fails the writes the way a full disk does.
+                struct rlimit old {};
+                QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+                struct rlimit small = old;
+                small.rlim_cur = 4096;
+                const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+                QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+                const auto restore = qScopeGuard([&] {
+                    ::setrlimit(RLIMIT_FSIZE, &old);
+                    ::signal(SIGXFSZ, previousSignal);
+                });
+                OutputFile::write(target, QByteArray(64 * 1024, 'x'), rules);
+            }
         } catch (const RunTimeError&) {
             raised = true;
         }
