@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
     options.OverwritePages = true;
     const int highest = CataloguePages::highestPageNumber(list);
     const auto result = CataloguePages::write(
-        list, options, CataloguePages::standardRequest(pages, u"CatPage"_s, 1, highest));
+        list, options, CataloguePages::standardRequest(pages, u"CatPage"_s, 1, highest, catalogue));
     const double seconds = watch.milliseconds() / 1000.0;
     if (result.anyFailed) {
         QTextStream(stderr) << "bench-pages: some pages could not be written\n";

@@ -51,7 +51,8 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             err << "tovin-catalog convert: " << plan.refusal() << " Nothing was changed.\n";
             return ExitFailure;
         }
-        const ConversionResult result = CatalogueConversion::convertReplacing(source, newPath);
+        const ConversionResult result =
+            CatalogueConversion::convertReplacing(source, newPath, oldPath);
         for (const auto& [table, rows] : result.rowsPerTable)
             out << table << ": " << rows << " rows\n";
         for (const QString& column : plan.emptyColumns)

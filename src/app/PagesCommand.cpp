@@ -4,6 +4,7 @@
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
@@ -124,6 +125,11 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << Name << error.description() << "; nothing was written\n";
         return ExitFailure;
     }
+    if (!request.pdf.isEmpty())
+        if (const auto refused = OutputFile::refusal(request.pdf, OutputRules{catalogue})) {
+            err << Name << *refused << "\n";
+            return ExitFailure;
+        }
     const int highest = CataloguePages::highestPageNumber(products);
     if (*request.from > highest) {
         err << Name << "the catalogue has no page number from " << *request.from
@@ -143,9 +149,15 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     CataloguePages::applyRunLayout(options);
     options.OverwritePages = true; // a batch run asks nothing
 
-    const auto pagesRequest =
-        CataloguePages::standardRequest(folder, request.name, *request.from, *request.to);
-    const auto result = CataloguePages::write(products, options, pagesRequest);
+    const auto pagesRequest = CataloguePages::standardRequest(folder, request.name, *request.from,
+                                                              *request.to, catalogue);
+    CataloguePages::Result result;
+    try {
+        result = CataloguePages::write(products, options, pagesRequest);
+    } catch (const RunTimeError& error) {
+        err << Name << error.description() << "\n";
+        return ExitFailure;
+    }
     QStringList written;
     int pageCount = 0;
     int lastPage = -1;
@@ -173,7 +185,7 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return ExitFailure;
         }
         out.flush();
-        if (!printPagesToPdf(written, request.pdf, &error)) {
+        if (!printPagesToPdf(written, request.pdf, OutputRules{catalogue}, &error)) {
             err << Name << error << "\n";
             return ExitFailure;
         }
@@ -206,7 +218,8 @@ BatchCommand pagesCommand() {
             u"  --out FOLDER   where the pages go (default: the Pages folder of the program)\n"
             u"  --pdf FILE     also print the written catalogue pages into one PDF file\n"
             u"Product names and descriptions are written as they are stored, markup included.\n"
-            u"Exit status 2, with nothing written, for a bad argument or a missing catalogue;\n"
+            u"Exit status 2, with nothing written, for a bad argument, a missing catalogue, or\n"
+            u"a page or PDF name that is the catalogue, another catalogue or a device;\n"
             u"also 2 when a page or the PDF could not be written.\n"_s,
             &runPages};
 }

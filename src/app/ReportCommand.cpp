@@ -42,7 +42,7 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     }
     try {
         ReportDocument document(PreparedReport::make(reportPath, catalogue));
-        document.writePdf(pdf);
+        document.writePdf(pdf, OutputRules{catalogue});
     } catch (const RunTimeError& error) {
         err << "tovin-catalog report: " << error.description() << "\n";
         return ExitFailure;
@@ -54,15 +54,17 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
 } // namespace
 
 BatchCommand reportCommand() {
-    BatchCommand command{u"report"_s, u"write one of the printed reports as a PDF file"_s,
-                         u"Usage: tovin-catalog report NAME --db CATALOGUE --pdf FILE\n\n"
-                         u"Fills the report file NAME (cost1 ... cost5, retail, catagory,\n"
-                         u"inventory, orders, or a report file of your own; \".rpt\" may be left\n"
-                         u"out, and a name without a folder is found in the program folder) from\n"
-                         u"CATALOGUE and writes the pages to FILE as a PDF.\n"
-                         u"A missing report file or catalogue, or a wrong argument, gives exit\n"
-                         u"status 2 and leaves FILE as it was.\n"_s,
-                         &runReport};
+    BatchCommand command{
+        u"report"_s, u"write one of the printed reports as a PDF file"_s,
+        u"Usage: tovin-catalog report NAME --db CATALOGUE --pdf FILE\n\n"
+        u"Fills the report file NAME (cost1 ... cost5, retail, catagory,\n"
+        u"inventory, orders, or a report file of your own; \".rpt\" may be left\n"
+        u"out, and a name without a folder is found in the program folder) from\n"
+        u"CATALOGUE and writes the pages to FILE as a PDF.\n"
+        u"A missing report file or catalogue, a wrong argument, or a FILE that is\n"
+        u"the catalogue, another catalogue, a folder or a device gives exit\n"
+        u"status 2 and leaves FILE as it was.\n"_s,
+        &runReport};
     command.paints = true;
     return command;
 }

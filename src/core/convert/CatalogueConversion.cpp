@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -181,7 +182,10 @@ ConversionResult convert(const TableSource& source, const QString& targetPath,
 }
 
 ConversionResult convertReplacing(const TableSource& source, const QString& targetPath,
-                                  const Progress& progress) {
+                                  const QString& keep, const Progress& progress) {
+    // Refused before any work: a folder, a device, or the catalogue that must stay.
+    const OutputRules rules{keep, true, true};
+    OutputFile::check(targetPath, rules);
     if (!QFileInfo::exists(targetPath))
         return convert(source, targetPath, progress);
     const QString fresh = targetPath + u".new"_s;
@@ -189,11 +193,10 @@ ConversionResult convertReplacing(const TableSource& source, const QString& targ
     ConversionResult result = convert(source, fresh, progress);
     if (result.cancelled)
         return result;
-    removeFile(targetPath);
-    if (!QFile::rename(fresh, targetPath))
-        throw RunTimeError(
-            ErrorNumber::PathFileAccessError,
-            u"%1 could not be replaced; the converted catalogue is %2."_s.arg(targetPath, fresh));
+    // Journals of the catalogue being replaced would be read into the new one.
+    removeFile(targetPath + u"-wal"_s);
+    removeFile(targetPath + u"-shm"_s);
+    OutputFile::moveIntoPlace(fresh, targetPath, rules);
     return result;
 }
 

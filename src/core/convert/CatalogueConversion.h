@@ -46,9 +46,10 @@ ConversionResult convert(const TableSource& source, const QString& targetPath,
 
 // As convert, but an existing file at targetPath is replaced, and only once the new catalogue
 // is whole: it is written beside the old one first, so a refusal or a cancel leaves the existing
-// file as it was.
+// file as it was. A target that is `keep` (the open catalogue, or the file being converted) or
+// one of its journals, a folder or a device is refused before anything is written.
 ConversionResult convertReplacing(const TableSource& source, const QString& targetPath,
-                                  const Progress& progress = {});
+                                  const QString& keep, const Progress& progress = {});
 
 // The name of the new catalogue beside the old file: "shop.mdb" gives "shop.mde"; an old file
 // that is already named *.mde gives "shop-converted.mde".

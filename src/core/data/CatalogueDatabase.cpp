@@ -1,9 +1,9 @@
 #include "core/data/CatalogueDatabase.h"
 
 #include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueFile.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/SchemaUpgrade.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QAtomicInt>
@@ -223,12 +223,11 @@ void CatalogueDatabase::checkpoint() {
 void CatalogueDatabase::copyTo(const QString& targetPath) {
     // A backup through the database reads one consistent state of the file, whatever other
     // connections are doing, and writes it as a complete catalogue.
-    // By file identity: through a linked folder the open file's own -wal and -shm would go.
-    if (CatalogueFile::sameFile(targetPath, m_path))
-        throw RunTimeError(ErrorNumber::DatabaseRefused,
-                           u"A catalogue cannot be copied onto itself"_s);
-    const QString temporary = targetPath + u".partial"_s;
-    QFile::remove(temporary);
+    // Never onto this catalogue or its -wal and -shm by any name, nor onto a folder or device;
+    // another catalogue only because the user chose it in the Save As dialog, which asked.
+    const OutputRules rules{m_path, true, true};
+    OutputFile::check(targetPath, rules);
+    const QString temporary = OutputFile::temporaryBeside(targetPath);
     sqlite3* target = nullptr;
     int rc = sqlite3_open_v2(temporary.toUtf8().constData(), &target,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -251,18 +250,10 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"Could not copy the catalogue to "_s + targetPath + u": "_s + message);
     }
+    // Journals left by an earlier catalogue of that name would be read into the copy.
     QFile::remove(targetPath + u"-wal"_s);
     QFile::remove(targetPath + u"-shm"_s);
-    if (QFileInfo::exists(targetPath) && !QFile::remove(targetPath)) {
-        QFile::remove(temporary);
-        throw RunTimeError(ErrorNumber::DatabaseRefused,
-                           u"Could not replace the file "_s + targetPath);
-    }
-    if (!QFile::rename(temporary, targetPath)) {
-        QFile::remove(temporary);
-        throw RunTimeError(ErrorNumber::DatabaseRefused,
-                           u"Could not write the file "_s + targetPath);
-    }
+    OutputFile::moveIntoPlace(temporary, targetPath, rules);
 }
 
 // Write transactions take the write lock when they begin (IMMEDIATE): a transaction that began

@@ -3,11 +3,11 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ProductSelection.h"
 #include "core/data/SqliteStatement.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/TextRules.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
 #include <array>
@@ -53,6 +53,10 @@ const std::array<QString, ColumnCount> Captions{u""_s,
                                                 u"Notes"_s,
                                                 u"Taxable"_s};
 
+constexpr int StockNoColumn = 2;
+// How many unwritable products a refused export names.
+constexpr int NamedItems = 3;
+
 // Rows are encoded and handed to the file in blocks of this many characters.
 constexpr qsizetype FlushAt = 256 * 1024;
 
@@ -79,7 +83,32 @@ QString valueText(const QVariant& value, ColumnKind kind) {
     return TextRules::toText(value);
 }
 
+// True when every character of `text` survives the single-byte code page: a character it lacks
+// would be written as a substitute byte and read back as something else.
+bool fitsCodePage(const QString& text, QStringEncoder& encoder, QStringDecoder& decoder) {
+    const bool plain =
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (plain)
+        return true;
+    encoder.resetState();
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError() && QString(decoder.decode(bytes)) == text;
+}
+
+QString unencodableMessage(int count, const QStringList& named) {
+    QString items = named.join(u", "_s);
+    if (count > named.size())
+        items += u", ..."_s;
+    return (count == 1 ? u"1 product holds"_s : QString::number(count) + u" products hold"_s) +
+           u" characters Windows-1252 cannot hold ("_s + items +
+           u"); nothing was written. Export in UTF-8 to keep every character."_s;
+}
+
 } // namespace
+
+DelimitedExport::Unencodable::Unencodable(int count, const QStringList& named)
+    : RunTimeError(ErrorNumber::InvalidProcedureCall, unencodableMessage(count, named)),
+      products(count), firstItems(named) {}
 
 QString DelimitedExport::columnCaption(int column) {
     return column >= 1 && column < ColumnCount ? Captions[size_t(column)] : QString();
@@ -177,15 +206,13 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     // cannot be used leaves an earlier export in place.
     ProductSelection selection(db, m_searchWhere);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RunTimeError(ErrorNumber::PathFileAccessError,
-                           u"Cannot write the file "_s + path + u": "_s + file.errorString());
-    QStringEncoder encoder(m_encoding == Encoding::Utf8 ? QStringConverter::Utf8
-                                                        : QStringConverter::Latin1);
-    if (m_encoding == Encoding::Windows1252)
-        encoder = QStringEncoder("windows-1252");
-    if (!encoder.isValid())
+    OutputWriter file(path, OutputRules{db.path()});
+    const bool codePage = m_encoding == Encoding::Windows1252;
+    QStringEncoder encoder(codePage ? "windows-1252" : "UTF-8");
+    // A second pair only for the check, so its error state never touches what is written.
+    QStringEncoder checkEncoder(codePage ? "windows-1252" : "UTF-8");
+    QStringDecoder decoder(codePage ? "windows-1252" : "UTF-8");
+    if (!encoder.isValid() || !checkEncoder.isValid() || !decoder.isValid())
         throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                            u"This system has no Windows-1252 converter"_s);
 
@@ -196,11 +223,10 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     QStringList values(ColumnCount);
     QString buffer;
     buffer.reserve(FlushAt + 4096);
+    int unencodable = 0;
+    QStringList named;
     auto flush = [&] {
-        const QByteArray bytes = encoder.encode(buffer);
-        if (file.write(bytes) != bytes.size())
-            throw RunTimeError(ErrorNumber::PathFileAccessError,
-                               u"Cannot write the file "_s + path + u": "_s + file.errorString());
+        file.write(encoder.encode(buffer));
         buffer.clear();
     };
     const bool stopped = !selection.forEach(
@@ -208,10 +234,19 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
             for (int column : m_columns)
                 values[column] =
                     valueText(row.value(column, info.at(column).kind), info.at(column).kind);
-            buffer += line(values);
-            buffer += u"\r\n"_s;
-            if (buffer.size() >= FlushAt)
-                flush();
+            const QString text = line(values);
+            // The whole selection is looked through, so the refusal can say how many products
+            // are affected; once one is found the rest is no longer written.
+            if (codePage && !fitsCodePage(text, checkEncoder, decoder)) {
+                if (++unencodable <= NamedItems)
+                    named << valueText(row.value(StockNoColumn, info.at(StockNoColumn).kind),
+                                       info.at(StockNoColumn).kind);
+            } else if (unencodable == 0) {
+                buffer += text;
+                buffer += u"\r\n"_s;
+                if (buffer.size() >= FlushAt)
+                    flush();
+            }
             counter.increment();
             ++report.value;
             report.counts.edited = counter.value();
@@ -221,12 +256,12 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
             return progress(report);
         },
         u"*"_s);
+    if (unencodable > 0)
+        throw Unencodable(unencodable, named);
     flush();
     // An export stopped half way leaves the file as far as it got, like the screen always did;
     // a failed write never replaces the earlier file.
-    if (!file.commit())
-        throw RunTimeError(ErrorNumber::PathFileAccessError,
-                           u"Cannot write the file "_s + path + u": "_s + file.errorString());
+    file.commit();
     outcome.cancelled = stopped;
     outcome.counts.edited = counter.value();
     outcome.totals = DelimitedExport::progress(counter.value());

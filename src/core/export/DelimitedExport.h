@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/import/ImportProgress.h"
+#include "core/shell/RunTimeError.h"
 
 #include <QList>
 #include <QString>
@@ -19,6 +20,14 @@ class CatalogueDatabase;
 class DelimitedExport {
 public:
     enum class Encoding { Utf8, Windows1252 };
+
+    // An export in the single-byte code page refused because some products hold characters it
+    // lacks (written as they were, they would come out as substitute bytes).
+    struct Unencodable : RunTimeError {
+        Unencodable(int count, const QStringList& named);
+        int products;
+        QStringList firstItems; // their stock numbers, the first few
+    };
 
     // The captions of the column boxes, index = column position (1 to 30; 0 is empty).
     static QString columnCaption(int column);
@@ -55,9 +64,11 @@ public:
     // A value as written: quoted when it holds the divider, a quote or a line break.
     QString field(const QString& value) const;
 
-    // Writes the file (replacing one that is there); the progress callback is told after each
-    // row and may stop the export. A file that cannot be written, or a search that cannot be
-    // used, raises a RunTimeError; the counts' `edited` holds the rows written.
+    // Writes the file (replacing one that is there, unless it is the catalogue or no plain
+    // file); the progress callback is told after each row and may stop the export. A file that
+    // cannot be written, or a search that cannot be used, raises a RunTimeError and writes
+    // nothing; so does a product the code page cannot hold (Unencodable). The counts' `edited`
+    // holds the rows written.
     ImportOutcome run(CatalogueDatabase& db, const QString& path,
                       const ProgressCallback& progress = {}) const;
 

@@ -56,16 +56,18 @@ QString fileLabel(int page, int continuation) {
 } // namespace
 
 CataloguePages::Request CataloguePages::standardRequest(const QString& pagesFolder,
-                                                        const QString& name, int from, int to) {
+                                                        const QString& name, int from, int to,
+                                                        const QString& openCatalogue) {
     Request r;
+    r.output.openCatalogue = openCatalogue;
     r.pagesFolder = pagesFolder.endsWith(u'/') ? pagesFolder : pagesFolder + u'/';
     r.name = name;
     r.from = from;
     r.to = to;
     r.cells.style = CellMarkup::Style::ByPageNumber;
     r.cells.noPicture = ProgramFolder::resolveFile(u"Pictures/NoPic.jpg"_s);
-    r.cells.orderAddress = SettingsStore::program().value(
-        u"Settings"_s, u"OrderPage"_s, u"http://www.example.com/order.htm"_s);
+    r.cells.orderAddress = SettingsStore::program().value(u"Settings"_s, u"OrderPage"_s,
+                                                          u"http://www.example.com/order.htm"_s);
     const QString back = QDir(r.pagesFolder).relativeFilePath(ProgramFolder::path());
     r.cells.picturePrefix = back.isEmpty() || back == u"."_s ? QString() : back + u'/';
     return r;
@@ -154,6 +156,25 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
     const QString& name = request.name;
     auto fileFor = [&](const QString& label) { return name + label + u".htm"_s; };
 
+    // Every name the run would write is looked at first: one the rules refuse (a catalogue
+    // under a page's name) stops the run before any file was replaced. A folder in the way is
+    // only one page that cannot be written, and is reported with it below.
+    const auto check = [&](const QString& path) {
+        if (!QFileInfo(path).isDir())
+            OutputFile::check(path, request.output);
+    };
+    for (auto page = pages.lowerBound(request.from);
+         page != pages.cend() && page.key() <= request.to; ++page) {
+        const int p = page.key();
+        const qsizetype count = page->size();
+        const int fileCount = perFile == 0 ? 1 : int((count + perFile - 1) / perFile);
+        for (int k = 0; k < fileCount; ++k)
+            check(request.pagesFolder + fileFor(fileLabel(p, k)));
+        for (qsizetype i = 0; details && i < count; ++i)
+            check(request.pagesFolder + name + u"Dtl"_s + QString::number(p) + u'-' +
+                  QString::number(i + 1) + u".htm"_s);
+    }
+
     Result result;
     for (int p = request.from; p <= request.to; ++p) {
         progress(u"<font size=5>Working On Page: "_s + QString::number(p) + u"..."_s);
@@ -220,14 +241,16 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                         PageMarkup::writeLines(
                             request.pagesFolder + detailFiles[i],
                             detailLines(cellProducts[i], o, mainFile,
-                                        request.cells.pictureOf(cellProducts[i]).link));
+                                        request.cells.pictureOf(cellProducts[i]).link),
+                            request.output);
                         ++file.detailPages;
                         ++result.filesWritten;
                     }
                 }
                 PageMarkup::writeLines(path,
                                        pageLines(cellProducts, o, request.cells, title, previous,
-                                                 next, details ? detailFiles : QStringList()));
+                                                 next, details ? detailFiles : QStringList()),
+                                       request.output);
                 ++result.filesWritten;
             } catch (const RunTimeError& error) {
                 file.status = FileResult::Status::Failed;

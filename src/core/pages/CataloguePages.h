@@ -2,6 +2,7 @@
 
 #include "core/pages/CellMarkup.h"
 #include "core/pages/PageProduct.h"
+#include "core/shell/OutputFile.h"
 
 #include <QList>
 #include <QString>
@@ -23,7 +24,8 @@ public:
         QString name;        // the page name N
         int from = 1;
         int to = 1;
-        CellMarkup cells; // the no-picture picture and the order address
+        CellMarkup cells;   // the no-picture picture and the order address
+        OutputRules output; // keeps the pages off the catalogue they are made from
     };
 
     // What became of one file.
@@ -55,9 +57,9 @@ public:
     // A request for pages written into `pagesFolder`: pictures named from the program folder
     // are linked from there, a missing picture shows the program folder's NoPic.jpg, and the
     // order button leads to the setting "OrderPage" of section "Settings" (by default
-    // http://www.example.com/order.htm).
+    // http://www.example.com/order.htm). No page is written over `openCatalogue`.
     static Request standardRequest(const QString& pagesFolder, const QString& name, int from,
-                                   int to);
+                                   int to, const QString& openCatalogue);
 
     // The highest page number that has products; 0 when none has.
     static int highestPageNumber(const QList<PageProduct>& products);
@@ -68,7 +70,8 @@ public:
     static void applyRunLayout(PageOptions& options);
 
     // Writes the files for page numbers from..to. A page name that could leave the pages
-    // folder is refused with RunTimeError before anything is written.
+    // folder, or a file name the output rules refuse, is refused with RunTimeError before
+    // anything is written.
     static Result write(const QList<PageProduct>& products, const PageOptions& options,
                         const Request& request, const Callbacks& callbacks = {});
 

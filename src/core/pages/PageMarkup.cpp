@@ -1,11 +1,8 @@
 #include "core/pages/PageMarkup.h"
 
 #include "core/pages/PageOptions.h"
-#include "core/shell/RunTimeError.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/TextRules.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -110,22 +107,11 @@ bool isSafePageName(const QString& name) {
     return true;
 }
 
-void writeLines(const QString& path, const QStringList& lines) {
+void writeLines(const QString& path, const QStringList& lines, const OutputRules& rules) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-            throw RunTimeError(ErrorNumber::PathNotFound, u"Path not found: "_s + path);
-        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s + path +
-                                                                 u" ("_s + file.errorString() +
-                                                                 u')');
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw RunTimeError(ErrorNumber::PathFileAccessError, u"Path/File access error: "_s + path +
-                                                                 u" ("_s + file.errorString() +
-                                                                 u')');
+    OutputFile::write(path, bytes, rules);
 }
 
 } // namespace tovin::PageMarkup

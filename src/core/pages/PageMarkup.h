@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shell/OutputFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -66,9 +68,9 @@ QString pictureMoney(double value);
 // separator, "..") or that is empty is refused.
 bool isSafePageName(const QString& name);
 
-// Writes the lines as UTF-8, each ended by CR LF, replacing the file. Raises RunTimeError when
-// the file cannot be written whole.
-void writeLines(const QString& path, const QStringList& lines);
+// Writes the lines as UTF-8, each ended by CR LF, replacing the file once all of it is written.
+// Raises RunTimeError when the file cannot be written whole or the rules refuse it.
+void writeLines(const QString& path, const QStringList& lines, const OutputRules& rules);
 
 } // namespace PageMarkup
 } // namespace tovin

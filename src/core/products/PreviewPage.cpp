@@ -79,7 +79,7 @@ QString PreviewPage::path() {
 
 QString PreviewPage::write(const PreviewProduct& product, Size size) {
     const QString target = path();
-    PageMarkup::writeLines(target, lines(product, size));
+    PageMarkup::writeLines(target, lines(product, size), OutputRules{shared().DBPath});
     return target;
 }
 

@@ -1,11 +1,14 @@
 #include "ui/browser/BrowserProfile.h"
 
+#include "core/shell/OutputQuestion.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/Prompts.h"
+#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
@@ -52,30 +55,61 @@ BrowserProfile::BrowserProfile(const QString& folder, QObject* parent)
 void BrowserProfile::onDownloadRequested(QWebEngineDownloadRequest* download) {
     const QString folder = ProgramFolder::path() + u"Supplier"_s;
     QDir().mkpath(folder);
-    download->setDownloadDirectory(folder);
     // Only the file's own name: a name sent by a site never chooses the folder.
     QString name = QFileInfo(download->downloadFileName()).fileName();
     if (name.isEmpty() || name.startsWith(u'.'))
         name = u"download"_s + name;
-    download->setDownloadFileName(name);
-    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, download] {
-        if (!download->isFinished())
-            return;
-        const QString path =
-            QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-        const bool done = download->state() == QWebEngineDownloadRequest::DownloadCompleted;
-        const QString error = done ? QString() : download->interruptReasonString();
-        if (shared().prompts) {
-            if (done)
-                shared().prompts->notice(u"The file was saved as "_s + path,
-                                         MessageIcon::Information);
-            else
-                shared().prompts->notice(u"The file "_s + path + u" could not be saved: "_s +
-                                             (error.isEmpty() ? u"cancelled"_s : error),
-                                         MessageIcon::Exclamation);
-        }
-        emit downloadFinished(path, done ? QString() : (error.isEmpty() ? u"cancelled"_s : error));
-    });
+    const QString target = QDir(folder).filePath(name);
+    const OutputRules rules{shared().DBPath};
+    Prompts* prompts = shared().prompts;
+    if (prompts ? !confirmOutput(*prompts, target, rules, QString())
+                : OutputFile::refusal(target, rules).has_value()) {
+        download->cancel();
+        emit downloadFinished(target, u"not saved"_s);
+        return;
+    }
+    // The engine fills a file of its own beside the target, which takes the target's place
+    // only once the download is complete: a broken connection keeps an earlier price list.
+    QString partial;
+    try {
+        partial = OutputFile::temporaryBeside(target);
+    } catch (const RunTimeError& error) {
+        if (prompts)
+            prompts->notice(error.description(), MessageIcon::Exclamation);
+        download->cancel();
+        emit downloadFinished(target, error.description());
+        return;
+    }
+    QFile::remove(partial); // the engine makes it anew
+    download->setDownloadDirectory(folder);
+    download->setDownloadFileName(QFileInfo(partial).fileName());
+    connect(
+        download, &QWebEngineDownloadRequest::isFinishedChanged, this,
+        [this, download, target, partial, rules] {
+            if (!download->isFinished())
+                return;
+            QString error;
+            if (download->state() != QWebEngineDownloadRequest::DownloadCompleted) {
+                QFile::remove(partial);
+                error = download->interruptReasonString();
+                if (error.isEmpty())
+                    error = u"cancelled"_s;
+            } else {
+                try {
+                    OutputFile::moveIntoPlace(partial, target, rules);
+                } catch (const RunTimeError& failure) {
+                    error = failure.description();
+                }
+            }
+            if (Prompts* prompts = shared().prompts) {
+                if (error.isEmpty())
+                    prompts->notice(u"The file was saved as "_s + target, MessageIcon::Information);
+                else
+                    prompts->notice(u"The file "_s + target + u" could not be saved: "_s + error,
+                                    MessageIcon::Exclamation);
+            }
+            emit downloadFinished(target, error);
+        });
     download->accept();
 }
 

@@ -4,6 +4,7 @@
 #include "core/export/DelimitedExport.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/OutputQuestion.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 
@@ -34,11 +35,13 @@ QString label(const QString& procedure) {
 // responsive without paying for an event round on every row.
 constexpr qint64 YieldEvery = 250;
 
+const QString Title = u"Export DataBase"_s;
+
 } // namespace
 
 FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
     setObjectName(u"frmExport"_s);
-    setWindowTitle(u"Export DataBase"_s);
+    setWindowTitle(Title);
 
     auto* columns = new QGridLayout;
     for (int i = 1; i <= 30; ++i) {
@@ -180,6 +183,23 @@ void FrmExport::Command2_Click() {
         });
         return;
     }
+    const QString path = DelimitedExport::filePath(shared().AppFolder, name);
+    if (shared().prompts &&
+        !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, Title))
+        return;
+    QPointer<FrmExport> self(this);
+    m_exporting = true;
+    Command2->setEnabled(false);
+    runExport(path);
+    if (!self)
+        return;
+    m_exporting = false;
+    Command2->setEnabled(true);
+    if (m_closeAfterExport)
+        close();
+}
+
+void FrmExport::runExport(const QString& path) {
     DelimitedExport exporter;
     QList<int> columns;
     for (int i = 1; i <= 30; ++i)
@@ -187,37 +207,45 @@ void FrmExport::Command2_Click() {
             columns << i;
     exporter.setColumns(columns);
     exporter.setDivider(m_divider);
-    exporter.setEncoding(cboEncoding->currentIndex() == 1 ? DelimitedExport::Encoding::Windows1252
-                                                          : DelimitedExport::Encoding::Utf8);
     exporter.setSearchWhere(shared().SearchWhere);
-    const QString path = DelimitedExport::filePath(shared().AppFolder, name);
-
     QPointer<FrmExport> self(this);
-    m_exporting = true;
-    Command2->setEnabled(false);
-    try {
-        const ImportOutcome outcome =
-            exporter.run(*m_db, path, [this, self](const ImportProgress& progress) {
-                if (progress.value % YieldEvery == 0 || progress.value == progress.maximum) {
-                    Label1->setText(progress.status);
-                    letEventsRun();
-                }
-                return self && !m_closeAfterExport;
-            });
-        Label1->setText(outcome.totals);
-    } catch (const RunTimeError& error) {
-        // An export that could not be written is told, never passed over.
-        Label1->setText(DelimitedExport::instruction());
-        if (shared().prompts)
-            shared().prompts->notice(u"The export was not written:\n"_s + error.description(),
-                                     MessageIcon::Critical, u"Export DataBase"_s);
+    for (;;) {
+        exporter.setEncoding(cboEncoding->currentIndex() == 1
+                                 ? DelimitedExport::Encoding::Windows1252
+                                 : DelimitedExport::Encoding::Utf8);
+        try {
+            const ImportOutcome outcome =
+                exporter.run(*m_db, path, [this, self](const ImportProgress& progress) {
+                    if (progress.value % YieldEvery == 0 || progress.value == progress.maximum) {
+                        Label1->setText(progress.status);
+                        letEventsRun();
+                    }
+                    return self && !m_closeAfterExport;
+                });
+            Label1->setText(outcome.totals + u"\nSaved as "_s + QFileInfo(path).absoluteFilePath());
+            return;
+        } catch (const DelimitedExport::Unencodable& error) {
+            // Nothing was written; the same export in UTF-8 keeps every character.
+            if (!self)
+                return;
+            Label1->setText(DelimitedExport::instruction());
+            if (!shared().prompts ||
+                shared().prompts->ask(error.description() + u"\n\nExport in UTF-8 instead?"_s,
+                                      MessageButtons::YesNo, MessageDefault::First,
+                                      MessageIcon::Exclamation, Title) != MessageAnswer::Yes)
+                return;
+            cboEncoding->setCurrentIndex(0);
+        } catch (const RunTimeError& error) {
+            // An export that could not be written is told, never passed over.
+            if (!self)
+                return;
+            Label1->setText(DelimitedExport::instruction());
+            if (shared().prompts)
+                shared().prompts->notice(u"The export was not written:\n"_s + error.description(),
+                                         MessageIcon::Critical, Title);
+            return;
+        }
     }
-    if (!self)
-        return;
-    m_exporting = false;
-    Command2->setEnabled(true);
-    if (m_closeAfterExport)
-        close();
 }
 
 } // namespace tovin

@@ -38,6 +38,9 @@ protected:
 private:
     void Form_Load();
     QString askName();
+    // Writes the export to `path`; a refusal is told, and one for characters the chosen
+    // encoding lacks offers the export in UTF-8.
+    void runExport(const QString& path);
 
     std::array<QCheckBox*, 31> Check1{};
     std::array<QRadioButton*, 5> Option1{};

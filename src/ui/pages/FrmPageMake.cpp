@@ -5,6 +5,7 @@
 #include "core/pages/PageOptions.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/OutputQuestion.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
@@ -416,7 +417,7 @@ void FrmPageMake::showchange() {
     QString counts = DesignerPage::pageCounts(page);
     try {
         QDir().mkpath(shared().AppFolder + u"Pages"_s);
-        PageMarkup::writeLines(samplePath(), page.lines);
+        PageMarkup::writeLines(samplePath(), page.lines, OutputRules{shared().DBPath});
     } catch (const RunTimeError& error) {
         counts += u"\nThe preview could not be written: "_s + error.description();
     }
@@ -560,9 +561,11 @@ void FrmPageMake::Command6_Click() {
             return;
         const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
         const QString target = shared().AppFolder + u"Pages/"_s + name;
-        QFile::remove(target);
-        if (!QFile::copy(file, target)) {
-            prompts()->notice(u"The picture "_s + file + u" could not be copied to "_s + target);
+        try {
+            OutputFile::copy(file, target, OutputRules{shared().DBPath});
+        } catch (const RunTimeError& error) {
+            prompts()->notice(u"The picture "_s + file + u" could not be copied to "_s + target +
+                              u": "_s + error.description());
             return;
         }
         // The page names the copy exactly as it is called in the pages folder.
@@ -713,9 +716,15 @@ void FrmPageMake::Command7_Click(int index) {
         return;
     }
     const QString target = shared().AppFolder + u"Pages/"_s + name;
-    QFile::remove(target);
-    if (!QFile::copy(samplePath(), target) && prompts())
-        prompts()->notice(u"The page could not be saved as "_s + target);
+    const OutputRules rules{shared().DBPath};
+    if (!prompts() || !confirmOutput(*prompts(), target, rules, windowTitle()))
+        return;
+    try {
+        OutputFile::copy(samplePath(), target, rules);
+    } catch (const RunTimeError& error) {
+        prompts()->notice(u"The page could not be saved as "_s + target + u": "_s +
+                          error.description());
+    }
 }
 
 void FrmPageMake::Command8_Click() {
@@ -760,7 +769,8 @@ void FrmPageMake::savePdf() {
     }
     QString error;
     BusyCursor busy;
-    if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file, &error))
+    if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file,
+                             OutputRules{shared().DBPath}, &error))
         prompts()->notice(u"The PDF could not be made: "_s + error);
 }
 

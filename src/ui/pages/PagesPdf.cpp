@@ -1,5 +1,7 @@
 #include "ui/pages/PagesPdf.h"
 
+#include "core/shell/OutputFile.h"
+#include "core/shell/RunTimeError.h"
 #include "ui/browser/LocalFileRedirector.h"
 
 #include <QEventLoop>
@@ -49,7 +51,8 @@ bool runUntil(const std::function<void(std::function<void()>)>& start) {
 
 } // namespace
 
-bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, QString* error) {
+bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, const OutputRules& rules,
+                     QString* error) {
     if (pageFiles.isEmpty()) {
         *error = u"no pages to print"_s;
         return false;
@@ -63,13 +66,18 @@ bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, QStri
         }
         pages << QString::fromUtf8(file.readAll());
     }
-    return printHtmlPagesToPdf(pages, QFileInfo(pageFiles.first()).absolutePath(), pdfFile, error);
+    return printHtmlPagesToPdf(pages, QFileInfo(pageFiles.first()).absolutePath(), pdfFile, rules,
+                               error);
 }
 
 bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const QString& pdfFile,
-                         QString* error) {
+                         const OutputRules& rules, QString* error) {
     if (pages.isEmpty()) {
         *error = u"no pages to print"_s;
+        return false;
+    }
+    if (const auto refused = OutputFile::refusal(pdfFile, rules)) {
+        *error = *refused;
         return false;
     }
     // One document with every page, each starting a new sheet, beside the pages so that their
@@ -109,8 +117,16 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
         *error = u"the pages could not be loaded for printing"_s;
         return false;
     }
+    // The engine writes a file of its own beside the target; it replaces the target only once
+    // it is whole, and never when the target turned out to be a file that must stay.
     const QString target = QFileInfo(pdfFile).absoluteFilePath();
-    QFile::remove(target);
+    QString finished;
+    try {
+        finished = OutputFile::temporaryBeside(target);
+    } catch (const RunTimeError& failure) {
+        *error = failure.description();
+        return false;
+    }
     bool printed = false;
     const bool printEnded = runUntil([&](std::function<void()> finish) {
         connection = QObject::connect(&page, &QWebEnginePage::pdfPrintingFinished, &page,
@@ -118,13 +134,19 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
                                           printed = ok;
                                           finish();
                                       });
-        page.printToPdf(target, QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                            QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+        page.printToPdf(finished, QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                              QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
     });
     QObject::disconnect(connection);
-    if (!printEnded || !printed || !QFileInfo(target).size()) {
-        QFile::remove(target);
+    if (!printEnded || !printed || !QFileInfo(finished).size()) {
+        QFile::remove(finished);
         *error = u"the PDF file could not be written: "_s + target;
+        return false;
+    }
+    try {
+        OutputFile::moveIntoPlace(finished, pdfFile, rules);
+    } catch (const RunTimeError& failure) {
+        *error = failure.description();
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shell/OutputFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,11 +12,13 @@ namespace tovin {
 // the pages are rendered (product texts are written into them as they came from the supplier).
 //
 // Needs a QApplication. Returns false and says why in `error` when a page could not be loaded
-// or the PDF could not be written; a failed run leaves no PDF file behind.
-bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, QString* error);
+// or the PDF could not be written, or the rules refuse the file; a failed run leaves an earlier
+// file of that name as it was and no partial file behind.
+bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, const OutputRules& rules,
+                     QString* error);
 
 // The same for pages given as their HTML, which name their pictures and buttons from `folder`.
 bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const QString& pdfFile,
-                         QString* error);
+                         const OutputRules& rules, QString* error);
 
 } // namespace tovin

@@ -295,9 +295,10 @@ void ProductsCatalogue::MakePage() {
     {
         BusyCursor busy;
         step([&] {
-            result = CataloguePages::write(products, options,
-                                           CataloguePages::standardRequest(folder, name, from, to),
-                                           callbacks);
+            result = CataloguePages::write(
+                products, options,
+                CataloguePages::standardRequest(folder, name, from, to, shared().DBPath),
+                callbacks);
         });
     }
     m_screen->m_addingFlag = false;

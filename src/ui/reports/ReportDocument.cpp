@@ -7,7 +7,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextDocument>
 #include <utility>
 
@@ -83,22 +82,17 @@ int ReportDocument::print(QPagedPaintDevice* device) const {
     return pages;
 }
 
-void ReportDocument::writePdf(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RunTimeError(ErrorNumber::PathFileAccessError,
-                           u"Could not write %1: %2"_s.arg(path, file.errorString()));
+void ReportDocument::writePdf(const QString& path, const OutputRules& rules) const {
+    OutputWriter file(path, rules);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         writer.setResolution(300);
         writer.setTitle(m_report.title);
         writer.setCreator(u"Tovin Catalog"_s);
         preparePage(&writer);
         print(&writer);
     }
-    if (!file.commit())
-        throw RunTimeError(ErrorNumber::PathFileAccessError,
-                           u"Could not write %1: %2"_s.arg(path, file.errorString()));
+    file.commit();
 }
 
 } // namespace tovin

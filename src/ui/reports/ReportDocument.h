@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/reports/PreparedReport.h"
+#include "core/shell/OutputFile.h"
 
 class QPagedPaintDevice;
 
@@ -20,8 +21,9 @@ public:
     // painted on (a PDF file that cannot be written) raises error 75.
     int print(QPagedPaintDevice* device) const;
 
-    // Writes the report as a PDF file, replacing the file only once it is complete.
-    void writePdf(const QString& path) const;
+    // Writes the report as a PDF file, replacing the file only once it is complete and never
+    // when the rules refuse it (the open catalogue, another catalogue, no plain file).
+    void writePdf(const QString& path, const OutputRules& rules) const;
 
 private:
     PreparedReport m_report;

@@ -68,7 +68,15 @@ bool FrmBusy::Form_Load() {
         request.title = u"Save As"_s;
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
         request.folder = QFileInfo(shared().DBPath).absolutePath();
-        m_target = CatalogueFile::withCatalogueSuffix(shared().prompts->saveFile(request));
+        const QString chosen = shared().prompts->saveFile(request);
+        m_target = CatalogueFile::withCatalogueSuffix(chosen);
+        // The dialog asked about the name it showed; a file under the name with ".mde" added
+        // has not been asked about yet.
+        if (m_target != chosen && QFileInfo::exists(m_target) &&
+            shared().prompts->ask(u"Replace "_s + QFileInfo(m_target).fileName() + u'?',
+                                  MessageButtons::YesNo, MessageDefault::Second,
+                                  MessageIcon::Question, u"Save As"_s) != MessageAnswer::Yes)
+            m_target.clear();
     });
     if (m_target.isEmpty()) {
         close();

@@ -3,6 +3,7 @@
 #include "core/convert/AccessTableSource.h"
 #include "core/convert/CatalogueConversion.h"
 #include "core/data/CatalogueFile.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
@@ -36,6 +37,12 @@ std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPa
                            MessageIcon::Exclamation, title);
             return std::nullopt;
         }
+        // A folder, a device or a journal of the open catalogue under that name.
+        if (const auto refused =
+                OutputFile::refusal(target, OutputRules{openCatalogue, true, true})) {
+            prompts.notice(*refused + stays, MessageIcon::Exclamation, title);
+            return std::nullopt;
+        }
         QString question = u"%1 is a catalogue of the older program. Convert it into a new "
                            u"catalogue, %2? The old file is only read."_s.arg(
                                QFileInfo(oldPath).fileName(), target);
@@ -50,8 +57,8 @@ std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPa
                                  u"Cancel"_s, 0, 100, parent);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(300);
-        const ConversionResult result =
-            CatalogueConversion::convertReplacing(source, target, [&](qint64 done, qint64 all) {
+        const ConversionResult result = CatalogueConversion::convertReplacing(
+            source, target, openCatalogue, [&](qint64 done, qint64 all) {
                 progress.setValue(all > 0 ? int(done * 100 / all) : 0);
                 QCoreApplication::processEvents();
                 return !progress.wasCanceled();

@@ -178,6 +178,19 @@ private slots:
             u"unexpected argument cost2"_s);
         row("report, unknown option", u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
             u"unexpected argument --landscape"_s);
+        const QString open = u"is the open catalogue"_s;
+        row("report onto the catalogue", u"report cost1 --db @demo --pdf @demo"_s, open);
+        row("report onto the catalogue's -shm", u"report cost1 --db @demo --pdf @demo-shm"_s, open);
+        row("report onto another catalogue", u"report cost1 --db @demo --pdf @dir/existing.mde"_s,
+            u"holds a catalogue"_s);
+        row("report onto a folder", u"report cost1 --db @demo --pdf @dir"_s, u"is a folder"_s);
+        // @dir/CatPage1.htm is a copy of the demo catalogue.
+        row("pages pdf onto the catalogue", u"pages --db @demo --from 1 --to 2 --pdf @demo"_s,
+            open);
+        row("pages over the catalogue they are made from",
+            u"pages --db @dir/CatPage1.htm --from 1 --to 2 --out @dir"_s, open);
+        row("pages over another catalogue", u"pages --db @demo --from 1 --to 2 --out @dir"_s,
+            u"CatPage1.htm holds a catalogue"_s);
         const QString none = u"nothing was written"_s;
         row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
         row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
@@ -212,6 +225,7 @@ private slots:
         QTemporaryDir dir;
         CatalogueDatabase::create(dir.filePath(u"existing.mde"_s));
         writeTestFile(dir.filePath(u"notes.txt"_s), "not a catalogue\n");
+        QVERIFY(QFile::copy(m_folder->cataloguePath(), dir.filePath(u"CatPage1.htm"_s)));
         if (!access.isEmpty()) {
             const QString original = testDataDir() + u"/mdb/"_s + access;
             QVERIFY2(QFile::copy(original, dir.filePath(access)), qPrintable(original));

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -112,6 +113,22 @@ private slots:
             "export --db @db --out @dir/x.txt --columns 2 --where Nope~=~1", "Nope");
         row("export from a missing catalogue",
             "export --db @dir/none.mde --out @dir/x.txt --columns 2", "none.mde");
+        const char* open = "is the open catalogue";
+        row("export onto the catalogue", "export --db @db --out @db --columns 2", open);
+        row("export onto the catalogue as ./name",
+            "export --db @db --out @dir/./cat.mde --columns 2", open);
+        row("export onto a link to the catalogue",
+            "export --db @db --out @dir/link.mde --columns 2", open);
+        row("export onto a hard link to the catalogue",
+            "export --db @db --out @dir/hard.mde --columns 2", open);
+        row("export onto the catalogue's -wal", "export --db @db --out @db-wal --columns 2", open);
+        row("export onto another catalogue", "export --db @db --out @dir/other.mde --columns 2",
+            "other.mde holds a catalogue");
+        row("export onto a folder", "export --db @db --out @dir/folder.mdb --columns 2",
+            "is a folder");
+        row("export of characters Windows-1252 lacks",
+            "export --db @db --out @dir/x.txt --columns 2,3 --encoding windows-1252",
+            "2 products hold characters Windows-1252 cannot hold (JP-1, TR-1)");
         row("bulk edit, unknown supplier",
             "bulk-edit --db @db --set Supplier=Nobody --set Retail=1", "NOT In The Data Base");
         row("bulk edit, word for a number", "bulk-edit --db @db --set Retail=call", "not a number");
@@ -133,6 +150,23 @@ private slots:
         writeTestFile(dir.filePath(u"fake.mdb"_s), "not a database at all");
         writeTestFile(dir.filePath(u"app/Supplier/wp-cd.txt"_s), "A1,1,Pen,Each,1.50\n");
         QDir().mkpath(dir.filePath(u"folder.mdb"_s));
+        {
+            CatalogueDatabase db(dir.filePath(u"cat.mde"_s));
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, 2}, {PC::StockNo, u"JP-1"_s}, {PC::ProdName, u"日本"_s}});
+            RowWriter::insert(
+                db, u"Products"_s,
+                {{PC::PID, 3}, {PC::StockNo, u"TR-1"_s}, {PC::ProdName, u"Yardım"_s}});
+            RowWriter::insert(
+                db, u"Products"_s,
+                {{PC::PID, 4}, {PC::StockNo, u"FR-1"_s}, {PC::ProdName, u"Café €5"_s}});
+            db.checkpoint();
+        }
+        QVERIFY(QFile::link(dir.filePath(u"cat.mde"_s), dir.filePath(u"link.mde"_s)));
+        QCOMPARE(::link(QFile::encodeName(dir.filePath(u"cat.mde"_s)).constData(),
+                        QFile::encodeName(dir.filePath(u"hard.mde"_s)).constData()),
+                 0);
+        CatalogueDatabase::create(dir.filePath(u"other.mde"_s));
         const QByteArray jet4 = fileBytes(mdb(u"stock_inventory_jet4.mdb"_s));
         QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
         writeTestFile(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));

@@ -6,6 +6,7 @@
 #include "support/core/TestHelpers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -168,6 +169,46 @@ private slots:
         QVERIFY(test::errorOf([&] { CatalogueConversion::convert(old, path); }, &why) != 0);
         QVERIFY2(why.contains(message), qPrintable(why));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+    }
+
+    // Replacing: an older catalogue gives way once the new one is whole; the catalogue that
+    // must stay (by any name, its journal too) and a folder are refused before any work.
+    void replacingTargets_data() {
+        QTest::addColumn<QString>("target");  // in the folder that holds keep.mde
+        QTest::addColumn<QString>("refusal"); // empty when replaced
+        QTest::newRow("older catalogue") << u"older.mde"_s << QString();
+        QTest::newRow("link to the kept catalogue") << u"link.mde"_s << u"is the open catalogue"_s;
+        QTest::newRow("the kept catalogue's -wal")
+            << u"keep.mde-wal"_s << u"is the open catalogue"_s;
+        QTest::newRow("a folder") << u"folder.mde"_s << u"is a folder"_s;
+    }
+    void replacingTargets() {
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString keep = dir.filePath(u"keep.mde"_s);
+        CatalogueDatabase::create(keep);
+        CatalogueDatabase::create(dir.filePath(u"older.mde"_s));
+        test::writeFile(keep + u"-wal"_s, "journal");
+        QVERIFY(QFile::link(keep, dir.filePath(u"link.mde"_s)));
+        QVERIFY(QDir().mkdir(dir.filePath(u"folder.mde"_s)));
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray kept = test::readFile(keep);
+        const QString path = dir.filePath(target);
+        QString why;
+        const int error = test::errorOf(
+            [&] { CatalogueConversion::convertReplacing(oldCatalogue(3), path, keep); }, &why);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        QCOMPARE(test::readFile(keep), kept);
+        QCOMPARE(test::readFile(keep + u"-wal"_s), "journal"_ba);
+        if (!refusal.isEmpty()) {
+            QVERIFY(error != 0);
+            QVERIFY2(why.contains(refusal), qPrintable(why));
+            return;
+        }
+        QVERIFY2(error == 0, qPrintable(why));
+        CatalogueDatabase replaced(path);
+        QCOMPARE(replaced.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 3);
     }
 
     void cancelLeavesNoCatalogue() {

@@ -127,6 +127,53 @@ private slots:
                                  "5\r\n"_ba);
     }
 
+    // A product the code page cannot hold stops the export before anything is written, naming
+    // the first few by stock number; characters of columns not exported do not matter.
+    void codePageRefusals_data() {
+        QTest::addColumn<QStringList>("names"); // product names of A1, A2, ...
+        QTest::addColumn<QList<int>>("columns");
+        QTest::addColumn<QString>("refusal"); // empty when the file is written
+        const QList<int> stockAndName{PC::StockNo, PC::ProdName};
+        QTest::newRow("Japanese") << QStringList{u"日本"_s} << stockAndName
+                                  << u"1 product holds characters Windows-1252 cannot hold (A1);"_s;
+        QTest::newRow("dotless i, second product")
+            << QStringList{u"Pen"_s, u"Yardım"_s} << stockAndName << u"(A2);"_s;
+        QTest::newRow("four products, three named")
+            << QStringList{u"Ωmega"_s, u"Pen"_s, u"日本"_s, u"Yardım"_s, u"Łódź"_s} << stockAndName
+            << u"4 products hold characters Windows-1252 cannot hold (A1, A3, "
+               u"A4, ...)"_s;
+        QTest::newRow("only in a column not exported")
+            << QStringList{u"日本"_s} << QList<int>{PC::StockNo} << QString();
+        QTest::newRow("euro and accents fit")
+            << QStringList{u"Café €5 ‚Ÿ"_s} << stockAndName << QString();
+    }
+    void codePageRefusals() {
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, columns);
+        QFETCH(QString, refusal);
+        TestCatalogue catalogue;
+        for (int i = 0; i < names.size(); ++i)
+            catalogue.add(i + 1, u"A"_s + QString::number(i + 1), {{PC::ProdName, names.at(i)}});
+        const QString path = test::writeFile(catalogue.filePath(u"keep.txt"_s), "earlier\r\n");
+        DelimitedExport exporter;
+        exporter.setColumns(columns);
+        exporter.setEncoding(DelimitedExport::Encoding::Windows1252);
+        QString message;
+        try {
+            exporter.run(catalogue.db(), path);
+        } catch (const DelimitedExport::Unencodable& error) {
+            message = error.description();
+        }
+        if (refusal.isEmpty()) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            QVERIFY(!readFile(path).contains('\x1A'));
+            QCOMPARE(readFile(path).count("\r\n"), names.size());
+            return;
+        }
+        QVERIFY2(message.contains(refusal), qPrintable(message));
+        QCOMPARE(readFile(path), "earlier\r\n"_ba);
+    }
+
     // Every column that the import takes comes back unchanged from an export of all 30 columns:
     // every text with a comma, quotes and a line break, money to four decimals, yes and no.
     void roundTripThroughTheImport() {

@@ -6,6 +6,7 @@
 #include "core/shell/SharedState.h"
 
 #include <QDir>
+#include <QFile>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -212,6 +213,35 @@ private slots:
         QCOMPARE(result.files.value(0).status, Status::Failed);
         QVERIFY(progress.contains(u"Page Not Written!"_s));
         QVERIFY(!progress.contains(u"Created Page!"_s));
+    }
+
+    // A catalogue where a page of the run would go stops the run before any page is written:
+    // the open catalogue under a detail page's name, another catalogue under a page's name.
+    void catalogueInTheWay_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("the open catalogue as a detail page") << u"CatPageDtl9-1.htm"_s << true;
+        QTest::newRow("another catalogue as the page") << u"CatPage9.htm"_s << false;
+    }
+    void catalogueInTheWay() {
+        QFETCH(QString, file);
+        QFETCH(bool, open);
+        const QByteArray catalogueBytes = QByteArray("SQLite format 3\0", 16) + "tables";
+        m_folder->writeFile(u"Pages/"_s + file, catalogueBytes);
+        CataloguePages::Request r = request(8, 9);
+        if (open)
+            r.output.openCatalogue = m_pages + file;
+        bool refused = false;
+        try {
+            CataloguePages::write(catalogue(), runOptions(0), r);
+        } catch (const RunTimeError& error) {
+            refused = error.description().contains(file);
+        }
+        QVERIFY(refused);
+        QCOMPARE(QDir(m_pages).entryList({u"Cat*"_s}, QDir::Files), QStringList{file});
+        QFile written(m_pages + file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), catalogueBytes);
     }
 
     void highestPageNumberIsNumeric() {

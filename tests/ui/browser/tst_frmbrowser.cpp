@@ -265,23 +265,51 @@ private slots:
     }
 
     // A supplier's price list lands in the program folder's Supplier folder, under its own
-    // name only (never a folder the site names), and the user is told where.
+    // name only (never a folder the site names), and the user is told where. An earlier file
+    // of that name is replaced only after a Yes.
+    void downloadsGoIntoTheSupplierFolder_data() {
+        QTest::addColumn<QByteArray>("earlier"); // empty: no earlier file
+        QTest::addColumn<int>("answer");         // to "Replace wp-cd.txt?"
+        QTest::newRow("new file") << QByteArray() << -1;
+        QTest::newRow("earlier file kept") << "old list\r\n"_ba << int(MessageAnswer::No);
+        QTest::newRow("earlier file replaced") << "old list\r\n"_ba << int(MessageAnswer::Yes);
+    }
     void downloadsGoIntoTheSupplierFolder() {
+        QFETCH(QByteArray, earlier);
+        QFETCH(int, answer);
         TestProgramFolder folder;
+        const QString saved = folder.filePath(u"Supplier/wp-cd.txt"_s);
+        // The program folder comes with a price list of that name.
+        QFile::remove(saved);
+        if (!earlier.isEmpty())
+            folder.writeFile(u"Supplier/wp-cd.txt"_s, earlier);
         ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Ok);
+        if (answer >= 0)
+            prompts.answerMessage(MessageAnswer(answer));
+        const bool kept = answer == int(MessageAnswer::No);
+        if (!kept)
+            prompts.answerMessage(MessageAnswer::Ok);
         auto [browser, checked] = openBrowser(onServer(u"https://127.0.0.1/a"_s));
         QSignalSpy finished(BrowserProfile::instance(), &BrowserProfile::downloadFinished);
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);
         go(*browser, onServer(u"https://127.0.0.1/prices"_s));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
-        const QString saved = folder.filePath(u"Supplier/wp-cd.txt"_s);
         QCOMPARE(finished.first().at(0).toString(), saved);
-        QCOMPARE(finished.first().at(1).toString(), QString());
+        const QString error = finished.first().at(1).toString();
+        QVERIFY2(error.isEmpty() == !kept, qPrintable(error));
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("AB7\tPorcelain Bud Vase\t4.25\r\n"));
-        QCOMPARE(prompts.shownTexts(), QStringList{u"The file was saved as "_s + saved});
+        QCOMPARE(file.readAll(), kept ? earlier : QByteArray("AB7\tPorcelain Bud Vase\t4.25\r\n"));
+        QStringList shown;
+        if (answer >= 0)
+            shown << u"Replace wp-cd.txt?"_s;
+        if (!kept)
+            shown << u"The file was saved as "_s + saved;
+        QCOMPARE(prompts.shownTexts(), shown);
+        // Nothing half written stays beside it.
+        QCOMPARE(QDir(folder.filePath(u"Supplier"_s))
+                     .entryList({u"*wp-cd*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"wp-cd.txt"_s});
     }
 
     void addressListKeepsEachAddressOnceLatestFirst() {

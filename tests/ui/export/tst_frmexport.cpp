@@ -10,6 +10,8 @@
 #include "ui/export/FrmExport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
 
 using namespace Qt::Literals::StringLiterals;
@@ -83,7 +85,71 @@ private slots:
             QVERIFY(prompts.shownTexts().contains(
                 u"Do NOT Use ANY Extensions After The File Name, Only Type The Files Name"_s));
         QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
-                 u"Exporting: "_s + QString::number(file.count("\r\n")));
+                 u"Exporting: "_s + QString::number(file.count("\r\n")) + u"\nSaved as "_s +
+                     shared().AppFolder + name + u".txt"_s);
+    }
+
+    // What is in the way of an export: a file of that name is replaced only after a Yes (No is
+    // the default), the open catalogue never, and characters Windows-1252 lacks are refused with
+    // UTF-8 offered instead.
+    void inTheWay_data() {
+        QTest::addColumn<QString>("setup"); // earlier, catalogue, code page
+        QTest::addColumn<int>("answer");    // to the question or notice
+        QTest::addColumn<QString>("shown"); // part of the text shown
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray earlier = "earlier\r\n";
+        const QByteArray utf8 = "A1,Pen\r\nJP-1,\xE6\x97\xA5\xE6\x9C\xAC\r\n";
+        const int yes = int(MessageAnswer::Yes), no = int(MessageAnswer::No);
+        QTest::newRow("earlier export kept")
+            << u"earlier"_s << no << u"Replace shop.txt?"_s << earlier;
+        QTest::newRow("earlier export replaced")
+            << u"earlier"_s << yes << u"Replace shop.txt?"_s << "A1,Pen\r\n"_ba;
+        QTest::newRow("the open catalogue") << u"catalogue"_s << int(MessageAnswer::Ok)
+                                            << u"shop.txt is the open catalogue"_s << QByteArray();
+        QTest::newRow("code page lacks a character, UTF-8 taken")
+            << u"code page"_s << yes
+            << u"1 product holds characters Windows-1252 cannot hold (JP-1)"_s << utf8;
+        QTest::newRow("code page lacks a character, declined")
+            << u"code page"_s << no << u"(JP-1)"_s << "<missing>"_ba;
+    }
+    void inTheWay() {
+        QFETCH(QString, setup);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, file);
+        TestProgramFolder folder(Catalogue::Empty);
+        const QString target = shared().AppFolder + u"shop.txt"_s;
+        if (setup == u"catalogue"_s) {
+            QVERIFY(QFile::copy(shared().DBPath, target));
+            shared().DBPath = target;
+        }
+        if (setup == u"earlier"_s)
+            writeFile(target, "earlier\r\n");
+        {
+            CatalogueDatabase db(shared().DBPath);
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, 1}, {PC::StockNo, u"A1"_s}, {PC::ProdName, u"Pen"_s}});
+            if (setup == u"code page"_s)
+                RowWriter::insert(
+                    db, u"Products"_s,
+                    {{PC::PID, 2}, {PC::StockNo, u"JP-1"_s}, {PC::ProdName, u"日本"_s}});
+            db.checkpoint();
+            if (setup == u"catalogue"_s)
+                file = readFile(target);
+        }
+        ScriptedPrompts prompts;
+        prompts.answerInput(u"shop"_s).answerMessage(MessageAnswer(answer));
+        auto screen = openScreen<FrmExport>();
+        click(screen.get(), QStringList{u"Check1(2)"_s, u"Check1(3)"_s});
+        if (setup == u"code page"_s)
+            control<QComboBox>(screen.get(), u"cboEncoding"_s)->setCurrentIndex(1);
+        click(screen.get(), u"Command2"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        const auto& asked = prompts.shown().last();
+        QVERIFY2(asked.text.contains(shown), qPrintable(asked.text));
+        if (setup == u"earlier"_s)
+            QCOMPARE(asked.defaultButton, MessageDefault::Second);
+        QCOMPARE(readFile(target), file);
     }
 
     void selectAllAndNoName() {

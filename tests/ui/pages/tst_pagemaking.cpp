@@ -244,6 +244,16 @@ private slots:
         QVERIFY(sample().contains(u"<title>Picture Page # 3</title>"_s));
         press(d, u"Command7(0)"_s);
         QCOMPARE(readText(folder.filePath(u"Pages/Spring3.htm"_s)), sample());
+        // A saved page is replaced only after a Yes; No, the default, keeps it.
+        folder.writeFile(u"Pages/Spring3.htm"_s, "kept");
+        for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            prompts.answerMessage(answer);
+            press(d, u"Command7(0)"_s);
+            QCOMPARE(prompts.shown().last().text, u"Replace Spring3.htm?"_s);
+            QCOMPARE(prompts.shown().last().defaultButton, MessageDefault::Second);
+            QCOMPARE(readText(folder.filePath(u"Pages/Spring3.htm"_s)),
+                     answer == MessageAnswer::Yes ? sample() : u"kept"_s);
+        }
 
         QLineEdit* title = control<QLineEdit>(d, u"Text1"_s);
         title->selectAll();

@@ -100,7 +100,8 @@ private slots:
         QFETCH(QStringList, totals);
         TestProgramFolder folder(Catalogue::Demo);
         const QString pdf = folder.filePath(u"report.pdf"_s);
-        ReportDocument(PreparedReport::make(reportFilePath(file), shared().DBPath)).writePdf(pdf);
+        ReportDocument(PreparedReport::make(reportFilePath(file), shared().DBPath))
+            .writePdf(pdf, OutputRules{shared().DBPath});
 
         const QStringList text = pdfPages(pdf);
         QCOMPARE(text.size(), pages);

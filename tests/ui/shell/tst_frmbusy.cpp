@@ -1,6 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
+#include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
 #include "ui/shell/FrmBusy.h"
@@ -37,12 +38,16 @@ private slots:
     void copiesAnOpenCatalogue_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("written");
-        QTest::newRow("access name") << u"copy.mdb"_s << u"copy.mdb"_s;
-        QTest::newRow("bare name") << u"backup1"_s << u"backup1.mde"_s;
+        QTest::addColumn<bool>("existing"); // an older catalogue is at the written name
+        QTest::newRow("access name") << u"copy.mdb"_s << u"copy.mdb"_s << false;
+        QTest::newRow("bare name") << u"backup1"_s << u"backup1.mde"_s << false;
+        // The dialog asked about "backup1", not about the file that is replaced.
+        QTest::newRow("bare name of an older copy") << u"backup1"_s << u"backup1.mde"_s << true;
     }
     void copiesAnOpenCatalogue() {
         QFETCH(QString, chosen);
         QFETCH(QString, written);
+        QFETCH(bool, existing);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
         // A screen holds the catalogue open and has just written to it: the row sits in the
@@ -53,7 +58,16 @@ private slots:
         const int rows = productCount(open);
         const QString target = folder.filePath(written);
         prompts.answerSaveFile(folder.filePath(chosen));
+        if (existing) {
+            CatalogueDatabase::create(target);
+            prompts.answerMessage(MessageAnswer::Yes);
+        }
         QCOMPARE(FrmBusy::run(&m_owner), target);
+        QCOMPARE(prompts.unanswered(), 0);
+        if (existing) {
+            QCOMPARE(prompts.shown().last().text, u"Replace backup1.mde?"_s);
+            QCOMPARE(prompts.shown().last().defaultButton, MessageDefault::Second);
+        }
         const FileDialogRequest& request = prompts.shown().first().request;
         QCOMPARE(request.filter, u"DataBases|*.mde;*.mdb;*.accdb"_s);
         QCOMPARE(QDir(request.folder), QDir(folder.path()));
@@ -110,6 +124,7 @@ private slots:
         QTest::newRow("onto itself") << u"tovin2003-a.mde"_s;
         // Another path to the open file: its live -wal and -shm must stay.
         QTest::newRow("onto itself through a linked folder") << u"<link>/tovin2003-a.mde"_s;
+        QTest::newRow("older copy kept") << u"<older>backup1"_s;
     }
     void nothingSaved() {
         QFETCH(QString, target);
@@ -121,6 +136,11 @@ private slots:
         QString path = target.isEmpty() ? QString() : folder.filePath(target);
         if (target.startsWith(u"<link>"_s))
             path = link + target.mid(6);
+        const bool older = target.startsWith(u"<older>"_s);
+        if (older) {
+            path = folder.filePath(target.mid(7));
+            test::writeFile(path + u".mde"_s, "older copy");
+        }
         // A screen holds the catalogue open with a row not yet in the main file.
         CatalogueDatabase open(folder.cataloguePath());
         open.run(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s,
@@ -129,12 +149,14 @@ private slots:
         QVERIFY(files.contains(u"tovin2003-a.mde-wal"_s));
         prompts.answerSaveFile(path);
         if (!path.isEmpty())
-            prompts.answerMessage(MessageAnswer::Ok);
+            prompts.answerMessage(older ? MessageAnswer::No : MessageAnswer::Ok);
         QCOMPARE(FrmBusy::run(&m_owner), QString());
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().size(), path.isEmpty() ? 1 : 2);
         const auto& shown = prompts.shown().last();
-        if (!path.isEmpty()) {
+        if (older)
+            QCOMPARE(shown.text, u"Replace backup1.mde?"_s);
+        else if (!path.isEmpty()) {
             QVERIFY2(shown.text.startsWith(u"The catalogue was not saved as "_s + path),
                      qPrintable(shown.text));
             QCOMPARE(shown.icon, MessageIcon::Exclamation);
@@ -143,6 +165,8 @@ private slots:
         QCOMPARE(shared().DBPath, folder.cataloguePath());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
         QVERIFY(!QFileInfo::exists(folder.filePath(u"no"_s)));
+        if (older)
+            QCOMPARE(test::readFile(path + u".mde"_s), "older copy"_ba);
         CatalogueDatabase reopened(folder.cataloguePath());
         QCOMPARE(addedName(reopened), u"Added while open"_s);
         QCOMPARE(productCount(reopened), productCount(open));

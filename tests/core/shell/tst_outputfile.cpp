@@ -1,0 +1,206 @@
+#include "core/shell/OutputFile.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+namespace {
+
+const QByteArray CatalogueBytes = QByteArray("SQLite format 3\0", 16) + "pages of the catalogue";
+const QByteArray OldBytes = "yesterday's export\r\n";
+const QByteArray NewBytes = "AB7,Brass Lamp\r\n";
+
+void makeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Every name in the folder, hidden ones included, to see that no temporary file stayed.
+QStringList namesIn(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+// The one gate every output file passes: what it refuses, and that a refused or unfinished write
+// leaves what was there untouched.
+class OutputFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void targets_data() {
+        QTest::addColumn<QString>("target");  // relative to the folder holding shop.mde
+        QTest::addColumn<QString>("writer");  // document, catalogue, catalogue-replace
+        QTest::addColumn<QString>("refusal"); // a part of the sentence; empty when written
+        const QString open = u"is the open catalogue"_s;
+        QTest::newRow("the catalogue") << u"shop.mde"_s << u"document"_s << open;
+        QTest::newRow("catalogue as ./name") << u"./shop.mde"_s << u"document"_s << open;
+        QTest::newRow("symbolic link") << u"link.mde"_s << u"document"_s << open;
+        QTest::newRow("hard link") << u"hard.mde"_s << u"document"_s << open;
+        QTest::newRow("through a linked folder") << u"linked/shop.mde"_s << u"document"_s << open;
+        QTest::newRow("its -wal") << u"shop.mde-wal"_s << u"document"_s << open;
+        QTest::newRow("its -shm, not there yet") << u"shop.mde-shm"_s << u"document"_s << open;
+        QTest::newRow("even a catalogue copy with replacing")
+            << u"shop.mde"_s << u"catalogue-replace"_s << open;
+        QTest::newRow("another catalogue")
+            << u"other.mde"_s << u"document"_s << u"holds a catalogue"_s;
+        QTest::newRow("another catalogue, copy not allowed to replace")
+            << u"other.mde"_s << u"catalogue"_s << u"already holds a catalogue"_s;
+        QTest::newRow("another catalogue, replacing agreed")
+            << u"other.mde"_s << u"catalogue-replace"_s << QString();
+        QTest::newRow("a pipe") << u"pipe"_s << u"document"_s << u"not a plain file"_s;
+        QTest::newRow("a folder") << u"folder"_s << u"document"_s << u"is a folder"_s;
+        QTest::newRow("an earlier export") << u"export.txt"_s << u"document"_s << QString();
+        QTest::newRow("a link to an earlier export")
+            << u"export-link.txt"_s << u"document"_s << QString();
+        QTest::newRow("a new name") << u"new.txt"_s << u"document"_s << QString();
+    }
+    void targets() {
+        QFETCH(QString, target);
+        QFETCH(QString, writer);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString root = dir.path() + u'/';
+        makeFile(root + u"shop.mde"_s, CatalogueBytes);
+        makeFile(root + u"shop.mde-wal"_s, "journal");
+        makeFile(root + u"other.mde"_s, CatalogueBytes);
+        makeFile(root + u"export.txt"_s, OldBytes);
+        QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"link.mde"_s));
+        QVERIFY(QFile::link(root + u"export.txt"_s, root + u"export-link.txt"_s));
+        QVERIFY(QFile::link(root, root + u"linked"_s));
+        QCOMPARE(::link(QFile::encodeName(root + u"shop.mde"_s).constData(),
+                        QFile::encodeName(root + u"hard.mde"_s).constData()),
+                 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(root + u"pipe"_s).constData(), 0600), 0);
+        QVERIFY(QDir().mkdir(root + u"folder"_s));
+
+        OutputRules rules{root + u"shop.mde"_s, writer != u"document"_s,
+                          writer == u"catalogue-replace"_s};
+        // Relative names are taken from the folder the program runs in.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(root);
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+        const bool existed = QFileInfo(target).isFile();
+        const QByteArray before = existed ? contents(target) : QByteArray();
+
+        const std::optional<QString> sentence = OutputFile::refusal(target, rules);
+        QString thrown;
+        try {
+            OutputFile::write(target, NewBytes, rules);
+        } catch (const RunTimeError& error) {
+            thrown = error.description();
+        }
+        if (refusal.isEmpty()) {
+            QVERIFY2(!sentence, qPrintable(sentence.value_or(QString())));
+            QVERIFY2(thrown.isEmpty(), qPrintable(thrown));
+            QCOMPARE(contents(target), NewBytes);
+        } else {
+            QVERIFY(sentence);
+            QVERIFY2(sentence->contains(refusal), qPrintable(*sentence));
+            QVERIFY2(sentence->contains(target), qPrintable(*sentence));
+            QCOMPARE(thrown, *sentence);
+            QCOMPARE(QFileInfo(target).isFile(), existed);
+            if (existed)
+                QCOMPARE(contents(target), before);
+        }
+        QCOMPARE(contents(root + u"shop.mde"_s), CatalogueBytes);
+        QVERIFY(QFileInfo(root + u"pipe"_s).isSymLink() == false);
+        QVERIFY(!QFileInfo(root + u"pipe"_s).isFile());
+        QVERIFY(QFileInfo(root + u"folder"_s).isDir());
+        QVERIFY(QFileInfo(root + u"link.mde"_s).isSymLink());
+        for (const QString& name : namesIn(root))
+            QVERIFY2(!name.endsWith(u".part"_s) && !name.contains(u".tmp"_s), qPrintable(name));
+    }
+
+    // Devices are refused by looking only; nothing is ever written to one here.
+    void deviceRefused() {
+        const auto sentence = OutputFile::refusal(u"/dev/null"_s, OutputRules{});
+        QVERIFY(sentence);
+        QVERIFY2(sentence->contains(u"/dev/null is not a plain file"_s), qPrintable(*sentence));
+    }
+
+    // A write that does not finish leaves the earlier file whole and no partial file beside it.
+    void unfinished_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("writer dropped half way") << u"dropped"_s;
+        QTest::newRow("engine's file refused at the end") << u"refused move"_s;
+        QTest::newRow("folder gone") << u"no folder"_s;
+        QTest::newRow("disk full") << u"full"_s;
+    }
+    void unfinished() {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        const QString target = dir.path() + u"/export.txt"_s;
+        makeFile(target, OldBytes);
+        const OutputRules rules{dir.path() + u"/shop.mde"_s};
+        bool raised = false;
+        try {
+            if (how == u"dropped"_s) {
+                OutputWriter writer(target, rules);
+                writer.write(NewBytes);
+                throw RunTimeError(ErrorNumber::PathFileAccessError, u"disk full"_s);
+            }
+            if (how == u"refused move"_s) {
+                const QString finished = OutputFile::temporaryBeside(target);
+                makeFile(finished, NewBytes);
+                OutputFile::moveIntoPlace(finished, dir.path() + u"/shop.mde"_s, rules);
+            }
+            if (how == u"no folder"_s)
+                OutputFile::write(dir.path() + u"/gone/export.txt"_s, NewBytes, rules);
+            if (how == u"full"_s) {
+                // A file size limit fails the writes the way a full disk does.
+                struct rlimit old {};
+                QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+                struct rlimit small = old;
+                small.rlim_cur = 4096;
+                const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+                QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+                const auto restore = qScopeGuard([&] {
+                    ::setrlimit(RLIMIT_FSIZE, &old);
+                    ::signal(SIGXFSZ, previousSignal);
+                });
+                OutputFile::write(target, QByteArray(64 * 1024, 'x'), rules);
+            }
+        } catch (const RunTimeError&) {
+            raised = true;
+        }
+        QVERIFY(raised);
+        QCOMPARE(contents(target), OldBytes);
+        QCOMPARE(namesIn(dir.path()), QStringList{u"export.txt"_s});
+    }
+
+    // An engine's finished file replaces the target whole, through a link to the linked file.
+    void movedIntoPlace() {
+        QTemporaryDir dir;
+        const QString real = dir.path() + u"/report.pdf"_s;
+        const QString link = dir.path() + u"/latest.pdf"_s;
+        makeFile(real, OldBytes);
+        QVERIFY(QFile::link(real, link));
+        const QString finished = OutputFile::temporaryBeside(link);
+        QCOMPARE(QFileInfo(finished).absolutePath(), dir.path());
+        makeFile(finished, NewBytes);
+        OutputFile::moveIntoPlace(finished, link, OutputRules{});
+        QCOMPARE(contents(real), NewBytes);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(namesIn(dir.path()), (QStringList{u"latest.pdf"_s, u"report.pdf"_s}));
+    }
+};
+
+QTEST_GUILESS_MAIN(OutputFileTest)
+#include "tst_outputfile.moc"
