@@ -48,7 +48,9 @@ QString FolderImport::noteDefault(const QDate& today) const {
 ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
     SqliteStatement find(db.handle(), u"SELECT rowid FROM Products WHERE StockNo = ? LIMIT 1"_s);
     SqliteStatement insert(db.handle(), u"INSERT INTO Products (PID, StockNo, ProdName, Retail, "
-                                        u"Picture, Notes) VALUES (?, ?, ?, 0, ?, ?)"_s);
+                                        u"Picture, Notes) VALUES ("_s +
+                                            ProductImporter::nextKeyExpression() +
+                                            u", ?, ?, 0, ?, ?)"_s);
     // The name is set only where there is none; the note is added only when there is one.
     SqliteStatement update(db.handle(),
                            u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
@@ -60,7 +62,6 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
     const QVariant editedNote =
         note.isEmpty() ? QVariant() : QVariant(note + ImportMessages::editedThisItem() + u"\r\n"_s);
 
-    qint64 nextKey = ProductImporter::nextKey(db);
     TextRules::Counter16 addedCount;
     TextRules::Counter16 editedCount;
     ImportProgress report;
@@ -89,14 +90,12 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                 update.reset();
                 editedCount.increment();
             } else {
-                insert.bind(1, nextKey);
-                insert.bind(2, QVariant(stockNumber));
-                insert.bind(3, QVariant(m_newItemName));
-                insert.bind(4, picture);
-                insert.bind(5, addedNote);
+                insert.bind(1, QVariant(stockNumber));
+                insert.bind(2, QVariant(m_newItemName));
+                insert.bind(3, picture);
+                insert.bind(4, addedNote);
                 insert.next();
                 insert.reset();
-                ++nextKey;
                 addedCount.increment();
             }
         });
