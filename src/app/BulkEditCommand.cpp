@@ -125,7 +125,8 @@ BatchCommand bulkEditCommand() {
             u"is always passed over). A word for a number column changes nothing.\n\n"
             u"Prints \"Updating Records: #N Of N\". A bad argument, an unknown supplier or\n"
             u"column, an unusable condition or a product the catalogue refuses ends with exit\n"
-            u"status 2; products are written in batches, each product whole.\n"_s,
+            u"status 2. The products are written all together: a run that is stopped part way\n"
+            u"(killed, or the disk full) changes none of them.\n"_s,
             &runBulkEdit};
 }
 

@@ -1,6 +1,7 @@
 #include "core/bulkedit/BulkEdit.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/ProductSelection.h"
@@ -225,7 +226,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     ImportProgress report;
     report.maximum = selection.size();
     TextRules::Counter16 rowCount;
-    BatchedTransaction transaction(db, m_commitEvery);
+    ScopedTransaction transaction(db);
     std::array<QVariant, ColumnCount> current;
     const bool stopped = !selection.forEach(
         [&](const SqliteStatement& row) {
@@ -292,6 +293,9 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                 update.bind(parameter, rowId);
                 update.next();
                 update.reset();
+            } catch (const CatalogueFailure&) {
+                // Every further row would fail too; the transaction is rolled back whole.
+                throw;
             } catch (const RunTimeError& error) {
                 update.reset();
                 if (onError)
@@ -299,7 +303,6 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                 else
                     ReportError(u"(Form) EditProd::Sub Command1_Click"_s, error);
             }
-            transaction.rowDone();
             rowCount.increment();
             ++report.value;
             report.counts.edited = rowCount.value();

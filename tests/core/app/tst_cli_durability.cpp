@@ -1,6 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -100,6 +101,59 @@ private slots:
             QFile::remove(catalogue);
         }
         QVERIFY2(kills >= 10, qPrintable(u"only %1 kills landed inside the import"_s.arg(kills)));
+    }
+
+    // A bulk edit raising every price by 10 per cent, killed outright at ten points of its run:
+    // each kill leaves every product raised or none, so running it again cannot raise some twice.
+    void killedBulkEditChangesAllOrNothing() {
+        constexpr int Products = 60000;
+        const QString pristine = m_dir.filePath(u"prices.mde"_s);
+        CatalogueDatabase::create(pristine);
+        {
+            CatalogueDatabase db(pristine);
+            ScopedTransaction transaction(db);
+            // Cost1 keeps the price as it was, to tell a raised product from one left alone.
+            for (int i = 0; i < Products; ++i) {
+                const qint64 price = (i % 97 + 1) * 10000 + 5000;
+                db.run(u"INSERT INTO Products (StockNo, Retail, Cost1) VALUES (?, ?, ?)"_s,
+                       {stockNo(i), price, price});
+            }
+            transaction.commit();
+            db.checkpoint();
+        }
+        const QString catalogue = m_dir.filePath(u"edited.mde"_s);
+        const QStringList raise =
+            test::argumentLine(u"bulk-edit --db @db --set Retail=10%"_s, {{u"@db"_s, catalogue}});
+        // How long a whole run takes, to spread the kills over it.
+        QVERIFY(QFile::copy(pristine, catalogue));
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliRun whole = test::runProgram(raise);
+        const qint64 runMs = timer.elapsed();
+        QVERIFY2(whole.status == 0, qPrintable(whole.err));
+        QCOMPARE(count(catalogue, u"Retail > Cost1"_s), qint64(Products));
+        int killed = 0;
+        for (int point = 0; point < 10; ++point) {
+            QFile::remove(catalogue);
+            QVERIFY(QFile::copy(pristine, catalogue));
+            QProcess edit;
+            edit.start(QStringLiteral(TOVIN_APP_BINARY), raise);
+            QVERIFY(edit.waitForStarted());
+            edit.waitForFinished(int(runMs * (2 * point + 1) / 20));
+            if (edit.state() == QProcess::Running) {
+                ::kill(pid_t(edit.processId()), SIGKILL);
+                ++killed;
+            }
+            if (edit.state() != QProcess::NotRunning)
+                QVERIFY(edit.waitForFinished(60000));
+            const qint64 raised = count(catalogue, u"Retail > Cost1"_s);
+            QVERIFY2(
+                raised == 0 || raised == Products,
+                qPrintable(u"kill point %1: %2 of %3 products raised"_s.arg(point).arg(raised).arg(
+                    Products)));
+            QCOMPARE(integrity(catalogue), u"ok"_s);
+        }
+        QVERIFY2(killed >= 8, qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
     }
 
     // Two imports of different products started together on one catalogue: their batches
