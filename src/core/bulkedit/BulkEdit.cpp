@@ -135,7 +135,7 @@ QString BulkEdit::supplierMissing() {
     return u"Sorry, That Supplier Is NOT In The Data Base, ADD It Now Or Choose One"_s;
 }
 
-QString BulkEdit::progress(int row, int count) {
+QString BulkEdit::progress(qint64 row, qint64 count) {
     return u"Updating Records: #"_s + QString::number(row) + u" Of "_s + QString::number(count);
 }
 
@@ -171,22 +171,22 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
 
     ImportOutcome outcome;
     ProductSelection selection(db, searchWhere);
-    const int count = int(selection.size());
+    const qint64 count = selection.size();
     if (written.empty()) {
         // Nothing touched: the rows are walked and nothing changes.
         ImportProgress report;
         report.maximum = selection.size();
-        TextRules::Counter16 row;
+        qint64 row = 0;
         for (qsizetype i = 0; i < selection.size(); ++i) {
-            row.increment();
+            ++row;
             report.value = i + 1;
-            report.status = BulkEdit::progress(row.value(), count);
+            report.status = BulkEdit::progress(row, count);
             if (progress && !progress(report)) {
                 outcome.cancelled = true;
                 break;
             }
         }
-        outcome.totals = BulkEdit::progress(row.value(), count);
+        outcome.totals = BulkEdit::progress(row, count);
         return outcome;
     }
 
@@ -225,7 +225,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     const QString separator = u"/"_s;
     ImportProgress report;
     report.maximum = selection.size();
-    TextRules::Counter16 rowCount;
+    qint64 rowCount = 0;
     ScopedTransaction transaction(db);
     std::array<QVariant, ColumnCount> current;
     const bool stopped = !selection.forEach(
@@ -303,19 +303,19 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                 else
                     ReportError(u"(Form) EditProd::Sub Command1_Click"_s, error);
             }
-            rowCount.increment();
+            ++rowCount;
             ++report.value;
-            report.counts.edited = rowCount.value();
+            report.counts.edited = int(rowCount);
             if (!progress)
                 return true;
-            report.status = BulkEdit::progress(rowCount.value(), count);
+            report.status = BulkEdit::progress(rowCount, count);
             return progress(report);
         },
         u"rowid, *"_s);
     transaction.commit();
     outcome.cancelled = stopped;
-    outcome.counts.edited = rowCount.value();
-    outcome.totals = BulkEdit::progress(rowCount.value(), count);
+    outcome.counts.edited = int(rowCount);
+    outcome.totals = BulkEdit::progress(rowCount, count);
     return outcome;
 }
 

@@ -67,7 +67,7 @@ public:
     static std::optional<QString> storedSupplier(CatalogueDatabase& db, const QString& typed);
     static QString supplierMissing();
 
-    static QString progress(int row, int count);
+    static QString progress(qint64 row, qint64 count);
 
     // Updates the rows of the selection; the progress callback is told after each row and may
     // stop the run there. Raises a RunTimeError for a refused value (see refusal()) or a search

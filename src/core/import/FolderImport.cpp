@@ -4,7 +4,6 @@
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
-#include "core/shell/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,8 +61,8 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
     const QVariant editedNote =
         note.isEmpty() ? QVariant() : QVariant(note + ImportMessages::editedThisItem() + u"\r\n"_s);
 
-    TextRules::Counter16 addedCount;
-    TextRules::Counter16 editedCount;
+    int addedCount = 0;
+    int editedCount = 0;
     ImportProgress report;
     report.maximum = m_files.size();
     Run run(*this, db, progress);
@@ -88,7 +87,7 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                 update.bind(4, rowId);
                 update.next();
                 update.reset();
-                editedCount.increment();
+                ++editedCount;
             } else {
                 insert.bind(1, QVariant(stockNumber));
                 insert.bind(2, QVariant(m_newItemName));
@@ -96,19 +95,17 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                 insert.bind(4, addedNote);
                 insert.next();
                 insert.reset();
-                addedCount.increment();
+                ++addedCount;
             }
         });
         report.value = index;
-        report.counts.added = addedCount.value();
-        report.counts.edited = editedCount.value();
-        report.status = ImportMessages::folderProgress(index, fileCount, addedCount.value(),
-                                                       editedCount.value());
+        report.counts.added = addedCount;
+        report.counts.edited = editedCount;
+        report.status = ImportMessages::folderProgress(index, fileCount, addedCount, editedCount);
         if (!run.tell(report))
             break;
     }
-    return run.finish(report.counts,
-                      ImportMessages::folderTotals(index, addedCount.value(), editedCount.value()));
+    return run.finish(report.counts, ImportMessages::folderTotals(index, addedCount, editedCount));
 }
 
 } // namespace tovin

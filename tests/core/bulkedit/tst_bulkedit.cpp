@@ -179,6 +179,24 @@ private slots:
             }));
         QCOMPARE(catalogue.count(u"Retail = 100000"_s), qint64(Products));
     }
+
+    // The row count goes on past 32767 to the last row.
+    void countsEveryRow() {
+        constexpr int Products = 33000;
+        TestCatalogue catalogue;
+        addMany(catalogue, Products);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
+        QString last;
+        const ImportOutcome outcome =
+            edit.run(catalogue.db(), QString(), [&](const ImportProgress& p) {
+                last = p.status;
+                return true;
+            });
+        QCOMPARE(last, u"Updating Records: #33000 Of 33000"_s);
+        QCOMPARE(outcome.totals, last);
+        QCOMPARE(outcome.counts.edited, Products);
+    }
 };
 
 QTEST_GUILESS_MAIN(BulkEditTest)

@@ -306,6 +306,24 @@ private slots:
         }
         QCOMPARE(catalogue.count(unchanged), qint64(Products));
     }
+
+    // The count of changed paths goes on past 32767 to the last row.
+    void picturePathsCountEveryRow() {
+        constexpr int Products = 33000;
+        TestCatalogue catalogue;
+        {
+            ScopedTransaction transaction(catalogue.db());
+            for (int i = 0; i < Products; ++i)
+                catalogue.db().run(u"INSERT INTO Products (StockNo) VALUES (?)"_s,
+                                   {u"P%1"_s.arg(i)});
+            transaction.commit();
+        }
+        PicturePathChange change;
+        QCOMPARE(change.useInternetAddress(u"http://shop.example.com"_s, u".jpg"_s), Choice::Ok);
+        const ImportOutcome outcome = change.run(catalogue.db());
+        QCOMPARE(outcome.totals, u"Total Records Changed Was: 33000"_s);
+        QCOMPARE(outcome.counts.edited, Products);
+    }
 };
 
 QTEST_GUILESS_MAIN(FolderTasksTest)
