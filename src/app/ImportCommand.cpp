@@ -344,6 +344,7 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, Q
         auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
         if (!db->hasTable(u"Products"_s))
             throw Refusal{request.catalogue + u" has no Products table"_s};
+        db->requireWritable();
         db->setLockNotice([&err] {
             err << Name << "the catalogue is locked by another program; waiting up to "
                 << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
