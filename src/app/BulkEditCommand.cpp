@@ -64,6 +64,7 @@ int runBulkEdit(const QStringList& arguments, QTextStream& out, QTextStream& err
         if (const QString refused = edit.refusal(); !refused.isEmpty())
             throw CommandRefusal{refused};
         auto db = openCommandCatalogue(catalogue);
+        db->requireWritable();
         if (supplierGiven) {
             const std::optional<QString> stored = BulkEdit::storedSupplier(*db, supplier);
             if (!stored)
@@ -124,8 +125,9 @@ BatchCommand bulkEditCommand() {
             u"An empty value is passed over unless --include-blank is given (an empty ProdDesc\n"
             u"is always passed over). A word for a number column changes nothing.\n\n"
             u"Prints \"Updating Records: #N Of N\". A bad argument, an unknown supplier or\n"
-            u"column, an unusable condition or a product the catalogue refuses ends with exit\n"
-            u"status 2; products are written in batches, each product whole.\n"_s,
+            u"column, an unusable condition, a read-only catalogue or a product the catalogue\n"
+            u"refuses ends with exit status 2. The products are written all together: a run\n"
+            u"that is stopped part way (killed, or the disk full) changes none of them.\n"_s,
             &runBulkEdit};
 }
 

@@ -344,6 +344,7 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, Q
         auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
         if (!db->hasTable(u"Products"_s))
             throw Refusal{request.catalogue + u" has no Products table"_s};
+        db->requireWritable();
         db->setLockNotice([&err] {
             err << Name << "the catalogue is locked by another program; waiting up to "
                 << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
@@ -570,12 +571,13 @@ BatchCommand importCommand() {
         u"Prints a progress line every 1000 items and ends with the totals:\n"
         u"  Total Checked: N   Total Added: N   Total Edited: N\n"
         u"A missing file, an unusable divider, a missing stock-number mapping, a damaged\n"
-        u"database or a bad argument changes nothing and ends with exit status 2.\n"
-        u"A value or item the catalogue refuses is passed over and named on the error\n"
-        u"output; the rest of the file is read. When the catalogue itself cannot be\n"
-        u"written (read-only, disk full, locked by another program for more than a few\n"
+        u"database, a read-only catalogue or a bad argument changes nothing and ends with\n"
+        u"exit status 2. A value or item the catalogue refuses is passed over and named\n"
+        u"on the error output; the rest of the file is read. When the catalogue itself\n"
+        u"cannot be written (disk full, locked by another program for more than a few\n"
         u"seconds) the import stops with exit status 2, keeping the items written in\n"
-        u"the batches finished before.\n"_s,
+        u"the batches finished before. Imports run at the same time on one catalogue\n"
+        u"take turns batch by batch, and each adds all of its products.\n"_s,
         &runImport};
 }
 

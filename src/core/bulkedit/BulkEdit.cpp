@@ -1,6 +1,7 @@
 #include "core/bulkedit/BulkEdit.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/ProductSelection.h"
@@ -175,7 +176,7 @@ QString BulkEdit::supplierMissing() {
     return u"Sorry, That Supplier Is NOT In The Data Base, ADD It Now Or Choose One"_s;
 }
 
-QString BulkEdit::progress(int row, int count) {
+QString BulkEdit::progress(qint64 row, qint64 count) {
     return u"Updating Records: #"_s + QString::number(row) + u" Of "_s + QString::number(count);
 }
 
@@ -211,22 +212,22 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
 
     ImportOutcome outcome;
     ProductSelection selection(db, searchWhere);
-    const int count = int(selection.size());
+    const qint64 count = selection.size();
     if (written.empty()) {
         // Nothing touched: the rows are walked and nothing changes.
         ImportProgress report;
         report.maximum = selection.size();
-        TextRules::Counter16 row;
+        qint64 row = 0;
         for (qsizetype i = 0; i < selection.size(); ++i) {
-            row.increment();
+            ++row;
             report.value = i + 1;
-            report.status = BulkEdit::progress(row.value(), count);
+            report.status = BulkEdit::progress(row, count);
             if (progress && !progress(report)) {
                 outcome.cancelled = true;
                 break;
             }
         }
-        outcome.totals = BulkEdit::progress(row.value(), count);
+        outcome.totals = BulkEdit::progress(row, count);
         return outcome;
     }
 
@@ -265,8 +266,8 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     const QString separator = u"/"_s;
     ImportProgress report;
     report.maximum = selection.size();
-    TextRules::Counter16 rowCount;
-    BatchedTransaction transaction(db, m_commitEvery);
+    qint64 rowCount = 0;
+    ScopedTransaction transaction(db);
     std::array<QVariant, ColumnCount> current;
     const bool stopped = !selection.forEach(
         [&](const SqliteStatement& row) {
@@ -333,6 +334,9 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                 update.bind(parameter, rowId);
                 update.next();
                 update.reset();
+            } catch (const CatalogueFailure&) {
+                // Every further row would fail too; the transaction is rolled back whole.
+                throw;
             } catch (const RunTimeError& error) {
                 update.reset();
                 if (onError)
@@ -340,20 +344,19 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                 else
                     ReportError(u"(Form) EditProd::Sub Command1_Click"_s, error);
             }
-            transaction.rowDone();
-            rowCount.increment();
+            ++rowCount;
             ++report.value;
-            report.counts.edited = rowCount.value();
+            report.counts.edited = int(rowCount);
             if (!progress)
                 return true;
-            report.status = BulkEdit::progress(rowCount.value(), count);
+            report.status = BulkEdit::progress(rowCount, count);
             return progress(report);
         },
         u"rowid, *"_s);
     transaction.commit();
     outcome.cancelled = stopped;
-    outcome.counts.edited = rowCount.value();
-    outcome.totals = BulkEdit::progress(rowCount.value(), count);
+    outcome.counts.edited = int(rowCount);
+    outcome.totals = BulkEdit::progress(rowCount, count);
     return outcome;
 }
 

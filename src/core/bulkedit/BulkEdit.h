@@ -33,8 +33,9 @@ class RunTimeError;
 // A blank value is passed over unless includeBlank is set, and a blank description is never
 // written. StockNo (2) is never written.
 //
-// Rows are written in transactions of `commitEvery` rows: an interrupted run leaves whole rows,
-// and the rows of its finished batches, written.
+// A run is one transaction: a percentage applied twice would raise a price twice, so a run that
+// ends early (the program killed, the catalogue failing) writes nothing. A run the user cancels
+// keeps the rows updated before the cancel.
 class BulkEdit {
 public:
     static constexpr int StockNoColumn = 2;
@@ -57,7 +58,6 @@ public:
     void setClearNotes(bool clear) { m_clearNotes = clear; }
     // The extension (with its period) used for picture paths; empty takes it from the rows.
     void setPictureExtension(const QString& extension) { m_pictureExtension = extension; }
-    void setCommitEvery(int rows) { m_commitEvery = qMax(1, rows); }
     bool isEmpty() const { return m_texts.isEmpty() && m_flags.isEmpty() && !m_clearNotes; }
     const QMap<int, QString>& texts() const { return m_texts; }
 
@@ -82,11 +82,12 @@ public:
     static std::optional<QString> storedSupplier(CatalogueDatabase& db, const QString& typed);
     static QString supplierMissing();
 
-    static QString progress(int row, int count);
+    static QString progress(qint64 row, qint64 count);
 
     // Updates the rows of the selection; the progress callback is told after each row and may
     // stop the run there. Raises a RunTimeError for a refused value (see refusal()) or a search
-    // that cannot be used; a row the file refuses is reported and passed over.
+    // that cannot be used; a row the file refuses is reported and passed over. A failure of the
+    // catalogue itself (a CatalogueFailure) ends the run with nothing written.
     ImportOutcome run(CatalogueDatabase& db, const QString& searchWhere,
                       const ProgressCallback& progress = {},
                       const std::function<void(const RunTimeError&)>& onError = {});
@@ -97,7 +98,6 @@ private:
     bool m_includeBlank = false;
     bool m_clearNotes = false;
     QString m_pictureExtension;
-    int m_commitEvery = 2000;
 };
 
 } // namespace tovin

@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -40,11 +42,36 @@ sqlite3* handleOf(const QSqlDatabase& db) {
     return nullptr;
 }
 
-QSqlDatabase openConnection(const QString& path, const QString& name) {
+} // namespace
+
+// A catalogue on read-only media, or in a folder that does not allow changes, cannot have its
+// journal files made there: it is opened for reading only, and when even the shared journal
+// index cannot be made, as a file nobody changes (which is true of read-only media).
+QSqlDatabase CatalogueDatabase::openConnection(const QString& path, const QString& name,
+                                               OpenMode mode) {
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+    QString options = u"QSQLITE_BUSY_TIMEOUT=5000"_s;
+    if (mode != OpenMode::ReadWrite)
+        options += u";QSQLITE_OPEN_READONLY"_s;
+    if (mode == OpenMode::Unchanging) {
+        options += u";QSQLITE_OPEN_URI"_s;
+        db.setDatabaseName(
+            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            u"?immutable=1"_s);
+    } else {
+        db.setDatabaseName(path);
+    }
+    db.setConnectOptions(options);
     return db;
+}
+
+namespace {
+
+// True when the file and the folder that holds its journal files both take changes.
+bool writableWhereItLies(const QString& path) {
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    return ::access(file.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
 }
 
 } // namespace
@@ -59,41 +86,67 @@ CatalogueDatabase::CatalogueDatabase(const QString& path)
     if (!QFileInfo(path).isFile())
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
                            u"Could not find the database file "_s + path);
-    m_db = openConnection(path, m_connectionName);
-    if (!m_db.open()) {
-        const QString message = m_db.lastError().text();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                           u"Could not open the database file "_s + path + u": "_s + message);
+    const QList<OpenMode> modes = writableWhereItLies(path)
+                                      ? QList<OpenMode>{OpenMode::ReadWrite}
+                                      : QList<OpenMode>{OpenMode::ReadOnly, OpenMode::Unchanging};
+    QString failure;
+    for (const OpenMode mode : modes) {
+        failure = openAndProbe(mode);
+        if (failure.isEmpty())
+            break;
     }
-    m_handle = handleOf(m_db);
-    auto giveUp = [this] {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-    };
-    // A file that is not a catalogue fails on its first read.
-    {
-        QSqlQuery probe(m_db);
-        if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
-            const QString message = probe.lastError().text();
-            probe = QSqlQuery();
-            giveUp();
-            throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                               u"The file "_s + path + u" is not a catalogue database: "_s +
-                                   message);
-        }
-        probe.exec(u"PRAGMA foreign_keys = OFF"_s);
-    }
+    if (!failure.isEmpty())
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase, failure);
     // A lock held by another connection is waited for (the wait is told through the notice).
     sqlite3_busy_handler(m_handle, &CatalogueDatabase::waitForLock, this);
     try {
         SchemaUpgrade::checkAndUpgrade(m_handle, path);
     } catch (...) {
-        giveUp();
+        close();
         throw;
     }
+}
+
+QString CatalogueDatabase::openAndProbe(OpenMode mode) {
+    m_db = openConnection(m_path, m_connectionName, mode);
+    if (!m_db.open()) {
+        const QString message = m_db.lastError().text();
+        close();
+        return u"Could not open the database file "_s + m_path + u": "_s + message;
+    }
+    m_handle = handleOf(m_db);
+    // A file that is not a catalogue fails on its first read.
+    QSqlQuery probe(m_db);
+    if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
+        const QString message = probe.lastError().text();
+        probe = QSqlQuery();
+        close();
+        return u"The file "_s + m_path + u" is not a catalogue database: "_s + message;
+    }
+    probe.exec(u"PRAGMA foreign_keys = OFF"_s);
+    return QString();
+}
+
+void CatalogueDatabase::close() {
+    m_statements.clear();
+    m_handle = nullptr;
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+bool CatalogueDatabase::isReadOnly() const {
+    return m_handle && sqlite3_db_readonly(m_handle, "main") == 1;
+}
+
+void CatalogueDatabase::requireWritable() const {
+    if (isReadOnly())
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                               u"The catalogue "_s + m_path +
+                                   u" is read-only (the file or its folder does not allow "
+                                   u"changes); nothing was changed."_s);
 }
 
 int CatalogueDatabase::waitForLock(void* self, int attempts) {
@@ -111,12 +164,7 @@ int CatalogueDatabase::waitForLock(void* self, int attempts) {
 }
 
 CatalogueDatabase::~CatalogueDatabase() {
-    m_statements.clear();
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-    }
+    close();
 }
 
 void CatalogueDatabase::create(const QString& path) {
@@ -259,6 +307,7 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
 // Write transactions take the write lock when they begin (IMMEDIATE): a transaction that began
 // as a reader and then writes cannot wait for another writer, and would fail at once.
 ScopedTransaction::ScopedTransaction(CatalogueDatabase& db) : m_db(db) {
+    m_db.requireWritable();
     if (const int rc = sqlite3_exec(m_db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         rc != SQLITE_OK)
         refused(m_db.handle(), u"Starting a transaction"_s, rc);

@@ -32,7 +32,9 @@ class CatalogueDatabase {
 public:
     // Opens an existing catalogue file (also one named *.mdb or *.mde). A missing file, a file
     // that is not a catalogue or one written by a newer program raises error 3049 (cannot open
-    // database).
+    // database). A file that cannot be changed where it lies (read-only media, a read-only file
+    // or folder) is opened for reading: everything that only reads works, every write
+    // transaction is refused as read-only.
     explicit CatalogueDatabase(const QString& path);
     ~CatalogueDatabase();
     CatalogueDatabase(const CatalogueDatabase&) = delete;
@@ -44,6 +46,9 @@ public:
     const QString& path() const { return m_path; }
     QSqlDatabase& database() { return m_db; }
     sqlite3* handle() const { return m_handle; }
+    bool isReadOnly() const;
+    // Raises a CatalogueFailure saying the catalogue is read-only when it was opened so.
+    void requireWritable() const;
 
     // The columns of a table in the table's own order, with their kinds (cached).
     const QList<ColumnInfo>& columns(const QString& table);
@@ -72,7 +77,13 @@ public:
     void setLockNotice(std::function<void()> notice) { m_lockNotice = std::move(notice); }
 
 private:
+    enum class OpenMode { ReadWrite, ReadOnly, Unchanging };
+    static QSqlDatabase openConnection(const QString& path, const QString& name,
+                                       OpenMode mode = OpenMode::ReadWrite);
     static int waitForLock(void* self, int attempts);
+    // Opens the connection in that mode and reads from it once; the reason on failure.
+    QString openAndProbe(OpenMode mode);
+    void close();
 
     QString m_path;
     QString m_connectionName;

@@ -75,14 +75,13 @@ QSqlQuery& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantLis
 }
 
 // The key of a new row of a table without a counter key: one past the largest row number the
-// table ever gave out, so the number of a deleted row is not given out again.
-QVariant nextRowKey(CatalogueDatabase& db, const QString& quotedTable, const QString& table) {
-    if (!db.hasTable(CatalogueSchema::RowKeysTable))
-        return QVariant();
-    return db.scalar(u"SELECT max(coalesce((SELECT LastKey FROM RowKeys WHERE TableName = ?), 0), "
-                     u"coalesce((SELECT max(rowid) FROM "_s +
-                         quotedTable + u"), 0)) + 1"_s,
-                     {table});
+// table ever gave out, so the number of a deleted row is not given out again. It is computed by
+// the inserting statement itself, so it is chosen while the write lock is held even when the
+// insert is not part of a longer transaction.
+QString nextRowKeyExpression(const QString& quotedTable, const QString& table) {
+    const QString literal = u'\'' + QString(table).replace(u'\'', u"''"_s) + u'\'';
+    return u"(SELECT max(coalesce((SELECT LastKey FROM RowKeys WHERE TableName = "_s + literal +
+           u"), 0), coalesce((SELECT max(rowid) FROM "_s + quotedTable + u"), 0)) + 1)"_s;
 }
 
 } // namespace
@@ -96,24 +95,21 @@ qint64 insert(CatalogueDatabase& db, const QString& table, const ColumnValueList
         return c.kind == ColumnKind::Counter;
     });
     QStringList names = p.names;
-    QVariantList bound = p.values;
-    if (!counterKeyed) {
-        if (const QVariant key = nextRowKey(db, name, realName); key.isValid()) {
-            names.prepend(u"rowid"_s);
-            bound.prepend(key);
-        }
+    QStringList marks;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        marks << u"?"_s;
+    if (!counterKeyed && db.hasTable(CatalogueSchema::RowKeysTable)) {
+        names.prepend(u"rowid"_s);
+        marks.prepend(nextRowKeyExpression(name, realName));
     }
     QString sql;
     if (names.isEmpty()) {
         sql = u"INSERT INTO "_s + name + u" DEFAULT VALUES"_s;
     } else {
-        QStringList marks;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            marks << u"?"_s;
         sql = u"INSERT INTO "_s + name + u" ("_s + names.join(u", "_s) + u") VALUES ("_s +
               marks.join(u", "_s) + u')';
     }
-    QSqlQuery& q = runWrite(db, sql, bound, p, columns);
+    QSqlQuery& q = runWrite(db, sql, p.values, p, columns);
     const qint64 rowId = q.lastInsertId().toLongLong();
     q.finish();
     return rowId;

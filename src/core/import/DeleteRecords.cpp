@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 DeleteRecords::DeleteRecords(QString searchWhere)
-    : RowTask(u"Delete"_s), m_searchWhere(std::move(searchWhere)) {}
+    : RowTask(u"Delete"_s, Writes::Whole), m_searchWhere(std::move(searchWhere)) {}
 
 QString DeleteRecords::caption() {
     return ImportMessages::deleteCaption();

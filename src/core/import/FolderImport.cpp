@@ -4,7 +4,6 @@
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
-#include "core/shell/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +47,9 @@ QString FolderImport::noteDefault(const QDate& today) const {
 ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
     SqliteStatement find(db.handle(), u"SELECT rowid FROM Products WHERE StockNo = ? LIMIT 1"_s);
     SqliteStatement insert(db.handle(), u"INSERT INTO Products (PID, StockNo, ProdName, Retail, "
-                                        u"Picture, Notes) VALUES (?, ?, ?, 0, ?, ?)"_s);
+                                        u"Picture, Notes) VALUES ("_s +
+                                            ProductImporter::nextKeyExpression() +
+                                            u", ?, ?, 0, ?, ?)"_s);
     // The name is set only where there is none; the note is added only when there is one.
     SqliteStatement update(db.handle(),
                            u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
@@ -60,9 +61,8 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
     const QVariant editedNote =
         note.isEmpty() ? QVariant() : QVariant(note + ImportMessages::editedThisItem() + u"\r\n"_s);
 
-    qint64 nextKey = ProductImporter::nextKey(db);
-    TextRules::Counter16 addedCount;
-    TextRules::Counter16 editedCount;
+    int addedCount = 0;
+    int editedCount = 0;
     ImportProgress report;
     report.maximum = m_files.size();
     Run run(*this, db, progress);
@@ -87,29 +87,25 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
                 update.bind(4, rowId);
                 update.next();
                 update.reset();
-                editedCount.increment();
+                ++editedCount;
             } else {
-                insert.bind(1, nextKey);
-                insert.bind(2, QVariant(stockNumber));
-                insert.bind(3, QVariant(m_newItemName));
-                insert.bind(4, picture);
-                insert.bind(5, addedNote);
+                insert.bind(1, QVariant(stockNumber));
+                insert.bind(2, QVariant(m_newItemName));
+                insert.bind(3, picture);
+                insert.bind(4, addedNote);
                 insert.next();
                 insert.reset();
-                ++nextKey;
-                addedCount.increment();
+                ++addedCount;
             }
         });
         report.value = index;
-        report.counts.added = addedCount.value();
-        report.counts.edited = editedCount.value();
-        report.status = ImportMessages::folderProgress(index, fileCount, addedCount.value(),
-                                                       editedCount.value());
+        report.counts.added = addedCount;
+        report.counts.edited = editedCount;
+        report.status = ImportMessages::folderProgress(index, fileCount, addedCount, editedCount);
         if (!run.tell(report))
             break;
     }
-    return run.finish(report.counts,
-                      ImportMessages::folderTotals(index, addedCount.value(), editedCount.value()));
+    return run.finish(report.counts, ImportMessages::folderTotals(index, addedCount, editedCount));
 }
 
 } // namespace tovin

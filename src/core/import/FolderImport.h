@@ -22,7 +22,7 @@ class CatalogueDatabase;
 // to Notes with " - Added This Item" or " - Edited This Item".
 class FolderImport : public RowTask {
 public:
-    FolderImport() : RowTask(QStringLiteral("Folders")) {}
+    FolderImport() : RowTask(QStringLiteral("Folders"), Writes::InBatches) {}
 
     static QString caption();
     // The filter of the file dialog.

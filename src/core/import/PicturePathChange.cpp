@@ -3,7 +3,6 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
-#include "core/shell/TextRules.h"
 
 #include <QFileInfo>
 #include <limits>
@@ -113,7 +112,7 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
 
     ImportProgress report;
     report.maximum = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
-    TextRules::Counter16 changed;
+    int changed = 0;
     Run run(*this, db, progress);
     qint64 lastRow = std::numeric_limits<qint64>::min();
     std::vector<std::pair<qint64, QString>> rows;
@@ -137,18 +136,18 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
                 update.bind(3, rowId);
                 update.next();
                 update.reset();
-                changed.increment();
+                ++changed;
             });
             ++report.value;
-            report.counts.edited = changed.value();
-            report.status = ImportMessages::picturePathProgress(changed.value());
+            report.counts.edited = changed;
+            report.status = ImportMessages::picturePathProgress(changed);
             if (!run.tell(report)) {
                 stopped = true;
                 break;
             }
         }
     }
-    return run.finish(report.counts, ImportMessages::picturePathTotal(changed.value()));
+    return run.finish(report.counts, ImportMessages::picturePathTotal(changed));
 }
 
 } // namespace tovin

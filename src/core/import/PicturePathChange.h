@@ -16,7 +16,7 @@ class CatalogueDatabase;
 // (useFolderOf), then the note, then run().
 class PicturePathChange : public RowTask {
 public:
-    PicturePathChange() : RowTask(QStringLiteral("ChP")) {}
+    PicturePathChange() : RowTask(QStringLiteral("ChP"), Writes::Whole) {}
 
     enum class Choice {
         Ok,

@@ -86,7 +86,6 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
            u" = ? LIMIT 1"_s;
     m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
 
-    m_nextKey = nextKey(db);
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
 }
 
@@ -97,9 +96,8 @@ void ProductImporter::setProgress(ProgressCallback progress, qint64 maximum) {
     m_progress.maximum = maximum;
 }
 
-qint64 ProductImporter::nextKey(CatalogueDatabase& db) {
-    const QVariant last = db.scalar(u"SELECT max(PID) FROM Products"_s);
-    return last.isNull() ? 1 : last.toLongLong() + 1;
+QString ProductImporter::nextKeyExpression() {
+    return u"(SELECT coalesce(max(PID), 0) + 1 FROM Products)"_s;
 }
 
 QString ProductImporter::addedNote(const QString& note) {
@@ -284,14 +282,12 @@ void ProductImporter::addRow(const ImportItem& item) {
     }
 
     SqliteStatement& insert = insertStatement(m_mask);
-    insert.bind(1, m_nextKey);
-    int parameter = 2;
+    int parameter = 1;
     for (int column = 1; column < ColumnCount; ++column)
         if (m_mask & bit(column))
             insert.bind(parameter++, m_write[column]);
     insert.next();
     insert.reset();
-    ++m_nextKey;
     ++m_rowsChecked;
     ++m_rowsAdded;
     if (m_options.report)
@@ -319,7 +315,7 @@ SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
     if (it != m_inserts.end())
         return *it->second;
     QString names = m_columns[0].quotedName;
-    QString marks = u"?"_s;
+    QString marks = nextKeyExpression();
     for (int column = 1; column < ColumnCount; ++column) {
         if (!(mask & bit(column)))
             continue;

@@ -82,8 +82,10 @@ public:
                                     const FieldMap& map, ImportOptions options,
                                     const ProgressCallback& progress);
 
-    // The key of the next new product: one past the largest PID (1 for an empty table).
-    static qint64 nextKey(CatalogueDatabase& db);
+    // The key of a new product as the inserting statement computes it: one past the largest
+    // PID (1 for an empty table). Read by the insert itself, the key is chosen while the write
+    // lock is held, so another program adding products between two batches cannot take it.
+    static QString nextKeyExpression();
     // What an added row's Notes get: the note and " - Added This Item" with CR LF, or nothing
     // for an empty note.
     static QString addedNote(const QString& note);
@@ -124,7 +126,6 @@ private:
     int m_stockIndex = -1;
     bool m_supplierMapped = false;
     QString m_table;
-    qint64 m_nextKey = 1;
 
     std::unique_ptr<SqliteStatement> m_find;
     std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_updates;

@@ -5,11 +5,15 @@
 #include "core/import/ImportMessages.h"
 #include "core/shell/ErrorReporting.h"
 
+#include <limits>
+
 namespace tovin {
 
 RowTask::Run::Run(const RowTask& task, CatalogueDatabase& db, const ProgressCallback& progress)
     : m_task(task), m_progress(progress),
-      m_transaction(std::make_unique<BatchedTransaction>(db, task.m_options.commitEvery)) {}
+      m_transaction(std::make_unique<BatchedTransaction>(
+          db, task.m_writes == Writes::InBatches ? task.m_options.commitEvery
+                                                 : std::numeric_limits<int>::max())) {}
 
 RowTask::Run::~Run() = default;
 

@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -96,8 +97,11 @@ private:
 } // namespace
 
 QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report) {
-    // Opened and never committed: whatever a report file's SELECT might try, nothing stays.
-    ScopedTransaction readOnly(db);
+    // Opened and never committed: whatever a report file's SELECT might try, nothing stays. A
+    // catalogue opened read-only needs none (and could not begin one).
+    std::optional<ScopedTransaction> readOnly;
+    if (!db.isReadOnly())
+        readOnly.emplace(db);
     Reader reader(db, report);
     QVariantMap page;
     for (const ReportDefinition::Data& data : report.data)

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -49,6 +51,78 @@ private slots:
                 QFile::remove(folder + u'/' + file);
     }
     void cleanupTestCase() { m_folder.reset(); }
+
+    // Runs the program on a catalogue kept in `readOnly`, a folder that does not take changes:
+    // a read-only mount of its own where the file permissions would not stop the user (root),
+    // otherwise the permissions of the file and the folder. False when neither can be had.
+    static bool runReadOnly(const QStringList& arguments, const QString& readOnly, CliRun& run) {
+        const QString catalogue = readOnly + u"/shop.mde"_s;
+        if (::geteuid() != 0) {
+            QFile::setPermissions(catalogue, QFile::ReadOwner | QFile::ReadGroup);
+            QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+            run = runProgram(arguments);
+            QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            return true;
+        }
+        const QString mount =
+            u"mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" \"$0\""_s;
+        QProcess probe;
+        probe.start(u"unshare"_s,
+                    {u"-rm"_s, u"sh"_s, u"-c"_s, mount + u" && ! touch \"$0/probe\""_s, readOnly});
+        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit ||
+            probe.exitCode() != 0)
+            return false;
+        QProcess p;
+        p.start(u"unshare"_s, QStringList{u"-rm"_s, u"sh"_s, u"-c"_s, mount + u" && exec \"$@\""_s,
+                                          readOnly, QStringLiteral(TOVIN_APP_BINARY)} +
+                                  arguments);
+        if (!p.waitForFinished(180000))
+            p.kill();
+        run = {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+               QString::fromUtf8(p.readAllStandardOutput()),
+               QString::fromUtf8(p.readAllStandardError())};
+        return true;
+    }
+
+    // A catalogue on read-only media: what only reads it works, what would change it is refused
+    // as read-only, and the catalogue's folder stays as it was.
+    void readOnlyCatalogue_data() {
+        QTest::addColumn<QString>("arguments"); // "@ro" is the read-only catalogue
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // part of the standard output, or of the error
+        QTest::newRow("export") << u"export --db @ro --out @dir/out.txt --columns 2,3"_s << 0
+                                << QString();
+        QTest::newRow("reorder") << u"reorder --db @ro"_s << 0 << u"GD-605"_s;
+        QTest::newRow("report") << u"report inventory --db @ro --pdf @dir/out.pdf"_s << 0
+                                << QString();
+        QTest::newRow("pages") << u"pages --db @ro --from 2 --to 2 --out @dir"_s << 0
+                               << u"Page 2 CatPage2.htm"_s;
+        QTest::newRow("import") << u"import --db @ro --source @dir/new.csv --divider comma "
+                                   u"--map 0=2,1=3"_s
+                                << 2 << u"is read-only"_s;
+        QTest::newRow("bulk edit")
+            << u"bulk-edit --db @ro --set Retail=10%"_s << 2 << u"is read-only"_s;
+    }
+    void readOnlyCatalogue() {
+        QFETCH(QString, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QTemporaryDir dir;
+        const QString readOnly = dir.filePath(u"media"_s);
+        QVERIFY(QDir().mkpath(readOnly));
+        CatalogueDatabase(m_folder->cataloguePath()).copyTo(readOnly + u"/shop.mde"_s);
+        writeTestFile(dir.filePath(u"new.csv"_s), "NEW1,New product\r\n");
+        const QString before = folderSnapshot(readOnly);
+        CliRun r;
+        if (!runReadOnly(line(arguments.replace(u"@ro"_s, readOnly + u"/shop.mde"_s), dir),
+                         readOnly, r))
+            QSKIP("no read-only folder can be had here (a mount namespace is refused)");
+        QVERIFY2(r.status == status, qPrintable(r.err));
+        QVERIFY2((status == 0 ? r.out : r.err).contains(output), qPrintable(r.out + r.err));
+        if (status != 0)
+            QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
+        QCOMPARE(folderSnapshot(readOnly), before);
+    }
 
     void helpDescribesEachCommand_data() {
         QTest::addColumn<QString>("command");

@@ -1,6 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -24,9 +25,19 @@ class CliDurabilityTest : public QObject {
     static QString stockNo(int item) { return u"D%1"_s.arg(item, 6, 10, QChar(u'0')); }
 
     QStringList importArguments(const QString& catalogue) const {
+        return importArguments(catalogue, m_list);
+    }
+    static QStringList importArguments(const QString& catalogue, const QString& list) {
         return test::argumentLine(
             u"import --db @db --source @list --divider comma --map 0=2,1=3,2=12 --note nightly"_s,
-            {{u"@db"_s, catalogue}, {u"@list"_s, m_list}});
+            {{u"@db"_s, catalogue}, {u"@list"_s, list}});
+    }
+    // A price list of `items` new products whose stock numbers start with `prefix`.
+    void writeList(const QString& path, const QString& prefix, int items) const {
+        QByteArray text;
+        for (int i = 0; i < items; ++i)
+            text += u"%1%2,Item number %2,%3.50\r\n"_s.arg(prefix).arg(i).arg(i % 97).toUtf8();
+        test::writeTestFile(path, text);
     }
     static qint64 count(const QString& catalogue, const QString& where = u"1"_s) {
         return test::productCount(catalogue, where);
@@ -90,6 +101,86 @@ private slots:
             QFile::remove(catalogue);
         }
         QVERIFY2(kills >= 10, qPrintable(u"only %1 kills landed inside the import"_s.arg(kills)));
+    }
+
+    // A bulk edit raising every price by 10 per cent, killed outright at ten points of its run:
+    // each kill leaves every product raised or none, so running it again cannot raise some twice.
+    void killedBulkEditChangesAllOrNothing() {
+        constexpr int Products = 60000;
+        const QString pristine = m_dir.filePath(u"prices.mde"_s);
+        CatalogueDatabase::create(pristine);
+        {
+            CatalogueDatabase db(pristine);
+            ScopedTransaction transaction(db);
+            // Cost1 keeps the price as it was, to tell a raised product from one left alone.
+            for (int i = 0; i < Products; ++i) {
+                const qint64 price = (i % 97 + 1) * 10000 + 5000;
+                db.run(u"INSERT INTO Products (StockNo, Retail, Cost1) VALUES (?, ?, ?)"_s,
+                       {stockNo(i), price, price});
+            }
+            transaction.commit();
+            db.checkpoint();
+        }
+        const QString catalogue = m_dir.filePath(u"edited.mde"_s);
+        const QStringList raise =
+            test::argumentLine(u"bulk-edit --db @db --set Retail=10%"_s, {{u"@db"_s, catalogue}});
+        // How long a whole run takes, to spread the kills over it.
+        QVERIFY(QFile::copy(pristine, catalogue));
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliRun whole = test::runProgram(raise);
+        const qint64 runMs = timer.elapsed();
+        QVERIFY2(whole.status == 0, qPrintable(whole.err));
+        QCOMPARE(count(catalogue, u"Retail > Cost1"_s), qint64(Products));
+        int killed = 0;
+        for (int point = 0; point < 10; ++point) {
+            QFile::remove(catalogue);
+            QVERIFY(QFile::copy(pristine, catalogue));
+            QProcess edit;
+            edit.start(QStringLiteral(TOVIN_APP_BINARY), raise);
+            QVERIFY(edit.waitForStarted());
+            edit.waitForFinished(int(runMs * (2 * point + 1) / 20));
+            if (edit.state() == QProcess::Running) {
+                ::kill(pid_t(edit.processId()), SIGKILL);
+                ++killed;
+            }
+            if (edit.state() != QProcess::NotRunning)
+                QVERIFY(edit.waitForFinished(60000));
+            const qint64 raised = count(catalogue, u"Retail > Cost1"_s);
+            QVERIFY2(
+                raised == 0 || raised == Products,
+                qPrintable(u"kill point %1: %2 of %3 products raised"_s.arg(point).arg(raised).arg(
+                    Products)));
+            QCOMPARE(integrity(catalogue), u"ok"_s);
+        }
+        QVERIFY2(killed >= 8, qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
+    }
+
+    // Two imports of different products started together on one catalogue: their batches
+    // interleave, and each new product gets a key of its own, so both files end up whole.
+    void twoImportsAtOnceAddBothFiles() {
+        constexpr int Each = 4 * Batch;
+        const QString catalogue = m_dir.filePath(u"together.mde"_s);
+        CatalogueDatabase::create(catalogue);
+        const QString first = m_dir.filePath(u"first.csv"_s);
+        const QString second = m_dir.filePath(u"second.csv"_s);
+        writeList(first, u"F"_s, Each);
+        writeList(second, u"S"_s, Each);
+        QProcess imports[2];
+        imports[0].start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue, first));
+        imports[1].start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue, second));
+        for (QProcess& import : imports) {
+            QVERIFY(import.waitForFinished(120000));
+            const QString err = QString::fromUtf8(import.readAllStandardError());
+            QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0,
+                     qPrintable(err));
+            QVERIFY2(!err.contains(u"passed over"_s), qPrintable(err));
+            QVERIFY(
+                import.readAllStandardOutput().contains(u"Total Added: %1"_s.arg(Each).toUtf8()));
+        }
+        QCOMPARE(count(catalogue), qint64(2 * Each));
+        QCOMPARE(count(catalogue, u"StockNo LIKE 'S%'"_s), qint64(Each));
+        QCOMPARE(integrity(catalogue), u"ok"_s);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "core/bulkedit/BulkEdit.h"
+#include "core/data/CatalogueFailure.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 
@@ -30,6 +31,15 @@ void addProducts(TestCatalogue& catalogue) {
                    {PC::Price, 9.0},
                    {PC::MinOrdW, 2},
                    {PC::Taxable, true}});
+}
+
+// `count` products P0, P1, ... with a retail price of 10, added in one transaction.
+void addMany(TestCatalogue& catalogue, int count) {
+    ScopedTransaction transaction(catalogue.db());
+    for (int i = 0; i < count; ++i)
+        catalogue.db().run(u"INSERT INTO Products (StockNo, Retail) VALUES (?, 100000)"_s,
+                           {u"P%1"_s.arg(i)});
+    transaction.commit();
 }
 
 } // namespace
@@ -143,7 +153,6 @@ private slots:
         catalogue.add(3, u"C3"_s, {{PC::ProdName, u"Pen"_s}});
         BulkEdit edit;
         edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
-        edit.setCommitEvery(1);
         // The search picks A1 and C3; the run stops after the first, which stays written.
         const ImportOutcome outcome =
             edit.run(catalogue.db(), u"ProdName = 'Pen'"_s,
@@ -152,6 +161,41 @@ private slots:
         QCOMPARE(catalogue.text(u"A1"_s, u"Weight"_s), u"1 lb"_s);
         QCOMPARE(catalogue.text(u"C3"_s, u"Weight"_s), QString());
         QCOMPARE(catalogue.text(u"B2"_s, u"Weight"_s), QString());
+    }
+
+    // A run that ends part way, past the first few thousand rows, has raised no price: raising
+    // by 10% again must not find some prices raised already.
+    void runEndingPartWayChangesNothing() {
+        constexpr int Products = 5000;
+        TestCatalogue catalogue;
+        addMany(catalogue, Products);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
+        QVERIFY_THROWS_EXCEPTION(
+            CatalogueFailure, edit.run(catalogue.db(), QString(), [](const ImportProgress& p) {
+                if (p.value == 4500)
+                    throw CatalogueFailure(ErrorNumber::DatabaseRefused, u"The disk is full"_s);
+                return true;
+            }));
+        QCOMPARE(catalogue.count(u"Retail = 100000"_s), qint64(Products));
+    }
+
+    // The row count goes on past 32767 to the last row.
+    void countsEveryRow() {
+        constexpr int Products = 33000;
+        TestCatalogue catalogue;
+        addMany(catalogue, Products);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
+        QString last;
+        const ImportOutcome outcome =
+            edit.run(catalogue.db(), QString(), [&](const ImportProgress& p) {
+                last = p.status;
+                return true;
+            });
+        QCOMPARE(last, u"Updating Records: #33000 Of 33000"_s);
+        QCOMPARE(outcome.totals, last);
+        QCOMPARE(outcome.counts.edited, Products);
     }
 };
 

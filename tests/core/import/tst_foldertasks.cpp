@@ -1,3 +1,4 @@
+#include "core/data/CatalogueFailure.h"
 #include "core/import/DeleteRecords.h"
 #include "core/import/FolderImport.h"
 #include "core/import/PicturePathChange.h"
@@ -268,6 +269,60 @@ private slots:
         else
             QCOMPARE(run(), totals);
         QCOMPARE(catalogue.count(), left);
+    }
+
+    // A picture-path change or a delete that ends part way (here the catalogue failing after
+    // the fourth row, past two batches of two) leaves every product as it was: run again, it
+    // would add its note twice or count the rows again.
+    void runEndingPartWayChangesNothing_data() {
+        QTest::addColumn<QString>("task");
+        QTest::addColumn<QString>("unchanged"); // the products still as they were
+        QTest::newRow("picture paths")
+            << u"pictures"_s << u"Picture = 'old.jpg' AND Notes IS NULL"_s;
+        QTest::newRow("delete all") << u"delete"_s << u"1"_s;
+    }
+    void runEndingPartWayChangesNothing() {
+        QFETCH(QString, task);
+        QFETCH(QString, unchanged);
+        constexpr int Products = 6;
+        TestCatalogue catalogue;
+        for (int pid = 1; pid <= Products; ++pid)
+            catalogue.add(pid, u"P%1"_s.arg(pid), {{PC::Picture, u"old.jpg"_s}});
+        const auto failAtFourth = [](const ImportProgress& progress) {
+            if (progress.value == 4)
+                throw CatalogueFailure(ErrorNumber::DatabaseRefused, u"The disk is full"_s);
+            return true;
+        };
+        if (task == u"pictures"_s) {
+            PicturePathChange change;
+            QCOMPARE(change.useFolderOf(catalogue.folder() + u"/art/x.jpg"_s), Choice::Ok);
+            change.setNote(u"new path"_s);
+            change.setCommitEvery(2);
+            QVERIFY_THROWS_EXCEPTION(CatalogueFailure, change.run(catalogue.db(), failAtFourth));
+        } else {
+            DeleteRecords remove{QString()};
+            remove.setCommitEvery(2);
+            QVERIFY_THROWS_EXCEPTION(CatalogueFailure, remove.run(catalogue.db(), failAtFourth));
+        }
+        QCOMPARE(catalogue.count(unchanged), qint64(Products));
+    }
+
+    // The count of changed paths goes on past 32767 to the last row.
+    void picturePathsCountEveryRow() {
+        constexpr int Products = 33000;
+        TestCatalogue catalogue;
+        {
+            ScopedTransaction transaction(catalogue.db());
+            for (int i = 0; i < Products; ++i)
+                catalogue.db().run(u"INSERT INTO Products (StockNo) VALUES (?)"_s,
+                                   {u"P%1"_s.arg(i)});
+            transaction.commit();
+        }
+        PicturePathChange change;
+        QCOMPARE(change.useInternetAddress(u"http://shop.example.com"_s, u".jpg"_s), Choice::Ok);
+        const ImportOutcome outcome = change.run(catalogue.db());
+        QCOMPARE(outcome.totals, u"Total Records Changed Was: 33000"_s);
+        QCOMPARE(outcome.counts.edited, Products);
     }
 };
 
