@@ -106,6 +106,11 @@ private slots:
             "fake.mdb");
         row("damaged table", "import --db @db --source @dir/damaged.mdb --table Products --map 0=2",
             "The table 'Products' of 'damaged.mdb' is damaged");
+        row("found divider cuts items unevenly",
+            "import --db @db --source @dir/tabbed.txt --map 0=2",
+            "(tried comma: 1 to 3 fields, tab: 3 fields); give one with --divider");
+        row("quote as divider", "import --db @db --source @dir/quoted.csv --divider \" --map 0=2",
+            "Sorry, that is not a valid choice!");
         row("export without columns", "export --db @db --out @dir/x.txt", "--columns");
         row("export column out of range", "export --db @db --out @dir/x.txt --columns 2,31", "31");
         row("export to an unwritable place", "export --db @db --out @dir/no/x.txt --columns 2",
@@ -144,6 +149,9 @@ private slots:
         for (qsizetype i = 0; i < 3; ++i)
             nwind[569 * 2048 + 0x700 + i] ^= '\xff';
         writeTestFile(dir.filePath(u"damaged.mdb"_s), nwind);
+        writeTestFile(dir.filePath(u"tabbed.txt"_s),
+                      "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
+        writeTestFile(dir.filePath(u"quoted.csv"_s), "\"A1\",\"Pen\"\n\"A2\",\"Ink\"\n");
         const QString before = folderSnapshot(dir.path());
         const CliRun r = run(arguments, dir);
         QCOMPARE(r.status, 2);

@@ -141,6 +141,23 @@ private slots:
         QCOMPARE(divider.value_or(Divider(u"|"_s)).kind(), kind);
     }
 
+    // A typed divider must be one or two characters, and none of them a double quote or a line
+    // break: those open quoted fields and end lines, they cannot divide fields.
+    void typedDividerRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("three characters") << u";;;"_s;
+        QTest::newRow("double quote") << u"\""_s;
+        QTest::newRow("quote after a character") << u";\""_s;
+        QTest::newRow("carriage return") << u"\r"_s;
+        QTest::newRow("line feed") << u"\n"_s;
+        QTest::newRow("line break") << u"\r\n"_s;
+    }
+    void typedDividerRefused() {
+        QFETCH(QString, typed);
+        QVERIFY(!Divider::fromTypedText(typed));
+    }
+
     void linesPerItemAnswer() {
         QVERIFY(!Divider::linesPerItemFromAnswer(QString()));
         QCOMPARE(Divider::linesPerItemFromAnswer(u"2.5"_s).value_or(-1), 2); // half to even
