@@ -2,6 +2,7 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
 #include "support/core/CliRun.h"
+#include "support/core/TestData.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
@@ -144,11 +145,10 @@ private slots:
         QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
         writeTestFile(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));
         // Three bytes of row data on the first page of Products (page 569 of 2048 bytes).
-        QByteArray nwind = fileBytes(mdb(u"nwind_jet3.mdb"_s));
-        QVERIFY2(nwind.size() > 570 * 2048, "test file missing: mdb/nwind_jet3.mdb");
-        for (qsizetype i = 0; i < 3; ++i)
-            nwind[569 * 2048 + 0x700 + i] ^= '\xff';
-        writeTestFile(dir.filePath(u"damaged.mdb"_s), nwind);
+        const QByteArray damaged =
+            damagedTestFile(u"mdb/nwind_jet3.mdb"_s, 569 * 2048 + 0x700, "\xff\xff\xff");
+        QVERIFY2(!damaged.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
+        writeTestFile(dir.filePath(u"damaged.mdb"_s), damaged);
         writeTestFile(dir.filePath(u"tabbed.txt"_s),
                       "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
         writeTestFile(dir.filePath(u"quoted.csv"_s), "\"A1\",\"Pen\"\n\"A2\",\"Ink\"\n");

@@ -234,10 +234,9 @@ private slots:
     void damagedAccessTableHandsOnNoRow() {
         QFETCH(qint64, offset);
         QFETCH(QByteArray, mask);
-        QByteArray bytes = test::readFile(test::testDataFile(u"mdb/nwind_jet3.mdb"_s));
-        QVERIFY2(bytes.size() > 570 * 2048, "test file missing: mdb/nwind_jet3.mdb");
-        for (qsizetype i = 0; i < mask.size(); ++i)
-            bytes[569 * 2048 + offset + i] ^= mask.at(i);
+        const QByteArray bytes =
+            test::damagedTestFile(u"mdb/nwind_jet3.mdb"_s, 569 * 2048 + offset, mask);
+        QVERIFY2(!bytes.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
         QTemporaryDir dir;
         const AccessTableSource source(test::writeFile(dir.filePath(u"old.mdb"_s), bytes));
         qint64 handedOn = 0;

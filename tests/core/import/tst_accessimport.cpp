@@ -193,10 +193,9 @@ private slots:
         QFETCH(qint64, offset);
         QFETCH(QByteArray, mask);
         TestCatalogue catalogue;
-        QByteArray bytes = test::readFile(database(u"nwind_jet3.mdb"_s));
-        QVERIFY2(bytes.size() > (page + 1) * 2048, "test file missing: mdb/nwind_jet3.mdb");
-        for (qsizetype i = 0; i < mask.size(); ++i)
-            bytes[page * 2048 + offset + i] ^= mask.at(i);
+        const QByteArray bytes =
+            test::damagedTestFile(u"mdb/nwind_jet3.mdb"_s, page * 2048 + offset, mask);
+        QVERIFY2(!bytes.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
         const QString path = test::writeFile(catalogue.filePath(u"damaged.mdb"_s), bytes);
         QString why;
         QCOMPARE(test::errorOf(
