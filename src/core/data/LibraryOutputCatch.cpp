@@ -1,22 +1,8 @@
 #include "core/data/LibraryOutputCatch.h"
 
-#include <QtGlobal>
 #include <cstdio>
 #include <mutex>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#define tovin_dup _dup
-#define tovin_dup2 _dup2
-#define tovin_close _close
-#define tovin_lseek _lseek
-#else
 #include <unistd.h>
-#define tovin_dup dup
-#define tovin_dup2 dup2
-#define tovin_close close
-#define tovin_lseek lseek
-#endif
 
 namespace tovin {
 
@@ -38,12 +24,12 @@ LibraryOutputCatch::LibraryOutputCatch() {
     // a badly damaged file) would fill a pipe that nobody reads and hang.
     std::FILE* file = std::tmpfile();
     if (file) {
-        m_file = tovin_dup(fileno(file));
+        m_file = dup(fileno(file));
         std::fclose(file);
     }
     std::fflush(stderr);
-    m_saved = m_file >= 0 ? tovin_dup(ErrorOutput) : -1;
-    m_active = m_saved >= 0 && tovin_dup2(m_file, ErrorOutput) >= 0;
+    m_saved = m_file >= 0 ? dup(ErrorOutput) : -1;
+    m_active = m_saved >= 0 && dup2(m_file, ErrorOutput) >= 0;
     if (!m_active)
         release();
 }
@@ -51,7 +37,7 @@ LibraryOutputCatch::LibraryOutputCatch() {
 LibraryOutputCatch::~LibraryOutputCatch() {
     release();
     if (m_file >= 0)
-        tovin_close(m_file);
+        close(m_file);
 }
 
 void LibraryOutputCatch::release() {
@@ -59,9 +45,9 @@ void LibraryOutputCatch::release() {
         return;
     std::fflush(stderr);
     if (m_active)
-        tovin_dup2(m_saved, ErrorOutput);
+        dup2(m_saved, ErrorOutput);
     if (m_saved >= 0)
-        tovin_close(m_saved);
+        close(m_saved);
     m_saved = -1;
     m_active = false;
     m_locked = false;
@@ -70,7 +56,7 @@ void LibraryOutputCatch::release() {
 
 bool LibraryOutputCatch::caughtAny() const {
     std::fflush(stderr);
-    return m_file >= 0 && tovin_lseek(m_file, 0, SEEK_END) > 0;
+    return m_file >= 0 && lseek(m_file, 0, SEEK_END) > 0;
 }
 
 } // namespace tovin
