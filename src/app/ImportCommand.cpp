@@ -230,6 +230,52 @@ bool isAccessFile(const QString& path) {
     return lower.endsWith(u".mdb"_s) || lower.endsWith(u".accdb"_s);
 }
 
+// The divider in words, as the import used it.
+QString dividerWords(const Divider& divider) {
+    QString words;
+    switch (divider.kind()) {
+    case Divider::Kind::Comma:
+        words = u"comma"_s;
+        break;
+    case Divider::Kind::Tab:
+        words = u"tab"_s;
+        break;
+    case Divider::Kind::TwoSpaces:
+        words = u"spaces (two or more)"_s;
+        break;
+    case Divider::Kind::Bracket:
+        words = u"bracket (\"]\")"_s;
+        break;
+    case Divider::Kind::Other:
+        words = u"\""_s + divider.text() + u"\""_s;
+        break;
+    case Divider::Kind::SeparateLines:
+        return u"each field on its own line, "_s + QString::number(divider.linesPerItem()) +
+               u" lines to an item"_s;
+    }
+    return words + (divider.quotesFields() ? u", quoted fields read whole"_s : QString());
+}
+
+// A divider found by the program, not confirmed by anyone, is trusted only when it cuts the
+// first items alike: a wrong one (commas in the text of a tab file) would import whole lines as
+// stock numbers. Every divider the start line holds is named with what it gave.
+void requireEvenProposal(const TextImportSession& session) {
+    const QList<TextImportSession::DividerFit> fits = session.candidateFits();
+    if (fits.isEmpty() || fits.first().even())
+        return;
+    QStringList tried;
+    for (const TextImportSession::DividerFit& fit : fits)
+        tried << dividerWords(fit.divider.withQuotes(false)) + u": "_s +
+                     (fit.even() ? QString::number(fit.mostFields)
+                                 : QString::number(fit.fewestFields) + u" to "_s +
+                                       QString::number(fit.mostFields)) +
+                     u" fields"_s;
+    throw Refusal{u"the divider cannot be told for sure: the first "_s +
+                  QString::number(TextImportSession::FitItems) +
+                  u" items do not all split into the same number of fields (tried "_s +
+                  tried.join(u", "_s) + u"); give one with --divider"_s};
+}
+
 // The divider of the command line: a word for the usual ones, lines:N, or the text itself.
 void chooseDivider(TextImportSession& session, const std::optional<QString>& given) {
     using Outcome = TextImportSession::DividerOutcome;
@@ -237,6 +283,7 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
         if (!session.acceptProposal())
             throw Refusal{u"no divider could be found in the start line ("_s +
                           QString::number(session.startLine()) + u"); give one with --divider"_s};
+        requireEvenProposal(session);
         return;
     }
     const QString word = given->toLower();
@@ -263,32 +310,6 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
                       u"bracket or lines:N)"_s};
     if (outcome == Outcome::WrongSeparator)
         throw Refusal{session.wrongSeparator()};
-}
-
-// The divider in words, as the import used it.
-QString dividerWords(const Divider& divider) {
-    QString words;
-    switch (divider.kind()) {
-    case Divider::Kind::Comma:
-        words = u"comma"_s;
-        break;
-    case Divider::Kind::Tab:
-        words = u"tab"_s;
-        break;
-    case Divider::Kind::TwoSpaces:
-        words = u"spaces (two or more)"_s;
-        break;
-    case Divider::Kind::Bracket:
-        words = u"bracket (\"]\")"_s;
-        break;
-    case Divider::Kind::Other:
-        words = u"\""_s + divider.text() + u"\""_s;
-        break;
-    case Divider::Kind::SeparateLines:
-        return u"each field on its own line, "_s + QString::number(divider.linesPerItem()) +
-               u" lines to an item"_s;
-    }
-    return words + (divider.quotesFields() ? u", quoted fields read whole"_s : QString());
 }
 
 // A path given as --source must be a file.
@@ -527,8 +548,11 @@ BatchCommand importCommand() {
         u"  --source FILE        a text file, or an Access database (.mdb, .accdb)\n"
         u"  --divider D          what divides the fields: comma, tab, spaces (two or more),\n"
         u"                       bracket (\"]\"), lines:N (each field on its own line, N\n"
-        u"                       lines to an item) or any text of one or two characters;\n"
-        u"                       without it the divider is found from the start line\n"
+        u"                       lines to an item) or any text of one or two characters\n"
+        u"                       other than a double quote or a line break; without it\n"
+        u"                       the divider is found from the start line and used only\n"
+        u"                       when it splits the first 100 items into the same number\n"
+        u"                       of fields\n"
         u"  --start-line N       the line the items start on, counted from 0 (default 0);\n"
         u"                       give 1 to pass over a heading line\n"
         u"  --map POS=CODE,...   which column each field goes to: POS is the field's\n"

@@ -3,13 +3,16 @@
 #include "core/data/AccessCatalogue.h"
 #include "core/data/AccessHandles.h"
 #include "core/data/AccessRowReader.h"
+#include "core/data/LibraryOutputCatch.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -117,16 +120,27 @@ std::uint32_t uint32At(const QByteArray& bytes, qsizetype at) {
            std::uint32_t(b[3]) << 24;
 }
 
-// libmdb ends a table's rows quietly at the first page it cannot read: a file cut short or a
-// damaged page would be read up to the damage and look whole. So before the rows are read,
-// every page the table's usage map lists must lie within the file and be a data page of that
-// table.
-bool tablePagesAreWhole(const QString& path, MdbTableDef* table) {
+std::uint16_t uint16At(const QByteArray& bytes, qsizetype at) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData()) + at;
+    return std::uint16_t(b[0] | b[1] << 8);
+}
+
+// A row slot of a data page marked this way holds a deleted row, which is not read.
+constexpr std::uint16_t DeletedRowFlag = 0x4000;
+
+// libmdb ends a table's rows quietly at the first page it cannot read, and passes over a row it
+// cannot take apart: a file cut short or a damaged page would be read up to the damage and look
+// whole. So before the rows are read, every page the table's usage map lists must lie within the
+// file and be a data page of that table; the rows those pages hold (deleted ones aside) are
+// counted, for the rows read to be compared with. The count in the table's definition cannot
+// serve: real files keep stale ones.
+std::optional<qint64> rowsOnTablePages(const QString& path, MdbTableDef* table) {
     MdbHandle* mdb = table->entry->mdb;
     const qint64 pageSize = mdb->fmt->pg_size;
+    const qsizetype countAt = mdb->fmt->row_count_offset;
     QFile file(path);
     if (pageSize <= 0 || !file.open(QIODevice::ReadOnly) || file.size() % pageSize != 0)
-        return false;
+        return std::nullopt;
     const qint64 pageCount = file.size() / pageSize;
     const auto readPage = [&](qint64 page, QByteArray& bytes) {
         if (page <= 0 || page >= pageCount || !file.seek(page * pageSize))
@@ -134,25 +148,37 @@ bool tablePagesAreWhole(const QString& path, MdbTableDef* table) {
         bytes = file.read(pageSize);
         return bytes.size() == pageSize;
     };
-    const auto isDataPageOfTable = [&](qint64 page) {
+    qint64 rows = 0;
+    // Adds the live rows of a data page of the table; false for any other page.
+    const auto countDataPage = [&](qint64 page) {
         QByteArray bytes;
-        return readPage(page, bytes) && bytes.at(0) == 0x01 &&
-               uint32At(bytes, 4) == std::uint32_t(table->entry->table_pg);
+        if (!readPage(page, bytes) || bytes.at(0) != 0x01 ||
+            uint32At(bytes, 4) != std::uint32_t(table->entry->table_pg))
+            return false;
+        const int rowSlots = uint16At(bytes, countAt);
+        if (countAt + 2 + 2 * qsizetype(rowSlots) > pageSize)
+            return false;
+        for (int slot = 0; slot < rowSlots; ++slot)
+            if (!(uint16At(bytes, countAt + 2 + 2 * slot) & DeletedRowFlag))
+                ++rows;
+        return true;
     };
     const QByteArray map(reinterpret_cast<const char*>(table->usage_map), qsizetype(table->map_sz));
     if (map.isEmpty())
-        return false;
+        return std::nullopt;
     // A bitmap over pages from `firstPage` on, from byte `from` of `bits`.
     const auto checkBitmap = [&](const QByteArray& bits, qsizetype from, qint64 firstPage) {
         for (qsizetype i = from; i < bits.size(); ++i)
             for (int bit = 0; bit < 8; ++bit)
                 if ((static_cast<unsigned char>(bits.at(i)) >> bit) & 1)
-                    if (!isDataPageOfTable(firstPage + (i - from) * 8 + bit))
+                    if (!countDataPage(firstPage + (i - from) * 8 + bit))
                         return false;
         return true;
     };
     if (map.at(0) == 0) {
-        return map.size() >= 5 && checkBitmap(map, 5, uint32At(map, 1));
+        if (map.size() < 5 || !checkBitmap(map, 5, uint32At(map, 1)))
+            return std::nullopt;
+        return rows;
     }
     if (map.at(0) == 1) {
         const qint64 pagesPerMapPage = (pageSize - 4) * 8;
@@ -162,11 +188,11 @@ bool tablePagesAreWhole(const QString& path, MdbTableDef* table) {
                 continue;
             QByteArray bits;
             if (!readPage(mapPage, bits) || !checkBitmap(bits, 4, i * pagesPerMapPage))
-                return false;
+                return std::nullopt;
         }
-        return true;
+        return rows;
     }
-    return false;
+    return std::nullopt;
 }
 
 void useProgramFormats(MdbHandle* mdb) {
@@ -182,6 +208,9 @@ struct AccessDatabase::Impl {
     // The tables' names in catalogue order. The handle's catalogue lists the same tables in the
     // same order, and so does the catalogue of a clone of the handle.
     QStringList names;
+    // The row counts of the tables read whole so far, by catalogue position: the file is opened
+    // read-only, so a table once found readable need not be read through again.
+    mutable QHash<int, qint64> verifiedRows;
 
     static MdbCatalogEntry* entryOf(MdbHandle* handle, int index) {
         if (!handle->catalog || guint(index) >= handle->catalog->len)
@@ -203,10 +232,11 @@ struct AccessDatabase::Impl {
     // Reads a table's definition and columns from the given handle (the main one or a clone).
     AccessTablePtr readTable(MdbHandle* handle, int index) const {
         MdbCatalogEntry* entry = entryOf(handle, index);
+        LibraryOutputCatch libraryOutput;
         AccessTablePtr table(entry ? mdb_read_table(entry) : nullptr);
         // libmdb follows the usage map without checking it is there.
         if (!table || !table->usage_map || table->map_sz < 1 || !mdb_read_columns(table.get()) ||
-            table->columns->len != table->num_cols)
+            table->columns->len != table->num_cols || libraryOutput.caughtAny())
             throwUnreadableTable(index);
         return table;
     }
@@ -217,13 +247,37 @@ struct AccessDatabase::Impl {
                                names.at(index), QFileInfo(path).fileName()));
     }
 
-    // A table whose pages are not all there is refused before any row is read.
-    void requireWholePages(MdbTableDef* table, int index) const {
-        if (!tablePagesAreWhole(path, table))
-            throw RunTimeError(
-                ErrorNumber::CannotOpenDatabase,
-                u"The table '%1' of '%2' is damaged or the file is cut short; "
-                u"it cannot be read whole."_s.arg(names.at(index), QFileInfo(path).fileName()));
+    [[noreturn]] void throwDamagedTable(int index) const {
+        throw RunTimeError(
+            ErrorNumber::CannotOpenDatabase,
+            u"The table '%1' of '%2' is damaged or the file is cut short; "
+            u"it cannot be read whole."_s.arg(names.at(index), QFileInfo(path).fileName()));
+    }
+
+    // Reads every row of the table, values and long texts included, and returns how many there
+    // are. A table is refused whole, before any row reaches the caller, when a page it lists is
+    // missing or foreign, when libmdb complains about anything on the way, or when the rows read
+    // are not the rows its pages hold (libmdb passes over a row it cannot take apart).
+    qint64 verifiedRowCount(MdbTableDef* table, int index) const {
+        if (const auto known = verifiedRows.constFind(index); known != verifiedRows.cend())
+            return *known;
+        const std::optional<qint64> stored = rowsOnTablePages(path, table);
+        if (!stored)
+            throwDamagedTable(index);
+        qint64 rows = 0;
+        {
+            LibraryOutputCatch libraryOutput;
+            AccessRowReader reader(table);
+            QStringList values;
+            while (reader.next(values))
+                ++rows;
+            if (libraryOutput.caughtAny())
+                throwDamagedTable(index);
+        }
+        if (rows != *stored)
+            throwDamagedTable(index);
+        verifiedRows.insert(index, rows);
+        return rows;
     }
 };
 
@@ -235,12 +289,14 @@ AccessDatabase::AccessDatabase(const QString& path) : m_impl(std::make_unique<Im
         throwUnreadable(path);
 
     m_impl->path = info.absoluteFilePath();
+    LibraryOutputCatch libraryOutput;
     m_impl->mdb.reset(mdb_open(QFile::encodeName(m_impl->path).constData(), MDB_NOFLAGS));
     if (!m_impl->mdb || !convertTextsToUtf8(m_impl->mdb.get()))
         throwUnreadable(path);
     useProgramFormats(m_impl->mdb.get());
-    if (!readTableCatalogue(m_impl->mdb.get()))
+    if (!readTableCatalogue(m_impl->mdb.get()) || libraryOutput.caughtAny())
         throwUnreadable(path);
+    libraryOutput.release();
 
     const GPtrArray* catalogue = m_impl->mdb->catalog;
     for (guint i = 0; i < catalogue->len; ++i)
@@ -283,17 +339,9 @@ QStringList AccessDatabase::columnNames(const QString& table) const {
 }
 
 qint64 AccessDatabase::rowCount(const QString& table) const {
-    // The rows are counted: the count a table definition keeps can lag behind the rows stored
-    // (a file that was not compacted after changes). No column is bound, so nothing is
-    // converted on the way.
     const int index = m_impl->indexOf(table);
     const AccessTablePtr def = m_impl->readTable(m_impl->mdb.get(), index);
-    m_impl->requireWholePages(def.get(), index);
-    mdb_rewind_table(def.get());
-    qint64 rows = 0;
-    while (mdb_fetch_row(def.get()))
-        ++rows;
-    return rows;
+    return m_impl->verifiedRowCount(def.get(), index);
 }
 
 void AccessDatabase::readRows(const QString& table,
@@ -306,7 +354,9 @@ void AccessDatabase::readRows(const QString& table,
         throwUnreadable(m_impl->path);
     useProgramFormats(walker.get());
     const AccessTablePtr def = m_impl->readTable(walker.get(), index);
-    m_impl->requireWholePages(def.get(), index);
+    // The whole table is read once (unless rowCount did so) before the first row is handed on,
+    // so that a damaged one is refused before the caller has written anything.
+    m_impl->verifiedRowCount(def.get(), index);
     AccessRowReader reader(def.get());
     QStringList values;
     while (reader.next(values))

@@ -43,10 +43,13 @@ public:
     QStringList columnNames(const QString& table) const;
     // The number of rows the table holds, as readRows delivers them (counted, since the count
     // kept in a table's definition can be out of date). Raises error 3265 for an unknown table.
+    // Raises error 3049 for a table that cannot be read exactly: a page missing, foreign or
+    // damaged, a row that cannot be taken apart, anything libmdb complains about on the way.
     qint64 rowCount(const QString& table) const;
     // Reads every row of the table in storage order, each as texts in column order, and hands
     // it to onRow; reading stops early when onRow returns false. Raises error 3265 for an
-    // unknown table.
+    // unknown table, and error 3049 (as rowCount does) before the first row for a table that
+    // cannot be read exactly.
     void readRows(const QString& table,
                   const std::function<bool(const QStringList& values)>& onRow) const;
 

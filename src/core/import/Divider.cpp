@@ -63,15 +63,26 @@ bool Divider::occursTwice(QStringView line, QStringView divider) {
 }
 
 std::optional<Divider> Divider::propose(QStringView startLine) {
+    const QList<Divider> found = candidates(startLine);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+QList<Divider> Divider::candidates(QStringView startLine) {
+    QList<Divider> found;
     for (const Divider& candidate : {comma(), tab(), twoSpaces(), bracket()})
         if (occursTwice(startLine, candidate.text()))
-            return candidate;
-    return std::nullopt;
+            found.append(candidate);
+    return found;
 }
 
 std::optional<Divider> Divider::fromTypedText(const QString& typed) {
     if (typed.isEmpty() || typed.size() > 2)
         return std::nullopt;
+    for (const QChar c : typed)
+        if (c == u'"' || c == u'\r' || c == u'\n')
+            return std::nullopt;
     return Divider(typed);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -57,11 +58,16 @@ public:
     // The divider proposed for a file from its start line: the first of comma, tab, two spaces
     // and bracket that occurs at least twice in the line, or none.
     static std::optional<Divider> propose(QStringView startLine);
+    // Every divider of that list that occurs at least twice in the line, in the list's order
+    // (the first is the proposal).
+    static QList<Divider> candidates(QStringView startLine);
     // True when `divider` occurs in `line` and occurs again after the start of its first
     // occurrence. Occurrences may overlap, so three spaces in a row hold two-space twice.
     static bool occursTwice(QStringView line, QStringView divider);
 
     // The divider the user typed for "Other": one or two characters, anything else refused.
+    // A double quote or a line break cannot divide fields (they open quoted fields and end
+    // lines), so a divider holding one is refused too.
     static std::optional<Divider> fromTypedText(const QString& typed);
     // The number of lines per item the user typed for "Seperate Lines": any numeric answer,
     // rounded to a whole number; none for an answer that is not a number. A number beyond 16

@@ -26,6 +26,30 @@ bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
+// UTF-16 without a byte-order mark, told by its zero bytes: text files hold no zero bytes, but
+// UTF-16 stores every Latin character with one, in the high byte of each pair. The byte order is
+// the side the zeros stand on. The first few thousand pairs are enough to tell.
+const char* utf16WithoutMark(QByteArrayView bytes) {
+    constexpr qsizetype SampledPairs = 4096;
+    const qsizetype pairs = qMin(bytes.size() / 2, SampledPairs);
+    if (pairs == 0 || bytes.size() % 2 != 0)
+        return nullptr;
+    qsizetype zeroLow = 0, zeroHigh = 0; // zero at the pair's first or second byte
+    for (qsizetype i = 0; i < pairs; ++i) {
+        zeroLow += bytes.at(2 * i) == 0;
+        zeroHigh += bytes.at(2 * i + 1) == 0;
+    }
+    // Most pairs of a file of Latin text have the zero; the other side has none or nearly none.
+    const auto mostly = [pairs](qsizetype zeros, qsizetype others) {
+        return zeros * 2 > pairs && others * 16 < zeros;
+    };
+    if (mostly(zeroHigh, zeroLow))
+        return "UTF-16LE";
+    if (mostly(zeroLow, zeroHigh))
+        return "UTF-16BE";
+    return nullptr;
+}
+
 } // namespace
 
 bool TextFile::isValidUtf8(QByteArrayView bytes) {
@@ -95,6 +119,8 @@ TextFile TextFile::decode(QByteArrayView bytes) {
     if (bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
         bytes.startsWith(QByteArrayView("\xFE\xFF", 2)))
         return decode(bytes, u"UTF-16"_s);
+    if (const char* utf16 = utf16WithoutMark(bytes))
+        return decode(bytes, QString::fromLatin1(utf16));
     if (bytes.size() >= 3 && bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3))) {
         file.m_byteOrderMark = true;
         bytes = bytes.sliced(3);

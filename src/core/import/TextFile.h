@@ -14,7 +14,8 @@ namespace tovin {
 // The bytes are read as UTF-8 when they are valid UTF-8 and as Windows-1252 otherwise, so no
 // byte is ever dropped or replaced. A UTF-8 byte-order mark at the very start is removed; a
 // UTF-16 byte-order mark (what spreadsheet programs write as "Unicode text") makes the file
-// UTF-16 of that byte order. A file may also be read in an encoding the user names.
+// UTF-16 of that byte order, and so do zero bytes in the high byte of most character pairs (a
+// UTF-16 file written without the mark). A file may also be read in an encoding the user names.
 // Lines end with CR LF, LF or a lone CR; the line end is kept apart from the line's text so that
 // a reader can still tell which one ended a line. A last line without a line end is a line; a
 // line end at the very end of the file does not start another (empty) line.

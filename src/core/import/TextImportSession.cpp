@@ -61,6 +61,30 @@ bool TextImportSession::acceptProposal() {
     return true;
 }
 
+TextImportSession::DividerFit TextImportSession::fitOf(const Divider& divider) const {
+    DividerFit fit{divider};
+    LineSource source(m_file, m_startLine);
+    const FieldSplitter splitter(divider);
+    ImportItem item;
+    bool first = true;
+    for (int read = 0; read < FitItems && splitter.readItem(source, item); ++read) {
+        // A blank line is no item of any width.
+        if (item.fieldCount() <= 1 && item.field(0).isEmpty())
+            continue;
+        fit.fewestFields = first ? item.fieldCount() : qMin(fit.fewestFields, item.fieldCount());
+        fit.mostFields = qMax(fit.mostFields, item.fieldCount());
+        first = false;
+    }
+    return fit;
+}
+
+QList<TextImportSession::DividerFit> TextImportSession::candidateFits() const {
+    QList<DividerFit> fits;
+    for (const Divider& candidate : Divider::candidates(m_file.line(m_startLine)))
+        fits.append(fitOf(candidate));
+    return fits;
+}
+
 TextImportSession::DividerOutcome TextImportSession::takeIfFits(const Divider& divider) {
     m_lastTried = divider.text();
     if (!divider.fits(m_file.line(m_startLine))) {

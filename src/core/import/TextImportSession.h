@@ -61,6 +61,19 @@ public:
     QString proposalMessage() const;
     // Takes the proposal; false when there is none.
     bool acceptProposal();
+    // How a divider splits the first items from the start line: the fewest and the most fields
+    // an item had (blank lines aside). A divider found by the program is trusted only when they
+    // are the same.
+    struct DividerFit {
+        Divider divider;
+        int fewestFields = 0;
+        int mostFields = 0;
+        bool even() const { return fewestFields == mostFields; }
+    };
+    static constexpr int FitItems = 100;
+    DividerFit fitOf(const Divider& divider) const;
+    // Every divider the start line holds twice, in the order of the proposal, each tried.
+    QList<DividerFit> candidateFits() const;
     // The option buttons: tab, comma, two spaces (or any divider already made).
     DividerOutcome chooseDivider(const Divider& divider);
     // "Other": the divider the user typed.

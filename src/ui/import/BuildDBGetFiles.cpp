@@ -290,6 +290,9 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
             return false;
         if (!m_testRequested)
             break;
+        // The click that asked for the trial must not read as a stop request to the run's
+        // progress: the trial goes through every item, exactly as the import will.
+        ContinueRequested = false;
         ImportReport report;
         const ImportOutcome outcome = trial(&report);
         if (!self)

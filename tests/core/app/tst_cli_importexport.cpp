@@ -2,6 +2,7 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
 #include "support/core/CliRun.h"
+#include "support/core/TestData.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
@@ -105,6 +106,13 @@ private slots:
             "import --db @db --source @dir/cut.mdb --table Product_Table --map 2=2", "cut short");
         row("not a database", "import --db @db --source @dir/fake.mdb --table T --map 0=2",
             "fake.mdb");
+        row("damaged table", "import --db @db --source @dir/damaged.mdb --table Products --map 0=2",
+            "The table 'Products' of 'damaged.mdb' is damaged");
+        row("found divider cuts items unevenly",
+            "import --db @db --source @dir/tabbed.txt --map 0=2",
+            "(tried comma: 1 to 3 fields, tab: 3 fields); give one with --divider");
+        row("quote as divider", "import --db @db --source @dir/quoted.csv --divider \" --map 0=2",
+            "Sorry, that is not a valid choice!");
         row("export without columns", "export --db @db --out @dir/x.txt", "--columns");
         row("export column out of range", "export --db @db --out @dir/x.txt --columns 2,31", "31");
         row("export to an unwritable place", "export --db @db --out @dir/no/x.txt --columns 2",
@@ -170,10 +178,20 @@ private slots:
         const QByteArray jet4 = fileBytes(mdb(u"stock_inventory_jet4.mdb"_s));
         QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
         writeTestFile(dir.filePath(u"cut.mdb"_s), jet4.left(jet4.size() / 2));
+        // Three bytes of row data on the first page of Products (page 569 of 2048 bytes).
+        const QByteArray damaged =
+            damagedTestFile(u"mdb/nwind_jet3.mdb"_s, 569 * 2048 + 0x700, "\xff\xff\xff");
+        QVERIFY2(!damaged.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
+        writeTestFile(dir.filePath(u"damaged.mdb"_s), damaged);
+        writeTestFile(dir.filePath(u"tabbed.txt"_s),
+                      "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
+        writeTestFile(dir.filePath(u"quoted.csv"_s), "\"A1\",\"Pen\"\n\"A2\",\"Ink\"\n");
         const QString before = folderSnapshot(dir.path());
         const CliRun r = run(arguments, dir);
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        // libmdb's own warnings name its functions; they never reach the user.
+        QVERIFY2(!r.err.contains(u"mdb_"_s), qPrintable(r.err));
         QCOMPARE(folderSnapshot(dir.path()), before);
     }
 

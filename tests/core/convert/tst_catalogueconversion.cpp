@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/TestData.h"
 #include "support/core/TestHelpers.h"
 
 #include <QDir>
@@ -259,6 +260,37 @@ private slots:
         QCOMPARE(CatalogueConversion::exactMoney(text, &amount), read);
         if (read)
             QCOMPARE(amount, tenThousandths);
+    }
+
+    // An old catalogue whose table cannot be read exactly hands on no row at all: the
+    // conversion must not write a catalogue that lacks rows. Bytes of the first data page of
+    // Products (page 569 of 2048 bytes) are flipped: the first row's position (rows passed
+    // over without a word) or row data (libmdb complains).
+    void damagedAccessTableHandsOnNoRow_data() {
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QByteArray>("mask");
+        QTest::newRow("rows passed over quietly") << qint64(10) << "\xff\x0f"_ba;
+        QTest::newRow("libmdb complains") << qint64(0x700) << "\xff\xff\xff"_ba;
+    }
+    void damagedAccessTableHandsOnNoRow() {
+        QFETCH(qint64, offset);
+        QFETCH(QByteArray, mask);
+        const QByteArray bytes =
+            test::damagedTestFile(u"mdb/nwind_jet3.mdb"_s, 569 * 2048 + offset, mask);
+        QVERIFY2(!bytes.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
+        QTemporaryDir dir;
+        const AccessTableSource source(test::writeFile(dir.filePath(u"old.mdb"_s), bytes));
+        qint64 handedOn = 0;
+        QCOMPARE(test::errorOf([&] {
+                     source.readRows(u"Products"_s, [&](const QStringList&) {
+                         ++handedOn;
+                         return true;
+                     });
+                 }),
+                 int(ErrorNumber::CannotOpenDatabase));
+        QCOMPARE(handedOn, 0);
+        QCOMPARE(test::errorOf([&] { source.rowCount(u"Products"_s); }),
+                 int(ErrorNumber::CannotOpenDatabase));
     }
 
     void aCatalogueFileIsNotAnAccessFile() {

@@ -168,6 +168,49 @@ private slots:
         QVERIFY2(why.contains(reason), qPrintable(why));
         QCOMPARE(catalogue.count(), 0);
     }
+
+    // A table libmdb cannot read exactly is refused before anything is written: rows it passes
+    // over without a word (the rows read fall short of the rows the pages hold), and pages it
+    // complains about while every row still comes out. Bytes of one page of a real database
+    // are flipped (Jet 3 pages are 2048 bytes).
+    void damagedTableIsRefusedWhole_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("stockField");
+        QTest::addColumn<qint64>("page");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QByteArray>("mask");
+        QTest::newRow("first row's position, two rows passed over quietly")
+            << u"Products"_s << 0 << qint64(569) << qint64(10) << "\xff\x0f"_ba;
+        QTest::newRow("row data, libmdb complains")
+            << u"Products"_s << 0 << qint64(569) << qint64(0x700) << "\xff\xff\xff"_ba;
+        QTest::newRow("long text's page, libmdb complains but reads every row")
+            << u"Employees"_s << 0 << qint64(108) << qint64(759) << "\xff"_ba;
+    }
+    void damagedTableIsRefusedWhole() {
+        QFETCH(QString, table);
+        QFETCH(int, stockField);
+        QFETCH(qint64, page);
+        QFETCH(qint64, offset);
+        QFETCH(QByteArray, mask);
+        TestCatalogue catalogue;
+        const QByteArray bytes =
+            test::damagedTestFile(u"mdb/nwind_jet3.mdb"_s, page * 2048 + offset, mask);
+        QVERIFY2(!bytes.isEmpty(), "test file missing: mdb/nwind_jet3.mdb");
+        const QString path = test::writeFile(catalogue.filePath(u"damaged.mdb"_s), bytes);
+        QString why;
+        QCOMPARE(test::errorOf(
+                     [&] {
+                         AccessTableImport import(path);
+                         QCOMPARE(import.chooseTable(table), Choice::Chosen);
+                         import.mapping().map(stockField, 2);
+                         import.options() = quiet();
+                         import.run(catalogue.db());
+                     },
+                     &why),
+                 int(ErrorNumber::CannotOpenDatabase));
+        QVERIFY2(why.contains(u"'%1' of 'damaged.mdb' is damaged"_s.arg(table)), qPrintable(why));
+        QCOMPARE(catalogue.count(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(AccessImportTest)

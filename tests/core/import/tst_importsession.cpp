@@ -95,6 +95,48 @@ private slots:
         QCOMPARE(session.acceptProposal(), !kind.isEmpty());
     }
 
+    // Every divider the start line holds, with the fewest and most fields it cuts the first
+    // 100 items into: a found divider is to be trusted only when the first one cuts them alike.
+    void candidateFits_data() {
+        QTest::addColumn<QString>("source"); // a file of tests/data/delimited, or the text itself
+        QTest::addColumn<QString>("fits");   // divider text:fewest-most, one per candidate
+        QByteArray semicolons = "Code;Nom, court;Prix, TTC";
+        for (int column = 3; column < 67; ++column)
+            semicolons += ";C" + QByteArray::number(column);
+        semicolons += '\n';
+        for (int row = 0; row < 120; ++row) {
+            semicolons += "R" + QByteArray::number(row);
+            for (int column = 1; column < 67; ++column)
+                semicolons += ";" + QByteArray::number(column);
+            semicolons += '\n';
+        }
+        QTest::newRow("tab file with decimal commas in its first line")
+            << u"bdpm_CIS_CIP_cp1252_tab_first500.txt"_s << u",:1-13|\t:13-13"_s;
+        QTest::newRow("67 columns by semicolons, commas in the names")
+            << QString::fromLatin1(semicolons) << u",:1-3"_s;
+        QTest::newRow("quoted commas read whole")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << u",:21-21"_s;
+        QTest::newRow("blank lines are no items") << u"a,b,c\n\nd,e,f\n"_s << u",:3-3"_s;
+        QTest::newRow("a short item") << u"a,b,c\nd,e\n"_s << u",:2-3"_s;
+        QTest::newRow("past the first 100 items")
+            << u"a,b,c\n"_s.repeated(100) + u"d\n"_s << u",:3-3"_s;
+    }
+    void candidateFits() {
+        QFETCH(QString, source);
+        QFETCH(QString, fits);
+        QTemporaryDir dir;
+        if (!source.contains(u'\n'))
+            REQUIRE_TEST_FILE(testFile(source));
+        TextImportSession session;
+        session.open(source.contains(u'\n') ? writeFile(dir, u"f.txt"_s, source.toUtf8())
+                                            : testFile(source));
+        QStringList found;
+        for (const TextImportSession::DividerFit& fit : session.candidateFits())
+            found
+                << u"%1:%2-%3"_s.arg(fit.divider.text()).arg(fit.fewestFields).arg(fit.mostFields);
+        QCOMPARE(found.join(u'|'), fits);
+    }
+
     void manualDivider_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("answer");

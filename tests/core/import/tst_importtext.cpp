@@ -101,6 +101,39 @@ private slots:
                  utf8 ? TextFile::Encoding::Utf8 : TextFile::Encoding::Windows1252);
     }
 
+    // UTF-16 written without a byte-order mark is told by its zero bytes and their side; a
+    // stray zero byte in other text does not make it UTF-16.
+    void utf16WithoutMark_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("utf16");
+        const QString tabbed = u"Code\tNom\tPrix\r\nA1\tCaf\u00e9\t1,50\r\n"_s;
+        const auto little = [](const QString& text) {
+            return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        };
+        const auto big = [&little](const QString& text) {
+            QByteArray bytes = little(text);
+            for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+                std::swap(bytes[i], bytes[i + 1]);
+            return bytes;
+        };
+        QTest::newRow("little-endian") << little(tabbed) << tabbed << true;
+        QTest::newRow("big-endian") << big(tabbed) << tabbed << true;
+        QTest::newRow("one character") << little(u"A"_s) << u"A"_s << true;
+        QTest::newRow("a stray zero byte") << "A1,\0,2"_ba << u"A1,\0,2"_s << false;
+        QTest::newRow("zeros on both sides")
+            << "A\0\0B\0C"_ba << QString::fromLatin1("A\0\0B\0C", 6) << false;
+    }
+    void utf16WithoutMark() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(bool, utf16);
+        const TextFile file = TextFile::decode(bytes);
+        QCOMPARE(file.text(), text);
+        QCOMPARE(file.encoding() == TextFile::Encoding::Utf16, utf16);
+        QVERIFY(!file.hadByteOrderMark());
+    }
+
     void everyByteKept() {
         QByteArray bytes;
         for (int i = 0; i < 256; ++i)
@@ -139,6 +172,21 @@ private slots:
         const std::optional<Divider> divider =
             typed ? Divider::fromTypedText(text) : Divider::propose(text);
         QCOMPARE(divider.value_or(Divider(u"|"_s)).kind(), kind);
+    }
+
+    // A typed divider holding a double quote or a line break is refused: those open quoted
+    // fields and end lines, they cannot divide fields.
+    void typedDividerRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("double quote") << u"\""_s;
+        QTest::newRow("quote after a character") << u";\""_s;
+        QTest::newRow("carriage return") << u"\r"_s;
+        QTest::newRow("line feed") << u"\n"_s;
+        QTest::newRow("line break") << u"\r\n"_s;
+    }
+    void typedDividerRefused() {
+        QFETCH(QString, typed);
+        QVERIFY(!Divider::fromTypedText(typed));
     }
 
     void linesPerItemAnswer() {

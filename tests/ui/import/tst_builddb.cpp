@@ -30,7 +30,8 @@ using Catalogue = TestProgramFolder::Catalogue;
 // Plays one user action each time the screen waits for the user:
 //   row:N (click line N of the list), click:NAME, type:TEXT (into txtChoice, then Enter),
 //   encoding:NAME (pick an encoding), expect:TEXT (the list shows TEXT somewhere; then nothing
-//   is done and the next action follows at once), shot:FILE (a picture of the screen into the
+//   is done and the next action follows at once), label: (what Label1 shows, kept in `seen`
+//   like the list of an expect), shot:FILE (a picture of the screen into the
 //   folder named by TOVIN_SCREENSHOT_DIR, when it is set; for the documentation).
 class Dialogue : public QObject {
 public:
@@ -39,7 +40,7 @@ public:
         connect(&screen, &BuildDB::waiting, this,
                 [this] { QTimer::singleShot(0, this, [this] { next(); }); });
     }
-    QStringList seen; // what the list showed at each "expect"
+    QStringList seen; // what the list showed at each "expect", the label at each "label"
     int left() const { return int(m_actions.size()); }
 
 private:
@@ -53,6 +54,10 @@ private:
                 const QString folder = qEnvironmentVariable("TOVIN_SCREENSHOT_DIR");
                 if (!folder.isEmpty())
                     m_screen.grab().save(folder + u'/' + arg);
+                continue;
+            }
+            if (kind == u"label"_s) {
+                seen << control<QLabel>(&m_screen, u"Label1"_s)->text();
                 continue;
             }
             if (kind == u"expect"_s) {
@@ -217,6 +222,38 @@ private slots:
                  u"Message Book, Wirebound, Four 5 1/2\" X 4\" Forms/Pg., 200 Dupl. Sets/Book"_s);
         QVERIFY(productColumn(u"Notes"_s, u"OFF-PA-10000174"_s)
                     .startsWith(u"spring - Added This Item"_s));
+        QCOMPARE(prompts.unanswered(), 0);
+    }
+
+    // Test Import goes through every item as the import then does (it used to stop after the
+    // first one): new, changed, unchanged and refused items give the same totals in both.
+    void trialRunMatchesTheImport() {
+        TestProgramFolder folder(Catalogue::Empty);
+        dbRun(u"INSERT INTO Products (PID, StockNo, ProdName) VALUES (1, 'A1', 'Pen'), "
+              u"(2, 'B2', 'Ink')"_s);
+        dbRun(u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'BAD' "
+              u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
+        folder.writeFile(u"items.txt"_s, "N1,New one,-\nN2,New two,-\nA1,Pen,-\nB2,Ink blue,-\n"
+                                         "BAD,Refused,-\nN3,New three,-\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::No)
+            .answerOpenFile(folder.filePath(u"items.txt"_s))
+            .answerInput(u"trial"_s)
+            .answerInput(QString());
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                    u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
+                                    u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        const QString runTotals = dialogue.seen.value(1);
+        QCOMPARE(runTotals, u"Total Checked: 5   Total Added: 3   Total Edited: 1"_s);
+        const QStringList trial = dialogue.seen.value(0).split(u'\n');
+        QVERIFY2(trial.contains(runTotals), qPrintable(dialogue.seen.value(0)));
+        QVERIFY2(trial.contains(u"New Products: 3"_s), qPrintable(dialogue.seen.value(0)));
+        QCOMPARE(count(), 5);
         QCOMPARE(prompts.unanswered(), 0);
     }
 
