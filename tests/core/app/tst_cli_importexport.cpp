@@ -120,6 +120,15 @@ private slots:
         row("bulk edit, nothing to set", "bulk-edit --db @db", "--set");
         row("bulk edit, bad picture type",
             "bulk-edit --db @db --set Picture=/p --picture-type .png", "Extention");
+        row("bulk edit, decimal comma", "bulk-edit --db @db --set Retail=1,5", "not a number");
+        row("bulk edit, comma in every gap", "bulk-edit --db @db --set Retail=1,2,3",
+            "not a number");
+        row("bulk edit, percentage with a decimal comma", "bulk-edit --db @db --set Price=1,5%",
+            "not a number");
+        row("bulk edit, misspelt yes/no word", "bulk-edit --db @db --set Taxable=ture",
+            "\"ture\" is not a yes/no value; Taxable takes yes, no, true, false, y, n, 1 or 0");
+        row("bulk edit, yes/no word among good values",
+            "bulk-edit --db @db --set Retail=2 --set OnSpecial=maybe", "OnSpecial");
         row("import, remembered mapping missing",
             "import --db @db --source @csv --mapping-from-last", "no mapping is remembered");
     }

@@ -157,6 +157,38 @@ private slots:
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
     }
 
+    // A thousands separator counts only between groups of three digits: any other comma or
+    // point leaves the price unread, counted and named, whichever way the file writes decimals.
+    void moneyMarks_data() {
+        QTest::addColumn<QByteArray>("price");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QString>("cost"); // of P1; "0" when the price was passed over
+        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << u"0"_s;
+        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << u"0"_s;
+        QTest::newRow("thousands") << "1,234.50"_ba << false << u"1234.5"_s;
+        QTest::newRow("decimal comma") << "1.234,50"_ba << true << u"1234.5"_s;
+        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << u"0"_s;
+        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << u"0"_s;
+    }
+    void moneyMarks() {
+        QFETCH(QByteArray, price);
+        QFETCH(bool, decimalComma);
+        QFETCH(QString, cost);
+        TestCatalogue catalogue;
+        ImportReport report;
+        ImportOptions options = quietOptions();
+        options.decimalComma = decimalComma;
+        options.report = &report;
+        const ImportOutcome outcome =
+            importLines(catalogue, "P1\tx\t" + price + "\n", options, SimpleMap, Divider::tab());
+        QCOMPARE(catalogue.text(u"P1"_s, u"Cost1"_s), cost);
+        const bool passedOver = cost == u"0"_s;
+        QCOMPARE(outcome.passedOver, passedOver ? 1 : 0);
+        QCOMPARE(report.passedOver,
+                 passedOver ? QStringList{u"P1: Cost1 '"_s + QString::fromLatin1(price) + u"'"_s}
+                            : QStringList{});
+    }
+
     void stockFileFields_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<bool>("skipDiscontinued");
