@@ -5,9 +5,9 @@
 
 namespace tovin {
 
-// The counters of an import task as the screen shows them: 16-bit, so each stops at 32767.
-// A task fills the ones it keeps (a text import: checked, added, edited; the folder import:
-// added, edited; picture paths: edited; deleting: deleted).
+// The counters of an import task as the screen shows them. A task fills the ones it keeps (a
+// text import: checked, added, edited; the folder import: added, edited; picture paths: edited;
+// deleting: deleted).
 struct ImportCounts {
     int checked = 0;
     int added = 0;

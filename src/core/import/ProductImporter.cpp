@@ -34,6 +34,13 @@ bool importable(int code) {
     return code > 0 && code < MappingCodes::Count && !MappingCodes::isRefused(code);
 }
 
+// Notes with a block added after them: the block starts on a line of its own.
+QString appendToNotes(const QString& notes, const QString& block) {
+    if (notes.isEmpty() || notes.endsWith(u'\n'))
+        return notes + block;
+    return notes + u"\r\n"_s + block;
+}
+
 } // namespace
 
 ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, ImportOptions options)
@@ -74,6 +81,9 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
         read |= bit(field.code);
     if (!m_options.supplier.isEmpty())
         read |= bit(MappingCodes::Supplier);
+    // The notes of an edited row are written whole, so that the note block starts on a line of
+    // its own.
+    read |= bit(NotesColumn);
     QString sql = u"SELECT rowid, "_s + m_columns[0].quotedName;
     int selectIndex = 2;
     for (int column = 1; column < ColumnCount; ++column) {
@@ -169,8 +179,8 @@ void ProductImporter::processItem(ImportItem& item) {
     else
         return;
     if (m_progressCallback)
-        m_progress.status = ImportMessages::progress(stockNumber, m_checked.value(),
-                                                     m_added.value(), m_edited.value());
+        m_progress.status = ImportMessages::progress(stockNumber, int(m_rowsChecked),
+                                                     int(m_rowsAdded), int(m_rowsEdited));
 }
 
 bool ProductImporter::toStorage(int code, const QString& value, QVariant& storage) {
@@ -239,15 +249,15 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
         for (int column = 1; column < ColumnCount; ++column)
             if (column != NotesColumn && (m_mask & bit(column)))
                 update.bind(parameter++, m_write[column]);
-        update.bind(parameter++, (m_mask & bit(NotesColumn)) ? m_write[NotesColumn] : QVariant());
-        update.bind(parameter++, QVariant(editedNote(m_options.note, m_options.today, m_changes)));
+        // m_current holds the notes as stored, or the new value of a changed Notes field.
+        update.bind(parameter++, QVariant(appendToNotes(
+                                     TextRules::toText(m_current[NotesColumn]),
+                                     editedNote(m_options.note, m_options.today, m_changes))));
         update.bind(parameter, rowId);
         update.next();
         update.reset();
         ++m_rowsEdited;
-        m_edited.increment();
     }
-    m_checked.increment();
 }
 
 void ProductImporter::addRow(const ImportItem& item) {
@@ -279,7 +289,7 @@ void ProductImporter::addRow(const ImportItem& item) {
     if (!note.isEmpty()) {
         const QString mapped =
             (m_mask & bit(NotesColumn)) ? m_write[NotesColumn].toString() : QString();
-        m_write[NotesColumn] = mapped + note;
+        m_write[NotesColumn] = appendToNotes(mapped, note);
         m_mask |= bit(NotesColumn);
     }
 
@@ -296,8 +306,6 @@ void ProductImporter::addRow(const ImportItem& item) {
     ++m_rowsAdded;
     if (m_options.report)
         m_options.report->addAdded(m_stockNumber);
-    m_added.increment();
-    m_checked.increment();
 }
 
 SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
@@ -308,8 +316,7 @@ SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
     for (int column = 1; column < ColumnCount; ++column)
         if (mask & bit(column))
             sql += m_columns[column].quotedName + u" = ?, "_s;
-    const QString& notes = m_columns[NotesColumn].quotedName;
-    sql += notes + u" = coalesce(?, "_s + notes + u", '') || ? WHERE rowid = ?"_s;
+    sql += m_columns[NotesColumn].quotedName + u" = ? WHERE rowid = ?"_s;
     return *m_updates.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
                 .first->second;
 }
@@ -348,9 +355,9 @@ void ProductImporter::reportError(const RunTimeError& error) {
 
 ImportCounts ProductImporter::counts() const {
     ImportCounts c;
-    c.checked = m_checked.value();
-    c.added = m_added.value();
-    c.edited = m_edited.value();
+    c.checked = int(m_rowsChecked);
+    c.added = int(m_rowsAdded);
+    c.edited = int(m_rowsEdited);
     return c;
 }
 

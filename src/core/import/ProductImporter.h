@@ -44,6 +44,8 @@ class TextFile;
 // holding the mapped non-empty values; its Notes get the note and " - Added This Item" when the
 // note is not empty. It counts as added and checked.
 //
+// A block added to Notes starts on a line of its own, after the notes stored or imported.
+//
 // Lookups go through the StockNo index with one prepared statement; rows are written with
 // prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
 // the items of its finished batches in the catalogue. A value that a column refuses (a word
@@ -69,9 +71,8 @@ public:
     // Writes the last batch and gives the totals.
     ImportOutcome finish(bool cancelled);
 
-    // The 16-bit counters as shown.
+    // The counts as shown.
     ImportCounts counts() const;
-    // The same counts without the 16-bit limit.
     qint64 rowsChecked() const { return m_rowsChecked; }
     qint64 rowsAdded() const { return m_rowsAdded; }
     qint64 rowsEdited() const { return m_rowsEdited; }
@@ -138,9 +139,6 @@ private:
     QString m_changes;
     QString m_stockNumber; // of the item being written, for the error reports
 
-    TextRules::Counter16 m_checked;
-    TextRules::Counter16 m_added;
-    TextRules::Counter16 m_edited;
     qint64 m_rowsChecked = 0;
     qint64 m_rowsAdded = 0;
     qint64 m_rowsEdited = 0;

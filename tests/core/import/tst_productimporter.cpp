@@ -157,6 +157,41 @@ private slots:
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
     }
 
+    // The block an import adds to Notes starts on a line of its own, after the Notes value of
+    // the file or the notes already stored.
+    void notesBlockStartsOnItsOwnLine_data() {
+        QTest::addColumn<QString>("stored"); // notes of E1; "-" for no product E1
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("new row with notes")
+            << u"-"_s << "E1,Fragile,1"_ba << u"Fragile\r\nspring - Added This Item\r\n"_s;
+        QTest::newRow("new row without notes")
+            << u"-"_s << "E1,,1"_ba << u"spring - Added This Item\r\n"_s;
+        QTest::newRow("notes typed without a line end")
+            << u"typed by hand"_s << "E1,,6"_ba
+            << u"typed by hand\r\nspring - Edited This Item\r\n"
+               u"   Changed: Cost1 From '5' To '6'\r\n"_s;
+        QTest::newRow("notes of an earlier import") << u"old line\r\n"_s << "E1,,6"_ba
+                                                    << u"old line\r\nspring - Edited This Item\r\n"
+                                                       u"   Changed: Cost1 From '5' To '6'\r\n"_s;
+        QTest::newRow("edited notes") << u"old"_s << "E1,Fragile,5"_ba
+                                      << u"Fragile\r\nspring - Edited This Item\r\n"
+                                         u"   Changed: Notes From 'old' To 'Fragile'\r\n"_s;
+    }
+    void notesBlockStartsOnItsOwnLine() {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, notes);
+        TestCatalogue catalogue;
+        if (stored != u"-"_s)
+            catalogue.add(7, u"E1"_s, {{PC::Cost1, 5.0}, {PC::Notes, stored}});
+        ImportOptions options = quietOptions();
+        options.note = u"spring"_s;
+        importLines(catalogue, line, options,
+                    FieldMap{{0, PC::StockNo}, {1, PC::Notes}, {2, PC::Cost1}});
+        QCOMPARE(catalogue.text(u"E1"_s, u"Notes"_s), notes);
+    }
+
     // A thousands separator counts only between groups of three digits: any other comma or
     // point leaves the price unread, counted and named, whichever way the file writes decimals.
     void moneyMarks_data() {
@@ -330,7 +365,7 @@ private slots:
         QCOMPARE(catalogue.count(), 30);
     }
 
-    // New keys pass the 16-bit range; the counters shown stop at 32767.
+    // New keys and the counters shown pass the 16-bit range.
     void keysAndCountersPast32767() {
         TestCatalogue catalogue;
         catalogue.add(32767, u"LAST"_s);
@@ -340,11 +375,23 @@ private slots:
         QCOMPARE(catalogue.pid(u"N3"_s), 32770);
 
         TestCatalogue big;
-        const ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
-        QCOMPARE(outcome.totals, totals(32767, 32767, 0));
+        ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
+        QCOMPARE(outcome.totals, totals(33000, 33000, 0));
         QCOMPARE(big.count(), 33000);
         QCOMPARE(big.pid(u"N33000"_s), 33000);
         QCOMPARE(big.count(u"PID <> rowid"_s), 0);
+
+        QByteArray dearer = numberedLines(33000);
+        dearer.replace(",1.25\n", ",1.5\n");
+        QString lastStatus;
+        outcome = importLines(big, dearer, quietOptions(), SimpleMap, Divider::comma(),
+                              [&](const ImportProgress& progress) {
+                                  lastStatus = progress.status;
+                                  return true;
+                              });
+        QCOMPARE(outcome.totals, totals(33000, 0, 33000));
+        QCOMPARE(lastStatus,
+                 u"Adding Product ID # N33000   Checked: 33000   New: 0   Edited: 33000"_s);
     }
 
     // A run the user stops keeps every item checked; a run that dies keeps its finished batches
