@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace tovin {
@@ -34,6 +35,10 @@ struct ImportOutcome {
     bool cancelled = false; // stopped by the progress callback
     int errors = 0;         // values or rows refused along the way (each reported)
     qint64 passedOver = 0;  // money values without a number, left as they were
+    // Stock numbers found on more than one item (only the last was imported): how many, and the
+    // messages naming the first of them (see RepeatedStockNumbers).
+    qint64 repeatedCount = 0;
+    QStringList repeated;
 };
 
 } // namespace tovin

@@ -12,8 +12,10 @@
 #include "core/import/ImportReport.h"
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
+#include "core/import/RepeatedStockNumbers.h"
 #include "core/shell/ErrorReporting.h"
 
+#include <QHash>
 #include <QStringList>
 #include <limits>
 
@@ -39,6 +41,18 @@ QString appendToNotes(const QString& notes, const QString& block) {
     if (notes.isEmpty() || notes.endsWith(u'\n'))
         return notes + block;
     return notes + u"\r\n"_s + block;
+}
+
+// Lays the non-empty fields of a later item of the same stock number over `merged`: the later
+// item wins, and a field it leaves empty keeps the value an earlier item gave (variant rows of
+// shop exports repeat the stock number with only some fields filled).
+void overlay(ImportItem& merged, const ImportItem& later) {
+    for (int position = 0; position < later.fieldCount(); ++position) {
+        while (merged.fieldCount() <= position)
+            merged.append(QString());
+        if (!later.field(position).isEmpty() || merged.field(position).isEmpty())
+            merged.setField(position, later.field(position));
+    }
 }
 
 } // namespace
@@ -140,6 +154,10 @@ bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
                                  ImportMessages::refusedItem(m_stockNumber, error.description())));
     }
     m_transaction->rowDone();
+    return tellProgress(progressValue);
+}
+
+bool ProductImporter::tellProgress(qint64 progressValue) {
     if (!m_progressCallback)
         return true;
     m_progress.value = progressValue;
@@ -384,17 +402,52 @@ ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile&
                                           const ProgressCallback& progress) {
     ProductImporter importer(db, map, std::move(options));
     importer.setProgress(progress, qMax<qsizetype>(0, file.lineCount() - startLine));
-    LineSource source(file, startLine);
     const FieldSplitter splitter(divider);
     ImportItem item;
+    // A first reading finds the stock numbers that stand on several items: only the last of
+    // them is imported.
+    RepeatedStockNumbers repeats;
+    for (LineSource source(file, startLine);;) {
+        const qsizetype line = source.position();
+        if (!splitter.readItem(source, item))
+            break;
+        const QString& stockNumber = item.field(importer.m_stockIndex);
+        if (!ImportValueRules::skipsStockNumber(stockNumber))
+            repeats.add(stockNumber, line);
+    }
+    LineSource source(file, startLine);
+    // The earlier items of a repeated stock number, merged, until its last item comes.
+    QHash<QString, ImportItem> earlier;
     bool cancelled = false;
-    while (splitter.readItem(source, item)) {
-        if (!importer.process(item, source.position() - startLine)) {
+    for (;;) {
+        const qsizetype line = source.position();
+        if (!splitter.readItem(source, item))
+            break;
+        const qint64 progressValue = source.position() - startLine;
+        bool goOn = true;
+        const QString stockNumber = item.field(importer.m_stockIndex);
+        if (repeats.isRepeated(stockNumber)) {
+            const QString key = RepeatedStockNumbers::key(stockNumber);
+            ImportItem& merged = earlier[key];
+            overlay(merged, item);
+            if (repeats.hasLaterItem(stockNumber, line)) {
+                goOn = importer.tellProgress(progressValue);
+            } else {
+                goOn = importer.process(merged, progressValue);
+                earlier.remove(key);
+            }
+        } else {
+            goOn = importer.process(item, progressValue);
+        }
+        if (!goOn) {
             cancelled = true;
             break;
         }
     }
-    return importer.finish(cancelled);
+    ImportOutcome outcome = importer.finish(cancelled);
+    outcome.repeatedCount = repeats.count();
+    outcome.repeated = repeats.messages(ImportReport::Kept);
+    return outcome;
 }
 
 } // namespace tovin

@@ -77,7 +77,9 @@ public:
     qint64 rowsAdded() const { return m_rowsAdded; }
     qint64 rowsEdited() const { return m_rowsEdited; }
 
-    // Imports every item of a text file from line `startLine` on.
+    // Imports every item of a text file from line `startLine` on. Items that share a stock
+    // number are imported as one when the last of them comes, its fields laid over those of
+    // the earlier ones; the outcome names them.
     static ImportOutcome importText(CatalogueDatabase& db, const TextFile& file,
                                     qsizetype startLine, const Divider& divider,
                                     const FieldMap& map, ImportOptions options,
@@ -106,6 +108,8 @@ private:
     };
 
     void processItem(ImportItem& item);
+    // Tells the progress callback; false when it asks to stop.
+    bool tellProgress(qint64 progressValue);
     void editRow(const ImportItem& item, qint64 rowId);
     void addRow(const ImportItem& item);
     // The value as the file stores it for column `code`; false (reported) when refused.

@@ -98,6 +98,8 @@ private:
     bool chooseStartLine(TextImportSession& session);
     bool chooseDivider(TextImportSession& session);
     bool mapFields(FieldMapping& mapping, const QString& rememberKey);
+    // Lists the stock numbers found on several lines in the message box.
+    void showRepeatedStockNumbers(const ImportOutcome& outcome);
     // After mapping: OK imports, "Test Import" shows what the import would do first.
     bool confirmImport(const std::function<ImportOutcome(ImportReport*)>& trial);
     bool chooseSupplier(QString& supplier);

@@ -54,9 +54,12 @@ Prompts& prompts() {
 
 // What a run passed over, after its totals.
 QString withPassedOver(const ImportOutcome& outcome) {
-    if (outcome.passedOver == 0)
-        return outcome.totals;
-    return outcome.totals + u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+    QString line = outcome.totals;
+    if (outcome.passedOver > 0)
+        line += u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+    if (outcome.repeatedCount > 0)
+        line += u"   On Several Lines: "_s + QString::number(outcome.repeatedCount);
+    return line;
 }
 
 } // namespace
@@ -135,8 +138,17 @@ void BuildDB::importTextFile() {
     setWindowTitle(session.caption());
     showWorkLayout();
     const ImportOutcome outcome = run(nullptr);
-    if (self)
+    if (self) {
+        showRepeatedStockNumbers(outcome);
         endTask(withPassedOver(outcome));
+    }
+}
+
+void BuildDB::showRepeatedStockNumbers(const ImportOutcome& outcome) {
+    if (outcome.repeated.isEmpty())
+        return;
+    txtMsg->setPlainText(outcome.repeated.join(ImportMessages::lineBreak()));
+    Frame3->show();
 }
 
 void BuildDB::showPreview(TextImportSession& session) {
@@ -290,6 +302,8 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
             return false;
         if (!m_testRequested)
             break;
+        // The button press that asked for the trial would stop it after its first item.
+        ContinueRequested = false;
         ImportReport report;
         const ImportOutcome outcome = trial(&report);
         if (!self)

@@ -313,6 +313,26 @@ private slots:
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
     }
 
+    // A stock number on two lines is named and imported once, from the later line; importing
+    // the file again changes nothing.
+    void repeatedStockNumber() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        writeTestFile(dir.filePath(u"prices.csv"_s), "AB12,Pen,1\nC3,Cup,2\nAB12,Red pen,3\n");
+        const QString arguments = u"import --db @db --source @csv --map 0=2,1=3,2=7 --note n"_s;
+        CliRun r = run(arguments, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.outLines().mid(2),
+                 (QStringList{u"Adding Product ID # AB12   Checked: 2   New: 2   Edited: 0"_s,
+                              u"Total Checked: 2   Total Added: 2   Total Edited: 0"_s,
+                              u"AB12 is on lines 1 and 3; the later line was used"_s}));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"AB12"_s), u"Red pen"_s);
+        r = run(arguments, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(r.outLines().contains(u"Total Checked: 2   Total Added: 0   Total Edited: 0"_s));
+        QCOMPARE(productValue(catalogue, u"Notes"_s, u"AB12"_s), u"n - Added This Item\r\n"_s);
+    }
+
     void utf16FileAndNamedEncoding() {
         QTemporaryDir dir;
         const QString catalogue = makeCatalogue(dir, true);

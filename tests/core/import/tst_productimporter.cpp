@@ -87,10 +87,16 @@ private slots:
             totals(1, 1, 0), u"P1.Cost1=0"_s);
         row("stock number in other letter case finds the row", true, "e1,Red Pen,5\n",
             totals(1, 0, 1), u"E1.ProdName=Red Pen"_s);
-        row("same item twice: added, then edited", false, "D1,One,1\nD1,Two,1\n", totals(2, 1, 1),
+        row("same item twice: the later line, counted once", false, "D1,One,1\nD1,Two,1\n",
+            totals(1, 1, 0), u"D1.ProdName=Two"_s);
+        row("same item twice: a field left empty keeps the earlier value", false,
+            "D1,One,1\nD1,,2\n", totals(1, 1, 0), u"D1.ProdName=One"_s);
+        row("same item in other letter case", false, "D1,One,1\nX1,,2\nd1,Two,1\n", totals(2, 2, 0),
             u"D1.ProdName=Two"_s);
+        row("same stored item twice: no change there and back", true, "E1,Red Pen,6\nE1,Pen,5\n",
+            totals(1, 0, 0), u"E1.Notes=old line\r\n"_s, u"again"_s);
         row("apostrophe in stock number", false, "O'Brien-7,Chair,3\nO'Brien-7,Chair,4\n",
-            totals(2, 1, 1), u"O'Brien-7.Cost1=4"_s);
+            totals(1, 1, 0), u"O'Brien-7.Cost1=4"_s);
         row("Y is yes, also for an existing row", true, "E1,,,Y\nN1,,,Y\n", totals(2, 1, 1),
             u"E1.OnSpecial=True"_s);
         row("added with a note", false, "A1,Pen,5\n", totals(1, 1, 0),
@@ -155,6 +161,21 @@ private slots:
         options.report = nullptr;
         importLines(catalogue, "E1,Pen,4.25\n"_ba, options);
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
+    }
+
+    // Stock numbers on several items of one file are named with their lines (counted from 1,
+    // the start line's items included); only the last item is imported.
+    void repeatedStockNumbersAreNamed() {
+        TestCatalogue catalogue;
+        const ImportOutcome outcome = importLines(
+            catalogue, "Stock,Name\nAB12,a,1\nC3,b,2\nab12,c,3\nC3,d,4\nC3,e,5\nF6,f,6\n"_ba,
+            quietOptions());
+        QCOMPARE(outcome.repeatedCount, 2);
+        QCOMPARE(outcome.repeated,
+                 (QStringList{u"AB12 is on lines 2 and 4; the later line was used"_s,
+                              u"C3 is on lines 3, 5 and 6; the last line was used"_s}));
+        QCOMPARE(outcome.totals, totals(4, 4, 0));
+        QCOMPARE(catalogue.text(u"C3"_s, u"Cost1"_s), u"5"_s);
     }
 
     // The block an import adds to Notes starts on a line of its own, after the Notes value of
