@@ -394,6 +394,12 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     session.setSupplier(request.supplier);
     session.setNote(noteFor(request, session.noteDefault()));
     session.options().skipDiscontinued = request.skipDiscontinued;
+    session.options().decimalComma = request.decimalComma;
+    if (const std::optional<QString> sign = session.decimalCommaSign())
+        throw Refusal{u"most prices of the first items only make sense with a decimal comma, "_s
+                      u"like \""_s +
+                      *sign + u"\"; give --decimal-comma to read them so (nothing was written)"_s};
+
     auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
     session.options().onError = printer.errorHandler();
@@ -568,7 +574,9 @@ BatchCommand importCommand() {
         u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
         u"or whose commas and points do not make one (44,38 without --decimal-comma:\n"
         u"thousands separators stand only between groups of three digits) leaves the\n"
-        u"stored price alone and is counted as passed over.\n\n"
+        u"stored price alone and is counted as passed over. When most prices of the\n"
+        u"first 100 items only make sense with a decimal comma, the import stops before\n"
+        u"writing anything and asks for --decimal-comma.\n\n"
         u"Lines with the same stock number make one product, imported once: a later\n"
         u"line's fields win, an empty one keeps an earlier line's value. Each such\n"
         u"stock number is named after the totals.\n\n"

@@ -206,6 +206,12 @@ QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& 
            (lines.size() > 2 ? u"last"_s : u"later"_s) + u" line was used"_s;
 }
 
+QString decimalCommaQuestion(const QString& sign) {
+    return u"Most Prices In This File Only Make Sense With A Decimal Comma, Like "_s + sign +
+           lineBreak() + u"Read The Prices With A Decimal Comma (1.234,50 Is 1234.50)?"_s +
+           lineBreak() + u"If You Choose No, Those Prices Are Passed Over And Counted."_s;
+}
+
 QString progress(const QString& stockNumber, int checked, int added, int edited) {
     // A stock number read from a damaged file can be a whole line long; the status line keeps
     // to its start.

@@ -124,6 +124,7 @@ void BuildDB::importTextFile() {
     remembered.map = session.mapping().map();
     remembered.save();
     session.setEditOnly(editOnly);
+    askDecimalComma(session);
     auto run = [&](ImportReport* report) {
         session.options().decimalComma = chkDecimalComma->isChecked();
         session.options().dryRun = report != nullptr;
@@ -142,6 +143,17 @@ void BuildDB::importTextFile() {
         showRepeatedStockNumbers(outcome);
         endTask(withPassedOver(outcome));
     }
+}
+
+void BuildDB::askDecimalComma(TextImportSession& session) {
+    if (chkDecimalComma->isChecked())
+        return;
+    session.options().decimalComma = false;
+    const std::optional<QString> sign = session.decimalCommaSign();
+    if (sign &&
+        prompts().message(ImportMessages::decimalCommaQuestion(*sign), MessageButtons::YesNo,
+                          MessageIcon::Question, QString()) == MessageAnswer::Yes)
+        chkDecimalComma->setChecked(true);
 }
 
 void BuildDB::showRepeatedStockNumbers(const ImportOutcome& outcome) {
