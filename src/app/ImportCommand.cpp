@@ -334,12 +334,19 @@ void applyRunChoices(const ImportRequest& request, ImportOptions& options, Impor
     options.report = request.dryRun ? &report : nullptr;
 }
 
-// After the totals: what a trial run would have done, and the values passed over.
+constexpr qsizetype MaxRepeatedLines = 20;
+
+// After the totals: the values passed over, the stock numbers found on several lines, and what
+// a trial run would have done.
 void printReport(const ImportRequest& request, const ImportOutcome& outcome,
                  const ImportReport& report, QTextStream& out) {
     if (outcome.passedOver > 0)
         out << "Passed over " << outcome.passedOver
             << " money values without a number (the stored values were kept)\n";
+    for (const QString& line : outcome.repeated.mid(0, MaxRepeatedLines))
+        out << line << '\n';
+    if (outcome.repeatedCount > MaxRepeatedLines)
+        out << outcome.repeatedCount << " stock numbers are on more than one line in all\n";
     if (!request.dryRun)
         return;
     out << "Trial run: nothing was changed.\n";
@@ -409,6 +416,11 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     session.setSupplier(request.supplier);
     session.setNote(noteFor(request, session.noteDefault()));
     session.options().skipDiscontinued = request.skipDiscontinued;
+    session.options().decimalComma = request.decimalComma;
+    if (const std::optional<QString> sign = session.decimalCommaSign())
+        throw Refusal{u"most prices of the first items only make sense with a decimal comma, "_s
+                      u"like \""_s +
+                      *sign + u"\"; give --decimal-comma to read them so (nothing was written)"_s};
 
     auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
@@ -585,7 +597,14 @@ BatchCommand importCommand() {
         u"                       refused when the first item has another number of fields\n\n"
         u"Prices are read with a leading currency sign ($12.50, \u20ac 2.50, US$ 3) and\n"
         u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
-        u"leaves the stored price alone and is counted as passed over.\n\n"
+        u"or whose commas and points do not make one (44,38 without --decimal-comma:\n"
+        u"thousands separators stand only between groups of three digits) leaves the\n"
+        u"stored price alone and is counted as passed over. When most prices of the\n"
+        u"first 100 items only make sense with a decimal comma, the import stops before\n"
+        u"writing anything and asks for --decimal-comma.\n\n"
+        u"Lines with the same stock number make one product, imported once: a later\n"
+        u"line's fields win, an empty one keeps an earlier line's value. Each such\n"
+        u"stock number is named after the totals.\n\n"
         u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
         u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
         u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"

@@ -29,10 +29,11 @@ bool isPercent(const QString& text) {
     return text.trimmed().endsWith(u'%');
 }
 
-// The number of "25%" (the text before the last character, read as the platform reads numbers).
+// The number of "25%": the text before the last character, which refusal() has made sure is a
+// number ("1,000%" is a thousand per cent, not one).
 double percentOf(const QString& text) {
     const QString trimmed = text.trimmed();
-    return TextRules::Val(trimmed.left(trimmed.size() - 1));
+    return TextRules::CDbl(trimmed.left(trimmed.size() - 1));
 }
 
 // Money and number columns read back as numbers; a text that slipped into one reads as the
@@ -89,12 +90,25 @@ void BulkEdit::set(int column, const QString& text) {
     if (column < 1 || column >= ColumnCount || column == StockNoColumn)
         return;
     if (isYesNo(column)) {
-        const QString word = text.trimmed().toLower();
-        setFlag(column, word == u"true"_s || word == u"yes"_s || word == u"y"_s ||
-                            word == u"-1"_s || word == u"1"_s);
+        m_refusedFlags.remove(column);
+        if (const std::optional<bool> flag = yesNoWord(text)) {
+            setFlag(column, *flag);
+        } else {
+            m_flags.remove(column);
+            m_refusedFlags.insert(column, text);
+        }
         return;
     }
     m_texts.insert(column, text);
+}
+
+std::optional<bool> BulkEdit::yesNoWord(const QString& text) {
+    const QString word = text.trimmed().toLower();
+    if (word == u"yes"_s || word == u"true"_s || word == u"y"_s || word == u"1"_s)
+        return true;
+    if (word == u"no"_s || word == u"false"_s || word == u"n"_s || word == u"0"_s)
+        return false;
+    return std::nullopt;
 }
 
 void BulkEdit::setFlag(int column, bool value) {
@@ -103,6 +117,10 @@ void BulkEdit::setFlag(int column, bool value) {
 }
 
 QString BulkEdit::refusal() const {
+    if (!m_refusedFlags.isEmpty())
+        return u"\""_s + m_refusedFlags.first() + u"\" is not a yes/no value; "_s +
+               columnName(m_refusedFlags.firstKey()) +
+               u" takes yes, no, true, false, y, n, 1 or 0"_s;
     for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it) {
         const int column = it.key();
         const QString& text = it.value();

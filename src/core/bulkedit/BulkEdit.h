@@ -51,14 +51,21 @@ public:
     // The column for a name (any letter case), -1 when there is none.
     static int columnOf(const QString& name);
 
-    // A text value for a box column; a yes/no column takes "True"/"Yes"/"-1"/"1" as yes.
+    // The flag a typed yes/no word stands for (yes, no, true, false, y, n, 1 or 0 in any letter
+    // case); none for any other text.
+    static std::optional<bool> yesNoWord(const QString& text);
+
+    // A text value for a box column. A yes/no column takes a yes/no word; any other text is
+    // refused (see refusal()) rather than read as no.
     void set(int column, const QString& text);
     void setFlag(int column, bool value);
     void setIncludeBlank(bool include) { m_includeBlank = include; }
     void setClearNotes(bool clear) { m_clearNotes = clear; }
     // The extension (with its period) used for picture paths; empty takes it from the rows.
     void setPictureExtension(const QString& extension) { m_pictureExtension = extension; }
-    bool isEmpty() const { return m_texts.isEmpty() && m_flags.isEmpty() && !m_clearNotes; }
+    bool isEmpty() const {
+        return m_texts.isEmpty() && m_flags.isEmpty() && m_refusedFlags.isEmpty() && !m_clearNotes;
+    }
     const QMap<int, QString>& texts() const { return m_texts; }
 
     // A typed value that a column cannot take (a word for a number); empty when all are usable.
@@ -95,6 +102,7 @@ public:
 private:
     QMap<int, QString> m_texts;
     QMap<int, bool> m_flags;
+    QMap<int, QString> m_refusedFlags; // texts typed for yes/no columns that are no yes/no word
     bool m_includeBlank = false;
     bool m_clearNotes = false;
     QString m_pictureExtension;

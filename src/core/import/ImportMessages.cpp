@@ -195,6 +195,23 @@ QString refusedItem(const QString& stockNumber, const QString& why) {
     return u"item "_s + stockNumber + u": the catalogue refused it ("_s + why + u')';
 }
 
+QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines) {
+    QString listed;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            listed += i + 1 == lines.size() ? u" and "_s : u", "_s;
+        listed += QString::number(lines.at(i));
+    }
+    return stockNumber + u" is on lines "_s + listed + u"; the "_s +
+           (lines.size() > 2 ? u"last"_s : u"later"_s) + u" line was used"_s;
+}
+
+QString decimalCommaQuestion(const QString& sign) {
+    return u"Most Prices In This File Only Make Sense With A Decimal Comma, Like "_s + sign +
+           lineBreak() + u"Read The Prices With A Decimal Comma (1.234,50 Is 1234.50)?"_s +
+           lineBreak() + u"If You Choose No, Those Prices Are Passed Over And Counted."_s;
+}
+
 QString progress(const QString& stockNumber, int checked, int added, int edited) {
     // A stock number read from a damaged file can be a whole line long; the status line keeps
     // to its start.

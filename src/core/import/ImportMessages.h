@@ -3,6 +3,7 @@
 #include "core/import/Divider.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 // Every text the import screen's tasks show: questions, prompts, instructions, captions and
@@ -89,6 +90,13 @@ QString refusedValue(const QString& stockNumber, const QString& column, const QS
 QString refusedItem(const QString& stockNumber, const QString& why);
 // The longest stock number a progress line shows.
 inline constexpr int ProgressStockNumberLength = 60;
+
+// A stock number on several items of one file (`lines` counted from 1, in order): "AB12 is on
+// lines 12 and 20; the later line was used".
+QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines);
+// Yes/no question when most prices of the first items only make sense with a decimal comma
+// (`sign` is the first such price): Yes reads them so.
+QString decimalCommaQuestion(const QString& sign);
 
 // Status line after each item, and the totals at the end.
 QString progress(const QString& stockNumber, int checked, int added, int edited);

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace tovin {
 
-// The counters of an import task as the screen shows them: 16-bit, so each stops at 32767.
-// A task fills the ones it keeps (a text import: checked, added, edited; the folder import:
-// added, edited; picture paths: edited; deleting: deleted).
+// The counters of an import task as the screen shows them. A task fills the ones it keeps (a
+// text import: checked, added, edited; the folder import: added, edited; picture paths: edited;
+// deleting: deleted).
 struct ImportCounts {
     int checked = 0;
     int added = 0;
@@ -34,6 +35,10 @@ struct ImportOutcome {
     bool cancelled = false; // stopped by the progress callback
     int errors = 0;         // values or rows refused along the way (each reported)
     qint64 passedOver = 0;  // money values without a number, left as they were
+    // Stock numbers found on more than one item (only the last was imported): how many, and the
+    // messages naming the first of them (see RepeatedStockNumbers).
+    qint64 repeatedCount = 0;
+    QStringList repeated;
 };
 
 } // namespace tovin

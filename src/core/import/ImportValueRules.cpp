@@ -25,25 +25,93 @@ QStringView trimBlanks(QStringView text) {
 
 } // namespace
 
-std::optional<QString> numericValue(const QString& value, bool decimalComma) {
-    if (!decimalComma && TextRules::IsNumeric(value) && !value.contains(u'$'))
-        return value;
+namespace {
+
+// The number at the front of a money value, taken apart: its sign, the digits with their marks
+// ("1,234.50"), and what follows. Blanks are left out as the platform's number reader leaves
+// them out ("1 234,50" is "1234,50").
+struct LeadingNumber {
+    QString sign;
+    QString digits;
+    QString rest;
+};
+
+std::optional<LeadingNumber> leadingNumber(const QString& value) {
     // A currency sign before the number, optionally after a minus sign and the letters of its
     // country ("US$", "CA$"), and the blanks after it.
     static const QRegularExpression currency(u"^\\s*(-?)\\s*(?:[A-Za-z]{0,3}\\p{Sc})\\s*"_s);
     QString text = value;
     if (const QRegularExpressionMatch match = currency.match(text); match.hasMatch())
         text = match.captured(1) + text.mid(match.capturedLength());
-    if (decimalComma) {
-        text.remove(u'.');
-        text.replace(u',', u'.');
-    }
-    static const QRegularExpression leadingNumber(u"^\\s*[-+]?\\s*\\.?\\d"_s);
-    if (!leadingNumber.match(text).hasMatch())
+    static const QRegularExpression blanks(u"[ \\t\\r\\n]"_s);
+    text.remove(blanks);
+    static const QRegularExpression parts(u"^([-+]?)([.,]?\\d[\\d.,]*)(.*)$"_s,
+                                          QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = parts.match(text);
+    if (!match.hasMatch())
         return std::nullopt;
-    if (TextRules::IsNumeric(text) && !text.contains(u'$'))
-        return text.trimmed();
-    return TextRules::plainDecimal(TextRules::Val(text));
+    return LeadingNumber{match.captured(1), match.captured(2), match.captured(3)};
+}
+
+// The digits in plain decimal ("1234.50"), or none when the marks are not those of a written
+// number: one decimal point at most, and thousands separators only between groups of three.
+std::optional<QString> plainDigits(const QString& digits, bool decimalComma) {
+    const QChar group = decimalComma ? u'.' : u',';
+    const QChar point = decimalComma ? u',' : u'.';
+    const qsizetype pointAt = digits.indexOf(point);
+    const QString whole = pointAt < 0 ? digits : digits.left(pointAt);
+    const QString fraction = pointAt < 0 ? QString() : digits.mid(pointAt + 1);
+    if (fraction.contains(group) || fraction.contains(point) ||
+        !TextRules::groupsThousands(whole, group))
+        return std::nullopt;
+    QString plain = whole;
+    plain.remove(group);
+    if (pointAt >= 0)
+        plain += u'.' + fraction;
+    return plain;
+}
+
+} // namespace
+
+std::optional<QString> numericValue(const QString& value, bool decimalComma) {
+    if (!decimalComma && TextRules::IsNumeric(value) && !value.contains(u'$'))
+        return value;
+    const std::optional<LeadingNumber> number = leadingNumber(value);
+    if (!number)
+        return std::nullopt;
+    const std::optional<QString> digits = plainDigits(number->digits, decimalComma);
+    if (!digits)
+        return std::nullopt;
+    const QString plain = number->sign + *digits;
+    if (number->rest.isEmpty() && TextRules::IsNumeric(plain))
+        return plain;
+    return TextRules::plainDecimal(TextRules::Val(plain + number->rest));
+}
+
+std::optional<QString> decimalCommaSign(const QStringList& moneyValues) {
+    static const QRegularExpression commaDecimals(u",\\d{1,2}$"_s);
+    int prices = 0;
+    int commaOnly = 0;
+    QString first;
+    for (const QString& value : moneyValues) {
+        const std::optional<LeadingNumber> number = leadingNumber(value);
+        if (!number)
+            continue; // "N/A", "call": not a price either way
+        const bool plain = numericValue(value, false).has_value();
+        const bool comma =
+            numericValue(value, true).has_value() || commaDecimals.match(number->digits).hasMatch();
+        if (!plain && !comma)
+            continue;
+        ++prices;
+        if (!plain) {
+            ++commaOnly;
+            if (first.isEmpty())
+                first = value;
+        }
+    }
+    if (commaOnly * 2 <= prices)
+        return std::nullopt;
+    return first;
 }
 
 QString yesNoValue(const QString& value, Target target) {

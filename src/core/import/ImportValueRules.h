@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -26,7 +27,17 @@ enum class Target { ExistingRow, NewRow };
 //
 // With `decimalComma` the number is written the continental way: "." groups thousands and ","
 // is the decimal point ("1.234,50" -> "1234.50", "30,36" -> "30.36").
+//
+// A thousands separator counts only between groups of three digits after a first group of one
+// to three; a value whose marks do not fit ("44,38" without the decimal comma, "12.50" or
+// "2,849,83" with it) has no number either: guessing would store it at a hundred times, or a
+// thousandth of, its price.
 std::optional<QString> numericValue(const QString& value, bool decimalComma = false);
+// Whether the money values of a file's first items ask for the decimal comma: when most of the
+// values that hold a price hold one only under the decimal comma ("44,38", "1.234,50", and
+// "2,849,83", whose last comma sets off cents), the first such value, for the user to see;
+// none otherwise. Values without a number ("N/A") do not count.
+std::optional<QString> decimalCommaSign(const QStringList& moneyValues);
 // The value for a yes/no column (codes 19, 21, 22, 30): "True" for the word True (exactly so) or a
 // text whose first character is an upper-case Y, "False" for anything else.
 QString yesNoValue(const QString& value, Target target);

@@ -12,8 +12,10 @@
 #include "core/import/ImportReport.h"
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
+#include "core/import/RepeatedStockNumbers.h"
 #include "core/shell/ErrorReporting.h"
 
+#include <QHash>
 #include <QStringList>
 #include <limits>
 
@@ -32,6 +34,25 @@ quint32 bit(int column) {
 
 bool importable(int code) {
     return code > 0 && code < MappingCodes::Count && !MappingCodes::isRefused(code);
+}
+
+// Notes with a block added after them: the block starts on a line of its own.
+QString appendToNotes(const QString& notes, const QString& block) {
+    if (notes.isEmpty() || notes.endsWith(u'\n'))
+        return notes + block;
+    return notes + u"\r\n"_s + block;
+}
+
+// Lays the non-empty fields of a later item of the same stock number over `merged`: the later
+// item wins, and a field it leaves empty keeps the value an earlier item gave (variant rows of
+// shop exports repeat the stock number with only some fields filled).
+void overlay(ImportItem& merged, const ImportItem& later) {
+    for (int position = 0; position < later.fieldCount(); ++position) {
+        while (merged.fieldCount() <= position)
+            merged.append(QString());
+        if (!later.field(position).isEmpty() || merged.field(position).isEmpty())
+            merged.setField(position, later.field(position));
+    }
 }
 
 } // namespace
@@ -74,6 +95,9 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
         read |= bit(field.code);
     if (!m_options.supplier.isEmpty())
         read |= bit(MappingCodes::Supplier);
+    // The notes of an edited row are written whole, so that the note block starts on a line of
+    // its own.
+    read |= bit(NotesColumn);
     QString sql = u"SELECT rowid, "_s + m_columns[0].quotedName;
     int selectIndex = 2;
     for (int column = 1; column < ColumnCount; ++column) {
@@ -128,6 +152,10 @@ bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
                                  ImportMessages::refusedItem(m_stockNumber, error.description())));
     }
     m_transaction->rowDone();
+    return tellProgress(progressValue);
+}
+
+bool ProductImporter::tellProgress(qint64 progressValue) {
     if (!m_progressCallback)
         return true;
     m_progress.value = progressValue;
@@ -167,8 +195,8 @@ void ProductImporter::processItem(ImportItem& item) {
     else
         return;
     if (m_progressCallback)
-        m_progress.status = ImportMessages::progress(stockNumber, m_checked.value(),
-                                                     m_added.value(), m_edited.value());
+        m_progress.status = ImportMessages::progress(stockNumber, int(m_rowsChecked),
+                                                     int(m_rowsAdded), int(m_rowsEdited));
 }
 
 bool ProductImporter::toStorage(int code, const QString& value, QVariant& storage) {
@@ -237,15 +265,15 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
         for (int column = 1; column < ColumnCount; ++column)
             if (column != NotesColumn && (m_mask & bit(column)))
                 update.bind(parameter++, m_write[column]);
-        update.bind(parameter++, (m_mask & bit(NotesColumn)) ? m_write[NotesColumn] : QVariant());
-        update.bind(parameter++, QVariant(editedNote(m_options.note, m_options.today, m_changes)));
+        // m_current holds the notes as stored, or the new value of a changed Notes field.
+        update.bind(parameter++, QVariant(appendToNotes(
+                                     TextRules::toText(m_current[NotesColumn]),
+                                     editedNote(m_options.note, m_options.today, m_changes))));
         update.bind(parameter, rowId);
         update.next();
         update.reset();
         ++m_rowsEdited;
-        m_edited.increment();
     }
-    m_checked.increment();
 }
 
 void ProductImporter::addRow(const ImportItem& item) {
@@ -277,7 +305,7 @@ void ProductImporter::addRow(const ImportItem& item) {
     if (!note.isEmpty()) {
         const QString mapped =
             (m_mask & bit(NotesColumn)) ? m_write[NotesColumn].toString() : QString();
-        m_write[NotesColumn] = mapped + note;
+        m_write[NotesColumn] = appendToNotes(mapped, note);
         m_mask |= bit(NotesColumn);
     }
 
@@ -292,8 +320,6 @@ void ProductImporter::addRow(const ImportItem& item) {
     ++m_rowsAdded;
     if (m_options.report)
         m_options.report->addAdded(m_stockNumber);
-    m_added.increment();
-    m_checked.increment();
 }
 
 SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
@@ -304,8 +330,7 @@ SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
     for (int column = 1; column < ColumnCount; ++column)
         if (mask & bit(column))
             sql += m_columns[column].quotedName + u" = ?, "_s;
-    const QString& notes = m_columns[NotesColumn].quotedName;
-    sql += notes + u" = coalesce(?, "_s + notes + u", '') || ? WHERE rowid = ?"_s;
+    sql += m_columns[NotesColumn].quotedName + u" = ? WHERE rowid = ?"_s;
     return *m_updates.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
                 .first->second;
 }
@@ -344,9 +369,9 @@ void ProductImporter::reportError(const RunTimeError& error) {
 
 ImportCounts ProductImporter::counts() const {
     ImportCounts c;
-    c.checked = m_checked.value();
-    c.added = m_added.value();
-    c.edited = m_edited.value();
+    c.checked = int(m_rowsChecked);
+    c.added = int(m_rowsAdded);
+    c.edited = int(m_rowsEdited);
     return c;
 }
 
@@ -373,17 +398,52 @@ ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile&
                                           const ProgressCallback& progress) {
     ProductImporter importer(db, map, std::move(options));
     importer.setProgress(progress, qMax<qsizetype>(0, file.lineCount() - startLine));
-    LineSource source(file, startLine);
     const FieldSplitter splitter(divider);
     ImportItem item;
+    // A first reading finds the stock numbers that stand on several items: only the last of
+    // them is imported.
+    RepeatedStockNumbers repeats;
+    for (LineSource source(file, startLine);;) {
+        const qsizetype line = source.position();
+        if (!splitter.readItem(source, item))
+            break;
+        const QString& stockNumber = item.field(importer.m_stockIndex);
+        if (!ImportValueRules::skipsStockNumber(stockNumber))
+            repeats.add(stockNumber, line);
+    }
+    LineSource source(file, startLine);
+    // The earlier items of a repeated stock number, merged, until its last item comes.
+    QHash<QString, ImportItem> earlier;
     bool cancelled = false;
-    while (splitter.readItem(source, item)) {
-        if (!importer.process(item, source.position() - startLine)) {
+    for (;;) {
+        const qsizetype line = source.position();
+        if (!splitter.readItem(source, item))
+            break;
+        const qint64 progressValue = source.position() - startLine;
+        bool goOn = true;
+        const QString stockNumber = item.field(importer.m_stockIndex);
+        if (repeats.isRepeated(stockNumber)) {
+            const QString key = RepeatedStockNumbers::key(stockNumber);
+            ImportItem& merged = earlier[key];
+            overlay(merged, item);
+            if (repeats.hasLaterItem(stockNumber, line)) {
+                goOn = importer.tellProgress(progressValue);
+            } else {
+                goOn = importer.process(merged, progressValue);
+                earlier.remove(key);
+            }
+        } else {
+            goOn = importer.process(item, progressValue);
+        }
+        if (!goOn) {
             cancelled = true;
             break;
         }
     }
-    return importer.finish(cancelled);
+    ImportOutcome outcome = importer.finish(cancelled);
+    outcome.repeatedCount = repeats.count();
+    outcome.repeated = repeats.messages(ImportReport::Kept);
+    return outcome;
 }
 
 } // namespace tovin

@@ -44,6 +44,8 @@ class TextFile;
 // holding the mapped non-empty values; its Notes get the note and " - Added This Item" when the
 // note is not empty. It counts as added and checked.
 //
+// A block added to Notes starts on a line of its own, after the notes stored or imported.
+//
 // Lookups go through the StockNo index with one prepared statement; rows are written with
 // prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
 // the items of its finished batches in the catalogue. A value that a column refuses (a word
@@ -69,14 +71,15 @@ public:
     // Writes the last batch and gives the totals.
     ImportOutcome finish(bool cancelled);
 
-    // The 16-bit counters as shown.
+    // The counts as shown.
     ImportCounts counts() const;
-    // The same counts without the 16-bit limit.
     qint64 rowsChecked() const { return m_rowsChecked; }
     qint64 rowsAdded() const { return m_rowsAdded; }
     qint64 rowsEdited() const { return m_rowsEdited; }
 
-    // Imports every item of a text file from line `startLine` on.
+    // Imports every item of a text file from line `startLine` on. Items that share a stock
+    // number are imported as one when the last of them comes, its fields laid over those of
+    // the earlier ones; the outcome names them.
     static ImportOutcome importText(CatalogueDatabase& db, const TextFile& file,
                                     qsizetype startLine, const Divider& divider,
                                     const FieldMap& map, ImportOptions options,
@@ -107,6 +110,8 @@ private:
     };
 
     void processItem(ImportItem& item);
+    // Tells the progress callback; false when it asks to stop.
+    bool tellProgress(qint64 progressValue);
     void editRow(const ImportItem& item, qint64 rowId);
     void addRow(const ImportItem& item);
     // The value as the file stores it for column `code`; false (reported) when refused.
@@ -139,9 +144,6 @@ private:
     QString m_changes;
     QString m_stockNumber; // of the item being written, for the error reports
 
-    TextRules::Counter16 m_checked;
-    TextRules::Counter16 m_added;
-    TextRules::Counter16 m_edited;
     qint64 m_rowsChecked = 0;
     qint64 m_rowsAdded = 0;
     qint64 m_rowsEdited = 0;

@@ -5,6 +5,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/LineSource.h"
+#include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
 #include "core/shell/RunTimeError.h"
 
@@ -169,6 +170,26 @@ void TextImportSession::readFirstItem() {
 
 QString TextImportSession::firstField() const {
     return m_mapping.label(0);
+}
+
+std::optional<QString> TextImportSession::decimalCommaSign() const {
+    if (!m_divider || m_options.decimalComma)
+        return std::nullopt;
+    const FieldMap& map = m_mapping.map();
+    QList<int> moneyPositions;
+    for (int position = 0; position < FieldMap::Positions; ++position)
+        if (MappingCodes::isNumeric(map.code(position)))
+            moneyPositions.append(position);
+    if (moneyPositions.isEmpty())
+        return std::nullopt;
+    QStringList values;
+    LineSource source(m_file, m_startLine);
+    const FieldSplitter splitter(*m_divider);
+    ImportItem item;
+    for (int items = 0; items < DecimalCommaSample && splitter.readItem(source, item); ++items)
+        for (int position : moneyPositions)
+            values.append(item.field(position));
+    return ImportValueRules::decimalCommaSign(values);
 }
 
 bool TextImportSession::readyToRun() const {

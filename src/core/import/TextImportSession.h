@@ -107,6 +107,13 @@ public:
     // Further settings of the run (error handling, batch size, the date of notes).
     ImportOptions& options() { return m_options; }
 
+    // How many items from the start line decide whether to propose the decimal comma.
+    static constexpr int DecimalCommaSample = 100;
+    // When the decimal comma is not chosen but most prices of the first items only make sense
+    // with it: the first such price, for the question or refusal that proposes it. Needs the
+    // divider and the mapping.
+    std::optional<QString> decimalCommaSign() const;
+
     // True once the divider is chosen and a field is mapped to the stock number.
     bool readyToRun() const;
     QString caption() const;

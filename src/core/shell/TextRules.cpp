@@ -243,6 +243,7 @@ bool parseNumeric(const QString& text, double& out) {
         ++i;
     QString number;
     bool digits = false;
+    const qsizetype wholeStart = i;
     while (i < n && ((t.at(i) >= u'0' && t.at(i) <= u'9') || (t.at(i) == u',' && digits))) {
         if (t.at(i) != u',') {
             number.append(t.at(i));
@@ -250,6 +251,8 @@ bool parseNumeric(const QString& text, double& out) {
         }
         ++i;
     }
+    if (!groupsThousands(QStringView(t).sliced(wholeStart, i - wholeStart), u','))
+        return false;
     if (i < n && t.at(i) == u'.') {
         number.append(u'.');
         ++i;
@@ -284,6 +287,24 @@ bool parseNumeric(const QString& text, double& out) {
     return true;
 }
 } // namespace
+
+bool groupsThousands(QStringView digits, QChar separator) {
+    const qsizetype first = digits.indexOf(separator);
+    if (first < 0)
+        return true;
+    if (first < 1 || first > 3)
+        return false;
+    // After the first group: separator, three digits, separator, three digits, ...
+    const qsizetype rest = digits.size() - first;
+    if (rest % 4 != 0)
+        return false;
+    for (qsizetype k = first; k < digits.size(); ++k) {
+        const bool separatorPlace = (k - first) % 4 == 0;
+        if ((digits.at(k) == separator) != separatorPlace)
+            return false;
+    }
+    return true;
+}
 
 bool IsNumeric(const QString& text) {
     double ignored = 0;

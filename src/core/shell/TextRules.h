@@ -15,9 +15,17 @@ namespace tovin::TextRules {
 double Val(const QString& text);
 
 // True when the whole text (blanks around it allowed) reads as a number: an optional sign, an
-// optional leading currency sign "$", digits with optional thousands commas, an optional
-// decimal part and exponent.
+// optional leading currency sign "$", digits with optional thousands commas (see
+// groupsThousands), an optional decimal part and exponent. "44,38" and "1,2,3" are not numbers:
+// a comma that does not group thousands may be a decimal comma, and reading it any other way
+// would store a price at a hundred times its value.
 bool IsNumeric(const QString& text);
+
+// Whether the whole-number part of a written number uses `separator` only to group thousands:
+// it holds no separator, or a first group of one to three digits and after it groups of
+// exactly three digits, each after one separator ("1,234,567"; not "44,38", "1,2,3", "1234,567"
+// or "1,,234"). `digits` holds nothing but digits and separators.
+bool groupsThousands(QStringView digits, QChar separator);
 
 // The number a numeric text stands for; raises error 13 (type mismatch) for any other text.
 double CDbl(const QString& text);

@@ -98,6 +98,11 @@ private:
     bool chooseStartLine(TextImportSession& session);
     bool chooseDivider(TextImportSession& session);
     bool mapFields(FieldMapping& mapping, const QString& rememberKey);
+    // When most prices of the file's first items only make sense with a decimal comma and the
+    // box is not ticked, asks whether to read them so; Yes ticks the box.
+    void askDecimalComma(TextImportSession& session);
+    // Lists the stock numbers found on several lines in the message box.
+    void showRepeatedStockNumbers(const ImportOutcome& outcome);
     // After mapping: OK imports, "Test Import" shows what the import would do first.
     bool confirmImport(const std::function<ImportOutcome(ImportReport*)>& trial);
     bool chooseSupplier(QString& supplier);

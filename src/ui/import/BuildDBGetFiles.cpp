@@ -54,9 +54,12 @@ Prompts& prompts() {
 
 // What a run passed over, after its totals.
 QString withPassedOver(const ImportOutcome& outcome) {
-    if (outcome.passedOver == 0)
-        return outcome.totals;
-    return outcome.totals + u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+    QString line = outcome.totals;
+    if (outcome.passedOver > 0)
+        line += u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+    if (outcome.repeatedCount > 0)
+        line += u"   On Several Lines: "_s + QString::number(outcome.repeatedCount);
+    return line;
 }
 
 } // namespace
@@ -121,6 +124,7 @@ void BuildDB::importTextFile() {
     remembered.map = session.mapping().map();
     remembered.save();
     session.setEditOnly(editOnly);
+    askDecimalComma(session);
     auto run = [&](ImportReport* report) {
         session.options().decimalComma = chkDecimalComma->isChecked();
         session.options().dryRun = report != nullptr;
@@ -135,8 +139,28 @@ void BuildDB::importTextFile() {
     setWindowTitle(session.caption());
     showWorkLayout();
     const ImportOutcome outcome = run(nullptr);
-    if (self)
+    if (self) {
+        showRepeatedStockNumbers(outcome);
         endTask(withPassedOver(outcome));
+    }
+}
+
+void BuildDB::askDecimalComma(TextImportSession& session) {
+    if (chkDecimalComma->isChecked())
+        return;
+    session.options().decimalComma = false;
+    const std::optional<QString> sign = session.decimalCommaSign();
+    if (sign &&
+        prompts().message(ImportMessages::decimalCommaQuestion(*sign), MessageButtons::YesNo,
+                          MessageIcon::Question, QString()) == MessageAnswer::Yes)
+        chkDecimalComma->setChecked(true);
+}
+
+void BuildDB::showRepeatedStockNumbers(const ImportOutcome& outcome) {
+    if (outcome.repeated.isEmpty())
+        return;
+    txtMsg->setPlainText(outcome.repeated.join(ImportMessages::lineBreak()));
+    Frame3->show();
 }
 
 void BuildDB::showPreview(TextImportSession& session) {

@@ -145,6 +145,18 @@ private slots:
         row("bulk edit, nothing to set", "bulk-edit --db @db", "--set");
         row("bulk edit, bad picture type",
             "bulk-edit --db @db --set Picture=/p --picture-type .png", "Extention");
+        row("bulk edit, decimal comma", "bulk-edit --db @db --set Retail=1,5", "not a number");
+        row("bulk edit, comma in every gap", "bulk-edit --db @db --set Retail=1,2,3",
+            "not a number");
+        row("bulk edit, percentage with a decimal comma", "bulk-edit --db @db --set Price=1,5%",
+            "not a number");
+        row("bulk edit, misspelt yes/no word", "bulk-edit --db @db --set Taxable=ture",
+            "\"ture\" is not a yes/no value; Taxable takes yes, no, true, false, y, n, 1 or 0");
+        row("bulk edit, yes/no word among good values",
+            "bulk-edit --db @db --set Retail=2 --set OnSpecial=maybe", "OnSpecial");
+        row("import, prices need the decimal comma",
+            "import --db @db --source @dir/euro.txt --divider tab --map 0=2,1=12",
+            "--decimal-comma");
         row("import, remembered mapping missing",
             "import --db @db --source @csv --mapping-from-last", "no mapping is remembered");
     }
@@ -155,6 +167,7 @@ private slots:
         makeCatalogue(dir);
         writeTestFile(dir.filePath(u"prices.csv"_s), "A1,Pen,1.50\nA2,Pencil,0.75\n");
         writeTestFile(dir.filePath(u"words.txt"_s), "just words\nmore words\n");
+        writeTestFile(dir.filePath(u"euro.txt"_s), "A1\t44,38\nA2\tN/A\nA3\t1.234,50\nA4\t7\n");
         writeTestFile(dir.filePath(u"fake.mdb"_s), "not a database at all");
         writeTestFile(dir.filePath(u"app/Supplier/wp-cd.txt"_s), "A1,1,Pen,Each,1.50\n");
         QDir().mkpath(dir.filePath(u"folder.mdb"_s));
@@ -354,6 +367,49 @@ private slots:
                 dir);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
+    }
+
+    // A real Windows-1252 price list writes its prices with decimal commas ("30,36"): without
+    // --decimal-comma the import stops before writing anything; with it the prices are read.
+    void decimalCommaPriceList() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        const QString source = u"/delimited/bdpm_CIS_CIP_cp1252_tab_first500.txt"_s;
+        QVERIFY(QFile::copy(testDataDir() + source, dir.filePath(u"bdpm.txt"_s)));
+        const QString arguments =
+            u"import --db @db --source @dir/bdpm.txt --divider tab --map 1=2,2=3,9=12"_s;
+        const QByteArray before = fileBytes(catalogue);
+        CliRun r = run(arguments, dir);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(u"like \"30,36\"; give --decimal-comma"_s), qPrintable(r.err));
+        QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
+        QCOMPARE(fileBytes(catalogue), before);
+
+        r = run(arguments + u" --decimal-comma"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949729"_s), u"303600"_s);
+        QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949770"_s), u"857400"_s);
+        QCOMPARE(productCount(catalogue, u"Retail > 100000000"_s), 0);
+    }
+
+    // A stock number on two lines is named and imported once, from the later line; importing
+    // the file again changes nothing.
+    void repeatedStockNumber() {
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        writeTestFile(dir.filePath(u"prices.csv"_s), "AB12,Pen,1\nC3,Cup,2\nAB12,Red pen,3\n");
+        const QString arguments = u"import --db @db --source @csv --map 0=2,1=3,2=7 --note n"_s;
+        CliRun r = run(arguments, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.outLines().mid(2),
+                 (QStringList{u"Adding Product ID # AB12   Checked: 2   New: 2   Edited: 0"_s,
+                              u"Total Checked: 2   Total Added: 2   Total Edited: 0"_s,
+                              u"AB12 is on lines 1 and 3; the later line was used"_s}));
+        QCOMPARE(productValue(catalogue, u"ProdName"_s, u"AB12"_s), u"Red pen"_s);
+        r = run(arguments, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(r.outLines().contains(u"Total Checked: 2   Total Added: 0   Total Edited: 0"_s));
+        QCOMPARE(productValue(catalogue, u"Notes"_s, u"AB12"_s), u"n - Added This Item\r\n"_s);
     }
 
     void utf16FileAndNamedEncoding() {

@@ -74,6 +74,12 @@ private slots:
         QTest::newRow("plain number")
             << QStringList{u"Cost1=4.25"_s, u"MinOrdW=12"_s} << false << false
             << QStringList{u"B2.Cost1=4.25"_s, u"A1.MinOrdW=12"_s};
+        QTest::newRow("thousands separators")
+            << QStringList{u"Cost1=1,234.5"_s, u"Retail=1,000%"_s} << false << false
+            << QStringList{u"B2.Cost1=1234.5"_s, u"A1.Retail=880"_s};
+        QTest::newRow("yes/no words")
+            << QStringList{u"OnSpecial=y"_s, u"Taxable=0"_s} << false << false
+            << QStringList{u"B2.OnSpecial=True"_s, u"A1.Taxable=False"_s};
         QTest::newRow("notes appended after a line break or started")
             << QStringList{u"Notes=sale"_s} << false << false
             << QStringList{u"A1.Notes=first\r\nsale"_s, u"B2.Notes=sale"_s};
@@ -133,6 +139,10 @@ private slots:
         QTest::newRow("word for retail") << u"Retail"_s << u"call"_s;
         QTest::newRow("percent for a count") << u"MinOrdW"_s << u"10%"_s;
         QTest::newRow("word for the sales price") << u"Price"_s << u"half"_s;
+        QTest::newRow("decimal comma") << u"Retail"_s << u"1,5"_s;
+        QTest::newRow("commas in every gap") << u"Cost1"_s << u"1,2,3"_s;
+        QTest::newRow("percentage with a decimal comma") << u"Price"_s << u"1,5%"_s;
+        QTest::newRow("misspelt yes/no word") << u"Taxable"_s << u"ture"_s;
     }
     void refusedWordWritesNothing() {
         QFETCH(QString, column);

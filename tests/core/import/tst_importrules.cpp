@@ -24,7 +24,12 @@ private slots:
         QTest::newRow("each after it") << u"12.50 ea"_s << false << u"12.5"_s;
         QTest::newRow("negative") << u"-3"_s << false << u"-3"_s;
         QTest::newRow("thousands kept") << u"1,234.5"_s << false << u"1,234.5"_s;
-        QTest::newRow("comma then letters") << u"1,2x"_s << false << u"1"_s;
+        QTest::newRow("comma then letters") << u"1,2x"_s << false << u"-"_s;
+        QTest::newRow("decimal comma unticked") << u"44,38"_s << false << u"-"_s;
+        QTest::newRow("comma and one digit") << u"1,5"_s << false << u"-"_s;
+        QTest::newRow("comma in every gap") << u"1,2,3"_s << false << u"-"_s;
+        QTest::newRow("grouped with letters") << u"1,234.50 ea"_s << false << u"1234.5"_s;
+        QTest::newRow("two points") << u"1.2.3"_s << false << u"-"_s;
         QTest::newRow("dollar sign") << u"$12.50"_s << false << u"12.50"_s;
         QTest::newRow("euro and a blank") << u"€ 2.50"_s << false << u"2.50"_s;
         QTest::newRow("country letters") << u"US$ 3"_s << false << u"3"_s;
@@ -37,6 +42,11 @@ private slots:
         QTest::newRow("decimal comma, grouped") << u"1.234,50"_s << true << u"1234.50"_s;
         QTest::newRow("decimal comma with euro") << u"€ 2,5 / Stk"_s << true << u"2.5"_s;
         QTest::newRow("decimal comma, word") << u"auf Anfrage"_s << true << u"-"_s;
+        QTest::newRow("decimal comma, blank groups") << u"1 234,50"_s << true << u"1234.50"_s;
+        QTest::newRow("decimal comma, commas twice") << u"2,849,83"_s << true << u"-"_s;
+        QTest::newRow("decimal comma, point for cents") << u"12.50"_s << true << u"-"_s;
+        QTest::newRow("decimal comma, grouped thousand") << u"1.234"_s << true << u"1234"_s;
+        QTest::newRow("decimal comma, leading comma") << u",5"_s << true << u".5"_s;
     }
     void numericValue() {
         QFETCH(QString, value);
@@ -47,6 +57,32 @@ private slots:
                 QCOMPARE(
                     ImportValueRules::convert(code, value, target, decimalComma).value_or(u"-"_s),
                     stored);
+    }
+
+    // The first 100 items' money values decide whether to propose the decimal comma: the
+    // values that hold a price only under it must be most of those that hold a price.
+    void decimalCommaSign_data() {
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("sign"); // "-" = no proposal
+        QTest::newRow("cents after a comma") << QStringList{u"44,38"_s, u"2,10"_s} << u"44,38"_s;
+        QTest::newRow("grouped with points")
+            << QStringList{u"12"_s, u"1.234,50"_s, u"€ 3,99"_s} << u"1.234,50"_s;
+        QTest::newRow("comma for groups and cents")
+            << QStringList{u"2,849,83"_s, u"1,5"_s, u"7"_s} << u"2,849,83"_s;
+        QTest::newRow("words do not count")
+            << QStringList{u"N/A"_s, u"call"_s, u"9,95"_s, QString()} << u"9,95"_s;
+        QTest::newRow("points for cents") << QStringList{u"44.38"_s, u"2.10"_s} << u"-"_s;
+        QTest::newRow("thousands commas") << QStringList{u"1,234.50"_s, u"2,000"_s} << u"-"_s;
+        QTest::newRow("half and half")
+            << QStringList{u"44,38"_s, u"44.38"_s, u"3,5"_s, u"3"_s} << u"-"_s;
+        QTest::newRow("one slip among many")
+            << QStringList{u"3"_s, u"4.50"_s, u"1,5"_s, u"12"_s} << u"-"_s;
+        QTest::newRow("no values") << QStringList{} << u"-"_s;
+    }
+    void decimalCommaSign() {
+        QFETCH(QStringList, values);
+        QFETCH(QString, sign);
+        QCOMPARE(ImportValueRules::decimalCommaSign(values).value_or(u"-"_s), sign);
     }
 
     void yesNoValue_data() {

@@ -87,10 +87,16 @@ private slots:
             totals(1, 1, 0), u"P1.Cost1=0"_s);
         row("stock number in other letter case finds the row", true, "e1,Red Pen,5\n",
             totals(1, 0, 1), u"E1.ProdName=Red Pen"_s);
-        row("same item twice: added, then edited", false, "D1,One,1\nD1,Two,1\n", totals(2, 1, 1),
+        row("same item twice: the later line, counted once", false, "D1,One,1\nD1,Two,1\n",
+            totals(1, 1, 0), u"D1.ProdName=Two"_s);
+        row("same item twice: a field left empty keeps the earlier value", false,
+            "D1,One,1\nD1,,2\n", totals(1, 1, 0), u"D1.ProdName=One"_s);
+        row("same item in other letter case", false, "D1,One,1\nX1,,2\nd1,Two,1\n", totals(2, 2, 0),
             u"D1.ProdName=Two"_s);
+        row("same stored item twice: no change there and back", true, "E1,Red Pen,6\nE1,Pen,5\n",
+            totals(1, 0, 0), u"E1.Notes=old line\r\n"_s, u"again"_s);
         row("apostrophe in stock number", false, "O'Brien-7,Chair,3\nO'Brien-7,Chair,4\n",
-            totals(2, 1, 1), u"O'Brien-7.Cost1=4"_s);
+            totals(1, 1, 0), u"O'Brien-7.Cost1=4"_s);
         row("Y is yes, also for an existing row", true, "E1,,,Y\nN1,,,Y\n", totals(2, 1, 1),
             u"E1.OnSpecial=True"_s);
         row("added with a note", false, "A1,Pen,5\n", totals(1, 1, 0),
@@ -155,6 +161,88 @@ private slots:
         options.report = nullptr;
         importLines(catalogue, "E1,Pen,4.25\n"_ba, options);
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"4.25"_s);
+    }
+
+    // Stock numbers on several items of one file are named with their lines (counted from 1,
+    // the start line's items included); only the last item is imported.
+    void repeatedStockNumbersAreNamed() {
+        TestCatalogue catalogue;
+        const ImportOutcome outcome = importLines(
+            catalogue, "Stock,Name\nAB12,a,1\nC3,b,2\nab12,c,3\nC3,d,4\nC3,e,5\nF6,f,6\n"_ba,
+            quietOptions());
+        QCOMPARE(outcome.repeatedCount, 2);
+        QCOMPARE(outcome.repeated,
+                 (QStringList{u"AB12 is on lines 2 and 4; the later line was used"_s,
+                              u"C3 is on lines 3, 5 and 6; the last line was used"_s}));
+        QCOMPARE(outcome.totals, totals(4, 4, 0));
+        QCOMPARE(catalogue.text(u"C3"_s, u"Cost1"_s), u"5"_s);
+    }
+
+    // The block an import adds to Notes starts on a line of its own, after the Notes value of
+    // the file or the notes already stored.
+    void notesBlockStartsOnItsOwnLine_data() {
+        QTest::addColumn<QString>("stored"); // notes of E1; "-" for no product E1
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("new row with notes")
+            << u"-"_s << "E1,Fragile,1"_ba << u"Fragile\r\nspring - Added This Item\r\n"_s;
+        QTest::newRow("new row without notes")
+            << u"-"_s << "E1,,1"_ba << u"spring - Added This Item\r\n"_s;
+        QTest::newRow("notes typed without a line end")
+            << u"typed by hand"_s << "E1,,6"_ba
+            << u"typed by hand\r\nspring - Edited This Item\r\n"
+               u"   Changed: Cost1 From '5' To '6'\r\n"_s;
+        QTest::newRow("notes of an earlier import") << u"old line\r\n"_s << "E1,,6"_ba
+                                                    << u"old line\r\nspring - Edited This Item\r\n"
+                                                       u"   Changed: Cost1 From '5' To '6'\r\n"_s;
+        QTest::newRow("edited notes") << u"old"_s << "E1,Fragile,5"_ba
+                                      << u"Fragile\r\nspring - Edited This Item\r\n"
+                                         u"   Changed: Notes From 'old' To 'Fragile'\r\n"_s;
+    }
+    void notesBlockStartsOnItsOwnLine() {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, notes);
+        TestCatalogue catalogue;
+        if (stored != u"-"_s)
+            catalogue.add(7, u"E1"_s, {{PC::Cost1, 5.0}, {PC::Notes, stored}});
+        ImportOptions options = quietOptions();
+        options.note = u"spring"_s;
+        importLines(catalogue, line, options,
+                    FieldMap{{0, PC::StockNo}, {1, PC::Notes}, {2, PC::Cost1}});
+        QCOMPARE(catalogue.text(u"E1"_s, u"Notes"_s), notes);
+    }
+
+    // A thousands separator counts only between groups of three digits: any other comma or
+    // point leaves the price unread, counted and named, whichever way the file writes decimals.
+    void moneyMarks_data() {
+        QTest::addColumn<QByteArray>("price");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QString>("cost"); // of P1; "0" when the price was passed over
+        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << u"0"_s;
+        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << u"0"_s;
+        QTest::newRow("thousands") << "1,234.50"_ba << false << u"1234.5"_s;
+        QTest::newRow("decimal comma") << "1.234,50"_ba << true << u"1234.5"_s;
+        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << u"0"_s;
+        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << u"0"_s;
+    }
+    void moneyMarks() {
+        QFETCH(QByteArray, price);
+        QFETCH(bool, decimalComma);
+        QFETCH(QString, cost);
+        TestCatalogue catalogue;
+        ImportReport report;
+        ImportOptions options = quietOptions();
+        options.decimalComma = decimalComma;
+        options.report = &report;
+        const ImportOutcome outcome =
+            importLines(catalogue, "P1\tx\t" + price + "\n", options, SimpleMap, Divider::tab());
+        QCOMPARE(catalogue.text(u"P1"_s, u"Cost1"_s), cost);
+        const bool passedOver = cost == u"0"_s;
+        QCOMPARE(outcome.passedOver, passedOver ? 1 : 0);
+        QCOMPARE(report.passedOver,
+                 passedOver ? QStringList{u"P1: Cost1 '"_s + QString::fromLatin1(price) + u"'"_s}
+                            : QStringList{});
     }
 
     void stockFileFields_data() {
@@ -298,7 +386,7 @@ private slots:
         QCOMPARE(catalogue.count(), 30);
     }
 
-    // New keys pass the 16-bit range; the counters shown stop at 32767.
+    // New keys and the counters shown pass the 16-bit range.
     void keysAndCountersPast32767() {
         TestCatalogue catalogue;
         catalogue.add(32767, u"LAST"_s);
@@ -308,11 +396,23 @@ private slots:
         QCOMPARE(catalogue.pid(u"N3"_s), 32770);
 
         TestCatalogue big;
-        const ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
-        QCOMPARE(outcome.totals, totals(32767, 32767, 0));
+        ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
+        QCOMPARE(outcome.totals, totals(33000, 33000, 0));
         QCOMPARE(big.count(), 33000);
         QCOMPARE(big.pid(u"N33000"_s), 33000);
         QCOMPARE(big.count(u"PID <> rowid"_s), 0);
+
+        QByteArray dearer = numberedLines(33000);
+        dearer.replace(",1.25\n", ",1.5\n");
+        QString lastStatus;
+        outcome = importLines(big, dearer, quietOptions(), SimpleMap, Divider::comma(),
+                              [&](const ImportProgress& progress) {
+                                  lastStatus = progress.status;
+                                  return true;
+                              });
+        QCOMPARE(outcome.totals, totals(33000, 0, 33000));
+        QCOMPARE(lastStatus,
+                 u"Adding Product ID # N33000   Checked: 33000   New: 0   Edited: 33000"_s);
     }
 
     // A run the user stops keeps every item checked; a run that dies keeps its finished batches

@@ -96,6 +96,15 @@ private slots:
         row("blanks around", u"  7 "_s, 7.0, true, 7);
         row("negative", u"-7.25 each"_s, -7.25, false);
         row("comma stops Val", u"1,000"_s, 1.0, true, 1000);
+        row("groups of three", u"$1,234,567.5"_s, 0.0, true, Overflowed);
+        row("decimal comma", u"44,38"_s, 44.0, false);
+        row("comma and one digit", u"1,5"_s, 1.0, false);
+        row("comma in every gap", u"1,2,3"_s, 1.0, false);
+        row("first group of four", u"1234,567"_s, 1234.0, false);
+        row("group of four", u"1,2345"_s, 1.0, false);
+        row("two commas together", u"1,,234"_s, 1.0, false);
+        row("comma at the end", u"12,"_s, 12.0, false);
+        row("comma before the point", u"1,.5"_s, 1.0, false);
         row("exponent", u"1.5e2x"_s, 150.0, false);
         row("leading point", u".5"_s, 0.5, true, 0);
         row("hexadecimal", u"&H1F"_s, 31.0, false);

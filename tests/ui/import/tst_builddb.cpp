@@ -317,6 +317,43 @@ private slots:
         QVERIFY(prompts.shownTexts().at(2).contains(u"Is NOT A Valid Item Seperator!"_s));
         QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
     }
+
+    // A file whose prices only make sense with a decimal comma, imported with the box unticked:
+    // the screen asks; Yes ticks the box and reads the prices so, No passes them over.
+    void decimalCommaIsProposed_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<qint64>("retail"); // of E2, as stored (ten-thousandths)
+        QTest::addColumn<QString>("status");
+        const QString totals = u"Total Checked: 3   Total Added: 3   Total Edited: 0   "_s;
+        QTest::newRow("yes") << true << qint64(12345000)
+                             << totals + u"Passed Over (No Number): 1"_s;
+        QTest::newRow("no") << false << qint64(0) << totals + u"Passed Over (No Number): 3"_s;
+    }
+    void decimalCommaIsProposed() {
+        QFETCH(bool, yes);
+        QFETCH(qint64, retail);
+        QFETCH(QString, status);
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"euro.txt"_s, "E1\tPen\t44,38\r\nE2\tInk\t1.234,50\r\nE3\tCup\tN/A\r\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(folder.filePath(u"euro.txt"_s))
+            .answerInput(QString()) // note
+            .answerInput(QString()) // no slots
+            .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                    u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(prompts.shownTexts().last().contains(u"Like 44,38"_s));
+        QCOMPARE(control<QCheckBox>(screen.get(), u"chkDecimalComma"_s)->isChecked(), yes);
+        QCOMPARE(dbValue(u"SELECT Retail FROM Products WHERE StockNo = 'E2'"_s).toLongLong(),
+                 retail);
+        QCOMPARE(label(screen.get()), status);
+    }
 };
 
 QTEST_MAIN(BuildDBTest)

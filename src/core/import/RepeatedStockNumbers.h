@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tovin {
+
+// The stock numbers that stand on more than one item of a file. The import takes such items as
+// one, the later ones winning: taking each in turn would count one product as added and edited,
+// and leave in its notes two change blocks that undo each other on every later import of the
+// same file.
+//
+// Stock numbers are compared as the catalogue finds them, ignoring the case of the letters A to Z.
+class RepeatedStockNumbers {
+public:
+    // Notes that the item starting on line `line` (counted from 0) has `stockNumber`.
+    void add(const QString& stockNumber, qsizetype line);
+    // True when the stock number stands on more than one item.
+    bool isRepeated(const QString& stockNumber) const;
+    // True when a later item has the same stock number as the item on `line`.
+    bool hasLaterItem(const QString& stockNumber, qsizetype line) const;
+    // The stock number as compared: the letters A to Z in lower case.
+    static QString key(const QString& stockNumber);
+    // How many stock numbers are on more than one item.
+    qsizetype count() const { return m_repeated; }
+    // One message per repeated stock number, in the order they first appear, at most `limit`:
+    // "AB12 is on lines 12 and 20; the later line was used" (lines counted from 1).
+    QStringList messages(qsizetype limit) const;
+
+private:
+    struct Item {
+        QString stockNumber; // as the first item writes it
+        QList<qsizetype> lines;
+    };
+    QHash<QString, qsizetype> m_index; // key -> position in m_items
+    QList<Item> m_items;
+    qsizetype m_repeated = 0;
+};
+
+} // namespace tovin
