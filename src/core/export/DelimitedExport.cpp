@@ -219,7 +219,7 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     ImportOutcome outcome;
     ImportProgress report;
     report.maximum = selection.size();
-    TextRules::Counter16 counter;
+    int written = 0;
     QStringList values(ColumnCount);
     QString buffer;
     buffer.reserve(FlushAt + 4096);
@@ -247,12 +247,12 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
                 if (buffer.size() >= FlushAt)
                     flush();
             }
-            counter.increment();
+            ++written;
             ++report.value;
-            report.counts.edited = counter.value();
+            report.counts.edited = written;
             if (!progress)
                 return true;
-            report.status = DelimitedExport::progress(counter.value());
+            report.status = DelimitedExport::progress(written);
             return progress(report);
         },
         u"*"_s);
@@ -263,8 +263,8 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     // a failed write never replaces the earlier file.
     file.commit();
     outcome.cancelled = stopped;
-    outcome.counts.edited = counter.value();
-    outcome.totals = DelimitedExport::progress(counter.value());
+    outcome.counts.edited = written;
+    outcome.totals = DelimitedExport::progress(written);
     return outcome;
 }
 

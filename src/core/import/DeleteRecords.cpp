@@ -40,7 +40,7 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
     ImportProgress report;
     report.maximum = qint64(rows.size());
-    TextRules::Counter16 deleted;
+    int deleted = 0;
     Run run(*this, db, progress);
     for (const auto& row : rows) {
         const qint64 rowId = qint64(row.first);
@@ -48,15 +48,15 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
             remove.bind(1, rowId);
             remove.next();
             remove.reset();
-            deleted.increment();
+            ++deleted;
         });
         ++report.value;
-        report.counts.deleted = deleted.value();
-        report.status = ImportMessages::deleteProgress(deleted.value());
+        report.counts.deleted = deleted;
+        report.status = ImportMessages::deleteProgress(deleted);
         if (!run.tell(report))
             break;
     }
-    return run.finish(report.counts, ImportMessages::deleteTotal(deleted.value()));
+    return run.finish(report.counts, ImportMessages::deleteTotal(deleted));
 }
 
 } // namespace tovin

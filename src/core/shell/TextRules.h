@@ -62,22 +62,8 @@ QDate parseDate(const QString& text);
 // numbers in plain decimal, dates as MM/DD/YYYY.
 QString toText(const QVariant& value);
 
-// A 16-bit signed counter of processed rows: it stops growing at 32767.
-class Counter16 {
-public:
-    static constexpr std::int16_t Max = 32767;
-    std::int16_t value() const { return m_value; }
-    // Adds one unless the counter is full; returns whether it grew.
-    bool increment() {
-        if (m_value == Max)
-            return false;
-        ++m_value;
-        return true;
-    }
-    void reset() { m_value = 0; }
-
-private:
-    std::int16_t m_value = 0;
-};
+// The largest whole number of the platform's 16-bit integers: the bound of page numbers and
+// typed quantities. Counts of rows are never held in 16 bits.
+constexpr int IntegerMax = 32767;
 
 } // namespace tovin::TextRules

@@ -85,7 +85,7 @@ std::int16_t boxNumber(const QLineEdit* box) {
     if (!TextRules::IsNumeric(text))
         return 0;
     const double value = TextRules::Val(text);
-    return std::int16_t(std::clamp(value, 0.0, double(TextRules::Counter16::Max)));
+    return std::int16_t(std::clamp(value, 0.0, double(TextRules::IntegerMax)));
 }
 
 } // namespace

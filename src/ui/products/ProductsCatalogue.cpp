@@ -225,7 +225,7 @@ bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
         const bool startOk = TextRules::IsNumeric(start) && TextRules::Val(start) >= 0 &&
                              TextRules::Val(start) <= highest;
         const bool endOk = TextRules::IsNumeric(end) && TextRules::Val(end) >= 1 &&
-                           TextRules::Val(end) <= TextRules::Counter16::Max;
+                           TextRules::Val(end) <= TextRules::IntegerMax;
         if (!startOk || !endOk) {
             tell(InvalidNumber);
             continue;

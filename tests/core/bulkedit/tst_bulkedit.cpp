@@ -33,15 +33,6 @@ void addProducts(TestCatalogue& catalogue) {
                    {PC::Taxable, true}});
 }
 
-// `count` products P0, P1, ... with a retail price of 10, added in one transaction.
-void addMany(TestCatalogue& catalogue, int count) {
-    ScopedTransaction transaction(catalogue.db());
-    for (int i = 0; i < count; ++i)
-        catalogue.db().run(u"INSERT INTO Products (StockNo, Retail) VALUES (?, 100000)"_s,
-                           {u"P%1"_s.arg(i)});
-    transaction.commit();
-}
-
 } // namespace
 
 class BulkEditTest : public QObject {
@@ -178,7 +169,7 @@ private slots:
     void runEndingPartWayChangesNothing() {
         constexpr int Products = 5000;
         TestCatalogue catalogue;
-        addMany(catalogue, Products);
+        catalogue.addNumbered(Products, {{PC::Retail, 10.0}});
         BulkEdit edit;
         edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
         QVERIFY_THROWS_EXCEPTION(
@@ -194,7 +185,7 @@ private slots:
     void countsEveryRow() {
         constexpr int Products = 33000;
         TestCatalogue catalogue;
-        addMany(catalogue, Products);
+        catalogue.addNumbered(Products, {{PC::Retail, 10.0}});
         BulkEdit edit;
         edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
         QString last;

@@ -89,6 +89,21 @@ private slots:
         QCOMPARE(readFile(path), "A1,12.5,False\r\nB2,5,True\r\n"_ba);
     }
 
+    // The count of written products goes on past 32767 to the last one.
+    void countsEveryProduct() {
+        constexpr int Products = 33000;
+        TestCatalogue catalogue;
+        catalogue.addNumbered(Products);
+        DelimitedExport exporter;
+        exporter.setColumns({2});
+        const ImportOutcome outcome =
+            exporter.run(catalogue.db(), catalogue.filePath(u"all.txt"_s));
+        QCOMPARE(outcome.counts.edited, Products);
+        QCOMPARE(outcome.totals, DelimitedExport::progress(Products));
+        QVERIFY(outcome.totals.contains(u"33000"_s));
+        QCOMPARE(readFile(catalogue.filePath(u"all.txt"_s)).count('\n'), Products);
+    }
+
     void refusals_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<bool>("writableFolder");

@@ -1,6 +1,7 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/import/DeleteRecords.h"
 #include "core/import/FolderImport.h"
+#include "core/import/ImportMessages.h"
 #include "core/import/PicturePathChange.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
@@ -307,22 +308,32 @@ private slots:
         QCOMPARE(catalogue.count(unchanged), qint64(Products));
     }
 
-    // The count of changed paths goes on past 32767 to the last row.
-    void picturePathsCountEveryRow() {
+    // The counts of changed paths and of deleted rows go on past 32767 to the last row.
+    void countsGoPast32767_data() {
+        QTest::addColumn<bool>("deleting");
+        QTest::newRow("picture paths") << false;
+        QTest::newRow("delete all") << true;
+    }
+    void countsGoPast32767() {
+        QFETCH(bool, deleting);
         constexpr int Products = 33000;
         TestCatalogue catalogue;
-        {
-            ScopedTransaction transaction(catalogue.db());
-            for (int i = 0; i < Products; ++i)
-                catalogue.db().run(u"INSERT INTO Products (StockNo) VALUES (?)"_s,
-                                   {u"P%1"_s.arg(i)});
-            transaction.commit();
+        catalogue.addNumbered(Products);
+        if (deleting) {
+            DeleteRecords remove{QString()};
+            const ImportOutcome outcome = remove.run(catalogue.db());
+            QCOMPARE(outcome.totals, ImportMessages::deleteTotal(Products));
+            QVERIFY(outcome.totals.contains(u"33000"_s));
+            QCOMPARE(outcome.counts.deleted, Products);
+            QCOMPARE(catalogue.count(), qint64(0));
+        } else {
+            PicturePathChange change;
+            QCOMPARE(change.useInternetAddress(u"http://shop.example.com"_s, u".jpg"_s),
+                     Choice::Ok);
+            const ImportOutcome outcome = change.run(catalogue.db());
+            QCOMPARE(outcome.totals, u"Total Records Changed Was: 33000"_s);
+            QCOMPARE(outcome.counts.edited, Products);
         }
-        PicturePathChange change;
-        QCOMPARE(change.useInternetAddress(u"http://shop.example.com"_s, u".jpg"_s), Choice::Ok);
-        const ImportOutcome outcome = change.run(catalogue.db());
-        QCOMPARE(outcome.totals, u"Total Records Changed Was: 33000"_s);
-        QCOMPARE(outcome.counts.edited, Products);
     }
 };
 

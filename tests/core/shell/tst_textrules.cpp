@@ -143,14 +143,6 @@ private slots:
         QCOMPARE(roundHalfEven(1.00015, 4), 1.0002);
         QCOMPARE(roundHalfEven(0.125, 2), 0.12);
     }
-
-    void counterStopsAt32767() {
-        Counter16 counter;
-        for (int i = 0; i < 40000; ++i)
-            counter.increment();
-        QCOMPARE(counter.value(), std::int16_t(32767));
-        QVERIFY(!counter.increment());
-    }
 };
 
 QTEST_GUILESS_MAIN(TextRulesTest)

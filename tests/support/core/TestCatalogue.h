@@ -33,6 +33,18 @@ public:
         RowWriter::insert(*m_db, QStringLiteral("Products"), values + more);
     }
 
+    // `count` products "P0", "P1", ... with keys the catalogue chooses, in one transaction (for
+    // runs large enough to pass the 16-bit counts of old).
+    void addNumbered(int count, const ColumnValueList& more = {}) {
+        ScopedTransaction transaction(*m_db);
+        for (int i = 0; i < count; ++i)
+            RowWriter::insert(*m_db, QStringLiteral("Products"),
+                              ColumnValueList{{CatalogueSchema::ProductsColumn::StockNo,
+                                               QStringLiteral("P%1").arg(i)}} +
+                                  more);
+        transaction.commit();
+    }
+
     // A column of the product with that stock number as the program shows it ("" for null or
     // no such product).
     QString text(const QString& stockNumber, const QString& column) {
