@@ -121,7 +121,7 @@ void ProductImporter::setProgress(ProgressCallback progress, qint64 maximum) {
 }
 
 QString ProductImporter::nextKeyExpression() {
-    return u"(SELECT coalesce(max(PID), 0) + 1 FROM Products)"_s;
+    return u"NULL"_s;
 }
 
 QString ProductImporter::addedNote(const QString& note) {

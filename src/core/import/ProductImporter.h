@@ -85,9 +85,10 @@ public:
                                     const FieldMap& map, ImportOptions options,
                                     const ProgressCallback& progress);
 
-    // The key of a new product as the inserting statement computes it: one past the largest
-    // PID (1 for an empty table). Read by the insert itself, the key is chosen while the write
-    // lock is held, so another program adding products between two batches cannot take it.
+    // The key of a new product as the inserting statement gives it: NULL lets the counter column
+    // choose one past every key it ever gave out, so a deleted product's key is never handed to
+    // a new one, and the key is chosen while the write lock is held, so another program adding
+    // products between two batches cannot take it.
     static QString nextKeyExpression();
     // What an added row's Notes get: the note and " - Added This Item" with CR LF, or nothing
     // for an empty note.

@@ -394,6 +394,11 @@ private slots:
         importLines(catalogue, numberedLines(3), quietOptions());
         QCOMPARE(catalogue.pid(u"N1"_s), 32768);
         QCOMPARE(catalogue.pid(u"N3"_s), 32770);
+        // The key of a deleted product is not given to a new one: an order line or a sale that
+        // still names it must not come to name another product.
+        catalogue.db().run(u"DELETE FROM Products WHERE PID = 32770"_s);
+        importLines(catalogue, numberedLines(1, 4), quietOptions());
+        QCOMPARE(catalogue.pid(u"N4"_s), 32771);
 
         TestCatalogue big;
         ImportOutcome outcome = importLines(big, numberedLines(33000), quietOptions());
