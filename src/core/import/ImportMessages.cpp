@@ -334,4 +334,8 @@ QString deleteTotal(int count) {
     return u"Deleted A Total Of  "_s + QString::number(count) + u"  Records"_s;
 }
 
+QString taskStopped(const QString& reason) {
+    return u"The task stopped: "_s + reason;
+}
+
 } // namespace tovin::ImportMessages

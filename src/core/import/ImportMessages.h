@@ -142,4 +142,7 @@ QString deleteSelection(const QString& searchWhere);
 QString deleteProgress(int count);
 QString deleteTotal(int count);
 
+// Why a task stopped before its end (a damaged file, a catalogue that cannot be written).
+QString taskStopped(const QString& reason);
+
 } // namespace tovin::ImportMessages

@@ -514,6 +514,14 @@ void BuildDB::showWorkLayout() {
     setWindowHeight(WorkHeight);
 }
 
+void BuildDB::tellStopped(const StepGuard& step) {
+    const std::optional<RunTimeError>& error = step.lastError();
+    if (!error || error->number() == ErrorNumber::FileNotFound || !shared().prompts)
+        return;
+    shared().prompts->notice(ImportMessages::taskStopped(error->description()),
+                             MessageIcon::Critical);
+}
+
 void BuildDB::endTask(const QString& totals) {
     Command2->setText(u"Close"_s);
     Label1->setText(totals);

@@ -22,6 +22,8 @@ class QRadioButton;
 
 namespace tovin {
 
+class StepGuard;
+
 class CatalogueDatabase;
 class FieldMapping;
 class ImportReport;
@@ -82,6 +84,10 @@ private:
     void showListLayout();
     void showWorkLayout();
     void endTask(const QString& totals);
+    // A task that a step stopped (a damaged file, a catalogue that cannot be written) tells the
+    // user why: the error log alone would leave the screen looking as if all went well. A
+    // missing file was already shown by the step itself.
+    void tellStopped(const StepGuard& step);
     ProgressCallback progressCallback();
     bool askEditOnly();
     QString askNote(const QString& title, const QString& prompt, const QString& defaultText);

@@ -87,6 +87,7 @@ void BuildDB::GetFiles() {
     default:
         break;
     }
+    tellStopped(step);
     ImportStep = 0;
 }
 

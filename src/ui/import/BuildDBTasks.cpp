@@ -51,8 +51,10 @@ void BuildDB::Delete() {
     StepGuard step(label(u"Delete"_s));
     QString totals = ImportMessages::deleteTotal(0);
     step([&] { totals = remove.run(*m_db, progressCallback()).totals; });
-    if (self)
+    if (self) {
+        tellStopped(step);
         endTask(totals);
+    }
 }
 
 void BuildDB::Folders() {
@@ -73,8 +75,10 @@ void BuildDB::Folders() {
     StepGuard step(label(u"Folders"_s));
     QString totals;
     step([&] { totals = import.run(*m_db, progressCallback()).totals; });
-    if (self)
+    if (self) {
+        tellStopped(step);
         endTask(totals);
+    }
 }
 
 void BuildDB::ChP() {
@@ -117,8 +121,10 @@ void BuildDB::ChP() {
     StepGuard step(label(u"ChP"_s));
     QString totals;
     step([&] { totals = change.run(*m_db, progressCallback()).totals; });
-    if (self)
+    if (self) {
+        tellStopped(step);
         endTask(totals);
+    }
 }
 
 } // namespace tovin

@@ -183,6 +183,29 @@ private slots:
         }
     }
 
+    // A delete that cannot get at the catalogue (another program holds its write lock) says
+    // why it stopped instead of closing on its totals as if all went well.
+    void stoppedTaskSaysWhy() {
+        TestProgramFolder folder(Catalogue::Empty);
+        CatalogueDatabase other(shared().DBPath);
+        RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
+        shared().SearchWhere.clear();
+        shared().BuildMode = 0;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<BuildDB>();
+        other.run(u"BEGIN IMMEDIATE"_s);
+        Dialogue dialogue(*screen, {u"click:Command2"_s});
+        click(screen.get(), u"Command1"_s);
+        other.run(u"ROLLBACK"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(prompts.shownTexts().size(), 2);
+        QVERIFY2(prompts.shownTexts().at(1).startsWith(u"The task stopped: "_s),
+                 qPrintable(prompts.shownTexts().at(1)));
+        QCOMPARE(prompts.shown().at(1).icon, MessageIcon::Critical);
+        QCOMPARE(count(), qint64(1));
+    }
+
     // The order lines of a store, UTF-8 with a byte-order mark and CR LF, through the whole
     // dialogue: start line, the proposed comma, the note, the mapping, a trial run and the
     // import itself.
