@@ -5,6 +5,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/ProductImporter.h"
+#include "core/import/RepeatedStockNumbers.h"
 #include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -102,6 +103,17 @@ ImportOutcome AccessTableImport::run(CatalogueDatabase& db, const ProgressCallba
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
     ProductImporter importer(db, m_mapping.map(), options);
     importer.setProgress(progress, rowCount());
+    // A first reading finds the stock numbers that stand on several rows.
+    RepeatedStockNumbers repeats(RepeatedStockNumbers::Place::Rows);
+    qsizetype position = 0;
+    m_database.readRows(m_table, [&](const QStringList& values) {
+        const QString stockNumber = values.value(importer.stockIndex());
+        if (!ImportValueRules::skipsStockNumber(stockNumber))
+            repeats.add(stockNumber, position);
+        ++position;
+        return true;
+    });
+    importer.setRepeats(std::move(repeats));
     ImportItem item;
     qint64 row = 0;
     bool cancelled = false;
@@ -109,7 +121,8 @@ ImportOutcome AccessTableImport::run(CatalogueDatabase& db, const ProgressCallba
         item.clear();
         for (const QString& value : values)
             item.append(value);
-        if (!importer.process(item, ++row)) {
+        const qsizetype at = qsizetype(row);
+        if (!importer.processInOrder(item, at, ++row)) {
             cancelled = true;
             return false;
         }

@@ -195,15 +195,16 @@ QString refusedItem(const QString& stockNumber, const QString& why) {
     return u"item "_s + stockNumber + u": the catalogue refused it ("_s + why + u')';
 }
 
-QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines) {
+QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines, bool rows) {
+    const QString place = rows ? u"row"_s : u"line"_s;
     QString listed;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0)
             listed += i + 1 == lines.size() ? u" and "_s : u", "_s;
         listed += QString::number(lines.at(i));
     }
-    return stockNumber + u" is on lines "_s + listed + u"; the "_s +
-           (lines.size() > 2 ? u"last"_s : u"later"_s) + u" line was used"_s;
+    return stockNumber + u" is on "_s + place + u"s "_s + listed + u"; the "_s +
+           (lines.size() > 2 ? u"last "_s : u"later "_s) + place + u" was used"_s;
 }
 
 QString decimalCommaQuestion(const QString& sign) {

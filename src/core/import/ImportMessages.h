@@ -93,7 +93,8 @@ inline constexpr int ProgressStockNumberLength = 60;
 
 // A stock number on several items of one file (`lines` counted from 1, in order): "AB12 is on
 // lines 12 and 20; the later line was used".
-QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines);
+QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& lines,
+                            bool rows = false);
 // Yes/no question when most prices of the first items only make sense with a decimal comma
 // (`sign` is the first such price): Yes reads them so.
 QString decimalCommaQuestion(const QString& sign);

@@ -389,6 +389,8 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
     outcome.cancelled = cancelled;
     outcome.errors = m_errors;
     outcome.passedOver = m_passedOver;
+    outcome.repeatedCount = m_repeats.count();
+    outcome.repeated = m_repeats.messages(ImportReport::Kept);
     return outcome;
 }
 
@@ -411,39 +413,33 @@ ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile&
         if (!ImportValueRules::skipsStockNumber(stockNumber))
             repeats.add(stockNumber, line);
     }
+    importer.setRepeats(std::move(repeats));
     LineSource source(file, startLine);
-    // The earlier items of a repeated stock number, merged, until its last item comes.
-    QHash<QString, ImportItem> earlier;
     bool cancelled = false;
     for (;;) {
         const qsizetype line = source.position();
         if (!splitter.readItem(source, item))
             break;
-        const qint64 progressValue = source.position() - startLine;
-        bool goOn = true;
-        const QString stockNumber = item.field(importer.m_stockIndex);
-        if (repeats.isRepeated(stockNumber)) {
-            const QString key = RepeatedStockNumbers::key(stockNumber);
-            ImportItem& merged = earlier[key];
-            overlay(merged, item);
-            if (repeats.hasLaterItem(stockNumber, line)) {
-                goOn = importer.tellProgress(progressValue);
-            } else {
-                goOn = importer.process(merged, progressValue);
-                earlier.remove(key);
-            }
-        } else {
-            goOn = importer.process(item, progressValue);
-        }
-        if (!goOn) {
+        if (!importer.processInOrder(item, line, source.position() - startLine)) {
             cancelled = true;
             break;
         }
     }
-    ImportOutcome outcome = importer.finish(cancelled);
-    outcome.repeatedCount = repeats.count();
-    outcome.repeated = repeats.messages(ImportReport::Kept);
-    return outcome;
+    return importer.finish(cancelled);
+}
+
+bool ProductImporter::processInOrder(ImportItem& item, qsizetype position, qint64 progressValue) {
+    const QString stockNumber = item.field(m_stockIndex);
+    if (!m_repeats.isRepeated(stockNumber))
+        return process(item, progressValue);
+    const QString key = RepeatedStockNumbers::key(stockNumber);
+    ImportItem& merged = m_earlier[key];
+    overlay(merged, item);
+    if (m_repeats.hasLaterItem(stockNumber, position))
+        return tellProgress(progressValue);
+    ImportItem last = std::move(merged);
+    m_earlier.remove(key);
+    return process(last, progressValue);
 }
 
 } // namespace tovin

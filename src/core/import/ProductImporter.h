@@ -3,11 +3,14 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnKind.h"
 #include "core/import/FieldMap.h"
+#include "core/import/ImportItem.h"
 #include "core/import/ImportOptions.h"
 #include "core/import/ImportProgress.h"
 #include "core/import/ImportValueRules.h"
+#include "core/import/RepeatedStockNumbers.h"
 #include "core/shell/TextRules.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -21,7 +24,6 @@ namespace tovin {
 
 class CatalogueDatabase;
 class Divider;
-class ImportItem;
 class BatchedTransaction;
 class SqliteStatement;
 class TextFile;
@@ -67,6 +69,14 @@ public:
     // Adds or edits the row of one item (fields 7 and 8 of `item` may be cleared), then tells
     // the progress callback with `progressValue`. Returns false when the callback asks to stop.
     bool process(ImportItem& item, qint64 progressValue);
+
+    // Items that share a stock number are taken as one. `repeats`, from a first reading of the
+    // file, names them; processInOrder then holds back the earlier items of each until its last
+    // comes, and imports that one with its fields laid over theirs. finish() names them.
+    void setRepeats(RepeatedStockNumbers repeats) { m_repeats = std::move(repeats); }
+    // process() for the item at `position` (its line or row, as `repeats` counts them).
+    bool processInOrder(ImportItem& item, qsizetype position, qint64 progressValue);
+    int stockIndex() const { return m_stockIndex; }
 
     // Writes the last batch and gives the totals.
     ImportOutcome finish(bool cancelled);
@@ -130,6 +140,8 @@ private:
     std::array<Column, ColumnCount> m_columns;
     std::vector<MappedField> m_fields;
     int m_stockIndex = -1;
+    RepeatedStockNumbers m_repeats;
+    QHash<QString, ImportItem> m_earlier; // merged earlier items of a repeated stock number
     bool m_supplierMapped = false;
     QString m_table;
 

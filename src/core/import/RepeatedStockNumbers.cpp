@@ -48,7 +48,8 @@ QStringList RepeatedStockNumbers::messages(qsizetype limit) const {
         QList<qsizetype> lines;
         for (qsizetype line : item.lines)
             lines.append(line + 1);
-        out.append(ImportMessages::repeatedStockNumber(item.stockNumber, lines));
+        out.append(
+            ImportMessages::repeatedStockNumber(item.stockNumber, lines, m_place == Place::Rows));
     }
     return out;
 }

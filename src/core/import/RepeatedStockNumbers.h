@@ -15,6 +15,10 @@ namespace tovin {
 // Stock numbers are compared as the catalogue finds them, ignoring the case of the letters A to Z.
 class RepeatedStockNumbers {
 public:
+    // Where the items stand: on lines of a text file or rows of a table.
+    enum class Place { Lines, Rows };
+    explicit RepeatedStockNumbers(Place place = Place::Lines) : m_place(place) {}
+
     // Notes that the item starting on line `line` (counted from 0) has `stockNumber`.
     void add(const QString& stockNumber, qsizetype line);
     // True when the stock number stands on more than one item.
@@ -26,7 +30,8 @@ public:
     // How many stock numbers are on more than one item.
     qsizetype count() const { return m_repeated; }
     // One message per repeated stock number, in the order they first appear, at most `limit`:
-    // "AB12 is on lines 12 and 20; the later line was used" (lines counted from 1).
+    // "AB12 is on lines 12 and 20; the later line was used" (lines counted from 1; "rows" for a
+    // table).
     QStringList messages(qsizetype limit) const;
 
 private:
@@ -37,6 +42,7 @@ private:
     QHash<QString, qsizetype> m_index; // key -> position in m_items
     QList<Item> m_items;
     qsizetype m_repeated = 0;
+    Place m_place = Place::Lines;
 };
 
 } // namespace tovin

@@ -115,14 +115,35 @@ private slots:
         TestCatalogue catalogue;
         REQUIRE_TEST_FILE(database(u"nwind_jet3.mdb"_s));
         AccessTableImport import(database(u"nwind_jet3.mdb"_s));
-        import.chooseTable(u"Order Details"_s);
+        import.chooseTable(u"Products"_s);
         import.mapping().map(0, 2);
         import.options() = quiet();
         const ImportOutcome outcome = import.run(
-            catalogue.db(), [](const ImportProgress& progress) { return progress.value < 100; });
+            catalogue.db(), [](const ImportProgress& progress) { return progress.value < 50; });
         QVERIFY(outcome.cancelled);
-        QCOMPARE(outcome.counts.checked, 100);
+        QCOMPARE(outcome.counts.checked, 50);
         QCOMPARE(catalogue.count(), qint64(outcome.counts.added));
+    }
+
+    // Rows that share a stock number (here the order number of each order line) are taken as
+    // one product, counted once and named, as the lines of a text file are.
+    void repeatedStockNumbersAreTakenOnce() {
+        TestCatalogue catalogue;
+        REQUIRE_TEST_FILE(database(u"nwind_jet3.mdb"_s));
+        AccessTableImport import(database(u"nwind_jet3.mdb"_s));
+        import.chooseTable(u"Order Details"_s);
+        import.mapping().map(0, 2);
+        import.options() = quiet();
+        const ImportOutcome outcome = import.run(catalogue.db());
+        const qint64 orders = catalogue.count();
+        QVERIFY(orders > 0 && orders < import.rowCount());
+        QCOMPARE(qint64(outcome.counts.checked), orders);
+        QCOMPARE(qint64(outcome.counts.added), orders);
+        QCOMPARE(outcome.counts.edited, 0);
+        QVERIFY(outcome.repeatedCount > 0);
+        QVERIFY2(outcome.repeated.value(0).startsWith(
+                     u"10248 is on rows 1, 2 and 3; the last row was used"_s),
+                 qPrintable(outcome.repeated.value(0)));
     }
 
     // A database that cannot be read, or is cut short or damaged, is refused before anything
