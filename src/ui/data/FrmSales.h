@@ -24,6 +24,7 @@ public:
 protected:
     void Form_Activate() override;
     void adoPrimaryRS_MoveComplete() override;
+    void cmdAdd_Click() override;
     void cmdUpdate_Click() override;
     void cmdCancel_Click() override;
     void SetButtons(bool browse) override;

@@ -105,6 +105,13 @@ void FrmSales::txtFields_Change(int index) {
         showNetProfit();
 }
 
+// A new row starts without a profit: the one on show belongs to the row the screen was on.
+void FrmSales::cmdAdd_Click() {
+    RecordScreen::cmdAdd_Click();
+    if (m_addingFlag)
+        txtFields(NetProfitBox)->clear();
+}
+
 // Another sale's profit never stays beside a row whose own can't be worked out.
 void FrmSales::adoPrimaryRS_MoveComplete() {
     RecordScreen::adoPrimaryRS_MoveComplete();

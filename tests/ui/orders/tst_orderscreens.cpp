@@ -371,6 +371,7 @@ private slots:
         QCOMPARE(box(sales, 4)->text(), u"4"_s);
         QCOMPARE(box(sales, 2)->text(), today());
         QCOMPARE(box(sales, 1)->text(), u"$10.00"_s);
+        QCOMPARE(box(sales, 7)->text(), QString()); // not the profit of the first sale on file
         type(sales, 5, u"25"_s);
         type(sales, 3, u"3"_s);
         QCOMPARE(box(sales, 7)->text(), u"$12"_s);
