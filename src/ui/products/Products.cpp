@@ -144,6 +144,8 @@ void Products::buildControls(const ProductsOptions& options) {
     // "Order Done": shown only while an order from the catalogue is open.
     m_orderDoneButton = makeButton(u"Command2"_s, u"Order Done"_s);
     m_orderDoneButton->hide();
+    // The buttons that change rows one by one or all at once follow it (see eventFilter).
+    m_orderDoneButton->installEventFilter(this);
     buildOrderingControls();
     m_supplierButton = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
     m_supplierShopButton = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
@@ -461,6 +463,18 @@ void Products::SetButtons(bool browse) {
             w->setEnabled(browse);
         m_advancedSearchButton->setEnabled(browse && canSearch());
     });
+    step([this] { hideRowChangesWhileOrderOpen(); });
+}
+
+// While an order is open its lines count on the products as they are: none is added, edited
+// or deleted, one by one or all at once, until "Order Done".
+void Products::hideRowChangesWhileOrderOpen() {
+    const bool open = !m_orderDoneButton->isHidden();
+    for (QPushButton* b : {m_editAllButton, m_deleteAllButton})
+        b->setVisible(!open);
+    if (open)
+        for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
+            b->hide();
 }
 
 bool Products::canSearch() const {
@@ -487,6 +501,9 @@ void Products::cmdClose_Click() {
 
 bool Products::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == m_orderDoneButton &&
+        (type == QEvent::ShowToParent || type == QEvent::HideToParent))
+        hideRowChangesWhileOrderOpen();
     if (watched == txtFields(ProductBox::Supplier)) {
         // A click, Enter or F4 opens the supplier picker; Tab, Shift+Tab and the row keys only
         // pass through the box.

@@ -147,6 +147,7 @@ private:
     // was saved and counted on the product.
     bool orderCurrentItem(double suggestedQuantity);
     void showOrderOpen(bool open);
+    void hideRowChangesWhileOrderOpen();
     void restoreLabelNames();
     void showRestoredBoxes();
 

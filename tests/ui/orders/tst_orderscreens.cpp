@@ -118,6 +118,10 @@ private slots:
         click(products.get(), u"Command1"_s);
         QCOMPARE(box(products.get(), 13)->text(), u"2"_s);
         QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isVisible());
+        const QStringList rowChanges{u"cmdAdd"_s, u"cmdEdit"_s, u"cmdDelete"_s, u"cmdEditRec"_s,
+                                     u"cmdDAll"_s};
+        for (const QString& name : rowChanges)
+            QVERIFY2(control<QPushButton>(products.get(), name)->isHidden(), qPrintable(name));
 
         searchStock(products.get(), u"AB15"_s);
         prompts.answerInput(u"3"_s).answerInput(u"$7.50"_s); // no order number asked again
@@ -126,6 +130,8 @@ private slots:
         QCOMPARE(value(u"Orders"_s, u"Shipping"_s, u"ProductOrderID"_s, u"AB15"_s), QVariant(7.5));
 
         click(products.get(), u"Command2"_s); // Order Done
+        for (const QString& name : rowChanges)
+            QVERIFY2(!control<QPushButton>(products.get(), name)->isHidden(), qPrintable(name));
         QWidget* invoice = screen(u"frmInvoice"_s);
         QVERIFY(invoice && inEditMode(invoice));
         QCOMPARE(box(invoice, 0)->text(), u"R-500"_s);
