@@ -2,6 +2,10 @@
 
 #include "ui/data/OrderSearchScreen.h"
 
+#include <QString>
+#include <array>
+#include <optional>
+
 namespace tovin {
 
 // The invoice screen: one row of table Invoice per order, with the order's money totals. It
@@ -22,12 +26,18 @@ public:
 protected:
     void Form_Activate() override;
     void SetButtons(bool browse) override;
+    void cmdUpdate_Click() override;
+    void cmdCancel_Click() override;
 
 private:
     void buildInvoiceControls();
     void Command1_Click();
+    void openWaitingInvoice();
 
     QPushButton* Command1 = nullptr;
+    // The totals of an order finished while the user was typing another row, for the invoice
+    // that opens once that row is saved or dropped.
+    std::optional<std::array<QString, 8>> m_waitingInvoice;
 };
 
 } // namespace tovin

@@ -60,20 +60,39 @@ void FrmInvoice::goToOrderFilter() {
 void FrmInvoice::startInvoiceOfOrder() {
     // Only the state "Order Done" leaves is taken; a line still waiting on the orders screen
     // keeps its state.
-    if (shared().OrderEntryState != 7)
+    if (shared().OrderEntryState == 7) {
+        shared().OrderEntryState = 0;
+        std::array<QString, 8> totals;
+        std::swap(totals, shared().OrderedItems);
+        // An order none of whose lines was saved has no invoice.
+        if (!totals[0].isEmpty())
+            m_waitingInvoice = totals;
+    }
+    openWaitingInvoice();
+}
+
+// A row the user is typing is theirs: the order's invoice waits until it is saved or dropped.
+void FrmInvoice::openWaitingInvoice() {
+    if (!m_waitingInvoice || m_addingFlag || m_editingFlag)
         return;
-    shared().OrderEntryState = 0;
-    std::array<QString, 8> totals;
-    std::swap(totals, shared().OrderedItems);
-    // An order none of whose lines was saved has no invoice.
-    if (totals[0].isEmpty())
-        return;
+    const std::array<QString, 8> totals = *m_waitingInvoice;
+    m_waitingInvoice.reset();
     StepGuard step(procedureLabel(u"form_activate"_s));
     step([this] { cmdAdd_Click(); });
     if (!m_addingFlag)
         return;
     for (int i = 0; i < 8; ++i)
         step([&] { binding().setBoxValue(txtFields(i), totals[size_t(i)]); });
+}
+
+void FrmInvoice::cmdUpdate_Click() {
+    OrderSearchScreen::cmdUpdate_Click();
+    openWaitingInvoice();
+}
+
+void FrmInvoice::cmdCancel_Click() {
+    OrderSearchScreen::cmdCancel_Click();
+    openWaitingInvoice();
 }
 
 void FrmInvoice::Command1_Click() {

@@ -399,6 +399,46 @@ private slots:
         QCOMPARE(shared().CurrentKey, u"OPEN-1"_s);
         QVERIFY(!shared().SaleFromInventory);
     }
+
+    // The invoice of an order finished while the user types a row of their own waits for that
+    // row to be saved or dropped, and then opens with the order's totals.
+    void finishedOrderLeavesTypedInvoiceAlone_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("invoices");
+        QTest::newRow("typed row saved")
+            << u"cmdUpdate"_s << QStringList{u"1001"_s, u"C-1"_s, u"MINE"_s};
+        QTest::newRow("typed row dropped") << u"cmdCancel"_s << QStringList{u"1001"_s, u"C-1"_s};
+    }
+    void finishedOrderLeavesTypedInvoiceAlone() {
+        QFETCH(QString, button);
+        QFETCH(QStringList, invoices);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"1"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s);
+        click(products.get(), u"Command1"_s);
+
+        QWidget* invoice = ChildWindows::show(u"frmInvoice"_s);
+        click(invoice, u"cmdAdd"_s);
+        type(invoice, 0, u"MINE"_s);
+        type(invoice, 7, u"12"_s);
+        click(products.get(), u"Command2"_s); // Order Done
+        QCOMPARE(box(invoice, 0)->text(), u"MINE"_s);
+        QCOMPARE(box(invoice, 7)->text(), u"12"_s);
+
+        click(invoice, button);
+        QVERIFY(inEditMode(invoice));
+        QCOMPARE(box(invoice, 0)->text(), u"C-1"_s);
+        QVERIFY(box(invoice, 7)->text() != u"12"_s);
+        click(invoice, u"cmdUpdate"_s);
+        CatalogueDatabase db(shared().DBPath);
+        QStringList stored;
+        for (const StoredRows::Row& row : StoredRows::allRows(db, u"Invoice"_s, {u"Order ID"_s}))
+            stored << row.value(u"Order ID"_s).toString();
+        stored.sort();
+        QCOMPARE(stored, invoices);
+    }
 };
 
 QTEST_MAIN(OrderScreensTest)
