@@ -6,7 +6,8 @@ namespace tovin {
 
 // The inventory screen: the shop's own stock, one row of table Inventory per stocked product.
 // "Sales" records that some of the current row's items were sold: it takes them off the
-// quantity on hand and hands the sale to the sales screen.
+// quantity on hand and hands the sale to the sales screen, one sale at a time: another is
+// refused until the open one is saved or dropped there.
 class FrmInventory : public RecordScreen {
     Q_OBJECT
 public:

@@ -48,6 +48,20 @@ void FrmInventory::cmdSales_Click() {
     Prompts* prompts = shared().prompts;
     if (!prompts || !adoPrimaryRS->hasCurrentRow() || m_addingFlag)
         return;
+    // The sales screen keeps one sale from stock at a time: a second one would take the first
+    // one's place while its items are already off their stock row.
+    if (shared().SaleFromInventory) {
+        prompts->notice(u"A sale of "_s + QString::number(shared().SoldQuantity) + u" of "_s +
+                            shared().SoldStockNo +
+                            u" is still open on the Sales screen. Save it with Update or drop it "
+                            u"with Cancel before selling again."_s,
+                        MessageIcon::Exclamation, windowTitle());
+        step([] {
+            if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
+                sales->startSaleFromStock();
+        });
+        return;
+    }
     // The row as the catalogue holds it now: receiving on the orders screen may have added to
     // it since it was shown, and the smaller quantity is written from this one.
     if (!adoPrimaryRS->isDirty())
@@ -80,6 +94,22 @@ void FrmInventory::cmdSales_Click() {
         step([this] { SetButtons(true); });
     }
     step([] { letEventsRun(); });
+    // A saved sale the Products screen has not taken yet shares the hand-over values with this
+    // one: it comes off its product now, before they are overwritten.
+    if (shared().SoldFromStock > 0) {
+        const QString earlier = shared().SoldStockNo;
+        const std::int16_t earlierQuantity = shared().SoldFromStock;
+        shared().SoldFromStock = 0;
+        bool taken = false;
+        step([&] {
+            taken = CatalogueOrdering::takeSaleOffStock(connection(), earlier, earlierQuantity);
+        });
+        if (!taken)
+            prompts->notice(u"The sale of "_s + QString::number(earlierQuantity) +
+                                u" items could not be taken off the stock of product "_s + earlier +
+                                u": no product has that stock number."_s,
+                            MessageIcon::Exclamation, windowTitle());
+    }
     shared().SaleFromInventory = true;
     shared().SoldQuantity = sold.quantity;
     shared().SoldStockNo = txtFields(StockNoBox)->text();

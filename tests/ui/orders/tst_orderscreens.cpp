@@ -439,6 +439,75 @@ private slots:
         stored.sort();
         QCOMPARE(stored, invoices);
     }
+
+    // One sale from stock at a time: a second one is refused while the first is open, and
+    // however the first ends, the stock rows, the products and the sales rows agree.
+    void oneSaleFromStockAtATime_data() {
+        QTest::addColumn<QString>("firstEnds");
+        QTest::addColumn<double>("ab30Left"); // on the stock row and the product alike
+        QTest::addColumn<double>("ab30Sold");
+        QTest::addColumn<QStringList>("salesRows");
+        const QStringList before{u"CND-315"_s, u"LMP-1001"_s};
+        QTest::newRow("saved") << u"cmdUpdate"_s << 2.0 << 1.0
+                               << (before + QStringList{u"AB30"_s, u"AB7"_s});
+        QTest::newRow("cancelled")
+            << u"cmdCancel"_s << 3.0 << 0.0 << (before + QStringList{u"AB7"_s});
+        QTest::newRow("closed and dropped")
+            << u"close"_s << 3.0 << 0.0 << (before + QStringList{u"AB7"_s});
+    }
+    void oneSaleFromStockAtATime() {
+        QFETCH(QString, firstEnds);
+        QFETCH(double, ab30Left);
+        QFETCH(double, ab30Sold);
+        QFETCH(QStringList, salesRows);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
+        goToRow(inventory, u"[Product Id] = 'AB30'"_s);
+        prompts.answerInput(u"1"_s);
+        click(inventory, u"cmdSales"_s);
+        QWidget* sales = screen(u"frmSales"_s);
+        QVERIFY(sales && inEditMode(sales));
+
+        goToRow(inventory, u"[Product Id] = 'AB7'"_s);
+        prompts.answerMessage(A::Ok);
+        click(inventory, u"cmdSales"_s);
+        QVERIFY(prompts.shownTexts().last().startsWith(u"A sale of 1 of AB30 is still open"_s));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s), QVariant(4.0));
+        QCOMPARE(box(sales, 0)->text(), u"AB30"_s);
+        QCOMPARE(box(sales, 4)->text(), u"1"_s);
+
+        if (firstEnds == u"close"_s) {
+            prompts.answerMessage(A::No);
+            ChildWindows::unload(u"frmSales"_s);
+            QTRY_VERIFY(!screen(u"frmSales"_s));
+        } else {
+            click(sales, firstEnds);
+        }
+        prompts.answerInput(u"2"_s);
+        click(inventory, u"cmdSales"_s);
+        sales = screen(u"frmSales"_s);
+        QVERIFY(sales && inEditMode(sales));
+        QCOMPARE(box(sales, 0)->text(), u"AB7"_s);
+        click(sales, u"cmdUpdate"_s);
+        activate(products.get());
+
+        const QList<std::tuple<QString, double, double>> expected{{u"AB30"_s, ab30Left, ab30Sold},
+                                                                  {u"AB7"_s, 2.0, 2.0}};
+        for (const auto& [stockNo, left, sold] : expected) {
+            QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, stockNo), QVariant(left));
+            QCOMPARE(value(u"Products"_s, u"Inventory"_s, u"StockNo"_s, stockNo).toDouble(), left);
+            QCOMPARE(value(u"Products"_s, u"NoSold"_s, u"StockNo"_s, stockNo).toDouble(), sold);
+        }
+        CatalogueDatabase db(shared().DBPath);
+        QStringList stored;
+        for (const StoredRows::Row& row :
+             StoredRows::allRows(db, u"Sales"_s, {u"Sales Product ID"_s}))
+            stored << row.value(u"Sales Product ID"_s).toString();
+        QCOMPARE(stored, salesRows);
+        QCOMPARE(prompts.unanswered(), 0);
+    }
 };
 
 QTEST_MAIN(OrderScreensTest)
