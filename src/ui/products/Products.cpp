@@ -144,8 +144,6 @@ void Products::buildControls(const ProductsOptions& options) {
     // "Order Done": shown only while an order from the catalogue is open.
     m_orderDoneButton = makeButton(u"Command2"_s, u"Order Done"_s);
     m_orderDoneButton->hide();
-    // The buttons that change rows one by one or all at once follow it (see eventFilter).
-    m_orderDoneButton->installEventFilter(this);
     buildOrderingControls();
     m_supplierButton = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
     m_supplierShopButton = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
@@ -501,9 +499,6 @@ void Products::cmdClose_Click() {
 
 bool Products::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == m_orderDoneButton &&
-        (type == QEvent::ShowToParent || type == QEvent::HideToParent))
-        hideRowChangesWhileOrderOpen();
     if (watched == txtFields(ProductBox::Supplier)) {
         // A click, Enter or F4 opens the supplier picker; Tab, Shift+Tab and the row keys only
         // pass through the box.

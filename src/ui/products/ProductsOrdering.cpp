@@ -68,6 +68,7 @@ void Products::showOrderOpen(bool open) {
     m_orderDoneButton->setVisible(open);
     for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
         b->setVisible(!open);
+    hideRowChangesWhileOrderOpen();
 }
 
 void Products::Command1_Click() {
