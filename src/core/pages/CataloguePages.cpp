@@ -65,10 +65,12 @@ CataloguePages::Request CataloguePages::standardRequest(const QString& pagesFold
     r.from = from;
     r.to = to;
     r.cells.style = CellMarkup::Style::ByPageNumber;
-    r.cells.noPicture = ProgramFolder::resolveFile(u"Pictures/NoPic.jpg"_s);
+    r.cells.noPicture = u"Pictures/NoPic.jpg"_s;
     r.cells.orderAddress = SettingsStore::program().value(u"Settings"_s, u"OrderPage"_s,
                                                           u"http://www.example.com/order.htm"_s);
-    const QString back = QDir(r.pagesFolder).relativeFilePath(ProgramFolder::path());
+    const QString back =
+        QDir::cleanPath(QDir(QDir::cleanPath(r.pagesFolder))
+                            .relativeFilePath(QDir::cleanPath(ProgramFolder::path())));
     r.cells.picturePrefix = back.isEmpty() || back == u"."_s ? QString() : back + u'/';
     return r;
 }

@@ -5,6 +5,7 @@
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/TextRules.h"
 
+#include <QDir>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,16 +29,27 @@ QString smallButton(const QString& href, const QString& image, const QString& al
 
 } // namespace
 
+QString CellMarkup::placedAddress(const QString& stored) const {
+    if (stored.isEmpty() || PageMarkup::isWebAddress(stored))
+        return stored;
+    // Stored paths come from Windows data ("\", any letter case) or name the program folder in
+    // full; a page that is uploaded keeps only what is relative to it, so a file of the program
+    // folder is written in its real letter case behind the way back from the page.
+    const QString resolved = QDir::cleanPath(ProgramFolder::resolveFile(stored));
+    const QString root = QDir::cleanPath(ProgramFolder::path()) + u'/';
+    if (resolved.startsWith(root))
+        return picturePrefix + resolved.mid(root.size());
+    return resolved;
+}
+
 CellMarkup::Picture CellMarkup::pictureOf(const PageProduct& product) const {
     const QString& path = product.Picture;
     auto placed = [&](const QString& source, const QString& link) {
-        if (picturePrefix.isEmpty() || !PageMarkup::isRelativePath(source))
-            return Picture{source, link};
-        return Picture{picturePrefix + source, picturePrefix + link};
+        return Picture{placedAddress(source), placedAddress(link)};
     };
     if (style == Style::ByPageNumber) {
         if (path.isEmpty() || !ProgramFolder::fileExists(path))
-            return {noPicture, noPicture};
+            return placed(noPicture, noPicture);
         return placed(path, PageMarkup::largePictureOf(path));
     }
     const QString large = PageMarkup::largePictureOf(path);
@@ -59,6 +71,9 @@ QStringList CellMarkup::elements(const PageProduct& p, const PageOptions& o,
     // By page number the cost is the column the cost level names; the picture pages show Cost1.
     const int level = byNumber ? std::clamp<int>(o.CostLevel, 0, 4) : 0;
     const QVariant& cost = p.Cost[level];
+    // Imports leave a cost they were not given at zero: no product is given away, so an empty
+    // or zero cost is no cost to publish, nor a saving worked out from it.
+    const bool hasCost = hasNumber(cost) && cost.toDouble() != 0.0;
     auto money = [&](double value) {
         return byNumber ? PageMarkup::catalogueMoney(value) : PageMarkup::pictureMoney(value);
     };
@@ -122,18 +137,16 @@ QStringList CellMarkup::elements(const PageProduct& p, const PageOptions& o,
                          (byNumber ? u"<br><br>"_s : u"<br>"_s);
             break;
         case PageOptions::Cost:
-            lines << u"Your Cost: "_s + dollar +
-                         (hasNumber(cost) ? money(cost.toDouble()) : QString()) + u"</font><br>"_s;
+            if (hasCost)
+                lines << u"Your Cost: "_s + dollar + money(cost.toDouble()) + u"</font><br>"_s;
             break;
-        case PageOptions::Savings: {
+        case PageOptions::Savings:
             // A product without a retail price or a cost has no saving to show.
-            const QString saving = hasNumber(p.Retail) && hasNumber(cost)
-                                       ? money(p.Retail.toDouble() - cost.toDouble())
-                                       : QString();
-            lines << u"<font size="_s + q(u"3"_s) + u" color="_s + q(u"green"_s) + u">Savings: "_s +
-                         dollar + saving + u"</font><p>"_s;
+            if (hasCost && hasNumber(p.Retail))
+                lines << u"<font size="_s + q(u"3"_s) + u" color="_s + q(u"green"_s) +
+                             u">Savings: "_s + dollar +
+                             money(p.Retail.toDouble() - cost.toDouble()) + u"</font><p>"_s;
             break;
-        }
         case PageOptions::PurchaseLink:
             lines << smallButton(byNumber ? orderAddress : u" "_s, u"buynow.gif"_s,
                                  u"Order Now!"_s);

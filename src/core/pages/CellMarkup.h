@@ -18,17 +18,23 @@ struct CellMarkup {
     enum class Style { ByPageNumber, PicturePage };
 
     Style style = Style::ByPageNumber;
-    // The picture shown when the product's own picture file is missing (pages by page number).
+    // The picture shown when the product's own picture file is missing (pages by page number),
+    // named like a stored picture path.
     QString noPicture;
     // Where the order button leads (pages by page number).
     QString orderAddress;
-    // Written before a picture path that is relative to the program folder, so that a page in
-    // the pages folder finds it ("../"); empty for a page in the program folder itself.
+    // The way from the page's folder back to the program folder ("../"); empty for a page in
+    // the program folder itself.
     QString picturePrefix;
+
+    // A stored picture path as a page names it: a file of the program folder becomes the
+    // picture prefix and its path inside that folder ("/" separators, the letter case on disk);
+    // a file elsewhere keeps its full path ("/" separators) and a web address stays as stored.
+    QString placedAddress(const QString& stored) const;
 
     // The picture path as written and the address its link leads to. By page number a missing
     // file gives `noPicture` for both; the picture pages link a GIF to its JPEG only when that
-    // file exists. Relative paths get the picture prefix.
+    // file exists. Both are placed with placedAddress().
     struct Picture {
         QString source;
         QString link;

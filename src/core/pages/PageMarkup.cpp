@@ -4,6 +4,8 @@
 #include "core/shell/OutputFile.h"
 #include "core/shell/TextRules.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::PageMarkup {
@@ -23,12 +25,9 @@ QString largePictureOf(const QString& picture) {
     return picture.left(gif + 1) + u"jpg"_s;
 }
 
-bool isRelativePath(const QString& path) {
-    if (path.isEmpty() || path.startsWith(u'/') || path.startsWith(u'\\'))
-        return false;
-    if (path.size() >= 2 && path[1] == u':')
-        return false; // a drive letter
-    return !path.contains(u"://"_s);
+bool isWebAddress(const QString& path) {
+    static const QRegularExpression scheme(u"^[A-Za-z][A-Za-z0-9+.-]+:"_s);
+    return scheme.match(path).hasMatch();
 }
 
 bool hasPageNumberMarker(const QString& title) {

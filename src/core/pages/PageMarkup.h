@@ -21,9 +21,9 @@ QString q(const QString& text);
 // first lower-case ".gif", followed by "jpg". Any other path links to itself.
 QString largePictureOf(const QString& picture);
 
-// Whether a stored path is relative (no root, drive letter or scheme): such paths are taken
-// from the program folder.
-bool isRelativePath(const QString& path);
+// Whether a stored picture path is an address with a scheme ("http://...", "data:..."); a
+// drive letter ("C:\\...") is a path.
+bool isWebAddress(const QString& path);
 
 // The page title with its "tq2002" marker: everything from the marker on becomes `number`
 // (which may be empty). A title without the marker stays as it is.

@@ -1,5 +1,6 @@
 #include "core/pages/PageProduct.h"
 
+#include "core/data/DataControl.h"
 #include "core/data/RecordSet.h"
 #include "core/shell/TextRules.h"
 
@@ -41,6 +42,21 @@ QList<PageProduct> PageProduct::readAll(const RecordSet& records) {
         products << p;
     }
     return products;
+}
+
+QList<PageProduct> PageProduct::readSelection(const QString& cataloguePath, const QString& where,
+                                              const QString& sort) {
+    DataControl data;
+    data.setDatabaseName(cataloguePath);
+    data.setRecordSource(u"select * from Products order by StockNo"_s);
+    data.refresh();
+    RecordSet& records = data.recordset();
+    // Filtering and sorting the same rows the same way keeps ties in the same order too.
+    if (!where.isEmpty())
+        records.setFilter(where);
+    if (!sort.isEmpty())
+        records.setSort(sort);
+    return readAll(records);
 }
 
 } // namespace tovin

@@ -24,6 +24,12 @@ struct PageProduct {
     // Every row of an open record set, in its current order, read by column name (a missing
     // column leaves its value empty).
     static QList<PageProduct> readAll(const RecordSet& records);
+
+    // The products of a selection in the order the Products screen shows them: the catalogue in
+    // stock-number order, narrowed by the condition `where` and sorted by `sort` ("a,b Desc")
+    // as that screen's record set does. Pages that number products (tick boxes) rely on it.
+    static QList<PageProduct> readSelection(const QString& cataloguePath, const QString& where,
+                                            const QString& sort);
 };
 
 } // namespace tovin

@@ -2,8 +2,12 @@
 
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/TextRules.h"
+
+#include <QDir>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,6 +25,13 @@ int ThumbnailPage::sizeFromBox(const QString& text) {
     } catch (const RunTimeError&) {
         return 0; // too large for the size box
     }
+}
+
+QString ThumbnailPage::pictureAddress(const QString& stored) {
+    if (stored.isEmpty() || PageMarkup::isWebAddress(stored))
+        return stored;
+    return QUrl::fromLocalFile(QDir::cleanPath(ProgramFolder::resolveFile(stored)))
+        .toString(QUrl::FullyEncoded);
 }
 
 QStringList ThumbnailPage::headLines(const PageOptions& o) {
@@ -50,8 +61,8 @@ QStringList ThumbnailPage::cellLines(int item, const QString& stockNo, const QSt
                 u" onClick=window.navigate('"_s + u"Vex_"_s + i +
                 (ticked ? u"') checked>"_s : u"')>"_s) + stockNo + u"</p>"_s,
             u"</form></font>"_s,
-            u"<a href="_s + q(PageMarkup::largePictureOf(picture)) + u'>',
-            u"<img border="_s + q(u"2"_s) + u" src="_s + q(picture) + u" width="_s +
+            u"<a href="_s + q(pictureAddress(PageMarkup::largePictureOf(picture))) + u'>',
+            u"<img border="_s + q(u"2"_s) + u" src="_s + q(pictureAddress(picture)) + u" width="_s +
                 q(QString::number(size)) + u" align="_s + q(u"top"_s) + u"></a>"_s,
             u"<p></td>"_s};
 }

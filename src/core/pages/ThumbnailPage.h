@@ -26,6 +26,11 @@ public:
     // not one).
     static int sizeFromBox(const QString& text);
 
+    // A stored picture path as the page names it: the file's full address. The page is written
+    // into whatever document the view shows, a help page or a catalogue page in another folder
+    // among them, so an address relative to that document would miss the picture.
+    static QString pictureAddress(const QString& stored);
+
     static QStringList headLines(const PageOptions& options);
     static QStringList cellLines(int item, const QString& stockNo, const QString& picture, int size,
                                  bool ticked);

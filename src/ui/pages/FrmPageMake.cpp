@@ -1,6 +1,5 @@
 #include "ui/pages/FrmPageMake.h"
 
-#include "core/data/DataControl.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/ErrorReporting.h"
@@ -340,14 +339,11 @@ void FrmPageMake::Form_Load() {
     Text1->setText(PageOptionRules::typedTitle(o.PageTitle));
     Check1->setChecked(PageMarkup::hasPageNumberMarker(o.PageTitle));
 
+    // Tick boxes here and on the thumbnail page share their numbering: the products come in
+    // the order of the Products screen's search.
     step([&] {
-        DataControl data;
-        data.setDatabaseName(shared().DBPath);
-        data.setRecordSource(shared().SearchWhere.isEmpty()
-                                 ? u"select * from Products order by stockno"_s
-                                 : u"select * from products where "_s + shared().SearchWhere);
-        data.refresh();
-        m_products = PageProduct::readAll(data.recordset());
+        m_products =
+            PageProduct::readSelection(shared().DBPath, shared().SearchWhere, shared().SortOrder);
     });
 
     if (o.FontSize < 1)

@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QRectF>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <functional>
 
@@ -31,6 +33,40 @@ QString bodyOf(const QString& html) {
     if (start < 0 || end < start)
         return html;
     return html.mid(start + 6, end - start - 6);
+}
+
+QPageLayout sheetLayout() {
+    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+}
+
+// The printable part of a sheet in CSS pixels (96 to the inch), a little short of the real
+// size so that rounding in the engine never pushes a line onto another sheet.
+const int PrintableWidth = int(sheetLayout().paintRect(QPageLayout::Inch).width() * 96) - 8;
+const int PrintableHeight = int(sheetLayout().paintRect(QPageLayout::Inch).height() * 96) - 16;
+
+// The navigation, details and order buttons the page writers use.
+QString hiddenButtons() {
+    const QStringList buttons{u"buttonprev.gif"_s, u"buttonnext.gif"_s, u"ButtonFirst.gif"_s,
+                              u"ButtonLast.gif"_s, u"moreinfo.gif"_s,   u"buynow.gif"_s};
+    QStringList selectors;
+    for (const QString& button : buttons)
+        selectors << u"img[src=\""_s + button + u"\" i]"_s;
+    return u" "_s + selectors.join(u", "_s) + u" { display: none; }"_s;
+}
+
+// Shrinks every catalogue page that is wider or taller than the printable part of a sheet;
+// answers true once done.
+QString fitScript() {
+    return u"(function () {"
+           u" var w = %1, h = %2;"
+           u" document.querySelectorAll('.catalogue-content').forEach(function (p) {"
+           u"  var s = Math.min(1, w / p.scrollWidth, h / p.scrollHeight);"
+           u"  if (s < 1) p.style.zoom = s;"
+           u" });"
+           u" return true;"
+           u"})()"_s.arg(PrintableWidth)
+               .arg(PrintableHeight);
 }
 
 // Runs the event loop until `finish` has been called, or gives up after two minutes so that a
@@ -81,11 +117,19 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
         return false;
     }
     // One document with every page, each starting a new sheet, beside the pages so that their
-    // pictures and buttons are found from the same folder.
-    QString combined = u"<html><head><style>.catalogue-page { break-after: page; }"
-                       u" .catalogue-page:last-child { break-after: auto; }</style></head><body>"_s;
+    // pictures are found from the same folder. Each page is laid out on a box the size of the
+    // sheet's printable part and the buttons, which lead nowhere on paper, are left out.
+    QString combined = u"<html><head><style>"
+                       u"body { margin: 0; }"
+                       u" .catalogue-page { width: %1px; height: %2px; overflow: hidden;"
+                       u" break-after: page; }"
+                       u" .catalogue-page:last-child { break-after: auto; }"
+                       u" .catalogue-content { width: %1px; }"_s.arg(PrintableWidth)
+                           .arg(PrintableHeight) +
+                       hiddenButtons() + u"</style></head><body>"_s;
     for (const QString& page : pages)
-        combined += u"<div class=\"catalogue-page\">"_s + bodyOf(page) + u"</div>\r\n"_s;
+        combined += u"<div class=\"catalogue-page\"><div class=\"catalogue-content\">"_s +
+                    bodyOf(page) + u"</div></div>\r\n"_s;
     combined += u"</body></html>"_s;
     QTemporaryFile document(folder + u"/.print-XXXXXX.htm"_s);
     if (!document.open() || document.write(combined.toUtf8()) < 0 || !document.flush()) {
@@ -117,6 +161,20 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
         *error = u"the pages could not be loaded for printing"_s;
         return false;
     }
+    // A page taller than a sheet would run on over the next: each one is shrunk to fit its
+    // sheet. Only this script runs; the pages' own stay off.
+    bool fitted = false;
+    const bool fitEnded = runUntil([&](std::function<void()> finish) {
+        page.runJavaScript(fitScript(), QWebEngineScript::ApplicationWorld,
+                           [&fitted, finish](const QVariant& result) {
+                               fitted = result.toBool();
+                               finish();
+                           });
+    });
+    if (!fitEnded || !fitted) {
+        *error = u"the pages could not be fitted to the sheets"_s;
+        return false;
+    }
     // The engine writes a file of its own beside the target; it replaces the target only once
     // it is whole, and never when the target turned out to be a file that must stay.
     const QString target = QFileInfo(pdfFile).absoluteFilePath();
@@ -134,8 +192,7 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
                                           printed = ok;
                                           finish();
                                       });
-        page.printToPdf(finished, QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                              QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+        page.printToPdf(finished, sheetLayout());
     });
     QObject::disconnect(connection);
     if (!printEnded || !printed || !QFileInfo(finished).size()) {

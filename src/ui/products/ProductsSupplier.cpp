@@ -156,8 +156,10 @@ void Products::Wb1_NavigateComplete(const QString& address) {
         if (!stockNo)
             return;
         m_thumbnailFlag = false;
+        // The picture may belong to a product before the one shown: the search starts at the
+        // first row, or it would end after the last one with no product on the screen.
         adoPrimaryRS->find(ThumbnailClicks::stockNoCondition(*stockNo), 0,
-                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::CurrentRow);
+                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
     });
 }
 

@@ -46,7 +46,7 @@ class CataloguePagesTest : public QObject {
         r.name = name;
         r.from = from;
         r.to = to;
-        r.cells.noPicture = ProgramFolder::resolveFile(u"Pictures/NoPic.jpg"_s);
+        r.cells.noPicture = u"Pictures/NoPic.jpg"_s;
         r.cells.orderAddress = u"http://www.example.com/order.htm"_s;
         r.cells.picturePrefix = u"../"_s;
         return r;
@@ -242,6 +242,92 @@ private slots:
         QFile written(m_pages + file);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), catalogueBytes);
+    }
+
+    // A cost that was never filled in (empty, or the zero an import leaves) is not published,
+    // nor a saving of the whole retail price; a product without a retail price has no saving.
+    void costAndSavingsLines_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QVariant>("retail");
+        QTest::addColumn<QVariant>("cost");
+        QTest::addColumn<QString>("costLine");    // empty: no such line
+        QTest::addColumn<QString>("savingsLine"); // the amount only
+        const int byNumber = int(CellMarkup::Style::ByPageNumber);
+        const int picture = int(CellMarkup::Style::PicturePage);
+        QTest::newRow("by number, cost and retail")
+            << byNumber << QVariant(20) << QVariant(15) << u"Your Cost: $15.00</font><br>"_s
+            << u"$5.00"_s;
+        QTest::newRow("by number, empty cost")
+            << byNumber << QVariant(20) << QVariant() << QString() << QString();
+        QTest::newRow("by number, empty text cost")
+            << byNumber << QVariant(20) << QVariant(u""_s) << QString() << QString();
+        QTest::newRow("by number, zero cost")
+            << byNumber << QVariant(29.95) << QVariant(0) << QString() << QString();
+        QTest::newRow("by number, no retail") << byNumber << QVariant() << QVariant(3)
+                                              << u"Your Cost: $3.00</font><br>"_s << QString();
+        QTest::newRow("picture page, cost and retail")
+            << picture << QVariant(40) << QVariant(10) << u"Your Cost: $10.00</font><br>"_s
+            << u"$30.00"_s;
+        QTest::newRow("picture page, zero cost")
+            << picture << QVariant(40) << QVariant(0.0) << QString() << QString();
+    }
+    void costAndSavingsLines() {
+        QFETCH(int, style);
+        QFETCH(QVariant, retail);
+        QFETCH(QVariant, cost);
+        QFETCH(QString, costLine);
+        QFETCH(QString, savingsLine);
+        PageProduct p = pageProduct(u"S1"_s, u"1"_s, {}, retail, cost);
+        p.Cost[0] = cost; // the picture pages show Cost1, the runs the chosen level (Cost2)
+        CellMarkup cells = request(1, 1).cells;
+        cells.style = CellMarkup::Style(style);
+        const QStringList lines = cells.elements(p, runOptions(0), u"d.htm"_s);
+        QCOMPARE(lines.filter(u"Your Cost"_s),
+                 costLine.isEmpty() ? QStringList{} : QStringList{costLine});
+        const QStringList savings = lines.filter(u"Savings: "_s);
+        QCOMPARE(savings.size(), savingsLine.isEmpty() ? 0 : 1);
+        if (!savingsLine.isEmpty())
+            QVERIFY2(savings.first().contains(u"Savings: "_s + savingsLine),
+                     qPrintable(savings.first()));
+    }
+
+    // Pictures on written pages are named from the page, so that the pages work once uploaded:
+    // never the local program folder, never "\" or a letter case the disk does not have.
+    void pictureAddressesAreRelativeToThePage_data() {
+        QTest::addColumn<QString>("pages"); // the pages folder inside the program folder
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("missing picture, default pages folder")
+            << u"Pages/"_s << u"pictures/Gone.jpg"_s << u"../pictures/NoPic.jpg"_s
+            << u"../pictures/NoPic.jpg"_s;
+        QTest::newRow("no picture, pages in the program folder")
+            << QString() << QString() << u"pictures/NoPic.jpg"_s << u"pictures/NoPic.jpg"_s;
+        QTest::newRow("no picture, folder two down")
+            << u"Pages/sub/"_s << QString() << u"../../pictures/NoPic.jpg"_s
+            << u"../../pictures/NoPic.jpg"_s;
+        QTest::newRow("backslash and other letter case")
+            << u"Pages/"_s << u"PICTURES\\AB12.jpg"_s << u"../pictures/AB12.jpg"_s
+            << u"../pictures/AB12.jpg"_s;
+        QTest::newRow("full path in the program folder")
+            << u"Pages/"_s << u"@pictures/AB12.jpg"_s << u"../pictures/AB12.jpg"_s
+            << u"../pictures/AB12.jpg"_s;
+        QTest::newRow("GIF links its JPEG") << u"Pages/"_s << u"pictures\\AB7.gif"_s
+                                            << u"../pictures/AB7.gif"_s << u"../pictures/AB7.jpg"_s;
+    }
+    void pictureAddressesAreRelativeToThePage() {
+        QFETCH(QString, pages);
+        QFETCH(QString, picture);
+        QFETCH(QString, source);
+        QFETCH(QString, link);
+        picture.replace(u"@"_s, m_folder->path());
+        QVERIFY(QDir().mkpath(m_folder->filePath(pages)));
+        const CataloguePages::Request r = CataloguePages::standardRequest(
+            m_folder->filePath(pages), u"CatPage"_s, 1, 1, shared().DBPath);
+        const CellMarkup::Picture placed =
+            r.cells.pictureOf(pageProduct(u"P"_s, u"1"_s, picture, 1, 1));
+        QCOMPARE(placed.source, source);
+        QCOMPARE(placed.link, link);
     }
 
     void highestPageNumberIsNumeric() {

@@ -1,8 +1,10 @@
 #include "PageTestSupport.h"
+#include "core/data/DemoCatalogue.h"
 #include "core/pages/DesignerPage.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <memory>
 
@@ -193,6 +195,33 @@ private slots:
         QCOMPARE(DesignerPage::savedFileName(u"Catalog Page"_s, 3), u"Catalog Page3.htm"_s);
         QCOMPARE(DesignerPage::savedFileName(u"../Catalog"_s, 3), QString());
         QCOMPARE(DesignerPage::savedFileName(u"x/y"_s, 1), QString());
+    }
+
+    // The designer's tick boxes number the products as the Products screen and its thumbnail
+    // page do: the same search, in the same order.
+    void selectionInTheScreensOrder_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QStringList>("stockNos");
+        const QString clocks = u"[Catagory] = 7"_s;
+        QTest::newRow("search in stock-number order")
+            << clocks << u"StockNo"_s
+            << QStringList{u"AB12"_s, u"AB15"_s, u"AB21"_s, u"AB22"_s, u"AB7"_s, u"O'BRIEN-7"_s};
+        QTest::newRow("search by retail, highest first")
+            << clocks << u"Retail Desc"_s
+            << QStringList{u"AB15"_s, u"AB21"_s, u"O'BRIEN-7"_s, u"AB12"_s, u"AB22"_s, u"AB7"_s};
+    }
+    void selectionInTheScreensOrder() {
+        QFETCH(QString, where);
+        QFETCH(QString, sort);
+        QFETCH(QStringList, stockNos);
+        const QString demo = m_folder->filePath(u"demo.mde"_s);
+        if (!QFile::exists(demo))
+            DemoCatalogue::create(demo);
+        QStringList got;
+        for (const PageProduct& p : PageProduct::readSelection(demo, where, sort))
+            got << p.StockNo;
+        QCOMPARE(got, stockNos);
     }
 };
 

@@ -1,6 +1,7 @@
 // The web catalogue from the screens: the Products screen's catalogue panel, pages by page
 // number and thumbnails, and the page designer, driven with fake web views and scripted
 // dialogs.
+#include "core/data/RecordSet.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
@@ -207,6 +208,27 @@ private slots:
         QCOMPARE(page.count(u"<td "_s), 1);
         QVERIFY(page.endsWith(u"</html>"_s));
         QCOMPARE(status(screen.get()), u"Thumbnails Completed"_s);
+    }
+
+    // A click on a thumbnail picture shows its product, wherever it stands from the one shown.
+    void thumbnailPictureShowsItsProduct_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("stockNo");
+        QTest::newRow("a product before the one shown") << u"pictures/AB12.jpg"_s << u"AB12"_s;
+        QTest::newRow("the first product") << u"pictures/0012.jpg"_s << u"0012"_s;
+    }
+    void thumbnailPictureShowsItsProduct() {
+        QFETCH(QString, picture);
+        QFETCH(QString, stockNo);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = openProducts();
+        FakeWebView* view = web(screen.get(), u"Wb1"_s);
+        RecordSet* rs = screen->primaryRecordSet();
+        click(screen.get(), u"Command4"_s);
+        rs->moveLast();
+        view->fireNavigateComplete(folder.filePath(picture));
+        QVERIFY(rs->hasCurrentRow());
+        QCOMPARE(rs->value(u"StockNo"_s).toString(), stockNo);
     }
 
     // Opening the designer: sample pictures, the base name asked once, an empty order list.
