@@ -22,6 +22,7 @@
 #include "ui/shell/MainToolBar.h"
 #include "ui/shell/MdiArrange.h"
 #include "ui/shell/OldCatalogueOpen.h"
+#include "ui/shell/WindowList.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -217,6 +218,8 @@ void FrmMain::buildMenus() {
         const int code = a.code;
         connect(action, &QAction::triggered, this, [this, code] { mnuWindow_Arrange(code); });
     }
+    // The open screens are listed below the arrangements, as they are when the menu opens.
+    connect(window, &QMenu::aboutToShow, this, [this, window] { WindowList::fill(window, m_mdi); });
 
     QMenu* help = addMenu(u"mnuHelp"_s, u"&Help"_s);
     addEntry(help, u"mnuHelpTip"_s, u"&Tip Of The Day"_s, &FrmMain::mnuHelpTip_Click);

@@ -443,6 +443,57 @@ private slots:
         QCOMPARE(main->mdiArea()->currentSubWindow()->widget(), first);
     }
 
+    // The Window menu lists the open screens in the order they were opened, the one in front
+    // checked; choosing one brings it to the front (restored when minimised), and a closed one
+    // is no longer listed.
+    void windowMenuListsTheScreens_data() {
+        QTest::addColumn<QString>("minimise");
+        QTest::addColumn<QString>("close");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("checked"); // 1-based place of the checked entry
+        QTest::addColumn<int>("choose");
+        QTest::addColumn<QString>("active");
+        const QStringList three{u"&1 Products"_s, u"&2 frmSupplier"_s, u"&3 Catagory"_s};
+        QTest::newRow("choose the first, behind the others")
+            << QString() << QString() << three << 3 << 1 << u"Products"_s;
+        QTest::newRow("choose a minimised one")
+            << u"frmSupplier"_s << QString() << three << 3 << 2 << u"frmSupplier"_s;
+        QTest::newRow("a closed screen drops out")
+            << QString() << u"Products"_s << QStringList{u"&1 frmSupplier"_s, u"&2 Catagory"_s} << 2
+            << 1 << u"frmSupplier"_s;
+    }
+    void windowMenuListsTheScreens() {
+        QFETCH(QString, minimise);
+        QFETCH(QString, close);
+        QFETCH(QStringList, captions);
+        QFETCH(int, checked);
+        QFETCH(int, choose);
+        QFETCH(QString, active);
+        FrmMain* main = loadMain();
+        main->show();
+        entry(u"mnuDatafrmSupplier"_s)->trigger();
+        if (!minimise.isEmpty())
+            ChildWindows::find(minimise)->parentWidget()->showMinimized();
+        entry(u"mnuDataCatagory"_s)->trigger();
+        if (!close.isEmpty())
+            ChildWindows::unload(close);
+        auto* menu = main->findChild<QMenu*>(u"mnuWindow"_s);
+        for (int round = 0; round < 2; ++round) // opened twice: one list, not two
+            emit menu->aboutToShow();
+        QStringList shown;
+        for (int i = 1; QAction* listed = main->entry(u"mnuWindowList(%1)"_s.arg(i)); ++i) {
+            shown << listed->text();
+            QCOMPARE(listed->isChecked(), i == checked);
+        }
+        QCOMPARE(shown, captions);
+        QCOMPARE(menu->actions().size(), 4 + 1 + captions.size());
+        entry(u"mnuWindowList(%1)"_s.arg(choose))->trigger();
+        QMdiSubWindow* front = main->mdiArea()->currentSubWindow();
+        QVERIFY(front);
+        QCOMPARE(front->widget(), ChildWindows::find(active));
+        QVERIFY(!front->isMinimized());
+    }
+
     // File Close or the screen closing itself takes the active screen and its frame.
     void closingAScreen_data() {
         QTest::addColumn<QString>("how");
