@@ -158,6 +158,63 @@ private slots:
         QVERIFY(ChildWindows::find(u"Products"_s));         // opened from inside the load
     }
 
+    // A stored placement off every screen, or larger than the screen, opens on the screen.
+    void loadKeepsTheWindowOnAScreen_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("screen gone to the left")
+            << u"MainLeft=-75000 MainTop=1500 MainWidth=6000 MainHeight=6000"_s;
+        QTest::newRow("title bar above the screen")
+            << u"MainLeft=1500 MainTop=-3000 MainWidth=6000 MainHeight=6000"_s;
+        QTest::newRow("far right and larger than the screen")
+            << u"MainLeft=150000 MainTop=0 MainWidth=60000 MainHeight=45000"_s;
+    }
+    void loadKeepsTheWindowOnAScreen() {
+        QFETCH(QString, stored);
+        FrmMain* main = loadMain(texts(stored));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(QRect(main->pos(), main->size())),
+                 qPrintable(u"%1,%2 %3x%4"_s.arg(main->x())
+                                .arg(main->y())
+                                .arg(main->width())
+                                .arg(main->height())));
+    }
+
+    // A window closed maximised opens maximised; the placement saved is the one it had before
+    // and goes back to when restored.
+    void maximisedWindowKeepsItsPlacement_data() {
+        QTest::addColumn<bool>("storedMaximised");
+        QTest::addColumn<bool>("maximiseBeforeClosing");
+        QTest::newRow("maximised by the user") << false << true;
+        QTest::newRow("opened maximised, closed so") << true << true;
+        QTest::newRow("opened maximised, restored") << true << false;
+        QTest::newRow("never maximised") << false << false;
+    }
+    void maximisedWindowKeepsItsPlacement() {
+        QFETCH(bool, storedMaximised);
+        QFETCH(bool, maximiseBeforeClosing);
+        const Texts placement =
+            texts(u"MainLeft=1500 MainTop=1500 MainWidth=9000 MainHeight=6000"_s);
+        Texts stored = placement;
+        stored.insert(u"MainMaximized"_s, storedMaximised ? u"True"_s : u"False"_s);
+        FrmMain* main = loadMain(stored);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QTRY_COMPARE(main->isMaximized(), storedMaximised);
+        if (maximiseBeforeClosing)
+            main->showMaximized();
+        else
+            main->showNormal();
+        QTRY_COMPARE(main->isMaximized(), maximiseBeforeClosing);
+        if (!maximiseBeforeClosing)
+            QTRY_COMPARE(main->size(), QSize(600, 400));
+        QVERIFY(main->close());
+        SettingsStore reread(m_folder->settingsFile());
+        for (auto it = placement.cbegin(); it != placement.cend(); ++it)
+            QCOMPARE(reread.value(u"Settings"_s, it.key(), u"<none>"_s), it.value());
+        QCOMPARE(reread.value(u"Settings"_s, u"MainMaximized"_s, u"<none>"_s),
+                 maximiseBeforeClosing ? u"True"_s : u"False"_s);
+    }
+
     // Closing saves the window unless it is minimised, and not while a screen refuses to close.
     void closingSavesUnlessMinimised_data() {
         QTest::addColumn<bool>("minimised");
