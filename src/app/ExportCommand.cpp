@@ -52,6 +52,8 @@ int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
                 exporter.setDivider(dividerFromWord(args.value()));
             else if (option == u"--where"_s)
                 exporter.setSearchWhere(args.value());
+            else if (option == u"--heading"_s)
+                exporter.setHeading(args.flag());
             else if (option == u"--encoding"_s) {
                 const QString encoding = args.value().toLower();
                 if (encoding == u"utf-8"_s || encoding == u"utf8"_s)
@@ -87,9 +89,9 @@ BatchCommand exportCommand() {
     return {u"export"_s, u"write chosen columns of the products to a delimited text file"_s,
             u"Usage: tovin-catalog export --db CATALOGUE --out FILE --columns N,N,...|all\n"
             u"         [--divider comma|tab|spaces|bracket|TEXT] [--where CONDITION]\n"
-            u"         [--encoding utf-8|windows-1252]\n\n"
+            u"         [--encoding utf-8|windows-1252] [--heading]\n\n"
             u"Writes one line per product, in stock-number order, the way the export screen\n"
-            u"does: the chosen columns in column order, no heading line, CR LF line ends.\n\n"
+            u"does: the chosen columns in column order, CR LF line ends.\n\n"
             u"  --db CATALOGUE   the catalogue to read\n"
             u"  --out FILE       the file to write (an existing plain file is replaced only\n"
             u"                   when the whole export succeeded; the catalogue, another\n"
@@ -106,7 +108,9 @@ BatchCommand exportCommand() {
             u"                   screens write them, e.g. \"Supplier = 'Acme' and Retail > 10\"\n"
             u"  --encoding E     utf-8 (the default) or windows-1252 for older programs; a\n"
             u"                   product holding a character windows-1252 lacks is named and\n"
-            u"                   nothing is written\n\n"
+            u"                   nothing is written\n"
+            u"  --heading        a first line naming the chosen columns (Stock Number,\n"
+            u"                   Retail Price, ...), for spreadsheets; without it there is none\n\n"
             u"Numbers are written in plain decimal, yes/no columns as True or False. A value\n"
             u"holding the divider, a double quote or a line break is put in double quotes\n"
             u"(quotes doubled). An unwritable file, an unusable condition or a bad argument\n"

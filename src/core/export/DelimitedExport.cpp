@@ -160,6 +160,24 @@ QString DelimitedExport::progress(int count) {
     return u"Exporting: "_s + QString::number(count);
 }
 
+QString DelimitedExport::columnsText(const QList<int>& columns) {
+    QStringList parts;
+    for (int column : columns)
+        parts << QString::number(column);
+    return parts.join(u',');
+}
+
+QList<int> DelimitedExport::columnsFromText(const QString& text) {
+    QList<int> columns;
+    for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int column = part.trimmed().toInt(&ok);
+        if (ok && column >= 1 && column < ColumnCount && !columns.contains(column))
+            columns << column;
+    }
+    return columns;
+}
+
 void DelimitedExport::setColumns(const QList<int>& columns) {
     m_columns.clear();
     for (int column : columns)
@@ -196,6 +214,13 @@ QString DelimitedExport::line(const QStringList& values) const {
     return text;
 }
 
+QString DelimitedExport::headingLine() const {
+    QStringList captions(ColumnCount);
+    for (int column : m_columns)
+        captions[column] = columnCaption(column);
+    return line(captions);
+}
+
 ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
                                    const ProgressCallback& progress) const {
     const QList<ColumnInfo>& info = db.columns(u"Products"_s);
@@ -225,6 +250,8 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     buffer.reserve(FlushAt + 4096);
     int unencodable = 0;
     QStringList named;
+    if (m_heading)
+        buffer += headingLine() + u"\r\n"_s;
     auto flush = [&] {
         file.write(encoder.encode(buffer));
         buffer.clear();

@@ -13,7 +13,9 @@ class CatalogueDatabase;
 
 // Writes chosen columns of the selected products to a delimited text file, one line per product
 // in stock-number order: the chosen columns in column order joined by the divider, numbers in
-// plain decimal, yes/no columns as True or False, no header, CR LF after every line.
+// plain decimal, yes/no columns as True or False, CR LF after every line. A heading line of
+// the column captions comes first only when asked for, so other programs reading the plain
+// format get what they always did.
 //
 // A value holding the divider, a double quote or a line break is written between double quotes
 // with its quotes doubled, so spreadsheets and the program's own import read it back whole.
@@ -49,6 +51,11 @@ public:
     static QString filePath(const QString& appFolder, const QString& name);
     static QString progress(int count);
 
+    // The column choice as kept in the settings between exports ("2,3,12"), and back; parts
+    // that are no column number are passed over.
+    static QString columnsText(const QList<int>& columns);
+    static QList<int> columnsFromText(const QString& text);
+
     // Columns 1 to 30 to write (any order, repeats ignored); an empty list writes empty lines.
     void setColumns(const QList<int>& columns);
     const QList<int>& columns() const { return m_columns; }
@@ -56,6 +63,12 @@ public:
     void setDivider(const QString& divider) { m_divider = divider; }
     QString divider() const;
     void setEncoding(Encoding encoding) { m_encoding = encoding; }
+    // A first line naming the chosen columns, for spreadsheets.
+    void setHeading(bool heading) { m_heading = heading; }
+    bool heading() const { return m_heading; }
+    // The heading line (without its line break): the captions of the chosen columns, quoted
+    // like values when they hold the divider.
+    QString headingLine() const;
     // The current search (a condition on Products); empty exports every product.
     void setSearchWhere(const QString& searchWhere) { m_searchWhere = searchWhere; }
 
@@ -77,6 +90,7 @@ private:
     QString m_divider;
     QString m_searchWhere;
     Encoding m_encoding = Encoding::Utf8;
+    bool m_heading = false;
 };
 
 } // namespace tovin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QSize>
 
@@ -14,5 +15,16 @@ inline constexpr int DesignedOffset = 67;
 // roomy size or the whole available area when the screen is smaller, moved as little as
 // needed to stay on the available area.
 QRect firstStart(const QRect& available);
+
+// The band along the top of a window that must lie on a screen for the window to be dragged
+// back: as high as a title bar, and this wide unless the window is narrower.
+inline constexpr int TitleBand = 24;
+inline constexpr int GripWidth = 80;
+
+// Where a stored placement reopens, given the available areas of the screens (without their
+// panels): unchanged while its title band lies on one of them; otherwise (a screen that is gone,
+// a resolution that shrank) moved onto the area it overlaps most, or the first, no larger than
+// that area. With no areas known the placement stays.
+QRect keepVisible(const QRect& stored, const QList<QRect>& available);
 
 } // namespace tovin::WindowPlacement

@@ -6,6 +6,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/OutputQuestion.h"
 #include "core/shell/Prompts.h"
+#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 
 #include <QCheckBox>
@@ -36,6 +37,11 @@ QString label(const QString& procedure) {
 constexpr qint64 YieldEvery = 250;
 
 const QString Title = u"Export DataBase"_s;
+
+// Where the last export's choices are kept, so the next one starts from them.
+const QString ChoiceSection = u"Export"_s;
+const QString ColumnsKey = u"Columns"_s;
+const QString HeadingKey = u"Heading"_s;
 
 } // namespace
 
@@ -73,6 +79,12 @@ FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
     encodingLabel->setBuddy(cboEncoding);
     options->addWidget(encodingLabel);
     options->addWidget(cboEncoding);
+    // Off unless chosen, so the file keeps the plain format other programs read.
+    chkHeading = new QCheckBox(u"Column names on the first line"_s, frame);
+    chkHeading->setObjectName(u"chkHeading"_s);
+    chkHeading->setToolTip(u"Starts the file with a line naming the ticked columns, as "
+                           u"spreadsheets expect"_s);
+    options->addWidget(chkHeading);
     options->addStretch();
 
     Label1 = new QLabel(DelimitedExport::instruction(), this);
@@ -114,6 +126,35 @@ void FrmExport::Form_Load() {
             shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
     });
     step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { restoreChoice(); });
+}
+
+QList<int> FrmExport::chosenColumns() const {
+    QList<int> columns;
+    for (int i = 1; i <= 30; ++i)
+        if (Check1[size_t(i)]->isChecked())
+            columns << i;
+    return columns;
+}
+
+void FrmExport::restoreChoice() {
+    const SettingsStore& settings = SettingsStore::program();
+    for (int column :
+         DelimitedExport::columnsFromText(settings.value(ChoiceSection, ColumnsKey, QString())))
+        Check1[size_t(column)]->setChecked(true);
+    // A stored word that is no yes/no leaves the option off.
+    try {
+        chkHeading->setChecked(settings.flag(ChoiceSection, HeadingKey, false));
+    } catch (const RunTimeError&) {
+        chkHeading->setChecked(false);
+    }
+}
+
+void FrmExport::saveChoice() {
+    SettingsStore& settings = SettingsStore::program();
+    settings.setValue(ChoiceSection, ColumnsKey, DelimitedExport::columnsText(chosenColumns()));
+    settings.setFlag(ChoiceSection, HeadingKey, chkHeading->isChecked());
+    settings.sync();
 }
 
 void FrmExport::Option1_Click(int index) {
@@ -187,6 +228,7 @@ void FrmExport::Command2_Click() {
     if (shared().prompts &&
         !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, Title))
         return;
+    step([this] { saveChoice(); });
     QPointer<FrmExport> self(this);
     m_exporting = true;
     Command2->setEnabled(false);
@@ -201,11 +243,8 @@ void FrmExport::Command2_Click() {
 
 void FrmExport::runExport(const QString& path) {
     DelimitedExport exporter;
-    QList<int> columns;
-    for (int i = 1; i <= 30; ++i)
-        if (Check1[size_t(i)]->isChecked())
-            columns << i;
-    exporter.setColumns(columns);
+    exporter.setColumns(chosenColumns());
+    exporter.setHeading(chkHeading->isChecked());
     exporter.setDivider(m_divider);
     exporter.setSearchWhere(shared().SearchWhere);
     QPointer<FrmExport> self(this);

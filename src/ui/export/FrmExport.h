@@ -38,6 +38,11 @@ protected:
 private:
     void Form_Load();
     QString askName();
+    // The ticked columns, 1 to 30 in order.
+    QList<int> chosenColumns() const;
+    // The column choice and the heading option as the last export left them.
+    void restoreChoice();
+    void saveChoice();
     // Writes the export to `path`; a refusal is told, and one for characters the chosen
     // encoding lacks offers the export in UTF-8.
     void runExport(const QString& path);
@@ -45,6 +50,7 @@ private:
     std::array<QCheckBox*, 31> Check1{};
     std::array<QRadioButton*, 5> Option1{};
     QComboBox* cboEncoding = nullptr;
+    QCheckBox* chkHeading = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

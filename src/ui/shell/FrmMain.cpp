@@ -22,6 +22,7 @@
 #include "ui/shell/MainToolBar.h"
 #include "ui/shell/MdiArrange.h"
 #include "ui/shell/OldCatalogueOpen.h"
+#include "ui/shell/WindowList.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -217,6 +218,8 @@ void FrmMain::buildMenus() {
         const int code = a.code;
         connect(action, &QAction::triggered, this, [this, code] { mnuWindow_Arrange(code); });
     }
+    // The open screens are listed below the arrangements, as they are when the menu opens.
+    connect(window, &QMenu::aboutToShow, this, [this, window] { WindowList::fill(window, m_mdi); });
 
     QMenu* help = addMenu(u"mnuHelp"_s, u"&Help"_s);
     addEntry(help, u"mnuHelpTip"_s, u"&Tip Of The Day"_s, &FrmMain::mnuHelpTip_Click);
@@ -241,6 +244,21 @@ void FrmMain::MDIForm_Load() {
     step([&] { move(x(), storedPixels(u"MainTop"_s, twips(firstStart.y()))); });
     step([&] { resize(storedPixels(u"MainWidth"_s, twips(firstStart.width())), height()); });
     step([&] { resize(width(), storedPixels(u"MainHeight"_s, twips(firstStart.height()))); });
+    // A placement left on a screen that is gone, or one that shrank, comes back into reach.
+    step([this] {
+        QList<QRect> areas;
+        for (const QScreen* each : QGuiApplication::screens())
+            areas << each->availableGeometry();
+        const QRect kept = WindowPlacement::keepVisible(QRect(pos(), size()), areas);
+        move(kept.topLeft());
+        resize(kept.size());
+        m_normalPlacement = kept;
+    });
+    // A window closed maximised opens maximised, over the placement it goes back to.
+    step([&] {
+        if (settings.flag(Settings, u"MainMaximized"_s, false))
+            setWindowState(windowState() | Qt::WindowMaximized);
+    });
     step([&] {
         const bool shown = settings.flag(Settings, u"StatusVis"_s, true);
         m_statusBar->setVisible(shown);
@@ -279,10 +297,15 @@ void FrmMain::MDIForm_Unload() {
     if (isMinimized())
         return;
     SettingsStore& settings = SettingsStore::program();
-    step([&] { settings.setValue(Settings, u"MainLeft"_s, twipsText(x())); });
-    step([&] { settings.setValue(Settings, u"MainTop"_s, twipsText(y())); });
-    step([&] { settings.setValue(Settings, u"MainWidth"_s, twipsText(width())); });
-    step([&] { settings.setValue(Settings, u"MainHeight"_s, twipsText(height())); });
+    // A maximised window keeps the placement it had before, which it returns to when restored.
+    const bool maximised = isMaximized();
+    const QRect placed =
+        maximised && m_normalPlacement.isValid() ? m_normalPlacement : QRect(pos(), size());
+    step([&] { settings.setValue(Settings, u"MainLeft"_s, twipsText(placed.x())); });
+    step([&] { settings.setValue(Settings, u"MainTop"_s, twipsText(placed.y())); });
+    step([&] { settings.setValue(Settings, u"MainWidth"_s, twipsText(placed.width())); });
+    step([&] { settings.setValue(Settings, u"MainHeight"_s, twipsText(placed.height())); });
+    step([&] { settings.setFlag(Settings, u"MainMaximized"_s, maximised); });
     step([&] { settings.setFlag(Settings, u"StatusVis"_s, !m_statusBar->isHidden()); });
     step([&] { settings.setFlag(Settings, u"ButtonVis"_s, !m_toolBar->isHidden()); });
     step([&] { settings.setFlag(Settings, u"ButtonTxt"_s, entry(u"mnuBText"_s)->isChecked()); });
@@ -309,6 +332,12 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 bool FrmMain::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         MDIForm_Activate();
+    // The placement a maximised window returns to: the platform's own record of it mixes frame
+    // and inner positions, so the window keeps it from its own moves while it is normal.
+    const bool placing = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (placing && isVisible() &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        m_normalPlacement = QRect(pos(), size());
     return QMainWindow::event(event);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
 #include <functional>
 
 class QAction;
@@ -83,6 +84,8 @@ private:
     MainToolBar* m_toolBar = nullptr;
     MainStatusBar* m_statusBar = nullptr;
     QPointer<FrmTip> m_tip;
+    // Where the window was last while neither maximised nor minimised.
+    QRect m_normalPlacement;
     ExitHandler m_exit;
 };
 

@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRect>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -66,6 +67,39 @@ void tile(QMdiArea* area, bool rows) {
 
 } // namespace
 
+void cascade(QMdiArea* area) {
+    if (!area)
+        return;
+    QList<QMdiSubWindow*> windows = openWindows(area);
+    if (windows.isEmpty())
+        return;
+    // The window in front stays in front, on top of the pile.
+    QMdiSubWindow* active = area->activeSubWindow();
+    if (windows.removeOne(active))
+        windows.append(active);
+    const QRect space = area->viewport()->rect();
+    // Each window sits one title bar lower and to the right of the one before, so every
+    // title stays in reach.
+    const int step = std::max(16, windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight,
+                                                                        nullptr, windows.first()));
+    // As many steps as leave the windows readable; further windows start again at the top.
+    const int room = std::min(space.width() - ReadableWidth, space.height() - ReadableHeight);
+    const int places = std::clamp(room / step + 1, 1, int(windows.size()));
+    // All windows share one size, so the last of a round ends at the area's far corner.
+    const QSize size(std::max(1, space.width() - step * (places - 1)),
+                     std::max(1, space.height() - step * (places - 1)));
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows.at(i);
+        if (sub->isMaximized())
+            sub->showNormal();
+        const int offset = step * (i % places);
+        sub->setGeometry(QRect(space.topLeft() + QPoint(offset, offset), size));
+        sub->raise();
+    }
+    if (active)
+        area->setActiveSubWindow(active);
+}
+
 void tileHorizontal(QMdiArea* area) {
     if (area)
         tile(area, true);
@@ -103,7 +137,7 @@ void arrange(QMdiArea* area, int code) {
         return;
     switch (code) {
     case Cascade:
-        area->cascadeSubWindows();
+        cascade(area);
         break;
     case TileHorizontal:
         tileHorizontal(area);

@@ -113,6 +113,9 @@ private slots:
             "(tried comma: 1 to 3 fields, tab: 3 fields); give one with --divider");
         row("quote as divider", "import --db @db --source @dir/quoted.csv --divider \" --map 0=2",
             "Sorry, that is not a valid choice!");
+        row("export with a value to --heading",
+            "export --db @db --out @dir/x.txt --columns 2 --heading=yes",
+            "--heading takes no value");
         row("export without columns", "export --db @db --out @dir/x.txt", "--columns");
         row("export column out of range", "export --db @db --out @dir/x.txt --columns 2,31", "31");
         row("export to an unwritable place", "export --db @db --out @dir/no/x.txt --columns 2",
@@ -334,6 +337,11 @@ private slots:
         r = run(u"export --db @db --out @dir/out.txt --columns 12,2,1 --divider tab"_s, dir);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), "Old\tA1\t10\r\nAcme Tools\tB2\t22\r\n"_ba);
+        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --heading"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.outLines().last(), u"Wrote 2 products to "_s + dir.filePath(u"out.txt"_s));
+        QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)),
+                 "Stock Number,Retail Price\r\nA1,10\r\nB2,22\r\n"_ba);
     }
 
     // A trial run prints what it would do and leaves the catalogue alone; the real run after it

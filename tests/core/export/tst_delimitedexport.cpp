@@ -89,6 +89,40 @@ private slots:
         QCOMPARE(readFile(path), "A1,12.5,False\r\nB2,5,True\r\n"_ba);
     }
 
+    // The heading names the ticked columns in the order of the values below it; without it
+    // the file is the plain format. The heading is no product: the count stays the products'.
+    void heading_data() {
+        QTest::addColumn<bool>("heading");
+        QTest::addColumn<QList<int>>("columns");
+        QTest::addColumn<QString>("divider");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("off: the plain format")
+            << false << QList<int>{2, 12} << u","_s << "A1,12.5\r\n"_ba;
+        QTest::newRow("captions in column order")
+            << true << QList<int>{12, 2, 3} << u"\t"_s
+            << "Stock Number\tProduct Name\tRetail Price\r\nA1\tPen, red\t12.5\r\n"_ba;
+        QTest::newRow("a caption holding the divider is quoted")
+            << true << QList<int>{2, 3} << u" "_s
+            << "\"Stock Number\" \"Product Name\"\r\nA1 \"Pen, red\"\r\n"_ba;
+        QTest::newRow("nothing ticked: an empty heading")
+            << true << QList<int>{} << u","_s << "\r\n\r\n"_ba;
+    }
+    void heading() {
+        QFETCH(bool, heading);
+        QFETCH(QList<int>, columns);
+        QFETCH(QString, divider);
+        QFETCH(QByteArray, file);
+        TestCatalogue catalogue;
+        catalogue.add(1, u"A1"_s, {{PC::Retail, 12.5}, {PC::ProdName, u"Pen, red"_s}});
+        DelimitedExport exporter;
+        exporter.setColumns(columns);
+        exporter.setDivider(divider);
+        exporter.setHeading(heading);
+        const QString path = catalogue.filePath(u"heading.txt"_s);
+        QCOMPARE(exporter.run(catalogue.db(), path).counts.edited, 1);
+        QCOMPARE(readFile(path), file);
+    }
+
     // The count of written products goes on past 32767 to the last one.
     void countsEveryProduct() {
         constexpr int Products = 33000;

@@ -2,6 +2,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
+#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
@@ -23,6 +24,22 @@ using Catalogue = TestProgramFolder::Catalogue;
 
 class FrmExportTest : public QObject {
     Q_OBJECT
+
+    // A1 Pen 80 (taxable), B2 "Cup  large" 9.5, C3 Lamp 1, in the open catalogue.
+    static void addThreeProducts() {
+        CatalogueDatabase db(shared().DBPath);
+        const std::tuple<QString, QString, double> rows[] = {
+            {u"B2"_s, u"Cup  large"_s, 9.5}, {u"A1"_s, u"Pen"_s, 80.0}, {u"C3"_s, u"Lamp"_s, 1.0}};
+        int pid = 0;
+        for (const auto& [stock, name, retail] : rows)
+            RowWriter::insert(db, u"Products"_s,
+                              {{PC::PID, ++pid},
+                               {PC::StockNo, stock},
+                               {PC::ProdName, name},
+                               {PC::Retail, retail},
+                               {PC::Taxable, stock == u"A1"_s}});
+    }
+
 private slots:
     void exports_data() {
         QTest::addColumn<QStringList>("clicks");
@@ -53,20 +70,7 @@ private slots:
         QFETCH(QString, search);
         QFETCH(QByteArray, file);
         TestProgramFolder folder(Catalogue::Empty);
-        {
-            CatalogueDatabase db(shared().DBPath);
-            const std::tuple<QString, QString, double> rows[] = {{u"B2"_s, u"Cup  large"_s, 9.5},
-                                                                 {u"A1"_s, u"Pen"_s, 80.0},
-                                                                 {u"C3"_s, u"Lamp"_s, 1.0}};
-            int pid = 0;
-            for (const auto& [stock, name, retail] : rows)
-                RowWriter::insert(db, u"Products"_s,
-                                  {{PC::PID, ++pid},
-                                   {PC::StockNo, stock},
-                                   {PC::ProdName, name},
-                                   {PC::Retail, retail},
-                                   {PC::Taxable, stock == u"A1"_s}});
-        }
+        addThreeProducts();
         shared().SearchWhere = search;
         ScriptedPrompts prompts;
         for (const QString& answer : answers) {
@@ -150,6 +154,51 @@ private slots:
         if (setup == u"earlier"_s)
             QCOMPARE(asked.defaultButton, MessageDefault::Second);
         QCOMPARE(readFile(target), file);
+    }
+
+    // Column names on the first line only when ticked; the screen opened next starts with the
+    // columns and the heading option of the last export, and a stored choice that is no column
+    // or no yes/no is passed over.
+    void headingAndRememberedChoice_data() {
+        QTest::addColumn<QString>("storedColumns");
+        QTest::addColumn<QString>("storedHeading");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("heading ticked")
+            << QString() << QString()
+            << QStringList{u"Check1(12)"_s, u"Check1(2)"_s, u"chkHeading"_s}
+            << "Stock Number,Retail Price\r\nA1,80\r\nB2,9.5\r\nC3,1\r\n"_ba;
+        QTest::newRow("no heading") << QString() << QString() << QStringList{u"Check1(3)"_s}
+                                    << "Pen\r\nCup  large\r\nLamp\r\n"_ba;
+        QTest::newRow("stored choice, odd parts passed over")
+            << u"2,x,31,0,2"_s << u"maybe"_s << QStringList{} << "A1\r\nB2\r\nC3\r\n"_ba;
+    }
+    void headingAndRememberedChoice() {
+        QFETCH(QString, storedColumns);
+        QFETCH(QString, storedHeading);
+        QFETCH(QStringList, clicks);
+        QFETCH(QByteArray, file);
+        TestProgramFolder folder(Catalogue::Empty);
+        addThreeProducts();
+        if (!storedColumns.isEmpty())
+            SettingsStore::program().setValue(u"Export"_s, u"Columns"_s, storedColumns);
+        if (!storedHeading.isEmpty())
+            SettingsStore::program().setValue(u"Export"_s, u"Heading"_s, storedHeading);
+        ScriptedPrompts prompts;
+        prompts.answerInput(u"first"_s);
+        prompts.answerInput(u"again"_s);
+        {
+            auto screen = openScreen<FrmExport>();
+            QVERIFY(!control<QCheckBox>(screen.get(), u"chkHeading"_s)->isChecked());
+            for (const QString& name : clicks)
+                click(screen.get(), name);
+            click(screen.get(), u"Command2"_s);
+        }
+        QCOMPARE(readFile(shared().AppFolder + u"first.txt"_s), file);
+        auto next = openScreen<FrmExport>();
+        click(next.get(), u"Command2"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(readFile(shared().AppFolder + u"again.txt"_s), file);
     }
 
     void selectAllAndNoName() {

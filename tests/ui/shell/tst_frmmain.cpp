@@ -158,6 +158,63 @@ private slots:
         QVERIFY(ChildWindows::find(u"Products"_s));         // opened from inside the load
     }
 
+    // A stored placement off every screen, or larger than the screen, opens on the screen.
+    void loadKeepsTheWindowOnAScreen_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("screen gone to the left")
+            << u"MainLeft=-75000 MainTop=1500 MainWidth=6000 MainHeight=6000"_s;
+        QTest::newRow("title bar above the screen")
+            << u"MainLeft=1500 MainTop=-3000 MainWidth=6000 MainHeight=6000"_s;
+        QTest::newRow("far right and larger than the screen")
+            << u"MainLeft=150000 MainTop=0 MainWidth=60000 MainHeight=45000"_s;
+    }
+    void loadKeepsTheWindowOnAScreen() {
+        QFETCH(QString, stored);
+        FrmMain* main = loadMain(texts(stored));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(QRect(main->pos(), main->size())),
+                 qPrintable(u"%1,%2 %3x%4"_s.arg(main->x())
+                                .arg(main->y())
+                                .arg(main->width())
+                                .arg(main->height())));
+    }
+
+    // A window closed maximised opens maximised; the placement saved is the one it had before
+    // and goes back to when restored.
+    void maximisedWindowKeepsItsPlacement_data() {
+        QTest::addColumn<bool>("storedMaximised");
+        QTest::addColumn<bool>("maximiseBeforeClosing");
+        QTest::newRow("maximised by the user") << false << true;
+        QTest::newRow("opened maximised, closed so") << true << true;
+        QTest::newRow("opened maximised, restored") << true << false;
+        QTest::newRow("never maximised") << false << false;
+    }
+    void maximisedWindowKeepsItsPlacement() {
+        QFETCH(bool, storedMaximised);
+        QFETCH(bool, maximiseBeforeClosing);
+        const Texts placement =
+            texts(u"MainLeft=1500 MainTop=1500 MainWidth=9000 MainHeight=6000"_s);
+        Texts stored = placement;
+        stored.insert(u"MainMaximized"_s, storedMaximised ? u"True"_s : u"False"_s);
+        FrmMain* main = loadMain(stored);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QTRY_COMPARE(main->isMaximized(), storedMaximised);
+        if (maximiseBeforeClosing)
+            main->showMaximized();
+        else
+            main->showNormal();
+        QTRY_COMPARE(main->isMaximized(), maximiseBeforeClosing);
+        if (!maximiseBeforeClosing)
+            QTRY_COMPARE(main->size(), QSize(600, 400));
+        QVERIFY(main->close());
+        SettingsStore reread(m_folder->settingsFile());
+        for (auto it = placement.cbegin(); it != placement.cend(); ++it)
+            QCOMPARE(reread.value(u"Settings"_s, it.key(), u"<none>"_s), it.value());
+        QCOMPARE(reread.value(u"Settings"_s, u"MainMaximized"_s, u"<none>"_s),
+                 maximiseBeforeClosing ? u"True"_s : u"False"_s);
+    }
+
     // Closing saves the window unless it is minimised, and not while a screen refuses to close.
     void closingSavesUnlessMinimised_data() {
         QTest::addColumn<bool>("minimised");
@@ -441,6 +498,57 @@ private slots:
         QCOMPARE(DummyScreen::made.value(screen), 1);
         QCOMPARE(ChildWindows::find(screen), first);
         QCOMPARE(main->mdiArea()->currentSubWindow()->widget(), first);
+    }
+
+    // The Window menu lists the open screens in the order they were opened, the one in front
+    // checked; choosing one brings it to the front (restored when minimised), and a closed one
+    // is no longer listed.
+    void windowMenuListsTheScreens_data() {
+        QTest::addColumn<QString>("minimise");
+        QTest::addColumn<QString>("close");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("checked"); // 1-based place of the checked entry
+        QTest::addColumn<int>("choose");
+        QTest::addColumn<QString>("active");
+        const QStringList three{u"&1 Products"_s, u"&2 frmSupplier"_s, u"&3 Catagory"_s};
+        QTest::newRow("choose the first, behind the others")
+            << QString() << QString() << three << 3 << 1 << u"Products"_s;
+        QTest::newRow("choose a minimised one")
+            << u"frmSupplier"_s << QString() << three << 3 << 2 << u"frmSupplier"_s;
+        QTest::newRow("a closed screen drops out")
+            << QString() << u"Products"_s << QStringList{u"&1 frmSupplier"_s, u"&2 Catagory"_s} << 2
+            << 1 << u"frmSupplier"_s;
+    }
+    void windowMenuListsTheScreens() {
+        QFETCH(QString, minimise);
+        QFETCH(QString, close);
+        QFETCH(QStringList, captions);
+        QFETCH(int, checked);
+        QFETCH(int, choose);
+        QFETCH(QString, active);
+        FrmMain* main = loadMain();
+        main->show();
+        entry(u"mnuDatafrmSupplier"_s)->trigger();
+        if (!minimise.isEmpty())
+            ChildWindows::find(minimise)->parentWidget()->showMinimized();
+        entry(u"mnuDataCatagory"_s)->trigger();
+        if (!close.isEmpty())
+            ChildWindows::unload(close);
+        auto* menu = main->findChild<QMenu*>(u"mnuWindow"_s);
+        for (int round = 0; round < 2; ++round) // opened twice: one list, not two
+            emit menu->aboutToShow();
+        QStringList shown;
+        for (int i = 1; QAction* listed = main->entry(u"mnuWindowList(%1)"_s.arg(i)); ++i) {
+            shown << listed->text();
+            QCOMPARE(listed->isChecked(), i == checked);
+        }
+        QCOMPARE(shown, captions);
+        QCOMPARE(menu->actions().size(), 4 + 1 + captions.size());
+        entry(u"mnuWindowList(%1)"_s.arg(choose))->trigger();
+        QMdiSubWindow* front = main->mdiArea()->currentSubWindow();
+        QVERIFY(front);
+        QCOMPARE(front->widget(), ChildWindows::find(active));
+        QVERIFY(!front->isMinimized());
     }
 
     // File Close or the screen closing itself takes the active screen and its frame.

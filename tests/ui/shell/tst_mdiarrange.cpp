@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QSet>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -80,6 +81,60 @@ private slots:
         QCOMPARE(int(bandTops.size()), bands);
         QVERIFY(apart(a.windows.first(count)));
         QCOMPARE(a.windows.last()->pos(), iconPlace); // minimised windows are not tiled
+    }
+
+    // Cascade keeps every window inside the area whatever size it had (a screen wider than the
+    // area, a maximised one), one title bar apart, all alike; with more windows than steps fit
+    // they start again at the top. Minimised windows stay where they are.
+    void cascadeFitsTheArea_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("firstSize"); // the first window's size before
+        QTest::addColumn<bool>("wraps");      // more windows than steps fit
+        QTest::newRow("three small ones") << 3 << QSize(800, 600) << QSize(150, 100) << false;
+        QTest::newRow("one wider and higher than the area")
+            << 2 << QSize(600, 400) << QSize(1400, 900) << false;
+        QTest::newRow("one maximised") << 3 << QSize(800, 600) << QSize() << false;
+        QTest::newRow("more windows than steps")
+            << 12 << QSize(600, 400) << QSize(150, 100) << true;
+    }
+    void cascadeFitsTheArea() {
+        QFETCH(int, count);
+        QFETCH(QSize, size);
+        QFETCH(QSize, firstSize);
+        QFETCH(bool, wraps);
+        Area a(count, 1, size);
+        if (firstSize.isValid())
+            a.windows.first()->resize(firstSize);
+        else
+            a.windows.first()->showMaximized();
+        a.area.setActiveSubWindow(a.windows.at(1));
+        const QPoint iconPlace = a.windows.last()->pos();
+        MdiArrange::arrange(&a.area, MdiArrange::Cascade);
+        const QList<QMdiSubWindow*> open = a.windows.first(count);
+        QSet<int> lefts;
+        for (QMdiSubWindow* sub : open) {
+            QVERIFY(!sub->isMaximized());
+            QVERIFY2(a.space().contains(sub->geometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(sub->x())
+                                                                         .arg(sub->y())
+                                                                         .arg(sub->width())
+                                                                         .arg(sub->height())));
+            QCOMPARE(sub->size(), open.first()->size());
+            QCOMPARE(sub->x(), sub->y()); // down and right by the same step
+            lefts.insert(sub->x());
+        }
+        if (wraps)
+            QVERIFY(lefts.size() < count);
+        else
+            QCOMPARE(int(lefts.size()), count);
+        // Still large enough to read a screen in.
+        QVERIFY(open.first()->width() >= 360 && open.first()->height() >= 240);
+        QCOMPARE(*std::min_element(lefts.cbegin(), lefts.cend()), a.space().left());
+        // The last place reaches the far corner: the windows use the area they are given.
+        QCOMPARE(*std::max_element(lefts.cbegin(), lefts.cend()) + open.first()->width(),
+                 a.space().right() + 1);
+        QCOMPARE(a.area.activeSubWindow(), a.windows.at(1)); // the one in front stays in front
+        QCOMPARE(a.windows.last()->pos(), iconPlace);
     }
 
     void arrangeIconsLinesUpMinimisedWindows() {
