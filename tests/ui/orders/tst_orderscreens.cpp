@@ -265,10 +265,10 @@ private slots:
         for (const auto& [index, text] : QList<QPair<int, QString>>{
                  {2, u"100"_s}, {15, u"10"_s}, {14, u"6"_s}, {12, u"4"_s}, {6, u"3"_s}})
             type(orders, index, text);
-        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
-        QCOMPARE(box(orders, 10)->text(), u"$36"_s);
+        QCOMPARE(box(orders, 13)->text(), u"$112"_s);
+        QCOMPARE(box(orders, 10)->text(), u"$37.33"_s);
         type(orders, 6, u"0"_s);
-        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
+        QCOMPARE(box(orders, 13)->text(), u"$112"_s);
         click(orders, u"cmdCancel"_s);
 
         control<QLineEdit>(orders, u"txtSrch"_s)->setText(u"zz"_s);
