@@ -211,7 +211,9 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     if (!saved)
         return false;
 
-    // Only a saved line counts towards the invoice and the product's On Order.
+    // Only a saved line counts towards the invoice and the product's On Order. On Order takes
+    // the quantity the line was saved with; the notes keep the quantity asked for here, so a
+    // line changed on the orders screen shows in the notes as ordered, not as saved.
     const double ordered = TextRules::Val(TextRules::toText(shared().ItemPrice));
     OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, line,
                                shared().SupplierTaxRate);
@@ -219,8 +221,7 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     step([&] {
         recorded = CatalogueOrdering::recordOrdered(
             connection(), stockNo, ordered,
-            CatalogueOrdering::orderedNote(QDate::currentDate(), int(ordered),
-                                           shared().CurrentKey));
+            CatalogueOrdering::orderedNote(QDate::currentDate(), quantity, shared().CurrentKey));
     });
     // The product is shown as the catalogue now holds it, unless the user is changing a product.
     step([this] {

@@ -60,18 +60,23 @@ QWidget* screen(const QString& name) {
 }
 
 // Presses a button of the orders screen each time the catalogue waits there for the user's
-// decision on a line it filled, `lines` times.
-std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1) {
+// decision on a line it filled, `lines` times; a `quantity` given is typed into "# Ordered:"
+// first.
+std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1,
+                                      const QString& quantity = QString()) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), button, lines]() mutable {
-        QWidget* orders = screen(u"frmOrders"_s);
-        if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
-            return;
-        if (--lines == 0)
-            t->stop();
-        click(orders, button);
-    });
+    QObject::connect(timer.get(), &QTimer::timeout,
+                     [t = timer.get(), button, lines, quantity]() mutable {
+                         QWidget* orders = screen(u"frmOrders"_s);
+                         if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
+                             return;
+                         if (--lines == 0)
+                             t->stop();
+                         if (!quantity.isEmpty())
+                             type(orders, 6, quantity);
+                         click(orders, button);
+                     });
     timer->start();
     return timer;
 }
@@ -208,6 +213,37 @@ private slots:
         click(products.get(), u"Command2"_s); // Order Done: no line, no invoice
         QVERIFY(!inEditMode(screen(u"frmInvoice"_s)));
         QCOMPARE(snapshot(), before);
+    }
+
+    // A line changed on the orders screen before it is saved: On Order grows by the quantity
+    // saved, while the notes keep the quantity ordered.
+    void savedQuantityAndNotedQuantity_data() {
+        QTest::addColumn<QString>("typed"); // into "# Ordered:" before Update; empty: as filled
+        QTest::addColumn<double>("onOrderGrowth");
+        QTest::newRow("saved as ordered") << QString() << 2.0;
+        QTest::newRow("raised to 5") << u"5"_s << 5.0;
+        QTest::newRow("lowered to 1") << u"1"_s << 1.0;
+    }
+    void savedQuantityAndNotedQuantity() {
+        QFETCH(QString, typed);
+        QFETCH(double, onOrderGrowth);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        const double onOrder =
+            value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble();
+        searchStock(products.get(), u"AB12"_s);
+        prompts.answerInput(u"N-1"_s).answerInput(u"2"_s).answerInput(u"1"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s, 1, typed);
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble(),
+                 onOrder + onOrderGrowth);
+        QCOMPARE(value(u"Orders"_s, u"NumberOrdered"_s, u"Order ID"_s, u"N-1"_s).toDouble(),
+                 onOrderGrowth);
+        const QString notes = value(u"Products"_s, u"Notes"_s, u"StockNo"_s, u"AB12"_s).toString();
+        QVERIFY2(
+            notes.endsWith(today(u"MM/DD/YY"_s) + u" - Ordered 2 Items. Order Number: N-1\r\n"_s),
+            qPrintable(notes));
     }
 
     // A product whose supplier is not in the supplier table is not ordered on other terms.
