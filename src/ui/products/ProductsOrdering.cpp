@@ -150,10 +150,10 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             return giveUp();
         const auto typed = OrderMath::numberIn(howMany);
         if (!typed || TextRules::roundHalfEven(*typed) < 1 ||
-            TextRules::roundHalfEven(*typed) > 32767) {
+            TextRules::roundHalfEven(*typed) > TextRules::IntegerMax) {
             step([] {
                 prompts().notice(u"Please Enter How Many Items To Order As A Whole Number "
-                                 u"From 1 To 32767."_s,
+                                 u"From 1 To %1."_s.arg(TextRules::IntegerMax),
                                  MessageIcon::Exclamation);
             });
             return giveUp();

@@ -245,6 +245,37 @@ private slots:
                            TextRules::plainDecimal(item.quantity);
         QCOMPARE(got, (QStringList{u"acme B1 1"_s, u"Zed Co A1 6"_s, u"Zed Co A2 11"_s}));
     }
+
+    // A quantity the order prompt would refuse is said on its line, in the list and as text.
+    void reorderQuantityBeyondOneLine_data() {
+        QTest::addColumn<double>("reOrder");
+        QTest::addColumn<double>("minOrdW");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("the largest a line takes") << 32766.0 << 0.0 << false;
+        QTest::newRow("one more") << 32767.0 << 0.0 << true;
+        QTest::newRow("50 000 short") << 49999.0 << 0.0 << true;
+        QTest::newRow("minimum order beyond") << 3.0 << 40000.0 << true;
+    }
+    void reorderQuantityBeyondOneLine() {
+        QFETCH(double, reOrder);
+        QFETCH(double, minOrdW);
+        QFETCH(bool, told);
+        insert(u"Products"_s,
+               {u"StockNo"_s, u"Supplier"_s, u"Inventory"_s, u"ReOrder"_s, u"MinOrdW"_s,
+                u"Orderable"_s},
+               {u"BULK-1"_s, u"acme"_s, 0, reOrder, minOrdW, true});
+        const QList<ReorderList::SupplierGroup> groups = ReorderList::build(db());
+        QCOMPARE(groups.size(), 1);
+        const ReorderList::Item item = groups.first().items.value(0);
+        QCOMPARE(item.quantity, std::max(reOrder + 1, minOrdW));
+        const QString note = ReorderList::limitNote(item);
+        QCOMPARE(!note.isEmpty(), told);
+        if (told) {
+            QCOMPARE(note, u"More than the 32767 one order line takes: order it over several "
+                           u"lines."_s);
+            QVERIFY(ReorderList::asText(groups).contains(u"\n    "_s + note + u'\n'));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(ReceivingTest)
