@@ -32,6 +32,7 @@ class ReceivingTest : public QObject {
 
     QTemporaryDir m_dir;
     std::unique_ptr<CatalogueDatabase> m_db;
+    QString m_path;
     int m_files = 0;
 
     CatalogueDatabase& db() { return *m_db; }
@@ -89,9 +90,9 @@ class ReceivingTest : public QObject {
 
 private slots:
     void init() {
-        const QString path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
-        CatalogueDatabase::create(path);
-        m_db = std::make_unique<CatalogueDatabase>(path);
+        m_path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
+        CatalogueDatabase::create(m_path);
+        m_db = std::make_unique<CatalogueDatabase>(m_path);
     }
     void cleanup() { m_db.reset(); }
 
@@ -167,6 +168,43 @@ private slots:
         QVERIFY(result.failures.first().startsWith(u"MUG-401: "_s));
         QCOMPARE(snapshot(), before);
         QVERIFY(Receiving::summary(u"1002"_s, result).contains(u"nothing of these lines"_s));
+    }
+
+    // Only a receipt makes a line received: a Date Received typed and saved by hand does not.
+    // In a catalogue from before receipts were listed, a filled date is taken as a receipt.
+    void onlyAReceiptCounts_data() {
+        QTest::addColumn<bool>("olderLayout");
+        QTest::addColumn<bool>("dated");
+        QTest::addColumn<int>("received");
+        QTest::newRow("dated and saved by hand") << false << true << 1;
+        QTest::newRow("not dated") << false << false << 1;
+        QTest::newRow("dated before the upgrade") << true << true << 0;
+        QTest::newRow("not dated before the upgrade") << true << false << 1;
+    }
+    void onlyAReceiptCounts() {
+        QFETCH(bool, olderLayout);
+        QFETCH(bool, dated);
+        QFETCH(int, received);
+        addProduct({u"AB7"_s, 4, 3, true});
+        const qint64 line = addLine(u"1002"_s, u"AB7"_s);
+        if (dated)
+            StoredRows::update(db(), u"Orders"_s, line, {{u"Date Received"_s, QDate(2003, 3, 10)}});
+        if (olderLayout) {
+            db().run(u"DROP TRIGGER \"Orders leave ReceivedLines\""_s);
+            db().run(u"DROP TABLE ReceivedLines"_s);
+            db().run(u"UPDATE SchemaVersion SET Version = 2"_s);
+            m_db.reset();
+            m_db = std::make_unique<CatalogueDatabase>(m_path);
+        }
+        const Receiving::OrderResult first = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(first.received, received);
+        QCOMPARE(first.skipped, 1 - received);
+        QCOMPARE(stock(u"AB7"_s)->value(u"Number"_s).toDouble(), 5.0 + 3 * received);
+        const Receiving::OrderResult again = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(again.received, 0);
+        QCOMPARE(again.skipped, 1);
+        QCOMPARE(Receiving::receiveLine(db(), line, Received).outcome,
+                 Receiving::LineResult::Outcome::AlreadyReceived);
     }
 
     // A line whose stock number no product has: the stock is received and the user is told.

@@ -349,6 +349,46 @@ private slots:
                  QVariant(QDate(2003, 3, 30)));
     }
 
+    // A line whose Date Received was saved with Update is still received by "R-Update", once.
+    void lineDatedWithUpdateIsReceivedItemByItem() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        {
+            CatalogueDatabase db(shared().DBPath);
+            StoredRows::insert(db, u"Orders"_s,
+                               {{u"Order ID"_s, u"0999"_s},
+                                {u"ProductOrderID"_s, u"AB7"_s},
+                                {u"NumberOrdered"_s, 2},
+                                {u"Cost"_s, 8.5}});
+        }
+        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        QCOMPARE(box(orders, 0)->text(), u"0999"_s);
+        click(orders, u"cmdEdit"_s);
+        type(orders, 4, u"03/30/2003"_s);
+        click(orders, u"cmdUpdate"_s);
+        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
+                 QVariant(QDate(2003, 3, 30)));
+        const double stock =
+            value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble();
+
+        prompts.answerMessage(A::No).answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        prompts.answerMessage(A::Yes);
+        click(orders, u"Command2"_s);
+        QCOMPARE(prompts.shownTexts().last(), u"Manually Receive More Items?"_s);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                 stock + 2);
+
+        prompts.answerMessage(A::Ok).answerMessage(A::No);
+        click(orders, u"Command2"_s);
+        QVERIFY(prompts.shownTexts()
+                    .at(prompts.shownTexts().size() - 2)
+                    .contains(u"was received before"_s));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                 stock + 2);
+        QCOMPARE(prompts.unanswered(), 0);
+    }
+
     // The date for receiving the whole order is asked again until it reads as a date.
     void unreadableReceivingDateIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo);
