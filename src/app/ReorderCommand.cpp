@@ -50,7 +50,8 @@ BatchCommand reorderCommand() {
             u"Lists the orderable, not discontinued products whose Inventory is at or below\n"
             u"their ReOrder level (above 0) and not already covered by goods on order, grouped\n"
             u"by supplier, with the quantity to order: enough to bring Inventory plus OnOrder\n"
-            u"one above the ReOrder level, and at least the minimum order MinOrdW.\n"
+            u"one above the ReOrder level, and at least the minimum order MinOrdW. A quantity\n"
+            u"above 32767, more than one order line takes, is marked under its line.\n"
             u"The catalogue is only read. A catalogue that can't be read gives exit status 2.\n"_s,
             &runReorder};
 }

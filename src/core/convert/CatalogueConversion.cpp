@@ -163,6 +163,8 @@ ConversionResult convert(const TableSource& source, const QString& targetPath,
                 });
                 result.rowsPerTable << qMakePair(table.name, rows);
             }
+            // An old file's order lines with a Date Received went into stock there.
+            db.run(CatalogueSchema::markDatedLinesReceived());
             transaction.commit();
             db.checkpoint();
         }

@@ -217,6 +217,7 @@ QStringList createStatements() {
     for (const TableDefinition& t : tables())
         if (counterColumn(t) < 0)
             statements << rowKeyStatements(t.name);
+    statements << receivedLinesStatements();
     statements << u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s;
     statements << u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(Version);
     return statements;
@@ -225,6 +226,7 @@ QStringList createStatements() {
 bool isBookkeepingTable(const QString& name) {
     return name.compare(u"SchemaVersion"_s, Qt::CaseInsensitive) == 0 ||
            name.compare(RowKeysTable, Qt::CaseInsensitive) == 0 ||
+           name.compare(ReceivedLinesTable, Qt::CaseInsensitive) == 0 ||
            name.startsWith(u"sqlite_"_s, Qt::CaseInsensitive);
 }
 
@@ -243,6 +245,17 @@ QStringList rowKeyStatements(const QString& table) {
             u" BEGIN INSERT OR REPLACE INTO RowKeys (TableName, LastKey) VALUES ("_s + literal +
             u", max(old.rowid, coalesce((SELECT LastKey FROM RowKeys WHERE TableName = "_s +
             literal + u"), 0))); END"_s};
+}
+
+QStringList receivedLinesStatements() {
+    return {u"CREATE TABLE ReceivedLines (OrderRow INTEGER PRIMARY KEY)"_s,
+            u"CREATE TRIGGER \"Orders leave ReceivedLines\" AFTER DELETE ON Orders BEGIN "
+            u"DELETE FROM ReceivedLines WHERE OrderRow = old.rowid; END"_s};
+}
+
+QString markDatedLinesReceived() {
+    return u"INSERT OR IGNORE INTO ReceivedLines (OrderRow) SELECT rowid FROM Orders "
+           u"WHERE \"Date Received\" IS NOT NULL"_s;
 }
 
 } // namespace CatalogueSchema

@@ -25,8 +25,9 @@ namespace CatalogueSchema {
 
 // The layout version written into table SchemaVersion. 2: counter keys are never handed out
 // again after a delete (AUTOINCREMENT), and the tables keyed by their row numbers keep the
-// largest row number they ever gave out in RowKeys.
-inline constexpr int Version = 2;
+// largest row number they ever gave out in RowKeys. 3: the order lines taken into stock are
+// listed in ReceivedLines.
+inline constexpr int Version = 3;
 
 const QList<TableDefinition>& tables();
 const TableDefinition& table(const QString& name); // throws ItemNotFound for an unknown table
@@ -86,6 +87,15 @@ int counterColumn(const TableDefinition& table);
 // counter key: a delete records the row number it frees in RowKeys (see RowWriter::insert).
 QStringList rowKeyStatements(const QString& table);
 inline const QString RowKeysTable = QStringLiteral("RowKeys");
+
+// The order lines (row numbers of Orders) whose goods were taken into stock. A line's Date
+// Received is the user's to type and save, so it cannot tell whether the stock was counted;
+// this list can. A deleted line leaves the list with it.
+inline const QString ReceivedLinesTable = QStringLiteral("ReceivedLines");
+QStringList receivedLinesStatements();
+// Lists every line with a Date Received as received: for lines that came from a layout
+// without the list, where a filled date is all there is to go by.
+QString markDatedLinesReceived();
 
 } // namespace CatalogueSchema
 

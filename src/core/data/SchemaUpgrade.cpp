@@ -82,7 +82,7 @@ void makeCounterKeyFinal(sqlite3* handle, const QString& table, const QString& c
         exec(handle, index);
 }
 
-void upgradeFromFirstLayout(sqlite3* handle) {
+void addRowKeys(sqlite3* handle) {
     if (!hasTable(handle, CatalogueSchema::RowKeysTable))
         exec(handle,
              u"CREATE TABLE RowKeys (TableName TEXT PRIMARY KEY, LastKey INTEGER NOT NULL)"_s);
@@ -101,6 +101,24 @@ void upgradeFromFirstLayout(sqlite3* handle) {
                 exec(handle, statement);
         }
     }
+}
+
+// Lines dated before the list of received lines existed are taken as received: counting their
+// stock a second time would be worse than a line the user has to receive by hand.
+void addReceivedLines(sqlite3* handle) {
+    if (!hasTable(handle, u"Orders"_s))
+        return;
+    if (!hasTable(handle, CatalogueSchema::ReceivedLinesTable))
+        for (const QString& statement : CatalogueSchema::receivedLinesStatements())
+            exec(handle, statement);
+    exec(handle, CatalogueSchema::markDatedLinesReceived());
+}
+
+void upgradeFrom(sqlite3* handle, int version) {
+    if (version < 2)
+        addRowKeys(handle);
+    if (version < 3)
+        addReceivedLines(handle);
     if (!hasTable(handle, u"SchemaVersion"_s))
         exec(handle, u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s);
     exec(handle, u"DELETE FROM SchemaVersion"_s);
@@ -133,12 +151,12 @@ void checkAndUpgrade(sqlite3* handle, const QString& path) {
         return;
     try {
         exec(handle, u"BEGIN IMMEDIATE"_s);
-        upgradeFromFirstLayout(handle);
+        upgradeFrom(handle, version);
         exec(handle, u"COMMIT"_s);
     } catch (const RunTimeError&) {
         if (!sqlite3_get_autocommit(handle))
             sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
-        // A file that cannot be changed now keeps its first layout; it is tried again on the
+        // A file that cannot be changed now keeps its old layout; it is tried again on the
         // next opening.
     }
 }

@@ -39,7 +39,7 @@ std::optional<double> netLineCost(const QString& shipping, const QString& fees,
                c = numberIn(cost), d = numberIn(discount);
     if (!s || !f || !n || !c || !d || *n == 0)
         return std::nullopt;
-    return *s + *f / *n + *c - *d;
+    return *c + *s + *f - *d;
 }
 
 std::optional<double> netCostEach(const QString& netLineCostText, const QString& numberOrdered) {

@@ -16,12 +16,14 @@ QString moneyText(double amount);
 // non-numeric text.
 std::optional<double> numberIn(const QString& text);
 
-// Net cost of an order line: Shipping + Fees / NumberOrdered + Cost - Discount, from the texts
-// of those boxes; nothing when one of them is not a number or NumberOrdered is empty or 0.
+// Net cost of an order line: Cost + Shipping + Fees - Discount, from the texts of those boxes.
+// The fee is charged once for the line, whatever its quantity. Nothing when one of them is not
+// a number, or NumberOrdered is empty or 0 (a line of nothing has no cost to pass on to stock).
 std::optional<double> netLineCost(const QString& shipping, const QString& fees,
                                   const QString& numberOrdered, const QString& cost,
                                   const QString& discount);
-// Net cost of one item: the line's net cost text read as a number, divided by NumberOrdered.
+// Net cost of one item, what a received item costs the shop: the line's net cost text read as
+// a number, divided by NumberOrdered.
 std::optional<double> netCostEach(const QString& netLineCostText, const QString& numberOrdered);
 
 // The answer to "What Shipping Method For This Order?".

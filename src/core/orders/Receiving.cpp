@@ -1,6 +1,7 @@
 #include "core/orders/Receiving.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/StoredRows.h"
@@ -43,6 +44,20 @@ QVariant netCostEach(const StoredRows::Row& line) {
     return OrderMath::numberIn(OrderMath::moneyText(*each)).value_or(0);
 }
 
+// Whether the line's goods were taken into stock. A catalogue still in a layout without the
+// list of received lines (it could not be written when it was opened) goes by Date Received.
+bool wasReceived(CatalogueDatabase& db, const StoredRows::Row& line) {
+    if (!db.hasTable(CatalogueSchema::ReceivedLinesTable))
+        return !text(line.value(u"Date Received"_s)).trimmed().isEmpty();
+    return !db.scalar(u"SELECT OrderRow FROM ReceivedLines WHERE OrderRow = ?"_s, {line.rowId})
+                .isNull();
+}
+
+void markReceived(CatalogueDatabase& db, const StoredRows::Row& line) {
+    if (db.hasTable(CatalogueSchema::ReceivedLinesTable))
+        db.run(u"INSERT OR IGNORE INTO ReceivedLines (OrderRow) VALUES (?)"_s, {line.rowId});
+}
+
 void receive(CatalogueDatabase& db, const StoredRows::Row& line, const QDate& received,
              LineResult& result) {
     const double quantity = number(line.value(u"NumberOrdered"_s));
@@ -74,6 +89,7 @@ void receive(CatalogueDatabase& db, const StoredRows::Row& line, const QDate& re
                             {u"Cost"_s, netCostEach(line)}});
     }
     StoredRows::update(db, Orders, line.rowId, {{u"Date Received"_s, received}});
+    markReceived(db, line);
 }
 
 const QStringList LineColumns{
@@ -83,7 +99,7 @@ const QStringList LineColumns{
 LineResult receiveRow(CatalogueDatabase& db, const StoredRows::Row& line, const QDate& received) {
     LineResult result;
     result.stockNo = text(line.value(u"ProductOrderID"_s));
-    if (!text(line.value(u"Date Received"_s)).trimmed().isEmpty()) {
+    if (wasReceived(db, line)) {
         result.outcome = LineResult::Outcome::AlreadyReceived;
         return result;
     }
@@ -161,8 +177,7 @@ QString summary(const QString& orderId, const OrderResult& result) {
         return u"Order "_s + orderId + u" has no lines to receive."_s;
     parts << u"Received "_s + lines(result.received) + u" of order "_s + orderId + u'.';
     if (result.skipped > 0)
-        parts << u"Skipped "_s + lines(result.skipped) +
-                     u" already received before (their Date Received is filled)."_s;
+        parts << u"Skipped "_s + lines(result.skipped) + u" already received before."_s;
     if (!result.missingProducts.isEmpty())
         parts << missingText(result.missingProducts);
     if (!result.failures.isEmpty())
@@ -177,7 +192,7 @@ QString summary(const LineResult& result) {
         return result.productMissing ? missingText({result.stockNo}) : QString();
     case LineResult::Outcome::AlreadyReceived:
         return u"The line of "_s + result.stockNo +
-               u" was received before (its Date Received is filled); it was not received again."_s;
+               u" was received before; it was not received again."_s;
     case LineResult::Outcome::Failed:
         break;
     }

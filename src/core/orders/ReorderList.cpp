@@ -59,17 +59,27 @@ QList<SupplierGroup> build(CatalogueDatabase& db) {
     return list;
 }
 
+QString limitNote(const Item& item) {
+    if (item.quantity <= TextRules::IntegerMax)
+        return QString();
+    return u"More than the %1 one order line takes: order it over several lines."_s.arg(
+        TextRules::IntegerMax);
+}
+
 QString asText(const QList<SupplierGroup>& groups) {
     if (groups.isEmpty())
         return u"No product needs ordering again.\n"_s;
     QString out;
     for (const SupplierGroup& group : groups) {
         out += (group.supplier.isEmpty() ? u"(no supplier)"_s : group.supplier) + u'\n';
-        for (const Item& item : group.items)
+        for (const Item& item : group.items) {
             out += u"  %1\t%2\torder %3\t(in stock %4, on order %5, re-order at %6)\n"_s.arg(
                 item.stockNo, item.name, TextRules::plainDecimal(item.quantity),
                 TextRules::plainDecimal(item.inventory), TextRules::plainDecimal(item.onOrder),
                 TextRules::plainDecimal(item.reOrder));
+            if (const QString note = limitNote(item); !note.isEmpty())
+                out += u"    "_s + note + u'\n';
+        }
     }
     return out;
 }

@@ -28,6 +28,11 @@ struct SupplierGroup {
     QList<Item> items; // by stock number
 };
 
+// What the line says when its quantity is more than one order line takes (the order prompt
+// accepts up to TextRules::IntegerMax): the product has to be ordered over several lines.
+// Empty for a quantity that fits.
+QString limitNote(const Item& item);
+
 // Groups by supplier name (suppliers in alphabetical order, letter case aside).
 QList<SupplierGroup> build(CatalogueDatabase& db);
 

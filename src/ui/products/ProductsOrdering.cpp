@@ -151,10 +151,10 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             return giveUp();
         const auto typed = OrderMath::numberIn(howMany);
         if (!typed || TextRules::roundHalfEven(*typed) < 1 ||
-            TextRules::roundHalfEven(*typed) > 32767) {
+            TextRules::roundHalfEven(*typed) > TextRules::IntegerMax) {
             step([] {
                 prompts().notice(u"Please Enter How Many Items To Order As A Whole Number "
-                                 u"From 1 To 32767."_s,
+                                 u"From 1 To %1."_s.arg(TextRules::IntegerMax),
                                  MessageIcon::Exclamation);
             });
             return giveUp();
@@ -212,7 +212,9 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     if (!saved)
         return false;
 
-    // Only a saved line counts towards the invoice and the product's On Order.
+    // Only a saved line counts towards the invoice and the product's On Order. On Order takes
+    // the quantity the line was saved with; the notes keep the quantity asked for here, so a
+    // line changed on the orders screen shows in the notes as ordered, not as saved.
     const double ordered = TextRules::Val(TextRules::toText(shared().ItemPrice));
     OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, line,
                                shared().SupplierTaxRate);
@@ -220,8 +222,7 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     step([&] {
         recorded = CatalogueOrdering::recordOrdered(
             connection(), stockNo, ordered,
-            CatalogueOrdering::orderedNote(QDate::currentDate(), int(ordered),
-                                           shared().CurrentKey));
+            CatalogueOrdering::orderedNote(QDate::currentDate(), quantity, shared().CurrentKey));
     });
     // The product is shown as the catalogue now holds it, unless the user is changing a product.
     step([this] {

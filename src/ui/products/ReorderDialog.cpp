@@ -35,18 +35,18 @@ ReorderDialog::ReorderDialog(const QList<ReorderList::SupplierGroup>& groups, QW
     m_list = new QTreeWidget(this);
     m_list->setObjectName(u"lstReorder"_s);
     m_list->setHeaderLabels({u"Supplier / Stock #"_s, u"Name"_s, u"Order"_s, u"In Stock"_s,
-                             u"On Order"_s, u"Re-Order"_s});
+                             u"On Order"_s, u"Re-Order"_s, u"Note"_s});
     for (int g = 0; g < groups.size(); ++g) {
         const ReorderList::SupplierGroup& group = groups.at(g);
         auto* top = new QTreeWidgetItem(
             m_list, {group.supplier.isEmpty() ? u"(no supplier)"_s : group.supplier});
         top->setData(0, GroupRole, g);
         for (const ReorderList::Item& item : group.items) {
-            auto* row = new QTreeWidgetItem(top, {item.stockNo, item.name,
-                                                  TextRules::plainDecimal(item.quantity),
-                                                  TextRules::plainDecimal(item.inventory),
-                                                  TextRules::plainDecimal(item.onOrder),
-                                                  TextRules::plainDecimal(item.reOrder)});
+            auto* row = new QTreeWidgetItem(
+                top,
+                {item.stockNo, item.name, TextRules::plainDecimal(item.quantity),
+                 TextRules::plainDecimal(item.inventory), TextRules::plainDecimal(item.onOrder),
+                 TextRules::plainDecimal(item.reOrder), ReorderList::limitNote(item)});
             row->setData(0, GroupRole, g);
         }
     }

@@ -135,6 +135,8 @@ private slots:
         QCOMPARE(db.scalar(u"SELECT sum(Disco) FROM Products"_s).toLongLong(), qint64(1500));
         QCOMPARE(db.scalar(u"SELECT ProdName FROM Products WHERE PID = 13"_s).toString(),
                  u"ProdName 1, \"quoted\" Knäckebröd"_s);
+        // Every old order line has a Date Received: its goods went into stock in the old file.
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM ReceivedLines"_s).toLongLong(), qint64(5));
         // The counter goes on after the highest old key.
         db.run(u"INSERT INTO Products (StockNo) VALUES ('NEW-1')"_s);
         QCOMPARE(db.scalar(u"SELECT PID FROM Products WHERE StockNo = 'NEW-1'"_s).toLongLong(),

@@ -29,16 +29,23 @@ class OrderMathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Boxes 13 and 10 of an order line; a box that can't be worked out stays as it was.
+    // Boxes 13 and 10 of an order line; a box that can't be worked out stays as it was. The
+    // fee is charged once per line, not once per item.
     void netCosts_data() {
         QTest::addColumn<QStringList>("boxes"); // shipping, fees, number, cost, discount
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("each");
         QTest::newRow("100/10/6/4/3")
-            << QStringList{u"10"_s, u"6"_s, u"3"_s, u"100"_s, u"4"_s} << u"$108"_s << u"$36"_s;
+            << QStringList{u"10"_s, u"6"_s, u"3"_s, u"100"_s, u"4"_s} << u"$112"_s << u"$37.33"_s;
+        QTest::newRow("4 x 12.50, 3 % off, fee 2, shipping 5.50")
+            << QStringList{u"5.5"_s, u"2"_s, u"4"_s, u"50"_s, u"1.5"_s} << u"$56"_s << u"$14"_s;
+        QTest::newRow("4 x 2.50 from the catalogue, supplier method 2")
+            << QStringList{u"0.5"_s, u"1.5"_s, u"4"_s, u"10"_s, u"1"_s} << u"$11"_s << u"$2.75"_s;
+        QTest::newRow("one item carries the whole fee")
+            << QStringList{u"0"_s, u"2"_s, u"1"_s, u"12.5"_s, u"0"_s} << u"$14.5"_s << u"$14.5"_s;
         QTest::newRow("as the boxes show money")
             << QStringList{u"$10.00"_s, u"$6.00"_s, u"3"_s, u"$1,100.00"_s, u"$4.00"_s}
-            << u"$1,108"_s << u"$369.33"_s;
+            << u"$1,112"_s << u"$370.67"_s;
         QTest::newRow("nothing ordered") << QStringList{u"10"_s, u"6"_s, u"0"_s, u"100"_s, u"4"_s}
                                          << u"(unchanged)"_s << u"(unchanged)"_s;
         QTest::newRow("number empty") << QStringList{u"10"_s, u"6"_s, u""_s, u"100"_s, u"4"_s}

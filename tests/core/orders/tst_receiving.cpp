@@ -32,6 +32,7 @@ class ReceivingTest : public QObject {
 
     QTemporaryDir m_dir;
     std::unique_ptr<CatalogueDatabase> m_db;
+    QString m_path;
     int m_files = 0;
 
     CatalogueDatabase& db() { return *m_db; }
@@ -54,7 +55,7 @@ class ReceivingTest : public QObject {
             insert(u"Inventory"_s, {u"Product Id"_s, u"Number"_s}, {p.stockNo, 5});
     }
 
-    // A line of 3 at $100 gross with shipping 10, fees 6 and discount 4: net cost each $36.
+    // A line of 3 at $100 gross with shipping 10, fees 6 and discount 4: net cost each $37.33.
     qint64 addLine(const QString& orderId, const QString& stockNo, double quantity = 3) {
         return insert(u"Orders"_s,
                       {u"Order ID"_s, u"ProductOrderID"_s, u"Description"_s, u"NumberOrdered"_s,
@@ -89,9 +90,9 @@ class ReceivingTest : public QObject {
 
 private slots:
     void init() {
-        const QString path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
-        CatalogueDatabase::create(path);
-        m_db = std::make_unique<CatalogueDatabase>(path);
+        m_path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
+        CatalogueDatabase::create(m_path);
+        m_db = std::make_unique<CatalogueDatabase>(m_path);
     }
     void cleanup() { m_db.reset(); }
 
@@ -117,7 +118,7 @@ private slots:
         QCOMPARE(made.value(u"Wholesale"_s).toDouble(), 33.3333);
         QCOMPARE(made.value(u"Retail"_s).toDouble(), 9.99);
         QCOMPARE(made.value(u"Date In"_s).toDate(), Received);
-        QCOMPARE(made.value(u"Cost"_s).toDouble(), 36.0);
+        QCOMPARE(made.value(u"Cost"_s).toDouble(), 37.33);
         QCOMPARE(product(u"MUG-401"_s, u"Inventory"_s).toDouble(), 4.0);
         QCOMPARE(product(u"MUG-401"_s, u"OnOrder"_s).toDouble(), 2.0);
         QCOMPARE(product(u"AB7"_s, u"Notes"_s).toString(),
@@ -167,6 +168,43 @@ private slots:
         QVERIFY(result.failures.first().startsWith(u"MUG-401: "_s));
         QCOMPARE(snapshot(), before);
         QVERIFY(Receiving::summary(u"1002"_s, result).contains(u"nothing of these lines"_s));
+    }
+
+    // Only a receipt makes a line received: a Date Received typed and saved by hand does not.
+    // In a catalogue from before receipts were listed, a filled date is taken as a receipt.
+    void onlyAReceiptCounts_data() {
+        QTest::addColumn<bool>("olderLayout");
+        QTest::addColumn<bool>("dated");
+        QTest::addColumn<int>("received");
+        QTest::newRow("dated and saved by hand") << false << true << 1;
+        QTest::newRow("not dated") << false << false << 1;
+        QTest::newRow("dated before the upgrade") << true << true << 0;
+        QTest::newRow("not dated before the upgrade") << true << false << 1;
+    }
+    void onlyAReceiptCounts() {
+        QFETCH(bool, olderLayout);
+        QFETCH(bool, dated);
+        QFETCH(int, received);
+        addProduct({u"AB7"_s, 4, 3, true});
+        const qint64 line = addLine(u"1002"_s, u"AB7"_s);
+        if (dated)
+            StoredRows::update(db(), u"Orders"_s, line, {{u"Date Received"_s, QDate(2003, 3, 10)}});
+        if (olderLayout) {
+            db().run(u"DROP TRIGGER \"Orders leave ReceivedLines\""_s);
+            db().run(u"DROP TABLE ReceivedLines"_s);
+            db().run(u"UPDATE SchemaVersion SET Version = 2"_s);
+            m_db.reset();
+            m_db = std::make_unique<CatalogueDatabase>(m_path);
+        }
+        const Receiving::OrderResult first = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(first.received, received);
+        QCOMPARE(first.skipped, 1 - received);
+        QCOMPARE(stock(u"AB7"_s)->value(u"Number"_s).toDouble(), 5.0 + 3 * received);
+        const Receiving::OrderResult again = Receiving::receiveOrder(db(), u"1002"_s, Received);
+        QCOMPARE(again.received, 0);
+        QCOMPARE(again.skipped, 1);
+        QCOMPARE(Receiving::receiveLine(db(), line, Received).outcome,
+                 Receiving::LineResult::Outcome::AlreadyReceived);
     }
 
     // A line whose stock number no product has: the stock is received and the user is told.
@@ -244,6 +282,37 @@ private slots:
                 got << group.supplier + u' ' + item.stockNo + u' ' +
                            TextRules::plainDecimal(item.quantity);
         QCOMPARE(got, (QStringList{u"acme B1 1"_s, u"Zed Co A1 6"_s, u"Zed Co A2 11"_s}));
+    }
+
+    // A quantity the order prompt would refuse is said on its line, in the list and as text.
+    void reorderQuantityBeyondOneLine_data() {
+        QTest::addColumn<double>("reOrder");
+        QTest::addColumn<double>("minOrdW");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("the largest a line takes") << 32766.0 << 0.0 << false;
+        QTest::newRow("one more") << 32767.0 << 0.0 << true;
+        QTest::newRow("50 000 short") << 49999.0 << 0.0 << true;
+        QTest::newRow("minimum order beyond") << 3.0 << 40000.0 << true;
+    }
+    void reorderQuantityBeyondOneLine() {
+        QFETCH(double, reOrder);
+        QFETCH(double, minOrdW);
+        QFETCH(bool, told);
+        insert(u"Products"_s,
+               {u"StockNo"_s, u"Supplier"_s, u"Inventory"_s, u"ReOrder"_s, u"MinOrdW"_s,
+                u"Orderable"_s},
+               {u"BULK-1"_s, u"acme"_s, 0, reOrder, minOrdW, true});
+        const QList<ReorderList::SupplierGroup> groups = ReorderList::build(db());
+        QCOMPARE(groups.size(), 1);
+        const ReorderList::Item item = groups.first().items.value(0);
+        QCOMPARE(item.quantity, std::max(reOrder + 1, minOrdW));
+        const QString note = ReorderList::limitNote(item);
+        QCOMPARE(!note.isEmpty(), told);
+        if (told) {
+            QCOMPARE(note, u"More than the 32767 one order line takes: order it over several "
+                           u"lines."_s);
+            QVERIFY(ReorderList::asText(groups).contains(u"\n    "_s + note + u'\n'));
+        }
     }
 };
 

@@ -55,7 +55,7 @@ private slots:
         QTest::newRow("Orders date")
             << u"frmOrders"_s << upTo(15) << 3 << u"Date Ordered:"_s << u"03/03/2003"_s;
         QTest::newRow("Orders net cost")
-            << u"frmOrders"_s << upTo(15) << 13 << u"Net Cost:"_s << u"$18.23"_s;
+            << u"frmOrders"_s << upTo(15) << 13 << u"Net Cost:"_s << u"$19.35"_s;
         QTest::newRow("Invoice grand total")
             << u"frmInvoice"_s << upTo(7) << 2 << u"Grand Total:"_s << u"$97.17"_s;
         QTest::newRow("Inventory on hand")

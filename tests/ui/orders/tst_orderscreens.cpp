@@ -60,18 +60,23 @@ QWidget* screen(const QString& name) {
 }
 
 // Presses a button of the orders screen each time the catalogue waits there for the user's
-// decision on a line it filled, `lines` times.
-std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1) {
+// decision on a line it filled, `lines` times; a `quantity` given is typed into "# Ordered:"
+// first.
+std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1,
+                                      const QString& quantity = QString()) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), button, lines]() mutable {
-        QWidget* orders = screen(u"frmOrders"_s);
-        if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
-            return;
-        if (--lines == 0)
-            t->stop();
-        click(orders, button);
-    });
+    QObject::connect(timer.get(), &QTimer::timeout,
+                     [t = timer.get(), button, lines, quantity]() mutable {
+                         QWidget* orders = screen(u"frmOrders"_s);
+                         if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
+                             return;
+                         if (--lines == 0)
+                             t->stop();
+                         if (!quantity.isEmpty())
+                             type(orders, 6, quantity);
+                         click(orders, button);
+                     });
     timer->start();
     return timer;
 }
@@ -216,6 +221,37 @@ private slots:
         QCOMPARE(snapshot(), before);
     }
 
+    // A line changed on the orders screen before it is saved: On Order grows by the quantity
+    // saved, while the notes keep the quantity ordered.
+    void savedQuantityAndNotedQuantity_data() {
+        QTest::addColumn<QString>("typed"); // into "# Ordered:" before Update; empty: as filled
+        QTest::addColumn<double>("onOrderGrowth");
+        QTest::newRow("saved as ordered") << QString() << 2.0;
+        QTest::newRow("raised to 5") << u"5"_s << 5.0;
+        QTest::newRow("lowered to 1") << u"1"_s << 1.0;
+    }
+    void savedQuantityAndNotedQuantity() {
+        QFETCH(QString, typed);
+        QFETCH(double, onOrderGrowth);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        const double onOrder =
+            value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble();
+        searchStock(products.get(), u"AB12"_s);
+        prompts.answerInput(u"N-1"_s).answerInput(u"2"_s).answerInput(u"1"_s);
+        auto update = whenLineWaits(u"cmdUpdate"_s, 1, typed);
+        click(products.get(), u"Command1"_s);
+        QCOMPARE(value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble(),
+                 onOrder + onOrderGrowth);
+        QCOMPARE(value(u"Orders"_s, u"NumberOrdered"_s, u"Order ID"_s, u"N-1"_s).toDouble(),
+                 onOrderGrowth);
+        const QString notes = value(u"Products"_s, u"Notes"_s, u"StockNo"_s, u"AB12"_s).toString();
+        QVERIFY2(
+            notes.endsWith(today(u"MM/DD/YY"_s) + u" - Ordered 2 Items. Order Number: N-1\r\n"_s),
+            qPrintable(notes));
+    }
+
     // A product whose supplier is not in the supplier table is not ordered on other terms.
     void unknownSupplierIsTold() {
         TestProgramFolder folder(Catalogue::Demo);
@@ -271,10 +307,10 @@ private slots:
         for (const auto& [index, text] : QList<QPair<int, QString>>{
                  {2, u"100"_s}, {15, u"10"_s}, {14, u"6"_s}, {12, u"4"_s}, {6, u"3"_s}})
             type(orders, index, text);
-        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
-        QCOMPARE(box(orders, 10)->text(), u"$36"_s);
+        QCOMPARE(box(orders, 13)->text(), u"$112"_s);
+        QCOMPARE(box(orders, 10)->text(), u"$37.33"_s);
         type(orders, 6, u"0"_s);
-        QCOMPARE(box(orders, 13)->text(), u"$108"_s);
+        QCOMPARE(box(orders, 13)->text(), u"$112"_s);
         click(orders, u"cmdCancel"_s);
 
         control<QLineEdit>(orders, u"txtSrch"_s)->setText(u"zz"_s);
@@ -317,6 +353,46 @@ private slots:
         QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s), QVariant(6.0));
         QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
                  QVariant(QDate(2003, 3, 30)));
+    }
+
+    // A line whose Date Received was saved with Update is still received by "R-Update", once.
+    void lineDatedWithUpdateIsReceivedItemByItem() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        {
+            CatalogueDatabase db(shared().DBPath);
+            StoredRows::insert(db, u"Orders"_s,
+                               {{u"Order ID"_s, u"0999"_s},
+                                {u"ProductOrderID"_s, u"AB7"_s},
+                                {u"NumberOrdered"_s, 2},
+                                {u"Cost"_s, 8.5}});
+        }
+        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        QCOMPARE(box(orders, 0)->text(), u"0999"_s);
+        click(orders, u"cmdEdit"_s);
+        type(orders, 4, u"03/30/2003"_s);
+        click(orders, u"cmdUpdate"_s);
+        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
+                 QVariant(QDate(2003, 3, 30)));
+        const double stock =
+            value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble();
+
+        prompts.answerMessage(A::No).answerMessage(A::Ok);
+        click(orders, u"Command2"_s);
+        prompts.answerMessage(A::Yes);
+        click(orders, u"Command2"_s);
+        QCOMPARE(prompts.shownTexts().last(), u"Manually Receive More Items?"_s);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                 stock + 2);
+
+        prompts.answerMessage(A::Ok).answerMessage(A::No);
+        click(orders, u"Command2"_s);
+        QVERIFY(prompts.shownTexts()
+                    .at(prompts.shownTexts().size() - 2)
+                    .contains(u"was received before"_s));
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                 stock + 2);
+        QCOMPARE(prompts.unanswered(), 0);
     }
 
     // The date for receiving the whole order is asked again until it reads as a date.
