@@ -53,7 +53,7 @@ QString textFileDialogName() {
 }
 
 QString textFileFilter() {
-    return u"Text|*.txt|Documents|*.doc|All Files|*.*"_s;
+    return u"Text|*.txt;*.csv;*.tab|Documents|*.doc|All Files|*.*"_s;
 }
 
 QString preview(int lineCount) {

@@ -30,6 +30,7 @@ QString stockDiscontinuedQuestion();
 
 // File dialog for any text file.
 QString textFileDialogName(); // "*.*"
+// Suppliers send their lists as .txt, .csv or .tab: all of them show in the first entry.
 QString textFileFilter();
 // Lines shown in the preview list at most.
 inline constexpr int PreviewLineCount = 100;

@@ -1,9 +1,11 @@
+#include "core/import/ImportMessages.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 #include "support/core/TestHelpers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
@@ -61,6 +63,26 @@ private slots:
         QVERIFY(session.previewMessage().startsWith(
             u"Below Is The First %1 Lines Of The File You Selected!\n"_s.arg(shown)));
         QCOMPARE(session.noteDefault(QDate(2026, 5, 1)), u"05/01/26 list.txt"_s);
+    }
+
+    // The file dialog opens on its first entry: a supplier's list must show there whatever
+    // ending it came with, and other files must not.
+    void fileDialogFirstEntry_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("text") << u"prices.txt"_s << true;
+        QTest::newRow("comma file") << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("tab file") << u"fulldesc.tab"_s << true;
+        QTest::newRow("upper case") << u"PRICES.CSV"_s << true;
+        QTest::newRow("spreadsheet") << u"prices.xls"_s << false;
+        QTest::newRow("picture") << u"logo.jpg"_s << false;
+    }
+    void fileDialogFirstEntry() {
+        QFETCH(QString, fileName);
+        QFETCH(bool, listed);
+        const QStringList entries = ImportMessages::textFileFilter().split(u'|');
+        QVERIFY(entries.size() >= 2);
+        QCOMPARE(QDir::match(entries.at(1), fileName), listed);
     }
 
     void missingFileRaisesError53() {
