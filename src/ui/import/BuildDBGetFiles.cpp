@@ -380,7 +380,8 @@ void BuildDB::importSupplierFiles() {
             files << FixedMappings::priceList(index);
     }
     QPointer<BuildDB> self(this);
-    ImportOutcome last;
+    QList<ImportOutcome> outcomes;
+    QStringList listLines;
     for (const FixedMappings::SupplierFile& file : files) {
         SupplierFileImport import(file, shared().AppFolder);
         if (!import.exists()) {
@@ -403,13 +404,20 @@ void BuildDB::importSupplierFiles() {
                                import.noteDefault()));
         import.setEditOnly(editOnly);
         showWorkLayout();
-        last = import.run(*m_db, progressCallback());
+        outcomes << import.run(*m_db, progressCallback());
         if (!self)
             return;
-        if (last.cancelled)
+        listLines << SupplierFileImport::listLine(import.bareFileName(), outcomes.constLast());
+        if (outcomes.constLast().cancelled)
             break;
     }
-    endTask(withPassedOver(last));
+    const ImportOutcome run = SupplierFileImport::runOutcome(outcomes);
+    if (files.size() > 1) {
+        // The status line holds the whole run; what each list did stays readable above it.
+        txtMsg->setPlainText(listLines.join(ImportMessages::lineBreak()));
+        Frame3->show();
+    }
+    endTask(withPassedOver(run));
 }
 
 // ---- A table of an Access database ---------------------------------------------------------

@@ -316,6 +316,52 @@ private slots:
         QCOMPARE(label(screen.get()), u"Choose Which Option To Do"_s);
     }
 
+    // Several price lists in one run: the status line adds up every list, and each list's own
+    // totals are listed above it (a run of one list needs no such list).
+    void priceListsTotalOverTheRun_data() {
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("lists");
+        const QString white =
+            u"wp-cd.txt:   Total Checked: 26   Total Added: 26   Total Edited: 0"_s;
+        QTest::newRow("white only")
+            << QList<int>{0} << u"Total Checked: 26   Total Added: 26   Total Edited: 0"_s
+            << QString();
+        QTest::newRow("white and yellow")
+            << QList<int>{0, 1} << u"Total Checked: 52   Total Added: 26   Total Edited: 26"_s
+            << white + u"\nyp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s;
+        QTest::newRow("white, yellow and retail")
+            << QList<int>{0, 1, 4} << u"Total Checked: 78   Total Added: 26   Total Edited: 52"_s
+            << white + u"\nyp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s +
+                   u"\nsp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s;
+    }
+    void priceListsTotalOverTheRun() {
+        QFETCH(QList<int>, ticked);
+        QFETCH(QString, status);
+        QFETCH(QString, lists);
+        TestProgramFolder folder(Catalogue::Empty);
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        // Per list: who the supplier is (no supplier screen here), then the note.
+        for (qsizetype i = 0; i < ticked.size(); ++i)
+            prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
+        auto screen = openScreen<BuildDB>();
+        click(screen.get(), u"Option1(0)"_s);
+        for (int list : ticked)
+            control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
+        Dialogue dialogue(*screen, {u"label:"_s, u"click:Command2"_s});
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(dialogue.seen.value(0), status);
+        const QString message = control<QPlainTextEdit>(screen.get(), u"txtMsg"_s)->toPlainText();
+        if (lists.isEmpty())
+            QVERIFY2(!message.contains(u"wp-cd.txt:"_s), qPrintable(message));
+        else
+            QCOMPARE(message, lists);
+        QCOMPARE(count(), 26);
+    }
+
     // A divider typed by hand that the start line does not hold is refused; Retry lets the user
     // choose again.
     void manualDivider() {
