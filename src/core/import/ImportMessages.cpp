@@ -170,6 +170,11 @@ QString emptyField() {
     return u"This One Is Empty"_s;
 }
 
+QString mappingField(int number, int count, const QString& label) {
+    return u"Field "_s + QString::number(number) + u" Of "_s + QString::number(count) + u":   "_s +
+           label;
+}
+
 QString mappingDiscontinuedQuestion() {
     return discontinuedQuestion(u"If This List Includes Discontinued Items!"_s);
 }

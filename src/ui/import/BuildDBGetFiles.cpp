@@ -269,33 +269,52 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
         mapping.finish();
         return true;
     }
+    // A click on the wrong caption is easily made among thirty; Back undoes the last one.
+    m_mappingFields = true;
+    Command4->show();
+    QPointer<BuildDB> self(this);
+    auto stopMapping = [&] {
+        if (!self)
+            return;
+        m_mappingFields = false;
+        Command4->setEnabled(true);
+        Command4->hide();
+    };
     for (;;) {
-        for (int position = 0; position < mapping.fieldCount(); ++position) {
-            Label1->setText(mapping.label(position));
-            for (;;) {
-                Text1->clearSelection();
-                Text1->setCurrentRow(-1);
-                ChosenLine = -1;
-                if (!waitForContinue() || CloseRequested)
-                    return false;
-                if (ChosenLine < 0)
-                    continue;
-                const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
-                if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
-                    mapping.setSkipDiscontinued(
-                        prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
-                                          MessageButtons::YesNo, MessageIcon::Question,
-                                          QString()) == MessageAnswer::No);
-                if (outcome == FieldMapping::Outcome::Mapped ||
-                    outcome == FieldMapping::Outcome::MappedAskDiscontinued)
-                    break;
+        int position = 0;
+        while (position < mapping.fieldCount()) {
+            Label1->setText(mapping.statusLine(position));
+            Command4->setEnabled(position > 0);
+            Text1->clearSelection();
+            Text1->setCurrentRow(-1);
+            ChosenLine = -1;
+            m_backRequested = false;
+            if (!waitForContinue() || CloseRequested) {
+                stopMapping();
+                return false;
             }
+            if (m_backRequested) {
+                position = mapping.back(position);
+                continue;
+            }
+            if (ChosenLine < 0)
+                continue;
+            const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
+            if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                mapping.setSkipDiscontinued(
+                    prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
+                                      MessageButtons::YesNo, MessageIcon::Question,
+                                      QString()) == MessageAnswer::No);
+            if (outcome == FieldMapping::Outcome::Mapped ||
+                outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                ++position;
         }
         if (mapping.hasStockNumber())
             break;
         prompts().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
         mapping.restart();
     }
+    stopMapping();
     mapping.finish();
     return true;
 }

@@ -362,6 +362,49 @@ private slots:
         QCOMPARE(count(), 26);
     }
 
+    // While mapping, the status line says which field of how many is mapped and what it holds;
+    // Back returns to the field before and forgets how it was mapped.
+    void mappingShowsTheFieldAndGoesBack_data() {
+        QTest::addColumn<QStringList>("mapping"); // actions while mapping "A1,Pen,5"
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QString>("name"); // of A1 afterwards
+        const QString first = u"Field 1 Of 3:   A1"_s;
+        const QString second = u"Field 2 Of 3:   Pen"_s;
+        const QString third = u"Field 3 Of 3:   5"_s;
+        QTest::newRow("straight through") << QStringList{u"label:"_s, u"row:2"_s,  u"label:"_s,
+                                                         u"row:3"_s,  u"label:"_s, u"row:7"_s}
+                                          << QStringList{first, second, third} << u"Pen"_s;
+        QTest::newRow("a wrong first click taken back")
+            << QStringList{u"row:3"_s, u"label:"_s, u"click:Command4"_s, u"label:"_s,
+                           u"row:2"_s, u"row:3"_s,  u"row:7"_s}
+            << QStringList{second, first} << u"Pen"_s;
+        QTest::newRow("the name taken back and left out")
+            << QStringList{u"row:2"_s,  u"row:3"_s, u"label:"_s, u"click:Command4"_s,
+                           u"label:"_s, u"row:0"_s, u"row:7"_s}
+            << QStringList{third, second} << QString();
+    }
+    void mappingShowsTheFieldAndGoesBack() {
+        QFETCH(QStringList, mapping);
+        QFETCH(QStringList, labels);
+        QFETCH(QString, name);
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"one.txt"_s, "A1,Pen,5\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
+            .answerInput(QString())  // note
+            .answerInput(QString()); // no slots
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
+                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(dialogue.seen, labels);
+        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), name);
+    }
+
     // A divider typed by hand that the start line does not hold is refused; Retry lets the user
     // choose again.
     void manualDivider() {
