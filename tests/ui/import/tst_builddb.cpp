@@ -405,6 +405,70 @@ private slots:
         QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), name);
     }
 
+    // A mapping is kept once a run or its trial has read the file, and offered for next
+    // month's file of the same heading, naming the file it was made for; a dialogue given up
+    // at the last question keeps nothing, even for a file of the same name.
+    void mappingKeptForNextMonth_data() {
+        QTest::addColumn<QStringList>("firstEnd"); // at "Press OK To Start..." for January
+        QTest::addColumn<bool>("imported");
+        QTest::addColumn<QString>("secondName");
+        QTest::addColumn<bool>("offered");
+        const QStringList import{u"click:Command3"_s, u"click:Command2"_s};
+        QTest::newRow("imported, next month's file")
+            << import << true << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("trial only, next month's file")
+            << QStringList{u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s, u"click:Command2"_s}
+            << false << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("cancelled at the last question, the same file again")
+            << QStringList{u"click:Command2"_s} << false << u"kestrel-prices-jan.csv"_s << false;
+    }
+    void mappingKeptForNextMonth() {
+        QFETCH(QStringList, firstEnd);
+        QFETCH(bool, imported);
+        QFETCH(QString, secondName);
+        QFETCH(bool, offered);
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"kestrel-prices-jan.csv"_s, "Stock,Name,Price\nA1,Pen,5\n");
+        shared().BuildMode = 1;
+        const QStringList byHand{u"row:1"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                 u"row:7"_s};
+        {
+            ScriptedPrompts prompts;
+            prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
+                .answerInput(QString())
+                .answerInput(QString());
+            auto screen = openScreen<BuildDB>();
+            Dialogue dialogue(*screen, byHand + firstEnd);
+            click(screen.get(), u"Option1(5)"_s);
+            click(screen.get(), u"Command1"_s);
+            QCOMPARE(dialogue.left(), 0);
+            QCOMPARE(prompts.unanswered(), 0);
+        }
+        QCOMPARE(count(), imported ? 1 : 0);
+
+        folder.writeFile(secondName, "Stock,Name,Price\nB2,Cup,7\n");
+        ScriptedPrompts prompts;
+        if (imported)
+            prompts.answerMessage(MessageAnswer::No); // edit only?
+        prompts.answerOpenFile(folder.filePath(secondName));
+        if (offered)
+            prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
+        else
+            prompts.answerInput(QString()).answerInput(QString());
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
+                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        const QStringList shown = prompts.shownTexts();
+        const QString question = u"Use the mapping from last time?\nIt was made for "
+                                 u"kestrel-prices-jan.csv"_s;
+        QCOMPARE(shown.contains(question), offered);
+        QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
+    }
+
     // A divider typed by hand that the start line does not hold is refused; Retry lets the user
     // choose again.
     void manualDivider() {
