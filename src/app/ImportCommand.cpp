@@ -433,12 +433,7 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     printer.finish(outcome);
     printReport(request, outcome, report, out);
     if (!request.dryRun) {
-        RememberedMapping remembered(session.bareFileName());
-        remembered.startLine = session.startLine();
-        remembered.divider = RememberedMapping::dividerWord(session.divider());
-        remembered.fieldCount = session.mapping().fieldCount();
-        remembered.map = session.mapping().map();
-        remembered.save();
+        session.remembered().save();
     }
     return ExitOk;
 }

@@ -23,6 +23,18 @@ QString FieldMapping::label(int position) const {
     return text.isEmpty() ? ImportMessages::emptyField() : text;
 }
 
+QString FieldMapping::statusLine(int position) const {
+    return ImportMessages::mappingField(position + 1, fieldCount(), label(position));
+}
+
+int FieldMapping::back(int position) {
+    const int previous = qMax(0, position - 1);
+    if (m_map.code(previous) == MappingCodes::Discontinued)
+        m_skipDiscontinued = false;
+    m_map.setCode(previous, 0);
+    return previous;
+}
+
 QString FieldMapping::addMorePrompt() const {
     return ImportMessages::addMorePrompt(ownFieldCount());
 }

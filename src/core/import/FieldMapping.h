@@ -41,6 +41,8 @@ public:
     int ownFieldCount() const { return m_fields.fieldCount() - m_fields.addedSlots(); }
     // The text of position i (an added slot's label), or "This One Is Empty".
     QString label(int position) const;
+    // The status line for position i: its number among all positions, and label(i).
+    QString statusLine(int position) const;
     const ImportItem& fields() const { return m_fields; }
 
     // "Add More Items?": the number of slots the typed answer adds; returns how many were added.
@@ -58,6 +60,9 @@ public:
     // and map again.
     bool hasStockNumber() const { return m_map.stockFieldIndex() >= 0; }
     static QString stockNumberRequired();
+    // Back one field from `position`: the field before it is unmapped (a discontinued answer
+    // given for it goes too) and is the one to map next. Stays at the first field.
+    int back(int position);
     // Mapping starts again from the first field.
     void restart() { m_map.clear(); }
     // After mapping: the added slots' labels are emptied (they stay mapped).

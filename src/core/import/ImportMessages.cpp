@@ -53,7 +53,7 @@ QString textFileDialogName() {
 }
 
 QString textFileFilter() {
-    return u"Text|*.txt|Documents|*.doc|All Files|*.*"_s;
+    return u"Text|*.txt;*.csv;*.tab|Documents|*.doc|All Files|*.*"_s;
 }
 
 QString preview(int lineCount) {
@@ -168,6 +168,11 @@ QString emptyDatabase() {
 
 QString emptyField() {
     return u"This One Is Empty"_s;
+}
+
+QString mappingField(int number, int count, const QString& label) {
+    return u"Field "_s + QString::number(number) + u" Of "_s + QString::number(count) + u":   "_s +
+           label;
 }
 
 QString mappingDiscontinuedQuestion() {

@@ -30,6 +30,7 @@ QString stockDiscontinuedQuestion();
 
 // File dialog for any text file.
 QString textFileDialogName(); // "*.*"
+// Suppliers send their lists as .txt, .csv or .tab: all of them show in the first entry.
 QString textFileFilter();
 // Lines shown in the preview list at most.
 inline constexpr int PreviewLineCount = 100;
@@ -75,6 +76,9 @@ QString emptyDatabase();
 // Mapping the fields.
 // Status line for a field without text.
 QString emptyField();
+// The status line while a field is mapped: which field of how many, and what it holds, so that
+// a file of twenty fields does not leave the user guessing how far along the mapping is.
+QString mappingField(int number, int count, const QString& label);
 // Yes/no question when a field is mapped to "discontinued": No = pass over discontinued items.
 QString mappingDiscontinuedQuestion();
 // Critical message when no field was mapped to the stock number.

@@ -294,8 +294,15 @@ void ProductImporter::addRow(const ImportItem& item) {
     };
     for (const MappedField& field : m_fields) {
         const QString& raw = item.field(field.position);
-        if (raw.isEmpty())
+        if (raw.isEmpty()) {
+            // A price the supplier left blank is not known yet: the column's default of 0
+            // would show the new product as free. Another field of the item may still give it.
+            if (MappingCodes::isNumeric(field.code) && !(m_mask & bit(field.code))) {
+                m_write[field.code] = QVariant();
+                m_mask |= bit(field.code);
+            }
             continue;
+        }
         supplierGiven |= field.code == MappingCodes::Supplier;
         take(field.code, raw);
     }

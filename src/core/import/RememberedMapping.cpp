@@ -1,9 +1,15 @@
 #include "core/import/RememberedMapping.h"
 
 #include "core/import/Divider.h"
+#include "core/import/FieldSplitter.h"
+#include "core/import/ImportItem.h"
+#include "core/import/ImportMessages.h"
+#include "core/import/LineSource.h"
+#include "core/import/TextFile.h"
 #include "core/shell/SettingsStore.h"
 
 #include <QStringList>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,10 +28,65 @@ QString keyOf(const QString& fileName) {
     return key;
 }
 
+std::optional<RememberedMapping> parse(const QString& fileName, const QString& text) {
+    if (text.isEmpty())
+        return std::nullopt;
+    RememberedMapping found(fileName);
+    const qsizetype dividerAt = text.indexOf(u";divider="_s);
+    if (dividerAt < 0)
+        return std::nullopt;
+    found.divider = text.mid(dividerAt + 9);
+    for (const QString& part : text.left(dividerAt).split(u';')) {
+        const qsizetype eq = part.indexOf(u'=');
+        const QString name = part.left(eq);
+        const QString value = part.mid(eq + 1);
+        if (name == u"start"_s)
+            found.startLine = value.toLongLong();
+        else if (name == u"fields"_s)
+            found.fieldCount = value.toInt();
+        else if (name == u"own"_s)
+            found.ownFields = value.toInt();
+        else if (name == u"file"_s)
+            found.fileName = QUrl::fromPercentEncoding(value.toUtf8());
+        else if (name == u"heading"_s)
+            found.heading = QUrl::fromPercentEncoding(value.toUtf8());
+        else if (name == u"map"_s)
+            for (const QString& pair : value.split(u',', Qt::SkipEmptyParts)) {
+                const QStringList sides = pair.split(u'=');
+                if (sides.size() == 2)
+                    found.map.setCode(sides.at(0).toInt(), sides.at(1).toInt());
+            }
+    }
+    return found;
+}
+
+// Whether the kept mapping reads `file` as it read the file it was made for.
+enum class Fit { None, Fields, Heading };
+
+Fit fitOf(const RememberedMapping& kept, const TextFile& file) {
+    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+    if (!divider || kept.startLine >= file.lineCount() || kept.map.stockFieldIndex() < 0)
+        return Fit::None;
+    if (!kept.heading.isEmpty())
+        return RememberedMapping::headingOf(file, kept.startLine) == kept.heading ? Fit::Heading
+                                                                                  : Fit::None;
+    if (!divider->fits(file.line(kept.startLine)))
+        return Fit::None;
+    LineSource source(file, kept.startLine);
+    ImportItem first;
+    FieldSplitter(*divider).readItem(source, first);
+    const int expected = kept.ownFields > 0 ? kept.ownFields : kept.fieldCount;
+    return first.fieldCount() == expected ? Fit::Fields : Fit::None;
+}
+
 } // namespace
 
 QString RememberedMapping::question() {
     return u"Use the mapping from last time?"_s;
+}
+
+QString RememberedMapping::questionFor() const {
+    return question() + ImportMessages::lineBreak() + u"It was made for "_s + fileName;
 }
 
 QString RememberedMapping::dividerWord(const Divider& divider) {
@@ -45,6 +106,31 @@ QString RememberedMapping::dividerWord(const Divider& divider) {
     }
 }
 
+std::optional<Divider> RememberedMapping::dividerOf(const QString& word) {
+    if (word == u"comma"_s)
+        return Divider::comma();
+    if (word == u"tab"_s)
+        return Divider::tab();
+    if (word == u"spaces"_s)
+        return Divider::twoSpaces();
+    if (word == u"bracket"_s)
+        return Divider::bracket();
+    if (word.startsWith(u"lines:"_s)) {
+        bool ok = false;
+        const int lines = word.mid(6).toInt(&ok);
+        if (!ok || lines < 1)
+            return std::nullopt;
+        return Divider::separateLines(lines);
+    }
+    return Divider::fromTypedText(word);
+}
+
+QString RememberedMapping::headingOf(const TextFile& file, qsizetype startLine) {
+    if (startLine < 1 || startLine > file.lineCount())
+        return QString();
+    return file.line(startLine - 1).toString();
+}
+
 QString RememberedMapping::mapText() const {
     QStringList pairs;
     for (int position = 0; position < FieldMap::Positions; ++position)
@@ -58,39 +144,43 @@ void RememberedMapping::save() const {
         return;
     SettingsStore& settings = SettingsStore::program();
     const QString key = keyOf(fileName);
-    // The divider comes last: it may hold any character, the semicolon included.
+    // The divider comes last: it may hold any character, the semicolon included. The file's
+    // own name and its heading may too, so they are kept percent-encoded.
     settings.setValue(Section, key,
                       u"start="_s + QString::number(startLine) + u";fields="_s +
-                          QString::number(fieldCount) + u";map="_s + mapText() + u";divider="_s +
-                          divider);
+                          QString::number(fieldCount) + u";own="_s + QString::number(ownFields) +
+                          u";file="_s + QString::fromLatin1(QUrl::toPercentEncoding(fileName)) +
+                          u";heading="_s + QString::fromLatin1(QUrl::toPercentEncoding(heading)) +
+                          u";map="_s + mapText() + u";divider="_s + divider);
     settings.sync();
 }
 
 std::optional<RememberedMapping> RememberedMapping::find(const QString& fileName) {
-    const QString text = SettingsStore::program().value(Section, keyOf(fileName), QString());
-    if (text.isEmpty())
-        return std::nullopt;
-    RememberedMapping found(fileName);
-    const qsizetype dividerAt = text.indexOf(u";divider="_s);
-    if (dividerAt < 0)
-        return std::nullopt;
-    found.divider = text.mid(dividerAt + 9);
-    for (const QString& part : text.left(dividerAt).split(u';')) {
-        const qsizetype eq = part.indexOf(u'=');
-        const QString name = part.left(eq);
-        const QString value = part.mid(eq + 1);
-        if (name == u"start"_s)
-            found.startLine = value.toLongLong();
-        else if (name == u"fields"_s)
-            found.fieldCount = value.toInt();
-        else if (name == u"map"_s)
-            for (const QString& pair : value.split(u',', Qt::SkipEmptyParts)) {
-                const QStringList sides = pair.split(u'=');
-                if (sides.size() == 2)
-                    found.map.setCode(sides.at(0).toInt(), sides.at(1).toInt());
-            }
+    return parse(fileName, SettingsStore::program().value(Section, keyOf(fileName), QString()));
+}
+
+std::optional<RememberedMapping> RememberedMapping::findFor(const QString& bareFileName,
+                                                            const TextFile& file) {
+    SettingsStore& settings = SettingsStore::program();
+    std::optional<RememberedMapping> best;
+    Fit bestFit = Fit::None;
+    bool bestSameName = false;
+    for (const QString& key : settings.keys(Section)) {
+        std::optional<RememberedMapping> kept = parse(key, settings.value(Section, key, QString()));
+        // An Access table's mapping has no divider and is no text file's.
+        if (!kept || kept->divider.isEmpty())
+            continue;
+        const Fit fit = fitOf(*kept, file);
+        if (fit == Fit::None)
+            continue;
+        const bool sameName = key == keyOf(bareFileName);
+        if (fit > bestFit || (fit == bestFit && sameName && !bestSameName)) {
+            best = std::move(kept);
+            bestFit = fit;
+            bestSameName = sameName;
+        }
     }
-    return found;
+    return best;
 }
 
 } // namespace tovin

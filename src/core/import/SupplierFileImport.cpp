@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace tovin {
 
 namespace {
@@ -82,6 +84,26 @@ QList<int> SupplierFileImport::priceListsInOrder(const QList<int>& checked) {
         if (checked.contains(index))
             order.append(index);
     return order;
+}
+
+ImportOutcome SupplierFileImport::runOutcome(const QList<ImportOutcome>& lists) {
+    ImportOutcome run;
+    for (const ImportOutcome& list : lists) {
+        run.counts.checked += list.counts.checked;
+        run.counts.added += list.counts.added;
+        run.counts.edited += list.counts.edited;
+        run.cancelled = run.cancelled || list.cancelled;
+        run.errors += list.errors;
+        run.passedOver += list.passedOver;
+        run.repeatedCount += list.repeatedCount;
+        run.repeated += list.repeated;
+    }
+    run.totals = ImportMessages::totals(run.counts.checked, run.counts.added, run.counts.edited);
+    return run;
+}
+
+QString SupplierFileImport::listLine(const QString& bareFileName, const ImportOutcome& outcome) {
+    return bareFileName + u":   "_s + outcome.totals;
 }
 
 } // namespace tovin

@@ -53,6 +53,12 @@ public:
 
     // The checked price lists (indexes 0 White ... 4 Retail) in the order they are read.
     static QList<int> priceListsInOrder(const QList<int>& checked);
+    // The lists read in one run: a shop owner wants what the whole run did, not only what the
+    // last list did. Counts, passed-over and repeated values are added up; the totals line is
+    // made again from the sums.
+    static ImportOutcome runOutcome(const QList<ImportOutcome>& lists);
+    // One list's line under the run's totals: the file's bare name and its own totals.
+    static QString listLine(const QString& bareFileName, const ImportOutcome& outcome);
 
 private:
     FixedMappings::SupplierFile m_file;

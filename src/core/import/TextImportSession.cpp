@@ -7,6 +7,7 @@
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
+#include "core/import/RememberedMapping.h"
 #include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -210,6 +211,36 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
     return ProductImporter::importText(db, m_file, m_startLine, *m_divider, m_mapping.map(),
                                        options, progress);
+}
+
+bool TextImportSession::takeRemembered(const RememberedMapping& kept) {
+    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+    if (!divider || !chooseStartLine(kept.startLine) ||
+        chooseDivider(*divider) != DividerOutcome::Accepted)
+        return false;
+    readFirstItem();
+    // An item short of fields gets slots up to the kept mapping's width, as the user would
+    // have added them.
+    const int own = m_mapping.ownFieldCount();
+    if (kept.fieldCount > own)
+        m_mapping.addSlots(QString::number(kept.fieldCount - own));
+    if (m_mapping.fieldCount() != kept.fieldCount)
+        return false;
+    m_mapping.setMap(kept.map);
+    m_mapping.finish();
+    return m_mapping.hasStockNumber();
+}
+
+RememberedMapping TextImportSession::remembered() const {
+    RememberedMapping kept(bareFileName());
+    kept.startLine = m_startLine;
+    if (m_divider)
+        kept.divider = RememberedMapping::dividerWord(*m_divider);
+    kept.heading = RememberedMapping::headingOf(m_file, m_startLine);
+    kept.fieldCount = m_mapping.fieldCount();
+    kept.ownFields = m_mapping.ownFieldCount();
+    kept.map = m_mapping.map();
+    return kept;
 }
 
 } // namespace tovin

@@ -14,6 +14,7 @@
 namespace tovin {
 
 class CatalogueDatabase;
+struct RememberedMapping;
 
 // The import of any text file as a dialogue, one method per step, so that a screen can wait for
 // the user between the steps and the command line can take every answer at once:
@@ -113,6 +114,13 @@ public:
     // with it: the first such price, for the question or refusal that proposes it. Needs the
     // divider and the mapping.
     std::optional<QString> decimalCommaSign() const;
+
+    // The start line, divider and mapping kept from an earlier file, taken in place of the
+    // steps from chooseStartLine() to the mapping. False when they do not read this file (the
+    // steps are then to be gone through by hand).
+    bool takeRemembered(const RememberedMapping& kept);
+    // What to keep of this session for the next file of its kind.
+    RememberedMapping remembered() const;
 
     // True once the divider is chosen and a field is mapped to the stock number.
     bool readyToRun() const;

@@ -66,6 +66,13 @@ bool SettingsStore::contains(const QString& section, const QString& key) const {
     return m_settings->contains(fullKey(section, key));
 }
 
+QStringList SettingsStore::keys(const QString& section) const {
+    m_settings->beginGroup(section);
+    const QStringList found = m_settings->childKeys();
+    m_settings->endGroup();
+    return found;
+}
+
 bool SettingsStore::flag(const QString& section, const QString& key, bool defaultValue) const {
     if (!contains(section, key))
         return defaultValue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QSettings;
@@ -34,6 +35,8 @@ public:
     QString value(const QString& section, const QString& key, const QString& defaultText) const;
     void setValue(const QString& section, const QString& key, const QString& text);
     bool contains(const QString& section, const QString& key) const;
+    // Every key kept in the section.
+    QStringList keys(const QString& section) const;
     // Flags are stored as the words True/False; a stored text that is not a boolean raises
     // error 13 (type mismatch) like the platform's conversion did.
     bool flag(const QString& section, const QString& key, bool defaultValue) const;

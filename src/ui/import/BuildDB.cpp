@@ -337,6 +337,11 @@ void BuildDB::Command3_Click() {
 }
 
 void BuildDB::Command4_Click() {
+    if (m_mappingFields) {
+        m_backRequested = true;
+        ContinueRequested = true;
+        return;
+    }
     if (shared().BuildMode != 0)
         TaskPage = std::int16_t(qMax(1, TaskPage - 1));
     ShowFrames();

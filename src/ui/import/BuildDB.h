@@ -126,6 +126,9 @@ private:
     bool m_running = false;
     bool m_unloadWhenDone = false;
     bool m_testRequested = false;
+    // While fields are mapped, Back steps to the previous field instead of the previous page.
+    bool m_mappingFields = false;
+    bool m_backRequested = false;
     bool m_encodingChanged = false;
 
     std::unique_ptr<CatalogueDatabase> m_db;

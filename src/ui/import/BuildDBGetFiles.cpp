@@ -108,24 +108,35 @@ void BuildDB::importTextFile() {
     TextImportSession session;
     session.open(path);
     showListLayout();
-    if (!chooseStartLine(session) || !chooseDivider(session))
+    // Next month's list of a supplier comes under a new name but with the same heading line:
+    // the mapping kept from last time is offered for it, naming the file it was made for.
+    bool fromLast = false;
+    if (const std::optional<RememberedMapping> last =
+            RememberedMapping::findFor(session.bareFileName(), session.file());
+        last && prompts().message(last->questionFor(), MessageButtons::YesNo, MessageIcon::Question,
+                                  QString()) == MessageAnswer::Yes)
+        fromLast = session.takeRemembered(*last);
+    if (!self)
+        return;
+    if (!fromLast && (!chooseStartLine(session) || !chooseDivider(session)))
         return;
     setWindowHeight(2970);
     session.setNote(askNote(session.noteTitle(), session.notePrompt(), session.noteDefault()));
-    session.readFirstItem();
-    Label1->setText(session.firstField());
-    session.mapping().addSlots(prompts().input(session.mapping().addMorePrompt(),
-                                               ImportMessages::addMoreTitle(), QString()));
-    RememberedMapping remembered(session.bareFileName());
-    remembered.startLine = session.startLine();
-    remembered.divider = RememberedMapping::dividerWord(session.divider());
-    if (!mapFields(session.mapping(), session.bareFileName()))
-        return;
-    remembered.fieldCount = session.mapping().fieldCount();
-    remembered.map = session.mapping().map();
-    remembered.save();
+    if (!fromLast) {
+        session.readFirstItem();
+        Label1->setText(session.firstField());
+        session.mapping().addSlots(prompts().input(session.mapping().addMorePrompt(),
+                                                   ImportMessages::addMoreTitle(), QString()));
+        if (!mapFields(session.mapping(), QString()))
+            return;
+    }
     session.setEditOnly(editOnly);
+    // The mapping step offers the box; a mapping taken from last time still needs it.
+    chkDecimalComma->show();
     askDecimalComma(session);
+    // Kept only once a run (or its trial) has read the file with it: a mapping given up at the
+    // last question may well be a wrong one.
+    const RememberedMapping remembered = session.remembered();
     auto run = [&](ImportReport* report) {
         session.options().decimalComma = chkDecimalComma->isChecked();
         session.options().dryRun = report != nullptr;
@@ -133,6 +144,7 @@ void BuildDB::importTextFile() {
         const ImportOutcome outcome = session.run(*m_db, progressCallback());
         session.options().dryRun = false;
         session.options().report = nullptr;
+        remembered.save();
         return outcome;
     };
     if (!confirmImport(run))
@@ -261,7 +273,8 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
     Frame3->hide();
     Command3->show();
     chkDecimalComma->show();
-    if (const std::optional<RememberedMapping> last = RememberedMapping::find(rememberKey);
+    if (const std::optional<RememberedMapping> last =
+            rememberKey.isEmpty() ? std::nullopt : RememberedMapping::find(rememberKey);
         last && last->fieldCount == mapping.fieldCount() && last->map.stockFieldIndex() >= 0 &&
         prompts().message(RememberedMapping::question(), MessageButtons::YesNo,
                           MessageIcon::Question, QString()) == MessageAnswer::Yes) {
@@ -269,33 +282,52 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
         mapping.finish();
         return true;
     }
+    // A click on the wrong caption is easily made among thirty; Back undoes the last one.
+    m_mappingFields = true;
+    Command4->show();
+    QPointer<BuildDB> self(this);
+    auto stopMapping = [&] {
+        if (!self)
+            return;
+        m_mappingFields = false;
+        Command4->setEnabled(true);
+        Command4->hide();
+    };
     for (;;) {
-        for (int position = 0; position < mapping.fieldCount(); ++position) {
-            Label1->setText(mapping.label(position));
-            for (;;) {
-                Text1->clearSelection();
-                Text1->setCurrentRow(-1);
-                ChosenLine = -1;
-                if (!waitForContinue() || CloseRequested)
-                    return false;
-                if (ChosenLine < 0)
-                    continue;
-                const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
-                if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
-                    mapping.setSkipDiscontinued(
-                        prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
-                                          MessageButtons::YesNo, MessageIcon::Question,
-                                          QString()) == MessageAnswer::No);
-                if (outcome == FieldMapping::Outcome::Mapped ||
-                    outcome == FieldMapping::Outcome::MappedAskDiscontinued)
-                    break;
+        int position = 0;
+        while (position < mapping.fieldCount()) {
+            Label1->setText(mapping.statusLine(position));
+            Command4->setEnabled(position > 0);
+            Text1->clearSelection();
+            Text1->setCurrentRow(-1);
+            ChosenLine = -1;
+            m_backRequested = false;
+            if (!waitForContinue() || CloseRequested) {
+                stopMapping();
+                return false;
             }
+            if (m_backRequested) {
+                position = mapping.back(position);
+                continue;
+            }
+            if (ChosenLine < 0)
+                continue;
+            const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
+            if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                mapping.setSkipDiscontinued(
+                    prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
+                                      MessageButtons::YesNo, MessageIcon::Question,
+                                      QString()) == MessageAnswer::No);
+            if (outcome == FieldMapping::Outcome::Mapped ||
+                outcome == FieldMapping::Outcome::MappedAskDiscontinued)
+                ++position;
         }
         if (mapping.hasStockNumber())
             break;
         prompts().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
         mapping.restart();
     }
+    stopMapping();
     mapping.finish();
     return true;
 }
@@ -380,7 +412,8 @@ void BuildDB::importSupplierFiles() {
             files << FixedMappings::priceList(index);
     }
     QPointer<BuildDB> self(this);
-    ImportOutcome last;
+    QList<ImportOutcome> outcomes;
+    QStringList listLines;
     for (const FixedMappings::SupplierFile& file : files) {
         SupplierFileImport import(file, shared().AppFolder);
         if (!import.exists()) {
@@ -403,13 +436,20 @@ void BuildDB::importSupplierFiles() {
                                import.noteDefault()));
         import.setEditOnly(editOnly);
         showWorkLayout();
-        last = import.run(*m_db, progressCallback());
+        outcomes << import.run(*m_db, progressCallback());
         if (!self)
             return;
-        if (last.cancelled)
+        listLines << SupplierFileImport::listLine(import.bareFileName(), outcomes.constLast());
+        if (outcomes.constLast().cancelled)
             break;
     }
-    endTask(withPassedOver(last));
+    const ImportOutcome run = SupplierFileImport::runOutcome(outcomes);
+    if (files.size() > 1) {
+        // The status line holds the whole run; what each list did stays readable above it.
+        txtMsg->setPlainText(listLines.join(ImportMessages::lineBreak()));
+        Frame3->show();
+    }
+    endTask(withPassedOver(run));
 }
 
 // ---- A table of an Access database ---------------------------------------------------------
@@ -448,11 +488,10 @@ void BuildDB::importDatabase() {
         txtMsg->setPlainText(AccessTableImport::chooseFieldsMessage());
         if (!mapFields(import.mapping(), import.bareFileName() + u':' + import.table()))
             return;
-        RememberedMapping remembered(import.bareFileName() + u':' + import.table());
-        remembered.fieldCount = import.mapping().fieldCount();
-        remembered.map = import.mapping().map();
-        remembered.save();
     }
+    RememberedMapping remembered(import.bareFileName() + u':' + import.table());
+    remembered.fieldCount = import.mapping().fieldCount();
+    remembered.map = import.mapping().map();
     setWindowTitle(import.caption());
     if (import.isEmpty()) {
         prompts().notice(AccessTableImport::emptyDatabase(), MessageIcon::Critical);
@@ -468,6 +507,9 @@ void BuildDB::importDatabase() {
         const ImportOutcome outcome = import.run(*m_db, progressCallback());
         import.options().dryRun = false;
         import.options().report = nullptr;
+        // The fixed mapping of the program's own catalogue needs no keeping.
+        if (!import.isTovinDatabase())
+            remembered.save();
         return outcome;
     };
     QPointer<BuildDB> self(this);

@@ -1,9 +1,13 @@
+#include "core/import/ImportMessages.h"
+#include "core/import/RememberedMapping.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/RunTimeError.h"
+#include "core/shell/SettingsStore.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 #include "support/core/TestHelpers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
@@ -61,6 +65,81 @@ private slots:
         QVERIFY(session.previewMessage().startsWith(
             u"Below Is The First %1 Lines Of The File You Selected!\n"_s.arg(shown)));
         QCOMPARE(session.noteDefault(QDate(2026, 5, 1)), u"05/01/26 list.txt"_s);
+    }
+
+    // The file dialog opens on its first entry: a supplier's list must show there whatever
+    // ending it came with, and other files must not.
+    void fileDialogFirstEntry_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("text") << u"prices.txt"_s << true;
+        QTest::newRow("comma file") << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("tab file") << u"fulldesc.tab"_s << true;
+        QTest::newRow("upper case") << u"PRICES.CSV"_s << true;
+        QTest::newRow("spreadsheet") << u"prices.xls"_s << false;
+        QTest::newRow("picture") << u"logo.jpg"_s << false;
+    }
+    void fileDialogFirstEntry() {
+        QFETCH(QString, fileName);
+        QFETCH(bool, listed);
+        const QStringList entries = ImportMessages::textFileFilter().split(u'|');
+        QVERIFY(entries.size() >= 2);
+        QCOMPARE(QDir::match(entries.at(1), fileName), listed);
+    }
+
+    // A mapping kept from last month's file is found again for this month's file of the same
+    // layout, whatever its name: by the heading line above the data, or, without one, by the
+    // divider cutting the first item into as many fields. A file of another layout gets none.
+    void rememberedMappingFoundByLayout_data() {
+        QTest::addColumn<QByteArray>("kept");    // the file read last month, as kept-jan.csv
+        QTest::addColumn<int>("startLine");      // of last month's file
+        QTest::addColumn<QByteArray>("offered"); // this month's file, as feb.csv
+        QTest::addColumn<bool>("found");
+        const QByteArray headed = "Stock,Name,Price\nA1,Pen,5\n";
+        QTest::newRow("same heading")
+            << headed << 1 << "Stock,Name,Price\nB2,Cup,7\nC3,Jar,2\n"_ba << true;
+        QTest::newRow("same heading, the first item a field short")
+            << headed << 1 << "Stock,Name,Price\nB2,Cup\n"_ba << true;
+        QTest::newRow("other heading") << headed << 1 << "Code,Name,Price\nB2,Cup,7\n"_ba << false;
+        QTest::newRow("heading on another line")
+            << headed << 1 << "Price list\nStock,Name,Price\nB2,Cup,7\n"_ba << false;
+        QTest::newRow("no heading, same fields") << "A1,Pen,5\n"_ba << 0 << "B2,Cup,7\n"_ba << true;
+        QTest::newRow("no heading, fewer fields") << "A1,Pen,5\n"_ba << 0 << "B2,Cup\n"_ba << false;
+        QTest::newRow("no heading, other divider")
+            << "A1,Pen,5\n"_ba << 0 << "B2\tCup\t7\n"_ba << false;
+        QTest::newRow("file shorter than the start line")
+            << headed << 1 << "Stock,Name,Price\n"_ba << false;
+    }
+    void rememberedMappingFoundByLayout() {
+        QFETCH(QByteArray, kept);
+        QFETCH(int, startLine);
+        QFETCH(QByteArray, offered);
+        QFETCH(bool, found);
+        QTemporaryDir dir;
+        SettingsStore::setProgramFile(dir.filePath(u"settings.ini"_s));
+        TextImportSession last;
+        last.open(writeFile(dir, u"Kestrel-Jan.csv"_s, kept));
+        QVERIFY(last.chooseStartLine(startLine));
+        QVERIFY(last.acceptProposal());
+        last.readFirstItem();
+        last.mapping().map(0, 2);
+        last.mapping().map(2, 7);
+        last.remembered().save();
+
+        TextImportSession next;
+        next.open(writeFile(dir, u"kestrel-feb.csv"_s, offered));
+        const std::optional<RememberedMapping> offer =
+            RememberedMapping::findFor(next.bareFileName(), next.file());
+        QCOMPARE(offer.has_value(), found);
+        if (found) {
+            QVERIFY2(offer->questionFor().endsWith(u"Kestrel-Jan.csv"_s),
+                     qPrintable(offer->questionFor()));
+            QVERIFY(next.takeRemembered(*offer));
+            QCOMPARE(next.startLine(), qsizetype(startLine));
+            QCOMPARE(next.mapping().map().code(2), 7);
+            QCOMPARE(next.mapping().map().stockFieldIndex(), 0);
+        }
+        SettingsStore::setProgramFile(QDir::tempPath() + u"/tovin-test-unused.ini"_s);
     }
 
     void missingFileRaisesError53() {

@@ -85,6 +85,14 @@ private slots:
             u"E1.Cost1=5"_s);
         row("price without a number: a new row keeps the catalogue's default", false, "P1,x,N/A\n",
             totals(1, 1, 0), u"P1.Cost1=0"_s);
+        row("blank price on a new row stays empty", false, "P1,x,\n", totals(1, 1, 0),
+            u"P1.Cost1="_s);
+        row("blank price, then the price on a later line", false, "P1,x,\nP1,x,3\n",
+            totals(1, 1, 0), u"P1.Cost1=3"_s);
+        row("blank yes/no on a new row keeps its default", false, "P1,x,2,\n", totals(1, 1, 0),
+            u"P1.OnSpecial=False"_s);
+        row("blank price leaves a stored price alone", true, "E1,Pen,\n", totals(1, 0, 0),
+            u"E1.Cost1=5"_s);
         row("stock number in other letter case finds the row", true, "e1,Red Pen,5\n",
             totals(1, 0, 1), u"E1.ProdName=Red Pen"_s);
         row("same item twice: the later line, counted once", false, "D1,One,1\nD1,Two,1\n",

@@ -316,6 +316,159 @@ private slots:
         QCOMPARE(label(screen.get()), u"Choose Which Option To Do"_s);
     }
 
+    // Several price lists in one run: the status line adds up every list, and each list's own
+    // totals are listed above it (a run of one list needs no such list).
+    void priceListsTotalOverTheRun_data() {
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("lists");
+        const QString white =
+            u"wp-cd.txt:   Total Checked: 26   Total Added: 26   Total Edited: 0"_s;
+        QTest::newRow("white only")
+            << QList<int>{0} << u"Total Checked: 26   Total Added: 26   Total Edited: 0"_s
+            << QString();
+        QTest::newRow("white and yellow")
+            << QList<int>{0, 1} << u"Total Checked: 52   Total Added: 26   Total Edited: 26"_s
+            << white + u"\nyp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s;
+        QTest::newRow("white, yellow and retail")
+            << QList<int>{0, 1, 4} << u"Total Checked: 78   Total Added: 26   Total Edited: 52"_s
+            << white + u"\nyp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s +
+                   u"\nsp-cd.txt:   Total Checked: 26   Total Added: 0   Total Edited: 26"_s;
+    }
+    void priceListsTotalOverTheRun() {
+        QFETCH(QList<int>, ticked);
+        QFETCH(QString, status);
+        QFETCH(QString, lists);
+        TestProgramFolder folder(Catalogue::Empty);
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        // Per list: who the supplier is (no supplier screen here), then the note.
+        for (qsizetype i = 0; i < ticked.size(); ++i)
+            prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
+        auto screen = openScreen<BuildDB>();
+        click(screen.get(), u"Option1(0)"_s);
+        for (int list : ticked)
+            control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
+        Dialogue dialogue(*screen, {u"label:"_s, u"click:Command2"_s});
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(dialogue.seen.value(0), status);
+        const QString message = control<QPlainTextEdit>(screen.get(), u"txtMsg"_s)->toPlainText();
+        if (lists.isEmpty())
+            QVERIFY2(!message.contains(u"wp-cd.txt:"_s), qPrintable(message));
+        else
+            QCOMPARE(message, lists);
+        QCOMPARE(count(), 26);
+    }
+
+    // While mapping, the status line says which field of how many is mapped and what it holds;
+    // Back returns to the field before and forgets how it was mapped.
+    void mappingShowsTheFieldAndGoesBack_data() {
+        QTest::addColumn<QStringList>("mapping"); // actions while mapping "A1,Pen,5"
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QString>("name"); // of A1 afterwards
+        const QString first = u"Field 1 Of 3:   A1"_s;
+        const QString second = u"Field 2 Of 3:   Pen"_s;
+        const QString third = u"Field 3 Of 3:   5"_s;
+        QTest::newRow("straight through") << QStringList{u"label:"_s, u"row:2"_s,  u"label:"_s,
+                                                         u"row:3"_s,  u"label:"_s, u"row:7"_s}
+                                          << QStringList{first, second, third} << u"Pen"_s;
+        QTest::newRow("a wrong first click taken back")
+            << QStringList{u"row:3"_s, u"label:"_s, u"click:Command4"_s, u"label:"_s,
+                           u"row:2"_s, u"row:3"_s,  u"row:7"_s}
+            << QStringList{second, first} << u"Pen"_s;
+        QTest::newRow("the name taken back and left out")
+            << QStringList{u"row:2"_s,  u"row:3"_s, u"label:"_s, u"click:Command4"_s,
+                           u"label:"_s, u"row:0"_s, u"row:7"_s}
+            << QStringList{third, second} << QString();
+    }
+    void mappingShowsTheFieldAndGoesBack() {
+        QFETCH(QStringList, mapping);
+        QFETCH(QStringList, labels);
+        QFETCH(QString, name);
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"one.txt"_s, "A1,Pen,5\n");
+        shared().BuildMode = 1;
+        ScriptedPrompts prompts;
+        prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
+            .answerInput(QString())  // note
+            .answerInput(QString()); // no slots
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
+                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        QCOMPARE(dialogue.seen, labels);
+        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), name);
+    }
+
+    // A mapping is kept once a run or its trial has read the file, and offered for next
+    // month's file of the same heading, naming the file it was made for; a dialogue given up
+    // at the last question keeps nothing, even for a file of the same name.
+    void mappingKeptForNextMonth_data() {
+        QTest::addColumn<QStringList>("firstEnd"); // at "Press OK To Start..." for January
+        QTest::addColumn<bool>("imported");
+        QTest::addColumn<QString>("secondName");
+        QTest::addColumn<bool>("offered");
+        const QStringList import{u"click:Command3"_s, u"click:Command2"_s};
+        QTest::newRow("imported, next month's file")
+            << import << true << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("trial only, next month's file")
+            << QStringList{u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s, u"click:Command2"_s}
+            << false << u"kestrel-prices-feb.csv"_s << true;
+        QTest::newRow("cancelled at the last question, the same file again")
+            << QStringList{u"click:Command2"_s} << false << u"kestrel-prices-jan.csv"_s << false;
+    }
+    void mappingKeptForNextMonth() {
+        QFETCH(QStringList, firstEnd);
+        QFETCH(bool, imported);
+        QFETCH(QString, secondName);
+        QFETCH(bool, offered);
+        TestProgramFolder folder(Catalogue::Empty);
+        folder.writeFile(u"kestrel-prices-jan.csv"_s, "Stock,Name,Price\nA1,Pen,5\n");
+        shared().BuildMode = 1;
+        const QStringList byHand{u"row:1"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                 u"row:7"_s};
+        {
+            ScriptedPrompts prompts;
+            prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
+                .answerInput(QString())
+                .answerInput(QString());
+            auto screen = openScreen<BuildDB>();
+            Dialogue dialogue(*screen, byHand + firstEnd);
+            click(screen.get(), u"Option1(5)"_s);
+            click(screen.get(), u"Command1"_s);
+            QCOMPARE(dialogue.left(), 0);
+            QCOMPARE(prompts.unanswered(), 0);
+        }
+        QCOMPARE(count(), imported ? 1 : 0);
+
+        folder.writeFile(secondName, "Stock,Name,Price\nB2,Cup,7\n");
+        ScriptedPrompts prompts;
+        if (imported)
+            prompts.answerMessage(MessageAnswer::No); // edit only?
+        prompts.answerOpenFile(folder.filePath(secondName));
+        if (offered)
+            prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
+        else
+            prompts.answerInput(QString()).answerInput(QString());
+        auto screen = openScreen<BuildDB>();
+        Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
+                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
+        click(screen.get(), u"Option1(5)"_s);
+        click(screen.get(), u"Command1"_s);
+        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(prompts.unanswered(), 0);
+        const QStringList shown = prompts.shownTexts();
+        const QString question = u"Use the mapping from last time?\nIt was made for "
+                                 u"kestrel-prices-jan.csv"_s;
+        QCOMPARE(shown.contains(question), offered);
+        QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
+    }
+
     // A divider typed by hand that the start line does not hold is refused; Retry lets the user
     // choose again.
     void manualDivider() {
