@@ -1,4 +1,5 @@
 // The Products screen, driven with a fake web view.
+#include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/SelectText.h"
 #include "core/pages/PageOptions.h"
@@ -291,6 +292,61 @@ private slots:
         QVERIFY(!inEditMode(screen.get()));
         QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
         QCOMPARE(dbValue(row).toString().section(u'/', 1), u"Garden Bench"_s);
+    }
+
+    // The catalogue written through another connection (a receipt, a sale, a bulk edit) shows
+    // in the boxes and the grid at once and after moving away and back; a write rolled back
+    // shows nowhere, and editing the product afterwards writes back no old figure.
+    void writesElsewhereAreShown_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("single statement") << u"statement"_s << true;
+        QTest::newRow("bulk edit") << u"bulk edit"_s << true;
+        QTest::newRow("rolled back") << u"rolled back"_s << false;
+    }
+    void writesElsewhereAreShown() {
+        QFETCH(QString, writer);
+        QFETCH(bool, shown);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = showProducts();
+        QTableView* grid = showGrid(*screen);
+        searchStock(screen.get(), u"GD-610"_s);
+        const QString before = box(screen.get(), ProductBox::Inventory)->text();
+        const QString sql = u"UPDATE Products SET Inventory = 44 WHERE StockNo = 'GD-610'"_s;
+        {
+            CatalogueDatabase other(shared().DBPath);
+            if (writer == u"statement"_s) {
+                other.run(sql);
+            } else if (writer == u"bulk edit"_s) {
+                BulkEdit edit;
+                edit.set(BulkEdit::columnOf(u"Inventory"_s), u"44"_s);
+                edit.run(other, u"[StockNo] = 'GD-610'"_s);
+            } else {
+                ScopedTransaction transaction(other);
+                other.run(sql);
+            }
+        }
+        QVERIFY(before != u"44"_s);
+        const QString expected = shown ? u"44"_s : before;
+        QCOMPARE(box(screen.get(), ProductBox::Inventory)->text(), expected);
+        const int row = screen->gridRecordSet()->absolutePosition() - 1;
+        const int inventoryColumn =
+            SelectText::parse(Products::GridSelect).columns.indexOf(u"Inventory"_s);
+        QCOMPARE(grid->model()->index(row, inventoryColumn).data().toString(), expected);
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        QTest::keyClick(screen.get(), Qt::Key_Up);
+        QCOMPARE(stockNo(screen.get()), u"GD-610"_s);
+        QCOMPARE(box(screen.get(), ProductBox::Inventory)->text(), expected);
+
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), ProductBox::ProdName, u"Garden Bench"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(dbValue(u"SELECT CAST(Inventory AS INTEGER) || '/' || ProdName FROM Products "
+                         u"WHERE StockNo = 'GD-610'"_s)
+                     .toString(),
+                 expected + u"/Garden Bench"_s);
+        QVERIFY(prompts.shown().isEmpty());
     }
 
     void saleFromStockIsTakenOver_data() {
