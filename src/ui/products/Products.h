@@ -131,6 +131,8 @@ private:
     bool canSearch() const;
     void openRecordSets();
     void reopenPrimary();
+    // Reads the products again under the search in force and returns to the one on show.
+    void rereadKeepingPlace(StepGuard& step);
     void followInGrid();
     void showGridRow();
     void setGridShown(bool shown);

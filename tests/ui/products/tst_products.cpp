@@ -266,7 +266,7 @@ private slots:
     }
 
     // A value the catalogue refuses is pointed out, stays in the box and leaves the stored
-    // value alone; once put right, Update writes and reads the catalogue again from its start.
+    // value alone; once put right, Update writes and stays on the product.
     void updateRefusesThenWrites() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
@@ -290,8 +290,58 @@ private slots:
         type(screen.get(), ProductBox::Cost1, u"7.5"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QVERIFY(!inEditMode(screen.get()));
-        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
+        QCOMPARE(stockNo(screen.get()), u"GD-610"_s);
         QCOMPARE(dbValue(row).toString().section(u'/', 1), u"Garden Bench"_s);
+    }
+
+    // Update stays on the product just written, under the search in force, also when its new
+    // stock number moves it; the status line, the boxes and the grid agree on where it is.
+    void updateKeepsTheProductAndTheSearch_data() {
+        QTest::addColumn<QString>("where"); // a search in force
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QString>("newStock"); // typed over the stock number, or empty
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("count");
+        QTest::newRow("all products") << QString() << u"GD-610"_s << QString() << 20 << 50;
+        QTest::newRow("a search in force")
+            << u"[StockNo] like 'TL*'"_s << u"TL-510"_s << QString() << 4 << 9;
+        QTest::newRow("a new stock number moves it to the end")
+            << QString() << u"AB7"_s << u"ZZZ-9"_s << 50 << 50;
+        QTest::newRow("moved within the search")
+            << u"[StockNo] like 'TL*'"_s << u"TL-501"_s << u"TL-999"_s << 9 << 9;
+    }
+    void updateKeepsTheProductAndTheSearch() {
+        QFETCH(QString, where);
+        QFETCH(QString, stock);
+        QFETCH(QString, newStock);
+        QFETCH(int, position);
+        QFETCH(int, count);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = showProducts();
+        QTableView* grid = showGrid(*screen);
+        if (!where.isEmpty()) {
+            shared().SearchWhere = where;
+            screen->SearchForIt();
+        }
+        searchStock(screen.get(), stock);
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), ProductBox::ProdName, u"Edited"_s);
+        if (!newStock.isEmpty())
+            type(screen.get(), ProductBox::StockNo, newStock);
+        click(screen.get(), u"cmdUpdate"_s);
+
+        const QString shown = newStock.isEmpty() ? stock : newStock;
+        QVERIFY(!inEditMode(screen.get()));
+        QCOMPARE(stockNo(screen.get()), shown);
+        QCOMPARE(box(screen.get(), ProductBox::ProdName)->text(), u"Edited"_s);
+        QCOMPARE(status(screen.get()),
+                 u"Record: %1  of  %2"_s.arg(QString::number(position), QString::number(count)));
+        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), position);
+        QCOMPARE(grid->model()->rowCount(), count);
+        QCOMPARE(grid->currentIndex().row(), position - 1);
+        QCOMPARE(grid->model()->index(position - 1, 0).data().toString(), shown);
+        QVERIFY(prompts.shown().isEmpty());
     }
 
     // The catalogue written through another connection (a receipt, a sale, a bulk edit) shows
