@@ -82,6 +82,7 @@ protected:
     void cmdNext_Click() override;
     void cmdPrevious_Click() override;
     void SetButtons(bool browse) override;
+    bool Form_KeyDown(int key, int shift) override;
     QString deleteQuestion() const override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -344,6 +344,32 @@ private slots:
         QVERIFY(prompts.shown().isEmpty());
     }
 
+    // Escape closes the catalogue panel, wherever the focus is, and leaves the screen and its
+    // search; with the panel closed it closes the screen.
+    void escapeClosesTheCatalogPanelFirst_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("on the screen") << u"Products"_s;
+        QTest::newRow("in the page list") << u"File1"_s;
+    }
+    void escapeClosesTheCatalogPanelFirst() {
+        QFETCH(QString, focus);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = showProducts();
+        shared().SearchWhere = u"[StockNo] like 'TL*'"_s;
+        screen->SearchForIt();
+        click(screen.get(), u"Command5"_s);
+        auto* panel = control<QWidget>(screen.get(), u"Frame9"_s);
+        QVERIFY(panel->isVisible());
+        QWidget* target = focus == u"File1"_s ? control<QWidget>(screen.get(), focus)
+                                              : static_cast<QWidget*>(screen.get());
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(screen->isVisible());
+        QCOMPARE(screen->primaryRecordSet()->recordCount(), 9);
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        QVERIFY(!screen->isVisible());
+    }
+
     // The catalogue written through another connection (a receipt, a sale, a bulk edit) shows
     // in the boxes and the grid at once and after moving away and back; a write rolled back
     // shows nowhere, and editing the product afterwards writes back no old figure.
