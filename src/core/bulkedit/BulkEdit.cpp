@@ -44,6 +44,12 @@ double storedNumber(const QVariant& value) {
     return TextRules::Val(TextRules::toText(value));
 }
 
+// An amount worked out from a percentage is kept to the cent, rounded as the catalogue rounds
+// money, so that pages and exports never show a fraction of a cent.
+double toCent(double amount) {
+    return TextRules::roundHalfEven(amount, 2);
+}
+
 bool hasValue(const QVariant& value) {
     if (value.isNull())
         return false;
@@ -329,7 +335,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                         } else {
                             const double r = storedNumber(retail);
                             value = ColumnValues::toStorage(
-                                kind, QVariant(r - r * percentOf(text) * 0.01));
+                                kind, QVariant(toCent(r - r * percentOf(text) * 0.01)));
                         }
                     } else if (isPercent(text) && takesPercentChange(column)) {
                         const QVariant own = row.value(column + 1, kind);
@@ -337,7 +343,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                             keep = true;
                         } else {
                             const double v = storedNumber(own);
-                            const double changed = v + v * percentOf(text) * 0.01;
+                            const double changed = toCent(v + v * percentOf(text) * 0.01);
                             value = ColumnValues::toStorage(kind, QVariant(changed));
                             if (column == PC::Retail)
                                 current[size_t(PC::Retail)] = changed;

@@ -1,5 +1,6 @@
 #include "core/data/CatalogueDatabase.h"
 
+#include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/SchemaUpgrade.h"
@@ -14,6 +15,7 @@
 #include <QUrl>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -105,6 +107,25 @@ CatalogueDatabase::CatalogueDatabase(const QString& path)
         close();
         throw;
     }
+    // Every writer, whichever way it writes, is seen here: the file reports each row it changes.
+    m_identity = CatalogueChanges::identity(path);
+    sqlite3_update_hook(m_handle, &CatalogueDatabase::rowWritten, this);
+}
+
+void CatalogueDatabase::rowWritten(void* self, int, const char*, const char* table, qint64 rowId) {
+    static_cast<CatalogueDatabase*>(self)->m_written[QString::fromUtf8(table)].append(rowId);
+}
+
+void CatalogueDatabase::announceChanges() {
+    if (m_written.isEmpty() || !m_handle || !sqlite3_get_autocommit(m_handle))
+        return;
+    const QHash<QString, QList<qint64>> written = std::exchange(m_written, {});
+    for (auto it = written.cbegin(); it != written.cend(); ++it)
+        emit CatalogueChanges::instance().rowsChanged(m_identity, it.key(), it.value());
+}
+
+void CatalogueDatabase::dropChanges() {
+    m_written.clear();
 }
 
 QString CatalogueDatabase::openAndProbe(OpenMode mode) {
@@ -250,6 +271,8 @@ QSqlQuery& CatalogueDatabase::run(const QString& sql, const QVariantList& values
         q.bindValue(i, values.at(i));
     if (!q.exec())
         refused(sql, q.lastError());
+    // A statement outside a transaction is committed as soon as it ran.
+    announceChanges();
     return q;
 }
 
@@ -316,6 +339,8 @@ ScopedTransaction::ScopedTransaction(CatalogueDatabase& db) : m_db(db) {
 ScopedTransaction::~ScopedTransaction() {
     if (!m_done && !sqlite3_get_autocommit(m_db.handle()))
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!m_done)
+        m_db.dropChanges();
 }
 
 void ScopedTransaction::commit() {
@@ -325,8 +350,10 @@ void ScopedTransaction::commit() {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
         if (!sqlite3_get_autocommit(m_db.handle()))
             sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_db.dropChanges();
         DatabaseErrors::raise(rc, u"Saving the changes"_s, message);
     }
+    m_db.announceChanges();
 }
 
 BatchedTransaction::BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch)

@@ -44,6 +44,8 @@ public:
     static void create(const QString& path);
 
     const QString& path() const { return m_path; }
+    // The name this file's changes are announced under (see CatalogueChanges).
+    const QString& identity() const { return m_identity; }
     QSqlDatabase& database() { return m_db; }
     sqlite3* handle() const { return m_handle; }
     bool isReadOnly() const;
@@ -70,6 +72,11 @@ public:
 
     static QString quoteName(const QString& name);
 
+    // Rows written since the last commit are announced once the commit succeeded, and
+    // forgotten when the work is rolled back: views never show a write the file does not hold.
+    void announceChanges();
+    void dropChanges();
+
     // How long a statement waits for a lock another connection holds before it fails.
     static constexpr int DefaultLockWaitMs = 5000;
     void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
@@ -81,6 +88,8 @@ private:
     static QSqlDatabase openConnection(const QString& path, const QString& name,
                                        OpenMode mode = OpenMode::ReadWrite);
     static int waitForLock(void* self, int attempts);
+    static void rowWritten(void* self, int operation, const char* database, const char* table,
+                           qint64 rowId);
     // Opens the connection in that mode and reads from it once; the reason on failure.
     QString openAndProbe(OpenMode mode);
     void close();
@@ -94,6 +103,8 @@ private:
     int m_lockWaitMs = DefaultLockWaitMs;
     std::function<void()> m_lockNotice;
     QElapsedTimer m_lockWaitTimer;
+    QString m_identity;
+    QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table
 };
 
 // Commits explicitly; rolls back when an error leaves its scope first.

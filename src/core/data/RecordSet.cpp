@@ -1,11 +1,13 @@
 #include "core/data/RecordSet.h"
 
+#include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/RowWriter.h"
 #include "core/data/SqliteStatement.h"
 #include "core/shell/RunTimeError.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -86,11 +88,39 @@ void RecordSet::open(const QString& source, CatalogueDatabase& connection) {
         close();
         throw;
     }
+    m_catalogue = connection.identity();
+    m_changes = connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
+                        &RecordSet::rowsWritten);
     m_position = m_view.empty() ? -1 : 0;
     arrive(m_position);
 }
 
+void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
+                            const QList<qint64>& rows) {
+    if (!m_db || m_writing || catalogue != m_catalogue ||
+        table.compare(m_table, Qt::CaseInsensitive) != 0)
+        return;
+    // Rows that joined or left the file stay as the set has them until it is read again; the
+    // rows it holds show their new values.
+    QList<int> positions;
+    for (const qint64 rowId : rows) {
+        m_cache.remove(rowId);
+        if (const int position = positionOf(rowId); position >= 0 && !positions.contains(position))
+            positions << position;
+    }
+    std::sort(positions.begin(), positions.end());
+    for (const int position : positions) {
+        if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
+            m_edit = rowValues(m_position);
+            m_read = m_edit;
+        }
+        emit rowUpdated(position);
+    }
+}
+
 void RecordSet::close() {
+    disconnect(m_changes);
+    m_catalogue.clear();
     m_fetch.reset();
     m_readRow.reset();
     m_db = nullptr;
@@ -367,6 +397,7 @@ void RecordSet::writePending(ChangeReason reason) {
     if (!isDirty())
         return;
     askWillChange(reason);
+    const QScopedValueRollback writing(m_writing, true);
     ColumnValueList values;
     for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it)
         values << qMakePair(m_fields.at(it.key()).tableColumn, m_edit.at(it.key()));
@@ -631,6 +662,7 @@ void RecordSet::deleteCurrent() {
     askWillChange(ChangeReason::Delete);
     const qint64 rowId = m_view.at(size_t(m_position));
     {
+        const QScopedValueRollback writing(m_writing, true);
         ScopedTransaction transaction(*m_db);
         RowWriter::remove(*m_db, m_table, rowId);
         transaction.commit();

@@ -28,7 +28,9 @@ class CatalogueDatabase;
 // RunTimeError, writes nothing and leaves the row pending with the typed values. A row is
 // written only while the file still holds it as it was read (its key, and the values of the
 // fields being written); a row another screen deleted or changed meanwhile is refused the same
-// way.
+// way. Rows that any connection writes to the same file are read again once that write is
+// committed (rowUpdated for each), so a set never shows or writes back values the file no
+// longer holds; a row with a pending change keeps what was typed.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
@@ -152,6 +154,7 @@ private:
     void askWillChange(ChangeReason reason);
     QString orderClause() const;
     void requireCurrentRow() const;
+    void rowsWritten(const QString& catalogue, const QString& table, const QList<qint64>& rows);
 
     CatalogueDatabase* m_db = nullptr;
     QString m_source;
@@ -179,6 +182,10 @@ private:
     QVector<QVariant> m_edit;    // the current row's values with pending changes
     QHash<int, bool> m_changed;  // fields changed since the row was written
     QVector<QVariant> m_read;    // the current row's values as read, to check before writing
+
+    bool m_writing = false; // this set's own write is being committed
+    QString m_catalogue;    // the identity of the connection's file
+    QMetaObject::Connection m_changes;
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;
     mutable std::unique_ptr<class SqliteStatement> m_fetch;

@@ -475,6 +475,13 @@ void Products::hideRowChangesWhileOrderOpen() {
             b->hide();
 }
 
+// Escape closes the catalogue panel when it is open, not the screen behind it.
+bool Products::Form_KeyDown(int key, int shift) {
+    if (key == Qt::Key_Escape && m_catalogue->closePanel())
+        return true;
+    return RecordScreen::Form_KeyDown(key, shift);
+}
+
 bool Products::canSearch() const {
     return adoPrimaryRS->recordCount() > 0 || !adoPrimaryRS->filter().isEmpty();
 }

@@ -82,6 +82,7 @@ protected:
     void cmdNext_Click() override;
     void cmdPrevious_Click() override;
     void SetButtons(bool browse) override;
+    bool Form_KeyDown(int key, int shift) override;
     QString deleteQuestion() const override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -131,6 +132,8 @@ private:
     bool canSearch() const;
     void openRecordSets();
     void reopenPrimary();
+    // Reads the products again under the search in force and returns to the one on show.
+    void rereadKeepingPlace(StepGuard& step);
     void followInGrid();
     void showGridRow();
     void setGridShown(bool shown);

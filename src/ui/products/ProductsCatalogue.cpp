@@ -154,6 +154,13 @@ void ProductsCatalogue::Command9_Click() {
     Frame9->hide();
 }
 
+bool ProductsCatalogue::closePanel() {
+    if (!Frame9->isVisible())
+        return false;
+    Command9_Click();
+    return true;
+}
+
 // Re-reads the page list: the pages folder's "*.htm*" files.
 void ProductsCatalogue::Command14_Click() {
     const QString selected = File1->currentItem() ? File1->currentItem()->text() : QString();

@@ -36,6 +36,9 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Hides the catalogue panel; false when it was not shown.
+    bool closePanel();
+
 private:
     void Command5_Click();
     void Command9_Click();

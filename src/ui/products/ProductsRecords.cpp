@@ -100,21 +100,38 @@ void Products::cmdEdit_Click() {
     step([this] { SetButtons(false); });
 }
 
-// Writes the row, re-reads the catalogue and comes back to the product just written. A value
-// the catalogue refuses is pointed out and the screen stays in edit mode with everything typed.
+// Writes the row, re-reads the catalogue and comes back to the product just written, under the
+// search and sort in force. A value the catalogue refuses is pointed out and the screen stays in
+// edit mode with everything typed.
 void Products::cmdUpdate_Click() {
     StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
-    {
-        BusyCursor busy;
-        if (!writeStep(step, [this] { adoPrimaryRS->updateBatch(); }))
-            return;
-        m_editingFlag = false;
-        m_addingFlag = false;
-        step([this] { SetButtons(true); });
-        // The catalogue is read again, which returns the screen to its first product.
+    BusyCursor busy;
+    if (!writeStep(step, [this] { adoPrimaryRS->updateBatch(); }))
+        return;
+    m_editingFlag = false;
+    m_addingFlag = false;
+    step([this] { SetButtons(true); });
+    rereadKeepingPlace(step);
+}
+
+// The grid is read first, so the screen's own move afterwards leaves the grid on its product.
+// The written row may have moved in the order (a new stock number), or left the search; the
+// screen then shows the search's first product.
+void Products::rereadKeepingPlace(StepGuard& step) {
+    std::optional<RecordSet::Bookmark> shown;
+    if (adoPrimaryRS->isOpen() && adoPrimaryRS->hasCurrentRow())
+        shown = adoPrimaryRS->bookmark();
+    step([this] { letEventsRun(); });
+    step([this] {
+        if (m_gridRS->isOpen())
+            m_gridRS->requery();
+    });
+    if (!step([this] { adoPrimaryRS->requery(); }))
         step([this] { reopenPrimary(); });
-    }
-    cmdRefresh_Click();
+    step([&] {
+        if (shown && adoPrimaryRS->positionOfBookmark(*shown) >= 0)
+            adoPrimaryRS->setBookmark(*shown);
+    });
 }
 
 void Products::reopenPrimary() {

@@ -62,6 +62,16 @@ private slots:
         QTest::newRow("price off the retail just raised")
             << QStringList{u"Retail=-50%"_s, u"Price=50%"_s} << false << false
             << QStringList{u"A1.Retail=40"_s, u"A1.Price=20"_s};
+        QTest::newRow("money from a percentage is rounded to the cent")
+            << QStringList{u"Cost1=1.23%"_s, u"Price=12.345%"_s} << false << false
+            << QStringList{u"A1.Cost1=10.12"_s, u"A1.Price=70.12"_s};
+        QTest::newRow("a retail raised by a percentage is rounded before the price is taken off")
+            << QStringList{u"Retail=0.0123%"_s, u"Price=50%"_s} << false << false
+            << QStringList{u"A1.Retail=80.01"_s, u"A1.Price=40"_s};
+        QTest::newRow("half a cent goes to the even cent")
+            << QStringList{u"Cost1=0.05%"_s} << false << false << QStringList{u"A1.Cost1=10"_s};
+        QTest::newRow("half a cent up to the even cent")
+            << QStringList{u"Cost1=0.15%"_s} << false << false << QStringList{u"A1.Cost1=10.02"_s};
         QTest::newRow("plain number")
             << QStringList{u"Cost1=4.25"_s, u"MinOrdW=12"_s} << false << false
             << QStringList{u"B2.Cost1=4.25"_s, u"A1.MinOrdW=12"_s};

@@ -413,6 +413,7 @@ private slots:
         rs.open(u"select * from "_s + table, *m_db);
         rs.moveLast();
         const qint64 shown = rs.bookmark();
+        rs.setValue(1, u"Typed"_s);
 
         CatalogueDatabase other(m_db->path());
         if (deleted) {
@@ -421,7 +422,6 @@ private slots:
         } else {
             RowWriter::update(other, table, shown, {{1, u"Changed elsewhere"_s}});
         }
-        rs.setValue(1, u"Typed"_s);
         QString why;
         QCOMPARE(errorOf([&] { rs.update(); }, &why), ErrorNumber::DatabaseRefused);
         QVERIFY2(why.contains(u"another screen"_s), qPrintable(why));
@@ -434,6 +434,64 @@ private slots:
         QCOMPARE(other.scalar(u"SELECT count(*) FROM "_s + quoted).toInt(), 3);
         QVERIFY(rs.isDirty());
         QCOMPARE(rs.value(1).toString(), u"Typed"_s);
+    }
+
+    // Another connection writes category 2 or 3 while the set stands on category 2 with every
+    // row read: the set shows what the file holds once the write is committed, and only then.
+    void rowsWrittenElsewhereAreShown_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("cid");
+        QTest::addColumn<bool>("shown");
+        for (int cid : {2, 3}) {
+            QTest::addRow("single statement, category %d", cid) << u"statement"_s << cid << true;
+            QTest::addRow("committed transaction, category %d", cid) << u"commit"_s << cid << true;
+            QTest::addRow("rolled back, category %d", cid) << u"rollback"_s << cid << false;
+            QTest::addRow("another catalogue file, category %d", cid)
+                << u"other file"_s << cid << false;
+        }
+    }
+    void rowsWrittenElsewhereAreShown() {
+        QFETCH(QString, how);
+        QFETCH(int, cid);
+        QFETCH(bool, shown);
+        makeCatalogue(3);
+        const QString path = m_db->path();
+        if (how == u"other file"_s) {
+            const QString second = m_dir.filePath(u"second%1.mde"_s.arg(++m_count));
+            m_db->copyTo(second);
+            m_db = std::make_unique<CatalogueDatabase>(second);
+        }
+        RecordSet rs;
+        rs.open(CategorySelect, *m_db);
+        rs.moveNext();
+        for (int p = 0; p < rs.recordCount(); ++p)
+            rs.valueAt(p, 1);
+        QSignalSpy updated(&rs, &RecordSet::rowUpdated);
+
+        CatalogueDatabase other(path);
+        const QString sql = u"UPDATE Catagory SET CatName = 'Renamed' WHERE CID = ?"_s;
+        if (how == u"statement"_s || how == u"other file"_s) {
+            other.run(sql, {cid});
+        } else {
+            ScopedTransaction transaction(other);
+            other.run(sql, {cid});
+            QCOMPARE(updated.count(), 0);
+            if (how == u"commit"_s)
+                transaction.commit();
+        }
+
+        const QString name = shown ? u"Renamed"_s : u"C%1"_s.arg(cid);
+        QCOMPARE(rs.valueAt(cid - 1, 1).toString(), name);
+        QCOMPARE(rs.value(1).toString(), cid == 2 ? name : u"C2"_s);
+        QCOMPARE(rs.absolutePosition(), 2);
+        QCOMPARE(updated.count(), shown ? 1 : 0);
+        if (shown)
+            QCOMPARE(updated.at(0).at(0).toInt(), cid - 1);
+        // What is shown now is what a change typed next is checked against.
+        rs.setValue(1, u"Typed"_s);
+        rs.update();
+        QCOMPARE(m_db->scalar(u"SELECT CatName FROM Catagory WHERE CID = 2"_s).toString(),
+                 u"Typed"_s);
     }
 
     void sources_data() {

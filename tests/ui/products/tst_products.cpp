@@ -1,4 +1,5 @@
 // The Products screen, driven with a fake web view.
+#include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/SelectText.h"
 #include "core/pages/PageOptions.h"
@@ -265,7 +266,7 @@ private slots:
     }
 
     // A value the catalogue refuses is pointed out, stays in the box and leaves the stored
-    // value alone; once put right, Update writes and reads the catalogue again from its start.
+    // value alone; once put right, Update writes and stays on the product.
     void updateRefusesThenWrites() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
@@ -289,8 +290,139 @@ private slots:
         type(screen.get(), ProductBox::Cost1, u"7.5"_s);
         click(screen.get(), u"cmdUpdate"_s);
         QVERIFY(!inEditMode(screen.get()));
-        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), 1);
+        QCOMPARE(stockNo(screen.get()), u"GD-610"_s);
         QCOMPARE(dbValue(row).toString().section(u'/', 1), u"Garden Bench"_s);
+    }
+
+    // Update stays on the product just written, under the search in force, also when its new
+    // stock number moves it; the status line, the boxes and the grid agree on where it is.
+    void updateKeepsTheProductAndTheSearch_data() {
+        QTest::addColumn<QString>("where"); // a search in force
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<QString>("newStock"); // typed over the stock number, or empty
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("count");
+        QTest::newRow("all products") << QString() << u"GD-610"_s << QString() << 20 << 50;
+        QTest::newRow("a search in force")
+            << u"[StockNo] like 'TL*'"_s << u"TL-510"_s << QString() << 4 << 9;
+        QTest::newRow("a new stock number moves it to the end")
+            << QString() << u"AB7"_s << u"ZZZ-9"_s << 50 << 50;
+        QTest::newRow("moved within the search")
+            << u"[StockNo] like 'TL*'"_s << u"TL-501"_s << u"TL-999"_s << 9 << 9;
+    }
+    void updateKeepsTheProductAndTheSearch() {
+        QFETCH(QString, where);
+        QFETCH(QString, stock);
+        QFETCH(QString, newStock);
+        QFETCH(int, position);
+        QFETCH(int, count);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = showProducts();
+        QTableView* grid = showGrid(*screen);
+        if (!where.isEmpty()) {
+            shared().SearchWhere = where;
+            screen->SearchForIt();
+        }
+        searchStock(screen.get(), stock);
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), ProductBox::ProdName, u"Edited"_s);
+        if (!newStock.isEmpty())
+            type(screen.get(), ProductBox::StockNo, newStock);
+        click(screen.get(), u"cmdUpdate"_s);
+
+        const QString shown = newStock.isEmpty() ? stock : newStock;
+        QVERIFY(!inEditMode(screen.get()));
+        QCOMPARE(stockNo(screen.get()), shown);
+        QCOMPARE(box(screen.get(), ProductBox::ProdName)->text(), u"Edited"_s);
+        QCOMPARE(status(screen.get()),
+                 u"Record: %1  of  %2"_s.arg(QString::number(position), QString::number(count)));
+        QCOMPARE(screen->primaryRecordSet()->absolutePosition(), position);
+        QCOMPARE(grid->model()->rowCount(), count);
+        QCOMPARE(grid->currentIndex().row(), position - 1);
+        QCOMPARE(grid->model()->index(position - 1, 0).data().toString(), shown);
+        QVERIFY(prompts.shown().isEmpty());
+    }
+
+    // Escape closes the catalogue panel, wherever the focus is, and leaves the screen and its
+    // search; with the panel closed it closes the screen.
+    void escapeClosesTheCatalogPanelFirst_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("on the screen") << u"Products"_s;
+        QTest::newRow("in the page list") << u"File1"_s;
+    }
+    void escapeClosesTheCatalogPanelFirst() {
+        QFETCH(QString, focus);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = showProducts();
+        shared().SearchWhere = u"[StockNo] like 'TL*'"_s;
+        screen->SearchForIt();
+        click(screen.get(), u"Command5"_s);
+        auto* panel = control<QWidget>(screen.get(), u"Frame9"_s);
+        QVERIFY(panel->isVisible());
+        QWidget* target = focus == u"File1"_s ? control<QWidget>(screen.get(), focus)
+                                              : static_cast<QWidget*>(screen.get());
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(screen->isVisible());
+        QCOMPARE(screen->primaryRecordSet()->recordCount(), 9);
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        QVERIFY(!screen->isVisible());
+    }
+
+    // The catalogue written through another connection (a receipt, a sale, a bulk edit) shows
+    // in the boxes and the grid at once and after moving away and back; a write rolled back
+    // shows nowhere, and editing the product afterwards writes back no old figure.
+    void writesElsewhereAreShown_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("single statement") << u"statement"_s << true;
+        QTest::newRow("bulk edit") << u"bulk edit"_s << true;
+        QTest::newRow("rolled back") << u"rolled back"_s << false;
+    }
+    void writesElsewhereAreShown() {
+        QFETCH(QString, writer);
+        QFETCH(bool, shown);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = showProducts();
+        QTableView* grid = showGrid(*screen);
+        searchStock(screen.get(), u"GD-610"_s);
+        const QString before = box(screen.get(), ProductBox::Inventory)->text();
+        const QString sql = u"UPDATE Products SET Inventory = 44 WHERE StockNo = 'GD-610'"_s;
+        {
+            CatalogueDatabase other(shared().DBPath);
+            if (writer == u"statement"_s) {
+                other.run(sql);
+            } else if (writer == u"bulk edit"_s) {
+                BulkEdit edit;
+                edit.set(BulkEdit::columnOf(u"Inventory"_s), u"44"_s);
+                edit.run(other, u"[StockNo] = 'GD-610'"_s);
+            } else {
+                ScopedTransaction transaction(other);
+                other.run(sql);
+            }
+        }
+        QVERIFY(before != u"44"_s);
+        const QString expected = shown ? u"44"_s : before;
+        QCOMPARE(box(screen.get(), ProductBox::Inventory)->text(), expected);
+        const int row = screen->gridRecordSet()->absolutePosition() - 1;
+        const int inventoryColumn =
+            SelectText::parse(Products::GridSelect).columns.indexOf(u"Inventory"_s);
+        QCOMPARE(grid->model()->index(row, inventoryColumn).data().toString(), expected);
+        QTest::keyClick(screen.get(), Qt::Key_Down);
+        QTest::keyClick(screen.get(), Qt::Key_Up);
+        QCOMPARE(stockNo(screen.get()), u"GD-610"_s);
+        QCOMPARE(box(screen.get(), ProductBox::Inventory)->text(), expected);
+
+        click(screen.get(), u"cmdEdit"_s);
+        type(screen.get(), ProductBox::ProdName, u"Garden Bench"_s);
+        click(screen.get(), u"cmdUpdate"_s);
+        QCOMPARE(dbValue(u"SELECT CAST(Inventory AS INTEGER) || '/' || ProdName FROM Products "
+                         u"WHERE StockNo = 'GD-610'"_s)
+                     .toString(),
+                 expected + u"/Garden Bench"_s);
+        QVERIFY(prompts.shown().isEmpty());
     }
 
     void saleFromStockIsTakenOver_data() {
