@@ -103,12 +103,15 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
     // Rows that joined or left the file stay as the set has them until it is read again; the
     // rows it holds show their new values.
     QList<int> positions;
+    positions.reserve(rows.size());
     for (const qint64 rowId : rows) {
         m_cache.remove(rowId);
-        if (const int position = positionOf(rowId); position >= 0 && !positions.contains(position))
+        if (const int position = positionOf(rowId); position >= 0)
             positions << position;
     }
+    // An import reports a hundred thousand rows at once: sorted and made unique in one go.
     std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     for (const int position : positions) {
         if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
             m_edit = rowValues(m_position);
