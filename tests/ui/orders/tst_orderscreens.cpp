@@ -81,6 +81,19 @@ std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1,
     return timer;
 }
 
+// The orders screen on a line not yet received: order 0999, two AB7 at $8.50.
+QWidget* ordersOnNewLine() {
+    {
+        CatalogueDatabase db(shared().DBPath);
+        StoredRows::insert(db, u"Orders"_s,
+                           {{u"Order ID"_s, u"0999"_s},
+                            {u"ProductOrderID"_s, u"AB7"_s},
+                            {u"NumberOrdered"_s, 2},
+                            {u"Cost"_s, 8.5}});
+    }
+    return ChildWindows::show(u"frmOrders"_s);
+}
+
 void activate(QWidget* widget) {
     QEvent activation(QEvent::WindowActivate);
     QApplication::sendEvent(widget, &activation);
@@ -324,15 +337,7 @@ private slots:
     void receivingItemByItem() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        {
-            CatalogueDatabase db(shared().DBPath);
-            StoredRows::insert(db, u"Orders"_s,
-                               {{u"Order ID"_s, u"0999"_s},
-                                {u"ProductOrderID"_s, u"AB7"_s},
-                                {u"NumberOrdered"_s, 2},
-                                {u"Cost"_s, 8.5}});
-        }
-        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
         prompts.answerMessage(A::No).answerMessage(A::Ok);
         click(orders, u"Command2"_s);
@@ -359,15 +364,7 @@ private slots:
     void lineDatedWithUpdateIsReceivedItemByItem() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        {
-            CatalogueDatabase db(shared().DBPath);
-            StoredRows::insert(db, u"Orders"_s,
-                               {{u"Order ID"_s, u"0999"_s},
-                                {u"ProductOrderID"_s, u"AB7"_s},
-                                {u"NumberOrdered"_s, 2},
-                                {u"Cost"_s, 8.5}});
-        }
-        QWidget* orders = ChildWindows::show(u"frmOrders"_s);
+        QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
         click(orders, u"cmdEdit"_s);
         type(orders, 4, u"03/30/2003"_s);
