@@ -280,11 +280,21 @@ void ProductImporter::addRow(const ImportItem& item) {
     m_mask = 0;
     QVariant storage;
     bool supplierGiven = false;
+    // A price the supplier left blank, or wrote as no number ("N/A"), is not known yet: the
+    // column's default of 0 would show the new product as free. Another field of the item may
+    // still give it.
+    auto leaveUnknown = [&](int code) {
+        if (MappingCodes::isNumeric(code) && !(m_mask & bit(code))) {
+            m_write[code] = QVariant();
+            m_mask |= bit(code);
+        }
+    };
     auto take = [&](int code, const QString& raw) {
         const std::optional<QString> value = ImportValueRules::convert(
             code, raw, ImportValueRules::Target::NewRow, m_options.decimalComma);
         if (!value) {
             passOver(code, raw);
+            leaveUnknown(code);
             return;
         }
         if (!toStorage(code, *value, storage))
@@ -295,12 +305,7 @@ void ProductImporter::addRow(const ImportItem& item) {
     for (const MappedField& field : m_fields) {
         const QString& raw = item.field(field.position);
         if (raw.isEmpty()) {
-            // A price the supplier left blank is not known yet: the column's default of 0
-            // would show the new product as free. Another field of the item may still give it.
-            if (MappingCodes::isNumeric(field.code) && !(m_mask & bit(field.code))) {
-                m_write[field.code] = QVariant();
-                m_mask |= bit(field.code);
-            }
+            leaveUnknown(field.code);
             continue;
         }
         supplierGiven |= field.code == MappingCodes::Supplier;

@@ -83,8 +83,8 @@ private slots:
             u"P1.Cost1=5"_s);
         row("price without a number keeps the stored one", true, "E1,,call\n", totals(1, 0, 0),
             u"E1.Cost1=5"_s);
-        row("price without a number: a new row keeps the catalogue's default", false, "P1,x,N/A\n",
-            totals(1, 1, 0), u"P1.Cost1=0"_s);
+        row("price without a number on a new row stays empty, not 0", false, "P1,x,N/A\n",
+            totals(1, 1, 0), u"P1.Cost1="_s);
         row("blank price on a new row stays empty", false, "P1,x,\n", totals(1, 1, 0),
             u"P1.Cost1="_s);
         row("blank price, then the price on a later line", false, "P1,x,\nP1,x,3\n",
@@ -226,13 +226,13 @@ private slots:
     void moneyMarks_data() {
         QTest::addColumn<QByteArray>("price");
         QTest::addColumn<bool>("decimalComma");
-        QTest::addColumn<QString>("cost"); // of P1; "0" when the price was passed over
-        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << u"0"_s;
-        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << u"0"_s;
+        QTest::addColumn<QString>("cost"); // of P1; "" when the price was passed over
+        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << QString();
+        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << QString();
         QTest::newRow("thousands") << "1,234.50"_ba << false << u"1234.5"_s;
         QTest::newRow("decimal comma") << "1.234,50"_ba << true << u"1234.5"_s;
-        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << u"0"_s;
-        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << u"0"_s;
+        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << QString();
+        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << QString();
     }
     void moneyMarks() {
         QFETCH(QByteArray, price);
@@ -246,7 +246,7 @@ private slots:
         const ImportOutcome outcome =
             importLines(catalogue, "P1\tx\t" + price + "\n", options, SimpleMap, Divider::tab());
         QCOMPARE(catalogue.text(u"P1"_s, u"Cost1"_s), cost);
-        const bool passedOver = cost == u"0"_s;
+        const bool passedOver = cost.isEmpty();
         QCOMPARE(outcome.passedOver, passedOver ? 1 : 0);
         QCOMPARE(report.passedOver,
                  passedOver ? QStringList{u"P1: Cost1 '"_s + QString::fromLatin1(price) + u"'"_s}
