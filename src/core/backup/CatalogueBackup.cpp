@@ -146,4 +146,11 @@ std::optional<QString> takeDaily(const QString& catalogue, bool onlyIfDue) {
     }
 }
 
+std::optional<QString> keepBeforeReplacing(const QString& target) {
+    if (!QFileInfo(target).isFile() ||
+        CatalogueCheck::problem(target, CatalogueCheck::Depth::Layout))
+        return std::nullopt;
+    return takeDaily(target, false);
+}
+
 } // namespace tovin::CatalogueBackup

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace tovin {
 
@@ -49,6 +50,11 @@ QStringList rotate(const QString& catalogue, const QDate& today, const RotationC
 // The copy of the day with the rotation after it; the reason when none could be written.
 // Writes nothing when `onlyIfDue` and a copy dated today is there already.
 std::optional<QString> takeDaily(const QString& catalogue, bool onlyIfDue);
+
+// Before a file is replaced by a new catalogue (a conversion): a copy of the day when it holds a
+// catalogue, nothing for a new name or another kind of file. The reason when no copy could be
+// written.
+std::optional<QString> keepBeforeReplacing(const QString& target);
 
 } // namespace CatalogueBackup
 

@@ -64,6 +64,25 @@ private slots:
             QStringList{u"shop-2026-12-07.mde"_s});
     }
 
+    // A conversion about to replace a file keeps a copy of it when it is a catalogue.
+    void keptBeforeBeingReplaced_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("a catalogue") << u"shop.mde"_s << true;
+        QTest::newRow("a text file") << u"notes.mde"_s << false;
+        QTest::newRow("a new name") << u"new.mde"_s << false;
+    }
+    void keptBeforeBeingReplaced() {
+        QFETCH(QString, target);
+        QFETCH(bool, kept);
+        test::writeTestFile(m_dir.filePath(u"notes.mde"_s), "not a catalogue\n");
+        QCOMPARE(CatalogueBackup::keepBeforeReplacing(m_dir.filePath(target)), std::nullopt);
+        const QList<BackupCopy> copies = CatalogueBackup::copies(m_dir.filePath(target));
+        QCOMPARE(copies.size(), kept ? 1 : 0);
+        if (kept)
+            QCOMPARE(test::productCount(copies.first().path), qint64(30));
+    }
+
     void restoreOfADamagedCopyIsRefused_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("reason"); // part of the refusal
