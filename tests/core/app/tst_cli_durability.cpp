@@ -183,6 +183,7 @@ private slots:
                 ++during;
         }
         QVERIFY(import.waitForFinished(120000));
+        qInfo("%d copies were taken inside the import", during);
         QCOMPARE(count(catalogue), qint64(Items));
         QVERIFY2(during >= 2,
                  qPrintable(u"only %1 copies were taken inside the import"_s.arg(during)));
