@@ -6,6 +6,7 @@
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -130,6 +131,17 @@ QStringList rotate(const QString& catalogue, const QDate& today, const RotationC
     for (const BackupCopy& copy : present)
         if (!kept.contains(copy.date) && QFile::remove(copy.path))
             removed << copy.path;
+    // A hidden copy left half written by a program stopped during a backup; one still being
+    // written by another program is younger than a day.
+    const QDir dir(folder.isEmpty() ? folderFor(catalogue) : folder);
+    const QRegularExpression name = copyName(catalogue);
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    for (const QFileInfo& info : dir.entryInfoList({u".*.part"_s}, QDir::Files | QDir::Hidden)) {
+        const QString copyPart = info.fileName().mid(1).section(u'.', 0, -3);
+        if (name.match(copyPart).hasMatch() && info.lastModified() < dayAgo &&
+            QFile::remove(info.absoluteFilePath()))
+            removed << info.absoluteFilePath();
+    }
     return removed;
 }
 

@@ -4,6 +4,7 @@
 #include "core/shell/RunTimeError.h"
 #include "support/core/CliRun.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -81,6 +82,32 @@ private slots:
         QCOMPARE(copies.size(), kept ? 1 : 0);
         if (kept)
             QCOMPARE(test::productCount(copies.first().path), qint64(30));
+    }
+
+    // A hidden copy a stopped backup left half written goes with the rotation once it is a day
+    // old; a younger one may still be written by another program.
+    void rotationRemovesAbandonedHalfCopies_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("hoursOld");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("abandoned") << u".shop-2026-12-05.mde.Ab12Cd.part"_s << 30 << true;
+        QTest::newRow("being written") << u".shop-2026-12-07.mde.Ab12Cd.part"_s << 1 << false;
+        QTest::newRow("of another catalogue")
+            << u".cafe-2026-12-05.mde.Ab12Cd.part"_s << 30 << false;
+    }
+    void rotationRemovesAbandonedHalfCopies() {
+        QFETCH(QString, name);
+        QFETCH(int, hoursOld);
+        QFETCH(bool, removed);
+        const QString part = m_dir.filePath(u"Backups/"_s + name);
+        test::writeTestFile(part, "half a copy");
+        QFile file(part);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hoursOld),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        CatalogueBackup::rotate(m_catalogue, CatalogueBackup::today(), {});
+        QCOMPARE(QFileInfo::exists(part), !removed);
     }
 
     void restoreOfADamagedCopyIsRefused_data() {
