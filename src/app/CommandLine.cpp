@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "core/backup/CatalogueBackup.h"
+#include "core/data/SchemaUpgrade.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
 
@@ -90,7 +92,15 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 out << command.usage;
                 return ExitOk;
             }
-            return command.run(commandArguments, out, err);
+            // An older catalogue's layout is brought up to date only after a copy of it was
+            // kept; a copy that fails is told, and the command goes on.
+            SchemaUpgrade::setBeforeUpgrade([&err](const QString& path) {
+                if (const auto failure = CatalogueBackup::takeDaily(path, false))
+                    err << "tovin-catalog: " << *failure << "\n";
+            });
+            const int status = command.run(commandArguments, out, err);
+            SchemaUpgrade::setBeforeUpgrade({});
+            return status;
         }
     }
     err << "tovin-catalog: unknown command or option \"" << rest.first()

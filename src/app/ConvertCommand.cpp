@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/backup/CatalogueBackup.h"
 #include "core/convert/AccessTableSource.h"
 #include "core/convert/CatalogueConversion.h"
 #include "core/shell/RunTimeError.h"
@@ -51,6 +52,9 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             err << "tovin-catalog convert: " << plan.refusal() << " Nothing was changed.\n";
             return ExitFailure;
         }
+        // A catalogue about to be replaced is kept first; a copy that fails does not stop it.
+        if (const auto failure = CatalogueBackup::keepBeforeReplacing(newPath))
+            err << "tovin-catalog convert: " << *failure << "\n";
         const ConversionResult result =
             CatalogueConversion::convertReplacing(source, newPath, oldPath);
         for (const auto& [table, rows] : result.rowsPerTable)

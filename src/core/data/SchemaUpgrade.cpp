@@ -126,7 +126,16 @@ void upgradeFrom(sqlite3* handle, int version) {
          u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(CatalogueSchema::Version));
 }
 
+std::function<void(const QString&)>& beforeUpgrade() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 } // namespace
+
+void setBeforeUpgrade(std::function<void(const QString& path)> hook) {
+    beforeUpgrade() = std::move(hook);
+}
 
 int versionOf(sqlite3* handle) {
     if (!hasTable(handle, u"SchemaVersion"_s))
@@ -149,6 +158,8 @@ void checkAndUpgrade(sqlite3* handle, const QString& path) {
         return;
     if (sqlite3_db_readonly(handle, "main") == 1)
         return;
+    if (beforeUpgrade())
+        beforeUpgrade()(path);
     try {
         exec(handle, u"BEGIN IMMEDIATE"_s);
         upgradeFrom(handle, version);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 struct sqlite3;
 
@@ -15,5 +16,9 @@ int versionOf(sqlite3* handle);
 // plain message and is left untouched. A file that cannot be written (read-only) keeps its old
 // layout, which the program still reads and writes.
 void checkAndUpgrade(sqlite3* handle, const QString& path);
+
+// Runs just before an older layout is brought up to date, with the file's path and no
+// transaction open, so the file can be copied as it was (the program keeps a backup).
+void setBeforeUpgrade(std::function<void(const QString& path)> hook);
 
 } // namespace tovin::SchemaUpgrade

@@ -12,6 +12,7 @@
 #include "core/shell/WindowPlacement.h"
 #include "ui/browser/WebBrowserEntry.h"
 #include "ui/reports/ReportsMenu.h"
+#include "ui/shell/BackupActions.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlTexts.h"
@@ -168,6 +169,8 @@ void FrmMain::buildMenus() {
     QMenu* file = addMenu(u"mnuFile"_s, u"&File"_s);
     addEntry(file, u"mnuFileOpen"_s, u"&Open Database"_s, &FrmMain::mnuFileOpen_Click);
     addEntry(file, u"mnuFileSaveAs"_s, u"&Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
+    addEntry(file, u"mnuFileBackup"_s, u"Back &Up Now"_s, &FrmMain::mnuFileBackup_Click);
+    addEntry(file, u"mnuFileRestore"_s, u"&Restore From Backup"_s, &FrmMain::mnuFileRestore_Click);
     addSeparator(file, u"mnuFileBar1"_s);
     addEntry(file, u"mnuFileClose"_s, u"&Close Active Form"_s, &FrmMain::mnuFileClose_Click);
     addSeparator(file, u"mnuFileBar5"_s);
@@ -275,6 +278,7 @@ void FrmMain::MDIForm_Load() {
         const QString stored = settings.value(Settings, u"DBName"_s, fallback);
         shared().DBPath = stored.isEmpty() ? fallback : stored;
     });
+    step([] { BackupActions::dailyOnOpen(shared().DBPath); });
     step([this] { applyButtonCaptions(); });
     step([this] {
         if (ChildWindows::isRegistered(u"Products"_s))
@@ -393,7 +397,12 @@ void FrmMain::switchCatalogue(const QString& chosen) {
             return;
     }
     shared().DBPath = path;
-    if (productsRegistered)
+    BackupActions::dailyOnOpen(path);
+    showProducts();
+}
+
+void FrmMain::showProducts() {
+    if (ChildWindows::isRegistered(u"Products"_s))
         openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
 }
 
@@ -418,6 +427,22 @@ void FrmMain::mnuFileSaveAs_Click() {
     step([&] { saved = FrmBusy::run(this); });
     if (!saved.isEmpty())
         step([&] { m_statusBar->showStatus(u"Saved a copy as "_s + saved); });
+}
+
+void FrmMain::mnuFileBackup_Click() {
+    StepGuard step(label(u"mnuFileBackup_Click"_s));
+    QString copy;
+    step([&] { copy = BackupActions::backUpNow(shared().DBPath); });
+    if (!copy.isEmpty())
+        step([&] { m_statusBar->showStatus(u"Backed up to "_s + copy); });
+}
+
+void FrmMain::mnuFileRestore_Click() {
+    StepGuard step(label(u"mnuFileRestore_Click"_s));
+    bool closed = false;
+    step([&] { closed = BackupActions::restoreFromBackup(this, shared().DBPath); });
+    if (closed)
+        step([this] { showProducts(); });
 }
 
 void FrmMain::mnuFileClose_Click() {

@@ -48,6 +48,8 @@ public:
     // The commands of the menus and the button bar.
     void mnuFileOpen_Click();
     void mnuFileSaveAs_Click();
+    void mnuFileBackup_Click();
+    void mnuFileRestore_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
     void mnuViewStatusBar_Click();
@@ -79,6 +81,8 @@ private:
     // Open Database with a chosen file: refuses one that is not a catalogue, else makes it the
     // catalogue and shows it in the Products screen.
     void switchCatalogue(const QString& path);
+    // Opens the Products screen on the catalogue, when it is registered.
+    void showProducts();
 
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/shell/OldCatalogueOpen.h"
 
+#include "core/backup/CatalogueBackup.h"
 #include "core/convert/AccessTableSource.h"
 #include "core/convert/CatalogueConversion.h"
 #include "core/data/CatalogueFile.h"
@@ -8,6 +9,7 @@
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "ui/shell/BackupActions.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -52,6 +54,9 @@ std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPa
                         QFileInfo::exists(target) ? MessageDefault::Second : MessageDefault::First,
                         MessageIcon::Question, title) != MessageAnswer::Yes)
             return std::nullopt;
+        // The catalogue the conversion replaces is kept first; a failed copy does not stop it.
+        if (const auto failure = CatalogueBackup::keepBeforeReplacing(target))
+            BackupActions::tellFailure(target, *failure);
 
         QProgressDialog progress(u"Converting %1..."_s.arg(QFileInfo(oldPath).fileName()),
                                  u"Cancel"_s, 0, 100, parent);

@@ -1,17 +1,20 @@
 #include "ui/shell/Startup.h"
 
+#include "core/backup/CatalogueBackup.h"
+#include "core/data/SchemaUpgrade.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "ui/Screens.h"
+#include "ui/shell/BackupActions.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmSplash.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/QtPrompts.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMap>
@@ -119,6 +122,11 @@ void applyStartOptions(FrmMain* mainWindow, const StartOptions& options, bool& q
 int runProgram(const StartOptions& options) {
     static QtPrompts prompts;
     shared().prompts = &prompts;
+    // An older catalogue's layout is brought up to date only after a copy of it was kept.
+    SchemaUpgrade::setBeforeUpgrade([](const QString& path) {
+        if (const auto failure = CatalogueBackup::takeDaily(path, false))
+            BackupActions::tellFailure(path, *failure);
+    });
     std::unique_ptr<FrmSplash> splash;
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<FrmTip> tip;

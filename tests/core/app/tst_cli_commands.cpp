@@ -1,10 +1,13 @@
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -34,6 +37,22 @@ class CliCommandsTest : public QObject {
     CliRun run(const QString& text) {
         QTemporaryDir dir;
         return runProgram(line(text, dir), m_folder->path());
+    }
+    // The layout version a file records, read without bringing it up to date.
+    static int layoutOf(const QString& file) {
+        int version = -1;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"layout"_s);
+            db.setDatabaseName(file);
+            db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(u"SELECT max(Version) FROM SchemaVersion"_s) && q.next())
+                    version = q.value(0).toInt();
+            }
+        }
+        QSqlDatabase::removeDatabase(u"layout"_s);
+        return version;
     }
     static QStringList pageFiles(const QString& folder) {
         return QDir(folder).entryList({u"Cat*.htm"_s, u"*.pdf"_s, u".print*"_s},
@@ -127,7 +146,7 @@ private slots:
     void helpDescribesEachCommand_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("words"); // separated by "|"
-        QTest::newRow("program") << QString() << u"create|import|--app-folder"_s;
+        QTest::newRow("program") << QString() << u"create|import|backup|restore|--app-folder"_s;
         QTest::newRow("import") << u"import"_s
                                 << u"--db|--source|--divider|--start-line|--map|--table|"
                                    u"--supplier-file|--edit-only|--skip-discontinued|--supplier|"
@@ -138,6 +157,8 @@ private slots:
         QTest::newRow("bulk-edit") << u"bulk-edit"_s
                                    << u"--set|--where|10% raises|Retail less 25|--include-blank|"
                                       u"exit status 2"_s;
+        QTest::newRow("backup") << u"backup"_s << u"--db|--to|Backups|KeepDaily|KeepWeekly"_s;
+        QTest::newRow("restore") << u"restore"_s << u"--db|--from|exit status 2"_s;
     }
     void helpDescribesEachCommand() {
         QFETCH(QString, command);
@@ -222,6 +243,48 @@ private slots:
         QCOMPARE(QDir(out).entryList({u".print*"_s}, QDir::Files | QDir::Hidden).size(), 0);
     }
 
+    // A copy written from the command line, then put back in the catalogue's place.
+    void backupAndRestore() {
+        QTemporaryDir dir;
+        const QString shop = dir.filePath(u"shop.mde"_s);
+        CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop);
+        const qint64 products = productCount(shop);
+        const CliRun backup = runProgram(line(u"backup --db @dir/shop.mde --to @dir/kept"_s, dir));
+        QVERIFY2(backup.status == 0, qPrintable(backup.err));
+        const QStringList copies = QDir(dir.filePath(u"kept"_s)).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(copies.first().startsWith(u"shop-"_s));
+        const QString copy = dir.filePath(u"kept/"_s + copies.first());
+        QVERIFY2(backup.out.contains(u"(%1 products)"_s.arg(products)), qPrintable(backup.out));
+        CatalogueDatabase(shop).run(u"DELETE FROM Products"_s);
+        const CliRun restore = runProgram(
+            line(u"restore --db @dir/shop.mde --from @dir/kept/"_s + copies.first(), dir));
+        QVERIFY2(restore.status == 0, qPrintable(restore.err));
+        QCOMPARE(productCount(shop), products);
+        QCOMPARE(productCount(copy), products);
+        // The emptied catalogue was kept in the Backups folder beside it before the restore.
+        const QStringList before = QDir(dir.filePath(u"Backups"_s)).entryList(QDir::Files);
+        QCOMPARE(before.size(), 1);
+        QCOMPARE(productCount(dir.filePath(u"Backups/"_s + before.first())), qint64(0));
+    }
+
+    // A command that opens a catalogue of an older layout keeps a copy of it as it was before
+    // the layout is brought up to date.
+    void olderLayoutIsBackedUpBeforeItsUpgrade() {
+        QTemporaryDir dir;
+        const QString shop = dir.filePath(u"shop.mde"_s);
+        CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop);
+        CatalogueDatabase(shop).run(u"UPDATE SchemaVersion SET Version = 2"_s);
+        const CliRun r = runProgram(line(u"reorder --db @dir/shop.mde"_s, dir));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QStringList copies = QDir(dir.filePath(u"Backups"_s)).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        const QString copy = dir.filePath(u"Backups/"_s + copies.first());
+        QCOMPARE(layoutOf(copy), 2);
+        QCOMPARE(layoutOf(shop), CatalogueSchema::Version);
+        QCOMPARE(productCount(copy), productCount(shop));
+    }
+
     // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
     // notes.txt and a copy of the Access file named; the run starts in it. Neither it nor the
     // program folder may change.
@@ -281,6 +344,25 @@ private slots:
             u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
         row("pages of a file that is no catalogue", u"pages --db @dir/notes.txt --from 1 --to 2"_s,
             none);
+        const QString backup = u"tovin-catalog backup: "_s;
+        row("backup without a catalogue", u"backup --to @dir"_s, u"--db CATALOGUE is required"_s);
+        row("backup of a file that is no catalogue", u"backup --db @dir/notes.txt"_s,
+            u"is not a catalogue"_s);
+        row("backup of a missing file", u"backup --db @dir/gone.mde"_s, u"does not exist"_s);
+        row("backup into a file", u"backup --db @dir/existing.mde --to @dir/notes.txt"_s,
+            u"is not a folder"_s);
+        row("backup, unknown option", u"backup --db @dir/existing.mde --keep 3"_s, backup);
+        const QString unchanged = u"is unchanged"_s;
+        row("restore without a copy", u"restore --db @dir/existing.mde"_s, u"--from FILE"_s);
+        row("restore of a file that is no catalogue",
+            u"restore --db @dir/existing.mde --from @dir/notes.txt"_s, unchanged);
+        row("restore of an Access file",
+            u"restore --db @dir/existing.mde --from @dir/nwind_jet3.mdb"_s, unchanged,
+            u"nwind_jet3.mdb"_s);
+        row("restore of the catalogue onto itself",
+            u"restore --db @dir/existing.mde --from @dir/existing.mde"_s, unchanged);
+        row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
+            u"tovin-catalog restore: "_s);
         // No Access file of the test data holds a catalogue: each is refused by name.
         row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
             u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,

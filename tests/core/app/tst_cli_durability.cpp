@@ -1,6 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -156,6 +157,36 @@ private slots:
             QCOMPARE(integrity(catalogue), u"ok"_s);
         }
         QVERIFY2(killed >= 5, qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
+    }
+
+    // Copies taken from the command line while another process imports into the catalogue:
+    // each passes the database's full check and holds only whole batches of the import.
+    void backupWhileAnotherProcessImports() {
+        const QString catalogue = m_dir.filePath(u"busy.mde"_s);
+        CatalogueDatabase::create(catalogue);
+        QProcess import;
+        import.start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue));
+        QVERIFY(import.waitForStarted());
+        int during = 0;
+        for (int n = 0; n < 40 && import.state() == QProcess::Running; ++n) {
+            const QString folder = m_dir.filePath(u"copies%1"_s.arg(n));
+            const test::CliRun backup = test::runProgram(test::argumentLine(
+                u"backup --db @db --to @to"_s, {{u"@db"_s, catalogue}, {u"@to"_s, folder}}));
+            QVERIFY2(backup.status == 0, qPrintable(backup.err));
+            const QStringList copies = QDir(folder).entryList(QDir::Files);
+            QCOMPARE(copies.size(), 1);
+            const QString copy = folder + u'/' + copies.first();
+            QCOMPARE(integrity(copy), u"ok"_s);
+            const qint64 present = count(copy);
+            QVERIFY2(present % Batch == 0, qPrintable(u"%1 products in the copy"_s.arg(present)));
+            if (present > 0 && present < Items)
+                ++during;
+        }
+        QVERIFY(import.waitForFinished(120000));
+        qInfo("%d copies were taken inside the import", during);
+        QCOMPARE(count(catalogue), qint64(Items));
+        QVERIFY2(during >= 2,
+                 qPrintable(u"only %1 copies were taken inside the import"_s.arg(during)));
     }
 
     // Two imports of different products started together on one catalogue: their batches

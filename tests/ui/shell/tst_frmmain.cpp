@@ -1,12 +1,15 @@
 #include "DummyScreen.h"
+#include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/WindowPlacement.h"
+#include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
+#include "ui/shell/BackupListDialog.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
@@ -26,6 +29,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -350,8 +354,8 @@ private slots:
                     entries << QString(action->text()).remove(u'&');
             captions << QString(menu->text()).remove(u'&') + u": "_s + entries.join(u", "_s);
         }
-        QCOMPARE(captions.first(),
-                 u"File: Open Database, Save DataBase As, Close Active Form, Exit"_s);
+        QCOMPARE(captions.first(), u"File: Open Database, Save DataBase As, Back Up Now, Restore "
+                                   u"From Backup, Close Active Form, Exit"_s);
         QVERIFY(captions.contains(u"Window: Cascade, Tile Horizontal, Tile Vertical, "
                                   u"Arrange Icons"_s));
     }
@@ -421,6 +425,92 @@ private slots:
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
         QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 0);
         QCOMPARE(ChildWindows::openScreens().size(), 2);
+    }
+
+    // The catalogue at the default path with `count` products.
+    void fillCatalogue(int count) {
+        CatalogueDatabase db(m_folder->cataloguePath());
+        db.run(u"DELETE FROM Products"_s);
+        for (int i = 0; i < count; ++i)
+            db.run(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {u"P%1"_s.arg(i)});
+    }
+    qint64 products() {
+        return CatalogueDatabase(m_folder->cataloguePath())
+            .scalar(u"SELECT count(*) FROM Products"_s)
+            .toLongLong();
+    }
+    QString copyOn(int day) const {
+        return m_folder->filePath(
+            u"Backups/tovin2003-a-2026-03-%1.mde"_s.arg(day, 2, 10, QChar(u'0')));
+    }
+
+    // The day's copy is taken at the first opening; File > Back Up Now takes one at once and
+    // says where. Restore From Backup lists the copies, asks (No is the default) and, on Yes,
+    // closes the screens, puts the chosen copy in place and opens the Products screen again.
+    void backUpNowAndRestoreFromTheFileMenu_data() {
+        QTest::addColumn<bool>("agree");
+        QTest::newRow("restored") << true;
+        QTest::newRow("declined") << false;
+    }
+    void backUpNowAndRestoreFromTheFileMenu() {
+        QFETCH(bool, agree);
+        int day = 2;
+        CatalogueBackup::setClock([&day] { return QDate(2026, 3, day); });
+        CatalogueDatabase::create(m_folder->cataloguePath());
+        fillCatalogue(2);
+        loadMain();
+        QVERIFY(QFileInfo::exists(copyOn(2)));
+        fillCatalogue(3);
+        day = 3;
+        m_prompts->answerMessage(MessageAnswer::Ok);
+        entry(u"mnuFileBackup"_s)->trigger();
+        QVERIFY2(m_prompts->shownTexts().last().contains(copyOn(3)),
+                 qPrintable(m_prompts->shownTexts().last()));
+        QCOMPARE(test::productCount(copyOn(3)), qint64(3));
+        fillCatalogue(0);
+
+        // The copies, newest first; Down and Enter take the older one.
+        QStringList listed;
+        QTimer::singleShot(0, this, [&listed] {
+            auto* dialog = qobject_cast<BackupListDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* list = dialog->findChild<QTreeWidget*>(u"lstBackups"_s);
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                listed << list->topLevelItem(row)->text(2);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        m_prompts->answerMessage(agree ? MessageAnswer::Yes : MessageAnswer::No);
+        if (agree)
+            m_prompts->answerMessage(MessageAnswer::Ok);
+        entry(u"mnuFileRestore"_s)->trigger();
+        CatalogueBackup::setClock({});
+        QCOMPARE(listed, (QStringList{u"3"_s, u"2"_s}));
+        const auto question = m_prompts->shown().at(1);
+        QVERIFY2(question.text.contains(u"tovin2003-a-2026-03-02.mde"_s),
+                 qPrintable(question.text));
+        QCOMPARE(question.defaultButton, MessageDefault::Second);
+        QCOMPARE(products(), agree ? 2 : 0);
+        QCOMPARE(DummyScreen::closed.value(u"Products"_s), agree ? 1 : 0);
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), agree ? 2 : 1);
+        QVERIFY(ChildWindows::find(u"Products"_s));
+    }
+
+    // A backup that cannot be written (a file stands where the Backups folder would be) is told
+    // once, and the catalogue opens all the same.
+    void failedDailyBackupIsToldOnce() {
+        CatalogueDatabase::create(m_folder->cataloguePath());
+        m_folder->writeFile(u"Backups"_s, "in the way");
+        m_prompts->answerMessage(MessageAnswer::Ok);
+        FrmMain* main = loadMain();
+        QCOMPARE(m_prompts->shown().size(), 1);
+        QVERIFY2(m_prompts->shownTexts().first().contains(u"No backup of "_s),
+                 qPrintable(m_prompts->shownTexts().first()));
+        m_prompts->answerOpenFile(m_folder->cataloguePath());
+        entry(u"mnuFileOpen"_s)->trigger();
+        QCOMPARE(m_prompts->shown().size(), 2); // the file dialog, no second notice
+        QCOMPARE(main->windowTitle(), m_folder->cataloguePath());
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), 2);
     }
 
     // A screen waiting for another drops its procedure when the program closes: by Exit, or by

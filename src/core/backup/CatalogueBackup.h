@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/backup/BackupRotation.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace tovin {
+
+// One copy in a Backups folder, named "<catalogue name>-YYYY-MM-DD<suffix>", or with
+// "-HHMMSS" after the date for a copy taken before a restore.
+struct BackupCopy {
+    QString path;
+    QDate date;
+    qint64 size = 0;
+};
+
+namespace CatalogueBackup {
+
+// Today, as the backups date their copies. Tests put a clock of their own in place (an empty
+// function restores the real one) to simulate days.
+QDate today();
+void setClock(std::function<QDate()> clock);
+
+// The Backups folder beside the catalogue.
+QString folderFor(const QString& catalogue);
+// The copy's name for that date in `folder` (the Backups folder when empty), with `time`
+// ("-HHMMSS") after the date when given.
+QString pathFor(const QString& catalogue, const QDate& date, const QString& folder = QString(),
+                const QString& time = QString());
+
+// The copies of the catalogue in `folder` (the Backups folder when empty), newest first.
+QList<BackupCopy> copies(const QString& catalogue, const QString& folder = QString());
+
+// Writes a consistent copy of the catalogue, even while other connections write to it: read
+// in one transaction through a connection of its own into a hidden file in the folder, put on
+// disk, checked page by page, and only then given its name (replacing an earlier copy of that
+// name only now). `stamped` adds the time of day to the name. Gives the copy's path; raises
+// a RunTimeError saying why no copy was made.
+QString write(const QString& catalogue, const QDate& date, const QString& folder = QString(),
+              bool stamped = false);
+
+// Removes the copies the rotation does not keep; gives the paths removed.
+QStringList rotate(const QString& catalogue, const QDate& today, const RotationCounts& counts,
+                   const QString& folder = QString());
+
+// The copy of the day with the rotation after it; the reason when none could be written.
+// Writes nothing when `onlyIfDue` and a copy dated today is there already.
+std::optional<QString> takeDaily(const QString& catalogue, bool onlyIfDue);
+
+// Before a file is replaced by a new catalogue (a conversion): a copy of the day when it holds a
+// catalogue, nothing for a new name or another kind of file. The reason when no copy could be
+// written.
+std::optional<QString> keepBeforeReplacing(const QString& target);
+
+} // namespace CatalogueBackup
+
+} // namespace tovin

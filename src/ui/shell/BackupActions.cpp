@@ -1,0 +1,107 @@
+#include "ui/shell/BackupActions.h"
+
+#include "core/backup/BackupRestore.h"
+#include "core/backup/CatalogueBackup.h"
+#include "core/backup/CatalogueCheck.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/RunTimeError.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+#include "ui/shell/BackupListDialog.h"
+#include "ui/shell/BusyCursor.h"
+#include "ui/shell/ChildWindows.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::BackupActions {
+
+namespace {
+
+void notice(const QString& text, MessageIcon icon) {
+    if (shared().prompts)
+        shared().prompts->notice(text, icon, SettingsStore::ApplicationTitle);
+}
+
+bool isCatalogue(const QString& path) {
+    return QFileInfo(path).isFile() &&
+           !CatalogueCheck::problem(path, CatalogueCheck::Depth::Layout);
+}
+
+} // namespace
+
+void tellFailure(const QString& catalogue, const QString& reason) {
+    static QSet<QString> told;
+    const QString key = QFileInfo(catalogue).absoluteFilePath();
+    if (told.contains(key))
+        return;
+    told.insert(key);
+    notice(reason + u"\n\nThe work goes on without a backup."_s, MessageIcon::Exclamation);
+}
+
+void dailyOnOpen(const QString& catalogue) {
+    if (!isCatalogue(catalogue))
+        return;
+    BusyCursor busy;
+    if (const auto failure = CatalogueBackup::takeDaily(catalogue, true))
+        tellFailure(catalogue, *failure);
+}
+
+QString backUpNow(const QString& catalogue) {
+    BusyCursor busy;
+    try {
+        const QDate today = CatalogueBackup::today();
+        const QString copy = CatalogueBackup::write(catalogue, today);
+        CatalogueBackup::rotate(catalogue, today,
+                                BackupRotation::countsFrom(SettingsStore::program()));
+        notice(u"The catalogue was backed up to "_s + copy + u'.', MessageIcon::Information);
+        return copy;
+    } catch (const RunTimeError& error) {
+        notice(error.description(), MessageIcon::Exclamation);
+        return QString();
+    }
+}
+
+bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
+    const QList<BackupCopy> copies = CatalogueBackup::copies(catalogue);
+    if (copies.isEmpty()) {
+        notice(u"There is no backup of "_s + catalogue + u" in "_s +
+                   CatalogueBackup::folderFor(catalogue) + u'.',
+               MessageIcon::Information);
+        return false;
+    }
+    BackupListDialog list(copies, parent);
+    if (list.exec() != QDialog::Accepted || list.chosen().isEmpty())
+        return false;
+    const QString copy = list.chosen();
+    const QString question =
+        u"Replace the catalogue %1 with the copy %2? The open screens are closed and the "
+        u"catalogue as it is now is backed up first."_s.arg(catalogue, QFileInfo(copy).fileName());
+    if (!shared().prompts ||
+        shared().prompts->ask(question, MessageButtons::YesNo, MessageDefault::Second,
+                              MessageIcon::Question,
+                              SettingsStore::ApplicationTitle) != MessageAnswer::Yes)
+        return false;
+    // Every screen holds a connection to the catalogue; none may while its file is replaced.
+    if (!ChildWindows::unloadAll()) {
+        notice(u"A screen could not be closed, so nothing was restored."_s,
+               MessageIcon::Exclamation);
+        return false;
+    }
+    BusyCursor busy;
+    try {
+        const QString before = BackupRestore::restore(copy, catalogue);
+        notice(u"The catalogue was restored from "_s + copy + u'.' +
+                   (before.isEmpty() ? QString()
+                                     : u" The file as it was is kept as "_s + before + u'.'),
+               MessageIcon::Information);
+    } catch (const RunTimeError& error) {
+        notice(error.description(), MessageIcon::Exclamation);
+    }
+    return true;
+}
+
+} // namespace tovin::BackupActions
