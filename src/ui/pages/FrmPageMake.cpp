@@ -334,8 +334,7 @@ void FrmPageMake::Form_Load() {
     });
     if (s.PageBaseName.isEmpty())
         s.PageBaseName = u"Catalog Page"_s;
-    if (o.PageTitle.isEmpty())
-        o.PageTitle = u"Picture Page # tq2002"_s;
+    const bool widthShown = PageOptionRules::applyDesignerDefaults(o, Text4->text());
     Text1->setText(PageOptionRules::typedTitle(o.PageTitle));
     Check1->setChecked(PageMarkup::hasPageNumberMarker(o.PageTitle));
 
@@ -346,26 +345,13 @@ void FrmPageMake::Form_Load() {
             PageProduct::readSelection(shared().DBPath, shared().SearchWhere, shared().SortOrder);
     });
 
-    if (o.FontSize < 1)
-        o.FontSize = 5;
     const QString align = o.PageAlign.toLower();
     Option1[align == u"left"_s ? 0 : align == u"right"_s ? 2 : 1]->setChecked(true);
-    if (o.ItemsPerRow == 0)
-        o.ItemsPerRow = 4;
     Text2->setText(QString::number(o.ItemsPerRow));
-    if (o.ImageWidth == 0)
-        o.ImageWidth = 100;
-    if (o.PictureSize.isEmpty())
-        o.PictureSize = u"width"_s;
-    if (o.PictureSize == u"width"_s) {
-        // The width box shows the picture width, which makes it the size attribute.
+    if (widthShown)
         Text3->setText(QString::number(o.ImageWidth));
-        o.PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
-    } else {
+    else
         Text3->clear();
-    }
-    if (o.TextPosition.isEmpty())
-        o.TextPosition = u"top"_s;
     Option2[o.TextPosition == u"bottom"_s ? 1 : 0]->setChecked(true);
     Check2->setChecked(o.OverwritePages);
     Check4->setChecked(o.DetailPages);

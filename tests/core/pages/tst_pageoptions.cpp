@@ -31,6 +31,59 @@ private slots:
         QCOMPARE(PageOptionRules::typedTitle(made), typed);
     }
 
+    // Options as the designer opens with them: title, font size, items per row, picture width,
+    // size attributes, text position.
+    void designerDefaults_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("heightBox");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("widthShown");
+        QTest::newRow("nothing set") << QStringList{u""_s, u"0"_s, u"0"_s, u"0"_s, u""_s, u""_s}
+                                     << QString() << QStringList{u"Picture Page # tq2002"_s,
+                                                                 u"5"_s,
+                                                                 u"4"_s,
+                                                                 u"100"_s,
+                                                                 u"width=100"_s,
+                                                                 u"top"_s}
+                                     << true;
+        QTest::newRow("font size below one, smallest kept")
+            << QStringList{u"Sale"_s, u"-3"_s, u"1"_s, u"80"_s, u"height=60"_s, u"bottom"_s}
+            << QString()
+            << QStringList{u"Sale"_s, u"5"_s, u"1"_s, u"80"_s, u"height=60"_s, u"bottom"_s}
+            << false;
+        QTest::newRow("choices kept")
+            << QStringList{u"Sale tq2002"_s,         u"1"_s,     u"6"_s, u"120"_s,
+                           u"width=120 height=90"_s, u"bottom"_s}
+            << u"70"_s << QStringList{u"Sale tq2002"_s,         u"1"_s,     u"6"_s, u"120"_s,
+                                      u"width=120 height=90"_s, u"bottom"_s}
+            << false;
+        QTest::newRow("sized by width takes the height box")
+            << QStringList{u"Sale"_s, u"2"_s, u"3"_s, u"150"_s, u"width"_s, u"top"_s} << u"90"_s
+            << QStringList{u"Sale"_s, u"2"_s, u"3"_s, u"150"_s, u"width=150 height=90"_s, u"top"_s}
+            << true;
+    }
+    void designerDefaults() {
+        QFETCH(QStringList, before);
+        QFETCH(QString, heightBox);
+        QFETCH(QStringList, after);
+        QFETCH(bool, widthShown);
+        PageOptions o;
+        o.PageTitle = before[0];
+        o.FontSize = std::int16_t(before[1].toInt());
+        o.ItemsPerRow = std::int16_t(before[2].toInt());
+        o.ImageWidth = std::int16_t(before[3].toInt());
+        o.PictureSize = before[4];
+        o.TextPosition = before[5];
+        QCOMPARE(PageOptionRules::applyDesignerDefaults(o, heightBox), widthShown);
+        const QStringList made{o.PageTitle,
+                               QString::number(o.FontSize),
+                               QString::number(o.ItemsPerRow),
+                               QString::number(o.ImageWidth),
+                               o.PictureSize,
+                               o.TextPosition};
+        QCOMPARE(made, after);
+    }
+
     void pictureSizeRules_data() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("height");
