@@ -6,6 +6,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/Condition.h"
 #include "core/orders/CatalogueOrdering.h"
+#include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/ReorderList.h"
 #include "core/shell/ErrorReporting.h"
@@ -125,6 +126,7 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             shared().CurrentKey.clear();
         return false;
     };
+    OrderEntry entry;
     int quantity = 0;
     std::optional<OrderMath::ShippingChoice> shipping;
     QPointer<FrmOrders> orders;
@@ -147,19 +149,14 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             howMany = prompts().input(u"Order How Many?"_s, u"How Many?"_s,
                                       TextRules::plainDecimal(suggestedQuantity));
         });
-        if (howMany.trimmed().isEmpty())
+        const OrderEntry::Quantity asked = OrderEntry::readQuantity(howMany);
+        if (asked.outcome == OrderEntry::Quantity::Outcome::Cancelled)
             return giveUp();
-        const auto typed = OrderMath::numberIn(howMany);
-        if (!typed || TextRules::roundHalfEven(*typed) < 1 ||
-            TextRules::roundHalfEven(*typed) > TextRules::IntegerMax) {
-            step([] {
-                prompts().notice(u"Please Enter How Many Items To Order As A Whole Number "
-                                 u"From 1 To %1."_s.arg(TextRules::IntegerMax),
-                                 MessageIcon::Exclamation);
-            });
+        if (asked.outcome == OrderEntry::Quantity::Outcome::Refused) {
+            step([] { prompts().notice(OrderEntry::quantityRefused(), MessageIcon::Exclamation); });
             return giveUp();
         }
-        quantity = int(TextRules::roundHalfEven(*typed));
+        quantity = asked.count;
         QString method;
         step([&] { method = prompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
         shipping = OrderMath::readShippingAnswer(method);
@@ -167,19 +164,19 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
             return giveUp();
 
         showOrderOpen(true);
-        shared().OrderEntryState = 1;
+        entry.askForLine();
         step([&] { orders = qobject_cast<FrmOrders*>(ChildWindows::load(OrdersScreen)); });
         if (orders)
             orders->answerOrderEntry();
-        if (shared().OrderEntryState == 2) {
+        if (entry.numberRefused()) {
             // The number is used already: the orders screen said so; ask another.
             showOrderOpen(false);
             continue;
         }
         break;
     }
-    if (shared().OrderEntryState != 7 || !orders) {
-        shared().OrderEntryState = 0;
+    if (!entry.lineOpened() || !orders) {
+        entry.abandon();
         showOrderOpen(!shared().CurrentKey.isEmpty() && !shared().OrderFromCatalog);
         return giveUp();
     }
@@ -203,19 +200,18 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     shared().SupplierTaxRate = float(terms->taxRate);
 
     // The user checks the line on the orders screen and saves or cancels it there.
-    shared().OrderEntryState = 2;
+    entry.awaitDecision();
     step([] { ChildWindows::show(OrdersScreen); });
     // A wait abandoned because the program is closing records nothing.
-    const bool settled = waitUntil([&] { return shared().OrderEntryState != 2 || !orders; });
-    const bool saved = settled && shared().OrderEntryState == 3;
-    shared().OrderEntryState = 0;
-    if (!saved)
+    const bool settled = waitUntil([&] { return entry.decided() || !orders; });
+    const bool lineSaved = entry.finish();
+    if (!settled || !lineSaved)
         return false;
 
     // Only a saved line counts towards the invoice and the product's On Order. On Order takes
     // the quantity the line was saved with; the notes keep the quantity asked for here, so a
     // line changed on the orders screen shows in the notes as ordered, not as saved.
-    const double ordered = TextRules::Val(TextRules::toText(shared().ItemPrice));
+    const double ordered = entry.savedQuantity();
     OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, line,
                                shared().SupplierTaxRate);
     bool recorded = false;
@@ -244,7 +240,7 @@ void Products::Command2_Click() {
     StepGuard step(procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
     showOrderOpen(false);
     shared().CurrentKey.clear();
-    shared().OrderEntryState = 7;
+    OrderEntry().orderDone();
     shared().OrderFromCatalog = false;
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
