@@ -10,8 +10,9 @@ namespace tovin {
 // The hand-over of an order line between ordering from the catalogue (the Products screen), the
 // orders screen and the invoice screen. Its state lives in SharedState::OrderEntryState as a
 // 16-bit code, since the screens meet only there; each side asks this class and never reads or
-// writes the code itself. A step that does not fit the state it finds changes nothing and says
-// so, so a late click on a closed line cannot revive or drop another one.
+// writes the code itself. Update, Cancel and the invoice's taking of a finished order change
+// nothing unless the state is the one they answer, so a late click cannot drop or save a line
+// nobody waits for.
 class OrderEntry {
 public:
     enum class State : std::int16_t {
