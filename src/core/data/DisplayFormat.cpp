@@ -74,4 +74,10 @@ QVariant typedValue(const QString& typed, const QString& format) {
     return QVariant(typed);
 }
 
+std::optional<QString> fractionOfPercent(const QString& typed) {
+    if (!TextRules::IsNumeric(typed))
+        return std::nullopt;
+    return TextRules::plainDecimal(TextRules::CDbl(typed) * 0.01);
+}
+
 } // namespace tovin::DisplayFormat

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 namespace tovin {
 
@@ -28,6 +29,10 @@ QString text(const QVariant& value, const QString& format);
 // for a percent format is the fraction it stands for; any other text goes as typed and the
 // column converts it.
 QVariant typedValue(const QString& typed, const QString& format);
+
+// A rate typed as a plain number of percent into a box shown as a percentage ("7"): the
+// fraction kept for it, in plain decimal ("0.07"). Nothing for a text that is no number.
+std::optional<QString> fractionOfPercent(const QString& typed);
 
 } // namespace DisplayFormat
 

@@ -64,6 +64,26 @@ QString pictureSize(const QString& width, const QString& height) {
     return {};
 }
 
+bool applyDesignerDefaults(PageOptions& o, const QString& heightBox) {
+    if (o.PageTitle.isEmpty())
+        o.PageTitle = u"Picture Page # tq2002"_s;
+    if (o.FontSize < 1)
+        o.FontSize = 5;
+    if (o.ItemsPerRow == 0)
+        o.ItemsPerRow = 4;
+    if (o.ImageWidth == 0)
+        o.ImageWidth = 100;
+    if (o.PictureSize.isEmpty())
+        o.PictureSize = u"width"_s;
+    if (o.TextPosition.isEmpty())
+        o.TextPosition = u"top"_s;
+    // "width" alone is what the Products screen leaves: the size is then the picture width.
+    if (o.PictureSize != u"width"_s)
+        return false;
+    o.PictureSize = pictureSize(QString::number(o.ImageWidth), heightBox);
+    return true;
+}
+
 std::int16_t fontSizeForPoints(double points) {
     const long p = std::lround(points);
     if (p <= 8)

@@ -87,6 +87,13 @@ QString typedTitle(const QString& pageTitle);
 // "width=120", "height=90"); empty when both are.
 QString pictureSize(const QString& width, const QString& height);
 
+// What the designer makes of options still unset when it opens: the title "Picture Page #
+// tq2002", font size 5 for one below 1, 4 items per row, pictures 100 wide and sized by their
+// width, text at the top of the rows. Pictures sized by width get their size attributes from the
+// width and the height box again; the result says whether the width box then shows the width
+// (otherwise it is left empty).
+bool applyDesignerDefaults(PageOptions& options, const QString& heightBox);
+
 // The HTML font size (1 to 7) for a point size.
 std::int16_t fontSizeForPoints(double points);
 // The point size the font dialog opens with for an HTML font size.

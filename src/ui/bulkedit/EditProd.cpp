@@ -1,6 +1,7 @@
 #include "ui/bulkedit/EditProd.h"
 
 #include "core/bulkedit/BulkEdit.h"
+#include "core/bulkedit/PictureAddress.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ProductSelection.h"
 #include "core/import/PicturePathChange.h"
@@ -248,17 +249,11 @@ void EditProd::checkPicturePath() {
     const QString text = txtFields[PictureBox]->text();
     prompts->notice(addressMessage(), MessageIcon::Information);
     m_addressCheck = true;
-    if (text.endsWith(u'/')) {
-        prompts->notice(u"Right Now You Have A '/' At The End Of The Path You Typed...\n"
-                        u"Please REMOVE It Before Clicking The 'Update Now' Button"_s,
-                        MessageIcon::Information);
-        return;
-    }
-    const QString stock = txtFields[StockBox]->text();
-    if (!stock.isEmpty() && text.toUpper().contains(stock.toUpper() + u'.')) {
-        prompts->notice(u"You Have Included The File Name...\n"
-                        u"Please Remove It Before Clicking The 'Update Now' Button"_s,
-                        MessageIcon::Critical);
+    const auto problem = PictureAddress::check(text, txtFields[StockBox]->text());
+    if (problem != PictureAddress::Problem::None) {
+        prompts->notice(PictureAddress::message(problem),
+                        problem == PictureAddress::Problem::EndsWithSlash ? MessageIcon::Information
+                                                                          : MessageIcon::Critical);
         return;
     }
     for (;;) {

@@ -12,7 +12,7 @@ namespace tovin {
 // searches by order number, opens the orders screen on the current order's lines ("View
 // Items"), goes to the invoice the orders screen asks for (shared().OrderFilter), and starts
 // the invoice of an order just finished on the Products screen from its running totals
-// (shared().OrderedItems, when shared().OrderEntryState is 7).
+// (shared().OrderedItems, when OrderEntry says the order is done).
 class FrmInvoice : public OrderSearchScreen {
     Q_OBJECT
 public:

@@ -10,8 +10,8 @@ namespace tovin {
 //
 // Besides the record pattern it searches by order number, opens the order's invoice, receives
 // ordered goods into stock ("Receive": the whole order, or line by line with "R-Update"), and
-// opens a new line for the product being ordered from the catalogue (the hand-shake through
-// shared().OrderEntryState with the Products screen).
+// opens a new line for the product being ordered from the catalogue (the hand-over with the
+// Products screen, OrderEntry).
 class FrmOrders : public OrderSearchScreen {
     Q_OBJECT
 public:
@@ -26,8 +26,8 @@ public:
         QString quantity, grossCost, costEach, discount, fees, shipping;
     };
 
-    // Answers OrderEntryState 1: opens a new line (state 7), or reports an order number that is
-    // already used (state 2, CurrentKey emptied, the screen closes).
+    // Answers a line asked for by the catalogue: opens a new line, or reports an order number
+    // that is already used (CurrentKey emptied, the screen closes).
     void answerOrderEntry();
     // Fills the new line opened by answerOrderEntry().
     void fillCatalogueLine(const CatalogueLine& line);

@@ -7,10 +7,10 @@ namespace tovin {
 // The sales screen: one row of table Sales per sale from stock. Box 7 holds the sale's net
 // profit, a figure computed from the row rather than a column of the table.
 //
-// A sale handed over by the inventory screen (shared().SaleFromInventory) opens as a new row
-// filled with the stock number, quantity, date and cost; when it is saved, the Products screen
-// is told to take the quantity off the product's stock (shared().SoldFromStock). Cancelled, the
-// sale is dropped and its items go back on the stock row.
+// A sale handed over by the inventory screen (StockSaleEntry) opens as a new row filled with
+// the stock number, quantity, date and cost; when it is saved, the Products screen is told to
+// take the quantity off the product's stock. Cancelled, the sale is dropped and its items go
+// back on the stock row.
 class FrmSales : public RecordScreen {
     Q_OBJECT
 public:

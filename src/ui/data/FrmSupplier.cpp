@@ -1,9 +1,9 @@
 #include "ui/data/FrmSupplier.h"
 
+#include "core/data/DisplayFormat.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
 
@@ -67,10 +67,11 @@ void FrmSupplier::txtFields_LostFocus(int index) {
     StepGuard step(procedureLabel(u"txtFields_LostFocus"_s), ErrorStyle::IgnoreAndResume);
     step([&] {
         BoundTextBox* box = txtFields(TaxRateBox);
-        if (!box || box->isReadOnly() || !TextRules::IsNumeric(box->text()))
+        if (!box || box->isReadOnly())
             return;
         // A rate typed in percent (7) is kept as its fraction (0.07), shown again as 7%.
-        binding().setBoxValue(box, TextRules::plainDecimal(TextRules::CDbl(box->text()) * 0.01));
+        if (const auto fraction = DisplayFormat::fractionOfPercent(box->text()))
+            binding().setBoxValue(box, *fraction);
     });
 }
 

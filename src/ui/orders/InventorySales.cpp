@@ -2,6 +2,7 @@
 // sale, its net profit, and the hand-over of the sold quantity to the Products screen.
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/StockSale.h"
+#include "core/orders/StockSaleEntry.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -50,12 +51,9 @@ void FrmInventory::cmdSales_Click() {
         return;
     // The sales screen keeps one sale from stock at a time: a second one would take the first
     // one's place while its items are already off their stock row.
-    if (shared().SaleFromInventory) {
-        prompts->notice(u"A sale of "_s + QString::number(shared().SoldQuantity) + u" of "_s +
-                            shared().SoldStockNo +
-                            u" is still open on the Sales screen. Save it with Update or drop it "
-                            u"with Cancel before selling again."_s,
-                        MessageIcon::Exclamation, windowTitle());
+    StockSaleEntry entry;
+    if (entry.saleOpen()) {
+        prompts->notice(entry.stillOpenMessage(), MessageIcon::Exclamation, windowTitle());
         step([] {
             if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
                 sales->startSaleFromStock();
@@ -71,7 +69,6 @@ void FrmInventory::cmdSales_Click() {
         });
     StockSale::SoldAnswer sold;
     for (;;) {
-        shared().SaleFromInventory = false;
         const QString onHand = txtFields(OnHandBox)->text();
         const QString answer =
             prompts->input(u"Enter How Many You Sold Below"_s, u"Sold Item"_s, onHand);
@@ -96,24 +93,19 @@ void FrmInventory::cmdSales_Click() {
     step([] { letEventsRun(); });
     // A saved sale the Products screen has not taken yet shares the hand-over values with this
     // one: it comes off its product now, before they are overwritten.
-    if (shared().SoldFromStock > 0) {
-        const QString earlier = shared().SoldStockNo;
-        const std::int16_t earlierQuantity = shared().SoldFromStock;
-        shared().SoldFromStock = 0;
+    if (const auto earlier = entry.takeSaved()) {
         bool taken = false;
         step([&] {
-            taken = CatalogueOrdering::takeSaleOffStock(connection(), earlier, earlierQuantity);
+            taken = CatalogueOrdering::takeSaleOffStock(connection(), earlier->stockNo,
+                                                        earlier->quantity);
         });
         if (!taken)
-            prompts->notice(u"The sale of "_s + QString::number(earlierQuantity) +
-                                u" items could not be taken off the stock of product "_s + earlier +
-                                u": no product has that stock number."_s,
+            prompts->notice(u"The sale of "_s + QString::number(earlier->quantity) +
+                                u" items could not be taken off the stock of product "_s +
+                                earlier->stockNo + u": no product has that stock number."_s,
                             MessageIcon::Exclamation, windowTitle());
     }
-    shared().SaleFromInventory = true;
-    shared().SoldQuantity = sold.quantity;
-    shared().SoldStockNo = txtFields(StockNoBox)->text();
-    shared().ItemPrice = txtFields(CostEachBox)->text();
+    entry.open(txtFields(StockNoBox)->text(), sold.quantity, txtFields(CostEachBox)->text());
     step([] {
         if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
             sales->startSaleFromStock();
@@ -151,14 +143,14 @@ void FrmSales::adoPrimaryRS_MoveComplete() {
 
 void FrmSales::SetButtons(bool browse) {
     RecordScreen::SetButtons(browse);
-    if (shared().SaleFromInventory)
+    if (StockSaleEntry().saleOpen())
         showNetProfit();
 }
 
 void FrmSales::Form_Activate() {
     RecordScreen::Form_Activate();
     StepGuard step(procedureLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
-    if (shared().SaleFromInventory)
+    if (StockSaleEntry().saleOpen())
         startSaleFromStock();
     else if (!m_addingFlag && !m_editingFlag)
         step([this] { adoPrimaryRS->moveFirst(); });
@@ -166,50 +158,45 @@ void FrmSales::Form_Activate() {
 
 void FrmSales::startSaleFromStock() {
     // The sale's row is open already: coming back to the screen keeps what was typed into it.
-    if (!shared().SaleFromInventory || m_addingFlag || m_editingFlag)
+    const StockSaleEntry entry;
+    const std::optional<StockSaleEntry::Sale> sale = entry.openSale();
+    if (!sale || m_addingFlag || m_editingFlag)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
     step([this] { cmdAdd_Click(); });
     if (!m_addingFlag)
         return;
-    const std::int16_t quantity = shared().SoldQuantity;
     const QList<QPair<int, QString>> boxes{
-        {SoldStockNoBox, shared().SoldStockNo},
-        {NumberSoldBox, QString::number(quantity)},
+        {SoldStockNoBox, sale->stockNo},
+        {NumberSoldBox, QString::number(sale->quantity)},
         {DateSoldBox, TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s)},
-        {SaleCostBox, TextRules::plainDecimal(
-                          StockSale::saleCost(quantity, TextRules::toText(shared().ItemPrice)))},
+        {SaleCostBox, TextRules::plainDecimal(entry.openSaleCost())},
     };
     for (const auto& [index, text] : boxes)
         step([&] { binding().setBoxValue(txtFields(index), text); });
 }
 
 void FrmSales::cmdUpdate_Click() {
-    const bool saleFromStock = shared().SaleFromInventory && m_addingFlag;
+    StockSaleEntry entry;
+    const bool saleFromStock = entry.saleOpen() && m_addingFlag;
     RecordScreen::cmdUpdate_Click();
     if (!saleFromStock || m_addingFlag)
         return; // not a sale from stock, or the row was refused and is still being added
     // Only a saved sale comes off the product's stock on the Products screen.
-    shared().SoldFromStock = shared().SoldQuantity;
-    shared().SoldStockNo = txtFields(SoldStockNoBox)->text();
-    shared().SoldQuantity = 0;
-    shared().ItemPrice = 0;
-    shared().SaleFromInventory = false;
+    entry.save(txtFields(SoldStockNoBox)->text());
 }
 
 void FrmSales::cmdCancel_Click() {
-    const bool saleFromStock = shared().SaleFromInventory && m_addingFlag;
+    StockSaleEntry entry;
+    const bool saleFromStock = entry.saleOpen() && m_addingFlag;
     RecordScreen::cmdCancel_Click();
     if (!saleFromStock)
         return;
     // Nothing was sold: the stock row gets its items back, so it agrees with the product again.
     StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
-    const QString stockNo = shared().SoldStockNo;
-    const std::int16_t quantity = shared().SoldQuantity;
-    shared().SaleFromInventory = false;
-    shared().SoldQuantity = 0;
-    shared().ItemPrice = 0;
-    shared().SoldStockNo.clear();
+    const StockSaleEntry::Sale sale = entry.cancel().value_or(StockSaleEntry::Sale{});
+    const QString stockNo = sale.stockNo;
+    const std::int16_t quantity = sale.quantity;
     bool back = false;
     step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
     if (!back && quantity > 0)

@@ -1,6 +1,7 @@
 // The invoice screen's own controls: search by order number, "View Items", and the invoice of
 // an order finished on the Products screen.
 #include "core/data/Condition.h"
+#include "core/orders/OrderEntry.h"
 #include "core/orders/OrderSearch.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -60,8 +61,7 @@ void FrmInvoice::goToOrderFilter() {
 void FrmInvoice::startInvoiceOfOrder() {
     // Only the state "Order Done" leaves is taken; a line still waiting on the orders screen
     // keeps its state.
-    if (shared().OrderEntryState == 7) {
-        shared().OrderEntryState = 0;
+    if (OrderEntry().takeOrderDone()) {
         std::array<QString, 8> totals;
         std::swap(totals, shared().OrderedItems);
         // An order none of whose lines was saved has no invoice.

@@ -3,6 +3,7 @@
 // OrdersReceiving.cpp.
 #include "core/data/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
+#include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/OrderSearch.h"
 #include "core/shell/ErrorReporting.h"
@@ -146,7 +147,8 @@ void FrmOrders::Form_Activate() {
 }
 
 void FrmOrders::answerOrderEntry() {
-    if (shared().OrderEntryState != 1)
+    OrderEntry entry;
+    if (!entry.lineAsked())
         return;
     StepGuard step(procedureLabel(u"form_activate"_s));
     bool used = false;
@@ -163,12 +165,12 @@ void FrmOrders::answerOrderEntry() {
         });
         shared().CurrentKey.clear();
         step([this] { unloadScreen(); });
-        shared().OrderEntryState = 2;
+        entry.refuseNumber();
         return;
     }
     step([this] { cmdAdd_Click(); });
     if (m_addingFlag)
-        shared().OrderEntryState = 7;
+        entry.openLine();
 }
 
 void FrmOrders::fillCatalogueLine(const CatalogueLine& line) {
@@ -195,31 +197,29 @@ void FrmOrders::fillCatalogueLine(const CatalogueLine& line) {
 void FrmOrders::cmdUpdate_Click() {
     RecordScreen::cmdUpdate_Click();
     // The line is written only when the screen left edit mode.
-    if (shared().OrderEntryState != 2 || m_addingFlag || m_editingFlag)
+    if (m_addingFlag || m_editingFlag)
+        return;
+    // The catalogue adds the quantity saved, which the user may have changed here.
+    const double numberOrdered = OrderMath::numberIn(txtFields(NumberOrdered)->text()).value_or(0);
+    if (!OrderEntry().saveLine(numberOrdered))
         return;
     StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
-    shared().OrderEntryState = 3;
-    step([this] {
-        shared().ItemPrice = OrderMath::numberIn(txtFields(NumberOrdered)->text()).value_or(0);
-    });
     step([] { letEventsRun(); });
     step([this] { unloadScreen(); });
 }
 
 void FrmOrders::cmdCancel_Click() {
     RecordScreen::cmdCancel_Click();
-    if (shared().OrderEntryState != 2)
+    if (!OrderEntry().cancelLine())
         return;
     StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
-    shared().OrderEntryState = 0;
     step([this] { unloadScreen(); });
 }
 
 void FrmOrders::Form_Unload() {
     RecordScreen::Form_Unload();
     // Closing the screen while the catalogue waits for the line abandons the line.
-    if (shared().OrderEntryState == 2 || shared().OrderEntryState == 7)
-        shared().OrderEntryState = 0;
+    OrderEntry().screenClosed();
 }
 
 } // namespace tovin

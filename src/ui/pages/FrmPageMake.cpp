@@ -126,8 +126,22 @@ void FrmPageMake::buildControls() {
     auto* panel = new QWidget(m_options);
     auto* column = new QVBoxLayout(panel);
     m_options->setWidget(panel);
+    column->addLayout(buildItemFrames(panel));
+    column->addWidget(buildRowBoxes(panel));
+    column->addWidget(buildTitleFrame(panel));
+    column->addWidget(buildPositionFrame(panel));
+    buildRunChoices(panel, column);
+    // The options panel is as wide as its frames, so only its height scrolls.
+    m_options->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_options->setMinimumWidth(panel->sizeHint().width() + 24);
+    outer->addWidget(m_options);
+    outer->addLayout(buildPreview(), 1);
+    connectOptionBoxes();
+    resize(1100, 720);
+}
 
-    // Items to include and their order.
+// The items to include, and the slots that give their order on the page.
+QLayout* FrmPageMake::buildItemFrames(QWidget* panel) {
     auto* order = new QHBoxLayout;
     m_itemsFrame = new QGroupBox(u"Items To Include"_s, panel);
     m_itemsFrame->setObjectName(u"fraItemsToInclude"_s);
@@ -158,9 +172,11 @@ void FrmPageMake::buildControls() {
     connect(defaultOrder, &QPushButton::clicked, this, [this] { Command5_Click(1); });
     order->addWidget(m_itemsFrame);
     order->addWidget(orderFrame);
-    column->addLayout(order);
+    return order;
+}
 
-    // Rows and pictures.
+// Rows and pictures: border, items per page and per row, picture width and height.
+QWidget* FrmPageMake::buildRowBoxes(QWidget* panel) {
     auto* rows = new QGroupBox(u"Row && Picture Adjustments"_s, panel);
     auto* grid = new QGridLayout(rows);
     Text6 = makeBox(rows, u"Text6"_s);
@@ -181,9 +197,12 @@ void FrmPageMake::buildControls() {
     Label7 = new QLabel(rows);
     Label7->setObjectName(u"Label7"_s);
     grid->addWidget(Label7, 0, 2, boxes.size(), 1);
-    column->addWidget(rows);
+    return rows;
+}
 
-    // Page name and title.
+// The title box with its page-number and folder-name ticks, alignment and the font and
+// background buttons.
+QWidget* FrmPageMake::buildTitleFrame(QWidget* panel) {
     auto* title = new QGroupBox(u"Page Name/Title Options"_s, panel);
     auto* titleColumn = new QVBoxLayout(title);
     Text1 = new QLineEdit(title);
@@ -212,10 +231,12 @@ void FrmPageMake::buildControls() {
     look->addWidget(Command3);
     look->addWidget(Command6);
     titleColumn->addLayout(look);
-    column->addWidget(title);
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    return title;
+}
 
+QWidget* FrmPageMake::buildPositionFrame(QWidget* panel) {
     auto* position = new QGroupBox(u"Align Picture Rows At The"_s, panel);
     auto* positionRow = new QHBoxLayout(position);
     const std::array<QString, 2> positionCaptions{u"Top"_s, u"Bottom"_s};
@@ -225,9 +246,11 @@ void FrmPageMake::buildControls() {
         positionRow->addWidget(Option2[i]);
         connect(Option2[i], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
     }
-    column->addWidget(position);
+    return position;
+}
 
-    // Choosing products and what is written.
+// Choosing the products, what is written, and the buttons that close the designer.
+void FrmPageMake::buildRunChoices(QWidget* panel, QVBoxLayout* column) {
     auto* select = new QHBoxLayout;
     auto* Command8 = makeButton(panel, u"Command8"_s, u"Select Items"_s);
     auto* Command9 = makeButton(panel, u"Command9"_s, u"Select ALL"_s);
@@ -256,12 +279,10 @@ void FrmPageMake::buildControls() {
     column->addLayout(finish);
     connect(Command1, &QPushButton::clicked, this, [this] { close(); });
     connect(Command2, &QPushButton::clicked, this, [this] { close(); });
-    // The options panel is as wide as its frames, so only its height scrolls.
-    m_options->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_options->setMinimumWidth(panel->sizeHint().width() + 24);
-    outer->addWidget(m_options);
+}
 
-    // The preview with the page buttons.
+// The preview with the page buttons.
+QLayout* FrmPageMake::buildPreview() {
     auto* right = new QVBoxLayout;
     Wb3 = factory() ? factory()(this) : new WebEngineView(this);
     Wb3->setParent(this);
@@ -286,8 +307,11 @@ void FrmPageMake::buildControls() {
     pages->addWidget(Command4);
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     right->addLayout(pages);
-    outer->addLayout(right, 1);
+    return right;
+}
 
+// The boxes and ticks change the options as the user types or clicks.
+void FrmPageMake::connectOptionBoxes() {
     connect(Text1, &QLineEdit::textEdited, this, [this] { Text1_Change(); });
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
     connect(Check5, &QCheckBox::clicked, this, [this] { Check5_Click(); });
@@ -301,7 +325,6 @@ void FrmPageMake::buildControls() {
     connect(Check6, &QCheckBox::clicked, this, [this] { Check6_Click(); });
     connect(Wb3, &WebView::beforeNavigate, this,
             [this](const QString& address, bool* cancel) { Wb3_BeforeNavigate(address, cancel); });
-    resize(1100, 720);
 }
 
 // The designer needs room for its options beside the preview: its window opens as large as the
@@ -334,8 +357,7 @@ void FrmPageMake::Form_Load() {
     });
     if (s.PageBaseName.isEmpty())
         s.PageBaseName = u"Catalog Page"_s;
-    if (o.PageTitle.isEmpty())
-        o.PageTitle = u"Picture Page # tq2002"_s;
+    const bool widthShown = PageOptionRules::applyDesignerDefaults(o, Text4->text());
     Text1->setText(PageOptionRules::typedTitle(o.PageTitle));
     Check1->setChecked(PageMarkup::hasPageNumberMarker(o.PageTitle));
 
@@ -346,26 +368,13 @@ void FrmPageMake::Form_Load() {
             PageProduct::readSelection(shared().DBPath, shared().SearchWhere, shared().SortOrder);
     });
 
-    if (o.FontSize < 1)
-        o.FontSize = 5;
     const QString align = o.PageAlign.toLower();
     Option1[align == u"left"_s ? 0 : align == u"right"_s ? 2 : 1]->setChecked(true);
-    if (o.ItemsPerRow == 0)
-        o.ItemsPerRow = 4;
     Text2->setText(QString::number(o.ItemsPerRow));
-    if (o.ImageWidth == 0)
-        o.ImageWidth = 100;
-    if (o.PictureSize.isEmpty())
-        o.PictureSize = u"width"_s;
-    if (o.PictureSize == u"width"_s) {
-        // The width box shows the picture width, which makes it the size attribute.
+    if (widthShown)
         Text3->setText(QString::number(o.ImageWidth));
-        o.PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
-    } else {
+    else
         Text3->clear();
-    }
-    if (o.TextPosition.isEmpty())
-        o.TextPosition = u"top"_s;
     Option2[o.TextPosition == u"bottom"_s ? 1 : 0]->setChecked(true);
     Check2->setChecked(o.OverwritePages);
     Check4->setChecked(o.DetailPages);

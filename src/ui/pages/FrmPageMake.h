@@ -10,10 +10,12 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QVBoxLayout;
 
 namespace tovin {
 
@@ -50,6 +52,13 @@ protected:
 
 private:
     void buildControls();
+    QLayout* buildItemFrames(QWidget* panel);
+    QWidget* buildRowBoxes(QWidget* panel);
+    QWidget* buildTitleFrame(QWidget* panel);
+    QWidget* buildPositionFrame(QWidget* panel);
+    void buildRunChoices(QWidget* panel, QVBoxLayout* column);
+    QLayout* buildPreview();
+    void connectOptionBoxes();
     void Form_Load();
 
     // Option handlers.

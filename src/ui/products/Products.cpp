@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/Condition.h"
 #include "core/orders/CatalogueOrdering.h"
+#include "core/orders/StockSaleEntry.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
@@ -299,13 +300,12 @@ void Products::Form_Activate() {
 // The catalogue is changed directly (the screen's copy of the row may be older than a receipt
 // made meanwhile), then the product is shown as the catalogue now holds it.
 void Products::takeOverSale() {
-    const int sold = shared().SoldFromStock;
-    if (sold <= 0)
+    const std::optional<StockSaleEntry::Sale> saved = StockSaleEntry().takeSaved();
+    if (!saved)
         return;
     StepGuard step(procedureLabel(u"Form_Activate"_s));
-    const QString stockNo = shared().SoldStockNo;
-    shared().SoldFromStock = 0;
-    shared().SoldStockNo.clear();
+    const QString stockNo = saved->stockNo;
+    const int sold = saved->quantity;
     bool taken = false;
     step([&] { taken = CatalogueOrdering::takeSaleOffStock(connection(), stockNo, sold); });
     if (!taken) {

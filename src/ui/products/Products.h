@@ -149,6 +149,13 @@ private:
     // Orders the current product; the quantity asked starts at the suggestion. True when a line
     // was saved and counted on the product.
     bool orderCurrentItem(double suggestedQuantity);
+    struct OrderLineRequest;
+    bool readyToOrder(StepGuard& step, OrderLineRequest& request);
+    bool openOrderLine(StepGuard& step, OrderLineRequest& request);
+    bool forgetUnopenedOrder();
+    void fillOrderLine(OrderLineRequest& request);
+    bool lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request);
+    bool recordOrderedLine(StepGuard& step, const OrderLineRequest& request);
     void showOrderOpen(bool open);
     void hideRowChangesWhileOrderOpen();
     void restoreLabelNames();

@@ -4,6 +4,7 @@
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/pages/PageRange.h"
 #include "core/pages/ThumbnailPage.h"
 #include "core/products/CoalescedAction.h"
 #include "core/shell/ErrorReporting.h"
@@ -220,25 +221,23 @@ bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
     const QString range = u" ( 1  to  "_s + QString::number(highest) + u" )\r\n"_s;
     for (;;) {
         const QString start = askText(u"Enter Starting Page Number"_s + range, u"Page Number"_s);
-        if (start.trimmed() == u"0"_s)
+        const PageRange::Outcome first = PageRange::readStart(start);
+        if (first == PageRange::Outcome::Stop)
             return false;
-        if (start.trimmed().isEmpty()) {
+        if (first == PageRange::Outcome::AskAgain) {
             tell(InvalidNumber);
             continue;
         }
         const QString end = askText(u"Enter Ending Page Number"_s + range, u"Page Number"_s);
-        if (end.trimmed().isEmpty() || end.trimmed() == u"0"_s)
+        const PageRange::Answer answer = PageRange::read(start, end, highest);
+        if (answer.outcome == PageRange::Outcome::Stop)
             return false;
-        const bool startOk = TextRules::IsNumeric(start) && TextRules::Val(start) >= 0 &&
-                             TextRules::Val(start) <= highest;
-        const bool endOk = TextRules::IsNumeric(end) && TextRules::Val(end) >= 1 &&
-                           TextRules::Val(end) <= TextRules::IntegerMax;
-        if (!startOk || !endOk) {
+        if (answer.outcome == PageRange::Outcome::AskAgain) {
             tell(InvalidNumber);
             continue;
         }
-        *from = std::max(1, int(TextRules::Val(start)));
-        *to = int(TextRules::Val(end));
+        *from = answer.from;
+        *to = answer.to;
         return true;
     }
 }

@@ -6,6 +6,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/Condition.h"
 #include "core/orders/CatalogueOrdering.h"
+#include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/ReorderList.h"
 #include "core/shell/ErrorReporting.h"
@@ -75,6 +76,18 @@ void Products::Command1_Click() {
     orderCurrentItem(1);
 }
 
+// What one "Order Item" gathers on its way: the supplier's terms, the answers, the orders
+// screen holding the line, and the line's costs.
+struct Products::OrderLineRequest {
+    double suggestedQuantity = 1;
+    OrderMath::SupplierTerms terms;
+    int quantity = 0;
+    std::optional<OrderMath::ShippingChoice> shipping;
+    QPointer<FrmOrders> orders;
+    OrderMath::LineCosts line;
+    QString stockNo;
+};
+
 bool Products::orderCurrentItem(double suggestedQuantity) {
     StepGuard step(procedureLabel(u"Command1_Click"_s));
     // The screen stays usable while a line waits on the orders screen; a second order meanwhile
@@ -88,7 +101,19 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
         return false;
     ordering = true;
     const auto done = qScopeGuard([] { ordering = false; });
-    // The product's own typing is written first; the order changes the product afterwards.
+    OrderLineRequest request;
+    request.suggestedQuantity = suggestedQuantity;
+    if (!readyToOrder(step, request) || !openOrderLine(step, request))
+        return false;
+    fillOrderLine(request);
+    if (!lineSavedOnOrdersScreen(step, request))
+        return false;
+    return recordOrderedLine(step, request);
+}
+
+// The product's own typing is written first (the order changes the product afterwards), and
+// its supplier's terms must be known to work out the line's costs.
+bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
     if (m_addingFlag || m_editingFlag) {
         step([] {
             prompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
@@ -117,17 +142,23 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
         });
         return false;
     }
+    request.terms = *terms;
+    return true;
+}
 
-    // A number typed for a new order is forgotten when no line of it was opened, so the next
-    // "Order Item" asks for it (and checks it) again.
-    const auto giveUp = [this] {
-        if (!orderIsOpen())
-            shared().CurrentKey.clear();
-        return false;
-    };
-    int quantity = 0;
-    std::optional<OrderMath::ShippingChoice> shipping;
-    QPointer<FrmOrders> orders;
+// A number typed for a new order is forgotten when no line of it was opened, so the next
+// "Order Item" asks for it (and checks it) again.
+bool Products::forgetUnopenedOrder() {
+    if (!orderIsOpen())
+        shared().CurrentKey.clear();
+    return false;
+}
+
+// The order number (unless an order is open), the quantity and the shipping method; then the
+// orders screen opens a new line for them, or refuses a number already used and the number is
+// asked again.
+bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
+    OrderEntry entry;
     for (;;) {
         if (shared().CurrentKey.isEmpty()) {
             QString number;
@@ -145,84 +176,88 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
         QString howMany;
         step([&] {
             howMany = prompts().input(u"Order How Many?"_s, u"How Many?"_s,
-                                      TextRules::plainDecimal(suggestedQuantity));
+                                      TextRules::plainDecimal(request.suggestedQuantity));
         });
-        if (howMany.trimmed().isEmpty())
-            return giveUp();
-        const auto typed = OrderMath::numberIn(howMany);
-        if (!typed || TextRules::roundHalfEven(*typed) < 1 ||
-            TextRules::roundHalfEven(*typed) > TextRules::IntegerMax) {
-            step([] {
-                prompts().notice(u"Please Enter How Many Items To Order As A Whole Number "
-                                 u"From 1 To %1."_s.arg(TextRules::IntegerMax),
-                                 MessageIcon::Exclamation);
-            });
-            return giveUp();
+        const OrderEntry::Quantity asked = OrderEntry::readQuantity(howMany);
+        if (asked.outcome == OrderEntry::Quantity::Outcome::Cancelled)
+            return forgetUnopenedOrder();
+        if (asked.outcome == OrderEntry::Quantity::Outcome::Refused) {
+            step([] { prompts().notice(OrderEntry::quantityRefused(), MessageIcon::Exclamation); });
+            return forgetUnopenedOrder();
         }
-        quantity = int(TextRules::roundHalfEven(*typed));
+        request.quantity = asked.count;
         QString method;
         step([&] { method = prompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
-        shipping = OrderMath::readShippingAnswer(method);
-        if (!shipping)
-            return giveUp();
+        request.shipping = OrderMath::readShippingAnswer(method);
+        if (!request.shipping)
+            return forgetUnopenedOrder();
 
         showOrderOpen(true);
-        shared().OrderEntryState = 1;
-        step([&] { orders = qobject_cast<FrmOrders*>(ChildWindows::load(OrdersScreen)); });
-        if (orders)
-            orders->answerOrderEntry();
-        if (shared().OrderEntryState == 2) {
+        entry.askForLine();
+        step([&] { request.orders = qobject_cast<FrmOrders*>(ChildWindows::load(OrdersScreen)); });
+        if (request.orders)
+            request.orders->answerOrderEntry();
+        if (entry.numberRefused()) {
             // The number is used already: the orders screen said so; ask another.
             showOrderOpen(false);
             continue;
         }
         break;
     }
-    if (shared().OrderEntryState != 7 || !orders) {
-        shared().OrderEntryState = 0;
+    if (!entry.lineOpened() || !request.orders) {
+        entry.abandon();
         showOrderOpen(!shared().CurrentKey.isEmpty() && !shared().OrderFromCatalog);
-        return giveUp();
+        return forgetUnopenedOrder();
     }
+    return true;
+}
 
+// The new line's boxes, with the costs worked out from the product and the supplier's terms.
+void Products::fillOrderLine(OrderLineRequest& request) {
     const double costEach = TextRules::Val(TextRules::toText(adoPrimaryRS->value(u"Cost1"_s)));
-    const OrderMath::LineCosts line = OrderMath::lineCosts(quantity, costEach, *terms, *shipping);
-    const QString stockNo = txtFields(ProductBox::StockNo)->text();
+    request.line =
+        OrderMath::lineCosts(request.quantity, costEach, request.terms, *request.shipping);
+    request.stockNo = txtFields(ProductBox::StockNo)->text();
     FrmOrders::CatalogueLine boxes;
     boxes.orderId = shared().CurrentKey;
-    boxes.stockNo = stockNo;
+    boxes.stockNo = request.stockNo;
     boxes.name = txtFields(ProductBox::ProdName)->text();
     boxes.packing = txtFields(ProductBox::Packaging)->text();
     boxes.dateOrdered = TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s);
-    boxes.quantity = QString::number(quantity);
-    boxes.grossCost = TextRules::plainDecimal(line.grossCost);
+    boxes.quantity = QString::number(request.quantity);
+    boxes.grossCost = TextRules::plainDecimal(request.line.grossCost);
     boxes.costEach = TextRules::plainDecimal(costEach);
-    boxes.discount = TextRules::plainDecimal(line.discount);
-    boxes.fees = line.fees;
-    boxes.shipping = line.shipping;
-    orders->fillCatalogueLine(boxes);
-    shared().SupplierTaxRate = float(terms->taxRate);
+    boxes.discount = TextRules::plainDecimal(request.line.discount);
+    boxes.fees = request.line.fees;
+    boxes.shipping = request.line.shipping;
+    request.orders->fillCatalogueLine(boxes);
+    shared().SupplierTaxRate = float(request.terms.taxRate);
+}
 
-    // The user checks the line on the orders screen and saves or cancels it there.
-    shared().OrderEntryState = 2;
+// The user checks the line on the orders screen and saves or cancels it there.
+bool Products::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request) {
+    OrderEntry entry;
+    entry.awaitDecision();
     step([] { ChildWindows::show(OrdersScreen); });
     // A wait abandoned because the program is closing records nothing.
-    const bool settled = waitUntil([&] { return shared().OrderEntryState != 2 || !orders; });
-    const bool saved = settled && shared().OrderEntryState == 3;
-    shared().OrderEntryState = 0;
-    if (!saved)
-        return false;
+    const bool settled = waitUntil([&] { return entry.decided() || !request.orders; });
+    const bool lineSaved = entry.finish();
+    return settled && lineSaved;
+}
 
-    // Only a saved line counts towards the invoice and the product's On Order. On Order takes
-    // the quantity the line was saved with; the notes keep the quantity asked for here, so a
-    // line changed on the orders screen shows in the notes as ordered, not as saved.
-    const double ordered = TextRules::Val(TextRules::toText(shared().ItemPrice));
-    OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, line,
+// Only a saved line counts towards the invoice and the product's On Order. On Order takes the
+// quantity the line was saved with; the notes keep the quantity asked for here, so a line
+// changed on the orders screen shows in the notes as ordered, not as saved.
+bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& request) {
+    const double ordered = OrderEntry().savedQuantity();
+    OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, request.line,
                                shared().SupplierTaxRate);
     bool recorded = false;
     step([&] {
         recorded = CatalogueOrdering::recordOrdered(
-            connection(), stockNo, ordered,
-            CatalogueOrdering::orderedNote(QDate::currentDate(), quantity, shared().CurrentKey));
+            connection(), request.stockNo, ordered,
+            CatalogueOrdering::orderedNote(QDate::currentDate(), request.quantity,
+                                           shared().CurrentKey));
     });
     // The product is shown as the catalogue now holds it, unless the user is changing a product.
     step([this] {
@@ -233,7 +268,7 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
     });
     if (!recorded)
         step([&] {
-            prompts().notice(u"The order line was saved, but the product "_s + stockNo +
+            prompts().notice(u"The order line was saved, but the product "_s + request.stockNo +
                                  u" could not be found to add it to its On Order count."_s,
                              MessageIcon::Exclamation);
         });
@@ -244,7 +279,7 @@ void Products::Command2_Click() {
     StepGuard step(procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
     showOrderOpen(false);
     shared().CurrentKey.clear();
-    shared().OrderEntryState = 7;
+    OrderEntry().orderDone();
     shared().OrderFromCatalog = false;
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))

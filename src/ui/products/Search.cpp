@@ -61,6 +61,26 @@ Search::Search(QWidget* parent)
     setWindowTitle(u"Detailed Search Form"_s);
     setModal(true);
 
+    auto* instructions = new QLabel(
+        u"Type in any words, phrase, numbers. Press the \"And\"  -  \"Or\"  buttons to search "
+        "for more than one word or phrase using any combination of  \"Fields\" and "
+        "\"Operators\"  you want.  Press Search when done!"_s);
+    instructions->setObjectName(u"Label4"_s);
+    instructions->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildGroups());
+    layout->addWidget(instructions);
+    layout->addLayout(buildValueRow());
+    layout->addLayout(buildButtons());
+    connectGroups();
+
+    run(u"Form_Load"_s, ErrorStyle::ReportAndResume, [this] { m_form.Form_Load(); });
+    m_value->setFocus();
+}
+
+// The three option frames under their headings: where to search, the sort and the operator.
+QLayout* Search::buildGroups() {
     auto* groups = new QGridLayout;
     groups->addWidget(heading(u"Label1"_s, u"WhereTo Search"_s), 0, 0);
     groups->addWidget(heading(u"Label2"_s, u"Sort Them By"_s), 0, 1);
@@ -70,14 +90,11 @@ Search::Search(QWidget* parent)
     groups->addWidget(buildOperatorGroup(), 1, 2);
     m_fields->button(0)->parentWidget()->setObjectName(u"Frame1"_s);
     m_sorts->button(0)->parentWidget()->setObjectName(u"Frame2"_s);
+    return groups;
+}
 
-    auto* instructions = new QLabel(
-        u"Type in any words, phrase, numbers. Press the \"And\"  -  \"Or\"  buttons to search "
-        "for more than one word or phrase using any combination of  \"Fields\" and "
-        "\"Operators\"  you want.  Press Search when done!"_s);
-    instructions->setObjectName(u"Label4"_s);
-    instructions->setWordWrap(true);
-
+// The value box with its two ticks; Reverse Order acts at once.
+QLayout* Search::buildValueRow() {
     m_value = new QLineEdit;
     m_value->setObjectName(u"txtSearch"_s);
     m_wholeWords = new QCheckBox(u"Whole Words ONLY"_s);
@@ -88,7 +105,15 @@ Search::Search(QWidget* parent)
     valueRow->addWidget(m_value, 1);
     valueRow->addWidget(m_wholeWords);
     valueRow->addWidget(m_reverse);
+    connect(m_reverse, &QCheckBox::clicked, this, [this] {
+        run(u"chkReverse_Click"_s, ErrorStyle::IgnoreAndResume,
+            [this] { m_form.chkReverse_Click(); });
+    });
+    return valueRow;
+}
 
+// And, Or, Then By, then Search (also Enter in the value box), Cancel and Start Over.
+QLayout* Search::buildButtons() {
     auto* buttons = new QHBoxLayout;
     const QStringList andOr{u"And"_s, u"Or"_s, u"Then By"_s};
     for (int i = 0; i < andOr.size(); ++i) {
@@ -109,12 +134,6 @@ Search::Search(QWidget* parent)
     buttons->addWidget(cancel);
     buttons->addWidget(startOver);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(groups);
-    layout->addWidget(instructions);
-    layout->addLayout(valueRow);
-    layout->addLayout(buttons);
-
     auto searchNow = [this] {
         run(u"cmdSrch_Click"_s, ErrorStyle::ReportAndResume, [this] { m_form.cmdSrch_Click(); });
     };
@@ -128,12 +147,12 @@ Search::Search(QWidget* parent)
         run(u"cmdStartOver_Click"_s, ErrorStyle::ReportAndResume,
             [this] { m_form.cmdStartOver_Click(); });
     });
-    connect(m_reverse, &QCheckBox::clicked, this, [this] {
-        run(u"chkReverse_Click"_s, ErrorStyle::IgnoreAndResume,
-            [this] { m_form.chkReverse_Click(); });
-    });
-    // Option buttons act when they become selected; showing the form's state selects them
-    // without acting.
+    return buttons;
+}
+
+// Option buttons act when they become selected; showing the form's state selects them without
+// acting.
+void Search::connectGroups() {
     connect(m_fields, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked && !m_showing)
             run(u"optsrch_Click"_s, ErrorStyle::ReportAndResume,
@@ -149,9 +168,6 @@ Search::Search(QWidget* parent)
             run(u"optOperator_Click"_s, ErrorStyle::ReportAndResume,
                 [this, id] { m_form.optOperator_Click(id); });
     });
-
-    run(u"Form_Load"_s, ErrorStyle::ReportAndResume, [this] { m_form.Form_Load(); });
-    m_value->setFocus();
 }
 
 Search::~Search() = default;

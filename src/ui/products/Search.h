@@ -8,6 +8,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 
 namespace tovin {
@@ -25,6 +26,10 @@ public:
     const DetailedSearch& form() const { return m_form; }
 
 private:
+    QLayout* buildGroups();
+    QLayout* buildValueRow();
+    QLayout* buildButtons();
+    void connectGroups();
     QWidget* buildColumnGroup(const QString& name, QButtonGroup* group);
     QWidget* buildOperatorGroup();
     // Runs one procedure of the form: the typed value and ticks go in first, the controls show

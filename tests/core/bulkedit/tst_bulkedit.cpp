@@ -62,6 +62,9 @@ private slots:
         QTest::newRow("price off the retail just raised")
             << QStringList{u"Retail=-50%"_s, u"Price=50%"_s} << false << false
             << QStringList{u"A1.Retail=40"_s, u"A1.Price=20"_s};
+        QTest::newRow("price off a retail typed as a plain number")
+            << QStringList{u"Retail=20"_s, u"Price=10%"_s} << false << false
+            << QStringList{u"A1.Price=18"_s, u"B2.Price=18"_s};
         QTest::newRow("money from a percentage is rounded to the cent")
             << QStringList{u"Cost1=1.23%"_s, u"Price=12.345%"_s} << false << false
             << QStringList{u"A1.Cost1=10.12"_s, u"A1.Price=70.12"_s};

@@ -117,6 +117,9 @@ private slots:
         QTest::newRow("not equal skips null") << u"Supplier <> 'Acme'"_s << u"AB7"_s;
         QTest::newRow("not comparison") << u"NOT [Taxable] = True"_s << u"AB7,BIG CAP 9"_s;
         QTest::newRow("null or true") << u"Retail > 100 or PID = 70"_s << u"O'Brien-7"_s;
+        QTest::newRow("not not") << u"not not Supplier = 'Bolt'"_s << u"AB7"_s;
+        QTest::newRow("not before parentheses")
+            << u"not (Taxable = True or Supplier = 'Bolt')"_s << u"BIG CAP 9"_s;
         QTest::newRow("not like") << u"[StockNo] not like '*A*'"_s << u"O'Brien-7"_s;
         QTest::newRow("is null") << u"Retail is null"_s << u"O'Brien-7"_s;
         QTest::newRow("is not null") << u"[Notes] IS NOT NULL"_s << u"AB7,BIG CAP 9"_s;

@@ -57,6 +57,25 @@ private slots:
         QFETCH(QVariant, value);
         QCOMPARE(DisplayFormat::typedValue(typed, format), value);
     }
+
+    // The supplier's tax rate typed in percent and kept as a fraction.
+    void fractionOfPercent_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept"); // "-" for nothing kept
+        QTest::newRow("7") << u"7"_s << u"0.07"_s;
+        QTest::newRow("quarter percent") << u"8.25"_s << u"0.0825"_s;
+        QTest::newRow("blanks around") << u" 6 "_s << u"0.06"_s;
+        QTest::newRow("grouped") << u"1,000"_s << u"10"_s;
+        QTest::newRow("zero") << u"0"_s << u"0"_s;
+        QTest::newRow("with its sign, left to the box") << u"7%"_s << u"-"_s;
+        QTest::newRow("a word") << u"seven"_s << u"-"_s;
+        QTest::newRow("empty") << u""_s << u"-"_s;
+    }
+    void fractionOfPercent() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QCOMPARE(DisplayFormat::fractionOfPercent(typed).value_or(u"-"_s), kept);
+    }
 };
 
 QTEST_GUILESS_MAIN(DisplayFormatTest)

@@ -181,6 +181,7 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("slotCount");
         QTest::newRow("two") << u"2"_s << 2;
+        QTest::newRow("exactly one") << u"1"_s << 1;
         QTest::newRow("negative") << u"-1"_s << 0;
         QTest::newRow("word") << u"two"_s << 0;
         QTest::newRow("below one") << u"0.6"_s << 0;

@@ -68,6 +68,7 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("shipping");
         QTest::newRow("supplier method 2") << u"2"_s << u"0.5"_s;
+        QTest::newRow("supplier method 4, the last") << u"4"_s << u"1.5"_s;
         QTest::newRow("set amount as typed") << u"$7.50"_s << u"$7.50"_s;
         QTest::newRow("12 percent") << u"12"_s << u"1.2"_s;
         QTest::newRow("a fraction is a percentage") << u"2.5"_s << u"0.25"_s;

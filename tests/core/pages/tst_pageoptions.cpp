@@ -9,33 +9,6 @@ using namespace tovin;
 class PageOptionsTest : public QObject {
     Q_OBJECT
 private slots:
-    // The page maker changes the options during a run; loading the Products screen again puts
-    // back its own defaults and leaves what the user typed elsewhere.
-    void productsScreenDefaultsAfterChanges() {
-        PageOptions& o = pageOptions();
-        o.FontColor = u"#FF0000"_s;
-        o.FontSize = o.ItemsPerRow = 0;
-        o.PictureSize = u"width=120 height=90"_s;
-        o.LastOrderSlot = 3;
-        o.ItemOrder.fill(PageOptions::EmptySlot);
-        o.ItemShown.fill(false);
-        o.PageTitle = u"Spring Sale tq2002"_s;
-        o.ItemsPerPage = 12;
-        o.OverwritePages = true;
-        applyProductsScreenDefaults();
-        QCOMPARE(o.FontColor, u"#111111"_s);
-        QCOMPARE(o.FontSize, std::int16_t(5));
-        QCOMPARE(o.ItemsPerRow, std::int16_t(4));
-        QCOMPARE(o.PictureSize, u"width"_s);
-        QCOMPARE(o.LastOrderSlot, std::int16_t(-1));
-        QVERIFY(o.ItemOrder == PageOptions().ItemOrder);
-        for (int code = 0; code < PageOptions::SlotCount; ++code)
-            QCOMPARE(o.ItemShown[code], code != PageOptions::DetailsLink);
-        QCOMPARE(o.PageTitle, u"Spring Sale tq2002"_s);
-        QCOMPARE(o.ItemsPerPage, std::int16_t(12));
-        QVERIFY(o.OverwritePages);
-    }
-
     // The title box with the page-number box, and what the title box shows again.
     void titleRules_data() {
         QTest::addColumn<QString>("typed");
@@ -56,6 +29,59 @@ private slots:
         const QString made = PageOptionRules::titleWithNumber(typed, numbered, whileTyping);
         QCOMPARE(made, title);
         QCOMPARE(PageOptionRules::typedTitle(made), typed);
+    }
+
+    // Options as the designer opens with them: title, font size, items per row, picture width,
+    // size attributes, text position.
+    void designerDefaults_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("heightBox");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("widthShown");
+        QTest::newRow("nothing set") << QStringList{u""_s, u"0"_s, u"0"_s, u"0"_s, u""_s, u""_s}
+                                     << QString() << QStringList{u"Picture Page # tq2002"_s,
+                                                                 u"5"_s,
+                                                                 u"4"_s,
+                                                                 u"100"_s,
+                                                                 u"width=100"_s,
+                                                                 u"top"_s}
+                                     << true;
+        QTest::newRow("font size below one, smallest kept")
+            << QStringList{u"Sale"_s, u"-3"_s, u"1"_s, u"80"_s, u"height=60"_s, u"bottom"_s}
+            << QString()
+            << QStringList{u"Sale"_s, u"5"_s, u"1"_s, u"80"_s, u"height=60"_s, u"bottom"_s}
+            << false;
+        QTest::newRow("choices kept")
+            << QStringList{u"Sale tq2002"_s,         u"1"_s,     u"6"_s, u"120"_s,
+                           u"width=120 height=90"_s, u"bottom"_s}
+            << u"70"_s << QStringList{u"Sale tq2002"_s,         u"1"_s,     u"6"_s, u"120"_s,
+                                      u"width=120 height=90"_s, u"bottom"_s}
+            << false;
+        QTest::newRow("sized by width takes the height box")
+            << QStringList{u"Sale"_s, u"2"_s, u"3"_s, u"150"_s, u"width"_s, u"top"_s} << u"90"_s
+            << QStringList{u"Sale"_s, u"2"_s, u"3"_s, u"150"_s, u"width=150 height=90"_s, u"top"_s}
+            << true;
+    }
+    void designerDefaults() {
+        QFETCH(QStringList, before);
+        QFETCH(QString, heightBox);
+        QFETCH(QStringList, after);
+        QFETCH(bool, widthShown);
+        PageOptions o;
+        o.PageTitle = before[0];
+        o.FontSize = std::int16_t(before[1].toInt());
+        o.ItemsPerRow = std::int16_t(before[2].toInt());
+        o.ImageWidth = std::int16_t(before[3].toInt());
+        o.PictureSize = before[4];
+        o.TextPosition = before[5];
+        QCOMPARE(PageOptionRules::applyDesignerDefaults(o, heightBox), widthShown);
+        const QStringList made{o.PageTitle,
+                               QString::number(o.FontSize),
+                               QString::number(o.ItemsPerRow),
+                               QString::number(o.ImageWidth),
+                               o.PictureSize,
+                               o.TextPosition};
+        QCOMPARE(made, after);
     }
 
     void pictureSizeRules_data() {

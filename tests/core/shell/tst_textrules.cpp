@@ -28,6 +28,7 @@ private slots:
         row("order quarter", 0.25, u"$#,###.##"_s, u"$.25"_s);
         row("order whole", 108.0, u"$#,###.##"_s, u"$108"_s);
         row("order negative", -12.5, u"$#,###.##"_s, u"-$12.5"_s);
+        row("negative below a cent shows no sign", -0.001, u"$#,###.##"_s, u"$0"_s);
         row("page 12.5", 12.5, u"#,###.#0"_s, u"12.50"_s);
         row("page half", 0.5, u"#,###.#0"_s, u".50"_s);
         row("page 1234", 1234.0, u"#,###.#0"_s, u"1,234.00"_s);

@@ -1,0 +1,68 @@
+#include "core/orders/StockSaleEntry.h"
+
+#include "core/orders/StockSale.h"
+#include "core/shell/TextRules.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+QString StockSaleEntry::stillOpenMessage() const {
+    return u"A sale of "_s + QString::number(m_shared.SoldQuantity) + u" of "_s +
+           m_shared.SoldStockNo +
+           u" is still open on the Sales screen. Save it with Update or drop it with Cancel "
+           u"before selling again."_s;
+}
+
+bool StockSaleEntry::open(const QString& stockNo, std::int16_t quantity, const QString& costEach) {
+    if (saleOpen())
+        return false;
+    m_shared.SaleFromInventory = true;
+    m_shared.SoldQuantity = quantity;
+    m_shared.SoldStockNo = stockNo;
+    m_shared.ItemPrice = costEach;
+    return true;
+}
+
+std::optional<StockSaleEntry::Sale> StockSaleEntry::openSale() const {
+    if (!saleOpen())
+        return std::nullopt;
+    return Sale{m_shared.SoldStockNo, m_shared.SoldQuantity};
+}
+
+double StockSaleEntry::openSaleCost() const {
+    return StockSale::saleCost(m_shared.SoldQuantity, TextRules::toText(m_shared.ItemPrice));
+}
+
+bool StockSaleEntry::save(const QString& savedStockNo) {
+    if (!saleOpen())
+        return false;
+    m_shared.SoldFromStock = m_shared.SoldQuantity;
+    m_shared.SoldStockNo = savedStockNo;
+    m_shared.SoldQuantity = 0;
+    m_shared.ItemPrice = 0;
+    m_shared.SaleFromInventory = false;
+    return true;
+}
+
+std::optional<StockSaleEntry::Sale> StockSaleEntry::cancel() {
+    const std::optional<Sale> sale = openSale();
+    if (!sale)
+        return std::nullopt;
+    m_shared.SaleFromInventory = false;
+    m_shared.SoldQuantity = 0;
+    m_shared.ItemPrice = 0;
+    m_shared.SoldStockNo.clear();
+    return sale;
+}
+
+std::optional<StockSaleEntry::Sale> StockSaleEntry::takeSaved() {
+    if (m_shared.SoldFromStock <= 0)
+        return std::nullopt;
+    const Sale sale{m_shared.SoldStockNo, m_shared.SoldFromStock};
+    m_shared.SoldFromStock = 0;
+    m_shared.SoldStockNo.clear();
+    return sale;
+}
+
+} // namespace tovin

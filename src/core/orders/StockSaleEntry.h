@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/shell/SharedState.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace tovin {
+
+// A sale from stock handed from the inventory screen to the sales screen and, once saved there,
+// to the Products screen, which takes it off the product. The screens meet only in SharedState
+// (SaleFromInventory, SoldQuantity, SoldStockNo, ItemPrice, SoldFromStock); each asks this class
+// and never touches those values itself. One sale is open on the sales screen at a time, and one
+// saved sale waits for the Products screen at a time.
+class StockSaleEntry {
+public:
+    struct Sale {
+        QString stockNo;
+        std::int16_t quantity = 0;
+        bool operator==(const Sale&) const = default;
+    };
+
+    explicit StockSaleEntry(SharedState& state = shared()) : m_shared(state) {}
+
+    // ---- The inventory screen's side
+    bool saleOpen() const { return m_shared.SaleFromInventory; }
+    // Told when "Sales" is clicked while a sale is open.
+    QString stillOpenMessage() const;
+    // Hands a sale to the sales screen: `costEach` is the stock row's cost box. False, and
+    // nothing changes, while another sale is open.
+    bool open(const QString& stockNo, std::int16_t quantity, const QString& costEach);
+
+    // ---- The sales screen's side
+    std::optional<Sale> openSale() const;
+    // The cost of the open sale: its quantity times the cost each it was opened with.
+    double openSaleCost() const;
+    // The sale's row was written: the sale waits for the Products screen, under the stock
+    // number the row was saved with. False when no sale was open.
+    bool save(const QString& savedStockNo);
+    // The sale's row was dropped: the sale that was open, whose items go back to stock.
+    std::optional<Sale> cancel();
+
+    // ---- The Products screen's side (and the inventory screen's, before it opens another)
+    // The saved sale not yet taken off its product; it is handed out once.
+    std::optional<Sale> takeSaved();
+
+private:
+    SharedState& m_shared;
+};
+
+} // namespace tovin
