@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QTextStream>
+#include <cstdio>
 #include <sys/resource.h>
 
 namespace tovin::bench {
@@ -74,6 +75,15 @@ inline double peakMemoryMB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
+}
+
+// One timed operation next to its floor, the same work done by plain SQLite in the same run,
+// as "OPERATION: T ms, floor F ms, ratio R". The ratio is what stays comparable between runs
+// on a loaded machine, where absolute times vary by a factor of three.
+inline void printVersusFloor(const char* operation, double ms, double floorMs) {
+    std::printf("%s: %.2f ms, floor %.2f ms, ratio %.2f\n", operation, ms, floorMs,
+                floorMs > 0 ? ms / floorMs : 0.0);
+    std::fflush(stdout);
 }
 
 } // namespace tovin::bench
