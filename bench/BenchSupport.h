@@ -6,13 +6,19 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
+#include "core/data/SqliteStatement.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QString>
 #include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
 #include <sys/resource.h>
+#include <utility>
+#include <vector>
 
 namespace tovin::bench {
 
@@ -74,6 +80,45 @@ inline double peakMemoryMB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
+}
+
+// The best of `repeats` runs of an operation and of its floor, run turn about so that a burst
+// of load from the other users of the machine falls on both alike.
+template <typename Operation, typename Floor>
+std::pair<double, double> bestInterleaved(int repeats, Operation operation, Floor floor) {
+    double best = std::numeric_limits<double>::max();
+    double bestFloor = std::numeric_limits<double>::max();
+    for (int i = 0; i < repeats; ++i) {
+        Stopwatch watch;
+        operation();
+        best = std::min(best, watch.milliseconds());
+        watch.restart();
+        floor();
+        bestFloor = std::min(bestFloor, watch.milliseconds());
+    }
+    return {best, bestFloor};
+}
+
+// Plain SQLite's share of a floor: prepares `sql`, binds `values` and steps through every row,
+// keeping the first column of each (as a row list keeps its keys). Returns the rows.
+inline std::vector<qint64> selectRowIds(CatalogueDatabase& db, const QString& sql,
+                                        const QVariantList& values = {}) {
+    SqliteStatement statement(db.handle(), sql);
+    for (int i = 0; i < values.size(); ++i)
+        statement.bind(i + 1, values.at(i));
+    std::vector<qint64> rows;
+    while (statement.next())
+        rows.push_back(statement.integer(0));
+    return rows;
+}
+
+// One timed operation next to its floor, the same work done by plain SQLite in the same run,
+// as "OPERATION: T ms, floor F ms, ratio R". The ratio is what stays comparable between runs
+// on a loaded machine, where absolute times vary by a factor of three.
+inline void printVersusFloor(const char* operation, double ms, double floorMs) {
+    std::printf("%s: %.2f ms, floor %.2f ms, ratio %.2f\n", operation, ms, floorMs,
+                floorMs > 0 ? ms / floorMs : 0.0);
+    std::fflush(stdout);
 }
 
 } // namespace tovin::bench

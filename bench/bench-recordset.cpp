@@ -1,5 +1,13 @@
-// Record set on a 100 000-product catalogue: open, filter, sort, find and MoveNext.
-// Prints one line per operation: "<operation>: <milliseconds> ms", then the peak memory.
+// The record set on a generated catalogue (100 000 products unless told): open, filter, sort,
+// find by stock number and MoveNext. Each operation runs turn about with its floor, the same
+// work done by plain SQLite in this run, and the best of several repeats of each is printed as
+// "<operation>: T ms, floor F ms, ratio R", then the peak memory.
+//
+//   bench-recordset [PRODUCTS [CATALOGUE]]
+//
+// The floors: open lists the keys in stock-number order and reads the first row; filter and
+// sort list the keys of the matching rows in their order; find is the indexed SELECT of the
+// stock number; MoveNext steps the screen's SELECT over as many rows with all their columns.
 
 #include "BenchSupport.h"
 #include "core/data/RecordSet.h"
@@ -10,49 +18,107 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 
+namespace {
+
+const QString Columns =
+    u"PID,Catagory,Cost1,Cost2,Cost3,Cost4,Cost5,Disco,Inventory,MinOrdR,MinOrdW,NoSold,Notes,"
+    u"OnOrder,OnSpecial,Orderable,OutStock,Packaging,PageNo,Picture,Price,ProdDesc,ProdName,"
+    u"ReOrder,Retail,Ship1,Ship2,StockNo,Supplier,Taxable,Weight"_s;
+const QString Select = u"select "_s + Columns + u" from Products order by StockNo"_s;
+
+constexpr int Repeats = 5;
+
+// Reads every column of the rows of a statement, as showing them would.
+qint64 stepRows(CatalogueDatabase& db, const QString& sql, int columns, qint64 limit) {
+    SqliteStatement statement(db.handle(), sql);
+    qint64 rows = 0;
+    while (rows < limit && statement.next()) {
+        for (int c = 0; c < columns; ++c)
+            statement.value(c, ColumnKind::Text);
+        ++rows;
+    }
+    return rows;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int products = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"bench.mde"_s);
-    bench::generateCatalogue(path, products);
+    bench::catalogueForRun(argc, argv, path, products);
     QTextStream out(stdout);
 
     CatalogueDatabase db(path);
+    const int columnCount = int(Columns.count(u',')) + 1;
     RecordSet rs;
-    bench::Stopwatch watch;
-    rs.open(u"select PID,Catagory,Cost1,Cost2,Cost3,Cost4,Cost5,Disco,Inventory,MinOrdR,MinOrdW,"
-            u"NoSold,Notes,OnOrder,OnSpecial,Orderable,OutStock,Packaging,PageNo,Picture,Price,"
-            u"ProdDesc,ProdName,ReOrder,Retail,Ship1,Ship2,StockNo,Supplier,Taxable,Weight from "
-            u"Products order by StockNo"_s,
-            db);
-    out << "open: " << watch.milliseconds() << " ms\n";
+    auto [openMs, openFloor] = bench::bestInterleaved(
+        Repeats, [&] { rs.open(Select, db); },
+        [&] {
+            bench::selectRowIds(db, u"SELECT rowid FROM Products ORDER BY StockNo"_s);
+            stepRows(db, u"SELECT "_s + Columns + u" FROM Products ORDER BY StockNo LIMIT 1"_s,
+                     columnCount, 1);
+        });
+    bench::printVersusFloor("open", openMs, openFloor);
 
-    watch.restart();
-    rs.setFilter(u"ProdName like '*lamp*' or ProdDesc like '*lamp*'"_s);
-    out << "filter: " << watch.milliseconds() << " ms (" << rs.recordCount() << " rows)\n";
-    rs.setFilter(QString());
+    const QString lamp = u"ProdName like '*lamp*' or ProdDesc like '*lamp*'"_s;
+    int matched = 0;
+    auto [filterMs, filterFloor] = bench::bestInterleaved(
+        Repeats,
+        [&] {
+            rs.setFilter(lamp);
+            matched = rs.recordCount();
+            rs.setFilter(QString());
+        },
+        [&] {
+            bench::selectRowIds(db, u"SELECT rowid FROM Products WHERE ProdName LIKE '%lamp%' "
+                                    u"OR ProdDesc LIKE '%lamp%' ORDER BY StockNo"_s);
+        });
+    bench::printVersusFloor("filter", filterMs, filterFloor);
 
-    watch.restart();
-    rs.setSort(u"Catagory,Retail Desc"_s);
-    out << "sort: " << watch.milliseconds() << " ms\n";
+    auto [sortMs, sortFloor] = bench::bestInterleaved(
+        Repeats, [&] { rs.setSort(u"Catagory,Retail Desc"_s); },
+        [&] {
+            bench::selectRowIds(
+                db, u"SELECT rowid FROM Products ORDER BY Catagory, Retail DESC, rowid"_s);
+        });
+    bench::printVersusFloor("sort", sortMs, sortFloor);
+    rs.setSort(QString());
 
     rs.moveLast();
     const QString wanted = rs.value(u"StockNo"_s).toString();
     rs.moveFirst();
-    watch.restart();
-    rs.find(u"[StockNo] = '"_s + wanted + u"'"_s, 0, RecordSet::SearchDirection::Forward,
-            RecordSet::FindStart::FirstRow);
-    out << "find: " << watch.milliseconds() << " ms\n";
-
-    rs.moveFirst();
-    watch.restart();
-    int moves = 0;
-    while (!rs.eof() && moves < 100000) {
-        rs.moveNext();
-        ++moves;
+    auto [findMs, findFloor] = bench::bestInterleaved(
+        Repeats,
+        [&] {
+            rs.find(u"[StockNo] = '"_s + wanted + u"'"_s, 0, RecordSet::SearchDirection::Forward,
+                    RecordSet::FindStart::FirstRow);
+        },
+        [&] {
+            bench::selectRowIds(db, u"SELECT rowid FROM Products WHERE StockNo = ?"_s, {wanted});
+        });
+    bench::printVersusFloor("find", findMs, findFloor);
+    if (rs.eof() || rs.value(u"StockNo"_s).toString() != wanted) {
+        QTextStream(stderr) << "bench-recordset: find did not reach " << wanted << "\n";
+        return 1;
     }
-    out << "movenext: " << watch.milliseconds() << " ms (" << moves << " moves)\n";
+
+    const int moves = std::min(products, 100000);
+    auto [moveMs, moveFloor] = bench::bestInterleaved(
+        Repeats,
+        [&] {
+            rs.moveFirst();
+            for (int i = 0; i < moves && !rs.eof(); ++i)
+                rs.moveNext();
+        },
+        [&] {
+            stepRows(db, u"SELECT "_s + Columns + u" FROM Products ORDER BY StockNo"_s, columnCount,
+                     moves);
+        });
+    bench::printVersusFloor("movenext", moveMs, moveFloor);
+    out << "rows: " << products << ", " << matched << " matching the filter, " << moves
+        << " moves\n";
     out << "peak memory: " << bench::peakMemoryMB() << " MB\n";
     return 0;
 }

@@ -27,6 +27,16 @@ QList<int> Condition::columns() const {
     return m_tree ? m_tree->columns() : QList<int>();
 }
 
+QList<Condition::Equality> Condition::requiredEqualities() const {
+    QList<Equality> equalities;
+    if (!m_tree)
+        return equalities;
+    for (const ConditionTest* test : m_tree->requiredTests())
+        if (QVariant value = test->equalityValue(); value.isValid())
+            equalities << Equality{test->column(), std::move(value)};
+    return equalities;
+}
+
 QString quoteConditionValue(const QString& typed) {
     QString quoted = typed;
     quoted.replace(u'\'', u"''"_s);

@@ -55,6 +55,16 @@ public:
     // Indices of the columns the condition reads, each once, ascending.
     QList<int> columns() const;
 
+    // "column = value" that every matching row satisfies (alone or within an "and" chain, not
+    // negated), on a text column (the value a QString, compared ignoring letter case) or a
+    // counter column (a double). A lookup by value can find the candidates; the whole condition
+    // still decides.
+    struct Equality {
+        int column = -1;
+        QVariant value;
+    };
+    QList<Equality> requiredEqualities() const;
+
 private:
     explicit Condition(std::shared_ptr<const ConditionTree> tree);
 

@@ -147,6 +147,7 @@ ConditionTest ConditionTest::bind(const ConditionColumn& column, ConditionOperat
     using Type = ConditionLiteral::Type;
     ConditionTest test;
     test.m_column = column.index;
+    test.m_kind = column.kind;
     test.m_op = op;
     if (literal.type == Type::Null) {
         // "= Null" and "<> Null" ask for (non-)empty fields; any other comparison with Null
@@ -202,6 +203,16 @@ ConditionTest ConditionTest::bind(const ConditionColumn& column, ConditionOperat
         break;
     }
     return test;
+}
+
+QVariant ConditionTest::equalityValue() const {
+    if (m_op != ConditionOperator::Equal)
+        return {};
+    if (m_mode == Mode::Text)
+        return m_text;
+    if (m_mode == Mode::Number && m_kind == ColumnKind::Counter)
+        return m_number;
+    return {};
 }
 
 ConditionTruth ConditionTest::ordered(int comparison) const {

@@ -45,6 +45,10 @@ public:
 
     int column() const { return m_column; }
     ConditionTruth evaluate(const QVariant& value) const;
+    // For "column = value" on a text or counter column, the value (a QString or a double):
+    // every row the test passes holds it, up to the letter case of a text. Null for any other
+    // test.
+    QVariant equalityValue() const;
 
 private:
     enum class Mode : unsigned char { IsNull, IsNotNull, Unknown, Number, Flag, Date, Text, Like };
@@ -52,6 +56,7 @@ private:
     ConditionTruth ordered(int comparison) const;
 
     int m_column = -1;
+    ColumnKind m_kind = ColumnKind::Text;
     Mode m_mode = Mode::Unknown;
     ConditionOperator m_op = ConditionOperator::Equal;
     double m_number = 0;            // Number, and Flag as -1 / 0

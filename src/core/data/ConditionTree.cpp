@@ -52,6 +52,24 @@ void ConditionTree::finish(int root) {
     m_columns.erase(std::unique(m_columns.begin(), m_columns.end()), m_columns.end());
 }
 
+std::vector<const ConditionTest*> ConditionTree::requiredTests() const {
+    std::vector<const ConditionTest*> tests;
+    if (m_root >= 0)
+        collectRequired(m_root, tests);
+    return tests;
+}
+
+void ConditionTree::collectRequired(int index, std::vector<const ConditionTest*>& tests) const {
+    const Node& node = m_nodes[index];
+    if (node.negated)
+        return;
+    if (node.kind == NodeKind::Test)
+        tests.push_back(&m_tests[node.test]);
+    else if (node.kind == NodeKind::All)
+        for (int child : node.children)
+            collectRequired(child, tests);
+}
+
 // "and" is false as soon as one part is false, "or" true as soon as one part is true; otherwise
 // an unknown part makes the group unknown.
 ConditionTruth ConditionTree::evaluate(int index, const ConditionRowAccessor& row) const {

@@ -23,6 +23,9 @@ public:
 
     ConditionTruth evaluate(const ConditionRowAccessor& row) const { return evaluate(m_root, row); }
     const QList<int>& columns() const { return m_columns; }
+    // The tests that decide alone against a row: the root, or the tests of the "and" chains
+    // at the root, none of them negated. A row they fail does not match.
+    std::vector<const ConditionTest*> requiredTests() const;
 
 private:
     struct Node {
@@ -33,6 +36,7 @@ private:
     };
 
     ConditionTruth evaluate(int node, const ConditionRowAccessor& row) const;
+    void collectRequired(int node, std::vector<const ConditionTest*>& tests) const;
 
     std::vector<Node> m_nodes;
     std::vector<ConditionTest> m_tests;

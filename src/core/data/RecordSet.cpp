@@ -9,6 +9,7 @@
 
 #include <QScopedValueRollback>
 #include <algorithm>
+#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -140,7 +141,10 @@ void RecordSet::close() {
     m_keys.clear();
     m_view.clear();
     m_positions.clear();
+    m_densePositions.clear();
     m_positionsValid = false;
+    m_rowidColumn = -2;
+    m_utf8 = -1;
     m_position = -1;
     m_onDeletedRow = false;
     m_adding = false;
@@ -226,12 +230,24 @@ void RecordSet::readKeys() {
 }
 
 std::vector<qint64> RecordSet::matchingRows(const Condition& condition) const {
+    if (std::optional<std::vector<qint64>> rows = rowsLookedUp(condition))
+        return std::move(*rows);
+    return rowsRead(condition, QString(), {});
+}
+
+// The rows `where` leaves (every row for an empty one) that the condition matches, ascending.
+std::vector<qint64> RecordSet::rowsRead(const Condition& condition, const QString& where,
+                                        const QVariantList& values) const {
     const QList<int> columns = condition.columns();
     QString sql = u"SELECT rowid"_s;
     for (int c : columns)
         sql += u", "_s + CatalogueDatabase::quoteName(m_tableColumns.at(c).name);
     sql += u" FROM "_s + CatalogueDatabase::quoteName(m_table);
+    if (!where.isEmpty())
+        sql += u" WHERE "_s + where;
     SqliteStatement statement(m_db->handle(), sql);
+    for (int i = 0; i < values.size(); ++i)
+        statement.bind(i + 1, values.at(i));
     QHash<int, int> place;
     for (int i = 0; i < columns.size(); ++i)
         place.insert(columns.at(i), i + 1);
@@ -243,7 +259,99 @@ std::vector<qint64> RecordSet::matchingRows(const Condition& condition) const {
         if (condition.matches(row))
             rows.push_back(statement.integer(0));
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+namespace {
+
+// Bounds, in the file's binary order of UTF-8 text, around every text equal to `ascii` when
+// letter case is ignored: all capitals below, and above, each letter at its largest variant,
+// which is the small letter, or the Kelvin sign for k and the long s for s (they fold to them).
+std::pair<QString, QString> caseBounds(const QString& ascii) {
+    QString low = ascii;
+    QString high = ascii;
+    for (qsizetype i = 0; i < ascii.size(); ++i) {
+        const char16_t c = ascii.at(i).unicode();
+        if (c >= u'a' && c <= u'z')
+            low[i] = QChar(c - u'a' + u'A');
+        const char16_t small = (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c;
+        high[i] = small == u'k' ? QChar(0x212A) : small == u's' ? QChar(0x017F) : QChar(small);
+    }
+    return {low, high};
+}
+
+bool isAscii(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
+// A condition that requires "column = value" reads only the rows holding that value, through
+// the column's index where it has one, and still decides on each of them. A text equality
+// ignores letter case as the file's order may not: the rows lie between the value's case
+// bounds, and rows holding numbers (below every text) or blobs (above) are read as well.
+std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& condition) const {
+    for (const Condition::Equality& equality : condition.requiredEqualities()) {
+        const QString column =
+            CatalogueDatabase::quoteName(m_tableColumns.at(equality.column).name);
+        if (equality.value.typeId() == QMetaType::Double) {
+            if (!isRowidColumn(equality.column))
+                continue;
+            return rowsRead(condition, column + u" = ?"_s, {equality.value});
+        }
+        const QString text = equality.value.toString();
+        if (!isAscii(text))
+            continue;
+        if (m_utf8 < 0) {
+            SqliteStatement encoding(m_db->handle(), u"PRAGMA encoding"_s);
+            m_utf8 =
+                encoding.next() && encoding.value(0, ColumnKind::Text).toString() == u"UTF-8"_s;
+        }
+        if (!m_utf8)
+            return std::nullopt;
+        const auto [low, high] = caseBounds(text);
+        // The bounds hold in binary order and in the order that ignores the case of ASCII
+        // letters, so the column's own order serves (and its index with it) when it is one of
+        // those; any other order is overruled.
+        const char* collation = nullptr;
+        const bool ownOrder =
+            sqlite3_table_column_metadata(
+                m_db->handle(), nullptr, m_table.toUtf8().constData(),
+                m_tableColumns.at(equality.column).name.toUtf8().constData(), nullptr, &collation,
+                nullptr, nullptr, nullptr) == SQLITE_OK &&
+            collation && (qstricmp(collation, "BINARY") == 0 || qstricmp(collation, "NOCASE") == 0);
+        const QString ordered = ownOrder ? column : column + u" COLLATE BINARY"_s;
+        return rowsRead(condition,
+                        ordered + u" < '' OR "_s + ordered + u" BETWEEN ?1 AND ?2 OR "_s + ordered +
+                            u" >= x''"_s,
+                        {low, high});
+    }
+    return std::nullopt;
+}
+
+// Only the rowid itself (an INTEGER PRIMARY KEY) holds nothing but whole numbers.
+bool RecordSet::isRowidColumn(int tableColumn) const {
+    if (m_rowidColumn == -2) {
+        m_rowidColumn = -1;
+        SqliteStatement info(m_db->handle(), u"SELECT name, type, pk FROM pragma_table_info(?)"_s);
+        info.bind(1, m_table);
+        int keys = 0;
+        QString key;
+        QString type;
+        while (info.next()) {
+            if (info.integer(2) > 0) {
+                ++keys;
+                key = info.value(0, ColumnKind::Text).toString();
+                type = info.value(1, ColumnKind::Text).toString();
+            }
+        }
+        if (keys == 1 && type.compare(u"INTEGER"_s, Qt::CaseInsensitive) == 0)
+            for (int i = 0; i < m_tableColumns.size(); ++i)
+                if (m_tableColumns.at(i).name.compare(key, Qt::CaseInsensitive) == 0)
+                    m_rowidColumn = i;
+    }
+    return tableColumn == m_rowidColumn;
 }
 
 void RecordSet::applyFilter() {
@@ -264,15 +372,31 @@ void RecordSet::applyFilter() {
 
 void RecordSet::rebuildPositionIndex() const {
     m_positions.clear();
+    m_densePositions.clear();
+    m_positionsValid = true;
+    if (m_view.empty())
+        return;
+    const auto [lowest, highest] = std::minmax_element(m_view.begin(), m_view.end());
+    const quint64 span = quint64(*highest) - quint64(*lowest);
+    if (span < 4 * quint64(m_view.size()) + 1024) {
+        m_denseBase = *lowest;
+        m_densePositions.assign(size_t(span) + 1, -1);
+        for (size_t i = 0; i < m_view.size(); ++i)
+            m_densePositions[size_t(m_view[i] - m_denseBase)] = int(i);
+        return;
+    }
     m_positions.reserve(qsizetype(m_view.size()));
     for (int i = 0; i < int(m_view.size()); ++i)
         m_positions.insert(m_view[size_t(i)], i);
-    m_positionsValid = true;
 }
 
 int RecordSet::positionOf(qint64 rowId) const {
     if (!m_positionsValid)
         rebuildPositionIndex();
+    if (!m_densePositions.empty()) {
+        const quint64 offset = quint64(rowId) - quint64(m_denseBase);
+        return offset < m_densePositions.size() ? m_densePositions[size_t(offset)] : -1;
+    }
     return m_positions.value(rowId, -1);
 }
 
@@ -626,23 +750,31 @@ void RecordSet::find(const QString& criterion, int skip, SearchDirection directi
         from = std::clamp(m_onDeletedRow && !forward ? m_position - 1 : m_position, 0,
                           std::max(size - 1, 0));
     from += forward ? skip : -skip;
-    const std::vector<qint64> matches = condition.isEmpty() ? m_view : matchingRows(condition);
-    auto matchesRow = [&](int p) {
-        if (condition.isEmpty())
-            return true;
-        return std::binary_search(matches.begin(), matches.end(), m_view[size_t(p)]);
-    };
-    if (forward) {
-        for (int p = std::max(from, 0); p < size; ++p)
-            if (matchesRow(p))
-                return arrive(p);
-        arrive(size);
+    // The match nearest to the start in the search's direction, by the positions of the
+    // matching rows rather than by testing the rows in order.
+    int found = forward ? size : -1;
+    if (condition.isEmpty()) {
+        if (forward && std::max(from, 0) < size)
+            found = std::max(from, 0);
+        else if (!forward && std::min(from, size - 1) >= 0)
+            found = std::min(from, size - 1);
     } else {
-        for (int p = std::min(from, size - 1); p >= 0; --p)
-            if (matchesRow(p))
-                return arrive(p);
-        arrive(-1);
+        const std::vector<qint64> matches = matchingRows(condition);
+        // A find by stock number matches a row or two: looking for them in the order is quicker
+        // than building the position index of a large set for them.
+        const bool scan = !m_positionsValid && matches.size() <= 4;
+        for (const qint64 row : matches) {
+            const int p = scan ? int(std::find(m_view.begin(), m_view.end(), row) - m_view.begin())
+                               : positionOf(row);
+            if (p < 0 || p >= size)
+                continue;
+            if (forward && p >= from && p < found)
+                found = p;
+            else if (!forward && p <= from && p > found)
+                found = p;
+        }
     }
+    arrive(found);
 }
 
 void RecordSet::addNew() {

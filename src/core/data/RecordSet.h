@@ -139,7 +139,13 @@ private:
     };
 
     void readKeys();
+    // The rows of the table (not only of the set) the condition matches, ascending by rowid:
+    // looked up by value when the condition requires one, else by reading every row.
     std::vector<qint64> matchingRows(const Condition& condition) const;
+    std::vector<qint64> rowsRead(const Condition& condition, const QString& where,
+                                 const QVariantList& values) const;
+    std::optional<std::vector<qint64>> rowsLookedUp(const Condition& condition) const;
+    bool isRowidColumn(int tableColumn) const;
     Condition parseTableCondition(const QString& text) const;
     void applyFilter();
     void rebuildPositionIndex() const;
@@ -170,8 +176,14 @@ private:
 
     std::vector<qint64> m_keys; // every row of the SELECT, in the current order
     std::vector<qint64> m_view; // the rows under the filter, in the current order
+    // Position by rowid. Rowids are mostly dense, so a plain array from the smallest rowid of
+    // the set holds them in a few bytes a row; scattered rowids take the hash.
+    mutable std::vector<int> m_densePositions;
+    mutable qint64 m_denseBase = 0;
     mutable QHash<qint64, int> m_positions;
     mutable bool m_positionsValid = false;
+    mutable int m_rowidColumn = -2; // the table column that is the rowid, -1 none, -2 unknown
+    mutable int m_utf8 = -1;        // whether the file stores text as UTF-8; -1 unknown
 
     // Cursor: -1 before the first row, m_view.size() after the last.
     int m_position = -1;

@@ -105,7 +105,8 @@ void Products::ReBuildDB() {
         adoPrimaryRS->close();
         m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath);
         adoPrimaryRS->open(PrimarySelect, connection());
-        m_gridRS->open(GridSelect, connection());
+        if (gridShown())
+            m_gridRS->open(GridSelect, connection());
     });
     // The grid follows its record set's re-opening by itself.
     step([this] { binding().bind(adoPrimaryRS); });

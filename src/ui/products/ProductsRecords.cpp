@@ -307,6 +307,10 @@ void Products::setGridShown(bool shown) {
     m_gridButton->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
     if (!shown)
         return;
+    step([this] {
+        if (!m_gridRS->isOpen())
+            m_gridRS->open(GridSelect, connection());
+    });
     // A grid shown after a search lists the same products in the same order as the screen.
     step([this] {
         if (m_gridRS->filter() != adoPrimaryRS->filter())

@@ -207,6 +207,71 @@ private slots:
         QVERIFY(rs.bof());
     }
 
+    // A find or filter that requires "column = value" reads only the rows holding the value; it
+    // must still match what testing every row matches: letter case ignored (also the Kelvin
+    // sign and the long s, which fold to k and s), duplicates, nulls, "and" chains, and the
+    // conditions it cannot look up (or, not, a value beyond ASCII).
+    void equalitiesFindWhatEveryRowTestFinds_data() {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QStringList>("expected"); // "StockNo#PID" in the set's order
+        const QString kelvin = u"S\u212A-1"_s;
+        const QString longS = u"\u017FK-1"_s;
+        QTest::newRow("case and duplicates")
+            << u"StockNo = 'ab-1'"_s
+            << QStringList{u"ab-1#1"_s, u"AB-1#2"_s, u"Ab-1#3"_s, u"AB-1#4"_s};
+        QTest::newRow("bracketed, capitals") << u"[StockNo] = 'AB-2'"_s << QStringList{u"AB-2#5"_s};
+        QTest::newRow("kelvin sign and long s")
+            << u"StockNo = 'sk-1'"_s
+            << QStringList{u"SK-1#8"_s, kelvin + u"#9"_s, longS + u"#10"_s};
+        QTest::newRow("no such value") << u"StockNo = 'ab-3'"_s << QStringList();
+        QTest::newRow("empty value matches no null") << u"StockNo = ''"_s << QStringList();
+        QTest::newRow("in an and chain") << u"Retail > 2 and (StockNo = 'AB-1' and Retail < 9)"_s
+                                         << QStringList{u"Ab-1#3"_s, u"AB-1#4"_s};
+        QTest::newRow("or") << u"StockNo = 'AB-2' or StockNo = 'sk-1'"_s
+                            << QStringList{u"AB-2#5"_s, u"SK-1#8"_s, kelvin + u"#9"_s,
+                                           longS + u"#10"_s};
+        QTest::newRow("negated") << u"not StockNo = 'ab-1'"_s
+                                 << QStringList{u"AB-2#5"_s,       u"SK-1#8"_s,
+                                                kelvin + u"#9"_s,  u"\u00C4B-1#11"_s,
+                                                u"\u00E4b-1#12"_s, longS + u"#10"_s};
+        QTest::newRow("beyond ascii")
+            << u"StockNo = '\u00E4B-1'"_s << QStringList{u"\u00C4B-1#11"_s, u"\u00E4b-1#12"_s};
+        QTest::newRow("key") << u"PID = 3"_s << QStringList{u"Ab-1#3"_s};
+        QTest::newRow("key of a null stock number") << u"[PID] = 6"_s << QStringList{u"#6"_s};
+        QTest::newRow("key between keys") << u"PID = 3.5"_s << QStringList();
+        QTest::newRow("key and stock number") << u"PID = 2 and StockNo = 'ab-2'"_s << QStringList();
+    }
+    void equalitiesFindWhatEveryRowTestFinds() {
+        QFETCH(QString, condition);
+        QFETCH(QStringList, expected);
+        const QStringList stockNumbers{
+            u"ab-1"_s, u"AB-1"_s, u"Ab-1"_s,      u"AB-1"_s,      u"AB-2"_s,      QString(),
+            QString(), u"SK-1"_s, u"S\u212A-1"_s, u"\u017FK-1"_s, u"\u00C4B-1"_s, u"\u00E4b-1"_s};
+        QList<ColumnValueList> products;
+        for (int i = 0; i < stockNumbers.size(); ++i)
+            products << product(stockNumbers.at(i), i + 1);
+        RecordSet& rs = open(ProductsSelect, 0, products);
+        const auto row = [&] { return stock(rs) + u'#' + rs.value(u"PID"_s).toString(); };
+
+        QStringList forward;
+        rs.find(condition, 0, RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+        for (; !rs.eof() && forward.size() <= expected.size(); rs.find(condition, 1))
+            forward << row();
+        QCOMPARE(forward, expected);
+        QStringList backward;
+        rs.find(condition, 0, RecordSet::SearchDirection::Backward, RecordSet::FindStart::FirstRow);
+        for (; !rs.bof() && backward.size() <= expected.size();
+             rs.find(condition, 1, RecordSet::SearchDirection::Backward))
+            backward.prepend(row());
+        QCOMPARE(backward, expected);
+
+        rs.setFilter(condition);
+        QStringList filtered;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            filtered << row();
+        QCOMPARE(filtered, expected);
+    }
+
     void addNewThenCancelOrUpdate() {
         RecordSet& rs = open(CategorySelect, 3);
         rs.moveNext();

@@ -198,6 +198,47 @@ private slots:
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
     }
 
+    // The first product's preview is on its way as soon as the screen exists, not after the
+    // pause that lets a burst of moves settle.
+    void firstPreviewIsWrittenAtOnce() {
+        TestProgramFolder folder(Catalogue::Demo);
+        Products screen(fakeWebOptions());
+        QCOMPARE(fakeWeb(screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
+        QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
+    }
+
+    // The grid's rows are read when it is first shown: then it lists what the screen lists,
+    // after a search or after the catalogue was opened anew.
+    void gridFirstShownLater_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("after a search") << u"search"_s << -1 << u"AB7"_s;
+        QTest::newRow("after opening anew") << u"rebuild"_s << 51 << u"0012"_s;
+    }
+    void gridFirstShownLater() {
+        QFETCH(QString, before);
+        QFETCH(int, rows);
+        QFETCH(QString, first);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = showProducts();
+        if (before == u"search"_s) {
+            shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
+            shared().SortOrder = u"StockNo Desc"_s;
+            screen->SearchForIt();
+        } else {
+            dbRun(u"INSERT INTO Products (StockNo) VALUES ('ZZAB-1')"_s);
+            screen->ReBuildDB();
+        }
+        QTableView* grid = showGrid(*screen);
+        const int count = screen->primaryRecordSet()->recordCount();
+        QCOMPARE(grid->model()->rowCount(), rows < 0 ? count : rows);
+        QCOMPARE(grid->model()->rowCount(), count);
+        QCOMPARE(stockNo(screen.get()), first);
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), first);
+        QCOMPARE(grid->currentIndex().row(), 0);
+    }
+
     // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
     void helpSwitch() {
         TestProgramFolder folder(Catalogue::Demo);
