@@ -10,11 +10,13 @@ BatchCommand convertCommand();
 BatchCommand pagesCommand();
 BatchCommand exportCommand();
 BatchCommand bulkEditCommand();
+BatchCommand historyCommand();
+BatchCommand undoCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(), importCommand(),  convertCommand(),
-                                              pagesCommand(),  reorderCommand(), reportCommand(),
-                                              exportCommand(), bulkEditCommand()};
+    static const QList<BatchCommand> commands{
+        createCommand(), importCommand(), convertCommand(),  pagesCommand(),   reorderCommand(),
+        reportCommand(), exportCommand(), bulkEditCommand(), historyCommand(), undoCommand()};
     return commands;
 }
 
