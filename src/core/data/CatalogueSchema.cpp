@@ -261,18 +261,17 @@ QString markDatedLinesReceived() {
            u"WHERE \"Date Received\" IS NOT NULL"_s;
 }
 
-// RunRows is written once per row a run touches: its only index is the one the undo and the
-// history read by, on the run number. Change is 1 added, 2 changed, 3 deleted; the values are
-// packed exactly as stored (see JournalValues). A run's counts are stored when it ends; a run
-// that never ended has none, and its rows are counted when it is listed.
+// One Runs row per run; one RunRows row per row a run touched, numbered by the run (see
+// JournalValues::firstRowOf) so that it needs no index. Change is 1 added, 2 changed,
+// 3 deleted; the values are packed exactly as stored. A run's counts are stored when it ends; a
+// run that never ended has none, and its rows are counted when it is listed.
 QStringList journalStatements() {
     return {u"CREATE TABLE Runs (Run INTEGER PRIMARY KEY AUTOINCREMENT, Kind TEXT NOT NULL, "
             u"Started TEXT NOT NULL, Source TEXT, Totals TEXT, Added INTEGER, Changed INTEGER, "
             u"Deleted INTEGER, UndoOf INTEGER, UndoneBy INTEGER)"_s,
             u"CREATE TABLE RunRows (Seq INTEGER PRIMARY KEY, Run INTEGER NOT NULL, "
             u"TableName TEXT NOT NULL, RowKey INTEGER NOT NULL, Change INTEGER NOT NULL, "
-            u"OldValues BLOB, NewValues BLOB)"_s,
-            u"CREATE INDEX RunRowsRun ON RunRows (Run)"_s};
+            u"OldValues BLOB, NewValues BLOB)"_s};
 }
 
 } // namespace CatalogueSchema

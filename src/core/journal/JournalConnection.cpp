@@ -18,9 +18,7 @@ namespace {
 
 // The run number lives as long as the connection: the database frees it when it drops the
 // function on closing.
-struct State {
-    qint64 run = 0;
-};
+using State = JournalValues::CurrentRun;
 
 QMutex statesLock;
 QHash<sqlite3*, State*> states;
@@ -46,7 +44,7 @@ State& stateOf(sqlite3* handle) {
             return *state;
     }
     auto* state = new State;
-    JournalValues::registerFunctions(handle, &state->run);
+    JournalValues::registerFunctions(handle, state);
     // A function with a destructor tells when the connection closes, so a later connection at
     // the same address does not find this state.
     if (sqlite3_create_function_v2(handle, "journal_closing", 0, SQLITE_UTF8, state, &closing,
@@ -71,20 +69,20 @@ QStringList triggerStatements(CatalogueDatabase& db, const QString& table) {
     }
     const QString on = u" ON main."_s + CatalogueDatabase::quoteName(table) +
                        u" WHEN journal_run() IS NOT NULL BEGIN "_s;
-    const QString into = u"INSERT INTO RunRows (Run, TableName, RowKey, Change, OldValues, "
+    const QString into = u"INSERT INTO RunRows (Seq, Run, TableName, RowKey, Change, OldValues, "
                          u"NewValues) "_s;
     const QString name = literal(table);
     return {
         u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal insert "_s + table) +
-            u" AFTER INSERT"_s + on + into + u"VALUES (journal_run(), "_s + name +
+            u" AFTER INSERT"_s + on + into + u"VALUES (journal_row(), journal_run(), "_s + name +
             u", new.rowid, 1, NULL, journal_pack(0, "_s + newValues.join(u", "_s) + u")); END"_s,
         u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal update "_s + table) +
-            u" AFTER UPDATE"_s + on + into + u"SELECT journal_run(), "_s + name +
+            u" AFTER UPDATE"_s + on + into + u"SELECT journal_row(), journal_run(), "_s + name +
             u", old.rowid, 2, o, n FROM (SELECT journal_pack(1, "_s + pairs.join(u", "_s) +
             u") AS o, journal_pack(2, "_s + pairs.join(u", "_s) +
             u") AS n) WHERE o IS NOT NULL; END"_s,
         u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal delete "_s + table) +
-            u" AFTER DELETE"_s + on + into + u"VALUES (journal_run(), "_s + name +
+            u" AFTER DELETE"_s + on + into + u"VALUES (journal_row(), journal_run(), "_s + name +
             u", old.rowid, 3, journal_pack(0, "_s + oldValues.join(u", "_s) + u"), NULL); END"_s,
     };
 }
@@ -116,11 +114,11 @@ QStringList journalledTables(CatalogueDatabase& db) {
     return tables;
 }
 
-qint64& currentRun(CatalogueDatabase& db) {
+JournalValues::CurrentRun& currentRun(CatalogueDatabase& db) {
     State& state = stateOf(db.handle());
     if (state.run == 0)
         installTriggers(db);
-    return state.run;
+    return state;
 }
 
 } // namespace tovin::JournalConnection

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/journal/JournalValues.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +15,7 @@ namespace JournalConnection {
 
 // The number of the run in progress on this connection, after making sure the functions and
 // triggers are in place. Only JournalRun sets it.
-qint64& currentRun(CatalogueDatabase& db);
+JournalValues::CurrentRun& currentRun(CatalogueDatabase& db);
 
 // The tables whose rows are journalled: every shop table and the list of received lines.
 QStringList journalledTables(CatalogueDatabase& db);

@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/journal/JournalConnection.h"
+#include "core/journal/JournalValues.h"
 #include "core/shell/SettingsStore.h"
 
 #include <QDateTime>
@@ -38,8 +39,8 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     : m_db(db) {
     if (db.isReadOnly() || !db.hasTable(CatalogueSchema::RunsTable))
         return;
-    qint64& current = JournalConnection::currentRun(db);
-    if (current != 0)
+    JournalValues::CurrentRun& current = JournalConnection::currentRun(db);
+    if (current.run != 0)
         return;
     // Normally the run's first transaction is already open; a run begun outside one writes its
     // Runs row at once.
@@ -50,33 +51,46 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     db.run(u"INSERT INTO Runs (Kind, Started, Source) VALUES (?, ?, ?)"_s,
            {kind, now.toString(Qt::ISODate), source});
     m_number = sqlite3_last_insert_rowid(db.handle());
-    // This run counts among the last ones kept.
-    const QString cutoff = now.addDays(-keepDays()).toString(Qt::ISODate);
-    db.run(u"DELETE FROM RunRows WHERE Run IN (SELECT Run FROM Runs WHERE Started < ? AND Run "
-           u"NOT IN (SELECT Run FROM Runs ORDER BY Run DESC LIMIT ?))"_s,
-           {cutoff, qMax(1, keepRuns())});
-    db.run(u"DELETE FROM Runs WHERE Started < ? AND Run NOT IN (SELECT Run FROM Runs ORDER BY "
-           u"Run DESC LIMIT ?)"_s,
-           {cutoff, qMax(1, keepRuns())});
+    dropOldRuns(db, now);
     if (own)
         own->commit();
-    current = m_number;
+    current.run = m_number;
+    current.rows = 0;
+}
+
+// This run counts among the last ones kept. Each run's rows go as one range of RunRows' key.
+void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
+    const QString cutoff = now.addDays(-keepDays()).toString(Qt::ISODate);
+    QList<qint64> old;
+    QSqlQuery& q = db.run(u"SELECT Run FROM Runs WHERE Started < ? AND Run NOT IN (SELECT Run "
+                          u"FROM Runs ORDER BY Run DESC LIMIT ?)"_s,
+                          {cutoff, qMax(1, keepRuns())});
+    while (q.next())
+        old << q.value(0).toLongLong();
+    q.finish();
+    for (const qint64 run : std::as_const(old)) {
+        db.run(u"DELETE FROM RunRows WHERE Seq >= ? AND Seq < ?"_s,
+               {JournalValues::firstRowOf(run), JournalValues::firstRowOf(run + 1)});
+        db.run(u"DELETE FROM Runs WHERE Run = ?"_s, {run});
+    }
 }
 
 JournalRun::~JournalRun() {
     if (m_number != 0)
-        JournalConnection::currentRun(m_db) = 0;
+        JournalConnection::currentRun(m_db).run = 0;
 }
 
 void JournalRun::setTotals(const QString& totals) {
     if (m_number == 0)
         return;
     // Counted once here, in the run's last transaction, so the history need not count them.
-    m_db.run(u"UPDATE Runs SET Totals = ?, Added = (SELECT count(*) FROM RunRows WHERE Run = ? "
-             u"AND Change = 1), Changed = (SELECT count(*) FROM RunRows WHERE Run = ? AND "
-             u"Change = 2), Deleted = (SELECT count(*) FROM RunRows WHERE Run = ? AND Change = "
-             u"3) WHERE Run = ?"_s,
-             {totals, m_number, m_number, m_number, m_number});
+    const qint64 first = JournalValues::firstRowOf(m_number);
+    const qint64 end = JournalValues::firstRowOf(m_number + 1);
+    m_db.run(u"UPDATE Runs SET Totals = ?, Added = (SELECT count(*) FROM RunRows WHERE Seq >= ? "
+             u"AND Seq < ? AND Change = 1), Changed = (SELECT count(*) FROM RunRows WHERE Seq >= "
+             u"? AND Seq < ? AND Change = 2), Deleted = (SELECT count(*) FROM RunRows WHERE Seq >= "
+             u"? AND Seq < ? AND Change = 3) WHERE Run = ?"_s,
+             {totals, first, end, first, end, first, end, m_number});
 }
 
 } // namespace tovin

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDateTime;
+
 namespace tovin {
 
 class CatalogueDatabase;
@@ -44,6 +46,8 @@ public:
     static int keepDays();
 
 private:
+    static void dropOldRuns(CatalogueDatabase& db, const QDateTime& now);
+
     CatalogueDatabase& m_db;
     qint64 m_number = 0;
 };

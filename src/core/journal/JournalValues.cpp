@@ -158,11 +158,16 @@ bool sameSqlValue(sqlite3_value* a, sqlite3_value* b) {
 }
 
 void runFunction(sqlite3_context* context, int, sqlite3_value**) {
-    const auto* run = static_cast<const qint64*>(sqlite3_user_data(context));
-    if (*run > 0)
-        sqlite3_result_int64(context, *run);
+    const auto* current = static_cast<const CurrentRun*>(sqlite3_user_data(context));
+    if (current->run > 0)
+        sqlite3_result_int64(context, current->run);
     else
         sqlite3_result_null(context);
+}
+
+void rowFunction(sqlite3_context* context, int, sqlite3_value**) {
+    auto* current = static_cast<CurrentRun*>(sqlite3_user_data(context));
+    sqlite3_result_int64(context, firstRowOf(current->run) + ++current->rows);
 }
 
 void packFunction(sqlite3_context* context, int count, sqlite3_value** values) {
@@ -230,10 +235,12 @@ QString display(const QVariant& value) {
     return value.toString();
 }
 
-void registerFunctions(sqlite3* handle, const qint64* currentRun) {
+void registerFunctions(sqlite3* handle, CurrentRun* current) {
     const int flags = SQLITE_UTF8;
-    if (sqlite3_create_function(handle, "journal_run", 0, flags, const_cast<qint64*>(currentRun),
-                                &runFunction, nullptr, nullptr) != SQLITE_OK ||
+    if (sqlite3_create_function(handle, "journal_run", 0, flags, current, &runFunction, nullptr,
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "journal_row", 0, flags, current, &rowFunction, nullptr,
+                                nullptr) != SQLITE_OK ||
         sqlite3_create_function(handle, "journal_pack", -1, flags | SQLITE_DETERMINISTIC, nullptr,
                                 &packFunction, nullptr, nullptr) != SQLITE_OK)
         DatabaseErrors::raise(sqlite3_errcode(handle), u"Preparing the journal"_s,

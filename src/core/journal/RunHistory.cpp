@@ -28,9 +28,10 @@ RunInfo readRun(CatalogueDatabase& db, const SqliteStatement& q) {
     info.undoneBy = q.integer(9);
     if (q.isNull(5)) {
         // A run that never ended (killed, or still going) is counted from its rows.
-        SqliteStatement count(db.handle(), u"SELECT Change, count(*) FROM RunRows WHERE Run = ? "
-                                           u"GROUP BY Change"_s);
-        count.bind(1, info.number);
+        SqliteStatement count(db.handle(), u"SELECT Change, count(*) FROM RunRows WHERE Seq >= ? "
+                                           u"AND Seq < ? GROUP BY Change"_s);
+        count.bind(1, JournalValues::firstRowOf(info.number));
+        count.bind(2, JournalValues::firstRowOf(info.number + 1));
         while (count.next()) {
             const qint64 n = count.integer(1);
             switch (Change(count.integer(0))) {
@@ -84,8 +85,9 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
     if (!hasJournal(db))
         return list;
     SqliteStatement q(db.handle(), u"SELECT TableName, RowKey, Change, OldValues, NewValues FROM "
-                                   u"RunRows WHERE Run = ? ORDER BY Seq"_s);
-    q.bind(1, number);
+                                   u"RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq"_s);
+    q.bind(1, JournalValues::firstRowOf(number));
+    q.bind(2, JournalValues::firstRowOf(number + 1));
     std::unique_ptr<SqliteStatement> stock;
     while (q.next() && (limit < 0 || list.size() < limit)) {
         RowChange base;

@@ -205,8 +205,9 @@ private:
 std::vector<JournalRow> journalRows(CatalogueDatabase& db, qint64 run) {
     std::vector<JournalRow> rows;
     SqliteStatement q(db.handle(), u"SELECT TableName, RowKey, Change, OldValues, NewValues FROM "
-                                   u"RunRows WHERE Run = ? ORDER BY Seq DESC"_s);
-    q.bind(1, run);
+                                   u"RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq DESC"_s);
+    q.bind(1, JournalValues::firstRowOf(run));
+    q.bind(2, JournalValues::firstRowOf(run + 1));
     while (q.next())
         rows.push_back({q.stored(0).toString(), q.integer(1), RunHistory::Change(q.integer(2)),
                         q.stored(3).toByteArray(), q.stored(4).toByteArray()});
