@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSet>
 #include <sqlite3.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -112,6 +113,10 @@ QStringList journalledTables(CatalogueDatabase& db) {
     if (db.hasTable(CatalogueSchema::ReceivedLinesTable))
         tables << db.tableName(CatalogueSchema::ReceivedLinesTable);
     return tables;
+}
+
+qint64 takeLastRun(CatalogueDatabase& db) {
+    return std::exchange(stateOf(db.handle()).last, 0);
 }
 
 JournalValues::CurrentRun& currentRun(CatalogueDatabase& db) {

@@ -17,6 +17,10 @@ namespace JournalConnection {
 // triggers are in place. Only JournalRun sets it.
 JournalValues::CurrentRun& currentRun(CatalogueDatabase& db);
 
+// The run that ended last on this connection since the last call (0 for none), so a screen can
+// offer to take back the run it just made.
+qint64 takeLastRun(CatalogueDatabase& db);
+
 // The tables whose rows are journalled: every shop table and the list of received lines.
 QStringList journalledTables(CatalogueDatabase& db);
 

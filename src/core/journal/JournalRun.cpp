@@ -76,8 +76,11 @@ void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
 }
 
 JournalRun::~JournalRun() {
-    if (m_number != 0)
-        JournalConnection::currentRun(m_db).run = 0;
+    if (m_number == 0)
+        return;
+    JournalValues::CurrentRun& current = JournalConnection::currentRun(m_db);
+    current.run = 0;
+    current.last = m_number;
 }
 
 void JournalRun::setTotals(const QString& totals) {

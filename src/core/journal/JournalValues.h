@@ -33,6 +33,7 @@ QString display(const QVariant& value);
 struct CurrentRun {
     qint64 run = 0;
     qint64 rows = 0;
+    qint64 last = 0; // the last run that ended on the connection, for the screen that ran it
 };
 
 // A run's rows are numbered (RunRows.Seq) from the run's number times 2^32 on, so they are read

@@ -164,14 +164,17 @@ QString line(const RowChange& change) {
     case Change::Changed:
         break;
     }
+    return who + u"  "_s + change.column + u": "_s + values(change);
+}
+
+QString values(const RowChange& change) {
     // Money is stored in ten-thousandths; it is shown as the user typed it.
     const auto shown = [&](const QVariant& value) {
         if (change.kind == ColumnKind::Money && value.typeId() == QMetaType::LongLong)
             return ColumnValues::fromStorage(ColumnKind::Money, value).toString();
         return JournalValues::display(value);
     };
-    return who + u"  "_s + change.column + u": "_s + shown(change.oldValue) + u" -> "_s +
-           shown(change.newValue);
+    return shown(change.oldValue) + u" -> "_s + shown(change.newValue);
 }
 
 } // namespace tovin::RunHistory

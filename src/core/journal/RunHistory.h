@@ -52,6 +52,8 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit = -1
 QString line(const RunInfo& run);
 // "A100  Price: 1.5 -> 2.25"
 QString line(const RowChange& change);
+// "1.5 -> 2.25", money as the user types it
+QString values(const RowChange& change);
 
 } // namespace RunHistory
 
