@@ -1,6 +1,6 @@
 // The history screen lists the runs and the rows of the one selected, tells what an undo would
 // change without changing it, and takes the run back; the bulk edit screen offers to take back
-// the run it just made.
+// (and the import screen, on its last page) the run it just made.
 #include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
@@ -10,9 +10,11 @@
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/bulkedit/EditProd.h"
+#include "ui/import/BuildDB.h"
 #include "ui/journal/FrmHistory.h"
 
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -119,6 +121,35 @@ private slots:
         QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
         QVERIFY(prompts.shownTexts().value(1).startsWith(u"Run 1 taken back"_s));
         QVERIFY(undo->isHidden());
+    }
+
+    // The import screen's last page offers "Undo This Run": here it brings back the products
+    // Delete All just deleted.
+    void importScreenUndoesItsRun() {
+        TestProgramFolder folder(Catalogue::Empty);
+        addProducts();
+        shared().SearchWhere.clear();
+        shared().BuildMode = 0;
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
+        auto screen = openScreen<BuildDB>();
+        bool offered = false;
+        qint64 left = -1;
+        connect(screen.get(), &BuildDB::waiting, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                offered = !control<QPushButton>(screen.get(), u"cmdUndoRun"_s)->isHidden();
+                left = dbValue(u"SELECT count(*) FROM Products"_s).toLongLong();
+                click(screen.get(), u"cmdUndoRun"_s);
+                click(screen.get(), u"Command2"_s);
+            });
+        });
+        click(screen.get(), u"Command1"_s);
+        QVERIFY(offered);
+        QCOMPARE(left, 0);
+        QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products"_s).toLongLong(), 2);
+        QVERIFY(prompts.shownTexts().value(1).startsWith(u"Run 1 taken back: 0 rows deleted, 0 "
+                                                         u"rows restored, 2 rows put back"_s));
     }
 };
 
