@@ -13,7 +13,8 @@
 # separated by ";": "Screen/Control" presses a button, "Screen/Control=TEXT" types into a box),
 # ANSWERS (answers to the input and message boxes those raise, ";"-separated) and FIRST_START=1
 # (no stored window settings: the program places its window itself on a WIDTHxHEIGHT display,
-# default 1280x900). SCREEN may
+# default 1280x900), BEFORE (a batch command run on the catalogue first, "@db" standing for it,
+# such as "bulk-edit --db @db --set Retail=10%" for a run in the history). SCREEN may
 # also be a menu entry such as mnuR8 (the Inventory Report): the picture is then of the print
 # preview.
 set -euo pipefail
@@ -64,6 +65,10 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 catalogue="$work/tovin2003-a.mde"
 "$app" create --demo "$catalogue" >/dev/null
+if [ -n "${BEFORE:-}" ]; then
+    read -r -a before <<<"${BEFORE//@db/$catalogue}"
+    "$app" "${before[@]}" >/dev/null
+fi
 
 # Window placement is kept in twips, 15 to a pixel.
 if [ -n "$first_start" ]; then

@@ -12,11 +12,14 @@ BatchCommand exportCommand();
 BatchCommand bulkEditCommand();
 BatchCommand backupCommand();
 BatchCommand restoreCommand();
+BatchCommand historyCommand();
+BatchCommand undoCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{
-        createCommand(), importCommand(), convertCommand(),  pagesCommand(),  reorderCommand(),
-        reportCommand(), exportCommand(), bulkEditCommand(), backupCommand(), restoreCommand()};
+    static const QList<BatchCommand> commands{createCommand(),  importCommand(),   convertCommand(),
+                                              pagesCommand(),   reorderCommand(),  reportCommand(),
+                                              exportCommand(),  bulkEditCommand(), backupCommand(),
+                                              restoreCommand(), historyCommand(),  undoCommand()};
     return commands;
 }
 

@@ -12,6 +12,7 @@
 #include "ui/data/FrmSupplier.h"
 #include "ui/export/FrmExport.h"
 #include "ui/import/BuildDB.h"
+#include "ui/journal/FrmHistory.h"
 #include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
@@ -40,6 +41,7 @@ void registerScreens(const ScreenOptions& options) {
     ChildWindows::registerScreen(u"EditProd"_s, [] { return new EditProd; });
     ChildWindows::registerScreen(u"frmExport"_s, [] { return new FrmExport; });
     ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });
+    ChildWindows::registerScreen(u"frmHistory"_s, [] { return new FrmHistory; });
 }
 
 } // namespace tovin

@@ -6,6 +6,7 @@
 #include "core/data/ColumnValues.h"
 #include "core/data/ProductSelection.h"
 #include "core/data/SqliteStatement.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/TextRules.h"
 
@@ -292,6 +293,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     report.maximum = selection.size();
     qint64 rowCount = 0;
     ScopedTransaction transaction(db);
+    JournalRun journal(db, JournalRun::BulkEdit, searchWhere);
     std::array<QVariant, ColumnCount> current;
     const bool stopped = !selection.forEach(
         [&](const SqliteStatement& row) {
@@ -377,6 +379,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
             return progress(report);
         },
         u"rowid, *"_s);
+    journal.setTotals(BulkEdit::progress(rowCount, count));
     transaction.commit();
     outcome.cancelled = stopped;
     outcome.counts.edited = int(rowCount);

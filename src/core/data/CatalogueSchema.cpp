@@ -218,6 +218,7 @@ QStringList createStatements() {
         if (counterColumn(t) < 0)
             statements << rowKeyStatements(t.name);
     statements << receivedLinesStatements();
+    statements << journalStatements();
     statements << u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s;
     statements << u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(Version);
     return statements;
@@ -227,6 +228,8 @@ bool isBookkeepingTable(const QString& name) {
     return name.compare(u"SchemaVersion"_s, Qt::CaseInsensitive) == 0 ||
            name.compare(RowKeysTable, Qt::CaseInsensitive) == 0 ||
            name.compare(ReceivedLinesTable, Qt::CaseInsensitive) == 0 ||
+           name.compare(RunsTable, Qt::CaseInsensitive) == 0 ||
+           name.compare(RunRowsTable, Qt::CaseInsensitive) == 0 ||
            name.startsWith(u"sqlite_"_s, Qt::CaseInsensitive);
 }
 
@@ -256,6 +259,19 @@ QStringList receivedLinesStatements() {
 QString markDatedLinesReceived() {
     return u"INSERT OR IGNORE INTO ReceivedLines (OrderRow) SELECT rowid FROM Orders "
            u"WHERE \"Date Received\" IS NOT NULL"_s;
+}
+
+// One Runs row per run; one RunRows row per row a run touched, numbered by the run (see
+// JournalValues::firstRowOf) so that it needs no index. Change is 1 added, 2 changed,
+// 3 deleted; the values are packed exactly as stored. A run's counts are stored when it ends; a
+// run that never ended has none, and its rows are counted when it is listed.
+QStringList journalStatements() {
+    return {u"CREATE TABLE Runs (Run INTEGER PRIMARY KEY AUTOINCREMENT, Kind TEXT NOT NULL, "
+            u"Started TEXT NOT NULL, Source TEXT, Totals TEXT, Added INTEGER, Changed INTEGER, "
+            u"Deleted INTEGER, UndoOf INTEGER, UndoneBy INTEGER)"_s,
+            u"CREATE TABLE RunRows (Seq INTEGER PRIMARY KEY, Run INTEGER NOT NULL, "
+            u"TableName TEXT NOT NULL, RowKey INTEGER NOT NULL, Change INTEGER NOT NULL, "
+            u"OldValues BLOB, NewValues BLOB)"_s};
 }
 
 } // namespace CatalogueSchema

@@ -26,8 +26,8 @@ namespace CatalogueSchema {
 // The layout version written into table SchemaVersion. 2: counter keys are never handed out
 // again after a delete (AUTOINCREMENT), and the tables keyed by their row numbers keep the
 // largest row number they ever gave out in RowKeys. 3: the order lines taken into stock are
-// listed in ReceivedLines.
-inline constexpr int Version = 3;
+// listed in ReceivedLines. 4: batch runs keep a journal of the rows they wrote (Runs, RunRows).
+inline constexpr int Version = 4;
 
 const QList<TableDefinition>& tables();
 const TableDefinition& table(const QString& name); // throws ItemNotFound for an unknown table
@@ -96,6 +96,12 @@ QStringList receivedLinesStatements();
 // Lists every line with a Date Received as received: for lines that came from a layout
 // without the list, where a filled date is all there is to go by.
 QString markDatedLinesReceived();
+
+// The journal of batch runs (imports, bulk edits, receiving, undo): one Runs row per run and
+// one RunRows row per row it added, changed or deleted, so a run can be taken back.
+inline const QString RunsTable = QStringLiteral("Runs");
+inline const QString RunRowsTable = QStringLiteral("RunRows");
+QStringList journalStatements();
 
 } // namespace CatalogueSchema
 

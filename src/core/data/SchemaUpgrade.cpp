@@ -114,11 +114,19 @@ void addReceivedLines(sqlite3* handle) {
     exec(handle, CatalogueSchema::markDatedLinesReceived());
 }
 
+void addJournal(sqlite3* handle) {
+    if (!hasTable(handle, CatalogueSchema::RunsTable))
+        for (const QString& statement : CatalogueSchema::journalStatements())
+            exec(handle, statement);
+}
+
 void upgradeFrom(sqlite3* handle, int version) {
     if (version < 2)
         addRowKeys(handle);
     if (version < 3)
         addReceivedLines(handle);
+    if (version < 4)
+        addJournal(handle);
     if (!hasTable(handle, u"SchemaVersion"_s))
         exec(handle, u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s);
     exec(handle, u"DELETE FROM SchemaVersion"_s);

@@ -52,6 +52,12 @@ void SqliteStatement::bind(int position, const QVariant& value) {
         case QMetaType::Float:
             rc = sqlite3_bind_double(m_statement, position, value.toDouble());
             break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob(m_statement, position, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
         default: {
             const QByteArray text = value.toString().toUtf8();
             rc = sqlite3_bind_text(m_statement, position, text.constData(), int(text.size()),
@@ -88,6 +94,28 @@ qint64 SqliteStatement::integer(int column) const {
 
 bool SqliteStatement::isNull(int column) const {
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+QVariant SqliteStatement::stored(int column) const {
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, column)));
+    }
+    }
+    return QVariant();
+}
+
+int SqliteStatement::columnCount() const {
+    return sqlite3_column_count(m_statement);
 }
 
 QVariant SqliteStatement::value(int column, ColumnKind kind) const {

@@ -30,6 +30,10 @@ public:
     bool isNull(int column) const;
     // The column's value converted for its kind (see ColumnKind.h).
     QVariant value(int column, ColumnKind kind) const;
+    // The column's value exactly as the file stores it: null, a qlonglong, a double, a QString
+    // or a QByteArray (which bind() writes back as the same value).
+    QVariant stored(int column) const;
+    int columnCount() const;
 
 private:
     sqlite3* m_handle;

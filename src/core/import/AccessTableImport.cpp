@@ -6,6 +6,7 @@
 #include "core/import/ImportValueRules.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/RepeatedStockNumbers.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -101,6 +102,8 @@ ImportOutcome AccessTableImport::run(CatalogueDatabase& db, const ProgressCallba
                            ImportMessages::stockNumberRequired());
     ImportOptions options = m_options;
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
+    options.runKind = JournalRun::AccessTable;
+    options.runSource = m_path + u" ("_s + m_table + u')';
     ProductImporter importer(db, m_mapping.map(), options);
     importer.setProgress(progress, rowCount());
     // A first reading finds the stock numbers that stand on several rows.

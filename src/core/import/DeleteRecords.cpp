@@ -4,6 +4,7 @@
 #include "core/data/RecordSet.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/TextRules.h"
 
 #include <utility>
@@ -41,7 +42,7 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     ImportProgress report;
     report.maximum = qint64(rows.size());
     int deleted = 0;
-    Run run(*this, db, progress);
+    Run run(*this, db, progress, JournalRun::Delete, selection());
     for (const auto& row : rows) {
         const qint64 rowId = qint64(row.first);
         run.step(row.second, [&] {

@@ -4,6 +4,7 @@
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
+#include "core/journal/JournalRun.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +66,7 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
     int editedCount = 0;
     ImportProgress report;
     report.maximum = m_files.size();
-    Run run(*this, db, progress);
+    Run run(*this, db, progress, JournalRun::Folder, m_folder);
     const int fileCount = int(m_files.size());
     int index = 0;
     for (; index < fileCount; ++index) {

@@ -28,6 +28,10 @@ struct ImportOptions {
     bool decimalComma = false;
     // A trial run: everything is done in one transaction that is rolled back at the end.
     bool dryRun = false;
+    // How the run is named in the journal of runs: its kind (see JournalRun) and the file or
+    // search it worked on.
+    QString runKind = QStringLiteral("import");
+    QString runSource;
     // When set, receives the change lines, the products added and the values passed over.
     ImportReport* report = nullptr;
     // Told about every value or row the catalogue refuses; the run goes on with the next one.

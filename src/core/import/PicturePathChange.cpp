@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
+#include "core/journal/JournalRun.h"
 
 #include <QFileInfo>
 #include <limits>
@@ -113,7 +114,7 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
     ImportProgress report;
     report.maximum = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
     int changed = 0;
-    Run run(*this, db, progress);
+    Run run(*this, db, progress, JournalRun::PicturePaths, m_base);
     qint64 lastRow = std::numeric_limits<qint64>::min();
     std::vector<std::pair<qint64, QString>> rows;
     bool stopped = false;

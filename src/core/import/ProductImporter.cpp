@@ -13,6 +13,7 @@
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/RepeatedStockNumbers.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
 
 #include <QHash>
@@ -111,6 +112,8 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
 
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
+    if (!m_options.dryRun)
+        m_run = std::make_unique<JournalRun>(db, m_options.runKind, m_options.runSource);
 }
 
 ProductImporter::~ProductImporter() = default;
@@ -388,6 +391,9 @@ ImportCounts ProductImporter::counts() const {
 }
 
 ImportOutcome ProductImporter::finish(bool cancelled) {
+    const ImportCounts totals = counts();
+    if (m_run && m_transaction)
+        m_run->setTotals(ImportMessages::totals(totals.checked, totals.added, totals.edited));
     if (m_transaction) {
         // A trial run's transaction rolls back as it goes.
         if (!m_options.dryRun)

@@ -25,6 +25,7 @@ namespace tovin {
 class CatalogueDatabase;
 class Divider;
 class BatchedTransaction;
+class JournalRun;
 class SqliteStatement;
 class TextFile;
 
@@ -149,6 +150,7 @@ private:
     std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_updates;
     std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_inserts;
     std::unique_ptr<BatchedTransaction> m_transaction;
+    std::unique_ptr<JournalRun> m_run; // none for a trial run, which keeps nothing
 
     // Per item: the stored values read by the lookup, the values to write and which columns.
     std::array<QVariant, ColumnCount> m_current;

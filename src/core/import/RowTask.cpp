@@ -3,17 +3,20 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/import/ImportMessages.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
 
 #include <limits>
 
 namespace tovin {
 
-RowTask::Run::Run(const RowTask& task, CatalogueDatabase& db, const ProgressCallback& progress)
+RowTask::Run::Run(const RowTask& task, CatalogueDatabase& db, const ProgressCallback& progress,
+                  const QString& kind, const QString& source)
     : m_task(task), m_progress(progress),
       m_transaction(std::make_unique<BatchedTransaction>(
           db, task.m_writes == Writes::InBatches ? task.m_options.commitEvery
-                                                 : std::numeric_limits<int>::max())) {}
+                                                 : std::numeric_limits<int>::max())),
+      m_journal(std::make_unique<JournalRun>(db, kind, source)) {}
 
 RowTask::Run::~Run() = default;
 
@@ -42,6 +45,7 @@ bool RowTask::Run::tell(const ImportProgress& report) {
 }
 
 ImportOutcome RowTask::Run::finish(const ImportCounts& counts, const QString& totals) {
+    m_journal->setTotals(totals);
     m_transaction->commit();
     m_outcome.counts = counts;
     m_outcome.totals = totals;

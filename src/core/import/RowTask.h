@@ -11,6 +11,7 @@ namespace tovin {
 
 class BatchedTransaction;
 class CatalogueDatabase;
+class JournalRun;
 
 // What the tasks that go through many Products rows without reading items from a file (the
 // folder import, the picture-path change, deleting records) share: their options (the note,
@@ -42,10 +43,12 @@ protected:
     RowTask(const RowTask&) = default;
     RowTask& operator=(const RowTask&) = default;
 
-    // One run of a task: the batches and the outcome.
+    // One run of a task: the batches, its entry in the journal of runs (`kind` and the folder,
+    // address or search it worked on) and the outcome.
     class Run {
     public:
-        Run(const RowTask& task, CatalogueDatabase& db, const ProgressCallback& progress);
+        Run(const RowTask& task, CatalogueDatabase& db, const ProgressCallback& progress,
+            const QString& kind, const QString& source);
         ~Run();
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
@@ -65,6 +68,7 @@ protected:
         const RowTask& m_task;
         const ProgressCallback& m_progress;
         std::unique_ptr<BatchedTransaction> m_transaction;
+        std::unique_ptr<JournalRun> m_journal;
         ImportOutcome m_outcome;
     };
 

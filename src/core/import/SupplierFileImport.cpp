@@ -4,6 +4,7 @@
 #include "core/import/ImportValueRules.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
+#include "core/journal/JournalRun.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -74,8 +75,10 @@ QString SupplierFileImport::noteDefault(const QDate& today) const {
 
 ImportOutcome SupplierFileImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
     const TextFile text = TextFile::load(m_path);
-    return ProductImporter::importText(db, text, 0, m_file.divider, m_file.map, m_options,
-                                       progress);
+    ImportOptions options = m_options;
+    options.runKind = JournalRun::SupplierFile;
+    options.runSource = m_path;
+    return ProductImporter::importText(db, text, 0, m_file.divider, m_file.map, options, progress);
 }
 
 QList<int> SupplierFileImport::priceListsInOrder(const QList<int>& checked) {

@@ -8,6 +8,7 @@
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/RememberedMapping.h"
+#include "core/journal/JournalRun.h"
 #include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -209,6 +210,8 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
                            ImportMessages::stockNumberRequired());
     ImportOptions options = m_options;
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
+    options.runKind = JournalRun::TextImport;
+    options.runSource = m_path;
     return ProductImporter::importText(db, m_file, m_startLine, *m_divider, m_mapping.map(),
                                        options, progress);
 }

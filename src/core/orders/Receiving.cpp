@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/journal/JournalRun.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/StoredRows.h"
@@ -139,6 +140,8 @@ OrderResult receiveOrder(CatalogueDatabase& db, const QString& orderId, const QD
     });
     OrderResult result;
     result.lines = int(lines.size());
+    // Each line is taken in on its own; the journal keeps them together as one run.
+    JournalRun journal(db, JournalRun::Receive, orderId);
     for (const StoredRows::Row& line : std::as_const(lines)) {
         const LineResult done = receiveRow(db, line, received);
         switch (done.outcome) {
@@ -155,6 +158,7 @@ OrderResult receiveOrder(CatalogueDatabase& db, const QString& orderId, const QD
             break;
         }
     }
+    journal.setTotals(summary(orderId, result));
     return result;
 }
 

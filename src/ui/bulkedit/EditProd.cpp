@@ -9,6 +9,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
+#include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -176,8 +177,15 @@ EditProd::EditProd(QWidget* parent) : QWidget(parent) {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 
+    cmdUndoRun = UndoRunPrompt::makeButton(this);
+    connect(cmdUndoRun, &QPushButton::clicked, this, [this] {
+        if (m_db && UndoRunPrompt::undo(*m_db, m_undoRun, false, windowTitle()))
+            cmdUndoRun->hide();
+    });
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Label1, 1);
+    buttons->addWidget(cmdUndoRun);
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     auto* layout = new QVBoxLayout(this);
@@ -359,6 +367,8 @@ void EditProd::Command1_Click() {
         if (self)
             Label1->setText(outcome.totals);
     });
+    if (self && m_db)
+        m_undoRun = UndoRunPrompt::offerLastRun(*m_db, cmdUndoRun);
     if (!self)
         return;
     m_updating = false;

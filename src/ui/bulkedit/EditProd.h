@@ -58,6 +58,9 @@ private:
     QCheckBox* Check2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    // After a run: takes it back.
+    QPushButton* cmdUndoRun = nullptr;
+    qint64 m_undoRun = 0;
     QLabel* Label1 = nullptr;
     std::unique_ptr<CatalogueDatabase> m_db;
     bool m_cancel = false;

@@ -7,6 +7,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
+#include "ui/journal/UndoRunPrompt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -216,10 +217,17 @@ void BuildDB::buildControls() {
     bold.setBold(true);
     Label1->setFont(bold);
 
+    cmdUndoRun = UndoRunPrompt::makeButton(this);
+    connect(cmdUndoRun, &QPushButton::clicked, this, [this] {
+        if (m_db && UndoRunPrompt::undo(*m_db, m_undoRun, false, windowTitle()))
+            cmdUndoRun->hide();
+    });
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command4);
     buttons->addWidget(cmdTestImport);
     buttons->addStretch();
+    buttons->addWidget(cmdUndoRun);
     buttons->addWidget(Command3);
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
@@ -534,6 +542,8 @@ void BuildDB::endTask(const QString& totals) {
     ProgressBar1->hide();
     Label2->hide();
     ImportStep = 0;
+    if (m_db)
+        m_undoRun = UndoRunPrompt::offerLastRun(*m_db, cmdUndoRun);
     waitForClose();
 }
 

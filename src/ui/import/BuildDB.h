@@ -152,6 +152,9 @@ private:
     QPushButton* Command3 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    // On the last page: takes back the run the task just made.
+    QPushButton* cmdUndoRun = nullptr;
+    qint64 m_undoRun = 0;
     QLabel* Label2 = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* cboEncoding = nullptr;

@@ -203,6 +203,7 @@ void FrmMain::buildMenus() {
     addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);
+    addEntry(tools, u"mnuHistory"_s, u"&History of Changes"_s, &FrmMain::mnuHistory_Click);
 
     QMenu* window = addMenu(u"mnuWindow"_s, u"&Window"_s);
     const struct {
@@ -487,6 +488,10 @@ void FrmMain::mnuBText_Click() {
         action->setChecked(!action->isChecked());
         applyButtonCaptions();
     });
+}
+
+void FrmMain::mnuHistory_Click() {
+    openChildScreen(u"frmHistory"_s, u"mnuHistory"_s);
 }
 
 void FrmMain::mnuRestore_Click() {

@@ -56,6 +56,7 @@ public:
     void mnuButtonBar_Click();
     void mnuBText_Click();
     void mnuRestore_Click();
+    void mnuHistory_Click();
     void mnuRestoreLabels_Click();
     void mnuHelpTip_Click();
     void mnuHelpAbout_Click();

@@ -1,5 +1,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/journal/JournalRun.h"
+#include "core/journal/RunUndo.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
@@ -121,6 +123,8 @@ private slots:
                                 << 2 << u"is read-only"_s;
         QTest::newRow("bulk edit")
             << u"bulk-edit --db @ro --set Retail=10%"_s << 2 << u"is read-only"_s;
+        QTest::newRow("history") << u"history --db @ro"_s << 0 << QString();
+        QTest::newRow("undo") << u"undo --db @ro --run 1"_s << 2 << u"is read-only"_s;
     }
     void readOnlyCatalogue() {
         QFETCH(QString, arguments);
@@ -159,6 +163,9 @@ private slots:
                                       u"exit status 2"_s;
         QTest::newRow("backup") << u"backup"_s << u"--db|--to|Backups|KeepDaily|KeepWeekly"_s;
         QTest::newRow("restore") << u"restore"_s << u"--db|--from|exit status 2"_s;
+        QTest::newRow("program, journal") << QString() << u"  history|  undo"_s;
+        QTest::newRow("history") << u"history"_s << u"--run N|newest first|exit status 2"_s;
+        QTest::newRow("undo") << u"undo"_s << u"--run N|--dry-run|one transaction|exit status 2"_s;
     }
     void helpDescribesEachCommand() {
         QFETCH(QString, command);
@@ -288,6 +295,20 @@ private slots:
     // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
     // notes.txt and a copy of the Access file named; the run starts in it. Neither it nor the
     // program folder may change.
+    // A catalogue whose run 1 (an import of one product) was undone by run 2.
+    static void makeUndoneRun(const QString& path) {
+        CatalogueDatabase::create(path);
+        CatalogueDatabase db(path);
+        {
+            ScopedTransaction transaction(db);
+            JournalRun run(db, JournalRun::TextImport, u"new.csv"_s);
+            db.run(u"INSERT INTO Products (StockNo) VALUES ('N1')"_s);
+            transaction.commit();
+        }
+        RunUndo::undo(db, 1);
+        db.checkpoint();
+    }
+
     void refusalsAreToldAndWriteNothing_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("access");  // test data file copied into the folder
@@ -373,6 +394,19 @@ private slots:
         row("convert ACE", u"convert @dir/asset_sample_ace12.accdb"_s,
             u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
             u"asset_sample_ace12.accdb"_s);
+        // @dir/journal.mde holds run 1, undone by run 2.
+        const QString undo = u"tovin-catalog undo: "_s;
+        row("undo without a run", u"undo --db @dir/journal.mde"_s, u"--run N is required"_s);
+        row("undo, run not a number", u"undo --db @dir/journal.mde --run x"_s, undo);
+        row("undo, unknown run", u"undo --db @dir/journal.mde --run 7"_s,
+            u"There is no run 7 in the catalogue; nothing was changed."_s);
+        row("undo, run already undone", u"undo --db @dir/journal.mde --run 1"_s,
+            u"Run 1 was already undone by run 2; nothing was changed."_s);
+        row("undo trial, run already undone", u"undo --db @dir/journal.mde --run 1 --dry-run"_s,
+            u"already undone"_s);
+        row("undo, missing catalogue", u"undo --db @dir/none.mde --run 1"_s, undo);
+        row("history, unknown run", u"history --db @dir/journal.mde --run 9"_s,
+            u"there is no run 9"_s);
     }
     void refusalsAreToldAndWriteNothing() {
         QFETCH(QString, arguments);
@@ -381,6 +415,7 @@ private slots:
         QTemporaryDir dir;
         CatalogueDatabase::create(dir.filePath(u"existing.mde"_s));
         writeTestFile(dir.filePath(u"notes.txt"_s), "not a catalogue\n");
+        makeUndoneRun(dir.filePath(u"journal.mde"_s));
         QVERIFY(QFile::copy(m_folder->cataloguePath(), dir.filePath(u"CatPage1.htm"_s)));
         if (!access.isEmpty()) {
             const QString original = testDataDir() + u"/mdb/"_s + access;

@@ -189,6 +189,55 @@ private slots:
                  qPrintable(u"only %1 copies were taken inside the import"_s.arg(during)));
     }
 
+    // Undoing an import of 100 000 products, killed outright at ten points of its run: the
+    // undo is one transaction, so each kill leaves every product or none, and the run still
+    // stands to be undone.
+    void killedUndoChangesAllOrNothing() {
+        const QString pristine = m_dir.filePath(u"journal.mde"_s);
+        CatalogueDatabase::create(pristine);
+        const test::CliRun import = test::runProgram(importArguments(pristine));
+        QVERIFY2(import.status == 0, qPrintable(import.err));
+        QCOMPARE(count(pristine), qint64(Items));
+        const QString catalogue = m_dir.filePath(u"undone.mde"_s);
+        const QStringList undo =
+            test::argumentLine(u"undo --db @db --run 1"_s, {{u"@db"_s, catalogue}});
+        QVERIFY(QFile::copy(pristine, catalogue));
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliRun whole = test::runProgram(undo);
+        const qint64 runMs = timer.elapsed();
+        QVERIFY2(whole.status == 0, qPrintable(whole.err));
+        QCOMPARE(count(catalogue), qint64(0));
+        int killed = 0;
+        for (int point = 0; point < 10; ++point) {
+            QFile::remove(catalogue);
+            QFile::remove(catalogue + u"-wal"_s);
+            QFile::remove(catalogue + u"-shm"_s);
+            QVERIFY(QFile::copy(pristine, catalogue));
+            QProcess process;
+            process.start(QStringLiteral(TOVIN_APP_BINARY), undo);
+            QVERIFY(process.waitForStarted());
+            process.waitForFinished(int(runMs * (point + 1) * 7 / 100));
+            if (process.state() == QProcess::Running) {
+                ::kill(pid_t(process.processId()), SIGKILL);
+                ++killed;
+            }
+            if (process.state() != QProcess::NotRunning)
+                QVERIFY(process.waitForFinished(60000));
+            const qint64 left = count(catalogue);
+            QVERIFY2(left == 0 || left == Items,
+                     qPrintable(u"kill point %1: %2 of %3 products left"_s.arg(point).arg(left).arg(
+                         Items)));
+            const QString undone =
+                CatalogueDatabase(catalogue)
+                    .scalar(u"SELECT coalesce(UndoneBy, 0) FROM Runs WHERE Run = 1"_s)
+                    .toString();
+            QCOMPARE(undone, left == 0 ? u"2"_s : u"0"_s);
+            QCOMPARE(integrity(catalogue), u"ok"_s);
+        }
+        QVERIFY2(killed >= 5, qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
+    }
+
     // Two imports of different products started together on one catalogue: their batches
     // interleave, and each new product gets a key of its own, so both files end up whole.
     void twoImportsAtOnceAddBothFiles() {

@@ -1,0 +1,136 @@
+#include "app/CommandLine.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/journal/RunHistory.h"
+#include "core/journal/RunUndo.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+struct Arguments {
+    QString catalogue;
+    qint64 run = 0;
+    bool dryRun = false;
+};
+
+// Reads --db, --run and (for undo) --dry-run; false after telling what is wrong.
+bool parse(const QString& command, const QStringList& arguments, bool takesDryRun,
+           Arguments& parsed, QTextStream& err) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        QString value;
+        QString option = a;
+        if (const qsizetype eq = a.indexOf(u'='); a.startsWith(u"--"_s) && eq > 0) {
+            option = a.left(eq);
+            value = a.mid(eq + 1);
+        } else if ((a == u"--db"_s || a == u"--run"_s) && i + 1 < arguments.size()) {
+            value = arguments.at(++i);
+        }
+        if (option == u"--db"_s && !value.isEmpty()) {
+            parsed.catalogue = value;
+        } else if (option == u"--run"_s && !value.isEmpty()) {
+            bool ok = false;
+            parsed.run = value.toLongLong(&ok);
+            if (!ok || parsed.run <= 0) {
+                err << "tovin-catalog " << command << ": \"" << value << "\" is not a run number\n";
+                return false;
+            }
+        } else if (takesDryRun && a == u"--dry-run"_s) {
+            parsed.dryRun = true;
+        } else {
+            err << "tovin-catalog " << command << ": unknown argument \"" << a << "\"\n";
+            return false;
+        }
+    }
+    if (parsed.catalogue.isEmpty()) {
+        err << "tovin-catalog " << command << ": --db CATALOGUE is required\n";
+        return false;
+    }
+    if (!QFileInfo::exists(parsed.catalogue)) {
+        err << "tovin-catalog " << command << ": " << parsed.catalogue << " does not exist\n";
+        return false;
+    }
+    return true;
+}
+
+int runHistory(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    Arguments parsed;
+    if (!parse(u"history"_s, arguments, false, parsed, err))
+        return ExitFailure;
+    try {
+        CatalogueDatabase db(parsed.catalogue);
+        if (parsed.run == 0) {
+            for (const RunHistory::RunInfo& run : RunHistory::runs(db))
+                out << RunHistory::line(run) << '\n';
+            return ExitOk;
+        }
+        const std::optional<RunHistory::RunInfo> run = RunHistory::run(db, parsed.run);
+        if (!run) {
+            err << "tovin-catalog history: there is no run " << parsed.run << " in the catalogue\n";
+            return ExitFailure;
+        }
+        out << RunHistory::line(*run) << '\n';
+        for (const RunHistory::RowChange& change : RunHistory::rows(db, parsed.run))
+            out << "  " << RunHistory::line(change) << '\n';
+    } catch (const RunTimeError& error) {
+        err << "tovin-catalog history: " << error.description() << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+int runUndo(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    Arguments parsed;
+    if (!parse(u"undo"_s, arguments, true, parsed, err))
+        return ExitFailure;
+    if (parsed.run == 0) {
+        err << "tovin-catalog undo: --run N is required\n";
+        return ExitFailure;
+    }
+    try {
+        CatalogueDatabase db(parsed.catalogue);
+        const RunUndo::Result result = RunUndo::undo(db, parsed.run, parsed.dryRun);
+        out << RunUndo::summary(result, parsed.dryRun) << '\n';
+        for (const RunUndo::Kept& kept : result.kept)
+            out << "  kept: " << RunUndo::line(kept) << '\n';
+    } catch (const RunTimeError& error) {
+        err << "tovin-catalog undo: " << error.description() << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+BatchCommand historyCommand() {
+    return {u"history"_s, u"list the batch runs kept in the catalogue's journal"_s,
+            u"Usage: tovin-catalog history --db CATALOGUE [--run N]\n\n"
+            u"Lists the batch runs the catalogue keeps (imports, bulk edits, receiving an\n"
+            u"order, undo), newest first: number, when, kind, source, the rows added, changed\n"
+            u"and deleted, and whether the run was undone. With --run N, lists the rows run N\n"
+            u"touched: stock number, column, old -> new value.\n"
+            u"The last 50 runs are kept, and every run of the last 90 days.\n"
+            u"The catalogue is only read. An unknown run or a catalogue that can't be read\n"
+            u"gives exit status 2.\n"_s,
+            &runHistory};
+}
+
+BatchCommand undoCommand() {
+    return {u"undo"_s, u"take a batch run back"_s,
+            u"Usage: tovin-catalog undo --db CATALOGUE --run N [--dry-run]\n\n"
+            u"Takes run N back in one transaction: rows it added are deleted, columns it\n"
+            u"changed get their old values, rows it deleted come back with their keys. A row\n"
+            u"or column changed again since the run is left as it is and listed with both\n"
+            u"values. The undo is a run of its own: undoing it does run N again.\n"
+            u"  --dry-run  tell what the undo would do and change nothing\n"
+            u"An unknown run, a run already undone or a catalogue that can't be written gives\n"
+            u"exit status 2, with nothing changed.\n"_s,
+            &runUndo};
+}
+
+} // namespace tovin

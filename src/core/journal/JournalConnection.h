@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/journal/JournalValues.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+// The journal's part of one connection: the functions its triggers call, the triggers on the
+// shop's tables, and the number of the run in progress (0: none, nothing is journalled).
+namespace JournalConnection {
+
+// The number of the run in progress on this connection, after making sure the functions and
+// triggers are in place. Only JournalRun sets it.
+JournalValues::CurrentRun& currentRun(CatalogueDatabase& db);
+
+// The run that ended last on this connection since the last call (0 for none), so a screen can
+// offer to take back the run it just made.
+qint64 takeLastRun(CatalogueDatabase& db);
+
+// The tables whose rows are journalled: every shop table and the list of received lines.
+QStringList journalledTables(CatalogueDatabase& db);
+
+} // namespace JournalConnection
+
+} // namespace tovin

@@ -1,0 +1,99 @@
+#include "core/journal/JournalRun.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/journal/JournalConnection.h"
+#include "core/journal/JournalValues.h"
+#include "core/shell/SettingsStore.h"
+
+#include <QDateTime>
+#include <memory>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString Section = u"Journal"_s;
+
+int setting(const QString& key, int defaultValue) {
+    bool ok = false;
+    const int value =
+        SettingsStore::program().value(Section, key, QString::number(defaultValue)).toInt(&ok);
+    return ok && value >= 0 ? value : defaultValue;
+}
+
+} // namespace
+
+int JournalRun::keepRuns() {
+    return setting(u"KeepRuns"_s, 50);
+}
+
+int JournalRun::keepDays() {
+    return setting(u"KeepDays"_s, 90);
+}
+
+JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString& source)
+    : m_db(db) {
+    if (db.isReadOnly() || !db.hasTable(CatalogueSchema::RunsTable))
+        return;
+    JournalValues::CurrentRun& current = JournalConnection::currentRun(db);
+    if (current.run != 0)
+        return;
+    // Normally the run's first transaction is already open; a run begun outside one writes its
+    // Runs row at once.
+    std::unique_ptr<ScopedTransaction> own;
+    if (sqlite3_get_autocommit(db.handle()))
+        own = std::make_unique<ScopedTransaction>(db);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    db.run(u"INSERT INTO Runs (Kind, Started, Source) VALUES (?, ?, ?)"_s,
+           {kind, now.toString(Qt::ISODate), source});
+    m_number = sqlite3_last_insert_rowid(db.handle());
+    dropOldRuns(db, now);
+    if (own)
+        own->commit();
+    current.run = m_number;
+    current.rows = 0;
+}
+
+// This run counts among the last ones kept. Each run's rows go as one range of RunRows' key.
+void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
+    const QString cutoff = now.addDays(-keepDays()).toString(Qt::ISODate);
+    QList<qint64> old;
+    QSqlQuery& q = db.run(u"SELECT Run FROM Runs WHERE Started < ? AND Run NOT IN (SELECT Run "
+                          u"FROM Runs ORDER BY Run DESC LIMIT ?)"_s,
+                          {cutoff, qMax(1, keepRuns())});
+    while (q.next())
+        old << q.value(0).toLongLong();
+    q.finish();
+    for (const qint64 run : std::as_const(old)) {
+        db.run(u"DELETE FROM RunRows WHERE Seq >= ? AND Seq < ?"_s,
+               {JournalValues::firstRowOf(run), JournalValues::firstRowOf(run + 1)});
+        db.run(u"DELETE FROM Runs WHERE Run = ?"_s, {run});
+    }
+}
+
+JournalRun::~JournalRun() {
+    if (m_number == 0)
+        return;
+    JournalValues::CurrentRun& current = JournalConnection::currentRun(m_db);
+    current.run = 0;
+    current.last = m_number;
+}
+
+void JournalRun::setTotals(const QString& totals) {
+    if (m_number == 0)
+        return;
+    // Counted once here, in the run's last transaction, so the history need not count them.
+    const qint64 first = JournalValues::firstRowOf(m_number);
+    const qint64 end = JournalValues::firstRowOf(m_number + 1);
+    m_db.run(u"UPDATE Runs SET Totals = ?, Added = (SELECT count(*) FROM RunRows WHERE Seq >= ? "
+             u"AND Seq < ? AND Change = 1), Changed = (SELECT count(*) FROM RunRows WHERE Seq >= "
+             u"? AND Seq < ? AND Change = 2), Deleted = (SELECT count(*) FROM RunRows WHERE Seq >= "
+             u"? AND Seq < ? AND Change = 3) WHERE Run = ?"_s,
+             {totals, first, end, first, end, first, end, m_number});
+}
+
+} // namespace tovin

@@ -1,0 +1,280 @@
+#include "core/journal/RunUndo.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/SqliteStatement.h"
+#include "core/journal/JournalRun.h"
+#include "core/journal/JournalValues.h"
+#include "core/journal/RunHistory.h"
+#include "core/shell/RunTimeError.h"
+
+#include <QHash>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+struct JournalRow {
+    QString table;
+    qint64 key = 0;
+    RunHistory::Change change = RunHistory::Change::Changed;
+    QByteArray oldValues;
+    QByteArray newValues;
+};
+
+// The prepared statements of one table, made when the undo first meets it.
+struct Table {
+    QString name;
+    QStringList columns;
+    bool keyIsColumn = false; // the counter column holds the row's key
+    int stockColumn = -1;
+    std::unique_ptr<SqliteStatement> select;
+    std::unique_ptr<SqliteStatement> remove;
+    std::unique_ptr<SqliteStatement> insert;
+    QHash<int, std::shared_ptr<SqliteStatement>> updates;
+};
+
+class Undoer {
+public:
+    Undoer(CatalogueDatabase& db, RunUndo::Result& result) : m_db(db), m_result(result) {}
+
+    void apply(const JournalRow& row) {
+        Table& table = tableOf(row.table);
+        switch (row.change) {
+        case RunHistory::Change::Added:
+            removeAdded(table, row);
+            break;
+        case RunHistory::Change::Changed:
+            restoreChanged(table, row);
+            break;
+        case RunHistory::Change::Deleted:
+            reinsertDeleted(table, row);
+            break;
+        }
+    }
+
+private:
+    Table& tableOf(const QString& name) {
+        auto it = m_tables.find(name);
+        if (it != m_tables.end())
+            return *it->second;
+        auto table = std::make_unique<Table>();
+        table->name = name;
+        const QString quoted = CatalogueDatabase::quoteName(name);
+        QStringList names, places;
+        for (const ColumnInfo& column : m_db.columns(name)) {
+            if (column.kind == ColumnKind::Counter)
+                table->keyIsColumn = true;
+            names << CatalogueDatabase::quoteName(column.name);
+            places << u"?"_s;
+            table->columns << column.name;
+        }
+        if (name.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
+            table->stockColumn = int(table->columns.indexOf(u"StockNo"_s));
+        table->select = std::make_unique<SqliteStatement>(
+            m_db.handle(),
+            u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted + u" WHERE rowid = ?"_s);
+        table->remove = std::make_unique<SqliteStatement>(
+            m_db.handle(), u"DELETE FROM "_s + quoted + u" WHERE rowid = ?"_s);
+        // A table keyed by a counter column takes the key with the column's value; any other
+        // gets its row number given first.
+        table->insert = std::make_unique<SqliteStatement>(
+            m_db.handle(), table->keyIsColumn
+                               ? u"INSERT INTO "_s + quoted + u" ("_s + names.join(u", "_s) +
+                                     u") VALUES ("_s + places.join(u", "_s) + u')'
+                               : u"INSERT INTO "_s + quoted + u" (rowid, "_s + names.join(u", "_s) +
+                                     u") VALUES (?, "_s + places.join(u", "_s) + u')');
+        return *m_tables.emplace(name, std::move(table)).first->second;
+    }
+
+    // The row as it stands now; false when there is none with that key.
+    bool current(Table& table, qint64 key, JournalValues::Row& values) {
+        table.select->reset();
+        table.select->bind(1, key);
+        values.clear();
+        const bool found = table.select->next();
+        if (found)
+            for (int i = 0; i < table.columns.size(); ++i)
+                values << table.select->stored(i);
+        table.select->reset();
+        return found;
+    }
+
+    QString stockNumber(const Table& table, const JournalValues::Row& values) const {
+        return table.stockColumn >= 0 ? values.value(table.stockColumn).toString() : QString();
+    }
+
+    void keep(const Table& table, qint64 key, const QString& stock, const QString& column,
+              const QVariant& now, const QVariant& runValue, const QString& reason) {
+        m_result.kept.append({table.name, key, stock, column, now, runValue, reason});
+    }
+
+    void removeAdded(Table& table, const JournalRow& row) {
+        const JournalValues::Row wrote = JournalValues::unpackRow(row.newValues);
+        JournalValues::Row now;
+        if (!current(table, row.key, now))
+            return; // gone already: nothing is left to take back
+        bool unchanged = true;
+        for (int i = 0; i < table.columns.size(); ++i)
+            if (!JournalValues::same(now.value(i), wrote.value(i))) {
+                unchanged = false;
+                keep(table, row.key, stockNumber(table, now), table.columns.at(i), now.value(i),
+                     wrote.value(i), u"changed since"_s);
+            }
+        if (!unchanged)
+            return;
+        table.remove->reset();
+        table.remove->bind(1, row.key);
+        table.remove->next();
+        table.remove->reset();
+        ++m_result.rowsDeleted;
+    }
+
+    void restoreChanged(Table& table, const JournalRow& row) {
+        const JournalValues::Columns before = JournalValues::unpackColumns(row.oldValues);
+        const JournalValues::Columns after = JournalValues::unpackColumns(row.newValues);
+        JournalValues::Row now;
+        if (!current(table, row.key, now)) {
+            for (const auto& [position, value] : after)
+                keep(table, row.key, QString(), table.columns.value(position), QVariant(), value,
+                     u"row deleted since"_s);
+            return;
+        }
+        bool restored = false;
+        for (qsizetype i = 0; i < after.size() && i < before.size(); ++i) {
+            const int position = after.at(i).first;
+            if (!JournalValues::same(now.value(position), after.at(i).second)) {
+                keep(table, row.key, stockNumber(table, now), table.columns.value(position),
+                     now.value(position), after.at(i).second, u"changed since"_s);
+                continue;
+            }
+            SqliteStatement& update = updateOf(table, position);
+            update.reset();
+            update.bind(1, before.at(i).second);
+            update.bind(2, row.key);
+            update.next();
+            update.reset();
+            restored = true;
+        }
+        if (restored)
+            ++m_result.rowsRestored;
+    }
+
+    void reinsertDeleted(Table& table, const JournalRow& row) {
+        const JournalValues::Row values = JournalValues::unpackRow(row.oldValues);
+        JournalValues::Row now;
+        if (current(table, row.key, now)) {
+            keep(table, row.key, stockNumber(table, now), QString(), QVariant(),
+                 QVariant(stockNumber(table, values)), u"key taken since"_s);
+            return;
+        }
+        SqliteStatement& insert = *table.insert;
+        insert.reset();
+        int place = 1;
+        if (!table.keyIsColumn)
+            insert.bind(place++, row.key);
+        for (int i = 0; i < table.columns.size(); ++i)
+            insert.bind(place++, values.value(i));
+        insert.next();
+        insert.reset();
+        ++m_result.rowsReinserted;
+    }
+
+    SqliteStatement& updateOf(Table& table, int position) {
+        auto it = table.updates.find(position);
+        if (it == table.updates.end())
+            it = table.updates.insert(
+                position, std::make_shared<SqliteStatement>(
+                              m_db.handle(),
+                              u"UPDATE "_s + CatalogueDatabase::quoteName(table.name) + u" SET "_s +
+                                  CatalogueDatabase::quoteName(table.columns.value(position)) +
+                                  u" = ? WHERE rowid = ?"_s));
+        return **it;
+    }
+
+    CatalogueDatabase& m_db;
+    RunUndo::Result& m_result;
+    std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
+};
+
+std::vector<JournalRow> journalRows(CatalogueDatabase& db, qint64 run) {
+    std::vector<JournalRow> rows;
+    SqliteStatement q(db.handle(), u"SELECT TableName, RowKey, Change, OldValues, NewValues FROM "
+                                   u"RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq DESC"_s);
+    q.bind(1, JournalValues::firstRowOf(run));
+    q.bind(2, JournalValues::firstRowOf(run + 1));
+    while (q.next())
+        rows.push_back({q.stored(0).toString(), q.integer(1), RunHistory::Change(q.integer(2)),
+                        q.stored(3).toByteArray(), q.stored(4).toByteArray()});
+    return rows;
+}
+
+QString counted(qint64 n, const QString& one, const QString& many) {
+    return QString::number(n) + u' ' + (n == 1 ? one : many);
+}
+
+} // namespace
+
+RunUndo::Result RunUndo::undo(CatalogueDatabase& db, qint64 run, bool trial) {
+    db.requireWritable();
+    if (!db.hasTable(CatalogueSchema::RunsTable))
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"The catalogue keeps no journal of runs; nothing was changed."_s);
+    ScopedTransaction transaction(db);
+    const std::optional<RunHistory::RunInfo> info = RunHistory::run(db, run);
+    if (!info)
+        throw RunTimeError(ErrorNumber::ItemNotFound,
+                           u"There is no run %1 in the catalogue; nothing was changed."_s.arg(run));
+    if (info->undoneBy != 0)
+        throw RunTimeError(
+            ErrorNumber::InvalidProcedureCall,
+            u"Run %1 was already undone by run %2; nothing was changed."_s.arg(run).arg(
+                info->undoneBy));
+    Result result;
+    result.run = run;
+    const std::vector<JournalRow> rows = journalRows(db, run);
+    {
+        JournalRun journal(db, JournalRun::Undo, u"run %1"_s.arg(run));
+        Undoer undoer(db, result);
+        for (const JournalRow& row : rows)
+            undoer.apply(row);
+        journal.setTotals(summary(result, false));
+        result.undoRun = journal.number();
+        db.run(u"UPDATE Runs SET UndoOf = ? WHERE Run = ?"_s, {run, result.undoRun});
+        db.run(u"UPDATE Runs SET UndoneBy = ? WHERE Run = ?"_s, {result.undoRun, run});
+        // Taking back an undo makes the run it took back stand again.
+        if (info->undoOf != 0)
+            db.run(u"UPDATE Runs SET UndoneBy = NULL WHERE Run = ?"_s, {info->undoOf});
+    }
+    if (trial)
+        result.undoRun = 0;
+    else
+        transaction.commit();
+    return result;
+}
+
+QString RunUndo::summary(const Result& result, bool trial) {
+    return (trial ? u"Undoing run %1 would take back: "_s : u"Run %1 taken back: "_s)
+               .arg(result.run) +
+           counted(result.rowsDeleted, u"row deleted"_s, u"rows deleted"_s) + u", "_s +
+           counted(result.rowsRestored, u"row restored"_s, u"rows restored"_s) + u", "_s +
+           counted(result.rowsReinserted, u"row put back"_s, u"rows put back"_s) + u"; "_s +
+           counted(result.kept.size(), u"change kept"_s, u"changes kept"_s) +
+           (trial ? u" (nothing was changed)."_s : u"."_s);
+}
+
+QString RunUndo::line(const Kept& kept) {
+    QString where = kept.table + u' ' +
+                    (kept.stockNumber.isEmpty() ? u"row %1"_s.arg(kept.key) : kept.stockNumber);
+    if (!kept.column.isEmpty())
+        where += u' ' + kept.column;
+    return where + u": "_s + kept.reason + u", now "_s + JournalValues::display(kept.current) +
+           u", the run wrote "_s + JournalValues::display(kept.runValue);
+}
+
+} // namespace tovin

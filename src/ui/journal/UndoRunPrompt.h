@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+namespace tovin {
+
+class CatalogueDatabase;
+
+namespace UndoRunPrompt {
+
+// Takes run `run` back (or with `trial` only finds out what that would change) and tells the
+// outcome, with the rows and columns kept, through the prompts; a refusal is told the same
+// way. True when the run was taken back.
+bool undo(CatalogueDatabase& db, qint64 run, bool trial, const QString& title);
+
+// The "Undo This Run" button of a screen that runs batches, hidden until a run ends.
+QPushButton* makeButton(QWidget* parent);
+// Shows the button for the run that just ended on `db`, or hides it when none did; returns the
+// run's number (0 for none).
+qint64 offerLastRun(CatalogueDatabase& db, QPushButton* button);
+
+} // namespace UndoRunPrompt
+
+} // namespace tovin

@@ -1,0 +1,361 @@
+#include "core/bulkedit/BulkEdit.h"
+#include "core/data/SqliteStatement.h"
+#include "core/import/AccessTableImport.h"
+#include "core/import/DeleteRecords.h"
+#include "core/import/Divider.h"
+#include "core/import/FolderImport.h"
+#include "core/import/PicturePathChange.h"
+#include "core/import/ProductImporter.h"
+#include "core/import/TextFile.h"
+#include "core/journal/JournalConnection.h"
+#include "core/journal/RunHistory.h"
+#include "core/journal/RunUndo.h"
+#include "core/orders/Receiving.h"
+#include "core/orders/StoredRows.h"
+#include "core/shell/SettingsStore.h"
+#include "support/core/TestCatalogue.h"
+#include "support/core/TestData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <functional>
+
+using namespace tovin;
+using namespace tovin::test;
+using namespace Qt::Literals::StringLiterals;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+using RunTask = std::function<void(TestCatalogue&)>;
+
+// Every journalled table, every row with its key, every value with its type; a double by its
+// bits, so a value rounded on the way back shows.
+QString dump(CatalogueDatabase& db) {
+    QString all;
+    for (const QString& table : JournalConnection::journalledTables(db)) {
+        SqliteStatement q(db.handle(), u"SELECT rowid, * FROM "_s +
+                                           CatalogueDatabase::quoteName(table) +
+                                           u" ORDER BY rowid"_s);
+        all += u"# "_s + table + u'\n';
+        while (q.next()) {
+            for (int i = 0; i < q.columnCount(); ++i) {
+                const QVariant v = q.stored(i);
+                if (v.isNull())
+                    all += u"null"_s;
+                else if (v.typeId() == QMetaType::Double) {
+                    const double d = v.toDouble();
+                    all += u"r:"_s +
+                           QString::fromLatin1(
+                               QByteArray(reinterpret_cast<const char*>(&d), sizeof d).toHex());
+                } else
+                    all += QString::fromLatin1(v.typeName()) + u':' + v.toString();
+                all += u'|';
+            }
+            all += u'\n';
+        }
+    }
+    return all;
+}
+
+ImportOptions quiet() {
+    ImportOptions options;
+    options.today = QDate(2026, 5, 1);
+    options.note = u"05/01/26 list"_s;
+    options.commitEvery = 2;
+    options.onError = [](const RunTimeError&) {};
+    return options;
+}
+
+void importLines(TestCatalogue& catalogue, const QByteArray& lines,
+                 ImportOptions options = quiet()) {
+    ProductImporter::importText(catalogue.db(), TextFile::decode(lines), 0, Divider::comma(),
+                                FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}},
+                                std::move(options), {});
+}
+
+// Products whose values take every kind of storage: an odd double, a null beside an empty
+// text, notes of several lines; an order of two lines and a stock row for receiving.
+void seed(TestCatalogue& catalogue) {
+    catalogue.add(1, u"A1"_s,
+                  {{PC::ProdName, u"Brass Lamp"_s},
+                   {PC::Retail, 12.5},
+                   {PC::Weight, u""_s},
+                   {PC::Inventory, 0.1 + 0.2},
+                   {PC::OnOrder, 3},
+                   {PC::Picture, u"old/A1.jpg"_s},
+                   {PC::Notes, u"first line\r\nsecond \"line\"\r\n"_s}});
+    catalogue.add(2, u"B2"_s, {{PC::ProdName, u"Tin Box"_s}, {PC::Price, 1.0 / 3.0}});
+    catalogue.add(5, u"C3"_s, {{PC::Notes, QVariant()}, {PC::OnOrder, 2}});
+    CatalogueDatabase& db = catalogue.db();
+    const auto line = [&](const QString& stock, double quantity) {
+        StoredRows::insert(db, u"Orders"_s,
+                           {{u"Order ID"_s, u"1002"_s},
+                            {u"ProductOrderID"_s, stock},
+                            {u"NumberOrdered"_s, quantity},
+                            {u"Cost"_s, 100},
+                            {u"Date Ordered"_s, QDate(2003, 3, 3)}});
+    };
+    line(u"A1"_s, 3);
+    line(u"C3"_s, 2);
+    StoredRows::insert(db, u"Inventory"_s, {{u"Product Id"_s, u"A1"_s}, {u"Number"_s, 5}});
+}
+
+qint64 lastRun(CatalogueDatabase& db) {
+    const QList<RunHistory::RunInfo> runs = RunHistory::runs(db);
+    return runs.isEmpty() ? 0 : runs.first().number;
+}
+
+} // namespace
+
+class RunUndoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        SettingsStore::setProgramFile(QDir::tempPath() + u"/tovin-runundo-settings.ini"_s);
+    }
+
+    void undoGivesBackTheCatalogue_data() {
+        QTest::addColumn<RunTask>("task");
+        QTest::newRow("text import, new and refreshed") << RunTask([](TestCatalogue& c) {
+            importLines(c, "A1,Brass Lamp,3.25\nN1,New One,1\nN2,,0.1\nB2,Tin Box Large,\n"
+                           "N3,Third,2\n");
+        });
+        QTest::newRow("Access table") << RunTask([](TestCatalogue& c) {
+            const QString path = testDataFile(u"mdb/nwind_jet3.mdb"_s);
+            QVERIFY(QFileInfo::exists(path));
+            AccessTableImport import(path);
+            import.chooseTable(u"Products"_s);
+            import.mapping().map(0, PC::StockNo);
+            import.mapping().map(1, PC::ProdName);
+            import.options() = quiet();
+            import.run(c.db());
+        });
+        QTest::newRow("folder") << RunTask([](TestCatalogue& c) {
+            const QString folder = c.folder() + u"/pictures"_s;
+            QDir().mkpath(folder);
+            for (const QString& name : {u"A1.jpg"_s, u"Z9.jpg"_s, u"Z8.jpg"_s})
+                QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
+            FolderImport import;
+            QVERIFY(import.chooseFile(folder + u"/A1.jpg"_s));
+            import.setNote(u"05/01/26 folder"_s);
+            import.setCommitEvery(1);
+            import.run(c.db());
+        });
+        QTest::newRow("picture paths") << RunTask([](TestCatalogue& c) {
+            PicturePathChange change;
+            QCOMPARE(change.useInternetAddress(u"http://shop.example/img/"_s, u".JPG"_s),
+                     PicturePathChange::Choice::Ok);
+            change.setNote(u"05/01/26 pictures"_s);
+            change.run(c.db());
+        });
+        QTest::newRow("delete all") << RunTask([](TestCatalogue& c) {
+            DeleteRecords remove;
+            remove.setCommitEvery(2);
+            remove.run(c.db());
+        });
+        QTest::newRow("bulk edit") << RunTask([](TestCatalogue& c) {
+            BulkEdit edit;
+            edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
+            edit.set(BulkEdit::columnOf(u"Notes"_s), u"raised"_s);
+            edit.set(BulkEdit::columnOf(u"Weight"_s), QString());
+            edit.setIncludeBlank(true);
+            edit.run(c.db(), QString());
+        });
+        QTest::newRow("receive all") << RunTask([](TestCatalogue& c) {
+            const Receiving::OrderResult result =
+                Receiving::receiveOrder(c.db(), u"1002"_s, QDate(2026, 5, 2));
+            QCOMPARE(result.received, 2);
+        });
+    }
+
+    // Undo restores every table row for row and value for value; undoing the undo gives the
+    // run's result back, keys included.
+    void undoGivesBackTheCatalogue() {
+        QFETCH(RunTask, task);
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        const QString before = dump(db);
+        task(catalogue);
+        if (QTest::currentTestFailed())
+            return;
+        const QString after = dump(db);
+        QVERIFY(after != before);
+        const qint64 run = lastRun(db);
+        QVERIFY(run > 0);
+
+        const RunUndo::Result undone = RunUndo::undo(db, run);
+        QVERIFY2(undone.kept.isEmpty(), qPrintable(RunUndo::line(undone.kept.value(0))));
+        QCOMPARE(dump(db), before);
+        QCOMPARE(RunHistory::run(db, run)->undoneBy, undone.undoRun);
+
+        const RunUndo::Result redone = RunUndo::undo(db, undone.undoRun);
+        QVERIFY(redone.kept.isEmpty());
+        QCOMPARE(dump(db), after);
+        // The first run stands again, so it can be undone once more.
+        QCOMPARE(RunHistory::run(db, run)->undoneBy, 0);
+        RunUndo::undo(db, redone.undoRun);
+        QCOMPARE(dump(db), before);
+    }
+
+    // A product edited after the run keeps the edit and is listed; the rest is taken back.
+    void laterEditIsKeptAndListed() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        importLines(catalogue, "A1,Lamp,3.25\nB2,Box,4\nN1,New,1\n");
+        const qint64 run = lastRun(db);
+        db.run(u"UPDATE Products SET Cost1 = 99000 WHERE StockNo = 'A1'"_s);
+        db.run(u"UPDATE Products SET ProdName = 'Mine' WHERE StockNo = 'N1'"_s);
+        const RunUndo::Result result = RunUndo::undo(db, run);
+        QCOMPARE(catalogue.text(u"A1"_s, u"Cost1"_s), u"9.9"_s);
+        QCOMPARE(catalogue.text(u"A1"_s, u"ProdName"_s), u"Brass Lamp"_s);
+        QCOMPARE(catalogue.text(u"B2"_s, u"ProdName"_s), u"Tin Box"_s);
+        QCOMPARE(catalogue.count(u"StockNo = 'N1'"_s), 1);
+        QStringList kept;
+        for (const RunUndo::Kept& k : result.kept)
+            kept << k.stockNumber + u' ' + k.column;
+        QCOMPARE(kept, (QStringList{u"N1 ProdName"_s, u"A1 Cost1"_s}));
+        QCOMPARE(result.kept.last().current, QVariant(qlonglong(99000)));
+        QCOMPARE(result.kept.last().runValue, QVariant(qlonglong(32500)));
+    }
+
+    // A trial reports what the undo would do and leaves everything as it was.
+    void trialGivesTheSameFigures() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        importLines(catalogue, "A1,Lamp,3.25\nN1,New,1\nN2,New,2\n");
+        db.run(u"UPDATE Products SET Cost1 = 1 WHERE StockNo = 'N2'"_s);
+        const qint64 run = lastRun(db);
+        const QString before = dump(db);
+        const qsizetype runs = RunHistory::runs(db).size();
+        const RunUndo::Result trial = RunUndo::undo(db, run, true);
+        QCOMPARE(dump(db), before);
+        QCOMPARE(RunHistory::runs(db).size(), runs);
+        QCOMPARE(RunHistory::run(db, run)->undoneBy, 0);
+        const RunUndo::Result real = RunUndo::undo(db, run);
+        QCOMPARE(trial.rowsDeleted, real.rowsDeleted);
+        QCOMPARE(trial.rowsRestored, real.rowsRestored);
+        QCOMPARE(trial.kept.size(), real.kept.size());
+        QCOMPARE(real.rowsDeleted, 1);
+        QCOMPARE(real.rowsRestored, 1);
+        QCOMPARE(real.kept.size(), 1);
+    }
+
+    void refusalsChangeNothing_data() {
+        QTest::addColumn<bool>("undoFirst");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown run") << false << qint64(40) << u"There is no run 41"_s;
+        QTest::newRow("already undone") << true << qint64(0) << u"already undone by run 2"_s;
+    }
+    void refusalsChangeNothing() {
+        QFETCH(bool, undoFirst);
+        QFETCH(qint64, offset);
+        QFETCH(QString, message);
+        TestCatalogue catalogue;
+        CatalogueDatabase& db = catalogue.db();
+        importLines(catalogue, "N1,New,1\n");
+        const qint64 run = lastRun(db);
+        QCOMPARE(run, 1);
+        if (undoFirst)
+            RunUndo::undo(db, run);
+        const QString before = dump(db) + QString::number(RunHistory::runs(db).size());
+        try {
+            RunUndo::undo(db, run + offset);
+            QFAIL("the undo was not refused");
+        } catch (const RunTimeError& error) {
+            QVERIFY2(error.description().contains(message), qPrintable(error.description()));
+        }
+        QCOMPARE(dump(db) + QString::number(RunHistory::runs(db).size()), before);
+    }
+
+    // An import that dies part way keeps a journal of exactly the batches it kept: undoing it
+    // takes all of them back.
+    void brokenImportJournalMatchesKeptBatches() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        const QString before = dump(db);
+        QByteArray lines;
+        for (int i = 0; i < 9; ++i)
+            lines += "N" + QByteArray::number(i) + ",Item,1\n";
+        try {
+            ProductImporter::importText(
+                db, TextFile::decode(lines), 0, Divider::comma(),
+                FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}}, quiet(),
+                [](const ImportProgress& p) {
+                    if (p.value == 5)
+                        throw RunTimeError(ErrorNumber::DatabaseRefused, u"killed"_s);
+                    return true;
+                });
+            QFAIL("the import was not broken off");
+        } catch (const RunTimeError&) {
+        }
+        QCOMPARE(catalogue.count(u"StockNo LIKE 'N%'"_s), 4);
+        const RunHistory::RunInfo run = RunHistory::runs(db).first();
+        QCOMPARE(run.added, 4);
+        RunUndo::undo(db, run.number);
+        QCOMPARE(dump(db), before);
+    }
+
+    // Only the rows a run writes are journalled, each with its columns' old and new values.
+    void historyListsTheRowsOfARun() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        db.run(u"UPDATE Products SET ProdName = 'Own edit' WHERE StockNo = 'B2'"_s);
+        importLines(catalogue, "A1,Brass Lamp,3.25\nN1,New,1\n");
+        QStringList lines;
+        for (const RunHistory::RowChange& change : RunHistory::rows(db, lastRun(db)))
+            if (change.column != u"Notes"_s)
+                lines << RunHistory::line(change);
+        QCOMPARE(lines, (QStringList{u"A1  Cost1: 0 -> 3.25"_s, u"N1  added"_s}));
+        const RunHistory::RunInfo info = RunHistory::runs(db).first();
+        QCOMPARE(info.kind, u"import"_s);
+        QCOMPARE(info.added, 1);
+        QCOMPARE(info.changed, 1);
+        QCOMPARE(info.totals, u"Total Checked: 2   Total Added: 1   Total Edited: 1"_s);
+    }
+
+    // Runs past the last ones kept and older than the days kept are dropped by the next run.
+    void oldRunsAreDropped() {
+        TestCatalogue catalogue;
+        CatalogueDatabase& db = catalogue.db();
+        for (int i = 0; i < 4; ++i)
+            importLines(catalogue, "N" + QByteArray::number(i) + ",New,1\n");
+        db.run(u"UPDATE Runs SET Started = '2001-01-01T00:00:00Z' WHERE Run <= 2"_s);
+        SettingsStore::program().setValue(u"Journal"_s, u"KeepRuns"_s, u"2"_s);
+        importLines(catalogue, "N9,New,1\n");
+        SettingsStore::program().setValue(u"Journal"_s, u"KeepRuns"_s, u"50"_s);
+        QList<qint64> numbers;
+        for (const RunHistory::RunInfo& run : RunHistory::runs(db))
+            numbers << run.number;
+        QCOMPARE(numbers, (QList<qint64>{5, 4, 3}));
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM RunRows WHERE Run <= 2"_s).toLongLong(), 0);
+    }
+
+    // A catalogue of the previous layout gains the journal when it is opened.
+    void previousLayoutGainsTheJournal() {
+        TestCatalogue catalogue;
+        const QString path = catalogue.filePath(u"old.mde"_s);
+        CatalogueDatabase::create(path);
+        {
+            CatalogueDatabase old(path);
+            old.run(u"DROP TABLE RunRows"_s);
+            old.run(u"DROP TABLE Runs"_s);
+            old.run(u"UPDATE SchemaVersion SET Version = 3"_s);
+        }
+        CatalogueDatabase db(path);
+        QVERIFY(db.hasTable(u"Runs"_s));
+        QCOMPARE(db.scalar(u"SELECT Version FROM SchemaVersion"_s).toInt(), 4);
+        QVERIFY(!db.tableNames().contains(u"RunRows"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(RunUndoTest)
+#include "tst_runundo.moc"
