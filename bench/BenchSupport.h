@@ -12,7 +12,10 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QTextStream>
+#include <algorithm>
+#include <limits>
 #include <sys/resource.h>
+#include <utility>
 
 namespace tovin::bench {
 
@@ -68,6 +71,37 @@ inline void catalogueForRun(int argc, char** argv, const QString& path, int rows
         QFile::copy(QString::fromLocal8Bit(argv[2]), path);
     else
         generateCatalogue(path, rows);
+}
+
+// The line every benchmark prints: its time next to the floor, the same work done by plain
+// SQLite in the same run, and their ratio, so a slower machine moves both and the ratio stays:
+//   OPERATION: T ms, floor F ms, ratio R
+inline void printVersusFloor(const QString& operation, double ms, double floorMs) {
+    QTextStream(stdout) << operation << ": " << QString::number(ms, 'f', 0) << " ms, floor "
+                        << QString::number(floorMs, 'f', 0) << " ms, ratio "
+                        << QString::number(floorMs > 0 ? ms / floorMs : 0, 'f', 2) << '\n';
+}
+
+// The same for work counted in rows per second (the ratio stays the one of the times):
+//   OPERATION: N rows/s, floor F rows/s, ratio R
+inline void printRateVersusFloor(const QString& operation, qint64 rows, double ms, double floorMs) {
+    const auto rate = [rows](double t) { return t > 0 ? qRound64(rows / (t / 1000.0)) : 0; };
+    QTextStream(stdout) << operation << ": " << rate(ms) << " rows/s, floor " << rate(floorMs)
+                        << " rows/s, ratio "
+                        << QString::number(floorMs > 0 ? ms / floorMs : 0, 'f', 2) << '\n';
+}
+
+// Runs `work` and `floor` one after the other `repeats` times, so that both see the same load
+// of the machine, and keeps the best time of each.
+template <typename Work, typename Floor>
+std::pair<double, double> bestOfInterleaved(int repeats, Work&& work, Floor&& floor) {
+    double best = std::numeric_limits<double>::max();
+    double bestFloor = std::numeric_limits<double>::max();
+    for (int i = 0; i < repeats; ++i) {
+        best = std::min(best, work());
+        bestFloor = std::min(bestFloor, floor());
+    }
+    return {best, bestFloor};
 }
 
 inline double peakMemoryMB() {
