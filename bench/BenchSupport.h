@@ -76,27 +76,45 @@ inline void catalogueForRun(int argc, char** argv, const QString& path, int rows
         generateCatalogue(path, rows);
 }
 
+// The same for work counted in rows per second (the ratio stays the one of the times):
+//   OPERATION: N rows/s, floor F rows/s, ratio R
+inline void printRateVersusFloor(const QString& operation, qint64 rows, double ms, double floorMs) {
+    const auto rate = [rows](double t) { return t > 0 ? qRound64(rows / (t / 1000.0)) : 0; };
+    std::printf("%s: %lld rows/s, floor %lld rows/s, ratio %.2f\n", qPrintable(operation),
+                static_cast<long long>(rate(ms)), static_cast<long long>(rate(floorMs)),
+                floorMs > 0 ? ms / floorMs : 0.0);
+    std::fflush(stdout);
+}
+
+// Runs `work` and `floor` one after the other `repeats` times, so that both see the same load
+// of the machine, and keeps the best time of each.
+template <typename Work, typename Floor>
+std::pair<double, double> bestOfInterleaved(int repeats, Work&& work, Floor&& floor) {
+    double best = std::numeric_limits<double>::max();
+    double bestFloor = std::numeric_limits<double>::max();
+    for (int i = 0; i < repeats; ++i) {
+        best = std::min(best, work());
+        bestFloor = std::min(bestFloor, floor());
+    }
+    return {best, bestFloor};
+}
+
 inline double peakMemoryMB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
 }
 
-// The best of `repeats` runs of an operation and of its floor, run turn about so that a burst
-// of load from the other users of the machine falls on both alike.
+// The same, for operations that do not time themselves: each call is timed whole.
 template <typename Operation, typename Floor>
 std::pair<double, double> bestInterleaved(int repeats, Operation operation, Floor floor) {
-    double best = std::numeric_limits<double>::max();
-    double bestFloor = std::numeric_limits<double>::max();
-    for (int i = 0; i < repeats; ++i) {
+    const auto timed = [](auto& work) {
         Stopwatch watch;
-        operation();
-        best = std::min(best, watch.milliseconds());
-        watch.restart();
-        floor();
-        bestFloor = std::min(bestFloor, watch.milliseconds());
-    }
-    return {best, bestFloor};
+        work();
+        return watch.milliseconds();
+    };
+    return bestOfInterleaved(
+        repeats, [&] { return timed(operation); }, [&] { return timed(floor); });
 }
 
 // Plain SQLite's share of a floor: prepares `sql`, binds `values` and steps through every row,
@@ -119,6 +137,9 @@ inline void printVersusFloor(const char* operation, double ms, double floorMs) {
     std::printf("%s: %.2f ms, floor %.2f ms, ratio %.2f\n", operation, ms, floorMs,
                 floorMs > 0 ? ms / floorMs : 0.0);
     std::fflush(stdout);
+}
+inline void printVersusFloor(const QString& operation, double ms, double floorMs) {
+    printVersusFloor(operation.toUtf8().constData(), ms, floorMs);
 }
 
 } // namespace tovin::bench

@@ -44,14 +44,6 @@ QString missingPart(CatalogueDatabase& database) {
     return QString();
 }
 
-QString realPath(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
-}
-
 } // namespace
 
 QString withCatalogueSuffix(const QString& fileName) {
@@ -91,6 +83,14 @@ std::optional<QString> refusal(const QString& path) {
     if (!missing.isEmpty())
         return u"The file "_s + path + u" is not a catalogue of this program: "_s + missing + u'.';
     return std::nullopt;
+}
+
+QString realPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
 }
 
 bool sameFile(const QString& first, const QString& second) {

@@ -24,5 +24,8 @@ std::optional<QString> refusal(const QString& path);
 // a hard link or another spelling of the path is recognised. A path that does not exist yet is
 // compared by its folder's real path and its name.
 bool sameFile(const QString& first, const QString& second);
+// Where `path` really is: an existing file's canonical path; for a missing one, the canonical
+// path of its folder and its name.
+QString realPath(const QString& path);
 
 } // namespace tovin::CatalogueFile

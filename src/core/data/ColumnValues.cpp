@@ -79,6 +79,16 @@ constexpr double CounterLimit = 2147483647.0;
 
 qint64 moneyToStorage(double amount) {
     requireWithin(amount, MoneyLimit, QString());
+    // Nearly every amount is a few decimals well away from a tie at the fifth: its ten-
+    // thousandths are then the nearest whole number, which is what the rounding of its decimal
+    // digits below gives, without writing them out. Below ten million the 15 digits the
+    // rounding reads are within a thousandth of a ten-thousandth of the amount.
+    if (std::fabs(amount) < 1e7) {
+        const double scaled = amount * 10000.0;
+        const double nearest = std::nearbyint(scaled);
+        if (std::fabs(scaled - nearest) < 0.25)
+            return qint64(nearest);
+    }
     return std::llround(TextRules::roundHalfEven(amount, 4) * 10000.0);
 }
 

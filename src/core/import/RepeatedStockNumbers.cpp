@@ -14,42 +14,105 @@ QString RepeatedStockNumbers::key(const QString& stockNumber) {
     return folded;
 }
 
+namespace {
+
+char16_t folded(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// The hash of the key, worked out without making the key.
+size_t hashOfKey(QStringView stockNumber) {
+    quint64 hash = 14695981039346656037ULL;
+    for (const QChar c : stockNumber)
+        hash = (hash ^ folded(c.unicode())) * 1099511628211ULL;
+    return size_t(hash ^ (hash >> 29));
+}
+
+bool sameKey(QStringView a, QStringView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (folded(a[i].unicode()) != folded(b[i].unicode()))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QStringView RepeatedStockNumbers::textOf(const Entry& entry) const {
+    return QStringView(m_text).sliced(entry.offset, entry.length);
+}
+
+qsizetype RepeatedStockNumbers::find(QStringView stockNumber, size_t hash) const {
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const quint32 held = m_slots[slot];
+        if (held == 0)
+            return -1;
+        if (sameKey(textOf(m_entries[held - 1]), stockNumber))
+            return held - 1;
+    }
+}
+
+void RepeatedStockNumbers::grow() {
+    std::vector<quint32> table(m_slots.empty() ? 1024 : m_slots.size() * 2, 0);
+    const size_t mask = table.size() - 1;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        size_t slot = hashOfKey(textOf(m_entries[i])) & mask;
+        while (table[slot] != 0)
+            slot = (slot + 1) & mask;
+        table[slot] = quint32(i + 1);
+    }
+    m_slots = std::move(table);
+}
+
 void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
-    const QString k = key(stockNumber);
-    const auto found = m_index.constFind(k);
-    if (found == m_index.constEnd()) {
-        m_index.insert(k, m_items.size());
-        m_items.append({stockNumber, {line}});
+    const size_t hash = hashOfKey(stockNumber);
+    const qsizetype found = find(stockNumber, hash);
+    if (found < 0) {
+        if ((m_entries.size() + 1) * 2 > m_slots.size())
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t slot = hash & mask;
+        while (m_slots[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_entries.push_back({m_text.size(), stockNumber.size(), line, line});
+        m_slots[slot] = quint32(m_entries.size());
+        m_text += stockNumber;
         return;
     }
-    Item& item = m_items[*found];
-    if (item.lines.size() == 1)
+    Entry& entry = m_entries[size_t(found)];
+    QList<qsizetype>& lines = m_lines[found];
+    if (lines.isEmpty()) {
         ++m_repeated;
-    item.lines.append(line);
+        lines.append(entry.firstLine);
+    }
+    lines.append(line);
+    entry.lastLine = line;
 }
 
 bool RepeatedStockNumbers::isRepeated(const QString& stockNumber) const {
-    const auto found = m_index.constFind(key(stockNumber));
-    return found != m_index.constEnd() && m_items.at(*found).lines.size() > 1;
+    return !m_lines.isEmpty() && m_lines.contains(find(stockNumber, hashOfKey(stockNumber)));
 }
 
 bool RepeatedStockNumbers::hasLaterItem(const QString& stockNumber, qsizetype line) const {
-    const auto found = m_index.constFind(key(stockNumber));
-    return found != m_index.constEnd() && m_items.at(*found).lines.last() > line;
+    const qsizetype found = find(stockNumber, hashOfKey(stockNumber));
+    return found >= 0 && m_entries[size_t(found)].lastLine > line;
 }
 
 QStringList RepeatedStockNumbers::messages(qsizetype limit) const {
     QStringList out;
-    for (const Item& item : m_items) {
-        if (out.size() >= limit)
-            break;
-        if (item.lines.size() < 2)
+    for (size_t i = 0; i < m_entries.size() && out.size() < limit; ++i) {
+        const auto repeated = m_lines.constFind(qsizetype(i));
+        if (repeated == m_lines.constEnd())
             continue;
         QList<qsizetype> lines;
-        for (qsizetype line : item.lines)
+        for (qsizetype line : *repeated)
             lines.append(line + 1);
-        out.append(
-            ImportMessages::repeatedStockNumber(item.stockNumber, lines, m_place == Place::Rows));
+        out.append(ImportMessages::repeatedStockNumber(textOf(m_entries[i]).toString(), lines,
+                                                       m_place == Place::Rows));
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace tovin {
 
@@ -35,12 +36,24 @@ public:
     QStringList messages(qsizetype limit) const;
 
 private:
-    struct Item {
-        QString stockNumber; // as the first item writes it
-        QList<qsizetype> lines;
+    // One stock number. A file of a million lines has nearly a million of them, so each is a
+    // few numbers, its text kept in one string with all the others.
+    struct Entry {
+        qsizetype offset = 0; // of the stock number as the first item writes it, in m_text
+        qsizetype length = 0;
+        qsizetype firstLine = 0;
+        qsizetype lastLine = 0;
     };
-    QHash<QString, qsizetype> m_index; // key -> position in m_items
-    QList<Item> m_items;
+    // The entry of a stock number, -1 when it has none.
+    qsizetype find(QStringView stockNumber, size_t hash) const;
+    void grow();
+    QStringView textOf(const Entry& entry) const;
+
+    QString m_text;
+    std::vector<Entry> m_entries; // in the order the stock numbers first appear
+    // An open-addressing table of entry indexes + 1 (0 for a free slot), at most half full.
+    std::vector<quint32> m_slots;
+    QHash<qsizetype, QList<qsizetype>> m_lines; // every line of a repeated stock number
     qsizetype m_repeated = 0;
     Place m_place = Place::Lines;
 };

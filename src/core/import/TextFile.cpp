@@ -29,10 +29,12 @@ bool isContinuation(unsigned char c) {
 // UTF-16 without a byte-order mark, told by its zero bytes: text files hold no zero bytes, but
 // UTF-16 stores every Latin character with one, in the high byte of each pair. The byte order is
 // the side the zeros stand on. The first few thousand pairs are enough to tell.
-const char* utf16WithoutMark(QByteArrayView bytes) {
-    constexpr qsizetype SampledPairs = 4096;
+constexpr qsizetype SampledPairs = 4096;
+
+// `fileSize` is the size of the whole file, of which `bytes` may be only the start.
+const char* utf16WithoutMark(QByteArrayView bytes, qsizetype fileSize) {
     const qsizetype pairs = qMin(bytes.size() / 2, SampledPairs);
-    if (pairs == 0 || bytes.size() % 2 != 0)
+    if (pairs == 0 || fileSize % 2 != 0)
         return nullptr;
     qsizetype zeroLow = 0, zeroHigh = 0; // zero at the pair's first or second byte
     for (qsizetype i = 0; i < pairs; ++i) {
@@ -48,6 +50,40 @@ const char* utf16WithoutMark(QByteArrayView bytes) {
     if (mostly(zeroLow, zeroHigh))
         return "UTF-16BE";
     return nullptr;
+}
+
+// How much of `bytes` ends on a whole character of UTF-8: a sequence cut off at the end is
+// left for the next piece of the file.
+qsizetype wholeCharacters(QByteArrayView bytes) {
+    for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if (isContinuation(c))
+            continue;
+        const qsizetype length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? bytes.size() - back : bytes.size();
+    }
+    return bytes.size();
+}
+
+// Reads the file from `from` on in pieces of whole characters, each handed to `take` until it
+// returns false. False when the file could not be read.
+template <typename Take> bool readPieces(QFile& in, qsizetype from, Take&& take) {
+    constexpr qsizetype PieceSize = 1 << 20;
+    if (!in.seek(from))
+        return false;
+    QByteArray carried;
+    for (;;) {
+        const QByteArray piece = carried + in.read(PieceSize);
+        if (in.error() != QFileDevice::NoError)
+            return false;
+        if (piece.isEmpty())
+            return true;
+        const bool last = in.atEnd();
+        const qsizetype whole = last ? piece.size() : wholeCharacters(piece);
+        carried = piece.sliced(whole);
+        if (!take(QByteArrayView(piece).first(whole)) || last)
+            return true;
+    }
 }
 
 } // namespace
@@ -119,7 +155,7 @@ TextFile TextFile::decode(QByteArrayView bytes) {
     if (bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
         bytes.startsWith(QByteArrayView("\xFE\xFF", 2)))
         return decode(bytes, u"UTF-16"_s);
-    if (const char* utf16 = utf16WithoutMark(bytes))
+    if (const char* utf16 = utf16WithoutMark(bytes, bytes.size()))
         return decode(bytes, QString::fromLatin1(utf16));
     if (bytes.size() >= 3 && bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3))) {
         file.m_byteOrderMark = true;
@@ -170,7 +206,31 @@ TextFile TextFile::load(const QString& path, const QString& encodingName) {
     QFile in(path);
     if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
         throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
-    return decode(in.readAll(), encodingName);
+    const QByteArray head = in.peek(SampledPairs * 2);
+    if (!encodingName.isEmpty() || head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
+        utf16WithoutMark(head, in.size()))
+        return decode(in.readAll(), encodingName);
+
+    // A large file is never held twice, as bytes and as text: it is read in pieces, once to
+    // see whether all of it is UTF-8 and once to decode it, which gives what decode() gives.
+    TextFile file;
+    const qsizetype start = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    file.m_byteOrderMark = start > 0;
+    bool utf8 = true;
+    bool read = readPieces(in, start, [&](QByteArrayView piece) {
+        utf8 = isValidUtf8(piece);
+        return utf8;
+    });
+    file.m_encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1252;
+    file.m_text.reserve(in.size() - start);
+    read = read && readPieces(in, start, [&](QByteArrayView piece) {
+               file.m_text += utf8 ? QString::fromUtf8(piece) : fromWindows1252(piece);
+               return true;
+           });
+    if (!read)
+        throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
+    file.splitLines();
+    return file;
 }
 
 void TextFile::splitLines() {

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
 #include <algorithm>
 
@@ -158,12 +159,17 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
     const QString& name = request.name;
     auto fileFor = [&](const QString& label) { return name + label + u".htm"_s; };
 
+    // The files are written as one set: what depends on the folder is looked at once, not
+    // for each of thousands of files, and the set is saved to disk at once at the end.
+    OutputFolder folder(request.pagesFolder, request.output);
+
     // Every name the run would write is looked at first: one the rules refuse (a catalogue
     // under a page's name) stops the run before any file was replaced. A folder in the way is
     // only one page that cannot be written, and is reported with it below.
-    const auto check = [&](const QString& path) {
-        if (!QFileInfo(path).isDir())
-            OutputFile::check(path, request.output);
+    const auto check = [&](const QString& fileName) {
+        if (const auto sentence = folder.refusal(fileName);
+            sentence && !QFileInfo(folder.pathOf(fileName)).isDir())
+            throw RunTimeError(ErrorNumber::PathFileAccessError, *sentence);
     };
     for (auto page = pages.lowerBound(request.from);
          page != pages.cend() && page.key() <= request.to; ++page) {
@@ -171,13 +177,13 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
         const qsizetype count = page->size();
         const int fileCount = perFile == 0 ? 1 : int((count + perFile - 1) / perFile);
         for (int k = 0; k < fileCount; ++k)
-            check(request.pagesFolder + fileFor(fileLabel(p, k)));
+            check(fileFor(fileLabel(p, k)));
         for (qsizetype i = 0; details && i < count; ++i)
-            check(request.pagesFolder + name + u"Dtl"_s + QString::number(p) + u'-' +
-                  QString::number(i + 1) + u".htm"_s);
+            check(name + u"Dtl"_s + QString::number(p) + u'-' + QString::number(i + 1) + u".htm"_s);
     }
 
     Result result;
+    QHash<QString, qsizetype> fileOf; // each file written, and the entry of result.files it is for
     for (int p = request.from; p <= request.to; ++p) {
         progress(u"<font size=5>Working On Page: "_s + QString::number(p) + u"..."_s);
         const auto found = pages.constFind(p);
@@ -240,19 +246,19 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                     const QString mainFile = fileFor(QString::number(p));
                     for (qsizetype i = 0; i < count; ++i) {
                         progress(u"."_s);
-                        PageMarkup::writeLines(
-                            request.pagesFolder + detailFiles[i],
-                            detailLines(cellProducts[i], o, mainFile,
-                                        request.cells.pictureOf(cellProducts[i]).link),
-                            request.output);
+                        folder.write(detailFiles[i],
+                                     PageMarkup::fileBytes(detailLines(
+                                         cellProducts[i], o, mainFile,
+                                         request.cells.pictureOf(cellProducts[i]).link)));
+                        fileOf.insert(detailFiles[i], result.files.size());
                         ++file.detailPages;
                         ++result.filesWritten;
                     }
                 }
-                PageMarkup::writeLines(path,
-                                       pageLines(cellProducts, o, request.cells, title, previous,
-                                                 next, details ? detailFiles : QStringList()),
-                                       request.output);
+                folder.write(file.fileName, PageMarkup::fileBytes(pageLines(
+                                                cellProducts, o, request.cells, title, previous,
+                                                next, details ? detailFiles : QStringList())));
+                fileOf.insert(file.fileName, result.files.size());
                 ++result.filesWritten;
             } catch (const RunTimeError& error) {
                 file.status = FileResult::Status::Failed;
@@ -264,6 +270,16 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                      (file.status == FileResult::Status::Created ? Created : NotWritten) +
                      u"<br></font>"_s);
         }
+    }
+    // A file that cannot be put in place after all (its name taken since it was checked) is
+    // not written, and its page says so.
+    for (const OutputFolder::Failure& failure : folder.commit()) {
+        --result.filesWritten;
+        result.anyFailed = true;
+        FileResult& file = result.files[fileOf.value(failure.fileName)];
+        file.status = FileResult::Status::Failed;
+        if (file.error.isEmpty())
+            file.error = failure.error;
     }
     return result;
 }

@@ -106,11 +106,15 @@ bool isSafePageName(const QString& name) {
     return true;
 }
 
-void writeLines(const QString& path, const QStringList& lines, const OutputRules& rules) {
+QByteArray fileBytes(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    OutputFile::write(path, bytes, rules);
+    return bytes;
+}
+
+void writeLines(const QString& path, const QStringList& lines, const OutputRules& rules) {
+    OutputFile::write(path, fileBytes(lines), rules);
 }
 
 } // namespace tovin::PageMarkup

@@ -71,6 +71,8 @@ bool isSafePageName(const QString& name);
 // Writes the lines as UTF-8, each ended by CR LF, replacing the file once all of it is written.
 // Raises RunTimeError when the file cannot be written whole or the rules refuse it.
 void writeLines(const QString& path, const QStringList& lines, const OutputRules& rules);
+// The bytes writeLines() writes.
+QByteArray fileBytes(const QStringList& lines);
 
 } // namespace PageMarkup
 } // namespace tovin

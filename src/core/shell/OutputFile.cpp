@@ -6,11 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,15 +31,50 @@ bool holdsCatalogue(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(CatalogueHeader.size()) == CatalogueHeader;
 }
 
-// The open catalogue and the journal files the database keeps beside it while it is open.
-bool isOpenCatalogue(const QString& path, const QString& openCatalogue) {
-    if (openCatalogue.isEmpty())
+// The open catalogue and the journal files the database keeps beside it while it is open, as
+// every output is compared with them: looked at once, however many files are checked.
+class OpenCatalogue {
+public:
+    explicit OpenCatalogue(const QString& catalogue) {
+        if (catalogue.isEmpty())
+            return;
+        for (const QString& suffix : {QString(), u"-wal"_s, u"-shm"_s}) {
+            const QString path = catalogue + suffix;
+            File file;
+            file.exists = ::stat(QFile::encodeName(path).constData(), &file.status) == 0;
+            file.realPath = CatalogueFile::realPath(path);
+            m_files.push_back(std::move(file));
+        }
+    }
+
+    // True when the output is one of them. Files that both exist are the same when their device
+    // and file number are (links and other spellings included); a file not made yet (a journal
+    // file, the output) is compared by its real path, which `realPathOfMissing` gives for the
+    // output. An existing output cannot be a file that does not exist.
+    bool holds(const struct stat* output, const std::function<QString()>& realPathOfMissing) const {
+        QString real;
+        for (const File& file : m_files) {
+            if (output && file.exists) {
+                if (output->st_dev == file.status.st_dev && output->st_ino == file.status.st_ino)
+                    return true;
+            } else if (!output) {
+                if (real.isNull())
+                    real = realPathOfMissing();
+                if (real == file.realPath)
+                    return true;
+            }
+        }
         return false;
-    for (const QString& suffix : {QString(), u"-wal"_s, u"-shm"_s})
-        if (CatalogueFile::sameFile(path, openCatalogue + suffix))
-            return true;
-    return false;
-}
+    }
+
+private:
+    struct File {
+        bool exists = false;
+        struct stat status {};
+        QString realPath;
+    };
+    std::vector<File> m_files;
+};
 
 // Where a write to `path` really lands: the file a symbolic link leads to.
 QString landingPath(const QString& path) {
@@ -46,18 +86,17 @@ QString landingPath(const QString& path) {
     throw RunTimeError(ErrorNumber::PathFileAccessError, sentence);
 }
 
-} // namespace
-
-namespace OutputFile {
-
-std::optional<QString> refusal(const QString& path, const OutputRules& rules) {
+std::optional<QString> refusalOf(const QString& path, const OutputRules& rules,
+                                 const OpenCatalogue& open,
+                                 const std::function<QString()>& realPathOfMissing) {
     if (path.isEmpty())
         return u"No file name was given, so nothing was written."_s;
-    if (isOpenCatalogue(path, rules.openCatalogue))
+    struct stat status {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    if (open.holds(exists ? &status : nullptr, realPathOfMissing))
         return path + u" is the open catalogue (or one of its working files), so nothing was "
                       u"written over it."_s;
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (!exists)
         return std::nullopt; // a new name
     if (S_ISDIR(status.st_mode))
         return path + u" is a folder, not a file, so nothing was written there."_s;
@@ -69,6 +108,15 @@ std::optional<QString> refusal(const QString& path, const OutputRules& rules) {
                             u"was asked for."_s
                    : path + u" holds a catalogue, so nothing was written over it."_s;
     return std::nullopt;
+}
+
+} // namespace
+
+namespace OutputFile {
+
+std::optional<QString> refusal(const QString& path, const OutputRules& rules) {
+    return refusalOf(path, rules, OpenCatalogue(rules.openCatalogue),
+                     [&] { return CatalogueFile::realPath(path); });
 }
 
 void check(const QString& path, const OutputRules& rules) {
@@ -151,6 +199,109 @@ void OutputWriter::failed() const {
         throw RunTimeError(ErrorNumber::PathNotFound, u"Cannot write the file "_s + m_path +
                                                           u": its folder does not exist."_s);
     refuse(u"Cannot write the file "_s + m_path + u": "_s + m_file->errorString());
+}
+
+struct OutputFolder::Identity : OpenCatalogue {
+    using OpenCatalogue::OpenCatalogue;
+};
+
+OutputFolder::OutputFolder(const QString& folder, const OutputRules& rules)
+    : m_folder(folder.endsWith(u'/') ? folder : folder + u'/'), m_rules(rules),
+      m_open(std::make_unique<Identity>(rules.openCatalogue)) {
+    const QString absolute = QFileInfo(m_folder).absolutePath();
+    m_realFolder = QFileInfo(absolute).canonicalFilePath();
+    if (m_realFolder.isEmpty())
+        m_realFolder = absolute;
+    // Inside the folder, so that each finished file only has to be renamed into place.
+    m_work = std::make_unique<QTemporaryDir>(m_folder + u".output-XXXXXX"_s);
+}
+
+OutputFolder::~OutputFolder() = default;
+
+QString OutputFolder::pathOf(const QString& fileName) const {
+    return m_folder + fileName;
+}
+
+std::optional<QString> OutputFolder::refusal(const QString& fileName) const {
+    return refusalOf(pathOf(fileName), m_rules, *m_open,
+                     [&] { return m_realFolder + u'/' + fileName; });
+}
+
+void OutputFolder::write(const QString& fileName, const QByteArray& bytes) {
+    const QString target = pathOf(fileName);
+    if (const auto sentence = refusal(fileName))
+        refuse(*sentence);
+    if (!m_work->isValid()) {
+        if (!QFileInfo(m_folder).isDir())
+            throw RunTimeError(ErrorNumber::PathNotFound, u"Cannot write the file "_s + target +
+                                                              u": its folder does not exist."_s);
+        refuse(u"Cannot write the file "_s + target + u": "_s + m_work->errorString());
+    }
+    QFile file(m_work->filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        file.close();
+        file.remove();
+        refuse(u"Cannot write the file "_s + target + u": "_s + error);
+    }
+    file.close();
+    if (!m_names.contains(fileName)) {
+        m_names.insert(fileName);
+        m_written.append(fileName);
+    }
+}
+
+QList<OutputFolder::Failure> OutputFolder::commit() {
+    QList<Failure> failures;
+    if (m_written.isEmpty())
+        return failures;
+    // One flush of the file system for the whole set rather than one per file (which is what
+    // made many small files slow): still, no file replaces another before its bytes are on disk.
+    const int fd = ::open(QFile::encodeName(m_work->path()).constData(), O_RDONLY | O_DIRECTORY);
+    const bool saved = fd >= 0 && ::syncfs(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    for (const QString& name : std::as_const(m_written)) {
+        const QString staged = m_work->filePath(name);
+        const QString target = pathOf(name);
+        const auto fail = [&](const QString& error) {
+            QFile::remove(staged);
+            failures.append({name, error});
+        };
+        if (!saved) {
+            fail(u"Cannot write the file "_s + target + u": it could not be saved to disk."_s);
+            continue;
+        }
+        // Checked once more: time has passed since the file was written.
+        if (const auto sentence = refusal(name)) {
+            fail(*sentence);
+            continue;
+        }
+        const QByteArray landing = QFile::encodeName(landingPath(target));
+        const QByteArray from = QFile::encodeName(staged);
+        // A replaced file keeps who may read it.
+        struct stat old {};
+        if (::stat(landing.constData(), &old) == 0)
+            ::chmod(from.constData(), old.st_mode & 07777);
+        if (::rename(from.constData(), landing.constData()) == 0)
+            continue;
+        if (errno == EXDEV) {
+            // A link that leads to another disk: the file is copied there the slow way.
+            try {
+                OutputFile::copy(staged, target, m_rules);
+                QFile::remove(staged);
+                continue;
+            } catch (const RunTimeError& error) {
+                fail(error.description());
+                continue;
+            }
+        }
+        fail(u"Cannot write the file "_s + target + u": it could not be put in place."_s);
+    }
+    m_written.clear();
+    m_names.clear();
+    return failures;
 }
 
 } // namespace tovin

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
 class QIODevice;
 class QSaveFile;
+class QTemporaryDir;
 
 namespace tovin {
 
@@ -61,6 +65,45 @@ private:
 
     QString m_path;
     std::unique_ptr<QSaveFile> m_file;
+};
+
+// Many files written into one folder as one set (the pages of a web catalogue). What depends
+// only on the folder and the open catalogue is worked out once, not for every file; each file
+// is written into a hidden working folder inside the folder, and commit() saves them all to
+// disk at once, then checks each name once more and moves the file over it. Destroyed without
+// commit() (an error, a stop), it leaves the folder as it was and nothing else behind.
+class OutputFolder {
+public:
+    OutputFolder(const QString& folder, const OutputRules& rules);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // The path of the file `fileName` (a name without folders) in the folder.
+    QString pathOf(const QString& fileName) const;
+    // OutputFile::refusal() of that file.
+    std::optional<QString> refusal(const QString& fileName) const;
+    // Writes the whole file into the working folder. Raises RunTimeError when its name is
+    // refused or it cannot be written.
+    void write(const QString& fileName, const QByteArray& bytes);
+
+    struct Failure {
+        QString fileName;
+        QString error;
+    };
+    // Puts every written file in place; the files that could not be, with why.
+    QList<Failure> commit();
+
+private:
+    struct Identity;
+
+    QString m_folder; // ends in "/"
+    OutputRules m_rules;
+    std::unique_ptr<Identity> m_open;
+    QString m_realFolder;
+    std::unique_ptr<QTemporaryDir> m_work;
+    QStringList m_written; // in the order written
+    QSet<QString> m_names;
 };
 
 } // namespace tovin

@@ -368,6 +368,25 @@ std::int32_t CLng(const QString& text) {
 QString plainDecimal(double value) {
     if (!std::isfinite(value))
         return QString::number(value);
+    // Amounts of money are exactly the double nearest some ten-thousandths: below ten million
+    // their 15 significant digits are those ten-thousandths followed by zeros, so they are
+    // written from the whole number without formatting the double.
+    if (std::fabs(value) < 1e7) {
+        const double scaled = std::nearbyint(value * 10000.0);
+        if (scaled / 10000.0 == value) {
+            const qint64 whole = qint64(std::fabs(scaled));
+            if (whole == 0)
+                return u"0"_s;
+            QString text = QString::number(whole / 10000);
+            if (const qint64 fraction = whole % 10000) {
+                QString digits = QString::number(fraction).rightJustified(4, u'0');
+                while (digits.back() == u'0')
+                    digits.chop(1);
+                text += u'.' + digits;
+            }
+            return value < 0 ? u'-' + text : text;
+        }
+    }
     const DecimalText d = toDecimal(value);
     if (d.digits == u"0"_s)
         return u"0"_s;

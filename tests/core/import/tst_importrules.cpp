@@ -3,6 +3,7 @@
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
+#include "core/import/RepeatedStockNumbers.h"
 
 #include <QTest>
 
@@ -224,6 +225,59 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QCOMPARE(text, expected);
+    }
+
+    // The stock numbers on more than one item, as a file of any length gives them: compared
+    // ignoring the case of A to Z only, named as the first item writes them, in the order they
+    // first appear, with every line; and for each item whether a later one has its number.
+    void repeatedStockNumbers_data() {
+        QTest::addColumn<QStringList>("stockNumbers"); // one per line
+        QTest::newRow("letters A to Z in any case")
+            << QStringList{u"ab1"_s, u"X9"_s, u"AB1"_s, u"x9"_s, u"Ab1"_s};
+        QTest::newRow("other letters keep their case")
+            << QStringList{u"\u00c91"_s, u"\u00e91"_s, u"\u00c91"_s, u"\u00df"_s, u"SS"_s};
+        QTest::newRow("a number within another") << QStringList{u"A1"_s, u"A10"_s, u"a1"_s};
+        QTest::newRow("blank and spaces") << QStringList{u" "_s, u"A"_s, u" "_s, u"A "_s};
+        QStringList many;
+        for (int i = 0; i < 30000; ++i)
+            many << (i % 7 == 0 ? u"sn-%1"_s.arg(i / 7 % 500) : u"SN-%1"_s.arg(i));
+        QTest::newRow("thirty thousand lines") << many;
+    }
+    void repeatedStockNumbers() {
+        QFETCH(QStringList, stockNumbers);
+        RepeatedStockNumbers repeats;
+        for (qsizetype line = 0; line < stockNumbers.size(); ++line)
+            repeats.add(stockNumbers[line], line);
+
+        // What is expected, the plain way: the lines of each key in order of appearance.
+        QHash<QString, QList<qsizetype>> lines;
+        QStringList order;
+        for (qsizetype line = 0; line < stockNumbers.size(); ++line) {
+            QString key;
+            for (const QChar c : stockNumbers[line])
+                key += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+            if (!lines.contains(key))
+                order << stockNumbers[line];
+            lines[key] << line;
+        }
+        QStringList expected;
+        for (const QString& first : order) {
+            const QList<qsizetype>& at = lines[RepeatedStockNumbers::key(first)];
+            if (at.size() < 2)
+                continue;
+            QList<qsizetype> counted;
+            for (qsizetype line : at)
+                counted << line + 1;
+            expected << ImportMessages::repeatedStockNumber(first, counted, false);
+        }
+        QCOMPARE(repeats.count(), expected.size());
+        QCOMPARE(repeats.messages(expected.size() + 1), expected);
+        for (qsizetype line = 0; line < stockNumbers.size(); ++line) {
+            const QList<qsizetype>& at = lines[RepeatedStockNumbers::key(stockNumbers[line])];
+            QCOMPARE(repeats.isRepeated(stockNumbers[line]), at.size() > 1);
+            QCOMPARE(repeats.hasLaterItem(stockNumbers[line], line), at.last() > line);
+        }
+        QVERIFY(!repeats.isRepeated(u"not in the file"_s));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestData.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -387,6 +388,44 @@ private slots:
             QVERIFY(!item.last().endsWith(u'\r'));
         }
         QCOMPARE(read.at(row).at(column), value);
+    }
+
+    // A file read from disk in pieces gives the text, lines and encoding that decoding all its
+    // bytes at once gives: characters of two to four bytes cut by every piece boundary, a byte
+    // that is no UTF-8 only at the end (the whole file is then Windows-1252), a mark, and a
+    // sequence cut off by the end of the file.
+    void loadedLikeDecoded_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray mixed = "A1,caf\xC3\xA9 \xE2\x82\xAC"
+                                 "5,\xF0\x9F\x98\x80\r\nb\rc\n";
+        QByteArray large;
+        while (large.size() < 3 * 1024 * 1024 + 7)
+            large += mixed;
+        QTest::newRow("many characters across pieces") << large;
+        QTest::newRow("shifted by one byte") << "x" + large;
+        QTest::newRow("shifted by two bytes") << "xy" + large;
+        QTest::newRow("mark first") << "\xEF\xBB\xBF" + large;
+        QTest::newRow("Windows-1252 byte at the end") << large + "price \x80"
+                                                                 " 5\r\n";
+        QTest::newRow("sequence cut off at the end") << large + "\xE2\x82";
+        QTest::newRow("small file") << mixed;
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("UTF-16 without a mark") << QByteArray("A\0,\0B\0\r\0\n\0", 10);
+    }
+    void loadedLikeDecoded() {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"list.txt"_s);
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(bytes), bytes.size());
+        out.close();
+        const TextFile loaded = TextFile::load(path);
+        const TextFile decoded = TextFile::decode(bytes);
+        QCOMPARE(loaded.encoding(), decoded.encoding());
+        QCOMPARE(loaded.hadByteOrderMark(), decoded.hadByteOrderMark());
+        QCOMPARE(loaded.lineCount(), decoded.lineCount());
+        QVERIFY(loaded.text() == decoded.text());
     }
 };
 

@@ -132,6 +132,10 @@ private slots:
         QCOMPARE(got, files);
         QCOMPARE(result.filesWritten, written);
         QCOMPARE(QDir(m_pages).entryList({u"CatPage*"_s}, QDir::Files).size(), written);
+        // Nothing of the writing stays behind: no hidden working file or folder.
+        QCOMPARE(QDir(m_pages).entryList({u".*"_s}, QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                        QDir::NoDotAndDotDot),
+                 QStringList());
         QCOMPARE(progress.count(u"Page Not Found!"_s), int(files.count(u"-"_s)));
         QVERIFY(progress.startsWith(u"<font size=5>Working On Page: "_s + QString::number(from)));
     }

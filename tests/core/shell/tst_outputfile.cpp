@@ -37,6 +37,22 @@ QStringList namesIn(const QString& folder) {
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// The files the targets below are written over, in `root`.
+void makeTargets(const QString& root) {
+    makeFile(root + u"shop.mde"_s, CatalogueBytes);
+    makeFile(root + u"shop.mde-wal"_s, "journal");
+    makeFile(root + u"other.mde"_s, CatalogueBytes);
+    makeFile(root + u"export.txt"_s, OldBytes);
+    QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"link.mde"_s));
+    QVERIFY(QFile::link(root + u"export.txt"_s, root + u"export-link.txt"_s));
+    QVERIFY(QFile::link(root, root + u"linked"_s));
+    QCOMPARE(::link(QFile::encodeName(root + u"shop.mde"_s).constData(),
+                    QFile::encodeName(root + u"hard.mde"_s).constData()),
+             0);
+    QCOMPARE(::mkfifo(QFile::encodeName(root + u"pipe"_s).constData(), 0600), 0);
+    QVERIFY(QDir().mkdir(root + u"folder"_s));
+}
+
 } // namespace
 
 // The one gate every output file passes: what it refuses, and that a refused or unfinished write
@@ -77,18 +93,7 @@ private slots:
         QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QString root = dir.path() + u'/';
-        makeFile(root + u"shop.mde"_s, CatalogueBytes);
-        makeFile(root + u"shop.mde-wal"_s, "journal");
-        makeFile(root + u"other.mde"_s, CatalogueBytes);
-        makeFile(root + u"export.txt"_s, OldBytes);
-        QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"link.mde"_s));
-        QVERIFY(QFile::link(root + u"export.txt"_s, root + u"export-link.txt"_s));
-        QVERIFY(QFile::link(root, root + u"linked"_s));
-        QCOMPARE(::link(QFile::encodeName(root + u"shop.mde"_s).constData(),
-                        QFile::encodeName(root + u"hard.mde"_s).constData()),
-                 0);
-        QCOMPARE(::mkfifo(QFile::encodeName(root + u"pipe"_s).constData(), 0600), 0);
-        QVERIFY(QDir().mkdir(root + u"folder"_s));
+        makeTargets(root);
 
         OutputRules rules{root + u"shop.mde"_s, writer != u"document"_s,
                           writer == u"catalogue-replace"_s};
@@ -126,6 +131,95 @@ private slots:
         QVERIFY(QFileInfo(root + u"link.mde"_s).isSymLink());
         for (const QString& name : namesIn(root))
             QVERIFY2(!name.endsWith(u".part"_s) && !name.contains(u".tmp"_s), qPrintable(name));
+    }
+
+    // A set of files written into one folder passes the same gate as a single file, with the
+    // same sentence, and is written whole by the commit.
+    void folderTargets_data() { targets_data(); }
+    void folderTargets() {
+        QFETCH(QString, target);
+        QFETCH(QString, writer);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString root = dir.path() + u'/';
+        makeTargets(root);
+        const OutputRules rules{root + u"shop.mde"_s, writer != u"document"_s,
+                                writer == u"catalogue-replace"_s};
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(root);
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+        const bool existed = QFileInfo(target).isFile();
+        const QByteArray before = existed ? contents(target) : QByteArray();
+        const QFileInfo info(target);
+
+        QList<OutputFolder::Failure> failures;
+        QString thrown;
+        {
+            OutputFolder folder(info.path(), rules);
+            QCOMPARE(folder.refusal(info.fileName()),
+                     OutputFile::refusal(folder.pathOf(info.fileName()), rules));
+            try {
+                folder.write(info.fileName(), NewBytes);
+            } catch (const RunTimeError& error) {
+                thrown = error.description();
+            }
+            failures = folder.commit();
+        }
+        QVERIFY(failures.isEmpty());
+        if (refusal.isEmpty()) {
+            QVERIFY2(thrown.isEmpty(), qPrintable(thrown));
+            QCOMPARE(contents(target), NewBytes);
+        } else {
+            QVERIFY2(thrown.contains(refusal), qPrintable(thrown));
+            QCOMPARE(QFileInfo(target).isFile(), existed);
+            if (existed)
+                QCOMPARE(contents(target), before);
+        }
+        QCOMPARE(contents(root + u"shop.mde"_s), CatalogueBytes);
+        QVERIFY(QFileInfo(root + u"link.mde"_s).isSymLink());
+        for (const QString& name : namesIn(root))
+            QVERIFY2(!name.startsWith(u".output"_s), qPrintable(name));
+    }
+
+    // A set that is not committed changes nothing; a name that became a catalogue after its
+    // file was written is not written over, while the rest of the set is put in place.
+    void folderUnfinished_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("dropped before the commit") << u"dropped"_s;
+        QTest::newRow("a catalogue put in the way before the commit") << u"catalogue"_s;
+        QTest::newRow("the open catalogue linked in the way") << u"linked"_s;
+    }
+    void folderUnfinished() {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        const QString root = dir.path() + u'/';
+        makeFile(root + u"shop.mde"_s, CatalogueBytes);
+        makeFile(root + u"export.txt"_s, OldBytes);
+        const QStringList before = namesIn(root);
+        QList<OutputFolder::Failure> failures;
+        try {
+            OutputFolder folder(root, OutputRules{root + u"shop.mde"_s});
+            folder.write(u"export.txt"_s, NewBytes);
+            folder.write(u"page.htm"_s, NewBytes);
+            if (how == u"dropped"_s)
+                throw RunTimeError(ErrorNumber::PathFileAccessError, u"stopped"_s);
+            if (how == u"catalogue"_s)
+                makeFile(root + u"page.htm"_s, CatalogueBytes);
+            else
+                QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"page.htm"_s));
+            failures = folder.commit();
+        } catch (const RunTimeError&) {
+            QCOMPARE(namesIn(root), before);
+            QCOMPARE(contents(root + u"export.txt"_s), OldBytes);
+            return;
+        }
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.value(0).fileName, u"page.htm"_s);
+        QVERIFY(failures.value(0).error.contains(u"catalogue"_s));
+        QCOMPARE(contents(root + u"page.htm"_s), CatalogueBytes);
+        QCOMPARE(contents(root + u"shop.mde"_s), CatalogueBytes);
+        QCOMPARE(contents(root + u"export.txt"_s), NewBytes);
+        QCOMPARE(namesIn(root), (QStringList{u"export.txt"_s, u"page.htm"_s, u"shop.mde"_s}));
     }
 
     // Devices are refused by looking only; nothing is ever written to one here.

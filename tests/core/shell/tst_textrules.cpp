@@ -1,7 +1,10 @@
+#include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/TextRules.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -143,6 +146,43 @@ private slots:
         QCOMPARE(roundHalfEven(1.00005, 4), 1.0);
         QCOMPARE(roundHalfEven(1.00015, 4), 1.0002);
         QCOMPARE(roundHalfEven(0.125, 2), 0.12);
+    }
+
+    // Amounts of money as stored (ten-thousandths) and as written back as text are the same
+    // whichever way they are worked out: the rounding of their 15 decimal digits, half to even,
+    // and the shortcut taken for amounts a few decimals long. Ties at the fifth decimal, amounts
+    // past ten million and negative ones included; "sweep" tries many amounts near ties.
+    void moneyDigits_data() {
+        QTest::addColumn<QList<double>>("amounts");
+        const auto row = [](const char* name, QList<double> amounts) {
+            QTest::newRow(name) << amounts;
+        };
+        row("cents", {12.34, 19.99, 0.1, 0.7, 1234.5, -3.05, 0.01});
+        row("four decimals", {0.0001, -0.0001, 1234567.8912, 9999999.9999, 0.0003});
+        row("ties at the fifth decimal", {2.00005, 0.00015, 0.00025, 1.23455, -1.23465, 0.00005});
+        row("past ten million", {10000000.5, 12345678.12345, 922337203685.4775});
+        row("more digits", {1.0 / 3.0, 2.0 / 3.0, 0.123456789, -98765.4321012, 3.14159265358979});
+        row("just off a ten-thousandth", {0.30000000000000004, 1.00000000001, 0.99999999999});
+        QList<double> sweep;
+        QRandomGenerator random(4242);
+        for (int i = 0; i < 20000; ++i) {
+            const double whole = random.bounded(100000000) / 10000.0;
+            const double offsets[] = {0.0, 0.00005, -0.00005, 0.000049999, 0.0000250001};
+            sweep << whole + offsets[i % 5] << -(whole + offsets[i % 5]);
+        }
+        row("sweep", sweep);
+    }
+    void moneyDigits() {
+        QFETCH(QList<double>, amounts);
+        for (const double amount : amounts) {
+            const qint64 stored = ColumnValues::moneyToStorage(amount);
+            QCOMPARE(stored, std::llround(roundHalfEven(amount, 4) * 10000.0));
+            if (std::fabs(amount) >= 0.0001)
+                QCOMPARE(plainDecimal(amount), QString::asprintf("%.15g", amount));
+            const double back = ColumnValues::moneyFromStorage(stored);
+            if (back != 0.0 && std::fabs(back) < 1e15)
+                QCOMPARE(plainDecimal(back), QString::asprintf("%.15g", back));
+        }
     }
 };
 
