@@ -205,6 +205,79 @@ QString BulkEdit::progress(qint64 row, qint64 count) {
     return u"Updating Records: #"_s + QString::number(row) + u" Of "_s + QString::number(count);
 }
 
+QVariant BulkEdit::fixedValue(int column, ColumnKind kind, const QString& name) const {
+    if (m_flags.contains(column))
+        return ColumnValues::toStorage(kind, QVariant(m_flags.value(column)));
+    const QString text = m_texts.value(column);
+    if (isPercent(text) && (column == PriceColumn || takesPercentChange(column)))
+        return QVariant();
+    if (isNumeric(column) || column == PriceColumn)
+        return isBlank(text) ? QVariant()
+                             : ColumnValues::toStorage(kind, QVariant(TextRules::CDbl(text)));
+    if (column == NotesColumn || column == PictureColumn)
+        return QVariant();
+    return ColumnValues::toStorage(kind, text, name);
+}
+
+std::optional<QVariant> BulkEdit::productValue(int column, ColumnKind kind, const QVariant& fixed,
+                                               ProductValues& product, QString& extension) const {
+    const QString text = m_texts.value(column);
+    if (m_flags.contains(column))
+        return fixed;
+    if (column == NotesColumn) {
+        const QString notes = TextRules::toText(product.notes);
+        if (m_clearNotes)
+            return text.isEmpty() ? QVariant() : QVariant(text);
+        return notes.isEmpty() ? QVariant(text) : QVariant(notes + u"\r\n"_s + text);
+    }
+    if (column == PictureColumn) {
+        QString base = text.trimmed();
+        if (base.isEmpty())
+            return QVariant();
+        if (extension.isEmpty())
+            extension = TextRules::toText(product.picture).right(4);
+        while (base.endsWith(u'/') || base.endsWith(u'\\'))
+            base.chop(1);
+        return QVariant(base + u'/' + TextRules::toText(product.stockNo) + extension);
+    }
+    if (isPercent(text) && column == PriceColumn) {
+        if (!hasValue(product.retail))
+            return std::nullopt;
+        const double r = storedNumber(product.retail);
+        return ColumnValues::toStorage(kind, QVariant(toCent(r - r * percentOf(text) * 0.01)));
+    }
+    if (isPercent(text) && takesPercentChange(column)) {
+        if (!hasValue(product.own))
+            return std::nullopt;
+        const double v = storedNumber(product.own);
+        const double changed = toCent(v + v * percentOf(text) * 0.01);
+        if (column == PC::Retail)
+            product.retail = changed;
+        return ColumnValues::toStorage(kind, QVariant(changed));
+    }
+    if (column == PC::Retail)
+        product.retail = fixed.isNull() ? QVariant() : ColumnValues::fromStorage(kind, fixed);
+    return fixed;
+}
+
+ImportOutcome BulkEdit::walkWithoutChanges(qint64 count, const ProgressCallback& progress) const {
+    ImportOutcome outcome;
+    ImportProgress report;
+    report.maximum = count;
+    qint64 row = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        ++row;
+        report.value = i + 1;
+        report.status = BulkEdit::progress(row, count);
+        if (progress && !progress(report)) {
+            outcome.cancelled = true;
+            break;
+        }
+    }
+    outcome.totals = BulkEdit::progress(row, count);
+    return outcome;
+}
+
 ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                             const ProgressCallback& progress,
                             const std::function<void(const RunTimeError&)>& onError) {
@@ -215,51 +288,16 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The Products table of this catalogue lacks columns"_s);
 
-    // The columns this run writes, in column order; blank texts drop out unless included.
-    std::vector<int> written;
-    for (int column = 1; column < ColumnCount; ++column) {
-        if (m_flags.contains(column)) {
-            written.push_back(column);
-            continue;
-        }
-        if (column == NotesColumn && m_clearNotes) {
-            written.push_back(column);
-            continue;
-        }
-        if (!m_texts.contains(column))
-            continue;
-        const QString& text = m_texts.value(column);
-        if (isBlank(text) &&
-            (!m_includeBlank || column == PC::ProdDesc || (column == NotesColumn && !m_clearNotes)))
-            continue;
-        written.push_back(column);
-    }
-
-    ImportOutcome outcome;
+    const QList<int> written = plan().columns;
     ProductSelection selection(db, searchWhere);
     const qint64 count = selection.size();
-    if (written.empty()) {
-        // Nothing touched: the rows are walked and nothing changes.
-        ImportProgress report;
-        report.maximum = selection.size();
-        qint64 row = 0;
-        for (qsizetype i = 0; i < selection.size(); ++i) {
-            ++row;
-            report.value = i + 1;
-            report.status = BulkEdit::progress(row, count);
-            if (progress && !progress(report)) {
-                outcome.cancelled = true;
-                break;
-            }
-        }
-        outcome.totals = BulkEdit::progress(row, count);
-        return outcome;
-    }
+    if (written.isEmpty())
+        return walkWithoutChanges(count, progress);
 
     // One statement for every row: "col = CASE WHEN ? THEN col ELSE ? END" lets a row keep its
     // value (a price without a retail price, a percentage of nothing).
     QString sql = u"UPDATE Products SET "_s;
-    for (size_t i = 0; i < written.size(); ++i) {
+    for (qsizetype i = 0; i < written.size(); ++i) {
         const QString name = CatalogueDatabase::quoteName(info.at(written[i]).name);
         sql +=
             (i ? u", "_s : QString()) + name + u" = CASE WHEN ? THEN "_s + name + u" ELSE ? END"_s;
@@ -267,97 +305,39 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     sql += u" WHERE rowid = ?"_s;
     SqliteStatement update(db.handle(), sql);
 
-    // Texts stored as they are, converted once.
+    // Values alike in every row, converted once.
     std::array<QVariant, ColumnCount> fixed;
-    for (int column : written) {
-        const ColumnKind kind = info.at(column).kind;
-        if (m_flags.contains(column)) {
-            fixed[size_t(column)] = ColumnValues::toStorage(kind, QVariant(m_flags.value(column)));
-            continue;
-        }
-        const QString text = m_texts.value(column);
-        if (isPercent(text) && (column == PriceColumn || takesPercentChange(column)))
-            continue;
-        if (isNumeric(column) || column == PriceColumn)
-            fixed[size_t(column)] =
-                isBlank(text) ? QVariant()
-                              : ColumnValues::toStorage(kind, QVariant(TextRules::CDbl(text)));
-        else if (column != NotesColumn && column != PictureColumn)
-            fixed[size_t(column)] = ColumnValues::toStorage(kind, text, info.at(column).name);
-    }
+    for (int column : written)
+        fixed[size_t(column)] = fixedValue(column, info.at(column).kind, info.at(column).name);
 
     QString extension = m_pictureExtension;
-    const QString pictureText = m_texts.value(PictureColumn).trimmed();
-    const QString separator = u"/"_s;
     ImportProgress report;
-    report.maximum = selection.size();
+    report.maximum = count;
     qint64 rowCount = 0;
     ScopedTransaction transaction(db);
     JournalRun journal(db, JournalRun::BulkEdit, searchWhere);
-    std::array<QVariant, ColumnCount> current;
+    const auto stored = [&](const SqliteStatement& row, int column) {
+        return row.value(column + 1, info.at(column).kind);
+    };
     const bool stopped = !selection.forEach(
         [&](const SqliteStatement& row) {
-            const qint64 rowId = row.integer(0);
-            for (int column : {int(PC::StockNo), int(PC::Retail), int(PC::Picture), int(PC::Notes)})
-                current[size_t(column)] = row.value(column + 1, info.at(column).kind);
+            ProductValues product{stored(row, PC::StockNo),
+                                  stored(row, PC::Retail),
+                                  stored(row, PC::Picture),
+                                  stored(row, PC::Notes),
+                                  {}};
             int parameter = 1;
             try {
                 for (int column : written) {
                     const ColumnKind kind = info.at(column).kind;
-                    const QString text = m_texts.value(column);
-                    bool keep = false;
-                    QVariant value = fixed[size_t(column)];
-                    if (m_flags.contains(column)) {
-                        // The flag as stored above.
-                    } else if (column == NotesColumn) {
-                        const QString notes = TextRules::toText(current[size_t(column)]);
-                        if (m_clearNotes)
-                            value = text.isEmpty() ? QVariant() : QVariant(text);
-                        else if (!notes.isEmpty())
-                            value = notes + u"\r\n"_s + text;
-                        else
-                            value = text;
-                    } else if (column == PictureColumn) {
-                        if (pictureText.isEmpty()) {
-                            value = QVariant();
-                        } else {
-                            if (extension.isEmpty())
-                                extension =
-                                    TextRules::toText(current[size_t(PC::Picture)]).right(4);
-                            QString base = pictureText;
-                            while (base.endsWith(u'/') || base.endsWith(u'\\'))
-                                base.chop(1);
-                            value = base + separator +
-                                    TextRules::toText(current[size_t(PC::StockNo)]) + extension;
-                        }
-                    } else if (isPercent(text) && column == PriceColumn) {
-                        const QVariant retail = current[size_t(PC::Retail)];
-                        if (!hasValue(retail)) {
-                            keep = true;
-                        } else {
-                            const double r = storedNumber(retail);
-                            value = ColumnValues::toStorage(
-                                kind, QVariant(toCent(r - r * percentOf(text) * 0.01)));
-                        }
-                    } else if (isPercent(text) && takesPercentChange(column)) {
-                        const QVariant own = row.value(column + 1, kind);
-                        if (!hasValue(own)) {
-                            keep = true;
-                        } else {
-                            const double v = storedNumber(own);
-                            const double changed = toCent(v + v * percentOf(text) * 0.01);
-                            value = ColumnValues::toStorage(kind, QVariant(changed));
-                            if (column == PC::Retail)
-                                current[size_t(PC::Retail)] = changed;
-                        }
-                    } else if (column == PC::Retail) {
-                        current[size_t(PC::Retail)] =
-                            value.isNull() ? QVariant() : ColumnValues::fromStorage(kind, value);
-                    }
-                    update.bind(parameter++, qint64(keep ? 1 : 0));
-                    update.bind(parameter++, value);
+                    if (takesPercentChange(column))
+                        product.own = stored(row, column);
+                    const std::optional<QVariant> value =
+                        productValue(column, kind, fixed[size_t(column)], product, extension);
+                    update.bind(parameter++, qint64(value ? 0 : 1));
+                    update.bind(parameter++, value.value_or(QVariant()));
                 }
-                update.bind(parameter, rowId);
+                update.bind(parameter, row.integer(0));
                 update.next();
                 update.reset();
             } catch (const CatalogueFailure&) {
@@ -381,6 +361,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
         u"rowid, *"_s);
     journal.setTotals(BulkEdit::progress(rowCount, count));
     transaction.commit();
+    ImportOutcome outcome;
     outcome.cancelled = stopped;
     outcome.counts.edited = int(rowCount);
     outcome.totals = BulkEdit::progress(rowCount, count);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/data/ColumnKind.h"
 #include "core/import/ImportProgress.h"
 
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <optional>
 
@@ -99,7 +101,27 @@ public:
                       const ProgressCallback& progress = {},
                       const std::function<void(const RunTimeError&)>& onError = {});
 
+    // The stored value a run writes into a column alike in every product (a flag, a number, a
+    // text); null for the columns worked out per product (notes, picture, percentages).
+    QVariant fixedValue(int column, ColumnKind kind, const QString& name) const;
+
+    // What one product holds that the written values depend on, as the catalogue stores it.
+    struct ProductValues {
+        QVariant stockNo;
+        QVariant retail; // becomes the new Retail once the run has worked it out
+        QVariant picture;
+        QVariant notes;
+        QVariant own; // the column's own value, for a percentage change
+    };
+    // The value a run writes into `column` of one product, given the column's fixed value;
+    // none when the product keeps its value (a percentage of nothing). `extension` is the
+    // picture extension, taken from the first product with a picture when none was chosen.
+    std::optional<QVariant> productValue(int column, ColumnKind kind, const QVariant& fixed,
+                                         ProductValues& product, QString& extension) const;
+
 private:
+    ImportOutcome walkWithoutChanges(qint64 count, const ProgressCallback& progress) const;
+
     QMap<int, QString> m_texts;
     QMap<int, bool> m_flags;
     QMap<int, QString> m_refusedFlags; // texts typed for yes/no columns that are no yes/no word
