@@ -116,6 +116,43 @@ void BuildDB::buildControls() {
     txtChoice->setObjectName(u"txtChoice"_s);
     connect(txtChoice, &QLineEdit::returnPressed, this, [this] { Command3_Click(); });
 
+    buildTaskFrame();
+
+    Animation1 = new QLabel(this);
+    Animation1->setObjectName(u"Animation1"_s);
+    Animation1->setAlignment(Qt::AlignCenter);
+    Animation1->hide();
+    m_clip = new QMovie(this);
+
+    buildMessageFrame();
+    buildDividerFrame();
+    buildPriceListFrame();
+
+    chkDecimalComma = new QCheckBox(u"Prices Use A Decimal Comma (1.234,50)"_s, this);
+    chkDecimalComma->setObjectName(u"chkDecimalComma"_s);
+    chkDecimalComma->setToolTip(u"Tick When The File Writes 30,36 For 30.36"_s);
+    chkDecimalComma->hide();
+    buildButtons();
+
+    Label2 = new QLabel(u"Use the list below to match the kind of data displayed. Press the OK "
+                        u"button to get the next data and repeat for each item. Press the Done "
+                        u"button when finishd matching all the items."_s,
+                        this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setWordWrap(true);
+    Label2->hide();
+    Label1 = new QLabel(this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setWordWrap(true);
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+
+    layOut();
+}
+
+// The tasks the screen offers, in four rows.
+void BuildDB::buildTaskFrame() {
     Frame1 = new QGroupBox(u"Choose What You Want To Do"_s, this);
     Frame1->setObjectName(u"Frame1"_s);
     auto* tasks = new QGridLayout(Frame1);
@@ -130,13 +167,10 @@ void BuildDB::buildControls() {
         const int index = option.index;
         connect(button, &QRadioButton::clicked, this, [this, index] { Option1_Click(index); });
     }
+}
 
-    Animation1 = new QLabel(this);
-    Animation1->setObjectName(u"Animation1"_s);
-    Animation1->setAlignment(Qt::AlignCenter);
-    Animation1->hide();
-    m_clip = new QMovie(this);
-
+// The message about the file, with the choice of how its letters are written.
+void BuildDB::buildMessageFrame() {
     Frame3 = new QGroupBox(this);
     Frame3->setObjectName(u"Frame3"_s);
     txtMsg = new QPlainTextEdit(Frame3);
@@ -159,7 +193,9 @@ void BuildDB::buildControls() {
     message->addWidget(txtMsg);
     message->addWidget(cboEncoding);
     Frame3->hide();
+}
 
+void BuildDB::buildDividerFrame() {
     Frame2 = new QGroupBox(u"Select The Kind Of Divider The File Uses"_s, this);
     Frame2->setObjectName(u"Frame2"_s);
     auto* dividers = new QHBoxLayout(Frame2);
@@ -172,7 +208,9 @@ void BuildDB::buildControls() {
         connect(Option2[size_t(i)], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
     }
     Frame2->hide();
+}
 
+void BuildDB::buildPriceListFrame() {
     Frame4 = new QGroupBox(u"Choose Which Price Lists To Include Data From"_s, this);
     Frame4->setObjectName(u"Frame4"_s);
     auto* lists = new QVBoxLayout(Frame4);
@@ -182,11 +220,9 @@ void BuildDB::buildControls() {
         lists->addWidget(chkLists[size_t(i)]);
     }
     Frame4->hide();
+}
 
-    chkDecimalComma = new QCheckBox(u"Prices Use A Decimal Comma (1.234,50)"_s, this);
-    chkDecimalComma->setObjectName(u"chkDecimalComma"_s);
-    chkDecimalComma->setToolTip(u"Tick When The File Writes 30,36 For 30.36"_s);
-    chkDecimalComma->hide();
+void BuildDB::buildButtons() {
     cmdTestImport = makeButton(this, u"cmdTestImport"_s, u"Test Import"_s,
                                u"Show What The Import Would Do, Without Changing Anything"_s);
     cmdTestImport->hide();
@@ -203,26 +239,14 @@ void BuildDB::buildControls() {
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
 
-    Label2 = new QLabel(u"Use the list below to match the kind of data displayed. Press the OK "
-                        u"button to get the next data and repeat for each item. Press the Done "
-                        u"button when finishd matching all the items."_s,
-                        this);
-    Label2->setObjectName(u"Label2"_s);
-    Label2->setWordWrap(true);
-    Label2->hide();
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setWordWrap(true);
-    QFont bold = Label1->font();
-    bold.setBold(true);
-    Label1->setFont(bold);
-
     cmdUndoRun = UndoRunPrompt::makeButton(this);
     connect(cmdUndoRun, &QPushButton::clicked, this, [this] {
         if (m_db && UndoRunPrompt::undo(*m_db, m_undoRun, false, windowTitle()))
             cmdUndoRun->hide();
     });
+}
 
+void BuildDB::layOut() {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command4);
     buttons->addWidget(cmdTestImport);

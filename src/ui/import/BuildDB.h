@@ -71,6 +71,12 @@ protected:
 
 private:
     void buildControls();
+    void buildTaskFrame();
+    void buildMessageFrame();
+    void buildDividerFrame();
+    void buildPriceListFrame();
+    void buildButtons();
+    void layOut();
     void Form_Activate();
     QString label(const QString& procedure) const;
 

@@ -155,6 +155,35 @@ void Products::buildControls(const ProductsOptions& options) {
     m_webView->setParent(this);
     m_webView->setObjectName(u"Wb1"_s);
 
+    buildGrid();
+
+    releaseFrameLayout();
+    ProductsLayout::Controls c;
+    c.searchRow = {m_quickSearchBox, m_quickSearchButton, m_advancedSearchButton};
+    c.wideBoxes = {txtFields(ProductBox::OutStock)};
+    addFieldRows(c);
+    c.preview = m_webView;
+    c.grid = m_grid;
+    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
+                       cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
+    c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
+                     m_showHelpButton, m_resetButton,       m_reorderButton};
+    // Three rows keep every button whole in a main window of 800 pixels.
+    c.taskButtons = buildCatalogueTaskButtons();
+    m_catalogue = new ProductsCatalogue(this);
+    c.taskButtons << m_catalogue->buttons();
+    c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
+    c.status = lblStatus;
+    m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
+    m_layout->setLargePreview(options.largePreview);
+    if (options.largePreview)
+        txtFields(ProductBox::Notes)->hide();
+    resize(sizeHint().expandedTo(QSize(960, 600)));
+
+    connectControls();
+}
+
+void Products::buildGrid() {
     m_grid = new QTableView(this);
     m_grid->setObjectName(u"grdDataGrid"_s);
     m_gridModel = new ProductGridModel(m_gridRS, this);
@@ -165,11 +194,10 @@ void Products::buildControls(const ProductsOptions& options) {
     m_grid->setAlternatingRowColors(true);
     m_grid->verticalHeader()->hide();
     m_grid->viewport()->installEventFilter(this);
+}
 
-    releaseFrameLayout();
-    ProductsLayout::Controls c;
-    c.searchRow = {m_quickSearchBox, m_quickSearchButton, m_advancedSearchButton};
-    c.wideBoxes = {txtFields(ProductBox::OutStock)};
+// Each product box in its group of the layout, with its caption.
+void Products::addFieldRows(ProductsLayout::Controls& c) {
     for (const ProductBox& field : ProductBox::all()) {
         QWidget* box = field.checkBox ? static_cast<QWidget*>(chkFields(field.index))
                                       : static_cast<QWidget*>(txtFields(field.index));
@@ -208,24 +236,9 @@ void Products::buildControls(const ProductsOptions& options) {
             break;
         }
     }
-    c.preview = m_webView;
-    c.grid = m_grid;
-    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
-                       cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
-    c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
-                     m_showHelpButton, m_resetButton,       m_reorderButton};
-    // Three rows keep every button whole in a main window of 800 pixels.
-    c.taskButtons = buildCatalogueTaskButtons();
-    m_catalogue = new ProductsCatalogue(this);
-    c.taskButtons << m_catalogue->buttons();
-    c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
-    c.status = lblStatus;
-    m_layout = std::make_unique<ProductsLayout>(contentWidget(), c);
-    m_layout->setLargePreview(options.largePreview);
-    if (options.largePreview)
-        txtFields(ProductBox::Notes)->hide();
-    resize(sizeHint().expandedTo(QSize(960, 600)));
+}
 
+void Products::connectControls() {
     connect(m_quickSearchButton, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(m_quickSearchBox, &QLineEdit::returnPressed, this, [this] {
         StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s));

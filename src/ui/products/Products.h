@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/data/RecordScreen.h"
+#include "ui/products/ProductsLayout.h"
 
 #include <QMap>
 #include <QSet>
@@ -16,7 +17,6 @@ namespace tovin {
 class CoalescedAction;
 class ProductGridModel;
 class ProductsCatalogue;
-class ProductsLayout;
 class WebView;
 
 // What the Products screen is made with.
@@ -92,6 +92,9 @@ protected:
 private:
     void buildBoxes();
     void buildControls(const ProductsOptions& options);
+    void buildGrid();
+    void addFieldRows(ProductsLayout::Controls& c);
+    void connectControls();
     QPushButton* makeButton(const QString& name, const QString& caption);
 
     // Event procedures of this screen.
