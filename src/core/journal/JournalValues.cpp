@@ -1,6 +1,7 @@
 #include "core/journal/JournalValues.h"
 
 #include "core/data/CatalogueFailure.h"
+#include "core/data/ColumnValues.h"
 
 #include <cstring>
 #include <sqlite3.h>
@@ -233,6 +234,12 @@ QString display(const QVariant& value) {
     if (value.typeId() == QMetaType::QString)
         return u'"' + value.toString() + u'"';
     return value.toString();
+}
+
+QString display(const QVariant& value, ColumnKind kind) {
+    if (kind == ColumnKind::Money && value.typeId() == QMetaType::LongLong)
+        return ColumnValues::fromStorage(ColumnKind::Money, value).toString();
+    return display(value);
 }
 
 void registerFunctions(sqlite3* handle, CurrentRun* current) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/ColumnKind.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -27,6 +29,9 @@ Columns unpackColumns(const QByteArray& packed);
 bool same(const QVariant& a, const QVariant& b);
 // How a value is shown in the history and in the lists of kept edits.
 QString display(const QVariant& value);
+// The same for a value of a column of that kind: money as the user types it, not in the
+// ten-thousandths the file stores.
+QString display(const QVariant& value, ColumnKind kind);
 
 // The run in progress on a connection: its number (0 while there is none) and how many rows it
 // journalled.

@@ -2,7 +2,6 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
-#include "core/data/ColumnValues.h"
 #include "core/data/SqliteStatement.h"
 #include "core/journal/JournalValues.h"
 
@@ -168,13 +167,8 @@ QString line(const RowChange& change) {
 }
 
 QString values(const RowChange& change) {
-    // Money is stored in ten-thousandths; it is shown as the user typed it.
-    const auto shown = [&](const QVariant& value) {
-        if (change.kind == ColumnKind::Money && value.typeId() == QMetaType::LongLong)
-            return ColumnValues::fromStorage(ColumnKind::Money, value).toString();
-        return JournalValues::display(value);
-    };
-    return shown(change.oldValue) + u" -> "_s + shown(change.newValue);
+    return JournalValues::display(change.oldValue, change.kind) + u" -> "_s +
+           JournalValues::display(change.newValue, change.kind);
 }
 
 } // namespace tovin::RunHistory

@@ -31,6 +31,7 @@ struct JournalRow {
 struct Table {
     QString name;
     QStringList columns;
+    QList<ColumnKind> kinds;
     bool keyIsColumn = false; // the counter column holds the row's key
     int stockColumn = -1;
     std::unique_ptr<SqliteStatement> select;
@@ -73,6 +74,7 @@ private:
             names << CatalogueDatabase::quoteName(column.name);
             places << u"?"_s;
             table->columns << column.name;
+            table->kinds << column.kind;
         }
         if (name.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
             table->stockColumn = int(table->columns.indexOf(u"StockNo"_s));
@@ -111,7 +113,8 @@ private:
 
     void keep(const Table& table, qint64 key, const QString& stock, const QString& column,
               const QVariant& now, const QVariant& runValue, const QString& reason) {
-        m_result.kept.append({table.name, key, stock, column, now, runValue, reason});
+        const ColumnKind kind = table.kinds.value(table.columns.indexOf(column), ColumnKind::Text);
+        m_result.kept.append({table.name, key, stock, column, kind, now, runValue, reason});
     }
 
     void removeAdded(Table& table, const JournalRow& row) {
@@ -273,8 +276,9 @@ QString RunUndo::line(const Kept& kept) {
                     (kept.stockNumber.isEmpty() ? u"row %1"_s.arg(kept.key) : kept.stockNumber);
     if (!kept.column.isEmpty())
         where += u' ' + kept.column;
-    return where + u": "_s + kept.reason + u", now "_s + JournalValues::display(kept.current) +
-           u", the run wrote "_s + JournalValues::display(kept.runValue);
+    return where + u": "_s + kept.reason + u", now "_s +
+           JournalValues::display(kept.current, kept.kind) + u", the run wrote "_s +
+           JournalValues::display(kept.runValue, kept.kind);
 }
 
 } // namespace tovin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/ColumnKind.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -20,10 +22,11 @@ public:
     struct Kept {
         QString table;
         qint64 key = 0;
-        QString stockNumber; // for Products rows
-        QString column;      // empty for a whole row (gone, or its key taken)
-        QVariant current;    // the value now
-        QVariant runValue;   // the value the run wrote
+        QString stockNumber;                // for Products rows
+        QString column;                     // empty for a whole row (gone, or its key taken)
+        ColumnKind kind = ColumnKind::Text; // the column's, for showing its values
+        QVariant current;                   // the value now
+        QVariant runValue;                  // the value the run wrote
         QString reason;
     };
     struct Result {

@@ -221,6 +221,9 @@ private slots:
         QCOMPARE(kept, (QStringList{u"N1 ProdName"_s, u"A1 Cost1"_s}));
         QCOMPARE(result.kept.last().current, QVariant(qlonglong(99000)));
         QCOMPARE(result.kept.last().runValue, QVariant(qlonglong(32500)));
+        // Shown as the user typed the amounts, not in the ten-thousandths the file holds.
+        QCOMPARE(RunUndo::line(result.kept.last()),
+                 u"Products A1 Cost1: changed since, now 9.9, the run wrote 3.25"_s);
     }
 
     // A trial reports what the undo would do and leaves everything as it was.
