@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,6 +41,8 @@ constexpr int StepsBeforeHide = 16;
 // After each step the program's own short timers (the 50 ms polls of screens that wait for
 // another) run out before the next input, so a replay meets the same state.
 constexpr int SettleMs = 60;
+// How long a replay waits for the control of its next step to be there.
+constexpr int ReplayWaitMs = 3000;
 
 const QString ModalPath = u"modal"_s;
 const QString PopupPath = u"popup"_s;
@@ -147,28 +150,43 @@ private:
     bool outOfSteps() const {
         if (m_options.seconds > 0 && m_clock.elapsed() > qint64(m_options.seconds) * 1000)
             return true;
-        return m_options.replay ? m_next >= m_options.replay->lines.size()
-                                : m_steps >= m_options.steps;
+        if (!m_options.replay)
+            return m_steps >= m_options.steps;
+        const QList<LogLine>& lines = m_options.replay->lines;
+        return std::none_of(lines.cbegin() + m_next, lines.cend(),
+                            [](const LogLine& line) { return line.kind == LogLine::Kind::Step; });
     }
 
-    // The next step of a replay; false when the line names nothing that is there now.
-    bool replayed(Target& target, Input& input) {
+    enum class Replayed { Ready, Later, Skipped };
+    // The next step of a replay. A control that is not there yet, or that a dialog in front
+    // keeps out of reach, is waited for a little (a copy running in the background, a screen
+    // still opening), then passed over.
+    Replayed replayed(Target& target, Input& input) {
         const QList<LogLine>& lines = m_options.replay->lines;
         while (m_next < lines.size() && lines.at(m_next).kind != LogLine::Kind::Step)
             ++m_next;
-        if (m_next >= lines.size())
-            return false;
-        const LogLine line = lines.at(m_next++);
-        QList<LogLine> recorded;
-        while (m_next < lines.size() && lines.at(m_next).kind != LogLine::Kind::Step)
-            recorded << lines.at(m_next++);
-        m_answers.replay(recorded);
+        const LogLine line = lines.at(m_next);
         input = {line.action, line.value};
         target = find(line.target);
-        if (target.widget || target.action)
-            return true;
+        const bool blocked =
+            (QApplication::activeModalWidget() && !line.target.startsWith(ModalPath)) ||
+            (QApplication::activePopupWidget() && !line.target.startsWith(PopupPath));
+        const bool ready = (target.widget || target.action) && !blocked;
+        if (!ready && m_waited.isValid() && m_waited.elapsed() < ReplayWaitMs)
+            return Replayed::Later;
+        if (!ready && !m_waited.isValid()) {
+            m_waited.start();
+            return Replayed::Later;
+        }
+        m_waited.invalidate();
+        QList<LogLine> recorded;
+        for (++m_next; m_next < lines.size() && lines.at(m_next).kind != LogLine::Kind::Step;)
+            recorded << lines.at(m_next++);
+        m_answers.replay(recorded);
+        if (ready)
+            return Replayed::Ready;
         say(u"%1\t(not there now) %2"_s.arg(m_steps).arg(toText(line)));
-        return false;
+        return Replayed::Skipped;
     }
 
     Target find(const QString& path) {
@@ -231,10 +249,19 @@ private:
         }
         Target target;
         Input input;
-        if (!(m_options.replay ? replayed(target, input) : chosen(target, input))) {
-            if (!m_options.replay)
-                finish({u"nothing left to click"_s});
-            ++m_steps;
+        if (m_options.replay) {
+            const Replayed next = replayed(target, input);
+            if (next == Replayed::Later) {
+                QTimer::singleShot(20, this, [this] { idle(); });
+                return;
+            }
+            if (next == Replayed::Skipped) {
+                ++m_steps;
+                idle();
+                return;
+            }
+        } else if (!chosen(target, input)) {
+            finish({u"nothing left to click"_s});
             return;
         }
         const int number = m_steps++;
@@ -313,6 +340,7 @@ private:
     Checks m_checks;
     QRandomGenerator m_random;
     QElapsedTimer m_clock;
+    QElapsedTimer m_waited; // since the replay's next control was first missed
     QEventLoop m_loop;
     QPointer<QWidget> m_modal;
     int m_modalSteps = 0;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <map>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -194,6 +195,7 @@ void Checks::checkStock(CatalogueDatabase& db, QStringList& failures) {
 }
 
 void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
+    std::map<QString, std::unique_ptr<CatalogueDatabase>> others;
     for (RecordScreen* screen : openRecordScreens()) {
         RecordSet* set = screen->primaryRecordSet();
         if (!set || !set->isOpen())
@@ -218,11 +220,15 @@ void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
         }
         if (!m_clean.value(screen))
             continue;
-        // The same search, read afresh through a connection of its own.
+        // The same search, read afresh through a connection of its own to the screen's file
+        // (a screen keeps the catalogue it opened when another one is opened).
         RecordSet fresh;
         int expected = -1;
         try {
-            fresh.open(set->source(), db);
+            std::unique_ptr<CatalogueDatabase>& own = others[set->connection()->path()];
+            if (!own && set->connection()->path() != db.path())
+                own = std::make_unique<CatalogueDatabase>(set->connection()->path());
+            fresh.open(set->source(), own ? *own : db);
             if (!set->filter().isEmpty())
                 fresh.setFilter(set->filter());
             expected = fresh.recordCount();
@@ -230,9 +236,11 @@ void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
             continue;
         }
         if (expected != shown)
-            failures << u"%1 shows %2 records, its search selects %3"_s.arg(screen->screenName())
+            failures << u"%1 shows %2 records, its search selects %3 (%4 filtered by %5)"_s
+                            .arg(screen->screenName())
                             .arg(shown)
-                            .arg(expected);
+                            .arg(expected)
+                            .arg(set->source(), set->filter());
     }
     // Screens that closed leave no entries behind.
     for (auto it = m_clean.begin(); it != m_clean.end();)
