@@ -269,7 +269,7 @@ private:
         m_writer.add(line);
         say(QString::number(number) + u'\t' + toText(line).left(200));
         m_checks.noteInput(target, input);
-        m_answers.setTyped(false);
+        m_answers.setDeleteConfirmed(false);
         m_watchdog.stepStarted(number);
         ++m_depth;
         if (target.path == ModalPath || target.path == PopupPath) {
@@ -286,8 +286,8 @@ private:
         if (m_done)
             return;
         const bool answering = settle();
-        if (m_answers.typedLastAnswer())
-            m_checks.noteTypedAnswer();
+        if (m_answers.deleteConfirmed())
+            m_checks.noteDeleteConfirmed();
         QStringList failures;
         if (!m_main)
             failures << u"the main window was destroyed"_s;

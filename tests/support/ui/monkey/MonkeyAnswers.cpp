@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,7 +74,8 @@ MonkeyPrompts::~MonkeyPrompts() {
         shared().prompts = m_previous;
 }
 
-QString MonkeyPrompts::answer(const QString& kind, const QStringList& choices) {
+QString MonkeyPrompts::answer(const QString& kind, const QStringList& choices,
+                              const QString& asked) {
     QString value;
     if (m_answers.windingDown())
         return choices.value(choices.size() - 1);
@@ -83,23 +85,27 @@ QString MonkeyPrompts::answer(const QString& kind, const QStringList& choices) {
     } else {
         value = pick(m_answers.random(), choices);
     }
-    m_answers.record({LogLine::Kind::Prompt, kind, QString(), value});
+    // What was asked goes into the file for the reader; a replay does not compare it.
+    const LogLine line{LogLine::Kind::Prompt, kind, asked.left(100), value};
+    m_answers.record(line);
+    std::fputs(qPrintable(u"\t"_s + toText(line).left(200) + u'\n'), stdout);
     return value;
 }
 
-MessageAnswer MonkeyPrompts::message(const QString&, MessageButtons buttons, MessageIcon,
+MessageAnswer MonkeyPrompts::message(const QString& text, MessageButtons buttons, MessageIcon,
                                      const QString&) {
-    const QString name = answer(u"message"_s, buttonNames(buttons));
+    const QString name = answer(u"message"_s, buttonNames(buttons), text);
+    if (text.contains(u"delete"_s, Qt::CaseInsensitive) && (name == u"Yes"_s || name == u"Ok"_s))
+        m_answers.setDeleteConfirmed(true);
     const qsizetype index = MessageNames.indexOf(name);
     return index < 0 ? MessageAnswer::Ok : MessageAnswer(index);
 }
 
-QString MonkeyPrompts::input(const QString&, const QString&, const QString& defaultText) {
+QString MonkeyPrompts::input(const QString& prompt, const QString&, const QString& defaultText) {
     // Typed values, the offered text, or Cancel (an empty text) last.
     QStringList choices = hostileTexts();
     choices << defaultText << QString();
-    const QString text = answer(u"input"_s, choices);
-    m_answers.setTyped(!text.isEmpty());
+    const QString text = answer(u"input"_s, choices, prompt);
     return text;
 }
 
@@ -125,7 +131,7 @@ QString MonkeyPrompts::fileAnswer(const QString& kind, const FileDialogRequest& 
     if (saving)
         choices << u"saved/monkey."_s + (wanted.isEmpty() ? u"txt"_s : wanted.first());
     choices << QString(); // Cancel
-    const QString relative = answer(kind, choices);
+    const QString relative = answer(kind, choices, request.title);
     if (relative.isEmpty())
         return QString();
     // A recorded answer never leads out of the folder.

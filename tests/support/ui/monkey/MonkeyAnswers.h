@@ -26,9 +26,9 @@ public:
     // Once the run is over every question is cancelled, unrecorded, so the screens close.
     void windDown() { m_windingDown = true; }
     bool windingDown() const { return m_windingDown; }
-    // Whether the last answer typed a value (an input box answered with text).
-    bool typedLastAnswer() const { return m_typed; }
-    void setTyped(bool typed) { m_typed = typed; }
+    // Whether a question about deleting was answered Yes (or OK) since this was last reset.
+    bool deleteConfirmed() const { return m_deleteConfirmed; }
+    void setDeleteConfirmed(bool confirmed) { m_deleteConfirmed = confirmed; }
 
 private:
     QRandomGenerator m_random;
@@ -36,7 +36,7 @@ private:
     ReplayWriter& m_writer;
     bool m_replaying = false;
     QList<LogLine> m_queue;
-    bool m_typed = false;
+    bool m_deleteConfirmed = false;
     bool m_windingDown = false;
 };
 
@@ -55,7 +55,7 @@ public:
     std::optional<RgbColor> chooseColor(const RgbColor& initial) override;
 
 private:
-    QString answer(const QString& kind, const QStringList& choices);
+    QString answer(const QString& kind, const QStringList& choices, const QString& asked = {});
     QString fileAnswer(const QString& kind, const FileDialogRequest& request, bool saving);
 
     Answers& m_answers;

@@ -97,8 +97,8 @@ void Checks::noteInput(const Target& target, const Input& input) {
         m_typedColumns.insert(box->dataField()); // a new row: its number is not known yet
 }
 
-void Checks::noteTypedAnswer() {
-    // An answer typed into a question box may be a quantity sold or received.
+void Checks::noteDeleteConfirmed() {
+    // Stock rows or products went, however the question was reached.
     m_stockExcused = true;
 }
 

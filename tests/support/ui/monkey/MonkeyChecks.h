@@ -24,8 +24,8 @@ public:
 
     // Before a step: what the input may rightly change.
     void noteInput(const Target& target, const Input& input);
-    // An input box was answered with a typed value during the step.
-    void noteTypedAnswer();
+    // A question about deleting was answered Yes during the step.
+    void noteDeleteConfirmed();
     // After a step: the broken rules, empty when everything holds.
     QStringList afterStep();
 

@@ -15,7 +15,7 @@ struct LogLine {
     enum class Kind { Step, Prompt };
     Kind kind = Kind::Step;
     QString target; // widget path (step) or prompt kind
-    QString action; // click, key, type, ... (step)
+    QString action; // click, key, type, ... (step); what was asked (prompt)
     QString value;  // key name, typed text or the prompt's answer
 
     bool operator==(const LogLine&) const = default;
