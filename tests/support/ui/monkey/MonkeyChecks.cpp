@@ -114,8 +114,7 @@ void Checks::startOver(CatalogueDatabase& db) {
     }
     m_settled = stockDifferences(db);
     m_stockExcused = false;
-    m_clean.clear();
-    m_seen.clear();
+    // Screens already open keep the catalogue they read, and what is known of their records.
 }
 
 QStringList Checks::afterStep() {
