@@ -13,6 +13,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+#include <mutex>
 #include <sqlite3.h>
 #include <unistd.h>
 #include <utility>
@@ -24,6 +25,14 @@ namespace tovin {
 namespace {
 
 QAtomicInt connectionCounter;
+
+// The files this program's connections have open, one entry per connection (copies run on a
+// worker thread): a copy never replaces a file a screen still reads and writes.
+std::mutex openFilesMutex;
+QStringList& openFiles() {
+    static QStringList files;
+    return files;
+}
 
 [[noreturn]] void refused(const QString& what, const QSqlError& error) {
     bool known = false;
@@ -110,6 +119,9 @@ CatalogueDatabase::CatalogueDatabase(const QString& path)
     // Every writer, whichever way it writes, is seen here: the file reports each row it changes.
     m_identity = CatalogueChanges::identity(path);
     sqlite3_update_hook(m_handle, &CatalogueDatabase::rowWritten, this);
+    std::lock_guard lock(openFilesMutex);
+    openFiles() << m_path;
+    m_listed = true;
 }
 
 void CatalogueDatabase::rowWritten(void* self, int, const char*, const char* table, qint64 rowId) {
@@ -149,6 +161,11 @@ QString CatalogueDatabase::openAndProbe(OpenMode mode) {
 }
 
 void CatalogueDatabase::close() {
+    if (m_listed) {
+        std::lock_guard lock(openFilesMutex);
+        openFiles().removeOne(m_path);
+        m_listed = false;
+    }
     m_statements.clear();
     m_handle = nullptr;
     if (m_db.isValid()) {
@@ -298,6 +315,15 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     // another catalogue only because the user chose it in the Save As dialog, which asked.
     const OutputRules rules{m_path, true, true};
     OutputFile::check(targetPath, rules);
+    // Nor onto another catalogue a screen still has open (one opened before the user opened
+    // this one): the screen would go on writing into the file the copy replaced.
+    QStringList open;
+    {
+        std::lock_guard lock(openFilesMutex);
+        open = openFiles();
+    }
+    for (const QString& other : open)
+        OutputFile::check(targetPath, OutputRules{other, true, true});
     const QString temporary = OutputFile::temporaryBeside(targetPath);
     sqlite3* target = nullptr;
     int rc = sqlite3_open_v2(temporary.toUtf8().constData(), &target,

@@ -105,6 +105,7 @@ private:
     QElapsedTimer m_lockWaitTimer;
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table
+    bool m_listed = false;                   // counted among the files the program has open
 };
 
 // Commits explicitly; rolls back when an error leaves its scope first.

@@ -35,6 +35,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -531,10 +532,15 @@ bool Products::eventFilter(QObject* watched, QEvent* event) {
                    (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                     key->key() == Qt::Key_F4);
         };
+        // The picker waits for the supplier screen, and meanwhile this screen may be closed
+        // (another catalogue opened): then the box and the screen are gone with the event.
+        QPointer<Products> self(this);
         if (type == QEvent::MouseButtonRelease)
             txtFields_Click(ProductBox::Supplier);
         else if (type == QEvent::KeyRelease && opensPicker(static_cast<QKeyEvent*>(event)))
             txtFields_KeyUp(ProductBox::Supplier);
+        if (!self)
+            return true;
     }
     if (watched == m_grid->viewport() && type == QEvent::MouseButtonPress)
         grdDataGrid_Click();

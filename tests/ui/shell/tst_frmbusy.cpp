@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -125,6 +126,8 @@ private slots:
         // Another path to the open file: its live -wal and -shm must stay.
         QTest::newRow("onto itself through a linked folder") << u"<link>/tovin2003-a.mde"_s;
         QTest::newRow("older copy kept") << u"<older>backup1"_s;
+        // A catalogue opened before the current one, which a screen still writes to.
+        QTest::newRow("onto another open catalogue") << u"<open>earlier.mde"_s;
     }
     void nothingSaved() {
         QFETCH(QString, target);
@@ -140,6 +143,13 @@ private slots:
         if (older) {
             path = folder.filePath(target.mid(7));
             test::writeFile(path + u".mde"_s, "older copy");
+        }
+        std::unique_ptr<CatalogueDatabase> other;
+        if (target.startsWith(u"<open>"_s)) {
+            path = folder.filePath(target.mid(6));
+            CatalogueDatabase::create(path);
+            other = std::make_unique<CatalogueDatabase>(path);
+            other->run(u"INSERT INTO Products (StockNo) VALUES ('EARLIER-1')"_s);
         }
         // A screen holds the catalogue open with a row not yet in the main file.
         CatalogueDatabase open(folder.cataloguePath());
@@ -167,6 +177,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(folder.filePath(u"no"_s)));
         if (older)
             QCOMPARE(test::readFile(path + u".mde"_s), "older copy"_ba);
+        if (other)
+            QCOMPARE(CatalogueDatabase(path).scalar(u"SELECT count(*) FROM Products"_s).toInt(), 1);
         CatalogueDatabase reopened(folder.cataloguePath());
         QCOMPARE(addedName(reopened), u"Added while open"_s);
         QCOMPARE(productCount(reopened), productCount(open));

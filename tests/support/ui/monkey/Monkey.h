@@ -1,0 +1,36 @@
+#pragma once
+
+#include "support/ui/monkey/MonkeyLog.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tovin {
+class FrmMain;
+}
+
+// Random input to the whole program, step after step, checking after each that nothing broke.
+namespace tovin::test::monkey {
+
+struct RunOptions {
+    quint64 seed = 0;
+    int steps = 300;
+    int seconds = 0;              // stop early after this long (0: no limit)
+    int hangSeconds = 120;        // a step that takes longer is a hang
+    QString replayOut;            // where the steps are written as they happen
+    std::optional<Replay> replay; // replay these steps instead of choosing at random
+};
+
+struct RunResult {
+    bool passed = true;
+    int steps = 0;
+    QString failure;
+    QString replayPath;
+};
+
+// Runs the monkey on a main window that is loaded and shown over the catalogue in shared().DBPath,
+// inside `folder` (file dialogs are answered there).
+RunResult run(FrmMain& main, const QString& folder, const RunOptions& options);
+
+} // namespace tovin::test::monkey

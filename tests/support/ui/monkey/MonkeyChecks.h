@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/ui/monkey/MonkeyInput.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+
+namespace tovin {
+class CatalogueDatabase;
+class RecordScreen;
+} // namespace tovin
+
+// What must hold after every step of the monkey, read from what the screens show and from the
+// catalogue through a connection of its own.
+namespace tovin::test::monkey {
+
+class Checks : public QObject {
+    Q_OBJECT
+public:
+    Checks();
+
+    // Before a step: what the input may rightly change.
+    void noteInput(const Target& target, const Input& input);
+    // A question about deleting was answered Yes during the step.
+    void noteDeleteConfirmed();
+    // After a step: the broken rules, empty when everything holds.
+    QStringList afterStep();
+
+private:
+    void startOver(CatalogueDatabase& db);
+    void checkNegatives(CatalogueDatabase& db, QStringList& failures);
+    void checkStock(CatalogueDatabase& db, QStringList& failures);
+    void checkCounts(CatalogueDatabase& db, QStringList& failures);
+    QHash<QString, double> stockDifferences(CatalogueDatabase& db);
+
+    QString m_catalogue;
+    // Rows (or, for "*", every row) into whose Inventory, OnOrder or NoSold box a value was
+    // typed: those may go below nought.
+    QHash<QString, QSet<qint64>> m_typedRows;
+    QSet<QString> m_typedColumns;
+    // Stock per stock number minus the products' Inventory, when no sale was under way.
+    QHash<QString, double> m_settled;
+    bool m_stockExcused = false;
+    // Record screens whose table nobody has written since they read it.
+    QHash<RecordScreen*, QPointer<RecordScreen>> m_clean;
+    QHash<RecordScreen*, QPointer<RecordScreen>> m_seen;
+    QSet<QString> m_writtenTables;
+};
+
+} // namespace tovin::test::monkey
