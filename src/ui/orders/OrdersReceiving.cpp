@@ -13,6 +13,7 @@
 #include "ui/data/FrmOrders.h"
 #include "ui/data/RecordBinding.h"
 
+#include <QPointer>
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -100,11 +101,16 @@ void FrmOrders::receiveAll() {
     step([this] { beginHourglass(); });
     Receiving::OrderResult result;
     step([&] { result = Receiving::receiveOrder(connection(), orderId, received); });
+    // The user may close the screen while the events run; the order is received either way
+    // and is still told.
+    const QPointer<FrmOrders> screen(this);
     step([] { letEventsRun(); });
-    // The lines are read again, showing only this order's.
-    step([this] { adoPrimaryRS->requery(); });
-    step([&] { adoPrimaryRS->setFilter(orderCondition(orderId)); });
-    step([this] { endHourglass(); });
+    if (screen) {
+        // The lines are read again, showing only this order's.
+        step([this] { adoPrimaryRS->requery(); });
+        step([&] { adoPrimaryRS->setFilter(orderCondition(orderId)); });
+        step([this] { endHourglass(); });
+    }
     step([&] {
         prompts().notice(Receiving::summary(orderId, result),
                          result.failures.isEmpty() ? MessageIcon::Information

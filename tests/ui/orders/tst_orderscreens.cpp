@@ -406,6 +406,26 @@ private slots:
         QCOMPARE(snapshot(), before);
     }
 
+    // The screen closed by the user while the order is received (the program lets events run
+    // between the writes and the re-read): the order is received whole and still told.
+    void screenClosedWhileReceivingAll() {
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        QPointer<QWidget> orders = ChildWindows::show(u"frmOrders"_s);
+        prompts.answerMessage(A::Yes).answerInput(u"03/20/2003"_s).answerMessage(A::Ok);
+        QTimer::singleShot(0, orders, [orders] {
+            QWidget* window = orders->window();
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->close();
+        });
+        click(orders, u"Command2"_s);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(orders.isNull());
+        QVERIFY(prompts.shownTexts().last().startsWith(u"Received "_s));
+        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"1001"_s),
+                 QVariant(QDate(2003, 3, 20)));
+    }
+
     void sellingFromStock_data() {
         QTest::addColumn<QString>("onHand");
         QTest::addColumn<QStringList>("answers");
