@@ -6,7 +6,7 @@
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportReport.h"
-#include "core/import/MappingCodes.h"
+#include "core/import/ImportWords.h"
 #include "core/import/RememberedMapping.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
@@ -14,7 +14,6 @@
 #include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -100,60 +99,6 @@ int parseNumber(const QString& text, const QString& what) {
     return value;
 }
 
-FieldMap parseMap(const QString& text) {
-    FieldMap map;
-    for (const QString& pair : text.split(u',', Qt::SkipEmptyParts)) {
-        const QStringList parts = pair.split(u'=');
-        if (parts.size() != 2)
-            throw CommandRefusal{u"--map takes POS=CODE pairs, not \""_s + pair + u"\""_s};
-        const int position = parseNumber(parts.at(0).trimmed(), u"A field position"_s);
-        const int code = parseNumber(parts.at(1).trimmed(), u"A mapping code"_s);
-        if (position >= FieldMap::Positions)
-            throw CommandRefusal{u"field position "_s + QString::number(position) +
-                                 u" is past the last position (100)"_s};
-        if (code >= MappingCodes::Count)
-            throw CommandRefusal{u"mapping code "_s + QString::number(code) +
-                                 u" is not one of the codes 0 to 30"_s};
-        if (MappingCodes::isRefused(code))
-            throw CommandRefusal{u"mapping code "_s + QString::number(code) + u" ("_s +
-                                 MappingCodes::columnName(code) +
-                                 u") is kept by the program and "_s
-                                 u"cannot be imported"_s};
-        map.setCode(position, code);
-    }
-    return map;
-}
-
-QList<FixedMappings::SupplierFile> parseSupplierFiles(const QString& text) {
-    static const QHash<QString, int> priceLists{{u"white"_s, 0},
-                                                {u"yellow"_s, 1},
-                                                {u"openparty"_s, 2},
-                                                {u"canadian"_s, 3},
-                                                {u"retail"_s, 4}};
-    QList<FixedMappings::SupplierFile> files;
-    QList<int> lists;
-    for (const QString& word : text.toLower().split(u',', Qt::SkipEmptyParts)) {
-        const QString kind = word.trimmed();
-        if (kind == u"fulldesc"_s)
-            files.append(FixedMappings::fullDescriptionFile());
-        else if (kind == u"stock"_s)
-            files.append(FixedMappings::stockFile());
-        else if (priceLists.contains(kind))
-            lists.append(priceLists.value(kind));
-        else
-            throw CommandRefusal{u"unknown supplier file \""_s + kind +
-                                 u"\" (fulldesc, stock, white, yellow, openparty, canadian or "_s
-                                 u"retail)"_s};
-    }
-    if (!files.isEmpty() && (files.size() > 1 || !lists.isEmpty()))
-        throw CommandRefusal{u"fulldesc and stock are read on their own, not with other files"_s};
-    for (int index : SupplierFileImport::priceListsInOrder(lists))
-        files.append(FixedMappings::priceList(index));
-    if (files.isEmpty())
-        throw CommandRefusal{u"--supplier-file needs the name of a supplier file"_s};
-    return files;
-}
-
 ImportRequest parseArguments(const QStringList& arguments) {
     CommandArguments args;
     const std::pair<QString, QString> valued[] = {
@@ -178,10 +123,18 @@ ImportRequest parseArguments(const QStringList& arguments) {
     // Each value given is checked; the last one counts.
     for (const QString& line : args.values(u"start-line"_s))
         request.startLine = parseNumber(line, u"--start-line"_s);
-    for (const QString& map : args.values(u"map"_s))
-        request.map = parseMap(map);
-    for (const QString& files : args.values(u"supplier-file"_s))
-        request.supplierFiles = parseSupplierFiles(files);
+    for (const QString& map : args.values(u"map"_s)) {
+        ImportWords::MapReading reading = ImportWords::readMap(map);
+        if (!reading.refusal.isEmpty())
+            throw CommandRefusal{reading.refusal};
+        request.map = reading.map;
+    }
+    for (const QString& files : args.values(u"supplier-file"_s)) {
+        ImportWords::SupplierFilesReading reading = ImportWords::readSupplierFiles(files);
+        if (!reading.refusal.isEmpty())
+            throw CommandRefusal{reading.refusal};
+        request.supplierFiles = reading.files;
+    }
     request.table = args.value(u"table"_s);
     request.supplier = args.value(u"supplier"_s);
     request.note = given(u"note"_s);
@@ -349,22 +302,18 @@ QString noteFor(const ImportRequest& request, const QString& defaultNote) {
 }
 
 std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, QTextStream& err) {
-    if (!QFileInfo(request.catalogue).isFile())
-        throw CommandRefusal{u"the catalogue "_s + request.catalogue + u" does not exist"_s};
+    auto db = openCommandCatalogue(request.catalogue);
     try {
-        auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
-        if (!db->hasTable(u"Products"_s))
-            throw CommandRefusal{request.catalogue + u" has no Products table"_s};
         db->requireWritable();
-        db->setLockNotice([&err] {
-            err << Name << "the catalogue is locked by another program; waiting up to "
-                << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
-            err.flush();
-        });
-        return db;
     } catch (const RunTimeError& error) {
         throw CommandRefusal{error.description()};
     }
+    db->setLockNotice([&err] {
+        err << Name << "the catalogue is locked by another program; waiting up to "
+            << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
+        err.flush();
+    });
+    return db;
 }
 
 int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
