@@ -16,17 +16,11 @@ namespace {
 
 int runBackup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
-        QString catalogue;
-        QString folder;
-        CommandArguments args(arguments);
-        while (args.next()) {
-            if (args.option() == u"--db"_s)
-                catalogue = args.value();
-            else if (args.option() == u"--to"_s)
-                folder = QFileInfo(args.value()).absoluteFilePath();
-            else
-                args.unknown();
-        }
+        CommandArguments args;
+        args.option(u"db"_s, u"CATALOGUE"_s).option(u"to"_s, u"FOLDER"_s).parse(arguments);
+        QString catalogue = args.value(u"db"_s);
+        const QString folder =
+            args.isSet(u"to"_s) ? QFileInfo(args.value(u"to"_s)).absoluteFilePath() : QString();
         if (catalogue.isEmpty())
             throw CommandRefusal{u"--db CATALOGUE is required"_s};
         if (!folder.isEmpty() && QFileInfo::exists(folder) && !QFileInfo(folder).isDir())
@@ -51,17 +45,10 @@ int runBackup(const QStringList& arguments, QTextStream& out, QTextStream& err) 
 
 int runRestore(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
-        QString catalogue;
-        QString copy;
-        CommandArguments args(arguments);
-        while (args.next()) {
-            if (args.option() == u"--db"_s)
-                catalogue = args.value();
-            else if (args.option() == u"--from"_s)
-                copy = args.value();
-            else
-                args.unknown();
-        }
+        CommandArguments args;
+        args.option(u"db"_s, u"CATALOGUE"_s).option(u"from"_s, u"FILE"_s).parse(arguments);
+        QString catalogue = args.value(u"db"_s);
+        const QString copy = args.value(u"from"_s);
         if (catalogue.isEmpty() || copy.isEmpty())
             throw CommandRefusal{u"--db CATALOGUE and --from FILE are required"_s};
         catalogue = QFileInfo(catalogue).absoluteFilePath();

@@ -14,50 +14,47 @@ const QString Name = u"tovin-catalog bulk-edit: "_s;
 
 int runBulkEdit(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
-        QString catalogue, where;
+        CommandArguments args;
+        args.option(u"db"_s, u"CATALOGUE"_s)
+            .option(u"where"_s, u"CONDITION"_s)
+            .option(u"set"_s, u"COLUMN=VALUE"_s)
+            .option(u"picture-type"_s, u"TYPE"_s)
+            .flag(u"include-blank"_s)
+            .flag(u"clear-notes"_s)
+            .parse(arguments);
+        const QString catalogue = args.value(u"db"_s);
+        const QString where = args.value(u"where"_s);
         BulkEdit edit;
         QString supplier;
         bool supplierGiven = false;
-        CommandArguments args(arguments);
-        while (args.next()) {
-            const QString& option = args.option();
-            if (option == u"--db"_s)
-                catalogue = args.value();
-            else if (option == u"--where"_s)
-                where = args.value();
-            else if (option == u"--set"_s) {
-                const QString pair = args.value();
-                const qsizetype eq = pair.indexOf(u'=');
-                if (eq <= 0)
-                    throw CommandRefusal{u"--set takes COLUMN=VALUE, not \""_s + pair + u"\""_s};
-                const QString name = pair.left(eq).trimmed();
-                bool isNumber = false;
-                int column = name.toInt(&isNumber);
-                if (!isNumber)
-                    column = BulkEdit::columnOf(name);
-                if (column < 1 || column > 30)
-                    throw CommandRefusal{u"there is no column \""_s + name + u"\""_s};
-                if (column == BulkEdit::StockNoColumn)
-                    throw CommandRefusal{u"StockNo is never changed by a bulk edit"_s};
-                const QString value = pair.mid(eq + 1);
-                if (column == 1 && !value.trimmed().isEmpty()) {
-                    supplier = value;
-                    supplierGiven = true;
-                }
-                edit.set(column, value);
-            } else if (option == u"--include-blank"_s)
-                edit.setIncludeBlank(args.flag());
-            else if (option == u"--clear-notes"_s)
-                edit.setClearNotes(args.flag());
-            else if (option == u"--picture-type"_s) {
-                const QString type = args.value();
-                const QString upper = type.toUpper();
-                if (upper != u".JPG"_s && upper != u".GIF"_s && upper != u".BMP"_s)
-                    throw CommandRefusal{u"That Is NOT A Valid Extention, Try Again? "_s
-                                         u"(--picture-type is .jpg, .gif or .bmp)"_s};
-                edit.setPictureExtension(type);
-            } else
-                args.unknown();
+        for (const QString& pair : args.values(u"set"_s)) {
+            const qsizetype eq = pair.indexOf(u'=');
+            if (eq <= 0)
+                throw CommandRefusal{u"--set takes COLUMN=VALUE, not \""_s + pair + u"\""_s};
+            const QString name = pair.left(eq).trimmed();
+            bool isNumber = false;
+            int column = name.toInt(&isNumber);
+            if (!isNumber)
+                column = BulkEdit::columnOf(name);
+            if (column < 1 || column > 30)
+                throw CommandRefusal{u"there is no column \""_s + name + u"\""_s};
+            if (column == BulkEdit::StockNoColumn)
+                throw CommandRefusal{u"StockNo is never changed by a bulk edit"_s};
+            const QString value = pair.mid(eq + 1);
+            if (column == 1 && !value.trimmed().isEmpty()) {
+                supplier = value;
+                supplierGiven = true;
+            }
+            edit.set(column, value);
+        }
+        edit.setIncludeBlank(args.isSet(u"include-blank"_s));
+        edit.setClearNotes(args.isSet(u"clear-notes"_s));
+        for (const QString& type : args.values(u"picture-type"_s)) {
+            const QString upper = type.toUpper();
+            if (upper != u".JPG"_s && upper != u".GIF"_s && upper != u".BMP"_s)
+                throw CommandRefusal{u"That Is NOT A Valid Extention, Try Again? "_s
+                                     u"(--picture-type is .jpg, .gif or .bmp)"_s};
+            edit.setPictureExtension(type);
         }
         if (edit.isEmpty())
             throw CommandRefusal{u"nothing to change: give at least one --set COLUMN=VALUE"_s};

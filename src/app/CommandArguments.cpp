@@ -9,34 +9,75 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-bool CommandArguments::next() {
-    if (++m_index >= m_arguments.size())
-        return false;
-    m_option = m_arguments.at(m_index);
-    m_inline.reset();
-    if (const qsizetype eq = m_option.indexOf(u'='); m_option.startsWith(u"--"_s) && eq > 0) {
-        m_inline = m_option.mid(eq + 1);
-        m_option = m_option.left(eq);
+CommandArguments::Words CommandArguments::defaultWords() {
+    return {u"unknown argument \"%1\""_s, u"%1 needs a value"_s, u"%1 takes no value"_s};
+}
+
+CommandArguments::CommandArguments(Words words) : m_words(std::move(words)) {
+    // Options are long only: "-x" is nobody's option, and the program's help text is the
+    // command's own, so the parser adds neither --help nor --version.
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    m_parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+}
+
+CommandArguments& CommandArguments::option(const QString& name, const QString& valueName) {
+    m_parser.addOption(QCommandLineOption(name, QString(), valueName));
+    m_takesValue.insert(name, true);
+    return *this;
+}
+
+CommandArguments& CommandArguments::flag(const QString& name) {
+    m_parser.addOption(QCommandLineOption(name));
+    m_takesValue.insert(name, false);
+    return *this;
+}
+
+CommandArguments& CommandArguments::withPositionals() {
+    m_positionals = true;
+    return *this;
+}
+
+void CommandArguments::parse(const QStringList& arguments) {
+    // The parser takes the first argument for the program's name.
+    const bool parsed = m_parser.parse(QStringList{u"tovin-catalog"_s} + arguments);
+    if (parsed && (m_positionals || m_parser.positionalArguments().isEmpty()) &&
+        !arguments.contains(u"--"_s))
+        return;
+    // The parser tells what went wrong in its own words and not in argument order; the
+    // arguments are walked again to name the first wrong one as the command does.
+    if (const std::optional<QString> refusal = firstRefusal(arguments))
+        throw CommandRefusal{*refusal};
+    if (!parsed)
+        throw CommandRefusal{m_parser.errorText()};
+}
+
+std::optional<QString> CommandArguments::firstRefusal(const QStringList& arguments) const {
+    const auto unknown = [this](const QString& argument) { return m_words.unknown.arg(argument); };
+    const auto worded = [&](const QString& words, const QString& option, const QString& argument) {
+        return words.isEmpty() ? unknown(argument) : words.arg(option);
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == u"--"_s) {
+            if (m_positionals)
+                return std::nullopt; // the rest are not options
+            return unknown(argument);
+        }
+        if (argument.startsWith(u"--"_s)) {
+            const qsizetype eq = argument.indexOf(u'=');
+            const QString option = eq > 0 ? argument.left(eq) : argument;
+            const auto known = m_takesValue.constFind(option.mid(2));
+            if (known == m_takesValue.cend())
+                return unknown(argument);
+            if (*known && eq < 0 && ++i >= arguments.size())
+                return worded(m_words.needsValue, option, argument);
+            if (!*known && eq > 0)
+                return worded(m_words.takesNoValue, option, argument);
+        } else if ((argument.startsWith(u'-') && argument.size() > 1) || !m_positionals) {
+            return unknown(argument);
+        }
     }
-    return true;
-}
-
-QString CommandArguments::value() {
-    if (m_inline)
-        return *m_inline;
-    if (m_index + 1 >= m_arguments.size())
-        throw CommandRefusal{m_option + u" needs a value"_s};
-    return m_arguments.at(++m_index);
-}
-
-bool CommandArguments::flag() {
-    if (m_inline)
-        throw CommandRefusal{m_option + u" takes no value"_s};
-    return true;
-}
-
-void CommandArguments::unknown() const {
-    throw CommandRefusal{u"unknown argument \""_s + m_arguments.at(m_index) + u"\""_s};
+    return std::nullopt;
 }
 
 std::unique_ptr<CatalogueDatabase> openCommandCatalogue(const QString& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCommandLineParser>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -15,26 +17,45 @@ struct CommandRefusal {
     QString message;
 };
 
-// Walks the arguments of a batch command: "--name VALUE", "--name=VALUE" and bare flags.
+// The arguments of a batch command: its options declared once ("--name VALUE", "--name=VALUE"
+// and bare flags), read with QCommandLineParser. A wrong argument is refused in the command's
+// own words; the first wrong one, in the order given, is the one named.
 class CommandArguments {
 public:
-    explicit CommandArguments(QStringList arguments) : m_arguments(std::move(arguments)) {}
+    // How the command words a refusal. "%1" is the argument as given (unknown), or the option
+    // (a missing or unwanted value); an empty text refuses the argument as unknown instead.
+    struct Words {
+        QString unknown;
+        QString needsValue;
+        QString takesNoValue;
+    };
+    static Words defaultWords();
 
-    // Moves to the next option; false at the end.
-    bool next();
-    const QString& option() const { return m_option; }
-    // The value of the current option; refuses an option without one.
-    QString value();
-    // Refuses a value given to a flag.
-    bool flag();
-    // Refuses the current option as unknown.
-    [[noreturn]] void unknown() const;
+    explicit CommandArguments(Words words = defaultWords());
+
+    // Declares "--name VALUE"; given several times, every value is kept in order.
+    CommandArguments& option(const QString& name, const QString& valueName);
+    // Declares the flag "--name".
+    CommandArguments& flag(const QString& name);
+    // The command takes arguments that are not options (file names, a report's name).
+    CommandArguments& withPositionals();
+
+    // Reads the arguments, or refuses.
+    void parse(const QStringList& arguments);
+
+    bool isSet(const QString& name) const { return m_parser.isSet(name); }
+    // The last value given, or an empty text.
+    QString value(const QString& name) const { return m_parser.value(name); }
+    QStringList values(const QString& name) const { return m_parser.values(name); }
+    QStringList positionals() const { return m_parser.positionalArguments(); }
 
 private:
-    QStringList m_arguments;
-    qsizetype m_index = -1;
-    QString m_option;
-    std::optional<QString> m_inline;
+    std::optional<QString> firstRefusal(const QStringList& arguments) const;
+
+    Words m_words;
+    QCommandLineParser m_parser;
+    QHash<QString, bool> m_takesValue;
+    bool m_positionals = false;
 };
 
 // Opens an existing catalogue with a Products table, or refuses.

@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/convert/AccessTableSource.h"
@@ -15,15 +16,14 @@ namespace {
 int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     bool replace = false;
     QStringList files;
-    for (const QString& a : arguments) {
-        if (a == u"--replace"_s) {
-            replace = true;
-        } else if (a.startsWith(u"--"_s)) {
-            err << "tovin-catalog convert: unknown option " << a << "\n";
-            return ExitFailure;
-        } else {
-            files << a;
-        }
+    try {
+        CommandArguments args({u"unknown option %1"_s, QString(), QString()});
+        args.flag(u"replace"_s).withPositionals().parse(arguments);
+        replace = args.isSet(u"replace"_s);
+        files = args.positionals();
+    } catch (const CommandRefusal& refusal) {
+        err << "tovin-catalog convert: " << refusal.message << "\n";
+        return ExitFailure;
     }
     if (files.isEmpty() || files.size() > 2) {
         err << "tovin-catalog convert: give the old catalogue file and, if you like, the new one\n";

@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/DemoCatalogue.h"
@@ -15,19 +16,15 @@ int runCreate(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     bool demo = false;
     QString seed;
     QStringList files;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        if (a == u"--demo"_s) {
-            demo = true;
-        } else if (a == u"--seed"_s && i + 1 < arguments.size()) {
-            demo = true;
-            seed = arguments.at(++i);
-        } else if (a.startsWith(u"--"_s)) {
-            err << "tovin-catalog create: unknown option " << a << "\n";
-            return ExitFailure;
-        } else {
-            files << a;
-        }
+    try {
+        CommandArguments args({u"unknown option %1"_s, QString(), QString()});
+        args.flag(u"demo"_s).option(u"seed"_s, u"SEED.json"_s).withPositionals().parse(arguments);
+        seed = args.value(u"seed"_s);
+        demo = args.isSet(u"demo"_s) || args.isSet(u"seed"_s);
+        files = args.positionals();
+    } catch (const CommandRefusal& refusal) {
+        err << "tovin-catalog create: " << refusal.message << "\n";
+        return ExitFailure;
     }
     if (files.size() != 1) {
         err << "tovin-catalog create: give exactly one catalogue file to make\n";

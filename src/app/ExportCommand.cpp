@@ -33,41 +33,42 @@ QList<int> parseColumns(const QString& text) {
     return columns;
 }
 
+DelimitedExport::Encoding encodingFromWord(const QString& word) {
+    const QString encoding = word.toLower();
+    if (encoding == u"utf-8"_s || encoding == u"utf8"_s)
+        return DelimitedExport::Encoding::Utf8;
+    if (encoding == u"windows-1252"_s || encoding == u"cp1252"_s)
+        return DelimitedExport::Encoding::Windows1252;
+    throw CommandRefusal{u"--encoding is utf-8 or windows-1252"_s};
+}
+
 int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
-        QString catalogue, file;
+        CommandArguments args;
+        args.option(u"db"_s, u"CATALOGUE"_s)
+            .option(u"out"_s, u"FILE"_s)
+            .option(u"columns"_s, u"LIST"_s)
+            .option(u"divider"_s, u"D"_s)
+            .option(u"where"_s, u"COND"_s)
+            .option(u"encoding"_s, u"E"_s)
+            .flag(u"heading"_s)
+            .parse(arguments);
+        const QString catalogue = args.value(u"db"_s);
+        const QString file = args.value(u"out"_s);
         DelimitedExport exporter;
-        bool columnsGiven = false;
-        CommandArguments args(arguments);
-        while (args.next()) {
-            const QString& option = args.option();
-            if (option == u"--db"_s)
-                catalogue = args.value();
-            else if (option == u"--out"_s)
-                file = args.value();
-            else if (option == u"--columns"_s) {
-                exporter.setColumns(parseColumns(args.value()));
-                columnsGiven = true;
-            } else if (option == u"--divider"_s)
-                exporter.setDivider(dividerFromWord(args.value()));
-            else if (option == u"--where"_s)
-                exporter.setSearchWhere(args.value());
-            else if (option == u"--heading"_s)
-                exporter.setHeading(args.flag());
-            else if (option == u"--encoding"_s) {
-                const QString encoding = args.value().toLower();
-                if (encoding == u"utf-8"_s || encoding == u"utf8"_s)
-                    exporter.setEncoding(DelimitedExport::Encoding::Utf8);
-                else if (encoding == u"windows-1252"_s || encoding == u"cp1252"_s)
-                    exporter.setEncoding(DelimitedExport::Encoding::Windows1252);
-                else
-                    throw CommandRefusal{u"--encoding is utf-8 or windows-1252"_s};
-            } else
-                args.unknown();
-        }
+        // Each value given is checked; the last one counts.
+        for (const QString& columns : args.values(u"columns"_s))
+            exporter.setColumns(parseColumns(columns));
+        if (args.isSet(u"divider"_s))
+            exporter.setDivider(dividerFromWord(args.value(u"divider"_s)));
+        if (args.isSet(u"where"_s))
+            exporter.setSearchWhere(args.value(u"where"_s));
+        for (const QString& encoding : args.values(u"encoding"_s))
+            exporter.setEncoding(encodingFromWord(encoding));
+        exporter.setHeading(args.isSet(u"heading"_s));
         if (file.isEmpty())
             throw CommandRefusal{u"--out FILE is required"_s};
-        if (!columnsGiven)
+        if (!args.isSet(u"columns"_s))
             throw CommandRefusal{
                 u"--columns is required (column numbers such as 2,3,12, or all)"_s};
         auto db = openCommandCatalogue(catalogue);

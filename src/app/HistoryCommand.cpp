@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/journal/RunHistory.h"
@@ -21,31 +22,25 @@ struct Arguments {
 // Reads --db, --run and (for undo) --dry-run; false after telling what is wrong.
 bool parse(const QString& command, const QStringList& arguments, bool takesDryRun,
            Arguments& parsed, QTextStream& err) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        QString value;
-        QString option = a;
-        if (const qsizetype eq = a.indexOf(u'='); a.startsWith(u"--"_s) && eq > 0) {
-            option = a.left(eq);
-            value = a.mid(eq + 1);
-        } else if ((a == u"--db"_s || a == u"--run"_s) && i + 1 < arguments.size()) {
-            value = arguments.at(++i);
-        }
-        if (option == u"--db"_s && !value.isEmpty()) {
-            parsed.catalogue = value;
-        } else if (option == u"--run"_s && !value.isEmpty()) {
+    try {
+        // A missing or unwanted value is told as an unknown argument, as these commands always
+        // have.
+        CommandArguments args({u"unknown argument \"%1\""_s, QString(), QString()});
+        args.option(u"db"_s, u"CATALOGUE"_s).option(u"run"_s, u"N"_s);
+        if (takesDryRun)
+            args.flag(u"dry-run"_s);
+        args.parse(arguments);
+        parsed.catalogue = args.value(u"db"_s);
+        parsed.dryRun = takesDryRun && args.isSet(u"dry-run"_s);
+        for (const QString& value : args.values(u"run"_s)) {
             bool ok = false;
             parsed.run = value.toLongLong(&ok);
-            if (!ok || parsed.run <= 0) {
-                err << "tovin-catalog " << command << ": \"" << value << "\" is not a run number\n";
-                return false;
-            }
-        } else if (takesDryRun && a == u"--dry-run"_s) {
-            parsed.dryRun = true;
-        } else {
-            err << "tovin-catalog " << command << ": unknown argument \"" << a << "\"\n";
-            return false;
+            if (!ok || parsed.run <= 0)
+                throw CommandRefusal{u"\""_s + value + u"\" is not a run number"_s};
         }
+    } catch (const CommandRefusal& refusal) {
+        err << "tovin-catalog " << command << ": " << refusal.message << "\n";
+        return false;
     }
     if (parsed.catalogue.isEmpty()) {
         err << "tovin-catalog " << command << ": --db CATALOGUE is required\n";

@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
@@ -5,7 +6,7 @@
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportReport.h"
-#include "core/import/MappingCodes.h"
+#include "core/import/ImportWords.h"
 #include "core/import/RememberedMapping.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
@@ -13,7 +14,6 @@
 #include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,11 +23,6 @@ namespace tovin {
 namespace {
 
 const QString Name = u"tovin-catalog import: "_s;
-
-// A refusal found while checking the arguments: the message, and nothing was written.
-struct Refusal {
-    QString message;
-};
 
 // Everything the command line says about one import.
 struct ImportRequest {
@@ -99,128 +94,68 @@ int parseNumber(const QString& text, const QString& what) {
     bool ok = false;
     const int value = text.toInt(&ok);
     if (!ok || value < 0)
-        throw Refusal{what + u" must be a whole number of 0 or more, not \""_s + text + u"\""_s};
+        throw CommandRefusal{what + u" must be a whole number of 0 or more, not \""_s + text +
+                             u"\""_s};
     return value;
 }
 
-FieldMap parseMap(const QString& text) {
-    FieldMap map;
-    for (const QString& pair : text.split(u',', Qt::SkipEmptyParts)) {
-        const QStringList parts = pair.split(u'=');
-        if (parts.size() != 2)
-            throw Refusal{u"--map takes POS=CODE pairs, not \""_s + pair + u"\""_s};
-        const int position = parseNumber(parts.at(0).trimmed(), u"A field position"_s);
-        const int code = parseNumber(parts.at(1).trimmed(), u"A mapping code"_s);
-        if (position >= FieldMap::Positions)
-            throw Refusal{u"field position "_s + QString::number(position) +
-                          u" is past the last position (100)"_s};
-        if (code >= MappingCodes::Count)
-            throw Refusal{u"mapping code "_s + QString::number(code) +
-                          u" is not one of the codes 0 to 30"_s};
-        if (MappingCodes::isRefused(code))
-            throw Refusal{u"mapping code "_s + QString::number(code) + u" ("_s +
-                          MappingCodes::columnName(code) +
-                          u") is kept by the program and "_s
-                          u"cannot be imported"_s};
-        map.setCode(position, code);
-    }
-    return map;
-}
-
-QList<FixedMappings::SupplierFile> parseSupplierFiles(const QString& text) {
-    static const QHash<QString, int> priceLists{{u"white"_s, 0},
-                                                {u"yellow"_s, 1},
-                                                {u"openparty"_s, 2},
-                                                {u"canadian"_s, 3},
-                                                {u"retail"_s, 4}};
-    QList<FixedMappings::SupplierFile> files;
-    QList<int> lists;
-    for (const QString& word : text.toLower().split(u',', Qt::SkipEmptyParts)) {
-        const QString kind = word.trimmed();
-        if (kind == u"fulldesc"_s)
-            files.append(FixedMappings::fullDescriptionFile());
-        else if (kind == u"stock"_s)
-            files.append(FixedMappings::stockFile());
-        else if (priceLists.contains(kind))
-            lists.append(priceLists.value(kind));
-        else
-            throw Refusal{u"unknown supplier file \""_s + kind +
-                          u"\" (fulldesc, stock, white, yellow, openparty, canadian or "_s
-                          u"retail)"_s};
-    }
-    if (!files.isEmpty() && (files.size() > 1 || !lists.isEmpty()))
-        throw Refusal{u"fulldesc and stock are read on their own, not with other files"_s};
-    for (int index : SupplierFileImport::priceListsInOrder(lists))
-        files.append(FixedMappings::priceList(index));
-    if (files.isEmpty())
-        throw Refusal{u"--supplier-file needs the name of a supplier file"_s};
-    return files;
-}
-
 ImportRequest parseArguments(const QStringList& arguments) {
+    CommandArguments args;
+    const std::pair<QString, QString> valued[] = {
+        {u"db"_s, u"CATALOGUE"_s},    {u"source"_s, u"FILE"_s},      {u"divider"_s, u"D"_s},
+        {u"start-line"_s, u"N"_s},    {u"map"_s, u"POS=CODE,..."_s}, {u"table"_s, u"NAME"_s},
+        {u"supplier-file"_s, u"F"_s}, {u"supplier"_s, u"NAME"_s},    {u"note"_s, u"TEXT"_s},
+        {u"encoding"_s, u"NAME"_s}};
+    for (const auto& [name, valueName] : valued)
+        args.option(name, valueName);
+    for (const QString& name : {u"edit-only"_s, u"skip-discontinued"_s, u"decimal-comma"_s,
+                                u"dry-run"_s, u"mapping-from-last"_s})
+        args.flag(name);
+    args.parse(arguments);
+
     ImportRequest request;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString option = arguments.at(i);
-        std::optional<QString> inlineValue;
-        if (const qsizetype eq = option.indexOf(u'='); option.startsWith(u"--"_s) && eq > 0) {
-            inlineValue = option.mid(eq + 1);
-            option = option.left(eq);
-        }
-        auto value = [&]() -> QString {
-            if (inlineValue)
-                return *inlineValue;
-            if (i + 1 >= arguments.size())
-                throw Refusal{option + u" needs a value"_s};
-            return arguments.at(++i);
-        };
-        auto flag = [&] {
-            if (inlineValue)
-                throw Refusal{option + u" takes no value"_s};
-            return true;
-        };
-        if (option == u"--db"_s)
-            request.catalogue = value();
-        else if (option == u"--source"_s)
-            request.source = value();
-        else if (option == u"--divider"_s)
-            request.divider = value();
-        else if (option == u"--start-line"_s)
-            request.startLine = parseNumber(value(), u"--start-line"_s);
-        else if (option == u"--map"_s)
-            request.map = parseMap(value());
-        else if (option == u"--table"_s)
-            request.table = value();
-        else if (option == u"--supplier-file"_s)
-            request.supplierFiles = parseSupplierFiles(value());
-        else if (option == u"--edit-only"_s)
-            request.editOnly = flag();
-        else if (option == u"--skip-discontinued"_s)
-            request.skipDiscontinued = flag();
-        else if (option == u"--supplier"_s)
-            request.supplier = value();
-        else if (option == u"--note"_s)
-            request.note = value();
-        else if (option == u"--encoding"_s)
-            request.encoding = value();
-        else if (option == u"--decimal-comma"_s)
-            request.decimalComma = flag();
-        else if (option == u"--dry-run"_s)
-            request.dryRun = flag();
-        else if (option == u"--mapping-from-last"_s)
-            request.mappingFromLast = flag();
-        else
-            throw Refusal{u"unknown argument \""_s + arguments.at(i) + u"\""_s};
+    const auto given = [&args](const QString& name) {
+        return args.isSet(name) ? std::optional<QString>(args.value(name)) : std::nullopt;
+    };
+    request.catalogue = args.value(u"db"_s);
+    request.source = args.value(u"source"_s);
+    request.divider = given(u"divider"_s);
+    // Each value given is checked; the last one counts.
+    for (const QString& line : args.values(u"start-line"_s))
+        request.startLine = parseNumber(line, u"--start-line"_s);
+    for (const QString& map : args.values(u"map"_s)) {
+        ImportWords::MapReading reading = ImportWords::readMap(map);
+        if (!reading.refusal.isEmpty())
+            throw CommandRefusal{reading.refusal};
+        request.map = reading.map;
     }
+    for (const QString& files : args.values(u"supplier-file"_s)) {
+        ImportWords::SupplierFilesReading reading = ImportWords::readSupplierFiles(files);
+        if (!reading.refusal.isEmpty())
+            throw CommandRefusal{reading.refusal};
+        request.supplierFiles = reading.files;
+    }
+    request.table = args.value(u"table"_s);
+    request.supplier = args.value(u"supplier"_s);
+    request.note = given(u"note"_s);
+    request.encoding = args.value(u"encoding"_s);
+    request.editOnly = args.isSet(u"edit-only"_s);
+    request.skipDiscontinued = args.isSet(u"skip-discontinued"_s);
+    request.decimalComma = args.isSet(u"decimal-comma"_s);
+    request.dryRun = args.isSet(u"dry-run"_s);
+    request.mappingFromLast = args.isSet(u"mapping-from-last"_s);
     if (request.catalogue.isEmpty())
-        throw Refusal{u"--db CATALOGUE is required"_s};
+        throw CommandRefusal{u"--db CATALOGUE is required"_s};
     if (request.source.isEmpty() && request.supplierFiles.isEmpty())
-        throw Refusal{u"give --source FILE or --supplier-file NAME"_s};
+        throw CommandRefusal{u"give --source FILE or --supplier-file NAME"_s};
     if (!request.supplierFiles.isEmpty()) {
         if (request.map || request.divider || request.startLine || !request.table.isEmpty())
-            throw Refusal{u"a supplier file has its own divider and mapping; --map, --divider, "_s
-                          u"--start-line and --table do not go with --supplier-file"_s};
+            throw CommandRefusal{
+                u"a supplier file has its own divider and mapping; --map, --divider, "_s
+                u"--start-line and --table do not go with --supplier-file"_s};
         if (!request.source.isEmpty() && request.supplierFiles.size() > 1)
-            throw Refusal{u"--source names one file, but several price lists were asked for"_s};
+            throw CommandRefusal{
+                u"--source names one file, but several price lists were asked for"_s};
     }
     return request;
 }
@@ -270,10 +205,10 @@ void requireEvenProposal(const TextImportSession& session) {
                                  : QString::number(fit.fewestFields) + u" to "_s +
                                        QString::number(fit.mostFields)) +
                      u" fields"_s;
-    throw Refusal{u"the divider cannot be told for sure: the first "_s +
-                  QString::number(TextImportSession::FitItems) +
-                  u" items do not all split into the same number of fields (tried "_s +
-                  tried.join(u", "_s) + u"); give one with --divider"_s};
+    throw CommandRefusal{u"the divider cannot be told for sure: the first "_s +
+                         QString::number(TextImportSession::FitItems) +
+                         u" items do not all split into the same number of fields (tried "_s +
+                         tried.join(u", "_s) + u"); give one with --divider"_s};
 }
 
 // The divider of the command line: a word for the usual ones, lines:N, or the text itself.
@@ -281,8 +216,9 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
     using Outcome = TextImportSession::DividerOutcome;
     if (!given) {
         if (!session.acceptProposal())
-            throw Refusal{u"no divider could be found in the start line ("_s +
-                          QString::number(session.startLine()) + u"); give one with --divider"_s};
+            throw CommandRefusal{u"no divider could be found in the start line ("_s +
+                                 QString::number(session.startLine()) +
+                                 u"); give one with --divider"_s};
         requireEvenProposal(session);
         return;
     }
@@ -299,32 +235,32 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
     else if (word.startsWith(u"lines:"_s)) {
         const int lines = parseNumber(given->mid(6), u"The number of lines per item"_s);
         if (lines < 1)
-            throw Refusal{u"an item needs at least one line"_s};
+            throw CommandRefusal{u"an item needs at least one line"_s};
         outcome = session.chooseLinesPerItem(QString::number(lines));
     } else {
         outcome = session.chooseTypedDivider(*given);
     }
     if (outcome == Outcome::InvalidChoice)
-        throw Refusal{ImportMessages::invalidChoice() +
-                      u" (a divider is one or two characters, or comma, tab, spaces, "_s
-                      u"bracket or lines:N)"_s};
+        throw CommandRefusal{ImportMessages::invalidChoice() +
+                             u" (a divider is one or two characters, or comma, tab, spaces, "_s
+                             u"bracket or lines:N)"_s};
     if (outcome == Outcome::WrongSeparator)
-        throw Refusal{session.wrongSeparator()};
+        throw CommandRefusal{session.wrongSeparator()};
 }
 
 // A path given as --source must be a file.
 void requireFile(const QString& path, const QString& what) {
     const QFileInfo info(path);
     if (info.isDir())
-        throw Refusal{u"the source "_s + path + u" is a folder, not a file"_s};
+        throw CommandRefusal{u"the source "_s + path + u" is a folder, not a file"_s};
     if (!info.isFile())
-        throw Refusal{what + u" "_s + path + u" does not exist"_s};
+        throw CommandRefusal{what + u" "_s + path + u" does not exist"_s};
 }
 
 void requireStockNumber(const FieldMapping& mapping) {
     if (!mapping.hasStockNumber())
-        throw Refusal{ImportMessages::stockNumberRequired() +
-                      u"\n(map a field to code 2 with --map POS=2)"_s};
+        throw CommandRefusal{ImportMessages::stockNumberRequired() +
+                             u"\n(map a field to code 2 with --map POS=2)"_s};
 }
 
 // The choices every kind of source shares: decimal comma and the trial run.
@@ -366,22 +302,18 @@ QString noteFor(const ImportRequest& request, const QString& defaultNote) {
 }
 
 std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, QTextStream& err) {
-    if (!QFileInfo(request.catalogue).isFile())
-        throw Refusal{u"the catalogue "_s + request.catalogue + u" does not exist"_s};
+    auto db = openCommandCatalogue(request.catalogue);
     try {
-        auto db = std::make_unique<CatalogueDatabase>(request.catalogue);
-        if (!db->hasTable(u"Products"_s))
-            throw Refusal{request.catalogue + u" has no Products table"_s};
         db->requireWritable();
-        db->setLockNotice([&err] {
-            err << Name << "the catalogue is locked by another program; waiting up to "
-                << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
-            err.flush();
-        });
-        return db;
     } catch (const RunTimeError& error) {
-        throw Refusal{error.description()};
+        throw CommandRefusal{error.description()};
     }
+    db->setLockNotice([&err] {
+        err << Name << "the catalogue is locked by another program; waiting up to "
+            << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
+        err.flush();
+    });
+    return db;
 }
 
 int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
@@ -389,27 +321,30 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     TextImportSession session;
     session.open(request.source, request.encoding);
     if (session.lineCount() == 0)
-        throw Refusal{u"the file "_s + request.source + u" holds no lines"_s};
+        throw CommandRefusal{u"the file "_s + request.source + u" holds no lines"_s};
     std::optional<RememberedMapping> last;
     if (request.mappingFromLast) {
         last = RememberedMapping::find(session.bareFileName());
         if (!last)
-            throw Refusal{u"no mapping is remembered for a file named "_s + session.bareFileName()};
+            throw CommandRefusal{u"no mapping is remembered for a file named "_s +
+                                 session.bareFileName()};
     }
     const qsizetype startLine = request.startLine.value_or(last ? last->startLine : 0);
     if (!session.chooseStartLine(startLine))
-        throw Refusal{u"--start-line "_s + QString::number(startLine) + u" is past the end of "_s +
-                      u"the file ("_s + QString::number(session.lineCount()) + u" lines)"_s};
+        throw CommandRefusal{u"--start-line "_s + QString::number(startLine) +
+                             u" is past the end of "_s + u"the file ("_s +
+                             QString::number(session.lineCount()) + u" lines)"_s};
     chooseDivider(session, request.divider || !last ? request.divider
                                                     : std::optional<QString>(last->divider));
     session.readFirstItem();
     if (last && !request.map && last->fieldCount != session.mapping().fieldCount())
-        throw Refusal{u"the remembered mapping is for "_s + QString::number(last->fieldCount) +
-                      u" fields, but the first item now has "_s +
-                      QString::number(session.mapping().fieldCount())};
+        throw CommandRefusal{u"the remembered mapping is for "_s +
+                             QString::number(last->fieldCount) +
+                             u" fields, but the first item now has "_s +
+                             QString::number(session.mapping().fieldCount())};
     if (!request.map && !last)
-        throw Refusal{ImportMessages::stockNumberRequired() +
-                      u"\n(give the mapping with --map POS=CODE,...)"_s};
+        throw CommandRefusal{ImportMessages::stockNumberRequired() +
+                             u"\n(give the mapping with --map POS=CODE,...)"_s};
     session.mapping().setMap(request.map ? *request.map : last->map);
     requireStockNumber(session.mapping());
     session.setEditOnly(request.editOnly);
@@ -418,9 +353,10 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     session.options().skipDiscontinued = request.skipDiscontinued;
     session.options().decimalComma = request.decimalComma;
     if (const std::optional<QString> sign = session.decimalCommaSign())
-        throw Refusal{u"most prices of the first items only make sense with a decimal comma, "_s
-                      u"like \""_s +
-                      *sign + u"\"; give --decimal-comma to read them so (nothing was written)"_s};
+        throw CommandRefusal{
+            u"most prices of the first items only make sense with a decimal comma, "_s
+            u"like \""_s +
+            *sign + u"\"; give --decimal-comma to read them so (nothing was written)"_s};
 
     auto db = openCatalogue(request, err);
     ProgressPrinter printer(out, err);
@@ -447,7 +383,8 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
             import.setPath(request.source);
         }
         if (!import.exists())
-            throw Refusal{import.missingMessage() + u"\n(looked for "_s + import.path() + u")"_s};
+            throw CommandRefusal{import.missingMessage() + u"\n(looked for "_s + import.path() +
+                                 u")"_s};
         import.setEditOnly(request.editOnly);
         import.setSkipDiscontinued(request.skipDiscontinued);
         import.setSupplier(request.supplier);
@@ -470,37 +407,38 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
 
 int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.divider || request.startLine)
-        throw Refusal{u"--divider and --start-line do not apply to a database table"_s};
+        throw CommandRefusal{u"--divider and --start-line do not apply to a database table"_s};
     requireFile(request.source, u"the database"_s);
     std::unique_ptr<AccessTableImport> import;
     try {
         import = std::make_unique<AccessTableImport>(request.source);
     } catch (const RunTimeError& error) {
-        throw Refusal{error.description()};
+        throw CommandRefusal{error.description()};
     }
     using Choice = AccessTableImport::TableChoice;
     Choice choice;
     if (request.table.isEmpty() && import->isTovinDatabase())
         choice = import->useFixedMapping();
     else if (request.table.isEmpty())
-        throw Refusal{u"choose the table with --table NAME; the database holds: "_s +
-                      import->tableChoices().join(u", "_s)};
+        throw CommandRefusal{u"choose the table with --table NAME; the database holds: "_s +
+                             import->tableChoices().join(u", "_s)};
     else
         choice = import->chooseTable(request.table);
     if (choice == Choice::Refused)
-        throw Refusal{u"the table "_s + request.table + u" is a system table ("_s +
-                      ImportMessages::systemTableEntry() + u")"_s};
+        throw CommandRefusal{u"the table "_s + request.table + u" is a system table ("_s +
+                             ImportMessages::systemTableEntry() + u")"_s};
     if (choice == Choice::Invalid)
-        throw Refusal{u"the database has no table "_s +
-                      (request.table.isEmpty() ? u"with the product columns"_s : request.table) +
-                      u"; it holds: "_s + import->tableChoices().join(u", "_s)};
+        throw CommandRefusal{
+            u"the database has no table "_s +
+            (request.table.isEmpty() ? u"with the product columns"_s : request.table) +
+            u"; it holds: "_s + import->tableChoices().join(u", "_s)};
     if (request.map)
         import->mapping().setMap(*request.map);
     else if (import->isTovinDatabase())
         import->mapping().setMap(FixedMappings::tovinDatabaseMap());
     requireStockNumber(import->mapping());
     if (import->isEmpty())
-        throw Refusal{ImportMessages::emptyDatabase()};
+        throw CommandRefusal{ImportMessages::emptyDatabase()};
     import->setEditOnly(request.editOnly);
     import->setSupplier(request.supplier);
     import->setNote(noteFor(request, import->noteDefault()));
@@ -526,7 +464,7 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         if (isAccessFile(request.source))
             return runAccess(request, out, err);
         return runText(request, out, err);
-    } catch (const Refusal& refusal) {
+    } catch (const CommandRefusal& refusal) {
         err << Name << refusal.message << '\n';
     } catch (const CatalogueFailure& failure) {
         err << Name << "stopped: " << failure.description()

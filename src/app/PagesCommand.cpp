@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/RecordSet.h"
@@ -41,29 +42,33 @@ std::optional<int> pageNumber(const QString& text) {
 
 // Reads the arguments; returns the refusal, or an empty text.
 QString readArguments(const QStringList& arguments, PagesRequest& request) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        const bool takesValue = a == u"--db"_s || a == u"--from"_s || a == u"--to"_s ||
-                                a == u"--name"_s || a == u"--out"_s || a == u"--pdf"_s;
-        if (!takesValue)
-            return u"unknown argument "_s + a;
-        if (i + 1 >= arguments.size())
-            return a + u" needs a value"_s;
-        const QString value = arguments.at(++i);
-        if (a == u"--db"_s)
-            request.catalogue = value;
-        else if (a == u"--from"_s || a == u"--to"_s) {
+    CommandArguments args({u"unknown argument %1"_s, u"%1 needs a value"_s, QString()});
+    try {
+        args.option(u"db"_s, u"CAT"_s)
+            .option(u"from"_s, u"P"_s)
+            .option(u"to"_s, u"Q"_s)
+            .option(u"name"_s, u"NAME"_s)
+            .option(u"out"_s, u"FOLDER"_s)
+            .option(u"pdf"_s, u"FILE"_s)
+            .parse(arguments);
+    } catch (const CommandRefusal& refusal) {
+        return refusal.message;
+    }
+    request.catalogue = args.value(u"db"_s);
+    for (const QString& option : {u"from"_s, u"to"_s}) {
+        // Each value given is checked; the last one counts.
+        for (const QString& value : args.values(option)) {
             const auto number = pageNumber(value);
             if (!number)
-                return a + u" needs a page number from 1 to 32767, not \""_s + value + u'"';
-            (a == u"--from"_s ? request.from : request.to) = number;
-        } else if (a == u"--name"_s)
-            request.name = value;
-        else if (a == u"--out"_s)
-            request.out = value;
-        else
-            request.pdf = value;
+                return u"--"_s + option + u" needs a page number from 1 to 32767, not \""_s +
+                       value + u'"';
+            (option == u"from"_s ? request.from : request.to) = number;
+        }
     }
+    if (args.isSet(u"name"_s))
+        request.name = args.value(u"name"_s);
+    request.out = args.value(u"out"_s);
+    request.pdf = args.value(u"pdf"_s);
     if (request.catalogue.isEmpty())
         return u"give the catalogue with --db CAT"_s;
     if (!request.from || !request.to)

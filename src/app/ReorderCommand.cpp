@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/orders/ReorderList.h"
@@ -13,16 +14,14 @@ namespace {
 
 int runReorder(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QString catalogue;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        if (a == u"--db"_s && i + 1 < arguments.size()) {
-            catalogue = arguments.at(++i);
-        } else if (a.startsWith(u"--db="_s)) {
-            catalogue = a.mid(5);
-        } else {
-            err << "tovin-catalog reorder: unknown argument \"" << a << "\"\n";
-            return ExitFailure;
-        }
+    try {
+        // A missing value is told as an unknown argument, as this command always has.
+        CommandArguments args({u"unknown argument \"%1\""_s, QString(), QString()});
+        args.option(u"db"_s, u"CATALOGUE"_s).parse(arguments);
+        catalogue = args.value(u"db"_s);
+    } catch (const CommandRefusal& refusal) {
+        err << "tovin-catalog reorder: " << refusal.message << "\n";
+        return ExitFailure;
     }
     if (catalogue.isEmpty()) {
         err << "tovin-catalog reorder: --db CATALOGUE is required\n";

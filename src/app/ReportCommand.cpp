@@ -1,3 +1,4 @@
+#include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/reports/PreparedReport.h"
 #include "core/shell/RunTimeError.h"
@@ -13,19 +14,22 @@ namespace {
 
 int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QString name, catalogue, pdf;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        const bool hasValue = i + 1 < arguments.size();
-        if (a == u"--db"_s && hasValue) {
-            catalogue = arguments.at(++i);
-        } else if (a == u"--pdf"_s && hasValue) {
-            pdf = arguments.at(++i);
-        } else if (a.startsWith(u"--"_s) || !name.isEmpty()) {
-            err << "tovin-catalog report: unexpected argument " << a << "\n";
-            return ExitFailure;
-        } else {
-            name = a;
-        }
+    try {
+        CommandArguments args({u"unexpected argument %1"_s, QString(), QString()});
+        args.option(u"db"_s, u"CATALOGUE"_s)
+            .option(u"pdf"_s, u"FILE"_s)
+            .withPositionals()
+            .parse(arguments);
+        const QStringList names = args.positionals();
+        // One report at a time.
+        if (names.size() > 1)
+            throw CommandRefusal{u"unexpected argument "_s + names.at(1)};
+        name = names.value(0);
+        catalogue = args.value(u"db"_s);
+        pdf = args.value(u"pdf"_s);
+    } catch (const CommandRefusal& refusal) {
+        err << "tovin-catalog report: " << refusal.message << "\n";
+        return ExitFailure;
     }
     if (name.isEmpty() || catalogue.isEmpty() || pdf.isEmpty()) {
         err << "tovin-catalog report: give the report NAME, --db CATALOGUE and --pdf FILE\n";

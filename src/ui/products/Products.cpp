@@ -171,7 +171,7 @@ void Products::buildControls(const ProductsOptions& options) {
                      m_showHelpButton, m_resetButton,       m_reorderButton};
     // Three rows keep every button whole in a main window of 800 pixels.
     c.taskButtons = buildCatalogueTaskButtons();
-    m_catalogue = new ProductsCatalogue(this);
+    m_catalogue = new ProductsCatalogue(catalogueHost());
     c.taskButtons << m_catalogue->buttons();
     c.navigation = {cmdFirst, cmdPrevious, lblStatus, cmdNext, cmdLast};
     c.status = lblStatus;
@@ -555,6 +555,20 @@ bool Products::eventFilter(QObject* watched, QEvent* event) {
         Form_GotFocus();
     }
     return RecordScreen::eventFilter(watched, event);
+}
+
+CatalogueHost Products::catalogueHost() {
+    CatalogueHost host;
+    host.screen = this;
+    host.webView = m_webView;
+    host.procedureLabel = [this](const QString& procedure) { return procedureLabel(procedure); };
+    host.showStatus = [this](const QString& text) { showStatus(text); };
+    host.records = [this] { return adoPrimaryRS; };
+    host.resetView = [this] { cmdReset_Click(); };
+    host.cancelPreview = [this] { m_preview->cancel(); };
+    host.moving = &m_addingFlag;
+    host.thumbnailsRunning = &m_thumbnailFlag;
+    return host;
 }
 
 } // namespace tovin

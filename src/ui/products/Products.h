@@ -17,6 +17,7 @@ namespace tovin {
 class CoalescedAction;
 class ProductGridModel;
 class ProductsCatalogue;
+struct CatalogueHost;
 class WebView;
 
 // What the Products screen is made with.
@@ -42,8 +43,6 @@ struct ProductsOptions {
 // moment after the last move; flushPreview() writes a pending one at once.
 class Products : public RecordScreen {
     Q_OBJECT
-    // The catalogue panel, pages by page number and thumbnails (ProductsCatalogue.cpp).
-    friend class ProductsCatalogue;
 
 public:
     // The address cmdSup(1) opens for a supplier without a web page of its own: the setting
@@ -117,6 +116,8 @@ private:
     void Wb1_NavigateError(const QString& address);
     // The catalogue-wide tasks (ProductsBuild.cpp): import, delete all, bulk edit, export.
     QList<QWidget*> buildCatalogueTaskButtons();
+    // The catalogue panel's view of this screen.
+    CatalogueHost catalogueHost();
     void cmdEditRec_Click();
     void cmdAddAll_Click();
     void cmdDAll_Click();

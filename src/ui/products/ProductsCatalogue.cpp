@@ -13,7 +13,6 @@
 #include "core/shell/SharedState.h"
 #include "core/shell/TextRules.h"
 #include "ui/browser/WebView.h"
-#include "ui/products/Products.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -62,7 +61,9 @@ const QString InvalidNumber = u"Invalid Number - Enter ONLY Numbers In The Range
 
 } // namespace
 
-ProductsCatalogue::ProductsCatalogue(Products* screen) : QObject(screen), m_screen(screen) {
+ProductsCatalogue::ProductsCatalogue(CatalogueHost host)
+    : QObject(host.screen), m_host(std::move(host)) {
+    QWidget* screen = m_host.screen;
     Command5 = makeButton(screen, u"Command5"_s, u"Catalog"_s);
     Command4 = makeButton(screen, u"Command4"_s, u"Thumbnails"_s);
     Text1 = new QLineEdit(screen);
@@ -127,25 +128,25 @@ QString ProductsCatalogue::pagesFolder() {
 }
 
 bool ProductsCatalogue::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_screen && event->type() == QEvent::Resize && Frame9->isVisible())
+    if (watched == m_host.screen && event->type() == QEvent::Resize && Frame9->isVisible())
         placePanel();
     return QObject::eventFilter(watched, event);
 }
 
 void ProductsCatalogue::placePanel() {
-    const int height = std::min(460, m_screen->height() - 60);
-    Frame9->setGeometry(m_screen->width() - 320, 44, 310, std::max(height, 200));
+    const int height = std::min(460, m_host.screen->height() - 60);
+    Frame9->setGeometry(m_host.screen->width() - 320, 44, 310, std::max(height, 200));
     Frame9->raise();
 }
 
 void ProductsCatalogue::showStatus(const QString& text) {
-    m_screen->showStatus(text);
+    m_host.showStatus(text);
 }
 
 // ---- The catalogue panel --------------------------------------------------------------------
 
 void ProductsCatalogue::Command5_Click() {
-    StepGuard step(m_screen->procedureLabel(u"Command5_Click"_s));
+    StepGuard step(m_host.procedureLabel(u"Command5_Click"_s));
     step([this] { Command14_Click(); });
     placePanel();
     Frame9->show();
@@ -175,7 +176,7 @@ void ProductsCatalogue::Command14_Click() {
 }
 
 void ProductsCatalogue::Command7_Click() {
-    StepGuard step(m_screen->procedureLabel(u"Command7_Click"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(m_host.procedureLabel(u"Command7_Click"_s), ErrorStyle::IgnoreAndResume);
     QListWidgetItem* item = File1->currentItem();
     if (!item)
         return;
@@ -194,15 +195,15 @@ void ProductsCatalogue::File1_DblClick() {
     if (!item)
         return;
     Frame9->hide();
-    m_screen->m_webView->navigate(pagesFolder() + item->text());
+    m_host.webView->navigate(pagesFolder() + item->text());
 }
 
 // "Page Setup Options": the first products by page number give the designer its sample
 // pictures, then the designer opens. The sort by page number stays.
 void ProductsCatalogue::Command12_Click() {
-    StepGuard step(m_screen->procedureLabel(u"Command12_Click"_s), ErrorStyle::IgnoreAndResume);
-    RecordSet* rs = m_screen->adoPrimaryRS;
-    m_screen->m_addingFlag = true;
+    StepGuard step(m_host.procedureLabel(u"Command12_Click"_s), ErrorStyle::IgnoreAndResume);
+    RecordSet* rs = m_host.records();
+    *m_host.moving = true;
     step([&] { rs->setSort(u"PageNo"_s); });
     step([&] { rs->moveFirst(); });
     step([&] {
@@ -211,7 +212,7 @@ void ProductsCatalogue::Command12_Click() {
             shared().SamplePictures[n] =
                 n <= rs->recordCount() ? TextRules::toText(rs->valueAt(n - 1, picture)) : QString();
     });
-    m_screen->m_addingFlag = false;
+    *m_host.moving = false;
     step([] { ChildWindows::show(u"frmPageMake"_s); });
 }
 
@@ -260,12 +261,12 @@ bool ProductsCatalogue::askPageName(QString* name) {
 }
 
 void ProductsCatalogue::MakePage() {
-    StepGuard step(m_screen->procedureLabel(u"ShowPicture"_s));
-    step([this] { m_screen->cmdReset_Click(); });
+    StepGuard step(m_host.procedureLabel(u"ShowPicture"_s));
+    step([this] { m_host.resetView(); });
     PageOptions& options = pageOptions();
     CataloguePages::applyRunLayout(options);
     Frame9->hide();
-    RecordSet* rs = m_screen->adoPrimaryRS;
+    RecordSet* rs = m_host.records();
     QList<PageProduct> products;
     step([&] { products = PageProduct::readAll(*rs); });
     const int highest = CataloguePages::highestPageNumber(products);
@@ -278,14 +279,14 @@ void ProductsCatalogue::MakePage() {
 
     const QString folder = pagesFolder();
     QDir().mkpath(folder);
-    m_screen->m_addingFlag = true;
-    WebView* view = m_screen->m_webView;
+    *m_host.moving = true;
+    WebView* view = m_host.webView;
     // The progress goes into the page the view shows once it has loaded: no preview of the
     // reset rows may replace it, and a load still running would take the writes with it.
-    m_screen->m_preview->cancel();
+    m_host.cancelPreview();
     if (!waitUntil([view] { return !view->isBusy(); })) {
         // The program is closing: no pages are written.
-        m_screen->m_addingFlag = false;
+        *m_host.moving = false;
         return;
     }
     CataloguePages::Callbacks callbacks;
@@ -307,7 +308,7 @@ void ProductsCatalogue::MakePage() {
                 callbacks);
         });
     }
-    m_screen->m_addingFlag = false;
+    *m_host.moving = false;
     Command14_Click();
 
     QStringList failed;
@@ -326,19 +327,19 @@ void ProductsCatalogue::MakePage() {
 void ProductsCatalogue::Command4_Click() {
     if (Command4->text() == u"Thumbnails"_s) {
         Command4->setText(u"Cancel"_s);
-        m_screen->m_thumbnailFlag = true;
+        *m_host.thumbnailsRunning = true;
         MakeThumbs();
     } else {
         Command4->setText(u"Thumbnails"_s);
-        m_screen->m_thumbnailFlag = false;
+        *m_host.thumbnailsRunning = false;
     }
 }
 
 void ProductsCatalogue::MakeThumbs() {
-    StepGuard step(m_screen->procedureLabel(u"MakeThumbs"_s), ErrorStyle::IgnoreAndResume);
-    WebView* view = m_screen->m_webView;
-    RecordSet* rs = m_screen->adoPrimaryRS;
-    m_screen->m_preview->cancel();
+    StepGuard step(m_host.procedureLabel(u"MakeThumbs"_s), ErrorStyle::IgnoreAndResume);
+    WebView* view = m_host.webView;
+    RecordSet* rs = m_host.records();
+    m_host.cancelPreview();
     // A fresh document to write into; none when the program is closing.
     bool ready = true;
     step([&] {
@@ -347,7 +348,7 @@ void ProductsCatalogue::MakeThumbs() {
     });
     if (!ready) {
         Command4->setText(u"Thumbnails"_s);
-        m_screen->m_thumbnailFlag = false;
+        *m_host.thumbnailsRunning = false;
         return;
     }
     const int size = ThumbnailPage::sizeFromBox(Text1->text());
@@ -368,7 +369,7 @@ void ProductsCatalogue::MakeThumbs() {
         });
         showStatus(u"Generating Thumbnails # "_s + QString::number(i));
         letEventsRun();
-        if (!m_screen->m_thumbnailFlag)
+        if (!*m_host.thumbnailsRunning)
             break;
     }
     step([&] { view->writeHtml(ThumbnailPage::closingLines().join(u"\r\n"_s)); });

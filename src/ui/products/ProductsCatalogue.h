@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QGroupBox;
 class QLineEdit;
@@ -12,7 +13,28 @@ class QWidget;
 
 namespace tovin {
 
-class Products;
+class RecordSet;
+class WebView;
+
+// What the catalogue panel uses of the screen it sits on, handed over when it is made.
+struct CatalogueHost {
+    // The panel's parent: it stands at the screen's right edge and follows its size.
+    QWidget* screen = nullptr;
+    // The view the pages, their progress and the thumbnails are shown in.
+    WebView* webView = nullptr;
+    std::function<QString(const QString& procedure)> procedureLabel;
+    std::function<void(const QString& text)> showStatus;
+    // The screen's products; asked each time, as the screen opens its record sets anew.
+    std::function<RecordSet*()> records;
+    // Puts the screen back on all products in its own order (the "Reset" button).
+    std::function<void()> resetView;
+    // Drops a pending preview, which would otherwise replace what a run writes in the view.
+    std::function<void()> cancelPreview;
+    // Set while a run moves through the products, so the screen leaves its boxes alone.
+    bool* moving = nullptr;
+    // Set while thumbnails are being written; cleared to stop them.
+    bool* thumbnailsRunning = nullptr;
+};
 
 // The Products screen's web catalogue: the "Catalog" button with its panel Frame9 (the page
 // list of the pages folder, deleting a page, "Page Setup Options" for the page designer and
@@ -22,7 +44,7 @@ class Products;
 class ProductsCatalogue : public QObject {
     Q_OBJECT
 public:
-    explicit ProductsCatalogue(Products* screen);
+    explicit ProductsCatalogue(CatalogueHost host);
 
     // The buttons that go into the screen's row of view buttons: "Catalog", "Thumbnails" and
     // the thumbnail size box.
@@ -54,7 +76,7 @@ private:
     void placePanel();
     void showStatus(const QString& text);
 
-    Products* m_screen;
+    CatalogueHost m_host;
     QPushButton* Command5 = nullptr; // "Catalog"
     QPushButton* Command4 = nullptr; // "Thumbnails" / "Cancel"
     QLineEdit* Text1 = nullptr;      // thumbnail size
