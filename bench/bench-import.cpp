@@ -12,7 +12,6 @@
 #include "BenchSupport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ProductImporter.h"
-#include "core/import/TextFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -60,8 +59,9 @@ double importFile(CatalogueDatabase& db, const QString& path) {
     options.note = u"bench"_s;
     options.onError = [](const RunTimeError&) {};
     bench::Stopwatch watch;
-    const ImportOutcome outcome = ProductImporter::importText(
-        db, TextFile::load(path), 0, white.divider, white.map, options, {});
+    // Streamed from the file, as the supplier-file import reads it.
+    const ImportOutcome outcome =
+        ProductImporter::importFile(db, path, QString(), 0, white.divider, white.map, options, {});
     const double ms = watch.milliseconds();
     if (outcome.errors)
         QTextStream(stderr) << outcome.errors << " errors\n";
