@@ -72,13 +72,14 @@ void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
     const size_t hash = hashOfKey(stockNumber);
     const qsizetype found = find(stockNumber, hash);
     if (found < 0) {
-        if ((m_entries.size() + 1) * 2 > m_slots.size())
+        if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
             grow();
         const size_t mask = m_slots.size() - 1;
         size_t slot = hash & mask;
         while (m_slots[slot] != 0)
             slot = (slot + 1) & mask;
-        m_entries.push_back({m_text.size(), stockNumber.size(), line, line});
+        m_entries.push_back(
+            {quint32(m_text.size()), quint32(stockNumber.size()), quint32(line), quint32(line)});
         m_slots[slot] = quint32(m_entries.size());
         m_text += stockNumber;
         return;
@@ -90,7 +91,7 @@ void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
         lines.append(entry.firstLine);
     }
     lines.append(line);
-    entry.lastLine = line;
+    entry.lastLine = quint32(line);
 }
 
 bool RepeatedStockNumbers::isRepeated(const QString& stockNumber) const {
@@ -99,7 +100,7 @@ bool RepeatedStockNumbers::isRepeated(const QString& stockNumber) const {
 
 bool RepeatedStockNumbers::hasLaterItem(const QString& stockNumber, qsizetype line) const {
     const qsizetype found = find(stockNumber, hashOfKey(stockNumber));
-    return found >= 0 && m_entries[size_t(found)].lastLine > line;
+    return found >= 0 && qsizetype(m_entries[size_t(found)].lastLine) > line;
 }
 
 QStringList RepeatedStockNumbers::messages(qsizetype limit) const {
