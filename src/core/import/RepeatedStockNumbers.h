@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -38,20 +40,20 @@ public:
 
 private:
     // One stock number. A file of a million lines has nearly a million of them, so each is
-    // four 32-bit numbers, its text kept in one string with all the others (a file would need
-    // billions of lines to outgrow them).
+    // three 32-bit numbers, its text kept as UTF-8 in one array with all the others, up to where
+    // the next one's starts (a file would need billions of lines to outgrow them).
     struct Entry {
         quint32 offset = 0; // of the stock number as the first item writes it, in m_text
-        quint32 length = 0;
         quint32 firstLine = 0;
         quint32 lastLine = 0;
     };
     // The entry of a stock number, -1 when it has none.
     qsizetype find(QStringView stockNumber, size_t hash) const;
     void grow();
-    QStringView textOf(const Entry& entry) const;
+    // The stock number of entry `index` as stored.
+    QByteArrayView storedText(size_t index) const;
 
-    QString m_text;
+    QByteArray m_text;
     // In the order the stock numbers first appear. A deque grows without copying what it holds,
     // which would double the memory the entries take at the moment it grows.
     std::deque<Entry> m_entries;
