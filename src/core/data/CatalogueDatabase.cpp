@@ -125,19 +125,32 @@ CatalogueDatabase::CatalogueDatabase(const QString& path)
 }
 
 void CatalogueDatabase::rowWritten(void* self, int, const char*, const char* table, qint64 rowId) {
-    static_cast<CatalogueDatabase*>(self)->m_written[QString::fromUtf8(table)].append(rowId);
+    auto* db = static_cast<CatalogueDatabase*>(self);
+    // The run journal's rows and the other bookkeeping tables are no view's business, and a
+    // journalled run writes one of them for every row it writes.
+    if (db->m_lastTable.isNull() || qstrcmp(db->m_lastTable, table) != 0) {
+        db->m_lastTable = QByteArray(table);
+        const QString name = QString::fromUtf8(table);
+        db->m_lastRows = CatalogueSchema::isBookkeepingTable(name) ? nullptr : &db->m_written[name];
+    }
+    if (db->m_lastRows)
+        db->m_lastRows->append(rowId);
 }
 
 void CatalogueDatabase::announceChanges() {
     if (m_written.isEmpty() || !m_handle || !sqlite3_get_autocommit(m_handle))
         return;
     const QHash<QString, QList<qint64>> written = std::exchange(m_written, {});
+    m_lastTable.clear();
+    m_lastRows = nullptr;
     for (auto it = written.cbegin(); it != written.cend(); ++it)
         emit CatalogueChanges::instance().rowsChanged(m_identity, it.key(), it.value());
 }
 
 void CatalogueDatabase::dropChanges() {
     m_written.clear();
+    m_lastTable.clear();
+    m_lastRows = nullptr;
 }
 
 QString CatalogueDatabase::openAndProbe(OpenMode mode) {

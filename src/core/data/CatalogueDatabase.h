@@ -106,6 +106,10 @@ private:
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table
     bool m_listed = false;                   // counted among the files the program has open
+    // The table the last written row was in, and its rows in m_written (null for a table whose
+    // rows are not announced): a run writes many rows to one table in turn.
+    QByteArray m_lastTable;
+    QList<qint64>* m_lastRows = nullptr;
 };
 
 // Commits explicitly; rolls back when an error leaves its scope first.

@@ -48,6 +48,8 @@ bool readQuoted(QStringView rest, LineSource& source, QuotedField& field) {
 
 bool FieldSplitter::readItem(LineSource& source, ImportItem& item) const {
     item.clear();
+    // The lines of earlier items are not read again.
+    source.dropRead();
     if (source.atEnd())
         return false;
     if (m_divider.isSeparateLines())

@@ -1,19 +1,118 @@
 #include "core/import/LineSource.h"
 
+#include "core/import/TextFileReader.h"
+
 namespace tovin {
+
+namespace {
+
+QStringView lineEndOfLength(quint8 length, QChar first) {
+    if (length == 2)
+        return u"\r\n";
+    if (length == 0)
+        return {};
+    return first == u'\r' ? QStringView(u"\r") : QStringView(u"\n");
+}
+
+} // namespace
 
 LineSource::LineSource(TextFile file, qsizetype firstLine) : m_file(std::move(file)) {
     seek(firstLine);
 }
 
+LineSource::LineSource(const QString& path, const QString& encodingName, qsizetype firstLine,
+                       qsizetype pieceSize)
+    : m_reader(std::make_unique<TextFileReader>(
+          path, encodingName, pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize)) {
+    // The lines above the start line are read and forgotten.
+    for (load(0); m_next < firstLine && !atEnd(); load(m_next)) {
+        ++m_next;
+        dropRead();
+    }
+}
+
+LineSource::~LineSource() = default;
+LineSource::LineSource(LineSource&&) noexcept = default;
+LineSource& LineSource::operator=(LineSource&&) noexcept = default;
+
+qsizetype LineSource::lineCountHeld() const {
+    return m_reader ? qsizetype(m_lines.size()) : m_file.lineCount();
+}
+
 void LineSource::seek(qsizetype index) {
-    m_next = qBound<qsizetype>(0, index, m_file.lineCount());
+    if (!m_reader) {
+        m_next = qBound<qsizetype>(0, index, m_file.lineCount());
+        return;
+    }
+    load(index);
+    m_next = qBound<qsizetype>(m_firstLine, index, m_firstLine + lineCountHeld());
 }
 
 QStringView LineSource::readLine() {
+    if (!m_reader) {
+        if (atEnd())
+            return {};
+        return m_file.line(m_next++);
+    }
     if (atEnd())
         return {};
-    return m_file.line(m_next++);
+    const QString& text = m_lines[size_t(m_next - m_firstLine)].text;
+    ++m_next;
+    // The line after it is read ahead, so that atEnd() knows.
+    load(m_next);
+    return text;
+}
+
+QStringView LineSource::lastLineEnd() const {
+    if (!m_reader)
+        return m_file.lineEnd(m_next - 1);
+    if (m_next - 1 < m_firstLine)
+        return {};
+    const Line& line = m_lines[size_t(m_next - 1 - m_firstLine)];
+    // The stored length tells CR LF and none; a single character is told by what the file
+    // wrote, kept as the length's sign.
+    return lineEndOfLength(line.endLength & 3, line.endLength & 4 ? QChar(u'\r') : QChar(u'\n'));
+}
+
+void LineSource::dropRead() {
+    if (!m_reader)
+        return;
+    while (m_firstLine < m_next) {
+        m_lines.pop_front();
+        ++m_firstLine;
+    }
+}
+
+void LineSource::load(qsizetype index) {
+    while (m_firstLine + qsizetype(m_lines.size()) <= index && cutLine()) {
+    }
+}
+
+bool LineSource::cutLine() {
+    for (;;) {
+        const auto* data = reinterpret_cast<const char16_t*>(m_pending.constData()) + m_pendingAt;
+        const qsizetype size = m_pending.size() - m_pendingAt;
+        qsizetype end = 0;
+        while (end < size && data[end] != u'\n' && data[end] != u'\r')
+            ++end;
+        // A CR at the end of the text read may be the first half of CR LF.
+        const bool decided = end < size && (data[end] == u'\n' || end + 1 < size);
+        if (decided || m_reader->atEnd()) {
+            if (end == size && size == 0)
+                return false;
+            Line line{QString(reinterpret_cast<const QChar*>(data), end), 0};
+            if (end < size) {
+                const bool crlf = data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n';
+                line.endLength = crlf ? 2 : data[end] == u'\r' ? (1 | 4) : 1;
+            }
+            m_pendingAt += end + (line.endLength & 3);
+            m_lines.push_back(std::move(line));
+            return true;
+        }
+        m_pending.remove(0, m_pendingAt);
+        m_pendingAt = 0;
+        m_pending += m_reader->read();
+    }
 }
 
 } // namespace tovin

@@ -412,38 +412,61 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
     return outcome;
 }
 
-ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile& file,
-                                          qsizetype startLine, const Divider& divider,
-                                          const FieldMap& map, ImportOptions options,
-                                          const ProgressCallback& progress) {
-    ProductImporter importer(db, map, std::move(options));
-    importer.setProgress(progress, qMax<qsizetype>(0, file.lineCount() - startLine));
+ImportOutcome ProductImporter::importLines(LineSource first,
+                                           const std::function<LineSource()>& reopen,
+                                           qsizetype startLine, const Divider& divider,
+                                           const ProgressCallback& progress) {
     const FieldSplitter splitter(divider);
     ImportItem item;
     // A first reading finds the stock numbers that stand on several items: only the last of
-    // them is imported.
+    // them is imported. It keeps a few numbers per stock number, never the items.
     RepeatedStockNumbers repeats;
-    for (LineSource source(file, startLine);;) {
-        const qsizetype line = source.position();
-        if (!splitter.readItem(source, item))
+    qsizetype lineCount = startLine;
+    for (;;) {
+        const qsizetype line = first.position();
+        if (!splitter.readItem(first, item)) {
+            lineCount = first.position();
             break;
-        const QString& stockNumber = item.field(importer.m_stockIndex);
+        }
+        const QString& stockNumber = item.field(m_stockIndex);
         if (!ImportValueRules::skipsStockNumber(stockNumber))
             repeats.add(stockNumber, line);
     }
-    importer.setRepeats(std::move(repeats));
-    LineSource source(file, startLine);
+    setRepeats(std::move(repeats));
+    setProgress(progress, qMax<qsizetype>(0, lineCount - startLine));
+    LineSource source = reopen();
     bool cancelled = false;
     for (;;) {
         const qsizetype line = source.position();
         if (!splitter.readItem(source, item))
             break;
-        if (!importer.processInOrder(item, line, source.position() - startLine)) {
+        if (!processInOrder(item, line, source.position() - startLine)) {
             cancelled = true;
             break;
         }
     }
-    return importer.finish(cancelled);
+    return finish(cancelled);
+}
+
+ImportOutcome ProductImporter::importText(CatalogueDatabase& db, const TextFile& file,
+                                          qsizetype startLine, const Divider& divider,
+                                          const FieldMap& map, ImportOptions options,
+                                          const ProgressCallback& progress) {
+    ProductImporter importer(db, map, std::move(options));
+    const auto open = [&] { return LineSource(file, startLine); };
+    return importer.importLines(open(), open, startLine, divider, progress);
+}
+
+ImportOutcome ProductImporter::importFile(CatalogueDatabase& db, const QString& path,
+                                          const QString& encodingName, qsizetype startLine,
+                                          const Divider& divider, const FieldMap& map,
+                                          ImportOptions options, const ProgressCallback& progress) {
+    // The file is opened before the run starts, so that a file that cannot be read leaves no
+    // run behind, as with a file read whole.
+    const auto open = [&] { return LineSource(path, encodingName, startLine); };
+    LineSource first = open();
+    ProductImporter importer(db, map, std::move(options));
+    return importer.importLines(std::move(first), open, startLine, divider, progress);
 }
 
 bool ProductImporter::processInOrder(ImportItem& item, qsizetype position, qint64 progressValue) {

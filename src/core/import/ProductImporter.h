@@ -15,6 +15,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -26,6 +27,7 @@ class CatalogueDatabase;
 class Divider;
 class BatchedTransaction;
 class JournalRun;
+class LineSource;
 class SqliteStatement;
 class TextFile;
 
@@ -95,6 +97,14 @@ public:
                                     qsizetype startLine, const Divider& divider,
                                     const FieldMap& map, ImportOptions options,
                                     const ProgressCallback& progress);
+    // The same for the file at `path`, read in the named encoding (or the one found from its
+    // bytes) and streamed: two readings of the file, neither holding more than the item it
+    // reads, so a file of any size takes the same memory. Raises error 53 when the file cannot
+    // be read.
+    static ImportOutcome importFile(CatalogueDatabase& db, const QString& path,
+                                    const QString& encodingName, qsizetype startLine,
+                                    const Divider& divider, const FieldMap& map,
+                                    ImportOptions options, const ProgressCallback& progress);
 
     // The key of a new product as the inserting statement gives it: NULL lets the counter column
     // choose one past every key it ever gave out, so a deleted product's key is never handed to
@@ -121,6 +131,11 @@ private:
         int code;
     };
 
+    // The two readings of a file from line `startLine`: `first` for the first, then another
+    // source from `reopen`.
+    ImportOutcome importLines(LineSource first, const std::function<LineSource()>& reopen,
+                              qsizetype startLine, const Divider& divider,
+                              const ProgressCallback& progress);
     void processItem(ImportItem& item);
     // Tells the progress callback; false when it asks to stop.
     bool tellProgress(qint64 progressValue);

@@ -37,10 +37,50 @@ bool sameKey(QStringView a, QStringView b) {
     return true;
 }
 
+bool isAscii(QByteArrayView bytes) {
+    for (const char b : bytes)
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return false;
+    return true;
+}
+
+// A stock number as stored (UTF-8) against one as read. Stock numbers are nearly always ASCII,
+// which is compared as it is stored; anything else is decoded first.
+bool sameKey(QByteArrayView stored, QStringView stockNumber) {
+    if (stored.size() == stockNumber.size()) {
+        qsizetype i = 0;
+        for (; i < stored.size(); ++i) {
+            const auto b = static_cast<unsigned char>(stored[i]);
+            const char16_t c = stockNumber[i].unicode();
+            if (b >= 0x80 || c >= 0x80)
+                break;
+            // Every character before this one was ASCII on both sides, so they line up.
+            if (folded(b) != folded(c))
+                return false;
+        }
+        if (i == stored.size())
+            return true;
+    } else if (isAscii(stored)) {
+        return false; // as many characters as bytes, and a different count
+    }
+    return sameKey(QString::fromUtf8(stored), stockNumber);
+}
+
+size_t hashOfStored(QByteArrayView stored) {
+    if (!isAscii(stored))
+        return hashOfKey(QString::fromUtf8(stored));
+    quint64 hash = 14695981039346656037ULL;
+    for (const char b : stored)
+        hash = (hash ^ folded(char16_t(b))) * 1099511628211ULL;
+    return size_t(hash ^ (hash >> 29));
+}
+
 } // namespace
 
-QStringView RepeatedStockNumbers::textOf(const Entry& entry) const {
-    return QStringView(m_text).sliced(entry.offset, entry.length);
+QByteArrayView RepeatedStockNumbers::storedText(size_t index) const {
+    const quint32 end =
+        index + 1 < m_entries.size() ? m_entries[index + 1].offset : quint32(m_text.size());
+    return QByteArrayView(m_text).sliced(m_entries[index].offset, end - m_entries[index].offset);
 }
 
 qsizetype RepeatedStockNumbers::find(QStringView stockNumber, size_t hash) const {
@@ -51,7 +91,7 @@ qsizetype RepeatedStockNumbers::find(QStringView stockNumber, size_t hash) const
         const quint32 held = m_slots[slot];
         if (held == 0)
             return -1;
-        if (sameKey(textOf(m_entries[held - 1]), stockNumber))
+        if (sameKey(storedText(held - 1), stockNumber))
             return held - 1;
     }
 }
@@ -60,7 +100,7 @@ void RepeatedStockNumbers::grow() {
     std::vector<quint32> table(m_slots.empty() ? 1024 : m_slots.size() * 2, 0);
     const size_t mask = table.size() - 1;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        size_t slot = hashOfKey(textOf(m_entries[i])) & mask;
+        size_t slot = hashOfStored(storedText(i)) & mask;
         while (table[slot] != 0)
             slot = (slot + 1) & mask;
         table[slot] = quint32(i + 1);
@@ -72,15 +112,15 @@ void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
     const size_t hash = hashOfKey(stockNumber);
     const qsizetype found = find(stockNumber, hash);
     if (found < 0) {
-        if ((m_entries.size() + 1) * 2 > m_slots.size())
+        if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
             grow();
         const size_t mask = m_slots.size() - 1;
         size_t slot = hash & mask;
         while (m_slots[slot] != 0)
             slot = (slot + 1) & mask;
-        m_entries.push_back({m_text.size(), stockNumber.size(), line, line});
+        m_entries.push_back({quint32(m_text.size()), quint32(line), quint32(line)});
         m_slots[slot] = quint32(m_entries.size());
-        m_text += stockNumber;
+        m_text += stockNumber.toUtf8();
         return;
     }
     Entry& entry = m_entries[size_t(found)];
@@ -90,7 +130,7 @@ void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
         lines.append(entry.firstLine);
     }
     lines.append(line);
-    entry.lastLine = line;
+    entry.lastLine = quint32(line);
 }
 
 bool RepeatedStockNumbers::isRepeated(const QString& stockNumber) const {
@@ -99,7 +139,7 @@ bool RepeatedStockNumbers::isRepeated(const QString& stockNumber) const {
 
 bool RepeatedStockNumbers::hasLaterItem(const QString& stockNumber, qsizetype line) const {
     const qsizetype found = find(stockNumber, hashOfKey(stockNumber));
-    return found >= 0 && m_entries[size_t(found)].lastLine > line;
+    return found >= 0 && qsizetype(m_entries[size_t(found)].lastLine) > line;
 }
 
 QStringList RepeatedStockNumbers::messages(qsizetype limit) const {
@@ -111,7 +151,7 @@ QStringList RepeatedStockNumbers::messages(qsizetype limit) const {
         QList<qsizetype> lines;
         for (qsizetype line : *repeated)
             lines.append(line + 1);
-        out.append(ImportMessages::repeatedStockNumber(textOf(m_entries[i]).toString(), lines,
+        out.append(ImportMessages::repeatedStockNumber(QString::fromUtf8(storedText(i)), lines,
                                                        m_place == Place::Rows));
     }
     return out;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <vector>
 
 namespace tovin {
@@ -36,22 +39,26 @@ public:
     QStringList messages(qsizetype limit) const;
 
 private:
-    // One stock number. A file of a million lines has nearly a million of them, so each is a
-    // few numbers, its text kept in one string with all the others.
+    // One stock number. A file of a million lines has nearly a million of them, so each is
+    // three 32-bit numbers, its text kept as UTF-8 in one array with all the others, up to where
+    // the next one's starts (a file would need billions of lines to outgrow them).
     struct Entry {
-        qsizetype offset = 0; // of the stock number as the first item writes it, in m_text
-        qsizetype length = 0;
-        qsizetype firstLine = 0;
-        qsizetype lastLine = 0;
+        quint32 offset = 0; // of the stock number as the first item writes it, in m_text
+        quint32 firstLine = 0;
+        quint32 lastLine = 0;
     };
     // The entry of a stock number, -1 when it has none.
     qsizetype find(QStringView stockNumber, size_t hash) const;
     void grow();
-    QStringView textOf(const Entry& entry) const;
+    // The stock number of entry `index` as stored.
+    QByteArrayView storedText(size_t index) const;
 
-    QString m_text;
-    std::vector<Entry> m_entries; // in the order the stock numbers first appear
-    // An open-addressing table of entry indexes + 1 (0 for a free slot), at most half full.
+    QByteArray m_text;
+    // In the order the stock numbers first appear. A deque grows without copying what it holds,
+    // which would double the memory the entries take at the moment it grows.
+    std::deque<Entry> m_entries;
+    // An open-addressing table of entry indexes + 1 (0 for a free slot), at most three quarters
+    // full (a table kept half full would take twice the memory at a million stock numbers).
     std::vector<quint32> m_slots;
     QHash<qsizetype, QList<qsizetype>> m_lines; // every line of a repeated stock number
     qsizetype m_repeated = 0;

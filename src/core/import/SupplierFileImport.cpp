@@ -3,7 +3,6 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/ProductImporter.h"
-#include "core/import/TextFile.h"
 #include "core/journal/JournalRun.h"
 
 #include <QDir>
@@ -74,11 +73,11 @@ QString SupplierFileImport::noteDefault(const QDate& today) const {
 }
 
 ImportOutcome SupplierFileImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
-    const TextFile text = TextFile::load(m_path);
     ImportOptions options = m_options;
     options.runKind = JournalRun::SupplierFile;
     options.runSource = m_path;
-    return ProductImporter::importText(db, text, 0, m_file.divider, m_file.map, options, progress);
+    return ProductImporter::importFile(db, m_path, QString(), 0, m_file.divider, m_file.map,
+                                       options, progress);
 }
 
 QList<int> SupplierFileImport::priceListsInOrder(const QList<int>& checked) {

@@ -1,5 +1,6 @@
 #include "core/import/TextFile.h"
 
+#include "core/import/TextFileReader.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -31,8 +32,10 @@ bool isContinuation(unsigned char c) {
 // the side the zeros stand on. The first few thousand pairs are enough to tell.
 constexpr qsizetype SampledPairs = 4096;
 
+} // namespace
+
 // `fileSize` is the size of the whole file, of which `bytes` may be only the start.
-const char* utf16WithoutMark(QByteArrayView bytes, qsizetype fileSize) {
+const char* TextFile::utf16WithoutMark(QByteArrayView bytes, qsizetype fileSize) {
     const qsizetype pairs = qMin(bytes.size() / 2, SampledPairs);
     if (pairs == 0 || fileSize % 2 != 0)
         return nullptr;
@@ -52,9 +55,7 @@ const char* utf16WithoutMark(QByteArrayView bytes, qsizetype fileSize) {
     return nullptr;
 }
 
-// How much of `bytes` ends on a whole character of UTF-8: a sequence cut off at the end is
-// left for the next piece of the file.
-qsizetype wholeCharacters(QByteArrayView bytes) {
+qsizetype TextFile::wholeUtf8Characters(QByteArrayView bytes) {
     for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
         const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
         if (isContinuation(c))
@@ -64,29 +65,6 @@ qsizetype wholeCharacters(QByteArrayView bytes) {
     }
     return bytes.size();
 }
-
-// Reads the file from `from` on in pieces of whole characters, each handed to `take` until it
-// returns false. False when the file could not be read.
-template <typename Take> bool readPieces(QFile& in, qsizetype from, Take&& take) {
-    constexpr qsizetype PieceSize = 1 << 20;
-    if (!in.seek(from))
-        return false;
-    QByteArray carried;
-    for (;;) {
-        const QByteArray piece = carried + in.read(PieceSize);
-        if (in.error() != QFileDevice::NoError)
-            return false;
-        if (piece.isEmpty())
-            return true;
-        const bool last = in.atEnd();
-        const qsizetype whole = last ? piece.size() : wholeCharacters(piece);
-        carried = piece.sliced(whole);
-        if (!take(QByteArrayView(piece).first(whole)) || last)
-            return true;
-    }
-}
-
-} // namespace
 
 bool TextFile::isValidUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -203,32 +181,15 @@ QList<QPair<QString, QString>> TextFile::offeredEncodings() {
 }
 
 TextFile TextFile::load(const QString& path, const QString& encodingName) {
-    QFile in(path);
-    if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
-        throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
-    const QByteArray head = in.peek(SampledPairs * 2);
-    if (!encodingName.isEmpty() || head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
-        utf16WithoutMark(head, in.size()))
-        return decode(in.readAll(), encodingName);
-
-    // A large file is never held twice, as bytes and as text: it is read in pieces, once to
-    // see whether all of it is UTF-8 and once to decode it, which gives what decode() gives.
+    // The same reader as a streamed import's, so both read the same text. A large file is never
+    // held twice, as bytes and as text.
+    TextFileReader reader(path, encodingName);
     TextFile file;
-    const qsizetype start = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    file.m_byteOrderMark = start > 0;
-    bool utf8 = true;
-    bool read = readPieces(in, start, [&](QByteArrayView piece) {
-        utf8 = isValidUtf8(piece);
-        return utf8;
-    });
-    file.m_encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1252;
-    file.m_text.reserve(in.size() - start);
-    read = read && readPieces(in, start, [&](QByteArrayView piece) {
-               file.m_text += utf8 ? QString::fromUtf8(piece) : fromWindows1252(piece);
-               return true;
-           });
-    if (!read)
-        throw RunTimeError(ErrorNumber::FileNotFound, u"File not found: "_s + path);
+    file.m_encoding = reader.encoding();
+    file.m_text.reserve(reader.size());
+    while (!reader.atEnd())
+        file.m_text += reader.read();
+    file.m_byteOrderMark = reader.hadByteOrderMark();
     file.splitLines();
     return file;
 }

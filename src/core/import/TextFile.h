@@ -42,6 +42,12 @@ public:
     // True when the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above
     // U+10FFFF, no sequence cut off at the end.
     static bool isValidUtf8(QByteArrayView bytes);
+    // The byte order of UTF-16 written without a byte-order mark ("UTF-16LE" or "UTF-16BE"),
+    // told from the start of a file of `fileSize` bytes; null for any other text.
+    static const char* utf16WithoutMark(QByteArrayView head, qsizetype fileSize);
+    // How many bytes the UTF-8 text `head` holds that end on a whole character: a sequence cut
+    // off at the end is left for the next piece of the file.
+    static qsizetype wholeUtf8Characters(QByteArrayView head);
     // Windows-1252 decoding: 0x80-0x9F through the code page's own table (the five unassigned
     // bytes become the C1 controls of the same value), every other byte as its Latin-1 character.
     static QString fromWindows1252(QByteArrayView bytes);

@@ -18,6 +18,7 @@ namespace tovin {
 void TextImportSession::open(const QString& path, const QString& encodingName) {
     m_file = TextFile::load(path, encodingName);
     m_path = path;
+    m_encodingName = encodingName;
     m_startLine = 0;
     m_divider.reset();
     m_mapping = FieldMapping();
@@ -212,8 +213,8 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
     options.runKind = JournalRun::TextImport;
     options.runSource = m_path;
-    return ProductImporter::importText(db, m_file, m_startLine, *m_divider, m_mapping.map(),
-                                       options, progress);
+    return ProductImporter::importFile(db, m_path, m_encodingName, m_startLine, *m_divider,
+                                       m_mapping.map(), options, progress);
 }
 
 bool TextImportSession::takeRemembered(const RememberedMapping& kept) {

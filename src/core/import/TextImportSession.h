@@ -125,13 +125,15 @@ public:
     // True once the divider is chosen and a field is mapped to the stock number.
     bool readyToRun() const;
     QString caption() const;
-    // Adds and edits the rows; raises a RunTimeError when the session is not ready to run.
+    // Adds and edits the rows, reading the file again as it goes (see
+    // ProductImporter::importFile); raises a RunTimeError when the session is not ready to run.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
 
 private:
     DividerOutcome takeIfFits(const Divider& divider);
 
     QString m_path;
+    QString m_encodingName; // as the user named it; empty when found from the bytes
     TextFile m_file;
     qsizetype m_startLine = 0;
     std::optional<Divider> m_divider;

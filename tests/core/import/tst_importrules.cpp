@@ -236,6 +236,9 @@ private slots:
             << QStringList{u"ab1"_s, u"X9"_s, u"AB1"_s, u"x9"_s, u"Ab1"_s};
         QTest::newRow("other letters keep their case")
             << QStringList{u"\u00c91"_s, u"\u00e91"_s, u"\u00c91"_s, u"\u00df"_s, u"SS"_s};
+        QTest::newRow("letters of two and three bytes")
+            << QStringList{u"a\u00e9"_s,  u"ax"_s,   u"A\u00e9"_s,  u"\u20ac5"_s, u"\u20ac5"_s,
+                           u"ab\u00e9"_s, u"abcd"_s, u"AB\u00e9"_s, u"\u00e9"_s,  u"e"_s};
         QTest::newRow("a number within another") << QStringList{u"A1"_s, u"A10"_s, u"a1"_s};
         QTest::newRow("blank and spaces") << QStringList{u" "_s, u"A"_s, u" "_s, u"A "_s};
         QStringList many;

@@ -40,6 +40,35 @@ QList<QStringList> readAll(const TextFile& file, const Divider& divider) {
     return items;
 }
 
+// Every item of the file at `path`, streamed in pieces of `pieceSize` bytes, each with the line
+// it starts on and the line after it.
+QList<QStringList> readStreamed(const QString& path, const QString& encodingName,
+                                const Divider& divider, qsizetype pieceSize) {
+    LineSource source(path, encodingName, 0, pieceSize);
+    const FieldSplitter splitter(divider);
+    ImportItem item;
+    QList<QStringList> items;
+    for (qsizetype line = source.position(); splitter.readItem(source, item);
+         line = source.position())
+        items.append(QStringList{QString::number(line), QString::number(source.position())} +
+                     fieldsOf(item));
+    return items;
+}
+
+// The same for the file read whole.
+QList<QStringList> readWhole(const QString& path, const QString& encodingName,
+                             const Divider& divider) {
+    LineSource source(TextFile::load(path, encodingName));
+    const FieldSplitter splitter(divider);
+    ImportItem item;
+    QList<QStringList> items;
+    for (qsizetype line = source.position(); splitter.readItem(source, item);
+         line = source.position())
+        items.append(QStringList{QString::number(line), QString::number(source.position())} +
+                     fieldsOf(item));
+    return items;
+}
+
 QList<QStringList> readAll(const QByteArray& bytes, const Divider& divider) {
     return readAll(TextFile::decode(bytes), divider);
 }
@@ -388,6 +417,60 @@ private slots:
             QVERIFY(!item.last().endsWith(u'\r'));
         }
         QCOMPARE(read.at(row).at(column), value);
+    }
+
+    // A file streamed in pieces of a few bytes gives the items, with the lines they stand on,
+    // that the file read whole gives: every piece boundary falls inside a character, between
+    // CR and LF, inside a quoted field over several lines and inside an unclosed quote that
+    // sends the reading back to the line after it.
+    void streamedLikeWhole_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<Divider>("divider");
+        for (const char* name :
+             {"magento_products_gear_bags.csv", "shopify_jewelery.csv",
+              "shopify_home-and-garden.csv", "woocommerce_sample_products.csv",
+              "bdpm_CIS_CIP_cp1252_tab_first500.txt", "superstore_orders_utf8bom_crlf.csv"}) {
+            const QString file = QString::fromLatin1(name);
+            QTest::newRow(name) << file << QByteArray() << QString()
+                                << (file.endsWith(u".txt"_s) ? Divider::tab() : Divider::comma());
+        }
+        const QByteArray mixed = "A1,\"caf\xC3\xA9\r\n\xE2\x82\xAC"
+                                 "5\"\r\nb\rc\n\r\n,\"open\nx,y\r";
+        QTest::newRow("line ends, quotes, characters")
+            << QString() << mixed << QString() << Divider::comma();
+        QTest::newRow("mark first")
+            << QString() << "\xEF\xBB\xBF" + mixed << QString() << Divider::comma();
+        QTest::newRow("Windows-1252")
+            << QString() << mixed + "\x80" << QString() << Divider::comma();
+        QTest::newRow("UTF-16 with a mark") << QString()
+                                            << QByteArray("\xFF\xFE"
+                                                          "A\0,\0\"\0B\0\r\0\n\0C\0\"\0\r\0\n\0D\0",
+                                                          24)
+                                            << QString() << Divider::comma();
+        QTest::newRow("named encoding")
+            << QString() << QByteArray("A,\x8E\rB,\x9A\r\n") << u"macintosh"_s << Divider::comma();
+    }
+    void streamedLikeWhole() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        QFETCH(Divider, divider);
+        QTemporaryDir dir;
+        QString path = dir.filePath(u"list.txt"_s);
+        if (name.isEmpty()) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bytes);
+        } else {
+            path = testFile(name);
+            REQUIRE_TEST_FILE(path);
+        }
+        const QList<QStringList> whole = readWhole(path, encoding, divider.withQuotes(true));
+        QVERIFY(!whole.isEmpty());
+        for (const qsizetype pieceSize : {4, 5, 7, 4096})
+            QCOMPARE(readStreamed(path, encoding, divider.withQuotes(true), pieceSize), whole);
     }
 
     // A file read from disk in pieces gives the text, lines and encoding that decoding all its

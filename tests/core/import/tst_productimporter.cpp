@@ -1,4 +1,5 @@
 #include "core/data/CatalogueFailure.h"
+#include "core/data/SqliteStatement.h"
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
@@ -6,6 +7,7 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 #include "support/core/TestCatalogue.h"
+#include "support/core/TestData.h"
 
 #include <QTest>
 #include <atomic>
@@ -53,7 +55,32 @@ QByteArray numberedLines(int count, int first = 1) {
     return lines;
 }
 
+// Every Products row with every value, in key order.
+QString productRows(CatalogueDatabase& db) {
+    SqliteStatement rows(db.handle(), u"SELECT * FROM Products ORDER BY PID"_s);
+    QString all;
+    while (rows.next()) {
+        for (int i = 0; i < rows.columnCount(); ++i)
+            all += rows.stored(i).toString() + u'|';
+        all += u'\n';
+    }
+    return all;
+}
+
+// What a run told: totals, messages, and every error in order.
+QStringList toldBy(const ImportOutcome& outcome, const QList<RunTimeError>& errors) {
+    QStringList told{outcome.totals, QString::number(outcome.errors),
+                     QString::number(outcome.passedOver), QString::number(outcome.repeatedCount)};
+    told += outcome.repeated;
+    for (const RunTimeError& error : errors)
+        told += error.description();
+    return told;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(tovin::Divider)
+Q_DECLARE_METATYPE(tovin::FieldMap)
 
 class ProductImporterTest : public QObject {
     Q_OBJECT
@@ -184,6 +211,65 @@ private slots:
                               u"C3 is on lines 3, 5 and 6; the last line was used"_s}));
         QCOMPARE(outcome.totals, totals(4, 4, 0));
         QCOMPARE(catalogue.text(u"C3"_s, u"Cost1"_s), u"5"_s);
+    }
+
+    // Real supplier files imported as they are read from disk, streamed, give the rows, totals
+    // and messages of the same files read whole: quoted fields over several lines, repeated
+    // stock numbers, Windows-1252 text with decimal commas, a byte-order mark, a start line.
+    void streamedImportMatchesWholeFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Divider>("divider");
+        QTest::addColumn<int>("startLine");
+        QTest::addColumn<FieldMap>("map");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::newRow("multi-line descriptions")
+            << u"magento_products_gear_bags.csv"_s << Divider::comma() << 1
+            << FieldMap{{1, PC::ProdName}, {2, PC::StockNo}, {3, PC::Retail}, {5, PC::ProdDesc}}
+            << false;
+        QTest::newRow("variant rows repeat the handle")
+            << u"shopify_jewelery.csv"_s << Divider::comma() << 1
+            << FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::ProdDesc}, {19, PC::Retail}}
+            << false;
+        QTest::newRow("orders repeat products")
+            << u"superstore_orders_utf8bom_crlf.csv"_s << Divider::comma() << 0
+            << FieldMap{{13, PC::StockNo}, {16, PC::ProdName}, {17, PC::Cost1}} << false;
+        QTest::newRow("Windows-1252, tabs, decimal commas")
+            << u"bdpm_CIS_CIP_cp1252_tab_first500.txt"_s << Divider::tab() << 0
+            << FieldMap{{0, PC::StockNo}, {2, PC::ProdName}, {9, PC::Retail}} << true;
+        QTest::newRow("price list words")
+            << u"woocommerce_sample_products.csv"_s << Divider::comma() << 1
+            << FieldMap{{2, PC::StockNo}, {3, PC::ProdName}, {8, PC::ProdDesc}, {24, PC::Cost1}}
+            << false;
+    }
+    void streamedImportMatchesWholeFile() {
+        QFETCH(QString, name);
+        QFETCH(Divider, divider);
+        QFETCH(int, startLine);
+        QFETCH(FieldMap, map);
+        QFETCH(bool, decimalComma);
+        const QString path = test::testDataFile(u"delimited/"_s + name);
+        REQUIRE_TEST_FILE(path);
+        QStringList told[2];
+        QString rows[2];
+        for (int streamed = 0; streamed < 2; ++streamed) {
+            TestCatalogue catalogue;
+            catalogue.add(1, u"24-WB04"_s, {{PC::ProdName, u"Old bag"_s}, {PC::Retail, 1}});
+            QList<RunTimeError> errors;
+            ImportOptions options = quietOptions(&errors);
+            options.decimalComma = decimalComma;
+            options.commitEvery = 7;
+            options.note = u"list"_s;
+            const ImportOutcome outcome =
+                streamed ? ProductImporter::importFile(catalogue.db(), path, QString(), startLine,
+                                                       divider, map, options, {})
+                         : ProductImporter::importText(catalogue.db(), TextFile::load(path),
+                                                       startLine, divider, map, options, {});
+            told[streamed] = toldBy(outcome, errors);
+            rows[streamed] = productRows(catalogue.db());
+        }
+        QCOMPARE(told[1], told[0]);
+        QCOMPARE(rows[1], rows[0]);
+        QVERIFY(rows[0].count(u'\n') > 10);
     }
 
     // The block an import adds to Notes starts on a line of its own, after the Notes value of

@@ -1,4 +1,5 @@
 #include "core/bulkedit/BulkEdit.h"
+#include "core/data/CatalogueChanges.h"
 #include "core/data/SqliteStatement.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/DeleteRecords.h"
@@ -202,6 +203,32 @@ private slots:
     }
 
     // A product edited after the run keeps the edit and is listed; the rest is taken back.
+    void runsAnnounceOnlyShopRows_data() { undoGivesBackTheCatalogue_data(); }
+
+    // Open views hear of the rows a run wrote in the shop's tables, never of the journal's
+    // own rows that the run wrote with them.
+    void runsAnnounceOnlyShopRows() {
+        QFETCH(RunTask, task);
+        TestCatalogue catalogue;
+        seed(catalogue);
+        QStringList tables;
+        const QMetaObject::Connection heard =
+            connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
+                    [&](const QString&, const QString& table, const QList<qint64>& rows) {
+                        QVERIFY(!rows.isEmpty());
+                        if (!tables.contains(table))
+                            tables.append(table);
+                    });
+        task(catalogue);
+        disconnect(heard);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(lastRun(catalogue.db()) > 0);
+        QVERIFY(!tables.isEmpty());
+        for (const QString& table : std::as_const(tables))
+            QVERIFY2(!CatalogueSchema::isBookkeepingTable(table), qPrintable(table));
+    }
+
     void laterEditIsKeptAndListed() {
         TestCatalogue catalogue;
         seed(catalogue);
