@@ -162,6 +162,10 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
     // The files are written as one set: what depends on the folder is looked at once, not
     // for each of thousands of files, and the set is saved to disk at once at the end.
     OutputFolder folder(request.pagesFolder, request.output);
+    // Thousands of products name their pictures: the picture folders are listed once a run.
+    CellMarkup cells = request.cells;
+    if (!cells.files)
+        cells.files = std::make_shared<ProgramFolder::FileFinder>();
 
     // Every name the run would write is looked at first: one the rules refuse (a catalogue
     // under a page's name) stops the run before any file was replaced. A folder in the way is
@@ -246,18 +250,17 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                     const QString mainFile = fileFor(QString::number(p));
                     for (qsizetype i = 0; i < count; ++i) {
                         progress(u"."_s);
-                        folder.write(detailFiles[i],
-                                     PageMarkup::fileBytes(detailLines(
-                                         cellProducts[i], o, mainFile,
-                                         request.cells.pictureOf(cellProducts[i]).link)));
+                        folder.write(detailFiles[i], PageMarkup::fileBytes(detailLines(
+                                                         cellProducts[i], o, mainFile,
+                                                         cells.pictureOf(cellProducts[i]).link)));
                         fileOf.insert(detailFiles[i], result.files.size());
                         ++file.detailPages;
                         ++result.filesWritten;
                     }
                 }
                 folder.write(file.fileName, PageMarkup::fileBytes(pageLines(
-                                                cellProducts, o, request.cells, title, previous,
-                                                next, details ? detailFiles : QStringList())));
+                                                cellProducts, o, cells, title, previous, next,
+                                                details ? detailFiles : QStringList())));
                 fileOf.insert(file.fileName, result.files.size());
                 ++result.filesWritten;
             } catch (const RunTimeError& error) {

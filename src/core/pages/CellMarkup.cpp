@@ -35,7 +35,8 @@ QString CellMarkup::placedAddress(const QString& stored) const {
     // Stored paths come from Windows data ("\", any letter case) or name the program folder in
     // full; a page that is uploaded keeps only what is relative to it, so a file of the program
     // folder is written in its real letter case behind the way back from the page.
-    const QString resolved = QDir::cleanPath(ProgramFolder::resolveFile(stored));
+    const QString resolved =
+        QDir::cleanPath(files ? files->resolve(stored) : ProgramFolder::resolveFile(stored));
     const QString root = QDir::cleanPath(ProgramFolder::path()) + u'/';
     if (resolved.startsWith(root))
         return picturePrefix + resolved.mid(root.size());
@@ -44,16 +45,19 @@ QString CellMarkup::placedAddress(const QString& stored) const {
 
 CellMarkup::Picture CellMarkup::pictureOf(const PageProduct& product) const {
     const QString& path = product.Picture;
+    const auto fileExists = [&](const QString& stored) {
+        return files ? files->exists(stored) : ProgramFolder::fileExists(stored);
+    };
     auto placed = [&](const QString& source, const QString& link) {
         return Picture{placedAddress(source), placedAddress(link)};
     };
     if (style == Style::ByPageNumber) {
-        if (path.isEmpty() || !ProgramFolder::fileExists(path))
+        if (path.isEmpty() || !fileExists(path))
             return placed(noPicture, noPicture);
         return placed(path, PageMarkup::largePictureOf(path));
     }
     const QString large = PageMarkup::largePictureOf(path);
-    if (large != path && ProgramFolder::fileExists(large))
+    if (large != path && fileExists(large))
         return placed(path, large);
     return placed(path, path);
 }

@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace tovin {
 
 struct PageOptions;
+namespace ProgramFolder {
+class FileFinder;
+}
 
 // The elements of one product cell, in the order of the options' display slots, for both kinds
 // of catalogue page: the pages by page number (their own money format, the chosen cost level,
@@ -26,6 +30,9 @@ struct CellMarkup {
     // The way from the page's folder back to the program folder ("../"); empty for a page in
     // the program folder itself.
     QString picturePrefix;
+    // Where picture files are looked up during a run of many pages (each folder listed once);
+    // without one, every lookup looks at the disk.
+    std::shared_ptr<ProgramFolder::FileFinder> files;
 
     // A stored picture path as a page names it: a file of the program folder becomes the
     // picture prefix and its path inside that folder ("/" separators, the letter case on disk);

@@ -227,10 +227,43 @@ std::optional<QString> OutputFolder::refusal(const QString& fileName) const {
                      [&] { return m_realFolder + u'/' + fileName; });
 }
 
+bool OutputFolder::keepsUnchanged(const QString& fileName, const QByteArray& bytes) {
+    m_kept.remove(fileName);
+    if (m_names.contains(fileName))
+        return false; // already written once in this set: the staged file is the one to keep
+    // Looked at through any link, as the write would land there.
+    const QString path = pathOf(fileName);
+    Kept kept;
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size != bytes.size())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(bytes.size() + 1) != bytes)
+        return false;
+    kept.bytes = bytes;
+    kept.device = status.st_dev;
+    kept.inode = status.st_ino;
+    kept.size = status.st_size;
+    kept.modified = status.st_mtim;
+    m_kept.insert(fileName, std::move(kept));
+    return true;
+}
+
+bool OutputFolder::isUnchangedSince(const QString& fileName, const Kept& kept) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(pathOf(fileName)).constData(), &status) == 0 &&
+           status.st_dev == kept.device && status.st_ino == kept.inode &&
+           status.st_size == kept.size && status.st_mtim.tv_sec == kept.modified.tv_sec &&
+           status.st_mtim.tv_nsec == kept.modified.tv_nsec;
+}
+
 void OutputFolder::write(const QString& fileName, const QByteArray& bytes) {
     const QString target = pathOf(fileName);
     if (const auto sentence = refusal(fileName))
         refuse(*sentence);
+    if (keepsUnchanged(fileName, bytes))
+        return;
     if (!m_work->isValid()) {
         if (!QFileInfo(m_folder).isDir())
             throw RunTimeError(ErrorNumber::PathNotFound, u"Cannot write the file "_s + target +
@@ -254,6 +287,17 @@ void OutputFolder::write(const QString& fileName, const QByteArray& bytes) {
 
 QList<OutputFolder::Failure> OutputFolder::commit() {
     QList<Failure> failures;
+    // A kept file that was changed since it was read is written after all, through the gate.
+    for (auto kept = m_kept.cbegin(); kept != m_kept.cend(); ++kept) {
+        if (isUnchangedSince(kept.key(), kept.value()))
+            continue;
+        try {
+            OutputFile::write(pathOf(kept.key()), kept->bytes, m_rules);
+        } catch (const RunTimeError& error) {
+            failures.append({kept.key(), error.description()});
+        }
+    }
+    m_kept.clear();
     if (m_written.isEmpty())
         return failures;
     // One flush of the file system for the whole set rather than one per file (which is what

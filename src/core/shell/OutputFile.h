@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <sys/types.h>
+#include <time.h>
 
 class QIODevice;
 class QSaveFile;
@@ -70,8 +73,10 @@ private:
 // Many files written into one folder as one set (the pages of a web catalogue). What depends
 // only on the folder and the open catalogue is worked out once, not for every file; each file
 // is written into a hidden working folder inside the folder, and commit() saves them all to
-// disk at once, then checks each name once more and moves the file over it. Destroyed without
-// commit() (an error, a stop), it leaves the folder as it was and nothing else behind.
+// disk at once, then checks each name once more and moves the file over it. A file that already
+// holds exactly the bytes to write is left as it is (a catalogue written again mostly repeats
+// itself, and each new file costs the disk far more than reading the old one). Destroyed
+// without commit() (an error, a stop), it leaves the folder as it was and nothing else behind.
 class OutputFolder {
 public:
     OutputFolder(const QString& folder, const OutputRules& rules);
@@ -96,6 +101,17 @@ public:
 
 private:
     struct Identity;
+    // A file found holding the bytes to write, and how it looked then: if it changed before the
+    // commit, the bytes are written after all.
+    struct Kept {
+        QByteArray bytes;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+    };
+    bool keepsUnchanged(const QString& fileName, const QByteArray& bytes);
+    bool isUnchangedSince(const QString& fileName, const Kept& kept) const;
 
     QString m_folder; // ends in "/"
     OutputRules m_rules;
@@ -104,6 +120,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_work;
     QStringList m_written; // in the order written
     QSet<QString> m_names;
+    QHash<QString, Kept> m_kept;
 };
 
 } // namespace tovin

@@ -91,13 +91,31 @@ void applyToSharedState() {
     shared().PicturesFolder = shared().AppFolder + u"pictures/"_s;
 }
 
-QString resolveFile(const QString& storedPath) {
-    if (storedPath.isEmpty())
-        return storedPath;
+namespace {
+
+QString normalisedPath(const QString& storedPath) {
     QString normalised = storedPath;
     normalised.replace(u'\\', u'/');
     if (QFileInfo(normalised).isRelative())
         normalised = path() + normalised;
+    return normalised;
+}
+
+QString joined(const QString& folder, const QString& name) {
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+QStringList entriesOf(const QString& folder) {
+    const QDir dir(folder.isEmpty() ? u"."_s : folder);
+    return dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+QString resolveFile(const QString& storedPath) {
+    if (storedPath.isEmpty())
+        return storedPath;
+    const QString normalised = normalisedPath(storedPath);
     if (QFileInfo::exists(normalised))
         return normalised;
     // Walk the path, matching each part without regard to letter case.
@@ -105,25 +123,20 @@ QString resolveFile(const QString& storedPath) {
     const QStringList parts = normalised.split(u'/', Qt::SkipEmptyParts);
     QString current = absolute ? u"/"_s : QString();
     for (const QString& part : parts) {
-        const QString candidate =
-            current.isEmpty() || current.endsWith(u'/') ? current + part : current + u'/' + part;
+        const QString candidate = joined(current, part);
         if (QFileInfo::exists(candidate)) {
             current = candidate;
             continue;
         }
-        const QDir dir(current.isEmpty() ? u"."_s : current);
-        const QStringList entries =
-            dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         QString match;
-        for (const QString& entry : entries)
+        for (const QString& entry : entriesOf(current))
             if (entry.compare(part, Qt::CaseInsensitive) == 0) {
                 match = entry;
                 break;
             }
         if (match.isEmpty())
             return normalised;
-        current =
-            current.isEmpty() || current.endsWith(u'/') ? current + match : current + u'/' + match;
+        current = joined(current, match);
     }
     return current;
 }
@@ -132,6 +145,70 @@ bool fileExists(const QString& storedPath) {
     if (storedPath.trimmed().isEmpty())
         return false;
     return QFileInfo(resolveFile(storedPath)).isFile();
+}
+
+} // namespace tovin::ProgramFolder
+
+namespace tovin::ProgramFolder {
+
+const FileFinder::Listing& FileFinder::listingOf(const QString& folder) {
+    const auto found = m_listings.constFind(folder);
+    if (found != m_listings.cend())
+        return *found;
+    Listing listing;
+    const QDir dir(folder.isEmpty() ? u"."_s : folder);
+    listing.read = dir.exists() && dir.isReadable();
+    // In the order resolveFile() meets them, so that of two names differing only in case the
+    // same one is taken.
+    for (const QString& entry : entriesOf(folder)) {
+        listing.names.insert(entry);
+        const QString folded = entry.toCaseFolded();
+        if (!listing.folded.contains(folded))
+            listing.folded.insert(folded, entry);
+    }
+    return *m_listings.insert(folder, std::move(listing));
+}
+
+std::pair<QString, bool> FileFinder::find(const QString& storedPath) {
+    const QString normalised = normalisedPath(storedPath);
+    const bool absolute = normalised.startsWith(u'/');
+    const QStringList parts = normalised.split(u'/', Qt::SkipEmptyParts);
+    QString current = absolute ? u"/"_s : QString();
+    bool exact = true;
+    for (const QString& part : parts) {
+        const Listing& listing = listingOf(current);
+        if (listing.names.contains(part)) {
+            current = joined(current, part);
+            continue;
+        }
+        // "." and "..", and the parts of a folder that cannot be listed, are only seen on disk.
+        if (!listing.read || part == u"."_s || part == u".."_s) {
+            const QString candidate = joined(current, part);
+            if (!QFileInfo::exists(candidate))
+                return {normalised, false};
+            current = candidate;
+            continue;
+        }
+        const QString match = listing.folded.value(part.toCaseFolded());
+        if (match.isEmpty())
+            return {normalised, false};
+        current = joined(current, match);
+        exact = false;
+    }
+    return {exact ? normalised : current, true};
+}
+
+QString FileFinder::resolve(const QString& storedPath) {
+    if (storedPath.isEmpty())
+        return storedPath;
+    return find(storedPath).first;
+}
+
+bool FileFinder::exists(const QString& storedPath) {
+    if (storedPath.trimmed().isEmpty())
+        return false;
+    const auto [found, whole] = find(storedPath);
+    return whole && QFileInfo(found).isFile();
 }
 
 } // namespace tovin::ProgramFolder

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
+#include <utility>
 
 namespace tovin::ProgramFolder {
 
@@ -29,5 +32,28 @@ void applyToSharedState();
 // when nothing matches.
 QString resolveFile(const QString& storedPath);
 bool fileExists(const QString& storedPath);
+
+// resolveFile() and fileExists() for a run that looks up thousands of files (the pictures of a
+// web catalogue): each folder is listed once, when first needed, and every later name is
+// matched against that listing instead of the disk. The answers are those of the functions
+// above as the folders were when listed, so a finder lives for one run; a file added after
+// its folder was listed is seen by the next finder.
+class FileFinder {
+public:
+    QString resolve(const QString& storedPath);
+    bool exists(const QString& storedPath);
+
+private:
+    struct Listing {
+        bool read = false;              // false when the folder could not be listed
+        QSet<QString> names;            // every entry, as on disk
+        QHash<QString, QString> folded; // the first entry of each case-folded name
+    };
+    const Listing& listingOf(const QString& folder);
+    // The path found and whether each of its parts was found.
+    std::pair<QString, bool> find(const QString& storedPath);
+
+    QHash<QString, Listing> m_listings;
+};
 
 } // namespace tovin::ProgramFolder

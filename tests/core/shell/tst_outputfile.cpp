@@ -222,6 +222,61 @@ private slots:
         QCOMPARE(namesIn(root), (QStringList{u"export.txt"_s, u"page.htm"_s, u"shop.mde"_s}));
     }
 
+    // A file of the set that already holds its bytes is left as it is (the same file, its time
+    // kept); one that differs, or that changed before the commit, gets the new bytes, and the
+    // gate still stands between a kept file and a catalogue put under its name.
+    void folderUnchanged_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("meanwhile"); // what happens to the file before the commit
+        QTest::addColumn<bool>("sameFile");
+        QTest::newRow("same bytes") << NewBytes << QString() << true;
+        QTest::newRow("other bytes, same size")
+            << QByteArray(NewBytes).replace('7', '8') << QString() << false;
+        QTest::newRow("other size") << OldBytes << QString() << false;
+        QTest::newRow("longer, same start") << NewBytes + "more" << QString() << false;
+        QTest::newRow("same bytes, then changed") << NewBytes << u"changed"_s << false;
+        QTest::newRow("same bytes, then a catalogue") << NewBytes << u"catalogue"_s << false;
+    }
+    void folderUnchanged() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, sameFile);
+        QTemporaryDir dir;
+        const QString root = dir.path() + u'/';
+        const QString target = root + u"page.htm"_s;
+        makeFile(target, before);
+        struct stat old {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &old), 0);
+
+        QList<OutputFolder::Failure> failures;
+        {
+            OutputFolder folder(root, OutputRules{root + u"shop.mde"_s});
+            folder.write(u"page.htm"_s, NewBytes);
+            if (meanwhile == u"changed"_s) {
+                makeFile(target, OldBytes);
+            } else if (meanwhile == u"catalogue"_s) {
+                QVERIFY(QFile::remove(target));
+                makeFile(target, CatalogueBytes);
+            }
+            failures = folder.commit();
+        }
+        struct stat now {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &now), 0);
+        if (meanwhile == u"catalogue"_s) {
+            QCOMPARE(failures.size(), 1);
+            QVERIFY2(failures.value(0).error.contains(u"holds a catalogue"_s),
+                     qPrintable(failures.value(0).error));
+            QCOMPARE(contents(target), CatalogueBytes);
+        } else {
+            QVERIFY(failures.isEmpty());
+            QCOMPARE(contents(target), NewBytes);
+        }
+        QCOMPARE(now.st_ino == old.st_ino && now.st_mtim.tv_nsec == old.st_mtim.tv_nsec &&
+                     now.st_mtim.tv_sec == old.st_mtim.tv_sec,
+                 sameFile);
+        QCOMPARE(namesIn(root), QStringList{u"page.htm"_s});
+    }
+
     // Devices are refused by looking only; nothing is ever written to one here.
     void deviceRefused() {
         const auto sentence = OutputFile::refusal(u"/dev/null"_s, OutputRules{});
