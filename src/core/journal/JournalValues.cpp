@@ -18,9 +18,26 @@ void appendRaw(QByteArray& out, const void* data, qsizetype size) {
     out.append(static_cast<const char*>(data), size);
 }
 
+// Whole numbers and lengths take seven bits a byte, the high bit saying another byte follows:
+// most of what an import writes (0, small amounts, short texts) then takes one or two bytes,
+// which keeps the journal of a large run small.
+void appendVarint(QByteArray& out, quint64 v) {
+    while (v >= 0x80) {
+        out.append(char(v | 0x80));
+        v >>= 7;
+    }
+    out.append(char(v));
+}
+
+// Negative numbers interleaved with positive ones, so that -1 is as short as 1.
+void appendInteger(QByteArray& out, qint64 i) {
+    out.append(char(Integer));
+    appendVarint(out, (quint64(i) << 1) ^ quint64(i >> 63));
+}
+
 void appendBytes(QByteArray& out, Tag tag, const char* data, quint32 size) {
     out.append(char(tag));
-    appendRaw(out, &size, sizeof size);
+    appendVarint(out, size);
     out.append(data, size);
 }
 
@@ -40,12 +57,9 @@ void appendValue(QByteArray& out, const QVariant& value) {
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::Bool: {
-        const qint64 i = value.toLongLong();
-        out.append(char(Integer));
-        appendRaw(out, &i, sizeof i);
+    case QMetaType::Bool:
+        appendInteger(out, value.toLongLong());
         return;
-    }
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         appendBytes(out, Blob, bytes.constData(), quint32(bytes.size()));
@@ -72,21 +86,36 @@ public:
         return v;
     }
 
+    quint64 varint() {
+        quint64 v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            const auto byte = quint8(fixed<char>());
+            v |= quint64(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                return v;
+        }
+        throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+    }
+
     QVariant value() {
         const char tag = fixed<char>();
         switch (tag) {
         case Null:
             return QVariant();
-        case Integer:
-            return QVariant(qlonglong(fixed<qint64>()));
+        case Integer: {
+            const quint64 z = varint();
+            return QVariant(qlonglong((z >> 1) ^ (~(z & 1) + 1)));
+        }
         case Real:
             return QVariant(fixed<double>());
         case Text:
         case Blob: {
-            const quint32 size = fixed<quint32>();
-            need(size);
-            const QByteArray bytes = m_data.mid(m_at, size);
-            m_at += size;
+            const quint64 size = varint();
+            if (size > quint64(m_data.size()))
+                throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+            need(qsizetype(size));
+            const QByteArray bytes = m_data.mid(m_at, qsizetype(size));
+            m_at += qsizetype(size);
             return tag == Text ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
         }
         }
@@ -105,12 +134,9 @@ private:
 // The trigger side works on the database's own values, so nothing is converted on the way.
 void appendSqlValue(QByteArray& out, sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER: {
-        const qint64 i = sqlite3_value_int64(value);
-        out.append(char(Integer));
-        appendRaw(out, &i, sizeof i);
+    case SQLITE_INTEGER:
+        appendInteger(out, sqlite3_value_int64(value));
         return;
-    }
     case SQLITE_FLOAT: {
         const double d = sqlite3_value_double(value);
         out.append(char(Real));
@@ -183,8 +209,7 @@ void packFunction(sqlite3_context* context, int count, sqlite3_value** values) {
         for (int i = 1, column = 0; i + 1 < count; i += 2, ++column) {
             if (sameSqlValue(values[i], values[i + 1]))
                 continue;
-            const auto position = quint16(column);
-            appendRaw(out, &position, sizeof position);
+            appendVarint(out, quint64(column));
             appendSqlValue(out, values[mode == 1 ? i : i + 1]);
         }
         if (out.isEmpty()) {
@@ -214,7 +239,7 @@ Row unpackRow(const QByteArray& packed) {
 Columns unpackColumns(const QByteArray& packed) {
     Columns columns;
     for (Reader reader(packed); !reader.atEnd();) {
-        const int position = reader.fixed<quint16>();
+        const int position = int(reader.varint());
         columns.append({position, reader.value()});
     }
     return columns;
