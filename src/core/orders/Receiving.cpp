@@ -54,6 +54,12 @@ bool wasReceived(CatalogueDatabase& db, const StoredRows::Row& line) {
                 .isNull();
 }
 
+// More may arrive than the product counts on order (a line ordered before the count was kept,
+// or the count typed lower); what is left on order is then none, never fewer than none.
+double onOrderAfter(double onOrder, double received) {
+    return std::max(0.0, onOrder - received);
+}
+
 void markReceived(CatalogueDatabase& db, const StoredRows::Row& line) {
     if (db.hasTable(CatalogueSchema::ReceivedLinesTable))
         db.run(u"INSERT OR IGNORE INTO ReceivedLines (OrderRow) VALUES (?)"_s, {line.rowId});
@@ -67,11 +73,12 @@ void receive(CatalogueDatabase& db, const StoredRows::Row& line, const QDate& re
         result.stockNo);
     result.productMissing = !product;
     if (product) {
-        StoredRows::update(db, Products, product->rowId,
-                           {{u"Inventory"_s, number(product->value(u"Inventory"_s)) + quantity},
-                            {u"OnOrder"_s, number(product->value(u"OnOrder"_s)) - quantity},
-                            {u"Notes"_s, product->value(u"Notes"_s).toString() +
-                                             CatalogueOrdering::receivedNote(received)}});
+        StoredRows::update(
+            db, Products, product->rowId,
+            {{u"Inventory"_s, number(product->value(u"Inventory"_s)) + quantity},
+             {u"OnOrder"_s, onOrderAfter(number(product->value(u"OnOrder"_s)), quantity)},
+             {u"Notes"_s,
+              product->value(u"Notes"_s).toString() + CatalogueOrdering::receivedNote(received)}});
     }
     const auto stockRow =
         StoredRows::firstWhere(db, Stock, {u"Number"_s}, u"Product Id"_s, result.stockNo);

@@ -9,11 +9,11 @@ namespace tovin {
 class CatalogueDatabase;
 
 // Receiving ordered goods into stock. Each order line is received in one transaction: the
-// product's Inventory rises and its OnOrder falls by the line's NumberOrdered and its notes gain
-// a dated "Received Item" line, the stock row of table Inventory grows by the same number (or is
-// made, from the line and the product), and the line's Date Received is set. A line that fails
-// leaves all three as they were. A line received before is left alone, so stock is never
-// counted twice; a Date Received the user typed and saved does not make a line received.
+// product's Inventory rises and its OnOrder falls by the line's NumberOrdered (to no fewer than
+// none) and its notes gain a dated "Received Item" line, the stock row of table Inventory grows by
+// the same number (or is made, from the line and the product), and the line's Date Received is set.
+// A line that fails leaves all three as they were. A line received before is left alone, so stock
+// is never counted twice; a Date Received the user typed and saved does not make a line received.
 namespace Receiving {
 
 struct LineResult {

@@ -97,9 +97,10 @@ private slots:
     void cleanup() { m_db.reset(); }
 
     // Three lines, one product without a stock row: two stock rows grow, one is made from the
-    // line and the product; every product moves 3 from On Order into Inventory with a note.
+    // line and the product; every product moves 3 from On Order into Inventory with a note. A
+    // product that had fewer on order than arrived has none on order left, not fewer than none.
     void receiveAllMakesTheMissingStockRow() {
-        for (const Product& p : {Product{u"AB7"_s, 4, 3, true}, Product{u"CND-315"_s, 0, 3, true},
+        for (const Product& p : {Product{u"AB7"_s, 4, 3, true}, Product{u"CND-315"_s, 0, 1, true},
                                  Product{u"MUG-401"_s, 1, 5, false}})
             addProduct(p);
         for (const QString& s : {u"MUG-401"_s, u"AB7"_s, u"CND-315"_s})
@@ -121,6 +122,8 @@ private slots:
         QCOMPARE(made.value(u"Cost"_s).toDouble(), 37.33);
         QCOMPARE(product(u"MUG-401"_s, u"Inventory"_s).toDouble(), 4.0);
         QCOMPARE(product(u"MUG-401"_s, u"OnOrder"_s).toDouble(), 2.0);
+        QCOMPARE(product(u"CND-315"_s, u"Inventory"_s).toDouble(), 3.0);
+        QCOMPARE(product(u"CND-315"_s, u"OnOrder"_s).toDouble(), 0.0);
         QCOMPARE(product(u"AB7"_s, u"Notes"_s).toString(),
                  u"01/06/03 - Added This Item\r\n03/12/03 - Received Item\r\n"_s);
         QCOMPARE(StoredRows::allRows(db(), u"Orders"_s, {u"Date Received"_s})
