@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -284,14 +285,19 @@ void ProductsCatalogue::MakePage() {
     // The progress goes into the page the view shows once it has loaded: no preview of the
     // reset rows may replace it, and a load still running would take the writes with it.
     m_host.cancelPreview();
-    if (!waitUntil([view] { return !view->isBusy(); })) {
+    // The screen (with its view and this panel) may be closed while events run: Open Database,
+    // the window's close button.
+    const QPointer<ProductsCatalogue> self(this);
+    if (!waitUntil([&] { return !self || !view->isBusy(); }) || !self) {
         // The program is closing: no pages are written.
-        *m_host.moving = false;
+        if (self)
+            *m_host.moving = false;
         return;
     }
     CataloguePages::Callbacks callbacks;
-    callbacks.progress = [view](const QString& html) {
-        view->writeHtml(html);
+    callbacks.progress = [shown = QPointer<WebView>(view)](const QString& html) {
+        if (shown)
+            shown->writeHtml(html);
         letEventsRun();
     };
     callbacks.overwrite = [](const QString&) {
@@ -308,6 +314,8 @@ void ProductsCatalogue::MakePage() {
                 callbacks);
         });
     }
+    if (!self)
+        return;
     *m_host.moving = false;
     Command14_Click();
 
@@ -318,7 +326,7 @@ void ProductsCatalogue::MakePage() {
     if (!failed.isEmpty())
         tell(u"These pages could not be written:\n"_s + failed.join(u'\n'));
     const QString first = folder + name + QString::number(from) + u".htm"_s;
-    if (waitUntil([view] { return !view->isBusy(); }) && QFileInfo::exists(first))
+    if (waitUntil([&] { return !self || !view->isBusy(); }) && self && QFileInfo::exists(first))
         view->navigate(first);
 }
 
@@ -340,12 +348,17 @@ void ProductsCatalogue::MakeThumbs() {
     WebView* view = m_host.webView;
     RecordSet* rs = m_host.records();
     m_host.cancelPreview();
+    // The screen (with its view, records and this panel) may be closed while events run: Open
+    // Database, the window's close button.
+    const QPointer<ProductsCatalogue> self(this);
     // A fresh document to write into; none when the program is closing.
     bool ready = true;
     step([&] {
         view->refresh();
-        ready = waitUntil([view] { return !view->isBusy(); });
+        ready = waitUntil([&] { return !self || !view->isBusy(); });
     });
+    if (!self)
+        return;
     if (!ready) {
         Command4->setText(u"Thumbnails"_s);
         *m_host.thumbnailsRunning = false;
@@ -369,6 +382,8 @@ void ProductsCatalogue::MakeThumbs() {
         });
         showStatus(u"Generating Thumbnails # "_s + QString::number(i));
         letEventsRun();
+        if (!self)
+            return;
         if (!*m_host.thumbnailsRunning)
             break;
     }
