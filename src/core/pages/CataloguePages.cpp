@@ -141,6 +141,47 @@ QStringList CataloguePages::detailLines(const PageProduct& p, const PageOptions&
     return lines;
 }
 
+namespace {
+
+// Every name the run would write is looked at first: one the rules refuse (a catalogue under a
+// page's name) stops the run before any file was replaced. A folder in the way is only one page
+// that cannot be written, and is reported with it when the pages are written.
+void checkNamesFirst(const OutputFolder& folder, const QMap<int, QList<const PageProduct*>>& pages,
+                     const CataloguePages::Request& request, int perFile, bool details) {
+    const auto check = [&](const QString& fileName) {
+        if (const auto sentence = folder.refusal(fileName);
+            sentence && !QFileInfo(folder.pathOf(fileName)).isDir())
+            throw RunTimeError(ErrorNumber::PathFileAccessError, *sentence);
+    };
+    const QString& name = request.name;
+    for (auto page = pages.lowerBound(request.from);
+         page != pages.cend() && page.key() <= request.to; ++page) {
+        const int p = page.key();
+        const qsizetype count = page->size();
+        const int fileCount = perFile == 0 ? 1 : int((count + perFile - 1) / perFile);
+        for (int k = 0; k < fileCount; ++k)
+            check(name + fileLabel(p, k) + u".htm"_s);
+        for (qsizetype i = 0; details && i < count; ++i)
+            check(name + u"Dtl"_s + QString::number(p) + u'-' + QString::number(i + 1) + u".htm"_s);
+    }
+}
+
+// Puts the set in place. A file that cannot be put in place after all (its name taken since it
+// was checked) is not written, and its page says so.
+void commitSet(OutputFolder& folder, const QHash<QString, qsizetype>& fileOf,
+               CataloguePages::Result& result) {
+    for (const OutputFolder::Failure& failure : folder.commit()) {
+        --result.filesWritten;
+        result.anyFailed = true;
+        CataloguePages::FileResult& file = result.files[fileOf.value(failure.fileName)];
+        file.status = CataloguePages::FileResult::Status::Failed;
+        if (file.error.isEmpty())
+            file.error = failure.error;
+    }
+}
+
+} // namespace
+
 CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                                              const PageOptions& o, const Request& request,
                                              const Callbacks& callbacks) {
@@ -167,24 +208,7 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
     if (!cells.files)
         cells.files = std::make_shared<ProgramFolder::FileFinder>();
 
-    // Every name the run would write is looked at first: one the rules refuse (a catalogue
-    // under a page's name) stops the run before any file was replaced. A folder in the way is
-    // only one page that cannot be written, and is reported with it below.
-    const auto check = [&](const QString& fileName) {
-        if (const auto sentence = folder.refusal(fileName);
-            sentence && !QFileInfo(folder.pathOf(fileName)).isDir())
-            throw RunTimeError(ErrorNumber::PathFileAccessError, *sentence);
-    };
-    for (auto page = pages.lowerBound(request.from);
-         page != pages.cend() && page.key() <= request.to; ++page) {
-        const int p = page.key();
-        const qsizetype count = page->size();
-        const int fileCount = perFile == 0 ? 1 : int((count + perFile - 1) / perFile);
-        for (int k = 0; k < fileCount; ++k)
-            check(fileFor(fileLabel(p, k)));
-        for (qsizetype i = 0; details && i < count; ++i)
-            check(name + u"Dtl"_s + QString::number(p) + u'-' + QString::number(i + 1) + u".htm"_s);
-    }
+    checkNamesFirst(folder, pages, request, perFile, details);
 
     Result result;
     QHash<QString, qsizetype> fileOf; // each file written, and the entry of result.files it is for
@@ -218,16 +242,13 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                             0, {}};
             const QString path = request.pagesFolder + file.fileName;
 
-            QString previous;
-            if (k > 0)
-                previous = fileFor(fileLabel(p, k - 1));
-            else if (p > 1 && previousPage > 0)
-                previous = fileFor(QString::number(previousPage));
-            QString next;
-            if (k + 1 < fileCount)
-                next = fileFor(fileLabel(p, k + 1));
-            else if (nextPage > 0)
-                next = fileFor(QString::number(nextPage));
+            const QString previous =
+                k > 0 ? fileFor(fileLabel(p, k - 1))
+                      : (p > 1 && previousPage > 0 ? fileFor(QString::number(previousPage))
+                                                   : QString());
+            const QString next =
+                k + 1 < fileCount ? fileFor(fileLabel(p, k + 1))
+                                  : (nextPage > 0 ? fileFor(QString::number(nextPage)) : QString());
 
             if (!o.OverwritePages && QFileInfo::exists(path) &&
                 !(callbacks.overwrite && callbacks.overwrite(file.fileName))) {
@@ -274,16 +295,7 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
                      u"<br></font>"_s);
         }
     }
-    // A file that cannot be put in place after all (its name taken since it was checked) is
-    // not written, and its page says so.
-    for (const OutputFolder::Failure& failure : folder.commit()) {
-        --result.filesWritten;
-        result.anyFailed = true;
-        FileResult& file = result.files[fileOf.value(failure.fileName)];
-        file.status = FileResult::Status::Failed;
-        if (file.error.isEmpty())
-            file.error = failure.error;
-    }
+    commitSet(folder, fileOf, result);
     return result;
 }
 
