@@ -49,8 +49,7 @@ QString restore(const QString& copy, const QString& catalogue) {
     // The copy's pages into a hidden file beside the catalogue, in the catalogue's journal mode.
     const QString temporary = OutputFile::temporaryBeside(catalogue);
     const auto discard = [&](const QString& reason) {
-        for (const QString& suffix : {QString(), u"-journal"_s, u"-wal"_s, u"-shm"_s})
-            QFile::remove(temporary + suffix);
+        SqliteFile::removeWithJournals(temporary);
         refuse(catalogue, reason);
     };
     if (const auto taken = SqliteFile::run(copy, SqliteFile::Access::Unchanging,

@@ -92,8 +92,7 @@ QString write(const QString& catalogue, const QDate& date, const QString& folder
     OutputFile::check(target, rules);
     const QString temporary = OutputFile::temporaryBeside(target);
     const auto discard = [&](const QString& reason) {
-        for (const QString& suffix : {QString(), u"-journal"_s, u"-wal"_s, u"-shm"_s})
-            QFile::remove(temporary + suffix);
+        SqliteFile::removeWithJournals(temporary);
         fail(catalogue, reason);
     };
     // One read transaction: a consistent state of the file whatever other connections write.

@@ -50,6 +50,11 @@ QString literal(const QString& text) {
     return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
 }
 
+void removeWithJournals(const QString& path) {
+    for (const QString& suffix : {QString(), u"-journal"_s, u"-wal"_s, u"-shm"_s})
+        QFile::remove(path + suffix);
+}
+
 void syncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {

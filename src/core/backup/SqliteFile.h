@@ -21,6 +21,9 @@ Outcome run(const QString& path, Access access, const QString& sql);
 // A text as an SQL string literal.
 QString literal(const QString& text);
 
+// Removes a database file and the journal files the database may have left beside it.
+void removeWithJournals(const QString& path);
+
 // Puts the folder itself on disk, so that a rename in it lasts.
 void syncFolder(const QString& folder);
 
