@@ -2,6 +2,7 @@
 
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/pages/PagePlan.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QMap>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,35 +24,6 @@ const QString Created = u"<font color=Blue> Created Page!"_s;
 const QString NotFound = u"<font color=red> Page Not Found!"_s;
 const QString Skipped = u"<font color=red> Page Skipped!"_s;
 const QString NotWritten = u"<font color=red> Page Not Written!"_s;
-
-// The page number a product is filed under: its PageNo as a whole number; anything else puts
-// it on no page.
-int pageNumberOf(const QString& pageNo, bool* ok) {
-    const int number = pageNo.trimmed().toInt(ok);
-    *ok = *ok && number >= 0;
-    return number;
-}
-
-// The products of each page number, each page in stock-number order.
-QMap<int, QList<const PageProduct*>> productsByPage(const QList<PageProduct>& products) {
-    QMap<int, QList<const PageProduct*>> pages;
-    for (const PageProduct& product : products) {
-        bool ok = false;
-        const int number = pageNumberOf(product.PageNo, &ok);
-        if (ok)
-            pages[number] << &product;
-    }
-    for (auto& list : pages)
-        std::stable_sort(list.begin(), list.end(), [](const PageProduct* a, const PageProduct* b) {
-            return a->StockNo < b->StockNo;
-        });
-    return pages;
-}
-
-QString fileLabel(int page, int continuation) {
-    return continuation == 0 ? QString::number(page)
-                             : QString::number(page) + u'-' + QString::number(continuation);
-}
 
 } // namespace
 
@@ -78,12 +49,9 @@ CataloguePages::Request CataloguePages::standardRequest(const QString& pagesFold
 
 int CataloguePages::highestPageNumber(const QList<PageProduct>& products) {
     int highest = 0;
-    for (const PageProduct& product : products) {
-        bool ok = false;
-        const int number = pageNumberOf(product.PageNo, &ok);
-        if (ok)
+    for (const PageProduct& product : products)
+        if (int number = 0; PagePlan::pageNumberOf(product, &number))
             highest = std::max(highest, number);
-    }
     return highest;
 }
 
@@ -146,39 +114,143 @@ namespace {
 // Every name the run would write is looked at first: one the rules refuse (a catalogue under a
 // page's name) stops the run before any file was replaced. A folder in the way is only one page
 // that cannot be written, and is reported with it when the pages are written.
-void checkNamesFirst(const OutputFolder& folder, const QMap<int, QList<const PageProduct*>>& pages,
-                     const CataloguePages::Request& request, int perFile, bool details) {
-    const auto check = [&](const QString& fileName) {
+void checkNamesFirst(const OutputFolder& folder, const QStringList& fileNames) {
+    for (const QString& fileName : fileNames)
         if (const auto sentence = folder.refusal(fileName);
             sentence && !QFileInfo(folder.pathOf(fileName)).isDir())
             throw RunTimeError(ErrorNumber::PathFileAccessError, *sentence);
-    };
-    const QString& name = request.name;
-    for (auto page = pages.lowerBound(request.from);
-         page != pages.cend() && page.key() <= request.to; ++page) {
-        const int p = page.key();
-        const qsizetype count = page->size();
-        const int fileCount = perFile == 0 ? 1 : int((count + perFile - 1) / perFile);
-        for (int k = 0; k < fileCount; ++k)
-            check(name + fileLabel(p, k) + u".htm"_s);
-        for (qsizetype i = 0; details && i < count; ++i)
-            check(name + u"Dtl"_s + QString::number(p) + u'-' + QString::number(i + 1) + u".htm"_s);
-    }
 }
 
-// Puts the set in place. A file that cannot be put in place after all (its name taken since it
-// was checked) is not written, and its page says so.
-void commitSet(OutputFolder& folder, const QHash<QString, qsizetype>& fileOf,
-               CataloguePages::Result& result) {
-    for (const OutputFolder::Failure& failure : folder.commit()) {
-        --result.filesWritten;
-        result.anyFailed = true;
-        CataloguePages::FileResult& file = result.files[fileOf.value(failure.fileName)];
-        file.status = CataloguePages::FileResult::Status::Failed;
-        if (file.error.isEmpty())
-            file.error = failure.error;
+// Renders the planned files and writes them as one set: what depends on the folder is looked
+// at once, not for each of thousands of files, and the set is saved to disk at once at the end.
+class PlannedPagesWriter {
+    using FileResult = CataloguePages::FileResult;
+    using Status = FileResult::Status;
+
+public:
+    PlannedPagesWriter(const QList<PageProduct>& products, const PageOptions& options,
+                       const CataloguePages::Request& request,
+                       const CataloguePages::Callbacks& callbacks)
+        : m_products(products), m_options(options), m_request(request), m_callbacks(callbacks),
+          m_folder(request.pagesFolder, request.output), m_cells(request.cells) {
+        // Thousands of products name their pictures: the picture folders are listed once a run.
+        if (!m_cells.files)
+            m_cells.files = std::make_shared<ProgramFolder::FileFinder>();
     }
-}
+
+    CataloguePages::Result write(const PagePlan& plan) {
+        checkNamesFirst(m_folder, plan.fileNames());
+        for (const PagePlan::Page& page : plan.pages()) {
+            progress(u"<font size=5>Working On Page: "_s + QString::number(page.number) + u"..."_s);
+            if (page.files.isEmpty()) {
+                m_result.files << FileResult{page.number, 0, {}, Status::NotFound, 0, 0, {}};
+                progress(u"<font size=3>"_s + statusText(Status::NotFound) + u"<br></font>"_s);
+                continue;
+            }
+            progress(QString(page.numbersTried, u'.'));
+            for (const PagePlan::File& planned : page.files) {
+                if (planned.continuation > 0)
+                    progress(u"<font size=5>Working On Page: "_s + planned.label + u"..."_s);
+                const FileResult file = writeFile(planned);
+                m_result.files << file;
+                progress(u"<font size=3>"_s + statusText(file.status) + u"<br></font>"_s);
+            }
+        }
+        commitSet();
+        return m_result;
+    }
+
+private:
+    static const QString& statusText(Status status) {
+        switch (status) {
+        case Status::Created:
+            return Created;
+        case Status::NotFound:
+            return NotFound;
+        case Status::Skipped:
+            return Skipped;
+        case Status::Failed:
+            break;
+        }
+        return NotWritten;
+    }
+
+    void progress(const QString& html) const {
+        if (m_callbacks.progress)
+            m_callbacks.progress(html);
+    }
+
+    // An existing file is written over only with OverwritePages on or the user's yes.
+    bool mayWrite(const QString& fileName) const {
+        return m_options.OverwritePages || !QFileInfo::exists(m_request.pagesFolder + fileName) ||
+               (m_callbacks.overwrite && m_callbacks.overwrite(fileName));
+    }
+
+    FileResult writeFile(const PagePlan::File& planned) {
+        FileResult file{planned.pageNumber,
+                        planned.continuation,
+                        planned.fileName,
+                        Status::Created,
+                        int(planned.products.size()),
+                        0,
+                        {}};
+        if (!mayWrite(file.fileName)) {
+            file.status = Status::Skipped;
+            return file;
+        }
+        QList<PageProduct> cellProducts;
+        for (const qsizetype index : planned.products)
+            cellProducts << m_products[index];
+        const qsizetype entry = m_result.files.size();
+        try {
+            for (qsizetype i = 0; i < planned.detailFiles.size(); ++i) {
+                progress(u"."_s);
+                const PageProduct& product = cellProducts[i];
+                m_folder.write(
+                    planned.detailFiles[i],
+                    PageMarkup::fileBytes(CataloguePages::detailLines(
+                        product, m_options, planned.mainFile, m_cells.pictureOf(product).link)));
+                m_fileOf.insert(planned.detailFiles[i], entry);
+                ++file.detailPages;
+                ++m_result.filesWritten;
+            }
+            const QString title = PageMarkup::titleForPage(m_options.PageTitle, planned.label);
+            m_folder.write(file.fileName,
+                           PageMarkup::fileBytes(CataloguePages::pageLines(
+                               cellProducts, m_options, m_cells, title, planned.previous,
+                               planned.next, planned.detailFiles)));
+            m_fileOf.insert(file.fileName, entry);
+            ++m_result.filesWritten;
+        } catch (const RunTimeError& error) {
+            file.status = Status::Failed;
+            file.error = error.description();
+            m_result.anyFailed = true;
+        }
+        return file;
+    }
+
+    // Puts the set in place. A file that cannot be put in place after all (its name taken
+    // since it was checked) is not written, and its page says so.
+    void commitSet() {
+        for (const OutputFolder::Failure& failure : m_folder.commit()) {
+            --m_result.filesWritten;
+            m_result.anyFailed = true;
+            FileResult& file = m_result.files[m_fileOf.value(failure.fileName)];
+            file.status = Status::Failed;
+            if (file.error.isEmpty())
+                file.error = failure.error;
+        }
+    }
+
+    const QList<PageProduct>& m_products;
+    const PageOptions& m_options;
+    const CataloguePages::Request& m_request;
+    const CataloguePages::Callbacks& m_callbacks;
+    OutputFolder m_folder;
+    CellMarkup m_cells;
+    CataloguePages::Result m_result;
+    QHash<QString, qsizetype> m_fileOf; // each file written, and its entry of m_result.files
+};
 
 } // namespace
 
@@ -189,114 +261,10 @@ CataloguePages::Result CataloguePages::write(const QList<PageProduct>& products,
         throw RunTimeError(ErrorNumber::BadFileName,
                            u"Bad file name: "_s + request.name +
                                u" (a page name cannot hold \"/\", \"\\\" or \"..\")"_s);
-    auto progress = [&](const QString& html) {
-        if (callbacks.progress)
-            callbacks.progress(html);
-    };
-    const QMap<int, QList<const PageProduct*>> pages = productsByPage(products);
-    const int highest = pages.isEmpty() ? 0 : pages.lastKey();
-    const int perFile = o.ItemsPerPage > 0 ? o.ItemsPerPage : 0;
-    const bool details = o.DetailPages && CellMarkup::showsDetails(o);
-    const QString& name = request.name;
-    auto fileFor = [&](const QString& label) { return name + label + u".htm"_s; };
-
-    // The files are written as one set: what depends on the folder is looked at once, not
-    // for each of thousands of files, and the set is saved to disk at once at the end.
-    OutputFolder folder(request.pagesFolder, request.output);
-    // Thousands of products name their pictures: the picture folders are listed once a run.
-    CellMarkup cells = request.cells;
-    if (!cells.files)
-        cells.files = std::make_shared<ProgramFolder::FileFinder>();
-
-    checkNamesFirst(folder, pages, request, perFile, details);
-
-    Result result;
-    QHash<QString, qsizetype> fileOf; // each file written, and the entry of result.files it is for
-    for (int p = request.from; p <= request.to; ++p) {
-        progress(u"<font size=5>Working On Page: "_s + QString::number(p) + u"..."_s);
-        const auto found = pages.constFind(p);
-        if (found == pages.cend()) {
-            result.files << FileResult{p, 0, {}, FileResult::Status::NotFound, 0, 0, {}};
-            progress(u"<font size=3>"_s + NotFound + u"<br></font>"_s);
-            continue;
-        }
-        const QList<const PageProduct*>& onPage = *found;
-        const int fileCount = perFile == 0 ? 1 : int((onPage.size() + perFile - 1) / perFile);
-
-        // The neighbouring page numbers that have products; the search walks one number at a
-        // time, which the progress shows as one dot per number tried.
-        auto lower = pages.lowerBound(p);
-        const int previousPage = lower == pages.cbegin() ? 0 : std::prev(lower).key();
-        auto higher = pages.upperBound(p);
-        const int nextPage = higher == pages.cend() ? 0 : higher.key();
-        progress(QString(p > 1 ? (previousPage > 0 ? p - previousPage : p - 1) : 0, u'.') +
-                 QString(nextPage > 0 ? nextPage - p : highest - p, u'.'));
-
-        for (int k = 0; k < fileCount; ++k) {
-            if (k > 0)
-                progress(u"<font size=5>Working On Page: "_s + fileLabel(p, k) + u"..."_s);
-            const qsizetype first = perFile == 0 ? 0 : qsizetype(k) * perFile;
-            const qsizetype count =
-                perFile == 0 ? onPage.size() : std::min<qsizetype>(perFile, onPage.size() - first);
-            FileResult file{p, k, fileFor(fileLabel(p, k)), FileResult::Status::Created, int(count),
-                            0, {}};
-            const QString path = request.pagesFolder + file.fileName;
-
-            const QString previous =
-                k > 0 ? fileFor(fileLabel(p, k - 1))
-                      : (p > 1 && previousPage > 0 ? fileFor(QString::number(previousPage))
-                                                   : QString());
-            const QString next =
-                k + 1 < fileCount ? fileFor(fileLabel(p, k + 1))
-                                  : (nextPage > 0 ? fileFor(QString::number(nextPage)) : QString());
-
-            if (!o.OverwritePages && QFileInfo::exists(path) &&
-                !(callbacks.overwrite && callbacks.overwrite(file.fileName))) {
-                file.status = FileResult::Status::Skipped;
-                result.files << file;
-                progress(u"<font size=3>"_s + Skipped + u"<br></font>"_s);
-                continue;
-            }
-
-            QList<PageProduct> cellProducts;
-            QStringList detailFiles;
-            for (qsizetype i = 0; i < count; ++i) {
-                cellProducts << *onPage[first + i];
-                detailFiles << name + u"Dtl"_s + QString::number(p) + u'-' +
-                                   QString::number(first + i + 1) + u".htm"_s;
-            }
-            const QString title = PageMarkup::titleForPage(o.PageTitle, fileLabel(p, k));
-            try {
-                if (details) {
-                    const QString mainFile = fileFor(QString::number(p));
-                    for (qsizetype i = 0; i < count; ++i) {
-                        progress(u"."_s);
-                        folder.write(detailFiles[i], PageMarkup::fileBytes(detailLines(
-                                                         cellProducts[i], o, mainFile,
-                                                         cells.pictureOf(cellProducts[i]).link)));
-                        fileOf.insert(detailFiles[i], result.files.size());
-                        ++file.detailPages;
-                        ++result.filesWritten;
-                    }
-                }
-                folder.write(file.fileName, PageMarkup::fileBytes(pageLines(
-                                                cellProducts, o, cells, title, previous, next,
-                                                details ? detailFiles : QStringList())));
-                fileOf.insert(file.fileName, result.files.size());
-                ++result.filesWritten;
-            } catch (const RunTimeError& error) {
-                file.status = FileResult::Status::Failed;
-                file.error = error.description();
-                result.anyFailed = true;
-            }
-            result.files << file;
-            progress(u"<font size=3>"_s +
-                     (file.status == FileResult::Status::Created ? Created : NotWritten) +
-                     u"<br></font>"_s);
-        }
-    }
-    commitSet(folder, fileOf, result);
-    return result;
+    const PagePlan plan =
+        PagePlan::make(products, {request.name, request.from, request.to, o.ItemsPerPage,
+                                  o.DetailPages && CellMarkup::showsDetails(o)});
+    return PlannedPagesWriter(products, o, request, callbacks).write(plan);
 }
 
 } // namespace tovin

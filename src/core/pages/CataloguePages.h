@@ -14,9 +14,9 @@ struct PageOptions;
 
 // The static web catalogue by page number: one file per catalogue page number (the PageNo
 // column) with that page's products in stock-number order, continuation files when a page
-// holds more products than the per-file limit, and a detail page per product. Files are named
-// after the page name N: N + p + ".htm", N + p + "-" + k + ".htm" and N + "Dtl" + p + "-" + n
-// + ".htm", all inside the pages folder.
+// holds more products than the per-file limit, and a detail page per product, all inside the
+// pages folder. Which files there are and how they link is PagePlan's; this class renders the
+// lines of each file and writes them.
 class CataloguePages {
 public:
     struct Request {
@@ -69,9 +69,9 @@ public:
     // is set.
     static void applyRunLayout(PageOptions& options);
 
-    // Writes the files for page numbers from..to. A page name that could leave the pages
-    // folder, or a file name the output rules refuse, is refused with RunTimeError before
-    // anything is written.
+    // Writes the files for page numbers from..to as PagePlan lays them out. A page name that could
+    // leave the pages folder, or a file name the output rules refuse, is refused with RunTimeError
+    // before anything is written.
     static Result write(const QList<PageProduct>& products, const PageOptions& options,
                         const Request& request, const Callbacks& callbacks = {});
 

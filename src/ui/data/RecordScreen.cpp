@@ -7,33 +7,23 @@
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
+#include "ui/data/RecordScreenKeys.h"
+#include "ui/data/RecordScreenLayout.h"
 #include "ui/data/RefusedEntryMessage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTimer>
-#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
-
-namespace {
-
-// Rows of boxes per column; a screen with more boxes shows them side by side.
-constexpr int RowsPerColumn = 12;
-
-} // namespace
 
 RecordScreen::RecordScreen(const QString& screenName, const QString& caption, QString selectText,
                            QWidget* parent)
@@ -75,73 +65,25 @@ RecordScreen::~RecordScreen() {
 
 // ---- Building ------------------------------------------------------------------------------
 
-QPushButton* RecordScreen::makeButton(const QString& name, const QString& text) {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QPushButton* RecordScreen::makePictureButton(const QString& name, const QString& icon) {
-    QPushButton* button = makeButton(name, QString());
-    button->setIcon(QIcon(icon));
-    button->setFixedWidth(32);
-    return button;
-}
-
 void RecordScreen::buildFrame() {
-    // Every control sits in a scroll area: a window too small for them scrolls, and no label or
-    // box is ever clipped or drawn over another.
-    auto* frame = new QVBoxLayout(this);
-    frame->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(u"screenScroll"_s);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    m_content = new QWidget;
-    m_content->setObjectName(u"screenContent"_s);
-    scroll->setWidget(m_content);
-    frame->addWidget(scroll);
+    m_layout = std::make_unique<RecordScreenLayout>(this);
+    const RecordScreenLayout::Controls& c = m_layout->controls();
+    cmdAdd = c.add;
+    cmdEdit = c.edit;
+    cmdUpdate = c.update;
+    cmdCancel = c.cancel;
+    cmdDelete = c.remove;
+    cmdRefresh = c.refresh;
+    cmdClose = c.close;
+    cmdFirst = c.first;
+    cmdPrevious = c.previous;
+    cmdNext = c.next;
+    cmdLast = c.last;
+    lblStatus = c.status;
+    connectCommands();
+}
 
-    auto* outer = new QVBoxLayout(m_content);
-    m_screenLayout = outer;
-    m_fieldColumns = new QHBoxLayout;
-    outer->addLayout(m_fieldColumns);
-    outer->addStretch(1);
-
-    cmdAdd = makeButton(u"cmdAdd"_s, u"&Add"_s);
-    cmdEdit = makeButton(u"cmdEdit"_s, u"&Edit"_s);
-    cmdUpdate = makeButton(u"cmdUpdate"_s, u"&Update"_s);
-    cmdCancel = makeButton(u"cmdCancel"_s, u"&Cancel"_s);
-    cmdDelete = makeButton(u"cmdDelete"_s, u"&Delete"_s);
-    cmdRefresh = makeButton(u"cmdRefresh"_s, u"&Refresh"_s);
-    cmdClose = makeButton(u"cmdClose"_s, u"&Close"_s);
-    m_commandRow = new QHBoxLayout;
-    for (QPushButton* b : {cmdAdd, cmdEdit, cmdUpdate, cmdCancel, cmdDelete, cmdRefresh, cmdClose})
-        m_commandRow->addWidget(b);
-    m_commandRow->addStretch(1);
-    outer->addLayout(m_commandRow);
-    cmdUpdate->hide();
-    cmdCancel->hide();
-
-    cmdFirst = makePictureButton(u"cmdFirst"_s, u":/icons/first.png"_s);
-    cmdPrevious = makePictureButton(u"cmdPrevious"_s, u":/icons/previous.png"_s);
-    cmdNext = makePictureButton(u"cmdNext"_s, u":/icons/next.png"_s);
-    cmdLast = makePictureButton(u"cmdLast"_s, u":/icons/last.png"_s);
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(u"lblStatus"_s);
-    lblStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblStatus->setAlignment(Qt::AlignCenter);
-    lblStatus->setMinimumWidth(160);
-    auto* navigation = new QHBoxLayout;
-    navigation->setSpacing(0);
-    navigation->addWidget(cmdFirst);
-    navigation->addWidget(cmdPrevious);
-    navigation->addWidget(lblStatus, 1);
-    navigation->addWidget(cmdNext);
-    navigation->addWidget(cmdLast);
-    outer->addLayout(navigation);
-
+void RecordScreen::connectCommands() {
     const QList<QPair<QPushButton*, void (RecordScreen::*)()>> handlers = {
         {cmdAdd, &RecordScreen::cmdAdd_Click},
         {cmdEdit, &RecordScreen::cmdEdit_Click},
@@ -165,13 +107,19 @@ void RecordScreen::buildFrame() {
 
 QSize RecordScreen::sizeHint() const {
     // The size the controls want, not the scroll area's own guess.
-    return m_content->sizeHint();
+    return m_layout->content()->sizeHint();
+}
+
+QVBoxLayout* RecordScreen::screenLayout() const {
+    return m_layout->screenLayout();
+}
+
+QWidget* RecordScreen::contentWidget() const {
+    return m_layout->content();
 }
 
 BoundTextBox* RecordScreen::addTextBox(const FieldBox& box) {
-    auto* label = new QLabel(box.label, this);
-    label->setObjectName(u"lblLabels(%1)"_s.arg(box.index));
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* label = m_layout->makeCaption(box.index, box.label);
     auto* text = new BoundTextBox(box.index, box.dataField, box.format, this);
     text->setToolTip(box.tip);
     text->setMinimumWidth(180);
@@ -179,10 +127,9 @@ BoundTextBox* RecordScreen::addTextBox(const FieldBox& box) {
     if (caption.endsWith(u':'))
         caption.chop(1);
     text->setCaption(caption);
-    label->setBuddy(text);
+    m_layout->addRow(label, text);
     m_labels.insert(box.index, label);
     m_textBoxes.insert(box.index, text);
-    m_rows << qMakePair(label, static_cast<QWidget*>(text));
     m_binding->addTextBox(text);
     connect(text, &QLineEdit::textChanged, this,
             [this, index = box.index] { txtFields_Change(index); });
@@ -193,57 +140,27 @@ BoundTextBox* RecordScreen::addTextBox(const FieldBox& box) {
 
 BoundCheckBox* RecordScreen::addCheckBox(int index, const QString& dataField, const QString& label,
                                          const QString& tip) {
-    auto* caption = new QLabel(label, this);
-    caption->setObjectName(u"lblLabels(%1)"_s.arg(index));
-    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* caption = m_layout->makeCaption(index, label);
     auto* check = new BoundCheckBox(index, dataField, QString(), this);
     check->setToolTip(tip);
-    caption->setBuddy(check);
+    m_layout->addRow(caption, check);
     m_labels.insert(index, caption);
     m_checkBoxes.insert(index, check);
-    m_rows << qMakePair(caption, static_cast<QWidget*>(check));
     m_binding->addCheckBox(check);
     return check;
 }
 
 void RecordScreen::addCommandButton(QPushButton* button) {
-    button->setParent(this);
-    button->setAutoDefault(false);
-    if (m_commandRow)
-        m_commandRow->insertWidget(m_commandRow->count() - 1, button);
+    m_layout->addCommandButton(button);
 }
 
 void RecordScreen::releaseFrameLayout() {
-    delete m_content->layout();
-    m_screenLayout = nullptr;
-    m_fieldColumns = nullptr;
-    m_commandRow = nullptr;
-    m_rows.clear();
+    m_layout->release();
 }
 
 void RecordScreen::setControlTip(const QString& objectName, const QString& tip) {
     if (auto* control = findChild<QWidget*>(objectName))
         control->setToolTip(tip);
-}
-
-void RecordScreen::arrangeFields() {
-    if (m_rows.isEmpty() || !m_fieldColumns)
-        return;
-    const qsizetype columns = (m_rows.size() + RowsPerColumn - 1) / RowsPerColumn;
-    const qsizetype perColumn = (m_rows.size() + columns - 1) / columns;
-    QFormLayout* form = nullptr;
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        if (i % perColumn == 0) {
-            if (form)
-                m_fieldColumns->addSpacing(18);
-            form = new QFormLayout;
-            form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-            m_fieldColumns->addLayout(form, 1);
-        }
-        form->addRow(m_rows.at(i).first, m_rows.at(i).second);
-    }
-    m_rows.clear();
 }
 
 // ---- Helpers -------------------------------------------------------------------------------
@@ -281,21 +198,13 @@ void RecordScreen::endHourglass() {
 }
 
 int RecordScreen::shiftState(Qt::KeyboardModifiers modifiers) {
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
-    if (modifiers & Qt::ControlModifier)
-        shift |= 2;
-    if (modifiers & Qt::AltModifier)
-        shift |= 4;
-    return shift;
+    return RecordScreenKeys::shiftState(modifiers);
 }
 
 bool RecordScreen::writeStep(StepGuard& step, const std::function<void()>& action) {
     if (step(action))
         return true;
-    // A step that failed while the row still holds unwritten changes was a refused write.
-    if (!adoPrimaryRS->isOpen() || !adoPrimaryRS->isDirty())
+    if (!RecordEditState::wasRefusedWrite(adoPrimaryRS->isOpen(), adoPrimaryRS->isDirty()))
         return true;
     explainRefusedWrite(step.lastError() ? &*step.lastError() : nullptr);
     return false;
@@ -313,16 +222,7 @@ void RecordScreen::explainRefusedWrite(const RunTimeError* error) {
             prompts->notice(text, MessageIcon::Exclamation, windowTitle());
     });
     // Stay in (or go into) edit mode, so Update and Cancel are offered for the row.
-    step([&] {
-        if (adoPrimaryRS->isAdding()) {
-            m_addingFlag = true;
-            showStatus(u"Add record"_s);
-        } else {
-            if (!m_addingFlag)
-                m_editingFlag = true;
-            showStatus(u"Edit record"_s);
-        }
-    });
+    step([&] { showStatus(m_editState.refused(adoPrimaryRS->isAdding())); });
     step([&] { SetButtons(false); });
     step([&] {
         if (box) {
@@ -373,29 +273,13 @@ bool RecordScreen::deleteCurrentRow(StepGuard& step) {
 }
 
 QWidget* RecordScreen::firstEditableBox() const {
-    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
-        if (!isAncestorOf(w))
-            continue;
-        auto* box = qobject_cast<BoundTextBox*>(w);
-        if (box && box->isVisibleTo(this) && box->isEnabled() && !box->isReadOnly())
-            return box;
-    }
-    return nullptr;
+    return RecordScreenKeys::firstEditableBox(this);
 }
 
 void RecordScreen::settleFocus() {
-    QWidget* target = nullptr;
-    if (inEditMode())
-        target = firstEditableBox();
-    else if (cmdEdit->isVisibleTo(this) && cmdEdit->isEnabled())
-        target = cmdEdit;
-    else if (cmdAdd->isVisibleTo(this) && cmdAdd->isEnabled())
-        target = cmdAdd;
-    if (!target)
-        return;
-    target->setFocus(Qt::OtherFocusReason);
-    if (auto* box = qobject_cast<QLineEdit*>(target))
-        box->selectAll();
+    if (QWidget* target =
+            RecordScreenKeys::focusAfterRowCommand(this, inEditMode(), cmdEdit, cmdAdd))
+        RecordScreenKeys::focusWithTextSelected(target);
 }
 
 bool RecordScreen::settleEditBeforeClose() {
@@ -404,44 +288,29 @@ bool RecordScreen::settleEditBeforeClose() {
     Prompts* prompts = shared().prompts;
     if (!prompts)
         return true;
-    switch (prompts->message(u"Save the changes to this record?"_s, MessageButtons::YesNoCancel,
-                             MessageIcon::Question, windowTitle())) {
-    case MessageAnswer::Yes:
+    const MessageAnswer answer =
+        prompts->message(u"Save the changes to this record?"_s, MessageButtons::YesNoCancel,
+                         MessageIcon::Question, windowTitle());
+    switch (RecordEditState::closeStep(answer)) {
+    case RecordEditState::CloseStep::UpdateThenClose:
         cmdUpdate_Click();
         // A value the catalogue refused keeps the screen, and what was typed, on show.
         return !inEditMode();
-    case MessageAnswer::No:
+    case RecordEditState::CloseStep::CancelThenClose:
         cmdCancel_Click();
         return true;
-    default:
-        return false;
+    case RecordEditState::CloseStep::StayOpen:
+        break;
     }
+    return false;
 }
 
 bool RecordScreen::isFreeTextBox(QObject* watched) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    return edit && !qobject_cast<BoundTextBox*>(edit) && !edit->isReadOnly();
+    return RecordScreenKeys::isFreeTextBox(watched);
 }
 
 bool RecordScreen::freeTextBoxKey(QObject* watched, QKeyEvent* key) {
-    auto* edit = static_cast<QLineEdit*>(watched);
-    switch (key->key()) {
-    case Qt::Key_Escape:
-        edit->clear();
-        return true;
-    case Qt::Key_Home:
-    case Qt::Key_End:
-        // The box moves its cursor.
-        return false;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        // A one-line box has nowhere to go; the row stays where it is.
-        return true;
-    default:
-        return false;
-    }
+    return RecordScreenKeys::freeTextBoxKey(watched, key);
 }
 
 // ---- Window events -------------------------------------------------------------------------
@@ -521,7 +390,7 @@ void RecordScreen::closeEvent(QCloseEvent* event) {
 void RecordScreen::Form_Load() {
     StepGuard step(procedureLabel(u"Form_Load"_s));
     step([&] { beginHourglass(); });
-    step([&] { arrangeFields(); });
+    step([&] { m_layout->arrangeFields(); });
     step([&] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
@@ -542,31 +411,35 @@ void RecordScreen::Form_Activate() {
 }
 
 bool RecordScreen::Form_KeyDown(int key, int shift) {
-    if (m_addingFlag || m_editingFlag)
+    using RecordScreenKeys::RowKey;
+    if (!m_editState.browsing())
+        return false;
+    const RowKey rowKey = RecordScreenKeys::browseKey(key, shift);
+    if (rowKey == RowKey::None)
         return false;
     StepGuard step(procedureLabel(u"Form_KeyDown"_s));
-    const bool exactlyCtrl = shift == 2;
-    switch (key) {
-    case Qt::Key_Escape:
-        step([&] { cmdClose_Click(); });
-        return true;
-    case Qt::Key_End:
-        step([&] { cmdLast_Click(); });
-        return true;
-    case Qt::Key_Home:
-        step([&] { cmdFirst_Click(); });
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_PageUp:
-        step([&] { exactlyCtrl ? cmdFirst_Click() : cmdPrevious_Click(); });
-        return true;
-    case Qt::Key_Down:
-    case Qt::Key_PageDown:
-        step([&] { exactlyCtrl ? cmdLast_Click() : cmdNext_Click(); });
-        return true;
-    default:
-        return false;
-    }
+    step([&] {
+        switch (rowKey) {
+        case RowKey::Close:
+            cmdClose_Click();
+            break;
+        case RowKey::First:
+            cmdFirst_Click();
+            break;
+        case RowKey::Last:
+            cmdLast_Click();
+            break;
+        case RowKey::Previous:
+            cmdPrevious_Click();
+            break;
+        case RowKey::Next:
+            cmdNext_Click();
+            break;
+        case RowKey::None:
+            break;
+        }
+    });
+    return true;
 }
 
 void RecordScreen::Form_Unload() {
@@ -577,14 +450,10 @@ void RecordScreen::Form_Unload() {
 void RecordScreen::adoPrimaryRS_MoveComplete() {
     StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s));
     step([&] {
-        const bool empty = adoPrimaryRS->recordCount() == 0;
-        if (empty)
-            showStatus(u"NO CURRENT RECORDS"_s);
-        else
-            showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
-                       u"  of  "_s + QString::number(adoPrimaryRS->recordCount()));
+        const int count = adoPrimaryRS->recordCount();
+        showStatus(RecordEditState::positionText(adoPrimaryRS->absolutePosition(), count));
         for (QPushButton* b : {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext})
-            b->setEnabled(!empty);
+            b->setEnabled(RecordEditState::rowButtonsEnabled(count));
     });
 }
 
@@ -601,15 +470,15 @@ void RecordScreen::cmdAdd_Click() {
     if (!writeStep(step, [&] { adoPrimaryRS->addNew(); }))
         return;
     step([&] { m_binding->refresh(); });
-    step([&] { showStatus(u"Add record"_s); });
-    m_addingFlag = true;
+    const QString status = m_editState.add();
+    step([&] { showStatus(status); });
     step([&] { SetButtons(false); });
 }
 
 void RecordScreen::cmdEdit_Click() {
     StepGuard step(procedureLabel(u"cmdEdit_Click"_s));
-    step([&] { showStatus(u"Edit record"_s); });
-    m_editingFlag = true;
+    const QString status = m_editState.edit();
+    step([&] { showStatus(status); });
     step([&] { SetButtons(false); });
 }
 
@@ -619,12 +488,12 @@ void RecordScreen::cmdUpdate_Click() {
         return;
     step([&] { m_binding->refresh(); });
     // A new row is the last row of the set until the next Refresh.
+    const bool wasNew = m_editState.adding;
     step([&] {
-        if (m_addingFlag)
+        if (wasNew)
             adoPrimaryRS->moveLast();
     });
-    m_editingFlag = false;
-    m_addingFlag = false;
+    m_editState.updated();
     step([&] { SetButtons(true); });
     // The status line shows the position again instead of "Edit record".
     step([&] { adoPrimaryRS_MoveComplete(); });
@@ -633,14 +502,12 @@ void RecordScreen::cmdUpdate_Click() {
 void RecordScreen::cmdCancel_Click() {
     StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
     step([&] { SetButtons(true); });
-    m_editingFlag = false;
-    m_addingFlag = false;
+    const std::optional<RecordSet::Bookmark> back = m_editState.cancelled();
     step([&] { adoPrimaryRS->cancelUpdate(); });
     step([&] { m_binding->refresh(); });
-    // Back to the row that was current at the last Add (also after an Edit), else the first.
     step([&] {
-        if (m_savedPosition > 0)
-            adoPrimaryRS->setBookmark(m_savedPosition);
+        if (back)
+            adoPrimaryRS->setBookmark(*back);
         else
             adoPrimaryRS->moveFirst();
     });
@@ -707,12 +574,13 @@ void RecordScreen::cmdPrevious_Click() {
 void RecordScreen::SetButtons(bool browse) {
     StepGuard step(procedureLabel(u"SetButtons"_s));
     step([&] {
+        const RecordEditState::Buttons shown = RecordEditState::buttonsFor(browse);
         for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete, cmdClose, cmdRefresh})
-            b->setVisible(browse);
+            b->setVisible(shown.rowCommands);
         for (QPushButton* b : {cmdUpdate, cmdCancel})
-            b->setVisible(!browse);
+            b->setVisible(shown.editCommands);
         for (QPushButton* b : {cmdFirst, cmdPrevious, cmdNext, cmdLast})
-            b->setEnabled(browse);
+            b->setEnabled(shown.navigation);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/data/RecordEditState.h"
 #include "core/data/RecordSet.h"
 
 #include <QMap>
@@ -9,8 +10,6 @@
 #include <memory>
 #include <optional>
 
-class QFormLayout;
-class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -21,6 +20,7 @@ class BoundCheckBox;
 class BoundTextBox;
 class CatalogueDatabase;
 class RecordBinding;
+class RecordScreenLayout;
 class RunTimeError;
 class StepGuard;
 
@@ -28,6 +28,10 @@ class StepGuard;
 // Add, Edit, Update, Cancel, Delete, Refresh and Close, the four navigation buttons and the
 // status line. The screen opens its own connection on shared().DBPath and its own record set,
 // adoPrimaryRS, over its SELECT text.
+//
+// Where the controls sit is RecordScreenLayout's, the keys and the focus rules are in
+// RecordScreenKeys, and browse and edit mode with what each command does to it is
+// RecordEditState; this class runs the event procedures on the record set and the widgets.
 //
 // Browse mode shows Add, Edit, Delete, Refresh and Close; Add or Edit switch to edit mode,
 // where only Update and Cancel show and the navigation buttons and keys are off. A screen
@@ -52,8 +56,8 @@ public:
     const QString& selectText() const { return m_selectText; }
     RecordSet* primaryRecordSet() const { return adoPrimaryRS; }
 
-    bool isAdding() const { return m_addingFlag; }
-    bool isEditing() const { return m_editingFlag; }
+    bool isAdding() const { return m_editState.adding; }
+    bool isEditing() const { return m_editState.editing; }
     // Edit mode as the user sees it: Update and Cancel offered for the row.
     bool inEditMode() const;
 
@@ -80,7 +84,7 @@ protected:
     void addCommandButton(QPushButton* button);
     // The screen's layout from top to bottom: the boxes, the command buttons, the status line
     // with the navigation buttons. A screen may insert parts of its own.
-    QVBoxLayout* screenLayout() const { return m_screenLayout; }
+    QVBoxLayout* screenLayout() const;
     // Sets a tool tip on one of the pattern's controls, by object name.
     void setControlTip(const QString& objectName, const QString& tip);
     // For a screen that places its controls its own way: the pattern's layout goes, its controls
@@ -89,7 +93,7 @@ protected:
     void releaseFrameLayout();
     // The widget inside the screen's scroll area that holds every control: at a size too small
     // for them the screen scrolls instead of squeezing them.
-    QWidget* contentWidget() const { return m_content; }
+    QWidget* contentWidget() const;
 
     // Event procedures.
     virtual void Form_Load();
@@ -181,16 +185,16 @@ protected:
     QPushButton* cmdNext = nullptr;
     QPushButton* cmdLast = nullptr;
 
-    bool m_addingFlag = false;
-    bool m_editingFlag = false;
-    // The row that was current at the last Add; 0 until the first Add.
-    RecordSet::Bookmark m_savedPosition = 0;
+    // Browse or edit mode. The screens built on the pattern test and set the flags under these
+    // names in their own versions of the commands.
+    RecordEditState m_editState;
+    bool& m_addingFlag = m_editState.adding;
+    bool& m_editingFlag = m_editState.editing;
+    RecordSet::Bookmark& m_savedPosition = m_editState.savedPosition;
 
 private:
     void buildFrame();
-    void arrangeFields();
-    QPushButton* makeButton(const QString& name, const QString& text);
-    QPushButton* makePictureButton(const QString& name, const QString& icon);
+    void connectCommands();
     void watchChildren();
     void watchFrame();
 
@@ -200,11 +204,7 @@ private:
     QMap<int, BoundTextBox*> m_textBoxes;
     QMap<int, QLabel*> m_labels;
     QMap<int, BoundCheckBox*> m_checkBoxes;
-    QList<QPair<QLabel*, QWidget*>> m_rows;
-    QWidget* m_content = nullptr;
-    QVBoxLayout* m_screenLayout = nullptr;
-    QHBoxLayout* m_fieldColumns = nullptr;
-    QHBoxLayout* m_commandRow = nullptr;
+    std::unique_ptr<RecordScreenLayout> m_layout;
     bool m_hourglass = false;
     bool m_shownOnce = false;
     bool m_watchingFrame = false;
