@@ -21,9 +21,10 @@ LineSource::LineSource(TextFile file, qsizetype firstLine) : m_file(std::move(fi
 }
 
 LineSource::LineSource(const QString& path, const QString& encodingName, qsizetype firstLine,
-                       qsizetype pieceSize)
+                       qsizetype pieceSize, std::optional<TextFile::Encoding> found)
     : m_reader(std::make_unique<TextFileReader>(
-          path, encodingName, pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize)) {
+          path, encodingName, pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize,
+          found)) {
     // The lines above the start line are read and forgotten.
     for (load(0); m_next < firstLine && !atEnd(); load(m_next)) {
         ++m_next;
@@ -34,6 +35,14 @@ LineSource::LineSource(const QString& path, const QString& encodingName, qsizety
 LineSource::~LineSource() = default;
 LineSource::LineSource(LineSource&&) noexcept = default;
 LineSource& LineSource::operator=(LineSource&&) noexcept = default;
+
+TextFile::Encoding LineSource::encoding() const {
+    return m_reader ? m_reader->encoding() : m_file.encoding();
+}
+
+bool LineSource::hadByteOrderMark() const {
+    return m_reader ? m_reader->hadByteOrderMark() : m_file.hadByteOrderMark();
+}
 
 qsizetype LineSource::lineCountHeld() const {
     return m_reader ? qsizetype(m_lines.size()) : m_file.lineCount();

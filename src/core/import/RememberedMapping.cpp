@@ -5,7 +5,7 @@
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/LineSource.h"
-#include "core/import/TextFile.h"
+#include "core/import/TextFileLines.h"
 #include "core/shell/SettingsStore.h"
 
 #include <QStringList>
@@ -63,7 +63,7 @@ std::optional<RememberedMapping> parse(const QString& fileName, const QString& t
 // Whether the kept mapping reads `file` as it read the file it was made for.
 enum class Fit { None, Fields, Heading };
 
-Fit fitOf(const RememberedMapping& kept, const TextFile& file) {
+Fit fitOf(const RememberedMapping& kept, const TextFileLines& file) {
     const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
     if (!divider || kept.startLine >= file.lineCount() || kept.map.stockFieldIndex() < 0)
         return Fit::None;
@@ -72,7 +72,7 @@ Fit fitOf(const RememberedMapping& kept, const TextFile& file) {
                                                                                   : Fit::None;
     if (!divider->fits(file.line(kept.startLine)))
         return Fit::None;
-    LineSource source(file, kept.startLine);
+    LineSource source = file.from(kept.startLine);
     ImportItem first;
     FieldSplitter(*divider).readItem(source, first);
     const int expected = kept.ownFields > 0 ? kept.ownFields : kept.fieldCount;
@@ -125,10 +125,10 @@ std::optional<Divider> RememberedMapping::dividerOf(const QString& word) {
     return Divider::fromTypedText(word);
 }
 
-QString RememberedMapping::headingOf(const TextFile& file, qsizetype startLine) {
+QString RememberedMapping::headingOf(const TextFileLines& file, qsizetype startLine) {
     if (startLine < 1 || startLine > file.lineCount())
         return QString();
-    return file.line(startLine - 1).toString();
+    return file.line(startLine - 1);
 }
 
 QString RememberedMapping::mapText() const {
@@ -160,7 +160,7 @@ std::optional<RememberedMapping> RememberedMapping::find(const QString& fileName
 }
 
 std::optional<RememberedMapping> RememberedMapping::findFor(const QString& bareFileName,
-                                                            const TextFile& file) {
+                                                            const TextFileLines& file) {
     SettingsStore& settings = SettingsStore::program();
     std::optional<RememberedMapping> best;
     Fit bestFit = Fit::None;

@@ -8,7 +8,7 @@
 namespace tovin {
 
 class Divider;
-class TextFile;
+class TextFileLines;
 
 // The start line, divider and mapping of a file that was read with them (or of an Access file's
 // table), kept in the settings store (section "Mappings"), so that next month's list from the
@@ -35,9 +35,9 @@ struct RememberedMapping {
     // divider cuts the file's start line into its number of fields; of several, the one made
     // for a file of this name. None when no kept mapping fits the file.
     static std::optional<RememberedMapping> findFor(const QString& bareFileName,
-                                                    const TextFile& file);
+                                                    const TextFileLines& file);
     // The heading line of `file` for data that starts on `startLine`.
-    static QString headingOf(const TextFile& file, qsizetype startLine);
+    static QString headingOf(const TextFileLines& file, qsizetype startLine);
     void save() const;
 
     static QString question();
