@@ -4,6 +4,7 @@
 #include "core/import/FieldSplitter.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
+#include "core/import/ImportWords.h"
 #include "core/import/LineSource.h"
 #include "core/import/TextFileLines.h"
 #include "core/shell/SettingsStore.h"
@@ -64,7 +65,7 @@ std::optional<RememberedMapping> parse(const QString& fileName, const QString& t
 enum class Fit { None, Fields, Heading };
 
 Fit fitOf(const RememberedMapping& kept, const TextFileLines& file) {
-    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+    const std::optional<Divider> divider = ImportWords::readDivider(kept.divider).divider;
     if (!divider || kept.startLine >= file.lineCount() || kept.map.stockFieldIndex() < 0)
         return Fit::None;
     if (!kept.heading.isEmpty())
@@ -87,42 +88,6 @@ QString RememberedMapping::question() {
 
 QString RememberedMapping::questionFor() const {
     return question() + ImportMessages::lineBreak() + u"It was made for "_s + fileName;
-}
-
-QString RememberedMapping::dividerWord(const Divider& divider) {
-    switch (divider.kind()) {
-    case Divider::Kind::Comma:
-        return u"comma"_s;
-    case Divider::Kind::Tab:
-        return u"tab"_s;
-    case Divider::Kind::TwoSpaces:
-        return u"spaces"_s;
-    case Divider::Kind::Bracket:
-        return u"bracket"_s;
-    case Divider::Kind::SeparateLines:
-        return u"lines:"_s + QString::number(divider.linesPerItem());
-    default:
-        return divider.text();
-    }
-}
-
-std::optional<Divider> RememberedMapping::dividerOf(const QString& word) {
-    if (word == u"comma"_s)
-        return Divider::comma();
-    if (word == u"tab"_s)
-        return Divider::tab();
-    if (word == u"spaces"_s)
-        return Divider::twoSpaces();
-    if (word == u"bracket"_s)
-        return Divider::bracket();
-    if (word.startsWith(u"lines:"_s)) {
-        bool ok = false;
-        const int lines = word.mid(6).toInt(&ok);
-        if (!ok || lines < 1)
-            return std::nullopt;
-        return Divider::separateLines(lines);
-    }
-    return Divider::fromTypedText(word);
 }
 
 QString RememberedMapping::headingOf(const TextFileLines& file, qsizetype startLine) {

@@ -7,7 +7,6 @@
 
 namespace tovin {
 
-class Divider;
 class TextFileLines;
 
 // The start line, divider and mapping of a file that was read with them (or of an Access file's
@@ -22,7 +21,7 @@ struct RememberedMapping {
 
     QString fileName;
     qsizetype startLine = 0;
-    QString divider; // in the words of the command line: comma, tab, spaces, bracket, lines:N
+    QString divider; // in the words of the command line (see ImportWords::readDivider)
     // The line above the start line, as read; empty when the data starts on the first line.
     QString heading;
     int fieldCount = 0; // positions mapped, added slots included
@@ -43,9 +42,6 @@ struct RememberedMapping {
     static QString question();
     // The question naming the file the mapping was made for.
     QString questionFor() const;
-    static QString dividerWord(const Divider& divider);
-    // The divider of a word that dividerWord() gave; none for a word that names no divider.
-    static std::optional<Divider> dividerOf(const QString& word);
     // "0=2,1=3,..." for the mapped positions.
     QString mapText() const;
 };

@@ -4,6 +4,7 @@
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
+#include "core/import/ImportWords.h"
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
@@ -220,7 +221,7 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
 }
 
 bool TextImportSession::takeRemembered(const RememberedMapping& kept) {
-    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+    const std::optional<Divider> divider = ImportWords::readDivider(kept.divider).divider;
     if (!divider || !chooseStartLine(kept.startLine) ||
         chooseDivider(*divider) != DividerOutcome::Accepted)
         return false;
@@ -241,7 +242,7 @@ RememberedMapping TextImportSession::remembered() const {
     RememberedMapping kept(bareFileName());
     kept.startLine = m_startLine;
     if (m_divider)
-        kept.divider = RememberedMapping::dividerWord(*m_divider);
+        kept.divider = ImportWords::dividerWord(*m_divider);
     kept.heading = RememberedMapping::headingOf(m_lines, m_startLine);
     kept.fieldCount = m_mapping.fieldCount();
     kept.ownFields = m_mapping.ownFieldCount();
