@@ -118,9 +118,25 @@ bool LineSource::cutLine() {
             m_lines.push_back(std::move(line));
             return true;
         }
-        m_pending.remove(0, m_pendingAt);
+        if (m_pendingAt == 0 && !m_pending.isEmpty()) {
+            // A line longer than the text read so far grows in place, at the cost of room to
+            // spare, rather than being copied again with every piece.
+            m_pending += m_reader->read();
+            continue;
+        }
+        // The start of a line cut off by the end of the last piece goes in front of the next
+        // piece, in a text made to fit both: appended to the old text, it would grow to several
+        // pieces' size as the reallocations round up, and stay that size.
+        QString rest = QStringView(m_pending).sliced(m_pendingAt).toString();
+        m_pending = QString();
         m_pendingAt = 0;
-        m_pending += m_reader->read();
+        QString piece = m_reader->read();
+        if (rest.isEmpty()) {
+            m_pending = std::move(piece);
+        } else {
+            m_pending.reserve(rest.size() + piece.size());
+            m_pending.append(rest).append(piece);
+        }
     }
 }
 
