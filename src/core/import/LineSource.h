@@ -51,6 +51,9 @@ public:
     QStringView lastLineEnd() const;
     // Lets a streamed source forget the lines before position(): the reader is done with them.
     void dropRead();
+    // The room a streamed source keeps for text read and not yet cut into lines: about one
+    // piece, however long the file, unless a line is longer.
+    qsizetype textCapacity() const { return m_pending.capacity(); }
 
 private:
     struct Line {
