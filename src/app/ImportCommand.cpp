@@ -160,37 +160,6 @@ ImportRequest parseArguments(const QStringList& arguments) {
     return request;
 }
 
-bool isAccessFile(const QString& path) {
-    const QString lower = path.toLower();
-    return lower.endsWith(u".mdb"_s) || lower.endsWith(u".accdb"_s);
-}
-
-// The divider in words, as the import used it.
-QString dividerWords(const Divider& divider) {
-    QString words;
-    switch (divider.kind()) {
-    case Divider::Kind::Comma:
-        words = u"comma"_s;
-        break;
-    case Divider::Kind::Tab:
-        words = u"tab"_s;
-        break;
-    case Divider::Kind::TwoSpaces:
-        words = u"spaces (two or more)"_s;
-        break;
-    case Divider::Kind::Bracket:
-        words = u"bracket (\"]\")"_s;
-        break;
-    case Divider::Kind::Other:
-        words = u"\""_s + divider.text() + u"\""_s;
-        break;
-    case Divider::Kind::SeparateLines:
-        return u"each field on its own line, "_s + QString::number(divider.linesPerItem()) +
-               u" lines to an item"_s;
-    }
-    return words + (divider.quotesFields() ? u", quoted fields read whole"_s : QString());
-}
-
 // A divider found by the program, not confirmed by anyone, is trusted only when it cuts the
 // first items alike: a wrong one (commas in the text of a tab file) would import whole lines as
 // stock numbers. Every divider the start line holds is named with what it gave.
@@ -200,7 +169,7 @@ void requireEvenProposal(const TextImportSession& session) {
         return;
     QStringList tried;
     for (const TextImportSession::DividerFit& fit : fits)
-        tried << dividerWords(fit.divider.withQuotes(false)) + u": "_s +
+        tried << ImportWords::dividerDescription(fit.divider.withQuotes(false)) + u": "_s +
                      (fit.even() ? QString::number(fit.mostFields)
                                  : QString::number(fit.fewestFields) + u" to "_s +
                                        QString::number(fit.mostFields)) +
@@ -211,9 +180,8 @@ void requireEvenProposal(const TextImportSession& session) {
                          tried.join(u", "_s) + u"); give one with --divider"_s};
 }
 
-// The divider of the command line: a word for the usual ones, lines:N, or the text itself.
+// The divider of the command line, or the one found in the start line.
 void chooseDivider(TextImportSession& session, const std::optional<QString>& given) {
-    using Outcome = TextImportSession::DividerOutcome;
     if (!given) {
         if (!session.acceptProposal())
             throw CommandRefusal{u"no divider could be found in the start line ("_s +
@@ -222,29 +190,11 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
         requireEvenProposal(session);
         return;
     }
-    const QString word = given->toLower();
-    Outcome outcome;
-    if (word == u"comma"_s)
-        outcome = session.chooseDivider(Divider::comma());
-    else if (word == u"tab"_s)
-        outcome = session.chooseDivider(Divider::tab());
-    else if (word == u"spaces"_s)
-        outcome = session.chooseDivider(Divider::twoSpaces());
-    else if (word == u"bracket"_s)
-        outcome = session.chooseDivider(Divider::bracket());
-    else if (word.startsWith(u"lines:"_s)) {
-        const int lines = parseNumber(given->mid(6), u"The number of lines per item"_s);
-        if (lines < 1)
-            throw CommandRefusal{u"an item needs at least one line"_s};
-        outcome = session.chooseLinesPerItem(QString::number(lines));
-    } else {
-        outcome = session.chooseTypedDivider(*given);
-    }
-    if (outcome == Outcome::InvalidChoice)
-        throw CommandRefusal{ImportMessages::invalidChoice() +
-                             u" (a divider is one or two characters, or comma, tab, spaces, "_s
-                             u"bracket or lines:N)"_s};
-    if (outcome == Outcome::WrongSeparator)
+    const ImportWords::DividerReading reading = ImportWords::readDivider(*given);
+    if (!reading.refusal.isEmpty())
+        throw CommandRefusal{reading.refusal};
+    if (session.chooseDivider(*reading.divider) ==
+        TextImportSession::DividerOutcome::WrongSeparator)
         throw CommandRefusal{session.wrongSeparator()};
 }
 
@@ -364,7 +314,7 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     ImportReport report;
     applyRunChoices(request, session.options(), report);
     out << session.caption() << '\n';
-    out << "Divider: " << dividerWords(session.divider()) << '\n';
+    out << "Divider: " << ImportWords::dividerDescription(session.divider()) << '\n';
     const ImportOutcome outcome = session.run(*db, printer.callback());
     printer.finish(outcome);
     printReport(request, outcome, report, out);
@@ -461,7 +411,7 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         const ImportRequest request = parseArguments(arguments);
         if (!request.supplierFiles.isEmpty())
             return runSupplierFiles(request, out, err);
-        if (isAccessFile(request.source))
+        if (AccessTableImport::readsFile(request.source))
             return runAccess(request, out, err);
         return runText(request, out, err);
     } catch (const CommandRefusal& refusal) {

@@ -17,6 +17,11 @@ namespace {
 constexpr int TovinColumnCount = 19;
 }
 
+bool AccessTableImport::readsFile(const QString& path) {
+    const QString lower = path.toLower();
+    return lower.endsWith(u".mdb"_s) || lower.endsWith(u".accdb"_s);
+}
+
 AccessTableImport::AccessTableImport(const QString& path) : m_path(path), m_database(path) {}
 
 QString AccessTableImport::bareFileName() const {

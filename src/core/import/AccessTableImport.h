@@ -27,6 +27,9 @@ public:
 
     // Opens the database; raises error 53 or 3049 when it cannot be read.
     explicit AccessTableImport(const QString& path);
+    // True for a file this import reads rather than the text import: one named *.mdb or
+    // *.accdb, in any letter case.
+    static bool readsFile(const QString& path);
 
     const QString& path() const { return m_path; }
     QString bareFileName() const;

@@ -1,7 +1,9 @@
 #include "core/import/ImportWords.h"
 
+#include "core/import/ImportMessages.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/SupplierFileImport.h"
+#include "core/shell/RunTimeError.h"
 
 #include <QHash>
 #include <optional>
@@ -86,6 +88,85 @@ SupplierFilesReading readSupplierFiles(const QString& text) {
     if (reading.files.isEmpty())
         return {{}, u"--supplier-file needs the name of a supplier file"_s};
     return reading;
+}
+
+DividerReading readDivider(const QString& text) {
+    const QString word = text.toLower();
+    if (word == u"comma"_s)
+        return {Divider::comma(), {}};
+    if (word == u"tab"_s)
+        return {Divider::tab(), {}};
+    if (word == u"spaces"_s)
+        return {Divider::twoSpaces(), {}};
+    if (word == u"bracket"_s)
+        return {Divider::bracket(), {}};
+    const QString invalid = ImportMessages::invalidChoice() +
+                            u" (a divider is one or two characters, or comma, tab, spaces, "_s
+                            u"bracket or lines:N)"_s;
+    if (word.startsWith(u"lines:"_s)) {
+        const QString number = text.mid(6);
+        const std::optional<int> lines = wholeNumber(number);
+        if (!lines)
+            return {std::nullopt, notWholeNumber(u"The number of lines per item"_s, number)};
+        if (*lines < 1)
+            return {std::nullopt, u"an item needs at least one line"_s};
+        // The same bounds as the number typed on the import screen.
+        std::optional<int> answer;
+        try {
+            answer = Divider::linesPerItemFromAnswer(QString::number(*lines));
+        } catch (const RunTimeError&) {
+        }
+        if (!answer)
+            return {std::nullopt, invalid};
+        return {Divider::separateLines(*answer), {}};
+    }
+    const std::optional<Divider> typed = Divider::fromTypedText(text);
+    if (!typed)
+        return {std::nullopt, invalid};
+    return {typed, {}};
+}
+
+QString dividerWord(const Divider& divider) {
+    switch (divider.kind()) {
+    case Divider::Kind::Comma:
+        return u"comma"_s;
+    case Divider::Kind::Tab:
+        return u"tab"_s;
+    case Divider::Kind::TwoSpaces:
+        return u"spaces"_s;
+    case Divider::Kind::Bracket:
+        return u"bracket"_s;
+    case Divider::Kind::SeparateLines:
+        return u"lines:"_s + QString::number(divider.linesPerItem());
+    case Divider::Kind::Other:
+        break;
+    }
+    return divider.text();
+}
+
+QString dividerDescription(const Divider& divider) {
+    QString words;
+    switch (divider.kind()) {
+    case Divider::Kind::Comma:
+        words = u"comma"_s;
+        break;
+    case Divider::Kind::Tab:
+        words = u"tab"_s;
+        break;
+    case Divider::Kind::TwoSpaces:
+        words = u"spaces (two or more)"_s;
+        break;
+    case Divider::Kind::Bracket:
+        words = u"bracket (\"]\")"_s;
+        break;
+    case Divider::Kind::Other:
+        words = u"\""_s + divider.text() + u"\""_s;
+        break;
+    case Divider::Kind::SeparateLines:
+        return u"each field on its own line, "_s + QString::number(divider.linesPerItem()) +
+               u" lines to an item"_s;
+    }
+    return words + (divider.quotesFields() ? u", quoted fields read whole"_s : QString());
 }
 
 } // namespace tovin::ImportWords

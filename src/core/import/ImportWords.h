@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/import/Divider.h"
 #include "core/import/FieldMap.h"
 #include "core/import/FixedMappings.h"
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace tovin {
 
@@ -30,6 +32,22 @@ struct SupplierFilesReading {
 // come in the order they are read, whatever order they were named in; fulldesc and stock are
 // read on their own.
 SupplierFilesReading readSupplierFiles(const QString& text);
+
+struct DividerReading {
+    std::optional<Divider> divider;
+    QString refusal;
+};
+
+// "comma", "tab", "spaces" (two or more), "bracket" in any letter case, "lines:N" (each field on
+// its own line, N lines to an item), or the divider's own text of one or two characters other
+// than a double quote or a line break. The words are also how a remembered mapping keeps its
+// divider. The divider is as the program would propose it; chosen through
+// TextImportSession::chooseDivider it reads quoted fields whatever it is.
+DividerReading readDivider(const QString& text);
+// The word readDivider() reads as `divider`.
+QString dividerWord(const Divider& divider);
+// The divider described for a person, with whether it reads quoted fields whole.
+QString dividerDescription(const Divider& divider);
 
 } // namespace ImportWords
 

@@ -21,9 +21,10 @@ LineSource::LineSource(TextFile file, qsizetype firstLine) : m_file(std::move(fi
 }
 
 LineSource::LineSource(const QString& path, const QString& encodingName, qsizetype firstLine,
-                       qsizetype pieceSize)
+                       qsizetype pieceSize, std::optional<TextFile::Encoding> found)
     : m_reader(std::make_unique<TextFileReader>(
-          path, encodingName, pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize)) {
+          path, encodingName, pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize,
+          found)) {
     // The lines above the start line are read and forgotten.
     for (load(0); m_next < firstLine && !atEnd(); load(m_next)) {
         ++m_next;
@@ -34,6 +35,14 @@ LineSource::LineSource(const QString& path, const QString& encodingName, qsizety
 LineSource::~LineSource() = default;
 LineSource::LineSource(LineSource&&) noexcept = default;
 LineSource& LineSource::operator=(LineSource&&) noexcept = default;
+
+TextFile::Encoding LineSource::encoding() const {
+    return m_reader ? m_reader->encoding() : m_file.encoding();
+}
+
+bool LineSource::hadByteOrderMark() const {
+    return m_reader ? m_reader->hadByteOrderMark() : m_file.hadByteOrderMark();
+}
 
 qsizetype LineSource::lineCountHeld() const {
     return m_reader ? qsizetype(m_lines.size()) : m_file.lineCount();
@@ -109,9 +118,25 @@ bool LineSource::cutLine() {
             m_lines.push_back(std::move(line));
             return true;
         }
-        m_pending.remove(0, m_pendingAt);
+        if (m_pendingAt == 0 && !m_pending.isEmpty()) {
+            // A line longer than the text read so far grows in place, at the cost of room to
+            // spare, rather than being copied again with every piece.
+            m_pending += m_reader->read();
+            continue;
+        }
+        // The start of a line cut off by the end of the last piece goes in front of the next
+        // piece, in a text made to fit both: appended to the old text, it would grow to several
+        // pieces' size as the reallocations round up, and stay that size.
+        QString rest = QStringView(m_pending).sliced(m_pendingAt).toString();
+        m_pending = QString();
         m_pendingAt = 0;
-        m_pending += m_reader->read();
+        QString piece = m_reader->read();
+        if (rest.isEmpty()) {
+            m_pending = std::move(piece);
+        } else {
+            m_pending.reserve(rest.size() + piece.size());
+            m_pending.append(rest).append(piece);
+        }
     }
 }
 

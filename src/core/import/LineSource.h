@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 namespace tovin {
 
@@ -19,15 +20,20 @@ class TextFileReader;
 class LineSource {
 public:
     explicit LineSource(TextFile file, qsizetype firstLine = 0);
-    // Streams the file at `path` (see TextFileReader), reading `pieceSize` bytes at a time (0:
-    // the reader's own size); raises error 53 when it cannot be read.
+    // Streams the file at `path` (see TextFileReader, which also tells `found`), reading
+    // `pieceSize` bytes at a time (0: the reader's own size); raises error 53 when it cannot be
+    // read.
     LineSource(const QString& path, const QString& encodingName, qsizetype firstLine = 0,
-               qsizetype pieceSize = 0);
+               qsizetype pieceSize = 0, std::optional<TextFile::Encoding> found = std::nullopt);
     ~LineSource();
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
     LineSource(LineSource&&) noexcept;
     LineSource& operator=(LineSource&&) noexcept;
+
+    // The encoding the text is read in.
+    TextFile::Encoding encoding() const;
+    bool hadByteOrderMark() const;
 
     bool atEnd() const { return m_next >= m_firstLine + lineCountHeld(); }
     // Index of the line that the next readLine() returns.
@@ -45,6 +51,9 @@ public:
     QStringView lastLineEnd() const;
     // Lets a streamed source forget the lines before position(): the reader is done with them.
     void dropRead();
+    // The room a streamed source keeps for text read and not yet cut into lines: about one
+    // piece, however long the file, unless a line is longer.
+    qsizetype textCapacity() const { return m_pending.capacity(); }
 
 private:
     struct Line {

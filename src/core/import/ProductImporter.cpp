@@ -434,6 +434,10 @@ ImportOutcome ProductImporter::importLines(LineSource first,
     }
     setRepeats(std::move(repeats));
     setProgress(progress, qMax<qsizetype>(0, lineCount - startLine));
+    {
+        // The first reading's text goes before the second reading's comes.
+        const LineSource done = std::move(first);
+    }
     LineSource source = reopen();
     bool cancelled = false;
     for (;;) {

@@ -4,8 +4,9 @@
 #include "core/import/FieldSplitter.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
+#include "core/import/ImportWords.h"
 #include "core/import/LineSource.h"
-#include "core/import/TextFile.h"
+#include "core/import/TextFileLines.h"
 #include "core/shell/SettingsStore.h"
 
 #include <QStringList>
@@ -63,8 +64,8 @@ std::optional<RememberedMapping> parse(const QString& fileName, const QString& t
 // Whether the kept mapping reads `file` as it read the file it was made for.
 enum class Fit { None, Fields, Heading };
 
-Fit fitOf(const RememberedMapping& kept, const TextFile& file) {
-    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+Fit fitOf(const RememberedMapping& kept, const TextFileLines& file) {
+    const std::optional<Divider> divider = ImportWords::readDivider(kept.divider).divider;
     if (!divider || kept.startLine >= file.lineCount() || kept.map.stockFieldIndex() < 0)
         return Fit::None;
     if (!kept.heading.isEmpty())
@@ -72,7 +73,7 @@ Fit fitOf(const RememberedMapping& kept, const TextFile& file) {
                                                                                   : Fit::None;
     if (!divider->fits(file.line(kept.startLine)))
         return Fit::None;
-    LineSource source(file, kept.startLine);
+    LineSource source = file.from(kept.startLine);
     ImportItem first;
     FieldSplitter(*divider).readItem(source, first);
     const int expected = kept.ownFields > 0 ? kept.ownFields : kept.fieldCount;
@@ -89,46 +90,10 @@ QString RememberedMapping::questionFor() const {
     return question() + ImportMessages::lineBreak() + u"It was made for "_s + fileName;
 }
 
-QString RememberedMapping::dividerWord(const Divider& divider) {
-    switch (divider.kind()) {
-    case Divider::Kind::Comma:
-        return u"comma"_s;
-    case Divider::Kind::Tab:
-        return u"tab"_s;
-    case Divider::Kind::TwoSpaces:
-        return u"spaces"_s;
-    case Divider::Kind::Bracket:
-        return u"bracket"_s;
-    case Divider::Kind::SeparateLines:
-        return u"lines:"_s + QString::number(divider.linesPerItem());
-    default:
-        return divider.text();
-    }
-}
-
-std::optional<Divider> RememberedMapping::dividerOf(const QString& word) {
-    if (word == u"comma"_s)
-        return Divider::comma();
-    if (word == u"tab"_s)
-        return Divider::tab();
-    if (word == u"spaces"_s)
-        return Divider::twoSpaces();
-    if (word == u"bracket"_s)
-        return Divider::bracket();
-    if (word.startsWith(u"lines:"_s)) {
-        bool ok = false;
-        const int lines = word.mid(6).toInt(&ok);
-        if (!ok || lines < 1)
-            return std::nullopt;
-        return Divider::separateLines(lines);
-    }
-    return Divider::fromTypedText(word);
-}
-
-QString RememberedMapping::headingOf(const TextFile& file, qsizetype startLine) {
+QString RememberedMapping::headingOf(const TextFileLines& file, qsizetype startLine) {
     if (startLine < 1 || startLine > file.lineCount())
         return QString();
-    return file.line(startLine - 1).toString();
+    return file.line(startLine - 1);
 }
 
 QString RememberedMapping::mapText() const {
@@ -160,7 +125,7 @@ std::optional<RememberedMapping> RememberedMapping::find(const QString& fileName
 }
 
 std::optional<RememberedMapping> RememberedMapping::findFor(const QString& bareFileName,
-                                                            const TextFile& file) {
+                                                            const TextFileLines& file) {
     SettingsStore& settings = SettingsStore::program();
     std::optional<RememberedMapping> best;
     Fit bestFit = Fit::None;

@@ -7,8 +7,7 @@
 
 namespace tovin {
 
-class Divider;
-class TextFile;
+class TextFileLines;
 
 // The start line, divider and mapping of a file that was read with them (or of an Access file's
 // table), kept in the settings store (section "Mappings"), so that next month's list from the
@@ -22,7 +21,7 @@ struct RememberedMapping {
 
     QString fileName;
     qsizetype startLine = 0;
-    QString divider; // in the words of the command line: comma, tab, spaces, bracket, lines:N
+    QString divider; // in the words of the command line (see ImportWords::readDivider)
     // The line above the start line, as read; empty when the data starts on the first line.
     QString heading;
     int fieldCount = 0; // positions mapped, added slots included
@@ -35,17 +34,14 @@ struct RememberedMapping {
     // divider cuts the file's start line into its number of fields; of several, the one made
     // for a file of this name. None when no kept mapping fits the file.
     static std::optional<RememberedMapping> findFor(const QString& bareFileName,
-                                                    const TextFile& file);
+                                                    const TextFileLines& file);
     // The heading line of `file` for data that starts on `startLine`.
-    static QString headingOf(const TextFile& file, qsizetype startLine);
+    static QString headingOf(const TextFileLines& file, qsizetype startLine);
     void save() const;
 
     static QString question();
     // The question naming the file the mapping was made for.
     QString questionFor() const;
-    static QString dividerWord(const Divider& divider);
-    // The divider of a word that dividerWord() gave; none for a word that names no divider.
-    static std::optional<Divider> dividerOf(const QString& word);
     // "0=2,1=3,..." for the mapped positions.
     QString mapText() const;
 };

@@ -1,6 +1,11 @@
 #include "core/import/RepeatedStockNumbers.h"
 
 #include "core/import/ImportMessages.h"
+#include "core/shell/RunTimeError.h"
+
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
@@ -77,50 +82,100 @@ size_t hashOfStored(QByteArrayView stored) {
 
 } // namespace
 
+namespace {
+
+// Entry::text with this bit set is the index of a text kept on its own.
+constexpr quint32 LongText = 0x80000000u;
+
+} // namespace
+
+quint32 RepeatedStockNumbers::storeText(QByteArrayView text) {
+    char length[5];
+    int lengthBytes = 0;
+    for (quint32 rest = quint32(text.size());; rest >>= 7) {
+        const bool more = rest >= 0x80;
+        length[lengthBytes++] = char((rest & 0x7F) | (more ? 0x80 : 0));
+        if (!more)
+            break;
+    }
+    const qsizetype needed = lengthBytes + text.size();
+    if (needed > TextBlockBytes) {
+        m_longTexts.emplace_back(text.data(), text.size());
+        return LongText | quint32(m_longTexts.size() - 1);
+    }
+    if (m_textUsed + needed > TextBlockBytes) {
+        if (qsizetype(m_textBlocks.size() + 1) * TextBlockBytes > qsizetype(LongText))
+            throw RunTimeError(ErrorNumber::Overflow, u"Too many stock numbers in one file"_s);
+        m_textBlocks.push_back(std::make_unique_for_overwrite<char[]>(TextBlockBytes));
+        m_textUsed = 0;
+    }
+    char* at = m_textBlocks.back().get() + m_textUsed;
+    std::memcpy(at, length, size_t(lengthBytes));
+    if (!text.isEmpty())
+        std::memcpy(at + lengthBytes, text.data(), size_t(text.size()));
+    const auto position = quint32(qsizetype(m_textBlocks.size() - 1) * TextBlockBytes + m_textUsed);
+    m_textUsed += needed;
+    return position;
+}
+
 QByteArrayView RepeatedStockNumbers::storedText(size_t index) const {
-    const quint32 end =
-        index + 1 < m_entries.size() ? m_entries[index + 1].offset : quint32(m_text.size());
-    return QByteArrayView(m_text).sliced(m_entries[index].offset, end - m_entries[index].offset);
+    const quint32 text = m_entries[index].text;
+    if (text & LongText)
+        return m_longTexts[text & ~LongText];
+    const auto* at = reinterpret_cast<const unsigned char*>(
+        m_textBlocks[text / TextBlockBytes].get() + text % TextBlockBytes);
+    qsizetype length = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char b = *at++;
+        length |= qsizetype(b & 0x7F) << shift;
+        if (!(b & 0x80))
+            break;
+    }
+    return QByteArrayView(reinterpret_cast<const char*>(at), length);
+}
+
+quint32& RepeatedStockNumbers::bucket(size_t hash) {
+    const size_t index = hash & (m_bucketCount - 1);
+    return m_buckets[index / BucketBlockSize][index % BucketBlockSize];
+}
+
+quint32 RepeatedStockNumbers::bucket(size_t hash) const {
+    const size_t index = hash & (m_bucketCount - 1);
+    return m_buckets[index / BucketBlockSize][index % BucketBlockSize];
 }
 
 qsizetype RepeatedStockNumbers::find(QStringView stockNumber, size_t hash) const {
-    if (m_slots.empty())
+    if (m_bucketCount == 0)
         return -1;
-    const size_t mask = m_slots.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const quint32 held = m_slots[slot];
-        if (held == 0)
-            return -1;
+    for (quint32 held = bucket(hash); held != 0; held = m_entries[held - 1].next)
         if (sameKey(storedText(held - 1), stockNumber))
             return held - 1;
-    }
+    return -1;
 }
 
 void RepeatedStockNumbers::grow() {
-    std::vector<quint32> table(m_slots.empty() ? 1024 : m_slots.size() * 2, 0);
-    const size_t mask = table.size() - 1;
+    // The old buckets go before the new ones come: the chains are made anew from the entries.
+    m_bucketCount = m_bucketCount == 0 ? BucketBlockSize : m_bucketCount * 2;
+    m_buckets.clear();
+    for (size_t i = 0; i < m_bucketCount / BucketBlockSize; ++i)
+        m_buckets.push_back(std::make_unique<quint32[]>(BucketBlockSize));
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        size_t slot = hashOfStored(storedText(i)) & mask;
-        while (table[slot] != 0)
-            slot = (slot + 1) & mask;
-        table[slot] = quint32(i + 1);
+        quint32& first = bucket(hashOfStored(storedText(i)));
+        m_entries[i].next = first;
+        first = quint32(i + 1);
     }
-    m_slots = std::move(table);
 }
 
 void RepeatedStockNumbers::add(const QString& stockNumber, qsizetype line) {
     const size_t hash = hashOfKey(stockNumber);
     const qsizetype found = find(stockNumber, hash);
     if (found < 0) {
-        if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
+        const quint32 text = storeText(stockNumber.toUtf8());
+        if (m_entries.size() + 1 > m_bucketCount)
             grow();
-        const size_t mask = m_slots.size() - 1;
-        size_t slot = hash & mask;
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & mask;
-        m_entries.push_back({quint32(m_text.size()), quint32(line), quint32(line)});
-        m_slots[slot] = quint32(m_entries.size());
-        m_text += stockNumber.toUtf8();
+        quint32& first = bucket(hash);
+        m_entries.push_back({text, quint32(line), quint32(line), first});
+        first = quint32(m_entries.size());
         return;
     }
     Entry& entry = m_entries[size_t(found)];

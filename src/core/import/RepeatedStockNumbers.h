@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace tovin {
@@ -39,27 +40,42 @@ public:
     QStringList messages(qsizetype limit) const;
 
 private:
-    // One stock number. A file of a million lines has nearly a million of them, so each is
-    // three 32-bit numbers, its text kept as UTF-8 in one array with all the others, up to where
-    // the next one's starts (a file would need billions of lines to outgrow them).
+    // One stock number. A file of a million lines has nearly a million of them, so each is four
+    // 32-bit numbers (a file would need billions of lines to outgrow them).
     struct Entry {
-        quint32 offset = 0; // of the stock number as the first item writes it, in m_text
+        quint32 text = 0; // where its text is stored: see storedText()
         quint32 firstLine = 0;
         quint32 lastLine = 0;
+        quint32 next = 0; // the next entry of its bucket + 1, 0 at the end of the chain
     };
+    // Every array here grows in blocks of one fixed size, never by moving what it holds into a
+    // bigger one: a big array copied as it grows takes twice its memory at that moment, and
+    // leaves the heap with holes no later array fits in.
+    static constexpr qsizetype TextBlockBytes = 64 * 1024;
+    static constexpr size_t BucketBlockSize = 16 * 1024;
+
     // The entry of a stock number, -1 when it has none.
     qsizetype find(QStringView stockNumber, size_t hash) const;
+    quint32& bucket(size_t hash);
+    quint32 bucket(size_t hash) const;
+    // Twice the buckets, the entries chained into them anew.
     void grow();
-    // The stock number of entry `index` as stored.
+    quint32 storeText(QByteArrayView text);
+    // The stock number of entry `index` as stored, UTF-8.
     QByteArrayView storedText(size_t index) const;
 
-    QByteArray m_text;
-    // In the order the stock numbers first appear. A deque grows without copying what it holds,
-    // which would double the memory the entries take at the moment it grows.
+    // The stock numbers' texts, each after its length (one to five bytes, seven bits a byte),
+    // never across the end of a block. Entry::text is the position in the blocks put end to
+    // end, or, with the top bit set, the index of a text too long for a block, kept on its own.
+    std::vector<std::unique_ptr<char[]>> m_textBlocks;
+    qsizetype m_textUsed = TextBlockBytes; // in the last block
+    std::deque<QByteArray> m_longTexts;
+    // In the order the stock numbers first appear; a deque grows in blocks of its own.
     std::deque<Entry> m_entries;
-    // An open-addressing table of entry indexes + 1 (0 for a free slot), at most three quarters
-    // full (a table kept half full would take twice the memory at a million stock numbers).
-    std::vector<quint32> m_slots;
+    // A chained hash table: the first entry + 1 of each bucket, at most one entry per bucket on
+    // average.
+    std::vector<std::unique_ptr<quint32[]>> m_buckets;
+    size_t m_bucketCount = 0;
     QHash<qsizetype, QList<qsizetype>> m_lines; // every line of a repeated stock number
     qsizetype m_repeated = 0;
     Place m_place = Place::Lines;

@@ -172,6 +172,15 @@ TextFile TextFile::decode(QByteArrayView bytes, const QString& encodingName) {
     return file;
 }
 
+TextFile TextFile::fromText(QString text, Encoding encoding, bool byteOrderMark) {
+    TextFile file;
+    file.m_text = std::move(text);
+    file.m_encoding = encoding;
+    file.m_byteOrderMark = byteOrderMark;
+    file.splitLines();
+    return file;
+}
+
 QList<QPair<QString, QString>> TextFile::offeredEncodings() {
     return {{u"UTF-8"_s, u"UTF-8"_s},
             {u"windows-1252"_s, u"Windows-1252 (Western)"_s},

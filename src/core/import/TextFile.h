@@ -33,6 +33,8 @@ public:
     // "macintosh", "UTF-16", any name the system's converter knows); raises error 5 for a name
     // it does not know. An empty name decodes as above.
     static TextFile decode(QByteArrayView bytes, const QString& encodingName);
+    // Text already decoded, cut into lines; the encoding and mark are what it was read with.
+    static TextFile fromText(QString text, Encoding encoding, bool byteOrderMark);
     // The encodings offered to the user: name for the converter, and caption.
     static QList<QPair<QString, QString>> offeredEncodings();
     // Reads and decodes the file at `path`; raises error 53 (file not found) when it does not

@@ -24,7 +24,7 @@ TextFile::Encoding encodingOfName(const QString& name) {
 } // namespace
 
 TextFileReader::TextFileReader(const QString& path, const QString& encodingName,
-                               qsizetype pieceSize)
+                               qsizetype pieceSize, std::optional<TextFile::Encoding> found)
     : m_path(path), m_file(path), m_pieceSize(qMax<qsizetype>(pieceSize, 4)) {
     if (!QFileInfo(path).isFile() || !m_file.open(QIODevice::ReadOnly))
         fail();
@@ -53,8 +53,8 @@ TextFileReader::TextFileReader(const QString& path, const QString& encodingName,
     const qint64 start = m_byteOrderMark ? 3 : 0;
     if (!m_file.seek(start))
         fail();
-    bool utf8 = true;
-    while (utf8 && !m_atEnd) {
+    bool utf8 = found != TextFile::Encoding::Windows1252;
+    while (utf8 && !found && !m_atEnd) {
         const QByteArray piece = readBytes();
         utf8 = TextFile::isValidUtf8(piece);
     }

@@ -19,8 +19,12 @@ public:
     // Opens the file at `path` in the named encoding, or the one found from its bytes; raises
     // error 53 (file not found) when it does not exist or cannot be read, and error 5 for an
     // encoding name the system does not know. `pieceSize` is the number of bytes read at once.
+    // `found` is what an earlier reader of the same file found (UTF-8 or Windows-1252, with no
+    // encoding named): taken as it is, it spares the pass over all the bytes, so that reading
+    // a few lines again costs a few lines.
     explicit TextFileReader(const QString& path, const QString& encodingName = QString(),
-                            qsizetype pieceSize = DefaultPieceSize);
+                            qsizetype pieceSize = DefaultPieceSize,
+                            std::optional<TextFile::Encoding> found = std::nullopt);
 
     TextFile::Encoding encoding() const { return m_encoding; }
     bool hadByteOrderMark() const { return m_byteOrderMark; }

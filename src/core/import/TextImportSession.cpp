@@ -4,6 +4,7 @@
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
+#include "core/import/ImportWords.h"
 #include "core/import/LineSource.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
@@ -16,10 +17,11 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 void TextImportSession::open(const QString& path, const QString& encodingName) {
-    m_file = TextFile::load(path, encodingName);
+    m_lines = TextFileLines::open(path, encodingName, ImportMessages::PreviewLineCount);
     m_path = path;
     m_encodingName = encodingName;
     m_startLine = 0;
+    m_startLineText = m_lines.line(0);
     m_divider.reset();
     m_mapping = FieldMapping();
 }
@@ -29,27 +31,28 @@ QString TextImportSession::bareFileName() const {
 }
 
 QStringList TextImportSession::preview() const {
-    return m_file.lines(0, ImportMessages::PreviewLineCount);
+    return m_lines.heldLines(0, ImportMessages::PreviewLineCount);
 }
 
 QString TextImportSession::previewMessage() const {
     return ImportMessages::preview(
-        int(qMin<qsizetype>(m_file.lineCount(), ImportMessages::PreviewLineCount)));
+        int(qMin<qsizetype>(m_lines.lineCount(), ImportMessages::PreviewLineCount)));
 }
 
 bool TextImportSession::chooseStartLine(qsizetype index) {
-    if (index < 0 || index >= m_file.lineCount())
+    if (index < 0 || index >= m_lines.lineCount())
         return false;
     m_startLine = index;
+    m_startLineText = m_lines.line(index);
     return true;
 }
 
 QString TextImportSession::startLineText() const {
-    return m_file.line(m_startLine).toString();
+    return m_startLineText;
 }
 
 std::optional<Divider> TextImportSession::proposal() const {
-    return Divider::propose(m_file.line(m_startLine));
+    return Divider::propose(m_startLineText);
 }
 
 QString TextImportSession::proposalMessage() const {
@@ -67,7 +70,7 @@ bool TextImportSession::acceptProposal() {
 
 TextImportSession::DividerFit TextImportSession::fitOf(const Divider& divider) const {
     DividerFit fit{divider};
-    LineSource source(m_file, m_startLine);
+    LineSource source = m_lines.from(m_startLine);
     const FieldSplitter splitter(divider);
     ImportItem item;
     bool first = true;
@@ -84,17 +87,17 @@ TextImportSession::DividerFit TextImportSession::fitOf(const Divider& divider) c
 
 QList<TextImportSession::DividerFit> TextImportSession::candidateFits() const {
     QList<DividerFit> fits;
-    for (const Divider& candidate : Divider::candidates(m_file.line(m_startLine)))
+    for (const Divider& candidate : Divider::candidates(m_startLineText))
         fits.append(fitOf(candidate));
     return fits;
 }
 
 TextImportSession::DividerOutcome TextImportSession::takeIfFits(const Divider& divider) {
     m_lastTried = divider.text();
-    if (!divider.fits(m_file.line(m_startLine))) {
+    if (!divider.fits(m_startLineText)) {
         // A quoted first field with line breaks carries the first divider onto a later line
         // of the item; the divider fits when it cuts the item into fields.
-        LineSource source(m_file, m_startLine);
+        LineSource source = m_lines.from(m_startLine);
         ImportItem first;
         FieldSplitter(divider).readItem(source, first);
         if (first.fieldCount() < 2)
@@ -165,7 +168,7 @@ QString TextImportSession::noteDefault(const QDate& today) const {
 void TextImportSession::readFirstItem() {
     if (!m_divider)
         throw RunTimeError(ErrorNumber::InvalidProcedureCall, u"No divider chosen yet"_s);
-    LineSource source(m_file, m_startLine);
+    LineSource source = m_lines.from(m_startLine);
     ImportItem first;
     FieldSplitter(*m_divider).readItem(source, first);
     m_mapping.setFields(first);
@@ -186,7 +189,7 @@ std::optional<QString> TextImportSession::decimalCommaSign() const {
     if (moneyPositions.isEmpty())
         return std::nullopt;
     QStringList values;
-    LineSource source(m_file, m_startLine);
+    LineSource source = m_lines.from(m_startLine);
     const FieldSplitter splitter(*m_divider);
     ImportItem item;
     for (int items = 0; items < DecimalCommaSample && splitter.readItem(source, item); ++items)
@@ -218,7 +221,7 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
 }
 
 bool TextImportSession::takeRemembered(const RememberedMapping& kept) {
-    const std::optional<Divider> divider = RememberedMapping::dividerOf(kept.divider);
+    const std::optional<Divider> divider = ImportWords::readDivider(kept.divider).divider;
     if (!divider || !chooseStartLine(kept.startLine) ||
         chooseDivider(*divider) != DividerOutcome::Accepted)
         return false;
@@ -239,8 +242,8 @@ RememberedMapping TextImportSession::remembered() const {
     RememberedMapping kept(bareFileName());
     kept.startLine = m_startLine;
     if (m_divider)
-        kept.divider = RememberedMapping::dividerWord(*m_divider);
-    kept.heading = RememberedMapping::headingOf(m_file, m_startLine);
+        kept.divider = ImportWords::dividerWord(*m_divider);
+    kept.heading = RememberedMapping::headingOf(m_lines, m_startLine);
     kept.fieldCount = m_mapping.fieldCount();
     kept.ownFields = m_mapping.ownFieldCount();
     kept.map = m_mapping.map();

@@ -4,7 +4,7 @@
 #include "core/import/FieldMapping.h"
 #include "core/import/ImportOptions.h"
 #include "core/import/ImportProgress.h"
-#include "core/import/TextFile.h"
+#include "core/import/TextFileLines.h"
 
 #include <QDate>
 #include <QString>
@@ -39,13 +39,14 @@ public:
 
     TextImportSession() = default;
 
-    // Reads the whole file (in the named encoding, or the one found from its bytes); raises
-    // error 53 when it cannot be read. Opening again starts the dialogue again.
+    // Reads the file through (in the named encoding, or the one found from its bytes), holding
+    // only the lines of the preview (see TextFileLines); raises error 53 when it cannot be read
+    // to its end. Opening again starts the dialogue again.
     void open(const QString& path, const QString& encodingName = QString());
-    const TextFile& file() const { return m_file; }
+    const TextFileLines& lines() const { return m_lines; }
     const QString& path() const { return m_path; }
     QString bareFileName() const;
-    qsizetype lineCount() const { return m_file.lineCount(); }
+    qsizetype lineCount() const { return m_lines.lineCount(); }
 
     // The first 100 lines (fewer for a shorter file) and the instruction above them.
     QStringList preview() const;
@@ -134,8 +135,9 @@ private:
 
     QString m_path;
     QString m_encodingName; // as the user named it; empty when found from the bytes
-    TextFile m_file;
+    TextFileLines m_lines;
     qsizetype m_startLine = 0;
+    QString m_startLineText; // asked for by every divider check, read from the file once
     std::optional<Divider> m_divider;
     QString m_lastTried;
     FieldMapping m_mapping;

@@ -112,7 +112,7 @@ void BuildDB::importTextFile() {
     // the mapping kept from last time is offered for it, naming the file it was made for.
     bool fromLast = false;
     if (const std::optional<RememberedMapping> last =
-            RememberedMapping::findFor(session.bareFileName(), session.file());
+            RememberedMapping::findFor(session.bareFileName(), session.lines());
         last && prompts().message(last->questionFor(), MessageButtons::YesNo, MessageIcon::Question,
                                   QString()) == MessageAnswer::Yes)
         fromLast = session.takeRemembered(*last);

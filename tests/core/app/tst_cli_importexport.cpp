@@ -111,6 +111,14 @@ private slots:
         row("found divider cuts items unevenly",
             "import --db @db --source @dir/tabbed.txt --map 0=2",
             "(tried comma: 1 to 3 fields, tab: 3 fields); give one with --divider");
+        // The checks read the file from the start line wherever it stands, past the lines the
+        // preview holds.
+        row("found divider uneven far down a long file",
+            "import --db @db --source @dir/long.txt --start-line 250 --map 0=2",
+            "(tried comma: 1 to 3 fields, tab: 3 fields); give one with --divider");
+        row("start line past the end of a long file",
+            "import --db @db --source @dir/long.txt --start-line 252 --map 0=2",
+            "is past the end of the file (252 lines)");
         row("quote as divider", "import --db @db --source @dir/quoted.csv --divider \" --map 0=2",
             "Sorry, that is not a valid choice!");
         row("export with a value to --heading",
@@ -202,6 +210,9 @@ private slots:
         writeTestFile(dir.filePath(u"tabbed.txt"_s),
                       "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
         writeTestFile(dir.filePath(u"quoted.csv"_s), "\"A1\",\"Pen\"\n\"A2\",\"Ink\"\n");
+        writeTestFile(dir.filePath(u"long.txt"_s),
+                      QByteArray("note, of, the, supplier\n").repeated(250) +
+                          "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
         const QString before = folderSnapshot(dir.path());
         const CliRun r = run(arguments, dir);
         QCOMPARE(r.status, 2);

@@ -245,6 +245,16 @@ private slots:
         for (int i = 0; i < 30000; ++i)
             many << (i % 7 == 0 ? u"sn-%1"_s.arg(i / 7 % 500) : u"SN-%1"_s.arg(i));
         QTest::newRow("thirty thousand lines") << many;
+        // Texts of 60 to 150 characters fill many blocks of text and end at their edges; the
+        // last three do not fit in one.
+        QStringList longOnes;
+        for (int i = 0; i < 3000; ++i) {
+            const int n = i % 1000;
+            const QString text = QString(60 + n % 90, QChar(u'a' + n % 26)) + QString::number(n);
+            longOnes << (i % 3 == 1 ? text.toUpper() : text);
+        }
+        longOnes << QString(70000, u'Z') << QString(70000, u'z') << QString(69999, u'z');
+        QTest::newRow("long stock numbers") << longOnes;
     }
     void repeatedStockNumbers() {
         QFETCH(QStringList, stockNumbers);

@@ -129,7 +129,7 @@ private slots:
         TextImportSession next;
         next.open(writeFile(dir, u"kestrel-feb.csv"_s, offered));
         const std::optional<RememberedMapping> offer =
-            RememberedMapping::findFor(next.bareFileName(), next.file());
+            RememberedMapping::findFor(next.bareFileName(), next.lines());
         QCOMPARE(offer.has_value(), found);
         if (found) {
             QVERIFY2(offer->questionFor().endsWith(u"Kestrel-Jan.csv"_s),
@@ -140,6 +140,116 @@ private slots:
             QCOMPARE(next.mapping().map().stockFieldIndex(), 0);
         }
         SettingsStore::setProgramFile(QDir::tempPath() + u"/tovin-test-unused.ini"_s);
+    }
+
+    // A file longer than the preview is held only as far as the preview shows it; the start
+    // line, the divider checks and the first item are read from the file itself wherever they
+    // stand, and the run imports every item.
+    void longFileHeldOnlyInPart_data() {
+        QTest::addColumn<int>("startLine");
+        QTest::addColumn<QString>("divider"); // empty: comma; a number: lines per item
+        QTest::addColumn<QByteArray>("firstItem");
+        QTest::addColumn<int>("fields");
+        QTest::newRow("start line in the preview") << 1 << QString() << "S0,p,9.50\n"_ba << 3;
+        QTest::newRow("start line far past the preview")
+            << 4000 << QString() << "S0,p,9.50\n"_ba << 3;
+        QTest::newRow("quoted item running past the preview")
+            << 99 << QString() << "S0,\"one\ntwo\nthree\",9.50\n"_ba << 3;
+        QTest::newRow("item of lines running past the preview")
+            << 98 << u"3"_s << "S0\nname\n9.50\n"_ba << 3;
+    }
+    void longFileHeldOnlyInPart() {
+        QFETCH(int, startLine);
+        QFETCH(QString, divider);
+        QFETCH(QByteArray, firstItem);
+        QFETCH(int, fields);
+        QTemporaryDir dir;
+        QByteArray bytes;
+        for (int i = 0; i < startLine; ++i)
+            bytes += "heading " + QByteArray::number(i) + "\n";
+        bytes += firstItem;
+        constexpr int Items = 3000;
+        for (int i = 1; i < Items; ++i)
+            bytes += divider.isEmpty() ? "S" + QByteArray::number(i) + ",p,1.25\n"
+                                       : "S" + QByteArray::number(i) + "\np\n1.25\n";
+        const qsizetype lineCount = bytes.count('\n');
+        TestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"long.csv"_s, bytes));
+        QCOMPARE(session.lines().heldLineCount(), qsizetype(ImportMessages::PreviewLineCount));
+        QCOMPARE(session.lineCount(), lineCount);
+        QCOMPARE(session.preview().size(), ImportMessages::PreviewLineCount);
+        QVERIFY(session.chooseStartLine(startLine));
+        QCOMPARE(session.startLineText(),
+                 QString::fromLatin1(firstItem.left(firstItem.indexOf('\n'))));
+        if (divider.isEmpty())
+            QCOMPARE(session.chooseDivider(Divider::comma()), Outcome::Accepted);
+        else
+            QCOMPARE(session.chooseLinesPerItem(divider), Outcome::Accepted);
+        session.readFirstItem();
+        QCOMPARE(session.mapping().fieldCount(), fields);
+        QCOMPARE(session.remembered().heading,
+                 startLine > 0 ? u"heading %1"_s.arg(startLine - 1) : QString());
+        const ImportOutcome outcome = mapAndRun(session, catalogue, {0, 2, 2, 7});
+        QCOMPARE(outcome.counts.added, Items);
+        QCOMPARE(catalogue.text(u"S0"_s, u"Cost1"_s), u"9.5"_s);
+        QCOMPARE(catalogue.text(u"S%1"_s.arg(Items - 1), u"Cost1"_s), u"1.25"_s);
+    }
+
+    // The preview reads as the whole file decides: bytes past the first megabyte that are not
+    // UTF-8 make all of it Windows-1252, as the run reads it, and a zero byte is a character
+    // like any other. Every line is counted, the broken last one included.
+    void previewReadAsTheWholeFile_data() {
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("byte that is no UTF-8") << "T9,bad\xff\n"_ba << u"Caf\u00c3\u00a9"_s;
+        QTest::newRow("character cut off at the end")
+            << "T9,bad\xe2\x82"_ba << u"Caf\u00c3\u00a9"_s;
+        QTest::newRow("zero byte") << "T9,b\0d\n"_ba << u"Caf\u00e9"_s;
+    }
+    void previewReadAsTheWholeFile() {
+        QFETCH(QByteArray, tail);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QByteArray bytes = "S0,Caf\xc3\xa9,1\n"_ba;
+        while (bytes.size() < 3 * 1024 * 1024)
+            bytes += "S" + QByteArray::number(bytes.size()) + ",plain,1\n";
+        const qsizetype lineCount = bytes.count('\n') + 1;
+        bytes += tail;
+        TestCatalogue catalogue;
+        TextImportSession session;
+        session.open(writeFile(dir, u"tail.csv"_s, bytes));
+        QCOMPARE(session.lineCount(), lineCount);
+        QCOMPARE(session.preview().first(), u"S0,"_s + name + u",1"_s);
+        QVERIFY(session.acceptProposal());
+        session.readFirstItem();
+        mapAndRun(session, catalogue, {0, 2, 1, 3});
+        QCOMPARE(catalogue.text(u"S0"_s, u"ProdName"_s), name);
+        QCOMPARE(catalogue.count(u"StockNo = 'T9'"_s), 1);
+    }
+
+    // A file gone between the dialogue and the run is refused by its name, nothing stored.
+    void fileGoneBeforeRunIsRefused() {
+        QTemporaryDir dir;
+        QByteArray bytes;
+        for (int i = 0; i < 500; ++i)
+            bytes += "S" + QByteArray::number(i) + ",name,1\n";
+        const QString path = writeFile(dir, u"gone.csv"_s, bytes);
+        TestCatalogue catalogue;
+        TextImportSession session;
+        session.open(path);
+        QVERIFY(session.acceptProposal());
+        session.readFirstItem();
+        session.mapping().map(0, 2);
+        QVERIFY(QFile::remove(path));
+        try {
+            session.run(catalogue.db());
+            QFAIL("the run read a file that is gone");
+        } catch (const RunTimeError& error) {
+            QCOMPARE(error.number(), ErrorNumber::FileNotFound);
+            QVERIFY2(error.description().contains(path), qPrintable(error.description()));
+        }
+        QCOMPARE(catalogue.count(), 0);
     }
 
     void missingFileRaisesError53() {
@@ -326,7 +436,7 @@ private slots:
     // over when the user says so; real files from other programs start after their heading.
     void run_data() {
         QTest::addColumn<QString>("source");  // a file of the test data, or the text itself
-        QTest::addColumn<QString>("divider"); // empty: the proposal; a number: lines per item
+        QTest::addColumn<QString>("divider"); // empty: comma; a number: lines per item
         QTest::addColumn<int>("startLine");
         QTest::addColumn<QList<int>>("map"); // position, code, position, code, ...
         QTest::addColumn<int>("checked");    // -1: not looked at

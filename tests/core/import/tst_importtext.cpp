@@ -4,6 +4,7 @@
 #include "core/import/ImportItem.h"
 #include "core/import/LineSource.h"
 #include "core/import/TextFile.h"
+#include "core/import/TextFileReader.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestData.h"
 
@@ -471,6 +472,41 @@ private slots:
         QVERIFY(!whole.isEmpty());
         for (const qsizetype pieceSize : {4, 5, 7, 4096})
             QCOMPARE(readStreamed(path, encoding, divider.withQuotes(true), pieceSize), whole);
+    }
+
+    // Streaming a file keeps room for about one piece of its text, however long the file: text
+    // appended piece after piece to what was left of a line grew to several pieces and stayed.
+    void streamingKeepsAboutOnePiece_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("pieceSize"); // 0: the reader's own
+        QTest::newRow("short lines") << "A1,Pen,1.50\n"_ba << 4096;
+        QTest::newRow("CR LF") << "A1,Pen,1.50\r\n"_ba << 4096;
+        QTest::newRow("lines of nearly a piece") << QByteArray(4000, 'x') + "\n" << 4096;
+        QTest::newRow("the reader's own pieces") << "A1,Pen,1.50\n"_ba << 0;
+    }
+    void streamingKeepsAboutOnePiece() {
+        QFETCH(QByteArray, line);
+        QFETCH(int, pieceSize);
+        const qsizetype piece = pieceSize > 0 ? pieceSize : TextFileReader::DefaultPieceSize;
+        QByteArray bytes;
+        while (bytes.size() < 6 * piece)
+            bytes += line;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"list.txt"_s);
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(bytes), bytes.size());
+        out.close();
+        LineSource source(path, QString(), 0, pieceSize);
+        qsizetype lines = 0;
+        qsizetype most = 0;
+        for (; !source.atEnd(); ++lines) {
+            QCOMPARE(source.readLine(), QString::fromLatin1(line.trimmed()));
+            source.dropRead();
+            most = qMax(most, source.textCapacity());
+        }
+        QCOMPARE(lines, bytes.count('\n'));
+        QVERIFY2(most <= piece + line.size(), qPrintable(QString::number(most)));
     }
 
     // A file read from disk in pieces gives the text, lines and encoding that decoding all its

@@ -1,3 +1,4 @@
+#include "core/import/AccessTableImport.h"
 #include "core/import/ImportWords.h"
 
 #include <QTest>
@@ -92,6 +93,65 @@ private slots:
         for (const FixedMappings::SupplierFile& file : reading.files)
             paths << file.relativePath;
         QCOMPARE(paths, files);
+    }
+
+    // The divider words of the command line, which are also how a remembered mapping keeps its
+    // divider: each divider read from its word is the divider the word was made from.
+    void readDivider_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("word"); // of the divider read; empty when refused
+        QTest::addColumn<QString>("refusal");
+        const QString invalid = u"Sorry, that is not a valid choice! (a divider is one or two "_s
+                                u"characters, or comma, tab, spaces, bracket or lines:N)"_s;
+        QTest::newRow("comma in capitals") << u"COMMA"_s << u"comma"_s << QString();
+        QTest::newRow("tab") << u"Tab"_s << u"tab"_s << QString();
+        QTest::newRow("spaces") << u"spaces"_s << u"spaces"_s << QString();
+        QTest::newRow("bracket") << u"bracket"_s << u"bracket"_s << QString();
+        QTest::newRow("lines per item") << u"LINES:4"_s << u"lines:4"_s << QString();
+        QTest::newRow("typed comma is the comma") << u","_s << u"comma"_s << QString();
+        QTest::newRow("typed tab is the tab") << u"\t"_s << u"tab"_s << QString();
+        QTest::newRow("typed text keeps its case") << u"Xy"_s << u"Xy"_s << QString();
+        QTest::newRow("no lines") << u"lines:0"_s << QString()
+                                  << u"an item needs at least one line"_s;
+        QTest::newRow("lines not a number")
+            << u"lines:x"_s << QString()
+            << u"The number of lines per item must be a whole number of 0 or more, not \"x\""_s;
+        QTest::newRow("more lines than a whole number holds")
+            << u"lines:40000"_s << QString() << invalid;
+        QTest::newRow("three characters") << u";;;"_s << QString() << invalid;
+        QTest::newRow("double quote") << u"\""_s << QString() << invalid;
+        QTest::newRow("nothing") << QString() << QString() << invalid;
+    }
+    void readDivider() {
+        QFETCH(QString, text);
+        QFETCH(QString, word);
+        QFETCH(QString, refusal);
+        const ImportWords::DividerReading reading = ImportWords::readDivider(text);
+        QCOMPARE(reading.refusal, refusal);
+        QCOMPARE(reading.divider.has_value(), refusal.isEmpty());
+        if (!reading.divider)
+            return;
+        QCOMPARE(ImportWords::dividerWord(*reading.divider), word);
+        const std::optional<Divider> again = ImportWords::readDivider(word).divider;
+        QVERIFY(again);
+        QCOMPARE(again->kind(), reading.divider->kind());
+        QCOMPARE(again->text(), reading.divider->text());
+        QCOMPARE(again->linesPerItem(), reading.divider->linesPerItem());
+    }
+
+    // Which files the database import reads and which the text import.
+    void databaseFiles_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("database");
+        QTest::newRow("mdb") << u"/data/Shop.mdb"_s << true;
+        QTest::newRow("accdb in capitals") << u"C:/data/SHOP.ACCDB"_s << true;
+        QTest::newRow("named after a database") << u"/data/shop.mdb.txt"_s << false;
+        QTest::newRow("text") << u"/data/prices.csv"_s << false;
+    }
+    void databaseFiles() {
+        QFETCH(QString, path);
+        QFETCH(bool, database);
+        QCOMPARE(AccessTableImport::readsFile(path), database);
     }
 };
 
