@@ -8,7 +8,8 @@
 #include "core/data/SqliteStatement.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <array>
 #include <vector>

@@ -5,7 +5,7 @@
 #include "core/data/SqliteStatement.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

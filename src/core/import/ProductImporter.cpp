@@ -15,6 +15,9 @@
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QHash>
 #include <QStringList>

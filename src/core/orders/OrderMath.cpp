@@ -1,6 +1,7 @@
 #include "core/orders/OrderMath.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
 
 #include <cmath>
 

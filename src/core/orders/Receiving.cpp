@@ -7,7 +7,8 @@
 #include "core/orders/OrderMath.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <algorithm>
 

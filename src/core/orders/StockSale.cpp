@@ -1,7 +1,8 @@
 #include "core/orders/StockSale.h"
 
 #include "core/orders/OrderMath.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
 
 #include <limits>
 

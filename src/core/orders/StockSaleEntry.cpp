@@ -1,7 +1,7 @@
 #include "core/orders/StockSaleEntry.h"
 
 #include "core/orders/StockSale.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

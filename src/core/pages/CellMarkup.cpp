@@ -3,7 +3,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/ProgramFolder.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 #include <QDir>
 #include <algorithm>

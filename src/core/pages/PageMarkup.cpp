@@ -2,7 +2,7 @@
 
 #include "core/pages/PageOptions.h"
 #include "core/shell/OutputFile.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
 
 #include <QRegularExpression>
 

@@ -3,7 +3,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -3,7 +3,9 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/ValueText.h"
 
 #include <QRegularExpression>
 #include <QSqlError>

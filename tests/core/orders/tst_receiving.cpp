@@ -5,7 +5,8 @@
 #include "core/orders/Receiving.h"
 #include "core/orders/ReorderList.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/ValueText.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,9 @@
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/DateText.h"
+#include "core/text/ValueText.h"
 
 #include <QRandomGenerator>
 #include <QTest>
