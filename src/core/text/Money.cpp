@@ -4,6 +4,7 @@
 #include "core/text/DecimalDigits.h"
 #include "core/text/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -47,27 +48,39 @@ Wide divideHalfEven(Wide n, Wide d) {
     return q;
 }
 
+// n / d with halves away from zero. d > 0.
+Wide divideHalfAway(Wide n, Wide d) {
+    Wide q = n / d;
+    Wide r = n % d;
+    if (r < 0)
+        r = -r;
+    if (2 * r >= d)
+        q += n < 0 ? -1 : 1;
+    return q;
+}
+
 std::int64_t narrow(Wide units) {
     if (units > Largest || units < Smallest)
         overflow();
     return std::int64_t(units);
 }
 
-// units x 10^exponent, rounded half to even when the exponent is negative.
-std::int64_t scaled(Wide units, int exponent) {
+// units x 10^exponent, rounded half to even (or away from zero) when the exponent is negative.
+std::int64_t scaled(Wide units, int exponent, bool halvesAway = false) {
     if (units == 0)
         return 0;
     if (exponent >= 0) {
         if (exponent > 19)
             overflow();
         const Wide p = powerOfTen(exponent);
-        if (units > Largest * 10 / p || units < Smallest * 10 / p)
+        if (units > Largest / p || units < Smallest / p)
             overflow();
         return narrow(units * p);
     }
     if (-exponent > WidestPower)
         return 0; // far below half a ten-thousandth
-    return narrow(divideHalfEven(units, powerOfTen(-exponent)));
+    const Wide divisor = powerOfTen(-exponent);
+    return narrow(halvesAway ? divideHalfAway(units, divisor) : divideHalfEven(units, divisor));
 }
 
 // A factor as whole digits and a power of ten: 0.07 is 7 x 10^-2.
@@ -82,6 +95,19 @@ void decimalFactor(double factor, Wide& digits, int& exponent) {
     exponent = d.pointPos - int(significant.size());
 }
 
+// units x factor x 10^shift, the exact product rounded once at the last of `decimals` kept.
+std::int64_t multiplied(std::int64_t units, double factor, int shift, int decimals,
+                        bool halvesAway) {
+    if (!std::isfinite(factor))
+        overflow();
+    Wide digits = 0;
+    int exponent = 0;
+    decimalFactor(factor, digits, exponent);
+    const int dropped = 4 - std::clamp(decimals, 0, 4);
+    const Wide kept = scaled(Wide(units) * digits, exponent + shift - dropped, halvesAway);
+    return narrow(kept * powerOfTen(dropped));
+}
+
 TextRules::DecimalText decimalText(std::int64_t units) {
     TextRules::DecimalText d;
     d.negative = units < 0;
@@ -91,6 +117,19 @@ TextRules::DecimalText decimalText(std::int64_t units) {
     d.pointPos = magnitude == 0 ? 1 : int(d.digits.size()) - 4;
     return d;
 }
+
+// Values read from the file travel in QVariants; code that wants a number, a flag or a text of
+// a value gets the amount's without knowing it is money. Whole numbers round as Qt rounds a
+// double.
+const bool convertersRegistered = [] {
+    QMetaType::registerConverter<Money, double>(&Money::toDouble);
+    QMetaType::registerConverter<Money, QString>(&Money::toText);
+    QMetaType::registerConverter<Money, int>([](Money m) { return qRound(m.toDouble()); });
+    QMetaType::registerConverter<Money, qlonglong>(
+        [](Money m) { return qlonglong(qRound64(m.toDouble())); });
+    QMetaType::registerConverter<Money, bool>([](Money m) { return !m.isZero(); });
+    return true;
+}();
 
 } // namespace
 
@@ -161,6 +200,18 @@ std::optional<Money> Money::fromDouble(double amount) {
     }
 }
 
+std::optional<Money> Money::fromValue(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>();
+    if (value.isNull() || !value.isValid())
+        return std::nullopt;
+    if (value.typeId() == QMetaType::QString)
+        return fromText(value.toString());
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    return isNumber ? fromDouble(number) : std::nullopt;
+}
+
 Money Money::operator+(Money other) const {
     return Money(narrow(Wide(m_units) + other.m_units));
 }
@@ -177,22 +228,12 @@ Money Money::operator*(std::int64_t quantity) const {
     return Money(narrow(Wide(m_units) * quantity));
 }
 
-Money Money::times(double factor) const {
-    if (!std::isfinite(factor))
-        overflow();
-    Wide digits = 0;
-    int exponent = 0;
-    decimalFactor(factor, digits, exponent);
-    return Money(scaled(Wide(m_units) * digits, exponent));
+Money Money::times(double factor, int decimals, Halves halves) const {
+    return Money(multiplied(m_units, factor, 0, decimals, halves == Halves::AwayFromZero));
 }
 
-Money Money::percent(double percent) const {
-    if (!std::isfinite(percent))
-        overflow();
-    Wide digits = 0;
-    int exponent = 0;
-    decimalFactor(percent, digits, exponent);
-    return Money(scaled(Wide(m_units) * digits, exponent - 2));
+Money Money::percent(double percent, int decimals, Halves halves) const {
+    return Money(multiplied(m_units, percent, -2, decimals, halves == Halves::AwayFromZero));
 }
 
 Money Money::dividedBy(std::int64_t divisor) const {

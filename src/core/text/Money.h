@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QVariant>
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,9 @@ public:
     // An amount that is only known as a double: its 15 significant digits, rounded half to even
     // to the ten-thousandth. Nothing when it is not finite or too large to keep.
     static std::optional<Money> fromDouble(double amount);
+    // The amount a field value stands for: a Money as it is, another number from its double, a
+    // numeric text from its digits. Nothing for null, any other text or an amount too large.
+    static std::optional<Money> fromValue(const QVariant& value);
 
     double toDouble() const { return double(m_units) / double(Scale); }
 
@@ -39,11 +43,12 @@ public:
     Money& operator+=(Money other) { return *this = *this + other; }
     Money& operator-=(Money other) { return *this = *this - other; }
 
-    // amount x factor, amount x percent / 100 and amount / divisor, each rounded half to even
-    // to the ten-thousandth. A double factor counts with the digits it is written with (0.07 is
-    // seven hundredths, not the binary fraction nearest it).
-    Money times(double factor) const;
-    Money percent(double percent) const;
+    // amount x factor, amount x percent / 100 and amount / divisor, rounded once to `decimals`
+    // (at most four), halves to even unless asked otherwise. A double factor counts with the
+    // digits it is written with (0.07 is seven hundredths, not the binary fraction nearest it).
+    enum class Halves { ToEven, AwayFromZero };
+    Money times(double factor, int decimals = 4, Halves halves = Halves::ToEven) const;
+    Money percent(double percent, int decimals = 4, Halves halves = Halves::ToEven) const;
     Money dividedBy(std::int64_t divisor) const;
     // Half to even to fewer decimals (2 for cents).
     Money rounded(int decimals) const;

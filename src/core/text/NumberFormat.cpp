@@ -1,6 +1,7 @@
 #include "core/text/NumberFormat.h"
 
 #include "core/text/DecimalDigits.h"
+#include "core/text/NumberText.h"
 
 #include <cmath>
 
@@ -52,6 +53,24 @@ QString plainDecimal(double value) {
 
 QString formatNumber(double value, const QString& pattern) {
     return formatDecimal(toDecimal(value), pattern);
+}
+
+QString formatNumberText(const QString& text, const QString& pattern) {
+    const std::optional<WrittenNumber> written = readNumber(text);
+    if (!written)
+        return text;
+    DecimalText d;
+    d.negative = written->negative;
+    d.digits = written->whole + written->fraction;
+    while (!d.digits.isEmpty() && d.digits.front() == u'0')
+        d.digits.remove(0, 1);
+    if (d.digits.isEmpty()) {
+        d.digits = u"0"_s;
+        d.pointPos = 1;
+    } else {
+        d.pointPos = int(d.digits.size() + written->exponent - written->fraction.size());
+    }
+    return formatDecimal(d, pattern);
 }
 
 } // namespace tovin::TextRules

@@ -14,5 +14,8 @@ QString plainDecimal(double value);
 // places "#" and "0", thousands grouping ",", a decimal point and an optional "%" suffix:
 // "$#,###.00", "$#,###.##", "#,###.#0", "$#,##0.00", "0%", "0". Halves round away from zero.
 QString formatNumber(double value, const QString& pattern);
+// The same for a numeric text (as IsNumeric accepts it), from its written digits: every digit
+// typed counts, however many. Any other text comes back as it is.
+QString formatNumberText(const QString& text, const QString& pattern);
 
 } // namespace tovin::TextRules

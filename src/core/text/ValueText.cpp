@@ -1,6 +1,7 @@
 #include "core/text/ValueText.h"
 
 #include "core/text/DateText.h"
+#include "core/text/Money.h"
 #include "core/text/NumberFormat.h"
 
 #include <QDateTime>
@@ -12,6 +13,8 @@ namespace tovin::TextRules {
 QString toText(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return QString();
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>().toText();
     switch (value.typeId()) {
     case QMetaType::Bool:
         return value.toBool() ? u"True"_s : u"False"_s;
