@@ -43,7 +43,8 @@ QVariant netCostEach(const StoredRows::Row& line) {
                                              text(line.value(u"NumberOrdered"_s)));
     if (!each)
         return {};
-    return OrderMath::numberIn(OrderMath::moneyText(*each)).value_or(0);
+    // The cost each is kept as the money text shows it, to the cent.
+    return QVariant::fromValue(OrderMath::amountIn(OrderMath::moneyText(*each)).value_or(Money()));
 }
 
 // Whether the line's goods were taken into stock. A catalogue still in a layout without the

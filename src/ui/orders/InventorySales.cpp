@@ -171,7 +171,7 @@ void FrmSales::startSaleFromStock() {
         {SoldStockNoBox, sale->stockNo},
         {NumberSoldBox, QString::number(sale->quantity)},
         {DateSoldBox, TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s)},
-        {SaleCostBox, TextRules::plainDecimal(entry.openSaleCost())},
+        {SaleCostBox, entry.openSaleCost().toText()},
     };
     for (const auto& [index, text] : boxes)
         step([&] { binding().setBoxValue(txtFields(index), text); });

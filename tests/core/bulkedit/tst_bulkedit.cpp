@@ -2,6 +2,7 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/shell/RunTimeError.h"
+#include "core/text/Money.h"
 #include "core/text/ValueText.h"
 #include "support/core/TestCatalogue.h"
 
@@ -154,6 +155,9 @@ private slots:
             << u"Price=25%"_s << none << none << u"keep"_s << QString();
         QTest::newRow("retail raised, to the cent, passed on")
             << u"Retail=10%"_s << QVariant(19.99) << none << u"219900"_s << u"21.99"_s;
+        QTest::newRow("retail of more digits than a double holds raised")
+            << u"Retail=10%"_s << QVariant::fromValue(Money::fromStored(1234567890123456789))
+            << none << u"1358024679135802500"_s << u"135802467913580.25"_s;
         QTest::newRow("plain retail passed on")
             << u"Retail=12.5"_s << QVariant(3.0) << none << u"125000"_s << u"12.5"_s;
         QTest::newRow("percentage of an empty cost keeps")
