@@ -8,7 +8,9 @@
 #include "core/data/SqliteStatement.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/TextRules.h"
+#include "core/text/Money.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <array>
 #include <vector>
@@ -37,18 +39,18 @@ double percentOf(const QString& text) {
     return TextRules::CDbl(trimmed.left(trimmed.size() - 1));
 }
 
-// Money and number columns read back as numbers; a text that slipped into one reads as the
-// platform reads numbers out of text.
-double storedNumber(const QVariant& value) {
-    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong)
-        return value.toDouble();
-    return TextRules::Val(TextRules::toText(value));
+// Money columns read back as amounts; a text that slipped into one reads as the platform reads
+// numbers out of text.
+Money storedAmount(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>();
+    return Money::fromDouble(TextRules::Val(TextRules::toText(value))).value_or(Money());
 }
 
-// An amount worked out from a percentage is kept to the cent, rounded as the catalogue rounds
-// money, so that pages and exports never show a fraction of a cent.
-double toCent(double amount) {
-    return TextRules::roundHalfEven(amount, 2);
+// An amount worked out from a percentage is kept to the cent, rounded once and as the catalogue
+// rounds money, so that pages and exports never show a fraction of a cent.
+QVariant changedByPercent(const QVariant& amount, double percent) {
+    return QVariant::fromValue(storedAmount(amount).percent(100.0 + percent, 2));
 }
 
 bool hasValue(const QVariant& value) {
@@ -243,17 +245,15 @@ std::optional<QVariant> BulkEdit::productValue(int column, ColumnKind kind, cons
     if (isPercent(text) && column == PriceColumn) {
         if (!hasValue(product.retail))
             return std::nullopt;
-        const double r = storedNumber(product.retail);
-        return ColumnValues::toStorage(kind, QVariant(toCent(r - r * percentOf(text) * 0.01)));
+        return ColumnValues::toStorage(kind, changedByPercent(product.retail, -percentOf(text)));
     }
     if (isPercent(text) && takesPercentChange(column)) {
         if (!hasValue(product.own))
             return std::nullopt;
-        const double v = storedNumber(product.own);
-        const double changed = toCent(v + v * percentOf(text) * 0.01);
+        const QVariant changed = changedByPercent(product.own, percentOf(text));
         if (column == PC::Retail)
             product.retail = changed;
-        return ColumnValues::toStorage(kind, QVariant(changed));
+        return ColumnValues::toStorage(kind, changed);
     }
     if (column == PC::Retail)
         product.retail = fixed.isNull() ? QVariant() : ColumnValues::fromStorage(kind, fixed);

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,11 +57,6 @@ QList<int> sourcePositions(const TableDefinition& table, const QStringList& oldC
 }
 
 QVariant storageValue(const ColumnDefinition& column, const QString& text) {
-    if (column.kind == ColumnKind::Money) {
-        qint64 amount = 0;
-        if (exactMoney(text.trimmed(), &amount))
-            return QVariant(qlonglong(amount));
-    }
     if (column.kind == ColumnKind::Date) {
         // The catalogue keeps calendar dates; a time of day after the date is not part of it.
         const QString date = text.trimmed().section(u' ', 0, 0);
@@ -208,18 +202,6 @@ QString convertedPath(const QString& oldPath) {
     if (old.suffix().compare(u"mde"_s, Qt::CaseInsensitive) == 0)
         return base + u"-converted.mde"_s;
     return base + u".mde"_s;
-}
-
-bool exactMoney(const QString& text, qint64* tenThousandths) {
-    static const QRegularExpression plain(u"^(-?)(\\d{1,15})(?:\\.(\\d{0,4}))?$"_s);
-    const auto match = plain.match(text);
-    if (!match.hasMatch())
-        return false;
-    const qint64 whole = match.captured(2).toLongLong();
-    const qint64 fraction = match.captured(3).leftJustified(4, u'0').toLongLong();
-    const qint64 amount = whole * 10000 + fraction;
-    *tenThousandths = match.captured(1).isEmpty() ? amount : -amount;
-    return true;
 }
 
 } // namespace CatalogueConversion

@@ -55,10 +55,6 @@ ConversionResult convertReplacing(const TableSource& source, const QString& targ
 // that is already named *.mde gives "shop-converted.mde".
 QString convertedPath(const QString& oldPath);
 
-// Reads a money amount written in plain decimal ("-12.3456") exactly into ten-thousandths.
-// Returns false for any other text.
-bool exactMoney(const QString& text, qint64* tenThousandths);
-
 } // namespace CatalogueConversion
 
 } // namespace tovin

@@ -1,6 +1,7 @@
 #include "core/data/AccessValueText.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberFormat.h"
 
 #include <QDate>
 #include <QTime>

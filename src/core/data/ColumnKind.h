@@ -5,8 +5,8 @@
 namespace tovin {
 
 // How a column stores and shows its values. Values travel through the program as QVariant:
-// null = QVariant(), Counter and Number as double (Counter as qlonglong), Money as double
-// rounded to four decimals, Date as QDate, YesNo as bool, Text and Memo as QString.
+// null = QVariant(), Number as double, Counter as qlonglong, Money as Money (exact
+// ten-thousandths), Date as QDate, YesNo as bool, Text and Memo as QString.
 enum class ColumnKind {
     Counter, // the row's automatic number (PID, SID, CID)
     Number,  // a number used in arithmetic or counted

@@ -1,7 +1,10 @@
 #include "core/data/ColumnValues.h"
 
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/Money.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -28,6 +31,8 @@ bool isEmptyText(const QVariant& value) {
 }
 
 double toNumber(const QVariant& value, const QString& columnName) {
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>().toDouble();
     switch (value.typeId()) {
     case QMetaType::Bool:
         return value.toBool() ? -1.0 : 0.0;
@@ -59,41 +64,58 @@ double toNumber(const QVariant& value, const QString& columnName) {
 
 namespace {
 
-// The range is checked before rounding: rounding a number far beyond it to a few decimals
-// yields nothing sensible (it came out as 0), and the value must be refused, not stored.
-void requireWithin(double value, double limit, const QString& columnName) {
-    if (!std::isfinite(value) || std::fabs(value) > limit)
-        throw RunTimeError(ErrorNumber::Overflow,
-                           columnName.isEmpty() ? u"Overflow"_s
-                                                : u"Overflow: the field "_s + columnName +
-                                                      u" cannot hold a number as large as "_s +
-                                                      TextRules::toText(QVariant(value)));
-}
-
 // The largest amount of money kept: about 922 trillion, exact to four decimals.
 constexpr double MoneyLimit = 922337203685477.0;
 // Counter keys are 32-bit numbers.
 constexpr double CounterLimit = 2147483647.0;
 
+[[noreturn]] void refuseAsTooLarge(const QString& columnName, const QString& number) {
+    throw RunTimeError(ErrorNumber::Overflow,
+                       columnName.isEmpty() ? u"Overflow"_s
+                                            : u"Overflow: the field "_s + columnName +
+                                                  u" cannot hold a number as large as "_s + number);
+}
+
+// The range is checked before rounding: rounding a number far beyond it to a few decimals
+// yields nothing sensible (it came out as 0), and the value must be refused, not stored.
+void requireWithin(double value, double limit, const QString& columnName) {
+    if (!std::isfinite(value) || std::fabs(value) > limit)
+        refuseAsTooLarge(columnName, TextRules::toText(QVariant(value)));
+}
+
+// Typed and imported amounts are read from their digits, so that every decimal written is
+// kept; an amount already in the program is taken as it is.
+Money toMoney(const QVariant& value, const QString& columnName) {
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>();
+    if (value.typeId() == QMetaType::QString) {
+        Money amount;
+        switch (Money::read(value.toString(), amount)) {
+        case Money::Reading::Read:
+            return amount;
+        case Money::Reading::TooLarge:
+            refuseAsTooLarge(columnName, value.toString().trimmed());
+        case Money::Reading::NotANumber:
+            refuse(columnName, value);
+        }
+    }
+    const double amount = toNumber(value, columnName);
+    requireWithin(amount, MoneyLimit, columnName);
+    return Money::fromStored(moneyToStorage(amount));
+}
+
 } // namespace
 
 qint64 moneyToStorage(double amount) {
     requireWithin(amount, MoneyLimit, QString());
-    // Nearly every amount is a few decimals well away from a tie at the fifth: its ten-
-    // thousandths are then the nearest whole number, which is what the rounding of its decimal
-    // digits below gives, without writing them out. Below ten million the 15 digits the
-    // rounding reads are within a thousandth of a ten-thousandth of the amount.
-    if (std::fabs(amount) < 1e7) {
-        const double scaled = amount * 10000.0;
-        const double nearest = std::nearbyint(scaled);
-        if (std::fabs(scaled - nearest) < 0.25)
-            return qint64(nearest);
-    }
-    return std::llround(TextRules::roundHalfEven(amount, 4) * 10000.0);
+    const std::optional<Money> money = Money::fromDouble(amount);
+    if (!money)
+        refuseAsTooLarge(QString(), QString());
+    return money->toStored();
 }
 
-double moneyFromStorage(qint64 tenThousandths) {
-    return double(tenThousandths) / 10000.0;
+QVariant moneyValue(qint64 tenThousandths) {
+    return QVariant::fromValue(Money::fromStored(tenThousandths));
 }
 
 QVariant toStorage(ColumnKind kind, const QVariant& value, const QString& columnName) {
@@ -109,11 +131,8 @@ QVariant toStorage(ColumnKind kind, const QVariant& value, const QString& column
     }
     case ColumnKind::Number:
         return QVariant(toNumber(value, columnName));
-    case ColumnKind::Money: {
-        const double amount = toNumber(value, columnName);
-        requireWithin(amount, MoneyLimit, columnName);
-        return QVariant(qlonglong(moneyToStorage(amount)));
-    }
+    case ColumnKind::Money:
+        return QVariant(qlonglong(toMoney(value, columnName).toStored()));
     case ColumnKind::Date: {
         QDate date;
         if (value.typeId() == QMetaType::QDate)
@@ -158,9 +177,13 @@ QVariant fromStorage(ColumnKind kind, const QVariant& stored) {
     case ColumnKind::Number:
         return QVariant(stored.toDouble());
     case ColumnKind::Money:
-        if (stored.typeId() == QMetaType::Double)
-            return QVariant(TextRules::roundHalfEven(stored.toDouble(), 4));
-        return QVariant(moneyFromStorage(stored.toLongLong()));
+        // A file written by an older version may hold an amount as a real number.
+        if (stored.typeId() == QMetaType::Double) {
+            if (const std::optional<Money> amount = Money::fromDouble(stored.toDouble()))
+                return QVariant::fromValue(*amount);
+            return stored;
+        }
+        return moneyValue(stored.toLongLong());
     case ColumnKind::Date: {
         const QString text = stored.toString();
         QDate date = QDate::fromString(text.left(10), Qt::ISODate);

@@ -15,8 +15,10 @@ QVariant toStorage(ColumnKind kind, const QVariant& value, const QString& column
 // Converts what the file holds into the program's value for the kind (see ColumnKind.h).
 QVariant fromStorage(ColumnKind kind, const QVariant& stored);
 
-// Money in its stored form: whole ten-thousandths.
+// Money in its stored form: whole ten-thousandths. An amount only known as a double is rounded
+// from its 15 significant digits; one too large to keep raises error 6 (overflow).
 qint64 moneyToStorage(double amount);
-double moneyFromStorage(qint64 tenThousandths);
+// The program's value of a stored amount: a Money in the QVariant.
+QVariant moneyValue(qint64 tenThousandths);
 
 } // namespace tovin::ColumnValues

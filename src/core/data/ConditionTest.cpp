@@ -1,7 +1,10 @@
 #include "core/data/ConditionTest.h"
 
 #include "core/data/ConditionError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/Money.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -172,8 +175,10 @@ ConditionTest ConditionTest::bind(const ConditionColumn& column, ConditionOperat
             mismatch(literal, column.kind);
         test.m_mode = Mode::Number;
         test.m_number = TextRules::CDbl(literal.text);
+        // An amount is compared as the row's Money is: its exact ten-thousandths as a double.
         if (column.kind == ColumnKind::Money)
-            test.m_number = TextRules::roundHalfEven(test.m_number, 4);
+            if (const std::optional<Money> amount = Money::fromText(literal.text))
+                test.m_number = amount->toDouble();
         break;
     case ColumnKind::YesNo: {
         bool flag = false;

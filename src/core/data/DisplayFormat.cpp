@@ -1,6 +1,10 @@
 #include "core/data/DisplayFormat.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/Money.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QDate>
 
@@ -55,10 +59,12 @@ QString text(const QVariant& value, const QString& format) {
             date = TextRules::parseDate(value.toString());
         return date.isValid() ? TextRules::formatDate(date, format) : TextRules::toText(value);
     }
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>().format(format);
     if (isNumber(value))
         return TextRules::formatNumber(value.toDouble(), format);
     if (value.typeId() == QMetaType::QString && TextRules::IsNumeric(value.toString()))
-        return TextRules::formatNumber(TextRules::CDbl(value.toString()), format);
+        return TextRules::formatNumberText(value.toString(), format);
     return TextRules::toText(value);
 }
 

@@ -129,8 +129,7 @@ QVariant SqliteStatement::value(int column, ColumnKind kind) const {
         return QVariant(sqlite3_column_double(m_statement, column));
     case ColumnKind::Money:
         if (type == SQLITE_INTEGER)
-            return QVariant(
-                ColumnValues::moneyFromStorage(sqlite3_column_int64(m_statement, column)));
+            return ColumnValues::moneyValue(sqlite3_column_int64(m_statement, column));
         return ColumnValues::fromStorage(kind,
                                          QVariant(sqlite3_column_double(m_statement, column)));
     case ColumnKind::YesNo:

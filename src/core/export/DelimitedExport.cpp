@@ -5,7 +5,8 @@
 #include "core/data/SqliteStatement.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/Money.h"
+#include "core/text/ValueText.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -66,6 +67,8 @@ QString valueText(const QVariant& value, ColumnKind kind) {
     if (value.isNull())
         return QString();
     if (kind == ColumnKind::Money) {
+        if (value.metaType() == QMetaType::fromType<Money>())
+            return value.value<Money>().toText();
         QString text = QString::number(value.toDouble(), 'f', 4);
         while (text.endsWith(u'0'))
             text.chop(1);

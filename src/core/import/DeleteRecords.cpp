@@ -5,7 +5,6 @@
 #include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/journal/JournalRun.h"
-#include "core/shell/TextRules.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "core/import/Divider.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

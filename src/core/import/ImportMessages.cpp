@@ -1,6 +1,6 @@
 #include "core/import/ImportMessages.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
 
 #include <QStringList>
 

@@ -3,7 +3,9 @@
 #include "core/import/FieldMap.h"
 #include "core/import/ImportItem.h"
 #include "core/import/MappingCodes.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QRegularExpression>
 

@@ -15,6 +15,9 @@
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QHash>
 #include <QStringList>
@@ -205,9 +208,10 @@ void ProductImporter::processItem(ImportItem& item) {
 bool ProductImporter::toStorage(int code, const QString& value, QVariant& storage) {
     const Column& column = m_columns[code];
     try {
-        // A money value is always a number by now; handing over the number spares reading
-        // the text a second time.
-        if (MappingCodes::isNumeric(code) && isNumericKind(column.kind))
+        // A numeric value is always a number by now; handing over the number spares reading
+        // the text a second time. Money is read from its digits, which a double may not hold.
+        if (MappingCodes::isNumeric(code) && isNumericKind(column.kind) &&
+            column.kind != ColumnKind::Money)
             storage =
                 ColumnValues::toStorage(column.kind, QVariant(TextRules::CDbl(value)), column.name);
         else

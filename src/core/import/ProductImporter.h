@@ -8,7 +8,6 @@
 #include "core/import/ImportProgress.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/RepeatedStockNumbers.h"
-#include "core/shell/TextRules.h"
 
 #include <QHash>
 #include <QList>

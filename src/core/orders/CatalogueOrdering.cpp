@@ -2,7 +2,9 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

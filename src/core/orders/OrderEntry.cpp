@@ -1,7 +1,8 @@
 #include "core/orders/OrderEntry.h"
 
 #include "core/orders/OrderMath.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,6 +1,6 @@
 #include "core/orders/OrderMath.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <cmath>
 
@@ -10,20 +10,15 @@ namespace tovin::OrderMath {
 
 namespace {
 
-// Sums of money are kept to the four decimals the money columns hold, so 9 + 1.5 + 0.63 + 0.5
-// is written 11.63 and not as the nearest binary fraction.
-double money(double amount) {
-    return TextRules::roundHalfEven(amount, 4);
-}
-
-double entry(const QString& text) {
-    return numberIn(text).value_or(0);
+// Totals are kept in the boxes as texts; one that is empty or no amount counts as nothing.
+Money entry(const QString& text) {
+    return amountIn(text).value_or(Money());
 }
 
 } // namespace
 
-QString moneyText(double amount) {
-    return TextRules::formatNumber(amount, u"$#,###.##"_s);
+QString moneyText(Money amount) {
+    return amount.format(u"$#,###.##"_s);
 }
 
 std::optional<double> numberIn(const QString& text) {
@@ -32,21 +27,30 @@ std::optional<double> numberIn(const QString& text) {
     return TextRules::CDbl(text);
 }
 
-std::optional<double> netLineCost(const QString& shipping, const QString& fees,
-                                  const QString& numberOrdered, const QString& cost,
-                                  const QString& discount) {
-    const auto s = numberIn(shipping), f = numberIn(fees), n = numberIn(numberOrdered),
-               c = numberIn(cost), d = numberIn(discount);
+std::optional<Money> amountIn(const QString& text) {
+    return Money::fromText(text);
+}
+
+std::optional<Money> netLineCost(const QString& shipping, const QString& fees,
+                                 const QString& numberOrdered, const QString& cost,
+                                 const QString& discount) {
+    const auto s = amountIn(shipping), f = amountIn(fees), c = amountIn(cost),
+               d = amountIn(discount);
+    const auto n = numberIn(numberOrdered);
     if (!s || !f || !n || !c || !d || *n == 0)
         return std::nullopt;
     return *c + *s + *f - *d;
 }
 
-std::optional<double> netCostEach(const QString& netLineCostText, const QString& numberOrdered) {
-    const auto line = numberIn(netLineCostText), n = numberIn(numberOrdered);
+std::optional<Money> netCostEach(const QString& netLineCostText, const QString& numberOrdered) {
+    const auto line = amountIn(netLineCostText);
+    const auto n = numberIn(numberOrdered);
     if (!line || !n || *n == 0)
         return std::nullopt;
-    return *line / *n;
+    // Lines are ordered in whole items; a fraction typed into the box divides as a rate.
+    if (*n == std::trunc(*n) && std::fabs(*n) < 1e15)
+        return line->dividedBy(std::int64_t(*n));
+    return line->times(1.0 / *n);
 }
 
 std::optional<ShippingChoice> readShippingAnswer(const QString& answer) {
@@ -66,11 +70,11 @@ std::optional<ShippingChoice> readShippingAnswer(const QString& answer) {
     return choice;
 }
 
-LineCosts lineCosts(int quantity, double costEach, const SupplierTerms& terms,
+LineCosts lineCosts(int quantity, Money costEach, const SupplierTerms& terms,
                     const ShippingChoice& shipping) {
     LineCosts line;
-    line.grossCost = money(quantity * costEach);
-    line.discount = money(terms.discountPercent * 0.01 * line.grossCost);
+    line.grossCost = costEach * quantity;
+    line.discount = line.grossCost.percent(terms.discountPercent);
     line.fees = terms.fees.trimmed();
     switch (shipping.kind) {
     case ShippingChoice::Kind::SetAmount:
@@ -78,11 +82,11 @@ LineCosts lineCosts(int quantity, double costEach, const SupplierTerms& terms,
         break;
     case ShippingChoice::Kind::SupplierMethod: {
         const double percent = terms.shipPercent.at(size_t(shipping.number) - 1);
-        line.shipping = TextRules::plainDecimal(money(percent * 0.01 * line.grossCost));
+        line.shipping = line.grossCost.percent(percent).toText();
         break;
     }
     case ShippingChoice::Kind::Percentage:
-        line.shipping = TextRules::plainDecimal(money(line.grossCost * shipping.number * 0.01));
+        line.shipping = line.grossCost.percent(shipping.number).toText();
         break;
     }
     return line;
@@ -94,15 +98,16 @@ bool addLineToTotals(OrderTotals& totals, const QString& orderId, const LineCost
         totals[0] = orderId;
     if (totals[0] != orderId)
         return false;
-    const auto put = [&](int index, double value) {
-        totals[size_t(index)] = TextRules::plainDecimal(money(value));
-    };
+    const auto put = [&](int index, Money value) { totals[size_t(index)] = value.toText(); };
     put(1, entry(totals[1]) + line.discount);
     put(7, entry(totals[7]) + line.grossCost);
     put(3, entry(totals[3]) + entry(line.shipping));
     put(4, entry(totals[7]) - entry(totals[1]));
     put(5, entry(totals[5]) + entry(line.fees));
-    totals[6] = taxRate <= 0 ? u"0"_s : moneyText(entry(totals[4]) * taxRate);
+    // The tax is the money text of the exact product, so it is rounded once, to the cent.
+    totals[6] = taxRate <= 0
+                    ? u"0"_s
+                    : moneyText(entry(totals[4]).times(taxRate, 2, Money::Halves::AwayFromZero));
     put(2, entry(totals[4]) + entry(totals[5]) + entry(totals[6]) + entry(totals[3]));
     return true;
 }

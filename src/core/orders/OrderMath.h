@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/Money.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -10,21 +12,23 @@ namespace tovin::OrderMath {
 
 // Money computed by the program: "$", thousands grouped, at most two decimals, no added zeros
 // (1234.5 -> "$1,234.5", 0.25 -> "$.25").
-QString moneyText(double amount);
+QString moneyText(Money amount);
 
 // The number a box's text stands for ("$1,234.50", "12", "-3"); nothing for an empty or
 // non-numeric text.
 std::optional<double> numberIn(const QString& text);
+// The amount a box's text stands for, to the ten-thousandth as written.
+std::optional<Money> amountIn(const QString& text);
 
 // Net cost of an order line: Cost + Shipping + Fees - Discount, from the texts of those boxes.
 // The fee is charged once for the line, whatever its quantity. Nothing when one of them is not
 // a number, or NumberOrdered is empty or 0 (a line of nothing has no cost to pass on to stock).
-std::optional<double> netLineCost(const QString& shipping, const QString& fees,
-                                  const QString& numberOrdered, const QString& cost,
-                                  const QString& discount);
+std::optional<Money> netLineCost(const QString& shipping, const QString& fees,
+                                 const QString& numberOrdered, const QString& cost,
+                                 const QString& discount);
 // Net cost of one item, what a received item costs the shop: the line's net cost text read as
-// a number, divided by NumberOrdered.
-std::optional<double> netCostEach(const QString& netLineCostText, const QString& numberOrdered);
+// an amount, divided by NumberOrdered.
+std::optional<Money> netCostEach(const QString& netLineCostText, const QString& numberOrdered);
 
 // The answer to "What Shipping Method For This Order?".
 struct ShippingChoice {
@@ -51,12 +55,12 @@ struct SupplierTerms {
 
 // The money boxes of one order line, as texts for the orders screen's boxes.
 struct LineCosts {
-    double grossCost = 0; // quantity x cost each
-    double discount = 0;  // discount percent of the gross cost
-    QString fees;         // the supplier's fee text
-    QString shipping;     // a set amount as typed, else plain decimal
+    Money grossCost;  // quantity x cost each
+    Money discount;   // discount percent of the gross cost
+    QString fees;     // the supplier's fee text
+    QString shipping; // a set amount as typed, else plain decimal
 };
-LineCosts lineCosts(int quantity, double costEach, const SupplierTerms& terms,
+LineCosts lineCosts(int quantity, Money costEach, const SupplierTerms& terms,
                     const ShippingChoice& shipping);
 
 // The running totals of the open order, by position the columns of an invoice row:

@@ -7,7 +7,8 @@
 #include "core/orders/OrderMath.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <algorithm>
 
@@ -42,7 +43,8 @@ QVariant netCostEach(const StoredRows::Row& line) {
                                              text(line.value(u"NumberOrdered"_s)));
     if (!each)
         return {};
-    return OrderMath::numberIn(OrderMath::moneyText(*each)).value_or(0);
+    // The cost each is kept as the money text shows it, to the cent.
+    return QVariant::fromValue(OrderMath::amountIn(OrderMath::moneyText(*each)).value_or(Money()));
 }
 
 // Whether the line's goods were taken into stock. A catalogue still in a layout without the

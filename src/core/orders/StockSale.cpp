@@ -1,7 +1,8 @@
 #include "core/orders/StockSale.h"
 
 #include "core/orders/OrderMath.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
 
 #include <limits>
 
@@ -35,15 +36,15 @@ SoldAnswer checkSoldAnswer(const QString& answer, const QString& onHandText) {
 
 std::optional<QString> netProfitText(const QString& priceSold, const QString& cost,
                                      const QString& expenses) {
-    const auto price = OrderMath::numberIn(priceSold), c = OrderMath::numberIn(cost),
-               e = OrderMath::numberIn(expenses);
+    const auto price = OrderMath::amountIn(priceSold), c = OrderMath::amountIn(cost),
+               e = OrderMath::amountIn(expenses);
     if (!price || !c || !e)
         return std::nullopt;
     return OrderMath::moneyText(*price - *c - *e);
 }
 
-double saleCost(std::int16_t quantity, const QString& costEachText) {
-    return TextRules::roundHalfEven(quantity * OrderMath::numberIn(costEachText).value_or(0), 4);
+Money saleCost(std::int16_t quantity, const QString& costEachText) {
+    return OrderMath::amountIn(costEachText).value_or(Money()) * quantity;
 }
 
 } // namespace tovin::StockSale

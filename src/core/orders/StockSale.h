@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/Money.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -33,6 +35,6 @@ std::optional<QString> netProfitText(const QString& priceSold, const QString& co
                                      const QString& expenses);
 
 // The cost of a sale: the quantity times the stock row's cost each (its text read as a number).
-double saleCost(std::int16_t quantity, const QString& costEachText);
+Money saleCost(std::int16_t quantity, const QString& costEachText);
 
 } // namespace tovin::StockSale

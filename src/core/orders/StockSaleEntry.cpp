@@ -1,7 +1,7 @@
 #include "core/orders/StockSaleEntry.h"
 
 #include "core/orders/StockSale.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,7 +30,7 @@ std::optional<StockSaleEntry::Sale> StockSaleEntry::openSale() const {
     return Sale{m_shared.SoldStockNo, m_shared.SoldQuantity};
 }
 
-double StockSaleEntry::openSaleCost() const {
+Money StockSaleEntry::openSaleCost() const {
     return StockSale::saleCost(m_shared.SoldQuantity, TextRules::toText(m_shared.ItemPrice));
 }
 

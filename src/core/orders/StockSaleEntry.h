@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/shell/SharedState.h"
+#include "core/text/Money.h"
 
 #include <QString>
 #include <cstdint>
@@ -34,7 +35,7 @@ public:
     // ---- The sales screen's side
     std::optional<Sale> openSale() const;
     // The cost of the open sale: its quantity times the cost each it was opened with.
-    double openSaleCost() const;
+    Money openSaleCost() const;
     // The sale's row was written: the sale waits for the Products screen, under the stock
     // number the row was saved with. False when no sale was open.
     bool save(const QString& savedStockNo);

@@ -3,7 +3,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/ProgramFolder.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 #include <QDir>
 #include <algorithm>
@@ -19,6 +19,11 @@ using PageMarkup::q;
 bool hasNumber(const QVariant& value) {
     return value.isValid() && !value.isNull() && value.canConvert<double>() &&
            !value.toString().trimmed().isEmpty();
+}
+
+// Costs and prices come from the file as Money; an amount that cannot be one shows as none.
+Money amountOf(const QVariant& value) {
+    return Money::fromValue(value).value_or(Money());
 }
 
 QString smallButton(const QString& href, const QString& image, const QString& alt) {
@@ -78,7 +83,7 @@ QStringList CellMarkup::elements(const PageProduct& p, const PageOptions& o,
     // Imports leave a cost they were not given at zero: no product is given away, so an empty
     // or zero cost is no cost to publish, nor a saving worked out from it.
     const bool hasCost = hasNumber(cost) && cost.toDouble() != 0.0;
-    auto money = [&](double value) {
+    auto money = [&](Money value) {
         return byNumber ? PageMarkup::catalogueMoney(value) : PageMarkup::pictureMoney(value);
     };
     const QString dollar = byNumber ? u"$"_s : QString();
@@ -130,7 +135,7 @@ QStringList CellMarkup::elements(const PageProduct& p, const PageOptions& o,
             if (byNumber)
                 retail = TextRules::toText(p.Retail);
             else if (hasNumber(p.Retail))
-                retail = money(p.Retail.toDouble());
+                retail = money(amountOf(p.Retail));
             lines << u"<font size="_s + q(u"2"_s) + u">Retail: "_s + dollar + retail + u"<br>"_s;
             break;
         }
@@ -142,14 +147,14 @@ QStringList CellMarkup::elements(const PageProduct& p, const PageOptions& o,
             break;
         case PageOptions::Cost:
             if (hasCost)
-                lines << u"Your Cost: "_s + dollar + money(cost.toDouble()) + u"</font><br>"_s;
+                lines << u"Your Cost: "_s + dollar + money(amountOf(cost)) + u"</font><br>"_s;
             break;
         case PageOptions::Savings:
             // A product without a retail price or a cost has no saving to show.
             if (hasCost && hasNumber(p.Retail))
                 lines << u"<font size="_s + q(u"3"_s) + u" color="_s + q(u"green"_s) +
-                             u">Savings: "_s + dollar +
-                             money(p.Retail.toDouble() - cost.toDouble()) + u"</font><p>"_s;
+                             u">Savings: "_s + dollar + money(amountOf(p.Retail) - amountOf(cost)) +
+                             u"</font><p>"_s;
             break;
         case PageOptions::PurchaseLink:
             lines << smallButton(byNumber ? orderAddress : u" "_s, u"buynow.gif"_s,

@@ -2,7 +2,6 @@
 
 #include "core/pages/PageOptions.h"
 #include "core/shell/OutputFile.h"
-#include "core/shell/TextRules.h"
 
 #include <QRegularExpression>
 
@@ -87,12 +86,12 @@ void RowGrid::cellDone(QStringList& lines, bool anotherFollows) {
         lines << u"</tr>"_s << u"<tr>"_s;
 }
 
-QString catalogueMoney(double value) {
-    return TextRules::formatNumber(value, u"#,###.#0"_s);
+QString catalogueMoney(Money value) {
+    return value.format(u"#,###.#0"_s);
 }
 
-QString pictureMoney(double value) {
-    return TextRules::formatNumber(value, u"$#,###.00"_s);
+QString pictureMoney(Money value) {
+    return value.format(u"$#,###.00"_s);
 }
 
 bool isSafePageName(const QString& name) {

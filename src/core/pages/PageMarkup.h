@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/shell/OutputFile.h"
+#include "core/text/Money.h"
 
 #include <QString>
 #include <QStringList>
@@ -60,9 +61,9 @@ private:
 };
 
 // Money as the catalogue pages by page number show it ("#,###.#0"); empty for no value.
-QString catalogueMoney(double value);
+QString catalogueMoney(Money value);
 // Money as the picture pages show it ("$#,###.00").
-QString pictureMoney(double value);
+QString pictureMoney(Money value);
 
 // Page names become file names in the pages folder: a name that could lead out of it (a path
 // separator, "..") or that is empty is refused.

@@ -2,7 +2,7 @@
 
 #include "core/data/DataControl.h"
 #include "core/data/RecordSet.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

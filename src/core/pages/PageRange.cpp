@@ -1,6 +1,6 @@
 #include "core/pages/PageRange.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "core/pages/PageOptions.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <QDir>
 #include <QUrl>

@@ -3,7 +3,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/Money.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,7 +14,7 @@ namespace {
 QString costText(const QVariant& cost) {
     if (cost.isNull() || !cost.isValid())
         return {};
-    return TextRules::formatNumber(cost.toDouble(), u"$#,###.00"_s);
+    return Money::fromValue(cost).value_or(Money()).format(u"$#,###.00"_s);
 }
 } // namespace
 

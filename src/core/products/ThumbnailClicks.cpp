@@ -2,7 +2,7 @@
 
 #include "core/data/Condition.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <QRegularExpression>
 #include <cmath>

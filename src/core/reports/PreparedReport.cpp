@@ -5,7 +5,7 @@
 #include "core/reports/ReportDefinition.h"
 #include "core/reports/ReportTemplate.h"
 #include "core/shell/ProgramFolder.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
 
 #include <QFileInfo>
 

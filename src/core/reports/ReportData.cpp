@@ -1,9 +1,10 @@
 #include "core/reports/ReportData.h"
 
 #include "core/data/CatalogueDatabase.h"
-#include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/Money.h"
+#include "core/text/ValueText.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -80,8 +81,7 @@ private:
             return QString();
         if (m_report.moneyFields.contains(field)) {
             // Money is kept in whole ten-thousandths; sums of it too.
-            const double amount = ColumnValues::moneyFromStorage(value.toLongLong());
-            return TextRules::formatNumber(amount, u"$#,##0.00"_s);
+            return Money::fromStored(value.toLongLong()).format(u"$#,##0.00"_s);
         }
         if (m_report.dateFields.contains(field)) {
             const QDate date = QDate::fromString(value.toString(), Qt::ISODate);

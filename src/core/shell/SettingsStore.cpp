@@ -1,7 +1,7 @@
 #include "core/shell/SettingsStore.h"
 
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -7,7 +7,8 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberFormat.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInventory.h"
 #include "ui/data/FrmSales.h"
@@ -170,7 +171,7 @@ void FrmSales::startSaleFromStock() {
         {SoldStockNoBox, sale->stockNo},
         {NumberSoldBox, QString::number(sale->quantity)},
         {DateSoldBox, TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s)},
-        {SaleCostBox, TextRules::plainDecimal(entry.openSaleCost())},
+        {SaleCostBox, entry.openSaleCost().toText()},
     };
     for (const auto& [index, text] : boxes)
         step([&] { binding().setBoxValue(txtFields(index), text); });

@@ -8,7 +8,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmOrders.h"
 #include "ui/data/RecordBinding.h"

@@ -10,7 +10,6 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInvoice.h"
 #include "ui/data/FrmOrders.h"

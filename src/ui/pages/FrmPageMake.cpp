@@ -8,7 +8,7 @@
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/pages/PagesPdf.h"
 #include "ui/shell/BusyCursor.h"

@@ -13,7 +13,7 @@
 #include "core/shell/Prompts.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"

@@ -11,7 +11,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"

@@ -13,7 +13,10 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInvoice.h"
 #include "ui/data/FrmOrders.h"
@@ -214,7 +217,7 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
 
 // The new line's boxes, with the costs worked out from the product and the supplier's terms.
 void Products::fillOrderLine(OrderLineRequest& request) {
-    const double costEach = TextRules::Val(TextRules::toText(adoPrimaryRS->value(u"Cost1"_s)));
+    const Money costEach = Money::fromValue(adoPrimaryRS->value(u"Cost1"_s)).value_or(Money());
     request.line =
         OrderMath::lineCosts(request.quantity, costEach, request.terms, *request.shipping);
     request.stockNo = txtFields(ProductBox::StockNo)->text();
@@ -225,9 +228,9 @@ void Products::fillOrderLine(OrderLineRequest& request) {
     boxes.packing = txtFields(ProductBox::Packaging)->text();
     boxes.dateOrdered = TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s);
     boxes.quantity = QString::number(request.quantity);
-    boxes.grossCost = TextRules::plainDecimal(request.line.grossCost);
-    boxes.costEach = TextRules::plainDecimal(costEach);
-    boxes.discount = TextRules::plainDecimal(request.line.discount);
+    boxes.grossCost = request.line.grossCost.toText();
+    boxes.costEach = costEach.toText();
+    boxes.discount = request.line.discount.toText();
     boxes.fees = request.line.fees;
     boxes.shipping = request.line.shipping;
     request.orders->fillCatalogueLine(boxes);

@@ -6,7 +6,7 @@
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"

@@ -1,6 +1,6 @@
 #include "ui/products/ReorderDialog.h"
 
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

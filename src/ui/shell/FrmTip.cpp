@@ -5,7 +5,7 @@
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

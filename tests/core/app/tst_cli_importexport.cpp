@@ -355,6 +355,34 @@ private slots:
                  "Stock Number,Retail Price\r\nA1,10\r\nB2,22\r\n"_ba);
     }
 
+    // Prices imported from a list are stored to the ten-thousandth as written, however many
+    // digits they have, and exported as stored.
+    void amountsTravelExactly_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("exported");
+        QTest::newRow("more digits than a double holds")
+            << u"123456789012.3456"_s << u"1234567890123456"_s << u"123456789012.3456"_s;
+        QTest::newRow("currency and thousands")
+            << u"$1,234,567,890,123.4567"_s << u"12345678901234567"_s << u"1234567890123.4567"_s;
+        QTest::newRow("largest amount")
+            << u"922337203685477.5807"_s << u"9223372036854775807"_s << u"922337203685477.5807"_s;
+    }
+    void amountsTravelExactly() {
+        QFETCH(QString, price);
+        QFETCH(QString, stored);
+        QFETCH(QString, exported);
+        QTemporaryDir dir;
+        const QString catalogue = makeCatalogue(dir);
+        writeTestFile(dir.filePath(u"prices.csv"_s), (u"N1\t"_s + price + u"\n"_s).toUtf8());
+        CliRun r = run(u"import --db @db --source @csv --divider tab --map 0=2,1=12"_s, dir);
+        QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Retail"_s, u"N1"_s), stored);
+        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --where StockNo='N1'"_s, dir);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), (u"N1,"_s + exported + u"\r\n"_s).toUtf8());
+    }
+
     // A trial run prints what it would do and leaves the catalogue alone; the real run after it
     // remembers its mapping for the next file of that name.
     void trialRunThenRememberedMapping() {

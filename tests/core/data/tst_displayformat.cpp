@@ -20,6 +20,8 @@ private slots:
         QTest::newRow("money below one") << QVariant(0.5) << money << u"$0.50"_s;
         QTest::newRow("money typed, not yet written")
             << QVariant(u"12.5"_s) << money << u"$12.50"_s;
+        QTest::newRow("money typed with more digits than a double holds")
+            << QVariant(u"12345678901.234999"_s) << money << u"$12,345,678,901.23"_s;
         QTest::newRow("a word typed for money stays as typed")
             << QVariant(u"cheap"_s) << money << u"cheap"_s;
         QTest::newRow("empty money") << QVariant() << money << QString();

@@ -1,5 +1,6 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/DisplayFormat.h"
 #include "core/data/RecordSet.h"
 #include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -318,6 +320,44 @@ private slots:
         QCOMPARE(scalar(u"SELECT Retail FROM Products WHERE StockNo = 'A1'"_s).toLongLong(),
                  qint64(72500));
         QCOMPARE(rs.value(rs.fieldIndex(u"ProdName"_s)).toString(), u"Typed name"_s);
+    }
+
+    // An amount typed into a bound money box is written to the ten-thousandth as typed, however
+    // many digits, and shown from the file as the box's format says; one past the largest
+    // amount is refused and the file keeps what it had.
+    void typedAmountsAreKeptExactly_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("currency");
+        QTest::addColumn<int>("error");
+        QTest::newRow("more digits than a double holds")
+            << u"123456789012.3456"_s << qint64(1234567890123456) << u"123456789012.3456"_s
+            << u"$123,456,789,012.35"_s << 0;
+        QTest::newRow("largest amount")
+            << u"$922,337,203,685,477.5807"_s << std::numeric_limits<qint64>::max()
+            << u"922337203685477.5807"_s << u"$922,337,203,685,477.58"_s << 0;
+        QTest::newRow("negative below a cent")
+            << u"-0.0001"_s << qint64(-1) << u"-0.0001"_s << u"$0.00"_s << 0;
+        QTest::newRow("one past the largest") << u"922337203685477.5808"_s << qint64(50000)
+                                              << u"5"_s << u"$5.00"_s << ErrorNumber::Overflow;
+    }
+    void typedAmountsAreKeptExactly() {
+        QFETCH(QString, typed);
+        QFETCH(qint64, stored);
+        QFETCH(QString, plain);
+        QFETCH(QString, currency);
+        QFETCH(int, error);
+        RecordSet& rs = open(ProductsSelect, 0, {product(u"A1"_s, 5)});
+        const int retail = rs.fieldIndex(u"Retail"_s);
+        rs.setValue(retail, DisplayFormat::typedValue(typed, DisplayFormat::Currency));
+        QCOMPARE(errorOf([&] { rs.updateBatch(); }), error);
+        if (error)
+            rs.cancelUpdate();
+        QCOMPARE(scalar(u"SELECT Retail FROM Products"_s).toLongLong(), stored);
+        rs.requery();
+        QCOMPARE(DisplayFormat::text(rs.value(retail), DisplayFormat::Plain), plain);
+        QCOMPARE(DisplayFormat::text(rs.value(retail), DisplayFormat::Currency), currency);
     }
 
     void changesAreWrittenOnLeavingAndDeletesLeaveAGap() {

@@ -57,8 +57,7 @@ QString saleStep(StockSaleEntry& entry, const QString& step) {
     if (step == u"open CUP")
         return step + (entry.open(u"CUP"_s, 1, u"4"_s) ? u" yes"_s : u" no"_s);
     if (step == u"show")
-        return step + u' ' + saleText(entry.openSale()) + u" $"_s +
-               QString::number(entry.openSaleCost());
+        return step + u' ' + saleText(entry.openSale()) + u" $"_s + entry.openSaleCost().toText();
     if (step == u"save") // under the stock number it was opened with
         return step + (entry.save(entry.openSale().value_or(StockSaleEntry::Sale{}).stockNo)
                            ? u" yes"_s

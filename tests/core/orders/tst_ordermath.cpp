@@ -19,7 +19,7 @@ SupplierTerms terms(double discount, const QString& fees, double ship2, double t
     return t;
 }
 
-QString optionalText(const std::optional<double>& n) {
+QString optionalText(const std::optional<Money>& n) {
     return n ? moneyText(*n) : u"(unchanged)"_s;
 }
 
@@ -46,6 +46,9 @@ private slots:
         QTest::newRow("as the boxes show money")
             << QStringList{u"$10.00"_s, u"$6.00"_s, u"3"_s, u"$1,100.00"_s, u"$4.00"_s}
             << u"$1,112"_s << u"$370.67"_s;
+        QTest::newRow("more digits than a double holds")
+            << QStringList{u"0"_s, u"0"_s, u"1"_s, u"12345678901234.5678"_s, u"0"_s}
+            << u"$12,345,678,901,234.57"_s << u"$12,345,678,901,234.57"_s;
         QTest::newRow("nothing ordered") << QStringList{u"10"_s, u"6"_s, u"0"_s, u"100"_s, u"4"_s}
                                          << u"(unchanged)"_s << u"(unchanged)"_s;
         QTest::newRow("number empty") << QStringList{u"10"_s, u"6"_s, u""_s, u"100"_s, u"4"_s}
@@ -83,37 +86,53 @@ private slots:
             QCOMPARE(u"(ends)"_s, shipping);
             return;
         }
-        const LineCosts line = lineCosts(4, 2.5, terms(10, u"1.5"_s, 5, 0.07), *choice);
-        QCOMPARE(line.grossCost, 10.0);
-        QCOMPARE(line.discount, 1.0);
+        const LineCosts line =
+            lineCosts(4, Money::fromStored(25000), terms(10, u"1.5"_s, 5, 0.07), *choice);
+        QCOMPARE(line.grossCost.toText(), u"10"_s);
+        QCOMPARE(line.discount.toText(), u"1"_s);
         QCOMPARE(line.fees, u"1.5"_s);
         QCOMPARE(line.shipping, shipping);
     }
 
-    // The running totals, in invoice column order; a line of another order is left out.
+    // The running totals of lines of 4, in invoice column order; a line of another order is
+    // left out.
     void totals_data() {
+        QTest::addColumn<QString>("costEach");
         QTest::addColumn<double>("taxRate");
         QTest::addColumn<QStringList>("orders"); // the order number of each line
         QTest::addColumn<QStringList>("expected");
         const QStringList one{u"A100"_s, u"1"_s,   u"11.63"_s, u"0.5"_s,
                               u"9"_s,    u"1.5"_s, u"$.63"_s,  u"10"_s};
-        QTest::newRow("one line, 7 % tax") << double(0.07f) << QStringList{u"A100"_s} << one;
+        QTest::newRow("one line, 7 % tax")
+            << u"2.5"_s << double(0.07f) << QStringList{u"A100"_s} << one;
         QTest::newRow("two lines under one number")
-            << double(0.07f) << QStringList{u"A100"_s, u"A100"_s}
+            << u"2.5"_s << double(0.07f) << QStringList{u"A100"_s, u"A100"_s}
             << QStringList{u"A100"_s, u"2"_s, u"23.26"_s, u"1"_s,
                            u"18"_s,   u"3"_s, u"$1.26"_s, u"20"_s};
         QTest::newRow("another order's line")
-            << double(0.07f) << QStringList{u"A100"_s, u"B200"_s} << one;
-        QTest::newRow("no tax") << 0.0 << QStringList{u"A100"_s}
+            << u"2.5"_s << double(0.07f) << QStringList{u"A100"_s, u"B200"_s} << one;
+        QTest::newRow("no tax") << u"2.5"_s << 0.0 << QStringList{u"A100"_s}
                                 << QStringList{u"A100"_s, u"1"_s,   u"11"_s, u"0.5"_s,
                                                u"9"_s,    u"1.5"_s, u"0"_s,  u"10"_s};
+        QTest::newRow("more digits than a double holds")
+            << u"1234567890123.4567"_s << 0.07 << QStringList{u"A100"_s}
+            << QStringList{u"A100"_s,
+                           u"493827156049.3827"_s,
+                           u"5002469090781.7454"_s,
+                           u"246913578024.6913"_s,
+                           u"4444444404444.4441"_s,
+                           u"1.5"_s,
+                           u"$311,111,108,311.11"_s,
+                           u"4938271560493.8268"_s};
     }
     void totals() {
+        QFETCH(QString, costEach);
         QFETCH(double, taxRate);
         QFETCH(QStringList, orders);
         QFETCH(QStringList, expected);
         const LineCosts line =
-            lineCosts(4, 2.5, terms(10, u"1.5"_s, 5, taxRate), *readShippingAnswer(u"2"_s));
+            lineCosts(4, *Money::fromText(costEach), terms(10, u"1.5"_s, 5, taxRate),
+                      *readShippingAnswer(u"2"_s));
         OrderTotals totals;
         for (const QString& order : orders)
             QCOMPARE(addLineToTotals(totals, order, line, taxRate), order == orders.first());
@@ -162,6 +181,9 @@ private slots:
             << QStringList{u"25"_s, u"$10.00"_s, u"3"_s} << u"$12"_s;
         QTest::newRow("sold below cost")
             << QStringList{u"$8.00"_s, u"$10.00"_s, u"$1.00"_s} << u"-$3"_s;
+        QTest::newRow("more digits than a double holds")
+            << QStringList{u"12345678901234.56"_s, u"0.01"_s, u"0"_s}
+            << u"$12,345,678,901,234.55"_s;
         QTest::newRow("expenses empty") << QStringList{u"25"_s, u"10"_s, u""_s} << u"(unchanged)"_s;
     }
     void netProfit() {
@@ -169,7 +191,8 @@ private slots:
         QFETCH(QString, profit);
         QCOMPARE(StockSale::netProfitText(boxes[0], boxes[1], boxes[2]).value_or(u"(unchanged)"_s),
                  profit);
-        QCOMPARE(StockSale::saleCost(4, u"$2.50"_s), 10.0);
+        QCOMPARE(StockSale::saleCost(4, u"$123,456,789,012.3456"_s).toText(),
+                 u"493827156049.3824"_s);
     }
 };
 

@@ -5,7 +5,8 @@
 #include "core/orders/Receiving.h"
 #include "core/orders/ReorderList.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/TextRules.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/ValueText.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,6 +131,29 @@ private slots:
                      .last()
                      .value(u"Date Received"_s),
                  QVariant());
+    }
+
+    // A stock row made from a line costs the line's net cost each, kept to the cent as the
+    // orders screen shows it, however many digits the amounts have.
+    void madeStockRowCostsTheNetCostEach_data() {
+        QTest::addColumn<QStringList>("line"); // number, cost, shipping, fees, discount
+        QTest::addColumn<QString>("costEach");
+        QTest::newRow("fees and shipping shared out")
+            << QStringList{u"3"_s, u"100"_s, u"10"_s, u"6"_s, u"4"_s} << u"37.33"_s;
+        QTest::newRow("more digits than a double holds")
+            << QStringList{u"1"_s, u"12345678901234.5678"_s, u"0"_s, u"0"_s, u"0"_s}
+            << u"12345678901234.57"_s;
+    }
+    void madeStockRowCostsTheNetCostEach() {
+        QFETCH(QStringList, line);
+        QFETCH(QString, costEach);
+        addProduct({u"MUG-401"_s, 0, 0, false});
+        insert(u"Orders"_s,
+               {u"Order ID"_s, u"ProductOrderID"_s, u"NumberOrdered"_s, u"Cost"_s, u"Shipping"_s,
+                u"Fees"_s, u"Discount"_s},
+               {u"1002"_s, u"MUG-401"_s, line[0], line[1], line[2], line[3], line[4]});
+        QCOMPARE(Receiving::receiveOrder(db(), u"1002"_s, Received).received, 1);
+        QCOMPARE(TextRules::toText(stock(u"MUG-401"_s)->value(u"Cost"_s)), costEach);
     }
 
     // Receiving an order a second time changes nothing and says how many lines it skipped.

@@ -6,7 +6,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
-#include "core/shell/TextRules.h"
+#include "core/text/ValueText.h"
 
 #include <QTemporaryDir>
 #include <QVariant>

@@ -3,7 +3,8 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/ValueText.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
@@ -145,7 +146,7 @@ private slots:
         prompts.answerInput(u"3"_s).answerInput(u"$7.50"_s); // no order number asked again
         update = whenLineWaits(u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
-        QCOMPARE(value(u"Orders"_s, u"Shipping"_s, u"ProductOrderID"_s, u"AB15"_s), QVariant(7.5));
+        QCOMPARE(value(u"Orders"_s, u"Shipping"_s, u"ProductOrderID"_s, u"AB15"_s).toDouble(), 7.5);
 
         click(products.get(), u"Command2"_s); // Order Done
         for (const QString& name : rowChanges)

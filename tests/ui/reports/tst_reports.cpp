@@ -4,7 +4,7 @@
 #include "core/reports/ReportDefinition.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/reports/ReportDocument.h"

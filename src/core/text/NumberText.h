@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
-#include <QVariant>
+#include <QStringView>
 #include <cstdint>
+#include <optional>
 
-// The text and number rules of the original platform, in one place: reading numbers out of
-// text, whole-number conversion, 16-bit counters and the format patterns that screens, pages
-// and notes use.
+// Reading numbers out of text the way the original platform did, and its whole-number
+// conversions and rounding.
 namespace tovin::TextRules {
 
 // The leading number of a text: blanks anywhere are skipped, reading stops at the first
@@ -20,6 +19,16 @@ double Val(const QString& text);
 // a comma that does not group thousands may be a decimal comma, and reading it any other way
 // would store a price at a hundred times its value.
 bool IsNumeric(const QString& text);
+
+// A numeric text (as IsNumeric accepts it) taken apart without going through a double:
+// the number is (whole.fraction) * 10^exponent with the sign apart.
+struct WrittenNumber {
+    bool negative = false;
+    QString whole;    // digits only, thousands commas removed; may be empty (".5")
+    QString fraction; // digits after the point
+    long exponent = 0;
+};
+std::optional<WrittenNumber> readNumber(const QString& text);
 
 // Whether the whole-number part of a written number uses `separator` only to group thousands:
 // it holds no separator, or a first group of one to three digits and after it groups of
@@ -41,26 +50,6 @@ std::int16_t CInt(double value);
 std::int16_t CInt(const QString& text);
 std::int32_t CLng(double value);
 std::int32_t CLng(const QString& text);
-
-// A number written in plain decimal: no exponent, no trailing zeros, "." as decimal point
-// (5 -> "5", 0.07 -> "0.07", -1.5 -> "-1.5").
-QString plainDecimal(double value);
-
-// Formats a number with a pattern made of an optional literal prefix (such as "$"), digit
-// places "#" and "0", thousands grouping ",", a decimal point and an optional "%" suffix:
-// "$#,###.00", "$#,###.##", "#,###.#0", "$#,##0.00", "0%", "0". Halves round away from zero.
-QString formatNumber(double value, const QString& pattern);
-
-// Formats a date with a pattern of MM, DD/dd, YY/YYYY/yyyy and "/" ("MM/DD/YY" -> 01/05/26).
-QString formatDate(const QDate& date, const QString& pattern);
-
-// Reads a date typed or stored as text: MM/DD/YYYY, M/D/YY, or YYYY-MM-DD. Returns an invalid
-// date for anything else, including impossible dates such as 02/30/2024.
-QDate parseDate(const QString& text);
-
-// The text of a field value as the platform converts it: null -> "", yes/no -> "True"/"False",
-// numbers in plain decimal, dates as MM/DD/YYYY.
-QString toText(const QVariant& value);
 
 // The largest whole number of the platform's 16-bit integers: the bound of page numbers and
 // typed quantities. Counts of rows are never held in 16 bits.

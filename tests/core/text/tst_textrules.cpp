@@ -1,6 +1,10 @@
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
-#include "core/shell/TextRules.h"
+#include "core/text/DateText.h"
+#include "core/text/Money.h"
+#include "core/text/NumberFormat.h"
+#include "core/text/NumberText.h"
+#include "core/text/ValueText.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -179,7 +183,7 @@ private slots:
             QCOMPARE(stored, std::llround(roundHalfEven(amount, 4) * 10000.0));
             if (std::fabs(amount) >= 0.0001)
                 QCOMPARE(plainDecimal(amount), QString::asprintf("%.15g", amount));
-            const double back = ColumnValues::moneyFromStorage(stored);
+            const double back = Money::fromStored(stored).toDouble();
             if (back != 0.0 && std::fabs(back) < 1e15)
                 QCOMPARE(plainDecimal(back), QString::asprintf("%.15g", back));
         }
