@@ -62,7 +62,7 @@ bool DataControl::findIndexed(const QString& criterion) {
     if (value.isEmpty())
         return false;
     // Every matching row; the first of them in the set's order is the one found.
-    QSqlQuery& q = database().run(
+    StorageStatement& q = database().run(
         u"SELECT rowid FROM "_s + CatalogueDatabase::quoteName(m_rs.tableName()) + u" WHERE "_s +
             CatalogueDatabase::quoteName(m_rs.fieldName(field)) + u" = ?"_s,
         {value});

@@ -7,7 +7,7 @@
 namespace tovin {
 
 class CatalogueDatabase;
-class SqliteStatement;
+class StorageStatement;
 
 // The products a catalogue-wide task works on: those of the current search (a condition on
 // Products, as the Products screen leaves it), or every product when no search is active, in
@@ -24,7 +24,7 @@ public:
     // Reads each row in order with "SELECT <columns> FROM Products WHERE rowid = ?" and hands
     // the statement on it to `visit` (columns by position); stops early, returning false, when
     // `visit` returns false.
-    bool forEach(const std::function<bool(const SqliteStatement& row)>& visit,
+    bool forEach(const std::function<bool(const StorageStatement& row)>& visit,
                  const QString& columns) const;
 
 private:
