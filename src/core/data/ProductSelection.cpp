@@ -8,8 +8,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-ProductSelection::ProductSelection(CatalogueDatabase& db, const QString& searchWhere) : m_db(db) {
-    if (searchWhere.trimmed().isEmpty()) {
+ProductSelection::ProductSelection(CatalogueDatabase& db, const QString& searchWhere,
+                                   const QString& sortOrder)
+    : m_db(db) {
+    const bool searched = !searchWhere.trimmed().isEmpty();
+    const bool sorted = !sortOrder.trimmed().isEmpty();
+    if (!searched && !sorted) {
         const std::unique_ptr<StorageStatement> all =
             db.prepare(u"SELECT rowid FROM Products ORDER BY StockNo"_s);
         while (all->next())
@@ -17,7 +21,11 @@ ProductSelection::ProductSelection(CatalogueDatabase& db, const QString& searchW
         return;
     }
     RecordSet selected;
-    selected.open(u"select * from Products where "_s + searchWhere + u" order by StockNo"_s, db);
+    selected.open(u"select * from Products"_s +
+                      (searched ? u" where "_s + searchWhere : QString()) + u" order by StockNo"_s,
+                  db);
+    if (sorted)
+        selected.setSort(sortOrder);
     m_rows.reserve(size_t(selected.recordCount()));
     for (int i = 0; i < selected.recordCount(); ++i)
         m_rows.push_back(selected.bookmarkAt(i));

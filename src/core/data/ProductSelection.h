@@ -11,12 +11,15 @@ class StorageStatement;
 
 // The products a catalogue-wide task works on: those of the current search (a condition on
 // Products, as the Products screen leaves it), or every product when no search is active, in
-// stock-number order. The rows are fixed when the selection is made, so a task that changes
-// them (the bulk edit changing the searched column) still visits each row once.
+// stock-number order or in the screen's sort order. The rows are fixed when the selection is
+// made, so a task that changes them (the bulk edit changing the searched column) still visits
+// each row once.
 class ProductSelection {
 public:
-    // Raises the condition's RunTimeError for a search that cannot be used.
-    ProductSelection(CatalogueDatabase& db, const QString& searchWhere);
+    // Raises the condition's RunTimeError for a search or sort order that cannot be used. A
+    // sort order ("Retail Desc,StockNo") orders the rows as the Products screen sorts them.
+    ProductSelection(CatalogueDatabase& db, const QString& searchWhere,
+                     const QString& sortOrder = QString());
 
     qsizetype size() const { return qsizetype(m_rows.size()); }
     const std::vector<qint64>& rowIds() const { return m_rows; }
