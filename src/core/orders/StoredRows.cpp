@@ -87,6 +87,13 @@ QList<Row> allRows(CatalogueDatabase& db, const QString& table, const QStringLis
     return select(db, table, columns, QString(), {});
 }
 
+bool isEmpty(CatalogueDatabase& db, const QString& table) {
+    return db
+        .scalar(u"SELECT NOT EXISTS (SELECT 1 FROM "_s +
+                CatalogueDatabase::quoteName(db.tableName(table)) + u')')
+        .toBool();
+}
+
 void update(CatalogueDatabase& db, const QString& table, qint64 rowId, const Changes& changes) {
     if (!RowWriter::update(db, table, rowId, positioned(db, table, changes)))
         throw RunTimeError(ErrorNumber::NoCurrentRecord,
