@@ -28,6 +28,8 @@ QStringList& openFiles() {
     return files;
 }
 
+// run() takes the values its callers have always given it: a null text, blob or date among
+// them stands for a null, not for an empty text.
 bool boundAsNull(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QString:
@@ -63,10 +65,6 @@ std::unique_ptr<SqliteConnection> openAndProbe(const QString& path, SqliteConnec
     }
     return connection;
 }
-
-} // namespace
-
-namespace {
 
 // True when the file and the folder that holds its journal files both take changes.
 bool writableWhereItLies(const QString& path) {
