@@ -6,7 +6,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
-#include "core/data/SqliteStatement.h"
+#include "core/storage/SqliteStatement.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -16,7 +16,6 @@
 #include "core/orders/StoredRows.h"
 
 #include <QCoreApplication>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,7 +29,7 @@ constexpr int Repeats = 3;
 // run receives other products. Returns the rowids of its lines.
 QList<qint64> addOrder(CatalogueDatabase& db, const QString& orderId, int lines, int offset) {
     ScopedTransaction transaction(db);
-    QSqlQuery& q =
+    StorageStatement& q =
         db.run(u"SELECT StockNo FROM Products WHERE PID % 97 = ? LIMIT ?"_s, {offset % 97, lines});
     QStringList stockNumbers;
     while (q.next())

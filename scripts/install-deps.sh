@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-webengine-dev libqt6sql6-sqlite libgl1-mesa-dev
+    qt6-base-dev qt6-webengine-dev libgl1-mesa-dev
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
     xvfb xauth dpkg-dev openssl

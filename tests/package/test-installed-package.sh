@@ -16,9 +16,9 @@ deb="$(ls "$scratch"/package/tovin-catalog_*.deb)"
 # Read the control fields whole before matching: with pipefail, "grep -q" quitting early would
 # make dpkg-deb die of a broken pipe and fail the check at random.
 control="$(dpkg-deb -f "$deb")"
-grep -q "^Depends:.*libqt6sql6-sqlite" <<<"$control" || {
+grep -q "^Depends:.*libsqlite3" <<<"$control" || {
     echo "$control"
-    echo "FAIL: the package does not depend on the SQLite driver"
+    echo "FAIL: the package does not depend on the SQLite library"
     exit 1
 }
 root="$scratch/root"

@@ -5,7 +5,6 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/ProductSelection.h"
-#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/text/Money.h"
@@ -303,7 +302,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
             (i ? u", "_s : QString()) + name + u" = CASE WHEN ? THEN "_s + name + u" ELSE ? END"_s;
     }
     sql += u" WHERE rowid = ?"_s;
-    SqliteStatement update(db.handle(), sql);
+    const std::unique_ptr<StorageStatement> update = db.prepare(sql);
 
     // Values alike in every row, converted once.
     std::array<QVariant, ColumnCount> fixed;
@@ -316,11 +315,11 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     qint64 rowCount = 0;
     ScopedTransaction transaction(db);
     JournalRun journal(db, JournalRun::BulkEdit, searchWhere);
-    const auto stored = [&](const SqliteStatement& row, int column) {
+    const auto stored = [&](const StorageStatement& row, int column) {
         return row.value(column + 1, info.at(column).kind);
     };
     const bool stopped = !selection.forEach(
-        [&](const SqliteStatement& row) {
+        [&](const StorageStatement& row) {
             ProductValues product{stored(row, PC::StockNo),
                                   stored(row, PC::Retail),
                                   stored(row, PC::Picture),
@@ -334,17 +333,17 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                         product.own = stored(row, column);
                     const std::optional<QVariant> value =
                         productValue(column, kind, fixed[size_t(column)], product, extension);
-                    update.bind(parameter++, qint64(value ? 0 : 1));
-                    update.bind(parameter++, value.value_or(QVariant()));
+                    update->bind(parameter++, qint64(value ? 0 : 1));
+                    update->bind(parameter++, value.value_or(QVariant()));
                 }
-                update.bind(parameter, row.integer(0));
-                update.next();
-                update.reset();
+                update->bind(parameter, row.integer(0));
+                update->next();
+                update->reset();
             } catch (const CatalogueFailure&) {
                 // Every further row would fail too; the transaction is rolled back whole.
                 throw;
             } catch (const RunTimeError& error) {
-                update.reset();
+                update->reset();
                 if (onError)
                     onError(error);
                 else

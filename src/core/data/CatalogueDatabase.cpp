@@ -6,15 +6,11 @@
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/SqliteConnection.h"
 
-#include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUrl>
 #include <mutex>
-#include <sqlite3.h>
 #include <unistd.h>
 #include <utility>
 
@@ -24,8 +20,6 @@ namespace tovin {
 
 namespace {
 
-QAtomicInt connectionCounter;
-
 // The files this program's connections have open, one entry per connection (copies run on a
 // worker thread): a copy never replaces a file a screen still reads and writes.
 std::mutex openFilesMutex;
@@ -34,49 +28,43 @@ QStringList& openFiles() {
     return files;
 }
 
-[[noreturn]] void refused(const QString& what, const QSqlError& error) {
-    bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known);
-    if (known)
-        DatabaseErrors::raise(code, what, error.databaseText());
-    throw RunTimeError(ErrorNumber::DatabaseRefused, what + u": "_s + error.text());
-}
-
-[[noreturn]] void refused(sqlite3* handle, const QString& what, int code) {
-    DatabaseErrors::raise(code, what, QString::fromUtf8(sqlite3_errmsg(handle)));
-}
-
-sqlite3* handleOf(const QSqlDatabase& db) {
-    const QVariant v = db.driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.constData());
-    return nullptr;
-}
-
-} // namespace
-
-// A catalogue on read-only media, or in a folder that does not allow changes, cannot have its
-// journal files made there: it is opened for reading only, and when even the shared journal
-// index cannot be made, as a file nobody changes (which is true of read-only media).
-QSqlDatabase CatalogueDatabase::openConnection(const QString& path, const QString& name,
-                                               OpenMode mode) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-    QString options = u"QSQLITE_BUSY_TIMEOUT=5000"_s;
-    if (mode != OpenMode::ReadWrite)
-        options += u";QSQLITE_OPEN_READONLY"_s;
-    if (mode == OpenMode::Unchanging) {
-        options += u";QSQLITE_OPEN_URI"_s;
-        db.setDatabaseName(
-            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            u"?immutable=1"_s);
-    } else {
-        db.setDatabaseName(path);
+// run() takes the values its callers have always given it: a null text, blob or date among
+// them stands for a null, not for an empty text.
+bool boundAsNull(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().isNull();
+    case QMetaType::QByteArray:
+        return value.toByteArray().isNull();
+    case QMetaType::QDate:
+        return value.toDate().isNull();
+    case QMetaType::QDateTime:
+        return value.toDateTime().isNull();
+    default:
+        return !value.isValid() || value.isNull();
     }
-    db.setConnectOptions(options);
-    return db;
 }
 
-namespace {
+// Opens the connection in that mode and reads from it once; null and the reason on failure.
+std::unique_ptr<SqliteConnection> openAndProbe(const QString& path, SqliteConnection::OpenMode mode,
+                                               QString& failure) {
+    QString reason;
+    std::unique_ptr<SqliteConnection> connection = SqliteConnection::open(path, mode, reason);
+    if (!connection) {
+        failure = u"Could not open the database file "_s + path + u": "_s + reason;
+        return nullptr;
+    }
+    // A file that is not a catalogue fails on its first read.
+    try {
+        connection->prepare(u"SELECT count(*) FROM sqlite_master"_s)->next();
+        connection->prepare(u"PRAGMA foreign_keys = OFF"_s)->next();
+    } catch (const RunTimeError&) {
+        failure =
+            u"The file "_s + path + u" is not a catalogue database: "_s + connection->errorText();
+        return nullptr;
+    }
+    return connection;
+}
 
 // True when the file and the folder that holds its journal files both take changes.
 bool writableWhereItLies(const QString& path) {
@@ -91,54 +79,59 @@ QString CatalogueDatabase::quoteName(const QString& name) {
     return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
 }
 
-CatalogueDatabase::CatalogueDatabase(const QString& path)
-    : m_path(path),
-      m_connectionName(u"catalogue-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1))) {
+// A catalogue on read-only media, or in a folder that does not allow changes, cannot have its
+// journal files made there: it is opened for reading only, and when even the shared journal
+// index cannot be made, as a file nobody changes (which is true of read-only media).
+CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
+    using Mode = SqliteConnection::OpenMode;
     if (!QFileInfo(path).isFile())
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
                            u"Could not find the database file "_s + path);
-    const QList<OpenMode> modes = writableWhereItLies(path)
-                                      ? QList<OpenMode>{OpenMode::ReadWrite}
-                                      : QList<OpenMode>{OpenMode::ReadOnly, OpenMode::Unchanging};
+    const QList<Mode> modes = writableWhereItLies(path)
+                                  ? QList<Mode>{Mode::ReadWrite}
+                                  : QList<Mode>{Mode::ReadOnly, Mode::Unchanging};
     QString failure;
-    for (const OpenMode mode : modes) {
-        failure = openAndProbe(mode);
-        if (failure.isEmpty())
+    std::unique_ptr<SqliteConnection> connection;
+    for (const Mode mode : modes) {
+        failure.clear();
+        connection = openAndProbe(path, mode, failure);
+        if (connection)
             break;
     }
-    if (!failure.isEmpty())
+    if (!connection)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase, failure);
-    // A lock held by another connection is waited for (the wait is told through the notice).
-    sqlite3_busy_handler(m_handle, &CatalogueDatabase::waitForLock, this);
-    try {
-        SchemaUpgrade::checkAndUpgrade(m_handle, path);
-    } catch (...) {
-        close();
-        throw;
-    }
-    // Every writer, whichever way it writes, is seen here: the file reports each row it changes.
+    SchemaUpgrade::checkAndUpgrade(connection->handle(), path);
+    m_connection = std::move(connection);
+    // Every writer, whichever way it writes, is seen here: the file reports each row it changes,
+    // and the connection says when they are in the file for good.
     m_identity = CatalogueChanges::identity(path);
-    sqlite3_update_hook(m_handle, &CatalogueDatabase::rowWritten, this);
+    m_connection->setRowWritten(
+        [this](const char* table, qint64 rowId) { rowWritten(table, rowId); });
+    m_connection->setWritesDone([this] { announceChanges(); });
     std::lock_guard lock(openFilesMutex);
     openFiles() << m_path;
     m_listed = true;
 }
 
-void CatalogueDatabase::rowWritten(void* self, int, const char*, const char* table, qint64 rowId) {
-    auto* db = static_cast<CatalogueDatabase*>(self);
+sqlite3* CatalogueDatabase::handle() const {
+    // The only engine there is so far.
+    return m_connection ? static_cast<SqliteConnection&>(*m_connection).handle() : nullptr;
+}
+
+void CatalogueDatabase::rowWritten(const char* table, qint64 rowId) {
     // The run journal's rows and the other bookkeeping tables are no view's business, and a
     // journalled run writes one of them for every row it writes.
-    if (db->m_lastTable.isNull() || qstrcmp(db->m_lastTable, table) != 0) {
-        db->m_lastTable = QByteArray(table);
+    if (m_lastTable.isNull() || qstrcmp(m_lastTable, table) != 0) {
+        m_lastTable = QByteArray(table);
         const QString name = QString::fromUtf8(table);
-        db->m_lastRows = CatalogueSchema::isBookkeepingTable(name) ? nullptr : &db->m_written[name];
+        m_lastRows = CatalogueSchema::isBookkeepingTable(name) ? nullptr : &m_written[name];
     }
-    if (db->m_lastRows)
-        db->m_lastRows->append(rowId);
+    if (m_lastRows)
+        m_lastRows->append(rowId);
 }
 
 void CatalogueDatabase::announceChanges() {
-    if (m_written.isEmpty() || !m_handle || !sqlite3_get_autocommit(m_handle))
+    if (m_written.isEmpty() || !m_connection || m_connection->inTransaction())
         return;
     const QHash<QString, QList<qint64>> written = std::exchange(m_written, {});
     m_lastTable.clear();
@@ -153,43 +146,17 @@ void CatalogueDatabase::dropChanges() {
     m_lastRows = nullptr;
 }
 
-QString CatalogueDatabase::openAndProbe(OpenMode mode) {
-    m_db = openConnection(m_path, m_connectionName, mode);
-    if (!m_db.open()) {
-        const QString message = m_db.lastError().text();
-        close();
-        return u"Could not open the database file "_s + m_path + u": "_s + message;
-    }
-    m_handle = handleOf(m_db);
-    // A file that is not a catalogue fails on its first read.
-    QSqlQuery probe(m_db);
-    if (!probe.exec(u"SELECT count(*) FROM sqlite_master"_s)) {
-        const QString message = probe.lastError().text();
-        probe = QSqlQuery();
-        close();
-        return u"The file "_s + m_path + u" is not a catalogue database: "_s + message;
-    }
-    probe.exec(u"PRAGMA foreign_keys = OFF"_s);
-    return QString();
-}
-
 void CatalogueDatabase::close() {
     if (m_listed) {
         std::lock_guard lock(openFilesMutex);
         openFiles().removeOne(m_path);
         m_listed = false;
     }
-    m_statements.clear();
-    m_handle = nullptr;
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-    }
+    m_connection.reset();
 }
 
 bool CatalogueDatabase::isReadOnly() const {
-    return m_handle && sqlite3_db_readonly(m_handle, "main") == 1;
+    return m_connection && m_connection->isReadOnly();
 }
 
 void CatalogueDatabase::requireWritable() const {
@@ -200,20 +167,6 @@ void CatalogueDatabase::requireWritable() const {
                                    u"changes); nothing was changed."_s);
 }
 
-int CatalogueDatabase::waitForLock(void* self, int attempts) {
-    auto* db = static_cast<CatalogueDatabase*>(self);
-    if (attempts == 0)
-        db->m_lockWaitTimer.start();
-    const qint64 waited = db->m_lockWaitTimer.elapsed();
-    if (waited >= db->m_lockWaitMs)
-        return 0;
-    // A lock still held after the first short wait is worth telling about, once per wait.
-    if (attempts == 1 && db->m_lockNotice)
-        db->m_lockNotice();
-    sqlite3_sleep(int(qMin<qint64>(attempts < 4 ? 5 : 25, db->m_lockWaitMs - waited)));
-    return 1;
-}
-
 CatalogueDatabase::~CatalogueDatabase() {
     close();
 }
@@ -222,25 +175,17 @@ void CatalogueDatabase::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"The file "_s + path + u" already exists"_s);
-    const QString name = u"catalogue-create-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1));
-    {
-        QSqlDatabase db = openConnection(path, name);
-        if (!db.open())
-            refused(u"Could not create "_s + path, db.lastError());
-        QSqlQuery q(db);
-        auto exec = [&](const QString& sql) {
-            if (!q.exec(sql))
-                refused(sql, q.lastError());
-        };
-        exec(u"PRAGMA journal_mode = WAL"_s);
-        exec(u"BEGIN"_s);
-        for (const QString& statement : CatalogueSchema::createStatements())
-            exec(statement);
-        exec(u"COMMIT"_s);
-        q = QSqlQuery();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    QString failure;
+    const std::unique_ptr<SqliteConnection> connection =
+        SqliteConnection::open(path, SqliteConnection::OpenMode::ReadWrite, failure);
+    if (!connection)
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"Could not create "_s + path + u": "_s + failure);
+    connection->prepare(u"PRAGMA journal_mode = WAL"_s)->next();
+    connection->begin();
+    for (const QString& statement : CatalogueSchema::createStatements())
+        connection->prepare(statement)->next();
+    connection->commit();
 }
 
 const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {
@@ -252,15 +197,13 @@ const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {
     if (realName.isEmpty())
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The catalogue has no table named "_s + table);
-    QSqlQuery q(m_db);
-    if (!q.exec(u"PRAGMA table_info("_s + quoteName(realName) + u')'))
-        refused(u"Reading the columns of "_s + table, q.lastError());
+    const std::unique_ptr<StorageStatement> q =
+        prepare(u"PRAGMA table_info("_s + quoteName(realName) + u')');
     QList<ColumnInfo> list;
-    while (q.next()) {
+    while (q->next()) {
         ColumnInfo info;
-        info.name = q.value(1).toString();
-        info.kind =
-            CatalogueSchema::kindFromDeclaredType(q.value(2).toString(), q.value(5).toInt() > 0);
+        info.name = q->text(1);
+        info.kind = CatalogueSchema::kindFromDeclaredType(q->text(2), q->integer(5) > 0);
         list << info;
     }
     return *m_columns.insert(key, list);
@@ -271,54 +214,45 @@ bool CatalogueDatabase::hasTable(const QString& table) {
 }
 
 QString CatalogueDatabase::tableName(const QString& anyCase) {
-    return scalar(
-               u"SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s,
-               {anyCase})
-        .toString();
+    const QString sql = u"SELECT name FROM sqlite_master WHERE type = 'table' AND "_s +
+                        dialect().equalsIgnoringCase(u"name"_s, u"?"_s);
+    return scalar(sql, {anyCase}).toString();
 }
 
 QStringList CatalogueDatabase::tableNames() {
     QStringList names;
-    QSqlQuery& q = run(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
+    StorageStatement& q =
+        run(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
     while (q.next())
-        if (const QString name = q.value(0).toString(); !CatalogueSchema::isBookkeepingTable(name))
+        if (const QString name = q.text(0); !CatalogueSchema::isBookkeepingTable(name))
             names << name;
-    q.finish();
     return names;
 }
 
-QSqlQuery& CatalogueDatabase::run(const QString& sql, const QVariantList& values) {
-    auto it = m_statements.find(sql);
-    if (it == m_statements.end()) {
-        QSqlQuery q(m_db);
-        if (!q.prepare(sql))
-            refused(sql, q.lastError());
-        it = m_statements.insert(sql, q);
+StorageStatement& CatalogueDatabase::run(const QString& sql, const QVariantList& values) {
+    StorageStatement& q = m_connection->cached(sql);
+    q.reset();
+    for (int i = 0; i < values.size(); ++i) {
+        if (boundAsNull(values.at(i)))
+            q.bindNull(i + 1);
+        else
+            q.bind(i + 1, values.at(i));
     }
-    QSqlQuery& q = *it;
-    q.finish();
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec())
-        refused(sql, q.lastError());
-    // A statement outside a transaction is committed as soon as it ran.
-    announceChanges();
+    q.execute();
     return q;
 }
 
 QVariant CatalogueDatabase::scalar(const QString& sql, const QVariantList& values) {
-    QSqlQuery& q = run(sql, values);
+    StorageStatement& q = run(sql, values);
     QVariant result;
     if (q.next())
         result = q.value(0);
-    q.finish();
+    q.reset();
     return result;
 }
 
 void CatalogueDatabase::checkpoint() {
-    QSqlQuery q(m_db);
-    if (!q.exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s))
-        refused(u"Writing the catalogue file"_s, q.lastError());
+    m_connection->checkpoint();
 }
 
 void CatalogueDatabase::copyTo(const QString& targetPath) {
@@ -338,27 +272,13 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     for (const QString& other : open)
         OutputFile::check(targetPath, OutputRules{other, true, true});
     const QString temporary = OutputFile::temporaryBeside(targetPath);
-    sqlite3* target = nullptr;
-    int rc = sqlite3_open_v2(temporary.toUtf8().constData(), &target,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* backup = sqlite3_backup_init(target, "main", m_handle, "main");
-        if (backup) {
-            rc = sqlite3_backup_step(backup, -1);
-            sqlite3_backup_finish(backup);
-            if (rc == SQLITE_DONE)
-                rc = SQLITE_OK;
-        } else {
-            rc = sqlite3_errcode(target);
-        }
-    }
-    const QString message = target ? QString::fromUtf8(sqlite3_errmsg(target)) : QString();
-    if (target)
-        sqlite3_close(target);
-    if (rc != SQLITE_OK) {
+    try {
+        m_connection->copyTo(temporary);
+    } catch (const RunTimeError& error) {
         QFile::remove(temporary);
-        throw RunTimeError(ErrorNumber::DatabaseRefused,
-                           u"Could not copy the catalogue to "_s + targetPath + u": "_s + message);
+        throw RunTimeError(ErrorNumber::DatabaseRefused, u"Could not copy the catalogue to "_s +
+                                                             targetPath + u": "_s +
+                                                             error.description());
     }
     // Journals left by an earlier catalogue of that name would be read into the copy.
     QFile::remove(targetPath + u"-wal"_s);
@@ -366,33 +286,26 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     OutputFile::moveIntoPlace(temporary, targetPath, rules);
 }
 
-// Write transactions take the write lock when they begin (IMMEDIATE): a transaction that began
-// as a reader and then writes cannot wait for another writer, and would fail at once.
 ScopedTransaction::ScopedTransaction(CatalogueDatabase& db) : m_db(db) {
     m_db.requireWritable();
-    if (const int rc = sqlite3_exec(m_db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        rc != SQLITE_OK)
-        refused(m_db.handle(), u"Starting a transaction"_s, rc);
+    m_db.connection().begin(StorageConnection::Intent::Write);
 }
 
 ScopedTransaction::~ScopedTransaction() {
-    if (!m_done && !sqlite3_get_autocommit(m_db.handle()))
-        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    if (!m_done)
-        m_db.dropChanges();
+    if (m_done)
+        return;
+    m_db.connection().rollback();
+    m_db.dropChanges();
 }
 
 void ScopedTransaction::commit() {
     m_done = true;
-    if (const int rc = sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
-        rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
-        if (!sqlite3_get_autocommit(m_db.handle()))
-            sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    try {
+        m_db.connection().commit();
+    } catch (...) {
         m_db.dropChanges();
-        DatabaseErrors::raise(rc, u"Saving the changes"_s, message);
+        throw;
     }
-    m_db.announceChanges();
 }
 
 BatchedTransaction::BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch)

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "core/data/ColumnKind.h"
+#include "core/storage/StorageConnection.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 #include <functional>
@@ -46,8 +44,15 @@ public:
     const QString& path() const { return m_path; }
     // The name this file's changes are announced under (see CatalogueChanges).
     const QString& identity() const { return m_identity; }
-    QSqlDatabase& database() { return m_db; }
-    sqlite3* handle() const { return m_handle; }
+    // The storage connection every statement of this catalogue goes through.
+    StorageConnection& connection() const { return *m_connection; }
+    // A statement of its own, for a loop that keeps it (see StorageConnection::prepare).
+    std::unique_ptr<StorageStatement> prepare(const QString& sql) const {
+        return m_connection->prepare(sql);
+    }
+    const StorageDialect& dialect() const { return m_connection->dialect(); }
+    // The engine's own handle, for the run journal's functions registered with it.
+    sqlite3* handle() const;
     bool isReadOnly() const;
     // Raises a CatalogueFailure saying the catalogue is read-only when it was opened so.
     void requireWritable() const;
@@ -59,9 +64,10 @@ public:
     QString tableName(const QString& anyCase);
     QStringList tableNames();
 
-    // Runs a statement with bound values; returns the query positioned before its first row.
-    // Statements are prepared once per connection and reused.
-    QSqlQuery& run(const QString& sql, const QVariantList& values = {});
+    // Runs a statement with bound values (a null text binds as null); returns the statement
+    // positioned before its first row, a write already done. Statements are prepared once per
+    // connection and reused: reset() the statement when done reading before the end.
+    StorageStatement& run(const QString& sql, const QVariantList& values = {});
     // Runs a statement and returns the first column of its first row (null when no row).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
 
@@ -79,30 +85,19 @@ public:
 
     // How long a statement waits for a lock another connection holds before it fails.
     static constexpr int DefaultLockWaitMs = 5000;
-    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
+    void setLockWait(int milliseconds) { m_connection->setLockWait(milliseconds); }
     // Told once per wait when a lock is not released at once (for a "waiting" message).
-    void setLockNotice(std::function<void()> notice) { m_lockNotice = std::move(notice); }
+    void setLockNotice(std::function<void()> notice) {
+        m_connection->setLockNotice(std::move(notice));
+    }
 
 private:
-    enum class OpenMode { ReadWrite, ReadOnly, Unchanging };
-    static QSqlDatabase openConnection(const QString& path, const QString& name,
-                                       OpenMode mode = OpenMode::ReadWrite);
-    static int waitForLock(void* self, int attempts);
-    static void rowWritten(void* self, int operation, const char* database, const char* table,
-                           qint64 rowId);
-    // Opens the connection in that mode and reads from it once; the reason on failure.
-    QString openAndProbe(OpenMode mode);
+    void rowWritten(const char* table, qint64 rowId);
     void close();
 
     QString m_path;
-    QString m_connectionName;
-    QSqlDatabase m_db;
-    sqlite3* m_handle = nullptr;
+    std::unique_ptr<StorageConnection> m_connection;
     QHash<QString, QList<ColumnInfo>> m_columns;
-    QHash<QString, QSqlQuery> m_statements;
-    int m_lockWaitMs = DefaultLockWaitMs;
-    std::function<void()> m_lockNotice;
-    QElapsedTimer m_lockWaitTimer;
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table
     bool m_listed = false;                   // counted among the files the program has open

@@ -4,12 +4,10 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/RowWriter.h"
-#include "core/data/SqliteStatement.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QScopedValueRollback>
 #include <algorithm>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -207,22 +205,22 @@ void RecordSet::readKeys() {
     for (int c : whereColumns)
         sql += u", "_s + CatalogueDatabase::quoteName(m_tableColumns.at(c).name);
     sql += u" FROM "_s + CatalogueDatabase::quoteName(m_table) + orderClause();
-    SqliteStatement statement(m_db->handle(), sql);
+    const std::unique_ptr<StorageStatement> statement = m_db->prepare(sql);
     std::vector<qint64> keys;
     if (whereColumns.isEmpty()) {
-        while (statement.next())
-            keys.push_back(statement.integer(0));
+        while (statement->next())
+            keys.push_back(statement->integer(0));
     } else {
         // Column c of the table is column (its place in whereColumns + 1) of the statement.
         QHash<int, int> place;
         for (int i = 0; i < whereColumns.size(); ++i)
             place.insert(whereColumns.at(i), i + 1);
         const ConditionRowAccessor row = [&](int c) {
-            return statement.value(place.value(c), m_tableColumns.at(c).kind);
+            return statement->value(place.value(c), m_tableColumns.at(c).kind);
         };
-        while (statement.next())
+        while (statement->next())
             if (m_where.matches(row))
-                keys.push_back(statement.integer(0));
+                keys.push_back(statement->integer(0));
     }
     m_keys = std::move(keys);
     m_cache.clear();
@@ -245,19 +243,19 @@ std::vector<qint64> RecordSet::rowsRead(const Condition& condition, const QStrin
     sql += u" FROM "_s + CatalogueDatabase::quoteName(m_table);
     if (!where.isEmpty())
         sql += u" WHERE "_s + where;
-    SqliteStatement statement(m_db->handle(), sql);
+    const std::unique_ptr<StorageStatement> statement = m_db->prepare(sql);
     for (int i = 0; i < values.size(); ++i)
-        statement.bind(i + 1, values.at(i));
+        statement->bind(i + 1, values.at(i));
     QHash<int, int> place;
     for (int i = 0; i < columns.size(); ++i)
         place.insert(columns.at(i), i + 1);
     const ConditionRowAccessor row = [&](int c) {
-        return statement.value(place.value(c), m_tableColumns.at(c).kind);
+        return statement->value(place.value(c), m_tableColumns.at(c).kind);
     };
     std::vector<qint64> rows;
-    while (statement.next())
+    while (statement->next())
         if (condition.matches(row))
-            rows.push_back(statement.integer(0));
+            rows.push_back(statement->integer(0));
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -304,9 +302,9 @@ std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& cond
         if (!isAscii(text))
             continue;
         if (m_utf8 < 0) {
-            SqliteStatement encoding(m_db->handle(), u"PRAGMA encoding"_s);
+            const std::unique_ptr<StorageStatement> encoding = m_db->prepare(u"PRAGMA encoding"_s);
             m_utf8 =
-                encoding.next() && encoding.value(0, ColumnKind::Text).toString() == u"UTF-8"_s;
+                encoding->next() && encoding->value(0, ColumnKind::Text).toString() == u"UTF-8"_s;
         }
         if (!m_utf8)
             return std::nullopt;
@@ -314,13 +312,10 @@ std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& cond
         // The bounds hold in binary order and in the order that ignores the case of ASCII
         // letters, so the column's own order serves (and its index with it) when it is one of
         // those; any other order is overruled.
-        const char* collation = nullptr;
-        const bool ownOrder =
-            sqlite3_table_column_metadata(
-                m_db->handle(), nullptr, m_table.toUtf8().constData(),
-                m_tableColumns.at(equality.column).name.toUtf8().constData(), nullptr, &collation,
-                nullptr, nullptr, nullptr) == SQLITE_OK &&
-            collation && (qstricmp(collation, "BINARY") == 0 || qstricmp(collation, "NOCASE") == 0);
+        const QString collation =
+            m_db->connection().columnCollation(m_table, m_tableColumns.at(equality.column).name);
+        const bool ownOrder = collation.compare(u"BINARY"_s, Qt::CaseInsensitive) == 0 ||
+                              collation.compare(u"NOCASE"_s, Qt::CaseInsensitive) == 0;
         const QString ordered = ownOrder ? column : column + u" COLLATE BINARY"_s;
         return rowsRead(condition,
                         ordered + u" < '' OR "_s + ordered + u" BETWEEN ?1 AND ?2 OR "_s + ordered +
@@ -334,16 +329,17 @@ std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& cond
 bool RecordSet::isRowidColumn(int tableColumn) const {
     if (m_rowidColumn == -2) {
         m_rowidColumn = -1;
-        SqliteStatement info(m_db->handle(), u"SELECT name, type, pk FROM pragma_table_info(?)"_s);
-        info.bind(1, m_table);
+        const std::unique_ptr<StorageStatement> info =
+            m_db->prepare(u"SELECT name, type, pk FROM pragma_table_info(?)"_s);
+        info->bind(1, m_table);
         int keys = 0;
         QString key;
         QString type;
-        while (info.next()) {
-            if (info.integer(2) > 0) {
+        while (info->next()) {
+            if (info->integer(2) > 0) {
                 ++keys;
-                key = info.value(0, ColumnKind::Text).toString();
-                type = info.value(1, ColumnKind::Text).toString();
+                key = info->value(0, ColumnKind::Text).toString();
+                type = info->value(1, ColumnKind::Text).toString();
             }
         }
         if (keys == 1 && type.compare(u"INTEGER"_s, Qt::CaseInsensitive) == 0)
@@ -408,8 +404,7 @@ void RecordSet::fetchBlock(int position) const {
         QStringList marks;
         for (int i = 0; i < FetchBlock; ++i)
             marks << u"?"_s;
-        m_fetch = std::make_unique<SqliteStatement>(
-            m_db->handle(), u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
+        m_fetch = m_db->prepare(u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
                                 CatalogueDatabase::quoteName(m_table) + u" WHERE rowid IN ("_s +
                                 marks.join(u", "_s) + u')');
     }
@@ -593,9 +588,8 @@ std::optional<QVector<QVariant>> RecordSet::readRowNow(qint64 rowId) const {
         QStringList names;
         for (const Field& f : m_fields)
             names << CatalogueDatabase::quoteName(f.name);
-        m_readRow = std::make_unique<SqliteStatement>(
-            m_db->handle(), u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
-                                CatalogueDatabase::quoteName(m_table) + u" WHERE rowid = ?"_s);
+        m_readRow = m_db->prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
+                                  CatalogueDatabase::quoteName(m_table) + u" WHERE rowid = ?"_s);
     }
     m_readRow->reset();
     m_readRow->bind(1, rowId);

@@ -200,8 +200,8 @@ private:
     QMetaObject::Connection m_changes;
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;
-    mutable std::unique_ptr<class SqliteStatement> m_fetch;
-    mutable std::unique_ptr<class SqliteStatement> m_readRow;
+    mutable std::unique_ptr<class StorageStatement> m_fetch;
+    mutable std::unique_ptr<class StorageStatement> m_readRow;
 };
 
 } // namespace tovin

@@ -6,7 +6,6 @@
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,8 +44,8 @@ Prepared prepare(CatalogueDatabase& db, const QString& table, const ColumnValueL
 
 // Runs a write; a value that is already taken by another row (a duplicate key) is told in plain
 // words, naming the column and the value, instead of the database's statement and message.
-QSqlQuery& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantList& bound,
-                    const Prepared& p, const QList<ColumnInfo>& columns) {
+StorageStatement& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantList& bound,
+                           const Prepared& p, const QList<ColumnInfo>& columns) {
     try {
         return db.run(sql, bound);
     } catch (const CatalogueFailure&) {
@@ -78,10 +77,11 @@ QSqlQuery& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantLis
 // table ever gave out, so the number of a deleted row is not given out again. It is computed by
 // the inserting statement itself, so it is chosen while the write lock is held even when the
 // insert is not part of a longer transaction.
-QString nextRowKeyExpression(const QString& quotedTable, const QString& table) {
+QString nextRowKeyExpression(const StorageDialect& dialect, const QString& quotedTable,
+                             const QString& table) {
     const QString literal = u'\'' + QString(table).replace(u'\'', u"''"_s) + u'\'';
     return u"(SELECT max(coalesce((SELECT LastKey FROM RowKeys WHERE TableName = "_s + literal +
-           u"), 0), coalesce((SELECT max(rowid) FROM "_s + quotedTable + u"), 0)) + 1)"_s;
+           u"), 0), coalesce("_s + dialect.largestRowKey(quotedTable) + u", 0)) + 1)"_s;
 }
 
 } // namespace
@@ -99,8 +99,8 @@ qint64 insert(CatalogueDatabase& db, const QString& table, const ColumnValueList
     for (qsizetype i = 0; i < names.size(); ++i)
         marks << u"?"_s;
     if (!counterKeyed && db.hasTable(CatalogueSchema::RowKeysTable)) {
-        names.prepend(u"rowid"_s);
-        marks.prepend(nextRowKeyExpression(name, realName));
+        names.prepend(db.dialect().rowKey());
+        marks.prepend(nextRowKeyExpression(db.dialect(), name, realName));
     }
     QString sql;
     if (names.isEmpty()) {
@@ -109,10 +109,8 @@ qint64 insert(CatalogueDatabase& db, const QString& table, const ColumnValueList
         sql = u"INSERT INTO "_s + name + u" ("_s + names.join(u", "_s) + u") VALUES ("_s +
               marks.join(u", "_s) + u')';
     }
-    QSqlQuery& q = runWrite(db, sql, p.values, p, columns);
-    const qint64 rowId = q.lastInsertId().toLongLong();
-    q.finish();
-    return rowId;
+    runWrite(db, sql, p.values, p, columns);
+    return db.connection().lastInsertedKey();
 }
 
 bool update(CatalogueDatabase& db, const QString& table, qint64 rowId,
@@ -127,19 +125,15 @@ bool update(CatalogueDatabase& db, const QString& table, qint64 rowId,
                         u" SET "_s + sets.join(u", "_s) + u" WHERE rowid = ?"_s;
     QVariantList bound = p.values;
     bound << rowId;
-    QSqlQuery& q = runWrite(db, sql, bound, p, db.columns(table));
-    const bool changed = q.numRowsAffected() > 0;
-    q.finish();
-    return changed;
+    runWrite(db, sql, bound, p, db.columns(table));
+    return db.connection().rowsChanged() > 0;
 }
 
 bool remove(CatalogueDatabase& db, const QString& table, qint64 rowId) {
-    QSqlQuery& q = db.run(u"DELETE FROM "_s + CatalogueDatabase::quoteName(db.tableName(table)) +
-                              u" WHERE rowid = ?"_s,
-                          {rowId});
-    const bool removed = q.numRowsAffected() > 0;
-    q.finish();
-    return removed;
+    db.run(u"DELETE FROM "_s + CatalogueDatabase::quoteName(db.tableName(table)) + u" WHERE "_s +
+               db.dialect().rowKey() + u" = ?"_s,
+           {rowId});
+    return db.connection().rowsChanged() > 0;
 }
 
 } // namespace tovin::RowWriter

@@ -2,11 +2,11 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ProductSelection.h"
-#include "core/data/SqliteStatement.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 #include "core/text/Money.h"
 #include "core/text/ValueText.h"
+#include "core/storage/StorageStatement.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -260,7 +260,7 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
         buffer.clear();
     };
     const bool stopped = !selection.forEach(
-        [&](const SqliteStatement& row) {
+        [&](const StorageStatement& row) {
             for (int column : m_columns)
                 values[column] =
                     valueText(row.value(column, info.at(column).kind), info.at(column).kind);

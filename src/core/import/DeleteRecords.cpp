@@ -2,7 +2,6 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/RecordSet.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/journal/JournalRun.h"
 
@@ -37,7 +36,8 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
                               stockNo < 0 ? QString() : selected.valueAt(i, stockNo).toString());
     }
 
-    SqliteStatement remove(db.handle(), u"DELETE FROM Products WHERE rowid = ?"_s);
+    const std::unique_ptr<StorageStatement> remove =
+        db.prepare(u"DELETE FROM Products WHERE rowid = ?"_s);
     ImportProgress report;
     report.maximum = qint64(rows.size());
     int deleted = 0;
@@ -45,9 +45,9 @@ ImportOutcome DeleteRecords::run(CatalogueDatabase& db, const ProgressCallback& 
     for (const auto& row : rows) {
         const qint64 rowId = qint64(row.first);
         run.step(row.second, [&] {
-            remove.bind(1, rowId);
-            remove.next();
-            remove.reset();
+            remove->bind(1, rowId);
+            remove->next();
+            remove->reset();
             ++deleted;
         });
         ++report.value;

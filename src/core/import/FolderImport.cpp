@@ -1,7 +1,6 @@
 #include "core/import/FolderImport.h"
 
 #include "core/data/CatalogueDatabase.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
 #include "core/journal/JournalRun.h"
@@ -46,16 +45,17 @@ QString FolderImport::noteDefault(const QDate& today) const {
 }
 
 ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
-    SqliteStatement find(db.handle(), u"SELECT rowid FROM Products WHERE StockNo = ? LIMIT 1"_s);
-    SqliteStatement insert(db.handle(), u"INSERT INTO Products (PID, StockNo, ProdName, Retail, "
-                                        u"Picture, Notes) VALUES ("_s +
-                                            ProductImporter::nextKeyExpression() +
-                                            u", ?, ?, 0, ?, ?)"_s);
+    const std::unique_ptr<StorageStatement> find =
+        db.prepare(u"SELECT rowid FROM Products WHERE StockNo = ? LIMIT 1"_s);
+    const std::unique_ptr<StorageStatement> insert =
+        db.prepare(u"INSERT INTO Products (PID, StockNo, ProdName, Retail, "
+                   u"Picture, Notes) VALUES ("_s +
+                   ProductImporter::nextKeyExpression() + u", ?, ?, 0, ?, ?)"_s);
     // The name is set only where there is none; the note is added only when there is one.
-    SqliteStatement update(db.handle(),
-                           u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
-                           u"Picture = ?2, Notes = coalesce(Notes || ?3, Notes, ?3) "
-                           u"WHERE rowid = ?4"_s);
+    const std::unique_ptr<StorageStatement> update =
+        db.prepare(u"UPDATE Products SET ProdName = coalesce(nullif(ProdName, ''), ?1), "
+                   u"Picture = ?2, Notes = coalesce(Notes || ?3, Notes, ?3) "
+                   u"WHERE rowid = ?4"_s);
     const QString& note = options().note;
     const QString added = ProductImporter::addedNote(note);
     const QVariant addedNote = added.isEmpty() ? QVariant() : QVariant(added);
@@ -76,26 +76,26 @@ ImportOutcome FolderImport::run(CatalogueDatabase& db, const ProgressCallback& p
         const QString stockNumber = name.left(name.size() - 4);
         const QVariant picture(m_folder + u"/"_s + name);
         run.step(stockNumber, [&] {
-            find.reset();
-            find.bind(1, QVariant(stockNumber));
-            const bool found = find.next();
-            const qint64 rowId = found ? find.integer(0) : 0;
-            find.reset();
+            find->reset();
+            find->bind(1, QVariant(stockNumber));
+            const bool found = find->next();
+            const qint64 rowId = found ? find->integer(0) : 0;
+            find->reset();
             if (found) {
-                update.bind(1, QVariant(m_newItemName));
-                update.bind(2, picture);
-                update.bind(3, editedNote);
-                update.bind(4, rowId);
-                update.next();
-                update.reset();
+                update->bind(1, QVariant(m_newItemName));
+                update->bind(2, picture);
+                update->bind(3, editedNote);
+                update->bind(4, rowId);
+                update->next();
+                update->reset();
                 ++editedCount;
             } else {
-                insert.bind(1, QVariant(stockNumber));
-                insert.bind(2, QVariant(m_newItemName));
-                insert.bind(3, picture);
-                insert.bind(4, addedNote);
-                insert.next();
-                insert.reset();
+                insert->bind(1, QVariant(stockNumber));
+                insert->bind(2, QVariant(m_newItemName));
+                insert->bind(3, picture);
+                insert->bind(4, addedNote);
+                insert->next();
+                insert->reset();
                 ++addedCount;
             }
         });

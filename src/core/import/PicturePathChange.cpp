@@ -1,7 +1,6 @@
 #include "core/import/PicturePathChange.h"
 
 #include "core/data/CatalogueDatabase.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/ImportMessages.h"
 #include "core/journal/JournalRun.h"
 
@@ -102,12 +101,14 @@ QString PicturePathChange::noteDefault(const QDate& today) const {
 }
 
 ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallback& progress) {
-    SqliteStatement read(db.handle(), u"SELECT rowid, StockNo FROM Products WHERE rowid > ? "
-                                      u"ORDER BY rowid LIMIT "_s +
-                                          QString::number(ReadChunk));
-    SqliteStatement update(db.handle(), u"UPDATE Products SET Picture = ?1, "
-                                        u"Notes = coalesce(Notes || ?2, Notes, ?2) "
-                                        u"WHERE rowid = ?3"_s);
+    const std::unique_ptr<StorageStatement> read =
+        db.prepare(u"SELECT rowid, StockNo FROM Products WHERE rowid > ? "
+                   u"ORDER BY rowid LIMIT "_s +
+                   QString::number(ReadChunk));
+    const std::unique_ptr<StorageStatement> update =
+        db.prepare(u"UPDATE Products SET Picture = ?1, "
+                   u"Notes = coalesce(Notes || ?2, Notes, ?2) "
+                   u"WHERE rowid = ?3"_s);
     const QString& note = options().note;
     const QVariant noteLine = note.isEmpty() ? QVariant() : QVariant(note + u"\r\n"_s);
 
@@ -120,11 +121,11 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
     bool stopped = false;
     while (!stopped) {
         rows.clear();
-        read.reset();
-        read.bind(1, lastRow);
-        while (read.next())
-            rows.emplace_back(read.integer(0), read.value(1, ColumnKind::Text).toString());
-        read.reset();
+        read->reset();
+        read->bind(1, lastRow);
+        while (read->next())
+            rows.emplace_back(read->integer(0), read->value(1, ColumnKind::Text).toString());
+        read->reset();
         if (rows.empty())
             break;
         lastRow = rows.back().first;
@@ -132,11 +133,11 @@ ImportOutcome PicturePathChange::run(CatalogueDatabase& db, const ProgressCallba
             const auto& rowId = row.first;
             const QString& stockNumber = row.second;
             run.step(stockNumber, [&] {
-                update.bind(1, QVariant(picturePath(stockNumber)));
-                update.bind(2, noteLine);
-                update.bind(3, rowId);
-                update.next();
-                update.reset();
+                update->bind(1, QVariant(picturePath(stockNumber)));
+                update->bind(2, noteLine);
+                update->bind(3, rowId);
+                update->next();
+                update->reset();
                 ++changed;
             });
             ++report.value;

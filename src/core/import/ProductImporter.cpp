@@ -4,7 +4,6 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/Divider.h"
 #include "core/import/FieldSplitter.h"
 #include "core/import/ImportItem.h"
@@ -18,6 +17,7 @@
 #include "core/text/DateText.h"
 #include "core/text/NumberText.h"
 #include "core/text/ValueText.h"
+#include "core/storage/StorageStatement.h"
 
 #include <QHash>
 #include <QStringList>
@@ -112,7 +112,7 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     }
     sql += u" FROM "_s + m_table + u" WHERE "_s + m_columns[StockColumn].quotedName +
            u" = ? LIMIT 1"_s;
-    m_find = std::make_unique<SqliteStatement>(db.handle(), sql);
+    m_find = db.prepare(sql);
 
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
     if (!m_options.dryRun)
@@ -267,7 +267,7 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
 
     ++m_rowsChecked;
     if (!m_changes.isEmpty()) {
-        SqliteStatement& update = updateStatement(m_mask & ~bit(NotesColumn));
+        StorageStatement& update = updateStatement(m_mask & ~bit(NotesColumn));
         int parameter = 1;
         for (int column = 1; column < ColumnCount; ++column)
             if (column != NotesColumn && (m_mask & bit(column)))
@@ -328,7 +328,7 @@ void ProductImporter::addRow(const ImportItem& item) {
         m_mask |= bit(NotesColumn);
     }
 
-    SqliteStatement& insert = insertStatement(m_mask);
+    StorageStatement& insert = insertStatement(m_mask);
     int parameter = 1;
     for (int column = 1; column < ColumnCount; ++column)
         if (m_mask & bit(column))
@@ -341,7 +341,7 @@ void ProductImporter::addRow(const ImportItem& item) {
         m_options.report->addAdded(m_stockNumber);
 }
 
-SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
+StorageStatement& ProductImporter::updateStatement(quint32 mask) {
     auto it = m_updates.find(mask);
     if (it != m_updates.end())
         return *it->second;
@@ -350,11 +350,10 @@ SqliteStatement& ProductImporter::updateStatement(quint32 mask) {
         if (mask & bit(column))
             sql += m_columns[column].quotedName + u" = ?, "_s;
     sql += m_columns[NotesColumn].quotedName + u" = ? WHERE rowid = ?"_s;
-    return *m_updates.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
-                .first->second;
+    return *m_updates.emplace(mask, m_db.prepare(sql)).first->second;
 }
 
-SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
+StorageStatement& ProductImporter::insertStatement(quint32 mask) {
     auto it = m_inserts.find(mask);
     if (it != m_inserts.end())
         return *it->second;
@@ -368,8 +367,7 @@ SqliteStatement& ProductImporter::insertStatement(quint32 mask) {
     }
     const QString sql =
         u"INSERT INTO "_s + m_table + u" ("_s + names + u") VALUES ("_s + marks + u')';
-    return *m_inserts.emplace(mask, std::make_unique<SqliteStatement>(m_db.handle(), sql))
-                .first->second;
+    return *m_inserts.emplace(mask, m_db.prepare(sql)).first->second;
 }
 
 void ProductImporter::passOver(int code, const QString& raw) {

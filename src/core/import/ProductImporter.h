@@ -27,7 +27,7 @@ class Divider;
 class BatchedTransaction;
 class JournalRun;
 class LineSource;
-class SqliteStatement;
+class StorageStatement;
 class TextFile;
 
 // Adds and refreshes Products rows from the items of a supplier file, a text file or a database
@@ -147,8 +147,8 @@ private:
     // A money value without a number: the stored value stays, the value is counted.
     void passOver(int code, const QString& raw);
     void reportError(const RunTimeError& error);
-    SqliteStatement& updateStatement(quint32 mask);
-    SqliteStatement& insertStatement(quint32 mask);
+    StorageStatement& updateStatement(quint32 mask);
+    StorageStatement& insertStatement(quint32 mask);
 
     CatalogueDatabase& m_db;
     ImportOptions m_options;
@@ -160,9 +160,9 @@ private:
     bool m_supplierMapped = false;
     QString m_table;
 
-    std::unique_ptr<SqliteStatement> m_find;
-    std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_updates;
-    std::unordered_map<quint32, std::unique_ptr<SqliteStatement>> m_inserts;
+    std::unique_ptr<StorageStatement> m_find;
+    std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_updates;
+    std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_inserts;
     std::unique_ptr<BatchedTransaction> m_transaction;
     std::unique_ptr<JournalRun> m_run; // none for a trial run, which keeps nothing
 

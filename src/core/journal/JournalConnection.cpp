@@ -90,7 +90,7 @@ QStringList triggerStatements(CatalogueDatabase& db, const QString& table) {
 
 void installTriggers(CatalogueDatabase& db) {
     QSet<QString> present;
-    QSqlQuery& q = db.run(u"SELECT name FROM temp.sqlite_master WHERE type = 'trigger'"_s);
+    StorageStatement& q = db.run(u"SELECT name FROM temp.sqlite_master WHERE type = 'trigger'"_s);
     while (q.next())
         present.insert(q.value(0).toString());
     q.finish();

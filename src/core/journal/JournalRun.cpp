@@ -62,9 +62,10 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
 void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
     const QString cutoff = now.addDays(-keepDays()).toString(Qt::ISODate);
     QList<qint64> old;
-    QSqlQuery& q = db.run(u"SELECT Run FROM Runs WHERE Started < ? AND Run NOT IN (SELECT Run "
-                          u"FROM Runs ORDER BY Run DESC LIMIT ?)"_s,
-                          {cutoff, qMax(1, keepRuns())});
+    StorageStatement& q =
+        db.run(u"SELECT Run FROM Runs WHERE Started < ? AND Run NOT IN (SELECT Run "
+               u"FROM Runs ORDER BY Run DESC LIMIT ?)"_s,
+               {cutoff, qMax(1, keepRuns())});
     while (q.next())
         old << q.value(0).toLongLong();
     q.finish();

@@ -64,7 +64,9 @@ double onOrderAfter(double onOrder, double received) {
 
 void markReceived(CatalogueDatabase& db, const StoredRows::Row& line) {
     if (db.hasTable(CatalogueSchema::ReceivedLinesTable))
-        db.run(u"INSERT OR IGNORE INTO ReceivedLines (OrderRow) VALUES (?)"_s, {line.rowId});
+        db.run(
+            db.dialect().insertUnlessPresent(CatalogueSchema::ReceivedLinesTable, {u"OrderRow"_s}),
+            {line.rowId});
 }
 
 void receive(CatalogueDatabase& db, const StoredRows::Row& line, const QDate& received,

@@ -29,7 +29,7 @@ QList<Row> select(CatalogueDatabase& db, const QString& table, const QStringList
         names << CatalogueDatabase::quoteName(db.columns(table).at(position).name);
         kinds << db.columns(table).at(position).kind;
     }
-    QSqlQuery& q =
+    StorageStatement& q =
         db.run(u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
                    CatalogueDatabase::quoteName(db.tableName(table)) + where + u" ORDER BY rowid"_s,
                bound);
@@ -42,7 +42,6 @@ QList<Row> select(CatalogueDatabase& db, const QString& table, const QStringList
                               ColumnValues::fromStorage(kinds.at(i), q.value(i + 1)));
         rows << row;
     }
-    q.finish();
     return rows;
 }
 
@@ -86,6 +85,13 @@ QList<Row> rowsMatching(CatalogueDatabase& db, const QString& table, const QStri
 
 QList<Row> allRows(CatalogueDatabase& db, const QString& table, const QStringList& columns) {
     return select(db, table, columns, QString(), {});
+}
+
+bool isEmpty(CatalogueDatabase& db, const QString& table) {
+    return db
+        .scalar(u"SELECT NOT EXISTS (SELECT 1 FROM "_s +
+                CatalogueDatabase::quoteName(db.tableName(table)) + u')')
+        .toBool();
 }
 
 void update(CatalogueDatabase& db, const QString& table, qint64 rowId, const Changes& changes) {

@@ -40,6 +40,8 @@ QList<Row> rowsMatching(CatalogueDatabase& db, const QString& table, const QStri
                         const QString& sqlCondition);
 // Every row of the table, in file order.
 QList<Row> allRows(CatalogueDatabase& db, const QString& table, const QStringList& columns);
+// True when the table holds no row.
+bool isEmpty(CatalogueDatabase& db, const QString& table);
 
 // Writes the changes into one row (a refused value raises error 13, nothing is written);
 // raises error 3021 when the row is gone.

@@ -1,8 +1,11 @@
 #include "core/pages/PageProduct.h"
 
-#include "core/data/DataControl.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/data/ProductSelection.h"
 #include "core/data/RecordSet.h"
 #include "core/text/ValueText.h"
+#include "core/storage/StorageStatement.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,17 +49,36 @@ QList<PageProduct> PageProduct::readAll(const RecordSet& records) {
 
 QList<PageProduct> PageProduct::readSelection(const QString& cataloguePath, const QString& where,
                                               const QString& sort) {
-    DataControl data;
-    data.setDatabaseName(cataloguePath);
-    data.setRecordSource(u"select * from Products order by StockNo"_s);
-    data.refresh();
-    RecordSet& records = data.recordset();
-    // Filtering and sorting the same rows the same way keeps ties in the same order too.
-    if (!where.isEmpty())
-        records.setFilter(where);
-    if (!sort.isEmpty())
-        records.setSort(sort);
-    return readAll(records);
+    CatalogueDatabase db(cataloguePath);
+    // The same selection and order as the screen's record set, ties included.
+    const ProductSelection selection(db, where, sort);
+    namespace PC = CatalogueSchema::ProductsColumn;
+    static constexpr std::array<int, 11> Read = {
+        PC::StockNo, PC::ProdName, PC::ProdDesc, PC::Picture, PC::PageNo, PC::Retail,
+        PC::Cost1,   PC::Cost2,    PC::Cost3,    PC::Cost4,   PC::Cost5};
+    const QList<ColumnInfo>& columns = db.columns(u"Products"_s);
+    QStringList names;
+    for (const int column : Read)
+        names << CatalogueDatabase::quoteName(columns.at(column).name);
+    QList<PageProduct> products;
+    products.reserve(selection.size());
+    selection.forEach(
+        [&](const StorageStatement& row) {
+            const auto value = [&](int i) { return row.value(i, columns.at(Read[i]).kind); };
+            PageProduct p;
+            p.StockNo = TextRules::toText(value(0));
+            p.ProdName = TextRules::toText(value(1));
+            p.ProdDesc = TextRules::toText(value(2));
+            p.Picture = TextRules::toText(value(3));
+            p.PageNo = TextRules::toText(value(4));
+            p.Retail = value(5);
+            for (int level = 0; level < 5; ++level)
+                p.Cost[size_t(level)] = value(6 + level);
+            products << p;
+            return true;
+        },
+        names.join(u", "_s));
+    return products;
 }
 
 } // namespace tovin

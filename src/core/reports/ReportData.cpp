@@ -1,15 +1,14 @@
 #include "core/reports/ReportData.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
 #include "core/text/DateText.h"
 #include "core/text/Money.h"
 #include "core/text/ValueText.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -29,10 +28,20 @@ public:
     Reader(CatalogueDatabase& db, const ReportDefinition& report) : m_db(db), m_report(report) {}
 
     QVariantList readList(const ReportDefinition::Data& data, const QVariantMap& parent) {
-        QSqlQuery query(m_db.database());
-        query.setForwardOnly(true);
-        if (!query.prepare(data.select))
-            refused(data, query);
+        try {
+            return readRows(data, parent);
+        } catch (const StatementRefused& error) {
+            throw RunTimeError(ErrorNumber::DatabaseRefused,
+                               u"The catalogue refused the list \"%1\": %2"_s.arg(
+                                   data.name, error.databaseMessage()));
+        }
+    }
+
+private:
+    QVariantList readRows(const ReportDefinition::Data& data, const QVariantMap& parent) {
+        // A list of its own for each parent row: the statement stays open while the lists
+        // under its rows are read.
+        const std::unique_ptr<StorageStatement> query = m_db.prepare(data.select);
         static const QRegularExpression parameter(u":([A-Za-z_][A-Za-z0-9_]*)"_s);
         for (auto it = parameter.globalMatch(data.select); it.hasNext();) {
             const QString field = it.next().captured(1);
@@ -41,34 +50,24 @@ public:
                     ErrorNumber::ItemNotFound,
                     u"The list \"%1\" asks for :%2, which its parent row lacks"_s.arg(data.name,
                                                                                       field));
-            query.bindValue(u':' + field, parent.value(field));
+            if (const int position = query->parameterPosition(u':' + field))
+                query->bind(position, parent.value(field));
         }
-        if (!query.exec())
-            refused(data, query);
         QVariantList rows;
-        while (query.next()) {
-            Row row = readRow(query.record());
+        while (query->next()) {
+            Row row = readRow(*query);
             for (const ReportDefinition::Data& child : m_report.data)
                 if (child.parent == data.name)
                     row.shown.insert(child.name, readList(child, row.stored));
             rows.append(row.shown);
         }
-        if (query.lastError().isValid())
-            refused(data, query);
         return rows;
     }
 
-private:
-    [[noreturn]] void refused(const ReportDefinition::Data& data, const QSqlQuery& query) {
-        throw RunTimeError(ErrorNumber::DatabaseRefused,
-                           u"The catalogue refused the list \"%1\": %2"_s.arg(
-                               data.name, query.lastError().text()));
-    }
-
-    Row readRow(const QSqlRecord& record) const {
+    Row readRow(const StorageStatement& record) const {
         Row row;
-        for (int i = 0; i < record.count(); ++i) {
-            const QString field = record.fieldName(i);
+        for (int i = 0; i < record.columnCount(); ++i) {
+            const QString field = record.columnName(i);
             const QVariant value = record.value(i);
             row.stored.insert(field, value);
             row.shown.insert(field, shownText(field, value));

@@ -5,6 +5,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/ProductSelection.h"
 #include "core/import/PicturePathChange.h"
+#include "core/orders/StoredRows.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -216,9 +217,10 @@ void EditProd::showFirstStockNumber() {
     const ProductSelection selection(*m_db, shared().SearchWhere);
     if (selection.size() == 0)
         return;
-    txtFields[StockBox]->setText(m_db->scalar(u"SELECT StockNo FROM Products WHERE rowid = ?"_s,
-                                              {selection.rowIds().front()})
-                                     .toString());
+    const auto first =
+        StoredRows::rowById(*m_db, u"Products"_s, {u"StockNo"_s}, selection.rowIds().front());
+    if (first)
+        txtFields[StockBox]->setText(first->value(u"StockNo"_s).toString());
 }
 
 void EditProd::txtFields_Change(int index) {

@@ -23,7 +23,11 @@ void RecordBinding::addCheckBox(BoundCheckBox* box) {
 }
 
 void RecordBinding::bind(RecordSet* recordSet) {
+    disconnect(m_rowUpdated);
     m_recordSet = recordSet;
+    if (recordSet)
+        m_rowUpdated = connect(recordSet, &RecordSet::rowUpdated, this,
+                               [this](int position) { onRowUpdated(position); });
     const bool open = recordSet && recordSet->isOpen();
     for (BoundTextBox* box : std::as_const(m_textBoxes))
         box->setFieldIndex(
@@ -57,6 +61,12 @@ void RecordBinding::refresh() {
         box->showValue(current && box->isBound() ? m_recordSet->value(box->fieldIndex())
                                                  : QVariant());
     }
+}
+
+void RecordBinding::onRowUpdated(int position) {
+    if (hasCurrentRow() && !m_recordSet->isDirty() &&
+        position == m_recordSet->absolutePosition() - 1)
+        refresh();
 }
 
 void RecordBinding::setBoxValue(BoundTextBox* box, const QVariant& value) {

@@ -14,7 +14,9 @@ class RecordSet;
 // Binds the text boxes and check boxes of a record screen to the columns of its record set.
 // The controls show the current row (empty while a new row is added, and read-only when there
 // is no current row); what the user types or ticks becomes the row's pending value at once, so
-// moving to another row writes it, and Update writes it too.
+// moving to another row writes it, and Update writes it too. A write to the current row, from
+// this screen or any other connection to the file, shows at once unless the row has a pending
+// change, which the user's typing keeps.
 class RecordBinding : public QObject {
     Q_OBJECT
 public:
@@ -42,9 +44,11 @@ public:
 private:
     void onTextEdited(BoundTextBox* box);
     void onCheckClicked(BoundCheckBox* box);
+    void onRowUpdated(int position);
     bool hasCurrentRow() const;
 
     QPointer<RecordSet> m_recordSet;
+    QMetaObject::Connection m_rowUpdated;
     QList<BoundTextBox*> m_textBoxes;
     QList<BoundCheckBox*> m_checkBoxes;
 };

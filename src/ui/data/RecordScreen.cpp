@@ -37,11 +37,6 @@ RecordScreen::RecordScreen(const QString& screenName, const QString& caption, QS
         step([&] { m_binding->refresh(); });
         adoPrimaryRS_MoveComplete();
     });
-    // A write to the row on show, from this screen or any other, is shown at once.
-    connect(adoPrimaryRS, &RecordSet::rowUpdated, this, [this](int position) {
-        if (adoPrimaryRS->hasCurrentRow() && position == adoPrimaryRS->absolutePosition() - 1)
-            m_binding->refresh();
-    });
     connect(adoPrimaryRS, &RecordSet::willChangeRecord, this,
             [this](RecordSet::ChangeReason reason, bool* cancel) {
                 adoPrimaryRS_WillChangeRecord(reason, cancel);

@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/TextFile.h"
+#include "core/orders/StoredRows.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -587,7 +588,7 @@ ProgressCallback BuildDB::progressCallback() {
 }
 
 bool BuildDB::askEditOnly() {
-    if (!m_db || m_db->scalar(u"SELECT count(*) FROM Products"_s).toLongLong() < 1)
+    if (!m_db || StoredRows::isEmpty(*m_db, u"Products"_s))
         return false;
     return shared().prompts &&
            shared().prompts->message(ImportMessages::editOnlyQuestion(), MessageButtons::YesNo,

@@ -61,13 +61,6 @@ void FrmInventory::cmdSales_Click() {
         });
         return;
     }
-    // The row as the catalogue holds it now: receiving on the orders screen may have added to
-    // it since it was shown, and the smaller quantity is written from this one.
-    if (!adoPrimaryRS->isDirty())
-        step([this] {
-            adoPrimaryRS->cancelUpdate();
-            binding().refresh();
-        });
     StockSale::SoldAnswer sold;
     for (;;) {
         const QString onHand = txtFields(OnHandBox)->text();

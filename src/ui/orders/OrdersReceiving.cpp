@@ -140,14 +140,11 @@ void FrmOrders::receiveCurrentLine() {
     step(
         [&] { result = Receiving::receiveLine(connection(), adoPrimaryRS->bookmark(), received); });
     if (result.outcome == Receiving::LineResult::Outcome::Received) {
-        // The user's other changes to the line, then the line as the catalogue now holds it.
+        // The user's other changes to the line; the boxes then show the line as the catalogue
+        // holds it, since the write announces itself.
         if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
             return;
-        step([this] {
-            adoPrimaryRS->cancelUpdate();
-            binding().refresh();
-            showNetCosts();
-        });
+        step([this] { showNetCosts(); });
         if (m_editingFlag) {
             m_editingFlag = false;
             step([this] { SetButtons(true); });

@@ -349,15 +349,10 @@ void Products::takeOverSale() {
         adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(stockNo) + u"'"_s, 0,
                            RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
     });
-    if (found && adoPrimaryRS->hasCurrentRow()) {
-        step([&] {
-            adoPrimaryRS->cancelUpdate();
-            binding().refresh();
-        });
-    } else if (found && before) {
-        // A product that is no longer in the list: stay where the user was.
+    // The product found shows its new counts (the sale announced them); one that is no longer
+    // in the list leaves the user where they were.
+    if (found && !adoPrimaryRS->hasCurrentRow() && before)
         step([&] { adoPrimaryRS->setBookmark(*before); });
-    }
     step([] { letEventsRun(); });
 }
 

@@ -262,13 +262,6 @@ bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& reques
             CatalogueOrdering::orderedNote(QDate::currentDate(), request.quantity,
                                            shared().CurrentKey));
     });
-    // The product is shown as the catalogue now holds it, unless the user is changing a product.
-    step([this] {
-        if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
-            return;
-        adoPrimaryRS->cancelUpdate();
-        binding().refresh();
-    });
     if (!recorded)
         step([&] {
             prompts().notice(u"The order line was saved, but the product "_s + request.stockNo +

@@ -2,14 +2,14 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/RunUndo.h"
+#include "core/shell/RunTimeError.h"
+#include "core/storage/SqliteConnection.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -42,19 +42,16 @@ class CliCommandsTest : public QObject {
     }
     // The layout version a file records, read without bringing it up to date.
     static int layoutOf(const QString& file) {
-        int version = -1;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"layout"_s);
-            db.setDatabaseName(file);
-            db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-            if (db.open()) {
-                QSqlQuery q(db);
-                if (q.exec(u"SELECT max(Version) FROM SchemaVersion"_s) && q.next())
-                    version = q.value(0).toInt();
-            }
+        QString failure;
+        const auto db = SqliteConnection::open(file, SqliteConnection::OpenMode::ReadOnly, failure);
+        if (!db)
+            return -1;
+        try {
+            const auto q = db->prepare(u"SELECT max(Version) FROM SchemaVersion"_s);
+            return q->next() ? int(q->integer(0)) : -1;
+        } catch (const RunTimeError&) {
+            return -1;
         }
-        QSqlDatabase::removeDatabase(u"layout"_s);
-        return version;
     }
     static QStringList pageFiles(const QString& folder) {
         return QDir(folder).entryList({u"Cat*.htm"_s, u"*.pdf"_s, u".print*"_s},

@@ -2,13 +2,12 @@
 #include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/SqliteConnection.h"
 #include "support/core/CliRun.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -147,23 +146,16 @@ private slots:
         file.close();
         if (damage == u"other"_s || damage == u"newer"_s) {
             QFile::remove(copy);
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
-            db.setDatabaseName(copy);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            if (damage == u"other"_s) {
-                QVERIFY(q.exec(u"CREATE TABLE Notes (Id INTEGER PRIMARY KEY, Text TEXT)"_s));
-            } else {
-                db.close();
-                QFile::remove(copy);
+            if (damage == u"newer"_s)
                 makeCatalogue(copy, u"NEW"_s, 3);
-                QVERIFY(db.open());
-                QVERIFY(q.exec(u"UPDATE SchemaVersion SET Version = 99"_s));
-            }
-            q = QSqlQuery();
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(u"other"_s);
+            QString failure;
+            const auto db =
+                SqliteConnection::open(copy, SqliteConnection::OpenMode::ReadWrite, failure);
+            QVERIFY2(db, qPrintable(failure));
+            db->prepare(damage == u"other"_s
+                            ? u"CREATE TABLE Notes (Id INTEGER PRIMARY KEY, Text TEXT)"_s
+                            : u"UPDATE SchemaVersion SET Version = 99"_s)
+                ->next();
         }
         if (damage == u"itself"_s)
             copy = m_catalogue;

@@ -7,7 +7,6 @@
 #include "support/core/TestHelpers.h"
 
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>

@@ -198,7 +198,9 @@ private slots:
     }
 
     // The designer's tick boxes number the products as the Products screen and its thumbnail
-    // page do: the same search, in the same order.
+    // page do: the same search, in the same order. Stock numbers are texts compared without
+    // regard to letter case. Without a search the whole catalogue is taken (its first products
+    // are compared).
     void selectionInTheScreensOrder_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("sort");
@@ -210,6 +212,21 @@ private slots:
         QTest::newRow("search by retail, highest first")
             << clocks << u"Retail Desc"_s
             << QStringList{u"AB15"_s, u"AB21"_s, u"O'BRIEN-7"_s, u"AB12"_s, u"AB22"_s, u"AB7"_s};
+        QTest::newRow("any letter case")
+            << u"[StockNo] = 'ab12'"_s << QString() << QStringList{u"AB12"_s};
+        QTest::newRow("doubled apostrophe")
+            << u"[StockNo] = 'O''Brien-7'"_s << QString() << QStringList{u"O'BRIEN-7"_s};
+        QTest::newRow("leading zeros kept")
+            << u"[StockNo] = '0012'"_s << QString() << QStringList{u"0012"_s};
+        QTest::newRow("a text, not a number")
+            << u"[StockNo] = '12'"_s << QString() << QStringList{};
+        QTest::newRow("like") << u"[StockNo] like 'ab2*'"_s << u"StockNo Desc"_s
+                              << QStringList{u"AB22"_s, u"AB21"_s};
+        QTest::newRow("no search, by retail")
+            << QString() << u"Retail Desc"_s
+            << QStringList{u"LMP-1002"_s, u"LMP-1001"_s, u"AB15"_s, u"AB40"_s};
+        QTest::newRow("no search, no sort")
+            << QString() << QString() << QStringList{u"0012"_s, u"AB12"_s, u"AB15"_s};
     }
     void selectionInTheScreensOrder() {
         QFETCH(QString, where);
@@ -221,7 +238,7 @@ private slots:
         QStringList got;
         for (const PageProduct& p : PageProduct::readSelection(demo, where, sort))
             got << p.StockNo;
-        QCOMPARE(got, stockNos);
+        QCOMPARE(where.isEmpty() ? got.first(qMin(got.size(), stockNos.size())) : got, stockNos);
     }
 };
 

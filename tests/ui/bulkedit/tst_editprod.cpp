@@ -114,6 +114,8 @@ private slots:
         if (!question.isEmpty())
             prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = openScreen<EditProd>();
+        // The stock box shows the first product the edit will change.
+        QCOMPARE(box(screen.get(), 2)->text(), where.isEmpty() ? u"A1"_s : u"B2"_s);
         for (const QString& step : typing) {
             if (step.startsWith(u"chk:"_s))
                 click(screen.get(), u"chkFields("_s + step.mid(4) + u')');

@@ -1,6 +1,8 @@
 // The record maintenance pattern, driven through the category screen and the order screens:
 // status line, buttons, navigation keys, Add/Edit/Cancel/Delete, and what the user is told when
 // the catalogue refuses a typed value.
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/RecordSet.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -12,6 +14,7 @@
 #include "ui/data/FrmOrders.h"
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
+#include "ui/data/RecordBinding.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,6 +67,39 @@ class RecordScreenTest : public QObject {
 private slots:
     void initTestCase() { quietenPlatformNotes(); }
     void cleanup() { QCOMPARE(QApplication::overrideCursor(), nullptr); }
+
+    // A bound box shows what another connection wrote to its row as soon as that is in the
+    // file, with no screen asking for it; a box of another row, or one the user typed into,
+    // keeps what it shows.
+    void boundBoxFollowsWritesElsewhere_data() {
+        QTest::addColumn<QString>("written"); // the stock number whose name is written
+        QTest::addColumn<QString>("typed");   // typed into the box before (nothing when empty)
+        QTest::addColumn<QString>("shown");   // empty: what it showed before
+        QTest::newRow("the row on show") << u"AB12"_s << QString() << u"Written elsewhere"_s;
+        QTest::newRow("another row") << u"AB15"_s << QString() << QString();
+        QTest::newRow("the row on show with a typed change")
+            << u"AB12"_s << u"Typed here"_s << u"Typed here"_s;
+    }
+    void boundBoxFollowsWritesElsewhere() {
+        QFETCH(QString, written);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        CatalogueDatabase db(shared().DBPath);
+        RecordSet rs;
+        rs.open(u"select StockNo,ProdName from Products order by StockNo"_s, db);
+        rs.find(u"StockNo = 'AB12'"_s);
+        RecordBinding binding;
+        BoundTextBox box(1, u"ProdName"_s, QString());
+        binding.addTextBox(&box);
+        binding.bind(&rs);
+        const QString before = box.text();
+        QVERIFY(!before.isEmpty());
+        if (!typed.isEmpty())
+            binding.setBoxValue(&box, typed);
+        dbRun(u"UPDATE Products SET ProdName = 'Written elsewhere' WHERE StockNo = ?"_s, {written});
+        QCOMPARE(box.text(), shown.isEmpty() ? before : shown);
+    }
 
     void emptyTable() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);

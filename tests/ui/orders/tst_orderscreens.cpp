@@ -1,6 +1,7 @@
 // The orders, invoice, inventory and sales screens, and ordering from the Products screen,
 // driven through their controls on the demo catalogue.
 #include "core/data/CatalogueDatabase.h"
+#include "core/orders/Receiving.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
@@ -359,6 +360,41 @@ private slots:
         QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s), QVariant(6.0));
         QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
                  QVariant(QDate(2003, 3, 30)));
+    }
+
+    // Receiving and selling on another connection (another screen, the command line) show at
+    // once in the open screen's boxes, without the screen reading its row again.
+    void writesElsewhereShowAtOnce_data() {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("boxIndex");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line received") << u"frmOrders"_s << 4 << u"03/30/2003"_s;
+        QTest::newRow("stock sold") << u"frmInventory"_s << 5 << u"7"_s;
+    }
+    void writesElsewhereShowAtOnce() {
+        QFETCH(QString, screen);
+        QFETCH(int, boxIndex);
+        QFETCH(QString, shown);
+        TestProgramFolder folder(Catalogue::Demo);
+        QWidget* shownScreen =
+            screen == u"frmOrders"_s ? ordersOnNewLine() : ChildWindows::show(u"frmInventory"_s);
+        QVERIFY(shownScreen);
+        if (screen == u"frmInventory"_s)
+            goToRow(shownScreen, u"[Product Id] = 'AB30'"_s);
+        QVERIFY(box(shownScreen, boxIndex)->text() != shown);
+        {
+            CatalogueDatabase elsewhere(shared().DBPath);
+            if (screen == u"frmOrders"_s) {
+                const auto line = StoredRows::firstWhere(elsewhere, u"Orders"_s, {u"Order ID"_s},
+                                                         u"Order ID"_s, u"0999"_s);
+                QVERIFY(line);
+                QCOMPARE(Receiving::receiveLine(elsewhere, line->rowId, QDate(2003, 3, 30)).outcome,
+                         Receiving::LineResult::Outcome::Received);
+            } else {
+                elsewhere.run(u"UPDATE Inventory SET Number = 7 WHERE [Product Id] = 'AB30'"_s);
+            }
+        }
+        QCOMPARE(box(shownScreen, boxIndex)->text(), shown);
     }
 
     // A line whose Date Received was saved with Update is still received by "R-Update", once.

@@ -10,7 +10,6 @@
 
 #include <QLabel>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <map>
 #include <memory>
 
@@ -108,7 +107,8 @@ void Checks::startOver(CatalogueDatabase& db) {
     m_typedColumns.clear();
     // Values below nought the catalogue held from the start are not the screens' doing.
     for (const QString& column : CountedColumns) {
-        QSqlQuery& query = db.run(u"SELECT rowid FROM Products WHERE "_s + column + u" < 0"_s);
+        StorageStatement& query =
+            db.run(u"SELECT rowid FROM Products WHERE "_s + column + u" < 0"_s);
         while (query.next())
             m_typedRows[column].insert(query.value(0).toLongLong());
     }
@@ -143,8 +143,8 @@ void Checks::checkNegatives(CatalogueDatabase& db, QStringList& failures) {
     for (const QString& column : CountedColumns) {
         if (m_typedColumns.contains(column))
             continue;
-        QSqlQuery& query = db.run(u"SELECT rowid, StockNo, "_s + column +
-                                  u" FROM Products WHERE "_s + column + u" < 0"_s);
+        StorageStatement& query = db.run(u"SELECT rowid, StockNo, "_s + column +
+                                         u" FROM Products WHERE "_s + column + u" < 0"_s);
         while (query.next())
             if (!m_typedRows.value(column).contains(query.value(0).toLongLong()))
                 failures << u"product %1 has %2 %3, and nothing was typed into that box"_s.arg(
@@ -154,11 +154,11 @@ void Checks::checkNegatives(CatalogueDatabase& db, QStringList& failures) {
 
 QHash<QString, double> Checks::stockDifferences(CatalogueDatabase& db) {
     QHash<QString, double> out;
-    QSqlQuery& products =
+    StorageStatement& products =
         db.run(u"SELECT StockNo, total(Inventory) FROM Products GROUP BY StockNo"_s);
     while (products.next())
         out[products.value(0).toString()] += products.value(1).toDouble();
-    QSqlQuery& stock =
+    StorageStatement& stock =
         db.run(u"SELECT \"Product Id\", total(Number) FROM Inventory GROUP BY \"Product Id\""_s);
     while (stock.next())
         out[stock.value(0).toString()] -= stock.value(1).toDouble();

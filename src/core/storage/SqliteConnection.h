@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/storage/SqliteDialect.h"
+#include "core/storage/StorageConnection.h"
+
+#include <QElapsedTimer>
+
+struct sqlite3;
+
+namespace tovin {
+
+// A connection to a catalogue file through SQLite itself.
+class SqliteConnection final : public StorageConnection {
+public:
+    enum class OpenMode {
+        ReadWrite, // an existing file, or a new one made by the first write
+        ReadOnly,  // every write refused
+        Unchanging // read-only media: not even the shared journal index is made
+    };
+    // The open connection, or null with the engine's reason in `failure`.
+    static std::unique_ptr<SqliteConnection> open(const QString& path, OpenMode mode,
+                                                  QString& failure);
+    ~SqliteConnection() override;
+
+    // For the few things only SQLite has (the run journal's functions, the layout upgrade).
+    sqlite3* handle() const { return m_handle; }
+
+    std::unique_ptr<StorageStatement> prepare(const QString& sql) override;
+    void begin(Intent intent = Intent::Write) override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override;
+    bool isReadOnly() const override;
+    qint64 lastInsertedKey() const override;
+    qint64 rowsChanged() const override;
+    const StorageDialect& dialect() const override { return m_dialect; }
+    QString columnCollation(const QString& table, const QString& column) const override;
+    QString errorText() const override;
+    void setRowWritten(RowWritten told) override;
+    void setLockWait(int milliseconds) override { m_lockWaitMs = milliseconds; }
+    void setLockNotice(std::function<void()> notice) override { m_lockNotice = std::move(notice); }
+    void checkpoint() override;
+    void copyTo(const QString& path) override;
+
+private:
+    explicit SqliteConnection(sqlite3* handle) : m_handle(handle) {}
+    static int waitForLock(void* self, int attempts);
+    static void rowWritten(void* self, int operation, const char* database, const char* table,
+                           qint64 rowId);
+    void exec(const char* sql, const QString& what);
+
+    sqlite3* m_handle;
+    SqliteDialect m_dialect;
+    RowWritten m_rowWritten;
+    int m_lockWaitMs = 5000;
+    std::function<void()> m_lockNotice;
+    QElapsedTimer m_lockWaitTimer;
+};
+
+} // namespace tovin

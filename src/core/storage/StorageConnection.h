@@ -1,0 +1,78 @@
+#pragma once
+
+#include "core/storage/StorageDialect.h"
+#include "core/storage/StorageStatement.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace tovin {
+
+// One open connection to a catalogue's storage engine: statements, transactions and the rows
+// each write changes. Implemented once per engine; the rest of the program sees only this.
+class StorageConnection {
+public:
+    virtual ~StorageConnection() = default;
+    StorageConnection(const StorageConnection&) = delete;
+    StorageConnection& operator=(const StorageConnection&) = delete;
+
+    // A new statement of its own, for loops that keep it; raises the engine's refusal.
+    virtual std::unique_ptr<StorageStatement> prepare(const QString& sql) = 0;
+    // The connection's own statement for this text, prepared on first use and kept: the same
+    // text run again is not prepared again.
+    StorageStatement& cached(const QString& sql);
+    // Finalises the kept statements (before the engine is closed).
+    void forgetStatements() { m_cached.clear(); }
+
+    enum class Intent { Read, Write };
+    // A write transaction takes the write lock when it begins, so a transaction that began as a
+    // reader never finds, when it comes to write, that it cannot wait for another writer.
+    virtual void begin(Intent intent = Intent::Write) = 0;
+    virtual void commit() = 0;
+    // Rolls back whatever transaction is open; nothing when none is.
+    virtual void rollback() = 0;
+    virtual bool inTransaction() const = 0;
+    virtual bool isReadOnly() const = 0;
+
+    virtual qint64 lastInsertedKey() const = 0;
+    // The rows the last finished insert, update or delete changed.
+    virtual qint64 rowsChanged() const = 0;
+    virtual const StorageDialect& dialect() const = 0;
+    // The name of the order a column's texts compare in ("" when the engine does not say).
+    virtual QString columnCollation(const QString& table, const QString& column) const = 0;
+    // What the engine said about the last statement that failed.
+    virtual QString errorText() const = 0;
+
+    // How long a statement waits for a lock another connection holds before it fails, and
+    // what is told once per wait when the lock is not released at once.
+    virtual void setLockWait(int milliseconds) = 0;
+    virtual void setLockNotice(std::function<void()> notice) = 0;
+
+    // Writes everything to the main file, so a plain copy of it is complete.
+    virtual void checkpoint() = 0;
+    // Copies the whole catalogue into a new file at `path`, consistently even while other
+    // connections write; raises with the engine's message.
+    virtual void copyTo(const QString& path) = 0;
+
+    // Told of each row a statement writes (table and row key), when the engine writes it.
+    using RowWritten = std::function<void(const char* table, qint64 key)>;
+    virtual void setRowWritten(RowWritten told) = 0;
+    // Told each time the writes so far are in the file for good: a transaction committed, or a
+    // statement outside a transaction finished.
+    void setWritesDone(std::function<void()> told) { m_writesDone = std::move(told); }
+    void writesDone() const {
+        if (m_writesDone)
+            m_writesDone();
+    }
+
+protected:
+    StorageConnection() = default;
+
+private:
+    QHash<QString, std::shared_ptr<StorageStatement>> m_cached;
+    std::function<void()> m_writesDone;
+};
+
+} // namespace tovin

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace tovin {
+
+// The few pieces of statement text in which the engines differ. Everything else the program
+// writes is plain SQL that each engine takes as it is.
+class StorageDialect {
+public:
+    virtual ~StorageDialect() = default;
+
+    // The name of the key every row of a table has, whether or not a column holds it.
+    virtual QString rowKey() const = 0;
+    // An expression for the largest row key a table holds now (null for an empty table).
+    virtual QString largestRowKey(const QString& quotedTable) const = 0;
+
+    // A comparison of two texts that ignores the letter case of the alphabet.
+    virtual QString equalsIgnoringCase(const QString& left, const QString& right) const = 0;
+    // A LIKE pattern match that ignores the letter case of the alphabet.
+    virtual QString likeIgnoringCase(const QString& text, const QString& pattern) const = 0;
+
+    // A date as a bound value and as a literal in a statement's text.
+    virtual QVariant dateParameter(const QDate& date) const = 0;
+    virtual QString dateLiteral(const QDate& date) const = 0;
+
+    // A row written with one statement: an insert that leaves an existing row with the same
+    // key as it is, and one that updates the other columns of that row instead.
+    virtual QString insertUnlessPresent(const QString& quotedTable,
+                                        const QStringList& quotedColumns) const = 0;
+    virtual QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
+                                   const QStringList& quotedKeyColumns) const = 0;
+};
+
+} // namespace tovin

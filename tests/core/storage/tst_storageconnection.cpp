@@ -1,0 +1,254 @@
+#include "core/data/CatalogueChanges.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/storage/SqliteConnection.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+namespace {
+
+enum class Binder { Integer, Double, Text, Blob, Null, Variant };
+
+void bindAs(StorageStatement& statement, Binder binder, const QVariant& value) {
+    switch (binder) {
+    case Binder::Integer:
+        return statement.bind(1, value.toLongLong());
+    case Binder::Double:
+        return statement.bindDouble(1, value.toDouble());
+    case Binder::Text:
+        return statement.bindText(1, value.toString());
+    case Binder::Blob:
+        return statement.bindBlob(1, value.toByteArray());
+    case Binder::Null:
+        return statement.bindNull(1);
+    case Binder::Variant:
+        return statement.bind(1, value);
+    }
+}
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+class StorageConnectionTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_files = 0;
+
+    std::unique_ptr<SqliteConnection> scratch() {
+        QString failure;
+        auto connection = SqliteConnection::open(m_dir.filePath(u"s%1.db"_s.arg(++m_files)),
+                                                 SqliteConnection::OpenMode::ReadWrite, failure);
+        if (connection)
+            connection->prepare(u"CREATE TABLE t (v)"_s)->next();
+        return connection;
+    }
+
+    QString newCatalogue() {
+        const QString path = m_dir.filePath(u"c%1.mde"_s.arg(++m_files));
+        CatalogueDatabase::create(path);
+        return path;
+    }
+
+private slots:
+    void valuesComeBackExactly_data() {
+        QTest::addColumn<Binder>("binder");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("storedAs");
+        const qint64 largest = std::numeric_limits<qint64>::max();
+        const qint64 smallest = std::numeric_limits<qint64>::min();
+        const QString unicode = u"Größe – 价格 🛒"_s;
+        const QByteArray bytes("\0\x01\xff\0", 4);
+        QTest::newRow("largest integer") << Binder::Integer << QVariant(largest) << u"integer"_s;
+        QTest::newRow("smallest integer") << Binder::Integer << QVariant(smallest) << u"integer"_s;
+        QTest::newRow("double bit for bit") << Binder::Double << QVariant(0.1 + 0.2) << u"real"_s;
+        QTest::newRow("smallest double")
+            << Binder::Double << QVariant(std::numeric_limits<double>::denorm_min()) << u"real"_s;
+        QTest::newRow("unicode text") << Binder::Text << QVariant(unicode) << u"text"_s;
+        QTest::newRow("empty text is no null") << Binder::Text << QVariant(u""_s) << u"text"_s;
+        QTest::newRow("null") << Binder::Null << QVariant() << u"null"_s;
+        QTest::newRow("blob with nought bytes") << Binder::Blob << QVariant(bytes) << u"blob"_s;
+        QTest::newRow("empty blob") << Binder::Blob << QVariant(QByteArray("")) << u"blob"_s;
+        QTest::newRow("variant integer") << Binder::Variant << QVariant(smallest) << u"integer"_s;
+        QTest::newRow("variant double") << Binder::Variant << QVariant(1.0 / 3) << u"real"_s;
+        QTest::newRow("variant text") << Binder::Variant << QVariant(unicode) << u"text"_s;
+        QTest::newRow("variant blob") << Binder::Variant << QVariant(bytes) << u"blob"_s;
+        QTest::newRow("variant null") << Binder::Variant << QVariant() << u"null"_s;
+    }
+    void valuesComeBackExactly() {
+        QFETCH(Binder, binder);
+        QFETCH(QVariant, value);
+        QFETCH(QString, storedAs);
+        const auto db = scratch();
+        QVERIFY(db);
+        const auto insert = db->prepare(u"INSERT INTO t (v) VALUES (?)"_s);
+        bindAs(*insert, binder, value);
+        insert->execute();
+        QCOMPARE(db->rowsChanged(), qint64(1));
+        const auto read = db->prepare(u"SELECT v, typeof(v) FROM t"_s);
+        QVERIFY(read->next());
+        QCOMPARE(read->text(1), storedAs);
+        QCOMPARE(read->columnName(0), u"v"_s);
+        const QVariant stored = read->stored(0);
+        QCOMPARE(read->isNull(0), !value.isValid());
+        QCOMPARE(stored.isValid(), value.isValid());
+        if (storedAs == u"real"_s) {
+            QVERIFY(sameBits(read->real(0), value.toDouble()));
+            QVERIFY(sameBits(stored.toDouble(), value.toDouble()));
+        } else if (storedAs == u"integer"_s) {
+            QCOMPARE(read->integer(0), value.toLongLong());
+            QCOMPARE(stored, QVariant(qlonglong(value.toLongLong())));
+        } else if (value.isValid()) {
+            QCOMPARE(stored, value);
+            QCOMPARE(read->value(0), value);
+        }
+        QVERIFY(!read->next());
+    }
+
+    // A refusal says what the engine said, and the refused statement wrote nothing.
+    void refusalsCarryTheEngineMessage_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("misspelt") << u"SELEC 1"_s << u"syntax error"_s;
+        QTest::newRow("no such table") << u"SELECT * FROM Nowhere"_s << u"no such table"_s;
+        QTest::newRow("word into money")
+            << u"INSERT INTO Products (StockNo, Retail) VALUES ('A1', 'cheap')"_s << u"Retail"_s;
+        QTest::newRow("impossible date")
+            << u"INSERT INTO Inventory (\"Product Id\", \"Date In\") VALUES ('A', '2024-02-30')"_s
+            << u"Date In"_s;
+        QTest::newRow("number into yes/no")
+            << u"INSERT INTO Products (StockNo, Disco) VALUES ('A1', 7)"_s << u"Disco"_s;
+        QTest::newRow("key taken") << u"INSERT INTO Catagory (CID) VALUES (1)"_s
+                                   << u"UNIQUE constraint failed: Catagory.CID"_s;
+    }
+    void refusalsCarryTheEngineMessage() {
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        CatalogueDatabase db(newCatalogue());
+        db.run(u"INSERT INTO Catagory (CID, CatName) VALUES (1, 'C')"_s);
+        const qint64 rows =
+            db.scalar(u"SELECT (SELECT count(*) FROM Products) + (SELECT count(*) FROM "
+                      u"Inventory) + (SELECT count(*) FROM Catagory)"_s)
+                .toLongLong();
+        QString said;
+        try {
+            db.prepare(sql)->execute();
+        } catch (const StatementRefused& error) {
+            said = error.databaseMessage();
+            QVERIFY(error.description().endsWith(said));
+        }
+        QVERIFY2(said.contains(message), qPrintable(said));
+        QCOMPARE(said, db.connection().errorText());
+        QCOMPARE(db.scalar(u"SELECT (SELECT count(*) FROM Products) + (SELECT count(*) FROM "
+                           u"Inventory) + (SELECT count(*) FROM Catagory)"_s)
+                     .toLongLong(),
+                 rows);
+    }
+
+    // Other views learn of a write once it is in the file: at the commit, or as soon as a
+    // statement outside a transaction is done; a rolled-back write leaves nothing to learn of.
+    void writesAreAnnouncedOnceInTheFile_data() {
+        QTest::addColumn<int>("how"); // 0: committed, 1: rolled back, 2: no transaction
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("committed") << 0 << 2;
+        QTest::newRow("rolled back") << 1 << 0;
+        QTest::newRow("outside a transaction") << 2 << 2;
+    }
+    void writesAreAnnouncedOnceInTheFile() {
+        QFETCH(int, how);
+        QFETCH(int, rowsLeft);
+        CatalogueDatabase db(newCatalogue());
+        QSignalSpy told(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged);
+        const auto write = [&] {
+            const auto insert = db.prepare(u"INSERT INTO Products (StockNo) VALUES (?)"_s);
+            for (const QString& stockNo : {u"A1"_s, u"A2"_s}) {
+                insert->bind(1, QVariant(stockNo));
+                insert->execute();
+                insert->reset();
+            }
+        };
+        if (how == 2) {
+            write();
+        } else {
+            ScopedTransaction transaction(db);
+            write();
+            QCOMPARE(told.size(), qsizetype(0)); // nothing is told before it is in the file
+            if (how == 0)
+                transaction.commit();
+        }
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), rowsLeft);
+        QList<qint64> announced;
+        for (const QList<QVariant>& signal : told)
+            if (signal.at(1).toString() == u"Products"_s)
+                announced << signal.at(2).value<QList<qint64>>();
+        QCOMPARE(announced.size(), qsizetype(rowsLeft));
+    }
+
+    // The statement pieces in which engines differ do here what their names say.
+    void dialectPieces_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QVariant>("expected");
+        const SqliteDialect dialect;
+        QTest::newRow("equal ignoring case")
+            << dialect.equalsIgnoringCase(u"'Garden'"_s, u"'gARDEN'"_s) << QVariant(1);
+        QTest::newRow("unequal ignoring case")
+            << dialect.equalsIgnoringCase(u"'Garden'"_s, u"'Gardens'"_s) << QVariant(0);
+        QTest::newRow("like ignoring case")
+            << dialect.likeIgnoringCase(u"'Garden'"_s, u"'gar%'"_s) << QVariant(1);
+        QTest::newRow("date literal orders as a date")
+            << dialect.dateLiteral(QDate(2024, 2, 9)) + u" < "_s +
+                   dialect.dateLiteral(QDate(2024, 10, 1))
+            << QVariant(1);
+        QTest::newRow("largest row key")
+            << dialect.largestRowKey(u"t"_s) + u" IS NULL"_s << QVariant(1);
+    }
+    void dialectPieces() {
+        QFETCH(QString, expression);
+        QFETCH(QVariant, expected);
+        const auto db = scratch();
+        QVERIFY(db);
+        const auto q = db->prepare(u"SELECT "_s + expression);
+        QVERIFY(q->next());
+        QCOMPARE(q->integer(0), expected.toLongLong());
+    }
+
+    void dialectWritesOneRowPerKey_data() {
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("insert unless present") << false << u"first"_s;
+        QTest::newRow("insert or update") << true << u"second"_s;
+    }
+    void dialectWritesOneRowPerKey() {
+        QFETCH(bool, update);
+        QFETCH(QString, kept);
+        const auto db = scratch();
+        QVERIFY(db);
+        db->prepare(u"CREATE TABLE k (id INTEGER PRIMARY KEY, name TEXT)"_s)->next();
+        const StorageDialect& dialect = db->dialect();
+        const QStringList columns = {u"id"_s, u"name"_s};
+        const QString sql = update ? dialect.insertOrUpdate(u"k"_s, columns, {u"id"_s})
+                                   : dialect.insertUnlessPresent(u"k"_s, columns);
+        for (const QString& name : {u"first"_s, u"second"_s}) {
+            const auto write = db->prepare(sql);
+            write->bind(1, qint64(7));
+            write->bindText(2, name);
+            write->execute();
+        }
+        const auto read = db->prepare(u"SELECT group_concat(name) FROM k"_s);
+        QVERIFY(read->next());
+        QCOMPARE(read->text(0), kept);
+    }
+};
+
+QTEST_GUILESS_MAIN(StorageConnectionTest)
+#include "tst_storageconnection.moc"
