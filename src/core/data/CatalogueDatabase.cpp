@@ -383,6 +383,7 @@ ScopedTransaction::~ScopedTransaction() {
 }
 
 void ScopedTransaction::commit() {
+    m_db.beforeCommit();
     m_done = true;
     if (const int rc = sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
         rc != SQLITE_OK) {

@@ -77,6 +77,14 @@ public:
     void announceChanges();
     void dropChanges();
 
+    // Called by every transaction of this connection just before it commits, to write what
+    // must be kept with it (a run's journal); what it raises rolls the transaction back.
+    void setBeforeCommit(std::function<void()> write) { m_beforeCommit = std::move(write); }
+    void beforeCommit() const {
+        if (m_beforeCommit)
+            m_beforeCommit();
+    }
+
     // How long a statement waits for a lock another connection holds before it fails.
     static constexpr int DefaultLockWaitMs = 5000;
     void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
@@ -102,6 +110,7 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     int m_lockWaitMs = DefaultLockWaitMs;
     std::function<void()> m_lockNotice;
+    std::function<void()> m_beforeCommit;
     QElapsedTimer m_lockWaitTimer;
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table

@@ -3,7 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
-#include "core/journal/JournalValues.h"
+#include "core/journal/JournalBuffer.h"
 
 #include <QHash>
 #include <QMutex>
@@ -19,7 +19,7 @@ namespace {
 
 // The run number lives as long as the connection: the database frees it when it drops the
 // function on closing.
-using State = JournalValues::CurrentRun;
+using State = JournalBuffer::CurrentRun;
 
 QMutex statesLock;
 QHash<sqlite3*, State*> states;
@@ -38,29 +38,42 @@ void closing(sqlite3_context* context, int, sqlite3_value**) {
     sqlite3_result_null(context);
 }
 
-State& stateOf(sqlite3* handle) {
+void rolledBack(void* state) {
+    JournalBuffer::drop(*static_cast<State*>(state));
+}
+
+// Changes are written by the transaction's own commit (see CatalogueDatabase::setBeforeCommit).
+// A commit that would leave some unwritten, a write outside a transaction during a run, is
+// refused: the journal would no longer match the file.
+int committing(void* state) {
+    return static_cast<State*>(state)->pending.isEmpty() ? 0 : 1;
+}
+
+State& stateOf(CatalogueDatabase& db) {
+    sqlite3* handle = db.handle();
     {
         QMutexLocker lock(&statesLock);
         if (State* state = states.value(handle))
             return *state;
     }
     auto* state = new State;
-    JournalValues::registerFunctions(handle, state);
+    JournalBuffer::registerFunction(handle, state);
     // A function with a destructor tells when the connection closes, so a later connection at
     // the same address does not find this state.
     if (sqlite3_create_function_v2(handle, "journal_closing", 0, SQLITE_UTF8, state, &closing,
                                    nullptr, nullptr, &forget) != SQLITE_OK)
         throw RunTimeError(ErrorNumber::DatabaseRefused, u"Preparing the journal"_s);
+    sqlite3_rollback_hook(handle, &rolledBack, state);
+    sqlite3_commit_hook(handle, &committing, state);
+    db.setBeforeCommit([&db, state] { JournalBuffer::write(db, *state); });
     QMutexLocker lock(&statesLock);
     states.insert(handle, state);
     return *state;
 }
 
-QString literal(const QString& text) {
-    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
-}
-
-QStringList triggerStatements(CatalogueDatabase& db, const QString& table) {
+// Each trigger is one call of journal_add with the row's values as the database holds them; an
+// update hands over every column's old and new value and the function keeps those that differ.
+QStringList triggerStatements(CatalogueDatabase& db, const QString& table, int number) {
     QStringList newValues, oldValues, pairs;
     for (const ColumnInfo& column : db.columns(table)) {
         const QString name = CatalogueDatabase::quoteName(column.name);
@@ -69,26 +82,20 @@ QStringList triggerStatements(CatalogueDatabase& db, const QString& table) {
         pairs << u"old."_s + name + u", new."_s + name;
     }
     const QString on = u" ON main."_s + CatalogueDatabase::quoteName(table) +
-                       u" WHEN journal_run() IS NOT NULL BEGIN "_s;
-    const QString into = u"INSERT INTO RunRows (Seq, Run, TableName, RowKey, Change, OldValues, "
-                         u"NewValues) "_s;
-    const QString name = literal(table);
+                       u" BEGIN SELECT journal_add("_s + QString::number(number) + u", "_s;
+    const auto trigger = [&](const QString& what) {
+        return u"CREATE TEMP TRIGGER "_s +
+               CatalogueDatabase::quoteName(u"journal "_s + what + u' ' + table) + u" AFTER "_s +
+               what.toUpper() + on;
+    };
     return {
-        u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal insert "_s + table) +
-            u" AFTER INSERT"_s + on + into + u"VALUES (journal_row(), journal_run(), "_s + name +
-            u", new.rowid, 1, NULL, journal_pack(0, "_s + newValues.join(u", "_s) + u")); END"_s,
-        u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal update "_s + table) +
-            u" AFTER UPDATE"_s + on + into + u"SELECT journal_row(), journal_run(), "_s + name +
-            u", old.rowid, 2, o, n FROM (SELECT journal_pack(1, "_s + pairs.join(u", "_s) +
-            u") AS o, journal_pack(2, "_s + pairs.join(u", "_s) +
-            u") AS n) WHERE o IS NOT NULL; END"_s,
-        u"CREATE TEMP TRIGGER "_s + CatalogueDatabase::quoteName(u"journal delete "_s + table) +
-            u" AFTER DELETE"_s + on + into + u"VALUES (journal_row(), journal_run(), "_s + name +
-            u", old.rowid, 3, journal_pack(0, "_s + oldValues.join(u", "_s) + u"), NULL); END"_s,
+        trigger(u"insert"_s) + u"1, new.rowid, "_s + newValues.join(u", "_s) + u"); END"_s,
+        trigger(u"update"_s) + u"2, old.rowid, "_s + pairs.join(u", "_s) + u"); END"_s,
+        trigger(u"delete"_s) + u"3, old.rowid, "_s + oldValues.join(u", "_s) + u"); END"_s,
     };
 }
 
-void installTriggers(CatalogueDatabase& db) {
+void installTriggers(CatalogueDatabase& db, State& state) {
     QSet<QString> present;
     QSqlQuery& q = db.run(u"SELECT name FROM temp.sqlite_master WHERE type = 'trigger'"_s);
     while (q.next())
@@ -97,7 +104,12 @@ void installTriggers(CatalogueDatabase& db) {
     for (const QString& table : journalledTables(db)) {
         if (present.contains(u"journal insert "_s + table))
             continue;
-        for (const QString& statement : triggerStatements(db, table))
+        qsizetype number = state.tables.indexOf(table);
+        if (number < 0) {
+            number = state.tables.size();
+            state.tables.append(table);
+        }
+        for (const QString& statement : triggerStatements(db, table, int(number)))
             if (const int rc = sqlite3_exec(db.handle(), statement.toUtf8().constData(), nullptr,
                                             nullptr, nullptr);
                 rc != SQLITE_OK)
@@ -116,13 +128,13 @@ QStringList journalledTables(CatalogueDatabase& db) {
 }
 
 qint64 takeLastRun(CatalogueDatabase& db) {
-    return std::exchange(stateOf(db.handle()).last, 0);
+    return std::exchange(stateOf(db).last, 0);
 }
 
-JournalValues::CurrentRun& currentRun(CatalogueDatabase& db) {
-    State& state = stateOf(db.handle());
+JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db) {
+    State& state = stateOf(db);
     if (state.run == 0)
-        installTriggers(db);
+        installTriggers(db, state);
     return state;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/journal/JournalValues.h"
+#include "core/journal/JournalBuffer.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,7 @@ namespace JournalConnection {
 
 // The number of the run in progress on this connection, after making sure the functions and
 // triggers are in place. Only JournalRun sets it.
-JournalValues::CurrentRun& currentRun(CatalogueDatabase& db);
+JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db);
 
 // The run that ended last on this connection since the last call (0 for none), so a screen can
 // offer to take back the run it just made.
