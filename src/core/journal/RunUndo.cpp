@@ -116,8 +116,13 @@ private:
     void removeAdded(Table& table, const JournalRow& row) {
         const JournalValues::Row wrote = JournalValues::unpackRow(row.newValues);
         JournalValues::Row now;
-        if (!current(table, row.key, now))
-            return; // gone already: nothing is left to take back
+        if (!current(table, row.key, now)) {
+            // Nothing is left to take back, but the user should know the row did not go by
+            // this undo.
+            keep(table, row.key, stockNumber(table, wrote), QString(), QVariant(), QVariant(),
+                 u"already deleted"_s);
+            return;
+        }
         bool unchanged = true;
         for (int i = 0; i < table.columns.size(); ++i)
             if (!JournalValues::same(now.value(i), wrote.value(i))) {
@@ -271,6 +276,8 @@ QString RunUndo::line(const Kept& kept) {
                     (kept.stockNumber.isEmpty() ? u"row %1"_s.arg(kept.key) : kept.stockNumber);
     if (!kept.column.isEmpty())
         where += u' ' + kept.column;
+    if (kept.column.isEmpty() && !kept.current.isValid() && !kept.runValue.isValid())
+        return where + u": "_s + kept.reason;
     return where + u": "_s + kept.reason + u", now "_s +
            JournalValues::display(kept.current, kept.kind) + u", the run wrote "_s +
            JournalValues::display(kept.runValue, kept.kind);

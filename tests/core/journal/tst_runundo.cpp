@@ -447,6 +447,27 @@ private slots:
         QCOMPARE(dump(db), before);
     }
 
+    // A row the run added and someone deleted since is listed, not passed over in silence.
+    void rowDeletedSinceIsListed_data() {
+        QTest::addColumn<bool>("trial");
+        QTest::newRow("undo") << false;
+        QTest::newRow("trial") << true;
+    }
+    void rowDeletedSinceIsListed() {
+        QFETCH(bool, trial);
+        TestCatalogue catalogue;
+        CatalogueDatabase& db = catalogue.db();
+        importLines(catalogue, "N1,New,1\nN2,Other,2\n");
+        db.run(u"DELETE FROM Products WHERE StockNo = 'N1'"_s);
+        const RunUndo::Result result = RunUndo::undo(db, lastRun(db), trial);
+        QCOMPARE(result.rowsDeleted, 1);
+        QCOMPARE(result.kept.size(), 1);
+        QCOMPARE(RunUndo::line(result.kept.first()), u"Products N1: already deleted"_s);
+        QVERIFY(
+            RunUndo::summary(result, trial)
+                .endsWith(trial ? u"1 change kept (nothing was changed)."_s : u"1 change kept."_s));
+    }
+
     // During a run every write is part of a transaction whose commit writes its journal; one
     // made outside any would go unjournalled, so it is refused and changes nothing.
     void writeOutsideATransactionIsRefused() {
