@@ -3,11 +3,11 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalBuffer.h"
 
 #include <QHash>
 #include <QMutex>
-#include <QSet>
 #include <sqlite3.h>
 #include <utility>
 
@@ -57,7 +57,7 @@ State& stateOf(CatalogueDatabase& db) {
             return *state;
     }
     auto* state = new State;
-    JournalBuffer::registerFunction(handle, state);
+    JournalBuffer::install(handle, state);
     // A function with a destructor tells when the connection closes, so a later connection at
     // the same address does not find this state.
     if (sqlite3_create_function_v2(handle, "journal_closing", 0, SQLITE_UTF8, state, &closing,
@@ -71,51 +71,19 @@ State& stateOf(CatalogueDatabase& db) {
     return *state;
 }
 
-// Each trigger is one call of journal_add with the row's values as the database holds them; an
-// update hands over every column's old and new value and the function keeps those that differ.
-QStringList triggerStatements(CatalogueDatabase& db, const QString& table, int number) {
-    QStringList newValues, oldValues, pairs;
-    for (const ColumnInfo& column : db.columns(table)) {
-        const QString name = CatalogueDatabase::quoteName(column.name);
-        newValues << u"new."_s + name;
-        oldValues << u"old."_s + name;
-        pairs << u"old."_s + name + u", new."_s + name;
+// The columns of real affinity by the database's rule on the declared type: one naming REAL,
+// FLOA or DOUB that does not name INT, CHAR, CLOB, TEXT or BLOB.
+QList<bool> realColumns(CatalogueDatabase& db, const QString& table) {
+    QList<bool> real;
+    SqliteStatement q(db.handle(), u"SELECT upper(type) FROM pragma_table_info(?) ORDER BY cid"_s);
+    q.bind(1, QVariant(table));
+    while (q.next()) {
+        const QString type = q.stored(0).toString();
+        const auto has = [&](const char* word) { return type.contains(QLatin1StringView(word)); };
+        real << (!has("INT") && !has("CHAR") && !has("CLOB") && !has("TEXT") && !has("BLOB") &&
+                 (has("REAL") || has("FLOA") || has("DOUB")));
     }
-    const QString on = u" ON main."_s + CatalogueDatabase::quoteName(table) +
-                       u" BEGIN SELECT journal_add("_s + QString::number(number) + u", "_s;
-    const auto trigger = [&](const QString& what) {
-        return u"CREATE TEMP TRIGGER "_s +
-               CatalogueDatabase::quoteName(u"journal "_s + what + u' ' + table) + u" AFTER "_s +
-               what.toUpper() + on;
-    };
-    return {
-        trigger(u"insert"_s) + u"1, new.rowid, "_s + newValues.join(u", "_s) + u"); END"_s,
-        trigger(u"update"_s) + u"2, old.rowid, "_s + pairs.join(u", "_s) + u"); END"_s,
-        trigger(u"delete"_s) + u"3, old.rowid, "_s + oldValues.join(u", "_s) + u"); END"_s,
-    };
-}
-
-void installTriggers(CatalogueDatabase& db, State& state) {
-    QSet<QString> present;
-    QSqlQuery& q = db.run(u"SELECT name FROM temp.sqlite_master WHERE type = 'trigger'"_s);
-    while (q.next())
-        present.insert(q.value(0).toString());
-    q.finish();
-    for (const QString& table : journalledTables(db)) {
-        if (present.contains(u"journal insert "_s + table))
-            continue;
-        qsizetype number = state.tables.indexOf(table);
-        if (number < 0) {
-            number = state.tables.size();
-            state.tables.append(table);
-        }
-        for (const QString& statement : triggerStatements(db, table, int(number)))
-            if (const int rc = sqlite3_exec(db.handle(), statement.toUtf8().constData(), nullptr,
-                                            nullptr, nullptr);
-                rc != SQLITE_OK)
-                DatabaseErrors::raise(rc, statement,
-                                      QString::fromUtf8(sqlite3_errmsg(db.handle())));
-    }
+    return real;
 }
 
 } // namespace
@@ -134,7 +102,8 @@ qint64 takeLastRun(CatalogueDatabase& db) {
 JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db) {
     State& state = stateOf(db);
     if (state.run == 0)
-        installTriggers(db, state);
+        for (const QString& table : journalledTables(db))
+            JournalBuffer::addTable(state, table, realColumns(db, table));
     return state;
 }
 

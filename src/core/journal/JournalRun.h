@@ -9,7 +9,7 @@ namespace tovin {
 class CatalogueDatabase;
 
 // One batch run in the journal. While it lives, every row its connection adds, changes or
-// deletes in the shop's tables is journalled under its number by triggers of the connection and
+// deletes in the shop's tables is journalled under its number by hooks of the connection and
 // written to RunRows when the transaction that made the change commits (see JournalBuffer): a
 // run killed part way leaves a journal of exactly the batches it kept. Writes of other connections
 // (a screen's own edit, another program) are not journalled.

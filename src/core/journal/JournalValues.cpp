@@ -61,9 +61,16 @@ void appendValue(QByteArray& out, const QVariant& value) {
     }
 }
 
-// The trigger side works on the database's own values, so nothing is converted on the way.
-void appendSqlValue(QByteArray& out, sqlite3_value* value) {
-    switch (sqlite3_value_type(value)) {
+// The file keeps a whole number of a column of real affinity as an integer, and the pre-update
+// hook may hand it over so; reading the column gives a double, and so must the journal.
+int typeOf(sqlite3_value* value, bool real) {
+    const int type = sqlite3_value_type(value);
+    return real && type == SQLITE_INTEGER ? SQLITE_FLOAT : type;
+}
+
+// The hook side works on the database's own values, so nothing is converted on the way.
+void appendSqlValue(QByteArray& out, sqlite3_value* value, bool real) {
+    switch (typeOf(value, real)) {
     case SQLITE_INTEGER:
         appendInteger(out, sqlite3_value_int64(value));
         return;
@@ -88,9 +95,9 @@ void appendSqlValue(QByteArray& out, sqlite3_value* value) {
     }
 }
 
-bool sameSqlValue(sqlite3_value* a, sqlite3_value* b) {
-    const int type = sqlite3_value_type(a);
-    if (type != sqlite3_value_type(b))
+bool sameSqlValue(sqlite3_value* a, sqlite3_value* b, bool real) {
+    const int type = typeOf(a, real);
+    if (type != typeOf(b, real))
         return false;
     switch (type) {
     case SQLITE_NULL:
@@ -127,20 +134,22 @@ void appendVarint(QByteArray& out, quint64 v) {
     out.append(char(v));
 }
 
-void packSqlRow(QByteArray& out, sqlite3_value** values, int count) {
+void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real) {
     for (int i = 0; i < count; ++i)
-        appendSqlValue(out, values[i]);
+        appendSqlValue(out, values[i], real.value(i));
 }
 
-bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** pairs, int count) {
+bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
+                    int count, const QList<bool>& real) {
     bool any = false;
-    for (int i = 0, column = 0; i + 1 < count; i += 2, ++column) {
-        if (sameSqlValue(pairs[i], pairs[i + 1]))
+    for (int column = 0; column < count; ++column) {
+        const bool isReal = real.value(column);
+        if (sameSqlValue(old[column], now[column], isReal))
             continue;
         appendVarint(before, quint64(column));
-        appendSqlValue(before, pairs[i]);
+        appendSqlValue(before, old[column], isReal);
         appendVarint(after, quint64(column));
-        appendSqlValue(after, pairs[i + 1]);
+        appendSqlValue(after, now[column], isReal);
         any = true;
     }
     return any;

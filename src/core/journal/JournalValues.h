@@ -40,12 +40,13 @@ inline qint64 firstRowOf(qint64 run) {
     return run << 32;
 }
 
-// The packing as the journal's database function does it, straight from the database's values
-// so nothing is converted on the way: every value of a row, or for pairs of old and new values
-// the columns that differ, with their old values in `before` and their new ones in `after`
-// (false when none differ).
-void packSqlRow(QByteArray& out, sqlite3_value** values, int count);
-bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** pairs, int count);
+// The packing straight from the database's values, so nothing is converted on the way: every
+// value of a row; or of a row's values before and after a change, the columns that differ with
+// their old values in `before` and their new ones in `after` (false when none differ). `real`
+// tells the columns of real affinity, whose whole numbers are packed as doubles.
+void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real);
+bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
+                    int count, const QList<bool>& real);
 
 // Whole numbers and lengths as the packing writes them: seven bits a byte.
 void appendVarint(QByteArray& out, quint64 v);

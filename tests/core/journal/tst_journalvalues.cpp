@@ -36,14 +36,16 @@ private slots:
         QFETCH(QVariant, value);
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE T (a, b, c)", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         JournalBuffer::CurrentRun current;
         current.run = 1;
-        current.tables = {u"T"_s};
-        JournalBuffer::registerFunction(db, &current);
+        JournalBuffer::addTable(current, u"T"_s, {false, false, false});
+        JournalBuffer::install(db, &current);
         sqlite3_stmt* statement = nullptr;
-        QCOMPARE(
-            sqlite3_prepare_v2(db, "SELECT journal_add(0, 1, 5, 7, ?, 7)", -1, &statement, nullptr),
-            SQLITE_OK);
+        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO T (rowid, a, b, c) VALUES (5, 7, ?, 7)", -1,
+                                    &statement, nullptr),
+                 SQLITE_OK);
         switch (value.typeId()) {
         case QMetaType::LongLong:
             sqlite3_bind_int64(statement, 1, value.toLongLong());
@@ -64,16 +66,19 @@ private slots:
         default:
             break;
         }
-        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
         sqlite3_finalize(statement);
+        QCOMPARE(sqlite3_exec(db, "DELETE FROM T", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
         QCOMPARE(current.pending.size(), 1);
         const QList<JournalChunks::Entry> entries =
             JournalChunks::read(current.pending.first().bytes);
-        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.size(), 2);
         QCOMPARE(entries.first().table, u"T"_s);
         QCOMPARE(entries.first().key, 5);
         const QByteArray packed = entries.first().newValues;
+        // Deleted, the row is packed from the database's old values the same way.
+        QCOMPARE(entries.last().oldValues, packed);
 
         // The same value packed on the program's side gives the same bytes, and both read back.
         QCOMPARE(JournalValues::packRow({7, value, 7}), packed);
