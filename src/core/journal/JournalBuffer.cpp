@@ -52,8 +52,9 @@ void rowChanging(void* context, sqlite3* db, int operation, const char* database
     thread_local std::vector<sqlite3_value*> after;
     thread_local QByteArray oldValues;
     thread_local QByteArray newValues;
-    oldValues.clear();
-    newValues.clear();
+    // Emptied but kept: clear() would give their memory back and make every row allocate anew.
+    oldValues.resize(0);
+    newValues.resize(0);
     RunHistory::Change change;
     qint64 key = keyBefore;
     switch (operation) {
