@@ -299,6 +299,7 @@ ScopedTransaction::~ScopedTransaction() {
 }
 
 void ScopedTransaction::commit() {
+    m_db.beforeCommit();
     m_done = true;
     try {
         m_db.connection().commit();

@@ -83,6 +83,14 @@ public:
     void announceChanges();
     void dropChanges();
 
+    // Called by every transaction of this connection just before it commits, to write what
+    // must be kept with it (a run's journal); what it raises rolls the transaction back.
+    void setBeforeCommit(std::function<void()> write) { m_beforeCommit = std::move(write); }
+    void beforeCommit() const {
+        if (m_beforeCommit)
+            m_beforeCommit();
+    }
+
     // How long a statement waits for a lock another connection holds before it fails.
     static constexpr int DefaultLockWaitMs = 5000;
     void setLockWait(int milliseconds) { m_connection->setLockWait(milliseconds); }
@@ -98,6 +106,7 @@ private:
     QString m_path;
     std::unique_ptr<StorageConnection> m_connection;
     QHash<QString, QList<ColumnInfo>> m_columns;
+    std::function<void()> m_beforeCommit;
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table
     bool m_listed = false;                   // counted among the files the program has open

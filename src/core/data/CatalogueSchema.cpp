@@ -261,17 +261,21 @@ QString markDatedLinesReceived() {
            u"WHERE \"Date Received\" IS NOT NULL"_s;
 }
 
-// One Runs row per run; one RunRows row per row a run touched, numbered by the run (see
-// JournalValues::firstRowOf) so that it needs no index. Change is 1 added, 2 changed,
-// 3 deleted; the values are packed exactly as stored. A run's counts are stored when it ends; a
-// run that never ended has none, and its rows are counted when it is listed.
+// One Runs row per run; RunRows holds a run's changes packed in chunks, numbered by the run (see
+// JournalValues::firstRowOf) so that it needs no index, each with the number of rows it tells
+// were added, changed and deleted. A run's counts are stored in Runs when it ends; a run that
+// never ended has none, and its chunks' counts are added up when it is listed.
 QStringList journalStatements() {
     return {u"CREATE TABLE Runs (Run INTEGER PRIMARY KEY AUTOINCREMENT, Kind TEXT NOT NULL, "
             u"Started TEXT NOT NULL, Source TEXT, Totals TEXT, Added INTEGER, Changed INTEGER, "
             u"Deleted INTEGER, UndoOf INTEGER, UndoneBy INTEGER)"_s,
-            u"CREATE TABLE RunRows (Seq INTEGER PRIMARY KEY, Run INTEGER NOT NULL, "
-            u"TableName TEXT NOT NULL, RowKey INTEGER NOT NULL, Change INTEGER NOT NULL, "
-            u"OldValues BLOB, NewValues BLOB)"_s};
+            runRowsStatement()};
+}
+
+QString runRowsStatement() {
+    return u"CREATE TABLE RunRows (Seq INTEGER PRIMARY KEY, Run INTEGER NOT NULL, "
+           u"Added INTEGER NOT NULL, Changed INTEGER NOT NULL, Deleted INTEGER NOT NULL, "
+           u"Entries BLOB NOT NULL)"_s;
 }
 
 } // namespace CatalogueSchema

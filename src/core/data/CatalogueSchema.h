@@ -27,7 +27,8 @@ namespace CatalogueSchema {
 // again after a delete (AUTOINCREMENT), and the tables keyed by their row numbers keep the
 // largest row number they ever gave out in RowKeys. 3: the order lines taken into stock are
 // listed in ReceivedLines. 4: batch runs keep a journal of the rows they wrote (Runs, RunRows).
-inline constexpr int Version = 4;
+// 5: the journal keeps a run's changes in chunks of thousands, one RunRows row each.
+inline constexpr int Version = 5;
 
 const QList<TableDefinition>& tables();
 const TableDefinition& table(const QString& name); // throws ItemNotFound for an unknown table
@@ -98,10 +99,11 @@ QStringList receivedLinesStatements();
 QString markDatedLinesReceived();
 
 // The journal of batch runs (imports, bulk edits, receiving, undo): one Runs row per run and
-// one RunRows row per row it added, changed or deleted, so a run can be taken back.
+// RunRows holding the rows it added, changed or deleted, so a run can be taken back.
 inline const QString RunsTable = QStringLiteral("Runs");
 inline const QString RunRowsTable = QStringLiteral("RunRows");
 QStringList journalStatements();
+QString runRowsStatement();
 
 } // namespace CatalogueSchema
 

@@ -120,6 +120,17 @@ void addJournal(sqlite3* handle) {
             exec(handle, statement);
 }
 
+// Layout 4's journal, one row per changed row, is dropped with its runs rather than converted:
+// packing chunks is the journal's business, above this layer. A run listed without its changes
+// would only seem to be undone.
+void chunkJournal(sqlite3* handle) {
+    if (!hasTable(handle, CatalogueSchema::RunsTable))
+        return;
+    exec(handle, u"DROP TABLE IF EXISTS RunRows"_s);
+    exec(handle, CatalogueSchema::runRowsStatement());
+    exec(handle, u"DELETE FROM Runs"_s);
+}
+
 void upgradeFrom(sqlite3* handle, int version) {
     if (version < 2)
         addRowKeys(handle);
@@ -127,6 +138,8 @@ void upgradeFrom(sqlite3* handle, int version) {
         addReceivedLines(handle);
     if (version < 4)
         addJournal(handle);
+    else if (version < 5)
+        chunkJournal(handle);
     if (!hasTable(handle, u"SchemaVersion"_s))
         exec(handle, u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s);
     exec(handle, u"DELETE FROM SchemaVersion"_s);

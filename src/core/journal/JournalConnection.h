@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/journal/JournalValues.h"
+#include "core/journal/JournalBuffer.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,13 +9,14 @@ namespace tovin {
 
 class CatalogueDatabase;
 
-// The journal's part of one connection: the functions its triggers call, the triggers on the
-// shop's tables, and the number of the run in progress (0: none, nothing is journalled).
+// The journal's part of one connection: the hooks that gather the changes of a run and write
+// or drop them with their transaction, and the number of the run in progress (0: none, nothing
+// is journalled).
 namespace JournalConnection {
 
-// The number of the run in progress on this connection, after making sure the functions and
-// triggers are in place. Only JournalRun sets it.
-JournalValues::CurrentRun& currentRun(CatalogueDatabase& db);
+// The number of the run in progress on this connection, after making sure the hooks are in place
+// and every shop table is journalled. Only JournalRun sets it.
+JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db);
 
 // The run that ended last on this connection since the last call (0 for none), so a screen can
 // offer to take back the run it just made.

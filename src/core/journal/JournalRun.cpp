@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/journal/JournalBuffer.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
 #include "core/shell/SettingsStore.h"
@@ -39,7 +40,7 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     : m_db(db) {
     if (db.isReadOnly() || !db.hasTable(CatalogueSchema::RunsTable))
         return;
-    JournalValues::CurrentRun& current = JournalConnection::currentRun(db);
+    JournalBuffer::CurrentRun& current = JournalConnection::currentRun(db);
     if (current.run != 0)
         return;
     // Normally the run's first transaction is already open; a run begun outside one writes its
@@ -55,10 +56,9 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     if (own)
         own->commit();
     current.run = m_number;
-    current.rows = 0;
 }
 
-// This run counts among the last ones kept. Each run's rows go as one range of RunRows' key.
+// This run counts among the last ones kept. Each run's chunks go as one range of RunRows' key.
 void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
     const QString cutoff = now.addDays(-keepDays()).toString(Qt::ISODate);
     QList<qint64> old;
@@ -79,7 +79,7 @@ void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
 JournalRun::~JournalRun() {
     if (m_number == 0)
         return;
-    JournalValues::CurrentRun& current = JournalConnection::currentRun(m_db);
+    JournalBuffer::CurrentRun& current = JournalConnection::currentRun(m_db);
     current.run = 0;
     current.last = m_number;
 }
@@ -87,14 +87,15 @@ JournalRun::~JournalRun() {
 void JournalRun::setTotals(const QString& totals) {
     if (m_number == 0)
         return;
-    // Counted once here, in the run's last transaction, so the history need not count them.
+    // Counted once here, in the run's last transaction, so the history need not count them;
+    // the changes still in memory are written first to be counted with the others.
+    JournalBuffer::write(m_db, JournalConnection::currentRun(m_db));
     const qint64 first = JournalValues::firstRowOf(m_number);
     const qint64 end = JournalValues::firstRowOf(m_number + 1);
-    m_db.run(u"UPDATE Runs SET Totals = ?, Added = (SELECT count(*) FROM RunRows WHERE Seq >= ? "
-             u"AND Seq < ? AND Change = 1), Changed = (SELECT count(*) FROM RunRows WHERE Seq >= "
-             u"? AND Seq < ? AND Change = 2), Deleted = (SELECT count(*) FROM RunRows WHERE Seq >= "
-             u"? AND Seq < ? AND Change = 3) WHERE Run = ?"_s,
-             {totals, first, end, first, end, first, end, m_number});
+    m_db.run(u"UPDATE Runs SET Totals = ?, (Added, Changed, Deleted) = (SELECT "
+             u"coalesce(sum(Added), 0), coalesce(sum(Changed), 0), coalesce(sum(Deleted), 0) "
+             u"FROM RunRows WHERE Seq >= ? AND Seq < ?) WHERE Run = ?"_s,
+             {totals, first, end, m_number});
 }
 
 } // namespace tovin

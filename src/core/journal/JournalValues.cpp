@@ -18,17 +18,6 @@ void appendRaw(QByteArray& out, const void* data, qsizetype size) {
     out.append(static_cast<const char*>(data), size);
 }
 
-// Whole numbers and lengths take seven bits a byte, the high bit saying another byte follows:
-// most of what an import writes (0, small amounts, short texts) then takes one or two bytes,
-// which keeps the journal of a large run small.
-void appendVarint(QByteArray& out, quint64 v) {
-    while (v >= 0x80) {
-        out.append(char(v | 0x80));
-        v >>= 7;
-    }
-    out.append(char(v));
-}
-
 // Negative numbers interleaved with positive ones, so that -1 is as short as 1.
 void appendInteger(QByteArray& out, qint64 i) {
     out.append(char(Integer));
@@ -72,68 +61,16 @@ void appendValue(QByteArray& out, const QVariant& value) {
     }
 }
 
-// Reads one value at `at`; raises for a packed text that ends early.
-class Reader {
-public:
-    explicit Reader(const QByteArray& packed) : m_data(packed) {}
-    bool atEnd() const { return m_at >= m_data.size(); }
+// The file keeps a whole number of a column of real affinity as an integer, and the pre-update
+// hook may hand it over so; reading the column gives a double, and so must the journal.
+int typeOf(sqlite3_value* value, bool real) {
+    const int type = sqlite3_value_type(value);
+    return real && type == SQLITE_INTEGER ? SQLITE_FLOAT : type;
+}
 
-    template <typename T> T fixed() {
-        T v;
-        need(sizeof v);
-        std::memcpy(&v, m_data.constData() + m_at, sizeof v);
-        m_at += sizeof v;
-        return v;
-    }
-
-    quint64 varint() {
-        quint64 v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            const auto byte = quint8(fixed<char>());
-            v |= quint64(byte & 0x7f) << shift;
-            if (!(byte & 0x80))
-                return v;
-        }
-        throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
-    }
-
-    QVariant value() {
-        const char tag = fixed<char>();
-        switch (tag) {
-        case Null:
-            return QVariant();
-        case Integer: {
-            const quint64 z = varint();
-            return QVariant(qlonglong((z >> 1) ^ (~(z & 1) + 1)));
-        }
-        case Real:
-            return QVariant(fixed<double>());
-        case Text:
-        case Blob: {
-            const quint64 size = varint();
-            if (size > quint64(m_data.size()))
-                throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
-            need(qsizetype(size));
-            const QByteArray bytes = m_data.mid(m_at, qsizetype(size));
-            m_at += qsizetype(size);
-            return tag == Text ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
-        }
-        }
-        throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
-    }
-
-private:
-    void need(qsizetype bytes) const {
-        if (m_at + bytes > m_data.size())
-            throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
-    }
-    const QByteArray& m_data;
-    qsizetype m_at = 0;
-};
-
-// The trigger side works on the database's own values, so nothing is converted on the way.
-void appendSqlValue(QByteArray& out, sqlite3_value* value) {
-    switch (sqlite3_value_type(value)) {
+// The hook side works on the database's own values, so nothing is converted on the way.
+void appendSqlValue(QByteArray& out, sqlite3_value* value, bool real) {
+    switch (typeOf(value, real)) {
     case SQLITE_INTEGER:
         appendInteger(out, sqlite3_value_int64(value));
         return;
@@ -158,9 +95,9 @@ void appendSqlValue(QByteArray& out, sqlite3_value* value) {
     }
 }
 
-bool sameSqlValue(sqlite3_value* a, sqlite3_value* b) {
-    const int type = sqlite3_value_type(a);
-    if (type != sqlite3_value_type(b))
+bool sameSqlValue(sqlite3_value* a, sqlite3_value* b, bool real) {
+    const int type = typeOf(a, real);
+    if (type != typeOf(b, real))
         return false;
     switch (type) {
     case SQLITE_NULL:
@@ -184,43 +121,92 @@ bool sameSqlValue(sqlite3_value* a, sqlite3_value* b) {
     }
 }
 
-void runFunction(sqlite3_context* context, int, sqlite3_value**) {
-    const auto* current = static_cast<const CurrentRun*>(sqlite3_user_data(context));
-    if (current->run > 0)
-        sqlite3_result_int64(context, current->run);
-    else
-        sqlite3_result_null(context);
-}
-
-void rowFunction(sqlite3_context* context, int, sqlite3_value**) {
-    auto* current = static_cast<CurrentRun*>(sqlite3_user_data(context));
-    sqlite3_result_int64(context, firstRowOf(current->run) + ++current->rows);
-}
-
-void packFunction(sqlite3_context* context, int count, sqlite3_value** values) {
-    // One buffer per thread, reused: the import's hot loop packs a row per product.
-    thread_local QByteArray out;
-    out.clear();
-    const int mode = sqlite3_value_int(values[0]);
-    if (mode == 0) {
-        for (int i = 1; i < count; ++i)
-            appendSqlValue(out, values[i]);
-    } else {
-        for (int i = 1, column = 0; i + 1 < count; i += 2, ++column) {
-            if (sameSqlValue(values[i], values[i + 1]))
-                continue;
-            appendVarint(out, quint64(column));
-            appendSqlValue(out, values[mode == 1 ? i : i + 1]);
-        }
-        if (out.isEmpty()) {
-            sqlite3_result_null(context);
-            return;
-        }
-    }
-    sqlite3_result_blob(context, out.constData(), int(out.size()), SQLITE_TRANSIENT);
-}
-
 } // namespace
+
+// Whole numbers and lengths take seven bits a byte, the high bit saying another byte follows:
+// most of what an import writes (0, small amounts, short texts) then takes one or two bytes,
+// which keeps the journal of a large run small.
+void appendVarint(QByteArray& out, quint64 v) {
+    while (v >= 0x80) {
+        out.append(char(v | 0x80));
+        v >>= 7;
+    }
+    out.append(char(v));
+}
+
+void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real) {
+    for (int i = 0; i < count; ++i)
+        appendSqlValue(out, values[i], real.value(i));
+}
+
+bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
+                    int count, const QList<bool>& real) {
+    bool any = false;
+    for (int column = 0; column < count; ++column) {
+        const bool isReal = real.value(column);
+        if (sameSqlValue(old[column], now[column], isReal))
+            continue;
+        appendVarint(before, quint64(column));
+        appendSqlValue(before, old[column], isReal);
+        appendVarint(after, quint64(column));
+        appendSqlValue(after, now[column], isReal);
+        any = true;
+    }
+    return any;
+}
+
+void Reader::need(qsizetype bytes) const {
+    if (bytes < 0 || m_at + bytes > m_data.size())
+        throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+}
+
+char Reader::byte() {
+    need(1);
+    return m_data.at(m_at++);
+}
+
+quint64 Reader::varint() {
+    quint64 v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+        const auto b = quint8(byte());
+        v |= quint64(b & 0x7f) << shift;
+        if (!(b & 0x80))
+            return v;
+    }
+    throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+}
+
+QByteArray Reader::bytes(quint64 size) {
+    if (size > quint64(m_data.size()))
+        throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+    need(qsizetype(size));
+    const QByteArray part = m_data.mid(m_at, qsizetype(size));
+    m_at += qsizetype(size);
+    return part;
+}
+
+QVariant Reader::value() {
+    const char tag = byte();
+    switch (tag) {
+    case Null:
+        return QVariant();
+    case Integer: {
+        const quint64 z = varint();
+        return QVariant(qlonglong((z >> 1) ^ (~(z & 1) + 1)));
+    }
+    case Real: {
+        double d;
+        const QByteArray raw = bytes(sizeof d);
+        std::memcpy(&d, raw.constData(), sizeof d);
+        return QVariant(d);
+    }
+    case Text:
+        return QVariant(QString::fromUtf8(bytes(varint())));
+    case Blob:
+        return QVariant(bytes(varint()));
+    }
+    throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+}
 
 QByteArray packRow(const Row& values) {
     QByteArray out;
@@ -265,18 +251,6 @@ QString display(const QVariant& value, ColumnKind kind) {
     if (kind == ColumnKind::Money && value.typeId() == QMetaType::LongLong)
         return ColumnValues::fromStorage(ColumnKind::Money, value).toString();
     return display(value);
-}
-
-void registerFunctions(sqlite3* handle, CurrentRun* current) {
-    const int flags = SQLITE_UTF8;
-    if (sqlite3_create_function(handle, "journal_run", 0, flags, current, &runFunction, nullptr,
-                                nullptr) != SQLITE_OK ||
-        sqlite3_create_function(handle, "journal_row", 0, flags, current, &rowFunction, nullptr,
-                                nullptr) != SQLITE_OK ||
-        sqlite3_create_function(handle, "journal_pack", -1, flags | SQLITE_DETERMINISTIC, nullptr,
-                                &packFunction, nullptr, nullptr) != SQLITE_OK)
-        DatabaseErrors::raise(sqlite3_errcode(handle), u"Preparing the journal"_s,
-                              QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 } // namespace tovin::JournalValues

@@ -8,7 +8,7 @@
 #include <QVariant>
 #include <utility>
 
-struct sqlite3;
+struct sqlite3_value;
 
 namespace tovin::JournalValues {
 
@@ -33,28 +33,39 @@ QString display(const QVariant& value);
 // ten-thousandths the file stores.
 QString display(const QVariant& value, ColumnKind kind);
 
-// The run in progress on a connection: its number (0 while there is none) and how many rows it
-// journalled.
-struct CurrentRun {
-    qint64 run = 0;
-    qint64 rows = 0;
-    qint64 last = 0; // the last run that ended on the connection, for the screen that ran it
-};
-
-// A run's rows are numbered (RunRows.Seq) from the run's number times 2^32 on, so they are read
-// and dropped as one range of the table's key, and the table needs no index of its own, which
-// would slow every write of a run.
+// A run's chunks of changes are numbered (RunRows.Seq) from the run's number times 2^32 on, so
+// they are read and dropped as one range of the table's key, and the table needs no index of its
+// own.
 inline qint64 firstRowOf(qint64 run) {
     return run << 32;
 }
 
-// Registers the functions the journal's triggers call on this connection:
-//   journal_run()              the current run's number, null outside a run;
-//   journal_row()              the number of the run's next row;
-//   journal_pack(0, v...)      the packed row of the values;
-//   journal_pack(1|2, o, n...) for pairs of old and new values, the columns that differ with
-//                              their old (1) or new (2) values; null when none differ.
-// `current` must outlive the connection's use of the functions.
-void registerFunctions(sqlite3* handle, CurrentRun* current);
+// The packing straight from the database's values, so nothing is converted on the way: every
+// value of a row; or of a row's values before and after a change, the columns that differ with
+// their old values in `before` and their new ones in `after` (false when none differ). `real`
+// tells the columns of real affinity, whose whole numbers are packed as doubles.
+void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real);
+bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
+                    int count, const QList<bool>& real);
+
+// Whole numbers and lengths as the packing writes them: seven bits a byte.
+void appendVarint(QByteArray& out, quint64 v);
+
+// Reads packed values one after the other; raises for a packed text that ends early.
+class Reader {
+public:
+    explicit Reader(const QByteArray& packed) : m_data(packed) {}
+    bool atEnd() const { return m_at >= m_data.size(); }
+    quint64 varint();
+    QVariant value();
+    // The next `size` bytes as they are.
+    QByteArray bytes(quint64 size);
+    char byte();
+
+private:
+    void need(qsizetype bytes) const;
+    const QByteArray& m_data;
+    qsizetype m_at = 0;
+};
 
 } // namespace tovin::JournalValues

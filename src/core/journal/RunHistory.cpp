@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/SqliteStatement.h"
+#include "core/journal/JournalChunks.h"
 #include "core/journal/JournalValues.h"
 
 #include <QDateTime>
@@ -26,24 +27,16 @@ RunInfo readRun(CatalogueDatabase& db, const SqliteStatement& q) {
     info.undoOf = q.integer(8);
     info.undoneBy = q.integer(9);
     if (q.isNull(5)) {
-        // A run that never ended (killed, or still going) is counted from its rows.
-        SqliteStatement count(db.handle(), u"SELECT Change, count(*) FROM RunRows WHERE Seq >= ? "
-                                           u"AND Seq < ? GROUP BY Change"_s);
+        // A run that never ended (killed, or still going) is counted from its chunks.
+        SqliteStatement count(db.handle(), u"SELECT coalesce(sum(Added), 0), "
+                                           u"coalesce(sum(Changed), 0), coalesce(sum(Deleted), 0) "
+                                           u"FROM RunRows WHERE Seq >= ? AND Seq < ?"_s);
         count.bind(1, JournalValues::firstRowOf(info.number));
         count.bind(2, JournalValues::firstRowOf(info.number + 1));
-        while (count.next()) {
-            const qint64 n = count.integer(1);
-            switch (Change(count.integer(0))) {
-            case Change::Added:
-                info.added = n;
-                break;
-            case Change::Changed:
-                info.changed = n;
-                break;
-            case Change::Deleted:
-                info.deleted = n;
-                break;
-            }
+        if (count.next()) {
+            info.added = count.integer(0);
+            info.changed = count.integer(1);
+            info.deleted = count.integer(2);
         }
     } else {
         info.added = q.integer(5);
@@ -83,16 +76,14 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
     QList<RowChange> list;
     if (!hasJournal(db))
         return list;
-    SqliteStatement q(db.handle(), u"SELECT TableName, RowKey, Change, OldValues, NewValues FROM "
-                                   u"RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq"_s);
-    q.bind(1, JournalValues::firstRowOf(number));
-    q.bind(2, JournalValues::firstRowOf(number + 1));
     std::unique_ptr<SqliteStatement> stock;
-    while (q.next() && (limit < 0 || list.size() < limit)) {
+    JournalChunks::forEach(db, number, [&](JournalChunks::Entry& entry) {
+        if (limit >= 0 && list.size() >= limit)
+            return false;
         RowChange base;
-        base.table = q.stored(0).toString();
-        base.key = q.integer(1);
-        base.change = Change(q.integer(2));
+        base.table = entry.table;
+        base.key = entry.key;
+        base.change = entry.change;
         const QList<ColumnInfo>& columns = db.columns(base.table);
         const bool products = base.table.compare(u"Products"_s, Qt::CaseInsensitive) == 0;
         int stockColumn = -1;
@@ -101,11 +92,11 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
                 stockColumn = i;
         if (base.change != Change::Changed) {
             const JournalValues::Row values = JournalValues::unpackRow(
-                q.stored(base.change == Change::Added ? 4 : 3).toByteArray());
+                base.change == Change::Added ? entry.newValues : entry.oldValues);
             if (stockColumn >= 0)
                 base.stockNumber = values.value(stockColumn).toString();
             list << base;
-            continue;
+            return true;
         }
         if (stockColumn >= 0) {
             // A changed row's stock number is read as the row stands now.
@@ -118,10 +109,8 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
                 base.stockNumber = stock->stored(0).toString();
             stock->reset();
         }
-        const JournalValues::Columns before =
-            JournalValues::unpackColumns(q.stored(3).toByteArray());
-        const JournalValues::Columns after =
-            JournalValues::unpackColumns(q.stored(4).toByteArray());
+        const JournalValues::Columns before = JournalValues::unpackColumns(entry.oldValues);
+        const JournalValues::Columns after = JournalValues::unpackColumns(entry.newValues);
         for (qsizetype i = 0; i < after.size() && i < before.size(); ++i) {
             RowChange change = base;
             change.column = columns.value(after.at(i).first).name;
@@ -130,7 +119,8 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
             change.newValue = after.at(i).second;
             list << change;
         }
-    }
+        return true;
+    });
     return list;
 }
 

@@ -3,12 +3,14 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/SqliteStatement.h"
+#include "core/journal/JournalChunks.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/RunHistory.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QHash>
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -19,13 +21,7 @@ namespace tovin {
 
 namespace {
 
-struct JournalRow {
-    QString table;
-    qint64 key = 0;
-    RunHistory::Change change = RunHistory::Change::Changed;
-    QByteArray oldValues;
-    QByteArray newValues;
-};
+using JournalRow = JournalChunks::Entry;
 
 // The prepared statements of one table, made when the undo first meets it.
 struct Table {
@@ -120,8 +116,13 @@ private:
     void removeAdded(Table& table, const JournalRow& row) {
         const JournalValues::Row wrote = JournalValues::unpackRow(row.newValues);
         JournalValues::Row now;
-        if (!current(table, row.key, now))
-            return; // gone already: nothing is left to take back
+        if (!current(table, row.key, now)) {
+            // Nothing is left to take back, but the user should know the row did not go by
+            // this undo.
+            keep(table, row.key, stockNumber(table, wrote), QString(), QVariant(), QVariant(),
+                 u"already deleted"_s);
+            return;
+        }
         bool unchanged = true;
         for (int i = 0; i < table.columns.size(); ++i)
             if (!JournalValues::same(now.value(i), wrote.value(i))) {
@@ -205,15 +206,14 @@ private:
     std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
 };
 
+// Newest first: a row changed twice gets the value from before the first change.
 std::vector<JournalRow> journalRows(CatalogueDatabase& db, qint64 run) {
     std::vector<JournalRow> rows;
-    SqliteStatement q(db.handle(), u"SELECT TableName, RowKey, Change, OldValues, NewValues FROM "
-                                   u"RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq DESC"_s);
-    q.bind(1, JournalValues::firstRowOf(run));
-    q.bind(2, JournalValues::firstRowOf(run + 1));
-    while (q.next())
-        rows.push_back({q.stored(0).toString(), q.integer(1), RunHistory::Change(q.integer(2)),
-                        q.stored(3).toByteArray(), q.stored(4).toByteArray()});
+    JournalChunks::forEach(db, run, [&](JournalRow& row) {
+        rows.push_back(std::move(row));
+        return true;
+    });
+    std::reverse(rows.begin(), rows.end());
     return rows;
 }
 
@@ -276,6 +276,8 @@ QString RunUndo::line(const Kept& kept) {
                     (kept.stockNumber.isEmpty() ? u"row %1"_s.arg(kept.key) : kept.stockNumber);
     if (!kept.column.isEmpty())
         where += u' ' + kept.column;
+    if (kept.column.isEmpty() && !kept.current.isValid() && !kept.runValue.isValid())
+        return where + u": "_s + kept.reason;
     return where + u": "_s + kept.reason + u", now "_s +
            JournalValues::display(kept.current, kept.kind) + u", the run wrote "_s +
            JournalValues::display(kept.runValue, kept.kind);

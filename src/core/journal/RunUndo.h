@@ -16,14 +16,15 @@ class CatalogueDatabase;
 // Going through the run's rows from its last to its first: a row it added is deleted when it
 // still holds exactly what the run wrote; a column it changed gets its old value back when it
 // still holds the run's new value; a row it deleted comes back with its key. A row or column
-// that was changed since (or a key taken meanwhile) is left as it is and listed.
+// that was changed since (or a key taken meanwhile) is left as it is and listed, and so is a
+// row it added that is gone already.
 class RunUndo {
 public:
     struct Kept {
         QString table;
         qint64 key = 0;
-        QString stockNumber;                // for Products rows
-        QString column;                     // empty for a whole row (gone, or its key taken)
+        QString stockNumber; // for Products rows
+        QString column;      // empty for a whole row (gone, already deleted, or its key taken)
         ColumnKind kind = ColumnKind::Text; // the column's, for showing its values
         QVariant current;                   // the value now
         QVariant runValue;                  // the value the run wrote

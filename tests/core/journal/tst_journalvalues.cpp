@@ -1,3 +1,4 @@
+#include "core/journal/JournalBuffer.h"
 #include "core/journal/JournalValues.h"
 
 #include <QTest>
@@ -35,10 +36,15 @@ private slots:
         QFETCH(QVariant, value);
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
-        JournalValues::CurrentRun current;
-        JournalValues::registerFunctions(db, &current);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE T (a, b, c)", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        JournalBuffer::CurrentRun current;
+        current.run = 1;
+        JournalBuffer::addTable(current, u"T"_s, {false, false, false});
+        JournalBuffer::install(db, &current);
         sqlite3_stmt* statement = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(db, "SELECT journal_pack(0, 7, ?, 7)", -1, &statement, nullptr),
+        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO T (rowid, a, b, c) VALUES (5, 7, ?, 7)", -1,
+                                    &statement, nullptr),
                  SQLITE_OK);
         switch (value.typeId()) {
         case QMetaType::LongLong:
@@ -60,11 +66,19 @@ private slots:
         default:
             break;
         }
-        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-        const QByteArray packed(static_cast<const char*>(sqlite3_column_blob(statement, 0)),
-                                sqlite3_column_bytes(statement, 0));
+        QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
         sqlite3_finalize(statement);
+        QCOMPARE(sqlite3_exec(db, "DELETE FROM T", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
+        QCOMPARE(current.pending.size(), 1);
+        const QList<JournalChunks::Entry> entries =
+            JournalChunks::read(current.pending.first().bytes);
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.first().table, u"T"_s);
+        QCOMPARE(entries.first().key, 5);
+        const QByteArray packed = entries.first().newValues;
+        // Deleted, the row is packed from the database's old values the same way.
+        QCOMPARE(entries.last().oldValues, packed);
 
         // The same value packed on the program's side gives the same bytes, and both read back.
         QCOMPARE(JournalValues::packRow({7, value, 7}), packed);
@@ -75,6 +89,56 @@ private slots:
         QCOMPARE(row.at(2), QVariant(qlonglong(7)));
         if (value.typeId() == QMetaType::Double)
             QCOMPARE(std::signbit(row.at(1).toDouble()), std::signbit(value.toDouble()));
+    }
+
+    // A chunk gives back its entries in order, each with its own table, key and values, however
+    // the tables alternate; cut short anywhere it is refused.
+    void chunkGivesBackItsEntries_data() {
+        QTest::addColumn<QList<int>>("tables");
+        QTest::newRow("one table") << QList<int>{0, 0, 0};
+        QTest::newRow("tables in turn") << QList<int>{0, 1, 0, 1};
+        QTest::newRow("a table coming back") << QList<int>{1, 1, 0, 0, 1};
+    }
+    void chunkGivesBackItsEntries() {
+        QFETCH(QList<int>, tables);
+        const QStringList names{u"Products"_s, u"Order Lines é"_s};
+        const QList<qint64> keys{1, -1, 300, std::numeric_limits<qint64>::max(),
+                                 std::numeric_limits<qint64>::min()};
+        JournalChunks::Chunk chunk;
+        for (int i = 0; i < tables.size(); ++i) {
+            const auto change = RunHistory::Change(1 + i % 3);
+            const QByteArray before =
+                change == RunHistory::Change::Added ? QByteArray() : "o" + QByteArray::number(i);
+            const QByteArray after =
+                change == RunHistory::Change::Deleted ? QByteArray() : "n" + QByteArray::number(i);
+            JournalChunks::append(chunk, tables.at(i), names.at(tables.at(i)), change,
+                                  keys.at(i % keys.size()), before, after);
+        }
+        const QList<JournalChunks::Entry> entries = JournalChunks::read(chunk.bytes);
+        QCOMPARE(entries.size(), tables.size());
+        QCOMPARE(chunk.entries(), tables.size());
+        for (int i = 0; i < tables.size(); ++i) {
+            const JournalChunks::Entry& entry = entries.at(i);
+            QCOMPARE(entry.table, names.at(tables.at(i)));
+            QCOMPARE(entry.key, keys.at(i % keys.size()));
+            QCOMPARE(int(entry.change), 1 + i % 3);
+            QCOMPARE(entry.oldValues.isEmpty(), entry.change == RunHistory::Change::Added);
+            QCOMPARE(entry.newValues.isEmpty(), entry.change == RunHistory::Change::Deleted);
+        }
+        // Cut anywhere, it is refused or gives whole entries as they were, never other values.
+        for (qsizetype keep = 1; keep < chunk.bytes.size(); ++keep) {
+            QList<JournalChunks::Entry> part;
+            try {
+                part = JournalChunks::read(chunk.bytes.left(keep));
+            } catch (const std::exception&) {
+                continue;
+            }
+            QVERIFY(part.size() < entries.size());
+            for (qsizetype i = 0; i < part.size(); ++i)
+                QVERIFY(part.at(i).key == entries.at(i).key &&
+                        part.at(i).oldValues == entries.at(i).oldValues &&
+                        part.at(i).newValues == entries.at(i).newValues);
+        }
     }
 
     // A packed row cut short is refused, never read as other values.

@@ -8,7 +8,9 @@
 #include "core/import/PicturePathChange.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
+#include "core/journal/JournalChunks.h"
 #include "core/journal/JournalConnection.h"
+#include "core/journal/JournalRun.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunUndo.h"
 #include "core/orders/Receiving.h"
@@ -369,21 +371,158 @@ private slots:
         QCOMPARE(db.scalar(u"SELECT count(*) FROM RunRows WHERE Run <= 2"_s).toLongLong(), 0);
     }
 
-    // A catalogue of the previous layout gains the journal when it is opened.
-    void previousLayoutGainsTheJournal() {
+    // A run of more changes than a batch, and more than a chunk, holds is taken back exactly
+    // from a few journal rows, and done again the same way.
+    void largeRunIsUndoneExactly() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        const QString before = dump(db);
+        const int count = int(JournalChunks::ChangesPerChunk) * 2 + 100;
+        QByteArray lines = "A1,Brass Lamp,3.25\n";
+        for (int i = 0; i < count; ++i)
+            lines += "N" + QByteArray::number(i) + ",Item,0." + QByteArray::number(i) + "\n";
+        lines += "B2,Tin Box,7\n";
+        ImportOptions options = quiet();
+        options.commitEvery = count / 2 + 10;
+        importLines(catalogue, lines, options);
+        const QString after = dump(db);
+        const RunHistory::RunInfo info = RunHistory::runs(db).first();
+        QCOMPARE(info.added, count);
+        QCOMPARE(info.changed, 2);
+        const qint64 chunks =
+            db.scalar(u"SELECT count(*) FROM RunRows WHERE Run = ?"_s, {info.number}).toLongLong();
+        QVERIFY2(chunks >= 3 && chunks <= 6, qPrintable(QString::number(chunks)));
+
+        const RunUndo::Result undone = RunUndo::undo(db, info.number);
+        QVERIFY2(undone.kept.isEmpty(), qPrintable(RunUndo::line(undone.kept.value(0))));
+        QCOMPARE(undone.rowsDeleted, count);
+        QCOMPARE(undone.rowsRestored, 2);
+        QCOMPARE(dump(db), before);
+        QVERIFY(RunUndo::undo(db, undone.undoRun).kept.isEmpty());
+        QCOMPARE(dump(db), after);
+    }
+
+    // Work rolled back leaves nothing in the journal, neither under its own run nor under the
+    // next run, which may get the same number.
+    void rolledBackWorkLeavesNoJournal_data() {
+        QTest::addColumn<RunTask>("rolledBack");
+        QTest::newRow("batch of a run") << RunTask([](TestCatalogue& c) {
+            JournalRun run(c.db(), JournalRun::BulkEdit, u"test"_s);
+            ScopedTransaction transaction(c.db());
+            c.db().run(u"UPDATE Products SET ProdName = 'Gone' WHERE StockNo = 'B2'"_s);
+            c.db().run(u"DELETE FROM Products WHERE StockNo = 'C3'"_s);
+        });
+        QTest::newRow("import broken off") << RunTask([](TestCatalogue& c) {
+            ImportOptions options = quiet();
+            options.commitEvery = 100;
+            QVERIFY_THROWS_EXCEPTION(
+                RunTimeError,
+                ProductImporter::importText(
+                    c.db(), TextFile::decode("A1,Lamp,3.25\nN1,New,1\nN2,New,2\n"), 0,
+                    Divider::comma(), FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}},
+                    options, [](const ImportProgress& p) {
+                        if (p.value == 3)
+                            throw RunTimeError(ErrorNumber::DatabaseRefused, u"killed"_s);
+                        return true;
+                    }));
+        });
+    }
+    void rolledBackWorkLeavesNoJournal() {
+        QFETCH(RunTask, rolledBack);
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        rolledBack(catalogue);
+        const QString before = dump(db);
+        const QVariant journalBefore = db.scalar(u"SELECT count(*) FROM RunRows"_s);
+        importLines(catalogue, "N7,Seventh,7\n");
+        const qint64 run = lastRun(db);
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM RunRows WHERE Run <> ?"_s, {run}), journalBefore);
+        QStringList lines;
+        for (const RunHistory::RowChange& change : RunHistory::rows(db, run))
+            lines << RunHistory::line(change);
+        QCOMPARE(lines, QStringList{u"N7  added"_s});
+        QVERIFY(RunUndo::undo(db, run).kept.isEmpty());
+        QCOMPARE(dump(db), before);
+    }
+
+    // A row the run added and someone deleted since is listed, not passed over in silence.
+    void rowDeletedSinceIsListed_data() {
+        QTest::addColumn<bool>("trial");
+        QTest::newRow("undo") << false;
+        QTest::newRow("trial") << true;
+    }
+    void rowDeletedSinceIsListed() {
+        QFETCH(bool, trial);
+        TestCatalogue catalogue;
+        CatalogueDatabase& db = catalogue.db();
+        importLines(catalogue, "N1,New,1\nN2,Other,2\n");
+        db.run(u"DELETE FROM Products WHERE StockNo = 'N1'"_s);
+        const RunUndo::Result result = RunUndo::undo(db, lastRun(db), trial);
+        QCOMPARE(result.rowsDeleted, 1);
+        QCOMPARE(result.kept.size(), 1);
+        QCOMPARE(RunUndo::line(result.kept.first()), u"Products N1: already deleted"_s);
+        QVERIFY(
+            RunUndo::summary(result, trial)
+                .endsWith(trial ? u"1 change kept (nothing was changed)."_s : u"1 change kept."_s));
+    }
+
+    // During a run every write is part of a transaction whose commit writes its journal; one
+    // made outside any would go unjournalled, so it is refused and changes nothing.
+    void writeOutsideATransactionIsRefused() {
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        {
+            JournalRun run(db, JournalRun::BulkEdit, u"test"_s);
+            QVERIFY(run.number() > 0);
+            QVERIFY_THROWS_EXCEPTION(
+                RunTimeError, db.run(u"UPDATE Products SET ProdName = 'Mine' WHERE rowid = 2"_s));
+        }
+        QCOMPARE(catalogue.text(u"B2"_s, u"ProdName"_s), u"Tin Box"_s);
+        db.run(u"UPDATE Products SET ProdName = 'Mine' WHERE rowid = 2"_s);
+        QCOMPARE(catalogue.text(u"B2"_s, u"ProdName"_s), u"Mine"_s);
+    }
+
+    // A catalogue of an earlier layout gets the journal as this version keeps it; the runs of
+    // a journal kept a row per change are dropped with it.
+    void earlierLayoutGetsTheJournal_data() {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("without a journal") << 3;
+        QTest::newRow("a row per change") << 4;
+    }
+    void earlierLayoutGetsTheJournal() {
+        QFETCH(int, layout);
         TestCatalogue catalogue;
         const QString path = catalogue.filePath(u"old.mde"_s);
         CatalogueDatabase::create(path);
         {
             CatalogueDatabase old(path);
             old.run(u"DROP TABLE RunRows"_s);
-            old.run(u"DROP TABLE Runs"_s);
-            old.run(u"UPDATE SchemaVersion SET Version = 3"_s);
+            if (layout == 3) {
+                old.run(u"DROP TABLE Runs"_s);
+            } else {
+                old.run(u"CREATE TABLE RunRows (Seq INTEGER PRIMARY KEY, Run INTEGER NOT NULL, "
+                        u"TableName TEXT NOT NULL, RowKey INTEGER NOT NULL, Change INTEGER NOT "
+                        u"NULL, OldValues BLOB, NewValues BLOB)"_s);
+                old.run(u"INSERT INTO Runs (Kind, Started) VALUES ('text import', "
+                        u"'2026-01-01T00:00:00Z')"_s);
+                old.run(u"INSERT INTO RunRows VALUES (4294967297, 1, 'Products', 1, 1, NULL, "
+                        u"x'0101')"_s);
+            }
+            old.run(u"UPDATE SchemaVersion SET Version = ?"_s, {layout});
         }
         CatalogueDatabase db(path);
-        QVERIFY(db.hasTable(u"Runs"_s));
-        QCOMPARE(db.scalar(u"SELECT Version FROM SchemaVersion"_s).toInt(), 4);
+        QCOMPARE(db.scalar(u"SELECT Version FROM SchemaVersion"_s).toInt(), 5);
+        QVERIFY(RunHistory::runs(db).isEmpty());
         QVERIFY(!db.tableNames().contains(u"RunRows"_s));
+        ProductImporter::importText(db, TextFile::decode("N1,New,1\n"), 0, Divider::comma(),
+                                    FieldMap{{0, PC::StockNo}, {1, PC::ProdName}}, quiet(), {});
+        const qint64 run = lastRun(db);
+        QCOMPARE(RunHistory::run(db, run)->added, 1);
+        QCOMPARE(RunUndo::undo(db, run).rowsDeleted, 1);
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 0);
     }
 };
 
