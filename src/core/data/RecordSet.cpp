@@ -109,12 +109,20 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
     if (joinedOrLeft) {
         // The count and the order follow at once, unless the user is typing into a row: the
         // rows are then taken in when that row is written, dropped or left. A screen answering
-        // this set's own moves may write meanwhile; that write waits the same way.
+        // this set's own moves may write meanwhile: that write is taken in once events run.
+        m_rereadDue = true;
         if (!isDirty() && !m_rereading) {
             takeInRows();
             return;
         }
-        m_rereadDue = true;
+        if (!isDirty())
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_db && m_rereadDue && !isDirty() && !m_rereading)
+                        takeInRows();
+                },
+                Qt::QueuedConnection);
     }
     for (const int position : positions) {
         if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
