@@ -111,18 +111,8 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
         // rows are then taken in when that row is written, dropped or left. A screen answering
         // this set's own moves may write meanwhile: that write is taken in once events run.
         m_rereadDue = true;
-        if (!isDirty() && !m_rereading) {
-            takeInRows();
+        if (takeInRowsIfDue())
             return;
-        }
-        if (!isDirty())
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_db && m_rereadDue && !isDirty() && !m_rereading)
-                        takeInRows();
-                },
-                Qt::QueuedConnection);
     }
     for (const int position : positions) {
         if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
@@ -205,6 +195,26 @@ void RecordSet::rereadKeys() {
     m_position = beforeFirst ? -1 : position;
     m_rowsReplaced = false;
     emit rowsReset();
+}
+
+// Takes in the rows that joined or left unless a row is being typed into. Within a re-read of
+// this set's own (a screen answering its move wrote meanwhile) they are taken in once events
+// run. Whether they were taken in now.
+bool RecordSet::takeInRowsIfDue() {
+    if (!m_rereadDue || isDirty())
+        return false;
+    if (!m_rereading) {
+        takeInRows();
+        return true;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_db && !m_rereading)
+                takeInRowsIfDue();
+        },
+        Qt::QueuedConnection);
+    return false;
 }
 
 // Rows joined or left while the user was only looking: the set shows them now, staying on its
@@ -922,15 +932,13 @@ void RecordSet::deleteCurrent() {
 void RecordSet::update() {
     checkOpen();
     writePending(ChangeReason::Update);
-    if (m_rereadDue)
-        takeInRows();
+    takeInRowsIfDue();
 }
 
 void RecordSet::updateBatch() {
     checkOpen();
     writePending(ChangeReason::UpdateBatch);
-    if (m_rereadDue)
-        takeInRows();
+    takeInRowsIfDue();
 }
 
 void RecordSet::cancelUpdate() {
@@ -938,17 +946,13 @@ void RecordSet::cancelUpdate() {
     if (m_adding) {
         m_adding = false;
         m_changed.clear();
-        if (m_rereadDue)
-            takeInRows();
-        else
+        if (!takeInRowsIfDue())
             arrive(m_positionBeforeAdd);
         return;
     }
     m_changed.clear();
-    if (m_rereadDue) {
-        takeInRows();
+    if (takeInRowsIfDue())
         return;
-    }
     if (hasCurrentRow()) {
         m_cache.remove(m_view.at(size_t(m_position)));
         m_edit = rowValues(m_position);

@@ -166,6 +166,7 @@ private:
     void rowsWritten(const QString& catalogue, const QString& table, const QList<qint64>& rows);
     bool rowsJoinedOrLeft(const QList<qint64>& rows, QList<int>& heldPositions) const;
     void rereadKeys();
+    bool takeInRowsIfDue();
     void takeInRows();
 
     CatalogueDatabase* m_db = nullptr;

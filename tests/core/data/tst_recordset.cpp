@@ -11,6 +11,7 @@
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -696,6 +697,20 @@ private slots:
         rs.cancelUpdate();
         QCOMPARE(stockNumbers(rs), (QStringList{u"A1"_s, u"A3"_s}));
         QCOMPARE(stock(rs), u"A3"_s);
+    }
+
+    // A screen answering the move that took rows in may write rows itself: those are taken in
+    // as soon as events run.
+    void rowsWrittenWhileTakingInFollow() {
+        RecordSet& rs = open(ProductsSelect, 0, {product(u"A1"_s, 5)});
+        CatalogueDatabase other(m_db->path());
+        bool answered = false;
+        connect(&rs, &RecordSet::moveComplete, &rs, [&] {
+            if (!std::exchange(answered, true))
+                RowWriter::insert(other, u"Products"_s, product(u"A3"_s, 1));
+        });
+        RowWriter::insert(other, u"Products"_s, product(u"A2"_s, 1));
+        QTRY_COMPARE(stockNumbers(rs), (QStringList{u"A1"_s, u"A2"_s, u"A3"_s}));
     }
 
     void sources_data() {
