@@ -32,6 +32,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export MONKEY_REPLAY_DIR="$build/monkey-replays"
 export MONKEY_STEPS=100000000
 export MONKEY_SECONDS=$((minutes * 60 / seeds))
+# The test library ends a test function after five minutes; a seed may run longer than that.
+export QTEST_FUNCTION_TIMEOUT=$(((MONKEY_SECONDS + 300) * 1000))
 base="${MONKEY_SEED_BASE:-$(date +%s)}"
 logs="$build/monkey-logs"
 mkdir -p "$logs" "$MONKEY_REPLAY_DIR"

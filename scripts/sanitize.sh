@@ -9,7 +9,7 @@ build="${SANITIZE_BUILD_DIR:-$root/build-asan}"
 
 # -O1 with line tables only: quicker to build than a full optimised debug build, and still enough
 # for the sanitizers' reports to name file and line.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None -DTOVIN_BENCHMARKS=OFF \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None -DTOVIN_BENCHMARKS=OFF -DTOVIN_MONKEY_RANDOM=ON \
     -DCMAKE_CXX_FLAGS="-O1 -g1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" -j"$(nproc)"

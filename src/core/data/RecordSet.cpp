@@ -8,6 +8,7 @@
 
 #include <QScopedValueRollback>
 #include <algorithm>
+#include <iterator>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -99,18 +100,18 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
     if (!m_db || m_writing || catalogue != m_catalogue ||
         table.compare(m_table, Qt::CaseInsensitive) != 0)
         return;
-    // Rows that joined or left the file stay as the set has them until it is read again; the
-    // rows it holds show their new values.
     QList<int> positions;
-    positions.reserve(rows.size());
-    for (const qint64 rowId : rows) {
+    const bool joinedOrLeft = rowsJoinedOrLeft(rows, positions);
+    for (const qint64 rowId : rows)
         m_cache.remove(rowId);
-        if (const int position = positionOf(rowId); position >= 0)
-            positions << position;
+    if (joinedOrLeft) {
+        // The count and the order follow at once, unless the user is typing into a row: the
+        // rows are then taken in when that row is written, dropped or left. A screen answering
+        // this set's own moves may write meanwhile: that write is taken in once events run.
+        m_rereadDue = true;
+        if (takeInRowsIfDue())
+            return;
     }
-    // An import reports a hundred thousand rows at once: sorted and made unique in one go.
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     for (const int position : positions) {
         if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
             m_edit = rowValues(m_position);
@@ -118,6 +119,115 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
         }
         emit rowUpdated(position);
     }
+}
+
+// Whether a write added rows the set does not hold (new ones, or ones that may now meet its
+// where and filter) or removed rows it holds. The positions of the held rows it names go to
+// `held`, sorted and unique.
+bool RecordSet::rowsJoinedOrLeft(const QList<qint64>& rows, QList<int>& held) const {
+    bool joined = false;
+    held.reserve(rows.size());
+    for (const qint64 rowId : rows) {
+        if (const int position = positionOf(rowId); position >= 0)
+            held << position;
+        else
+            joined = true;
+    }
+    // An import reports a hundred thousand rows at once: sorted and made unique in one go.
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
+    if (joined)
+        return true;
+    // Whether a held row is still in the file is asked row by row; past a block of rows one
+    // read of every key costs less.
+    if (held.size() > FetchBlock)
+        return true;
+    return std::any_of(held.cbegin(), held.cend(),
+                       [this](int position) { return !readRowNow(m_view[size_t(position)]); });
+}
+
+// Reads the keys again and puts the cursor back where it was: on the same row, or, when that
+// row left, on the gap before the next row that stayed (before the first row and after the last
+// stay where they were).
+void RecordSet::rereadKeys() {
+    const QScopedValueRollback rereading(m_rereading, true);
+    const bool beforeFirst = m_position < 0;
+    const size_t from = size_t(std::max(m_position, 0));
+    const bool onRow = !m_adding && !m_onDeletedRow && from < m_view.size();
+    const std::vector<qint64> previous = std::move(m_view);
+    const std::vector<qint64> appended = std::move(m_appended);
+    readKeys();
+    if (!appended.empty()) {
+        // What this set added stays at its end, where the screen that added it looks for it.
+        std::vector<qint64> sorted = appended;
+        std::sort(sorted.begin(), sorted.end());
+        const auto isAppended = [&](qint64 key) {
+            return std::binary_search(sorted.begin(), sorted.end(), key);
+        };
+        // Moves the added rows the keys hold to their end, in the order they were added, and
+        // gives those rows.
+        const auto moveToEnd = [&](std::vector<qint64>& keys) {
+            std::vector<qint64> present;
+            std::copy_if(keys.begin(), keys.end(), std::back_inserter(present), isAppended);
+            std::sort(present.begin(), present.end());
+            std::erase_if(keys, isAppended);
+            std::vector<qint64> moved;
+            for (const qint64 key : appended)
+                if (std::binary_search(present.begin(), present.end(), key))
+                    moved.push_back(key);
+            keys.insert(keys.end(), moved.begin(), moved.end());
+            return moved;
+        };
+        m_appended = moveToEnd(m_keys);
+        moveToEnd(m_view);
+        m_positionsValid = false;
+    }
+    int position = int(m_view.size());
+    for (size_t p = from; p < previous.size(); ++p) {
+        if (const int q = positionOf(previous[p]); q >= 0) {
+            position = q;
+            break;
+        }
+    }
+    m_onDeletedRow = m_onDeletedRow || (onRow && positionOf(previous[from]) < 0);
+    m_position = beforeFirst ? -1 : position;
+    m_rowsReplaced = false;
+    emit rowsReset();
+}
+
+// Takes in the rows that joined or left unless a row is being typed into. Within a re-read of
+// this set's own (a screen answering its move wrote meanwhile) they are taken in once events
+// run. Whether they were taken in now.
+bool RecordSet::takeInRowsIfDue() {
+    if (!m_rereadDue || isDirty())
+        return false;
+    if (!m_rereading) {
+        takeInRows();
+        return true;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_db && !m_rereading)
+                takeInRowsIfDue();
+        },
+        Qt::QueuedConnection);
+    return false;
+}
+
+// Rows joined or left while the user was only looking: the set shows them now, staying on its
+// row, or moving to the next one when its row left.
+void RecordSet::takeInRows() {
+    const QScopedValueRollback rereading(m_rereading, true);
+    const bool wasEmpty = m_view.empty();
+    rereadKeys();
+    const int size = int(m_view.size());
+    int position = m_position;
+    if (wasEmpty)
+        position = size > 0 ? 0 : -1;
+    else if (m_onDeletedRow)
+        position = std::min(m_position, size - 1);
+    arrive(position);
 }
 
 void RecordSet::close() {
@@ -152,6 +262,8 @@ void RecordSet::close() {
     m_read.clear();
     m_readRow.reset();
     m_rowsReplaced = false;
+    m_rereadDue = false;
+    m_appended.clear();
     emit rowsReset();
 }
 
@@ -224,6 +336,8 @@ void RecordSet::readKeys() {
     }
     m_keys = std::move(keys);
     m_cache.clear();
+    m_appended.clear();
+    m_rereadDue = false;
     applyFilter();
 }
 
@@ -533,6 +647,7 @@ void RecordSet::writePending(ChangeReason reason) {
         // A new row stays at the end of the set until the set is read again.
         m_keys.push_back(rowId);
         m_view.push_back(rowId);
+        m_appended.push_back(rowId);
         m_positionsValid = false;
         m_adding = false;
         m_changed.clear();
@@ -605,6 +720,8 @@ std::optional<QVector<QVariant>> RecordSet::readRowNow(qint64 rowId) const {
 void RecordSet::leaveRow() {
     checkOpen();
     writePending(ChangeReason::Move);
+    if (m_rereadDue)
+        rereadKeys();
 }
 
 void RecordSet::arrive(int position) {
@@ -638,9 +755,9 @@ void RecordSet::moveNext() {
     checkOpen();
     if (!m_adding && !m_onDeletedRow && eof())
         noCurrentRecord();
-    const bool fromGap = m_onDeletedRow;
     leaveRow();
-    arrive(fromGap ? m_position : m_position + 1);
+    // Leaving may have found the row gone from the file: the cursor is then on its gap.
+    arrive(m_onDeletedRow ? m_position : m_position + 1);
 }
 
 void RecordSet::movePrevious() {
@@ -691,12 +808,12 @@ RecordSet::Bookmark RecordSet::bookmark() const {
 
 void RecordSet::setBookmark(Bookmark bookmark) {
     checkOpen();
-    const int position = positionOf(bookmark);
-    if (position < 0)
+    if (positionOf(bookmark) < 0)
         throw RunTimeError(ErrorNumber::WrongArguments,
                            u"The bookmark is not in the record set."_s);
     leaveRow();
-    arrive(position);
+    // Leaving may have read the keys again, and the row may have left with that.
+    arrive(positionOf(bookmark));
 }
 
 void RecordSet::setFilter(const QString& condition) {
@@ -809,11 +926,13 @@ void RecordSet::deleteCurrent() {
 void RecordSet::update() {
     checkOpen();
     writePending(ChangeReason::Update);
+    takeInRowsIfDue();
 }
 
 void RecordSet::updateBatch() {
     checkOpen();
     writePending(ChangeReason::UpdateBatch);
+    takeInRowsIfDue();
 }
 
 void RecordSet::cancelUpdate() {
@@ -821,10 +940,13 @@ void RecordSet::cancelUpdate() {
     if (m_adding) {
         m_adding = false;
         m_changed.clear();
-        arrive(m_positionBeforeAdd);
+        if (!takeInRowsIfDue())
+            arrive(m_positionBeforeAdd);
         return;
     }
     m_changed.clear();
+    if (takeInRowsIfDue())
+        return;
     if (hasCurrentRow()) {
         m_cache.remove(m_view.at(size_t(m_position)));
         m_edit = rowValues(m_position);

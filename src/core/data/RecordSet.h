@@ -30,7 +30,10 @@ class CatalogueDatabase;
 // fields being written); a row another screen deleted or changed meanwhile is refused the same
 // way. Rows that any connection writes to the same file are read again once that write is
 // committed (rowUpdated for each), so a set never shows or writes back values the file no
-// longer holds; a row with a pending change keeps what was typed.
+// longer holds; a row with a pending change keeps what was typed. When such a write adds rows
+// the set does not hold or removes rows it does, the set reads its keys again (once for the
+// whole write), staying on its row; while a row is being edited or added that waits until the
+// row is written, dropped or left. Rows this set added stay at its end until it is requeried.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
@@ -161,6 +164,10 @@ private:
     QString orderClause() const;
     void requireCurrentRow() const;
     void rowsWritten(const QString& catalogue, const QString& table, const QList<qint64>& rows);
+    bool rowsJoinedOrLeft(const QList<qint64>& rows, QList<int>& heldPositions) const;
+    void rereadKeys();
+    bool takeInRowsIfDue();
+    void takeInRows();
 
     CatalogueDatabase* m_db = nullptr;
     QString m_source;
@@ -196,7 +203,12 @@ private:
     QVector<QVariant> m_read;    // the current row's values as read, to check before writing
 
     bool m_writing = false; // this set's own write is being committed
-    QString m_catalogue;    // the identity of the connection's file
+    // Rows joined or left the file while a row was being edited or added: the keys are read
+    // again once the user is done with that row.
+    bool m_rereadDue = false;
+    bool m_rereading = false;
+    std::vector<qint64> m_appended; // rows this set added since its keys were last requeried
+    QString m_catalogue;            // the identity of the connection's file
     QMetaObject::Connection m_changes;
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;

@@ -82,6 +82,11 @@ void Products::reopenAfterImport() {
         adoPrimaryRS->open(PrimarySelect, connection());
         letEventsRun();
     });
+    // Closing the records dropped any product being added or edited: the screen browses again,
+    // or it would go on waiting for that product and never show the new count.
+    m_addingFlag = false;
+    m_editingFlag = false;
+    step([this] { SetButtons(true); });
     cmdRefresh_Click();
     step([this] { binding().bind(adoPrimaryRS); });
     step([this] {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -596,6 +597,159 @@ private slots:
         rs.update();
         QCOMPARE(m_db->scalar(u"SELECT CatName FROM Catagory WHERE CID = 2"_s).toString(),
                  u"Typed"_s);
+    }
+
+    // Another connection adds ("+A0:25", stock number and retail) or removes ("-A3") products
+    // in one transaction while the set stands on a row, maybe typing into it ("typing") or
+    // adding one ("adding", stock number A25). The set takes in what joined or left at once, in
+    // one go, staying on its row; a row being typed into or added is left alone until it is
+    // left ("typing") or written ("adding"), and only then does the set follow.
+    void rowsJoiningOrLeavingElsewhereAreTakenIn_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("editing");
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("current");
+        const QStringList all{u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s};
+        QTest::newRow("row added")
+            << QString() << QString() << u"A2"_s << QString() << QStringList{u"+A0:1"_s}
+            << QStringList{u"A0"_s, u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s} << u"A2"_s;
+        QTest::newRow("row removed")
+            << QString() << QString() << u"A2"_s << QString() << QStringList{u"-A3"_s}
+            << QStringList{u"A1"_s, u"A2"_s, u"A4"_s} << u"A2"_s;
+        QTest::newRow("current row removed")
+            << QString() << QString() << u"A2"_s << QString() << QStringList{u"-A2"_s}
+            << QStringList{u"A1"_s, u"A3"_s, u"A4"_s} << u"A3"_s;
+        QTest::newRow("last row, current, removed")
+            << QString() << QString() << u"A4"_s << QString() << QStringList{u"-A4"_s}
+            << QStringList{u"A1"_s, u"A2"_s, u"A3"_s} << u"A3"_s;
+        QTest::newRow("added and removed at once")
+            << QString() << QString() << u"A3"_s << QString()
+            << QStringList{u"-A1"_s, u"+A5:1"_s, u"-A4"_s} << QStringList{u"A2"_s, u"A3"_s, u"A5"_s}
+            << u"A3"_s;
+        QTest::newRow("with a filter")
+            << u"Retail > 8"_s << QString() << u"A2"_s << QString()
+            << QStringList{u"+B1:3"_s, u"+B2:30"_s}
+            << QStringList{u"A2"_s, u"A3"_s, u"A4"_s, u"B2"_s} << u"A2"_s;
+        QTest::newRow("with a sort")
+            << QString() << u"Retail Desc"_s << u"A2"_s << QString() << QStringList{u"+B1:12"_s}
+            << QStringList{u"A4"_s, u"A3"_s, u"B1"_s, u"A2"_s, u"A1"_s} << u"A2"_s;
+        QTest::newRow("first rows of an empty set")
+            << u"Retail > 100"_s << QString() << QString() << QString() << QStringList{u"+B1:200"_s}
+            << QStringList{u"B1"_s} << u"B1"_s;
+        // Leaving the typed row writes it and moves on in the order as it is now.
+        QTest::newRow("while typing")
+            << QString() << QString() << u"A2"_s << u"typing"_s << QStringList{u"+A0:1"_s}
+            << QStringList{u"A0"_s, u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s} << u"A3"_s;
+        QTest::newRow("while typing, next row removed")
+            << QString() << QString() << u"A2"_s << u"typing"_s << QStringList{u"-A3"_s}
+            << QStringList{u"A1"_s, u"A2"_s, u"A4"_s} << u"A4"_s;
+        // A row added here stays at the end, where the screen looks for it after writing it.
+        QTest::newRow("while adding")
+            << QString() << QString() << u"A2"_s << u"adding"_s << QStringList{u"+A0:1"_s}
+            << QStringList{u"A0"_s, u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s, u"A25"_s} << u"A25"_s;
+    }
+    void rowsJoiningOrLeavingElsewhereAreTakenIn() {
+        QFETCH(QString, filter);
+        QFETCH(QString, sort);
+        QFETCH(QString, start);
+        QFETCH(QString, editing);
+        QFETCH(QStringList, changes);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, current);
+        RecordSet& rs = open(ProductsSelect, 0,
+                             {product(u"A1"_s, 5), product(u"A2"_s, 10), product(u"A3"_s, 15),
+                              product(u"A4"_s, 20)});
+        if (!filter.isEmpty())
+            rs.setFilter(filter);
+        if (!sort.isEmpty())
+            rs.setSort(sort);
+        if (!start.isEmpty())
+            rs.find(u"StockNo = '"_s + start + u"'"_s, 0, RecordSet::SearchDirection::Forward,
+                    RecordSet::FindStart::FirstRow);
+        const int before = rs.recordCount();
+        if (editing == u"typing"_s) {
+            rs.setValue(u"ProdName"_s, u"Typed"_s);
+        } else if (editing == u"adding"_s) {
+            rs.addNew();
+            rs.setValue(u"StockNo"_s, u"A25"_s);
+        }
+        QSignalSpy resets(&rs, &RecordSet::rowsReset);
+        m_moves->clear();
+
+        CatalogueDatabase other(m_db->path());
+        {
+            ScopedTransaction transaction(other);
+            for (const QString& change : changes) {
+                const QString stockNo = change.mid(1).section(u':', 0, 0);
+                if (change.startsWith(u'+'))
+                    RowWriter::insert(other, u"Products"_s,
+                                      product(stockNo, change.section(u':', 1).toDouble()));
+                else
+                    RowWriter::remove(
+                        other, u"Products"_s,
+                        other.scalar(u"SELECT rowid FROM Products WHERE StockNo = ?"_s, {stockNo})
+                            .toLongLong());
+            }
+            transaction.commit();
+        }
+
+        if (editing.isEmpty()) {
+            // One read for the whole write, told as one change of the rows and one move.
+            QCOMPARE(resets.count(), 1);
+            QCOMPARE(m_moves->count(), 1);
+        } else {
+            QCOMPARE(resets.count(), 0);
+            QCOMPARE(rs.recordCount(), before);
+            QCOMPARE(rs.isDirty(), true);
+            if (editing == u"typing"_s) {
+                QCOMPARE(rs.value(u"ProdName"_s).toString(), u"Typed"_s);
+                rs.moveNext();
+                QCOMPARE(m_db->scalar(u"SELECT ProdName FROM Products WHERE StockNo = 'A2'"_s)
+                             .toString(),
+                         u"Typed"_s);
+            } else {
+                rs.update();
+            }
+        }
+        QCOMPARE(stockNumbers(rs), rows);
+        QCOMPARE(rs.recordCount(), int(rows.size()));
+        QCOMPARE(stock(rs), current);
+        QCOMPARE(rs.absolutePosition(), int(rows.indexOf(current)) + 1);
+    }
+
+    // A row that a write elsewhere took from under the typing keeps what was typed, is refused
+    // when written, and is let go of when the typing is dropped.
+    void currentRowRemovedWhileTyping() {
+        RecordSet& rs = open(ProductsSelect, 0,
+                             {product(u"A1"_s, 5), product(u"A2"_s, 10), product(u"A3"_s, 15)});
+        rs.moveNext();
+        const RecordSet::Bookmark typed = rs.bookmark();
+        rs.setValue(u"ProdName"_s, u"Typed"_s);
+        CatalogueDatabase other(m_db->path());
+        RowWriter::remove(other, u"Products"_s, typed);
+        QCOMPARE(rs.recordCount(), 3);
+        QCOMPARE(errorOf([&] { rs.update(); }), ErrorNumber::DatabaseRefused);
+        QCOMPARE(rs.value(u"ProdName"_s).toString(), u"Typed"_s);
+        rs.cancelUpdate();
+        QCOMPARE(stockNumbers(rs), (QStringList{u"A1"_s, u"A3"_s}));
+        QCOMPARE(stock(rs), u"A3"_s);
+    }
+
+    // A screen answering the move that took rows in may write rows itself: those are taken in
+    // as soon as events run.
+    void rowsWrittenWhileTakingInFollow() {
+        RecordSet& rs = open(ProductsSelect, 0, {product(u"A1"_s, 5)});
+        CatalogueDatabase other(m_db->path());
+        bool answered = false;
+        connect(&rs, &RecordSet::moveComplete, &rs, [&] {
+            if (!std::exchange(answered, true))
+                RowWriter::insert(other, u"Products"_s, product(u"A3"_s, 1));
+        });
+        RowWriter::insert(other, u"Products"_s, product(u"A2"_s, 1));
+        QTRY_COMPARE(stockNumbers(rs), (QStringList{u"A1"_s, u"A2"_s, u"A3"_s}));
     }
 
     void sources_data() {

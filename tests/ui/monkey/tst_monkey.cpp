@@ -16,6 +16,10 @@
 #include <QLabel>
 #include <QTest>
 #include <cstdio>
+#include <unistd.h>
+
+// Present only in a build with the sanitizers.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -47,6 +51,22 @@ void quietenEventNotes() {
                  !message.contains(u"QWidget::setFocus"_s)))
                 previous(type, context, message);
         });
+}
+
+// A sanitizer's report ends the process before the run can fail the test; its last words name
+// the seed and the replay all the same.
+QByteArray crashNote;
+
+void writeCrashNote() {
+    if (!crashNote.isEmpty() &&
+        ::write(STDERR_FILENO, crashNote.constData(), size_t(crashNote.size())) < 0)
+        crashNote.clear();
+}
+
+void noteForCrash(const QString& report) {
+    crashNote = (u"MONKEY FAILURE: the program crashed; "_s + report + u'\n').toUtf8();
+    if (__sanitizer_set_death_callback)
+        __sanitizer_set_death_callback(writeCrashNote);
 }
 
 } // namespace
@@ -120,6 +140,10 @@ private slots:
         options.seconds = envNumber("MONKEY_SECONDS", 0);
         options.hangSeconds = envNumber("MONKEY_HANG_SECONDS", 120);
         options.replayOut = replayFolder() + u"/seed-%1.replay"_s.arg(options.seed);
+        // Printed first, so that even a run that crashes or is killed can be replayed.
+        std::printf("MONKEY_REPLAY=%s\n", qPrintable(options.replayOut));
+        std::fflush(stdout);
+        noteForCrash(u"seed %1, replay file %2"_s.arg(options.seed).arg(options.replayOut));
         const RunResult result = runOnce(options);
         std::printf("MONKEY_STEPS_RUN=%d\n", result.steps);
         QVERIFY2(result.passed, qPrintable(result.failure));

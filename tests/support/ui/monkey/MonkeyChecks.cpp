@@ -61,9 +61,42 @@ int shownCount(const QString& status) {
 
 Checks::Checks() {
     connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
-            [this](const QString&, const QString& table, const QList<qint64>&) {
-                m_writtenTables.insert(table.toLower());
+            [this](const QString&, const QString& table, const QList<qint64>& rows) {
+                noteRowsWritten(table, rows);
             });
+}
+
+// Told before the screens' own record sets hear of the write. A row a screen holds that was
+// changed may rightly have left its search, and a row the screen adds stays in it whatever its
+// values: after either the screen's count is no longer compared until it is read again. Rows
+// it does not hold, and held rows that left the file, it must follow.
+void Checks::noteRowsWritten(const QString& table, const QList<qint64>& rows) {
+    for (RecordScreen* screen : openRecordScreens()) {
+        RecordSet* set = screen->primaryRecordSet();
+        if (!set || !set->isOpen() || set->tableName().compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        bool changed = set->isAdding();
+        QList<qint64> held;
+        for (const qint64 row : rows)
+            if (set->positionOfBookmark(row) >= 0)
+                held << row;
+        if (!changed && !held.isEmpty()) {
+            try {
+                CatalogueDatabase own(set->connection()->path());
+                QStringList marks;
+                for (const qint64 row : held)
+                    marks << QString::number(row);
+                changed = own.scalar(u"SELECT count(*) FROM "_s +
+                                     CatalogueDatabase::quoteName(set->tableName()) +
+                                     u" WHERE rowid IN ("_s + marks.join(u',') + u')')
+                              .toInt() > 0;
+            } catch (...) {
+                changed = true;
+            }
+        }
+        if (changed)
+            m_clean.remove(screen);
+    }
 }
 
 void Checks::noteInput(const Target& target, const Input& input) {
@@ -135,7 +168,6 @@ QStringList Checks::afterStep() {
     checkNegatives(*db, failures);
     checkStock(*db, failures);
     checkCounts(*db, failures);
-    m_writtenTables.clear();
     return failures;
 }
 
@@ -204,8 +236,6 @@ void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
             m_seen.insert(screen, screen);
             m_clean.insert(screen, screen);
         }
-        if (m_writtenTables.contains(set->tableName().toLower()))
-            m_clean.remove(screen);
         if (screen->inEditMode())
             continue;
         const int shown = shownCount(screen->findChild<QLabel*>(u"lblStatus"_s)->text());
@@ -217,7 +247,9 @@ void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
                             .arg(set->recordCount());
             continue;
         }
-        if (!m_clean.value(screen))
+        // Typing into a row on show, even outside edit mode, holds the rows that joined or
+        // left back until that row is written or dropped.
+        if (!m_clean.value(screen) || set->isDirty())
             continue;
         // The same search, read afresh through a connection of its own to the screen's file
         // (a screen keeps the catalogue it opened when another one is opened).
