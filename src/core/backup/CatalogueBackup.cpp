@@ -2,6 +2,7 @@
 
 #include "core/backup/CatalogueCheck.h"
 #include "core/backup/SqliteFile.h"
+#include "core/data/CatalogueDatabase.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
@@ -85,8 +86,15 @@ QString write(const QString& catalogue, const QDate& date, const QString& folder
     const QString where = folder.isEmpty() ? folderFor(catalogue) : folder;
     if (!QDir().mkpath(where))
         fail(catalogue, u"the folder "_s + where + u" cannot be made."_s);
-    const QString target = pathFor(
-        catalogue, date, where, stamped ? QTime::currentTime().toString(u"-HHmmss"_s) : QString());
+    const auto timeOfDay = [] { return QTime::currentTime().toString(u"-HHmmss"_s); };
+    QString target = pathFor(catalogue, date, where, stamped ? timeOfDay() : QString());
+    // The day's copy may be open in a screen (the user opened it to look back): replacing it
+    // would leave that screen reading and writing a file that is no longer there, so this copy
+    // takes the time of day into its name instead.
+    if (CatalogueDatabase::openHereRefusal(target))
+        target = pathFor(catalogue, date, where, timeOfDay());
+    if (const auto refusal = CatalogueDatabase::openHereRefusal(target))
+        fail(catalogue, *refusal);
     // Never onto the catalogue or its journals; an earlier copy of the day may be replaced.
     const OutputRules rules{catalogue, true, true};
     OutputFile::check(target, rules);
@@ -127,8 +135,11 @@ QStringList rotate(const QString& catalogue, const QDate& today, const RotationC
         dates << copy.date;
     const QList<QDate> kept = BackupRotation::keep(dates, today, counts);
     QStringList removed;
+    // A copy a screen has open stays until a later rotation: removing it would take the file
+    // from under that screen.
     for (const BackupCopy& copy : present)
-        if (!kept.contains(copy.date) && QFile::remove(copy.path))
+        if (!kept.contains(copy.date) && !CatalogueDatabase::openHereRefusal(copy.path) &&
+            QFile::remove(copy.path))
             removed << copy.path;
     // A hidden copy left half written by a program stopped during a backup; one still being
     // written by another program is younger than a day.

@@ -255,6 +255,18 @@ void CatalogueDatabase::checkpoint() {
     m_connection->checkpoint();
 }
 
+std::optional<QString> CatalogueDatabase::openHereRefusal(const QString& path) {
+    QStringList open;
+    {
+        std::lock_guard lock(openFilesMutex);
+        open = openFiles();
+    }
+    for (const QString& catalogue : open)
+        if (auto refusal = OutputFile::refusal(path, OutputRules{catalogue, true, true}))
+            return refusal;
+    return std::nullopt;
+}
+
 void CatalogueDatabase::copyTo(const QString& targetPath) {
     // A backup through the database reads one consistent state of the file, whatever other
     // connections are doing, and writes it as a complete catalogue.
@@ -264,13 +276,8 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     OutputFile::check(targetPath, rules);
     // Nor onto another catalogue a screen still has open (one opened before the user opened
     // this one): the screen would go on writing into the file the copy replaced.
-    QStringList open;
-    {
-        std::lock_guard lock(openFilesMutex);
-        open = openFiles();
-    }
-    for (const QString& other : open)
-        OutputFile::check(targetPath, OutputRules{other, true, true});
+    if (const auto refusal = openHereRefusal(targetPath))
+        throw RunTimeError(ErrorNumber::PathFileAccessError, *refusal);
     const QString temporary = OutputFile::temporaryBeside(targetPath);
     try {
         m_connection->copyTo(temporary);

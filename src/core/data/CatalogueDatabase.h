@@ -9,6 +9,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 
@@ -75,6 +76,9 @@ public:
     void checkpoint();
     // Copies the catalogue into a new file, consistently even while it is being written.
     void copyTo(const QString& targetPath);
+    // Why `path` cannot be replaced because it is (or is a journal of) a catalogue some
+    // connection of this program holds open, by any spelling; nothing when it can.
+    static std::optional<QString> openHereRefusal(const QString& path);
 
     static QString quoteName(const QString& name);
 

@@ -64,6 +64,27 @@ private slots:
             QStringList{u"shop-2026-12-07.mde"_s});
     }
 
+    // A day's copy the user has open in a screen is neither replaced by the next copy of the
+    // day nor removed by the rotation: the screen would go on with a file no longer there.
+    void copyOpenInAScreenStaysInPlace() {
+        const QString copy = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
+        CatalogueDatabase lookingBack(copy);
+        {
+            CatalogueDatabase db(m_catalogue);
+            db.run(u"DELETE FROM Products WHERE StockNo = 'NOW0'"_s);
+        }
+        const QString second = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
+        QVERIFY2(second != copy, qPrintable(second));
+        QVERIFY(second.startsWith(m_dir.filePath(u"Backups/shop-2026-12-07-"_s)));
+        QCOMPARE(test::productCount(second), qint64(29));
+        QCOMPARE(lookingBack.scalar(u"SELECT count(*) FROM Products"_s).toLongLong(), qint64(30));
+        const QStringList removed = CatalogueBackup::rotate(
+            m_catalogue, CatalogueBackup::today().addYears(5), RotationCounts{0, 0});
+        QVERIFY(!removed.contains(copy));
+        QVERIFY(QFileInfo::exists(copy));
+        QVERIFY(removed.contains(second));
+    }
+
     // A conversion about to replace a file keeps a copy of it when it is a catalogue.
     void keptBeforeBeingReplaced_data() {
         QTest::addColumn<QString>("target");
