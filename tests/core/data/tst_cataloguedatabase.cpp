@@ -1,3 +1,4 @@
+#include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -262,6 +264,43 @@ private slots:
         db.copyTo(copy);
         CatalogueDatabase copied(copy);
         QCOMPARE(count(copied, u"Products"_s), 200);
+    }
+
+    // A copy written over a catalogue that another connection (a screen kept on it) still has
+    // open would leave that connection reading and writing a file that is gone.
+    void catalogueInUseIsNotReplaced_data() {
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("inUse");
+        QTest::newRow("backup over the day's copy in use") << true << true;
+        QTest::newRow("backup over the day's copy") << true << false;
+        QTest::newRow("save as over a catalogue in use") << false << true;
+        QTest::newRow("save as over a catalogue") << false << false;
+    }
+    void catalogueInUseIsNotReplaced() {
+        QFETCH(bool, backup);
+        QFETCH(bool, inUse);
+        const QString source = newCatalogue();
+        const QDate today = CatalogueBackup::today();
+        const QString folder = m_dir.filePath(u"Backups%1"_s.arg(m_files));
+        const QString target =
+            backup ? CatalogueBackup::write(source, today, folder) : newCatalogue();
+        {
+            CatalogueDatabase db(source);
+            RowWriter::insert(db, u"Catagory"_s, {{0, 7}, {1, u"Lamps"_s}});
+        }
+        std::optional<CatalogueDatabase> held;
+        if (inUse)
+            held.emplace(target);
+        const int refused = errorOf([&] {
+            if (backup)
+                CatalogueBackup::write(source, today, folder);
+            else
+                CatalogueDatabase(source).copyTo(target);
+        });
+        QCOMPARE(refused != 0, inUse);
+        held.reset();
+        CatalogueDatabase copy(target);
+        QCOMPARE(count(copy, u"Catagory"_s), qint64(inUse ? 0 : 1));
     }
 
     void demoCatalogueIsFilled() {
