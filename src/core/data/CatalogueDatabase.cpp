@@ -3,6 +3,7 @@
 #include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/OpenCatalogues.h"
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
@@ -10,7 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <mutex>
 #include <unistd.h>
 #include <utility>
 
@@ -19,14 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-
-// The files this program's connections have open, one entry per connection (copies run on a
-// worker thread): a copy never replaces a file a screen still reads and writes.
-std::mutex openFilesMutex;
-QStringList& openFiles() {
-    static QStringList files;
-    return files;
-}
 
 // run() takes the values its callers have always given it: a null text, blob or date among
 // them stands for a null, not for an empty text.
@@ -108,8 +100,7 @@ CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
     m_connection->setRowWritten(
         [this](const char* table, qint64 rowId) { rowWritten(table, rowId); });
     m_connection->setWritesDone([this] { announceChanges(); });
-    std::lock_guard lock(openFilesMutex);
-    openFiles() << m_path;
+    OpenCatalogues::opened(m_path);
     m_listed = true;
 }
 
@@ -148,8 +139,7 @@ void CatalogueDatabase::dropChanges() {
 
 void CatalogueDatabase::close() {
     if (m_listed) {
-        std::lock_guard lock(openFilesMutex);
-        openFiles().removeOne(m_path);
+        OpenCatalogues::closed(m_path);
         m_listed = false;
     }
     m_connection.reset();
@@ -256,12 +246,7 @@ void CatalogueDatabase::checkpoint() {
 }
 
 std::optional<QString> CatalogueDatabase::openHereRefusal(const QString& path) {
-    QStringList open;
-    {
-        std::lock_guard lock(openFilesMutex);
-        open = openFiles();
-    }
-    for (const QString& catalogue : open)
+    for (const QString& catalogue : OpenCatalogues::all())
         if (auto refusal = OutputFile::refusal(path, OutputRules{catalogue, true, true}))
             return refusal;
     return std::nullopt;
@@ -274,10 +259,6 @@ void CatalogueDatabase::copyTo(const QString& targetPath) {
     // another catalogue only because the user chose it in the Save As dialog, which asked.
     const OutputRules rules{m_path, true, true};
     OutputFile::check(targetPath, rules);
-    // Nor onto another catalogue a screen still has open (one opened before the user opened
-    // this one): the screen would go on writing into the file the copy replaced.
-    if (const auto refusal = openHereRefusal(targetPath))
-        throw RunTimeError(ErrorNumber::PathFileAccessError, *refusal);
     const QString temporary = OutputFile::temporaryBeside(targetPath);
     try {
         m_connection->copyTo(temporary);

@@ -1,6 +1,7 @@
 #include "core/shell/OutputFile.h"
 
 #include "core/data/CatalogueFile.h"
+#include "core/data/OpenCatalogues.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -115,8 +116,19 @@ std::optional<QString> refusalOf(const QString& path, const OutputRules& rules,
 namespace OutputFile {
 
 std::optional<QString> refusal(const QString& path, const OutputRules& rules) {
-    return refusalOf(path, rules, OpenCatalogue(rules.openCatalogue),
-                     [&] { return CatalogueFile::realPath(path); });
+    const auto realPath = [&] { return CatalogueFile::realPath(path); };
+    if (auto sentence = refusalOf(path, rules, OpenCatalogue(rules.openCatalogue), realPath))
+        return sentence;
+    // A catalogue written from the open one (a copy, a backup, a conversion) never replaces
+    // another one a connection still has open either: a screen keeps the catalogue it opened
+    // when another one is opened, and would go on reading and writing the file the copy
+    // replaced. Only a restore names no open catalogue; it closes every screen first.
+    if (rules.writesCatalogue && !rules.openCatalogue.isEmpty())
+        for (const QString& other : OpenCatalogues::all())
+            if (other != rules.openCatalogue)
+                if (auto sentence = refusalOf(path, rules, OpenCatalogue(other), realPath))
+                    return sentence;
+    return std::nullopt;
 }
 
 void check(const QString& path, const OutputRules& rules) {

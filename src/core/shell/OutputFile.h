@@ -31,7 +31,8 @@ namespace OutputFile {
 // Why `path` cannot be written, as one sentence naming the file; nothing when it can. Refused:
 // the open catalogue and its -wal and -shm files by any name (links and other spellings
 // included), a file holding a catalogue unless a catalogue writer was allowed to replace it,
-// and anything that exists and is not a plain file (folders, devices, pipes).
+// and anything that exists and is not a plain file (folders, devices, pipes). A catalogue
+// writer naming the open catalogue is refused every other catalogue a connection has open too.
 std::optional<QString> refusal(const QString& path, const OutputRules& rules);
 // The same, raised as a RunTimeError.
 void check(const QString& path, const OutputRules& rules);

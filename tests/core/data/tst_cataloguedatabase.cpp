@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -262,6 +263,32 @@ private slots:
         db.copyTo(copy);
         CatalogueDatabase copied(copy);
         QCOMPARE(count(copied, u"Products"_s), 200);
+    }
+
+    // A copy written over a catalogue that another connection (a screen kept on it) still has
+    // open would leave that connection reading and writing a file that is gone. (Backups take
+    // another name instead; their own tests show it.)
+    void catalogueInUseIsNotReplaced_data() {
+        QTest::addColumn<bool>("inUse");
+        QTest::newRow("save as over a catalogue in use") << true;
+        QTest::newRow("save as over a catalogue") << false;
+    }
+    void catalogueInUseIsNotReplaced() {
+        QFETCH(bool, inUse);
+        const QString source = newCatalogue();
+        const QString target = newCatalogue();
+        {
+            CatalogueDatabase db(source);
+            RowWriter::insert(db, u"Catagory"_s, {{0, 7}, {1, u"Lamps"_s}});
+        }
+        std::optional<CatalogueDatabase> held;
+        if (inUse)
+            held.emplace(target);
+        const int refused = errorOf([&] { CatalogueDatabase(source).copyTo(target); });
+        QCOMPARE(refused != 0, inUse);
+        held.reset();
+        CatalogueDatabase copy(target);
+        QCOMPARE(count(copy, u"Catagory"_s), qint64(inUse ? 0 : 1));
     }
 
     void demoCatalogueIsFilled() {

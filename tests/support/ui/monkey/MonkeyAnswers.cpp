@@ -1,5 +1,6 @@
 #include "support/ui/monkey/MonkeyAnswers.h"
 
+#include "core/backup/CatalogueBackup.h"
 #include "core/shell/SharedState.h"
 #include "support/ui/monkey/MonkeyInput.h"
 
@@ -131,7 +132,11 @@ QString MonkeyPrompts::fileAnswer(const QString& kind, const FileDialogRequest& 
     if (saving)
         choices << u"saved/monkey."_s + (wanted.isEmpty() ? u"txt"_s : wanted.first());
     choices << QString(); // Cancel
-    const QString relative = answer(kind, choices, request.title);
+    // The day's backup copy is named after the date; a replay written by hand names it
+    // {today}, so that it still finds the copy on another day.
+    const QString relative =
+        answer(kind, choices, request.title)
+            .replace(u"{today}"_s, CatalogueBackup::today().toString(u"yyyy-MM-dd"_s));
     if (relative.isEmpty())
         return QString();
     // A recorded answer never leads out of the folder.
