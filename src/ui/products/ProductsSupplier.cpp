@@ -76,9 +76,13 @@ void Products::pickSupplier() {
     const QString stockNo = txtFields(ProductBox::StockNo)->text().trimmed();
     if (wasBrowsing)
         step([this] { cmdEdit_Click(); });
+    // While the supplier screen is open the user may cancel the edit begun here and add a
+    // product: that add is the user's own, and like any add it only gets the name in its box.
+    // Ending it here would leave the screen browsing while it still counted as adding.
+    auto ownEdit = [&] { return wasBrowsing && !m_addingFlag; };
     // Back to browsing on the same product, nothing written.
     auto keepSupplier = [&] {
-        if (!wasBrowsing)
+        if (!ownEdit())
             return;
         m_editingFlag = false;
         step([this] { SetButtons(true); });
@@ -124,7 +128,7 @@ void Products::pickSupplier() {
         step([this] {
             binding().setBoxValue(txtFields(ProductBox::Supplier), shared().PickedSupplierName);
         });
-        if (wasBrowsing)
+        if (ownEdit())
             cmdUpdate_Click();
     } else {
         keepSupplier();

@@ -224,6 +224,50 @@ private slots:
         QVERIFY(!shared().SupplierScreenClosed);
     }
 
+    // While the supplier screen is open the edit the picker began may be cancelled and a
+    // product added: however the picker is then left, that add stays under way and unwritten,
+    // and once it is cancelled the status line counts the products again.
+    void addBegunWhilePicking_data() {
+        QTest::addColumn<QString>("end");
+        for (const char* end : {"cmdClose", "cmdCancel", "frame"})
+            QTest::newRow(end) << QString::fromLatin1(end);
+    }
+    void addBegunWhilePicking() {
+        QFETCH(QString, end);
+        TestProgramFolder folder(Catalogue::Demo);
+        auto screen = showProducts();
+        RecordSet* records = screen->primaryRecordSet();
+        const int count = records->recordCount();
+        QTimer picker;
+        picker.setInterval(10);
+        connect(&picker, &QTimer::timeout, [&] {
+            auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
+            if (!suppliers || !suppliers->isVisible())
+                return;
+            picker.stop();
+            click(screen.get(), u"cmdCancel"_s);
+            click(screen.get(), u"cmdAdd"_s);
+            if (end == u"frame"_s) {
+                suppliers->close();
+            } else if (end == u"cmdCancel"_s) {
+                click(suppliers, u"cmdEdit"_s);
+                click(suppliers, u"cmdCancel"_s);
+            } else {
+                click(suppliers, end);
+            }
+        });
+        picker.start();
+        QTest::keyClick(::tovin::test::box(screen.get(), 28), Qt::Key_F4);
+        picker.stop();
+        QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
+        QVERIFY(inEditMode(screen.get()));
+        QVERIFY(records->isAdding());
+        click(screen.get(), u"cmdCancel"_s);
+        QCOMPARE(records->recordCount(), count);
+        QCOMPARE(status(screen.get()),
+                 u"Record: %1  of  %2"_s.arg(records->absolutePosition()).arg(count));
+    }
+
     // Closing the screen with a product being edited asks whether to save it.
     void closeWhileEditing_data() {
         QTest::addColumn<bool>("yes");
