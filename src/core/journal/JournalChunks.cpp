@@ -2,8 +2,8 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
-#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/StorageStatement.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -74,30 +74,31 @@ QList<Entry> read(const QByteArray& bytes) {
 
 void write(CatalogueDatabase& db, const Chunk& chunk) {
     const qint64 first = JournalValues::firstRowOf(chunk.run);
-    SqliteStatement last(
-        db.handle(), u"SELECT coalesce(max(Seq), ?1) FROM RunRows WHERE Seq >= ?1 AND Seq < ?2"_s);
-    last.bind(1, first);
-    last.bind(2, JournalValues::firstRowOf(chunk.run + 1));
-    const qint64 seq = (last.next() ? last.integer(0) : first) + 1;
-    last.reset();
-    SqliteStatement insert(db.handle(), u"INSERT INTO RunRows (Seq, Run, Added, Changed, Deleted, "
-                                        u"Entries) VALUES (?, ?, ?, ?, ?, ?)"_s);
-    insert.bind(1, seq);
-    insert.bind(2, chunk.run);
-    insert.bind(3, chunk.added);
-    insert.bind(4, chunk.changed);
-    insert.bind(5, chunk.deleted);
-    insert.bind(6, QVariant(chunk.bytes));
-    insert.next();
+    const std::unique_ptr<StorageStatement> last =
+        db.prepare(u"SELECT coalesce(max(Seq), ?1) FROM RunRows WHERE Seq >= ?1 AND Seq < ?2"_s);
+    last->bind(1, first);
+    last->bind(2, JournalValues::firstRowOf(chunk.run + 1));
+    const qint64 seq = (last->next() ? last->integer(0) : first) + 1;
+    last->reset();
+    const std::unique_ptr<StorageStatement> insert =
+        db.prepare(u"INSERT INTO RunRows (Seq, Run, Added, Changed, Deleted, "
+                   u"Entries) VALUES (?, ?, ?, ?, ?, ?)"_s);
+    insert->bind(1, seq);
+    insert->bind(2, chunk.run);
+    insert->bind(3, chunk.added);
+    insert->bind(4, chunk.changed);
+    insert->bind(5, chunk.deleted);
+    insert->bind(6, QVariant(chunk.bytes));
+    insert->next();
 }
 
 void forEach(CatalogueDatabase& db, qint64 run, const std::function<bool(Entry&)>& visit) {
-    SqliteStatement q(db.handle(),
-                      u"SELECT Entries FROM RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq"_s);
-    q.bind(1, JournalValues::firstRowOf(run));
-    q.bind(2, JournalValues::firstRowOf(run + 1));
-    while (q.next())
-        for (Entry& entry : read(q.stored(0).toByteArray()))
+    const std::unique_ptr<StorageStatement> q =
+        db.prepare(u"SELECT Entries FROM RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq"_s);
+    q->bind(1, JournalValues::firstRowOf(run));
+    q->bind(2, JournalValues::firstRowOf(run + 1));
+    while (q->next())
+        for (Entry& entry : read(q->stored(0).toByteArray()))
             if (!visit(entry))
                 return;
 }

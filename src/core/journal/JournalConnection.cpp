@@ -3,8 +3,8 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
-#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalBuffer.h"
+#include "core/storage/StorageStatement.h"
 
 #include <QHash>
 #include <QMutex>
@@ -75,10 +75,11 @@ State& stateOf(CatalogueDatabase& db) {
 // FLOA or DOUB that does not name INT, CHAR, CLOB, TEXT or BLOB.
 QList<bool> realColumns(CatalogueDatabase& db, const QString& table) {
     QList<bool> real;
-    SqliteStatement q(db.handle(), u"SELECT upper(type) FROM pragma_table_info(?) ORDER BY cid"_s);
-    q.bind(1, QVariant(table));
-    while (q.next()) {
-        const QString type = q.stored(0).toString();
+    const std::unique_ptr<StorageStatement> q =
+        db.prepare(u"SELECT upper(type) FROM pragma_table_info(?) ORDER BY cid"_s);
+    q->bind(1, QVariant(table));
+    while (q->next()) {
+        const QString type = q->stored(0).toString();
         const auto has = [&](const char* word) { return type.contains(QLatin1StringView(word)); };
         real << (!has("INT") && !has("CHAR") && !has("CLOB") && !has("TEXT") && !has("BLOB") &&
                  (has("REAL") || has("FLOA") || has("DOUB")));

@@ -2,9 +2,9 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
-#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalChunks.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/StorageStatement.h"
 
 #include <QDateTime>
 
@@ -17,7 +17,7 @@ namespace {
 const QString RunColumns = u"Run, Kind, Started, Source, Totals, Added, Changed, Deleted, "
                            u"coalesce(UndoOf, 0), coalesce(UndoneBy, 0) FROM Runs"_s;
 
-RunInfo readRun(CatalogueDatabase& db, const SqliteStatement& q) {
+RunInfo readRun(CatalogueDatabase& db, const StorageStatement& q) {
     RunInfo info;
     info.number = q.integer(0);
     info.kind = q.stored(1).toString();
@@ -28,15 +28,16 @@ RunInfo readRun(CatalogueDatabase& db, const SqliteStatement& q) {
     info.undoneBy = q.integer(9);
     if (q.isNull(5)) {
         // A run that never ended (killed, or still going) is counted from its chunks.
-        SqliteStatement count(db.handle(), u"SELECT coalesce(sum(Added), 0), "
-                                           u"coalesce(sum(Changed), 0), coalesce(sum(Deleted), 0) "
-                                           u"FROM RunRows WHERE Seq >= ? AND Seq < ?"_s);
-        count.bind(1, JournalValues::firstRowOf(info.number));
-        count.bind(2, JournalValues::firstRowOf(info.number + 1));
-        if (count.next()) {
-            info.added = count.integer(0);
-            info.changed = count.integer(1);
-            info.deleted = count.integer(2);
+        const std::unique_ptr<StorageStatement> count =
+            db.prepare(u"SELECT coalesce(sum(Added), 0), "
+                       u"coalesce(sum(Changed), 0), coalesce(sum(Deleted), 0) "
+                       u"FROM RunRows WHERE Seq >= ? AND Seq < ?"_s);
+        count->bind(1, JournalValues::firstRowOf(info.number));
+        count->bind(2, JournalValues::firstRowOf(info.number + 1));
+        if (count->next()) {
+            info.added = count->integer(0);
+            info.changed = count->integer(1);
+            info.deleted = count->integer(2);
         }
     } else {
         info.added = q.integer(5);
@@ -56,27 +57,29 @@ QList<RunInfo> runs(CatalogueDatabase& db) {
     QList<RunInfo> list;
     if (!hasJournal(db))
         return list;
-    SqliteStatement q(db.handle(), u"SELECT "_s + RunColumns + u" ORDER BY Run DESC"_s);
-    while (q.next())
-        list << readRun(db, q);
+    const std::unique_ptr<StorageStatement> q =
+        db.prepare(u"SELECT "_s + RunColumns + u" ORDER BY Run DESC"_s);
+    while (q->next())
+        list << readRun(db, *q);
     return list;
 }
 
 std::optional<RunInfo> run(CatalogueDatabase& db, qint64 number) {
     if (!hasJournal(db))
         return std::nullopt;
-    SqliteStatement q(db.handle(), u"SELECT "_s + RunColumns + u" WHERE Run = ?"_s);
-    q.bind(1, number);
-    if (!q.next())
+    const std::unique_ptr<StorageStatement> q =
+        db.prepare(u"SELECT "_s + RunColumns + u" WHERE Run = ?"_s);
+    q->bind(1, number);
+    if (!q->next())
         return std::nullopt;
-    return readRun(db, q);
+    return readRun(db, *q);
 }
 
 QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
     QList<RowChange> list;
     if (!hasJournal(db))
         return list;
-    std::unique_ptr<SqliteStatement> stock;
+    std::unique_ptr<StorageStatement> stock;
     JournalChunks::forEach(db, number, [&](JournalChunks::Entry& entry) {
         if (limit >= 0 && list.size() >= limit)
             return false;
@@ -101,8 +104,7 @@ QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit) {
         if (stockColumn >= 0) {
             // A changed row's stock number is read as the row stands now.
             if (!stock)
-                stock = std::make_unique<SqliteStatement>(
-                    db.handle(), u"SELECT StockNo FROM Products WHERE rowid = ?"_s);
+                stock = db.prepare(u"SELECT StockNo FROM Products WHERE rowid = ?"_s);
             stock->reset();
             stock->bind(1, base.key);
             if (stock->next())

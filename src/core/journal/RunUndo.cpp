@@ -2,12 +2,12 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
-#include "core/data/SqliteStatement.h"
 #include "core/journal/JournalChunks.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/RunHistory.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/StorageStatement.h"
 
 #include <QHash>
 #include <algorithm>
@@ -30,10 +30,10 @@ struct Table {
     QList<ColumnKind> kinds;
     bool keyIsColumn = false; // the counter column holds the row's key
     int stockColumn = -1;
-    std::unique_ptr<SqliteStatement> select;
-    std::unique_ptr<SqliteStatement> remove;
-    std::unique_ptr<SqliteStatement> insert;
-    QHash<int, std::shared_ptr<SqliteStatement>> updates;
+    std::unique_ptr<StorageStatement> select;
+    std::unique_ptr<StorageStatement> remove;
+    std::unique_ptr<StorageStatement> insert;
+    QHash<int, std::shared_ptr<StorageStatement>> updates;
 };
 
 class Undoer {
@@ -74,16 +74,13 @@ private:
         }
         if (name.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
             table->stockColumn = int(table->columns.indexOf(u"StockNo"_s));
-        table->select = std::make_unique<SqliteStatement>(
-            m_db.handle(),
-            u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted + u" WHERE rowid = ?"_s);
-        table->remove = std::make_unique<SqliteStatement>(
-            m_db.handle(), u"DELETE FROM "_s + quoted + u" WHERE rowid = ?"_s);
+        table->select = m_db.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted +
+                                     u" WHERE rowid = ?"_s);
+        table->remove = m_db.prepare(u"DELETE FROM "_s + quoted + u" WHERE rowid = ?"_s);
         // A table keyed by a counter column takes the key with the column's value; any other
         // gets its row number given first.
-        table->insert = std::make_unique<SqliteStatement>(
-            m_db.handle(), table->keyIsColumn
-                               ? u"INSERT INTO "_s + quoted + u" ("_s + names.join(u", "_s) +
+        table->insert = m_db.prepare(
+            table->keyIsColumn ? u"INSERT INTO "_s + quoted + u" ("_s + names.join(u", "_s) +
                                      u") VALUES ("_s + places.join(u", "_s) + u')'
                                : u"INSERT INTO "_s + quoted + u" (rowid, "_s + names.join(u", "_s) +
                                      u") VALUES (?, "_s + places.join(u", "_s) + u')');
@@ -157,7 +154,7 @@ private:
                      now.value(position), after.at(i).second, u"changed since"_s);
                 continue;
             }
-            SqliteStatement& update = updateOf(table, position);
+            StorageStatement& update = updateOf(table, position);
             update.reset();
             update.bind(1, before.at(i).second);
             update.bind(2, row.key);
@@ -177,7 +174,7 @@ private:
                  QVariant(stockNumber(table, values)), u"key taken since"_s);
             return;
         }
-        SqliteStatement& insert = *table.insert;
+        StorageStatement& insert = *table.insert;
         insert.reset();
         int place = 1;
         if (!table.keyIsColumn)
@@ -189,15 +186,14 @@ private:
         ++m_result.rowsReinserted;
     }
 
-    SqliteStatement& updateOf(Table& table, int position) {
+    StorageStatement& updateOf(Table& table, int position) {
         auto it = table.updates.find(position);
         if (it == table.updates.end())
             it = table.updates.insert(
-                position, std::make_shared<SqliteStatement>(
-                              m_db.handle(),
+                position, std::shared_ptr<StorageStatement>(m_db.prepare(
                               u"UPDATE "_s + CatalogueDatabase::quoteName(table.name) + u" SET "_s +
-                                  CatalogueDatabase::quoteName(table.columns.value(position)) +
-                                  u" = ? WHERE rowid = ?"_s));
+                              CatalogueDatabase::quoteName(table.columns.value(position)) +
+                              u" = ? WHERE rowid = ?"_s)));
         return **it;
     }
 

@@ -1,11 +1,11 @@
 #include "core/data/CatalogueFailure.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
+#include "core/storage/SqliteStatement.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 

@@ -1,6 +1,5 @@
 #include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueChanges.h"
-#include "core/data/SqliteStatement.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/DeleteRecords.h"
 #include "core/import/Divider.h"
@@ -16,6 +15,7 @@
 #include "core/orders/Receiving.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/SettingsStore.h"
+#include "core/storage/SqliteStatement.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 
