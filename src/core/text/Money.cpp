@@ -149,7 +149,8 @@ Money::Reading Money::read(const QString& text, Money& amount) {
     Wide units = 0;
     for (qsizetype i = 0; i < kept; ++i)
         units = units * 10 + digits.at(i).digitValue();
-    if (shift > 0)
+    // Zero stays zero whatever the exponent; a power of ten past the amounts is not worked out.
+    if (shift > 0 && units != 0)
         units *= powerOfTen(int(shift));
     // Below the first dropped place there are only zeros the text left out: under a half.
     const bool droppedFromFirstPlace = digits.size() + std::min(shift, 0L) >= 0;

@@ -110,8 +110,13 @@ bool parseNumeric(const QString& text, WrittenNumber& written, double& out) {
             return false;
         const QString exponent = t.mid(expStart, i - expStart);
         number += u'e' + exponent;
-        // Longer exponents overflow the double below and are refused there.
-        written.exponent = exponent.size() <= 6 ? exponent.toLong() : 0;
+        // Leading zeros say nothing ("1e0000001" is ten). Past six digits every amount
+        // overflows or vanishes, and a bound that far out keeps sums on the exponent in range.
+        QStringView magnitude = QStringView(t).mid(digitsStart, i - digitsStart);
+        while (magnitude.size() > 1 && magnitude.front() == u'0')
+            magnitude = magnitude.mid(1);
+        const long size = magnitude.size() <= 6 ? magnitude.toLong() : 9999999L;
+        written.exponent = t.at(expStart) == u'-' ? -size : size;
     }
     if (i != n)
         return false;

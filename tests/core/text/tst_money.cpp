@@ -37,6 +37,10 @@ private slots:
         row("exponent", u"1.5e2"_s, 1500000);
         row("negative exponent", u"25e-5"_s, 2);
         row("zero with a large exponent", u"0e30"_s, 0);
+        row("zero with an exponent past any amount", u"0E0110"_s, 0);
+        row("exponent with leading zeros", u"1e0000001"_s, 100000);
+        row("negative exponent with leading zeros", u"1e-00000001"_s, 1000);
+        row("exponent past any number", u"1e1000000"_s, Refused, Money::Reading::NotANumber);
         row("largest", u"922337203685477.5807"_s, Max);
         row("smallest", u"-922337203685477.5808"_s, Min);
         row("one past the largest", u"922337203685477.5808"_s, Refused, Money::Reading::TooLarge);
