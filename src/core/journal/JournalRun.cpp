@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <memory>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,12 +45,12 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     // Normally the run's first transaction is already open; a run begun outside one writes its
     // Runs row at once.
     std::unique_ptr<ScopedTransaction> own;
-    if (sqlite3_get_autocommit(db.handle()))
+    if (!db.connection().inTransaction())
         own = std::make_unique<ScopedTransaction>(db);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     db.run(u"INSERT INTO Runs (Kind, Started, Source) VALUES (?, ?, ?)"_s,
            {kind, now.toString(Qt::ISODate), source});
-    m_number = sqlite3_last_insert_rowid(db.handle());
+    m_number = db.connection().lastInsertedKey();
     dropOldRuns(db, now);
     if (own)
         own->commit();
