@@ -8,10 +8,10 @@ using namespace tovin::test;
 namespace {
 
 // Products written as "stock number@PageNo".
-QList<PageProduct> productsOf(const QStringList& specs) {
+QList<PageProduct> productsOf(const QStringList& written) {
     QList<PageProduct> products;
-    for (const QString& spec : specs)
-        products << pageProduct(spec.section(u'@', 0, 0), spec.section(u'@', 1), {}, 1, 1);
+    for (const QString& product : written)
+        products << pageProduct(product.section(u'@', 0, 0), product.section(u'@', 1), {}, 1, 1);
     return products;
 }
 
