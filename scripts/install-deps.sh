@@ -8,6 +8,7 @@ packages=(
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
     xvfb xauth dpkg-dev openssl
+    postgresql libpq-dev qtkeychain-qt6-dev
 )
 
 # --hardening: also the compilers and runtimes of the fuzz and sanitizer runs.
