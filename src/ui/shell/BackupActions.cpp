@@ -3,6 +3,7 @@
 #include "core/backup/BackupRestore.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
+#include "core/shell/CatalogueOffers.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
@@ -43,7 +44,8 @@ void tellFailure(const QString& catalogue, const QString& reason) {
 }
 
 void dailyOnOpen(const QString& catalogue) {
-    if (!isCatalogue(catalogue))
+    // A catalogue on a server is kept by the server's own backups.
+    if (CatalogueOffers::backupRefusal(catalogue) || !isCatalogue(catalogue))
         return;
     BusyCursor busy;
     if (const auto failure = CatalogueBackup::takeDaily(catalogue, true))
@@ -51,6 +53,10 @@ void dailyOnOpen(const QString& catalogue) {
 }
 
 QString backUpNow(const QString& catalogue) {
+    if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
+        notice(*refusal, MessageIcon::Information);
+        return QString();
+    }
     BusyCursor busy;
     try {
         const QDate today = CatalogueBackup::today();
@@ -66,6 +72,10 @@ QString backUpNow(const QString& catalogue) {
 }
 
 bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
+    if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
+        notice(*refusal, MessageIcon::Information);
+        return false;
+    }
     const QList<BackupCopy> copies = CatalogueBackup::copies(catalogue);
     if (copies.isEmpty()) {
         notice(u"There is no backup of "_s + catalogue + u" in "_s +
