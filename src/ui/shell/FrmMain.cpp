@@ -151,6 +151,14 @@ void FrmMain::setPasswordStore(PasswordStore* store) {
     m_passwords = store;
 }
 
+void FrmMain::setServerOpener(ServerSignIn::Opener opener) {
+    m_serverOpener = std::move(opener);
+}
+
+ServerSignIn FrmMain::signIn() {
+    return ServerSignIn(passwords(), m_serverOpener);
+}
+
 PasswordStore& FrmMain::passwords() {
     // The keyring is reached only when a shared catalogue needs it.
     if (m_passwords)
@@ -323,11 +331,11 @@ bool FrmMain::signInAtStart() {
     shared().DBPath = CatalogueLocation::withoutPassword(shared().DBPath);
     if (!address)
         return true; // the screens tell why it cannot be opened
-    ServerSignIn signIn(passwords());
+    ServerSignIn server = signIn();
     if (password.isEmpty())
-        password = signIn.keptPassword(shared().DBPath).value_or(QString());
+        password = server.keptPassword(shared().DBPath).value_or(QString());
     // Without any password the server may still let us in (a password file, a trusted socket).
-    const ServerSignIn::Outcome outcome = signIn.signIn(shared().DBPath, password, std::nullopt);
+    const ServerSignIn::Outcome outcome = server.signIn(shared().DBPath, password, std::nullopt);
     if (outcome.opened)
         return true;
     const QString chosen = askForServer(shared().DBPath, outcome.message, QString());
@@ -447,10 +455,10 @@ void FrmMain::mnuFileOpenShared_Click() {
 
 QString FrmMain::askForServer(const QString& shown, const QString& problem,
                               const QString& staysOpen) {
-    ServerSignIn signIn(passwords());
+    ServerSignIn server = signIn();
     const auto attempt = [&](const ServerAddress& address, const QString& password,
                              bool remember) -> std::optional<QString> {
-        const ServerSignIn::Outcome outcome = signIn.signIn(address.uri(), password, remember);
+        const ServerSignIn::Outcome outcome = server.signIn(address.uri(), password, remember);
         if (!outcome.opened)
             return u"The shared catalogue "_s + address.uri() + u" could not be opened: "_s +
                    outcome.message + staysOpen;

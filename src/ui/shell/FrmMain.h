@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shell/ServerSignIn.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
@@ -15,7 +17,6 @@ namespace tovin {
 class FrmTip;
 class MainStatusBar;
 class MainToolBar;
-class PasswordStore;
 
 // The program's one top-level window: a multiple-document frame holding the child screens,
 // with the menus, the button bar, the status bar and the placement it remembers between runs.
@@ -41,6 +42,9 @@ public:
     // Where the passwords of shared catalogues are kept: the desktop's keyring unless a test
     // gives another store (which must outlive the window).
     void setPasswordStore(PasswordStore* store);
+    // How a shared catalogue is tried before it becomes the open one: as every screen opens a
+    // catalogue, unless a test gives a stand-in for a server.
+    void setServerOpener(ServerSignIn::Opener opener);
 
     // The load of the window: settings, catalogue path, button captions, the Products screen
     // and the caption.
@@ -101,6 +105,7 @@ private:
     // The title and the entries that depend on where the open catalogue lives.
     void showLocation();
     PasswordStore& passwords();
+    ServerSignIn signIn();
     // Opens the Products screen on the catalogue, when it is registered.
     void showProducts();
 
@@ -113,6 +118,7 @@ private:
     ExitHandler m_exit;
     PasswordStore* m_passwords = nullptr;
     std::unique_ptr<PasswordStore> m_keyring;
+    ServerSignIn::Opener m_serverOpener;
 };
 
 } // namespace tovin

@@ -1,5 +1,6 @@
 #include "DummyScreen.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/MemoryPasswordStore.h"
@@ -30,6 +31,14 @@ namespace {
 
 // A server address nothing answers at: its socket folder does not exist.
 const QString Refusing = u"postgresql://anna@/shop?host=%2Fnonexistent%2Ftovin-socket"_s;
+// The address the stand-in server below lets in, with the password "right".
+const QString Accepting = u"postgresql://anna@/shop?host=%2Frun%2Fshop"_s;
+
+// A stand-in for a server at Accepting: the catalogue opens with the right password only.
+void standInServer(const QString& location) {
+    if (location != Accepting || qEnvironmentVariable("PGPASSWORD") != u"right"_s)
+        throw RunTimeError(3049, u"password authentication failed for user \"anna\""_s);
+}
 
 void typeInto(QWidget* dialog, const QString& name, const QString& text) {
     QLineEdit* edit = control<QLineEdit>(dialog, name);
@@ -41,18 +50,17 @@ void typeInto(QWidget* dialog, const QString& name, const QString& text) {
 }
 
 // Runs `act` on the Open Shared Catalogue dialog once it shows: it is modal, so the code that
-// opened it does not return before it closes.
-void whenDialogShows(std::function<void(SharedCatalogueDialog*)> act, int tries = 200) {
-    QTimer::singleShot(10, qApp, [act = std::move(act), tries]() mutable {
+// opened it does not return before it closes. The watch ends with `context` (one test), so a
+// dialog that never showed is no business of the next test; what the test checks afterwards
+// tells whether it showed.
+void whenDialogShows(QObject* context, std::function<void(SharedCatalogueDialog*)> act,
+                     int tries = 200) {
+    QTimer::singleShot(10, context, [context, act = std::move(act), tries]() mutable {
         auto* dialog = qobject_cast<SharedCatalogueDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (tries > 0)
-                whenDialogShows(std::move(act), tries - 1);
-            else
-                QFAIL("The Open Shared Catalogue dialog did not show");
-            return;
-        }
-        act(dialog);
+        if (dialog)
+            act(dialog);
+        else if (tries > 0)
+            whenDialogShows(context, std::move(act), tries - 1);
     });
 }
 
@@ -71,12 +79,14 @@ class SharedCatalogueTest : public QObject {
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
     std::unique_ptr<test::MemoryPasswordStore> m_keyring;
     std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<QObject> m_watch;
 
-    FrmMain* loadMain(const QString& storedCatalogue) {
+    FrmMain* loadMain(const QString& storedCatalogue, ServerSignIn::Opener opener = {}) {
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, storedCatalogue);
         m_main = std::make_unique<FrmMain>();
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
+        m_main->setServerOpener(std::move(opener));
         m_main->MDIForm_Load();
         return m_main.get();
     }
@@ -90,9 +100,11 @@ private slots:
         m_keyring = std::make_unique<test::MemoryPasswordStore>();
         DummyScreen::reset();
         qunsetenv("PGPASSWORD");
+        m_watch = std::make_unique<QObject>();
     }
     void cleanup() {
         QVERIFY(!QApplication::overrideCursor());
+        m_watch.reset();
         m_main.reset();
         QTest::qWait(0);
         QCOMPARE(m_prompts->unanswered(), 0);
@@ -154,7 +166,7 @@ private slots:
         const QString title = main->windowTitle();
         bool stayed = false;
         QString typedHost;
-        whenDialogShows([&](SharedCatalogueDialog* dialog) {
+        whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
             typeInto(dialog, u"txtHost"_s, u"/nonexistent/tovin-socket"_s);
             typeInto(dialog, u"txtDatabase"_s, u"shop"_s);
             typeInto(dialog, u"txtUser"_s, u"anna"_s);
@@ -184,6 +196,71 @@ private slots:
         QVERIFY(!qEnvironmentVariableIsSet("PGPASSWORD"));
     }
 
+    // A shared catalogue that opens becomes the open one: the Products screen is made again on
+    // it, the title names it, the file-only entries go off, and the password that let the
+    // program in serves the screens and is kept when asked to be.
+    void openingASharedCatalogue_data() {
+        QTest::addColumn<bool>("remember");
+        QTest::newRow("password remembered") << true;
+        QTest::newRow("password not remembered") << false;
+    }
+    void openingASharedCatalogue() {
+        QFETCH(bool, remember);
+        CatalogueDatabase::create(m_folder->cataloguePath());
+        m_keyring->kept.insert(Accepting, u"stale"_s);
+        FrmMain* main = loadMain(m_folder->cataloguePath(), standInServer);
+        whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
+            typeInto(dialog, u"txtHost"_s, u"/run/shop"_s);
+            typeInto(dialog, u"txtDatabase"_s, u"shop"_s);
+            typeInto(dialog, u"txtUser"_s, u"anna"_s);
+            typeInto(dialog, u"txtPassword"_s, u"wrong"_s);
+            clickButton(dialog, u"cmdOK"_s);
+            typeInto(dialog, u"txtPassword"_s, u"right"_s);
+            control<QCheckBox>(dialog, u"chkRemember"_s)->setChecked(remember);
+            clickButton(dialog, u"cmdOK"_s);
+        });
+        m_prompts->answerMessage(MessageAnswer::Ok);
+        main->entry(u"mnuFileOpenShared"_s)->trigger();
+        QCOMPARE(m_prompts->shown().size(), 1); // the wrong password only
+        QCOMPARE(shared().DBPath, Accepting);
+        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 1);
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), 2);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), Accepting);
+        QCOMPARE(main->windowTitle(), u"shop on /run/shop ("_s + Accepting + u')');
+        QVERIFY(!main->entry(u"mnuFileBackup"_s)->isEnabled());
+        QCOMPARE(qEnvironmentVariable("PGPASSWORD"), u"right"_s);
+        QCOMPARE(m_keyring->kept.value(Accepting, u"-"_s), remember ? u"right"_s : u"-"_s);
+        QVERIFY(main->close());
+        QCOMPARE(
+            SettingsStore(m_folder->settingsFile()).value(u"Settings"_s, u"DBName"_s, QString()),
+            Accepting);
+    }
+
+    // At start on a server address: a kept password that works opens it without a question;
+    // without one the dialog asks, and what it opens is the catalogue the screens show.
+    void startOnAServerThatLetsIn_data() {
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("kept password") << u"right"_s;
+        QTest::newRow("asked for") << QString();
+    }
+    void startOnAServerThatLetsIn() {
+        QFETCH(QString, kept);
+        if (!kept.isEmpty())
+            m_keyring->kept.insert(Accepting, kept);
+        int asked = 0;
+        whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
+            ++asked;
+            typeInto(dialog, u"txtPassword"_s, u"right"_s);
+            clickButton(dialog, u"cmdOK"_s);
+        });
+        FrmMain* main = loadMain(Accepting, standInServer);
+        QCOMPARE(asked, kept.isEmpty() ? 1 : 0);
+        QCOMPARE(shared().DBPath, Accepting);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), Accepting);
+        QCOMPARE(main->windowTitle(), u"shop on /run/shop ("_s + Accepting + u')');
+        QCOMPARE(m_keyring->kept.value(Accepting), u"right"_s);
+    }
+
     // Started on a server address that does not let the program in (no password kept, or the
     // kept one refused): the dialog asks, filled in with the address and why it asks. Given
     // up, no screen tries the catalogue; the file-only entries are off and say why, and the
@@ -203,7 +280,7 @@ private slots:
             m_keyring->kept.insert(Refusing, kept);
         QStringList fields;
         QString problem;
-        whenDialogShows([&](SharedCatalogueDialog* dialog) {
+        whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
             for (const QString& name : {u"txtHost"_s, u"txtDatabase"_s, u"txtUser"_s})
                 fields << control<QLineEdit>(dialog, name)->text();
             fields << QString::number(control<QSpinBox>(dialog, u"txtPort"_s)->value());
@@ -242,7 +319,7 @@ private slots:
     }
     void backupCommandsSayWhyOnAServer() {
         QFETCH(QString, command);
-        whenDialogShows([](SharedCatalogueDialog* dialog) { dialog->reject(); });
+        whenDialogShows(m_watch.get(), [](SharedCatalogueDialog* dialog) { dialog->reject(); });
         FrmMain* main = loadMain(Refusing);
         m_prompts->answerMessage(MessageAnswer::Ok);
         if (command == u"backup"_s)
