@@ -52,6 +52,13 @@ void dailyOnOpen(const QString& catalogue) {
         tellFailure(catalogue, *failure);
 }
 
+void beforeUpgrade(const QString& catalogue) {
+    if (CatalogueOffers::backupRefusal(catalogue))
+        return;
+    if (const auto failure = CatalogueBackup::takeDaily(catalogue, false))
+        tellFailure(catalogue, *failure);
+}
+
 QString backUpNow(const QString& catalogue) {
     if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
         notice(*refusal, MessageIcon::Information);

@@ -12,6 +12,10 @@ namespace tovin::BackupActions {
 // once and the work goes on.
 void dailyOnOpen(const QString& catalogue);
 
+// The copy kept before an older catalogue's layout is brought up to date; a failure is told
+// once. A catalogue on a server has no file to copy: the server's own backups keep it.
+void beforeUpgrade(const QString& catalogue);
+
 // Tells that a backup failed, once per catalogue while the program runs: the shop's work
 // must not be held up by the same message at every opening.
 void tellFailure(const QString& catalogue, const QString& reason);

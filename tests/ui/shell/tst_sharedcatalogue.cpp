@@ -7,6 +7,7 @@
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
+#include "ui/shell/BackupActions.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/SharedCatalogueDialog.h"
@@ -311,25 +312,33 @@ private slots:
     }
 
     // Reached another way than the File menu, the backup commands tell why they do nothing on
-    // a server catalogue, and report no copy.
-    void backupCommandsSayWhyOnAServer_data() {
+    // a server catalogue, and report no copy; the copy before a layout upgrade is left to the
+    // server without a word.
+    void backupCommandsOnAServer_data() {
         QTest::addColumn<QString>("command");
-        QTest::newRow("back up now") << u"backup"_s;
-        QTest::newRow("restore") << u"restore"_s;
+        QTest::addColumn<bool>("told");
+        QTest::newRow("back up now") << u"backup"_s << true;
+        QTest::newRow("restore") << u"restore"_s << true;
+        QTest::newRow("before a layout upgrade") << u"upgrade"_s << false;
     }
-    void backupCommandsSayWhyOnAServer() {
+    void backupCommandsOnAServer() {
         QFETCH(QString, command);
+        QFETCH(bool, told);
         whenDialogShows(m_watch.get(), [](SharedCatalogueDialog* dialog) { dialog->reject(); });
         FrmMain* main = loadMain(Refusing);
-        m_prompts->answerMessage(MessageAnswer::Ok);
+        if (told)
+            m_prompts->answerMessage(MessageAnswer::Ok);
         if (command == u"backup"_s)
             main->mnuFileBackup_Click();
-        else
+        else if (command == u"restore"_s)
             main->mnuFileRestore_Click();
-        QCOMPARE(m_prompts->shown().size(), 1);
-        const QString told = m_prompts->shownTexts().first();
-        QVERIFY2(told.contains(u"the server's own backups"_s), qPrintable(told));
-        QVERIFY(!told.contains(u"backed up to"_s));
+        else
+            BackupActions::beforeUpgrade(Refusing);
+        QCOMPARE(m_prompts->shown().size(), told ? 1 : 0);
+        if (told) {
+            const QString text = m_prompts->shownTexts().first();
+            QVERIFY2(text.contains(u"the server's own backups"_s), qPrintable(text));
+        }
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 0);
     }
 };
