@@ -31,6 +31,7 @@
 #include "ui/shell/SharedCatalogueDialog.h"
 #include "ui/shell/WindowList.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -338,6 +339,10 @@ bool FrmMain::signInAtStart() {
     const ServerSignIn::Outcome outcome = server.signIn(shared().DBPath, password, std::nullopt);
     if (outcome.opened)
         return true;
+    // The splash screen stays above other windows and would cover the question.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowType() == Qt::SplashScreen)
+            window->hide();
     const QString chosen = askForServer(shared().DBPath, outcome.message, QString());
     if (chosen.isEmpty())
         return false;

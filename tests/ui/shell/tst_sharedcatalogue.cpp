@@ -281,7 +281,12 @@ private slots:
             m_keyring->kept.insert(Refusing, kept);
         QStringList fields;
         QString problem;
+        // The splash screen shows while the window loads; it would cover the question.
+        QWidget splash(nullptr, Qt::SplashScreen);
+        splash.show();
+        bool splashShown = true;
         whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
+            splashShown = splash.isVisible();
             for (const QString& name : {u"txtHost"_s, u"txtDatabase"_s, u"txtUser"_s})
                 fields << control<QLineEdit>(dialog, name)->text();
             fields << QString::number(control<QSpinBox>(dialog, u"txtPort"_s)->value());
@@ -293,6 +298,7 @@ private slots:
         QCOMPARE(fields,
                  (QStringList{u"/nonexistent/tovin-socket"_s, u"shop"_s, u"anna"_s, u"5432"_s}));
         QVERIFY(!problem.isEmpty());
+        QVERIFY(!splashShown);
         QCOMPARE(m_keyring->reads, stored == Refusing ? 1 : 0);
         QCOMPARE(shared().DBPath, Refusing);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 0);
