@@ -3,6 +3,7 @@
 #include "core/backup/BackupRestore.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
+#include "core/shell/CatalogueOffers.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
@@ -43,14 +44,26 @@ void tellFailure(const QString& catalogue, const QString& reason) {
 }
 
 void dailyOnOpen(const QString& catalogue) {
-    if (!isCatalogue(catalogue))
+    // A catalogue on a server is kept by the server's own backups.
+    if (CatalogueOffers::backupRefusal(catalogue) || !isCatalogue(catalogue))
         return;
     BusyCursor busy;
     if (const auto failure = CatalogueBackup::takeDaily(catalogue, true))
         tellFailure(catalogue, *failure);
 }
 
+void beforeUpgrade(const QString& catalogue) {
+    if (CatalogueOffers::backupRefusal(catalogue))
+        return;
+    if (const auto failure = CatalogueBackup::takeDaily(catalogue, false))
+        tellFailure(catalogue, *failure);
+}
+
 QString backUpNow(const QString& catalogue) {
+    if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
+        notice(*refusal, MessageIcon::Information);
+        return QString();
+    }
     BusyCursor busy;
     try {
         const QDate today = CatalogueBackup::today();
@@ -66,6 +79,10 @@ QString backUpNow(const QString& catalogue) {
 }
 
 bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
+    if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
+        notice(*refusal, MessageIcon::Information);
+        return false;
+    }
     const QList<BackupCopy> copies = CatalogueBackup::copies(catalogue);
     if (copies.isEmpty()) {
         notice(u"There is no backup of "_s + catalogue + u" in "_s +

@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFile.h"
+#include "core/shell/CatalogueOffers.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -67,7 +68,7 @@ bool FrmBusy::Form_Load() {
         FileDialogRequest request;
         request.title = u"Save As"_s;
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
-        request.folder = QFileInfo(shared().DBPath).absolutePath();
+        request.folder = CatalogueOffers::copyFolder(shared().DBPath, shared().AppFolder);
         const QString chosen = shared().prompts->saveFile(request);
         m_target = CatalogueFile::withCatalogueSuffix(chosen);
         // The dialog asked about the name it showed; a file under the name with ".mde" added

@@ -2,10 +2,14 @@
 
 #include "core/convert/AccessTableSource.h"
 #include "core/data/CatalogueFile.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/products/ProductScreenSettings.h"
+#include "core/shell/CatalogueOffers.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/KeyringPasswordStore.h"
 #include "core/shell/Prompts.h"
+#include "core/shell/ServerSignIn.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/WindowPlacement.h"
@@ -24,8 +28,10 @@
 #include "ui/shell/MainToolBar.h"
 #include "ui/shell/MdiArrange.h"
 #include "ui/shell/OldCatalogueOpen.h"
+#include "ui/shell/SharedCatalogueDialog.h"
 #include "ui/shell/WindowList.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -142,6 +148,27 @@ void FrmMain::setExitHandler(ExitHandler handler) {
     m_exit = std::move(handler);
 }
 
+void FrmMain::setPasswordStore(PasswordStore* store) {
+    m_passwords = store;
+}
+
+void FrmMain::setServerOpener(ServerSignIn::Opener opener) {
+    m_serverOpener = std::move(opener);
+}
+
+ServerSignIn FrmMain::signIn() {
+    return ServerSignIn(passwords(), m_serverOpener);
+}
+
+PasswordStore& FrmMain::passwords() {
+    // The keyring is reached only when a shared catalogue needs it.
+    if (m_passwords)
+        return *m_passwords;
+    if (!m_keyring)
+        m_keyring = std::make_unique<KeyringPasswordStore>();
+    return *m_keyring;
+}
+
 QAction* FrmMain::addEntry(QMenu* menu, const QString& name, const QString& caption,
                            void (FrmMain::*handler)()) {
     QAction* action = menu->addAction(caption);
@@ -169,9 +196,13 @@ void FrmMain::buildMenus() {
 
     QMenu* file = addMenu(u"mnuFile"_s, u"&File"_s);
     addEntry(file, u"mnuFileOpen"_s, u"&Open Database"_s, &FrmMain::mnuFileOpen_Click);
+    addEntry(file, u"mnuFileOpenShared"_s, u"Open S&hared Catalogue..."_s,
+             &FrmMain::mnuFileOpenShared_Click);
     addEntry(file, u"mnuFileSaveAs"_s, u"&Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
     addEntry(file, u"mnuFileBackup"_s, u"Back &Up Now"_s, &FrmMain::mnuFileBackup_Click);
     addEntry(file, u"mnuFileRestore"_s, u"&Restore From Backup"_s, &FrmMain::mnuFileRestore_Click);
+    // A disabled entry says why in its tip.
+    file->setToolTipsVisible(true);
     addSeparator(file, u"mnuFileBar1"_s);
     addEntry(file, u"mnuFileClose"_s, u"&Close Active Form"_s, &FrmMain::mnuFileClose_Click);
     addSeparator(file, u"mnuFileBar5"_s);
@@ -280,13 +311,54 @@ void FrmMain::MDIForm_Load() {
         const QString stored = settings.value(Settings, u"DBName"_s, fallback);
         shared().DBPath = stored.isEmpty() ? fallback : stored;
     });
+    bool signedIn = true;
+    step([&] {
+        if (CatalogueLocation::isServer(shared().DBPath))
+            signedIn = signInAtStart();
+    });
     step([] { BackupActions::dailyOnOpen(shared().DBPath); });
     step([this] { applyButtonCaptions(); });
-    step([this] {
-        if (ChildWindows::isRegistered(u"Products"_s))
+    step([&] {
+        if (signedIn && ChildWindows::isRegistered(u"Products"_s))
             openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
     });
-    step([this] { setWindowTitle(shared().DBPath); });
+    step([this] { showLocation(); });
+}
+
+bool FrmMain::signInAtStart() {
+    // A password written into the stored address is used, but never kept there or shown.
+    QString password;
+    const std::optional<ServerAddress> address = ServerAddress::parse(shared().DBPath, &password);
+    shared().DBPath = CatalogueLocation::withoutPassword(shared().DBPath);
+    if (!address)
+        return true; // the screens tell why it cannot be opened
+    ServerSignIn server = signIn();
+    if (password.isEmpty())
+        password = server.keptPassword(shared().DBPath).value_or(QString());
+    // Without any password the server may still let us in (a password file, a trusted socket).
+    const ServerSignIn::Outcome outcome = server.signIn(shared().DBPath, password, std::nullopt);
+    if (outcome.opened)
+        return true;
+    // The splash screen stays above other windows and would cover the question.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowType() == Qt::SplashScreen)
+            window->hide();
+    const QString chosen = askForServer(shared().DBPath, outcome.message, QString());
+    if (chosen.isEmpty())
+        return false;
+    shared().DBPath = chosen;
+    return true;
+}
+
+void FrmMain::showLocation() {
+    setWindowTitle(CatalogueOffers::windowTitle(shared().DBPath));
+    const std::optional<QString> refusal = CatalogueOffers::backupRefusal(shared().DBPath);
+    for (const QString& name : {u"mnuFileBackup"_s, u"mnuFileRestore"_s}) {
+        QAction* action = entry(name);
+        action->setEnabled(!refusal);
+        action->setToolTip(refusal.value_or(QString()));
+        action->setStatusTip(refusal.value_or(QString()));
+    }
 }
 
 void FrmMain::MDIForm_Activate() {
@@ -369,7 +441,45 @@ void FrmMain::mnuFileOpen_Click() {
     });
     if (!chosen.isEmpty())
         step([&] { switchCatalogue(chosen); });
-    step([this] { setWindowTitle(shared().DBPath); });
+    step([this] { showLocation(); });
+}
+
+void FrmMain::mnuFileOpenShared_Click() {
+    StepGuard step(label(u"mnuFileOpenShared_Click"_s));
+    QString chosen;
+    step([&] {
+        const QString shown =
+            CatalogueLocation::isServer(shared().DBPath) ? shared().DBPath : QString();
+        chosen = askForServer(shown, QString(),
+                              u"\n\nThe catalogue "_s + shared().DBPath + u" stays open."_s);
+    });
+    if (!chosen.isEmpty())
+        step([&] { makeOpen(chosen); });
+    step([this] { showLocation(); });
+}
+
+QString FrmMain::askForServer(const QString& shown, const QString& problem,
+                              const QString& staysOpen) {
+    ServerSignIn server = signIn();
+    const auto attempt = [&](const ServerAddress& address, const QString& password,
+                             bool remember) -> std::optional<QString> {
+        const ServerSignIn::Outcome outcome = server.signIn(address.uri(), password, remember);
+        if (!outcome.opened)
+            return u"The shared catalogue "_s + address.uri() + u" could not be opened: "_s +
+                   outcome.message + staysOpen;
+        // The catalogue opened; a password the keyring would not keep only costs a question
+        // at the next start.
+        if (!outcome.message.isEmpty() && shared().prompts)
+            shared().prompts->notice(outcome.message, MessageIcon::Information,
+                                     SettingsStore::ApplicationTitle);
+        return std::nullopt;
+    };
+    SharedCatalogueDialog dialog(ServerAddress::parse(shown).value_or(ServerAddress()), attempt,
+                                 this);
+    dialog.setProblem(problem);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.address().uri();
 }
 
 void FrmMain::switchCatalogue(const QString& chosen) {
@@ -390,17 +500,21 @@ void FrmMain::switchCatalogue(const QString& chosen) {
                          MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
         return;
     }
-    const bool productsRegistered = ChildWindows::isRegistered(u"Products"_s);
+    makeOpen(path);
+}
+
+bool FrmMain::makeOpen(const QString& location) {
     // The Products screen reads its catalogue when it loads: an open one is closed and opened
-    // again on the new file. When it refuses to close, the catalogue stays as it was.
-    if (productsRegistered && ChildWindows::find(u"Products"_s)) {
+    // again on the new catalogue. When it refuses to close, the catalogue stays as it was.
+    if (ChildWindows::isRegistered(u"Products"_s) && ChildWindows::find(u"Products"_s)) {
         ChildWindows::unload(u"Products"_s);
         if (ChildWindows::find(u"Products"_s))
-            return;
+            return false;
     }
-    shared().DBPath = path;
-    BackupActions::dailyOnOpen(path);
+    shared().DBPath = location;
+    BackupActions::dailyOnOpen(location);
     showProducts();
+    return true;
 }
 
 void FrmMain::showProducts() {

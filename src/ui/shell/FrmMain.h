@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/shell/ServerSignIn.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMdiArea;
@@ -36,6 +39,12 @@ public:
     // closing any window, so nothing is saved; tests put a recorder in its place.
     using ExitHandler = std::function<void()>;
     void setExitHandler(ExitHandler handler);
+    // Where the passwords of shared catalogues are kept: the desktop's keyring unless a test
+    // gives another store (which must outlive the window).
+    void setPasswordStore(PasswordStore* store);
+    // How a shared catalogue is tried before it becomes the open one: as every screen opens a
+    // catalogue, unless a test gives a stand-in for a server.
+    void setServerOpener(ServerSignIn::Opener opener);
 
     // The load of the window: settings, catalogue path, button captions, the Products screen
     // and the caption.
@@ -47,6 +56,7 @@ public:
 
     // The commands of the menus and the button bar.
     void mnuFileOpen_Click();
+    void mnuFileOpenShared_Click();
     void mnuFileSaveAs_Click();
     void mnuFileBackup_Click();
     void mnuFileRestore_Click();
@@ -82,6 +92,20 @@ private:
     // Open Database with a chosen file: refuses one that is not a catalogue, else makes it the
     // catalogue and shows it in the Products screen.
     void switchCatalogue(const QString& path);
+    // Makes the catalogue at `location`, already known to open, the open one: the Products
+    // screen closes and opens again on it. False when that screen refused to close.
+    bool makeOpen(const QString& location);
+    // The Open Shared Catalogue dialog on `shown`: the address without password of the
+    // catalogue it opened, or an empty text when cancelled. `problem` says why it was opened
+    // unasked; `staysOpen` names the catalogue that stays open when one is refused.
+    QString askForServer(const QString& shown, const QString& problem, const QString& staysOpen);
+    // At start on a shared catalogue: signs in with the password kept for it, or asks for one.
+    // False when the user gave up, so that no screen tries to open it.
+    bool signInAtStart();
+    // The title and the entries that depend on where the open catalogue lives.
+    void showLocation();
+    PasswordStore& passwords();
+    ServerSignIn signIn();
     // Opens the Products screen on the catalogue, when it is registered.
     void showProducts();
 
@@ -92,6 +116,9 @@ private:
     // Where the window was last while neither maximised nor minimised.
     QRect m_normalPlacement;
     ExitHandler m_exit;
+    PasswordStore* m_passwords = nullptr;
+    std::unique_ptr<PasswordStore> m_keyring;
+    ServerSignIn::Opener m_serverOpener;
 };
 
 } // namespace tovin

@@ -1,6 +1,5 @@
 #include "ui/shell/Startup.h"
 
-#include "core/backup/CatalogueBackup.h"
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -123,10 +122,7 @@ int runProgram(const StartOptions& options) {
     static QtPrompts prompts;
     shared().prompts = &prompts;
     // An older catalogue's layout is brought up to date only after a copy of it was kept.
-    SchemaUpgrade::setBeforeUpgrade([](const QString& path) {
-        if (const auto failure = CatalogueBackup::takeDaily(path, false))
-            BackupActions::tellFailure(path, *failure);
-    });
+    SchemaUpgrade::setBeforeUpgrade(BackupActions::beforeUpgrade);
     std::unique_ptr<FrmSplash> splash;
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<FrmTip> tip;

@@ -117,6 +117,24 @@ private slots:
         QCOMPARE(productCount(copy), productCount(original));
     }
 
+    // A catalogue on a server has no folder of its own: the dialog starts in the program folder,
+    // and a server that cannot be reached is told, never passed for a copy.
+    void copyOfAServerCatalogue() {
+        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
+        test::ScriptedPrompts prompts;
+        shared().DBPath = u"postgresql://anna@/shop?host=%2Fnonexistent%2Ftovin-socket"_s;
+        const QString target = folder.filePath(u"copy.mde"_s);
+        prompts.answerSaveFile(target);
+        prompts.answerMessage(MessageAnswer::Ok);
+        QCOMPARE(FrmBusy::run(&m_owner), QString());
+        QCOMPARE(QDir(prompts.shown().first().request.folder), QDir(shared().AppFolder));
+        const QString notice = prompts.shownTexts().last();
+        QVERIFY2(notice.startsWith(u"The catalogue was not saved as "_s + target),
+                 qPrintable(notice));
+        QVERIFY(!QFileInfo::exists(target));
+        QTRY_VERIFY(busyScreenGone());
+    }
+
     // Cancelling, or a copy that fails, leaves every file as it was; a failure is reported.
     void nothingSaved_data() {
         QTest::addColumn<QString>("target"); // relative to the program folder; "" cancels

@@ -354,8 +354,9 @@ private slots:
                     entries << QString(action->text()).remove(u'&');
             captions << QString(menu->text()).remove(u'&') + u": "_s + entries.join(u", "_s);
         }
-        QCOMPARE(captions.first(), u"File: Open Database, Save DataBase As, Back Up Now, Restore "
-                                   u"From Backup, Close Active Form, Exit"_s);
+        QCOMPARE(captions.first(), u"File: Open Database, Open Shared Catalogue..., Save DataBase "
+                                   u"As, Back Up Now, Restore From Backup, Close Active Form, "
+                                   u"Exit"_s);
         QVERIFY(captions.contains(u"Window: Cascade, Tile Horizontal, Tile Vertical, "
                                   u"Arrange Icons"_s));
     }
