@@ -88,10 +88,15 @@ public:
             m_writesDone();
     }
 
+    // What another part of the program keeps for exactly as long as this connection lives (the
+    // run journal's state): a later connection at the same address never finds it.
+    std::shared_ptr<void>& kept() { return m_kept; }
+
 protected:
     StorageConnection() = default;
 
 private:
+    std::shared_ptr<void> m_kept;
     QHash<QString, std::shared_ptr<StorageStatement>> m_cached;
     std::function<void()> m_writesDone;
 };
