@@ -3,6 +3,7 @@
 #include "core/backup/BackupRestore.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 
@@ -14,6 +15,15 @@ namespace tovin {
 
 namespace {
 
+// A catalogue on a server is kept safe by the server's own backups; a copy of it as a file is
+// what "share" makes.
+void refuseServer(const QString& catalogue) {
+    if (CatalogueLocation::isServer(catalogue))
+        throw CommandRefusal{CatalogueLocation::withoutPassword(catalogue) +
+                             u" is a catalogue on a server: the server's own backups keep it "
+                             u"(\"share --from\" copies it into a file); nothing was written"_s};
+}
+
 int runBackup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         CommandArguments args;
@@ -23,6 +33,7 @@ int runBackup(const QStringList& arguments, QTextStream& out, QTextStream& err) 
             args.isSet(u"to"_s) ? QFileInfo(args.value(u"to"_s)).absoluteFilePath() : QString();
         if (catalogue.isEmpty())
             throw CommandRefusal{u"--db CATALOGUE is required"_s};
+        refuseServer(catalogue);
         if (!folder.isEmpty() && QFileInfo::exists(folder) && !QFileInfo(folder).isDir())
             throw CommandRefusal{folder + u" is not a folder; nothing was written"_s};
         catalogue = QFileInfo(catalogue).absoluteFilePath();
@@ -51,6 +62,7 @@ int runRestore(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const QString copy = args.value(u"from"_s);
         if (catalogue.isEmpty() || copy.isEmpty())
             throw CommandRefusal{u"--db CATALOGUE and --from FILE are required"_s};
+        refuseServer(catalogue);
         catalogue = QFileInfo(catalogue).absoluteFilePath();
         const QString before =
             BackupRestore::restore(QFileInfo(copy).absoluteFilePath(), catalogue);

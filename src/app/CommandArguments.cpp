@@ -1,9 +1,8 @@
 #include "app/CommandArguments.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/shell/RunTimeError.h"
-
-#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,7 +82,7 @@ std::optional<QString> CommandArguments::firstRefusal(const QStringList& argumen
 std::unique_ptr<CatalogueDatabase> openCommandCatalogue(const QString& path) {
     if (path.isEmpty())
         throw CommandRefusal{u"--db CATALOGUE is required"_s};
-    if (!QFileInfo(path).isFile())
+    if (CatalogueLocation::isMissingFile(path))
         throw CommandRefusal{u"the catalogue "_s + path + u" does not exist"_s};
     try {
         auto db = std::make_unique<CatalogueDatabase>(path);

@@ -1,11 +1,10 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunUndo.h"
 #include "core/shell/RunTimeError.h"
-
-#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,7 +45,7 @@ bool parse(const QString& command, const QStringList& arguments, bool takesDryRu
         err << "tovin-catalog " << command << ": --db CATALOGUE is required\n";
         return false;
     }
-    if (!QFileInfo::exists(parsed.catalogue)) {
+    if (CatalogueLocation::isMissingFile(parsed.catalogue)) {
         err << "tovin-catalog " << command << ": " << parsed.catalogue << " does not exist\n";
         return false;
     }

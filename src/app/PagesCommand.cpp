@@ -1,6 +1,7 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/data/RecordSet.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
@@ -111,8 +112,8 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return ExitFailure;
     }
     ProgramFolder::applyToSharedState();
-    const QString catalogue = QFileInfo(request.catalogue).absoluteFilePath();
-    if (!QFileInfo(catalogue).isFile()) {
+    const QString catalogue = CatalogueLocation::absolute(request.catalogue);
+    if (CatalogueLocation::isMissingFile(catalogue)) {
         err << Name << "no catalogue file at " << catalogue << "; nothing was written\n";
         return ExitFailure;
     }

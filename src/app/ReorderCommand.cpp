@@ -1,10 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/orders/ReorderList.h"
 #include "core/shell/RunTimeError.h"
-
-#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,7 +26,7 @@ int runReorder(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "tovin-catalog reorder: --db CATALOGUE is required\n";
         return ExitFailure;
     }
-    if (!QFileInfo::exists(catalogue)) {
+    if (CatalogueLocation::isMissingFile(catalogue)) {
         err << "tovin-catalog reorder: " << catalogue << " does not exist\n";
         return ExitFailure;
     }

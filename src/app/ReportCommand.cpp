@@ -1,5 +1,6 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/reports/PreparedReport.h"
 #include "core/shell/RunTimeError.h"
 #include "ui/reports/ReportDocument.h"
@@ -40,7 +41,7 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         err << "tovin-catalog report: there is no report file " << reportPath << "\n";
         return ExitFailure;
     }
-    if (!QFileInfo(catalogue).isFile()) {
+    if (CatalogueLocation::isMissingFile(catalogue)) {
         err << "tovin-catalog report: there is no catalogue " << catalogue << "\n";
         return ExitFailure;
     }

@@ -190,9 +190,10 @@ QString BulkEdit::question(qsizetype products, const QStringList& columns,
 }
 
 std::optional<QString> BulkEdit::storedSupplier(CatalogueDatabase& db, const QString& typed) {
-    const QVariant name =
-        db.scalar(u"SELECT Name FROM Supplier WHERE Name = ? COLLATE NOCASE ORDER BY SID LIMIT 1"_s,
-                  {typed.trimmed()});
+    const QVariant name = db.scalar(u"SELECT Name FROM Supplier WHERE "_s +
+                                        db.dialect().equalsIgnoringCase(u"Name"_s, u"?"_s) +
+                                        u" ORDER BY SID LIMIT 1"_s,
+                                    {typed.trimmed()});
     if (name.isNull())
         return std::nullopt;
     return name.toString();
@@ -277,6 +278,19 @@ ImportOutcome BulkEdit::walkWithoutChanges(qint64 count, const ProgressCallback&
     return outcome;
 }
 
+namespace {
+
+// Every column of the table by name, in its order: "*" would also give the key column that some
+// engines keep as a column of its own.
+QString columnList(const QList<ColumnInfo>& info) {
+    QStringList names;
+    for (const ColumnInfo& column : info)
+        names << CatalogueDatabase::quoteName(column.name);
+    return names.join(u", "_s);
+}
+
+} // namespace
+
 ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                             const ProgressCallback& progress,
                             const std::function<void(const RunTimeError&)>& onError) {
@@ -293,13 +307,13 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     if (written.isEmpty())
         return walkWithoutChanges(count, progress);
 
-    // One statement for every row: "col = CASE WHEN ? THEN col ELSE ? END" lets a row keep its
+    // One statement for every row: "col = CASE WHEN ? = 1 THEN col ELSE ? END" lets a row keep its
     // value (a price without a retail price, a percentage of nothing).
     QString sql = u"UPDATE Products SET "_s;
     for (qsizetype i = 0; i < written.size(); ++i) {
         const QString name = CatalogueDatabase::quoteName(info.at(written[i]).name);
-        sql +=
-            (i ? u", "_s : QString()) + name + u" = CASE WHEN ? THEN "_s + name + u" ELSE ? END"_s;
+        sql += (i ? u", "_s : QString()) + name + u" = CASE WHEN ? = 1 THEN "_s + name +
+               u" ELSE ? END"_s;
     }
     sql += u" WHERE rowid = ?"_s;
     const std::unique_ptr<StorageStatement> update = db.prepare(sql);
@@ -357,7 +371,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
             report.status = BulkEdit::progress(rowCount, count);
             return progress(report);
         },
-        u"rowid, *"_s);
+        u"rowid, "_s + columnList(info));
     journal.setTotals(BulkEdit::progress(rowCount, count));
     transaction.commit();
     ImportOutcome outcome;

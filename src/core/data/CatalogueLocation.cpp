@@ -14,6 +14,14 @@ bool isServer(const QString& location) {
            trimmed.startsWith(u"postgres://"_s, Qt::CaseInsensitive);
 }
 
+QString absolute(const QString& location) {
+    return isServer(location) ? location.trimmed() : QFileInfo(location).absoluteFilePath();
+}
+
+bool isMissingFile(const QString& location) {
+    return !isServer(location) && !QFileInfo(location).isFile();
+}
+
 QString withoutPassword(const QString& location) {
     if (!isServer(location))
         return location;

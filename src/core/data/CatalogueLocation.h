@@ -9,6 +9,13 @@ namespace tovin::CatalogueLocation {
 // place (--db, the settings, the catalogue path every screen opens) takes either.
 bool isServer(const QString& location);
 
+// The location made whole: a file's absolute path, a server address as it is.
+QString absolute(const QString& location);
+
+// True when the location names a file that is not there; a server address is never missing
+// here (connecting tells whether it is there).
+bool isMissingFile(const QString& location);
+
 // The address as it may be shown and kept: a server URI without any password in it (in the
 // user part or among the parameters); a path as it is.
 QString withoutPassword(const QString& location);

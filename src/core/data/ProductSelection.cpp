@@ -42,12 +42,8 @@ bool ProductSelection::forEach(const std::function<bool(const StorageStatement& 
     if (ownTransaction)
         connection.begin(StorageConnection::Intent::Read);
     // The rows come in stock-number order, scattered over the file: a page cache that holds a
-    // large catalogue spares reading the same pages again and again. The connection's own
-    // setting comes back afterwards.
-    const std::unique_ptr<StorageStatement> cacheSize = m_db.prepare(u"PRAGMA cache_size"_s);
-    const qint64 previousCache = cacheSize->next() ? cacheSize->integer(0) : -2000;
-    cacheSize->reset();
-    m_db.prepare(u"PRAGMA cache_size = -65536"_s)->next();
+    // large catalogue spares reading the same pages again and again.
+    const std::shared_ptr<void> cache = connection.largeReadCache();
     bool whole = true;
     for (qint64 rowId : m_rows) {
         read->bind(1, rowId);
@@ -60,7 +56,6 @@ bool ProductSelection::forEach(const std::function<bool(const StorageStatement& 
     read->reset();
     if (ownTransaction && connection.inTransaction())
         connection.commit();
-    m_db.prepare(u"PRAGMA cache_size = "_s + QString::number(previousCache))->next();
     return whole;
 }
 

@@ -251,8 +251,6 @@ void RecordSet::close() {
     m_positions.clear();
     m_densePositions.clear();
     m_positionsValid = false;
-    m_rowidColumn = -2;
-    m_utf8 = -1;
     m_position = -1;
     m_onDeletedRow = false;
     m_adding = false;
@@ -375,34 +373,9 @@ std::vector<qint64> RecordSet::rowsRead(const Condition& condition, const QStrin
     return rows;
 }
 
-namespace {
-
-// Bounds, in the file's binary order of UTF-8 text, around every text equal to `ascii` when
-// letter case is ignored: all capitals below, and above, each letter at its largest variant,
-// which is the small letter, or the Kelvin sign for k and the long s for s (they fold to them).
-std::pair<QString, QString> caseBounds(const QString& ascii) {
-    QString low = ascii;
-    QString high = ascii;
-    for (qsizetype i = 0; i < ascii.size(); ++i) {
-        const char16_t c = ascii.at(i).unicode();
-        if (c >= u'a' && c <= u'z')
-            low[i] = QChar(c - u'a' + u'A');
-        const char16_t small = (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c;
-        high[i] = small == u'k' ? QChar(0x212A) : small == u's' ? QChar(0x017F) : QChar(small);
-    }
-    return {low, high};
-}
-
-bool isAscii(const QString& text) {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
-
 // A condition that requires "column = value" reads only the rows holding that value, through
 // the column's index where it has one, and still decides on each of them. A text equality
-// ignores letter case as the file's order may not: the rows lie between the value's case
-// bounds, and rows holding numbers (below every text) or blobs (above) are read as well.
+// ignores letter case, as the column's order may not: the engine says which rows to read.
 std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& condition) const {
     for (const Condition::Equality& equality : condition.requiredEqualities()) {
         const QString column =
@@ -412,56 +385,19 @@ std::optional<std::vector<qint64>> RecordSet::rowsLookedUp(const Condition& cond
                 continue;
             return rowsRead(condition, column + u" = ?"_s, {equality.value});
         }
-        const QString text = equality.value.toString();
-        if (!isAscii(text))
-            continue;
-        if (m_utf8 < 0) {
-            const std::unique_ptr<StorageStatement> encoding = m_db->prepare(u"PRAGMA encoding"_s);
-            m_utf8 =
-                encoding->next() && encoding->value(0, ColumnKind::Text).toString() == u"UTF-8"_s;
-        }
-        if (!m_utf8)
+        const std::optional<StorageConnection::TextLookup> lookup =
+            m_db->connection().caseInsensitiveLookup(
+                m_table, m_tableColumns.at(equality.column).name, equality.value.toString());
+        if (!lookup)
             return std::nullopt;
-        const auto [low, high] = caseBounds(text);
-        // The bounds hold in binary order and in the order that ignores the case of ASCII
-        // letters, so the column's own order serves (and its index with it) when it is one of
-        // those; any other order is overruled.
-        const QString collation =
-            m_db->connection().columnCollation(m_table, m_tableColumns.at(equality.column).name);
-        const bool ownOrder = collation.compare(u"BINARY"_s, Qt::CaseInsensitive) == 0 ||
-                              collation.compare(u"NOCASE"_s, Qt::CaseInsensitive) == 0;
-        const QString ordered = ownOrder ? column : column + u" COLLATE BINARY"_s;
-        return rowsRead(condition,
-                        ordered + u" < '' OR "_s + ordered + u" BETWEEN ?1 AND ?2 OR "_s + ordered +
-                            u" >= x''"_s,
-                        {low, high});
+        return rowsRead(condition, lookup->where, lookup->values);
     }
     return std::nullopt;
 }
 
-// Only the rowid itself (an INTEGER PRIMARY KEY) holds nothing but whole numbers.
+// Only a counter column, the table's row key, holds nothing but whole numbers.
 bool RecordSet::isRowidColumn(int tableColumn) const {
-    if (m_rowidColumn == -2) {
-        m_rowidColumn = -1;
-        const std::unique_ptr<StorageStatement> info =
-            m_db->prepare(u"SELECT name, type, pk FROM pragma_table_info(?)"_s);
-        info->bind(1, m_table);
-        int keys = 0;
-        QString key;
-        QString type;
-        while (info->next()) {
-            if (info->integer(2) > 0) {
-                ++keys;
-                key = info->value(0, ColumnKind::Text).toString();
-                type = info->value(1, ColumnKind::Text).toString();
-            }
-        }
-        if (keys == 1 && type.compare(u"INTEGER"_s, Qt::CaseInsensitive) == 0)
-            for (int i = 0; i < m_tableColumns.size(); ++i)
-                if (m_tableColumns.at(i).name.compare(key, Qt::CaseInsensitive) == 0)
-                    m_rowidColumn = i;
-    }
-    return tableColumn == m_rowidColumn;
+    return m_tableColumns.at(tableColumn).kind == ColumnKind::Counter;
 }
 
 void RecordSet::applyFilter() {

@@ -189,8 +189,6 @@ private:
     mutable qint64 m_denseBase = 0;
     mutable QHash<qint64, int> m_positions;
     mutable bool m_positionsValid = false;
-    mutable int m_rowidColumn = -2; // the table column that is the rowid, -1 none, -2 unknown
-    mutable int m_utf8 = -1;        // whether the file stores text as UTF-8; -1 unknown
 
     // Cursor: -1 before the first row, m_view.size() after the last.
     int m_position = -1;

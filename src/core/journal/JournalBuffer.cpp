@@ -1,7 +1,9 @@
 #include "core/journal/JournalBuffer.h"
 
+#include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/journal/JournalValues.h"
+#include "core/journal/ServerJournal.h"
 
 #include <cstring>
 // The system's SQLite is built with the pre-update hook; its header declares the hook's
@@ -111,6 +113,9 @@ void install(sqlite3* handle, CurrentRun* current) {
 }
 
 void write(CatalogueDatabase& db, CurrentRun& current) {
+    // A catalogue on a server gathers its changes in its session, not in this buffer.
+    if (!db.handle())
+        ServerJournal::gather(db, current);
     if (std::exchange(current.unreadable, false))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"A row the run wrote could not be read for its journal"_s);

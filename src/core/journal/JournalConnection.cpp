@@ -4,6 +4,7 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/journal/JournalBuffer.h"
+#include "core/journal/ServerJournal.h"
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>
@@ -49,8 +50,21 @@ int committing(void* state) {
     return static_cast<State*>(state)->pending.isEmpty() ? 0 : 1;
 }
 
+// A server connection keeps its state with itself; its changes are gathered by triggers.
+State& serverStateOf(CatalogueDatabase& db) {
+    std::shared_ptr<void>& kept = db.connection().kept();
+    if (!kept) {
+        auto state = std::make_shared<State>();
+        db.setBeforeCommit([&db, current = state.get()] { JournalBuffer::write(db, *current); });
+        kept = state;
+    }
+    return *static_cast<State*>(kept.get());
+}
+
 State& stateOf(CatalogueDatabase& db) {
     sqlite3* handle = db.handle();
+    if (!handle)
+        return serverStateOf(db);
     {
         QMutexLocker lock(&statesLock);
         if (State* state = states.value(handle))
@@ -96,6 +110,15 @@ QStringList journalledTables(CatalogueDatabase& db) {
     return tables;
 }
 
+void setRun(CatalogueDatabase& db, qint64 run) {
+    State& state = currentRun(db);
+    if (run == 0 && state.run != 0)
+        state.last = state.run;
+    state.run = run;
+    if (!db.handle())
+        ServerJournal::setRun(db, run);
+}
+
 qint64 takeLastRun(CatalogueDatabase& db) {
     return std::exchange(stateOf(db).last, 0);
 }
@@ -104,7 +127,8 @@ JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db) {
     State& state = stateOf(db);
     if (state.run == 0)
         for (const QString& table : journalledTables(db))
-            JournalBuffer::addTable(state, table, realColumns(db, table));
+            JournalBuffer::addTable(state, table,
+                                    db.handle() ? realColumns(db, table) : QList<bool>());
     return state;
 }
 

@@ -15,8 +15,12 @@ class CatalogueDatabase;
 namespace JournalConnection {
 
 // The number of the run in progress on this connection, after making sure the hooks are in place
-// and every shop table is journalled. Only JournalRun sets it.
+// and every shop table is journalled. Only JournalRun sets it, through setRun.
 JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db);
+
+// Begins journalling the run with that number on this connection, or ends it (0), keeping the
+// run that ended for takeLastRun.
+void setRun(CatalogueDatabase& db, qint64 run);
 
 // The run that ended last on this connection since the last call (0 for none), so a screen can
 // offer to take back the run it just made.

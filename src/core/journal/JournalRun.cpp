@@ -5,6 +5,7 @@
 #include "core/journal/JournalBuffer.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
+#include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 
 #include <QDateTime>
@@ -54,7 +55,7 @@ JournalRun::JournalRun(CatalogueDatabase& db, const QString& kind, const QString
     dropOldRuns(db, now);
     if (own)
         own->commit();
-    current.run = m_number;
+    JournalConnection::setRun(db, m_number);
 }
 
 // This run counts among the last ones kept. Each run's chunks go as one range of RunRows' key.
@@ -78,9 +79,11 @@ void JournalRun::dropOldRuns(CatalogueDatabase& db, const QDateTime& now) {
 JournalRun::~JournalRun() {
     if (m_number == 0)
         return;
-    JournalBuffer::CurrentRun& current = JournalConnection::currentRun(m_db);
-    current.run = 0;
-    current.last = m_number;
+    try {
+        JournalConnection::setRun(m_db, 0);
+    } catch (const RunTimeError&) {
+        // The server's session went with its connection, and the run's setting with it.
+    }
 }
 
 void JournalRun::setTotals(const QString& totals) {

@@ -215,6 +215,11 @@ QByteArray packRow(const Row& values) {
     return out;
 }
 
+void packColumn(QByteArray& out, int column, const QVariant& value) {
+    appendVarint(out, quint64(column));
+    appendValue(out, value);
+}
+
 Row unpackRow(const QByteArray& packed) {
     Row row;
     for (Reader reader(packed); !reader.atEnd();)

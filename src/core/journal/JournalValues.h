@@ -22,6 +22,8 @@ using Row = QList<QVariant>;
 using Columns = QList<std::pair<int, QVariant>>;
 
 QByteArray packRow(const Row& values);
+// Appends one column of a packed change list: its position, then its value.
+void packColumn(QByteArray& out, int column, const QVariant& value);
 Row unpackRow(const QByteArray& packed);
 Columns unpackColumns(const QByteArray& packed);
 

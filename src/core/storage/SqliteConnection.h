@@ -35,6 +35,9 @@ public:
     qint64 rowsChanged() const override;
     const StorageDialect& dialect() const override { return m_dialect; }
     QString columnCollation(const QString& table, const QString& column) const override;
+    std::optional<TextLookup> caseInsensitiveLookup(const QString& table, const QString& column,
+                                                    const QString& ascii) const override;
+    std::shared_ptr<void> largeReadCache() override;
     QString errorText() const override;
     void setRowWritten(RowWritten told) override;
     void setLockWait(int milliseconds) override { m_lockWaitMs = milliseconds; }
@@ -55,6 +58,7 @@ private:
     int m_lockWaitMs = 5000;
     std::function<void()> m_lockNotice;
     QElapsedTimer m_lockWaitTimer;
+    mutable int m_utf8 = -1; // whether the file keeps its texts in UTF-8 (-1: not asked yet)
 };
 
 } // namespace tovin

@@ -5,8 +5,10 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tovin {
 
@@ -42,6 +44,25 @@ public:
     virtual const StorageDialect& dialect() const = 0;
     // The name of the order a column's texts compare in ("" when the engine does not say).
     virtual QString columnCollation(const QString& table, const QString& column) const = 0;
+    // A condition selecting the rows whose text in `column` equals `ascii` when the case of
+    // ASCII letters is ignored, through the column's index where it can, with the values it
+    // binds. It may select more rows than that (the caller decides on each again), never fewer;
+    // nothing when the engine cannot narrow the rows down that way.
+    struct TextLookup {
+        QString where;
+        QVariantList values;
+    };
+    virtual std::optional<TextLookup>
+    caseInsensitiveLookup(const QString& table, const QString& column, const QString& ascii) const {
+        Q_UNUSED(table);
+        Q_UNUSED(column);
+        Q_UNUSED(ascii);
+        return std::nullopt;
+    }
+    // Makes the engine's page cache large enough to read most of a large catalogue in scattered
+    // order, until the returned object goes (null for an engine that keeps its own cache).
+    virtual std::shared_ptr<void> largeReadCache() { return nullptr; }
+
     // What the engine said about the last statement that failed.
     virtual QString errorText() const = 0;
 
@@ -67,10 +88,15 @@ public:
             m_writesDone();
     }
 
+    // What another part of the program keeps for exactly as long as this connection lives (the
+    // run journal's state): a later connection at the same address never finds it.
+    std::shared_ptr<void>& kept() { return m_kept; }
+
 protected:
     StorageConnection() = default;
 
 private:
+    std::shared_ptr<void> m_kept;
     QHash<QString, std::shared_ptr<StorageStatement>> m_cached;
     std::function<void()> m_writesDone;
 };

@@ -1,6 +1,7 @@
 #include "ui/export/FrmExport.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/export/DelimitedExport.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
@@ -122,7 +123,7 @@ FrmExport::~FrmExport() = default;
 void FrmExport::Form_Load() {
     StepGuard step(label(u"Form_Load"_s));
     step([] {
-        if (!QFileInfo::exists(shared().DBPath) && shared().prompts)
+        if (CatalogueLocation::isMissingFile(shared().DBPath) && shared().prompts)
             shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
     });
     step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });

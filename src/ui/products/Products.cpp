@@ -1,6 +1,7 @@
 #include "ui/products/Products.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/data/Condition.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/StockSaleEntry.h"
@@ -27,7 +28,6 @@
 #include "ui/shell/ControlTexts.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -286,7 +286,7 @@ void Products::Form_Load() {
             frame->move(0, 0);
     });
     step([] {
-        if (!QFileInfo::exists(shared().DBPath) && shared().prompts)
+        if (CatalogueLocation::isMissingFile(shared().DBPath) && shared().prompts)
             shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
     });
     step([this] { m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath); });

@@ -1,0 +1,151 @@
+#include "core/journal/ServerJournal.h"
+
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/journal/JournalValues.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::ServerJournal {
+
+namespace {
+
+// Outside a run the trigger returns at once, so other sessions and other work pay one setting
+// lookup a row.
+const QString TriggerFunction =
+    u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
+    u"BEGIN "
+    u"IF coalesce(current_setting('tovin.run', true), '') = '' THEN RETURN NULL; END IF; "
+    u"IF TG_OP = 'INSERT' THEN "
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, key, after) "
+    u"VALUES (TG_TABLE_NAME, 1, NEW.rowid, to_jsonb(NEW)); "
+    u"ELSIF TG_OP = 'UPDATE' THEN "
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before, after) "
+    u"VALUES (TG_TABLE_NAME, 2, OLD.rowid, to_jsonb(OLD), to_jsonb(NEW)); "
+    u"ELSE "
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before) "
+    u"VALUES (TG_TABLE_NAME, 3, OLD.rowid, to_jsonb(OLD)); "
+    u"END IF; "
+    u"RETURN NULL; "
+    u"END $body$"_s;
+
+// The value of one column as the catalogue's reading of it gives it: whole numbers for counters,
+// money and yes/no, floating numbers for numbers, texts for texts and dates.
+QVariant columnValue(const QJsonObject& row, const ColumnInfo& column, bool& exact) {
+    const QJsonValue value = row.value(column.name);
+    if (value.isNull() || value.isUndefined())
+        return QVariant();
+    switch (column.kind) {
+    case ColumnKind::Counter:
+    case ColumnKind::Money:
+    case ColumnKind::YesNo: {
+        // A whole number beyond a double's exact range still reads exactly as an integer.
+        const qint64 whole = value.toInteger(std::numeric_limits<qint64>::min());
+        if (whole == std::numeric_limits<qint64>::min())
+            exact = false;
+        return QVariant(qlonglong(whole));
+    }
+    case ColumnKind::Number:
+        if (!value.isDouble())
+            exact = false;
+        return QVariant(value.toDouble());
+    default:
+        if (!value.isString())
+            exact = false;
+        return QVariant(value.toString());
+    }
+}
+
+JournalValues::Row rowOf(const QByteArray& json, const QList<ColumnInfo>& columns, bool& exact) {
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    JournalValues::Row row;
+    row.reserve(columns.size());
+    for (const ColumnInfo& column : columns)
+        row << columnValue(object, column, exact);
+    return row;
+}
+
+// The columns whose values differ, each packed with its position; false when none does (an
+// update that wrote the same values changes nothing worth taking back).
+bool packChanges(QByteArray& before, QByteArray& after, const JournalValues::Row& old,
+                 const JournalValues::Row& now) {
+    bool any = false;
+    for (int column = 0; column < old.size(); ++column) {
+        if (JournalValues::same(old.at(column), now.at(column)))
+            continue;
+        JournalValues::packColumn(before, column, old.at(column));
+        JournalValues::packColumn(after, column, now.at(column));
+        any = true;
+    }
+    return any;
+}
+
+} // namespace
+
+QStringList schemaStatements(const QStringList& tables) {
+    QStringList statements{TriggerFunction};
+    for (const QString& table : tables)
+        statements << u"CREATE TRIGGER journal AFTER INSERT OR UPDATE OR DELETE ON "_s +
+                          CatalogueDatabase::quoteName(table) +
+                          u" FOR EACH ROW EXECUTE FUNCTION journal_row()"_s;
+    return statements;
+}
+
+void setRun(CatalogueDatabase& db, qint64 run) {
+    if (run != 0)
+        db.run(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
+               u"tbl text NOT NULL, op smallint NOT NULL, key bigint NOT NULL, before jsonb, "
+               u"after jsonb)"_s);
+    db.scalar(u"SELECT set_config('tovin.run', ?, false)"_s,
+              {run != 0 ? QString::number(run) : QString(u""_s)});
+}
+
+void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
+    if (current.run == 0 || !db.connection().inTransaction())
+        return;
+    // A connection made again after it was lost has a new session, without the run's setting
+    // or its gathered changes: the run's writes there were not journalled.
+    if (db.scalar(u"SELECT current_setting('tovin.run', true)"_s).toString() !=
+        QString::number(current.run))
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"The run's journal was lost with the connection to the server"_s);
+    StorageStatement& q =
+        db.run(u"SELECT tbl, op, key, CAST(before AS text), CAST(after AS text) FROM "
+               u"pg_temp.journal_pending ORDER BY seq"_s);
+    bool exact = true;
+    while (q.next()) {
+        const QString table = q.text(0);
+        const int number = current.number.value(table.toUtf8(), -1);
+        if (number < 0)
+            continue;
+        const QList<ColumnInfo>& columns = db.columns(table);
+        const auto change = RunHistory::Change(q.integer(1));
+        QByteArray before;
+        QByteArray after;
+        if (change == RunHistory::Change::Added) {
+            after = JournalValues::packRow(rowOf(q.text(4).toUtf8(), columns, exact));
+        } else if (change == RunHistory::Change::Deleted) {
+            before = JournalValues::packRow(rowOf(q.text(3).toUtf8(), columns, exact));
+        } else if (!packChanges(before, after, rowOf(q.text(3).toUtf8(), columns, exact),
+                                rowOf(q.text(4).toUtf8(), columns, exact))) {
+            continue;
+        }
+        if (current.pending.isEmpty() || current.pending.last().run != current.run ||
+            current.pending.last().full()) {
+            current.pending.append(JournalChunks::Chunk());
+            current.pending.last().run = current.run;
+        }
+        JournalChunks::append(current.pending.last(), number, current.tables.at(number), change,
+                              q.integer(2), before, after);
+    }
+    q.reset();
+    db.run(u"DELETE FROM pg_temp.journal_pending"_s);
+    if (!exact)
+        current.unreadable = true;
+}
+
+} // namespace tovin::ServerJournal
