@@ -38,6 +38,8 @@ public:
     std::optional<TextLookup> caseInsensitiveLookup(const QString& table, const QString& column,
                                                     const QString& ascii) const override;
     std::shared_ptr<void> largeReadCache() override;
+    QStringList tableNames() override;
+    QList<StoredColumn> tableColumns(const QString& table) override;
     QString errorText() const override;
     void setRowWritten(RowWritten told) override;
     void setLockWait(int milliseconds) override { m_lockWaitMs = milliseconds; }

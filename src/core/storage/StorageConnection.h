@@ -4,13 +4,22 @@
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace tovin {
+
+// A column as the engine declares it: the data layer reads its kind from the declared type.
+struct StoredColumn {
+    QString name;
+    QString declaredType;
+    bool primaryKey = false;
+};
 
 // One open connection to a catalogue's storage engine: statements, transactions and the rows
 // each write changes. Implemented once per engine; the rest of the program sees only this.
@@ -63,6 +72,11 @@ public:
     // order, until the returned object goes (null for an engine that keeps its own cache).
     virtual std::shared_ptr<void> largeReadCache() { return nullptr; }
 
+    // The tables there are, in the order they were made, the program's own among them.
+    virtual QStringList tableNames() = 0;
+    // A table's columns in the table's own order (none for a table there is not); the engine's
+    // own row key is no column of the catalogue and is not listed.
+    virtual QList<StoredColumn> tableColumns(const QString& table) = 0;
     // What the engine said about the last statement that failed.
     virtual QString errorText() const = 0;
 
