@@ -6,6 +6,7 @@
 #include "core/storage/PostgresSql.h"
 #include "support/core/TestServer.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -156,6 +157,34 @@ private slots:
         db->prepare(u"INSERT INTO t (k) VALUES (2)"_s)->execute();
         db->commit();
         QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), qint64(2));
+    }
+
+    // A row another connection holds is waited for only so long, and the wait's end is told
+    // as the catalogue being locked; the waiting transaction goes on.
+    void lockWaitIsBounded() {
+        const auto holder = connect();
+        holder->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY, v text)"_s)->execute();
+        holder->prepare(u"INSERT INTO t (k, v) VALUES (1, 'a'), (2, 'b')"_s)->execute();
+        holder->begin();
+        holder->prepare(u"UPDATE t SET v = 'held' WHERE k = 1"_s)->execute();
+        const auto waiter = connect();
+        waiter->setLockWait(300);
+        waiter->begin();
+        QElapsedTimer timer;
+        timer.start();
+        QString message;
+        try {
+            waiter->prepare(u"UPDATE t SET v = 'mine' WHERE k = 1"_s)->execute();
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.startsWith(u"Another user kept the catalogue locked"_s),
+                 qPrintable(message));
+        QVERIFY(timer.elapsed() >= 250 && timer.elapsed() < 5000);
+        waiter->prepare(u"UPDATE t SET v = 'mine' WHERE k = 2"_s)->execute();
+        waiter->commit();
+        holder->commit();
+        QCOMPARE(count(*holder, u"SELECT count(*) FROM t WHERE v = 'mine'"_s), qint64(1));
     }
 
     // Keys come from the server: two connections writing at once never get the same one, and
