@@ -1,11 +1,17 @@
 #include "core/storage/PostgresConnection.h"
 
+#include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/storage/PostgresNotices.h"
 #include "core/storage/PostgresSql.h"
 #include "core/storage/PostgresStatement.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAtomicInteger>
+#include <QSocketNotifier>
+#include <QUuid>
 #include <libpq-fe.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,6 +67,13 @@ const QHash<QString, QString>& catalogueSpellings() {
     return spellings;
 }
 
+// This program's name in the notices its connections send, so it does not tell its own views
+// twice of what it wrote.
+const QString& programToken() {
+    static const QString token = QUuid::createUuid().toString(QUuid::Id128);
+    return token;
+}
+
 } // namespace
 
 void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
@@ -84,12 +97,15 @@ std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri)
 
 PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
     : m_handle(handle), m_uri(std::move(uri)) {
+    static QAtomicInteger<qint64> connections;
+    m_sender = programToken() + u'/' + QString::number(++connections);
     // The server's notices (a name already there, a cascade) are no business of the user's.
     PQsetNoticeProcessor(
         handle, [](void*, const char*) {}, nullptr);
 }
 
 PostgresConnection::~PostgresConnection() {
+    m_listener.reset();
     forgetStatements();
     PQfinish(m_handle);
 }
@@ -110,6 +126,62 @@ void PostgresConnection::setUpSession() {
                                "current_setting('default_transaction_read_only') = 'on'"));
     m_readOnly = isSuccess(result.get()) && PQntuples(result.get()) == 1 &&
                  PQgetvalue(result.get(), 0, 0)[0] == 't';
+    listen();
+}
+
+void PostgresConnection::listen() {
+    exec(QByteArray("LISTEN ").append(PostgresNotices::Channel).constData(),
+         u"Listening for changes"_s);
+    m_listener.reset();
+    // Without an event loop (a batch command) nobody would be told anyway.
+    if (!QAbstractEventDispatcher::instance())
+        return;
+    m_listener = std::make_unique<QObject>();
+    auto* notifier =
+        new QSocketNotifier(qintptr(PQsocket(m_handle)), QSocketNotifier::Read, m_listener.get());
+    QObject::connect(notifier, &QSocketNotifier::activated, m_listener.get(), [this, notifier] {
+        // A connection the server dropped is made again by the next statement.
+        if (!PQconsumeInput(m_handle)) {
+            notifier->setEnabled(false);
+            return;
+        }
+        collectNotices();
+    });
+}
+
+void PostgresConnection::collectNotices() {
+    const bool waiting = !m_received.isEmpty();
+    while (PGnotify* notify = PQnotifies(m_handle)) {
+        m_received << QByteArray(notify->extra);
+        PQfreemem(notify);
+    }
+    if (!waiting && !m_received.isEmpty() && m_listener)
+        QMetaObject::invokeMethod(
+            m_listener.get(), [this] { deliverNotices(); }, Qt::QueuedConnection);
+}
+
+void PostgresConnection::deliverNotices() {
+    const QList<QByteArray> received = std::exchange(m_received, {});
+    const QString identity = place();
+    const QString ours = programToken() + u'/';
+    for (const QByteArray& payload : received) {
+        PostgresNotices::Notice notice;
+        if (!PostgresNotices::read(payload, notice) || notice.sender.startsWith(ours) ||
+            !PostgresNotices::firstSighting(notice))
+            continue;
+        emit CatalogueChanges::instance().rowsChanged(identity, notice.table, notice.rows);
+    }
+}
+
+void PostgresConnection::sendNotices() {
+    const QHash<QString, QList<qint64>> unsent = std::exchange(m_unsent, {});
+    for (auto it = unsent.cbegin(); it != unsent.cend(); ++it)
+        for (const QByteArray& payload :
+             PostgresNotices::payloads(m_sender, m_serial, it.key(), it.value()))
+            run("SELECT pg_notify($1, $2)",
+                {Parameter{0, PostgresNotices::Channel, false, false},
+                 Parameter{0, payload, false, false}},
+                u"Telling other computers of the changes"_s);
 }
 
 void PostgresConnection::reconnectIfLost() {
@@ -128,6 +200,7 @@ void PostgresConnection::lost(const QString& serverMessage) {
     // The server ended whatever transaction was open with the connection.
     m_inTransaction = false;
     m_savepointStale = false;
+    m_unsent.clear();
     m_errorText = serverMessage;
     throw CatalogueFailure(ErrorNumber::DatabaseRefused,
                            u"The connection to the catalogue server "_s + place() +
@@ -179,6 +252,7 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
         // A statement that only read leaves the savepoint where it was.
         if (guarded && qstrncmp(PQcmdStatus(result.get()), "SELECT", 6) != 0)
             m_savepointStale = true;
+        collectNotices();
         return result;
     }
     if (guarded && PQstatus(m_handle) == CONNECTION_OK) {
@@ -203,11 +277,18 @@ void PostgresConnection::begin(Intent intent) {
          u"Starting a transaction"_s);
     m_inTransaction = true;
     m_savepointStale = false;
+    m_unsent.clear();
 }
 
 void PostgresConnection::commit() {
     if (!m_inTransaction)
         return;
+    try {
+        sendNotices();
+    } catch (...) {
+        rollback();
+        throw;
+    }
     const Result result(PQexec(m_handle, "COMMIT"));
     m_inTransaction = false;
     m_savepointStale = false;
@@ -223,6 +304,7 @@ void PostgresConnection::rollback() {
         return;
     m_inTransaction = false;
     m_savepointStale = false;
+    m_unsent.clear();
     const Result result(PQexec(m_handle, "ROLLBACK"));
 }
 
@@ -256,9 +338,12 @@ QString PostgresConnection::spelling(const QString& lowered) {
     return catalogueSpellings().value(lowered, lowered);
 }
 
-void PostgresConnection::wrote(const QByteArray& table, qint64 key) const {
+void PostgresConnection::wrote(const QByteArray& table, qint64 key) {
     if (m_rowWritten)
         m_rowWritten(table.constData(), key);
+    const QString name = QString::fromUtf8(table);
+    if (!CatalogueSchema::isBookkeepingTable(name))
+        m_unsent[name] << key;
 }
 
 QString PostgresConnection::columnCollation(const QString& table, const QString& column) const {

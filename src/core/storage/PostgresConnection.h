@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QObject>
 #include <memory>
 #include <vector>
 
@@ -63,7 +64,10 @@ public:
     bool hasRowKey(const QString& table);
     // A name the server gave back (in lower case) as the catalogue spells it.
     static QString spelling(const QString& lowered);
-    void wrote(const QByteArray& table, qint64 key) const;
+    void wrote(const QByteArray& table, qint64 key);
+    // Tells the other connections to the catalogue which rows were written since the last
+    // notice: inside the open transaction (the server delivers it on the commit), or at once.
+    void sendNotices();
     void setLastInsertedKey(qint64 key) { m_lastInsertedKey = key; }
     void setRowsChanged(qint64 rows) { m_rowsChanged = rows; }
 
@@ -76,6 +80,11 @@ private:
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;
+    void listen();
+    // Takes what other connections told from the server; delivers it when the program next
+    // waits for events, never in the middle of a statement.
+    void collectNotices();
+    void deliverNotices();
 
     pg_conn* m_handle;
     QString m_uri;
@@ -90,6 +99,13 @@ private:
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;
     bool m_readOnly = false;
+    // The rows written since the last notice, by table, and this connection's name in notices.
+    QHash<QString, QList<qint64>> m_unsent;
+    QString m_sender;
+    qint64 m_serial = 0;
+    // Watches the connection for notices of other programs while the program waits for events.
+    std::unique_ptr<QObject> m_listener;
+    QList<QByteArray> m_received;
 };
 
 } // namespace tovin

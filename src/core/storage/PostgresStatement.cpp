@@ -152,8 +152,11 @@ void PostgresStatement::execute() {
         m_rows = PQntuples(result);
     }
     // A write outside a transaction is kept once its statement is done.
-    if (!status.startsWith("SELECT") && !m_connection.inTransaction())
+    if (!status.startsWith("SELECT") && !m_connection.inTransaction()) {
+        if (m_keysOnly)
+            m_connection.sendNotices();
         m_connection.writesDone();
+    }
 }
 
 bool PostgresStatement::next() {

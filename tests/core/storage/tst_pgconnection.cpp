@@ -1,8 +1,14 @@
+#include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/storage/PostgresConnection.h"
+#include "core/storage/PostgresNotices.h"
 #include "core/storage/PostgresSql.h"
 #include "support/core/TestServer.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 #include <cstring>
 #include <limits>
@@ -153,6 +159,34 @@ private slots:
         QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), qint64(2));
     }
 
+    // A row another connection holds is waited for only so long, and the wait's end is told
+    // as the catalogue being locked; the waiting transaction goes on.
+    void lockWaitIsBounded() {
+        const auto holder = connect();
+        holder->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY, v text)"_s)->execute();
+        holder->prepare(u"INSERT INTO t (k, v) VALUES (1, 'a'), (2, 'b')"_s)->execute();
+        holder->begin();
+        holder->prepare(u"UPDATE t SET v = 'held' WHERE k = 1"_s)->execute();
+        const auto waiter = connect();
+        waiter->setLockWait(300);
+        waiter->begin();
+        QElapsedTimer timer;
+        timer.start();
+        QString message;
+        try {
+            waiter->prepare(u"UPDATE t SET v = 'mine' WHERE k = 1"_s)->execute();
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.startsWith(u"Another user kept the catalogue locked"_s),
+                 qPrintable(message));
+        QVERIFY(timer.elapsed() >= 250 && timer.elapsed() < 5000);
+        waiter->prepare(u"UPDATE t SET v = 'mine' WHERE k = 2"_s)->execute();
+        waiter->commit();
+        holder->commit();
+        QCOMPARE(count(*holder, u"SELECT count(*) FROM t WHERE v = 'mine'"_s), qint64(1));
+    }
+
     // Keys come from the server: two connections writing at once never get the same one, and
     // a row written with its own key moves the counter past it.
     void keysComeFromTheServer() {
@@ -230,6 +264,54 @@ private slots:
         QVERIFY(pid->integer(0) != backend);
     }
 
+    // What another program writes is told to this one's views once it is committed, with the
+    // table and keys; a rolled-back write is never told, nor this program's own writes twice.
+    void otherProgramsWritesAreTold() {
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (rowid bigint PRIMARY KEY)"_s)->execute();
+        const auto second = connect();
+        QSignalSpy told(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged);
+        db->begin();
+        db->prepare(u"INSERT INTO t (rowid) VALUES (1)"_s)->execute();
+        db->rollback();
+        db->prepare(u"INSERT INTO t (rowid) VALUES (2)"_s)->execute();
+        QProcess writer;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TOVIN_PG_WRITER"_s, m_database->uri());
+        writer.setProcessEnvironment(environment);
+        writer.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(writer.exitCode(), 0);
+        QTRY_COMPARE(told.size(), qsizetype(2));
+        QTest::qWait(200); // nothing more comes, though two connections here listen
+        QCOMPARE(told.size(), qsizetype(2));
+        QCOMPARE(told.at(0).at(0).toString(),
+                 CatalogueLocation::withoutPassword(m_database->uri()));
+        QCOMPARE(told.at(0).at(1).toString(), u"t"_s);
+        QCOMPARE(told.at(0).at(2).value<QList<qint64>>(), QList<qint64>({11, 12}));
+        QCOMPARE(told.at(1).at(2).value<QList<qint64>>(), QList<qint64>({11}));
+    }
+
+    void noticesSplitLargeWrites() {
+        qint64 serial = 0;
+        QList<qint64> rows;
+        for (qint64 key = 1; key <= 3000; ++key)
+            rows << key * 1000000;
+        const QList<QByteArray> payloads =
+            PostgresNotices::payloads(u"me/1"_s, serial, u"Products"_s, rows);
+        QVERIFY(payloads.size() > 1);
+        QList<qint64> back;
+        for (const QByteArray& payload : payloads) {
+            QVERIFY(payload.size() < 8000);
+            PostgresNotices::Notice notice;
+            QVERIFY(PostgresNotices::read(payload, notice));
+            QCOMPARE(notice.table, u"Products"_s);
+            back << notice.rows;
+        }
+        QCOMPARE(back, rows);
+        QCOMPARE(serial, qint64(payloads.size()));
+    }
+
     void refusedConnectionIsPlain() {
         QString message;
         try {
@@ -243,5 +325,19 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(PgConnectionTest)
+// Run with TOVIN_PG_WRITER set to a URI, the test program is the other computer: it writes
+// two rows of table t there in one transaction and one more on its own, and ends.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (const QString uri = qEnvironmentVariable("TOVIN_PG_WRITER"); !uri.isEmpty()) {
+        const auto db = PostgresConnection::open(uri);
+        db->begin();
+        db->prepare(u"INSERT INTO t (rowid) VALUES (11), (12)"_s)->execute();
+        db->commit();
+        db->prepare(u"DELETE FROM t WHERE rowid = 11"_s)->execute();
+        return 0;
+    }
+    PgConnectionTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_pgconnection.moc"
