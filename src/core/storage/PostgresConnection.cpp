@@ -270,7 +270,11 @@ std::unique_ptr<StorageStatement> PostgresConnection::prepare(const QString& sql
 void PostgresConnection::begin(Intent intent) {
     reconnectIfLost();
     // A reading transaction sees one state of the catalogue throughout, as the file's does.
-    exec(QByteArray(intent == Intent::Write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ")
+    // Writers take turns, one transaction at a time, as they do on a file: a screen's check
+    // that its row is unchanged and its write then see the same row, and two imports of the
+    // same products cannot both find a product missing and both add it.
+    exec(QByteArray(intent == Intent::Write ? "BEGIN; SELECT pg_advisory_xact_lock(7468696)"
+                                            : "BEGIN ISOLATION LEVEL REPEATABLE READ")
              .append("; SAVEPOINT ")
              .append(Savepoint)
              .constData(),
@@ -355,6 +359,17 @@ QString PostgresConnection::columnCollation(const QString& table, const QString&
          Parameter{0, column.toLower().toUtf8(), false, false}},
         u"Reading a column's collation"_s);
     return PQntuples(result.get()) ? QString::fromUtf8(PQgetvalue(result.get(), 0, 0)) : QString();
+}
+
+// A text column of the catalogue compares without letter case already (its collation says so),
+// wider than ASCII letters only: the equality itself selects the rows, through the column's
+// index, and the caller decides on each.
+std::optional<StorageConnection::TextLookup>
+PostgresConnection::caseInsensitiveLookup(const QString& table, const QString& column,
+                                          const QString& ascii) const {
+    if (columnCollation(table, column).compare(u"nocase"_s, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return TextLookup{u'"' + QString(column).replace(u'"', u"\"\""_s) + u"\" = ?"_s, {ascii}};
 }
 
 QStringList PostgresConnection::tableNames() {
