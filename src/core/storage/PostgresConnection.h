@@ -35,6 +35,8 @@ public:
     qint64 rowsChanged() const override { return m_rowsChanged; }
     const StorageDialect& dialect() const override { return m_dialect; }
     QString columnCollation(const QString& table, const QString& column) const override;
+    std::optional<TextLookup> caseInsensitiveLookup(const QString& table, const QString& column,
+                                                    const QString& ascii) const override;
     QStringList tableNames() override;
     QList<StoredColumn> tableColumns(const QString& table) override;
     QString errorText() const override { return m_errorText; }

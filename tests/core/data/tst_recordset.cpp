@@ -190,8 +190,6 @@ private slots:
     }
 
     void findFromCurrentOrFirstRow() {
-        if (test::onServer())
-            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         // Sorted: AB1, AB2, AB4, CD3, O'Brien-7, OBrien-7.
         RecordSet& rs =
             open(ProductsSelect, 0,
@@ -261,8 +259,6 @@ private slots:
     void equalitiesFindWhatEveryRowTestFinds() {
         QFETCH(QString, condition);
         QFETCH(QStringList, expected);
-        if (test::onServer())
-            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         const QStringList stockNumbers{
             u"ab-1"_s, u"AB-1"_s, u"Ab-1"_s,      u"AB-1"_s,      u"AB-2"_s,      QString(),
             QString(), u"SK-1"_s, u"S\u212A-1"_s, u"\u017FK-1"_s, u"\u00C4B-1"_s, u"\u00E4b-1"_s};
@@ -450,8 +446,6 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, sort);
         QFETCH(QList<int>, expected);
-        if (test::onServer())
-            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         makeLargeCatalogue(6000);
         RecordSet rs;
         rs.open(ProductsSelect, *m_db);
@@ -680,8 +674,6 @@ private slots:
         QFETCH(QStringList, changes);
         QFETCH(QStringList, rows);
         QFETCH(QString, current);
-        if (test::onServer())
-            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         RecordSet& rs = open(ProductsSelect, 0,
                              {product(u"A1"_s, 5), product(u"A2"_s, 10), product(u"A3"_s, 15),
                               product(u"A4"_s, 20)});
