@@ -6,6 +6,7 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/OpenCatalogues.h"
 #include "core/data/SchemaUpgrade.h"
+#include "core/journal/ServerJournal.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 #include "core/storage/PostgresConnection.h"
@@ -230,6 +231,13 @@ void CatalogueDatabase::createOnServer(const QString& uri) {
                                    u" already holds a catalogue"_s);
     connection->begin();
     for (const QString& statement : CatalogueSchema::serverCreateStatements())
+        connection->prepare(statement)->execute();
+    // A server has no hook telling of each row written: triggers gather a run's journal.
+    QStringList journalled;
+    for (const TableDefinition& table : CatalogueSchema::tables())
+        journalled << table.name;
+    journalled << CatalogueSchema::ReceivedLinesTable;
+    for (const QString& statement : ServerJournal::schemaStatements(journalled))
         connection->prepare(statement)->execute();
     connection->commit();
 }

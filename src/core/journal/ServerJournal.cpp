@@ -35,8 +35,9 @@ const QString TriggerFunction =
 
 // The value of one column as the catalogue's reading of it gives it: whole numbers for counters,
 // money and yes/no, floating numbers for numbers, texts for texts and dates.
+// The server keeps every name in small letters, and the row's object names its columns so.
 QVariant columnValue(const QJsonObject& row, const ColumnInfo& column, bool& exact) {
-    const QJsonValue value = row.value(column.name);
+    const QJsonValue value = row.value(column.name.toLower());
     if (value.isNull() || value.isUndefined())
         return QVariant();
     switch (column.kind) {
@@ -84,6 +85,14 @@ bool packChanges(QByteArray& before, QByteArray& after, const JournalValues::Row
     return any;
 }
 
+// The journal's number of a table the trigger names in the server's small letters.
+int tableNumber(const JournalBuffer::CurrentRun& current, const QString& name) {
+    for (int i = 0; i < current.tables.size(); ++i)
+        if (current.tables.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
 } // namespace
 
 QStringList schemaStatements(const QStringList& tables) {
@@ -118,10 +127,10 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
                u"pg_temp.journal_pending ORDER BY seq"_s);
     bool exact = true;
     while (q.next()) {
-        const QString table = q.text(0);
-        const int number = current.number.value(table.toUtf8(), -1);
+        const int number = tableNumber(current, q.text(0));
         if (number < 0)
             continue;
+        const QString& table = current.tables.at(number);
         const QList<ColumnInfo>& columns = db.columns(table);
         const auto change = RunHistory::Change(q.integer(1));
         QByteArray before;

@@ -5,7 +5,7 @@
 #include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
-#include "core/storage/SqliteStatement.h"
+#include "core/storage/StorageStatement.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 
@@ -57,11 +57,15 @@ QByteArray numberedLines(int count, int first = 1) {
 
 // Every Products row with every value, in key order.
 QString productRows(CatalogueDatabase& db) {
-    SqliteStatement rows(db.handle(), u"SELECT * FROM Products ORDER BY PID"_s);
+    QStringList columns;
+    for (const ColumnInfo& column : db.columns(u"Products"_s))
+        columns << CatalogueDatabase::quoteName(column.name);
+    const std::unique_ptr<StorageStatement> rows =
+        db.prepare(u"SELECT "_s + columns.join(u", "_s) + u" FROM Products ORDER BY PID"_s);
     QString all;
-    while (rows.next()) {
-        for (int i = 0; i < rows.columnCount(); ++i)
-            all += rows.stored(i).toString() + u'|';
+    while (rows->next()) {
+        for (int i = 0; i < rows->columnCount(); ++i)
+            all += rows->stored(i).toString() + u'|';
         all += u'\n';
     }
     return all;
@@ -408,7 +412,9 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors.first().description(),
                  u"item N25: the catalogue refused it (not this one)"_s);
-        QCOMPARE(catalogue.count(u"ProdName LIKE 'Item %'"_s), 59);
+        QCOMPARE(catalogue.count(
+                     catalogue.db().dialect().likeIgnoringCase(u"ProdName"_s, u"'Item %'"_s)),
+                 59);
         QCOMPARE(catalogue.text(u"N60"_s, u"ProdName"_s), u"Item 60"_s);
     }
 
