@@ -1,6 +1,7 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/data/DemoCatalogue.h"
 #include "core/shell/RunTimeError.h"
 
@@ -30,8 +31,10 @@ int runCreate(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         err << "tovin-catalog create: give exactly one catalogue file to make\n";
         return ExitFailure;
     }
-    const QString path = QFileInfo(files.first()).absoluteFilePath();
-    if (QFileInfo::exists(path)) {
+    // A database on a server is made by its administrator; the catalogue's tables go into it
+    // only while it holds none, which making them checks.
+    const QString path = CatalogueLocation::absolute(files.first());
+    if (!CatalogueLocation::isServer(path) && QFileInfo::exists(path)) {
         err << "tovin-catalog create: " << path << " already exists; nothing was changed\n";
         return ExitFailure;
     }
@@ -44,7 +47,8 @@ int runCreate(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         err << "tovin-catalog create: " << error.description() << "\n";
         return ExitFailure;
     }
-    out << (demo ? "Made the demo catalogue " : "Made the empty catalogue ") << path << "\n";
+    out << (demo ? "Made the demo catalogue " : "Made the empty catalogue ")
+        << CatalogueLocation::withoutPassword(path) << "\n";
     return ExitOk;
 }
 
