@@ -7,8 +7,14 @@
 // "sqlite3 .import" is the bare shell .import of the same file into a table of text columns,
 // which reads and splits the file but stores nothing in Products.
 //
-//   bench-import [LINES]
+//   bench-import [LINES] [--db postgresql://...]
+//
+// With --db the new import also runs on a catalogue on that PostgreSQL server (a database of its
+// own beside the one named, made anew for each run and dropped at the end), without and with
+// the journal, each against the floor of the server's own COPY of the same file into a table of
+// text columns: "import new on the server: N rows/s, floor F rows/s, ratio R".
 
+#include "BenchServer.h"
 #include "BenchSupport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ProductImporter.h"
@@ -129,10 +135,43 @@ double sqliteFloor(const QString& folder, const QString& catalogue, const QStrin
             "COMMIT;\n");
 }
 
+// The new import on the server's catalogue, made anew for every run, against COPY.
+void importOnServer(const QString& uri, const QString& csv, int rows) {
+    constexpr int Repeats = 3;
+    double withJournal = std::numeric_limits<double>::max();
+    const auto imported = [&](bool journal) {
+        bench::ScratchDatabase scratch(uri, u"tovin_bench_import"_s);
+        CatalogueDatabase::create(scratch.uri());
+        CatalogueDatabase db(scratch.uri());
+        if (!journal) {
+            db.run(u"DROP TABLE RunRows"_s);
+            db.run(u"DROP TABLE Runs"_s);
+        }
+        return importFile(db, csv);
+    };
+    const auto [added, copied] = bench::bestOfInterleaved(
+        Repeats,
+        [&] {
+            withJournal = std::min(withJournal, imported(true));
+            return imported(false);
+        },
+        [&] {
+            bench::ScratchDatabase scratch(uri, u"tovin_bench_copy"_s);
+            return bench::runPsql(scratch.uri(),
+                                  "CREATE TABLE t (stock text, page text, name text, "
+                                  "packaging text, price text);\n\\copy t FROM '" +
+                                      csv.toUtf8() + "' WITH (FORMAT csv)\n");
+        });
+    bench::printRateVersusFloor(u"import new on the server"_s, rows, added, copied);
+    bench::printRateVersusFloor(u"import new with journal on the server"_s, rows, withJournal,
+                                copied);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QString server = bench::serverArgument(argc, argv);
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString first = dir.filePath(u"wp-cd.txt"_s);
@@ -193,5 +232,7 @@ int main(int argc, char* argv[]) {
     bench::printRateVersusFloor(u"import edits"_s, rows, edited, editedFloor);
 
     QTextStream(stdout) << "peak memory: " << qRound(bench::peakMemoryMB()) << " MB\n";
+    if (!server.isEmpty())
+        importOnServer(server, first, rows);
     return 0;
 }

@@ -3,12 +3,18 @@
 // work done by plain SQLite in this run, and the best of several repeats of each is printed as
 // "<operation>: T ms, floor F ms, ratio R", then the peak memory.
 //
-//   bench-recordset [PRODUCTS [CATALOGUE]]
+//   bench-recordset [PRODUCTS [CATALOGUE]] [--db postgresql://...]
+//
+// With --db the same record-set work also runs on a catalogue on that PostgreSQL server (in a
+// database of its own beside the one named, dropped at the end), each operation against the
+// same operation on the file in the same run: "<operation> on the server: T ms, floor F ms,
+// ratio R", the floor being the file's time.
 //
 // The floors: open lists the keys in stock-number order and reads the first row; filter and
 // sort list the keys of the matching rows in their order; find is the indexed SELECT of the
 // stock number; MoveNext steps the screen's SELECT over as many rows with all their columns.
 
+#include "BenchServer.h"
 #include "BenchSupport.h"
 #include "core/data/RecordSet.h"
 
@@ -40,10 +46,45 @@ qint64 stepRows(CatalogueDatabase& db, const QString& sql, int columns, qint64 l
     return rows;
 }
 
+// Open, filter and sort through the record set on the server's catalogue, each in turn with
+// the same on the file's.
+void compareWithServer(const QString& uri, const QString& file, int products) {
+    bench::ScratchDatabase scratch(uri, u"tovin_bench_recordset"_s);
+    bench::generateCatalogue(scratch.uri(), products);
+    CatalogueDatabase server(scratch.uri());
+    CatalogueDatabase local(file);
+    RecordSet onServer;
+    RecordSet onFile;
+    const auto [openMs, openFile] = bench::bestInterleaved(
+        Repeats, [&] { onServer.open(Select, server); }, [&] { onFile.open(Select, local); });
+    bench::printVersusFloor("open on the server", openMs, openFile);
+    const QString lamp = u"ProdName like '*lamp*' or ProdDesc like '*lamp*'"_s;
+    const auto filtered = [&lamp](RecordSet& rs) {
+        rs.setFilter(lamp);
+        const int matched = rs.recordCount();
+        rs.setFilter(QString());
+        return matched;
+    };
+    int matchedOnServer = 0;
+    int matchedOnFile = 0;
+    const auto [filterMs, filterFile] = bench::bestInterleaved(
+        Repeats, [&] { matchedOnServer = filtered(onServer); },
+        [&] { matchedOnFile = filtered(onFile); });
+    bench::printVersusFloor("filter on the server", filterMs, filterFile);
+    const auto [sortMs, sortFile] = bench::bestInterleaved(
+        Repeats, [&] { onServer.setSort(u"Catagory,Retail Desc"_s); },
+        [&] { onFile.setSort(u"Catagory,Retail Desc"_s); });
+    bench::printVersusFloor("sort on the server", sortMs, sortFile);
+    if (matchedOnServer != matchedOnFile || onServer.recordCount() != onFile.recordCount())
+        QTextStream(stderr) << "bench-recordset: the server found " << matchedOnServer
+                            << " rows, the file " << matchedOnFile << "\n";
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QString server = bench::serverArgument(argc, argv);
     const int products = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"bench.mde"_s);
@@ -120,5 +161,7 @@ int main(int argc, char* argv[]) {
     out << "rows: " << products << ", " << matched << " matching the filter, " << moves
         << " moves\n";
     out << "peak memory: " << bench::peakMemoryMB() << " MB\n";
+    if (!server.isEmpty())
+        compareWithServer(server, path, products);
     return 0;
 }

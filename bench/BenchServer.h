@@ -1,0 +1,77 @@
+#pragma once
+
+// A benchmark's own database on a PostgreSQL server, made beside the one named on the command
+// line (--db URI) and dropped at the end, and psql runs on it for the floors.
+
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace tovin::bench {
+
+// The URI given with --db, or "" when the benchmark runs on files only.
+inline QString serverArgument(int& argc, char** argv) {
+    QString uri;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--db" && i + 1 < argc)
+            uri = QString::fromLocal8Bit(argv[++i]);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return uri;
+}
+
+// Runs `script` through psql on the database at `uri`; the time of the whole run in ms, or a
+// negative number when psql failed (its message on stderr).
+inline double runPsql(const QString& uri, const QByteArray& script) {
+    QProcess psql;
+    Stopwatch watch;
+    psql.start(QStringLiteral("psql"),
+               {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                QStringLiteral("ON_ERROR_STOP=1"), uri});
+    if (!psql.waitForStarted())
+        return -1;
+    psql.write(script);
+    psql.closeWriteChannel();
+    psql.waitForFinished(1800000);
+    const double ms = watch.milliseconds();
+    if (psql.exitCode() != 0) {
+        QTextStream(stderr) << "psql failed: " << psql.readAllStandardError();
+        return -1;
+    }
+    return ms;
+}
+
+// A new, empty database on the server of `uri`, dropped when this goes.
+class ScratchDatabase {
+public:
+    ScratchDatabase(const QString& uri, const QString& name) : m_admin(uri), m_name(name) {
+        runPsql(m_admin, "DROP DATABASE IF EXISTS " + name.toUtf8() + " WITH (FORCE);\n");
+        if (runPsql(m_admin, "CREATE DATABASE " + name.toUtf8() + ";\n") < 0)
+            qFatal("cannot make the benchmark's database on the server");
+        QUrl url(uri);
+        url.setPath(QLatin1Char('/') + name);
+        QUrlQuery query(url);
+        query.removeAllQueryItems(QStringLiteral("dbname"));
+        url.setQuery(query);
+        m_uri = url.toString();
+    }
+    ~ScratchDatabase() {
+        runPsql(m_admin, "DROP DATABASE IF EXISTS " + m_name.toUtf8() + " WITH (FORCE);\n");
+    }
+    ScratchDatabase(const ScratchDatabase&) = delete;
+    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+    const QString& uri() const { return m_uri; }
+
+private:
+    QString m_admin;
+    QString m_name;
+    QString m_uri;
+};
+
+} // namespace tovin::bench
