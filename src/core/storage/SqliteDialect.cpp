@@ -13,6 +13,10 @@ QString placeholders(qsizetype count) {
     return marks.join(u", "_s);
 }
 
+QString textLiteral(const QString& text) {
+    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
+}
+
 } // namespace
 
 // Every table has a rowid unless it was made WITHOUT ROWID, which the catalogue never does.
@@ -22,6 +26,20 @@ QString SqliteDialect::rowKey() const {
 
 QString SqliteDialect::largestRowKey(const QString& quotedTable) const {
     return u"(SELECT max(rowid) FROM "_s + quotedTable + u')';
+}
+
+// A counter declared AUTOINCREMENT keeps its mark in sqlite_sequence, an ordinary table that
+// may be read and written.
+QString SqliteDialect::largestKeyGiven(const QString& table) const {
+    return u"SELECT seq FROM sqlite_sequence WHERE name = "_s + textLiteral(table);
+}
+
+QStringList SqliteDialect::moveKeysPast(const QString& table) const {
+    const QString name = textLiteral(table);
+    return {u"INSERT INTO sqlite_sequence (name, seq) SELECT "_s + name +
+                u", ? WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = "_s + name +
+                u')',
+            u"UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = "_s + name};
 }
 
 QString SqliteDialect::equalsIgnoringCase(const QString& left, const QString& right) const {
