@@ -158,7 +158,7 @@ ConversionResult convert(const TableSource& source, const QString& targetPath,
                 result.rowsPerTable << qMakePair(table.name, rows);
             }
             // An old file's order lines with a Date Received went into stock there.
-            db.run(CatalogueSchema::markDatedLinesReceived());
+            db.run(CatalogueSchema::markDatedLinesReceived(db.dialect()));
             transaction.commit();
             db.checkpoint();
         }

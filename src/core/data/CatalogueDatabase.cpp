@@ -2,11 +2,13 @@
 
 #include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/OpenCatalogues.h"
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/PostgresConnection.h"
 #include "core/storage/SqliteConnection.h"
 
 #include <QFile>
@@ -65,16 +67,10 @@ bool writableWhereItLies(const QString& path) {
     return ::access(file.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
 }
 
-} // namespace
-
-QString CatalogueDatabase::quoteName(const QString& name) {
-    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
-}
-
 // A catalogue on read-only media, or in a folder that does not allow changes, cannot have its
 // journal files made there: it is opened for reading only, and when even the shared journal
 // index cannot be made, as a file nobody changes (which is true of read-only media).
-CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
+std::unique_ptr<StorageConnection> openFile(const QString& path) {
     using Mode = SqliteConnection::OpenMode;
     if (!QFileInfo(path).isFile())
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
@@ -93,20 +89,61 @@ CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
     if (!connection)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase, failure);
     SchemaUpgrade::checkAndUpgrade(connection->handle(), path);
-    m_connection = std::move(connection);
-    // Every writer, whichever way it writes, is seen here: the file reports each row it changes,
-    // and the connection says when they are in the file for good.
-    m_identity = CatalogueChanges::identity(path);
+    return connection;
+}
+
+// A database on a server is a catalogue when it has the layout version table; its layout is
+// never brought up to date in place, since other computers may be working on it.
+std::unique_ptr<StorageConnection> openServer(const QString& uri) {
+    std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
+    const QString place = CatalogueLocation::withoutPassword(uri);
+    const QStringList tables = connection->tableNames();
+    if (!tables.contains(u"SchemaVersion"_s, Qt::CaseInsensitive))
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"The database "_s + place +
+                               u" is not a catalogue database: it has no catalogue tables"_s);
+    const auto q = connection->prepare(u"SELECT max(Version) FROM SchemaVersion"_s);
+    const int version = q->next() ? int(q->integer(0)) : 0;
+    q->reset();
+    if (version > CatalogueSchema::Version)
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           SchemaUpgrade::newerLayout(CatalogueLocation::shortName(uri), version));
+    if (version < CatalogueSchema::Version)
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           u"The catalogue %1 has an older layout (layout %2) than this version "
+                           u"of the program works with on a server (layout %3)."_s
+                               .arg(CatalogueLocation::shortName(uri))
+                               .arg(version)
+                               .arg(CatalogueSchema::Version));
+    return connection;
+}
+
+} // namespace
+
+QString CatalogueDatabase::quoteName(const QString& name) {
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
+
+CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
+    const bool server = CatalogueLocation::isServer(path);
+    m_connection = server ? openServer(path) : openFile(path);
+    // Every writer, whichever way it writes, is seen here: the engine reports each row it
+    // changes, and the connection says when they are kept for good.
+    m_identity =
+        server ? CatalogueLocation::withoutPassword(path) : CatalogueChanges::identity(path);
     m_connection->setRowWritten(
         [this](const char* table, qint64 rowId) { rowWritten(table, rowId); });
     m_connection->setWritesDone([this] { announceChanges(); });
-    OpenCatalogues::opened(m_path);
-    m_listed = true;
+    // Only files can be overwritten by the program's own output.
+    if (!server) {
+        OpenCatalogues::opened(m_path);
+        m_listed = true;
+    }
 }
 
 sqlite3* CatalogueDatabase::handle() const {
-    // The only engine there is so far.
-    return m_connection ? static_cast<SqliteConnection&>(*m_connection).handle() : nullptr;
+    const auto* file = dynamic_cast<const SqliteConnection*>(m_connection.get());
+    return file ? file->handle() : nullptr;
 }
 
 void CatalogueDatabase::rowWritten(const char* table, qint64 rowId) {
@@ -162,6 +199,8 @@ CatalogueDatabase::~CatalogueDatabase() {
 }
 
 void CatalogueDatabase::create(const QString& path) {
+    if (CatalogueLocation::isServer(path))
+        return createOnServer(path);
     if (QFileInfo::exists(path))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"The file "_s + path + u" already exists"_s);
@@ -178,6 +217,23 @@ void CatalogueDatabase::create(const QString& path) {
     connection->commit();
 }
 
+// The database is made by the server's administrator; the catalogue goes into it only while it
+// holds none, as a new file is made only where there is none.
+void CatalogueDatabase::createOnServer(const QString& uri) {
+    const std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
+    const QStringList tables = connection->tableNames();
+    for (const TableDefinition& table : CatalogueSchema::tables())
+        if (tables.contains(table.name, Qt::CaseInsensitive) ||
+            tables.contains(u"SchemaVersion"_s, Qt::CaseInsensitive))
+            throw RunTimeError(ErrorNumber::DatabaseRefused,
+                               u"The database "_s + CatalogueLocation::withoutPassword(uri) +
+                                   u" already holds a catalogue"_s);
+    connection->begin();
+    for (const QString& statement : CatalogueSchema::serverCreateStatements())
+        connection->prepare(statement)->execute();
+    connection->commit();
+}
+
 const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {
     const QString key = table.toLower();
     auto it = m_columns.find(key);
@@ -187,15 +243,10 @@ const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {
     if (realName.isEmpty())
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The catalogue has no table named "_s + table);
-    const std::unique_ptr<StorageStatement> q =
-        prepare(u"PRAGMA table_info("_s + quoteName(realName) + u')');
     QList<ColumnInfo> list;
-    while (q->next()) {
-        ColumnInfo info;
-        info.name = q->text(1);
-        info.kind = CatalogueSchema::kindFromDeclaredType(q->text(2), q->integer(5) > 0);
-        list << info;
-    }
+    for (const StoredColumn& column : m_connection->tableColumns(realName))
+        list << ColumnInfo{column.name, CatalogueSchema::kindFromDeclaredType(column.declaredType,
+                                                                              column.primaryKey)};
     return *m_columns.insert(key, list);
 }
 
@@ -203,18 +254,21 @@ bool CatalogueDatabase::hasTable(const QString& table) {
     return !tableName(table).isEmpty();
 }
 
+// Names found are kept: a batch asks for its table's name on every row it writes.
 QString CatalogueDatabase::tableName(const QString& anyCase) {
-    const QString sql = u"SELECT name FROM sqlite_master WHERE type = 'table' AND "_s +
-                        dialect().equalsIgnoringCase(u"name"_s, u"?"_s);
-    return scalar(sql, {anyCase}).toString();
+    const QString key = anyCase.toLower();
+    if (const auto it = m_tableNames.constFind(key); it != m_tableNames.cend())
+        return *it;
+    for (const QString& name : m_connection->tableNames())
+        if (name.compare(anyCase, Qt::CaseInsensitive) == 0)
+            return *m_tableNames.insert(key, name);
+    return QString();
 }
 
 QStringList CatalogueDatabase::tableNames() {
     QStringList names;
-    StorageStatement& q =
-        run(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
-    while (q.next())
-        if (const QString name = q.text(0); !CatalogueSchema::isBookkeepingTable(name))
+    for (const QString& name : m_connection->tableNames())
+        if (!CatalogueSchema::isBookkeepingTable(name))
             names << name;
     return names;
 }

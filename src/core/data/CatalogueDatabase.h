@@ -20,7 +20,8 @@ struct ColumnInfo {
     ColumnKind kind = ColumnKind::Text;
 };
 
-// One open connection to a catalogue file. Each screen opens its own. Every statement is
+// One open connection to a catalogue, in a file or on a PostgreSQL server (a libpq URI; see
+// CatalogueLocation). Each screen opens its own. Every statement is
 // prepared with bound values and checked; a refusal raises a RunTimeError carrying the
 // database's message, so nothing fails silently (a CatalogueFailure when the file itself
 // cannot be used: read-only, disk full, locked, damaged).
@@ -39,7 +40,8 @@ public:
     CatalogueDatabase(const CatalogueDatabase&) = delete;
     CatalogueDatabase& operator=(const CatalogueDatabase&) = delete;
 
-    // Makes a new, empty catalogue file with the eight tables (an existing file is refused).
+    // Makes a new, empty catalogue file with the eight tables (an existing file is refused); for
+    // a server URI, the catalogue's tables in its database, which must hold none of them.
     static void create(const QString& path);
 
     const QString& path() const { return m_path; }
@@ -104,12 +106,14 @@ public:
     }
 
 private:
+    static void createOnServer(const QString& uri);
     void rowWritten(const char* table, qint64 rowId);
     void close();
 
     QString m_path;
     std::unique_ptr<StorageConnection> m_connection;
     QHash<QString, QList<ColumnInfo>> m_columns;
+    QHash<QString, QString> m_tableNames; // real spellings, by the lower-case name
     std::function<void()> m_beforeCommit;
     QString m_identity;
     QHash<QString, QList<qint64>> m_written; // rows written and not yet announced, by table

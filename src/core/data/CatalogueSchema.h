@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/data/ColumnKind.h"
+#include "core/storage/StorageDialect.h"
 
 #include <QList>
 #include <QString>
@@ -78,6 +79,11 @@ ColumnKind kindFromDeclaredType(const QString& declaredType, bool isPrimaryKey);
 
 // The statements that make a new, empty catalogue.
 QStringList createStatements();
+// The same catalogue in an empty database on a PostgreSQL server: every table has a column
+// rowid (its counter, or a key of its own) whose values come from the server's sequences and
+// are never given out twice; texts compare and sort ignoring case; money, long texts and
+// yes/no flags have types of their own, from which the kinds are read back.
+QStringList serverCreateStatements();
 
 // The tables the program keeps for itself (the layout version, the row keys), which are no
 // part of the user's data and are not listed as its tables.
@@ -96,7 +102,7 @@ inline const QString ReceivedLinesTable = QStringLiteral("ReceivedLines");
 QStringList receivedLinesStatements();
 // Lists every line with a Date Received as received: for lines that came from a layout
 // without the list, where a filled date is all there is to go by.
-QString markDatedLinesReceived();
+QString markDatedLinesReceived(const StorageDialect& dialect);
 
 // The journal of batch runs (imports, bulk edits, receiving, undo): one Runs row per run and
 // RunRows holding the rows it added, changed or deleted, so a run can be taken back.

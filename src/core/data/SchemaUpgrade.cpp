@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/storage/SqliteDialect.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -111,7 +112,7 @@ void addReceivedLines(sqlite3* handle) {
     if (!hasTable(handle, CatalogueSchema::ReceivedLinesTable))
         for (const QString& statement : CatalogueSchema::receivedLinesStatements())
             exec(handle, statement);
-    exec(handle, CatalogueSchema::markDatedLinesReceived());
+    exec(handle, CatalogueSchema::markDatedLinesReceived(SqliteDialect()));
 }
 
 void addJournal(sqlite3* handle) {
@@ -165,16 +166,18 @@ int versionOf(sqlite3* handle) {
     return versions.isEmpty() || versions.first().isEmpty() ? 1 : versions.first().toInt();
 }
 
+QString newerLayout(const QString& name, int version) {
+    return u"The catalogue %1 was written by a newer version of this program (layout %2; this "
+           u"version reads layouts up to %3). Open it with the newer version."_s.arg(name)
+               .arg(version)
+               .arg(CatalogueSchema::Version);
+}
+
 void checkAndUpgrade(sqlite3* handle, const QString& path) {
     const int version = versionOf(handle);
     if (version > CatalogueSchema::Version)
-        throw RunTimeError(
-            ErrorNumber::CannotOpenDatabase,
-            u"The catalogue %1 was written by a newer version of this program (layout %2; this "
-            u"version reads layouts up to %3). Open it with the newer version."_s
-                .arg(QFileInfo(path).fileName())
-                .arg(version)
-                .arg(CatalogueSchema::Version));
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase,
+                           newerLayout(QFileInfo(path).fileName(), version));
     if (version == 0 || version == CatalogueSchema::Version)
         return;
     if (sqlite3_db_readonly(handle, "main") == 1)

@@ -17,6 +17,9 @@ int versionOf(sqlite3* handle);
 // layout, which the program still reads and writes.
 void checkAndUpgrade(sqlite3* handle, const QString& path);
 
+// Why a catalogue named `name` of a newer layout `version` is not opened.
+QString newerLayout(const QString& name, int version);
+
 // Runs just before an older layout is brought up to date, with the file's path and no
 // transaction open, so the file can be copied as it was (the program keeps a backup).
 void setBeforeUpgrade(std::function<void(const QString& path)> hook);

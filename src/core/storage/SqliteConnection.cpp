@@ -99,6 +99,23 @@ QString SqliteConnection::columnCollation(const QString& table, const QString& c
     return QString::fromUtf8(collation);
 }
 
+QStringList SqliteConnection::tableNames() {
+    QStringList names;
+    const auto q = prepare(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
+    while (q->next())
+        names << q->text(0);
+    return names;
+}
+
+QList<StoredColumn> SqliteConnection::tableColumns(const QString& table) {
+    const auto q =
+        prepare(u"PRAGMA table_info(\""_s + QString(table).replace(u'"', u"\"\""_s) + u"\")"_s);
+    QList<StoredColumn> columns;
+    while (q->next())
+        columns << StoredColumn{q->text(1), q->text(2), q->integer(5) > 0};
+    return columns;
+}
+
 QString SqliteConnection::errorText() const {
     return QString::fromUtf8(sqlite3_errmsg(m_handle));
 }

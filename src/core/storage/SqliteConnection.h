@@ -35,6 +35,8 @@ public:
     qint64 rowsChanged() const override;
     const StorageDialect& dialect() const override { return m_dialect; }
     QString columnCollation(const QString& table, const QString& column) const override;
+    QStringList tableNames() override;
+    QList<StoredColumn> tableColumns(const QString& table) override;
     QString errorText() const override;
     void setRowWritten(RowWritten told) override;
     void setLockWait(int milliseconds) override { m_lockWaitMs = milliseconds; }

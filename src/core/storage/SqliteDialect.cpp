@@ -78,4 +78,9 @@ QString SqliteDialect::insertOrUpdate(const QString& quotedTable, const QStringL
            (sets.isEmpty() ? u"NOTHING"_s : u"UPDATE SET "_s + sets.join(u", "_s));
 }
 
+QString SqliteDialect::ignoringDuplicates(const QString& insert) const {
+    QString statement = insert;
+    return statement.replace(0, 6, u"INSERT OR IGNORE"_s);
+}
+
 } // namespace tovin

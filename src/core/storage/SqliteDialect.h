@@ -18,6 +18,7 @@ public:
                                 const QStringList& quotedColumns) const override;
     QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
                            const QStringList& quotedKeyColumns) const override;
+    QString ignoringDuplicates(const QString& insert) const override;
 };
 
 } // namespace tovin

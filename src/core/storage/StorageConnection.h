@@ -4,11 +4,20 @@
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
 namespace tovin {
+
+// A column as the engine declares it: the data layer reads its kind from the declared type.
+struct StoredColumn {
+    QString name;
+    QString declaredType;
+    bool primaryKey = false;
+};
 
 // One open connection to a catalogue's storage engine: statements, transactions and the rows
 // each write changes. Implemented once per engine; the rest of the program sees only this.
@@ -42,6 +51,11 @@ public:
     virtual const StorageDialect& dialect() const = 0;
     // The name of the order a column's texts compare in ("" when the engine does not say).
     virtual QString columnCollation(const QString& table, const QString& column) const = 0;
+    // The tables there are, in the order they were made, the program's own among them.
+    virtual QStringList tableNames() = 0;
+    // A table's columns in the table's own order (none for a table there is not); the engine's
+    // own row key is no column of the catalogue and is not listed.
+    virtual QList<StoredColumn> tableColumns(const QString& table) = 0;
     // What the engine said about the last statement that failed.
     virtual QString errorText() const = 0;
 

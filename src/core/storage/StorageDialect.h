@@ -48,6 +48,8 @@ public:
                                         const QStringList& quotedColumns) const = 0;
     virtual QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
                                    const QStringList& quotedKeyColumns) const = 0;
+    // An INSERT ... SELECT that passes over the rows whose key is already there.
+    virtual QString ignoringDuplicates(const QString& insert) const = 0;
 };
 
 } // namespace tovin

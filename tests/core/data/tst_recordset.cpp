@@ -5,6 +5,7 @@
 #include "core/data/RowWriter.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/TestHelpers.h"
+#include "support/core/TestServer.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -42,13 +43,19 @@ class RecordSetTest : public QObject {
 
     QTemporaryDir m_dir;
     int m_count = 0;
+    // On the server each catalogue is a database of its own, dropped after the test function.
+    std::vector<std::unique_ptr<test::ServerDatabase>> m_databases;
     std::unique_ptr<CatalogueDatabase> m_db;
     std::unique_ptr<RecordSet> m_rs;
     std::unique_ptr<QSignalSpy> m_moves;
 
     // A catalogue with categories 1..n named C1..Cn and the given products.
     void makeCatalogue(int categories, const QList<ColumnValueList>& products = {}) {
-        const QString path = m_dir.filePath(u"rs%1.mde"_s.arg(++m_count));
+        QString path = m_dir.filePath(u"rs%1.mde"_s.arg(++m_count));
+        if (test::onServer()) {
+            m_databases.push_back(std::make_unique<test::ServerDatabase>());
+            path = m_databases.back()->uri();
+        }
         CatalogueDatabase::create(path);
         m_db = std::make_unique<CatalogueDatabase>(path);
         ScopedTransaction t(*m_db);
@@ -91,6 +98,12 @@ class RecordSetTest : public QObject {
     }
 
 private slots:
+    void cleanup() {
+        m_moves.reset();
+        m_rs.reset();
+        m_db.reset();
+        m_databases.clear();
+    }
     void emptySet() {
         RecordSet& rs = open(CategorySelect, 0);
         QCOMPARE(m_moves->count(), 1); // the open reaches its (missing) first row
@@ -177,6 +190,8 @@ private slots:
     }
 
     void findFromCurrentOrFirstRow() {
+        if (test::onServer())
+            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         // Sorted: AB1, AB2, AB4, CD3, O'Brien-7, OBrien-7.
         RecordSet& rs =
             open(ProductsSelect, 0,
@@ -246,6 +261,8 @@ private slots:
     void equalitiesFindWhatEveryRowTestFinds() {
         QFETCH(QString, condition);
         QFETCH(QStringList, expected);
+        if (test::onServer())
+            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         const QStringList stockNumbers{
             u"ab-1"_s, u"AB-1"_s, u"Ab-1"_s,      u"AB-1"_s,      u"AB-2"_s,      QString(),
             QString(), u"SK-1"_s, u"S\u212A-1"_s, u"\u017FK-1"_s, u"\u00C4B-1"_s, u"\u00E4b-1"_s};
@@ -433,6 +450,8 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, sort);
         QFETCH(QList<int>, expected);
+        if (test::onServer())
+            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         makeLargeCatalogue(6000);
         RecordSet rs;
         rs.open(ProductsSelect, *m_db);
@@ -559,6 +578,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, cid);
         QFETCH(bool, shown);
+        if (test::onServer() && how == u"other file"_s)
+            QSKIP("about catalogue files only");
         makeCatalogue(3);
         const QString path = m_db->path();
         if (how == u"other file"_s) {
@@ -659,6 +680,8 @@ private slots:
         QFETCH(QStringList, changes);
         QFETCH(QStringList, rows);
         QFETCH(QString, current);
+        if (test::onServer())
+            QSKIP("the record set's lookup by equality still reads the file engine's encoding");
         RecordSet& rs = open(ProductsSelect, 0,
                              {product(u"A1"_s, 5), product(u"A2"_s, 10), product(u"A3"_s, 15),
                               product(u"A4"_s, 20)});

@@ -1,12 +1,15 @@
 #pragma once
 
 // A catalogue of its own for one test, in a temporary folder, with helpers to put products in
-// and read them back as the program shows them.
+// and read them back as the program shows them. When the test runs on the server (onServer()),
+// the catalogue is a fresh database on the test cluster instead, and path() is its URI; the
+// folder is still there for the test's other files.
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
 #include "core/text/ValueText.h"
+#include "support/core/TestServer.h"
 
 #include <QTemporaryDir>
 #include <QVariant>
@@ -17,11 +20,16 @@ namespace tovin::test {
 class TestCatalogue {
 public:
     TestCatalogue() {
+        if (onServer())
+            m_server = std::make_unique<ServerDatabase>();
         CatalogueDatabase::create(path());
         m_db = std::make_unique<CatalogueDatabase>(path());
     }
+    ~TestCatalogue() { m_db.reset(); }
 
-    QString path() const { return m_dir.filePath(QStringLiteral("catalogue.mde")); }
+    QString path() const {
+        return m_server ? m_server->uri() : m_dir.filePath(QStringLiteral("catalogue.mde"));
+    }
     QString folder() const { return m_dir.path(); }
     // A file of the catalogue's folder (which is otherwise empty).
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
@@ -77,6 +85,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerDatabase> m_server;
     std::unique_ptr<CatalogueDatabase> m_db;
 };
 

@@ -1,0 +1,305 @@
+#include "core/storage/PostgresConnection.h"
+
+#include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueLocation.h"
+#include "core/data/CatalogueSchema.h"
+#include "core/storage/PostgresSql.h"
+#include "core/storage/PostgresStatement.h"
+
+#include <libpq-fe.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// The savepoint every statement inside a transaction runs behind.
+constexpr const char* Savepoint = "tovin_statement";
+
+bool isSuccess(const PGresult* result) {
+    const ExecStatusType status = PQresultStatus(result);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+QString serverMessage(const PGresult* result, const PGconn* handle) {
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    QString message = QString::fromUtf8(primary ? primary : PQerrorMessage(handle)).trimmed();
+    if (const char* detail = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL) : nullptr)
+        message += u" ("_s + QString::fromUtf8(detail).trimmed() + u')';
+    return message;
+}
+
+// What a server refusal means for the user when it is about the catalogue as a whole rather
+// than about one statement's values; empty when it is about the values.
+QString plainWordsFor(const QByteArray& state) {
+    if (state == "55P03" || state == "40P01")
+        return u"Another user kept the catalogue locked; it could not be written."_s;
+    if (state == "25006" || state == "42501")
+        return u"The catalogue server does not allow this catalogue to be changed."_s;
+    if (state == "53100")
+        return u"The disk of the catalogue server is full; nothing more could be written."_s;
+    if (state.startsWith("53"))
+        return u"The catalogue server had not enough resources to do the work."_s;
+    if (state.startsWith("58") || state.startsWith("XX"))
+        return u"The catalogue server reported an error of its storage."_s;
+    return QString();
+}
+
+bool isConnectionLoss(const QByteArray& state) {
+    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
+}
+
+// The spellings of the catalogue's own tables and columns, by their lower-case form.
+const QHash<QString, QString>& catalogueSpellings() {
+    static const QHash<QString, QString> spellings = [] {
+        QHash<QString, QString> all;
+        for (const QString& statement : CatalogueSchema::createStatements())
+            all.insert(PostgresSql::translate(statement).spellings);
+        return all;
+    }();
+    return spellings;
+}
+
+} // namespace
+
+void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
+    PQclear(result);
+}
+
+std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri) {
+    PGconn* handle = PQconnectdb(uri.trimmed().toUtf8().constData());
+    if (!handle || PQstatus(handle) != CONNECTION_OK) {
+        const QString reason =
+            handle ? QString::fromUtf8(PQerrorMessage(handle)).trimmed() : u"out of memory"_s;
+        PQfinish(handle);
+        throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
+                               u"Could not connect to the catalogue server "_s +
+                                   CatalogueLocation::withoutPassword(uri) + u": "_s + reason);
+    }
+    std::unique_ptr<PostgresConnection> connection(new PostgresConnection(handle, uri));
+    connection->setUpSession();
+    return connection;
+}
+
+PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
+    : m_handle(handle), m_uri(std::move(uri)) {
+    // The server's notices (a name already there, a cascade) are no business of the user's.
+    PQsetNoticeProcessor(
+        handle, [](void*, const char*) {}, nullptr);
+}
+
+PostgresConnection::~PostgresConnection() {
+    forgetStatements();
+    PQfinish(m_handle);
+}
+
+QString PostgresConnection::place() const {
+    return CatalogueLocation::withoutPassword(m_uri);
+}
+
+// Dates read back as ISO texts, as the file keeps them; a lock is waited for only so long.
+void PostgresConnection::setUpSession() {
+    exec(QByteArray("SET client_encoding = 'UTF8'; SET DateStyle = ISO, MDY; "
+                    "SET lock_timeout = " +
+                    QByteArray::number(m_lockWaitMs))
+             .constData(),
+         u"Setting up the connection"_s);
+    const Result result(PQexec(m_handle,
+                               "SELECT pg_is_in_recovery() OR "
+                               "current_setting('default_transaction_read_only') = 'on'"));
+    m_readOnly = isSuccess(result.get()) && PQntuples(result.get()) == 1 &&
+                 PQgetvalue(result.get(), 0, 0)[0] == 't';
+}
+
+void PostgresConnection::reconnectIfLost() {
+    if (PQstatus(m_handle) == CONNECTION_OK)
+        return;
+    PQreset(m_handle);
+    if (PQstatus(m_handle) != CONNECTION_OK)
+        throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
+                               u"The catalogue server "_s + place() +
+                                   u" could not be reached again: "_s +
+                                   QString::fromUtf8(PQerrorMessage(m_handle)).trimmed());
+    setUpSession();
+}
+
+void PostgresConnection::lost(const QString& serverMessage) {
+    // The server ended whatever transaction was open with the connection.
+    m_inTransaction = false;
+    m_savepointStale = false;
+    m_errorText = serverMessage;
+    throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                           u"The connection to the catalogue server "_s + place() +
+                               u" was lost; the work not yet saved was not kept ("_s +
+                               serverMessage + u")."_s);
+}
+
+void PostgresConnection::raise(pg_result* result, const QString& what) {
+    const char* code = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QByteArray state(code ? code : "");
+    const QString message = serverMessage(result, m_handle);
+    m_errorText = message;
+    if (PQstatus(m_handle) != CONNECTION_OK || isConnectionLoss(state))
+        lost(message);
+    if (const QString plain = plainWordsFor(state); !plain.isEmpty())
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused, plain + u" ("_s + message + u')');
+    throw StatementRefused(what, message);
+}
+
+void PostgresConnection::exec(const char* sql, const QString& what) {
+    const Result result(PQexec(m_handle, sql));
+    if (!isSuccess(result.get()))
+        raise(result.get(), what);
+}
+
+PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
+                                                   const std::vector<Parameter>& parameters,
+                                                   const QString& what) {
+    reconnectIfLost();
+    const bool guarded = m_inTransaction;
+    if (guarded && m_savepointStale) {
+        exec("RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement",
+             u"Marking the transaction"_s);
+        m_savepointStale = false;
+    }
+    std::vector<Oid> types;
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    for (const Parameter& p : parameters) {
+        types.push_back(p.type);
+        values.push_back(p.null ? nullptr : p.data.constData());
+        lengths.push_back(int(p.data.size()));
+        formats.push_back(p.binary ? 1 : 0);
+    }
+    Result result(PQexecParams(m_handle, sql.constData(), int(parameters.size()), types.data(),
+                               values.data(), lengths.data(), formats.data(), 0));
+    if (isSuccess(result.get())) {
+        // A statement that only read leaves the savepoint where it was.
+        if (guarded && qstrncmp(PQcmdStatus(result.get()), "SELECT", 6) != 0)
+            m_savepointStale = true;
+        return result;
+    }
+    if (guarded && PQstatus(m_handle) == CONNECTION_OK) {
+        // Back to before the statement, so the transaction goes on as the file's would.
+        const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+        m_savepointStale = false;
+    }
+    raise(result.get(), what);
+}
+
+std::unique_ptr<StorageStatement> PostgresConnection::prepare(const QString& sql) {
+    return std::make_unique<PostgresStatement>(*this, sql);
+}
+
+void PostgresConnection::begin(Intent intent) {
+    reconnectIfLost();
+    // A reading transaction sees one state of the catalogue throughout, as the file's does.
+    exec(QByteArray(intent == Intent::Write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ")
+             .append("; SAVEPOINT ")
+             .append(Savepoint)
+             .constData(),
+         u"Starting a transaction"_s);
+    m_inTransaction = true;
+    m_savepointStale = false;
+}
+
+void PostgresConnection::commit() {
+    if (!m_inTransaction)
+        return;
+    const Result result(PQexec(m_handle, "COMMIT"));
+    m_inTransaction = false;
+    m_savepointStale = false;
+    if (!isSuccess(result.get())) {
+        const Result undone(PQexec(m_handle, "ROLLBACK"));
+        raise(result.get(), u"Saving the changes"_s);
+    }
+    writesDone();
+}
+
+void PostgresConnection::rollback() {
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    m_savepointStale = false;
+    const Result result(PQexec(m_handle, "ROLLBACK"));
+}
+
+void PostgresConnection::setLockWait(int milliseconds) {
+    m_lockWaitMs = milliseconds;
+    if (PQstatus(m_handle) == CONNECTION_OK)
+        exec(QByteArray("SET lock_timeout = " + QByteArray::number(milliseconds)).constData(),
+             u"Setting the lock wait"_s);
+}
+
+void PostgresConnection::copyTo(const QString&) {
+    throw RunTimeError(ErrorNumber::DatabaseRefused,
+                       u"A catalogue on a server cannot be copied to a file this way."_s);
+}
+
+bool PostgresConnection::hasRowKey(const QString& table) {
+    if (m_rowKeys.value(table))
+        return true;
+    const Result result =
+        run("SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass(quote_ident($1)) "
+            "AND attname = 'rowid' AND NOT attisdropped",
+            {Parameter{0, table.toUtf8(), false, false}}, u"Reading a table's columns"_s);
+    const bool has = PQgetvalue(result.get(), 0, 0)[0] == '1';
+    // Only a table that has one is remembered: one without may be made again with it.
+    if (has)
+        m_rowKeys.insert(table, true);
+    return has;
+}
+
+QString PostgresConnection::spelling(const QString& lowered) {
+    return catalogueSpellings().value(lowered, lowered);
+}
+
+void PostgresConnection::wrote(const QByteArray& table, qint64 key) const {
+    if (m_rowWritten)
+        m_rowWritten(table.constData(), key);
+}
+
+QString PostgresConnection::columnCollation(const QString& table, const QString& column) const {
+    auto* self = const_cast<PostgresConnection*>(this);
+    const Result result = self->run(
+        "SELECT c.collname FROM pg_attribute a JOIN pg_collation c ON c.oid = a.attcollation "
+        "WHERE a.attrelid = to_regclass(quote_ident($1)) AND a.attname = $2",
+        {Parameter{0, table.toLower().toUtf8(), false, false},
+         Parameter{0, column.toLower().toUtf8(), false, false}},
+        u"Reading a column's collation"_s);
+    return PQntuples(result.get()) ? QString::fromUtf8(PQgetvalue(result.get(), 0, 0)) : QString();
+}
+
+QStringList PostgresConnection::tableNames() {
+    const Result result =
+        run("SELECT relname FROM pg_class WHERE relnamespace = current_schema()::regnamespace "
+            "AND relkind IN ('r', 'p') ORDER BY oid",
+            {}, u"Listing the tables"_s);
+    QStringList names;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        names << spelling(QString::fromUtf8(PQgetvalue(result.get(), row, 0)));
+    return names;
+}
+
+// The kind of a column is read from its type's name: the catalogue's own types (currency,
+// longtext, yesno) say it, and a key column of whole numbers is a counter.
+QList<StoredColumn> PostgresConnection::tableColumns(const QString& table) {
+    const Result result =
+        run("SELECT a.attname, t.typname, EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = "
+            "a.attrelid AND i.indisprimary AND a.attnum = ANY (i.indkey)) FROM pg_attribute a "
+            "JOIN pg_type t ON t.oid = a.atttypid WHERE a.attrelid = to_regclass(quote_ident($1)) "
+            "AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
+            {Parameter{0, table.toLower().toUtf8(), false, false}}, u"Listing a table's columns"_s);
+    QList<StoredColumn> columns;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        const QString type = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
+        const bool key = PQgetvalue(result.get(), row, 2)[0] == 't';
+        columns << StoredColumn{spelling(QString::fromUtf8(PQgetvalue(result.get(), row, 0))),
+                                key && type.startsWith(u"int"_s) ? u"INTEGER"_s : type, key};
+    }
+    return columns;
+}
+
+} // namespace tovin

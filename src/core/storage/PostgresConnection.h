@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/storage/PostgresDialect.h"
+#include "core/storage/StorageConnection.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <memory>
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+
+namespace tovin {
+
+// A connection to a catalogue on a PostgreSQL server through libpq. It behaves for its caller
+// as a connection to a file does: a statement that fails inside a transaction leaves the
+// transaction as it was before that statement (each runs behind a savepoint), and a connection
+// the server lost is made again for the next statement.
+class PostgresConnection final : public StorageConnection {
+public:
+    // Connects to `uri` (any libpq URI); raises a CatalogueFailure in plain words when the
+    // server cannot be reached or refuses the connection.
+    static std::unique_ptr<PostgresConnection> open(const QString& uri);
+    ~PostgresConnection() override;
+
+    std::unique_ptr<StorageStatement> prepare(const QString& sql) override;
+    void begin(Intent intent = Intent::Write) override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override { return m_inTransaction; }
+    bool isReadOnly() const override { return m_readOnly; }
+    qint64 lastInsertedKey() const override { return m_lastInsertedKey; }
+    qint64 rowsChanged() const override { return m_rowsChanged; }
+    const StorageDialect& dialect() const override { return m_dialect; }
+    QString columnCollation(const QString& table, const QString& column) const override;
+    QStringList tableNames() override;
+    QList<StoredColumn> tableColumns(const QString& table) override;
+    QString errorText() const override { return m_errorText; }
+    void setRowWritten(RowWritten told) override { m_rowWritten = std::move(told); }
+    void setLockWait(int milliseconds) override;
+    // The server says nothing while a statement waits for a lock: the wait is only bounded.
+    void setLockNotice(std::function<void()>) override {}
+    // The server keeps what it committed; there is nothing to write out.
+    void checkpoint() override {}
+    void copyTo(const QString& path) override;
+
+    // For PostgresStatement: one parameter as sent to the server.
+    struct Parameter {
+        unsigned int type = 0; // 0: text the server reads as the type the statement needs
+        QByteArray data;
+        bool null = true;
+        bool binary = false;
+    };
+    struct ResultDeleter {
+        void operator()(pg_result* result) const;
+    };
+    using Result = std::unique_ptr<pg_result, ResultDeleter>;
+    // Runs one statement; raises the server's refusal (`what` names the statement).
+    Result run(const QByteArray& sql, const std::vector<Parameter>& parameters,
+               const QString& what);
+    // Whether a table (named in lower case) has the row key column that RETURNING can give.
+    bool hasRowKey(const QString& table);
+    // A name the server gave back (in lower case) as the catalogue spells it.
+    static QString spelling(const QString& lowered);
+    void wrote(const QByteArray& table, qint64 key) const;
+    void setLastInsertedKey(qint64 key) { m_lastInsertedKey = key; }
+    void setRowsChanged(qint64 rows) { m_rowsChanged = rows; }
+
+private:
+    PostgresConnection(pg_conn* handle, QString uri);
+    void setUpSession();
+    void reconnectIfLost();
+    // Runs statements without parameters (several at once allowed); raises on failure.
+    void exec(const char* sql, const QString& what);
+    [[noreturn]] void raise(pg_result* result, const QString& what);
+    [[noreturn]] void lost(const QString& serverMessage);
+    QString place() const;
+
+    pg_conn* m_handle;
+    QString m_uri;
+    PostgresDialect m_dialect;
+    RowWritten m_rowWritten;
+    QString m_errorText;
+    QHash<QString, bool> m_rowKeys;
+    qint64 m_lastInsertedKey = 0;
+    qint64 m_rowsChanged = 0;
+    int m_lockWaitMs = 5000;
+    bool m_inTransaction = false;
+    // A statement changed something since the savepoint was set, so it must be set anew.
+    bool m_savepointStale = false;
+    bool m_readOnly = false;
+};
+
+} // namespace tovin

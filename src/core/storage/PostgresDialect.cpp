@@ -1,0 +1,70 @@
+#include "core/storage/PostgresDialect.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+QString placeholders(qsizetype count) {
+    QStringList marks;
+    for (qsizetype i = 0; i < count; ++i)
+        marks << u"?"_s;
+    return marks.join(u", "_s);
+}
+
+} // namespace
+
+// Every catalogue table on the server has a real column of that name.
+QString PostgresDialect::rowKey() const {
+    return u"rowid"_s;
+}
+
+QString PostgresDialect::largestRowKey(const QString& quotedTable) const {
+    return u"(SELECT max(rowid) FROM "_s + quotedTable + u')';
+}
+
+QString PostgresDialect::equalsIgnoringCase(const QString& left, const QString& right) const {
+    return left + u" = "_s + right + u" COLLATE nocase"_s;
+}
+
+// The case-blind collation of the text columns does not allow LIKE; the byte order does, and
+// ILIKE under it folds the case of ASCII letters only, as the file's LIKE does. No escape
+// character either, as there.
+QString PostgresDialect::likeIgnoringCase(const QString& text, const QString& pattern) const {
+    return u"("_s + text + u") COLLATE \"C\" ILIKE "_s + pattern + u" ESCAPE ''"_s;
+}
+
+// A date column takes the ISO text and gives it back the same way (the connection sets ISO).
+QVariant PostgresDialect::dateParameter(const QDate& date) const {
+    return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant();
+}
+
+QString PostgresDialect::dateLiteral(const QDate& date) const {
+    return date.isValid() ? u"DATE '"_s + date.toString(Qt::ISODate) + u'\'' : u"NULL"_s;
+}
+
+QString PostgresDialect::insertUnlessPresent(const QString& quotedTable,
+                                             const QStringList& quotedColumns) const {
+    return u"INSERT INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
+           u") VALUES ("_s + placeholders(quotedColumns.size()) + u") ON CONFLICT DO NOTHING"_s;
+}
+
+QString PostgresDialect::insertOrUpdate(const QString& quotedTable,
+                                        const QStringList& quotedColumns,
+                                        const QStringList& quotedKeyColumns) const {
+    QStringList sets;
+    for (const QString& column : quotedColumns)
+        if (!quotedKeyColumns.contains(column))
+            sets << column + u" = excluded."_s + column;
+    return u"INSERT INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
+           u") VALUES ("_s + placeholders(quotedColumns.size()) + u") ON CONFLICT ("_s +
+           quotedKeyColumns.join(u", "_s) + u") DO "_s +
+           (sets.isEmpty() ? u"NOTHING"_s : u"UPDATE SET "_s + sets.join(u", "_s));
+}
+
+QString PostgresDialect::ignoringDuplicates(const QString& insert) const {
+    return insert + u" ON CONFLICT DO NOTHING"_s;
+}
+
+} // namespace tovin

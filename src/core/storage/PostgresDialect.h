@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/storage/StorageDialect.h"
+
+namespace tovin {
+
+class PostgresDialect final : public StorageDialect {
+public:
+    QString rowKey() const override;
+    QString largestRowKey(const QString& quotedTable) const override;
+    QString equalsIgnoringCase(const QString& left, const QString& right) const override;
+    QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
+    QVariant dateParameter(const QDate& date) const override;
+    QString dateLiteral(const QDate& date) const override;
+    QString insertUnlessPresent(const QString& quotedTable,
+                                const QStringList& quotedColumns) const override;
+    QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
+                           const QStringList& quotedKeyColumns) const override;
+    QString ignoringDuplicates(const QString& insert) const override;
+};
+
+} // namespace tovin

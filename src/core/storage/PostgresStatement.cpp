@@ -1,0 +1,273 @@
+#include "core/storage/PostgresStatement.h"
+
+#include "core/data/CatalogueFailure.h"
+#include "core/data/ColumnValues.h"
+#include "core/text/Money.h"
+
+#include <QDateTime>
+#include <QTime>
+#include <QtEndian>
+#include <bit>
+#include <libpq-fe.h>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+// The server's numbers for the types a value is read or sent as.
+constexpr Oid BoolType = 16;
+constexpr Oid ByteaType = 17;
+constexpr Oid Int8Type = 20;
+constexpr Oid Int2Type = 21;
+constexpr Oid Int4Type = 23;
+constexpr Oid OidType = 26;
+constexpr Oid Float4Type = 700;
+constexpr Oid Float8Type = 701;
+constexpr Oid NumericType = 1700;
+
+QByteArray bigEndian(quint64 bits) {
+    QByteArray bytes(8, Qt::Uninitialized);
+    qToBigEndian(bits, bytes.data());
+    return bytes;
+}
+
+double floatFromText(const char* text) {
+    const QByteArray value(text);
+    if (value == "Infinity")
+        return std::numeric_limits<double>::infinity();
+    if (value == "-Infinity")
+        return -std::numeric_limits<double>::infinity();
+    if (value == "NaN")
+        return std::numeric_limits<double>::quiet_NaN();
+    return value.toDouble();
+}
+
+} // namespace
+
+PostgresStatement::PostgresStatement(PostgresConnection& connection, const QString& sql)
+    : m_connection(connection), m_sql(sql), m_translated(PostgresSql::translate(sql)) {
+    m_parameters.resize(size_t(m_translated.parameterCount));
+    const QString& table = m_translated.writtenTable;
+    if (!table.isEmpty() && !m_translated.returns && connection.hasRowKey(table)) {
+        QByteArray& text = m_translated.text;
+        while (!text.isEmpty() && (text.endsWith(';') || QChar::isSpace(uchar(text.back()))))
+            text.chop(1);
+        text += " RETURNING rowid";
+        m_keysOnly = true;
+    }
+    m_inserts =
+        QString::fromUtf8(m_translated.text).trimmed().startsWith(u"insert"_s, Qt::CaseInsensitive);
+    m_table = PostgresConnection::spelling(table).toUtf8();
+}
+
+PostgresConnection::Parameter& PostgresStatement::parameter(int position) {
+    if (position < 1 || position > int(m_parameters.size()))
+        throw StatementRefused(m_sql, u"column index out of range"_s);
+    return m_parameters[size_t(position - 1)];
+}
+
+void PostgresStatement::bindNull(int position) {
+    parameter(position) = PostgresConnection::Parameter{};
+}
+
+void PostgresStatement::bind(int position, qint64 value) {
+    parameter(position) = {Int8Type, bigEndian(quint64(value)), false, true};
+}
+
+void PostgresStatement::bindDouble(int position, double value) {
+    parameter(position) = {Float8Type, bigEndian(std::bit_cast<quint64>(value)), false, true};
+}
+
+// A text goes without a type, so the server reads it as whatever the column or comparison
+// needs (a date, a number), as the file's engine converts by the column's affinity.
+void PostgresStatement::bindText(int position, const QString& value) {
+    QByteArray text = value.toUtf8();
+    if (text.isNull())
+        text = QByteArray("");
+    parameter(position) = {0, text, false, false};
+}
+
+void PostgresStatement::bindBlob(int position, const QByteArray& value) {
+    parameter(position) = {ByteaType, value.isNull() ? QByteArray("") : value, false, true};
+}
+
+void PostgresStatement::bind(int position, const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return bindNull(position);
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return bind(position, qint64(value.value<Money>().toStored()));
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        return bind(position, qint64(value.toLongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return bindDouble(position, value.toDouble());
+    case QMetaType::QByteArray:
+        return bindBlob(position, value.toByteArray());
+    case QMetaType::QDateTime:
+        return bindText(position, value.toDateTime().toString(Qt::ISODateWithMs));
+    case QMetaType::QTime:
+        return bindText(position, value.toTime().toString(u"hh:mm:ss.zzz"_s));
+    default:
+        return bindText(position, value.toString());
+    }
+}
+
+int PostgresStatement::parameterPosition(const QString& name) const {
+    return m_translated.names.value(name);
+}
+
+void PostgresStatement::execute() {
+    m_result.reset();
+    m_row = -1;
+    m_rows = 0;
+    m_executed = false;
+    m_result = m_connection.run(m_translated.text, m_parameters, m_sql);
+    m_executed = true;
+    pg_result* result = m_result.get();
+    const QByteArray status(PQcmdStatus(result));
+    const bool writes =
+        status.startsWith("INSERT") || status.startsWith("UPDATE") || status.startsWith("DELETE");
+    if (writes)
+        m_connection.setRowsChanged(QByteArray(PQcmdTuples(result)).toLongLong());
+    if (m_keysOnly) {
+        const int rows = PQntuples(result);
+        qint64 key = 0;
+        for (int row = 0; row < rows; ++row) {
+            key = QByteArray(PQgetvalue(result, row, 0)).toLongLong();
+            m_connection.wrote(m_table, key);
+        }
+        if (m_inserts && rows > 0)
+            m_connection.setLastInsertedKey(key);
+    } else {
+        m_rows = PQntuples(result);
+    }
+    // A write outside a transaction is kept once its statement is done.
+    if (!status.startsWith("SELECT") && !m_connection.inTransaction())
+        m_connection.writesDone();
+}
+
+bool PostgresStatement::next() {
+    if (!m_executed)
+        execute();
+    if (m_row + 1 >= m_rows) {
+        m_row = m_rows;
+        return false;
+    }
+    ++m_row;
+    return true;
+}
+
+void PostgresStatement::reset() {
+    m_result.reset();
+    m_row = -1;
+    m_rows = 0;
+    m_executed = false;
+    for (PostgresConnection::Parameter& p : m_parameters)
+        p = PostgresConnection::Parameter{};
+}
+
+int PostgresStatement::columnCount() const {
+    if (m_result && !m_keysOnly)
+        return PQnfields(m_result.get());
+    return 0;
+}
+
+QString PostgresStatement::columnName(int column) const {
+    if (!m_result)
+        return QString();
+    const QString lowered = QString::fromUtf8(PQfname(m_result.get(), column));
+    return m_translated.spellings.value(lowered, PostgresConnection::spelling(lowered));
+}
+
+bool PostgresStatement::hasValue(int column) const {
+    return m_result && m_row >= 0 && m_row < m_rows && column >= 0 &&
+           column < PQnfields(m_result.get()) && !PQgetisnull(m_result.get(), m_row, column);
+}
+
+bool PostgresStatement::isNull(int column) const {
+    return !hasValue(column);
+}
+
+qint64 PostgresStatement::integer(int column) const {
+    const QVariant v = stored(column);
+    return v.typeId() == QMetaType::Double ? qint64(v.toDouble()) : v.toLongLong();
+}
+
+double PostgresStatement::real(int column) const {
+    return stored(column).toDouble();
+}
+
+QString PostgresStatement::text(int column) const {
+    const QVariant v = stored(column);
+    if (v.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(v.toByteArray());
+    return v.toString();
+}
+
+QVariant PostgresStatement::stored(int column) const {
+    if (!hasValue(column))
+        return QVariant();
+    const char* text = PQgetvalue(m_result.get(), m_row, column);
+    switch (PQftype(m_result.get(), column)) {
+    case Int2Type:
+    case Int4Type:
+    case Int8Type:
+    case OidType:
+        return QVariant(qlonglong(QByteArray(text).toLongLong()));
+    case BoolType:
+        return QVariant(qlonglong(text[0] == 't' ? 1 : 0));
+    case Float4Type:
+    case Float8Type:
+        return QVariant(floatFromText(text));
+    case NumericType: {
+        // A sum of whole numbers comes back as a numeric: whole, it is read as the file
+        // gives a sum of whole numbers.
+        const QByteArray value(text);
+        bool whole = false;
+        const qlonglong number = value.toLongLong(&whole);
+        return whole ? QVariant(number) : QVariant(floatFromText(text));
+    }
+    case ByteaType: {
+        const QByteArray value(text);
+        return QVariant(value.startsWith("\\x") ? QByteArray::fromHex(value.mid(2)) : value);
+    }
+    default:
+        return QVariant(QString::fromUtf8(text));
+    }
+}
+
+QVariant PostgresStatement::value(int column, ColumnKind kind) const {
+    if (!hasValue(column))
+        return QVariant();
+    const QVariant v = stored(column);
+    switch (kind) {
+    case ColumnKind::Counter:
+        return QVariant(qlonglong(integer(column)));
+    case ColumnKind::Number:
+        return QVariant(v.toDouble());
+    case ColumnKind::Money:
+        if (v.typeId() == QMetaType::LongLong)
+            return ColumnValues::moneyValue(v.toLongLong());
+        return ColumnValues::fromStorage(kind, QVariant(v.toDouble()));
+    case ColumnKind::YesNo:
+        return QVariant(integer(column) != 0);
+    case ColumnKind::Date:
+        return ColumnValues::fromStorage(kind, QVariant(text(column)));
+    case ColumnKind::Text:
+    case ColumnKind::Memo:
+        return QVariant(text(column));
+    }
+    return QVariant();
+}
+
+} // namespace tovin

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/storage/PostgresConnection.h"
+#include "core/storage/PostgresSql.h"
+#include "core/storage/StorageStatement.h"
+
+#include <vector>
+
+namespace tovin {
+
+// A statement on a PostgreSQL connection. The text is rewritten once (see PostgresSql); each
+// run sends it with its values and reads the whole answer, which the program keeps small by
+// paging. A write to a catalogue table is made to return the keys of the rows it wrote, which
+// are announced as the file's engine announces them.
+class PostgresStatement final : public StorageStatement {
+public:
+    PostgresStatement(PostgresConnection& connection, const QString& sql);
+
+    using StorageStatement::bind;
+    using StorageStatement::value;
+    void bindNull(int position) override;
+    void bind(int position, qint64 value) override;
+    void bindDouble(int position, double value) override;
+    void bindText(int position, const QString& value) override;
+    void bindBlob(int position, const QByteArray& value) override;
+    void bind(int position, const QVariant& value) override;
+    int parameterPosition(const QString& name) const override;
+
+    void execute() override;
+    bool next() override;
+    void reset() override;
+
+    int columnCount() const override;
+    QString columnName(int column) const override;
+    bool isNull(int column) const override;
+    qint64 integer(int column) const override;
+    double real(int column) const override;
+    QString text(int column) const override;
+    QVariant stored(int column) const override;
+    QVariant value(int column, ColumnKind kind) const override;
+
+private:
+    PostgresConnection::Parameter& parameter(int position);
+    bool hasValue(int column) const;
+
+    PostgresConnection& m_connection;
+    QString m_sql;
+    PostgresSql::Translated m_translated;
+    // The keys of the rows a write changes come back as its only column, which is not shown.
+    bool m_keysOnly = false;
+    bool m_inserts = false;
+    QByteArray m_table; // the written table as the catalogue spells it
+    std::vector<PostgresConnection::Parameter> m_parameters;
+    PostgresConnection::Result m_result;
+    int m_row = -1;
+    int m_rows = 0;
+    bool m_executed = false;
+};
+
+} // namespace tovin

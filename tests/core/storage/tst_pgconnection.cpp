@@ -1,0 +1,247 @@
+#include "core/data/CatalogueFailure.h"
+#include "core/storage/PostgresConnection.h"
+#include "core/storage/PostgresSql.h"
+#include "support/core/TestServer.h"
+
+#include <QTest>
+#include <cstring>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test;
+
+namespace {
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+qint64 count(StorageConnection& db, const QString& sql) {
+    const auto q = db.prepare(sql);
+    return q->next() ? q->integer(0) : -1;
+}
+
+} // namespace
+
+class PgConnectionTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ServerDatabase> m_database;
+
+    std::unique_ptr<PostgresConnection> connect() {
+        return PostgresConnection::open(m_database->uri());
+    }
+
+private slots:
+    void initTestCase() {
+        if (clusterUri().isEmpty())
+            QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
+    }
+    void init() {
+        if (!clusterUri().isEmpty())
+            m_database = std::make_unique<ServerDatabase>();
+    }
+    void cleanup() { m_database.reset(); }
+
+    void parametersAreNumbered_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<int>("count");
+        QTest::newRow("plain marks") << u"SELECT ?, ?"_s << u"SELECT $1, $2"_s << 2;
+        QTest::newRow("numbered marks") << u"SELECT ?2, ?1, ?"_s << u"SELECT $2, $1, $3"_s << 3;
+        QTest::newRow("named twice") << u"SELECT :a, :b, :a"_s << u"SELECT $1, $2, $1"_s << 2;
+        QTest::newRow("marks in a string") << u"SELECT '?:a', ?"_s << u"SELECT '?:a', $1"_s << 1;
+        QTest::newRow("quote in a string")
+            << u"SELECT 'it''s ?', ?"_s << u"SELECT 'it''s ?', $1"_s << 1;
+        QTest::newRow("line comment")
+            << u"SELECT ? -- what?\n, ?"_s << u"SELECT $1 -- what?\n, $2"_s << 2;
+        QTest::newRow("block comment")
+            << u"SELECT /* ? :x */ ?"_s << u"SELECT /* ? :x */ $1"_s << 1;
+        QTest::newRow("cast is no name") << u"SELECT ?::bigint"_s << u"SELECT $1::bigint"_s << 1;
+        QTest::newRow("dollar body")
+            << u"DO $$ BEGIN PERFORM '?'; END $$"_s << u"DO $$ BEGIN PERFORM '?'; END $$"_s << 0;
+        QTest::newRow("quoted name lowered")
+            << u"SELECT \"Date Received\" FROM Orders WHERE \"Order ID\" = ?"_s
+            << u"SELECT \"date received\" FROM Orders WHERE \"order id\" = $1"_s << 1;
+        QTest::newRow("collation kept")
+            << u"SELECT x COLLATE \"C\" ILIKE ?"_s << u"SELECT x COLLATE \"C\" ILIKE $1"_s << 1;
+    }
+    void parametersAreNumbered() {
+        QFETCH(QString, sql);
+        QFETCH(QString, sent);
+        QFETCH(int, count);
+        const PostgresSql::Translated t = PostgresSql::translate(sql);
+        QCOMPARE(QString::fromUtf8(t.text), sent);
+        QCOMPARE(t.parameterCount, count);
+    }
+
+    void writtenTableIsFound_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("insert") << u"INSERT INTO \"Products\" (a) VALUES (?)"_s << u"products"_s;
+        QTest::newRow("insert or ignore")
+            << u"INSERT OR IGNORE INTO RowKeys VALUES (1)"_s << u"rowkeys"_s;
+        QTest::newRow("update") << u"UPDATE Supplier SET Name = ?"_s << u"supplier"_s;
+        QTest::newRow("delete") << u"delete from Orders where rowid = ?"_s << u"orders"_s;
+        QTest::newRow("select") << u"SELECT * FROM Products"_s << QString();
+    }
+    void writtenTableIsFound() {
+        QFETCH(QString, sql);
+        QFETCH(QString, table);
+        QCOMPARE(PostgresSql::translate(sql).writtenTable, table);
+    }
+
+    void valuesComeBackExactly_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QVariant>("value");
+        const QByteArray bytes("\0\x01\xff\0", 4);
+        const QString unicode = u"Größe – 价格 🛒"_s;
+        QTest::newRow("largest integer")
+            << u"bigint"_s << QVariant(qlonglong(std::numeric_limits<qint64>::max()));
+        QTest::newRow("smallest integer")
+            << u"bigint"_s << QVariant(qlonglong(std::numeric_limits<qint64>::min()));
+        QTest::newRow("double bit for bit") << u"double precision"_s << QVariant(0.1 + 0.2);
+        QTest::newRow("smallest double")
+            << u"double precision"_s << QVariant(std::numeric_limits<double>::denorm_min());
+        QTest::newRow("unicode text") << u"text"_s << QVariant(unicode);
+        QTest::newRow("empty text is no null") << u"text"_s << QVariant(u""_s);
+        QTest::newRow("null") << u"text"_s << QVariant();
+        QTest::newRow("bytes with noughts") << u"bytea"_s << QVariant(bytes);
+        QTest::newRow("empty bytes") << u"bytea"_s << QVariant(QByteArray(""));
+        QTest::newRow("date as ISO text") << u"date"_s << QVariant(u"2024-02-29"_s);
+        QTest::newRow("yes as a number") << u"smallint"_s << QVariant(qlonglong(1));
+    }
+    void valuesComeBackExactly() {
+        QFETCH(QString, type);
+        QFETCH(QVariant, value);
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (v "_s + type + u')')->execute();
+        const auto insert = db->prepare(u"INSERT INTO t (v) VALUES (?)"_s);
+        insert->bind(1, value);
+        insert->execute();
+        QCOMPARE(db->rowsChanged(), qint64(1));
+        const auto read = db->prepare(u"SELECT v FROM t"_s);
+        QVERIFY(read->next());
+        QCOMPARE(read->isNull(0), !value.isValid());
+        const QVariant stored = read->stored(0);
+        if (value.typeId() == QMetaType::Double)
+            QVERIFY(sameBits(stored.toDouble(), value.toDouble()));
+        else
+            QCOMPARE(stored, value);
+        QVERIFY(!read->next());
+    }
+
+    // A statement refused inside a transaction leaves the work before it in place, and the
+    // transaction goes on to be committed.
+    void failedStatementKeepsTheTransaction_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("duplicate key") << u"INSERT INTO t (k) VALUES (1)"_s;
+        QTest::newRow("unknown column") << u"SELECT nothing FROM t"_s;
+        QTest::newRow("bad value") << u"INSERT INTO t (k) VALUES ('x')"_s;
+    }
+    void failedStatementKeepsTheTransaction() {
+        QFETCH(QString, failing);
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY)"_s)->execute();
+        db->begin();
+        db->prepare(u"INSERT INTO t (k) VALUES (1)"_s)->execute();
+        QVERIFY_THROWS_EXCEPTION(StatementRefused, db->prepare(failing)->execute());
+        QVERIFY(db->inTransaction());
+        db->prepare(u"INSERT INTO t (k) VALUES (2)"_s)->execute();
+        db->commit();
+        QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), qint64(2));
+    }
+
+    // Keys come from the server: two connections writing at once never get the same one, and
+    // a row written with its own key moves the counter past it.
+    void keysComeFromTheServer() {
+        const auto first = connect();
+        first
+            ->prepare(u"CREATE TABLE t (rowid bigint GENERATED BY DEFAULT AS IDENTITY "
+                      u"PRIMARY KEY, v text)"_s)
+            ->execute();
+        const auto second = connect();
+        first->begin();
+        second->begin();
+        first->prepare(u"INSERT INTO t (v) VALUES ('a')"_s)->execute();
+        second->prepare(u"INSERT INTO t (v) VALUES ('b')"_s)->execute();
+        const qint64 a = first->lastInsertedKey();
+        const qint64 b = second->lastInsertedKey();
+        first->commit();
+        second->commit();
+        QVERIFY(a > 0 && b > 0);
+        QVERIFY(a != b);
+    }
+
+    // Each row a write changes is told with its table and key; a statement that returns rows
+    // itself keeps them.
+    void writesTellTheirRows() {
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE \"Things\" (rowid bigint GENERATED BY DEFAULT AS IDENTITY "
+                    u"PRIMARY KEY, v text)"_s)
+            ->execute();
+        QList<QPair<QString, qint64>> told;
+        db->setRowWritten([&](const char* table, qint64 key) {
+            told << qMakePair(QString::fromUtf8(table), key);
+        });
+        db->prepare(u"INSERT INTO Things (rowid, v) VALUES (5, 'a'), (7, 'b')"_s)->execute();
+        QCOMPARE(db->lastInsertedKey(), qint64(7));
+        db->prepare(u"UPDATE \"Things\" SET v = 'c'"_s)->execute();
+        QCOMPARE(db->rowsChanged(), qint64(2));
+        db->prepare(u"DELETE FROM things WHERE rowid = 5"_s)->execute();
+        QCOMPARE(db->rowsChanged(), qint64(1));
+        const QList<QPair<QString, qint64>> expected{{u"things"_s, 5},
+                                                     {u"things"_s, 7},
+                                                     {u"things"_s, 5},
+                                                     {u"things"_s, 7},
+                                                     {u"things"_s, 5}};
+        QCOMPARE(told, expected);
+        const auto own = db->prepare(u"INSERT INTO Things (v) VALUES ('d') RETURNING v"_s);
+        own->execute();
+        QVERIFY(own->next());
+        QCOMPARE(own->text(0), u"d"_s);
+    }
+
+    // A connection the server ends is told in plain words, and the next statement works on a
+    // new one.
+    void lostConnectionIsToldAndMadeAgain() {
+        const auto db = connect();
+        const auto pid = db->prepare(u"SELECT pg_backend_pid()"_s);
+        QVERIFY(pid->next());
+        const qint64 backend = pid->integer(0);
+        pid->reset();
+        db->begin();
+        const auto killer = connect();
+        const auto kill = killer->prepare(u"SELECT pg_terminate_backend(?::integer)"_s);
+        kill->bind(1, backend);
+        kill->execute();
+        QString message;
+        try {
+            db->prepare(u"SELECT 1"_s)->execute();
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.startsWith(u"The connection to the catalogue server"_s),
+                 qPrintable(message));
+        QVERIFY(message.contains(u"was lost"_s));
+        QVERIFY(!db->inTransaction());
+        QVERIFY(pid->next());
+        QVERIFY(pid->integer(0) != backend);
+    }
+
+    void refusedConnectionIsPlain() {
+        QString message;
+        try {
+            PostgresConnection::open(u"postgresql://nobody:secret@/nowhere?host=/nonexistent"_s);
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.startsWith(u"Could not connect to the catalogue server"_s),
+                 qPrintable(message));
+        QVERIFY(!message.contains(u"secret"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(PgConnectionTest)
+#include "tst_pgconnection.moc"
