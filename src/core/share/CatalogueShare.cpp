@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -122,20 +123,28 @@ qint64 copyTable(CatalogueDatabase& source, CatalogueDatabase& target, const QSt
     }
 }
 
-// The target's counter for the table goes on where the source's left off, also when the rows
-// the source gave its last keys to were deleted since and so were not copied.
+// The column a table's keys are in: its counter, or the row key itself.
+QString keyColumnOf(CatalogueDatabase& db, const QString& table) {
+    for (const ColumnInfo& column : db.columns(table))
+        if (column.kind == ColumnKind::Counter)
+            return column.name;
+    return db.dialect().rowKey();
+}
+
+// The target hands out keys for the table where the source left off, also when the rows the
+// source gave its last keys to were deleted since and so were not copied. Each engine keeps that
+// mark its own way, so it is carried over rather than copied as a table.
 void carryKeyMark(CatalogueDatabase& source, CatalogueDatabase& target, const QString& table) {
-    const QString query = source.dialect().largestKeyGiven(table);
-    if (query.isEmpty())
-        return;
-    const QVariant given = source.scalar(query);
+    const QVariant given =
+        source.scalar(source.dialect().largestKeyGiven(table, keyColumnOf(source, table)));
     if (given.isNull())
         return;
     const QVariant present = target.scalar(
         u"SELECT "_s + target.dialect().largestRowKey(CatalogueDatabase::quoteName(table)));
-    if (!present.isNull() && present.toLongLong() >= given.toLongLong())
+    if (given.toLongLong() <= present.toLongLong())
         return;
-    for (const QString& statement : target.dialect().moveKeysPast(table))
+    for (const QString& statement :
+         target.dialect().moveKeysPast(table, keyColumnOf(target, table)))
         target.run(statement, {given.toLongLong()});
 }
 
@@ -181,10 +190,18 @@ Result shareToServer(CatalogueDatabase& source, const QString& to, bool replace,
     } catch (const CatalogueFailure&) {
         throw; // the server cannot be reached or refused the connection
     } catch (const RunTimeError& error) {
-        // A database that holds no catalogue yet gets the catalogue's tables.
         if (error.number() != ErrorNumber::CannotOpenDatabase)
             throw;
-        CatalogueDatabase::create(to);
+        // A database without a catalogue gets the catalogue's tables, empty, which a copy that
+        // fails leaves behind for the next try. One that holds a catalogue this program cannot
+        // open (another layout) is told as such, not as a database already in use.
+        try {
+            CatalogueDatabase::create(to);
+        } catch (const CatalogueFailure&) {
+            throw;
+        } catch (const RunTimeError&) {
+            throw error;
+        }
         target = std::make_unique<CatalogueDatabase>(to);
     }
     return copy(source, *target, replace, progress);
@@ -196,10 +213,11 @@ QStringList tablesToCopy(CatalogueDatabase& source) {
     QStringList tables;
     for (const TableDefinition& table : CatalogueSchema::tables())
         tables << table.name;
-    // After the catalogue's own tables, so that clearing a target's rows, which notes the keys
-    // it frees in RowKeys and drops received lines with their orders, comes before these.
+    // After the catalogue's own tables, so that clearing a target's rows, which drops received
+    // lines with their orders, comes before these. RowKeys is the file's own way of keeping the
+    // keys given out, which travel with each table instead.
     for (const QString& table : {CatalogueSchema::ReceivedLinesTable, CatalogueSchema::RunsTable,
-                                 CatalogueSchema::RunRowsTable, CatalogueSchema::RowKeysTable})
+                                 CatalogueSchema::RunRowsTable})
         if (source.hasTable(table))
             tables << table;
     return tables;

@@ -25,7 +25,8 @@ struct Result {
 using Progress = std::function<void(const QString& table, qint64 rowsDone, qint64 rowsInAll)>;
 
 // The tables that move with a catalogue, in the order they are copied: the catalogue's own,
-// then the bookkeeping tables the source has (the layout version the target writes itself).
+// then the journal and the received order lines (the layout version and the marks of the keys
+// given out are each engine's own, and the target keeps them its own way).
 QStringList tablesToCopy(CatalogueDatabase& source);
 
 // Copies every table of `source` into the open catalogue `target` in one transaction of the

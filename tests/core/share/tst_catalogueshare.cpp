@@ -1,3 +1,4 @@
+#include "ShareTestShop.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
@@ -17,63 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using namespace tovin::test;
-
-namespace {
-
-using Rows = QList<QVariantList>;
-
-// Every row of a table with its key, in key order, each value as the engine stores it.
-Rows rowsOf(CatalogueDatabase& db, const QString& table) {
-    Rows rows;
-    const auto q = db.prepare(u"SELECT rowid, * FROM "_s + CatalogueDatabase::quoteName(table) +
-                              u" ORDER BY rowid"_s);
-    q->execute();
-    while (q->next()) {
-        QVariantList row;
-        for (int i = 0; i < q->columnCount(); ++i)
-            row << q->stored(i);
-        rows << row;
-    }
-    return rows;
-}
-
-QMap<QString, Rows> everyTable(CatalogueDatabase& db) {
-    QMap<QString, Rows> tables;
-    for (const QString& table : CatalogueShare::tablesToCopy(db))
-        tables.insert(table, rowsOf(db, table));
-    return tables;
-}
-
-// The demo catalogue with what a shop's history leaves behind: a received order line, an
-// imported product, a run that deleted a product and was not undone, and last the newest rows
-// of a counter table and of a table keyed by row numbers deleted, and a sale from the middle.
-void makeShop(const QString& path) {
-    DemoCatalogue::create(path);
-    CatalogueDatabase db(path);
-    db.run(u"UPDATE Orders SET \"Date Received\" = '2024-03-01' WHERE rowid = "
-           u"(SELECT min(rowid) FROM Orders)"_s);
-    db.run(CatalogueSchema::markDatedLinesReceived());
-    {
-        ScopedTransaction transaction(db);
-        JournalRun run(db, JournalRun::TextImport, u"new.csv"_s);
-        db.run(u"INSERT INTO Products (StockNo, Retail) VALUES ('N1', 123456)"_s);
-        transaction.commit();
-    }
-    {
-        ScopedTransaction transaction(db);
-        JournalRun run(db, JournalRun::TextImport, u"gone.csv"_s);
-        db.run(u"DELETE FROM Products WHERE PID = (SELECT min(PID) FROM Products)"_s);
-        transaction.commit();
-    }
-    const qint64 topProduct = db.scalar(u"SELECT max(PID) FROM Products"_s).toLongLong();
-    db.run(u"DELETE FROM Products WHERE PID = ?"_s, {topProduct});
-    const qint64 topStock = db.scalar(u"SELECT max(rowid) FROM Inventory"_s).toLongLong();
-    RowWriter::remove(db, u"Inventory"_s, topStock);
-    RowWriter::remove(db, u"Sales"_s, db.scalar(u"SELECT min(rowid) FROM Sales"_s).toLongLong());
-    db.checkpoint();
-}
-
-} // namespace
 
 // Copying a whole catalogue from one place to another, here file to file: every table and key
 // kept, the run journal still usable, and a target that is not empty or a copy that goes wrong
@@ -102,10 +46,8 @@ private slots:
         const QMap<QString, Rows> original = everyTable(source);
         // The bookkeeping tables are among them, and the shop's history is not empty.
         QVERIFY(original.contains(CatalogueSchema::RunRowsTable));
-        QVERIFY(original.contains(CatalogueSchema::RowKeysTable));
-        for (const QString& table :
-             {CatalogueSchema::RunsTable, CatalogueSchema::RunRowsTable,
-              CatalogueSchema::RowKeysTable, CatalogueSchema::ReceivedLinesTable})
+        for (const QString& table : {CatalogueSchema::RunsTable, CatalogueSchema::RunRowsTable,
+                                     CatalogueSchema::ReceivedLinesTable})
             QVERIFY2(!original.value(table).isEmpty(), qPrintable(table));
         const QMap<QString, Rows> copied = everyTable(target);
         QCOMPARE(copied.keys(), original.keys());
@@ -134,15 +76,6 @@ private slots:
 
     // A row added to the copy never takes the number of a row the original holds or gave out
     // and deleted.
-    static qint64 addRow(const QString& path, const QString& table, int column) {
-        CatalogueDatabase db(path);
-        if (column >= 0)
-            return RowWriter::insert(db, table, {{column, u"after the move"_s}});
-        ScopedTransaction transaction(db);
-        JournalRun run(db, JournalRun::TextImport, u"after.csv"_s);
-        transaction.commit();
-        return run.number();
-    }
     void newRowsGetFreshKeys_data() {
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("column"); // a column to give the new row
