@@ -4,6 +4,7 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/share/BatchedInsert.h"
 #include "core/share/ShareCheck.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
@@ -28,8 +29,9 @@ namespace CatalogueShare {
 
 namespace {
 
-// Rows are read a page at a time by their keys, so no table is ever held in memory whole.
-constexpr int PageRows = 1000;
+// Rows are read a page at a time by their keys, so no table is ever held in memory whole; a
+// page is a whole number of insert batches.
+constexpr int PageRows = 20 * BatchedInsert::RowsPerStatement;
 
 // Ends the source's read transaction however the copy ends; it only ever read.
 class ReadSnapshot {
@@ -92,11 +94,7 @@ qint64 copyTable(CatalogueDatabase& source, CatalogueDatabase& target, const QSt
     QStringList written = names;
     if (!counterKeyed)
         written.prepend(target.dialect().rowKey());
-    QStringList marks;
-    for (qsizetype i = 0; i < written.size(); ++i)
-        marks << u"?"_s;
-    const auto write = target.prepare(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
-        quotedTable, written.join(u", "_s), marks.join(u", "_s)));
+    BatchedInsert write(target, quotedTable, written);
     const int firstWritten = counterKeyed ? 1 : 0;
 
     qint64 last = std::numeric_limits<qint64>::min();
@@ -109,12 +107,15 @@ qint64 copyTable(CatalogueDatabase& source, CatalogueDatabase& target, const QSt
         while (read->next()) {
             ++onPage;
             last = read->integer(0);
-            write->reset();
+            QVariantList values;
+            values.reserve(read->columnCount() - firstWritten);
             for (int i = firstWritten; i < read->columnCount(); ++i)
-                write->bind(i - firstWritten + 1, read->stored(i));
-            write->execute();
+                values << read->stored(i);
+            write.add(std::move(values));
             ++rows;
         }
+        if (onPage < PageRows)
+            write.flush();
         read->reset();
         if (progress && rows > 0 && (onPage == PageRows || rows == rowsInTable))
             progress(table, rows, rowsInTable);
