@@ -428,6 +428,9 @@ private slots:
         row("share onto the catalogue itself",
             u"share --db @dir/journal.mde --to @dir/journal.mde --replace"_s,
             u"is the open catalogue"_s);
+        row("share to a server that cannot be reached",
+            u"share --db @dir/journal.mde --to postgresql://shop@/shop?host=@dir/no-socket"_s,
+            u"Could not connect to the catalogue server postgresql://shop@/shop"_s);
         row("share onto a folder", u"share --db @dir/journal.mde --to @dir"_s, u"is a folder"_s);
         row("share, unknown option", u"share --db @dir/journal.mde --to @dir/new.mde --all"_s,
             share);
