@@ -168,7 +168,8 @@ Result shareToFile(CatalogueDatabase& source, const QString& to, bool replace,
         CatalogueDatabase::create(working);
         {
             CatalogueDatabase target(working);
-            result = copy(source, target, false, progress);
+            // Told by the name it is to have, not the working name it is written under.
+            result = copyAs(source, target, false, progress, to);
             target.checkpoint();
         }
         // Journals of a catalogue being replaced would be read into the new one.
@@ -226,8 +227,13 @@ QStringList tablesToCopy(CatalogueDatabase& source) {
 
 Result copy(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
             const Progress& progress) {
+    return copyAs(source, target, replaceRows, progress,
+                  CatalogueLocation::withoutPassword(target.path()));
+}
+
+Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
+              const Progress& progress, const QString& targetName) {
     target.requireWritable();
-    const QString targetName = CatalogueLocation::withoutPassword(target.path());
     const QStringList tables = tablesToCopy(source);
     for (const QString& table : tables)
         if (!source.hasTable(table) || !target.hasTable(table))

@@ -36,6 +36,9 @@ QStringList tablesToCopy(CatalogueDatabase& source);
 // difference raises a RunTimeError naming the table, and the target is left as it was.
 Result copy(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
             const Progress& progress = {});
+// The same, naming the target in its messages as `targetName`.
+Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
+              const Progress& progress, const QString& targetName);
 
 // The same between two places (file paths or server addresses). A file target is written under
 // a working name and takes its name only when the copy is whole and checked; it must not be

@@ -185,7 +185,8 @@ private slots:
         QCOMPARE(
             errorOf([&] { CatalogueShare::share(m_shop, copy, false, failing); }, &description),
             ErrorNumber::DatabaseRefused);
-        QVERIFY2(description.contains(u"could not be copied"_s), qPrintable(description));
+        QVERIFY2(description.contains(u"could not be copied to "_s + copy + u": "_s),
+                 qPrintable(description));
         QVERIFY2(description.contains(u"The connection was lost."_s), qPrintable(description));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
