@@ -70,6 +70,8 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return ExitOk;
     } catch (const CommandRefusal& refusal) {
         err << Name << refusal.message << '\n';
+    } catch (const CatalogueShare::TargetHoldsCatalogue& error) {
+        err << Name << error.description() << " Add --replace to replace it.\n";
     } catch (const RunTimeError& error) {
         err << Name << error.description() << '\n';
     }

@@ -252,9 +252,10 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
     ScopedTransaction transaction(target);
     if (holdsRows(target, tables)) {
         if (!replaceRows)
-            throw RunTimeError(ErrorNumber::DatabaseRefused,
-                               targetName + u" already holds a catalogue; it is replaced only "
-                                            u"when replacing it was asked for."_s);
+            throw TargetHoldsCatalogue(ErrorNumber::DatabaseRefused,
+                                       targetName +
+                                           u" already holds a catalogue; it is replaced only "
+                                           u"when replacing it was asked for."_s);
         for (const QString& table : tables) {
             try {
                 target.run(u"DELETE FROM "_s + CatalogueDatabase::quoteName(table));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shell/RunTimeError.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -15,6 +17,13 @@ class CatalogueDatabase;
 // journal and the other bookkeeping tables, so the products that orders, sales and pictures
 // point at keep their numbers and history and undo still work. The source is only read.
 namespace CatalogueShare {
+
+// Raised when the target holds a catalogue already and replacing it was not asked for: the
+// question the caller may put to the user.
+class TargetHoldsCatalogue : public RunTimeError {
+public:
+    using RunTimeError::RunTimeError;
+};
 
 struct Result {
     QList<QPair<QString, qint64>> rowsPerTable; // in the order they were copied

@@ -162,7 +162,18 @@ private slots:
         const QMap<QString, Rows> before = everyTable(target);
         CatalogueDatabase source(m_shop);
         QString description;
-        QVERIFY(errorOf([&] { CatalogueShare::copy(source, target, replace); }, &description) != 0);
+        bool asked = false; // the refusal is the question to put to the user
+        QVERIFY(errorOf(
+                    [&] {
+                        try {
+                            CatalogueShare::copy(source, target, replace);
+                        } catch (const CatalogueShare::TargetHoldsCatalogue&) {
+                            asked = true;
+                            throw;
+                        }
+                    },
+                    &description) != 0);
+        QCOMPARE(asked, !replace);
         QVERIFY2(description.contains(message), qPrintable(description));
         QVERIFY2(description.contains(path + u" was left as it was"_s) ||
                      description.contains(path + u" already holds"_s),
