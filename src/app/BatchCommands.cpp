@@ -14,12 +14,13 @@ BatchCommand backupCommand();
 BatchCommand restoreCommand();
 BatchCommand historyCommand();
 BatchCommand undoCommand();
+BatchCommand shareCommand();
 
 const QList<BatchCommand>& batchCommands() {
-    static const QList<BatchCommand> commands{createCommand(),  importCommand(),   convertCommand(),
-                                              pagesCommand(),   reorderCommand(),  reportCommand(),
-                                              exportCommand(),  bulkEditCommand(), backupCommand(),
-                                              restoreCommand(), historyCommand(),  undoCommand()};
+    static const QList<BatchCommand> commands{
+        createCommand(),  importCommand(), convertCommand(),  pagesCommand(),  reorderCommand(),
+        reportCommand(),  exportCommand(), bulkEditCommand(), backupCommand(), restoreCommand(),
+        historyCommand(), undoCommand(),   shareCommand()};
     return commands;
 }
 

@@ -13,6 +13,18 @@ QString placeholders(qsizetype count) {
     return marks.join(u", "_s);
 }
 
+// The sequence a table's keys come from (null for a key the program numbers itself). Tables and
+// columns are named in lower case on the server; the table's name is read as a name, the
+// column's as it is.
+QString sequenceOf(const QString& table, const QString& keyColumn) {
+    const auto literal = [](const QString& text) {
+        return u'\'' + text.toLower().replace(u'\'', u"''"_s) + u'\'';
+    };
+    return u"pg_get_serial_sequence("_s +
+           literal(u"\""_s + QString(table).replace(u'"', u"\"\""_s) + u'"') + u", "_s +
+           literal(keyColumn) + u')';
+}
+
 } // namespace
 
 // Every catalogue table on the server has a real column of that name.
@@ -22,6 +34,20 @@ QString PostgresDialect::rowKey() const {
 
 QString PostgresDialect::largestRowKey(const QString& quotedTable) const {
     return u"(SELECT max(rowid) FROM "_s + quotedTable + u')';
+}
+
+// A sequence that never handed out a key has no last value.
+QString PostgresDialect::largestKeyGiven(const QString& table, const QString& keyColumn) const {
+    return u"SELECT pg_sequence_last_value(CAST("_s + sequenceOf(table, keyColumn) +
+           u" AS regclass))"_s;
+}
+
+// Sequences stand outside transactions: one moved on stays so even when the copy is rolled back,
+// which costs only unused numbers.
+QStringList PostgresDialect::moveKeysPast(const QString& table, const QString& keyColumn) const {
+    return {u"SELECT setval(CAST(s AS regclass), greatest(CAST(? AS bigint), "
+            u"coalesce(pg_sequence_last_value(CAST(s AS regclass)), 0))) FROM (SELECT "_s +
+            sequenceOf(table, keyColumn) + u" AS s) AS key WHERE s IS NOT NULL"_s};
 }
 
 QString PostgresDialect::equalsIgnoringCase(const QString& left, const QString& right) const {

@@ -13,6 +13,10 @@ QString placeholders(qsizetype count) {
     return marks.join(u", "_s);
 }
 
+QString textLiteral(const QString& text) {
+    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
+}
+
 } // namespace
 
 // Every table has a rowid unless it was made WITHOUT ROWID, which the catalogue never does.
@@ -22,6 +26,27 @@ QString SqliteDialect::rowKey() const {
 
 QString SqliteDialect::largestRowKey(const QString& quotedTable) const {
     return u"(SELECT max(rowid) FROM "_s + quotedTable + u')';
+}
+
+// A table keyed by its row numbers keeps the largest it gave out in RowKeys (see
+// CatalogueSchema::rowKeyStatements); a counter declared AUTOINCREMENT keeps it in
+// sqlite_sequence, an ordinary table that may be read and written.
+QString SqliteDialect::largestKeyGiven(const QString& table, const QString& keyColumn) const {
+    if (keyColumn.compare(rowKey(), Qt::CaseInsensitive) == 0)
+        return u"SELECT LastKey FROM RowKeys WHERE TableName = "_s + textLiteral(table);
+    return u"SELECT seq FROM sqlite_sequence WHERE name = "_s + textLiteral(table);
+}
+
+QStringList SqliteDialect::moveKeysPast(const QString& table, const QString& keyColumn) const {
+    const QString name = textLiteral(table);
+    if (keyColumn.compare(rowKey(), Qt::CaseInsensitive) == 0)
+        return {u"INSERT INTO RowKeys (TableName, LastKey) VALUES ("_s + name +
+                u", ?) ON CONFLICT (TableName) DO UPDATE SET LastKey = max(LastKey, "
+                u"excluded.LastKey)"_s};
+    return {u"INSERT INTO sqlite_sequence (name, seq) SELECT "_s + name +
+                u", ? WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = "_s + name +
+                u')',
+            u"UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = "_s + name};
 }
 
 QString SqliteDialect::equalsIgnoringCase(const QString& left, const QString& right) const {

@@ -8,6 +8,8 @@ class SqliteDialect final : public StorageDialect {
 public:
     QString rowKey() const override;
     QString largestRowKey(const QString& quotedTable) const override;
+    QString largestKeyGiven(const QString& table, const QString& keyColumn) const override;
+    QStringList moveKeysPast(const QString& table, const QString& keyColumn) const override;
     QString equalsIgnoringCase(const QString& left, const QString& right) const override;
     QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
     QVariant dateParameter(const QDate& date) const override;

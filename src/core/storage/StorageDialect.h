@@ -18,6 +18,16 @@ public:
     // An expression for the largest row key a table holds now (null for an empty table).
     virtual QString largestRowKey(const QString& quotedTable) const = 0;
 
+    // Where a table's keys come from, for a catalogue copied with its keys to go on where the
+    // original left off, even past rows deleted at its top. `keyColumn` is the table's counter
+    // column, or rowKey() for a table keyed by its row numbers.
+    // A query for the largest key the table ever handed out, deleted rows' keys included (no row
+    // or null when the engine keeps no mark for the table).
+    virtual QString largestKeyGiven(const QString& table, const QString& keyColumn) const = 0;
+    // Statements, each taking that key as its one bound value, after which the table hands out
+    // only keys beyond it (never moving back).
+    virtual QStringList moveKeysPast(const QString& table, const QString& keyColumn) const = 0;
+
     // A comparison of two texts that ignores the letter case of the alphabet.
     virtual QString equalsIgnoringCase(const QString& left, const QString& right) const = 0;
     // A LIKE pattern match that ignores the letter case of the alphabet.

@@ -163,6 +163,10 @@ private slots:
         QTest::newRow("program, journal") << QString() << u"  history|  undo"_s;
         QTest::newRow("history") << u"history"_s << u"--run N|newest first|exit status 2"_s;
         QTest::newRow("undo") << u"undo"_s << u"--run N|--dry-run|one transaction|exit status 2"_s;
+        QTest::newRow("program, share") << QString() << u"  share"_s;
+        QTest::newRow("share") << u"share"_s
+                               << u"--db|--from|--to|--replace|postgresql://|row count|money "
+                                  u"column|exit status 2"_s;
     }
     void helpDescribesEachCommand() {
         QFETCH(QString, command);
@@ -409,6 +413,32 @@ private slots:
         row("undo, missing catalogue", u"undo --db @dir/none.mde --run 1"_s, undo);
         row("history, unknown run", u"history --db @dir/journal.mde --run 9"_s,
             u"there is no run 9"_s);
+        const QString share = u"tovin-catalog share: "_s;
+        row("share without --to", u"share --db @dir/journal.mde"_s,
+            u"--to CATALOGUE is required"_s);
+        row("share without a catalogue", u"share --to @dir/new.mde"_s,
+            u"--db CATALOGUE (or --from CATALOGUE) is required"_s);
+        row("share from both --db and --from",
+            u"share --db @dir/journal.mde --from @dir/existing.mde --to @dir/new.mde"_s,
+            u"give the catalogue to copy once, with --db or with --from"_s);
+        row("share of a missing catalogue", u"share --db @dir/none.mde --to @dir/new.mde"_s,
+            u"none.mde does not exist; nothing was copied"_s);
+        row("share of a file that is no catalogue",
+            u"share --from @dir/notes.txt --to @dir/new.mde"_s, u"is not a catalogue"_s);
+        row("share of an Access file", u"share --db @dir/nwind_jet3.mdb --to @dir/new.mde"_s, share,
+            u"nwind_jet3.mdb"_s);
+        row("share onto another catalogue", u"share --db @dir/journal.mde --to @dir/existing.mde"_s,
+            u"existing.mde already holds a catalogue; it is replaced only when replacing it was "
+            u"asked for. Add --replace to replace it."_s);
+        row("share onto the catalogue itself",
+            u"share --db @dir/journal.mde --to @dir/journal.mde --replace"_s,
+            u"is the open catalogue"_s);
+        row("share to a server that cannot be reached",
+            u"share --db @dir/journal.mde --to postgresql://shop@/shop?host=@dir/no-socket"_s,
+            u"Could not connect to the catalogue server postgresql://shop@/shop"_s);
+        row("share onto a folder", u"share --db @dir/journal.mde --to @dir"_s, u"is a folder"_s);
+        row("share, unknown option", u"share --db @dir/journal.mde --to @dir/new.mde --all"_s,
+            share);
     }
     void refusalsAreToldAndWriteNothing() {
         QFETCH(QString, arguments);
