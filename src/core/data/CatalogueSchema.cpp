@@ -1,6 +1,7 @@
 #include "core/data/CatalogueSchema.h"
 
 #include "core/shell/RunTimeError.h"
+#include "core/storage/PostgresDialect.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -310,6 +311,13 @@ QStringList serverCreateStatements() {
     statements << u"CREATE INDEX ProductsStockNo ON Products (StockNo)"_s;
     statements << u"CREATE INDEX InventoryProductId ON Inventory (\"Product Id\")"_s;
     statements << u"CREATE INDEX OrdersOrderId ON Orders (\"Order ID\")"_s;
+    // A lookup by one of these columns also reads the rows whose text holds a long s.
+    statements << u"CREATE INDEX ProductsStockNoLongS ON Products (rowid) WHERE "_s +
+                      PostgresDialect::holdsLongS(u"\"StockNo\""_s);
+    statements << u"CREATE INDEX InventoryProductIdLongS ON Inventory (rowid) WHERE "_s +
+                      PostgresDialect::holdsLongS(u"\"Product Id\""_s);
+    statements << u"CREATE INDEX OrdersOrderIdLongS ON Orders (rowid) WHERE "_s +
+                      PostgresDialect::holdsLongS(u"\"Order ID\""_s);
     statements << serverTable(ReceivedLinesTable, {u"OrderRow bigint PRIMARY KEY"_s}, u"OrderRow"_s,
                               false);
     statements << u"CREATE FUNCTION orders_leave_received_lines() RETURNS trigger "

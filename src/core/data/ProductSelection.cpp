@@ -15,7 +15,8 @@ ProductSelection::ProductSelection(CatalogueDatabase& db, const QString& searchW
     const bool sorted = !sortOrder.trimmed().isEmpty();
     if (!searched && !sorted) {
         const std::unique_ptr<StorageStatement> all =
-            db.prepare(u"SELECT rowid FROM Products ORDER BY StockNo"_s);
+            db.prepare(u"SELECT rowid FROM Products ORDER BY "_s +
+                       db.dialect().textOrder(u"StockNo"_s) + u", rowid"_s);
         while (all->next())
             m_rows.push_back(all->integer(0));
         return;

@@ -299,11 +299,14 @@ QString RecordSet::orderClause() const {
     const QList<SortKey>& keys = m_sortKeys.isEmpty() ? m_select.orderBy : m_sortKeys;
     QStringList parts;
     for (const SortKey& key : keys) {
-        QString name = key.column;
+        QString term = CatalogueDatabase::quoteName(key.column);
         for (const ColumnInfo& c : m_tableColumns)
-            if (c.name.compare(key.column, Qt::CaseInsensitive) == 0)
-                name = c.name;
-        parts << CatalogueDatabase::quoteName(name) + (key.descending ? u" DESC"_s : QString());
+            if (c.name.compare(key.column, Qt::CaseInsensitive) == 0) {
+                term = CatalogueDatabase::quoteName(c.name);
+                if (c.kind == ColumnKind::Text || c.kind == ColumnKind::Memo)
+                    term = m_db->dialect().textOrder(term);
+            }
+        parts << term + (key.descending ? u" DESC"_s : QString());
     }
     parts << u"rowid"_s;
     return u" ORDER BY "_s + parts.join(u", "_s);

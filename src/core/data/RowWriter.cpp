@@ -6,6 +6,7 @@
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -42,6 +43,28 @@ Prepared prepare(CatalogueDatabase& db, const QString& table, const ColumnValueL
     return p;
 }
 
+// The columns whose values a refused write would have given twice, as the engine names them
+// ("UNIQUE constraint failed: T.a, T.b" from a file, "Key (a, b)=(...) already exists" from a
+// server); none for any other refusal.
+QStringList duplicatedColumns(const QString& message) {
+    static const QString unique = u"UNIQUE constraint failed: "_s;
+    if (const qsizetype at = message.indexOf(unique); at >= 0) {
+        QStringList columns;
+        for (const QString& qualified : message.mid(at + unique.size()).split(u", "_s))
+            columns << qualified.section(u'.', 1);
+        return columns;
+    }
+    static const QRegularExpression serverKey(u"Key \\((.+?)\\)=\\(.*\\) already exists"_s);
+    const QRegularExpressionMatch match = serverKey.match(message);
+    if (!match.hasMatch())
+        return {};
+    QStringList columns = match.captured(1).split(u", "_s);
+    for (QString& column : columns)
+        if (column.startsWith(u'"') && column.endsWith(u'"'))
+            column = column.mid(1, column.size() - 2).replace(u"\"\""_s, u"\""_s);
+    return columns;
+}
+
 // Runs a write; a value that is already taken by another row (a duplicate key) is told in plain
 // words, naming the column and the value, instead of the database's statement and message.
 StorageStatement& runWrite(CatalogueDatabase& db, const QString& sql, const QVariantList& bound,
@@ -51,14 +74,15 @@ StorageStatement& runWrite(CatalogueDatabase& db, const QString& sql, const QVar
     } catch (const CatalogueFailure&) {
         throw;
     } catch (const RunTimeError& error) {
-        static const QString unique = u"UNIQUE constraint failed: "_s;
-        const qsizetype at = error.description().indexOf(unique);
-        if (at < 0)
+        const QStringList duplicated = duplicatedColumns(error.description());
+        if (duplicated.isEmpty())
             throw;
         QStringList taken;
-        for (const QString& qualified :
-             error.description().mid(at + unique.size()).split(u", "_s)) {
-            const QString column = qualified.section(u'.', 1);
+        for (const QString& duplicate : duplicated) {
+            QString column = duplicate;
+            for (const ColumnInfo& info : columns)
+                if (info.name.compare(duplicate, Qt::CaseInsensitive) == 0)
+                    column = info.name;
             QString text = column;
             for (qsizetype i = 0; i < p.names.size(); ++i)
                 if (p.names.at(i) == CatalogueDatabase::quoteName(column))

@@ -362,14 +362,17 @@ QString PostgresConnection::columnCollation(const QString& table, const QString&
 }
 
 // A text column of the catalogue compares without letter case already (its collation says so),
-// wider than ASCII letters only: the equality itself selects the rows, through the column's
-// index, and the caller decides on each.
+// and the equality selects the rows through the column's index; the caller decides on each.
+// That order also takes the Kelvin sign for a k, but not the long s for an s, as the program's
+// own comparison does: rows holding a long s are read as well (an index of their own keeps
+// that quick for the indexed columns).
 std::optional<StorageConnection::TextLookup>
 PostgresConnection::caseInsensitiveLookup(const QString& table, const QString& column,
                                           const QString& ascii) const {
     if (columnCollation(table, column).compare(u"nocase"_s, Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    return TextLookup{u'"' + QString(column).replace(u'"', u"\"\""_s) + u"\" = ?"_s, {ascii}};
+    const QString quoted = u'"' + QString(column).replace(u'"', u"\"\""_s) + u'"';
+    return TextLookup{quoted + u" = ? OR "_s + PostgresDialect::holdsLongS(quoted), {ascii}};
 }
 
 QStringList PostgresConnection::tableNames() {

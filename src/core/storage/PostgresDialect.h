@@ -11,6 +11,9 @@ public:
     QString largestKeyGiven(const QString& table, const QString& keyColumn) const override;
     QStringList moveKeysPast(const QString& table, const QString& keyColumn) const override;
     QString equalsIgnoringCase(const QString& left, const QString& right) const override;
+    QString textOrder(const QString& quotedColumn) const override;
+    // A condition true of a text holding the long s, which the program reads as an s.
+    static QString holdsLongS(const QString& quotedColumn);
     QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
     QVariant dateParameter(const QDate& date) const override;
     QString dateLiteral(const QDate& date) const override;

@@ -53,6 +53,11 @@ QString SqliteDialect::equalsIgnoringCase(const QString& left, const QString& ri
     return left + u" = "_s + right + u" COLLATE NOCASE"_s;
 }
 
+// A text column's own NOCASE order is that order already, and its index serves it.
+QString SqliteDialect::textOrder(const QString& quotedColumn) const {
+    return quotedColumn;
+}
+
 // LIKE already ignores the case of ASCII letters here.
 QString SqliteDialect::likeIgnoringCase(const QString& text, const QString& pattern) const {
     return text + u" LIKE "_s + pattern;

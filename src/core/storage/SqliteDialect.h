@@ -11,6 +11,7 @@ public:
     QString largestKeyGiven(const QString& table, const QString& keyColumn) const override;
     QStringList moveKeysPast(const QString& table, const QString& keyColumn) const override;
     QString equalsIgnoringCase(const QString& left, const QString& right) const override;
+    QString textOrder(const QString& quotedColumn) const override;
     QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
     QVariant dateParameter(const QDate& date) const override;
     QString dateLiteral(const QDate& date) const override;

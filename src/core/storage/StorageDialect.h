@@ -30,6 +30,9 @@ public:
 
     // A comparison of two texts that ignores the letter case of the alphabet.
     virtual QString equalsIgnoringCase(const QString& left, const QString& right) const = 0;
+    // An ORDER BY term for a text column that sorts as the catalogue's texts sort everywhere:
+    // the letters of the alphabet without their case, every other character by its number.
+    virtual QString textOrder(const QString& quotedColumn) const = 0;
     // A LIKE pattern match that ignores the letter case of the alphabet.
     virtual QString likeIgnoringCase(const QString& text, const QString& pattern) const = 0;
 
