@@ -134,6 +134,11 @@ void Checks::noteDeleteConfirmed() {
     m_stockExcused = true;
 }
 
+void Checks::noteCatalogueRestored() {
+    // The copy is another catalogue, as one opened is: what it holds was not this run's doing.
+    m_catalogue.clear();
+}
+
 void Checks::startOver(CatalogueDatabase& db) {
     m_catalogue = shared().DBPath;
     m_typedRows.clear();

@@ -26,6 +26,8 @@ public:
     void noteInput(const Target& target, const Input& input);
     // A question about deleting was answered Yes during the step.
     void noteDeleteConfirmed();
+    // The catalogue's file now holds a copy restored from a backup, under the same name.
+    void noteCatalogueRestored();
     // After a step: the broken rules, empty when everything holds.
     QStringList afterStep();
 
