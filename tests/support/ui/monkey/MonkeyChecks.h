@@ -44,7 +44,8 @@ private:
     // typed: those may go below nought.
     QHash<QString, QSet<qint64>> m_typedRows;
     QSet<QString> m_typedColumns;
-    // Stock per stock number minus the products' Inventory, when no sale was under way.
+    // The products' Inventory minus their stock rows per stock number, when no sale was under
+    // way.
     QHash<QString, double> m_settled;
     bool m_stockExcused = false;
     // Record screens none of whose rows was changed since they read them: rows that joined or
