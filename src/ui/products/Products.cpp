@@ -474,7 +474,18 @@ void Products::SetButtons(bool browse) {
             w->setEnabled(browse);
         m_advancedSearchButton->setEnabled(browse && canSearch());
     });
+    step([this] { enableCatalogueTasks(); });
     step([this] { hideRowChangesWhileOrderOpen(); });
+}
+
+// The catalogue-wide tasks close and reopen the records when their screen is done, which would
+// drop a product being typed: they wait until it is written or cancelled.
+void Products::enableCatalogueTasks() {
+    const bool browsing = !inEditMode();
+    const bool anyShown = adoPrimaryRS->recordCount() > 0;
+    m_buildButton->setEnabled(browsing);
+    for (QPushButton* b : {m_editAllButton, m_deleteAllButton})
+        b->setEnabled(browsing && anyShown);
 }
 
 // While an order is open its lines count on the products as they are: none is added, edited

@@ -123,6 +123,9 @@ private:
     void cmdDAll_Click();
     void Command3_Click();
     void reopenAfterImport();
+    bool waitForTaskScreen(StepGuard& step, const QString& name,
+                           const std::function<bool()>& done = {});
+    void enableCatalogueTasks();
 
     // Pieces of the procedures above.
     void writePreview();

@@ -34,15 +34,12 @@ QList<QWidget*> Products::buildCatalogueTaskButtons() {
 
 void Products::cmdEditRec_Click() {
     StepGuard step(procedureLabel(u"cmdEditRec_Click"_s));
-    QPointer<Products> self(this);
     shared().EditProdOpen = true;
-    QPointer<QWidget> screen;
-    step([&] { screen = ChildWindows::show(u"EditProd"_s); });
     // The bulk edit screen clears EditProdOpen as it closes.
-    const bool finished = waitUntil([&] { return !self || !screen || !shared().EditProdOpen; });
+    const bool finished =
+        waitForTaskScreen(step, u"EditProd"_s, [] { return !shared().EditProdOpen; });
     shared().EditProdOpen = false;
-    // When the program is closing the screen goes without reading its products again.
-    if (finished && self)
+    if (finished)
         ReBuildDB();
 }
 
@@ -50,27 +47,35 @@ void Products::cmdAddAll_Click() {
     StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
     step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
     shared().BuildMode = 1;
-    QPointer<Products> self(this);
-    QPointer<QWidget> screen;
-    step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
     // The import screen hides itself while the supplier is picked; the wait lasts until it is
     // closed.
-    if (waitUntil([&] { return !self || !screen; }) && self)
+    if (waitForTaskScreen(step, u"BuildDB"_s))
         reopenAfterImport();
 }
 
 void Products::cmdDAll_Click() {
     StepGuard step(procedureLabel(u"cmdDAll_Click"_s));
     shared().BuildMode = 0;
+    if (waitForTaskScreen(step, u"BuildDB"_s))
+        reopenAfterImport();
+}
+
+// The task's screen is not modal, but this one is out of use until it closes: the products are
+// read again then, which would drop one begun meanwhile, and the bulk edit writes the selection
+// searched for here. Disabled before the screen shows, as showing it lets events run. False when
+// this screen went meanwhile (nothing of it may be touched) or the program is closing (the
+// products are not read again).
+bool Products::waitForTaskScreen(StepGuard& step, const QString& name,
+                                 const std::function<bool()>& done) {
     QPointer<Products> self(this);
     QPointer<QWidget> screen;
-    step([&] { screen = ChildWindows::show(u"BuildDB"_s); });
-    // Nothing on this screen is used while the products are being deleted.
     setEnabled(false);
-    if (!waitUntil([&] { return !self || !screen; }) || !self)
-        return;
+    step([&] { screen = ChildWindows::show(name); });
+    const bool finished = waitUntil([&] { return !self || !screen || (done && done()); });
+    if (!self)
+        return false;
     setEnabled(true);
-    reopenAfterImport();
+    return finished;
 }
 
 void Products::reopenAfterImport() {

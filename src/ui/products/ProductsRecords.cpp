@@ -52,11 +52,12 @@ void Products::adoPrimaryRS_MoveComplete() {
         else
             showStatus(u"Record: "_s + QString::number(adoPrimaryRS->absolutePosition()) +
                        u"  of  "_s + QString::number(count));
-        for (QPushButton* b : {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext,
-                               m_picturePathButton, m_editAllButton, m_deleteAllButton})
+        for (QPushButton* b :
+             {cmdEdit, cmdDelete, cmdFirst, cmdLast, cmdPrevious, cmdNext, m_picturePathButton})
             b->setEnabled(!empty);
         m_advancedSearchButton->setEnabled(canSearch() && !inEditMode());
     });
+    step([this] { enableCatalogueTasks(); });
     step([this] {
         const bool disco =
             adoPrimaryRS->hasCurrentRow() && adoPrimaryRS->value(int(ProductBox::Disco)).toBool();

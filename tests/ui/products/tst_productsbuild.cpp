@@ -8,6 +8,7 @@
 #include "ui/import/BuildDB.h"
 #include "ui/shell/ChildWindows.h"
 
+#include <QPushButton>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,6 +16,23 @@ using namespace tovin;
 using namespace tovin::test;
 
 using Catalogue = TestProgramFolder::Catalogue;
+
+namespace {
+
+// The tasks that close and reopen the Products screen's records when their screen is done.
+struct Task {
+    QString caption;
+    QString button;
+    QString screen;
+};
+
+QList<Task> catalogueTasks() {
+    return {{u"Edit All Items"_s, u"cmdEditRec"_s, u"EditProd"_s},
+            {u"Delete All"_s, u"cmdDAll"_s, u"BuildDB"_s},
+            {u"Build/Options"_s, u"cmdAddAll"_s, u"BuildDB"_s}};
+}
+
+} // namespace
 
 class ProductsBuildTest : public QObject {
     Q_OBJECT
@@ -63,6 +81,81 @@ private slots:
         QVERIFY(!ChildWindows::find(u"BuildDB"_s));
         QCOMPARE(status(products), u"NO CURRENT RECORDS"_s);
         QVERIFY(prompts.shownTexts().value(0).startsWith(u"Delete "_s));
+    }
+
+    void catalogueTasksWaitForTheProductBeingTyped_data() {
+        QTest::addColumn<QString>("begin");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("screen");
+        for (const QString& begin : {u"cmdAdd"_s, u"cmdEdit"_s})
+            for (const Task& task : catalogueTasks())
+                QTest::addRow("%s while %s", qPrintable(task.caption),
+                              begin == u"cmdAdd"_s ? "adding" : "editing")
+                    << begin << task.button << task.screen;
+    }
+    // Reopening the records afterwards would drop the product being typed without a word.
+    void catalogueTasksWaitForTheProductBeingTyped() {
+        QFETCH(QString, begin);
+        QFETCH(QString, button);
+        QFETCH(QString, screen);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
+        QVERIFY(products);
+        click(products, begin);
+        QVERIFY(inEditMode(products));
+        // Box 2 is the description.
+        type(products, 2, u"Typed, not yet written"_s);
+        // Should the task start all the same, its screen is closed so the test goes on to fail.
+        bool opened = false;
+        QTimer::singleShot(200, products, [&opened, screen] {
+            if (ChildWindows::find(screen)) {
+                opened = true;
+                ChildWindows::unload(screen);
+            }
+        });
+        click(products, button);
+        QTest::qWait(300);
+        QVERIFY(!opened);
+        QVERIFY(!ChildWindows::find(screen));
+        QVERIFY(inEditMode(products));
+        QCOMPARE(box(products, 2)->text(), u"Typed, not yet written"_s);
+        // Once the product is done with the tasks are there again.
+        click(products, u"cmdCancel"_s);
+        QVERIFY(!inEditMode(products));
+        QVERIFY(control<QPushButton>(products, button)->isEnabled());
+    }
+
+    void screenStaysOutOfUseWhileATaskRuns_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("screen");
+        for (const Task& task : catalogueTasks())
+            QTest::newRow(qPrintable(task.caption)) << task.button << task.screen;
+    }
+    // The task's screen is not modal: an add begun meanwhile would be dropped when the records
+    // are read again.
+    void screenStaysOutOfUseWhileATaskRuns() {
+        QFETCH(QString, button);
+        QFETCH(QString, screen);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
+        QVERIFY(products);
+        bool triedAdd = false;
+        bool addBegun = false;
+        whenShown(screen, [&, products](QWidget*) {
+            triedAdd = true;
+            click(products, u"cmdAdd"_s);
+            addBegun = inEditMode(products);
+            ChildWindows::unload(screen);
+        });
+        click(products, button);
+        QVERIFY(triedAdd);
+        QVERIFY(!addBegun);
+        QVERIFY(products->isEnabled());
+        QVERIFY(!inEditMode(products));
+        click(products, u"cmdAdd"_s);
+        QVERIFY(inEditMode(products));
     }
 };
 

@@ -270,6 +270,7 @@ private:
         say(QString::number(number) + u'\t' + toText(line).left(200));
         m_checks.noteInput(target, input);
         m_answers.setDeleteConfirmed(false);
+        m_answers.setCatalogueRestored(false);
         m_watchdog.stepStarted(number);
         ++m_depth;
         if (target.path == ModalPath || target.path == PopupPath) {
@@ -288,6 +289,8 @@ private:
         const bool answering = settle();
         if (m_answers.deleteConfirmed())
             m_checks.noteDeleteConfirmed();
+        if (m_answers.catalogueRestored())
+            m_checks.noteCatalogueRestored();
         QStringList failures;
         if (!m_main)
             failures << u"the main window was destroyed"_s;

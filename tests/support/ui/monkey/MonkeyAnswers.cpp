@@ -98,6 +98,8 @@ MessageAnswer MonkeyPrompts::message(const QString& text, MessageButtons buttons
     const QString name = answer(u"message"_s, buttonNames(buttons), text);
     if (text.contains(u"delete"_s, Qt::CaseInsensitive) && (name == u"Yes"_s || name == u"Ok"_s))
         m_answers.setDeleteConfirmed(true);
+    if (text.startsWith(u"The catalogue was restored from "_s))
+        m_answers.setCatalogueRestored(true);
     const qsizetype index = MessageNames.indexOf(name);
     return index < 0 ? MessageAnswer::Ok : MessageAnswer(index);
 }

@@ -29,6 +29,10 @@ public:
     // Whether a question about deleting was answered Yes (or OK) since this was last reset.
     bool deleteConfirmed() const { return m_deleteConfirmed; }
     void setDeleteConfirmed(bool confirmed) { m_deleteConfirmed = confirmed; }
+    // Whether the program said it restored the catalogue from a backup since this was last
+    // reset.
+    bool catalogueRestored() const { return m_catalogueRestored; }
+    void setCatalogueRestored(bool restored) { m_catalogueRestored = restored; }
 
 private:
     QRandomGenerator m_random;
@@ -37,6 +41,7 @@ private:
     bool m_replaying = false;
     QList<LogLine> m_queue;
     bool m_deleteConfirmed = false;
+    bool m_catalogueRestored = false;
     bool m_windingDown = false;
 };
 

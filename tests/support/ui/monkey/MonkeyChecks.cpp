@@ -134,6 +134,11 @@ void Checks::noteDeleteConfirmed() {
     m_stockExcused = true;
 }
 
+void Checks::noteCatalogueRestored() {
+    // The copy is another catalogue, as one opened is: what it holds was not this run's doing.
+    m_catalogue.clear();
+}
+
 void Checks::startOver(CatalogueDatabase& db) {
     m_catalogue = shared().DBPath;
     m_typedRows.clear();
@@ -190,8 +195,11 @@ QHash<QString, double> Checks::stockDifferences(CatalogueDatabase& db) {
         db.run(u"SELECT StockNo, total(Inventory) FROM Products GROUP BY StockNo"_s);
     while (products.next())
         out[products.value(0).toString()] += products.value(1).toDouble();
-    StorageStatement& stock =
-        db.run(u"SELECT \"Product Id\", total(Number) FROM Inventory GROUP BY \"Product Id\""_s);
+    // Stock received for a stock number no product has is kept, and the program says so: there
+    // is no product for it to agree with.
+    StorageStatement& stock = db.run(u"SELECT \"Product Id\", total(Number) FROM Inventory "_s
+                                     u"WHERE \"Product Id\" IN (SELECT StockNo FROM Products) "_s
+                                     u"GROUP BY \"Product Id\""_s);
     while (stock.next())
         out[stock.value(0).toString()] -= stock.value(1).toDouble();
     return out;

@@ -26,6 +26,8 @@ public:
     void noteInput(const Target& target, const Input& input);
     // A question about deleting was answered Yes during the step.
     void noteDeleteConfirmed();
+    // The catalogue's file now holds a copy restored from a backup, under the same name.
+    void noteCatalogueRestored();
     // After a step: the broken rules, empty when everything holds.
     QStringList afterStep();
 
@@ -42,7 +44,8 @@ private:
     // typed: those may go below nought.
     QHash<QString, QSet<qint64>> m_typedRows;
     QSet<QString> m_typedColumns;
-    // Stock per stock number minus the products' Inventory, when no sale was under way.
+    // The products' Inventory minus their stock rows per stock number, when no sale was under
+    // way.
     QHash<QString, double> m_settled;
     bool m_stockExcused = false;
     // Record screens none of whose rows was changed since they read them: rows that joined or
