@@ -41,7 +41,7 @@ QString serverMessage(const PGresult* result, const PGconn* handle) {
 QString plainWordsFor(const QByteArray& state) {
     if (state == "55P03" || state == "40P01")
         return u"Another user kept the catalogue locked; it could not be written."_s;
-    if (state == "25006" || state == "42501")
+    if (state == "42501")
         return u"The catalogue server does not allow this catalogue to be changed."_s;
     if (state == "53100")
         return u"The disk of the catalogue server is full; nothing more could be written."_s;
@@ -215,6 +215,12 @@ void PostgresConnection::raise(pg_result* result, const QString& what) {
     m_errorText = message;
     if (PQstatus(m_handle) != CONNECTION_OK || isConnectionLoss(state))
         lost(message);
+    // The server's words for a read-only catalogue name the statement refused, which is no
+    // help to the user; the plain words say it all.
+    if (state == "25006")
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                               u"The catalogue on the server is read-only; it could not be "
+                               u"written."_s);
     if (const QString plain = plainWordsFor(state); !plain.isEmpty())
         throw CatalogueFailure(ErrorNumber::DatabaseRefused, plain + u" ("_s + message + u')');
     throw StatementRefused(what, message);
@@ -273,12 +279,21 @@ void PostgresConnection::begin(Intent intent) {
     // Writers take turns, one transaction at a time, as they do on a file: a screen's check
     // that its row is unchanged and its write then see the same row, and two imports of the
     // same products cannot both find a product missing and both add it.
-    exec(QByteArray(intent == Intent::Write ? "BEGIN; SELECT pg_advisory_xact_lock(7468696)"
-                                            : "BEGIN ISOLATION LEVEL REPEATABLE READ")
-             .append("; SAVEPOINT ")
-             .append(Savepoint)
-             .constData(),
-         u"Starting a transaction"_s);
+    // The mark tells the journal's trigger that a write belongs to a transaction this program
+    // began, which the statement's own timestamps cannot tell when it comes with parameters.
+    const QByteArray sql =
+        QByteArray(intent == Intent::Write ? "BEGIN; SELECT pg_advisory_xact_lock(7468696)"
+                                           : "BEGIN ISOLATION LEVEL REPEATABLE READ")
+            .append("; SET LOCAL tovin.transaction = 'on'; SAVEPOINT ")
+            .append(Savepoint);
+    const Result result(PQexec(m_handle, sql.constData()));
+    if (!isSuccess(result.get())) {
+        // A lock not had in time leaves the transaction begun but refused: ended here, the
+        // connection can begin again once the other writer is done.
+        if (PQstatus(m_handle) == CONNECTION_OK)
+            const Result undone(PQexec(m_handle, "ROLLBACK"));
+        raise(result.get(), u"Starting a transaction"_s);
+    }
     m_inTransaction = true;
     m_savepointStale = false;
     m_unsent.clear();
