@@ -79,6 +79,10 @@ private:
     void reconnectIfLost();
     // Runs statements without parameters (several at once allowed); raises on failure.
     void exec(const char* sql, const QString& what);
+    // The statement with the savepoint moved on before it, in one round trip; the statement's
+    // result, or the failed move's.
+    Result runAfterNewSavepoint(const QByteArray& sql, int count, const unsigned int* types,
+                                const char* const* values, const int* lengths, const int* formats);
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;
