@@ -200,12 +200,34 @@ QStringList serverTable(const QString& name, const QStringList& columns, const Q
                           quoted(name) + u" (rowid)"_s;
     // A row written with a key of its own moves the table's sequence past it, so the sequence
     // never hands that key out again.
-    if (keyFromSequence)
-        statements << u"CREATE TRIGGER "_s + quoted(name + u" keeps its keys ahead"_s) +
-                          u" AFTER INSERT ON "_s + quoted(name) +
-                          u" REFERENCING NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION "
-                          u"keep_keys_ahead('"_s +
-                          (keyColumn.isEmpty() ? u"rowid"_s : keyColumn.toLower()) + u"')"_s;
+    // A function of the table's own names its key in plain SQL, so the server plans the look at
+    // the written keys once a session rather than on every insert.
+    if (keyFromSequence) {
+        const QString key = keyColumn.isEmpty() ? u"rowid"_s : keyColumn.toLower();
+        const QString function = quoted(name.toLower() + u"_keys_ahead"_s);
+        statements
+            << u"CREATE FUNCTION "_s + function +
+                   u"() RETURNS trigger LANGUAGE plpgsql AS $$\n"
+                   u"DECLARE\n"
+                   u"  sequence text := pg_get_serial_sequence(quote_ident(TG_TABLE_NAME), '"_s +
+                   key +
+                   u"');\n"
+                   u"  top bigint;\n"
+                   u"BEGIN\n"
+                   u"  SELECT max("_s +
+                   key +
+                   u") INTO top FROM added;\n"
+                   u"  IF top > coalesce(pg_sequence_last_value(sequence::regclass), 0) THEN\n"
+                   u"    PERFORM setval(sequence, top);\n"
+                   u"  END IF;\n"
+                   u"  RETURN NULL;\n"
+                   u"END $$"_s;
+        statements
+            << u"CREATE TRIGGER "_s + quoted(name + u" keeps its keys ahead"_s) +
+                   u" AFTER INSERT ON "_s + quoted(name) +
+                   u" REFERENCING NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION "_s +
+                   function + u"()"_s;
+    }
     return statements;
 }
 
@@ -288,18 +310,7 @@ QStringList serverCreateStatements() {
         u"CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = 'und-u-ks-level2', "
         u"deterministic = false)"_s,
         u"CREATE DOMAIN currency AS bigint"_s, u"CREATE DOMAIN longtext AS text COLLATE nocase"_s,
-        u"CREATE DOMAIN yesno AS smallint CHECK (VALUE IN (0, 1))"_s,
-        u"CREATE FUNCTION keep_keys_ahead() RETURNS trigger LANGUAGE plpgsql AS $$\n"
-        u"DECLARE\n"
-        u"  sequence text := pg_get_serial_sequence(quote_ident(TG_TABLE_NAME), TG_ARGV[0]);\n"
-        u"  top bigint;\n"
-        u"BEGIN\n"
-        u"  EXECUTE format('SELECT max(%I) FROM added', TG_ARGV[0]) INTO top;\n"
-        u"  IF top > coalesce(pg_sequence_last_value(sequence::regclass), 0) THEN\n"
-        u"    PERFORM setval(sequence, top);\n"
-        u"  END IF;\n"
-        u"  RETURN NULL;\n"
-        u"END $$"_s};
+        u"CREATE DOMAIN yesno AS smallint CHECK (VALUE IN (0, 1))"_s};
     for (const TableDefinition& t : tables()) {
         QStringList columns;
         for (const ColumnDefinition& c : t.columns)
