@@ -200,6 +200,7 @@ void PostgresConnection::lost(const QString& serverMessage) {
     // The server ended whatever transaction was open with the connection.
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     m_unsent.clear();
     m_errorText = serverMessage;
     throw CatalogueFailure(ErrorNumber::DatabaseRefused,
@@ -248,10 +249,11 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
         formats.push_back(p.binary ? 1 : 0);
     }
     Result result;
-    if (guarded && m_savepointStale) {
-        result = runAfterNewSavepoint(sql, int(parameters.size()), types.data(), values.data(),
-                                      lengths.data(), formats.data());
+    if (guarded && (m_savepointStale || m_savepointMissing)) {
+        result = runAfterNewSavepoint(!m_savepointMissing, sql, int(parameters.size()),
+                                      types.data(), values.data(), lengths.data(), formats.data());
         m_savepointStale = false;
+        m_savepointMissing = false;
     } else {
         result.reset(PQexecParams(m_handle, sql.constData(), int(parameters.size()), types.data(),
                                   values.data(), lengths.data(), formats.data(), 0));
@@ -274,19 +276,20 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
 // A write inside a transaction leaves the savepoint behind it; moving it on in a round trip of
 // its own cost as much again as the next statement, so the two go together in a pipeline.
 PostgresConnection::Result
-PostgresConnection::runAfterNewSavepoint(const QByteArray& sql, int count,
+PostgresConnection::runAfterNewSavepoint(bool release, const QByteArray& sql, int count,
                                          const unsigned int* types, const char* const* values,
                                          const int* lengths, const int* formats) {
     if (!PQenterPipelineMode(m_handle)) {
-        exec("RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement",
+        exec(release ? "RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement"
+                     : "SAVEPOINT tovin_statement",
              u"Marking the transaction"_s);
         return Result(
             PQexecParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0));
     }
-    constexpr int Queries = 3;
+    const int Queries = release ? 3 : 2;
     const bool sent =
-        PQsendQueryParams(m_handle, "RELEASE SAVEPOINT tovin_statement", 0, nullptr, nullptr,
-                          nullptr, nullptr, 0) &&
+        (!release || PQsendQueryParams(m_handle, "RELEASE SAVEPOINT tovin_statement", 0, nullptr,
+                                       nullptr, nullptr, nullptr, 0)) &&
         PQsendQueryParams(m_handle, "SAVEPOINT tovin_statement", 0, nullptr, nullptr, nullptr,
                           nullptr, 0) &&
         PQsendQueryParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0) &&
@@ -324,6 +327,18 @@ std::unique_ptr<StorageStatement> PostgresConnection::prepare(const QString& sql
     return std::make_unique<PostgresStatement>(*this, sql);
 }
 
+PostgresConnection::Result PostgresConnection::startTransaction(const QByteArray& sql) {
+    Result result(PQexec(m_handle, sql.constData()));
+    if (!isSuccess(result.get())) {
+        // A lock not had in time leaves the transaction begun but refused: ended here, the
+        // connection can begin again once the other writer is done.
+        if (PQstatus(m_handle) == CONNECTION_OK)
+            const Result undone(PQexec(m_handle, "ROLLBACK"));
+        raise(result.get(), u"Starting a transaction"_s);
+    }
+    return result;
+}
+
 void PostgresConnection::begin(Intent intent) {
     reconnectIfLost();
     // A reading transaction sees one state of the catalogue throughout, as the file's does.
@@ -332,18 +347,22 @@ void PostgresConnection::begin(Intent intent) {
     // same products cannot both find a product missing and both add it.
     // The mark tells the journal's trigger that a write belongs to a transaction this program
     // began, which the statement's own timestamps cannot tell when it comes with parameters.
-    const QByteArray sql =
-        QByteArray(intent == Intent::Write ? "BEGIN; SELECT pg_advisory_xact_lock(7468696)"
-                                           : "BEGIN ISOLATION LEVEL REPEATABLE READ")
-            .append("; SET LOCAL tovin.transaction = 'on'; SAVEPOINT ")
-            .append(Savepoint);
-    const Result result(PQexec(m_handle, sql.constData()));
-    if (!isSuccess(result.get())) {
-        // A lock not had in time leaves the transaction begun but refused: ended here, the
-        // connection can begin again once the other writer is done.
-        if (PQstatus(m_handle) == CONNECTION_OK)
-            const Result undone(PQexec(m_handle, "ROLLBACK"));
-        raise(result.get(), u"Starting a transaction"_s);
+    const QByteArray mark = "; SET LOCAL tovin.transaction = 'on'";
+    if (intent == Intent::Read) {
+        startTransaction("BEGIN ISOLATION LEVEL REPEATABLE READ" + mark + "; SAVEPOINT " +
+                         Savepoint);
+        m_savepointMissing = false;
+    } else {
+        // A turn not had at once is told before it is waited for. The savepoint comes after
+        // the turn, so a statement rolled back to it keeps the turn.
+        const Result tried =
+            startTransaction("BEGIN" + mark + "; SELECT pg_try_advisory_xact_lock(7468696)");
+        if (PQgetvalue(tried.get(), 0, 0)[0] != 't') {
+            if (m_lockNotice)
+                m_lockNotice();
+            startTransaction("SELECT pg_advisory_xact_lock(7468696)");
+        }
+        m_savepointMissing = true;
     }
     m_inTransaction = true;
     m_savepointStale = false;
@@ -362,6 +381,7 @@ void PostgresConnection::commit() {
     const Result result(PQexec(m_handle, "COMMIT"));
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     if (!isSuccess(result.get())) {
         const Result undone(PQexec(m_handle, "ROLLBACK"));
         raise(result.get(), u"Saving the changes"_s);
@@ -374,6 +394,7 @@ void PostgresConnection::rollback() {
         return;
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     m_unsent.clear();
     const Result result(PQexec(m_handle, "ROLLBACK"));
 }
