@@ -295,7 +295,7 @@ private slots:
         QTest::addColumn<QString>("unchanged"); // the products still as they were
         QTest::newRow("picture paths")
             << u"pictures"_s << u"Picture = 'old.jpg' AND Notes IS NULL"_s;
-        QTest::newRow("delete all") << u"delete"_s << u"1"_s;
+        QTest::newRow("delete all") << u"delete"_s << QString();
     }
     void runEndingPartWayChangesNothing() {
         QFETCH(QString, task);

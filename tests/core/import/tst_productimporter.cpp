@@ -573,9 +573,16 @@ private slots:
         QCOMPARE(statuses.last(), u"Adding Product ID # N7   Checked: 7   New: 7   Edited: 0"_s);
         QCOMPARE(CatalogueDatabase(catalogue.path()).scalar(u"SELECT count(*) FROM Products"_s),
                  kept);
-        QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        // A file is checked whole; a server keeps its own storage whole.
+        if (!test::onServer())
+            QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         importLines(catalogue, numberedLines(1, 100), quietOptions());
-        QCOMPARE(catalogue.pid(u"N100"_s), kept + 1);
+        // The server's keys come from a sequence, which does not take back the key of a row
+        // rolled back with its batch.
+        if (test::onServer())
+            QVERIFY(catalogue.pid(u"N100"_s) > kept);
+        else
+            QCOMPARE(catalogue.pid(u"N100"_s), kept + 1);
     }
 };
 
