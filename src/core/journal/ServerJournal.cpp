@@ -20,9 +20,10 @@ const QString TriggerFunction =
     u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
     u"BEGIN "
     u"IF coalesce(current_setting('tovin.run', true), '') = '' THEN RETURN NULL; END IF; "
-    // A statement outside a transaction is one of its own, begun as the statement was: its
-    // changes would be kept without the journal that a commit writes.
-    u"IF transaction_timestamp() = statement_timestamp() THEN "
+    // A statement outside a transaction the program began is one of its own: its changes
+    // would be kept without the journal that a commit writes. The connection marks the
+    // transactions it begins.
+    u"IF coalesce(current_setting('tovin.transaction', true), '') <> 'on' THEN "
     u"RAISE EXCEPTION 'A write outside a transaction during a run would not be journalled'; "
     u"END IF; "
     u"IF TG_OP = 'INSERT' THEN "

@@ -41,7 +41,7 @@ QString serverMessage(const PGresult* result, const PGconn* handle) {
 QString plainWordsFor(const QByteArray& state) {
     if (state == "55P03" || state == "40P01")
         return u"Another user kept the catalogue locked; it could not be written."_s;
-    if (state == "25006" || state == "42501")
+    if (state == "42501")
         return u"The catalogue server does not allow this catalogue to be changed."_s;
     if (state == "53100")
         return u"The disk of the catalogue server is full; nothing more could be written."_s;
@@ -200,6 +200,7 @@ void PostgresConnection::lost(const QString& serverMessage) {
     // The server ended whatever transaction was open with the connection.
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     m_unsent.clear();
     m_errorText = serverMessage;
     throw CatalogueFailure(ErrorNumber::DatabaseRefused,
@@ -215,6 +216,12 @@ void PostgresConnection::raise(pg_result* result, const QString& what) {
     m_errorText = message;
     if (PQstatus(m_handle) != CONNECTION_OK || isConnectionLoss(state))
         lost(message);
+    // The server's words for a read-only catalogue name the statement refused, which is no
+    // help to the user; the plain words say it all.
+    if (state == "25006")
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                               u"The catalogue on the server is read-only; it could not be "
+                               u"written."_s);
     if (const QString plain = plainWordsFor(state); !plain.isEmpty())
         throw CatalogueFailure(ErrorNumber::DatabaseRefused, plain + u" ("_s + message + u')');
     throw StatementRefused(what, message);
@@ -231,11 +238,6 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const QString& what) {
     reconnectIfLost();
     const bool guarded = m_inTransaction;
-    if (guarded && m_savepointStale) {
-        exec("RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement",
-             u"Marking the transaction"_s);
-        m_savepointStale = false;
-    }
     std::vector<Oid> types;
     std::vector<const char*> values;
     std::vector<int> lengths;
@@ -246,8 +248,16 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
         lengths.push_back(int(p.data.size()));
         formats.push_back(p.binary ? 1 : 0);
     }
-    Result result(PQexecParams(m_handle, sql.constData(), int(parameters.size()), types.data(),
-                               values.data(), lengths.data(), formats.data(), 0));
+    Result result;
+    if (guarded && (m_savepointStale || m_savepointMissing)) {
+        result = runAfterNewSavepoint(!m_savepointMissing, sql, int(parameters.size()),
+                                      types.data(), values.data(), lengths.data(), formats.data());
+        m_savepointStale = false;
+        m_savepointMissing = false;
+    } else {
+        result.reset(PQexecParams(m_handle, sql.constData(), int(parameters.size()), types.data(),
+                                  values.data(), lengths.data(), formats.data(), 0));
+    }
     if (isSuccess(result.get())) {
         // A statement that only read leaves the savepoint where it was.
         if (guarded && qstrncmp(PQcmdStatus(result.get()), "SELECT", 6) != 0)
@@ -263,8 +273,70 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
     raise(result.get(), what);
 }
 
+// A write inside a transaction leaves the savepoint behind it; moving it on in a round trip of
+// its own cost as much again as the next statement, so the two go together in a pipeline.
+PostgresConnection::Result
+PostgresConnection::runAfterNewSavepoint(bool release, const QByteArray& sql, int count,
+                                         const unsigned int* types, const char* const* values,
+                                         const int* lengths, const int* formats) {
+    if (!PQenterPipelineMode(m_handle)) {
+        exec(release ? "RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement"
+                     : "SAVEPOINT tovin_statement",
+             u"Marking the transaction"_s);
+        return Result(
+            PQexecParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0));
+    }
+    const int Queries = release ? 3 : 2;
+    const bool sent =
+        (!release || PQsendQueryParams(m_handle, "RELEASE SAVEPOINT tovin_statement", 0, nullptr,
+                                       nullptr, nullptr, nullptr, 0)) &&
+        PQsendQueryParams(m_handle, "SAVEPOINT tovin_statement", 0, nullptr, nullptr, nullptr,
+                          nullptr, 0) &&
+        PQsendQueryParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0) &&
+        PQpipelineSync(m_handle);
+    Result failedMove;
+    Result statement;
+    // Each query's results end with a null, and the sync ends the pipeline. A connection lost
+    // on the way gives nulls from then on.
+    int query = 0;
+    while (sent) {
+        Result one(PQgetResult(m_handle));
+        if (!one) {
+            if (++query > Queries || PQstatus(m_handle) != CONNECTION_OK)
+                break;
+            continue;
+        }
+        const ExecStatusType status = PQresultStatus(one.get());
+        if (status == PGRES_PIPELINE_SYNC)
+            break;
+        if (query == Queries - 1)
+            statement = std::move(one);
+        else if (!failedMove && status != PGRES_COMMAND_OK)
+            failedMove = std::move(one);
+    }
+    PQexitPipelineMode(m_handle);
+    if (!sent || failedMove) {
+        if (PQstatus(m_handle) == CONNECTION_OK)
+            const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+        raise(failedMove.get(), u"Marking the transaction"_s);
+    }
+    return statement;
+}
+
 std::unique_ptr<StorageStatement> PostgresConnection::prepare(const QString& sql) {
     return std::make_unique<PostgresStatement>(*this, sql);
+}
+
+PostgresConnection::Result PostgresConnection::startTransaction(const QByteArray& sql) {
+    Result result(PQexec(m_handle, sql.constData()));
+    if (!isSuccess(result.get())) {
+        // A lock not had in time leaves the transaction begun but refused: ended here, the
+        // connection can begin again once the other writer is done.
+        if (PQstatus(m_handle) == CONNECTION_OK)
+            const Result undone(PQexec(m_handle, "ROLLBACK"));
+        raise(result.get(), u"Starting a transaction"_s);
+    }
+    return result;
 }
 
 void PostgresConnection::begin(Intent intent) {
@@ -273,12 +345,25 @@ void PostgresConnection::begin(Intent intent) {
     // Writers take turns, one transaction at a time, as they do on a file: a screen's check
     // that its row is unchanged and its write then see the same row, and two imports of the
     // same products cannot both find a product missing and both add it.
-    exec(QByteArray(intent == Intent::Write ? "BEGIN; SELECT pg_advisory_xact_lock(7468696)"
-                                            : "BEGIN ISOLATION LEVEL REPEATABLE READ")
-             .append("; SAVEPOINT ")
-             .append(Savepoint)
-             .constData(),
-         u"Starting a transaction"_s);
+    // The mark tells the journal's trigger that a write belongs to a transaction this program
+    // began, which the statement's own timestamps cannot tell when it comes with parameters.
+    const QByteArray mark = "; SET LOCAL tovin.transaction = 'on'";
+    if (intent == Intent::Read) {
+        startTransaction("BEGIN ISOLATION LEVEL REPEATABLE READ" + mark + "; SAVEPOINT " +
+                         Savepoint);
+        m_savepointMissing = false;
+    } else {
+        // A turn not had at once is told before it is waited for. The savepoint comes after
+        // the turn, so a statement rolled back to it keeps the turn.
+        const Result tried =
+            startTransaction("BEGIN" + mark + "; SELECT pg_try_advisory_xact_lock(7468696)");
+        if (PQgetvalue(tried.get(), 0, 0)[0] != 't') {
+            if (m_lockNotice)
+                m_lockNotice();
+            startTransaction("SELECT pg_advisory_xact_lock(7468696)");
+        }
+        m_savepointMissing = true;
+    }
     m_inTransaction = true;
     m_savepointStale = false;
     m_unsent.clear();
@@ -296,6 +381,7 @@ void PostgresConnection::commit() {
     const Result result(PQexec(m_handle, "COMMIT"));
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     if (!isSuccess(result.get())) {
         const Result undone(PQexec(m_handle, "ROLLBACK"));
         raise(result.get(), u"Saving the changes"_s);
@@ -308,6 +394,7 @@ void PostgresConnection::rollback() {
         return;
     m_inTransaction = false;
     m_savepointStale = false;
+    m_savepointMissing = false;
     m_unsent.clear();
     const Result result(PQexec(m_handle, "ROLLBACK"));
 }

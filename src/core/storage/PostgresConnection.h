@@ -43,7 +43,7 @@ public:
     void setRowWritten(RowWritten told) override { m_rowWritten = std::move(told); }
     void setLockWait(int milliseconds) override;
     // The server says nothing while a statement waits for a lock: the wait is only bounded.
-    void setLockNotice(std::function<void()>) override {}
+    void setLockNotice(std::function<void()> notice) override { m_lockNotice = std::move(notice); }
     // The server keeps what it committed; there is nothing to write out.
     void checkpoint() override {}
     void copyTo(const QString& path) override;
@@ -79,6 +79,13 @@ private:
     void reconnectIfLost();
     // Runs statements without parameters (several at once allowed); raises on failure.
     void exec(const char* sql, const QString& what);
+    // Starts or goes on starting a transaction; one refused ends it.
+    Result startTransaction(const QByteArray& sql);
+    // The statement with the savepoint moved on before it, in one round trip; the statement's
+    // result, or the failed move's.
+    Result runAfterNewSavepoint(bool release, const QByteArray& sql, int count,
+                                const unsigned int* types, const char* const* values,
+                                const int* lengths, const int* formats);
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;
@@ -100,6 +107,9 @@ private:
     bool m_inTransaction = false;
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;
+    // A write transaction takes its savepoint with its first statement, after the write turn.
+    bool m_savepointMissing = false;
+    std::function<void()> m_lockNotice;
     bool m_readOnly = false;
     // The rows written since the last notice, by table, and this connection's name in notices.
     QHash<QString, QList<qint64>> m_unsent;

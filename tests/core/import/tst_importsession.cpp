@@ -4,9 +4,9 @@
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 #include "support/core/TestCatalogue.h"
-#include "support/core/TestServer.h"
 #include "support/core/TestData.h"
 #include "support/core/TestHelpers.h"
+#include "support/core/TestServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -213,8 +213,12 @@ private slots:
         QFETCH(QString, name);
         QTemporaryDir dir;
         QByteArray bytes = "S0,Caf\xc3\xa9,1\n"_ba;
+        // On a server each item written costs round trips, so there the file reaches past the
+        // first megabyte with long lines (a field the import leaves alone) rather than with
+        // two hundred thousand items.
+        const QByteArray unread = test::onServer() ? "," + QByteArray(2000, 'x') : QByteArray();
         while (bytes.size() < 3 * 1024 * 1024)
-            bytes += "S" + QByteArray::number(bytes.size()) + ",plain,1\n";
+            bytes += "S" + QByteArray::number(bytes.size()) + ",plain,1" + unread + "\n";
         const qsizetype lineCount = bytes.count('\n') + 1;
         bytes += tail;
         TestCatalogue catalogue;

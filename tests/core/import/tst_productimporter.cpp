@@ -451,8 +451,16 @@ private slots:
         ImportOptions options = quietOptions();
         options.commitEvery = 10;
         const ProgressCallback progress = [&](const ImportProgress& report) {
-            if (report.value == readOnlyFrom)
+            if (report.value != readOnlyFrom)
+                return true;
+            // A server made read-only refuses the transactions begun after: the batch under
+            // way began writable and is kept.
+            if (test::onServer()) {
+                catalogue.db().run(u"SET default_transaction_read_only = on"_s);
+                kept += 10;
+            } else {
                 catalogue.db().run(u"PRAGMA query_only = ON"_s);
+            }
             return true;
         };
         QString message;
@@ -465,7 +473,8 @@ private slots:
         QVERIFY2(message.contains(words), qPrintable(message));
         QVERIFY2(!message.contains(u"INSERT"_s), qPrintable(message));
         lock.reset();
-        catalogue.db().run(u"PRAGMA query_only = OFF"_s);
+        catalogue.db().run(test::onServer() ? u"SET default_transaction_read_only = off"_s
+                                            : u"PRAGMA query_only = OFF"_s);
         QCOMPARE(catalogue.count(), kept);
     }
 
@@ -564,9 +573,16 @@ private slots:
         QCOMPARE(statuses.last(), u"Adding Product ID # N7   Checked: 7   New: 7   Edited: 0"_s);
         QCOMPARE(CatalogueDatabase(catalogue.path()).scalar(u"SELECT count(*) FROM Products"_s),
                  kept);
-        QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        // A file is checked whole; a server keeps its own storage whole.
+        if (!test::onServer())
+            QCOMPARE(catalogue.db().scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         importLines(catalogue, numberedLines(1, 100), quietOptions());
-        QCOMPARE(catalogue.pid(u"N100"_s), kept + 1);
+        // The server's keys come from a sequence, which does not take back the key of a row
+        // rolled back with its batch.
+        if (test::onServer())
+            QVERIFY(catalogue.pid(u"N100"_s) > kept);
+        else
+            QCOMPARE(catalogue.pid(u"N100"_s), kept + 1);
     }
 };
 
