@@ -94,34 +94,6 @@ void PostgresStatement::bindBlob(int position, const QByteArray& value) {
     parameter(position) = {ByteaType, value.isNull() ? QByteArray("") : value, false, true};
 }
 
-void PostgresStatement::bind(int position, const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return bindNull(position);
-    if (value.metaType() == QMetaType::fromType<Money>())
-        return bind(position, qint64(value.value<Money>().toStored()));
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Bool:
-        return bind(position, qint64(value.toLongLong()));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return bindDouble(position, value.toDouble());
-    case QMetaType::QByteArray:
-        return bindBlob(position, value.toByteArray());
-    case QMetaType::QDateTime:
-        return bindText(position, value.toDateTime().toString(Qt::ISODateWithMs));
-    case QMetaType::QTime:
-        return bindText(position, value.toTime().toString(u"hh:mm:ss.zzz"_s));
-    default:
-        return bindText(position, value.toString());
-    }
-}
-
 int PostgresStatement::parameterPosition(const QString& name) const {
     return m_translated.names.value(name);
 }

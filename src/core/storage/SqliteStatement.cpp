@@ -59,35 +59,6 @@ void SqliteStatement::bindBlob(int position, const QByteArray& value) {
                             int(value.size()), SQLITE_TRANSIENT));
 }
 
-void SqliteStatement::bind(int position, const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return bindNull(position);
-    // An amount goes into the file as its whole ten-thousandths, the way money columns keep it.
-    if (value.metaType() == QMetaType::fromType<Money>())
-        return bind(position, qint64(value.value<Money>().toStored()));
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Bool:
-        return bind(position, qint64(value.toLongLong()));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return bindDouble(position, value.toDouble());
-    case QMetaType::QByteArray:
-        return bindBlob(position, value.toByteArray());
-    case QMetaType::QDateTime:
-        return bindText(position, value.toDateTime().toString(Qt::ISODateWithMs));
-    case QMetaType::QTime:
-        return bindText(position, value.toTime().toString(u"hh:mm:ss.zzz"_s));
-    default:
-        return bindText(position, value.toString());
-    }
-}
-
 int SqliteStatement::parameterPosition(const QString& name) const {
     return sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
 }

@@ -23,7 +23,6 @@ public:
     void bindDouble(int position, double value) override;
     void bindText(int position, const QString& value) override;
     void bindBlob(int position, const QByteArray& value) override;
-    void bind(int position, const QVariant& value) override;
     int parameterPosition(const QString& name) const override;
 
     void execute() override;

@@ -25,7 +25,7 @@ public:
     virtual void bindBlob(int position, const QByteArray& value) = 0;
     // Binds by the value's type: null, a whole number, a floating number, a blob, and anything
     // else as its text (a date and time with milliseconds).
-    virtual void bind(int position, const QVariant& value) = 0;
+    void bind(int position, const QVariant& value);
     // The position of a named parameter (":name"), 0 when the statement has none of that name.
     virtual int parameterPosition(const QString& name) const = 0;
 
