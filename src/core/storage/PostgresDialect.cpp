@@ -54,13 +54,13 @@ QString PostgresDialect::equalsIgnoringCase(const QString& left, const QString& 
     return left + u" = "_s + right + u" COLLATE nocase"_s;
 }
 
-// The columns' own order on the server knows more letters than the alphabet's and sorts by
-// language; lowering only the alphabet's letters and comparing the characters' numbers gives
-// the file's order.
 QString PostgresDialect::holdsLongS(const QString& quotedColumn) {
     return u"strpos(("_s + quotedColumn + u") COLLATE \"C\", '\u017F') > 0"_s;
 }
 
+// The columns' own order on the server knows more letters than the alphabet's and sorts by
+// language; lowering only the alphabet's letters and comparing the characters' numbers gives
+// the file's order.
 QString PostgresDialect::textOrder(const QString& quotedColumn) const {
     return u"lower(("_s + quotedColumn + u") COLLATE \"C\") COLLATE \"C\""_s;
 }
