@@ -14,6 +14,11 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None -DTOVIN_BENCHMARKS=OFF -DTO
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
+# The tests' temporary files and their PostgreSQL cluster go in the build folder: /tmp may be a
+# small memory disk.
+export TMPDIR="$build/tmp"
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 # Leaks are not checked: the libraries the program stands on keep caches until exit. The web

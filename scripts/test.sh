@@ -5,6 +5,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 # The suite's build treats every compiler warning as an error.
 TOVIN_WARNINGS_AS_ERRORS=ON "$root/scripts/build.sh"
+# The tests' temporary files and their PostgreSQL cluster go in the build folder: /tmp may be a
+# small memory disk.
+export TMPDIR="$build/tmp"
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 cd "$build"
