@@ -54,6 +54,8 @@ inline void generateCatalogue(const QString& path, int count) {
     }
     transaction.commit();
     db.checkpoint();
+    // As after an import or a copy of this size: on a server the tables are settled.
+    db.settleAfterManyWrites({u"Products"_s});
 }
 
 class Stopwatch {

@@ -307,6 +307,10 @@ void CatalogueDatabase::checkpoint() {
     m_connection->checkpoint();
 }
 
+void CatalogueDatabase::settleAfterManyWrites(const QStringList& tables) {
+    m_connection->settleAfterManyWrites(tables);
+}
+
 std::optional<QString> CatalogueDatabase::openHereRefusal(const QString& path) {
     for (const QString& catalogue : OpenCatalogues::all())
         if (auto refusal = OutputFile::refusal(path, OutputRules{catalogue, true, true}))

@@ -76,6 +76,8 @@ public:
 
     // Writes everything to the main file, so a plain copy of it is a complete catalogue.
     void checkpoint();
+    // See StorageConnection::settleAfterManyWrites.
+    void settleAfterManyWrites(const QStringList& tables);
     // Copies the catalogue into a new file, consistently even while it is being written.
     void copyTo(const QString& targetPath);
     // Why `path` cannot be replaced because it is (or is a journal of) a catalogue some

@@ -14,10 +14,10 @@
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/storage/StorageStatement.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberText.h"
 #include "core/text/ValueText.h"
-#include "core/storage/StorageStatement.h"
 
 #include <QHash>
 #include <QStringList>
@@ -31,6 +31,8 @@ namespace {
 
 constexpr int NotesColumn = CatalogueSchema::ProductsColumn::Notes;
 constexpr int StockColumn = CatalogueSchema::ProductsColumn::StockNo;
+// From this many rows added or edited on, the catalogue is settled after the run.
+constexpr qint64 ManyRows = 10000;
 
 quint32 bit(int column) {
     return quint32(1) << column;
@@ -401,6 +403,8 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
         if (!m_options.dryRun)
             m_transaction->commit();
         m_transaction.reset();
+        if (!m_options.dryRun && m_rowsAdded + m_rowsEdited >= ManyRows)
+            m_db.settleAfterManyWrites({m_db.tableName(u"Products"_s)});
     }
     ImportOutcome outcome;
     outcome.counts = counts();

@@ -281,6 +281,7 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                *difference + u" "_s + targetName + u" was left as it was."_s);
     transaction.commit();
+    target.settleAfterManyWrites(tables);
     return result;
 }
 

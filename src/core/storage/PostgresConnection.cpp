@@ -425,6 +425,18 @@ bool PostgresConnection::hasRowKey(const QString& table) {
     return has;
 }
 
+// The server learns the tables' new contents by itself, but only a while later: until then it
+// plans reads as for the old tables and reads rows it could take from an index alone.
+void PostgresConnection::settleAfterManyWrites(const QStringList& tables) {
+    if (m_inTransaction || tables.isEmpty() || PQstatus(m_handle) != CONNECTION_OK)
+        return;
+    QStringList quoted;
+    for (const QString& table : tables)
+        quoted << u'"' + table.toLower().replace(u'"', u"\"\""_s) + u'"';
+    const Result settled(
+        PQexec(m_handle, (u"VACUUM (ANALYZE) "_s + quoted.join(u", "_s)).toUtf8().constData()));
+}
+
 QString PostgresConnection::spelling(const QString& lowered) {
     return catalogueSpellings().value(lowered, lowered);
 }

@@ -46,6 +46,7 @@ public:
     void setLockNotice(std::function<void()> notice) override { m_lockNotice = std::move(notice); }
     // The server keeps what it committed; there is nothing to write out.
     void checkpoint() override {}
+    void settleAfterManyWrites(const QStringList& tables) override;
     void copyTo(const QString& path) override;
 
     // For PostgresStatement: one parameter as sent to the server.

@@ -8,6 +8,7 @@
 #include <QTime>
 #include <QtEndian>
 #include <bit>
+#include <charconv>
 #include <libpq-fe.h>
 #include <limits>
 
@@ -174,6 +175,19 @@ bool PostgresStatement::isNull(int column) const {
 }
 
 qint64 PostgresStatement::integer(int column) const {
+    // Keys are read by the hundred thousand when a list opens: a whole number is read from
+    // the server's text in place.
+    if (hasValue(column)) {
+        const Oid type = PQftype(m_result.get(), column);
+        if (type == Int8Type || type == Int4Type || type == Int2Type) {
+            const char* text = PQgetvalue(m_result.get(), m_row, column);
+            qint64 number = 0;
+            const auto [end, error] =
+                std::from_chars(text, text + PQgetlength(m_result.get(), m_row, column), number);
+            if (error == std::errc())
+                return number;
+        }
+    }
     const QVariant v = stored(column);
     return v.typeId() == QMetaType::Double ? qint64(v.toDouble()) : v.toLongLong();
 }

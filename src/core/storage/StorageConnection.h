@@ -87,6 +87,10 @@ public:
 
     // Writes everything to the main file, so a plain copy of it is complete.
     virtual void checkpoint() = 0;
+    // After many rows of these tables were written at once, outside a transaction: brings what
+    // the engine knows of them up to date, so that reading them stays quick. Best effort: the
+    // rows are kept either way.
+    virtual void settleAfterManyWrites(const QStringList& tables) { Q_UNUSED(tables); }
     // Copies the whole catalogue into a new file at `path`, consistently even while other
     // connections write; raises with the engine's message.
     virtual void copyTo(const QString& path) = 0;
