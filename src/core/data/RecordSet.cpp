@@ -321,8 +321,7 @@ void RecordSet::readKeys() {
     const std::unique_ptr<StorageStatement> statement = m_db->prepare(sql);
     std::vector<qint64> keys;
     if (whereColumns.isEmpty()) {
-        while (statement->next())
-            keys.push_back(statement->integer(0));
+        statement->appendRemainingIntegers(0, keys);
     } else {
         // Column c of the table is column (its place in whereColumns + 1) of the statement.
         QHash<int, int> place;

@@ -46,6 +46,19 @@ double floatFromText(const char* text) {
     return value.toDouble();
 }
 
+// A column of whole numbers; nothing for another type. Keys are read by the hundred thousand
+// when a list opens, so the server's text is read in place.
+std::optional<qint64> wholeNumberAt(const pg_result* result, int row, int column) {
+    const Oid type = PQftype(result, column);
+    if (type != Int8Type && type != Int4Type && type != Int2Type)
+        return std::nullopt;
+    const char* value = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column);
+    qint64 number = 0;
+    const auto [end, error] = std::from_chars(value, value + length, number);
+    return error == std::errc() ? std::optional<qint64>(number) : std::nullopt;
+}
+
 } // namespace
 
 PostgresStatement::PostgresStatement(PostgresConnection& connection, const QString& sql)
@@ -116,7 +129,7 @@ void PostgresStatement::execute() {
         const int rows = PQntuples(result);
         qint64 key = 0;
         for (int row = 0; row < rows; ++row) {
-            key = QByteArray(PQgetvalue(result, row, 0)).toLongLong();
+            key = wholeNumberAt(result, row, 0).value_or(0);
             m_connection.wrote(m_table, key);
         }
         if (m_inserts && rows > 0)
@@ -174,20 +187,25 @@ bool PostgresStatement::isNull(int column) const {
     return !hasValue(column);
 }
 
-qint64 PostgresStatement::integer(int column) const {
-    // Keys are read by the hundred thousand when a list opens: a whole number is read from
-    // the server's text in place.
-    if (hasValue(column)) {
-        const Oid type = PQftype(m_result.get(), column);
-        if (type == Int8Type || type == Int4Type || type == Int2Type) {
-            const char* text = PQgetvalue(m_result.get(), m_row, column);
-            qint64 number = 0;
-            const auto [end, error] =
-                std::from_chars(text, text + PQgetlength(m_result.get(), m_row, column), number);
-            if (error == std::errc())
-                return number;
-        }
+// The rows are all here already: read in place, without a step per row.
+void PostgresStatement::appendRemainingIntegers(int column, std::vector<qint64>& to) {
+    if (!m_executed)
+        execute();
+    const pg_result* result = m_result.get();
+    to.reserve(to.size() + size_t(std::max(0, m_rows - m_row - 1)));
+    for (++m_row; m_row < m_rows; ++m_row) {
+        const std::optional<qint64> number = PQgetisnull(result, m_row, column)
+                                                 ? std::nullopt
+                                                 : wholeNumberAt(result, m_row, column);
+        to.push_back(number ? *number : integer(column));
     }
+    m_row = m_rows;
+}
+
+qint64 PostgresStatement::integer(int column) const {
+    if (hasValue(column))
+        if (const std::optional<qint64> number = wholeNumberAt(m_result.get(), m_row, column))
+            return *number;
     const QVariant v = stored(column);
     return v.typeId() == QMetaType::Double ? qint64(v.toDouble()) : v.toLongLong();
 }

@@ -37,6 +37,7 @@ public:
     QString text(int column) const override;
     QVariant stored(int column) const override;
     QVariant value(int column, ColumnKind kind) const override;
+    void appendRemainingIntegers(int column, std::vector<qint64>& to) override;
 
 private:
     PostgresConnection::Parameter& parameter(int position);

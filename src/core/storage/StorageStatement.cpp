@@ -9,6 +9,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
+void StorageStatement::appendRemainingIntegers(int column, std::vector<qint64>& to) {
+    while (next())
+        to.push_back(integer(column));
+}
+
 // Every engine takes the same values the same way, through its own typed binding.
 void StorageStatement::bind(int position, const QVariant& value) {
     if (!value.isValid() || value.isNull())

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 namespace tovin {
 
@@ -53,6 +54,9 @@ public:
     QVariant value(int column) const { return stored(column); }
     // The column's value converted for its kind (see ColumnKind.h).
     virtual QVariant value(int column, ColumnKind kind) const = 0;
+    // Steps through every remaining row and appends its whole number in `column` (a list of
+    // keys, which may run to a hundred thousand rows).
+    virtual void appendRemainingIntegers(int column, std::vector<qint64>& to);
 
 protected:
     StorageStatement() = default;
