@@ -44,7 +44,7 @@ private slots:
 
     // The report files the program comes with read the demo catalogue alike on either engine,
     // with one more product in a category the catalogue does not have: the page holds its rows
-    // and totals (seen here as words without the markup).
+    // and totals (seen here as words without the markup) and names the catalogue.
     void shippedReportsReadTheDemo_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("words");
@@ -109,6 +109,12 @@ private slots:
         const QString text = QString(report.html).replace(markup, u" "_s).simplified();
         for (const QString& word : words)
             QVERIFY2(text.contains(word), qPrintable(word + u"\nnot in: "_s + text));
+        // A server is named by its database, never by its address.
+        if (server)
+            QVERIFY2(report.catalogue.startsWith(server->name() + u" on "_s),
+                     qPrintable(report.catalogue));
+        else
+            QCOMPARE(report.catalogue, u"demo.mde"_s);
     }
 };
 
