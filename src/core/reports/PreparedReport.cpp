@@ -1,6 +1,7 @@
 #include "core/reports/PreparedReport.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportDefinition.h"
 #include "core/reports/ReportTemplate.h"
@@ -19,7 +20,8 @@ PreparedReport PreparedReport::make(const QString& reportPath, const QString& ca
     CatalogueDatabase db(cataloguePath);
     PreparedReport report;
     report.title = definition.title;
-    report.catalogue = QFileInfo(cataloguePath).fileName();
+    // A catalogue on a server is named by its database and server, never with its password.
+    report.catalogue = CatalogueLocation::shortName(cataloguePath);
     report.date = TextRules::formatDate(today, u"MM/DD/YYYY"_s);
     report.landscape = definition.landscape;
     QVariantMap values = readReportData(db, definition);

@@ -10,7 +10,7 @@ namespace tovin {
 // and what every printed page repeats (title, catalogue, date).
 struct PreparedReport {
     QString title;
-    QString catalogue; // the catalogue file's name
+    QString catalogue; // the catalogue's short name (see CatalogueLocation::shortName)
     QString date;      // the day it was made, MM/DD/YYYY
     bool landscape = false;
     QString html;

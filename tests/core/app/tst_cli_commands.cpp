@@ -1,11 +1,13 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/DemoCatalogue.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/RunUndo.h"
 #include "core/shell/RunTimeError.h"
 #include "core/storage/SqliteConnection.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/core/TestServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,18 +23,24 @@ using namespace tovin::test;
 
 // The smaller commands as scripts use them (create, reorder, report, pages, convert), the help
 // of every command, and the rule they all share: a refusal is exit status 2 with a message, and
-// nothing is written.
+// nothing is written. When the test runs on the server, the catalogues the commands read and
+// change are databases on the test cluster; what is about files alone runs on files only.
 class CliCommandsTest : public QObject {
     Q_OBJECT
 
     // A program folder with the demo catalogue, which every run uses with its own settings.
     std::unique_ptr<TestProgramFolder> m_folder;
+    // On the server, the demo catalogue the commands are given.
+    std::unique_ptr<ServerDatabase> m_serverDemo;
 
-    QStringList line(const QString& text, const QTemporaryDir& dir) const {
+    QString demo() const { return m_serverDemo ? m_serverDemo->uri() : m_folder->cataloguePath(); }
+    QStringList line(const QString& text, const QTemporaryDir& dir,
+                     const QString& journal = QString()) const {
         return argumentLine(u"--app-folder @app --settings @settings "_s + text,
                             {{u"@app"_s, m_folder->path()},
                              {u"@settings"_s, m_folder->settingsFile()},
-                             {u"@demo"_s, m_folder->cataloguePath()},
+                             {u"@demo"_s, demo()},
+                             {u"@journal"_s, journal},
                              {u"@out"_s, m_folder->filePath(u"out"_s)},
                              {u"@dir"_s, dir.path()}});
     }
@@ -61,6 +69,10 @@ class CliCommandsTest : public QObject {
 private slots:
     void initTestCase() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
+        if (onServer()) {
+            m_serverDemo = std::make_unique<ServerDatabase>();
+            DemoCatalogue::create(m_serverDemo->uri());
+        }
     }
     // Each case starts without pages.
     void init() {
@@ -68,7 +80,10 @@ private slots:
             for (const QString& file : pageFiles(folder))
                 QFile::remove(folder + u'/' + file);
     }
-    void cleanupTestCase() { m_folder.reset(); }
+    void cleanupTestCase() {
+        m_serverDemo.reset();
+        m_folder.reset();
+    }
 
     // Runs the program on a catalogue kept in `readOnly`, a folder that does not take changes:
     // a read-only mount of its own where the file permissions would not stop the user (root),
@@ -127,6 +142,8 @@ private slots:
         QFETCH(QString, arguments);
         QFETCH(int, status);
         QFETCH(QString, output);
+        if (onServer())
+            QSKIP("read-only media hold catalogue files only");
         QTemporaryDir dir;
         const QString readOnly = dir.filePath(u"media"_s);
         QVERIFY(QDir().mkpath(readOnly));
@@ -171,6 +188,8 @@ private slots:
     void helpDescribesEachCommand() {
         QFETCH(QString, command);
         QFETCH(QString, words);
+        if (onServer())
+            QSKIP("the help reads no catalogue");
         const CliRun r = run((command + u" --help"_s).trimmed());
         QCOMPARE(r.status, 0);
         for (const QString& word : words.split(u'|'))
@@ -187,9 +206,13 @@ private slots:
         QFETCH(QString, options);
         QFETCH(bool, filled);
         QTemporaryDir dir;
-        const CliRun r = runProgram(line(options + u" @dir/new.mde"_s, dir));
+        std::unique_ptr<ServerDatabase> server;
+        if (onServer())
+            server = std::make_unique<ServerDatabase>();
+        const QString made = server ? server->uri() : dir.filePath(u"new.mde"_s);
+        const CliRun r = runProgram(line(options + u' ' + made, dir));
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(productCount(dir.filePath(u"new.mde"_s)) > 0, filled);
+        QCOMPARE(productCount(made) > 0, filled);
     }
 
     // The demo catalogue's products to order again, under their supplier.
@@ -253,6 +276,8 @@ private slots:
 
     // A copy written from the command line, then put back in the catalogue's place.
     void backupAndRestore() {
+        if (onServer())
+            QSKIP("backups are copies of catalogue files");
         QTemporaryDir dir;
         const QString shop = dir.filePath(u"shop.mde"_s);
         CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop);
@@ -279,6 +304,8 @@ private slots:
     // A command that opens a catalogue of an older layout keeps a copy of it as it was before
     // the layout is brought up to date.
     void olderLayoutIsBackedUpBeforeItsUpgrade() {
+        if (onServer())
+            QSKIP("a catalogue on a server is never brought up to date in place");
         QTemporaryDir dir;
         const QString shop = dir.filePath(u"shop.mde"_s);
         CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop);
@@ -293,9 +320,6 @@ private slots:
         QCOMPARE(productCount(copy), productCount(shop));
     }
 
-    // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
-    // notes.txt and a copy of the Access file named; the run starts in it. Neither it nor the
-    // program folder may change.
     // A catalogue whose run 1 (an import of one product) was undone by run 2.
     static void makeUndoneRun(const QString& path) {
         CatalogueDatabase::create(path);
@@ -310,13 +334,21 @@ private slots:
         db.checkpoint();
     }
 
+    // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
+    // notes.txt and a copy of the Access file named; the run starts in it. "@journal" is a
+    // catalogue with an undone run, journal.mde in it or a database on the server. Neither the
+    // folder, the catalogues nor the program folder may change.
     void refusalsAreToldAndWriteNothing_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("access");  // test data file copied into the folder
         QTest::addColumn<QString>("message"); // part of the error output
+        QTest::addColumn<bool>("server");     // run on the server too: it reads the catalogue
         const auto row = [](const char* name, const QString& arguments, const QString& message,
                             const QString& access = QString()) {
-            QTest::newRow(name) << arguments << access << message;
+            QTest::newRow(name) << arguments << access << message << false;
+        };
+        const auto both = [](const char* name, const QString& arguments, const QString& message) {
+            QTest::newRow(name) << arguments << QString() << message << true;
         };
         row("create over an existing file", u"create @dir/existing.mde"_s, u"existing.mde"_s);
         row("create without a file", u"create"_s, QString());
@@ -340,16 +372,16 @@ private slots:
         const QString open = u"is the open catalogue"_s;
         row("report onto the catalogue", u"report cost1 --db @demo --pdf @demo"_s, open);
         row("report onto the catalogue's -shm", u"report cost1 --db @demo --pdf @demo-shm"_s, open);
-        row("report onto another catalogue", u"report cost1 --db @demo --pdf @dir/existing.mde"_s,
-            u"holds a catalogue"_s);
-        row("report onto a folder", u"report cost1 --db @demo --pdf @dir"_s, u"is a folder"_s);
+        both("report onto another catalogue", u"report cost1 --db @demo --pdf @dir/existing.mde"_s,
+             u"holds a catalogue"_s);
+        both("report onto a folder", u"report cost1 --db @demo --pdf @dir"_s, u"is a folder"_s);
         // @dir/CatPage1.htm is a copy of the demo catalogue.
         row("pages pdf onto the catalogue", u"pages --db @demo --from 1 --to 2 --pdf @demo"_s,
             open);
         row("pages over the catalogue they are made from",
             u"pages --db @dir/CatPage1.htm --from 1 --to 2 --out @dir"_s, open);
-        row("pages over another catalogue", u"pages --db @demo --from 1 --to 2 --out @dir"_s,
-            u"CatPage1.htm holds a catalogue"_s);
+        both("pages over another catalogue", u"pages --db @demo --from 1 --to 2 --out @dir"_s,
+             u"CatPage1.htm holds a catalogue"_s);
         const QString none = u"nothing was written"_s;
         row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
         row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
@@ -357,7 +389,7 @@ private slots:
         row("pages from page 0", u"pages --db @demo --from 0 --to 2"_s, none);
         row("pages, not a number", u"pages --db @demo --from x --to 2"_s, none);
         row("pages, from above to", u"pages --db @demo --from 3 --to 2"_s, none);
-        row("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none);
+        both("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none);
         row("page name leaving the folder", u"pages --db @demo --from 1 --to 2 --name ../Cat"_s,
             none);
         row("page name with a folder", u"pages --db @demo --from 1 --to 2 --name sub/Cat"_s, none);
@@ -400,26 +432,24 @@ private slots:
         row("convert ACE", u"convert @dir/asset_sample_ace12.accdb"_s,
             u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
             u"asset_sample_ace12.accdb"_s);
-        // @dir/journal.mde holds run 1, undone by run 2.
+        // @journal holds run 1, undone by run 2.
         const QString undo = u"tovin-catalog undo: "_s;
-        row("undo without a run", u"undo --db @dir/journal.mde"_s, u"--run N is required"_s);
-        row("undo, run not a number", u"undo --db @dir/journal.mde --run x"_s, undo);
-        row("undo, unknown run", u"undo --db @dir/journal.mde --run 7"_s,
-            u"There is no run 7 in the catalogue; nothing was changed."_s);
-        row("undo, run already undone", u"undo --db @dir/journal.mde --run 1"_s,
-            u"Run 1 was already undone by run 2; nothing was changed."_s);
-        row("undo trial, run already undone", u"undo --db @dir/journal.mde --run 1 --dry-run"_s,
-            u"already undone"_s);
+        row("undo without a run", u"undo --db @journal"_s, u"--run N is required"_s);
+        row("undo, run not a number", u"undo --db @journal --run x"_s, undo);
+        both("undo, unknown run", u"undo --db @journal --run 7"_s,
+             u"There is no run 7 in the catalogue; nothing was changed."_s);
+        both("undo, run already undone", u"undo --db @journal --run 1"_s,
+             u"Run 1 was already undone by run 2; nothing was changed."_s);
+        both("undo trial, run already undone", u"undo --db @journal --run 1 --dry-run"_s,
+             u"already undone"_s);
         row("undo, missing catalogue", u"undo --db @dir/none.mde --run 1"_s, undo);
-        row("history, unknown run", u"history --db @dir/journal.mde --run 9"_s,
-            u"there is no run 9"_s);
+        both("history, unknown run", u"history --db @journal --run 9"_s, u"there is no run 9"_s);
         const QString share = u"tovin-catalog share: "_s;
-        row("share without --to", u"share --db @dir/journal.mde"_s,
-            u"--to CATALOGUE is required"_s);
+        row("share without --to", u"share --db @journal"_s, u"--to CATALOGUE is required"_s);
         row("share without a catalogue", u"share --to @dir/new.mde"_s,
             u"--db CATALOGUE (or --from CATALOGUE) is required"_s);
         row("share from both --db and --from",
-            u"share --db @dir/journal.mde --from @dir/existing.mde --to @dir/new.mde"_s,
+            u"share --db @journal --from @dir/existing.mde --to @dir/new.mde"_s,
             u"give the catalogue to copy once, with --db or with --from"_s);
         row("share of a missing catalogue", u"share --db @dir/none.mde --to @dir/new.mde"_s,
             u"none.mde does not exist; nothing was copied"_s);
@@ -427,40 +457,54 @@ private slots:
             u"share --from @dir/notes.txt --to @dir/new.mde"_s, u"is not a catalogue"_s);
         row("share of an Access file", u"share --db @dir/nwind_jet3.mdb --to @dir/new.mde"_s, share,
             u"nwind_jet3.mdb"_s);
-        row("share onto another catalogue", u"share --db @dir/journal.mde --to @dir/existing.mde"_s,
-            u"existing.mde already holds a catalogue; it is replaced only when replacing it was "
-            u"asked for. Add --replace to replace it."_s);
-        row("share onto the catalogue itself",
-            u"share --db @dir/journal.mde --to @dir/journal.mde --replace"_s,
-            u"is the open catalogue"_s);
-        row("share to a server that cannot be reached",
-            u"share --db @dir/journal.mde --to postgresql://shop@/shop?host=@dir/no-socket"_s,
-            u"Could not connect to the catalogue server postgresql://shop@/shop"_s);
-        row("share onto a folder", u"share --db @dir/journal.mde --to @dir"_s, u"is a folder"_s);
-        row("share, unknown option", u"share --db @dir/journal.mde --to @dir/new.mde --all"_s,
-            share);
+        both("share onto another catalogue", u"share --db @journal --to @dir/existing.mde"_s,
+             u"existing.mde already holds a catalogue; it is replaced only when replacing it was "
+             u"asked for. Add --replace to replace it."_s);
+        // A catalogue on a server has no file or working files to be open: the refusal says
+        // what is wrong in words of its own.
+        both("share onto the catalogue itself", u"share --db @journal --to @journal --replace"_s,
+             onServer() ? u"The copy would go onto the catalogue it is made from"_s
+                        : u"is the open catalogue"_s);
+        both("share to a server that cannot be reached",
+             u"share --db @journal --to postgresql://shop@/shop?host=@dir/no-socket"_s,
+             u"Could not connect to the catalogue server postgresql://shop@/shop"_s);
+        both("share onto a folder", u"share --db @journal --to @dir"_s, u"is a folder"_s);
+        row("share, unknown option", u"share --db @journal --to @dir/new.mde --all"_s, share);
     }
     void refusalsAreToldAndWriteNothing() {
         QFETCH(QString, arguments);
         QFETCH(QString, access);
         QFETCH(QString, message);
+        QFETCH(bool, server);
+        if (onServer() && !server)
+            QSKIP("about the command's arguments or catalogue files only");
         QTemporaryDir dir;
         CatalogueDatabase::create(dir.filePath(u"existing.mde"_s));
         writeTestFile(dir.filePath(u"notes.txt"_s), "not a catalogue\n");
-        makeUndoneRun(dir.filePath(u"journal.mde"_s));
+        std::unique_ptr<ServerDatabase> journalServer;
+        if (onServer())
+            journalServer = std::make_unique<ServerDatabase>();
+        const QString journal =
+            journalServer ? journalServer->uri() : dir.filePath(u"journal.mde"_s);
+        makeUndoneRun(journal);
         QVERIFY(QFile::copy(m_folder->cataloguePath(), dir.filePath(u"CatPage1.htm"_s)));
         if (!access.isEmpty()) {
             const QString original = testDataDir() + u"/mdb/"_s + access;
             QVERIFY2(QFile::copy(original, dir.filePath(access)), qPrintable(original));
         }
-        const QString before = folderSnapshot(dir.path());
+        // On the server the catalogues are not in the folders: their rows are looked at.
+        const auto snapshot = [&] {
+            return folderSnapshot(dir.path()) + catalogueSnapshot(journal) +
+                   catalogueSnapshot(demo());
+        };
+        const QString before = snapshot();
         const QString programBefore = folderSnapshot(m_folder->path());
-        const CliRun r = runProgram(line(arguments, dir), dir.path());
+        const CliRun r = runProgram(line(arguments, dir, journal), dir.path());
         QCOMPARE(r.status, 2);
         QVERIFY(!r.err.isEmpty());
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
-        QCOMPARE(folderSnapshot(dir.path()), before);
+        QCOMPARE(snapshot(), before);
         QCOMPARE(folderSnapshot(m_folder->path()), programBefore);
     }
 };

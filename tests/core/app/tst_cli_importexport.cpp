@@ -2,13 +2,16 @@
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
 #include "support/core/CliRun.h"
+#include "support/core/RefusingTrigger.h"
 #include "support/core/TestData.h"
 #include "support/core/TestProgramFolder.h"
+#include "support/core/TestServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -22,35 +25,48 @@ QString mdb(const QString& name) {
     return testDataDir() + u"/mdb/"_s + name;
 }
 
-// A catalogue at `dir`/cat.mde, written out completely: one product OLD-1 costing 5, or two
-// products A1 and B2 of supplier Old and a supplier Acme Tools.
-QString makeCatalogue(const QTemporaryDir& dir, bool twoProducts = false) {
-    const QString path = dir.filePath(u"cat.mde"_s);
-    CatalogueDatabase::create(path);
-    CatalogueDatabase db(path);
-    if (twoProducts) {
-        for (const auto& [pid, stockNo, retail, cost] :
-             {std::tuple{1, u"A1"_s, 10.0, 5.0}, std::tuple{2, u"B2"_s, 20.0, 6.0}})
+// The catalogue of one case: cat.mde in the case's folder, or a database of its own on the test
+// cluster when the test runs on the server. It holds one product OLD-1 costing 5, or two
+// products A1 and B2 of supplier Old and a supplier Acme Tools, written out completely.
+class CaseCatalogue {
+public:
+    explicit CaseCatalogue(const QTemporaryDir& dir, bool twoProducts = false) : m_dir(dir) {
+        if (onServer())
+            m_server = std::make_unique<ServerDatabase>();
+        CatalogueDatabase::create(location());
+        CatalogueDatabase db(location());
+        if (twoProducts) {
+            for (const auto& [pid, stockNo, retail, cost] :
+                 {std::tuple{1, u"A1"_s, 10.0, 5.0}, std::tuple{2, u"B2"_s, 20.0, 6.0}})
+                RowWriter::insert(db, u"Products"_s,
+                                  {{PC::PID, pid},
+                                   {PC::StockNo, stockNo},
+                                   {PC::Retail, retail},
+                                   {PC::Supplier, u"Old"_s},
+                                   {PC::Cost1, cost}});
+            RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
+        } else {
             RowWriter::insert(db, u"Products"_s,
-                              {{PC::PID, pid},
-                               {PC::StockNo, stockNo},
-                               {PC::Retail, retail},
-                               {PC::Supplier, u"Old"_s},
-                               {PC::Cost1, cost}});
-        RowWriter::insert(db, u"Supplier"_s, {{0, 1}, {1, u"Acme Tools"_s}});
-    } else {
-        RowWriter::insert(db, u"Products"_s,
-                          {{PC::PID, 1}, {PC::StockNo, u"OLD-1"_s}, {PC::Cost1, 5.0}});
+                              {{PC::PID, 1}, {PC::StockNo, u"OLD-1"_s}, {PC::Cost1, 5.0}});
+        }
+        db.checkpoint();
     }
-    db.checkpoint();
-    return path;
-}
 
-// Runs an argument line with the program's settings in `dir` (remembered mappings land there);
-// @db, @csv, @jet4, @mdb and @dir stand for the test files.
-CliRun run(const QString& line, const QTemporaryDir& dir) {
+    // A file path or a server URI, which @db stands for.
+    QString location() const { return m_server ? m_server->uri() : m_dir.filePath(u"cat.mde"_s); }
+    const QTemporaryDir& dir() const { return m_dir; }
+
+private:
+    const QTemporaryDir& m_dir;
+    std::unique_ptr<ServerDatabase> m_server;
+};
+
+// Runs an argument line with the program's settings in the case's folder (remembered mappings
+// land there); @db, @csv, @jet4, @mdb and @dir stand for the test files.
+CliRun run(const QString& line, const CaseCatalogue& catalogue) {
+    const QTemporaryDir& dir = catalogue.dir();
     return runProgram(QStringList{u"--settings"_s, dir.filePath(u"settings.ini"_s)} +
-                      argumentLine(line, {{u"@db"_s, dir.filePath(u"cat.mde"_s)},
+                      argumentLine(line, {{u"@db"_s, catalogue.location()},
                                           {u"@csv"_s, dir.filePath(u"prices.csv"_s)},
                                           {u"@jet4"_s, mdb(u"stock_inventory_jet4.mdb"_s)},
                                           {u"@mdb"_s, mdb(u"nwind_jet3.mdb"_s)},
@@ -67,8 +83,14 @@ private slots:
     void failuresChangeNothing_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, const char* arguments, const char* message) {
-            QTest::newRow(name) << QString::fromUtf8(arguments) << QString::fromUtf8(message);
+        QTest::addColumn<bool>("fileOnly"); // about the catalogue's file and its other names
+        const auto row = [](const char* name, const char* arguments, const char* message,
+                            bool fileOnly = false) {
+            QTest::newRow(name) << QString::fromUtf8(arguments) << QString::fromUtf8(message)
+                                << fileOnly;
+        };
+        const auto fileRow = [&row](const char* name, const char* arguments, const char* message) {
+            row(name, arguments, message, true);
         };
         const char* noStock = "You Did NOT Enter A Product ID/Stock Number!";
         row("missing catalogue", "import --db @dir/none.mde --source @csv --map 0=2", "none.mde");
@@ -133,14 +155,15 @@ private slots:
         row("export from a missing catalogue",
             "export --db @dir/none.mde --out @dir/x.txt --columns 2", "none.mde");
         const char* open = "is the open catalogue";
-        row("export onto the catalogue", "export --db @db --out @db --columns 2", open);
-        row("export onto the catalogue as ./name",
-            "export --db @db --out @dir/./cat.mde --columns 2", open);
-        row("export onto a link to the catalogue",
-            "export --db @db --out @dir/link.mde --columns 2", open);
-        row("export onto a hard link to the catalogue",
-            "export --db @db --out @dir/hard.mde --columns 2", open);
-        row("export onto the catalogue's -wal", "export --db @db --out @db-wal --columns 2", open);
+        fileRow("export onto the catalogue", "export --db @db --out @db --columns 2", open);
+        fileRow("export onto the catalogue as ./name",
+                "export --db @db --out @dir/./cat.mde --columns 2", open);
+        fileRow("export onto a link to the catalogue",
+                "export --db @db --out @dir/link.mde --columns 2", open);
+        fileRow("export onto a hard link to the catalogue",
+                "export --db @db --out @dir/hard.mde --columns 2", open);
+        fileRow("export onto the catalogue's -wal", "export --db @db --out @db-wal --columns 2",
+                open);
         row("export onto another catalogue", "export --db @db --out @dir/other.mde --columns 2",
             "other.mde holds a catalogue");
         row("export onto a folder", "export --db @db --out @dir/folder.mdb --columns 2",
@@ -174,8 +197,11 @@ private slots:
     void failuresChangeNothing() {
         QFETCH(QString, arguments);
         QFETCH(QString, message);
+        QFETCH(bool, fileOnly);
+        if (fileOnly && onServer())
+            QSKIP("a catalogue on a server has no file to write over");
         QTemporaryDir dir;
-        makeCatalogue(dir);
+        const CaseCatalogue catalogue(dir);
         writeTestFile(dir.filePath(u"prices.csv"_s), "A1,Pen,1.50\nA2,Pencil,0.75\n");
         writeTestFile(dir.filePath(u"words.txt"_s), "just words\nmore words\n");
         writeTestFile(dir.filePath(u"euro.txt"_s), "A1\t44,38\nA2\tN/A\nA3\t1.234,50\nA4\t7\n");
@@ -183,7 +209,7 @@ private slots:
         writeTestFile(dir.filePath(u"app/Supplier/wp-cd.txt"_s), "A1,1,Pen,Each,1.50\n");
         QDir().mkpath(dir.filePath(u"folder.mdb"_s));
         {
-            CatalogueDatabase db(dir.filePath(u"cat.mde"_s));
+            CatalogueDatabase db(catalogue.location());
             RowWriter::insert(db, u"Products"_s,
                               {{PC::PID, 2}, {PC::StockNo, u"JP-1"_s}, {PC::ProdName, u"日本"_s}});
             RowWriter::insert(
@@ -194,10 +220,12 @@ private slots:
                 {{PC::PID, 4}, {PC::StockNo, u"FR-1"_s}, {PC::ProdName, u"Café €5"_s}});
             db.checkpoint();
         }
-        QVERIFY(QFile::link(dir.filePath(u"cat.mde"_s), dir.filePath(u"link.mde"_s)));
-        QCOMPARE(::link(QFile::encodeName(dir.filePath(u"cat.mde"_s)).constData(),
-                        QFile::encodeName(dir.filePath(u"hard.mde"_s)).constData()),
-                 0);
+        if (!onServer()) {
+            QVERIFY(QFile::link(dir.filePath(u"cat.mde"_s), dir.filePath(u"link.mde"_s)));
+            QCOMPARE(::link(QFile::encodeName(dir.filePath(u"cat.mde"_s)).constData(),
+                            QFile::encodeName(dir.filePath(u"hard.mde"_s)).constData()),
+                     0);
+        }
         CatalogueDatabase::create(dir.filePath(u"other.mde"_s));
         const QByteArray jet4 = fileBytes(mdb(u"stock_inventory_jet4.mdb"_s));
         QVERIFY2(!jet4.isEmpty(), "test file missing: mdb/stock_inventory_jet4.mdb");
@@ -213,18 +241,19 @@ private slots:
         writeTestFile(dir.filePath(u"long.txt"_s),
                       QByteArray("note, of, the, supplier\n").repeated(250) +
                           "A1\tPen, red, fine\t1.50\nA2\tPencil\t0.75\n");
-        const QString before = folderSnapshot(dir.path());
-        const CliRun r = run(arguments, dir);
+        const QString before = folderSnapshot(dir.path()) + catalogueSnapshot(catalogue.location());
+        const CliRun r = run(arguments, catalogue);
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         // libmdb's own warnings name its functions; they never reach the user.
         QVERIFY2(!r.err.contains(u"mdb_"_s), qPrintable(r.err));
-        QCOMPARE(folderSnapshot(dir.path()), before);
+        QCOMPARE(folderSnapshot(dir.path()) + catalogueSnapshot(catalogue.location()), before);
     }
 
     void textFileRun() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
         QByteArray lines = "Stock,Name,Price\n";
         for (int i = 1; i <= 2500; ++i)
             lines +=
@@ -233,7 +262,7 @@ private slots:
         writeTestFile(dir.filePath(u"prices.csv"_s), lines);
         const CliRun r = run(u"import --db @db --source @csv --start-line 1 --map 0=2,1=3,2=7 "
                              u"--supplier Acme --note spring"_s,
-                             dir);
+                             shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(
             r.outLines(),
@@ -257,7 +286,7 @@ private slots:
         // Again with edit-only and the same file: everything is checked, nothing changes.
         const CliRun again = run(u"import --db @db --source @csv --start-line=1 "
                                  u"--map=0=2,1=3,2=7 --supplier=Acme --edit-only"_s,
-                                 dir);
+                                 shop);
         QCOMPARE(again.status, 0);
         QCOMPARE(again.outLines().last(),
                  u"Total Checked: 2501   Total Added: 0   Total Edited: 0"_s);
@@ -267,13 +296,16 @@ private slots:
     // and the totals are printed once.
     void refusedRowIsNamedAndTheRestWritten() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
-        CatalogueDatabase(catalogue).run(
-            u"CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN new.StockNo = 'N2' "
-            u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
+        {
+            CatalogueDatabase db(catalogue);
+            addRefusingTrigger(db, u"INSERT ON Products"_s, u"refused by the shop"_s,
+                               u"new.StockNo = 'N2'"_s);
+        }
         writeTestFile(dir.filePath(u"prices.csv"_s),
                       "N1,Pen,1\nN2,Ink,2\nN3,Cup,garden\nN4,Mug,4\n");
-        const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, dir);
+        const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=18"_s, shop);
         QCOMPARE(r.status, 0);
         QVERIFY2(r.err.contains(u"passed over item N2: the catalogue refused it (refused by the "
                                 u"shop)"_s),
@@ -290,7 +322,7 @@ private slots:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("first"); // empty: not looked at
         QTest::addColumn<QString>("totals");
-        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("where"); // empty: every product
         QTest::addColumn<qint64>("count");
         QTest::newRow("two price lists")
             << u"--app-folder @dir/app import --db @db --supplier-file retail,white"_s
@@ -308,11 +340,12 @@ private slots:
             << u"StockNo = 'U1' AND ProdName = '\"Brass Lamp'"_s << qint64(1);
         QTest::newRow("table with mapping")
             << u"import --db @db --source @jet4 --table Product_Table --map 2=2,3=3,6=12"_s
-            << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s << u"1"_s
+            << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s << QString()
             << qint64(97);
         QTest::newRow("TOVIN.MDB in lower case")
             << u"import --db @db --source @dir/tovin.mdb"_s << QString()
-            << u"Total Checked: 77   Total Added: 77   Total Edited: 0"_s << u"1"_s << qint64(78);
+            << u"Total Checked: 77   Total Added: 77   Total Edited: 0"_s << QString()
+            << qint64(78);
     }
     void successfulRuns() {
         QFETCH(QString, arguments);
@@ -321,7 +354,8 @@ private slots:
         QFETCH(QString, where);
         QFETCH(qint64, count);
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
         const QString app = dir.filePath(u"app/Supplier/"_s);
         writeTestFile(app + u"wp-cd.txt"_s, "A1,12,Red Pen,Box,1.50\nA2,12,Ink,Each,2\n");
         writeTestFile(app + u"sp-cd.txt"_s, "A1,12,Red Pen,Box,3.99\n");
@@ -330,7 +364,7 @@ private slots:
         writeTestFile(dir.filePath(u"upper/SUPPLIER/STOCK.TXT"_s),
                       "U1]\"Brass Lamp]1]2]3]4]Each\n");
         QVERIFY(QFile::copy(mdb(u"nwind_jet3.mdb"_s), dir.filePath(u"tovin.mdb"_s)));
-        const CliRun r = run(arguments, dir);
+        const CliRun r = run(arguments, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         if (!first.isEmpty())
             QCOMPARE(r.outLines().first(), first);
@@ -339,16 +373,17 @@ private slots:
     }
     void exportAndBulkEdit() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir, true);
+        const CaseCatalogue shop(dir, true);
+        const QString catalogue = shop.location();
         CliRun r = run(u"bulk-edit --db @db --set Retail=10% --set supplier=acme~tools "
                        u"--where Retail~>~15"_s,
-                       dir);
+                       shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(r.out, u"Updating Records: #1 Of 1\n"_s);
-        r = run(u"export --db @db --out @dir/out.txt --columns 12,2,1 --divider tab"_s, dir);
+        r = run(u"export --db @db --out @dir/out.txt --columns 12,2,1 --divider tab"_s, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), "Old\tA1\t10\r\nAcme Tools\tB2\t22\r\n"_ba);
-        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --heading"_s, dir);
+        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --heading"_s, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(r.outLines().last(), u"Wrote 2 products to "_s + dir.filePath(u"out.txt"_s));
         QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)),
@@ -373,12 +408,13 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, exported);
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
         writeTestFile(dir.filePath(u"prices.csv"_s), (u"N1\t"_s + price + u"\n"_s).toUtf8());
-        CliRun r = run(u"import --db @db --source @csv --divider tab --map 0=2,1=12"_s, dir);
+        CliRun r = run(u"import --db @db --source @csv --divider tab --map 0=2,1=12"_s, shop);
         QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Retail"_s, u"N1"_s), stored);
-        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --where StockNo='N1'"_s, dir);
+        r = run(u"export --db @db --out @dir/out.txt --columns 2,12 --where StockNo='N1'"_s, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(fileBytes(dir.filePath(u"out.txt"_s)), (u"N1,"_s + exported + u"\r\n"_s).toUtf8());
     }
@@ -387,23 +423,24 @@ private slots:
     // remembers its mapping for the next file of that name.
     void trialRunThenRememberedMapping() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir, true);
+        const CaseCatalogue shop(dir, true);
+        const QString catalogue = shop.location();
         writeTestFile(dir.filePath(u"p.csv"_s),
                       "Stock;Price\nA1;5,25\nB2;auf Anfrage\nC3;1.234,50\n");
-        const QByteArray before = fileBytes(dir.filePath(u"cat.mde"_s));
+        const QString before = catalogueSnapshot(catalogue);
         CliRun r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
                        u"--map 0=2,1=7 --decimal-comma --dry-run --note n"_s,
-                       dir);
+                       shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(u"Trial run: nothing was changed."_s), qPrintable(r.out));
         QVERIFY(r.out.contains(u"A1:    Changed: Cost1 From '5' To '5.25'"_s));
         QVERIFY(r.out.contains(u"   C3\n"_s));
         QVERIFY(r.out.contains(u"Passed over: B2: Cost1 'auf Anfrage'"_s));
-        QCOMPARE(fileBytes(dir.filePath(u"cat.mde"_s)), before);
+        QCOMPARE(catalogueSnapshot(catalogue), before);
 
         r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
                 u"--map 0=2,1=7 --decimal-comma --note n"_s,
-                dir);
+                shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"C3"_s), u"12345000"_s);
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"B2"_s), u"60000"_s);
@@ -411,7 +448,7 @@ private slots:
         writeTestFile(dir.filePath(u"p.csv"_s), "Stock;Price\nA1;7,5\n");
         r = run(u"import --db @db --source @dir/p.csv --mapping-from-last "
                 u"--decimal-comma"_s,
-                dir);
+                shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
     }
@@ -420,19 +457,20 @@ private slots:
     // --decimal-comma the import stops before writing anything; with it the prices are read.
     void decimalCommaPriceList() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
         const QString source = u"/delimited/bdpm_CIS_CIP_cp1252_tab_first500.txt"_s;
         QVERIFY(QFile::copy(testDataDir() + source, dir.filePath(u"bdpm.txt"_s)));
         const QString arguments =
             u"import --db @db --source @dir/bdpm.txt --divider tab --map 1=2,2=3,9=12"_s;
-        const QByteArray before = fileBytes(catalogue);
-        CliRun r = run(arguments, dir);
+        const QString before = catalogueSnapshot(catalogue);
+        CliRun r = run(arguments, shop);
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(u"like \"30,36\"; give --decimal-comma"_s), qPrintable(r.err));
         QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
-        QCOMPARE(fileBytes(catalogue), before);
+        QCOMPARE(catalogueSnapshot(catalogue), before);
 
-        r = run(arguments + u" --decimal-comma"_s, dir);
+        r = run(arguments + u" --decimal-comma"_s, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949729"_s), u"303600"_s);
         QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949770"_s), u"857400"_s);
@@ -443,17 +481,18 @@ private slots:
     // the file again changes nothing.
     void repeatedStockNumber() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir);
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
         writeTestFile(dir.filePath(u"prices.csv"_s), "AB12,Pen,1\nC3,Cup,2\nAB12,Red pen,3\n");
         const QString arguments = u"import --db @db --source @csv --map 0=2,1=3,2=7 --note n"_s;
-        CliRun r = run(arguments, dir);
+        CliRun r = run(arguments, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(r.outLines().mid(2),
                  (QStringList{u"Adding Product ID # AB12   Checked: 2   New: 2   Edited: 0"_s,
                               u"Total Checked: 2   Total Added: 2   Total Edited: 0"_s,
                               u"AB12 is on lines 1 and 3; the later line was used"_s}));
         QCOMPARE(productValue(catalogue, u"ProdName"_s, u"AB12"_s), u"Red pen"_s);
-        r = run(arguments, dir);
+        r = run(arguments, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QVERIFY(r.outLines().contains(u"Total Checked: 2   Total Added: 0   Total Edited: 0"_s));
         QCOMPARE(productValue(catalogue, u"Notes"_s, u"AB12"_s), u"n - Added This Item\r\n"_s);
@@ -461,20 +500,21 @@ private slots:
 
     void utf16FileAndNamedEncoding() {
         QTemporaryDir dir;
-        const QString catalogue = makeCatalogue(dir, true);
+        const CaseCatalogue shop(dir, true);
+        const QString catalogue = shop.location();
         const QString text = u"A1,Caf\u00e9 cr\u00e8me\n"_s;
         QByteArray utf16("\xFF\xFE");
         for (QChar c : text)
             utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
         writeTestFile(dir.filePath(u"u.txt"_s), utf16);
         CliRun r = run(
-            u"import --db @db --source @dir/u.txt --map 0=2,1=3 --note n --divider comma"_s, dir);
+            u"import --db @db --source @dir/u.txt --map 0=2,1=3 --note n --divider comma"_s, shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"ProdName"_s, u"A1"_s), u"Caf\u00e9 cr\u00e8me"_s);
         writeTestFile(dir.filePath(u"m.txt"_s), "B2,Caf\x8E\n");
         r = run(u"import --db @db --source @dir/m.txt --map 0=2,1=3 --note n --divider comma "
                 u"--encoding macintosh"_s,
-                dir);
+                shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"ProdName"_s, u"B2"_s), u"Caf\u00e9"_s);
     }

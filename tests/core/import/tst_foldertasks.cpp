@@ -4,6 +4,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/PicturePathChange.h"
 #include "core/shell/RunTimeError.h"
+#include "support/core/RefusingTrigger.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
@@ -198,16 +199,8 @@ private slots:
             if (refused != u"INSERT"_s)
                 catalogue.add(i + 1, names.at(i));
         const QString row = refused == u"INSERT"_s ? u"new"_s : u"old"_s;
-        if (test::onServer()) {
-            catalogue.db().run(u"CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                               u"$$ BEGIN RAISE EXCEPTION 'no'; END $$"_s);
-            catalogue.db().run(
-                u"CREATE TRIGGER refuse BEFORE %1 ON Products FOR EACH ROW WHEN "
-                u"(%2.StockNo = 'B2') EXECUTE FUNCTION refuse()"_s.arg(refused, row));
-        } else {
-            catalogue.db().run(u"CREATE TRIGGER refuse BEFORE %1 ON Products WHEN %2.StockNo = "
-                               u"'B2' BEGIN SELECT RAISE(ABORT, 'no'); END"_s.arg(refused, row));
-        }
+        test::addRefusingTrigger(catalogue.db(), refused + u" ON Products"_s, u"no"_s,
+                                 row + u".StockNo = 'B2'"_s);
         const QString folder = catalogue.folder() + u"/pictures"_s;
         touch(folder, {u"A1.jpg"_s, u"B2.jpg"_s, u"C3.jpg"_s, u"D4.jpg"_s});
         QStringList errors;

@@ -6,6 +6,7 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 #include "core/storage/StorageStatement.h"
+#include "support/core/RefusingTrigger.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 #include "support/core/TestServer.h"
@@ -404,16 +405,8 @@ private slots:
             catalogue.add(1, u"N25"_s);
         const QString when = existing ? u"UPDATE"_s : u"INSERT"_s;
         const QString row = existing ? u"old"_s : u"new"_s;
-        if (test::onServer()) {
-            catalogue.db().run(u"CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                               u"$$ BEGIN RAISE EXCEPTION 'not this one'; END $$"_s);
-            catalogue.db().run(u"CREATE TRIGGER refuse BEFORE %1 ON Products FOR EACH ROW WHEN "
-                               u"(%2.StockNo = 'N25') EXECUTE FUNCTION refuse()"_s.arg(when, row));
-        } else {
-            catalogue.db().run(
-                u"CREATE TRIGGER refuse BEFORE %1 ON Products WHEN %2.StockNo = "
-                u"'N25' BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s.arg(when, row));
-        }
+        test::addRefusingTrigger(catalogue.db(), when + u" ON Products"_s, u"not this one"_s,
+                                 row + u".StockNo = 'N25'"_s);
         QList<RunTimeError> errors;
         ImportOptions options = quietOptions(&errors);
         options.commitEvery = 10;

@@ -1,6 +1,8 @@
 #include "support/core/CliRun.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
+#include "core/text/ValueText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -61,9 +63,31 @@ QString folderSnapshot(const QString& folder) {
     return files.join(u'\n');
 }
 
+QString catalogueSnapshot(const QString& catalogue) {
+    if (!CatalogueLocation::isServer(catalogue))
+        return QString::fromLatin1(
+            QCryptographicHash::hash(fileBytes(catalogue), QCryptographicHash::Sha1).toHex());
+    CatalogueDatabase db(catalogue);
+    QStringList rows;
+    for (const QString& table : db.connection().tableNames()) {
+        const auto q = db.prepare(u"SELECT * FROM "_s + CatalogueDatabase::quoteName(table));
+        while (q->next()) {
+            QString row = table;
+            for (int column = 0; column < q->columnCount(); ++column)
+                row +=
+                    q->isNull(column) ? u"|null"_s : u"|'"_s + TextRules::toText(q->stored(column));
+            rows << row;
+        }
+    }
+    // A server gives rows in no fixed order.
+    rows.sort();
+    return rows.join(u'\n');
+}
+
 qint64 productCount(const QString& catalogue, const QString& where) {
     return CatalogueDatabase(catalogue)
-        .scalar(u"SELECT count(*) FROM Products WHERE "_s + where)
+        .scalar(u"SELECT count(*) FROM Products"_s +
+                (where.isEmpty() ? QString() : u" WHERE "_s + where))
         .toLongLong();
 }
 

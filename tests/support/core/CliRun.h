@@ -29,8 +29,13 @@ void writeTestFile(const QString& path, const QByteArray& bytes);
 // Every file below a folder with its bytes, to show that a refused run wrote nothing.
 QString folderSnapshot(const QString& folder);
 
-// What a catalogue file holds, read through a connection of its own.
-qint64 productCount(const QString& catalogue, const QString& where = QStringLiteral("1"));
+// Every row of every table of a catalogue on a server, or the bytes of a catalogue file, to
+// show that a refused run wrote nothing to it.
+QString catalogueSnapshot(const QString& catalogue);
+
+// What a catalogue holds, read through a connection of its own: the products, or those meeting
+// a condition in SQL.
+qint64 productCount(const QString& catalogue, const QString& where = QString());
 QString productValue(const QString& catalogue, const QString& column, const QString& stockNo);
 
 } // namespace tovin::test

@@ -34,6 +34,11 @@ public:
     // A file of the catalogue's folder (which is otherwise empty).
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
     CatalogueDatabase& db() { return *m_db; }
+    // Opens the catalogue anew, as the program does when it starts on it.
+    void reopen() {
+        m_db.reset();
+        m_db = std::make_unique<CatalogueDatabase>(path());
+    }
 
     void add(qint64 pid, const QString& stockNumber, const ColumnValueList& more = {}) {
         ColumnValueList values{{CatalogueSchema::ProductsColumn::PID, pid},
