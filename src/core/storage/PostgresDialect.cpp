@@ -6,13 +6,6 @@ namespace tovin {
 
 namespace {
 
-QString placeholders(qsizetype count) {
-    QStringList marks;
-    for (qsizetype i = 0; i < count; ++i)
-        marks << u"?"_s;
-    return marks.join(u", "_s);
-}
-
 // The sequence a table's keys come from (null for a key the program numbers itself). Tables and
 // columns are named in lower case on the server; the table's name is read as a name, the
 // column's as it is.
@@ -85,19 +78,6 @@ QString PostgresDialect::insertUnlessPresent(const QString& quotedTable,
                                              const QStringList& quotedColumns) const {
     return u"INSERT INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
            u") VALUES ("_s + placeholders(quotedColumns.size()) + u") ON CONFLICT DO NOTHING"_s;
-}
-
-QString PostgresDialect::insertOrUpdate(const QString& quotedTable,
-                                        const QStringList& quotedColumns,
-                                        const QStringList& quotedKeyColumns) const {
-    QStringList sets;
-    for (const QString& column : quotedColumns)
-        if (!quotedKeyColumns.contains(column))
-            sets << column + u" = excluded."_s + column;
-    return u"INSERT INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
-           u") VALUES ("_s + placeholders(quotedColumns.size()) + u") ON CONFLICT ("_s +
-           quotedKeyColumns.join(u", "_s) + u") DO "_s +
-           (sets.isEmpty() ? u"NOTHING"_s : u"UPDATE SET "_s + sets.join(u", "_s));
 }
 
 QString PostgresDialect::ignoringDuplicates(const QString& insert) const {

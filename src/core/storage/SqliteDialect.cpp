@@ -6,13 +6,6 @@ namespace tovin {
 
 namespace {
 
-QString placeholders(qsizetype count) {
-    QStringList marks;
-    for (qsizetype i = 0; i < count; ++i)
-        marks << u"?"_s;
-    return marks.join(u", "_s);
-}
-
 QString textLiteral(const QString& text) {
     return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
 }
@@ -76,18 +69,6 @@ QString SqliteDialect::insertUnlessPresent(const QString& quotedTable,
                                            const QStringList& quotedColumns) const {
     return u"INSERT OR IGNORE INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
            u") VALUES ("_s + placeholders(quotedColumns.size()) + u')';
-}
-
-QString SqliteDialect::insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
-                                      const QStringList& quotedKeyColumns) const {
-    QStringList sets;
-    for (const QString& column : quotedColumns)
-        if (!quotedKeyColumns.contains(column))
-            sets << column + u" = excluded."_s + column;
-    return u"INSERT INTO "_s + quotedTable + u" ("_s + quotedColumns.join(u", "_s) +
-           u") VALUES ("_s + placeholders(quotedColumns.size()) + u") ON CONFLICT ("_s +
-           quotedKeyColumns.join(u", "_s) + u") DO "_s +
-           (sets.isEmpty() ? u"NOTHING"_s : u"UPDATE SET "_s + sets.join(u", "_s));
 }
 
 QString SqliteDialect::ignoringDuplicates(const QString& insert) const {

@@ -17,8 +17,6 @@ public:
     QString dateLiteral(const QDate& date) const override;
     QString insertUnlessPresent(const QString& quotedTable,
                                 const QStringList& quotedColumns) const override;
-    QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
-                           const QStringList& quotedKeyColumns) const override;
     QString ignoringDuplicates(const QString& insert) const override;
 };
 

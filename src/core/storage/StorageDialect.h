@@ -44,10 +44,15 @@ public:
     // key as it is, and one that updates the other columns of that row instead.
     virtual QString insertUnlessPresent(const QString& quotedTable,
                                         const QStringList& quotedColumns) const = 0;
-    virtual QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
-                                   const QStringList& quotedKeyColumns) const = 0;
+    // Both engines take the same upsert.
+    QString insertOrUpdate(const QString& quotedTable, const QStringList& quotedColumns,
+                           const QStringList& quotedKeyColumns) const;
     // An INSERT ... SELECT that passes over the rows whose key is already there.
     virtual QString ignoringDuplicates(const QString& insert) const = 0;
+
+protected:
+    // "?, ?, ..." for `count` values.
+    static QString placeholders(qsizetype count);
 };
 
 } // namespace tovin
