@@ -193,6 +193,7 @@ void PostgresConnection::reconnectIfLost() {
                                u"The catalogue server "_s + place() +
                                    u" could not be reached again: "_s +
                                    QString::fromUtf8(PQerrorMessage(m_handle)).trimmed());
+    ++m_session;
     setUpSession();
 }
 
@@ -233,10 +234,30 @@ void PostgresConnection::exec(const char* sql, const QString& what) {
         raise(result.get(), what);
 }
 
+// One statement as libpq sends it.
+struct PostgresConnection::Call {
+    const QByteArray& sql;
+    int count;
+    const Oid* types;
+    const char* const* values;
+    const int* lengths;
+    const int* formats;
+    const Named* named;
+};
+
 PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const std::vector<Parameter>& parameters,
-                                                   const QString& what) {
+                                                   const QString& what, const Named* named) {
+    const quint64 session = m_session;
     reconnectIfLost();
+    // A connection made again keeps no statement of the one before: it is made anew.
+    Named again;
+    if (named && session != m_session) {
+        again = Named{named->name, true};
+        named = &again;
+    }
+    if (!m_inTransaction)
+        dropStatementsLetGo();
     const bool guarded = m_inTransaction;
     std::vector<Oid> types;
     std::vector<const char*> values;
@@ -248,15 +269,16 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
         lengths.push_back(int(p.data.size()));
         formats.push_back(p.binary ? 1 : 0);
     }
+    const Call call{sql,           int(parameters.size()), types.data(),
+                    values.data(), lengths.data(),         formats.data(),
+                    named};
     Result result;
     if (guarded && (m_savepointStale || m_savepointMissing)) {
-        result = runAfterNewSavepoint(!m_savepointMissing, sql, int(parameters.size()),
-                                      types.data(), values.data(), lengths.data(), formats.data());
+        result = runAfterNewSavepoint(!m_savepointMissing, call);
         m_savepointStale = false;
         m_savepointMissing = false;
     } else {
-        result.reset(PQexecParams(m_handle, sql.constData(), int(parameters.size()), types.data(),
-                                  values.data(), lengths.data(), formats.data(), 0));
+        result = runNow(call);
     }
     if (isSuccess(result.get())) {
         // A statement that only read leaves the savepoint where it was.
@@ -273,46 +295,79 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
     raise(result.get(), what);
 }
 
+PostgresConnection::Result PostgresConnection::runNow(const Call& call) {
+    if (!call.named)
+        return Result(PQexecParams(m_handle, call.sql.constData(), call.count, call.types,
+                                   call.values, call.lengths, call.formats, 0));
+    const char* name = call.named->name.constData();
+    if (call.named->parse) {
+        Result parsed(PQprepare(m_handle, name, call.sql.constData(), call.count, call.types));
+        if (!isSuccess(parsed.get()))
+            return parsed;
+    }
+    return Result(
+        PQexecPrepared(m_handle, name, call.count, call.values, call.lengths, call.formats, 0));
+}
+
+bool PostgresConnection::sendStatement(const Call& call) {
+    if (!call.named)
+        return PQsendQueryParams(m_handle, call.sql.constData(), call.count, call.types,
+                                 call.values, call.lengths, call.formats, 0);
+    const char* name = call.named->name.constData();
+    return (!call.named->parse ||
+            PQsendPrepare(m_handle, name, call.sql.constData(), call.count, call.types)) &&
+           PQsendQueryPrepared(m_handle, name, call.count, call.values, call.lengths, call.formats,
+                               0);
+}
+
+void PostgresConnection::dropStatementsLetGo() {
+    if (m_letGo->isEmpty())
+        return;
+    const LetGoList letGo = std::exchange(*m_letGo, {});
+    for (const auto& [name, session] : letGo)
+        if (session == m_session && PQstatus(m_handle) == CONNECTION_OK)
+            const Result dropped(PQexec(m_handle, "DEALLOCATE " + name));
+}
+
 // A write inside a transaction leaves the savepoint behind it; moving it on in a round trip of
 // its own cost as much again as the next statement, so the two go together in a pipeline.
-PostgresConnection::Result
-PostgresConnection::runAfterNewSavepoint(bool release, const QByteArray& sql, int count,
-                                         const unsigned int* types, const char* const* values,
-                                         const int* lengths, const int* formats) {
+PostgresConnection::Result PostgresConnection::runAfterNewSavepoint(bool release,
+                                                                    const Call& call) {
     if (!PQenterPipelineMode(m_handle)) {
         exec(release ? "RELEASE SAVEPOINT tovin_statement; SAVEPOINT tovin_statement"
                      : "SAVEPOINT tovin_statement",
              u"Marking the transaction"_s);
-        return Result(
-            PQexecParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0));
+        return runNow(call);
     }
-    const int Queries = release ? 3 : 2;
-    const bool sent =
-        (!release || PQsendQueryParams(m_handle, "RELEASE SAVEPOINT tovin_statement", 0, nullptr,
-                                       nullptr, nullptr, nullptr, 0)) &&
-        PQsendQueryParams(m_handle, "SAVEPOINT tovin_statement", 0, nullptr, nullptr, nullptr,
-                          nullptr, 0) &&
-        PQsendQueryParams(m_handle, sql.constData(), count, types, values, lengths, formats, 0) &&
-        PQpipelineSync(m_handle);
+    const int moves = release ? 2 : 1;
+    const int queries = moves + (call.named && call.named->parse ? 2 : 1);
+    const bool sent = (!release || PQsendQueryParams(m_handle, "RELEASE SAVEPOINT tovin_statement",
+                                                     0, nullptr, nullptr, nullptr, nullptr, 0)) &&
+                      PQsendQueryParams(m_handle, "SAVEPOINT tovin_statement", 0, nullptr, nullptr,
+                                        nullptr, nullptr, 0) &&
+                      sendStatement(call) && PQpipelineSync(m_handle);
     Result failedMove;
     Result statement;
     // Each query's results end with a null, and the sync ends the pipeline. A connection lost
-    // on the way gives nulls from then on.
+    // on the way gives nulls from then on. Of the statement's own queries (making it, running
+    // it) the first that failed tells, else the last.
     int query = 0;
     while (sent) {
         Result one(PQgetResult(m_handle));
         if (!one) {
-            if (++query > Queries || PQstatus(m_handle) != CONNECTION_OK)
+            if (++query > queries || PQstatus(m_handle) != CONNECTION_OK)
                 break;
             continue;
         }
         const ExecStatusType status = PQresultStatus(one.get());
         if (status == PGRES_PIPELINE_SYNC)
             break;
-        if (query == Queries - 1)
-            statement = std::move(one);
-        else if (!failedMove && status != PGRES_COMMAND_OK)
+        if (query >= moves) {
+            if (!statement || isSuccess(statement.get()))
+                statement = std::move(one);
+        } else if (!failedMove && status != PGRES_COMMAND_OK) {
             failedMove = std::move(one);
+        }
     }
     PQexitPipelineMode(m_handle);
     if (!sent || failedMove) {

@@ -60,9 +60,24 @@ public:
         void operator()(pg_result* result) const;
     };
     using Result = std::unique_ptr<pg_result, ResultDeleter>;
-    // Runs one statement; raises the server's refusal (`what` names the statement).
-    Result run(const QByteArray& sql, const std::vector<Parameter>& parameters,
-               const QString& what);
+    // A statement the server keeps parsed and planned, under a name of this connection.
+    struct Named {
+        QByteArray name;
+        bool parse = false; // made with this run; else made by an earlier one
+    };
+    // Runs one statement; raises the server's refusal (`what` names the statement). Given a
+    // name, it runs as that kept statement, made first when `parse` says so.
+    Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
+               const Named* named = nullptr);
+    // A new name for a kept statement, and the connection's session it is valid in (a
+    // connection made again has none of the earlier ones).
+    QByteArray newStatementName() { return "tovin_" + QByteArray::number(++m_statementNames); }
+    quint64 session() const { return m_session; }
+    // Where a statement puts the name of a kept statement it no longer needs, with its
+    // session; the connection drops them once no transaction is open. A statement may outlive
+    // its connection, so it holds the list weakly.
+    using LetGoList = QList<QPair<QByteArray, quint64>>;
+    std::weak_ptr<LetGoList> letGoList() const { return m_letGo; }
     // Whether a table (named in lower case) has the row key column that RETURNING can give.
     bool hasRowKey(const QString& table);
     // A name the server gave back (in lower case) as the catalogue spells it.
@@ -84,9 +99,12 @@ private:
     Result startTransaction(const QByteArray& sql);
     // The statement with the savepoint moved on before it, in one round trip; the statement's
     // result, or the failed move's.
-    Result runAfterNewSavepoint(bool release, const QByteArray& sql, int count,
-                                const unsigned int* types, const char* const* values,
-                                const int* lengths, const int* formats);
+    struct Call;
+    Result runAfterNewSavepoint(bool release, const Call& call);
+    // The statement alone, in round trips of its own.
+    Result runNow(const Call& call);
+    bool sendStatement(const Call& call);
+    void dropStatementsLetGo();
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;
@@ -119,6 +137,9 @@ private:
     // Watches the connection for notices of other programs while the program waits for events.
     std::unique_ptr<QObject> m_listener;
     QList<QByteArray> m_received;
+    quint64 m_session = 0;
+    quint64 m_statementNames = 0;
+    std::shared_ptr<LetGoList> m_letGo = std::make_shared<LetGoList>();
 };
 
 } // namespace tovin

@@ -75,6 +75,36 @@ PostgresStatement::PostgresStatement(PostgresConnection& connection, const QStri
     m_inserts =
         QString::fromUtf8(m_translated.text).trimmed().startsWith(u"insert"_s, Qt::CaseInsensitive);
     m_table = PostgresConnection::spelling(table).toUtf8();
+    m_letGo = connection.letGoList();
+}
+
+PostgresStatement::~PostgresStatement() {
+    letGoOfKept();
+}
+
+void PostgresStatement::letGoOfKept() {
+    if (m_kept.isEmpty())
+        return;
+    if (const std::shared_ptr<PostgresConnection::LetGoList> letGo = m_letGo.lock())
+        letGo->append({m_kept, m_keptSession});
+    m_kept.clear();
+}
+
+// Parsing and planning cost the server about as much as running a short statement; one run
+// again and again (an import's lookup and insert) is parsed and planned once.
+std::optional<PostgresConnection::Named> PostgresStatement::keptForThisRun() {
+    if (++m_runs < 2)
+        return std::nullopt;
+    std::vector<unsigned int> types;
+    for (const PostgresConnection::Parameter& p : m_parameters)
+        types.push_back(p.type);
+    if (!m_kept.isEmpty() && m_keptSession == m_connection.session() && types == m_keptTypes)
+        return PostgresConnection::Named{m_kept, false};
+    letGoOfKept();
+    m_kept = m_connection.newStatementName();
+    m_keptSession = m_connection.session();
+    m_keptTypes = std::move(types);
+    return PostgresConnection::Named{m_kept, true};
 }
 
 PostgresConnection::Parameter& PostgresStatement::parameter(int position) {
@@ -117,7 +147,19 @@ void PostgresStatement::execute() {
     m_row = -1;
     m_rows = 0;
     m_executed = false;
-    m_result = m_connection.run(m_translated.text, m_parameters, m_sql);
+    const std::optional<PostgresConnection::Named> kept = keptForThisRun();
+    try {
+        m_result =
+            m_connection.run(m_translated.text, m_parameters, m_sql, kept ? &*kept : nullptr);
+    } catch (...) {
+        // Whether the server made it is not known: it is made anew next time.
+        if (kept && kept->parse)
+            letGoOfKept();
+        throw;
+    }
+    // Made in the connection's present session (made again after a lost connection).
+    if (kept)
+        m_keptSession = m_connection.session();
     m_executed = true;
     pg_result* result = m_result.get();
     const QByteArray status(PQcmdStatus(result));

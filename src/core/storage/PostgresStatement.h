@@ -15,6 +15,7 @@ namespace tovin {
 class PostgresStatement final : public StorageStatement {
 public:
     PostgresStatement(PostgresConnection& connection, const QString& sql);
+    ~PostgresStatement() override;
 
     using StorageStatement::bind;
     using StorageStatement::value;
@@ -42,6 +43,9 @@ public:
 private:
     PostgresConnection::Parameter& parameter(int position);
     bool hasValue(int column) const;
+    // The kept statement this run goes as, if any, made anew when its types changed.
+    std::optional<PostgresConnection::Named> keptForThisRun();
+    void letGoOfKept();
 
     PostgresConnection& m_connection;
     QString m_sql;
@@ -52,6 +56,13 @@ private:
     QByteArray m_table; // the written table as the catalogue spells it
     std::vector<PostgresConnection::Parameter> m_parameters;
     PostgresConnection::Result m_result;
+    // A statement run more than once is kept parsed and planned by the server, for the types
+    // of the values it is sent with.
+    int m_runs = 0;
+    QByteArray m_kept;
+    quint64 m_keptSession = 0;
+    std::vector<unsigned int> m_keptTypes;
+    std::weak_ptr<PostgresConnection::LetGoList> m_letGo;
     int m_row = -1;
     int m_rows = 0;
     bool m_executed = false;

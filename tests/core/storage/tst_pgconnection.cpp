@@ -159,6 +159,38 @@ private slots:
         QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), qint64(2));
     }
 
+    // A statement run again goes as one the server keeps parsed: values of another type make
+    // it anew rather than being read as the old type's bytes, one that cannot be made leaves
+    // the transaction's earlier work in place, and the server lets go of it once the
+    // statement is gone.
+    void statementRunAgainTakesEachValueAsSent() {
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY, v bigint)"_s)->execute();
+        db->begin();
+        {
+            const auto insert = db->prepare(u"INSERT INTO t (k, v) VALUES (?, ?)"_s);
+            const QVariantList values{u"7"_s,          u"8"_s,     5.0,   qint64(6),
+                                      QByteArray("x"), QVariant(), u"9"_s};
+            for (int k = 0; k < values.size(); ++k) {
+                insert->reset();
+                insert->bind(1, qint64(k + 1));
+                insert->bind(2, values.at(k));
+                if (values.at(k).typeId() == QMetaType::QByteArray)
+                    QVERIFY_THROWS_EXCEPTION(StatementRefused, insert->execute());
+                else
+                    insert->execute();
+            }
+        }
+        db->commit();
+        QStringList rows;
+        const auto read = db->prepare(u"SELECT k, v FROM t ORDER BY k"_s);
+        while (read->next())
+            rows << QString::number(read->integer(0)) + u':' +
+                        (read->isNull(1) ? u"null"_s : QString::number(read->integer(1)));
+        QCOMPARE(rows.join(u' '), u"1:7 2:8 3:5 4:6 6:null 7:9"_s);
+        QCOMPARE(count(*db, u"SELECT count(*) FROM pg_prepared_statements"_s), qint64(0));
+    }
+
     // A row another connection holds is waited for only so long, and the wait's end is told
     // as the catalogue being locked; the waiting transaction goes on.
     // A lock held elsewhere is waited for only as long as set, and told in plain words: a row
@@ -257,6 +289,9 @@ private slots:
     void lostConnectionIsToldAndMadeAgain() {
         const auto db = connect();
         const auto pid = db->prepare(u"SELECT pg_backend_pid()"_s);
+        // Run twice, it is one the server keeps; a new connection has to make it again.
+        QVERIFY(pid->next());
+        pid->reset();
         QVERIFY(pid->next());
         const qint64 backend = pid->integer(0);
         pid->reset();
