@@ -233,14 +233,9 @@ bool PostgresStatement::isNull(int column) const {
 void PostgresStatement::appendRemainingIntegers(int column, std::vector<qint64>& to) {
     if (!m_executed)
         execute();
-    const pg_result* result = m_result.get();
     to.reserve(to.size() + size_t(std::max(0, m_rows - m_row - 1)));
-    for (++m_row; m_row < m_rows; ++m_row) {
-        const std::optional<qint64> number = PQgetisnull(result, m_row, column)
-                                                 ? std::nullopt
-                                                 : wholeNumberAt(result, m_row, column);
-        to.push_back(number ? *number : integer(column));
-    }
+    for (++m_row; m_row < m_rows; ++m_row)
+        to.push_back(integer(column));
     m_row = m_rows;
 }
 
