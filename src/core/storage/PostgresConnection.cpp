@@ -234,17 +234,6 @@ void PostgresConnection::exec(const char* sql, const QString& what) {
         raise(result.get(), what);
 }
 
-// One statement as libpq sends it.
-struct PostgresConnection::Call {
-    const QByteArray& sql;
-    int count;
-    const Oid* types;
-    const char* const* values;
-    const int* lengths;
-    const int* formats;
-    const Named* named;
-};
-
 PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const std::vector<Parameter>& parameters,
                                                    const QString& what, const Named* named) {
@@ -259,19 +248,8 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
     if (!m_inTransaction)
         dropStatementsLetGo();
     const bool guarded = m_inTransaction;
-    std::vector<Oid> types;
-    std::vector<const char*> values;
-    std::vector<int> lengths;
-    std::vector<int> formats;
-    for (const Parameter& p : parameters) {
-        types.push_back(p.type);
-        values.push_back(p.null ? nullptr : p.data.constData());
-        lengths.push_back(int(p.data.size()));
-        formats.push_back(p.binary ? 1 : 0);
-    }
-    const Call call{sql,           int(parameters.size()), types.data(),
-                    values.data(), lengths.data(),         formats.data(),
-                    named};
+    const SendArrays arrays(parameters);
+    const Call call = arrays.call(sql, named);
     Result result;
     if (guarded && (m_savepointStale || m_savepointMissing)) {
         result = runAfterNewSavepoint(!m_savepointMissing, call);

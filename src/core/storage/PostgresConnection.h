@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct pg_conn;
@@ -65,6 +66,14 @@ public:
         QByteArray name;
         bool parse = false; // made with this run; else made by an earlier one
     };
+    // For PostgresStatement: one run of a group, as it goes to the server.
+    struct Grouped {
+        const QByteArray* sql = nullptr;
+        std::vector<Parameter> parameters;
+        std::optional<Named> named;
+        bool reads = false; // a SELECT
+    };
+    void runTogether(std::vector<GroupedRun>& runs) override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
     // name, it runs as that kept statement, made first when `parse` says so.
     Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
@@ -99,11 +108,33 @@ private:
     Result startTransaction(const QByteArray& sql);
     // The statement with the savepoint moved on before it, in one round trip; the statement's
     // result, or the failed move's.
-    struct Call;
+    // One statement as libpq sends it.
+    struct Call {
+        const QByteArray& sql;
+        int count;
+        const unsigned int* types;
+        const char* const* values;
+        const int* lengths;
+        const int* formats;
+        const Named* named;
+    };
+    // The arrays libpq takes a statement's values in, for as long as it is being sent.
+    struct SendArrays {
+        explicit SendArrays(const std::vector<Parameter>& parameters);
+        Call call(const QByteArray& sql, const Named* named) const;
+        std::vector<unsigned int> types;
+        std::vector<const char*> values;
+        std::vector<int> lengths;
+        std::vector<int> formats;
+    };
     Result runAfterNewSavepoint(bool release, const Call& call);
     // The statement alone, in round trips of its own.
     Result runNow(const Call& call);
     bool sendStatement(const Call& call);
+    // Sends the runs in one pipeline, each behind the savepoint as run() puts it, and gives
+    // what came back for each, up to and including the first that failed, which is rolled back;
+    // nothing when the connection cannot take a pipeline now.
+    std::optional<std::vector<Result>> runPipelined(const std::vector<Grouped>& calls);
     void dropStatementsLetGo();
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);

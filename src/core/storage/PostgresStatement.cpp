@@ -72,8 +72,9 @@ PostgresStatement::PostgresStatement(PostgresConnection& connection, const QStri
         text += " RETURNING rowid";
         m_keysOnly = true;
     }
-    m_inserts =
-        QString::fromUtf8(m_translated.text).trimmed().startsWith(u"insert"_s, Qt::CaseInsensitive);
+    const QString text = QString::fromUtf8(m_translated.text).trimmed();
+    m_inserts = text.startsWith(u"insert"_s, Qt::CaseInsensitive);
+    m_reads = text.startsWith(u"select"_s, Qt::CaseInsensitive);
     m_table = PostgresConnection::spelling(table).toUtf8();
     m_letGo = connection.letGoList();
 }
@@ -148,15 +149,32 @@ void PostgresStatement::execute() {
     m_rows = 0;
     m_executed = false;
     const std::optional<PostgresConnection::Named> kept = keptForThisRun();
+    PostgresConnection::Result result;
     try {
-        m_result =
-            m_connection.run(m_translated.text, m_parameters, m_sql, kept ? &*kept : nullptr);
+        result = m_connection.run(m_translated.text, m_parameters, m_sql, kept ? &*kept : nullptr);
     } catch (...) {
-        // Whether the server made it is not known: it is made anew next time.
-        if (kept && kept->parse)
-            letGoOfKept();
+        notMade(kept);
         throw;
     }
+    takeResult(std::move(result), kept);
+}
+
+PostgresConnection::Grouped PostgresStatement::grouped() {
+    PostgresConnection::Grouped call{&m_translated.text, m_parameters, keptForThisRun(), m_reads};
+    return call;
+}
+
+// Whether the server made it is not known: it is made anew next time.
+void PostgresStatement::notMade(const std::optional<PostgresConnection::Named>& kept) {
+    if (kept && kept->parse)
+        letGoOfKept();
+}
+
+void PostgresStatement::takeResult(PostgresConnection::Result taken,
+                                   const std::optional<PostgresConnection::Named>& kept) {
+    m_result = std::move(taken);
+    m_row = -1;
+    m_rows = 0;
     // Made in the connection's present session (made again after a lost connection).
     if (kept)
         m_keptSession = m_connection.session();

@@ -40,6 +40,15 @@ public:
     QVariant value(int column, ColumnKind kind) const override;
     void appendRemainingIntegers(int column, std::vector<qint64>& to) override;
 
+    // For a group of runs that goes to the server together: this run as it is sent, with the
+    // values bound now; what came back for it, read as execute() reads it; and, for a run
+    // that did not come back, the kept statement it was to make forgotten.
+    PostgresConnection::Grouped grouped();
+    void takeResult(PostgresConnection::Result result,
+                    const std::optional<PostgresConnection::Named>& kept);
+    void notMade(const std::optional<PostgresConnection::Named>& kept);
+    const QString& sql() const { return m_sql; }
+
 private:
     PostgresConnection::Parameter& parameter(int position);
     bool hasValue(int column) const;
@@ -53,7 +62,8 @@ private:
     // The keys of the rows a write changes come back as its only column, which is not shown.
     bool m_keysOnly = false;
     bool m_inserts = false;
-    QByteArray m_table; // the written table as the catalogue spells it
+    bool m_reads = false; // a SELECT, which leaves the transaction's savepoint where it was
+    QByteArray m_table;   // the written table as the catalogue spells it
     std::vector<PostgresConnection::Parameter> m_parameters;
     PostgresConnection::Result m_result;
     // A statement run more than once is kept parsed and planned by the server, for the types

@@ -1,5 +1,7 @@
 #include "core/storage/StorageConnection.h"
 
+#include "core/data/CatalogueFailure.h"
+
 namespace tovin {
 
 StorageStatement& StorageConnection::cached(const QString& sql) {
@@ -7,6 +9,26 @@ StorageStatement& StorageConnection::cached(const QString& sql) {
     if (it == m_cached.end())
         it = m_cached.insert(sql, std::shared_ptr<StorageStatement>(prepare(sql)));
     return **it;
+}
+
+void StorageConnection::runTogether(std::vector<GroupedRun>& runs) {
+    for (GroupedRun& run : runs) {
+        StorageStatement& statement = *run.statement;
+        try {
+            for (size_t i = 0; i < run.values.size(); ++i)
+                statement.bind(int(i) + 1, run.values[i]);
+            statement.execute();
+        } catch (const StatementRefused& refusal) {
+            statement.reset();
+            if (!run.refused)
+                throw;
+            run.refused(refusal);
+            continue;
+        }
+        if (run.done)
+            run.done(statement);
+        statement.reset();
+    }
 }
 
 } // namespace tovin

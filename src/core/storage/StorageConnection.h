@@ -11,8 +11,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tovin {
+
+class StatementRefused;
 
 // A column as the engine declares it: the data layer reads its kind from the declared type.
 struct StoredColumn {
@@ -36,6 +39,21 @@ public:
     StorageStatement& cached(const QString& sql);
     // Finalises the kept statements (before the engine is closed).
     void forgetStatements() { m_cached.clear(); }
+
+    // One run of a statement in a group (see runTogether), with its values bound from position
+    // 1. `done` reads what the run gave; `refused` is told when the engine refused the run.
+    struct GroupedRun {
+        StorageStatement* statement = nullptr;
+        std::vector<QVariant> values;
+        std::function<void(StorageStatement&)> done;
+        std::function<void(const StatementRefused&)> refused;
+    };
+    // Runs the group in order, each run as execute() runs it alone: a refused run changes
+    // nothing and is told to its `refused` (raised when it has none), and the runs after it
+    // still go. A failure of the catalogue itself raises and ends the group. `done` is told in
+    // order, though possibly only once later runs were made too: an engine on a server sends
+    // the group inside a transaction in one exchange instead of one for each run.
+    virtual void runTogether(std::vector<GroupedRun>& runs);
 
     enum class Intent { Read, Write };
     // A write transaction takes the write lock when it begins, so a transaction that began as a

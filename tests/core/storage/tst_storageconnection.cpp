@@ -289,6 +289,84 @@ private slots:
         QCOMPARE(read->text(0), kept);
         QVERIFY(!read->next());
     }
+
+    // A group of runs gives what each run alone gives: a refused one changes nothing and is
+    // told, each reader sees exactly the writes before it, and a statement kept by the server
+    // for its later runs is made again when the run that was to make it did not come back.
+    void groupRunsAsEachAlone_data() {
+        QTest::addColumn<QList<int>>("existing"); // keys in the table before the group
+        QTest::addColumn<bool>("inTransaction");
+        QTest::addColumn<QList<int>>("counts"); // rows seen after each of the keys 1 to 4
+        QTest::addColumn<QList<int>>("refused");
+        QTest::newRow("none refused")
+            << QList<int>{} << true << QList<int>{1, 2, 3, 4} << QList<int>{};
+        QTest::newRow("first refused")
+            << QList<int>{1} << true << QList<int>{1, 2, 3, 4} << QList<int>{1};
+        QTest::newRow("the run making the kept statement refused")
+            << QList<int>{2} << true << QList<int>{2, 2, 3, 4} << QList<int>{2};
+        QTest::newRow("two in a row refused")
+            << QList<int>{2, 3} << true << QList<int>{3, 3, 3, 4} << QList<int>{2, 3};
+        QTest::newRow("last refused")
+            << QList<int>{4} << true << QList<int>{2, 3, 4, 4} << QList<int>{4};
+        QTest::newRow("outside a transaction")
+            << QList<int>{3} << false << QList<int>{2, 3, 3, 4} << QList<int>{3};
+    }
+    void groupRunsAsEachAlone() {
+        QFETCH(QList<int>, existing);
+        QFETCH(bool, inTransaction);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, refused);
+        const auto db = scratch();
+        QVERIFY(db);
+        db->prepare(u"CREATE TABLE k (id INTEGER PRIMARY KEY, name TEXT)"_s)->next();
+        const auto insert = db->prepare(u"INSERT INTO k (id, name) VALUES (?, ?)"_s);
+        for (int id : existing) {
+            insert->bind(1, qint64(id));
+            insert->bindText(2, u"before"_s);
+            insert->execute();
+            insert->reset();
+        }
+        const auto count = db->prepare(u"SELECT count(*) FROM k"_s);
+        QList<int> seen;
+        QList<int> told;
+        std::vector<StorageConnection::GroupedRun> runs;
+        for (int id = 1; id <= 4; ++id) {
+            runs.push_back({insert.get(),
+                            {QVariant(qlonglong(id)), QVariant(u"group"_s)},
+                            {},
+                            [&told, id](const StatementRefused&) { told << id; }});
+            runs.push_back({count.get(),
+                            {},
+                            [&seen](StorageStatement& read) {
+                                QVERIFY(read.next());
+                                seen << int(read.integer(0));
+                            },
+                            {}});
+        }
+        if (inTransaction)
+            db->begin();
+        db->runTogether(runs);
+        if (inTransaction)
+            db->commit();
+        QCOMPARE(seen, counts);
+        QCOMPARE(told, refused);
+        const auto names = db->prepare(u"SELECT id FROM k WHERE name = 'group' ORDER BY id"_s);
+        QList<int> written;
+        while (names->next())
+            written << int(names->integer(0));
+        QList<int> expected;
+        for (int id = 1; id <= 4; ++id)
+            if (!refused.contains(id))
+                expected << id;
+        QCOMPARE(written, expected);
+        // The statements go on working alone after the group.
+        insert->bind(1, qint64(5));
+        insert->bindText(2, u"after"_s);
+        insert->execute();
+        insert->reset();
+        QVERIFY(count->next());
+        QCOMPARE(count->integer(0), qint64(counts.last() + 1));
+    }
 };
 
 QTEST_GUILESS_MAIN(StorageConnectionTest)
