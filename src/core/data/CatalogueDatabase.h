@@ -148,6 +148,8 @@ public:
     BatchedTransaction(CatalogueDatabase& db, int rowsPerBatch);
     // Counts one row; commits the batch when it is full.
     void rowDone();
+    // The rows still to come before the batch in progress is committed.
+    int rowsUntilCommit() const { return m_rowsPerBatch - m_rows; }
     // Commits the rows of the batch in progress; no further rows may follow.
     void commit();
 

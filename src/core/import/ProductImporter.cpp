@@ -145,22 +145,17 @@ QString ProductImporter::editedNote(const QString& note, const QDate& today,
 }
 
 bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
-    m_stockNumber.clear();
-    try {
-        processItem(item);
-    } catch (const CatalogueFailure&) {
-        // The file itself cannot be written: every further item would fail too. The batches
-        // already committed stay; the one in progress is rolled back.
-        throw;
-    } catch (const StatementRefused& error) {
-        reportError(RunTimeError(
-            error.number(), ImportMessages::refusedItem(m_stockNumber, error.databaseMessage())));
-    } catch (const RunTimeError& error) {
-        reportError(RunTimeError(error.number(),
-                                 ImportMessages::refusedItem(m_stockNumber, error.description())));
+    Waiting waiting;
+    waiting.progressValue = progressValue;
+    if (takesPart(item)) {
+        waiting.kind = Waiting::Kind::Item;
+        waiting.stockNumber = item.field(m_stockIndex);
+        waiting.item = item;
+    } else {
+        waiting.kind = Waiting::Kind::PassedOver;
     }
-    m_transaction->rowDone();
-    return tellProgress(progressValue);
+    addWaiting(std::move(waiting));
+    return !m_stopped;
 }
 
 bool ProductImporter::tellProgress(qint64 progressValue) {
@@ -171,40 +166,16 @@ bool ProductImporter::tellProgress(qint64 progressValue) {
     return m_progressCallback(m_progress);
 }
 
-void ProductImporter::processItem(ImportItem& item) {
-    const QString stockNumber = item.field(m_stockIndex);
-    if (ImportValueRules::skipsStockNumber(stockNumber))
-        return;
-    m_stockNumber = stockNumber;
+bool ProductImporter::takesPart(ImportItem& item) const {
+    if (ImportValueRules::skipsStockNumber(item.field(m_stockIndex)))
+        return false;
     ImportValueRules::clearDashFields(item);
     if (m_options.skipDiscontinued)
         for (const MappedField& field : m_fields)
             if (field.code == MappingCodes::Discontinued &&
                 ImportValueRules::isDiscontinued(item.field(field.position)))
-                return;
-
-    m_find->reset();
-    m_find->bind(1, QVariant(stockNumber));
-    const bool found = m_find->next();
-    qint64 rowId = 0;
-    if (found) {
-        rowId = m_find->integer(0);
-        for (int column = 1; column < ColumnCount; ++column)
-            if (m_columns[column].selectIndex >= 0)
-                m_current[column] =
-                    m_find->value(m_columns[column].selectIndex, m_columns[column].kind);
-    }
-    m_find->reset();
-
-    if (found)
-        editRow(item, rowId);
-    else if (!m_options.editOnly)
-        addRow(item);
-    else
-        return;
-    if (m_progressCallback)
-        m_progress.status = ImportMessages::progress(stockNumber, int(m_rowsChecked),
-                                                     int(m_rowsAdded), int(m_rowsEdited));
+                return false;
+    return true;
 }
 
 bool ProductImporter::toStorage(int code, const QString& value, QVariant& storage) {
@@ -270,17 +241,17 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
     ++m_rowsChecked;
     if (!m_changes.isEmpty()) {
         StorageStatement& update = updateStatement(m_mask & ~bit(NotesColumn));
-        int parameter = 1;
+        std::vector<QVariant> values;
         for (int column = 1; column < ColumnCount; ++column)
             if (column != NotesColumn && (m_mask & bit(column)))
-                update.bind(parameter++, m_write[column]);
+                values.push_back(m_write[column]);
         // m_current holds the notes as stored, or the new value of a changed Notes field.
-        update.bind(parameter++, QVariant(appendToNotes(
-                                     TextRules::toText(m_current[NotesColumn]),
-                                     editedNote(m_options.note, m_options.today, m_changes))));
-        update.bind(parameter, rowId);
-        update.next();
-        update.reset();
+        values.push_back(
+            QVariant(appendToNotes(TextRules::toText(m_current[NotesColumn]),
+                                   editedNote(m_options.note, m_options.today, m_changes))));
+        values.push_back(QVariant(qlonglong(rowId)));
+        m_writes.push_back({&update, std::move(values), {}, refusalOf(*m_writing)});
+        m_writing->written = Waiting::Written::Edited;
         ++m_rowsEdited;
     }
 }
@@ -330,17 +301,14 @@ void ProductImporter::addRow(const ImportItem& item) {
         m_mask |= bit(NotesColumn);
     }
 
-    StorageStatement& insert = insertStatement(m_mask);
-    int parameter = 1;
+    std::vector<QVariant> values;
     for (int column = 1; column < ColumnCount; ++column)
         if (m_mask & bit(column))
-            insert.bind(parameter++, m_write[column]);
-    insert.next();
-    insert.reset();
+            values.push_back(m_write[column]);
+    m_added.push_back({m_writing, m_mask, std::move(values)});
+    m_writing->written = Waiting::Written::Added;
     ++m_rowsChecked;
     ++m_rowsAdded;
-    if (m_options.report)
-        m_options.report->addAdded(m_stockNumber);
 }
 
 StorageStatement& ProductImporter::updateStatement(quint32 mask) {
@@ -355,8 +323,9 @@ StorageStatement& ProductImporter::updateStatement(quint32 mask) {
     return *m_updates.emplace(mask, m_db.prepare(sql)).first->second;
 }
 
-StorageStatement& ProductImporter::insertStatement(quint32 mask) {
-    auto it = m_inserts.find(mask);
+StorageStatement& ProductImporter::insertStatement(quint32 mask, int rows) {
+    const quint64 key = quint64(rows) << 32 | mask;
+    auto it = m_inserts.find(key);
     if (it != m_inserts.end())
         return *it->second;
     QString names = m_columns[0].quotedName;
@@ -367,9 +336,12 @@ StorageStatement& ProductImporter::insertStatement(quint32 mask) {
         names += u", "_s + m_columns[column].quotedName;
         marks += u", ?"_s;
     }
+    QStringList rowsOfMarks;
+    for (int row = 0; row < rows; ++row)
+        rowsOfMarks << u'(' + marks + u')';
     const QString sql =
-        u"INSERT INTO "_s + m_table + u" ("_s + names + u") VALUES ("_s + marks + u')';
-    return *m_inserts.emplace(mask, m_db.prepare(sql)).first->second;
+        u"INSERT INTO "_s + m_table + u" ("_s + names + u") VALUES "_s + rowsOfMarks.join(u", "_s);
+    return *m_inserts.emplace(key, m_db.prepare(sql)).first->second;
 }
 
 void ProductImporter::passOver(int code, const QString& raw) {
@@ -379,6 +351,10 @@ void ProductImporter::passOver(int code, const QString& raw) {
 }
 
 void ProductImporter::reportError(const RunTimeError& error) {
+    if (m_writing) {
+        m_writing->errors.append(error);
+        return;
+    }
     ++m_errors;
     if (m_options.onError)
         m_options.onError(error);
@@ -395,6 +371,9 @@ ImportCounts ProductImporter::counts() const {
 }
 
 ImportOutcome ProductImporter::finish(bool cancelled) {
+    // The items still waiting came before the end or the stop.
+    if (!m_stopped && !writeGroup())
+        cancelled = true;
     const ImportCounts totals = counts();
     if (m_run && m_transaction)
         m_run->setTotals(ImportMessages::totals(totals.checked, totals.added, totals.edited));
@@ -486,8 +465,12 @@ bool ProductImporter::processInOrder(ImportItem& item, qsizetype position, qint6
     const QString key = RepeatedStockNumbers::key(stockNumber);
     ImportItem& merged = m_earlier[key];
     overlay(merged, item);
-    if (m_repeats.hasLaterItem(stockNumber, position))
-        return tellProgress(progressValue);
+    if (m_repeats.hasLaterItem(stockNumber, position)) {
+        Waiting waiting;
+        waiting.progressValue = progressValue;
+        addWaiting(std::move(waiting));
+        return !m_stopped;
+    }
     ImportItem last = std::move(merged);
     m_earlier.remove(key);
     return process(last, progressValue);

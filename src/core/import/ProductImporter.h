@@ -8,9 +8,11 @@
 #include "core/import/ImportProgress.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/RepeatedStockNumbers.h"
+#include "core/storage/StorageConnection.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -27,7 +29,6 @@ class Divider;
 class BatchedTransaction;
 class JournalRun;
 class LineSource;
-class StorageStatement;
 class TextFile;
 
 // Adds and refreshes Products rows from the items of a supplier file, a text file or a database
@@ -52,9 +53,13 @@ class TextFile;
 //
 // Lookups go through the StockNo index with one prepared statement; rows are written with
 // prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
-// the items of its finished batches in the catalogue. A value that a column refuses (a word
-// for a number) is reported through ImportOptions::onError, naming the item and the column, and
-// left out; an item whose row the catalogue refuses is reported and passed over; the run goes
+// the items of its finished batches in the catalogue. Items are taken in groups of up to
+// GroupSize within one transaction: the group's lookups run together, then its items are
+// compared and told to the progress callback one by one, then the group's writes run together
+// (a catalogue on a server answers a group in one exchange). An item the callback stops at is
+// the last written, as when each is written before the next is read. A value that a column refuses
+// (a word for a number) is reported through ImportOptions::onError, naming the item and the column,
+// and left out; an item whose row the catalogue refuses is reported and passed over; the run goes
 // on. A failure of the catalogue file itself (read-only, disk full, a lock that does not clear)
 // raises a CatalogueFailure and ends the run, keeping the finished batches.
 class ProductImporter {
@@ -79,6 +84,9 @@ public:
     // process() for the item at `position` (its line or row, as `repeats` counts them).
     bool processInOrder(ImportItem& item, qsizetype position, qint64 progressValue);
     int stockIndex() const { return m_stockIndex; }
+
+    // The most items looked up and written together.
+    static constexpr int GroupSize = 256;
 
     // Writes the last batch and gives the totals.
     ImportOutcome finish(bool cancelled);
@@ -135,7 +143,39 @@ private:
     ImportOutcome importLines(LineSource first, const std::function<LineSource()>& reopen,
                               qsizetype startLine, const Divider& divider,
                               const ProgressCallback& progress);
-    void processItem(ImportItem& item);
+    // One item, or a place in the file, waiting in the group.
+    struct Waiting {
+        enum class Kind {
+            ProgressOnly, // an earlier item of a repeated stock number, held back
+            PassedOver,   // passed over without a lookup, but counted in its transaction
+            Item,
+        };
+        Kind kind = Kind::ProgressOnly;
+        ImportItem item;
+        QString stockNumber;
+        qint64 progressValue = 0;
+        bool lookedUp = false; // false when the lookup was refused
+        bool found = false;
+        qint64 rowId = 0;
+        std::array<QVariant, ColumnCount> stored;
+        enum class Written { Nothing, Added, Edited } written = Written::Nothing;
+        // Told once the group is written, in the order of the items.
+        QList<RunTimeError> errors;
+    };
+    // Whether the item passes through to a lookup (else it is passed over).
+    bool takesPart(ImportItem& item) const;
+    void addWaiting(Waiting waiting);
+    // Looks up, compares and writes the waiting group; false when the callback asked to stop.
+    bool writeGroup();
+    void lookUpGroup();
+    void readFound(Waiting& waiting, StorageStatement& found);
+    void compare(Waiting& waiting);
+    void writeAndTell(qsizetype told);
+    // Passes over the item whose row was refused, uncounting it.
+    std::function<void(const StatementRefused&)> refusalOf(Waiting& waiting);
+    void writeAdded();
+    // A group stops short of a stock number the catalogue may take as one already in it.
+    static QString groupKey(const QString& stockNumber);
     // Tells the progress callback; false when it asks to stop.
     bool tellProgress(qint64 progressValue);
     void editRow(const ImportItem& item, qint64 rowId);
@@ -148,7 +188,8 @@ private:
     void passOver(int code, const QString& raw);
     void reportError(const RunTimeError& error);
     StorageStatement& updateStatement(quint32 mask);
-    StorageStatement& insertStatement(quint32 mask);
+    // An insert of `rows` new rows of the columns in `mask`.
+    StorageStatement& insertStatement(quint32 mask, int rows);
 
     CatalogueDatabase& m_db;
     ImportOptions m_options;
@@ -162,8 +203,20 @@ private:
 
     std::unique_ptr<StorageStatement> m_find;
     std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_updates;
-    std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_inserts;
+    std::unordered_map<quint64, std::unique_ptr<StorageStatement>> m_inserts;
     std::unique_ptr<BatchedTransaction> m_transaction;
+    std::vector<Waiting> m_waiting;
+    int m_waitingRows = 0; // of them, those counted in their transaction
+    QSet<QString> m_waitingKeys;
+    std::vector<StorageConnection::GroupedRun> m_writes; // the group's updates
+    struct AddedRow {
+        Waiting* waiting;
+        quint32 mask;
+        std::vector<QVariant> values;
+    };
+    std::vector<AddedRow> m_added; // and its new rows
+    Waiting* m_writing = nullptr;  // the item whose row is being compared
+    bool m_stopped = false;
     std::unique_ptr<JournalRun> m_run; // none for a trial run, which keeps nothing
 
     // Per item: the stored values read by the lookup, the values to write and which columns.

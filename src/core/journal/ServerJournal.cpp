@@ -115,8 +115,10 @@ void setRun(CatalogueDatabase& db, qint64 run) {
         db.run(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
                u"tbl text NOT NULL, op smallint NOT NULL, key bigint NOT NULL, before jsonb, "
                u"after jsonb)"_s);
-    db.scalar(u"SELECT set_config('tovin.run', ?, false)"_s,
-              {run != 0 ? QString::number(run) : QString(u""_s)});
+    // A SET, not a SELECT of set_config: a statement that reads leaves the transaction's
+    // savepoint before it, and a write refused later in the transaction would roll back to
+    // there, taking the run's setting with it.
+    db.run(u"SET tovin.run = '"_s + (run != 0 ? QString::number(run) : QString()) + u'\'');
 }
 
 void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
