@@ -117,6 +117,7 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     m_find = db.prepare(sql);
 
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
+    m_waiting.reserve(MostWaiting);
     if (!m_options.dryRun)
         m_run = std::make_unique<JournalRun>(db, m_options.runKind, m_options.runSource);
 }

@@ -73,8 +73,10 @@ public:
     // The callback told after every item, and the end of its progress bar.
     void setProgress(ProgressCallback progress, qint64 maximum);
 
-    // Adds or edits the row of one item (fields 7 and 8 of `item` may be cleared), then tells
-    // the progress callback with `progressValue`. Returns false when the callback asks to stop.
+    // Adds or edits the row of one item (fields 7 and 8 of `item` may be cleared) and tells the
+    // progress callback with `progressValue`, both once the item's group is written (at the
+    // latest by finish()). Returns false once the callback has asked to stop: the items given
+    // after the one it stopped at are not written.
     bool process(ImportItem& item, qint64 progressValue);
 
     // Items that share a stock number are taken as one. `repeats`, from a first reading of the
@@ -127,6 +129,8 @@ public:
 
 private:
     static constexpr int ColumnCount = CatalogueSchema::ProductsColumn::Count;
+    // The most places held with a group, held-back items of repeated stock numbers included.
+    static constexpr int MostWaiting = 4 * GroupSize;
     struct Column {
         QString name;
         QString quotedName;
@@ -161,6 +165,8 @@ private:
         enum class Written { Nothing, Added, Edited } written = Written::Nothing;
         // Told once the group is written, in the order of the items.
         QList<RunTimeError> errors;
+        // The item is passed over for what the catalogue said (`words`).
+        void refuse(int number, const QString& words);
     };
     // Whether the item passes through to a lookup (else it is passed over).
     bool takesPart(ImportItem& item) const;

@@ -12,6 +12,10 @@
 
 namespace tovin {
 
+void ProductImporter::Waiting::refuse(int number, const QString& words) {
+    errors.append(RunTimeError(number, ImportMessages::refusedItem(stockNumber, words)));
+}
+
 // The server's case-blind comparison takes more texts as equal than the letters A to Z folded
 // (accented capitals, ligatures, composed and decomposed accents): the key is coarser still, so
 // two items that the catalogue may take as one product are never looked up in one group.
@@ -39,7 +43,7 @@ void ProductImporter::addWaiting(Waiting waiting) {
     m_waiting.push_back(std::move(waiting));
     // A group never spans two transactions, so that a commit keeps whole groups.
     const int limit = qMin(GroupSize, m_transaction->rowsUntilCommit());
-    if (m_waitingRows >= limit || qsizetype(m_waiting.size()) >= 4 * GroupSize)
+    if (m_waitingRows >= limit || qsizetype(m_waiting.size()) >= MostWaiting)
         writeGroup();
 }
 
@@ -71,15 +75,12 @@ void ProductImporter::lookUpGroup() {
     for (Waiting& waiting : m_waiting) {
         if (waiting.kind != Waiting::Kind::Item)
             continue;
-        lookups.push_back(
-            {m_find.get(),
-             {QVariant(waiting.stockNumber)},
-             [this, &waiting](StorageStatement& found) { readFound(waiting, found); },
-             [&waiting](const StatementRefused& error) {
-                 waiting.errors.append(RunTimeError(
-                     error.number(),
-                     ImportMessages::refusedItem(waiting.stockNumber, error.databaseMessage())));
-             }});
+        lookups.push_back({m_find.get(),
+                           {QVariant(waiting.stockNumber)},
+                           [this, &waiting](StorageStatement& found) { readFound(waiting, found); },
+                           [&waiting](const StatementRefused& error) {
+                               waiting.refuse(error.number(), error.databaseMessage());
+                           }});
     }
     m_db.connection().runTogether(lookups);
 }
@@ -98,8 +99,7 @@ void ProductImporter::readFound(Waiting& waiting, StorageStatement& found) {
     } catch (const CatalogueFailure&) {
         throw;
     } catch (const RunTimeError& error) {
-        waiting.errors.append(RunTimeError(
-            error.number(), ImportMessages::refusedItem(waiting.stockNumber, error.description())));
+        waiting.refuse(error.number(), error.description());
     }
 }
 
@@ -120,11 +120,9 @@ void ProductImporter::compare(Waiting& waiting) {
         m_writing = nullptr;
         throw;
     } catch (const StatementRefused& error) {
-        waiting.errors.append(RunTimeError(
-            error.number(), ImportMessages::refusedItem(m_stockNumber, error.databaseMessage())));
+        waiting.refuse(error.number(), error.databaseMessage());
     } catch (const RunTimeError& error) {
-        waiting.errors.append(RunTimeError(
-            error.number(), ImportMessages::refusedItem(m_stockNumber, error.description())));
+        waiting.refuse(error.number(), error.description());
     }
     m_writing = nullptr;
     waiting.item.clear();
@@ -132,9 +130,7 @@ void ProductImporter::compare(Waiting& waiting) {
 
 std::function<void(const StatementRefused&)> ProductImporter::refusalOf(Waiting& waiting) {
     return [this, &waiting](const StatementRefused& error) {
-        waiting.errors.append(
-            RunTimeError(error.number(), ImportMessages::refusedItem(waiting.stockNumber,
-                                                                     error.databaseMessage())));
+        waiting.refuse(error.number(), error.databaseMessage());
         // The item was counted when it was compared.
         if (waiting.written == Waiting::Written::Added) {
             --m_rowsChecked;
