@@ -284,9 +284,15 @@ private slots:
         QCOMPARE(own->text(0), u"d"_s);
     }
 
-    // A connection the server ends is told in plain words, and the next statement works on a
-    // new one.
+    // A connection the server ends is told in plain words, whether a statement ran alone or in a
+    // group sent together, and the next statement works on a new one.
+    void lostConnectionIsToldAndMadeAgain_data() {
+        QTest::addColumn<bool>("grouped");
+        QTest::newRow("statement alone") << false;
+        QTest::newRow("group of statements") << true;
+    }
     void lostConnectionIsToldAndMadeAgain() {
+        QFETCH(bool, grouped);
         const auto db = connect();
         const auto pid = db->prepare(u"SELECT pg_backend_pid()"_s);
         // Run twice, it is one the server keeps; a new connection has to make it again.
@@ -295,17 +301,28 @@ private slots:
         QVERIFY(pid->next());
         const qint64 backend = pid->integer(0);
         pid->reset();
-        db->begin();
+        // A reading transaction sends the group without moving its savepoint first, so the
+        // loss is met at the statements themselves.
+        db->begin(grouped ? StorageConnection::Intent::Read : StorageConnection::Intent::Write);
         const auto killer = connect();
         const auto kill = killer->prepare(u"SELECT pg_terminate_backend(?::integer)"_s);
         kill->bind(1, backend);
         kill->execute();
         QString message;
+        const auto one = db->prepare(u"SELECT 1"_s);
+        std::vector<StorageConnection::GroupedRun> runs(3, {one.get(), {}, {}, {}});
+        int refusals = 0;
+        for (auto& run : runs)
+            run.refused = [&refusals](const StatementRefused&) { ++refusals; };
         try {
-            db->prepare(u"SELECT 1"_s)->execute();
+            if (grouped)
+                db->runTogether(runs);
+            else
+                one->execute();
         } catch (const CatalogueFailure& failure) {
             message = failure.description();
         }
+        QCOMPARE(refusals, 0);
         QVERIFY2(message.startsWith(u"The connection to the catalogue server"_s),
                  qPrintable(message));
         QVERIFY(message.contains(u"was lost"_s));
