@@ -12,10 +12,10 @@
 // With --db the new import also runs on a catalogue on that PostgreSQL server (a database of its
 // own beside the one named, made anew for each run and dropped at the end), without and with
 // the journal, each against the floor of the server's own COPY of the same file into a table of
-// text columns: "import new on the server: N rows/s, floor F rows/s, ratio R". A last line
-// puts the import against the server's own INSERT ... SELECT of the same rows into Products
-// (see serverInsert), which goes through the catalogue's indexes, rules and triggers as the
-// import must.
+// text columns: "import new on the server: N rows/s, floor F rows/s, ratio R". Then the import
+// against the server's own INSERT ... SELECT of the same rows into Products, and the import of
+// edits against the server's own UPDATE ... FROM (see serverFloor), which go through the
+// catalogue's indexes, rules and triggers as the import must.
 
 #include "BenchServer.h"
 #include "BenchSupport.h"
@@ -138,33 +138,48 @@ double sqliteFloor(const QString& folder, const QString& catalogue, const QStrin
             "COMMIT;\n");
 }
 
-// The same new import done by the server alone: in one transaction, the file copied into a
-// temporary table of text columns, then one INSERT ... SELECT of the products the catalogue lacks
-// into Products (stock number, page, name, packaging, the price as whole ten-thousandths, the
-// notes of an added item), through the catalogue's own indexes, rules and triggers, on a new
-// catalogue without the journal as the measured import runs on.
-double serverInsert(const QString& uri, const QString& csv) {
-    bench::ScratchDatabase scratch(uri, u"tovin_bench_insert"_s);
+// One transaction: the file copied into a temporary table of text columns, then `statement`.
+QByteArray inOneTransaction(const QString& csv, const QByteArray& statement) {
+    return "BEGIN;\nSET LOCAL tovin.transaction = 'on';\n"
+           "CREATE TEMP TABLE t (stock text, page text, name text, packaging text, "
+           "price text);\n\\copy t FROM '" +
+           csv.toUtf8() + "' WITH (FORMAT csv)\n" + statement + "COMMIT;\n";
+}
+
+// The work of an import done by the server alone: the file copied, then one statement over it
+// through the catalogue's own indexes, rules and triggers, on a new catalogue without the journal
+// as the measured imports run on. `before` is run first and not timed.
+double serverFloor(const QString& uri, const QByteArray& before, const QString& csv,
+                   const QByteArray& statement) {
+    bench::ScratchDatabase scratch(uri, u"tovin_bench_floor"_s);
     CatalogueDatabase::create(scratch.uri());
     {
         CatalogueDatabase db(scratch.uri());
         db.run(u"DROP TABLE RunRows"_s);
         db.run(u"DROP TABLE Runs"_s);
     }
-    return bench::runPsql(
-        scratch.uri(),
-        "BEGIN;\nSET LOCAL tovin.transaction = 'on';\n"
-        "CREATE TEMP TABLE t (stock text, page text, name text, packaging text, price text);\n"
-        "\\copy t FROM '" +
-            csv.toUtf8() +
-            "' WITH (FORMAT csv)\n"
-            "INSERT INTO Products (PID, StockNo, PageNo, ProdName, Packaging, Cost1, Notes) "
-            "SELECT NULL, stock, page, name, packaging, "
-            "CAST(round(CAST(price AS numeric) * 10000) AS bigint), "
-            "'bench - Added This Item' || chr(13) || chr(10) FROM t "
-            "WHERE NOT EXISTS (SELECT 1 FROM Products p WHERE p.StockNo = t.stock);\n"
-            "COMMIT;\n");
+    if (!before.isEmpty())
+        bench::runPsql(scratch.uri(), before);
+    return bench::runPsql(scratch.uri(), inOneTransaction(csv, statement));
 }
+
+// The products the catalogue lacks (stock number, page, name, packaging, the price as whole
+// ten-thousandths, the notes of an added item), as the import of new items adds them.
+const QByteArray InsertNew =
+    "INSERT INTO Products (PID, StockNo, PageNo, ProdName, Packaging, Cost1, Notes) "
+    "SELECT NULL, stock, page, name, packaging, "
+    "CAST(round(CAST(price AS numeric) * 10000) AS bigint), "
+    "'bench - Added This Item' || chr(13) || chr(10) FROM t "
+    "WHERE NOT EXISTS (SELECT 1 FROM Products p WHERE p.StockNo = t.stock);\n";
+// The products whose price differs: the new price, and the notes with the edited block and its
+// change line added, as the import of edits writes them.
+const QByteArray UpdateChanged =
+    "UPDATE Products SET Cost1 = CAST(round(CAST(t.price AS numeric) * 10000) AS bigint), "
+    "Notes = coalesce(Notes, '') || 'bench - Edited This Item' || chr(13) || chr(10) || "
+    "'   Changed: Cost1 From ''' || (Cost1 / 10000.0) || ''' To ''' || t.price || '''' || "
+    "chr(13) || chr(10) FROM t WHERE Products.StockNo = t.stock "
+    "AND Products.Cost1 IS DISTINCT FROM "
+    "CAST(round(CAST(t.price AS numeric) * 10000) AS bigint);\n";
 
 // The new import on the server's catalogue, made anew for every run, against COPY and against
 // the server's own insert of the same rows.
@@ -189,7 +204,7 @@ void importOnServer(const QString& uri, const QString& csv, int rows) {
             return imported(false);
         },
         [&] {
-            inserted = std::min(inserted, serverInsert(uri, csv));
+            inserted = std::min(inserted, serverFloor(uri, {}, csv, InsertNew));
             bench::ScratchDatabase scratch(uri, u"tovin_bench_copy"_s);
             return bench::runPsql(scratch.uri(),
                                   "CREATE TABLE t (stock text, page text, name text, "
@@ -201,6 +216,31 @@ void importOnServer(const QString& uri, const QString& csv, int rows) {
                                 copied);
     bench::printRateVersusFloor(u"import new on the server against its own insert"_s, rows, added,
                                 inserted);
+}
+
+// Every item edited on the server: the old and the changed prices take turns on one catalogue,
+// against the server's own update of the products from the changed file.
+void editOnServer(const QString& uri, const QString& first, const QString& changed, int rows) {
+    constexpr int Repeats = 3;
+    bench::ScratchDatabase scratch(uri, u"tovin_bench_edits"_s);
+    CatalogueDatabase::create(scratch.uri());
+    CatalogueDatabase db(scratch.uri());
+    db.run(u"DROP TABLE RunRows"_s);
+    db.run(u"DROP TABLE Runs"_s);
+    importFile(db, first);
+    bool changedNext = true;
+    const auto [edited, floor] = bench::bestOfInterleaved(
+        Repeats,
+        [&] {
+            const QString& file = changedNext ? changed : first;
+            changedNext = !changedNext;
+            return importFile(db, file);
+        },
+        [&] {
+            return serverFloor(uri, inOneTransaction(first, InsertNew), changed, UpdateChanged);
+        });
+    bench::printRateVersusFloor(u"import edits on the server against its own update"_s, rows,
+                                edited, floor);
 }
 
 } // namespace
@@ -268,7 +308,9 @@ int main(int argc, char* argv[]) {
     bench::printRateVersusFloor(u"import edits"_s, rows, edited, editedFloor);
 
     QTextStream(stdout) << "peak memory: " << qRound(bench::peakMemoryMB()) << " MB\n";
-    if (!server.isEmpty())
+    if (!server.isEmpty()) {
         importOnServer(server, first, rows);
+        editOnServer(server, first, changed, rows);
+    }
     return 0;
 }
