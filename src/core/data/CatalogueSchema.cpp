@@ -194,8 +194,7 @@ QStringList serverTable(const QString& name, const QStringList& columns, const Q
                           u" := nextval(%L); END IF; RETURN NEW; END $$ $function$, "
                           u"(SELECT quote_ident(relname) FROM pg_class WHERE oid = "
                           u"CAST(pg_get_serial_sequence('"_s +
-                          name.toLower() + u"', '"_s + key +
-                          u"') AS regclass))); END $made$"_s;
+                          name.toLower() + u"', '"_s + key + u"') AS regclass))); END $made$"_s;
         statements << u"CREATE TRIGGER "_s + quoted(name + u" counts null keys"_s) +
                           u" BEFORE INSERT ON "_s + quoted(name) +
                           u" FOR EACH ROW EXECUTE FUNCTION "_s + function + u"()"_s;
