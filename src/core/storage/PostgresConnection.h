@@ -106,8 +106,6 @@ private:
     void exec(const char* sql, const QString& what);
     // Starts or goes on starting a transaction; one refused ends it.
     Result startTransaction(const QByteArray& sql);
-    // The statement with the savepoint moved on before it, in one round trip; the statement's
-    // result, or the failed move's.
     // One statement as libpq sends it.
     struct Call {
         const QByteArray& sql;
@@ -127,6 +125,8 @@ private:
         std::vector<int> lengths;
         std::vector<int> formats;
     };
+    // The statement with the savepoint moved on before it, in one round trip; the statement's
+    // result, or the failed move's.
     Result runAfterNewSavepoint(bool release, const Call& call);
     // The statement alone, in round trips of its own.
     Result runNow(const Call& call);

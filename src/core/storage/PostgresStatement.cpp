@@ -160,8 +160,7 @@ void PostgresStatement::execute() {
 }
 
 PostgresConnection::Grouped PostgresStatement::grouped() {
-    PostgresConnection::Grouped call{&m_translated.text, m_parameters, keptForThisRun(), m_reads};
-    return call;
+    return {&m_translated.text, m_parameters, keptForThisRun(), m_reads};
 }
 
 // Whether the server made it is not known: it is made anew next time.
