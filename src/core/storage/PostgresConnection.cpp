@@ -23,11 +23,6 @@ namespace {
 // The savepoint every statement inside a transaction runs behind.
 constexpr const char* Savepoint = "tovin_statement";
 
-bool isSuccess(const PGresult* result) {
-    const ExecStatusType status = PQresultStatus(result);
-    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-}
-
 QString serverMessage(const PGresult* result, const PGconn* handle) {
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     QString message = QString::fromUtf8(primary ? primary : PQerrorMessage(handle)).trimmed();
@@ -75,6 +70,18 @@ const QString& programToken() {
 }
 
 } // namespace
+
+bool PostgresConnection::succeeded(const pg_result* result) {
+    const ExecStatusType status = PQresultStatus(result);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+// Back to the savepoint before the statement that failed, so the transaction goes on as the
+// file's would.
+void PostgresConnection::backToSavepoint() {
+    if (PQstatus(m_handle) == CONNECTION_OK)
+        const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+}
 
 void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
     PQclear(result);
@@ -124,7 +131,7 @@ void PostgresConnection::setUpSession() {
     const Result result(PQexec(m_handle,
                                "SELECT pg_is_in_recovery() OR "
                                "current_setting('default_transaction_read_only') = 'on'"));
-    m_readOnly = isSuccess(result.get()) && PQntuples(result.get()) == 1 &&
+    m_readOnly = succeeded(result.get()) && PQntuples(result.get()) == 1 &&
                  PQgetvalue(result.get(), 0, 0)[0] == 't';
     listen();
 }
@@ -230,7 +237,7 @@ void PostgresConnection::raise(pg_result* result, const QString& what) {
 
 void PostgresConnection::exec(const char* sql, const QString& what) {
     const Result result(PQexec(m_handle, sql));
-    if (!isSuccess(result.get()))
+    if (!succeeded(result.get()))
         raise(result.get(), what);
 }
 
@@ -258,16 +265,15 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
     } else {
         result = runNow(call);
     }
-    if (isSuccess(result.get())) {
+    if (succeeded(result.get())) {
         // A statement that only read leaves the savepoint where it was.
         if (guarded && qstrncmp(PQcmdStatus(result.get()), "SELECT", 6) != 0)
             m_savepointStale = true;
         collectNotices();
         return result;
     }
-    if (guarded && PQstatus(m_handle) == CONNECTION_OK) {
-        // Back to before the statement, so the transaction goes on as the file's would.
-        const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+    if (guarded) {
+        backToSavepoint();
         m_savepointStale = false;
     }
     raise(result.get(), what);
@@ -280,7 +286,7 @@ PostgresConnection::Result PostgresConnection::runNow(const Call& call) {
     const char* name = call.named->name.constData();
     if (call.named->parse) {
         Result parsed(PQprepare(m_handle, name, call.sql.constData(), call.count, call.types));
-        if (!isSuccess(parsed.get()))
+        if (!succeeded(parsed.get()))
             return parsed;
     }
     return Result(
@@ -341,7 +347,7 @@ PostgresConnection::Result PostgresConnection::runAfterNewSavepoint(bool release
         if (status == PGRES_PIPELINE_SYNC)
             break;
         if (query >= moves) {
-            if (!statement || isSuccess(statement.get()))
+            if (!statement || succeeded(statement.get()))
                 statement = std::move(one);
         } else if (!failedMove && status != PGRES_COMMAND_OK) {
             failedMove = std::move(one);
@@ -349,8 +355,7 @@ PostgresConnection::Result PostgresConnection::runAfterNewSavepoint(bool release
     }
     PQexitPipelineMode(m_handle);
     if (!sent || failedMove) {
-        if (PQstatus(m_handle) == CONNECTION_OK)
-            const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+        backToSavepoint();
         raise(failedMove.get(), u"Marking the transaction"_s);
     }
     return statement;
@@ -362,7 +367,7 @@ std::unique_ptr<StorageStatement> PostgresConnection::prepare(const QString& sql
 
 PostgresConnection::Result PostgresConnection::startTransaction(const QByteArray& sql) {
     Result result(PQexec(m_handle, sql.constData()));
-    if (!isSuccess(result.get())) {
+    if (!succeeded(result.get())) {
         // A lock not had in time leaves the transaction begun but refused: ended here, the
         // connection can begin again once the other writer is done.
         if (PQstatus(m_handle) == CONNECTION_OK)
@@ -415,7 +420,7 @@ void PostgresConnection::commit() {
     m_inTransaction = false;
     m_savepointStale = false;
     m_savepointMissing = false;
-    if (!isSuccess(result.get())) {
+    if (!succeeded(result.get())) {
         const Result undone(PQexec(m_handle, "ROLLBACK"));
         raise(result.get(), u"Saving the changes"_s);
     }

@@ -66,6 +66,8 @@ public:
         QByteArray name;
         bool parse = false; // made with this run; else made by an earlier one
     };
+    // Whether the server did what it was asked (a command, or a query with its rows).
+    static bool succeeded(const pg_result* result);
     // For PostgresStatement: one run of a group, as it goes to the server.
     struct Grouped {
         const QByteArray* sql = nullptr;
@@ -136,6 +138,7 @@ private:
     // nothing when the connection cannot take a pipeline now.
     std::optional<std::vector<Result>> runPipelined(const std::vector<Grouped>& calls);
     void dropStatementsLetGo();
+    void backToSavepoint();
     [[noreturn]] void raise(pg_result* result, const QString& what);
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;

@@ -10,11 +10,6 @@ namespace tovin {
 
 namespace {
 
-bool succeeded(const PGresult* result) {
-    const ExecStatusType status = PQresultStatus(result);
-    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-}
-
 const char* const ReleaseSavepoint = "RELEASE SAVEPOINT tovin_statement";
 const char* const SetSavepoint = "SAVEPOINT tovin_statement";
 
@@ -160,8 +155,7 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls) {
         for (int move = 0; move < one.moves; ++move) {
             Result moved = take();
             if (!moved || PQresultStatus(moved.get()) != PGRES_COMMAND_OK) {
-                if (PQstatus(m_handle) == CONNECTION_OK)
-                    const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+                backToSavepoint();
                 m_savepointStale = false;
                 raise(moved.get(), u"Marking the transaction"_s);
             }
@@ -179,8 +173,7 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls) {
         }
         if (PQstatus(m_handle) != CONNECTION_OK || !statement)
             raise(statement.get(), u"Sending statements"_s);
-        // Back to before the refused run, so the transaction goes on as the file's would.
-        const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+        backToSavepoint();
         m_savepointStale = false;
         results.push_back(std::move(statement));
         return results;
