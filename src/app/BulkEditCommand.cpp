@@ -10,7 +10,7 @@ namespace tovin {
 
 namespace {
 
-const QString Name = u"tovin-catalog bulk-edit: "_s;
+const QString BulkEditName = u"tovin-catalog bulk-edit: "_s;
 
 int runBulkEdit(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
@@ -72,18 +72,18 @@ int runBulkEdit(const QStringList& arguments, QTextStream& out, QTextStream& err
         int refused = 0;
         const ImportOutcome outcome = edit.run(*db, where, {}, [&](const RunTimeError& error) {
             if (++refused <= 20)
-                err << Name << "passed over a product: " << error.description() << '\n';
+                err << BulkEditName << "passed over a product: " << error.description() << '\n';
         });
         out << outcome.totals << '\n';
         if (refused > 0) {
-            err << Name << refused << " products could not be changed\n";
+            err << BulkEditName << refused << " products could not be changed\n";
             return ExitFailure;
         }
         return ExitOk;
     } catch (const CommandRefusal& refusal) {
-        err << Name << refusal.message << '\n';
+        err << BulkEditName << refusal.message << '\n';
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << '\n';
+        err << BulkEditName << error.description() << '\n';
     }
     return ExitFailure;
 }

@@ -10,7 +10,7 @@ namespace tovin {
 
 namespace {
 
-const QString Name = u"tovin-catalog export: "_s;
+const QString ExportName = u"tovin-catalog export: "_s;
 
 QList<int> parseColumns(const QString& text) {
     if (text.trimmed().compare(u"all"_s, Qt::CaseInsensitive) == 0) {
@@ -77,9 +77,9 @@ int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         out << "Wrote " << outcome.counts.edited << " products to " << file << '\n';
         return ExitOk;
     } catch (const CommandRefusal& refusal) {
-        err << Name << refusal.message << '\n';
+        err << ExportName << refusal.message << '\n';
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << '\n';
+        err << ExportName << error.description() << '\n';
     }
     return ExitFailure;
 }

@@ -22,7 +22,7 @@ namespace tovin {
 
 namespace {
 
-const QString Name = u"tovin-catalog import: "_s;
+const QString ImportName = u"tovin-catalog import: "_s;
 
 // Everything the command line says about one import.
 struct ImportRequest {
@@ -65,14 +65,14 @@ public:
     std::function<void(const RunTimeError&)> errorHandler() {
         return [this](const RunTimeError& error) {
             if (++m_errors <= MaxErrorLines)
-                m_err << Name << "passed over " << error.description() << '\n';
+                m_err << ImportName << "passed over " << error.description() << '\n';
         };
     }
     void finish(const ImportOutcome& outcome) {
         if (!m_printed && m_calls > 0)
             m_out << m_last << '\n';
         if (m_errors > MaxErrorLines)
-            m_err << Name << m_errors << " values or items were passed over in all\n";
+            m_err << ImportName << m_errors << " values or items were passed over in all\n";
         m_out << outcome.totals << '\n';
         m_calls = 0;
         m_errors = 0;
@@ -259,7 +259,7 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, Q
         throw CommandRefusal{error.description()};
     }
     db->setLockNotice([&err] {
-        err << Name << "the catalogue is locked by another program; waiting up to "
+        err << ImportName << "the catalogue is locked by another program; waiting up to "
             << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
         err.flush();
     });
@@ -415,13 +415,13 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
             return runAccess(request, out, err);
         return runText(request, out, err);
     } catch (const CommandRefusal& refusal) {
-        err << Name << refusal.message << '\n';
+        err << ImportName << refusal.message << '\n';
     } catch (const CatalogueFailure& failure) {
-        err << Name << "stopped: " << failure.description()
+        err << ImportName << "stopped: " << failure.description()
             << "\nThe items of the batches finished before stopping are in the catalogue; "
                "nothing after them was written.\n";
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << '\n';
+        err << ImportName << error.description() << '\n';
     }
     return ExitFailure;
 }

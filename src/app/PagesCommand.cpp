@@ -22,7 +22,7 @@ namespace tovin {
 
 namespace {
 
-const QString Name = u"tovin-catalog pages: "_s;
+const QString PagesName = u"tovin-catalog pages: "_s;
 
 struct PagesRequest {
     QString catalogue;
@@ -108,13 +108,13 @@ QString statusText(const CataloguePages::FileResult& file) {
 int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     PagesRequest request;
     if (const QString refusal = readArguments(arguments, request); !refusal.isEmpty()) {
-        err << Name << refusal << "; nothing was written\n";
+        err << PagesName << refusal << "; nothing was written\n";
         return ExitFailure;
     }
     ProgramFolder::applyToSharedState();
     const QString catalogue = CatalogueLocation::absolute(request.catalogue);
     if (CatalogueLocation::isMissingFile(catalogue)) {
-        err << Name << "no catalogue file at " << catalogue << "; nothing was written\n";
+        err << PagesName << "no catalogue file at " << catalogue << "; nothing was written\n";
         return ExitFailure;
     }
     QList<PageProduct> products;
@@ -128,17 +128,17 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         products = PageProduct::readAll(records);
         records.close();
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << "; nothing was written\n";
+        err << PagesName << error.description() << "; nothing was written\n";
         return ExitFailure;
     }
     if (!request.pdf.isEmpty())
         if (const auto refused = OutputFile::refusal(request.pdf, OutputRules{catalogue})) {
-            err << Name << *refused << "\n";
+            err << PagesName << *refused << "\n";
             return ExitFailure;
         }
     const int highest = CataloguePages::highestPageNumber(products);
     if (*request.from > highest) {
-        err << Name << "the catalogue has no page number from " << *request.from
+        err << PagesName << "the catalogue has no page number from " << *request.from
             << " on (the highest is " << highest << "); nothing was written\n";
         return ExitFailure;
     }
@@ -147,7 +147,7 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         QFileInfo(request.out.isEmpty() ? shared().AppFolder + u"Pages"_s : request.out)
             .absoluteFilePath();
     if (!QDir().mkpath(folder)) {
-        err << Name << "cannot make the folder " << folder << "; nothing was written\n";
+        err << PagesName << "cannot make the folder " << folder << "; nothing was written\n";
         return ExitFailure;
     }
     // The options as the Products screen sets them when it loads.
@@ -161,7 +161,7 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         result = CataloguePages::write(products, options, pagesRequest);
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << "\n";
+        err << PagesName << error.description() << "\n";
         return ExitFailure;
     }
     QStringList written;
@@ -181,18 +181,18 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     out << "Wrote " << result.filesWritten << " files for " << pageCount << " page numbers into "
         << folder << "\n";
     if (result.anyFailed) {
-        err << Name << "some pages could not be written (see above)\n";
+        err << PagesName << "some pages could not be written (see above)\n";
         return ExitFailure;
     }
     if (!request.pdf.isEmpty()) {
         QString error;
         if (written.isEmpty()) {
-            err << Name << "no pages were written, so no PDF was made\n";
+            err << PagesName << "no pages were written, so no PDF was made\n";
             return ExitFailure;
         }
         out.flush();
         if (!printPagesToPdf(written, request.pdf, OutputRules{catalogue}, &error)) {
-            err << Name << error << "\n";
+            err << PagesName << error << "\n";
             return ExitFailure;
         }
         out << "Printed " << written.size() << " pages into "

@@ -14,7 +14,7 @@ namespace tovin {
 
 namespace {
 
-const QString Name = u"tovin-catalog share: "_s;
+const QString ShareName = u"tovin-catalog share: "_s;
 
 // A file is named by its full path from here on; a server address is kept as given.
 QString placeOf(const QString& location) {
@@ -55,7 +55,7 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             // A catalogue about to be replaced is kept first; a copy that fails does not stop it.
             if (replace)
                 if (const auto failure = CatalogueBackup::keepBeforeReplacing(to))
-                    err << Name << *failure << '\n';
+                    err << ShareName << *failure << '\n';
         }
         const auto progress = [&out](const QString& table, qint64 done, qint64 all) {
             out << "Copying " << table << ": " << done << " of " << all << " rows\n";
@@ -69,11 +69,11 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             << "; every table's row count and money sums match the original\n";
         return ExitOk;
     } catch (const CommandRefusal& refusal) {
-        err << Name << refusal.message << '\n';
+        err << ShareName << refusal.message << '\n';
     } catch (const CatalogueShare::TargetHoldsCatalogue& error) {
-        err << Name << error.description() << " Add --replace to replace it.\n";
+        err << ShareName << error.description() << " Add --replace to replace it.\n";
     } catch (const RunTimeError& error) {
-        err << Name << error.description() << '\n';
+        err << ShareName << error.description() << '\n';
     }
     return ExitFailure;
 }

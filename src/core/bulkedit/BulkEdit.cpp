@@ -20,7 +20,6 @@ namespace tovin {
 
 namespace {
 
-constexpr int ColumnCount = 31;
 namespace PC = CatalogueSchema::ProductsColumn;
 
 bool isBlank(const QString& text) {
@@ -88,14 +87,14 @@ QString BulkEdit::columnName(int column) {
 }
 
 int BulkEdit::columnOf(const QString& name) {
-    for (int column = 1; column < ColumnCount; ++column)
+    for (int column = 1; column < PC::Count; ++column)
         if (columnName(column).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return column;
     return -1;
 }
 
 void BulkEdit::set(int column, const QString& text) {
-    if (column < 1 || column >= ColumnCount || column == StockNoColumn)
+    if (column < 1 || column >= PC::Count || column == StockNoColumn)
         return;
     if (isYesNo(column)) {
         m_refusedFlags.remove(column);
@@ -150,7 +149,7 @@ QString BulkEdit::refusal() const {
 
 BulkEdit::Plan BulkEdit::plan() const {
     Plan plan;
-    for (int column = 1; column < ColumnCount; ++column) {
+    for (int column = 1; column < PC::Count; ++column) {
         if (m_flags.contains(column)) {
             plan.columns.append(column);
             continue;
@@ -297,7 +296,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     if (const QString refused = refusal(); !refused.isEmpty())
         throw RunTimeError(ErrorNumber::TypeMismatch, refused);
     const QList<ColumnInfo>& info = db.columns(u"Products"_s);
-    if (info.size() < ColumnCount)
+    if (info.size() < PC::Count)
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The Products table of this catalogue lacks columns"_s);
 
@@ -319,7 +318,7 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
     const std::unique_ptr<StorageStatement> update = db.prepare(sql);
 
     // Values alike in every row, converted once.
-    std::array<QVariant, ColumnCount> fixed;
+    std::array<QVariant, PC::Count> fixed;
     for (int column : written)
         fixed[size_t(column)] = fixedValue(column, info.at(column).kind, info.at(column).name);
 

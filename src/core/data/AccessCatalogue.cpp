@@ -9,9 +9,6 @@ namespace tovin {
 
 namespace {
 
-// The catalogue table always starts on this page.
-constexpr unsigned long CataloguePage = 2;
-
 // A text buffer bound to one column of the catalogue table.
 struct BoundText {
     std::vector<char> text;
@@ -29,7 +26,7 @@ bool readTableCatalogue(MdbHandle* mdb) {
     MdbCatalogEntry catalogueEntry{};
     catalogueEntry.mdb = mdb;
     catalogueEntry.object_type = MDB_TABLE;
-    catalogueEntry.table_pg = CataloguePage;
+    catalogueEntry.table_pg = AccessCataloguePage;
     g_strlcpy(catalogueEntry.object_name, "MSysObjects", sizeof catalogueEntry.object_name);
 
     const AccessTablePtr table(mdb_read_table(&catalogueEntry));

@@ -4,6 +4,9 @@
 
 namespace tovin {
 
+// The page every Jet and ACE database's system catalogue starts on.
+inline constexpr int AccessCataloguePage = 2;
+
 // Reads the tables listed in a database's system catalogue (the MSysObjects table) into the
 // handle's catalogue, in catalogue order, user and system tables alike.
 //

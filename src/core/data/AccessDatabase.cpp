@@ -25,7 +25,6 @@ constexpr char JetSignature[] = "\x00\x01\x00\x00Standard Jet DB";
 constexpr char AceSignature[] = "\x00\x01\x00\x00Standard ACE DB";
 constexpr qsizetype SignatureLength = sizeof(JetSignature) - 1;
 constexpr int VersionOffset = 0x14;
-constexpr int CataloguePage = 2;
 
 [[noreturn]] void throwUnreadable(const QString& path) {
     throw RunTimeError(ErrorNumber::CannotOpenDatabase,
@@ -55,7 +54,7 @@ bool looksLikeAccessDatabase(const QString& path) {
     if (version > MDB_VER_ACCDB_2019)
         return false;
     const qint64 pageSize = version == MDB_VER_JET3 ? 2048 : 4096;
-    return file.size() >= pageSize * (CataloguePage + 1);
+    return file.size() >= pageSize * (AccessCataloguePage + 1);
 }
 
 // The character set a Jet 3 file's texts are stored in, from the code page in its header.

@@ -1,12 +1,13 @@
 #include "core/export/DelimitedExport.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueSchema.h"
 #include "core/data/ProductSelection.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/StorageStatement.h"
 #include "core/text/Money.h"
 #include "core/text/ValueText.h"
-#include "core/storage/StorageStatement.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -20,39 +21,39 @@ namespace tovin {
 
 namespace {
 
-constexpr int ColumnCount = 31;
+constexpr int ProductsColumnCount = CatalogueSchema::ProductsColumn::Count;
 
-const std::array<QString, ColumnCount> Captions{u""_s,
-                                                u"Supplier"_s,
-                                                u"Stock Number"_s,
-                                                u"Product Name"_s,
-                                                u"Detailed Description"_s,
-                                                u"Page Number"_s,
-                                                u"Packaging"_s,
-                                                u"Cost 1"_s,
-                                                u"Cost 2"_s,
-                                                u"Cost 3"_s,
-                                                u"Cost 4"_s,
-                                                u"Cost 5"_s,
-                                                u"Retail Price"_s,
-                                                u"Selling Price"_s,
-                                                u"Weight"_s,
-                                                u"Minimum Order Wholesale"_s,
-                                                u"Minimum Order Retail"_s,
-                                                u"Picture Path"_s,
-                                                u"Category Number"_s,
-                                                u"On Special"_s,
-                                                u"Out Of Stock"_s,
-                                                u"Discontinued"_s,
-                                                u"Orderable"_s,
-                                                u"Number In Inventory"_s,
-                                                u"Number On Order"_s,
-                                                u"Re-Order Level"_s,
-                                                u"Number Sold"_s,
-                                                u"Shipping Fee 1"_s,
-                                                u"Shipping Fee 2"_s,
-                                                u"Notes"_s,
-                                                u"Taxable"_s};
+const std::array<QString, ProductsColumnCount> Captions{u""_s,
+                                                        u"Supplier"_s,
+                                                        u"Stock Number"_s,
+                                                        u"Product Name"_s,
+                                                        u"Detailed Description"_s,
+                                                        u"Page Number"_s,
+                                                        u"Packaging"_s,
+                                                        u"Cost 1"_s,
+                                                        u"Cost 2"_s,
+                                                        u"Cost 3"_s,
+                                                        u"Cost 4"_s,
+                                                        u"Cost 5"_s,
+                                                        u"Retail Price"_s,
+                                                        u"Selling Price"_s,
+                                                        u"Weight"_s,
+                                                        u"Minimum Order Wholesale"_s,
+                                                        u"Minimum Order Retail"_s,
+                                                        u"Picture Path"_s,
+                                                        u"Category Number"_s,
+                                                        u"On Special"_s,
+                                                        u"Out Of Stock"_s,
+                                                        u"Discontinued"_s,
+                                                        u"Orderable"_s,
+                                                        u"Number In Inventory"_s,
+                                                        u"Number On Order"_s,
+                                                        u"Re-Order Level"_s,
+                                                        u"Number Sold"_s,
+                                                        u"Shipping Fee 1"_s,
+                                                        u"Shipping Fee 2"_s,
+                                                        u"Notes"_s,
+                                                        u"Taxable"_s};
 
 constexpr int StockNoColumn = 2;
 // How many unwritable products a refused export names.
@@ -114,7 +115,7 @@ DelimitedExport::Unencodable::Unencodable(int count, const QStringList& named)
       products(count), firstItems(named) {}
 
 QString DelimitedExport::columnCaption(int column) {
-    return column >= 1 && column < ColumnCount ? Captions[size_t(column)] : QString();
+    return column >= 1 && column < ProductsColumnCount ? Captions[size_t(column)] : QString();
 }
 
 QString DelimitedExport::optionCaption(int option) {
@@ -175,7 +176,7 @@ QList<int> DelimitedExport::columnsFromText(const QString& text) {
     for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
         bool ok = false;
         const int column = part.trimmed().toInt(&ok);
-        if (ok && column >= 1 && column < ColumnCount && !columns.contains(column))
+        if (ok && column >= 1 && column < ProductsColumnCount && !columns.contains(column))
             columns << column;
     }
     return columns;
@@ -184,7 +185,7 @@ QList<int> DelimitedExport::columnsFromText(const QString& text) {
 void DelimitedExport::setColumns(const QList<int>& columns) {
     m_columns.clear();
     for (int column : columns)
-        if (column >= 1 && column < ColumnCount && !m_columns.contains(column))
+        if (column >= 1 && column < ProductsColumnCount && !m_columns.contains(column))
             m_columns.append(column);
     std::sort(m_columns.begin(), m_columns.end());
 }
@@ -218,7 +219,7 @@ QString DelimitedExport::line(const QStringList& values) const {
 }
 
 QString DelimitedExport::headingLine() const {
-    QStringList captions(ColumnCount);
+    QStringList captions(ProductsColumnCount);
     for (int column : m_columns)
         captions[column] = columnCaption(column);
     return line(captions);
@@ -227,7 +228,7 @@ QString DelimitedExport::headingLine() const {
 ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
                                    const ProgressCallback& progress) const {
     const QList<ColumnInfo>& info = db.columns(u"Products"_s);
-    if (info.size() < ColumnCount)
+    if (info.size() < ProductsColumnCount)
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The Products table of this catalogue lacks columns"_s);
     // The rows are read in stock-number order before the file is touched, so a search that
@@ -248,7 +249,7 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     ImportProgress report;
     report.maximum = selection.size();
     int written = 0;
-    QStringList values(ColumnCount);
+    QStringList values(ProductsColumnCount);
     QString buffer;
     buffer.reserve(FlushAt + 4096);
     int unencodable = 0;

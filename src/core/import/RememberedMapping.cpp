@@ -18,7 +18,7 @@ namespace tovin {
 
 namespace {
 
-const QString Section = u"Mappings"_s;
+const QString MappingsSection = u"Mappings"_s;
 
 // File names are compared in any letter case, as the file system of the supplier's files did.
 QString keyOf(const QString& fileName) {
@@ -111,7 +111,7 @@ void RememberedMapping::save() const {
     const QString key = keyOf(fileName);
     // The divider comes last: it may hold any character, the semicolon included. The file's
     // own name and its heading may too, so they are kept percent-encoded.
-    settings.setValue(Section, key,
+    settings.setValue(MappingsSection, key,
                       u"start="_s + QString::number(startLine) + u";fields="_s +
                           QString::number(fieldCount) + u";own="_s + QString::number(ownFields) +
                           u";file="_s + QString::fromLatin1(QUrl::toPercentEncoding(fileName)) +
@@ -121,7 +121,8 @@ void RememberedMapping::save() const {
 }
 
 std::optional<RememberedMapping> RememberedMapping::find(const QString& fileName) {
-    return parse(fileName, SettingsStore::program().value(Section, keyOf(fileName), QString()));
+    return parse(fileName,
+                 SettingsStore::program().value(MappingsSection, keyOf(fileName), QString()));
 }
 
 std::optional<RememberedMapping> RememberedMapping::findFor(const QString& bareFileName,
@@ -130,8 +131,9 @@ std::optional<RememberedMapping> RememberedMapping::findFor(const QString& bareF
     std::optional<RememberedMapping> best;
     Fit bestFit = Fit::None;
     bool bestSameName = false;
-    for (const QString& key : settings.keys(Section)) {
-        std::optional<RememberedMapping> kept = parse(key, settings.value(Section, key, QString()));
+    for (const QString& key : settings.keys(MappingsSection)) {
+        std::optional<RememberedMapping> kept =
+            parse(key, settings.value(MappingsSection, key, QString()));
         // An Access table's mapping has no divider and is no text file's.
         if (!kept || kept->divider.isEmpty())
             continue;

@@ -6,9 +6,6 @@
 #include "core/journal/ServerJournal.h"
 
 #include <cstring>
-// The system's SQLite is built with the pre-update hook; its header declares the hook's
-// functions only when asked. A library without them fails the link, not a run.
-#define SQLITE_ENABLE_PREUPDATE_HOOK 1
 #include <sqlite3.h>
 #include <utility>
 #include <vector>

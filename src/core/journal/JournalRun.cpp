@@ -17,12 +17,13 @@ namespace tovin {
 
 namespace {
 
-const QString Section = u"Journal"_s;
+const QString JournalSection = u"Journal"_s;
 
 int setting(const QString& key, int defaultValue) {
     bool ok = false;
-    const int value =
-        SettingsStore::program().value(Section, key, QString::number(defaultValue)).toInt(&ok);
+    const int value = SettingsStore::program()
+                          .value(JournalSection, key, QString::number(defaultValue))
+                          .toInt(&ok);
     return ok && value >= 0 ? value : defaultValue;
 }
 

@@ -22,16 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-namespace {
-
-// The first bytes of every SQLite database, the catalogue's format.
-constexpr QByteArrayView CatalogueHeader("SQLite format 3\0", 16);
-
-bool holdsCatalogue(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(CatalogueHeader.size()) == CatalogueHeader;
-}
-
 // The open catalogue and the journal files the database keeps beside it while it is open, as
 // every output is compared with them: looked at once, however many files are checked.
 class OpenCatalogue {
@@ -76,6 +66,16 @@ private:
     };
     std::vector<File> m_files;
 };
+
+namespace {
+
+// The first bytes of every SQLite database, the catalogue's format.
+constexpr QByteArrayView CatalogueHeader("SQLite format 3\0", 16);
+
+bool holdsCatalogue(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(CatalogueHeader.size()) == CatalogueHeader;
+}
 
 // Where a write to `path` really lands: the file a symbolic link leads to.
 QString landingPath(const QString& path) {
@@ -213,13 +213,9 @@ void OutputWriter::failed() const {
     refuse(u"Cannot write the file "_s + m_path + u": "_s + m_file->errorString());
 }
 
-struct OutputFolder::Identity : OpenCatalogue {
-    using OpenCatalogue::OpenCatalogue;
-};
-
 OutputFolder::OutputFolder(const QString& folder, const OutputRules& rules)
     : m_folder(folder.endsWith(u'/') ? folder : folder + u'/'), m_rules(rules),
-      m_open(std::make_unique<Identity>(rules.openCatalogue)) {
+      m_open(std::make_unique<OpenCatalogue>(rules.openCatalogue)) {
     const QString absolute = QFileInfo(m_folder).absolutePath();
     m_realFolder = QFileInfo(absolute).canonicalFilePath();
     if (m_realFolder.isEmpty())

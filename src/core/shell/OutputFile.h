@@ -78,6 +78,8 @@ private:
 // holds exactly the bytes to write is left as it is (a catalogue written again mostly repeats
 // itself, and each new file costs the disk far more than reading the old one). Destroyed
 // without commit() (an error, a stop), it leaves the folder as it was and nothing else behind.
+class OpenCatalogue;
+
 class OutputFolder {
 public:
     OutputFolder(const QString& folder, const OutputRules& rules);
@@ -101,7 +103,6 @@ public:
     QList<Failure> commit();
 
 private:
-    struct Identity;
     // A file found holding the bytes to write, and how it looked then: if it changed before the
     // commit, the bytes are written after all.
     struct Kept {
@@ -116,7 +117,7 @@ private:
 
     QString m_folder; // ends in "/"
     OutputRules m_rules;
-    std::unique_ptr<Identity> m_open;
+    std::unique_ptr<OpenCatalogue> m_open;
     QString m_realFolder;
     std::unique_ptr<QTemporaryDir> m_work;
     QStringList m_written; // in the order written

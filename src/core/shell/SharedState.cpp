@@ -1,12 +1,21 @@
 #include "core/shell/SharedState.h"
 
 #include "core/shell/EventWait.h"
+#include "core/shell/RunTimeError.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
 SharedState& shared() {
     static SharedState state;
     return state;
+}
+
+Prompts& requiredPrompts() {
+    if (!shared().prompts)
+        throw RunTimeError(ErrorNumber::ObjectRequired, u"No prompts"_s);
+    return *shared().prompts;
 }
 
 void resetSharedState() {

@@ -78,6 +78,10 @@ struct SharedState {
 // The one shared state of the program.
 SharedState& shared();
 
+// The prompts of the shared state; with none set (no screen and no test script to answer),
+// raises error 424 rather than asking nobody.
+Prompts& requiredPrompts();
+
 // Puts every value back to its start value, keeping the prompts, and lets waits run again
 // (tests use this between cases).
 void resetSharedState();

@@ -32,7 +32,7 @@ namespace tovin {
 
 namespace {
 
-QString label(const QString& procedure) {
+QString browserLabel(const QString& procedure) {
     return formLabel(u"frmBrowser"_s, procedure);
 }
 
@@ -142,7 +142,7 @@ void FrmBrowser::showPage(QWebEnginePage* shown) {
 }
 
 void FrmBrowser::Form_Load() {
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(browserLabel(u"Form_Load"_s));
     BusyCursor busy;
     step([this] { ApplyControlTexts(this); });
     step([this] { placeControls(); });
@@ -179,7 +179,7 @@ void FrmBrowser::navigate(const QString& address) {
 }
 
 void FrmBrowser::cboAddress_Click() {
-    StepGuard step(label(u"cboAddress_Click"_s));
+    StepGuard step(browserLabel(u"cboAddress_Click"_s));
     if (m_suppressNavigation)
         return;
     step([this] {
@@ -190,7 +190,7 @@ void FrmBrowser::cboAddress_Click() {
 
 void FrmBrowser::tbToolBar_ButtonClick(const QString& key) {
     // Going back with no history and the like are passed over.
-    StepGuard step(label(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(browserLabel(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
     step([this] { m_timTimer->start(); });
     step([&] {
         QWebEnginePage* other = page() == m_webPage ? m_localPage : m_webPage;
@@ -227,7 +227,7 @@ void FrmBrowser::brwWebBrowser_DownloadComplete(bool ok) {
     m_loading = false;
     if (ok)
         brwWebBrowser_NavigateComplete();
-    StepGuard step(label(u"brwWebBrowser_DownloadComplete"_s));
+    StepGuard step(browserLabel(u"brwWebBrowser_DownloadComplete"_s));
     MemberLogin::Action action = MemberLogin::Action::None;
     const QUrl url = page()->url();
     step([&] { action = ok ? m_login.pageLoaded(url, page()->title()) : action; });
@@ -277,7 +277,7 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
 }
 
 void FrmBrowser::brwWebBrowser_NavigateComplete() {
-    StepGuard step(label(u"brwWebBrowser_NavigateComplete"_s));
+    StepGuard step(browserLabel(u"brwWebBrowser_NavigateComplete"_s));
     step([this] { setWindowTitle(page()->title()); });
     step([this] { rememberAddress(BrowserAddress::fromUrl(page()->url())); });
 }

@@ -10,6 +10,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
+#include "ui/data/FrmSupplier.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
@@ -31,19 +32,17 @@ namespace tovin {
 
 namespace {
 
-QString label(const QString& procedure) {
+QString editProdLabel(const QString& procedure) {
     return formLabel(u"EditProd"_s, procedure);
 }
 
-const QString SupplierScreen = u"frmSupplier"_s;
-constexpr int SupplierNameBox = 8;
 constexpr int SupplierBox = 1;
 constexpr int StockBox = 2;
 constexpr int PriceBox = 13;
 constexpr int PictureBox = 17;
 constexpr int NotesBox = 29;
 // Rows between two redraws of the progress line.
-constexpr qint64 YieldEvery = 100;
+constexpr qint64 EditYieldEvery = 100;
 
 struct Field {
     int index;
@@ -201,7 +200,7 @@ EditProd::~EditProd() = default;
 
 void EditProd::Form_Load() {
     BusyCursor busy;
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(editProdLabel(u"Form_Load"_s));
     step([this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
@@ -245,7 +244,7 @@ void EditProd::txtFields_LostFocus(int index) {
         return;
     m_addressCheck = false;
     if (txtFields[PictureBox]->text().contains(u"://"_s)) {
-        StepGuard step(label(u"txtFields_LostFocus"_s));
+        StepGuard step(editProdLabel(u"txtFields_LostFocus"_s));
         step([this] { checkPicturePath(); });
     }
 }
@@ -293,14 +292,14 @@ bool EditProd::lookUpSupplier() {
         prompts->notice(BulkEdit::supplierMissing(), MessageIcon::Critical);
     QPointer<EditProd> self(this);
     for (;;) {
-        QPointer<QWidget> supplier = ChildWindows::show(SupplierScreen);
+        QPointer<QWidget> supplier = ChildWindows::show(FrmSupplier::ScreenName);
         if (!supplier)
             return false;
         shared().SupplierScreenClosed = false;
         const bool answered = waitUntil([&] {
             if (supplier && self)
-                if (auto* name =
-                        supplier->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(SupplierNameBox)))
+                if (auto* name = supplier->findChild<QLineEdit*>(
+                        u"txtFields(%1)"_s.arg(FrmSupplier::NameBox)))
                     box->setText(name->text());
             return shared().SupplierScreenClosed || !supplier || !self;
         });
@@ -312,7 +311,7 @@ bool EditProd::lookUpSupplier() {
                                        MessageButtons::YesNo, MessageIcon::Question, QString())
                     : MessageAnswer::Yes;
         if (answer == MessageAnswer::Yes) {
-            ChildWindows::unload(SupplierScreen);
+            ChildWindows::unload(FrmSupplier::ScreenName);
             shared().SupplierScreenClosed = false;
             return true;
         }
@@ -322,7 +321,7 @@ bool EditProd::lookUpSupplier() {
 void EditProd::Command1_Click() {
     if (m_addressCheck || m_updating || !m_db)
         return;
-    StepGuard step(label(u"Command1_Click"_s));
+    StepGuard step(editProdLabel(u"Command1_Click"_s));
     QPointer<EditProd> self(this);
     if (m_touched[SupplierBox] && !txtFields[SupplierBox]->text().trimmed().isEmpty())
         if (!lookUpSupplier() || !self)
@@ -360,7 +359,7 @@ void EditProd::Command1_Click() {
     step([&] {
         const ImportOutcome outcome =
             edit.run(*m_db, shared().SearchWhere, [this, self](const ImportProgress& progress) {
-                if (progress.value % YieldEvery == 0 || progress.value == progress.maximum) {
+                if (progress.value % EditYieldEvery == 0 || progress.value == progress.maximum) {
                     Label1->setText(progress.status);
                     letEventsRun();
                 }

@@ -12,6 +12,8 @@ namespace tovin {
 class FrmSupplier : public RecordScreen {
     Q_OBJECT
 public:
+    // The screen's name among the child windows.
+    static inline const QString ScreenName = QStringLiteral("frmSupplier");
     // Boxes other screens read by index.
     static constexpr int NameBox = 8;
     static constexpr int PasswordBox = 21;

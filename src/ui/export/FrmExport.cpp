@@ -29,15 +29,15 @@ namespace tovin {
 
 namespace {
 
-QString label(const QString& procedure) {
+QString exportLabel(const QString& procedure) {
     return formLabel(u"frmExport"_s, procedure);
 }
 
 // The screen is redrawn every this many rows while it exports, so a long export stays
 // responsive without paying for an event round on every row.
-constexpr qint64 YieldEvery = 250;
+constexpr qint64 ExportYieldEvery = 250;
 
-const QString Title = u"Export DataBase"_s;
+const QString ExportTitle = u"Export DataBase"_s;
 
 // Where the last export's choices are kept, so the next one starts from them.
 const QString ChoiceSection = u"Export"_s;
@@ -48,7 +48,7 @@ const QString HeadingKey = u"Heading"_s;
 
 FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
     setObjectName(u"frmExport"_s);
-    setWindowTitle(Title);
+    setWindowTitle(ExportTitle);
 
     auto* columns = new QGridLayout;
     for (int i = 1; i <= 30; ++i) {
@@ -121,7 +121,7 @@ FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
 FrmExport::~FrmExport() = default;
 
 void FrmExport::Form_Load() {
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(exportLabel(u"Form_Load"_s));
     step([] {
         if (CatalogueLocation::isMissingFile(shared().DBPath) && shared().prompts)
             shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
@@ -159,7 +159,7 @@ void FrmExport::saveChoice() {
 }
 
 void FrmExport::Option1_Click(int index) {
-    StepGuard step(label(u"Option1_Click"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(exportLabel(u"Option1_Click"_s), ErrorStyle::IgnoreAndResume);
     if (index != DelimitedExport::OtherOption) {
         m_divider = DelimitedExport::optionDivider(index);
         return;
@@ -212,7 +212,7 @@ QString FrmExport::askName() {
 void FrmExport::Command2_Click() {
     if (m_exporting)
         return;
-    StepGuard step(label(u"Command2_Click"_s));
+    StepGuard step(exportLabel(u"Command2_Click"_s));
     const QString name = askName();
     if (name.isEmpty()) {
         close();
@@ -227,7 +227,7 @@ void FrmExport::Command2_Click() {
     }
     const QString path = DelimitedExport::filePath(shared().AppFolder, name);
     if (shared().prompts &&
-        !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, Title))
+        !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, ExportTitle))
         return;
     step([this] { saveChoice(); });
     QPointer<FrmExport> self(this);
@@ -256,7 +256,8 @@ void FrmExport::runExport(const QString& path) {
         try {
             const ImportOutcome outcome =
                 exporter.run(*m_db, path, [this, self](const ImportProgress& progress) {
-                    if (progress.value % YieldEvery == 0 || progress.value == progress.maximum) {
+                    if (progress.value % ExportYieldEvery == 0 ||
+                        progress.value == progress.maximum) {
                         Label1->setText(progress.status);
                         letEventsRun();
                     }
@@ -272,7 +273,7 @@ void FrmExport::runExport(const QString& path) {
             if (!shared().prompts ||
                 shared().prompts->ask(error.description() + u"\n\nExport in UTF-8 instead?"_s,
                                       MessageButtons::YesNo, MessageDefault::First,
-                                      MessageIcon::Exclamation, Title) != MessageAnswer::Yes)
+                                      MessageIcon::Exclamation, ExportTitle) != MessageAnswer::Yes)
                 return;
             cboEncoding->setCurrentIndex(0);
         } catch (const RunTimeError& error) {
@@ -282,7 +283,7 @@ void FrmExport::runExport(const QString& path) {
             Label1->setText(DelimitedExport::instruction());
             if (shared().prompts)
                 shared().prompts->notice(u"The export was not written:\n"_s + error.description(),
-                                         MessageIcon::Critical, Title);
+                                         MessageIcon::Critical, ExportTitle);
             return;
         }
     }

@@ -9,6 +9,7 @@
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/journal/UndoRunPrompt.h"
+#include "ui/shell/ControlMaking.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,15 +69,6 @@ const QStringList PriceLists{u"White Price List"_s, u"Yellow Price List"_s,
 
 constexpr int ListHeight = 7455;
 constexpr int WorkHeight = 2970;
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
+#include "ui/data/FrmSupplier.h"
 #include "ui/import/BuildDB.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -33,10 +34,8 @@ namespace tovin {
 
 namespace {
 
-const QString SupplierScreen = u"frmSupplier"_s;
-constexpr int SupplierNameBox = 8;
-
-Prompts& prompts() {
+// The shared prompts, or with none set, prompts that answer every question with Cancel.
+Prompts& promptsOrSilent() {
     static class Silent : public Prompts {
     public:
         MessageAnswer message(const QString&, MessageButtons, MessageIcon,
@@ -98,7 +97,7 @@ void BuildDB::importTextFile() {
     FileDialogRequest request;
     request.fileName = ImportMessages::textFileDialogName();
     request.filter = ImportMessages::textFileFilter();
-    const QString path = prompts().openFile(request);
+    const QString path = promptsOrSilent().openFile(request);
     if (path.isEmpty() || path == ImportMessages::textFileDialogName()) {
         TaskPage = 1;
         ShowFrames();
@@ -113,8 +112,8 @@ void BuildDB::importTextFile() {
     bool fromLast = false;
     if (const std::optional<RememberedMapping> last =
             RememberedMapping::findFor(session.bareFileName(), session.lines());
-        last && prompts().message(last->questionFor(), MessageButtons::YesNo, MessageIcon::Question,
-                                  QString()) == MessageAnswer::Yes)
+        last && promptsOrSilent().message(last->questionFor(), MessageButtons::YesNo,
+                                          MessageIcon::Question, QString()) == MessageAnswer::Yes)
         fromLast = session.takeRemembered(*last);
     if (!self)
         return;
@@ -125,8 +124,8 @@ void BuildDB::importTextFile() {
     if (!fromLast) {
         session.readFirstItem();
         Label1->setText(session.firstField());
-        session.mapping().addSlots(prompts().input(session.mapping().addMorePrompt(),
-                                                   ImportMessages::addMoreTitle(), QString()));
+        session.mapping().addSlots(promptsOrSilent().input(
+            session.mapping().addMorePrompt(), ImportMessages::addMoreTitle(), QString()));
         if (!mapFields(session.mapping(), QString()))
             return;
     }
@@ -163,9 +162,9 @@ void BuildDB::askDecimalComma(TextImportSession& session) {
         return;
     session.options().decimalComma = false;
     const std::optional<QString> sign = session.decimalCommaSign();
-    if (sign &&
-        prompts().message(ImportMessages::decimalCommaQuestion(*sign), MessageButtons::YesNo,
-                          MessageIcon::Question, QString()) == MessageAnswer::Yes)
+    if (sign && promptsOrSilent().message(ImportMessages::decimalCommaQuestion(*sign),
+                                          MessageButtons::YesNo, MessageIcon::Question,
+                                          QString()) == MessageAnswer::Yes)
         chkDecimalComma->setChecked(true);
 }
 
@@ -243,7 +242,8 @@ bool BuildDB::chooseDivider(TextImportSession& session) {
                 if (lines)
                     txtChoice->clear();
                 else
-                    prompts().notice(TextImportSession::invalidChoice(), MessageIcon::Critical);
+                    promptsOrSilent().notice(TextImportSession::invalidChoice(),
+                                             MessageIcon::Critical);
             }
         } else if (Separator == u"\t"_s) {
             outcome = session.chooseDivider(Divider::tab());
@@ -254,9 +254,9 @@ bool BuildDB::chooseDivider(TextImportSession& session) {
         }
         if (outcome == Outcome::Accepted)
             break;
-        if (prompts().message(session.wrongSeparator(), MessageButtons::RetryCancel,
-                              MessageIcon::Critical,
-                              session.wrongSeparatorTitle()) != MessageAnswer::Retry)
+        if (promptsOrSilent().message(session.wrongSeparator(), MessageButtons::RetryCancel,
+                                      MessageIcon::Critical,
+                                      session.wrongSeparatorTitle()) != MessageAnswer::Retry)
             return false;
     }
     Frame2->hide();
@@ -276,8 +276,8 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
     if (const std::optional<RememberedMapping> last =
             rememberKey.isEmpty() ? std::nullopt : RememberedMapping::find(rememberKey);
         last && last->fieldCount == mapping.fieldCount() && last->map.stockFieldIndex() >= 0 &&
-        prompts().message(RememberedMapping::question(), MessageButtons::YesNo,
-                          MessageIcon::Question, QString()) == MessageAnswer::Yes) {
+        promptsOrSilent().message(RememberedMapping::question(), MessageButtons::YesNo,
+                                  MessageIcon::Question, QString()) == MessageAnswer::Yes) {
         mapping.setMap(last->map);
         mapping.finish();
         return true;
@@ -315,16 +315,16 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
             const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
             if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
                 mapping.setSkipDiscontinued(
-                    prompts().message(FieldMapping::mappingDiscontinuedQuestion(),
-                                      MessageButtons::YesNo, MessageIcon::Question,
-                                      QString()) == MessageAnswer::No);
+                    promptsOrSilent().message(FieldMapping::mappingDiscontinuedQuestion(),
+                                              MessageButtons::YesNo, MessageIcon::Question,
+                                              QString()) == MessageAnswer::No);
             if (outcome == FieldMapping::Outcome::Mapped ||
                 outcome == FieldMapping::Outcome::MappedAskDiscontinued)
                 ++position;
         }
         if (mapping.hasStockNumber())
             break;
-        prompts().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
+        promptsOrSilent().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
         mapping.restart();
     }
     stopMapping();
@@ -379,12 +379,13 @@ bool BuildDB::chooseSupplier(QString& supplier) {
     QPointer<BuildDB> self(this);
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     frame->hide();
-    prompts().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
-    QPointer<QWidget> screen = ChildWindows::show(SupplierScreen);
+    promptsOrSilent().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
+    QPointer<QWidget> screen = ChildWindows::show(FrmSupplier::ScreenName);
     shared().SupplierScreenClosed = false;
     const bool answered = waitUntil([&] {
         if (screen)
-            if (auto* name = screen->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(SupplierNameBox)))
+            if (auto* name =
+                    screen->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(FrmSupplier::NameBox)))
                 supplier = name->text();
         return !screen || !self || shared().SupplierScreenClosed || m_unloadWhenDone;
     });
@@ -417,7 +418,7 @@ void BuildDB::importSupplierFiles() {
     for (const FixedMappings::SupplierFile& file : files) {
         SupplierFileImport import(file, shared().AppFolder);
         if (!import.exists()) {
-            prompts().notice(import.missingMessage(), MessageIcon::Critical);
+            promptsOrSilent().notice(import.missingMessage(), MessageIcon::Critical);
             ImportStep = 0;
             TaskPage = 1;
             ShowFrames();
@@ -425,8 +426,9 @@ void BuildDB::importSupplierFiles() {
         }
         if (import.asksDiscontinued())
             import.setSkipDiscontinued(
-                prompts().message(SupplierFileImport::discontinuedQuestion(), MessageButtons::YesNo,
-                                  MessageIcon::Question, QString()) == MessageAnswer::No);
+                promptsOrSilent().message(SupplierFileImport::discontinuedQuestion(),
+                                          MessageButtons::YesNo, MessageIcon::Question,
+                                          QString()) == MessageAnswer::No);
         setWindowTitle(import.caption());
         QString supplier;
         if (!chooseSupplier(supplier))
@@ -459,7 +461,7 @@ void BuildDB::importDatabase() {
     FileDialogRequest request;
     request.fileName = ImportMessages::databaseDialogName();
     request.filter = ImportMessages::databaseFilter();
-    const QString path = prompts().openFile(request);
+    const QString path = promptsOrSilent().openFile(request);
     if (path.isEmpty() || path == ImportMessages::databaseDialogName()) {
         TaskPage = 1;
         ShowFrames();
@@ -494,7 +496,7 @@ void BuildDB::importDatabase() {
     remembered.map = import.mapping().map();
     setWindowTitle(import.caption());
     if (import.isEmpty()) {
-        prompts().notice(AccessTableImport::emptyDatabase(), MessageIcon::Critical);
+        promptsOrSilent().notice(AccessTableImport::emptyDatabase(), MessageIcon::Critical);
         return;
     }
     import.setNote(

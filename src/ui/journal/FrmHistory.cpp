@@ -21,7 +21,7 @@ namespace tovin {
 
 namespace {
 
-const QString Title = u"History of Changes"_s;
+const QString HistoryTitle = u"History of Changes"_s;
 
 QString when(const QString& started) {
     const QDateTime at = QDateTime::fromString(started, Qt::ISODate);
@@ -50,7 +50,7 @@ QTreeWidget* makeList(QWidget* parent, const QString& name, const QStringList& h
 
 FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     setObjectName(u"frmHistory"_s);
-    setWindowTitle(Title);
+    setWindowTitle(HistoryTitle);
     lstRuns = makeList(this, u"lstRuns"_s,
                        {u"Run"_s, u"When"_s, u"Kind"_s, u"Added"_s, u"Changed"_s, u"Deleted"_s,
                         u"Undone"_s, u"Source"_s});
@@ -87,7 +87,7 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
         m_db = std::make_unique<CatalogueDatabase>(shared().DBPath);
     } catch (const RunTimeError& error) {
         if (shared().prompts)
-            shared().prompts->notice(error.description(), MessageIcon::Critical, Title);
+            shared().prompts->notice(error.description(), MessageIcon::Critical, HistoryTitle);
     }
     refresh();
     // The newest run is opened at once: it is the one most often looked at.
@@ -164,14 +164,14 @@ void FrmHistory::cmdUndo_Click() {
     const qint64 run = selectedRun();
     if (run == 0 || !m_db)
         return;
-    UndoRunPrompt::undo(*m_db, run, false, Title);
+    UndoRunPrompt::undo(*m_db, run, false, HistoryTitle);
     refresh();
 }
 
 void FrmHistory::cmdTrial_Click() {
     const qint64 run = selectedRun();
     if (run != 0 && m_db)
-        UndoRunPrompt::undo(*m_db, run, true, Title);
+        UndoRunPrompt::undo(*m_db, run, true, HistoryTitle);
 }
 
 } // namespace tovin

@@ -27,12 +27,6 @@ constexpr int DateReceivedBox = 4;
 const QString ItemByItem = u"R-Update"_s;
 const QString Receive = u"Receive"_s;
 
-Prompts& prompts() {
-    if (!shared().prompts)
-        throw RunTimeError(ErrorNumber::ObjectRequired, u"No prompts"_s);
-    return *shared().prompts;
-}
-
 QString unreadableDate(const QString& typed) {
     return u"\""_s + typed + u"\" Is Not A Date. Please Enter The Date Received As MM/DD/YYYY."_s;
 }
@@ -52,8 +46,8 @@ void FrmOrders::Command2_Click() {
 bool FrmOrders::readyToReceive() {
     const bool itemByItem = Command2->text() == ItemByItem;
     if (m_addingFlag || (m_editingFlag && !itemByItem)) {
-        prompts().notice(u"Please Click Update Or Cancel Before Receiving."_s,
-                         MessageIcon::Exclamation, windowTitle());
+        requiredPrompts().notice(u"Please Click Update Or Cancel Before Receiving."_s,
+                                 MessageIcon::Exclamation, windowTitle());
         return false;
     }
     return adoPrimaryRS->hasCurrentRow();
@@ -68,14 +62,15 @@ void FrmOrders::receiveAll() {
     const QString orderId = txtFields(OrderIdBox)->text();
     MessageAnswer answer = MessageAnswer::No;
     step([&] {
-        answer =
-            prompts().message(u"Receive ALL Items For This Invoice: "_s + orderId + u" ?"_s,
-                              MessageButtons::YesNo, MessageIcon::Question, u"Receive Order"_s);
+        answer = requiredPrompts().message(
+            u"Receive ALL Items For This Invoice: "_s + orderId + u" ?"_s, MessageButtons::YesNo,
+            MessageIcon::Question, u"Receive Order"_s);
     });
     if (answer != MessageAnswer::Yes) {
         step([] {
-            prompts().notice(u"Enter The Date Received And Other Information For Each Item\n"
-                             u"Then Click 'R-Update' Button"_s);
+            requiredPrompts().notice(
+                u"Enter The Date Received And Other Information For Each Item\n"
+                u"Then Click 'R-Update' Button"_s);
         });
         Command2->setText(ItemByItem);
         return;
@@ -85,15 +80,16 @@ void FrmOrders::receiveAll() {
     for (;;) {
         QString typed;
         step([&] {
-            typed = prompts().input(u"Enter Date Received Below."_s, u"Date Received"_s,
-                                    TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s));
+            typed = requiredPrompts().input(
+                u"Enter Date Received Below."_s, u"Date Received"_s,
+                TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s));
         });
         if (typed.trimmed().isEmpty())
             return;
         received = TextRules::parseDate(typed.trimmed());
         if (received.isValid())
             break;
-        step([&] { prompts().notice(unreadableDate(typed), MessageIcon::Exclamation); });
+        step([&] { requiredPrompts().notice(unreadableDate(typed), MessageIcon::Exclamation); });
     }
     // What the user typed into the current row is written first.
     if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
@@ -112,10 +108,10 @@ void FrmOrders::receiveAll() {
         step([this] { endHourglass(); });
     }
     step([&] {
-        prompts().notice(Receiving::summary(orderId, result),
-                         result.failures.isEmpty() ? MessageIcon::Information
-                                                   : MessageIcon::Exclamation,
-                         u"Receive Order"_s);
+        requiredPrompts().notice(Receiving::summary(orderId, result),
+                                 result.failures.isEmpty() ? MessageIcon::Information
+                                                           : MessageIcon::Exclamation,
+                                 u"Receive Order"_s);
     });
 }
 
@@ -130,9 +126,10 @@ void FrmOrders::receiveCurrentLine() {
     if (!received.isValid()) {
         // Nothing is received; the user types the date and presses "R-Update" again.
         step([&] {
-            prompts().notice(typed.isEmpty() ? u"Enter The Date Received Of This Item First."_s
-                                             : unreadableDate(typed),
-                             MessageIcon::Exclamation);
+            requiredPrompts().notice(typed.isEmpty()
+                                         ? u"Enter The Date Received Of This Item First."_s
+                                         : unreadableDate(typed),
+                                     MessageIcon::Exclamation);
         });
         return;
     }
@@ -153,16 +150,16 @@ void FrmOrders::receiveCurrentLine() {
     const QString said = Receiving::summary(result);
     if (!said.isEmpty())
         step([&] {
-            prompts().notice(said,
-                             result.outcome == Receiving::LineResult::Outcome::Failed
-                                 ? MessageIcon::Exclamation
-                                 : MessageIcon::Information,
-                             windowTitle());
+            requiredPrompts().notice(said,
+                                     result.outcome == Receiving::LineResult::Outcome::Failed
+                                         ? MessageIcon::Exclamation
+                                         : MessageIcon::Information,
+                                     windowTitle());
         });
     MessageAnswer more = MessageAnswer::No;
     step([&] {
-        more = prompts().message(u"Manually Receive More Items?"_s, MessageButtons::YesNo,
-                                 MessageIcon::Question, QString());
+        more = requiredPrompts().message(u"Manually Receive More Items?"_s, MessageButtons::YesNo,
+                                         MessageIcon::Question, QString());
     });
     if (more == MessageAnswer::Yes)
         return;

@@ -13,6 +13,7 @@
 #include "ui/pages/PagesPdf.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ControlMaking.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,17 +58,6 @@ FrmPageMake::WebViewFactory& factory() {
     return f;
 }
 
-QString indexed(const QString& name, int index) {
-    return name + u'(' + QString::number(index) + u')';
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLineEdit* makeBox(QWidget* parent, const QString& name) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
@@ -75,7 +65,7 @@ QLineEdit* makeBox(QWidget* parent, const QString& name) {
     return box;
 }
 
-Prompts* prompts() {
+Prompts* sharedPrompts() {
     return shared().prompts;
 }
 
@@ -152,12 +142,12 @@ QLayout* FrmPageMake::buildItemFrames(QWidget* panel) {
     auto* slotColumn = new QVBoxLayout(orderFrame);
     for (int i = 0; i < 9; ++i) {
         Check3[i] = new QCheckBox(ItemCaptions[i], m_itemsFrame);
-        Check3[i]->setObjectName(indexed(u"Check3"_s, i));
+        Check3[i]->setObjectName(indexedName(u"Check3"_s, i));
         Check3[i]->installEventFilter(this);
         items->addWidget(Check3[i]);
         connect(Check3[i], &QCheckBox::clicked, this, [this, i] { Check3_Click(i); });
         Label5[i] = new QLabel(Empty, orderFrame);
-        Label5[i]->setObjectName(indexed(u"Label5"_s, i));
+        Label5[i]->setObjectName(indexedName(u"Label5"_s, i));
         Label5[i]->setFrameShape(QFrame::Panel);
         Label5[i]->setFrameShadow(QFrame::Sunken);
         Label5[i]->setAcceptDrops(true);
@@ -220,7 +210,7 @@ QWidget* FrmPageMake::buildTitleFrame(QWidget* panel) {
     const std::array<QString, 3> alignCaptions{u"Left "_s, u"Center"_s, u"Right "_s};
     for (int i = 0; i < 3; ++i) {
         Option1[i] = new QRadioButton(alignCaptions[i], title);
-        Option1[i]->setObjectName(indexed(u"Option1"_s, i));
+        Option1[i]->setObjectName(indexedName(u"Option1"_s, i));
         align->addWidget(Option1[i]);
         connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
     }
@@ -242,7 +232,7 @@ QWidget* FrmPageMake::buildPositionFrame(QWidget* panel) {
     const std::array<QString, 2> positionCaptions{u"Top"_s, u"Bottom"_s};
     for (int i = 0; i < 2; ++i) {
         Option2[i] = new QRadioButton(positionCaptions[i], position);
-        Option2[i]->setObjectName(indexed(u"Option2"_s, i));
+        Option2[i]->setObjectName(indexedName(u"Option2"_s, i));
         positionRow->addWidget(Option2[i]);
         connect(Option2[i], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
     }
@@ -292,7 +282,7 @@ QLayout* FrmPageMake::buildPreview() {
     auto* pages = new QHBoxLayout;
     const std::array<QString, 3> pageCaptions{u"Save Page"_s, u"Next Page"_s, u"Previous Page"_s};
     for (int i = 0; i < 3; ++i) {
-        Command7[i] = makeButton(this, indexed(u"Command7"_s, i), pageCaptions[i]);
+        Command7[i] = makeButton(this, indexedName(u"Command7"_s, i), pageCaptions[i]);
         connect(Command7[i], &QPushButton::clicked, this, [this, i] { Command7_Click(i); });
     }
     pages->addWidget(Command7[2]);
@@ -348,10 +338,10 @@ void FrmPageMake::Form_Load() {
     DesignerPage::State& s = state();
     PageOptions& o = pageOptions();
     step([&] {
-        if (!s.PageBaseName.isEmpty() || !prompts())
+        if (!s.PageBaseName.isEmpty() || !sharedPrompts())
             return;
-        s.PageBaseName = prompts()->input(u"Type The Name For These Pages"_s, u"Page Names"_s,
-                                          u"Catalog Page"_s);
+        s.PageBaseName = sharedPrompts()->input(u"Type The Name For These Pages"_s, u"Page Names"_s,
+                                                u"Catalog Page"_s);
         if (s.PageBaseName.isEmpty())
             s.PageBaseName = u"Catalog Page"_s;
     });
@@ -407,9 +397,10 @@ void FrmPageMake::showchange() {
     const DesignerPage::Page page = DesignerPage::build(m_products, shared().ThumbChecked, o, s);
     if (page.noneSelected) {
         step([] {
-            if (prompts())
-                prompts()->notice(u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
-                                  u"First\nOr Un-Check The Box For selected Pictures Only"_s);
+            if (sharedPrompts())
+                sharedPrompts()->notice(
+                    u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
+                    u"First\nOr Un-Check The Box For selected Pictures Only"_s);
         });
         Check6->setChecked(false);
         s.OnlySelectedItems = false;
@@ -529,7 +520,7 @@ void FrmPageMake::Check6_Click() {
 // Fonts and the title colour from the platform's font and colour dialogs.
 void FrmPageMake::Command3_Click() {
     StepGuard step(procedureLabel(u"Command3_Click"_s));
-    if (!prompts())
+    if (!sharedPrompts())
         return;
     PageOptions& o = pageOptions();
     FontChoice initial;
@@ -539,12 +530,12 @@ void FrmPageMake::Command3_Click() {
     initial.italic = !o.ItalicTag.isEmpty();
     initial.strikeout = !o.StrikeTag.isEmpty();
     initial.underline = !o.UnderlineTag.isEmpty();
-    const std::optional<FontChoice> font = prompts()->chooseFont(initial);
+    const std::optional<FontChoice> font = sharedPrompts()->chooseFont(initial);
     if (!font)
         return;
     RgbColor color;
     PageOptionRules::colorParts(o.FontColor, &color.red, &color.green, &color.blue);
-    if (const std::optional<RgbColor> chosen = prompts()->chooseColor(color))
+    if (const std::optional<RgbColor> chosen = sharedPrompts()->chooseColor(color))
         color = *chosen;
     PageOptionRules::applyFont(o, font->face, font->pointSize, font->bold, font->italic,
                                font->strikeout, font->underline, color.red, color.green,
@@ -554,14 +545,15 @@ void FrmPageMake::Command3_Click() {
 
 void FrmPageMake::Command6_Click() {
     StepGuard step(procedureLabel(u"Command6_Click"_s));
-    if (!prompts())
+    if (!sharedPrompts())
         return;
     DesignerPage::State& s = state();
     const MessageAnswer answer =
-        prompts()->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
-                           MessageButtons::YesNo, MessageIcon::Question, QString());
+        sharedPrompts()->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
+                                 MessageButtons::YesNo, MessageIcon::Question, QString());
     if (answer == MessageAnswer::Yes) {
-        const QString file = prompts()->openFile({QString(), u"All Files|*.*"_s, QString(), {}});
+        const QString file =
+            sharedPrompts()->openFile({QString(), u"All Files|*.*"_s, QString(), {}});
         if (file.isEmpty())
             return;
         const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
@@ -569,15 +561,15 @@ void FrmPageMake::Command6_Click() {
         try {
             OutputFile::copy(file, target, OutputRules{shared().DBPath});
         } catch (const RunTimeError& error) {
-            prompts()->notice(u"The picture "_s + file + u" could not be copied to "_s + target +
-                              u": "_s + error.description());
+            sharedPrompts()->notice(u"The picture "_s + file + u" could not be copied to "_s +
+                                    target + u": "_s + error.description());
             return;
         }
         // The page names the copy exactly as it is called in the pages folder.
         s.BodyTag = u"<body bgproperties=fixed background="_s + name + u'>';
     } else {
         RgbColor initial;
-        const std::optional<RgbColor> color = prompts()->chooseColor(initial);
+        const std::optional<RgbColor> color = sharedPrompts()->chooseColor(initial);
         if (!color)
             return;
         const QString text = PageOptionRules::colorText(color->red, color->green, color->blue);
@@ -715,20 +707,21 @@ void FrmPageMake::Command7_Click(int index) {
     // Save Page: the preview becomes the page file (an existing one is replaced).
     const QString name = DesignerPage::savedFileName(s.PageBaseName, s.CurrentPage);
     if (name.isEmpty()) {
-        if (prompts())
-            prompts()->notice(u"The page name \""_s + s.PageBaseName +
-                              u"\" cannot be used: it must not hold \"/\", \"\\\" or \"..\"."_s);
+        if (sharedPrompts())
+            sharedPrompts()->notice(
+                u"The page name \""_s + s.PageBaseName +
+                u"\" cannot be used: it must not hold \"/\", \"\\\" or \"..\"."_s);
         return;
     }
     const QString target = shared().AppFolder + u"Pages/"_s + name;
     const OutputRules rules{shared().DBPath};
-    if (!prompts() || !confirmOutput(*prompts(), target, rules, windowTitle()))
+    if (!sharedPrompts() || !confirmOutput(*sharedPrompts(), target, rules, windowTitle()))
         return;
     try {
         OutputFile::copy(samplePath(), target, rules);
     } catch (const RunTimeError& error) {
-        prompts()->notice(u"The page could not be saved as "_s + target + u": "_s +
-                          error.description());
+        sharedPrompts()->notice(u"The page could not be saved as "_s + target + u": "_s +
+                                error.description());
     }
 }
 
@@ -756,9 +749,9 @@ void FrmPageMake::Command10_Click() {
 // Every page of the series, as Save Page would write it, printed into one PDF file.
 void FrmPageMake::savePdf() {
     StepGuard step(procedureLabel(u"savePdf"_s));
-    if (!prompts())
+    if (!sharedPrompts())
         return;
-    const QString file = prompts()->saveFile(
+    const QString file = sharedPrompts()->saveFile(
         {state().PageBaseName + u".pdf"_s, u"PDF Files|*.pdf"_s, u"Save as PDF"_s, {}});
     if (file.isEmpty())
         return;
@@ -776,7 +769,7 @@ void FrmPageMake::savePdf() {
     BusyCursor busy;
     if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file,
                              OutputRules{shared().DBPath}, &error))
-        prompts()->notice(u"The PDF could not be made: "_s + error);
+        sharedPrompts()->notice(u"The PDF could not be made: "_s + error);
 }
 
 } // namespace tovin

@@ -47,7 +47,7 @@ namespace tovin {
 
 namespace {
 
-const QString Settings = u"Settings"_s;
+const QString ProductsSettings = u"Settings"_s;
 const QString ViewMode = u"View Mode"_s;
 const QString EditMode = u"Edit Mode"_s;
 
@@ -66,7 +66,7 @@ const QString Products::GridSelect =
 
 QString Products::defaultShopAddress() {
     // A shop whose supplier rows carry no web page can name its usual shop front here.
-    return SettingsStore::program().value(Settings, u"SupplierShop"_s,
+    return SettingsStore::program().value(ProductsSettings, u"SupplierShop"_s,
                                           u"http://www.example.com/shop"_s);
 }
 

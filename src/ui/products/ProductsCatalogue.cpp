@@ -15,6 +15,7 @@
 #include "ui/browser/WebView.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ControlMaking.h"
 
 #include <QDir>
 #include <QEvent>
@@ -33,16 +34,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip = QString()) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    return button;
-}
 
 MessageAnswer ask(const QString& text, MessageButtons buttons, const QString& title = {}) {
     return shared().prompts ? shared().prompts->message(text, buttons, MessageIcon::None, title)

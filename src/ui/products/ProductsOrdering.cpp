@@ -50,12 +50,6 @@ const QString ShippingPrompt = QStringList{u"What Shipping Method For This Order
                                            u"For Percentages (%) Use Whole Numebrs Like 5 For 5%"_s}
                                    .join(u"\r\n"_s);
 
-Prompts& prompts() {
-    if (!shared().prompts)
-        throw RunTimeError(ErrorNumber::ObjectRequired, u"No prompts"_s);
-    return *shared().prompts;
-}
-
 } // namespace
 
 void Products::buildOrderingControls() {
@@ -119,8 +113,8 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
 bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
     if (m_addingFlag || m_editingFlag) {
         step([] {
-            prompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
-                             MessageIcon::Exclamation);
+            requiredPrompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
+                                     MessageIcon::Exclamation);
         });
         return false;
     }
@@ -133,7 +127,7 @@ bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
     step([&] { terms = CatalogueOrdering::supplierTerms(connection(), supplier); });
     if (!terms) {
         step([&] {
-            prompts().notice(
+            requiredPrompts().notice(
                 supplier.isEmpty()
                     ? u"This product has no supplier, so its discount, fees, shipping and tax "
                       u"can't be worked out. Enter its supplier first."_s
@@ -166,8 +160,8 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
         if (shared().CurrentKey.isEmpty()) {
             QString number;
             step([&] {
-                number = prompts().input(u"Enter The Order Number/ID Below"_s, u"Order Number/ID"_s,
-                                         QString());
+                number = requiredPrompts().input(u"Enter The Order Number/ID Below"_s,
+                                                 u"Order Number/ID"_s, QString());
             });
             if (number.trimmed().isEmpty())
                 return false;
@@ -178,19 +172,21 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
         }
         QString howMany;
         step([&] {
-            howMany = prompts().input(u"Order How Many?"_s, u"How Many?"_s,
-                                      TextRules::plainDecimal(request.suggestedQuantity));
+            howMany = requiredPrompts().input(u"Order How Many?"_s, u"How Many?"_s,
+                                              TextRules::plainDecimal(request.suggestedQuantity));
         });
         const OrderEntry::Quantity asked = OrderEntry::readQuantity(howMany);
         if (asked.outcome == OrderEntry::Quantity::Outcome::Cancelled)
             return forgetUnopenedOrder();
         if (asked.outcome == OrderEntry::Quantity::Outcome::Refused) {
-            step([] { prompts().notice(OrderEntry::quantityRefused(), MessageIcon::Exclamation); });
+            step([] {
+                requiredPrompts().notice(OrderEntry::quantityRefused(), MessageIcon::Exclamation);
+            });
             return forgetUnopenedOrder();
         }
         request.quantity = asked.count;
         QString method;
-        step([&] { method = prompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
+        step([&] { method = requiredPrompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
         request.shipping = OrderMath::readShippingAnswer(method);
         if (!request.shipping)
             return forgetUnopenedOrder();
@@ -264,9 +260,10 @@ bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& reques
     });
     if (!recorded)
         step([&] {
-            prompts().notice(u"The order line was saved, but the product "_s + request.stockNo +
-                                 u" could not be found to add it to its On Order count."_s,
-                             MessageIcon::Exclamation);
+            requiredPrompts().notice(u"The order line was saved, but the product "_s +
+                                         request.stockNo +
+                                         u" could not be found to add it to its On Order count."_s,
+                                     MessageIcon::Exclamation);
         });
     return recorded;
 }
@@ -304,10 +301,11 @@ void Products::cmdReorder_Click() {
         });
         if (!found) {
             step([&] {
-                prompts().notice(u"Product "_s + item.stockNo +
-                                     u" is not among the products shown; click Reset Data to "
-                                     u"show every product, then order it."_s,
-                                 MessageIcon::Exclamation);
+                requiredPrompts().notice(
+                    u"Product "_s + item.stockNo +
+                        u" is not among the products shown; click Reset Data to "
+                        u"show every product, then order it."_s,
+                    MessageIcon::Exclamation);
             });
             writeStep(step, [this] { adoPrimaryRS->moveFirst(); });
             return;

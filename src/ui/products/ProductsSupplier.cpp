@@ -23,7 +23,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-const QString SupplierScreen = u"frmSupplier"_s;
 
 QString boxText(RecordScreen& screen, int index) {
     BoundTextBox* box = screen.txtFields(index);
@@ -39,7 +38,7 @@ void Products::cmdSup_Click(int index) {
             u"name = '"_s + quoteConditionValue(txtFields(ProductBox::Supplier)->text()) + u"'"_s;
     });
     if (index == 0) {
-        step([] { ChildWindows::show(SupplierScreen); });
+        step([] { ChildWindows::show(FrmSupplier::ScreenName); });
         return;
     }
     // "WebPage": the supplier's shop and member log-in, read from its row of the catalogue.
@@ -90,7 +89,9 @@ void Products::pickSupplier() {
         step([this] { binding().refresh(); });
     };
     QPointer<RecordScreen> supplier;
-    step([&] { supplier = qobject_cast<RecordScreen*>(ChildWindows::show(SupplierScreen)); });
+    step([&] {
+        supplier = qobject_cast<RecordScreen*>(ChildWindows::show(FrmSupplier::ScreenName));
+    });
     if (!supplier) {
         keepSupplier();
         m_pickingSupplier = false;
@@ -134,7 +135,7 @@ void Products::pickSupplier() {
         keepSupplier();
     }
     shared().SupplierScreenClosed = false;
-    step([] { ChildWindows::unload(SupplierScreen); });
+    step([] { ChildWindows::unload(FrmSupplier::ScreenName); });
     m_pickingSupplier = false;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/products/Search.h"
 
 #include "core/products/SearchChoices.h"
+#include "ui/shell/ControlMaking.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -19,9 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-QString indexed(const QString& name, int index) {
-    return name + u'(' + QString::number(index) + u')';
-}
 
 QPushButton* button(const QString& name, const QString& caption) {
     auto* b = new QPushButton(caption);
@@ -117,7 +115,7 @@ QLayout* Search::buildButtons() {
     auto* buttons = new QHBoxLayout;
     const QStringList andOr{u"And"_s, u"Or"_s, u"Then By"_s};
     for (int i = 0; i < andOr.size(); ++i) {
-        QPushButton* b = button(indexed(u"cmdAndOr"_s, i), andOr.at(i));
+        QPushButton* b = button(indexedName(u"cmdAndOr"_s, i), andOr.at(i));
         buttons->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, i] {
             run(u"cmdAndOr_Click"_s, ErrorStyle::ReportAndResume,
@@ -179,7 +177,7 @@ QWidget* Search::buildColumnGroup(const QString& name, QButtonGroup* group) {
     const int rows = int(columns.size() + 1) / 2;
     for (int i = 0; i < columns.size(); ++i) {
         auto* option = new QRadioButton(columns.at(i).caption);
-        option->setObjectName(indexed(name, i));
+        option->setObjectName(indexedName(name, i));
         group->addButton(option, i);
         grid->addWidget(option, i % rows, i / rows);
     }
@@ -193,7 +191,7 @@ QWidget* Search::buildOperatorGroup() {
     const QList<SearchOperatorChoice>& operators = SearchChoices::operators();
     for (int i = 0; i < operators.size(); ++i) {
         auto* option = new QRadioButton(operators.at(i).caption);
-        option->setObjectName(indexed(u"optOperator"_s, i));
+        option->setObjectName(indexedName(u"optOperator"_s, i));
         m_operators->addButton(option, i);
         column->addWidget(option);
     }

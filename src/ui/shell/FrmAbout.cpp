@@ -27,7 +27,7 @@ const QString FrmAbout::LegalNotice =
 
 namespace {
 
-QString label(const QString& procedure) {
+QString aboutLabel(const QString& procedure) {
     return formLabel(u"frmAbout"_s, procedure);
 }
 
@@ -103,13 +103,13 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void FrmAbout::Form_Load() {
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(aboutLabel(u"Form_Load"_s));
     step([this] { ApplyControlTexts(this); });
     step([this] { findChild<QLabel*>(u"lblDisclaimer"_s)->setText(LegalNotice); });
 }
 
 void FrmAbout::cmdSysInfo_Click() {
-    StepGuard step(label(u"cmdSysInfo_Click"_s));
+    StepGuard step(aboutLabel(u"cmdSysInfo_Click"_s));
     step([this] { StartSysInfo(); });
 }
 

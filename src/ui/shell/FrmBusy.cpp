@@ -25,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
-QString label(const QString& procedure) {
+QString busyLabel(const QString& procedure) {
     return formLabel(u"frmBusy"_s, procedure);
 }
 } // namespace
@@ -61,7 +61,7 @@ QString FrmBusy::run(QWidget* owner) {
 }
 
 bool FrmBusy::Form_Load() {
-    StepGuard step(label(u"Form_Load"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(busyLabel(u"Form_Load"_s), ErrorStyle::IgnoreAndResume);
     step([this] {
         if (!shared().prompts)
             throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
@@ -94,7 +94,7 @@ void FrmBusy::closeEvent(QCloseEvent* event) {
 }
 
 void FrmBusy::Form_Activate() {
-    StepGuard quiet(label(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard quiet(busyLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
     m_copying = true;
     {
         BusyCursor busy;
@@ -109,7 +109,7 @@ void FrmBusy::Form_Activate() {
         m_label->setText(u"Saving File: "_s + source + u" as: "_s + m_target +
                          u"\nPlease Wait... This Could Take A few Minutes"_s);
         letEventsRun();
-        StepGuard step(label(u"Form_Activate"_s));
+        StepGuard step(busyLabel(u"Form_Activate"_s));
         m_saved = step([&] { copyCatalogue(source, m_target); });
         if (!m_saved && shared().prompts) {
             // The error convention stays silent about most errors; a copy that did not happen

@@ -50,9 +50,9 @@ namespace tovin {
 
 namespace {
 
-const QString Settings = u"Settings"_s;
+const QString MainSettings = u"Settings"_s;
 
-QString label(const QString& procedure) {
+QString mainLabel(const QString& procedure) {
     return formLabel(u"frmMain"_s, procedure);
 }
 
@@ -84,16 +84,10 @@ QString entryForScreen(const QString& screen) {
     return QString();
 }
 
-Prompts& prompts() {
-    if (!shared().prompts)
-        throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
-    return *shared().prompts;
-}
-
 // A stored position or size in twips, as pixels; a text that is not a number raises error 13.
 int storedPixels(const QString& key, double defaultTwips) {
     const QString text =
-        SettingsStore::program().value(Settings, key, TextRules::plainDecimal(defaultTwips));
+        SettingsStore::program().value(MainSettings, key, TextRules::plainDecimal(defaultTwips));
     const double twips = TextRules::CDbl(text);
     const double pixels = twips / FrmMain::TwipsPerPixel;
     if (pixels > std::numeric_limits<int>::max() / 2 ||
@@ -264,7 +258,7 @@ void FrmMain::buildMenus() {
 }
 
 void FrmMain::MDIForm_Load() {
-    StepGuard step(label(u"MDIForm_Load"_s));
+    StepGuard step(mainLabel(u"MDIForm_Load"_s));
     SettingsStore& settings = SettingsStore::program();
     step([] { shared().FirstActivation = true; });
     step([this] { ApplyControlTexts(this); });
@@ -292,23 +286,25 @@ void FrmMain::MDIForm_Load() {
     });
     // A window closed maximised opens maximised, over the placement it goes back to.
     step([&] {
-        if (settings.flag(Settings, u"MainMaximized"_s, false))
+        if (settings.flag(MainSettings, u"MainMaximized"_s, false))
             setWindowState(windowState() | Qt::WindowMaximized);
     });
     step([&] {
-        const bool shown = settings.flag(Settings, u"StatusVis"_s, true);
+        const bool shown = settings.flag(MainSettings, u"StatusVis"_s, true);
         m_statusBar->setVisible(shown);
         entry(u"mnuViewStatusBar"_s)->setChecked(shown);
     });
     step([&] {
-        const bool shown = settings.flag(Settings, u"ButtonVis"_s, true);
+        const bool shown = settings.flag(MainSettings, u"ButtonVis"_s, true);
         m_toolBar->setVisible(shown);
         entry(u"mnuButtonBar"_s)->setChecked(shown);
     });
-    step([&] { entry(u"mnuBText"_s)->setChecked(settings.flag(Settings, u"ButtonTxt"_s, true)); });
+    step([&] {
+        entry(u"mnuBText"_s)->setChecked(settings.flag(MainSettings, u"ButtonTxt"_s, true));
+    });
     step([&] {
         const QString fallback = shared().AppFolder + u"tovin2003-a.mde"_s;
-        const QString stored = settings.value(Settings, u"DBName"_s, fallback);
+        const QString stored = settings.value(MainSettings, u"DBName"_s, fallback);
         shared().DBPath = stored.isEmpty() ? fallback : stored;
     });
     bool signedIn = true;
@@ -362,7 +358,7 @@ void FrmMain::showLocation() {
 }
 
 void FrmMain::MDIForm_Activate() {
-    StepGuard step(label(u"MDIForm_Activate"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(mainLabel(u"MDIForm_Activate"_s), ErrorStyle::IgnoreAndResume);
     if (!shared().FirstActivation)
         return;
     step([this] { entry(u"mnuViewStatusBar"_s)->setChecked(!m_statusBar->isHidden()); });
@@ -371,7 +367,7 @@ void FrmMain::MDIForm_Activate() {
 }
 
 void FrmMain::MDIForm_Unload() {
-    StepGuard step(label(u"MDIForm_Unload"_s));
+    StepGuard step(mainLabel(u"MDIForm_Unload"_s));
     if (isMinimized())
         return;
     SettingsStore& settings = SettingsStore::program();
@@ -379,15 +375,16 @@ void FrmMain::MDIForm_Unload() {
     const bool maximised = isMaximized();
     const QRect placed =
         maximised && m_normalPlacement.isValid() ? m_normalPlacement : QRect(pos(), size());
-    step([&] { settings.setValue(Settings, u"MainLeft"_s, twipsText(placed.x())); });
-    step([&] { settings.setValue(Settings, u"MainTop"_s, twipsText(placed.y())); });
-    step([&] { settings.setValue(Settings, u"MainWidth"_s, twipsText(placed.width())); });
-    step([&] { settings.setValue(Settings, u"MainHeight"_s, twipsText(placed.height())); });
-    step([&] { settings.setFlag(Settings, u"MainMaximized"_s, maximised); });
-    step([&] { settings.setFlag(Settings, u"StatusVis"_s, !m_statusBar->isHidden()); });
-    step([&] { settings.setFlag(Settings, u"ButtonVis"_s, !m_toolBar->isHidden()); });
-    step([&] { settings.setFlag(Settings, u"ButtonTxt"_s, entry(u"mnuBText"_s)->isChecked()); });
-    step([&] { settings.setValue(Settings, u"DBName"_s, shared().DBPath); });
+    step([&] { settings.setValue(MainSettings, u"MainLeft"_s, twipsText(placed.x())); });
+    step([&] { settings.setValue(MainSettings, u"MainTop"_s, twipsText(placed.y())); });
+    step([&] { settings.setValue(MainSettings, u"MainWidth"_s, twipsText(placed.width())); });
+    step([&] { settings.setValue(MainSettings, u"MainHeight"_s, twipsText(placed.height())); });
+    step([&] { settings.setFlag(MainSettings, u"MainMaximized"_s, maximised); });
+    step([&] { settings.setFlag(MainSettings, u"StatusVis"_s, !m_statusBar->isHidden()); });
+    step([&] { settings.setFlag(MainSettings, u"ButtonVis"_s, !m_toolBar->isHidden()); });
+    step(
+        [&] { settings.setFlag(MainSettings, u"ButtonTxt"_s, entry(u"mnuBText"_s)->isChecked()); });
+    step([&] { settings.setValue(MainSettings, u"DBName"_s, shared().DBPath); });
     step([&] { settings.sync(); });
 }
 
@@ -424,20 +421,20 @@ void FrmMain::applyButtonCaptions() {
 }
 
 void FrmMain::openChildScreen(const QString& screen, const QString& entryName) {
-    StepGuard step(label(entryName + u"_Click"_s));
+    StepGuard step(mainLabel(entryName + u"_Click"_s));
     BusyCursor busy;
     letEventsRun();
     step([&] { ChildWindows::show(screen); });
 }
 
 void FrmMain::mnuFileOpen_Click() {
-    StepGuard step(label(u"mnuFileOpen_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileOpen_Click"_s));
     QString chosen;
     step([&] {
         FileDialogRequest request;
         request.fileName = QString();
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
-        chosen = prompts().openFile(request);
+        chosen = requiredPrompts().openFile(request);
     });
     if (!chosen.isEmpty())
         step([&] { switchCatalogue(chosen); });
@@ -445,7 +442,7 @@ void FrmMain::mnuFileOpen_Click() {
 }
 
 void FrmMain::mnuFileOpenShared_Click() {
-    StepGuard step(label(u"mnuFileOpenShared_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileOpenShared_Click"_s));
     QString chosen;
     step([&] {
         const QString shown =
@@ -496,8 +493,9 @@ void FrmMain::switchCatalogue(const QString& chosen) {
     // A file that is not a catalogue is refused before anything changes: the open catalogue
     // and the path saved for the next start stay.
     if (const std::optional<QString> reason = CatalogueFile::refusal(path)) {
-        prompts().notice(*reason + u"\n\nThe catalogue "_s + shared().DBPath + u" stays open."_s,
-                         MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
+        requiredPrompts().notice(*reason + u"\n\nThe catalogue "_s + shared().DBPath +
+                                     u" stays open."_s,
+                                 MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
         return;
     }
     makeOpen(path);
@@ -537,7 +535,7 @@ void unloadActiveScreen(QMdiArea* area) {
 } // namespace
 
 void FrmMain::mnuFileSaveAs_Click() {
-    StepGuard step(label(u"mnuFileSaveAs_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s));
     // The copy is read through a connection of its own, so the screens stay open.
     QString saved;
     step([&] { saved = FrmBusy::run(this); });
@@ -546,7 +544,7 @@ void FrmMain::mnuFileSaveAs_Click() {
 }
 
 void FrmMain::mnuFileBackup_Click() {
-    StepGuard step(label(u"mnuFileBackup_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileBackup_Click"_s));
     QString copy;
     step([&] { copy = BackupActions::backUpNow(shared().DBPath); });
     if (!copy.isEmpty())
@@ -554,7 +552,7 @@ void FrmMain::mnuFileBackup_Click() {
 }
 
 void FrmMain::mnuFileRestore_Click() {
-    StepGuard step(label(u"mnuFileRestore_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileRestore_Click"_s));
     bool closed = false;
     step([&] { closed = BackupActions::restoreFromBackup(this, shared().DBPath); });
     if (closed)
@@ -562,7 +560,7 @@ void FrmMain::mnuFileRestore_Click() {
 }
 
 void FrmMain::mnuFileClose_Click() {
-    StepGuard step(label(u"mnuFileClose_Click"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(mainLabel(u"mnuFileClose_Click"_s), ErrorStyle::IgnoreAndResume);
     step([this] { unloadActiveScreen(m_mdi); });
 }
 
@@ -577,7 +575,7 @@ void FrmMain::mnuFileExit_Click() {
 }
 
 void FrmMain::mnuViewStatusBar_Click() {
-    StepGuard step(label(u"mnuViewStatusBar_Click"_s));
+    StepGuard step(mainLabel(u"mnuViewStatusBar_Click"_s));
     step([this] {
         QAction* action = entry(u"mnuViewStatusBar"_s);
         action->setChecked(!action->isChecked());
@@ -586,7 +584,7 @@ void FrmMain::mnuViewStatusBar_Click() {
 }
 
 void FrmMain::mnuButtonBar_Click() {
-    StepGuard step(label(u"mnuButtonBar_Click"_s));
+    StepGuard step(mainLabel(u"mnuButtonBar_Click"_s));
     step([this] {
         QAction* action = entry(u"mnuButtonBar"_s);
         action->setChecked(!action->isChecked());
@@ -595,7 +593,7 @@ void FrmMain::mnuButtonBar_Click() {
 }
 
 void FrmMain::mnuBText_Click() {
-    StepGuard step(label(u"mnuBText_Click"_s));
+    StepGuard step(mainLabel(u"mnuBText_Click"_s));
     BusyCursor busy;
     letEventsRun();
     step([this] {
@@ -610,7 +608,7 @@ void FrmMain::mnuHistory_Click() {
 }
 
 void FrmMain::mnuRestore_Click() {
-    StepGuard step(label(u"mnuRestore_Click"_s));
+    StepGuard step(mainLabel(u"mnuRestore_Click"_s));
     // The Products screen shows every text box whose stored visibility is true.
     step([] {
         SettingsStore& settings = SettingsStore::program();
@@ -622,12 +620,12 @@ void FrmMain::mnuRestore_Click() {
 }
 
 void FrmMain::mnuRestoreLabels_Click() {
-    StepGuard step(label(u"mnuRestoreLabels_Click"_s));
+    StepGuard step(mainLabel(u"mnuRestoreLabels_Click"_s));
     step([] { shared().RestoreLabelNames = true; });
 }
 
 void FrmMain::mnuHelpTip_Click() {
-    StepGuard step(label(u"tbToolBar_ButtonClick"_s));
+    StepGuard step(mainLabel(u"tbToolBar_ButtonClick"_s));
     shared().TipFromMenu = true;
     {
         BusyCursor busy;
@@ -650,7 +648,7 @@ void FrmMain::mnuHelpTip_Click() {
 }
 
 void FrmMain::mnuHelpAbout_Click() {
-    StepGuard step(label(u"mnuHelpAbout_Click"_s));
+    StepGuard step(mainLabel(u"mnuHelpAbout_Click"_s));
     FrmAbout about(this);
     {
         BusyCursor busy;
@@ -661,12 +659,12 @@ void FrmMain::mnuHelpAbout_Click() {
 }
 
 void FrmMain::mnuWindow_Arrange(int code) {
-    StepGuard step(label(u"mnuWindow_Click"_s));
+    StepGuard step(mainLabel(u"mnuWindow_Click"_s));
     step([this, code] { MdiArrange::arrange(m_mdi, code); });
 }
 
 void FrmMain::tbToolBar_ButtonClick(const QString& key) {
-    StepGuard step(label(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
+    StepGuard step(mainLabel(u"tbToolBar_ButtonClick"_s), ErrorStyle::IgnoreAndResume);
     BusyCursor busy;
     letEventsRun();
     step([&] {

@@ -26,7 +26,7 @@ namespace {
 const QString Options = u"Options"_s;
 const QString ShowAtStartup = u"Show Tips at Startup"_s;
 
-QString label(const QString& procedure) {
+QString tipLabel(const QString& procedure) {
     return formLabel(u"frmTip"_s, procedure);
 }
 
@@ -89,7 +89,7 @@ FrmTip::FrmTip(QWidget* parent)
 }
 
 void FrmTip::Form_Load() {
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(tipLabel(u"Form_Load"_s));
     double showAtStartup = 0;
     step([&] {
         showAtStartup =
@@ -140,7 +140,7 @@ void FrmTip::DisplayCurrentTip() {
 }
 
 void FrmTip::cmdNextTip_Click() {
-    StepGuard step(label(u"cmdNextTip_Click"_s));
+    StepGuard step(tipLabel(u"cmdNextTip_Click"_s));
     step([this] { DoNextTip(); });
 }
 
@@ -149,7 +149,7 @@ void FrmTip::cmdOK_Click() {
 }
 
 void FrmTip::chkLoadTipsAtStartup_Click() {
-    StepGuard step(label(u"chkLoadTipsAtStartup_Click"_s));
+    StepGuard step(tipLabel(u"chkLoadTipsAtStartup_Click"_s));
     step([this] {
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(Options, ShowAtStartup, m_showAtStartup->isChecked() ? u"1"_s : u"0"_s);

@@ -10,7 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin::test {
 
 // Every test using the support fails on a program fault.
-[[maybe_unused]] const bool programFaultsFail = (failOnProgramFaults(), true);
+[[maybe_unused]] const bool promptsFailOnFaults = (failOnProgramFaults(), true);
 
 namespace {
 const char* kindName(ScriptedPrompts::Kind kind) {
