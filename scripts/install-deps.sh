@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make pkg-config lld
     qt6-base-dev qt6-webengine-dev libgl1-mesa-dev
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
