@@ -1,5 +1,6 @@
 #include "core/backup/CatalogueCheck.h"
 
+#include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 
 #include <QFile>
@@ -23,6 +24,11 @@ public:
         if (sqlite3_open_v2(uri.constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
                             nullptr) != SQLITE_OK)
             m_error = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle)) : u"out of memory"_s;
+        else if (!unchanging)
+            // A live catalogue is briefly locked whole while its writer folds the write-ahead
+            // log back into it (at a checkpoint or on closing): that is waited for, not taken
+            // for damage.
+            sqlite3_busy_timeout(m_handle, CatalogueDatabase::DefaultLockWaitMs);
     }
     ~ReadOnlyFile() { sqlite3_close(m_handle); }
     ReadOnlyFile(const ReadOnlyFile&) = delete;

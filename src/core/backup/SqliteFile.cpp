@@ -1,5 +1,7 @@
 #include "core/backup/SqliteFile.h"
 
+#include "core/data/CatalogueDatabase.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -27,7 +29,7 @@ Outcome run(const QString& path, Access access, const QString& sql) {
     int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
     if (rc == SQLITE_OK) {
         // A writer holding the file in the older journal mode is waited for.
-        sqlite3_busy_timeout(handle, 5000);
+        sqlite3_busy_timeout(handle, CatalogueDatabase::DefaultLockWaitMs);
     }
     Outcome outcome;
     if (rc == SQLITE_OK) {

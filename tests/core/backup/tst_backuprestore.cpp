@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sqlite3.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -62,6 +64,32 @@ private slots:
         QCOMPARE(
             QDir(m_dir.filePath(u"Backups"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System),
             QStringList{u"shop-2026-12-07.mde"_s});
+    }
+
+    // Another program holds the whole file for a moment (as on folding its write-ahead log back
+    // into it when it closes): the copy waits for it instead of calling the catalogue damaged.
+    void backupWaitsForAMomentaryWholeFileLock() {
+        sqlite3* holder = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_catalogue).constData(), &holder), SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(holder,
+                         "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; "
+                         "UPDATE Products SET ProdName = 'Held' WHERE StockNo = 'NOW0'; COMMIT",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        std::thread release([holder] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            sqlite3_close(holder);
+        });
+        QString copy;
+        try {
+            copy = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
+        } catch (const RunTimeError& error) {
+            release.join();
+            QFAIL(qPrintable(error.description()));
+        }
+        release.join();
+        QCOMPARE(test::productCount(copy, u"ProdName = 'Held'"_s), qint64(1));
     }
 
     // A day's copy the user has open in a screen is neither replaced by the next copy of the
