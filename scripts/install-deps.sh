@@ -8,7 +8,8 @@ packages=(
     mdbtools-dev libsqlite3-dev sqlite3
     libkainjow-mustache-dev poppler-utils
     xvfb xauth dpkg-dev openssl
-    postgresql libpq-dev qtkeychain-qt6-dev
+    postgresql libpq-dev qtkeychain-qt6-dev libsecret-1-0
+    dbus-daemon gnome-keyring
 )
 
 # --hardening: also the compilers and runtimes of the fuzz and sanitizer runs.
