@@ -28,7 +28,8 @@ Outcome run(const QString& path, Access access, const QString& sql) {
     sqlite3* handle = nullptr;
     int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
     if (rc == SQLITE_OK) {
-        // A writer holding the file in the older journal mode is waited for.
+        // A writer holding the whole file (in the older journal mode, or at a checkpoint) is
+        // waited for.
         sqlite3_busy_timeout(handle, CatalogueDatabase::DefaultLockWaitMs);
     }
     Outcome outcome;
