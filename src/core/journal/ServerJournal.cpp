@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <limits>
+#include <memory>
+#include <utility>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,7 +18,10 @@ namespace tovin::ServerJournal {
 namespace {
 
 // Outside a run the trigger returns at once, so other sessions and other work pay one setting
-// lookup a row.
+// lookup a row. It keeps the values a row had before each change and no values after: those are
+// the row's values before its next change in the transaction, or its values at the commit, read
+// then from the table itself (an added row's values copied as a document cost more than the
+// import's own insert). Only an update that moves the row to another key keeps its new values.
 const QString TriggerFunction =
     u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
     u"BEGIN "
@@ -27,11 +33,11 @@ const QString TriggerFunction =
     u"RAISE EXCEPTION 'A write outside a transaction during a run would not be journalled'; "
     u"END IF; "
     u"IF TG_OP = 'INSERT' THEN "
-    u"INSERT INTO pg_temp.journal_pending (tbl, op, key, after) "
-    u"VALUES (TG_TABLE_NAME, 1, NEW.rowid, to_jsonb(NEW)); "
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, key) VALUES (TG_TABLE_NAME, 1, NEW.rowid); "
     u"ELSIF TG_OP = 'UPDATE' THEN "
     u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before, after) "
-    u"VALUES (TG_TABLE_NAME, 2, OLD.rowid, to_jsonb(OLD), to_jsonb(NEW)); "
+    u"VALUES (TG_TABLE_NAME, 2, OLD.rowid, to_jsonb(OLD), "
+    u"CASE WHEN NEW.rowid IS DISTINCT FROM OLD.rowid THEN to_jsonb(NEW) END); "
     u"ELSE "
     u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before) "
     u"VALUES (TG_TABLE_NAME, 3, OLD.rowid, to_jsonb(OLD)); "
@@ -99,6 +105,76 @@ int tableNumber(const JournalBuffer::CurrentRun& current, const QString& name) {
     return -1;
 }
 
+// One change as the trigger kept it.
+struct Pending {
+    int table = -1; // the journal's number of its table
+    RunHistory::Change change = RunHistory::Change::Added;
+    qint64 key = 0;
+    QByteArray before;  // the row's values before it, as a document; empty for an added row
+    QByteArray after;   // its values after it, as a document, where the trigger kept them
+    int afterFrom = -1; // the later change of the row whose values before are this one's after
+};
+
+using RowKey = std::pair<int, qint64>;
+
+// Points each added or updated row without values after it to the row's next change, whose
+// values before are those; the keys of the rows that do not change again, whose values after
+// are their values now, come back by table.
+QHash<int, QList<qint64>> linkChanges(std::vector<Pending>& pending) {
+    QHash<RowKey, int> next;
+    QHash<int, QList<qint64>> readNow;
+    for (int i = int(pending.size()) - 1; i >= 0; --i) {
+        Pending& change = pending[size_t(i)];
+        const RowKey row{change.table, change.key};
+        if (change.change != RunHistory::Change::Deleted && change.after.isEmpty()) {
+            change.afterFrom = next.value(row, -1);
+            if (change.afterFrom < 0)
+                readNow[change.table].append(change.key);
+        }
+        // Before it was added the row was not there: nothing earlier ends in its values.
+        if (change.change == RunHistory::Change::Added)
+            next.remove(row);
+        else
+            next.insert(row, i);
+    }
+    return readNow;
+}
+
+// The values now of the rows with these keys in one table, by key. The keys go as one array
+// a batch, so a large run reads its rows in a few statements.
+QHash<qint64, JournalValues::Row> rowsNow(CatalogueDatabase& db, const QString& table,
+                                          const QList<ColumnInfo>& columns,
+                                          const QList<qint64>& keys) {
+    constexpr qsizetype KeysPerRead = 10000;
+    QStringList names{u"rowid"_s};
+    for (const ColumnInfo& column : columns)
+        names << CatalogueDatabase::quoteName(column.name);
+    const std::unique_ptr<StorageStatement> read = db.prepare(
+        u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + CatalogueDatabase::quoteName(table) +
+        u" WHERE rowid = ANY(CAST(? AS bigint[]))"_s);
+    QHash<qint64, JournalValues::Row> rows;
+    rows.reserve(keys.size());
+    for (qsizetype from = 0; from < keys.size(); from += KeysPerRead) {
+        QString array = u"{"_s;
+        for (qsizetype i = from; i < std::min(keys.size(), from + KeysPerRead); ++i) {
+            if (i > from)
+                array += u',';
+            array += QString::number(keys.at(i));
+        }
+        array += u'}';
+        read->reset();
+        read->bindText(1, array);
+        while (read->next()) {
+            JournalValues::Row& row = rows[read->integer(0)];
+            row.reserve(columns.size());
+            for (int column = 0; column < columns.size(); ++column)
+                row << read->stored(column + 1);
+        }
+    }
+    read->reset();
+    return rows;
+}
+
 } // namespace
 
 QStringList schemaStatements(const QStringList& tables) {
@@ -130,25 +206,57 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
         QString::number(current.run))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"The run's journal was lost with the connection to the server"_s);
+    std::vector<Pending> pending;
     StorageStatement& q =
         db.run(u"SELECT tbl, op, key, CAST(before AS text), CAST(after AS text) FROM "
                u"pg_temp.journal_pending ORDER BY seq"_s);
-    bool exact = true;
     while (q.next()) {
-        const int number = tableNumber(current, q.text(0));
-        if (number < 0)
+        Pending change;
+        change.table = tableNumber(current, q.text(0));
+        if (change.table < 0)
             continue;
-        const QString& table = current.tables.at(number);
-        const QList<ColumnInfo>& columns = db.columns(table);
-        const auto change = RunHistory::Change(q.integer(1));
+        change.change = RunHistory::Change(q.integer(1));
+        change.key = q.integer(2);
+        change.before = q.text(3).toUtf8();
+        change.after = q.text(4).toUtf8();
+        pending.push_back(std::move(change));
+    }
+    q.reset();
+    // Copied: the catalogue's lists of columns may move as it learns of other tables.
+    QHash<int, QList<ColumnInfo>> columns;
+    for (const Pending& change : pending)
+        if (!columns.contains(change.table))
+            columns.insert(change.table, db.columns(current.tables.at(change.table)));
+    QHash<int, QHash<qint64, JournalValues::Row>> now;
+    const QHash<int, QList<qint64>> readNow = linkChanges(pending);
+    for (auto it = readNow.begin(); it != readNow.end(); ++it)
+        now.insert(it.key(),
+                   rowsNow(db, current.tables.at(it.key()), columns.value(it.key()), it.value()));
+
+    bool exact = true;
+    const auto valuesAfter = [&](const Pending& change) {
+        const QList<ColumnInfo>& of = columns[change.table];
+        if (!change.after.isEmpty())
+            return rowOf(change.after, of, exact);
+        if (change.afterFrom >= 0)
+            return rowOf(pending[size_t(change.afterFrom)].before, of, exact);
+        const auto found = now[change.table].constFind(change.key);
+        if (found == now[change.table].cend()) {
+            // Gone without a change the trigger kept: the run's journal would be wrong.
+            exact = false;
+            return JournalValues::Row(of.size());
+        }
+        return *found;
+    };
+    for (const Pending& change : pending) {
         QByteArray before;
         QByteArray after;
-        if (change == RunHistory::Change::Added) {
-            after = JournalValues::packRow(rowOf(q.text(4).toUtf8(), columns, exact));
-        } else if (change == RunHistory::Change::Deleted) {
-            before = JournalValues::packRow(rowOf(q.text(3).toUtf8(), columns, exact));
-        } else if (!packChanges(before, after, rowOf(q.text(3).toUtf8(), columns, exact),
-                                rowOf(q.text(4).toUtf8(), columns, exact))) {
+        if (change.change == RunHistory::Change::Added) {
+            after = JournalValues::packRow(valuesAfter(change));
+        } else if (change.change == RunHistory::Change::Deleted) {
+            before = JournalValues::packRow(rowOf(change.before, columns[change.table], exact));
+        } else if (!packChanges(before, after, rowOf(change.before, columns[change.table], exact),
+                                valuesAfter(change))) {
             continue;
         }
         if (current.pending.isEmpty() || current.pending.last().run != current.run ||
@@ -156,10 +264,9 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
             current.pending.append(JournalChunks::Chunk());
             current.pending.last().run = current.run;
         }
-        JournalChunks::append(current.pending.last(), number, current.tables.at(number), change,
-                              q.integer(2), before, after);
+        JournalChunks::append(current.pending.last(), change.table, current.tables.at(change.table),
+                              change.change, change.key, before, after);
     }
-    q.reset();
     // Emptied anew rather than its rows deleted: the server never cleans a temporary table up
     // by itself, and the dead rows of every earlier transaction would be read again each time.
     db.run(u"TRUNCATE pg_temp.journal_pending"_s);

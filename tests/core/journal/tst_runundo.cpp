@@ -18,6 +18,7 @@
 #include "core/storage/StorageStatement.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
+#include "support/core/TestServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,6 +109,24 @@ void seed(TestCatalogue& catalogue) {
     StoredRows::insert(db, u"Inventory"_s, {{u"Product Id"_s, u"A1"_s}, {u"Number"_s, 5}});
 }
 
+// One batch that adds, changes and deletes rows more than once each.
+void changeRowsAgain(TestCatalogue& c) {
+    CatalogueDatabase& db = c.db();
+    JournalRun run(db, JournalRun::BulkEdit, u"test"_s);
+    ScopedTransaction transaction(db);
+    db.run(u"INSERT INTO Products (StockNo, ProdName, Retail) VALUES ('N9', 'Nine', 10000)"_s);
+    db.run(u"UPDATE Products SET ProdName = 'Nine Again' WHERE StockNo = 'N9'"_s);
+    db.run(u"UPDATE Products SET Retail = 25000, Notes = 'x' WHERE StockNo = 'N9'"_s);
+    db.run(u"UPDATE Products SET ProdName = 'Tin' WHERE StockNo = 'B2'"_s);
+    db.run(u"UPDATE Products SET ProdName = 'Tin Can' WHERE StockNo = 'B2'"_s);
+    db.run(u"UPDATE Products SET ProdName = ProdName WHERE StockNo = 'A1'"_s);
+    db.run(u"INSERT INTO Products (StockNo, ProdName) VALUES ('N8', 'Eight')"_s);
+    db.run(u"DELETE FROM Products WHERE StockNo = 'N8'"_s);
+    db.run(u"UPDATE Products SET Notes = 'going' WHERE StockNo = 'C3'"_s);
+    db.run(u"DELETE FROM Products WHERE StockNo = 'C3'"_s);
+    transaction.commit();
+}
+
 qint64 lastRun(CatalogueDatabase& db) {
     const QList<RunHistory::RunInfo> runs = RunHistory::runs(db);
     return runs.isEmpty() ? 0 : runs.first().number;
@@ -170,6 +189,7 @@ private slots:
             edit.setIncludeBlank(true);
             edit.run(c.db(), QString());
         });
+        QTest::newRow("rows changed again in one batch") << RunTask(changeRowsAgain);
         QTest::newRow("receive all") << RunTask([](TestCatalogue& c) {
             const Receiving::OrderResult result =
                 Receiving::receiveOrder(c.db(), u"1002"_s, QDate(2026, 5, 2));
@@ -527,6 +547,38 @@ private slots:
         QCOMPARE(RunHistory::run(db, run)->added, 1);
         QCOMPARE(RunUndo::undo(db, run).rowsDeleted, 1);
         QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 0);
+    }
+
+    // A server's catalogue made by an earlier version keeps its trigger, which copies a row's
+    // values after every change as well; its runs are taken back as exactly.
+    void earlierServerTriggerIsRead() {
+        if (!test::onServer())
+            QSKIP("only a catalogue on a server journals through a trigger");
+        TestCatalogue catalogue;
+        seed(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        db.run(u"CREATE OR REPLACE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS "
+               u"$body$ BEGIN "
+               u"IF coalesce(current_setting('tovin.run', true), '') = '' THEN RETURN NULL; "
+               u"END IF; "
+               u"IF TG_OP = 'INSERT' THEN "
+               u"INSERT INTO pg_temp.journal_pending (tbl, op, key, after) "
+               u"VALUES (TG_TABLE_NAME, 1, NEW.rowid, to_jsonb(NEW)); "
+               u"ELSIF TG_OP = 'UPDATE' THEN "
+               u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before, after) "
+               u"VALUES (TG_TABLE_NAME, 2, OLD.rowid, to_jsonb(OLD), to_jsonb(NEW)); "
+               u"ELSE "
+               u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before) "
+               u"VALUES (TG_TABLE_NAME, 3, OLD.rowid, to_jsonb(OLD)); "
+               u"END IF; RETURN NULL; END $body$"_s);
+        const QString before = dump(db);
+        changeRowsAgain(catalogue);
+        const QString after = dump(db);
+        const RunUndo::Result undone = RunUndo::undo(db, lastRun(db));
+        QVERIFY2(undone.kept.isEmpty(), qPrintable(RunUndo::line(undone.kept.value(0))));
+        QCOMPARE(dump(db), before);
+        QVERIFY(RunUndo::undo(db, undone.undoRun).kept.isEmpty());
+        QCOMPARE(dump(db), after);
     }
 };
 
