@@ -98,7 +98,12 @@ public:
     // notice: inside the open transaction (the server delivers it on the commit), or at once.
     void sendNotices();
     void setLastInsertedKey(qint64 key) { m_lastInsertedKey = key; }
-    void setRowsChanged(qint64 rows) { m_rowsChanged = rows; }
+    void setRowsChanged(qint64 rows) {
+        m_rowsChanged = rows;
+        m_rowsWritten += quint64(qMax<qint64>(rows, 0));
+    }
+    // Every row the connection's writes changed, added or deleted so far.
+    quint64 rowsWritten() const { return m_rowsWritten; }
 
 private:
     PostgresConnection(pg_conn* handle, QString uri);
@@ -156,6 +161,7 @@ private:
     QHash<QString, bool> m_rowKeys;
     qint64 m_lastInsertedKey = 0;
     qint64 m_rowsChanged = 0;
+    quint64 m_rowsWritten = 0;
     int m_lockWaitMs = 5000;
     bool m_inTransaction = false;
     // A statement changed something since the savepoint was set, so it must be set anew.

@@ -91,6 +91,17 @@ void PostgresStatement::letGoOfKept() {
     m_kept.clear();
 }
 
+// The server plans a kept statement for the tables as they were when it was made, and keeps
+// that plan. Made on a new catalogue's empty table, an import's lookup would read the whole
+// table for every item as the import fills it. A statement is made anew once the connection
+// has written more rows since than before it, so a table that grew many times over is planned
+// again at its new size: a few times in a large import.
+bool PostgresStatement::outgrownPlan() const {
+    constexpr quint64 FewRows = 1000;
+    const quint64 since = m_connection.rowsWritten() - m_keptAfterRows;
+    return since > std::max(FewRows, m_keptAfterRows);
+}
+
 // Parsing and planning cost the server about as much as running a short statement; one run
 // again and again (an import's lookup and insert) is parsed and planned once.
 std::optional<PostgresConnection::Named> PostgresStatement::keptForThisRun() {
@@ -99,12 +110,14 @@ std::optional<PostgresConnection::Named> PostgresStatement::keptForThisRun() {
     std::vector<unsigned int> types;
     for (const PostgresConnection::Parameter& p : m_parameters)
         types.push_back(p.type);
-    if (!m_kept.isEmpty() && m_keptSession == m_connection.session() && types == m_keptTypes)
+    if (!m_kept.isEmpty() && m_keptSession == m_connection.session() && types == m_keptTypes &&
+        !outgrownPlan())
         return PostgresConnection::Named{m_kept, false};
     letGoOfKept();
     m_kept = m_connection.newStatementName();
     m_keptSession = m_connection.session();
     m_keptTypes = std::move(types);
+    m_keptAfterRows = m_connection.rowsWritten();
     return PostgresConnection::Named{m_kept, true};
 }
 

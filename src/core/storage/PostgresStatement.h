@@ -55,6 +55,7 @@ private:
     // The kept statement this run goes as, if any, made anew when its types changed.
     std::optional<PostgresConnection::Named> keptForThisRun();
     void letGoOfKept();
+    bool outgrownPlan() const;
 
     PostgresConnection& m_connection;
     QString m_sql;
@@ -72,6 +73,7 @@ private:
     QByteArray m_kept;
     quint64 m_keptSession = 0;
     std::vector<unsigned int> m_keptTypes;
+    quint64 m_keptAfterRows = 0; // the connection's rows written when it was made
     std::weak_ptr<PostgresConnection::LetGoList> m_letGo;
     int m_row = -1;
     int m_rows = 0;

@@ -191,6 +191,46 @@ private slots:
         QCOMPARE(count(*db, u"SELECT count(*) FROM pg_prepared_statements"_s), qint64(0));
     }
 
+    // The server keeps the plan of a kept statement. One kept while its table was empty is
+    // made anew once the connection has written many rows, so a lookup no longer reads the
+    // whole table row by row as an import fills it.
+    void keptStatementIsPlannedAgainAsItsTableGrows() {
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY, code text)"_s)->execute();
+        db->prepare(u"CREATE INDEX t_code ON t (code)"_s)->execute();
+        db->prepare(u"ANALYZE t"_s)->execute();
+        const auto find = db->prepare(u"SELECT k FROM t WHERE code = ?"_s);
+        const auto lookUp = [&] {
+            for (int i = 0; i < 8; ++i) {
+                find->reset();
+                find->bind(1, u"c%1"_s.arg(i));
+                find->next();
+            }
+            find->reset();
+        };
+        // The plan the server keeps for the lookup made last.
+        const auto keptPlan = [&] {
+            const auto name = db->prepare(u"SELECT name FROM pg_prepared_statements WHERE "
+                                          u"statement LIKE '%code = $1%' ORDER BY prepare_time "
+                                          u"DESC, name DESC LIMIT 1"_s);
+            if (!name->next())
+                return QString();
+            const auto explain = db->prepare(u"EXPLAIN EXECUTE "_s + name->text(0) + u"('c1')"_s);
+            QString plan;
+            while (explain->next())
+                plan += explain->text(0) + u'\n';
+            return plan;
+        };
+        db->begin();
+        lookUp();
+        QVERIFY2(keptPlan().contains(u"Seq Scan"_s), qPrintable(keptPlan()));
+        db->prepare(u"INSERT INTO t SELECT g, 'c' || g FROM generate_series(1, 20000) g"_s)
+            ->execute();
+        lookUp();
+        QVERIFY2(keptPlan().contains(u"Index"_s), qPrintable(keptPlan()));
+        db->commit();
+    }
+
     // A row another connection holds is waited for only so long, and the wait's end is told
     // as the catalogue being locked; the waiting transaction goes on.
     // A lock held elsewhere is waited for only as long as set, and told in plain words: a row
