@@ -18,47 +18,10 @@ void appendRaw(QByteArray& out, const void* data, qsizetype size) {
     out.append(static_cast<const char*>(data), size);
 }
 
-// Negative numbers interleaved with positive ones, so that -1 is as short as 1.
-void appendInteger(QByteArray& out, qint64 i) {
-    out.append(char(Integer));
-    appendVarint(out, (quint64(i) << 1) ^ quint64(i >> 63));
-}
-
 void appendBytes(QByteArray& out, Tag tag, const char* data, quint32 size) {
     out.append(char(tag));
     appendVarint(out, size);
     out.append(data, size);
-}
-
-void appendValue(QByteArray& out, const QVariant& value) {
-    if (!value.isValid() || value.isNull()) {
-        out.append(char(Null));
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double d = value.toDouble();
-        out.append(char(Real));
-        appendRaw(out, &d, sizeof d);
-        return;
-    }
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::Bool:
-        appendInteger(out, value.toLongLong());
-        return;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        appendBytes(out, Blob, bytes.constData(), quint32(bytes.size()));
-        return;
-    }
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        appendBytes(out, Text, text.constData(), quint32(text.size()));
-    }
-    }
 }
 
 // The file keeps a whole number of a column of real affinity as an integer, and the pre-update
@@ -206,6 +169,51 @@ QVariant Reader::value() {
         return QVariant(bytes(varint()));
     }
     throw RunTimeError(ErrorNumber::DatabaseRefused, u"A journal entry is damaged"_s);
+}
+
+// Negative numbers interleaved with positive ones, so that -1 is as short as 1.
+void appendInteger(QByteArray& out, qint64 i) {
+    out.append(char(Integer));
+    appendVarint(out, (quint64(i) << 1) ^ quint64(i >> 63));
+}
+
+void appendNull(QByteArray& out) {
+    out.append(char(Null));
+}
+
+void appendReal(QByteArray& out, double d) {
+    out.append(char(Real));
+    appendRaw(out, &d, sizeof d);
+}
+
+void appendText(QByteArray& out, QByteArrayView utf8) {
+    appendBytes(out, Text, utf8.data(), quint32(utf8.size()));
+}
+
+void appendValue(QByteArray& out, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        appendNull(out);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        appendReal(out, value.toDouble());
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+        appendInteger(out, value.toLongLong());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        appendBytes(out, Blob, bytes.constData(), quint32(bytes.size()));
+        return;
+    }
+    default:
+        appendText(out, value.toString().toUtf8());
+    }
 }
 
 QByteArray packRow(const Row& values) {

@@ -3,6 +3,7 @@
 #include "core/data/ColumnKind.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -22,6 +23,13 @@ using Row = QList<QVariant>;
 using Columns = QList<std::pair<int, QVariant>>;
 
 QByteArray packRow(const Row& values);
+// Append one value of a packed row: any value, or one of a kind already known (a text given
+// in UTF-8), which spares a reader of many rows making a QVariant of each value.
+void appendValue(QByteArray& out, const QVariant& value);
+void appendNull(QByteArray& out);
+void appendInteger(QByteArray& out, qint64 value);
+void appendReal(QByteArray& out, double value);
+void appendText(QByteArray& out, QByteArrayView utf8);
 // Appends one column of a packed change list: its position, then its value.
 void packColumn(QByteArray& out, int column, const QVariant& value);
 Row unpackRow(const QByteArray& packed);

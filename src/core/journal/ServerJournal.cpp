@@ -3,9 +3,11 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/PostgresStatement.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -140,35 +142,63 @@ QHash<int, QList<qint64>> linkChanges(std::vector<Pending>& pending) {
     return readNow;
 }
 
-// The values now of the rows with these keys in one table, by key. The keys go as one array
-// a batch, so a large run reads its rows in a few statements.
-QHash<qint64, JournalValues::Row> rowsNow(CatalogueDatabase& db, const QString& table,
-                                          const QList<ColumnInfo>& columns,
-                                          const QList<qint64>& keys) {
-    constexpr qsizetype KeysPerRead = 10000;
+// One value of a row read from the server, packed as packRow packs what stored() gives.
+void packStored(QByteArray& out, const PostgresStatement& read, int column) {
+    using Type = PostgresStatement::InPlace::Type;
+    const PostgresStatement::InPlace value = read.inPlace(column);
+    switch (value.type) {
+    case Type::Null:
+        JournalValues::appendNull(out);
+        return;
+    case Type::Integer:
+        JournalValues::appendInteger(out, value.integer);
+        return;
+    case Type::Real:
+        JournalValues::appendReal(out, value.real);
+        return;
+    case Type::Text:
+        JournalValues::appendText(out, value.bytes);
+        return;
+    case Type::Blob:
+        JournalValues::appendValue(out, read.stored(column));
+        return;
+    }
+}
+
+// The values now of the rows with these keys in one table, packed, by key. The keys go as one
+// array a batch, so a large run reads its rows in a few statements; the values are packed
+// where the answer holds them, since a large import reads every value of every row it added.
+QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
+                                  const QList<ColumnInfo>& columns, const QList<qint64>& keys) {
+    constexpr qsizetype KeysPerRead = 4096;
     QStringList names{u"rowid"_s};
     for (const ColumnInfo& column : columns)
         names << CatalogueDatabase::quoteName(column.name);
     const std::unique_ptr<StorageStatement> read = db.prepare(
         u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + CatalogueDatabase::quoteName(table) +
-        u" WHERE rowid = ANY(CAST(? AS bigint[]))"_s);
-    QHash<qint64, JournalValues::Row> rows;
+        u" WHERE rowid BETWEEN ? AND ? AND rowid = ANY(CAST(? AS bigint[]))"_s);
+    const auto& server = dynamic_cast<const PostgresStatement&>(*read);
+    QList<qint64> sorted = keys;
+    std::sort(sorted.begin(), sorted.end());
+    QHash<qint64, QByteArray> rows;
     rows.reserve(keys.size());
-    for (qsizetype from = 0; from < keys.size(); from += KeysPerRead) {
+    for (qsizetype from = 0; from < sorted.size(); from += KeysPerRead) {
+        const qsizetype end = std::min(sorted.size(), from + KeysPerRead);
         QString array = u"{"_s;
-        for (qsizetype i = from; i < std::min(keys.size(), from + KeysPerRead); ++i) {
+        for (qsizetype i = from; i < end; ++i) {
             if (i > from)
                 array += u',';
-            array += QString::number(keys.at(i));
+            array += QString::number(sorted.at(i));
         }
         array += u'}';
         read->reset();
-        read->bindText(1, array);
+        read->bind(1, sorted.at(from));
+        read->bind(2, sorted.at(end - 1));
+        read->bindText(3, array);
         while (read->next()) {
-            JournalValues::Row& row = rows[read->integer(0)];
-            row.reserve(columns.size());
-            for (int column = 0; column < columns.size(); ++column)
-                row << read->stored(column + 1);
+            QByteArray& row = rows[read->integer(0)];
+            for (int column = 1; column <= columns.size(); ++column)
+                packStored(row, server, column);
         }
     }
     read->reset();
@@ -227,24 +257,27 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
     for (const Pending& change : pending)
         if (!columns.contains(change.table))
             columns.insert(change.table, db.columns(current.tables.at(change.table)));
-    QHash<int, QHash<qint64, JournalValues::Row>> now;
+    QHash<int, QHash<qint64, QByteArray>> now;
     const QHash<int, QList<qint64>> readNow = linkChanges(pending);
     for (auto it = readNow.begin(); it != readNow.end(); ++it)
         now.insert(it.key(),
                    rowsNow(db, current.tables.at(it.key()), columns.value(it.key()), it.value()));
 
     bool exact = true;
-    const auto valuesAfter = [&](const Pending& change) {
+    // The values after a change, packed: as the trigger kept them, as the row's next change
+    // found them, or as they are now.
+    const auto packedAfter = [&](const Pending& change) {
         const QList<ColumnInfo>& of = columns[change.table];
         if (!change.after.isEmpty())
-            return rowOf(change.after, of, exact);
+            return JournalValues::packRow(rowOf(change.after, of, exact));
         if (change.afterFrom >= 0)
-            return rowOf(pending[size_t(change.afterFrom)].before, of, exact);
+            return JournalValues::packRow(
+                rowOf(pending[size_t(change.afterFrom)].before, of, exact));
         const auto found = now[change.table].constFind(change.key);
         if (found == now[change.table].cend()) {
             // Gone without a change the trigger kept: the run's journal would be wrong.
             exact = false;
-            return JournalValues::Row(of.size());
+            return JournalValues::packRow(JournalValues::Row(of.size()));
         }
         return *found;
     };
@@ -252,11 +285,11 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
         QByteArray before;
         QByteArray after;
         if (change.change == RunHistory::Change::Added) {
-            after = JournalValues::packRow(valuesAfter(change));
+            after = packedAfter(change);
         } else if (change.change == RunHistory::Change::Deleted) {
             before = JournalValues::packRow(rowOf(change.before, columns[change.table], exact));
         } else if (!packChanges(before, after, rowOf(change.before, columns[change.table], exact),
-                                valuesAfter(change))) {
+                                JournalValues::unpackRow(packedAfter(change)))) {
             continue;
         }
         if (current.pending.isEmpty() || current.pending.last().run != current.run ||

@@ -288,36 +288,68 @@ QString PostgresStatement::text(int column) const {
     return v.toString();
 }
 
-QVariant PostgresStatement::stored(int column) const {
+PostgresStatement::InPlace PostgresStatement::inPlace(int column) const {
+    using Type = InPlace::Type;
+    InPlace value;
     if (!hasValue(column))
-        return QVariant();
-    const char* text = PQgetvalue(m_result.get(), m_row, column);
-    switch (PQftype(m_result.get(), column)) {
+        return value;
+    pg_result* result = m_result.get();
+    const char* text = PQgetvalue(result, m_row, column);
+    value.bytes = QByteArrayView(text, PQgetlength(result, m_row, column));
+    switch (PQftype(result, column)) {
     case Int2Type:
     case Int4Type:
     case Int8Type:
     case OidType:
-        return QVariant(qlonglong(QByteArray(text).toLongLong()));
+        value.type = Type::Integer;
+        std::from_chars(value.bytes.begin(), value.bytes.end(), value.integer);
+        break;
     case BoolType:
-        return QVariant(qlonglong(text[0] == 't' ? 1 : 0));
+        value.type = Type::Integer;
+        value.integer = text[0] == 't' ? 1 : 0;
+        break;
     case Float4Type:
     case Float8Type:
-        return QVariant(floatFromText(text));
+        value.type = Type::Real;
+        value.real = floatFromText(text);
+        break;
     case NumericType: {
         // A sum of whole numbers comes back as a numeric: whole, it is read as the file
         // gives a sum of whole numbers.
-        const QByteArray value(text);
         bool whole = false;
-        const qlonglong number = value.toLongLong(&whole);
-        return whole ? QVariant(number) : QVariant(floatFromText(text));
+        value.integer = QByteArray(text).toLongLong(&whole);
+        value.type = whole ? Type::Integer : Type::Real;
+        if (!whole)
+            value.real = floatFromText(text);
+        break;
     }
-    case ByteaType: {
-        const QByteArray value(text);
-        return QVariant(value.startsWith("\\x") ? QByteArray::fromHex(value.mid(2)) : value);
-    }
+    case ByteaType:
+        value.type = Type::Blob;
+        break;
     default:
-        return QVariant(QString::fromUtf8(text));
+        value.type = Type::Text;
     }
+    return value;
+}
+
+QVariant PostgresStatement::stored(int column) const {
+    using Type = InPlace::Type;
+    const InPlace value = inPlace(column);
+    switch (value.type) {
+    case Type::Null:
+        return QVariant();
+    case Type::Integer:
+        return QVariant(qlonglong(value.integer));
+    case Type::Real:
+        return QVariant(value.real);
+    case Type::Blob: {
+        const QByteArray bytes = value.bytes.toByteArray();
+        return QVariant(bytes.startsWith("\\x") ? QByteArray::fromHex(bytes.mid(2)) : bytes);
+    }
+    case Type::Text:
+        break;
+    }
+    return QVariant(QString::fromUtf8(value.bytes));
 }
 
 QVariant PostgresStatement::value(int column, ColumnKind kind) const {
