@@ -19,24 +19,38 @@ namespace tovin::ServerJournal {
 
 namespace {
 
-// Outside a run the trigger returns at once, so other sessions and other work pay one setting
-// lookup a row. It keeps the values a row had before each change and no values after: those are
-// the row's values before its next change in the transaction, or its values at the commit, read
-// then from the table itself (an added row's values copied as a document cost more than the
-// import's own insert). Only an update that moves the row to another key keeps its new values.
-const QString TriggerFunction =
-    u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
-    u"BEGIN "
+// Outside a run the triggers return at once, so other sessions and other work pay one setting
+// lookup a statement or row. A statement outside a transaction the program began is one of its
+// own: its changes would be kept without the journal that a commit writes. The connection marks
+// the transactions it begins.
+const QString InRunOnly =
     u"IF coalesce(current_setting('tovin.run', true), '') = '' THEN RETURN NULL; END IF; "
-    // A statement outside a transaction the program began is one of its own: its changes
-    // would be kept without the journal that a commit writes. The connection marks the
-    // transactions it begins.
     u"IF coalesce(current_setting('tovin.transaction', true), '') <> 'on' THEN "
     u"RAISE EXCEPTION 'A write outside a transaction during a run would not be journalled'; "
-    u"END IF; "
-    u"IF TG_OP = 'INSERT' THEN "
-    u"INSERT INTO pg_temp.journal_pending (tbl, op, key) VALUES (TG_TABLE_NAME, 1, NEW.rowid); "
-    u"ELSIF TG_OP = 'UPDATE' THEN "
+    u"END IF; "_s;
+
+// The rows a statement added are kept by their keys alone, once for the statement (a trigger
+// for each row cost more than half the rows' own insert).
+const QString AddedFunction =
+    u"CREATE FUNCTION journal_added() RETURNS trigger LANGUAGE plpgsql AS $body$ "
+    u"BEGIN "
+    u"IF NOT EXISTS (SELECT FROM added) THEN RETURN NULL; END IF; "_s +
+    InRunOnly +
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, key) SELECT TG_TABLE_NAME, 1, rowid "
+    u"FROM added; "
+    u"RETURN NULL; "
+    u"END $body$"_s;
+
+// A changed or deleted row keeps the values it had before, and no values after: those are the
+// row's values before its next change in the transaction, or its values at the commit, read
+// then from the table itself. Only an update that moves the row to another key keeps its new
+// values. Catalogues put on a server earlier run this function for added rows too, keeping
+// their values after.
+const QString RowFunction =
+    u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
+    u"BEGIN "_s +
+    InRunOnly +
+    u"IF TG_OP = 'UPDATE' THEN "
     u"INSERT INTO pg_temp.journal_pending (tbl, op, key, before, after) "
     u"VALUES (TG_TABLE_NAME, 2, OLD.rowid, to_jsonb(OLD), "
     u"CASE WHEN NEW.rowid IS DISTINCT FROM OLD.rowid THEN to_jsonb(NEW) END); "
@@ -208,11 +222,15 @@ QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
 } // namespace
 
 QStringList schemaStatements(const QStringList& tables) {
-    QStringList statements{TriggerFunction};
-    for (const QString& table : tables)
-        statements << u"CREATE TRIGGER journal AFTER INSERT OR UPDATE OR DELETE ON "_s +
-                          CatalogueDatabase::quoteName(table) +
+    QStringList statements{AddedFunction, RowFunction};
+    for (const QString& table : tables) {
+        const QString quoted = CatalogueDatabase::quoteName(table);
+        statements << u"CREATE TRIGGER journal_added AFTER INSERT ON "_s + quoted +
+                          u" REFERENCING NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION "
+                          u"journal_added()"_s;
+        statements << u"CREATE TRIGGER journal AFTER UPDATE OR DELETE ON "_s + quoted +
                           u" FOR EACH ROW EXECUTE FUNCTION journal_row()"_s;
+    }
     return statements;
 }
 
