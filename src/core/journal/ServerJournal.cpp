@@ -44,8 +44,8 @@ const QString AddedFunction =
 // A changed or deleted row keeps the values it had before, and no values after: those are the
 // row's values before its next change in the transaction, or its values at the commit, read
 // then from the table itself. Only an update that moves the row to another key keeps its new
-// values. Catalogues put on a server earlier run this function for added rows too, keeping
-// their values after.
+// values. A catalogue put on a server by an earlier version keeps its own function, which ran
+// for added rows too and kept the values after every change: those are read as they come.
 const QString RowFunction =
     u"CREATE FUNCTION journal_row() RETURNS trigger LANGUAGE plpgsql AS $body$ "
     u"BEGIN "_s +
@@ -130,6 +130,28 @@ struct Pending {
     QByteArray after;   // its values after it, as a document, where the trigger kept them
     int afterFrom = -1; // the later change of the row whose values before are this one's after
 };
+
+// The changes the triggers noted in the transaction, oldest first, in the run's tables.
+std::vector<Pending> pendingChanges(CatalogueDatabase& db,
+                                    const JournalBuffer::CurrentRun& current) {
+    std::vector<Pending> pending;
+    StorageStatement& q =
+        db.run(u"SELECT tbl, op, key, CAST(before AS text), CAST(after AS text) FROM "
+               u"pg_temp.journal_pending ORDER BY seq"_s);
+    while (q.next()) {
+        Pending change;
+        change.table = tableNumber(current, q.text(0));
+        if (change.table < 0)
+            continue;
+        change.change = RunHistory::Change(q.integer(1));
+        change.key = q.integer(2);
+        change.before = q.text(3).toUtf8();
+        change.after = q.text(4).toUtf8();
+        pending.push_back(std::move(change));
+    }
+    q.reset();
+    return pending;
+}
 
 using RowKey = std::pair<int, qint64>;
 
@@ -254,22 +276,7 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
         QString::number(current.run))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"The run's journal was lost with the connection to the server"_s);
-    std::vector<Pending> pending;
-    StorageStatement& q =
-        db.run(u"SELECT tbl, op, key, CAST(before AS text), CAST(after AS text) FROM "
-               u"pg_temp.journal_pending ORDER BY seq"_s);
-    while (q.next()) {
-        Pending change;
-        change.table = tableNumber(current, q.text(0));
-        if (change.table < 0)
-            continue;
-        change.change = RunHistory::Change(q.integer(1));
-        change.key = q.integer(2);
-        change.before = q.text(3).toUtf8();
-        change.after = q.text(4).toUtf8();
-        pending.push_back(std::move(change));
-    }
-    q.reset();
+    std::vector<Pending> pending = pendingChanges(db, current);
     // Copied: the catalogue's lists of columns may move as it learns of other tables.
     QHash<int, QList<ColumnInfo>> columns;
     for (const Pending& change : pending)

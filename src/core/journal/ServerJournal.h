@@ -9,10 +9,11 @@ namespace tovin {
 class CatalogueDatabase;
 
 // The run journal of a catalogue on a server, which has no hook that tells of each row before
-// it is written: a trigger on every journalled table copies the row's values before and after
-// into a table of the connection's own session while a run is in progress there, and the
-// transaction's commit packs them into chunks as the file's journal does. What the trigger
-// wrote goes with the transaction, so a rollback forgets it too.
+// it is written: while a run is in progress in the connection's session, triggers on every
+// journalled table note each change in a table of that session (the keys of added rows, the
+// values a changed or deleted row had before), and the transaction's commit reads the values
+// after from the rows themselves and packs it all into chunks as the file's journal does. What
+// the triggers wrote goes with the transaction, so a rollback forgets it too.
 namespace ServerJournal {
 
 // The trigger function and one trigger per table, for the server's catalogue layout.
