@@ -23,7 +23,7 @@ using Row = QList<QVariant>;
 using Columns = QList<std::pair<int, QVariant>>;
 
 QByteArray packRow(const Row& values);
-// Append one value of a packed row: any value, or one of a kind already known (a text given
+// Appends one value of a packed row: any value, or one of a kind already known (a text given
 // in UTF-8), which spares a reader of many rows making a QVariant of each value.
 void appendValue(QByteArray& out, const QVariant& value);
 void appendNull(QByteArray& out);

@@ -62,7 +62,8 @@ public:
 private:
     PostgresConnection::Parameter& parameter(int position);
     bool hasValue(int column) const;
-    // The kept statement this run goes as, if any, made anew when its types changed.
+    // The kept statement this run goes as, if any, made anew when its types changed or its
+    // tables have grown many times over (outgrownPlan).
     std::optional<PostgresConnection::Named> keptForThisRun();
     void letGoOfKept();
     bool outgrownPlan() const;
