@@ -289,32 +289,37 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
                    rowsNow(db, current.tables.at(it.key()), columns.value(it.key()), it.value()));
 
     bool exact = true;
-    // The values after a change, packed: as the trigger kept them, as the row's next change
-    // found them, or as they are now.
-    const auto packedAfter = [&](const Pending& change) {
-        const QList<ColumnInfo>& of = columns[change.table];
+    // The values a change left, as a document: as the trigger kept them, or as the row's next
+    // change found them; none when they are the row's values now.
+    const auto documentAfter = [&](const Pending& change) -> const QByteArray* {
         if (!change.after.isEmpty())
-            return JournalValues::packRow(rowOf(change.after, of, exact));
+            return &change.after;
         if (change.afterFrom >= 0)
-            return JournalValues::packRow(
-                rowOf(pending[size_t(change.afterFrom)].before, of, exact));
+            return &pending[size_t(change.afterFrom)].before;
+        return nullptr;
+    };
+    // The row's values now, packed as they were read.
+    const auto packedNow = [&](const Pending& change) {
         const auto found = now[change.table].constFind(change.key);
-        if (found == now[change.table].cend()) {
-            // Gone without a change the trigger kept: the run's journal would be wrong.
-            exact = false;
-            return JournalValues::packRow(JournalValues::Row(of.size()));
-        }
-        return *found;
+        if (found != now[change.table].cend())
+            return *found;
+        // Gone without a change the trigger kept: the run's journal would be wrong.
+        exact = false;
+        return JournalValues::packRow(JournalValues::Row(columns[change.table].size()));
     };
     for (const Pending& change : pending) {
+        const QList<ColumnInfo>& of = columns[change.table];
+        const QByteArray* document = documentAfter(change);
         QByteArray before;
         QByteArray after;
         if (change.change == RunHistory::Change::Added) {
-            after = packedAfter(change);
+            after =
+                document ? JournalValues::packRow(rowOf(*document, of, exact)) : packedNow(change);
         } else if (change.change == RunHistory::Change::Deleted) {
-            before = JournalValues::packRow(rowOf(change.before, columns[change.table], exact));
-        } else if (!packChanges(before, after, rowOf(change.before, columns[change.table], exact),
-                                JournalValues::unpackRow(packedAfter(change)))) {
+            before = JournalValues::packRow(rowOf(change.before, of, exact));
+        } else if (!packChanges(before, after, rowOf(change.before, of, exact),
+                                document ? rowOf(*document, of, exact)
+                                         : JournalValues::unpackRow(packedNow(change)))) {
             continue;
         }
         if (current.pending.isEmpty() || current.pending.last().run != current.run ||
