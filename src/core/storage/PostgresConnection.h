@@ -56,6 +56,9 @@ public:
         QByteArray data;
         bool null = true;
         bool binary = false;
+        // A text holding the character NUL, which the server's texts cannot hold: libpq would
+        // send it cut short at that character.
+        bool unsendable = false;
     };
     struct ResultDeleter {
         void operator()(pg_result* result) const;

@@ -62,6 +62,17 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs) {
         for (size_t i = from; i < runs.size(); ++i) {
             for (size_t v = 0; v < runs[i].values.size(); ++v)
                 statements[i]->bind(int(v) + 1, runs[i].values[v]);
+            try {
+                statements[i]->refuseUnsendable();
+            } catch (const StatementRefused&) {
+                // Rare enough to send the rest one by one, where each refusal is told alone.
+                statements[i]->reset();
+                for (size_t k = from; k < i; ++k)
+                    statements[k]->notMade(calls[k - from].named);
+                std::vector<GroupedRun> rest(runs.begin() + qsizetype(from), runs.end());
+                StorageConnection::runTogether(rest);
+                return;
+            }
             calls.push_back(statements[i]->grouped());
             statements[i]->reset();
         }

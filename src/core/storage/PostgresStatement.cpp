@@ -145,7 +145,17 @@ void PostgresStatement::bindText(int position, const QString& value) {
     QByteArray text = value.toUtf8();
     if (text.isNull())
         text = QByteArray("");
-    parameter(position) = {0, text, false, false};
+    const bool unsendable = text.contains('\0');
+    parameter(position) = {0, std::move(text), false, false, unsendable};
+}
+
+// The text would reach the server as the part before the NUL: another product's stock number,
+// a shorter name. It is refused instead, as a value its column cannot take.
+void PostgresStatement::refuseUnsendable() const {
+    for (const PostgresConnection::Parameter& p : m_parameters)
+        if (p.unsendable)
+            throw StatementRefused(m_sql, u"a text holds the character NUL (code 0), which a "
+                                          u"catalogue on a server cannot keep"_s);
 }
 
 void PostgresStatement::bindBlob(int position, const QByteArray& value) {
@@ -157,6 +167,7 @@ int PostgresStatement::parameterPosition(const QString& name) const {
 }
 
 void PostgresStatement::execute() {
+    refuseUnsendable();
     m_result.reset();
     m_row = -1;
     m_rows = 0;

@@ -58,6 +58,8 @@ public:
                     const std::optional<PostgresConnection::Named>& kept);
     void notMade(const std::optional<PostgresConnection::Named>& kept);
     const QString& sql() const { return m_sql; }
+    // Raises the refusal of a bound value the server cannot be sent whole.
+    void refuseUnsendable() const;
 
 private:
     PostgresConnection::Parameter& parameter(int position);

@@ -446,6 +446,39 @@ private slots:
         QCOMPARE(catalogue.text(first, u"ProdName"_s), asOne ? u"Second"_s : u"First"_s);
     }
 
+    // A stock number holding the character NUL is another product's number with more after it.
+    // The file keeps it whole; the server cannot keep it, so the item is passed over and named
+    // there, never taken as the product whose number ends at the NUL.
+    void stockNumberHoldingNulIsNeverCutShort_data() {
+        QTest::addColumn<bool>("shortOneThere"); // the catalogue holds "AB" before the import
+        QTest::newRow("new item") << false;
+        QTest::newRow("beside the number it starts with") << true;
+    }
+    void stockNumberHoldingNulIsNeverCutShort() {
+        QFETCH(bool, shortOneThere);
+        TestCatalogue catalogue;
+        if (shortOneThere)
+            catalogue.add(1, u"AB"_s, {{PC::ProdName, u"Short"_s}});
+        const QString cut = u"AB"_s + QChar(0) + u"CD"_s;
+        QList<RunTimeError> errors;
+        const ImportOutcome outcome = importLines(
+            catalogue, cut.toUtf8() + ",Long,2\n"_ba + numberedLines(3), quietOptions(&errors));
+        const int before = shortOneThere ? 1 : 0;
+        if (test::onServer()) {
+            QCOMPARE(errors.size(), 1);
+            QVERIFY2(errors.first().description().contains(u"NUL"_s),
+                     qPrintable(errors.first().description()));
+            QCOMPARE(outcome.totals, totals(3, 3, 0));
+            QCOMPARE(catalogue.count(), qint64(before + 3));
+        } else {
+            QCOMPARE(errors.size(), 0);
+            QCOMPARE(outcome.totals, totals(4, 4, 0));
+            QCOMPARE(catalogue.text(cut, u"ProdName"_s), u"Long"_s);
+        }
+        if (shortOneThere)
+            QCOMPARE(catalogue.text(u"AB"_s, u"ProdName"_s), u"Short"_s);
+    }
+
     // When the catalogue itself cannot be written, the import stops with a plain message and
     // keeps the batches finished before.
     void catalogueFailureStopsKeepingFinishedBatches_data() {

@@ -138,6 +138,48 @@ private slots:
         QVERIFY(!read->next());
     }
 
+    // The server's texts cannot hold the character NUL, and libpq would send such a text cut
+    // short at it: "AB\0CD" would be written, or looked up, as "AB". It is refused instead,
+    // alone or among the runs of a group, whose other runs are still made.
+    void textHoldingNulIsRefusedNotCut_data() {
+        QTest::addColumn<bool>("grouped");
+        QTest::newRow("alone") << false;
+        QTest::newRow("in a group") << true;
+    }
+    void textHoldingNulIsRefusedNotCut() {
+        QFETCH(bool, grouped);
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (v text)"_s)->execute();
+        const auto insert = db->prepare(u"INSERT INTO t (v) VALUES (?)"_s);
+        const QString cut = u"AB"_s + QChar(0) + u"CD"_s;
+        QStringList refusals;
+        db->begin();
+        if (grouped) {
+            std::vector<StorageConnection::GroupedRun> runs;
+            for (const QString& value : {u"before"_s, cut, u"after"_s})
+                runs.push_back(
+                    {insert.get(), {QVariant(value)}, {}, [&](const StatementRefused& e) {
+                         refusals << e.databaseMessage();
+                     }});
+            db->runTogether(runs);
+        } else {
+            try {
+                insert->bind(1, QVariant(cut));
+                insert->execute();
+            } catch (const StatementRefused& e) {
+                refusals << e.databaseMessage();
+            }
+        }
+        db->commit();
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY2(refusals.first().contains(u"NUL"_s), qPrintable(refusals.first()));
+        QStringList rows;
+        const auto read = db->prepare(u"SELECT v FROM t ORDER BY v"_s);
+        while (read->next())
+            rows << read->text(0);
+        QCOMPARE(rows.join(u' '), grouped ? u"after before"_s : QString());
+    }
+
     // A statement refused inside a transaction leaves the work before it in place, and the
     // transaction goes on to be committed.
     void failedStatementKeepsTheTransaction_data() {
