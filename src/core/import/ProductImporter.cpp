@@ -104,17 +104,21 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     // The notes of an edited row are written whole, so that the note block starts on a line of
     // its own.
     read |= bit(NotesColumn);
-    QString sql = u"SELECT rowid, "_s + m_columns[0].quotedName;
+    QString selected = u"rowid, "_s + m_columns[0].quotedName;
     int selectIndex = 2;
     for (int column = 1; column < ColumnCount; ++column) {
         if (!(read & bit(column)))
             continue;
-        sql += u", "_s + m_columns[column].quotedName;
+        selected += u", "_s + m_columns[column].quotedName;
         m_columns[column].selectIndex = selectIndex++;
     }
-    sql += u" FROM "_s + m_table + u" WHERE "_s + m_columns[StockColumn].quotedName +
-           u" = ? LIMIT 1"_s;
-    m_find = db.prepare(sql);
+    m_placeColumn = selectIndex;
+    const QString& stockColumn = m_columns[StockColumn].quotedName;
+    m_find = db.prepare(u"SELECT "_s + selected + u" FROM "_s + m_table + u" WHERE "_s +
+                        stockColumn + u" = ? LIMIT 1"_s);
+    const QString each = db.dialect().firstRowOfEach(selected, m_table, stockColumn);
+    if (!each.isEmpty())
+        m_findEach = db.prepare(each);
 
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
     m_waiting.reserve(MostWaiting);

@@ -51,7 +51,7 @@ class TextFile;
 //
 // A block added to Notes starts on a line of its own, after the notes stored or imported.
 //
-// Lookups go through the StockNo index with one prepared statement; rows are written with
+// Lookups go through the StockNo index with prepared statements; rows are written with
 // prepared statements, in transactions of `commitEvery` items, so an interrupted run leaves
 // the items of its finished batches in the catalogue. Items are taken in groups of up to
 // GroupSize within one transaction: the group's lookups run together, then its items are
@@ -174,7 +174,11 @@ private:
     // Looks up, compares and writes the waiting group; false when the callback asked to stop.
     bool writeGroup();
     void lookUpGroup();
+    // The group's lookups in one statement; false when the catalogue refused it.
+    bool lookUpTogether();
     void readFound(Waiting& waiting, StorageStatement& found);
+    // Reads the stored values of the row `found` stands on.
+    void readRow(Waiting& waiting, StorageStatement& found);
     void compare(Waiting& waiting);
     void writeAndTell(qsizetype told);
     // Passes over the item whose row was refused, uncounting it.
@@ -208,6 +212,10 @@ private:
     QString m_table;
 
     std::unique_ptr<StorageStatement> m_find;
+    // Where the engine answers many lookups at once: them, with each row's place in the group
+    // in column m_placeColumn.
+    std::unique_ptr<StorageStatement> m_findEach;
+    int m_placeColumn = 0;
     std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_updates;
     std::unordered_map<quint64, std::unique_ptr<StorageStatement>> m_inserts;
     std::unique_ptr<BatchedTransaction> m_transaction;

@@ -7,6 +7,8 @@
 
 #include <bit>
 
+using namespace Qt::Literals::StringLiterals;
+
 // How the importer takes its items in groups: looked up together, compared one by one, written
 // together.
 
@@ -71,6 +73,8 @@ bool ProductImporter::writeGroup() {
 }
 
 void ProductImporter::lookUpGroup() {
+    if (m_findEach && lookUpTogether())
+        return;
     std::vector<StorageConnection::GroupedRun> lookups;
     for (Waiting& waiting : m_waiting) {
         if (waiting.kind != Waiting::Kind::Item)
@@ -85,18 +89,68 @@ void ProductImporter::lookUpGroup() {
     m_db.connection().runTogether(lookups);
 }
 
+// A refusal of the one statement says nothing of which item the catalogue could not look up
+// (a stock number the server cannot be sent): the items are then looked up one by one, and
+// only the one refused is passed over.
+bool ProductImporter::lookUpTogether() {
+    std::vector<Waiting*> items;
+    QStringList keys;
+    for (Waiting& waiting : m_waiting) {
+        if (waiting.kind != Waiting::Kind::Item)
+            continue;
+        items.push_back(&waiting);
+        keys << waiting.stockNumber;
+    }
+    if (items.size() < 2)
+        return false;
+    StorageStatement& found = *m_findEach;
+    found.reset();
+    found.bind(1, m_db.dialect().keyList(keys));
+    try {
+        while (found.next()) {
+            const qint64 place = found.integer(m_placeColumn);
+            if (place < 1 || place > qint64(items.size()))
+                throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                                       u"The catalogue answered a lookup for no item"_s);
+            readRow(*items[size_t(place - 1)], found);
+        }
+    } catch (const StatementRefused&) {
+        found.reset();
+        for (Waiting* waiting : items) {
+            waiting->found = false;
+            waiting->errors.clear();
+        }
+        return false;
+    }
+    found.reset();
+    for (Waiting* waiting : items)
+        waiting->lookedUp = waiting->errors.isEmpty();
+    return true;
+}
+
 void ProductImporter::readFound(Waiting& waiting, StorageStatement& found) {
     try {
-        if (found.next()) {
-            waiting.found = true;
-            waiting.rowId = found.integer(0);
-            for (int column = 1; column < ColumnCount; ++column)
-                if (m_columns[column].selectIndex >= 0)
-                    waiting.stored[column] =
-                        found.value(m_columns[column].selectIndex, m_columns[column].kind);
-        }
-        waiting.lookedUp = true;
+        if (found.next())
+            readRow(waiting, found);
+        waiting.lookedUp = waiting.errors.isEmpty();
     } catch (const CatalogueFailure&) {
+        throw;
+    } catch (const RunTimeError& error) {
+        waiting.refuse(error.number(), error.description());
+    }
+}
+
+void ProductImporter::readRow(Waiting& waiting, StorageStatement& found) {
+    try {
+        waiting.found = true;
+        waiting.rowId = found.integer(0);
+        for (int column = 1; column < ColumnCount; ++column)
+            if (m_columns[column].selectIndex >= 0)
+                waiting.stored[column] =
+                    found.value(m_columns[column].selectIndex, m_columns[column].kind);
+    } catch (const CatalogueFailure&) {
+        throw;
+    } catch (const StatementRefused&) {
         throw;
     } catch (const RunTimeError& error) {
         waiting.refuse(error.number(), error.description());

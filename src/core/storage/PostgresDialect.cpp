@@ -84,4 +84,34 @@ QString PostgresDialect::ignoringDuplicates(const QString& insert) const {
     return insert + u" ON CONFLICT DO NOTHING"_s;
 }
 
+// Each key's own lookup, as the single one is planned (through the key column's index), run for
+// every key of the array in one statement: a lookup sent alone costs the server more in
+// receiving and answering it than in finding the row.
+QString PostgresDialect::firstRowOfEach(const QString& columns, const QString& quotedTable,
+                                        const QString& quotedKeyColumn) const {
+    return u"SELECT f.*, k.n FROM unnest(CAST(? AS text[])) WITH ORDINALITY AS k(v, n) "
+           u"CROSS JOIN LATERAL (SELECT "_s +
+           columns + u" FROM "_s + quotedTable + u" WHERE "_s + quotedKeyColumn +
+           u" = k.v LIMIT 1) AS f"_s;
+}
+
+// Every key is quoted, so that spaces, commas, braces and the word NULL stay part of it; inside
+// the quotes a backslash keeps the next character as it is.
+QVariant PostgresDialect::keyList(const QStringList& keys) const {
+    QString list = u"{"_s;
+    for (const QString& key : keys) {
+        if (list.size() > 1)
+            list += u',';
+        list += u'"';
+        for (const QChar c : key) {
+            if (c == u'"' || c == u'\\')
+                list += u'\\';
+            list += c;
+        }
+        list += u'"';
+    }
+    list += u'}';
+    return list;
+}
+
 } // namespace tovin

@@ -20,6 +20,10 @@ public:
     QString insertUnlessPresent(const QString& quotedTable,
                                 const QStringList& quotedColumns) const override;
     QString ignoringDuplicates(const QString& insert) const override;
+    QString firstRowOfEach(const QString& columns, const QString& quotedTable,
+                           const QString& quotedKeyColumn) const override;
+    // The keys as an array of texts, written as the server reads one.
+    QVariant keyList(const QStringList& keys) const override;
 };
 
 } // namespace tovin

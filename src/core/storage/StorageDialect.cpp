@@ -23,4 +23,12 @@ QString StorageDialect::insertOrUpdate(const QString& quotedTable, const QString
            (sets.isEmpty() ? u"NOTHING"_s : u"UPDATE SET "_s + sets.join(u", "_s));
 }
 
+QString StorageDialect::firstRowOfEach(const QString&, const QString&, const QString&) const {
+    return QString();
+}
+
+QVariant StorageDialect::keyList(const QStringList&) const {
+    return QVariant();
+}
+
 } // namespace tovin

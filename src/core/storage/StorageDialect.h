@@ -50,6 +50,15 @@ public:
     // An INSERT ... SELECT that passes over the rows whose key is already there.
     virtual QString ignoringDuplicates(const QString& insert) const = 0;
 
+    // A query for many lookups at once: for each key of a list, the first row of `quotedTable`
+    // whose `quotedKeyColumn` equals it, as "SELECT <columns> ... WHERE key = ? LIMIT 1" finds
+    // it, followed by the key's place in the list (from 1); no row for a key not found. It takes
+    // one bound value, the keys as keyList() makes them. Empty where one lookup at a time costs
+    // no more (an engine in the program's own process).
+    virtual QString firstRowOfEach(const QString& columns, const QString& quotedTable,
+                                   const QString& quotedKeyColumn) const;
+    virtual QVariant keyList(const QStringList& keys) const;
+
 protected:
     // "?, ?, ..." for `count` values.
     static QString placeholders(qsizetype count);

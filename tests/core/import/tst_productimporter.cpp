@@ -446,6 +446,32 @@ private slots:
         QCOMPARE(catalogue.text(first, u"ProdName"_s), asOne ? u"Second"_s : u"First"_s);
     }
 
+    // A group's stock numbers go to the server as one list: marks that the list's own writing
+    // uses stay part of the number, so a second import finds each product again.
+    void stockNumbersWithMarksAreFoundAgain_data() {
+        QTest::addColumn<QString>("stockNumber");
+        QTest::newRow("double quote") << u"A\"1"_s;
+        QTest::newRow("backslash") << u"B\\2"_s;
+        QTest::newRow("comma") << u"C,3"_s;
+        QTest::newRow("braces") << u"{D4}"_s;
+        QTest::newRow("the word NULL") << u"NULL"_s;
+        QTest::newRow("inner space") << u"E 5"_s;
+        QTest::newRow("single quote") << u"'F6"_s;
+    }
+    void stockNumbersWithMarksAreFoundAgain() {
+        QFETCH(QString, stockNumber);
+        TestCatalogue catalogue;
+        const auto lines = [&](const QString& name) {
+            return (stockNumber + u"\t"_s + name + u"\t1\nN1\t"_s + name + u"\t1\n"_s).toUtf8();
+        };
+        importLines(catalogue, lines(u"First"_s), quietOptions(), SimpleMap, Divider::tab());
+        const ImportOutcome again =
+            importLines(catalogue, lines(u"Second"_s), quietOptions(), SimpleMap, Divider::tab());
+        QCOMPARE(again.totals, totals(2, 0, 2));
+        QCOMPARE(catalogue.text(stockNumber, u"ProdName"_s), u"Second"_s);
+        QCOMPARE(catalogue.count(), qint64(2));
+    }
+
     // A stock number holding the character NUL is another product's number with more after it.
     // The file keeps it whole; the server cannot keep it, so the item is passed over and named
     // there, never taken as the product whose number ends at the NUL.
