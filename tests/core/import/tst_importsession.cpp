@@ -230,7 +230,9 @@ private slots:
         session.readFirstItem();
         mapAndRun(session, catalogue, {0, 2, 1, 3});
         QCOMPARE(catalogue.text(u"S0"_s, u"ProdName"_s), name);
-        QCOMPARE(catalogue.count(u"StockNo = 'T9'"_s), 1);
+        // A server cannot keep a text holding a zero byte: that item is passed over there.
+        const bool kept = !(test::onServer() && tail.contains('\0'));
+        QCOMPARE(catalogue.count(u"StockNo = 'T9'"_s), kept ? 1 : 0);
     }
 
     // A file gone between the dialogue and the run is refused by its name, nothing stored.
