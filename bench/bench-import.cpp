@@ -13,8 +13,9 @@
 // own beside the one named, made anew for each run and dropped at the end), without and with
 // the journal, each against the floor of the server's own COPY of the same file into a table of
 // text columns, which stores nothing the catalogue keeps: "import new on the server: N rows/s,
-// floor F rows/s, ratio R". Then the new import against the server's own COPY of the same
-// products into Products (see serverCopy), and the import of edits against the server's own
+// floor F rows/s, ratio R". Then the new import, without and with the journal, against the
+// server's own COPY of the same products into Products (see serverCopy), which keeps no journal,
+// and the import of edits against the server's own
 // UPDATE ... FROM (see serverUpdate): these go through the catalogue's indexes, rules and
 // triggers, as the import must.
 
@@ -240,6 +241,9 @@ void importOnServer(const QString& uri, const QString& csv, int rows) {
                                 copied);
     bench::printRateVersusFloor(u"import new on the server against COPY into Products"_s, rows,
                                 added, copiedInto);
+    bench::printRateVersusFloor(u"import new with journal on the server against COPY into "
+                                u"Products"_s,
+                                rows, withJournal, copiedInto);
 }
 
 // Every item edited on the server: the old and the changed prices take turns on one catalogue,

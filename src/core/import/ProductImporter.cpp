@@ -379,6 +379,7 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
     // The items still waiting came before the end or the stop.
     if (!m_stopped && !writeGroup())
         cancelled = true;
+    sendHeld();
     const ImportCounts totals = counts();
     if (m_run && m_transaction)
         m_run->setTotals(ImportMessages::totals(totals.checked, totals.added, totals.edited));

@@ -172,18 +172,34 @@ private:
     bool takesPart(ImportItem& item) const;
     void addWaiting(Waiting waiting);
     // Looks up, compares and writes the waiting group; false when the callback asked to stop.
+    // Its writes are held back to go with the next group's lookups, so that the program
+    // compares that group while the catalogue writes this one (see HeldGroup).
     bool writeGroup();
+    // Compares the waiting group's items and tells the progress callback of each, from
+    // m_compared on; stops at the item the callback stops at.
+    void compareWaiting();
+    // Looks the waiting group up, with the held group's writes after the lookups, and compares
+    // the group once its lookups are answered.
     void lookUpGroup();
-    // The group's lookups in one statement; false when the catalogue refused it.
-    bool lookUpTogether();
+    // The group's lookups in one run, or one run an item; `together` tells the one-run kind
+    // that the catalogue refused it.
+    std::vector<StorageConnection::GroupedRun> lookups(bool& refusedTogether);
+    // Reads the rows answering the group's lookups run together.
+    void readTogether(StorageStatement& found);
     void readFound(Waiting& waiting, StorageStatement& found);
     // Reads the stored values of the row `found` stands on.
     void readRow(Waiting& waiting, StorageStatement& found);
     void compare(Waiting& waiting);
-    void writeAndTell(qsizetype told);
+    // Takes the compared group's writes (of its first `told` items) into m_held.
+    void holdWrites(qsizetype told);
+    // Writes the held group now, then tells what came of it.
+    void sendHeld();
+    // Once the held group's runs are made: the new rows of a refused statement again one by
+    // one; then the items' errors and the products added, in the order of the items, each
+    // item counted in its transaction.
+    void tellHeld();
     // Passes over the item whose row was refused, uncounting it.
     std::function<void(const StatementRefused&)> refusalOf(Waiting& waiting);
-    void writeAdded();
     // A group stops short of a stock number the catalogue may take as one already in it.
     static QString groupKey(const QString& stockNumber);
     // Tells the progress callback; false when it asks to stop.
@@ -222,7 +238,28 @@ private:
     std::vector<Waiting> m_waiting;
     int m_waitingRows = 0; // of them, those counted in their transaction
     QSet<QString> m_waitingKeys;
-    std::vector<StorageConnection::GroupedRun> m_writes; // the group's updates
+    qsizetype m_compared = 0; // of them, those compared and told
+    bool m_goOn = true;       // the callback has not asked to stop
+    // A compared group whose writes wait for the next group's lookups: the catalogue on a
+    // server answers the lookups first and writes the group while the program compares the
+    // next. Never held past the end of its transaction (another program may write between
+    // two), nor when the next group holds a stock number the catalogue may take as one of
+    // its own (the lookup must find what the group adds).
+    struct HeldGroup {
+        std::vector<Waiting> waiting; // the items, which the runs' callbacks point to
+        qsizetype told = 0;
+        QSet<QString> keys;
+        std::vector<StorageConnection::GroupedRun> runs; // the updates, then the inserts
+        size_t firstInsert = 0;
+        struct Span {
+            std::vector<Waiting*> items; // the new rows of one insert, in order
+            quint32 mask = 0;
+            bool refused = false;
+        };
+        std::vector<Span> spans; // one for each insert run
+    };
+    std::unique_ptr<HeldGroup> m_held;
+    std::vector<StorageConnection::GroupedRun> m_writes; // the compared group's updates
     struct AddedRow {
         Waiting* waiting;
         quint32 mask;

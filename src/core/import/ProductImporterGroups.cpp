@@ -43,56 +43,78 @@ void ProductImporter::addWaiting(Waiting waiting) {
     if (waiting.kind != Waiting::Kind::ProgressOnly)
         ++m_waitingRows;
     m_waiting.push_back(std::move(waiting));
-    // A group never spans two transactions, so that a commit keeps whole groups.
-    const int limit = qMin(GroupSize, m_transaction->rowsUntilCommit());
+    // A group never spans two transactions, so that a commit keeps whole groups. The held
+    // group's rows are counted in the transaction only once they are told.
+    int held = 0;
+    if (m_held)
+        for (qsizetype i = 0; i < m_held->told; ++i)
+            held += m_held->waiting[size_t(i)].kind != Waiting::Kind::ProgressOnly;
+    const int limit = qMin(GroupSize, m_transaction->rowsUntilCommit() - held);
     if (m_waitingRows >= limit || qsizetype(m_waiting.size()) >= MostWaiting)
         writeGroup();
 }
 
 bool ProductImporter::writeGroup() {
-    if (m_waiting.empty())
+    if (m_waiting.empty()) {
+        sendHeld();
         return !m_stopped;
+    }
+    if (m_held && m_held->keys.intersects(m_waitingKeys))
+        sendHeld();
+    m_compared = 0;
+    m_goOn = true;
     lookUpGroup();
-    qsizetype told = 0;
-    bool goOn = true;
-    while (told < qsizetype(m_waiting.size())) {
-        Waiting& waiting = m_waiting[size_t(told++)];
+    compareWaiting();
+    const bool endsBatch = m_waitingRows >= m_transaction->rowsUntilCommit();
+    holdWrites(m_compared);
+    m_waitingRows = 0;
+    // Items after the one the callback stopped at are not written; those before it are, now.
+    if (endsBatch || !m_goOn)
+        sendHeld();
+    m_stopped = !m_goOn;
+    return m_goOn;
+}
+
+void ProductImporter::compareWaiting() {
+    while (m_goOn && m_compared < qsizetype(m_waiting.size())) {
+        Waiting& waiting = m_waiting[size_t(m_compared++)];
         if (waiting.kind == Waiting::Kind::Item && waiting.lookedUp)
             compare(waiting);
-        if (!tellProgress(waiting.progressValue)) {
-            goOn = false;
-            break;
-        }
+        m_goOn = tellProgress(waiting.progressValue);
     }
-    writeAndTell(told);
-    m_waiting.clear();
-    m_waitingRows = 0;
-    m_waitingKeys.clear();
-    m_stopped = !goOn;
-    return goOn;
 }
 
 void ProductImporter::lookUpGroup() {
-    if (m_findEach && lookUpTogether())
-        return;
-    std::vector<StorageConnection::GroupedRun> lookups;
-    for (Waiting& waiting : m_waiting) {
-        if (waiting.kind != Waiting::Kind::Item)
-            continue;
-        lookups.push_back({m_find.get(),
-                           {QVariant(waiting.stockNumber)},
-                           [this, &waiting](StorageStatement& found) { readFound(waiting, found); },
-                           [&waiting](const StatementRefused& error) {
-                               waiting.refuse(error.number(), error.databaseMessage());
-                           }});
+    bool refusedTogether = false;
+    std::vector<StorageConnection::GroupedRun> runs = lookups(refusedTogether);
+    const StorageConnection::Meanwhile meanwhile{runs.size(), [this, &refusedTogether] {
+                                                     if (!refusedTogether)
+                                                         compareWaiting();
+                                                 }};
+    std::unique_ptr<HeldGroup> held = std::move(m_held);
+    const size_t heldRuns = held ? held->runs.size() : 0;
+    if (held)
+        std::move(held->runs.begin(), held->runs.end(), std::back_inserter(runs));
+    m_db.connection().runTogether(runs, meanwhile);
+    if (held) {
+        // The runs' outcomes went to the held group's callbacks; the values of its inserts are
+        // still wanted for the new rows of a refused one.
+        held->runs.assign(std::make_move_iterator(runs.end() - qsizetype(heldRuns)),
+                          std::make_move_iterator(runs.end()));
+        m_held = std::move(held);
+        tellHeld();
     }
-    m_db.connection().runTogether(lookups);
+    if (refusedTogether) {
+        std::vector<StorageConnection::GroupedRun> each = lookups(refusedTogether);
+        m_db.connection().runTogether(each);
+    }
 }
 
-// A refusal of the one statement says nothing of which item the catalogue could not look up
-// (a stock number the server cannot be sent): the items are then looked up one by one, and
-// only the one refused is passed over.
-bool ProductImporter::lookUpTogether() {
+// A refusal of the one run says nothing of which item the catalogue could not look up (a
+// stock number the server cannot be sent): the items are then looked up one by one, and only
+// the one refused is passed over.
+std::vector<StorageConnection::GroupedRun> ProductImporter::lookups(bool& refusedTogether) {
+    std::vector<StorageConnection::GroupedRun> runs;
     std::vector<Waiting*> items;
     QStringList keys;
     for (Waiting& waiting : m_waiting) {
@@ -101,31 +123,37 @@ bool ProductImporter::lookUpTogether() {
         items.push_back(&waiting);
         keys << waiting.stockNumber;
     }
-    if (items.size() < 2)
-        return false;
-    StorageStatement& found = *m_findEach;
-    found.reset();
-    found.bind(1, m_db.dialect().keyList(keys));
-    try {
-        while (found.next()) {
-            const qint64 place = found.integer(m_placeColumn);
-            if (place < 1 || place > qint64(items.size()))
-                throw CatalogueFailure(ErrorNumber::DatabaseRefused,
-                                       u"The catalogue answered a lookup for no item"_s);
-            readRow(*items[size_t(place - 1)], found);
-        }
-    } catch (const StatementRefused&) {
-        found.reset();
-        for (Waiting* waiting : items) {
-            waiting->found = false;
-            waiting->errors.clear();
-        }
-        return false;
+    if (m_findEach && !refusedTogether && items.size() > 1) {
+        runs.push_back({m_findEach.get(),
+                        {m_db.dialect().keyList(keys)},
+                        [this](StorageStatement& found) { readTogether(found); },
+                        [&refusedTogether](const StatementRefused&) { refusedTogether = true; }});
+        return runs;
     }
-    found.reset();
+    for (Waiting* waiting : items)
+        runs.push_back({m_find.get(),
+                        {QVariant(waiting->stockNumber)},
+                        [this, waiting](StorageStatement& found) { readFound(*waiting, found); },
+                        [waiting](const StatementRefused& error) {
+                            waiting->refuse(error.number(), error.databaseMessage());
+                        }});
+    return runs;
+}
+
+void ProductImporter::readTogether(StorageStatement& found) {
+    std::vector<Waiting*> items;
+    for (Waiting& waiting : m_waiting)
+        if (waiting.kind == Waiting::Kind::Item)
+            items.push_back(&waiting);
+    while (found.next()) {
+        const qint64 place = found.integer(m_placeColumn);
+        if (place < 1 || place > qint64(items.size()))
+            throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                                   u"The catalogue answered a lookup for no item"_s);
+        readRow(*items[size_t(place - 1)], found);
+    }
     for (Waiting* waiting : items)
         waiting->lookedUp = waiting->errors.isEmpty();
-    return true;
 }
 
 void ProductImporter::readFound(Waiting& waiting, StorageStatement& found) {
@@ -199,10 +227,10 @@ std::function<void(const StatementRefused&)> ProductImporter::refusalOf(Waiting&
 // New rows of the same columns that follow one another go in one statement, keyed in the order
 // of the items. A statement refused goes again row by row, so that only the row the catalogue
 // refuses is passed over.
-void ProductImporter::writeAdded() {
-    std::vector<StorageConnection::GroupedRun> runs;
-    std::vector<std::pair<size_t, size_t>> spans; // the first row of each statement, and how many
-    std::vector<bool> refused;
+void ProductImporter::holdWrites(qsizetype told) {
+    auto held = std::make_unique<HeldGroup>();
+    held->runs = std::exchange(m_writes, {});
+    held->firstInsert = held->runs.size();
     for (size_t first = 0; first < m_added.size();) {
         size_t end = first + 1;
         while (end < m_added.size() && m_added[end].mask == m_added[first].mask)
@@ -210,49 +238,61 @@ void ProductImporter::writeAdded() {
         // Statements of 1, 2, 4 ... rows: a few kept statements serve groups of any size.
         while (first < end) {
             const size_t count = std::bit_floor(qMin<size_t>(end - first, GroupSize));
+            HeldGroup::Span span;
+            span.mask = m_added[first].mask;
             std::vector<QVariant> values;
-            for (size_t row = first; row < first + count; ++row)
+            for (size_t row = first; row < first + count; ++row) {
+                span.items.push_back(m_added[row].waiting);
                 for (QVariant& value : m_added[row].values)
                     values.push_back(std::move(value));
-            const size_t span = spans.size();
-            spans.emplace_back(first, count);
-            refused.push_back(false);
-            runs.push_back(
-                {&insertStatement(m_added[first].mask, int(count)),
-                 std::move(values),
-                 {},
-                 count == 1 ? refusalOf(*m_added[first].waiting)
-                            : [&refused, span](const StatementRefused&) { refused[span] = true; }});
+            }
+            const size_t number = held->spans.size();
+            HeldGroup* group = held.get();
+            held->runs.push_back({&insertStatement(span.mask, int(count)),
+                                  std::move(values),
+                                  {},
+                                  count == 1 ? refusalOf(*span.items.front())
+                                             : [group, number](const StatementRefused&) {
+                                                   group->spans[number].refused = true;
+                                               }});
+            held->spans.push_back(std::move(span));
             first += count;
         }
     }
-    m_db.connection().runTogether(runs);
+    m_added.clear();
+    held->waiting = std::exchange(m_waiting, {});
+    m_waiting.reserve(MostWaiting);
+    held->told = told;
+    held->keys = std::exchange(m_waitingKeys, {});
+    m_held = std::move(held);
+}
+
+void ProductImporter::sendHeld() {
+    if (!m_held)
+        return;
+    m_db.connection().runTogether(m_held->runs);
+    tellHeld();
+}
+
+void ProductImporter::tellHeld() {
+    const std::unique_ptr<HeldGroup> held = std::move(m_held);
     std::vector<StorageConnection::GroupedRun> again;
-    for (size_t span = 0; span < spans.size(); ++span) {
-        if (!refused[span])
+    for (size_t number = 0; number < held->spans.size(); ++number) {
+        const HeldGroup::Span& span = held->spans[number];
+        if (!span.refused)
             continue;
-        const auto [first, count] = spans[span];
-        const std::vector<QVariant>& values = runs[span].values;
-        const size_t width = values.size() / count;
-        for (size_t row = 0; row < count; ++row)
-            again.push_back({&insertStatement(m_added[first].mask, 1),
+        const std::vector<QVariant>& values = held->runs[held->firstInsert + number].values;
+        const size_t width = values.size() / span.items.size();
+        for (size_t row = 0; row < span.items.size(); ++row)
+            again.push_back({&insertStatement(span.mask, 1),
                              {values.begin() + qsizetype(row * width),
                               values.begin() + qsizetype((row + 1) * width)},
                              {},
-                             refusalOf(*m_added[first + row].waiting)});
+                             refusalOf(*span.items[row])});
     }
     m_db.connection().runTogether(again);
-    m_added.clear();
-}
-
-// Writes the rows of the first `told` items of the group, then tells their errors and the
-// products added in the order of the items, and counts them in their transaction.
-void ProductImporter::writeAndTell(qsizetype told) {
-    std::vector<StorageConnection::GroupedRun> writes = std::exchange(m_writes, {});
-    m_db.connection().runTogether(writes);
-    writeAdded();
-    for (qsizetype i = 0; i < told; ++i) {
-        Waiting& waiting = m_waiting[size_t(i)];
+    for (qsizetype i = 0; i < held->told; ++i) {
+        Waiting& waiting = held->waiting[size_t(i)];
         m_stockNumber = waiting.stockNumber;
         for (const RunTimeError& error : std::as_const(waiting.errors))
             reportError(error);

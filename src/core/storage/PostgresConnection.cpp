@@ -239,7 +239,15 @@ void PostgresConnection::raise(pg_result* result, const QString& what) {
     throw StatementRefused(what, message);
 }
 
+void PostgresConnection::refuseWhileAnswering() const {
+    if (m_answering)
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                               u"The catalogue on the server was asked for more while it was "
+                               u"still answering"_s);
+}
+
 void PostgresConnection::exec(const char* sql, const QString& what) {
+    refuseWhileAnswering();
     const Result result(PQexec(m_handle, sql));
     if (!succeeded(result.get()))
         raise(result.get(), what);
@@ -248,6 +256,7 @@ void PostgresConnection::exec(const char* sql, const QString& what) {
 PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const std::vector<Parameter>& parameters,
                                                    const QString& what, const Named* named) {
+    refuseWhileAnswering();
     const quint64 session = m_session;
     reconnectIfLost();
     // A connection made again keeps no statement of the one before: it is made anew.
@@ -382,6 +391,7 @@ PostgresConnection::Result PostgresConnection::startTransaction(const QByteArray
 }
 
 void PostgresConnection::begin(Intent intent) {
+    refuseWhileAnswering();
     reconnectIfLost();
     // A reading transaction sees one state of the catalogue throughout, as the file's does.
     // Writers take turns, one transaction at a time, as they do on a file: a screen's check
@@ -412,6 +422,7 @@ void PostgresConnection::begin(Intent intent) {
 }
 
 void PostgresConnection::commit() {
+    refuseWhileAnswering();
     if (!m_inTransaction)
         return;
     try {

@@ -78,7 +78,8 @@ public:
         std::optional<Named> named;
         bool reads = false; // a SELECT
     };
-    void runTogether(std::vector<GroupedRun>& runs) override;
+    using StorageConnection::runTogether;
+    void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
     // name, it runs as that kept statement, made first when `parse` says so.
     Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
@@ -144,7 +145,15 @@ private:
     // Sends the runs in one pipeline, each behind the savepoint as run() puts it, and gives
     // what came back for each, up to and including the first that failed, which is rolled back;
     // nothing when the connection cannot take a pipeline now.
-    std::optional<std::vector<Result>> runPipelined(const std::vector<Grouped>& calls);
+    // The results of the calls, up to the first refused one. Once the first `early` calls have
+    // all succeeded their results go to `answered`, while the server is still making the others,
+    // and are left empty in the results.
+    std::optional<std::vector<Result>>
+    runPipelined(const std::vector<Grouped>& calls, size_t early = 0,
+                 const std::function<void(std::vector<Result>&)>& answered = {});
+    // Raises while the program works meanwhile (see Meanwhile): the connection is still taking
+    // in a group's answers.
+    void refuseWhileAnswering() const;
     void dropStatementsLetGo();
     void backToSavepoint();
     [[noreturn]] void raise(pg_result* result, const QString& what);
@@ -169,6 +178,7 @@ private:
     bool m_inTransaction = false;
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;
+    bool m_answering = false; // the program works meanwhile, the group's answers still coming
     // A write transaction takes its savepoint with its first statement, after the write turn.
     bool m_savepointMissing = false;
     std::function<void()> m_lockNotice;

@@ -2,6 +2,7 @@
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/PostgresStatement.h"
 
+#include <algorithm>
 #include <libpq-fe.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,23 +42,47 @@ PostgresConnection::Call PostgresConnection::SendArrays::call(const QByteArray& 
 // Each run costs a round trip to the server when sent alone, more than the server's own work on
 // a short statement. Inside a transaction the runs of a group go in one pipeline; outside one,
 // a pipeline would make them one transaction, so they go one by one.
-void PostgresConnection::runTogether(std::vector<GroupedRun>& runs) {
+void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) {
+    refuseWhileAnswering();
     std::vector<PostgresStatement*> statements;
     for (const GroupedRun& run : runs) {
         auto* statement = dynamic_cast<PostgresStatement*>(run.statement);
         if (!statement) {
-            StorageConnection::runTogether(runs);
+            StorageConnection::runTogether(runs, meanwhile);
             return;
         }
         statements.push_back(statement);
     }
     reconnectIfLost();
     if (!m_inTransaction || runs.size() < 2) {
-        StorageConnection::runTogether(runs);
+        StorageConnection::runTogether(runs, meanwhile);
         return;
     }
+    bool worked = !meanwhile.work;
+    const auto work = [&] {
+        if (!std::exchange(worked, true))
+            meanwhile.work();
+    };
+    // The runs from `from` on, one by one.
+    const auto oneByOne = [&](size_t from) {
+        std::vector<GroupedRun> rest(runs.begin() + qsizetype(from), runs.end());
+        Meanwhile left;
+        if (!worked) {
+            left.after = std::max(meanwhile.after, from) - from;
+            left.work = work;
+        }
+        StorageConnection::runTogether(rest, left);
+    };
+    const auto deliver = [&](size_t i, Result& result, const Grouped& call) {
+        statements[i]->takeResult(std::move(result), call.named);
+        if (runs[i].done)
+            runs[i].done(*statements[i]);
+        statements[i]->reset();
+    };
     size_t from = 0;
     while (from < runs.size()) {
+        if (from >= meanwhile.after)
+            work();
         std::vector<Grouped> calls;
         for (size_t i = from; i < runs.size(); ++i) {
             for (size_t v = 0; v < runs[i].values.size(); ++v)
@@ -69,29 +94,39 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs) {
                 statements[i]->reset();
                 for (size_t k = from; k < i; ++k)
                     statements[k]->notMade(calls[k - from].named);
-                std::vector<GroupedRun> rest(runs.begin() + qsizetype(from), runs.end());
-                StorageConnection::runTogether(rest);
+                oneByOne(from);
                 return;
             }
             calls.push_back(statements[i]->grouped());
             statements[i]->reset();
         }
-        std::optional<std::vector<Result>> results = runPipelined(calls);
+        const size_t early = worked ? 0 : meanwhile.after - from;
+        size_t delivered = 0;
+        std::optional<std::vector<Result>> results =
+            runPipelined(calls, early, [&](std::vector<Result>& answered) {
+                for (size_t j = 0; j < answered.size(); ++j)
+                    deliver(from + j, answered[j], calls[j]);
+                delivered = answered.size();
+                m_answering = true;
+                try {
+                    work();
+                } catch (...) {
+                    m_answering = false;
+                    throw;
+                }
+                m_answering = false;
+            });
         if (!results) {
-            for (size_t i = from; i < runs.size(); ++i)
+            for (size_t i = from + delivered; i < runs.size(); ++i)
                 statements[i]->notMade(calls[i - from].named);
-            std::vector<GroupedRun> rest(runs.begin() + qsizetype(from), runs.end());
-            StorageConnection::runTogether(rest);
+            oneByOne(from + delivered);
             return;
         }
-        for (size_t j = 0; j < results->size(); ++j) {
+        for (size_t j = delivered; j < results->size(); ++j) {
             const size_t i = from + j;
             Result& result = (*results)[j];
             if (succeeded(result.get())) {
-                statements[i]->takeResult(std::move(result), calls[j].named);
-                if (runs[i].done)
-                    runs[i].done(*statements[i]);
-                statements[i]->reset();
+                deliver(i, result, calls[j]);
                 continue;
             }
             // The runs sent after the refused one were not made: each goes again.
@@ -107,10 +142,12 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs) {
         }
         from += results->size();
     }
+    work();
 }
 
 std::optional<std::vector<PostgresConnection::Result>>
-PostgresConnection::runPipelined(const std::vector<Grouped>& calls) {
+PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early,
+                                 const std::function<void(std::vector<Result>&)>& answered) {
     if (!PQenterPipelineMode(m_handle))
         return std::nullopt;
     std::vector<Sent> sent;
@@ -138,10 +175,23 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls) {
         sent.push_back(one);
     }
     sending = sending && PQpipelineSync(m_handle);
+    // libpq sends what it holds only as its buffer fills: the rest goes now, so that the server
+    // works on every run while the early answers are read.
+    sending = sending && PQflush(m_handle) == 0;
+
+    early = std::min(early, sent.size());
+    size_t earlyAnswers = 0;
+    for (size_t k = 0; k < early; ++k)
+        earlyAnswers += size_t(sent[k].moves + sent[k].own);
 
     // Every query gives one result (its own, or "aborted" after a failed one) and a null; the
     // sync ends the pipeline. A connection lost on the way gives nulls from then on.
     std::vector<Result> answers;
+    size_t next = 0;
+    size_t answeredEarly = 0;
+    const auto take = [&]() -> Result {
+        return next < answers.size() ? std::move(answers[next++]) : Result();
+    };
     int nullsInARow = 0;
     while (sending) {
         Result one(PQgetResult(m_handle));
@@ -154,15 +204,28 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls) {
         if (PQresultStatus(one.get()) == PGRES_PIPELINE_SYNC)
             break;
         answers.push_back(std::move(one));
+        if (early > 0 && answers.size() == earlyAnswers && answered) {
+            const bool allMade =
+                std::all_of(answers.begin(), answers.end(),
+                            [](const Result& answer) { return succeeded(answer.get()); });
+            if (allMade) {
+                std::vector<Result> first;
+                for (size_t k = 0; k < early; ++k) {
+                    for (int query = 0; query < sent[k].moves + sent[k].own - 1; ++query)
+                        take();
+                    first.push_back(take());
+                }
+                answeredEarly = early;
+                answered(first);
+            }
+            early = 0;
+        }
     }
     PQexitPipelineMode(m_handle);
 
-    std::vector<Result> results;
-    size_t next = 0;
-    auto take = [&]() -> Result {
-        return next < answers.size() ? std::move(answers[next++]) : Result();
-    };
-    for (const Sent& one : sent) {
+    std::vector<Result> results(answeredEarly);
+    for (size_t k = answeredEarly; k < sent.size(); ++k) {
+        const Sent& one = sent[k];
         for (int move = 0; move < one.moves; ++move) {
             Result moved = take();
             if (!moved || PQresultStatus(moved.get()) != PGRES_COMMAND_OK) {

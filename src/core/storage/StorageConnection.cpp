@@ -11,8 +11,11 @@ StorageStatement& StorageConnection::cached(const QString& sql) {
     return **it;
 }
 
-void StorageConnection::runTogether(std::vector<GroupedRun>& runs) {
-    for (GroupedRun& run : runs) {
+void StorageConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) {
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (i == meanwhile.after && meanwhile.work)
+            meanwhile.work();
+        GroupedRun& run = runs[i];
         StorageStatement& statement = *run.statement;
         try {
             for (size_t i = 0; i < run.values.size(); ++i)
@@ -29,6 +32,8 @@ void StorageConnection::runTogether(std::vector<GroupedRun>& runs) {
             run.done(statement);
         statement.reset();
     }
+    if (meanwhile.after >= runs.size() && meanwhile.work)
+        meanwhile.work();
 }
 
 } // namespace tovin

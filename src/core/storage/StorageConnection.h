@@ -53,7 +53,15 @@ public:
     // still go. A failure of the catalogue itself raises and ends the group. `done` is told in
     // order, though possibly only once later runs were made too: an engine on a server sends
     // the group inside a transaction in one exchange instead of one for each run.
-    virtual void runTogether(std::vector<GroupedRun>& runs);
+    void runTogether(std::vector<GroupedRun>& runs) { runTogether(runs, Meanwhile{}); }
+    // Work of the program's own, done once the first `after` runs of a group are done and
+    // told, while the engine may still be making the others: a server works on them as the
+    // program goes on. The work must not use the connection.
+    struct Meanwhile {
+        size_t after = 0;
+        std::function<void()> work;
+    };
+    virtual void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile);
 
     enum class Intent { Read, Write };
     // A write transaction takes the write lock when it begins, so a transaction that began as a
