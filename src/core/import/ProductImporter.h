@@ -259,6 +259,7 @@ private:
         std::vector<Span> spans; // one for each insert run
     };
     std::unique_ptr<HeldGroup> m_held;
+    std::vector<Waiting> m_spare; // a held group's places, emptied, for the next group
     std::vector<StorageConnection::GroupedRun> m_writes; // the compared group's updates
     struct AddedRow {
         Waiting* waiting;

@@ -260,7 +260,9 @@ void ProductImporter::holdWrites(qsizetype told) {
         }
     }
     m_added.clear();
-    held->waiting = std::exchange(m_waiting, {});
+    // The vectors take turns, so that no group allocates its places anew.
+    held->waiting = std::exchange(m_waiting, std::move(m_spare));
+    m_waiting.clear();
     m_waiting.reserve(MostWaiting);
     held->told = told;
     held->keys = std::exchange(m_waitingKeys, {});
@@ -301,6 +303,8 @@ void ProductImporter::tellHeld() {
         if (waiting.kind != Waiting::Kind::ProgressOnly)
             m_transaction->rowDone();
     }
+    held->waiting.clear();
+    m_spare = std::move(held->waiting);
 }
 
 } // namespace tovin
