@@ -72,24 +72,19 @@ QList<Entry> read(const QByteArray& bytes) {
     return entries;
 }
 
+// The connection's own statements, kept from one chunk to the next: a large run writes a chunk
+// at every commit, and on a server each would otherwise be planned anew.
 void write(CatalogueDatabase& db, const Chunk& chunk) {
     const qint64 first = JournalValues::firstRowOf(chunk.run);
-    const std::unique_ptr<StorageStatement> last =
-        db.prepare(u"SELECT coalesce(max(Seq), ?1) FROM RunRows WHERE Seq >= ?1 AND Seq < ?2"_s);
-    last->bind(1, first);
-    last->bind(2, JournalValues::firstRowOf(chunk.run + 1));
-    const qint64 seq = (last->next() ? last->integer(0) : first) + 1;
-    last->reset();
-    const std::unique_ptr<StorageStatement> insert =
-        db.prepare(u"INSERT INTO RunRows (Seq, Run, Added, Changed, Deleted, "
-                   u"Entries) VALUES (?, ?, ?, ?, ?, ?)"_s);
-    insert->bind(1, seq);
-    insert->bind(2, chunk.run);
-    insert->bind(3, chunk.added);
-    insert->bind(4, chunk.changed);
-    insert->bind(5, chunk.deleted);
-    insert->bind(6, QVariant(chunk.bytes));
-    insert->next();
+    StorageStatement& last =
+        db.run(u"SELECT coalesce(max(Seq), ?1) FROM RunRows WHERE Seq >= ?1 AND Seq < ?2"_s,
+               {first, JournalValues::firstRowOf(chunk.run + 1)});
+    const qint64 seq = (last.next() ? last.integer(0) : first) + 1;
+    last.reset();
+    db.run(u"INSERT INTO RunRows (Seq, Run, Added, Changed, Deleted, Entries) VALUES (?, ?, ?, "
+           u"?, ?, ?)"_s,
+           {seq, chunk.run, chunk.added, chunk.changed, chunk.deleted, QVariant(chunk.bytes)})
+        .reset();
 }
 
 void forEach(CatalogueDatabase& db, qint64 run, const std::function<bool(Entry&)>& visit) {

@@ -29,15 +29,17 @@ const QString InRunOnly =
     u"RAISE EXCEPTION 'A write outside a transaction during a run would not be journalled'; "
     u"END IF; "_s;
 
-// The rows a statement added are kept by their keys alone, once for the statement (a trigger
-// for each row cost more than half the rows' own insert).
+// The rows a statement added are kept by their keys alone, as one list for the statement (a
+// trigger for each row cost more than half the rows' own insert, and a note for each row a
+// tenth of it). A catalogue put on a server by an earlier version keeps its own function, which
+// notes each key apart: both are read.
 const QString AddedFunction =
     u"CREATE FUNCTION journal_added() RETURNS trigger LANGUAGE plpgsql AS $body$ "
     u"BEGIN "
     u"IF NOT EXISTS (SELECT FROM added) THEN RETURN NULL; END IF; "_s +
     InRunOnly +
-    u"INSERT INTO pg_temp.journal_pending (tbl, op, key) SELECT TG_TABLE_NAME, 1, rowid "
-    u"FROM added; "
+    u"INSERT INTO pg_temp.journal_pending (tbl, op, keys) SELECT TG_TABLE_NAME, 1, "
+    u"array_agg(rowid) FROM added; "
     u"RETURN NULL; "
     u"END $body$"_s;
 
@@ -135,19 +137,34 @@ struct Pending {
 std::vector<Pending> pendingChanges(CatalogueDatabase& db,
                                     const JournalBuffer::CurrentRun& current) {
     std::vector<Pending> pending;
-    StorageStatement& q =
-        db.run(u"SELECT tbl, op, key, CAST(before AS text), CAST(after AS text) FROM "
-               u"pg_temp.journal_pending ORDER BY seq"_s);
+    StorageStatement& q = db.run(u"SELECT tbl, op, key, CAST(keys AS text), CAST(before AS "
+                                 u"text), CAST(after AS text) FROM pg_temp.journal_pending "
+                                 u"ORDER BY seq"_s);
     while (q.next()) {
         Pending change;
         change.table = tableNumber(current, q.text(0));
         if (change.table < 0)
             continue;
         change.change = RunHistory::Change(q.integer(1));
-        change.key = q.integer(2);
-        change.before = q.text(3).toUtf8();
-        change.after = q.text(4).toUtf8();
-        pending.push_back(std::move(change));
+        if (q.isNull(3)) {
+            change.key = q.integer(2);
+            change.before = q.text(4).toUtf8();
+            change.after = q.text(5).toUtf8();
+            pending.push_back(std::move(change));
+            continue;
+        }
+        // The keys of the rows one statement added, as the server writes a list: "{1,2,3}".
+        const QString keys = q.text(3);
+        for (const QStringView key :
+             QStringView(keys).mid(1, keys.size() - 2).split(u',', Qt::SkipEmptyParts)) {
+            bool read = false;
+            change.key = key.toLongLong(&read);
+            if (!read)
+                throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                                       u"The run's journal noted a key that cannot be read: "_s +
+                                           key.toString());
+            pending.push_back(change);
+        }
     }
     q.reset();
     return pending;
@@ -202,42 +219,56 @@ void packStored(QByteArray& out, const PostgresStatement& read, int column) {
 }
 
 // The values now of the rows with these keys in one table, packed, by key. The keys go as one
-// array a batch, so a large run reads its rows in a few statements; the values are packed
-// where the answer holds them, since a large import reads every value of every row it added.
+// range a batch, so a large run reads its rows in a few statements: with the list of them where
+// the range holds many other rows too, else alone (the rows a run added lie side by side, and
+// the list cost the server as much again as reading them); rows of the range not asked for are
+// passed over. The values are packed where the answer holds them, since a large import reads
+// every value of every row it added.
 QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
                                   const QList<ColumnInfo>& columns, const QList<qint64>& keys) {
     constexpr qsizetype KeysPerRead = 4096;
     QStringList names{u"rowid"_s};
     for (const ColumnInfo& column : columns)
         names << CatalogueDatabase::quoteName(column.name);
-    const std::unique_ptr<StorageStatement> read = db.prepare(
-        u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + CatalogueDatabase::quoteName(table) +
-        u" WHERE rowid BETWEEN ? AND ? AND rowid = ANY(CAST(? AS bigint[]))"_s);
-    const auto& server = dynamic_cast<const PostgresStatement&>(*read);
+    const QString inRange = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
+                            CatalogueDatabase::quoteName(table) + u" WHERE rowid BETWEEN ? AND ?"_s;
+    const std::unique_ptr<StorageStatement> readRange = db.prepare(inRange);
+    const std::unique_ptr<StorageStatement> readListed =
+        db.prepare(inRange + u" AND rowid = ANY(CAST(? AS bigint[]))"_s);
     QList<qint64> sorted = keys;
     std::sort(sorted.begin(), sorted.end());
     QHash<qint64, QByteArray> rows;
     rows.reserve(keys.size());
     for (qsizetype from = 0; from < sorted.size(); from += KeysPerRead) {
         const qsizetype end = std::min(sorted.size(), from + KeysPerRead);
-        QString array = u"{"_s;
-        for (qsizetype i = from; i < end; ++i) {
-            if (i > from)
-                array += u',';
-            array += QString::number(sorted.at(i));
+        const qint64 first = sorted.at(from);
+        const qint64 last = sorted.at(end - 1);
+        const bool listed = quint64(last - first) >= quint64(2 * (end - from));
+        StorageStatement& read = listed ? *readListed : *readRange;
+        read.reset();
+        read.bind(1, first);
+        read.bind(2, last);
+        if (listed) {
+            QString array = u"{"_s;
+            for (qsizetype i = from; i < end; ++i) {
+                if (i > from)
+                    array += u',';
+                array += QString::number(sorted.at(i));
+            }
+            array += u'}';
+            read.bindText(3, array);
         }
-        array += u'}';
-        read->reset();
-        read->bind(1, sorted.at(from));
-        read->bind(2, sorted.at(end - 1));
-        read->bindText(3, array);
-        while (read->next()) {
-            QByteArray& row = rows[read->integer(0)];
+        const auto& server = dynamic_cast<const PostgresStatement&>(read);
+        while (read.next()) {
+            const qint64 key = read.integer(0);
+            if (!listed && !std::binary_search(sorted.begin() + from, sorted.begin() + end, key))
+                continue;
+            QByteArray& row = rows[key];
             for (int column = 1; column <= columns.size(); ++column)
                 packStored(row, server, column);
         }
+        read.reset();
     }
-    read->reset();
     return rows;
 }
 
@@ -259,8 +290,8 @@ QStringList schemaStatements(const QStringList& tables) {
 void setRun(CatalogueDatabase& db, qint64 run) {
     if (run != 0)
         db.run(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
-               u"tbl text NOT NULL, op smallint NOT NULL, key bigint NOT NULL, before jsonb, "
-               u"after jsonb)"_s);
+               u"tbl text NOT NULL, op smallint NOT NULL, key bigint, keys bigint[], "
+               u"before jsonb, after jsonb)"_s);
     // A SET, not a SELECT of set_config: a statement that reads leaves the transaction's
     // savepoint before it, and a write refused later in the transaction would roll back to
     // there, taking the run's setting with it.
