@@ -248,6 +248,7 @@ private:
     struct HeldGroup {
         std::vector<Waiting> waiting; // the items, which the runs' callbacks point to
         qsizetype told = 0;
+        int rows = 0; // of the told, those counted in their transaction
         QSet<QString> keys;
         std::vector<StorageConnection::GroupedRun> runs; // the updates, then the inserts
         size_t firstInsert = 0;

@@ -45,10 +45,7 @@ void ProductImporter::addWaiting(Waiting waiting) {
     m_waiting.push_back(std::move(waiting));
     // A group never spans two transactions, so that a commit keeps whole groups. The held
     // group's rows are counted in the transaction only once they are told.
-    int held = 0;
-    if (m_held)
-        for (qsizetype i = 0; i < m_held->told; ++i)
-            held += m_held->waiting[size_t(i)].kind != Waiting::Kind::ProgressOnly;
+    const int held = m_held ? m_held->rows : 0;
     const int limit = qMin(GroupSize, m_transaction->rowsUntilCommit() - held);
     if (m_waitingRows >= limit || qsizetype(m_waiting.size()) >= MostWaiting)
         writeGroup();
@@ -265,6 +262,8 @@ void ProductImporter::holdWrites(qsizetype told) {
     m_waiting.clear();
     m_waiting.reserve(MostWaiting);
     held->told = told;
+    for (qsizetype i = 0; i < told; ++i)
+        held->rows += held->waiting[size_t(i)].kind != Waiting::Kind::ProgressOnly;
     held->keys = std::exchange(m_waitingKeys, {});
     m_held = std::move(held);
 }

@@ -2,7 +2,9 @@
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/PostgresStatement.h"
 
+#include <QScopeGuard>
 #include <algorithm>
+#include <exception>
 #include <libpq-fe.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -108,13 +110,8 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwh
                     deliver(from + j, answered[j], calls[j]);
                 delivered = answered.size();
                 m_answering = true;
-                try {
-                    work();
-                } catch (...) {
-                    m_answering = false;
-                    throw;
-                }
-                m_answering = false;
+                const auto stillAnswering = qScopeGuard([this] { m_answering = false; });
+                work();
             });
         if (!results) {
             for (size_t i = from + delivered; i < runs.size(); ++i)
@@ -192,6 +189,9 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early
     const auto take = [&]() -> Result {
         return next < answers.size() ? std::move(answers[next++]) : Result();
     };
+    // Work that fails while the answers come still lets every answer in, so that the
+    // connection leaves the pipeline ready for the rollback that follows.
+    std::exception_ptr failed;
     int nullsInARow = 0;
     while (sending) {
         Result one(PQgetResult(m_handle));
@@ -216,12 +216,18 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early
                     first.push_back(take());
                 }
                 answeredEarly = early;
-                answered(first);
+                try {
+                    answered(first);
+                } catch (...) {
+                    failed = std::current_exception();
+                }
             }
             early = 0;
         }
     }
     PQexitPipelineMode(m_handle);
+    if (failed)
+        std::rethrow_exception(failed);
 
     std::vector<Result> results(answeredEarly);
     for (size_t k = answeredEarly; k < sent.size(); ++k) {

@@ -180,6 +180,49 @@ private slots:
         QCOMPARE(rows.join(u' '), grouped ? u"after before"_s : QString());
     }
 
+    // Work done meanwhile comes once the runs before it are done and told, while the server is
+    // sent the rest. Work that fails, or that uses the connection, which is still taking in the
+    // answers, ends the group plainly and leaves the connection ready for the rollback.
+    void meanwhileWorkComesAfterItsRuns_data() {
+        QTest::addColumn<int>("how"); // 0: works, 1: fails, 2: uses the connection
+        QTest::newRow("work done") << 0;
+        QTest::newRow("work that fails") << 1;
+        QTest::newRow("work that uses the connection") << 2;
+    }
+    void meanwhileWorkComesAfterItsRuns() {
+        QFETCH(int, how);
+        const auto db = connect();
+        db->prepare(u"CREATE TABLE t (k bigint)"_s)->execute();
+        const auto insert = db->prepare(u"INSERT INTO t (k) VALUES (?)"_s);
+        const auto read = db->prepare(u"SELECT count(*) FROM t"_s);
+        QStringList told;
+        std::vector<StorageConnection::GroupedRun> runs;
+        runs.push_back({insert.get(), {qint64(1)}, [&](StorageStatement&) { told << u"1"_s; }, {}});
+        runs.push_back({read.get(),
+                        {},
+                        [&](StorageStatement& q) {
+                            told << u"read "_s + QString::number(q.next() ? q.integer(0) : -1);
+                        },
+                        {}});
+        runs.push_back({insert.get(), {qint64(2)}, [&](StorageStatement&) { told << u"2"_s; }, {}});
+        const auto work = [&] {
+            told << u"work"_s;
+            if (how == 1)
+                throw RunTimeError(ErrorNumber::InvalidProcedureCall, u"no"_s);
+            if (how == 2)
+                db->prepare(u"SELECT 1"_s)->execute();
+        };
+        db->begin();
+        try {
+            db->runTogether(runs, {2, work});
+            db->commit();
+        } catch (const RunTimeError&) {
+            db->rollback();
+        }
+        QCOMPARE(told.mid(0, 3).join(u','), u"1,read 1,work"_s);
+        QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), how == 0 ? 2 : 0);
+    }
+
     // A statement refused inside a transaction leaves the work before it in place, and the
     // transaction goes on to be committed.
     void failedStatementKeepsTheTransaction_data() {
