@@ -161,7 +161,9 @@ private:
         bool lookedUp = false; // false when the lookup was refused
         bool found = false;
         qint64 rowId = 0;
-        std::array<QVariant, ColumnCount> stored;
+        // The row's stored values, for a found item only: a group's places are made for every
+        // line read, most of them new products.
+        std::unique_ptr<std::array<QVariant, ColumnCount>> stored;
         enum class Written { Nothing, Added, Edited } written = Written::Nothing;
         // Told once the group is written, in the order of the items.
         QList<RunTimeError> errors;

@@ -169,9 +169,10 @@ void ProductImporter::readRow(Waiting& waiting, StorageStatement& found) {
     try {
         waiting.found = true;
         waiting.rowId = found.integer(0);
+        waiting.stored = std::make_unique<std::array<QVariant, ColumnCount>>();
         for (int column = 1; column < ColumnCount; ++column)
             if (m_columns[column].selectIndex >= 0)
-                waiting.stored[column] =
+                (*waiting.stored)[column] =
                     found.value(m_columns[column].selectIndex, m_columns[column].kind);
     } catch (const CatalogueFailure&) {
         throw;
@@ -187,7 +188,7 @@ void ProductImporter::compare(Waiting& waiting) {
     m_writing = &waiting;
     try {
         if (waiting.found) {
-            m_current = std::move(waiting.stored);
+            m_current = std::move(*waiting.stored);
             editRow(waiting.item, waiting.rowId);
         } else if (!m_options.editOnly) {
             addRow(waiting.item);
