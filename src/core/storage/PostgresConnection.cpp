@@ -479,19 +479,21 @@ bool PostgresConnection::hasRowKey(const QString& table) {
 }
 
 // The server learns the tables' new contents by itself, but only a while later: until then it
-// plans reads as for the old tables' sizes and reads rows it could take from an index alone.
-// VACUUM gives it both at once, for a few hundredths of a second on 100 000 rows. The columns'
-// statistics come from the server's own background ANALYZE, which the rows written call for: an
-// ANALYZE here would cost ten times the VACUUM (the samples' texts sort under the case-blind
-// collation), and a plan made without them for a table of the right size is already sound.
+// plans reads as for the old tables and reads rows it could take from an index alone. VACUUM
+// ANALYZE tells it at once. The statistics are taken from a sample of 3 000 rows rather than
+// 30 000: sorting the sampled texts under the case-blind collation cost ten times the VACUUM
+// (0.3-0.45 s on 100 000 products, against 0.1 s), and the sample is ample for this catalogue's
+// plans; the server's own ANALYZE takes the full sample once the rows have changed again.
 void PostgresConnection::settleAfterManyWrites(const QStringList& tables) {
     if (m_inTransaction || tables.isEmpty() || PQstatus(m_handle) != CONNECTION_OK)
         return;
     QStringList quoted;
     for (const QString& table : tables)
         quoted << u'"' + table.toLower().replace(u'"', u"\"\""_s) + u'"';
+    const Result sampled(PQexec(m_handle, "SET default_statistics_target = 10"));
     const Result settled(
-        PQexec(m_handle, (u"VACUUM "_s + quoted.join(u", "_s)).toUtf8().constData()));
+        PQexec(m_handle, (u"VACUUM (ANALYZE) "_s + quoted.join(u", "_s)).toUtf8().constData()));
+    const Result reset(PQexec(m_handle, "RESET default_statistics_target"));
 }
 
 QString PostgresConnection::spelling(const QString& lowered) {
