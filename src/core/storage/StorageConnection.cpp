@@ -18,8 +18,8 @@ void StorageConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhi
         GroupedRun& run = runs[i];
         StorageStatement& statement = *run.statement;
         try {
-            for (size_t i = 0; i < run.values.size(); ++i)
-                statement.bind(int(i) + 1, run.values[i]);
+            for (size_t v = 0; v < run.values.size(); ++v)
+                statement.bind(int(v) + 1, run.values[v]);
             statement.execute();
         } catch (const StatementRefused& refusal) {
             statement.reset();
