@@ -186,8 +186,8 @@ private:
     // The group's lookups in one run, or one run an item; `together` tells the one-run kind
     // that the catalogue refused it.
     std::vector<StorageConnection::GroupedRun> lookups(bool& refusedTogether);
-    // Reads the rows answering the group's lookups run together.
-    void readTogether(StorageStatement& found);
+    // Reads the rows answering the lookups of `items` run together.
+    void readTogether(const std::vector<Waiting*>& items, StorageStatement& found);
     void readFound(Waiting& waiting, StorageStatement& found);
     // Reads the stored values of the row `found` stands on.
     void readRow(Waiting& waiting, StorageStatement& found);

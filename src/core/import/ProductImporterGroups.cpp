@@ -123,7 +123,7 @@ std::vector<StorageConnection::GroupedRun> ProductImporter::lookups(bool& refuse
     if (m_findEach && !refusedTogether && items.size() > 1) {
         runs.push_back({m_findEach.get(),
                         {m_db.dialect().keyList(keys)},
-                        [this](StorageStatement& found) { readTogether(found); },
+                        [this, items](StorageStatement& found) { readTogether(items, found); },
                         [&refusedTogether](const StatementRefused&) { refusedTogether = true; }});
         return runs;
     }
@@ -137,11 +137,7 @@ std::vector<StorageConnection::GroupedRun> ProductImporter::lookups(bool& refuse
     return runs;
 }
 
-void ProductImporter::readTogether(StorageStatement& found) {
-    std::vector<Waiting*> items;
-    for (Waiting& waiting : m_waiting)
-        if (waiting.kind == Waiting::Kind::Item)
-            items.push_back(&waiting);
+void ProductImporter::readTogether(const std::vector<Waiting*>& items, StorageStatement& found) {
     while (found.next()) {
         const qint64 place = found.integer(m_placeColumn);
         if (place < 1 || place > qint64(items.size()))
