@@ -150,6 +150,10 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early
     std::vector<Sent> sent;
     bool sending = true;
     for (const Grouped& grouped : calls) {
+        // The server keeps its answers until the pipeline's end unless asked for them: the
+        // early ones are asked for, so that the work can start while it makes the rest.
+        if (sent.size() == early && early > 0 && answered)
+            sending = sending && PQsendFlushRequest(m_handle);
         Sent one;
         if (m_savepointStale || m_savepointMissing) {
             if (!m_savepointMissing) {

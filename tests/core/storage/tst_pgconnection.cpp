@@ -223,6 +223,30 @@ private slots:
         QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), how == 0 ? 2 : 0);
     }
 
+    // The early runs' answers come while the server still works on the later ones: here the
+    // later run waits for a lock that only the work lets go of. Held back until the group's
+    // end, the answers would keep the work waiting until the lock wait gave up.
+    void meanwhileWorkDoesNotWaitForTheLaterRuns() {
+        const auto db = connect();
+        const auto other = connect();
+        other->prepare(u"SELECT pg_advisory_lock(7)"_s)->execute();
+        const auto first = db->prepare(u"SELECT 1"_s);
+        const auto locking = db->prepare(u"SELECT pg_advisory_xact_lock(7)"_s);
+        QStringList told;
+        std::vector<StorageConnection::GroupedRun> runs;
+        runs.push_back({first.get(), {}, [&](StorageStatement&) { told << u"first"_s; }, {}});
+        runs.push_back({locking.get(), {}, [&](StorageStatement&) { told << u"locked"_s; }, {}});
+        const auto work = [&] {
+            told << u"work"_s;
+            other->prepare(u"SELECT pg_advisory_unlock(7)"_s)->execute();
+        };
+        db->begin();
+        db->prepare(u"SET LOCAL lock_timeout = '10s'"_s)->execute();
+        db->runTogether(runs, {1, work});
+        db->commit();
+        QCOMPARE(told.join(u','), u"first,work,locked"_s);
+    }
+
     // A statement refused inside a transaction leaves the work before it in place, and the
     // transaction goes on to be committed.
     void failedStatementKeepsTheTransaction_data() {
