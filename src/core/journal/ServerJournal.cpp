@@ -227,6 +227,8 @@ void packStored(QByteArray& out, const PostgresStatement& read, int column) {
 QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
                                   const QList<ColumnInfo>& columns, const QList<qint64>& keys) {
     constexpr qsizetype KeysPerRead = 4096;
+    // Room for a row of short texts, so that packing it rarely moves it.
+    constexpr qsizetype RowBytes = 256;
     QStringList names{u"rowid"_s};
     for (const ColumnInfo& column : columns)
         names << CatalogueDatabase::quoteName(column.name);
@@ -264,6 +266,7 @@ QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
             if (!listed && !std::binary_search(sorted.begin() + from, sorted.begin() + end, key))
                 continue;
             QByteArray& row = rows[key];
+            row.reserve(RowBytes);
             for (int column = 1; column <= columns.size(); ++column)
                 packStored(row, server, column);
         }

@@ -35,15 +35,17 @@ QByteArray bigEndian(quint64 bits) {
     return bytes;
 }
 
-double floatFromText(const char* text) {
-    const QByteArray value(text);
-    if (value == "Infinity")
-        return std::numeric_limits<double>::infinity();
-    if (value == "-Infinity")
-        return -std::numeric_limits<double>::infinity();
-    if (value == "NaN")
-        return std::numeric_limits<double>::quiet_NaN();
-    return value.toDouble();
+// The server writes a double in the fewest digits that read back to it, and "Infinity",
+// "-Infinity" and "NaN", which the reading takes in any letter case. A large import reads one
+// back for every such column of every row it added, so the text is read where it lies.
+double floatFromText(const char* text, qsizetype length) {
+    double value = 0;
+    const std::from_chars_result read = std::from_chars(text, text + length, value);
+    if (read.ec != std::errc() || read.ptr != text + length)
+        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                           u"The server gave a number that cannot be read: "_s +
+                               QString::fromUtf8(text, length));
+    return value;
 }
 
 // A column of whole numbers; nothing for another type. Keys are read by the hundred thousand
@@ -322,7 +324,7 @@ PostgresStatement::InPlace PostgresStatement::inPlace(int column) const {
     case Float4Type:
     case Float8Type:
         value.type = Type::Real;
-        value.real = floatFromText(text);
+        value.real = floatFromText(text, value.bytes.size());
         break;
     case NumericType: {
         // A sum of whole numbers comes back as a numeric: whole, it is read as the file
@@ -331,7 +333,7 @@ PostgresStatement::InPlace PostgresStatement::inPlace(int column) const {
         value.integer = QByteArray(text).toLongLong(&whole);
         value.type = whole ? Type::Integer : Type::Real;
         if (!whole)
-            value.real = floatFromText(text);
+            value.real = floatFromText(text, value.bytes.size());
         break;
     }
     case ByteaType:

@@ -110,6 +110,15 @@ private slots:
         QTest::newRow("double bit for bit") << u"double precision"_s << QVariant(0.1 + 0.2);
         QTest::newRow("smallest double")
             << u"double precision"_s << QVariant(std::numeric_limits<double>::denorm_min());
+        QTest::newRow("largest double")
+            << u"double precision"_s << QVariant(std::numeric_limits<double>::max());
+        QTest::newRow("negative nought") << u"double precision"_s << QVariant(-0.0);
+        QTest::newRow("infinity") << u"double precision"_s
+                                  << QVariant(std::numeric_limits<double>::infinity());
+        QTest::newRow("minus infinity")
+            << u"double precision"_s << QVariant(-std::numeric_limits<double>::infinity());
+        QTest::newRow("not a number")
+            << u"double precision"_s << QVariant(std::numeric_limits<double>::quiet_NaN());
         QTest::newRow("unicode text") << u"text"_s << QVariant(unicode);
         QTest::newRow("empty text is no null") << u"text"_s << QVariant(u""_s);
         QTest::newRow("null") << u"text"_s << QVariant();
