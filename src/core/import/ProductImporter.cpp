@@ -126,7 +126,11 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
         m_run = std::make_unique<JournalRun>(db, m_options.runKind, m_options.runSource);
 }
 
-ProductImporter::~ProductImporter() = default;
+// A run that ended in a failure rolls back here, while the group whose answers the connection
+// may still hold is there for it to drop.
+ProductImporter::~ProductImporter() {
+    m_transaction.reset();
+}
 
 void ProductImporter::setProgress(ProgressCallback progress, qint64 maximum) {
     m_progressCallback = std::move(progress);

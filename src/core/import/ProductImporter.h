@@ -181,7 +181,8 @@ private:
     // m_compared on; stops at the item the callback stops at.
     void compareWaiting();
     // Looks the waiting group up, with the held group's writes after the lookups, and compares
-    // the group once its lookups are answered.
+    // the group once its lookups are answered. The writes' answers are left to come while the
+    // program reads the next group (see m_sent).
     void lookUpGroup();
     // The group's lookups in one run, or one run an item; `together` tells the one-run kind
     // that the catalogue refused it.
@@ -196,10 +197,15 @@ private:
     void holdWrites(qsizetype told);
     // Writes the held group now, then tells what came of it.
     void sendHeld();
-    // Once the held group's runs are made: the new rows of a refused statement again one by
-    // one; then the items' errors and the products added, in the order of the items, each
-    // item counted in its transaction.
-    void tellHeld();
+    // Takes in the answers of the sent group's writes and tells what came of them.
+    void collectSent();
+    struct HeldGroup;
+    // Once the group's runs are made: the new rows of a refused statement again one by one;
+    // then the items' errors and the products added, in the order of the items, each item
+    // counted in its transaction.
+    void tellHeld(std::unique_ptr<HeldGroup> held);
+    // The items still to come before the transaction is committed, those held or sent counted.
+    int rowsUntilCommit() const;
     // Passes over the item whose row was refused, uncounting it.
     std::function<void(const StatementRefused&)> refusalOf(Waiting& waiting);
     // A group stops short of a stock number the catalogue may take as one already in it.
@@ -252,7 +258,8 @@ private:
         qsizetype told = 0;
         int rows = 0; // of the told, those counted in their transaction
         QSet<QString> keys;
-        std::vector<StorageConnection::GroupedRun> runs; // the updates, then the inserts
+        // The updates, then the inserts; once sent, after the next group's lookups.
+        std::vector<StorageConnection::GroupedRun> runs;
         size_t firstInsert = 0;
         struct Span {
             std::vector<Waiting*> items; // the new rows of one insert, in order
@@ -262,6 +269,9 @@ private:
         std::vector<Span> spans; // one for each insert run
     };
     std::unique_ptr<HeldGroup> m_held;
+    // The group whose writes went with the last lookups, their answers not yet taken in: the
+    // connection keeps its runs until then.
+    std::unique_ptr<HeldGroup> m_sent;
     std::vector<Waiting> m_spare; // a held group's places, emptied, for the next group
     std::vector<StorageConnection::GroupedRun> m_writes; // the compared group's updates
     struct AddedRow {

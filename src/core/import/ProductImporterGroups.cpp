@@ -43,12 +43,16 @@ void ProductImporter::addWaiting(Waiting waiting) {
     if (waiting.kind != Waiting::Kind::ProgressOnly)
         ++m_waitingRows;
     m_waiting.push_back(std::move(waiting));
-    // A group never spans two transactions, so that a commit keeps whole groups. The held
-    // group's rows are counted in the transaction only once they are told.
-    const int held = m_held ? m_held->rows : 0;
-    const int limit = qMin(GroupSize, m_transaction->rowsUntilCommit() - held);
-    if (m_waitingRows >= limit || qsizetype(m_waiting.size()) >= MostWaiting)
+    // A group never spans two transactions, so that a commit keeps whole groups.
+    if (m_waitingRows >= qMin(GroupSize, rowsUntilCommit()) ||
+        qsizetype(m_waiting.size()) >= MostWaiting)
         writeGroup();
+}
+
+// The held and sent groups' rows are counted in the transaction only once they are told.
+int ProductImporter::rowsUntilCommit() const {
+    return m_transaction->rowsUntilCommit() - (m_held ? m_held->rows : 0) -
+           (m_sent ? m_sent->rows : 0);
 }
 
 bool ProductImporter::writeGroup() {
@@ -62,7 +66,7 @@ bool ProductImporter::writeGroup() {
     m_goOn = true;
     lookUpGroup();
     compareWaiting();
-    const bool endsBatch = m_waitingRows >= m_transaction->rowsUntilCommit();
+    const bool endsBatch = m_waitingRows >= rowsUntilCommit();
     holdWrites(m_compared);
     m_waitingRows = 0;
     // Items after the one the callback stopped at are not written; those before it are, now.
@@ -82,26 +86,29 @@ void ProductImporter::compareWaiting() {
 }
 
 void ProductImporter::lookUpGroup() {
+    // The group sent before is told first: a row it must add again goes before these lookups.
+    collectSent();
     bool refusedTogether = false;
     std::vector<StorageConnection::GroupedRun> runs = lookups(refusedTogether);
-    const StorageConnection::Meanwhile meanwhile{runs.size(), [this, &refusedTogether] {
+    const StorageConnection::Meanwhile meanwhile{runs.size(),
+                                                 [this, &refusedTogether] {
                                                      if (!refusedTogether)
                                                          compareWaiting();
-                                                 }};
-    std::unique_ptr<HeldGroup> held = std::move(m_held);
-    const size_t heldRuns = held ? held->runs.size() : 0;
-    if (held)
-        std::move(held->runs.begin(), held->runs.end(), std::back_inserter(runs));
-    m_db.connection().runTogether(runs, meanwhile);
-    if (held) {
-        // The runs' outcomes went to the held group's callbacks; the values of its inserts are
-        // still wanted for the new rows of a refused one.
-        held->runs.assign(std::make_move_iterator(runs.end() - qsizetype(heldRuns)),
-                          std::make_move_iterator(runs.end()));
-        m_held = std::move(held);
-        tellHeld();
+                                                 },
+                                                 m_held != nullptr};
+    if (m_held) {
+        // The group keeps the runs while their answers come: its inserts' values are still
+        // wanted for the new rows of a refused one.
+        m_held->firstInsert += runs.size();
+        std::move(m_held->runs.begin(), m_held->runs.end(), std::back_inserter(runs));
+        m_held->runs = std::move(runs);
+        m_sent = std::move(m_held);
+        m_db.connection().runTogether(m_sent->runs, meanwhile);
+    } else {
+        m_db.connection().runTogether(runs, meanwhile);
     }
     if (refusedTogether) {
+        collectSent();
         std::vector<StorageConnection::GroupedRun> each = lookups(refusedTogether);
         m_db.connection().runTogether(each);
     }
@@ -266,14 +273,21 @@ void ProductImporter::holdWrites(qsizetype told) {
 }
 
 void ProductImporter::sendHeld() {
+    collectSent();
     if (!m_held)
         return;
     m_db.connection().runTogether(m_held->runs);
-    tellHeld();
+    tellHeld(std::move(m_held));
 }
 
-void ProductImporter::tellHeld() {
-    const std::unique_ptr<HeldGroup> held = std::move(m_held);
+void ProductImporter::collectSent() {
+    if (!m_sent)
+        return;
+    m_db.connection().collectAnswers();
+    tellHeld(std::move(m_sent));
+}
+
+void ProductImporter::tellHeld(std::unique_ptr<HeldGroup> held) {
     std::vector<StorageConnection::GroupedRun> again;
     for (size_t number = 0; number < held->spans.size(); ++number) {
         const HeldGroup::Span& span = held->spans[number];

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -80,6 +81,7 @@ public:
     };
     using StorageConnection::runTogether;
     void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) override;
+    void collectAnswers() override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
     // name, it runs as that kept statement, made first when `parse` says so.
     Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
@@ -142,18 +144,43 @@ private:
     // The statement alone, in round trips of its own.
     Result runNow(const Call& call);
     bool sendStatement(const Call& call);
-    // Sends the runs in one pipeline, each behind the savepoint as run() puts it, and gives
-    // what came back for each, up to and including the first that failed, which is rolled back;
-    // nothing when the connection cannot take a pipeline now.
-    // The results of the calls, up to the first refused one. Once the first `early` calls have
-    // all succeeded their results go to `answered`, while the server is still making the others,
-    // and are left empty in the results.
-    std::optional<std::vector<Result>>
-    runPipelined(const std::vector<Grouped>& calls, size_t early = 0,
-                 const std::function<void(std::vector<Result>&)>& answered = {});
+    // A pipeline sent to the server and what has come back of it so far.
+    struct Pipeline {
+        // How many queries one run sends: the savepoint's moves before it, then its own
+        // (making the kept statement, running it).
+        struct Sent {
+            int moves = 0;
+            int own = 1;
+        };
+        std::vector<Sent> sent;
+        size_t early = 0; // the first runs, whose answers are read before the others
+        size_t earlyAnswers = 0;
+        bool sending = true;
+        std::vector<Result> answers;
+        size_t next = 0; // the first answer not yet taken
+        size_t answeredEarly = 0;
+        int nullsInARow = 0;
+        std::exception_ptr failed; // of the work done with the early answers
+    };
+    // Sends the calls in one pipeline, each behind the savepoint as run() puts it; false when
+    // the connection cannot take a pipeline now.
+    bool sendPipelined(const std::vector<Grouped>& calls, size_t early, Pipeline& pipeline);
+    // Reads the answers. Once the first `early` calls have all succeeded their results go to
+    // `answered`, while the server is still making the others, and are left empty in the
+    // results; with `pause`, the reading stops there (true), to go on with a later call.
+    bool readPipelined(Pipeline& pipeline,
+                       const std::function<void(std::vector<Result>&)>& answered, bool pause);
+    // What came back for each call, up to and including the first that failed, which is
+    // rolled back.
+    std::vector<Result> endPipelined(Pipeline& pipeline);
     // Raises while the program works meanwhile (see Meanwhile): the connection is still taking
     // in a group's answers.
     void refuseWhileAnswering() const;
+    // Before any statement: refuses while answering, and collects answers left for later.
+    void readyForStatements();
+    // Before a rollback: the answers left for later are read and dropped.
+    void dropAnswers();
+    class GroupAnswering;
     void dropStatementsLetGo();
     void backToSavepoint();
     [[noreturn]] void raise(pg_result* result, const QString& what);
@@ -179,6 +206,7 @@ private:
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;
     bool m_answering = false; // the program works meanwhile, the group's answers still coming
+    std::shared_ptr<GroupAnswering> m_ahead; // a group whose last answers were left for later
     // A write transaction takes its savepoint with its first statement, after the write turn.
     bool m_savepointMissing = false;
     std::function<void()> m_lockNotice;

@@ -16,13 +16,6 @@ namespace {
 const char* const ReleaseSavepoint = "RELEASE SAVEPOINT tovin_statement";
 const char* const SetSavepoint = "SAVEPOINT tovin_statement";
 
-// How many queries one run sends: the savepoint's moves before it, then its own (making the
-// kept statement, running it).
-struct Sent {
-    int moves = 0;
-    int own = 1;
-};
-
 } // namespace
 
 PostgresConnection::SendArrays::SendArrays(const std::vector<Parameter>& parameters) {
@@ -41,11 +34,154 @@ PostgresConnection::Call PostgresConnection::SendArrays::call(const QByteArray& 
                 named};
 }
 
+// A group on its way through the server: its runs from `from` on go in one pipeline, their
+// answers are read and told, and after a refused run the rest go again. The answers after the
+// meanwhile work may be left for later (see collectAnswers), the group kept until then.
+class PostgresConnection::GroupAnswering {
+public:
+    GroupAnswering(PostgresConnection& connection, std::vector<GroupedRun>& runs,
+                   std::vector<PostgresStatement*> statements, const Meanwhile& meanwhile)
+        : m_connection(connection), m_runs(runs), m_statements(std::move(statements)),
+          m_meanwhile(meanwhile), m_worked(!meanwhile.work) {}
+
+    // Sends the runs and reads their answers; true when it stopped after the meanwhile work,
+    // with the rest to read by answerRest().
+    bool answerEarly() {
+        while (m_from < m_runs.size()) {
+            if (!send())
+                break;
+            if (m_connection.readPipelined(m_pipeline, answered(), m_meanwhile.answerLater))
+                return true;
+            takeResults();
+        }
+        work();
+        return false;
+    }
+
+    void answerRest() {
+        m_connection.readPipelined(m_pipeline, {}, false);
+        takeResults();
+        while (m_from < m_runs.size() && send()) {
+            m_connection.readPipelined(m_pipeline, {}, false);
+            takeResults();
+        }
+        work();
+    }
+
+    // The connection is about to roll the transaction back: the answers are read, untold.
+    void drop() {
+        m_connection.readPipelined(m_pipeline, {}, false);
+        PQexitPipelineMode(m_connection.m_handle);
+    }
+
+private:
+    void work() {
+        if (!std::exchange(m_worked, true))
+            m_meanwhile.work();
+    }
+
+    // The runs from `from` on, one by one.
+    void oneByOne(size_t from) {
+        std::vector<GroupedRun> rest(m_runs.begin() + qsizetype(from), m_runs.end());
+        Meanwhile left;
+        if (!m_worked) {
+            left.after = std::max(m_meanwhile.after, from) - from;
+            left.work = [this] { work(); };
+        }
+        m_connection.StorageConnection::runTogether(rest, left);
+        m_from = m_runs.size();
+    }
+
+    void deliver(size_t i, Result& result, const Grouped& call) {
+        m_statements[i]->takeResult(std::move(result), call.named);
+        if (m_runs[i].done)
+            m_runs[i].done(*m_statements[i]);
+        m_statements[i]->reset();
+    }
+
+    std::function<void(std::vector<Result>&)> answered() {
+        return [this](std::vector<Result>& answers) {
+            for (size_t j = 0; j < answers.size(); ++j)
+                deliver(m_from + j, answers[j], m_calls[j]);
+            m_delivered = answers.size();
+            m_connection.m_answering = true;
+            const auto stillAnswering = qScopeGuard([this] { m_connection.m_answering = false; });
+            work();
+        };
+    }
+
+    // Sends the runs from `from` on in one pipeline; false when they went one by one instead.
+    bool send() {
+        if (m_from >= m_meanwhile.after)
+            work();
+        m_calls.clear();
+        for (size_t i = m_from; i < m_runs.size(); ++i) {
+            for (size_t v = 0; v < m_runs[i].values.size(); ++v)
+                m_statements[i]->bind(int(v) + 1, m_runs[i].values[v]);
+            try {
+                m_statements[i]->refuseUnsendable();
+            } catch (const StatementRefused&) {
+                // Rare enough to send the rest one by one, where each refusal is told alone.
+                m_statements[i]->reset();
+                for (size_t k = m_from; k < i; ++k)
+                    m_statements[k]->notMade(m_calls[k - m_from].named);
+                oneByOne(m_from);
+                return false;
+            }
+            m_calls.push_back(m_statements[i]->grouped());
+            m_statements[i]->reset();
+        }
+        m_delivered = 0;
+        m_pipeline = Pipeline();
+        if (!m_connection.sendPipelined(m_calls, m_worked ? 0 : m_meanwhile.after - m_from,
+                                        m_pipeline)) {
+            for (size_t i = m_from; i < m_runs.size(); ++i)
+                m_statements[i]->notMade(m_calls[i - m_from].named);
+            oneByOne(m_from);
+            return false;
+        }
+        return true;
+    }
+
+    // Tells the runs whose answers came; the runs sent after a refused one were not made.
+    void takeResults() {
+        std::vector<Result> results = m_connection.endPipelined(m_pipeline);
+        for (size_t j = m_delivered; j < results.size(); ++j) {
+            const size_t i = m_from + j;
+            Result& result = results[j];
+            if (succeeded(result.get())) {
+                deliver(i, result, m_calls[j]);
+                continue;
+            }
+            for (size_t k = j; k < m_calls.size(); ++k)
+                m_statements[m_from + k]->notMade(m_calls[k].named);
+            try {
+                m_connection.raise(result.get(), m_statements[i]->sql());
+            } catch (const StatementRefused& refusal) {
+                if (!m_runs[i].refused)
+                    throw;
+                m_runs[i].refused(refusal);
+            }
+        }
+        m_from += results.size();
+    }
+
+    PostgresConnection& m_connection;
+    std::vector<GroupedRun>& m_runs;
+    std::vector<PostgresStatement*> m_statements;
+    Meanwhile m_meanwhile;
+    bool m_worked;
+    size_t m_from = 0;
+    std::vector<Grouped> m_calls;
+    size_t m_delivered = 0; // of the runs sent, those told with the early answers
+    Pipeline m_pipeline;
+};
+
 // Each run costs a round trip to the server when sent alone, more than the server's own work on
 // a short statement. Inside a transaction the runs of a group go in one pipeline; outside one,
 // a pipeline would make them one transaction, so they go one by one.
 void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) {
-    refuseWhileAnswering();
+    readyForStatements();
     std::vector<PostgresStatement*> statements;
     for (const GroupedRun& run : runs) {
         auto* statement = dynamic_cast<PostgresStatement*>(run.statement);
@@ -60,101 +196,37 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwh
         StorageConnection::runTogether(runs, meanwhile);
         return;
     }
-    bool worked = !meanwhile.work;
-    const auto work = [&] {
-        if (!std::exchange(worked, true))
-            meanwhile.work();
-    };
-    // The runs from `from` on, one by one.
-    const auto oneByOne = [&](size_t from) {
-        std::vector<GroupedRun> rest(runs.begin() + qsizetype(from), runs.end());
-        Meanwhile left;
-        if (!worked) {
-            left.after = std::max(meanwhile.after, from) - from;
-            left.work = work;
-        }
-        StorageConnection::runTogether(rest, left);
-    };
-    const auto deliver = [&](size_t i, Result& result, const Grouped& call) {
-        statements[i]->takeResult(std::move(result), call.named);
-        if (runs[i].done)
-            runs[i].done(*statements[i]);
-        statements[i]->reset();
-    };
-    size_t from = 0;
-    while (from < runs.size()) {
-        if (from >= meanwhile.after)
-            work();
-        std::vector<Grouped> calls;
-        for (size_t i = from; i < runs.size(); ++i) {
-            for (size_t v = 0; v < runs[i].values.size(); ++v)
-                statements[i]->bind(int(v) + 1, runs[i].values[v]);
-            try {
-                statements[i]->refuseUnsendable();
-            } catch (const StatementRefused&) {
-                // Rare enough to send the rest one by one, where each refusal is told alone.
-                statements[i]->reset();
-                for (size_t k = from; k < i; ++k)
-                    statements[k]->notMade(calls[k - from].named);
-                oneByOne(from);
-                return;
-            }
-            calls.push_back(statements[i]->grouped());
-            statements[i]->reset();
-        }
-        const size_t early = worked ? 0 : meanwhile.after - from;
-        size_t delivered = 0;
-        std::optional<std::vector<Result>> results =
-            runPipelined(calls, early, [&](std::vector<Result>& answered) {
-                for (size_t j = 0; j < answered.size(); ++j)
-                    deliver(from + j, answered[j], calls[j]);
-                delivered = answered.size();
-                m_answering = true;
-                const auto stillAnswering = qScopeGuard([this] { m_answering = false; });
-                work();
-            });
-        if (!results) {
-            for (size_t i = from + delivered; i < runs.size(); ++i)
-                statements[i]->notMade(calls[i - from].named);
-            oneByOne(from + delivered);
-            return;
-        }
-        for (size_t j = delivered; j < results->size(); ++j) {
-            const size_t i = from + j;
-            Result& result = (*results)[j];
-            if (succeeded(result.get())) {
-                deliver(i, result, calls[j]);
-                continue;
-            }
-            // The runs sent after the refused one were not made: each goes again.
-            for (size_t k = j; k < calls.size(); ++k)
-                statements[from + k]->notMade(calls[k].named);
-            try {
-                raise(result.get(), statements[i]->sql());
-            } catch (const StatementRefused& refusal) {
-                if (!runs[i].refused)
-                    throw;
-                runs[i].refused(refusal);
-            }
-        }
-        from += results->size();
-    }
-    work();
+    auto group = std::make_shared<GroupAnswering>(*this, runs, std::move(statements), meanwhile);
+    if (group->answerEarly())
+        m_ahead = std::move(group);
 }
 
-std::optional<std::vector<PostgresConnection::Result>>
-PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early,
-                                 const std::function<void(std::vector<Result>&)>& answered) {
+void PostgresConnection::collectAnswers() {
+    refuseWhileAnswering();
+    if (const std::shared_ptr<GroupAnswering> ahead = std::exchange(m_ahead, {}))
+        ahead->answerRest();
+}
+
+void PostgresConnection::readyForStatements() {
+    collectAnswers();
+}
+
+void PostgresConnection::dropAnswers() {
+    if (const std::shared_ptr<GroupAnswering> ahead = std::exchange(m_ahead, {}))
+        ahead->drop();
+}
+
+bool PostgresConnection::sendPipelined(const std::vector<Grouped>& calls, size_t early,
+                                       Pipeline& pipeline) {
     if (!PQenterPipelineMode(m_handle))
-        return std::nullopt;
-    std::vector<Sent> sent;
-    bool sending = true;
+        return false;
+    bool& sending = pipeline.sending;
     for (const Grouped& grouped : calls) {
         // The server keeps its answers until the pipeline's end unless asked for them: the
         // early ones are asked for, so that the work can start while it makes the rest.
-        if (sent.size() == early && early > 0 && answered)
+        if (pipeline.sent.size() == early && early > 0)
             sending = sending && PQsendFlushRequest(m_handle);
-        Sent one;
+        Pipeline::Sent one;
         if (m_savepointStale || m_savepointMissing) {
             if (!m_savepointMissing) {
                 sending = sending && PQsendQueryParams(m_handle, ReleaseSavepoint, 0, nullptr,
@@ -173,69 +245,76 @@ PostgresConnection::runPipelined(const std::vector<Grouped>& calls, size_t early
         one.own = named && named->parse ? 2 : 1;
         if (!grouped.reads)
             m_savepointStale = true;
-        sent.push_back(one);
+        pipeline.sent.push_back(one);
     }
     sending = sending && PQpipelineSync(m_handle);
     // libpq sends what it holds only as its buffer fills: the rest goes now, so that the server
     // works on every run while the early answers are read.
     sending = sending && PQflush(m_handle) == 0;
 
-    early = std::min(early, sent.size());
-    size_t earlyAnswers = 0;
-    for (size_t k = 0; k < early; ++k)
-        earlyAnswers += size_t(sent[k].moves + sent[k].own);
+    pipeline.early = std::min(early, pipeline.sent.size());
+    for (size_t k = 0; k < pipeline.early; ++k)
+        pipeline.earlyAnswers += size_t(pipeline.sent[k].moves + pipeline.sent[k].own);
+    return true;
+}
 
+bool PostgresConnection::readPipelined(Pipeline& pipeline,
+                                       const std::function<void(std::vector<Result>&)>& answered,
+                                       bool pause) {
     // Every query gives one result (its own, or "aborted" after a failed one) and a null; the
     // sync ends the pipeline. A connection lost on the way gives nulls from then on.
-    std::vector<Result> answers;
-    size_t next = 0;
-    size_t answeredEarly = 0;
-    const auto take = [&]() -> Result {
-        return next < answers.size() ? std::move(answers[next++]) : Result();
-    };
     // Work that fails while the answers come still lets every answer in, so that the
     // connection leaves the pipeline ready for the rollback that follows.
-    std::exception_ptr failed;
-    int nullsInARow = 0;
-    while (sending) {
+    while (pipeline.sending) {
         Result one(PQgetResult(m_handle));
         if (!one) {
-            if (++nullsInARow > 1 || PQstatus(m_handle) != CONNECTION_OK)
+            if (++pipeline.nullsInARow > 1 || PQstatus(m_handle) != CONNECTION_OK)
                 break;
             continue;
         }
-        nullsInARow = 0;
+        pipeline.nullsInARow = 0;
         if (PQresultStatus(one.get()) == PGRES_PIPELINE_SYNC)
             break;
-        answers.push_back(std::move(one));
-        if (early > 0 && answers.size() == earlyAnswers && answered) {
-            const bool allMade =
-                std::all_of(answers.begin(), answers.end(),
-                            [](const Result& answer) { return succeeded(answer.get()); });
-            if (allMade) {
-                std::vector<Result> first;
-                for (size_t k = 0; k < early; ++k) {
-                    for (int query = 0; query < sent[k].moves + sent[k].own - 1; ++query)
-                        take();
-                    first.push_back(take());
-                }
-                answeredEarly = early;
-                try {
-                    answered(first);
-                } catch (...) {
-                    failed = std::current_exception();
-                }
-            }
-            early = 0;
+        pipeline.answers.push_back(std::move(one));
+        if (pipeline.early == 0 || pipeline.answers.size() != pipeline.earlyAnswers || !answered)
+            continue;
+        const size_t early = std::exchange(pipeline.early, 0);
+        const bool allMade =
+            std::all_of(pipeline.answers.begin(), pipeline.answers.end(),
+                        [](const Result& answer) { return succeeded(answer.get()); });
+        if (!allMade)
+            continue;
+        std::vector<Result> first;
+        for (size_t k = 0; k < early; ++k) {
+            const Pipeline::Sent& sent = pipeline.sent[k];
+            pipeline.next += size_t(sent.moves + sent.own - 1);
+            first.push_back(std::move(pipeline.answers[pipeline.next++]));
         }
+        pipeline.answeredEarly = early;
+        try {
+            answered(first);
+        } catch (...) {
+            pipeline.failed = std::current_exception();
+        }
+        if (pause && !pipeline.failed)
+            return true;
     }
-    PQexitPipelineMode(m_handle);
-    if (failed)
-        std::rethrow_exception(failed);
+    pipeline.sending = false;
+    return false;
+}
 
-    std::vector<Result> results(answeredEarly);
-    for (size_t k = answeredEarly; k < sent.size(); ++k) {
-        const Sent& one = sent[k];
+std::vector<PostgresConnection::Result> PostgresConnection::endPipelined(Pipeline& pipeline) {
+    PQexitPipelineMode(m_handle);
+    if (pipeline.failed)
+        std::rethrow_exception(std::exchange(pipeline.failed, {}));
+    const auto take = [&]() -> Result {
+        return pipeline.next < pipeline.answers.size()
+                   ? std::move(pipeline.answers[pipeline.next++])
+                   : Result();
+    };
+    std::vector<Result> results(pipeline.answeredEarly);
+    for (size_t k = pipeline.answeredEarly; k < pipeline.sent.size(); ++k) {
+        const Pipeline::Sent& one = pipeline.sent[k];
         for (int move = 0; move < one.moves; ++move) {
             Result moved = take();
             if (!moved || PQresultStatus(moved.get()) != PGRES_COMMAND_OK) {

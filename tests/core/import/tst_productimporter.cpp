@@ -396,14 +396,25 @@ private slots:
     void refusedRowIsPassedOverAndTheRestWritten_data() {
         QTest::addColumn<bool>("existing"); // the item is in the catalogue and edited, else added
         QTest::addColumn<QString>("refused");
-        QTest::newRow("new item refused") << false << u"N25"_s;
-        QTest::newRow("edit refused") << true << u"N25"_s;
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("commitEvery");
+        QTest::newRow("new item refused") << false << u"N25"_s << 60 << 10;
+        QTest::newRow("edit refused") << true << u"N25"_s << 60 << 10;
         // The run's first write: the run's journal goes on after it.
-        QTest::newRow("first new item refused") << false << u"N1"_s;
+        QTest::newRow("first new item refused") << false << u"N1"_s << 60 << 10;
+        // On a server the answers to the first group's writes come while the next group is
+        // read and looked up.
+        const int groups = 2 * ProductImporter::GroupSize + 10;
+        QTest::newRow("new item refused, next group read meanwhile")
+            << false << u"N25"_s << groups << 2000;
+        QTest::newRow("edit refused, next group read meanwhile")
+            << true << u"N25"_s << groups << 2000;
     }
     void refusedRowIsPassedOverAndTheRestWritten() {
         QFETCH(bool, existing);
         QFETCH(QString, refused);
+        QFETCH(int, lines);
+        QFETCH(int, commitEvery);
         TestCatalogue catalogue;
         if (existing)
             catalogue.add(1, refused);
@@ -413,15 +424,18 @@ private slots:
                                  row + u".StockNo = '"_s + refused + u'\'');
         QList<RunTimeError> errors;
         ImportOptions options = quietOptions(&errors);
-        options.commitEvery = 10;
-        importLines(catalogue, numberedLines(60), options);
+        options.commitEvery = commitEvery;
+        const ImportOutcome outcome = importLines(catalogue, numberedLines(lines), options);
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors.first().description(),
                  u"item "_s + refused + u": the catalogue refused it (not this one)"_s);
         QCOMPARE(catalogue.count(
                      catalogue.db().dialect().likeIgnoringCase(u"ProdName"_s, u"'Item %'"_s)),
-                 59);
-        QCOMPARE(catalogue.text(u"N60"_s, u"ProdName"_s), u"Item 60"_s);
+                 lines - 1);
+        QCOMPARE(catalogue.count(), existing ? lines : lines - 1);
+        QCOMPARE(outcome.totals, totals(existing ? lines : lines - 1, lines - 1, 0));
+        QCOMPARE(catalogue.text(u"N"_s + QString::number(lines), u"ProdName"_s),
+                 u"Item "_s + QString::number(lines));
     }
 
     // Items are looked up in groups; two stock numbers that the catalogue's comparison takes as
