@@ -28,6 +28,16 @@ qint64 count(StorageConnection& db, const QString& sql) {
     return q->next() ? q->integer(0) : -1;
 }
 
+// A run of a statement counting rows, which tells "read N" when it is done.
+StorageConnection::GroupedRun countingRun(StorageStatement& read, QStringList& told) {
+    return {&read,
+            {},
+            [&told](StorageStatement& q) {
+                told << u"read "_s + QString::number(q.next() ? q.integer(0) : -1);
+            },
+            {}};
+}
+
 } // namespace
 
 class PgConnectionTest : public QObject {
@@ -207,12 +217,7 @@ private slots:
         QStringList told;
         std::vector<StorageConnection::GroupedRun> runs;
         runs.push_back({insert.get(), {qint64(1)}, [&](StorageStatement&) { told << u"1"_s; }, {}});
-        runs.push_back({read.get(),
-                        {},
-                        [&](StorageStatement& q) {
-                            told << u"read "_s + QString::number(q.next() ? q.integer(0) : -1);
-                        },
-                        {}});
+        runs.push_back(countingRun(*read, told));
         runs.push_back({insert.get(), {qint64(2)}, [&](StorageStatement&) { told << u"2"_s; }, {}});
         const auto work = [&] {
             told << u"work"_s;
@@ -277,12 +282,7 @@ private slots:
         const auto read = db->prepare(u"SELECT count(*) FROM t"_s);
         QStringList said;
         std::vector<StorageConnection::GroupedRun> runs;
-        runs.push_back({read.get(),
-                        {},
-                        [&](StorageStatement& q) {
-                            said << u"read "_s + QString::number(q.next() ? q.integer(0) : -1);
-                        },
-                        {}});
+        runs.push_back(countingRun(*read, said));
         for (const qint64 key : {1, 1, 3})
             runs.push_back({insert.get(),
                             {key},
