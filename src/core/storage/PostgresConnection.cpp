@@ -247,7 +247,7 @@ void PostgresConnection::refuseWhileAnswering() const {
 }
 
 void PostgresConnection::exec(const char* sql, const QString& what) {
-    readyForStatements();
+    collectAnswers();
     const Result result(PQexec(m_handle, sql));
     if (!succeeded(result.get()))
         raise(result.get(), what);
@@ -256,7 +256,7 @@ void PostgresConnection::exec(const char* sql, const QString& what) {
 PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const std::vector<Parameter>& parameters,
                                                    const QString& what, const Named* named) {
-    readyForStatements();
+    collectAnswers();
     const quint64 session = m_session;
     reconnectIfLost();
     // A connection made again keeps no statement of the one before: it is made anew.
@@ -391,7 +391,7 @@ PostgresConnection::Result PostgresConnection::startTransaction(const QByteArray
 }
 
 void PostgresConnection::begin(Intent intent) {
-    readyForStatements();
+    collectAnswers();
     reconnectIfLost();
     // A reading transaction sees one state of the catalogue throughout, as the file's does.
     // Writers take turns, one transaction at a time, as they do on a file: a screen's check
@@ -422,7 +422,7 @@ void PostgresConnection::begin(Intent intent) {
 }
 
 void PostgresConnection::commit() {
-    readyForStatements();
+    collectAnswers();
     if (!m_inTransaction)
         return;
     try {
@@ -486,7 +486,7 @@ bool PostgresConnection::hasRowKey(const QString& table) {
 // (0.3-0.45 s on 100 000 products, against 0.1 s), and the sample is ample for this catalogue's
 // plans; the server's own ANALYZE takes the full sample once the rows have changed again.
 void PostgresConnection::settleAfterManyWrites(const QStringList& tables) {
-    readyForStatements();
+    collectAnswers();
     if (m_inTransaction || tables.isEmpty() || PQstatus(m_handle) != CONNECTION_OK)
         return;
     QStringList quoted;

@@ -81,6 +81,7 @@ public:
     };
     using StorageConnection::runTogether;
     void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) override;
+    // Called before any statement too: refuses while answering (see refuseWhileAnswering).
     void collectAnswers() override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
     // name, it runs as that kept statement, made first when `parse` says so.
@@ -176,8 +177,6 @@ private:
     // Raises while the program works meanwhile (see Meanwhile): the connection is still taking
     // in a group's answers.
     void refuseWhileAnswering() const;
-    // Before any statement: refuses while answering, and collects answers left for later.
-    void readyForStatements();
     // Before a rollback: the answers left for later are read and dropped.
     void dropAnswers();
     class GroupAnswering;

@@ -46,26 +46,12 @@ public:
 
     // Sends the runs and reads their answers; true when it stopped after the meanwhile work,
     // with the rest to read by answerRest().
-    bool answerEarly() {
-        while (m_from < m_runs.size()) {
-            if (!send())
-                break;
-            if (m_connection.readPipelined(m_pipeline, answered(), m_meanwhile.answerLater))
-                return true;
-            takeResults();
-        }
-        work();
-        return false;
-    }
+    bool answerEarly() { return answer(m_meanwhile.answerLater); }
 
     void answerRest() {
         m_connection.readPipelined(m_pipeline, {}, false);
         takeResults();
-        while (m_from < m_runs.size() && send()) {
-            m_connection.readPipelined(m_pipeline, {}, false);
-            takeResults();
-        }
-        work();
+        answer(false);
     }
 
     // The connection is about to roll the transaction back: the answers are read, untold.
@@ -75,6 +61,18 @@ public:
     }
 
 private:
+    // Sends the runs not yet made and reads their answers, pipeline after pipeline; true when
+    // it paused after the meanwhile work.
+    bool answer(bool pause) {
+        while (m_from < m_runs.size() && send()) {
+            if (m_connection.readPipelined(m_pipeline, answered(), pause))
+                return true;
+            takeResults();
+        }
+        work();
+        return false;
+    }
+
     void work() {
         if (!std::exchange(m_worked, true))
             m_meanwhile.work();
@@ -181,7 +179,7 @@ private:
 // a short statement. Inside a transaction the runs of a group go in one pipeline; outside one,
 // a pipeline would make them one transaction, so they go one by one.
 void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) {
-    readyForStatements();
+    collectAnswers();
     std::vector<PostgresStatement*> statements;
     for (const GroupedRun& run : runs) {
         auto* statement = dynamic_cast<PostgresStatement*>(run.statement);
@@ -205,10 +203,6 @@ void PostgresConnection::collectAnswers() {
     refuseWhileAnswering();
     if (const std::shared_ptr<GroupAnswering> ahead = std::exchange(m_ahead, {}))
         ahead->answerRest();
-}
-
-void PostgresConnection::readyForStatements() {
-    collectAnswers();
 }
 
 void PostgresConnection::dropAnswers() {
