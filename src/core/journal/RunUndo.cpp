@@ -10,6 +10,7 @@
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <memory>
 #include <unordered_map>
@@ -23,6 +24,21 @@ namespace {
 
 using JournalRow = JournalChunks::Entry;
 
+// The columns the program finds a row by, one row to a value: a product by its stock number
+// (imports, receiving), a stock row by its product (receiving, selling from stock).
+struct LookedUpColumn {
+    QString table;
+    QString column;
+};
+const LookedUpColumn LookedUpColumns[] = {{u"Products"_s, u"StockNo"_s},
+                                          {u"Inventory"_s, u"Product Id"_s}};
+
+// A looked-up column of a table, with the query for the other rows holding a value.
+struct LookedUp {
+    int position = -1;
+    std::unique_ptr<StorageStatement> holders;
+};
+
 // The prepared statements of one table, made when the undo first meets it.
 struct Table {
     QString name;
@@ -34,6 +50,13 @@ struct Table {
     std::unique_ptr<StorageStatement> remove;
     std::unique_ptr<StorageStatement> insert;
     QHash<int, std::shared_ptr<StorageStatement>> updates;
+    std::vector<LookedUp> lookedUp;
+    // Rows this undo gave a looked-up value back: they held it beside each other before the
+    // run, so they do not stand in each other's way.
+    QSet<qint64> putBack;
+    // Rows given old values back: a row the run changed in several statements (an undo writes
+    // a column at a time) is one row restored.
+    QSet<qint64> restored;
 };
 
 class Undoer {
@@ -74,6 +97,17 @@ private:
         }
         if (name.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
             table->stockColumn = int(table->columns.indexOf(u"StockNo"_s));
+        for (const LookedUpColumn& key : LookedUpColumns) {
+            const qsizetype position = table->columns.indexOf(key.column, Qt::CaseInsensitive);
+            if (name.compare(key.table, Qt::CaseInsensitive) != 0 || position < 0)
+                continue;
+            // Compared as the lookups compare: the column's own rules for letter case.
+            table->lookedUp.push_back(
+                {int(position),
+                 m_db.prepare(u"SELECT rowid FROM "_s + quoted + u" WHERE "_s +
+                              CatalogueDatabase::quoteName(table->columns.at(position)) +
+                              u" = ? AND rowid <> ?"_s)});
+        }
         table->select = m_db.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted +
                                      u" WHERE rowid = ?"_s);
         table->remove = m_db.prepare(u"DELETE FROM "_s + quoted + u" WHERE rowid = ?"_s);
@@ -105,9 +139,45 @@ private:
     }
 
     void keep(const Table& table, qint64 key, const QString& stock, const QString& column,
-              const QVariant& now, const QVariant& runValue, const QString& reason) {
+              const QVariant& now, const QVariant& runValue, const QString& reason,
+              qint64 heldBy = 0) {
         const ColumnKind kind = table.kinds.value(table.columns.indexOf(column), ColumnKind::Text);
-        m_result.kept.append({table.name, key, stock, column, kind, now, runValue, reason});
+        m_result.kept.append({table.name, key, stock, column, kind, now, runValue, reason, heldBy});
+    }
+
+    // Another row holding `value` in the looked-up column now, or 0. Empty values find no row
+    // by them, so any number of rows may share one.
+    qint64 holderOf(Table& table, const LookedUp& key, qint64 row, const QVariant& value) {
+        if (value.isNull() || value.toString().isEmpty())
+            return 0;
+        StorageStatement& holders = *key.holders;
+        holders.reset();
+        // Bound as the text an import looks for.
+        holders.bind(1, QVariant(value.toString()));
+        holders.bind(2, row);
+        qint64 holder = 0;
+        while (holder == 0 && holders.next()) {
+            const qint64 other = holders.stored(0).toLongLong();
+            if (!table.putBack.contains(other))
+                holder = other;
+        }
+        holders.reset();
+        return holder;
+    }
+
+    // The first looked-up value of `values` that another row holds now, as the position of its
+    // column and that row's key; {-1, 0} when the row may have them all.
+    std::pair<int, qint64> heldValue(Table& table, qint64 row, const JournalValues::Row& values) {
+        for (const LookedUp& key : table.lookedUp)
+            if (const qint64 holder = holderOf(table, key, row, values.value(key.position)))
+                return {key.position, holder};
+        return {-1, 0};
+    }
+
+    QString heldText(const Table& table, int position, const QVariant& value, qint64 holder) const {
+        return u"row %1 has %2 %3 since"_s.arg(holder).arg(
+            table.columns.value(position),
+            JournalValues::display(value, table.kinds.value(position)));
     }
 
     void removeAdded(Table& table, const JournalRow& row) {
@@ -154,6 +224,16 @@ private:
                      now.value(position), after.at(i).second, u"changed since"_s);
                 continue;
             }
+            const QVariant& old = before.at(i).second;
+            if (const LookedUp* key = lookedUpAt(table, position)) {
+                if (const qint64 holder = holderOf(table, *key, row.key, old)) {
+                    keep(table, row.key, stockNumber(table, now), table.columns.value(position),
+                         now.value(position), after.at(i).second,
+                         u"not set back, "_s + heldText(table, position, old, holder), holder);
+                    continue;
+                }
+                table.putBack.insert(row.key);
+            }
             StorageStatement& update = updateOf(table, position);
             update.reset();
             update.bind(1, before.at(i).second);
@@ -162,8 +242,10 @@ private:
             update.reset();
             restored = true;
         }
-        if (restored)
+        if (restored && !table.restored.contains(row.key)) {
+            table.restored.insert(row.key);
             ++m_result.rowsRestored;
+        }
     }
 
     void reinsertDeleted(Table& table, const JournalRow& row) {
@@ -174,6 +256,13 @@ private:
                  QVariant(stockNumber(table, values)), u"key taken since"_s);
             return;
         }
+        if (const auto [position, holder] = heldValue(table, row.key, values); holder != 0) {
+            keep(table, row.key, stockNumber(table, values), QString(), QVariant(), QVariant(),
+                 u"not put back, "_s + heldText(table, position, values.value(position), holder),
+                 holder);
+            return;
+        }
+        table.putBack.insert(row.key);
         StorageStatement& insert = *table.insert;
         insert.reset();
         int place = 1;
@@ -184,6 +273,13 @@ private:
         insert.next();
         insert.reset();
         ++m_result.rowsReinserted;
+    }
+
+    static const LookedUp* lookedUpAt(const Table& table, int position) {
+        for (const LookedUp& key : table.lookedUp)
+            if (key.position == position)
+                return &key;
+        return nullptr;
     }
 
     StorageStatement& updateOf(Table& table, int position) {
@@ -272,7 +368,8 @@ QString RunUndo::line(const Kept& kept) {
                     (kept.stockNumber.isEmpty() ? u"row %1"_s.arg(kept.key) : kept.stockNumber);
     if (!kept.column.isEmpty())
         where += u' ' + kept.column;
-    if (kept.column.isEmpty() && !kept.current.isValid() && !kept.runValue.isValid())
+    if (kept.heldBy != 0 ||
+        (kept.column.isEmpty() && !kept.current.isValid() && !kept.runValue.isValid()))
         return where + u": "_s + kept.reason;
     return where + u": "_s + kept.reason + u", now "_s +
            JournalValues::display(kept.current, kept.kind) + u", the run wrote "_s +

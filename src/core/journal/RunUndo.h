@@ -17,7 +17,9 @@ class CatalogueDatabase;
 // still holds exactly what the run wrote; a column it changed gets its old value back when it
 // still holds the run's new value; a row it deleted comes back with its key. A row or column
 // that was changed since (or a key taken meanwhile) is left as it is and listed, and so is a
-// row it added that is gone already.
+// row it added that is gone already. A row or column is not given back a stock number (or a
+// stock row's product) that another row holds now: the program finds rows by those values, so
+// two rows with one would leave later imports and receipts writing into only one of them.
 class RunUndo {
 public:
     struct Kept {
@@ -29,6 +31,7 @@ public:
         QVariant current;                   // the value now
         QVariant runValue;                  // the value the run wrote
         QString reason;
+        qint64 heldBy = 0; // the other row now holding the value this one would get back
     };
     struct Result {
         qint64 run = 0;
