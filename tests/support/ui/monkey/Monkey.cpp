@@ -116,7 +116,9 @@ public:
         });
         m_main->setExitHandler([this] { m_exited = true; });
         m_clock.start();
-        const QStringList failures = m_checks.afterStep(); // the start itself must hold
+        // The start itself must hold.
+        const QStringList failures =
+            m_options.catalogueChecks ? m_checks.afterStep() : QStringList();
         if (!failures.isEmpty()) {
             finish(failures);
         } else {
@@ -129,7 +131,8 @@ public:
         result.steps = m_steps;
         result.passed = m_failures.isEmpty();
         if (result.passed) {
-            m_writer.discard();
+            if (!m_options.keepReplay)
+                m_writer.discard();
             return result;
         }
         result.replayPath = m_writer.path();
@@ -300,7 +303,7 @@ private:
             failures << u"the program does not answer"_s;
         failures << programFaults();
         programFaults().clear();
-        if (failures.isEmpty())
+        if (failures.isEmpty() && m_options.catalogueChecks)
             failures = m_checks.afterStep();
         if (!failures.isEmpty())
             finish(failures);
@@ -327,7 +330,8 @@ private:
             if (m_depth > 0)
                 return;
             windDown->stop();
-            ChildWindows::unloadAll();
+            if (!m_options.keepScreens)
+                ChildWindows::unloadAll();
             m_loop.quit();
         });
         windDown->start(20);

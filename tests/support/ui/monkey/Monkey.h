@@ -20,6 +20,12 @@ struct RunOptions {
     int hangSeconds = 120;        // a step that takes longer is a hang
     QString replayOut;            // where the steps are written as they happen
     std::optional<Replay> replay; // replay these steps instead of choosing at random
+    // For a run in short stretches among other work on the same catalogue: the screens stay
+    // open at the end, the steps stay in replayOut even when the run passes, and the rules
+    // about what the catalogue holds are left to the caller (other programs write to it too).
+    bool keepScreens = false;
+    bool keepReplay = false;
+    bool catalogueChecks = true;
 };
 
 struct RunResult {

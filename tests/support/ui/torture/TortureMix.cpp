@@ -1,0 +1,169 @@
+#include "support/ui/torture/TortureMix.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::test::torture {
+
+namespace {
+
+enum Choice {
+    NewFamily,
+    EditFamily,
+    ImportAgain,
+    BulkEdit,
+    UndoLast,
+    UndoOlder,
+    Export,
+    Report,
+    Pages,
+    Backup,
+    Restore,
+    History,
+    Choices
+};
+// How often each is chosen, in the order above.
+const QList<int> Weights{24, 12, 5, 10, 12, 4, 6, 4, 3, 8, 7, 5};
+const QStringList Reports{u"cost1"_s, u"retail"_s, u"catagory"_s, u"inventory"_s, u"orders"_s};
+
+} // namespace
+
+Entry Wave::toEntry() const {
+    Entry entry{u"wave"_s, {}};
+    entry.set(u"n"_s, number)
+        .set(u"close"_s, qint64(closeScreens))
+        .set(u"open"_s, qint64(openProducts))
+        .set(u"monkeySteps"_s, monkeySteps)
+        .set(u"monkeySeed"_s, QString::number(monkeySeed));
+    return entry;
+}
+
+Wave Wave::fromEntry(const Entry& entry) {
+    Wave wave;
+    wave.number = entry.number(u"n"_s, 0);
+    wave.closeScreens = entry.number(u"close"_s, 0) != 0;
+    wave.openProducts = entry.number(u"open"_s, 0) != 0;
+    wave.monkeySteps = entry.number(u"monkeySteps"_s, 0);
+    wave.monkeySeed = entry.value(u"monkeySeed"_s).toULongLong();
+    return wave;
+}
+
+int Mix::pick(const QList<int>& weights) {
+    int total = 0;
+    for (const int weight : weights)
+        total += weight;
+    int at = bounded(total);
+    for (qsizetype i = 0; i < weights.size(); ++i) {
+        if (at < weights.at(i))
+            return int(i);
+        at -= weights.at(i);
+    }
+    return 0;
+}
+
+std::optional<int> Mix::freeFamily(const Model& model, const QSet<int>& taken, bool withRuns) {
+    QList<int> standing;
+    QList<int> loose;
+    for (const Family& family : model.families)
+        if (!taken.contains(family.number) && (!withRuns || !family.stack.isEmpty()))
+            (family.loose ? loose : standing) << family.number;
+    // Loose families still take writes now and then: what always holds is checked on them.
+    const QList<int>& from =
+        standing.isEmpty() || (!loose.isEmpty() && bounded(5) == 0) ? loose : standing;
+    if (from.isEmpty())
+        return std::nullopt;
+    return from.at(bounded(int(from.size())));
+}
+
+std::optional<Command> Mix::choose(const Model& model, const QList<int>& copies,
+                                   QSet<int>& families, int& newFamily, bool& restoring) {
+    Command command;
+    command.id = m_nextCommand;
+    const int choice = pick(Weights);
+    std::optional<int> family;
+    switch (choice) {
+    case NewFamily:
+        command.kind = CommandKind::Import;
+        family = newFamily++;
+        // Most files fit one batch of 2000 items; some take two, and a kill can split them.
+        command.count = bounded(10) == 0 ? 2000 + bounded(1000) : 150 + bounded(1200);
+        break;
+    case EditFamily:
+    case ImportAgain:
+        command.kind = CommandKind::Import;
+        family = freeFamily(model, families, false);
+        if (!family)
+            return std::nullopt;
+        command.editOnly = choice == EditFamily;
+        command.count = choice == EditFamily
+                            ? qMax(1, model.families.value(*family).size / 2 +
+                                          bounded(model.families.value(*family).size / 2 + 1))
+                            : model.families.value(*family).size;
+        break;
+    case BulkEdit:
+        command.kind = CommandKind::BulkEdit;
+        family = freeFamily(model, families, false);
+        if (!family)
+            return std::nullopt;
+        break;
+    case UndoLast:
+    case UndoOlder: {
+        command.kind = CommandKind::Undo;
+        family = freeFamily(model, families, true);
+        if (!family)
+            return std::nullopt;
+        const QList<Transition>& stack = model.families.value(*family).stack;
+        const int at = choice == UndoLast || stack.size() == 1 ? int(stack.size()) - 1
+                                                               : bounded(int(stack.size()) - 1);
+        command.target = stack.at(at).command;
+        break;
+    }
+    case Restore:
+        if (restoring || copies.isEmpty())
+            return std::nullopt;
+        restoring = true;
+        command.kind = CommandKind::Restore;
+        command.target = copies.at(bounded(int(copies.size())));
+        break;
+    case Report:
+        command.kind = CommandKind::Report;
+        command.report = Reports.at(bounded(int(Reports.size())));
+        break;
+    default:
+        command.kind = choice == Export   ? CommandKind::Export
+                       : choice == Pages  ? CommandKind::Pages
+                       : choice == Backup ? CommandKind::Backup
+                                          : CommandKind::History;
+    }
+    if (family) {
+        command.family = *family;
+        families.insert(*family);
+    }
+    command.version = command.id;
+    if (bounded(5) == 0)
+        command.killMs = 20 + bounded(700);
+    ++m_nextCommand;
+    return command;
+}
+
+Wave Mix::next(const Model& model, const QList<int>& copies) {
+    Wave wave;
+    wave.number = ++m_waves;
+    QSet<int> families;
+    int newFamily = model.nextFamily;
+    bool restoring = false;
+    const int wanted = 1 + bounded(4);
+    for (int tries = 0; wave.commands.size() < wanted && tries < 20; ++tries)
+        if (const std::optional<Command> command =
+                choose(model, copies, families, newFamily, restoring))
+            wave.commands << *command;
+    // As File > Restore From Backup does; restores beside open screens are refused.
+    wave.closeScreens = bounded(8) == 0;
+    wave.openProducts = !wave.closeScreens && bounded(6) == 0;
+    if (bounded(10) < 7) {
+        wave.monkeySteps = 1 + bounded(6);
+        wave.monkeySeed = m_random.generate64();
+    }
+    return wave;
+}
+
+} // namespace tovin::test::torture

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "support/ui/torture/TortureCommand.h"
+#include "support/ui/torture/TortureModel.h"
+
+#include <QRandomGenerator>
+
+// The random mix of a torture run: each wave is a few batch commands started together (some
+// killed part way), what the window does meanwhile, and the monkey's steps.
+namespace tovin::test::torture {
+
+struct Wave {
+    int number = 0;
+    QList<Command> commands;
+    bool closeScreens = false;
+    bool openProducts = false;
+    int monkeySteps = 0;
+    quint64 monkeySeed = 0;
+
+    Entry toEntry() const;
+    // The wave's own line; its commands are lines of their own.
+    static Wave fromEntry(const Entry& entry);
+};
+
+class Mix {
+public:
+    explicit Mix(quint64 seed) : m_random(seed) {}
+
+    // A new wave for the model as it stands; `copies` are the commands whose backup copies can
+    // be restored.
+    Wave next(const Model& model, const QList<int>& copies);
+
+private:
+    std::optional<Command> choose(const Model& model, const QList<int>& copies, QSet<int>& families,
+                                  int& newFamily, bool& restoring);
+    int pick(const QList<int>& weights);
+    int bounded(int limit) { return int(m_random.bounded(quint32(limit))); }
+    // A family no other writer of the wave touches, standing (not loose) ones preferred.
+    std::optional<int> freeFamily(const Model& model, const QSet<int>& taken, bool withRuns);
+
+    QRandomGenerator m_random;
+    int m_nextCommand = 1;
+    int m_waves = 0;
+};
+
+} // namespace tovin::test::torture

@@ -1,0 +1,157 @@
+#include "support/ui/torture/TortureWindow.h"
+
+#include "core/data/CatalogueChanges.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/RecordSet.h"
+#include "support/core/CliRun.h"
+#include "ui/data/RecordScreen.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmTip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::test::torture {
+
+namespace {
+
+// A stock number an export's condition can quote as it is.
+bool plainStockNumber(const QString& stockNo) {
+    if (stockNo.isEmpty() || stockNo.startsWith(u'T') || stockNo.size() > 20)
+        return false;
+    return std::all_of(stockNo.cbegin(), stockNo.cend(),
+                       [](QChar c) { return c.isLetterOrNumber() || c == u'-'; });
+}
+
+} // namespace
+
+Window::Window(FrmMain& main, QString folder, QString catalogue, QString work)
+    : m_main(main), m_folder(std::move(folder)), m_catalogue(std::move(catalogue)),
+      m_work(std::move(work)) {
+    const QString identity = CatalogueChanges::identity(m_catalogue);
+    connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
+            [this, identity](const QString& catalogue, const QString& table,
+                             const QList<qint64>& rows) {
+                if (catalogue == identity && table.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
+                    m_written << rows;
+            });
+}
+
+monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
+                                      const std::optional<monkey::Replay>& replay,
+                                      QList<monkey::LogLine>& lines) {
+    monkey::RunOptions options;
+    options.seed = seed;
+    options.steps = steps;
+    options.hangSeconds = 90;
+    options.replay = replay;
+    options.replayOut = m_work + u"/monkey-stretch.replay"_s;
+    options.keepScreens = true;
+    options.keepReplay = true;
+    // Other programs change the catalogue under the screens: what it holds is judged by the
+    // torture run's own rules.
+    options.catalogueChecks = false;
+    const monkey::RunResult result = monkey::run(m_main, m_folder, options);
+    monkey::Replay written;
+    if (monkey::readReplay(options.replayOut, written))
+        lines = written.lines;
+    QFile::remove(options.replayOut);
+    return result;
+}
+
+void Window::closeScreens() {
+    ChildWindows::unloadAll();
+}
+
+void Window::openProducts() {
+    m_main.openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
+}
+
+QStringList Window::deletedDescriptors() const {
+    QStringList deleted;
+    const QDir fds(u"/proc/self/fd"_s);
+    for (const QString& name : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const QByteArray link = fds.filePath(name).toLocal8Bit();
+        const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+        if (length <= 0)
+            continue;
+        const QString path = QString::fromLocal8Bit(target, length);
+        if (path.startsWith(m_catalogue) && path.endsWith(u" (deleted)"_s))
+            deleted << u"descriptor %1 -> %2"_s.arg(name, path);
+    }
+    return deleted;
+}
+
+std::optional<QString> Window::writeNoteThroughScreen(const QString& text) {
+    auto* screen = qobject_cast<RecordScreen*>(ChildWindows::find(u"Products"_s));
+    RecordSet* set = screen ? screen->primaryRecordSet() : nullptr;
+    if (!set || !set->isOpen() || screen->inEditMode() || set->isDirty() || !set->hasCurrentRow() ||
+        set->connection()->path() != m_catalogue)
+        return std::nullopt;
+    const QString stockNo = set->value(u"StockNo"_s).toString();
+    if (!plainStockNumber(stockNo))
+        return std::nullopt;
+    set->setValue(u"Notes"_s, text);
+    set->update();
+    return stockNo;
+}
+
+QString Window::writeNoteOwnRecordSet(const QString& text) {
+    CatalogueDatabase db(m_catalogue);
+    const QString stockNo =
+        db.scalar(u"SELECT StockNo FROM Products WHERE StockNo < 'T' ORDER BY StockNo"_s)
+            .toString();
+    if (!plainStockNumber(stockNo))
+        return QString();
+    RecordSet set;
+    set.open(u"Products"_s, db);
+    set.setFilter(u"StockNo = '"_s + stockNo + u'\'');
+    if (!set.hasCurrentRow())
+        return QString();
+    set.setValue(u"Notes"_s, text);
+    set.update();
+    return stockNo;
+}
+
+QStringList Window::noteSeenByAnotherProcess(const QString& text) {
+    QString stockNo;
+    QString how = u"the Products screen"_s;
+    try {
+        if (const std::optional<QString> written = writeNoteThroughScreen(text)) {
+            stockNo = *written;
+        } else {
+            how = u"a record set of the window's process"_s;
+            stockNo = writeNoteOwnRecordSet(text);
+        }
+    } catch (...) {
+        // The window refused the write (the catalogue busy with another program's write, or
+        // the monkey left the row locked): nothing to read back.
+        return {};
+    }
+    if (stockNo.isEmpty())
+        return {};
+    const QString out = m_work + u"/note-%1.csv"_s.arg(++m_notes);
+    const CliRun exported =
+        runProgram({u"export"_s, u"--db"_s, m_catalogue, u"--out"_s, out, u"--columns"_s, u"2,29"_s,
+                    u"--where"_s, u"StockNo = '"_s + stockNo + u'\''});
+    if (exported.status != 0)
+        return {u"the export of the window's note ended with status %1: %2"_s.arg(exported.status)
+                    .arg(exported.err.trimmed())};
+    if (!QString::fromUtf8(fileBytes(out)).contains(text))
+        return {u"%1 wrote the note \"%2\" into %3, and another process does not see it "_s
+                u"(it reads: %4)"_s.arg(how, text, stockNo,
+                                        QString::fromUtf8(fileBytes(out)).trimmed().left(200))};
+    QFile::remove(out);
+    return {};
+}
+
+QList<qint64> Window::takeWrittenRows() {
+    return std::exchange(m_written, {});
+}
+
+} // namespace tovin::test::torture

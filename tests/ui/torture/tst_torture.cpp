@@ -1,0 +1,210 @@
+// Batch commands run as separate programs on one catalogue, several at once and some killed part
+// way, beside the window driven by the monkey; after every wave the catalogue must be whole and
+// hold exactly what the commands that ended did. And the runs that once broke it, replayed.
+#include "core/shell/SharedState.h"
+#include "support/core/TestProgramFolder.h"
+#include "support/ui/ScreenDriver.h"
+#include "support/ui/torture/ExportComparison.h"
+#include "support/ui/torture/Torture.h"
+#include "ui/Screens.h"
+#include "ui/browser/WebEngineView.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmTip.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTest>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using namespace tovin::test::torture;
+
+namespace {
+
+QString replayAsked; // --replay FILE
+
+int envNumber(const char* name, int fallback) {
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? value : fallback;
+}
+
+QString replayFolder() {
+    const QString asked = qEnvironmentVariable("TORTURE_REPLAY_DIR");
+    return asked.isEmpty() ? QDir::currentPath() + u"/torture-replays"_s : asked;
+}
+
+// The notes the offscreen platform makes about the monkey's synthetic events would bury the
+// wave log.
+void quietenEventNotes() {
+    test::quietenPlatformNotes();
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (type == QtFatalMsg || type == QtCriticalMsg ||
+                (!message.contains(u"not accepted by receiving widget"_s) &&
+                 !message.contains(u"QWidget::setFocus"_s)))
+                previous(type, context, message);
+        });
+}
+
+} // namespace
+
+class TortureTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { WebEngineView::prepareApplication(); }
+
+private:
+    // One run on a fresh copy of the demo catalogue, which the window opens.
+    Result runOnce(const Options& options) {
+        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
+        Result result;
+        {
+            FrmMain main;
+            shared().MainWindow = &main;
+            ChildWindows::setArea(main.mdiArea());
+            main.MDIForm_Load();
+            main.show();
+            if (!QTest::qWaitForWindowExposed(&main))
+                qWarning("main window not exposed");
+            result = run(main, folder.path(), folder.settingsFile(), options);
+            ChildWindows::unloadAll();
+            shared().MainWindow = nullptr;
+        }
+        QTest::qWait(0);
+        resetSharedState();
+        return result;
+    }
+
+private slots:
+    void initTestCase() {
+        quietenEventNotes();
+        registerScreens();
+        // The web browser screen loads pages from the web: a screen that stays local stands in.
+        ChildWindows::registerScreen(u"frmBrowser"_s, [] {
+            auto* stand = new QLabel(u"(web browser)"_s);
+            stand->setObjectName(u"frmBrowser"_s);
+            return stand;
+        });
+    }
+
+    void replayLinesKeepTheirValues_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << u"T0001-00002"_s;
+        QTest::newRow("tab, line break and equals") << u"a\tb\nc=d"_s;
+        QTest::newRow("escape sign at the end") << u"C:\\new\\"_s;
+        QTest::newRow("empty") << QString();
+    }
+    // A replay whose monkey texts or names changed on the way through the file would not
+    // reproduce.
+    void replayLinesKeepTheirValues() {
+        QFETCH(QString, value);
+        Entry entry{u"mstep"_s, {}};
+        entry.set(u"line"_s, value).set(u"id"_s, 7);
+        const QString text = toText(entry);
+        QVERIFY(!text.contains(u'\n'));
+        const std::optional<Entry> back = entryFromText(text);
+        QVERIFY(back);
+        QCOMPARE(back->value(u"line"_s), value);
+        QCOMPARE(back->number(u"id"_s), 7);
+    }
+
+    void exportedRecordsReadBack_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("rest");
+        QTest::newRow("plain") << u"A1,Name,3.5\r\nA2"_s
+                               << QStringList{u"A1"_s, u"Name"_s, u"3.5"_s} << u"A2"_s;
+        QTest::newRow("quoted divider and quote")
+            << u"A1,\"a, \"\"b\"\"\",\n"_s << QStringList{u"A1"_s, u"a, \"b\""_s, QString()}
+            << QString();
+        QTest::newRow("line break inside quotes")
+            << u"A1,\"x\ny\",2\nB"_s << QStringList{u"A1"_s, u"x\ny"_s, u"2"_s} << u"B"_s;
+    }
+    // The export comparison reads names the monkey typed: a misread one would be a false alarm.
+    void exportedRecordsReadBack() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, rest);
+        QStringView view(text);
+        QCOMPARE(nextCsvRecord(view), fields);
+        QCOMPARE(view.toString(), rest);
+    }
+
+    void randomRun() {
+        if (!replayAsked.isEmpty())
+            QSKIP("only the replay was asked for");
+        bool seeded = false;
+        const quint64 fixed = qEnvironmentVariable("TORTURE_SEED").toULongLong(&seeded);
+        Options options;
+        options.seed = seeded ? fixed : quint64(QDateTime::currentMSecsSinceEpoch());
+        options.seconds = envNumber("TORTURE_SECONDS", 30);
+        options.logOut = replayFolder() + u"/seed-%1.replay"_s.arg(options.seed);
+        // Printed first, so that even a run that crashes or is killed can be replayed.
+        std::printf("TORTURE_SEED=%llu\nTORTURE_REPLAY=%s\n",
+                    static_cast<unsigned long long>(options.seed), qPrintable(options.logOut));
+        std::fflush(stdout);
+        const Result result = runOnce(options);
+        std::printf("TORTURE_WAVES=%d\nTORTURE_COMMANDS=%d\n", result.waves, result.commands);
+        std::fflush(stdout);
+        QVERIFY2(result.passed, qPrintable(result.failure));
+    }
+
+    void replays_data() {
+        QTest::addColumn<QString>("file");
+        QStringList files;
+        if (!replayAsked.isEmpty()) {
+            files << replayAsked;
+        } else {
+            const QDir dir(test::testDataDir() + u"/torture"_s);
+            for (const QString& name : dir.entryList({u"*.replay"_s}, QDir::Files, QDir::Name))
+                files << dir.filePath(name);
+        }
+        if (files.isEmpty())
+            QTest::newRow("none") << QString();
+        for (const QString& file : files)
+            QTest::newRow(qPrintable(QFileInfo(file).completeBaseName())) << file;
+    }
+    void replays() {
+        QFETCH(QString, file);
+        if (file.isEmpty())
+            QSKIP("no replay files");
+        Log log;
+        QVERIFY2(readLog(file, log), qPrintable(u"cannot read "_s + file));
+        Options options;
+        options.seed = log.seed;
+        options.replay = log;
+        options.logOut =
+            replayFolder() + u"/replayed-"_s + QFileInfo(file).completeBaseName() + u".replay"_s;
+        const Result result = runOnce(options);
+        QVERIFY2(result.passed, qPrintable(result.failure));
+    }
+};
+
+// "--replay FILE" (or TORTURE_REPLAY=FILE) runs that file's actions and nothing else; the other
+// arguments go to the test library.
+int main(int argc, char* argv[]) {
+    QList<char*> rest;
+    replayAsked = qEnvironmentVariable("TORTURE_REPLAY");
+    for (int i = 0; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--replay" && i + 1 < argc)
+            replayAsked = QString::fromLocal8Bit(argv[++i]);
+        else
+            rest << argv[i];
+    }
+    if (!replayAsked.isEmpty())
+        replayAsked = QFileInfo(replayAsked).absoluteFilePath();
+    int restCount = int(rest.size());
+    TortureTest::initMain();
+    QApplication app(restCount, rest.data());
+    QTEST_SET_MAIN_SOURCE_PATH
+    TortureTest test;
+    return QTest::qExec(&test, restCount, rest.data());
+}
+
+#include "tst_torture.moc"
