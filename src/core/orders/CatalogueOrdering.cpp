@@ -16,13 +16,13 @@ double number(const QVariant& value) {
     return TextRules::Val(TextRules::toText(value));
 }
 
-// Adds to numeric columns of the product and appends to its notes, in one transaction.
-bool changeProduct(CatalogueDatabase& db, const QString& stockNo,
-                   const QList<QPair<QString, double>>& additions, const QString& note) {
+// Adds to numeric columns of the product and appends to its notes, in the transaction the
+// caller has open.
+bool changeProductRow(CatalogueDatabase& db, const QString& stockNo,
+                      const QList<QPair<QString, double>>& additions, const QString& note) {
     QStringList columns{u"Notes"_s};
     for (const auto& addition : additions)
         columns << addition.first;
-    ScopedTransaction transaction(db);
     const auto product = StoredRows::firstWhere(db, u"Products"_s, columns, u"StockNo"_s, stockNo);
     if (!product)
         return false;
@@ -32,6 +32,15 @@ bool changeProduct(CatalogueDatabase& db, const QString& stockNo,
     if (!note.isEmpty())
         changes << qMakePair(u"Notes"_s, QVariant(product->value(u"Notes"_s).toString() + note));
     StoredRows::update(db, u"Products"_s, product->rowId, changes);
+    return true;
+}
+
+// The same in a transaction of its own.
+bool changeProduct(CatalogueDatabase& db, const QString& stockNo,
+                   const QList<QPair<QString, double>>& additions, const QString& note) {
+    ScopedTransaction transaction(db);
+    if (!changeProductRow(db, stockNo, additions, note))
+        return false;
     transaction.commit();
     return true;
 }
@@ -80,8 +89,8 @@ bool recordOrdered(CatalogueDatabase& db, const QString& stockNo, double quantit
 }
 
 bool takeSaleOffStock(CatalogueDatabase& db, const QString& stockNo, double quantity) {
-    return changeProduct(db, stockNo, {{u"Inventory"_s, -quantity}, {u"NoSold"_s, quantity}},
-                         QString());
+    return changeProductRow(db, stockNo, {{u"Inventory"_s, -quantity}, {u"NoSold"_s, quantity}},
+                            QString());
 }
 
 bool putBackInStock(CatalogueDatabase& db, const QString& stockNo, double quantity) {

@@ -32,8 +32,9 @@ bool orderNumberExists(CatalogueDatabase& db, const QString& orderId);
 bool recordOrdered(CatalogueDatabase& db, const QString& stockNo, double quantity,
                    const QString& note);
 
-// A sale from stock: the product's Inventory falls and its NoSold rises by `quantity`, both or
-// neither. False when no product has that stock number.
+// A sale from stock: the product's Inventory falls and its NoSold rises by `quantity`, written
+// in the transaction the caller has open, so that they go with the sale's own row. False, and
+// nothing written, when no product has that stock number.
 bool takeSaleOffStock(CatalogueDatabase& db, const QString& stockNo, double quantity);
 
 // A sale from stock that was not saved: its items go back on the product's stock row in table

@@ -34,33 +34,21 @@ Money StockSaleEntry::openSaleCost() const {
     return StockSale::saleCost(m_shared.SoldQuantity, TextRules::toText(m_shared.ItemPrice));
 }
 
-bool StockSaleEntry::save(const QString& savedStockNo) {
-    if (!saleOpen())
-        return false;
-    m_shared.SoldFromStock = m_shared.SoldQuantity;
-    m_shared.SoldStockNo = savedStockNo;
-    m_shared.SoldQuantity = 0;
-    m_shared.ItemPrice = 0;
-    m_shared.SaleFromInventory = false;
-    return true;
+std::optional<StockSaleEntry::Sale> StockSaleEntry::save() {
+    return close();
 }
 
 std::optional<StockSaleEntry::Sale> StockSaleEntry::cancel() {
+    return close();
+}
+
+std::optional<StockSaleEntry::Sale> StockSaleEntry::close() {
     const std::optional<Sale> sale = openSale();
     if (!sale)
         return std::nullopt;
     m_shared.SaleFromInventory = false;
     m_shared.SoldQuantity = 0;
     m_shared.ItemPrice = 0;
-    m_shared.SoldStockNo.clear();
-    return sale;
-}
-
-std::optional<StockSaleEntry::Sale> StockSaleEntry::takeSaved() {
-    if (m_shared.SoldFromStock <= 0)
-        return std::nullopt;
-    const Sale sale{m_shared.SoldStockNo, m_shared.SoldFromStock};
-    m_shared.SoldFromStock = 0;
     m_shared.SoldStockNo.clear();
     return sale;
 }

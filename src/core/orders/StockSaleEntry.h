@@ -9,11 +9,11 @@
 
 namespace tovin {
 
-// A sale from stock handed from the inventory screen to the sales screen and, once saved there,
-// to the Products screen, which takes it off the product. The screens meet only in SharedState
-// (SaleFromInventory, SoldQuantity, SoldStockNo, ItemPrice, SoldFromStock); each asks this class
-// and never touches those values itself. One sale is open on the sales screen at a time, and one
-// saved sale waits for the Products screen at a time.
+// A sale from stock handed from the inventory screen to the sales screen. The screens meet
+// only in SharedState (SaleFromInventory, SoldQuantity, SoldStockNo, ItemPrice); each asks this
+// class and never touches those values itself. One sale is open on the sales screen at a time;
+// it ends when its row is saved (the product's counts change in the same transaction, see
+// StockSaleProduct) or dropped.
 class StockSaleEntry {
 public:
     struct Sale {
@@ -36,17 +36,15 @@ public:
     std::optional<Sale> openSale() const;
     // The cost of the open sale: its quantity times the cost each it was opened with.
     Money openSaleCost() const;
-    // The sale's row was written: the sale waits for the Products screen, under the stock
-    // number the row was saved with. False when no sale was open.
-    bool save(const QString& savedStockNo);
+    // The sale's row was written, and with it the product's counts: the sale is over. The sale
+    // that was open; nothing when none was.
+    std::optional<Sale> save();
     // The sale's row was dropped: the sale that was open, whose items go back to stock.
     std::optional<Sale> cancel();
 
-    // ---- The Products screen's side (and the inventory screen's, before it opens another)
-    // The saved sale not yet taken off its product; it is handed out once.
-    std::optional<Sale> takeSaved();
-
 private:
+    std::optional<Sale> close();
+
     SharedState& m_shared;
 };
 

@@ -35,12 +35,11 @@ struct SharedState {
 
     // Values handed between the order, inventory, sales and Products screens.
     std::int16_t SoldQuantity = 0;
-    std::int16_t SoldFromStock = 0;
     QVariant ItemPrice;
     QString CurrentKey;
-    // The stock number of a sale from stock, from the inventory screen to the sales screen and
-    // on to the Products screen (kept apart from CurrentKey, which holds the number of an order
-    // that may be open at the same time).
+    // The stock number of a sale from stock, from the inventory screen to the sales screen
+    // (kept apart from CurrentKey, which holds the number of an order that may be open at the
+    // same time).
     QString SoldStockNo;
     std::int16_t OrderEntryState = 0;
     QString OrderFilter;

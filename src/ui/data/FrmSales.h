@@ -8,9 +8,9 @@ namespace tovin {
 // profit, a figure computed from the row rather than a column of the table.
 //
 // A sale handed over by the inventory screen (StockSaleEntry) opens as a new row filled with
-// the stock number, quantity, date and cost; when it is saved, the Products screen is told to
-// take the quantity off the product's stock. Cancelled, the sale is dropped and its items go
-// back on the stock row.
+// the stock number, quantity, date and cost; the transaction that saves the row also takes the
+// quantity off the product's stock and onto its sold count (StockSaleProduct). Cancelled, the
+// sale is dropped and its items go back on the stock row.
 class FrmSales : public RecordScreen {
     Q_OBJECT
 public:

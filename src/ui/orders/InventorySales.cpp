@@ -1,8 +1,9 @@
 // Selling from stock: the inventory screen's "Sales" and the sales screen's take-over of the
-// sale, its net profit, and the hand-over of the sold quantity to the Products screen.
+// sale, its net profit, and the saving of the sale together with its product's counts.
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/StockSale.h"
 #include "core/orders/StockSaleEntry.h"
+#include "core/orders/StockSaleProduct.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
@@ -85,20 +86,6 @@ void FrmInventory::cmdSales_Click() {
         step([this] { SetButtons(true); });
     }
     step([] { letEventsRun(); });
-    // A saved sale the Products screen has not taken yet shares the hand-over values with this
-    // one: it comes off its product now, before they are overwritten.
-    if (const auto earlier = entry.takeSaved()) {
-        bool taken = false;
-        step([&] {
-            taken = CatalogueOrdering::takeSaleOffStock(connection(), earlier->stockNo,
-                                                        earlier->quantity);
-        });
-        if (!taken)
-            prompts->notice(u"The sale of "_s + QString::number(earlier->quantity) +
-                                u" items could not be taken off the stock of product "_s +
-                                earlier->stockNo + u": no product has that stock number."_s,
-                            MessageIcon::Exclamation, windowTitle());
-    }
     entry.open(txtFields(StockNoBox)->text(), sold.quantity, txtFields(CostEachBox)->text());
     step([] {
         if (auto* sales = qobject_cast<FrmSales*>(ChildWindows::show(u"frmSales"_s)))
@@ -172,12 +159,39 @@ void FrmSales::startSaleFromStock() {
 
 void FrmSales::cmdUpdate_Click() {
     StockSaleEntry entry;
-    const bool saleFromStock = entry.saleOpen() && m_addingFlag;
+    const std::optional<StockSaleEntry::Sale> sale =
+        m_addingFlag ? entry.openSale() : std::optional<StockSaleEntry::Sale>();
+    if (!sale) {
+        RecordScreen::cmdUpdate_Click();
+        return;
+    }
+    // The items came off the stock row of the sale as it was opened, so that row's product
+    // gives them up, whatever the boxes were changed to: stock rows and products keep agreeing.
+    std::optional<StockSaleProduct> product;
+    {
+        StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+        if (!step([&] { product.emplace(connection(), sale->stockNo, sale->quantity); }))
+            return;
+    }
     RecordScreen::cmdUpdate_Click();
-    if (!saleFromStock || m_addingFlag)
-        return; // not a sale from stock, or the row was refused and is still being added
-    // Only a saved sale comes off the product's stock on the Products screen.
-    entry.save(txtFields(SoldStockNoBox)->text());
+    if (m_addingFlag)
+        return; // refused: the row is still being added, and the product kept its counts
+    entry.save();
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StockSaleProduct::Outcome outcome = product->outcome();
+    product.reset();
+    // The row reached the file before this Update wrote anything: the counts follow at once.
+    if (outcome == StockSaleProduct::Outcome::NotWritten)
+        step([&] {
+            outcome = StockSaleProduct::writeNow(connection(), sale->stockNo, sale->quantity);
+        });
+    if (outcome == StockSaleProduct::Outcome::NoProduct)
+        step([&] {
+            if (shared().prompts)
+                shared().prompts->notice(
+                    StockSaleProduct::noProductMessage(sale->stockNo, sale->quantity),
+                    MessageIcon::Exclamation, windowTitle());
+        });
 }
 
 void FrmSales::cmdCancel_Click() {

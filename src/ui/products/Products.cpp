@@ -3,8 +3,6 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/data/Condition.h"
-#include "core/orders/CatalogueOrdering.h"
-#include "core/orders/StockSaleEntry.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
@@ -310,50 +308,7 @@ void Products::Form_Activate() {
     RecordScreen::Form_Activate();
     StepGuard step(procedureLabel(u"Form_Activate"_s));
     step([this] { txtFields(ProductBox::Picture)->hide(); });
-    takeOverSale();
     Form_GotFocus();
-}
-
-// A sale recorded on the sales screen comes off the product's stock and onto its sold count.
-// The catalogue is changed directly (the screen's copy of the row may be older than a receipt
-// made meanwhile), then the product is shown as the catalogue now holds it.
-void Products::takeOverSale() {
-    const std::optional<StockSaleEntry::Sale> saved = StockSaleEntry().takeSaved();
-    if (!saved)
-        return;
-    StepGuard step(procedureLabel(u"Form_Activate"_s));
-    const QString stockNo = saved->stockNo;
-    const int sold = saved->quantity;
-    bool taken = false;
-    step([&] { taken = CatalogueOrdering::takeSaleOffStock(connection(), stockNo, sold); });
-    if (!taken) {
-        step([&] {
-            if (shared().prompts)
-                shared().prompts->notice(u"The sale of "_s + QString::number(sold) +
-                                             u" items could not be taken off the stock of "
-                                             u"product "_s +
-                                             stockNo + u": no product has that stock number."_s,
-                                         MessageIcon::Exclamation);
-        });
-        return;
-    }
-    // A product being edited is left as it is; it shows the new counts after its Update.
-    if (m_addingFlag || m_editingFlag || adoPrimaryRS->isDirty())
-        return;
-    std::optional<RecordSet::Bookmark> before;
-    step([&] {
-        if (adoPrimaryRS->hasCurrentRow())
-            before = adoPrimaryRS->bookmark();
-    });
-    const bool found = writeStep(step, [&] {
-        adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(stockNo) + u"'"_s, 0,
-                           RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
-    });
-    // The product found shows its new counts (the sale announced them); one that is no longer
-    // in the list leaves the user where they were.
-    if (found && !adoPrimaryRS->hasCurrentRow() && before)
-        step([&] { adoPrimaryRS->setBookmark(*before); });
-    step([] { letEventsRun(); });
 }
 
 void Products::showEvent(QShowEvent* event) {

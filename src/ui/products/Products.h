@@ -130,7 +130,6 @@ private:
     // Pieces of the procedures above.
     void writePreview();
     void showHelpPage(int number);
-    void takeOverSale();
     void refuseSearch(const RunTimeError& error);
     void pickSupplier();
     // Add and Edit show the boxes: the large preview gives way to them.
