@@ -206,9 +206,10 @@ QHash<QString, double> Checks::stockDifferences(CatalogueDatabase& db) {
 }
 
 void Checks::checkStock(CatalogueDatabase& db, QStringList& failures) {
-    // A sale is complete once the sales screen saved or dropped it and the Products screen took
-    // it off the product; until then stock row and product differ by the quantity sold.
-    if (shared().SaleFromInventory || shared().SoldFromStock > 0)
+    // A sale is complete once the sales screen saved it (with the product's counts) or dropped
+    // it (its items back on the stock row); until then stock row and product differ by the
+    // quantity sold.
+    if (shared().SaleFromInventory)
         return;
     const QHash<QString, double> now = stockDifferences(db);
     if (!m_stockExcused) {
@@ -218,7 +219,11 @@ void Checks::checkStock(CatalogueDatabase& db, QStringList& failures) {
         QStringList sorted(keys.cbegin(), keys.cend());
         sorted.sort();
         for (const QString& stockNo : sorted)
-            if (qAbs(now.value(stockNo) - m_settled.value(stockNo)) > 1e-9)
+            // A product that joined since (added by hand or by an import, maybe beside stock
+            // kept for its stock number) starts with counts of its own: there was nothing for
+            // it to agree with before.
+            if (m_settled.contains(stockNo) &&
+                qAbs(now.value(stockNo) - m_settled.value(stockNo)) > 1e-9)
                 failures << u"stock rows and product %1 no longer agree: Inventory minus stock "
                             u"was %2, is %3"_s.arg(stockNo)
                                 .arg(m_settled.value(stockNo))

@@ -45,7 +45,7 @@ private:
     QHash<QString, QSet<qint64>> m_typedRows;
     QSet<QString> m_typedColumns;
     // The products' Inventory minus their stock rows per stock number, when no sale was under
-    // way.
+    // way; a stock number no product has is not listed.
     QHash<QString, double> m_settled;
     bool m_stockExcused = false;
     // Record screens none of whose rows was changed since they read them: rows that joined or
