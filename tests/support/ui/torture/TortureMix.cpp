@@ -163,6 +163,13 @@ Wave Mix::next(const Model& model, const QList<int>& copies) {
         wave.monkeySteps = 1 + bounded(6);
         wave.monkeySeed = m_random.generate64();
     }
+    // A restore goes ahead only while nothing else has the catalogue open: half the time the
+    // window lets it, with its screens closed and left alone.
+    if (restoring && bounded(2) == 0) {
+        wave.closeScreens = true;
+        wave.openProducts = false;
+        wave.monkeySteps = 0;
+    }
     return wave;
 }
 
