@@ -120,8 +120,10 @@ BatchCommand undoCommand() {
             u"Takes run N back in one transaction: rows it added are deleted, columns it\n"
             u"changed get their old values, rows it deleted come back with their keys. A row\n"
             u"or column changed again since the run is left as it is and listed with both\n"
-            u"values; a row it added that is already deleted is listed too. The undo is a\n"
-            u"run of its own: undoing it does run N again.\n"
+            u"values; a row it added that is already deleted is listed too. A product is not\n"
+            u"put back, nor a stock number set back, when another product has that stock\n"
+            u"number since; it is listed too. The undo is a run of its own: undoing it does\n"
+            u"run N again.\n"
             u"  --dry-run  tell what the undo would do and change nothing\n"
             u"An unknown run, a run already undone or a catalogue that can't be written gives\n"
             u"exit status 2, with nothing changed.\n"_s,

@@ -292,6 +292,35 @@ private slots:
                  u"Total Checked: 2501   Total Added: 0   Total Edited: 0"_s);
     }
 
+    // Taking back the undo of an import after the stock number was imported again leaves the
+    // later product alone and says so: nothing put back, the product kept out listed, and the
+    // trial telling the same figures.
+    void redoKeepsOutAStockNumberImportedSince() {
+        QTemporaryDir dir;
+        const CaseCatalogue shop(dir);
+        const auto import = [&](const QByteArray& line) {
+            writeTestFile(dir.filePath(u"prices.csv"_s), line);
+            const CliRun r = run(u"import --db @db --source @csv --map 0=2,1=3,2=7"_s, shop);
+            QVERIFY2(r.status == 0, qPrintable(r.err));
+        };
+        import("DUP1,First,10.00\n");
+        QCOMPARE(run(u"undo --db @db --run 1"_s, shop).status, 0);
+        import("DUP1,Second,20.00\n");
+        const CliRun trial = run(u"undo --db @db --run 2 --dry-run"_s, shop);
+        const CliRun redo = run(u"undo --db @db --run 2"_s, shop);
+        QVERIFY2(redo.status == 0, qPrintable(redo.err));
+        const QString figures =
+            u"0 rows deleted, 0 rows restored, 0 rows put back; 1 change kept"_s;
+        const QString kept =
+            u"  kept: Products DUP1: not put back, row 3 has StockNo \"DUP1\" since"_s;
+        QCOMPARE(redo.outLines(), (QStringList{u"Run 2 taken back: "_s + figures + u'.', kept}));
+        QCOMPARE(trial.outLines(), (QStringList{u"Undoing run 2 would take back: "_s + figures +
+                                                    u" (nothing was changed)."_s,
+                                                kept}));
+        QCOMPARE(productCount(shop.location(), u"StockNo = 'DUP1'"_s), 1);
+        QCOMPARE(productValue(shop.location(), u"ProdName"_s, u"DUP1"_s), u"Second"_s);
+    }
+
     // A row the catalogue refuses is named on the error output; the rest of the file is written
     // and the totals are printed once.
     void refusedRowIsNamedAndTheRestWritten() {
