@@ -4,7 +4,9 @@
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/Receiving.h"
 #include "core/orders/ReorderList.h"
+#include "core/orders/StockSaleProduct.h"
 #include "core/orders/StoredRows.h"
+#include "core/shell/RunTimeError.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/ValueText.h"
 #include "support/core/RefusingTrigger.h"
@@ -255,6 +257,85 @@ private slots:
         const QString before = snapshot();
         QVERIFY(!CatalogueOrdering::recordOrdered(db(), u"AB77"_s, 4, note));
         QVERIFY(!CatalogueOrdering::takeSaleOffStock(db(), u"NONE"_s, 1));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // A sale of 3 AB7 (4 in stock, 2 sold) armed on the connection while the sale's row is
+    // written in `commits` transactions (0: one rolled back): the product's counts go with the
+    // first commit, all or nothing, and only with it.
+    void saleCountsGoWithTheSaleRow_data() {
+        QTest::addColumn<QString>("soldNo");
+        QTest::addColumn<int>("commits");
+        QTest::addColumn<QString>("refusal"); // a write the catalogue refuses, if any
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("counts"); // AB7's Inventory/NoSold afterwards
+        QTest::addColumn<int>("saleRows");
+        using O = StockSaleProduct::Outcome;
+        QTest::newRow("committed") << u"AB7"_s << 1 << QString() << int(O::Taken) << u"1/5"_s << 1;
+        QTest::newRow("rolled back")
+            << u"AB7"_s << 0 << QString() << int(O::NotWritten) << u"4/2"_s << 0;
+        QTest::newRow("a later transaction is no part of the sale")
+            << u"AB7"_s << 2 << QString() << int(O::Taken) << u"1/5"_s << 2;
+        QTest::newRow("no product has the stock number")
+            << u"NONE"_s << 1 << QString() << int(O::NoProduct) << u"4/2"_s << 1;
+        QTest::newRow("the product refuses the counts")
+            << u"AB7"_s << 1 << u"UPDATE OF NoSold ON Products"_s << int(O::NotWritten) << u"4/2"_s
+            << 0;
+        QTest::newRow("the sale's row is refused")
+            << u"AB7"_s << 1 << u"INSERT ON Sales"_s << int(O::NotWritten) << u"4/2"_s << 0;
+    }
+    void saleCountsGoWithTheSaleRow() {
+        QFETCH(QString, soldNo);
+        QFETCH(int, commits);
+        QFETCH(QString, refusal);
+        QFETCH(int, outcome);
+        QFETCH(QString, counts);
+        QFETCH(int, saleRows);
+        addProduct({u"AB7"_s, 4, 0, true});
+        StoredRows::update(
+            db(), u"Products"_s,
+            StoredRows::firstWhere(db(), u"Products"_s, {u"StockNo"_s}, u"StockNo"_s, u"AB7"_s)
+                ->rowId,
+            {{u"NoSold"_s, 2}});
+        if (!refusal.isEmpty())
+            test::addRefusingTrigger(db(), refusal, u"refused"_s);
+        bool raised = false;
+        {
+            StockSaleProduct sale(db(), soldNo, 3);
+            for (int i = 0; i < qMax(commits, 1); ++i) {
+                try {
+                    ScopedTransaction transaction(db());
+                    insert(u"Sales"_s, {u"Sales Product ID"_s, u"Number Sold"_s}, {soldNo, 3});
+                    if (commits > 0)
+                        transaction.commit();
+                } catch (const RunTimeError&) {
+                    raised = true;
+                }
+            }
+            QCOMPARE(int(sale.outcome()), outcome);
+        }
+        QCOMPARE(raised, !refusal.isEmpty());
+        // Gone, it leaves later transactions alone.
+        {
+            ScopedTransaction transaction(db());
+            insert(u"Supplier"_s, {u"Name"_s}, {u"Kestrel Ridge Tool Supply"_s});
+            transaction.commit();
+        }
+        QCOMPARE(TextRules::toText(product(u"AB7"_s, u"Inventory"_s)) + u'/' +
+                     TextRules::toText(product(u"AB7"_s, u"NoSold"_s)),
+                 counts);
+        QCOMPARE(StoredRows::allRows(db(), u"Sales"_s, {u"Number Sold"_s}).size(), saleRows);
+    }
+
+    // A sale whose row is in the file already takes its counts in a transaction of its own.
+    void saleCountsWrittenAtOnce() {
+        addProduct({u"AB7"_s, 4, 0, true});
+        QCOMPARE(StockSaleProduct::writeNow(db(), u"AB7"_s, 3), StockSaleProduct::Outcome::Taken);
+        QCOMPARE(product(u"AB7"_s, u"Inventory"_s).toDouble(), 1.0);
+        QCOMPARE(product(u"AB7"_s, u"NoSold"_s).toDouble(), 3.0);
+        const QString before = snapshot();
+        QCOMPARE(StockSaleProduct::writeNow(db(), u"NONE"_s, 3),
+                 StockSaleProduct::Outcome::NoProduct);
         QCOMPARE(snapshot(), before);
     }
 
