@@ -129,6 +129,7 @@ public:
         failOnProgramFaults();
         RunResult result;
         result.steps = m_steps;
+        result.catalogueRestored = m_restored;
         result.passed = m_failures.isEmpty();
         if (result.passed) {
             if (!m_options.keepReplay)
@@ -292,8 +293,10 @@ private:
         const bool answering = settle();
         if (m_answers.deleteConfirmed())
             m_checks.noteDeleteConfirmed();
-        if (m_answers.catalogueRestored())
+        if (m_answers.catalogueRestored()) {
             m_checks.noteCatalogueRestored();
+            m_restored = true;
+        }
         QStringList failures;
         if (!m_main)
             failures << u"the main window was destroyed"_s;
@@ -357,6 +360,7 @@ private:
     bool m_scheduled = false;
     bool m_done = false;
     bool m_exited = false;
+    bool m_restored = false;
     QStringList m_failures;
 };
 

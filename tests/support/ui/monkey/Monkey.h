@@ -33,6 +33,7 @@ struct RunResult {
     int steps = 0;
     QString failure;
     QString replayPath;
+    bool catalogueRestored = false; // the program said it restored a backup copy
 };
 
 // Runs the monkey on a main window that is loaded and shown over the catalogue in shared().DBPath,

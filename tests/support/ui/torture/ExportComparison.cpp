@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
+#include "support/ui/torture/TortureCommand.h"
 
 #include <QStringList>
 #include <cmath>
@@ -53,7 +54,7 @@ QStringList nextCsvRecord(QStringView& text) {
 
 QString exportDifference(const QString& catalogue, const QString& out,
                          const QStringList& programOptions) {
-    const CliRun exported = runProgram(
+    const Ran exported = runToEnd(
         programOptions + QStringList{u"export"_s, u"--db"_s, catalogue, u"--out"_s, out,
                                      u"--columns"_s, u"2,3,12"_s, u"--where"_s, OnFamilyPages});
     if (exported.status != 0)

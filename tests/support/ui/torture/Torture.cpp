@@ -132,6 +132,7 @@ private:
             start(*one);
         QStringList failures = windowActions(wave);
         failures << waitForAll(all);
+        // A restore writes the copy into the file or puts it in the file's place.
         const bool replaced = inodeOf(m_catalogue) != inode;
         say(u"  ended: "_s + describeEnds(all));
         for (const Launched* one : all) {
@@ -143,7 +144,7 @@ private:
             m_log.add(ended);
         }
         failures << m_judge.afterWave(m_model, atStart, all, m_snapshots,
-                                      m_window.takeWrittenRows(), replaced);
+                                      m_window.takeWrittenRows(), replaced || m_windowRestored);
         failures << m_window.deletedDescriptors();
         if (failures.isEmpty())
             failures << m_window.noteSeenByAnotherProcess(
@@ -186,6 +187,7 @@ private:
     }
 
     QStringList windowActions(const Wave& wave) {
+        m_windowRestored = false;
         if (wave.closeScreens)
             m_window.closeScreens();
         if (wave.openProducts)
@@ -200,6 +202,7 @@ private:
             m_window.monkeySteps(wave.monkeySeed, wave.monkeySteps, replay, lines);
         for (const monkey::LogLine& line : std::as_const(lines))
             m_log.add(Entry{u"mstep"_s, {{u"line"_s, monkey::toText(line)}}});
+        m_windowRestored = result.catalogueRestored;
         if (!result.passed)
             return {u"the window: "_s + result.failure};
         return {};
@@ -267,7 +270,7 @@ private:
         }
         one.process = std::make_unique<QProcess>();
         one.process->setWorkingDirectory(m_work);
-        one.process->start(QStringLiteral(TOVIN_APP_BINARY), m_programOptions + one.arguments);
+        one.process->start(programPath(), m_programOptions + one.arguments);
         one.clock.start();
         if (one.command.killMs < 0)
             return;
@@ -326,6 +329,7 @@ private:
     Window m_window;
     qsizetype m_replayAt = 0;
     QList<monkey::LogLine> m_monkeyLines;
+    bool m_windowRestored = false; // during this wave's monkey steps
 };
 
 Result run(FrmMain& main, const QString& folder, const QString& settingsFile,

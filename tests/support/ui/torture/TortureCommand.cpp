@@ -81,4 +81,21 @@ QString Command::describe() const {
     return text;
 }
 
+QString programPath() {
+    const QString asked = qEnvironmentVariable("TORTURE_PROGRAM");
+    return asked.isEmpty() ? QStringLiteral(TOVIN_APP_BINARY) : asked;
+}
+
+Ran runToEnd(const QStringList& arguments) {
+    QProcess process;
+    process.start(programPath(), arguments);
+    if (!process.waitForFinished(120000))
+        process.kill();
+    process.waitForFinished(10000);
+    const bool normal =
+        process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
+    return {normal ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 } // namespace tovin::test::torture

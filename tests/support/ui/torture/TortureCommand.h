@@ -35,6 +35,18 @@ struct Command {
     QString describe() const;
 };
 
+// The program the commands run: TORTURE_PROGRAM when set (a copy of the program folder that
+// builds of the shared tree do not replace under a long run), else the one built beside the test.
+QString programPath();
+// Runs the program with these arguments until it ends (at most two minutes); its exit status
+// (-1 for a crash or a start that failed), standard output and error.
+struct Ran {
+    int status = -1;
+    QString out;
+    QString err;
+};
+Ran runToEnd(const QStringList& arguments);
+
 // A command's process and how it ended.
 struct Launched {
     Command command;

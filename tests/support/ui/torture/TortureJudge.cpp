@@ -349,18 +349,27 @@ void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model
     }
     Snapshot snapshot{copy, model};
     CatalogueDatabase db(copy);
+    QSet<qint64> runs;
+    StorageStatement& held = db.run(u"SELECT Run FROM Runs"_s);
+    while (held.next())
+        runs.insert(held.value(0).toLongLong());
+    snapshot.model.claimedRuns.intersect(runs);
     for (Family& family : snapshot.model.families) {
-        const FamilyState held = readFamily(db, family.number, family.size, nullptr);
-        if (family.loose || held == family.state)
-            continue;
-        if (atStart.families.contains(family.number) &&
-            atStart.families.value(family.number).state == held) {
-            family = atStart.families.value(family.number);
-            continue;
+        const FamilyState inCopy = readFamily(db, family.number, family.size, nullptr);
+        if (!family.loose && inCopy != family.state) {
+            // A family the wave began is all absent before it.
+            family = atStart.families.value(
+                family.number,
+                Family{family.number, family.size, 0, FamilyState(family.size), {}, false, {}});
+            if (inCopy != family.state) {
+                family.state = inCopy;
+                family.loose = true;
+                family.looseWhy = u"the copy was taken while a writer ran"_s;
+            }
         }
-        family.state = held;
-        family.loose = true;
-        family.looseWhy = u"the copy was taken while a writer ran"_s;
+        // Runs the copy does not hold cannot be taken back after it is restored.
+        family.stack.removeIf(
+            [&runs](const Transition& transition) { return !runs.contains(transition.run); });
     }
     snapshots.insert(backup.command.id, snapshot);
 }

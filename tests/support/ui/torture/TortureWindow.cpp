@@ -4,6 +4,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/RecordSet.h"
 #include "support/core/CliRun.h"
+#include "support/ui/torture/TortureCommand.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
@@ -136,9 +137,9 @@ QStringList Window::noteSeenByAnotherProcess(const QString& text) {
     if (stockNo.isEmpty())
         return {};
     const QString out = m_work + u"/note-%1.csv"_s.arg(++m_notes);
-    const CliRun exported =
-        runProgram({u"export"_s, u"--db"_s, m_catalogue, u"--out"_s, out, u"--columns"_s, u"2,29"_s,
-                    u"--where"_s, u"StockNo = '"_s + stockNo + u'\''});
+    const Ran exported =
+        runToEnd({u"export"_s, u"--db"_s, m_catalogue, u"--out"_s, out, u"--columns"_s, u"2,29"_s,
+                  u"--where"_s, u"StockNo = '"_s + stockNo + u'\''});
     if (exported.status != 0)
         return {u"the export of the window's note ended with status %1: %2"_s.arg(exported.status)
                     .arg(exported.err.trimmed())};
