@@ -2,7 +2,6 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueLocation.h"
-#include "core/data/Condition.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
