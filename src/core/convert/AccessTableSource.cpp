@@ -1,5 +1,7 @@
 #include "core/convert/AccessTableSource.h"
 
+#include "core/data/OpenCatalogues.h"
+
 #include <QFile>
 
 namespace tovin {
@@ -28,6 +30,10 @@ void AccessTableSource::readRows(
 }
 
 bool AccessTableSource::looksLikeAccessFile(const QString& path) {
+    // A catalogue this program has open is no Access file, and is never read past its
+    // connection (that would drop the connection's locks).
+    if (OpenCatalogues::holding(path))
+        return false;
     // Both engines write their name at byte 4 of the first page.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

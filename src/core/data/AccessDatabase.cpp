@@ -4,6 +4,7 @@
 #include "core/data/AccessHandles.h"
 #include "core/data/AccessRowReader.h"
 #include "core/data/LibraryOutputCatch.h"
+#include "core/data/OpenCatalogues.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -284,6 +285,10 @@ AccessDatabase::AccessDatabase(const QString& path) : m_impl(std::make_unique<Im
     const QFileInfo info(path);
     if (!info.exists())
         throw RunTimeError(ErrorNumber::FileNotFound, u"File not found"_s);
+    // The open catalogue is never read as another file: closing that descriptor would drop the
+    // catalogue connection's locks.
+    if (const std::optional<QString> refusal = OpenCatalogues::plainOpenRefusal(path))
+        throw RunTimeError(ErrorNumber::CannotOpenDatabase, *refusal);
     if (!info.isFile() || !looksLikeAccessDatabase(path))
         throwUnreadable(path);
 

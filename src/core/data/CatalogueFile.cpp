@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/data/OpenCatalogues.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -44,6 +45,22 @@ QString missingPart(CatalogueDatabase& database) {
     return QString();
 }
 
+// Why the first bytes of a file no connection has open show it is no catalogue.
+std::optional<QString> headerRefusal(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"The file "_s + path + u" cannot be read: "_s + file.errorString() + u'.';
+    const QByteArray head = file.read(32);
+    file.close();
+    if (isAccessHeader(head))
+        return u"The file "_s + path +
+               u" is an Access database, not a catalogue of this program, so it cannot be "
+               u"opened as the catalogue."_s;
+    if (!head.startsWith(QByteArrayLiteral("SQLite format 3")))
+        return u"The file "_s + path + u" is not a catalogue."_s;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString withCatalogueSuffix(const QString& fileName) {
@@ -61,17 +78,15 @@ std::optional<QString> refusal(const QString& path) {
         return u"The file "_s + path + u" does not exist."_s;
     if (!info.isFile())
         return path + u" is a folder, not a catalogue file."_s;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return u"The file "_s + path + u" cannot be read: "_s + file.errorString() + u'.';
-    const QByteArray head = file.read(32);
-    file.close();
-    if (isAccessHeader(head))
-        return u"The file "_s + path +
-               u" is an Access database, not a catalogue of this program, so it cannot be "
-               u"opened as the catalogue."_s;
-    if (!head.startsWith(QByteArrayLiteral("SQLite format 3")))
-        return u"The file "_s + path + u" is not a catalogue."_s;
+    // A catalogue this program already has open is known to be one, and its header is never
+    // read past the database: that would drop the database's locks on it.
+    if (const std::optional<QString> open = OpenCatalogues::holding(path)) {
+        if (!sameFile(path, *open))
+            return u"The file "_s + path + u" is a working file of the open catalogue "_s + *open +
+                   u", not a catalogue."_s;
+    } else if (const std::optional<QString> header = headerRefusal(path)) {
+        return header;
+    }
     QString missing;
     try {
         CatalogueDatabase database(path);

@@ -1,5 +1,6 @@
 #include "core/import/TextFileReader.h"
 
+#include "core/data/OpenCatalogues.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
@@ -26,6 +27,10 @@ TextFile::Encoding encodingOfName(const QString& name) {
 TextFileReader::TextFileReader(const QString& path, const QString& encodingName,
                                qsizetype pieceSize, std::optional<TextFile::Encoding> found)
     : m_path(path), m_file(path), m_pieceSize(qMax<qsizetype>(pieceSize, 4)) {
+    // The open catalogue is never read as a text file: closing that descriptor would drop the
+    // catalogue connection's locks.
+    if (const std::optional<QString> refusal = OpenCatalogues::plainOpenRefusal(path))
+        throw RunTimeError(ErrorNumber::FileAlreadyOpen, *refusal);
     if (!QFileInfo(path).isFile() || !m_file.open(QIODevice::ReadOnly))
         fail();
     const QByteArray head = m_file.peek(HeadBytes);

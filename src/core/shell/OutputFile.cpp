@@ -73,6 +73,10 @@ namespace {
 constexpr QByteArrayView CatalogueHeader("SQLite format 3\0", 16);
 
 bool holdsCatalogue(const QString& path) {
+    // A catalogue this program has open is not read past its connection (that would drop the
+    // connection's locks); it is a catalogue all the same.
+    if (OpenCatalogues::holding(path))
+        return true;
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(CatalogueHeader.size()) == CatalogueHeader;
 }
@@ -144,6 +148,8 @@ void write(const QString& path, const QByteArray& bytes, const OutputRules& rule
 
 void copy(const QString& source, const QString& path, const OutputRules& rules) {
     check(path, rules);
+    if (const std::optional<QString> refusal = OpenCatalogues::plainOpenRefusal(source))
+        refuse(*refusal);
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
         refuse(u"Cannot read the file "_s + source + u": "_s + file.errorString());
