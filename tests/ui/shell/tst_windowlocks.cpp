@@ -1,0 +1,180 @@
+#include "DummyScreen.h"
+#include "core/backup/CatalogueBackup.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/OpenCatalogues.h"
+#include "core/import/TextFileReader.h"
+#include "core/shell/OutputFile.h"
+#include "core/shell/RunTimeError.h"
+#include "support/core/CliRun.h"
+#include "support/core/ScriptedPrompts.h"
+#include "support/core/TestProgramFolder.h"
+#include "ui/shell/BackupListDialog.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmTip.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+using tovin::test::DummyScreen;
+
+namespace {
+
+// The files this process has open that were deleted or replaced under it.
+QStringList deletedDescriptors() {
+    QStringList deleted;
+    const QDir fds(u"/proc/self/fd"_s);
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFileInfo(fds.filePath(fd)).symLinkTarget();
+        if (target.endsWith(u" (deleted)"_s))
+            deleted << target;
+    }
+    return deleted;
+}
+
+} // namespace
+
+// The window and batch commands on one catalogue file, as a shop runs them: whatever the window
+// does with files, another program writing and closing afterwards never takes the catalogue's
+// journal from under the window, and what the window writes next is in the file for everyone.
+// On Linux a plain open and close of the catalogue by the window's process would drop the
+// database's locks, and the other program would then delete the journal the window writes to.
+class WindowLocksTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TestProgramFolder> m_folder;
+    std::unique_ptr<test::ScriptedPrompts> m_prompts;
+    std::unique_ptr<FrmMain> m_main;
+
+    QString catalogue() const { return m_folder->cataloguePath(); }
+    QAction* entry(const QString& name) { return m_main->entry(name); }
+
+    // A second catalogue file beside the first, made by the program.
+    QString otherCatalogue() {
+        const QString other = m_folder->filePath(u"other.mde"_s);
+        if (!QFileInfo::exists(other))
+            CatalogueDatabase::create(other);
+        return other;
+    }
+
+    void act(const QString& action) {
+        if (action == u"back up now"_s || action == u"back up now twice"_s) {
+            const int times = action.endsWith(u"twice"_s) ? 2 : 1;
+            for (int i = 0; i < times; ++i) {
+                m_prompts->answerMessage(MessageAnswer::Ok);
+                entry(u"mnuFileBackup"_s)->trigger();
+            }
+        } else if (action == u"daily backup at opening"_s) {
+            // The next day, the catalogue is opened again: its daily copy is taken.
+            const QDate tomorrow = CatalogueBackup::today().addDays(1);
+            CatalogueBackup::setClock([tomorrow] { return tomorrow; });
+            m_prompts->answerOpenFile(catalogue());
+            entry(u"mnuFileOpen"_s)->trigger();
+            CatalogueBackup::setClock({});
+        } else if (action == u"save as"_s) {
+            m_prompts->answerSaveFile(m_folder->filePath(u"saved copy.mde"_s));
+            entry(u"mnuFileSaveAs"_s)->trigger();
+        } else if (action == u"open the same file"_s) {
+            m_prompts->answerOpenFile(catalogue());
+            entry(u"mnuFileOpen"_s)->trigger();
+        } else if (action == u"open another file"_s) {
+            m_prompts->answerOpenFile(otherCatalogue());
+            entry(u"mnuFileOpen"_s)->trigger();
+        } else if (action == u"restore list"_s) {
+            m_prompts->answerMessage(MessageAnswer::Ok);
+            entry(u"mnuFileBackup"_s)->trigger();
+            BackupListDialog list(CatalogueBackup::copies(catalogue()), m_main.get());
+        } else if (action == u"output over the catalogue"_s) {
+            // Refused, and the catalogue is not even read to say so.
+            QVERIFY(OutputFile::refusal(catalogue(), OutputRules{catalogue()}));
+            QVERIFY(OutputFile::refusal(catalogue() + u"-wal"_s, OutputRules{}));
+            QVERIFY_THROWS_EXCEPTION(RunTimeError,
+                                     OutputFile::copy(catalogue(), m_folder->filePath(u"x.mde"_s),
+                                                      OutputRules{QString(), true, true}));
+        } else if (action == u"the catalogue as an import source"_s) {
+            QVERIFY_THROWS_EXCEPTION(RunTimeError, TextFileReader{catalogue()});
+        } else {
+            QFAIL(qPrintable(u"no action "_s + action));
+        }
+    }
+
+private slots:
+    void initTestCase() {
+        for (const QString& name : {u"Products"_s, u"frmSupplier"_s, u"Catagory"_s})
+            DummyScreen::registerAs(name);
+    }
+    void init() {
+        m_folder = std::make_unique<test::TestProgramFolder>(
+            test::TestProgramFolder::Catalogue::Demo, false);
+        m_prompts = std::make_unique<test::ScriptedPrompts>();
+        DummyScreen::reset();
+    }
+    void cleanup() {
+        m_main.reset();
+        QTest::qWait(0);
+        QCOMPARE(m_prompts->unanswered(), 0);
+        m_prompts.reset();
+        m_folder.reset();
+    }
+
+    void anotherProgramNeverTakesTheJournalAway_data() {
+        QTest::addColumn<QString>("action");
+        for (const char* action :
+             {"back up now", "back up now twice", "daily backup at opening", "save as",
+              "open the same file", "open another file", "restore list",
+              "output over the catalogue", "the catalogue as an import source"})
+            QTest::newRow(action) << QString::fromLatin1(action);
+    }
+    void anotherProgramNeverTakesTheJournalAway() {
+        QFETCH(QString, action);
+        m_main = std::make_unique<FrmMain>();
+        m_main->setExitHandler([] {});
+        m_main->MDIForm_Load();
+        // A screen's connection, kept open over the action as the screens keep theirs.
+        auto screen = std::make_unique<CatalogueDatabase>(catalogue());
+        QCOMPARE(screen->scalar(u"SELECT count(*) FROM Products"_s).toInt(), 50);
+
+        act(action);
+        QCOMPARE(deletedDescriptors(), QStringList());
+
+        // Another program writes and ends; it must not be the last one on the file.
+        const test::CliRun second =
+            test::runProgram({u"bulk-edit"_s, u"--db"_s, catalogue(), u"--where"_s,
+                              u"StockNo = 'AB15'"_s, u"--set"_s, u"Retail=43.50"_s});
+        QVERIFY2(second.status == 0, qPrintable(second.err));
+        QCOMPARE(deletedDescriptors(), QStringList());
+
+        // What the window writes next is in the file, for a third program to read.
+        {
+            ScopedTransaction transaction(*screen);
+            screen->run(u"UPDATE Products SET Notes = ? WHERE StockNo = 'AB12'"_s,
+                        {u"typed in the window"_s});
+            transaction.commit();
+        }
+        QCOMPARE(test::productValue(catalogue(), u"Retail"_s, u"AB15"_s).toLongLong(), 435000);
+        const QString exported = m_folder->filePath(u"third.txt"_s);
+        const test::CliRun third =
+            test::runProgram({u"export"_s, u"--db"_s, catalogue(), u"--out"_s, exported,
+                              u"--where"_s, u"StockNo = 'AB12'"_s, u"--columns"_s, u"all"_s});
+        QVERIFY2(third.status == 0, qPrintable(third.err));
+        QVERIFY(test::fileBytes(exported).contains("typed in the window"));
+
+        // After the window is closed, the file is whole.
+        screen.reset();
+        m_main.reset();
+        QTest::qWait(0);
+        QVERIFY(OpenCatalogues::all().isEmpty());
+        CatalogueDatabase reopened(catalogue());
+        QCOMPARE(reopened.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        QCOMPARE(reopened.scalar(u"SELECT Notes FROM Products WHERE StockNo = 'AB12'"_s).toString(),
+                 u"typed in the window"_s);
+    }
+};
+
+QTEST_MAIN(WindowLocksTest)
+#include "tst_windowlocks.moc"
