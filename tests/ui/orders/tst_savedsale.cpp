@@ -82,14 +82,14 @@ private slots:
         QTest::addColumn<QStringList>("sales"); // the rows of Sales afterwards
         QTest::addColumn<QString>("notice");    // told after Update, if anything
         const QStringList demo{u"CND-315 x2"_s, u"LMP-1001 x1"_s};
-        QTest::newRow("saved") << QString() << QString() << QString() << u"cmdUpdate"_s
-                               << u"3/1"_s << u"3/1"_s << u"3"_s
-                               << demo + QStringList{u"AB7 x1"_s} << QString();
+        QTest::newRow("saved") << QString() << QString() << QString() << u"cmdUpdate"_s << u"3/1"_s
+                               << u"3/1"_s << u"3"_s << demo + QStringList{u"AB7 x1"_s}
+                               << QString();
         QTest::newRow("cancelled") << QString() << QString() << QString() << u"cmdCancel"_s
                                    << u"4/0"_s << u"4/0"_s << u"4"_s << demo << QString();
         QTest::newRow("refused, then saved once")
-            << QString() << QString() << u"31/02/2003"_s << u"cmdUpdate"_s << u"3/1"_s
-            << u"3/1"_s << u"3"_s << demo + QStringList{u"AB7 x1"_s} << QString();
+            << QString() << QString() << u"31/02/2003"_s << u"cmdUpdate"_s << u"3/1"_s << u"3/1"_s
+            << u"3"_s << demo + QStringList{u"AB7 x1"_s} << QString();
         // The items came off AB7's stock row: AB7 gives them up, CND-315 keeps its counts.
         QTest::newRow("stock number retyped on the sale")
             << QString() << u"CND-315"_s << QString() << u"cmdUpdate"_s << u"3/1"_s << u"3/1"_s
