@@ -5,7 +5,8 @@
 # by the monkey. It prints the seed first and the seed, waves and commands at the end. A failing
 # run leaves its replay file in build/torture-replays/; run it again with
 # "build/tst_torture --replay FILE", and keep a short one in tests/data/torture/.
-# TORTURE_NO_BUILD=1 runs what is built already.
+# TORTURE_NO_BUILD=1 runs what is built already; TORTURE_PROGRAM=PATH runs the commands from a
+# copy of the program folder (so that a rebuild of a shared build folder does not fail the run).
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 minutes="${1:-10}"
