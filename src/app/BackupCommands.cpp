@@ -64,8 +64,14 @@ int runRestore(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw CommandRefusal{u"--db CATALOGUE and --from FILE are required"_s};
         refuseServer(catalogue);
         catalogue = QFileInfo(catalogue).absoluteFilePath();
+        const auto waiting = [&] {
+            err << "tovin-catalog restore: " << catalogue
+                << " is open in another program; waiting up to "
+                << BackupRestore::InUseWaitMs / 1000 << " seconds for it to close it\n";
+            err.flush();
+        };
         const QString before =
-            BackupRestore::restore(QFileInfo(copy).absoluteFilePath(), catalogue);
+            BackupRestore::restore(QFileInfo(copy).absoluteFilePath(), catalogue, waiting);
         if (!before.isEmpty())
             out << "Backed up the current catalogue to " << before << "\n";
         out << "Restored " << catalogue << " from " << copy << "\n";
@@ -85,10 +91,13 @@ BatchCommand backupCommand() {
             u"Usage: tovin-catalog backup --db CATALOGUE [--to FOLDER]\n\n"
             u"Writes a consistent copy of CATALOGUE, even while another program writes to it,\n"
             u"as Backups/NAME-YYYY-MM-DD.mde beside it (or in FOLDER). The copy is written\n"
-            u"under a hidden name, put on disk and checked, and only then takes its name; a\n"
-            u"second backup on one day replaces that day's copy. Older copies are then\n"
-            u"removed: the last 7 daily and 4 weekly copies stay (settings KeepDaily and\n"
-            u"KeepWeekly in section Backups).\n"
+            u"under a hidden name, put on disk and checked, and only then takes its name. A\n"
+            u"second backup on one day never replaces that day's copy: it is named\n"
+            u"NAME-YYYY-MM-DD-HHMMSS.mde after the time it was taken. Older copies are then\n"
+            u"removed: all copies of the last 7 days that have copies and the newest copy of\n"
+            u"each of 4 weeks before them stay (settings KeepDaily and KeepWeekly in section\n"
+            u"Backups), and hidden files that stopped backups left behind are removed.\n"
+            u"A catalogue on read-only storage is backed up as it is there.\n"
             u"A file that is not a catalogue gives exit status 2 and nothing is written.\n"_s,
             &runBackup};
 }
@@ -96,11 +105,14 @@ BatchCommand backupCommand() {
 BatchCommand restoreCommand() {
     return {u"restore"_s, u"put a backup copy in a catalogue's place"_s,
             u"Usage: tovin-catalog restore --db CATALOGUE --from FILE\n\n"
-            u"Checks that FILE is a whole catalogue (every page read, every table there), backs\n"
-            u"up the current CATALOGUE into its Backups folder, then replaces CATALOGUE with\n"
-            u"FILE in one step. Close the program's windows on CATALOGUE first.\n"
-            u"A damaged file, or one that is not a catalogue, gives exit status 2 and\n"
-            u"CATALOGUE stays as it was.\n"_s,
+            u"Checks that FILE is a whole catalogue (every page and index read, every table\n"
+            u"there; changes in a FILE-wal beside it belong to it), then holds CATALOGUE for\n"
+            u"itself alone, backs it up into its Backups folder and writes FILE into it in one\n"
+            u"step; CATALOGUE keeps its permissions, owner and group. A program that opens\n"
+            u"CATALOGUE meanwhile waits and then sees the restored catalogue.\n"
+            u"While another program (the window, a batch command) has CATALOGUE open, restore\n"
+            u"waits up to 5 seconds for it to close it, then gives exit status 2 and\n"
+            u"CATALOGUE stays as it was. So do a damaged FILE and one that is not a catalogue.\n"_s,
             &runRestore};
 }
 

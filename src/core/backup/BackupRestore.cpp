@@ -2,7 +2,9 @@
 
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
+#include "core/backup/PartFile.h"
 #include "core/backup/SqliteFile.h"
+#include "core/backup/SqliteHandle.h"
 #include "core/data/CatalogueFile.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
@@ -10,7 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTime>
+#include <QRegularExpression>
+#include <memory>
+#include <optional>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,79 +30,179 @@ namespace {
                        reason + u" Nothing was restored; "_s + catalogue + u" is unchanged."_s);
 }
 
-// The catalogue's bytes as they are, for a current file that cannot be read as a whole
-// catalogue: a damaged file is still worth keeping.
-QString keepAsItIs(const QString& catalogue) {
+// The copy as the database reads it, checked in full, into `prepared`. A copy without a
+// write-ahead log is read as unchanging, so nothing is made beside it. One with a log holds
+// changes that belong to it: it is held alone while it is checked and copied (the log read into
+// memory, no index file made) and left as it was, log and all.
+void takeInCopy(const QString& copy, const QString& prepared, const QString& catalogue) {
+    const QFileInfo info(copy);
+    if (!info.isFile() || info.size() == 0)
+        refuse(catalogue, CatalogueCheck::problem(copy, CatalogueCheck::Depth::Layout)
+                              .value_or(u"The file "_s + copy + u" cannot be read."_s));
+    const bool logged = SqliteFile::hasLogBeside(copy);
+    if (logged && SqliteFile::onReadOnlyStorage(copy))
+        refuse(catalogue, u"Beside the copy "_s + copy + u" lies its write-ahead log "_s + copy +
+                              u"-wal with changes that cannot be read on read-only storage; "
+                              u"copy both files to writable storage and restore from there."_s);
+    SqliteHandle source(copy, logged ? SqliteAccess::ReadWrite : SqliteAccess::Unchanging, 0);
+    if (logged) {
+        source.keepLogOnClose();
+        source.exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
+        if (const auto first = source.exec(u"SELECT count(*) FROM sqlite_master"_s); first.busy())
+            refuse(catalogue, u"The copy "_s + copy +
+                                  u" is in use by another program; close it and restore again."_s);
+    }
+    if (const auto problem = CatalogueCheck::problem(source, copy, CatalogueCheck::Depth::Full))
+        refuse(catalogue, *problem);
+    if (const auto taken = source.exec(u"VACUUM INTO "_s + SqliteFile::literal(prepared));
+        !taken.ok())
+        refuse(catalogue, u"The copy could not be read: "_s + taken.message + u'.');
+}
+
+// Takes the catalogue for this connection alone, waiting a while for other programs to close
+// it. Gives the outcome of the first read, which takes the lock.
+SqliteOutcome holdAlone(SqliteHandle& held, const std::function<void()>& waiting) {
+    // Set before the first read, the lock is taken then and kept until the connection closes,
+    // and the log's index is kept in this process's memory.
+    held.exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
+    const QString firstRead = u"SELECT count(*) FROM sqlite_master"_s;
+    SqliteOutcome first = held.exec(firstRead);
+    if (first.busy()) {
+        if (waiting)
+            waiting();
+        held.setLockWait(InUseWaitMs);
+        first = held.exec(firstRead);
+    }
+    return first;
+}
+
+// The catalogue's bytes as they are, read through the held connection, for a catalogue that
+// cannot be copied as a whole catalogue: a damaged file is still worth keeping.
+QString keepAsItIs(SqliteHandle& held, const QString& catalogue) {
     const QString folder = CatalogueBackup::folderFor(catalogue);
-    const QString target = CatalogueBackup::pathFor(catalogue, CatalogueBackup::today(), folder,
-                                                    QTime::currentTime().toString(u"-HHmmss"_s));
     if (!QDir().mkpath(folder))
         refuse(catalogue, u"The current file could not be backed up first."_s);
-    const OutputRules rules{catalogue, true, true};
-    for (const QString& suffix : {QString(), u"-wal"_s})
-        if (QFileInfo::exists(catalogue + suffix))
-            OutputFile::copy(catalogue + suffix, target + suffix, rules);
+    const QString target =
+        CatalogueBackup::newCopyName(catalogue, CatalogueBackup::today(), folder, true);
+    try {
+        PartFile part(target);
+        QString failure;
+        if (!held.copyBytesTo(part.path(), failure))
+            refuse(catalogue,
+                   u"The current file could not be backed up first: "_s + failure + u'.');
+        if (QFileInfo::exists(part.path() + u"-wal"_s))
+            QFile::rename(part.path() + u"-wal"_s, target + u"-wal"_s);
+        OutputFile::moveIntoPlace(part.path(), target, OutputRules{catalogue, true, true});
+        part.placed();
+    } catch (const RunTimeError& error) {
+        refuse(catalogue,
+               u"The current file could not be backed up first: "_s + error.description());
+    }
     return target;
+}
+
+// The catalogue as it is now, into its Backups folder.
+QString keepCurrent(SqliteHandle& held, const QString& catalogue) {
+    try {
+        return CatalogueBackup::writeFrom(held, catalogue, CatalogueBackup::today(), QString(),
+                                          true);
+    } catch (const RunTimeError&) {
+        return keepAsItIs(held, catalogue);
+    }
+}
+
+// For a catalogue name with no database behind it (no file, or one the database does not read
+// at all, which therefore nobody can be working on): the prepared file takes its place by name,
+// with the old file's mode, owner and group. Its journals would be read into the new file.
+void replaceByName(PartFile& prepared, const QString& catalogue) {
+    if (const auto mode = SqliteFile::run(prepared.path(), SqliteAccess::ReadWrite,
+                                          u"PRAGMA journal_mode = WAL"_s);
+        !mode.ok())
+        refuse(catalogue, u"The copy could not be prepared: "_s + mode.message + u'.');
+    struct stat old {};
+    if (::stat(QFile::encodeName(catalogue).constData(), &old) == 0) {
+        const QByteArray name = QFile::encodeName(prepared.path());
+        if (::chmod(name.constData(), old.st_mode & 07777) != 0 ||
+            (::chown(name.constData(), old.st_uid, old.st_gid) != 0 && ::geteuid() == 0))
+            refuse(catalogue, u"The restored file could not be given the catalogue's owner and "
+                              u"permissions."_s);
+    }
+    QFile::remove(catalogue + u"-wal"_s);
+    QFile::remove(catalogue + u"-shm"_s);
+    try {
+        OutputFile::moveIntoPlace(prepared.path(), catalogue, OutputRules{QString(), true, true});
+    } catch (const RunTimeError& error) {
+        refuse(catalogue, error.description());
+    }
+    prepared.placed();
+    SqliteFile::syncFolder(QFileInfo(catalogue).absolutePath());
+}
+
+// The prepared copy in the catalogue's page size: pages are taken into a catalogue in its
+// journal mode only at the size it has.
+void matchPageSize(SqliteHandle& held, const QString& prepared, const QString& catalogue) {
+    const QString size = held.exec(u"PRAGMA page_size"_s).firstValue;
+    if (SqliteFile::run(prepared, SqliteAccess::ReadOnly, u"PRAGMA page_size"_s).firstValue == size)
+        return;
+    if (const auto resized = SqliteFile::run(
+            prepared, SqliteAccess::ReadWrite,
+            u"PRAGMA journal_mode = DELETE; PRAGMA page_size = "_s + size + u"; VACUUM"_s);
+        !resized.ok())
+        refuse(catalogue, u"The copy could not be prepared: "_s + resized.message + u'.');
 }
 
 } // namespace
 
-QString restore(const QString& copy, const QString& catalogue) {
+QString restore(const QString& copy, const QString& catalogue,
+                const std::function<void()>& waiting) {
     if (CatalogueFile::sameFile(copy, catalogue))
         refuse(catalogue, copy + u" is the catalogue itself."_s);
-    if (const auto problem = CatalogueCheck::problem(copy, CatalogueCheck::Depth::Full))
-        refuse(catalogue, *problem);
-
-    // The copy's pages into a hidden file beside the catalogue, in the catalogue's journal mode.
-    const QString temporary = OutputFile::temporaryBeside(catalogue);
-    const auto discard = [&](const QString& reason) {
-        SqliteFile::removeWithJournals(temporary);
-        refuse(catalogue, reason);
-    };
-    if (const auto taken = SqliteFile::run(copy, SqliteFile::Access::Unchanging,
-                                           u"VACUUM INTO "_s + SqliteFile::literal(temporary));
-        !taken.ok())
-        discard(u"The copy could not be read: "_s + taken.message + u'.');
-    if (const auto mode = SqliteFile::run(temporary, SqliteFile::Access::ReadWrite,
-                                          u"PRAGMA journal_mode = WAL"_s);
-        !mode.ok())
-        discard(u"The copy could not be prepared: "_s + mode.message + u'.');
-    if (const auto problem = CatalogueCheck::problem(temporary, CatalogueCheck::Depth::Quick))
-        discard(*problem);
-
-    QString before;
+    const QFileInfo info(catalogue);
+    // Hidden files of restores that were stopped part way.
+    PartFile::removeLeftovers(
+        info.absolutePath(),
+        QRegularExpression(u'^' + QRegularExpression::escape(info.fileName()) + u'$'));
+    std::optional<PartFile> prepared;
     try {
-        // A catalogue file that is gone leaves nothing to keep.
-        if (QFileInfo::exists(catalogue)) {
-            try {
-                before =
-                    CatalogueBackup::write(catalogue, CatalogueBackup::today(), QString(), true);
-            } catch (const RunTimeError&) {
-                before = keepAsItIs(catalogue);
-            }
-        }
-    } catch (const RunTimeError& error) {
-        discard(u"The current file could not be backed up first: "_s + error.description());
-    }
-
-    // Everything the journal holds goes into the file now; a reader still inside it keeps the
-    // catalogue in use, and then nothing is replaced.
-    if (QFileInfo::exists(catalogue + u"-wal"_s)) {
-        const auto emptied = SqliteFile::run(catalogue, SqliteFile::Access::ReadWrite,
-                                             u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
-        // Its first value is 1 when a reader kept the journal from being emptied.
-        if (emptied.busy() || emptied.firstValue == u"1"_s)
-            discard(catalogue + u" is in use by another program."_s);
-    }
-    // A journal left beside the restored file would be read into it.
-    QFile::remove(catalogue + u"-wal"_s);
-    QFile::remove(catalogue + u"-shm"_s);
-    try {
-        OutputFile::moveIntoPlace(temporary, catalogue, OutputRules{QString(), true, true});
+        prepared.emplace(catalogue);
     } catch (const RunTimeError& error) {
         refuse(catalogue, error.description());
     }
-    SqliteFile::syncFolder(QFileInfo(catalogue).absolutePath());
+    takeInCopy(copy, prepared->path(), catalogue);
+    if (const auto problem =
+            CatalogueCheck::problem(prepared->path(), CatalogueCheck::Depth::Quick))
+        refuse(catalogue, *problem);
+    if (!info.exists()) {
+        replaceByName(*prepared, catalogue);
+        return QString();
+    }
+
+    auto held = std::make_unique<SqliteHandle>(catalogue, SqliteAccess::ReadWrite, 0);
+    const SqliteOutcome first = holdAlone(*held, waiting);
+    if (first.busy())
+        refuse(catalogue, catalogue + u" is in use by another program (the window or a batch "
+                                      u"command); close it and restore again."_s);
+    if ((first.code & 0xff) == SQLITE_NOTADB) {
+        const QString before = keepAsItIs(*held, catalogue);
+        held.reset();
+        replaceByName(*prepared, catalogue);
+        return before;
+    }
+    if (!first.ok())
+        refuse(catalogue, u"The catalogue cannot be written ("_s + first.message + u")."_s);
+    matchPageSize(*held, prepared->path(), catalogue);
+    const QString before = keepCurrent(*held, catalogue);
+    {
+        SqliteHandle source(prepared->path(), SqliteAccess::Unchanging, 0);
+        // One transaction: the catalogue holds either every page of the copy or none.
+        if (const auto taken = held->takePagesFrom(source); !taken.ok())
+            refuse(catalogue,
+                   u"The copy could not be written into the catalogue: "_s + taken.message + u'.');
+    }
+    // The copy is committed in the log now. Folded into the file before anyone else may open
+    // it; closing the connection folds it once more should this fail.
+    held->exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
+    held.reset();
     return before;
 }
 

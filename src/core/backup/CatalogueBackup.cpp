@@ -1,6 +1,7 @@
 #include "core/backup/CatalogueBackup.h"
 
 #include "core/backup/CatalogueCheck.h"
+#include "core/backup/PartFile.h"
 #include "core/backup/SqliteFile.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/shell/OutputFile.h"
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,7 +37,7 @@ QRegularExpression copyName(const QString& catalogue) {
     const QFileInfo info(catalogue);
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     return QRegularExpression(u'^' + QRegularExpression::escape(info.completeBaseName()) +
-                              u"-(\\d{4}-\\d{2}-\\d{2})(-\\d{6})?"_s +
+                              u"-(\\d{4}-\\d{2}-\\d{2})(-\\d{6}(-\\d+)?)?"_s +
                               QRegularExpression::escape(suffix) + u'$');
 }
 
@@ -69,10 +71,13 @@ QList<BackupCopy> copies(const QString& catalogue, const QString& folder) {
         const QRegularExpressionMatch match = pattern.match(info.fileName());
         const QDate date = QDate::fromString(match.captured(1), u"yyyy-MM-dd"_s);
         if (match.hasMatch() && date.isValid())
-            found << BackupCopy{info.absoluteFilePath(), date, info.size()};
+            found << BackupCopy{info.absoluteFilePath(), date, info.size(), info.lastModified()};
     }
     std::sort(found.begin(), found.end(), [](const BackupCopy& a, const BackupCopy& b) {
-        return a.date != b.date ? a.date > b.date : a.path > b.path;
+        if (a.date != b.date)
+            return a.date > b.date;
+        // Several copies of one day: the one written last first.
+        return a.written != b.written ? a.written > b.written : a.path > b.path;
     });
     return found;
 }
@@ -80,50 +85,69 @@ QList<BackupCopy> copies(const QString& catalogue, const QString& folder) {
 QString write(const QString& catalogue, const QDate& date, const QString& folder, bool stamped) {
     if (!QFileInfo(catalogue).isFile())
         fail(catalogue, u"the file does not exist."_s);
+    QString refusal;
+    const std::unique_ptr<SqliteHandle> source = CatalogueCheck::openInUse(catalogue, refusal);
+    if (!source)
+        fail(catalogue, refusal);
+    return writeFrom(*source, catalogue, date, folder, stamped);
+}
+
+QString writeFrom(SqliteHandle& source, const QString& catalogue, const QDate& date,
+                  const QString& folder, bool stamped) {
     // Nothing is made for a file that is no catalogue; its pages are checked in the copy.
-    if (const auto problem = CatalogueCheck::problem(catalogue, CatalogueCheck::Depth::Layout))
+    if (const auto problem =
+            CatalogueCheck::problem(source, catalogue, CatalogueCheck::Depth::Layout))
         fail(catalogue, *problem);
     const QString where = folder.isEmpty() ? folderFor(catalogue) : folder;
     if (!QDir().mkpath(where))
         fail(catalogue, u"the folder "_s + where + u" cannot be made."_s);
-    const auto timeOfDay = [] { return QTime::currentTime().toString(u"-HHmmss"_s); };
-    QString target = pathFor(catalogue, date, where, stamped ? timeOfDay() : QString());
-    // The day's copy may be open in a screen (the user opened it to look back): replacing it
-    // would leave that screen reading and writing a file that is no longer there, so this copy
-    // takes the time of day into its name instead.
-    if (CatalogueDatabase::openHereRefusal(target))
-        target = pathFor(catalogue, date, where, timeOfDay());
-    if (const auto refusal = CatalogueDatabase::openHereRefusal(target))
-        fail(catalogue, *refusal);
-    // Never onto the catalogue or its journals; an earlier copy of the day may be replaced.
+    PartFile::removeLeftovers(where, copyName(catalogue));
+    const QString target = newCopyName(catalogue, date, where, stamped);
+    // Never onto the catalogue or its journals.
     const OutputRules rules{catalogue, true, true};
     OutputFile::check(target, rules);
-    const QString temporary = OutputFile::temporaryBeside(target);
-    const auto discard = [&](const QString& reason) {
-        SqliteFile::removeWithJournals(temporary);
-        fail(catalogue, reason);
-    };
-    // One read transaction: a consistent state of the file whatever other connections write.
-    if (const auto copied = SqliteFile::run(catalogue, SqliteFile::Access::ReadOnly,
-                                            u"VACUUM INTO "_s + SqliteFile::literal(temporary));
-        !copied.ok())
-        discard(copied.message);
-    // The copy stands alone: no journal file beside it is needed to read it.
-    if (const auto alone = SqliteFile::run(temporary, SqliteFile::Access::ReadWrite,
-                                           u"PRAGMA journal_mode = DELETE"_s);
-        !alone.ok())
-        discard(alone.message);
-    if (const auto problem = CatalogueCheck::problem(temporary, CatalogueCheck::Depth::Quick))
-        discard(*problem);
-    // Journals left by an earlier file of that name would be read into the copy.
-    QFile::remove(target + u"-wal"_s);
-    QFile::remove(target + u"-shm"_s);
+    std::optional<PartFile> part;
     try {
-        OutputFile::moveIntoPlace(temporary, target, rules);
+        part.emplace(target);
     } catch (const RunTimeError& error) {
         fail(catalogue, error.description());
     }
+    // One read transaction: a consistent state of the file whatever other connections write.
+    if (const auto copied = source.exec(u"VACUUM INTO "_s + SqliteFile::literal(part->path()));
+        !copied.ok())
+        fail(catalogue, copied.message);
+    // The copy stands alone: no journal file beside it is needed to read it.
+    if (const auto alone = SqliteFile::run(part->path(), SqliteFile::Access::ReadWrite,
+                                           u"PRAGMA journal_mode = DELETE"_s);
+        !alone.ok())
+        fail(catalogue, alone.message);
+    if (const auto problem = CatalogueCheck::problem(part->path(), CatalogueCheck::Depth::Quick))
+        fail(catalogue, *problem);
+    try {
+        OutputFile::moveIntoPlace(part->path(), target, rules);
+    } catch (const RunTimeError& error) {
+        fail(catalogue, error.description());
+    }
+    part->placed();
     SqliteFile::syncFolder(where);
+    return target;
+}
+
+// The day's first copy takes the plain dated name; a later one of the same day never replaces
+// it (a good copy of the morning is worth keeping) but takes the time of day into its name. A
+// copy a screen has open is never replaced either.
+QString newCopyName(const QString& catalogue, const QDate& date, const QString& folder,
+                    bool stamped) {
+    const auto taken = [](const QString& path) {
+        return QFileInfo::exists(path) || CatalogueDatabase::openHereRefusal(path);
+    };
+    QString target = pathFor(catalogue, date, folder);
+    if (!stamped && !taken(target))
+        return target;
+    const QString time = QTime::currentTime().toString(u"-HHmmss"_s);
+    target = pathFor(catalogue, date, folder, time);
+    for (int n = 2; taken(target); ++n)
+        target = pathFor(catalogue, date, folder, time + u'-' + QString::number(n));
     return target;
 }
 
@@ -141,17 +165,10 @@ QStringList rotate(const QString& catalogue, const QDate& today, const RotationC
         if (!kept.contains(copy.date) && !CatalogueDatabase::openHereRefusal(copy.path) &&
             QFile::remove(copy.path))
             removed << copy.path;
-    // A hidden copy left half written by a program stopped during a backup; one still being
-    // written by another program is younger than a day.
-    const QDir dir(folder.isEmpty() ? folderFor(catalogue) : folder);
-    const QRegularExpression name = copyName(catalogue);
-    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
-    for (const QFileInfo& info : dir.entryInfoList({u".*.part"_s}, QDir::Files | QDir::Hidden)) {
-        const QString copyPart = info.fileName().mid(1).section(u'.', 0, -3);
-        if (name.match(copyPart).hasMatch() && info.lastModified() < dayAgo &&
-            QFile::remove(info.absoluteFilePath()))
-            removed << info.absoluteFilePath();
-    }
+    // Hidden copies left half written by backups that were stopped; one still being written is
+    // held by its writer and stays.
+    removed << PartFile::removeLeftovers(folder.isEmpty() ? folderFor(catalogue) : folder,
+                                         copyName(catalogue));
     return removed;
 }
 

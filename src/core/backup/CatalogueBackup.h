@@ -3,6 +3,7 @@
 #include "core/backup/BackupRotation.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -10,12 +11,16 @@
 
 namespace tovin {
 
+class SqliteHandle;
+
 // One copy in a Backups folder, named "<catalogue name>-YYYY-MM-DD<suffix>", or with
-// "-HHMMSS" after the date for a copy taken before a restore.
+// "-HHMMSS" after the date for a later copy of the same day and one taken before a restore
+// ("-HHMMSS-N" when several are taken within a second).
 struct BackupCopy {
     QString path;
     QDate date;
     qint64 size = 0;
+    QDateTime written; // the file's modification time
 };
 
 namespace CatalogueBackup {
@@ -37,13 +42,23 @@ QList<BackupCopy> copies(const QString& catalogue, const QString& folder = QStri
 
 // Writes a consistent copy of the catalogue, even while other connections write to it: read
 // in one transaction through a connection of its own into a hidden file in the folder, put on
-// disk, checked page by page, and only then given its name (replacing an earlier copy of that
-// name only now). `stamped` adds the time of day to the name. Gives the copy's path; raises
-// a RunTimeError saying why no copy was made.
+// disk, checked page by page, and only then given its name. The day's first copy is named
+// after the date alone; a later one, or any when `stamped`, takes the time of day too, so no
+// copy replaces another. Hidden files that stopped backups left in the folder are removed
+// first. Gives the copy's path; raises a RunTimeError saying why no copy was made.
 QString write(const QString& catalogue, const QDate& date, const QString& folder = QString(),
               bool stamped = false);
+// The same through a connection the caller has open on the catalogue (one that holds it
+// alone, say: no other connection could read it meanwhile).
+QString writeFrom(SqliteHandle& source, const QString& catalogue, const QDate& date,
+                  const QString& folder, bool stamped);
 
-// Removes the copies the rotation does not keep; gives the paths removed.
+// A name for a new copy of that date in `folder` that no copy has yet (see write()).
+QString newCopyName(const QString& catalogue, const QDate& date, const QString& folder,
+                    bool stamped);
+
+// Removes the copies the rotation does not keep (all copies of a day count as that day), and
+// the hidden files of stopped backups; gives the paths removed.
 QStringList rotate(const QString& catalogue, const QDate& today, const RotationCounts& counts,
                    const QString& folder = QString());
 

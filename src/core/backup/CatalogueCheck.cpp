@@ -1,12 +1,12 @@
 #include "core/backup/CatalogueCheck.h"
 
+#include "core/backup/SqliteFile.h"
+#include "core/backup/SqliteHandle.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QUrl>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,62 +15,21 @@ namespace tovin::CatalogueCheck {
 
 namespace {
 
-// A read-only, unchanging connection to a file; closed when it goes out of scope.
-class ReadOnlyFile {
-public:
-    ReadOnlyFile(const QString& path, bool unchanging) {
-        const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() +
-                               (unchanging ? "?immutable=1" : "");
-        if (sqlite3_open_v2(uri.constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                            nullptr) != SQLITE_OK)
-            m_error = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle)) : u"out of memory"_s;
-        else if (!unchanging)
-            // A live catalogue is briefly locked whole while its writer folds the write-ahead
-            // log back into it (at a checkpoint or on closing): that is waited for, not taken
-            // for damage.
-            sqlite3_busy_timeout(m_handle, CatalogueDatabase::DefaultLockWaitMs);
-    }
-    ~ReadOnlyFile() { sqlite3_close(m_handle); }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    const QString& error() const { return m_error; }
-
-    // The first column of every row; a failed statement leaves its message in error().
-    QStringList texts(const QString& sql) {
-        QStringList rows;
-        sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(m_handle, sql.toUtf8().constData(), -1, &statement, nullptr);
-        if (rc == SQLITE_OK)
-            while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-                rows << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        if (rc != SQLITE_DONE)
-            m_error = QString::fromUtf8(sqlite3_errmsg(m_handle));
-        sqlite3_finalize(statement);
-        return rows;
-    }
-
-private:
-    sqlite3* m_handle = nullptr;
-    QString m_error;
-};
-
-QString literal(const QString& text) {
-    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
-}
-
 // The first table or column of the catalogue the file lacks ("" when it has them all).
-QString missingPart(ReadOnlyFile& file) {
+QString missingPart(SqliteHandle& file, SqliteOutcome& failure) {
     QStringList tables;
-    for (const QString& name : file.texts(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s))
+    for (const QString& name :
+         file.texts(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s, failure))
         tables << name.toLower();
     for (const TableDefinition& table : CatalogueSchema::tables()) {
+        if (!failure.ok())
+            return QString();
         if (!tables.contains(table.name.toLower()))
             return u"it has no table "_s + table.name;
         QStringList columns;
-        for (const QString& name :
-             file.texts(u"SELECT name FROM pragma_table_info("_s + literal(table.name) + u')'))
+        for (const QString& name : file.texts(u"SELECT name FROM pragma_table_info("_s +
+                                                  SqliteFile::literal(table.name) + u')',
+                                              failure))
             columns << name.toLower();
         for (const ColumnDefinition& column : table.columns)
             if (!columns.contains(column.name.toLower()))
@@ -79,42 +38,96 @@ QString missingPart(ReadOnlyFile& file) {
     return QString();
 }
 
+// The sentence for a file the database could not read.
+QString unreadable(const QString& path, const SqliteOutcome& failure) {
+    switch (failure.code & 0xff) {
+    case SQLITE_NOTADB:
+        return u"The file "_s + path + u" is not a catalogue."_s;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return u"The file "_s + path + u" cannot be read ("_s + failure.message + u")."_s;
+    default:
+        return u"The file "_s + path + u" is damaged ("_s + failure.message + u")."_s;
+    }
+}
+
 } // namespace
 
 std::optional<QString> problem(const QString& path, Depth depth) {
-    QFile raw(path);
-    if (!QFileInfo(path).isFile() || !raw.open(QIODevice::ReadOnly))
+    const QFileInfo info(path);
+    if (!info.isFile())
         return u"The file "_s + path + u" cannot be read."_s;
-    if (raw.read(16) != QByteArrayView("SQLite format 3\0", 16))
+    // The database takes an empty file for an empty database; a catalogue is never empty.
+    if (info.size() == 0)
         return u"The file "_s + path + u" is not a catalogue."_s;
-    raw.close();
-    ReadOnlyFile file(path, depth != Depth::Layout);
-    const QString damaged = u"The file "_s + path + u" is damaged ("_s;
-    if (!file.error().isEmpty())
-        return damaged + file.error() + u")."_s;
-    if (depth != Depth::Layout) {
-        const QStringList check = file.texts(depth == Depth::Full ? u"PRAGMA integrity_check"_s
-                                                                  : u"PRAGMA quick_check"_s);
-        if (!file.error().isEmpty())
-            return damaged + file.error() + u")."_s;
-        if (check != QStringList{u"ok"_s})
-            return damaged + check.value(0) + u")."_s;
+    if (depth == Depth::Layout) {
+        QString refusal;
+        const std::unique_ptr<SqliteHandle> file = openInUse(path, refusal);
+        if (!file)
+            return refusal;
+        return problem(*file, path, depth);
     }
-    const QString missing = missingPart(file);
-    if (!file.error().isEmpty())
-        return damaged + file.error() + u")."_s;
+    SqliteHandle file(path, SqliteAccess::Unchanging, 0);
+    return problem(file, path, depth);
+}
+
+std::optional<QString> problem(SqliteHandle& file, const QString& path, Depth depth) {
+    SqliteOutcome failure;
+    if (depth != Depth::Layout) {
+        const QStringList check = file.texts(
+            depth == Depth::Full ? u"PRAGMA integrity_check"_s : u"PRAGMA quick_check"_s, failure);
+        if (!failure.ok())
+            return unreadable(path, failure);
+        if (check != QStringList{u"ok"_s})
+            return u"The file "_s + path + u" is damaged ("_s + check.value(0) + u")."_s;
+    }
+    const QString missing = missingPart(file, failure);
+    if (!failure.ok())
+        return unreadable(path, failure);
     if (!missing.isEmpty())
         return u"The file "_s + path + u" is not a catalogue of this program: "_s + missing + u'.';
-    const QStringList version = file.texts(u"SELECT max(Version) FROM SchemaVersion"_s);
+    const QStringList version = file.texts(u"SELECT max(Version) FROM SchemaVersion"_s, failure);
     if (!version.isEmpty() && version.first().toInt() > CatalogueSchema::Version)
         return u"The file "_s + path + u" was written by a newer version of this program."_s;
     return std::nullopt;
 }
 
+std::unique_ptr<SqliteHandle> openInUse(const QString& path, QString& refusal) {
+    // A live catalogue is briefly locked whole while its writer folds the write-ahead log back
+    // into it (at a checkpoint or on closing): that is waited for, not taken for damage.
+    auto file = std::make_unique<SqliteHandle>(path, SqliteAccess::ReadOnly,
+                                               CatalogueDatabase::DefaultLockWaitMs);
+    const SqliteOutcome first = file->exec(u"SELECT count(*) FROM sqlite_master"_s);
+    if (first.ok())
+        return file;
+    // Reading a catalogue in its journal mode needs its shared index file beside it, which
+    // read-only storage cannot hold.
+    if ((first.code & 0xff) == SQLITE_CANTOPEN && SqliteFile::onReadOnlyStorage(path)) {
+        if (SqliteFile::hasLogBeside(path)) {
+            refusal = u"The file "_s + path +
+                      u" is on read-only storage, and the changes in its write-ahead log "_s +
+                      path +
+                      u"-wal cannot be read there; copy both files to writable "
+                      u"storage first."_s;
+            return nullptr;
+        }
+        file = std::make_unique<SqliteHandle>(path, SqliteAccess::Unchanging, 0);
+        const SqliteOutcome unchanging = file->exec(u"SELECT count(*) FROM sqlite_master"_s);
+        if (unchanging.ok())
+            return file;
+        refusal = unreadable(path, unchanging);
+        return nullptr;
+    }
+    refusal = unreadable(path, first);
+    return nullptr;
+}
+
 qint64 productCount(const QString& path) {
-    ReadOnlyFile file(path, true);
-    const QStringList count = file.texts(u"SELECT count(*) FROM Products"_s);
-    return file.error().isEmpty() && count.size() == 1 ? count.first().toLongLong() : -1;
+    SqliteHandle file(path, SqliteAccess::Unchanging, 0);
+    SqliteOutcome failure;
+    const QStringList count = file.texts(u"SELECT count(*) FROM Products"_s, failure);
+    return failure.ok() && count.size() == 1 ? count.first().toLongLong() : -1;
 }
 
 } // namespace tovin::CatalogueCheck

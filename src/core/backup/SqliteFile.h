@@ -1,21 +1,16 @@
 #pragma once
 
+#include "core/backup/SqliteHandle.h"
+
 #include <QString>
 
 // Small file-level steps the backups share, done through connections of their own.
 namespace tovin::SqliteFile {
 
+using Outcome = SqliteOutcome;
+using Access = SqliteAccess;
+
 // The database's answer to one statement run on its own connection to the file.
-struct Outcome {
-    int code = 0; // the database's result code, 0 for success
-    QString message;
-    QString firstValue; // the first column of the first row the statement gave
-    bool ok() const { return code == 0; }
-    bool busy() const;
-};
-
-enum class Access { ReadWrite, ReadOnly, Unchanging };
-
 Outcome run(const QString& path, Access access, const QString& sql);
 
 // A text as an SQL string literal.
@@ -26,5 +21,11 @@ void removeWithJournals(const QString& path);
 
 // Puts the folder itself on disk, so that a rename in it lasts.
 void syncFolder(const QString& folder);
+
+// Whether the file lies on storage mounted read-only (asked of the file system, not the file).
+bool onReadOnlyStorage(const QString& path);
+
+// Whether a write-ahead log with content lies beside the database file.
+bool hasLogBeside(const QString& path);
 
 } // namespace tovin::SqliteFile
