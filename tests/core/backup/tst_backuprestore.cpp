@@ -347,6 +347,27 @@ private slots:
         QCOMPARE(second.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
     }
 
+    // A copy written with pages of another size than the catalogue's is restored all the same;
+    // the catalogue keeps its page size and its journal mode.
+    void restoreOfACopyWithAnotherPageSize() {
+        const QString copy = m_dir.filePath(u"small-pages.mde"_s);
+        makeCatalogue(copy, u"OLD"_s, 300);
+        execRaw(copy, "PRAGMA journal_mode = DELETE; PRAGMA page_size = 1024; VACUUM");
+        QCOMPARE(
+            SqliteFile::run(copy, SqliteFile::Access::Unchanging, u"PRAGMA page_size"_s).firstValue,
+            u"1024"_s);
+        const QString size =
+            SqliteFile::run(m_catalogue, SqliteFile::Access::ReadOnly, u"PRAGMA page_size"_s)
+                .firstValue;
+        QVERIFY(size != u"1024"_s);
+        BackupRestore::restore(copy, m_catalogue);
+        CatalogueDatabase db(m_catalogue);
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM Products"_s).toInt(), 300);
+        QCOMPARE(db.scalar(u"PRAGMA page_size"_s).toString(), size);
+        QCOMPARE(db.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+        QCOMPARE(db.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+    }
+
     // A journal the catalogue left behind (the program was stopped while writing) is not read
     // into the restored file, whose pages it does not describe.
     void journalLeftBesideTheCatalogueIsNotAppliedToTheCopy() {
