@@ -48,9 +48,17 @@ void takeInCopy(const QString& copy, const QString& prepared, const QString& cat
     if (logged) {
         source.keepLogOnClose();
         source.exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
-        if (const auto first = source.exec(u"SELECT count(*) FROM sqlite_master"_s); first.busy())
+        const auto first = source.exec(u"SELECT count(*) FROM sqlite_master"_s);
+        if (first.busy())
             refuse(catalogue, u"The copy "_s + copy +
                                   u" is in use by another program; close it and restore again."_s);
+        // A file that is no database, or a damaged one, is told as such by the check below.
+        if (!first.ok() && (first.code & 0xff) != SQLITE_NOTADB &&
+            (first.code & 0xff) != SQLITE_CORRUPT)
+            refuse(catalogue, u"The copy "_s + copy + u" and its write-ahead log "_s + copy +
+                                  u"-wal cannot be read together here ("_s + first.message +
+                                  u"); copy both files to a folder you may write to and "
+                                  u"restore from there."_s);
     }
     if (const auto problem = CatalogueCheck::problem(source, copy, CatalogueCheck::Depth::Full))
         refuse(catalogue, *problem);
