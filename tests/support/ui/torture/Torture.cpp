@@ -160,6 +160,8 @@ private:
             parts << u"screens closed"_s;
         if (wave.openProducts)
             parts << u"Products opened"_s;
+        if (wave.windowBackup)
+            parts << u"the window backs up"_s;
         if (wave.monkeySteps > 0)
             parts << u"%1 monkey steps"_s.arg(wave.monkeySteps);
         return parts.join(u"; "_s);
@@ -192,6 +194,8 @@ private:
             m_window.closeScreens();
         if (wave.openProducts)
             m_window.openProducts();
+        if (wave.windowBackup)
+            say(u"  "_s + m_window.backUp());
         if (wave.monkeySteps <= 0)
             return {};
         std::optional<monkey::Replay> replay;

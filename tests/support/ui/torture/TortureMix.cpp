@@ -43,6 +43,7 @@ Entry Wave::toEntry() const {
     entry.set(u"n"_s, number)
         .set(u"close"_s, qint64(closeScreens))
         .set(u"open"_s, qint64(openProducts))
+        .set(u"backup"_s, qint64(windowBackup))
         .set(u"monkeySteps"_s, monkeySteps)
         .set(u"monkeySeed"_s, QString::number(monkeySeed));
     return entry;
@@ -53,6 +54,7 @@ Wave Wave::fromEntry(const Entry& entry) {
     wave.number = entry.number(u"n"_s, 0);
     wave.closeScreens = entry.number(u"close"_s, 0) != 0;
     wave.openProducts = entry.number(u"open"_s, 0) != 0;
+    wave.windowBackup = entry.number(u"backup"_s, 0) != 0;
     wave.monkeySteps = entry.number(u"monkeySteps"_s, 0);
     wave.monkeySeed = entry.value(u"monkeySeed"_s).toULongLong();
     return wave;
@@ -176,6 +178,7 @@ Wave Mix::next(const Model& model, const QList<int>& copies) {
         wave.monkeySteps = 1 + bounded(6);
         wave.monkeySeed = m_random.generate64();
     }
+    wave.windowBackup = bounded(6) == 0;
     // A restore goes ahead only while nothing else has the catalogue open: half the time the
     // window lets it, with its screens closed and left alone.
     if (restoring && bounded(2) == 0) {

@@ -14,6 +14,7 @@ struct Wave {
     QList<Command> commands;
     bool closeScreens = false;
     bool openProducts = false;
+    bool windowBackup = false; // the window writes a backup copy in its own process
     int monkeySteps = 0;
     quint64 monkeySeed = 0;
 

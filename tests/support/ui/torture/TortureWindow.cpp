@@ -1,8 +1,10 @@
 #include "support/ui/torture/TortureWindow.h"
 
+#include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/RecordSet.h"
+#include "core/shell/RunTimeError.h"
 #include "support/core/CliRun.h"
 #include "support/ui/torture/TortureCommand.h"
 #include "ui/data/RecordScreen.h"
@@ -12,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -72,6 +75,17 @@ void Window::openProducts() {
     m_main.openChildScreen(u"Products"_s, u"mnuDataProducts"_s);
 }
 
+QString Window::backUp() {
+    try {
+        return u"the window's copy "_s + CatalogueBackup::write(m_catalogue,
+                                                                CatalogueBackup::today(),
+                                                                m_work + u"/window-copies"_s);
+    } catch (const RunTimeError& error) {
+        // A backup that fails is told and the work goes on, in the window as here.
+        return u"the window's backup failed: "_s + error.description();
+    }
+}
+
 QStringList Window::deletedDescriptors() const {
     QStringList deleted;
     const QDir fds(u"/proc/self/fd"_s);
@@ -129,6 +143,9 @@ QStringList Window::noteSeenByAnotherProcess(const QString& text) {
             how = u"a record set of the window's process"_s;
             stockNo = writeNoteOwnRecordSet(text);
         }
+    } catch (const std::exception& error) {
+        std::printf("  window note not written: %s\n", error.what());
+        return {};
     } catch (...) {
         // The window refused the write (the catalogue busy with another program's write, or
         // the monkey left the row locked): nothing to read back.
@@ -148,6 +165,9 @@ QStringList Window::noteSeenByAnotherProcess(const QString& text) {
                 u"(it reads: %4)"_s.arg(how, text, stockNo,
                                         QString::fromUtf8(fileBytes(out)).trimmed().left(200))};
     QFile::remove(out);
+    std::printf("  window note on %s, written through %s, seen by an export\n", qPrintable(stockNo),
+                qPrintable(how));
+    std::fflush(stdout);
     return {};
 }
 

@@ -30,6 +30,9 @@ public:
     // As File > Restore From Backup does before it restores: every screen closes.
     void closeScreens();
     void openProducts();
+    // A backup copy written by this process, as File > Back Up Now writes it, while the screens
+    // keep the catalogue open. What became of it, for the log.
+    QString backUp();
 
     // Descriptors of this process that lead to the catalogue's files, deleted since.
     QStringList deletedDescriptors() const;
