@@ -18,14 +18,14 @@ namespace tovin {
 
 namespace {
 
-const QStringList& journalSuffixes() {
+const QStringList& partJournalSuffixes() {
     static const QStringList suffixes{u"-journal"_s, u"-wal"_s, u"-shm"_s};
     return suffixes;
 }
 
 // Whether the path still names the file open on `descriptor`: a cleaner that took the lock
 // between our creating the file and locking it has removed it.
-bool namesOpenFile(const QString& path, int descriptor) {
+bool pathNamesDescriptor(const QString& path, int descriptor) {
     struct stat opened {};
     struct stat named {};
     return ::fstat(descriptor, &opened) == 0 &&
@@ -33,7 +33,7 @@ bool namesOpenFile(const QString& path, int descriptor) {
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-QString randomTag() {
+QString randomPartTag() {
     static const QString letters =
         u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"_s;
     QString tag;
@@ -48,14 +48,14 @@ PartFile::PartFile(const QString& target) {
     const QFileInfo info(target);
     const QString stem = info.absolutePath() + u"/."_s + info.fileName() + u'.';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = stem + randomTag() + u".part"_s;
+        const QString path = stem + randomPartTag() + u".part"_s;
         const int descriptor = ::open(QFile::encodeName(path).constData(),
                                       O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (descriptor < 0 && errno == EEXIST)
             continue;
         if (descriptor < 0)
             break;
-        if (::flock(descriptor, LOCK_EX) == 0 && namesOpenFile(path, descriptor)) {
+        if (::flock(descriptor, LOCK_EX) == 0 && pathNamesDescriptor(path, descriptor)) {
             m_path = path;
             m_descriptor = descriptor;
             return;
@@ -77,7 +77,7 @@ PartFile::~PartFile() {
 
 void PartFile::discard() {
     QFile::remove(m_path);
-    for (const QString& suffix : journalSuffixes())
+    for (const QString& suffix : partJournalSuffixes())
         QFile::remove(m_path + suffix);
 }
 
@@ -95,8 +95,8 @@ QStringList PartFile::removeLeftovers(const QString& folder, const QRegularExpre
             continue;
         // A writer still running holds the lock; it is removed only while held here, so a
         // writer that locks it next sees its name gone and starts again.
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && namesOpenFile(path, descriptor)) {
-            for (const QString& suffix : journalSuffixes())
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && pathNamesDescriptor(path, descriptor)) {
+            for (const QString& suffix : partJournalSuffixes())
                 QFile::remove(path + suffix);
             if (QFile::remove(path))
                 removed << path;

@@ -12,7 +12,7 @@ namespace tovin {
 namespace {
 
 // Streams `size` bytes of a file SQLite has open into `into`.
-bool copyFile(sqlite3_file* file, QFile& into) {
+bool copyThroughDatabase(sqlite3_file* file, QFile& into) {
     sqlite3_int64 size = 0;
     if (!file || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         return false;
@@ -120,13 +120,13 @@ bool SqliteHandle::copyBytesTo(const QString& target, QString& failure) {
         sqlite3_file_control(m_handle, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
     }
     QFile main(target);
-    if (!main.open(QIODevice::WriteOnly) || !copyFile(file, main)) {
+    if (!main.open(QIODevice::WriteOnly) || !copyThroughDatabase(file, main)) {
         failure = u"the file could not be read whole"_s;
         return false;
     }
     if (log && log->pMethods) {
         QFile logCopy(target + u"-wal"_s);
-        if (!logCopy.open(QIODevice::WriteOnly) || !copyFile(log, logCopy)) {
+        if (!logCopy.open(QIODevice::WriteOnly) || !copyThroughDatabase(log, logCopy)) {
             failure = u"its write-ahead log could not be read whole"_s;
             return false;
         }
