@@ -145,22 +145,36 @@ private slots:
     }
 
     // A backup or restore killed while it writes its hidden copy leaves that file behind; the
-    // next run removes it, and a killed restore leaves the catalogue as it was.
+    // next run removes it. A restore killed even while it writes into the catalogue leaves the
+    // catalogue as it was.
     void killedRunLeavesNothingForTheNext_data() {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("partFolder"); // where its hidden copy is written
-        QTest::newRow("backup") << u"backup --db @db --to @dir/copies"_s << u"copies"_s;
-        QTest::newRow("restore") << u"restore --db @dir/shop.mde --from @db"_s << QString();
+        QTest::addColumn<QString>("watched"); // the file whose growth shows the run at work
+        QTest::newRow("backup") << u"backup --db @db --to @dir/copies"_s << u"copies/.part"_s;
+        QTest::newRow("restore, taking in the copy")
+            << u"restore --db @dir/shop.mde --from @db"_s << u".part"_s;
+        QTest::newRow("restore, writing into the catalogue")
+            << u"restore --db @dir/shop.mde --from @db"_s << u"shop.mde-wal"_s;
     }
     void killedRunLeavesNothingForTheNext() {
         QFETCH(QString, command);
-        QFETCH(QString, partFolder);
+        QFETCH(QString, watched);
         const QString folder = m_dir.filePath(u"killed"_s);
         QDir(folder).removeRecursively();
         QVERIFY(QDir().mkpath(folder + u"/copies"_s));
         const QString catalogue = newCatalogue(folder + u"/shop.mde"_s, u"NOW"_s, 10);
         const QStringList arguments = line(command, {{u"@db"_s, m_large}, {u"@dir"_s, folder}});
-        const QString watched = partFolder.isEmpty() ? folder : folder + u'/' + partFolder;
+        // A hidden part file in a folder, or a file by its name.
+        const bool part = watched.endsWith(u".part"_s);
+        const QString watchedFolder = QFileInfo(folder + u'/' + watched).absolutePath();
+        const auto atWork = [&] {
+            if (!part)
+                return QFileInfo(folder + u'/' + watched).size() > (1 << 20);
+            for (const QString& name : hiddenFiles(watchedFolder))
+                if (name.endsWith(u".part"_s) && QFileInfo(watchedFolder + u'/' + name).size() > 0)
+                    return true;
+            return false;
+        };
         bool landed = false;
         // A kill may come after the end on a fast machine; a few tries land one inside.
         for (int attempt = 0; attempt < 5 && !landed; ++attempt) {
@@ -168,9 +182,7 @@ private slots:
             run.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
             QVERIFY(run.waitForStarted());
             while (run.state() == QProcess::Running && !landed) {
-                for (const QString& name : hiddenFiles(watched))
-                    if (name.endsWith(u".part"_s) && QFileInfo(watched + u'/' + name).size() > 0)
-                        landed = true;
+                landed = atWork();
                 if (!landed)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
@@ -179,14 +191,16 @@ private slots:
             QVERIFY(run.waitForFinished(60000));
             landed = landed && run.exitStatus() == QProcess::CrashExit;
         }
-        QVERIFY2(landed, "no kill landed while the hidden copy was written");
-        QVERIFY(!hiddenFiles(watched).isEmpty());
+        QVERIFY2(landed, "no kill landed while the run was at work");
+        QVERIFY(!hiddenFiles(watchedFolder).isEmpty());
         QCOMPARE(test::productCount(catalogue), qint64(10));
         QCOMPARE(CatalogueDatabase(catalogue).scalar(u"PRAGMA integrity_check"_s).toString(),
                  u"ok"_s);
         const test::CliRun again = test::runProgram(arguments);
         QVERIFY2(again.status == 0, qPrintable(again.err));
-        QCOMPARE(hiddenFiles(watched), QStringList());
+        QCOMPARE(hiddenFiles(watchedFolder), QStringList());
+        if (command.startsWith(u"restore"_s))
+            QCOMPARE(test::productCount(catalogue), qint64(150000));
         QCOMPARE(hiddenFiles(folder + u"/Backups"_s), QStringList());
     }
 };
