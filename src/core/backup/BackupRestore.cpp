@@ -36,10 +36,13 @@ namespace {
 // memory, no index file made) and left as it was, log and all.
 void takeInCopy(const QString& copy, const QString& prepared, const QString& catalogue) {
     const QFileInfo info(copy);
-    if (!info.isFile() || info.size() == 0)
-        refuse(catalogue, CatalogueCheck::problem(copy, CatalogueCheck::Depth::Layout)
-                              .value_or(u"The file "_s + copy + u" cannot be read."_s));
     const bool logged = SqliteFile::hasLogBeside(copy);
+    // The database takes an empty file for an empty database; a catalogue is never empty, but
+    // its pages may all still be in its log.
+    if (!info.isFile())
+        refuse(catalogue, u"The file "_s + copy + u" cannot be read."_s);
+    if (info.size() == 0 && !logged)
+        refuse(catalogue, u"The file "_s + copy + u" is not a catalogue."_s);
     if (logged && SqliteFile::onReadOnlyStorage(copy))
         refuse(catalogue, u"Beside the copy "_s + copy + u" lies its write-ahead log "_s + copy +
                               u"-wal with changes that cannot be read on read-only storage; "

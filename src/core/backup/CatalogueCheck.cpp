@@ -52,14 +52,19 @@ QString unreadable(const QString& path, const SqliteOutcome& failure) {
     }
 }
 
+// The database takes an empty file for an empty database; a catalogue is never empty, but its
+// pages may all still be in its log.
+bool emptyWithoutLog(const QString& path) {
+    return QFileInfo(path).size() == 0 && !SqliteFile::hasLogBeside(path);
+}
+
 } // namespace
 
 std::optional<QString> problem(const QString& path, Depth depth) {
     const QFileInfo info(path);
     if (!info.isFile())
         return u"The file "_s + path + u" cannot be read."_s;
-    // The database takes an empty file for an empty database; a catalogue is never empty.
-    if (info.size() == 0)
+    if (emptyWithoutLog(path))
         return u"The file "_s + path + u" is not a catalogue."_s;
     if (depth == Depth::Layout) {
         QString refusal;
@@ -94,6 +99,10 @@ std::optional<QString> problem(SqliteHandle& file, const QString& path, Depth de
 }
 
 std::unique_ptr<SqliteHandle> openInUse(const QString& path, QString& refusal) {
+    if (emptyWithoutLog(path)) {
+        refusal = u"The file "_s + path + u" is not a catalogue."_s;
+        return nullptr;
+    }
     // A live catalogue is briefly locked whole while its writer folds the write-ahead log back
     // into it (at a checkpoint or on closing): that is waited for, not taken for damage.
     auto file = std::make_unique<SqliteHandle>(path, SqliteAccess::ReadOnly,
