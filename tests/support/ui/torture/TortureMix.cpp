@@ -164,13 +164,16 @@ Wave Mix::next(const Model& model, const QList<int>& copies) {
     Wave wave;
     wave.number = ++m_waves;
     QSet<int> families;
-    int newFamily = model.nextFamily;
+    // A family number is never used twice, even when a restore took the family's products
+    // away before the model heard of them.
+    int newFamily = qMax(model.nextFamily, m_nextFamily);
     bool restoring = false;
     const int wanted = 1 + bounded(4);
     for (int tries = 0; wave.commands.size() < wanted && tries < 20; ++tries)
         if (const std::optional<Command> command =
                 choose(model, copies, families, newFamily, restoring))
             wave.commands << *command;
+    m_nextFamily = newFamily;
     // As File > Restore From Backup does; restores beside open screens are refused.
     wave.closeScreens = bounded(8) == 0;
     wave.openProducts = !wave.closeScreens && bounded(6) == 0;

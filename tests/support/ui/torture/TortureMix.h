@@ -44,6 +44,7 @@ private:
     QRandomGenerator m_random;
     QList<int> m_weights;
     int m_nextCommand = 1;
+    int m_nextFamily = 1;
     int m_waves = 0;
 };
 
