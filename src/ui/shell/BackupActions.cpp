@@ -3,6 +3,7 @@
 #include "core/backup/BackupRestore.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
+#include "core/data/OpenCatalogues.h"
 #include "core/shell/CatalogueOffers.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
@@ -107,6 +108,13 @@ bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
         notice(u"A screen could not be closed, so nothing was restored."_s,
                MessageIcon::Exclamation);
         return false;
+    }
+    // A task still working on the catalogue in this window would be taken for another program.
+    if (OpenCatalogues::holding(catalogue)) {
+        notice(u"The catalogue is still open in this window (a task still works on it), so "
+               u"nothing was restored. Try again when it has finished."_s,
+               MessageIcon::Exclamation);
+        return true;
     }
     BusyCursor busy;
     try {

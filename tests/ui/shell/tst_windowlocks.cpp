@@ -13,10 +13,13 @@
 #include "ui/shell/FrmTip.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -173,6 +176,56 @@ private slots:
         QCOMPARE(reopened.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         QCOMPARE(reopened.scalar(u"SELECT Notes FROM Products WHERE StockNo = 'AB12'"_s).toString(),
                  u"typed in the window"_s);
+    }
+
+    // File > Restore replaces nothing while the catalogue is still open: by a task of the window
+    // itself (told as such), or by another program (told as such); the catalogue stays as it was.
+    void restoreFromTheWindowWaitsForNoOne_data() {
+        QTest::addColumn<bool>("inThisWindow");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("a task of the window") << true << u"still open in this window"_s;
+        QTest::newRow("another program") << false << u"in use by another program"_s;
+    }
+    void restoreFromTheWindowWaitsForNoOne() {
+        QFETCH(bool, inThisWindow);
+        QFETCH(QString, told);
+        m_main = std::make_unique<FrmMain>();
+        m_main->setExitHandler([] {});
+        m_main->MDIForm_Load();
+        m_prompts->answerMessage(MessageAnswer::Ok);
+        entry(u"mnuFileBackup"_s)->trigger();
+        {
+            CatalogueDatabase catalogueNow(catalogue());
+            catalogueNow.run(u"DELETE FROM Products WHERE StockNo = 'AB12'"_s);
+        }
+        std::unique_ptr<CatalogueDatabase> task;
+        QProcess other;
+        if (inThisWindow) {
+            task = std::make_unique<CatalogueDatabase>(catalogue());
+        } else {
+            // Another program keeps the catalogue open while it waits for its input.
+            other.start(u"sqlite3"_s, {catalogue()});
+            QVERIFY(other.waitForStarted());
+            other.write("SELECT count(*) FROM Products;\n");
+            QVERIFY(other.waitForReadyRead(10000));
+        }
+        QTimer::singleShot(0, this, [] {
+            auto* dialog = qobject_cast<BackupListDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* list = dialog->findChild<QTreeWidget*>(u"lstBackups"_s);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        m_prompts->answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
+        entry(u"mnuFileRestore"_s)->trigger();
+        const QString shown = m_prompts->shownTexts().last();
+        QVERIFY2(shown.contains(told), qPrintable(shown));
+        if (!inThisWindow) {
+            other.closeWriteChannel();
+            QVERIFY(other.waitForFinished(10000));
+        }
+        task.reset();
+        m_main.reset();
+        QCOMPARE(test::productCount(catalogue(), u"StockNo = 'AB12'"_s), qint64(0));
     }
 };
 
