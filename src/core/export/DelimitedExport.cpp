@@ -88,13 +88,16 @@ QString valueText(const QVariant& value, ColumnKind kind) {
 }
 
 // True when every character of `text` survives the single-byte code page: a character it lacks
-// would be written as a substitute byte and read back as something else.
-bool fitsCodePage(const QString& text, QStringEncoder& encoder, QStringDecoder& decoder) {
+// would be written as a substitute byte and read back as something else. Each check has
+// converters of its own: resetState() leaves the error mark of an earlier failure in place,
+// which would blame every later product with a non-ASCII character.
+bool fitsCodePage(const QString& text) {
     const bool plain =
         std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
     if (plain)
         return true;
-    encoder.resetState();
+    QStringEncoder encoder("windows-1252");
+    QStringDecoder decoder("windows-1252");
     const QByteArray bytes = encoder.encode(text);
     return !encoder.hasError() && QString(decoder.decode(bytes)) == text;
 }
@@ -238,10 +241,7 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     OutputWriter file(path, OutputRules{db.path()});
     const bool codePage = m_encoding == Encoding::Windows1252;
     QStringEncoder encoder(codePage ? "windows-1252" : "UTF-8");
-    // A second pair only for the check, so its error state never touches what is written.
-    QStringEncoder checkEncoder(codePage ? "windows-1252" : "UTF-8");
-    QStringDecoder decoder(codePage ? "windows-1252" : "UTF-8");
-    if (!encoder.isValid() || !checkEncoder.isValid() || !decoder.isValid())
+    if (!encoder.isValid())
         throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                            u"This system has no Windows-1252 converter"_s);
 
@@ -268,7 +268,7 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
             const QString text = line(values);
             // The whole selection is looked through, so the refusal can say how many products
             // are affected; once one is found the rest is no longer written.
-            if (codePage && !fitsCodePage(text, checkEncoder, decoder)) {
+            if (codePage && !fitsCodePage(text)) {
                 if (++unencodable <= NamedItems)
                     named << valueText(row.value(StockNoColumn, info.at(StockNoColumn).kind),
                                        info.at(StockNoColumn).kind);

@@ -191,6 +191,13 @@ private slots:
             << QStringList{u"Ωmega"_s, u"Pen"_s, u"日本"_s, u"Yardım"_s, u"Łódź"_s} << stockAndName
             << u"4 products hold characters Windows-1252 cannot hold (A1, A3, "
                u"A4, ...)"_s;
+        // A failed check must not colour the products after it.
+        QTest::newRow("emoji first, accents after")
+            << QStringList{u"Gift \U0001F381"_s, u"Caf\u00e9"_s, u"Pen"_s, u"Cr\u00e8me"_s}
+            << stockAndName << u"1 product holds characters Windows-1252 cannot hold (A1);"_s;
+        QTest::newRow("accents around one emoji")
+            << QStringList{u"Caf\u00e9"_s, u"Pen"_s, u"\U0001F600"_s, u"Cr\u00e8me"_s, u"\u00c5s"_s}
+            << stockAndName << u"1 product holds characters Windows-1252 cannot hold (A3);"_s;
         QTest::newRow("only in a column not exported")
             << QStringList{u"日本"_s} << QList<int>{PC::StockNo} << QString();
         QTest::newRow("euro and accents fit")
