@@ -73,6 +73,7 @@ public:
             if (!failures.isEmpty())
                 failures.last() += u" (after wave %1)"_s.arg(wave->number);
         }
+        sayModel();
         result.passed = failures.isEmpty();
         if (result.passed) {
             m_log.discard();
@@ -84,6 +85,23 @@ public:
     }
 
 private:
+    // How much of the catalogue the run could still judge exactly at its end.
+    void sayModel() const {
+        QMap<QString, int> reasons;
+        int runs = 0;
+        for (const Family& family : m_model.families) {
+            runs += int(family.stack.size());
+            if (family.loose)
+                ++reasons[family.looseWhy.section(u' ', 0, 3)];
+        }
+        QStringList why;
+        for (auto it = reasons.cbegin(); it != reasons.cend(); ++it)
+            why << u"%1x %2"_s.arg(it.value()).arg(it.key());
+        say(u"TORTURE_MODEL=%1 families, %2 runs standing, loose: %3"_s.arg(m_model.families.size())
+                .arg(runs)
+                .arg(why.isEmpty() ? u"none"_s : why.join(u"; "_s)));
+    }
+
     std::optional<Wave> nextWave() {
         if (!m_options.replay)
             return m_mix.next(m_model, copies());

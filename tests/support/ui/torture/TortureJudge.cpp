@@ -72,6 +72,8 @@ void Judge::judgeExit(const Launched& launched, QStringList& failures) const {
         return;
     if (launched.crashed && launched.killed)
         return;
+    if (launched.status == 2 && !launched.killed && launched.err.trimmed().isEmpty())
+        failures << launched.command.describe() + u" ended with status 2 without saying why"_s;
     if (launched.crashed || (launched.status != 0 && launched.status != 2))
         failures << u"%1 ended with %2: %3"_s.arg(
             launched.command.describe(),
