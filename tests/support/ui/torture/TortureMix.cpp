@@ -155,7 +155,7 @@ std::optional<Command> Mix::choose(const Model& model, const QList<int>& copies,
     }
     command.version = command.id;
     if (bounded(5) == 0)
-        command.killMs = 20 + bounded(700);
+        command.killMs = 10 + bounded(400);
     ++m_nextCommand;
     return command;
 }
