@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ProductSelection.h"
+#include "core/import/Divider.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
 #include "core/storage/StorageStatement.h"
@@ -193,6 +194,15 @@ void DelimitedExport::setColumns(const QList<int>& columns) {
     std::sort(m_columns.begin(), m_columns.end());
 }
 
+std::optional<QString> DelimitedExport::dividerRefusal(const QString& divider) {
+    // The import's own rule for a typed divider: what it refuses could never be read back.
+    if (divider.isEmpty() || Divider::fromTypedText(divider))
+        return std::nullopt;
+    return u"The divider "_s + divider +
+           u" could not be read back: a divider is one or two characters other than a double "_s
+           u"quote or a line break (or comma, tab, spaces or bracket); nothing was written."_s;
+}
+
 QString DelimitedExport::divider() const {
     return m_divider.isEmpty() ? u","_s : m_divider;
 }
@@ -234,6 +244,8 @@ ImportOutcome DelimitedExport::run(CatalogueDatabase& db, const QString& path,
     if (info.size() < ProductsColumnCount)
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The Products table of this catalogue lacks columns"_s);
+    if (const std::optional<QString> refusal = dividerRefusal(m_divider))
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall, *refusal);
     // The rows are read in stock-number order before the file is touched, so a search that
     // cannot be used leaves an earlier export in place.
     ProductSelection selection(db, m_searchWhere);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tovin {
 
@@ -59,6 +60,10 @@ public:
     // Columns 1 to 30 to write (any order, repeats ignored); an empty list writes empty lines.
     void setColumns(const QList<int>& columns);
     const QList<int>& columns() const { return m_columns; }
+    // Why the program's own import could not read a file written with `divider` back (a
+    // double quote, a line break, or more than two characters), or nothing when it can; an
+    // empty divider is a comma. run() refuses such a divider before the file is touched.
+    static std::optional<QString> dividerRefusal(const QString& divider);
     // An empty divider is a comma.
     void setDivider(const QString& divider) { m_divider = divider; }
     QString divider() const;

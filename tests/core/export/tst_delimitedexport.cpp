@@ -160,6 +160,41 @@ private slots:
         QCOMPARE(readFile(path), writableFolder ? "earlier\r\n"_ba : "<missing>"_ba);
     }
 
+    // A divider the import could not read back is refused before the file is touched; every
+    // divider the import takes is written.
+    void dividers_data() {
+        QTest::addColumn<QString>("divider");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("double quote") << u"\""_s << false;
+        QTest::newRow("quote after a semicolon") << u";\""_s << false;
+        QTest::newRow("line feed") << u"\n"_s << false;
+        QTest::newRow("carriage return") << u"\r"_s << false;
+        QTest::newRow("three characters") << u";;;"_s << false;
+        QTest::newRow("empty is a comma") << QString() << true;
+        QTest::newRow("tab") << u"\t"_s << true;
+        QTest::newRow("two spaces") << u"  "_s << true;
+        QTest::newRow("two characters") << u"||"_s << true;
+        QTest::newRow("single quote") << u"'"_s << true;
+    }
+    void dividers() {
+        QFETCH(QString, divider);
+        QFETCH(bool, readable);
+        QCOMPARE(!DelimitedExport::dividerRefusal(divider), readable);
+        TestCatalogue catalogue;
+        catalogue.add(1, u"A1"_s, {{PC::ProdName, u"Pen"_s}});
+        const QString path = test::writeFile(catalogue.filePath(u"keep.txt"_s), "earlier\r\n");
+        DelimitedExport exporter;
+        exporter.setColumns({PC::StockNo, PC::ProdName});
+        exporter.setDivider(divider);
+        if (!readable) {
+            QVERIFY_THROWS_EXCEPTION(RunTimeError, exporter.run(catalogue.db(), path));
+            QCOMPARE(readFile(path), "earlier\r\n"_ba);
+            return;
+        }
+        exporter.run(catalogue.db(), path);
+        QCOMPARE(readFile(path), "A1"_ba + exporter.divider().toUtf8() + "Pen\r\n"_ba);
+    }
+
     void windows1252() {
         TestCatalogue catalogue;
         catalogue.add(1, u"A1"_s, {{PC::ProdName, u"Café €5"_s}});
