@@ -22,7 +22,11 @@ struct SharedState {
     QString WebAddress;       // address the web browser screen opens
     QString SupplierUserName; // member name handed to the supplier's web shop log-in
     QString SupplierPassword; // member password handed to the supplier's web shop log-in
-    float SupplierTaxRate = 0;
+    // The tax rate of the order being made, as a fraction (0.06 for 6 %), as the supplier's row
+    // holds it. Money counts a double rate by the digits it is written with, so 0.06 taxes
+    // 10.25 at 0.615 exactly; a narrower type would make it 0.0599999986 and lose the cent that
+    // half rounds to.
+    double SupplierTaxRate = 0;
 
     // Flags one screen sets and another waits for or tests.
     bool FirstActivation = false;

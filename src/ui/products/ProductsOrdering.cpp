@@ -230,7 +230,7 @@ void Products::fillOrderLine(OrderLineRequest& request) {
     boxes.fees = request.line.fees;
     boxes.shipping = request.line.shipping;
     request.orders->fillCatalogueLine(boxes);
-    shared().SupplierTaxRate = float(request.terms.taxRate);
+    shared().SupplierTaxRate = request.terms.taxRate;
 }
 
 // The user checks the line on the orders screen and saves or cancels it there.
