@@ -18,7 +18,8 @@ QString programHelp() {
                    u"  --app-folder DIR  use DIR as the program folder instead of the folder of\n"
                    u"                    the executable\n"
                    u"  --settings FILE   keep the window and screen settings in FILE\n"
-                   u"  --help            show this text\n\n"
+                   u"  --help            show this text\n"
+                   u"  --version         show the program's version\n\n"
                    u"Commands:\n"_s;
     for (const BatchCommand& command : batchCommands())
         text += u"  %1%2\n"_s.arg(command.name.leftJustified(10), command.summary);
@@ -45,6 +46,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         const QString option = rest.first();
         if (option == u"--help"_s || option == u"-h"_s || option == u"help"_s) {
             out << programHelp();
+            return ExitOk;
+        }
+        if (option == u"--version"_s) {
+            out << "tovin-catalog (Tovin's Catalog) " << TOVIN_VERSION << '\n';
             return ExitOk;
         }
         if (isProgramOption(option)) {

@@ -59,8 +59,12 @@ int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         // Each value given is checked; the last one counts.
         for (const QString& columns : args.values(u"columns"_s))
             exporter.setColumns(parseColumns(columns));
-        if (args.isSet(u"divider"_s))
-            exporter.setDivider(dividerFromWord(args.value(u"divider"_s)));
+        if (args.isSet(u"divider"_s)) {
+            const QString divider = dividerFromWord(args.value(u"divider"_s));
+            if (const std::optional<QString> refusal = DelimitedExport::dividerRefusal(divider))
+                throw CommandRefusal{*refusal};
+            exporter.setDivider(divider);
+        }
         if (args.isSet(u"where"_s))
             exporter.setSearchWhere(args.value(u"where"_s));
         for (const QString& encoding : args.values(u"encoding"_s))
@@ -104,7 +108,8 @@ BatchCommand exportCommand() {
             u"                   20 OutStock, 21 Disco, 22 Orderable, 23 Inventory, 24 OnOrder,\n"
             u"                   25 ReOrder, 26 NoSold, 27 Ship1, 28 Ship2, 29 Notes, 30 Taxable\n"
             u"  --divider D      comma (the default), tab, spaces (two spaces), bracket (\"]\")\n"
-            u"                   or any text\n"
+            u"                   or one or two other characters (not a double quote or a\n"
+            u"                   line break, which the import could not read back)\n"
             u"  --where COND     only the products matching COND, a condition as the search\n"
             u"                   screens write them, e.g. \"Supplier = 'Acme' and Retail > 10\"\n"
             u"  --encoding E     utf-8 (the default) or windows-1252 for older programs; a\n"

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -164,7 +165,8 @@ private slots:
     void helpDescribesEachCommand_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("words"); // separated by "|"
-        QTest::newRow("program") << QString() << u"create|import|backup|restore|--app-folder"_s;
+        QTest::newRow("program") << QString()
+                                 << u"create|import|backup|restore|--app-folder|--version"_s;
         QTest::newRow("import") << u"import"_s
                                 << u"--db|--source|--divider|--start-line|--map|--table|"
                                    u"--supplier-file|--edit-only|--skip-discontinued|--supplier|"
@@ -194,6 +196,24 @@ private slots:
         QCOMPARE(r.status, 0);
         for (const QString& word : words.split(u'|'))
             QVERIFY2(r.out.contains(word), qPrintable(word));
+    }
+
+    // The program's name and the version it was built as, on one line, whatever comes after.
+    void versionIsTold_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("alone") << u"--version"_s;
+        QTest::newRow("before a command") << u"--version reorder --db @dir/none.mde"_s;
+    }
+    void versionIsTold() {
+        QFETCH(QString, arguments);
+        if (onServer())
+            QSKIP("the version reads no catalogue");
+        const CliRun r = run(arguments);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        static const QRegularExpression versionLine(
+            u"^tovin-catalog \\(Tovin's Catalog\\) [0-9]+\\.[0-9]+(\\.[0-9]+)*\n$"_s);
+        QVERIFY2(versionLine.match(r.out).hasMatch(), qPrintable(r.out));
     }
 
     void createsEmptyAndDemoCatalogues_data() {
@@ -422,6 +442,12 @@ private slots:
             u"restore --db @dir/existing.mde --from @dir/existing.mde"_s, unchanged);
         row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
             u"tovin-catalog restore: "_s);
+        // The import could not read a file with these dividers back.
+        const QString readBack = u"could not be read back"_s;
+        row("export with a quote as divider",
+            u"export --db @demo --out @dir/out.txt --columns 2,3 --divider \""_s, readBack);
+        row("export with a divider of three characters",
+            u"export --db @demo --out @dir/notes.txt --columns 2,3 --divider ;;;"_s, readBack);
         // No Access file of the test data holds a catalogue: each is refused by name.
         row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
             u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
