@@ -222,13 +222,20 @@ void applyRunChoices(const ImportRequest& request, ImportOptions& options, Impor
 
 constexpr qsizetype MaxRepeatedLines = 20;
 
-// After the totals: the values passed over, the stock numbers found on several lines, and what
-// a trial run would have done.
+// A mapping whose stock number no item reaches would import nothing and still succeed.
+void requireStockNumberInReach(const std::optional<QString>& refusal) {
+    if (refusal)
+        throw CommandRefusal{*refusal + u"\n(give the stock number's position with --map POS=2)"_s};
+}
+
+// After the totals: the prices left as they were, the stock numbers found on several lines, and
+// what a trial run would have done. A trial names every price it kept, as it does the changes.
 void printReport(const ImportRequest& request, const ImportOutcome& outcome,
                  const ImportReport& report, QTextStream& out) {
-    if (outcome.passedOver > 0)
-        out << "Passed over " << outcome.passedOver
-            << " money values without a number (the stored values were kept)\n";
+    for (const QString& line : ImportMessages::pricesLeftBlock(
+             outcome.passedOver, outcome.passedOverNamed,
+             request.dryRun ? ImportReport::Kept : ImportMessages::PricesNamed))
+        out << line << '\n';
     for (const QString& line : outcome.repeated.mid(0, MaxRepeatedLines))
         out << line << '\n';
     if (outcome.repeatedCount > MaxRepeatedLines)
@@ -243,8 +250,6 @@ void printReport(const ImportRequest& request, const ImportOutcome& outcome,
     out << "Would add: " << report.addedCount << '\n';
     for (const QString& stock : report.added)
         out << "   " << stock << '\n';
-    for (const QString& value : report.passedOver)
-        out << "   Passed over: " << value << '\n';
 }
 
 QString noteFor(const ImportRequest& request, const QString& defaultNote) {
@@ -297,6 +302,7 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
                              u"\n(give the mapping with --map POS=CODE,...)"_s};
     session.mapping().setMap(request.map ? *request.map : last->map);
     requireStockNumber(session.mapping());
+    requireStockNumberInReach(session.stockNumberOutOfReach());
     session.setEditOnly(request.editOnly);
     session.setSupplier(request.supplier);
     session.setNote(noteFor(request, session.noteDefault()));
@@ -387,6 +393,7 @@ int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) 
     else if (import->isTovinDatabase())
         import->mapping().setMap(FixedMappings::tovinDatabaseMap());
     requireStockNumber(import->mapping());
+    requireStockNumberInReach(import->stockNumberOutOfReach());
     if (import->isEmpty())
         throw CommandRefusal{ImportMessages::emptyDatabase()};
     import->setEditOnly(request.editOnly);
@@ -473,8 +480,9 @@ BatchCommand importCommand() {
         u"  --decimal-comma      prices are written 1.234,50: \".\" groups thousands and \",\"\n"
         u"                       is the decimal point (30,36 is 30.36)\n"
         u"  --dry-run            do the whole import, print the totals, the first 200\n"
-        u"                       changes, the products it would add and the values it\n"
-        u"                       would pass over, then undo it: nothing is changed\n"
+        u"                       changes, the products it would add and the prices it\n"
+        u"                       would leave as they were, then undo it: nothing is\n"
+        u"                       changed\n"
         u"  --mapping-from-last  take the start line, divider and mapping last used for a\n"
         u"                       file of this name (by the import screen or this command);\n"
         u"                       refused when the first item has another number of fields\n\n"
@@ -482,9 +490,11 @@ BatchCommand importCommand() {
         u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
         u"or whose commas and points do not make one (44,38 without --decimal-comma:\n"
         u"thousands separators stand only between groups of three digits) leaves the\n"
-        u"stored price alone and is counted as passed over. When most prices of the\n"
-        u"first 100 items only make sense with a decimal comma, the import stops before\n"
-        u"writing anything and asks for --decimal-comma.\n\n"
+        u"stored price alone (a new product gets 0, as for a price not given); such\n"
+        u"prices are counted and named after the totals, with their line, and in the\n"
+        u"run's entry of the history. When most prices of the first 100 items only make\n"
+        u"sense with a decimal comma, the import stops before writing anything and asks\n"
+        u"for --decimal-comma.\n\n"
         u"Lines with the same stock number make one product, imported once: a later\n"
         u"line's fields win, an empty one keeps an earlier line's value. Each such\n"
         u"stock number is named after the totals.\n\n"
@@ -496,7 +506,8 @@ BatchCommand importCommand() {
         u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
         u"Prints a progress line every 1000 items and ends with the totals:\n"
         u"  Total Checked: N   Total Added: N   Total Edited: N\n"
-        u"A missing file, an unusable divider, a missing stock-number mapping, a damaged\n"
+        u"A missing file, an unusable divider, a missing stock-number mapping or one past\n"
+        u"every field of the first 100 items (every column of a table), a damaged\n"
         u"database, a read-only catalogue or a bad argument changes nothing and ends with\n"
         u"exit status 2. A value or item the catalogue refuses is passed over and named\n"
         u"on the error output; the rest of the file is read. When the catalogue itself\n"

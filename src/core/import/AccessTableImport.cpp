@@ -99,18 +99,32 @@ QString AccessTableImport::noteDefault(const QDate& today) const {
     return ImportMessages::noteDefault(today, bareFileName());
 }
 
+std::optional<QString> AccessTableImport::stockNumberOutOfReach() const {
+    const int stockIndex = m_mapping.map().stockFieldIndex();
+    if (m_table.isEmpty() || stockIndex < 0)
+        return std::nullopt;
+    // Every row of a table has its columns: the first rows have as many as the table.
+    const int columns = m_database.columnNames(m_table).size();
+    if (stockIndex < columns)
+        return std::nullopt;
+    return ImportMessages::stockNumberPastFields(stockIndex, columns, true);
+}
+
 ImportOutcome AccessTableImport::run(CatalogueDatabase& db, const ProgressCallback& progress) {
     if (m_table.isEmpty())
         throw RunTimeError(ErrorNumber::InvalidProcedureCall, u"No table chosen yet"_s);
     if (!m_mapping.hasStockNumber())
         throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                            ImportMessages::stockNumberRequired());
+    if (const std::optional<QString> refusal = stockNumberOutOfReach())
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall, *refusal);
     ImportOptions options = m_options;
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
     options.runKind = JournalRun::AccessTable;
     options.runSource = m_path + u" ("_s + m_table + u')';
     ProductImporter importer(db, m_mapping.map(), options);
     importer.setProgress(progress, rowCount());
+    importer.setPlacesAreRows(true);
     // A first reading finds the stock numbers that stand on several rows.
     RepeatedStockNumbers repeats(RepeatedStockNumbers::Place::Rows);
     qsizetype position = 0;

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tovin {
 
@@ -64,8 +65,12 @@ public:
     void setSupplier(const QString& supplier) { m_options.supplier = supplier; }
     ImportOptions& options() { return m_options; }
 
-    // Adds and edits the rows; raises a RunTimeError without a chosen table or a field mapped
-    // to the stock number.
+    // When the column mapped to the stock number lies past the table's columns: the message that
+    // refuses the run, which would import no row.
+    std::optional<QString> stockNumberOutOfReach() const;
+
+    // Adds and edits the rows; raises a RunTimeError, with nothing written or recorded, without
+    // a chosen table, without a field mapped to the stock number or with it out of reach.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
 
 private:

@@ -228,6 +228,39 @@ QString progress(const QString& stockNumber, int checked, int added, int edited)
            u"   New: "_s + QString::number(added) + u"   Edited: "_s + QString::number(edited);
 }
 
+QString stockNumberPastFields(int position, int fieldCount, bool columns) {
+    const QString what = columns ? u"column"_s : u"field"_s;
+    return u"The stock number is mapped to "_s + what + u" "_s + QString::number(position) +
+           u" (counted from 0), but the first items have only "_s + QString::number(fieldCount) +
+           u" "_s + what + (fieldCount == 1 ? QString() : u"s"_s) +
+           u": no item would be imported. Nothing was written."_s;
+}
+
+QString pricesLeft(qint64 count) {
+    return count == 1 ? u"1 price left as it was"_s
+                      : QString::number(count) + u" prices left as they were"_s;
+}
+
+QString priceLeft(qsizetype place, bool rows, const QString& stockNumber, const QString& column,
+                  const QString& value) {
+    const QString where =
+        place < 0 ? QString()
+                  : (rows ? u"row "_s : u"line "_s) + QString::number(place + 1) + u": "_s;
+    return where + stockNumber + u" "_s + column + u" '"_s + value + u"'"_s;
+}
+
+QStringList pricesLeftBlock(qint64 count, const QStringList& named, int most) {
+    if (count <= 0)
+        return {};
+    QStringList block{pricesLeft(count) + u':'};
+    for (const QString& name : named.mid(0, most))
+        block << u"   "_s + name;
+    const qint64 shown = qMin<qint64>(most, named.size());
+    if (count > shown)
+        block << u"   and "_s + QString::number(count - shown) + u" more"_s;
+    return block;
+}
+
 QString totals(int checked, int added, int edited) {
     return u"Total Checked: "_s + QString::number(checked) + u"   Total Added: "_s +
            QString::number(added) + u"   Total Edited: "_s + QString::number(edited);

@@ -83,6 +83,9 @@ QString mappingField(int number, int count, const QString& label);
 QString mappingDiscontinuedQuestion();
 // Critical message when no field was mapped to the stock number.
 QString stockNumberRequired();
+// Critical message when the stock number is mapped to `position` (counted from 0) but no item
+// of the first ones reaches it: their most fields are `fieldCount`. Nothing would be imported.
+QString stockNumberPastFields(int position, int fieldCount, bool columns = false);
 
 // Window caption while a file is read.
 QString gettingInformationFrom(const QString& bareFileName);
@@ -102,6 +105,19 @@ QString repeatedStockNumber(const QString& stockNumber, const QList<qsizetype>& 
 // Yes/no question when most prices of the first items only make sense with a decimal comma
 // (`sign` is the first such price): Yes reads them so.
 QString decimalCommaQuestion(const QString& sign);
+
+// Money values that held no number: "3 prices left as they were" (one: "1 price left as it
+// was"). A stored product keeps its price; a new one gets the column's default, as every new
+// product does.
+QString pricesLeft(qint64 count);
+// One of them: "line 4: S2 Retail '20,95'" (`place` counted from 0; a database's rows as "row").
+QString priceLeft(qsizetype place, bool rows, const QString& stockNumber, const QString& column,
+                  const QString& value);
+// The most of them named where a run is told (the command line, the journal of runs).
+inline constexpr int PricesNamed = 20;
+// The block told after a run's totals: pricesLeft(count) and a colon, then the first `named` on
+// lines of their own, then how many more there were. Empty for none.
+QStringList pricesLeftBlock(qint64 count, const QStringList& named, int most = PricesNamed);
 
 // Status line after each item, and the totals at the end.
 QString progress(const QString& stockNumber, int checked, int added, int edited);

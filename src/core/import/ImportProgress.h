@@ -31,10 +31,11 @@ using ProgressCallback = std::function<bool(const ImportProgress&)>;
 // How a task ended.
 struct ImportOutcome {
     ImportCounts counts;
-    QString totals;         // the closing status line ("Total Checked: ...")
-    bool cancelled = false; // stopped by the progress callback
-    int errors = 0;         // values or rows refused along the way (each reported)
-    qint64 passedOver = 0;  // money values without a number, left as they were
+    QString totals;              // the closing status line ("Total Checked: ...")
+    bool cancelled = false;      // stopped by the progress callback
+    int errors = 0;              // values or rows refused along the way (each reported)
+    qint64 passedOver = 0;       // money values without a number, left as they were
+    QStringList passedOverNamed; // the first of them (ImportMessages::priceLeft)
     // Stock numbers found on more than one item (only the last was imported): how many, and the
     // messages naming the first of them (see RepeatedStockNumbers).
     qint64 repeatedCount = 0;

@@ -20,6 +20,7 @@
 #include "core/text/ValueText.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QStringList>
 #include <limits>
 
@@ -156,6 +157,7 @@ QString ProductImporter::editedNote(const QString& note, const QDate& today,
 bool ProductImporter::process(ImportItem& item, qint64 progressValue) {
     Waiting waiting;
     waiting.progressValue = progressValue;
+    waiting.place = m_place;
     if (takesPart(item)) {
         waiting.kind = Waiting::Kind::Item;
         waiting.stockNumber = item.field(m_stockIndex);
@@ -269,21 +271,11 @@ void ProductImporter::addRow(const ImportItem& item) {
     m_mask = 0;
     QVariant storage;
     bool supplierGiven = false;
-    // A price the supplier left blank, or wrote as no number ("N/A"), is not known yet: the
-    // column's default of 0 would show the new product as free. Another field of the item may
-    // still give it.
-    auto leaveUnknown = [&](int code) {
-        if (MappingCodes::isNumeric(code) && !(m_mask & bit(code))) {
-            m_write[code] = QVariant();
-            m_mask |= bit(code);
-        }
-    };
     auto take = [&](int code, const QString& raw) {
         const std::optional<QString> value = ImportValueRules::convert(
             code, raw, ImportValueRules::Target::NewRow, m_options.decimalComma);
         if (!value) {
             passOver(code, raw);
-            leaveUnknown(code);
             return;
         }
         if (!toStorage(code, *value, storage))
@@ -293,10 +285,8 @@ void ProductImporter::addRow(const ImportItem& item) {
     };
     for (const MappedField& field : m_fields) {
         const QString& raw = item.field(field.position);
-        if (raw.isEmpty()) {
-            leaveUnknown(field.code);
+        if (raw.isEmpty())
             continue;
-        }
         supplierGiven |= field.code == MappingCodes::Supplier;
         take(field.code, raw);
     }
@@ -355,8 +345,13 @@ StorageStatement& ProductImporter::insertStatement(quint32 mask, int rows) {
 
 void ProductImporter::passOver(int code, const QString& raw) {
     ++m_passedOver;
+    const QString named =
+        ImportMessages::priceLeft(m_writing ? m_writing->place : -1, m_placesAreRows, m_stockNumber,
+                                  m_columns[code].name, raw);
+    if (m_passedOverNamed.size() < ImportReport::Kept)
+        m_passedOverNamed.append(named);
     if (m_options.report)
-        m_options.report->addPassedOver(m_stockNumber, m_columns[code].name, raw);
+        m_options.report->addPassedOver(named);
 }
 
 void ProductImporter::reportError(const RunTimeError& error) {
@@ -385,8 +380,13 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
         cancelled = true;
     sendHeld();
     const ImportCounts totals = counts();
+    // The values left as they were are named under the totals, so that the run's entry still
+    // tells which prices to look at once the screen or the command's output is gone.
     if (m_run && m_transaction)
-        m_run->setTotals(ImportMessages::totals(totals.checked, totals.added, totals.edited));
+        m_run->setTotals(
+            (QStringList{ImportMessages::totals(totals.checked, totals.added, totals.edited)} +
+             ImportMessages::pricesLeftBlock(m_passedOver, m_passedOverNamed))
+                .join(u'\n'));
     if (m_transaction) {
         // A trial run's transaction rolls back as it goes.
         if (!m_options.dryRun)
@@ -402,6 +402,7 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
     outcome.cancelled = cancelled;
     outcome.errors = m_errors;
     outcome.passedOver = m_passedOver;
+    outcome.passedOverNamed = m_passedOverNamed;
     outcome.repeatedCount = m_repeats.count();
     outcome.repeated = m_repeats.messages(ImportReport::Kept);
     return outcome;
@@ -470,6 +471,8 @@ ImportOutcome ProductImporter::importFile(CatalogueDatabase& db, const QString& 
 
 bool ProductImporter::processInOrder(ImportItem& item, qsizetype position, qint64 progressValue) {
     const QString stockNumber = item.field(m_stockIndex);
+    m_place = position;
+    const auto forget = qScopeGuard([this] { m_place = -1; });
     if (!m_repeats.isRepeated(stockNumber))
         return process(item, progressValue);
     const QString key = RepeatedStockNumbers::key(stockNumber);

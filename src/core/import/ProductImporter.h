@@ -47,7 +47,11 @@ class TextFile;
 //
 // Not found: passed over with editOnly, otherwise a new row keyed one past the largest PID,
 // holding the mapped non-empty values; its Notes get the note and " - Added This Item" when the
-// note is not empty. It counts as added and checked.
+// note is not empty. A money column the item gives no number for gets the column's default of 0,
+// as every new product's unset money columns do. It counts as added and checked.
+//
+// A money value without a number is left as it was (a new product's as the default) and named,
+// with its line or row, in the outcome and in the run's entry in the journal of runs.
 //
 // A block added to Notes starts on a line of its own, after the notes stored or imported.
 //
@@ -83,6 +87,8 @@ public:
     // file, names them; processInOrder then holds back the earlier items of each until its last
     // comes, and imports that one with its fields laid over theirs. finish() names them.
     void setRepeats(RepeatedStockNumbers repeats) { m_repeats = std::move(repeats); }
+    // The positions processInOrder is given are rows of a table, not lines of a file.
+    void setPlacesAreRows(bool rows) { m_placesAreRows = rows; }
     // process() for the item at `position` (its line or row, as `repeats` counts them).
     bool processInOrder(ImportItem& item, qsizetype position, qint64 progressValue);
     int stockIndex() const { return m_stockIndex; }
@@ -158,6 +164,7 @@ private:
         ImportItem item;
         QString stockNumber;
         qint64 progressValue = 0;
+        qsizetype place = -1;  // the item's line or row, when processInOrder was told it
         bool lookedUp = false; // false when the lookup was refused
         bool found = false;
         qint64 rowId = 0;
@@ -296,6 +303,9 @@ private:
     qint64 m_rowsEdited = 0;
     int m_errors = 0;
     qint64 m_passedOver = 0;
+    QStringList m_passedOverNamed; // the first ImportReport::Kept of them
+    qsizetype m_place = -1;        // of the item processInOrder hands to process()
+    bool m_placesAreRows = false;
 
     ProgressCallback m_progressCallback;
     ImportProgress m_progress;

@@ -97,6 +97,7 @@ ImportOutcome SupplierFileImport::runOutcome(const QList<ImportOutcome>& lists) 
         run.cancelled = run.cancelled || list.cancelled;
         run.errors += list.errors;
         run.passedOver += list.passedOver;
+        run.passedOverNamed += list.passedOverNamed;
         run.repeatedCount += list.repeatedCount;
         run.repeated += list.repeated;
     }

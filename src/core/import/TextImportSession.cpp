@@ -198,6 +198,21 @@ std::optional<QString> TextImportSession::decimalCommaSign() const {
     return ImportValueRules::decimalCommaSign(values);
 }
 
+std::optional<QString> TextImportSession::stockNumberOutOfReach() const {
+    const int stockIndex = m_mapping.map().stockFieldIndex();
+    if (!m_divider || stockIndex < 0)
+        return std::nullopt;
+    LineSource source = m_lines.from(m_startLine);
+    const FieldSplitter splitter(*m_divider);
+    ImportItem item;
+    int mostFields = 0;
+    for (int items = 0; items < FitItems && splitter.readItem(source, item); ++items)
+        mostFields = qMax(mostFields, item.fieldCount());
+    if (stockIndex < mostFields)
+        return std::nullopt;
+    return ImportMessages::stockNumberPastFields(stockIndex, mostFields);
+}
+
 bool TextImportSession::readyToRun() const {
     return m_divider.has_value() && m_mapping.hasStockNumber();
 }
@@ -212,6 +227,8 @@ ImportOutcome TextImportSession::run(CatalogueDatabase& db, const ProgressCallba
     if (!m_mapping.hasStockNumber())
         throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                            ImportMessages::stockNumberRequired());
+    if (const std::optional<QString> refusal = stockNumberOutOfReach())
+        throw RunTimeError(ErrorNumber::InvalidProcedureCall, *refusal);
     ImportOptions options = m_options;
     options.skipDiscontinued = options.skipDiscontinued || m_mapping.skipDiscontinued();
     options.runKind = JournalRun::TextImport;

@@ -123,11 +123,17 @@ public:
     // What to keep of this session for the next file of its kind.
     RememberedMapping remembered() const;
 
+    // When the field mapped to the stock number lies past every field of the first FitItems
+    // items (a supplier dropped a column, a slot added for nothing): the message that refuses
+    // the run, which would import no item. Needs the divider.
+    std::optional<QString> stockNumberOutOfReach() const;
+
     // True once the divider is chosen and a field is mapped to the stock number.
     bool readyToRun() const;
     QString caption() const;
     // Adds and edits the rows, reading the file again as it goes (see
-    // ProductImporter::importFile); raises a RunTimeError when the session is not ready to run.
+    // ProductImporter::importFile); raises a RunTimeError, with nothing written or recorded,
+    // when the session is not ready to run or the stock number is out of reach.
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
 
 private:

@@ -140,6 +140,10 @@ QString line(const RunInfo& run) {
         text += u"  (undoes run %1)"_s.arg(run.undoOf);
     if (run.undoneBy != 0)
         text += u"  undone by run %1"_s.arg(run.undoneBy);
+    const qsizetype noteStart = run.totals.indexOf(u'\n');
+    if (noteStart >= 0)
+        for (const QString& note : run.totals.mid(noteStart + 1).split(u'\n'))
+            text += u"\n    "_s + note;
     return text;
 }
 

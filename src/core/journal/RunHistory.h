@@ -48,7 +48,9 @@ std::optional<RunInfo> run(CatalogueDatabase& db, qint64 number);
 // The rows of a run in the order it wrote them; at most `limit` lines (all with a negative one).
 QList<RowChange> rows(CatalogueDatabase& db, qint64 number, qsizetype limit = -1);
 
-// "12  2026-12-07 08:01  text import  /path/list.txt  3 added, 1 changed, 0 deleted"
+// "12  2026-12-07 08:01  text import  /path/list.txt  3 added, 1 changed, 0 deleted", followed
+// by the note the run left under its totals line (the prices an import left as they were), each
+// of its lines indented on a line of its own.
 QString line(const RunInfo& run);
 // "A100  Price: 1.5 -> 2.25"
 QString line(const RowChange& change);

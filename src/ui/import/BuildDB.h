@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -113,8 +114,11 @@ private:
     // When most prices of the file's first items only make sense with a decimal comma and the
     // box is not ticked, asks whether to read them so; Yes ticks the box.
     void askDecimalComma(TextImportSession& session);
-    // Lists the stock numbers found on several lines in the message box.
-    void showRepeatedStockNumbers(const ImportOutcome& outcome);
+    // The message box after a run: the prices left as they were and the repeated stock numbers.
+    void showRunNotes(const QStringList& notes);
+    // A mapping whose stock number no item reaches is refused before anything is written: the
+    // message is shown and stays in the status line. True when refused.
+    bool refuseStockNumberOutOfReach(const std::optional<QString>& refusal);
     // After mapping: OK imports, "Test Import" shows what the import would do first.
     bool confirmImport(const std::function<ImportOutcome(ImportReport*)>& trial);
     bool chooseSupplier(QString& supplier);

@@ -51,14 +51,23 @@ Prompts& promptsOrSilent() {
     return shared().prompts ? *shared().prompts : silent;
 }
 
-// What a run passed over, after its totals.
+// What a run left alone, after its totals: the prices without a number (named in the message
+// box, see runNotes) and the stock numbers on several lines.
 QString withPassedOver(const ImportOutcome& outcome) {
     QString line = outcome.totals;
     if (outcome.passedOver > 0)
-        line += u"   Passed Over (No Number): "_s + QString::number(outcome.passedOver);
+        line += u"   "_s + ImportMessages::pricesLeft(outcome.passedOver);
     if (outcome.repeatedCount > 0)
         line += u"   On Several Lines: "_s + QString::number(outcome.repeatedCount);
     return line;
+}
+
+// The lines the message box shows after a run: each price left as it was, with its line, and
+// each stock number found on several lines.
+QStringList runNotes(const ImportOutcome& outcome) {
+    return ImportMessages::pricesLeftBlock(outcome.passedOver, outcome.passedOverNamed,
+                                           ImportReport::Kept) +
+           outcome.repeated;
 }
 
 } // namespace
@@ -133,6 +142,8 @@ void BuildDB::importTextFile() {
     // The mapping step offers the box; a mapping taken from last time still needs it.
     chkDecimalComma->show();
     askDecimalComma(session);
+    if (refuseStockNumberOutOfReach(session.stockNumberOutOfReach()))
+        return;
     // Kept only once a run (or its trial) has read the file with it: a mapping given up at the
     // last question may well be a wrong one.
     const RememberedMapping remembered = session.remembered();
@@ -152,7 +163,7 @@ void BuildDB::importTextFile() {
     showWorkLayout();
     const ImportOutcome outcome = run(nullptr);
     if (self) {
-        showRepeatedStockNumbers(outcome);
+        showRunNotes(runNotes(outcome));
         endTask(withPassedOver(outcome));
     }
 }
@@ -168,11 +179,20 @@ void BuildDB::askDecimalComma(TextImportSession& session) {
         chkDecimalComma->setChecked(true);
 }
 
-void BuildDB::showRepeatedStockNumbers(const ImportOutcome& outcome) {
-    if (outcome.repeated.isEmpty())
+void BuildDB::showRunNotes(const QStringList& notes) {
+    if (notes.isEmpty())
         return;
-    txtMsg->setPlainText(outcome.repeated.join(ImportMessages::lineBreak()));
+    txtMsg->setPlainText(notes.join(ImportMessages::lineBreak()));
     Frame3->show();
+}
+
+bool BuildDB::refuseStockNumberOutOfReach(const std::optional<QString>& refusal) {
+    if (!refusal)
+        return false;
+    promptsOrSilent().notice(*refusal, MessageIcon::Critical);
+    Label1->setText(*refusal);
+    Label1->show();
+    return true;
 }
 
 void BuildDB::showPreview(TextImportSession& session) {
@@ -355,7 +375,7 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
         if (!self)
             return false;
         QStringList lines{u"TEST ONLY - Nothing Was Changed"_s, outcome.totals};
-        lines << u"Values Passed Over (No Number): "_s + QString::number(report.passedOverCount);
+        lines << ImportMessages::pricesLeft(report.passedOverCount);
         lines << u"Changes: "_s + QString::number(report.changeCount) +
                      (report.changeCount > ImportReport::Kept ? u" (the first 200)"_s : QString());
         lines << report.changes;
@@ -363,7 +383,7 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
         for (const QString& stock : report.added)
             lines << u"   Would Add: "_s + stock;
         for (const QString& value : report.passedOver)
-            lines << u"   Passed Over: "_s + value;
+            lines << u"   Left As It Was: "_s + value;
         Text1->clear();
         Text1->addItems(lines);
         Text1->show();
@@ -446,11 +466,8 @@ void BuildDB::importSupplierFiles() {
             break;
     }
     const ImportOutcome run = SupplierFileImport::runOutcome(outcomes);
-    if (files.size() > 1) {
-        // The status line holds the whole run; what each list did stays readable above it.
-        txtMsg->setPlainText(listLines.join(ImportMessages::lineBreak()));
-        Frame3->show();
-    }
+    // The status line holds the whole run; what each list did stays readable above it.
+    showRunNotes((files.size() > 1 ? listLines : QStringList()) + runNotes(run));
     endTask(withPassedOver(run));
 }
 
@@ -491,6 +508,8 @@ void BuildDB::importDatabase() {
         if (!mapFields(import.mapping(), import.bareFileName() + u':' + import.table()))
             return;
     }
+    if (refuseStockNumberOutOfReach(import.stockNumberOutOfReach()))
+        return;
     RememberedMapping remembered(import.bareFileName() + u':' + import.table());
     remembered.fieldCount = import.mapping().fieldCount();
     remembered.map = import.mapping().map();
@@ -519,8 +538,10 @@ void BuildDB::importDatabase() {
         return;
     showWorkLayout();
     const ImportOutcome outcome = run(nullptr);
-    if (self)
+    if (self) {
+        showRunNotes(runNotes(outcome));
         endTask(withPassedOver(outcome));
+    }
 }
 
 } // namespace tovin

@@ -191,6 +191,12 @@ private slots:
         row("import, prices need the decimal comma",
             "import --db @db --source @dir/euro.txt --divider tab --map 0=2,1=12",
             "--decimal-comma");
+        // A mapping no item reaches would import nothing and still succeed every night.
+        row("stock number past every field", "import --db @db --source @csv --map 1=3,99=2",
+            "mapped to field 99 (counted from 0), but the first items have only 3 fields");
+        row("stock number past every column",
+            "import --db @db --source @mdb --table Products --map 99=2",
+            "mapped to column 99 (counted from 0), but the first items have only 10 columns");
         row("import, remembered mapping missing",
             "import --db @db --source @csv --mapping-from-last", "no mapping is remembered");
     }
@@ -464,7 +470,7 @@ private slots:
         QVERIFY2(r.out.contains(u"Trial run: nothing was changed."_s), qPrintable(r.out));
         QVERIFY(r.out.contains(u"A1:    Changed: Cost1 From '5' To '5.25'"_s));
         QVERIFY(r.out.contains(u"   C3\n"_s));
-        QVERIFY(r.out.contains(u"Passed over: B2: Cost1 'auf Anfrage'"_s));
+        QVERIFY(r.out.contains(u"1 price left as it was:\n   line 3: B2 Cost1 'auf Anfrage'\n"_s));
         QCOMPARE(catalogueSnapshot(catalogue), before);
 
         r = run(u"import --db @db --source @dir/p.csv --start-line 1 --divider ; "
@@ -504,6 +510,37 @@ private slots:
         QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949729"_s), u"303600"_s);
         QCOMPARE(productValue(catalogue, u"Retail"_s, u"4949770"_s), u"857400"_s);
         QCOMPARE(productCount(catalogue, u"Retail > 100000000"_s), 0);
+    }
+
+    // Prices without a number are told as left alone and named with their line, after the totals
+    // and in the run's entry of the history; a new product's such price takes the default of
+    // its unmapped money columns.
+    void pricesLeftAreNamed() {
+        QTemporaryDir dir;
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
+        writeTestFile(
+            dir.filePath(u"prices.txt"_s),
+            "OLD-1\tPen\t14,50\nS2\tInk\t20,95\nS3\tCup\t3.00\nS4\tMug\t4.00\nS5\tLid\t5.00\n");
+        const CliRun r = run(
+            u"import --db @db --source @dir/prices.txt --divider tab --map 0=2,1=3,2=7"_s, shop);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QStringList told{u"2 prices left as they were:"_s,
+                               u"   line 1: OLD-1 Cost1 '14,50'"_s,
+                               u"   line 2: S2 Cost1 '20,95'"_s};
+        QCOMPARE(
+            r.outLines().mid(
+                r.outLines().indexOf(u"Total Checked: 5   Total Added: 4   Total Edited: 1"_s) + 1),
+            told);
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"OLD-1"_s), u"50000"_s);
+        QVERIFY(!productValue(catalogue, u"Cost1"_s, u"S2"_s).isEmpty());
+        QCOMPARE(productValue(catalogue, u"Cost1"_s, u"S2"_s),
+                 productValue(catalogue, u"Cost2"_s, u"S2"_s));
+        const CliRun history = run(u"history --db @db"_s, shop);
+        QVERIFY2(history.status == 0, qPrintable(history.err));
+        QCOMPARE(
+            history.outLines().mid(1),
+            (QStringList{u"    "_s + told.at(0), u"    "_s + told.at(1), u"    "_s + told.at(2)}));
     }
 
     // A stock number on two lines is named and imported once, from the later line; importing

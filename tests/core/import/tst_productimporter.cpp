@@ -2,9 +2,11 @@
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
+#include "core/import/ImportMessages.h"
 #include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
+#include "core/journal/RunHistory.h"
 #include "core/storage/StorageStatement.h"
 #include "support/core/RefusingTrigger.h"
 #include "support/core/TestCatalogue.h"
@@ -91,6 +93,49 @@ Q_DECLARE_METATYPE(tovin::FieldMap)
 class ProductImporterTest : public QObject {
     Q_OBJECT
 private slots:
+    // Money values without a number are named with the line they came from, counted from the
+    // file's first line, for edited and new products alike; the run's entry in the journal keeps
+    // them under its totals.
+    void pricesLeftAreNamed_data() {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<int>("startLine");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("edited and new")
+            << "E1,Pen,call\nN1,Ink,3\nN2,Cup,ask\n"_ba << 0
+            << QStringList{u"line 1: E1 Cost1 'call'"_s, u"line 3: N2 Cost1 'ask'"_s};
+        QTest::newRow("after a heading line")
+            << "Stock,Name,Cost\nN1,Ink,N/A\n"_ba << 1 << QStringList{u"line 2: N1 Cost1 'N/A'"_s};
+        // A stock number on several lines is imported at its last line, its price from an
+        // earlier one.
+        QTest::newRow("repeated stock number") << "R1,Ink,call\nN1,Cup,2\nR1,Ink,\n"_ba << 0
+                                               << QStringList{u"line 3: R1 Cost1 'call'"_s};
+        QTest::newRow("none") << "N1,Ink,2\n"_ba << 0 << QStringList{};
+    }
+    void pricesLeftAreNamed() {
+        QFETCH(QByteArray, lines);
+        QFETCH(int, startLine);
+        QFETCH(QStringList, named);
+        TestCatalogue catalogue;
+        catalogue.add(7, u"E1"_s, {{PC::Cost1, 5.0}});
+        const FieldMap map{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}};
+        const ImportOutcome outcome =
+            ProductImporter::importText(catalogue.db(), TextFile::decode(lines), startLine,
+                                        Divider::comma(), map, quietOptions(), {});
+        QCOMPARE(outcome.passedOver, named.size());
+        QCOMPARE(outcome.passedOverNamed, named);
+        const QList<RunHistory::RunInfo> runs = RunHistory::runs(catalogue.db());
+        QCOMPARE(runs.size(), 1);
+        QStringList entry = RunHistory::line(runs.first()).split(u'\n');
+        entry.removeFirst();
+        QStringList expected;
+        if (!named.isEmpty())
+            expected << u"    "_s + ImportMessages::pricesLeft(named.size()) + u':';
+        for (const QString& name : named)
+            expected << u"       "_s + name;
+        QCOMPARE(entry, expected);
+        QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"5"_s);
+    }
+
     // Lines "stock number, name, Cost1, OnSpecial, Catagory" imported into an empty catalogue
     // or one holding E1 (named Pen, Cost1 5, a line of notes): the totals told, and a column of
     // a product afterwards ("Stock.Column=value"). Edits and additions leave a line in the notes.
@@ -116,10 +161,14 @@ private slots:
             u"P1.Cost1=5"_s);
         row("price without a number keeps the stored one", true, "E1,,call\n", totals(1, 0, 0),
             u"E1.Cost1=5"_s);
-        row("price without a number on a new row stays empty, not 0", false, "P1,x,N/A\n",
-            totals(1, 1, 0), u"P1.Cost1="_s);
-        row("blank price on a new row stays empty", false, "P1,x,\n", totals(1, 1, 0),
-            u"P1.Cost1="_s);
+        // A new product's money columns the file gives no number for get the default, as those
+        // it does not map: one rule for every new product.
+        row("price without a number on a new row takes the default", false, "P1,x,N/A\n",
+            totals(1, 1, 0), u"P1.Cost1=0"_s);
+        row("blank price on a new row takes the default", false, "P1,x,\n", totals(1, 1, 0),
+            u"P1.Cost1=0"_s);
+        row("unmapped price on a new row takes the default", false, "P1,x,2\n", totals(1, 1, 0),
+            u"P1.Retail=0"_s);
         row("blank price, then the price on a later line", false, "P1,x,\nP1,x,3\n",
             totals(1, 1, 0), u"P1.Cost1=3"_s);
         row("blank yes/no on a new row keeps its default", false, "P1,x,2,\n", totals(1, 1, 0),
@@ -193,7 +242,7 @@ private slots:
         QCOMPARE(outcome.passedOver, 1);
         QCOMPARE(report.changes, QStringList{u"E1:    Changed: Cost1 From '3.89' To '4.25'"_s});
         QCOMPARE(report.added, QStringList{u"N1"_s});
-        QCOMPARE(report.passedOver, QStringList{u"E2: Cost1 'call'"_s});
+        QCOMPARE(report.passedOver, QStringList{u"line 2: E2 Cost1 'call'"_s});
         QCOMPARE(catalogue.count(), 2);
         QCOMPARE(catalogue.text(u"E1"_s, u"Cost1"_s), u"3.89"_s);
         QCOMPARE(catalogue.text(u"E1"_s, u"Notes"_s), QString());
@@ -318,13 +367,13 @@ private slots:
     void moneyMarks_data() {
         QTest::addColumn<QByteArray>("price");
         QTest::addColumn<bool>("decimalComma");
-        QTest::addColumn<QString>("cost"); // of P1; "" when the price was passed over
-        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << QString();
-        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << QString();
+        QTest::addColumn<QString>("cost"); // of P1; the default "0" when the price was left
+        QTest::newRow("decimal comma unticked") << "44,38"_ba << false << u"0"_s;
+        QTest::newRow("commas in every gap") << "1,2,3"_ba << false << u"0"_s;
         QTest::newRow("thousands") << "1,234.50"_ba << false << u"1234.5"_s;
         QTest::newRow("decimal comma") << "1.234,50"_ba << true << u"1234.5"_s;
-        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << QString();
-        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << QString();
+        QTest::newRow("decimal comma, commas for both") << "2,849,83"_ba << true << u"0"_s;
+        QTest::newRow("decimal comma, point for cents") << "12.50"_ba << true << u"0"_s;
     }
     void moneyMarks() {
         QFETCH(QByteArray, price);
@@ -338,11 +387,11 @@ private slots:
         const ImportOutcome outcome =
             importLines(catalogue, "P1\tx\t" + price + "\n", options, SimpleMap, Divider::tab());
         QCOMPARE(catalogue.text(u"P1"_s, u"Cost1"_s), cost);
-        const bool passedOver = cost.isEmpty();
+        const bool passedOver = cost == u"0"_s;
         QCOMPARE(outcome.passedOver, passedOver ? 1 : 0);
-        QCOMPARE(report.passedOver,
-                 passedOver ? QStringList{u"P1: Cost1 '"_s + QString::fromLatin1(price) + u"'"_s}
-                            : QStringList{});
+        QCOMPARE(report.passedOver, passedOver ? QStringList{u"line 1: P1 Cost1 '"_s +
+                                                             QString::fromLatin1(price) + u"'"_s}
+                                               : QStringList{});
     }
 
     void stockFileFields_data() {

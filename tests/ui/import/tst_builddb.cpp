@@ -495,15 +495,15 @@ private slots:
     }
 
     // A file whose prices only make sense with a decimal comma, imported with the box unticked:
-    // the screen asks; Yes ticks the box and reads the prices so, No passes them over.
+    // the screen asks; Yes ticks the box and reads the prices so, No leaves them as they were.
+    // The status line counts the prices left, and the message box names them with their lines.
     void decimalCommaIsProposed_data() {
         QTest::addColumn<bool>("yes");
         QTest::addColumn<qint64>("retail"); // of E2, as stored (ten-thousandths)
         QTest::addColumn<QString>("status");
         const QString totals = u"Total Checked: 3   Total Added: 3   Total Edited: 0   "_s;
-        QTest::newRow("yes") << true << qint64(12345000)
-                             << totals + u"Passed Over (No Number): 1"_s;
-        QTest::newRow("no") << false << qint64(0) << totals + u"Passed Over (No Number): 3"_s;
+        QTest::newRow("yes") << true << qint64(12345000) << totals + u"1 price left as it was"_s;
+        QTest::newRow("no") << false << qint64(0) << totals + u"3 prices left as they were"_s;
     }
     void decimalCommaIsProposed() {
         QFETCH(bool, yes);
@@ -529,6 +529,9 @@ private slots:
         QCOMPARE(dbValue(u"SELECT Retail FROM Products WHERE StockNo = 'E2'"_s).toLongLong(),
                  retail);
         QCOMPARE(label(screen.get()), status);
+        QVERIFY(control<QPlainTextEdit>(screen.get(), u"txtMsg"_s)
+                    ->toPlainText()
+                    .endsWith(u"\n   line 3: E3 Retail 'N/A'"_s));
     }
 };
 
