@@ -28,10 +28,16 @@ enum class Target { ExistingRow, NewRow };
 // With `decimalComma` the number is written the continental way: "." groups thousands and ","
 // is the decimal point ("1.234,50" -> "1234.50", "30,36" -> "30.36").
 //
-// A thousands separator counts only between groups of three digits after a first group of one
-// to three; a value whose marks do not fit ("44,38" without the decimal comma, "12.50" or
-// "2,849,83" with it) has no number either: guessing would store it at a hundred times, or a
-// thousandth of, its price.
+// Thousands may also be grouped with a blank (ordinary, no-break or narrow no-break: "1 234,50")
+// or an apostrophe ("1'234.50", also U+2019), one kind of mark throughout. A thousands mark
+// counts only between groups of three digits after a first group of one to three; a value whose
+// marks do not fit ("44,38" without the decimal comma, "12.50" or "2,849,83" with it, "12 50")
+// has no number either: guessing would store it at a hundred times, or a thousandth of, its
+// price. Other blanks are left out.
+//
+// A leading minus, a minus right after the number ("12,50-") or parentheses ("(12.50)") make
+// the number negative ("-12.50"); a sign marked twice, or a minus between two numbers ("12-15"),
+// leaves no number.
 std::optional<QString> numericValue(const QString& value, bool decimalComma = false);
 // Whether the money values of a file's first items ask for the decimal comma: when most of the
 // values that hold a price hold one only under the decimal comma ("44,38", "1.234,50", and
@@ -42,7 +48,8 @@ std::optional<QString> decimalCommaSign(const QStringList& moneyValues);
 // text whose first character is an upper-case Y, "False" for anything else.
 QString yesNoValue(const QString& value, Target target);
 // The value stored for a field mapped to `code`: numericValue, yesNoValue, or the text unchanged;
-// empty for a money value without a number.
+// empty for a money value without a number, and for a negative one: the money columns of the
+// import are costs and prices, which are never negative.
 std::optional<QString> convert(int code, const QString& value, Target target,
                                bool decimalComma = false);
 

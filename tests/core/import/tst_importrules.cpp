@@ -23,7 +23,6 @@ private slots:
         QTest::newRow("plain number kept") << u"12.50"_s << false << u"12.50"_s;
         QTest::newRow("trailing letters") << u"12.50abc"_s << false << u"12.5"_s;
         QTest::newRow("each after it") << u"12.50 ea"_s << false << u"12.5"_s;
-        QTest::newRow("negative") << u"-3"_s << false << u"-3"_s;
         QTest::newRow("thousands kept") << u"1,234.5"_s << false << u"1,234.5"_s;
         QTest::newRow("comma then letters") << u"1,2x"_s << false << u"-"_s;
         QTest::newRow("decimal comma unticked") << u"44,38"_s << false << u"-"_s;
@@ -35,7 +34,6 @@ private slots:
         QTest::newRow("euro and a blank") << u"€ 2.50"_s << false << u"2.50"_s;
         QTest::newRow("country letters") << u"US$ 3"_s << false << u"3"_s;
         QTest::newRow("pound with letters after") << u"£4.10 each"_s << false << u"4.1"_s;
-        QTest::newRow("minus before the sign") << u"-$5"_s << false << u"-5"_s;
         QTest::newRow("word") << u"call"_s << false << u"-"_s;
         QTest::newRow("not available") << u"N/A"_s << false << u"-"_s;
         QTest::newRow("sign without number") << u"$"_s << false << u"-"_s;
@@ -48,6 +46,27 @@ private slots:
         QTest::newRow("decimal comma, point for cents") << u"12.50"_s << true << u"-"_s;
         QTest::newRow("decimal comma, grouped thousand") << u"1.234"_s << true << u"1234"_s;
         QTest::newRow("decimal comma, leading comma") << u",5"_s << true << u".5"_s;
+        // Spreadsheets group thousands with no-break blanks, Swiss lists with apostrophes.
+        QTest::newRow("no-break space groups") << u"1\u00A0234,50"_s << true << u"1234.50"_s;
+        QTest::newRow("narrow no-break space groups")
+            << u"1\u202F234\u202F567,89"_s << true << u"1234567.89"_s;
+        QTest::newRow("no-break space, decimal point")
+            << u"1\u00A0234.50"_s << false << u"1234.50"_s;
+        QTest::newRow("Swiss apostrophe") << u"1'234.50"_s << false << u"1234.50"_s;
+        QTest::newRow("typographic apostrophe") << u"1\u2019234.50"_s << false << u"1234.50"_s;
+        QTest::newRow("apostrophe, decimal comma") << u"1'234,50"_s << true << u"1234.50"_s;
+        QTest::newRow("no-break space after euro") << u"€\u00A02,50"_s << true << u"2.50"_s;
+        QTest::newRow("no-break space before letters") << u"12.50\u00A0ea"_s << false << u"12.5"_s;
+        QTest::newRow("no-break spaces around") << u"\u00A012.50\u00A0"_s << false << u"12.50"_s;
+        QTest::newRow("no-break space, two digits after") << u"12\u00A050"_s << true << u"-"_s;
+        QTest::newRow("blank, two digits after") << u"12 50"_s << false << u"-"_s;
+        QTest::newRow("blank in the cents") << u"12.50 3"_s << false << u"-"_s;
+        QTest::newRow("two blanks in a group") << u"1  234,50"_s << true << u"-"_s;
+        QTest::newRow("apostrophe, two digits after") << u"12'50"_s << false << u"-"_s;
+        QTest::newRow("apostrophe after the number") << u"5' long"_s << false << u"5"_s;
+        QTest::newRow("points and blanks mixed") << u"1.234\u00A0567,00"_s << true << u"-"_s;
+        QTest::newRow("a blank within a group") << u"1.2 3,00"_s << true << u"-"_s;
+        QTest::newRow("blanks and commas mixed") << u"1 234,567.00"_s << false << u"-"_s;
     }
     void numericValue() {
         QFETCH(QString, value);
@@ -58,6 +77,45 @@ private slots:
                 QCOMPARE(
                     ImportValueRules::convert(code, value, target, decimalComma).value_or(u"-"_s),
                     stored);
+    }
+
+    // A credit is written with a minus before or after it or in parentheses. It is read as a
+    // negative number, and no money column of the import takes it; other columns keep the text.
+    void negativeAmounts_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QString>("read"); // "-" = no number
+        QTest::newRow("leading minus") << u"-3"_s << false << u"-3"_s;
+        QTest::newRow("minus before the sign") << u"-$5"_s << false << u"-5"_s;
+        QTest::newRow("trailing minus") << u"12,50-"_s << true << u"-12.50"_s;
+        QTest::newRow("grouped, trailing minus") << u"1.234,50-"_s << true << u"-1234.50"_s;
+        QTest::newRow("trailing minus after a blank") << u"12.50 -"_s << false << u"-12.50"_s;
+        QTest::newRow("trailing minus, letters") << u"12.50- ea"_s << false << u"-12.5"_s;
+        QTest::newRow("parentheses") << u"(12.50)"_s << false << u"-12.50"_s;
+        QTest::newRow("parentheses, decimal comma") << u"(1.234,50)"_s << true << u"-1234.50"_s;
+        QTest::newRow("parentheses around the sign") << u"($1,234.50)"_s << false << u"-1234.50"_s;
+        QTest::newRow("sign before parentheses") << u"€ (2,50)"_s << true << u"-2.50"_s;
+        QTest::newRow("parentheses and minus") << u"(-12.50)"_s << false << u"-"_s;
+        QTest::newRow("parentheses, minus after") << u"(12.50)-"_s << false << u"-"_s;
+        QTest::newRow("minus at both ends") << u"-12.50-"_s << false << u"-"_s;
+        QTest::newRow("unclosed parenthesis") << u"(12.50"_s << false << u"-"_s;
+        QTest::newRow("a range") << u"12-15"_s << false << u"-"_s;
+        QTest::newRow("a range with blanks") << u"12,50 - 15,00"_s << true << u"-"_s;
+    }
+    void negativeAmounts() {
+        QFETCH(QString, value);
+        QFETCH(bool, decimalComma);
+        QFETCH(QString, read);
+        QCOMPARE(ImportValueRules::numericValue(value, decimalComma).value_or(u"-"_s), read);
+        for (int code = 7; code <= 13; ++code)
+            for (Target target : {Target::ExistingRow, Target::NewRow})
+                QCOMPARE(ImportValueRules::convert(code, value, target, decimalComma),
+                         std::nullopt);
+        QCOMPARE(ImportValueRules::convert(3, value, Target::NewRow, decimalComma), value);
+    }
+    void zeroIsNotNegative() {
+        QCOMPARE(ImportValueRules::convert(12, u"-0.00"_s, Target::NewRow), u"-0.00"_s);
+        QCOMPARE(ImportValueRules::convert(12, u"0,00-"_s, Target::NewRow, true), u"-0.00"_s);
     }
 
     // The first 100 items' money values decide whether to propose the decimal comma: the
