@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -89,6 +90,20 @@ QString landingPath(const QString& path) {
 
 [[noreturn]] void refuse(const QString& sentence) {
     throw RunTimeError(ErrorNumber::PathFileAccessError, sentence);
+}
+
+// Why a write failed, in words for the user. Qt reports a full disk as a resource error, often
+// with no text of the system's ("Unknown error"); the free space of the disk tells it too.
+QString writeFailure(const QString& path, const QFileDevice& file) {
+    struct statvfs disk {};
+    const bool full =
+        file.error() == QFileDevice::ResourceError ||
+        (::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &disk) == 0 &&
+         disk.f_bavail == 0);
+    if (full)
+        return u"Cannot write the file "_s + path +
+               u": the disk is full. Nothing was written; make room on the disk and try again."_s;
+    return u"Cannot write the file "_s + path + u": "_s + file.errorString();
 }
 
 std::optional<QString> refusalOf(const QString& path, const OutputRules& rules,
@@ -208,7 +223,9 @@ void OutputWriter::write(const QByteArray& bytes) {
 }
 
 void OutputWriter::commit() {
-    if (!m_file->commit())
+    // The last buffered bytes are written here: QSaveFile::commit() alone would not notice
+    // that they failed (a full disk), and would put a cut-off file in place.
+    if (!m_file->flush() || !m_file->commit())
         failed();
 }
 
@@ -216,7 +233,7 @@ void OutputWriter::failed() const {
     if (!QFileInfo(QFileInfo(m_path).absolutePath()).isDir())
         throw RunTimeError(ErrorNumber::PathNotFound, u"Cannot write the file "_s + m_path +
                                                           u": its folder does not exist."_s);
-    refuse(u"Cannot write the file "_s + m_path + u": "_s + m_file->errorString());
+    refuse(writeFailure(m_path, *m_file));
 }
 
 OutputFolder::OutputFolder(const QString& folder, const OutputRules& rules)
@@ -287,10 +304,10 @@ void OutputFolder::write(const QString& fileName, const QByteArray& bytes) {
     QFile file(m_work->filePath(fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString error = file.errorString();
+        const QString error = writeFailure(target, file);
         file.close();
         file.remove();
-        refuse(u"Cannot write the file "_s + target + u": "_s + error);
+        refuse(error);
     }
     file.close();
     if (!m_names.contains(fileName)) {

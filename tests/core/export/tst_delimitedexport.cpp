@@ -8,7 +8,12 @@
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestHelpers.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -24,6 +29,44 @@ QStringList row(const QList<QPair<int, QString>>& values) {
         fields[column] = text;
     return fields;
 }
+
+// A small disk of its own (a tmpfs mounted over a temporary folder), filled up to all but
+// `free` bytes; it is unmounted again when it goes. Mounting needs root: isValid() tells
+// whether it could be had.
+class SmallDisk {
+public:
+    SmallDisk(qint64 free, const QByteArray& earlierFile) {
+        QProcess mount;
+        mount.start(u"mount"_s,
+                    {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"tmpfs"_s, m_dir.path()});
+        m_mounted = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit &&
+                    mount.exitCode() == 0;
+        if (!m_mounted)
+            return;
+        QFile earlier(path(u"keep.txt"_s));
+        earlier.open(QIODevice::WriteOnly);
+        earlier.write(earlierFile);
+        earlier.close();
+        // Filled a block at a time until the disk refuses, then given back `free` bytes.
+        QFile fill(path(u"fill"_s));
+        fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(4096, 'x');
+        while (fill.write(block) == block.size()) {
+        }
+        fill.resize(qMax<qint64>(0, fill.size() - free));
+        fill.close();
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            QProcess::execute(u"umount"_s, {m_dir.path()});
+    }
+    bool isValid() const { return m_mounted; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -193,6 +236,36 @@ private slots:
         }
         exporter.run(catalogue.db(), path);
         QCOMPARE(readFile(path), "A1"_ba + exporter.divider().toUtf8() + "Pen\r\n"_ba);
+    }
+
+    // An export that does not fit on the disk says so and leaves the earlier file as it was,
+    // whether its last bytes fail only when the file is finished or a write fails on the way.
+    void fullDisk_data() {
+        QTest::addColumn<int>("products");
+        QTest::addColumn<qint64>("free");
+        QTest::newRow("small export, disk full") << 20 << qint64(0);
+        QTest::newRow("large export, some room") << 3000 << qint64(8192);
+    }
+    void fullDisk() {
+        QFETCH(int, products);
+        QFETCH(qint64, free);
+        if (::geteuid() != 0)
+            QSKIP("a small disk of the test's own needs root to be mounted");
+        TestCatalogue catalogue;
+        catalogue.addNumbered(products);
+        const SmallDisk disk(free, "earlier\r\n");
+        if (!disk.isValid())
+            QSKIP("mounting a small disk is not permitted here");
+        DelimitedExport exporter;
+        exporter.setColumns({PC::StockNo, PC::ProdName});
+        QString message;
+        try {
+            exporter.run(catalogue.db(), disk.path(u"keep.txt"_s));
+        } catch (const RunTimeError& error) {
+            message = error.description();
+        }
+        QVERIFY2(message.contains(u"the disk is full"_s), qPrintable(message));
+        QCOMPARE(readFile(disk.path(u"keep.txt"_s)), "earlier\r\n"_ba);
     }
 
     void windows1252() {
