@@ -111,6 +111,10 @@ private slots:
         row("rate above half", 15, u"times"_s, 0.5, 8);
         row("percent", 1234567890123456, u"percent"_s, 10, 123456789012346);
         row("negative percent half to even", -25, u"percent"_s, 10, -2);
+        row("negative percent", 1000000, u"percent"_s, -10, -100000);
+        row("negative percent of a negative amount", -1000000, u"percent"_s, -10, 100000);
+        row("negative rate", 1000000, u"times"_s, -0.1, -100000);
+        row("negative rate half to even", 5, u"times"_s, -0.5, -2);
         row("third", 100000, u"divide"_s, 3, 33333);
         row("half to even", 5, u"divide"_s, 2, 2);
         row("negative divisor", 15, u"divide"_s, -2, -8);
@@ -146,6 +150,48 @@ private slots:
         } catch (const RunTimeError&) {
         }
         QCOMPARE(result, expected);
+    }
+
+    // A rate rounded to the cent: exact halves go to the even cent, or away from zero when asked
+    // (as a tax is), whatever the signs of the amount and the rate; anything else to the nearest.
+    void centsOfARate_data() {
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<bool>("awayFromZero");
+        QTest::addColumn<qint64>("expected");
+        const auto row = [](const char* name, qint64 stored, double factor, bool away,
+                            qint64 expected) {
+            QTest::newRow(name) << stored << factor << away << expected;
+        };
+        row("half to an odd cent, away", 6250, 1, true, 6300);
+        row("half to an odd cent, even", 6250, 1, false, 6200);
+        row("half to an even cent, away", 6150, 1, true, 6200);
+        row("half to an even cent, even", 6150, 1, false, 6200);
+        row("negative half, away", -6250, 1, true, -6300);
+        row("negative half, even", -6250, 1, false, -6200);
+        row("half by a negative rate, away", 6250, -1, true, -6300);
+        row("half by a negative rate, even", 6250, -1, false, -6200);
+        row("just under half, away", 6249, 1, true, 6200);
+        row("just over half, even", 6251, 1, false, 6300);
+        row("6 % of 10.25 is 0.615, away", 102500, 0.06, true, 6200);
+        row("6 % of 10.25 is 0.615, even", 102500, 0.06, false, 6200);
+        row("6 % of 10.75 is 0.645, away", 107500, 0.06, true, 6500);
+        row("6 % of 10.75 is 0.645, even", 107500, 0.06, false, 6400);
+        row("6 % of a refund of 10.75, away", -107500, 0.06, true, -6500);
+        row("half a cent, away", 50, 1, true, 100);
+        row("half a cent, even", 50, 1, false, 0);
+        row("minus half a cent, away", -50, 1, true, -100);
+    }
+    void centsOfARate() {
+        QFETCH(qint64, stored);
+        QFETCH(double, factor);
+        QFETCH(bool, awayFromZero);
+        QFETCH(qint64, expected);
+        const Money::Halves halves =
+            awayFromZero ? Money::Halves::AwayFromZero : Money::Halves::ToEven;
+        QCOMPARE(Money::fromStored(stored).times(factor, 2, halves).toStored(), expected);
+        // The same rate as a percentage rounds the same way.
+        QCOMPARE(Money::fromStored(stored).percent(factor * 100, 2, halves).toStored(), expected);
     }
 };
 
