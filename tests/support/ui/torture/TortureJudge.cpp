@@ -90,6 +90,12 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
     if (const QString problem = catalogueProblem(m_catalogue); !problem.isEmpty())
         return failures << problem;
     CatalogueDatabase db(m_catalogue);
+    m_newestRuns.clear();
+    StorageStatement& newest =
+        db.run(u"SELECT Run, Kind, Source FROM Runs ORDER BY Run DESC LIMIT 4"_s);
+    while (newest.next())
+        m_newestRuns << u"%1 %2 %3"_s.arg(newest.value(0).toString(), newest.value(1).toString(),
+                                          newest.value(2).toString());
     looseWhereTheWindowWrote(db, model, windowRows);
     const Launched* restored = nullptr;
     for (const Launched* launched : wave)
@@ -194,10 +200,10 @@ void Judge::recordRun(Model& model, Family& family, const Launched& launched, qi
         return;
     family.state = after;
     if (run == 0) {
-        failures << u"%1 changed family %2 (%3), but its run is not in the history"_s
-                        .arg(launched.command.describe())
+        failures << u"%1 changed family %2 (%3), but its run is not in the history (its newest "_s
+                    u"runs: %4)"_s.arg(launched.command.describe())
                         .arg(family.number)
-                        .arg(describe(after));
+                        .arg(describe(after), m_newestRuns.join(u", "_s));
         return;
     }
     model.claimedRuns.insert(run);

@@ -53,6 +53,8 @@ private:
     // Stock numbers of the families' products by row, as last seen, to tell which family a row
     // the window deleted belonged to.
     QHash<qint64, QString> m_rows;
+    // The newest runs of the history, for a failure message.
+    QStringList m_newestRuns;
 };
 
 // The run a command wrote: the newest of these kind and source (or, for an undo, taking back
