@@ -8,12 +8,12 @@
 #include "core/import/ImportReport.h"
 #include "core/import/ImportWords.h"
 #include "core/import/RememberedMapping.h"
+#include "core/import/SourceFile.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 
-#include <QFileInfo>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -198,13 +198,10 @@ void chooseDivider(TextImportSession& session, const std::optional<QString>& giv
         throw CommandRefusal{session.wrongSeparator()};
 }
 
-// A path given as --source must be a file.
-void requireFile(const QString& path, const QString& what) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw CommandRefusal{u"the source "_s + path + u" is a folder, not a file"_s};
-    if (!info.isFile())
-        throw CommandRefusal{what + u" "_s + path + u" does not exist"_s};
+// A path given as --source must be a plain file, and not the catalogue written to.
+void requireFile(const QString& path, const QString& what, const QString& catalogue) {
+    if (const std::optional<QString> refusal = SourceFile::refusal(path, what, catalogue))
+        throw CommandRefusal{*refusal};
 }
 
 void requireStockNumber(const FieldMapping& mapping) {
@@ -272,7 +269,7 @@ std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, Q
 }
 
 int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
-    requireFile(request.source, u"the file"_s);
+    requireFile(request.source, u"the file"_s, request.catalogue);
     TextImportSession session;
     session.open(request.source, request.encoding);
     if (session.lineCount() == 0)
@@ -335,7 +332,7 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
     for (const FixedMappings::SupplierFile& file : request.supplierFiles) {
         SupplierFileImport import(file, ProgramFolder::path());
         if (!request.source.isEmpty()) {
-            requireFile(request.source, u"the file"_s);
+            requireFile(request.source, u"the file"_s, request.catalogue);
             import.setPath(request.source);
         }
         if (!import.exists())
@@ -364,7 +361,7 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
 int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.divider || request.startLine)
         throw CommandRefusal{u"--divider and --start-line do not apply to a database table"_s};
-    requireFile(request.source, u"the database"_s);
+    requireFile(request.source, u"the database"_s, request.catalogue);
     std::unique_ptr<AccessTableImport> import;
     try {
         import = std::make_unique<AccessTableImport>(request.source);

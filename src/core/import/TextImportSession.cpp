@@ -9,14 +9,21 @@
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/RememberedMapping.h"
+#include "core/import/SourceFile.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/RunTimeError.h"
+
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
 void TextImportSession::open(const QString& path, const QString& encodingName) {
+    // A device or a pipe would be read as if it were missing, or never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        throw RunTimeError(ErrorNumber::BadFileName, SourceFile::notPlainFile(path, u"The file"_s));
     m_lines = TextFileLines::open(path, encodingName, ImportMessages::PreviewLineCount);
     m_path = path;
     m_encodingName = encodingName;

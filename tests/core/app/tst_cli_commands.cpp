@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -442,6 +443,29 @@ private slots:
             u"restore --db @dir/existing.mde --from @dir/existing.mde"_s, unchanged);
         row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
             u"tovin-catalog restore: "_s);
+        // A source that is no plain file, or the catalogue itself, is read no further than its
+        // name; @dir/pipe is a named pipe nothing writes to.
+        const QString notPlain = u"is not a plain file"_s;
+        row("import from a device",
+            u"import --db @dir/existing.mde --source /dev/null --divider comma --map 0=2"_s,
+            u"the file /dev/null "_s + notPlain);
+        row("import from a named pipe",
+            u"import --db @dir/existing.mde --source @dir/pipe --divider comma --map 0=2"_s,
+            notPlain);
+        row("supplier file from a named pipe",
+            u"import --db @dir/existing.mde --supplier-file white --source @dir/pipe"_s, notPlain);
+        row("a device, with a table named",
+            u"import --db @dir/existing.mde --source /dev/zero --table Products"_s, notPlain);
+        const QString itself = u"existing.mde is the catalogue the products would go into (or "
+                               u"one of its working files), not a source to import from; nothing "
+                               u"was imported."_s;
+        row("import from the catalogue itself",
+            u"import --db @dir/existing.mde --source @dir/existing.mde --divider comma --map 0=2"_s,
+            itself);
+        row("import from the catalogue, spelt otherwise",
+            u"import --db @dir/existing.mde --source @dir/./existing.mde --map 0=2"_s, itself);
+        row("import of the catalogue as an Access table",
+            u"import --db @dir/existing.mde --source @dir/existing.mde --table Products"_s, itself);
         // The import could not read a file with these dividers back.
         const QString readBack = u"could not be read back"_s;
         row("export with a quote as divider",
@@ -507,6 +531,7 @@ private slots:
         QTemporaryDir dir;
         CatalogueDatabase::create(dir.filePath(u"existing.mde"_s));
         writeTestFile(dir.filePath(u"notes.txt"_s), "not a catalogue\n");
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(u"pipe"_s)).constData(), 0600) == 0);
         std::unique_ptr<ServerDatabase> journalServer;
         if (onServer())
             journalServer = std::make_unique<ServerDatabase>();
