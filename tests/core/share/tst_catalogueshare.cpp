@@ -141,10 +141,16 @@ private slots:
             << u"CREATE TRIGGER lose AFTER INSERT ON Catagory BEGIN "
                u"DELETE FROM Catagory WHERE CID = new.CID; END"_s
             << u"The copy of the table Catagory does not match the original: it has 0 rows"_s;
-        QTest::newRow("a money value changed")
+        QTest::newRow("a money value raised")
             << true
             << u"CREATE TRIGGER shift AFTER INSERT ON Invoice BEGIN "
                u"UPDATE Invoice SET Tax = Tax + 1 WHERE rowid = new.rowid; END"_s
+            << u"table Invoice does not match the original: its Tax column adds up to"_s;
+        // A copy short of money is as wrong as one with too much.
+        QTest::newRow("a money value lowered")
+            << true
+            << u"CREATE TRIGGER shift AFTER INSERT ON Invoice BEGIN "
+               u"UPDATE Invoice SET Tax = Tax - 1 WHERE rowid = new.rowid; END"_s
             << u"table Invoice does not match the original: its Tax column adds up to"_s;
     }
     void failuresLeaveTheTargetAsItWas() {
