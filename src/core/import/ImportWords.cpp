@@ -39,9 +39,20 @@ MapReading readMap(const QString& text) {
         const std::optional<int> position = wholeNumber(positionText);
         if (!position)
             return {{}, notWholeNumber(u"A field position"_s, positionText)};
-        const std::optional<int> code = wholeNumber(codeText);
-        if (!code)
+        std::optional<int> code = wholeNumber(codeText);
+        bool isNumber = false;
+        codeText.toInt(&isNumber);
+        if (!code && (isNumber || codeText.isEmpty()))
             return {{}, notWholeNumber(u"A mapping code"_s, codeText)};
+        if (!code) {
+            const int named = MappingCodes::codeOfColumn(codeText);
+            if (named < 0)
+                return {{},
+                        u"\""_s + codeText +
+                            u"\" is neither a mapping code nor a column; the nearest column is "_s +
+                            MappingCodes::nearestColumn(codeText)};
+            code = named;
+        }
         if (*position >= FieldMap::Positions)
             return {{},
                     u"field position "_s + QString::number(*position) +

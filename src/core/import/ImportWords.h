@@ -19,8 +19,9 @@ struct MapReading {
     QString refusal;
 };
 
-// "POS=CODE,POS=CODE,...": the mapping code of each field position. A position past the last
-// one, a code out of range or a code the program keeps for itself is refused.
+// "POS=CODE,POS=CODE,...": the mapping code of each field position, or the name of its column
+// ("0=StockNo"). A position past the last one, a code out of range, a name that is no column
+// (the nearest one is proposed) or a code the program keeps for itself is refused.
 MapReading readMap(const QString& text);
 
 struct SupplierFilesReading {

@@ -1,5 +1,8 @@
 #include "core/import/MappingCodes.h"
 
+#include "core/bulkedit/BulkEdit.h"
+#include "core/text/NearestName.h"
+
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
@@ -68,6 +71,18 @@ QStringList captions() {
 
 QString columnName(int code) {
     return valid(code) ? QString::fromUtf16(Entries[code].column) : QString();
+}
+
+int codeOfColumn(const QString& name) {
+    return BulkEdit::columnOf(name);
+}
+
+QString nearestColumn(const QString& name) {
+    QStringList importable;
+    for (int code = 1; code < Count; ++code)
+        if (!isRefused(code))
+            importable.append(columnName(code));
+    return TextRules::nearestName(name, importable);
 }
 
 bool isNumeric(int code) {

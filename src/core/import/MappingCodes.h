@@ -30,6 +30,12 @@ QStringList captions();
 // The Products column that `code` fills; empty for code 0 and outside 0 to 30.
 QString columnName(int code);
 
+// The code of the Products column named `name`, in any letter case and with blanks around it
+// ("retail" is 12), as bulk edit reads column names; -1 when no column has that name.
+int codeOfColumn(const QString& name);
+// The importable column whose name `name` is nearest, for a refusal to propose.
+QString nearestColumn(const QString& name);
+
 // Codes 7 to 13: money columns; a value that is not a number is cut to its leading number.
 bool isNumeric(int code);
 // Codes 19, 21, 22 and 30: yes/no columns; values become "True" or "False".

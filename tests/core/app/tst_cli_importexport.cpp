@@ -106,6 +106,8 @@ private slots:
         row("no mapping", "import --db @db --source @csv", noStock);
         row("refused code", "import --db @db --source @csv --map 0=2,1=23", "Inventory");
         row("malformed map", "import --db @db --source @csv --map 0:2", "POS=CODE");
+        row("misspelt column in the map", "import --db @db --source @csv --map 0=StockNo,1=ProdNme",
+            "\"ProdNme\" is neither a mapping code nor a column; the nearest column is ProdName");
         row("start line past the end", "import --db @db --source @csv --start-line 9 --map 0=2",
             "--start-line");
         row("unknown option", "import --db @db --source @csv --map 0=2 --colour", "--colour");
@@ -377,6 +379,11 @@ private slots:
             << u"import --db @db --source @jet4 --table Product_Table --map 2=2,3=3,6=12"_s
             << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s << QString()
             << qint64(97);
+        QTest::newRow("table mapped by column names")
+            << u"import --db @db --source @jet4 --table Product_Table "
+               u"--map 2=StockNo,3=prodname,6=Retail"_s
+            << QString() << u"Total Checked: 96   Total Added: 96   Total Edited: 0"_s
+            << u"Retail > 0 AND ProdName <> ''"_s << qint64(96);
         QTest::newRow("TOVIN.MDB in lower case")
             << u"import --db @db --source @dir/tovin.mdb"_s << QString()
             << u"Total Checked: 77   Total Added: 77   Total Edited: 0"_s << QString()
@@ -486,6 +493,26 @@ private slots:
                 shop);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(productValue(catalogue, u"Cost1"_s, u"A1"_s), u"75000"_s);
+    }
+
+    // Spreadsheets group thousands with no-break blanks; accounts write credits with the minus
+    // after them or in parentheses. Credits are no prices: they are passed over and named.
+    void groupedPricesAndCredits() {
+        QTemporaryDir dir;
+        const CaseCatalogue shop(dir);
+        const QString catalogue = shop.location();
+        writeTestFile(dir.filePath(u"prices.csv"_s),
+                      u"N1\t1\u00A0234,50\nN2\t1\u202F234,50\nN3\t12,50-\nN4\t(3,00)\n"
+                      u"N5\t1.234,50-\n"_s.toUtf8());
+        const CliRun r = run(
+            u"import --db @db --source @csv --divider tab --map 0=2,1=12 --decimal-comma"_s, shop);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(productValue(catalogue, u"Retail"_s, u"N1"_s), u"12345000"_s);
+        QCOMPARE(productValue(catalogue, u"Retail"_s, u"N2"_s), u"12345000"_s);
+        for (const QString& credit : {u"N3"_s, u"N4"_s, u"N5"_s}) {
+            QCOMPARE(productValue(catalogue, u"Retail"_s, credit), u"0"_s);
+            QVERIFY2((r.out + r.err).contains(credit + u" Retail"_s), qPrintable(r.out + r.err));
+        }
     }
 
     // A real Windows-1252 price list writes its prices with decimal commas ("30,36"): without

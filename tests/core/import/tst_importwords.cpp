@@ -30,9 +30,22 @@ private slots:
         QTest::newRow("negative position")
             << u"-1=2"_s << Pairs{}
             << u"A field position must be a whole number of 0 or more, not \"-1\""_s;
-        QTest::newRow("word for a code")
+        QTest::newRow("column names for codes")
+            << u"0=StockNo, 1=prodname ,2=RETAIL"_s << Pairs{{0, 2}, {1, 3}, {2, 12}} << QString();
+        QTest::newRow("names and codes mixed")
+            << u"0=2,1=Cost1"_s << Pairs{{0, 2}, {1, 7}} << QString();
+        QTest::newRow("word that is no column")
             << u"0=stock"_s << Pairs{}
-            << u"A mapping code must be a whole number of 0 or more, not \"stock\""_s;
+            << u"\"stock\" is neither a mapping code nor a column; the nearest column is StockNo"_s;
+        QTest::newRow("misspelt column")
+            << u"0=2,1=Retial"_s << Pairs{}
+            << u"\"Retial\" is neither a mapping code nor a column; the nearest column is Retail"_s;
+        QTest::newRow("negative code") << u"0=-2"_s << Pairs{}
+                                       << u"A mapping code must be a whole number of 0 or more, "
+                                          u"not \"-2\""_s;
+        QTest::newRow("column kept by the program")
+            << u"0=2,1=inventory"_s << Pairs{}
+            << u"mapping code 23 (Inventory) is kept by the program and cannot be imported"_s;
         QTest::newRow("position past the last")
             << u"101=2"_s << Pairs{} << u"field position 101 is past the last position (100)"_s;
         QTest::newRow("code out of range")
