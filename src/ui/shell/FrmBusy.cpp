@@ -1,16 +1,20 @@
 #include "ui/shell/FrmBusy.h"
 
+#include "core/backup/BackupRestore.h"
+#include "core/backup/SqliteFile.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFile.h"
 #include "core/shell/CatalogueOffers.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/OutputFile.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/shell/BusyCursor.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMovie>
@@ -137,7 +141,27 @@ void FrmBusy::copyCatalogue(const QString& source, const QString& target) {
     QThread* worker = QThread::create([&] {
         try {
             CatalogueDatabase database(source);
-            database.copyTo(target);
+            if (!QFileInfo::exists(target)) {
+                database.copyTo(target);
+            } else {
+                // Another catalogue is replaced in place, held alone as a restore holds it: a
+                // file renamed over it would leave the programs working on it writing to a file
+                // that is gone. The copy is made beside it first, under a name of its own.
+                OutputFile::check(target, OutputRules{source, true, true});
+                const QFileInfo place(target);
+                const QString staged = place.absolutePath() + u"/."_s + place.fileName() + u'-' +
+                                       QString::number(QCoreApplication::applicationPid()) +
+                                       u".saving"_s;
+                SqliteFile::removeWithJournals(staged);
+                try {
+                    database.copyTo(staged);
+                    BackupRestore::restore(staged, target);
+                } catch (...) {
+                    SqliteFile::removeWithJournals(staged);
+                    throw;
+                }
+                SqliteFile::removeWithJournals(staged);
+            }
         } catch (const RunTimeError& error) {
             failure = error;
         } catch (const std::exception& error) {

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -226,6 +227,45 @@ private slots:
         task.reset();
         m_main.reset();
         QCOMPARE(test::productCount(catalogue(), u"StockNo = 'AB12'"_s), qint64(0));
+    }
+
+    // Save As over another catalogue replaces it in place, so programs opening it later see the
+    // copy; while another program has it open nothing is written over it and that is told.
+    void saveAsOverAnotherCatalogue_data() {
+        QTest::addColumn<bool>("heldElsewhere");
+        QTest::newRow("nobody has it open") << false;
+        QTest::newRow("another program has it open") << true;
+    }
+    void saveAsOverAnotherCatalogue() {
+        QFETCH(bool, heldElsewhere);
+        const QString other = otherCatalogue();
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(other).constData(), &before), 0);
+        m_main = std::make_unique<FrmMain>();
+        m_main->setExitHandler([] {});
+        m_main->MDIForm_Load();
+        QProcess holder;
+        if (heldElsewhere) {
+            holder.start(u"sqlite3"_s, {other});
+            QVERIFY(holder.waitForStarted());
+            holder.write("SELECT count(*) FROM Products;\n");
+            QVERIFY(holder.waitForReadyRead(10000));
+        }
+        m_prompts->answerSaveFile(other);
+        if (heldElsewhere)
+            m_prompts->answerMessage(MessageAnswer::Ok);
+        entry(u"mnuFileSaveAs"_s)->trigger();
+        if (heldElsewhere) {
+            const QString shown = m_prompts->shownTexts().last();
+            QVERIFY2(shown.contains(u"in use by another program"_s), qPrintable(shown));
+            holder.closeWriteChannel();
+            QVERIFY(holder.waitForFinished(10000));
+        }
+        m_main.reset();
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(other).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(test::productCount(other), heldElsewhere ? qint64(0) : qint64(50));
     }
 };
 
