@@ -410,7 +410,9 @@ private slots:
         QVERIFY2(r.status == 0, qPrintable(r.err));
         if (!first.isEmpty())
             QCOMPARE(r.outLines().first(), first);
-        QCOMPARE(r.outLines().last(), totals);
+        // The prices left as they were are listed after the totals: the Northwind table read
+        // as TOVIN.MDB holds quantities ("24 - 12 oz bottles") where a price belongs.
+        QVERIFY2(r.outLines().contains(totals), qPrintable(r.out));
         QCOMPARE(productCount(catalogue, where), count);
     }
     void exportAndBulkEdit() {

@@ -65,11 +65,12 @@ private slots:
             << u"asset_sample_ace12.accdb"_s << u"Asset Items"_s << QList<int>{0, 2, 4, 3, 8, 7}
             << 65 << u"30050"_s << QStringList{u"Cost1=1995.5"_s};
         // No table has the 19 product columns, so the one named Products is read: UnitPrice at
-        // position 5 is Cost3, ReorderLevel at 8 the page, "24 - 500 g pkgs." is cut to 24, and
-        // Discontinued at 9 is the discontinued flag.
+        // position 5 is Cost3, ReorderLevel at 8 the page, "24 - 500 g pkgs." is no price and
+        // leaves Cost2 at 0 (two numbers, not one with letters after it), and Discontinued at 9
+        // is the discontinued flag.
         QTest::newRow("TOVIN.MDB") << u"ToViN.mDb"_s << QString() << QList<int>{} << 69 << u"22"_s
                                    << QStringList{u"ProdName=Gustaf's Knäckebröd"_s, u"Cost3=21"_s,
-                                                  u"PageNo=25"_s, u"Cost2=24"_s};
+                                                  u"PageNo=25"_s, u"Cost2=0"_s};
     }
     void tables() {
         QFETCH(QString, file);
