@@ -26,8 +26,10 @@ namespace tovin::BackupRestore {
 namespace {
 
 [[noreturn]] void refuse(const QString& catalogue, const QString& reason) {
-    throw RunTimeError(ErrorNumber::DatabaseRefused,
-                       reason + u" Nothing was restored; "_s + catalogue + u" is unchanged."_s);
+    // Reasons passed on from elsewhere do not always end their sentence.
+    const QString stop = reason.endsWith(u'.') ? QString() : u"."_s;
+    throw RunTimeError(ErrorNumber::DatabaseRefused, reason + stop + u" Nothing was restored; "_s +
+                                                         catalogue + u" is unchanged."_s);
 }
 
 // The copy as the database reads it, checked in full, into `prepared`. A copy without a
@@ -95,21 +97,21 @@ QString keepAsItIs(SqliteHandle& held, const QString& catalogue) {
         refuse(catalogue, u"The current file could not be backed up first."_s);
     const QString target =
         CatalogueBackup::newCopyName(catalogue, CatalogueBackup::today(), folder, true);
+    // Refused once, outside the try: a refusal thrown inside it would be caught and told again.
+    QString failure;
     try {
         PartFile part(target);
-        QString failure;
-        if (!held.copyBytesTo(part.path(), failure))
-            refuse(catalogue,
-                   u"The current file could not be backed up first: "_s + failure + u'.');
-        if (QFileInfo::exists(part.path() + u"-wal"_s))
-            QFile::rename(part.path() + u"-wal"_s, target + u"-wal"_s);
-        OutputFile::moveIntoPlace(part.path(), target, OutputRules{catalogue, true, true});
-        part.placed();
+        if (held.copyBytesTo(part.path(), failure)) {
+            if (QFileInfo::exists(part.path() + u"-wal"_s))
+                QFile::rename(part.path() + u"-wal"_s, target + u"-wal"_s);
+            OutputFile::moveIntoPlace(part.path(), target, OutputRules{catalogue, true, true});
+            part.placed();
+            return target;
+        }
     } catch (const RunTimeError& error) {
-        refuse(catalogue,
-               u"The current file could not be backed up first: "_s + error.description());
+        failure = error.description();
     }
-    return target;
+    refuse(catalogue, u"The current file could not be backed up first: "_s + failure);
 }
 
 // The catalogue as it is now, into its Backups folder.

@@ -322,6 +322,35 @@ private slots:
         QCOMPARE(productCount(dir.filePath(u"Backups/"_s + before.first())), qint64(0));
     }
 
+    // A restore whose copy of the current catalogue cannot be kept (its Backups folder is a
+    // full disk of its own) says why once, and leaves the catalogue as it was.
+    void restoreRefusalIsToldOnce() {
+        if (onServer())
+            QSKIP("backups are copies of catalogue files");
+        if (::geteuid() != 0)
+            QSKIP("a full disk of the test's own needs root to be mounted");
+        QTemporaryDir dir;
+        const QString shop = dir.filePath(u"shop.mde"_s);
+        CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop);
+        const QString backups = dir.filePath(u"Backups"_s);
+        QVERIFY(QDir().mkpath(backups));
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=16k"_s, u"tmpfs"_s,
+                                           backups}) != 0)
+            QSKIP("mounting a small disk is not permitted here");
+        QFile fill(backups + u"/fill"_s);
+        fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        while (fill.write(QByteArray(4096, 'x')) == 4096) {
+        }
+        fill.close();
+        const QString before = catalogueSnapshot(shop);
+        const CliRun r = runProgram(line(u"restore --db @dir/shop.mde --from @demo"_s, dir));
+        QProcess::execute(u"umount"_s, {backups});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.count(u"could not be backed up first"_s) == 1, qPrintable(r.err));
+        QVERIFY2(r.err.count(u"Nothing was restored"_s) == 1, qPrintable(r.err));
+        QCOMPARE(catalogueSnapshot(shop), before);
+    }
+
     // A command that opens a catalogue of an older layout keeps a copy of it as it was before
     // the layout is brought up to date.
     void olderLayoutIsBackedUpBeforeItsUpgrade() {
@@ -441,6 +470,9 @@ private slots:
             u"nwind_jet3.mdb"_s);
         row("restore of the catalogue onto itself",
             u"restore --db @dir/existing.mde --from @dir/existing.mde"_s, unchanged);
+        row("restore into a folder that does not exist",
+            u"restore --db @dir/none/shop.mde --from @dir/existing.mde"_s,
+            u". Nothing was restored; "_s);
         row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
             u"tovin-catalog restore: "_s);
         // A source that is no plain file, or the catalogue itself, is read no further than its
