@@ -385,9 +385,9 @@ private slots:
     }
 
     // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
-    // notes.txt and a copy of the Access file named; the run starts in it. "@journal" is a
-    // catalogue with an undone run, journal.mde in it or a database on the server. Neither the
-    // folder, the catalogues nor the program folder may change.
+    // notes.txt, a named pipe "pipe" nothing writes to and a copy of the Access file named; the run
+    // starts in it. "@journal" is a catalogue with an undone run, journal.mde in it or a database
+    // on the server. Neither the folder, the catalogues nor the program folder may change.
     void refusalsAreToldAndWriteNothing_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("access");  // test data file copied into the folder
@@ -470,40 +470,8 @@ private slots:
             u"nwind_jet3.mdb"_s);
         row("restore of the catalogue onto itself",
             u"restore --db @dir/existing.mde --from @dir/existing.mde"_s, unchanged);
-        row("restore into a folder that does not exist",
-            u"restore --db @dir/none/shop.mde --from @dir/existing.mde"_s,
-            u". Nothing was restored; "_s);
         row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
             u"tovin-catalog restore: "_s);
-        // A source that is no plain file, or the catalogue itself, is read no further than its
-        // name; @dir/pipe is a named pipe nothing writes to.
-        const QString notPlain = u"is not a plain file"_s;
-        row("import from a device",
-            u"import --db @dir/existing.mde --source /dev/null --divider comma --map 0=2"_s,
-            u"the file /dev/null "_s + notPlain);
-        row("import from a named pipe",
-            u"import --db @dir/existing.mde --source @dir/pipe --divider comma --map 0=2"_s,
-            notPlain);
-        row("supplier file from a named pipe",
-            u"import --db @dir/existing.mde --supplier-file white --source @dir/pipe"_s, notPlain);
-        row("a device, with a table named",
-            u"import --db @dir/existing.mde --source /dev/zero --table Products"_s, notPlain);
-        const QString itself = u"existing.mde is the catalogue the products would go into (or "
-                               u"one of its working files), not a source to import from; nothing "
-                               u"was imported."_s;
-        row("import from the catalogue itself",
-            u"import --db @dir/existing.mde --source @dir/existing.mde --divider comma --map 0=2"_s,
-            itself);
-        row("import from the catalogue, spelt otherwise",
-            u"import --db @dir/existing.mde --source @dir/./existing.mde --map 0=2"_s, itself);
-        row("import of the catalogue as an Access table",
-            u"import --db @dir/existing.mde --source @dir/existing.mde --table Products"_s, itself);
-        // The import could not read a file with these dividers back.
-        const QString readBack = u"could not be read back"_s;
-        row("export with a quote as divider",
-            u"export --db @demo --out @dir/out.txt --columns 2,3 --divider \""_s, readBack);
-        row("export with a divider of three characters",
-            u"export --db @demo --out @dir/notes.txt --columns 2,3 --divider ;;;"_s, readBack);
         // No Access file of the test data holds a catalogue: each is refused by name.
         row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
             u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
@@ -553,6 +521,51 @@ private slots:
         both("share onto a folder", u"share --db @journal --to @dir"_s, u"is a folder"_s);
         row("share, unknown option", u"share --db @journal --to @dir/new.mde --all"_s, share);
     }
+    // Import sources and export dividers that are refused by name before anything is read or
+    // written, in the same folder as above (@dir/pipe is a named pipe nothing writes to).
+    void sourceAndDividerRefusals_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("access");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("server");
+        const auto row = [](const char* name, const QString& arguments, const QString& message) {
+            QTest::newRow(name) << arguments << QString() << message << false;
+        };
+        // A source that is no plain file, or the catalogue itself, is read no further than its
+        // name.
+        const QString notPlain = u"is not a plain file"_s;
+        row("import from a device",
+            u"import --db @dir/existing.mde --source /dev/null --divider comma --map 0=2"_s,
+            u"the file /dev/null "_s + notPlain);
+        row("import from a named pipe",
+            u"import --db @dir/existing.mde --source @dir/pipe --divider comma --map 0=2"_s,
+            notPlain);
+        row("supplier file from a named pipe",
+            u"import --db @dir/existing.mde --supplier-file white --source @dir/pipe"_s, notPlain);
+        row("a device, with a table named",
+            u"import --db @dir/existing.mde --source /dev/zero --table Products"_s, notPlain);
+        const QString itself = u"existing.mde is the catalogue the products would go into (or "
+                               u"one of its working files), not a source to import from; nothing "
+                               u"was imported."_s;
+        row("import from the catalogue itself",
+            u"import --db @dir/existing.mde --source @dir/existing.mde --divider comma --map 0=2"_s,
+            itself);
+        row("import from the catalogue, spelt otherwise",
+            u"import --db @dir/existing.mde --source @dir/./existing.mde --map 0=2"_s, itself);
+        row("import of the catalogue as an Access table",
+            u"import --db @dir/existing.mde --source @dir/existing.mde --table Products"_s, itself);
+        // The import could not read a file with these dividers back.
+        const QString readBack = u"could not be read back"_s;
+        row("export with a quote as divider",
+            u"export --db @demo --out @dir/out.txt --columns 2,3 --divider \""_s, readBack);
+        row("export with a divider of three characters",
+            u"export --db @demo --out @dir/notes.txt --columns 2,3 --divider ;;;"_s, readBack);
+        row("restore into a folder that does not exist",
+            u"restore --db @dir/none/shop.mde --from @dir/existing.mde"_s,
+            u". Nothing was restored; "_s);
+    }
+    void sourceAndDividerRefusals() { refusalsAreToldAndWriteNothing(); }
+
     void refusalsAreToldAndWriteNothing() {
         QFETCH(QString, arguments);
         QFETCH(QString, access);
