@@ -26,6 +26,9 @@ struct RunOptions {
     bool keepScreens = false;
     bool keepReplay = false;
     bool catalogueChecks = true;
+    // The backup copies other programs keep are not opened or saved over by the window, so
+    // that what a copy holds stays what its backup wrote.
+    bool leaveBackupsAlone = false;
 };
 
 struct RunResult {

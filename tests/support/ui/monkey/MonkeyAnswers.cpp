@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
@@ -120,8 +121,11 @@ QString MonkeyPrompts::fileAnswer(const QString& kind, const FileDialogRequest& 
     QDirIterator it(folder.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
+        const QString relative = folder.relativeFilePath(path);
+        if (m_answers.leaveBackupsAlone() && relative.startsWith(u"Backups/"_s))
+            continue;
         if (wanted.isEmpty() || wanted.contains(QFileInfo(path).suffix().toLower()))
-            files << folder.relativeFilePath(path);
+            files << relative;
     }
     files.sort();
     // A few files at most, so the odds of Cancel stay the same in every folder.
@@ -155,7 +159,12 @@ QString MonkeyPrompts::openFile(const FileDialogRequest& request) {
 }
 
 QString MonkeyPrompts::saveFile(const FileDialogRequest& request) {
-    return fileAnswer(u"save"_s, request, true);
+    const QString path = fileAnswer(u"save"_s, request, true);
+    // A copy saved over an existing catalogue (Save As) replaces what that catalogue held, as a
+    // restore does: whoever keeps track of its contents must start again.
+    if (!path.isEmpty() && QFileInfo(path).isFile() && path.endsWith(u".mde"_s))
+        m_answers.setCatalogueRestored(true);
+    return path;
 }
 
 std::optional<FontChoice> MonkeyPrompts::chooseFont(const FontChoice& initial) {

@@ -33,6 +33,9 @@ public:
     // reset.
     bool catalogueRestored() const { return m_catalogueRestored; }
     void setCatalogueRestored(bool restored) { m_catalogueRestored = restored; }
+    // Whether files in the Backups folder are left out of the files a dialog is answered with.
+    bool leaveBackupsAlone() const { return m_leaveBackupsAlone; }
+    void setLeaveBackupsAlone(bool leave) { m_leaveBackupsAlone = leave; }
 
 private:
     QRandomGenerator m_random;
@@ -42,6 +45,7 @@ private:
     QList<LogLine> m_queue;
     bool m_deleteConfirmed = false;
     bool m_catalogueRestored = false;
+    bool m_leaveBackupsAlone = false;
     bool m_windingDown = false;
 };
 

@@ -59,6 +59,7 @@ monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
     // Other programs change the catalogue under the screens: what it holds is judged by the
     // torture run's own rules.
     options.catalogueChecks = false;
+    options.leaveBackupsAlone = true;
     const monkey::RunResult result = monkey::run(m_main, m_folder, options);
     monkey::Replay written;
     if (monkey::readReplay(options.replayOut, written))
