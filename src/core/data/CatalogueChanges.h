@@ -22,6 +22,12 @@ signals:
     // Rows of `table` (row numbers in the file) were added, changed or removed in the catalogue
     // of that identity. Sent after the commit, never for a write that was rolled back.
     void rowsChanged(const QString& catalogue, const QString& table, const QList<qint64>& rows);
+    // The connection to the server that holds the catalogue of that identity was lost: changes
+    // other computers make are not heard of until it is back.
+    void connectionLost(const QString& catalogue, const QString& reason);
+    // The connection is made again and listens again; whatever the views hold may be out of
+    // date and is read again.
+    void connectionBack(const QString& catalogue);
 
 private:
     CatalogueChanges() = default;
