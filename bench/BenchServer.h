@@ -75,3 +75,30 @@ private:
 };
 
 } // namespace tovin::bench
+
+namespace tovin::bench {
+
+// A script that runs `work` in one transaction of the program's kind, as the program's own
+// statements run on the server (its triggers know them by this setting).
+inline QByteArray programTransaction(const QByteArray& work) {
+    return "BEGIN;\nSET LOCAL tovin.transaction = 'on';\n" + work + "COMMIT;\n";
+}
+
+// Runs `work` and `floor` one after the other `repeats` times and keeps the median time of
+// each, which a single slow run of either on a shared machine does not move.
+template <typename Work, typename Floor>
+std::pair<double, double> medianOfInterleaved(int repeats, Work&& work, Floor&& floor) {
+    std::vector<double> times;
+    std::vector<double> floors;
+    for (int i = 0; i < repeats; ++i) {
+        times.push_back(work());
+        floors.push_back(floor());
+    }
+    const auto median = [](std::vector<double>& all) {
+        std::sort(all.begin(), all.end());
+        return all.empty() ? 0.0 : all[all.size() / 2];
+    };
+    return {median(times), median(floors)};
+}
+
+} // namespace tovin::bench

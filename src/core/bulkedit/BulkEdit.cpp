@@ -1,11 +1,13 @@
 #include "core/bulkedit/BulkEdit.h"
 
+#include "core/bulkedit/BulkEditSets.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/ColumnValues.h"
 #include "core/data/ProductSelection.h"
 #include "core/journal/JournalRun.h"
+#include "core/journal/ServerSets.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/text/Money.h"
 #include "core/text/NumberText.h"
@@ -290,6 +292,22 @@ QString columnList(const QList<ColumnInfo>& info) {
 
 } // namespace
 
+ImportOutcome BulkEdit::runInSets(CatalogueDatabase& db, const QString& searchWhere,
+                                  const std::vector<qint64>& rows, BulkEditSets::Work work) {
+    ScopedTransaction transaction(db);
+    JournalRun journal(db, JournalRun::BulkEdit, searchWhere);
+    BulkEditSets sets(db, std::move(work));
+    const auto [visited, stopped] = sets.run(rows);
+    const qint64 count = qint64(rows.size());
+    journal.setTotals(BulkEdit::progress(visited, count));
+    transaction.commit();
+    ImportOutcome outcome;
+    outcome.cancelled = stopped;
+    outcome.counts.edited = int(visited);
+    outcome.totals = BulkEdit::progress(visited, count);
+    return outcome;
+}
+
 ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
                             const ProgressCallback& progress,
                             const std::function<void(const RunTimeError&)>& onError) {
@@ -323,6 +341,9 @@ ImportOutcome BulkEdit::run(CatalogueDatabase& db, const QString& searchWhere,
         fixed[size_t(column)] = fixedValue(column, info.at(column).kind, info.at(column).name);
 
     QString extension = m_pictureExtension;
+    if (ServerSets::apply(db))
+        return runInSets(db, searchWhere, selection.rowIds(),
+                         {*this, info, written, fixed, extension, *update, progress, onError});
     ImportProgress report;
     report.maximum = count;
     qint64 rowCount = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/bulkedit/BulkEditSets.h"
 #include "core/data/ColumnKind.h"
 #include "core/import/ImportProgress.h"
 
@@ -120,6 +121,9 @@ public:
                                          ProductValues& product, QString& extension) const;
 
 private:
+    // The run on a server, the rows written a set at a time (see BulkEditSets).
+    static ImportOutcome runInSets(CatalogueDatabase& db, const QString& searchWhere,
+                                   const std::vector<qint64>& rows, BulkEditSets::Work work);
     ImportOutcome walkWithoutChanges(qint64 count, const ProgressCallback& progress) const;
 
     QMap<int, QString> m_texts;

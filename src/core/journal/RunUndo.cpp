@@ -6,13 +6,17 @@
 #include "core/journal/JournalRun.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/RunHistory.h"
+#include "core/journal/RunUndoWrites.h"
+#include "core/journal/ServerSets.h"
 #include "core/shell/RunTimeError.h"
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -39,30 +43,50 @@ struct LookedUp {
     std::unique_ptr<StorageStatement> holders;
 };
 
-// The prepared statements of one table, made when the undo first meets it.
+// What the undo knows of one table: its layout, its rows as the undo has left them so far, and
+// the statements that read it.
 struct Table {
-    QString name;
-    QStringList columns;
-    QList<ColumnKind> kinds;
-    bool keyIsColumn = false; // the counter column holds the row's key
+    RunUndoWrites::Table shape;
     int stockColumn = -1;
     std::unique_ptr<StorageStatement> select;
-    std::unique_ptr<StorageStatement> remove;
-    std::unique_ptr<StorageStatement> insert;
-    QHash<int, std::shared_ptr<StorageStatement>> updates;
     std::vector<LookedUp> lookedUp;
+    // The rows read, as this undo has left them (none: no row with that key). A trial writes
+    // nothing, and a catalogue on a server gets the writes in sets later: both decide from
+    // these.
+    QHash<qint64, std::optional<JournalValues::Row>> rows;
+    // Rows this undo deleted: they hold no value any more.
+    QSet<qint64> removed;
     // Rows this undo gave a looked-up value back: they held it beside each other before the
     // run, so they do not stand in each other's way.
     QSet<qint64> putBack;
-    // Rows given old values back: a row the run changed in several statements (an undo writes
-    // a column at a time) is one row restored.
+    // Rows given old values back: a row the run changed in several statements is one row
+    // restored.
     QSet<qint64> restored;
+    // On a server, the rows holding each looked-up value asked about, read a set at a time,
+    // by column position and value, in key order.
+    QHash<int, QHash<QString, QList<qint64>>> holders;
 };
 
 class Undoer {
 public:
-    Undoer(CatalogueDatabase& db, RunUndo::Result& result) : m_db(db), m_result(result) {}
+    Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode)
+        : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)) {}
 
+    // Takes back these rows, newest first; on a server the rows and looked-up values they
+    // need are read a set at a time, and the writes go in sets.
+    void apply(const std::vector<JournalRow>& rows) {
+        const size_t step = m_inSets ? size_t(ServerSets::RowsPerStatement) : rows.size();
+        for (size_t from = 0; from < rows.size(); from += step) {
+            const size_t end = std::min(rows.size(), from + step);
+            if (m_inSets)
+                readAhead(rows, from, end);
+            for (size_t i = from; i < end; ++i)
+                apply(rows[i]);
+        }
+        m_writes.flush();
+    }
+
+private:
     void apply(const JournalRow& row) {
         Table& table = tableOf(row.table);
         switch (row.change) {
@@ -78,59 +102,129 @@ public:
         }
     }
 
-private:
     Table& tableOf(const QString& name) {
         auto it = m_tables.find(name);
         if (it != m_tables.end())
             return *it->second;
         auto table = std::make_unique<Table>();
-        table->name = name;
+        RunUndoWrites::Table& shape = table->shape;
+        shape.name = name;
         const QString quoted = CatalogueDatabase::quoteName(name);
-        QStringList names, places;
+        QStringList names;
         for (const ColumnInfo& column : m_db.columns(name)) {
             if (column.kind == ColumnKind::Counter)
-                table->keyIsColumn = true;
+                shape.keyIsColumn = true;
             names << CatalogueDatabase::quoteName(column.name);
-            places << u"?"_s;
-            table->columns << column.name;
-            table->kinds << column.kind;
+            shape.columns << column.name;
+            shape.kinds << column.kind;
         }
         if (name.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
-            table->stockColumn = int(table->columns.indexOf(u"StockNo"_s));
+            table->stockColumn = int(shape.columns.indexOf(u"StockNo"_s));
         for (const LookedUpColumn& key : LookedUpColumns) {
-            const qsizetype position = table->columns.indexOf(key.column, Qt::CaseInsensitive);
+            const qsizetype position = shape.columns.indexOf(key.column, Qt::CaseInsensitive);
             if (name.compare(key.table, Qt::CaseInsensitive) != 0 || position < 0)
                 continue;
-            // Compared as the lookups compare: the column's own rules for letter case.
+            // Compared as the lookups compare: the column's own rules for letter case. The
+            // first other row in key order is named.
+            const QString column = CatalogueDatabase::quoteName(shape.columns.at(position));
             table->lookedUp.push_back(
                 {int(position),
-                 m_db.prepare(u"SELECT rowid FROM "_s + quoted + u" WHERE "_s +
-                              CatalogueDatabase::quoteName(table->columns.at(position)) +
-                              u" = ? AND rowid <> ?"_s)});
+                 m_db.prepare(m_inSets ? u"SELECT v.s, t.rowid FROM unnest(CAST(? AS text[])) AS "
+                                         u"v(s) JOIN "_s +
+                                             quoted + u" AS t ON t."_s + column +
+                                             u" = v.s ORDER BY t.rowid"_s
+                                       : u"SELECT rowid FROM "_s + quoted + u" WHERE "_s + column +
+                                             u" = ? ORDER BY rowid"_s)});
         }
-        table->select = m_db.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted +
-                                     u" WHERE rowid = ?"_s);
-        table->remove = m_db.prepare(u"DELETE FROM "_s + quoted + u" WHERE rowid = ?"_s);
-        // A table keyed by a counter column takes the key with the column's value; any other
-        // gets its row number given first.
-        table->insert = m_db.prepare(
-            table->keyIsColumn ? u"INSERT INTO "_s + quoted + u" ("_s + names.join(u", "_s) +
-                                     u") VALUES ("_s + places.join(u", "_s) + u')'
-                               : u"INSERT INTO "_s + quoted + u" (rowid, "_s + names.join(u", "_s) +
-                                     u") VALUES (?, "_s + places.join(u", "_s) + u')');
+        table->select =
+            m_db.prepare(m_inSets ? u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
+                                        quoted + u" WHERE rowid = ANY(CAST(? AS bigint[]))"_s
+                                  : u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted +
+                                        u" WHERE rowid = ?"_s);
         return *m_tables.emplace(name, std::move(table)).first->second;
     }
 
-    // The row as it stands now; false when there is none with that key.
+    // Reads the rows of rows[from, end) not read yet, and on a server the rows holding the
+    // looked-up values they may give back, a statement per table.
+    void readAhead(const std::vector<JournalRow>& rows, size_t from, size_t end) {
+        QHash<Table*, std::vector<qint64>> keys;
+        QHash<Table*, QHash<int, QSet<QString>>> values;
+        for (size_t i = from; i < end; ++i) {
+            const JournalRow& row = rows[i];
+            Table& table = tableOf(row.table);
+            if (!table.rows.contains(row.key))
+                keys[&table].push_back(row.key);
+            for (const LookedUp& key : table.lookedUp) {
+                QVariant value;
+                if (row.change == RunHistory::Change::Deleted)
+                    value = JournalValues::unpackRow(row.oldValues).value(key.position);
+                else if (row.change == RunHistory::Change::Changed)
+                    for (const auto& [position, old] : JournalValues::unpackColumns(row.oldValues))
+                        if (position == key.position)
+                            value = old;
+                if (!isLookupValue(value))
+                    continue;
+                if (!table.holders[key.position].contains(value.toString()))
+                    values[&table][key.position].insert(value.toString());
+            }
+        }
+        for (auto it = keys.begin(); it != keys.end(); ++it)
+            readRows(*it.key(), it.value());
+        for (auto it = values.begin(); it != values.end(); ++it)
+            for (const LookedUp& key : it.key()->lookedUp)
+                readHolders(*it.key(), key, it.value().value(key.position));
+    }
+
+    void readRows(Table& table, std::vector<qint64>& keys) {
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        for (const qint64 key : keys)
+            table.rows.insert(key, std::nullopt);
+        StorageStatement& select = *table.select;
+        select.reset();
+        select.bindText(1, ServerSets::keys(keys));
+        while (select.next()) {
+            JournalValues::Row values;
+            for (int i = 0; i < table.shape.columns.size(); ++i)
+                values << select.stored(i + 1);
+            table.rows.insert(select.integer(0), std::move(values));
+        }
+        select.reset();
+    }
+
+    void readHolders(Table& table, const LookedUp& key, const QSet<QString>& values) {
+        if (values.isEmpty())
+            return;
+        QHash<QString, QList<qint64>>& holders = table.holders[key.position];
+        std::vector<QVariant> asked;
+        for (const QString& value : values) {
+            holders.insert(value, {});
+            asked.push_back(value);
+        }
+        StorageStatement& query = *key.holders;
+        query.reset();
+        query.bindText(1, ServerSets::texts(asked));
+        while (query.next())
+            holders[query.text(0)].append(query.integer(1));
+        query.reset();
+    }
+
+    // The row as this undo has left it so far; false when there is none with that key.
     bool current(Table& table, qint64 key, JournalValues::Row& values) {
+        const auto known = table.rows.constFind(key);
+        if (known != table.rows.cend()) {
+            values = known->value_or(JournalValues::Row());
+            return known->has_value();
+        }
         table.select->reset();
         table.select->bind(1, key);
         values.clear();
         const bool found = table.select->next();
         if (found)
-            for (int i = 0; i < table.columns.size(); ++i)
+            for (int i = 0; i < table.shape.columns.size(); ++i)
                 values << table.select->stored(i);
         table.select->reset();
+        table.rows.insert(key, found ? std::optional(values) : std::nullopt);
         return found;
     }
 
@@ -141,30 +235,43 @@ private:
     void keep(const Table& table, qint64 key, const QString& stock, const QString& column,
               const QVariant& now, const QVariant& runValue, const QString& reason,
               qint64 heldBy = 0) {
-        const ColumnKind kind = table.kinds.value(table.columns.indexOf(column), ColumnKind::Text);
-        m_result.kept.append({table.name, key, stock, column, kind, now, runValue, reason, heldBy});
+        const ColumnKind kind =
+            table.shape.kinds.value(table.shape.columns.indexOf(column), ColumnKind::Text);
+        m_result.kept.append(
+            {table.shape.name, key, stock, column, kind, now, runValue, reason, heldBy});
     }
 
-    // Another row holding `value` in the looked-up column now, or 0. Empty values find no row
-    // by them, so any number of rows may share one.
+    // Empty values find no row by them, so any number of rows may share one.
+    static bool isLookupValue(const QVariant& value) {
+        return !value.isNull() && !value.toString().isEmpty();
+    }
+
+    // Another row holding `value` in the looked-up column now, or 0: of the rows holding it
+    // before this undo, the first this undo neither deleted nor gave a looked-up value back
+    // (every row this undo gives a value is among those).
     qint64 holderOf(Table& table, const LookedUp& key, qint64 row, const QVariant& value) {
-        if (value.isNull() || value.toString().isEmpty())
+        if (!isLookupValue(value))
             return 0;
+        const auto mayHold = [&](qint64 other) {
+            return other != row && !table.putBack.contains(other) && !table.removed.contains(other);
+        };
+        if (m_inSets) {
+            for (const qint64 other : table.holders[key.position].value(value.toString()))
+                if (mayHold(other))
+                    return other;
+            return 0;
+        }
         StorageStatement& holders = *key.holders;
         holders.reset();
         // Bound as the text an import looks for.
         holders.bind(1, QVariant(value.toString()));
-        holders.bind(2, row);
         qint64 holder = 0;
-        while (holder == 0 && holders.next()) {
-            const qint64 other = holders.stored(0).toLongLong();
-            if (!table.putBack.contains(other))
+        while (holder == 0 && holders.next())
+            if (const qint64 other = holders.stored(0).toLongLong(); mayHold(other))
                 holder = other;
-        }
         holders.reset();
         return holder;
     }
-
     // The first looked-up value of `values` that another row holds now, as the position of its
     // column and that row's key; {-1, 0} when the row may have them all.
     std::pair<int, qint64> heldValue(Table& table, qint64 row, const JournalValues::Row& values) {
@@ -176,8 +283,8 @@ private:
 
     QString heldText(const Table& table, int position, const QVariant& value, qint64 holder) const {
         return u"row %1 has %2 %3 since"_s.arg(holder).arg(
-            table.columns.value(position),
-            JournalValues::display(value, table.kinds.value(position)));
+            table.shape.columns.value(position),
+            JournalValues::display(value, table.shape.kinds.value(position)));
     }
 
     void removeAdded(Table& table, const JournalRow& row) {
@@ -191,18 +298,17 @@ private:
             return;
         }
         bool unchanged = true;
-        for (int i = 0; i < table.columns.size(); ++i)
+        for (int i = 0; i < table.shape.columns.size(); ++i)
             if (!JournalValues::same(now.value(i), wrote.value(i))) {
                 unchanged = false;
-                keep(table, row.key, stockNumber(table, now), table.columns.at(i), now.value(i),
-                     wrote.value(i), u"changed since"_s);
+                keep(table, row.key, stockNumber(table, now), table.shape.columns.at(i),
+                     now.value(i), wrote.value(i), u"changed since"_s);
             }
         if (!unchanged)
             return;
-        table.remove->reset();
-        table.remove->bind(1, row.key);
-        table.remove->next();
-        table.remove->reset();
+        m_writes.remove(table.shape, row.key);
+        table.rows.insert(row.key, std::nullopt);
+        table.removed.insert(row.key);
         ++m_result.rowsDeleted;
     }
 
@@ -212,37 +318,38 @@ private:
         JournalValues::Row now;
         if (!current(table, row.key, now)) {
             for (const auto& [position, value] : after)
-                keep(table, row.key, QString(), table.columns.value(position), QVariant(), value,
-                     u"row deleted since"_s);
+                keep(table, row.key, QString(), table.shape.columns.value(position), QVariant(),
+                     value, u"row deleted since"_s);
             return;
         }
-        bool restored = false;
+        // The columns set back go in one write.
+        QList<int> positions;
         for (qsizetype i = 0; i < after.size() && i < before.size(); ++i) {
             const int position = after.at(i).first;
             if (!JournalValues::same(now.value(position), after.at(i).second)) {
-                keep(table, row.key, stockNumber(table, now), table.columns.value(position),
+                keep(table, row.key, stockNumber(table, now), table.shape.columns.value(position),
                      now.value(position), after.at(i).second, u"changed since"_s);
                 continue;
             }
             const QVariant& old = before.at(i).second;
             if (const LookedUp* key = lookedUpAt(table, position)) {
                 if (const qint64 holder = holderOf(table, *key, row.key, old)) {
-                    keep(table, row.key, stockNumber(table, now), table.columns.value(position),
-                         now.value(position), after.at(i).second,
+                    keep(table, row.key, stockNumber(table, now),
+                         table.shape.columns.value(position), now.value(position),
+                         after.at(i).second,
                          u"not set back, "_s + heldText(table, position, old, holder), holder);
                     continue;
                 }
                 table.putBack.insert(row.key);
             }
-            StorageStatement& update = updateOf(table, position);
-            update.reset();
-            update.bind(1, before.at(i).second);
-            update.bind(2, row.key);
-            update.next();
-            update.reset();
-            restored = true;
+            positions << position;
+            now[position] = old;
         }
-        if (restored && !table.restored.contains(row.key)) {
+        if (positions.isEmpty())
+            return;
+        m_writes.update(table.shape, row.key, positions, now);
+        table.rows.insert(row.key, now);
+        if (!table.restored.contains(row.key)) {
             table.restored.insert(row.key);
             ++m_result.rowsRestored;
         }
@@ -263,15 +370,11 @@ private:
             return;
         }
         table.putBack.insert(row.key);
-        StorageStatement& insert = *table.insert;
-        insert.reset();
-        int place = 1;
-        if (!table.keyIsColumn)
-            insert.bind(place++, row.key);
-        for (int i = 0; i < table.columns.size(); ++i)
-            insert.bind(place++, values.value(i));
-        insert.next();
-        insert.reset();
+        table.removed.remove(row.key);
+        JournalValues::Row whole = values;
+        whole.resize(table.shape.columns.size());
+        m_writes.insert(table.shape, row.key, whole);
+        table.rows.insert(row.key, whole);
         ++m_result.rowsReinserted;
     }
 
@@ -282,19 +385,10 @@ private:
         return nullptr;
     }
 
-    StorageStatement& updateOf(Table& table, int position) {
-        auto it = table.updates.find(position);
-        if (it == table.updates.end())
-            it = table.updates.insert(
-                position, std::shared_ptr<StorageStatement>(m_db.prepare(
-                              u"UPDATE "_s + CatalogueDatabase::quoteName(table.name) + u" SET "_s +
-                              CatalogueDatabase::quoteName(table.columns.value(position)) +
-                              u" = ? WHERE rowid = ?"_s)));
-        return **it;
-    }
-
     CatalogueDatabase& m_db;
     RunUndo::Result& m_result;
+    RunUndoWrites m_writes;
+    bool m_inSets;
     std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
 };
 
@@ -316,11 +410,23 @@ QString counted(qint64 n, const QString& one, const QString& many) {
 } // namespace
 
 RunUndo::Result RunUndo::undo(CatalogueDatabase& db, qint64 run, bool trial) {
-    db.requireWritable();
+    // A trial only reads: it takes no write lock and needs no right to write, so a user who
+    // may only read the catalogue can still see what an undo would do.
+    if (!trial)
+        db.requireWritable();
     if (!db.hasTable(CatalogueSchema::RunsTable))
         throw RunTimeError(ErrorNumber::ItemNotFound,
                            u"The catalogue keeps no journal of runs; nothing was changed."_s);
-    ScopedTransaction transaction(db);
+    std::optional<ScopedTransaction> transaction;
+    if (trial)
+        db.connection().begin(StorageConnection::Intent::Read);
+    else
+        transaction.emplace(db);
+    // A trial's reading transaction ends however the trial does.
+    const auto endTrial = qScopeGuard([&] {
+        if (trial && db.connection().inTransaction())
+            db.connection().rollback();
+    });
     const std::optional<RunHistory::RunInfo> info = RunHistory::run(db, run);
     if (!info)
         throw RunTimeError(ErrorNumber::ItemNotFound,
@@ -333,11 +439,17 @@ RunUndo::Result RunUndo::undo(CatalogueDatabase& db, qint64 run, bool trial) {
     Result result;
     result.run = run;
     const std::vector<JournalRow> rows = journalRows(db, run);
+    if (trial) {
+        // Decided from the rows as the undo would leave them, which it keeps in memory: the
+        // same decisions, nothing written.
+        Undoer(db, result, RunUndoWrites::Mode::Nothing).apply(rows);
+        return result;
+    }
     {
         JournalRun journal(db, JournalRun::Undo, u"run %1"_s.arg(run));
-        Undoer undoer(db, result);
-        for (const JournalRow& row : rows)
-            undoer.apply(row);
+        Undoer(db, result,
+               ServerSets::apply(db) ? RunUndoWrites::Mode::InSets : RunUndoWrites::Mode::AtOnce)
+            .apply(rows);
         journal.setTotals(summary(result, false));
         result.undoRun = journal.number();
         db.run(u"UPDATE Runs SET UndoOf = ? WHERE Run = ?"_s, {run, result.undoRun});
@@ -346,10 +458,7 @@ RunUndo::Result RunUndo::undo(CatalogueDatabase& db, qint64 run, bool trial) {
         if (info->undoOf != 0)
             db.run(u"UPDATE Runs SET UndoneBy = NULL WHERE Run = ?"_s, {info->undoOf});
     }
-    if (trial)
-        result.undoRun = 0;
-    else
-        transaction.commit();
+    transaction->commit();
     return result;
 }
 

@@ -44,8 +44,9 @@ public:
     };
 
     // Raises a RunTimeError with a plain message, changing nothing, for an unknown run, a run
-    // already undone or a catalogue that cannot be written. A trial does the same work in a
-    // transaction that is rolled back, and gives the same figures.
+    // already undone or a catalogue that cannot be written. A trial makes the same decisions
+    // in a reading transaction, from the rows as the undo would leave them, and gives the same
+    // figures: it writes nothing and takes no write lock, so it needs no right to write.
     static Result undo(CatalogueDatabase& db, qint64 run, bool trial = false);
 
     // "Run 12 taken back: 3 rows deleted, 1 row restored, 0 rows put back; 1 change kept."

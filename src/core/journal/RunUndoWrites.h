@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/data/ColumnKind.h"
+#include "core/journal/JournalValues.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace tovin {
+
+class CatalogueDatabase;
+class StorageStatement;
+
+// The writes of an undo, in the order it decides them. On a file each is made at once, a
+// statement a row; on a server they are kept and sent in sets (see ServerSets): the writes of
+// one kind to one table and the same columns that follow each other, each row once, go as one
+// statement, so that the order of the writes to any row stays the order they were decided in.
+// A trial keeps none.
+class RunUndoWrites {
+public:
+    enum class Mode { AtOnce, InSets, Nothing };
+
+    // A table as the undo writes it: its columns in order, with their kinds.
+    struct Table {
+        QString name;
+        QStringList columns;
+        QList<ColumnKind> kinds;
+        bool keyIsColumn = false; // the counter column holds the row's key
+    };
+
+    RunUndoWrites(CatalogueDatabase& db, Mode mode);
+    ~RunUndoWrites();
+    RunUndoWrites(const RunUndoWrites&) = delete;
+    RunUndoWrites& operator=(const RunUndoWrites&) = delete;
+
+    void remove(const Table& table, qint64 key);
+    // Sets the columns at these positions to their values in `row` (a whole row, by position).
+    void update(const Table& table, qint64 key, const QList<int>& positions,
+                const JournalValues::Row& row);
+    // Puts the row back with its key.
+    void insert(const Table& table, qint64 key, const JournalValues::Row& row);
+    // Sends what is kept; a refusal raises, and the undo's transaction goes back whole.
+    void flush();
+
+private:
+    enum class Kind { Remove, Update, Insert };
+    struct Write {
+        const Table* table = nullptr;
+        Kind kind = Kind::Remove;
+        QList<int> positions; // written columns; all of them for an insert
+        qint64 key = 0;
+        JournalValues::Row values; // by position in `positions`
+    };
+
+    void add(Write write);
+    void writeOne(const Write& write);
+    // Writes pending[from, end), all of one shape and each row once, in one statement.
+    void writeSet(size_t from, size_t end);
+    StorageStatement& statement(const QString& sql);
+    static bool sameShape(const Write& a, const Write& b);
+    static QString oneRowSql(const Write& write);
+    static QString setSql(const Write& write);
+
+    CatalogueDatabase& m_db;
+    Mode m_mode;
+    std::vector<Write> m_pending;
+    QHash<QString, std::shared_ptr<StorageStatement>> m_statements;
+};
+
+} // namespace tovin

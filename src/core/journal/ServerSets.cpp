@@ -1,0 +1,86 @@
+#include "core/journal/ServerSets.h"
+
+#include "core/data/CatalogueDatabase.h"
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin::ServerSets {
+
+namespace {
+
+QString element(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return u"NULL"_s;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? u"1"_s : u"0"_s;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double number = value.toDouble();
+        if (std::isnan(number))
+            return u"NaN"_s;
+        if (std::isinf(number))
+            return number > 0 ? u"Infinity"_s : u"-Infinity"_s;
+        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    }
+    default:
+        break;
+    }
+    QString text = value.toString();
+    text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+bool apply(const CatalogueDatabase& db) {
+    return db.handle() == nullptr;
+}
+
+QString keys(const std::vector<qint64>& keys) {
+    QString text = u"{"_s;
+    text.reserve(qsizetype(keys.size()) * 8 + 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0)
+            text += u',';
+        text += QString::number(keys[i]);
+    }
+    return text + u'}';
+}
+
+QString texts(const std::vector<QVariant>& values) {
+    QString text = u"{"_s;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            text += u',';
+        text += element(values[i]);
+    }
+    return text + u'}';
+}
+
+QString typeOf(ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::Counter:
+    case ColumnKind::Money:
+        return u"bigint"_s;
+    case ColumnKind::YesNo:
+        return u"smallint"_s;
+    case ColumnKind::Number:
+        return u"double precision"_s;
+    case ColumnKind::Date:
+        return u"date"_s;
+    case ColumnKind::Text:
+    case ColumnKind::Memo:
+        break;
+    }
+    return u"text"_s;
+}
+
+} // namespace tovin::ServerSets
