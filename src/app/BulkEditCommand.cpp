@@ -21,6 +21,7 @@ int runBulkEdit(const QStringList& arguments, QTextStream& out, QTextStream& err
             .option(u"picture-type"_s, u"TYPE"_s)
             .flag(u"include-blank"_s)
             .flag(u"clear-notes"_s)
+            .withWait()
             .parse(arguments);
         const QString catalogue = args.value(u"db"_s);
         const QString where = args.value(u"where"_s);
@@ -94,7 +95,8 @@ BatchCommand bulkEditCommand() {
     return {u"bulk-edit"_s, u"write the same values into chosen columns of many products"_s,
             u"Usage: tovin-catalog bulk-edit --db CATALOGUE [--where CONDITION]\n"
             u"         --set COLUMN=VALUE [--set COLUMN=VALUE ...]\n"
-            u"         [--include-blank] [--clear-notes] [--picture-type .jpg|.gif|.bmp]\n\n"
+            u"         [--include-blank] [--clear-notes] [--picture-type .jpg|.gif|.bmp]\n"
+            u"         [--wait SECONDS]\n\n"
             u"Writes each VALUE into its COLUMN of every product matching CONDITION (every\n"
             u"product without --where), the way the bulk edit screen does. COLUMN is a\n"
             u"column name of Products (Retail, Supplier, ...) or its number (1 to 30, as for\n"
@@ -125,7 +127,9 @@ BatchCommand bulkEditCommand() {
             u"Prints \"Updating Records: #N Of N\". A bad argument, an unknown supplier or\n"
             u"column, an unusable condition, a read-only catalogue or a product the catalogue\n"
             u"refuses ends with exit status 2. The products are written all together: a run\n"
-            u"that is stopped part way (killed, or the disk full) changes none of them.\n"_s,
+            u"that is stopped part way (killed, or the disk full) changes none of them.\n"
+            u"While another program writes the catalogue, the edit waits for it:\n"_s +
+                CommandArguments::waitHelp(),
             &runBulkEdit};
 }
 

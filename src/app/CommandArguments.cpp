@@ -3,6 +3,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/WriterTurn.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,18 +37,46 @@ CommandArguments& CommandArguments::withPositionals() {
     return *this;
 }
 
+CommandArguments& CommandArguments::withWait() {
+    return option(u"wait"_s, u"SECONDS"_s);
+}
+
+QString CommandArguments::waitHelp() {
+    return u"  --wait SECONDS       while another program or computer writes the catalogue,\n"
+           u"                       wait up to SECONDS for it (default %1; 0: do not wait),\n"
+           u"                       told once per wait on the error output; when the wait\n"
+           u"                       runs out the command stops with exit status 2\n"_s.arg(
+               WriterTurn::DefaultWaitSeconds);
+}
+
 void CommandArguments::parse(const QStringList& arguments) {
     // The parser takes the first argument for the program's name.
     const bool parsed = m_parser.parse(QStringList{u"tovin-catalog"_s} + arguments);
     if (parsed && (m_positionals || m_parser.positionalArguments().isEmpty()) &&
-        !arguments.contains(u"--"_s))
+        !arguments.contains(u"--"_s)) {
+        applyWait();
         return;
+    }
     // The parser tells what went wrong in its own words and not in argument order; the
     // arguments are walked again to name the first wrong one as the command does.
     if (const std::optional<QString> refusal = firstRefusal(arguments))
         throw CommandRefusal{*refusal};
     if (!parsed)
         throw CommandRefusal{m_parser.errorText()};
+}
+
+// Every value given is checked; the last one counts.
+void CommandArguments::applyWait() const {
+    if (!m_takesValue.contains(u"wait"_s))
+        return;
+    for (const QString& value : m_parser.values(u"wait"_s)) {
+        const std::optional<int> milliseconds = WriterTurn::readSeconds(value);
+        if (!milliseconds)
+            throw CommandRefusal{u"--wait takes a number of seconds, 0 or more (at most a "_s
+                                 u"day), not \""_s +
+                                 value + u"\""_s};
+        WriterTurn::setLimitMs(*milliseconds);
+    }
 }
 
 std::optional<QString> CommandArguments::firstRefusal(const QStringList& arguments) const {

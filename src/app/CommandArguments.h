@@ -39,6 +39,12 @@ public:
     CommandArguments& flag(const QString& name);
     // The command takes arguments that are not options (file names, a report's name).
     CommandArguments& withPositionals();
+    // Declares "--wait SECONDS": how long the command's writes wait while another program
+    // writes the catalogue. parse() checks the value and makes it the wait of the catalogues
+    // opened afterwards.
+    CommandArguments& withWait();
+    // The lines the help text of a command with --wait gives it.
+    static QString waitHelp();
 
     // Reads the arguments, or refuses.
     void parse(const QStringList& arguments);
@@ -51,6 +57,7 @@ public:
 
 private:
     std::optional<QString> firstRefusal(const QStringList& arguments) const;
+    void applyWait() const;
 
     Words m_words;
     QCommandLineParser m_parser;

@@ -4,6 +4,7 @@
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
+#include "core/storage/WriterTurn.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -103,7 +104,15 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 if (const auto failure = CatalogueBackup::takeDaily(path, false))
                     err << "tovin-catalog: " << *failure << "\n";
             });
+            // A batch command waits for another writer as long as its --wait says, by default
+            // five minutes, whatever the window's setting; each wait is told once.
+            WriterTurn::setLimitMs(WriterTurn::DefaultWaitSeconds * 1000);
+            WriterTurn::setWatcher([&err, name = command.name](int limitMs) {
+                err << "tovin-catalog " << name << ": " << WriterTurn::waitingText(limitMs) << '\n';
+                err.flush();
+            });
             const int status = command.run(commandArguments, out, err);
+            WriterTurn::setWatcher({});
             SchemaUpgrade::setBeforeUpgrade({});
             return status;
         }

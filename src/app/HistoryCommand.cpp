@@ -26,8 +26,9 @@ bool parse(const QString& command, const QStringList& arguments, bool takesDryRu
         // have.
         CommandArguments args({u"unknown argument \"%1\""_s, QString(), QString()});
         args.option(u"db"_s, u"CATALOGUE"_s).option(u"run"_s, u"N"_s);
+        // Only undo writes, and so waits for another writer.
         if (takesDryRun)
-            args.flag(u"dry-run"_s);
+            args.flag(u"dry-run"_s).withWait();
         args.parse(arguments);
         parsed.catalogue = args.value(u"db"_s);
         parsed.dryRun = takesDryRun && args.isSet(u"dry-run"_s);
@@ -116,7 +117,7 @@ BatchCommand historyCommand() {
 
 BatchCommand undoCommand() {
     return {u"undo"_s, u"take a batch run back"_s,
-            u"Usage: tovin-catalog undo --db CATALOGUE --run N [--dry-run]\n\n"
+            u"Usage: tovin-catalog undo --db CATALOGUE --run N [--dry-run] [--wait SECONDS]\n\n"
             u"Takes run N back in one transaction: rows it added are deleted, columns it\n"
             u"changed get their old values, rows it deleted come back with their keys. A row\n"
             u"or column changed again since the run is left as it is and listed with both\n"
@@ -124,9 +125,10 @@ BatchCommand undoCommand() {
             u"put back, nor a stock number set back, when another product has that stock\n"
             u"number since; it is listed too. The undo is a run of its own: undoing it does\n"
             u"run N again.\n"
-            u"  --dry-run  tell what the undo would do and change nothing\n"
+            u"  --dry-run            tell what the undo would do and change nothing\n"
             u"An unknown run, a run already undone or a catalogue that can't be written gives\n"
-            u"exit status 2, with nothing changed.\n"_s,
+            u"exit status 2, with nothing changed.\n"_s +
+                CommandArguments::waitHelp(),
             &runUndo};
 }
 

@@ -111,7 +111,7 @@ ImportRequest parseArguments(const QStringList& arguments) {
     for (const QString& name : {u"edit-only"_s, u"skip-discontinued"_s, u"decimal-comma"_s,
                                 u"dry-run"_s, u"mapping-from-last"_s})
         args.flag(name);
-    args.parse(arguments);
+    args.withWait().parse(arguments);
 
     ImportRequest request;
     const auto given = [&args](const QString& name) {
@@ -253,18 +253,14 @@ QString noteFor(const ImportRequest& request, const QString& defaultNote) {
     return request.note ? *request.note : defaultNote;
 }
 
-std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request, QTextStream& err) {
+// A wait for another writer is told by the command line as a whole (see --wait).
+std::unique_ptr<CatalogueDatabase> openCatalogue(const ImportRequest& request) {
     auto db = openCommandCatalogue(request.catalogue);
     try {
         db->requireWritable();
     } catch (const RunTimeError& error) {
         throw CommandRefusal{error.description()};
     }
-    db->setLockNotice([&err] {
-        err << ImportName << "the catalogue is locked by another program; waiting up to "
-            << CatalogueDatabase::DefaultLockWaitMs / 1000 << " seconds for it\n";
-        err.flush();
-    });
     return db;
 }
 
@@ -311,7 +307,7 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
             u"like \""_s +
             *sign + u"\"; give --decimal-comma to read them so (nothing was written)"_s};
 
-    auto db = openCatalogue(request, err);
+    auto db = openCatalogue(request);
     ProgressPrinter printer(out, err);
     session.options().onError = printer.errorHandler();
     ImportReport report;
@@ -344,7 +340,7 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
         import.setNote(noteFor(request, import.noteDefault()));
         imports.append(import);
     }
-    auto db = openCatalogue(request, err);
+    auto db = openCatalogue(request);
     ProgressPrinter printer(out, err);
     for (SupplierFileImport& import : imports) {
         import.options().onError = printer.errorHandler();
@@ -398,7 +394,7 @@ int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) 
     import->setNote(noteFor(request, import->noteDefault()));
     import->options().skipDiscontinued = request.skipDiscontinued;
 
-    auto db = openCatalogue(request, err);
+    auto db = openCatalogue(request);
     ProgressPrinter printer(out, err);
     import->options().onError = printer.errorHandler();
     ImportReport report;
@@ -440,7 +436,8 @@ BatchCommand importCommand() {
         u"         [--map POS=CODE,POS=CODE,...] [--table NAME]\n"
         u"         [--supplier-file fulldesc|stock|white|yellow|openparty|canadian|retail]\n"
         u"         [--edit-only] [--skip-discontinued] [--supplier NAME] [--note TEXT]\n"
-        u"         [--encoding NAME] [--decimal-comma] [--dry-run] [--mapping-from-last]\n\n"
+        u"         [--encoding NAME] [--decimal-comma] [--dry-run] [--mapping-from-last]\n"
+        u"         [--wait SECONDS]\n\n"
         u"Adds the items of FILE to the catalogue's products, or refreshes the products\n"
         u"whose stock number is already there, the way the import screen does.\n\n"
         u"  --db CATALOGUE       the catalogue file to change\n"
@@ -483,36 +480,39 @@ BatchCommand importCommand() {
         u"                       changed\n"
         u"  --mapping-from-last  take the start line, divider and mapping last used for a\n"
         u"                       file of this name (by the import screen or this command);\n"
-        u"                       refused when the first item has another number of fields\n\n"
-        u"Prices are read with a leading currency sign ($12.50, \u20ac 2.50, US$ 3) and\n"
-        u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
-        u"or whose commas and points do not make one (44,38 without --decimal-comma:\n"
-        u"thousands separators stand only between groups of three digits) leaves the\n"
-        u"stored price alone (a new product gets 0, as for a price not given); such\n"
-        u"prices are counted and named after the totals, with their line, and in the\n"
-        u"run's entry of the history. When most prices of the first 100 items only make\n"
-        u"sense with a decimal comma, the import stops before writing anything and asks\n"
-        u"for --decimal-comma.\n\n"
-        u"Lines with the same stock number make one product, imported once: a later\n"
-        u"line's fields win, an empty one keeps an earlier line's value. Each such\n"
-        u"stock number is named after the totals.\n\n"
-        u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
-        u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
-        u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"
-        u"13 Price, 14 Weight, 15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory,\n"
-        u"19 OnSpecial, 20 OutStock, 21 Disco, 22 Orderable, 25 ReOrder, 27 Ship1,\n"
-        u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
-        u"Prints a progress line every 1000 items and ends with the totals:\n"
-        u"  Total Checked: N   Total Added: N   Total Edited: N\n"
-        u"A missing file, an unusable divider, a missing stock-number mapping or one past\n"
-        u"every field of the first 100 items (every column of a table), a damaged\n"
-        u"database, a read-only catalogue or a bad argument changes nothing and ends with\n"
-        u"exit status 2. A value or item the catalogue refuses is passed over and named\n"
-        u"on the error output; the rest of the file is read. When the catalogue itself\n"
-        u"cannot be written (disk full, locked by another program for more than a few\n"
-        u"seconds) the import stops with exit status 2, keeping the items written in\n"
-        u"the batches finished before. Imports run at the same time on one catalogue\n"
-        u"take turns batch by batch, and each adds all of its products.\n"_s,
+        u"                       refused when the first item has another number of fields\n"_s +
+            CommandArguments::waitHelp() +
+            u"\n"
+            u"Prices are read with a leading currency sign ($12.50, \u20ac 2.50, US$ 3) and\n"
+            u"letters after the number (12.50 ea). A price with no number in it (N/A, call)\n"
+            u"or whose commas and points do not make one (44,38 without --decimal-comma:\n"
+            u"thousands separators stand only between groups of three digits) leaves the\n"
+            u"stored price alone (a new product gets 0, as for a price not given); such\n"
+            u"prices are counted and named after the totals, with their line, and in the\n"
+            u"run's entry of the history. When most prices of the first 100 items only make\n"
+            u"sense with a decimal comma, the import stops before writing anything and asks\n"
+            u"for --decimal-comma.\n\n"
+            u"Lines with the same stock number make one product, imported once: a later\n"
+            u"line's fields win, an empty one keeps an earlier line's value. Each such\n"
+            u"stock number is named after the totals.\n\n"
+            u"A database file named TOVIN.MDB is read with its own 19-column mapping.\n\n"
+            u"Mapping codes: 0 not used, 1 Supplier, 2 StockNo, 3 ProdName, 4 ProdDesc,\n"
+            u"5 PageNo, 6 Packaging, 7 Cost1, 8 Cost2, 9 Cost3, 10 Cost4, 11 Cost5, 12 Retail,\n"
+            u"13 Price, 14 Weight, 15 MinOrdW, 16 MinOrdR, 17 Picture, 18 Catagory,\n"
+            u"19 OnSpecial, 20 OutStock, 21 Disco, 22 Orderable, 25 ReOrder, 27 Ship1,\n"
+            u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
+            u"Prints a progress line every 1000 items and ends with the totals:\n"
+            u"  Total Checked: N   Total Added: N   Total Edited: N\n"
+            u"A missing file, an unusable divider, a missing stock-number mapping or one past\n"
+            u"every field of the first 100 items (every column of a table), a damaged\n"
+            u"database, a read-only catalogue or a bad argument changes nothing and ends with\n"
+            u"exit status 2. A value or item the catalogue refuses is passed over and named\n"
+            u"on the error output; the rest of the file is read. When the catalogue itself\n"
+            u"cannot be written (disk full, or another program kept it locked for longer\n"
+            u"than --wait) the import stops with exit status 2, keeping the items written\n"
+            u"in the batches finished before. Imports and other writers run at the same\n"
+            u"time on one catalogue take turns batch by batch, each waiting while another\n"
+            u"writes, and each adds all of its products.\n"_s,
         &runImport};
 }
 

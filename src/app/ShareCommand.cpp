@@ -29,6 +29,7 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             .option(u"from"_s, u"CATALOGUE"_s)
             .option(u"to"_s, u"CATALOGUE"_s)
             .flag(u"replace"_s)
+            .withWait()
             .parse(arguments);
         if (args.isSet(u"db"_s) && args.isSet(u"from"_s))
             throw CommandRefusal{u"give the catalogue to copy once, with --db or with --from"_s};
@@ -82,8 +83,9 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
 
 BatchCommand shareCommand() {
     return {u"share"_s, u"copy a catalogue to a PostgreSQL server, or from one into a file"_s,
-            u"Usage: tovin-catalog share --db CATALOGUE --to TARGET [--replace]\n"
-            u"       tovin-catalog share --from CATALOGUE --to TARGET [--replace]\n\n"
+            u"Usage: tovin-catalog share --db CATALOGUE --to TARGET [--replace] [--wait SECONDS]\n"
+            u"       tovin-catalog share --from CATALOGUE --to TARGET [--replace]\n"
+            u"         [--wait SECONDS]\n\n"
             u"Copies the whole catalogue CATALOGUE to TARGET, each a catalogue file or a\n"
             u"PostgreSQL database given as postgresql://USER@HOST/DATABASE: every table with\n"
             u"the rows' record numbers, the run history (so runs can still be undone) and the\n"
@@ -97,7 +99,9 @@ BatchCommand shareCommand() {
             u"row count and the sum of each money column must equal the original's. A refused\n"
             u"write, a lost connection or any difference ends with exit status 2, a message\n"
             u"naming the table, and TARGET as it was. The copy never goes onto CATALOGUE.\n"
-            u"Prints a progress line every 1000 rows and the rows copied per table.\n"_s,
+            u"Prints a progress line every 1000 rows and the rows copied per table.\n"
+            u"While another program writes TARGET, the copy waits for it:\n"_s +
+                CommandArguments::waitHelp(),
             &runShare};
 }
 

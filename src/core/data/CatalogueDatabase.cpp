@@ -9,11 +9,15 @@
 #include "core/journal/ServerJournal.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
+#include "core/shell/SettingsStore.h"
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/SqliteConnection.h"
+#include "core/storage/WriterTurn.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <unistd.h>
 #include <utility>
 
@@ -119,6 +123,18 @@ std::unique_ptr<StorageConnection> openServer(const QString& uri) {
     return connection;
 }
 
+// The window's catalogues wait for another writer as long as its setting says, read at each
+// opening so a changed setting holds for the next screen; a batch command keeps the wait of
+// its --wait. The settings are read in the program's main thread only, which owns them; a
+// catalogue opened in another thread takes the wait read last.
+void takeWriterWaitSetting() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread())
+        return;
+    WriterTurn::takeSetting(SettingsStore::program().value(WriterTurn::SettingsSection,
+                                                           WriterTurn::SettingsKey, QString()));
+}
+
 } // namespace
 
 QString CatalogueDatabase::quoteName(const QString& name) {
@@ -127,6 +143,7 @@ QString CatalogueDatabase::quoteName(const QString& name) {
 
 CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
     const bool server = CatalogueLocation::isServer(path);
+    takeWriterWaitSetting();
     m_connection = server ? openServer(path) : openFile(path);
     // Every writer, whichever way it writes, is seen here: the engine reports each row it
     // changes, and the connection says when they are kept for good.

@@ -99,8 +99,10 @@ public:
             m_beforeCommit();
     }
 
-    // How long a statement waits for a lock another connection holds before it fails.
+    // How long the backup's own file handles wait for a lock.
     static constexpr int DefaultLockWaitMs = 5000;
+    // How long a write waits for another writer before it fails: a catalogue opened takes
+    // WriterTurn's wait (the window's setting, or a batch command's --wait).
     void setLockWait(int milliseconds) { m_connection->setLockWait(milliseconds); }
     // Told once per wait when a lock is not released at once (for a "waiting" message).
     void setLockNotice(std::function<void()> notice) {

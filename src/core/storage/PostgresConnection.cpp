@@ -7,12 +7,15 @@
 #include "core/storage/PostgresNotices.h"
 #include "core/storage/PostgresSql.h"
 #include "core/storage/PostgresStatement.h"
+#include "core/storage/WriterTurn.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAtomicInteger>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QUuid>
 #include <libpq-fe.h>
+#include <poll.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,6 +25,8 @@ namespace {
 
 // The savepoint every statement inside a transaction runs behind.
 constexpr const char* Savepoint = "tovin_statement";
+// The advisory lock a writer holds for its transaction: the catalogue's write turn.
+constexpr qint64 WriteTurnKey = 7468696;
 
 QString serverMessage(const PGresult* result, const PGconn* handle) {
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
@@ -103,7 +108,7 @@ std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri)
 }
 
 PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
-    : m_handle(handle), m_uri(std::move(uri)) {
+    : m_handle(handle), m_uri(std::move(uri)), m_lockWaitMs(WriterTurn::limitMs()) {
     static QAtomicInteger<qint64> connections;
     m_sender = programToken() + u'/' + QString::number(++connections);
     // The server's notices (a name already there, a cascade) are no business of the user's.
@@ -125,7 +130,7 @@ QString PostgresConnection::place() const {
 void PostgresConnection::setUpSession() {
     exec(QByteArray("SET client_encoding = 'UTF8'; SET DateStyle = ISO, MDY; "
                     "SET lock_timeout = " +
-                    QByteArray::number(m_lockWaitMs))
+                    lockTimeout())
              .constData(),
          u"Setting up the connection"_s);
     // Long values (a run's journal above all, hundreds of kilobytes a batch) are compressed
@@ -408,17 +413,71 @@ void PostgresConnection::begin(Intent intent) {
         // A turn not had at once is told before it is waited for. The savepoint comes after
         // the turn, so a statement rolled back to it keeps the turn.
         const Result tried =
-            startTransaction("BEGIN" + mark + "; SELECT pg_try_advisory_xact_lock(7468696)");
-        if (PQgetvalue(tried.get(), 0, 0)[0] != 't') {
-            if (m_lockNotice)
-                m_lockNotice();
-            startTransaction("SELECT pg_advisory_xact_lock(7468696)");
-        }
+            startTransaction("BEGIN" + mark + "; SELECT pg_try_advisory_xact_lock(" +
+                             QByteArray::number(WriteTurnKey) + ")");
+        if (PQgetvalue(tried.get(), 0, 0)[0] != 't')
+            waitForWriteTurn();
         m_savepointMissing = true;
     }
     m_inTransaction = true;
     m_savepointStale = false;
     m_unsent.clear();
+}
+
+// The turn is asked for in the server's queue, so writers get it in the order they asked; the
+// answer is watched for in short steps, so the wait ends when the holder is done or its session
+// gone, at the limit, or at the user's Cancel, whatever lock_timeout says (that bounds the
+// waits for rows inside statements).
+void PostgresConnection::waitForWriteTurn() {
+    enum class Stop { No, Limit, Cancelled } stop = Stop::No;
+    if (m_lockWaitMs > 0) {
+        if (m_lockNotice)
+            m_lockNotice();
+        WriterTurn::waitStarted(m_lockWaitMs);
+        const quint64 cancels = WriterTurn::cancelCount();
+        const QByteArray sql = "SET LOCAL lock_timeout = 0; SELECT pg_advisory_xact_lock(" +
+                               QByteArray::number(WriteTurnKey) +
+                               "); SET LOCAL lock_timeout = " + lockTimeout();
+        QElapsedTimer timer;
+        timer.start();
+        bool sent = PQsendQuery(m_handle, sql.constData()) == 1;
+        while (sent && PQconsumeInput(m_handle) && PQisBusy(m_handle)) {
+            const qint64 left = m_lockWaitMs - timer.elapsed();
+            if (WriterTurn::cancelCount() != cancels || left <= 0) {
+                stop = left <= 0 ? Stop::Limit : Stop::Cancelled;
+                cancelStatement();
+                break;
+            }
+            pollfd socket{PQsocket(m_handle), POLLIN, 0};
+            ::poll(&socket, 1, int(qMin<qint64>(left, 150)));
+        }
+        Result failed;
+        for (Result one(sent ? PQgetResult(m_handle) : nullptr); one;
+             one.reset(PQgetResult(m_handle)))
+            if (!failed && !succeeded(one.get()))
+                failed.reset(one.release());
+        // A turn that came just as the wait was given up is kept.
+        if (sent && !failed)
+            return;
+        if (stop == Stop::No) {
+            if (PQstatus(m_handle) == CONNECTION_OK)
+                const Result undone(PQexec(m_handle, "ROLLBACK"));
+            raise(failed.get(), u"Waiting for the turn to write"_s);
+        }
+    }
+    if (PQstatus(m_handle) == CONNECTION_OK)
+        const Result undone(PQexec(m_handle, "ROLLBACK"));
+    throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                           stop == Stop::Cancelled ? WriterTurn::cancelledText()
+                                                   : WriterTurn::gaveUpText(m_lockWaitMs));
+}
+
+void PostgresConnection::cancelStatement() {
+    if (PGcancel* cancel = PQgetCancel(m_handle)) {
+        char reason[256];
+        PQcancel(cancel, reason, int(sizeof reason));
+        PQfreeCancel(cancel);
+    }
 }
 
 void PostgresConnection::commit() {
@@ -454,10 +513,15 @@ void PostgresConnection::rollback() {
 }
 
 void PostgresConnection::setLockWait(int milliseconds) {
-    m_lockWaitMs = milliseconds;
+    m_lockWaitMs = qMax(0, milliseconds);
     if (PQstatus(m_handle) == CONNECTION_OK)
-        exec(QByteArray("SET lock_timeout = " + QByteArray::number(milliseconds)).constData(),
+        exec(QByteArray("SET lock_timeout = " + lockTimeout()).constData(),
              u"Setting the lock wait"_s);
+}
+
+// The server takes 0 for no limit at all: a wait of none is the shortest it knows.
+QByteArray PostgresConnection::lockTimeout() const {
+    return QByteArray::number(qMax(1, m_lockWaitMs));
 }
 
 void PostgresConnection::copyTo(const QString&) {

@@ -44,7 +44,8 @@ public:
     QString errorText() const override { return m_errorText; }
     void setRowWritten(RowWritten told) override { m_rowWritten = std::move(told); }
     void setLockWait(int milliseconds) override;
-    // The server says nothing while a statement waits for a lock: the wait is only bounded.
+    // The wait for the write turn (begin) is told; a statement waiting for a row is not, as the
+    // server says nothing then: that wait is only bounded.
     void setLockNotice(std::function<void()> notice) override { m_lockNotice = std::move(notice); }
     // The server keeps what it committed; there is nothing to write out.
     void checkpoint() override {}
@@ -120,6 +121,13 @@ private:
     void exec(const char* sql, const QString& what);
     // Starts or goes on starting a transaction; one refused ends it.
     Result startTransaction(const QByteArray& sql);
+    // Inside a transaction begun for writing: waits for the write turn another writer holds,
+    // up to the limit; raises (the transaction ended) when it is not had.
+    void waitForWriteTurn();
+    // Asks the server to stop the statement it is running.
+    void cancelStatement();
+    // lock_timeout for the limit of the waits (the server reads 0 as none).
+    QByteArray lockTimeout() const;
     // One statement as libpq sends it.
     struct Call {
         const QByteArray& sql;
@@ -200,7 +208,7 @@ private:
     qint64 m_lastInsertedKey = 0;
     qint64 m_rowsChanged = 0;
     quint64 m_rowsWritten = 0;
-    int m_lockWaitMs = 5000;
+    int m_lockWaitMs;
     bool m_inTransaction = false;
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;

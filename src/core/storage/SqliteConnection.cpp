@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueFailure.h"
 #include "core/storage/SqliteStatement.h"
+#include "core/storage/WriterTurn.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -39,6 +40,9 @@ std::unique_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Op
     return connection;
 }
 
+SqliteConnection::SqliteConnection(sqlite3* handle)
+    : m_handle(handle), m_lockWaitMs(WriterTurn::limitMs()) {}
+
 SqliteConnection::~SqliteConnection() {
     forgetStatements();
     sqlite3_update_hook(m_handle, nullptr, nullptr);
@@ -55,7 +59,22 @@ void SqliteConnection::exec(const char* sql, const QString& what) {
 }
 
 void SqliteConnection::begin(Intent intent) {
-    exec(intent == Intent::Write ? "BEGIN IMMEDIATE" : "BEGIN", u"Starting a transaction"_s);
+    m_gaveUp = GaveUp::No;
+    const int rc = sqlite3_exec(m_handle, intent == Intent::Write ? "BEGIN IMMEDIATE" : "BEGIN",
+                                nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return;
+    if ((rc & 0xff) == SQLITE_BUSY)
+        raiseWaitGivenUp();
+    DatabaseErrors::raise(rc, u"Starting a transaction"_s, errorText());
+}
+
+void SqliteConnection::raiseWaitGivenUp() {
+    if (m_gaveUp == GaveUp::Limit)
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
+                               WriterTurn::gaveUpText(m_lockWaitMs) + u" ("_s + errorText() + u')');
+    if (m_gaveUp == GaveUp::Cancelled)
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused, WriterTurn::cancelledText());
 }
 
 void SqliteConnection::commit() {
@@ -132,16 +151,30 @@ void SqliteConnection::rowWritten(void* self, int, const char*, const char* tabl
     static_cast<SqliteConnection*>(self)->m_rowWritten(table, rowId);
 }
 
+// The lock goes with the process holding it, so a holder that ends or dies ends the wait; the
+// limit only bounds a holder that is stuck.
 int SqliteConnection::waitForLock(void* self, int attempts) {
     auto* connection = static_cast<SqliteConnection*>(self);
-    if (attempts == 0)
+    if (attempts == 0) {
         connection->m_lockWaitTimer.start();
-    const qint64 waited = connection->m_lockWaitTimer.elapsed();
-    if (waited >= connection->m_lockWaitMs)
+        connection->m_gaveUp = GaveUp::No;
+        connection->m_cancelsAtStart = WriterTurn::cancelCount();
+    }
+    if (WriterTurn::cancelCount() != connection->m_cancelsAtStart) {
+        connection->m_gaveUp = GaveUp::Cancelled;
         return 0;
+    }
+    const qint64 waited = connection->m_lockWaitTimer.elapsed();
+    if (waited >= connection->m_lockWaitMs) {
+        connection->m_gaveUp = GaveUp::Limit;
+        return 0;
+    }
     // A lock still held after the first short wait is worth telling about, once per wait.
-    if (attempts == 1 && connection->m_lockNotice)
-        connection->m_lockNotice();
+    if (attempts == 1) {
+        if (connection->m_lockNotice)
+            connection->m_lockNotice();
+        WriterTurn::waitStarted(connection->m_lockWaitMs);
+    }
     sqlite3_sleep(int(qMin<qint64>(attempts < 4 ? 5 : 25, connection->m_lockWaitMs - waited)));
     return 1;
 }

@@ -48,8 +48,11 @@ public:
     void copyTo(const QString& path) override;
 
 private:
-    explicit SqliteConnection(sqlite3* handle) : m_handle(handle) {}
+    explicit SqliteConnection(sqlite3* handle);
     static int waitForLock(void* self, int attempts);
+    // Raises the reason a lock that was waited for was not had: the wait ran out or the user
+    // cancelled it; nothing when the engine refused for another reason.
+    void raiseWaitGivenUp();
     static void rowWritten(void* self, int operation, const char* database, const char* table,
                            qint64 rowId);
     void exec(const char* sql, const QString& what);
@@ -57,9 +60,14 @@ private:
     sqlite3* m_handle;
     SqliteDialect m_dialect;
     RowWritten m_rowWritten;
-    int m_lockWaitMs = 5000;
+    int m_lockWaitMs;
     std::function<void()> m_lockNotice;
     QElapsedTimer m_lockWaitTimer;
+    // How the last wait for a lock ended when it was given up, and the count of the user's
+    // cancels when it began.
+    enum class GaveUp { No, Limit, Cancelled };
+    GaveUp m_gaveUp = GaveUp::No;
+    quint64 m_cancelsAtStart = 0;
     mutable int m_utf8 = -1; // whether the file keeps its texts in UTF-8 (-1: not asked yet)
 };
 
