@@ -120,6 +120,7 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     const QString each = db.dialect().firstRowOfEach(selected, m_table, stockColumn);
     if (!each.isEmpty())
         m_findEach = db.prepare(each);
+    m_editsTogether = m_findEach != nullptr;
 
     m_transaction = std::make_unique<BatchedTransaction>(db, m_options.commitEvery);
     m_waiting.reserve(MostWaiting);
@@ -251,7 +252,7 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
 
     ++m_rowsChecked;
     if (!m_changes.isEmpty()) {
-        StorageStatement& update = updateStatement(m_mask & ~bit(NotesColumn));
+        const quint32 mask = m_mask & ~bit(NotesColumn);
         std::vector<QVariant> values;
         for (int column = 1; column < ColumnCount; ++column)
             if (column != NotesColumn && (m_mask & bit(column)))
@@ -261,7 +262,11 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
             QVariant(appendToNotes(TextRules::toText(m_current[NotesColumn]),
                                    editedNote(m_options.note, m_options.today, m_changes))));
         values.push_back(QVariant(qlonglong(rowId)));
-        m_writes.push_back({&update, std::move(values), {}, refusalOf(*m_writing)});
+        if (m_editsTogether)
+            m_edited.push_back({m_writing, mask, std::move(values)});
+        else
+            m_writes.push_back(
+                {&updateStatement(mask, 1), std::move(values), {}, refusalOf(*m_writing)});
         m_writing->written = Waiting::Written::Edited;
         ++m_rowsEdited;
     }
@@ -310,16 +315,34 @@ void ProductImporter::addRow(const ImportItem& item) {
     ++m_rowsAdded;
 }
 
-StorageStatement& ProductImporter::updateStatement(quint32 mask) {
-    auto it = m_updates.find(mask);
+StorageStatement& ProductImporter::updateStatement(quint32 mask, int rows) {
+    const quint64 key = quint64(rows) << 32 | mask;
+    auto it = m_updates.find(key);
     if (it != m_updates.end())
         return *it->second;
     QString sql = u"UPDATE "_s + m_table + u" SET "_s;
-    for (int column = 1; column < ColumnCount; ++column)
-        if (mask & bit(column))
-            sql += m_columns[column].quotedName + u" = ?, "_s;
-    sql += m_columns[NotesColumn].quotedName + u" = ? WHERE rowid = ?"_s;
-    return *m_updates.emplace(mask, m_db.prepare(sql)).first->second;
+    if (rows == 1) {
+        for (int column = 1; column < ColumnCount; ++column)
+            if (mask & bit(column))
+                sql += m_columns[column].quotedName + u" = ?, "_s;
+        sql += m_columns[NotesColumn].quotedName + u" = ? WHERE rowid = ?"_s;
+        return *m_updates.emplace(key, m_db.prepare(sql)).first->second;
+    }
+    // The rows' values as a table joined to Products by key: each column takes the value of
+    // its row, as the one-row statement's parameters give it.
+    QStringList names;
+    for (int column = 1; column < ColumnCount; ++column) {
+        if (!(mask & bit(column)))
+            continue;
+        names << u"v"_s + QString::number(column);
+        sql += m_columns[column].quotedName + u" = given."_s + names.back() + u", "_s;
+    }
+    names << u"notes"_s << u"k"_s;
+    sql += m_columns[NotesColumn].quotedName + u" = given.notes"_s;
+    const QString marks = u'(' + QStringList(names.size(), u"?"_s).join(u", "_s) + u')';
+    sql += u" FROM (VALUES "_s + QStringList(rows, marks).join(u", "_s) + u") AS given("_s +
+           names.join(u", "_s) + u") WHERE "_s + m_table + u".rowid = given.k"_s;
+    return *m_updates.emplace(key, m_db.prepare(sql)).first->second;
 }
 
 StorageStatement& ProductImporter::insertStatement(quint32 mask, int rows) {

@@ -202,11 +202,15 @@ private:
     void compare(Waiting& waiting);
     // Takes the compared group's writes (of its first `told` items) into m_held.
     void holdWrites(qsizetype told);
+    struct HeldGroup;
+    struct RowWrite;
+    // Puts rows of the same columns that follow one another into one statement each, after
+    // the held group's runs: edits when `edits`, else new rows.
+    void holdTogether(HeldGroup& held, std::vector<RowWrite>& rows, bool edits);
     // Writes the held group now, then tells what came of it.
     void sendHeld();
     // Takes in the answers of the sent group's writes and tells what came of them.
     void collectSent();
-    struct HeldGroup;
     // Once the group's runs are made: the new rows of a refused statement again one by one;
     // then the items' errors and the products added, in the order of the items, each item
     // counted in its transaction.
@@ -228,7 +232,9 @@ private:
     // A money value without a number: the stored value stays, the value is counted.
     void passOver(int code, const QString& raw);
     void reportError(const RunTimeError& error);
-    StorageStatement& updateStatement(quint32 mask);
+    // An update of `rows` rows of the columns in `mask` and Notes, each row's values in the
+    // order of the one-row statement's (the columns, the notes, the row's key).
+    StorageStatement& updateStatement(quint32 mask, int rows);
     // An insert of `rows` new rows of the columns in `mask`.
     StorageStatement& insertStatement(quint32 mask, int rows);
 
@@ -247,7 +253,10 @@ private:
     // in column m_placeColumn.
     std::unique_ptr<StorageStatement> m_findEach;
     int m_placeColumn = 0;
-    std::unordered_map<quint32, std::unique_ptr<StorageStatement>> m_updates;
+    std::unordered_map<quint64, std::unique_ptr<StorageStatement>> m_updates;
+    // Where the engine answers many lookups at once (a server), a group's edited rows go in
+    // one statement too: sent one by one, each costs the server a statement and its savepoint.
+    bool m_editsTogether = false;
     std::unordered_map<quint64, std::unique_ptr<StorageStatement>> m_inserts;
     std::unique_ptr<BatchedTransaction> m_transaction;
     std::vector<Waiting> m_waiting;
@@ -267,13 +276,14 @@ private:
         QSet<QString> keys;
         // The updates, then the inserts; once sent, after the next group's lookups.
         std::vector<StorageConnection::GroupedRun> runs;
-        size_t firstInsert = 0;
+        size_t firstSpan = 0; // the run of the first span
         struct Span {
-            std::vector<Waiting*> items; // the new rows of one insert, in order
+            std::vector<Waiting*> items; // the rows of one statement, in order
             quint32 mask = 0;
+            bool edits = false; // updated rows, else new ones
             bool refused = false;
         };
-        std::vector<Span> spans; // one for each insert run
+        std::vector<Span> spans; // one for each run from firstSpan on
     };
     std::unique_ptr<HeldGroup> m_held;
     // The group whose writes went with the last lookups, their answers not yet taken in: the
@@ -281,13 +291,14 @@ private:
     std::unique_ptr<HeldGroup> m_sent;
     std::vector<Waiting> m_spare; // a held group's places, emptied, for the next group
     std::vector<StorageConnection::GroupedRun> m_writes; // the compared group's updates
-    struct AddedRow {
+    struct RowWrite {
         Waiting* waiting;
         quint32 mask;
         std::vector<QVariant> values;
     };
-    std::vector<AddedRow> m_added; // and its new rows
-    Waiting* m_writing = nullptr;  // the item whose row is being compared
+    std::vector<RowWrite> m_edited; // or, with m_editsTogether, its edited rows
+    std::vector<RowWrite> m_added;  // and its new rows
+    Waiting* m_writing = nullptr;   // the item whose row is being compared
     bool m_stopped = false;
     std::unique_ptr<JournalRun> m_run; // none for a trial run, which keeps nothing
 

@@ -99,7 +99,7 @@ void ProductImporter::lookUpGroup() {
     if (m_held) {
         // The group keeps the runs while their answers come: its inserts' values are still
         // wanted for the new rows of a refused one.
-        m_held->firstInsert += runs.size();
+        m_held->firstSpan += runs.size();
         std::move(m_held->runs.begin(), m_held->runs.end(), std::back_inserter(runs));
         m_held->runs = std::move(runs);
         m_sent = std::move(m_held);
@@ -225,41 +225,16 @@ std::function<void(const StatementRefused&)> ProductImporter::refusalOf(Waiting&
     };
 }
 
-// New rows of the same columns that follow one another go in one statement, keyed in the order
-// of the items. A statement refused goes again row by row, so that only the row the catalogue
-// refuses is passed over.
+// Rows of the same columns that follow one another go in one statement, new ones keyed in the
+// order of the items. A statement refused goes again row by row, so that only the row the
+// catalogue refuses is passed over.
 void ProductImporter::holdWrites(qsizetype told) {
     auto held = std::make_unique<HeldGroup>();
     held->runs = std::exchange(m_writes, {});
-    held->firstInsert = held->runs.size();
-    for (size_t first = 0; first < m_added.size();) {
-        size_t end = first + 1;
-        while (end < m_added.size() && m_added[end].mask == m_added[first].mask)
-            ++end;
-        // Statements of 1, 2, 4 ... rows: a few kept statements serve groups of any size.
-        while (first < end) {
-            const size_t count = std::bit_floor(qMin<size_t>(end - first, GroupSize));
-            HeldGroup::Span span;
-            span.mask = m_added[first].mask;
-            std::vector<QVariant> values;
-            for (size_t row = first; row < first + count; ++row) {
-                span.items.push_back(m_added[row].waiting);
-                for (QVariant& value : m_added[row].values)
-                    values.push_back(std::move(value));
-            }
-            const size_t number = held->spans.size();
-            HeldGroup* group = held.get();
-            held->runs.push_back({&insertStatement(span.mask, int(count)),
-                                  std::move(values),
-                                  {},
-                                  count == 1 ? refusalOf(*span.items.front())
-                                             : [group, number](const StatementRefused&) {
-                                                   group->spans[number].refused = true;
-                                               }});
-            held->spans.push_back(std::move(span));
-            first += count;
-        }
-    }
+    held->firstSpan = held->runs.size();
+    holdTogether(*held, m_edited, true);
+    holdTogether(*held, m_added, false);
+    m_edited.clear();
     m_added.clear();
     // The vectors take turns, so that no group allocates its places anew.
     held->waiting = std::exchange(m_waiting, std::move(m_spare));
@@ -270,6 +245,40 @@ void ProductImporter::holdWrites(qsizetype told) {
         held->rows += held->waiting[size_t(i)].kind != Waiting::Kind::ProgressOnly;
     held->keys = std::exchange(m_waitingKeys, {});
     m_held = std::move(held);
+}
+
+void ProductImporter::holdTogether(HeldGroup& held, std::vector<RowWrite>& rows, bool edits) {
+    for (size_t first = 0; first < rows.size();) {
+        size_t end = first + 1;
+        while (end < rows.size() && rows[end].mask == rows[first].mask)
+            ++end;
+        // Statements of 1, 2, 4 ... rows: a few kept statements serve groups of any size.
+        while (first < end) {
+            const size_t count = std::bit_floor(qMin<size_t>(end - first, GroupSize));
+            HeldGroup::Span span;
+            span.mask = rows[first].mask;
+            span.edits = edits;
+            std::vector<QVariant> values;
+            for (size_t row = first; row < first + count; ++row) {
+                span.items.push_back(rows[row].waiting);
+                for (QVariant& value : rows[row].values)
+                    values.push_back(std::move(value));
+            }
+            const size_t number = held.spans.size();
+            HeldGroup* group = &held;
+            StorageStatement& statement = edits ? updateStatement(span.mask, int(count))
+                                                : insertStatement(span.mask, int(count));
+            held.runs.push_back({&statement,
+                                 std::move(values),
+                                 {},
+                                 count == 1 ? refusalOf(*span.items.front())
+                                            : [group, number](const StatementRefused&) {
+                                                  group->spans[number].refused = true;
+                                              }});
+            held.spans.push_back(std::move(span));
+            first += count;
+        }
+    }
 }
 
 void ProductImporter::sendHeld() {
@@ -293,10 +302,12 @@ void ProductImporter::tellHeld(std::unique_ptr<HeldGroup> held) {
         const HeldGroup::Span& span = held->spans[number];
         if (!span.refused)
             continue;
-        const std::vector<QVariant>& values = held->runs[held->firstInsert + number].values;
+        const std::vector<QVariant>& values = held->runs[held->firstSpan + number].values;
         const size_t width = values.size() / span.items.size();
+        StorageStatement& one =
+            span.edits ? updateStatement(span.mask, 1) : insertStatement(span.mask, 1);
         for (size_t row = 0; row < span.items.size(); ++row)
-            again.push_back({&insertStatement(span.mask, 1),
+            again.push_back({&one,
                              {values.begin() + qsizetype(row * width),
                               values.begin() + qsizetype((row + 1) * width)},
                              {},

@@ -26,6 +26,12 @@ using namespace tovin::test;
 Q_DECLARE_METATYPE(tovin::Divider)
 Q_DECLARE_METATYPE(tovin::FieldMap)
 
+namespace {
+// Which items of a run are in the catalogue before it: those are edited.
+enum class Existing { None, Refused, Every };
+} // namespace
+Q_DECLARE_METATYPE(Existing)
+
 class ProductImporterTest : public QObject {
     Q_OBJECT
 private slots:
@@ -379,32 +385,43 @@ private slots:
     // A row the catalogue refuses (here a rule of the shop's own) is passed over and named; the
     // rows after it are written as usual.
     void refusedRowIsPassedOverAndTheRestWritten_data() {
-        QTest::addColumn<bool>("existing"); // the item is in the catalogue and edited, else added
+        QTest::addColumn<Existing>("existing");
         QTest::addColumn<QString>("refused");
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("commitEvery");
-        QTest::newRow("new item refused") << false << u"N25"_s << 60 << 10;
-        QTest::newRow("edit refused") << true << u"N25"_s << 60 << 10;
+        QTest::newRow("new item refused") << Existing::None << u"N25"_s << 60 << 10;
+        QTest::newRow("edit refused") << Existing::Refused << u"N25"_s << 60 << 10;
+        // On a server the edits of a group go in one statement: refused, they go again one
+        // by one.
+        QTest::newRow("edit refused among edits") << Existing::Every << u"N25"_s << 60 << 100;
         // The run's first write: the run's journal goes on after it.
-        QTest::newRow("first new item refused") << false << u"N1"_s << 60 << 10;
+        QTest::newRow("first new item refused") << Existing::None << u"N1"_s << 60 << 10;
         // On a server the answers to the first group's writes come while the next group is
         // read and looked up.
         const int groups = 2 * ProductImporter::GroupSize + 10;
         QTest::newRow("new item refused, next group read meanwhile")
-            << false << u"N25"_s << groups << 2000;
+            << Existing::None << u"N25"_s << groups << 2000;
         QTest::newRow("edit refused, next group read meanwhile")
-            << true << u"N25"_s << groups << 2000;
+            << Existing::Refused << u"N25"_s << groups << 2000;
+        QTest::newRow("edit refused among edits, next group read meanwhile")
+            << Existing::Every << u"N25"_s << groups << 2000;
     }
     void refusedRowIsPassedOverAndTheRestWritten() {
-        QFETCH(bool, existing);
+        QFETCH(Existing, existing);
         QFETCH(QString, refused);
         QFETCH(int, lines);
         QFETCH(int, commitEvery);
         TestCatalogue catalogue;
-        if (existing)
+        if (existing == Existing::Refused) {
             catalogue.add(1, refused);
-        const QString when = existing ? u"UPDATE"_s : u"INSERT"_s;
-        const QString row = existing ? u"old"_s : u"new"_s;
+        } else if (existing == Existing::Every) {
+            ScopedTransaction transaction(catalogue.db());
+            for (int i = 1; i <= lines; ++i)
+                catalogue.add(i, u"N"_s + QString::number(i));
+            transaction.commit();
+        }
+        const QString when = existing != Existing::None ? u"UPDATE"_s : u"INSERT"_s;
+        const QString row = existing != Existing::None ? u"old"_s : u"new"_s;
         test::addRefusingTrigger(catalogue.db(), when + u" ON Products"_s, u"not this one"_s,
                                  row + u".StockNo = '"_s + refused + u'\'');
         QList<RunTimeError> errors;
@@ -417,8 +434,12 @@ private slots:
         QCOMPARE(catalogue.count(
                      catalogue.db().dialect().likeIgnoringCase(u"ProdName"_s, u"'Item %'"_s)),
                  lines - 1);
-        QCOMPARE(catalogue.count(), existing ? lines : lines - 1);
-        QCOMPARE(outcome.totals, totals(existing ? lines : lines - 1, lines - 1, 0));
+        QCOMPARE(catalogue.text(refused, u"ProdName"_s), QString());
+        QCOMPARE(catalogue.count(), existing == Existing::None ? lines - 1 : lines);
+        const QString expected = existing == Existing::Every     ? totals(lines, 0, lines - 1)
+                                 : existing == Existing::Refused ? totals(lines, lines - 1, 0)
+                                                                 : totals(lines - 1, lines - 1, 0);
+        QCOMPARE(outcome.totals, expected);
         QCOMPARE(catalogue.text(u"N"_s + QString::number(lines), u"ProdName"_s),
                  u"Item "_s + QString::number(lines));
     }
