@@ -20,6 +20,7 @@
 #include "ui/shell/BackupActions.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ConnectionStatus.h"
 #include "ui/shell/ControlTexts.h"
 #include "ui/shell/FrmAbout.h"
 #include "ui/shell/FrmBusy.h"
@@ -119,6 +120,7 @@ FrmMain::FrmMain(QWidget* parent)
     connect(m_toolBar, &MainToolBar::buttonClicked, this, &FrmMain::tbToolBar_ButtonClick);
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
+    m_connectionStatus = new ConnectionStatus(m_statusBar, this);
     // F10 opens the menu bar at its first menu; the arrow keys and access keys go on from there.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     menuKey->setObjectName(u"menuBarKey"_s);
@@ -347,6 +349,7 @@ bool FrmMain::signInAtStart() {
 }
 
 void FrmMain::showLocation() {
+    m_connectionStatus->catalogueOpened();
     setWindowTitle(CatalogueOffers::windowTitle(shared().DBPath));
     const std::optional<QString> refusal = CatalogueOffers::backupRefusal(shared().DBPath);
     for (const QString& name : {u"mnuFileBackup"_s, u"mnuFileRestore"_s}) {

@@ -14,6 +14,7 @@ class QMenu;
 
 namespace tovin {
 
+class ConnectionStatus;
 class FrmTip;
 class MainStatusBar;
 class MainToolBar;
@@ -112,6 +113,7 @@ private:
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;
     MainStatusBar* m_statusBar = nullptr;
+    ConnectionStatus* m_connectionStatus = nullptr;
     QPointer<FrmTip> m_tip;
     // Where the window was last while neither maximised nor minimised.
     QRect m_normalPlacement;

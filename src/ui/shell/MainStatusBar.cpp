@@ -1,12 +1,38 @@
 #include "ui/shell/MainStatusBar.h"
 
+#include "core/data/CatalogueLocation.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
+
+const QString MainStatusBar::LostText =
+    u"Connection to the catalogue server lost; changes by other computers are not shown until "
+    u"it is back."_s;
+const QString MainStatusBar::BackText = u"Connection to the catalogue server is back."_s;
+
+namespace {
+
+// The server's words may name the address it was reached at: only the database and host are
+// shown, never the user or a password.
+QString withoutAddresses(QString reason) {
+    static const QRegularExpression address(u"postgres(ql)?://[^\\s)\"']+"_s);
+    QRegularExpressionMatch match;
+    qsizetype from = 0;
+    while ((match = address.match(reason, from)).hasMatch()) {
+        const QString shown = CatalogueLocation::shortName(match.captured());
+        reason.replace(match.capturedStart(), match.capturedLength(), shown);
+        from = match.capturedStart() + shown.size();
+    }
+    return reason;
+}
+
+} // namespace
 
 MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(u"sbStatusBar"_s);
@@ -23,6 +49,7 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
         addPermanentWidget(label, i == 1 ? 1 : 0);
         m_panels[i] = label;
     }
+    m_work = texts[1];
     refreshClock();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &MainStatusBar::refreshClock);
@@ -34,7 +61,44 @@ QLabel* MainStatusBar::panel(int number) const {
 }
 
 void MainStatusBar::showStatus(const QString& text) {
-    m_panels[1]->setText(text);
+    m_work = text;
+    showPanel();
+}
+
+void MainStatusBar::showConnectionLost(const QString& reason) {
+    // What was told before the loss is old news beside it.
+    if (!m_lost)
+        m_work.clear();
+    m_lost = true;
+    m_panels[1]->setToolTip(withoutAddresses(reason));
+    showPanel();
+}
+
+void MainStatusBar::showConnectionBack() {
+    m_lost = false;
+    m_panels[1]->setToolTip(QString());
+    m_work = BackText;
+    showPanel();
+}
+
+void MainStatusBar::forgetConnection() {
+    if (!m_lost)
+        return;
+    m_lost = false;
+    m_panels[1]->setToolTip(QString());
+    showPanel();
+}
+
+void MainStatusBar::showPanel() {
+    QLabel* label = m_panels[1];
+    if (m_lost)
+        label->setText(m_work.isEmpty() ? LostText : LostText + u"  "_s + m_work);
+    else
+        label->setText(m_work);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, m_lost ? QColor(0xC0, 0x00, 0x00)
+                                                  : this->palette().color(QPalette::WindowText));
+    label->setPalette(palette);
 }
 
 void MainStatusBar::refreshClock() {

@@ -1,0 +1,39 @@
+#include "ui/shell/ConnectionStatus.h"
+
+#include "core/data/CatalogueChanges.h"
+#include "core/data/CatalogueLocation.h"
+#include "core/shell/SharedState.h"
+#include "ui/shell/MainStatusBar.h"
+
+namespace tovin {
+
+ConnectionStatus::ConnectionStatus(MainStatusBar* bar, QObject* parent)
+    : QObject(parent), m_bar(bar) {
+    CatalogueChanges& changes = CatalogueChanges::instance();
+    connect(&changes, &CatalogueChanges::connectionLost, this,
+            [this](const QString& catalogue, const QString& reason) {
+                if (isOpenCatalogue(catalogue))
+                    m_bar->showConnectionLost(reason);
+            });
+    connect(&changes, &CatalogueChanges::connectionBack, this, [this](const QString& catalogue) {
+        if (isOpenCatalogue(catalogue))
+            m_bar->showConnectionBack();
+    });
+}
+
+// As the catalogue's connection names it (CatalogueDatabase): a server by its address without
+// the password, a file by its path made canonical.
+QString ConnectionStatus::identity(const QString& location) {
+    return CatalogueLocation::isServer(location) ? CatalogueLocation::withoutPassword(location)
+                                                 : CatalogueChanges::identity(location);
+}
+
+bool ConnectionStatus::isOpenCatalogue(const QString& catalogue) const {
+    return !shared().DBPath.isEmpty() && identity(shared().DBPath) == catalogue;
+}
+
+void ConnectionStatus::catalogueOpened() {
+    m_bar->forgetConnection();
+}
+
+} // namespace tovin
