@@ -17,6 +17,7 @@
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
 #include "ui/products/MemoView.h"
+#include "ui/products/PreviewFollower.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/ProductsCatalogue.h"
@@ -74,6 +75,7 @@ Products::Products(const ProductsOptions& options, QWidget* parent)
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
     buildBoxes();
     buildControls(options);
+    new PreviewFollower(adoPrimaryRS, m_webView, m_preview, this);
     Form_Load();
 }
 
