@@ -4,12 +4,12 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/ColumnValues.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/ReadSnapshot.h"
 #include "core/text/DateText.h"
 #include "core/text/Money.h"
 #include "core/text/ValueText.h"
 
 #include <QRegularExpression>
-#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -96,11 +96,10 @@ private:
 } // namespace
 
 QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report) {
-    // Opened and never committed: whatever a report file's SELECT might try, nothing stays. A
-    // catalogue opened read-only needs none (and could not begin one).
-    std::optional<ScopedTransaction> readOnly;
-    if (!db.isReadOnly())
-        readOnly.emplace(db);
+    // Every list of the page from one state of the catalogue, read as a reader does: a report
+    // is made while another program writes, and whatever a report file's statement might try,
+    // nothing of it stays.
+    const ReadSnapshot snapshot(db.connection());
     Reader reader(db, report);
     QVariantMap page;
     for (const ReportDefinition::Data& data : report.data)
