@@ -65,6 +65,10 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         const CatalogueShare::Result result = CatalogueShare::share(from, to, replace, progress);
         for (const auto& [table, rows] : result.rowsPerTable)
             out << table << ": " << rows << " rows\n";
+        if (!result.keyMarksUnread.isEmpty())
+            out << "The server did not let this user read the last record numbers given out in "
+                << result.keyMarksUnread.join(u", "_s)
+                << "; new records there are numbered on from the last one copied\n";
         out << "Copied " << result.totalRows() << " rows into "
             << CatalogueLocation::withoutPassword(to)
             << "; every table's row count and money sums match the original\n";

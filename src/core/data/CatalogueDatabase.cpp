@@ -235,10 +235,13 @@ void CatalogueDatabase::create(const QString& path) {
     connection->commit();
 }
 
+namespace {
+
 // The database is made by the server's administrator; the catalogue goes into it only while it
-// holds none, as a new file is made only where there is none.
-void CatalogueDatabase::createOnServer(const QString& uri) {
-    const std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
+// holds none, as a new file is made only where there is none. The tables are made in a write
+// transaction left open for the caller to commit.
+std::unique_ptr<PostgresConnection> makeServerTables(const QString& uri) {
+    std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
     const QStringList tables = connection->tableNames();
     for (const TableDefinition& table : CatalogueSchema::tables())
         if (tables.contains(table.name, Qt::CaseInsensitive) ||
@@ -256,7 +259,26 @@ void CatalogueDatabase::createOnServer(const QString& uri) {
     journalled << CatalogueSchema::ReceivedLinesTable;
     for (const QString& statement : ServerJournal::schemaStatements(journalled))
         connection->prepare(statement)->execute();
-    connection->commit();
+    return connection;
+}
+
+} // namespace
+
+void CatalogueDatabase::createOnServer(const QString& uri) {
+    makeServerTables(uri)->commit();
+}
+
+std::unique_ptr<CatalogueDatabase>
+CatalogueDatabase::createOnServerUncommitted(const QString& uri) {
+    return std::unique_ptr<CatalogueDatabase>(new CatalogueDatabase(uri, makeServerTables(uri)));
+}
+
+CatalogueDatabase::CatalogueDatabase(const QString& uri, std::unique_ptr<StorageConnection> made)
+    : m_path(uri), m_connection(std::move(made)),
+      m_identity(CatalogueLocation::withoutPassword(uri)) {
+    m_connection->setRowWritten(
+        [this](const char* table, qint64 rowId) { rowWritten(table, rowId); });
+    m_connection->setWritesDone([this] { announceChanges(); });
 }
 
 const QList<ColumnInfo>& CatalogueDatabase::columns(const QString& table) {

@@ -43,6 +43,11 @@ public:
     // Makes a new, empty catalogue file with the eight tables (an existing file is refused); for
     // a server URI, the catalogue's tables in its database, which must hold none of them.
     static void create(const QString& path);
+    // For a server URI: makes the catalogue's tables as create() does, in a write transaction
+    // left open on the returned catalogue's connection. What is written through it joins that
+    // transaction: until it is committed, the database is as it was, tables and all; a failure
+    // or a lost connection before then leaves it so.
+    static std::unique_ptr<CatalogueDatabase> createOnServerUncommitted(const QString& uri);
 
     const QString& path() const { return m_path; }
     // The name this file's changes are announced under (see CatalogueChanges).
@@ -110,6 +115,8 @@ public:
     }
 
 private:
+    // A catalogue on a connection just made for it (see createOnServerUncommitted).
+    CatalogueDatabase(const QString& uri, std::unique_ptr<StorageConnection> made);
     static void createOnServer(const QString& uri);
     void rowWritten(const char* table, qint64 rowId);
     void close();

@@ -8,11 +8,13 @@
 #include "core/share/ShareCheck.h"
 #include "core/shell/OutputFile.h"
 #include "core/shell/RunTimeError.h"
+#include "core/storage/ReadSnapshot.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
 #include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -32,26 +34,6 @@ namespace {
 // Rows are read a page at a time by their keys, so no table is ever held in memory whole; a
 // page is a whole number of insert batches.
 constexpr int PageRows = 20 * BatchedInsert::RowsPerStatement;
-
-// Ends the source's read transaction however the copy ends; it only ever read.
-class ReadSnapshot {
-public:
-    explicit ReadSnapshot(StorageConnection& connection) : m_connection(connection) {
-        m_connection.begin(StorageConnection::Intent::Read);
-    }
-    ~ReadSnapshot() {
-        try {
-            m_connection.rollback();
-        } catch (...) {
-            // Nothing was written through it, so nothing can be lost here.
-        }
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-private:
-    StorageConnection& m_connection;
-};
 
 // The same error with words naming the table it happened in; a failure of the catalogue itself
 // (a lost connection, a full disk) stays one.
@@ -135,18 +117,24 @@ QString keyColumnOf(CatalogueDatabase& db, const QString& table) {
 // The target hands out keys for the table where the source left off, also when the rows the
 // source gave its last keys to were deleted since and so were not copied. Each engine keeps that
 // mark its own way, so it is carried over rather than copied as a table.
-void carryKeyMark(CatalogueDatabase& source, CatalogueDatabase& target, const QString& table) {
-    const QVariant given =
-        source.scalar(source.dialect().largestKeyGiven(table, keyColumnOf(source, table)));
+// A source that does not let its user read the mark gives none: the target goes on after the
+// keys it holds, and the caller is told so. Returns false then.
+bool carryKeyMark(CatalogueDatabase& source, CatalogueDatabase& target, const QString& table) {
+    const QString sourceKey = keyColumnOf(source, table);
+    if (const QString hidden = source.dialect().keyMarkHidden(table, sourceKey);
+        !hidden.isEmpty() && source.scalar(hidden).toBool())
+        return false;
+    const QVariant given = source.scalar(source.dialect().largestKeyGiven(table, sourceKey));
     if (given.isNull())
-        return;
+        return true;
     const QVariant present = target.scalar(
         u"SELECT "_s + target.dialect().largestRowKey(CatalogueDatabase::quoteName(table)));
     if (given.toLongLong() <= present.toLongLong())
-        return;
+        return true;
     for (const QString& statement :
          target.dialect().moveKeysPast(table, keyColumnOf(target, table)))
         target.run(statement, {given.toLongLong()});
+    return true;
 }
 
 void removeWithJournals(const QString& path) {
@@ -194,19 +182,24 @@ Result shareToServer(CatalogueDatabase& source, const QString& to, bool replace,
     } catch (const RunTimeError& error) {
         if (error.number() != ErrorNumber::CannotOpenDatabase)
             throw;
-        // A database without a catalogue gets the catalogue's tables, empty, which a copy that
-        // fails leaves behind for the next try. One that holds a catalogue this program cannot
-        // open (another layout) is told as such, not as a database already in use.
+        // A database without a catalogue gets the catalogue's tables in the transaction that
+        // writes the rows, so a copy that fails or is cut off leaves the database as empty as
+        // it was. One that holds a catalogue this program cannot open (another layout) is told
+        // as such, not as a database already in use.
         try {
-            CatalogueDatabase::create(to);
+            target = CatalogueDatabase::createOnServerUncommitted(to);
         } catch (const CatalogueFailure&) {
             throw;
         } catch (const RunTimeError&) {
             throw error;
         }
-        target = std::make_unique<CatalogueDatabase>(to);
     }
-    return copy(source, *target, replace, progress);
+    try {
+        return copy(source, *target, replace, progress);
+    } catch (...) {
+        target->connection().rollback();
+        throw;
+    }
 }
 
 } // namespace
@@ -249,7 +242,11 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
     for (const QString& table : tables)
         original << ShareCheck::tally(source, table);
 
-    ScopedTransaction transaction(target);
+    // A target whose tables were just made for the copy has their transaction open: the rows
+    // join it, so the tables are kept only with them.
+    std::optional<ScopedTransaction> transaction;
+    if (!target.connection().inTransaction())
+        transaction.emplace(target);
     if (holdsRows(target, tables)) {
         if (!replaceRows)
             throw TargetHoldsCatalogue(ErrorNumber::DatabaseRefused,
@@ -270,7 +267,8 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
         try {
             result.rowsPerTable << qMakePair(
                 table, copyTable(source, target, table, original.at(i).rows, progress));
-            carryKeyMark(source, target, table);
+            if (!carryKeyMark(source, target, table))
+                result.keyMarksUnread << table;
         } catch (const RunTimeError& error) {
             raiseForTable(error, table, targetName);
         }
@@ -280,7 +278,12 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
                 ShareCheck::difference(original.at(i), ShareCheck::tally(target, tables.at(i))))
             throw RunTimeError(ErrorNumber::DatabaseRefused,
                                *difference + u" "_s + targetName + u" was left as it was."_s);
-    transaction.commit();
+    if (transaction) {
+        transaction->commit();
+    } else {
+        target.beforeCommit();
+        target.connection().commit();
+    }
     target.settleAfterManyWrites(tables);
     return result;
 }

@@ -27,6 +27,9 @@ public:
 
 struct Result {
     QList<QPair<QString, qint64>> rowsPerTable; // in the order they were copied
+    // The tables whose largest key ever given out the source did not let its user read: the
+    // copy gives out keys after the largest it holds, which may be a key of a deleted row.
+    QStringList keyMarksUnread;
     qint64 totalRows() const;
 };
 

@@ -43,6 +43,13 @@ QStringList PostgresDialect::moveKeysPast(const QString& table, const QString& k
             sequenceOf(table, keyColumn) + u" AS s) AS key WHERE s IS NOT NULL"_s};
 }
 
+// A sequence is read with a right of its own, which granting SELECT on the tables does not give.
+QString PostgresDialect::keyMarkHidden(const QString& table, const QString& keyColumn) const {
+    return u"SELECT coalesce(NOT has_sequence_privilege(s, 'SELECT, USAGE'), false) "
+           u"FROM (SELECT "_s +
+           sequenceOf(table, keyColumn) + u" AS s) AS key"_s;
+}
+
 QString PostgresDialect::equalsIgnoringCase(const QString& left, const QString& right) const {
     return left + u" = "_s + right + u" COLLATE nocase"_s;
 }

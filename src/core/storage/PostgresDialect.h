@@ -10,6 +10,7 @@ public:
     QString largestRowKey(const QString& quotedTable) const override;
     QString largestKeyGiven(const QString& table, const QString& keyColumn) const override;
     QStringList moveKeysPast(const QString& table, const QString& keyColumn) const override;
+    QString keyMarkHidden(const QString& table, const QString& keyColumn) const override;
     QString equalsIgnoringCase(const QString& left, const QString& right) const override;
     QString textOrder(const QString& quotedColumn) const override;
     // A condition true of a text holding the long s, which the program reads as an s.

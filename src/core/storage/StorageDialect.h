@@ -27,6 +27,13 @@ public:
     // Statements, each taking that key as its one bound value, after which the table hands out
     // only keys beyond it (never moving back).
     virtual QStringList moveKeysPast(const QString& table, const QString& keyColumn) const = 0;
+    // A query of one row telling whether this connection may not read that mark (a user let
+    // only read the tables); empty when the mark is always readable where the table is.
+    virtual QString keyMarkHidden(const QString& table, const QString& keyColumn) const {
+        Q_UNUSED(table);
+        Q_UNUSED(keyColumn);
+        return QString();
+    }
 
     // A comparison of two texts that ignores the letter case of the alphabet.
     virtual QString equalsIgnoringCase(const QString& left, const QString& right) const = 0;

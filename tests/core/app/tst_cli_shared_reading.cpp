@@ -1,0 +1,240 @@
+// Reading a catalogue on a server while another computer writes it, copying it out with a user
+// that may only read, and copies that are cut off part way: the real program, as a shop's
+// computers run it.
+#include "../share/ShareTestShop.h"
+#include "core/data/CatalogueDatabase.h"
+#include "core/data/RowWriter.h"
+#include "core/storage/PostgresConnection.h"
+#include "support/core/CliRun.h"
+#include "support/core/TestServer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+namespace PC = CatalogueSchema::ProductsColumn;
+
+namespace {
+
+// A statement run by a connection of the test's own, and the first value it gives.
+QVariant ask(PostgresConnection& connection, const QString& sql) {
+    const auto q = connection.prepare(sql);
+    return q->next() ? q->value(0) : QVariant();
+}
+
+// The same address with another user in it.
+QString asUser(const QString& uri, const QString& user) {
+    const qsizetype start = uri.indexOf(u"//"_s) + 2;
+    const qsizetype at = uri.indexOf(u'@', start);
+    return uri.left(start) + user + uri.mid(at);
+}
+
+// What the database holds that a catalogue would have made: tables, sequences, types.
+qint64 objectsIn(const QString& uri) {
+    const auto connection = PostgresConnection::open(uri);
+    return ask(*connection, u"SELECT (SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
+                            u"n.oid = c.relnamespace WHERE n.nspname = 'public') + (SELECT "
+                            u"count(*) FROM pg_type t JOIN pg_namespace n ON n.oid = "
+                            u"t.typnamespace WHERE n.nspname = 'public' AND t.typtype = 'd')"_s)
+        .toLongLong();
+}
+
+} // namespace
+
+class CliSharedReadingTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_file;
+    std::unique_ptr<test::ServerDatabase> m_server;
+
+    QString catalogue(const QString& engine) const {
+        return engine == u"server"_s ? m_server->uri() : m_file;
+    }
+
+    // Waits until a connection to the database `name` waits for a lock, or the program ends.
+    static bool waitForLockWait(PostgresConnection& admin, const QString& name, QProcess& program) {
+        const QString waiting = u"SELECT count(*) FROM pg_stat_activity WHERE datname = '"_s +
+                                name + u"' AND wait_event_type = 'Lock'"_s;
+        while (program.state() != QProcess::NotRunning) {
+            if (ask(admin, waiting).toLongLong() > 0)
+                return true;
+            program.waitForFinished(20);
+        }
+        return false;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        if (test::clusterUri().isEmpty())
+            QSKIP("no PostgreSQL cluster was started for this run");
+        m_file = m_dir.filePath(u"demo.mde"_s);
+        QCOMPARE(test::runProgram({u"create"_s, u"--demo"_s, m_file}).status, 0);
+        m_server = std::make_unique<test::ServerDatabase>();
+        QCOMPARE(test::runProgram({u"create"_s, u"--demo"_s, m_server->uri()}).status, 0);
+    }
+
+    // Another program holds the writers' turn, a row written and not yet saved (a bulk edit in
+    // progress): every command that only reads goes on at once and sees the catalogue as it was
+    // saved.
+    void readersGoOnWhileAWriterHoldsItsTurn_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("written");
+        const QList<std::pair<const char*, QString>> commands{
+            {"report", u"report retail --db @cat --pdf @dir/retail.pdf"_s},
+            {"export", u"export --db @cat --out @dir/out.txt --columns 2,3,12"_s},
+            {"history", u"history --db @cat"_s},
+            {"reorder", u"reorder --db @cat"_s},
+            {"pages", u"pages --db @cat --from 1 --to 2 --out @dir/pages"_s},
+            {"share --from", u"share --from @cat --to @dir/copy.mde"_s}};
+        for (const QString engine : {u"file"_s, u"server"_s})
+            for (const auto& [name, line] : commands)
+                QTest::addRow("%s on a %s", name, qPrintable(engine))
+                    << engine << line
+                    << (line.contains(u"@dir/"_s)
+                            ? line.mid(line.indexOf(u"@dir/"_s) + 5).section(u' ', 0, 0)
+                            : QString());
+    }
+    void readersGoOnWhileAWriterHoldsItsTurn() {
+        QFETCH(QString, engine);
+        QFETCH(QString, line);
+        QFETCH(QString, written);
+        const QString location = catalogue(engine);
+        const QString output = written.isEmpty() ? QString() : m_dir.filePath(written);
+        if (written == u"pages"_s) {
+            QVERIFY(QDir(output).removeRecursively() && QDir().mkpath(output));
+        } else if (!written.isEmpty()) {
+            QFile::remove(output);
+        }
+
+        CatalogueDatabase writer(location);
+        ScopedTransaction held(writer);
+        RowWriter::insert(writer, u"Products"_s,
+                          {{PC::StockNo, u"UNSAVED-1"_s}, {PC::ProdName, u"Not saved yet"_s}});
+        const test::CliRun run = test::runProgram(
+            test::argumentLine(line, {{u"@cat"_s, location}, {u"@dir"_s, m_dir.path()}}));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        if (!written.isEmpty())
+            QVERIFY2(QFileInfo::exists(output), qPrintable(output));
+        if (written == u"out.txt"_s) {
+            const QByteArray text = test::fileBytes(output);
+            QVERIFY(text.contains("GD-605"));
+            QVERIFY(!text.contains("UNSAVED-1"));
+        }
+        if (written == u"copy.mde"_s)
+            QCOMPARE(test::productCount(output), test::productCount(m_file));
+    }
+
+    // A user granted only reading the tables copies the catalogue out whole; the record
+    // numbers the server gave out last are a right of their own, and without it the copy says
+    // it numbers new records on from the last one it holds.
+    void copiedOutByAUserWhoMayOnlyRead_data() {
+        QTest::addColumn<QString>("grants");
+        QTest::addColumn<bool>("toldOfNumbers");
+        QTest::newRow("the tables")
+            << u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO @r"_s << true;
+        QTest::newRow("the tables and the sequences")
+            << u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO @r; GRANT USAGE ON ALL "
+               u"SEQUENCES IN SCHEMA public TO @r"_s
+            << false;
+    }
+    void copiedOutByAUserWhoMayOnlyRead() {
+        QFETCH(QString, grants);
+        QFETCH(bool, toldOfNumbers);
+        const QString role = u"reader_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        test::ServerDatabase server;
+        QCOMPARE(test::runProgram({u"create"_s, u"--demo"_s, server.uri()}).status, 0);
+        const auto admin = PostgresConnection::open(server.uri());
+        admin->prepare(u"CREATE ROLE "_s + role + u" LOGIN"_s)->execute();
+        for (const QString& grant : grants.split(u"; "_s))
+            admin->prepare(QString(grant).replace(u"@r"_s, role))->execute();
+        const QString copy = m_dir.filePath(u"read-out.mde"_s);
+        const QString byOwner = m_dir.filePath(u"owner-out.mde"_s);
+        QFile::remove(copy);
+        QFile::remove(byOwner);
+
+        const test::CliRun run = test::runProgram(
+            {u"share"_s, u"--from"_s, asUser(server.uri(), role), u"--to"_s, copy});
+        // The role goes before its database can; its rights in the database go first.
+        admin->prepare(u"DROP OWNED BY "_s + role)->execute();
+        admin->prepare(u"DROP ROLE "_s + role)->execute();
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QCOMPARE(run.out.contains(u"did not let this user read the last record numbers"_s),
+                 toldOfNumbers);
+        QCOMPARE(
+            test::runProgram({u"share"_s, u"--from"_s, server.uri(), u"--to"_s, byOwner}).status,
+            0);
+        CatalogueDatabase read(copy);
+        CatalogueDatabase owned(byOwner);
+        const QMap<QString, test::Rows> copied = test::everyTable(read);
+        QCOMPARE(copied.value(u"Products"_s).size(), test::productCount(server.uri()));
+        QVERIFY(copied == test::everyTable(owned));
+    }
+
+    // The copy is cut off while it waits part way, the rows of the products written: the
+    // program says so, the target is as it was (a server database holds nothing, a file is not
+    // there, nor a part of it), and the next copy goes through.
+    void copyCutOffLeavesTheTargetAsItWas_data() {
+        QTest::addColumn<bool>("toServer");
+        QTest::newRow("to a new server database") << true;
+        QTest::newRow("to a new file") << false;
+    }
+    void copyCutOffLeavesTheTargetAsItWas() {
+        QFETCH(bool, toServer);
+        test::ServerDatabase source;
+        QCOMPARE(test::runProgram({u"create"_s, u"--demo"_s, source.uri()}).status, 0);
+        test::ServerDatabase targetDatabase;
+        const QString folder = m_dir.filePath(u"cut"_s);
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        const QString target =
+            toServer ? targetDatabase.uri() : QDir(folder).filePath(u"copy.mde"_s);
+
+        // The copy reads where the products' numbers stopped once their rows are written; a
+        // change of that sequence, not yet saved, keeps it waiting there.
+        const auto holder = PostgresConnection::open(source.uri());
+        holder->begin(StorageConnection::Intent::Read);
+        holder->prepare(u"ALTER SEQUENCE products_pid_seq CACHE 1"_s)->execute();
+        const auto admin = PostgresConnection::open(test::clusterUri());
+
+        QProcess copying;
+        copying.start(QStringLiteral(TOVIN_APP_BINARY),
+                      {u"share"_s, u"--from"_s, source.uri(), u"--to"_s, target});
+        const bool waited = waitForLockWait(*admin, source.name(), copying);
+        // The server ends the copy's connection to the target, or, copying into a file, the
+        // one it reads through.
+        ask(*admin, u"SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                    u"datname = '"_s +
+                        (toServer ? targetDatabase.name() : source.name()) +
+                        u"' AND pid <> pg_backend_pid()"_s +
+                        (toServer ? QString() : u" AND wait_event_type = 'Lock'"_s));
+        holder->rollback();
+        QVERIFY(copying.waitForFinished(120000));
+        const QString err = QString::fromUtf8(copying.readAllStandardError());
+        QVERIFY2(waited, qPrintable(err));
+        QCOMPARE(copying.exitCode(), 2);
+        QVERIFY2(err.contains(u"could not be copied"_s) && err.contains(u"was left as it was"_s),
+                 qPrintable(err));
+        if (toServer)
+            QCOMPARE(objectsIn(target), 0);
+        else
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        const test::CliRun again =
+            test::runProgram({u"share"_s, u"--from"_s, source.uri(), u"--to"_s, target});
+        QVERIFY2(again.status == 0, qPrintable(again.err));
+        QCOMPARE(test::productCount(target), test::productCount(source.uri()));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliSharedReadingTest)
+#include "tst_cli_shared_reading.moc"
