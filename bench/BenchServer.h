@@ -102,3 +102,29 @@ std::pair<double, double> medianOfInterleaved(int repeats, Work&& work, Floor&& 
 }
 
 } // namespace tovin::bench
+
+namespace tovin::bench {
+
+// Given a number of runs (--runs N), the median of that many runs of each; else the best of
+// `repeats`.
+template <typename Work, typename Floor>
+std::pair<double, double> medianOrBest(int runs, int repeats, Work&& work, Floor&& floor) {
+    if (runs > 0)
+        return medianOfInterleaved(runs, std::forward<Work>(work), std::forward<Floor>(floor));
+    return bestOfInterleaved(repeats, std::forward<Work>(work), std::forward<Floor>(floor));
+}
+
+// The same for operations that do not time themselves: each call is timed whole.
+template <typename Operation, typename Floor>
+std::pair<double, double> timedMedianOrBest(int runs, int repeats, Operation operation,
+                                            Floor floor) {
+    const auto timed = [](auto& work) {
+        Stopwatch watch;
+        work();
+        return watch.milliseconds();
+    };
+    return medianOrBest(
+        runs, repeats, [&] { return timed(operation); }, [&] { return timed(floor); });
+}
+
+} // namespace tovin::bench

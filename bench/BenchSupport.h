@@ -58,6 +58,20 @@ inline void generateCatalogue(const QString& path, int count) {
     db.settleAfterManyWrites({u"Products"_s});
 }
 
+// The number given with --runs N, taken out of the arguments; 0 when none is given.
+inline int runsArgument(int& argc, char** argv) {
+    int runs = 0;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--runs" && i + 1 < argc)
+            runs = std::max(1, QByteArray(argv[++i]).toInt());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return runs;
+}
+
 class Stopwatch {
 public:
     Stopwatch() { m_timer.start(); }

@@ -7,7 +7,11 @@
 // "sqlite3 .import" is the bare shell .import of the same file into a table of text columns,
 // which reads and splits the file but stores nothing in Products.
 //
-//   bench-import [LINES] [--db postgresql://...]
+//   bench-import [LINES] [--db postgresql://...] [--runs N]
+//
+// Each figure is the best of a few runs of the work and of its floor, taken in turn; with
+// --runs N it is the median of N runs of each, which one slow run on a busy machine does not
+// move. The side figures (with journal, bare .import, COPY into Products) follow the same rule.
 //
 // With --db the new import also runs on a catalogue on that PostgreSQL server (a database of its
 // own beside the one named, made anew for each run and dropped at the end), without and with
@@ -33,6 +37,17 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 
 namespace {
+
+// The runs asked for with --runs, 0 for the best of the default repeats.
+int askedRuns = 0;
+
+// Of several times of one thing: the median when runs were asked for, else the best.
+double summary(std::vector<double> times) {
+    if (times.empty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    return askedRuns > 0 ? times[times.size() / 2] : times.front();
+}
 
 // Writes a price list like the supplier's: stock number, page, name, packaging, price.
 void writePriceList(const QString& path, int lines, double priceFactor) {
@@ -207,8 +222,8 @@ double serverUpdate(const QString& uri, const QString& first, const QString& cha
 // into a bare table and against COPY of its products into Products.
 void importOnServer(const QString& uri, const QString& csv, int rows) {
     constexpr int Repeats = 3;
-    double withJournal = std::numeric_limits<double>::max();
-    double copiedInto = std::numeric_limits<double>::max();
+    std::vector<double> withJournal;
+    std::vector<double> copiedInto;
     int run = 0;
     const auto imported = [&](bool journal) {
         bench::ScratchDatabase scratch(uri, u"tovin_bench_import"_s);
@@ -223,21 +238,21 @@ void importOnServer(const QString& uri, const QString& csv, int rows) {
         bench::runPsql(scratch.uri(), "ANALYZE;\n");
         return importFile(db, csv);
     };
-    const auto [added, copied] = bench::bestOfInterleaved(
-        Repeats,
+    const auto [added, copied] = bench::medianOrBest(
+        askedRuns, Repeats,
         [&] {
             // Each goes first in turn: the first after the floor's runs meets the server still
             // busy with them.
             const bool journalFirst = run++ % 2 == 0;
             if (journalFirst)
-                withJournal = std::min(withJournal, imported(true));
+                withJournal.push_back(imported(true));
             const double without = imported(false);
             if (!journalFirst)
-                withJournal = std::min(withJournal, imported(true));
+                withJournal.push_back(imported(true));
             return without;
         },
         [&] {
-            copiedInto = std::min(copiedInto, serverCopy(uri, csv));
+            copiedInto.push_back(serverCopy(uri, csv));
             bench::ScratchDatabase scratch(uri, u"tovin_bench_copy"_s);
             return bench::runPsql(scratch.uri(),
                                   "CREATE TABLE t (stock text, page text, name text, "
@@ -245,13 +260,13 @@ void importOnServer(const QString& uri, const QString& csv, int rows) {
                                       csv.toUtf8() + "' WITH (FORMAT csv)\n");
         });
     bench::printRateVersusFloor(u"import new on the server"_s, rows, added, copied);
-    bench::printRateVersusFloor(u"import new with journal on the server"_s, rows, withJournal,
-                                copied);
+    bench::printRateVersusFloor(u"import new with journal on the server"_s, rows,
+                                summary(withJournal), copied);
     bench::printRateVersusFloor(u"import new on the server against COPY into Products"_s, rows,
-                                added, copiedInto);
+                                added, summary(copiedInto));
     bench::printRateVersusFloor(u"import new with journal on the server against COPY into "
                                 u"Products"_s,
-                                rows, withJournal, copiedInto);
+                                rows, summary(withJournal), summary(copiedInto));
 }
 
 // Every item edited on the server: the old and the changed prices take turns on one catalogue,
@@ -265,8 +280,8 @@ void editOnServer(const QString& uri, const QString& first, const QString& chang
     db.run(u"DROP TABLE Runs"_s);
     importFile(db, first);
     bool changedNext = true;
-    const auto [edited, floor] = bench::bestOfInterleaved(
-        Repeats,
+    const auto [edited, floor] = bench::medianOrBest(
+        askedRuns, Repeats,
         [&] {
             const QString& file = changedNext ? changed : first;
             changedNext = !changedNext;
@@ -282,6 +297,7 @@ void editOnServer(const QString& uri, const QString& first, const QString& chang
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QString server = bench::serverArgument(argc, argv);
+    askedRuns = bench::runsArgument(argc, argv);
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString first = dir.filePath(u"wp-cd.txt"_s);
@@ -297,23 +313,25 @@ int main(int argc, char* argv[]) {
     // Every item new: each run starts from an empty catalogue, once without the journal and
     // once with it, in turn with the floor and the bare .import.
     int run = 0;
-    double withJournal = std::numeric_limits<double>::max();
-    double bareImport = std::numeric_limits<double>::max();
-    const auto [added, addedFloor] = bench::bestOfInterleaved(
-        Repeats,
+    std::vector<double> journalTimes;
+    std::vector<double> bareTimes;
+    const auto [added, addedFloor] = bench::medianOrBest(
+        askedRuns, Repeats,
         [&] {
             {
                 CatalogueDatabase db(
                     newCatalogue(dir.filePath(u"journal-%1.mde"_s.arg(run)), true));
-                withJournal = std::min(withJournal, importFile(db, first));
+                journalTimes.push_back(importFile(db, first));
             }
             CatalogueDatabase db(newCatalogue(dir.filePath(u"new-%1.mde"_s.arg(run++)), false));
             return importFile(db, first);
         },
         [&] {
-            bareImport = std::min(bareImport, sqliteImport(dir.path(), first));
+            bareTimes.push_back(sqliteImport(dir.path(), first));
             return sqliteFloor(dir.path(), empty, first);
         });
+    const double withJournal = summary(journalTimes);
+    const double bareImport = summary(bareTimes);
     bench::printRateVersusFloor(u"import new"_s, rows, added, addedFloor);
     bench::printRateVersusFloor(u"import new with journal"_s, rows, withJournal, addedFloor);
     std::printf("journal cost: %.0f ms against %.0f ms without, ratio %.2f\n", withJournal, added,
@@ -331,8 +349,8 @@ int main(int argc, char* argv[]) {
     const QString floorStart = dir.filePath(u"old-prices.mde"_s);
     QFile::copy(oldPrices, floorStart);
     bool changedNext = true;
-    const auto [edited, editedFloor] = bench::bestOfInterleaved(
-        Repeats,
+    const auto [edited, editedFloor] = bench::medianOrBest(
+        askedRuns, Repeats,
         [&] {
             const QString& file = changedNext ? changed : first;
             changedNext = !changedNext;
