@@ -2,6 +2,8 @@
 
 #include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueFailure.h"
+#include "core/journal/JournalValues.h"
+#include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
 #include "core/shell/ErrorReporting.h"
 
@@ -32,8 +34,9 @@ QString BulkEditSets::readStatement() const {
     QStringList names{u"rowid"_s};
     for (const int column : m_read)
         names << CatalogueDatabase::quoteName(m_work.info.at(column).name);
+    // Locked, so that the values read are those the update finds, and journals as they were.
     return u"SELECT "_s + names.join(u", "_s) +
-           u" FROM Products WHERE rowid = ANY(CAST(? AS bigint[]))"_s;
+           u" FROM Products WHERE rowid = ANY(CAST(? AS bigint[])) FOR UPDATE"_s;
 }
 
 // A column that keeps its value in a row (a percentage of nothing) is set to itself there.
@@ -75,6 +78,7 @@ bool BulkEditSets::prepareSet(const std::vector<qint64>& keys, std::vector<Row>&
     set.clear();
     // The rows come in any order; they are worked out in the selection's, which decides the
     // picture extension taken from the first row that has one.
+    // Each row's values as the catalogue reads them, then as stored, for the journal.
     QHash<qint64, std::vector<QVariant>> stored;
     stored.reserve(qsizetype(keys.size()));
     StorageStatement& read = *m_readRows;
@@ -82,10 +86,11 @@ bool BulkEditSets::prepareSet(const std::vector<qint64>& keys, std::vector<Row>&
     read.bindText(1, ServerSets::keys(keys));
     while (read.next()) {
         std::vector<QVariant>& values = stored[read.integer(0)];
-        values.resize(PC::Count);
+        values.resize(2 * PC::Count);
         for (size_t i = 0; i < m_read.size(); ++i) {
             const int column = m_read[i];
             values[size_t(column)] = read.value(int(i) + 1, m_work.info.at(column).kind);
+            values[size_t(PC::Count + column)] = read.stored(int(i) + 1);
         }
     }
     read.reset();
@@ -109,6 +114,7 @@ bool BulkEditSets::prepareSet(const std::vector<qint64>& keys, std::vector<Row>&
                     column, kind, m_work.fixed[size_t(column)], product, m_work.extension);
                 row.keep.push_back(!value);
                 row.values.push_back(value.value_or(QVariant()));
+                row.before.push_back(values[size_t(PC::Count + column)]);
             }
             set.push_back(std::move(row));
         } catch (const CatalogueFailure&) {
@@ -149,13 +155,40 @@ void BulkEditSets::writeSet(const std::vector<Row>& set) {
         update.bindText(int(2 * column) + 3, ServerSets::texts(values));
     }
     try {
-        update.execute();
+        ServerJournal::withoutTriggers(m_db, [&] { update.execute(); });
         update.reset();
     } catch (const StatementRefused&) {
         // Some row of the set was refused, and the statement changed nothing: the rows go
-        // again one by one, so that the others are written and each refused one is told.
+        // again one by one, so that the others are written and each refused one is told; the
+        // journal's triggers note those.
         update.reset();
         writeOneByOne(set);
+        return;
+    }
+    journal(set);
+}
+
+// The rows were read locked and the server stores the values as sent: the columns whose value
+// differs are what the update changed.
+void BulkEditSets::journal(const std::vector<Row>& set) const {
+    QByteArray before;
+    QByteArray after;
+    for (const Row& row : set) {
+        before.resize(0);
+        after.resize(0);
+        for (size_t i = 0; i < row.values.size(); ++i) {
+            if (row.keep[i])
+                continue;
+            const QVariant now = ServerSets::storedForm(row.values[i]);
+            if (JournalValues::same(row.before[i], now))
+                continue;
+            const int column = m_work.written.at(qsizetype(i));
+            JournalValues::packColumn(before, column, row.before[i]);
+            JournalValues::packColumn(after, column, now);
+        }
+        if (!after.isEmpty())
+            ServerJournal::note(m_db, u"Products"_s, RunHistory::Change::Changed, row.key, before,
+                                after);
     }
 }
 

@@ -17,7 +17,8 @@ class RunTimeError;
 // one's values are worked out as on a file, and each set of them is written by one UPDATE that
 // takes the values as arrays (see ServerSets). A set the server refuses goes again row by row
 // in one exchange, so that the rows it can take are written and each refused one is told and
-// passed over, as on a file. The journal's triggers note every row the statements change.
+// passed over, as on a file. The run journals the rows its sets change itself (see
+// ServerJournal::note).
 class BulkEditSets {
 public:
     struct Work {
@@ -47,6 +48,7 @@ private:
         qint64 key = 0;
         std::vector<bool> keep;
         std::vector<QVariant> values;
+        std::vector<QVariant> before; // as stored before the run, for the journal
     };
 
     QString readStatement() const;
@@ -56,6 +58,7 @@ private:
     bool prepareSet(const std::vector<qint64>& keys, std::vector<Row>& set);
     void writeSet(const std::vector<Row>& set);
     void writeOneByOne(const std::vector<Row>& set);
+    void journal(const std::vector<Row>& set) const;
     void report(const RunTimeError& error) const;
 
     CatalogueDatabase& m_db;

@@ -2,6 +2,7 @@
 
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
+#include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
 #include "core/storage/PostgresStatement.h"
 
@@ -168,6 +169,17 @@ std::vector<Pending> pendingChanges(CatalogueDatabase& db,
     }
     q.reset();
     return pending;
+}
+
+void appendPending(JournalBuffer::CurrentRun& current, int table, RunHistory::Change change,
+                   qint64 key, const QByteArray& before, const QByteArray& after) {
+    if (current.pending.isEmpty() || current.pending.last().run != current.run ||
+        current.pending.last().full()) {
+        current.pending.append(JournalChunks::Chunk());
+        current.pending.last().run = current.run;
+    }
+    JournalChunks::append(current.pending.last(), table, current.tables.at(table), change, key,
+                          before, after);
 }
 
 using RowKey = std::pair<int, qint64>;
@@ -356,19 +368,47 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
                                          : JournalValues::unpackRow(packedNow(change)))) {
             continue;
         }
-        if (current.pending.isEmpty() || current.pending.last().run != current.run ||
-            current.pending.last().full()) {
-            current.pending.append(JournalChunks::Chunk());
-            current.pending.last().run = current.run;
-        }
-        JournalChunks::append(current.pending.last(), change.table, current.tables.at(change.table),
-                              change.change, change.key, before, after);
+        appendPending(current, change.table, change.change, change.key, before, after);
     }
     // Emptied anew rather than its rows deleted: the server never cleans a temporary table up
     // by itself, and the dead rows of every earlier transaction would be read again each time.
     db.run(u"TRUNCATE pg_temp.journal_pending"_s);
     if (!exact)
         current.unreadable = true;
+}
+
+void withoutTriggers(CatalogueDatabase& db, const std::function<void()>& write) {
+    const qint64 run = JournalConnection::currentRun(db).run;
+    if (run == 0 || !db.connection().inTransaction()) {
+        write();
+        return;
+    }
+    // A statement refused goes back to the savepoint just before it, after this setting, so
+    // the run's setting comes back here whatever the statement did.
+    db.run(u"SET tovin.run = ''"_s);
+    const auto again = [&] { db.run(u"SET tovin.run = '"_s + QString::number(run) + u'\''); };
+    try {
+        write();
+    } catch (const RunTimeError&) {
+        try {
+            again();
+        } catch (const RunTimeError&) {
+            // The transaction is lost with its connection; the error that ended it is told.
+        }
+        throw;
+    }
+    again();
+}
+
+void note(CatalogueDatabase& db, const QString& table, RunHistory::Change change, qint64 key,
+          const QByteArray& before, const QByteArray& after) {
+    JournalBuffer::CurrentRun& current = JournalConnection::currentRun(db);
+    if (current.run == 0)
+        return;
+    const int number = tableNumber(current, table);
+    if (number < 0)
+        return;
+    appendPending(current, number, change, key, before, after);
 }
 
 } // namespace tovin::ServerJournal

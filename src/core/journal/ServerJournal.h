@@ -3,6 +3,7 @@
 #include "core/journal/JournalBuffer.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace tovin {
 
@@ -26,6 +27,17 @@ void setRun(CatalogueDatabase& db, qint64 run);
 // Moves the changes the triggers gathered in the open transaction into `current`'s pending
 // chunks; raises when a row's values cannot be read back exactly.
 void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current);
+
+// A statement whose changes the run knows exactly (it read the rows it writes, locked, and
+// wrote the values itself) is journalled by the run through note(): the triggers would note
+// each row again and the commit read it back, at more than the statement's own cost. `write`
+// runs with the triggers silent; outside a run it just runs.
+void withoutTriggers(CatalogueDatabase& db, const std::function<void()>& write);
+
+// Notes one change of the run in progress, in the order of the run's other changes; the
+// values are packed as the journal keeps them (a whole row, or the changed columns).
+void note(CatalogueDatabase& db, const QString& table, RunHistory::Change change, qint64 key,
+          const QByteArray& before, const QByteArray& after);
 
 } // namespace ServerJournal
 

@@ -33,12 +33,38 @@ QString element(const QVariant& value) {
     default:
         break;
     }
+    // A null text goes as null, as a value bound alone does.
     QString text = value.toString();
+    if (text.isNull())
+        return u"NULL"_s;
     text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
     return u'"' + text + u'"';
 }
 
 } // namespace
+
+QVariant storedForm(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return QVariant(qlonglong(value.toBool() ? 1 : 0));
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return QVariant(qlonglong(value.toLongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QVariant(value.toDouble());
+    case QMetaType::QByteArray:
+        return value;
+    default:
+        break;
+    }
+    const QString text = value.toString();
+    return text.isNull() ? QVariant() : QVariant(text);
+}
 
 bool apply(const CatalogueDatabase& db) {
     return db.handle() == nullptr;

@@ -29,6 +29,9 @@ QString keys(const std::vector<qint64>& keys);
 // back exactly: whole numbers as they are, floating numbers in as many digits as tell them
 // apart, texts quoted.
 QString texts(const std::vector<QVariant>& values);
+// A value as the server gives it back once written (see StorageStatement::stored): whole
+// numbers as qlonglong, a null text as null; what the journal keeps of a written value.
+QVariant storedForm(const QVariant& value);
 // The server's type a column of this kind is cast to from text.
 QString typeOf(ColumnKind kind);
 
