@@ -4,7 +4,9 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueSchema.h"
 #include "core/data/RowWriter.h"
+#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/WriterTurn.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -187,6 +189,9 @@ private slots:
     // why it stopped instead of closing on its totals as if all went well.
     void stoppedTaskSaysWhy() {
         TestProgramFolder folder(Catalogue::Empty);
+        // The screen waits for the other program only a second, not the default minutes.
+        SettingsStore::program().setValue(WriterTurn::SettingsSection, WriterTurn::SettingsKey,
+                                          u"1"_s);
         CatalogueDatabase other(shared().DBPath);
         RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
         shared().SearchWhere.clear();
