@@ -1,11 +1,16 @@
 // Batch commands run as separate programs on one catalogue, several at once and some killed part
 // way, beside the window driven by the monkey; after every wave the catalogue must be whole and
 // hold exactly what the commands that ended did. And the runs that once broke it, replayed.
+#include "core/data/CatalogueDatabase.h"
+#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "support/ui/torture/ExportComparison.h"
 #include "support/ui/torture/Torture.h"
+#include "support/ui/torture/TortureCluster.h"
+#include "support/ui/torture/TortureCommand.h"
+#include "support/ui/torture/TortureJudge.h"
 #include "ui/Screens.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/shell/ChildWindows.h"
@@ -16,6 +21,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
@@ -31,6 +37,17 @@ int envNumber(const char* name, int fallback) {
     bool ok = false;
     const int value = qEnvironmentVariableIntValue(name, &ok);
     return ok ? value : fallback;
+}
+
+// TORTURE_SERVER=1: the catalogue is on a private PostgreSQL cluster the run starts itself.
+bool serverAsked() {
+    return qEnvironmentVariableIntValue("TORTURE_SERVER") == 1;
+}
+
+bool serverLog(const Log& log) {
+    return std::any_of(log.entries.cbegin(), log.entries.cend(), [](const Entry& entry) {
+        return entry.kind == u"mode"_s && entry.number(u"server"_s, 0) == 1;
+    });
 }
 
 QString replayFolder() {
@@ -60,10 +77,34 @@ public:
     static void initMain() { WebEngineView::prepareApplication(); }
 
 private:
-    // One run on a fresh copy of the demo catalogue, which the window opens.
-    Result runOnce(const Options& options) {
-        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
+    // One run on a fresh copy of the demo catalogue, which the window opens: a file in the
+    // program folder, or (`server`) a database of a private cluster that lives as long as the
+    // run.
+    Result runOnce(Options options, bool server) {
+        std::unique_ptr<TortureCluster> cluster;
         Result result;
+        if (server) {
+            cluster = std::make_unique<TortureCluster>();
+            result.passed = cluster->isRunning();
+            result.failure = cluster->failure();
+            if (!result.passed)
+                return result;
+            options.cluster = cluster.get();
+        }
+        test::TestProgramFolder folder(server ? test::TestProgramFolder::Catalogue::None
+                                              : test::TestProgramFolder::Catalogue::Demo);
+        if (server) {
+            const Ran created = runToEnd({u"create"_s, u"--demo"_s, cluster->uri()});
+            if (created.status != 0) {
+                result.passed = false;
+                result.failure =
+                    u"the demo catalogue was not made on the server: "_s + created.err.trimmed();
+                return result;
+            }
+            SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, cluster->uri());
+            // The server names the window's backends so; each command's gets its own name.
+            qputenv("PGAPPNAME", "torture-window");
+        }
         {
             FrmMain main;
             shared().MainWindow = &main;
@@ -78,6 +119,7 @@ private:
         }
         QTest::qWait(0);
         resetSharedState();
+        qunsetenv("PGAPPNAME");
         return result;
     }
 
@@ -136,6 +178,45 @@ private slots:
         QCOMPARE(view.toString(), rest);
     }
 
+    void brokenHistoryIsFound_data() {
+        QTest::addColumn<QString>("breaking");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("whole") << QString() << QString();
+        QTest::newRow("a run counting a row more than its journal holds")
+            << u"UPDATE Runs SET Added = Added + 1 WHERE Run = 1"_s << u"run 1 counts"_s;
+        QTest::newRow("an undo that never ended")
+            << u"UPDATE Runs SET Added = NULL, Changed = NULL, Deleted = NULL WHERE Run = 2"_s
+            << u"run 2, the undo of run 1, never ended"_s;
+        QTest::newRow("a run taken back by an undo of another run")
+            << u"UPDATE Runs SET UndoOf = 7 WHERE Run = 2"_s << u"told undone by run 2"_s;
+        QTest::newRow("journal rows of a run the history lost")
+            << u"DELETE FROM Runs WHERE Run = 1"_s << u"rows of run 1"_s;
+    }
+    // The check that stands in for SQLite's own on a server: an import taken back, then the
+    // history broken in one way at a time.
+    void brokenHistoryIsFound() {
+        QFETCH(QString, breaking);
+        QFETCH(QString, told);
+        QTemporaryDir dir;
+        const QString catalogue = dir.filePath(u"c.mde"_s);
+        const QString prices = dir.filePath(u"f1.csv"_s);
+        writeSupplierFile(prices, 1, 30, 1);
+        QCOMPARE(runToEnd({u"create"_s, catalogue}).status, 0);
+        const Ran imported =
+            runToEnd({u"import"_s, u"--db"_s, catalogue, u"--source"_s, prices, u"--divider"_s,
+                      u"comma"_s, u"--map"_s, u"0=2,1=3,2=12,3=5"_s});
+        QVERIFY2(imported.status == 0, qPrintable(imported.err));
+        QCOMPARE(runToEnd({u"undo"_s, u"--db"_s, catalogue, u"--run"_s, u"1"_s}).status, 0);
+        CatalogueDatabase db(catalogue);
+        if (!breaking.isEmpty())
+            db.run(breaking);
+        const QString problems = historyProblems(db).join(u"; "_s);
+        if (told.isEmpty())
+            QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        else
+            QVERIFY2(problems.contains(told), qPrintable(problems));
+    }
+
     void randomRun() {
         if (!replayAsked.isEmpty())
             QSKIP("only the replay was asked for");
@@ -144,13 +225,20 @@ private slots:
         Options options;
         options.seed = seeded ? fixed : quint64(QDateTime::currentMSecsSinceEpoch());
         options.seconds = envNumber("TORTURE_SECONDS", 30);
-        options.logOut = replayFolder() + u"/seed-%1.replay"_s.arg(options.seed);
+        const bool server = serverAsked();
+        options.logOut =
+            replayFolder() +
+            (server ? u"/server-seed-%1.replay"_s : u"/seed-%1.replay"_s).arg(options.seed);
         // Printed first, so that even a run that crashes or is killed can be replayed.
         std::printf("TORTURE_SEED=%llu\nTORTURE_REPLAY=%s\n",
                     static_cast<unsigned long long>(options.seed), qPrintable(options.logOut));
         std::fflush(stdout);
-        const Result result = runOnce(options);
-        std::printf("TORTURE_WAVES=%d\nTORTURE_COMMANDS=%d\n", result.waves, result.commands);
+        const Result result = runOnce(options, server);
+        std::printf("TORTURE_WAVES=%d\nTORTURE_COMMANDS=%d\nTORTURE_KILLS=%d\n", result.waves,
+                    result.commands, result.kills);
+        if (server)
+            std::printf("TORTURE_TERMINATIONS=%d\nTORTURE_RESTARTS=%d\n", result.terminations,
+                        result.restarts);
         std::fflush(stdout);
         QVERIFY2(result.passed, qPrintable(result.failure));
     }
@@ -181,7 +269,7 @@ private slots:
         options.replay = log;
         options.logOut =
             replayFolder() + u"/replayed-"_s + QFileInfo(file).completeBaseName() + u".replay"_s;
-        const Result result = runOnce(options);
+        const Result result = runOnce(options, serverLog(log));
         QVERIFY2(result.passed, qPrintable(result.failure));
     }
 };

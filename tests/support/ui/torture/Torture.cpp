@@ -1,7 +1,9 @@
 #include "support/ui/torture/Torture.h"
 
+#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "support/ui/torture/ExportComparison.h"
+#include "support/ui/torture/TortureCluster.h"
 #include "support/ui/torture/TortureJudge.h"
 #include "support/ui/torture/TortureMix.h"
 #include "support/ui/torture/TortureWindow.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -47,8 +50,21 @@ public:
         : m_options(options), m_catalogue(shared().DBPath),
           m_work(m_dir.path()), m_programOptions{u"--app-folder"_s, folder, u"--settings"_s,
                                                  settingsFile},
-          m_log(options.logOut, options.seed), m_mix(options.seed), m_judge(m_catalogue),
-          m_window(main, folder, m_catalogue, m_work) {}
+          m_log(options.logOut, options.seed), m_mix(options.seed, options.cluster != nullptr),
+          m_judge(m_catalogue), m_window(main, folder, m_catalogue, m_work) {
+        m_runClock.start();
+        if (!options.cluster)
+            return;
+        m_log.add(Entry{u"mode"_s, {{u"server"_s, u"1"_s}}});
+        QObject::connect(options.cluster, &TortureCluster::restarted, &m_timers, [this](bool ok) {
+            m_upAt = m_runClock.elapsed();
+            --m_pending;
+            ++m_restarts;
+            say(u"  the server is up again after %1 ms"_s.arg(m_upAt - m_downAt));
+            if (!ok)
+                m_serverFailures << m_options.cluster->failure();
+        });
+    }
 
     Result run() {
         Result result;
@@ -62,17 +78,25 @@ public:
             std::optional<Wave> wave = nextWave();
             if (!wave)
                 break;
-            failures = runWave(*wave);
+            try {
+                failures = runWave(*wave);
+                if (failures.isEmpty() && (wave->number % ExportEvery == 0))
+                    if (const QString difference = exportDifference(
+                            m_catalogue, m_work + u"/compare.csv"_s, m_programOptions);
+                        !difference.isEmpty())
+                        failures << difference;
+            } catch (const RunTimeError& error) {
+                // The judge's own reading of the catalogue was refused.
+                failures << u"reading the catalogue failed: "_s + error.description();
+            }
             ++result.waves;
             result.commands += int(wave->commands.size());
-            if (failures.isEmpty() && (wave->number % ExportEvery == 0))
-                if (const QString difference =
-                        exportDifference(m_catalogue, m_work + u"/compare.csv"_s, m_programOptions);
-                    !difference.isEmpty())
-                    failures << difference;
             if (!failures.isEmpty())
                 failures.last() += u" (after wave %1)"_s.arg(wave->number);
         }
+        result.kills = m_kills;
+        result.terminations = m_terminations;
+        result.restarts = m_restarts;
         sayModel();
         result.passed = failures.isEmpty();
         if (result.passed) {
@@ -148,11 +172,19 @@ private:
         m_window.takeWrittenRows();
         for (Launched* one : all)
             start(*one);
+        scheduleServerEvents(wave);
         QStringList failures = windowActions(wave);
         failures << waitForAll(all);
+        failures << std::exchange(m_serverFailures, {});
+        markCuts(all);
         // A restore writes the copy into the file or puts it in the file's place.
         const bool replaced = inodeOf(m_catalogue) != inode;
         say(u"  ended: "_s + describeEnds(all));
+        // What a failed command said in full, to tell a plain message from a server's raw one.
+        for (const Launched* one : all)
+            if (one->ended && !one->killed && one->status != 0)
+                say(u"  %1 said: %2"_s.arg(one->command.describe(),
+                                           one->err.trimmed().replace(u'\n', u" | "_s).left(600)));
         for (const Launched* one : all) {
             Entry ended{u"ended"_s, {}};
             ended.set(u"id"_s, one->command.id)
@@ -182,6 +214,11 @@ private:
             parts << u"the window backs up"_s;
         if (wave.monkeySteps > 0)
             parts << u"%1 monkey steps"_s.arg(wave.monkeySteps);
+        if (wave.terminateMs >= 0)
+            parts << u"a backend ended after %1 ms"_s.arg(wave.terminateMs);
+        if (wave.restartMs >= 0)
+            parts << u"the server restarted after %1 ms, down %2 ms"_s.arg(wave.restartMs)
+                         .arg(wave.restartPauseMs);
         return parts.join(u"; "_s);
     }
 
@@ -201,6 +238,8 @@ private:
                 part += QString::number(one->status);
             if (!one->skipped && one->status != 0 && !one->killed)
                 part += u" ("_s + one->err.trimmed().section(u'\n', 0, 0).left(160) + u')';
+            if (!one->cut.isEmpty())
+                part += u" ["_s + one->cut + u']';
             parts << part;
         }
         return parts.join(u", "_s);
@@ -233,6 +272,11 @@ private:
     QStringList arguments(Launched& one) {
         const Command& command = one.command;
         const QString id = QString::number(command.id);
+        // A catalogue on a server is copied into a file, as its keeper would back it up.
+        if (m_options.cluster && command.kind == CommandKind::Backup) {
+            one.file = m_work + u"/bk"_s + id + u".mde"_s;
+            return {u"share"_s, u"--from"_s, m_catalogue, u"--to"_s, one.file};
+        }
         QStringList list{kindName(command.kind)};
         if (command.kind == CommandKind::Report)
             list << command.report;
@@ -292,15 +336,26 @@ private:
         }
         one.process = std::make_unique<QProcess>();
         one.process->setWorkingDirectory(m_work);
+        if (m_options.cluster) {
+            // The server shows each backend's program by this name: an ended backend tells
+            // whose connection it was.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"PGAPPNAME"_s, appName(one.command.id));
+            one.process->setProcessEnvironment(environment);
+        }
+        QObject::connect(one.process.get(), &QProcess::finished, &m_timers,
+                         [this, &one] { one.endedAt = m_runClock.elapsed(); });
+        one.startedAt = m_runClock.elapsed();
         one.process->start(programPath(), m_programOptions + one.arguments);
         one.clock.start();
         if (one.command.killMs < 0)
             return;
         QProcess* process = one.process.get();
-        QTimer::singleShot(one.command.killMs, process, [process, &one] {
+        QTimer::singleShot(one.command.killMs, process, [this, process, &one] {
             if (process->state() == QProcess::Running) {
                 ::kill(pid_t(process->processId()), SIGKILL);
                 one.killed = true;
+                ++m_kills;
             }
         });
     }
@@ -309,15 +364,20 @@ private:
         QStringList failures;
         QElapsedTimer waited;
         waited.start();
-        const auto running = [&all] {
-            return std::any_of(all.cbegin(), all.cend(), [](const Launched* one) {
-                return one->process && one->process->state() != QProcess::NotRunning;
-            });
+        // The wave's backend ending and restart belong to it, even when they come after its
+        // commands ended.
+        const auto running = [this, &all] {
+            return m_pending > 0 || std::any_of(all.cbegin(), all.cend(), [](const Launched* one) {
+                       return one->process && one->process->state() != QProcess::NotRunning;
+                   });
         };
         while (running() && waited.elapsed() < CommandLimitMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             QThread::msleep(5);
         }
+        if (m_pending > 0)
+            failures << u"the server's events of the wave did not end within %1 s"_s.arg(
+                CommandLimitMs / 1000);
         for (Launched* one : all) {
             if (!one->process)
                 continue;
@@ -329,6 +389,8 @@ private:
                 one->killed = true;
             }
             one->ended = true;
+            if (one->endedAt < 0)
+                one->endedAt = m_runClock.elapsed();
             one->crashed = one->process->exitStatus() == QProcess::CrashExit ||
                            one->process->error() == QProcess::FailedToStart;
             one->status = one->crashed ? -1 : one->process->exitCode();
@@ -336,6 +398,54 @@ private:
             one->err = QString::fromUtf8(one->process->readAllStandardError());
         }
         return failures;
+    }
+
+    static QString appName(int command) { return u"torture-%1"_s.arg(command); }
+
+    // The wave's backend ending and server restart, at their moments after its start.
+    void scheduleServerEvents(const Wave& wave) {
+        m_ended.clear();
+        m_downAt = -1;
+        m_upAt = -1;
+        if (!m_options.cluster)
+            return;
+        if (wave.terminateMs >= 0) {
+            ++m_pending;
+            QTimer::singleShot(wave.terminateMs, &m_timers, [this, pick = wave.terminatePick] {
+                --m_pending;
+                QString problem;
+                const QString name = m_options.cluster->terminateBackend(pick, &problem);
+                if (!problem.isEmpty()) {
+                    m_serverFailures << u"ending a backend failed: "_s + problem;
+                } else if (!name.isEmpty()) {
+                    m_ended << name;
+                    ++m_terminations;
+                    say(u"  ended the backend of "_s + name);
+                }
+                m_log.add(Entry{u"terminated"_s, {{u"app"_s, name}}});
+            });
+        }
+        if (wave.restartMs >= 0) {
+            ++m_pending;
+            QTimer::singleShot(wave.restartMs, &m_timers, [this, pause = wave.restartPauseMs] {
+                m_downAt = m_runClock.elapsed();
+                say(u"  stopping the server"_s);
+                m_options.cluster->restart(pause);
+            });
+        }
+    }
+
+    // Which commands had their connection cut: their backend ended, or the server stopped
+    // while they ran (or started before it was up again).
+    void markCuts(const QList<Launched*>& all) {
+        for (Launched* one : all) {
+            if (!one->process)
+                continue;
+            if (m_ended.contains(appName(one->command.id)))
+                one->cut = u"its backend was ended"_s;
+            else if (m_downAt >= 0 && one->startedAt <= m_upAt && one->endedAt >= m_downAt)
+                one->cut = u"the server restarted"_s;
+        }
     }
 
     const Options& m_options;
@@ -352,6 +462,18 @@ private:
     qsizetype m_replayAt = 0;
     QList<monkey::LogLine> m_monkeyLines;
     bool m_windowRestored = false; // during this wave's monkey steps
+    // The server's events: timers of the wave, pending until done; the application names of
+    // the backends ended in the wave; when the server went down and came up (run clock).
+    QObject m_timers;
+    QElapsedTimer m_runClock;
+    int m_pending = 0;
+    QStringList m_ended;
+    qint64 m_downAt = -1;
+    qint64 m_upAt = -1;
+    QStringList m_serverFailures;
+    int m_kills = 0;
+    int m_terminations = 0;
+    int m_restarts = 0;
 };
 
 Result run(FrmMain& main, const QString& folder, const QString& settingsFile,

@@ -9,6 +9,10 @@ namespace tovin {
 class FrmMain;
 }
 
+namespace tovin::test::torture {
+class TortureCluster;
+}
+
 // Batch commands run as separate processes on one catalogue, several at once and some killed
 // part way, beside the window of this process driven by the monkey; after every wave the
 // catalogue is checked whole and holding exactly what the commands that ended did.
@@ -19,12 +23,18 @@ struct Options {
     int seconds = 60;
     std::optional<Log> replay; // the recorded actions instead of random ones
     QString logOut;            // where the actions are written as they happen
+    // A catalogue on this private cluster's server (the window has it open): its backends are
+    // ended and the server restarted at random moments. None: a catalogue file.
+    TortureCluster* cluster = nullptr;
 };
 
 struct Result {
     bool passed = true;
     int waves = 0;
     int commands = 0;
+    int kills = 0;        // commands killed outright while they ran
+    int terminations = 0; // backends ended (server)
+    int restarts = 0;     // server restarts
     QString failure;
     QString logPath;
 };

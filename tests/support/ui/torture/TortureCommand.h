@@ -62,6 +62,11 @@ struct Launched {
     QString err;
     qint64 targetRun = 0; // undo: the run number taken back
     QString file;         // the file it wrote or read (supplier file, copy, export, PDF)
+    // On a server: when it started and ended (milliseconds of the run's clock), and what cut
+    // its connection while it ran ("" when nothing did): its backend ended, a server restart.
+    qint64 startedAt = -1;
+    qint64 endedAt = -1;
+    QString cut;
 
     bool succeeded() const { return ended && !crashed && status == 0; }
 };

@@ -1,6 +1,8 @@
 #include "support/ui/torture/TortureJudge.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
+#include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -28,7 +30,7 @@ FamilyState bulkEdited(const FamilyState& before, int id) {
     return after;
 }
 
-QString catalogueProblem(const QString& path) {
+QString fileProblem(const QString& path) {
     try {
         CatalogueDatabase db(path);
         const QString check = db.scalar(u"PRAGMA integrity_check"_s).toString();
@@ -38,7 +40,87 @@ QString catalogueProblem(const QString& path) {
     }
 }
 
+struct Counts {
+    qint64 added = 0;
+    qint64 changed = 0;
+    qint64 deleted = 0;
+    bool operator==(const Counts&) const = default;
+};
+
 } // namespace
+
+QStringList historyProblems(CatalogueDatabase& db) {
+    QHash<qint64, Counts> chunks;
+    StorageStatement& sums =
+        db.run(u"SELECT Seq / 4294967296, sum(Added), sum(Changed), sum(Deleted) FROM RunRows "_s
+               u"GROUP BY Seq / 4294967296"_s);
+    while (sums.next())
+        chunks.insert(
+            sums.value(0).toLongLong(),
+            {sums.value(1).toLongLong(), sums.value(2).toLongLong(), sums.value(3).toLongLong()});
+    struct Run {
+        bool ended = false;
+        Counts counts;
+        qint64 undoOf = 0;
+        qint64 undoneBy = 0;
+    };
+    QHash<qint64, Run> runs;
+    StorageStatement& all = db.run(u"SELECT Run, Added, Changed, Deleted, coalesce(UndoOf, 0), "_s
+                                   u"coalesce(UndoneBy, 0) FROM Runs"_s);
+    while (all.next())
+        runs.insert(
+            all.value(0).toLongLong(),
+            {!all.value(1).isNull(),
+             {all.value(1).toLongLong(), all.value(2).toLongLong(), all.value(3).toLongLong()},
+             all.value(4).toLongLong(),
+             all.value(5).toLongLong()});
+    QStringList problems;
+    for (auto it = runs.cbegin(); it != runs.cend(); ++it) {
+        const Run& run = it.value();
+        const Counts told = chunks.value(it.key());
+        if (run.ended && run.counts != told)
+            problems << u"run %1 counts %2/%3/%4 rows, its journal holds %5/%6/%7"_s.arg(it.key())
+                            .arg(run.counts.added)
+                            .arg(run.counts.changed)
+                            .arg(run.counts.deleted)
+                            .arg(told.added)
+                            .arg(told.changed)
+                            .arg(told.deleted);
+        if (run.undoOf != 0 && !run.ended)
+            problems << u"run %1, the undo of run %2, never ended"_s.arg(it.key()).arg(run.undoOf);
+        if (run.undoneBy != 0 && runs.value(run.undoneBy).undoOf != it.key())
+            problems << u"run %1 is told undone by run %2, which took back run %3"_s.arg(it.key())
+                            .arg(run.undoneBy)
+                            .arg(runs.value(run.undoneBy).undoOf);
+    }
+    for (auto it = chunks.cbegin(); it != chunks.cend(); ++it)
+        if (!runs.contains(it.key()))
+            problems << u"the journal holds rows of run %1, which the history does not"_s.arg(
+                it.key());
+    return problems;
+}
+
+Judge::Judge(QString catalogue)
+    : m_catalogue(std::move(catalogue)), m_server(CatalogueLocation::isServer(m_catalogue)) {}
+
+QString Judge::catalogueProblem(const QString& location) const {
+    if (!CatalogueLocation::isServer(location))
+        if (const QString problem = fileProblem(location); !problem.isEmpty())
+            return problem;
+    try {
+        CatalogueDatabase db(location);
+        const QStringList problems = historyProblems(db);
+        return problems.isEmpty()
+                   ? QString()
+                   : u"the history of "_s + CatalogueLocation::withoutPassword(location) +
+                         u" is not whole: "_s + problems.mid(0, 4).join(u"; "_s);
+    } catch (const RunTimeError& error) {
+        return CatalogueLocation::withoutPassword(location) + u" cannot be read: "_s +
+               error.description();
+    } catch (...) {
+        return CatalogueLocation::withoutPassword(location) + u" cannot be read"_s;
+    }
+}
 
 QString bulkEditCondition(const Launched& launched) {
     return bulkCondition(launched);
@@ -79,6 +161,14 @@ void Judge::judgeExit(const Launched& launched, QStringList& failures) const {
             launched.command.describe(),
             launched.crashed ? u"a crash"_s : u"status %1"_s.arg(launched.status),
             launched.err.trimmed().left(400));
+    // On a server writers wait for their turn and readers need no turn at all: a command fails
+    // only when its connection was cut (its backend ended, the server restarted), or when it
+    // was asked to take back a run another one took back first.
+    if (m_server && launched.status == 2 && !launched.crashed && !launched.killed &&
+        launched.cut.isEmpty() &&
+        !(launched.command.kind == CommandKind::Undo && launched.err.contains(u"already undone"_s)))
+        failures << u"%1 ended with status 2 though nothing cut its connection: %2"_s.arg(
+            launched.command.describe(), launched.err.trimmed().left(400));
 }
 
 QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Launched*>& wave,
@@ -333,7 +423,8 @@ void Judge::judgeUndo(CatalogueDatabase& db, Model& model, const Launched& launc
     if (launched.succeeded() && actual != after)
         failures << u"%1 ended with status 0 but did not take the run back: %2"_s.arg(
             command.describe(), firstDifference(after, actual, family.number));
-    else if (!launched.succeeded() && actual != before && (actual != after || !launched.killed))
+    else if (!launched.succeeded() && actual != before &&
+             (actual != after || (!launched.killed && launched.cut.isEmpty())))
         failures << u"%1 failed and changed the catalogue: %2"_s.arg(
             command.describe(), firstDifference(before, actual, family.number));
     recordRun(model, family, launched, run, before, actual, failures);
@@ -345,7 +436,8 @@ void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model
                          QMap<int, Snapshot>& snapshots, QStringList& failures) const {
     static const QRegularExpression copyName(u"^Backed up .* to (.+) \\(\\d+ products\\)$"_s,
                                              QRegularExpression::MultilineOption);
-    const QString copy = copyName.match(backup.out).captured(1);
+    // On a server the copy is a file "share" wrote.
+    const QString copy = m_server ? backup.file : copyName.match(backup.out).captured(1);
     if (copy.isEmpty() || !QFileInfo::exists(copy)) {
         failures << backup.command.describe() + u" ended with status 0 but wrote no copy: "_s +
                         backup.out.trimmed();
@@ -364,6 +456,15 @@ void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model
     snapshot.model.claimedRuns.intersect(runs);
     for (Family& family : snapshot.model.families) {
         const FamilyState inCopy = readFamily(db, family.number, family.size, nullptr);
+        // A family nothing changed all through the wave is in the copy as it stood. (A file's
+        // copy may meet a restore of the same wave, which changes what "as it stood" means.)
+        const auto stood = atStart.families.constFind(family.number);
+        if (m_server && !family.loose && stood != atStart.families.cend() && !stood->loose &&
+            stood->state == family.state && inCopy != family.state)
+            failures << u"%1 copied family %2 otherwise than it stood all through the wave: %3"_s
+                            .arg(backup.command.describe())
+                            .arg(family.number)
+                            .arg(firstDifference(family.state, inCopy, family.number));
         if (!family.loose && inCopy != family.state) {
             // A family the wave began is all absent before it.
             family = atStart.families.value(

@@ -17,7 +17,7 @@ namespace tovin::test::torture {
 
 class Judge {
 public:
-    explicit Judge(QString catalogue) : m_catalogue(std::move(catalogue)) {}
+    explicit Judge(QString catalogue);
 
     // `atStart` is the model before the wave; `windowRows` the Products rows this process
     // wrote during it; `replaced` whether the catalogue's file is another one than before.
@@ -49,7 +49,12 @@ private:
     void checkFamilies(CatalogueDatabase& db, const Model& model, QStringList& failures) const;
     void rememberRows(CatalogueDatabase& db);
 
+    // What is wrong with the catalogue as a whole ("" when nothing): a file must pass SQLite's
+    // own check, and on either engine every run of the history must be whole.
+    QString catalogueProblem(const QString& location) const;
+
     QString m_catalogue;
+    bool m_server = false;
     // Stock numbers of the families' products by row, as last seen, to tell which family a row
     // the window deleted belonged to.
     QHash<qint64, QString> m_rows;
@@ -60,6 +65,10 @@ private:
 // The run a command wrote: the newest of these kind and source (or, for an undo, taking back
 // that run), 0 when there is none. Runs already claimed by other commands are passed over.
 qint64 findRun(CatalogueDatabase& db, const Launched& launched, const QSet<qint64>& claimed);
+// What is not whole in the run history: a run that ended counts exactly the rows its journal
+// holds, an undo (one transaction) always ended, a run taken back names its undo and that undo
+// names it, and no journal rows belong to a run the history does not hold.
+QStringList historyProblems(CatalogueDatabase& db);
 // The condition a bulk edit of the torture run selects its family with.
 QString bulkEditCondition(const Launched& launched);
 

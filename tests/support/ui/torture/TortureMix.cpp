@@ -26,7 +26,7 @@ const QStringList Reports{u"cost1"_s, u"retail"_s, u"catagory"_s, u"inventory"_s
 
 } // namespace
 
-Mix::Mix(quint64 seed) : m_random(seed), m_weights(Weights) {
+Mix::Mix(quint64 seed, bool server) : m_random(seed), m_server(server), m_weights(Weights) {
     const QStringList leftOut =
         qEnvironmentVariable("TORTURE_LEAVE_OUT").split(u',', Qt::SkipEmptyParts);
     // The names of the choices, as the commands are called.
@@ -36,6 +36,9 @@ Mix::Mix(quint64 seed) : m_random(seed), m_weights(Weights) {
     for (qsizetype i = 0; i < names.size(); ++i)
         if (leftOut.contains(names.at(i)))
             m_weights[i] = 0;
+    // A catalogue on a server is not a file a copy can be put in place of.
+    if (m_server)
+        m_weights[Restore] = 0;
 }
 
 Entry Wave::toEntry() const {
@@ -46,6 +49,10 @@ Entry Wave::toEntry() const {
         .set(u"backup"_s, qint64(windowBackup))
         .set(u"monkeySteps"_s, monkeySteps)
         .set(u"monkeySeed"_s, QString::number(monkeySeed));
+    if (terminateMs >= 0)
+        entry.set(u"terminateMs"_s, terminateMs).set(u"terminatePick"_s, qint64(terminatePick));
+    if (restartMs >= 0)
+        entry.set(u"restartMs"_s, restartMs).set(u"restartPauseMs"_s, restartPauseMs);
     return entry;
 }
 
@@ -57,6 +64,10 @@ Wave Wave::fromEntry(const Entry& entry) {
     wave.windowBackup = entry.number(u"backup"_s, 0) != 0;
     wave.monkeySteps = entry.number(u"monkeySteps"_s, 0);
     wave.monkeySeed = entry.value(u"monkeySeed"_s).toULongLong();
+    wave.terminateMs = entry.number(u"terminateMs"_s);
+    wave.terminatePick = entry.value(u"terminatePick"_s).toUInt();
+    wave.restartMs = entry.number(u"restartMs"_s);
+    wave.restartPauseMs = entry.number(u"restartPauseMs"_s, 0);
     return wave;
 }
 
@@ -181,7 +192,7 @@ Wave Mix::next(const Model& model, const QList<int>& copies) {
         wave.monkeySteps = 1 + bounded(6);
         wave.monkeySeed = m_random.generate64();
     }
-    wave.windowBackup = bounded(6) == 0;
+    wave.windowBackup = !m_server && bounded(6) == 0;
     // A restore goes ahead only while nothing else has the catalogue open: half the time the
     // window lets it, with its screens closed and left alone.
     if (restoring && bounded(2) == 0) {
@@ -189,7 +200,22 @@ Wave Mix::next(const Model& model, const QList<int>& copies) {
         wave.openProducts = false;
         wave.monkeySteps = 0;
     }
+    if (m_server)
+        chooseServerEvents(wave);
     return wave;
+}
+
+// Most backends ended land inside a command, as the kills do; now and then the server goes
+// away altogether, for a moment or for longer than a command waits to connect.
+void Mix::chooseServerEvents(Wave& wave) {
+    if (bounded(2) == 0) {
+        wave.terminateMs = 20 + bounded(1500);
+        wave.terminatePick = m_random.generate();
+    }
+    if (bounded(7) == 0) {
+        wave.restartMs = 50 + bounded(2000);
+        wave.restartPauseMs = bounded(4) == 0 ? 2000 + bounded(4000) : bounded(500);
+    }
 }
 
 } // namespace tovin::test::torture

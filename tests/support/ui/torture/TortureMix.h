@@ -17,6 +17,13 @@ struct Wave {
     bool windowBackup = false; // the window writes a backup copy in its own process
     int monkeySteps = 0;
     quint64 monkeySeed = 0;
+    // On a server catalogue: one of the catalogue's backends is ended this long after the
+    // wave's start (-1: none), the `terminatePick`-th of them; the server is stopped at
+    // `restartMs` and started again `restartPauseMs` later (-1: not).
+    int terminateMs = -1;
+    quint32 terminatePick = 0;
+    int restartMs = -1;
+    int restartPauseMs = 0;
 
     Entry toEntry() const;
     // The wave's own line; its commands are lines of their own.
@@ -27,7 +34,9 @@ class Mix {
 public:
     // TORTURE_LEAVE_OUT names commands never chosen ("restore,undo"), to look past a fault
     // already known.
-    explicit Mix(quint64 seed);
+    // On a server catalogue (`server`) nothing is restored from a copy, the window writes no
+    // copies, and waves end backends and restart the server.
+    Mix(quint64 seed, bool server);
 
     // A new wave for the model as it stands; `copies` are the commands whose backup copies can
     // be restored.
@@ -41,7 +50,10 @@ private:
     // A family no other writer of the wave touches, standing (not loose) ones preferred.
     std::optional<int> freeFamily(const Model& model, const QSet<int>& taken, bool withRuns);
 
+    void chooseServerEvents(Wave& wave);
+
     QRandomGenerator m_random;
+    bool m_server = false;
     QList<int> m_weights;
     int m_nextCommand = 1;
     int m_nextFamily = 1;
