@@ -12,10 +12,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 #include <memory>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -44,6 +47,28 @@ qint64 objectsIn(const QString& uri) {
                             u"count(*) FROM pg_type t JOIN pg_namespace n ON n.oid = "
                             u"t.typnamespace WHERE n.nspname = 'public' AND t.typtype = 'd')"_s)
         .toLongLong();
+}
+
+// Runs a program to its end; true when it ended well.
+bool succeeds(const QString& program, const QStringList& arguments, QString* out = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(180000))
+        process.kill();
+    if (out)
+        *out = QString::fromUtf8(process.readAllStandardOutput());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A price list of `items` products as the import reads it.
+QString writeList(const QString& path, int items) {
+    QByteArray text;
+    for (int i = 0; i < items; ++i)
+        text += u"L%1,Listed item number %1 with a name of some length,%2.25\r\n"_s.arg(i)
+                    .arg(i % 90 + 1)
+                    .toUtf8();
+    test::writeTestFile(path, text);
+    return path;
 }
 
 } // namespace
@@ -96,7 +121,7 @@ private slots:
             {"reorder", u"reorder --db @cat"_s},
             {"pages", u"pages --db @cat --from 1 --to 2 --out @dir/pages"_s},
             {"share --from", u"share --from @cat --to @dir/copy.mde"_s}};
-        for (const QString engine : {u"file"_s, u"server"_s})
+        for (const QString& engine : {u"file"_s, u"server"_s})
             for (const auto& [name, line] : commands)
                 QTest::addRow("%s on a %s", name, qPrintable(engine))
                     << engine << line
@@ -233,6 +258,63 @@ private slots:
             test::runProgram({u"share"_s, u"--from"_s, source.uri(), u"--to"_s, target});
         QVERIFY2(again.status == 0, qPrintable(again.err));
         QCOMPARE(test::productCount(target), test::productCount(source.uri()));
+    }
+
+    // The server's disk fills while the rows are written: the program says so, the database
+    // holds nothing the copy made, and once there is room the copy goes through. The disk is a
+    // small memory disk under the tables of a server of the test's own.
+    void copyOntoAFullDiskLeavesTheDatabaseAsItWas() {
+        const passwd* owner = getpwnam("postgres");
+        if (geteuid() != 0 || !owner)
+            QSKIP("a small disk of its own is mounted only by root, for the postgres user");
+        const QString script = QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh");
+        QString started;
+        QVERIFY(succeeds(u"bash"_s, {script, u"start"_s}, &started));
+        const QStringList lines = started.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 2);
+        const QString folder = lines.at(0).trimmed();
+        QTemporaryDir disk(u"/tmp/tovin-disk-XXXXXX"_s);
+        bool mounted = false;
+        const auto cleanUp = qScopeGuard([&] {
+            succeeds(u"bash"_s, {script, u"stop"_s, folder});
+            if (mounted)
+                succeeds(u"umount"_s, {disk.path()});
+        });
+        mounted = succeeds(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s,
+                                        u"size=1m,mode=0700,uid=%1"_s.arg(owner->pw_uid),
+                                        u"tmpfs"_s, disk.path()});
+        if (!mounted)
+            QSKIP("no memory disk could be mounted here");
+        const QString cluster = lines.at(1).trimmed();
+        const auto admin = PostgresConnection::open(cluster);
+        admin->prepare(u"CREATE TABLESPACE small LOCATION '"_s + disk.path() + u"'"_s)->execute();
+        admin->prepare(u"CREATE DATABASE f5"_s)->execute();
+        admin->prepare(u"ALTER DATABASE f5 SET default_tablespace = small"_s)->execute();
+        const QString target = QString(cluster).replace(u"/tovin?"_s, u"/f5?"_s);
+
+        const QString source = m_dir.filePath(u"large.mde"_s);
+        QFile::remove(source);
+        QCOMPARE(test::runProgram({u"create"_s, source}).status, 0);
+        const QString list = writeList(m_dir.filePath(u"large.csv"_s), 20000);
+        QCOMPARE(test::runProgram(
+                     test::argumentLine(u"import --db @db --source @list --divider comma --map "
+                                        u"0=2,1=3,2=12"_s,
+                                        {{u"@db"_s, source}, {u"@list"_s, list}}))
+                     .status,
+                 0);
+
+        const test::CliRun full =
+            test::runProgram({u"share"_s, u"--db"_s, source, u"--to"_s, target});
+        QCOMPARE(full.status, 2);
+        QVERIFY2(full.err.contains(u"disk"_s) && full.err.contains(u"was left as it was"_s),
+                 qPrintable(full.err));
+        QCOMPARE(objectsIn(target), 0);
+
+        admin->prepare(u"ALTER DATABASE f5 RESET default_tablespace"_s)->execute();
+        const test::CliRun roomy =
+            test::runProgram({u"share"_s, u"--db"_s, source, u"--to"_s, target});
+        QVERIFY2(roomy.status == 0, qPrintable(roomy.err));
+        QCOMPARE(test::productCount(target), 20000);
     }
 };
 
