@@ -70,7 +70,8 @@ struct Table {
 class Undoer {
 public:
     Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode)
-        : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)) {}
+        : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)),
+          m_writing(mode != RunUndoWrites::Mode::Nothing) {}
 
     // Takes back these rows, newest first; on a server the rows and looked-up values they
     // need are read a set at a time, and the writes go in sets.
@@ -138,7 +139,10 @@ private:
         }
         table->select =
             m_db.prepare(m_inSets ? u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM "_s +
-                                        quoted + u" WHERE rowid = ANY(CAST(? AS bigint[]))"_s
+                                        quoted + u" WHERE rowid = ANY(CAST(? AS bigint[]))"_s +
+                                        // Locked, so that the rows stay as read until written
+                                        // and journalled; a trial only reads.
+                                        (m_writing ? u" FOR UPDATE"_s : QString())
                                   : u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted +
                                         u" WHERE rowid = ?"_s);
         return *m_tables.emplace(name, std::move(table)).first->second;
@@ -306,7 +310,7 @@ private:
             }
         if (!unchanged)
             return;
-        m_writes.remove(table.shape, row.key);
+        m_writes.remove(table.shape, row.key, now);
         table.rows.insert(row.key, std::nullopt);
         table.removed.insert(row.key);
         ++m_result.rowsDeleted;
@@ -323,6 +327,7 @@ private:
             return;
         }
         // The columns set back go in one write.
+        const JournalValues::Row standing = now;
         QList<int> positions;
         for (qsizetype i = 0; i < after.size() && i < before.size(); ++i) {
             const int position = after.at(i).first;
@@ -347,7 +352,7 @@ private:
         }
         if (positions.isEmpty())
             return;
-        m_writes.update(table.shape, row.key, positions, now);
+        m_writes.update(table.shape, row.key, positions, now, standing);
         table.rows.insert(row.key, now);
         if (!table.restored.contains(row.key)) {
             table.restored.insert(row.key);
@@ -389,6 +394,7 @@ private:
     RunUndo::Result& m_result;
     RunUndoWrites m_writes;
     bool m_inSets;
+    bool m_writing;
     std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
 };
 

@@ -1,6 +1,7 @@
 #include "core/journal/RunUndoWrites.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
 
 #include <QSet>
@@ -21,23 +22,26 @@ RunUndoWrites::RunUndoWrites(CatalogueDatabase& db, Mode mode) : m_db(db), m_mod
 
 RunUndoWrites::~RunUndoWrites() = default;
 
-void RunUndoWrites::remove(const Table& table, qint64 key) {
-    add({&table, Kind::Remove, {}, key, {}});
+void RunUndoWrites::remove(const Table& table, qint64 key, const JournalValues::Row& now) {
+    add({&table, Kind::Remove, {}, key, {}, m_mode == Mode::InSets ? now : JournalValues::Row()});
 }
 
 void RunUndoWrites::update(const Table& table, qint64 key, const QList<int>& positions,
-                           const JournalValues::Row& row) {
+                           const JournalValues::Row& row, const JournalValues::Row& now) {
     JournalValues::Row values;
-    for (const int position : positions)
+    JournalValues::Row before;
+    for (const int position : positions) {
         values << row.value(position);
-    add({&table, Kind::Update, positions, key, values});
+        before << now.value(position);
+    }
+    add({&table, Kind::Update, positions, key, values, before});
 }
 
 void RunUndoWrites::insert(const Table& table, qint64 key, const JournalValues::Row& row) {
     QList<int> positions;
     for (int i = 0; i < table.columns.size(); ++i)
         positions << i;
-    add({&table, Kind::Insert, positions, key, row});
+    add({&table, Kind::Insert, positions, key, row, {}});
 }
 
 void RunUndoWrites::add(Write write) {
@@ -68,10 +72,13 @@ void RunUndoWrites::flush() {
         while (end < m_pending.size() && end - from < size_t(ServerSets::RowsPerStatement) &&
                sameShape(m_pending[from], m_pending[end]) && !keys.contains(m_pending[end].key))
             keys.insert(m_pending[end++].key);
-        if (end - from == 1)
-            writeOne(m_pending[from]);
-        else
-            writeSet(from, end);
+        ServerJournal::withoutTriggers(m_db, [&] {
+            if (end - from == 1)
+                writeOne(m_pending[from]);
+            else
+                writeSet(from, end);
+        });
+        journal(from, end);
         from = end;
     }
     m_pending.clear();
@@ -175,6 +182,38 @@ void RunUndoWrites::writeSet(size_t from, size_t end) {
     }
     set.execute();
     set.reset();
+}
+
+void RunUndoWrites::journal(size_t from, size_t end) const {
+    QByteArray before;
+    QByteArray after;
+    for (size_t i = from; i < end; ++i) {
+        const Write& write = m_pending[i];
+        const QString& table = write.table->name;
+        switch (write.kind) {
+        case Kind::Remove:
+            ServerJournal::note(m_db, table, RunHistory::Change::Deleted, write.key,
+                                JournalValues::packRow(write.before), {});
+            break;
+        case Kind::Insert:
+            ServerJournal::note(m_db, table, RunHistory::Change::Added, write.key, {},
+                                JournalValues::packRow(write.values));
+            break;
+        case Kind::Update:
+            before.resize(0);
+            after.resize(0);
+            for (qsizetype c = 0; c < write.positions.size(); ++c) {
+                if (JournalValues::same(write.before.value(c), write.values.value(c)))
+                    continue;
+                JournalValues::packColumn(before, write.positions.at(c), write.before.value(c));
+                JournalValues::packColumn(after, write.positions.at(c), write.values.value(c));
+            }
+            if (!after.isEmpty())
+                ServerJournal::note(m_db, table, RunHistory::Change::Changed, write.key, before,
+                                    after);
+            break;
+        }
+    }
 }
 
 } // namespace tovin

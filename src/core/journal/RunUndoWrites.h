@@ -19,7 +19,8 @@ class StorageStatement;
 // statement a row; on a server they are kept and sent in sets (see ServerSets): the writes of
 // one kind to one table and the same columns that follow each other, each row once, go as one
 // statement, so that the order of the writes to any row stays the order they were decided in.
-// A trial keeps none.
+// A trial keeps none. On a server the undo knows each row as it stands (read locked) and what it
+// writes, so it journals its writes itself, in their order (see ServerJournal::note).
 class RunUndoWrites {
 public:
     enum class Mode { AtOnce, InSets, Nothing };
@@ -37,10 +38,11 @@ public:
     RunUndoWrites(const RunUndoWrites&) = delete;
     RunUndoWrites& operator=(const RunUndoWrites&) = delete;
 
-    void remove(const Table& table, qint64 key);
+    // `now` is the whole row as it stands before the write, for the journal.
+    void remove(const Table& table, qint64 key, const JournalValues::Row& now);
     // Sets the columns at these positions to their values in `row` (a whole row, by position).
     void update(const Table& table, qint64 key, const QList<int>& positions,
-                const JournalValues::Row& row);
+                const JournalValues::Row& row, const JournalValues::Row& now);
     // Puts the row back with its key.
     void insert(const Table& table, qint64 key, const JournalValues::Row& row);
     // Sends what is kept; a refusal raises, and the undo's transaction goes back whole.
@@ -54,12 +56,15 @@ private:
         QList<int> positions; // written columns; all of them for an insert
         qint64 key = 0;
         JournalValues::Row values; // by position in `positions`
+        JournalValues::Row before; // the same columns before (a removed row: all of them)
     };
 
     void add(Write write);
     void writeOne(const Write& write);
     // Writes pending[from, end), all of one shape and each row once, in one statement.
     void writeSet(size_t from, size_t end);
+    // Notes pending[from, end), just written, in the run's journal.
+    void journal(size_t from, size_t end) const;
     StorageStatement& statement(const QString& sql);
     static bool sameShape(const Write& a, const Write& b);
     static QString oneRowSql(const Write& write);
