@@ -42,10 +42,11 @@ using Progress = std::function<void(const QString& table, qint64 rowsDone, qint6
 QStringList tablesToCopy(CatalogueDatabase& source);
 
 // Copies every table of `source` into the open catalogue `target` in one transaction of the
-// target, then checks that each table's row count and the sum of each of its money columns
-// came out the same on both sides. A target that already holds rows is refused unless
-// `replaceRows`, which clears its tables first. A refused write, a lost connection or any
-// difference raises a RunTimeError naming the table, and the target is left as it was.
+// target (the one open on it already, when its tables were just made in it), then checks that each
+// table's row count and the sum of each of its money columns came out the same on both sides. A
+// target that already holds rows is refused unless `replaceRows`, which clears its tables first. A
+// refused write, a lost connection or any difference raises a RunTimeError naming the table, and
+// the target is left as it was.
 Result copy(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
             const Progress& progress = {});
 // The same, naming the target in its messages as `targetName`.
