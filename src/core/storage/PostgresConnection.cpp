@@ -4,7 +4,9 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/storage/PostgresAddress.h"
 #include "core/storage/PostgresNotices.h"
+#include "core/storage/PostgresReconnector.h"
 #include "core/storage/PostgresSql.h"
 #include "core/storage/PostgresStatement.h"
 #include "core/storage/WriterTurn.h"
@@ -93,10 +95,25 @@ void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
 }
 
 std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri) {
-    PGconn* handle = PQconnectdb(uri.trimmed().toUtf8().constData());
+    const QString address = uri.trimmed();
+    if (const std::optional<QString> why = PostgresAddress::unreadable(address))
+        throw CatalogueFailure(ErrorNumber::CannotOpenDatabase, *why);
+    const PostgresAddress::Parameters parameters = PostgresAddress::connectParameters(address);
+    std::vector<const char*> keywords;
+    std::vector<const char*> values;
+    for (const auto& [keyword, value] : parameters) {
+        keywords.push_back(keyword.constData());
+        values.push_back(value.constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    // The address goes as the dbname, which libpq expands into its parts.
+    PGconn* handle = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!handle || PQstatus(handle) != CONNECTION_OK) {
         const QString reason =
-            handle ? QString::fromUtf8(PQerrorMessage(handle)).trimmed() : u"out of memory"_s;
+            handle ? PostgresAddress::scrubbed(QString::fromUtf8(PQerrorMessage(handle)).trimmed(),
+                                               address)
+                   : u"out of memory"_s;
         PQfinish(handle);
         throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
                                u"Could not connect to the catalogue server "_s +
@@ -117,6 +134,9 @@ PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
 }
 
 PostgresConnection::~PostgresConnection() {
+    stopReconnecting();
+    m_reconnector.reset();
+    forgetLoss();
     m_listener.reset();
     forgetStatements();
     PQfinish(m_handle);
@@ -156,9 +176,11 @@ void PostgresConnection::listen() {
     auto* notifier =
         new QSocketNotifier(qintptr(PQsocket(m_handle)), QSocketNotifier::Read, m_listener.get());
     QObject::connect(notifier, &QSocketNotifier::activated, m_listener.get(), [this, notifier] {
-        // A connection the server dropped is made again by the next statement.
-        if (!PQconsumeInput(m_handle)) {
+        // A connection the server dropped is made again in the background, or by the next
+        // statement if that comes first.
+        if (!PQconsumeInput(m_handle) || PQstatus(m_handle) != CONNECTION_OK) {
             notifier->setEnabled(false);
+            connectionGone(lossReason());
             return;
         }
         collectNotices();
@@ -203,14 +225,17 @@ void PostgresConnection::sendNotices() {
 void PostgresConnection::reconnectIfLost() {
     if (PQstatus(m_handle) == CONNECTION_OK)
         return;
+    // The server ended the transaction with the connection: its work fails whole, and only
+    // the statement after it connects again.
+    if (m_inTransaction)
+        lost(lossReason());
+    stopReconnecting();
     PQreset(m_handle);
     if (PQstatus(m_handle) != CONNECTION_OK)
         throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
                                u"The catalogue server "_s + place() +
-                                   u" could not be reached again: "_s +
-                                   QString::fromUtf8(PQerrorMessage(m_handle)).trimmed());
-    ++m_session;
-    setUpSession();
+                                   u" could not be reached again: "_s + lossReason());
+    connectionMade();
 }
 
 void PostgresConnection::lost(const QString& serverMessage) {
@@ -220,6 +245,7 @@ void PostgresConnection::lost(const QString& serverMessage) {
     m_savepointMissing = false;
     m_unsent.clear();
     m_errorText = serverMessage;
+    connectionGone(serverMessage);
     throw CatalogueFailure(ErrorNumber::DatabaseRefused,
                            u"The connection to the catalogue server "_s + place() +
                                u" was lost; the work not yet saved was not kept ("_s +

@@ -16,14 +16,20 @@ struct pg_result;
 
 namespace tovin {
 
+class PostgresReconnector;
+
 // A connection to a catalogue on a PostgreSQL server through libpq. It behaves for its caller
 // as a connection to a file does: a statement that fails inside a transaction leaves the
 // transaction as it was before that statement (each runs behind a savepoint), and a connection
-// the server lost is made again for the next statement.
+// the server lost is made again for the next statement. In a program that waits for events the
+// connection also listens for other computers' changes; when it finds itself lost there, it
+// says so (CatalogueChanges::connectionLost), makes itself again in the background, listens
+// again and says it is back.
 class PostgresConnection final : public StorageConnection {
 public:
-    // Connects to `uri` (any libpq URI); raises a CatalogueFailure in plain words when the
-    // server cannot be reached or refuses the connection.
+    // Connects to `uri` (any libpq URI), with the waits of PostgresAddress unless the URI sets
+    // its own; raises a CatalogueFailure in plain words, quoting nothing of a password, when
+    // the address cannot be read or the server cannot be reached or refuses the connection.
     static std::unique_ptr<PostgresConnection> open(const QString& uri);
     ~PostgresConnection() override;
 
@@ -116,7 +122,23 @@ public:
 private:
     PostgresConnection(pg_conn* handle, QString uri);
     void setUpSession();
+    // Before a statement: a connection lost outside a transaction is made again at once; one
+    // lost inside a transaction fails the transaction's work.
     void reconnectIfLost();
+    // The listening socket found the connection lost: told once, then made again in the
+    // background.
+    void connectionGone(const QString& reason);
+    // The connection was made again (by a statement or in the background): set up and
+    // listening again, and told when its loss was told.
+    void connectionMade();
+    void stopReconnecting();
+    // A connection destroyed while lost no longer counts among its catalogue's lost ones.
+    void forgetLoss();
+    // libpq's words for why the connection is gone, with nothing of a password in them.
+    QString lossReason() const;
+    // Whether the connection may be made again in the background now: not while the
+    // transaction it was lost in has still to fail.
+    bool mayReconnect() const;
     // Runs statements without parameters (several at once allowed); raises on failure.
     void exec(const char* sql, const QString& what);
     // Starts or goes on starting a transaction; one refused ends it.
@@ -224,6 +246,8 @@ private:
     qint64 m_serial = 0;
     // Watches the connection for notices of other programs while the program waits for events.
     std::unique_ptr<QObject> m_listener;
+    std::unique_ptr<PostgresReconnector> m_reconnector;
+    bool m_lostTold = false; // its loss was told and its return is still to be told
     QList<QByteArray> m_received;
     quint64 m_session = 0;
     quint64 m_statementNames = 0;

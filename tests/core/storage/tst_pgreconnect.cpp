@@ -1,0 +1,172 @@
+// A connection that loses its server while the program waits for events: it says so once,
+// comes back by itself, listens again, and a transaction it was lost in fails whole.
+#include "core/data/CatalogueChanges.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/data/CatalogueLocation.h"
+#include "core/storage/PostgresConnection.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUuid>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tovin;
+
+namespace {
+
+// Generous: the server stops and starts on a machine busy with other builds.
+constexpr int WaitMs = 90000;
+
+qint64 count(StorageConnection& db, const QString& sql) {
+    const auto q = db.prepare(sql);
+    return q->next() ? q->integer(0) : -1;
+}
+
+QString postgresProgram(const QString& name) {
+    const QStringList versions =
+        QDir(u"/usr/lib/postgresql"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return versions.isEmpty() ? QString()
+                              : u"/usr/lib/postgresql/"_s + versions.last() + u"/bin/"_s + name;
+}
+
+// Runs a command as the server's owner (postgres when the test runs as root).
+bool runAsOwner(const QStringList& command) {
+    QProcess process;
+    if (geteuid() == 0)
+        process.start(u"runuser"_s, QStringList{u"-u"_s, u"postgres"_s, u"--"_s} + command);
+    else
+        process.start(command.first(), command.mid(1));
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
+
+class PgReconnectTest : public QObject {
+    Q_OBJECT
+
+    // A cluster of this test's own: it is stopped and started, which the shared one never is.
+    QString m_folder;
+    QString m_uri;
+    QString m_socket;
+
+    bool stopServer() {
+        return runAsOwner({postgresProgram(u"pg_ctl"_s), u"-D"_s, m_folder + u"/data"_s, u"-m"_s,
+                           u"fast"_s, u"-w"_s, u"stop"_s});
+    }
+    bool startServer() {
+        return runAsOwner({postgresProgram(u"pg_ctl"_s), u"-D"_s, m_folder + u"/data"_s, u"-l"_s,
+                           m_folder + u"/server.log"_s, u"-w"_s, u"-o"_s,
+                           u"-k "_s + m_socket + u" -c listen_addresses=''"_s, u"start"_s});
+    }
+
+private slots:
+    void initTestCase() {
+        QProcess cluster;
+        cluster.start(QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"),
+                      {u"start"_s});
+        QVERIFY(cluster.waitForFinished(180000));
+        const QStringList lines =
+            QString::fromUtf8(cluster.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        if (cluster.exitCode() != 0 || lines.size() < 2)
+            QSKIP(qPrintable(u"No private PostgreSQL cluster: "_s +
+                             QString::fromUtf8(cluster.readAllStandardError())));
+        m_folder = lines.at(0).trimmed();
+        m_uri = lines.at(1).trimmed();
+        QFile socket(m_folder + u"/socket-folder"_s);
+        QVERIFY(socket.open(QIODevice::ReadOnly));
+        m_socket = QString::fromUtf8(socket.readAll()).trimmed();
+        // A test that aborts never reaches cleanupTestCase: the cluster then goes once this
+        // process has ended.
+        QProcess::startDetached(
+            u"sh"_s, {u"-c"_s,
+                      u"while kill -0 \"$1\" 2>/dev/null; do sleep 2; done; "
+                      u"[ -d \"$3\" ] && \"$2\" stop \"$3\" >/dev/null 2>&1"_s,
+                      u"watch"_s, QString::number(QCoreApplication::applicationPid()),
+                      QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"), m_folder});
+    }
+    void cleanupTestCase() {
+        if (m_folder.isEmpty())
+            return;
+        QProcess::execute(QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"),
+                          {u"stop"_s, m_folder});
+    }
+
+    // Two screens' connections to one catalogue: the views hear of the loss once and of the
+    // return once, and then of what another computer writes.
+    void restartedServerIsListenedToAgain() {
+        const auto first = PostgresConnection::open(m_uri);
+        const auto second = PostgresConnection::open(m_uri);
+        const QString identity = CatalogueLocation::withoutPassword(m_uri);
+        QSignalSpy lost(&CatalogueChanges::instance(), &CatalogueChanges::connectionLost);
+        QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
+        QSignalSpy told(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged);
+
+        QVERIFY(stopServer());
+        QVERIFY(lost.wait(WaitMs));
+        QCOMPARE(lost.first().at(0).toString(), identity);
+        QVERIFY(!lost.first().at(1).toString().isEmpty());
+        QVERIFY(startServer());
+        QVERIFY(back.wait(WaitMs));
+        QCOMPARE(back.first().at(0).toString(), identity);
+        QCOMPARE(lost.size(), qsizetype(1));
+
+        const auto writer = PostgresConnection::open(m_uri);
+        QCOMPARE(count(*writer, u"SELECT count(*) FROM pg_stat_activity WHERE query = "
+                                u"'LISTEN tovin_catalogue' AND pid <> pg_backend_pid()"_s),
+                 qint64(2));
+        writer->prepare(u"CREATE TABLE IF NOT EXISTS t (rowid bigint PRIMARY KEY)"_s)->execute();
+        writer->prepare(u"INSERT INTO t VALUES (42)"_s)->execute();
+        // As another program tells it (this program's own notices are not told to it).
+        const QString sender = QUuid::createUuid().toString(QUuid::Id128) + u"/1"_s;
+        const auto notify = writer->prepare(u"SELECT pg_notify('tovin_catalogue', ?)"_s);
+        notify->bind(1, QVariant(sender + u" 1\nt\n42"_s));
+        notify->execute();
+        QVERIFY(told.wait(WaitMs));
+        QCOMPARE(told.first().at(0).toString(), identity);
+        QCOMPARE(told.first().at(1).toString(), u"t"_s);
+        QCOMPARE(told.first().at(2).value<QList<qint64>>(), QList<qint64>{42});
+        // Each of the two listening connections had the notice; the views heard it once.
+        QTest::qWait(300);
+        QCOMPARE(told.size(), qsizetype(1));
+        QCOMPARE(back.size(), qsizetype(1));
+        QCOMPARE(lost.size(), qsizetype(1));
+    }
+
+    // The server ends the connection in the middle of a transaction: the transaction's next
+    // statement fails with the plain words, nothing of it is kept, and the connection comes
+    // back afterwards.
+    void transactionLostFailsWhole() {
+        const auto admin = PostgresConnection::open(m_uri);
+        admin->prepare(u"CREATE TABLE IF NOT EXISTS w (v integer)"_s)->execute();
+        admin->prepare(u"DELETE FROM w"_s)->execute();
+        const auto db = PostgresConnection::open(m_uri);
+        const qint64 backend = count(*db, u"SELECT pg_backend_pid()"_s);
+        QSignalSpy lost(&CatalogueChanges::instance(), &CatalogueChanges::connectionLost);
+        QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
+        db->begin();
+        db->prepare(u"INSERT INTO w VALUES (1)"_s)->execute();
+        admin->prepare(u"SELECT pg_terminate_backend("_s + QString::number(backend) + u')')
+            ->execute();
+        // The listening socket sees the end first, while the transaction is still open.
+        QVERIFY(lost.wait(WaitMs));
+        QString message;
+        try {
+            db->prepare(u"INSERT INTO w VALUES (2)"_s)->execute();
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.contains(u"was lost"_s), qPrintable(message));
+        QVERIFY(!db->inTransaction());
+        QVERIFY(back.wait(WaitMs));
+        QCOMPARE(count(*db, u"SELECT count(*) FROM w"_s), qint64(0));
+        QVERIFY(count(*db, u"SELECT pg_backend_pid()"_s) != backend);
+        QCOMPARE(lost.size(), qsizetype(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(PgReconnectTest)
+#include "tst_pgreconnect.moc"
