@@ -11,6 +11,7 @@
 #include "core/shell/Prompts.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/WriterTurn.h"
 #include "ui/shell/BusyCursor.h"
 
 #include <QCloseEvent>
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QMovie>
 #include <QPointer>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <atomic>
 #include <optional>
@@ -32,10 +35,16 @@ namespace {
 QString busyLabel(const QString& procedure) {
     return formLabel(u"frmBusy"_s, procedure);
 }
+// The busy screen up now, if any: the one a wait for another writer is shown on.
+QPointer<FrmBusy>& shownScreen() {
+    static QPointer<FrmBusy> screen;
+    return screen;
+}
 } // namespace
 
 FrmBusy::FrmBusy(QWidget* parent)
-    : QWidget(parent, Qt::Dialog), m_animation(new QLabel(this)), m_label(new QLabel(this)) {
+    : QWidget(parent, Qt::Dialog), m_animation(new QLabel(this)), m_label(new QLabel(this)),
+      m_cancel(new QPushButton(u"Cancel"_s, this)) {
     setObjectName(u"frmBusy"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(SettingsStore::ApplicationTitle);
@@ -49,9 +58,47 @@ FrmBusy::FrmBusy(QWidget* parent)
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setMinimumWidth(380);
+    m_cancel->setObjectName(u"cmdCancel"_s);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        m_cancel->setEnabled(false);
+        WriterTurn::cancelWaits();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_animation);
     layout->addWidget(m_label);
+    layout->addWidget(m_cancel, 0, Qt::AlignCenter);
+}
+
+void FrmBusy::watchWriterWaits() {
+    WriterTurn::setWatcher([](int limitMs) {
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!application)
+            return;
+        if (QThread::currentThread() == application->thread() &&
+            qobject_cast<QApplication*>(application)) {
+            // The main thread waits outside its event loop: the hourglass shows until the loop
+            // runs again, which is when the wait is over.
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            QTimer::singleShot(0, application, [] { QApplication::restoreOverrideCursor(); });
+        }
+        // A run beside the event loop waits while the busy screen is up and answering.
+        QMetaObject::invokeMethod(
+            application,
+            [limitMs] {
+                if (FrmBusy* busy = shownScreen())
+                    busy->showWriterWait(limitMs);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FrmBusy::showWriterWait(int limitMs) {
+    m_label->setText(
+        u"Waiting for another user to finish writing the catalogue\u2026\n(at most "_s +
+        WriterTurn::seconds(limitMs) + u"; Cancel stops the waiting)"_s);
+    m_cancel->setEnabled(true);
+    m_cancel->show();
 }
 
 QString FrmBusy::run(QWidget* owner) {
@@ -97,6 +144,11 @@ void FrmBusy::closeEvent(QCloseEvent* event) {
         QWidget::closeEvent(event);
 }
 
+void FrmBusy::showEvent(QShowEvent* event) {
+    shownScreen() = this;
+    QWidget::showEvent(event);
+}
+
 void FrmBusy::Form_Activate() {
     StepGuard quiet(busyLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
     m_copying = true;
@@ -112,6 +164,7 @@ void FrmBusy::Form_Activate() {
         });
         m_label->setText(u"Saving File: "_s + source + u" as: "_s + m_target +
                          u"\nPlease Wait... This Could Take A few Minutes"_s);
+        m_cancel->hide();
         letEventsRun();
         StepGuard step(busyLabel(u"Form_Activate"_s));
         m_saved = step([&] { copyCatalogue(source, m_target); });

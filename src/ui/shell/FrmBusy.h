@@ -5,11 +5,14 @@
 
 class QLabel;
 class QMovie;
+class QPushButton;
 
 namespace tovin {
 
 // The screen shown while "Save DataBase As" copies the catalogue: it asks for the file to
 // write, plays an animation and names both files while the copy runs, then closes itself.
+// While the run waits for another user writing the catalogue, it says so and offers Cancel,
+// which ends the wait (the run then ends as cancelled, having written nothing more).
 class FrmBusy : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +29,13 @@ public:
     // Copies the catalogue DBPath names to the target, then unloads the screen.
     void Form_Activate();
 
+    // Makes the program's waits for another writer seen: the hourglass while the main thread
+    // waits (a record's save), and on the busy screen while one is up, its words and Cancel.
+    // Called once when the window starts.
+    static void watchWriterWaits();
+    // A wait for another writer began (see WriterTurn), for at most `limitMs`.
+    void showWriterWait(int limitMs);
+
     const QString& target() const { return m_target; }
     // True once the copy has been written whole.
     bool saved() const { return m_saved; }
@@ -33,12 +43,14 @@ public:
 protected:
     // Refused while the copy runs: the copy and the wait for it use this screen until the end.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void copyCatalogue(const QString& source, const QString& target);
 
     QLabel* m_animation;
     QLabel* m_label;
+    QPushButton* m_cancel;
     QMovie* m_movie = nullptr;
     QString m_target;
     bool m_copying = false;

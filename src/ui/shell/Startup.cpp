@@ -7,6 +7,7 @@
 #include "ui/Screens.h"
 #include "ui/shell/BackupActions.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/FrmBusy.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmSplash.h"
 #include "ui/shell/FrmTip.h"
@@ -123,6 +124,8 @@ int runProgram(const StartOptions& options) {
     shared().prompts = &prompts;
     // An older catalogue's layout is brought up to date only after a copy of it was kept.
     SchemaUpgrade::setBeforeUpgrade(BackupActions::beforeUpgrade);
+    // A wait for another user writing the catalogue is seen, never a silent freeze.
+    FrmBusy::watchWriterWaits();
     std::unique_ptr<FrmSplash> splash;
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<FrmTip> tip;

@@ -1,6 +1,8 @@
 // Writers on one catalogue at once, on a file and on a server: each waits for its turn while
 // another writes, as long as the holder lives, and gives up only after its --wait.
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueFailure.h"
+#include "core/storage/WriterTurn.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestServer.h"
 
@@ -9,8 +11,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -230,6 +234,41 @@ private slots:
             QCOMPARE(err.count(Waiting), 1);
             QCOMPARE(test::productCount(catalogue), qint64(300));
         }
+    }
+
+    // The user's Cancel (the busy screen's) ends a wait for another writer at once, whatever
+    // is left of the limit: the write ends as cancelled and nothing of it is kept.
+    void cancelEndsTheWait_data() { engines_data(); }
+    void cancelEndsTheWait() {
+        QFETCH(bool, server);
+        needServer(server);
+        const QString catalogue = newCatalogue(server);
+        CatalogueDatabase holder(catalogue);
+        std::optional<ScopedTransaction> held(std::in_place, holder);
+        std::atomic<bool> waiting = false;
+        WriterTurn::setWatcher([&](int) { waiting = true; });
+        std::atomic<bool> done = false;
+        QString message;
+        std::thread writer([&] {
+            try {
+                CatalogueDatabase db(catalogue);
+                ScopedTransaction transaction(db);
+                db.run(u"INSERT INTO Products (PID, StockNo) VALUES (1, 'C1')"_s);
+                transaction.commit();
+            } catch (const CatalogueFailure& failure) {
+                message = failure.description();
+            }
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(waiting, 60000);
+        WriterTurn::cancelWaits();
+        QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
+        writer.join();
+        WriterTurn::setWatcher({});
+        QCOMPARE(message, WriterTurn::cancelledText());
+        held->commit();
+        held.reset();
+        QCOMPARE(test::productCount(catalogue), qint64(0));
     }
 
     // A wait that is no number of seconds, 0 or more, is refused before anything is written,
