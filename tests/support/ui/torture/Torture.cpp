@@ -199,6 +199,10 @@ private:
         if (failures.isEmpty())
             failures << m_window.noteSeenByAnotherProcess(
                 u"window-note-%1-%2"_s.arg(m_options.seed).arg(wave.number));
+        // After the server came back, or the window's backend was ended, the window still
+        // hears the other programs' writes.
+        if (failures.isEmpty() && (m_upAt >= 0 || m_ended.contains(u"torture-window"_s)))
+            failures << m_window.hearsAnotherProcess();
         return failures;
     }
 
@@ -413,6 +417,9 @@ private:
             ++m_pending;
             QTimer::singleShot(wave.terminateMs, &m_timers, [this, pick = wave.terminatePick] {
                 --m_pending;
+                // While the server is down there is no backend to end.
+                if (m_options.cluster->isRestarting())
+                    return;
                 QString problem;
                 const QString name = m_options.cluster->terminateBackend(pick, &problem);
                 if (!problem.isEmpty()) {

@@ -169,6 +169,15 @@ void Judge::judgeExit(const Launched& launched, QStringList& failures) const {
         !(launched.command.kind == CommandKind::Undo && launched.err.contains(u"already undone"_s)))
         failures << u"%1 ended with status 2 though nothing cut its connection: %2"_s.arg(
             launched.command.describe(), launched.err.trimmed().left(400));
+    // A cut connection is told in the program's own words, not as the server's raw message.
+    // (Qt's own note about a missing runtime folder is the test machine's, not the program's.)
+    QStringList said = launched.err.trimmed().split(u'\n');
+    said.removeIf([](const QString& line) { return line.startsWith(u"QStandardPaths:"_s); });
+    if (m_server && launched.status == 2 && !launched.crashed &&
+        !said.value(0).startsWith(u"tovin-catalog "_s))
+        failures << u"%1 ended with status 2 saying first something else than the program's "_s
+                    u"own words: %2"_s.arg(launched.command.describe(),
+                                           launched.err.trimmed().left(400));
 }
 
 QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Launched*>& wave,

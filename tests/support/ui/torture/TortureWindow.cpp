@@ -3,6 +3,7 @@
 #include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueChanges.h"
 #include "core/data/CatalogueDatabase.h"
+#include "core/data/CatalogueLocation.h"
 #include "core/data/RecordSet.h"
 #include "core/shell/RunTimeError.h"
 #include "support/core/CliRun.h"
@@ -12,8 +13,11 @@
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <cstdio>
 #include <unistd.h>
 
@@ -35,12 +39,17 @@ bool plainStockNumber(const QString& stockNo) {
 
 Window::Window(FrmMain& main, QString folder, QString catalogue, QString work)
     : m_main(main), m_folder(std::move(folder)), m_catalogue(std::move(catalogue)),
-      m_work(std::move(work)) {
-    const QString identity = CatalogueChanges::identity(m_catalogue);
+      m_work(std::move(work)), m_server(CatalogueLocation::isServer(m_catalogue)) {
+    const QString identity = m_server ? CatalogueLocation::withoutPassword(m_catalogue)
+                                      : CatalogueChanges::identity(m_catalogue);
     connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
             [this, identity](const QString& catalogue, const QString& table,
                              const QList<qint64>& rows) {
-                if (catalogue == identity && table.compare(u"Products"_s, Qt::CaseInsensitive) == 0)
+                // On a server the other programs' writes are told here too, and cannot be told
+                // from the window's own: only those told while the window works count.
+                if (catalogue == identity &&
+                    table.compare(u"Products"_s, Qt::CaseInsensitive) == 0 &&
+                    (!m_server || m_working))
                     m_written << rows;
             });
 }
@@ -60,7 +69,9 @@ monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
     // torture run's own rules.
     options.catalogueChecks = false;
     options.leaveBackupsAlone = true;
+    m_working = true;
     const monkey::RunResult result = monkey::run(m_main, m_folder, options);
+    m_working = false;
     monkey::Replay written;
     if (monkey::readReplay(options.replayOut, written))
         lines = written.lines;
@@ -168,6 +179,52 @@ QStringList Window::noteSeenByAnotherProcess(const QString& text) {
     QFile::remove(out);
     std::printf("  window note on %s, written through %s, seen by an export\n", qPrintable(stockNo),
                 qPrintable(how));
+    std::fflush(stdout);
+    return {};
+}
+
+QStringList Window::hearsAnotherProcess() {
+    if (!m_server || !ChildWindows::find(u"Products"_s))
+        return {};
+    QString stockNo;
+    qint64 row = 0;
+    {
+        CatalogueDatabase db(m_catalogue);
+        stockNo = db.scalar(u"SELECT StockNo FROM Products WHERE StockNo < 'T' ORDER BY StockNo "_s
+                            u"DESC"_s)
+                      .toString();
+        row = db.scalar(u"SELECT rowid FROM Products WHERE StockNo = ?"_s, {stockNo}).toLongLong();
+    }
+    if (!plainStockNumber(stockNo))
+        return {};
+    bool told = false;
+    const QString identity = CatalogueLocation::withoutPassword(m_catalogue);
+    const QMetaObject::Connection listening =
+        connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
+                [&](const QString& catalogue, const QString& table, const QList<qint64>& rows) {
+                    told = told || (catalogue == identity &&
+                                    table.compare(u"Products"_s, Qt::CaseInsensitive) == 0 &&
+                                    rows.contains(row));
+                });
+    const Ran edited = runToEnd({u"bulk-edit"_s, u"--db"_s, m_catalogue, u"--where"_s,
+                                 u"StockNo = '"_s + stockNo + u'\'', u"--set"_s,
+                                 u"Notes=heard-%1"_s.arg(++m_notes)});
+    // Told within half a minute, or not at all: the notice travels as soon as the edit commits.
+    QElapsedTimer waited;
+    waited.start();
+    while (edited.status == 0 && !told && waited.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    disconnect(listening);
+    if (edited.status != 0)
+        return {u"the edit of %1 in another process ended with status %2: %3"_s.arg(stockNo)
+                    .arg(edited.status)
+                    .arg(edited.err.trimmed())};
+    if (!told)
+        return {u"another process changed %1, and the window's process was not told within "_s
+                u"30 s (its Products screen is open)"_s.arg(stockNo)};
+    std::printf("  the window heard of another process's edit of %s\n", qPrintable(stockNo));
     std::fflush(stdout);
     return {};
 }

@@ -40,6 +40,10 @@ public:
     // screen is open and idle (else through a record set of its own), then reads it back with
     // an export in another process. Failures, empty when the other process saw it.
     QStringList noteSeenByAnotherProcess(const QString& text);
+    // On a server, while the Products screen is open: another process changes a product and
+    // this process must be told of it (the screen's connection listens, and listens again after
+    // its backend ended or the server restarted). Failures, empty when it was told.
+    QStringList hearsAnotherProcess();
     // The Products rows this process wrote since the last call.
     QList<qint64> takeWrittenRows();
 
@@ -51,6 +55,8 @@ private:
     QString m_folder;
     QString m_catalogue;
     QString m_work;
+    bool m_server = false;
+    bool m_working = false; // the monkey's steps are under way
     QList<qint64> m_written;
     int m_notes = 0;
 };
