@@ -167,6 +167,44 @@ private slots:
                  expected.mid(eq + 1));
     }
 
+    // The edits of a group are written together (on a server in one statement): every row
+    // ends as when each item is written alone (a transaction an item, which makes groups of
+    // one), whatever columns each item changes and whatever values it gives.
+    void editsWrittenTogetherAsOneByOne_data() {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::newRow("every kind of column")
+            << "E1,Lamp,7,Y,3\nE2,Desk,8.5,N,4\nE3,Chair,9.25,True,5\nE4,Shelf,10,False,6\n"_ba;
+        QTest::newRow("columns changing from item to item")
+            << "E1,Lamp\nE2,Desk\nE3,,9\nE4,,10\nE5,,,Y\nE6,Rug,11,Y,7\nE7,Mat\nE8,,12\n"_ba;
+        QTest::newRow("unchanged items between edits")
+            << "E1,Old 1,1\nE2,Desk,2\nE3,Old 3,3\nE4,Shelf,4.50\nE5,Old 5,5.00\n"_ba;
+        QTest::newRow("texts with marks and spaces")
+            << "E1,\"O'Brien, \\\"Big\\\" {x}\",1\nE2,NULL,2\nE3,  Rug  ,3\nE4,\u00c9t\u00e9,4\n"_ba;
+        QTest::newRow("prices without a number among prices")
+            << "E1,,call\nE2,,6\nE3,,ask\nE4,,7\n"_ba;
+        QTest::newRow("edits and new items")
+            << "E1,Lamp,7\nN1,New,1\nE2,Desk,8\nN2,Newer,2\nE3,Chair,9\n"_ba;
+    }
+    void editsWrittenTogetherAsOneByOne() {
+        QFETCH(QByteArray, lines);
+        const auto imported = [&lines](int commitEvery) {
+            TestCatalogue catalogue;
+            for (int i = 1; i <= 8; ++i) {
+                ColumnValueList values{
+                    {PC::ProdName, u"Old %1"_s.arg(i)}, {PC::Cost1, double(i)}, {PC::Catagory, i}};
+                if (i % 2 == 0)
+                    values.append({PC::Notes, u"note %1"_s.arg(i)});
+                catalogue.add(i, u"E%1"_s.arg(i), values);
+            }
+            ImportOptions options = quietOptions();
+            options.note = u"refresh"_s;
+            options.commitEvery = commitEvery;
+            const ImportOutcome outcome = importLines(catalogue, lines, options);
+            return outcome.totals + u'\n' + productRows(catalogue.db());
+        };
+        QCOMPARE(imported(1000), imported(1));
+    }
+
     // A trial run does the whole import, tells what it did and leaves the catalogue untouched;
     // values without a number are counted and named.
     void trialRunRollsBackAndReports() {
