@@ -91,6 +91,8 @@ void RecordSet::open(const QString& source, CatalogueDatabase& connection) {
     m_catalogue = connection.identity();
     m_changes = connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
                         &RecordSet::rowsWritten);
+    m_reconnected = connect(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack, this,
+                            &RecordSet::connectionBack);
     m_position = m_view.empty() ? -1 : 0;
     arrive(m_position);
 }
@@ -119,6 +121,35 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
         }
         emit rowUpdated(position);
     }
+}
+
+// Changes other computers made while the connection was lost were never told: every row is read
+// again. The connection that is back may be another screen's, in the middle of a statement of
+// its own, and each connection to the catalogue says it is back: the rows are read once events
+// run, once for all of them.
+void RecordSet::connectionBack(const QString& catalogue) {
+    if (!m_db || catalogue != m_catalogue || m_readAgainQueued)
+        return;
+    m_readAgainQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_readAgainQueued = false;
+            try {
+                readAgain();
+            } catch (const RunTimeError&) {
+                // The server went away again: the rows are read with the next move, which tells
+                // the user why it fails.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordSet::readAgain() {
+    if (!m_db)
+        return;
+    m_rereadDue = true;
+    takeInRowsIfDue();
 }
 
 // Whether a write added rows the set does not hold (new ones, or ones that may now meet its
@@ -154,9 +185,18 @@ void RecordSet::rereadKeys() {
     const bool beforeFirst = m_position < 0;
     const size_t from = size_t(std::max(m_position, 0));
     const bool onRow = !m_adding && !m_onDeletedRow && from < m_view.size();
-    const std::vector<qint64> previous = std::move(m_view);
-    const std::vector<qint64> appended = std::move(m_appended);
-    readKeys();
+    std::vector<qint64> previous = std::move(m_view);
+    std::vector<qint64> appended = std::move(m_appended);
+    try {
+        readKeys();
+    } catch (...) {
+        // The set stays as it was, with the keys still to be read.
+        m_view = std::move(previous);
+        m_appended = std::move(appended);
+        m_positionsValid = false;
+        m_rereadDue = true;
+        throw;
+    }
     if (!appended.empty()) {
         // What this set added stays at its end, where the screen that added it looks for it.
         std::vector<qint64> sorted = appended;
@@ -232,6 +272,7 @@ void RecordSet::takeInRows() {
 
 void RecordSet::close() {
     disconnect(m_changes);
+    disconnect(m_reconnected);
     m_catalogue.clear();
     m_fetch.reset();
     m_readRow.reset();

@@ -121,6 +121,11 @@ public:
     void cancelUpdate();
     // Reads the set again with the same SELECT (pending changes are dropped); first row.
     void requery();
+    // Reads every row again, keeping the filter, the sort and the place, for when the file may
+    // have changed unseen. As after a write that added or removed rows, a row being typed into
+    // keeps what was typed, and the rows follow once it is written, dropped or left. Done by
+    // itself, once events run, when the connection to the server is made again.
+    void readAgain();
 
 signals:
     // After every move, also after opening, filtering, sorting, finding and re-reading.
@@ -164,6 +169,7 @@ private:
     QString orderClause() const;
     void requireCurrentRow() const;
     void rowsWritten(const QString& catalogue, const QString& table, const QList<qint64>& rows);
+    void connectionBack(const QString& catalogue);
     bool rowsJoinedOrLeft(const QList<qint64>& rows, QList<int>& heldPositions) const;
     void rereadKeys();
     bool takeInRowsIfDue();
@@ -208,6 +214,8 @@ private:
     std::vector<qint64> m_appended; // rows this set added since its keys were last requeried
     QString m_catalogue;            // the identity of the connection's file
     QMetaObject::Connection m_changes;
+    QMetaObject::Connection m_reconnected;
+    bool m_readAgainQueued = false;
 
     mutable QHash<qint64, QVector<QVariant>> m_cache;
     mutable std::unique_ptr<class StorageStatement> m_fetch;
