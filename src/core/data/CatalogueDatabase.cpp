@@ -129,7 +129,8 @@ std::unique_ptr<StorageConnection> openServer(const QString& uri) {
 // catalogue opened in another thread takes the wait read last.
 void takeWriterWaitSetting() {
     const QCoreApplication* application = QCoreApplication::instance();
-    if (!application || QThread::currentThread() != application->thread())
+    if (WriterTurn::limitKept() || !application ||
+        QThread::currentThread() != application->thread())
         return;
     WriterTurn::takeSetting(SettingsStore::program().value(WriterTurn::SettingsSection,
                                                            WriterTurn::SettingsKey, QString()));

@@ -38,6 +38,10 @@ void WriterTurn::setLimitMs(int milliseconds) {
     limit = qMax(0, milliseconds);
 }
 
+bool WriterTurn::limitKept() {
+    return keptByProcess;
+}
+
 void WriterTurn::takeSetting(const QString& text) {
     if (keptByProcess)
         return;

@@ -23,6 +23,7 @@ public:
     static int limitMs();
     // A wait the whole process keeps (a batch command's --wait); the setting is no longer read.
     static void setLimitMs(int milliseconds);
+    static bool limitKept();
     // Takes the setting's text as the wait, unless the process keeps one of its own. A text
     // that is no usable number of seconds leaves the default.
     static void takeSetting(const QString& text);
