@@ -184,14 +184,19 @@ Result shareToServer(CatalogueDatabase& source, const QString& to, bool replace,
             throw;
         // A database without a catalogue gets the catalogue's tables in the transaction that
         // writes the rows, so a copy that fails or is cut off leaves the database as empty as
-        // it was. One that holds a catalogue this program cannot open (another layout) is told
-        // as such, not as a database already in use.
+        // it was. Another copy may have made them meanwhile, and this one then goes onto its
+        // catalogue as onto any other; one that holds a catalogue this program cannot open
+        // (another layout) is told as such, not as a database already in use.
         try {
             target = CatalogueDatabase::createOnServerUncommitted(to);
         } catch (const CatalogueFailure&) {
             throw;
         } catch (const RunTimeError&) {
-            throw error;
+            try {
+                target = std::make_unique<CatalogueDatabase>(to);
+            } catch (const RunTimeError&) {
+                throw error;
+            }
         }
     }
     try {

@@ -260,6 +260,35 @@ private slots:
         QCOMPARE(test::productCount(target), test::productCount(source.uri()));
     }
 
+    // Two computers copy their catalogues onto the same new database at once: the second waits
+    // for the first, which lands whole, and is then told the database holds a catalogue.
+    void twoCopiesOntoOneNewDatabase() {
+        test::ServerDatabase source;
+        QCOMPARE(test::runProgram({u"create"_s, u"--demo"_s, source.uri()}).status, 0);
+        test::ServerDatabase target;
+        const auto holder = PostgresConnection::open(source.uri());
+        holder->begin(StorageConnection::Intent::Read);
+        holder->prepare(u"ALTER SEQUENCE products_pid_seq CACHE 1"_s)->execute();
+        const auto admin = PostgresConnection::open(test::clusterUri());
+
+        QProcess first;
+        first.start(QStringLiteral(TOVIN_APP_BINARY),
+                    {u"share"_s, u"--from"_s, source.uri(), u"--to"_s, target.uri()});
+        const bool firstWaited = waitForLockWait(*admin, source.name(), first);
+        QProcess second;
+        second.start(QStringLiteral(TOVIN_APP_BINARY),
+                     {u"share"_s, u"--db"_s, m_file, u"--to"_s, target.uri()});
+        const bool secondWaited = waitForLockWait(*admin, target.name(), second);
+        holder->rollback();
+        QVERIFY(first.waitForFinished(120000) && second.waitForFinished(120000));
+        QVERIFY(firstWaited && secondWaited);
+        QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
+        QCOMPARE(second.exitCode(), 2);
+        const QString err = QString::fromUtf8(second.readAllStandardError());
+        QVERIFY2(err.contains(u"already holds a catalogue"_s), qPrintable(err));
+        QCOMPARE(test::productCount(target.uri()), test::productCount(source.uri()));
+    }
+
     // The server's disk fills while the rows are written: the program says so, the database
     // holds nothing the copy made, and once there is room the copy goes through. The disk is a
     // small memory disk under the tables of a server of the test's own.
