@@ -1,8 +1,20 @@
 // Undoing an import of 100 000 new products: every added row checked against what the import
 // wrote and deleted, in one transaction. Prints the time next to its floor: plain SQLite
 // deleting the same rows by key in one transaction, on a copy of the same catalogue.
+//
+//   bench-undo [PRODUCTS] [--db postgresql://...]
+//
+// With --db the same import is made on a catalogue on that server (a database of its own
+// beside the one named, dropped at the end), then a bulk edit raising every retail price. The
+// undo of the bulk edit is measured against the server's own UPDATE setting the prices back,
+// and the undo of the import against its own DELETE of the rows, each in one transaction of
+// the program's kind that is rolled back (the catalogue is the undo's to change):
+// "undo on the server: T ms, floor F ms, ratio R" (the import's) and "undo of a bulk edit on
+// the server: ...", each the median of five runs.
 
+#include "BenchServer.h"
 #include "BenchSupport.h"
+#include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/import/Divider.h"
 #include "core/import/ProductImporter.h"
@@ -18,26 +30,81 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 namespace PC = CatalogueSchema::ProductsColumn;
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const int rows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"bench.mde"_s);
-    CatalogueDatabase::create(path);
-    CatalogueDatabase db(path);
+namespace {
+
+QByteArray productLines(int rows) {
     QByteArray lines;
     for (int i = 0; i < rows; ++i)
         lines += u"U%1,Item number %1 with a longer name,%2.%3\r\n"_s.arg(i)
                      .arg(i % 97)
                      .arg(i % 100, 2, 10, QChar(u'0'))
                      .toUtf8();
+    return lines;
+}
+
+// Imports the lines as new products; the run's number.
+qint64 importProducts(CatalogueDatabase& db, const QByteArray& lines) {
     ImportOptions options;
     options.note = u"bench"_s;
     options.onError = [](const RunTimeError&) {};
     ProductImporter::importText(db, TextFile::decode(lines), 0, Divider::comma(),
                                 FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Retail}},
                                 options, {});
-    const qint64 run = RunHistory::runs(db).value(0).number;
+    return RunHistory::runs(db).value(0).number;
+}
+
+// The server's own statement in one transaction of the program's kind, rolled back.
+double serverFloor(const QString& uri, const QByteArray& statement) {
+    return bench::runPsql(uri, "BEGIN;\nSET LOCAL tovin.transaction = 'on';\n" + statement +
+                                   "ROLLBACK;\n");
+}
+
+bool onServer(const QString& uri, const QByteArray& lines, qint64 rows) {
+    bench::ScratchDatabase scratch(uri, u"tovin_bench_undo"_s);
+    CatalogueDatabase::create(scratch.uri());
+    CatalogueDatabase db(scratch.uri());
+    std::vector<double> imports, importFloors, edits, editFloors;
+    bool complete = true;
+    for (int i = 0; i < 5; ++i) {
+        const qint64 imported = importProducts(db, lines);
+        bench::runPsql(scratch.uri(), "ANALYZE;\n");
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
+        edit.run(db, QString());
+        const qint64 edited = RunHistory::runs(db).value(0).number;
+        editFloors.push_back(
+            serverFloor(scratch.uri(), "UPDATE Products SET Retail = round(Retail / 1.1);\n"));
+        bench::Stopwatch editWatch;
+        const RunUndo::Result editUndone = RunUndo::undo(db, edited);
+        edits.push_back(editWatch.milliseconds());
+        importFloors.push_back(serverFloor(scratch.uri(), "DELETE FROM Products;\n"));
+        bench::Stopwatch importWatch;
+        const RunUndo::Result importUndone = RunUndo::undo(db, imported);
+        imports.push_back(importWatch.milliseconds());
+        complete = complete && editUndone.rowsRestored == rows && editUndone.kept.isEmpty() &&
+                   importUndone.rowsDeleted == rows && importUndone.kept.isEmpty();
+    }
+    const auto median = [](std::vector<double>& all) {
+        std::sort(all.begin(), all.end());
+        return all[all.size() / 2];
+    };
+    bench::printVersusFloor("undo on the server", median(imports), median(importFloors));
+    bench::printVersusFloor("undo of a bulk edit on the server", median(edits), median(editFloors));
+    return complete && db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong() == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString server = bench::serverArgument(argc, argv);
+    const int rows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"bench.mde"_s);
+    CatalogueDatabase::create(path);
+    CatalogueDatabase db(path);
+    const QByteArray lines = productLines(rows);
+    const qint64 run = importProducts(db, lines);
     const QString floorPath = dir.filePath(u"floor.mde"_s);
     db.copyTo(floorPath);
 
@@ -63,6 +130,8 @@ int main(int argc, char** argv) {
     out << "undo: " << result.rowsTakenBack() << " rows in " << QString::number(seconds, 'f', 2)
         << " s, floor " << QString::number(floorSeconds, 'f', 2) << " s, ratio "
         << QString::number(floorSeconds > 0 ? seconds / floorSeconds : 0.0, 'f', 2) << "\n";
+    out.flush();
     const qint64 left = db.scalar(u"SELECT count(*) FROM Products"_s).toLongLong();
-    return result.rowsDeleted == rows && left == 0 ? 0 : 1;
+    const bool serverComplete = server.isEmpty() || onServer(server, lines, rows);
+    return result.rowsDeleted == rows && left == 0 && serverComplete ? 0 : 1;
 }
