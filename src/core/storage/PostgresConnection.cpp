@@ -482,10 +482,11 @@ void PostgresConnection::waitForWriteTurn() {
              one.reset(PQgetResult(m_handle)))
             if (!failed && !succeeded(one.get()))
                 failed.reset(one.release());
-        // A turn that came just as the wait was given up is kept.
-        if (sent && !failed)
+        // A turn that came just as the wait was given up is kept; a connection lost meanwhile
+        // fails the transaction.
+        if (sent && !failed && PQstatus(m_handle) == CONNECTION_OK)
             return;
-        if (stop == Stop::No) {
+        if (stop == Stop::No || PQstatus(m_handle) != CONNECTION_OK) {
             if (PQstatus(m_handle) == CONNECTION_OK)
                 const Result undone(PQexec(m_handle, "ROLLBACK"));
             raise(failed.get(), u"Waiting for the turn to write"_s);
