@@ -2,6 +2,7 @@
 
 #include "core/backup/CatalogueBackup.h"
 #include "core/data/SchemaUpgrade.h"
+#include "core/shell/ArgumentPasswords.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/SettingsStore.h"
 #include "core/storage/WriterTurn.h"
@@ -97,6 +98,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             if (commandArguments.contains(u"--help"_s)) {
                 out << command.usage;
                 return ExitOk;
+            }
+            if (const auto refused = ArgumentPasswords::refusal(commandArguments)) {
+                err << "tovin-catalog: " << *refused << "\n";
+                return ExitFailure;
             }
             // An older catalogue's layout is brought up to date only after a copy of it was
             // kept; a copy that fails is told, and the command goes on.

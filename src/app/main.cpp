@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/shell/ArgumentPasswords.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/shell/Startup.h"
 
@@ -23,6 +24,9 @@ int runBatchCommand() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything else: a password in a catalogue's address leaves the arguments every user
+    // can list (the command then refuses to run with it).
+    tovin::ArgumentPasswords::blank(argc, argv);
     // Batch commands need no window; decide before any application object exists.
     bool windowed = true;
     bool paints = false;

@@ -4,13 +4,11 @@
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/storage/PostgresConnection.h"
+#include "support/core/PrivateCluster.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -25,75 +23,26 @@ qint64 count(StorageConnection& db, const QString& sql) {
     return q->next() ? q->integer(0) : -1;
 }
 
-QString postgresProgram(const QString& name) {
-    const QStringList versions =
-        QDir(u"/usr/lib/postgresql"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    return versions.isEmpty() ? QString()
-                              : u"/usr/lib/postgresql/"_s + versions.last() + u"/bin/"_s + name;
-}
-
-// Runs a command as the server's owner (postgres when the test runs as root).
-bool runAsOwner(const QStringList& command) {
-    QProcess process;
-    if (geteuid() == 0)
-        process.start(u"runuser"_s, QStringList{u"-u"_s, u"postgres"_s, u"--"_s} + command);
-    else
-        process.start(command.first(), command.mid(1));
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
 } // namespace
 
 class PgReconnectTest : public QObject {
     Q_OBJECT
 
     // A cluster of this test's own: it is stopped and started, which the shared one never is.
-    QString m_folder;
+    std::unique_ptr<test::PrivateCluster> m_cluster;
     QString m_uri;
-    QString m_socket;
 
-    bool stopServer() {
-        return runAsOwner({postgresProgram(u"pg_ctl"_s), u"-D"_s, m_folder + u"/data"_s, u"-m"_s,
-                           u"fast"_s, u"-w"_s, u"stop"_s});
-    }
-    bool startServer() {
-        return runAsOwner({postgresProgram(u"pg_ctl"_s), u"-D"_s, m_folder + u"/data"_s, u"-l"_s,
-                           m_folder + u"/server.log"_s, u"-w"_s, u"-o"_s,
-                           u"-k "_s + m_socket + u" -c listen_addresses=''"_s, u"start"_s});
-    }
+    bool stopServer() { return m_cluster->stopServer(); }
+    bool startServer() { return m_cluster->startServer(); }
 
 private slots:
     void initTestCase() {
-        QProcess cluster;
-        cluster.start(QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"),
-                      {u"start"_s});
-        QVERIFY(cluster.waitForFinished(180000));
-        const QStringList lines =
-            QString::fromUtf8(cluster.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        if (cluster.exitCode() != 0 || lines.size() < 2)
-            QSKIP(qPrintable(u"No private PostgreSQL cluster: "_s +
-                             QString::fromUtf8(cluster.readAllStandardError())));
-        m_folder = lines.at(0).trimmed();
-        m_uri = lines.at(1).trimmed();
-        QFile socket(m_folder + u"/socket-folder"_s);
-        QVERIFY(socket.open(QIODevice::ReadOnly));
-        m_socket = QString::fromUtf8(socket.readAll()).trimmed();
-        // A test that aborts never reaches cleanupTestCase: the cluster then goes once this
-        // process has ended.
-        QProcess::startDetached(
-            u"sh"_s, {u"-c"_s,
-                      u"while kill -0 \"$1\" 2>/dev/null; do sleep 2; done; "
-                      u"[ -d \"$3\" ] && \"$2\" stop \"$3\" >/dev/null 2>&1"_s,
-                      u"watch"_s, QString::number(QCoreApplication::applicationPid()),
-                      QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"), m_folder});
+        m_cluster = std::make_unique<test::PrivateCluster>();
+        if (!m_cluster->isValid())
+            QSKIP(qPrintable(u"No private PostgreSQL cluster: "_s + m_cluster->error()));
+        m_uri = m_cluster->uri();
     }
-    void cleanupTestCase() {
-        if (m_folder.isEmpty())
-            return;
-        QProcess::execute(QStringLiteral(TOVIN_TEST_SOURCE_DIR "/../scripts/pg-cluster.sh"),
-                          {u"stop"_s, m_folder});
-    }
+    void cleanupTestCase() { m_cluster.reset(); }
 
     // Two screens' connections to one catalogue: the views hear of the loss once and of the
     // return once, and then of what another computer writes.
