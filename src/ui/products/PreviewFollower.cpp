@@ -5,6 +5,8 @@
 #include "core/products/PreviewPage.h"
 #include "ui/browser/WebView.h"
 
+#include <QFileInfo>
+
 namespace tovin {
 
 PreviewFollower::PreviewFollower(RecordSet* records, WebView* view, CoalescedAction* preview,
@@ -19,7 +21,11 @@ void PreviewFollower::rowUpdated(int position) {
     // a supplier's site) stay where the user went.
     if (!m_records->isOpen() || m_records->isDirty())
         return;
-    if (position != m_records->absolutePosition() - 1 || m_view->address() != PreviewPage::path())
+    if (position != m_records->absolutePosition() - 1)
+        return;
+    // The view may name the page by another spelling of its path.
+    const QString shown = m_view->address();
+    if (shown != PreviewPage::path() && QFileInfo(shown) != QFileInfo(PreviewPage::path()))
         return;
     m_preview->request();
 }
