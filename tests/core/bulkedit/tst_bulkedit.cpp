@@ -1,11 +1,14 @@
+#include "../journal/UndoFixtures.h"
 #include "core/bulkedit/BulkEdit.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/data/CatalogueSchema.h"
+#include "core/journal/RunUndo.h"
 #include "core/shell/RunTimeError.h"
 #include "core/text/Money.h"
 #include "core/text/ValueText.h"
 #include "support/core/TestCatalogue.h"
 
+#include <QHash>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,6 +37,31 @@ void addProducts(TestCatalogue& catalogue) {
                    {PC::Price, 9.0},
                    {PC::MinOrdW, 2},
                    {PC::Taxable, true}});
+}
+
+// Every product's stored value of a column, by key.
+QHash<qint64, QVariant> storedValues(CatalogueDatabase& db, const QString& column) {
+    QHash<qint64, QVariant> values;
+    const std::unique_ptr<StorageStatement> q =
+        db.prepare(u"SELECT PID, "_s + column + u" FROM Products"_s);
+    while (q->next())
+        values.insert(q->integer(0), q->stored(1));
+    return values;
+}
+
+// A trigger that refuses any change of the product with that stock number, in the engine's
+// own words.
+void refuseChangesOf(CatalogueDatabase& db, const QString& stockNumber) {
+    if (!test::onServer()) {
+        db.run(u"CREATE TRIGGER refuse_one BEFORE UPDATE ON Products WHEN OLD.StockNo = '"_s +
+               stockNumber + u"' BEGIN SELECT RAISE(ABORT, 'not this one'); END"_s);
+        return;
+    }
+    db.run(u"CREATE FUNCTION refuse_one() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN IF "
+           u"OLD.stockno = '"_s +
+           stockNumber + u"' THEN RAISE EXCEPTION 'not this one'; END IF; RETURN NEW; END$$"_s);
+    db.run(u"CREATE TRIGGER refuse_one BEFORE UPDATE ON products FOR EACH ROW EXECUTE "
+           u"FUNCTION refuse_one()"_s);
 }
 
 } // namespace
@@ -260,6 +288,82 @@ private slots:
         QCOMPARE(last, u"Updating Records: #33000 Of 33000"_s);
         QCOMPARE(outcome.totals, last);
         QCOMPARE(outcome.counts.edited, Products);
+    }
+
+    // More products than a catalogue on a server writes in one set, with mixed values: money
+    // with and without cents and none, notes and none, pictures and none. Each product gets
+    // the value worked out for it alone, and the run's undo gives every old value back, its
+    // redo every new one.
+    void manyMixedProductsAreEditedAndTakenBackExactly() {
+        constexpr int Products = 5200;
+        TestCatalogue catalogue;
+        catalogue.addNumbered(Products, {{PC::Taxable, false}});
+        CatalogueDatabase& db = catalogue.db();
+        db.run(u"UPDATE Products SET Retail = CASE WHEN PID % 3 = 0 THEN NULL ELSE "
+               u"(PID * 137 % 100000) * 100 + PID % 7 END, Notes = CASE WHEN PID % 2 = 0 THEN "
+               u"'note ' || PID END, Picture = CASE WHEN PID % 5 = 1 THEN 'old/x.gif' END"_s);
+        const QHash<qint64, QVariant> retailBefore = storedValues(db, u"Retail"_s);
+        const QString before = test::dump(db);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Retail"_s), u"12.5%"_s);
+        edit.set(BulkEdit::columnOf(u"Notes"_s), u"sale"_s);
+        edit.set(BulkEdit::columnOf(u"Picture"_s), u"/srv/pics"_s);
+        edit.set(BulkEdit::columnOf(u"Taxable"_s), u"yes"_s);
+        const ImportOutcome outcome = edit.run(db, QString());
+        QCOMPARE(outcome.counts.edited, Products);
+
+        const QHash<qint64, QVariant> retailAfter = storedValues(db, u"Retail"_s);
+        QCOMPARE(retailAfter.size(), retailBefore.size());
+        for (auto it = retailBefore.cbegin(); it != retailBefore.cend(); ++it) {
+            const QVariant expected =
+                it->isNull()
+                    ? QVariant()
+                    : QVariant(qlonglong(
+                          Money::fromStored(it->toLongLong()).percent(112.5, 2).toStored()));
+            QCOMPARE(retailAfter.value(it.key()), expected);
+        }
+        QCOMPARE(catalogue.count(u"Notes = 'sale'"_s), qint64(Products / 2));
+        QCOMPARE(catalogue.text(u"P1"_s, u"Notes"_s), u"note 2\r\nsale"_s);
+        QCOMPARE(catalogue.text(u"P4"_s, u"Picture"_s), u"/srv/pics/P4.gif"_s);
+        QCOMPARE(catalogue.count(u"Taxable <> 0"_s), qint64(Products));
+
+        const QString after = test::dump(db);
+        const qint64 run = test::lastRun(db);
+        QCOMPARE(RunHistory::run(db, run)->changed, qint64(Products));
+        const RunUndo::Result undone = RunUndo::undo(db, run);
+        QVERIFY(undone.kept.isEmpty());
+        QCOMPARE(undone.rowsRestored, qint64(Products));
+        QCOMPARE(test::dump(db), before);
+        QVERIFY(RunUndo::undo(db, undone.undoRun).kept.isEmpty());
+        QCOMPARE(test::dump(db), after);
+    }
+
+    // A product the catalogue refuses in the middle of a set is told and keeps its values; the
+    // others of the set are written, and the journal holds exactly those.
+    void productRefusedInASetIsPassedOver() {
+        constexpr int Products = 300;
+        TestCatalogue catalogue;
+        catalogue.addNumbered(Products, {{PC::Retail, 10.0}});
+        CatalogueDatabase& db = catalogue.db();
+        refuseChangesOf(db, u"P150"_s);
+        const QString before = test::dump(db);
+        BulkEdit edit;
+        edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
+        edit.set(BulkEdit::columnOf(u"Weight"_s), u"1 lb"_s);
+        QStringList refused;
+        const ImportOutcome outcome = edit.run(
+            db, QString(), {}, [&](const RunTimeError& error) { refused << error.description(); });
+        QCOMPARE(refused.size(), 1);
+        QVERIFY2(refused.first().contains(u"not this one"_s), qPrintable(refused.first()));
+        QCOMPARE(outcome.totals, u"Updating Records: #300 Of 300"_s);
+        QCOMPARE(catalogue.count(u"Retail = 110000 AND Weight = '1 lb'"_s), qint64(Products - 1));
+        QCOMPARE(catalogue.text(u"P150"_s, u"Weight"_s), QString());
+        QCOMPARE(catalogue.text(u"P150"_s, u"Retail"_s), u"10"_s);
+
+        const qint64 run = test::lastRun(db);
+        QCOMPARE(RunHistory::run(db, run)->changed, qint64(Products - 1));
+        QVERIFY(RunUndo::undo(db, run).kept.isEmpty());
+        QCOMPARE(test::dump(db), before);
     }
 };
 
