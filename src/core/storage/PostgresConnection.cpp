@@ -185,6 +185,11 @@ void PostgresConnection::listen() {
         }
         collectNotices();
     });
+    // Notices taken in before the connection was made again were to be delivered by the
+    // listener it replaces.
+    if (!m_received.isEmpty())
+        QMetaObject::invokeMethod(
+            m_listener.get(), [this] { deliverNotices(); }, Qt::QueuedConnection);
 }
 
 void PostgresConnection::collectNotices() {

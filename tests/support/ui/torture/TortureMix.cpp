@@ -215,6 +215,8 @@ void Mix::chooseServerEvents(Wave& wave) {
     if (bounded(7) == 0) {
         wave.restartMs = 50 + bounded(2000);
         wave.restartPauseMs = bounded(4) == 0 ? 2000 + bounded(4000) : bounded(500);
+        // The Products screen's connection then has to come back and listen again by itself.
+        wave.openProducts = !wave.closeScreens;
     }
 }
 

@@ -18,7 +18,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,6 +58,20 @@ Window::Window(FrmMain& main, QString folder, QString catalogue, QString work)
             });
 }
 
+namespace {
+
+void dumpMainThread() {
+    std::printf("  the window seems stuck; its main thread:\n");
+    std::fflush(stdout);
+    const QByteArray command = "gdb -p " + QByteArray::number(::getpid()) +
+                               " -batch -ex 'thread 1' -ex 'bt 40' 2>/dev/null | grep '^#'";
+    if (std::system(command.constData()) != 0)
+        std::printf("  (gdb could not tell)\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
 monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
                                       const std::optional<monkey::Replay>& replay,
                                       QList<monkey::LogLine>& lines) {
@@ -70,7 +88,24 @@ monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
     options.catalogueChecks = false;
     options.leaveBackupsAlone = true;
     m_working = true;
+    // A step the monkey's watchdog is about to call a hang: where the window is stuck goes to
+    // the log first, since the watchdog ends the process.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool returned = false;
+    std::thread watcher([&] {
+        std::unique_lock lock(mutex);
+        if (!wake.wait_for(lock, std::chrono::seconds(options.hangSeconds - 10),
+                           [&] { return returned; }))
+            dumpMainThread();
+    });
     const monkey::RunResult result = monkey::run(m_main, m_folder, options);
+    {
+        const std::lock_guard lock(mutex);
+        returned = true;
+    }
+    wake.notify_all();
+    watcher.join();
     m_working = false;
     monkey::Replay written;
     if (monkey::readReplay(options.replayOut, written))
@@ -118,8 +153,16 @@ std::optional<QString> Window::writeNoteThroughScreen(const QString& text) {
     auto* screen = qobject_cast<RecordScreen*>(ChildWindows::find(u"Products"_s));
     RecordSet* set = screen ? screen->primaryRecordSet() : nullptr;
     if (!set || !set->isOpen() || screen->inEditMode() || set->isDirty() || !set->hasCurrentRow() ||
-        set->connection()->path() != m_catalogue)
+        set->connection()->path() != m_catalogue) {
+        if (screen)
+            std::printf("  the Products screen is not idle on the catalogue (%s)\n",
+                        !set || !set->isOpen()  ? "no open record set"
+                        : screen->inEditMode()  ? "editing"
+                        : set->isDirty()        ? "unsaved changes"
+                        : !set->hasCurrentRow() ? "no current row"
+                                                : qPrintable(set->connection()->path()));
         return std::nullopt;
+    }
     const QString stockNo = set->value(u"StockNo"_s).toString();
     if (!plainStockNumber(stockNo))
         return std::nullopt;
@@ -184,18 +227,26 @@ QStringList Window::noteSeenByAnotherProcess(const QString& text) {
 }
 
 QStringList Window::hearsAnotherProcess() {
-    if (!m_server || !ChildWindows::find(u"Products"_s))
+    if (!m_server)
         return {};
+    if (!ChildWindows::find(u"Products"_s)) {
+        std::printf("  the window has no Products screen open to hear other programs\n");
+        return {};
+    }
     QString stockNo;
     qint64 row = 0;
     {
         CatalogueDatabase db(m_catalogue);
-        stockNo = db.scalar(u"SELECT StockNo FROM Products WHERE StockNo < 'T' ORDER BY StockNo "_s
-                            u"DESC"_s)
-                      .toString();
-        row = db.scalar(u"SELECT rowid FROM Products WHERE StockNo = ?"_s, {stockNo}).toLongLong();
+        // The second plain stock number: the first is where the window writes its notes.
+        StorageStatement& query =
+            db.run(u"SELECT StockNo, rowid FROM Products WHERE StockNo < 'T' ORDER BY StockNo"_s);
+        for (int plain = 0; plain < 2 && query.next();)
+            if (plainStockNumber(query.value(0).toString()) && ++plain == 2) {
+                stockNo = query.value(0).toString();
+                row = query.value(1).toLongLong();
+            }
     }
-    if (!plainStockNumber(stockNo))
+    if (stockNo.isEmpty())
         return {};
     bool told = false;
     const QString identity = CatalogueLocation::withoutPassword(m_catalogue);
