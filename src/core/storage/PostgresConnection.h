@@ -143,8 +143,10 @@ private:
     void exec(const char* sql, const QString& what);
     // Starts or goes on starting a transaction; one refused ends it.
     Result startTransaction(const QByteArray& sql);
-    // Inside a transaction begun for writing: waits for the write turn another writer holds,
-    // up to the limit; raises (the transaction ended) when it is not had.
+    // The advisory lock a writer holds for its transaction: the catalogue's write turn.
+    static constexpr long long WriteTurnKey = 7468696;
+    // Inside a transaction begun for writing (PostgresWriteTurn.cpp): waits for the write turn
+    // another writer holds, up to the limit; raises (the transaction ended) when it is not had.
     void waitForWriteTurn();
     // Asks the server to stop the statement it is running.
     void cancelStatement();
