@@ -60,7 +60,8 @@ class TextFile;
 // the items of its finished batches in the catalogue. Items are taken in groups of up to
 // GroupSize within one transaction: the group's lookups run together, then its items are
 // compared and told to the progress callback one by one, then the group's writes run together
-// (a catalogue on a server answers a group in one exchange). An item the callback stops at is
+// (a catalogue on a server answers a group in one exchange, and takes its new rows, and its
+// edited rows, of the same columns in one statement each). An item the callback stops at is
 // the last written, as when each is written before the next is read. A value that a column refuses
 // (a word for a number) is reported through ImportOptions::onError, naming the item and the column,
 // and left out; an item whose row the catalogue refuses is reported and passed over; the run goes
@@ -211,7 +212,7 @@ private:
     void sendHeld();
     // Takes in the answers of the sent group's writes and tells what came of them.
     void collectSent();
-    // Once the group's runs are made: the new rows of a refused statement again one by one;
+    // Once the group's runs are made: the rows of a refused statement again one by one;
     // then the items' errors and the products added, in the order of the items, each item
     // counted in its transaction.
     void tellHeld(std::unique_ptr<HeldGroup> held);
