@@ -23,7 +23,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+#include <QUuid>
 #include <functional>
 
 using namespace tovin;
@@ -336,6 +338,70 @@ private slots:
         QCOMPARE(real.rowsDeleted, 1);
         QCOMPARE(real.rowsRestored, 1);
         QCOMPARE(real.kept.size(), 1);
+    }
+
+    // On a server, a user who may only read the catalogue runs the trial of an undo: it takes
+    // no write turn and writes nothing, and its figures and kept rows are the real undo's.
+    void readerTrialGivesTheRealFigures_data() {
+        QTest::addColumn<RunTask>("task");
+        QTest::newRow("import, a row edited since") << RunTask([](TestCatalogue& c) {
+            importLines(c, "A1,Lamp,3.25\nN1,New,1\nN2,New,2\n");
+            c.db().run(u"UPDATE Products SET Cost1 = 1 WHERE StockNo = 'N2'"_s);
+        });
+        QTest::newRow("delete all, a stock number taken since") << RunTask([](TestCatalogue& c) {
+            DeleteRecords remove;
+            remove.run(c.db());
+            c.add(900, u"A1"_s);
+        });
+        QTest::newRow("bulk edit, a row deleted since") << RunTask([](TestCatalogue& c) {
+            BulkEdit edit;
+            edit.set(BulkEdit::columnOf(u"Retail"_s), u"10%"_s);
+            edit.set(BulkEdit::columnOf(u"Notes"_s), u"raised"_s);
+            edit.run(c.db(), QString());
+            c.db().run(u"DELETE FROM Products WHERE StockNo = 'B2'"_s);
+        });
+    }
+    void readerTrialGivesTheRealFigures() {
+        if (!onServer())
+            QSKIP("only a catalogue on a server has users who may only read it");
+        QFETCH(RunTask, task);
+        TestCatalogue catalogue;
+        seed(catalogue);
+        task(catalogue);
+        CatalogueDatabase& db = catalogue.db();
+        const qint64 run = lastRun(db);
+        const QString role = u"reader_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        db.run(u"CREATE ROLE "_s + role + u" LOGIN"_s);
+        db.run(u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO "_s + role);
+        const auto dropRole = qScopeGuard([&] {
+            db.run(u"DROP OWNED BY "_s + role);
+            db.run(u"DROP ROLE "_s + role);
+        });
+        const QString before = dump(db);
+        RunUndo::Result trial;
+        {
+            QString uri = catalogue.path();
+            uri.replace(u"postgres@"_s, role + u'@');
+            QVERIFY(uri.contains(role));
+            CatalogueDatabase reader(uri);
+            trial = RunUndo::undo(reader, run, true);
+            QVERIFY_THROWS_EXCEPTION(RunTimeError, RunUndo::undo(reader, run));
+        }
+        QCOMPARE(dump(db), before);
+        QCOMPARE(trial.undoRun, 0);
+        const RunUndo::Result real = RunUndo::undo(db, run);
+        QVERIFY(real.rowsTakenBack() > 0);
+        QVERIFY(!real.kept.isEmpty());
+        QCOMPARE(trial.rowsDeleted, real.rowsDeleted);
+        QCOMPARE(trial.rowsRestored, real.rowsRestored);
+        QCOMPARE(trial.rowsReinserted, real.rowsReinserted);
+        QStringList trialKept;
+        QStringList realKept;
+        for (const RunUndo::Kept& kept : trial.kept)
+            trialKept << RunUndo::line(kept);
+        for (const RunUndo::Kept& kept : real.kept)
+            realKept << RunUndo::line(kept);
+        QCOMPARE(trialKept, realKept);
     }
 
     void refusalsChangeNothing_data() {
