@@ -4,6 +4,7 @@
 #include "core/storage/PostgresConnection.h"
 #include "support/core/CliRun.h"
 #include "support/core/PrivateCluster.h"
+#include "support/core/SilentServer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -100,6 +101,19 @@ private slots:
             QVERIFY2(!run.err.contains(piece) && !run.out.contains(piece), qPrintable(run.err));
         QVERIFY(!QFile::exists(m_dir.filePath(u"out.txt"_s)));
         QVERIFY(!QFile::exists(m_dir.filePath(u"o.txt"_s)));
+    }
+
+    // A server that takes the connection and never answers ends the command with a plain
+    // message and exit status 2 (the address's own connect wait keeps the test short).
+    void silentServerEndsTheCommand() {
+        const test::SilentServer silent;
+        QVERIFY(silent.port() > 0);
+        const test::CliRun run = exportAs(
+            u"postgresql://clerk@127.0.0.1:%1/shop?connect_timeout=2"_s.arg(silent.port()));
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(u"Could not connect to the catalogue server"_s) &&
+                     run.err.contains(u"timeout"_s),
+                 qPrintable(run.err));
     }
 
     // The password comes from PGPASSWORD, or from ~/.pgpass; without either, or with a wrong
