@@ -232,10 +232,14 @@ void PostgresConnection::reconnectIfLost() {
         lost(lossReason());
     stopReconnecting();
     PQreset(m_handle);
-    if (PQstatus(m_handle) != CONNECTION_OK)
+    if (PQstatus(m_handle) != CONNECTION_OK) {
+        // Tried again in the background, as if the listening socket had found it lost.
+        const QString reason = lossReason();
+        connectionGone(reason);
         throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
                                u"The catalogue server "_s + place() +
-                                   u" could not be reached again: "_s + lossReason());
+                                   u" could not be reached again: "_s + reason);
+    }
     connectionMade();
 }
 

@@ -85,6 +85,27 @@ private slots:
         QCOMPARE(lost.size(), qsizetype(1));
     }
 
+    // A statement tried while the server is down fails at once with the plain words; the
+    // connection still comes back by itself once the server is up.
+    void statementWhileDownLeavesTheReturnToTheBackground() {
+        const auto db = PostgresConnection::open(m_uri);
+        QSignalSpy lost(&CatalogueChanges::instance(), &CatalogueChanges::connectionLost);
+        QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
+        QVERIFY(stopServer());
+        QVERIFY(lost.wait(WaitMs));
+        QString message;
+        try {
+            count(*db, u"SELECT 1"_s);
+        } catch (const CatalogueFailure& failure) {
+            message = failure.description();
+        }
+        QVERIFY2(message.contains(u"could not be reached again"_s), qPrintable(message));
+        QVERIFY(startServer());
+        QVERIFY(back.wait(WaitMs));
+        QCOMPARE(lost.size(), qsizetype(1));
+        QCOMPARE(count(*db, u"SELECT 1"_s), qint64(1));
+    }
+
     // The server ends the connection in the middle of a transaction: the transaction's next
     // statement fails with the plain words, nothing of it is kept, and the connection comes
     // back afterwards.
