@@ -4,6 +4,8 @@
 #include "core/import/RowTask.h"
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 namespace tovin {
 
@@ -24,6 +26,10 @@ public:
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
 
 private:
+    ImportOutcome runInSets(CatalogueDatabase& db,
+                            const std::vector<std::pair<qint64, QString>>& rows,
+                            const ProgressCallback& progress);
+
     QString m_searchWhere;
 };
 

@@ -5,10 +5,16 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace tovin {
 
 class CatalogueDatabase;
+class StorageStatement;
 
 // Points the picture path of every product at one folder or one internet address: the path
 // becomes base + "/" + StockNo + extension. The steps: the internet question, then either the
@@ -57,8 +63,16 @@ public:
     ImportOutcome run(CatalogueDatabase& db, const ProgressCallback& progress = {});
 
 private:
+    bool writeSet(const std::vector<std::pair<qint64, QString>>& rows, Run& run,
+                  ImportProgress& report, int& changed);
+
     QString m_base;
     QString m_extension;
+    // For the run on a server: the statement of a set, the note it adds and the write of one
+    // row alone.
+    std::shared_ptr<StorageStatement> m_updateSet;
+    QVariant m_noteLine;
+    std::function<void(qint64, const QString&)> m_updateOne;
 };
 
 } // namespace tovin
