@@ -7,6 +7,7 @@
 #include "core/journal/JournalValues.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunUndoWrites.h"
+#include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
 #include "core/shell/RunTimeError.h"
 #include "core/storage/StorageStatement.h"
@@ -54,6 +55,10 @@ struct Table {
     // nothing, and a catalogue on a server gets the writes in sets later: both decide from
     // these.
     QHash<qint64, std::optional<JournalValues::Row>> rows;
+    // Rows read in a set on a server and not looked at yet, packed as the journal packs them:
+    // a row the run added is most often found exactly as the run wrote it, which the packed
+    // values tell at once.
+    QHash<qint64, QByteArray> packed;
     // Rows this undo deleted: they hold no value any more.
     QSet<qint64> removed;
     // Rows this undo gave a looked-up value back: they held it beside each other before the
@@ -156,7 +161,7 @@ private:
         for (size_t i = from; i < end; ++i) {
             const JournalRow& row = rows[i];
             Table& table = tableOf(row.table);
-            if (!table.rows.contains(row.key))
+            if (!table.rows.contains(row.key) && !table.packed.contains(row.key))
                 keys[&table].push_back(row.key);
             for (const LookedUp& key : table.lookedUp) {
                 QVariant value;
@@ -187,11 +192,11 @@ private:
         StorageStatement& select = *table.select;
         select.reset();
         select.bindText(1, ServerSets::keys(keys));
+        const int columns = int(table.shape.columns.size());
         while (select.next()) {
-            JournalValues::Row values;
-            for (int i = 0; i < table.shape.columns.size(); ++i)
-                values << select.stored(i + 1);
-            table.rows.insert(select.integer(0), std::move(values));
+            const qint64 key = select.integer(0);
+            table.rows.remove(key);
+            table.packed.insert(key, ServerJournal::packedRow(select, 1, columns));
         }
         select.reset();
     }
@@ -215,6 +220,10 @@ private:
 
     // The row as this undo has left it so far; false when there is none with that key.
     bool current(Table& table, qint64 key, JournalValues::Row& values) {
+        if (const auto packed = table.packed.constFind(key); packed != table.packed.cend()) {
+            table.rows.insert(key, JournalValues::unpackRow(*packed));
+            table.packed.erase(packed);
+        }
         const auto known = table.rows.constFind(key);
         if (known != table.rows.cend()) {
             values = known->value_or(JournalValues::Row());
@@ -292,6 +301,16 @@ private:
     }
 
     void removeAdded(Table& table, const JournalRow& row) {
+        if (const auto packed = table.packed.constFind(row.key);
+            packed != table.packed.cend() && *packed == row.newValues) {
+            // Every value as the run wrote it.
+            m_writes.remove(table.shape, row.key, *packed);
+            table.packed.erase(packed);
+            table.rows.insert(row.key, std::nullopt);
+            table.removed.insert(row.key);
+            ++m_result.rowsDeleted;
+            return;
+        }
         const JournalValues::Row wrote = JournalValues::unpackRow(row.newValues);
         JournalValues::Row now;
         if (!current(table, row.key, now)) {

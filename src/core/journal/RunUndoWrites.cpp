@@ -23,7 +23,17 @@ RunUndoWrites::RunUndoWrites(CatalogueDatabase& db, Mode mode) : m_db(db), m_mod
 RunUndoWrites::~RunUndoWrites() = default;
 
 void RunUndoWrites::remove(const Table& table, qint64 key, const JournalValues::Row& now) {
-    add({&table, Kind::Remove, {}, key, {}, m_mode == Mode::InSets ? now : JournalValues::Row()});
+    add({&table,
+         Kind::Remove,
+         {},
+         key,
+         {},
+         m_mode == Mode::InSets ? now : JournalValues::Row(),
+         {}});
+}
+
+void RunUndoWrites::remove(const Table& table, qint64 key, const QByteArray& packedNow) {
+    add({&table, Kind::Remove, {}, key, {}, {}, m_mode == Mode::InSets ? packedNow : QByteArray()});
 }
 
 void RunUndoWrites::update(const Table& table, qint64 key, const QList<int>& positions,
@@ -34,14 +44,14 @@ void RunUndoWrites::update(const Table& table, qint64 key, const QList<int>& pos
         values << row.value(position);
         before << now.value(position);
     }
-    add({&table, Kind::Update, positions, key, values, before});
+    add({&table, Kind::Update, positions, key, values, before, {}});
 }
 
 void RunUndoWrites::insert(const Table& table, qint64 key, const JournalValues::Row& row) {
     QList<int> positions;
     for (int i = 0; i < table.columns.size(); ++i)
         positions << i;
-    add({&table, Kind::Insert, positions, key, row, {}});
+    add({&table, Kind::Insert, positions, key, row, {}, {}});
 }
 
 void RunUndoWrites::add(Write write) {
@@ -193,7 +203,9 @@ void RunUndoWrites::journal(size_t from, size_t end) const {
         switch (write.kind) {
         case Kind::Remove:
             ServerJournal::note(m_db, table, RunHistory::Change::Deleted, write.key,
-                                JournalValues::packRow(write.before), {});
+                                write.packedBefore.isEmpty() ? JournalValues::packRow(write.before)
+                                                             : write.packedBefore,
+                                {});
             break;
         case Kind::Insert:
             ServerJournal::note(m_db, table, RunHistory::Change::Added, write.key, {},

@@ -40,6 +40,8 @@ public:
 
     // `now` is the whole row as it stands before the write, for the journal.
     void remove(const Table& table, qint64 key, const JournalValues::Row& now);
+    // The same with the row as it stands packed as the journal packs it.
+    void remove(const Table& table, qint64 key, const QByteArray& packedNow);
     // Sets the columns at these positions to their values in `row` (a whole row, by position).
     void update(const Table& table, qint64 key, const QList<int>& positions,
                 const JournalValues::Row& row, const JournalValues::Row& now);
@@ -57,6 +59,7 @@ private:
         qint64 key = 0;
         JournalValues::Row values; // by position in `positions`
         JournalValues::Row before; // the same columns before (a removed row: all of them)
+        QByteArray packedBefore;   // or a removed row packed
     };
 
     void add(Write write);

@@ -411,4 +411,13 @@ void note(CatalogueDatabase& db, const QString& table, RunHistory::Change change
     appendPending(current, number, change, key, before, after);
 }
 
+QByteArray packedRow(const StorageStatement& read, int first, int count) {
+    const auto& server = dynamic_cast<const PostgresStatement&>(read);
+    QByteArray row;
+    row.reserve(256);
+    for (int column = first; column < first + count; ++column)
+        packStored(row, server, column);
+    return row;
+}
+
 } // namespace tovin::ServerJournal

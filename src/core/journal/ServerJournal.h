@@ -8,6 +8,7 @@
 namespace tovin {
 
 class CatalogueDatabase;
+class StorageStatement;
 
 // The run journal of a catalogue on a server, which has no hook that tells of each row before
 // it is written: while a run is in progress in the connection's session, triggers on every
@@ -33,6 +34,10 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current);
 // each row again and the commit read it back, at more than the statement's own cost. `write`
 // runs with the triggers silent; outside a run it just runs.
 void withoutTriggers(CatalogueDatabase& db, const std::function<void()>& write);
+
+// The values of `count` columns of the row `read` stands on, from `first` on, packed as the
+// journal packs a row; `read` is a statement of a server catalogue.
+QByteArray packedRow(const StorageStatement& read, int first, int count);
 
 // Notes one change of the run in progress, in the order of the run's other changes; the
 // values are packed as the journal keeps them (a whole row, or the changed columns).
