@@ -3,7 +3,9 @@
 #include "core/backup/CatalogueBackup.h"
 #include "core/data/SchemaUpgrade.h"
 #include "core/shell/ArgumentPasswords.h"
+#include "core/shell/KeyringPasswordStore.h"
 #include "core/shell/ProgramFolder.h"
+#include "core/shell/ServerSignIn.h"
 #include "core/shell/SettingsStore.h"
 #include "core/storage/WriterTurn.h"
 
@@ -103,6 +105,13 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                 err << "tovin-catalog: " << *refused << "\n";
                 return ExitFailure;
             }
+            // Run from the desktop, a command signs in to a server as the window does, with the
+            // password kept in the keyring; a job without a session bus has no keyring.
+            if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+                if (const auto server = ArgumentPasswords::serverLocation(commandArguments)) {
+                    KeyringPasswordStore keyring;
+                    ServerSignIn::useKeptPassword(*server, keyring);
+                }
             // An older catalogue's layout is brought up to date only after a copy of it was
             // kept; a copy that fails is told, and the command goes on.
             SchemaUpgrade::setBeforeUpgrade([&err](const QString& path) {

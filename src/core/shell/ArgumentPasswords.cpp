@@ -135,4 +135,13 @@ std::optional<QString> refusal(const QStringList& arguments) {
     return std::nullopt;
 }
 
+std::optional<QString> serverLocation(const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        const QString value = argument.mid(qsizetype(valueStart(argument.toStdString())));
+        if (CatalogueLocation::isServer(value))
+            return value.trimmed();
+    }
+    return std::nullopt;
+}
+
 } // namespace tovin::ArgumentPasswords

@@ -19,4 +19,8 @@ bool blank(int argc, char** argv);
 // (even one blanked already). The words quote no part of it.
 std::optional<QString> refusal(const QStringList& arguments);
 
+// The first server address among the arguments (the value of --db, --from or --to, or an
+// argument that is one); nothing when there is none.
+std::optional<QString> serverLocation(const QStringList& arguments);
+
 } // namespace tovin::ArgumentPasswords

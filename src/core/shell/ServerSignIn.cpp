@@ -5,6 +5,8 @@
 #include "core/shell/RunTimeError.h"
 #include "core/shell/ServerAddress.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <exception>
 
 using namespace Qt::Literals::StringLiterals;
@@ -53,6 +55,21 @@ QString ServerSignIn::keyFor(const QString& location) {
 
 std::optional<QString> ServerSignIn::keptPassword(const QString& location) {
     return m_store.read(keyFor(location));
+}
+
+bool ServerSignIn::useKeptPassword(const QString& location, PasswordStore& store) {
+    if (qEnvironmentVariableIsSet(PasswordVariable))
+        return false;
+    const QString passwordFile = qEnvironmentVariableIsSet("PGPASSFILE")
+                                     ? qEnvironmentVariable("PGPASSFILE")
+                                     : QDir::homePath() + u"/.pgpass"_s;
+    if (QFileInfo::exists(passwordFile))
+        return false;
+    const std::optional<QString> kept = store.read(keyFor(location));
+    if (!kept || kept->isEmpty())
+        return false;
+    qputenv(PasswordVariable, kept->toUtf8());
+    return true;
 }
 
 ServerSignIn::Outcome ServerSignIn::signIn(const QString& location, const QString& password,

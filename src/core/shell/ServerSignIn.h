@@ -27,6 +27,11 @@ public:
     // The password kept for the catalogue at `location`; nothing when none is kept.
     std::optional<QString> keptPassword(const QString& location);
 
+    // For a batch command: the password the window kept for `location` is given to libpq
+    // (PGPASSWORD) when libpq has none of its own, neither PGPASSWORD nor a password file
+    // (PGPASSFILE, else ~/.pgpass). True when it was.
+    static bool useKeptPassword(const QString& location, PasswordStore& store);
+
     struct Outcome {
         bool opened = false;
         // Why the catalogue did not open; or, when it did, why the password could not be kept

@@ -6,8 +6,11 @@
 #include "core/shell/ServerSignIn.h"
 #include "core/storage/PostgresAddress.h"
 #include "core/storage/PostgresConnection.h"
+#include "support/core/MemoryPasswordStore.h"
 #include "support/core/SilentServer.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -172,6 +175,51 @@ private slots:
         QCOMPARE(any, after != arguments);
         // A blanked password is still refused.
         QCOMPARE(ArgumentPasswords::refusal(after).has_value(), any);
+    }
+
+    // A command run from the desktop takes the password the window kept, but only when libpq
+    // has none of its own: PGPASSWORD and ~/.pgpass come first.
+    void commandTakesTheKeptPassword_data() {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<bool>("passwordFile");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QByteArray>("used");
+        QTest::newRow("kept only")
+            << QByteArray() << false << u"fromkeyring"_s << QByteArray("fromkeyring");
+        QTest::newRow("PGPASSWORD first") << QByteArray("fromvariable") << false << u"fromkeyring"_s
+                                          << QByteArray("fromvariable");
+        QTest::newRow(".pgpass first") << QByteArray() << true << u"fromkeyring"_s << QByteArray();
+        QTest::newRow("nothing kept") << QByteArray() << false << QString() << QByteArray();
+    }
+    void commandTakesTheKeptPassword() {
+        QFETCH(QByteArray, variable);
+        QFETCH(bool, passwordFile);
+        QFETCH(QString, kept);
+        QFETCH(QByteArray, used);
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        if (passwordFile) {
+            QFile file(home.filePath(u".pgpass"_s));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("PGPASSFILE");
+        if (variable.isEmpty())
+            qunsetenv("PGPASSWORD");
+        else
+            qputenv("PGPASSWORD", variable);
+        const QString address = u"postgresql://clerk@db.example/shop"_s;
+        test::MemoryPasswordStore store;
+        if (!kept.isEmpty())
+            store.kept.insert(ServerSignIn::keyFor(address), kept);
+        ServerSignIn::useKeptPassword(
+            *ArgumentPasswords::serverLocation({u"--where"_s, u"x"_s, u"--db="_s + address}),
+            store);
+        const QByteArray now = qgetenv("PGPASSWORD");
+        qputenv("HOME", oldHome);
+        qunsetenv("PGPASSWORD");
+        QCOMPARE(now, used);
     }
 };
 
