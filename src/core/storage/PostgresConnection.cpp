@@ -40,7 +40,7 @@ QString plainWordsFor(const QByteArray& state) {
     if (state == "55P03" || state == "40P01")
         return u"Another user kept the catalogue locked; it could not be written."_s;
     if (state == "42501")
-        return u"The catalogue server does not allow this catalogue to be changed."_s;
+        return u"The catalogue server does not give this user the rights this work needs."_s;
     if (state == "53100")
         return u"The disk of the catalogue server is full; nothing more could be written."_s;
     if (state.startsWith("53"))
