@@ -2,6 +2,7 @@
 // way, beside the window driven by the monkey; after every wave the catalogue must be whole and
 // hold exactly what the commands that ended did. And the runs that once broke it, replayed.
 #include "core/data/CatalogueDatabase.h"
+#include "core/shell/RunTimeError.h"
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
@@ -67,6 +68,39 @@ void quietenEventNotes() {
                 previous(type, context, message);
         });
 }
+
+// Qt does not carry an exception out of an event handler: the program would end there. The
+// test's application catches it instead, says where it came from, and the run fails with it.
+class TortureApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const RunTimeError& error) {
+            noteEscapedError(where(receiver, event) + u": "_s + error.description());
+        } catch (const std::exception& error) {
+            noteEscapedError(where(receiver, event) + u": "_s +
+                             QString::fromLocal8Bit(error.what()));
+        }
+        return true;
+    }
+
+private:
+    // "RecordSet in Products/Products (event 43)"
+    static QString where(QObject* receiver, QEvent* event) {
+        QStringList owners;
+        for (QObject* up = receiver ? receiver->parent() : nullptr; up && owners.size() < 4;
+             up = up->parent())
+            owners << QString::fromLatin1(up->metaObject()->className()) +
+                          (up->objectName().isEmpty() ? QString() : u'#' + up->objectName());
+        return u"%1%2 (event %3)"_s.arg(
+            receiver ? QString::fromLatin1(receiver->metaObject()->className()) : u"?"_s,
+            owners.isEmpty() ? QString() : u" in "_s + owners.join(u" / "_s),
+            QString::number(event ? int(event->type()) : -1));
+    }
+};
 
 } // namespace
 
@@ -289,7 +323,7 @@ int main(int argc, char* argv[]) {
         replayAsked = QFileInfo(replayAsked).absoluteFilePath();
     int restCount = int(rest.size());
     TortureTest::initMain();
-    QApplication app(restCount, rest.data());
+    TortureApplication app(restCount, rest.data());
     QTEST_SET_MAIN_SOURCE_PATH
     TortureTest test;
     return QTest::qExec(&test, restCount, rest.data());

@@ -41,7 +41,17 @@ ino_t inodeOf(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+QStringList& escapedErrors() {
+    static QStringList errors;
+    return errors;
+}
+
 } // namespace
+
+void noteEscapedError(const QString& what) {
+    escapedErrors() << what;
+    say(u"  an error escaped an event handler: "_s + what);
+}
 
 class Torture {
 public:
@@ -176,6 +186,10 @@ private:
         QStringList failures = windowActions(wave);
         failures << waitForAll(all);
         failures << std::exchange(m_serverFailures, {});
+        for (const QString& escaped : std::exchange(escapedErrors(), {}))
+            failures << u"the window let an error escape from an event handler (the program "_s
+                        u"would end there): "_s +
+                            escaped;
         markCuts(all);
         // A restore writes the copy into the file or puts it in the file's place.
         const bool replaced = inodeOf(m_catalogue) != inode;

@@ -39,6 +39,10 @@ struct Result {
     QString logPath;
 };
 
+// An error that escaped an event handler of the window (the application's notify caught it:
+// in the program itself it would end the process). The run fails with it after the wave.
+void noteEscapedError(const QString& what);
+
 // Runs on the catalogue the loaded and shown main window has open, in the program folder
 // `folder`.
 Result run(FrmMain& main, const QString& folder, const QString& settingsFile,
