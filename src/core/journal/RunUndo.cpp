@@ -76,7 +76,7 @@ class Undoer {
 public:
     Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode)
         : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)),
-          m_writing(mode != RunUndoWrites::Mode::Nothing) {}
+          m_writing(mode != RunUndoWrites::Mode::Nothing), m_remember(m_inSets || !m_writing) {}
 
     // Takes back these rows, newest first; on a server the rows and looked-up values they
     // need are read a set at a time, and the writes go in sets.
@@ -237,8 +237,16 @@ private:
             for (int i = 0; i < table.shape.columns.size(); ++i)
                 values << table.select->stored(i);
         table.select->reset();
-        table.rows.insert(key, found ? std::optional(values) : std::nullopt);
+        remember(table, key, found ? std::optional(values) : std::nullopt);
         return found;
+    }
+
+    // Keeps the row as this undo leaves it, where the catalogue does not show it yet: on a
+    // server until the writes go, in a trial for ever. A file's undo writes at once and reads
+    // the rows as they stand.
+    void remember(Table& table, qint64 key, std::optional<JournalValues::Row> values) {
+        if (m_remember)
+            table.rows.insert(key, std::move(values));
     }
 
     QString stockNumber(const Table& table, const JournalValues::Row& values) const {
@@ -330,8 +338,9 @@ private:
         if (!unchanged)
             return;
         m_writes.remove(table.shape, row.key, now);
-        table.rows.insert(row.key, std::nullopt);
-        table.removed.insert(row.key);
+        remember(table, row.key, std::nullopt);
+        if (m_remember)
+            table.removed.insert(row.key);
         ++m_result.rowsDeleted;
     }
 
@@ -372,7 +381,7 @@ private:
         if (positions.isEmpty())
             return;
         m_writes.update(table.shape, row.key, positions, now, standing);
-        table.rows.insert(row.key, now);
+        remember(table, row.key, now);
         if (!table.restored.contains(row.key)) {
             table.restored.insert(row.key);
             ++m_result.rowsRestored;
@@ -398,7 +407,7 @@ private:
         JournalValues::Row whole = values;
         whole.resize(table.shape.columns.size());
         m_writes.insert(table.shape, row.key, whole);
-        table.rows.insert(row.key, whole);
+        remember(table, row.key, whole);
         ++m_result.rowsReinserted;
     }
 
@@ -414,6 +423,7 @@ private:
     RunUndoWrites m_writes;
     bool m_inSets;
     bool m_writing;
+    bool m_remember;
     std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
 };
 
