@@ -10,10 +10,12 @@
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/RunHistory.h"
+#include "core/journal/RunUndo.h"
 #include "core/orders/StoredRows.h"
 #include "core/storage/StorageStatement.h"
 #include "support/core/TestCatalogue.h"
 
+#include <QUuid>
 #include <functional>
 
 namespace tovin::test {
@@ -114,6 +116,42 @@ inline void changeRowsAgain(TestCatalogue& c) {
     db.run(u"UPDATE Products SET Notes = 'going' WHERE StockNo = 'C3'"_s);
     db.run(u"DELETE FROM Products WHERE StockNo = 'C3'"_s);
     transaction.commit();
+}
+
+// A server role of its own that may read every table of the catalogue and nothing more,
+// dropped with this object.
+class ReadingRole {
+public:
+    explicit ReadingRole(CatalogueDatabase& owner)
+        : m_owner(owner),
+          m_name(u"reader_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12)) {
+        owner.run(u"CREATE ROLE "_s + m_name + u" LOGIN"_s);
+        owner.run(u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO "_s + m_name);
+    }
+    ~ReadingRole() {
+        m_owner.run(u"DROP OWNED BY "_s + m_name);
+        m_owner.run(u"DROP ROLE "_s + m_name);
+    }
+    ReadingRole(const ReadingRole&) = delete;
+    ReadingRole& operator=(const ReadingRole&) = delete;
+
+    // The owner's address with this role as its user.
+    QString uriOf(const QString& ownerUri) const {
+        const qsizetype start = ownerUri.indexOf(u"//"_s) + 2;
+        return ownerUri.left(start) + m_name + ownerUri.mid(ownerUri.indexOf(u'@', start));
+    }
+
+private:
+    CatalogueDatabase& m_owner;
+    QString m_name;
+};
+
+// The kept rows of an undo as the command lists them.
+inline QStringList keptLines(const RunUndo::Result& result) {
+    QStringList lines;
+    for (const RunUndo::Kept& kept : result.kept)
+        lines << RunUndo::line(kept);
+    return lines;
 }
 
 inline qint64 lastRun(CatalogueDatabase& db) {

@@ -23,9 +23,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTest>
-#include <QUuid>
 #include <functional>
 
 using namespace tovin;
@@ -370,38 +368,22 @@ private slots:
         task(catalogue);
         CatalogueDatabase& db = catalogue.db();
         const qint64 run = lastRun(db);
-        const QString role = u"reader_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
-        db.run(u"CREATE ROLE "_s + role + u" LOGIN"_s);
-        db.run(u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO "_s + role);
-        const auto dropRole = qScopeGuard([&] {
-            db.run(u"DROP OWNED BY "_s + role);
-            db.run(u"DROP ROLE "_s + role);
-        });
+        const ReadingRole role(db);
         const QString before = dump(db);
         RunUndo::Result trial;
         {
-            QString uri = catalogue.path();
-            uri.replace(u"postgres@"_s, role + u'@');
-            QVERIFY(uri.contains(role));
-            CatalogueDatabase reader(uri);
+            CatalogueDatabase reader(role.uriOf(catalogue.path()));
             trial = RunUndo::undo(reader, run, true);
             QVERIFY_THROWS_EXCEPTION(RunTimeError, RunUndo::undo(reader, run));
         }
         QCOMPARE(dump(db), before);
         QCOMPARE(trial.undoRun, 0);
         const RunUndo::Result real = RunUndo::undo(db, run);
-        QVERIFY(real.rowsTakenBack() > 0);
-        QVERIFY(!real.kept.isEmpty());
+        QVERIFY(real.rowsTakenBack() > 0 && !real.kept.isEmpty());
         QCOMPARE(trial.rowsDeleted, real.rowsDeleted);
         QCOMPARE(trial.rowsRestored, real.rowsRestored);
         QCOMPARE(trial.rowsReinserted, real.rowsReinserted);
-        QStringList trialKept;
-        QStringList realKept;
-        for (const RunUndo::Kept& kept : trial.kept)
-            trialKept << RunUndo::line(kept);
-        for (const RunUndo::Kept& kept : real.kept)
-            realKept << RunUndo::line(kept);
-        QCOMPARE(trialKept, realKept);
+        QCOMPARE(keptLines(trial), keptLines(real));
     }
 
     void refusalsChangeNothing_data() {
