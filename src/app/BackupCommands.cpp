@@ -19,7 +19,7 @@ namespace {
 // what "share" makes.
 void refuseServer(const QString& catalogue) {
     if (CatalogueLocation::isServer(catalogue))
-        throw CommandRefusal{CatalogueLocation::withoutPassword(catalogue) +
+        throw CommandRefusal{CatalogueLocation::forMessages(catalogue) +
                              u" is a catalogue on a server: the server's own backups keep it "
                              u"(\"share --from\" copies it into a file); nothing was written"_s};
 }

@@ -48,7 +48,7 @@ int runCreate(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         return ExitFailure;
     }
     out << (demo ? "Made the demo catalogue " : "Made the empty catalogue ")
-        << CatalogueLocation::withoutPassword(path) << "\n";
+        << CatalogueLocation::forMessages(path) << "\n";
     return ExitOk;
 }
 

@@ -70,7 +70,7 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                 << result.keyMarksUnread.join(u", "_s)
                 << "; new records there are numbered on from the last one copied\n";
         out << "Copied " << result.totalRows() << " rows into "
-            << CatalogueLocation::withoutPassword(to)
+            << CatalogueLocation::forMessages(to)
             << "; every table's row count and money sums match the original\n";
         return ExitOk;
     } catch (const CommandRefusal& refusal) {

@@ -101,7 +101,7 @@ std::unique_ptr<StorageConnection> openFile(const QString& path) {
 // never brought up to date in place, since other computers may be working on it.
 std::unique_ptr<StorageConnection> openServer(const QString& uri) {
     std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
-    const QString place = CatalogueLocation::withoutPassword(uri);
+    const QString place = CatalogueLocation::forMessages(uri);
     const QStringList tables = connection->tableNames();
     if (!tables.contains(u"SchemaVersion"_s, Qt::CaseInsensitive))
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
@@ -248,7 +248,7 @@ std::unique_ptr<PostgresConnection> makeServerTables(const QString& uri) {
         if (tables.contains(table.name, Qt::CaseInsensitive) ||
             tables.contains(u"SchemaVersion"_s, Qt::CaseInsensitive))
             throw RunTimeError(ErrorNumber::DatabaseRefused,
-                               u"The database "_s + CatalogueLocation::withoutPassword(uri) +
+                               u"The database "_s + CatalogueLocation::forMessages(uri) +
                                    u" already holds a catalogue"_s);
     connection->begin();
     for (const QString& statement : CatalogueSchema::serverCreateStatements())

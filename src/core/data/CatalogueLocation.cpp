@@ -67,6 +67,17 @@ QString withoutPassword(const QString& location) {
     return url.toString(QUrl::FullyEncoded);
 }
 
+QString forMessages(const QString& location) {
+    if (!isServer(location))
+        return withoutPassword(location);
+    QUrl url(withoutPassword(location), QUrl::TolerantMode);
+    url.setUserInfo(QString());
+    QUrlQuery query(url);
+    query.removeAllQueryItems(u"user"_s);
+    url.setQuery(query);
+    return url.toString(QUrl::FullyEncoded);
+}
+
 QString shortName(const QString& location) {
     if (!isServer(location))
         return QFileInfo(withoutPassword(location)).fileName();

@@ -20,6 +20,11 @@ bool isMissingFile(const QString& location);
 // user part or among the parameters); a path as it is.
 QString withoutPassword(const QString& location);
 
+// The address as a message tells it: a server URI with no user part and no user or password
+// among its parameters (who connects is nobody's business who reads the message or the log);
+// a path without a password, as withoutPassword gives it.
+QString forMessages(const QString& location);
+
 // How the catalogue's title names where it lives: "database on host" for a server (the socket
 // folder standing for the host when the address gives one), the file's name otherwise.
 QString shortName(const QString& location);

@@ -226,7 +226,7 @@ QStringList tablesToCopy(CatalogueDatabase& source) {
 Result copy(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
             const Progress& progress) {
     return copyAs(source, target, replaceRows, progress,
-                  CatalogueLocation::withoutPassword(target.path()));
+                  CatalogueLocation::forMessages(target.path()));
 }
 
 Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replaceRows,
@@ -235,10 +235,10 @@ Result copyAs(CatalogueDatabase& source, CatalogueDatabase& target, bool replace
     const QStringList tables = tablesToCopy(source);
     for (const QString& table : tables)
         if (!source.hasTable(table) || !target.hasTable(table))
-            throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                               u"The table %1 is missing from %2; nothing was copied."_s.arg(
-                                   table, CatalogueLocation::withoutPassword(source.hasTable(table)
-                                                                                 ? target.path()
+            throw RunTimeError(
+                ErrorNumber::CannotOpenDatabase,
+                u"The table %1 is missing from %2; nothing was copied."_s.arg(
+                    table, CatalogueLocation::forMessages(source.hasTable(table) ? target.path()
                                                                                  : source.path())));
 
     // The copy and its check read one unchanging state of the source, even while others write.
@@ -303,7 +303,7 @@ Result share(const QString& from, const QString& to, bool replace, const Progres
     CatalogueDatabase source(from);
     if (!source.hasTable(u"Products"_s))
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                           CatalogueLocation::withoutPassword(from) +
+                           CatalogueLocation::forMessages(from) +
                                u" holds no catalogue (it has no Products table); nothing was "
                                u"copied."_s);
     if (CatalogueLocation::isServer(to))

@@ -36,6 +36,9 @@ private slots:
         QTest::newRow("capital scheme, spaces around")
             << u"  POSTGRESQL://shop@db/stock "_s << true << u"postgresql://shop@db/stock"_s
             << u"stock on db"_s;
+        QTest::newRow("user among the parameters")
+            << u"postgresql://db.example/stock?user=shop&password=s3cret"_s << true
+            << u"postgresql://db.example/stock?user=shop"_s << u"stock on db.example"_s;
     }
     void locations() {
         QFETCH(QString, location);
@@ -46,6 +49,14 @@ private slots:
         QCOMPARE(CatalogueLocation::withoutPassword(location), shown);
         QVERIFY(!CatalogueLocation::withoutPassword(location).contains(u"s3cret"_s));
         QCOMPARE(CatalogueLocation::shortName(location), name);
+        // A message names neither the user nor the password.
+        const QString told = CatalogueLocation::forMessages(location);
+        if (server)
+            QVERIFY2(!told.contains(u"shop@"_s) && !told.contains(u"postgres@"_s) &&
+                         !told.contains(u"user="_s, Qt::CaseInsensitive),
+                     qPrintable(told));
+        QVERIFY(!told.contains(u"s3cret"_s));
+        QVERIFY(told.contains(server ? name.section(u" on "_s, 0, 0) : name));
         // A server address is never a missing file, whatever the disk holds.
         if (server)
             QVERIFY(!CatalogueLocation::isMissingFile(location));
