@@ -102,24 +102,32 @@ void RecordSet::rowsWritten(const QString& catalogue, const QString& table,
     if (!m_db || m_writing || catalogue != m_catalogue ||
         table.compare(m_table, Qt::CaseInsensitive) != 0)
         return;
-    QList<int> positions;
-    const bool joinedOrLeft = rowsJoinedOrLeft(rows, positions);
-    for (const qint64 rowId : rows)
-        m_cache.remove(rowId);
-    if (joinedOrLeft) {
-        // The count and the order follow at once, unless the user is typing into a row: the
-        // rows are then taken in when that row is written, dropped or left. A screen answering
-        // this set's own moves may write meanwhile: that write is taken in once events run.
-        m_rereadDue = true;
-        if (takeInRowsIfDue())
-            return;
-    }
-    for (const int position : positions) {
-        if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
-            m_edit = rowValues(m_position);
-            m_read = m_edit;
+    // Told from the event loop, which must never see an error: a connection lost on the way
+    // leaves the rows to be read again with the next move, which tells the user why it fails.
+    try {
+        QList<int> positions;
+        const bool joinedOrLeft = rowsJoinedOrLeft(rows, positions);
+        for (const qint64 rowId : rows)
+            m_cache.remove(rowId);
+        if (joinedOrLeft) {
+            // The count and the order follow at once, unless the user is typing into a row: the
+            // rows are then taken in when that row is written, dropped or left. A screen answering
+            // this set's own moves may write meanwhile: that write is taken in once events run.
+            m_rereadDue = true;
+            if (takeInRowsIfDue())
+                return;
         }
-        emit rowUpdated(position);
+        for (const int position : positions) {
+            if (position == m_position && !m_adding && !m_onDeletedRow && m_changed.isEmpty()) {
+                m_edit = rowValues(m_position);
+                m_read = m_edit;
+            }
+            emit rowUpdated(position);
+        }
+    } catch (const RunTimeError&) {
+        for (const qint64 rowId : rows)
+            m_cache.remove(rowId);
+        m_rereadDue = true;
     }
 }
 
@@ -248,8 +256,13 @@ bool RecordSet::takeInRowsIfDue() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (m_db && !m_rereading)
+            if (!m_db || m_rereading)
+                return;
+            try {
                 takeInRowsIfDue();
+            } catch (const RunTimeError&) {
+                // The rows stay due (see rereadKeys): taken in with the next move.
+            }
         },
         Qt::QueuedConnection);
     return false;

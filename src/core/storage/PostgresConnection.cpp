@@ -84,6 +84,7 @@ bool PostgresConnection::succeeded(const pg_result* result) {
 void PostgresConnection::backToSavepoint() {
     if (PQstatus(m_handle) == CONNECTION_OK)
         const Result undone(PQexec(m_handle, "ROLLBACK TO SAVEPOINT tovin_statement"));
+    noticeLoss();
 }
 
 void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
@@ -164,28 +165,37 @@ void PostgresConnection::setUpSession() {
 void PostgresConnection::listen() {
     exec(QByteArray("LISTEN ").append(PostgresNotices::Channel).constData(),
          u"Listening for changes"_s);
-    m_listener.reset();
     // Without an event loop (a batch command) nobody would be told anyway.
     if (!QAbstractEventDispatcher::instance())
         return;
-    m_listener = std::make_unique<QObject>();
-    auto* notifier =
+    if (!m_listener)
+        m_listener = std::make_unique<QObject>();
+    dropNotifier();
+    m_notifier =
         new QSocketNotifier(qintptr(PQsocket(m_handle)), QSocketNotifier::Read, m_listener.get());
-    QObject::connect(notifier, &QSocketNotifier::activated, m_listener.get(), [this, notifier] {
+    QObject::connect(m_notifier, &QSocketNotifier::activated, m_listener.get(), [this] {
         // A connection the server dropped is made again in the background, or by the next
         // statement if that comes first.
         if (!PQconsumeInput(m_handle) || PQstatus(m_handle) != CONNECTION_OK) {
-            notifier->setEnabled(false);
             connectionGone(lossReason());
             return;
         }
         collectNotices();
     });
-    // Notices taken in before the connection was made again were to be delivered by the
-    // listener it replaces.
+    // Notices taken in before the connection was made again are still to be delivered.
     if (!m_received.isEmpty())
         QMetaObject::invokeMethod(
             m_listener.get(), [this] { deliverNotices(); }, Qt::QueuedConnection);
+}
+
+// A notifier may be dropped from its own signal: it is disabled at once and deleted later.
+void PostgresConnection::dropNotifier() {
+    if (!m_notifier)
+        return;
+    m_notifier->setEnabled(false);
+    m_notifier->disconnect();
+    m_notifier->deleteLater();
+    m_notifier = nullptr;
 }
 
 void PostgresConnection::collectNotices() {
@@ -208,7 +218,13 @@ void PostgresConnection::deliverNotices() {
         if (!PostgresNotices::read(payload, notice) || notice.sender.startsWith(ours) ||
             !PostgresNotices::firstSighting(notice))
             continue;
-        emit CatalogueChanges::instance().rowsChanged(identity, notice.table, notice.rows);
+        // Delivered from the event loop, which must never see an error: a view that could not
+        // take the change in has kept its own state and tells the user with its next move.
+        try {
+            emit CatalogueChanges::instance().rowsChanged(identity, notice.table, notice.rows);
+        } catch (const std::exception& error) {
+            qWarning("A change made elsewhere could not be shown: %s", error.what());
+        }
     }
 }
 
@@ -231,6 +247,8 @@ void PostgresConnection::reconnectIfLost() {
     if (m_inTransaction)
         lost(lossReason());
     stopReconnecting();
+    // The connection is made again on a socket of its own.
+    dropNotifier();
     PQreset(m_handle);
     if (PQstatus(m_handle) != CONNECTION_OK) {
         // Tried again in the background, as if the listening socket had found it lost.
@@ -360,6 +378,7 @@ void PostgresConnection::dropStatementsLetGo() {
     for (const auto& [name, session] : letGo)
         if (session == m_session && PQstatus(m_handle) == CONNECTION_OK)
             const Result dropped(PQexec(m_handle, "DEALLOCATE " + name));
+    noticeLoss();
 }
 
 // A write inside a transaction leaves the savepoint behind it; moving it on in a round trip of
@@ -485,6 +504,7 @@ void PostgresConnection::rollback() {
     m_savepointMissing = false;
     m_unsent.clear();
     const Result result(PQexec(m_handle, "ROLLBACK"));
+    noticeLoss();
 }
 
 void PostgresConnection::setLockWait(int milliseconds) {
@@ -535,6 +555,7 @@ void PostgresConnection::settleAfterManyWrites(const QStringList& tables) {
     const Result settled(
         PQexec(m_handle, (u"VACUUM (ANALYZE) "_s + quoted.join(u", "_s)).toUtf8().constData()));
     const Result reset(PQexec(m_handle, "RESET default_statistics_target"));
+    noticeLoss();
 }
 
 QString PostgresConnection::spelling(const QString& lowered) {

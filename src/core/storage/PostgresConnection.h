@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -128,6 +130,10 @@ private:
     // The listening socket found the connection lost: told once, then made again in the
     // background.
     void connectionGone(const QString& reason);
+    // After a statement whose failure is of no consequence (a rollback, dropping a kept
+    // statement): a connection it found lost is still told and made again, else the listener
+    // would watch a closed socket and the views would hear nothing more.
+    void noticeLoss();
     // The connection was made again (by a statement or in the background): set up and
     // listening again, and told when its loss was told.
     void connectionMade();
@@ -218,6 +224,9 @@ private:
     [[noreturn]] void lost(const QString& serverMessage);
     QString place() const;
     void listen();
+    // The socket the listener watched is closed or about to be (the connection was found lost,
+    // or is being made again, on a socket of its own): it is watched no more.
+    void dropNotifier();
     // Takes what other connections told from the server; delivers it when the program next
     // waits for events, never in the middle of a statement.
     void collectNotices();
@@ -247,7 +256,10 @@ private:
     QString m_sender;
     qint64 m_serial = 0;
     // Watches the connection for notices of other programs while the program waits for events.
+    // It lives as long as the connection, so that what it has queued stays valid; its notifier
+    // is made again on each new socket.
     std::unique_ptr<QObject> m_listener;
+    QPointer<QSocketNotifier> m_notifier;
     std::unique_ptr<PostgresReconnector> m_reconnector;
     bool m_lostTold = false; // its loss was told and its return is still to be told
     QList<QByteArray> m_received;

@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QMutex>
+#include <exception>
+#include <functional>
 #include <libpq-fe.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -46,19 +48,32 @@ private:
     QHash<QString, int> m_lost;
 };
 
+// A view told runs from the event loop, which must never see an error: one that could not
+// take the news in keeps its own state and tells the user with its next move.
+void tell(const std::function<void()>& emitting) {
+    try {
+        emitting();
+    } catch (const std::exception& error) {
+        qWarning("A view could not follow the catalogue server's connection: %s", error.what());
+    }
+}
+
 // Told when the program next waits for events: a view that reacts by closing a screen then
 // never pulls the connection away from under the code that told it.
 void tellLost(const QString& catalogue, const QString& reason) {
     CatalogueChanges& changes = CatalogueChanges::instance();
     QMetaObject::invokeMethod(
-        &changes, [&changes, catalogue, reason] { emit changes.connectionLost(catalogue, reason); },
+        &changes,
+        [&changes, catalogue, reason] {
+            tell([&] { emit changes.connectionLost(catalogue, reason); });
+        },
         Qt::QueuedConnection);
 }
 
 void tellBack(const QString& catalogue) {
     CatalogueChanges& changes = CatalogueChanges::instance();
     QMetaObject::invokeMethod(
-        &changes, [&changes, catalogue] { emit changes.connectionBack(catalogue); },
+        &changes, [&changes, catalogue] { tell([&] { emit changes.connectionBack(catalogue); }); },
         Qt::QueuedConnection);
 }
 
@@ -74,6 +89,9 @@ QString PostgresConnection::lossReason() const {
 // Only a program that waits for events listens, and so has views to tell and time to connect
 // again in the background; a batch command connects again with its next statement.
 void PostgresConnection::connectionGone(const QString& reason) {
+    // libpq closes the socket when it connects again: the listener must not watch it then,
+    // nor read from the one it opens while it is still connecting.
+    dropNotifier();
     if (!m_listener)
         return;
     if (!m_lostTold) {
@@ -87,12 +105,17 @@ void PostgresConnection::connectionGone(const QString& reason) {
             [this] {
                 try {
                     connectionMade();
-                } catch (const std::exception&) {
+                } catch (...) {
                     // Lost again while being set up: tried again later.
                     connectionGone(lossReason());
                 }
             });
     m_reconnector->start();
+}
+
+void PostgresConnection::noticeLoss() {
+    if (PQstatus(m_handle) != CONNECTION_OK && m_notifier)
+        connectionGone(lossReason());
 }
 
 void PostgresConnection::connectionMade() {
