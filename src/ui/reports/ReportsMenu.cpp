@@ -2,10 +2,10 @@
 
 #include "core/reports/PreparedReport.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/reports/ReportDocument.h"
+#include "ui/reports/ReportMaker.h"
 #include "ui/shell/BusyCursor.h"
 
 #include <QMainWindow>
@@ -40,11 +40,12 @@ QMenu* addTo(QMainWindow* window, QMenu* before) {
 void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile) {
     StepGuard step(formLabel(u"frmMain"_s, entryName + u"_Click"_s));
     std::optional<ReportDocument> document;
+    QPrinter printer(QPrinter::HighResolution);
     {
         BusyCursor busy;
-        letEventsRun();
         const bool made = step([&] {
-            document.emplace(PreparedReport::make(reportFilePath(reportFile), shared().DBPath));
+            document = ReportMaker::make(parent, reportFile, reportFilePath(reportFile),
+                                         shared().DBPath, printer.resolution());
         });
         // A missing file has been reported as such; anything else is told with its reason,
         // so a report that could not be made never looks like an empty one.
@@ -57,7 +58,6 @@ void ShowReport(QWidget* parent, const QString& entryName, const QString& report
     if (!document)
         return;
     step([&] {
-        QPrinter printer(QPrinter::HighResolution);
         document->preparePage(&printer);
         QPrintPreviewDialog preview(&printer, parent);
         preview.setObjectName(u"ReportPreview"_s);

@@ -13,7 +13,8 @@ namespace tovin::ReportsMenu {
 QMenu* addTo(QMainWindow* window, QMenu* before);
 
 // Runs one report for a menu entry: reads the report file from the program folder, fills it
-// from the catalogue at DBPath and shows it in a print preview, from which the user prints it
+// from the catalogue at DBPath (see ReportMaker: the window answers meanwhile and the user may
+// cancel) and shows it in a print preview, from which the user prints it
 // or saves it as a PDF. A missing report file is reported as a missing file; a report that
 // cannot be made is told with its reason.
 void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile);
