@@ -15,7 +15,9 @@
 #include <QAtomicInteger>
 #include <QSocketNotifier>
 #include <QUuid>
+#include <cerrno>
 #include <libpq-fe.h>
+#include <poll.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,6 +93,48 @@ void PostgresConnection::ResultDeleter::operator()(pg_result* result) const {
     PQclear(result);
 }
 
+namespace {
+
+void quiet(void*, const char*) {}
+
+// The connect wait libpq took from the address (a URI may give its own); -1 for none.
+int connectWaitMs(PGconn* handle) {
+    int seconds = 0;
+    if (PQconninfoOption* options = PQconninfo(handle)) {
+        for (PQconninfoOption* option = options; option->keyword; ++option)
+            if (qstrcmp(option->keyword, "connect_timeout") == 0 && option->val)
+                seconds = QByteArray(option->val).toInt();
+        PQconninfoFree(options);
+    }
+    return seconds > 0 ? seconds * 1000 : -1;
+}
+
+} // namespace
+
+// Connects as PQconnectdbParams does, but with the server's notices silenced from the start:
+// a backend ended just after it said it was ready sends its farewell while libpq is still
+// connecting, and libpq's own notice processor would print it on standard error.
+pg_conn* PostgresConnection::connectQuietly(const char* const* keywords, const char* const* values,
+                                            bool& timedOut) {
+    PGconn* handle = PQconnectStartParams(keywords, values, 1);
+    if (!handle || PQstatus(handle) == CONNECTION_BAD)
+        return handle;
+    PQsetNoticeProcessor(handle, quiet, nullptr);
+    const int waitMs = connectWaitMs(handle);
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    while (status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED) {
+        pollfd socket{PQsocket(handle), short(status == PGRES_POLLING_READING ? POLLIN : POLLOUT),
+                      0};
+        const int ready = ::poll(&socket, 1, waitMs);
+        // Given up, the connection left unmade: open() says why.
+        timedOut = ready == 0;
+        if (ready == 0 || (ready < 0 && errno != EINTR))
+            break;
+        status = PQconnectPoll(handle);
+    }
+    return handle;
+}
+
 std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri) {
     const QString address = uri.trimmed();
     if (const std::optional<QString> why = PostgresAddress::unreadable(address))
@@ -105,12 +149,15 @@ std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& uri)
     keywords.push_back(nullptr);
     values.push_back(nullptr);
     // The address goes as the dbname, which libpq expands into its parts.
-    PGconn* handle = PQconnectdbParams(keywords.data(), values.data(), 1);
+    bool timedOut = false;
+    PGconn* handle = connectQuietly(keywords.data(), values.data(), timedOut);
     if (!handle || PQstatus(handle) != CONNECTION_OK) {
-        const QString reason =
-            handle ? PostgresAddress::scrubbed(QString::fromUtf8(PQerrorMessage(handle)).trimmed(),
-                                               address)
-                   : u"out of memory"_s;
+        QString reason = handle ? PostgresAddress::scrubbed(
+                                      QString::fromUtf8(PQerrorMessage(handle)).trimmed(), address)
+                                : u"out of memory"_s;
+        // A server that never answered in the connect wait leaves libpq without its words.
+        if (timedOut)
+            reason = (reason.isEmpty() ? QString() : reason + u' ') + u"timeout expired"_s;
         PQfinish(handle);
         throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
                                u"Could not connect to the catalogue server "_s +
@@ -126,8 +173,7 @@ PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
     static QAtomicInteger<qint64> connections;
     m_sender = programToken() + u'/' + QString::number(++connections);
     // The server's notices (a name already there, a cascade) are no business of the user's.
-    PQsetNoticeProcessor(
-        handle, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(handle, quiet, nullptr);
 }
 
 PostgresConnection::~PostgresConnection() {

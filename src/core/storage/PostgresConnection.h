@@ -123,6 +123,8 @@ public:
 
 private:
     PostgresConnection(pg_conn* handle, QString uri);
+    static pg_conn* connectQuietly(const char* const* keywords, const char* const* values,
+                                   bool& timedOut);
     void setUpSession();
     // Before a statement: a connection lost outside a transaction is made again at once; one
     // lost inside a transaction fails the transaction's work.

@@ -15,7 +15,11 @@
 #include <QTest>
 #include <QThread>
 #include <QUuid>
+#include <arpa/inet.h>
 #include <exception>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -163,6 +167,29 @@ private slots:
         // The set took the write in as it was told (it hears before the spy).
         QCOMPARE(set.recordCount(), 1);
         QCOMPARE(EscapeCatchingApp::escapes, QStringList());
+    }
+
+    // Connecting is driven step by step (the server's notices silenced from the start): a
+    // server that takes the connection and never answers is given up after the connect wait,
+    // in words.
+    void silentServerIsGivenUp() {
+        const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(listening >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), length) == 0);
+        QVERIFY(::listen(listening, 4) == 0);
+        QVERIFY(::getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        const QString uri = u"postgresql://nobody@127.0.0.1:"_s +
+                            QString::number(ntohs(address.sin_port)) +
+                            u"/x?connect_timeout=1&sslmode=disable"_s;
+        const QString message = failureOf([&] { PostgresConnection::open(uri); });
+        ::close(listening);
+        QVERIFY2(message.startsWith(u"Could not connect to the catalogue server"_s),
+                 qPrintable(message));
+        QVERIFY2(message.endsWith(u"timeout expired"_s), qPrintable(message));
     }
 };
 
