@@ -69,26 +69,33 @@ private slots:
         QTest::addColumn<QString>("heading"); // the first column heading, on every page
         QTest::addColumn<QString>("firstLine");
         QTest::addColumn<QStringList>("totals");
+        // Laid out beforehand for the page's resolution, as the window does in the background
+        // for its preview: the same pages.
+        QTest::addColumn<bool>("ahead");
         const QString hooks =
             u"0012 Brass Cup Hooks 1 in. (10) 10/pk 1 Kestrel Ridge Tool Supply "_s;
         const QStringList listed{u"Products listed: 50"_s};
         const QStringList costs{u"$0.95"_s, u"$1.05"_s, u"$1.19"_s, u"$1.28"_s, u"$0.87"_s};
         for (int n = 1; n <= 5; ++n)
-            QTest::addRow("cost%d", n) << u"cost%1.rpt"_s.arg(n) << u"Cost %1 Price List"_s.arg(n)
-                                       << 1 << u"Stock #"_s << hooks + costs[n - 1] << listed;
+            QTest::addRow("cost%d", n)
+                << u"cost%1.rpt"_s.arg(n) << u"Cost %1 Price List"_s.arg(n) << 1 << u"Stock #"_s
+                << hooks + costs[n - 1] << listed << false;
         QTest::newRow("retail") << u"retail.rpt"_s << u"Retail Price List"_s << 1 << u"Stock #"_s
                                 << u"0012 Brass Cup Hooks 1 in. (10) 10/pk 1 $2.29 $2.29"_s
-                                << listed;
-        QTest::newRow("catagory") << u"catagory.rpt"_s << u"Catagory Report"_s << 2 << u"Stock #"_s
-                                  << u"LMP-1001 Brass Desk Lamp 1 ea $19.50 $44.95"_s << listed;
+                                << listed << false;
+        for (const bool ahead : {false, true})
+            QTest::addRow("catagory%s", ahead ? " laid out ahead" : "")
+                << u"catagory.rpt"_s << u"Catagory Report"_s << 2 << u"Stock #"_s
+                << u"LMP-1001 Brass Desk Lamp 1 ea $19.50 $44.95"_s << listed << ahead;
         QTest::newRow("inventory")
             << u"inventory.rpt"_s << u"Inventory Report"_s << 1 << u"Stock No."_s
             << u"AB30 Plush Teddy Bear 12 in. 3 $8.90 $7.95 $18.99 01/20/2003 $26.70 $56.97"_s
-            << QStringList{u"Stock value at cost: $304.82"_s, u"Stock value at retail: $648.74"_s};
+            << QStringList{u"Stock value at cost: $304.82"_s, u"Stock value at retail: $648.74"_s}
+            << false;
         QTest::newRow("orders")
             << u"orders.rpt"_s << u"Orders Report"_s << 1 << u"Stock No."_s
             << u"AB7 Porcelain Bud Vase 4 $4.25 $17.00 $0.85 $1.70 $1.50 03/12/2003 $19.35"_s
-            << QStringList{u"Total of order 1001 $91.65"_s, u"Grand total: $91.65"_s};
+            << QStringList{u"Total of order 1001 $91.65"_s, u"Grand total: $91.65"_s} << false;
     }
 
     void eachReportAsPdf() {
@@ -98,10 +105,13 @@ private slots:
         QFETCH(QString, heading);
         QFETCH(QString, firstLine);
         QFETCH(QStringList, totals);
+        QFETCH(bool, ahead);
         TestProgramFolder folder(Catalogue::Demo);
         const QString pdf = folder.filePath(u"report.pdf"_s);
-        ReportDocument(PreparedReport::make(reportFilePath(file), shared().DBPath))
-            .writePdf(pdf, OutputRules{shared().DBPath});
+        ReportDocument document(PreparedReport::make(reportFilePath(file), shared().DBPath));
+        if (ahead)
+            document.layOut(300);
+        document.writePdf(pdf, OutputRules{shared().DBPath});
 
         const QStringList text = pdfPages(pdf);
         QCOMPARE(text.size(), pages);
