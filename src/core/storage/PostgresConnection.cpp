@@ -307,7 +307,9 @@ void PostgresConnection::reconnectIfLost() {
     connectionMade();
 }
 
-void PostgresConnection::lost(const QString& serverMessage) {
+void PostgresConnection::lost(const QString& said) {
+    // libpq's own words for a lost connection run over several lines.
+    const QString serverMessage = said.simplified();
     // The server ended whatever transaction was open with the connection.
     m_inTransaction = false;
     m_savepointStale = false;
