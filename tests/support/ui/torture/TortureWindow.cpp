@@ -257,6 +257,15 @@ QStringList Window::hearsAnotherProcess() {
                                     table.compare(u"Products"_s, Qt::CaseInsensitive) == 0 &&
                                     rows.contains(row));
                 });
+    // A window whose connection was cut misses notices sent before it listens again; once it is
+    // back it reads every row again, which brings the edit in as surely as the notice would.
+    bool readAgain = false;
+    const QMetaObject::Connection back =
+        connect(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack, this,
+                [&](const QString& catalogue) {
+                    readAgain = readAgain || catalogue == identity;
+                    told = told || readAgain;
+                });
     const Ran edited = runToEnd({u"bulk-edit"_s, u"--db"_s, m_catalogue, u"--where"_s,
                                  u"StockNo = '"_s + stockNo + u'\'', u"--set"_s,
                                  u"Notes=heard-%1"_s.arg(++m_notes)});
@@ -268,6 +277,7 @@ QStringList Window::hearsAnotherProcess() {
         QThread::msleep(10);
     }
     disconnect(listening);
+    disconnect(back);
     if (edited.status != 0)
         return {u"the edit of %1 in another process ended with status %2: %3"_s.arg(stockNo)
                     .arg(edited.status)
@@ -275,7 +285,10 @@ QStringList Window::hearsAnotherProcess() {
     if (!told)
         return {u"another process changed %1, and the window's process was not told within "_s
                 u"30 s (its Products screen is open)"_s.arg(stockNo)};
-    std::printf("  the window heard of another process's edit of %s\n", qPrintable(stockNo));
+    std::printf(readAgain ? "  the window read every row again after its connection came back "
+                            "(another process edited %s meanwhile)\n"
+                          : "  the window heard of another process's edit of %s\n",
+                qPrintable(stockNo));
     std::fflush(stdout);
     return {};
 }
