@@ -234,14 +234,8 @@ void PostgresConnection::listen() {
             m_listener.get(), [this] { deliverNotices(); }, Qt::QueuedConnection);
 }
 
-// A notifier may be dropped from its own signal: it is disabled at once and deleted later.
 void PostgresConnection::dropNotifier() {
-    if (!m_notifier)
-        return;
-    m_notifier->setEnabled(false);
-    m_notifier->disconnect();
-    m_notifier->deleteLater();
-    m_notifier = nullptr;
+    dropSocketNotifier(m_notifier);
 }
 
 void PostgresConnection::collectNotices() {

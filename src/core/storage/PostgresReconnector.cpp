@@ -93,13 +93,17 @@ void PostgresReconnector::tryLater() {
 }
 
 // A notifier may be dropped from its own signal: it is disabled at once and deleted later.
-void PostgresReconnector::dropNotifier() {
-    if (!m_notifier)
+void dropSocketNotifier(QPointer<QSocketNotifier>& notifier) {
+    if (!notifier)
         return;
-    m_notifier->setEnabled(false);
-    m_notifier->disconnect();
-    m_notifier->deleteLater();
-    m_notifier = nullptr;
+    notifier->setEnabled(false);
+    notifier->disconnect();
+    notifier->deleteLater();
+    notifier = nullptr;
+}
+
+void PostgresReconnector::dropNotifier() {
+    dropSocketNotifier(m_notifier);
 }
 
 } // namespace tovin

@@ -9,6 +9,10 @@ struct pg_conn;
 
 namespace tovin {
 
+// Stops watching a socket whose connection is gone or being made again; safe from the
+// notifier's own signal.
+void dropSocketNotifier(QPointer<QSocketNotifier>& notifier);
+
 // Makes a lost connection to the server again in the background while the program waits for
 // events: an attempt every second at first, then ever more seldom up to every ten seconds.
 // An attempt never blocks: libpq is driven step by step as its socket becomes ready, and an
