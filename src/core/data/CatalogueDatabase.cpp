@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <sqlite3.h>
 #include <unistd.h>
 #include <utility>
 
@@ -58,6 +59,13 @@ std::unique_ptr<SqliteConnection> openAndProbe(const QString& path, SqliteConnec
         connection->prepare(u"SELECT count(*) FROM sqlite_master"_s)->next();
         connection->prepare(u"PRAGMA foreign_keys = OFF"_s)->next();
     } catch (const RunTimeError&) {
+        // A lock that outlasted the wait says nothing about what the file holds.
+        const int code = sqlite3_errcode(connection->handle()) & 0xff;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
+                                   u"The catalogue "_s + path +
+                                       u" could not be read: another program kept it locked ("_s +
+                                       connection->errorText() + u")."_s);
         failure =
             u"The file "_s + path + u" is not a catalogue database: "_s + connection->errorText();
         return nullptr;

@@ -60,8 +60,10 @@ void SqliteConnection::exec(const char* sql, const QString& what) {
 
 void SqliteConnection::begin(Intent intent) {
     m_gaveUp = GaveUp::No;
+    m_startingWrite = intent == Intent::Write;
     const int rc = sqlite3_exec(m_handle, intent == Intent::Write ? "BEGIN IMMEDIATE" : "BEGIN",
                                 nullptr, nullptr, nullptr);
+    m_startingWrite = false;
     if (rc == SQLITE_OK)
         return;
     if ((rc & 0xff) == SQLITE_BUSY)
@@ -71,8 +73,8 @@ void SqliteConnection::begin(Intent intent) {
 
 void SqliteConnection::raiseWaitGivenUp() {
     if (m_gaveUp == GaveUp::Limit)
-        throw CatalogueFailure(ErrorNumber::DatabaseRefused,
-                               WriterTurn::gaveUpText(m_lockWaitMs) + u" ("_s + errorText() + u')');
+        throw CatalogueFailure(ErrorNumber::DatabaseRefused, WriterTurn::gaveUpText(m_lastLimitMs) +
+                                                                 u" ("_s + errorText() + u')');
     if (m_gaveUp == GaveUp::Cancelled)
         throw CatalogueFailure(ErrorNumber::DatabaseRefused, WriterTurn::cancelledText());
 }
@@ -165,7 +167,9 @@ int SqliteConnection::waitForLock(void* self, int attempts) {
         return 0;
     }
     const qint64 waited = connection->m_lockWaitTimer.elapsed();
-    if (waited >= connection->m_lockWaitMs) {
+    const int limitMs = connection->currentWaitLimitMs();
+    connection->m_lastLimitMs = limitMs;
+    if (waited >= limitMs) {
         connection->m_gaveUp = GaveUp::Limit;
         return 0;
     }
@@ -173,10 +177,20 @@ int SqliteConnection::waitForLock(void* self, int attempts) {
     if (attempts == 1) {
         if (connection->m_lockNotice)
             connection->m_lockNotice();
-        WriterTurn::waitStarted(connection->m_lockWaitMs);
+        WriterTurn::waitStarted(limitMs);
     }
-    sqlite3_sleep(int(qMin<qint64>(attempts < 4 ? 5 : 25, connection->m_lockWaitMs - waited)));
+    sqlite3_sleep(int(qMin<qint64>(attempts < 4 ? 5 : 25, limitMs - waited)));
     return 1;
+}
+
+int SqliteConnection::currentWaitLimitMs() const {
+    if (m_startingWrite)
+        return m_lockWaitMs;
+    for (sqlite3_stmt* statement = sqlite3_next_stmt(m_handle, nullptr); statement;
+         statement = sqlite3_next_stmt(m_handle, statement))
+        if (sqlite3_stmt_busy(statement) && !sqlite3_stmt_readonly(statement))
+            return m_lockWaitMs;
+    return qMax(m_lockWaitMs, ReadGraceMs);
 }
 
 void SqliteConnection::checkpoint() {

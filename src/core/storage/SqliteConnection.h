@@ -50,6 +50,13 @@ public:
 private:
     explicit SqliteConnection(sqlite3* handle);
     static int waitForLock(void* self, int attempts);
+    // Reading is held up only for a moment (another connection checkpointing as it closes, or
+    // rebuilding the shared journal index), so a read waits at least this long even when the
+    // wait for another writer is shorter or none.
+    static constexpr int ReadGraceMs = 10000;
+    // How long the lock being waited for is waited for: the writer wait when starting a write
+    // or running a statement that writes, at least the read grace otherwise.
+    int currentWaitLimitMs() const;
     // Raises the reason a lock that was waited for was not had: the wait ran out or the user
     // cancelled it; nothing when the engine refused for another reason.
     void raiseWaitGivenUp();
@@ -61,6 +68,8 @@ private:
     SqliteDialect m_dialect;
     RowWritten m_rowWritten;
     int m_lockWaitMs;
+    bool m_startingWrite = false;
+    int m_lastLimitMs = 0; // the limit of the last wait, for telling why it was given up
     std::function<void()> m_lockNotice;
     QElapsedTimer m_lockWaitTimer;
     // How the last wait for a lock ended when it was given up, and the count of the user's

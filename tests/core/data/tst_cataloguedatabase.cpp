@@ -6,14 +6,20 @@
 #include "core/shell/RunTimeError.h"
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/SqliteConnection.h"
+#include "core/storage/WriterTurn.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <future>
 #include <memory>
 #include <optional>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -382,6 +388,54 @@ private slots:
         held.reset();
         CatalogueDatabase copy(target);
         QCOMPARE(count(copy, u"Catagory"_s), qint64(inUse ? 0 : 1));
+    }
+
+    // Another program closing the catalogue holds it alone for a moment while it folds its
+    // journal into the file. Opening it then is no write and waits that moment out, even for a
+    // command told not to wait for other writers; a writer told not to wait is refused at once.
+    void openingWaitsOutAMomentaryLock_data() {
+        QTest::addColumn<bool>("write");
+        QTest::newRow("opening to read") << false;
+        QTest::newRow("starting a write") << true;
+    }
+    void openingWaitsOutAMomentaryLock() {
+        QFETCH(bool, write);
+        if (test::onServer())
+            QSKIP("about catalogue files only");
+        const QString path = newCatalogue();
+        const int keptWait = WriterTurn::limitMs();
+        WriterTurn::setLimitMs(0);
+        const auto restoreWait = qScopeGuard([&] { WriterTurn::setLimitMs(keptWait); });
+        std::optional<CatalogueDatabase> reader;
+        if (write)
+            reader.emplace(path);
+        std::promise<void> held;
+        std::thread holder([&] {
+            QString failure;
+            auto other =
+                SqliteConnection::open(path, SqliteConnection::OpenMode::ReadWrite, failure);
+            if (write) {
+                other->begin(StorageConnection::Intent::Write);
+            } else {
+                other->prepare(u"PRAGMA locking_mode = EXCLUSIVE"_s)->next();
+                other->prepare(u"SELECT count(*) FROM Products"_s)->next();
+            }
+            held.set_value();
+            QThread::msleep(400);
+        });
+        const auto joinHolder = qScopeGuard([&] { holder.join(); });
+        held.get_future().wait();
+        QElapsedTimer waited;
+        waited.start();
+        if (write) {
+            const int refused = errorOf([&] { ScopedTransaction t(*reader); });
+            QVERIFY(refused != 0);
+            QVERIFY(waited.elapsed() < 400);
+        } else {
+            QCOMPARE(
+                errorOf([&] { count(*std::make_unique<CatalogueDatabase>(path), u"Products"_s); }),
+                0);
+        }
     }
 
     void demoCatalogueIsFilled() {
