@@ -159,6 +159,7 @@ private:
     bool readyToOrder(StepGuard& step, OrderLineRequest& request);
     bool openOrderLine(StepGuard& step, OrderLineRequest& request);
     bool forgetUnopenedOrder();
+    void workOutLineCosts(OrderLineRequest& request);
     void fillOrderLine(OrderLineRequest& request);
     bool lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request);
     bool recordOrderedLine(StepGuard& step, const OrderLineRequest& request);

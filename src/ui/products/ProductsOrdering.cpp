@@ -81,6 +81,7 @@ struct Products::OrderLineRequest {
     int quantity = 0;
     std::optional<OrderMath::ShippingChoice> shipping;
     QPointer<FrmOrders> orders;
+    Money costEach;
     OrderMath::LineCosts line;
     QString stockNo;
 };
@@ -190,6 +191,18 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
         request.shipping = OrderMath::readShippingAnswer(method);
         if (!request.shipping)
             return forgetUnopenedOrder();
+        // Costs the supplier's terms make too large to hold are told before any line opens.
+        if (!step([&] { workOutLineCosts(request); })) {
+            const QString reason = step.lastError() ? step.lastError()->description() : QString();
+            step([&] {
+                requiredPrompts().notice(
+                    u"The costs of this line can't be worked out ("_s + reason +
+                        u"). Check the discount, fees and shipping of the supplier \""_s +
+                        txtFields(ProductBox::Supplier)->text().trimmed() + u"\"."_s,
+                    MessageIcon::Exclamation);
+            });
+            return forgetUnopenedOrder();
+        }
 
         showOrderOpen(true);
         entry.askForLine();
@@ -211,11 +224,15 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
     return true;
 }
 
-// The new line's boxes, with the costs worked out from the product and the supplier's terms.
-void Products::fillOrderLine(OrderLineRequest& request) {
-    const Money costEach = Money::fromValue(adoPrimaryRS->value(u"Cost1"_s)).value_or(Money());
+// The line's costs, from the product's cost and the supplier's terms.
+void Products::workOutLineCosts(OrderLineRequest& request) {
+    request.costEach = Money::fromValue(adoPrimaryRS->value(u"Cost1"_s)).value_or(Money());
     request.line =
-        OrderMath::lineCosts(request.quantity, costEach, request.terms, *request.shipping);
+        OrderMath::lineCosts(request.quantity, request.costEach, request.terms, *request.shipping);
+}
+
+// The new line's boxes, with the costs worked out before it was opened.
+void Products::fillOrderLine(OrderLineRequest& request) {
     request.stockNo = txtFields(ProductBox::StockNo)->text();
     FrmOrders::CatalogueLine boxes;
     boxes.orderId = shared().CurrentKey;
@@ -225,7 +242,7 @@ void Products::fillOrderLine(OrderLineRequest& request) {
     boxes.dateOrdered = TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s);
     boxes.quantity = QString::number(request.quantity);
     boxes.grossCost = request.line.grossCost.toText();
-    boxes.costEach = costEach.toText();
+    boxes.costEach = request.costEach.toText();
     boxes.discount = request.line.discount.toText();
     boxes.fees = request.line.fees;
     boxes.shipping = request.line.shipping;

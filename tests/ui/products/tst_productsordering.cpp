@@ -115,6 +115,36 @@ private slots:
         click(invoice, u"cmdUpdate"_s);
         QCOMPARE(invoiceTax(u"T-6"_s), tax);
     }
+
+    // A supplier's terms too large for money (a discount or shipping percentage typed as 1e60)
+    // are told when the item is ordered, and no order line is opened for costs that cannot be
+    // worked out.
+    void termsTooLargeForMoneyOpenNoLine_data() {
+        QTest::addColumn<QString>("terms");
+        QTest::addColumn<QString>("shipping");
+        QTest::newRow("discount") << u"Discounts = '1e60'"_s << u"$0"_s;
+        QTest::newRow("shipping method") << u"Ship1 = '1e60'"_s << u"1"_s;
+    }
+    void termsTooLargeForMoneyOpenNoLine() {
+        QFETCH(QString, terms);
+        QFETCH(QString, shipping);
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        dbRun(u"UPDATE Supplier SET "_s + terms + u" WHERE Name = 'Brightwater Giftworks'"_s);
+        dbRun(u"UPDATE Products SET Cost1 = 1000, Supplier = 'Brightwater Giftworks' "
+              u"WHERE StockNo = 'AB12'"_s);
+        ScriptedPrompts prompts;
+        auto products = openScreen<Products>(fakeWebOptions());
+        searchStock(products.get(), u"AB12"_s);
+        prompts.answerInput(u"T-7"_s).answerInput(u"2"_s).answerInput(shipping).answerMessage(
+            MessageAnswer::Ok);
+        click(products.get(), u"Command1"_s); // Order Item
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY2(prompts.shownTexts().join(u'|').contains(u"Overflow"_s),
+                 qPrintable(prompts.shownTexts().join(u'|')));
+        QCOMPARE(shared().OrderEntryState, 0);
+        QVERIFY(shared().CurrentKey.isEmpty());
+        QCOMPARE(ChildWindows::find(u"frmOrders"_s), nullptr);
+    }
 };
 
 QTEST_MAIN(ProductsOrderingTest)
