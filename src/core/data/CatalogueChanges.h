@@ -25,8 +25,9 @@ signals:
     // The connection to the server that holds the catalogue of that identity was lost: changes
     // other computers make are not heard of until it is back.
     void connectionLost(const QString& catalogue, const QString& reason);
-    // The connection is made again and listens again; whatever the views hold may be out of
-    // date and is read again.
+    // The connection is made again and listens again, or another program committed to the
+    // catalogue file (FileChangePoller): whatever the views hold may be out of date and is read
+    // again.
     void connectionBack(const QString& catalogue);
 
 private:

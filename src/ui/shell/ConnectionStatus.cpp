@@ -15,8 +15,10 @@ ConnectionStatus::ConnectionStatus(MainStatusBar* bar, QObject* parent)
                 if (isOpenCatalogue(catalogue))
                     m_bar->showConnectionLost(reason);
             });
+    // A file read again after another program's write had no connection to lose.
     connect(&changes, &CatalogueChanges::connectionBack, this, [this](const QString& catalogue) {
-        if (isOpenCatalogue(catalogue))
+        if (isOpenCatalogue(catalogue) &&
+            (m_bar->connectionLost() || CatalogueLocation::isServer(shared().DBPath)))
             m_bar->showConnectionBack();
     });
 }
@@ -34,6 +36,7 @@ bool ConnectionStatus::isOpenCatalogue(const QString& catalogue) const {
 
 void ConnectionStatus::catalogueOpened() {
     m_bar->forgetConnection();
+    m_poller.follow(shared().DBPath);
 }
 
 } // namespace tovin

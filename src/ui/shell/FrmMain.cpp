@@ -557,7 +557,10 @@ void FrmMain::mnuFileBackup_Click() {
 void FrmMain::mnuFileRestore_Click() {
     StepGuard step(mainLabel(u"mnuFileRestore_Click"_s));
     bool closed = false;
+    // The window's watch on the file keeps a connection to it, which the restore must not find.
+    m_connectionStatus->holdOff();
     step([&] { closed = BackupActions::restoreFromBackup(this, shared().DBPath); });
+    m_connectionStatus->resume();
     if (closed)
         step([this] { showProducts(); });
 }
