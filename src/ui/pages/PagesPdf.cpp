@@ -55,6 +55,16 @@ QString hiddenButtons() {
     return u" "_s + selectors.join(u", "_s) + u" { display: none; }"_s;
 }
 
+// A product name follows the picture on the line, as the cells are written; where the line has
+// room for only part of it, the browser would leave the first words beside the picture and the
+// rest under it. On paper each name is kept as one piece: beside the picture when it fits there
+// whole, under it otherwise. Pages by page number write the name bold in a size-2 font; the
+// designer's picture pages write it as a size-2 font with its own colour.
+QString namesKeptWhole() {
+    return u" .catalogue-content td font[size=\"2\"] > b,"
+           u" .catalogue-content td font[size=\"2\"][color] { display: inline-block; }"_s;
+}
+
 // Shrinks every catalogue page that is wider or taller than the printable part of a sheet;
 // answers true once done.
 QString fitScript() {
@@ -126,7 +136,7 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
                        u" .catalogue-page:last-child { break-after: auto; }"
                        u" .catalogue-content { width: %1px; }"_s.arg(PrintableWidth)
                            .arg(PrintableHeight) +
-                       hiddenButtons() + u"</style></head><body>"_s;
+                       hiddenButtons() + namesKeptWhole() + u"</style></head><body>"_s;
     for (const QString& page : pages)
         combined += u"<div class=\"catalogue-page\"><div class=\"catalogue-content\">"_s +
                     bodyOf(page) + u"</div></div>\r\n"_s;
