@@ -1,16 +1,19 @@
 #include "ui/journal/FrmHistory.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/journal/HistoryWording.h"
 #include "core/journal/RunHistory.h"
+#include "core/journal/RunRowCounts.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "ui/journal/UndoRunPrompt.h"
 
-#include <QDateTime>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,24 +26,39 @@ namespace {
 
 const QString HistoryTitle = u"History of Changes"_s;
 
-QString when(const QString& started) {
-    const QDateTime at = QDateTime::fromString(started, Qt::ISODate);
-    return at.isValid() ? at.toLocalTime().toString(u"yyyy-MM-dd HH:mm"_s) : started;
-}
+// The columns of the list of runs.
+enum RunColumn { Number, When, Kind, Source, Added, Changed, Deleted, State, Note, RunColumns };
+// Where each run item keeps the run that took it back (0 while it stands).
+constexpr int UndoneByRole = Qt::UserRole + 1;
 
 QString state(const RunHistory::RunInfo& run) {
     if (run.undoneBy != 0)
-        return u"undone by %1"_s.arg(run.undoneBy);
+        return u"undone by run %1"_s.arg(run.undoneBy);
     if (run.undoOf != 0)
-        return u"undoes %1"_s.arg(run.undoOf);
+        return u"undoes run %1"_s.arg(run.undoOf);
     return QString();
+}
+
+// The whole of what a run left to read: what it was, from where, its totals and its note.
+QString details(const RunHistory::RunInfo& run) {
+    QString text = u"Run %1, %2, %3"_s.arg(run.number)
+                       .arg(HistoryWording::runName(run), HistoryWording::when(run.started));
+    if (!state(run).isEmpty())
+        text += u" ("_s + state(run) + u')';
+    if (!run.source.isEmpty())
+        text += u"\nSource: "_s + run.source;
+    if (!run.totals.isEmpty())
+        text += u'\n' + run.totals;
+    return text;
 }
 
 QTreeWidget* makeList(QWidget* parent, const QString& name, const QStringList& headings) {
     auto* list = new QTreeWidget(parent);
     list->setObjectName(name);
     list->setRootIsDecorated(false);
+    // Every value is shown on one line, so one height fits all and long lists stay quick.
     list->setUniformRowHeights(true);
+    list->setWordWrap(false);
     list->setHeaderLabels(headings);
     list->header()->setStretchLastSection(true);
     return list;
@@ -52,10 +70,16 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     setObjectName(u"frmHistory"_s);
     setWindowTitle(HistoryTitle);
     lstRuns = makeList(this, u"lstRuns"_s,
-                       {u"Run"_s, u"When"_s, u"Kind"_s, u"Added"_s, u"Changed"_s, u"Deleted"_s,
-                        u"Undone"_s, u"Source"_s});
-    lstRows =
-        makeList(this, u"lstRows"_s, {u"Stock No"_s, u"Change"_s, u"Column"_s, u"Old -> New"_s});
+                       {u"Run"_s, u"When"_s, u"Kind"_s, u"Source"_s, u"Added"_s, u"Changed"_s,
+                        u"Deleted"_s, u"Undone"_s, u"Note"_s});
+    txtNote = new QPlainTextEdit(this);
+    txtNote->setObjectName(u"txtNote"_s);
+    txtNote->setReadOnly(true);
+    // Room for a run's heading, source, totals and a few lines of its note; more scrolls.
+    txtNote->setFixedHeight(txtNote->fontMetrics().lineSpacing() * 6 + 2 * txtNote->frameWidth() +
+                            8);
+    lstRows = makeList(this, u"lstRows"_s,
+                       {u"Stock No"_s, u"Change"_s, u"Column"_s, u"Old \u2192 New"_s});
     lblRows = new QLabel(this);
     lblRows->setObjectName(u"lblRows"_s);
     cmdUndo = new QPushButton(u"Undo"_s, this);
@@ -74,9 +98,12 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstRuns, 2);
+    layout->addWidget(txtNote);
     layout->addWidget(lstRows, 3);
     layout->addLayout(buttons);
-    resize(760, 520);
+    // Wide enough for the run's columns, a file name as its source and a one-line note.
+    const QFontMetrics metrics = fontMetrics();
+    resize(qMax(980, metrics.averageCharWidth() * 150), qMax(640, metrics.lineSpacing() * 40));
 
     connect(lstRuns, &QTreeWidget::itemSelectionChanged, this, [this] { showRows(); });
     connect(cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
@@ -101,15 +128,31 @@ void FrmHistory::refresh() {
     const qint64 selected = selectedRun();
     lstRuns->clear();
     if (m_db) {
+        const QBrush undone = palette().brush(QPalette::Disabled, QPalette::Text);
         for (const RunHistory::RunInfo& run : RunHistory::runs(*m_db)) {
-            auto* item = new QTreeWidgetItem(
-                lstRuns, {QString::number(run.number), when(run.started), run.kind,
-                          QString::number(run.added), QString::number(run.changed),
-                          QString::number(run.deleted), state(run), run.source});
+            QStringList texts(RunColumns);
+            texts[Number] = QString::number(run.number);
+            texts[When] = HistoryWording::when(run.started);
+            texts[Kind] = run.kind;
+            texts[Source] = HistoryWording::sourceName(run.source);
+            texts[Added] = QString::number(run.added);
+            texts[Changed] = QString::number(run.changed);
+            texts[Deleted] = QString::number(run.deleted);
+            texts[State] = state(run);
+            texts[Note] = HistoryWording::oneLine(run.totals);
+            auto* item = new QTreeWidgetItem(lstRuns, texts);
             item->setData(0, Qt::UserRole, run.number);
-            item->setToolTip(7, run.totals);
+            item->setData(0, UndoneByRole, run.undoneBy);
+            item->setToolTip(Source, run.source);
+            item->setToolTip(Note, run.totals);
+            for (int column : {Number, Added, Changed, Deleted})
+                item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+            // A run taken back is greyed: what it did is no longer in the catalogue.
+            if (run.undoneBy != 0)
+                for (int column = 0; column < RunColumns; ++column)
+                    item->setForeground(column, undone);
         }
-        for (int i = 0; i < lstRuns->columnCount() - 1; ++i)
+        for (int i = 0; i < Note; ++i)
             lstRuns->resizeColumnToContents(i);
     }
     selectRun(selected);
@@ -129,15 +172,42 @@ void FrmHistory::selectRun(qint64 run) {
         }
 }
 
+qint64 FrmHistory::actionRun() const {
+    const QTreeWidgetItem* item = lstRuns->currentItem();
+    if (!item || !item->isSelected())
+        return 0;
+    const qint64 undoneBy = item->data(0, UndoneByRole).toLongLong();
+    return undoneBy != 0 ? undoneBy : item->data(0, Qt::UserRole).toLongLong();
+}
+
+void FrmHistory::showButtons(const QTreeWidgetItem* item) {
+    const bool undone = item && item->data(0, UndoneByRole).toLongLong() != 0;
+    cmdUndo->setText(undone ? u"Redo"_s : u"Undo"_s);
+    cmdTrial->setText(undone ? u"What Would Redo Change?"_s : u"What Would Undo Change?"_s);
+    bool possible = item != nullptr;
+    if (undone) {
+        // Done again by taking its undo back, which the journal must still hold.
+        possible = false;
+        for (int i = 0; i < lstRuns->topLevelItemCount(); ++i)
+            if (lstRuns->topLevelItem(i)->data(0, Qt::UserRole).toLongLong() == actionRun())
+                possible = true;
+    }
+    cmdUndo->setEnabled(possible);
+    cmdTrial->setEnabled(possible);
+}
+
 void FrmHistory::showRows() {
     lstRows->clear();
     const qint64 run = selectedRun();
-    cmdUndo->setEnabled(run != 0);
-    cmdTrial->setEnabled(run != 0);
-    if (run == 0 || !m_db) {
+    QTreeWidgetItem* item = run != 0 ? lstRuns->currentItem() : nullptr;
+    showButtons(item);
+    if (!item || !m_db) {
         lblRows->clear();
+        txtNote->clear();
         return;
     }
+    if (const std::optional<RunHistory::RunInfo> info = RunHistory::run(*m_db, run))
+        txtNote->setPlainText(details(*info));
     const QList<RunHistory::RowChange> changes = RunHistory::rows(*m_db, run, RowsShown + 1);
     for (qsizetype i = 0; i < changes.size() && i < RowsShown; ++i) {
         const RunHistory::RowChange& change = changes.at(i);
@@ -150,18 +220,26 @@ void FrmHistory::showRows() {
         else if (change.change == RunHistory::Change::Deleted)
             kind = u"deleted"_s;
         else
-            values = RunHistory::values(change);
-        new QTreeWidgetItem(lstRows, {who, kind, change.column, values});
+            values = HistoryWording::change(change, true);
+        auto* line = new QTreeWidgetItem(lstRows, {who, kind, change.column, values});
+        if (!values.isEmpty())
+            line->setToolTip(3, HistoryWording::change(change, false));
     }
     for (int i = 0; i < lstRows->columnCount() - 1; ++i)
         lstRows->resizeColumnToContents(i);
-    lblRows->setText(changes.size() > RowsShown
-                         ? u"The first %1 changes of run %2"_s.arg(RowsShown).arg(run)
-                         : u"%1 changes in run %2"_s.arg(changes.size()).arg(run));
+    // The same rows the question and the outcome of an undo count.
+    const RunRowCounts counts = RunRowCounts::read(*m_db, run);
+    item->setText(Added, QString::number(counts.added));
+    item->setText(Changed, QString::number(counts.changed));
+    item->setText(Deleted, QString::number(counts.deleted));
+    QString text = u"Run %1: %2"_s.arg(run).arg(HistoryWording::counted(counts));
+    if (changes.size() > RowsShown)
+        text += u" (the first %1 changes listed)"_s.arg(RowsShown);
+    lblRows->setText(text);
 }
 
 void FrmHistory::cmdUndo_Click() {
-    const qint64 run = selectedRun();
+    const qint64 run = actionRun();
     if (run == 0 || !m_db)
         return;
     UndoRunPrompt::undo(*m_db, run, false, HistoryTitle);
@@ -169,7 +247,7 @@ void FrmHistory::cmdUndo_Click() {
 }
 
 void FrmHistory::cmdTrial_Click() {
-    const qint64 run = selectedRun();
+    const qint64 run = actionRun();
     if (run != 0 && m_db)
         UndoRunPrompt::undo(*m_db, run, true, HistoryTitle);
 }

@@ -4,16 +4,20 @@
 #include <memory>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tovin {
 
 class CatalogueDatabase;
 
-// "History of Changes": the batch runs the catalogue keeps, newest first, with their totals;
-// the rows the selected run touched (stock number, column, old -> new); Undo, and a trial that
-// tells what Undo would change without changing anything.
+// "History of Changes": the batch runs the catalogue keeps, newest first, with the rows each
+// added, changed and deleted; the whole note of the selected run under the list; the rows it
+// touched (stock number, column, old → new as the catalogue shows them); Undo, which asks
+// first, and a trial that tells what Undo would change without changing anything. On a run
+// already undone the same buttons do it again by taking its undo back.
 class FrmHistory : public QWidget {
     Q_OBJECT
 
@@ -35,8 +39,13 @@ public:
 
 private:
     void showRows();
+    void showButtons(const QTreeWidgetItem* item);
+    // The run Undo takes back for the selected one: the run itself, or its undo when it was
+    // undone; 0 for none.
+    qint64 actionRun() const;
 
     QTreeWidget* lstRuns = nullptr;
+    QPlainTextEdit* txtNote = nullptr;
     QTreeWidget* lstRows = nullptr;
     QLabel* lblRows = nullptr;
     QPushButton* cmdUndo = nullptr;

@@ -1,8 +1,10 @@
 #include "ui/journal/UndoRunPrompt.h"
 
 #include "core/data/CatalogueDatabase.h"
+#include "core/journal/HistoryWording.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/RunHistory.h"
+#include "core/journal/RunRowCounts.h"
 #include "core/journal/RunUndo.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
@@ -28,13 +30,27 @@ void tell(const QString& text, MessageIcon icon, const QString& title) {
 
 bool undo(CatalogueDatabase& db, qint64 run, bool trial, const QString& title) {
     try {
+        // Read afresh: another screen or program may have taken the run back meanwhile, and
+        // the question must name what the undo will really find.
+        const std::optional<RunHistory::RunInfo> info = RunHistory::run(db, run);
+        std::optional<RunHistory::RunInfo> undone;
+        if (info && info->undoOf != 0)
+            undone = RunHistory::run(db, info->undoOf);
+        const bool redo = info && HistoryWording::isRedo(*info, undone);
+        const RunRowCounts counts = info ? RunRowCounts::read(db, run) : RunRowCounts();
+        // A run that is gone or already undone is refused by the undo itself, with its reason:
+        // no question comes before a refusal.
+        if (!trial && info && info->undoneBy == 0) {
+            if (!shared().prompts ||
+                shared().prompts->ask(HistoryWording::question(*info, counts, undone),
+                                      MessageButtons::YesNo, MessageDefault::Second,
+                                      MessageIcon::Question, title) != MessageAnswer::Yes)
+                return false;
+        }
         const RunUndo::Result result = RunUndo::undo(db, run, trial);
-        QString text = RunUndo::summary(result, trial);
-        for (qsizetype i = 0; i < result.kept.size() && i < KeptShown; ++i)
-            text += u"\n"_s + RunUndo::line(result.kept.at(i));
-        if (result.kept.size() > KeptShown)
-            text += u"\n... and %1 more"_s.arg(result.kept.size() - KeptShown);
-        tell(text, MessageIcon::Information, title);
+        tell(HistoryWording::outcome(result, trial, redo ? undone->number : 0, counts.productsOnly,
+                                     KeptShown),
+             MessageIcon::Information, title);
         return !trial;
     } catch (const RunTimeError& error) {
         tell(error.description(), MessageIcon::Critical, title);
