@@ -9,11 +9,61 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPointer>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
+
+namespace {
+
+// The child screen the document area shows as active (or, when that one closed while the
+// dialog was up, the one active before it) and the widget inside it that last had the focus.
+QWidget* activeScreenFocus(QWidget* window) {
+    auto* area = window->findChild<QMdiArea*>();
+    if (!area)
+        return nullptr;
+    QMdiSubWindow* screen = area->activeSubWindow();
+    if (!screen) {
+        const QList<QMdiSubWindow*> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (history.isEmpty())
+            return nullptr;
+        screen = history.last();
+        area->setActiveSubWindow(screen);
+    }
+    QWidget* inside = screen->widget() ? screen->widget()->focusWidget() : nullptr;
+    return inside ? inside : screen;
+}
+
+// When a dialog closes, the window system may leave no window active, or activate the main
+// window only a moment later: the menu keys pressed meanwhile go nowhere. The window that was
+// active before the dialog is made active again, with the focus on the widget that had it, or
+// on the active child screen when that widget went with its screen.
+void giveKeyboardBack(const QPointer<QWidget>& window, const QPointer<QWidget>& focus) {
+    QWidget* target = window ? window.data() : qobject_cast<QWidget*>(shared().MainWindow);
+    if (!target || !target->isVisible())
+        return;
+    target->activateWindow();
+    QWidget* next = focus && focus->window() == target && focus->isVisible() && focus->isEnabled()
+                        ? focus.data()
+                        : activeScreenFocus(target);
+    if (next)
+        next->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// Shows a dialog by `show` and then gives the keyboard back.
+template <class Show> auto keepingFocus(Show&& show) {
+    const QPointer<QWidget> window = QApplication::activeWindow();
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    auto answer = show();
+    giveKeyboardBack(window, focus);
+    return answer;
+}
+
+} // namespace
 
 QWidget* QtPrompts::owner() const {
     if (QWidget* active = QApplication::activeWindow())
@@ -77,7 +127,7 @@ MessageAnswer QtPrompts::ask(const QString& text, MessageButtons buttons,
             present << b;
     if (const int wanted = int(defaultButton); wanted < present.size())
         box.setDefaultButton(present.at(wanted));
-    switch (box.exec()) {
+    switch (keepingFocus([&] { return box.exec(); })) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     case QMessageBox::Yes:
@@ -97,9 +147,11 @@ MessageAnswer QtPrompts::ask(const QString& text, MessageButtons buttons,
 
 QString QtPrompts::input(const QString& prompt, const QString& title, const QString& defaultText) {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(owner(), title.isEmpty() ? SettingsStore::ApplicationTitle : title,
-                              prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text = keepingFocus([&] {
+        return QInputDialog::getText(owner(),
+                                     title.isEmpty() ? SettingsStore::ApplicationTitle : title,
+                                     prompt, QLineEdit::Normal, defaultText, &ok);
+    });
     return ok ? text : QString();
 }
 
@@ -127,13 +179,17 @@ QString startPath(const FileDialogRequest& request) {
 } // namespace
 
 QString QtPrompts::openFile(const FileDialogRequest& request) {
-    return QFileDialog::getOpenFileName(owner(), request.title, startPath(request),
-                                        toQtFilter(request.filter));
+    return keepingFocus([&] {
+        return QFileDialog::getOpenFileName(owner(), request.title, startPath(request),
+                                            toQtFilter(request.filter));
+    });
 }
 
 QString QtPrompts::saveFile(const FileDialogRequest& request) {
-    return QFileDialog::getSaveFileName(owner(), request.title, startPath(request),
-                                        toQtFilter(request.filter));
+    return keepingFocus([&] {
+        return QFileDialog::getSaveFileName(owner(), request.title, startPath(request),
+                                            toQtFilter(request.filter));
+    });
 }
 
 std::optional<FontChoice> QtPrompts::chooseFont(const FontChoice& initial) {
@@ -144,7 +200,7 @@ std::optional<FontChoice> QtPrompts::chooseFont(const FontChoice& initial) {
     font.setStrikeOut(initial.strikeout);
     font.setUnderline(initial.underline);
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, owner());
+    const QFont chosen = keepingFocus([&] { return QFontDialog::getFont(&ok, font, owner()); });
     if (!ok)
         return std::nullopt;
     FontChoice choice;
@@ -158,8 +214,9 @@ std::optional<FontChoice> QtPrompts::chooseFont(const FontChoice& initial) {
 }
 
 std::optional<RgbColor> QtPrompts::chooseColor(const RgbColor& initial) {
-    const QColor color =
-        QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), owner());
+    const QColor color = keepingFocus([&] {
+        return QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), owner());
+    });
     if (!color.isValid())
         return std::nullopt;
     return RgbColor{color.red(), color.green(), color.blue()};
