@@ -4,14 +4,11 @@
 #include "core/pages/PageOptions.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
-#include "core/shell/OutputQuestion.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "core/text/NumberText.h"
 #include "ui/browser/WebEngineView.h"
-#include "ui/pages/PagesPdf.h"
-#include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlMaking.h"
 
@@ -704,25 +701,7 @@ void FrmPageMake::Command7_Click(int index) {
         showchange();
         return;
     }
-    // Save Page: the preview becomes the page file (an existing one is replaced).
-    const QString name = DesignerPage::savedFileName(s.PageBaseName, s.CurrentPage);
-    if (name.isEmpty()) {
-        if (sharedPrompts())
-            sharedPrompts()->notice(
-                u"The page name \""_s + s.PageBaseName +
-                u"\" cannot be used: it must not hold \"/\", \"\\\" or \"..\"."_s);
-        return;
-    }
-    const QString target = shared().AppFolder + u"Pages/"_s + name;
-    const OutputRules rules{shared().DBPath};
-    if (!sharedPrompts() || !confirmOutput(*sharedPrompts(), target, rules, windowTitle()))
-        return;
-    try {
-        OutputFile::copy(samplePath(), target, rules);
-    } catch (const RunTimeError& error) {
-        sharedPrompts()->notice(u"The page could not be saved as "_s + target + u": "_s +
-                                error.description());
-    }
+    savePage();
 }
 
 void FrmPageMake::Command8_Click() {
@@ -744,32 +723,6 @@ void FrmPageMake::Command10_Click() {
     m_unselected = int(m_products.size());
     showchange();
     showTickCounts();
-}
-
-// Every page of the series, as Save Page would write it, printed into one PDF file.
-void FrmPageMake::savePdf() {
-    StepGuard step(procedureLabel(u"savePdf"_s));
-    if (!sharedPrompts())
-        return;
-    const QString file = sharedPrompts()->saveFile(
-        {state().PageBaseName + u".pdf"_s, u"PDF Files|*.pdf"_s, u"Save as PDF"_s, {}});
-    if (file.isEmpty())
-        return;
-    DesignerPage::State s = state();
-    s.SelectItemsMode = false;
-    QStringList pages;
-    const int total = DesignerPage::pageCount(
-        s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
-    for (int page = 1; page <= total; ++page) {
-        s.CurrentPage = page;
-        pages << DesignerPage::build(m_products, shared().ThumbChecked, pageOptions(), s)
-                     .lines.join(u"\r\n"_s);
-    }
-    QString error;
-    BusyCursor busy;
-    if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file,
-                             OutputRules{shared().DBPath}, &error))
-        sharedPrompts()->notice(u"The PDF could not be made: "_s + error);
 }
 
 } // namespace tovin

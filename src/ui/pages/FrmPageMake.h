@@ -84,6 +84,7 @@ private:
     void Command8_Click();
     void Command9_Click();
     void Command10_Click();
+    void savePage();
     void savePdf();
     void Wb3_BeforeNavigate(const QString& address, bool* cancel);
 

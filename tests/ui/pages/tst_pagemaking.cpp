@@ -381,6 +381,57 @@ private slots:
                             [](std::int16_t t) { return t == 0; }));
     }
 
+    // Save Page over a page of that name: with the overwrite box ticked it is replaced without
+    // a question; unticked, "Replace NAME?" decides. A file the catalogue stands behind is
+    // refused either way.
+    void savePageOverAnExistingOne_data() {
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<QList<MessageAnswer>>("answers");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("box ticked") << true << QList<MessageAnswer>{} << true;
+        QTest::newRow("box unticked, Yes")
+            << false << QList<MessageAnswer>{MessageAnswer::Yes} << true;
+        QTest::newRow("box unticked, No")
+            << false << QList<MessageAnswer>{MessageAnswer::No} << false;
+    }
+    void savePageOverAnExistingOne() {
+        QFETCH(bool, overwrite);
+        QFETCH(QList<MessageAnswer>, answers);
+        QFETCH(bool, replaced);
+        Designer designer;
+        auto& [folder, prompts, screen, d] = designer;
+        QVERIFY(d);
+        if (control<QCheckBox>(d, u"Check2"_s)->isChecked() != overwrite)
+            press(d, u"Check2"_s);
+        QCOMPARE(pageOptions().OverwritePages, overwrite);
+        folder.writeFile(u"Pages/Spring1.htm"_s, "kept");
+        const qsizetype before = prompts.shown().size();
+        for (const MessageAnswer answer : answers)
+            prompts.answerMessage(answer);
+        press(d, u"Command7(0)"_s);
+        QStringList asked;
+        for (qsizetype i = before; i < prompts.shown().size(); ++i)
+            asked << prompts.shown()[i].text;
+        QCOMPARE(asked, overwrite ? QStringList{} : QStringList{u"Replace Spring1.htm?"_s});
+        QCOMPARE(readText(folder.filePath(u"Pages/Spring1.htm"_s)),
+                 replaced ? sample() : u"kept"_s);
+        QCOMPARE(prompts.unanswered(), 0);
+
+        // A page name that leads to the catalogue itself is never written over it.
+        QFile::remove(folder.filePath(u"Pages/Spring1.htm"_s));
+        QVERIFY(QFile::link(shared().DBPath, folder.filePath(u"Pages/Spring1.htm"_s)));
+        const QFileInfo catalogue(shared().DBPath);
+        const auto [size, written] = std::pair(catalogue.size(), catalogue.lastModified());
+        prompts.answerMessage(MessageAnswer::Ok);
+        press(d, u"Command7(0)"_s);
+        QCOMPARE(prompts.shown().last().icon, MessageIcon::Exclamation);
+        QVERIFY2(prompts.shown().last().text.contains(u"catalogue"_s),
+                 qPrintable(prompts.shown().last().text));
+        const QFileInfo after(shared().DBPath);
+        QCOMPARE(after.size(), size);
+        QCOMPARE(after.lastModified(), written);
+    }
+
     void saveRefusesAPathName() {
         Designer designer(u"../Outside"_s);
         auto& [folder, prompts, screen, d] = designer;
