@@ -29,6 +29,15 @@ struct Outcome {
     bool abandoned = false; // the window no longer waits: the document stays in its thread
 };
 
+// Reports run on threads of their own. Qt's painting splits large image work over the global
+// thread pool and waits for it in the window's thread, so a report there (or two abandoned ones
+// still running on a two-core machine) would stall the window's painting until they end.
+QThreadPool& reportThreads() {
+    static QThreadPool pool;
+    pool.setMaxThreadCount(4);
+    return pool;
+}
+
 } // namespace
 
 std::optional<ReportDocument> ReportMaker::make(QWidget* parent, const QString& caption,
@@ -36,7 +45,7 @@ std::optional<ReportDocument> ReportMaker::make(QWidget* parent, const QString& 
                                                 int resolution) {
     auto outcome = std::make_shared<Outcome>();
     QThread* owner = QThread::currentThread();
-    QThreadPool::globalInstance()->start([outcome, reportPath, catalogue, resolution, owner] {
+    reportThreads().start([outcome, reportPath, catalogue, resolution, owner] {
         // The catalogue is opened here, in this thread, and closed before the work ends.
         try {
             ReportDocument document(PreparedReport::make(reportPath, catalogue));
