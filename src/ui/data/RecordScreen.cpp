@@ -216,8 +216,15 @@ void RecordScreen::explainRefusedWrite(const RunTimeError* error) {
         if (Prompts* prompts = shared().prompts)
             prompts->notice(text, MessageIcon::Exclamation, windowTitle());
     });
-    // Stay in (or go into) edit mode, so Update and Cancel are offered for the row.
-    step([&] { showStatus(m_editState.refused(adoPrimaryRS->isAdding())); });
+    // Stay in (or go into) edit mode, so Update and Cancel are offered for the row. A screen
+    // already editing keeps its status line as it was (a screen that says nothing on Add and
+    // Edit must not start saying "Add record" now); one a move put into edit mode says so.
+    const bool wasEditing = inEditMode();
+    step([&] {
+        const QString status = m_editState.refused(adoPrimaryRS->isAdding());
+        if (!wasEditing)
+            showStatus(status);
+    });
     step([&] { SetButtons(false); });
     step([&] {
         if (box) {
@@ -272,6 +279,12 @@ QWidget* RecordScreen::firstEditableBox() const {
 }
 
 void RecordScreen::settleFocus() {
+    // Update with a value the catalogue refused leaves the cursor in the box that holds it.
+    if (inEditMode())
+        if (BoundTextBox* refused = m_binding->refusedBox()) {
+            RecordScreenKeys::focusWithTextSelected(refused);
+            return;
+        }
     if (QWidget* target =
             RecordScreenKeys::focusAfterRowCommand(this, inEditMode(), cmdEdit, cmdAdd))
         RecordScreenKeys::focusWithTextSelected(target);
