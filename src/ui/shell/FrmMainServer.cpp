@@ -1,0 +1,103 @@
+// The main window's part in shared catalogues: signing in to a catalogue server at start and
+// File > Open Shared Catalogue, with the passwords kept in the desktop's keyring.
+#include "core/data/CatalogueLocation.h"
+#include "core/shell/ErrorReporting.h"
+#include "core/shell/KeyringPasswordStore.h"
+#include "core/shell/Prompts.h"
+#include "core/shell/ServerSignIn.h"
+#include "core/shell/SettingsStore.h"
+#include "core/shell/SharedState.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/SharedCatalogueDialog.h"
+
+#include <QApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+void FrmMain::setPasswordStore(PasswordStore* store) {
+    m_passwords = store;
+}
+
+void FrmMain::setServerOpener(ServerSignIn::Opener opener) {
+    m_serverOpener = std::move(opener);
+}
+
+ServerSignIn FrmMain::signIn() {
+    return ServerSignIn(passwords(), m_serverOpener);
+}
+
+PasswordStore& FrmMain::passwords() {
+    // The keyring is reached only when a shared catalogue needs it.
+    if (m_passwords)
+        return *m_passwords;
+    if (!m_keyring)
+        m_keyring = std::make_unique<KeyringPasswordStore>();
+    return *m_keyring;
+}
+
+bool FrmMain::signInAtStart() {
+    // A password written into the stored address is used, but never kept there or shown.
+    QString password;
+    const std::optional<ServerAddress> address = ServerAddress::parse(shared().DBPath, &password);
+    shared().DBPath = CatalogueLocation::withoutPassword(shared().DBPath);
+    if (!address)
+        return true; // the screens tell why it cannot be opened
+    ServerSignIn server = signIn();
+    if (password.isEmpty())
+        password = server.keptPassword(shared().DBPath).value_or(QString());
+    // Without any password the server may still let us in (a password file, a trusted socket).
+    const ServerSignIn::Outcome outcome = server.signIn(shared().DBPath, password, std::nullopt);
+    if (outcome.opened)
+        return true;
+    // The splash screen stays above other windows and would cover the question.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowType() == Qt::SplashScreen)
+            window->hide();
+    const QString chosen = askForServer(shared().DBPath, outcome.message, QString());
+    if (chosen.isEmpty())
+        return false;
+    shared().DBPath = chosen;
+    return true;
+}
+
+void FrmMain::mnuFileOpenShared_Click() {
+    StepGuard step(formLabel(u"frmMain"_s, u"mnuFileOpenShared_Click"_s));
+    QString chosen;
+    step([&] {
+        const QString shown =
+            CatalogueLocation::isServer(shared().DBPath) ? shared().DBPath : QString();
+        chosen = askForServer(shown, QString(),
+                              u"\n\nThe catalogue "_s + shared().DBPath + u" stays open."_s);
+    });
+    if (!chosen.isEmpty())
+        step([&] { makeOpen(chosen); });
+    step([this] { showLocation(); });
+}
+
+QString FrmMain::askForServer(const QString& shown, const QString& problem,
+                              const QString& staysOpen) {
+    ServerSignIn server = signIn();
+    const auto attempt = [&](const ServerAddress& address, const QString& password,
+                             bool remember) -> std::optional<QString> {
+        const ServerSignIn::Outcome outcome = server.signIn(address.uri(), password, remember);
+        if (!outcome.opened)
+            return u"The shared catalogue "_s + address.uri() + u" could not be opened: "_s +
+                   outcome.message + staysOpen;
+        // The catalogue opened; a password the keyring would not keep only costs a question
+        // at the next start.
+        if (!outcome.message.isEmpty() && shared().prompts)
+            shared().prompts->notice(outcome.message, MessageIcon::Information,
+                                     SettingsStore::ApplicationTitle);
+        return std::nullopt;
+    };
+    SharedCatalogueDialog dialog(ServerAddress::parse(shown).value_or(ServerAddress()), attempt,
+                                 this);
+    dialog.setProblem(problem);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.address().uri();
+}
+
+} // namespace tovin
