@@ -46,7 +46,7 @@ void Products::adoPrimaryRS_MoveComplete() {
         const bool noMatches = empty && !adoPrimaryRS->filter().isEmpty();
         shared().HelpMode = empty && !noMatches;
         if (noMatches)
-            showStatus(u"0 - Matches Found"_s);
+            showStatus(u"No Matches Found"_s);
         else if (empty)
             showStatus(u"NO CURRENT RECORDS"_s);
         else
@@ -135,36 +135,43 @@ void Products::rereadKeepingPlace(StepGuard& step) {
     });
 }
 
+// Opened anew, the products keep the search and sort in force: the other screens work on them.
 void Products::reopenPrimary() {
     const QString source =
         adoPrimaryRS->source().isEmpty() ? PrimarySelect : adoPrimaryRS->source();
+    const QString filter = adoPrimaryRS->filter();
+    const QString sort = adoPrimaryRS->sort();
     CatalogueDatabase* db = adoPrimaryRS->connection();
     adoPrimaryRS->close();
     adoPrimaryRS->open(source, db ? *db : connection());
+    if (!filter.isEmpty())
+        adoPrimaryRS->setFilter(filter);
+    if (!sort.isEmpty() && adoPrimaryRS->recordCount() > 0)
+        adoPrimaryRS->setSort(sort);
 }
 
-// The grid is read again first, so the screen's own re-read leaves it on the screen's product.
+// Reads the products of the search in force again, in its order, from the first, with their
+// values as the catalogue holds them now; the search itself stays until the next search, Reset
+// Data or a rebuild. The grid is read again first, so the screen's own re-read leaves it on the
+// screen's product.
 void Products::cmdRefresh_Click() {
     StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
     BusyCursor busy;
     step([] { letEventsRun(); });
-    // Every product again, in stock-number order, from the first.
-    shared().SearchWhere.clear();
-    shared().SortOrder.clear();
-    for (RecordSet* set : {adoPrimaryRS, m_gridRS}) {
-        step([set] {
-            if (set->isOpen() && !set->filter().isEmpty())
-                set->setFilter(QString());
-        });
-        step([set] {
-            if (set->isOpen() && !set->sort().isEmpty())
-                set->setSort(QString());
-        });
-    }
     if (gridShown())
         step([this] { m_gridRS->requery(); });
     if (!step([this] { adoPrimaryRS->requery(); }))
         step([this] { reopenPrimary(); });
+    // A search that matched nothing was left unsorted: products that match it now come in the
+    // order it asked for, from the first.
+    const QString sort = shared().SortOrder;
+    if (sort.isEmpty() || !adoPrimaryRS->isOpen() || adoPrimaryRS->filter().isEmpty() ||
+        !adoPrimaryRS->sort().isEmpty() || adoPrimaryRS->recordCount() < 1)
+        return;
+    if (gridShown())
+        step([&] { m_gridRS->setSort(sort); });
+    step([&] { adoPrimaryRS->setSort(sort); });
+    step([this] { adoPrimaryRS->moveFirst(); });
 }
 
 // ---- Navigation and the help pages ---------------------------------------------------------
@@ -243,7 +250,7 @@ void Products::writePreview() {
         !adoPrimaryRS->filter().isEmpty()) {
         step([this] {
             m_webView->writeHtml(
-                u"<html><body><h3>0 - Matches Found</h3><p>No product matches this "
+                u"<html><body><h3>No Matches Found</h3><p>No product matches this "
                 u"search. Press Reset Data to show every product again, or Advanced "
                 u"Search to change the search.</p></body></html>"_s);
         });

@@ -98,7 +98,8 @@ void Products::SearchForIt() {
     if (!where.isEmpty())
         step([this] {
             const int count = adoPrimaryRS->recordCount();
-            showStatus(QString::number(count) + u" - Matches Found"_s);
+            showStatus(count > 0 ? QString::number(count) + u" - Matches Found"_s
+                                 : u"No Matches Found"_s);
         });
 }
 

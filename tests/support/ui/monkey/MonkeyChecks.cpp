@@ -46,13 +46,14 @@ QList<RecordScreen*> openRecordScreens() {
     return screens;
 }
 
-// The count in "Record: 3  of  12", "0 - Matches Found" or "NO CURRENT RECORDS"; -1 for any
-// other status.
-int shownCount(const QString& status) {
+// The count in "Record: 3  of  12", "NO CURRENT RECORDS" or, on the Products screen, "No
+// Matches Found" (the order screens say it over rows, of a quick search); -1 for any other.
+int shownCount(const QString& status, const QString& screen) {
     static const QRegularExpression record(u"^Record: \\d+  of  (\\d+)$"_s);
     if (const auto match = record.match(status); match.hasMatch())
         return match.captured(1).toInt();
-    if (status == u"0 - Matches Found"_s || status == u"NO CURRENT RECORDS"_s)
+    if (status == u"NO CURRENT RECORDS"_s ||
+        (status == u"No Matches Found"_s && screen == u"Products"_s))
         return 0;
     return -1;
 }
@@ -251,7 +252,8 @@ void Checks::checkCounts(CatalogueDatabase& db, QStringList& failures) {
         }
         if (screen->inEditMode())
             continue;
-        const int shown = shownCount(screen->findChild<QLabel*>(u"lblStatus"_s)->text());
+        const int shown =
+            shownCount(screen->findChild<QLabel*>(u"lblStatus"_s)->text(), screen->screenName());
         if (shown < 0)
             continue;
         if (shown != set->recordCount()) {
