@@ -92,6 +92,16 @@ void Products::reopenAfterImport() {
     m_addingFlag = false;
     m_editingFlag = false;
     step([this] { SetButtons(true); });
+    // Opened anew the products are all there, so the search goes: from the grid, and from the
+    // selection the other screens work on.
+    shared().SearchWhere.clear();
+    shared().SortOrder.clear();
+    step([this] {
+        if (m_gridRS->isOpen() && !m_gridRS->filter().isEmpty())
+            m_gridRS->setFilter(QString());
+        if (m_gridRS->isOpen() && !m_gridRS->sort().isEmpty())
+            m_gridRS->setSort(QString());
+    });
     cmdRefresh_Click();
     step([this] { binding().bind(adoPrimaryRS); });
     step([this] {
@@ -120,6 +130,9 @@ void Products::ReBuildDB() {
     });
     // The grid follows its record set's re-opening by itself.
     step([this] { binding().bind(adoPrimaryRS); });
+    // Every product is on show again: the other screens' selection is every product too.
+    shared().SearchWhere.clear();
+    shared().SortOrder.clear();
     shared().DetailSearchActive = false;
     step([this] {
         shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);

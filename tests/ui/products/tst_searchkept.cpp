@@ -147,6 +147,37 @@ private slots:
         QCOMPARE(heldStockNumbers(*screen), expected);
     }
 
+    // A catalogue-wide task opens the products anew, all of them: the search goes, from the
+    // grid and from the selection the other screens work on.
+    void rebuildDropsTheSearch_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("task"); // the task's screen, closed as soon as it shows
+        QTest::newRow("Edit All Items") << u"cmdEditRec"_s << u"EditProd"_s;
+        QTest::newRow("Build/Options") << u"cmdAddAll"_s << u"BuildDB"_s;
+        QTest::newRow("Delete All") << u"cmdDAll"_s << u"BuildDB"_s;
+    }
+    void rebuildDropsTheSearch() {
+        QFETCH(QString, button);
+        QFETCH(QString, task);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts; // no message is expected
+        auto screen = showProducts();
+        QTableView* grid = showGrid(*screen);
+        onSearchForm(u"click:chkReverse|type:AB|search"_s);
+        click(screen.get(), u"cmdDetSearch"_s);
+        QCOMPARE(status(screen.get()), u"11 - Matches Found"_s);
+        whenShown(task, [task](QWidget*) { ChildWindows::unload(task); });
+        click(screen.get(), button);
+        QVERIFY(!ChildWindows::find(task));
+        QVERIFY(shared().SearchWhere.isEmpty());
+        QVERIFY(shared().SortOrder.isEmpty());
+        QVERIFY(screen->primaryRecordSet()->filter().isEmpty());
+        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
+        QCOMPARE(grid->model()->rowCount(), 50);
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"0012"_s);
+    }
+
     // A search that matched nothing says so in the status line and on the preview, and keeps
     // saying so when the rows are moved through or read again.
     void noMatchesSaySo_data() {
