@@ -170,6 +170,8 @@ void FrmMain::buildMenus() {
     addEntry(file, u"mnuFileOpen"_s, u"&Open Database"_s, &FrmMain::mnuFileOpen_Click);
     addEntry(file, u"mnuFileOpenShared"_s, u"Open S&hared Catalogue..."_s,
              &FrmMain::mnuFileOpenShared_Click);
+    if (ChildWindows::isRegistered(u"BuildDB"_s))
+        addEntry(file, u"mnuFileImport"_s, u"&Import..."_s, &FrmMain::mnuFileImport_Click);
     addEntry(file, u"mnuFileSaveAs"_s, u"&Save DataBase As"_s, &FrmMain::mnuFileSaveAs_Click);
     addEntry(file, u"mnuFileBackup"_s, u"Back &Up Now"_s, &FrmMain::mnuFileBackup_Click);
     addEntry(file, u"mnuFileRestore"_s, u"&Restore From Backup"_s, &FrmMain::mnuFileRestore_Click);
@@ -404,7 +406,7 @@ void FrmMain::switchCatalogue(const QString& chosen) {
         if (!converted)
             return;
         path = *converted;
-        m_statusBar->showStatus(u"Converted "_s + chosen + u" into "_s + path);
+        m_statusBar->showPassing(u"Converted "_s + chosen + u" into "_s + path);
     }
     // A file that is not a catalogue is refused before anything changes: the open catalogue
     // and the path saved for the next start stay.
@@ -450,13 +452,26 @@ void unloadActiveScreen(QMdiArea* area) {
 }
 } // namespace
 
+void FrmMain::mnuFileImport_Click() {
+    StepGuard step(mainLabel(u"mnuFileImport_Click"_s));
+    BusyCursor busy;
+    letEventsRun();
+    step([] {
+        // The screen reads its page from the mode as it first shows; one open already (on the
+        // page deleting the selection, say) keeps its page and only comes to the front.
+        if (!ChildWindows::find(u"BuildDB"_s))
+            shared().BuildMode = 1;
+        ChildWindows::show(u"BuildDB"_s);
+    });
+}
+
 void FrmMain::mnuFileSaveAs_Click() {
     StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s));
     // The copy is read through a connection of its own, so the screens stay open.
     QString saved;
     step([&] { saved = FrmBusy::run(this); });
     if (!saved.isEmpty())
-        step([&] { m_statusBar->showStatus(u"Saved a copy as "_s + saved); });
+        step([&] { m_statusBar->showPassing(u"Saved a copy as "_s + saved); });
 }
 
 void FrmMain::mnuFileBackup_Click() {
@@ -464,7 +479,7 @@ void FrmMain::mnuFileBackup_Click() {
     QString copy;
     step([&] { copy = BackupActions::backUpNow(shared().DBPath); });
     if (!copy.isEmpty())
-        step([&] { m_statusBar->showStatus(u"Backed up to "_s + copy); });
+        step([&] { m_statusBar->showPassing(u"Backed up to "_s + copy); });
 }
 
 void FrmMain::mnuFileRestore_Click() {
@@ -591,6 +606,8 @@ void FrmMain::tbToolBar_ButtonClick(const QString& key) {
             mnuFileSaveAs_Click();
         else if (key == u"Open"_s)
             mnuFileOpen_Click();
+        else if (key == u"IMPORT"_s)
+            mnuFileImport_Click();
         else if (key == u"LIGHTON"_s)
             mnuHelpTip_Click();
         else if (key == u"RESTORE"_s)

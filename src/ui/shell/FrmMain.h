@@ -58,6 +58,9 @@ public:
     // The commands of the menus and the button bar.
     void mnuFileOpen_Click();
     void mnuFileOpenShared_Click();
+    // The import screen on the page of its tasks (supplier files, any text file, an Access
+    // table...), as the Products screen's Build/Options opens it.
+    void mnuFileImport_Click();
     void mnuFileSaveAs_Click();
     void mnuFileBackup_Click();
     void mnuFileRestore_Click();

@@ -15,6 +15,7 @@ const QString MainStatusBar::LostText =
     u"Connection to the catalogue server lost; changes by other computers are not shown until "
     u"it is back."_s;
 const QString MainStatusBar::BackText = u"Connection to the catalogue server is back."_s;
+const QString MainStatusBar::StatusText = u"Status"_s;
 
 namespace {
 
@@ -36,7 +37,7 @@ QString withoutAddresses(QString reason) {
 
 MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(u"sbStatusBar"_s);
-    const QString texts[2] = {u"Tovin's Catalog 2003 Demo"_s, u"Status"_s};
+    const QString texts[2] = {u"Tovin's Catalog 2003 Demo"_s, StatusText};
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(this);
         label->setObjectName(u"Panels(%1)"_s.arg(i + 1));
@@ -45,11 +46,15 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
         label->setContentsMargins(4, 0, 4, 0);
         if (i < 2)
             label->setText(texts[i]);
-        // The "Status" panel takes the spare width; the others keep their own size.
-        addPermanentWidget(label, i == 1 ? 1 : 0);
+        // The "Status" panel takes the spare width; the others keep their own size. A passing
+        // message stands in for the first two while it lasts; the clock stays.
+        if (i < 2)
+            addWidget(label, i == 1 ? 1 : 0);
+        else
+            addPermanentWidget(label);
         m_panels[i] = label;
     }
-    m_work = texts[1];
+    m_note = texts[1];
     refreshClock();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &MainStatusBar::refreshClock);
@@ -60,41 +65,39 @@ QLabel* MainStatusBar::panel(int number) const {
     return number >= 1 && number <= 4 ? m_panels[number - 1] : nullptr;
 }
 
-void MainStatusBar::showStatus(const QString& text) {
-    m_work = text;
+void MainStatusBar::showPassing(const QString& text) {
+    // That the connection came back has been seen by now.
+    m_note = StatusText;
     showPanel();
+    showMessage(text, PassingMs);
 }
 
 void MainStatusBar::showConnectionLost(const QString& reason) {
-    // What was told before the loss is old news beside it.
-    if (!m_lost)
-        m_work.clear();
     m_lost = true;
+    m_note = StatusText;
     m_panels[1]->setToolTip(withoutAddresses(reason));
+    // The loss matters more than a result still passing by.
+    clearMessage();
     showPanel();
 }
 
 void MainStatusBar::showConnectionBack() {
     m_lost = false;
     m_panels[1]->setToolTip(QString());
-    m_work = BackText;
+    m_note = BackText;
     showPanel();
 }
 
 void MainStatusBar::forgetConnection() {
-    if (!m_lost)
-        return;
     m_lost = false;
+    m_note = StatusText;
     m_panels[1]->setToolTip(QString());
     showPanel();
 }
 
 void MainStatusBar::showPanel() {
     QLabel* label = m_panels[1];
-    if (m_lost)
-        label->setText(m_work.isEmpty() ? LostText : LostText + u"  "_s + m_work);
-    else
-        label->setText(m_work);
+    label->setText(m_lost ? LostText : m_note);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, m_lost ? QColor(0xC0, 0x00, 0x00)
                                                   : this->palette().color(QPalette::WindowText));

@@ -10,10 +10,13 @@ namespace tovin {
 // The main window's status bar, sbStatusBar: the program's name, "Status", today's date and
 // the time of day, left to right. The date and time panels follow the clock.
 //
-// While the connection to the catalogue's server is lost the "Status" panel says so first,
-// in red, whatever else is told meanwhile: the screens then show what they read before the
-// loss. That it is back stays until the next line is told, so a user back at the desk sees
-// that it happened.
+// The result of work the window did (a saved copy, a backup, a conversion) passes by as a
+// message over the first two panels for a few seconds; the panels keep their texts and show
+// again after it.
+//
+// While the connection to the catalogue's server is lost the "Status" panel says so, in red:
+// the screens then show what they read before the loss. That it is back stays until the next
+// result is told, so a user back at the desk sees that it happened.
 class MainStatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -22,8 +25,10 @@ public:
     // Panel 1 to 4; nullptr for any other number.
     QLabel* panel(int number) const;
 
-    // Puts a line about the work just done (a saved copy) into the "Status" panel.
-    void showStatus(const QString& text);
+    // How long a result stays on the bar.
+    static constexpr int PassingMs = 6000;
+    // Tells the result of the work just done as a passing message.
+    void showPassing(const QString& text);
 
     // The connection to the catalogue server was lost, for this reason (shown as the panel's
     // tip), or is back.
@@ -35,6 +40,8 @@ public:
 
     static const QString LostText;
     static const QString BackText;
+    // The "Status" panel's own text.
+    static const QString StatusText;
 
     // Brings the date and time panels up to the clock.
     void refreshClock();
@@ -44,7 +51,7 @@ private:
 
     QLabel* m_panels[4] = {};
     QTimer m_clock;
-    QString m_work; // the last line about work done
+    QString m_note; // the "Status" panel's text while the connection is not lost
     bool m_lost = false;
 };
 

@@ -13,6 +13,8 @@ const QList<MainToolBar::Button>& MainToolBar::layout() {
     static const QList<Button> places{
         {u"Save"_s, u"Save"_s, u"Save"_s, u"Save"_s, u"Save"_s, {}},
         {u"Open"_s, u"Open"_s, u"Open"_s, u"Open"_s, u"Open"_s, {}},
+        {u"IMPORT"_s, u"Import"_s, u"Import"_s, u"Import A Supplier File"_s, u"IMPORT"_s,
+         u"BuildDB"_s},
         {},
         {u"BOOKS05"_s, u"Products"_s, u"Products"_s, u"Open The Products Form"_s, u"BOOKS05"_s,
          u"Products"_s},

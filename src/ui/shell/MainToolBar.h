@@ -6,7 +6,7 @@
 
 namespace tovin {
 
-// The main window's button bar, Toolbar1: fourteen keyed buttons and four separators. Buttons
+// The main window's button bar, Toolbar1: fifteen keyed buttons and four separators. Buttons
 // that open a child screen are only made for screens the program has registered.
 class MainToolBar : public QToolBar {
     Q_OBJECT

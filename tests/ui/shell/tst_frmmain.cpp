@@ -418,7 +418,7 @@ private slots:
         QTest::keyClick(main, Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
-        QTRY_COMPARE(main->statusPanels()->panel(2)->text(),
+        QTRY_COMPARE(main->statusPanels()->currentMessage(),
                      u"Saved a copy as "_s + m_folder->filePath(u"backup1.mde"_s));
         QCOMPARE(QDir(m_prompts->shown().first().request.folder), QDir(m_folder->path()));
         QVERIFY(QFileInfo::exists(m_folder->filePath(u"backup1.mde"_s)));
