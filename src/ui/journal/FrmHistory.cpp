@@ -8,13 +8,17 @@
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "ui/journal/UndoRunPrompt.h"
+#include "ui/shell/ChildWindows.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -101,9 +105,6 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     layout->addWidget(txtNote);
     layout->addWidget(lstRows, 3);
     layout->addLayout(buttons);
-    // Wide enough for the run's columns, a file name as its source and a one-line note.
-    const QFontMetrics metrics = fontMetrics();
-    resize(qMax(980, metrics.averageCharWidth() * 150), qMax(640, metrics.lineSpacing() * 40));
 
     connect(lstRuns, &QTreeWidget::itemSelectionChanged, this, [this] { showRows(); });
     connect(cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
@@ -157,6 +158,26 @@ void FrmHistory::refresh() {
     }
     selectRun(selected);
     showRows();
+}
+
+QSize FrmHistory::sizeHint() const {
+    const QFontMetrics metrics = lstRuns->fontMetrics();
+    // The cell's margins beside its text, as the list lays them out.
+    const int margins = 2 * (lstRuns->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 8;
+    int note = metrics.horizontalAdvance(lstRuns->headerItem()->text(Note));
+    for (int i = 0; i < lstRuns->topLevelItemCount(); ++i)
+        note = qMax(note, metrics.horizontalAdvance(lstRuns->topLevelItem(i)->text(Note)));
+    int width = note + margins + 2 * lstRuns->frameWidth() +
+                lstRuns->verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < Note; ++i)
+        width += lstRuns->columnWidth(i);
+    const QMargins around = layout()->contentsMargins();
+    width += around.left() + around.right();
+    QSize size(qBound(760, width, 1400), qMax(600, metrics.lineSpacing() * 38));
+    // A sub-window larger than the main window's space would hide its buttons.
+    if (const QMdiArea* area = ChildWindows::area(); area && area->isAncestorOf(this))
+        size = size.boundedTo(area->viewport()->size() - QSize(24, 40));
+    return size;
 }
 
 qint64 FrmHistory::selectedRun() const {

@@ -37,6 +37,10 @@ public:
     void cmdUndo_Click();
     void cmdTrial_Click();
 
+    // Wide enough for the runs' columns with their source and one-line note, within the main
+    // window's space.
+    QSize sizeHint() const override;
+
 private:
     void showRows();
     void showButtons(const QTreeWidgetItem* item);

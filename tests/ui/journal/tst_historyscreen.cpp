@@ -355,6 +355,10 @@ private slots:
         importKestrel();
         ScriptedPrompts prompts;
         auto screen = openScreen<FrmHistory>();
+        // The main window gives its sub-window the size the screen asks for; a window of its own
+        // is kept within part of the screen.
+        screen->resize(screen->sizeHint());
+        QCoreApplication::processEvents();
         auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
         auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
         const QString totals = dbValue(u"SELECT Totals FROM Runs"_s).toString();
