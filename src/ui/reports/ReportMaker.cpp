@@ -4,6 +4,7 @@
 #include "core/shell/EventWait.h"
 #include "core/shell/RunTimeError.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 #include <QProgressDialog>
 #include <QThread>
@@ -38,6 +39,17 @@ QThreadPool& reportThreads() {
     return pool;
 }
 
+// A report still being made when the application ends (one the user cancelled, say) lays out
+// text with the application's fonts: the application waits for it before it lets them go.
+void waitForReports() {
+    reportThreads().waitForDone();
+}
+
+void waitForReportsAtTheEnd() {
+    qRemovePostRoutine(waitForReports);
+    qAddPostRoutine(waitForReports);
+}
+
 } // namespace
 
 std::optional<ReportDocument> ReportMaker::make(QWidget* parent, const QString& caption,
@@ -45,6 +57,7 @@ std::optional<ReportDocument> ReportMaker::make(QWidget* parent, const QString& 
                                                 int resolution) {
     auto outcome = std::make_shared<Outcome>();
     QThread* owner = QThread::currentThread();
+    waitForReportsAtTheEnd();
     reportThreads().start([outcome, reportPath, catalogue, resolution, owner] {
         // The catalogue is opened here, in this thread, and closed before the work ends.
         try {
