@@ -22,12 +22,17 @@ FileChangePoller::~FileChangePoller() {
 }
 
 void FileChangePoller::follow(const QString& location) {
+    // The same catalogue opened again keeps the version seen, so a write made just before is
+    // still noticed.
+    const bool file = !location.isEmpty() && !CatalogueLocation::isServer(location);
+    if (file && isFollowing() && CatalogueChanges::identity(location) == m_identity)
+        return;
     disconnectFromFile();
     m_timer.stop();
     m_path.clear();
     m_identity.clear();
     // A server tells of other computers' writes itself.
-    if (location.isEmpty() || CatalogueLocation::isServer(location))
+    if (!file)
         return;
     m_path = location;
     m_identity = CatalogueChanges::identity(location);

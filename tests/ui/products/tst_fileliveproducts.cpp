@@ -208,6 +208,21 @@ private slots:
         QTRY_COMPARE(box(categories.get(), 1)->text(), u"Lamps"_s);
     }
 
+    // The same catalogue opened again (File > Open on it) between another program's write and
+    // the next look: the write is still read again.
+    void sameCatalogueOpenedAgain() {
+        LiveCatalogue catalogue(false);
+        ScriptedPrompts prompts;
+        auto categories = openScreen<Catagory>();
+        QVERIFY(watch().isConnected());
+        QVERIFY(catalogue.writeUntold(u"UPDATE Catagory SET CatName = 'Lamps' WHERE CID = 1"_s));
+        QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
+        watch();
+        QVERIFY(nextLook());
+        QCOMPARE(back.size(), 1);
+        QTRY_COMPARE(box(categories.get(), 1)->text(), u"Lamps"_s);
+    }
+
     // The watch keeps a connection of its own only while a screen has the catalogue open and
     // it is not held off (for a restore, which needs the file alone); it follows files only.
     void connectionFollowsTheScreens() {
