@@ -107,6 +107,7 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
 
     connect(lstRuns, &QTreeWidget::itemSelectionChanged, this, [this] { showRows(); });
+    connect(lstRows, &QTreeWidget::itemSelectionChanged, this, [this] { showChange(); });
     connect(cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
     connect(cmdTrial, &QPushButton::clicked, this, [this] { cmdTrial_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
@@ -224,11 +225,13 @@ void FrmHistory::showRows() {
     showButtons(item);
     if (!item || !m_db) {
         lblRows->clear();
+        m_details.clear();
         txtNote->clear();
         return;
     }
     if (const std::optional<RunHistory::RunInfo> info = RunHistory::run(*m_db, run))
-        txtNote->setPlainText(details(*info));
+        m_details = details(*info);
+    txtNote->setPlainText(m_details);
     const QList<RunHistory::RowChange> changes = RunHistory::rows(*m_db, run, RowsShown + 1);
     for (qsizetype i = 0; i < changes.size() && i < RowsShown; ++i) {
         const RunHistory::RowChange& change = changes.at(i);
@@ -243,8 +246,11 @@ void FrmHistory::showRows() {
         else
             values = HistoryWording::change(change, true);
         auto* line = new QTreeWidgetItem(lstRows, {who, kind, change.column, values});
-        if (!values.isEmpty())
-            line->setToolTip(3, HistoryWording::change(change, false));
+        if (!values.isEmpty()) {
+            const QString whole = HistoryWording::change(change, false);
+            line->setToolTip(3, whole);
+            line->setData(0, Qt::UserRole, whole);
+        }
     }
     for (int i = 0; i < lstRows->columnCount() - 1; ++i)
         lstRows->resizeColumnToContents(i);
@@ -257,6 +263,16 @@ void FrmHistory::showRows() {
     if (changes.size() > RowsShown)
         text += u" (the first %1 changes listed)"_s.arg(RowsShown);
     lblRows->setText(text);
+}
+
+void FrmHistory::showChange() {
+    const QTreeWidgetItem* line = lstRows->currentItem();
+    const QString whole =
+        line && line->isSelected() ? line->data(0, Qt::UserRole).toString() : QString();
+    // A value of several lines (a product's notes) is read whole under the run's own note.
+    txtNote->setPlainText(whole.isEmpty() ? m_details
+                                          : m_details + u"\n\n"_s + line->text(0) + u' ' +
+                                                line->text(2) + u":\n"_s + whole);
 }
 
 void FrmHistory::cmdUndo_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <memory>
 
@@ -43,6 +44,8 @@ public:
 
 private:
     void showRows();
+    // The selected run's note, with the selected change's values whole under it.
+    void showChange();
     void showButtons(const QTreeWidgetItem* item);
     // The run Undo takes back for the selected one: the run itself, or its undo when it was
     // undone; 0 for none.
@@ -55,6 +58,7 @@ private:
     QPushButton* cmdUndo = nullptr;
     QPushButton* cmdTrial = nullptr;
     QPushButton* cmdClose = nullptr;
+    QString m_details; // what the box shows of the selected run
     std::unique_ptr<CatalogueDatabase> m_db;
 };
 

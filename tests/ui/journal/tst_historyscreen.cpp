@@ -388,6 +388,14 @@ private slots:
         auto* note = control<QPlainTextEdit>(screen.get(), u"txtNote"_s);
         QVERIFY(note->toPlainText().contains(KestrelList));
         QVERIFY(note->toPlainText().contains(totals));
+        // The values of a change are read whole when it is selected.
+        // Notes keep the line breaks of the platform they came from; the box shows lines.
+        const QString notesAfter = productColumn(u"Notes"_s, u"A1"_s).replace(u"\r\n"_s, u"\n"_s);
+        QVERIFY(notesAfter.count(u'\n') > 1);
+        rows->setCurrentItem(rows->topLevelItem(int(columns.indexOf(u"Notes"_s))));
+        QVERIFY2(note->toPlainText().endsWith(u"A1 Notes:\n(empty)\n\u2192\n"_s + notesAfter),
+                 qPrintable(note->toPlainText()));
+        QVERIFY(note->toPlainText().contains(totals));
         // A note of several lines (the prices an import left) is shown whole on selection.
         dbRun(u"UPDATE Runs SET Totals = ?"_s,
               {totals + u"\nPrices left as they were:\n   A1 Retail $6.80"_s});
