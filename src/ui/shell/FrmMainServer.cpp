@@ -8,6 +8,7 @@
 #include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmTip.h"
 #include "ui/shell/SharedCatalogueDialog.h"
 
 #include <QApplication>

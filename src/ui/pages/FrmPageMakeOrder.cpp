@@ -1,0 +1,179 @@
+// The page designer's order list: the items to include, ticked or dragged into the nine slots
+// that give their order in each cell, and slots dragged back out to empty them.
+#include "core/pages/PageOptions.h"
+#include "ui/pages/FrmPageMake.h"
+#include "ui/shell/ControlMaking.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tovin {
+
+namespace {
+
+const QString ItemMime = u"application/x-tovin-page-item"_s;
+const QString SlotMime = u"application/x-tovin-page-slot"_s;
+const QString Empty = u"Empty"_s;
+
+const std::array<QString, 9> ItemCaptions{
+    u"Include Pictures"_s,    u"Include Item Number"_s,  u"Include Item Name"_s,
+    u"Include Description"_s, u"Include Retail Price"_s, u"Include Details Link"_s,
+    u"Include Cost"_s,        u"Include Savings"_s,      u"Include Purchase Link"_s};
+
+} // namespace
+
+// The items to include, and the slots that give their order on the page.
+QLayout* FrmPageMake::buildItemFrames(QWidget* panel) {
+    auto* order = new QHBoxLayout;
+    m_itemsFrame = new QGroupBox(u"Items To Include"_s, panel);
+    m_itemsFrame->setObjectName(u"fraItemsToInclude"_s);
+    m_itemsFrame->setAcceptDrops(true);
+    m_itemsFrame->installEventFilter(this);
+    auto* items = new QVBoxLayout(m_itemsFrame);
+    auto* orderFrame = new QGroupBox(u"Items Included By Order"_s, panel);
+    auto* slotColumn = new QVBoxLayout(orderFrame);
+    for (int i = 0; i < 9; ++i) {
+        Check3[i] = new QCheckBox(ItemCaptions[i], m_itemsFrame);
+        Check3[i]->setObjectName(indexedName(u"Check3"_s, i));
+        Check3[i]->installEventFilter(this);
+        items->addWidget(Check3[i]);
+        connect(Check3[i], &QCheckBox::clicked, this, [this, i] { Check3_Click(i); });
+        Label5[i] = new QLabel(Empty, orderFrame);
+        Label5[i]->setObjectName(indexedName(u"Label5"_s, i));
+        Label5[i]->setFrameShape(QFrame::Panel);
+        Label5[i]->setFrameShadow(QFrame::Sunken);
+        Label5[i]->setAcceptDrops(true);
+        Label5[i]->installEventFilter(this);
+        slotColumn->addWidget(Label5[i]);
+    }
+    auto* clearOrder = makeButton(orderFrame, u"Command5(0)"_s, u"Clear Order List"_s);
+    auto* defaultOrder = makeButton(orderFrame, u"Command5(1)"_s, u"Use Default Order"_s);
+    slotColumn->addWidget(clearOrder);
+    slotColumn->addWidget(defaultOrder);
+    connect(clearOrder, &QPushButton::clicked, this, [this] { Command5_Click(0); });
+    connect(defaultOrder, &QPushButton::clicked, this, [this] { Command5_Click(1); });
+    order->addWidget(m_itemsFrame);
+    order->addWidget(orderFrame);
+    return order;
+}
+
+// ---- The order list ---------------------------------------------------------------------------
+
+void FrmPageMake::showOrder() {
+    const PageOptions& o = pageOptions();
+    for (int slot = 0; slot < 9; ++slot) {
+        const int code = o.ItemOrder[slot];
+        const bool filled = code >= 0 && code < 9 && o.ItemShown[code];
+        Label5[slot]->setText(filled ? Check3[code]->text() : Empty);
+        Label5[slot]->setProperty("itemCode", filled ? code : int(PageOptions::EmptySlot));
+    }
+    for (int code = 0; code < 9; ++code) {
+        const QSignalBlocker block(Check3[code]);
+        Check3[code]->setChecked(o.ItemShown[code] &&
+                                 std::find(o.ItemOrder.begin(), o.ItemOrder.end(), code) !=
+                                     o.ItemOrder.end());
+    }
+}
+
+void FrmPageMake::Check3_Click(int code) {
+    if (Check3[code]->isChecked())
+        PageOptionRules::addToOrder(pageOptions(), code);
+    else
+        PageOptionRules::removeFromOrder(pageOptions(), code);
+    showOrder();
+    showchange();
+}
+
+void FrmPageMake::dropOnSlot(int slot, int code) {
+    PageOptions& o = pageOptions();
+    if (o.ItemOrder[slot] != PageOptions::EmptySlot && o.ItemShown[o.ItemOrder[slot]])
+        return; // only an "Empty" slot takes an item
+    PageOptionRules::removeFromOrder(o, code);
+    PageOptionRules::addToOrder(o, code, slot);
+    showOrder();
+    showchange();
+}
+
+void FrmPageMake::Command5_Click(int index) {
+    if (index == 0)
+        PageOptionRules::clearOrder(pageOptions());
+    else
+        PageOptionRules::defaultOrder(pageOptions());
+    showOrder();
+    showchange();
+}
+
+bool FrmPageMake::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    auto startDrag = [&](QWidget* source, const QString& mime, int value) {
+        auto* data = new QMimeData;
+        data->setData(mime, QByteArray::number(value));
+        auto* drag = new QDrag(source);
+        drag->setMimeData(data);
+        drag->setPixmap(source->grab());
+        drag->exec(Qt::MoveAction);
+    };
+    auto dragged = [&](QMouseEvent* e) {
+        return (e->buttons() & Qt::LeftButton) &&
+               (e->position().toPoint() - m_dragStart).manhattanLength() >=
+                   QApplication::startDragDistance();
+    };
+    for (int i = 0; i < 9; ++i) {
+        if (watched == Check3[i] || watched == Label5[i]) {
+            if (type == QEvent::MouseButtonPress) {
+                m_dragStart = static_cast<QMouseEvent*>(event)->position().toPoint();
+            } else if (type == QEvent::MouseMove && dragged(static_cast<QMouseEvent*>(event))) {
+                if (watched == Check3[i])
+                    startDrag(Check3[i], ItemMime, i);
+                else if (Label5[i]->text() != Empty)
+                    startDrag(Label5[i], SlotMime, i);
+                return true;
+            }
+        }
+        if (watched == Label5[i] && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (e->mimeData()->hasFormat(ItemMime) && Label5[i]->text() == Empty)
+                e->acceptProposedAction();
+            return true;
+        }
+        if (watched == Label5[i] && type == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            dropOnSlot(i, e->mimeData()->data(ItemMime).toInt());
+            e->acceptProposedAction();
+            return true;
+        }
+    }
+    if (watched == m_itemsFrame && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+        auto* e = static_cast<QDropEvent*>(event);
+        if (e->mimeData()->hasFormat(SlotMime))
+            e->acceptProposedAction();
+        return true;
+    }
+    if (watched == m_itemsFrame && type == QEvent::Drop) {
+        auto* e = static_cast<QDropEvent*>(event);
+        const int slot = e->mimeData()->data(SlotMime).toInt();
+        const int code = pageOptions().ItemOrder[std::clamp(slot, 0, 8)];
+        PageOptionRules::removeFromOrder(pageOptions(), code);
+        showOrder();
+        showchange();
+        e->acceptProposedAction();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tovin
