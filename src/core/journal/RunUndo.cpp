@@ -6,6 +6,7 @@
 #include "core/journal/JournalRun.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/RunHistory.h"
+#include "core/journal/RunUndoSetDelete.h"
 #include "core/journal/RunUndoWrites.h"
 #include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
@@ -70,6 +71,11 @@ struct Table {
     // On a server, the rows holding each looked-up value asked about, read a set at a time,
     // by column position and value, in key order.
     QHash<int, QHash<QString, QList<qint64>>> holders;
+    // On a server, the rows the run added that the server found as the run wrote them and
+    // deleted a set at a time, before the undo comes to them in its order; and what deletes
+    // them (none until needed).
+    QSet<qint64> deletedAhead;
+    std::unique_ptr<RunUndoSetDelete> setDelete;
 };
 
 class Undoer {
@@ -77,6 +83,8 @@ public:
     Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode)
         : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)),
           m_writing(mode != RunUndoWrites::Mode::Nothing), m_remember(m_inSets || !m_writing) {}
+    Undoer(const Undoer&) = delete;
+    Undoer& operator=(const Undoer&) = delete;
 
     // Takes back these rows, newest first; on a server the rows and looked-up values they
     // need are read a set at a time, and the writes go in sets.
@@ -84,6 +92,11 @@ public:
         const size_t step = m_inSets ? size_t(ServerSets::RowsPerStatement) : rows.size();
         for (size_t from = 0; from < rows.size(); from += step) {
             const size_t end = std::min(rows.size(), from + step);
+            if (m_inSets && m_writing) {
+                // The writes decided so far go first, so that the server sees every write in
+                // the order decided, the set's deletes among them.
+                m_writes.flush();
+            }
             if (m_inSets)
                 readAhead(rows, from, end);
             for (size_t i = from; i < end; ++i)
@@ -154,15 +167,25 @@ private:
     }
 
     // Reads the rows of rows[from, end) not read yet, and on a server the rows holding the
-    // looked-up values they may give back, a statement per table.
+    // looked-up values they may give back, a statement per table. A real undo first has the
+    // server delete the rows the run added that no later change in the undo touches and that
+    // still hold what the run wrote; only the others are read. The looked-up values are read
+    // before, so that a row deleted so still holds its values until the undo comes to it.
     void readAhead(const std::vector<JournalRow>& rows, size_t from, size_t end) {
         QHash<Table*, std::vector<qint64>> keys;
+        QHash<Table*, std::vector<RunUndoSetDelete::Added>> added;
         QHash<Table*, QHash<int, QSet<QString>>> values;
+        QHash<Table*, QSet<qint64>> seen;
         for (size_t i = from; i < end; ++i) {
             const JournalRow& row = rows[i];
             Table& table = tableOf(row.table);
-            if (!table.rows.contains(row.key) && !table.packed.contains(row.key))
+            const bool unread = !table.rows.contains(row.key) && !table.packed.contains(row.key);
+            const bool first = unread && !seen[&table].contains(row.key);
+            if (first && m_writing && row.change == RunHistory::Change::Added)
+                added[&table].push_back({row.key, row.newValues});
+            else if (first)
                 keys[&table].push_back(row.key);
+            seen[&table].insert(row.key);
             for (const LookedUp& key : table.lookedUp) {
                 QVariant value;
                 if (row.change == RunHistory::Change::Deleted)
@@ -177,11 +200,28 @@ private:
                     values[&table][key.position].insert(value.toString());
             }
         }
-        for (auto it = keys.begin(); it != keys.end(); ++it)
-            readRows(*it.key(), it.value());
         for (auto it = values.begin(); it != values.end(); ++it)
             for (const LookedUp& key : it.key()->lookedUp)
                 readHolders(*it.key(), key, it.value().value(key.position));
+        for (auto it = added.begin(); it != added.end(); ++it)
+            deleteAhead(*it.key(), it.value(), keys[it.key()]);
+        for (auto it = keys.begin(); it != keys.end(); ++it)
+            readRows(*it.key(), it.value());
+    }
+
+    // Has the server delete those of the rows the run added that hold what it wrote; the
+    // others join the rows to read.
+    void deleteAhead(Table& table, const std::vector<RunUndoSetDelete::Added>& added,
+                     std::vector<qint64>& toRead) {
+        if (!table.setDelete)
+            table.setDelete = std::make_unique<RunUndoSetDelete>(m_db, table.shape);
+        const QSet<qint64> deleted = table.setDelete->remove(added);
+        for (const auto& [key, values] : added) {
+            if (deleted.contains(key))
+                table.deletedAhead.insert(key);
+            else
+                toRead.push_back(key);
+        }
     }
 
     void readRows(Table& table, std::vector<qint64>& keys) {
@@ -309,6 +349,14 @@ private:
     }
 
     void removeAdded(Table& table, const JournalRow& row) {
+        if (table.deletedAhead.remove(row.key)) {
+            // Deleted by the server, which found every value as the run wrote it.
+            m_writes.removed(table.shape, row.key, row.newValues);
+            table.rows.insert(row.key, std::nullopt);
+            table.removed.insert(row.key);
+            ++m_result.rowsDeleted;
+            return;
+        }
         if (const auto packed = table.packed.constFind(row.key);
             packed != table.packed.cend() && *packed == row.newValues) {
             // Every value as the run wrote it.

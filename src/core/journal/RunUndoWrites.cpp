@@ -36,6 +36,10 @@ void RunUndoWrites::remove(const Table& table, qint64 key, const QByteArray& pac
     add({&table, Kind::Remove, {}, key, {}, {}, m_mode == Mode::InSets ? packedNow : QByteArray()});
 }
 
+void RunUndoWrites::removed(const Table& table, qint64 key, const QByteArray& packedNow) {
+    add({&table, Kind::Remove, {}, key, {}, {}, packedNow, true});
+}
+
 void RunUndoWrites::update(const Table& table, qint64 key, const QList<int>& positions,
                            const JournalValues::Row& row, const JournalValues::Row& now) {
     JournalValues::Row values;
@@ -70,7 +74,7 @@ void RunUndoWrites::add(Write write) {
 }
 
 bool RunUndoWrites::sameShape(const Write& a, const Write& b) {
-    return a.table == b.table && a.kind == b.kind && a.positions == b.positions;
+    return a.table == b.table && a.kind == b.kind && a.positions == b.positions && a.made == b.made;
 }
 
 void RunUndoWrites::flush() {
@@ -82,12 +86,13 @@ void RunUndoWrites::flush() {
         while (end < m_pending.size() && end - from < size_t(ServerSets::RowsPerStatement) &&
                sameShape(m_pending[from], m_pending[end]) && !keys.contains(m_pending[end].key))
             keys.insert(m_pending[end++].key);
-        ServerJournal::withoutTriggers(m_db, [&] {
-            if (end - from == 1)
-                writeOne(m_pending[from]);
-            else
-                writeSet(from, end);
-        });
+        if (!m_pending[from].made)
+            ServerJournal::withoutTriggers(m_db, [&] {
+                if (end - from == 1)
+                    writeOne(m_pending[from]);
+                else
+                    writeSet(from, end);
+            });
         journal(from, end);
         from = end;
     }

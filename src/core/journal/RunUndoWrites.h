@@ -42,6 +42,9 @@ public:
     void remove(const Table& table, qint64 key, const JournalValues::Row& now);
     // The same with the row as it stands packed as the journal packs it.
     void remove(const Table& table, qint64 key, const QByteArray& packedNow);
+    // A row the undo deleted itself already (see RunUndoSetDelete), holding `packedNow`: it
+    // only takes its place among the writes, to be journalled in their order.
+    void removed(const Table& table, qint64 key, const QByteArray& packedNow);
     // Sets the columns at these positions to their values in `row` (a whole row, by position).
     void update(const Table& table, qint64 key, const QList<int>& positions,
                 const JournalValues::Row& row, const JournalValues::Row& now);
@@ -60,6 +63,7 @@ private:
         JournalValues::Row values; // by position in `positions`
         JournalValues::Row before; // the same columns before (a removed row: all of them)
         QByteArray packedBefore;   // or a removed row packed
+        bool made = false;         // written already; only journalled
     };
 
     void add(Write write);

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/journal/RunUndoWrites.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tovin {
+
+class CatalogueDatabase;
+class StorageStatement;
+
+// The rows a run added, deleted on a server by one statement for many of them where they still
+// hold exactly what the run wrote: the server compares each row with the values sent and deletes
+// it in the same step, so the rows never travel to the program. A row the statement leaves (one
+// changed or deleted since, or whose values it cannot compare exactly) is for the caller to read
+// and decide on, as it decides on any row.
+//
+// "Exactly" is as the journal tells values apart: a null is not an empty text, texts are equal
+// byte for byte (not by the column's rule for letter case), whole numbers and money as the
+// numbers they are, floating numbers bit for bit (0 is not -0). A value the server could only
+// call equal by converting it is not sent, and its row is left to the caller.
+class RunUndoSetDelete {
+public:
+    // A row the run added: its key and its values packed as the journal keeps them.
+    using Added = std::pair<qint64, QByteArray>;
+
+    RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::Table& table);
+    ~RunUndoSetDelete();
+    RunUndoSetDelete(const RunUndoSetDelete&) = delete;
+    RunUndoSetDelete& operator=(const RunUndoSetDelete&) = delete;
+
+    // False when a column of the table is of a type the server cannot be asked to compare
+    // exactly: then no row of it is deleted here.
+    bool usable() const { return !m_columns.isEmpty(); }
+
+    // Deletes those of the rows (each key once, none written by the undo yet) that still hold
+    // their values, with the run's journal triggers silent (the caller journals the deletes),
+    // telling the connection's other listeners of each; gives back the keys deleted.
+    QSet<qint64> remove(const std::vector<Added>& rows);
+
+private:
+    // How a column's values are compared, from the column's type on the server.
+    enum class Compare { Whole, Real, Text };
+    struct Column {
+        QString quoted;
+        Compare compare = Compare::Text;
+    };
+
+    static std::optional<Compare> compareOf(const QString& type);
+    StorageStatement& statement(const QString& sql);
+
+    CatalogueDatabase& m_db;
+    QString m_quoted;
+    QByteArray m_spelling; // the table's name as the connection tells listeners of it
+    QList<Column> m_columns;
+    QHash<QString, std::shared_ptr<StorageStatement>> m_statements;
+};
+
+} // namespace tovin
