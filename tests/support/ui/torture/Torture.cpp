@@ -28,6 +28,9 @@ namespace {
 
 // A command still running this long after its wave started is a hang.
 constexpr int CommandLimitMs = 150000;
+// A report lays out every product, which on a catalogue a long run has grown to 100 000
+// products takes minutes on a loaded two-core machine: slow, not stuck.
+constexpr int ReportLimitMs = 600000;
 // The export compared with the catalogue, every this many waves.
 constexpr int ExportEvery = 3;
 
@@ -389,19 +392,23 @@ private:
                        return one->process && one->process->state() != QProcess::NotRunning;
                    });
         };
-        while (running() && waited.elapsed() < CommandLimitMs) {
+        const bool reporting = std::any_of(all.cbegin(), all.cend(), [](const Launched* one) {
+            return one->command.kind == CommandKind::Report;
+        });
+        const int limitMs = reporting ? ReportLimitMs : CommandLimitMs;
+        while (running() && waited.elapsed() < limitMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             QThread::msleep(5);
         }
         if (m_pending > 0)
-            failures << u"the server's events of the wave did not end within %1 s"_s.arg(
-                CommandLimitMs / 1000);
+            failures << u"the server's events of the wave did not end within %1 s"_s.arg(limitMs /
+                                                                                         1000);
         for (Launched* one : all) {
             if (!one->process)
                 continue;
             if (one->process->state() != QProcess::NotRunning) {
                 failures << u"%1 did not end within %2 s"_s.arg(one->command.describe())
-                                .arg(CommandLimitMs / 1000);
+                                .arg(limitMs / 1000);
                 one->process->kill();
                 one->process->waitForFinished(10000);
                 one->killed = true;
