@@ -185,9 +185,13 @@ QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
                 conditions << mine + u" = CAST(? AS bigint)"_s;
                 break;
             case Compare::Real:
-                conditions << (first.toDouble() == 0
-                                   ? u"CAST("_s + mine + u" AS text) = CAST(? AS text)"_s
-                                   : mine + u" = CAST(? AS double precision)"_s);
+                // A zero's sign shows in the angle to it from -1: +pi for 0, -pi for -0;
+                // cheaper than writing every row's value out as text.
+                conditions << mine + u" = CAST(? AS double precision)"_s +
+                                  (first.toDouble() != 0 ? QString()
+                                   : std::signbit(first.toDouble())
+                                       ? u" AND atan2("_s + mine + u", -1) < 0"_s
+                                       : u" AND atan2("_s + mine + u", -1) > 0"_s);
                 break;
             case Compare::Text:
                 conditions << u"CAST("_s + mine +
