@@ -123,6 +123,7 @@ private:
     void cmdDAll_Click();
     void Command3_Click();
     void reopenAfterImport();
+    bool importScreenAlreadyOpen(StepGuard& step);
     bool waitForTaskScreen(StepGuard& step, const QString& name,
                            const std::function<bool()>& done = {});
     void enableCatalogueTasks();

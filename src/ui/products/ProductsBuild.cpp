@@ -5,6 +5,7 @@
 #include "core/data/CatalogueDatabase.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/RecordBinding.h"
@@ -43,8 +44,24 @@ void Products::cmdEditRec_Click() {
         ReBuildDB();
 }
 
+// The import screen opened from the main window's File menu may be open already, on a page of
+// its own: the task asked for here is not started in it behind the user's back.
+bool Products::importScreenAlreadyOpen(StepGuard& step) {
+    if (!ChildWindows::find(u"BuildDB"_s))
+        return false;
+    step([] {
+        ChildWindows::show(u"BuildDB"_s);
+        requiredPrompts().notice(u"The import screen is open already. Finish or close it there "
+                                 u"first, then try again."_s,
+                                 MessageIcon::Exclamation);
+    });
+    return true;
+}
+
 void Products::cmdAddAll_Click() {
     StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
+    if (importScreenAlreadyOpen(step))
+        return;
     step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
     shared().BuildMode = 1;
     // The import screen hides itself while the supplier is picked; the wait lasts until it is
@@ -55,6 +72,8 @@ void Products::cmdAddAll_Click() {
 
 void Products::cmdDAll_Click() {
     StepGuard step(procedureLabel(u"cmdDAll_Click"_s));
+    if (importScreenAlreadyOpen(step))
+        return;
     shared().BuildMode = 0;
     if (waitForTaskScreen(step, u"BuildDB"_s))
         reopenAfterImport();

@@ -83,6 +83,35 @@ private slots:
         QVERIFY(prompts.shownTexts().value(0).startsWith(u"Delete "_s));
     }
 
+    // The import screen opened from the File menu is on a page of its own choosing: Delete All
+    // and Build/Options bring it to the front and say so, rather than waiting on it as if it
+    // were doing their task, and the products stay in use.
+    void tasksOfTheImportScreenFindItOpen_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Delete All") << u"cmdDAll"_s;
+        QTest::newRow("Build/Options") << u"cmdAddAll"_s;
+    }
+    void tasksOfTheImportScreenFindItOpen() {
+        QFETCH(QString, button);
+        TestProgramFolder folder(Catalogue::Demo);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Ok);
+        auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
+        QVERIFY(products);
+        const int before = dbValue(u"SELECT count(*) FROM Products"_s).toInt();
+        shared().BuildMode = 1;
+        QWidget* build = ChildWindows::show(u"BuildDB"_s);
+        QVERIFY(build);
+        const QString title = build->windowTitle();
+        click(products, button);
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(prompts.shownTexts().value(0).startsWith(u"The import screen is open already"_s));
+        QCOMPARE(ChildWindows::find(u"BuildDB"_s), build);
+        QCOMPARE(build->windowTitle(), title);
+        QVERIFY(products->isEnabled());
+        QCOMPARE(dbValue(u"SELECT count(*) FROM Products"_s).toInt(), before);
+    }
+
     void catalogueTasksWaitForTheProductBeingTyped_data() {
         QTest::addColumn<QString>("begin");
         QTest::addColumn<QString>("button");
