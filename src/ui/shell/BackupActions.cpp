@@ -13,6 +13,7 @@
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSet>
@@ -109,6 +110,9 @@ bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
                MessageIcon::Exclamation);
         return false;
     }
+    // A closed screen is deleted, and lets go of its connection, only when the event loop gets
+    // to it: that is now, before the file is looked at.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // A task still working on the catalogue in this window would be taken for another program.
     if (OpenCatalogues::holding(catalogue)) {
         notice(u"The catalogue is still open in this window (a task still works on it), so "
