@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <QUrl>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,13 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin::test::torture {
 
 namespace {
+
+// The window may come to name its server catalogue another way than the run does (the shared
+// catalogue dialog writes the socket folder percent-encoded): the same catalogue either way.
+bool sameCatalogue(const QString& one, const QString& other) {
+    return one == other ||
+           QUrl::fromPercentEncoding(one.toUtf8()) == QUrl::fromPercentEncoding(other.toUtf8());
+}
 
 // A stock number an export's condition can quote as it is.
 bool plainStockNumber(const QString& stockNo) {
@@ -51,7 +59,7 @@ Window::Window(FrmMain& main, QString folder, QString catalogue, QString work)
                              const QList<qint64>& rows) {
                 // On a server the other programs' writes are told here too, and cannot be told
                 // from the window's own: only those told while the window works count.
-                if (catalogue == identity &&
+                if (sameCatalogue(catalogue, identity) &&
                     table.compare(u"Products"_s, Qt::CaseInsensitive) == 0 &&
                     (!m_server || m_working))
                     m_written << rows;
@@ -153,7 +161,7 @@ std::optional<QString> Window::writeNoteThroughScreen(const QString& text) {
     auto* screen = qobject_cast<RecordScreen*>(ChildWindows::find(u"Products"_s));
     RecordSet* set = screen ? screen->primaryRecordSet() : nullptr;
     if (!set || !set->isOpen() || screen->inEditMode() || set->isDirty() || !set->hasCurrentRow() ||
-        set->connection()->path() != m_catalogue) {
+        !sameCatalogue(set->connection()->path(), m_catalogue)) {
         if (screen)
             std::printf("  the Products screen is not idle on the catalogue (%s)\n",
                         !set || !set->isOpen()  ? "no open record set"
@@ -253,7 +261,7 @@ QStringList Window::hearsAnotherProcess() {
     const QMetaObject::Connection listening =
         connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
                 [&](const QString& catalogue, const QString& table, const QList<qint64>& rows) {
-                    told = told || (catalogue == identity &&
+                    told = told || (sameCatalogue(catalogue, identity) &&
                                     table.compare(u"Products"_s, Qt::CaseInsensitive) == 0 &&
                                     rows.contains(row));
                 });
@@ -263,7 +271,7 @@ QStringList Window::hearsAnotherProcess() {
     const QMetaObject::Connection back =
         connect(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack, this,
                 [&](const QString& catalogue) {
-                    readAgain = readAgain || catalogue == identity;
+                    readAgain = readAgain || sameCatalogue(catalogue, identity);
                     told = told || readAgain;
                 });
     const Ran edited = runToEnd({u"bulk-edit"_s, u"--db"_s, m_catalogue, u"--where"_s,
