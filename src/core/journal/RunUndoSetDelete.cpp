@@ -105,60 +105,60 @@ StorageStatement& RunUndoSetDelete::statement(const QString& sql) {
     return **it;
 }
 
-QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
-    QSet<qint64> deleted;
-    if (!usable())
-        return deleted;
-    // The rows whose every value is of the type its column gives back; any other is left.
-    const auto comparable = [&](const JournalValues::Row& row) {
-        if (row.size() != m_columns.size())
-            return false;
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            const QVariant& value = row.at(i);
-            if (value.isNull())
-                continue;
-            const QMetaType::Type type = QMetaType::Type(value.typeId());
-            switch (m_columns.at(i).compare) {
-            case Compare::Whole:
-                if (type != QMetaType::LongLong)
-                    return false;
-                break;
-            case Compare::Real:
-                // The server calls any two not-a-numbers equal.
-                if (type != QMetaType::Double || !std::isfinite(value.toDouble()))
-                    return false;
-                break;
-            case Compare::Text:
-                if (type != QMetaType::QString)
-                    return false;
-                break;
-            }
+// Only a row whose every value is of the type its column gives back is compared; any other is
+// left to the caller.
+bool RunUndoSetDelete::comparable(const JournalValues::Row& row) const {
+    if (row.size() != m_columns.size())
+        return false;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        const QVariant& value = row.at(i);
+        if (value.isNull())
+            continue;
+        const QMetaType::Type type = QMetaType::Type(value.typeId());
+        switch (m_columns.at(i).compare) {
+        case Compare::Whole:
+            if (type != QMetaType::LongLong)
+                return false;
+            break;
+        case Compare::Real:
+            // The server calls any two not-a-numbers equal.
+            if (type != QMetaType::Double || !std::isfinite(value.toDouble()))
+                return false;
+            break;
+        case Compare::Text:
+            if (type != QMetaType::QString)
+                return false;
+            break;
         }
-        return true;
-    };
-    std::vector<qint64> keys;
-    std::vector<JournalValues::Row> values;
-    keys.reserve(rows.size());
-    values.reserve(rows.size());
+    }
+    return true;
+}
+
+RunUndoSetDelete::Set RunUndoSetDelete::comparableRows(const std::vector<Added>& rows) const {
+    Set set;
+    set.keys.reserve(rows.size());
+    set.values.reserve(rows.size());
     for (const auto& [key, packed] : rows) {
         JournalValues::Row row = JournalValues::unpackRow(packed);
         if (!comparable(row))
             continue;
-        keys.push_back(key);
-        values.push_back(std::move(row));
+        set.keys.push_back(key);
+        set.values.push_back(std::move(row));
     }
-    if (keys.empty())
-        return deleted;
+    return set;
+}
 
-    // A column holding one value in every row is compared with that value; the others with
-    // an array of their values, row by row beside the keys. The rows are found by key, within
-    // the range of the keys so that no plan reads the table from its start.
+// A column holding one value in every row is compared with that value; the others with an
+// array of their values, row by row beside the keys. The rows are found by key, within the
+// range of the keys so that no plan reads the table from its start.
+RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
+    const std::vector<qint64>& keys = set.keys;
+    const std::vector<JournalValues::Row>& values = set.values;
+    Deletion deletion;
     QStringList arrays{u"CAST(? AS bigint[])"_s};
     QStringList names{u"k"_s};
     QStringList conditions{u"t.rowid = v.k"_s,
                            u"t.rowid BETWEEN CAST(? AS bigint) AND CAST(? AS bigint)"_s};
-    QStringList arrayTexts;
-    QStringList constants;
     for (qsizetype c = 0; c < m_columns.size(); ++c) {
         const Column& column = m_columns.at(c);
         const QString mine = u"t."_s + column.quoted;
@@ -179,7 +179,7 @@ QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
             continue;
         }
         if (same) {
-            constants << comparedText(first);
+            deletion.constants << comparedText(first);
             switch (column.compare) {
             case Compare::Whole:
                 conditions << mine + u" = CAST(? AS bigint)"_s;
@@ -206,7 +206,7 @@ QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
         QString array = u"{"_s;
         for (const JournalValues::Row& row : values)
             appendComparedElement(array, row.at(c));
-        arrayTexts << array + u'}';
+        deletion.arrays << array + u'}';
         switch (column.compare) {
         case Compare::Whole:
             conditions << mine + u" IS NOT DISTINCT FROM CAST("_s + theirs + u" AS bigint)"_s;
@@ -222,24 +222,39 @@ QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
             break;
         }
     }
-    const QString sql = u"DELETE FROM "_s + m_quoted + u" AS t USING unnest("_s +
-                        arrays.join(u", "_s) + u") AS v("_s + names.join(u", "_s) + u") WHERE "_s +
-                        conditions.join(u" AND "_s) + u" RETURNING t.rowid"_s;
-    StorageStatement& remove = statement(sql);
+    deletion.sql = u"DELETE FROM "_s + m_quoted + u" AS t USING unnest("_s + arrays.join(u", "_s) +
+                   u") AS v("_s + names.join(u", "_s) + u") WHERE "_s +
+                   conditions.join(u" AND "_s) + u" RETURNING t.rowid"_s;
+    return deletion;
+}
+
+QSet<qint64> RunUndoSetDelete::run(const Deletion& deletion, const Set& set) {
+    QSet<qint64> deleted;
+    StorageStatement& remove = statement(deletion.sql);
     ServerJournal::withoutTriggers(m_db, [&] {
         remove.reset();
         int place = 1;
-        remove.bindText(place++, ServerSets::keys(keys));
-        for (const QString& array : std::as_const(arrayTexts))
+        remove.bindText(place++, ServerSets::keys(set.keys));
+        for (const QString& array : deletion.arrays)
             remove.bindText(place++, array);
-        remove.bind(place++, *std::min_element(keys.begin(), keys.end()));
-        remove.bind(place++, *std::max_element(keys.begin(), keys.end()));
-        for (const QString& constant : std::as_const(constants))
+        remove.bind(place++, *std::min_element(set.keys.begin(), set.keys.end()));
+        remove.bind(place++, *std::max_element(set.keys.begin(), set.keys.end()));
+        for (const QString& constant : deletion.constants)
             remove.bindText(place++, constant);
         while (remove.next())
             deleted.insert(remove.integer(0));
         remove.reset();
     });
+    return deleted;
+}
+
+QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
+    if (!usable())
+        return {};
+    const Set set = comparableRows(rows);
+    if (set.keys.empty())
+        return {};
+    const QSet<qint64> deleted = run(deletionOf(set), set);
     // The statement gives its keys as rows of its own, so the connection does not hear of
     // them as it hears of a plain write's: it is told here, for the other programs and views.
     if (auto* server = dynamic_cast<PostgresConnection*>(&m_db.connection()))

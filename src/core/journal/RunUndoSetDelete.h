@@ -54,8 +54,25 @@ private:
         Compare compare = Compare::Text;
     };
 
+    // The rows to compare: their keys, and their values beside them in the same order.
+    struct Set {
+        std::vector<qint64> keys;
+        std::vector<JournalValues::Row> values;
+    };
+    // The statement deleting a set, and the texts bound after its keys: the arrays of values,
+    // then (after the key range) the values every row shares.
+    struct Deletion {
+        QString sql;
+        QStringList arrays;
+        QStringList constants;
+    };
+
     static std::optional<Compare> compareOf(const QString& type);
     StorageStatement& statement(const QString& sql);
+    bool comparable(const JournalValues::Row& row) const;
+    Set comparableRows(const std::vector<Added>& rows) const;
+    Deletion deletionOf(const Set& set) const;
+    QSet<qint64> run(const Deletion& deletion, const Set& set);
 
     CatalogueDatabase& m_db;
     QString m_quoted;
