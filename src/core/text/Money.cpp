@@ -244,6 +244,39 @@ Money Money::dividedBy(std::int64_t divisor) const {
     return Money(narrow(divideHalfEven(n, divisor < 0 ? -Wide(divisor) : Wide(divisor))));
 }
 
+Money Money::scaledBy(Money numerator, Money denominator, int decimals, Rounding rounding) const {
+    if (denominator.m_units == 0)
+        throw RunTimeError(DivisionByZero, u"Division by zero"_s);
+    // Both factors fit 63 bits, so their product fits 127 before the one division.
+    Wide n = Wide(m_units) * Wide(numerator.m_units);
+    Wide d = denominator.m_units;
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    // The result in units of 10^-decimals is n / (d x 10^(4 - decimals)).
+    const Wide step = powerOfTen(4 - std::clamp(decimals, 0, 4));
+    d *= step;
+    Wide q = n / d;
+    const Wide r = n % d;
+    switch (rounding) {
+    case Rounding::HalfEven:
+        q = divideHalfEven(n, d);
+        break;
+    case Rounding::Up:
+        if (r > 0)
+            ++q;
+        break;
+    case Rounding::Down:
+        if (r < 0)
+            --q;
+        break;
+    }
+    if (q > Largest / step || q < Smallest / step)
+        overflow();
+    return Money(narrow(q * step));
+}
+
 Money Money::rounded(int decimals) const {
     if (decimals >= 4)
         return *this;

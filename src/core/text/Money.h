@@ -50,6 +50,13 @@ public:
     Money times(double factor, int decimals = 4, Halves halves = Halves::ToEven) const;
     Money percent(double percent, int decimals = 4, Halves halves = Halves::ToEven) const;
     Money dividedBy(std::int64_t divisor) const;
+    // amount x numerator / denominator worked out whole in 128 bits and rounded once to
+    // `decimals` (at most four): halves to even, or up (toward +infinity) or down (toward
+    // -infinity), so that a price moved with its cost never drifts by a double rounding.
+    // A zero denominator raises error 11, a result beyond the stored range error 6.
+    enum class Rounding { HalfEven, Up, Down };
+    Money scaledBy(Money numerator, Money denominator, int decimals = 4,
+                   Rounding rounding = Rounding::HalfEven) const;
     // Half to even to fewer decimals (2 for cents).
     Money rounded(int decimals) const;
 
