@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/margins/MarginSettings.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace tovin {
 
@@ -32,6 +34,13 @@ struct ImportOptions {
     // search it worked on.
     QString runKind = QStringLiteral("import");
     QString runSource;
+    // Keep my margins: a product whose Cost1 the item changes, and whose selling price the item
+    // does not give, has its selling price (Price, or Retail when Price is empty) moved with
+    // the cost so that its margin stays (see Margin::keptPrice), in the same write as the cost.
+    bool keepMargins = false;
+    // The minimum margin and price ending the run uses; unset, the program's settings are read
+    // when the run starts (an unreadable one refuses the run before anything is written).
+    std::optional<MarginSettings> margins;
     // When set, receives the change lines, the products added and the values passed over.
     ImportReport* report = nullptr;
     // Told about every value or row the catalogue refuses; the run goes on with the next one.

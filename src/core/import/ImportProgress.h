@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/margins/MarginSummary.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -40,6 +42,8 @@ struct ImportOutcome {
     // messages naming the first of them (see RepeatedStockNumbers).
     qint64 repeatedCount = 0;
     QStringList repeated;
+    // For an import of products: the margins of the products it added or changed.
+    MarginSummary margins;
 };
 
 } // namespace tovin

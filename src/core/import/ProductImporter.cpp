@@ -13,6 +13,7 @@
 #include "core/import/MappingCodes.h"
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/journal/JournalRun.h"
+#include "core/margins/Margin.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/storage/StorageStatement.h"
 #include "core/text/DateText.h"
@@ -32,6 +33,10 @@ namespace {
 
 constexpr int NotesColumn = CatalogueSchema::ProductsColumn::Notes;
 constexpr int StockColumn = CatalogueSchema::ProductsColumn::StockNo;
+constexpr int NameColumn = CatalogueSchema::ProductsColumn::ProdName;
+constexpr int CostColumn = CatalogueSchema::ProductsColumn::Cost1;
+constexpr int RetailColumn = CatalogueSchema::ProductsColumn::Retail;
+constexpr int PriceColumn = CatalogueSchema::ProductsColumn::Price;
 // From this many rows added or edited on, the catalogue is settled after the run.
 constexpr qint64 ManyRows = 10000;
 
@@ -70,6 +75,10 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     if (m_stockIndex < 0)
         throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                            u"No field is mapped to the stock number"_s);
+    // Read before anything is written: an unreadable setting refuses the whole run.
+    m_margins = m_options.margins ? *m_options.margins : MarginSettings::fromProgram();
+    m_summary.minimumPercent = m_margins.minimumPercent;
+    m_summary.keepMargins = m_options.keepMargins;
     if (m_options.commitEvery < 1)
         m_options.commitEvery = 1;
     // A trial run keeps everything in the one transaction it rolls back.
@@ -105,6 +114,8 @@ ProductImporter::ProductImporter(CatalogueDatabase& db, const FieldMap& map, Imp
     // The notes of an edited row are written whole, so that the note block starts on a line of
     // its own.
     read |= bit(NotesColumn);
+    // The margin summary compares the cost and selling price before and after, by name.
+    read |= bit(NameColumn) | bit(CostColumn) | bit(RetailColumn) | bit(PriceColumn);
     QString selected = u"rowid, "_s + m_columns[0].quotedName;
     int selectIndex = 2;
     for (int column = 1; column < ColumnCount; ++column) {
@@ -236,9 +247,57 @@ void ProductImporter::editValue(int code, const QString& raw) {
     m_mask |= bit(code);
 }
 
+bool ProductImporter::gives(const ImportItem& item, int code) const {
+    for (const MappedField& field : m_fields)
+        if (field.code == code && !item.field(field.position).isEmpty())
+            return true;
+    return false;
+}
+
+MarginProduct::Kept ProductImporter::keepMargin(const ImportItem& item,
+                                                const std::array<QVariant, 3>& before,
+                                                std::optional<Money>& movedFrom) {
+    const auto& [oldCost, oldRetail, oldPrice] = before;
+    if (!(m_mask & bit(CostColumn)))
+        return MarginProduct::Kept::NotAsked;
+    // A price the item gives is the shop's (or the supplier's) own choice and is not moved.
+    const Margin::Column selling = Margin::sellingColumn(oldPrice, oldRetail);
+    if (gives(item, PriceColumn) ||
+        (selling == Margin::Column::Retail && gives(item, RetailColumn)))
+        return MarginProduct::Kept::NotAsked;
+    const std::optional<Money> newCost = Money::fromValue(m_current[CostColumn]);
+    const std::optional<Money> oldSelling = Margin::sellingPrice(oldPrice, oldRetail);
+    if (!newCost || !oldSelling)
+        return MarginProduct::Kept::Unmovable;
+    const std::optional<Money> kept =
+        Margin::keptPrice(*oldSelling, Margin::cost(oldCost), *newCost, m_margins.ending);
+    if (!kept)
+        return MarginProduct::Kept::Unmovable;
+    if (*kept == *oldSelling)
+        return MarginProduct::Kept::NotAsked;
+    const int code = selling == Margin::Column::Price ? PriceColumn : RetailColumn;
+    const QString value = kept->toText();
+    QVariant storage;
+    if (!toStorage(code, value, storage))
+        return MarginProduct::Kept::Unmovable;
+    // Told and journalled as one more change of the item, written with its cost.
+    const QString line = ImportValueRules::changeLine(m_columns[code].name,
+                                                      TextRules::toText(m_current[code]), value);
+    m_changes += line;
+    if (m_options.report)
+        m_options.report->addChange(m_stockNumber, line.chopped(2));
+    m_current[code] = value;
+    m_write[code] = storage;
+    m_mask |= bit(code);
+    movedFrom = oldSelling;
+    return MarginProduct::Kept::Moved;
+}
+
 void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
     m_changes.clear();
     m_mask = 0;
+    const std::array<QVariant, 3> before{m_current[CostColumn], m_current[RetailColumn],
+                                         m_current[PriceColumn]};
     bool supplierGiven = false;
     for (const MappedField& field : m_fields) {
         const QString& raw = item.field(field.position);
@@ -249,9 +308,20 @@ void ProductImporter::editRow(const ImportItem& item, qint64 rowId) {
     }
     if (!supplierGiven && !m_options.supplier.isEmpty())
         editValue(MappingCodes::Supplier, m_options.supplier);
+    std::optional<Money> movedFrom;
+    const MarginProduct::Kept kept =
+        m_options.keepMargins ? keepMargin(item, before, movedFrom) : MarginProduct::Kept::NotAsked;
 
     ++m_rowsChecked;
     if (!m_changes.isEmpty()) {
+        m_writing->margin =
+            MarginProduct{m_stockNumber,
+                          TextRules::toText(m_current[NameColumn]),
+                          Margin::cost(before[0]),
+                          Margin::cost(m_current[CostColumn]),
+                          Margin::sellingPrice(m_current[PriceColumn], m_current[RetailColumn]),
+                          movedFrom,
+                          kept};
         const quint32 mask = m_mask & ~bit(NotesColumn);
         std::vector<QVariant> values;
         for (int column = 1; column < ColumnCount; ++column)
@@ -304,6 +374,20 @@ void ProductImporter::addRow(const ImportItem& item) {
         m_write[NotesColumn] = appendToNotes(mapped, note);
         m_mask |= bit(NotesColumn);
     }
+
+    // A money column the item does not give takes the column's default of 0.
+    auto amount = [this](int column) {
+        return QVariant::fromValue(
+            (m_mask & bit(column)) ? Money::fromStored(m_write[column].toLongLong()) : Money());
+    };
+    m_writing->margin =
+        MarginProduct{m_stockNumber,
+                      (m_mask & bit(NameColumn)) ? m_write[NameColumn].toString() : QString(),
+                      std::nullopt,
+                      Margin::cost(amount(CostColumn)),
+                      Margin::sellingPrice(amount(PriceColumn), amount(RetailColumn)),
+                      std::nullopt,
+                      MarginProduct::Kept::NotAsked};
 
     std::vector<QVariant> values;
     for (int column = 1; column < ColumnCount; ++column)
@@ -428,6 +512,7 @@ ImportOutcome ProductImporter::finish(bool cancelled) {
     outcome.passedOverNamed = m_passedOverNamed;
     outcome.repeatedCount = m_repeats.count();
     outcome.repeated = m_repeats.messages(ImportReport::Kept);
+    outcome.margins = m_summary;
     return outcome;
 }
 

@@ -8,6 +8,8 @@
 #include "core/import/ImportProgress.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/RepeatedStockNumbers.h"
+#include "core/margins/MarginSettings.h"
+#include "core/margins/MarginSummary.h"
 #include "core/storage/StorageConnection.h"
 
 #include <QHash>
@@ -175,6 +177,8 @@ private:
         enum class Written { Nothing, Added, Edited } written = Written::Nothing;
         // Told once the group is written, in the order of the items.
         QList<RunTimeError> errors;
+        // The product as the margin summary counts it, once added or changed.
+        std::optional<MarginProduct> margin;
         // The item is passed over for what the catalogue said (`words`).
         void refuse(int number, const QString& words);
     };
@@ -225,6 +229,13 @@ private:
     // Tells the progress callback; false when it asks to stop.
     bool tellProgress(qint64 progressValue);
     void editRow(const ImportItem& item, qint64 rowId);
+    // With keepMargins, moves the selling price of the row being edited with its Cost1 (see
+    // ImportOptions::keepMargins); `before` holds Cost1, Retail and Price as stored, and
+    // `movedFrom` receives the selling price before a move.
+    MarginProduct::Kept keepMargin(const ImportItem& item, const std::array<QVariant, 3>& before,
+                                   std::optional<Money>& movedFrom);
+    // Whether the item gives a value for column `code`.
+    bool gives(const ImportItem& item, int code) const;
     void addRow(const ImportItem& item);
     // The value as the file stores it for column `code`; false (reported) when refused.
     bool toStorage(int code, const QString& value, QVariant& storage);
@@ -318,6 +329,9 @@ private:
     QStringList m_passedOverNamed; // the first ImportReport::Kept of them
     qsizetype m_place = -1;        // of the item processInOrder hands to process()
     bool m_placesAreRows = false;
+
+    MarginSettings m_margins;
+    MarginSummary m_summary;
 
     ProgressCallback m_progressCallback;
     ImportProgress m_progress;

@@ -321,6 +321,9 @@ void ProductImporter::tellHeld(std::unique_ptr<HeldGroup> held) {
             reportError(error);
         if (waiting.written == Waiting::Written::Added && m_options.report)
             m_options.report->addAdded(waiting.stockNumber);
+        if (waiting.written != Waiting::Written::Nothing && waiting.margin)
+            m_summary.add(*waiting.margin);
+        waiting.margin.reset();
         if (waiting.kind != Waiting::Kind::ProgressOnly)
             m_transaction->rowDone();
     }
