@@ -65,6 +65,64 @@ private slots:
         QCOMPARE(sums.first().toMap().value(u"Total"_s).toString(), u"$2.00"_s);
     }
 
+    // The category report on category numbers as users type them: those that read exactly as
+    // numbers come first in numeric order and gather the products of that number; any other
+    // text is listed after them in text order, with no products, and never read as a number
+    // ("12,50" is not 12, "1e3" not 1000, " 7" not 7). Products whose number no category reads
+    // as are listed apart.
+    void categoryNumbersThatAreNoNumbers_data() {
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QList<double>>("products");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("others");
+        QTest::newRow("numbers and texts")
+            << QStringList{u"12"_s, u"3"_s, u"12,50"_s, u"abc"_s, u" 7"_s, u"1e3"_s, u""_s}
+            << QList<double>{12, 12, 3, 7, 1000, 12.5, 0}
+            << QStringList{u"3:1"_s,     u"12:2"_s,  u":0"_s,   u" 7:0"_s,
+                           u"12,50:0"_s, u"1e3:0"_s, u"abc:0"_s}
+            << 4;
+        QTest::newRow("decimal points")
+            << QStringList{u"12.5"_s, u"2."_s, u".5"_s, u"."_s, u"1.2.3"_s, u"10"_s}
+            << QList<double>{12.5, 2, 0.5, 1.2, 10, 10}
+            << QStringList{u".5:1"_s, u"2.:1"_s, u"10:2"_s, u"12.5:1"_s, u".:0"_s, u"1.2.3:0"_s}
+            << 1;
+        // Too many digits for a double: the server would refuse to read it as one.
+        const QString huge = u"1"_s + QString(400, u'0');
+        QTest::newRow("numbers too long, leading zeros")
+            << QStringList{huge, u"012"_s, u"12"_s} << QList<double>{12, 1e300}
+            << QStringList{u"012:1"_s, u"12:1"_s, huge + u":0"_s} << 1;
+        QTest::newRow("only texts") << QStringList{u"b"_s, u"A"_s, u"-1"_s} << QList<double>{-1, 1}
+                                    << QStringList{u"-1:0"_s, u"A:0"_s, u"b:0"_s} << 2;
+    }
+    void categoryNumbersThatAreNoNumbers() {
+        QFETCH(QStringList, numbers);
+        QFETCH(QList<double>, products);
+        QFETCH(QStringList, listed);
+        QFETCH(int, others);
+        TestCatalogue catalogue;
+        for (qsizetype i = 0; i < numbers.size(); ++i)
+            catalogue.db().run(u"INSERT INTO Catagory (CatName, CatNum) VALUES (?, ?)"_s,
+                               {u"C%1"_s.arg(i), numbers[i]});
+        for (qsizetype i = 0; i < products.size(); ++i)
+            catalogue.add(i + 1, u"P%1"_s.arg(i), {{PC::Catagory, products[i]}});
+        QVariantMap page;
+        try {
+            page =
+                readReportData(catalogue.db(), ReportDefinition::read(test::resourcesDir() +
+                                                                      u"/program/catagory.rpt"_s));
+        } catch (const RunTimeError& error) {
+            QFAIL(qPrintable(error.description()));
+        }
+        QStringList seen;
+        for (const QVariant& row : page.value(u"categories"_s).toList()) {
+            const QVariantMap category = row.toMap();
+            seen << category.value(u"CatNum"_s).toString() + u':' +
+                        QString::number(category.value(u"products"_s).toList().size());
+        }
+        QCOMPARE(seen, listed);
+        QCOMPARE(page.value(u"others"_s).toList().size(), others);
+    }
+
     // The report files the program comes with read the demo catalogue alike on either engine,
     // with one more product in a category the catalogue does not have: the page holds its rows
     // and totals (seen here as words without the markup) and names the catalogue.
