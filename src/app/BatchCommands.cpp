@@ -15,12 +15,13 @@ BatchCommand restoreCommand();
 BatchCommand historyCommand();
 BatchCommand undoCommand();
 BatchCommand shareCommand();
+BatchCommand marginsCommand();
 
 const QList<BatchCommand>& batchCommands() {
     static const QList<BatchCommand> commands{
         createCommand(),  importCommand(), convertCommand(),  pagesCommand(),  reorderCommand(),
         reportCommand(),  exportCommand(), bulkEditCommand(), backupCommand(), restoreCommand(),
-        historyCommand(), undoCommand(),   shareCommand()};
+        historyCommand(), undoCommand(),   shareCommand(),    marginsCommand()};
     return commands;
 }
 

@@ -11,6 +11,7 @@
 #include "core/import/SourceFile.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
+#include "core/margins/MarginSettings.h"
 #include "core/shell/ProgramFolder.h"
 #include "core/shell/RunTimeError.h"
 
@@ -41,6 +42,7 @@ struct ImportRequest {
     bool decimalComma = false;
     bool dryRun = false;
     bool mappingFromLast = false;
+    bool keepMargins = false;
 };
 
 // Prints the progress lines at a readable rate (every 1000 items, and the last one) and the
@@ -109,7 +111,7 @@ ImportRequest parseArguments(const QStringList& arguments) {
     for (const auto& [name, valueName] : valued)
         args.option(name, valueName);
     for (const QString& name : {u"edit-only"_s, u"skip-discontinued"_s, u"decimal-comma"_s,
-                                u"dry-run"_s, u"mapping-from-last"_s})
+                                u"dry-run"_s, u"mapping-from-last"_s, u"keep-margins"_s})
         args.flag(name);
     args.withWait().parse(arguments);
 
@@ -144,6 +146,7 @@ ImportRequest parseArguments(const QStringList& arguments) {
     request.decimalComma = args.isSet(u"decimal-comma"_s);
     request.dryRun = args.isSet(u"dry-run"_s);
     request.mappingFromLast = args.isSet(u"mapping-from-last"_s);
+    request.keepMargins = args.isSet(u"keep-margins"_s);
     if (request.catalogue.isEmpty())
         throw CommandRefusal{u"--db CATALOGUE is required"_s};
     if (request.source.isEmpty() && request.supplierFiles.isEmpty())
@@ -210,8 +213,15 @@ void requireStockNumber(const FieldMapping& mapping) {
                              u"\n(map a field to code 2 with --map POS=2)"_s};
 }
 
-// The choices every kind of source shares: decimal comma and the trial run.
+// The choices every kind of source shares: decimal comma, the trial run and the margins. The
+// margin settings are read here, before the catalogue is touched.
 void applyRunChoices(const ImportRequest& request, ImportOptions& options, ImportReport& report) {
+    try {
+        options.margins = MarginSettings::fromProgram();
+    } catch (const RunTimeError& error) {
+        throw CommandRefusal{error.description() + u" (nothing was written)"_s};
+    }
+    options.keepMargins = request.keepMargins;
     options.decimalComma = request.decimalComma;
     options.dryRun = request.dryRun;
     options.report = request.dryRun ? &report : nullptr;
@@ -237,6 +247,8 @@ void printReport(const ImportRequest& request, const ImportOutcome& outcome,
         out << line << '\n';
     if (outcome.repeatedCount > MaxRepeatedLines)
         out << outcome.repeatedCount << " stock numbers are on more than one line in all\n";
+    for (const QString& line : outcome.margins.lines())
+        out << line << '\n';
     if (!request.dryRun)
         return;
     out << "Trial run: nothing was changed.\n";
@@ -437,7 +449,7 @@ BatchCommand importCommand() {
         u"         [--supplier-file fulldesc|stock|white|yellow|openparty|canadian|retail]\n"
         u"         [--edit-only] [--skip-discontinued] [--supplier NAME] [--note TEXT]\n"
         u"         [--encoding NAME] [--decimal-comma] [--dry-run] [--mapping-from-last]\n"
-        u"         [--wait SECONDS]\n\n"
+        u"         [--keep-margins] [--wait SECONDS]\n\n"
         u"Adds the items of FILE to the catalogue's products, or refreshes the products\n"
         u"whose stock number is already there, the way the import screen does.\n\n"
         u"  --db CATALOGUE       the catalogue file to change\n"
@@ -480,7 +492,13 @@ BatchCommand importCommand() {
         u"                       changed\n"
         u"  --mapping-from-last  take the start line, divider and mapping last used for a\n"
         u"                       file of this name (by the import screen or this command);\n"
-        u"                       refused when the first item has another number of fields\n"_s +
+        u"                       refused when the first item has another number of fields\n"
+        u"  --keep-margins       a product whose Cost1 changes and whose selling price the\n"
+        u"                       file does not give gets its selling price (Price, or Retail\n"
+        u"                       when Price is empty) moved with the cost, so its margin\n"
+        u"                       stays: old price x new cost / old cost, rounded up to the\n"
+        u"                       setting PriceEnding (none, .99, .95 or .49/.99) of section\n"
+        u"                       Margins; undo takes it back with the rest of the run\n"_s +
             CommandArguments::waitHelp() +
             u"\n"
             u"Prices are read with a leading currency sign ($12.50, \u20ac 2.50, US$ 3) and\n"
@@ -503,6 +521,11 @@ BatchCommand importCommand() {
             u"28 Ship2, 29 Notes, 30 Taxable (23, 24 and 26 cannot be imported).\n\n"
             u"Prints a progress line every 1000 items and ends with the totals:\n"
             u"  Total Checked: N   Total Added: N   Total Edited: N\n"
+            u"and a summary of the margins of the products added or changed: how many costs\n"
+            u"rose and fell, the largest rise, and the products at or below their cost, below\n"
+            u"the minimum margin (setting MinimumMargin of section Margins, default 20%) or\n"
+            u"without a price or cost, up to 20 of each named. An unreadable MinimumMargin or\n"
+            u"PriceEnding changes nothing and ends with exit status 2.\n"
             u"A missing file, an unusable divider, a missing stock-number mapping or one past\n"
             u"every field of the first 100 items (every column of a table), a damaged\n"
             u"database, a read-only catalogue or a bad argument changes nothing and ends with\n"

@@ -136,8 +136,8 @@ QStringList MarginSummary::lines() const {
         const Money rise = *largestRise->cost - *largestRise->oldCost;
         QString share;
         if (!largestRise->oldCost->isZero())
-            share = u", "_s + Margin::percentText(rise.scaledBy(
-                                  Money::fromStored(100 * Money::Scale), *largestRise->oldCost));
+            share = u", +"_s + Margin::percentText(rise.scaledBy(
+                                   Money::fromStored(100 * Money::Scale), *largestRise->oldCost));
         lines << u"  Largest rise: %1, cost %2 to %3 (+%4%5)"_s.arg(
             nameOf(*largestRise), Margin::amountText(*largestRise->oldCost),
             Margin::amountText(*largestRise->cost), Margin::amountText(rise), share);
