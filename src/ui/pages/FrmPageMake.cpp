@@ -7,7 +7,6 @@
 #include "core/shell/Prompts.h"
 #include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
-#include "core/text/NumberText.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlMaking.h"
@@ -48,14 +47,6 @@ QLineEdit* makeBox(QWidget* parent, const QString& name) {
 
 Prompts* sharedPrompts() {
     return shared().prompts;
-}
-
-std::int16_t boxNumber(const QLineEdit* box) {
-    const QString text = box->text().trimmed();
-    if (!TextRules::IsNumeric(text))
-        return 0;
-    const double value = TextRules::Val(text);
-    return std::int16_t(std::clamp(value, 0.0, double(TextRules::IntegerMax)));
 }
 
 } // namespace
@@ -158,7 +149,8 @@ QWidget* FrmPageMake::buildTitleFrame(QWidget* panel) {
         Option1[i] = new QRadioButton(alignCaptions[i], title);
         Option1[i]->setObjectName(indexedName(u"Option1"_s, i));
         align->addWidget(Option1[i]);
-        connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+        connect(Option1[i], &QRadioButton::clicked, this,
+                [this] { choose(PageDesignerChoices::Changed::Align); });
     }
     titleColumn->addLayout(align);
     auto* look = new QHBoxLayout;
@@ -180,7 +172,8 @@ QWidget* FrmPageMake::buildPositionFrame(QWidget* panel) {
         Option2[i] = new QRadioButton(positionCaptions[i], position);
         Option2[i]->setObjectName(indexedName(u"Option2"_s, i));
         positionRow->addWidget(Option2[i]);
-        connect(Option2[i], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
+        connect(Option2[i], &QRadioButton::clicked, this,
+                [this] { choose(PageDesignerChoices::Changed::TextPosition); });
     }
     return position;
 }
@@ -248,16 +241,19 @@ QLayout* FrmPageMake::buildPreview() {
 
 // The boxes and ticks change the options as the user types or clicks.
 void FrmPageMake::connectOptionBoxes() {
-    connect(Text1, &QLineEdit::textEdited, this, [this] { Text1_Change(); });
-    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    using Changed = PageDesignerChoices::Changed;
+    const QList<QPair<QLineEdit*, Changed>> boxes{
+        {Text1, Changed::TitleTyped},   {Text2, Changed::ItemsPerRow},
+        {Text3, Changed::PictureSize},  {Text4, Changed::PictureSize},
+        {Text5, Changed::ItemsPerPage}, {Text6, Changed::ImageBorder}};
+    for (const auto& [box, changed] : boxes)
+        connect(box, &QLineEdit::textEdited, this, [this, changed] { choose(changed); });
+    const QList<QPair<QCheckBox*, Changed>> ticks{{Check1, Changed::TitleNumbered},
+                                                  {Check2, Changed::OverwritePages},
+                                                  {Check4, Changed::DetailPages}};
+    for (const auto& [tick, changed] : ticks)
+        connect(tick, &QCheckBox::clicked, this, [this, changed] { choose(changed); });
     connect(Check5, &QCheckBox::clicked, this, [this] { Check5_Click(); });
-    connect(Text2, &QLineEdit::textEdited, this, [this] { Text2_Change(); });
-    connect(Text3, &QLineEdit::textEdited, this, [this] { Text3_Change(); });
-    connect(Text4, &QLineEdit::textEdited, this, [this] { Text4_Change(); });
-    connect(Text5, &QLineEdit::textEdited, this, [this] { Text5_Change(); });
-    connect(Text6, &QLineEdit::textEdited, this, [this] { Text6_Change(); });
-    connect(Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
-    connect(Check4, &QCheckBox::clicked, this, [this] { Check4_Click(); });
     connect(Check6, &QCheckBox::clicked, this, [this] { Check6_Click(); });
     connect(Wb3, &WebView::beforeNavigate, this,
             [this](const QString& address, bool* cancel) { Wb3_BeforeNavigate(address, cancel); });
@@ -293,9 +289,7 @@ void FrmPageMake::Form_Load() {
     });
     if (s.PageBaseName.isEmpty())
         s.PageBaseName = u"Catalog Page"_s;
-    const bool widthShown = PageOptionRules::applyDesignerDefaults(o, Text4->text());
-    Text1->setText(PageOptionRules::typedTitle(o.PageTitle));
-    Check1->setChecked(PageMarkup::hasPageNumberMarker(o.PageTitle));
+    showChoices(PageDesignerChoices::opening(o, Text4->text()));
 
     // Tick boxes here and on the thumbnail page share their numbering: the products come in
     // the order of the Products screen's search.
@@ -304,18 +298,6 @@ void FrmPageMake::Form_Load() {
             PageProduct::readSelection(shared().DBPath, shared().SearchWhere, shared().SortOrder);
     });
 
-    const QString align = o.PageAlign.toLower();
-    Option1[align == u"left"_s ? 0 : align == u"right"_s ? 2 : 1]->setChecked(true);
-    Text2->setText(QString::number(o.ItemsPerRow));
-    if (widthShown)
-        Text3->setText(QString::number(o.ImageWidth));
-    else
-        Text3->clear();
-    Option2[o.TextPosition == u"bottom"_s ? 1 : 0]->setChecked(true);
-    Check2->setChecked(o.OverwritePages);
-    Check4->setChecked(o.DetailPages);
-    Text6->setText(o.ImageBorder);
-
     // The designer opens with an empty order list.
     PageOptionRules::clearOrder(o);
     showOrder();
@@ -323,7 +305,6 @@ void FrmPageMake::Form_Load() {
     s.CurrentPage = 1;
     s.SelectItemsMode = false;
     s.OnlySelectedItems = false;
-    Text5->setText(o.ItemsPerPage > 0 ? QString::number(o.ItemsPerPage) : QString());
     shared().ThumbChecked = QVector<std::int16_t>(m_products.size(), 0);
     m_selected = 0;
     m_unselected = int(m_products.size());
@@ -390,18 +371,44 @@ void FrmPageMake::showTickCounts() {
 
 // ---- Option handlers --------------------------------------------------------------------------
 
-void FrmPageMake::Text1_Change() {
-    pageOptions().PageTitle =
-        PageOptionRules::titleWithNumber(Text1->text(), Check1->isChecked(), true);
+PageDesignerChoices FrmPageMake::choices() const {
+    PageDesignerChoices c;
+    c.title = Text1->text();
+    c.numbered = Check1->isChecked();
+    c.itemsPerRow = Text2->text();
+    c.width = Text3->text();
+    c.height = Text4->text();
+    c.itemsPerPage = Text5->text();
+    c.border = Text6->text();
+    for (int i = 0; i < 3; ++i)
+        if (Option1[i]->isChecked())
+            c.align = i;
+    c.textPlace = Option2[1]->isChecked() ? PageDesignerChoices::Bottom : PageDesignerChoices::Top;
+    c.overwritePages = Check2->isChecked();
+    c.detailPages = Check4->isChecked();
+    return c;
+}
+
+void FrmPageMake::choose(PageDesignerChoices::Changed changed) {
+    choices().applyTo(pageOptions(), changed);
     showchange();
 }
 
-void FrmPageMake::Check1_Click() {
-    pageOptions().PageTitle =
-        PageOptionRules::titleWithNumber(Text1->text(), Check1->isChecked(), false);
-    showchange();
+void FrmPageMake::showChoices(const PageDesignerChoices& c) {
+    Text1->setText(c.title);
+    Check1->setChecked(c.numbered);
+    Text2->setText(c.itemsPerRow);
+    Text3->setText(c.width);
+    Text4->setText(c.height);
+    Text5->setText(c.itemsPerPage);
+    Text6->setText(c.border);
+    Option1[std::clamp(c.align, 0, 2)]->setChecked(true);
+    Option2[c.textPlace == PageDesignerChoices::Bottom ? 1 : 0]->setChecked(true);
+    Check2->setChecked(c.overwritePages);
+    Check4->setChecked(c.detailPages);
 }
 
+// The folder name, the pages' base name, stands for the title while ticked.
 void FrmPageMake::Check5_Click() {
     if (Check5->isChecked()) {
         Text1->setText(state().PageBaseName);
@@ -410,52 +417,7 @@ void FrmPageMake::Check5_Click() {
         Text1->clear();
         Text1->setEnabled(true);
     }
-    Text1_Change();
-}
-
-void FrmPageMake::Text2_Change() {
-    pageOptions().ItemsPerRow = boxNumber(Text2);
-    showchange();
-}
-
-void FrmPageMake::Text3_Change() {
-    pageOptions().PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
-    showchange();
-}
-
-void FrmPageMake::Text4_Change() {
-    pageOptions().PictureSize = PageOptionRules::pictureSize(Text3->text(), Text4->text());
-    showchange();
-}
-
-void FrmPageMake::Text5_Change() {
-    pageOptions().ItemsPerPage = boxNumber(Text5);
-    showchange();
-}
-
-void FrmPageMake::Text6_Change() {
-    pageOptions().ImageBorder = Text6->text();
-    showchange();
-}
-
-void FrmPageMake::Option1_Click(int index) {
-    pageOptions().PageAlign = std::array<QString, 3>{u"Left"_s, u"Center"_s, u"Right"_s}[index];
-    showchange();
-}
-
-void FrmPageMake::Option2_Click(int index) {
-    pageOptions().TextPosition = index == 0 ? u"top"_s : u"bottom"_s;
-    showchange();
-}
-
-void FrmPageMake::Check2_Click() {
-    pageOptions().OverwritePages = Check2->isChecked();
-    showchange();
-}
-
-void FrmPageMake::Check4_Click() {
-    pageOptions().DetailPages = Check4->isChecked();
-    showchange();
+    choose(PageDesignerChoices::Changed::TitleTyped);
 }
 
 void FrmPageMake::Check6_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/pages/DesignerPage.h"
+#include "core/pages/PageDesignerChoices.h"
 #include "core/pages/PageProduct.h"
 
 #include <QWidget>
@@ -61,19 +62,13 @@ private:
     void connectOptionBoxes();
     void Form_Load();
 
+    // The choices the controls hold now, and what the one just changed gives the options.
+    PageDesignerChoices choices() const;
+    void choose(PageDesignerChoices::Changed changed);
+    void showChoices(const PageDesignerChoices& choices);
+
     // Option handlers.
-    void Text1_Change();
-    void Check1_Click();
     void Check5_Click();
-    void Text2_Change();
-    void Text3_Change();
-    void Text4_Change();
-    void Text5_Change();
-    void Text6_Change();
-    void Option1_Click(int index);
-    void Option2_Click(int index);
-    void Check2_Click();
-    void Check4_Click();
     void Check6_Click();
     void Check3_Click(int code);
     void Command3_Click();

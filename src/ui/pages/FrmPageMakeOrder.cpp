@@ -76,16 +76,13 @@ QLayout* FrmPageMake::buildItemFrames(QWidget* panel) {
 void FrmPageMake::showOrder() {
     const PageOptions& o = pageOptions();
     for (int slot = 0; slot < 9; ++slot) {
-        const int code = o.ItemOrder[slot];
-        const bool filled = code >= 0 && code < 9 && o.ItemShown[code];
-        Label5[slot]->setText(filled ? Check3[code]->text() : Empty);
-        Label5[slot]->setProperty("itemCode", filled ? code : int(PageOptions::EmptySlot));
+        const int code = PageDesignerChoices::slotItem(o, slot);
+        Label5[slot]->setText(code == PageOptions::EmptySlot ? Empty : Check3[code]->text());
+        Label5[slot]->setProperty("itemCode", code);
     }
     for (int code = 0; code < 9; ++code) {
         const QSignalBlocker block(Check3[code]);
-        Check3[code]->setChecked(o.ItemShown[code] &&
-                                 std::find(o.ItemOrder.begin(), o.ItemOrder.end(), code) !=
-                                     o.ItemOrder.end());
+        Check3[code]->setChecked(PageDesignerChoices::itemTicked(o, code));
     }
 }
 
@@ -99,11 +96,8 @@ void FrmPageMake::Check3_Click(int code) {
 }
 
 void FrmPageMake::dropOnSlot(int slot, int code) {
-    PageOptions& o = pageOptions();
-    if (o.ItemOrder[slot] != PageOptions::EmptySlot && o.ItemShown[o.ItemOrder[slot]])
-        return; // only an "Empty" slot takes an item
-    PageOptionRules::removeFromOrder(o, code);
-    PageOptionRules::addToOrder(o, code, slot);
+    if (!PageDesignerChoices::dropOnSlot(pageOptions(), slot, code))
+        return;
     showOrder();
     showchange();
 }
@@ -165,9 +159,7 @@ bool FrmPageMake::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == m_itemsFrame && type == QEvent::Drop) {
         auto* e = static_cast<QDropEvent*>(event);
-        const int slot = e->mimeData()->data(SlotMime).toInt();
-        const int code = pageOptions().ItemOrder[std::clamp(slot, 0, 8)];
-        PageOptionRules::removeFromOrder(pageOptions(), code);
+        PageDesignerChoices::dragOutOfSlot(pageOptions(), e->mimeData()->data(SlotMime).toInt());
         showOrder();
         showchange();
         e->acceptProposedAction();
