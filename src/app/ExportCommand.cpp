@@ -1,5 +1,6 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "app/CommandProgress.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/export/DelimitedExport.h"
 #include "core/shell/RunTimeError.h"
@@ -77,7 +78,7 @@ int runExport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
                 u"--columns is required (column numbers such as 2,3,12, or all)"_s};
         auto db = openCommandCatalogue(catalogue);
         const ImportOutcome outcome = exporter.run(*db, file);
-        out << outcome.totals << '\n';
+        CommandProgress::print(out, outcome.totals);
         out << "Wrote " << outcome.counts.edited << " products to " << file << '\n';
         return ExitOk;
     } catch (const CommandRefusal& refusal) {

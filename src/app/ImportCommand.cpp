@@ -1,5 +1,6 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "app/CommandProgress.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueFailure.h"
 #include "core/import/AccessTableImport.h"
@@ -45,8 +46,8 @@ struct ImportRequest {
     bool keepMargins = false;
 };
 
-// Prints the progress lines at a readable rate (every 1000 items, and the last one) and the
-// rows refused along the way.
+// Prints the progress lines at a readable rate (every 1000 items, and the last one) when a
+// person watches, the rows refused along the way, and the totals.
 class ProgressPrinter {
 public:
     ProgressPrinter(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
@@ -57,10 +58,8 @@ public:
                 return true; // nothing has been read yet
             m_last = progress.status;
             m_printed = (++m_calls % Every) == 0;
-            if (m_printed) {
-                m_out << progress.status << '\n';
-                m_out.flush();
-            }
+            if (m_printed)
+                CommandProgress::print(m_out, progress.status);
             return true;
         };
     }
@@ -72,7 +71,7 @@ public:
     }
     void finish(const ImportOutcome& outcome) {
         if (!m_printed && m_calls > 0)
-            m_out << m_last << '\n';
+            CommandProgress::print(m_out, m_last);
         if (m_errors > MaxErrorLines)
             m_err << ImportName << m_errors << " values or items were passed over in all\n";
         m_out << outcome.totals << '\n';
@@ -324,8 +323,9 @@ int runText(const ImportRequest& request, QTextStream& out, QTextStream& err) {
     session.options().onError = printer.errorHandler();
     ImportReport report;
     applyRunChoices(request, session.options(), report);
-    out << session.caption() << '\n';
-    out << "Divider: " << ImportWords::dividerDescription(session.divider()) << '\n';
+    CommandProgress::print(out, session.caption());
+    CommandProgress::print(out,
+                           u"Divider: "_s + ImportWords::dividerDescription(session.divider()));
     const ImportOutcome outcome = session.run(*db, printer.callback());
     printer.finish(outcome);
     printReport(request, outcome, report, out);
@@ -358,7 +358,11 @@ int runSupplierFiles(const ImportRequest& request, QTextStream& out, QTextStream
         import.options().onError = printer.errorHandler();
         ImportReport report;
         applyRunChoices(request, import.options(), report);
-        out << import.caption() << '\n';
+        // With several files, each one's name heads its totals.
+        if (imports.size() > 1)
+            out << import.caption() << '\n';
+        else
+            CommandProgress::print(out, import.caption());
         const ImportOutcome outcome = import.run(*db, printer.callback());
         printer.finish(outcome);
         printReport(request, outcome, report, out);
@@ -411,7 +415,7 @@ int runAccess(const ImportRequest& request, QTextStream& out, QTextStream& err) 
     import->options().onError = printer.errorHandler();
     ImportReport report;
     applyRunChoices(request, import->options(), report);
-    out << import->caption() << '\n';
+    CommandProgress::print(out, import->caption());
     const ImportOutcome outcome = import->run(*db, printer.callback());
     printer.finish(outcome);
     printReport(request, outcome, report, out);

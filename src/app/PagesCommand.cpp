@@ -1,5 +1,6 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "app/CommandProgress.h"
 #include "core/data/CatalogueDatabase.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/data/RecordSet.h"
@@ -171,10 +172,14 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         if (file.pageNumber != lastPage)
             ++pageCount;
         lastPage = file.pageNumber;
-        out << "Page " << file.pageNumber;
-        if (!file.fileName.isEmpty())
-            out << " " << file.fileName;
-        out << ": " << statusText(file) << "\n";
+        // A page that could not be written is always named; the others are progress.
+        const QString line = u"Page "_s + QString::number(file.pageNumber) +
+                             (file.fileName.isEmpty() ? QString() : u" "_s + file.fileName) +
+                             u": "_s + statusText(file);
+        if (file.status == CataloguePages::FileResult::Status::Failed)
+            out << line << '\n';
+        else
+            CommandProgress::print(out, line);
         if (file.status == CataloguePages::FileResult::Status::Created)
             written << pagesRequest.pagesFolder + file.fileName;
     }

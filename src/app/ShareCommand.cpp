@@ -1,5 +1,6 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "app/CommandProgress.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/data/CatalogueLocation.h"
 #include "core/share/CatalogueShare.h"
@@ -59,8 +60,8 @@ int runShare(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                     err << ShareName << *failure << '\n';
         }
         const auto progress = [&out](const QString& table, qint64 done, qint64 all) {
-            out << "Copying " << table << ": " << done << " of " << all << " rows\n";
-            out.flush();
+            CommandProgress::print(out,
+                                   u"Copying %1: %2 of %3 rows"_s.arg(table).arg(done).arg(all));
         };
         const CatalogueShare::Result result = CatalogueShare::share(from, to, replace, progress);
         for (const auto& [table, rows] : result.rowsPerTable)
@@ -103,7 +104,8 @@ BatchCommand shareCommand() {
             u"row count and the sum of each money column must equal the original's. A refused\n"
             u"write, a lost connection or any difference ends with exit status 2, a message\n"
             u"naming the table, and TARGET as it was. The copy never goes onto CATALOGUE.\n"
-            u"Prints a progress line every 1000 rows and the rows copied per table.\n"
+            u"Prints the rows copied per table (and on a terminal a progress line every\n"
+            u"1000 rows).\n"
             u"While another program writes TARGET, the copy waits for it:\n"_s +
                 CommandArguments::waitHelp(),
             &runShare};

@@ -3,6 +3,9 @@
 #include "core/shell/RunTimeError.h"
 #include "core/text/NumberText.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -27,8 +30,18 @@ QString SettingsStore::defaultFilePath() {
     const QString override = qEnvironmentVariable("TOVIN_SETTINGS_FILE");
     if (!override.isEmpty())
         return override;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
-           ApplicationTitle + u'/' + ApplicationTitle + u".ini"_s;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString file = config + u"/tovin-catalog/tovin-catalog.conf"_s;
+    // Earlier versions kept the file in a folder named after the window's title. It moves
+    // once; when both exist the new one is used and the old one is left alone.
+    const QString oldFolder = config + u'/' + ApplicationTitle;
+    const QString oldFile = oldFolder + u'/' + ApplicationTitle + u".ini"_s;
+    if (QFileInfo::exists(file) || !QFileInfo::exists(oldFile))
+        return file;
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()) || !QFile::rename(oldFile, file))
+        return oldFile;      // it could not be moved: the settings are read where they are
+    QDir().rmdir(oldFolder); // only when nothing else was kept there
+    return file;
 }
 
 namespace {

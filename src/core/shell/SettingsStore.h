@@ -9,8 +9,8 @@ class QSettings;
 namespace tovin {
 
 // The per-user settings store: text values under section and key, "True"/"False" for flags.
-// The program keeps one file per user named after the application title; tests give a file
-// in a temporary folder.
+// The program keeps one file per user, ~/.config/tovin-catalog/tovin-catalog.conf (or
+// TOVIN_SETTINGS_FILE); tests give a file in a temporary folder.
 class SettingsStore {
 public:
     static inline const QString ApplicationTitle = QStringLiteral("Tovin Catalog 2003 Demo");
@@ -23,6 +23,8 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
+    // The per-user file; a file left by an earlier version under the window's title is moved
+    // here the first time.
     static QString defaultFilePath();
 
     // The store the running program uses; setProgramFile points it at another file (tests,
