@@ -3,11 +3,15 @@
 #include "core/shell/SharedState.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
+#include <cstdio>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,6 +29,11 @@ bool isInstalledFolder(const QString& folder) {
     return QFileInfo::exists(folder + u'/' + installedMarker()) || !QFileInfo(folder).isWritable();
 }
 
+QString& refreshNotice() {
+    static QString notice;
+    return notice;
+}
+
 QString workingFolderFor(const QString& installed) {
     static QString prepared;
     static QString preparedFrom;
@@ -33,18 +42,86 @@ QString workingFolderFor(const QString& installed) {
         if (base.isEmpty())
             base = QDir::homePath() + u"/.local/share"_s;
         prepared = base + u"/tovin-catalog"_s;
-        fillUserFolder(installed, prepared);
+        refreshNotice() = keptFilesNotice(fillUserFolder(installed, prepared));
+        // Said on the error output at once, for the commands; the window shows it as well.
+        if (!refreshNotice().isEmpty())
+            std::fprintf(stderr, "tovin-catalog: %s\n", qUtf8Printable(refreshNotice()));
         preparedFrom = installed;
     }
     return prepared;
 }
 
+// The installed program folder of an executable installed in a "bin" folder: the package keeps
+// the architecture-independent files under share/, apart from the executable.
+QString sharedProgramFolder(const QString& executableFolder) {
+    const QString folder = QDir::cleanPath(executableFolder + u"/../share/tovin-catalog"_s);
+    return QFileInfo::exists(folder + u'/' + installedMarker()) ? folder : QString();
+}
+
+bool isCatalogueFile(const QFileInfo& file) {
+    return file.suffix().compare(u"mde"_s, Qt::CaseInsensitive) == 0 ||
+           file.suffix().compare(u"mdb"_s, Qt::CaseInsensitive) == 0 ||
+           file.suffix().compare(u"accdb"_s, Qt::CaseInsensitive) == 0;
+}
+
+// The checksum of a file's bytes, empty when it cannot be read.
+QByteArray checksumOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return {};
+    return hash.result().toHex();
+}
+
+// The record of the installed files as last copied: "CHECKSUM  RELATIVE-PATH" lines.
+QHash<QString, QByteArray> readRecord(const QString& path) {
+    QHash<QString, QByteArray> record;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return record;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        const qsizetype space = line.indexOf("  ");
+        if (space > 0)
+            record.insert(QString::fromUtf8(line.mid(space + 2)), line.left(space));
+    }
+    return record;
+}
+
+void writeRecord(const QString& path, const QHash<QString, QByteArray>& record) {
+    QStringList names = record.keys();
+    names.sort();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const QString& name : names)
+        file.write(record.value(name) + "  " + name.toUtf8() + '\n');
+    file.commit();
+}
+
+bool copyInstalled(const QString& source, const QString& target) {
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::remove(target);
+    if (!QFile::copy(source, target))
+        return false;
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    return true;
+}
+
 } // namespace
 
-void fillUserFolder(const QString& installed, const QString& userFolder) {
-    // Files the user is missing are copied; program files that a newer installation changed are
-    // refreshed. A catalogue that is already there is the user's data and is never replaced.
+QStringList fillUserFolder(const QString& installed, const QString& userFolder) {
+    // Files the user is missing are copied. A program file the package changed is refreshed
+    // only while the user's copy is still the one copied before, byte for byte; one the user
+    // edited stays, and the package's version goes beside it. A catalogue that is already there
+    // is the user's data and is never replaced.
     QDir().mkpath(userFolder);
+    const QString recordPath = userFolder + u'/' + refreshRecordName();
+    QHash<QString, QByteArray> record = readRecord(recordPath);
+    const QHash<QString, QByteArray> before = record;
+    QStringList kept;
     QDirIterator it(installed, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     while (it.hasNext()) {
@@ -53,16 +130,54 @@ void fillUserFolder(const QString& installed, const QString& userFolder) {
         if (relative == installedMarker() || (!executable.isEmpty() && relative == executable))
             continue;
         const QString target = userFolder + u'/' + relative;
-        const QFileInfo existing(target);
-        const bool catalogue = source.suffix().compare(u"mde"_s, Qt::CaseInsensitive) == 0 ||
-                               source.suffix().compare(u"mdb"_s, Qt::CaseInsensitive) == 0;
-        if (existing.exists() && (catalogue || existing.lastModified() >= source.lastModified()))
+        const bool exists = QFileInfo::exists(target);
+        if (isCatalogueFile(source)) {
+            if (!exists)
+                copyInstalled(source.filePath(), target);
             continue;
-        QDir().mkpath(existing.absolutePath());
-        QFile::remove(target);
-        if (QFile::copy(source.filePath(), target))
-            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+        const QByteArray installedSum = checksumOf(source.filePath());
+        if (installedSum.isEmpty())
+            continue;
+        if (!exists) {
+            if (copyInstalled(source.filePath(), target))
+                record.insert(relative, installedSum);
+            continue;
+        }
+        // This version of the file was dealt with before, whatever the user did since.
+        if (record.value(relative) == installedSum)
+            continue;
+        const QByteArray userSum = checksumOf(target);
+        if (userSum == installedSum) {
+            record.insert(relative, installedSum);
+        } else if (!userSum.isEmpty() && userSum == record.value(relative)) {
+            if (copyInstalled(source.filePath(), target))
+                record.insert(relative, installedSum);
+        } else if (copyInstalled(source.filePath(), target + u".new"_s)) {
+            // Changed by the user, or there before any record was kept: theirs stays.
+            record.insert(relative, installedSum);
+            kept << relative;
+        }
     }
+    if (record != before)
+        writeRecord(recordPath, record);
+    return kept;
+}
+
+QString refreshRecordName() {
+    return u".installed-files.sha256"_s;
+}
+
+QString keptFilesNotice(const QStringList& kept) {
+    if (kept.isEmpty())
+        return {};
+    return u"the program was updated; your changed files were kept, and the new versions are "
+           u"beside them as NAME.new: "_s +
+           kept.join(u", "_s);
+}
+
+QString takeRefreshNotice() {
+    return std::exchange(refreshNotice(), QString());
 }
 
 QString installedMarker() {
@@ -77,7 +192,9 @@ QString path() {
     QString folder = overrideFolder();
     if (folder.isEmpty() && QCoreApplication::instance()) {
         folder = QCoreApplication::applicationDirPath();
-        if (isInstalledFolder(folder))
+        if (const QString shared = sharedProgramFolder(folder); !shared.isEmpty())
+            folder = workingFolderFor(shared);
+        else if (isInstalledFolder(folder))
             folder = workingFolderFor(folder);
     }
     if (folder.isEmpty())

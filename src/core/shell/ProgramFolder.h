@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <utility>
 
 namespace tovin::ProgramFolder {
@@ -14,14 +15,24 @@ QString installedMarker();
 // The program folder is the executable's folder, or the folder given with --app-folder. An
 // installed program folder (read-only, or holding installedMarker()) is replaced by the user's
 // data folder ("tovin-catalog" in the user's data location, ~/.local/share), which is filled
-// from the installed folder first.
+// from the installed folder first. An executable installed in a "bin" folder finds its
+// installed program folder in ../share/tovin-catalog.
 void setOverride(const QString& folder);
 // The program folder with a trailing "/" (a root folder gives "//", which still opens files).
 QString path();
 
-// Copies into userFolder every file of the installed folder that it lacks, and refreshes the
-// program files that the installed folder holds newer; catalogues already there are kept.
-void fillUserFolder(const QString& installed, const QString& userFolder);
+// Copies into userFolder every file of the installed folder that it lacks, and brings the
+// program files up to date with the installed ones; catalogues already there are kept. The
+// checksum of each file as copied is recorded in userFolder (refreshRecordName()): a file whose
+// checksum differs from it was changed by the user and is kept, the installed one is written
+// beside it as NAME.new. Returns the files so kept, relative to userFolder; a file is named
+// once, by the refresh that first brings the installed version it differs from.
+QStringList fillUserFolder(const QString& installed, const QString& userFolder);
+QString refreshRecordName();
+// The sentence that tells the user which of their files were kept (empty for none).
+QString keptFilesNotice(const QStringList& kept);
+// The notice of the refresh path() did when it made the user's folder ready, handed out once.
+QString takeRefreshNotice();
 
 // Sets AppFolder and PicturesFolder of the shared state from the program folder.
 void applyToSharedState();
