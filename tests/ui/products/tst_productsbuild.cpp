@@ -32,6 +32,15 @@ QList<Task> catalogueTasks() {
             {u"Build/Options"_s, u"cmdAddAll"_s, u"BuildDB"_s}};
 }
 
+// Returns once every event queued before the call has been handled: a call queued now runs
+// after them.
+void runQueuedEvents() {
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        qApp, [&reached] { reached = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(reached);
+}
+
 } // namespace
 
 class ProductsBuildTest : public QObject {
@@ -135,16 +144,22 @@ private slots:
         QVERIFY(inEditMode(products));
         // Box 2 is the description.
         type(products, 2, u"Typed, not yet written"_s);
-        // Should the task start all the same, its screen is closed so the test goes on to fail.
+        // Should the task start all the same, its screen is closed as soon as the task's wait
+        // lets events run, so that the click returns and the test goes on to fail.
         bool opened = false;
-        QTimer::singleShot(200, products, [&opened, screen] {
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, products, [&opened, screen] {
             if (ChildWindows::find(screen)) {
                 opened = true;
                 ChildWindows::unload(screen);
             }
         });
+        closer.start(0);
         click(products, button);
-        QTest::qWait(300);
+        // A task started from the click opens its screen before the click returns; one put off
+        // to the event loop has run once the events queued after the click have.
+        runQueuedEvents();
+        closer.stop();
         QVERIFY(!opened);
         QVERIFY(!ChildWindows::find(screen));
         QVERIFY(inEditMode(products));
