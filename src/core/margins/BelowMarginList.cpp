@@ -14,9 +14,9 @@ namespace tovin {
 
 namespace {
 
-enum Read { StockNo, ProdName, Cost1, Price, Retail };
+enum BelowListColumn { ListStockNo, ListName, ListCost1, ListPrice, ListRetail };
 
-QVariant moneyAt(const StorageStatement& row, int column) {
+QVariant belowListMoney(const StorageStatement& row, int column) {
     return row.isNull(column) ? QVariant() : row.value(column, ColumnKind::Money);
 }
 
@@ -33,9 +33,9 @@ BelowMarginList BelowMarginList::find(CatalogueDatabase& db, Money belowPercent,
         [&](const StorageStatement& row) {
             const qint64 rowId = ids[next++];
             ++list.looked;
-            const std::optional<Money> price =
-                Margin::sellingPrice(moneyAt(row, Price), moneyAt(row, Retail));
-            const std::optional<Money> cost = Margin::cost(moneyAt(row, Cost1));
+            const std::optional<Money> price = Margin::sellingPrice(
+                belowListMoney(row, ListPrice), belowListMoney(row, ListRetail));
+            const std::optional<Money> cost = Margin::cost(belowListMoney(row, ListCost1));
             if (!price || !cost) {
                 ++list.passedOver;
                 return true;
@@ -43,7 +43,7 @@ BelowMarginList BelowMarginList::find(CatalogueDatabase& db, Money belowPercent,
             const Money margin = Margin::percent(*price, *cost);
             if (margin < belowPercent)
                 list.rows.append(
-                    {rowId, row.text(StockNo), row.text(ProdName), *cost, *price, margin});
+                    {rowId, row.text(ListStockNo), row.text(ListName), *cost, *price, margin});
             return true;
         },
         u"StockNo, ProdName, Cost1, Price, Retail"_s);

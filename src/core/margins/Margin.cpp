@@ -6,10 +6,10 @@ namespace tovin {
 
 namespace {
 
-const Money Hundred = Money::fromStored(100 * Money::Scale);
+const Money MarginHundred = Money::fromStored(100 * Money::Scale);
 
 // A money column's amount when it holds one other than zero.
-std::optional<Money> setAmount(const QVariant& value) {
+std::optional<Money> marginAmountSet(const QVariant& value) {
     const std::optional<Money> amount = Money::fromValue(value);
     if (!amount || amount->isZero())
         return std::nullopt;
@@ -19,17 +19,17 @@ std::optional<Money> setAmount(const QVariant& value) {
 } // namespace
 
 Margin::Column Margin::sellingColumn(const QVariant& price, const QVariant& retail) {
-    if (setAmount(price))
+    if (marginAmountSet(price))
         return Column::Price;
-    if (setAmount(retail))
+    if (marginAmountSet(retail))
         return Column::Retail;
     return Column::None;
 }
 
 std::optional<Money> Margin::sellingPrice(const QVariant& price, const QVariant& retail) {
-    if (const std::optional<Money> amount = setAmount(price))
+    if (const std::optional<Money> amount = marginAmountSet(price))
         return amount;
-    return setAmount(retail);
+    return marginAmountSet(retail);
 }
 
 std::optional<Money> Margin::cost(const QVariant& cost1) {
@@ -37,7 +37,7 @@ std::optional<Money> Margin::cost(const QVariant& cost1) {
 }
 
 Money Margin::percent(Money price, Money cost, int decimals) {
-    return (price - cost).scaledBy(Hundred, price, decimals, Money::Rounding::Down);
+    return (price - cost).scaledBy(MarginHundred, price, decimals, Money::Rounding::Down);
 }
 
 bool Margin::isBelow(Money price, Money cost, Money minimumPercent) {
@@ -46,7 +46,8 @@ bool Margin::isBelow(Money price, Money cost, Money minimumPercent) {
 
 std::optional<Money> Margin::keptPrice(Money oldPrice, std::optional<Money> oldCost, Money newCost,
                                        PriceEnding ending) {
-    if (!oldCost || oldCost->isZero() || oldPrice <= Money())
+    // A new cost of zero would scale the price to nothing: no shop sells at 0.
+    if (!oldCost || oldCost->isZero() || oldPrice <= Money() || newCost <= Money())
         return std::nullopt;
     const Money exact = oldPrice.scaledBy(newCost, *oldCost, 4, Money::Rounding::Up);
     // Rounded up to the ten-thousandth first and then to the cent: the same cent as the exact

@@ -33,7 +33,8 @@ public:
 
     // The price that keeps the margin when the cost moves from `oldCost` to `newCost`:
     // oldPrice x newCost / oldCost, exactly, then rounded up to the cent and to `ending`.
-    // Nothing when the old cost is missing or zero or there is no old price (> 0).
+    // Nothing when the old cost is missing or zero, the new cost is zero or less, or there is
+    // no old price (> 0): the price is then left as it is.
     static std::optional<Money> keptPrice(Money oldPrice, std::optional<Money> oldCost,
                                           Money newCost, PriceEnding ending);
 

@@ -11,7 +11,8 @@ namespace tovin {
 
 namespace {
 
-[[noreturn]] void refuse(const QString& key, const QString& value, const QString& wanted) {
+[[noreturn]] void refuseMarginSetting(const QString& key, const QString& value,
+                                      const QString& wanted) {
     throw RunTimeError(ErrorNumber::InvalidProcedureCall,
                        u"the setting %1 in section %2 is \"%3\", which is not %4"_s.arg(
                            key, MarginSettings::Section, value, wanted));
@@ -39,14 +40,14 @@ MarginSettings MarginSettings::read(const SettingsStore& settings) {
         const QString text = settings.value(Section, MinimumMarginKey, QString());
         const std::optional<Money> percent = readPercent(text);
         if (!percent)
-            refuse(MinimumMarginKey, text, u"a percentage from 0 to 100"_s);
+            refuseMarginSetting(MinimumMarginKey, text, u"a percentage from 0 to 100"_s);
         read.minimumPercent = *percent;
     }
     if (settings.contains(Section, PriceEndingKey)) {
         const QString text = settings.value(Section, PriceEndingKey, QString());
         const std::optional<PriceEnding> ending = PriceEnding::fromText(text);
         if (!ending)
-            refuse(PriceEndingKey, text, u"one of none, .99, .95 or .49/.99"_s);
+            refuseMarginSetting(PriceEndingKey, text, u"one of none, .99, .95 or .49/.99"_s);
         read.ending = *ending;
     }
     return read;

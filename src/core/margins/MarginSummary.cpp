@@ -10,16 +10,16 @@ namespace tovin {
 
 namespace {
 
-Money marginOf(const MarginProduct& product) {
+Money summaryMarginOf(const MarginProduct& product) {
     return Margin::percent(*product.price, *product.cost);
 }
 
 // Keeps the `MarginSummary::Named` worst margins, worst first; equal margins in import order.
-void keepWorst(QList<MarginProduct>& named, const MarginProduct& product) {
-    const Money margin = marginOf(product);
-    const auto at =
-        std::upper_bound(named.begin(), named.end(), margin,
-                         [](Money m, const MarginProduct& other) { return m < marginOf(other); });
+void keepWorstMargins(QList<MarginProduct>& named, const MarginProduct& product) {
+    const Money margin = summaryMarginOf(product);
+    const auto at = std::upper_bound(
+        named.begin(), named.end(), margin,
+        [](Money m, const MarginProduct& other) { return m < summaryMarginOf(other); });
     if (at == named.end() && named.size() >= MarginSummary::Named)
         return;
     named.insert(at, product);
@@ -27,24 +27,24 @@ void keepWorst(QList<MarginProduct>& named, const MarginProduct& product) {
         named.removeLast();
 }
 
-void keepFirst(QList<MarginProduct>& named, const MarginProduct& product) {
+void keepFirstNamed(QList<MarginProduct>& named, const MarginProduct& product) {
     if (named.size() < MarginSummary::Named)
         named.append(product);
 }
 
-QString optionalAmount(const std::optional<Money>& amount) {
+QString summaryAmount(const std::optional<Money>& amount) {
     return amount ? Margin::amountText(*amount) : u"none"_s;
 }
 
-QString nameOf(const MarginProduct& product) {
+QString summaryName(const MarginProduct& product) {
     return product.name.isEmpty() ? product.stockNumber
                                   : product.stockNumber + u" \""_s + product.name + u'"';
 }
 
 QString marginLine(const MarginProduct& product) {
     return u"    %1: cost %2, price %3, margin %4"_s.arg(
-        nameOf(product), Margin::amountText(*product.cost), Margin::amountText(*product.price),
-        Margin::percentText(marginOf(product)));
+        summaryName(product), Margin::amountText(*product.cost), Margin::amountText(*product.price),
+        Margin::percentText(summaryMarginOf(product)));
 }
 
 QString lackingLine(const MarginProduct& product) {
@@ -55,13 +55,13 @@ QString lackingLine(const MarginProduct& product) {
         lacks = u"no price"_s;
     else
         lacks = u"no cost"_s;
-    return u"    %1: %2"_s.arg(nameOf(product), lacks);
+    return u"    %1: %2"_s.arg(summaryName(product), lacks);
 }
 
 QString movedLine(const MarginProduct& product) {
     return u"    %1: price %2 to %3 (cost %4 to %5)"_s.arg(
-        nameOf(product), optionalAmount(product.oldPrice), optionalAmount(product.price),
-        optionalAmount(product.oldCost), optionalAmount(product.cost));
+        summaryName(product), summaryAmount(product.oldPrice), summaryAmount(product.price),
+        summaryAmount(product.oldCost), summaryAmount(product.cost));
 }
 
 QString unmovableLine(const MarginProduct& product) {
@@ -73,8 +73,8 @@ QString unmovableLine(const MarginProduct& product) {
     else
         why = u"earlier cost 0"_s;
     return u"    %1: cost %2 to %3, price %4 kept (%5)"_s.arg(
-        nameOf(product), optionalAmount(product.oldCost), optionalAmount(product.cost),
-        optionalAmount(product.price), why);
+        summaryName(product), summaryAmount(product.oldCost), summaryAmount(product.cost),
+        summaryAmount(product.price), why);
 }
 
 // A count line, the named products under it and how many more there are.
@@ -89,7 +89,7 @@ void appendGroup(QStringList& lines, const QString& heading, qint64 count,
         lines << u"    ... and %1 more"_s.arg(count - named.size());
 }
 
-QString products(qint64 count) {
+QString productCount(qint64 count) {
     return count == 1 ? u"1 product"_s : u"%1 products"_s.arg(count);
 }
 
@@ -109,29 +109,29 @@ void MarginSummary::add(const MarginProduct& product) {
     }
     if (product.kept == MarginProduct::Kept::Moved) {
         ++pricesMoved;
-        keepFirst(pricesMovedNamed, product);
+        keepFirstNamed(pricesMovedNamed, product);
     } else if (product.kept == MarginProduct::Kept::Unmovable) {
         ++pricesUnmovable;
-        keepFirst(pricesUnmovableNamed, product);
+        keepFirstNamed(pricesUnmovableNamed, product);
     }
     if (!product.hasMargin()) {
         ++withoutPriceOrCost;
-        keepFirst(withoutPriceOrCostNamed, product);
+        keepFirstNamed(withoutPriceOrCostNamed, product);
     } else if (*product.price <= *product.cost) {
         ++atOrBelowCost;
-        keepWorst(atOrBelowCostNamed, product);
+        keepWorstMargins(atOrBelowCostNamed, product);
     } else if (Margin::isBelow(*product.price, *product.cost, minimumPercent)) {
         ++belowMinimum;
-        keepWorst(belowMinimumNamed, product);
+        keepWorstMargins(belowMinimumNamed, product);
     }
 }
 
 QStringList MarginSummary::lines() const {
     const QString minimum = Margin::percentText(minimumPercent);
     QStringList lines;
-    lines << u"Margins of the %1 added or changed (minimum margin %2):"_s.arg(products(touched),
+    lines << u"Margins of the %1 added or changed (minimum margin %2):"_s.arg(productCount(touched),
                                                                               minimum);
-    lines << u"  Cost1 rose for %1 and fell for %2"_s.arg(products(costRose)).arg(costFell);
+    lines << u"  Cost1 rose for %1 and fell for %2"_s.arg(productCount(costRose)).arg(costFell);
     if (largestRise) {
         const Money rise = *largestRise->cost - *largestRise->oldCost;
         QString share;
@@ -139,11 +139,11 @@ QStringList MarginSummary::lines() const {
             share = u", +"_s + Margin::percentText(rise.scaledBy(
                                    Money::fromStored(100 * Money::Scale), *largestRise->oldCost));
         lines << u"  Largest rise: %1, cost %2 to %3 (+%4%5)"_s.arg(
-            nameOf(*largestRise), Margin::amountText(*largestRise->oldCost),
+            summaryName(*largestRise), Margin::amountText(*largestRise->oldCost),
             Margin::amountText(*largestRise->cost), Margin::amountText(rise), share);
     }
     lines << u"  %1 at or below cost, %2 below the minimum margin, %3 without a price or cost"_s
-                 .arg(products(atOrBelowCost))
+                 .arg(productCount(atOrBelowCost))
                  .arg(belowMinimum)
                  .arg(withoutPriceOrCost);
     appendGroup(lines, u"  At or below cost (%1), worst first:"_s.arg(atOrBelowCost), atOrBelowCost,

@@ -6,14 +6,14 @@ namespace tovin {
 
 namespace {
 
-constexpr std::int64_t Cent = Money::Scale / 100;
-constexpr std::int64_t Dollar = Money::Scale;
+constexpr std::int64_t EndingCent = Money::Scale / 100;
+constexpr std::int64_t EndingDollar = Money::Scale;
 
 // The smallest amount at or above `units` whose cents are `ending` (0 to 99). `units` > 0.
 std::int64_t nextWithCents(std::int64_t units, std::int64_t ending) {
-    const std::int64_t dollars = units / Dollar;
-    const std::int64_t candidate = dollars * Dollar + ending * Cent;
-    return candidate >= units ? candidate : candidate + Dollar;
+    const std::int64_t dollars = units / EndingDollar;
+    const std::int64_t candidate = dollars * EndingDollar + ending * EndingCent;
+    return candidate >= units ? candidate : candidate + EndingDollar;
 }
 
 } // namespace
@@ -59,7 +59,7 @@ Money PriceEnding::apply(Money amount) const {
     case N95:
         return Money::fromStored(nextWithCents(units, 95));
     case N49Or99:
-        if (units < 10 * Dollar)
+        if (units < 10 * EndingDollar)
             return Money::fromStored(std::min(nextWithCents(units, 49), nextWithCents(units, 99)));
         return Money::fromStored(nextWithCents(units, 99));
     }
