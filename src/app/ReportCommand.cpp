@@ -63,7 +63,7 @@ BatchCommand reportCommand() {
         u"report"_s, u"write one of the printed reports as a PDF file"_s,
         u"Usage: tovin-catalog report NAME --db CATALOGUE --pdf FILE\n\n"
         u"Fills the report file NAME (cost1 ... cost5, retail, catagory,\n"
-        u"inventory, orders, or a report file of your own; \".rpt\" may be left\n"
+        u"inventory, orders, margins, or a report file of your own; \".rpt\" may be left\n"
         u"out, and a name without a folder is found in the program folder) from\n"
         u"CATALOGUE and writes the pages to FILE as a PDF.\n"
         u"A missing report file or catalogue, a wrong argument, or a FILE that is\n"

@@ -15,7 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 PreparedReport PreparedReport::make(const QString& reportPath, const QString& cataloguePath,
-                                    const QDate& today) {
+                                    const QDate& today, const ProgramList::Settings& lists) {
     const ReportDefinition definition = ReportDefinition::read(reportPath);
     CatalogueDatabase db(cataloguePath);
     PreparedReport report;
@@ -24,7 +24,7 @@ PreparedReport PreparedReport::make(const QString& reportPath, const QString& ca
     report.catalogue = CatalogueLocation::shortName(cataloguePath);
     report.date = TextRules::formatDate(today, u"MM/DD/YYYY"_s);
     report.landscape = definition.landscape;
-    QVariantMap values = readReportData(db, definition);
+    QVariantMap values = readReportData(db, definition, lists);
     values.insert(u"title"_s, report.title);
     values.insert(u"catalogue"_s, report.catalogue);
     values.insert(u"date"_s, report.date);
@@ -43,6 +43,7 @@ const QList<ReportEntry>& reportEntries() {
         {u"mnuR7"_s, u"&Catagory Report"_s, u"catagory.rpt"_s},
         {u"mnuR8"_s, u"&Inventory Report"_s, u"inventory.rpt"_s},
         {u"mnuR9"_s, u"&Orders Report"_s, u"orders.rpt"_s},
+        {u"mnuR10"_s, u"&Margins"_s, u"margins.rpt"_s},
     };
     return entries;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/reports/ProgramList.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -17,9 +19,12 @@ struct PreparedReport {
 
     // Reads the report file and fills it from the catalogue at `cataloguePath`. A missing
     // report file raises error 53, a missing catalogue error 3049; a report file that cannot
-    // be used raises an error that says why.
-    static PreparedReport make(const QString& reportPath, const QString& cataloguePath,
-                               const QDate& today = QDate::currentDate());
+    // be used raises an error that says why. The program's own lists are read with `lists`
+    // (read from the settings in the calling thread unless given).
+    static PreparedReport
+    make(const QString& reportPath, const QString& cataloguePath,
+         const QDate& today = QDate::currentDate(),
+         const ProgramList::Settings& lists = ProgramList::Settings::fromProgram());
 };
 
 // The fixed reports of the Reports menu.

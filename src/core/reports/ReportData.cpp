@@ -37,6 +37,19 @@ public:
         }
     }
 
+    // The rows of one of the program's lists, as the page shows them.
+    QVariantList shownRows(const QVariantList& stored) const {
+        QVariantList rows;
+        for (const QVariant& row : stored) {
+            QVariantMap shown;
+            const QVariantMap values = row.toMap();
+            for (auto it = values.cbegin(); it != values.cend(); ++it)
+                shown.insert(it.key(), shownText(it.key(), it.value()));
+            rows.append(shown);
+        }
+        return rows;
+    }
+
 private:
     QVariantList readRows(const ReportDefinition::Data& data, const QVariantMap& parent) {
         // A list of its own for each parent row: the statement stays open while the lists
@@ -95,16 +108,23 @@ private:
 
 } // namespace
 
-QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report) {
+QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report,
+                           const ProgramList::Settings& lists) {
     // Every list of the page from one state of the catalogue, read as a reader does: a report
     // is made while another program writes, and whatever a report file's statement might try,
     // nothing of it stays.
     const ReadSnapshot snapshot(db.connection());
     Reader reader(db, report);
     QVariantMap page;
-    for (const ReportDefinition::Data& data : report.data)
-        if (data.parent.isEmpty())
+    for (const ReportDefinition::Data& data : report.data) {
+        if (!data.source.isEmpty()) {
+            const ProgramList list = ProgramList::read(db, data.source, lists);
+            page.insert(list.values);
+            page.insert(data.name, reader.shownRows(list.rows));
+        } else if (data.parent.isEmpty()) {
             page.insert(data.name, reader.readList(data, {}));
+        }
+    }
     return page;
 }
 

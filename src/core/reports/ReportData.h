@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/reports/ProgramList.h"
 #include "core/reports/ReportDefinition.h"
 
 #include <QVariantMap>
@@ -15,6 +16,9 @@ class CatalogueDatabase;
 //
 // A SELECT the catalogue refuses, or a :Field parameter the parent row lacks, raises a
 // RunTimeError naming the list.
-QVariantMap readReportData(CatalogueDatabase& db, const ReportDefinition& report);
+// The program's own lists ("rows") are read with `lists`.
+QVariantMap
+readReportData(CatalogueDatabase& db, const ReportDefinition& report,
+               const ProgramList::Settings& lists = ProgramList::Settings::fromProgram());
 
 } // namespace tovin

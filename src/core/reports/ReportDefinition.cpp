@@ -1,5 +1,6 @@
 #include "core/reports/ReportDefinition.h"
 
+#include "core/reports/ProgramList.h"
 #include "core/shell/RunTimeError.h"
 
 #include <QFile>
@@ -65,6 +66,7 @@ ReportDefinition ReportDefinition::parse(const QString& text) {
         throw RunTimeError(InvalidFileFormat, u"The report file has no \"page:\" line"_s);
     report.page = lines.mid(pageLine + 1).join(u'\n');
 
+    static const QRegularExpression listName(u"^[A-Za-z_][A-Za-z0-9_]*$"_s);
     static const QRegularExpression dataKey(u"^data\\s+([A-Za-z_][A-Za-z0-9_]*)"
                                             u"(?:\\.([A-Za-z_][A-Za-z0-9_]*))?$"_s);
     for (const auto& [number, entry] : entries) {
@@ -94,6 +96,20 @@ ReportDefinition ReportDefinition::parse(const QString& text) {
                             [&](const Data& d) { return d.name == data.parent; });
             if (!parentKnown)
                 refuse(number, u"the list \"%1\" is not declared before it"_s.arg(data.parent));
+            // The program's lists hold no stored row to read a list under.
+            if (std::any_of(report.data.cbegin(), report.data.cend(), [&](const Data& d) {
+                    return d.name == data.parent && !d.source.isEmpty();
+                }))
+                refuse(number, u"the list \"%1\" can have no lists under it"_s.arg(data.parent));
+            report.data.append(data);
+        } else if (key.startsWith(u"rows "_s)) {
+            Data data;
+            data.name = key.mid(5).trimmed();
+            data.source = value;
+            if (!listName.match(data.name).hasMatch())
+                refuse(number, u"\"%1\" is no list name"_s.arg(data.name));
+            if (!ProgramList::exists(value))
+                refuse(number, u"the program makes no list \"%1\""_s.arg(value));
             report.data.append(data);
         } else {
             refuse(number, u"unknown key \"%1\""_s.arg(key));

@@ -25,11 +25,17 @@ namespace tovin {
 // "data PARENT.NAME: SELECT" runs once for every row of list PARENT and gives that row a list
 // NAME; the SELECT may use the parent row's fields as :Field parameters. "money:" and "date:"
 // name the fields shown as money ("$1,234.50") and as dates ("03/12/2003").
+//
+// "rows NAME: LIST" gives the page a list NAME that the program itself works out (see
+// ProgramList: "below-margin" is the products under the shop's minimum margin), for what
+// one SELECT cannot say the way the rest of the program says it. Such a list may also give the
+// page values of its own, such as a count.
 struct ReportDefinition {
     struct Data {
         QString name;   // the list's name
         QString parent; // the list whose rows it belongs to, empty for the page itself
         QString select;
+        QString source; // the program's list it is, instead of a SELECT
     };
 
     QString title;

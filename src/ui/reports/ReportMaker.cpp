@@ -58,10 +58,13 @@ std::optional<ReportDocument> ReportMaker::make(QWidget* parent, const QString& 
     auto outcome = std::make_shared<Outcome>();
     QThread* owner = QThread::currentThread();
     waitForReportsAtTheEnd();
-    reportThreads().start([outcome, reportPath, catalogue, resolution, owner] {
+    // The settings are the window's thread's: read here, before the work leaves it.
+    const ProgramList::Settings lists = ProgramList::Settings::fromProgram();
+    reportThreads().start([outcome, reportPath, catalogue, resolution, owner, lists] {
         // The catalogue is opened here, in this thread, and closed before the work ends.
         try {
-            ReportDocument document(PreparedReport::make(reportPath, catalogue));
+            ReportDocument document(
+                PreparedReport::make(reportPath, catalogue, QDate::currentDate(), lists));
             document.layOut(resolution);
             // A document nobody waits for any more ends here, in the thread its parts live in.
             const QMutexLocker lock(&outcome->mutex);

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace tovin::ReportsMenu {
 
-// Adds the Reports menu ("mnuReports") with its nine entries mnuR1 to mnuR9 to the window's
+// Adds the Reports menu ("mnuReports") with its entries mnuR1 to mnuR10 to the window's
 // menu bar, placed before the menu `before` (at the end when it is null).
 QMenu* addTo(QMainWindow* window, QMenu* before);
 
