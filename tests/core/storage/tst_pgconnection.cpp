@@ -38,6 +38,15 @@ StorageConnection::GroupedRun countingRun(StorageStatement& read, QStringList& t
             {}};
 }
 
+// Returns once every event queued before the call has been handled: a call queued now runs
+// after them.
+void runQueuedEvents() {
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&reached] { reached = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(reached);
+}
+
 } // namespace
 
 class PgConnectionTest : public QObject {
@@ -557,7 +566,13 @@ private slots:
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitCode(), 0);
         QTRY_COMPARE(told.size(), qsizetype(2));
-        QTest::qWait(200); // nothing more comes, though two connections here listen
+        // Nothing more comes, though two connections here listen. The server sends a
+        // connection the notices of writes committed before a statement ahead of that
+        // statement's answer, and the connection takes them in with the answer: once each has
+        // run one and the deliveries it queued have run, every notice here has been told.
+        QCOMPARE(count(*db, u"SELECT 1"_s), qint64(1));
+        QCOMPARE(count(*second, u"SELECT 1"_s), qint64(1));
+        runQueuedEvents();
         QCOMPARE(told.size(), qsizetype(2));
         QCOMPARE(told.at(0).at(0).toString(),
                  CatalogueLocation::withoutPassword(m_database->uri()));

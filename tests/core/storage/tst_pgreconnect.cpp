@@ -23,6 +23,15 @@ qint64 count(StorageConnection& db, const QString& sql) {
     return q->next() ? q->integer(0) : -1;
 }
 
+// Returns once every event queued before the call has been handled: a call queued now runs
+// after them.
+void runQueuedEvents() {
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&reached] { reached = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(reached);
+}
+
 } // namespace
 
 class PgReconnectTest : public QObject {
@@ -78,8 +87,13 @@ private slots:
         QCOMPARE(told.first().at(0).toString(), identity);
         QCOMPARE(told.first().at(1).toString(), u"t"_s);
         QCOMPARE(told.first().at(2).value<QList<qint64>>(), QList<qint64>{42});
-        // Each of the two listening connections had the notice; the views heard it once.
-        QTest::qWait(300);
+        // Each of the two listening connections had the notice; the views heard it once. A
+        // statement's answer comes after the notices sent before it, and the connection takes
+        // them in with it: once both have run one and the deliveries they queued have run,
+        // nothing more is to come.
+        QCOMPARE(count(*first, u"SELECT 1"_s), qint64(1));
+        QCOMPARE(count(*second, u"SELECT 1"_s), qint64(1));
+        runQueuedEvents();
         QCOMPARE(told.size(), qsizetype(1));
         QCOMPARE(back.size(), qsizetype(1));
         QCOMPARE(lost.size(), qsizetype(1));
