@@ -8,6 +8,7 @@
 #include "core/storage/StorageStatement.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -17,52 +18,99 @@ namespace tovin {
 
 namespace {
 
-// The same value: of one type, whole and floating numbers bit for bit, texts code for code.
-bool sameJournalValue(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
-    if (a.typeId() != b.typeId())
-        return false;
-    if (a.typeId() == QMetaType::Double) {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return std::memcmp(&x, &y, sizeof x) == 0;
+// The tags of the journal's packing (see JournalValues): a tag byte, then a zig-zag varint for a
+// whole number, eight bytes for a floating number, a varint length and the bytes for a text or
+// a blob.
+enum Tag : char { NullTag = 0, IntegerTag = 1, RealTag = 2, TextTag = 3, BlobTag = 4 };
+
+bool readVarint(const char*& at, const char* end, quint64& v) {
+    v = 0;
+    for (int shift = 0; shift < 64 && at < end; shift += 7) {
+        const auto b = quint8(*at++);
+        v |= quint64(b & 0x7f) << shift;
+        if (!(b & 0x80))
+            return true;
     }
-    if (a.typeId() == QMetaType::LongLong)
-        return a.toLongLong() == b.toLongLong();
-    return a.toString() == b.toString();
+    return false;
 }
 
-// A floating number as the server reads it back to the same bits, and zero as the server
-// writes it out ("0" or "-0"), for comparing a zero by its sign too.
-QString serverFloatText(double number) {
-    if (number == 0)
-        return std::signbit(number) ? u"-0"_s : u"0"_s;
-    return QString::number(number, 'g', QLocale::FloatingPointShortest);
+// A text the server takes as it is: plain ASCII at once, any other only when it is well-formed
+// UTF-8 (which the journal's texts from a server always are).
+bool sendable(QByteArrayView text) {
+    for (const char c : text)
+        if (quint8(c) >= 0x80)
+            return QString::fromUtf8(text).toUtf8() == text;
+    return true;
 }
 
-QString comparedText(const QVariant& value) {
-    if (value.typeId() == QMetaType::Double)
-        return serverFloatText(value.toDouble());
-    if (value.typeId() == QMetaType::LongLong)
-        return QString::number(value.toLongLong());
-    return value.toString();
+// A floating number as the server reads it back to the same bits, zero with its sign ("0",
+// "-0") as the server writes it out, for comparing a zero by its sign too.
+void appendReal(QByteArray& out, double number) {
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out.append(buffer, written.ptr - buffer);
 }
 
-// One element of an array parameter: NULL, or the value's text, quoted.
-void appendComparedElement(QString& array, const QVariant& value) {
-    if (array.size() > 1)
-        array += u',';
-    if (value.isNull()) {
-        array += u"NULL"_s;
-        return;
-    }
-    QString text = comparedText(value);
-    text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
-    array += u'"' + text + u'"';
+void appendWhole(QByteArray& out, qint64 number) {
+    char buffer[24];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out.append(buffer, written.ptr - buffer);
 }
 
 } // namespace
+
+// A value read in place from a packed row, without making a QVariant of it: the rows of a set
+// are many, and most of their values only go on as text.
+struct RunUndoSetDelete::Cell {
+    char tag = NullTag;
+    qint64 whole = 0;
+    double real = 0;
+    QByteArrayView text;
+
+    bool operator==(const Cell& other) const {
+        if (tag != other.tag)
+            return false;
+        switch (tag) {
+        case IntegerTag:
+            return whole == other.whole;
+        case RealTag:
+            return std::memcmp(&real, &other.real, sizeof real) == 0;
+        case TextTag:
+            return text == other.text;
+        default:
+            return true;
+        }
+    }
+    // The value as the server reads it for the column's type.
+    void appendTo(QByteArray& out) const {
+        if (tag == IntegerTag)
+            appendWhole(out, whole);
+        else if (tag == RealTag)
+            appendReal(out, real);
+        else
+            out.append(text.data(), text.size());
+    }
+    // One element of an array parameter: NULL, or the value's text, quoted.
+    void appendElement(QByteArray& array) const {
+        if (array.size() > 1)
+            array += ',';
+        if (tag == NullTag) {
+            array += "NULL";
+            return;
+        }
+        array += '"';
+        if (tag != TextTag) {
+            appendTo(array);
+        } else {
+            for (const char c : text) {
+                if (c == '\\' || c == '"')
+                    array += '\\';
+                array += c;
+            }
+        }
+        array += '"';
+    }
+};
 
 // The catalogue's own types and the plain ones they rest on (the type's name as the server
 // lists a column). Dates are compared by the text the server gives for them, which is what
@@ -105,46 +153,61 @@ StorageStatement& RunUndoSetDelete::statement(const QString& sql) {
     return **it;
 }
 
-// Only a row whose every value is of the type its column gives back is compared; any other is
-// left to the caller.
-bool RunUndoSetDelete::comparable(const JournalValues::Row& row) const {
-    if (row.size() != m_columns.size())
-        return false;
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        const QVariant& value = row.at(i);
-        if (value.isNull())
+// Reads a packed row into `cells` when every value is of the type its column gives back, and
+// a floating number is finite (the server calls any two not-a-numbers equal); false for any
+// other row, which is left to the caller (one that cannot be read too: the caller raises).
+bool RunUndoSetDelete::comparable(const QByteArray& packed, Cell* cells) const {
+    const char* at = packed.constData();
+    const char* const end = at + packed.size();
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        if (at >= end)
+            return false;
+        Cell& cell = cells[i];
+        cell.tag = *at++;
+        quint64 v = 0;
+        switch (cell.tag) {
+        case NullTag:
             continue;
-        const QMetaType::Type type = QMetaType::Type(value.typeId());
-        switch (m_columns.at(i).compare) {
-        case Compare::Whole:
-            if (type != QMetaType::LongLong)
+        case IntegerTag:
+            if (m_columns.at(i).compare != Compare::Whole || !readVarint(at, end, v))
                 return false;
-            break;
-        case Compare::Real:
-            // The server calls any two not-a-numbers equal.
-            if (type != QMetaType::Double || !std::isfinite(value.toDouble()))
+            cell.whole = qint64((v >> 1) ^ (~(v & 1) + 1));
+            continue;
+        case RealTag:
+            if (m_columns.at(i).compare != Compare::Real || end - at < qsizetype(sizeof(double)))
                 return false;
-            break;
-        case Compare::Text:
-            if (type != QMetaType::QString)
+            std::memcpy(&cell.real, at, sizeof(double));
+            at += sizeof(double);
+            if (!std::isfinite(cell.real))
                 return false;
-            break;
+            continue;
+        case TextTag:
+            if (m_columns.at(i).compare != Compare::Text || !readVarint(at, end, v) ||
+                v > quint64(end - at))
+                return false;
+            cell.text = QByteArrayView(at, qsizetype(v));
+            at += qsizetype(v);
+            if (!sendable(cell.text))
+                return false;
+            continue;
+        default:
+            return false;
         }
     }
-    return true;
+    return at == end;
 }
 
 RunUndoSetDelete::Set RunUndoSetDelete::comparableRows(const std::vector<Added>& rows) const {
     Set set;
+    const size_t width = size_t(m_columns.size());
     set.keys.reserve(rows.size());
-    set.values.reserve(rows.size());
+    set.cells.resize(rows.size() * width);
     for (const auto& [key, packed] : rows) {
-        JournalValues::Row row = JournalValues::unpackRow(packed);
-        if (!comparable(row))
+        if (!comparable(packed, &set.cells[set.keys.size() * width]))
             continue;
         set.keys.push_back(key);
-        set.values.push_back(std::move(row));
     }
+    set.cells.resize(set.keys.size() * width);
     return set;
 }
 
@@ -153,7 +216,10 @@ RunUndoSetDelete::Set RunUndoSetDelete::comparableRows(const std::vector<Added>&
 // range of the keys so that no plan reads the table from its start.
 RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
     const std::vector<qint64>& keys = set.keys;
-    const std::vector<JournalValues::Row>& values = set.values;
+    const size_t width = size_t(m_columns.size());
+    const auto cell = [&](size_t row, qsizetype column) -> const Cell& {
+        return set.cells[row * width + size_t(column)];
+    };
     Deletion deletion;
     QStringList arrays{u"CAST(? AS bigint[])"_s};
     QStringList names{u"k"_s};
@@ -164,22 +230,24 @@ RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
         const QString mine = u"t."_s + column.quoted;
         // The counter column holding the row's key is compared with the key.
         bool key = column.compare == Compare::Whole;
-        for (size_t r = 0; key && r < values.size(); ++r)
-            key = !values[r].at(c).isNull() && values[r].at(c).toLongLong() == keys[r];
+        for (size_t r = 0; key && r < keys.size(); ++r)
+            key = cell(r, c).tag == IntegerTag && cell(r, c).whole == keys[r];
         if (key) {
             conditions << mine + u" = v.k"_s;
             continue;
         }
-        const QVariant& first = values.front().at(c);
+        const Cell& first = cell(0, c);
         bool same = true;
-        for (size_t r = 1; same && r < values.size(); ++r)
-            same = sameJournalValue(values[r].at(c), first);
-        if (same && first.isNull()) {
+        for (size_t r = 1; same && r < keys.size(); ++r)
+            same = cell(r, c) == first;
+        if (same && first.tag == NullTag) {
             conditions << mine + u" IS NULL"_s;
             continue;
         }
         if (same) {
-            deletion.constants << comparedText(first);
+            QByteArray constant;
+            first.appendTo(constant);
+            deletion.constants << QString::fromUtf8(constant);
             switch (column.compare) {
             case Compare::Whole:
                 conditions << mine + u" = CAST(? AS bigint)"_s;
@@ -188,8 +256,8 @@ RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
                 // A zero's sign shows in the angle to it from -1: +pi for 0, -pi for -0;
                 // cheaper than writing every row's value out as text.
                 conditions << mine + u" = CAST(? AS double precision)"_s +
-                                  (first.toDouble() != 0 ? QString()
-                                   : std::signbit(first.toDouble())
+                                  (first.real != 0 ? QString()
+                                   : std::signbit(first.real)
                                        ? u" AND atan2("_s + mine + u", -1) < 0"_s
                                        : u" AND atan2("_s + mine + u", -1) > 0"_s);
                 break;
@@ -203,10 +271,12 @@ RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
         const QString theirs = u"v.c%1"_s.arg(c);
         arrays << u"CAST(? AS text[])"_s;
         names << u"c%1"_s.arg(c);
-        QString array = u"{"_s;
-        for (const JournalValues::Row& row : values)
-            appendComparedElement(array, row.at(c));
-        deletion.arrays << array + u'}';
+        QByteArray array("{");
+        array.reserve(qsizetype(keys.size()) * 16);
+        for (size_t r = 0; r < keys.size(); ++r)
+            cell(r, c).appendElement(array);
+        array += '}';
+        deletion.arrays << QString::fromUtf8(array);
         switch (column.compare) {
         case Compare::Whole:
             conditions << mine + u" IS NOT DISTINCT FROM CAST("_s + theirs + u" AS bigint)"_s;

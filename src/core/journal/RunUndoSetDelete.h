@@ -54,10 +54,12 @@ private:
         Compare compare = Compare::Text;
     };
 
-    // The rows to compare: their keys, and their values beside them in the same order.
+    struct Cell;
+    // The rows to compare: their keys, and their values beside them in the same order, a row's
+    // after the row before (read in place from the packed rows, which outlive the set).
     struct Set {
         std::vector<qint64> keys;
-        std::vector<JournalValues::Row> values;
+        std::vector<Cell> cells;
     };
     // The statement deleting a set, and the texts bound after its keys: the arrays of values,
     // then (after the key range) the values every row shares.
@@ -69,7 +71,7 @@ private:
 
     static std::optional<Compare> compareOf(const QString& type);
     StorageStatement& statement(const QString& sql);
-    bool comparable(const JournalValues::Row& row) const;
+    bool comparable(const QByteArray& packed, Cell* cells) const;
     Set comparableRows(const std::vector<Added>& rows) const;
     Deletion deletionOf(const Set& set) const;
     QSet<qint64> run(const Deletion& deletion, const Set& set);
