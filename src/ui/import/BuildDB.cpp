@@ -126,6 +126,7 @@ void BuildDB::buildControls() {
     chkDecimalComma->setToolTip(u"Tick When The File Writes 30,36 For 30.36"_s);
     chkDecimalComma->hide();
     buildButtons();
+    buildMarginControls();
 
     Label2 = new QLabel(u"Use the list below to match the kind of data displayed. Press the OK "
                         u"button to get the next data and repeat for each item. Press the Done "
@@ -255,11 +256,13 @@ void BuildDB::layOut() {
     layout->addWidget(Frame1);
     layout->addWidget(Frame4);
     layout->addWidget(Frame3);
+    layout->addWidget(FrameMargins);
     layout->addWidget(Frame2);
     layout->addWidget(txtChoice);
     layout->addWidget(Label2);
     layout->addWidget(Text1, 1);
     layout->addWidget(chkDecimalComma);
+    layout->addWidget(chkKeepMargins);
     layout->addLayout(buttons);
     Text1->hide();
     txtChoice->hide();
@@ -294,6 +297,9 @@ void BuildDB::ShowFrames() {
         Command3->setVisible(ok);
         Command4->setVisible(back);
     };
+    // A page of its own never shows what an earlier task did to the margins.
+    FrameMargins->hide();
+    chkKeepMargins->setVisible(TaskPage == 1 || TaskPage == 2);
     switch (TaskPage) {
     case 0:
         Label1->setText(u"Press Start To Delete ALL Current Records!"_s);
@@ -516,6 +522,7 @@ void BuildDB::showListLayout() {
     Frame4->hide();
     Command1->hide();
     Command4->hide();
+    chkKeepMargins->hide();
     Text1->show();
     Frame3->show();
     Label2->show();
@@ -536,6 +543,8 @@ void BuildDB::showWorkLayout() {
     Text1->hide();
     txtChoice->hide();
     chkDecimalComma->hide();
+    chkKeepMargins->hide();
+    FrameMargins->hide();
     cmdTestImport->hide();
     Label2->hide();
     Animation1->show();

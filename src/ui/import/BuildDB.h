@@ -124,6 +124,14 @@ private:
     bool chooseSupplier(QString& supplier);
     void showPreview(TextImportSession& session);
 
+    // Margins (BuildDBMargins.cpp): the tick that keeps them when costs change, and what an
+    // import did to them, shown on the last page with a way to the products under the minimum.
+    void buildMarginControls();
+    // The tick as the run is to use it; remembered for the next import.
+    bool keepMarginsTicked();
+    void showMargins(const QStringList& lines);
+    void showProductsUnderMargin();
+
     // Screen state.
     std::int16_t TaskPage = 1;
     std::int16_t ImportStep = 0;
@@ -170,6 +178,10 @@ private:
     QComboBox* cboEncoding = nullptr;
     QCheckBox* chkDecimalComma = nullptr;
     QPushButton* cmdTestImport = nullptr;
+    QCheckBox* chkKeepMargins = nullptr;
+    QGroupBox* FrameMargins = nullptr;
+    QPlainTextEdit* txtMargins = nullptr;
+    QPushButton* cmdMarginProducts = nullptr;
 };
 
 } // namespace tovin

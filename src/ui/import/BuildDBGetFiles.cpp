@@ -149,6 +149,7 @@ void BuildDB::importTextFile() {
     const RememberedMapping remembered = session.remembered();
     auto run = [&](ImportReport* report) {
         session.options().decimalComma = chkDecimalComma->isChecked();
+        session.options().keepMargins = keepMarginsTicked();
         session.options().dryRun = report != nullptr;
         session.options().report = report;
         const ImportOutcome outcome = session.run(*m_db, progressCallback());
@@ -164,6 +165,7 @@ void BuildDB::importTextFile() {
     const ImportOutcome outcome = run(nullptr);
     if (self) {
         showRunNotes(runNotes(outcome));
+        showMargins(outcome.margins.lines());
         endTask(withPassedOver(outcome));
     }
 }
@@ -357,6 +359,8 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
                          u"Do Without Changing Anything"_s);
     Frame3->show();
     cmdTestImport->show();
+    // The last chance to change it: the trial and the import read it as they start.
+    chkKeepMargins->show();
     Command3->show();
     Label2->hide();
     Text1->clear();
@@ -384,12 +388,14 @@ bool BuildDB::confirmImport(const std::function<ImportOutcome(ImportReport*)>& t
             lines << u"   Would Add: "_s + stock;
         for (const QString& value : report.passedOver)
             lines << u"   Left As It Was: "_s + value;
+        lines << outcome.margins.lines();
         Text1->clear();
         Text1->addItems(lines);
         Text1->show();
         Label1->setText(outcome.totals);
     }
     cmdTestImport->hide();
+    chkKeepMargins->hide();
     return true;
 }
 
@@ -435,6 +441,7 @@ void BuildDB::importSupplierFiles() {
     QPointer<BuildDB> self(this);
     QList<ImportOutcome> outcomes;
     QStringList listLines;
+    QStringList marginLines;
     for (const FixedMappings::SupplierFile& file : files) {
         SupplierFileImport import(file, shared().AppFolder);
         if (!import.exists()) {
@@ -457,17 +464,23 @@ void BuildDB::importSupplierFiles() {
         import.setNote(askNote(ImportMessages::noteTitle(), ImportMessages::notePrompt(),
                                import.noteDefault()));
         import.setEditOnly(editOnly);
+        import.options().keepMargins = keepMarginsTicked();
         showWorkLayout();
         outcomes << import.run(*m_db, progressCallback());
         if (!self)
             return;
         listLines << SupplierFileImport::listLine(import.bareFileName(), outcomes.constLast());
+        // Each list's margins on their own: a product that two lists change has two stories.
+        if (files.size() > 1)
+            marginLines << import.bareFileName() + u":"_s;
+        marginLines << outcomes.constLast().margins.lines();
         if (outcomes.constLast().cancelled)
             break;
     }
     const ImportOutcome run = SupplierFileImport::runOutcome(outcomes);
     // The status line holds the whole run; what each list did stays readable above it.
     showRunNotes((files.size() > 1 ? listLines : QStringList()) + runNotes(run));
+    showMargins(marginLines);
     endTask(withPassedOver(run));
 }
 
@@ -523,6 +536,7 @@ void BuildDB::importDatabase() {
     import.setEditOnly(editOnly);
     auto run = [&](ImportReport* report) {
         import.options().decimalComma = chkDecimalComma->isChecked();
+        import.options().keepMargins = keepMarginsTicked();
         import.options().dryRun = report != nullptr;
         import.options().report = report;
         const ImportOutcome outcome = import.run(*m_db, progressCallback());
@@ -540,6 +554,7 @@ void BuildDB::importDatabase() {
     const ImportOutcome outcome = run(nullptr);
     if (self) {
         showRunNotes(runNotes(outcome));
+        showMargins(outcome.margins.lines());
         endTask(withPassedOver(outcome));
     }
 }

@@ -58,6 +58,11 @@ public:
     void ShowPicture();
     // Opens the catalogue and the record sets anew (after a bulk change); filter and sort go.
     void ReBuildDB();
+    // Makes `where` the search in force and shows its products, read anew: how a task hands
+    // this screen the products it found (the import's products under the minimum margin).
+    // While the screen waits for that task's screen, they show once it has read the catalogue
+    // again. False while a product is being added or edited: nothing changes then.
+    bool showSelection(const QString& where);
 
     // Writes a preview that is waiting for the rows to settle now.
     void flushPreview();
@@ -207,6 +212,8 @@ private:
     bool m_thumbnailFlag = false;
     bool m_firstPaint = true;
     bool m_pickingSupplier = false;
+    // The search a task's screen handed over while this screen waited for it (showSelection).
+    QString m_selectionAfterTask;
 };
 
 } // namespace tovin

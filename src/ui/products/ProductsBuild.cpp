@@ -16,6 +16,7 @@
 
 #include <QPointer>
 #include <QPushButton>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -64,10 +65,14 @@ void Products::cmdAddAll_Click() {
         return;
     step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
     shared().BuildMode = 1;
+    m_selectionAfterTask.clear();
     // The import screen hides itself while the supplier is picked; the wait lasts until it is
     // closed.
-    if (waitForTaskScreen(step, u"BuildDB"_s))
-        reopenAfterImport();
+    if (!waitForTaskScreen(step, u"BuildDB"_s))
+        return;
+    reopenAfterImport();
+    if (const QString where = std::exchange(m_selectionAfterTask, {}); !where.isEmpty())
+        showSelection(where);
 }
 
 void Products::cmdDAll_Click() {

@@ -67,6 +67,21 @@ void Products::refuseSearch(const RunTimeError& error) {
         prompts->notice(refusedSearchMessage(error), MessageIcon::Exclamation, windowTitle());
 }
 
+bool Products::showSelection(const QString& where) {
+    if (inEditMode())
+        return false;
+    // Disabled, the screen waits for a task's screen and reads everything again after it.
+    if (!isEnabled()) {
+        m_selectionAfterTask = where;
+        return true;
+    }
+    shared().SearchWhere = where;
+    shared().SortOrder = u"StockNo"_s;
+    SearchForIt();
+    cmdRefresh_Click();
+    return true;
+}
+
 // Narrows the screen (and the grid while it is shown) to the products of SearchWhere and sorts
 // them by SortOrder. A condition the catalogue can't use is reported and the previous rows stay.
 void Products::SearchForIt() {
