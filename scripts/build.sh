@@ -4,5 +4,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIN_BENCHMARKS=ON >/dev/null
+# One configuration for every script that builds here (run.sh, test.sh, torture.sh): a warning
+# fails the build, and running one script after another compiles nothing again.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIN_BENCHMARKS=ON \
+    -DTOVIN_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"

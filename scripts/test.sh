@@ -3,8 +3,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
-# The suite's build treats every compiler warning as an error.
-TOVIN_WARNINGS_AS_ERRORS=ON "$root/scripts/build.sh"
+# The same build as scripts/run.sh's (every compiler warning is an error in both).
+"$root/scripts/build.sh"
 # The tests' temporary files and their PostgreSQL cluster go in the build folder: /tmp may be a
 # small memory disk.
 export TMPDIR="$build/tmp"
