@@ -10,6 +10,7 @@ packages=(
     xvfb xauth dpkg-dev openssl
     postgresql libpq-dev qtkeychain-qt6-dev libsecret-1-0
     dbus-daemon gnome-keyring
+    python3 lintian desktop-file-utils appstream shared-mime-info man-db
 )
 
 # --hardening: also the compilers and runtimes of the fuzz and sanitizer runs.

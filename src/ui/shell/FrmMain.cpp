@@ -7,6 +7,7 @@
 #include "core/shell/CatalogueOffers.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/EventWait.h"
+#include "core/shell/ProgramFolder.h"
 #include "core/shell/Prompts.h"
 #include "core/shell/ServerSignIn.h"
 #include "core/shell/SettingsStore.h"
@@ -103,7 +104,8 @@ QString twipsText(int pixels) {
 FrmMain::FrmMain(QWidget* parent)
     : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_exit([] { QCoreApplication::exit(0); }) {
     setObjectName(u"frmMain"_s);
-    setWindowIcon(QIcon(u":/icons/app.png"_s));
+    // The icon the desktop shows for the program, the bundled one where no theme has it.
+    setWindowIcon(QIcon::fromTheme(u"tovin-catalog"_s, QIcon(u":/icons/tovin-catalog.png"_s)));
     m_mdi->setObjectName(u"mdiArea"_s);
     // Screens larger than the window can be scrolled into view.
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -118,6 +120,9 @@ FrmMain::FrmMain(QWidget* parent)
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
     m_connectionStatus = new ConnectionStatus(m_statusBar, this);
+    // User's files kept over a program update (their new versions put beside them) are told once.
+    if (const QString notice = ProgramFolder::takeRefreshNotice(); !notice.isEmpty())
+        m_statusBar->showPassing(notice);
     // F10 opens the menu bar at its first menu; the arrow keys and access keys go on from there.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     menuKey->setObjectName(u"menuBarKey"_s);
