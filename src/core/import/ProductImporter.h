@@ -193,8 +193,7 @@ private:
     // m_compared on; stops at the item the callback stops at.
     void compareWaiting();
     // Looks the waiting group up, with the held group's writes after the lookups, and compares
-    // the group once its lookups are answered. The writes' answers are left to come while the
-    // program reads the next group (see m_sent).
+    // the group once its lookups are answered, and then tells what came of the writes.
     void lookUpGroup();
     // The group's lookups in one run, or one run an item; `together` tells the one-run kind
     // that the catalogue refused it.
@@ -214,13 +213,11 @@ private:
     void holdTogether(HeldGroup& held, std::vector<RowWrite>& rows, bool edits);
     // Writes the held group now, then tells what came of it.
     void sendHeld();
-    // Takes in the answers of the sent group's writes and tells what came of them.
-    void collectSent();
     // Once the group's runs are made: the rows of a refused statement again one by one;
     // then the items' errors and the products added, in the order of the items, each item
     // counted in its transaction.
     void tellHeld(std::unique_ptr<HeldGroup> held);
-    // The items still to come before the transaction is committed, those held or sent counted.
+    // The items still to come before the transaction is committed, those held counted.
     int rowsUntilCommit() const;
     // Passes over the item whose row was refused, uncounting it.
     std::function<void(const StatementRefused&)> refusalOf(Waiting& waiting);
@@ -298,9 +295,6 @@ private:
         std::vector<Span> spans; // one for each run from firstSpan on
     };
     std::unique_ptr<HeldGroup> m_held;
-    // The group whose writes went with the last lookups, their answers not yet taken in: the
-    // connection keeps its runs until then.
-    std::unique_ptr<HeldGroup> m_sent;
     std::vector<Waiting> m_spare; // a held group's places, emptied, for the next group
     std::vector<StorageConnection::GroupedRun> m_writes; // the compared group's updates
     struct RowWrite {

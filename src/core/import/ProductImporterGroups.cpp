@@ -49,10 +49,9 @@ void ProductImporter::addWaiting(Waiting waiting) {
         writeGroup();
 }
 
-// The held and sent groups' rows are counted in the transaction only once they are told.
+// The held group's rows are counted in the transaction only once they are told.
 int ProductImporter::rowsUntilCommit() const {
-    return m_transaction->rowsUntilCommit() - (m_held ? m_held->rows : 0) -
-           (m_sent ? m_sent->rows : 0);
+    return m_transaction->rowsUntilCommit() - (m_held ? m_held->rows : 0);
 }
 
 bool ProductImporter::writeGroup() {
@@ -86,29 +85,25 @@ void ProductImporter::compareWaiting() {
 }
 
 void ProductImporter::lookUpGroup() {
-    // The group sent before is told first: a row it must add again goes before these lookups.
-    collectSent();
     bool refusedTogether = false;
     std::vector<StorageConnection::GroupedRun> runs = lookups(refusedTogether);
-    const StorageConnection::Meanwhile meanwhile{runs.size(),
-                                                 [this, &refusedTogether] {
+    const StorageConnection::Meanwhile meanwhile{runs.size(), [this, &refusedTogether] {
                                                      if (!refusedTogether)
                                                          compareWaiting();
-                                                 },
-                                                 m_held != nullptr};
+                                                 }};
     if (m_held) {
-        // The group keeps the runs while their answers come: its inserts' values are still
-        // wanted for the new rows of a refused one.
+        // The group keeps the runs until it is told: its inserts' values are still wanted for
+        // the new rows of a refused one, which go before any later lookup.
         m_held->firstSpan += runs.size();
         std::move(m_held->runs.begin(), m_held->runs.end(), std::back_inserter(runs));
         m_held->runs = std::move(runs);
-        m_sent = std::move(m_held);
-        m_db.connection().runTogether(m_sent->runs, meanwhile);
+        std::unique_ptr<HeldGroup> sent = std::move(m_held);
+        m_db.connection().runTogether(sent->runs, meanwhile);
+        tellHeld(std::move(sent));
     } else {
         m_db.connection().runTogether(runs, meanwhile);
     }
     if (refusedTogether) {
-        collectSent();
         std::vector<StorageConnection::GroupedRun> each = lookups(refusedTogether);
         m_db.connection().runTogether(each);
     }
@@ -282,18 +277,10 @@ void ProductImporter::holdTogether(HeldGroup& held, std::vector<RowWrite>& rows,
 }
 
 void ProductImporter::sendHeld() {
-    collectSent();
     if (!m_held)
         return;
     m_db.connection().runTogether(m_held->runs);
     tellHeld(std::move(m_held));
-}
-
-void ProductImporter::collectSent() {
-    if (!m_sent)
-        return;
-    m_db.connection().collectAnswers();
-    tellHeld(std::move(m_sent));
 }
 
 void ProductImporter::tellHeld(std::unique_ptr<HeldGroup> held) {

@@ -90,8 +90,6 @@ public:
     };
     using StorageConnection::runTogether;
     void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) override;
-    // Called before any statement too: refuses while answering (see refuseWhileAnswering).
-    void collectAnswers() override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
     // name, it runs as that kept statement, made first when `parse` says so.
     Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
@@ -208,17 +206,15 @@ private:
     bool sendPipelined(const std::vector<Grouped>& calls, size_t early, Pipeline& pipeline);
     // Reads the answers. Once the first `early` calls have all succeeded their results go to
     // `answered`, while the server is still making the others, and are left empty in the
-    // results; with `pause`, the reading stops there (true), to go on with a later call.
-    bool readPipelined(Pipeline& pipeline,
-                       const std::function<void(std::vector<Result>&)>& answered, bool pause);
+    // results.
+    void readPipelined(Pipeline& pipeline,
+                       const std::function<void(std::vector<Result>&)>& answered);
     // What came back for each call, up to and including the first that failed, which is
     // rolled back.
     std::vector<Result> endPipelined(Pipeline& pipeline);
     // Raises while the program works meanwhile (see Meanwhile): the connection is still taking
     // in a group's answers.
     void refuseWhileAnswering() const;
-    // Before a rollback: the answers left for later are read and dropped.
-    void dropAnswers();
     class GroupAnswering;
     void dropStatementsLetGo();
     void backToSavepoint();
@@ -248,7 +244,6 @@ private:
     // A statement changed something since the savepoint was set, so it must be set anew.
     bool m_savepointStale = false;
     bool m_answering = false; // the program works meanwhile, the group's answers still coming
-    std::shared_ptr<GroupAnswering> m_ahead; // a group whose last answers were left for later
     // A write transaction takes its savepoint with its first statement, after the write turn.
     bool m_savepointMissing = false;
     std::function<void()> m_lockNotice;

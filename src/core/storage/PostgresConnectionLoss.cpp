@@ -140,7 +140,7 @@ void PostgresConnection::forgetLoss() {
 }
 
 bool PostgresConnection::mayReconnect() const {
-    return !m_inTransaction && !m_answering && !m_ahead;
+    return !m_inTransaction && !m_answering;
 }
 
 } // namespace tovin

@@ -35,8 +35,7 @@ PostgresConnection::Call PostgresConnection::SendArrays::call(const QByteArray& 
 }
 
 // A group on its way through the server: its runs from `from` on go in one pipeline, their
-// answers are read and told, and after a refused run the rest go again. The answers after the
-// meanwhile work may be left for later (see collectAnswers), the group kept until then.
+// answers are read and told, and after a refused run the rest go again.
 class PostgresConnection::GroupAnswering {
 public:
     GroupAnswering(PostgresConnection& connection, std::vector<GroupedRun>& runs,
@@ -44,35 +43,16 @@ public:
         : m_connection(connection), m_runs(runs), m_statements(std::move(statements)),
           m_meanwhile(meanwhile), m_worked(!meanwhile.work) {}
 
-    // Sends the runs and reads their answers; true when it stopped after the meanwhile work,
-    // with the rest to read by answerRest().
-    bool answerEarly() { return answer(m_meanwhile.answerLater); }
-
-    void answerRest() {
-        m_connection.readPipelined(m_pipeline, {}, false);
-        takeResults();
-        answer(false);
-    }
-
-    // The connection is about to roll the transaction back: the answers are read, untold.
-    void drop() {
-        m_connection.readPipelined(m_pipeline, {}, false);
-        PQexitPipelineMode(m_connection.m_handle);
-    }
-
-private:
-    // Sends the runs not yet made and reads their answers, pipeline after pipeline; true when
-    // it paused after the meanwhile work.
-    bool answer(bool pause) {
+    // Sends the runs not yet made and reads their answers, pipeline after pipeline.
+    void answer() {
         while (m_from < m_runs.size() && send()) {
-            if (m_connection.readPipelined(m_pipeline, answered(), pause))
-                return true;
+            m_connection.readPipelined(m_pipeline, answered());
             takeResults();
         }
         work();
-        return false;
     }
 
+private:
     void work() {
         if (!std::exchange(m_worked, true))
             m_meanwhile.work();
@@ -179,7 +159,7 @@ private:
 // a short statement. Inside a transaction the runs of a group go in one pipeline; outside one,
 // a pipeline would make them one transaction, so they go one by one.
 void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) {
-    collectAnswers();
+    refuseWhileAnswering();
     std::vector<PostgresStatement*> statements;
     for (const GroupedRun& run : runs) {
         auto* statement = dynamic_cast<PostgresStatement*>(run.statement);
@@ -194,20 +174,7 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwh
         StorageConnection::runTogether(runs, meanwhile);
         return;
     }
-    auto group = std::make_shared<GroupAnswering>(*this, runs, std::move(statements), meanwhile);
-    if (group->answerEarly())
-        m_ahead = std::move(group);
-}
-
-void PostgresConnection::collectAnswers() {
-    refuseWhileAnswering();
-    if (const std::shared_ptr<GroupAnswering> ahead = std::exchange(m_ahead, {}))
-        ahead->answerRest();
-}
-
-void PostgresConnection::dropAnswers() {
-    if (const std::shared_ptr<GroupAnswering> ahead = std::exchange(m_ahead, {}))
-        ahead->drop();
+    GroupAnswering(*this, runs, std::move(statements), meanwhile).answer();
 }
 
 bool PostgresConnection::sendPipelined(const std::vector<Grouped>& calls, size_t early,
@@ -252,9 +219,8 @@ bool PostgresConnection::sendPipelined(const std::vector<Grouped>& calls, size_t
     return true;
 }
 
-bool PostgresConnection::readPipelined(Pipeline& pipeline,
-                                       const std::function<void(std::vector<Result>&)>& answered,
-                                       bool pause) {
+void PostgresConnection::readPipelined(Pipeline& pipeline,
+                                       const std::function<void(std::vector<Result>&)>& answered) {
     // Every query gives one result (its own, or "aborted" after a failed one) and a null; the
     // sync ends the pipeline. A connection lost on the way gives nulls from then on.
     // Work that fails while the answers come still lets every answer in, so that the
@@ -290,11 +256,8 @@ bool PostgresConnection::readPipelined(Pipeline& pipeline,
         } catch (...) {
             pipeline.failed = std::current_exception();
         }
-        if (pause && !pipeline.failed)
-            return true;
     }
     pipeline.sending = false;
-    return false;
 }
 
 std::vector<PostgresConnection::Result> PostgresConnection::endPipelined(Pipeline& pipeline) {

@@ -57,18 +57,11 @@ public:
     // Work of the program's own, done once the first `after` runs of a group are done and
     // told, while the engine may still be making the others: a server works on them as the
     // program goes on. The work must not use the connection.
-    // With `answerLater`, the answers after the work may be left to collectAnswers(), so that
-    // the server goes on making the runs while the program does more of its own; the runs and
-    // whatever their callbacks use must then last until those answers are collected.
     struct Meanwhile {
         size_t after = 0;
         std::function<void()> work;
-        bool answerLater = false;
     };
     virtual void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile);
-    // Takes in and tells the answers a group left for later (see Meanwhile). Any other use of
-    // the connection collects them first; a rollback drops them untold.
-    virtual void collectAnswers() {}
 
     enum class Intent { Read, Write };
     // A write transaction takes the write lock when it begins, so a transaction that began as a

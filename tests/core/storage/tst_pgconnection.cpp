@@ -270,50 +270,6 @@ private slots:
         QCOMPARE(told.join(u','), u"first,work,locked"_s);
     }
 
-    // Answers left for later are told when collected, or before any other statement, in order
-    // and with a refused run told as such; a rollback drops them untold.
-    void answersLeftForLaterAreToldOnce_data() {
-        QTest::addColumn<QString>("then");
-        QTest::addColumn<QString>("told");
-        QTest::addColumn<qint64>("kept");
-        QTest::newRow("collected") << u"collect"_s << u"read 0,work,1,refused,3"_s << qint64(2);
-        QTest::newRow("another statement first")
-            << u"statement"_s << u"read 0,work,1,refused,3,count 2"_s << qint64(2);
-        QTest::newRow("rolled back") << u"rollback"_s << u"read 0,work"_s << qint64(0);
-    }
-    void answersLeftForLaterAreToldOnce() {
-        QFETCH(QString, then);
-        QFETCH(QString, told);
-        QFETCH(qint64, kept);
-        const auto db = connect();
-        db->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY)"_s)->execute();
-        const auto insert = db->prepare(u"INSERT INTO t (k) VALUES (?)"_s);
-        const auto read = db->prepare(u"SELECT count(*) FROM t"_s);
-        QStringList said;
-        std::vector<StorageConnection::GroupedRun> runs;
-        runs.push_back(countingRun(*read, said));
-        for (const qint64 key : {1, 1, 3})
-            runs.push_back({insert.get(),
-                            {key},
-                            [&said, key](StorageStatement&) { said << QString::number(key); },
-                            [&said](const StatementRefused&) { said << u"refused"_s; }});
-        db->begin();
-        db->runTogether(runs, {1, [&] { said << u"work"_s; }, true});
-        QCOMPARE(said.join(u','), u"read 0,work"_s);
-        if (then == u"collect"_s) {
-            db->collectAnswers();
-            db->collectAnswers();
-        } else if (then == u"statement"_s) {
-            said << u"count "_s + QString::number(count(*db, u"SELECT count(*) FROM t"_s));
-        } else {
-            db->rollback();
-        }
-        if (db->inTransaction())
-            db->commit();
-        QCOMPARE(said.join(u','), told);
-        QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), kept);
-    }
-
     // A statement refused inside a transaction leaves the work before it in place, and the
     // transaction goes on to be committed.
     void failedStatementKeepsTheTransaction_data() {
