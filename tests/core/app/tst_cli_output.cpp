@@ -125,6 +125,10 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         CatalogueDatabase(m_folder->cataloguePath()).copyTo(shop());
         writeTestFile(m_dir->filePath(u"prices.csv"_s), "N1,Pen,1.50\nN2,Ink,2\nN3,Cup,3\n");
+        QByteArray lines;
+        for (int i = 1; i <= 2500; ++i)
+            lines += "L" + QByteArray::number(i) + ",Pen,1.50\n";
+        writeTestFile(m_dir->filePath(u"long.csv"_s), lines);
     }
 
     // Every command, run as a nightly job into a pipe, succeeds without a word on the error
@@ -186,6 +190,16 @@ private slots:
                            u"Adding Product ID # N3   Checked: 3   New: 3   Edited: 0"_s}
             << u"Total Checked: 3   Total Added: 3   Total Edited: 0\n"
                u"Margins of the 3 products added or changed"_s;
+        // A line every 1000 items, and the last one.
+        QTest::newRow("import of 2500 lines")
+            << u"import --db @db --source @dir/long.csv --map 0=2,1=3,2=7"_s
+            << QStringList{u"Getting Information From: long.csv"_s,
+                           u"Divider: "_s,
+                           u"Adding Product ID # L1000   Checked: 1000   New: 1000"_s,
+                           u"Adding Product ID # L2000   Checked: 2000   New: 2000"_s,
+                           u"Adding Product ID # L2500   Checked: 2500   New: 2500"_s,
+                           u"Total Checked: 2500   Total Added: 2500"_s}
+            << u"Total Checked: 2500   Total Added: 2500   Total Edited: 0\n"_s;
         QTest::newRow("export") << u"export --db @db --out @dir/o.txt --columns 2"_s
                                 << QStringList{u"Exporting: 50"_s}
                                 << u"Wrote 50 products to @dir/o.txt\n"_s;
