@@ -7,7 +7,11 @@
 // "sqlite3 .import" is the bare shell .import of the same file into a table of text columns,
 // which reads and splits the file but stores nothing in Products.
 //
-//   bench-import [LINES] [--db postgresql://...] [--runs N]
+//   bench-import [LINES] [--db postgresql://...] [--runs N] [--keep-margins]
+//
+// With --keep-margins only the import of edits is measured, on a catalogue whose products all
+// have a selling price, without and with keep-margins in turn (so both see the same machine):
+// "keep margins: N ms against M ms without, ratio R".
 //
 // Each figure is the best of a few runs of the work and of its floor, taken in turn; with
 // --runs N it is the median of N runs of each, which one slow run on a busy machine does not
@@ -79,9 +83,12 @@ QString newCatalogue(const QString& path, bool withJournal) {
     return path;
 }
 
-double importFile(CatalogueDatabase& db, const QString& path) {
+double importFile(CatalogueDatabase& db, const QString& path, bool keepMargins = false) {
     const FixedMappings::SupplierFile white = FixedMappings::priceList(0);
     ImportOptions options;
+    options.keepMargins = keepMargins;
+    options.margins =
+        MarginSettings{Money::fromStored(20 * Money::Scale), *PriceEnding::fromText(u".99"_s)};
     options.note = u"bench"_s;
     options.onError = [](const RunTimeError&) {};
     bench::Stopwatch watch;
@@ -292,18 +299,56 @@ void editOnServer(const QString& uri, const QString& first, const QString& chang
                                 edited, floor);
 }
 
+bool keepMarginsArgument(int& argc, char** argv) {
+    bool keep = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--keep-margins")
+            keep = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return keep;
+}
+
+// Every price list edits every product (the files take turns); the runs with and without
+// keep-margins alternate, and each product sells at twice its cost, so each run with it moves
+// every price.
+void keepMarginsAgainstPlain(const QString& folder, const QString& first, const QString& changed,
+                             int rows, int repeats) {
+    CatalogueDatabase db(newCatalogue(folder + u"/margins.mde"_s, true));
+    importFile(db, first);
+    db.run(u"UPDATE Products SET Price = Cost1 * 2"_s);
+    bool changedNext = true;
+    const auto next = [&]() -> const QString& {
+        changedNext = !changedNext;
+        return changedNext ? first : changed;
+    };
+    const auto [kept, plain] = bench::medianOrBest(
+        askedRuns, repeats, [&] { return importFile(db, next(), true); },
+        [&] { return importFile(db, next(), false); });
+    std::printf("keep margins: %.0f ms against %.0f ms without, ratio %.2f (%d rows)\n", kept,
+                plain, plain > 0 ? kept / plain : 0.0, rows);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QString server = bench::serverArgument(argc, argv);
     askedRuns = bench::runsArgument(argc, argv);
+    const bool keepMargins = keepMarginsArgument(argc, argv);
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     const QString first = dir.filePath(u"wp-cd.txt"_s);
     const QString changed = dir.filePath(u"wp-cd-changed.txt"_s);
     writePriceList(first, rows, 1.0);
     writePriceList(changed, rows, 1.1);
+    if (keepMargins) {
+        keepMarginsAgainstPlain(dir.path(), first, changed, rows, 3);
+        return 0;
+    }
 
     constexpr int Repeats = 3;
     // The floor of new items starts from an empty catalogue without the journal, as the
