@@ -22,6 +22,18 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 screen="${1:-frmSupplier}"
 output="${2:-$root/docs/screenshots/main-supplier.png}"
+# Named shots that need a dialogue played: "import-margins" is the import screen's last page
+# after the white price list, the catalogue's costs and sales prices first lowered so that the
+# list raises the costs and leaves some margins thin.
+if [ "$screen" = import-margins ]; then
+    screen=BuildDB
+    output="${2:-$root/docs/screenshots/import-margins.png}"
+    BEFORE="${BEFORE:-bulk-edit --db @db --set Cost1=-12% --set Price=50%}"
+    ACTIONS="${ACTIONS:-BuildDB/Option1(0);BuildDB/Command1;frmSupplier/cmdClose}"
+    ANSWERS="${ANSWERS:-Yes;OK;March price list}"
+    WAIT_MS="${WAIT_MS:-6000}"
+    HEIGHT="${HEIGHT:-760}"
+fi
 first_start="${FIRST_START:-}"
 if [ -n "$first_start" ]; then
     width="${WIDTH:-1280}"

@@ -279,6 +279,10 @@ void BuildDB::Form_Activate() {
     if (!m_firstActivation)
         return;
     m_firstActivation = false;
+    // The document area frames the screen only after it is made, so the load cannot place it:
+    // it opens at the top left, where it has the room its last page needs.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->move(0, 0);
     TaskPage = shared().BuildMode == 1 ? 1 : 0;
     ShowFrames();
 }
