@@ -165,8 +165,9 @@ def option_values(text):
         name, value = token.group(1), token.group(2) or ""
         if name in options and options[name]:
             continue
-        if re.fullmatch(r"[a-z0-9.-]+(\|[a-z0-9.:-]+)+", value):
-            options[name] = " ".join(v for v in value.split("|") if not v.endswith(":N"))
+        if re.fullmatch(r"[a-z0-9.-]+(\|[A-Za-z0-9.:-]+)+", value):
+            # The words to choose from; placeholders such as TEXT or lines:N are typed.
+            options[name] = " ".join(v for v in value.split("|") if re.fullmatch(r"[a-z0-9.-]+", v))
         elif re.fullmatch(r"[A-Z][A-Z0-9_.,=-]*", value):
             options[name] = "@file"
         else:
