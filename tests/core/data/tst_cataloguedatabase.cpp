@@ -7,15 +7,14 @@
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/SqliteConnection.h"
 #include "core/storage/WriterTurn.h"
+#include "support/core/LockWaitWatch.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <future>
 #include <memory>
 #include <optional>
@@ -409,6 +408,9 @@ private slots:
         std::optional<CatalogueDatabase> reader;
         if (write)
             reader.emplace(path);
+        // The holder lets go once this program's connection sleeps in a wait for its lock, or
+        // once the attempt is over: a wait is seen, never timed.
+        test::LockWaitWatch watch;
         std::promise<void> held;
         std::thread holder([&] {
             QString failure;
@@ -421,20 +423,22 @@ private slots:
                 other->prepare(u"SELECT count(*) FROM Products"_s)->next();
             }
             held.set_value();
-            QThread::msleep(400);
+            watch.waitForSleep();
         });
-        const auto joinHolder = qScopeGuard([&] { holder.join(); });
+        const auto joinHolder = qScopeGuard([&] {
+            watch.over();
+            holder.join();
+        });
         held.get_future().wait();
-        QElapsedTimer waited;
-        waited.start();
         if (write) {
             const int refused = errorOf([&] { ScopedTransaction t(*reader); });
             QVERIFY(refused != 0);
-            QVERIFY(waited.elapsed() < 400);
+            QVERIFY(!watch.slept());
         } else {
             QCOMPARE(
                 errorOf([&] { count(*std::make_unique<CatalogueDatabase>(path), u"Products"_s); }),
                 0);
+            QVERIFY(watch.slept());
         }
     }
 
