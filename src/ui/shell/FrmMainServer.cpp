@@ -96,9 +96,20 @@ QString FrmMain::askForServer(const QString& shown, const QString& problem,
     SharedCatalogueDialog dialog(ServerAddress::parse(shown).value_or(ServerAddress()), attempt,
                                  this);
     dialog.setProblem(problem);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.address().uri();
+    // A sign-in that succeeded in a dialog then cancelled leaves its password for libpq; the
+    // catalogue that stays open goes on with the one it had.
+    const std::optional<QByteArray> password = qEnvironmentVariableIsSet("PGPASSWORD")
+                                                   ? std::optional(qgetenv("PGPASSWORD"))
+                                                   : std::nullopt;
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const std::optional<ServerAddress> opened = dialog.opened();
+    if (accepted && opened)
+        return opened->uri();
+    if (password)
+        qputenv("PGPASSWORD", *password);
+    else
+        qunsetenv("PGPASSWORD");
+    return QString();
 }
 
 } // namespace tovin

@@ -89,12 +89,19 @@ bool SharedCatalogueDialog::remember() const {
 }
 
 void SharedCatalogueDialog::accept() {
+    // What is tried is what the fields said when OK was pressed; anything typed while the
+    // catalogue opens was never confirmed.
+    const ServerAddress tried = address();
     std::optional<QString> refusal;
     {
         BusyCursor busy;
-        refusal = m_attempt(address(), password(), remember());
+        refusal = m_attempt(tried, password(), remember());
     }
+    // Cancelled while the catalogue was opening: the user's last word was not to move.
+    if (!isVisible())
+        return;
     if (!refusal) {
+        m_opened = tried;
         QDialog::accept();
         return;
     }

@@ -15,7 +15,9 @@ namespace tovin {
 
 // File > Open Shared Catalogue: the address of a catalogue on a server (host, port, database,
 // user), its password and whether to remember it. OK tries to open the catalogue; when that is
-// refused the user is told why and the dialog stays open with what was typed.
+// refused the user is told why and the dialog stays open with what was typed. The address the
+// dialog hands back is the one that opened, never the fields as they are later: signing in may
+// let events run (the keyring answers asynchronously), and the fields stay editable meanwhile.
 class SharedCatalogueDialog : public QDialog {
     Q_OBJECT
 public:
@@ -32,6 +34,9 @@ public:
 
     // The address the fields make.
     ServerAddress address() const;
+    // The address OK opened; nothing before it did, or when the dialog was cancelled while the
+    // catalogue was being opened.
+    std::optional<ServerAddress> opened() const { return m_opened; }
     QString password() const;
     bool remember() const;
 
@@ -41,6 +46,7 @@ public slots:
 private:
     Attempt m_attempt;
     ServerAddress m_shown;
+    std::optional<ServerAddress> m_opened;
     QLabel* m_problem;
     QLineEdit* m_host;
     QSpinBox* m_port;
