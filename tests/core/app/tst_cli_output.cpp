@@ -80,17 +80,6 @@ CliRun runOnTerminal(const QStringList& arguments) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-CliRun runAsJob(const QStringList& arguments, const QProcessEnvironment& environment) {
-    QProcess p;
-    p.setProcessEnvironment(environment);
-    p.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
-    if (!p.waitForFinished(180000))
-        p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 // Lines only a person watching a terminal gets.
 const QRegularExpression ProgressLine(
     u"^(Getting Information From|Divider:|Adding Product ID|Copying |Exporting:|Page \\d)"_s,
@@ -165,10 +154,10 @@ private slots:
         QProcessEnvironment environment = jobEnvironment();
         environment.insert(u"TMPDIR"_s, temporary);
         if (!before.isEmpty()) {
-            const CliRun first = runAsJob(line(before), environment);
+            const CliRun first = runProgram(line(before), environment);
             QVERIFY2(first.status == 0, qPrintable(first.err));
         }
-        const CliRun r = runAsJob(line(arguments), environment);
+        const CliRun r = runProgram(line(arguments), environment);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
         // The runtime folder it was given went with it; none was made for all the user's runs.
@@ -214,7 +203,7 @@ private slots:
         QFETCH(QStringList, progress);
         QFETCH(QString, totals);
         const auto closing = [&] { return QString(totals).replace(u"@dir"_s, m_dir->path()); };
-        const CliRun piped = runAsJob(line(arguments), jobEnvironment());
+        const CliRun piped = runProgram(line(arguments), jobEnvironment());
         QVERIFY2(piped.status == 0, qPrintable(piped.err));
         QVERIFY2(piped.out.startsWith(closing()), qPrintable(piped.out));
 
@@ -256,8 +245,8 @@ private slots:
         QFETCH(bool, terminal);
         QFETCH(int, status);
         QFETCH(QString, error);
-        const CliRun r =
-            terminal ? runOnTerminal(line(arguments)) : runAsJob(line(arguments), jobEnvironment());
+        const CliRun r = terminal ? runOnTerminal(line(arguments))
+                                  : runProgram(line(arguments), jobEnvironment());
         QVERIFY2(r.status == status, qPrintable(r.err));
         QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
         if (status == 0)
@@ -292,7 +281,7 @@ private slots:
         QProcessEnvironment environment = jobEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         // The window shows for a moment and ends by itself.
-        const CliRun r = runAsJob(line(u"--quit-after-ms 1500 "_s + argument), environment);
+        const CliRun r = runProgram(line(u"--quit-after-ms 1500 "_s + argument), environment);
         QVERIFY2(r.status == status, qPrintable(r.err));
         const QString copy = m_dir->filePath(
             u"Backups/shop-"_s + QDate::currentDate().toString(Qt::ISODate) + u".mde"_s);

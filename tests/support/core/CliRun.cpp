@@ -15,9 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::test {
 
-CliRun runProgram(const QStringList& arguments, const QString& folder) {
-    QProcess p;
-    p.setWorkingDirectory(folder);
+namespace {
+CliRun runToEnd(QProcess& p, const QStringList& arguments) {
     p.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
     // A run that does not end in time keeps status -1 and fails the test that looks at it.
     if (!p.waitForFinished(180000))
@@ -25,6 +24,19 @@ CliRun runProgram(const QStringList& arguments, const QString& folder) {
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+} // namespace
+
+CliRun runProgram(const QStringList& arguments, const QString& folder) {
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    return runToEnd(p, arguments);
+}
+
+CliRun runProgram(const QStringList& arguments, const QProcessEnvironment& environment) {
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    return runToEnd(p, arguments);
 }
 
 QStringList argumentLine(const QString& line, const Placeholders& placeholders) {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 namespace tovin::test {
@@ -16,6 +17,8 @@ struct CliRun {
 
 // Runs the program with these arguments (in `folder` when one is given) until it ends.
 CliRun runProgram(const QStringList& arguments, const QString& folder = QString());
+// The same with an environment of its own (a nightly job's, say).
+CliRun runProgram(const QStringList& arguments, const QProcessEnvironment& environment);
 
 // An argument line split at blanks, with each placeholder (say "@db") replaced by its file, in
 // the order given; "~" stands for a blank inside one argument.
