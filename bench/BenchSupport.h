@@ -3,9 +3,9 @@
 // Shared pieces of the benchmarks: a generated catalogue of any size, a stopwatch and the
 // peak memory of the process.
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/storage/SqliteStatement.h"
 
 #include <QElapsedTimer>

@@ -12,9 +12,9 @@
 // prints one line for each: "growth N: open T ms, move A ms, memory M MB".
 
 #include "BenchSupport.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/Prompts.h"
+#include "core/files/ProgramFolder.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/products/Products.h"

@@ -12,7 +12,7 @@
 #include "BenchServer.h"
 #include "BenchSupport.h"
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/share/CatalogueShare.h"
 
 #include <QCoreApplication>

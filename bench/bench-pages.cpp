@@ -10,11 +10,11 @@
 //   bench-pages [PRODUCTS]
 
 #include "BenchSupport.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -20,7 +20,7 @@
 
 #include "BenchServer.h"
 #include "BenchSupport.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

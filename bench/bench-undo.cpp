@@ -15,7 +15,7 @@
 #include "BenchServer.h"
 #include "BenchSupport.h"
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/Divider.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"

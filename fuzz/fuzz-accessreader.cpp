@@ -1,7 +1,7 @@
 // Access files from suppliers may be truncated or damaged: opening one and reading every table
 // must end in rows or a run-time error, never a crash or an endless read.
-#include "core/data/AccessDatabase.h"
-#include "core/shell/RunTimeError.h"
+#include "core/access/AccessDatabase.h"
+#include "core/base/RunTimeError.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // Filter, find and where texts typed by users or built from supplier data: parsing and testing
 // any text must end in a match, no match or a run-time error, never a crash.
-#include "core/data/CatalogueSchema.h"
-#include "core/data/Condition.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/query/Condition.h"
 
 #include <QString>
 #include <QVariant>

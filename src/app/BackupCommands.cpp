@@ -3,9 +3,9 @@
 #include "core/backup/BackupRestore.h"
 #include "core/backup/CatalogueBackup.h"
 #include "core/backup/CatalogueCheck.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/RunTimeError.h"
+#include "core/settings/SettingsStore.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
+#include "core/base/RunTimeError.h"
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/shell/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
 using namespace Qt::Literals::StringLiterals;
 

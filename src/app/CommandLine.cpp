@@ -2,14 +2,14 @@
 
 #include "app/CommandProgress.h"
 #include "core/backup/CatalogueBackup.h"
+#include "core/catalogue/CatalogueFile.h"
+#include "core/catalogue/SchemaUpgrade.h"
+#include "core/catalogue/ServerSignIn.h"
 #include "core/convert/AccessTableSource.h"
-#include "core/data/CatalogueFile.h"
-#include "core/data/SchemaUpgrade.h"
-#include "core/shell/ArgumentPasswords.h"
-#include "core/shell/KeyringPasswordStore.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/ServerSignIn.h"
-#include "core/shell/SettingsStore.h"
+#include "core/files/ProgramFolder.h"
+#include "core/settings/ArgumentPasswords.h"
+#include "core/settings/KeyringPasswordStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/storage/WriterTurn.h"
 
 #include <QFileInfo>

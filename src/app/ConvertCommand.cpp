@@ -1,9 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "core/backup/CatalogueBackup.h"
+#include "core/base/RunTimeError.h"
 #include "core/convert/AccessTableSource.h"
 #include "core/convert/CatalogueConversion.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
 

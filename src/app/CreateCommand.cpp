@@ -1,9 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/data/DemoCatalogue.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/DemoCatalogue.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "app/CommandProgress.h"
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/export/DelimitedExport.h"
-#include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

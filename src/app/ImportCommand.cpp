@@ -1,8 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
 #include "app/CommandProgress.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
@@ -13,8 +14,7 @@
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <optional>
 

@@ -1,9 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

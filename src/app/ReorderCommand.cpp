@@ -1,9 +1,9 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/ReorderList.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueLocation.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "app/CommandArguments.h"
 #include "app/CommandLine.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/base/RunTimeError.h"
 #include "core/reports/PreparedReport.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueLocation.h"
 #include "ui/reports/ReportDocument.h"
 
 #include <QFileInfo>

@@ -2,10 +2,10 @@
 #include "app/CommandLine.h"
 #include "app/CommandProgress.h"
 #include "core/backup/CatalogueBackup.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OutputFile.h"
 #include "core/share/CatalogueShare.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/CommandProgress.h"
-#include "core/shell/ArgumentPasswords.h"
+#include "core/settings/ArgumentPasswords.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/shell/Startup.h"
 

@@ -1,6 +1,6 @@
-#include "core/data/AccessCatalogue.h"
+#include "core/access/AccessCatalogue.h"
 
-#include "core/data/AccessHandles.h"
+#include "core/access/AccessHandles.h"
 
 #include <cstdlib>
 #include <vector>

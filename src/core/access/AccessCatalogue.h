@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/AccessHandles.h"
+#include "core/access/AccessHandles.h"
 
 namespace tovin {
 

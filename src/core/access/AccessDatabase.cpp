@@ -1,11 +1,11 @@
-#include "core/data/AccessDatabase.h"
+#include "core/access/AccessDatabase.h"
 
-#include "core/data/AccessCatalogue.h"
-#include "core/data/AccessHandles.h"
-#include "core/data/AccessRowReader.h"
-#include "core/data/LibraryOutputCatch.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/access/AccessCatalogue.h"
+#include "core/access/AccessHandles.h"
+#include "core/access/AccessRowReader.h"
+#include "core/access/LibraryOutputCatch.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "core/data/AccessRowReader.h"
+#include "core/access/AccessRowReader.h"
 
-#include "core/data/AccessValueText.h"
+#include "core/access/AccessValueText.h"
 
 #include <QByteArray>
 #include <array>

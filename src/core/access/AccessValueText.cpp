@@ -1,4 +1,4 @@
-#include "core/data/AccessValueText.h"
+#include "core/access/AccessValueText.h"
 
 #include "core/text/DateText.h"
 #include "core/text/NumberFormat.h"

@@ -1,4 +1,4 @@
-#include "core/data/LibraryOutputCatch.h"
+#include "core/access/LibraryOutputCatch.h"
 
 #include <cstdio>
 #include <mutex>

@@ -5,9 +5,9 @@
 #include "core/backup/PartFile.h"
 #include "core/backup/SqliteFile.h"
 #include "core/backup/SqliteHandle.h"
-#include "core/data/CatalogueFile.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/FileIdentity.h"
+#include "core/files/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,7 +168,7 @@ void matchPageSize(SqliteHandle& held, const QString& prepared, const QString& c
 
 QString restore(const QString& copy, const QString& catalogue,
                 const std::function<void()>& waiting) {
-    if (CatalogueFile::sameFile(copy, catalogue))
+    if (FileIdentity::sameFile(copy, catalogue))
         refuse(catalogue, copy + u" is the catalogue itself."_s);
     const QFileInfo info(catalogue);
     // Hidden files of restores that were stopped part way.

@@ -1,6 +1,6 @@
 #include "core/backup/BackupRotation.h"
 
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <algorithm>
 

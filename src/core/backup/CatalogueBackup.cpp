@@ -3,10 +3,10 @@
 #include "core/backup/CatalogueCheck.h"
 #include "core/backup/PartFile.h"
 #include "core/backup/SqliteFile.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/OutputFile.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>

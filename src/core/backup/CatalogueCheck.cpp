@@ -2,8 +2,8 @@
 
 #include "core/backup/SqliteFile.h"
 #include "core/backup/SqliteHandle.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "core/backup/PartFile.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "core/backup/SqliteFile.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
 #include <QFile>
 #include <QFileInfo>

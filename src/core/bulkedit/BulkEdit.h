@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/bulkedit/BulkEditSets.h"
-#include "core/data/ColumnKind.h"
 #include "core/import/ImportProgress.h"
+#include "core/storage/ColumnKind.h"
 
 #include <QList>
 #include <QMap>

@@ -1,11 +1,11 @@
 #include "core/bulkedit/BulkEditSets.h"
 
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/CatalogueFailure.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <QHash>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/import/ImportProgress.h"
 
 #include <array>

@@ -1,15 +1,15 @@
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/data/SchemaUpgrade.h"
-#include "core/journal/ServerJournal.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/SchemaUpgrade.h"
+#include "core/files/OpenCatalogues.h"
+#include "core/files/OutputFile.h"
+#include "core/settings/SettingsStore.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/CatalogueLocation.h"
+#include "core/storage/PostgresChangeCapture.h"
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/SqliteConnection.h"
 #include "core/storage/WriterTurn.h"
@@ -107,8 +107,15 @@ std::unique_ptr<StorageConnection> openFile(const QString& path) {
 
 // A database on a server is a catalogue when it has the layout version table; its layout is
 // never brought up to date in place, since other computers may be working on it.
+// Every server connection is opened here: the connections learn the catalogue's names first.
+std::unique_ptr<PostgresConnection> connectToServer(const QString& uri) {
+    PostgresConnection::useCatalogueNames(
+        {CatalogueSchema::createStatements(), &CatalogueSchema::isBookkeepingTable});
+    return PostgresConnection::open(uri);
+}
+
 std::unique_ptr<StorageConnection> openServer(const QString& uri) {
-    std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
+    std::unique_ptr<PostgresConnection> connection = connectToServer(uri);
     const QString place = CatalogueLocation::forMessages(uri);
     const QStringList tables = connection->tableNames();
     if (!tables.contains(u"SchemaVersion"_s, Qt::CaseInsensitive))
@@ -147,7 +154,7 @@ void takeWriterWaitSetting() {
 } // namespace
 
 QString CatalogueDatabase::quoteName(const QString& name) {
-    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+    return StorageDialect::quoteName(name);
 }
 
 CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
@@ -250,7 +257,7 @@ namespace {
 // holds none, as a new file is made only where there is none. The tables are made in a write
 // transaction left open for the caller to commit.
 std::unique_ptr<PostgresConnection> makeServerTables(const QString& uri) {
-    std::unique_ptr<PostgresConnection> connection = PostgresConnection::open(uri);
+    std::unique_ptr<PostgresConnection> connection = connectToServer(uri);
     const QStringList tables = connection->tableNames();
     for (const TableDefinition& table : CatalogueSchema::tables())
         if (tables.contains(table.name, Qt::CaseInsensitive) ||
@@ -266,7 +273,7 @@ std::unique_ptr<PostgresConnection> makeServerTables(const QString& uri) {
     for (const TableDefinition& table : CatalogueSchema::tables())
         journalled << table.name;
     journalled << CatalogueSchema::ReceivedLinesTable;
-    for (const QString& statement : ServerJournal::schemaStatements(journalled))
+    for (const QString& statement : PostgresChangeCapture::schemaStatements(journalled))
         connection->prepare(statement)->execute();
     return connection;
 }

@@ -1,14 +1,14 @@
-#include "core/data/CatalogueFile.h"
+#include "core/catalogue/CatalogueFile.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/files/FileIdentity.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -81,7 +81,7 @@ std::optional<QString> refusal(const QString& path) {
     // A catalogue this program already has open is known to be one, and its header is never
     // read past the database: that would drop the database's locks on it.
     if (const std::optional<QString> open = OpenCatalogues::holding(path)) {
-        if (!sameFile(path, *open))
+        if (!FileIdentity::sameFile(path, *open))
             return u"The file "_s + path + u" is a working file of the open catalogue "_s + *open +
                    u", not a catalogue."_s;
     } else if (const std::optional<QString> header = headerRefusal(path)) {
@@ -98,23 +98,6 @@ std::optional<QString> refusal(const QString& path) {
     if (!missing.isEmpty())
         return u"The file "_s + path + u" is not a catalogue of this program: "_s + missing + u'.';
     return std::nullopt;
-}
-
-QString realPath(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
-}
-
-bool sameFile(const QString& first, const QString& second) {
-    struct stat a {};
-    struct stat b {};
-    if (::stat(QFile::encodeName(first).constData(), &a) == 0 &&
-        ::stat(QFile::encodeName(second).constData(), &b) == 0)
-        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-    return realPath(first) == realPath(second);
 }
 
 } // namespace tovin::CatalogueFile

@@ -4,8 +4,8 @@
 #include <optional>
 
 // What the main window's Open Database and Save DataBase As need to know about files: which
-// files the dialogs list, the name a copy is written under, whether a file is a catalogue this
-// program can open, and whether two paths name the same file.
+// files the dialogs list, the name a copy is written under, and whether a file is a catalogue
+// this program can open.
 namespace tovin::CatalogueFile {
 
 // The file dialogs' filter: the program's own .mde catalogue and the Access names it may carry.
@@ -19,13 +19,5 @@ QString withCatalogueSuffix(const QString& fileName);
 // is a catalogue when the database opens it and it holds every table of the catalogue with its
 // columns (further tables and columns are allowed).
 std::optional<QString> refusal(const QString& path);
-
-// True when both paths lead to one file: the same device and file number, so a symbolic link,
-// a hard link or another spelling of the path is recognised. A path that does not exist yet is
-// compared by its folder's real path and its name.
-bool sameFile(const QString& first, const QString& second);
-// Where `path` really is: an existing file's canonical path; for a missing one, the canonical
-// path of its folder and its name.
-QString realPath(const QString& path);
 
 } // namespace tovin::CatalogueFile

@@ -1,6 +1,6 @@
-#include "core/shell/CatalogueOffers.h"
+#include "core/catalogue/CatalogueOffers.h"
 
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFileInfo>
 

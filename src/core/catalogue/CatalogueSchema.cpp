@@ -1,6 +1,6 @@
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/storage/PostgresDialect.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/ColumnKind.h"
+#include "core/storage/ColumnKind.h"
 #include "core/storage/StorageDialect.h"
 
 #include <QList>

@@ -1,8 +1,8 @@
-#include "core/data/DemoCatalogue.h"
+#include "core/catalogue/DemoCatalogue.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RowWriter.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "core/data/DisplayFormat.h"
+#include "core/catalogue/DisplayFormat.h"
 
 #include "core/text/DateText.h"
 #include "core/text/Money.h"

@@ -1,9 +1,9 @@
-#include "core/data/FileChangePoller.h"
+#include "core/catalogue/FileChangePoller.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OpenCatalogues.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/SqliteConnection.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,7 +1,7 @@
-#include "core/data/ProductSelection.h"
+#include "core/catalogue/ProductSelection.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/storage/StorageConnection.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/Prompts.h"
+#include "core/base/Prompts.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,10 +1,10 @@
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/ColumnValues.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RowWriter.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/ColumnValues.h"
 
 #include <QScopedValueRollback>
 #include <algorithm>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/ColumnKind.h"
-#include "core/data/Condition.h"
-#include "core/data/SelectText.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/query/Condition.h"
+#include "core/query/SelectText.h"
+#include "core/storage/ColumnKind.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,10 +1,10 @@
-#include "core/data/RowWriter.h"
+#include "core/catalogue/RowWriter.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/ColumnValues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/ColumnValues.h"
 
 #include <QRegularExpression>
 #include <algorithm>

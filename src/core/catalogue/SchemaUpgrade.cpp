@@ -1,7 +1,7 @@
-#include "core/data/SchemaUpgrade.h"
+#include "core/catalogue/SchemaUpgrade.h"
 
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/SqliteDialect.h"
 
 #include <QFileInfo>

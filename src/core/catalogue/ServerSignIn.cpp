@@ -1,9 +1,9 @@
-#include "core/shell/ServerSignIn.h"
+#include "core/catalogue/ServerSignIn.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/ServerAddress.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/settings/ServerAddress.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QDir>
 #include <QFileInfo>

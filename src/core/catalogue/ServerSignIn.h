@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/PasswordStore.h"
+#include "core/settings/PasswordStore.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "core/convert/AccessTableSource.h"
 
-#include "core/data/OpenCatalogues.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/access/AccessDatabase.h"
 #include "core/convert/TableSource.h"
-#include "core/data/AccessDatabase.h"
 
 namespace tovin {
 

@@ -1,10 +1,10 @@
 #include "core/convert/CatalogueConversion.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/ColumnValues.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/files/OutputFile.h"
+#include "core/storage/ColumnValues.h"
 
 #include <QFile>
 #include <QFileInfo>

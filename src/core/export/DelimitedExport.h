@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/RunTimeError.h"
 #include "core/import/ImportProgress.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QList>
 #include <QString>

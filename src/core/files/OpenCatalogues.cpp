@@ -1,4 +1,4 @@
-#include "core/data/OpenCatalogues.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFile>
 #include <mutex>

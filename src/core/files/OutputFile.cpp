@@ -1,8 +1,8 @@
-#include "core/shell/OutputFile.h"
+#include "core/files/OutputFile.h"
 
-#include "core/data/CatalogueFile.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/FileIdentity.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +34,7 @@ public:
             const QString path = catalogue + suffix;
             File file;
             file.exists = ::stat(QFile::encodeName(path).constData(), &file.status) == 0;
-            file.realPath = CatalogueFile::realPath(path);
+            file.realPath = FileIdentity::realPath(path);
             m_files.push_back(std::move(file));
         }
     }
@@ -135,7 +135,7 @@ std::optional<QString> refusalOf(const QString& path, const OutputRules& rules,
 namespace OutputFile {
 
 std::optional<QString> refusal(const QString& path, const OutputRules& rules) {
-    const auto realPath = [&] { return CatalogueFile::realPath(path); };
+    const auto realPath = [&] { return FileIdentity::realPath(path); };
     if (auto sentence = refusalOf(path, rules, OpenCatalogue(rules.openCatalogue), realPath))
         return sentence;
     // A catalogue written from the open one (a copy, a backup, a conversion) never replaces

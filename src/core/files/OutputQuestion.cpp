@@ -1,6 +1,6 @@
-#include "core/shell/OutputQuestion.h"
+#include "core/files/OutputQuestion.h"
 
-#include "core/shell/Prompts.h"
+#include "core/base/Prompts.h"
 
 #include <QFileInfo>
 

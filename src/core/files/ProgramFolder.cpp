@@ -1,4 +1,4 @@
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 
 #include "core/shell/SharedState.h"
 

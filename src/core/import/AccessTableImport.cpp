@@ -1,5 +1,6 @@
 #include "core/import/AccessTableImport.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
@@ -7,7 +8,6 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/journal/JournalRun.h"
-#include "core/shell/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/AccessDatabase.h"
+#include "core/access/AccessDatabase.h"
 #include "core/import/FieldMapping.h"
 #include "core/import/ImportOptions.h"
 #include "core/import/ImportProgress.h"

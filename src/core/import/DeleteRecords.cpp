@@ -1,11 +1,11 @@
 #include "core/import/DeleteRecords.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/import/ImportMessages.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/ServerSets.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "core/import/FixedMappings.h"
 
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportValueRules.h"
 #include "core/import/MappingCodes.h"

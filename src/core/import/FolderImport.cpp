@@ -1,6 +1,6 @@
 #include "core/import/FolderImport.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ProductImporter.h"
 #include "core/journal/JournalRun.h"

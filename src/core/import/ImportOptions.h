@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/RunTimeError.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QDate>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "core/import/ImportWords.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/SupplierFileImport.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QHash>
 #include <optional>

@@ -1,6 +1,5 @@
 #include "core/import/MappingCodes.h"
 
-#include "core/bulkedit/BulkEdit.h"
 #include "core/text/NearestName.h"
 
 #include <array>
@@ -74,7 +73,11 @@ QString columnName(int code) {
 }
 
 int codeOfColumn(const QString& name) {
-    return BulkEdit::columnOf(name);
+    for (int code = 1; code < Count; ++code)
+        if (QString::fromUtf16(Entries[code].column).compare(name.trimmed(), Qt::CaseInsensitive) ==
+            0)
+            return code;
+    return -1;
 }
 
 QString nearestColumn(const QString& name) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
 
 #include <QString>
 #include <QStringList>

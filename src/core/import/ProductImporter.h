@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/data/CatalogueSchema.h"
-#include "core/data/ColumnKind.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/import/FieldMap.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportOptions.h"
@@ -10,6 +9,7 @@
 #include "core/import/RepeatedStockNumbers.h"
 #include "core/margins/MarginSettings.h"
 #include "core/margins/MarginSummary.h"
+#include "core/storage/ColumnKind.h"
 #include "core/storage/StorageConnection.h"
 
 #include <QHash>

@@ -1,8 +1,8 @@
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/ImportReport.h"
 #include "core/import/ProductImporter.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/StorageStatement.h"
 
 #include <bit>

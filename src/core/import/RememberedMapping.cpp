@@ -7,7 +7,7 @@
 #include "core/import/ImportWords.h"
 #include "core/import/LineSource.h"
 #include "core/import/TextFileLines.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QStringList>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "core/import/RepeatedStockNumbers.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/import/ImportMessages.h"
-#include "core/shell/RunTimeError.h"
 
 #include <cstring>
 

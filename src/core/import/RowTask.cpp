@@ -1,10 +1,10 @@
 #include "core/import/RowTask.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/ImportMessages.h"
 #include "core/journal/JournalRun.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <limits>
 

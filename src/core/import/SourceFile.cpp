@@ -1,6 +1,6 @@
 #include "core/import/SourceFile.h"
 
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "core/import/TextFile.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/import/TextFileReader.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QFile>
 #include <QFileInfo>

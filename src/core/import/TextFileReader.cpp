@@ -1,7 +1,7 @@
 #include "core/import/TextFileReader.h"
 
-#include "core/data/OpenCatalogues.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QFileInfo>
 

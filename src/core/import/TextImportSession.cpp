@@ -1,5 +1,6 @@
 #include "core/import/TextImportSession.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/import/FieldSplitter.h"
 #include "core/import/ImportItem.h"
 #include "core/import/ImportMessages.h"
@@ -11,7 +12,6 @@
 #include "core/import/RememberedMapping.h"
 #include "core/import/SourceFile.h"
 #include "core/journal/JournalRun.h"
-#include "core/shell/RunTimeError.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "core/journal/HistoryWording.h"
 
-#include "core/data/ColumnValues.h"
-#include "core/data/DisplayFormat.h"
+#include "core/catalogue/DisplayFormat.h"
 #include "core/journal/JournalRun.h"
+#include "core/storage/ColumnValues.h"
 #include "core/text/DateText.h"
 
 #include <QDateTime>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/data/ColumnKind.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunRowCounts.h"
 #include "core/journal/RunUndo.h"
+#include "core/storage/ColumnKind.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,9 +1,9 @@
 #include "core/journal/JournalBuffer.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/ServerJournal.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <cstring>
 #include <sqlite3.h>

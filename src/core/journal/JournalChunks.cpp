@@ -1,8 +1,8 @@
 #include "core/journal/JournalChunks.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/StorageStatement.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,10 +1,10 @@
 #include "core/journal/JournalConnection.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/JournalBuffer.h"
 #include "core/journal/ServerJournal.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>

@@ -1,12 +1,12 @@
 #include "core/journal/JournalRun.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/JournalBuffer.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QDateTime>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "core/journal/JournalValues.h"
 
-#include "core/data/CatalogueFailure.h"
-#include "core/data/ColumnValues.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/ColumnValues.h"
 
 #include <cstring>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 #include "core/journal/RunHistory.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/JournalChunks.h"
 #include "core/journal/JournalValues.h"
 #include "core/storage/StorageStatement.h"

@@ -1,7 +1,8 @@
 #include "core/journal/RunUndo.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/JournalChunks.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/JournalValues.h"
@@ -10,7 +11,6 @@
 #include "core/journal/RunUndoWrites.h"
 #include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"
-#include "core/shell/RunTimeError.h"
 #include "core/storage/StorageStatement.h"
 
 #include <QHash>

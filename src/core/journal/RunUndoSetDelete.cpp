@@ -1,6 +1,6 @@
 #include "core/journal/RunUndoSetDelete.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/journal/JournalValues.h"
 #include "core/journal/ServerJournal.h"
 #include "core/journal/ServerSets.h"

@@ -18,9 +18,6 @@ class StorageStatement;
 // the triggers wrote goes with the transaction, so a rollback forgets it too.
 namespace ServerJournal {
 
-// The trigger function and one trigger per table, for the server's catalogue layout.
-QStringList schemaStatements(const QStringList& tables);
-
 // Tells the server's session whether a run is in progress (0: none), making the session's table
 // of pending changes first.
 void setRun(CatalogueDatabase& db, qint64 run);

@@ -1,6 +1,6 @@
 #include "core/journal/ServerSets.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
 #include <cmath>
 

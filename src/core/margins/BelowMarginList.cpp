@@ -1,9 +1,9 @@
 #include "core/margins/BelowMarginList.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/ColumnKind.h"
-#include "core/data/ProductSelection.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/ProductSelection.h"
 #include "core/margins/Margin.h"
+#include "core/storage/ColumnKind.h"
 #include "core/storage/StorageStatement.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "core/margins/MarginSettings.h"
 
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/RunTimeError.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QRegularExpression>
 

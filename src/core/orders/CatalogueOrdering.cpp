@@ -1,6 +1,6 @@
 #include "core/orders/CatalogueOrdering.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberText.h"

@@ -1,7 +1,7 @@
 #include "core/orders/OrderSearch.h"
 
-#include "core/data/Condition.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/query/Condition.h"
 
 using namespace Qt::Literals::StringLiterals;
 

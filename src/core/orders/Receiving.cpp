@@ -1,12 +1,12 @@
 #include "core/orders/Receiving.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/JournalRun.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/RunTimeError.h"
 #include "core/text/NumberText.h"
 #include "core/text/ValueText.h"
 

@@ -1,6 +1,6 @@
 #include "core/orders/ReorderList.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/NumberText.h"

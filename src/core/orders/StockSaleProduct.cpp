@@ -1,6 +1,6 @@
 #include "core/orders/StockSaleProduct.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
 
 using namespace Qt::Literals::StringLiterals;

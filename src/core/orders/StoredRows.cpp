@@ -1,9 +1,9 @@
 #include "core/orders/StoredRows.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/ColumnValues.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RowWriter.h"
+#include "core/storage/ColumnValues.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,11 +1,11 @@
 #include "core/pages/CataloguePages.h"
 
+#include "core/base/RunTimeError.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/pages/PagePlan.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/files/OutputFile.h"
 #include "core/pages/CellMarkup.h"
 #include "core/pages/PageProduct.h"
-#include "core/shell/OutputFile.h"
 
 #include <QList>
 #include <QString>

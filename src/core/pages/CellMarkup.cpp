@@ -1,8 +1,8 @@
 #include "core/pages/CellMarkup.h"
 
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/ProgramFolder.h"
 #include "core/text/ValueText.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "core/pages/PageMarkup.h"
 
+#include "core/files/OutputFile.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/OutputFile.h"
 
 #include <QRegularExpression>
 

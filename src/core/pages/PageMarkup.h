@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/OutputFile.h"
+#include "core/files/OutputFile.h"
 #include "core/text/Money.h"
 
 #include <QString>

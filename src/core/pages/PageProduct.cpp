@@ -1,11 +1,11 @@
 #include "core/pages/PageProduct.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/ProductSelection.h"
-#include "core/data/RecordSet.h"
-#include "core/text/ValueText.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/ProductSelection.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/storage/StorageStatement.h"
+#include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

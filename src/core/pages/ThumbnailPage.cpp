@@ -1,9 +1,9 @@
 #include "core/pages/ThumbnailPage.h"
 
+#include "core/base/RunTimeError.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/RunTimeError.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>

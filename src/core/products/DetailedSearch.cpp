@@ -1,7 +1,7 @@
 #include "core/products/DetailedSearch.h"
 
-#include "core/data/Condition.h"
 #include "core/products/SearchChoices.h"
+#include "core/query/Condition.h"
 #include "core/shell/SharedState.h"
 
 using namespace Qt::Literals::StringLiterals;

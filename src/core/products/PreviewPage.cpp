@@ -1,7 +1,7 @@
 #include "core/products/PreviewPage.h"
 
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
-#include "core/shell/ProgramFolder.h"
 #include "core/shell/SharedState.h"
 #include "core/text/Money.h"
 

@@ -1,6 +1,6 @@
 #include "core/products/RefusedSearch.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <QRegularExpression>
 

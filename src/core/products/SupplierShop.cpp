@@ -1,7 +1,7 @@
 #include "core/products/SupplierShop.h"
 
-#include "core/data/Condition.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/query/Condition.h"
 #include "core/text/ValueText.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,6 +1,6 @@
 #include "core/products/ThumbnailClicks.h"
 
-#include "core/data/Condition.h"
+#include "core/query/Condition.h"
 #include "core/shell/SharedState.h"
 #include "core/text/NumberText.h"
 

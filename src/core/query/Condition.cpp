@@ -1,7 +1,7 @@
-#include "core/data/Condition.h"
+#include "core/query/Condition.h"
 
-#include "core/data/ConditionParser.h"
-#include "core/data/ConditionTree.h"
+#include "core/query/ConditionParser.h"
+#include "core/query/ConditionTree.h"
 
 using namespace Qt::Literals::StringLiterals;
 

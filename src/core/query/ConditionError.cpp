@@ -1,6 +1,6 @@
-#include "core/data/ConditionError.h"
+#include "core/query/ConditionError.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

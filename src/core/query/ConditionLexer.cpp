@@ -1,6 +1,6 @@
-#include "core/data/ConditionLexer.h"
+#include "core/query/ConditionLexer.h"
 
-#include "core/data/ConditionError.h"
+#include "core/query/ConditionError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/ConditionToken.h"
+#include "core/query/ConditionToken.h"
 
 #include <QList>
 #include <QString>

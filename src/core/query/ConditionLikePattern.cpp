@@ -1,6 +1,6 @@
-#include "core/data/ConditionLikePattern.h"
+#include "core/query/ConditionLikePattern.h"
 
-#include "core/data/ConditionError.h"
+#include "core/query/ConditionError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

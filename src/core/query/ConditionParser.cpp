@@ -1,8 +1,8 @@
-#include "core/data/ConditionParser.h"
+#include "core/query/ConditionParser.h"
 
-#include "core/data/ConditionError.h"
-#include "core/data/ConditionLexer.h"
-#include "core/data/ConditionTree.h"
+#include "core/query/ConditionError.h"
+#include "core/query/ConditionLexer.h"
+#include "core/query/ConditionTree.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/data/Condition.h"
-#include "core/data/ConditionTest.h"
-#include "core/data/ConditionToken.h"
+#include "core/query/Condition.h"
+#include "core/query/ConditionTest.h"
+#include "core/query/ConditionToken.h"
 
 #include <QList>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "core/data/ConditionTest.h"
+#include "core/query/ConditionTest.h"
 
-#include "core/data/ConditionError.h"
+#include "core/query/ConditionError.h"
 #include "core/text/DateText.h"
 #include "core/text/Money.h"
 #include "core/text/NumberText.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/data/Condition.h"
-#include "core/data/ConditionLikePattern.h"
+#include "core/query/Condition.h"
+#include "core/query/ConditionLikePattern.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "core/data/ConditionTree.h"
+#include "core/query/ConditionTree.h"
 
 #include <algorithm>
 

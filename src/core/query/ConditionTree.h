@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/data/Condition.h"
-#include "core/data/ConditionTest.h"
+#include "core/query/Condition.h"
+#include "core/query/ConditionTest.h"
 
 #include <QList>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "core/data/SelectText.h"
+#include "core/query/SelectText.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

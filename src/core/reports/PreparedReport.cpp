@@ -1,11 +1,11 @@
 #include "core/reports/PreparedReport.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportDefinition.h"
 #include "core/reports/ReportTemplate.h"
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 #include "core/text/DateText.h"
 
 #include <QFileInfo>

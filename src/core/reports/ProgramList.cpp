@@ -3,7 +3,7 @@
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/Margin.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

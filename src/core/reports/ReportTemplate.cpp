@@ -1,6 +1,6 @@
 #include "core/reports/ReportTemplate.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <kainjow/mustache.hpp>
 

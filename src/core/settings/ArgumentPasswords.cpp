@@ -1,6 +1,6 @@
-#include "core/shell/ArgumentPasswords.h"
+#include "core/settings/ArgumentPasswords.h"
 
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/PostgresAddress.h"
 
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "core/shell/KeyringPasswordStore.h"
+#include "core/settings/KeyringPasswordStore.h"
 
 #include <QEventLoop>
 #include <qt6keychain/keychain.h>

@@ -1,4 +1,4 @@
-#include "core/shell/ServerAddress.h"
+#include "core/settings/ServerAddress.h"
 
 #include <QUrl>
 

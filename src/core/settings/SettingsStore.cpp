@@ -1,6 +1,6 @@
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>

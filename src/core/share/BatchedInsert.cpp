@@ -1,6 +1,6 @@
 #include "core/share/BatchedInsert.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,13 +1,13 @@
 #include "core/share/CatalogueShare.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/files/OutputFile.h"
 #include "core/share/BatchedInsert.h"
 #include "core/share/ShareCheck.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/ReadSnapshot.h"
 
 #include <QFile>

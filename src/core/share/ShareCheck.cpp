@@ -1,6 +1,6 @@
 #include "core/share/ShareCheck.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/text/Money.h"
 
 #include <QStringList>

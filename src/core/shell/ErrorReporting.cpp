@@ -1,7 +1,7 @@
 #include "core/shell/ErrorReporting.h"
 
-#include "core/shell/Prompts.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/Prompts.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 
 #include <QLoggingCategory>

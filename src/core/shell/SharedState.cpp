@@ -1,7 +1,7 @@
 #include "core/shell/SharedState.h"
 
-#include "core/shell/EventWait.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/EventWait.h"
+#include "core/base/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

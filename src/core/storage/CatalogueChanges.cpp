@@ -1,4 +1,4 @@
-#include "core/data/CatalogueChanges.h"
+#include "core/storage/CatalogueChanges.h"
 
 #include <QFileInfo>
 

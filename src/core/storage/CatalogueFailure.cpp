@@ -1,4 +1,4 @@
-#include "core/data/CatalogueFailure.h"
+#include "core/storage/CatalogueFailure.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <QString>
 

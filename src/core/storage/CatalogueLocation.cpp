@@ -1,4 +1,4 @@
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
-#include "core/data/ColumnValues.h"
+#include "core/storage/ColumnValues.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/text/DateText.h"
 #include "core/text/Money.h"
 #include "core/text/NumberText.h"

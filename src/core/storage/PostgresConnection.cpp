@@ -1,9 +1,8 @@
 #include "core/storage/PostgresConnection.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/data/CatalogueSchema.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/PostgresAddress.h"
 #include "core/storage/PostgresNotices.h"
 #include "core/storage/PostgresReconnector.h"
@@ -17,6 +16,7 @@
 #include <QUuid>
 #include <cerrno>
 #include <libpq-fe.h>
+#include <mutex>
 #include <poll.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -56,15 +56,16 @@ bool isConnectionLoss(const QByteArray& state) {
     return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
 }
 
-// The spellings of the catalogue's own tables and columns, by their lower-case form.
-const QHash<QString, QString>& catalogueSpellings() {
-    static const QHash<QString, QString> spellings = [] {
-        QHash<QString, QString> all;
-        for (const QString& statement : CatalogueSchema::createStatements())
-            all.insert(PostgresSql::translate(statement).spellings);
-        return all;
-    }();
-    return spellings;
+// What useCatalogueNames was given: the spellings of the catalogue's own tables and columns,
+// by their lower-case form, and its test of bookkeeping tables. Written once, before any
+// connection exists to read it.
+struct KnownNames {
+    QHash<QString, QString> spellings;
+    bool (*isBookkeepingTable)(const QString& name) = nullptr;
+};
+KnownNames& knownNames() {
+    static KnownNames names;
+    return names;
 }
 
 // This program's name in the notices its connections send, so it does not tell its own views
@@ -599,15 +600,26 @@ void PostgresConnection::settleAfterManyWrites(const QStringList& tables) {
     noticeLoss();
 }
 
+void PostgresConnection::useCatalogueNames(const CatalogueNames& names) {
+    static std::once_flag once;
+    std::call_once(once, [&] {
+        KnownNames& known = knownNames();
+        for (const QString& statement : names.createStatements)
+            known.spellings.insert(PostgresSql::translate(statement).spellings);
+        known.isBookkeepingTable = names.isBookkeepingTable;
+    });
+}
+
 QString PostgresConnection::spelling(const QString& lowered) {
-    return catalogueSpellings().value(lowered, lowered);
+    return knownNames().spellings.value(lowered, lowered);
 }
 
 void PostgresConnection::wrote(const QByteArray& table, qint64 key) {
     if (m_rowWritten)
         m_rowWritten(table.constData(), key);
     const QString name = QString::fromUtf8(table);
-    if (!CatalogueSchema::isBookkeepingTable(name))
+    const auto isBookkeeping = knownNames().isBookkeepingTable;
+    if (!isBookkeeping || !isBookkeeping(name))
         m_unsent[name] << key;
 }
 

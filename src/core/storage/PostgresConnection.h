@@ -105,6 +105,15 @@ public:
     std::weak_ptr<LetGoList> letGoList() const { return m_letGo; }
     // Whether a table (named in lower case) has the row key column that RETURNING can give.
     bool hasRowKey(const QString& table);
+    // What the connections need to know of the catalogue they serve: the statements that make
+    // its tables, whose spellings give back the names the server keeps in small letters, and
+    // which tables are the program's bookkeeping, whose writes no other program is told of.
+    // Given once, before the first connection opens; a later call changes nothing.
+    struct CatalogueNames {
+        QStringList createStatements;
+        bool (*isBookkeepingTable)(const QString& name) = nullptr;
+    };
+    static void useCatalogueNames(const CatalogueNames& names);
     // A name the server gave back (in lower case) as the catalogue spells it.
     static QString spelling(const QString& lowered);
     void wrote(const QByteArray& table, qint64 key);

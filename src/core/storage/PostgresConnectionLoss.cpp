@@ -1,4 +1,4 @@
-#include "core/data/CatalogueChanges.h"
+#include "core/storage/CatalogueChanges.h"
 #include "core/storage/PostgresAddress.h"
 #include "core/storage/PostgresConnection.h"
 #include "core/storage/PostgresReconnector.h"

@@ -1,6 +1,6 @@
 #include "core/storage/SqliteConnection.h"
 
-#include "core/data/CatalogueFailure.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/SqliteStatement.h"
 #include "core/storage/WriterTurn.h"
 

@@ -1,7 +1,7 @@
 #include "core/storage/SqliteStatement.h"
 
-#include "core/data/CatalogueFailure.h"
-#include "core/data/ColumnValues.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/ColumnValues.h"
 #include "core/storage/StorageConnection.h"
 #include "core/text/Money.h"
 

@@ -1,7 +1,7 @@
 // The SQLite connection's narrowing of a case-blind text equality to an index range, and its
 // larger page cache for long scattered reads.
-#include "core/data/CatalogueDatabase.h"
 #include "core/storage/SqliteConnection.h"
+#include "core/storage/StorageDialect.h"
 
 #include <algorithm>
 
@@ -55,7 +55,7 @@ SqliteConnection::caseInsensitiveLookup(const QString& table, const QString& col
     const QString collation = columnCollation(table, column);
     const bool ownOrder = collation.compare(u"BINARY"_s, Qt::CaseInsensitive) == 0 ||
                           collation.compare(u"NOCASE"_s, Qt::CaseInsensitive) == 0;
-    const QString quoted = CatalogueDatabase::quoteName(column);
+    const QString quoted = StorageDialect::quoteName(column);
     const QString ordered = ownOrder ? quoted : quoted + u" COLLATE BINARY"_s;
     return TextLookup{ordered + u" < '' OR "_s + ordered + u" BETWEEN ?1 AND ?2 OR "_s + ordered +
                           u" >= x''"_s,

@@ -1,6 +1,6 @@
 #include "core/storage/StorageConnection.h"
 
-#include "core/data/CatalogueFailure.h"
+#include "core/storage/CatalogueFailure.h"
 
 namespace tovin {
 

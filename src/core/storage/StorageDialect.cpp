@@ -4,6 +4,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
+QString StorageDialect::quoteName(const QString& name) {
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
+
 QString StorageDialect::placeholders(qsizetype count) {
     QStringList marks;
     for (qsizetype i = 0; i < count; ++i)

@@ -13,6 +13,10 @@ class StorageDialect {
 public:
     virtual ~StorageDialect() = default;
 
+    // A table or column name as both engines read it whatever letters it holds: in double
+    // quotes, each double quote in it doubled.
+    static QString quoteName(const QString& name);
+
     // The name of the key every row of a table has, whether or not a column holds it.
     virtual QString rowKey() const = 0;
     // An expression for the largest row key a table holds now (null for an empty table).

@@ -1,6 +1,6 @@
 #include "core/text/NumberText.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/text/DecimalDigits.h"
 
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "ui/browser/BrowserAddress.h"
 
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

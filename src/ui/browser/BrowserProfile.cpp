@@ -1,9 +1,9 @@
 #include "ui/browser/BrowserProfile.h"
 
-#include "core/shell/OutputQuestion.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/Prompts.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OutputQuestion.h"
+#include "core/files/ProgramFolder.h"
 #include "core/shell/SharedState.h"
 
 #include <QCoreApplication>

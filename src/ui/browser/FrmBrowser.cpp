@@ -1,8 +1,8 @@
 #include "ui/browser/FrmBrowser.h"
 
+#include "core/base/Prompts.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/BrowserIcons.h"

@@ -1,6 +1,6 @@
 #include "ui/browser/LocalFileRedirector.h"
 
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 
 #include <QFileInfo>
 

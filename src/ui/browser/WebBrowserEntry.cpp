@@ -1,7 +1,7 @@
 #include "ui/browser/WebBrowserEntry.h"
 
+#include "core/base/EventWait.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/shell/BusyCursor.h"

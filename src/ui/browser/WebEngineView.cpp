@@ -1,7 +1,7 @@
 #include "ui/browser/WebEngineView.h"
 
 #include "core/browser/ScriptText.h"
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/WebEnginePage.h"
 #include "ui/browser/WebEngineProfiles.h"

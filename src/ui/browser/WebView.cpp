@@ -1,6 +1,6 @@
 #include "ui/browser/WebView.h"
 
-#include "core/shell/ProgramFolder.h"
+#include "core/files/ProgramFolder.h"
 
 using namespace Qt::Literals::StringLiterals;
 

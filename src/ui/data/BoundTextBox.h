@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/DisplayFormat.h"
+#include "core/catalogue/DisplayFormat.h"
 
 #include <QLineEdit>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "ui/data/FrmSupplier.h"
 
-#include "core/data/DisplayFormat.h"
+#include "core/base/EventWait.h"
+#include "core/catalogue/DisplayFormat.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"

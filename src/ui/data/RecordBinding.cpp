@@ -1,8 +1,8 @@
 #include "ui/data/RecordBinding.h"
 
-#include "core/data/ColumnValues.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/shell/ErrorReporting.h"
+#include "core/storage/ColumnValues.h"
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 

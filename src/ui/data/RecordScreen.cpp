@@ -1,8 +1,8 @@
 #include "ui/data/RecordScreen.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/data/RecordEditState.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordEditState.h"
+#include "core/catalogue/RecordSet.h"
 
 #include <QMap>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "ui/export/FrmExport.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/export/DelimitedExport.h"
+#include "core/files/OutputQuestion.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/OutputQuestion.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

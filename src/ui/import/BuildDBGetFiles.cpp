@@ -1,6 +1,8 @@
 // The import screen's dialogue for reading item data: any text file, the supplier's own files
 // and a table of an Access database. Each step waits for the user; every rule is the engine's.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
@@ -9,8 +11,6 @@
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/import/BuildDB.h"

@@ -1,13 +1,13 @@
 // The import screen's margins: the tick that moves selling prices with their costs, the
 // summary of what an import did to the margins, and the way from it to the products that now
 // sell under the shop's minimum margin.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/Margin.h"
 #include "core/margins/MarginSettings.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
 #include "ui/products/Products.h"

@@ -1,13 +1,13 @@
 // The import screen's tasks that work on whole sets of products: deleting the current
 // selection, the folder import and the picture-path change.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/ProductSelection.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/ProductSelection.h"
 #include "core/import/DeleteRecords.h"
 #include "core/import/FolderImport.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/PicturePathChange.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
 

@@ -1,13 +1,13 @@
 #include "ui/journal/UndoRunPrompt.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/Prompts.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/journal/HistoryWording.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunRowCounts.h"
 #include "core/journal/RunUndo.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 
 #include <QPushButton>

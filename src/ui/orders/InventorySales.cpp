@@ -1,12 +1,12 @@
 // Selling from stock: the inventory screen's "Sales" and the sales screen's take-over of the
 // sale, its net profit, and the saving of the sale together with its product's counts.
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/StockSale.h"
 #include "core/orders/StockSaleEntry.h"
 #include "core/orders/StockSaleProduct.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberFormat.h"

@@ -1,8 +1,8 @@
 // The invoice screen's own controls: search by order number, "View Items", and the invoice of
 // an order finished on the Products screen.
-#include "core/data/Condition.h"
 #include "core/orders/OrderEntry.h"
 #include "core/orders/OrderSearch.h"
+#include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"

@@ -1,12 +1,12 @@
 // Receiving on the orders screen: "Receive" takes every line of the order into stock with one
 // date; after answering No it becomes "R-Update", which receives the current line with the date
 // typed into its Date Received box.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/OrderSearch.h"
 #include "core/orders/Receiving.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "ui/data/BoundTextBox.h"

@@ -1,14 +1,14 @@
 // The orders screen's own controls: search by order number, "View Invoice", the computed net
 // cost boxes and the hand-shake with ordering from the catalogue. Receiving is in
 // OrdersReceiving.cpp.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/OrderSearch.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInvoice.h"

@@ -1,10 +1,10 @@
 // The page designer's two ways of keeping its pages: Save Page writes the current page as a
 // page file of the series, Save as PDF prints every page of the series into one PDF file.
+#include "core/base/Prompts.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OutputQuestion.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/OutputQuestion.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "ui/pages/FrmPageMake.h"
 #include "ui/pages/PagesPdf.h"

@@ -1,7 +1,7 @@
 #include "ui/pages/PagesPdf.h"
 
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OutputFile.h"
 #include "ui/browser/LocalFileRedirector.h"
 
 #include <QEventLoop>

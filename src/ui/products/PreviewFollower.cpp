@@ -1,6 +1,6 @@
 #include "ui/products/PreviewFollower.h"
 
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "ui/browser/WebView.h"

@@ -1,8 +1,8 @@
 #include "ui/products/ProductGridModel.h"
 
-#include "core/data/DisplayFormat.h"
-#include "core/data/RecordSet.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/DisplayFormat.h"
+#include "core/catalogue/RecordSet.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -2,10 +2,10 @@
 // current selection ("Delete All"), the bulk edit ("Edit All Items") and the export
 // ("Export DB"). Each opens its screen, waits for it while letting window events run, and then
 // reads the catalogue again.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/RecordBinding.h"

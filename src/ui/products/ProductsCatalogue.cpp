@@ -1,6 +1,8 @@
 #include "ui/products/ProductsCatalogue.h"
 
-#include "core/data/RecordSet.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
@@ -8,8 +10,6 @@
 #include "core/pages/ThumbnailPage.h"
 #include "core/products/CoalescedAction.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"

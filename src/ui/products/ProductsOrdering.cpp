@@ -3,15 +3,15 @@
 // from the product and its supplier's terms, and when the user saves the line there, raises the
 // product's On Order count and notes the order. "Order Done" closes the order and starts its
 // invoice. "Re-Order List" lists what needs ordering again and can order one supplier's items.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/Condition.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
 #include "core/orders/ReorderList.h"
+#include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberFormat.h"

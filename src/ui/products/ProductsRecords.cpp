@@ -1,10 +1,10 @@
 // The Products screen's row handling: the status line after a move, Add, Edit, Update and
 // Refresh, the navigation buttons (which page through the help pages in help mode), the preview
 // of the current product and the grid.
+#include "core/base/EventWait.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"

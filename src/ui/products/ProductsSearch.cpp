@@ -1,10 +1,10 @@
 // The Products screen's searches: the quick search that moves to a stock number without
 // narrowing the list, and the advanced search that narrows and sorts it (SearchForIt).
-#include "core/data/Condition.h"
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/products/RefusedSearch.h"
+#include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
-#include "core/shell/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"

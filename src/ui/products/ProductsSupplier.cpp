@@ -1,10 +1,10 @@
 // The Products screen's supplier buttons, the supplier pick through box 28 and the events of
 // the web view.
-#include "core/data/Condition.h"
+#include "core/base/EventWait.h"
 #include "core/products/SupplierShop.h"
 #include "core/products/ThumbnailClicks.h"
+#include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/FrmBrowser.h"

@@ -1,6 +1,6 @@
 #include "ui/reports/ReportDocument.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

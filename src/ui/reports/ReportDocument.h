@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/reports/PreparedReport.h"
-#include "core/shell/OutputFile.h"
+#include "core/files/OutputFile.h"
 
 #include <memory>
 

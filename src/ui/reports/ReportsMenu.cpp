@@ -2,7 +2,7 @@
 
 #include "core/reports/PreparedReport.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/Prompts.h"
+#include "core/base/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/reports/ReportDocument.h"
 #include "ui/reports/ReportMaker.h"

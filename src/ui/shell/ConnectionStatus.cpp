@@ -1,8 +1,8 @@
 #include "ui/shell/ConnectionStatus.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueLocation.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueLocation.h"
 #include "ui/shell/MainStatusBar.h"
 
 namespace tovin {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/data/FileChangePoller.h"
+#include "core/catalogue/FileChangePoller.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ui/shell/ControlTexts.h"
 
+#include "core/files/ProgramFolder.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/ProgramFolder.h"
 
 #include <QApplication>
 #include <QWidget>

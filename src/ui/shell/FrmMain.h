@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/ServerSignIn.h"
+#include "core/catalogue/ServerSignIn.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,12 +1,12 @@
 // The main window's part in shared catalogues: signing in to a catalogue server at start and
 // File > Open Shared Catalogue, with the passwords kept in the desktop's keyring.
-#include "core/data/CatalogueLocation.h"
+#include "core/base/Prompts.h"
+#include "core/catalogue/ServerSignIn.h"
+#include "core/settings/KeyringPasswordStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/KeyringPasswordStore.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/ServerSignIn.h"
-#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueLocation.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/SharedCatalogueDialog.h"

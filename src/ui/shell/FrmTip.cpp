@@ -1,9 +1,9 @@
 #include "ui/shell/FrmTip.h"
 
+#include "core/files/ProgramFolder.h"
 #include "core/import/TextFile.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/text/NumberText.h"
 

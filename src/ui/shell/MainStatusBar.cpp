@@ -1,6 +1,6 @@
 #include "ui/shell/MainStatusBar.h"
 
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QDateTime>
 #include <QLabel>

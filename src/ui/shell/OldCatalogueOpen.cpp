@@ -1,13 +1,13 @@
 #include "ui/shell/OldCatalogueOpen.h"
 
 #include "core/backup/CatalogueBackup.h"
+#include "core/base/Prompts.h"
+#include "core/base/RunTimeError.h"
 #include "core/convert/AccessTableSource.h"
 #include "core/convert/CatalogueConversion.h"
-#include "core/data/CatalogueFile.h"
-#include "core/shell/OutputFile.h"
-#include "core/shell/Prompts.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/files/FileIdentity.h"
+#include "core/files/OutputFile.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "ui/shell/BackupActions.h"
 
@@ -32,7 +32,7 @@ std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPa
             return std::nullopt;
         }
         const QString target = CatalogueConversion::convertedPath(oldPath);
-        if (CatalogueFile::sameFile(target, openCatalogue)) {
+        if (FileIdentity::sameFile(target, openCatalogue)) {
             prompts.notice(u"The converted catalogue would replace %1, which is open. Open "
                            u"another catalogue first."_s.arg(target) +
                                stays,

@@ -1,6 +1,6 @@
 #include "ui/shell/QtPrompts.h"
 
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/ServerAddress.h"
+#include "core/settings/ServerAddress.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "ui/shell/Startup.h"
 
-#include "core/data/SchemaUpgrade.h"
+#include "core/base/EventWait.h"
+#include "core/catalogue/SchemaUpgrade.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "ui/Screens.h"
 #include "ui/shell/BackupActions.h"

@@ -1,5 +1,5 @@
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFile.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueFile.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 

@@ -1,4 +1,4 @@
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // Two programs on one catalogue on a server, as two computers of a shop run them: imports at the
 // same time, and a screen editing a product while another program imports over it.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestServer.h"
 

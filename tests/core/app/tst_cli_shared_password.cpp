@@ -1,6 +1,6 @@
 // The password of a catalogue on a server, as a nightly job gives it to a command: never in the
 // address (every user could list it), but in the environment or in ~/.pgpass.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/storage/PostgresConnection.h"
 #include "support/core/CliRun.h"
 #include "support/core/PrivateCluster.h"

@@ -2,8 +2,8 @@
 // that may only read, and copies that are cut off part way: the real program, as a shop's
 // computers run it.
 #include "../share/ShareTestShop.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/storage/PostgresConnection.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestServer.h"

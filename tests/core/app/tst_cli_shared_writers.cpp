@@ -1,7 +1,7 @@
 // Writers on one catalogue at once, on a file and on a server: each waits for its turn while
 // another writes, as long as the holder lives, and gives up only after its --wait.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestServer.h"

@@ -1,4 +1,4 @@
-#include "core/shell/EventWait.h"
+#include "core/base/EventWait.h"
 #include "core/shell/SharedState.h"
 
 #include <QTest>

@@ -1,5 +1,6 @@
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFile.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueFile.h"
+#include "core/files/FileIdentity.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QDir>
@@ -104,8 +105,8 @@ private slots:
         QVERIFY(::link(QFile::encodeName(original).constData(),
                        QFile::encodeName(root + u"hard.mde"_s).constData()) == 0);
         QVERIFY(QFile::copy(original, root + u"copy.mde"_s));
-        QCOMPARE(CatalogueFile::sameFile(root + other, original), same);
-        QCOMPARE(CatalogueFile::sameFile(original, root + other), same);
+        QCOMPARE(FileIdentity::sameFile(root + other, original), same);
+        QCOMPARE(FileIdentity::sameFile(original, root + other), same);
     }
 };
 

@@ -1,5 +1,5 @@
 // The text a bound box or grid cell shows for a value, and the value typed text stands for.
-#include "core/data/DisplayFormat.h"
+#include "core/catalogue/DisplayFormat.h"
 
 #include <QDate>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "core/data/RecordEditState.h"
+#include "core/catalogue/RecordEditState.h"
 
 #include <QTest>
 

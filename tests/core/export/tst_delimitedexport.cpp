@@ -1,10 +1,10 @@
+#include "core/base/RunTimeError.h"
 #include "core/export/DelimitedExport.h"
 #include "core/import/Divider.h"
 #include "core/import/FieldMap.h"
 #include "core/import/MappingCodes.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
-#include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestHelpers.h"
 

@@ -1,5 +1,5 @@
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/OpenCatalogues.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QCoreApplication>
 #include <QFile>

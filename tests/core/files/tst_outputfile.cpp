@@ -1,5 +1,5 @@
-#include "core/shell/OutputFile.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/OutputFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
+#include "core/base/RunTimeError.h"
 #include "core/import/AccessTableImport.h"
-#include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestData.h"
 #include "support/core/TestHelpers.h"

@@ -1,3 +1,4 @@
+#include "core/base/RunTimeError.h"
 #include "core/import/Divider.h"
 #include "core/import/FieldSplitter.h"
 #include "core/import/FixedMappings.h"
@@ -5,7 +6,6 @@
 #include "core/import/LineSource.h"
 #include "core/import/TextFile.h"
 #include "core/import/TextFileReader.h"
-#include "core/shell/RunTimeError.h"
 #include "support/core/TestData.h"
 
 #include <QTemporaryDir>

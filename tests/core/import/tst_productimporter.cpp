@@ -1,5 +1,4 @@
 #include "ImporterFixtures.h"
-#include "core/data/CatalogueFailure.h"
 #include "core/import/Divider.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportItem.h"
@@ -8,6 +7,7 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 #include "core/journal/RunHistory.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/StorageStatement.h"
 #include "support/core/RefusingTrigger.h"
 #include "support/core/TestCatalogue.h"

@@ -1,7 +1,7 @@
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/import/SourceFile.h"
 #include "core/import/TextImportSession.h"
-#include "core/shell/RunTimeError.h"
 #include "support/core/TestHelpers.h"
 
 #include <QDir>

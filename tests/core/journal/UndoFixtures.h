@@ -3,7 +3,7 @@
 // The catalogue states and runs the tests of undo share, and the dump that compares catalogues
 // row for row and value for value.
 
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/import/Divider.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"

@@ -1,10 +1,10 @@
 // The words of the history: values in the catalogue's display formats, runs by name, rows
 // counted once however many statements touched them, and the outcome of an undo.
-#include "core/data/CatalogueSchema.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/HistoryWording.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/RunRowCounts.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/storage/StorageStatement.h"
 #include "support/core/TestCatalogue.h"
 

@@ -1,7 +1,7 @@
 #include "UndoFixtures.h"
 #include "core/journal/JournalRun.h"
 #include "core/journal/RunUndo.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestServer.h"
 

@@ -3,7 +3,7 @@
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunUndo.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "support/core/RefusingTrigger.h"
 #include "support/core/TestCatalogue.h"
 

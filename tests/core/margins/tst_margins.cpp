@@ -1,9 +1,9 @@
+#include "core/base/RunTimeError.h"
 #include "core/margins/Margin.h"
 #include "core/margins/MarginSettings.h"
 #include "core/margins/MarginSummary.h"
 #include "core/margins/PriceEnding.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,12 +1,12 @@
 // Receiving order lines into stock, the product changes of ordering and selling, the supplier
 // terms and the re-order list.
-#include "core/data/CatalogueDatabase.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/Receiving.h"
 #include "core/orders/ReorderList.h"
 #include "core/orders/StockSaleProduct.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/RunTimeError.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/ValueText.h"
 #include "support/core/RefusingTrigger.h"

@@ -1,8 +1,8 @@
 #include "PageTestSupport.h"
+#include "core/base/RunTimeError.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "PageTestSupport.h"
-#include "core/data/DemoCatalogue.h"
+#include "core/catalogue/DemoCatalogue.h"
 #include "core/pages/DesignerPage.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"

@@ -1,7 +1,7 @@
 #include "PageTestSupport.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
 #include "core/pages/ThumbnailPage.h"
-#include "core/shell/ProgramFolder.h"
 
 #include <QUrl>
 #include <memory>

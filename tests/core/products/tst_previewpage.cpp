@@ -1,6 +1,6 @@
+#include "core/base/RunTimeError.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"

@@ -1,5 +1,5 @@
-#include "core/data/Condition.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/query/Condition.h"
 
 #include <QDate>
 #include <QRandomGenerator>

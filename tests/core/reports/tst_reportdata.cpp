@@ -1,8 +1,8 @@
 // What a report reads from the catalogue, as its page shows it.
-#include "core/data/DemoCatalogue.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/DemoCatalogue.h"
 #include "core/reports/PreparedReport.h"
 #include "core/reports/ReportData.h"
-#include "core/shell/RunTimeError.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestProgramFolder.h"
 

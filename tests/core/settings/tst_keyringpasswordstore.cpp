@@ -1,4 +1,4 @@
-#include "core/shell/KeyringPasswordStore.h"
+#include "core/settings/KeyringPasswordStore.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
-#include "core/shell/CatalogueOffers.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/ServerAddress.h"
-#include "core/shell/ServerSignIn.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueOffers.h"
+#include "core/catalogue/ServerSignIn.h"
+#include "core/settings/ServerAddress.h"
 #include "support/core/MemoryPasswordStore.h"
 
 #include <QTest>

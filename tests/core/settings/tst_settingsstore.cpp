@@ -1,5 +1,5 @@
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/base/RunTimeError.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -3,10 +3,10 @@
 // A catalogue with a shop's history in it, and every row of a catalogue read back, for the tests
 // of copying catalogues from one place to another.
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/DemoCatalogue.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/DemoCatalogue.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/journal/JournalRun.h"
 #include "core/share/CatalogueShare.h"
 

@@ -1,8 +1,8 @@
 #include "ShareTestShop.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/share/CatalogueShare.h"
-#include "core/shell/RunTimeError.h"
+#include "core/storage/CatalogueFailure.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
 

@@ -1,5 +1,5 @@
+#include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SettingsStore.h"
 #include "support/core/ScriptedPrompts.h"
 
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 // Where a catalogue lives: a file, or a server address whose password never shows.
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // A catalogue server's address: the waits a connection is made with, a server that never
 // answers, and a password that never shows in a message or in the program's arguments.
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/shell/ArgumentPasswords.h"
-#include "core/shell/ServerSignIn.h"
+#include "core/catalogue/ServerSignIn.h"
+#include "core/settings/ArgumentPasswords.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/PostgresAddress.h"
 #include "core/storage/PostgresConnection.h"
 #include "support/core/MemoryPasswordStore.h"

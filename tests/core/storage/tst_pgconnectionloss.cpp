@@ -2,11 +2,11 @@
 // found (by the listening socket, by a statement that fails, by a statement that connects
 // again), the connection comes back listening and another program's writes still reach the
 // set; and no error of the lost connection ever leaves an event handler.
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/catalogue/RowWriter.h"
+#include "core/storage/CatalogueChanges.h"
 #include "core/storage/PostgresConnection.h"
 #include "support/core/PrivateCluster.h"
 

@@ -1,8 +1,8 @@
 // A connection that loses its server while the program waits for events: it says so once,
 // comes back by itself, listens again, and a transaction it was lost in fails whole.
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueFailure.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/storage/PostgresConnection.h"
 #include "support/core/PrivateCluster.h"
 

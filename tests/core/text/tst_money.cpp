@@ -1,4 +1,4 @@
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/text/Money.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "support/core/CliRun.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/text/ValueText.h"
 
 #include <QCryptographicHash>

@@ -1,7 +1,7 @@
 #include "support/core/RefusingTrigger.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueLocation.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -5,9 +5,9 @@
 // the catalogue is a fresh database on the test cluster instead, and path() is its URI; the
 // folder is still there for the test's other files.
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/text/ValueText.h"
 #include "support/core/TestServer.h"
 

@@ -3,7 +3,7 @@
 // Small helpers most core tests need: the error an action raises, and whole files written and
 // read back.
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "support/core/TestProgramFolder.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/DemoCatalogue.h"
-#include "core/shell/ProgramFolder.h"
-#include "core/shell/SettingsStore.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/DemoCatalogue.h"
+#include "core/files/ProgramFolder.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ProgramFaults.h"
 

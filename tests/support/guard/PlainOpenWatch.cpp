@@ -8,7 +8,7 @@
 // SQLite's own opens are told apart by the system-call table SQLite lets a program replace:
 // its "open" runs with a flag set for the calling thread.
 
-#include "core/data/OpenCatalogues.h"
+#include "core/files/OpenCatalogues.h"
 
 #include <QByteArray>
 #include <cerrno>

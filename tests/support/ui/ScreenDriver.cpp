@@ -1,6 +1,6 @@
 #include "support/ui/ScreenDriver.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/shell/SharedState.h"
 #include "ui/shell/ChildWindows.h"
 

@@ -1,9 +1,9 @@
 // The bulk edit screen driven through its boxes: only touched boxes are written, the
 // internet picture-path check blocks Update Now until the address is right, a word in a number
 // box is refused, a supplier typed in another letter case is written as stored.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

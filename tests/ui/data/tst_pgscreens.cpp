@@ -1,7 +1,7 @@
 // Screens on a catalogue on a PostgreSQL server: what the user sees when the server drops the
 // connection in the middle of an edit.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/DisplayFormat.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/DisplayFormat.h"
 #include "core/share/CatalogueShare.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"

@@ -1,8 +1,8 @@
 // The record maintenance pattern, driven through the category screen and the order screens:
 // status line, buttons, navigation keys, Add/Edit/Cancel/Delete, and what the user is told when
 // the catalogue refuses a typed value.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

@@ -1,8 +1,8 @@
 // The export screen driven through its boxes and options.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/SettingsStore.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"

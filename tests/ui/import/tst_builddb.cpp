@@ -1,10 +1,10 @@
 // The import screen driven through its controls: the pages, Delete All with its question, a
 // real supplier-style file imported through the whole dialogue, the trial run, the encoding
 // choice and Cancel.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
-#include "core/shell/SettingsStore.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/ScriptedPrompts.h"

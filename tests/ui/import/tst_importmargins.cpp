@@ -2,11 +2,11 @@
 // the summary of what a price list did to them on the last page and in the trial run, and the
 // button that shows the products under the minimum margin on the Products screen, however the
 // import screen was opened.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/MarginSettings.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

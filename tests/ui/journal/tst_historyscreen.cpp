@@ -3,9 +3,9 @@
 // again. The bulk edit screen offers to take back (and the import screen, on its last page) the
 // run it just made.
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueSchema.h"
-#include "core/data/RowWriter.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/RowWriter.h"
 #include "core/import/Divider.h"
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"

@@ -1,6 +1,6 @@
 // The orders, invoice, inventory and sales screens, and ordering from the Products screen,
 // driven through their controls on the demo catalogue.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/Receiving.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/SharedState.h"

@@ -2,7 +2,7 @@
 // counts, however the program ends: each case sells through the inventory and sales screens of
 // the whole window, leaves it by File > Exit without going back to the Products screen, and
 // reads the catalogue afresh.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StockSaleProduct.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"

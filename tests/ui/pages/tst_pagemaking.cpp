@@ -1,7 +1,7 @@
 // The web catalogue from the screens: the Products screen's catalogue panel, pages by page
 // number and thumbnails, and the page designer, driven with fake web views and scripted
 // dialogs.
-#include "core/data/RecordSet.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"

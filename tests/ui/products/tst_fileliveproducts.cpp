@@ -2,12 +2,12 @@
 // command run beside the window): the boxes, the rows and the preview show it within a moment,
 // what the user is typing stays, and the window's own writes are not read a second time.
 #include "LiveCatalogue.h"
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/FileChangePoller.h"
-#include "core/data/OpenCatalogues.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/FileChangePoller.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/files/OpenCatalogues.h"
 #include "core/products/PreviewPage.h"
+#include "core/storage/CatalogueChanges.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"

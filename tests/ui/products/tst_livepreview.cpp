@@ -1,7 +1,7 @@
 // The Products screen's preview follows a write to the product on show made through another
 // connection to the catalogue file (another screen, a task of the window), and only that.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/products/PreviewPage.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"

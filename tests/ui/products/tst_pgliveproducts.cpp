@@ -2,10 +2,10 @@
 // changed meanwhile, unheard of, shows, while what the user is typing and the screen's search
 // stay; and the Products screen's preview following another computer's change.
 #include "LiveCatalogue.h"
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/products/PreviewPage.h"
+#include "core/storage/CatalogueChanges.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"

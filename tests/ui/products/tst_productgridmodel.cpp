@@ -1,8 +1,8 @@
 // The Products grid's model follows its record set: it lists the set's rows after every change
 // of the set, without being told.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/DisplayFormat.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/DisplayFormat.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/products/ProductGridModel.h"

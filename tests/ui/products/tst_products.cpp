@@ -1,9 +1,9 @@
 // The Products screen, driven with a fake web view.
 #include "core/bulkedit/BulkEdit.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/SelectText.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/SettingsStore.h"
+#include "core/query/SelectText.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"

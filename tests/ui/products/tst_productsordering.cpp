@@ -1,6 +1,6 @@
 // Ordering from the Products screen down to the invoice: the tax of an order, from the supplier's
 // rate to the invoice row, to the cent.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
 #include "core/shell/SharedState.h"
 #include "core/text/Money.h"

@@ -1,7 +1,7 @@
 // The Products screen as a shop owner drives it with keys and clicks: what Delete asks, where
 // focus lands, what a stray key in a box does, the supplier picker, closing with typing on
 // show, the large preview, and a search that matched nothing.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

@@ -1,14 +1,14 @@
 // The Margins report: the products under the shop's minimum margin, worst first, exactly as the
 // margins list finds them (the report is fed by that list), on a file or on the server; the
 // report command prints it; a minimum that cannot be read fails it with the reason.
+#include "core/base/RunTimeError.h"
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/Margin.h"
 #include "core/margins/MarginSettings.h"
 #include "core/reports/PreparedReport.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportDefinition.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestCatalogue.h"
 #include "support/core/TestProgramFolder.h"

@@ -2,7 +2,7 @@
 // waiting: another program holding the writers' turn, a table another session keeps locked, the
 // report's own connection ended by the server. The window answers all the while, the user may
 // cancel, and every report ends: made, cancelled or refused with its reason.
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/reports/PreparedReport.h"
 #include "core/share/CatalogueShare.h"
 #include "core/shell/SharedState.h"

@@ -1,8 +1,8 @@
 // The printed reports: each report file of the program folder filled from the demo catalogue
 // and written as a PDF, read back with pdftotext; and the report files a shop edits.
+#include "core/base/RunTimeError.h"
 #include "core/reports/PreparedReport.h"
 #include "core/reports/ReportDefinition.h"
-#include "core/shell/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "support/core/ScriptedPrompts.h"

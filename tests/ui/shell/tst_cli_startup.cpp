@@ -1,4 +1,4 @@
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "support/core/TestProgramFolder.h"
 
 #include <QImage>

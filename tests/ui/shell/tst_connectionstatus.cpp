@@ -1,7 +1,7 @@
 // The main window's status bar while the connection to the catalogue's server is lost and once
 // it is back.
-#include "core/data/CatalogueChanges.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueChanges.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/shell/FrmMain.h"

@@ -1,4 +1,4 @@
-#include "core/shell/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

@@ -1,8 +1,8 @@
 // The window while the catalogue's server restarts: the status bar says the connection is lost
 // and then that it is back, and the open Products screen goes on following other computers.
-#include "core/data/CatalogueChanges.h"
 #include "core/share/CatalogueShare.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueChanges.h"
 #include "support/core/CliRun.h"
 #include "support/core/PrivateCluster.h"
 #include "support/core/ScriptedPrompts.h"

@@ -1,9 +1,9 @@
 // The window's waits for another user writing the catalogue: as long as its setting says, and
 // on the busy screen with a Cancel that ends them.
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueFailure.h"
-#include "core/shell/SettingsStore.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueFailure.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/shell/FrmBusy.h"

@@ -1,9 +1,9 @@
 // Batch commands run as separate programs on one catalogue, several at once and some killed part
 // way, beside the window driven by the monkey; after every wave the catalogue must be whole and
 // hold exactly what the commands that ended did. And the runs that once broke it, replayed.
-#include "core/data/CatalogueDatabase.h"
-#include "core/shell/RunTimeError.h"
-#include "core/shell/SettingsStore.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/base/RunTimeError.h"
+#include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"

@@ -1,7 +1,7 @@
 #include "support/ui/monkey/Monkey.h"
 
+#include "core/base/EventWait.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/EventWait.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ProgramFaults.h"
 #include "support/ui/monkey/MonkeyAnswers.h"

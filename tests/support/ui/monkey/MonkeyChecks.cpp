@@ -1,9 +1,9 @@
 #include "support/ui/monkey/MonkeyChecks.h"
 
-#include "core/data/CatalogueChanges.h"
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/RecordSet.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
 #include "core/shell/SharedState.h"
+#include "core/storage/CatalogueChanges.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/shell/ChildWindows.h"

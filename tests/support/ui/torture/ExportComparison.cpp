@@ -1,6 +1,6 @@
 #include "support/ui/torture/ExportComparison.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "support/core/CliRun.h"
 #include "support/ui/torture/TortureCommand.h"
 

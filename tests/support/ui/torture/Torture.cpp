@@ -1,6 +1,6 @@
 #include "support/ui/torture/Torture.h"
 
-#include "core/shell/RunTimeError.h"
+#include "core/base/RunTimeError.h"
 #include "core/shell/SharedState.h"
 #include "support/ui/torture/ExportComparison.h"
 #include "support/ui/torture/TortureCluster.h"

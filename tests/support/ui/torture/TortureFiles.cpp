@@ -1,6 +1,6 @@
 #include "support/ui/torture/TortureFiles.h"
 
-#include "core/data/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueDatabase.h"
 
 #include <QFile>
 

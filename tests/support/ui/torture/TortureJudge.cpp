@@ -1,8 +1,8 @@
 #include "support/ui/torture/TortureJudge.h"
 
-#include "core/data/CatalogueDatabase.h"
-#include "core/data/CatalogueLocation.h"
-#include "core/shell/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueLocation.h"
+#include "core/base/RunTimeError.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
