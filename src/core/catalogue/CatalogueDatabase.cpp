@@ -101,7 +101,7 @@ std::unique_ptr<StorageConnection> openFile(const QString& path) {
     }
     if (!connection)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase, failure);
-    SchemaUpgrade::checkAndUpgrade(connection->handle(), path);
+    SchemaUpgrade::checkAndUpgrade(*connection, path);
     return connection;
 }
 
@@ -266,7 +266,7 @@ std::unique_ptr<PostgresConnection> makeServerTables(const QString& uri) {
                                u"The database "_s + CatalogueLocation::forMessages(uri) +
                                    u" already holds a catalogue"_s);
     connection->begin();
-    for (const QString& statement : CatalogueSchema::serverCreateStatements())
+    for (const QString& statement : CatalogueSchema::serverCreateStatements(connection->dialect()))
         connection->prepare(statement)->execute();
     // A server has no hook telling of each row written: triggers gather a run's journal.
     QStringList journalled;

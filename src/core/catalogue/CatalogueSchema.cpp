@@ -1,7 +1,6 @@
 #include "core/catalogue/CatalogueSchema.h"
 
 #include "core/base/RunTimeError.h"
-#include "core/storage/PostgresDialect.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -309,7 +308,7 @@ QStringList createStatements() {
     return statements;
 }
 
-QStringList serverCreateStatements() {
+QStringList serverCreateStatements(const StorageDialect& dialect) {
     QStringList statements{
         u"CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = 'und-u-ks-level2', "
         u"deterministic = false)"_s,
@@ -330,15 +329,14 @@ QStringList serverCreateStatements() {
     // order's own expression and the row key in one index (and the stock number beside them,
     // so the server need not visit the table) that list is read straight off the index.
     statements << u"CREATE INDEX ProductsStockNoOrder ON Products (("_s +
-                      PostgresDialect().textOrder(u"\"StockNo\""_s) +
-                      u"), rowid) INCLUDE (StockNo)"_s;
+                      dialect.textOrder(u"\"StockNo\""_s) + u"), rowid) INCLUDE (StockNo)"_s;
     // A lookup by one of these columns also reads the rows whose text holds a long s.
     statements << u"CREATE INDEX ProductsStockNoLongS ON Products (rowid) WHERE "_s +
-                      PostgresDialect::holdsLongS(u"\"StockNo\""_s);
+                      dialect.containsLongS(u"\"StockNo\""_s);
     statements << u"CREATE INDEX InventoryProductIdLongS ON Inventory (rowid) WHERE "_s +
-                      PostgresDialect::holdsLongS(u"\"Product Id\""_s);
+                      dialect.containsLongS(u"\"Product Id\""_s);
     statements << u"CREATE INDEX OrdersOrderIdLongS ON Orders (rowid) WHERE "_s +
-                      PostgresDialect::holdsLongS(u"\"Order ID\""_s);
+                      dialect.containsLongS(u"\"Order ID\""_s);
     statements << serverTable(ReceivedLinesTable, {u"OrderRow bigint PRIMARY KEY"_s}, u"OrderRow"_s,
                               false);
     statements << u"CREATE FUNCTION orders_leave_received_lines() RETURNS trigger "

@@ -82,8 +82,9 @@ QStringList createStatements();
 // The same catalogue in an empty database on a PostgreSQL server: every table has a column
 // rowid (its counter, or a key of its own) whose values come from the server's sequences and
 // are never given out twice; texts compare and sort ignoring case; money, long texts and
-// yes/no flags have types of their own, from which the kinds are read back.
-QStringList serverCreateStatements();
+// yes/no flags have types of their own, from which the kinds are read back. `dialect` is the
+// server connection's.
+QStringList serverCreateStatements(const StorageDialect& dialect);
 
 // The tables the program keeps for itself (the layout version, the row keys), which are no
 // part of the user's data and are not listed as its tables.

@@ -1,12 +1,11 @@
 #include "core/catalogue/SchemaUpgrade.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueSchema.h"
-#include "core/storage/CatalogueFailure.h"
-#include "core/storage/SqliteDialect.h"
+#include "core/storage/StorageConnection.h"
 
 #include <QFileInfo>
 #include <QStringList>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,30 +13,25 @@ namespace tovin::SchemaUpgrade {
 
 namespace {
 
-void exec(sqlite3* handle, const QString& sql) {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(handle));
-        sqlite3_free(error);
-        DatabaseErrors::raise(rc, sql, message);
-    }
+// Only a catalogue file is ever brought up to date (a server's layout is never changed in
+// place), so the statements below are the file engine's own.
+void exec(StorageConnection& connection, const QString& sql) {
+    connection.prepare(sql)->execute();
 }
 
-// The rows of a one-column query as texts.
-QStringList texts(sqlite3* handle, const QString& sql, const QString& parameter = QString()) {
-    sqlite3_stmt* statement = nullptr;
+// The rows of a one-column query as texts; a query the file refuses gives the rows it gave
+// before (none when it could not start), so a look at the layout never stops the opening.
+QStringList texts(StorageConnection& connection, const QString& sql,
+                  const QString& parameter = QString()) {
     QStringList result;
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        return result;
-    if (!parameter.isNull()) {
-        const QByteArray bytes = parameter.toUtf8();
-        sqlite3_bind_text(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    try {
+        const std::unique_ptr<StorageStatement> statement = connection.prepare(sql);
+        if (!parameter.isNull())
+            statement->bindText(1, parameter);
+        while (statement->next())
+            result << statement->text(0);
+    } catch (const RunTimeError&) {
     }
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        result << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
     return result;
 }
 
@@ -45,8 +39,8 @@ QString quoted(const QString& name) {
     return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
 }
 
-bool hasTable(sqlite3* handle, const QString& name) {
-    return !texts(handle,
+bool hasTable(StorageConnection& connection, const QString& name) {
+    return !texts(connection,
                   u"SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 "
                   u"COLLATE NOCASE"_s,
                   name)
@@ -56,9 +50,10 @@ bool hasTable(sqlite3* handle, const QString& name) {
 // Rebuilds a table whose counter key lacks AUTOINCREMENT, keeping its rows, their keys, its
 // column definitions and its indexes. A table whose definition does not read as the program
 // wrote it is left as it is.
-void makeCounterKeyFinal(sqlite3* handle, const QString& table, const QString& counter) {
-    const QStringList definition =
-        texts(handle, u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1"_s, table);
+void makeCounterKeyFinal(StorageConnection& connection, const QString& table,
+                         const QString& counter) {
+    const QStringList definition = texts(
+        connection, u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1"_s, table);
     if (definition.isEmpty() ||
         definition.first().contains(u"AUTOINCREMENT"_s, Qt::CaseInsensitive))
         return;
@@ -72,79 +67,79 @@ void makeCounterKeyFinal(sqlite3* handle, const QString& table, const QString& c
     const QString rebuilt = table + u"_rebuilt"_s;
     sql.replace(head, quoted(table).size(), quoted(rebuilt));
     const QStringList indexes = texts(
-        handle,
+        connection,
         u"SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL"_s,
         table);
-    exec(handle, sql);
-    exec(handle, u"INSERT INTO "_s + quoted(rebuilt) + u" SELECT * FROM "_s + quoted(table));
-    exec(handle, u"DROP TABLE "_s + quoted(table));
-    exec(handle, u"ALTER TABLE "_s + quoted(rebuilt) + u" RENAME TO "_s + quoted(table));
+    exec(connection, sql);
+    exec(connection, u"INSERT INTO "_s + quoted(rebuilt) + u" SELECT * FROM "_s + quoted(table));
+    exec(connection, u"DROP TABLE "_s + quoted(table));
+    exec(connection, u"ALTER TABLE "_s + quoted(rebuilt) + u" RENAME TO "_s + quoted(table));
     for (const QString& index : indexes)
-        exec(handle, index);
+        exec(connection, index);
 }
 
-void addRowKeys(sqlite3* handle) {
-    if (!hasTable(handle, CatalogueSchema::RowKeysTable))
-        exec(handle,
+void addRowKeys(StorageConnection& connection) {
+    if (!hasTable(connection, CatalogueSchema::RowKeysTable))
+        exec(connection,
              u"CREATE TABLE RowKeys (TableName TEXT PRIMARY KEY, LastKey INTEGER NOT NULL)"_s);
     for (const TableDefinition& t : CatalogueSchema::tables()) {
-        if (!hasTable(handle, t.name))
+        if (!hasTable(connection, t.name))
             continue;
         const int counter = CatalogueSchema::counterColumn(t);
         if (counter >= 0) {
-            makeCounterKeyFinal(handle, t.name, t.columns.at(counter).name);
+            makeCounterKeyFinal(connection, t.name, t.columns.at(counter).name);
         } else {
             // Row numbers already freed are unknown; the largest one in use is the floor.
-            exec(handle, u"INSERT OR REPLACE INTO RowKeys (TableName, LastKey) SELECT '"_s +
-                             QString(t.name).replace(u'\'', u"''"_s) +
-                             u"', coalesce(max(rowid), 0) FROM "_s + quoted(t.name));
+            exec(connection, u"INSERT OR REPLACE INTO RowKeys (TableName, LastKey) SELECT '"_s +
+                                 QString(t.name).replace(u'\'', u"''"_s) +
+                                 u"', coalesce(max(rowid), 0) FROM "_s + quoted(t.name));
             for (const QString& statement : CatalogueSchema::rowKeyStatements(t.name))
-                exec(handle, statement);
+                exec(connection, statement);
         }
     }
 }
 
 // Lines dated before the list of received lines existed are taken as received: counting their
 // stock a second time would be worse than a line the user has to receive by hand.
-void addReceivedLines(sqlite3* handle) {
-    if (!hasTable(handle, u"Orders"_s))
+void addReceivedLines(StorageConnection& connection) {
+    if (!hasTable(connection, u"Orders"_s))
         return;
-    if (!hasTable(handle, CatalogueSchema::ReceivedLinesTable))
+    if (!hasTable(connection, CatalogueSchema::ReceivedLinesTable))
         for (const QString& statement : CatalogueSchema::receivedLinesStatements())
-            exec(handle, statement);
-    exec(handle, CatalogueSchema::markDatedLinesReceived(SqliteDialect()));
+            exec(connection, statement);
+    exec(connection, CatalogueSchema::markDatedLinesReceived(connection.dialect()));
 }
 
-void addJournal(sqlite3* handle) {
-    if (!hasTable(handle, CatalogueSchema::RunsTable))
+void addJournal(StorageConnection& connection) {
+    if (!hasTable(connection, CatalogueSchema::RunsTable))
         for (const QString& statement : CatalogueSchema::journalStatements())
-            exec(handle, statement);
+            exec(connection, statement);
 }
 
 // Layout 4's journal, one row per changed row, is dropped with its runs rather than converted:
 // packing chunks is the journal's business, above this layer. A run listed without its changes
 // would only seem to be undone.
-void chunkJournal(sqlite3* handle) {
-    if (!hasTable(handle, CatalogueSchema::RunsTable))
+void chunkJournal(StorageConnection& connection) {
+    if (!hasTable(connection, CatalogueSchema::RunsTable))
         return;
-    exec(handle, u"DROP TABLE IF EXISTS RunRows"_s);
-    exec(handle, CatalogueSchema::runRowsStatement());
-    exec(handle, u"DELETE FROM Runs"_s);
+    exec(connection, u"DROP TABLE IF EXISTS RunRows"_s);
+    exec(connection, CatalogueSchema::runRowsStatement());
+    exec(connection, u"DELETE FROM Runs"_s);
 }
 
-void upgradeFrom(sqlite3* handle, int version) {
+void upgradeFrom(StorageConnection& connection, int version) {
     if (version < 2)
-        addRowKeys(handle);
+        addRowKeys(connection);
     if (version < 3)
-        addReceivedLines(handle);
+        addReceivedLines(connection);
     if (version < 4)
-        addJournal(handle);
+        addJournal(connection);
     else if (version < 5)
-        chunkJournal(handle);
-    if (!hasTable(handle, u"SchemaVersion"_s))
-        exec(handle, u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s);
-    exec(handle, u"DELETE FROM SchemaVersion"_s);
-    exec(handle,
+        chunkJournal(connection);
+    if (!hasTable(connection, u"SchemaVersion"_s))
+        exec(connection, u"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"_s);
+    exec(connection, u"DELETE FROM SchemaVersion"_s);
+    exec(connection,
          u"INSERT INTO SchemaVersion (Version) VALUES (%1)"_s.arg(CatalogueSchema::Version));
 }
 
@@ -159,10 +154,10 @@ void setBeforeUpgrade(std::function<void(const QString& path)> hook) {
     beforeUpgrade() = std::move(hook);
 }
 
-int versionOf(sqlite3* handle) {
-    if (!hasTable(handle, u"SchemaVersion"_s))
-        return hasTable(handle, u"Products"_s) ? 1 : 0;
-    const QStringList versions = texts(handle, u"SELECT max(Version) FROM SchemaVersion"_s);
+int versionOf(StorageConnection& connection) {
+    if (!hasTable(connection, u"SchemaVersion"_s))
+        return hasTable(connection, u"Products"_s) ? 1 : 0;
+    const QStringList versions = texts(connection, u"SELECT max(Version) FROM SchemaVersion"_s);
     return versions.isEmpty() || versions.first().isEmpty() ? 1 : versions.first().toInt();
 }
 
@@ -173,24 +168,25 @@ QString newerLayout(const QString& name, int version) {
                .arg(CatalogueSchema::Version);
 }
 
-void checkAndUpgrade(sqlite3* handle, const QString& path) {
-    const int version = versionOf(handle);
+void checkAndUpgrade(StorageConnection& connection, const QString& path) {
+    const int version = versionOf(connection);
     if (version > CatalogueSchema::Version)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
                            newerLayout(QFileInfo(path).fileName(), version));
     if (version == 0 || version == CatalogueSchema::Version)
         return;
-    if (sqlite3_db_readonly(handle, "main") == 1)
+    if (connection.isReadOnly())
         return;
     if (beforeUpgrade())
         beforeUpgrade()(path);
     try {
-        exec(handle, u"BEGIN IMMEDIATE"_s);
-        upgradeFrom(handle, version);
-        exec(handle, u"COMMIT"_s);
+        // Begun as a statement of its own rather than as a write transaction: the upgrade is
+        // part of opening, which waits for another writer at least as long as a read does.
+        exec(connection, u"BEGIN IMMEDIATE"_s);
+        upgradeFrom(connection, version);
+        connection.commit();
     } catch (const RunTimeError&) {
-        if (!sqlite3_get_autocommit(handle))
-            sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        connection.rollback();
         // A file that cannot be changed now keeps its old layout; it is tried again on the
         // next opening.
     }

@@ -58,6 +58,10 @@ QString PostgresDialect::holdsLongS(const QString& quotedColumn) {
     return u"strpos(("_s + quotedColumn + u") COLLATE \"C\", '\u017F') > 0"_s;
 }
 
+QString PostgresDialect::containsLongS(const QString& quotedColumn) const {
+    return holdsLongS(quotedColumn);
+}
+
 // The columns' own order on the server knows more letters than the alphabet's and sorts by
 // language; lowering only the alphabet's letters and comparing the characters' numbers gives
 // the file's order.

@@ -16,6 +16,7 @@ public:
     // A condition true of a text holding the long s, which the program reads as an s.
     static QString holdsLongS(const QString& quotedColumn);
     QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
+    QString containsLongS(const QString& quotedColumn) const override;
     QVariant dateParameter(const QDate& date) const override;
     QString dateLiteral(const QDate& date) const override;
     QString insertUnlessPresent(const QString& quotedTable,

@@ -56,6 +56,11 @@ QString SqliteDialect::likeIgnoringCase(const QString& text, const QString& patt
     return text + u" LIKE "_s + pattern;
 }
 
+// instr compares characters as they are, so the long s is found only as itself.
+QString SqliteDialect::containsLongS(const QString& quotedColumn) const {
+    return u"instr("_s + quotedColumn + u", '\u017F') > 0"_s;
+}
+
 // Dates are kept as ISO texts, which sort and compare as dates.
 QVariant SqliteDialect::dateParameter(const QDate& date) const {
     return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant();

@@ -13,6 +13,7 @@ public:
     QString equalsIgnoringCase(const QString& left, const QString& right) const override;
     QString textOrder(const QString& quotedColumn) const override;
     QString likeIgnoringCase(const QString& text, const QString& pattern) const override;
+    QString containsLongS(const QString& quotedColumn) const override;
     QVariant dateParameter(const QDate& date) const override;
     QString dateLiteral(const QDate& date) const override;
     QString insertUnlessPresent(const QString& quotedTable,

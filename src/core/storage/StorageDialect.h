@@ -46,6 +46,9 @@ public:
     virtual QString textOrder(const QString& quotedColumn) const = 0;
     // A LIKE pattern match that ignores the letter case of the alphabet.
     virtual QString likeIgnoringCase(const QString& text, const QString& pattern) const = 0;
+    // A condition true of a text holding the long s, which the program reads as an s: rows a
+    // lookup ignoring case must read too where the engine's own comparison tells the two apart.
+    virtual QString containsLongS(const QString& quotedColumn) const = 0;
 
     // A date as a bound value and as a literal in a statement's text.
     virtual QVariant dateParameter(const QDate& date) const = 0;

@@ -57,7 +57,9 @@ class StorageConnectionTest : public QObject {
             auto connection = PostgresConnection::open(m_databases.back()->uri());
             connection->prepare(u"CREATE TABLE t (rowid bigint, v text)"_s)->execute();
             // The catalogue's case-blind order, which the dialect names.
-            connection->prepare(CatalogueSchema::serverCreateStatements().first())->execute();
+            connection
+                ->prepare(CatalogueSchema::serverCreateStatements(connection->dialect()).first())
+                ->execute();
             return connection;
         }
         QString failure;
