@@ -4,10 +4,10 @@
 #include "core/backup/CatalogueCheck.h"
 #include "core/backup/PartFile.h"
 #include "core/backup/SqliteFile.h"
-#include "core/backup/SqliteHandle.h"
 #include "core/base/RunTimeError.h"
 #include "core/files/FileIdentity.h"
 #include "core/files/OutputFile.h"
+#include "core/storage/SqliteHandle.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <memory>
 #include <optional>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,14 +51,13 @@ void takeInCopy(const QString& copy, const QString& prepared, const QString& cat
     SqliteHandle source(copy, logged ? SqliteAccess::ReadWrite : SqliteAccess::Unchanging, 0);
     if (logged) {
         source.keepLogOnClose();
-        source.exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
-        const auto first = source.exec(u"SELECT count(*) FROM sqlite_master"_s);
+        source.holdAlone();
+        const auto first = source.firstRead();
         if (first.busy())
             refuse(catalogue, u"The copy "_s + copy +
                                   u" is in use by another program; close it and restore again."_s);
         // A file that is no database, or a damaged one, is told as such by the check below.
-        if (!first.ok() && (first.code & 0xff) != SQLITE_NOTADB &&
-            (first.code & 0xff) != SQLITE_CORRUPT)
+        if (!first.ok() && !first.notADatabase() && !first.damaged())
             refuse(catalogue, u"The copy "_s + copy + u" and its write-ahead log "_s + copy +
                                   u"-wal cannot be read together here ("_s + first.message +
                                   u"); copy both files to a folder you may write to and "
@@ -67,8 +65,7 @@ void takeInCopy(const QString& copy, const QString& prepared, const QString& cat
     }
     if (const auto problem = CatalogueCheck::problem(source, copy, CatalogueCheck::Depth::Full))
         refuse(catalogue, *problem);
-    if (const auto taken = source.exec(u"VACUUM INTO "_s + SqliteFile::literal(prepared));
-        !taken.ok())
+    if (const auto taken = source.writeCopyTo(prepared); !taken.ok())
         refuse(catalogue, u"The copy could not be read: "_s + taken.message + u'.');
 }
 
@@ -77,14 +74,13 @@ void takeInCopy(const QString& copy, const QString& prepared, const QString& cat
 SqliteOutcome holdAlone(SqliteHandle& held, const std::function<void()>& waiting) {
     // Set before the first read, the lock is taken then and kept until the connection closes,
     // and the log's index is kept in this process's memory.
-    held.exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
-    const QString firstRead = u"SELECT count(*) FROM sqlite_master"_s;
-    SqliteOutcome first = held.exec(firstRead);
+    held.holdAlone();
+    SqliteOutcome first = held.firstRead();
     if (first.busy()) {
         if (waiting)
             waiting();
         held.setLockWait(InUseWaitMs);
-        first = held.exec(firstRead);
+        first = held.firstRead();
     }
     return first;
 }
@@ -128,8 +124,8 @@ QString keepCurrent(SqliteHandle& held, const QString& catalogue) {
 // at all, which therefore nobody can be working on): the prepared file takes its place by name,
 // with the old file's mode, owner and group. Its journals would be read into the new file.
 void replaceByName(PartFile& prepared, const QString& catalogue) {
-    if (const auto mode = SqliteFile::run(prepared.path(), SqliteAccess::ReadWrite,
-                                          u"PRAGMA journal_mode = WAL"_s);
+    if (const auto mode =
+            SqliteFile::open(prepared.path(), SqliteAccess::ReadWrite)->setWriteAheadLog(true);
         !mode.ok())
         refuse(catalogue, u"The copy could not be prepared: "_s + mode.message + u'.');
     struct stat old {};
@@ -154,12 +150,10 @@ void replaceByName(PartFile& prepared, const QString& catalogue) {
 // The prepared copy in the catalogue's page size: pages are taken into a catalogue in its
 // journal mode only at the size it has.
 void matchPageSize(SqliteHandle& held, const QString& prepared, const QString& catalogue) {
-    const QString size = held.exec(u"PRAGMA page_size"_s).firstValue;
-    if (SqliteFile::run(prepared, SqliteAccess::ReadOnly, u"PRAGMA page_size"_s).firstValue == size)
+    const QString size = held.pageSize();
+    if (SqliteFile::open(prepared, SqliteAccess::ReadOnly)->pageSize() == size)
         return;
-    if (const auto resized = SqliteFile::run(
-            prepared, SqliteAccess::ReadWrite,
-            u"PRAGMA journal_mode = DELETE; PRAGMA page_size = "_s + size + u"; VACUUM"_s);
+    if (const auto resized = SqliteFile::open(prepared, SqliteAccess::ReadWrite)->setPageSize(size);
         !resized.ok())
         refuse(catalogue, u"The copy could not be prepared: "_s + resized.message + u'.');
 }
@@ -195,7 +189,7 @@ QString restore(const QString& copy, const QString& catalogue,
     if (first.busy())
         refuse(catalogue, catalogue + u" is in use by another program (the window or a batch "
                                       u"command); close it and restore again."_s);
-    if ((first.code & 0xff) == SQLITE_NOTADB) {
+    if (first.notADatabase()) {
         const QString before = keepAsItIs(*held, catalogue);
         held.reset();
         replaceByName(*prepared, catalogue);
@@ -214,7 +208,7 @@ QString restore(const QString& copy, const QString& catalogue,
     }
     // The copy is committed in the log now. Folded into the file before anyone else may open
     // it; closing the connection folds it once more should this fail.
-    held->exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
+    held->foldLog();
     held.reset();
     return before;
 }

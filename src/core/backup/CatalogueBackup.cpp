@@ -113,12 +113,11 @@ QString writeFrom(SqliteHandle& source, const QString& catalogue, const QDate& d
         fail(catalogue, error.description());
     }
     // One read transaction: a consistent state of the file whatever other connections write.
-    if (const auto copied = source.exec(u"VACUUM INTO "_s + SqliteFile::literal(part->path()));
-        !copied.ok())
+    if (const auto copied = source.writeCopyTo(part->path()); !copied.ok())
         fail(catalogue, copied.message);
     // The copy stands alone: no journal file beside it is needed to read it.
-    if (const auto alone = SqliteFile::run(part->path(), SqliteFile::Access::ReadWrite,
-                                           u"PRAGMA journal_mode = DELETE"_s);
+    if (const auto alone =
+            SqliteFile::open(part->path(), SqliteFile::Access::ReadWrite)->setWriteAheadLog(false);
         !alone.ok())
         fail(catalogue, alone.message);
     if (const auto problem = CatalogueCheck::problem(part->path(), CatalogueCheck::Depth::Quick))

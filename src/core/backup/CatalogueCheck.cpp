@@ -1,13 +1,12 @@
 #include "core/backup/CatalogueCheck.h"
 
 #include "core/backup/SqliteFile.h"
-#include "core/backup/SqliteHandle.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
+#include "core/storage/SqliteHandle.h"
 
 #include <QFileInfo>
 #include <QStringList>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,8 +17,7 @@ namespace {
 // The first table or column of the catalogue the file lacks ("" when it has them all).
 QString missingPart(SqliteHandle& file, SqliteOutcome& failure) {
     QStringList tables;
-    for (const QString& name :
-         file.texts(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s, failure))
+    for (const QString& name : file.tableNames(failure))
         tables << name.toLower();
     for (const TableDefinition& table : CatalogueSchema::tables()) {
         if (!failure.ok())
@@ -27,9 +25,7 @@ QString missingPart(SqliteHandle& file, SqliteOutcome& failure) {
         if (!tables.contains(table.name.toLower()))
             return u"it has no table "_s + table.name;
         QStringList columns;
-        for (const QString& name : file.texts(u"SELECT name FROM pragma_table_info("_s +
-                                                  SqliteFile::literal(table.name) + u')',
-                                              failure))
+        for (const QString& name : file.columnNames(table.name, failure))
             columns << name.toLower();
         for (const ColumnDefinition& column : table.columns)
             if (!columns.contains(column.name.toLower()))
@@ -40,16 +36,11 @@ QString missingPart(SqliteHandle& file, SqliteOutcome& failure) {
 
 // The sentence for a file the database could not read.
 QString unreadable(const QString& path, const SqliteOutcome& failure) {
-    switch (failure.code & 0xff) {
-    case SQLITE_NOTADB:
+    if (failure.notADatabase())
         return u"The file "_s + path + u" is not a catalogue."_s;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
+    if (failure.cannotOpen() || failure.refused())
         return u"The file "_s + path + u" cannot be read ("_s + failure.message + u")."_s;
-    default:
-        return u"The file "_s + path + u" is damaged ("_s + failure.message + u")."_s;
-    }
+    return u"The file "_s + path + u" is damaged ("_s + failure.message + u")."_s;
 }
 
 // The database takes an empty file for an empty database; a catalogue is never empty, but its
@@ -80,8 +71,7 @@ std::optional<QString> problem(const QString& path, Depth depth) {
 std::optional<QString> problem(SqliteHandle& file, const QString& path, Depth depth) {
     SqliteOutcome failure;
     if (depth != Depth::Layout) {
-        const QStringList check = file.texts(
-            depth == Depth::Full ? u"PRAGMA integrity_check"_s : u"PRAGMA quick_check"_s, failure);
+        const QStringList check = file.checkPages(depth == Depth::Full, failure);
         if (!failure.ok())
             return unreadable(path, failure);
         if (check != QStringList{u"ok"_s})
@@ -107,12 +97,12 @@ std::unique_ptr<SqliteHandle> openInUse(const QString& path, QString& refusal) {
     // into it (at a checkpoint or on closing): that is waited for, not taken for damage.
     auto file = std::make_unique<SqliteHandle>(path, SqliteAccess::ReadOnly,
                                                CatalogueDatabase::DefaultLockWaitMs);
-    const SqliteOutcome first = file->exec(u"SELECT count(*) FROM sqlite_master"_s);
+    const SqliteOutcome first = file->firstRead();
     if (first.ok())
         return file;
     // Reading a catalogue in its journal mode needs its shared index file beside it, which
     // read-only storage cannot hold.
-    if ((first.code & 0xff) == SQLITE_CANTOPEN && SqliteFile::onReadOnlyStorage(path)) {
+    if (first.cannotOpen() && SqliteFile::onReadOnlyStorage(path)) {
         if (SqliteFile::hasLogBeside(path)) {
             refusal = u"The file "_s + path +
                       u" is on read-only storage, and the changes in its write-ahead log "_s +
@@ -122,7 +112,7 @@ std::unique_ptr<SqliteHandle> openInUse(const QString& path, QString& refusal) {
             return nullptr;
         }
         file = std::make_unique<SqliteHandle>(path, SqliteAccess::Unchanging, 0);
-        const SqliteOutcome unchanging = file->exec(u"SELECT count(*) FROM sqlite_master"_s);
+        const SqliteOutcome unchanging = file->firstRead();
         if (unchanging.ok())
             return file;
         refusal = unreadable(path, unchanging);

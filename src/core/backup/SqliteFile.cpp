@@ -12,15 +12,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::SqliteFile {
 
-Outcome run(const QString& path, Access access, const QString& sql) {
+std::unique_ptr<SqliteHandle> open(const QString& path, Access access) {
     // A writer holding the whole file (in the older journal mode, or at a checkpoint) is waited
     // for.
-    SqliteHandle handle(path, access, CatalogueDatabase::DefaultLockWaitMs);
-    return handle.exec(sql);
+    return std::make_unique<SqliteHandle>(path, access, CatalogueDatabase::DefaultLockWaitMs);
 }
 
-QString literal(const QString& text) {
-    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
+Outcome run(const QString& path, Access access, const QString& sql) {
+    return open(path, access)->exec(sql);
 }
 
 void removeWithJournals(const QString& path) {

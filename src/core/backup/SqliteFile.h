@@ -1,8 +1,9 @@
 #pragma once
 
-#include "core/backup/SqliteHandle.h"
+#include "core/storage/SqliteHandle.h"
 
 #include <QString>
+#include <memory>
 
 // Small file-level steps the backups share, done through connections of their own.
 namespace tovin::SqliteFile {
@@ -10,11 +11,12 @@ namespace tovin::SqliteFile {
 using Outcome = SqliteOutcome;
 using Access = SqliteAccess;
 
+// A connection of its own to the file, waiting for a writer that holds the whole file as long
+// as the catalogue's connections do.
+std::unique_ptr<SqliteHandle> open(const QString& path, Access access);
+
 // The database's answer to one statement run on its own connection to the file.
 Outcome run(const QString& path, Access access, const QString& sql);
-
-// A text as an SQL string literal.
-QString literal(const QString& text);
 
 // Removes a database file and the journal files the database may have left beside it.
 void removeWithJournals(const QString& path);

@@ -1,4 +1,4 @@
-#include "core/backup/SqliteHandle.h"
+#include "core/storage/SqliteHandle.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,10 +26,31 @@ bool copyThroughDatabase(sqlite3_file* file, QFile& into) {
     return into.flush();
 }
 
+// A text as an SQL string literal.
+QString sqlLiteral(const QString& text) {
+    return u'\'' + QString(text).replace(u'\'', u"''"_s) + u'\'';
+}
+
 } // namespace
 
 bool SqliteOutcome::busy() const {
     return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED;
+}
+
+bool SqliteOutcome::notADatabase() const {
+    return (code & 0xff) == SQLITE_NOTADB;
+}
+
+bool SqliteOutcome::damaged() const {
+    return (code & 0xff) == SQLITE_CORRUPT;
+}
+
+bool SqliteOutcome::cannotOpen() const {
+    return (code & 0xff) == SQLITE_CANTOPEN;
+}
+
+bool SqliteOutcome::refused() const {
+    return (code & 0xff) == SQLITE_PERM || (code & 0xff) == SQLITE_AUTH;
 }
 
 SqliteHandle::SqliteHandle(const QString& path, SqliteAccess access, int lockWaitMs)
@@ -97,6 +118,50 @@ QStringList SqliteHandle::texts(const QString& sql, SqliteOutcome& failure) {
         failure = failed(rc);
     sqlite3_finalize(statement);
     return rows;
+}
+
+// Every database has this table, so reading it reads the file's first page whatever it holds.
+SqliteOutcome SqliteHandle::firstRead() {
+    return exec(u"SELECT count(*) FROM sqlite_master"_s);
+}
+
+SqliteOutcome SqliteHandle::holdAlone() {
+    return exec(u"PRAGMA locking_mode = EXCLUSIVE"_s);
+}
+
+QStringList SqliteHandle::tableNames(SqliteOutcome& failure) {
+    return texts(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s, failure);
+}
+
+QStringList SqliteHandle::columnNames(const QString& table, SqliteOutcome& failure) {
+    return texts(u"SELECT name FROM pragma_table_info("_s + sqlLiteral(table) + u')', failure);
+}
+
+QStringList SqliteHandle::checkPages(bool full, SqliteOutcome& failure) {
+    return texts(full ? u"PRAGMA integrity_check"_s : u"PRAGMA quick_check"_s, failure);
+}
+
+QString SqliteHandle::pageSize() {
+    return exec(u"PRAGMA page_size"_s).firstValue;
+}
+
+SqliteOutcome SqliteHandle::foldLog() {
+    return exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
+}
+
+SqliteOutcome SqliteHandle::setWriteAheadLog(bool writeAhead) {
+    return exec(writeAhead ? u"PRAGMA journal_mode = WAL"_s : u"PRAGMA journal_mode = DELETE"_s);
+}
+
+// The page size of a file in write-ahead mode cannot change, and VACUUM is what rewrites the
+// pages at the new size.
+SqliteOutcome SqliteHandle::setPageSize(const QString& bytes) {
+    return exec(u"PRAGMA journal_mode = DELETE; PRAGMA page_size = "_s + bytes + u"; VACUUM"_s);
+}
+
+// VACUUM INTO reads the database in one transaction and writes the new file compacted.
+SqliteOutcome SqliteHandle::writeCopyTo(const QString& target) {
+    return exec(u"VACUUM INTO "_s + sqlLiteral(target));
 }
 
 SqliteOutcome SqliteHandle::takePagesFrom(SqliteHandle& source) {
