@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/reports/PreparedReport.h"
 #include "core/files/OutputFile.h"
+#include "core/reports/PreparedReport.h"
 
 #include <memory>
 
@@ -46,6 +46,10 @@ private:
     struct Layout;
     static std::unique_ptr<Layout> layOutFor(const PreparedReport& report,
                                              QPagedPaintDevice* device);
+    // Lays a report with a long table out a run of its rows at a time; false when the page is
+    // not one that can be laid out so, and is laid out whole.
+    static bool layOutInRuns(const PreparedReport& report, QPagedPaintDevice* device,
+                             Layout& layout);
     void paintPages(QPagedPaintDevice* device, const Layout& layout) const;
 
     PreparedReport m_report;
