@@ -247,6 +247,9 @@ private slots:
             << dialect.likeIgnoringCase(u"'a\\xb'"_s, u"'A\\_b'"_s) << QVariant(1);
         QTest::newRow("like folds only ASCII letters")
             << dialect.likeIgnoringCase(u"'Ärger'"_s, u"'ärger'"_s) << QVariant(0);
+        QTest::newRow("long s found") << dialect.containsLongS(u"'Gla\u017Fs'"_s) << QVariant(1);
+        QTest::newRow("plain s is no long s")
+            << dialect.containsLongS(u"'Glass GLASS'"_s) << QVariant(0);
         QTest::newRow("date literal orders as a date")
             << dialect.dateLiteral(QDate(2024, 2, 9)) + u" < "_s +
                    dialect.dateLiteral(QDate(2024, 10, 1))
