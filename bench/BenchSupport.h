@@ -6,6 +6,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
+#include "core/storage/SqliteConnection.h"
 #include "core/storage/SqliteStatement.h"
 
 #include <QElapsedTimer>
@@ -133,11 +134,16 @@ std::pair<double, double> bestInterleaved(int repeats, Operation operation, Floo
         repeats, [&] { return timed(operation); }, [&] { return timed(floor); });
 }
 
+// The catalogue file's own SQLite handle, for the floors measured on plain SQLite.
+inline sqlite3* fileHandle(const CatalogueDatabase& db) {
+    return dynamic_cast<SqliteConnection&>(db.connection()).handle();
+}
+
 // Plain SQLite's share of a floor: prepares `sql`, binds `values` and steps through every row,
 // keeping the first column of each (as a row list keeps its keys). Returns the rows.
 inline std::vector<qint64> selectRowIds(CatalogueDatabase& db, const QString& sql,
                                         const QVariantList& values = {}) {
-    SqliteStatement statement(db.handle(), sql);
+    SqliteStatement statement(fileHandle(db), sql);
     for (int i = 0; i < values.size(); ++i)
         statement.bind(i + 1, values.at(i));
     std::vector<qint64> rows;

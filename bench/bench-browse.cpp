@@ -90,7 +90,7 @@ double moveFloor(const QString& catalogue, int moves) {
     CatalogueDatabase db(catalogue);
     const int columns = int(Products::PrimarySelect.count(u',')) + 1;
     bench::Stopwatch watch;
-    SqliteStatement statement(db.handle(), Products::PrimarySelect);
+    SqliteStatement statement(bench::fileHandle(db), Products::PrimarySelect);
     int rows = 0;
     while (rows <= moves && statement.next()) {
         for (int c = 0; c < columns; ++c)

@@ -50,7 +50,7 @@ QList<qint64> addOrder(CatalogueDatabase& db, const QString& orderId, int lines,
 }
 
 void exec(CatalogueDatabase& db, const QString& sql, const QVariantList& values = {}) {
-    SqliteStatement statement(db.handle(), sql);
+    SqliteStatement statement(bench::fileHandle(db), sql);
     for (int i = 0; i < values.size(); ++i)
         statement.bind(i + 1, values.at(i));
     statement.next();
@@ -58,8 +58,9 @@ void exec(CatalogueDatabase& db, const QString& sql, const QVariantList& values 
 
 // Receiving the lines of an order with plain statements, one transaction a line.
 void receivePlainly(CatalogueDatabase& db, const QString& orderId) {
-    SqliteStatement lines(db.handle(), u"SELECT rowid, ProductOrderID, NumberOrdered FROM Orders "
-                                       u"WHERE \"Order ID\" = ? ORDER BY ProductOrderID"_s);
+    SqliteStatement lines(bench::fileHandle(db),
+                          u"SELECT rowid, ProductOrderID, NumberOrdered FROM Orders "
+                          u"WHERE \"Order ID\" = ? ORDER BY ProductOrderID"_s);
     lines.bind(1, orderId);
     QList<std::tuple<qint64, QString, double>> order;
     while (lines.next())

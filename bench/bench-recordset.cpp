@@ -42,7 +42,7 @@ int askedRuns = 0;
 
 // Reads every column of the rows of a statement, as showing them would.
 qint64 stepRows(CatalogueDatabase& db, const QString& sql, int columns, qint64 limit) {
-    SqliteStatement statement(db.handle(), sql);
+    SqliteStatement statement(bench::fileHandle(db), sql);
     qint64 rows = 0;
     while (rows < limit && statement.next()) {
         for (int c = 0; c < columns; ++c)

@@ -120,14 +120,14 @@ int main(int argc, char** argv) {
         CatalogueDatabase plain(floorPath);
         const std::vector<qint64> keys = bench::selectRowIds(plain, u"SELECT PID FROM Products"_s);
         bench::Stopwatch floorWatch;
-        SqliteStatement(plain.handle(), u"BEGIN"_s).next();
-        SqliteStatement remove(plain.handle(), u"DELETE FROM Products WHERE PID = ?"_s);
+        SqliteStatement(bench::fileHandle(plain), u"BEGIN"_s).next();
+        SqliteStatement remove(bench::fileHandle(plain), u"DELETE FROM Products WHERE PID = ?"_s);
         for (const qint64 key : keys) {
             remove.bind(1, key);
             remove.next();
             remove.reset();
         }
-        SqliteStatement(plain.handle(), u"COMMIT"_s).next();
+        SqliteStatement(bench::fileHandle(plain), u"COMMIT"_s).next();
         floorSeconds = floorWatch.milliseconds() / 1000.0;
     }
     QTextStream out(stdout);

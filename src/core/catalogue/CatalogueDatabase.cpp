@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
-#include <sqlite3.h>
 #include <unistd.h>
 #include <utility>
 
@@ -60,8 +59,7 @@ std::unique_ptr<SqliteConnection> openAndProbe(const QString& path, SqliteConnec
         connection->prepare(u"PRAGMA foreign_keys = OFF"_s)->next();
     } catch (const RunTimeError&) {
         // A lock that outlasted the wait says nothing about what the file holds.
-        const int code = sqlite3_errcode(connection->handle()) & 0xff;
-        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        if (connection->lockedOut())
             throw CatalogueFailure(ErrorNumber::CannotOpenDatabase,
                                    u"The catalogue "_s + path +
                                        u" could not be read: another program kept it locked ("_s +
@@ -175,9 +173,9 @@ CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
     }
 }
 
-sqlite3* CatalogueDatabase::handle() const {
+const void* CatalogueDatabase::handle() const {
     const auto* file = dynamic_cast<const SqliteConnection*>(m_connection.get());
-    return file ? file->handle() : nullptr;
+    return file ? static_cast<const void*>(file->handle()) : nullptr;
 }
 
 void CatalogueDatabase::rowWritten(const char* table, qint64 rowId) {

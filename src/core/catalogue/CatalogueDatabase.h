@@ -11,8 +11,6 @@
 #include <memory>
 #include <optional>
 
-struct sqlite3;
-
 namespace tovin {
 
 struct ColumnInfo {
@@ -59,8 +57,9 @@ public:
         return m_connection->prepare(sql);
     }
     const StorageDialect& dialect() const { return m_connection->dialect(); }
-    // The engine's own handle, for the run journal's functions registered with it.
-    sqlite3* handle() const;
+    // Kept only until the last callers ask connection().changeCapture() which way the engine
+    // captures changes: the engine's own handle, opaque; null for a catalogue on a server.
+    const void* handle() const;
     bool isReadOnly() const;
     // Raises a CatalogueFailure saying the catalogue is read-only when it was opened so.
     void requireWritable() const;

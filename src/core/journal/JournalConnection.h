@@ -9,13 +9,13 @@ namespace tovin {
 
 class CatalogueDatabase;
 
-// The journal's part of one connection: the hooks that gather the changes of a run and write
-// or drop them with their transaction, and the number of the run in progress (0: none, nothing
-// is journalled).
+// The journal's part of one connection: the listener of the connection's change capture, which
+// gathers the changes of a run and writes or drops them with their transaction, and the number
+// of the run in progress (0: none, nothing is journalled).
 namespace JournalConnection {
 
-// The number of the run in progress on this connection, after making sure the hooks are in place
-// and every shop table is journalled. Only JournalRun sets it, through setRun.
+// The number of the run in progress on this connection, after making sure the capture is
+// listened to and every shop table is watched. Only JournalRun sets it, through setRun.
 JournalBuffer::CurrentRun& currentRun(CatalogueDatabase& db);
 
 // Begins journalling the run with that number on this connection, or ends it (0), keeping the

@@ -9,10 +9,10 @@ namespace tovin {
 class CatalogueDatabase;
 
 // One batch run in the journal. While it lives, every row its connection adds, changes or
-// deletes in the shop's tables is journalled under its number by hooks of the connection and
-// written to RunRows when the transaction that made the change commits (see JournalBuffer): a
-// run killed part way leaves a journal of exactly the batches it kept. Writes of other connections
-// (a screen's own edit, another program) are not journalled.
+// deletes in the shop's tables is journalled under its number through the connection's change
+// capture and written to RunRows when the transaction that made the change commits (see
+// JournalBuffer): a run killed part way leaves a journal of exactly the batches it kept. Writes of
+// other connections (a screen's own edit, another program) are not journalled.
 //
 // Made inside the run's first transaction, it writes the Runs row there and drops the runs
 // past keeping (see keepRuns/keepDays). A catalogue that cannot be written, or of a layout

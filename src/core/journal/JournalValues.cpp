@@ -3,8 +3,8 @@
 #include "core/storage/CatalogueFailure.h"
 #include "core/storage/ColumnValues.h"
 
+#include <algorithm>
 #include <cstring>
-#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,64 +24,47 @@ void appendBytes(QByteArray& out, Tag tag, const char* data, quint32 size) {
     out.append(data, size);
 }
 
-// The file keeps a whole number of a column of real affinity as an integer, and the pre-update
-// hook may hand it over so; reading the column gives a double, and so must the journal.
-int typeOf(sqlite3_value* value, bool real) {
-    const int type = sqlite3_value_type(value);
-    return real && type == SQLITE_INTEGER ? SQLITE_FLOAT : type;
+using Captured = ChangeCapture::Value;
+
+// The capture side works on the engine's own values, so nothing is converted on the way.
+void appendCaptured(QByteArray& out, const Captured& value) {
+    switch (value.type) {
+    case Captured::Type::Integer:
+        appendInteger(out, value.integer);
+        return;
+    case Captured::Type::Real:
+        appendReal(out, value.real);
+        return;
+    case Captured::Type::Text:
+        appendBytes(out, Text, value.bytes.data(), quint32(value.bytes.size()));
+        return;
+    case Captured::Type::Blob:
+        appendBytes(out, Blob, value.bytes.data(), quint32(value.bytes.size()));
+        return;
+    case Captured::Type::Null:
+        break;
+    }
+    out.append(char(Null));
 }
 
-// The hook side works on the database's own values, so nothing is converted on the way.
-void appendSqlValue(QByteArray& out, sqlite3_value* value, bool real) {
-    switch (typeOf(value, real)) {
-    case SQLITE_INTEGER:
-        appendInteger(out, sqlite3_value_int64(value));
-        return;
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(value);
-        out.append(char(Real));
-        appendRaw(out, &d, sizeof d);
-        return;
-    }
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        appendBytes(out, Text, text, quint32(sqlite3_value_bytes(value)));
-        return;
-    }
-    case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-        appendBytes(out, Blob, bytes, quint32(sqlite3_value_bytes(value)));
-        return;
-    }
-    default:
-        out.append(char(Null));
-    }
-}
-
-bool sameSqlValue(sqlite3_value* a, sqlite3_value* b, bool real) {
-    const int type = typeOf(a, real);
-    if (type != typeOf(b, real))
+// Equal in type and value: a double bit for bit, a text or blob byte for byte.
+bool sameCaptured(const Captured& a, const Captured& b) {
+    if (a.type != b.type)
         return false;
-    switch (type) {
-    case SQLITE_NULL:
+    switch (a.type) {
+    case Captured::Type::Null:
         return true;
-    case SQLITE_INTEGER:
-        return sqlite3_value_int64(a) == sqlite3_value_int64(b);
-    case SQLITE_FLOAT: {
-        const double x = sqlite3_value_double(a);
-        const double y = sqlite3_value_double(b);
-        return std::memcmp(&x, &y, sizeof x) == 0;
+    case Captured::Type::Integer:
+        return a.integer == b.integer;
+    case Captured::Type::Real:
+        return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+    case Captured::Type::Text:
+    case Captured::Type::Blob:
+        break;
     }
-    default: {
-        const void* x = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(a))
-                                            : sqlite3_value_blob(a);
-        const int xs = sqlite3_value_bytes(a);
-        const void* y = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(b))
-                                            : sqlite3_value_blob(b);
-        const int ys = sqlite3_value_bytes(b);
-        return xs == ys && (xs == 0 || std::memcmp(x, y, size_t(xs)) == 0);
-    }
-    }
+    const qsizetype size = a.bytes.size();
+    return size == b.bytes.size() &&
+           (size == 0 || std::memcmp(a.bytes.data(), b.bytes.data(), size_t(size)) == 0);
 }
 
 } // namespace
@@ -97,22 +80,22 @@ void appendVarint(QByteArray& out, quint64 v) {
     out.append(char(v));
 }
 
-void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real) {
-    for (int i = 0; i < count; ++i)
-        appendSqlValue(out, values[i], real.value(i));
+void packCapturedRow(QByteArray& out, ChangeCapture::Values values) {
+    for (const Captured& value : values)
+        appendCaptured(out, value);
 }
 
-bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
-                    int count, const QList<bool>& real) {
+bool packCapturedChanges(QByteArray& before, QByteArray& after, ChangeCapture::Values old,
+                         ChangeCapture::Values now) {
     bool any = false;
-    for (int column = 0; column < count; ++column) {
-        const bool isReal = real.value(column);
-        if (sameSqlValue(old[column], now[column], isReal))
+    const size_t count = std::min(old.size(), now.size());
+    for (size_t column = 0; column < count; ++column) {
+        if (sameCaptured(old[column], now[column]))
             continue;
         appendVarint(before, quint64(column));
-        appendSqlValue(before, old[column], isReal);
+        appendCaptured(before, old[column]);
         appendVarint(after, quint64(column));
-        appendSqlValue(after, now[column], isReal);
+        appendCaptured(after, now[column]);
         any = true;
     }
     return any;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/storage/ChangeCapture.h"
 #include "core/storage/ColumnKind.h"
 
 #include <QByteArray>
@@ -8,8 +9,6 @@
 #include <QString>
 #include <QVariant>
 #include <utility>
-
-struct sqlite3_value;
 
 namespace tovin::JournalValues {
 
@@ -50,13 +49,12 @@ inline qint64 firstRowOf(qint64 run) {
     return run << 32;
 }
 
-// The packing straight from the database's values, so nothing is converted on the way: every
-// value of a row; or of a row's values before and after a change, the columns that differ with
-// their old values in `before` and their new ones in `after` (false when none differ). `real`
-// tells the columns of real affinity, whose whole numbers are packed as doubles.
-void packSqlRow(QByteArray& out, sqlite3_value** values, int count, const QList<bool>& real);
-bool packSqlChanges(QByteArray& before, QByteArray& after, sqlite3_value** old, sqlite3_value** now,
-                    int count, const QList<bool>& real);
+// The packing straight from the values the engine captured, so nothing is converted on the way:
+// every value of a row; or of a row's values before and after a change, the columns that differ
+// with their old values in `before` and their new ones in `after` (false when none differ).
+void packCapturedRow(QByteArray& out, ChangeCapture::Values values);
+bool packCapturedChanges(QByteArray& before, QByteArray& after, ChangeCapture::Values old,
+                         ChangeCapture::Values now);
 
 // Whole numbers and lengths as the packing writes them: seven bits a byte.
 void appendVarint(QByteArray& out, quint64 v);

@@ -245,17 +245,6 @@ QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
 
 } // namespace
 
-void setRun(CatalogueDatabase& db, qint64 run) {
-    if (run != 0)
-        db.run(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
-               u"tbl text NOT NULL, op smallint NOT NULL, key bigint, keys bigint[], "
-               u"before jsonb, after jsonb)"_s);
-    // A SET, not a SELECT of set_config: a statement that reads leaves the transaction's
-    // savepoint before it, and a write refused later in the transaction would roll back to
-    // there, taking the run's setting with it.
-    db.run(u"SET tovin.run = '"_s + (run != 0 ? QString::number(run) : QString()) + u'\'');
-}
-
 void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
     if (current.run == 0 || !db.connection().inTransaction())
         return;

@@ -13,14 +13,11 @@ class StorageStatement;
 // The run journal of a catalogue on a server, which has no hook that tells of each row before
 // it is written: while a run is in progress in the connection's session, triggers on every
 // journalled table note each change in a table of that session (the keys of added rows, the
-// values a changed or deleted row had before), and the transaction's commit reads the values
-// after from the rows themselves and packs it all into chunks as the file's journal does. What
-// the triggers wrote goes with the transaction, so a rollback forgets it too.
+// values a changed or deleted row had before; see PostgresChangeCapture), and the transaction's
+// commit reads the values after from the rows themselves and packs it all into chunks as the
+// file's journal does. What the triggers wrote goes with the transaction, so a rollback forgets
+// it too.
 namespace ServerJournal {
-
-// Tells the server's session whether a run is in progress (0: none), making the session's table
-// of pending changes first.
-void setRun(CatalogueDatabase& db, qint64 run);
 
 // Moves the changes the triggers gathered in the open transaction into `current`'s pending
 // chunks; raises when a row's values cannot be read back exactly.

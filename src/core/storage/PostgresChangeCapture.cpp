@@ -1,10 +1,11 @@
 #include "core/storage/PostgresChangeCapture.h"
 
+#include "core/storage/StorageConnection.h"
 #include "core/storage/StorageDialect.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace tovin::PostgresChangeCapture {
+namespace tovin {
 
 namespace {
 
@@ -54,7 +55,7 @@ const QString RowFunction =
 
 } // namespace
 
-QStringList schemaStatements(const QStringList& tables) {
+QStringList PostgresChangeCapture::schemaStatements(const QStringList& tables) {
     QStringList statements{AddedFunction, RowFunction};
     for (const QString& table : tables) {
         const QString quoted = StorageDialect::quoteName(table);
@@ -67,4 +68,20 @@ QStringList schemaStatements(const QStringList& tables) {
     return statements;
 }
 
-} // namespace tovin::PostgresChangeCapture
+void PostgresChangeCapture::setRun(qint64 run) {
+    const auto execute = [this](const QString& sql) {
+        StorageStatement& statement = m_connection.cached(sql);
+        statement.reset();
+        statement.execute();
+    };
+    if (run != 0)
+        execute(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
+                u"tbl text NOT NULL, op smallint NOT NULL, key bigint, keys bigint[], "
+                u"before jsonb, after jsonb)"_s);
+    // A SET, not a SELECT of set_config: a statement that reads leaves the transaction's
+    // savepoint before it, and a write refused later in the transaction would roll back to
+    // there, taking the run's setting with it.
+    execute(u"SET tovin.run = '"_s + (run != 0 ? QString::number(run) : QString()) + u'\'');
+}
+
+} // namespace tovin

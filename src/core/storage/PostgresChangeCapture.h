@@ -1,15 +1,36 @@
 #pragma once
 
+#include "core/storage/ChangeCapture.h"
+
 #include <QStringList>
+
+namespace tovin {
+
+class StorageConnection;
 
 // How a server catalogue captures its changes for the journal. A server has no hook telling of
 // each row written, so triggers on every journalled table note each change in a temporary table
 // of the session, pg_temp.journal_pending (the keys of added rows; the values a changed or
 // deleted row had before), while the session's setting "tovin.run" names a run. The journal
-// (ServerJournal) makes that table, sets the run and reads the notes before each commit.
-namespace tovin::PostgresChangeCapture {
+// (ServerJournal) reads the notes before each commit.
+class PostgresChangeCapture final : public ChangeCapture {
+public:
+    explicit PostgresChangeCapture(StorageConnection& connection) : m_connection(connection) {}
 
-// The trigger functions and two triggers per table, made with the server's catalogue tables.
-QStringList schemaStatements(const QStringList& tables);
+    // The trigger functions and two triggers per table, made with the server's catalogue tables.
+    static QStringList schemaStatements(const QStringList& tables);
 
-} // namespace tovin::PostgresChangeCapture
+    bool tellsEachRow() const override { return false; }
+    // The triggers note the changes of every journalled table; the journal picks its own.
+    void watch(const QString& table, int number) override {
+        Q_UNUSED(table);
+        Q_UNUSED(number);
+    }
+    // Names the run in the session's setting, making the session's table of notes first.
+    void setRun(qint64 run) override;
+
+private:
+    StorageConnection& m_connection;
+};
+
+} // namespace tovin

@@ -4,6 +4,7 @@
 #include "core/storage/CatalogueFailure.h"
 #include "core/storage/CatalogueLocation.h"
 #include "core/storage/PostgresAddress.h"
+#include "core/storage/PostgresChangeCapture.h"
 #include "core/storage/PostgresNotices.h"
 #include "core/storage/PostgresReconnector.h"
 #include "core/storage/PostgresSql.h"
@@ -175,6 +176,10 @@ PostgresConnection::PostgresConnection(pg_conn* handle, QString uri)
     m_sender = programToken() + u'/' + QString::number(++connections);
     // The server's notices (a name already there, a cascade) are no business of the user's.
     PQsetNoticeProcessor(handle, quiet, nullptr);
+}
+
+std::unique_ptr<ChangeCapture> PostgresConnection::makeChangeCapture() {
+    return std::make_unique<PostgresChangeCapture>(*this);
 }
 
 PostgresConnection::~PostgresConnection() {

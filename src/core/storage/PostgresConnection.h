@@ -128,6 +128,9 @@ public:
     // Every row the connection's writes changed, added or deleted so far.
     quint64 rowsWritten() const { return m_rowsWritten; }
 
+protected:
+    std::unique_ptr<ChangeCapture> makeChangeCapture() override;
+
 private:
     PostgresConnection(pg_conn* handle, QString uri);
     static pg_conn* connectQuietly(const char* const* keywords, const char* const* values,

@@ -1,6 +1,7 @@
 #include "core/storage/SqliteConnection.h"
 
 #include "core/storage/CatalogueFailure.h"
+#include "core/storage/SqliteChangeCapture.h"
 #include "core/storage/SqliteStatement.h"
 #include "core/storage/WriterTurn.h"
 
@@ -46,6 +47,7 @@ SqliteConnection::SqliteConnection(sqlite3* handle)
 SqliteConnection::~SqliteConnection() {
     forgetStatements();
     sqlite3_update_hook(m_handle, nullptr, nullptr);
+    SqliteChangeCapture::stopTelling(m_handle);
     sqlite3_close_v2(m_handle);
 }
 
@@ -135,6 +137,15 @@ QList<StoredColumn> SqliteConnection::tableColumns(const QString& table) {
     while (q->next())
         columns << StoredColumn{q->text(1), q->text(2), q->integer(5) > 0};
     return columns;
+}
+
+bool SqliteConnection::lockedOut() const {
+    const int code = sqlite3_errcode(m_handle) & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+std::unique_ptr<ChangeCapture> SqliteConnection::makeChangeCapture() {
+    return std::make_unique<SqliteChangeCapture>(*this);
 }
 
 QString SqliteConnection::errorText() const {

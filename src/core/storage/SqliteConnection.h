@@ -22,8 +22,11 @@ public:
                                                   QString& failure);
     ~SqliteConnection() override;
 
-    // For the few things only SQLite has (the run journal's functions, the layout upgrade).
+    // For the few things only SQLite has, such as a test or a benchmark on plain SQLite.
     sqlite3* handle() const { return m_handle; }
+    // Whether the last statement failed because another connection held a lock, which says
+    // nothing about what the file holds.
+    bool lockedOut() const;
 
     std::unique_ptr<StorageStatement> prepare(const QString& sql) override;
     void begin(Intent intent = Intent::Write) override;
@@ -46,6 +49,9 @@ public:
     void setLockNotice(std::function<void()> notice) override { m_lockNotice = std::move(notice); }
     void checkpoint() override;
     void copyTo(const QString& path) override;
+
+protected:
+    std::unique_ptr<ChangeCapture> makeChangeCapture() override;
 
 private:
     explicit SqliteConnection(sqlite3* handle);

@@ -1,8 +1,21 @@
 #include "core/storage/StorageConnection.h"
 
 #include "core/storage/CatalogueFailure.h"
+#include "core/storage/ChangeCapture.h"
 
 namespace tovin {
+
+StorageConnection::StorageConnection() = default;
+
+// Defined here, where the capture's type is complete. An engine closes itself in its own
+// destructor, before this one, and stops telling the capture first.
+StorageConnection::~StorageConnection() = default;
+
+ChangeCapture& StorageConnection::changeCapture() {
+    if (!m_capture)
+        m_capture = makeChangeCapture();
+    return *m_capture;
+}
 
 StorageStatement& StorageConnection::cached(const QString& sql) {
     auto it = m_cached.find(sql);

@@ -15,6 +15,7 @@
 
 namespace tovin {
 
+class ChangeCapture;
 class StatementRefused;
 
 // A column as the engine declares it: the data layer reads its kind from the declared type.
@@ -28,7 +29,7 @@ struct StoredColumn {
 // each write changes. Implemented once per engine; the rest of the program sees only this.
 class StorageConnection {
 public:
-    virtual ~StorageConnection() = default;
+    virtual ~StorageConnection();
     StorageConnection(const StorageConnection&) = delete;
     StorageConnection& operator=(const StorageConnection&) = delete;
 
@@ -132,15 +133,16 @@ public:
             m_writesDone();
     }
 
-    // What another part of the program keeps for exactly as long as this connection lives (the
-    // run journal's state): a later connection at the same address never finds it.
-    std::shared_ptr<void>& kept() { return m_kept; }
+    // How the engine lets the run journal see the rows its transactions change; made on first
+    // use, it lives as long as the connection.
+    ChangeCapture& changeCapture();
 
 protected:
-    StorageConnection() = default;
+    StorageConnection();
+    virtual std::unique_ptr<ChangeCapture> makeChangeCapture() = 0;
 
 private:
-    std::shared_ptr<void> m_kept;
+    std::unique_ptr<ChangeCapture> m_capture;
     QHash<QString, std::shared_ptr<StorageStatement>> m_cached;
     std::function<void()> m_writesDone;
 };

@@ -1,9 +1,12 @@
 #include "core/journal/JournalBuffer.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/ChangeCapture.h"
+#include "core/storage/SqliteConnection.h"
 
 #include <QTest>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,14 +37,20 @@ private slots:
     }
     void packedByTheDatabaseComeBackExactly() {
         QFETCH(QVariant, value);
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+        QString failure;
+        const std::unique_ptr<SqliteConnection> connection =
+            SqliteConnection::open(u":memory:"_s, SqliteConnection::OpenMode::ReadWrite, failure);
+        QVERIFY2(connection, qPrintable(failure));
+        sqlite3* db = connection->handle();
         QCOMPARE(sqlite3_exec(db, "CREATE TABLE T (a, b, c)", nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        JournalBuffer::CurrentRun current;
+        auto listener = std::make_unique<JournalBuffer::CurrentRun>();
+        JournalBuffer::CurrentRun& current = *listener;
         current.run = 1;
-        JournalBuffer::addTable(current, u"T"_s, {false, false, false});
-        JournalBuffer::install(db, &current);
+        ChangeCapture& capture = connection->changeCapture();
+        capture.listen(std::move(listener));
+        capture.watch(u"T"_s, JournalBuffer::addTable(current, u"T"_s));
+        capture.setRun(1);
         sqlite3_stmt* statement = nullptr;
         QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO T (rowid, a, b, c) VALUES (5, 7, ?, 7)", -1,
                                     &statement, nullptr),
@@ -69,7 +78,6 @@ private slots:
         QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
         sqlite3_finalize(statement);
         QCOMPARE(sqlite3_exec(db, "DELETE FROM T", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
         QCOMPARE(current.pending.size(), 1);
         const QList<JournalChunks::Entry> entries =
             JournalChunks::read(current.pending.first().bytes);
