@@ -16,31 +16,37 @@
 #include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-void registerScreens(const ScreenOptions& options) {
+void registerScreens(ShellState& shell, const ScreenOptions& options) {
     // One line per child screen: ChildWindows::registerScreen(u"Catagory"_s, [] { ... });
     ChildWindows::registerScreen(u"Catagory"_s, [] { return new Catagory; });
     ChildWindows::registerScreen(u"frmSetup"_s, [] { return new FrmSetup; });
-    ChildWindows::registerScreen(u"frmSupplier"_s, [] { return new FrmSupplier; });
-    ChildWindows::registerScreen(u"frmOrders"_s, [] { return new FrmOrders; });
-    ChildWindows::registerScreen(u"frmInvoice"_s, [] { return new FrmInvoice; });
-    ChildWindows::registerScreen(u"frmInventory"_s, [] { return new FrmInventory; });
-    ChildWindows::registerScreen(u"frmSales"_s, [] { return new FrmSales; });
-    ChildWindows::registerScreen(u"Products"_s, [options] {
+    ChildWindows::registerScreen(u"frmSupplier"_s,
+                                 [&shell] { return new FrmSupplier(shell.search); });
+    ChildWindows::registerScreen(u"frmOrders"_s, [&shell] { return new FrmOrders(shell.order); });
+    ChildWindows::registerScreen(u"frmInvoice"_s, [&shell] { return new FrmInvoice(shell.order); });
+    ChildWindows::registerScreen(u"frmInventory"_s,
+                                 [&shell] { return new FrmInventory(shell.order); });
+    ChildWindows::registerScreen(u"frmSales"_s, [&shell] { return new FrmSales(shell.order); });
+    ChildWindows::registerScreen(u"Products"_s, [options, &shell] {
         ProductsOptions products;
         products.largePreview = options.largeProductsPreview;
+        products.order = &shell.order;
+        products.search = &shell.search;
         return new Products(products);
     });
     ChildWindows::registerScreen(u"frmBrowser"_s,
                                  [] { return new FrmBrowser(shared().WebAddress); });
-    ChildWindows::registerScreen(u"frmPageMake"_s, [] { return new FrmPageMake; });
-    ChildWindows::registerScreen(u"EditProd"_s, [] { return new EditProd; });
-    ChildWindows::registerScreen(u"frmExport"_s, [] { return new FrmExport; });
-    ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });
+    ChildWindows::registerScreen(u"frmPageMake"_s,
+                                 [&shell] { return new FrmPageMake(shell.search); });
+    ChildWindows::registerScreen(u"EditProd"_s, [&shell] { return new EditProd(shell.search); });
+    ChildWindows::registerScreen(u"frmExport"_s, [&shell] { return new FrmExport(shell.search); });
+    ChildWindows::registerScreen(u"BuildDB"_s, [&shell] { return new BuildDB(shell.search); });
     ChildWindows::registerScreen(u"frmHistory"_s, [] { return new FrmHistory; });
 }
 

@@ -18,7 +18,7 @@ bool OrderEntry::saveLine(double numberOrdered) {
     if (state() != State::AwaitingDecision)
         return false;
     set(State::LineSaved);
-    m_shared.ItemPrice = numberOrdered;
+    m_session.ItemPrice = numberOrdered;
     return true;
 }
 
@@ -44,7 +44,7 @@ bool OrderEntry::takeOrderDone() {
 }
 
 double OrderEntry::savedQuantity() const {
-    return TextRules::Val(TextRules::toText(m_shared.ItemPrice));
+    return TextRules::Val(TextRules::toText(m_session.ItemPrice));
 }
 
 OrderEntry::Quantity OrderEntry::readQuantity(const QString& typed) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/SharedState.h"
+#include "core/orders/OrderSession.h"
 
 #include <QString>
 #include <cstdint>
@@ -8,7 +8,7 @@
 namespace tovin {
 
 // The hand-over of an order line between ordering from the catalogue (the Products screen), the
-// orders screen and the invoice screen. Its state lives in SharedState::OrderEntryState as a
+// orders screen and the invoice screen. Its state lives in OrderSession::OrderEntryState as a
 // 16-bit code, since the screens meet only there; each side asks this class and never reads or
 // writes the code itself. Update, Cancel and the invoice's taking of a finished order change
 // nothing unless the state is the one they answer, so a late click cannot drop or save a line
@@ -29,9 +29,9 @@ public:
         OrderDone = 7,
     };
 
-    explicit OrderEntry(SharedState& state = shared()) : m_shared(state) {}
+    explicit OrderEntry(OrderSession& session) : m_session(session) {}
 
-    State state() const { return State(m_shared.OrderEntryState); }
+    State state() const { return State(m_session.OrderEntryState); }
 
     // ---- The catalogue's side
     void askForLine() { set(State::LineAsked); }
@@ -80,8 +80,8 @@ public:
     static QString quantityRefused();
 
 private:
-    void set(State s) { m_shared.OrderEntryState = std::int16_t(s); }
-    SharedState& m_shared;
+    void set(State s) { m_session.OrderEntryState = std::int16_t(s); }
+    OrderSession& m_session;
 };
 
 } // namespace tovin

@@ -8,8 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 QString StockSaleEntry::stillOpenMessage() const {
-    return u"A sale of "_s + QString::number(m_shared.SoldQuantity) + u" of "_s +
-           m_shared.SoldStockNo +
+    return u"A sale of "_s + QString::number(m_session.SoldQuantity) + u" of "_s +
+           m_session.SoldStockNo +
            u" is still open on the Sales screen. Save it with Update or drop it with Cancel "
            u"before selling again."_s;
 }
@@ -17,21 +17,21 @@ QString StockSaleEntry::stillOpenMessage() const {
 bool StockSaleEntry::open(const QString& stockNo, std::int16_t quantity, const QString& costEach) {
     if (saleOpen())
         return false;
-    m_shared.SaleFromInventory = true;
-    m_shared.SoldQuantity = quantity;
-    m_shared.SoldStockNo = stockNo;
-    m_shared.ItemPrice = costEach;
+    m_session.SaleFromInventory = true;
+    m_session.SoldQuantity = quantity;
+    m_session.SoldStockNo = stockNo;
+    m_session.ItemPrice = costEach;
     return true;
 }
 
 std::optional<StockSaleEntry::Sale> StockSaleEntry::openSale() const {
     if (!saleOpen())
         return std::nullopt;
-    return Sale{m_shared.SoldStockNo, m_shared.SoldQuantity};
+    return Sale{m_session.SoldStockNo, m_session.SoldQuantity};
 }
 
 Money StockSaleEntry::openSaleCost() const {
-    return StockSale::saleCost(m_shared.SoldQuantity, TextRules::toText(m_shared.ItemPrice));
+    return StockSale::saleCost(m_session.SoldQuantity, TextRules::toText(m_session.ItemPrice));
 }
 
 std::optional<StockSaleEntry::Sale> StockSaleEntry::save() {
@@ -46,10 +46,10 @@ std::optional<StockSaleEntry::Sale> StockSaleEntry::close() {
     const std::optional<Sale> sale = openSale();
     if (!sale)
         return std::nullopt;
-    m_shared.SaleFromInventory = false;
-    m_shared.SoldQuantity = 0;
-    m_shared.ItemPrice = 0;
-    m_shared.SoldStockNo.clear();
+    m_session.SaleFromInventory = false;
+    m_session.SoldQuantity = 0;
+    m_session.ItemPrice = 0;
+    m_session.SoldStockNo.clear();
     return sale;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/SharedState.h"
+#include "core/orders/OrderSession.h"
 #include "core/text/Money.h"
 
 #include <QString>
@@ -10,7 +10,7 @@
 namespace tovin {
 
 // A sale from stock handed from the inventory screen to the sales screen. The screens meet
-// only in SharedState (SaleFromInventory, SoldQuantity, SoldStockNo, ItemPrice); each asks this
+// only in OrderSession (SaleFromInventory, SoldQuantity, SoldStockNo, ItemPrice); each asks this
 // class and never touches those values itself. One sale is open on the sales screen at a time;
 // it ends when its row is saved (the product's counts change in the same transaction, see
 // StockSaleProduct) or dropped.
@@ -22,10 +22,10 @@ public:
         bool operator==(const Sale&) const = default;
     };
 
-    explicit StockSaleEntry(SharedState& state = shared()) : m_shared(state) {}
+    explicit StockSaleEntry(OrderSession& session) : m_session(session) {}
 
     // ---- The inventory screen's side
-    bool saleOpen() const { return m_shared.SaleFromInventory; }
+    bool saleOpen() const { return m_session.SaleFromInventory; }
     // Told when "Sales" is clicked while a sale is open.
     QString stillOpenMessage() const;
     // Hands a sale to the sales screen: `costEach` is the stock row's cost box. False, and
@@ -45,7 +45,7 @@ public:
 private:
     std::optional<Sale> close();
 
-    SharedState& m_shared;
+    OrderSession& m_session;
 };
 
 } // namespace tovin

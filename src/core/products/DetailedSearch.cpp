@@ -1,39 +1,37 @@
 #include "core/products/DetailedSearch.h"
 
 #include "core/products/SearchChoices.h"
+#include "core/products/SearchInForce.h"
 #include "core/query/Condition.h"
-#include "core/shell/SharedState.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
 void DetailedSearch::Form_Load() {
-    SharedState& s = shared();
-    s.SearchValueClose.clear();
-    s.SearchValueOpen.clear();
-    s.SearchOperator.clear();
-    s.SearchWhere.clear();
-    s.SearchField.clear();
+    m_valueClose.clear();
+    m_valueOpen.clear();
+    m_searchOperator.clear();
+    m_search.SearchWhere.clear();
+    m_searchField.clear();
     m_sortList.clear();
     m_thenBy = false;
     m_yesNoField = false;
     m_outcome = Outcome::Open;
 
-    m_reverse = s.SortDescending;
+    m_reverse = m_search.SortDescending;
     chkReverse_Click();
     optsrch_Click(0);
     optOperator_Click(0);
     optSort_Click(0);
-    s.SearchChain.clear();
+    m_chain.clear();
     m_value.clear();
 }
 
 void DetailedSearch::optsrch_Click(int index) {
-    SharedState& s = shared();
     const SearchColumn& column = SearchChoices::columns().at(index);
     m_field = index;
-    s.SearchField = column.column;
+    m_searchField = column.column;
     const bool leavingYesNo = m_yesNoField;
     m_yesNoField = false;
     if (!column.yesNo) {
@@ -50,14 +48,14 @@ void DetailedSearch::optsrch_Click(int index) {
             m_value.clear();
         if (m_operator >= 0 && m_operator != SearchChoices::NullOperator) {
             const SearchOperatorChoice& choice = SearchChoices::operators().at(m_operator);
-            s.SearchValueOpen = choice.before;
-            s.SearchValueClose = choice.after;
+            m_valueOpen = choice.before;
+            m_valueClose = choice.after;
         }
         return;
     }
     // Yes/no columns compare with True: equal, not equal or empty are the choices that fit.
-    s.SearchValueOpen.clear();
-    s.SearchValueClose.clear();
+    m_valueOpen.clear();
+    m_valueClose.clear();
     m_yesNoField = true;
     m_value = u"True"_s;
     m_valueEnabled = false;
@@ -68,39 +66,37 @@ void DetailedSearch::optsrch_Click(int index) {
 }
 
 void DetailedSearch::optOperator_Click(int index) {
-    SharedState& s = shared();
     const SearchOperatorChoice& choice = SearchChoices::operators().at(index);
     m_operator = index;
     if (index == SearchChoices::NullOperator)
         m_value = u"Null"_s;
     else
-        s.SearchOperator = choice.operatorText;
+        m_searchOperator = choice.operatorText;
     if (m_yesNoField) {
-        s.SearchValueOpen.clear();
-        s.SearchValueClose.clear();
+        m_valueOpen.clear();
+        m_valueClose.clear();
     } else if (index == SearchChoices::NullOperator) {
-        s.SearchOperator.chop(1);
-        s.SearchValueOpen.clear();
-        s.SearchValueClose.clear();
+        m_searchOperator.chop(1);
+        m_valueOpen.clear();
+        m_valueClose.clear();
     } else {
-        s.SearchValueOpen = choice.before;
-        s.SearchValueClose = choice.after;
+        m_valueOpen = choice.before;
+        m_valueClose = choice.after;
     }
 }
 
 void DetailedSearch::optSort_Click(int index) {
-    SharedState& s = shared();
     m_sort = index;
-    s.SortOrder = SearchChoices::columns().at(index).column;
+    m_search.SortOrder = SearchChoices::columns().at(index).column;
     // After "Then By" every further choice is appended, unless it is the whole list already.
     if (m_sortList.isEmpty() || !m_thenBy)
-        m_sortList = s.SortOrder;
-    else if (s.SortOrder != m_sortList)
-        m_sortList += u',' + s.SortOrder;
+        m_sortList = m_search.SortOrder;
+    else if (m_search.SortOrder != m_sortList)
+        m_sortList += u',' + m_search.SortOrder;
 }
 
 void DetailedSearch::chkReverse_Click() {
-    shared().SortDescending = m_reverse;
+    m_search.SortDescending = m_reverse;
 }
 
 void DetailedSearch::cmdAndOr_Click(int index) {
@@ -109,7 +105,7 @@ void DetailedSearch::cmdAndOr_Click(int index) {
         m_thenBy = true;
         return;
     }
-    shared().SearchChain += clause() + (index == 0 ? u" and "_s : u" or "_s);
+    m_chain += clause() + (index == 0 ? u" and "_s : u" or "_s);
     // The column and operator stay for the next condition; a NULL choice does not.
     if (m_operator == SearchChoices::NullOperator)
         m_operator = -1;
@@ -117,23 +113,22 @@ void DetailedSearch::cmdAndOr_Click(int index) {
 }
 
 void DetailedSearch::cmdSrch_Click() {
-    SharedState& s = shared();
     applyWholeWords();
-    if (s.SearchField == u"ProdName"_s || !s.SearchChain.isEmpty())
-        s.SearchWhere = s.SearchChain + clause();
+    if (m_searchField == u"ProdName"_s || !m_chain.isEmpty())
+        m_search.SearchWhere = m_chain + clause();
     else
-        s.SearchWhere = u'[' + s.SearchField + u"] "_s + comparison();
+        m_search.SearchWhere = u'[' + m_searchField + u"] "_s + comparison();
     if (!m_sortList.isEmpty())
-        s.SortOrder = m_sortList;
-    if (s.SortDescending)
-        s.SortOrder += u" Desc"_s;
-    s.DetailSearchActive = false;
+        m_search.SortOrder = m_sortList;
+    if (m_search.SortDescending)
+        m_search.SortOrder += u" Desc"_s;
+    m_search.DetailSearchActive = false;
     m_outcome = Outcome::Searched;
 }
 
 void DetailedSearch::cmdCancel_Click() {
-    shared().DetailSearchActive = false;
-    shared().SearchWhere.clear();
+    m_search.DetailSearchActive = false;
+    m_search.SearchWhere.clear();
     m_outcome = Outcome::Cancelled;
 }
 
@@ -148,18 +143,16 @@ void DetailedSearch::applyWholeWords() {
 }
 
 QString DetailedSearch::comparison() const {
-    const SharedState& s = shared();
     // A value between quotes has its apostrophes doubled, so O'Brien is searched as typed.
-    const bool quoted = s.SearchValueOpen.startsWith(u'\'');
+    const bool quoted = m_valueOpen.startsWith(u'\'');
     const QString value = quoted ? quoteConditionValue(m_value) : m_value;
-    return s.SearchOperator + s.SearchValueOpen + value + s.SearchValueClose;
+    return m_searchOperator + m_valueOpen + value + m_valueClose;
 }
 
 QString DetailedSearch::clause() const {
-    const SharedState& s = shared();
-    if (s.SearchField == u"ProdName"_s)
+    if (m_searchField == u"ProdName"_s)
         return u"ProdName"_s + comparison() + u" or ProdDesc"_s + comparison();
-    return s.SearchField + comparison();
+    return m_searchField + comparison();
 }
 
 } // namespace tovin

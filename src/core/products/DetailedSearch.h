@@ -5,11 +5,13 @@
 
 namespace tovin {
 
+struct SearchInForce;
+
 // The query builder behind the "Detailed Search Form": the user picks a column, an operator and
 // a value, may chain conditions with And / Or, picks one or more sort columns and presses
-// Search. The result goes to the shared state: SearchWhere (a condition in the filter syntax),
-// SortOrder and DetailSearchActive; the working values SearchField, SearchOperator,
-// SearchValueOpen, SearchValueClose and SearchChain live there too.
+// Search. The result goes to the search in force it was made with: SearchWhere (a condition in
+// the filter syntax), SortOrder and DetailSearchActive; its Reverse tick is kept there as
+// SortDescending, for the next opening.
 //
 // This class holds the state of the form's controls; the dialog copies the user's typing and
 // ticks in before each handler and shows the controls as the handler leaves them.
@@ -17,6 +19,8 @@ class DetailedSearch {
 public:
     enum class Outcome { Open, Searched, Cancelled };
     static constexpr int OperatorCount = 9;
+
+    explicit DetailedSearch(SearchInForce& search) : m_search(search) {}
 
     // The controls.
     const QString& valueText() const { return m_value; }
@@ -50,6 +54,15 @@ private:
     QString comparison() const;
     // The condition on the chosen column; a name search also covers the description.
     QString clause() const;
+
+    SearchInForce& m_search;
+    // The condition being put together: its column, operator, the texts around the value, and
+    // the conditions chained before it with And / Or.
+    QString m_searchField;
+    QString m_searchOperator;
+    QString m_valueOpen;
+    QString m_valueClose;
+    QString m_chain;
 
     QString m_value;
     bool m_valueEnabled = true;

@@ -8,6 +8,7 @@
 #include "core/catalogue/ProductSelection.h"
 #include "core/import/PicturePathChange.h"
 #include "core/orders/StoredRows.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/FrmSupplier.h"
@@ -110,7 +111,7 @@ QString addressMessage() {
 
 } // namespace
 
-EditProd::EditProd(QWidget* parent) : QWidget(parent) {
+EditProd::EditProd(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
     setObjectName(u"EditProd"_s);
     setWindowTitle(u"Edit Products Fields"_s);
     auto* grid = new QGridLayout;
@@ -213,7 +214,7 @@ void EditProd::Form_Load() {
 void EditProd::showFirstStockNumber() {
     if (!m_db)
         return;
-    const ProductSelection selection(*m_db, shared().SearchWhere);
+    const ProductSelection selection(*m_db, m_search.SearchWhere);
     if (selection.size() == 0)
         return;
     const auto first =
@@ -358,7 +359,7 @@ void EditProd::Command1_Click() {
     Check1->hide();
     step([&] {
         const ImportOutcome outcome =
-            edit.run(*m_db, shared().SearchWhere, [this, self](const ImportProgress& progress) {
+            edit.run(*m_db, m_search.SearchWhere, [this, self](const ImportProgress& progress) {
                 if (progress.value % EditYieldEvery == 0 || progress.value == progress.maximum) {
                     Label1->setText(progress.status);
                     letEventsRun();
@@ -388,7 +389,7 @@ bool EditProd::confirmChange(const BulkEdit& edit) {
     // Nothing to write: the rows are walked as they are.
     if (plan.columns.isEmpty())
         return true;
-    const qsizetype products = ProductSelection(*m_db, shared().SearchWhere).size();
+    const qsizetype products = ProductSelection(*m_db, m_search.SearchWhere).size();
     if (products == 0)
         return true;
     Prompts* prompts = shared().prompts;

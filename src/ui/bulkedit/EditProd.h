@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace tovin {
 
+struct SearchInForce;
+
 class BulkEdit;
 class CatalogueDatabase;
 
@@ -24,7 +26,8 @@ class CatalogueDatabase;
 class EditProd : public QWidget {
     Q_OBJECT
 public:
-    explicit EditProd(QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on.
+    explicit EditProd(SearchInForce& search, QWidget* parent = nullptr);
     ~EditProd() override;
 
     void Command1_Click(); // Update Now
@@ -40,6 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    SearchInForce& m_search;
     void Form_Load();
     void txtFields_Change(int index);
     void txtFields_LostFocus(int index);

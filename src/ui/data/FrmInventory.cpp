@@ -8,11 +8,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmInventory::FrmInventory(QWidget* parent)
+FrmInventory::FrmInventory(OrderSession& order, QWidget* parent)
     : RecordScreen(u"frmInventory"_s, u"Inventory"_s,
                    u"select [Product Id],Cost,[Date In],[Date Sold],Description,Number,Retail,"
                    u"Wholesale from Inventory Order by [Product Id]"_s,
-                   parent) {
+                   parent),
+      m_order(order) {
     const QString& money = DisplayFormat::Currency;
     const QString& plain = DisplayFormat::Plain;
     const QList<FieldBox> boxes = {

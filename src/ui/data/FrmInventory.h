@@ -4,6 +4,8 @@
 
 namespace tovin {
 
+struct OrderSession;
+
 // The inventory screen: the shop's own stock, one row of table Inventory per stocked product.
 // "Sales" records that some of the current row's items were sold: it takes them off the
 // quantity on hand and hands the sale to the sales screen, one sale at a time: another is
@@ -11,12 +13,14 @@ namespace tovin {
 class FrmInventory : public RecordScreen {
     Q_OBJECT
 public:
-    explicit FrmInventory(QWidget* parent = nullptr);
+    // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
+    explicit FrmInventory(OrderSession& order, QWidget* parent = nullptr);
 
 protected:
     void SetButtons(bool browse) override;
 
 private:
+    OrderSession& m_order;
     void cmdSales_Click();
 
     QPushButton* cmdSales = nullptr;

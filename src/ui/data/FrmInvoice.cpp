@@ -6,12 +6,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmInvoice::FrmInvoice(QWidget* parent)
+FrmInvoice::FrmInvoice(OrderSession& order, QWidget* parent)
     : OrderSearchScreen(
           u"frmInvoice"_s, u"Invoice"_s,
           u"select [Order ID],Discount,[Grand Total],Shipping,[Sub Total],[Sub Total2],"
           u"Tax,[Total Order] from Invoice Order by [Order ID]"_s,
-          parent) {
+          parent),
+      m_order(order) {
     const QString& money = DisplayFormat::Currency;
     const QList<FieldBox> boxes = {
         {0, u"Order ID"_s, u"Invoice #:"_s, {}, DisplayFormat::Plain},

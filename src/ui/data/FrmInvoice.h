@@ -8,17 +8,20 @@
 
 namespace tovin {
 
+struct OrderSession;
+
 // The invoice screen: one row of table Invoice per order, with the order's money totals. It
 // searches by order number, opens the orders screen on the current order's lines ("View
-// Items"), goes to the invoice the orders screen asks for (shared().OrderFilter), and starts
+// Items"), goes to the invoice the orders screen asks for (OrderSession::OrderFilter), and starts
 // the invoice of an order just finished on the Products screen from its running totals
-// (shared().OrderedItems, when OrderEntry says the order is done).
+// (OrderSession::OrderedItems, when OrderEntry says the order is done).
 class FrmInvoice : public OrderSearchScreen {
     Q_OBJECT
 public:
-    explicit FrmInvoice(QWidget* parent = nullptr);
+    // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
+    explicit FrmInvoice(OrderSession& order, QWidget* parent = nullptr);
 
-    // Goes to the invoice of shared().OrderFilter and empties it.
+    // Goes to the invoice of OrderSession::OrderFilter and empties it.
     void goToOrderFilter();
     // Starts the invoice of the order just finished from its running totals.
     void startInvoiceOfOrder();
@@ -30,6 +33,7 @@ protected:
     void cmdCancel_Click() override;
 
 private:
+    OrderSession& m_order;
     void buildInvoiceControls();
     void Command1_Click();
     void openWaitingInvoice();

@@ -6,12 +6,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmOrders::FrmOrders(QWidget* parent)
+FrmOrders::FrmOrders(OrderSession& order, QWidget* parent)
     : OrderSearchScreen(u"frmOrders"_s, u"Orders"_s,
                         u"select [Order ID],[Back Ordered],Cost,[Date Ordered],[Date Received],"
                         u"Description,NumberOrdered,Packing,ProductOrderID,TotalItems,WtPrice,"
                         u"Discount,Shipping,Fees from Orders Order by [Order ID],ProductOrderID"_s,
-                        parent) {
+                        parent),
+      m_order(order) {
     const QString& money = DisplayFormat::Currency;
     const QString& date = DisplayFormat::Date;
     const QString& plain = DisplayFormat::Plain;

@@ -4,6 +4,8 @@
 
 namespace tovin {
 
+struct OrderSession;
+
 // The orders screen: the lines of the orders placed with suppliers, table Orders by order
 // number and stock number. Boxes 10 (net cost each) and 13 (net cost of the line) hold figures
 // computed from the line; they are not columns of the table.
@@ -18,7 +20,8 @@ public:
     static constexpr int NetCostEachBox = 10;
     static constexpr int NetCostBox = 13;
 
-    explicit FrmOrders(QWidget* parent = nullptr);
+    // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
+    explicit FrmOrders(OrderSession& order, QWidget* parent = nullptr);
 
     // The boxes of a line ordered from the catalogue, as texts.
     struct CatalogueLine {
@@ -31,7 +34,7 @@ public:
     void answerOrderEntry();
     // Fills the new line opened by answerOrderEntry().
     void fillCatalogueLine(const CatalogueLine& line);
-    // Shows only the lines of shared().OrderFilter when it is set.
+    // Shows only the lines of OrderSession::OrderFilter when it is set.
     void applyOrderFilter();
 
 protected:
@@ -46,6 +49,7 @@ protected:
     void txtFields_Change(int index) override;
 
 private:
+    OrderSession& m_order;
     void buildOrderControls();
     void Command1_Click();
     void Command2_Click();

@@ -6,11 +6,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSales::FrmSales(QWidget* parent)
+FrmSales::FrmSales(OrderSession& order, QWidget* parent)
     : RecordScreen(u"frmSales"_s, u"Sales"_s,
                    u"select [Sales Product ID],Cost,[Date Sold],Expenses,[Number Sold],"
                    u"[Price Sold],[Where Sold] from Sales Order by [Sales Product ID]"_s,
-                   parent) {
+                   parent),
+      m_order(order) {
     const QString& money = DisplayFormat::Currency;
     const QString& plain = DisplayFormat::Plain;
     const QList<FieldBox> boxes = {

@@ -4,6 +4,8 @@
 
 namespace tovin {
 
+struct OrderSession;
+
 // The sales screen: one row of table Sales per sale from stock. Box 7 holds the sale's net
 // profit, a figure computed from the row rather than a column of the table.
 //
@@ -16,7 +18,8 @@ class FrmSales : public RecordScreen {
 public:
     static constexpr int NetProfitBox = 7;
 
-    explicit FrmSales(QWidget* parent = nullptr);
+    // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
+    explicit FrmSales(OrderSession& order, QWidget* parent = nullptr);
 
     // Opens the new row of a sale handed over by the inventory screen (once per sale).
     void startSaleFromStock();
@@ -31,6 +34,7 @@ protected:
     void txtFields_Change(int index) override;
 
 private:
+    OrderSession& m_order;
     void showNetProfit();
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/base/EventWait.h"
 #include "core/catalogue/DisplayFormat.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"
@@ -11,12 +12,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSupplier::FrmSupplier(QWidget* parent)
+FrmSupplier::FrmSupplier(SearchInForce& search, QWidget* parent)
     : RecordScreen(ScreenName, u"Supplier"_s,
                    u"select SID,Add1,Add2,City,Contact,Discounts,Email,Fax,Name,Notes,OtherChgs,"
                    u"Phone1,Phone2,Ship1,Ship2,Ship3,Ship4,State,URL,Zip,UserName,PassWord,"
                    u"TaxRate from Supplier Order by SID"_s,
-                   parent) {
+                   parent),
+      m_search(search) {
     const QList<QPair<QString, QString>> boxes = {
         {u"SID"_s, u"SID:"_s},
         {u"Add1"_s, u"Address 1:"_s},
@@ -58,7 +60,7 @@ void FrmSupplier::Form_Load() {
     RecordScreen::Form_Load();
     // A condition this table can't use leaves every supplier shown, without a word.
     StepGuard step(procedureLabel(u"Form_Load"_s), ErrorStyle::IgnoreAndResume);
-    step([&] { adoPrimaryRS->setFilter(shared().SearchWhere); });
+    step([&] { adoPrimaryRS->setFilter(m_search.SearchWhere); });
 }
 
 void FrmSupplier::txtFields_LostFocus(int index) {

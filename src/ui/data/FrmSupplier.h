@@ -4,10 +4,12 @@
 
 namespace tovin {
 
+struct SearchInForce;
+
 // The supplier screen: table Supplier in SID order, boxes numbered by the position of their
 // column in the screen's SELECT (other screens read boxes 8, 18, 20, 21 and 22 by index).
-// It shows only the suppliers matching shared().SearchWhere (all of them when that is empty or
-// names columns the table lacks), turns a tax rate typed as 7 into 0.07 (shown as 7%), and tells
+// It shows only the suppliers matching SearchInForce::SearchWhere (all of them when that is empty
+// or names columns the table lacks), turns a tax rate typed as 7 into 0.07 (shown as 7%), and tells
 // a waiting opener through shared().SupplierScreenClosed when it is cancelled or closed.
 class FrmSupplier : public RecordScreen {
     Q_OBJECT
@@ -19,13 +21,17 @@ public:
     static constexpr int PasswordBox = 21;
     static constexpr int TaxRateBox = 22;
 
-    explicit FrmSupplier(QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce, whose condition picks the suppliers shown.
+    explicit FrmSupplier(SearchInForce& search, QWidget* parent = nullptr);
 
 protected:
     void Form_Load() override;
     void txtFields_LostFocus(int index) override;
     void cmdCancel_Click() override;
     void cmdClose_Click() override;
+
+private:
+    SearchInForce& m_search;
 };
 
 } // namespace tovin

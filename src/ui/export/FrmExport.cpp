@@ -5,6 +5,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/export/DelimitedExport.h"
 #include "core/files/OutputQuestion.h"
+#include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -46,7 +47,7 @@ const QString HeadingKey = u"Heading"_s;
 
 } // namespace
 
-FrmExport::FrmExport(QWidget* parent) : QWidget(parent) {
+FrmExport::FrmExport(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
     setObjectName(u"frmExport"_s);
     setWindowTitle(ExportTitle);
 
@@ -247,7 +248,7 @@ void FrmExport::runExport(const QString& path) {
     exporter.setColumns(chosenColumns());
     exporter.setHeading(chkHeading->isChecked());
     exporter.setDivider(m_divider);
-    exporter.setSearchWhere(shared().SearchWhere);
+    exporter.setSearchWhere(m_search.SearchWhere);
     QPointer<FrmExport> self(this);
     for (;;) {
         exporter.setEncoding(cboEncoding->currentIndex() == 1

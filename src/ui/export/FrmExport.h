@@ -12,6 +12,8 @@ class QRadioButton;
 
 namespace tovin {
 
+struct SearchInForce;
+
 class CatalogueDatabase;
 
 // "Export DataBase": writes the ticked columns of the Products screen's current selection (or
@@ -20,7 +22,8 @@ class CatalogueDatabase;
 class FrmExport : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmExport(QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on.
+    explicit FrmExport(SearchInForce& search, QWidget* parent = nullptr);
     ~FrmExport() override;
 
     void Option1_Click(int index);
@@ -36,6 +39,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    SearchInForce& m_search;
     void Form_Load();
     QString askName();
     // The ticked columns, 1 to 30 in order.

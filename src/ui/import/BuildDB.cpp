@@ -72,7 +72,7 @@ constexpr int WorkHeight = 2970;
 
 } // namespace
 
-BuildDB::BuildDB(QWidget* parent) : QWidget(parent) {
+BuildDB::BuildDB(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
     setObjectName(u"BuildDB"_s);
     buildControls();
     // Load.

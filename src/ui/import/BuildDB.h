@@ -23,6 +23,8 @@ class QRadioButton;
 
 namespace tovin {
 
+struct SearchInForce;
+
 class StepGuard;
 
 class CatalogueDatabase;
@@ -46,7 +48,8 @@ class TextImportSession;
 class BuildDB : public QWidget {
     Q_OBJECT
 public:
-    explicit BuildDB(QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on.
+    explicit BuildDB(SearchInForce& search, QWidget* parent = nullptr);
     ~BuildDB() override;
 
     // Event procedures.
@@ -71,6 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    SearchInForce& m_search;
     void buildControls();
     void buildTaskFrame();
     void buildMessageFrame();

@@ -7,6 +7,7 @@
 #include "core/import/FolderImport.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/PicturePathChange.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
@@ -33,9 +34,9 @@ void BuildDB::Delete() {
                            u"The catalogue could not be opened: "_s + shared().DBPath);
     ContinueRequested = false;
     Command2->setText(u"Cancel"_s);
-    DeleteRecords remove(shared().SearchWhere);
+    DeleteRecords remove(m_search.SearchWhere);
     // Nothing goes before the user has seen how many products will.
-    const qsizetype count = ProductSelection(*m_db, shared().SearchWhere).size();
+    const qsizetype count = ProductSelection(*m_db, m_search.SearchWhere).size();
     Prompts* prompts = shared().prompts;
     if (!prompts ||
         prompts->ask(deleteQuestion(count), MessageButtons::YesNo, MessageDefault::Second,

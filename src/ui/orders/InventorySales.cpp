@@ -53,7 +53,7 @@ void FrmInventory::cmdSales_Click() {
         return;
     // The sales screen keeps one sale from stock at a time: a second one would take the first
     // one's place while its items are already off their stock row.
-    StockSaleEntry entry;
+    StockSaleEntry entry(m_order);
     if (entry.saleOpen()) {
         prompts->notice(entry.stillOpenMessage(), MessageIcon::Exclamation, windowTitle());
         step([] {
@@ -124,14 +124,14 @@ void FrmSales::adoPrimaryRS_MoveComplete() {
 
 void FrmSales::SetButtons(bool browse) {
     RecordScreen::SetButtons(browse);
-    if (StockSaleEntry().saleOpen())
+    if (StockSaleEntry(m_order).saleOpen())
         showNetProfit();
 }
 
 void FrmSales::Form_Activate() {
     RecordScreen::Form_Activate();
     StepGuard step(procedureLabel(u"Form_Activate"_s), ErrorStyle::IgnoreAndResume);
-    if (StockSaleEntry().saleOpen())
+    if (StockSaleEntry(m_order).saleOpen())
         startSaleFromStock();
     else if (!m_addingFlag && !m_editingFlag)
         step([this] { adoPrimaryRS->moveFirst(); });
@@ -139,7 +139,7 @@ void FrmSales::Form_Activate() {
 
 void FrmSales::startSaleFromStock() {
     // The sale's row is open already: coming back to the screen keeps what was typed into it.
-    const StockSaleEntry entry;
+    const StockSaleEntry entry(m_order);
     const std::optional<StockSaleEntry::Sale> sale = entry.openSale();
     if (!sale || m_addingFlag || m_editingFlag)
         return;
@@ -158,7 +158,7 @@ void FrmSales::startSaleFromStock() {
 }
 
 void FrmSales::cmdUpdate_Click() {
-    StockSaleEntry entry;
+    StockSaleEntry entry(m_order);
     const std::optional<StockSaleEntry::Sale> sale =
         m_addingFlag ? entry.openSale() : std::optional<StockSaleEntry::Sale>();
     if (!sale) {
@@ -195,7 +195,7 @@ void FrmSales::cmdUpdate_Click() {
 }
 
 void FrmSales::cmdCancel_Click() {
-    StockSaleEntry entry;
+    StockSaleEntry entry(m_order);
     const bool saleFromStock = entry.saleOpen() && m_addingFlag;
     RecordScreen::cmdCancel_Click();
     if (!saleFromStock)

@@ -35,18 +35,18 @@ void FrmInvoice::SetButtons(bool browse) {
 
 void FrmInvoice::Form_Activate() {
     RecordScreen::Form_Activate();
-    if (!shared().OrderFilter.isEmpty())
+    if (!m_order.OrderFilter.isEmpty())
         goToOrderFilter();
     else
         startInvoiceOfOrder();
 }
 
 void FrmInvoice::goToOrderFilter() {
-    if (shared().OrderFilter.isEmpty())
+    if (m_order.OrderFilter.isEmpty())
         return;
     StepGuard step(procedureLabel(u"form_activate"_s));
     writeStep(step, [this] {
-        adoPrimaryRS->find(shared().OrderFilter, 0, RecordSet::SearchDirection::Forward,
+        adoPrimaryRS->find(m_order.OrderFilter, 0, RecordSet::SearchDirection::Forward,
                            RecordSet::FindStart::FirstRow);
     });
     step([this] {
@@ -55,15 +55,15 @@ void FrmInvoice::goToOrderFilter() {
             showStatus(u"No Invoice For This Order"_s);
         }
     });
-    shared().OrderFilter.clear();
+    m_order.OrderFilter.clear();
 }
 
 void FrmInvoice::startInvoiceOfOrder() {
     // Only the state "Order Done" leaves is taken; a line still waiting on the orders screen
     // keeps its state.
-    if (OrderEntry().takeOrderDone()) {
+    if (OrderEntry(m_order).takeOrderDone()) {
         std::array<QString, 8> totals;
-        std::swap(totals, shared().OrderedItems);
+        std::swap(totals, m_order.OrderedItems);
         // An order none of whose lines was saved has no invoice.
         if (!totals[0].isEmpty())
             m_waitingInvoice = totals;
@@ -97,7 +97,7 @@ void FrmInvoice::cmdCancel_Click() {
 
 void FrmInvoice::Command1_Click() {
     StepGuard step(procedureLabel(u"command1_click"_s));
-    step([this] { shared().OrderFilter = orderCondition(txtFields(0)->text()); });
+    step([this] { m_order.OrderFilter = orderCondition(txtFields(0)->text()); });
     step([] {
         if (auto* orders = qobject_cast<FrmOrders*>(ChildWindows::show(u"frmOrders"_s)))
             orders->applyOrderFilter();

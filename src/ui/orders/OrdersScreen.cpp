@@ -119,7 +119,7 @@ void FrmOrders::SetButtons(bool browse) {
 
 void FrmOrders::Command1_Click() {
     StepGuard step(procedureLabel(u"Command1_Click"_s));
-    step([this] { shared().OrderFilter = orderCondition(txtFields(OrderId)->text()); });
+    step([this] { m_order.OrderFilter = orderCondition(txtFields(OrderId)->text()); });
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
             invoice->goToOrderFilter();
@@ -127,11 +127,11 @@ void FrmOrders::Command1_Click() {
 }
 
 void FrmOrders::applyOrderFilter() {
-    if (shared().OrderFilter.isEmpty() || adoPrimaryRS->filter() == shared().OrderFilter)
+    if (m_order.OrderFilter.isEmpty() || adoPrimaryRS->filter() == m_order.OrderFilter)
         return;
     StepGuard step(procedureLabel(u"form_activate"_s));
     step([this] { beginHourglass(); });
-    writeStep(step, [this] { adoPrimaryRS->setFilter(shared().OrderFilter); });
+    writeStep(step, [this] { adoPrimaryRS->setFilter(m_order.OrderFilter); });
     step([this] { endHourglass(); });
 }
 
@@ -139,22 +139,21 @@ void FrmOrders::applyOrderFilter() {
 
 void FrmOrders::Form_Activate() {
     RecordScreen::Form_Activate();
-    if (!shared().OrderFilter.isEmpty())
+    if (!m_order.OrderFilter.isEmpty())
         applyOrderFilter();
     else
         answerOrderEntry();
 }
 
 void FrmOrders::answerOrderEntry() {
-    OrderEntry entry;
+    OrderEntry entry(m_order);
     if (!entry.lineAsked())
         return;
     StepGuard step(procedureLabel(u"form_activate"_s));
     bool used = false;
-    if (shared().OrderFromCatalog)
-        step([&] {
-            used = CatalogueOrdering::orderNumberExists(connection(), shared().CurrentKey);
-        });
+    if (m_order.OrderFromCatalog)
+        step(
+            [&] { used = CatalogueOrdering::orderNumberExists(connection(), m_order.CurrentKey); });
     if (used) {
         step([this] {
             if (Prompts* prompts = shared().prompts)
@@ -162,7 +161,7 @@ void FrmOrders::answerOrderEntry() {
                     u"That Order Number Already Exists, Please Choose A Different One!"_s,
                     MessageIcon::Exclamation);
         });
-        shared().CurrentKey.clear();
+        m_order.CurrentKey.clear();
         step([this] { unloadScreen(); });
         entry.refuseNumber();
         return;
@@ -200,7 +199,7 @@ void FrmOrders::cmdUpdate_Click() {
         return;
     // The catalogue adds the quantity saved, which the user may have changed here.
     const double numberOrdered = OrderMath::numberIn(txtFields(NumberOrdered)->text()).value_or(0);
-    if (!OrderEntry().saveLine(numberOrdered))
+    if (!OrderEntry(m_order).saveLine(numberOrdered))
         return;
     StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
     step([] { letEventsRun(); });
@@ -209,7 +208,7 @@ void FrmOrders::cmdUpdate_Click() {
 
 void FrmOrders::cmdCancel_Click() {
     RecordScreen::cmdCancel_Click();
-    if (!OrderEntry().cancelLine())
+    if (!OrderEntry(m_order).cancelLine())
         return;
     StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
     step([this] { unloadScreen(); });
@@ -218,7 +217,7 @@ void FrmOrders::cmdCancel_Click() {
 void FrmOrders::Form_Unload() {
     RecordScreen::Form_Unload();
     // Closing the screen while the catalogue waits for the line abandons the line.
-    OrderEntry().screenClosed();
+    OrderEntry(m_order).screenClosed();
 }
 
 } // namespace tovin

@@ -5,6 +5,7 @@
 #include "core/base/RunTimeError.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
@@ -64,7 +65,8 @@ QString FrmPageMake::samplePath() {
     return shared().AppFolder + u"Pages/sample.htm"_s;
 }
 
-FrmPageMake::FrmPageMake(QWidget* parent) : QWidget(parent) {
+FrmPageMake::FrmPageMake(SearchInForce& search, QWidget* parent)
+    : QWidget(parent), m_search(search) {
     setObjectName(u"frmPageMake"_s);
     setWindowTitle(u"Page Designer"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -295,7 +297,7 @@ void FrmPageMake::Form_Load() {
     // the order of the Products screen's search.
     step([&] {
         m_products =
-            PageProduct::readSelection(shared().DBPath, shared().SearchWhere, shared().SortOrder);
+            PageProduct::readSelection(shared().DBPath, m_search.SearchWhere, m_search.SortOrder);
     });
 
     // The designer opens with an empty order list.

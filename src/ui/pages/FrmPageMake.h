@@ -20,6 +20,8 @@ class QVBoxLayout;
 
 namespace tovin {
 
+struct SearchInForce;
+
 class WebView;
 
 // The page designer ("Page Designer"): numbered picture pages of the current product selection
@@ -37,7 +39,8 @@ public:
     // The designer's own values, kept between openings (the base name is asked once).
     static DesignerPage::State& state();
 
-    explicit FrmPageMake(QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on.
+    explicit FrmPageMake(SearchInForce& search, QWidget* parent = nullptr);
     ~FrmPageMake() override;
 
     WebView* webView() const { return Wb3; }
@@ -52,6 +55,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    SearchInForce& m_search;
     void buildControls();
     QLayout* buildItemFrames(QWidget* panel);
     QWidget* buildRowBoxes(QWidget* panel);

@@ -3,10 +3,12 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/orders/OrderSession.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "core/products/ProductScreenSettings.h"
+#include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -70,6 +72,12 @@ QString Products::defaultShopAddress() {
 
 Products::Products(const ProductsOptions& options, QWidget* parent)
     : RecordScreen(u"Products"_s, u"Products"_s, PrimarySelect, parent) {
+    if (!options.order)
+        m_ownOrder = std::make_unique<OrderSession>();
+    m_order = options.order ? options.order : m_ownOrder.get();
+    if (!options.search)
+        m_ownSearch = std::make_unique<SearchInForce>();
+    m_search = options.search ? options.search : m_ownSearch.get();
     m_gridRS = new RecordSet(this);
     // A key held down repeats faster than this, so only the row it stops on is rendered.
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
@@ -293,7 +301,7 @@ void Products::Form_Load() {
     // The grid's own set is read when the grid is first shown (setGridShown): a screen that
     // never shows it opens in half the time and memory.
     step([this] { binding().bind(adoPrimaryRS); });
-    step([] { shared().DetailSearchActive = false; });
+    step([this] { m_search->DetailSearchActive = false; });
     step([] { applyProductsScreenDefaults(); });
     step([this] {
         shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);

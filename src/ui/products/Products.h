@@ -15,6 +15,8 @@ class QTableView;
 namespace tovin {
 
 class CoalescedAction;
+struct OrderSession;
+struct SearchInForce;
 class ProductGridModel;
 class ProductsCatalogue;
 struct CatalogueHost;
@@ -27,6 +29,11 @@ struct ProductsOptions {
     // The screen opens with the large preview over the boxes ("Edit Mode" shows them), or with
     // the small preview beside them.
     bool largePreview = true;
+    // The order being taken, shared with the order screens; a screen made without one keeps
+    // one of its own.
+    OrderSession* order = nullptr;
+    // The search in force, which the other screens work on; likewise one of its own without.
+    SearchInForce* search = nullptr;
 };
 
 // The program's main working screen: one product of table Products at a time, with the quick
@@ -214,6 +221,10 @@ private:
     bool m_pickingSupplier = false;
     // The search a task's screen handed over while this screen waited for it (showSelection).
     QString m_selectionAfterTask;
+    std::unique_ptr<OrderSession> m_ownOrder;
+    OrderSession* m_order = nullptr; // options.order, or m_ownOrder
+    std::unique_ptr<SearchInForce> m_ownSearch;
+    SearchInForce* m_search = nullptr; // options.search, or m_ownSearch
 };
 
 } // namespace tovin

@@ -5,6 +5,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebView.h"
@@ -118,8 +119,8 @@ void Products::reopenAfterImport() {
     step([this] { SetButtons(true); });
     // Opened anew the products are all there, so the search goes: from the grid, and from the
     // selection the other screens work on.
-    shared().SearchWhere.clear();
-    shared().SortOrder.clear();
+    m_search->SearchWhere.clear();
+    m_search->SortOrder.clear();
     step([this] {
         if (m_gridRS->isOpen() && !m_gridRS->filter().isEmpty())
             m_gridRS->setFilter(QString());
@@ -155,9 +156,9 @@ void Products::ReBuildDB() {
     // The grid follows its record set's re-opening by itself.
     step([this] { binding().bind(adoPrimaryRS); });
     // Every product is on show again: the other screens' selection is every product too.
-    shared().SearchWhere.clear();
-    shared().SortOrder.clear();
-    shared().DetailSearchActive = false;
+    m_search->SearchWhere.clear();
+    m_search->SortOrder.clear();
+    m_search->DetailSearchActive = false;
     step([this] {
         shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
     });

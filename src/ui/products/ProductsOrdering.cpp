@@ -121,7 +121,7 @@ bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
     }
     if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
         return false;
-    shared().OrderFilter.clear();
+    m_order->OrderFilter.clear();
 
     const QString supplier = txtFields(ProductBox::Supplier)->text().trimmed();
     std::optional<OrderMath::SupplierTerms> terms;
@@ -148,7 +148,7 @@ bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
 // "Order Item" asks for it (and checks it) again.
 bool Products::forgetUnopenedOrder() {
     if (!orderIsOpen())
-        shared().CurrentKey.clear();
+        m_order->CurrentKey.clear();
     return false;
 }
 
@@ -156,9 +156,9 @@ bool Products::forgetUnopenedOrder() {
 // orders screen opens a new line for them, or refuses a number already used and the number is
 // asked again.
 bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
-    OrderEntry entry;
+    OrderEntry entry(*m_order);
     for (;;) {
-        if (shared().CurrentKey.isEmpty()) {
+        if (m_order->CurrentKey.isEmpty()) {
             QString number;
             step([&] {
                 number = requiredPrompts().input(u"Enter The Order Number/ID Below"_s,
@@ -166,10 +166,10 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
             });
             if (number.trimmed().isEmpty())
                 return false;
-            shared().CurrentKey = number.trimmed();
-            shared().OrderFromCatalog = true;
+            m_order->CurrentKey = number.trimmed();
+            m_order->OrderFromCatalog = true;
         } else {
-            shared().OrderFromCatalog = false;
+            m_order->OrderFromCatalog = false;
         }
         QString howMany;
         step([&] {
@@ -218,7 +218,7 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
     }
     if (!entry.lineOpened() || !request.orders) {
         entry.abandon();
-        showOrderOpen(!shared().CurrentKey.isEmpty() && !shared().OrderFromCatalog);
+        showOrderOpen(!m_order->CurrentKey.isEmpty() && !m_order->OrderFromCatalog);
         return forgetUnopenedOrder();
     }
     return true;
@@ -235,7 +235,7 @@ void Products::workOutLineCosts(OrderLineRequest& request) {
 void Products::fillOrderLine(OrderLineRequest& request) {
     request.stockNo = txtFields(ProductBox::StockNo)->text();
     FrmOrders::CatalogueLine boxes;
-    boxes.orderId = shared().CurrentKey;
+    boxes.orderId = m_order->CurrentKey;
     boxes.stockNo = request.stockNo;
     boxes.name = txtFields(ProductBox::ProdName)->text();
     boxes.packing = txtFields(ProductBox::Packaging)->text();
@@ -247,12 +247,12 @@ void Products::fillOrderLine(OrderLineRequest& request) {
     boxes.fees = request.line.fees;
     boxes.shipping = request.line.shipping;
     request.orders->fillCatalogueLine(boxes);
-    shared().SupplierTaxRate = request.terms.taxRate;
+    m_order->SupplierTaxRate = request.terms.taxRate;
 }
 
 // The user checks the line on the orders screen and saves or cancels it there.
 bool Products::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request) {
-    OrderEntry entry;
+    OrderEntry entry(*m_order);
     entry.awaitDecision();
     step([] { ChildWindows::show(OrdersScreen); });
     // A wait abandoned because the program is closing records nothing.
@@ -265,15 +265,15 @@ bool Products::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& 
 // quantity the line was saved with; the notes keep the quantity asked for here, so a line
 // changed on the orders screen shows in the notes as ordered, not as saved.
 bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& request) {
-    const double ordered = OrderEntry().savedQuantity();
-    OrderMath::addLineToTotals(shared().OrderedItems, shared().CurrentKey, request.line,
-                               shared().SupplierTaxRate);
+    const double ordered = OrderEntry(*m_order).savedQuantity();
+    OrderMath::addLineToTotals(m_order->OrderedItems, m_order->CurrentKey, request.line,
+                               m_order->SupplierTaxRate);
     bool recorded = false;
     step([&] {
         recorded = CatalogueOrdering::recordOrdered(
             connection(), request.stockNo, ordered,
             CatalogueOrdering::orderedNote(QDate::currentDate(), request.quantity,
-                                           shared().CurrentKey));
+                                           m_order->CurrentKey));
     });
     if (!recorded)
         step([&] {
@@ -288,9 +288,9 @@ bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& reques
 void Products::Command2_Click() {
     StepGuard step(procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
     showOrderOpen(false);
-    shared().CurrentKey.clear();
-    OrderEntry().orderDone();
-    shared().OrderFromCatalog = false;
+    m_order->CurrentKey.clear();
+    OrderEntry(*m_order).orderDone();
+    m_order->OrderFromCatalog = false;
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
             invoice->startInvoiceOfOrder();

@@ -4,6 +4,7 @@
 #include "core/base/EventWait.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
@@ -164,7 +165,7 @@ void Products::cmdRefresh_Click() {
         step([this] { reopenPrimary(); });
     // A search that matched nothing was left unsorted: products that match it now come in the
     // order it asked for, from the first.
-    const QString sort = shared().SortOrder;
+    const QString sort = m_search->SortOrder;
     if (sort.isEmpty() || !adoPrimaryRS->isOpen() || adoPrimaryRS->filter().isEmpty() ||
         !adoPrimaryRS->sort().isEmpty() || adoPrimaryRS->recordCount() < 1)
         return;

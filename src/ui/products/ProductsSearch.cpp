@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/products/RefusedSearch.h"
+#include "core/products/SearchInForce.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -20,7 +21,7 @@ void Products::cmdSearch_Click() {
     StepGuard step(procedureLabel(u"cmdSearch_Click"_s));
     const QString typed = m_quickSearchBox->text();
     if (typed.isEmpty()) {
-        shared().SearchWhere.clear();
+        m_search->SearchWhere.clear();
         SearchForIt();
         return;
     }
@@ -40,9 +41,9 @@ void Products::cmdSearch_Click() {
 
 void Products::cmdDetSearch_Click() {
     StepGuard step(procedureLabel(u"cmdDetSearch_Click"_s));
-    shared().DetailSearchActive = true;
+    m_search->DetailSearchActive = true;
     step([this] {
-        Search form(this);
+        Search form(*m_search, this);
         form.exec();
     });
     SearchForIt();
@@ -51,8 +52,8 @@ void Products::cmdDetSearch_Click() {
 void Products::cmdReset_Click() {
     StepGuard step(procedureLabel(u"cmdReset_Click"_s), ErrorStyle::IgnoreAndResume);
     // Every product in stock-number order: an earlier search's sort goes with its filter.
-    shared().SearchWhere.clear();
-    shared().SortOrder.clear();
+    m_search->SearchWhere.clear();
+    m_search->SortOrder.clear();
     step([this] { m_quickSearchBox->clear(); });
     step([this] { cmdSearch_Click(); });
 }
@@ -61,8 +62,8 @@ void Products::cmdReset_Click() {
 // selection other screens work on (SearchWhere, SortOrder) stay those of the search in force,
 // and the user is told why the new one was not used.
 void Products::refuseSearch(const RunTimeError& error) {
-    shared().SearchWhere = adoPrimaryRS->filter();
-    shared().SortOrder = adoPrimaryRS->sort();
+    m_search->SearchWhere = adoPrimaryRS->filter();
+    m_search->SortOrder = adoPrimaryRS->sort();
     if (Prompts* prompts = shared().prompts)
         prompts->notice(refusedSearchMessage(error), MessageIcon::Exclamation, windowTitle());
 }
@@ -75,8 +76,8 @@ bool Products::showSelection(const QString& where) {
         m_selectionAfterTask = where;
         return true;
     }
-    shared().SearchWhere = where;
-    shared().SortOrder = u"StockNo"_s;
+    m_search->SearchWhere = where;
+    m_search->SortOrder = u"StockNo"_s;
     SearchForIt();
     cmdRefresh_Click();
     return true;
@@ -88,7 +89,7 @@ void Products::SearchForIt() {
     StepGuard step(procedureLabel(u"SearchForIt"_s));
     step([] { letEventsRun(); });
     BusyCursor busy;
-    const QString where = shared().SearchWhere;
+    const QString where = m_search->SearchWhere;
     const bool grid = gridShown();
     try {
         adoPrimaryRS->setFilter(where);
@@ -100,9 +101,9 @@ void Products::SearchForIt() {
     if (grid)
         step([&] { m_gridRS->setFilter(where); });
     if (adoPrimaryRS->recordCount() > 0) {
-        if (shared().SortOrder.isEmpty())
-            shared().SortOrder = u"StockNo"_s;
-        const QString sort = shared().SortOrder;
+        if (m_search->SortOrder.isEmpty())
+            m_search->SortOrder = u"StockNo"_s;
+        const QString sort = m_search->SortOrder;
         if (grid)
             step([&] { m_gridRS->setSort(sort); });
         step([&] { adoPrimaryRS->setSort(sort); });

@@ -1,6 +1,7 @@
 // The Products screen's supplier buttons, the supplier pick through box 28 and the events of
 // the web view.
 #include "core/base/EventWait.h"
+#include "core/products/SearchInForce.h"
 #include "core/products/SupplierShop.h"
 #include "core/products/ThumbnailClicks.h"
 #include "core/query/Condition.h"
@@ -34,7 +35,7 @@ void Products::cmdSup_Click(int index) {
     StepGuard step(procedureLabel(u"cmdSup_Click"_s));
     // The supplier screen shows only the product's supplier.
     step([this] {
-        shared().SearchWhere =
+        m_search->SearchWhere =
             u"name = '"_s + quoteConditionValue(txtFields(ProductBox::Supplier)->text()) + u"'"_s;
     });
     if (index == 0) {

@@ -52,9 +52,9 @@ void select(QButtonGroup* group, int id) {
 }
 } // namespace
 
-Search::Search(QWidget* parent)
-    : QDialog(parent), m_fields(new QButtonGroup(this)), m_sorts(new QButtonGroup(this)),
-      m_operators(new QButtonGroup(this)) {
+Search::Search(SearchInForce& search, QWidget* parent)
+    : QDialog(parent), m_form(search), m_fields(new QButtonGroup(this)),
+      m_sorts(new QButtonGroup(this)), m_operators(new QButtonGroup(this)) {
     setObjectName(u"Search"_s);
     setWindowTitle(u"Detailed Search Form"_s);
     setModal(true);

@@ -14,13 +14,13 @@ class QLineEdit;
 namespace tovin {
 
 // The "Detailed Search Form", opened modally by the Products screen's "Advanced Search". When
-// it closes the caller reads SearchWhere, SortOrder and DetailSearchActive of the shared
-// state: Search leaves the condition and sort, Cancel empties the condition, and closing the
-// window by its frame leaves the condition empty with DetailSearchActive still set.
+// it closes the caller reads SearchWhere, SortOrder and DetailSearchActive of the search in
+// force it was made with: Search leaves the condition and sort, Cancel empties the condition, and
+// closing the window by its frame leaves the condition empty with DetailSearchActive still set.
 class Search : public QDialog {
     Q_OBJECT
 public:
-    explicit Search(QWidget* parent = nullptr);
+    explicit Search(SearchInForce& search, QWidget* parent = nullptr);
     ~Search() override;
 
     const DetailedSearch& form() const { return m_form; }

@@ -12,6 +12,7 @@
 #include "ui/shell/FrmSplash.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/QtPrompts.h"
+#include "ui/shell/ShellState.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -126,6 +127,8 @@ int runProgram(const StartOptions& options) {
     SchemaUpgrade::setBeforeUpgrade(BackupActions::beforeUpgrade);
     // A wait for another user writing the catalogue is seen, never a silent freeze.
     FrmBusy::watchWriterWaits();
+    // Made before the windows, so it outlives every screen it was handed to.
+    ShellState shell;
     std::unique_ptr<FrmSplash> splash;
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<FrmTip> tip;
@@ -142,7 +145,7 @@ int runProgram(const StartOptions& options) {
     step([&] {
         ScreenOptions screens;
         screens.largeProductsPreview = options.largePreview;
-        registerScreens(screens);
+        registerScreens(shell, screens);
     });
     step([&] {
         mainWindow = std::make_unique<FrmMain>();

@@ -114,8 +114,8 @@ private slots:
     void orderSequences() {
         QFETCH(QStringList, steps);
         QFETCH(QStringList, trace);
-        SharedState state;
-        OrderEntry entry(state);
+        OrderSession session;
+        OrderEntry entry(session);
         QStringList made;
         for (const QString& step : steps)
             made << orderStep(entry, step);
@@ -171,8 +171,8 @@ private slots:
     void saleSequences() {
         QFETCH(QStringList, steps);
         QFETCH(QStringList, trace);
-        SharedState state;
-        StockSaleEntry entry(state);
+        OrderSession session;
+        StockSaleEntry entry(session);
         QStringList made;
         for (const QString& step : steps)
             made << saleStep(entry, step);

@@ -4,6 +4,7 @@
 #include "support/ui/ScreenDriver.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/Products.h"
+#include "ui/shell/ShellState.h"
 
 namespace tovin::test {
 
@@ -16,15 +17,32 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
     return options;
 }
 
+// The same, taking its orders and its search in force with the screens made from `shell`.
+inline ProductsOptions fakeWebOptions(ShellState& shell, bool largePreview = false) {
+    ProductsOptions options = fakeWebOptions(largePreview);
+    options.order = &shell.order;
+    options.search = &shell.search;
+    return options;
+}
+
 // The Products screen open and active (keys and focus need an active window), its preview
-// written.
-inline std::unique_ptr<Products> showProducts(bool largePreview = false) {
-    auto screen = openScreen<Products>(fakeWebOptions(largePreview));
+// written; with a shell, it shares that shell's order and search with the other screens.
+inline std::unique_ptr<Products> showProducts(ShellState* shell, bool largePreview = false) {
+    auto screen = openScreen<Products>(shell ? fakeWebOptions(*shell, largePreview)
+                                             : fakeWebOptions(largePreview));
     screen->flushPreview();
     screen->activateWindow();
     if (!QTest::qWaitForWindowActive(screen.get()))
         qWarning("screen not active");
     return screen;
+}
+
+inline std::unique_ptr<Products> showProducts(bool largePreview = false) {
+    return showProducts(nullptr, largePreview);
+}
+
+inline std::unique_ptr<Products> showProducts(ShellState& shell, bool largePreview = false) {
+    return showProducts(&shell, largePreview);
 }
 
 inline FakeWebView* fakeWeb(Products& screen) {

@@ -4,6 +4,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -46,7 +47,12 @@ void addProducts() {
 
 class EditProdTest : public QObject {
     Q_OBJECT
+    // The search in force the screens are made with.
+    SearchInForce m_search;
+
 private slots:
+    void init() { m_search = SearchInForce{}; }
+
     // Every write is asked first, with the product count of the selection and the columns by
     // their names on the screen; a run that empties columns defaults to No.
     void updateWritesTouchedBoxes_data() {
@@ -109,11 +115,11 @@ private slots:
         QFETCH(QStringList, expected);
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
-        shared().SearchWhere = where;
+        m_search.SearchWhere = where;
         ScriptedPrompts prompts;
         if (!question.isEmpty())
             prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<EditProd>();
+        auto screen = openScreen<EditProd>(m_search);
         // The stock box shows the first product the edit will change.
         QCOMPARE(box(screen.get(), 2)->text(), where.isEmpty() ? u"A1"_s : u"B2"_s);
         for (const QString& step : typing) {
@@ -129,7 +135,7 @@ private slots:
                 type(screen.get(), step.section(u'=', 0, 0).toInt(), step.section(u'=', 1));
         }
         click(screen.get(), u"Command1"_s);
-        shared().SearchWhere.clear();
+        m_search.SearchWhere.clear();
         const bool written = question.isEmpty() || yes;
         QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
                  written ? u"Updating Records: #%1 Of %1"_s.arg(where.isEmpty() ? 2 : 1)
@@ -155,7 +161,7 @@ private slots:
         addProducts();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>();
+        auto screen = openScreen<EditProd>(m_search);
         type(screen.get(), 12, u"call"_s);
         type(screen.get(), 3, u"Gift"_s);
         click(screen.get(), u"Command1"_s);
@@ -177,7 +183,7 @@ private slots:
             .answerMessage(MessageAnswer::Ok)
             .answerInput(u".gif"_s)
             .answerMessage(MessageAnswer::Yes);
-        auto screen = openScreen<EditProd>();
+        auto screen = openScreen<EditProd>(m_search);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, u"http://example.com/pics/"_s);
@@ -217,7 +223,7 @@ private slots:
             prompts.answerInput(QString());
         else
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>();
+        auto screen = openScreen<EditProd>(m_search);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, address);

@@ -8,6 +8,7 @@
 #include "ui/data/FrmSetup.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -21,11 +22,15 @@ using namespace tovin::test;
 
 class DataScreensTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() { QCOMPARE(QApplication::overrideCursor(), nullptr); }
@@ -144,8 +149,8 @@ private slots:
         QFETCH(QString, name);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts; // nothing may be shown
-        shared().SearchWhere = searchWhere;
-        auto screen = openScreen<FrmSupplier>();
+        m_shell.search.SearchWhere = searchWhere;
+        auto screen = openScreen<FrmSupplier>(m_shell.search);
         QCOMPARE(status(screen.get()),
                  count ? u"Record: 1  of  %1"_s.arg(count) : u"NO CURRENT RECORDS"_s);
         QCOMPARE(box(screen.get(), 8)->text(), name);
@@ -176,7 +181,7 @@ private slots:
         ScriptedPrompts prompts;
         if (!message.isEmpty())
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmSupplier>();
+        auto screen = openScreen<FrmSupplier>(m_shell.search);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, typed);
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
@@ -199,7 +204,7 @@ private slots:
     void supplierSignalsItsOpener() {
         QFETCH(QString, action);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<FrmSupplier>();
+        auto screen = openScreen<FrmSupplier>(m_shell.search);
         shared().SupplierScreenClosed = false;
         if (action == u"Escape"_s)
             QTest::keyClick(screen.get(), Qt::Key_Escape);

@@ -2,6 +2,7 @@
 // connection in the middle of an edit.
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/DisplayFormat.h"
+#include "core/orders/OrderSession.h"
 #include "core/share/CatalogueShare.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
@@ -40,9 +41,9 @@ public:
     }
 };
 
-std::unique_ptr<RecordScreen> openByName(const QString& name) {
+std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order) {
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>();
+        return openScreen<FrmInventory>(order);
     return openScreen<Catagory>();
 }
 
@@ -50,6 +51,8 @@ std::unique_ptr<RecordScreen> openByName(const QString& name) {
 
 class PgScreensTest : public QObject {
     Q_OBJECT
+    // The order session the inventory and orders screens are made with.
+    OrderSession m_order;
 
 private slots:
     void initTestCase() {
@@ -86,7 +89,7 @@ private slots:
         const QString before = dbValue(check).toString();
         QVERIFY(before != saved);
         ScriptedPrompts prompts;
-        auto form = openByName(screen);
+        auto form = openByName(screen, m_order);
         click(form.get(), u"cmdEdit"_s);
         type(form.get(), boxIndex, typed);
 

@@ -3,6 +3,8 @@
 // the catalogue refuses a typed value.
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/RecordSet.h"
+#include "core/orders/OrderSession.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -49,13 +51,14 @@ public:
     }
 };
 
-std::unique_ptr<RecordScreen> openByName(const QString& name) {
+std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order,
+                                         SearchInForce& search) {
     if (name == u"frmSupplier"_s)
-        return openScreen<FrmSupplier>();
+        return openScreen<FrmSupplier>(search);
     if (name == u"frmSetup"_s)
         return openScreen<FrmSetup>();
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>();
+        return openScreen<FrmInventory>(order);
     return openScreen<Catagory>();
 }
 
@@ -63,6 +66,9 @@ std::unique_ptr<RecordScreen> openByName(const QString& name) {
 
 class RecordScreenTest : public QObject {
     Q_OBJECT
+    // What the inventory, orders and supplier screens are made with.
+    OrderSession m_order;
+    SearchInForce m_search;
 
 private slots:
     void initTestCase() { quietenPlatformNotes(); }
@@ -312,7 +318,7 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(int, boxIndex);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openByName(screenName);
+        auto screen = openByName(screenName, m_order, m_search);
         const QString before = status(screen.get());
         const int count = screen->primaryRecordSet()->recordCount();
         click(screen.get(), mode);
@@ -354,7 +360,7 @@ private slots:
         if (money == u"cheap"_s)
             prompts.answerMessage(MessageAnswer::Ok);
         QMdiArea area;
-        QPointer<FrmInventory> screen = new FrmInventory;
+        QPointer<FrmInventory> screen = new FrmInventory(m_order);
         QPointer<QMdiSubWindow> frame;
         if (byFrame) {
             area.resize(900, 700);
@@ -400,7 +406,7 @@ private slots:
         QFETCH(QString, screenName);
         QFETCH(QString, mode);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openByName(screenName);
+        auto screen = openByName(screenName, m_order, m_search);
         if (!mode.isEmpty())
             click(screen.get(), mode);
         const QString key = box(screen.get(), 0)->text();
@@ -446,9 +452,9 @@ private slots:
         QVERIFY(!before.isEmpty());
         std::unique_ptr<QWidget> screen;
         if (check.contains(u"from Orders"_s))
-            screen = openScreen<FrmOrders>();
+            screen = openScreen<FrmOrders>(m_order);
         else
-            screen = openScreen<FrmInventory>();
+            screen = openScreen<FrmInventory>(m_order);
         const bool moving = start != u"cmdEdit"_s && start != u"cmdAdd"_s;
         const QString position = status(screen.get());
         if (!moving)
@@ -474,7 +480,7 @@ private slots:
     void refusedValueCorrected() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmInventory>();
+        auto screen = openScreen<FrmInventory>(m_order);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 4, u"Big Teddy"_s);
         type(screen.get(), 6, u"cheap"_s);

@@ -11,6 +11,7 @@
 #include "ui/data/FrmOrders.h"
 #include "ui/data/FrmSales.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <memory>
@@ -21,16 +22,16 @@ using namespace tovin::test;
 
 namespace {
 
-std::unique_ptr<QWidget> openActive(const QString& name) {
+std::unique_ptr<QWidget> openActive(const QString& name, ShellState& shell) {
     std::unique_ptr<QWidget> screen;
     if (name == u"Products"_s)
-        return showProducts();
+        return showProducts(shell);
     if (name == u"frmOrders"_s)
-        screen = openScreen<FrmOrders>();
+        screen = openScreen<FrmOrders>(shell.order);
     else if (name == u"frmSales"_s)
-        screen = openScreen<FrmSales>();
+        screen = openScreen<FrmSales>(shell.order);
     else
-        screen = openScreen<FrmInventory>();
+        screen = openScreen<FrmInventory>(shell.order);
     screen->activateWindow();
     if (!QTest::qWaitForWindowActive(screen.get()))
         qWarning("screen not active");
@@ -41,11 +42,15 @@ std::unique_ptr<QWidget> openActive(const QString& name) {
 
 class RefusedEntryTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
@@ -98,7 +103,7 @@ private slots:
         QFETCH(QString, caption);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto shown = openActive(screen);
+        auto shown = openActive(screen, m_shell);
         QWidget* s = shown.get();
         click(s, start);
         QVERIFY(inEditMode(s));

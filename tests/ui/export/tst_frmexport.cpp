@@ -2,6 +2,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
+#include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
@@ -24,6 +25,8 @@ using Catalogue = TestProgramFolder::Catalogue;
 
 class FrmExportTest : public QObject {
     Q_OBJECT
+    // The search in force the screens are made with.
+    SearchInForce m_search;
 
     // A1 Pen 80 (taxable), B2 "Cup  large" 9.5, C3 Lamp 1, in the open catalogue.
     static void addThreeProducts() {
@@ -41,6 +44,8 @@ class FrmExportTest : public QObject {
     }
 
 private slots:
+    void init() { m_search = SearchInForce{}; }
+
     void exports_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>("answers"); // input answers in order
@@ -71,14 +76,14 @@ private slots:
         QFETCH(QByteArray, file);
         TestProgramFolder folder(Catalogue::Empty);
         addThreeProducts();
-        shared().SearchWhere = search;
+        m_search.SearchWhere = search;
         ScriptedPrompts prompts;
         for (const QString& answer : answers) {
             prompts.answerInput(answer);
             if (answer.contains(u'.'))
                 prompts.answerMessage(MessageAnswer::Ok);
         }
-        auto screen = openScreen<FrmExport>();
+        auto screen = openScreen<FrmExport>(m_search);
         for (const QString& name : clicks)
             click(screen.get(), name);
         click(screen.get(), u"Command2"_s);
@@ -144,7 +149,7 @@ private slots:
             file = readFile(target);
         ScriptedPrompts prompts;
         prompts.answerInput(u"shop"_s).answerMessage(MessageAnswer(answer));
-        auto screen = openScreen<FrmExport>();
+        auto screen = openScreen<FrmExport>(m_search);
         click(screen.get(), QStringList{u"Check1(2)"_s, u"Check1(3)"_s});
         if (setup == u"code page"_s)
             control<QComboBox>(screen.get(), u"cboEncoding"_s)->setCurrentIndex(1);
@@ -190,14 +195,14 @@ private slots:
         prompts.answerInput(u"first"_s);
         prompts.answerInput(u"again"_s);
         {
-            auto screen = openScreen<FrmExport>();
+            auto screen = openScreen<FrmExport>(m_search);
             QVERIFY(!control<QCheckBox>(screen.get(), u"chkHeading"_s)->isChecked());
             for (const QString& name : clicks)
                 click(screen.get(), name);
             click(screen.get(), u"Command2"_s);
         }
         QCOMPARE(readFile(shared().AppFolder + u"first.txt"_s), file);
-        auto next = openScreen<FrmExport>();
+        auto next = openScreen<FrmExport>(m_search);
         click(next.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(readFile(shared().AppFolder + u"again.txt"_s), file);
@@ -207,7 +212,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerInput(QString());
-        auto screen = openScreen<FrmExport>();
+        auto screen = openScreen<FrmExport>(m_search);
         click(screen.get(), u"Command3"_s);
         for (int i = 1; i <= 30; ++i)
             QVERIFY(control<QCheckBox>(screen.get(), u"Check1"_s, i)->isChecked());

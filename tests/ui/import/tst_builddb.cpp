@@ -4,6 +4,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
+#include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/WriterTurn.h"
@@ -106,7 +107,12 @@ qint64 count(const QString& where = u"1"_s) {
 
 class BuildDBTest : public QObject {
     Q_OBJECT
+    // The search in force the screens are made with.
+    SearchInForce m_search;
+
 private slots:
+    void init() { m_search = SearchInForce{}; }
+
     // Each page has its caption and its note in the label.
     void pages_data() {
         QTest::addColumn<int>("buildMode");
@@ -133,7 +139,7 @@ private slots:
                                  u"Select Any 1 or More Of The Lists Above"_s};
         TestProgramFolder folder(Catalogue::Demo);
         shared().BuildMode = std::int16_t(buildMode);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         click(screen.get(), clicks);
         QCOMPARE(screen->taskPage(), page);
         QCOMPARE(screen->windowTitle(), titles[page]);
@@ -165,11 +171,11 @@ private slots:
                                    {PC::StockNo, u"S%1"_s.arg(i)},
                                    {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
         }
-        shared().SearchWhere = u"Supplier = 'Acme'"_s;
+        m_search.SearchWhere = u"Supplier = 'Acme'"_s;
         shared().BuildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(answer);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         // The totals stay until Close.
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -194,11 +200,11 @@ private slots:
                                           u"1"_s);
         CatalogueDatabase other(shared().DBPath);
         RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
-        shared().SearchWhere.clear();
+        m_search.SearchWhere.clear();
         shared().BuildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         other.run(u"BEGIN IMMEDIATE"_s);
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -220,7 +226,7 @@ private slots:
         const QString file = testDataDir() + u"/delimited/superstore_orders_utf8bom_crlf.csv"_s;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
-        auto screen = std::make_unique<BuildDB>();
+        auto screen = std::make_unique<BuildDB>(m_search);
         screen->resize(720, 600);
         screen->show();
         QStringList actions{u"row:1"_s, u"click:Command3"_s};
@@ -269,7 +275,7 @@ private slots:
             .answerOpenFile(folder.filePath(u"items.txt"_s))
             .answerInput(u"trial"_s)
             .answerInput(QString());
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
                                     u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
@@ -291,7 +297,7 @@ private slots:
         shared().BuildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, {u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
                                     u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -311,7 +317,7 @@ private slots:
         shared().BuildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         click(screen.get(), u"Option1(0)"_s);
         click(screen.get(), u"Command1"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -350,7 +356,7 @@ private slots:
         // Per list: who the supplier is (no supplier screen here), then the note.
         for (qsizetype i = 0; i < ticked.size(); ++i)
             prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         click(screen.get(), u"Option1(0)"_s);
         for (int list : ticked)
             control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
@@ -399,7 +405,7 @@ private slots:
         prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
             .answerInput(QString())  // note
             .answerInput(QString()); // no slots
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -442,7 +448,7 @@ private slots:
             prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
                 .answerInput(QString())
                 .answerInput(QString());
-            auto screen = openScreen<BuildDB>();
+            auto screen = openScreen<BuildDB>(m_search);
             Dialogue dialogue(*screen, byHand + firstEnd);
             click(screen.get(), u"Option1(5)"_s);
             click(screen.get(), u"Command1"_s);
@@ -460,7 +466,7 @@ private slots:
             prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
         else
             prompts.answerInput(QString()).answerInput(QString());
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -486,7 +492,7 @@ private slots:
             .answerMessage(MessageAnswer::Retry) // "#" is not in the line
             .answerInput(QString())              // note
             .answerInput(QString());             // no slots
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
                                     u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
                                     u"click:Command3"_s, u"click:Command2"_s});
@@ -522,7 +528,7 @@ private slots:
             .answerInput(QString()) // note
             .answerInput(QString()) // no slots
             .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);

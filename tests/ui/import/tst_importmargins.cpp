@@ -15,6 +15,7 @@
 #include "ui/import/BuildDB.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -131,12 +132,17 @@ QStringList heldStockNumbers(Products& screen) {
 
 class ImportMarginsTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
-        ChildWindows::registerScreen(u"Products"_s, [] { return new Products(fakeWebOptions()); });
+        registerScreens(m_shell);
+        ChildWindows::registerScreen(u"Products"_s,
+                                     [this] { return new Products(fakeWebOptions(m_shell)); });
     }
     void cleanup() { ChildWindows::unloadAll(); }
 
@@ -173,7 +179,7 @@ private slots:
         shared().BuildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_shell.search);
         QVERIFY(control<QCheckBox>(screen.get(), u"chkKeepMargins"_s)->isVisible());
         Steps steps(*screen, mapping() + QStringList{u"click:Command3"_s, u"margins:"_s,
                                                      u"click:Command2"_s});
@@ -188,7 +194,7 @@ private slots:
 
         QCOMPARE(SettingsStore::program().flag(MarginSettings::Section, u"KeepMargins"_s, !keep),
                  keep);
-        auto next = openScreen<BuildDB>();
+        auto next = openScreen<BuildDB>(m_shell.search);
         QCOMPARE(control<QCheckBox>(next.get(), u"chkKeepMargins"_s)->isChecked(), keep);
     }
 
@@ -212,7 +218,7 @@ private slots:
         shared().BuildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_shell.search);
         // Cancel after the trial ends the task.
         Steps steps(*screen, mapping() + QStringList{u"click:cmdTestImport"_s, u"list:"_s,
                                                      u"click:Command2"_s});
@@ -284,7 +290,7 @@ private slots:
         listed.sort();
         QCOMPARE(listed, shown);
         QCOMPARE(dbValue(u"SELECT count(*) FROM Products"_s).toInt(), 5);
-        QVERIFY(!shared().SearchWhere.isEmpty());
+        QVERIFY(!m_shell.search.SearchWhere.isEmpty());
     }
 };
 

@@ -10,6 +10,7 @@
 #include "core/import/ProductImporter.h"
 #include "core/import/TextFile.h"
 #include "core/journal/JournalRun.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -97,8 +98,14 @@ qint64 products() {
 
 class HistoryScreenTest : public QObject {
     Q_OBJECT
+    // The search in force the screens are made with.
+    SearchInForce m_search;
+
 private slots:
-    void init() { quietenPlatformNotes(); }
+    void init() {
+        m_search = SearchInForce{};
+        quietenPlatformNotes();
+    }
 
     void listsTriesAndUndoesTheSelectedRun() {
         TestProgramFolder folder(Catalogue::Empty);
@@ -416,7 +423,7 @@ private slots:
             .answerMessage(MessageAnswer::No)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>();
+        auto screen = openScreen<EditProd>(m_search);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndoRun"_s);
         QVERIFY(undo->isHidden());
         type(screen.get(), 3, u"Gift"_s);
@@ -439,13 +446,13 @@ private slots:
     void importScreenUndoesItsRun() {
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
-        shared().SearchWhere.clear();
+        m_search.SearchWhere.clear();
         shared().BuildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>();
+        auto screen = openScreen<BuildDB>(m_search);
         bool offered = false;
         qint64 left = -1;
         connect(screen.get(), &BuildDB::waiting, this, [&] {

@@ -9,6 +9,7 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
+#include "ui/shell/ShellState.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -73,6 +74,8 @@ void noteForCrash(const QString& report) {
 
 class MonkeyTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 public:
     static void initMain() { WebEngineView::prepareApplication(); }
@@ -81,6 +84,7 @@ private:
     // One run on a fresh copy of the demo catalogue.
     RunResult runOnce(RunOptions options) {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
+        options.order = &m_shell.order;
         RunResult result;
         {
             FrmMain main;
@@ -95,13 +99,16 @@ private:
         }
         QTest::qWait(0);
         resetSharedState();
+        m_shell.order = OrderSession{};
         return result;
     }
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenEventNotes();
-        registerScreens();
+        registerScreens(m_shell);
         // The web browser screen loads pages from the web: a screen that stays local stands in.
         ChildWindows::registerScreen(u"frmBrowser"_s, [] {
             auto* stand = new QLabel(u"(web browser)"_s);

@@ -15,6 +15,7 @@
 #include "ui/products/Products.h"
 #include "ui/products/ReorderDialog.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -64,14 +65,14 @@ QWidget* screen(const QString& name) {
 // Presses a button of the orders screen each time the catalogue waits there for the user's
 // decision on a line it filled, `lines` times; a `quantity` given is typed into "# Ordered:"
 // first.
-std::unique_ptr<QTimer> whenLineWaits(const QString& button, int lines = 1,
-                                      const QString& quantity = QString()) {
+std::unique_ptr<QTimer> whenLineWaits(const OrderSession& order, const QString& button,
+                                      int lines = 1, const QString& quantity = QString()) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
     QObject::connect(timer.get(), &QTimer::timeout,
-                     [t = timer.get(), button, lines, quantity]() mutable {
+                     [t = timer.get(), &order, button, lines, quantity]() mutable {
                          QWidget* orders = screen(u"frmOrders"_s);
-                         if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
+                         if (order.OrderEntryState != 2 || !orders || !inEditMode(orders))
                              return;
                          if (--lines == 0)
                              t->stop();
@@ -111,16 +112,19 @@ void goToRow(QWidget* recordScreen, const QString& condition) {
 
 class OrderScreensTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
-        shared().OrderEntryState = 0;
-        shared().CurrentKey.clear();
+        m_shell.order = OrderSession{};
         ChildWindows::unloadAll();
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
     }
@@ -130,11 +134,11 @@ private slots:
     void roadTest() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
 
         searchStock(products.get(), u"AB12"_s);
         prompts.answerInput(u"R-500"_s).answerInput(u"2"_s).answerInput(u"2"_s);
-        auto update = whenLineWaits(u"cmdUpdate"_s);
+        auto update = whenLineWaits(m_shell.order, u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
         QCOMPARE(box(products.get(), 13)->text(), u"2"_s);
         QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isVisible());
@@ -145,7 +149,7 @@ private slots:
 
         searchStock(products.get(), u"AB15"_s);
         prompts.answerInput(u"3"_s).answerInput(u"$7.50"_s); // no order number asked again
-        update = whenLineWaits(u"cmdUpdate"_s);
+        update = whenLineWaits(m_shell.order, u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
         QCOMPARE(value(u"Orders"_s, u"Shipping"_s, u"ProductOrderID"_s, u"AB15"_s).toDouble(), 7.5);
 
@@ -208,7 +212,7 @@ private slots:
     void usedOrderNumberIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
         prompts.answerInput(u"1001"_s).answerInput(u"1"_s).answerInput(u"1"_s);
         prompts.answerMessage(A::Ok).answerInput(QString());
@@ -218,7 +222,7 @@ private slots:
         QCOMPARE(prompts.shownTexts().at(4), u"Enter The Order Number/ID Below"_s);
         QVERIFY(control<QPushButton>(products.get(), u"Command2"_s)->isHidden());
         QTRY_VERIFY(!screen(u"frmOrders"_s)); // closed itself
-        QVERIFY(shared().CurrentKey.isEmpty());
+        QVERIFY(m_shell.order.CurrentKey.isEmpty());
         QCOMPARE(snapshot(), before);
     }
 
@@ -226,13 +230,13 @@ private slots:
     void cancelledLineCountsNowhere() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"12"_s);
-        auto cancel = whenLineWaits(u"cmdCancel"_s);
+        auto cancel = whenLineWaits(m_shell.order, u"cmdCancel"_s);
         click(products.get(), u"Command1"_s);
         QCOMPARE(snapshot(), before);
-        QVERIFY(shared().OrderedItems[0].isEmpty());
+        QVERIFY(m_shell.order.OrderedItems[0].isEmpty());
         click(products.get(), u"Command2"_s); // Order Done: no line, no invoice
         QVERIFY(!inEditMode(screen(u"frmInvoice"_s)));
         QCOMPARE(snapshot(), before);
@@ -252,12 +256,12 @@ private slots:
         QFETCH(double, onOrderGrowth);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const double onOrder =
             value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble();
         searchStock(products.get(), u"AB12"_s);
         prompts.answerInput(u"N-1"_s).answerInput(u"2"_s).answerInput(u"1"_s);
-        auto update = whenLineWaits(u"cmdUpdate"_s, 1, typed);
+        auto update = whenLineWaits(m_shell.order, u"cmdUpdate"_s, 1, typed);
         click(products.get(), u"Command1"_s);
         QCOMPARE(value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble(),
                  onOrder + onOrderGrowth);
@@ -274,7 +278,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         dbRun(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
         prompts.answerMessage(A::Ok);
         click(products.get(), u"Command1"_s);
@@ -287,7 +291,7 @@ private slots:
     void reorderListOrdersOneSupplier() {
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<ReorderDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -300,7 +304,7 @@ private slots:
         });
         prompts.answerInput(u"RO-1"_s).answerInput(u"1"_s).answerInput(u"1"_s);
         prompts.answerInput(u"3"_s).answerInput(u"1"_s);
-        auto update = whenLineWaits(u"cmdUpdate"_s, 2);
+        auto update = whenLineWaits(m_shell.order, u"cmdUpdate"_s, 2);
         click(products.get(), u"cmdReorder"_s);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().at(1).defaultText, u"1"_s);
@@ -486,7 +490,7 @@ private slots:
         ScriptedPrompts prompts;
         // The stock changes after the screen showed it (as receiving does): the sale starts
         // from the catalogue's quantity.
-        shared().CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
+        m_shell.order.CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
         dbRun(u"UPDATE Inventory SET Number = ?, Cost = 25000 WHERE [Product Id] = 'AB30'"_s,
               {onHand.toInt()});
@@ -530,8 +534,8 @@ private slots:
         QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB30"_s), QVariant(6.0));
         QCOMPARE(value(u"Products"_s, u"Inventory"_s, u"StockNo"_s, u"AB30"_s).toDouble(),
                  productStock.toDouble() - 4);
-        QCOMPARE(shared().CurrentKey, u"OPEN-1"_s);
-        QVERIFY(!shared().SaleFromInventory);
+        QCOMPARE(m_shell.order.CurrentKey, u"OPEN-1"_s);
+        QVERIFY(!m_shell.order.SaleFromInventory);
     }
 
     // The invoice of an order finished while the user types a row of their own waits for that
@@ -548,9 +552,9 @@ private slots:
         QFETCH(QStringList, invoices);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"1"_s);
-        auto update = whenLineWaits(u"cmdUpdate"_s);
+        auto update = whenLineWaits(m_shell.order, u"cmdUpdate"_s);
         click(products.get(), u"Command1"_s);
 
         QWidget* invoice = ChildWindows::show(u"frmInvoice"_s);
@@ -596,7 +600,7 @@ private slots:
         QFETCH(QStringList, salesRows);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
         goToRow(inventory, u"[Product Id] = 'AB30'"_s);
         prompts.answerInput(u"1"_s);

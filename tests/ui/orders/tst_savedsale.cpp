@@ -15,6 +15,7 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
+#include "ui/shell/ShellState.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,14 +61,18 @@ RecordScreen* recordScreen(const QString& name) {
 
 class SavedSaleTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 public:
     static void initMain() { WebEngineView::prepareApplication(); }
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     // One AB7 (4 on the stock row and on the product, none sold) is sold for 20, no expenses.
@@ -176,6 +181,7 @@ private slots:
         QCOMPARE(stockOnHand(db, u"AB7"_s), stock);
         QCOMPARE(salesRows(db), sales);
         resetSharedState();
+        m_shell = ShellState{};
     }
 };
 

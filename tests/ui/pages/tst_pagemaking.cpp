@@ -13,6 +13,7 @@
 #include "ui/pages/FrmPageMake.h"
 #include "ui/products/Products.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,8 +31,8 @@ namespace {
 
 using Catalogue = TestProgramFolder::Catalogue;
 
-std::unique_ptr<Products> openProducts() {
-    auto screen = openScreen<Products>(test::fakeWebOptions());
+std::unique_ptr<Products> openProducts(ShellState& shell) {
+    auto screen = openScreen<Products>(test::fakeWebOptions(shell));
     screen->flushPreview();
     return screen;
 }
@@ -62,7 +63,8 @@ const QString NamePrompt = u"Enter The Name To Save Pages As (No Extensions like
 // The Products screen of a demo catalogue with the page designer opened from it; the base name
 // asked for on opening is answered with `baseName`.
 struct Designer {
-    explicit Designer(const QString& baseName = u"Spring"_s) {
+    explicit Designer(ShellState& shell, const QString& baseName = u"Spring"_s)
+        : products(openProducts(shell)) {
         FrmPageMake::state() = {};
         prompts.answerInput(baseName);
         click(products.get(), u"Command12"_s);
@@ -70,7 +72,7 @@ struct Designer {
     }
     TestProgramFolder folder{Catalogue::Demo};
     ScriptedPrompts prompts;
-    std::unique_ptr<Products> products = openProducts();
+    std::unique_ptr<Products> products;
     FrmPageMake* d = nullptr;
 };
 
@@ -82,13 +84,18 @@ QString sample() {
 
 class PageMakingTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
     void initTestCase() {
         FrmPageMake::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
-        registerScreens();
+        registerScreens(m_shell);
     }
-    void init() { pageOptions() = PageOptions(); }
+    void init() {
+        m_shell = ShellState{};
+        pageOptions() = PageOptions();
+    }
     void cleanup() { ChildWindows::unloadAll(); }
 
     // The questions of "By Page Number", with what a run writes for each way of answering.
@@ -128,7 +135,7 @@ private slots:
             else
                 prompts.answerInput(answer);
         }
-        auto screen = openProducts();
+        auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         click(screen.get(), u"Command5"_s);
         QVERIFY(control<QWidget>(screen.get(), u"Frame9"_s)->isVisible());
@@ -158,7 +165,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.answerInput(u"4"_s).answerInput(u"4"_s).answerInput(u"CatPage"_s);
         prompts.answerMessage(MessageAnswer::No);
-        auto screen = openProducts();
+        auto screen = openProducts(m_shell);
         click(screen.get(), u"Command6"_s);
         QCOMPARE(prompts.shown().value(3).text, u"File Already Exists, Over-write it?"_s);
         QCOMPARE(prompts.shown().value(3).title, u"File Found"_s);
@@ -178,7 +185,7 @@ private slots:
     // the entry the box shows; Cancel stops after the cell being written and closes the table.
     void thumbnails() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         const int count = screen->primaryRecordSet()->recordCount();
         control<QLineEdit>(screen.get(), u"Text1"_s)->setText(u"20"_s);
@@ -221,7 +228,7 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(QString, stockNo);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = openProducts();
+        auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         RecordSet* rs = screen->primaryRecordSet();
         click(screen.get(), u"Command4"_s);
@@ -233,7 +240,7 @@ private slots:
 
     // Opening the designer: sample pictures, the base name asked once, an empty order list.
     void designerOpens() {
-        Designer designer;
+        Designer designer(m_shell);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Type The Name For These Pages"_s});
@@ -251,7 +258,7 @@ private slots:
 
     // The option handlers, each checked in the preview it rewrites.
     void designerOptions() {
-        Designer designer;
+        Designer designer(m_shell);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         press(d, u"Command5(1)"_s); // default order
@@ -309,7 +316,7 @@ private slots:
     // The order list: ticking fills the next slot, unticking empties its slot only, a drop on
     // an empty slot places the item there, and a slot dropped on the items frame empties.
     void orderList() {
-        Designer designer;
+        Designer designer(m_shell);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         auto slotText = [d](int slot) { return control<QLabel>(d, u"Label5"_s, slot)->text(); };
@@ -348,7 +355,7 @@ private slots:
     // Select mode: tick boxes on the preview, a click flips the product without leaving the
     // preview, and "only selected" with nothing ticked says so and unticks itself.
     void selectingProducts() {
-        Designer designer;
+        Designer designer(m_shell);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         FakeWebView* view = web(d, u"Wb3"_s);
@@ -398,7 +405,7 @@ private slots:
         QFETCH(bool, overwrite);
         QFETCH(QList<MessageAnswer>, answers);
         QFETCH(bool, replaced);
-        Designer designer;
+        Designer designer(m_shell);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         if (control<QCheckBox>(d, u"Check2"_s)->isChecked() != overwrite)
@@ -433,7 +440,7 @@ private slots:
     }
 
     void saveRefusesAPathName() {
-        Designer designer(u"../Outside"_s);
+        Designer designer(m_shell, u"../Outside"_s);
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         prompts.answerMessage(MessageAnswer::Ok);

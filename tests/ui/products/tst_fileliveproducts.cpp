@@ -20,6 +20,7 @@
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/MainStatusBar.h"
+#include "ui/shell/ShellState.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,6 +71,8 @@ private:
 
 class FileLiveProductsTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
     std::unique_ptr<MainStatusBar> m_bar;
     std::unique_ptr<ConnectionStatus> m_status;
@@ -91,9 +94,11 @@ class FileLiveProductsTest : public QObject {
     }
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
@@ -115,9 +120,9 @@ private slots:
         QFETCH(bool, typing);
         LiveCatalogue catalogue(false);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QVERIFY(watch().isConnected());
-        shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
+        m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
         screen->SearchForIt();
         searchStock(screen.get(), u"AB30"_s);
         RecordSet* products = screen->primaryRecordSet();
@@ -165,7 +170,7 @@ private slots:
         QFETCH(bool, shown);
         LiveCatalogue catalogue(false);
         ScriptedPrompts prompts;
-        auto screen = showProducts(true);
+        auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         const FileChangePoller& poller = watch();
         QSignalSpy looked(&poller, &FileChangePoller::looked);

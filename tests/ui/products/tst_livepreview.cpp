@@ -10,6 +10,7 @@
 #include "support/ui/FakeWebProducts.h"
 #include "ui/Screens.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -33,11 +34,15 @@ qsizetype previewRenders(Products& screen) {
 
 class LivePreviewTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() { ChildWindows::unloadAll(); }
@@ -60,7 +65,7 @@ private slots:
         QFETCH(bool, rendered);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts(true);
+        auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         QVERIFY(pageFile().contains(u"Your Cost: $.95"_s));
         if (before == u"typing"_s) {

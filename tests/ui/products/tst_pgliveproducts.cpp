@@ -13,6 +13,7 @@
 #include "ui/Screens.h"
 #include "ui/data/Catagory.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QSignalSpy>
 
@@ -30,11 +31,15 @@ bool clusterMissing(bool server) {
 
 class PgLiveProductsTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() { ChildWindows::unloadAll(); }
@@ -60,8 +65,8 @@ private slots:
         LiveCatalogue catalogue(server);
         ScriptedPrompts prompts; // no message is expected
         auto categories = openScreen<Catagory>();
-        auto screen = showProducts();
-        shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
+        auto screen = showProducts(m_shell);
+        m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
         screen->SearchForIt();
         searchStock(screen.get(), u"AB30"_s);
         RecordSet* products = screen->primaryRecordSet();
@@ -119,7 +124,7 @@ private slots:
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(server);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         searchStock(screen.get(), u"AB30"_s);
         RecordSet* products = screen->primaryRecordSet();
         const int count = products->recordCount();
@@ -154,7 +159,7 @@ private slots:
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(true);
         ScriptedPrompts prompts;
-        auto screen = showProducts(true);
+        auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         auto renders = [&] { return fakeWeb(*screen)->navigations().count(PreviewPage::path()); };
         const qsizetype before = renders();

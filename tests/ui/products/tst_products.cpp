@@ -13,6 +13,7 @@
 #include "ui/Screens.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QFile>
@@ -51,11 +52,15 @@ QTableView* showGrid(Products& screen) {
 
 class ProductsTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
         // The browser screen has its own tests; here it only has to open on the shop.
         ChildWindows::registerScreen(u"frmBrowser"_s, [] {
             auto* browser = new QWidget;
@@ -105,7 +110,7 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         ScriptedPrompts prompts;
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QVERIFY(shared().HelpMode);
         for (const QString& name :
              {u"cmdDetSearch"_s, u"cmdEdit"_s, u"cmdDelete"_s, u"cmdFirst"_s, u"cmdLast"_s,
@@ -124,7 +129,7 @@ private slots:
         shared().DBPath = folder.filePath(u"gone.mde"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QCOMPARE(prompts.shownTexts(),
                  QStringList{u"Can't find the database file"_s + shared().DBPath});
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
@@ -137,7 +142,7 @@ private slots:
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         auto* label = control<QLabel>(screen.get(), u"lblLabels"_s, ProductBox::ProdName);
         QVERIFY(box(screen.get(), ProductBox::Packaging)->isHidden());
         QVERIFY(!box(screen.get(), ProductBox::PageNo)->isHidden());
@@ -188,10 +193,10 @@ private slots:
     void openingTheDemoCatalogue() {
         TestProgramFolder folder(Catalogue::Demo);
         pageOptions().ItemsPerRow = 9;
-        shared().DetailSearchActive = true;
-        auto screen = showProducts();
+        m_shell.search.DetailSearchActive = true;
+        auto screen = showProducts(m_shell);
         QCOMPARE(pageOptions().ItemsPerRow, 4);
-        QVERIFY(!shared().DetailSearchActive);
+        QVERIFY(!m_shell.search.DetailSearchActive);
         QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
         QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
         QCOMPARE(screen->windowTitle(), folder.cataloguePath());
@@ -202,7 +207,7 @@ private slots:
     // pause that lets a burst of moves settle.
     void firstPreviewIsWrittenAtOnce() {
         TestProgramFolder folder(Catalogue::Demo);
-        Products screen(fakeWebOptions());
+        Products screen(fakeWebOptions(m_shell));
         QCOMPARE(fakeWeb(screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
     }
@@ -221,10 +226,10 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QString, first);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         if (before == u"search"_s) {
-            shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
-            shared().SortOrder = u"StockNo Desc"_s;
+            m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
+            m_shell.search.SortOrder = u"StockNo Desc"_s;
             screen->SearchForIt();
         } else {
             dbRun(u"INSERT INTO Products (StockNo) VALUES ('ZZAB-1')"_s);
@@ -242,7 +247,7 @@ private slots:
     // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
     void helpSwitch() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
         QCOMPARE(caption(screen.get(), u"Command16"_s), u"Hide Help"_s);
@@ -257,7 +262,7 @@ private slots:
     // selects nothing; a page that fails to load gives way to the last one that loaded.
     void webViewEvents() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
         QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
@@ -274,7 +279,7 @@ private slots:
     // returns to it.
     void addKeepsThePreviousProductShown() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdAdd"_s);
         screen->flushPreview();
@@ -295,7 +300,7 @@ private slots:
         QFETCH(QString, stock);
         QFETCH(QColor, colour);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         // From the other kind of product, so the colour has to change.
         searchStock(screen.get(), stock == u"AB7"_s ? u"TL-545"_s : u"AB7"_s);
         searchStock(screen.get(), stock);
@@ -315,7 +320,7 @@ private slots:
         const QString row =
             u"SELECT Cost1 || '/' || ProdName FROM Products WHERE StockNo = 'GD-610'"_s;
         const QString stored = dbValue(row).toString();
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         searchStock(screen.get(), u"GD-610"_s);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), ProductBox::Cost1, u"cheap"_s);
@@ -359,10 +364,10 @@ private slots:
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         if (!where.isEmpty()) {
-            shared().SearchWhere = where;
+            m_shell.search.SearchWhere = where;
             screen->SearchForIt();
         }
         searchStock(screen.get(), stock);
@@ -395,8 +400,8 @@ private slots:
     void escapeClosesTheCatalogPanelFirst() {
         QFETCH(QString, focus);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
-        shared().SearchWhere = u"[StockNo] like 'TL*'"_s;
+        auto screen = showProducts(m_shell);
+        m_shell.search.SearchWhere = u"[StockNo] like 'TL*'"_s;
         screen->SearchForIt();
         click(screen.get(), u"Command5"_s);
         auto* panel = control<QWidget>(screen.get(), u"Frame9"_s);
@@ -426,7 +431,7 @@ private slots:
         QFETCH(bool, shown);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         searchStock(screen.get(), u"GD-610"_s);
         const QString before = box(screen.get(), ProductBox::Inventory)->text();
@@ -469,7 +474,7 @@ private slots:
     // Scrolling the grid moves nothing; a click on a row picks its product and hides the grid.
     void gridClickPicksTheProduct() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
         QCOMPARE(grid->model()->rowCount(), 50);
@@ -496,10 +501,10 @@ private slots:
     // search's products again, also one another screen added.
     void gridFollowsSearchAndRefresh() {
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
-        shared().SearchWhere = u"[StockNo] like '*AB*'"_s;
-        shared().SortOrder = u"StockNo Desc"_s;
+        m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
+        m_shell.search.SortOrder = u"StockNo Desc"_s;
         screen->SearchForIt();
         QVERIFY(grid->model()->rowCount() < 50);
         QCOMPARE(grid->model()->rowCount(), screen->primaryRecordSet()->recordCount());
@@ -564,9 +569,9 @@ private slots:
         ScriptedPrompts prompts; // no message is expected
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
             dbRun(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         if (!before.isEmpty()) {
-            shared().SearchWhere = before;
+            m_shell.search.SearchWhere = before;
             screen->SearchForIt();
         }
         if (actions.startsWith(u"quick:"_s) || actions.startsWith(u"enter:"_s)) {
@@ -580,7 +585,7 @@ private slots:
         } else {
             onSearchForm(actions);
             click(screen.get(), u"cmdDetSearch"_s);
-            QVERIFY(!shared().DetailSearchActive);
+            QVERIFY(!m_shell.search.DetailSearchActive);
         }
         QCOMPARE(screen->primaryRecordSet()->recordCount(), count);
         if (!status.isEmpty())
@@ -617,14 +622,14 @@ private slots:
             dbRun(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = showProducts();
-        shared().SearchWhere = before;
+        auto screen = showProducts(m_shell);
+        m_shell.search.SearchWhere = before;
         screen->SearchForIt();
         QTest::keyClick(screen.get(), Qt::Key_End);
         const int count = screen->primaryRecordSet()->recordCount();
         const QString current = stockNo(screen.get()), shownStatus = status(screen.get());
         if (actions.startsWith(u"where:"_s)) {
-            shared().SearchWhere = actions.section(u':', 1);
+            m_shell.search.SearchWhere = actions.section(u':', 1);
             screen->SearchForIt();
         } else {
             onSearchForm(actions);
@@ -637,7 +642,7 @@ private slots:
         QCOMPARE(screen->primaryRecordSet()->recordCount(), count);
         QCOMPARE(stockNo(screen.get()), current);
         QCOMPARE(status(screen.get()), shownStatus);
-        QCOMPARE(shared().SearchWhere, before);
+        QCOMPARE(m_shell.search.SearchWhere, before);
         QCOMPARE(screen->primaryRecordSet()->filter(), before);
     }
 
@@ -669,7 +674,7 @@ private slots:
         dbRun(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
               {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
         dbRun(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         click(screen.get(), u"cmdSup(%1)"_s.arg(button));
         auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
         if (button == 1) {
@@ -681,7 +686,7 @@ private slots:
             QVERIFY(!suppliers);
             return;
         }
-        QCOMPARE(shared().SearchWhere, expected);
+        QCOMPARE(m_shell.search.SearchWhere, expected);
         QVERIFY(suppliers);
         QCOMPARE(status(suppliers), u"Record: 1  of  1"_s);
         QCOMPARE(box(suppliers, 8)->text(), supplier);
@@ -692,7 +697,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);
         orderDone->show();
         click(screen.get(), u"cmdClose"_s);

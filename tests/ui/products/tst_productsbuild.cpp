@@ -7,6 +7,7 @@
 #include "ui/Screens.h"
 #include "ui/import/BuildDB.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -45,11 +46,16 @@ void runQueuedEvents() {
 
 class ProductsBuildTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
-        registerScreens();
+        registerScreens(m_shell);
         // The Products screen with a web view that loads nothing.
-        ChildWindows::registerScreen(u"Products"_s, [] { return new Products(fakeWebOptions()); });
+        ChildWindows::registerScreen(u"Products"_s,
+                                     [this] { return new Products(fakeWebOptions(m_shell)); });
     }
     void cleanup() { ChildWindows::unloadAll(); }
 

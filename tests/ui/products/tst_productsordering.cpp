@@ -9,6 +9,7 @@
 #include "support/ui/FakeWebProducts.h"
 #include "ui/Screens.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -20,12 +21,12 @@ using namespace tovin::test;
 namespace {
 
 // Saves the line the Products screen filled on the orders screen as soon as it waits there.
-std::unique_ptr<QTimer> saveLineWhenItWaits() {
+std::unique_ptr<QTimer> saveLineWhenItWaits(const OrderSession& order) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get()] {
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), &order] {
         QWidget* orders = ChildWindows::find(u"frmOrders"_s);
-        if (shared().OrderEntryState != 2 || !orders || !inEditMode(orders))
+        if (order.OrderEntryState != 2 || !orders || !inEditMode(orders))
             return;
         t->stop();
         click(orders, u"cmdUpdate"_s);
@@ -48,16 +49,19 @@ QString invoiceTax(const QString& orderId) {
 
 class ProductsOrderingTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
-        shared().OrderEntryState = 0;
-        shared().CurrentKey.clear();
+        m_shell.order = OrderSession{};
         ChildWindows::unloadAll();
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
     }
@@ -99,15 +103,15 @@ private slots:
               u"WHERE StockNo = 'AB12'"_s,
               {QVariant::fromValue(*Money::fromText(costEach))});
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
 
         prompts.answerInput(u"T-6"_s).answerInput(quantity).answerInput(u"$0"_s);
-        auto save = saveLineWhenItWaits();
+        auto save = saveLineWhenItWaits(m_shell.order);
         click(products.get(), u"Command1"_s); // Order Item
         QCOMPARE(prompts.unanswered(), 0);
-        QCOMPARE(shared().OrderedItems[4], subTotal);
-        QCOMPARE(shared().OrderedItems[6], taxText);
+        QCOMPARE(m_shell.order.OrderedItems[4], subTotal);
+        QCOMPARE(m_shell.order.OrderedItems[6], taxText);
 
         click(products.get(), u"Command2"_s); // Order Done
         QWidget* invoice = ChildWindows::find(u"frmInvoice"_s);
@@ -133,7 +137,7 @@ private slots:
         dbRun(u"UPDATE Products SET Cost1 = 1000, Supplier = 'Brightwater Giftworks' "
               u"WHERE StockNo = 'AB12'"_s);
         ScriptedPrompts prompts;
-        auto products = openScreen<Products>(fakeWebOptions());
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
         prompts.answerInput(u"T-7"_s).answerInput(u"2"_s).answerInput(shipping).answerMessage(
             MessageAnswer::Ok);
@@ -141,8 +145,8 @@ private slots:
         QCOMPARE(prompts.unanswered(), 0);
         QVERIFY2(prompts.shownTexts().join(u'|').contains(u"Overflow"_s),
                  qPrintable(prompts.shownTexts().join(u'|')));
-        QCOMPARE(shared().OrderEntryState, 0);
-        QVERIFY(shared().CurrentKey.isEmpty());
+        QCOMPARE(m_shell.order.OrderEntryState, 0);
+        QVERIFY(m_shell.order.CurrentKey.isEmpty());
         QCOMPARE(ChildWindows::find(u"frmOrders"_s), nullptr);
     }
 };

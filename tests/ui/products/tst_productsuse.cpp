@@ -11,6 +11,7 @@
 #include "ui/data/RecordScreen.h"
 #include "ui/products/MemoView.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QKeySequence>
 #include <QPlainTextEdit>
@@ -28,11 +29,15 @@ using Catalogue = TestProgramFolder::Catalogue;
 
 class ProductsUseTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
@@ -51,7 +56,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdDelete"_s);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Delete product AB12?"_s});
@@ -72,7 +77,7 @@ private slots:
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // a Delete would ask, and fail the test
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         click(screen.get(), clicks);
         QCOMPARE(focusName(screen.get()), u"cmdEdit"_s);
         QTest::keyClick(screen->window()->focusWidget(), Qt::Key_Space);
@@ -128,7 +133,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, cursor);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         auto* search = control<QLineEdit>(screen.get(), u"txtSrch"_s);
@@ -172,7 +177,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, stored);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
         const QString product = mode.isEmpty() ? u"AB12"_s : u"NEW-1"_s;
         if (!mode.isEmpty()) {
@@ -235,7 +240,7 @@ private slots:
     void addBegunWhilePicking() {
         QFETCH(QString, end);
         TestProgramFolder folder(Catalogue::Demo);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         RecordSet* records = screen->primaryRecordSet();
         const int count = records->recordCount();
         QTimer picker;
@@ -279,7 +284,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, u"Renamed Tin"_s);
         QVERIFY(screen->close());
@@ -293,7 +298,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
         dbRun(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         auto* notes = control<QPlainTextEdit>(screen.get(), u"txtFields(12)View"_s);
         QCOMPARE(notes->toPlainText(), u"01/02/03 - Ordered 5\n01/09/03 - Received Item\n"_s);
         QCOMPARE(notes->blockCount(), 3);
@@ -320,7 +325,7 @@ private slots:
         QFETCH(QString, back);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);
         if (actions.contains(u"QQ"_s)) {
@@ -336,7 +341,7 @@ private slots:
         click(screen.get(), back);
         QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        QVERIFY(shared().SearchWhere.isEmpty());
+        QVERIFY(m_shell.search.SearchWhere.isEmpty());
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QCOMPARE(stockNo(screen.get()), u"AB12"_s);
     }

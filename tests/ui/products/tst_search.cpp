@@ -1,3 +1,4 @@
+#include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
 #include "support/ui/SearchFormDriver.h"
 
@@ -14,16 +15,18 @@ using test::play;
 
 namespace {
 // Opens the form the way the Products screen does.
-void prepareOpening(bool descending) {
+void prepareOpening(SearchInForce& search, bool descending) {
     resetSharedState();
-    shared().SearchWhere = u"Supplier = 'Earlier'"_s;
-    shared().SortDescending = descending;
-    shared().DetailSearchActive = true;
+    search = SearchInForce{};
+    search.SearchWhere = u"Supplier = 'Earlier'"_s;
+    search.SortDescending = descending;
+    search.DetailSearchActive = true;
 }
 } // namespace
 
 class SearchTest : public QObject {
     Q_OBJECT
+    SearchInForce m_search;
 private slots:
     void searchTexts_data() {
         QTest::addColumn<bool>("descending");
@@ -94,20 +97,20 @@ private slots:
         QFETCH(QString, where);
         QFETCH(QString, sort);
         QFETCH(bool, active);
-        prepareOpening(descending);
-        Search form;
+        prepareOpening(m_search, descending);
+        Search form(m_search);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         play(form, actions);
         QVERIFY(!form.isVisible());
-        QCOMPARE(shared().SearchWhere, where);
-        QCOMPARE(shared().SortOrder, sort);
-        QCOMPARE(shared().DetailSearchActive, active);
+        QCOMPARE(m_search.SearchWhere, where);
+        QCOMPARE(m_search.SortOrder, sort);
+        QCOMPARE(m_search.DetailSearchActive, active);
     }
 
     void yesNoColumnLocksTheValue() {
-        prepareOpening(false);
-        Search form;
+        prepareOpening(m_search, false);
+        Search form(m_search);
         form.show();
         play(form, u"click:Check1|field:16"_s);
         auto* value = control<QLineEdit>(&form, u"txtSearch"_s);
@@ -120,7 +123,7 @@ private slots:
                      i == 1 || i >= 6);
         // A ticked whole-words box that the column locks does not pad the True.
         play(form, u"search"_s);
-        QCOMPARE(shared().SearchWhere, u"[OnSpecial]  = True"_s);
+        QCOMPARE(m_search.SearchWhere, u"[OnSpecial]  = True"_s);
     }
 };
 

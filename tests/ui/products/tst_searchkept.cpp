@@ -8,6 +8,7 @@
 #include "support/ui/SearchFormDriver.h"
 #include "ui/Screens.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -58,11 +59,15 @@ QTableView* showGrid(Products& screen) {
 
 class SearchKeptTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void cleanup() {
@@ -107,12 +112,12 @@ private slots:
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* gridView = grid ? showGrid(*screen) : nullptr;
         onSearchForm((descending ? u"click:chkReverse|type:"_s : u"type:"_s) + text + u"|search"_s);
         click(screen.get(), u"cmdDetSearch"_s);
-        const QString where = shared().SearchWhere;
-        const QString sort = shared().SortOrder;
+        const QString where = m_shell.search.SearchWhere;
+        const QString sort = m_shell.search.SortOrder;
         QVERIFY(!where.isEmpty());
         const int found = catalogueStockNumbers(text, descending).size();
         QCOMPARE(status(screen.get()), found > 0 ? QString::number(found) + u" - Matches Found"_s
@@ -124,8 +129,8 @@ private slots:
 
         // The search, its sort and the selection other screens read stay as they were.
         RecordSet* set = screen->primaryRecordSet();
-        QCOMPARE(shared().SearchWhere, where);
-        QCOMPARE(shared().SortOrder, sort);
+        QCOMPARE(m_shell.search.SearchWhere, where);
+        QCOMPARE(m_shell.search.SortOrder, sort);
         QCOMPARE(set->filter(), where);
         QCOMPARE(set->recordCount(), count);
         const QStringList expected = catalogueStockNumbers(text, descending);
@@ -161,7 +166,7 @@ private slots:
         QFETCH(QString, task);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         onSearchForm(u"click:chkReverse|type:AB|search"_s);
         click(screen.get(), u"cmdDetSearch"_s);
@@ -169,8 +174,8 @@ private slots:
         whenShown(task, [task](QWidget*) { ChildWindows::unload(task); });
         click(screen.get(), button);
         QVERIFY(!ChildWindows::find(task));
-        QVERIFY(shared().SearchWhere.isEmpty());
-        QVERIFY(shared().SortOrder.isEmpty());
+        QVERIFY(m_shell.search.SearchWhere.isEmpty());
+        QVERIFY(m_shell.search.SortOrder.isEmpty());
         QVERIFY(screen->primaryRecordSet()->filter().isEmpty());
         QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
@@ -194,7 +199,7 @@ private slots:
         QFETCH(QString, then);
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts; // no message is expected
-        auto screen = showProducts();
+        auto screen = showProducts(m_shell);
         onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);
         if (!then.isEmpty())

@@ -10,6 +10,7 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
+#include "ui/shell/ShellState.h"
 
 #include <QAction>
 #include <QTimer>
@@ -19,12 +20,16 @@ using namespace tovin;
 
 class ClosingWaitsTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 public:
     static void initMain() { WebEngineView::prepareApplication(); }
 
 private slots:
-    void initTestCase() { registerScreens(); }
+    void init() { m_shell = ShellState{}; }
+
+    void initTestCase() { registerScreens(m_shell); }
 
     // Exit while the Products screen waits for the supplier pick: the supplier the user only
     // browsed to is not written into the product.
@@ -60,6 +65,7 @@ private slots:
             catalogue.scalar(u"SELECT Supplier FROM Products WHERE StockNo = 'AB12'"_s).toString(),
             u"Brightwater Giftworks"_s);
         resetSharedState();
+        m_shell = ShellState{};
         ChildWindows::unloadAll();
         shared().MainWindow = nullptr;
     }

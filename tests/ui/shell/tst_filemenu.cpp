@@ -2,6 +2,7 @@
 // from the button bar and the keyboard), and the results of Save As and Back Up Now pass by on
 // the status bar without changing its panels.
 #include "core/backup/CatalogueBackup.h"
+#include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -31,6 +32,8 @@ class FileMenuTest : public QObject {
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<FrmMain> m_main;
+    // The search in force the import screen works on.
+    SearchInForce m_search;
 
     FrmMain* loadMain() {
         m_main = std::make_unique<FrmMain>();
@@ -43,7 +46,7 @@ class FileMenuTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        ChildWindows::registerScreen(u"BuildDB"_s, [] { return new BuildDB; });
+        ChildWindows::registerScreen(u"BuildDB"_s, [this] { return new BuildDB(m_search); });
     }
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);

@@ -14,6 +14,7 @@
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
 #include "ui/shell/MainStatusBar.h"
+#include "ui/shell/ShellState.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -32,11 +33,15 @@ constexpr int WaitMs = 90000;
 
 class PgServerRestartTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
+        registerScreens(m_shell);
     }
 
     void restartedServer() {
@@ -50,7 +55,7 @@ private slots:
         ScriptedPrompts prompts; // no message is expected
         FrmMain main;
         QLabel* status = main.statusPanels()->panel(2);
-        auto screen = showProducts(true);
+        auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         QSignalSpy lost(&CatalogueChanges::instance(), &CatalogueChanges::connectionLost);
         QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);

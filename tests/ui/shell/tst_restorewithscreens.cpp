@@ -10,6 +10,7 @@
 #include "ui/shell/BackupActions.h"
 #include "ui/shell/BackupListDialog.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellState.h"
 
 #include <QApplication>
 #include <QTest>
@@ -22,12 +23,17 @@ using namespace tovin::test;
 
 class RestoreWithScreensTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenPlatformNotes();
-        registerScreens();
-        ChildWindows::registerScreen(u"Products"_s, [] { return new Products(fakeWebOptions()); });
+        registerScreens(m_shell);
+        ChildWindows::registerScreen(u"Products"_s,
+                                     [this] { return new Products(fakeWebOptions(m_shell)); });
     }
     void cleanup() { ChildWindows::unloadAll(); }
 

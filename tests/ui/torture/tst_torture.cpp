@@ -1,8 +1,8 @@
 // Batch commands run as separate programs on one catalogue, several at once and some killed part
 // way, beside the window driven by the monkey; after every wave the catalogue must be whole and
 // hold exactly what the commands that ended did. And the runs that once broke it, replayed.
-#include "core/catalogue/CatalogueDatabase.h"
 #include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
@@ -17,6 +17,7 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
+#include "ui/shell/ShellState.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -106,6 +107,8 @@ private:
 
 class TortureTest : public QObject {
     Q_OBJECT
+    // What the window's shell hands the screens it makes.
+    ShellState m_shell;
 
 public:
     static void initMain() { WebEngineView::prepareApplication(); }
@@ -153,14 +156,17 @@ private:
         }
         QTest::qWait(0);
         resetSharedState();
+        m_shell = ShellState{};
         qunsetenv("PGAPPNAME");
         return result;
     }
 
 private slots:
+    void init() { m_shell = ShellState{}; }
+
     void initTestCase() {
         quietenEventNotes();
-        registerScreens();
+        registerScreens(m_shell);
         // The web browser screen loads pages from the web: a screen that stays local stands in.
         ChildWindows::registerScreen(u"frmBrowser"_s, [] {
             auto* stand = new QLabel(u"(web browser)"_s);

@@ -8,7 +8,8 @@
 
 namespace tovin {
 class FrmMain;
-}
+struct OrderSession;
+} // namespace tovin
 
 // Random input to the whole program, step after step, checking after each that nothing broke.
 namespace tovin::test::monkey {
@@ -29,6 +30,9 @@ struct RunOptions {
     // The backup copies other programs keep are not opened or saved over by the window, so
     // that what a copy holds stays what its backup wrote.
     bool leaveBackupsAlone = false;
+    // The order session the window's screens were made with: while a sale from stock is open,
+    // stock rows and products may rightly differ. None: no sale is ever seen open.
+    const OrderSession* order = nullptr;
 };
 
 struct RunResult {

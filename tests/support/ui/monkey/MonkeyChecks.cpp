@@ -2,6 +2,7 @@
 
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/RecordSet.h"
+#include "core/orders/OrderSession.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/CatalogueChanges.h"
 #include "ui/data/BoundTextBox.h"
@@ -60,7 +61,7 @@ int shownCount(const QString& status, const QString& screen) {
 
 } // namespace
 
-Checks::Checks() {
+Checks::Checks(const OrderSession* order) : m_order(order) {
     connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
             [this](const QString&, const QString& table, const QList<qint64>& rows) {
                 noteRowsWritten(table, rows);
@@ -210,7 +211,7 @@ void Checks::checkStock(CatalogueDatabase& db, QStringList& failures) {
     // A sale is complete once the sales screen saved it (with the product's counts) or dropped
     // it (its items back on the stock row); until then stock row and product differ by the
     // quantity sold.
-    if (shared().SaleFromInventory)
+    if (m_order && m_order->SaleFromInventory)
         return;
     const QHash<QString, double> now = stockDifferences(db);
     if (!m_stockExcused) {

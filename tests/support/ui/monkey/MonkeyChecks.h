@@ -10,6 +10,7 @@
 
 namespace tovin {
 class CatalogueDatabase;
+struct OrderSession;
 class RecordScreen;
 } // namespace tovin
 
@@ -20,7 +21,8 @@ namespace tovin::test::monkey {
 class Checks : public QObject {
     Q_OBJECT
 public:
-    Checks();
+    // `order`: the screens' order session, whose open sale from stock excuses the stock rows.
+    explicit Checks(const OrderSession* order);
 
     // Before a step: what the input may rightly change.
     void noteInput(const Target& target, const Input& input);
@@ -39,6 +41,7 @@ private:
     QHash<QString, double> stockDifferences(CatalogueDatabase& db);
     void noteRowsWritten(const QString& table, const QList<qint64>& rows);
 
+    const OrderSession* m_order = nullptr;
     QString m_catalogue;
     // Rows (or, for "*", every row) into whose Inventory, OnOrder or NoSold box a value was
     // typed: those may go below nought.

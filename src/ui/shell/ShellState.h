@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/orders/OrderSession.h"
+#include "core/products/SearchInForce.h"
+
+namespace tovin {
+
+// What the window's shell keeps on behalf of its screens, each part named for whose it is. The
+// shell makes one for the whole run and hands each screen the parts it works with when the
+// screen is made (registerScreens); tests make one of their own.
+struct ShellState {
+    // The order and the sale from stock being taken: the Products, orders, invoice, inventory
+    // and sales screens.
+    OrderSession order;
+    // The products the Products screen's search selected: the Products, bulk edit, export,
+    // import, page and supplier screens.
+    SearchInForce search;
+};
+
+} // namespace tovin
