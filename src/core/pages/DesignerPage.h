@@ -17,7 +17,7 @@ struct PageOptions;
 // page of the series. The designer previews the current page as "sample.htm" in the pages
 // folder and saves it as PageBaseName + page number + ".htm".
 //
-// A product is ticked when its ThumbChecked entry (by its 0-based place in the selection) is
+// A product is ticked when its tick entry (by its 0-based place in the selection) is
 // above 0. In select mode each cell starts with a tick box whose click navigates to the
 // product's 1-based place in the selection, which tickAddress() reads back.
 class DesignerPage {

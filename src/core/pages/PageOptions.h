@@ -9,7 +9,6 @@ namespace tovin {
 // The layout options shared by the pages the program writes (catalogue pages by page number,
 // the thumbnail page, the picture page maker). They live in memory for the whole run; the
 // Products screen sets its defaults when it loads and the page maker's controls change them.
-// The sample pictures the page maker previews are SharedState::SamplePictures.
 struct PageOptions {
     // Item codes of ItemOrder and ItemShown.
     enum ItemCode : std::int16_t {

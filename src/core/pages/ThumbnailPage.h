@@ -16,8 +16,8 @@ struct PageOptions;
 // markup piece by piece so that the screen can write each piece, let events run and stop when
 // the user cancels.
 //
-// Tick box i (1-based) shows ThumbChecked entry i - 1 and its click flips that same entry (the
-// address "Vex_" + i, see ThumbnailClicks), the numbering the page designer reads.
+// Tick box i (1-based) shows tick entry i - 1 and its click flips that same entry (the address
+// "Vex_" + i, see ThumbnailClicks).
 class ThumbnailPage {
 public:
     static constexpr int CellsPerRow = 5;

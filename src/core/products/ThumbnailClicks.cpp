@@ -1,7 +1,7 @@
 #include "core/products/ThumbnailClicks.h"
 
+#include "core/products/ThumbTicks.h"
 #include "core/query/Condition.h"
-#include "core/shell/SharedState.h"
 #include "core/text/NumberText.h"
 
 #include <QRegularExpression>
@@ -32,17 +32,17 @@ bool ThumbnailClicks::isTickBox(const QString& address) {
     return !segment.contains(u'.') && segment.contains(u'_');
 }
 
-bool ThumbnailClicks::beforeNavigate(const QString& address) {
+bool ThumbnailClicks::beforeNavigate(const QString& address, ThumbTicks& ticks) {
     if (!isTickBox(address))
         return false;
     const double k = TextRules::Val(address.mid(address.lastIndexOf(u'_') + 1));
     const double index = k - 1;
-    QVector<std::int16_t>& checked = shared().ThumbChecked;
+    QVector<std::int16_t>& checked = ticks.checked;
     if (index < 0 || index >= checked.size() || index != std::floor(index))
         return true;
     const auto entry = qsizetype(index);
     checked[entry] = checked[entry] == 0 ? 1 : 0;
-    shared().ThumbIndex = std::int16_t(entry);
+    ticks.lastFlipped = std::int16_t(entry);
     return true;
 }
 

@@ -32,16 +32,6 @@ struct SharedState {
     // Between the Products screen and the import screen.
     std::int16_t BuildMode = 0;
 
-    // The Products screen's help pages, tick boxes, supplier pick and label restore.
-    bool HelpMode = false;
-    std::int16_t HelpPageNumber = 0;
-    QString HelpPageName;
-    QVector<std::int16_t> ThumbChecked;
-    std::int16_t ThumbIndex = 0;
-    QString PickedSupplierName;
-    bool RestoreLabelNames = false;
-    std::array<QString, 8> SamplePictures;
-
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;
 };

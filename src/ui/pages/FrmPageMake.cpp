@@ -307,7 +307,7 @@ void FrmPageMake::Form_Load() {
     s.CurrentPage = 1;
     s.SelectItemsMode = false;
     s.OnlySelectedItems = false;
-    shared().ThumbChecked = QVector<std::int16_t>(m_products.size(), 0);
+    m_ticks.untickAll(m_products.size());
     m_selected = 0;
     m_unselected = int(m_products.size());
     letEventsRun();
@@ -323,7 +323,7 @@ void FrmPageMake::showchange() {
     StepGuard step(procedureLabel(u"showchange"_s), ErrorStyle::IgnoreAndResume);
     DesignerPage::State& s = state();
     const PageOptions& o = pageOptions();
-    const DesignerPage::Page page = DesignerPage::build(m_products, shared().ThumbChecked, o, s);
+    const DesignerPage::Page page = DesignerPage::build(m_products, m_ticks.checked, o, s);
     if (page.noneSelected) {
         step([] {
             if (sharedPrompts())
@@ -355,11 +355,11 @@ void FrmPageMake::Wb3_BeforeNavigate(const QString& address, bool* cancel) {
     if (place < 1)
         return;
     *cancel = true;
-    QVector<std::int16_t>& ticks = shared().ThumbChecked;
+    QVector<std::int16_t>& ticks = m_ticks.checked;
     const int index = place - 1;
     if (index >= ticks.size())
         return;
-    shared().ThumbIndex = std::int16_t(index);
+    m_ticks.lastFlipped = std::int16_t(index);
     const bool nowTicked = ticks[index] <= 0;
     ticks[index] = nowTicked ? 1 : 0;
     m_selected += nowTicked ? 1 : -1;
@@ -518,7 +518,7 @@ void FrmPageMake::Command8_Click() {
 }
 
 void FrmPageMake::Command9_Click() {
-    shared().ThumbChecked.fill(1);
+    m_ticks.checked.fill(1);
     m_selected = int(m_products.size());
     m_unselected = 0;
     showchange();
@@ -526,7 +526,7 @@ void FrmPageMake::Command9_Click() {
 }
 
 void FrmPageMake::Command10_Click() {
-    shared().ThumbChecked.fill(0);
+    m_ticks.checked.fill(0);
     m_selected = 0;
     m_unselected = int(m_products.size());
     showchange();

@@ -3,6 +3,7 @@
 #include "core/pages/DesignerPage.h"
 #include "core/pages/PageDesignerChoices.h"
 #include "core/pages/PageProduct.h"
+#include "core/products/ThumbTicks.h"
 
 #include <QWidget>
 #include <array>
@@ -49,6 +50,8 @@ public:
 
     // Regenerates the preview from the current options and shows it.
     void showchange();
+    // The ticks of select mode, by the place of each product in the selection.
+    const ThumbTicks& ticks() const { return m_ticks; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,6 +97,7 @@ private:
     QString procedureLabel(const QString& procedure) const;
 
     QList<PageProduct> m_products;
+    ThumbTicks m_ticks;
     int m_selected = 0;
     int m_unselected = 0;
     bool m_loading = true;

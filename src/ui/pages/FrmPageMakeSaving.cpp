@@ -63,7 +63,7 @@ void FrmPageMake::savePdf() {
         s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
     for (int page = 1; page <= total; ++page) {
         s.CurrentPage = page;
-        pages << DesignerPage::build(m_products, shared().ThumbChecked, pageOptions(), s)
+        pages << DesignerPage::build(m_products, m_ticks.checked, pageOptions(), s)
                      .lines.join(u"\r\n"_s);
     }
     QString error;

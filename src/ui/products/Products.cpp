@@ -23,7 +23,10 @@
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/ProductsCatalogue.h"
+#include "ui/products/ProductsHelpPages.h"
 #include "ui/products/ProductsLayout.h"
+#include "ui/products/ProductsOrdering.h"
+#include "ui/products/ProductsSupplierPicker.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ControlTexts.h"
 
@@ -83,6 +86,7 @@ Products::Products(const ProductsOptions& options, QWidget* parent)
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
     buildBoxes();
     buildControls(options);
+    m_supplierPicker = new ProductsSupplierPicker(*this);
     new PreviewFollower(adoPrimaryRS, m_webView, m_preview, this);
     Form_Load();
 }
@@ -150,10 +154,7 @@ void Products::buildControls(const ProductsOptions& options) {
     m_previewSizeButton = makeButton(u"cmdShowPic"_s, options.largePreview ? EditMode : ViewMode);
     m_picturePathButton = makeButton(u"cmdShowPicPath"_s, u"Picture Path Hide/Show"_s);
     m_showHelpButton = makeButton(u"Command16"_s, u"Show Help"_s);
-    // "Order Done": shown only while an order from the catalogue is open.
-    m_orderDoneButton = makeButton(u"Command2"_s, u"Order Done"_s);
-    m_orderDoneButton->hide();
-    buildOrderingControls();
+    m_ordering = new ProductsOrdering(*this, *m_order);
     m_supplierButton = makeButton(u"cmdSup(0)"_s, u"  Supplier:"_s);
     m_supplierShopButton = makeButton(u"cmdSup(1)"_s, u"WebPage"_s);
     for (QPushButton* b : {m_supplierButton, m_supplierShopButton})
@@ -162,6 +163,9 @@ void Products::buildControls(const ProductsOptions& options) {
     m_webView = options.makeWebView ? options.makeWebView(this) : new WebEngineView(this);
     m_webView->setParent(this);
     m_webView->setObjectName(u"Wb1"_s);
+    m_help = new ProductsHelpPages({m_webView, [this](const QString& text) { showStatus(text); },
+                                    [this] { m_preview->cancel(); }},
+                                   this);
 
     buildGrid();
 
@@ -172,10 +176,17 @@ void Products::buildControls(const ProductsOptions& options) {
     addFieldRows(c);
     c.preview = m_webView;
     c.grid = m_grid;
-    c.recordButtons = {cmdAdd,     cmdEdit,  cmdDelete,         cmdUpdate,        cmdCancel,
-                       cmdRefresh, cmdClose, m_orderItemButton, m_orderDoneButton};
+    c.recordButtons = {cmdAdd,
+                       cmdEdit,
+                       cmdDelete,
+                       cmdUpdate,
+                       cmdCancel,
+                       cmdRefresh,
+                       cmdClose,
+                       m_ordering->orderItemButton(),
+                       m_ordering->orderDoneButton()};
     c.viewButtons = {m_gridButton,     m_previewSizeButton, m_picturePathButton,
-                     m_showHelpButton, m_resetButton,       m_reorderButton};
+                     m_showHelpButton, m_resetButton,       m_ordering->reorderButton()};
     // Three rows keep every button whole in a main window of 800 pixels.
     c.taskButtons = buildCatalogueTaskButtons();
     m_catalogue = new ProductsCatalogue(catalogueHost());
@@ -283,7 +294,7 @@ void Products::connectControls() {
 
 void Products::Form_Load() {
     StepGuard step(procedureLabel(u"Form_Load"_s));
-    step([] { shared().HelpPageNumber = -1; });
+    step([this] { m_help->startOver(); });
     step([] { shared().FirstActivation = true; });
     step([this] { ApplyControlTexts(this); });
     step([this] { setWindowTitle(shared().DBPath); });
@@ -303,9 +314,7 @@ void Products::Form_Load() {
     step([this] { binding().bind(adoPrimaryRS); });
     step([this] { m_search->DetailSearchActive = false; });
     step([] { applyProductsScreenDefaults(); });
-    step([this] {
-        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
-    });
+    step([this] { m_catalogue->ticks().untickAll(adoPrimaryRS->recordCount() + 1); });
     // The first row arrived before the boxes were bound; show it once more with them.
     step([this] { adoPrimaryRS_MoveComplete(); });
     // The first preview is loading while the screen is laid out and shown; waiting for more
@@ -366,22 +375,23 @@ void Products::Form_Paint() {
 
 void Products::Form_GotFocus() {
     StepGuard step(procedureLabel(u"Form_GotFocus"_s));
-    if (shared().RestoreLabelNames)
-        step([this] { restoreLabelNames(); });
+    step([this] { showStoredCaptions(); });
     if (!m_hiddenBySetting.isEmpty())
         step([this] { showRestoredBoxes(); });
 }
 
-void Products::restoreLabelNames() {
-    BusyCursor busy;
-    letEventsRun();
+// "Restore Label Names" in the main window stores the captions as designed; like every stored
+// caption they show the next time the screen has the focus.
+void Products::showStoredCaptions() {
     SettingsStore& settings = SettingsStore::program();
     for (auto it = m_defaultCaptions.cbegin(); it != m_defaultCaptions.cend(); ++it) {
-        lblLabels(it.key())->setText(it.value());
-        settings.setValue(ProductScreenSettings::section(),
-                          ProductScreenSettings::labelNameKey(it.key()), it.value());
+        QLabel* label = lblLabels(it.key());
+        const QString caption =
+            settings.value(ProductScreenSettings::section(),
+                           ProductScreenSettings::labelNameKey(it.key()), label->text());
+        if (label->text() != caption)
+            label->setText(caption);
     }
-    shared().RestoreLabelNames = false;
 }
 
 // "Restore Text Boxes" in the main window stores every box as visible again.
@@ -400,7 +410,7 @@ void Products::showRestoredBoxes() {
 }
 
 bool Products::orderIsOpen() const {
-    return !m_orderDoneButton->isHidden();
+    return m_ordering->orderIsOpen();
 }
 
 bool Products::Form_QueryUnload() {
@@ -455,7 +465,7 @@ void Products::enableCatalogueTasks() {
 // While an order is open its lines count on the products as they are: none is added, edited
 // or deleted, one by one or all at once, until "Order Done".
 void Products::hideRowChangesWhileOrderOpen() {
-    const bool open = !m_orderDoneButton->isHidden();
+    const bool open = orderIsOpen();
     for (QPushButton* b : {m_editAllButton, m_deleteAllButton})
         b->setVisible(!open);
     if (open)

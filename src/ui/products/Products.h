@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/products/HelpPages.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/products/ProductsLayout.h"
 
@@ -19,6 +20,9 @@ struct OrderSession;
 struct SearchInForce;
 class ProductGridModel;
 class ProductsCatalogue;
+class ProductsHelpPages;
+class ProductsOrdering;
+class ProductsSupplierPicker;
 struct CatalogueHost;
 class WebView;
 
@@ -50,6 +54,9 @@ struct ProductsOptions {
 // moment after the last move; flushPreview() writes a pending one at once.
 class Products : public RecordScreen {
     Q_OBJECT
+    // It works the screen's own record commands and boxes.
+    friend class ProductsOrdering;
+    friend class ProductsSupplierPicker;
 
 public:
     // The address cmdSup(1) opens for a supplier without a web page of its own: the setting
@@ -142,9 +149,8 @@ private:
 
     // Pieces of the procedures above.
     void writePreview();
-    void showHelpPage(int number);
+    bool pageHelp(HelpPages::Move move, const QString& procedure);
     void refuseSearch(const RunTimeError& error);
-    void pickSupplier();
     // Add and Edit show the boxes: the large preview gives way to them.
     void showEditLayout();
     // Whether the searches can run: rows to search, or a search to undo.
@@ -160,25 +166,9 @@ private:
     void syncGridSelection();
     bool orderIsOpen() const;
 
-    // Ordering from the catalogue and the re-order list (ProductsOrdering.cpp).
-    void buildOrderingControls();
-    void Command1_Click();
-    void Command2_Click();
-    void cmdReorder_Click();
-    // Orders the current product; the quantity asked starts at the suggestion. True when a line
-    // was saved and counted on the product.
-    bool orderCurrentItem(double suggestedQuantity);
-    struct OrderLineRequest;
-    bool readyToOrder(StepGuard& step, OrderLineRequest& request);
-    bool openOrderLine(StepGuard& step, OrderLineRequest& request);
-    bool forgetUnopenedOrder();
-    void workOutLineCosts(OrderLineRequest& request);
-    void fillOrderLine(OrderLineRequest& request);
-    bool lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request);
-    bool recordOrderedLine(StepGuard& step, const OrderLineRequest& request);
-    void showOrderOpen(bool open);
+    // While an order is open no product is added, edited or deleted.
     void hideRowChangesWhileOrderOpen();
-    void restoreLabelNames();
+    void showStoredCaptions();
     void showRestoredBoxes();
 
     // Label captions as designed, by index (the settings may rename them).
@@ -194,6 +184,9 @@ private:
     std::unique_ptr<ProductsLayout> m_layout;
     CoalescedAction* m_preview = nullptr;
     ProductsCatalogue* m_catalogue = nullptr;
+    ProductsHelpPages* m_help = nullptr;
+    ProductsOrdering* m_ordering = nullptr; // "Order Item", "Order Done", "Re-Order List"
+    ProductsSupplierPicker* m_supplierPicker = nullptr;
 
     QLineEdit* m_quickSearchBox = nullptr;         // "txtSrch"
     QPushButton* m_quickSearchButton = nullptr;    // "cmdSearch", "Quick Search"
@@ -203,9 +196,6 @@ private:
     QPushButton* m_previewSizeButton = nullptr;    // "cmdShowPic", "Edit Mode" / "View Mode"
     QPushButton* m_picturePathButton = nullptr;    // "cmdShowPicPath"
     QPushButton* m_showHelpButton = nullptr;       // "Command16", "Show Help" / "Hide Help"
-    QPushButton* m_orderItemButton = nullptr;      // "Command1", "Order Item"
-    QPushButton* m_orderDoneButton = nullptr;      // "Command2", "Order Done"
-    QPushButton* m_reorderButton = nullptr;        // "cmdReorder"
     QPushButton* m_supplierButton = nullptr;       // "cmdSup(0)", "  Supplier:"
     QPushButton* m_supplierShopButton = nullptr;   // "cmdSup(1)", "WebPage"
     QPushButton* m_editAllButton = nullptr;        // "cmdEditRec", "Edit All Items"
@@ -218,7 +208,6 @@ private:
     // one of its pictures then selects that product.
     bool m_thumbnailFlag = false;
     bool m_firstPaint = true;
-    bool m_pickingSupplier = false;
     // The search a task's screen handed over while this screen waited for it (showSelection).
     QString m_selectionAfterTask;
     std::unique_ptr<OrderSession> m_ownOrder;

@@ -12,6 +12,7 @@
 #include "ui/data/RecordBinding.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
+#include "ui/products/ProductsCatalogue.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -129,9 +130,7 @@ void Products::reopenAfterImport() {
     });
     cmdRefresh_Click();
     step([this] { binding().bind(adoPrimaryRS); });
-    step([this] {
-        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
-    });
+    step([this] { m_catalogue->ticks().untickAll(adoPrimaryRS->recordCount() + 1); });
     step([this] { adoPrimaryRS_MoveComplete(); });
 }
 
@@ -159,9 +158,7 @@ void Products::ReBuildDB() {
     m_search->SearchWhere.clear();
     m_search->SortOrder.clear();
     m_search->DetailSearchActive = false;
-    step([this] {
-        shared().ThumbChecked = QVector<std::int16_t>(adoPrimaryRS->recordCount() + 1, 0);
-    });
+    step([this] { m_catalogue->ticks().untickAll(adoPrimaryRS->recordCount() + 1); });
     step([this] { adoPrimaryRS_MoveComplete(); });
 }
 

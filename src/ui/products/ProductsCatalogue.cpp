@@ -201,7 +201,7 @@ void ProductsCatalogue::Command12_Click() {
     step([&] {
         const int picture = rs->fieldIndex(u"Picture"_s);
         for (int n = 1; n <= 7; ++n)
-            shared().SamplePictures[n] =
+            m_samplePictures[n] =
                 n <= rs->recordCount() ? TextRules::toText(rs->valueAt(n - 1, picture)) : QString();
     });
     *m_host.moving = false;
@@ -359,13 +359,12 @@ void ProductsCatalogue::MakeThumbs() {
     const int count = rs->recordCount();
     const int stockNo = rs->fieldIndex(u"StockNo"_s);
     const int picture = rs->fieldIndex(u"Picture"_s);
-    const QVector<std::int16_t>& ticks = shared().ThumbChecked;
     step([&] { view->writeHtml(ThumbnailPage::headLines(pageOptions()).join(u"\r\n"_s)); });
     // The rows are read where they stand: moving through them would show each product's
     // preview in the view that holds the thumbnails.
     for (int i = 1; i <= count; ++i) {
         step([&] {
-            const bool ticked = i - 1 < ticks.size() && ticks[i - 1] > 0;
+            const bool ticked = m_ticks.ticked(i - 1);
             view->writeHtml(ThumbnailPage::cellWithBreak(
                                 i, count, TextRules::toText(rs->valueAt(i - 1, stockNo)),
                                 TextRules::toText(rs->valueAt(i - 1, picture)), size, ticked)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/products/ThumbTicks.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <functional>
 
 class QGroupBox;
@@ -61,6 +64,13 @@ public:
     // Hides the catalogue panel; false when it was not shown.
     bool closePanel();
 
+    // The ticks of the thumbnail page, by the place of each product in the screen's products;
+    // the screen unticks them all whenever it reads its products anew.
+    ThumbTicks& ticks() { return m_ticks; }
+    // The pictures of the first seven products by page number (entries 1 to 7), taken when
+    // "Page Setup Options" opens the page designer.
+    const std::array<QString, 8>& samplePictures() const { return m_samplePictures; }
+
 private:
     void Command5_Click();
     void Command9_Click();
@@ -82,6 +92,8 @@ private:
     QLineEdit* Text1 = nullptr;      // thumbnail size
     QGroupBox* Frame9 = nullptr;
     QListWidget* File1 = nullptr;
+    ThumbTicks m_ticks;
+    std::array<QString, 8> m_samplePictures;
 };
 
 } // namespace tovin

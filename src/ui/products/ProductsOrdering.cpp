@@ -1,14 +1,12 @@
-// Ordering from the catalogue on the Products screen: "Order Item" asks the order number, the
-// quantity and the shipping method, has the orders screen open a line with the costs worked out
-// from the product and its supplier's terms, and when the user saves the line there, raises the
-// product's On Order count and notes the order. "Order Done" closes the order and starts its
-// invoice. "Re-Order List" lists what needs ordering again and can order one supplier's items.
+#include "ui/products/ProductsOrdering.h"
+
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/CatalogueOrdering.h"
 #include "core/orders/OrderEntry.h"
 #include "core/orders/OrderMath.h"
+#include "core/orders/OrderSession.h"
 #include "core/orders/ReorderList.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
@@ -23,8 +21,10 @@
 #include "ui/data/RecordBinding.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/Products.h"
+#include "ui/products/ProductsHelpPages.h"
 #include "ui/products/ReorderDialog.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/ControlMaking.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -52,30 +52,38 @@ const QString ShippingPrompt = QStringList{u"What Shipping Method For This Order
 
 } // namespace
 
-void Products::buildOrderingControls() {
-    m_orderItemButton = makeButton(u"Command1"_s, u"Order Item"_s);
-    m_orderItemButton->setToolTip(u"Order this product from its supplier"_s);
-    m_reorderButton = makeButton(u"cmdReorder"_s, u"Re-Order List"_s);
-    m_reorderButton->setToolTip(u"The products to order again, by supplier"_s);
+ProductsOrdering::ProductsOrdering(Products& screen, OrderSession& order)
+    : QObject(&screen), m_screen(screen), m_order(order) {
+    // "Order Done": shown only while an order from the catalogue is open.
+    m_orderDoneButton = makeButton(&screen, u"Command2"_s, u"Order Done"_s);
+    m_orderDoneButton->hide();
+    m_orderItemButton = makeButton(&screen, u"Command1"_s, u"Order Item"_s,
+                                   u"Order this product from its supplier"_s);
+    m_reorderButton = makeButton(&screen, u"cmdReorder"_s, u"Re-Order List"_s,
+                                 u"The products to order again, by supplier"_s);
     connect(m_orderItemButton, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(m_orderDoneButton, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(m_reorderButton, &QPushButton::clicked, this, [this] { cmdReorder_Click(); });
 }
 
-void Products::showOrderOpen(bool open) {
-    m_orderDoneButton->setVisible(open);
-    for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
-        b->setVisible(!open);
-    hideRowChangesWhileOrderOpen();
+bool ProductsOrdering::orderIsOpen() const {
+    return !m_orderDoneButton->isHidden();
 }
 
-void Products::Command1_Click() {
+void ProductsOrdering::showOrderOpen(bool open) {
+    m_orderDoneButton->setVisible(open);
+    for (QPushButton* b : {m_screen.cmdAdd, m_screen.cmdEdit, m_screen.cmdDelete})
+        b->setVisible(!open);
+    m_screen.hideRowChangesWhileOrderOpen();
+}
+
+void ProductsOrdering::Command1_Click() {
     orderCurrentItem(1);
 }
 
 // What one "Order Item" gathers on its way: the supplier's terms, the answers, the orders
 // screen holding the line, and the line's costs.
-struct Products::OrderLineRequest {
+struct ProductsOrdering::OrderLineRequest {
     double suggestedQuantity = 1;
     OrderMath::SupplierTerms terms;
     int quantity = 0;
@@ -86,8 +94,8 @@ struct Products::OrderLineRequest {
     QString stockNo;
 };
 
-bool Products::orderCurrentItem(double suggestedQuantity) {
-    StepGuard step(procedureLabel(u"Command1_Click"_s));
+bool ProductsOrdering::orderCurrentItem(double suggestedQuantity) {
+    StepGuard step(m_screen.procedureLabel(u"Command1_Click"_s));
     // The screen stays usable while a line waits on the orders screen; a second order meanwhile
     // brings that line back to the front instead.
     static bool ordering = false;
@@ -95,7 +103,7 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
         step([] { ChildWindows::show(OrdersScreen); });
         return false;
     }
-    if (!adoPrimaryRS->hasCurrentRow() || shared().HelpMode)
+    if (!m_screen.adoPrimaryRS->hasCurrentRow() || m_screen.m_help->active())
         return false;
     ordering = true;
     const auto done = qScopeGuard([] { ordering = false; });
@@ -111,21 +119,21 @@ bool Products::orderCurrentItem(double suggestedQuantity) {
 
 // The product's own typing is written first (the order changes the product afterwards), and
 // its supplier's terms must be known to work out the line's costs.
-bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
-    if (m_addingFlag || m_editingFlag) {
+bool ProductsOrdering::readyToOrder(StepGuard& step, OrderLineRequest& request) {
+    if (m_screen.m_addingFlag || m_screen.m_editingFlag) {
         step([] {
             requiredPrompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
                                      MessageIcon::Exclamation);
         });
         return false;
     }
-    if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
+    if (!m_screen.writeStep(step, [this] { m_screen.adoPrimaryRS->update(); }))
         return false;
-    m_order->OrderFilter.clear();
+    m_order.OrderFilter.clear();
 
-    const QString supplier = txtFields(ProductBox::Supplier)->text().trimmed();
+    const QString supplier = m_screen.txtFields(ProductBox::Supplier)->text().trimmed();
     std::optional<OrderMath::SupplierTerms> terms;
-    step([&] { terms = CatalogueOrdering::supplierTerms(connection(), supplier); });
+    step([&] { terms = CatalogueOrdering::supplierTerms(m_screen.connection(), supplier); });
     if (!terms) {
         step([&] {
             requiredPrompts().notice(
@@ -146,19 +154,19 @@ bool Products::readyToOrder(StepGuard& step, OrderLineRequest& request) {
 
 // A number typed for a new order is forgotten when no line of it was opened, so the next
 // "Order Item" asks for it (and checks it) again.
-bool Products::forgetUnopenedOrder() {
+bool ProductsOrdering::forgetUnopenedOrder() {
     if (!orderIsOpen())
-        m_order->CurrentKey.clear();
+        m_order.CurrentKey.clear();
     return false;
 }
 
 // The order number (unless an order is open), the quantity and the shipping method; then the
 // orders screen opens a new line for them, or refuses a number already used and the number is
 // asked again.
-bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
-    OrderEntry entry(*m_order);
+bool ProductsOrdering::openOrderLine(StepGuard& step, OrderLineRequest& request) {
+    OrderEntry entry(m_order);
     for (;;) {
-        if (m_order->CurrentKey.isEmpty()) {
+        if (m_order.CurrentKey.isEmpty()) {
             QString number;
             step([&] {
                 number = requiredPrompts().input(u"Enter The Order Number/ID Below"_s,
@@ -166,10 +174,10 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
             });
             if (number.trimmed().isEmpty())
                 return false;
-            m_order->CurrentKey = number.trimmed();
-            m_order->OrderFromCatalog = true;
+            m_order.CurrentKey = number.trimmed();
+            m_order.OrderFromCatalog = true;
         } else {
-            m_order->OrderFromCatalog = false;
+            m_order.OrderFromCatalog = false;
         }
         QString howMany;
         step([&] {
@@ -198,7 +206,7 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
                 requiredPrompts().notice(
                     u"The costs of this line can't be worked out ("_s + reason +
                         u"). Check the discount, fees and shipping of the supplier \""_s +
-                        txtFields(ProductBox::Supplier)->text().trimmed() + u"\"."_s,
+                        m_screen.txtFields(ProductBox::Supplier)->text().trimmed() + u"\"."_s,
                     MessageIcon::Exclamation);
             });
             return forgetUnopenedOrder();
@@ -218,27 +226,27 @@ bool Products::openOrderLine(StepGuard& step, OrderLineRequest& request) {
     }
     if (!entry.lineOpened() || !request.orders) {
         entry.abandon();
-        showOrderOpen(!m_order->CurrentKey.isEmpty() && !m_order->OrderFromCatalog);
+        showOrderOpen(!m_order.CurrentKey.isEmpty() && !m_order.OrderFromCatalog);
         return forgetUnopenedOrder();
     }
     return true;
 }
 
 // The line's costs, from the product's cost and the supplier's terms.
-void Products::workOutLineCosts(OrderLineRequest& request) {
-    request.costEach = Money::fromValue(adoPrimaryRS->value(u"Cost1"_s)).value_or(Money());
+void ProductsOrdering::workOutLineCosts(OrderLineRequest& request) {
+    request.costEach = Money::fromValue(m_screen.adoPrimaryRS->value(u"Cost1"_s)).value_or(Money());
     request.line =
         OrderMath::lineCosts(request.quantity, request.costEach, request.terms, *request.shipping);
 }
 
 // The new line's boxes, with the costs worked out before it was opened.
-void Products::fillOrderLine(OrderLineRequest& request) {
-    request.stockNo = txtFields(ProductBox::StockNo)->text();
+void ProductsOrdering::fillOrderLine(OrderLineRequest& request) {
+    request.stockNo = m_screen.txtFields(ProductBox::StockNo)->text();
     FrmOrders::CatalogueLine boxes;
-    boxes.orderId = m_order->CurrentKey;
+    boxes.orderId = m_order.CurrentKey;
     boxes.stockNo = request.stockNo;
-    boxes.name = txtFields(ProductBox::ProdName)->text();
-    boxes.packing = txtFields(ProductBox::Packaging)->text();
+    boxes.name = m_screen.txtFields(ProductBox::ProdName)->text();
+    boxes.packing = m_screen.txtFields(ProductBox::Packaging)->text();
     boxes.dateOrdered = TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s);
     boxes.quantity = QString::number(request.quantity);
     boxes.grossCost = request.line.grossCost.toText();
@@ -247,12 +255,12 @@ void Products::fillOrderLine(OrderLineRequest& request) {
     boxes.fees = request.line.fees;
     boxes.shipping = request.line.shipping;
     request.orders->fillCatalogueLine(boxes);
-    m_order->SupplierTaxRate = request.terms.taxRate;
+    m_order.SupplierTaxRate = request.terms.taxRate;
 }
 
 // The user checks the line on the orders screen and saves or cancels it there.
-bool Products::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request) {
-    OrderEntry entry(*m_order);
+bool ProductsOrdering::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& request) {
+    OrderEntry entry(m_order);
     entry.awaitDecision();
     step([] { ChildWindows::show(OrdersScreen); });
     // A wait abandoned because the program is closing records nothing.
@@ -264,16 +272,16 @@ bool Products::lineSavedOnOrdersScreen(StepGuard& step, const OrderLineRequest& 
 // Only a saved line counts towards the invoice and the product's On Order. On Order takes the
 // quantity the line was saved with; the notes keep the quantity asked for here, so a line
 // changed on the orders screen shows in the notes as ordered, not as saved.
-bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& request) {
-    const double ordered = OrderEntry(*m_order).savedQuantity();
-    OrderMath::addLineToTotals(m_order->OrderedItems, m_order->CurrentKey, request.line,
-                               m_order->SupplierTaxRate);
+bool ProductsOrdering::recordOrderedLine(StepGuard& step, const OrderLineRequest& request) {
+    const double ordered = OrderEntry(m_order).savedQuantity();
+    OrderMath::addLineToTotals(m_order.OrderedItems, m_order.CurrentKey, request.line,
+                               m_order.SupplierTaxRate);
     bool recorded = false;
     step([&] {
         recorded = CatalogueOrdering::recordOrdered(
-            connection(), request.stockNo, ordered,
+            m_screen.connection(), request.stockNo, ordered,
             CatalogueOrdering::orderedNote(QDate::currentDate(), request.quantity,
-                                           m_order->CurrentKey));
+                                           m_order.CurrentKey));
     });
     if (!recorded)
         step([&] {
@@ -285,12 +293,12 @@ bool Products::recordOrderedLine(StepGuard& step, const OrderLineRequest& reques
     return recorded;
 }
 
-void Products::Command2_Click() {
-    StepGuard step(procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
+void ProductsOrdering::Command2_Click() {
+    StepGuard step(m_screen.procedureLabel(u"Command2_Click"_s), ErrorStyle::IgnoreAndResume);
     showOrderOpen(false);
-    m_order->CurrentKey.clear();
-    OrderEntry(*m_order).orderDone();
-    m_order->OrderFromCatalog = false;
+    m_order.CurrentKey.clear();
+    OrderEntry(m_order).orderDone();
+    m_order.OrderFromCatalog = false;
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
             invoice->startInvoiceOfOrder();
@@ -298,12 +306,12 @@ void Products::Command2_Click() {
 }
 
 // The re-order list; the user may order one supplier's items from it, one line each.
-void Products::cmdReorder_Click() {
-    StepGuard step(procedureLabel(u"cmdReorder_Click"_s));
+void ProductsOrdering::cmdReorder_Click() {
+    StepGuard step(m_screen.procedureLabel(u"cmdReorder_Click"_s));
     QList<ReorderList::SupplierGroup> groups;
-    if (!step([&] { groups = ReorderList::build(connection()); }))
+    if (!step([&] { groups = ReorderList::build(m_screen.connection()); }))
         return;
-    ReorderDialog dialog(groups, this);
+    ReorderDialog dialog(groups, &m_screen);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::optional<ReorderList::SupplierGroup> chosen = dialog.chosenGroup();
@@ -311,10 +319,11 @@ void Products::cmdReorder_Click() {
         return;
     for (const ReorderList::Item& item : chosen->items) {
         bool found = false;
-        writeStep(step, [&] {
-            adoPrimaryRS->find(u"StockNo = '"_s + quoteConditionValue(item.stockNo) + u"'"_s, 0,
-                               RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
-            found = adoPrimaryRS->hasCurrentRow();
+        m_screen.writeStep(step, [&] {
+            m_screen.adoPrimaryRS->find(
+                u"StockNo = '"_s + quoteConditionValue(item.stockNo) + u"'"_s, 0,
+                RecordSet::SearchDirection::Forward, RecordSet::FindStart::FirstRow);
+            found = m_screen.adoPrimaryRS->hasCurrentRow();
         });
         if (!found) {
             step([&] {
@@ -324,7 +333,7 @@ void Products::cmdReorder_Click() {
                         u"show every product, then order it."_s,
                     MessageIcon::Exclamation);
             });
-            writeStep(step, [this] { adoPrimaryRS->moveFirst(); });
+            m_screen.writeStep(step, [this] { m_screen.adoPrimaryRS->moveFirst(); });
             return;
         }
         if (!orderCurrentItem(item.quantity))

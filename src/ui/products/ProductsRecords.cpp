@@ -14,6 +14,7 @@
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
+#include "ui/products/ProductsHelpPages.h"
 #include "ui/products/ProductsLayout.h"
 #include "ui/shell/BusyCursor.h"
 
@@ -29,7 +30,6 @@ namespace tovin {
 
 namespace {
 const QColor DiscoRed(0xC0, 0x00, 0x00);
-constexpr int LastHelpPage = 6;
 } // namespace
 
 // ---- After a move --------------------------------------------------------------------------
@@ -44,8 +44,9 @@ void Products::adoPrimaryRS_MoveComplete() {
         const bool empty = count < 1;
         // A search that matched nothing is no empty catalogue: no help pages, and the searches
         // stay at hand to change or undo it.
-        const bool noMatches = empty && !adoPrimaryRS->filter().isEmpty();
-        shared().HelpMode = empty && !noMatches;
+        const bool filtered = !adoPrimaryRS->filter().isEmpty();
+        const bool noMatches = empty && filtered;
+        m_help->followProducts(count, filtered);
         if (noMatches)
             showStatus(u"No Matches Found"_s);
         else if (empty)
@@ -177,54 +178,41 @@ void Products::cmdRefresh_Click() {
 
 // ---- Navigation and the help pages ---------------------------------------------------------
 
-void Products::showHelpPage(int number) {
-    // A preview still waiting would replace the page asked for.
-    m_preview->cancel();
-    SharedState& s = shared();
-    s.HelpPageNumber = std::int16_t(number);
-    s.HelpPageName = u"intro"_s + QString::number(number) + u".htm"_s;
-    if (number < 0) {
-        m_webView->navigate(s.AppFolder + u"Help/demo.htm"_s);
-        showStatus(u"Demo Main Page"_s);
-    } else {
-        m_webView->navigate(s.AppFolder + u"Help/"_s + s.HelpPageName);
-        showStatus(u"Page Number: "_s + QString::number(number + 1));
-    }
-}
-
 void Products::cmdFirst_Click() {
-    if (!shared().HelpMode)
-        return RecordScreen::cmdFirst_Click();
-    StepGuard step(procedureLabel(u"cmdFirst_Click"_s));
-    step([this] { showHelpPage(-1); });
+    if (!pageHelp(HelpPages::Move::First, u"cmdFirst_Click"_s))
+        RecordScreen::cmdFirst_Click();
 }
 
 void Products::cmdLast_Click() {
-    if (!shared().HelpMode)
-        return RecordScreen::cmdLast_Click();
-    StepGuard step(procedureLabel(u"cmdLast_Click"_s));
-    step([this] { showHelpPage(LastHelpPage); });
+    if (!pageHelp(HelpPages::Move::Last, u"cmdLast_Click"_s))
+        RecordScreen::cmdLast_Click();
 }
 
 void Products::cmdNext_Click() {
-    if (!shared().HelpMode)
-        return RecordScreen::cmdNext_Click();
-    StepGuard step(procedureLabel(u"cmdNext_Click"_s));
-    step([this] { showHelpPage(std::min(shared().HelpPageNumber + 1, LastHelpPage)); });
+    if (!pageHelp(HelpPages::Move::Next, u"cmdNext_Click"_s))
+        RecordScreen::cmdNext_Click();
 }
 
 void Products::cmdPrevious_Click() {
-    if (!shared().HelpMode)
-        return RecordScreen::cmdPrevious_Click();
-    StepGuard step(procedureLabel(u"cmdPrevious_Click"_s));
-    step([this] { showHelpPage(std::max(shared().HelpPageNumber - 1, -1)); });
+    if (!pageHelp(HelpPages::Move::Previous, u"cmdPrevious_Click"_s))
+        RecordScreen::cmdPrevious_Click();
+}
+
+// In help mode the navigation buttons page through the help pages; false when the move is the
+// products'.
+bool Products::pageHelp(HelpPages::Move move, const QString& procedure) {
+    if (!m_help->active())
+        return false;
+    StepGuard step(procedureLabel(procedure));
+    step([&] { m_help->move(move); });
+    return true;
 }
 
 void Products::Command16_Click() {
     StepGuard step(procedureLabel(u"Command16_Click"_s));
     step([this] {
         const bool show = m_showHelpButton->text() == u"Show Help"_s;
-        shared().HelpMode = show;
+        m_help->setActive(show);
         m_showHelpButton->setText(show ? u"Hide Help"_s : u"Show Help"_s);
     });
     step([this] { ShowPicture(); });
@@ -243,8 +231,8 @@ void Products::flushPreview() {
 
 void Products::writePreview() {
     StepGuard step(procedureLabel(u"ShowPicture"_s));
-    if (shared().HelpMode) {
-        step([this] { m_webView->navigate(shared().AppFolder + u"Help/demo.htm"_s); });
+    if (m_help->active()) {
+        step([this] { m_help->showDemoPage(); });
         return;
     }
     if (adoPrimaryRS->isOpen() && adoPrimaryRS->recordCount() < 1 &&

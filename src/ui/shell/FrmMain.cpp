@@ -16,6 +16,7 @@
 #include "core/text/NumberFormat.h"
 #include "core/text/NumberText.h"
 #include "ui/browser/WebBrowserEntry.h"
+#include "ui/products/ProductBoxes.h"
 #include "ui/reports/ReportsMenu.h"
 #include "ui/shell/BackupActions.h"
 #include "ui/shell/BusyCursor.h"
@@ -560,7 +561,15 @@ void FrmMain::mnuRestore_Click() {
 
 void FrmMain::mnuRestoreLabels_Click() {
     StepGuard step(mainLabel(u"mnuRestoreLabels_Click"_s));
-    step([] { shared().RestoreLabelNames = true; });
+    // The Products screen shows the stored captions the next time it has the focus.
+    step([] {
+        SettingsStore& settings = SettingsStore::program();
+        for (const ProductBox& box : ProductBox::all())
+            if (!box.caption.isEmpty())
+                settings.setValue(ProductScreenSettings::section(),
+                                  ProductScreenSettings::labelNameKey(box.index), box.caption);
+        settings.sync();
+    });
 }
 
 void FrmMain::mnuHelpTip_Click() {

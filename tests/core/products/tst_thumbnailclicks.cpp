@@ -1,5 +1,5 @@
+#include "core/products/ThumbTicks.h"
 #include "core/products/ThumbnailClicks.h"
-#include "core/shell/SharedState.h"
 
 #include <QTest>
 
@@ -11,8 +11,6 @@ using Ticks = QList<std::int16_t>; // the tick list, as the thumbnail page keeps
 class ThumbnailClicksTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { resetSharedState(); }
-
     void tickBoxFlipsTheEntryBefore_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<Ticks>("before");
@@ -53,11 +51,10 @@ private slots:
         QFETCH(bool, cancelled);
         QFETCH(Ticks, after);
         QFETCH(int, thumbIndex);
-        shared().ThumbChecked = before;
-        shared().ThumbIndex = 99;
-        QCOMPARE(ThumbnailClicks::beforeNavigate(address), cancelled);
-        QCOMPARE(shared().ThumbChecked, after);
-        QCOMPARE(int(shared().ThumbIndex), thumbIndex);
+        ThumbTicks ticks{before, 99};
+        QCOMPARE(ThumbnailClicks::beforeNavigate(address, ticks), cancelled);
+        QCOMPARE(ticks.checked, after);
+        QCOMPARE(int(ticks.lastFlipped), thumbIndex);
     }
 
     void pictureClickNamesTheProduct_data() {

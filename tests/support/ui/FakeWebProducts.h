@@ -4,6 +4,8 @@
 #include "support/ui/ScreenDriver.h"
 #include "ui/products/ProductBoxes.h"
 #include "ui/products/Products.h"
+#include "ui/products/ProductsCatalogue.h"
+#include "ui/products/ProductsHelpPages.h"
 #include "ui/shell/ShellState.h"
 
 namespace tovin::test {
@@ -47,6 +49,16 @@ inline std::unique_ptr<Products> showProducts(ShellState& shell, bool largePrevi
 
 inline FakeWebView* fakeWeb(Products& screen) {
     return qobject_cast<FakeWebView*>(screen.webView());
+}
+
+// Whether the navigation buttons page through the help pages.
+inline bool helpShown(Products& screen) {
+    return screen.findChild<ProductsHelpPages*>()->active();
+}
+
+// The ticks of the screen's thumbnail page.
+inline ThumbTicks& thumbTicks(Products& screen) {
+    return screen.findChild<ProductsCatalogue*>()->ticks();
 }
 
 inline QString stockNo(QWidget* products) {

@@ -1,4 +1,5 @@
 #include "core/products/PreviewPage.h"
+#include "core/products/ThumbTicks.h"
 #include "core/products/ThumbnailClicks.h"
 #include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
@@ -103,12 +104,12 @@ private slots:
     void tickBoxClickIsCancelledAndToggles() {
         QVERIFY(show(PreviewPage::write(PreviewProduct{}, PreviewPage::Size::Small)));
         const QString page = m_view->address();
-        shared().ThumbChecked = {0, 0, 0, 0};
+        ThumbTicks ticks{{0, 0, 0, 0}};
         QStringList addresses;
         connect(m_view.get(), &WebView::beforeNavigate, this,
                 [&](const QString& address, bool* cancel) {
                     addresses << address;
-                    *cancel = ThumbnailClicks::beforeNavigate(address);
+                    *cancel = ThumbnailClicks::beforeNavigate(address, ticks);
                 });
         QSignalSpy failed(m_view.get(), &WebView::navigateError);
 
@@ -119,14 +120,14 @@ private slots:
         QCOMPARE(evaluate(*m_view, u"typeof window.navigate"_s).toString(), u"function"_s);
         evaluate(*m_view, u"document.getElementById('box').click(); true"_s);
 
-        QTRY_COMPARE_WITH_TIMEOUT(shared().ThumbChecked.value(2), std::int16_t(1), Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(ticks.checked.value(2), std::int16_t(1), Patience);
         QCOMPARE(addresses.size(), 1);
         QVERIFY(addresses.first().endsWith(u"/chk_3"_s));
-        QCOMPARE(shared().ThumbIndex, std::int16_t(2));
+        QCOMPARE(ticks.lastFlipped, std::int16_t(2));
 
         // A second click unticks; the written page is still the one shown.
         evaluate(*m_view, u"document.getElementById('box').click(); true"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(shared().ThumbChecked.value(2), std::int16_t(0), Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(ticks.checked.value(2), std::int16_t(0), Patience);
         QTRY_VERIFY_WITH_TIMEOUT(!m_view->isBusy(), Patience);
         QCOMPARE(m_view->address(), page);
         QVERIFY(evaluate(*m_view, u"document.getElementById('box') !== null"_s).toBool());

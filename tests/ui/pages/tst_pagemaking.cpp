@@ -199,7 +199,7 @@ private slots:
         QVERIFY(!page.contains(u" checked>"_s));
 
         QVERIFY(view->fireBeforeNavigate(folder.path() + u"Vex_2"_s));
-        QCOMPARE(shared().ThumbChecked.value(1), std::int16_t(1));
+        QCOMPARE(thumbTicks(*screen).checked.value(1), std::int16_t(1));
         view->clearRecords();
         click(screen.get(), u"Command4"_s);
         page = view->document();
@@ -244,7 +244,7 @@ private slots:
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Type The Name For These Pages"_s});
-        QVERIFY(!shared().SamplePictures[1].isEmpty());
+        QVERIFY(!screen->findChild<ProductsCatalogue*>()->samplePictures()[1].isEmpty());
         QCOMPARE(FrmPageMake::state().PageBaseName, u"Spring"_s);
         for (int slot = 0; slot < 9; ++slot)
             QCOMPARE(control<QLabel>(d, u"Label5"_s, slot)->text(), u"Empty"_s);
@@ -359,7 +359,7 @@ private slots:
         auto& [folder, prompts, screen, d] = designer;
         QVERIFY(d);
         FakeWebView* view = web(d, u"Wb3"_s);
-        const int count = shared().ThumbChecked.size();
+        const int count = int(d->ticks().checked.size());
         prompts.answerMessage(MessageAnswer::Ok);
         press(d, u"Check6"_s);
         QCOMPARE(prompts.shownTexts().last(),
@@ -370,7 +370,7 @@ private slots:
         press(d, u"Command8"_s);
         QVERIFY(sample().contains(u"name=CH_2 value=\"ON\" onClick=window.navigate('2')>"_s));
         QVERIFY(view->fireBeforeNavigate(folder.path() + u"Pages/2"_s));
-        QCOMPARE(shared().ThumbChecked.value(1), std::int16_t(1));
+        QCOMPARE(d->ticks().checked.value(1), std::int16_t(1));
         QCOMPARE(control<QLabel>(d, u"Label7"_s)->text(),
                  u"Selected: 1\nUn-Selected: %1\nTotal Items: %2"_s.arg(count - 1).arg(count));
         QVERIFY(!view->fireBeforeNavigate(folder.path() + u"Pages/Spring1.htm"_s));
@@ -384,8 +384,8 @@ private slots:
         prompts.answerMessage(MessageAnswer::Ok);
         press(d, u"Command10"_s);
         QVERIFY(!control<QCheckBox>(d, u"Check6"_s)->isChecked());
-        QVERIFY(std::all_of(shared().ThumbChecked.begin(), shared().ThumbChecked.end(),
-                            [](std::int16_t t) { return t == 0; }));
+        const QVector<std::int16_t>& ticks = d->ticks().checked;
+        QVERIFY(std::all_of(ticks.begin(), ticks.end(), [](std::int16_t t) { return t == 0; }));
     }
 
     // Save Page over a page of that name: with the overwrite box ticked it is replaced without

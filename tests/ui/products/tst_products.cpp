@@ -111,7 +111,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         ScriptedPrompts prompts;
         auto screen = showProducts(m_shell);
-        QVERIFY(shared().HelpMode);
+        QVERIFY(helpShown(*screen));
         for (const QString& name :
              {u"cmdDetSearch"_s, u"cmdEdit"_s, u"cmdDelete"_s, u"cmdFirst"_s, u"cmdLast"_s,
               u"cmdPrevious"_s, u"cmdNext"_s, u"cmdShowPicPath"_s})
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(prompts.shownTexts(),
                  QStringList{u"Can't find the database file"_s + shared().DBPath});
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
-        QVERIFY(shared().HelpMode);
+        QVERIFY(helpShown(*screen));
         QVERIFY(screen->isVisible());
     }
 
@@ -148,14 +148,13 @@ private slots:
         QVERIFY(!box(screen.get(), ProductBox::PageNo)->isHidden());
         QCOMPARE(label->text(), u"Title:"_s);
 
-        // Restore Label Names and Restore Text Boxes of the main window, seen on the next focus.
-        shared().RestoreLabelNames = true;
+        // Restore Label Names and Restore Text Boxes of the main window store the captions as
+        // designed and every box as shown; the screen shows them on its next focus.
+        settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Name:"_s);
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"True"_s);
         QFocusEvent focus(QEvent::FocusIn);
         QApplication::sendEvent(box(screen.get(), ProductBox::StockNo), &focus);
         QTRY_COMPARE(label->text(), u"Name:"_s);
-        QCOMPARE(settings.value(u"Settings"_s, u"LabelName(22)"_s, QString()), u"Name:"_s);
-        QVERIFY(!shared().RestoreLabelNames);
         QVERIFY(!box(screen.get(), ProductBox::Packaging)->isHidden());
     }
 
@@ -197,7 +196,7 @@ private slots:
         auto screen = showProducts(m_shell);
         QCOMPARE(pageOptions().ItemsPerRow, 4);
         QVERIFY(!m_shell.search.DetailSearchActive);
-        QCOMPARE(shared().ThumbChecked, QVector<std::int16_t>(51, 0));
+        QCOMPARE(thumbTicks(*screen).checked, QVector<std::int16_t>(51, 0));
         QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
         QCOMPARE(screen->windowTitle(), folder.cataloguePath());
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
@@ -266,7 +265,7 @@ private slots:
         FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
         QVERIFY(view->fireBeforeNavigate(folder.filePath(u"Vex_3"_s)));
-        QCOMPARE(shared().ThumbChecked.at(2), std::int16_t(1));
+        QCOMPARE(thumbTicks(*screen).checked.at(2), std::int16_t(1));
         QVERIFY(!view->fireBeforeNavigate(folder.filePath(u"page.htm"_s)));
         view->fireNavigateComplete(picture);
         QCOMPARE(shared().WebAddress, picture);

@@ -331,7 +331,7 @@ private slots:
         if (actions.contains(u"QQ"_s)) {
             screen->flushPreview();
             QCOMPARE(status(screen.get()), u"No Matches Found"_s);
-            QVERIFY(!shared().HelpMode);
+            QVERIFY(!helpShown(*screen));
             QVERIFY(fakeWeb(*screen)->document().contains(u"No Matches Found"_s));
             for (const QString& name : {u"cmdDetSearch"_s, u"cmdReset"_s, u"cmdRefresh"_s})
                 QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));

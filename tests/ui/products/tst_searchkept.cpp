@@ -210,7 +210,7 @@ private slots:
         const QString page = fakeWeb(*screen)->document();
         QVERIFY2(page.contains(u"No Matches Found"_s), qPrintable(page));
         QVERIFY2(!page.contains(u"0 - Matches"_s), qPrintable(page));
-        QVERIFY(!shared().HelpMode);
+        QVERIFY(!helpShown(*screen));
     }
 };
 

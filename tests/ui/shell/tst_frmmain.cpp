@@ -666,6 +666,7 @@ private slots:
     void restoreCommands_data() { menuOrButtonRows(); }
     void restoreCommands() {
         settings().setValue(u"Settings"_s, u"HideText(7)"_s, u"False"_s);
+        settings().setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
         loadMain();
         trigger(u"mnuRestore"_s, u"RESTORE"_s);
         trigger(u"mnuRestoreLabels"_s, u"RESTORELABELS"_s);
@@ -673,7 +674,10 @@ private slots:
         for (int n = 1; n <= 30; ++n)
             QCOMPARE(reread.value(u"Settings"_s, u"HideText(%1)"_s.arg(n), QString()), u"True"_s);
         QVERIFY(!reread.contains(u"Settings"_s, u"HideText(31)"_s));
-        QVERIFY(shared().RestoreLabelNames);
+        // The captions as designed; the supplier box is captioned by its button, not a label.
+        QCOMPARE(reread.value(u"Settings"_s, u"LabelName(22)"_s, QString()), u"Name:"_s);
+        QCOMPARE(reread.value(u"Settings"_s, u"LabelName(1)"_s, QString()), u"Catagory:"_s);
+        QVERIFY(!reread.contains(u"Settings"_s, u"LabelName(28)"_s));
     }
 
     void tipFromTheMenuIsModeless_data() { menuOrButtonRows(); }
