@@ -17,6 +17,8 @@
 namespace tovin {
 
 class CatalogueDatabase;
+class RecordEdit;
+class RecordKeys;
 
 // A client-side, static, updatable view of one SELECT text, with the cursor, filter, sort,
 // find and editing operations the screens rely on.
@@ -34,6 +36,9 @@ class CatalogueDatabase;
 // the set does not hold or removes rows it does, the set reads its keys again (once for the
 // whole write), staying on its row; while a row is being edited or added that waits until the
 // row is written, dropped or left. Rows this set added stay at its end until it is requeried.
+//
+// The set itself keeps the cursor and follows the writes to the file; which rows it holds and
+// their values are RecordKeys' business, the row being typed into and its writing RecordEdit's.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
@@ -54,13 +59,13 @@ public:
     // Opens the set over a SELECT text (or a table name) and moves to its first row.
     void open(const QString& source, CatalogueDatabase& connection);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const;
     const QString& source() const { return m_source; }
-    CatalogueDatabase* connection() const { return m_db; }
-    const QString& tableName() const { return m_table; }
+    CatalogueDatabase* connection() const;
+    const QString& tableName() const;
 
     // Fields.
-    int fieldCount() const { return int(m_fields.size()); }
+    int fieldCount() const;
     QString fieldName(int index) const;
     ColumnKind fieldKind(int index) const;
     int fieldIndex(const QString& name) const; // -1 when absent (any letter case)
@@ -75,7 +80,7 @@ public:
     QVariant valueAt(int position, int index) const;
     Bookmark bookmarkAt(int position) const;
     // The 0-based position of a row in the current order, -1 when it is not in the set.
-    int positionOfBookmark(Bookmark bookmark) const { return positionOf(bookmark); }
+    int positionOfBookmark(Bookmark bookmark) const;
 
     // Cursor.
     void moveFirst();
@@ -84,7 +89,7 @@ public:
     void movePrevious();
     bool bof() const;
     bool eof() const;
-    int recordCount() const { return int(m_view.size()); }
+    int recordCount() const;
     // 1-based position of the current row; PositionBOF/PositionEOF/PositionUnknown otherwise.
     int absolutePosition() const;
     void setAbsolutePosition(int position);
@@ -109,8 +114,8 @@ public:
 
     // Editing.
     void addNew();
-    bool isAdding() const { return m_adding; }
-    bool isDirty() const { return m_adding || !m_changed.isEmpty(); }
+    bool isAdding() const;
+    bool isDirty() const;
     // Deletes the current row from the file at once; the cursor stays on the gap until moved.
     void deleteCurrent();
     // Writes the current row's pending change (or new row).
@@ -140,34 +145,13 @@ signals:
     void rowUpdated(int position);
 
 private:
-    struct Field {
-        QString name;
-        ColumnKind kind;
-        int tableColumn; // position in the table's own order
-    };
-
     void readKeys();
-    // The rows of the table (not only of the set) the condition matches, ascending by rowid:
-    // looked up by value when the condition requires one, else by reading every row.
-    std::vector<qint64> matchingRows(const Condition& condition) const;
-    std::vector<qint64> rowsRead(const Condition& condition, const QString& where,
-                                 const QVariantList& values) const;
-    std::optional<std::vector<qint64>> rowsLookedUp(const Condition& condition) const;
-    bool isRowidColumn(int tableColumn) const;
-    Condition parseTableCondition(const QString& text) const;
-    void applyFilter();
-    void rebuildPositionIndex() const;
-    int positionOf(qint64 rowId) const;
-    const QVector<QVariant>& rowValues(int position) const;
-    std::optional<QVector<QVariant>> readRowNow(qint64 rowId) const;
-    void fetchBlock(int position) const;
-    void writePending(ChangeReason reason);
     void leaveRow();
     void arrive(int position);
     void checkOpen() const;
-    void askWillChange(ChangeReason reason);
-    QString orderClause() const;
     void requireCurrentRow() const;
+    void askWillChange(ChangeReason reason);
+    void writePending(ChangeReason reason);
     void rowsWritten(const QString& catalogue, const QString& table, const QList<qint64>& rows);
     void connectionBack(const QString& catalogue);
     bool rowsJoinedOrLeft(const QList<qint64>& rows, QList<int>& heldPositions) const;
@@ -175,51 +159,27 @@ private:
     bool takeInRowsIfDue();
     void takeInRows();
 
-    CatalogueDatabase* m_db = nullptr;
+    std::unique_ptr<RecordKeys> m_keys; // which rows, in what order, and their values
+    std::unique_ptr<RecordEdit> m_edit; // the current row's values as typed, and their writing
     QString m_source;
-    SelectText m_select;
-    QString m_table;
-    QList<ColumnInfo> m_tableColumns;
-    QVector<Field> m_fields;
-    Condition m_where;
-    QList<SortKey> m_sortKeys;
     QString m_sortText;
     QString m_filterText;
-    Condition m_filter;
 
-    std::vector<qint64> m_keys; // every row of the SELECT, in the current order
-    std::vector<qint64> m_view; // the rows under the filter, in the current order
-    // Position by rowid. Rowids are mostly dense, so a plain array from the smallest rowid of
-    // the set holds them in a few bytes a row; scattered rowids take the hash.
-    mutable std::vector<int> m_densePositions;
-    mutable qint64 m_denseBase = 0;
-    mutable QHash<qint64, int> m_positions;
-    mutable bool m_positionsValid = false;
-
-    // Cursor: -1 before the first row, m_view.size() after the last.
+    // Cursor: -1 before the first row, recordCount() after the last.
     int m_position = -1;
     bool m_onDeletedRow = false;
-    bool m_adding = false;
     int m_positionBeforeAdd = -1;
     bool m_rowsReplaced = false; // rowsReset is due with the next arrival
-    QVector<QVariant> m_edit;    // the current row's values with pending changes
-    QHash<int, bool> m_changed;  // fields changed since the row was written
-    QVector<QVariant> m_read;    // the current row's values as read, to check before writing
 
     bool m_writing = false; // this set's own write is being committed
     // Rows joined or left the file while a row was being edited or added: the keys are read
     // again once the user is done with that row.
     bool m_rereadDue = false;
     bool m_rereading = false;
-    std::vector<qint64> m_appended; // rows this set added since its keys were last requeried
-    QString m_catalogue;            // the identity of the connection's file
+    QString m_catalogue; // the identity of the connection's file
     QMetaObject::Connection m_changes;
     QMetaObject::Connection m_reconnected;
     bool m_readAgainQueued = false;
-
-    mutable QHash<qint64, QVector<QVariant>> m_cache;
-    mutable std::unique_ptr<class StorageStatement> m_fetch;
-    mutable std::unique_ptr<class StorageStatement> m_readRow;
 };
 
 } // namespace tovin
