@@ -66,6 +66,12 @@ public:
           m_log(options.logOut, options.seed), m_mix(options.seed, options.cluster != nullptr),
           m_judge(m_catalogue), m_window(main, folder, m_catalogue, m_work) {
         m_runClock.start();
+        // The monkey's watchdog ends the process on a hang, before the stretch's steps would be
+        // logged: they are logged first, so that the replay holds the step that hung.
+        m_window.onStuck([this](const QList<monkey::LogLine>& lines) {
+            for (const monkey::LogLine& line : lines)
+                m_log.add(Entry{u"mstep"_s, {{u"line"_s, monkey::toText(line)}}});
+        });
         if (!options.cluster)
             return;
         m_log.add(Entry{u"mode"_s, {{u"server"_s, u"1"_s}}});

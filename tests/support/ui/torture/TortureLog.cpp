@@ -83,6 +83,7 @@ LogWriter::LogWriter(const QString& path, quint64 seed) : m_path(path), m_file(p
 }
 
 void LogWriter::add(const Entry& entry) {
+    const QMutexLocker lock(&m_mutex);
     if (!m_file.isOpen())
         return;
     m_file.write(toText(entry).toUtf8() + '\n');
@@ -90,6 +91,7 @@ void LogWriter::add(const Entry& entry) {
 }
 
 void LogWriter::discard() {
+    const QMutexLocker lock(&m_mutex);
     m_file.close();
     m_file.remove();
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QList>
+#include <QMutex>
 #include <QPair>
 #include <QString>
 #include <optional>
@@ -34,7 +35,7 @@ struct Log {
 bool readLog(const QString& path, Log& log);
 
 // Writes each line as it happens and flushes it, so a run that crashes leaves its actions up to
-// that point behind.
+// that point behind. A window that seems stuck has its steps written from another thread.
 class LogWriter {
 public:
     LogWriter(const QString& path, quint64 seed);
@@ -45,6 +46,7 @@ public:
 
 private:
     QString m_path;
+    QMutex m_mutex;
     QFile m_file;
 };
 

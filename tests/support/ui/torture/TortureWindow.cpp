@@ -1,11 +1,11 @@
 #include "support/ui/torture/TortureWindow.h"
 
 #include "core/backup/CatalogueBackup.h"
-#include "core/storage/CatalogueChanges.h"
-#include "core/catalogue/CatalogueDatabase.h"
-#include "core/storage/CatalogueLocation.h"
-#include "core/catalogue/RecordSet.h"
 #include "core/base/RunTimeError.h"
+#include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/RecordSet.h"
+#include "core/storage/CatalogueChanges.h"
+#include "core/storage/CatalogueLocation.h"
 #include "support/core/CliRun.h"
 #include "support/ui/torture/TortureCommand.h"
 #include "ui/data/RecordScreen.h"
@@ -101,11 +101,19 @@ monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
     std::mutex mutex;
     std::condition_variable wake;
     bool returned = false;
+    qsizetype noted = 0; // steps handed to the stuck note already
     std::thread watcher([&] {
         std::unique_lock lock(mutex);
-        if (!wake.wait_for(lock, std::chrono::seconds(options.hangSeconds - 10),
-                           [&] { return returned; }))
-            dumpMainThread();
+        if (wake.wait_for(lock, std::chrono::seconds(options.hangSeconds - 10),
+                          [&] { return returned; }))
+            return;
+        dumpMainThread();
+        // The monkey writes each step before it starts it, so the stuck one is there too.
+        monkey::Replay sofar;
+        if (m_stuckNote && monkey::readReplay(options.replayOut, sofar)) {
+            m_stuckNote(sofar.lines);
+            noted = sofar.lines.size();
+        }
     });
     const monkey::RunResult result = monkey::run(m_main, m_folder, options);
     {
@@ -117,7 +125,7 @@ monkey::RunResult Window::monkeySteps(quint64 seed, int steps,
     m_working = false;
     monkey::Replay written;
     if (monkey::readReplay(options.replayOut, written))
-        lines = written.lines;
+        lines = written.lines.mid(noted);
     QFile::remove(options.replayOut);
     return result;
 }

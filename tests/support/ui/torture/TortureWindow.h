@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tovin {
 class FrmMain;
@@ -27,6 +28,12 @@ public:
     monkey::RunResult monkeySteps(quint64 seed, int steps,
                                   const std::optional<monkey::Replay>& replay,
                                   QList<monkey::LogLine>& lines);
+    // Called from another thread, with the steps of the stretch so far, when a step seems
+    // stuck: the monkey's watchdog then ends the process, and the run's replay must still hold
+    // the step that hung. Those steps are then left out of `lines`.
+    void onStuck(std::function<void(const QList<monkey::LogLine>&)> note) {
+        m_stuckNote = std::move(note);
+    }
     // As File > Restore From Backup does before it restores: every screen closes.
     void closeScreens();
     void openProducts();
@@ -59,6 +66,7 @@ private:
     bool m_working = false; // the monkey's steps are under way
     QList<qint64> m_written;
     int m_notes = 0;
+    std::function<void(const QList<monkey::LogLine>&)> m_stuckNote;
 };
 
 } // namespace tovin::test::torture
