@@ -146,13 +146,6 @@ RunUndoSetDelete::RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::T
 
 RunUndoSetDelete::~RunUndoSetDelete() = default;
 
-StorageStatement& RunUndoSetDelete::statement(const QString& sql) {
-    auto it = m_statements.find(sql);
-    if (it == m_statements.end())
-        it = m_statements.insert(sql, std::shared_ptr<StorageStatement>(m_db.prepare(sql)));
-    return **it;
-}
-
 // Reads a packed row into `cells` when every value is of the type its column gives back, and
 // a floating number is finite (the server calls any two not-a-numbers equal); false for any
 // other row, which is left to the caller (one that cannot be read too: the caller raises).
@@ -300,7 +293,13 @@ RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
 
 QSet<qint64> RunUndoSetDelete::run(const Deletion& deletion, const Set& set) {
     QSet<qint64> deleted;
-    StorageStatement& remove = statement(deletion.sql);
+    // Made anew for every set, never kept by the server: a kept statement is planned once for
+    // any values after a few runs, and that plan, which cannot see how many rows the arrays
+    // hold, takes the rows of the key range for few and compares each of them with every
+    // element of the arrays (seconds a set). Planned with the set's own arrays the server joins
+    // them by key, and planning costs little beside the delete.
+    const std::unique_ptr<StorageStatement> statement(m_db.prepare(deletion.sql));
+    StorageStatement& remove = *statement;
     ServerJournal::withoutTriggers(m_db, [&] {
         remove.reset();
         int place = 1;

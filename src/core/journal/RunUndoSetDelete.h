@@ -3,7 +3,6 @@
 #include "core/journal/RunUndoWrites.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -70,7 +69,6 @@ private:
     };
 
     static std::optional<Compare> compareOf(const QString& type);
-    StorageStatement& statement(const QString& sql);
     bool comparable(const QByteArray& packed, Cell* cells) const;
     Set comparableRows(const std::vector<Added>& rows) const;
     Deletion deletionOf(const Set& set) const;
@@ -80,7 +78,6 @@ private:
     QString m_quoted;
     QByteArray m_spelling; // the table's name as the connection tells listeners of it
     QList<Column> m_columns;
-    QHash<QString, std::shared_ptr<StorageStatement>> m_statements;
 };
 
 } // namespace tovin
