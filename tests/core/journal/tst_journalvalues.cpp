@@ -51,6 +51,8 @@ private slots:
         capture.listen(std::move(listener));
         capture.watch(u"T"_s, JournalBuffer::addTable(current, u"T"_s));
         capture.setRun(1);
+        // Inside a transaction, as a run writes: its commit would write the pending changes.
+        QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_stmt* statement = nullptr;
         QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO T (rowid, a, b, c) VALUES (5, 7, ?, 7)", -1,
                                     &statement, nullptr),
