@@ -95,6 +95,70 @@ bool runUntil(const std::function<void(std::function<void()>)>& start) {
     return done;
 }
 
+// One document with every page, each starting a new sheet. Each page is laid out on a box the
+// size of the sheet's printable part and the buttons, which lead nowhere on paper, are left out.
+QString combinedDocument(const QStringList& pages) {
+    QString combined = u"<html><head><style>"
+                       u"body { margin: 0; }"
+                       u" .catalogue-page { width: %1px; height: %2px; overflow: hidden;"
+                       u" break-after: page; }"
+                       u" .catalogue-page:last-child { break-after: auto; }"
+                       u" .catalogue-content { width: %1px; }"_s.arg(PrintableWidth)
+                           .arg(PrintableHeight) +
+                       hiddenButtons() + namesKeptWhole() + u"</style></head><body>"_s;
+    for (const QString& page : pages)
+        combined += u"<div class=\"catalogue-page\"><div class=\"catalogue-content\">"_s +
+                    bodyOf(page) + u"</div></div>\r\n"_s;
+    combined += u"</body></html>"_s;
+    return combined;
+}
+
+// Loads the document into the page; whether it loaded whole.
+bool loadForPrinting(QWebEnginePage& page, const QString& documentFile) {
+    bool loaded = false;
+    QMetaObject::Connection connection;
+    const bool loadEnded = runUntil([&](std::function<void()> finish) {
+        connection = QObject::connect(&page, &QWebEnginePage::loadFinished, &page,
+                                      [&loaded, finish](bool ok) {
+                                          loaded = ok;
+                                          finish();
+                                      });
+        page.load(QUrl::fromLocalFile(documentFile));
+    });
+    QObject::disconnect(connection);
+    return loadEnded && loaded;
+}
+
+// A page taller than a sheet would run on over the next: each one is shrunk to fit its sheet.
+// Only this script runs; the pages' own stay off. Whether it ran to the end.
+bool fitToSheets(QWebEnginePage& page) {
+    bool fitted = false;
+    const bool fitEnded = runUntil([&](std::function<void()> finish) {
+        page.runJavaScript(fitScript(), QWebEngineScript::ApplicationWorld,
+                           [&fitted, finish](const QVariant& result) {
+                               fitted = result.toBool();
+                               finish();
+                           });
+    });
+    return fitEnded && fitted;
+}
+
+// Prints the loaded page into `file`; whether the engine wrote it.
+bool printToFile(QWebEnginePage& page, const QString& file) {
+    bool printed = false;
+    QMetaObject::Connection connection;
+    const bool printEnded = runUntil([&](std::function<void()> finish) {
+        connection = QObject::connect(&page, &QWebEnginePage::pdfPrintingFinished, &page,
+                                      [&printed, finish](const QString&, bool ok) {
+                                          printed = ok;
+                                          finish();
+                                      });
+        page.printToPdf(file, sheetLayout());
+    });
+    QObject::disconnect(connection);
+    return printEnded && printed;
+}
+
 } // namespace
 
 bool printPagesToPdf(const QStringList& pageFiles, const QString& pdfFile, const OutputRules& rules,
@@ -126,23 +190,10 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
         *error = *refused;
         return false;
     }
-    // One document with every page, each starting a new sheet, beside the pages so that their
-    // pictures are found from the same folder. Each page is laid out on a box the size of the
-    // sheet's printable part and the buttons, which lead nowhere on paper, are left out.
-    QString combined = u"<html><head><style>"
-                       u"body { margin: 0; }"
-                       u" .catalogue-page { width: %1px; height: %2px; overflow: hidden;"
-                       u" break-after: page; }"
-                       u" .catalogue-page:last-child { break-after: auto; }"
-                       u" .catalogue-content { width: %1px; }"_s.arg(PrintableWidth)
-                           .arg(PrintableHeight) +
-                       hiddenButtons() + namesKeptWhole() + u"</style></head><body>"_s;
-    for (const QString& page : pages)
-        combined += u"<div class=\"catalogue-page\"><div class=\"catalogue-content\">"_s +
-                    bodyOf(page) + u"</div></div>\r\n"_s;
-    combined += u"</body></html>"_s;
+    // The document lies beside the pages so that their pictures are found from the same folder.
     QTemporaryFile document(folder + u"/.print-XXXXXX.htm"_s);
-    if (!document.open() || document.write(combined.toUtf8()) < 0 || !document.flush()) {
+    if (!document.open() || document.write(combinedDocument(pages).toUtf8()) < 0 ||
+        !document.flush()) {
         *error = u"cannot write the print document in "_s + folder;
         return false;
     }
@@ -155,33 +206,11 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
     page.settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page.settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     page.settings()->setAttribute(QWebEngineSettings::AutoLoadImages, true);
-
-    bool loaded = false;
-    QMetaObject::Connection connection;
-    const bool loadEnded = runUntil([&](std::function<void()> finish) {
-        connection = QObject::connect(&page, &QWebEnginePage::loadFinished, &page,
-                                      [&loaded, finish](bool ok) {
-                                          loaded = ok;
-                                          finish();
-                                      });
-        page.load(QUrl::fromLocalFile(document.fileName()));
-    });
-    QObject::disconnect(connection);
-    if (!loadEnded || !loaded) {
+    if (!loadForPrinting(page, document.fileName())) {
         *error = u"the pages could not be loaded for printing"_s;
         return false;
     }
-    // A page taller than a sheet would run on over the next: each one is shrunk to fit its
-    // sheet. Only this script runs; the pages' own stay off.
-    bool fitted = false;
-    const bool fitEnded = runUntil([&](std::function<void()> finish) {
-        page.runJavaScript(fitScript(), QWebEngineScript::ApplicationWorld,
-                           [&fitted, finish](const QVariant& result) {
-                               fitted = result.toBool();
-                               finish();
-                           });
-    });
-    if (!fitEnded || !fitted) {
+    if (!fitToSheets(page)) {
         *error = u"the pages could not be fitted to the sheets"_s;
         return false;
     }
@@ -195,17 +224,7 @@ bool printHtmlPagesToPdf(const QStringList& pages, const QString& folder, const 
         *error = failure.description();
         return false;
     }
-    bool printed = false;
-    const bool printEnded = runUntil([&](std::function<void()> finish) {
-        connection = QObject::connect(&page, &QWebEnginePage::pdfPrintingFinished, &page,
-                                      [&printed, finish](const QString&, bool ok) {
-                                          printed = ok;
-                                          finish();
-                                      });
-        page.printToPdf(finished, sheetLayout());
-    });
-    QObject::disconnect(connection);
-    if (!printEnded || !printed || !QFileInfo(finished).size()) {
+    if (!printToFile(page, finished) || !QFileInfo(finished).size()) {
         QFile::remove(finished);
         *error = u"the PDF file could not be written: "_s + target;
         return false;
