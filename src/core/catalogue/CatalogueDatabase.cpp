@@ -173,11 +173,6 @@ CatalogueDatabase::CatalogueDatabase(const QString& path) : m_path(path) {
     }
 }
 
-const void* CatalogueDatabase::handle() const {
-    const auto* file = dynamic_cast<const SqliteConnection*>(m_connection.get());
-    return file ? static_cast<const void*>(file->handle()) : nullptr;
-}
-
 void CatalogueDatabase::rowWritten(const char* table, qint64 rowId) {
     // The run journal's rows and the other bookkeeping tables are no view's business, and a
     // journalled run writes one of them for every row it writes.

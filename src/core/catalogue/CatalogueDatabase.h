@@ -57,9 +57,6 @@ public:
         return m_connection->prepare(sql);
     }
     const StorageDialect& dialect() const { return m_connection->dialect(); }
-    // Kept only until the last callers ask connection().changeCapture() which way the engine
-    // captures changes: the engine's own handle, opaque; null for a catalogue on a server.
-    const void* handle() const;
     bool isReadOnly() const;
     // Raises a CatalogueFailure saying the catalogue is read-only when it was opened so.
     void requireWritable() const;

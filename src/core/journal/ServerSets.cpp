@@ -1,6 +1,7 @@
 #include "core/journal/ServerSets.h"
 
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/storage/CatalogueLocation.h"
 
 #include <cmath>
 
@@ -67,7 +68,7 @@ QVariant storedForm(const QVariant& value) {
 }
 
 bool apply(const CatalogueDatabase& db) {
-    return db.handle() == nullptr;
+    return CatalogueLocation::isServer(db.path());
 }
 
 QString keys(const std::vector<qint64>& keys) {
