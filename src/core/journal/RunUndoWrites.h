@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/storage/ColumnKind.h"
 #include "core/journal/JournalValues.h"
+#include "core/storage/ColumnKind.h"
 
 #include <QHash>
 #include <QList>

@@ -1,11 +1,11 @@
 #include "core/reports/PreparedReport.h"
 
 #include "core/catalogue/CatalogueDatabase.h"
-#include "core/storage/CatalogueLocation.h"
+#include "core/files/ProgramFolder.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportDefinition.h"
 #include "core/reports/ReportTemplate.h"
-#include "core/files/ProgramFolder.h"
+#include "core/storage/CatalogueLocation.h"
 #include "core/text/DateText.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "core/reports/ProgramList.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/Margin.h"
 #include "core/margins/MarginSettings.h"
-#include "core/base/RunTimeError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

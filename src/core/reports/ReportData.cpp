@@ -1,9 +1,9 @@
 #include "core/reports/ReportData.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/storage/CatalogueFailure.h"
 #include "core/storage/ColumnValues.h"
-#include "core/base/RunTimeError.h"
 #include "core/storage/ReadSnapshot.h"
 #include "core/text/DateText.h"
 #include "core/text/Money.h"

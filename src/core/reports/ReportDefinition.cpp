@@ -1,7 +1,7 @@
 #include "core/reports/ReportDefinition.h"
 
-#include "core/reports/ProgramList.h"
 #include "core/base/RunTimeError.h"
+#include "core/reports/ProgramList.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "ui/reports/ReportMaker.h"
 
-#include "core/reports/PreparedReport.h"
 #include "core/base/EventWait.h"
 #include "core/base/RunTimeError.h"
+#include "core/reports/PreparedReport.h"
 
 #include <QCoreApplication>
 #include <QMutex>

@@ -1,8 +1,8 @@
 #include "ui/reports/ReportsMenu.h"
 
+#include "core/base/Prompts.h"
 #include "core/reports/PreparedReport.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/base/Prompts.h"
 #include "core/shell/SharedState.h"
 #include "ui/reports/ReportDocument.h"
 #include "ui/reports/ReportMaker.h"

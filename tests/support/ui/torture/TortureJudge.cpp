@@ -1,8 +1,8 @@
 #include "support/ui/torture/TortureJudge.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/storage/CatalogueLocation.h"
-#include "core/base/RunTimeError.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
