@@ -11,7 +11,6 @@
 #include "core/reports/PreparedReport.h"
 #include "ui/reports/ReportDocument.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -24,11 +23,9 @@ using namespace tovin;
 
 namespace {
 
-// The report file the program ships, read from the source tree beside this benchmark.
+// The report file the program ships, read from the source tree.
 QString costReport() {
-    return QFileInfo(QString::fromUtf8(__FILE__))
-        .dir()
-        .filePath(u"../resources/program/cost1.rpt"_s);
+    return QString::fromUtf8(TOVIN_RESOURCES_DIR) + u"/program/cost1.rpt"_s;
 }
 
 double plainRead(const QString& path, qint64& rows) {
