@@ -4,6 +4,7 @@
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
 #include "core/storage/CatalogueFailure.h"
+#include "core/storage/ChangeCapture.h"
 #include "core/storage/PostgresStatement.h"
 
 #include <QJsonDocument>
@@ -250,8 +251,7 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
         return;
     // A connection made again after it was lost has a new session, without the run's setting
     // or its gathered changes: the run's writes there were not journalled.
-    if (db.scalar(u"SELECT current_setting('tovin.run', true)"_s).toString() !=
-        QString::number(current.run))
+    if (!db.connection().changeCapture().capturesRun(current.run))
         throw RunTimeError(ErrorNumber::DatabaseRefused,
                            u"The run's journal was lost with the connection to the server"_s);
     std::vector<Pending> pending = pendingChanges(db, current);
@@ -310,26 +310,9 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
 }
 
 void withoutTriggers(CatalogueDatabase& db, const std::function<void()>& write) {
-    const qint64 run = JournalConnection::currentRun(db).run;
-    if (run == 0 || !db.connection().inTransaction()) {
-        write();
-        return;
-    }
-    // A statement refused goes back to the savepoint just before it, after this setting, so
-    // the run's setting comes back here whatever the statement did.
-    db.run(u"SET tovin.run = ''"_s);
-    const auto again = [&] { db.run(u"SET tovin.run = '"_s + QString::number(run) + u'\''); };
-    try {
-        write();
-    } catch (const RunTimeError&) {
-        try {
-            again();
-        } catch (const RunTimeError&) {
-            // The transaction is lost with its connection; the error that ended it is told.
-        }
-        throw;
-    }
-    again();
+    // Names the journal's tables for the run first, as any write of the run does.
+    JournalConnection::currentRun(db);
+    db.connection().changeCapture().writeUncaptured(write);
 }
 
 void note(CatalogueDatabase& db, const QString& table, RunHistory::Change change, qint64 key,

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -62,6 +63,13 @@ public:
     virtual void watch(const QString& table, int number) = 0;
     // Captures the changes of the run with that number from now on; 0 ends the capture.
     virtual void setRun(qint64 run) = 0;
+    // Whether the session still captures for the run with that number (a server forgets its
+    // session's setting with a lost connection).
+    virtual bool capturesRun(qint64 run) = 0;
+    // Runs `write` with nothing it changes captured, for a write whose rows the journal notes
+    // itself; the capture resumes afterwards, also when `write` throws. Outside a run, or
+    // outside a transaction, `write` just runs.
+    virtual void writeUncaptured(const std::function<void()>& write) = 0;
 
     // The journal's listener, kept for as long as the connection lives (null until one is set).
     void listen(std::unique_ptr<Listener> listener) { m_listener = std::move(listener); }

@@ -1,5 +1,6 @@
 #include "core/storage/PostgresChangeCapture.h"
 
+#include "core/base/RunTimeError.h"
 #include "core/storage/StorageConnection.h"
 #include "core/storage/StorageDialect.h"
 
@@ -68,12 +69,13 @@ QStringList PostgresChangeCapture::schemaStatements(const QStringList& tables) {
     return statements;
 }
 
+void PostgresChangeCapture::execute(const QString& sql) {
+    StorageStatement& statement = m_connection.cached(sql);
+    statement.reset();
+    statement.execute();
+}
+
 void PostgresChangeCapture::setRun(qint64 run) {
-    const auto execute = [this](const QString& sql) {
-        StorageStatement& statement = m_connection.cached(sql);
-        statement.reset();
-        statement.execute();
-    };
     if (run != 0)
         execute(u"CREATE TEMP TABLE IF NOT EXISTS journal_pending (seq bigserial PRIMARY KEY, "
                 u"tbl text NOT NULL, op smallint NOT NULL, key bigint, keys bigint[], "
@@ -82,6 +84,37 @@ void PostgresChangeCapture::setRun(qint64 run) {
     // savepoint before it, and a write refused later in the transaction would roll back to
     // there, taking the run's setting with it.
     execute(u"SET tovin.run = '"_s + (run != 0 ? QString::number(run) : QString()) + u'\'');
+    m_run = run;
+}
+
+bool PostgresChangeCapture::capturesRun(qint64 run) {
+    StorageStatement& read = m_connection.cached(u"SELECT current_setting('tovin.run', true)"_s);
+    read.reset();
+    const QString named = read.next() ? read.text(0) : QString();
+    read.reset();
+    return named == QString::number(run);
+}
+
+void PostgresChangeCapture::writeUncaptured(const std::function<void()>& write) {
+    if (m_run == 0 || !m_connection.inTransaction()) {
+        write();
+        return;
+    }
+    // A statement refused goes back to the savepoint just before it, after this setting, so
+    // the run's setting comes back here whatever the statement did.
+    execute(u"SET tovin.run = ''"_s);
+    const QString again = u"SET tovin.run = '"_s + QString::number(m_run) + u'\'';
+    try {
+        write();
+    } catch (const RunTimeError&) {
+        try {
+            execute(again);
+        } catch (const RunTimeError&) {
+            // The transaction is lost with its connection; the error that ended it is told.
+        }
+        throw;
+    }
+    execute(again);
 }
 
 } // namespace tovin

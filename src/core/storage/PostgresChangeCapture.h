@@ -28,9 +28,17 @@ public:
     }
     // Names the run in the session's setting, making the session's table of notes first.
     void setRun(qint64 run) override;
+    // Reads the session's setting: a connection made again has lost it.
+    bool capturesRun(qint64 run) override;
+    // Clears the session's setting around `write`, so the triggers stay silent, and names the
+    // run again after it.
+    void writeUncaptured(const std::function<void()>& write) override;
 
 private:
+    void execute(const QString& sql);
+
     StorageConnection& m_connection;
+    qint64 m_run = 0;
 };
 
 } // namespace tovin

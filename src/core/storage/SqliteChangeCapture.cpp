@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <sqlite3.h>
+#include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -164,6 +165,17 @@ int SqliteChangeCapture::committing(void* self) {
 void SqliteChangeCapture::rolledBack(void* self) {
     if (Listener* listener = static_cast<SqliteChangeCapture*>(self)->listener())
         listener->rolledBack();
+}
+
+void SqliteChangeCapture::writeUncaptured(const std::function<void()>& write) {
+    const qint64 run = std::exchange(m_run, 0);
+    try {
+        write();
+    } catch (...) {
+        m_run = run;
+        throw;
+    }
+    m_run = run;
 }
 
 } // namespace tovin

@@ -23,6 +23,8 @@ public:
     bool tellsEachRow() const override { return true; }
     void watch(const QString& table, int number) override;
     void setRun(qint64 run) override { m_run = run; }
+    bool capturesRun(qint64 run) override { return m_run == run; }
+    void writeUncaptured(const std::function<void()>& write) override;
 
     // Takes the hooks off a connection about to close, so nothing is told to a capture that
     // goes with it.

@@ -191,6 +191,30 @@ private slots:
         QCOMPARE(count->integer(0), 0);
     }
 
+    // A write the journal notes itself is not told; the capture resumes after it, also when it
+    // throws.
+    void fileWriteUncaptured() {
+        Recorder* recorder = nullptr;
+        const auto connection = watchedFile(recorder);
+        QVERIFY(connection);
+        ChangeCapture& capture = connection->changeCapture();
+        QVERIFY(capture.capturesRun(1));
+        QVERIFY(!capture.capturesRun(2));
+        const auto insert = [&](int a) {
+            connection->prepare(u"INSERT INTO main.T (a) VALUES (%1)"_s.arg(a))->next();
+        };
+        capture.writeUncaptured([&] { insert(1); });
+        QCOMPARE(recorder->told.size(), 0);
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, capture.writeUncaptured([&] {
+            insert(2);
+            throw RunTimeError(ErrorNumber::DatabaseRefused, u"refused"_s);
+        }));
+        QCOMPARE(recorder->told.size(), 0);
+        insert(3);
+        QCOMPARE(recorder->told.size(), 1);
+        QVERIFY(capture.capturesRun(1));
+    }
+
     // A server notes the changes in its session while its setting names the run.
     void serverNotesChangesInItsSession() {
         if (test::clusterUri().isEmpty())
@@ -208,8 +232,24 @@ private slots:
         const auto notes = connection->prepare(u"SELECT count(*) FROM pg_temp.journal_pending"_s);
         QVERIFY(notes->next());
         QCOMPARE(notes->integer(0), 0);
+        QVERIFY(capture.capturesRun(42));
+        QVERIFY(!capture.capturesRun(43));
+
+        // Silent around a write inside a transaction, named again after it, also after a throw.
+        connection->begin();
+        QString during;
+        capture.writeUncaptured([&] { during = setting(); });
+        QCOMPARE(during, QString());
+        QCOMPARE(setting(), u"42"_s);
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, capture.writeUncaptured([] {
+            throw RunTimeError(ErrorNumber::DatabaseRefused, u"refused"_s);
+        }));
+        QCOMPARE(setting(), u"42"_s);
+        connection->rollback();
+
         capture.setRun(0);
         QCOMPARE(setting(), QString());
+        QVERIFY(!capture.capturesRun(42));
     }
 };
 
