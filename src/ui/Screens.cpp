@@ -1,6 +1,5 @@
 #include "ui/Screens.h"
 
-#include "core/shell/SharedState.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/bulkedit/EditProd.h"
 #include "ui/data/Catagory.h"
@@ -27,7 +26,7 @@ void registerScreens(ShellState& shell, const ScreenOptions& options) {
     ChildWindows::registerScreen(u"Catagory"_s, [] { return new Catagory; });
     ChildWindows::registerScreen(u"frmSetup"_s, [] { return new FrmSetup; });
     ChildWindows::registerScreen(u"frmSupplier"_s,
-                                 [&shell] { return new FrmSupplier(shell.search); });
+                                 [&shell] { return new FrmSupplier(shell.search, shell.tasks); });
     ChildWindows::registerScreen(u"frmOrders"_s, [&shell] { return new FrmOrders(shell.order); });
     ChildWindows::registerScreen(u"frmInvoice"_s, [&shell] { return new FrmInvoice(shell.order); });
     ChildWindows::registerScreen(u"frmInventory"_s,
@@ -38,15 +37,19 @@ void registerScreens(ShellState& shell, const ScreenOptions& options) {
         products.largePreview = options.largeProductsPreview;
         products.order = &shell.order;
         products.search = &shell.search;
+        products.shopLogin = &shell.shopLogin;
+        products.tasks = &shell.tasks;
         return new Products(products);
     });
     ChildWindows::registerScreen(u"frmBrowser"_s,
-                                 [] { return new FrmBrowser(shared().WebAddress); });
+                                 [&shell] { return new FrmBrowser(shell.shopLogin); });
     ChildWindows::registerScreen(u"frmPageMake"_s,
                                  [&shell] { return new FrmPageMake(shell.search); });
-    ChildWindows::registerScreen(u"EditProd"_s, [&shell] { return new EditProd(shell.search); });
+    ChildWindows::registerScreen(u"EditProd"_s,
+                                 [&shell] { return new EditProd(shell.search, shell.tasks); });
     ChildWindows::registerScreen(u"frmExport"_s, [&shell] { return new FrmExport(shell.search); });
-    ChildWindows::registerScreen(u"BuildDB"_s, [&shell] { return new BuildDB(shell.search); });
+    ChildWindows::registerScreen(u"BuildDB"_s,
+                                 [&shell] { return new BuildDB(shell.search, shell.tasks); });
     ChildWindows::registerScreen(u"frmHistory"_s, [] { return new FrmHistory; });
 }
 

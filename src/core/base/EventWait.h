@@ -8,7 +8,7 @@ namespace tovin {
 void letEventsRun();
 
 // Runs the event loop until the condition holds: the way one screen waits for another
-// (EditProdOpen, SupplierScreenClosed, OrderEntryState, the import screen's flags). It sleeps
+// (TaskScreenHandoff, OrderEntryState, the import screen's flags). It sleeps
 // on events instead of spinning, checking the condition after each batch of events and at
 // least every 50 ms.
 //

@@ -11,26 +11,20 @@ namespace tovin {
 
 class Prompts;
 
-// The values through which the screens hand work to each other. One instance exists for the
-// whole run (shared()); every value starts empty, zero or false.
+// The values every screen reads: where the program and its catalogue are, the main window, and
+// where questions go. One instance exists for the whole run (shared()); every value starts
+// empty, zero or false. What one screen hands another is kept by the window's shell instead
+// (ShellState) and given to the screens that use it.
 struct SharedState {
     // Core values.
     QString AppFolder;      // the program folder, always ending in "/"
     QString PicturesFolder; // AppFolder + "pictures/"
     QString DBPath;         // full path of the catalogue file every data screen opens
     QObject* MainWindow = nullptr;
-    QString WebAddress;       // address the web browser screen opens
-    QString SupplierUserName; // member name handed to the supplier's web shop log-in
-    QString SupplierPassword; // member password handed to the supplier's web shop log-in
 
     // Flags one screen sets and another waits for or tests.
     bool FirstActivation = false;
-    bool EditProdOpen = false;
-    bool SupplierScreenClosed = false;
     bool TipFromMenu = false;
-
-    // Between the Products screen and the import screen.
-    std::int16_t BuildMode = 0;
 
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;

@@ -51,13 +51,13 @@ bool isWebSite(const QUrl& url) {
 
 } // namespace
 
-FrmBrowser::FrmBrowser(const QString& startingAddress, QWidget* parent)
-    : QWidget(parent), StartingAddress(startingAddress), m_tbToolBar(new QToolBar(this)),
+FrmBrowser::FrmBrowser(const SupplierShopLogin& shop, QWidget* parent)
+    : QWidget(parent), StartingAddress(shop.address), m_tbToolBar(new QToolBar(this)),
       m_picAddress(new QWidget(this)), m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
       m_cboAddress(new QComboBox(m_picAddress)), m_brwWebBrowser(new QWebEngineView(this)),
       m_timTimer(new QTimer(this)), m_webPage(new QWebEnginePage(BrowserProfile::instance(), this)),
-      m_localPage(new WebEnginePage(WebEngineProfiles::confined(), this)),
-      m_login(startingAddress, shared().SupplierUserName, shared().SupplierPassword) {
+      m_localPage(new WebEnginePage(WebEngineProfiles::confined(), this)), m_shop(shop),
+      m_login(shop.address, shop.userName, shop.password) {
     setObjectName(u"frmBrowser"_s);
     setWindowTitle(u"Web Browser"_s);
     m_tbToolBar->setObjectName(u"tbToolBar"_s);
@@ -106,6 +106,12 @@ FrmBrowser* FrmBrowser::open(const QString& address) {
         return open;
     }
     return qobject_cast<FrmBrowser*>(ChildWindows::show(name));
+}
+
+FrmBrowser* FrmBrowser::open() {
+    // An open screen is sent to its shop's address; a new one starts there by itself.
+    auto* shown = qobject_cast<FrmBrowser*>(ChildWindows::find(u"frmBrowser"_s));
+    return open(shown ? shown->m_shop.address : QString());
 }
 
 QWebEnginePage* FrmBrowser::page() const {
@@ -157,7 +163,7 @@ void FrmBrowser::Form_Load() {
 
 void FrmBrowser::showAddress(const QString& address) {
     StartingAddress = address;
-    m_login = MemberLogin(address, shared().SupplierUserName, shared().SupplierPassword);
+    m_login = MemberLogin(address, m_shop.userName, m_shop.password);
     m_suppressNavigation = true;
     m_cboAddress->setEditText(address);
     m_suppressNavigation = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/browser/MemberLogin.h"
+#include "core/products/SupplierShopLogin.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -26,15 +27,17 @@ public:
     // Screen sizes are kept in twips; the screen has 15 twips to a pixel.
     static constexpr int Gap = 100 / 15;
 
-    // Opens on `startingAddress` (nothing when empty) with the supplier's member log-in taken
-    // from SupplierUserName and SupplierPassword of the shared state.
-    explicit FrmBrowser(const QString& startingAddress, QWidget* parent = nullptr);
+    // Opens on the shop's address (nothing when empty). The screen keeps `shop` and takes the
+    // member log-in from it at each address it is sent to, so `shop` must outlive the screen.
+    explicit FrmBrowser(const SupplierShopLogin& shop, QWidget* parent = nullptr);
     ~FrmBrowser() override;
 
-    // Shows the browser screen at an address (the View menu's Web Browser entry, the Products
-    // screen's WebPage button): the open screen goes there with the current log-in values,
-    // otherwise a new screen opens on it.
+    // Shows the browser screen at an address (the Products screen's WebPage button): the open
+    // screen goes there with the current log-in values, otherwise a new screen opens on it.
     static FrmBrowser* open(const QString& address);
+    // The same at the address of the shop log-in the screen was given (the View menu's Web
+    // Browser entry).
+    static FrmBrowser* open();
 
     QString StartingAddress;
 
@@ -44,7 +47,7 @@ public:
     QComboBox* addressBox() const { return m_cboAddress; }
 
     // Goes to an address as typing it into the address box and pressing Enter does, and
-    // takes the log-in values of the shared state for it.
+    // takes the shop's log-in values as they are now for it.
     void showAddress(const QString& address);
 
     void cboAddress_Click();
@@ -91,6 +94,7 @@ private:
     bool m_suppressNavigation = false;
     bool m_loading = false;
     QUrl m_requested; // the address of the last load the screen started
+    const SupplierShopLogin& m_shop;
     MemberLogin m_login;
 };
 

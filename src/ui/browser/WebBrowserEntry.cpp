@@ -2,7 +2,6 @@
 
 #include "core/base/EventWait.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
@@ -23,7 +22,7 @@ void addWebBrowserEntry(QMenu* view) {
         StepGuard step(formLabel(u"frmMain"_s, u"mnuViewWebBrowser_Click"_s));
         BusyCursor busy;
         letEventsRun();
-        step([] { FrmBrowser::open(shared().WebAddress); });
+        step([] { FrmBrowser::open(); });
     });
 }
 

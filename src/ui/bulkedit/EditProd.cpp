@@ -11,6 +11,7 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/BusyCursor.h"
@@ -111,7 +112,8 @@ QString addressMessage() {
 
 } // namespace
 
-EditProd::EditProd(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
+EditProd::EditProd(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
+    : QWidget(parent), m_search(search), m_tasks(tasks) {
     setObjectName(u"EditProd"_s);
     setWindowTitle(u"Edit Products Fields"_s);
     auto* grid = new QGridLayout;
@@ -296,13 +298,14 @@ bool EditProd::lookUpSupplier() {
         QPointer<QWidget> supplier = ChildWindows::show(FrmSupplier::ScreenName);
         if (!supplier)
             return false;
-        shared().SupplierScreenClosed = false;
+        m_tasks.supplierScreenClosed = false;
         const bool answered = waitUntil([&] {
             if (supplier && self)
                 if (auto* name = supplier->findChild<QLineEdit*>(
                         u"txtFields(%1)"_s.arg(FrmSupplier::NameBox)))
                     box->setText(name->text());
-            return shared().SupplierScreenClosed || !supplier || !self;
+            // Once the screen is gone its hand-off is not looked at.
+            return !self || !supplier || m_tasks.supplierScreenClosed;
         });
         // The program is closing: no supplier was chosen.
         if (!answered || !self)
@@ -313,7 +316,7 @@ bool EditProd::lookUpSupplier() {
                     : MessageAnswer::Yes;
         if (answer == MessageAnswer::Yes) {
             ChildWindows::unload(FrmSupplier::ScreenName);
-            shared().SupplierScreenClosed = false;
+            m_tasks.supplierScreenClosed = false;
             return true;
         }
     }
@@ -421,7 +424,7 @@ void EditProd::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    shared().EditProdOpen = false;
+    m_tasks.editProdOpen = false;
     QWidget::closeEvent(event);
 }
 

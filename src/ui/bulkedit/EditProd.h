@@ -12,6 +12,7 @@ class QPushButton;
 namespace tovin {
 
 struct SearchInForce;
+struct TaskScreenHandoff;
 
 class BulkEdit;
 class CatalogueDatabase;
@@ -21,13 +22,14 @@ class CatalogueDatabase;
 // written; the rules for each column are BulkEdit's. The boxes and check boxes are numbered by
 // the column's position in Products (txtFields(12) is Retail, chkFields(19) OnSpecial).
 //
-// The screen clears shared().EditProdOpen when it closes, which the waiting Products screen
-// watches.
+// The screen clears TaskScreenHandoff::editProdOpen when it closes, which the waiting Products
+// screen watches.
 class EditProd : public QWidget {
     Q_OBJECT
 public:
-    // `search` is the shell's SearchInForce: the products this screen works on.
-    explicit EditProd(SearchInForce& search, QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
+    // shell's hand-off, through which it waits for the supplier screen and says it closed.
+    EditProd(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~EditProd() override;
 
     void Command1_Click(); // Update Now
@@ -44,6 +46,7 @@ protected:
 
 private:
     SearchInForce& m_search;
+    TaskScreenHandoff& m_tasks;
     void Form_Load();
     void txtFields_Change(int index);
     void txtFields_LostFocus(int index);

@@ -4,7 +4,7 @@
 #include "core/catalogue/DisplayFormat.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
 
@@ -12,13 +12,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSupplier::FrmSupplier(SearchInForce& search, QWidget* parent)
+FrmSupplier::FrmSupplier(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
     : RecordScreen(ScreenName, u"Supplier"_s,
                    u"select SID,Add1,Add2,City,Contact,Discounts,Email,Fax,Name,Notes,OtherChgs,"
                    u"Phone1,Phone2,Ship1,Ship2,Ship3,Ship4,State,URL,Zip,UserName,PassWord,"
                    u"TaxRate from Supplier Order by SID"_s,
                    parent),
-      m_search(search) {
+      m_search(search), m_tasks(tasks) {
     const QList<QPair<QString, QString>> boxes = {
         {u"SID"_s, u"SID:"_s},
         {u"Add1"_s, u"Address 1:"_s},
@@ -78,16 +78,17 @@ void FrmSupplier::txtFields_LostFocus(int index) {
 }
 
 void FrmSupplier::cmdCancel_Click() {
-    shared().SupplierScreenClosed = true;
+    m_tasks.supplierScreenClosed = true;
     RecordScreen::cmdCancel_Click();
 }
 
 void FrmSupplier::cmdClose_Click() {
     StepGuard step(procedureLabel(u"cmdClose_Click"_s));
+    // The hand-off is the shell's and outlives the screen, which may be gone after the unload.
+    TaskScreenHandoff& tasks = m_tasks;
     step([&] { unloadScreen(); });
-    // The screen may be gone after this: only shared values are touched from here on.
     step([] { letEventsRun(); });
-    step([] { shared().SupplierScreenClosed = true; });
+    step([&tasks] { tasks.supplierScreenClosed = true; });
 }
 
 } // namespace tovin

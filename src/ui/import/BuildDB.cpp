@@ -8,6 +8,7 @@
 #include "core/orders/StoredRows.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/ControlMaking.h"
 
@@ -72,7 +73,8 @@ constexpr int WorkHeight = 2970;
 
 } // namespace
 
-BuildDB::BuildDB(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
+BuildDB::BuildDB(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
+    : QWidget(parent), m_search(search), m_tasks(tasks) {
     setObjectName(u"BuildDB"_s);
     buildControls();
     // Load.
@@ -283,7 +285,7 @@ void BuildDB::Form_Activate() {
     // it opens at the top left, where it has the room its last page needs.
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->move(0, 0);
-    TaskPage = shared().BuildMode == 1 ? 1 : 0;
+    TaskPage = m_tasks.buildMode == 1 ? 1 : 0;
     ShowFrames();
 }
 
@@ -377,7 +379,7 @@ void BuildDB::Command4_Click() {
         ContinueRequested = true;
         return;
     }
-    if (shared().BuildMode != 0)
+    if (m_tasks.buildMode != 0)
         TaskPage = std::int16_t(qMax(1, TaskPage - 1));
     ShowFrames();
 }
@@ -388,7 +390,7 @@ void BuildDB::Command2_Click() {
     if (QuestionPending)
         return;
     if (Command2->text() == u"Close"_s) {
-        shared().BuildMode = 0;
+        m_tasks.buildMode = 0;
         if (m_running)
             m_unloadWhenDone = true; // the procedure ends its wait and the screen goes then
         else
@@ -408,7 +410,7 @@ void BuildDB::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    shared().BuildMode = 0;
+    m_tasks.buildMode = 0;
     QWidget::closeEvent(event);
 }
 

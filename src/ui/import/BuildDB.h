@@ -24,6 +24,7 @@ class QRadioButton;
 namespace tovin {
 
 struct SearchInForce;
+struct TaskScreenHandoff;
 
 class StepGuard;
 
@@ -48,8 +49,9 @@ class TextImportSession;
 class BuildDB : public QWidget {
     Q_OBJECT
 public:
-    // `search` is the shell's SearchInForce: the products this screen works on.
-    explicit BuildDB(SearchInForce& search, QWidget* parent = nullptr);
+    // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
+    // shell's hand-off: the page the screen opens on, and the supplier screen's closing.
+    BuildDB(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~BuildDB() override;
 
     // Event procedures.
@@ -75,6 +77,7 @@ protected:
 
 private:
     SearchInForce& m_search;
+    TaskScreenHandoff& m_tasks;
     void buildControls();
     void buildTaskFrame();
     void buildMessageFrame();

@@ -12,6 +12,7 @@
 #include "core/import/TextImportSession.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/import/BuildDB.h"
 #include "ui/shell/ChildWindows.h"
@@ -75,7 +76,7 @@ QStringList runNotes(const ImportOutcome& outcome) {
 void BuildDB::GetFiles() {
     StepGuard step(label(u"GetFiles"_s));
     Text1->clear();
-    shared().SupplierScreenClosed = false;
+    m_tasks.supplierScreenClosed = false;
     Command2->setText(u"Cancel"_s);
     if (!m_db)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
@@ -407,15 +408,17 @@ bool BuildDB::chooseSupplier(QString& supplier) {
     frame->hide();
     promptsOrSilent().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
     QPointer<QWidget> screen = ChildWindows::show(FrmSupplier::ScreenName);
-    shared().SupplierScreenClosed = false;
+    m_tasks.supplierScreenClosed = false;
     const bool answered = waitUntil([&] {
         if (screen)
             if (auto* name =
                     screen->findChild<QLineEdit*>(u"txtFields(%1)"_s.arg(FrmSupplier::NameBox)))
                 supplier = name->text();
-        return !screen || !self || shared().SupplierScreenClosed || m_unloadWhenDone;
+        return !screen || !self || m_tasks.supplierScreenClosed || m_unloadWhenDone;
     });
-    shared().SupplierScreenClosed = false;
+    // A screen closed meanwhile took its reference to the hand-off with it.
+    if (self)
+        m_tasks.supplierScreenClosed = false;
     // The program is closing: nothing is imported with a supplier the user only browsed to.
     if (!answered || !self)
         return false;

@@ -9,9 +9,11 @@
 #include "core/products/PreviewPage.h"
 #include "core/products/ProductScreenSettings.h"
 #include "core/products/SearchInForce.h"
+#include "core/products/SupplierShopLogin.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/CatalogueLocation.h"
 #include "core/text/ValueText.h"
 #include "ui/browser/WebEngineView.h"
@@ -81,6 +83,12 @@ Products::Products(const ProductsOptions& options, QWidget* parent)
     if (!options.search)
         m_ownSearch = std::make_unique<SearchInForce>();
     m_search = options.search ? options.search : m_ownSearch.get();
+    if (!options.shopLogin)
+        m_ownShopLogin = std::make_unique<SupplierShopLogin>();
+    m_shopLogin = options.shopLogin ? options.shopLogin : m_ownShopLogin.get();
+    if (!options.tasks)
+        m_ownTasks = std::make_unique<TaskScreenHandoff>();
+    m_tasks = options.tasks ? options.tasks : m_ownTasks.get();
     m_gridRS = new RecordSet(this);
     // A key held down repeats faster than this, so only the row it stops on is rendered.
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);

@@ -18,6 +18,8 @@ namespace tovin {
 class CoalescedAction;
 struct OrderSession;
 struct SearchInForce;
+struct SupplierShopLogin;
+struct TaskScreenHandoff;
 class ProductGridModel;
 class ProductsCatalogue;
 class ProductsHelpPages;
@@ -38,6 +40,10 @@ struct ProductsOptions {
     OrderSession* order = nullptr;
     // The search in force, which the other screens work on; likewise one of its own without.
     SearchInForce* search = nullptr;
+    // The supplier's shop and log-in the browser screen opens; likewise one of its own without.
+    SupplierShopLogin* shopLogin = nullptr;
+    // What it hands its import, bulk edit and supplier screens; likewise one of its own without.
+    TaskScreenHandoff* tasks = nullptr;
 };
 
 // The program's main working screen: one product of table Products at a time, with the quick
@@ -214,6 +220,10 @@ private:
     OrderSession* m_order = nullptr; // options.order, or m_ownOrder
     std::unique_ptr<SearchInForce> m_ownSearch;
     SearchInForce* m_search = nullptr; // options.search, or m_ownSearch
+    std::unique_ptr<SupplierShopLogin> m_ownShopLogin;
+    SupplierShopLogin* m_shopLogin = nullptr; // options.shopLogin, or m_ownShopLogin
+    std::unique_ptr<TaskScreenHandoff> m_ownTasks;
+    TaskScreenHandoff* m_tasks = nullptr; // options.tasks, or m_ownTasks
 };
 
 } // namespace tovin

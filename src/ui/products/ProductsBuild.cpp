@@ -8,6 +8,7 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/RecordBinding.h"
 #include "ui/products/ProductGridModel.h"
@@ -38,11 +39,11 @@ QList<QWidget*> Products::buildCatalogueTaskButtons() {
 
 void Products::cmdEditRec_Click() {
     StepGuard step(procedureLabel(u"cmdEditRec_Click"_s));
-    shared().EditProdOpen = true;
-    // The bulk edit screen clears EditProdOpen as it closes.
+    m_tasks->editProdOpen = true;
+    // The bulk edit screen clears editProdOpen as it closes.
     const bool finished =
-        waitForTaskScreen(step, u"EditProd"_s, [] { return !shared().EditProdOpen; });
-    shared().EditProdOpen = false;
+        waitForTaskScreen(step, u"EditProd"_s, [this] { return !m_tasks->editProdOpen; });
+    m_tasks->editProdOpen = false;
     if (finished)
         ReBuildDB();
 }
@@ -66,7 +67,7 @@ void Products::cmdAddAll_Click() {
     if (importScreenAlreadyOpen(step))
         return;
     step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
-    shared().BuildMode = 1;
+    m_tasks->buildMode = 1;
     m_selectionAfterTask.clear();
     // The import screen hides itself while the supplier is picked; the wait lasts until it is
     // closed.
@@ -81,7 +82,7 @@ void Products::cmdDAll_Click() {
     StepGuard step(procedureLabel(u"cmdDAll_Click"_s));
     if (importScreenAlreadyOpen(step))
         return;
-    shared().BuildMode = 0;
+    m_tasks->buildMode = 0;
     if (waitForTaskScreen(step, u"BuildDB"_s))
         reopenAfterImport();
 }

@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShop.h"
+#include "core/products/SupplierShopLogin.h"
 #include "core/products/ThumbnailClicks.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
@@ -37,11 +38,11 @@ void Products::cmdSup_Click(int index) {
     // "WebPage": the supplier's shop and member log-in, read from its row of the catalogue.
     SupplierShop shop;
     step([&] { shop = SupplierShop::read(connection(), txtFields(ProductBox::Supplier)->text()); });
-    shared().WebAddress = shop.address.isEmpty() ? defaultShopAddress() : shop.address;
-    shared().SupplierUserName = shop.userName;
-    shared().SupplierPassword = shop.password;
+    m_shopLogin->address = shop.address.isEmpty() ? defaultShopAddress() : shop.address;
+    m_shopLogin->userName = shop.userName;
+    m_shopLogin->password = shop.password;
     step([] { letEventsRun(); });
-    step([] { FrmBrowser::open(shared().WebAddress); });
+    step([this] { FrmBrowser::open(m_shopLogin->address); });
 }
 
 void Products::txtFields_Click(int index) {
@@ -67,7 +68,7 @@ void Products::Wb1_BeforeNavigate(const QString& address, bool* cancel) {
 
 void Products::Wb1_NavigateComplete(const QString& address) {
     StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s));
-    shared().WebAddress = address;
+    m_shopLogin->address = address;
     if (!m_thumbnailFlag)
         return;
     // A click on a thumbnail picture selects its product.
@@ -86,7 +87,7 @@ void Products::Wb1_NavigateComplete(const QString& address) {
 void Products::Wb1_NavigateError(const QString& address) {
     StepGuard step(procedureLabel(u"Wb1_NavigateError"_s));
     // Back to the last page that loaded (never round and round on the same failing one).
-    const QString last = shared().WebAddress;
+    const QString last = m_shopLogin->address;
     if (last.isEmpty() || BrowserAddress::sameAddress(last, address))
         return;
     step([&] { m_webView->navigate(last); });

@@ -2,7 +2,7 @@
 
 #include "core/base/EventWait.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/data/RecordBinding.h"
@@ -64,7 +64,7 @@ void ProductsSupplierPicker::pick() {
         supplier->setWindowTitle(stockNo.isEmpty() ? u"Choose the supplier for the new product"_s
                                                    : u"Choose the supplier for "_s + stockNo);
     });
-    shared().SupplierScreenClosed = false;
+    m_screen.m_tasks->supplierScreenClosed = false;
     auto copyName = [&] {
         if (supplier)
             m_pickedName = boxText(*supplier, FrmSupplier::NameBox);
@@ -81,7 +81,7 @@ void ProductsSupplierPicker::pick() {
         if (!self)
             return true;
         copyName();
-        return shared().SupplierScreenClosed || !supplier;
+        return m_screen.m_tasks->supplierScreenClosed || !supplier;
     });
     if (!self)
         return;
@@ -90,7 +90,7 @@ void ProductsSupplierPicker::pick() {
     // and the frame closes it without signalling. A wait abandoned because the program is
     // closing picks nothing: the supplier the user only browsed to is not written.
     const bool chosen =
-        picked && shared().SupplierScreenClosed && (!supplier || supplier->isHidden());
+        picked && m_screen.m_tasks->supplierScreenClosed && (!supplier || supplier->isHidden());
     if (chosen) {
         step([this] {
             m_screen.binding().setBoxValue(m_screen.txtFields(ProductBox::Supplier), m_pickedName);
@@ -100,7 +100,7 @@ void ProductsSupplierPicker::pick() {
     } else {
         keepSupplier();
     }
-    shared().SupplierScreenClosed = false;
+    m_screen.m_tasks->supplierScreenClosed = false;
     step([] { ChildWindows::unload(FrmSupplier::ScreenName); });
     m_picking = false;
 }

@@ -11,6 +11,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "core/shell/WindowPlacement.h"
 #include "core/storage/CatalogueLocation.h"
 #include "core/text/NumberFormat.h"
@@ -102,8 +103,9 @@ QString twipsText(int pixels) {
 
 } // namespace
 
-FrmMain::FrmMain(QWidget* parent)
-    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_exit([] { QCoreApplication::exit(0); }) {
+FrmMain::FrmMain(TaskScreenHandoff& tasks, QWidget* parent)
+    : QMainWindow(parent), m_tasks(tasks), m_mdi(new QMdiArea(this)),
+      m_exit([] { QCoreApplication::exit(0); }) {
     setObjectName(u"frmMain"_s);
     // The icon the desktop shows for the program, the bundled one where no theme has it.
     setWindowIcon(QIcon::fromTheme(u"tovin-catalog"_s, QIcon(u":/icons/tovin-catalog.png"_s)));
@@ -462,11 +464,11 @@ void FrmMain::mnuFileImport_Click() {
     StepGuard step(mainLabel(u"mnuFileImport_Click"_s));
     BusyCursor busy;
     letEventsRun();
-    step([] {
+    step([this] {
         // The screen reads its page from the mode as it first shows; one open already (on the
         // page deleting the selection, say) keeps its page and only comes to the front.
         if (!ChildWindows::find(u"BuildDB"_s))
-            shared().BuildMode = 1;
+            m_tasks.buildMode = 1;
         ChildWindows::show(u"BuildDB"_s);
     });
 }

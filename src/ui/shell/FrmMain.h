@@ -18,6 +18,7 @@ class ConnectionStatus;
 class FrmTip;
 class MainStatusBar;
 class MainToolBar;
+struct TaskScreenHandoff;
 
 // The program's one top-level window: a multiple-document frame holding the child screens,
 // with the menus, the button bar, the status bar and the placement it remembers between runs.
@@ -27,7 +28,9 @@ public:
     // Screen positions and sizes are kept in twips; the screen has 15 twips to a pixel.
     static constexpr int TwipsPerPixel = 15;
 
-    explicit FrmMain(QWidget* parent = nullptr);
+    // `tasks` is the shell's hand-off to the task screens: File > Import opens the import screen
+    // on the page of its tasks through it. It must outlive the window.
+    explicit FrmMain(TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -113,6 +116,7 @@ private:
     // Opens the Products screen on the catalogue, when it is registered.
     void showProducts();
 
+    TaskScreenHandoff& m_tasks;
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;
     MainStatusBar* m_statusBar = nullptr;

@@ -2,6 +2,8 @@
 
 #include "core/orders/OrderSession.h"
 #include "core/products/SearchInForce.h"
+#include "core/products/SupplierShopLogin.h"
+#include "core/shell/TaskScreenHandoff.h"
 
 namespace tovin {
 
@@ -15,6 +17,12 @@ struct ShellState {
     // The products the Products screen's search selected: the Products, bulk edit, export,
     // import, page and supplier screens.
     SearchInForce search;
+    // The supplier's shop and member log-in: set by the Products screen, read by the browser
+    // screen and the View menu's browser entry.
+    SupplierShopLogin shopLogin;
+    // What the Products screen and the main window hand their import, bulk edit and supplier
+    // screens, and how those say they are done.
+    TaskScreenHandoff tasks;
 };
 
 } // namespace tovin

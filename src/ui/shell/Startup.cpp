@@ -84,9 +84,10 @@ void act(const QString& action) {
 
 // Opens the asked-for screen, plays the actions and, when a picture is wanted, saves it and
 // ends the program.
-void applyStartOptions(FrmMain* mainWindow, const StartOptions& options, bool& quitting) {
+void applyStartOptions(FrmMain* mainWindow, ShellState& shell, const StartOptions& options,
+                       bool& quitting) {
     if (!options.webAddress.isEmpty())
-        shared().WebAddress = options.webAddress;
+        shell.shopLogin.address = options.webAddress;
     if (!options.answers.isEmpty()) {
         static AnsweringPrompts answering(options.answers);
         shared().prompts = &answering;
@@ -148,7 +149,7 @@ int runProgram(const StartOptions& options) {
         registerScreens(shell, screens);
     });
     step([&] {
-        mainWindow = std::make_unique<FrmMain>();
+        mainWindow = std::make_unique<FrmMain>(shell.tasks);
         shared().MainWindow = mainWindow.get();
         ChildWindows::setArea(mainWindow->mdiArea());
         mainWindow->MDIForm_Load();
@@ -161,7 +162,7 @@ int runProgram(const StartOptions& options) {
     });
     step([&] { splash.reset(); });
     step([&] { mainWindow->show(); });
-    step([&] { applyStartOptions(mainWindow.get(), options, quitting); });
+    step([&] { applyStartOptions(mainWindow.get(), shell, options, quitting); });
     step([&] {
         if (tip && !tip->isUnloaded()) {
             tip->setWindowModality(Qt::WindowModal);

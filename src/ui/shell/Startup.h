@@ -10,7 +10,7 @@ struct StartOptions {
     QString openScreen;       // a child screen to open once the main window shows
     QString screenshotFile;   // where to save a picture of the main window
     int quitAfterMs = -1;     // when to take the picture and end (-1: run normally)
-    QString webAddress;       // the address the browser screen opens on (WebAddress)
+    QString webAddress;       // the address the browser screen opens on
     bool largePreview = true; // the Products screen opens with its large preview
     // What a user would do before the picture, half a second apart: "Screen/Control" presses
     // a button of an open screen, "Screen/Control=TEXT" types TEXT into a box of it.

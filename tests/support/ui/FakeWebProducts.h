@@ -19,11 +19,14 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
     return options;
 }
 
-// The same, taking its orders and its search in force with the screens made from `shell`.
+// The same, taking its orders, search in force, shop log-in and task hand-offs with the screens
+// made from `shell`.
 inline ProductsOptions fakeWebOptions(ShellState& shell, bool largePreview = false) {
     ProductsOptions options = fakeWebOptions(largePreview);
     options.order = &shell.order;
     options.search = &shell.search;
+    options.shopLogin = &shell.shopLogin;
+    options.tasks = &shell.tasks;
     return options;
 }
 

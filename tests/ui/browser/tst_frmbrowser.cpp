@@ -1,7 +1,6 @@
 // The browser screen against pages of a local web server: the member log-in goes only to the
 // supplier's own https site and is sent once; the address list keeps each address once; the
 // program's own pages shown there stay confined.
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/browser/BrowserProfile.h"
@@ -89,6 +88,8 @@ class FrmBrowserTest : public QObject {
     QSslKey m_key;
     std::unique_ptr<LocalWebServer> m_https;
     std::unique_ptr<LocalWebServer> m_http;
+    // The shop and member log-in the browser screens are given; each test starts with none.
+    SupplierShopLogin m_shop;
 
     // The test's https or http server, by the address's scheme, and the address with its port.
     LocalWebServer& server(const QString& url) {
@@ -104,7 +105,8 @@ class FrmBrowserTest : public QObject {
     // spy on the pages it has checked for the log-in.
     std::pair<std::unique_ptr<FrmBrowser>, std::unique_ptr<QSignalSpy>>
     openBrowser(const QString& start) {
-        auto browser = std::make_unique<FrmBrowser>(start);
+        m_shop.address = start;
+        auto browser = std::make_unique<FrmBrowser>(m_shop);
         connect(browser->webPage(), &QWebEnginePage::certificateError, browser.get(),
                 [this](const QWebEngineCertificateError& error) {
                     QWebEngineCertificateError answer = error;
@@ -157,6 +159,8 @@ class FrmBrowserTest : public QObject {
 
 private slots:
     static void initMain() { WebEngineView::prepareApplication(); }
+
+    void init() { m_shop = SupplierShopLogin{}; }
 
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -224,8 +228,8 @@ private slots:
         ScriptedPrompts prompts;
         if (refused || elsewhere)
             prompts.answerMessage(MessageAnswer::Ok);
-        shared().SupplierUserName = u"maplelane"_s;
-        shared().SupplierPassword = refused ? u"wrong"_s : u"right"_s;
+        m_shop.userName = u"maplelane"_s;
+        m_shop.password = refused ? u"wrong"_s : u"right"_s;
         const int postsBefore = posts();
         auto [browser, checked] = openBrowser(onServer(supplier));
         QTRY_COMPARE_WITH_TIMEOUT(checked->size(), 1, 30000);

@@ -6,6 +6,7 @@
 #include "core/catalogue/RowWriter.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -49,9 +50,13 @@ class EditProdTest : public QObject {
     Q_OBJECT
     // The search in force the screens are made with.
     SearchInForce m_search;
+    TaskScreenHandoff m_tasks;
 
 private slots:
-    void init() { m_search = SearchInForce{}; }
+    void init() {
+        m_search = SearchInForce{};
+        m_tasks = TaskScreenHandoff{};
+    }
 
     // Every write is asked first, with the product count of the selection and the columns by
     // their names on the screen; a run that empties columns defaults to No.
@@ -119,7 +124,7 @@ private slots:
         ScriptedPrompts prompts;
         if (!question.isEmpty())
             prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<EditProd>(m_search);
+        auto screen = openScreen<EditProd>(m_search, m_tasks);
         // The stock box shows the first product the edit will change.
         QCOMPARE(box(screen.get(), 2)->text(), where.isEmpty() ? u"A1"_s : u"B2"_s);
         for (const QString& step : typing) {
@@ -161,7 +166,7 @@ private slots:
         addProducts();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search);
+        auto screen = openScreen<EditProd>(m_search, m_tasks);
         type(screen.get(), 12, u"call"_s);
         type(screen.get(), 3, u"Gift"_s);
         click(screen.get(), u"Command1"_s);
@@ -183,7 +188,7 @@ private slots:
             .answerMessage(MessageAnswer::Ok)
             .answerInput(u".gif"_s)
             .answerMessage(MessageAnswer::Yes);
-        auto screen = openScreen<EditProd>(m_search);
+        auto screen = openScreen<EditProd>(m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, u"http://example.com/pics/"_s);
@@ -223,7 +228,7 @@ private slots:
             prompts.answerInput(QString());
         else
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search);
+        auto screen = openScreen<EditProd>(m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, address);

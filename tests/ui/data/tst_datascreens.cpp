@@ -150,7 +150,7 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts; // nothing may be shown
         m_shell.search.SearchWhere = searchWhere;
-        auto screen = openScreen<FrmSupplier>(m_shell.search);
+        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
         QCOMPARE(status(screen.get()),
                  count ? u"Record: 1  of  %1"_s.arg(count) : u"NO CURRENT RECORDS"_s);
         QCOMPARE(box(screen.get(), 8)->text(), name);
@@ -181,7 +181,7 @@ private slots:
         ScriptedPrompts prompts;
         if (!message.isEmpty())
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmSupplier>(m_shell.search);
+        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, typed);
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
@@ -204,15 +204,15 @@ private slots:
     void supplierSignalsItsOpener() {
         QFETCH(QString, action);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<FrmSupplier>(m_shell.search);
-        shared().SupplierScreenClosed = false;
+        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
+        m_shell.tasks.supplierScreenClosed = false;
         if (action == u"Escape"_s)
             QTest::keyClick(screen.get(), Qt::Key_Escape);
         else if (action == u"cmdCancel"_s)
             click(screen.get(), u"cmdEdit"_s);
         if (action != u"Escape"_s)
             click(screen.get(), action);
-        QVERIFY(shared().SupplierScreenClosed);
+        QVERIFY(m_shell.tasks.supplierScreenClosed);
         QCOMPARE(screen->isVisible(), action == u"cmdCancel"_s); // Cancel leaves it open
     }
 };

@@ -6,6 +6,7 @@
 #include "core/orders/OrderSession.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -52,9 +53,9 @@ public:
 };
 
 std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order,
-                                         SearchInForce& search) {
+                                         SearchInForce& search, TaskScreenHandoff& tasks) {
     if (name == u"frmSupplier"_s)
-        return openScreen<FrmSupplier>(search);
+        return openScreen<FrmSupplier>(search, tasks);
     if (name == u"frmSetup"_s)
         return openScreen<FrmSetup>();
     if (name == u"frmInventory"_s)
@@ -69,6 +70,7 @@ class RecordScreenTest : public QObject {
     // What the inventory, orders and supplier screens are made with.
     OrderSession m_order;
     SearchInForce m_search;
+    TaskScreenHandoff m_tasks;
 
 private slots:
     void initTestCase() { quietenPlatformNotes(); }
@@ -318,7 +320,7 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(int, boxIndex);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openByName(screenName, m_order, m_search);
+        auto screen = openByName(screenName, m_order, m_search, m_tasks);
         const QString before = status(screen.get());
         const int count = screen->primaryRecordSet()->recordCount();
         click(screen.get(), mode);
@@ -406,7 +408,7 @@ private slots:
         QFETCH(QString, screenName);
         QFETCH(QString, mode);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openByName(screenName, m_order, m_search);
+        auto screen = openByName(screenName, m_order, m_search, m_tasks);
         if (!mode.isEmpty())
             click(screen.get(), mode);
         const QString key = box(screen.get(), 0)->text();

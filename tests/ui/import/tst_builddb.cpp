@@ -7,6 +7,7 @@
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -107,11 +108,15 @@ qint64 count(const QString& where = u"1"_s) {
 
 class BuildDBTest : public QObject {
     Q_OBJECT
-    // The search in force the screens are made with.
+    // The search in force and the hand-off the screens are made with.
     SearchInForce m_search;
+    TaskScreenHandoff m_tasks;
 
 private slots:
-    void init() { m_search = SearchInForce{}; }
+    void init() {
+        m_search = SearchInForce{};
+        m_tasks = TaskScreenHandoff{};
+    }
 
     // Each page has its caption and its note in the label.
     void pages_data() {
@@ -138,8 +143,8 @@ private slots:
                                  u"Choose Which Option To Do"_s,
                                  u"Select Any 1 or More Of The Lists Above"_s};
         TestProgramFolder folder(Catalogue::Demo);
-        shared().BuildMode = std::int16_t(buildMode);
-        auto screen = openScreen<BuildDB>(m_search);
+        m_tasks.buildMode = std::int16_t(buildMode);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         click(screen.get(), clicks);
         QCOMPARE(screen->taskPage(), page);
         QCOMPARE(screen->windowTitle(), titles[page]);
@@ -172,10 +177,10 @@ private slots:
                                    {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
         }
         m_search.SearchWhere = u"Supplier = 'Acme'"_s;
-        shared().BuildMode = 0;
+        m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(answer);
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         // The totals stay until Close.
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -201,10 +206,10 @@ private slots:
         CatalogueDatabase other(shared().DBPath);
         RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
         m_search.SearchWhere.clear();
-        shared().BuildMode = 0;
+        m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         other.run(u"BEGIN IMMEDIATE"_s);
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -222,11 +227,11 @@ private slots:
     // import itself.
     void importsARealFileThroughTheScreen() {
         TestProgramFolder folder(Catalogue::Empty);
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         const QString file = testDataDir() + u"/delimited/superstore_orders_utf8bom_crlf.csv"_s;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
-        auto screen = std::make_unique<BuildDB>(m_search);
+        auto screen = std::make_unique<BuildDB>(m_search, m_tasks);
         screen->resize(720, 600);
         screen->show();
         QStringList actions{u"row:1"_s, u"click:Command3"_s};
@@ -269,13 +274,13 @@ private slots:
               u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
         folder.writeFile(u"items.txt"_s, "N1,New one,-\nN2,New two,-\nA1,Pen,-\nB2,Ink blue,-\n"
                                          "BAD,Refused,-\nN3,New three,-\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::No)
             .answerOpenFile(folder.filePath(u"items.txt"_s))
             .answerInput(u"trial"_s)
             .answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
                                     u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
@@ -294,10 +299,10 @@ private slots:
     void encodingRedrawsThePreviewAndCancelShowsPage3() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"cafe.txt"_s, "A1,Caf\xC3\xA9,1\r\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, {u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
                                     u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -314,10 +319,10 @@ private slots:
     void missingPriceList() {
         TestProgramFolder folder(Catalogue::Demo);
         QVERIFY(QFile::remove(folder.filePath(u"Supplier/wp-cd.txt"_s)));
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         click(screen.get(), u"Command1"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -351,12 +356,12 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, lists);
         TestProgramFolder folder(Catalogue::Empty);
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         // Per list: who the supplier is (no supplier screen here), then the note.
         for (qsizetype i = 0; i < ticked.size(); ++i)
             prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         for (int list : ticked)
             control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
@@ -400,12 +405,12 @@ private slots:
         QFETCH(QString, name);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"one.txt"_s, "A1,Pen,5\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
             .answerInput(QString())  // note
             .answerInput(QString()); // no slots
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -440,7 +445,7 @@ private slots:
         QFETCH(bool, offered);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"kestrel-prices-jan.csv"_s, "Stock,Name,Price\nA1,Pen,5\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         const QStringList byHand{u"row:1"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                  u"row:7"_s};
         {
@@ -448,7 +453,7 @@ private slots:
             prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
                 .answerInput(QString())
                 .answerInput(QString());
-            auto screen = openScreen<BuildDB>(m_search);
+            auto screen = openScreen<BuildDB>(m_search, m_tasks);
             Dialogue dialogue(*screen, byHand + firstEnd);
             click(screen.get(), u"Option1(5)"_s);
             click(screen.get(), u"Command1"_s);
@@ -466,7 +471,7 @@ private slots:
             prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
         else
             prompts.answerInput(QString()).answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -485,14 +490,14 @@ private slots:
     void manualDivider() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"semi.txt"_s, "A1;Pen\r\nB2;Cup\r\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"semi.txt"_s))
             .answerMessage(MessageAnswer::Ok)    // "Sorry, that is not a valid choice!"
             .answerMessage(MessageAnswer::Retry) // "#" is not in the line
             .answerInput(QString())              // note
             .answerInput(QString());             // no slots
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
                                     u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
                                     u"click:Command3"_s, u"click:Command2"_s});
@@ -522,13 +527,13 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"euro.txt"_s, "E1\tPen\t44,38\r\nE2\tInk\t1.234,50\r\nE3\tCup\tN/A\r\n");
-        shared().BuildMode = 1;
+        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"euro.txt"_s))
             .answerInput(QString()) // note
             .answerInput(QString()) // no slots
             .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);

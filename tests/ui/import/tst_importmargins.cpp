@@ -176,10 +176,10 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
-        shared().BuildMode = 1;
+        m_shell.tasks.buildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(m_shell.search);
+        auto screen = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
         QVERIFY(control<QCheckBox>(screen.get(), u"chkKeepMargins"_s)->isVisible());
         Steps steps(*screen, mapping() + QStringList{u"click:Command3"_s, u"margins:"_s,
                                                      u"click:Command2"_s});
@@ -194,7 +194,7 @@ private slots:
 
         QCOMPARE(SettingsStore::program().flag(MarginSettings::Section, u"KeepMargins"_s, !keep),
                  keep);
-        auto next = openScreen<BuildDB>(m_shell.search);
+        auto next = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
         QCOMPARE(control<QCheckBox>(next.get(), u"chkKeepMargins"_s)->isChecked(), keep);
     }
 
@@ -215,10 +215,10 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
-        shared().BuildMode = 1;
+        m_shell.tasks.buildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(m_shell.search);
+        auto screen = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
         // Cancel after the trial ends the task.
         Steps steps(*screen, mapping() + QStringList{u"click:cmdTestImport"_s, u"list:"_s,
                                                      u"click:Command2"_s});
@@ -271,7 +271,7 @@ private slots:
             whenShown(u"BuildDB"_s, drive);
             click(products, u"cmdAddAll"_s);
         } else {
-            shared().BuildMode = 1;
+            m_shell.tasks.buildMode = 1;
             drive(ChildWindows::show(u"BuildDB"_s));
         }
         QTRY_VERIFY(!ChildWindows::find(u"BuildDB"_s));

@@ -12,6 +12,7 @@
 #include "core/journal/JournalRun.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -98,12 +99,14 @@ qint64 products() {
 
 class HistoryScreenTest : public QObject {
     Q_OBJECT
-    // The search in force the screens are made with.
+    // The search in force and the hand-off the screens are made with.
     SearchInForce m_search;
+    TaskScreenHandoff m_tasks;
 
 private slots:
     void init() {
         m_search = SearchInForce{};
+        m_tasks = TaskScreenHandoff{};
         quietenPlatformNotes();
     }
 
@@ -423,7 +426,7 @@ private slots:
             .answerMessage(MessageAnswer::No)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search);
+        auto screen = openScreen<EditProd>(m_search, m_tasks);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndoRun"_s);
         QVERIFY(undo->isHidden());
         type(screen.get(), 3, u"Gift"_s);
@@ -447,12 +450,12 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
         m_search.SearchWhere.clear();
-        shared().BuildMode = 0;
+        m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search);
+        auto screen = openScreen<BuildDB>(m_search, m_tasks);
         bool offered = false;
         qint64 left = -1;
         connect(screen.get(), &BuildDB::waiting, this, [&] {

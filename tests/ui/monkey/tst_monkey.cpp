@@ -87,7 +87,7 @@ private:
         options.order = &m_shell.order;
         RunResult result;
         {
-            FrmMain main;
+            FrmMain main(m_shell.tasks);
             shared().MainWindow = &main;
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();

@@ -119,7 +119,7 @@ private slots:
             dbRun(before);
         ScriptedPrompts prompts;
         {
-            FrmMain main;
+            FrmMain main(m_shell.tasks);
             shared().MainWindow = &main;
             int exits = 0;
             main.setExitHandler([&exits] { ++exits; });

@@ -260,7 +260,7 @@ private slots:
         LiveCatalogue catalogue(false);
         ScriptedPrompts prompts;
         ChildWindows::registerScreen(u"Products"_s, [] { return new HoldingScreen; });
-        FrmMain main;
+        FrmMain main(m_shell.tasks);
         main.setExitHandler([] {});
         main.MDIForm_Load(); // takes the day's backup
         QVERIFY(ChildWindows::find(u"Products"_s));

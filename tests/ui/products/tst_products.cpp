@@ -62,9 +62,9 @@ private slots:
         quietenPlatformNotes();
         registerScreens(m_shell);
         // The browser screen has its own tests; here it only has to open on the shop.
-        ChildWindows::registerScreen(u"frmBrowser"_s, [] {
+        ChildWindows::registerScreen(u"frmBrowser"_s, [this] {
             auto* browser = new QWidget;
-            browser->setProperty("StartingAddress", shared().WebAddress);
+            browser->setProperty("StartingAddress", m_shell.shopLogin.address);
             return browser;
         });
     }
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(thumbTicks(*screen).checked.at(2), std::int16_t(1));
         QVERIFY(!view->fireBeforeNavigate(folder.filePath(u"page.htm"_s)));
         view->fireNavigateComplete(picture);
-        QCOMPARE(shared().WebAddress, picture);
+        QCOMPARE(m_shell.shopLogin.address, picture);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         view->fireNavigateError(u"http://nowhere.example/"_s);
         QCOMPARE(view->lastNavigation(), picture);
@@ -677,8 +677,8 @@ private slots:
         click(screen.get(), u"cmdSup(%1)"_s.arg(button));
         auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
         if (button == 1) {
-            QCOMPARE(shared().WebAddress, expected);
-            QCOMPARE(shared().SupplierUserName + u"/"_s + shared().SupplierPassword, logIn);
+            QCOMPARE(m_shell.shopLogin.address, expected);
+            QCOMPARE(m_shell.shopLogin.userName + u"/"_s + m_shell.shopLogin.password, logIn);
             QWidget* browser = ChildWindows::find(u"frmBrowser"_s);
             QVERIFY(browser);
             QCOMPARE(browser->property("StartingAddress").toString(), expected);

@@ -65,14 +65,14 @@ private slots:
         prompts.answerMessage(MessageAnswer::Yes); // the bulk edit's question before it writes
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
-        whenShown(u"EditProd"_s, [](QWidget* edit) {
-            QVERIFY(shared().EditProdOpen);
+        whenShown(u"EditProd"_s, [this](QWidget* edit) {
+            QVERIFY(m_shell.tasks.editProdOpen);
             type(edit, 6, u"Crate"_s);
             click(edit, u"Command1"_s);
             click(edit, u"Command2"_s);
         });
         click(products, u"cmdEditRec"_s);
-        QVERIFY(!shared().EditProdOpen);
+        QVERIFY(!m_shell.tasks.editProdOpen);
         QVERIFY(!ChildWindows::find(u"EditProd"_s));
         QCOMPARE(dbValue(u"SELECT count(*) FROM Products WHERE Packaging <> 'Crate'"_s).toInt(), 0);
         // Box 17 of the Products screen is Packaging.
@@ -114,7 +114,7 @@ private slots:
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
         const int before = dbValue(u"SELECT count(*) FROM Products"_s).toInt();
-        shared().BuildMode = 1;
+        m_shell.tasks.buildMode = 1;
         QWidget* build = ChildWindows::show(u"BuildDB"_s);
         QVERIFY(build);
         const QString title = build->windowTitle();

@@ -226,7 +226,7 @@ private slots:
             QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
         }
         QCOMPARE(productColumn(u"Supplier"_s, product), stored);
-        QVERIFY(!shared().SupplierScreenClosed);
+        QVERIFY(!m_shell.tasks.supplierScreenClosed);
     }
 
     // While the supplier screen is open the edit the picker began may be cancelled and a

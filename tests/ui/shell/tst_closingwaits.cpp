@@ -36,7 +36,7 @@ private slots:
     void exitDuringTheSupplierPick() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
-        FrmMain main;
+        FrmMain main(m_shell.tasks);
         shared().MainWindow = &main;
         int exits = 0;
         main.setExitHandler([&exits] { ++exits; });

@@ -1,6 +1,7 @@
 // The main window's status bar while the connection to the catalogue's server is lost and once
 // it is back.
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/CatalogueChanges.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -30,6 +31,8 @@ class ConnectionStatusTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestProgramFolder> m_folder;
+    // What the window hands its task screens; it outlives the window.
+    TaskScreenHandoff m_tasks;
     std::unique_ptr<FrmMain> m_main;
 
     QLabel* statusPanel() { return m_main->statusPanels()->panel(2); }
@@ -52,7 +55,7 @@ private slots:
 
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
     }
     void cleanup() {
         m_main.reset();

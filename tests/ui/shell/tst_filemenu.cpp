@@ -4,6 +4,7 @@
 #include "core/backup/CatalogueBackup.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -34,9 +35,11 @@ class FileMenuTest : public QObject {
     std::unique_ptr<FrmMain> m_main;
     // The search in force the import screen works on.
     SearchInForce m_search;
+    // The hand-off the window and the import screen share.
+    TaskScreenHandoff m_tasks;
 
     FrmMain* loadMain() {
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         return m_main.get();
@@ -46,12 +49,13 @@ class FileMenuTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        ChildWindows::registerScreen(u"BuildDB"_s, [this] { return new BuildDB(m_search); });
+        ChildWindows::registerScreen(u"BuildDB"_s,
+                                     [this] { return new BuildDB(m_search, m_tasks); });
     }
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
         m_prompts = std::make_unique<ScriptedPrompts>();
-        shared().BuildMode = 0;
+        m_tasks.buildMode = 0;
     }
     void cleanup() {
         ChildWindows::unloadAll();
@@ -80,7 +84,7 @@ private slots:
         // The import screen takes its page as it first shows.
         main->show();
         if (deletingOpen) {
-            shared().BuildMode = 0;
+            m_tasks.buildMode = 0;
             ChildWindows::show(u"BuildDB"_s);
             QVERIFY(importScreen());
             QCOMPARE(importScreen()->taskPage(), std::int16_t(0));

@@ -4,6 +4,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "core/shell/WindowPlacement.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
@@ -51,6 +52,8 @@ class FrmMainTest : public QObject {
 
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
+    // What the window hands its task screens; it outlives the window.
+    TaskScreenHandoff m_tasks;
     std::unique_ptr<FrmMain> m_main;
     int m_exits = 0;
 
@@ -60,7 +63,7 @@ class FrmMainTest : public QObject {
     FrmMain* loadMain(const Texts& stored = {}) {
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings().setValue(u"Settings"_s, it.key(), it.value());
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([this] { ++m_exits; });
         m_main->MDIForm_Load();
         return m_main.get();

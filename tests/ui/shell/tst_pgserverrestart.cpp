@@ -53,7 +53,7 @@ private slots:
         CatalogueShare::share(folder.cataloguePath(), cluster.uri(), false);
         shared().DBPath = cluster.uri();
         ScriptedPrompts prompts; // no message is expected
-        FrmMain main;
+        FrmMain main(m_shell.tasks);
         QLabel* status = main.statusPanels()->panel(2);
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);

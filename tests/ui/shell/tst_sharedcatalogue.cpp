@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/MemoryPasswordStore.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -79,12 +80,14 @@ class SharedCatalogueTest : public QObject {
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
     std::unique_ptr<test::MemoryPasswordStore> m_keyring;
+    // What the window hands its task screens; it outlives the window.
+    TaskScreenHandoff m_tasks;
     std::unique_ptr<FrmMain> m_main;
     std::unique_ptr<QObject> m_watch;
 
     FrmMain* loadMain(const QString& storedCatalogue, ServerSignIn::Opener opener = {}) {
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, storedCatalogue);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
         m_main->setServerOpener(std::move(opener));

@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/MemoryPasswordStore.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -70,6 +71,8 @@ class SharedCatalogueOpeningTest : public QObject {
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
     std::unique_ptr<test::MemoryPasswordStore> m_keyring;
+    // What the window hands its task screens; it outlives the window.
+    TaskScreenHandoff m_tasks;
     std::unique_ptr<FrmMain> m_main;
     std::unique_ptr<QObject> m_watch;
 
@@ -131,7 +134,7 @@ private slots:
             QTest::mouseClick(control<QPushButton>(dialog, u"cmdOK"_s), Qt::LeftButton);
         });
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, atStart ? Accepting : file);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
         m_main->setServerOpener(opener);

@@ -5,6 +5,7 @@
 #include "core/files/OpenCatalogues.h"
 #include "core/files/OutputFile.h"
 #include "core/import/TextFileReader.h"
+#include "core/shell/TaskScreenHandoff.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -53,6 +54,8 @@ class WindowLocksTest : public QObject {
 
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
+    // What the window hands its task screens; it outlives the window.
+    TaskScreenHandoff m_tasks;
     std::unique_ptr<FrmMain> m_main;
 
     QString catalogue() const { return m_folder->cataloguePath(); }
@@ -136,7 +139,7 @@ private slots:
     }
     void anotherProgramNeverTakesTheJournalAway() {
         QFETCH(QString, action);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         // A screen's connection, kept open over the action as the screens keep theirs.
@@ -190,7 +193,7 @@ private slots:
     void restoreFromTheWindowWaitsForNoOne() {
         QFETCH(bool, inThisWindow);
         QFETCH(QString, told);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         m_prompts->answerMessage(MessageAnswer::Ok);
@@ -241,7 +244,7 @@ private slots:
         const QString other = otherCatalogue();
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(other).constData(), &before), 0);
-        m_main = std::make_unique<FrmMain>();
+        m_main = std::make_unique<FrmMain>(m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         QProcess holder;

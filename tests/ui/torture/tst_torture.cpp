@@ -143,7 +143,7 @@ private:
             qputenv("PGAPPNAME", "torture-window");
         }
         {
-            FrmMain main;
+            FrmMain main(m_shell.tasks);
             shared().MainWindow = &main;
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
