@@ -22,9 +22,9 @@ struct SharedState {
     QString DBPath;         // full path of the catalogue file every data screen opens
     QObject* MainWindow = nullptr;
 
-    // Flags one screen sets and another waits for or tests.
+    // Set by the main window's and the Products screen's load: the main window's next
+    // activation brings the View menu's ticks in line with its bars.
     bool FirstActivation = false;
-    bool TipFromMenu = false;
 
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;

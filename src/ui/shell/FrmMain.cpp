@@ -576,25 +576,21 @@ void FrmMain::mnuRestoreLabels_Click() {
 
 void FrmMain::mnuHelpTip_Click() {
     StepGuard step(mainLabel(u"tbToolBar_ButtonClick"_s));
-    shared().TipFromMenu = true;
-    {
-        BusyCursor busy;
-        letEventsRun();
-        step([this] {
-            if (m_tip) {
-                m_tip->show();
-                m_tip->raise();
-                m_tip->activateWindow();
-                return;
-            }
-            auto* tip = new FrmTip(this);
-            m_tip = tip;
-            tip->Form_Load();
-            if (!tip->isUnloaded())
-                tip->show();
-        });
-    }
-    shared().TipFromMenu = false;
+    BusyCursor busy;
+    letEventsRun();
+    step([this] {
+        if (m_tip) {
+            m_tip->show();
+            m_tip->raise();
+            m_tip->activateWindow();
+            return;
+        }
+        auto* tip = new FrmTip(FrmTip::Opened::FromMenu, this);
+        m_tip = tip;
+        tip->Form_Load();
+        if (!tip->isUnloaded())
+            tip->show();
+    });
 }
 
 void FrmMain::mnuHelpAbout_Click() {

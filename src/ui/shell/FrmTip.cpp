@@ -4,7 +4,6 @@
 #include "core/import/TextFile.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/NumberText.h"
 
 #include <QCheckBox>
@@ -32,10 +31,10 @@ QString tipLabel(const QString& procedure) {
 
 } // namespace
 
-FrmTip::FrmTip(QWidget* parent)
+FrmTip::FrmTip(Opened opened, QWidget* parent)
     : QDialog(parent), m_tipText(new QLabel(this)), m_ok(new QPushButton(u"OK"_s, this)),
       m_next(new QPushButton(u"&Next Tip"_s, this)),
-      m_showAtStartup(new QCheckBox(u"&Show Tips at Startup"_s, this)) {
+      m_showAtStartup(new QCheckBox(u"&Show Tips at Startup"_s, this)), m_opened(opened) {
     setObjectName(u"frmTip"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Tip of the Day"_s);
@@ -95,7 +94,7 @@ void FrmTip::Form_Load() {
         showAtStartup =
             TextRules::CDbl(SettingsStore::program().value(Options, ShowAtStartup, u"1"_s));
     });
-    if (showAtStartup == 0 && !shared().TipFromMenu) {
+    if (showAtStartup == 0 && m_opened == Opened::AtStartup) {
         m_unloaded = true;
         close();
         return;

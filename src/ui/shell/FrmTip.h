@@ -16,10 +16,14 @@ class FrmTip : public QDialog {
 public:
     static inline const QString TipFileName = QStringLiteral("TIPOFDAY.TXT");
 
-    explicit FrmTip(QWidget* parent = nullptr);
+    // Why the tips open: the start-up shows them only while their switch is on; the Help menu
+    // shows them whatever the switch says.
+    enum class Opened { AtStartup, FromMenu };
 
-    // Reads the switch and the tips; with tips off at start-up (and not asked for from the
-    // menu) the screen unloads at once.
+    explicit FrmTip(Opened opened = Opened::AtStartup, QWidget* parent = nullptr);
+
+    // Reads the switch and the tips; opened at start-up with tips switched off, the screen
+    // unloads at once.
     void Form_Load();
     bool isUnloaded() const { return m_unloaded; }
 
@@ -47,6 +51,7 @@ private:
     QStringList m_tips;
     int m_currentTip = 0;
     bool m_unloaded = false;
+    Opened m_opened;
 };
 
 } // namespace tovin

@@ -157,7 +157,7 @@ int runProgram(const StartOptions& options) {
     if (!mainWindow)
         return 1;
     step([&] {
-        tip = new FrmTip(mainWindow.get());
+        tip = new FrmTip(FrmTip::Opened::AtStartup, mainWindow.get());
         tip->Form_Load();
     });
     step([&] { splash.reset(); });

@@ -691,7 +691,6 @@ private slots:
         FrmTip* tip = main->tipScreen();
         QVERIFY(tip && tip->isVisible());
         QVERIFY(!tip->isModal());
-        QVERIFY(!shared().TipFromMenu);
         QCOMPARE(settings().value(u"Options"_s, u"Show Tips at Startup"_s, QString()), u"1"_s);
         // A second request brings the same screen forward.
         entry(u"mnuHelpTip"_s)->trigger();

@@ -1,5 +1,4 @@
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
@@ -82,8 +81,8 @@ private slots:
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
         if (!stored.isEmpty())
             SettingsStore::program().setValue(u"Options"_s, u"Show Tips at Startup"_s, stored);
-        shared().TipFromMenu = fromMenu;
-        QPointer<FrmTip> tip = new FrmTip;
+        QPointer<FrmTip> tip =
+            new FrmTip(fromMenu ? FrmTip::Opened::FromMenu : FrmTip::Opened::AtStartup);
         tip->Form_Load();
         QCOMPARE(!tip->isUnloaded(), opens);
         QCOMPARE(storedSwitch(), storedAfter.isEmpty() ? u"<none>"_s : storedAfter);
@@ -95,7 +94,6 @@ private slots:
             QTest::mouseClick(test::control<QPushButton>(tip, u"cmdOK"_s), Qt::LeftButton);
         }
         QTRY_VERIFY(!tip); // unloading destroys the screen
-        shared().TipFromMenu = false;
     }
 };
 
