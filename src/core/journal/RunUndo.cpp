@@ -205,8 +205,10 @@ private:
                 readHolders(*it.key(), key, it.value().value(key.position));
         for (auto it = added.begin(); it != added.end(); ++it)
             deleteAhead(*it.key(), it.value(), keys[it.key()]);
+        // A set whose added rows were all deleted ahead leaves nothing to read.
         for (auto it = keys.begin(); it != keys.end(); ++it)
-            readRows(*it.key(), it.value());
+            if (!it.value().empty())
+                readRows(*it.key(), it.value());
     }
 
     // Has the server delete those of the rows the run added that hold what it wrote; the
