@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -11,16 +10,15 @@ namespace tovin {
 
 class Prompts;
 
-// The values every screen reads: where the program and its catalogue are, the main window, and
-// where questions go. One instance exists for the whole run (shared()); every value starts
-// empty, zero or false. What one screen hands another is kept by the window's shell instead
+// The values every screen reads: where the program and its catalogue are, and where questions
+// go. One instance exists for the whole run (shared()); every value starts empty, zero or
+// false. What one screen hands another is kept by the window's shell instead
 // (ShellState) and given to the screens that use it.
 struct SharedState {
     // Core values.
     QString AppFolder;      // the program folder, always ending in "/"
     QString PicturesFolder; // AppFolder + "pictures/"
     QString DBPath;         // full path of the catalogue file every data screen opens
-    QObject* MainWindow = nullptr;
 
     // Set by the main window's and the Products screen's load: the main window's next
     // activation brings the View menu's ticks in line with its bars.

@@ -1,7 +1,6 @@
 #include "ui/shell/QtPrompts.h"
 
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -9,6 +8,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -19,6 +19,15 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 namespace {
+
+// The program's main window: the one visible main window among the top-level windows, or none
+// (before it shows, after it closed, and in tests without one).
+QWidget* mainWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return nullptr;
+}
 
 // The child screen the document area shows as active (or, when that one closed while the
 // dialog was up, the one active before it) and the widget inside it that last had the focus.
@@ -43,7 +52,7 @@ QWidget* activeScreenFocus(QWidget* window) {
 // active before the dialog is made active again, with the focus on the widget that had it, or
 // on the active child screen when that widget went with its screen.
 void giveKeyboardBack(const QPointer<QWidget>& window, const QPointer<QWidget>& focus) {
-    QWidget* target = window ? window.data() : qobject_cast<QWidget*>(shared().MainWindow);
+    QWidget* target = window ? window.data() : mainWindow();
     if (!target || !target->isVisible())
         return;
     target->activateWindow();
@@ -68,7 +77,7 @@ template <class Show> auto keepingFocus(Show&& show) {
 QWidget* QtPrompts::owner() const {
     if (QWidget* active = QApplication::activeWindow())
         return active;
-    return qobject_cast<QWidget*>(shared().MainWindow);
+    return mainWindow();
 }
 
 MessageAnswer QtPrompts::message(const QString& text, MessageButtons buttons, MessageIcon icon,

@@ -150,7 +150,6 @@ int runProgram(const StartOptions& options) {
     });
     step([&] {
         mainWindow = std::make_unique<FrmMain>(shell.tasks);
-        shared().MainWindow = mainWindow.get();
         ChildWindows::setArea(mainWindow->mdiArea());
         mainWindow->MDIForm_Load();
     });
@@ -169,9 +168,7 @@ int runProgram(const StartOptions& options) {
             tip->exec();
         }
     });
-    const int result = quitting ? 0 : QApplication::exec();
-    shared().MainWindow = nullptr;
-    return result;
+    return quitting ? 0 : QApplication::exec();
 }
 
 } // namespace tovin

@@ -88,14 +88,12 @@ private:
         RunResult result;
         {
             FrmMain main(m_shell.tasks);
-            shared().MainWindow = &main;
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();
             if (!QTest::qWaitForWindowExposed(&main))
                 qWarning("main window not exposed");
             result = run(main, folder.path(), options);
-            shared().MainWindow = nullptr;
         }
         QTest::qWait(0);
         resetSharedState();

@@ -120,7 +120,6 @@ private slots:
         ScriptedPrompts prompts;
         {
             FrmMain main(m_shell.tasks);
-            shared().MainWindow = &main;
             int exits = 0;
             main.setExitHandler([&exits] { ++exits; });
             main.MDIForm_Load();
@@ -171,7 +170,6 @@ private slots:
             main.entry(u"mnuFileExit"_s)->trigger();
             QCOMPARE(exits, 1);
             ChildWindows::unloadAll();
-            shared().MainWindow = nullptr;
         }
         QCOMPARE(prompts.unanswered(), 0);
         CatalogueDatabase db(folder.cataloguePath());

@@ -37,7 +37,6 @@ private slots:
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
         FrmMain main(m_shell.tasks);
-        shared().MainWindow = &main;
         int exits = 0;
         main.setExitHandler([&exits] { ++exits; });
         main.MDIForm_Load();
@@ -67,7 +66,6 @@ private slots:
         resetSharedState();
         m_shell = ShellState{};
         ChildWindows::unloadAll();
-        shared().MainWindow = nullptr;
     }
 };
 

@@ -48,9 +48,7 @@ struct MainWindow {
             screens.last()->resize(300, 200);
         }
         window.show();
-        shared().MainWindow = &window;
     }
-    ~MainWindow() { shared().MainWindow = nullptr; }
 };
 
 // Once a dialog shows, runs `before` and then closes the dialog the way its user would: the
@@ -102,29 +100,37 @@ private slots:
     void initTestCase() { quietenPlatformNotes(); }
 
     // The child screen active before the dialog is active after it, with the focus in the box
-    // that had it; a screen closed meanwhile leaves the focus with the screen now active.
+    // that had it; a screen closed meanwhile leaves the focus with the screen now active. With no
+    // window active before the dialog, the main window gets the keyboard back.
     void focusComesBack_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("screen");
         QTest::addColumn<int>("box");
         QTest::addColumn<bool>("closeScreen"); // the screen closes while the dialog is up
-        QTest::newRow("a notice") << u"notice"_s << 1 << 1 << false;
-        QTest::newRow("a notice, the first screen") << u"notice"_s << 0 << 0 << false;
-        QTest::newRow("a question") << u"question"_s << 1 << 1 << false;
-        QTest::newRow("an input box") << u"input"_s << 0 << 1 << false;
-        QTest::newRow("a font dialog") << u"font"_s << 1 << 0 << false;
-        QTest::newRow("the screen closed meanwhile") << u"notice"_s << 1 << 1 << true;
+        QTest::addColumn<bool>("noneActive");  // no window is active as the dialog opens
+        QTest::newRow("a notice") << u"notice"_s << 1 << 1 << false << false;
+        QTest::newRow("a notice, the first screen") << u"notice"_s << 0 << 0 << false << false;
+        QTest::newRow("a question") << u"question"_s << 1 << 1 << false << false;
+        QTest::newRow("an input box") << u"input"_s << 0 << 1 << false << false;
+        QTest::newRow("a font dialog") << u"font"_s << 1 << 0 << false << false;
+        QTest::newRow("the screen closed meanwhile") << u"notice"_s << 1 << 1 << true << false;
+        QTest::newRow("no window active before") << u"notice"_s << 1 << 1 << false << true;
     }
     void focusComesBack() {
         QFETCH(QString, kind);
         QFETCH(int, screen);
         QFETCH(int, box);
         QFETCH(bool, closeScreen);
+        QFETCH(bool, noneActive);
         MainWindow main;
         QVERIFY(QTest::qWaitForWindowActive(&main.window));
         main.area->setActiveSubWindow(main.screens.at(screen));
         main.boxes.at(screen).at(box)->setFocus();
         QCOMPARE(QApplication::focusWidget(), main.boxes.at(screen).at(box));
+        if (noneActive) {
+            QApplication::setActiveWindow(nullptr);
+            QVERIFY(!QApplication::activeWindow());
+        }
 
         QtPrompts prompts;
         bool dialogHadTheKeyboard = false;

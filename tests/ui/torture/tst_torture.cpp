@@ -144,7 +144,6 @@ private:
         }
         {
             FrmMain main(m_shell.tasks);
-            shared().MainWindow = &main;
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();
@@ -152,7 +151,6 @@ private:
                 qWarning("main window not exposed");
             result = run(main, folder.path(), folder.settingsFile(), options);
             ChildWindows::unloadAll();
-            shared().MainWindow = nullptr;
         }
         QTest::qWait(0);
         resetSharedState();

@@ -9,8 +9,11 @@
 #include "ui/data/RecordScreen.h"
 #include "ui/shell/ChildWindows.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QRegularExpression>
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -159,7 +162,9 @@ void Checks::startOver(CatalogueDatabase& db) {
 
 QStringList Checks::afterStep() {
     QStringList failures;
-    if (!shared().MainWindow)
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::none_of(windows.begin(), windows.end(),
+                     [](QWidget* window) { return qobject_cast<QMainWindow*>(window); }))
         return {u"the main window is gone"_s};
     std::unique_ptr<CatalogueDatabase> db;
     try {
