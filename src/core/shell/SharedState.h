@@ -20,10 +20,6 @@ struct SharedState {
     QString PicturesFolder; // AppFolder + "pictures/"
     QString DBPath;         // full path of the catalogue file every data screen opens
 
-    // Set by the main window's and the Products screen's load: the main window's next
-    // activation brings the View menu's ticks in line with its bars.
-    bool FirstActivation = false;
-
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;
 };

@@ -303,7 +303,6 @@ void Products::connectControls() {
 void Products::Form_Load() {
     StepGuard step(procedureLabel(u"Form_Load"_s));
     step([this] { m_help->startOver(); });
-    step([] { shared().FirstActivation = true; });
     step([this] { ApplyControlTexts(this); });
     step([this] { setWindowTitle(shared().DBPath); });
     step([this] { beginHourglass(); });

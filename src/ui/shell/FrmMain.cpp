@@ -248,7 +248,7 @@ void FrmMain::buildMenus() {
 void FrmMain::MDIForm_Load() {
     StepGuard step(mainLabel(u"MDIForm_Load"_s));
     SettingsStore& settings = SettingsStore::program();
-    step([] { shared().FirstActivation = true; });
+    m_firstActivation = true;
     step([this] { ApplyControlTexts(this); });
     // Stored values rule; without them the window opens where the Products screen shows whole.
     // A stored value that does not convert leaves that one value as the window has it.
@@ -323,11 +323,11 @@ void FrmMain::showLocation() {
 
 void FrmMain::MDIForm_Activate() {
     StepGuard step(mainLabel(u"MDIForm_Activate"_s), ErrorStyle::IgnoreAndResume);
-    if (!shared().FirstActivation)
+    if (!m_firstActivation)
         return;
     step([this] { entry(u"mnuViewStatusBar"_s)->setChecked(!m_statusBar->isHidden()); });
     step([this] { entry(u"mnuButtonBar"_s)->setChecked(!m_toolBar->isHidden()); });
-    shared().FirstActivation = false;
+    m_firstActivation = false;
 }
 
 void FrmMain::MDIForm_Unload() {

@@ -128,6 +128,9 @@ private:
     PasswordStore* m_passwords = nullptr;
     std::unique_ptr<PasswordStore> m_keyring;
     ServerSignIn::Opener m_serverOpener;
+    // From the load to the first activation, which brings the View menu's ticks in line with
+    // the bars.
+    bool m_firstActivation = false;
 };
 
 } // namespace tovin

@@ -152,7 +152,15 @@ private slots:
         const QString expected = dbPath.isEmpty() ? m_folder->cataloguePath() : dbPath;
         QCOMPARE(shared().DBPath, expected);
         QCOMPARE(main->windowTitle(), expected);
-        QVERIFY(shared().FirstActivation);
+        // The first activation brings the View menu's ticks in line with the bars; later ones
+        // leave them.
+        entry(u"mnuButtonBar"_s)->setChecked(!barsShown);
+        main->MDIForm_Activate();
+        QCOMPARE(entry(u"mnuButtonBar"_s)->isChecked(), barsShown);
+        entry(u"mnuButtonBar"_s)->setChecked(!barsShown);
+        main->MDIForm_Activate();
+        QCOMPARE(entry(u"mnuButtonBar"_s)->isChecked(), !barsShown);
+        entry(u"mnuButtonBar"_s)->setChecked(barsShown);
         // Unregistered screens and the browser have no dead entries; the reports are there.
         QVERIFY(main->entry(u"mnuDatafrmSupplier"_s) && main->entry(u"mnuR8"_s));
         for (const QString& name : {u"mnuDatafrmSetup"_s, u"mnuViewWebBrowser"_s})
