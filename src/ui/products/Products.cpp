@@ -56,6 +56,14 @@ const QString ProductsSettings = u"Settings"_s;
 const QString ViewMode = u"View Mode"_s;
 const QString EditMode = u"Edit Mode"_s;
 
+// The part of the shell's state the screen was given, or else one of its own, kept in `own`.
+template <class Part> Part* givenOrOwn(Part* given, std::unique_ptr<Part>& own) {
+    if (given)
+        return given;
+    own = std::make_unique<Part>();
+    return own.get();
+}
+
 } // namespace
 
 const QString Products::PrimarySelect =
@@ -77,18 +85,10 @@ QString Products::defaultShopAddress() {
 
 Products::Products(const ProductsOptions& options, QWidget* parent)
     : RecordScreen(u"Products"_s, u"Products"_s, PrimarySelect, parent) {
-    if (!options.order)
-        m_ownOrder = std::make_unique<OrderSession>();
-    m_order = options.order ? options.order : m_ownOrder.get();
-    if (!options.search)
-        m_ownSearch = std::make_unique<SearchInForce>();
-    m_search = options.search ? options.search : m_ownSearch.get();
-    if (!options.shopLogin)
-        m_ownShopLogin = std::make_unique<SupplierShopLogin>();
-    m_shopLogin = options.shopLogin ? options.shopLogin : m_ownShopLogin.get();
-    if (!options.tasks)
-        m_ownTasks = std::make_unique<TaskScreenHandoff>();
-    m_tasks = options.tasks ? options.tasks : m_ownTasks.get();
+    m_order = givenOrOwn(options.order, m_ownOrder);
+    m_search = givenOrOwn(options.search, m_ownSearch);
+    m_shopLogin = givenOrOwn(options.shopLogin, m_ownShopLogin);
+    m_tasks = givenOrOwn(options.tasks, m_ownTasks);
     m_gridRS = new RecordSet(this);
     // A key held down repeats faster than this, so only the row it stops on is rendered.
     m_preview = new CoalescedAction([this] { writePreview(); }, 100, this);
