@@ -3,6 +3,7 @@
 #include "core/storage/SqliteConnection.h"
 #include "core/storage/StorageStatement.h"
 
+#include <QScopeGuard>
 #include <cstring>
 #include <sqlite3.h>
 #include <utility>
@@ -168,14 +169,8 @@ void SqliteChangeCapture::rolledBack(void* self) {
 }
 
 void SqliteChangeCapture::writeUncaptured(const std::function<void()>& write) {
-    const qint64 run = std::exchange(m_run, 0);
-    try {
-        write();
-    } catch (...) {
-        m_run = run;
-        throw;
-    }
-    m_run = run;
+    const auto resume = qScopeGuard([this, run = std::exchange(m_run, 0)] { m_run = run; });
+    write();
 }
 
 } // namespace tovin
