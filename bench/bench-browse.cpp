@@ -117,7 +117,6 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir folder;
     ProgramFolder::setOverride(folder.path());
-    ProgramFolder::applyToSharedState();
     SettingsStore::setProgramFile(folder.filePath(u"settings.ini"_s));
     SilentPrompts prompts;
     shared().prompts = &prompts;
@@ -170,7 +169,7 @@ int main(int argc, char* argv[]) {
 
     // The row the user stopped on is the one the preview shows.
     screen.flushPreview();
-    QFile page(shared().AppFolder + u"page.htm"_s);
+    QFile page(ProgramFolder::path() + u"page.htm"_s);
     const QString stockNo = screen.primaryRecordSet()->value(u"StockNo"_s).toString();
     const bool current = page.open(QIODevice::ReadOnly) &&
                          QString::fromUtf8(page.readAll()).contains(u"alt=\""_s + stockNo + u'"');

@@ -74,7 +74,6 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     ProgramFolder::setOverride(folder.path());
-    ProgramFolder::applyToSharedState();
     SettingsStore::setProgramFile(folder.filePath(u"settings.ini"_s));
     const QString catalogue = folder.filePath(u"catalogue.mde"_s);
     bench::generateCatalogue(catalogue, products);

@@ -9,7 +9,6 @@
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueLocation.h"
 #include "ui/pages/PagesPdf.h"
 
@@ -112,7 +111,6 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << PagesName << refusal << "; nothing was written\n";
         return ExitFailure;
     }
-    ProgramFolder::applyToSharedState();
     const QString catalogue = CatalogueLocation::absolute(request.catalogue);
     if (CatalogueLocation::isMissingFile(catalogue)) {
         err << PagesName << "no catalogue file at " << catalogue << "; nothing was written\n";
@@ -145,7 +143,7 @@ int runPages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
 
     const QString folder =
-        QFileInfo(request.out.isEmpty() ? shared().AppFolder + u"Pages"_s : request.out)
+        QFileInfo(request.out.isEmpty() ? ProgramFolder::path() + u"Pages"_s : request.out)
             .absoluteFilePath();
     if (!QDir().mkpath(folder)) {
         err << PagesName << "cannot make the folder " << folder << "; nothing was written\n";

@@ -1,7 +1,5 @@
 #include "core/files/ProgramFolder.h"
 
-#include "core/shell/SharedState.h"
-
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -188,24 +186,34 @@ void setOverride(const QString& folder) {
     overrideFolder() = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
 
+namespace {
+// The program folder found from the executable's place. That place does not move during a run,
+// and finding it checks files on disk (and may fill the user's folder), so it is done once.
+QString executableProgramFolder() {
+    static const QString found = [] {
+        QString folder = QCoreApplication::applicationDirPath();
+        if (const QString shared = sharedProgramFolder(folder); !shared.isEmpty())
+            return workingFolderFor(shared);
+        if (isInstalledFolder(folder))
+            return workingFolderFor(folder);
+        return folder;
+    }();
+    return found;
+}
+} // namespace
+
 QString path() {
     QString folder = overrideFolder();
-    if (folder.isEmpty() && QCoreApplication::instance()) {
-        folder = QCoreApplication::applicationDirPath();
-        if (const QString shared = sharedProgramFolder(folder); !shared.isEmpty())
-            folder = workingFolderFor(shared);
-        else if (isInstalledFolder(folder))
-            folder = workingFolderFor(folder);
-    }
+    if (folder.isEmpty() && QCoreApplication::instance())
+        folder = executableProgramFolder();
     if (folder.isEmpty())
         folder = QDir::currentPath();
     // Always appended, also to a root folder, as the program's file names expect.
     return folder + u'/';
 }
 
-void applyToSharedState() {
-    shared().AppFolder = path();
-    shared().PicturesFolder = shared().AppFolder + u"pictures/"_s;
+QString picturesPath() {
+    return path() + u"pictures/"_s;
 }
 
 namespace {

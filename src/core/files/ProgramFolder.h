@@ -19,7 +19,11 @@ QString installedMarker();
 // installed program folder in ../share/tovin-catalog.
 void setOverride(const QString& folder);
 // The program folder with a trailing "/" (a root folder gives "//", which still opens files).
+// Without an override it is found, and the user's folder made ready, once per run; later calls
+// only hand it out.
 QString path();
+// The pictures folder of the program folder: path() + "pictures/".
+QString picturesPath();
 
 // Copies into userFolder every file of the installed folder that it lacks, and brings the
 // program files up to date with the installed ones; catalogues already there are kept. The
@@ -33,9 +37,6 @@ QString refreshRecordName();
 QString keptFilesNotice(const QStringList& kept);
 // The notice of the refresh path() did when it made the user's folder ready, handed out once.
 QString takeRefreshNotice();
-
-// Sets AppFolder and PicturesFolder of the shared state from the program folder.
-void applyToSharedState();
 
 // Finds a file named by a path that may use "\" separators (Windows data) or differ in letter
 // case from the file on disk ("Pictures\NoPic.jpg" finds "pictures/NoPic.jpg"). Relative paths

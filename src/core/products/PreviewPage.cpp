@@ -74,7 +74,7 @@ QStringList PreviewPage::lines(const PreviewProduct& product, Size size) {
 }
 
 QString PreviewPage::path() {
-    return shared().AppFolder + u"page.htm"_s;
+    return ProgramFolder::path() + u"page.htm"_s;
 }
 
 QString PreviewPage::write(const PreviewProduct& product, Size size) {

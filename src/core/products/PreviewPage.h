@@ -31,7 +31,7 @@ public:
     // The lines of the page, without line ends.
     static QStringList lines(const PreviewProduct& product, Size size);
 
-    // AppFolder + "page.htm".
+    // ProgramFolder::path() + "page.htm".
     static QString path();
 
     // Writes the page (UTF-8), each line ended by CR LF, over the previous one. Raises

@@ -10,15 +10,12 @@ namespace tovin {
 
 class Prompts;
 
-// The values every screen reads: where the program and its catalogue are, and where questions
-// go. One instance exists for the whole run (shared()); every value starts empty, zero or
-// false. What one screen hands another is kept by the window's shell instead
+// The values every screen reads: where the catalogue is, and where questions go. One instance
+// exists for the whole run (shared()); every value starts empty. The program folder is
+// ProgramFolder::path(); what one screen hands another is kept by the window's shell instead
 // (ShellState) and given to the screens that use it.
 struct SharedState {
-    // Core values.
-    QString AppFolder;      // the program folder, always ending in "/"
-    QString PicturesFolder; // AppFolder + "pictures/"
-    QString DBPath;         // full path of the catalogue file every data screen opens
+    QString DBPath; // full path of the catalogue file every data screen opens
 
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;

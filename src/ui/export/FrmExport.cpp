@@ -5,6 +5,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/export/DelimitedExport.h"
 #include "core/files/OutputQuestion.h"
+#include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
@@ -226,7 +227,7 @@ void FrmExport::Command2_Click() {
         });
         return;
     }
-    const QString path = DelimitedExport::filePath(shared().AppFolder, name);
+    const QString path = DelimitedExport::filePath(ProgramFolder::path(), name);
     if (shared().prompts &&
         !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, ExportTitle))
         return;

@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/import/ImportMessages.h"
 #include "core/import/TextFile.h"
 #include "core/orders/StoredRows.h"
@@ -478,7 +479,7 @@ void BuildDB::Command1_Click() {
 
 void BuildDB::playClip(const QString& fileName) {
     m_clip->stop();
-    m_clip->setFileName(shared().AppFolder + fileName);
+    m_clip->setFileName(ProgramFolder::path() + fileName);
     Animation1->setMovie(m_clip);
     m_clip->start();
 }

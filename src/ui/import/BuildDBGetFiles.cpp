@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/import/AccessTableImport.h"
 #include "core/import/FixedMappings.h"
 #include "core/import/ImportMessages.h"
@@ -446,7 +447,7 @@ void BuildDB::importSupplierFiles() {
     QStringList listLines;
     QStringList marginLines;
     for (const FixedMappings::SupplierFile& file : files) {
-        SupplierFileImport import(file, shared().AppFolder);
+        SupplierFileImport import(file, ProgramFolder::path());
         if (!import.exists()) {
             promptsOrSilent().notice(import.missingMessage(), MessageIcon::Critical);
             ImportStep = 0;

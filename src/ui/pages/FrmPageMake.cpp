@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/base/RunTimeError.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/SearchInForce.h"
@@ -62,7 +63,7 @@ DesignerPage::State& FrmPageMake::state() {
 }
 
 QString FrmPageMake::samplePath() {
-    return shared().AppFolder + u"Pages/sample.htm"_s;
+    return ProgramFolder::path() + u"Pages/sample.htm"_s;
 }
 
 FrmPageMake::FrmPageMake(SearchInForce& search, QWidget* parent)
@@ -341,7 +342,7 @@ void FrmPageMake::showchange() {
     Command7[2]->setEnabled(paged);
     QString counts = DesignerPage::pageCounts(page);
     try {
-        QDir().mkpath(shared().AppFolder + u"Pages"_s);
+        QDir().mkpath(ProgramFolder::path() + u"Pages"_s);
         PageMarkup::writeLines(samplePath(), page.lines, OutputRules{shared().DBPath});
     } catch (const RunTimeError& error) {
         counts += u"\nThe preview could not be written: "_s + error.description();
@@ -467,7 +468,7 @@ void FrmPageMake::Command6_Click() {
         if (file.isEmpty())
             return;
         const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
-        const QString target = shared().AppFolder + u"Pages/"_s + name;
+        const QString target = ProgramFolder::path() + u"Pages/"_s + name;
         try {
             OutputFile::copy(file, target, OutputRules{shared().DBPath});
         } catch (const RunTimeError& error) {

@@ -3,6 +3,7 @@
 #include "core/base/Prompts.h"
 #include "core/base/RunTimeError.h"
 #include "core/files/OutputQuestion.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -28,7 +29,7 @@ void FrmPageMake::savePage() {
                         u"\" cannot be used: it must not hold \"/\", \"\\\" or \"..\"."_s);
         return;
     }
-    const QString target = shared().AppFolder + u"Pages/"_s + name;
+    const QString target = ProgramFolder::path() + u"Pages/"_s + name;
     const OutputRules rules{shared().DBPath};
     if (pageOptions().OverwritePages) {
         if (const auto refused = OutputFile::refusal(target, rules)) {
@@ -68,7 +69,7 @@ void FrmPageMake::savePdf() {
     }
     QString error;
     BusyCursor busy;
-    if (!printHtmlPagesToPdf(pages, shared().AppFolder + u"Pages"_s, file,
+    if (!printHtmlPagesToPdf(pages, ProgramFolder::path() + u"Pages"_s, file,
                              OutputRules{shared().DBPath}, &error))
         prompts->notice(u"The PDF could not be made: "_s + error);
 }

@@ -5,6 +5,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -66,7 +67,7 @@ void Products::cmdAddAll_Click() {
     StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
     if (importScreenAlreadyOpen(step))
         return;
-    step([this] { m_webView->navigate(shared().AppFolder + u"Help/intro1.htm"_s); });
+    step([this] { m_webView->navigate(ProgramFolder::path() + u"Help/intro1.htm"_s); });
     m_tasks->buildMode = 1;
     m_selectionAfterTask.clear();
     // The import screen hides itself while the supplier is picked; the wait lasts until it is

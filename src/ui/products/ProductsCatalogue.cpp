@@ -3,6 +3,7 @@
 #include "core/base/EventWait.h"
 #include "core/base/Prompts.h"
 #include "core/catalogue/RecordSet.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
@@ -116,7 +117,7 @@ QList<QWidget*> ProductsCatalogue::buttons() const {
 }
 
 QString ProductsCatalogue::pagesFolder() {
-    return shared().AppFolder + u"Pages/"_s;
+    return ProgramFolder::path() + u"Pages/"_s;
 }
 
 bool ProductsCatalogue::eventFilter(QObject* watched, QEvent* event) {

@@ -56,7 +56,7 @@ public:
     void MakePage();
     void MakeThumbs();
 
-    // The pages folder: AppFolder + "Pages/".
+    // The pages folder: ProgramFolder::path() + "Pages/".
     static QString pagesFolder();
 
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,5 @@
 #include "ui/shell/ControlTexts.h"
 
-#include "core/files/ProgramFolder.h"
 #include "core/shell/ErrorReporting.h"
 
 #include <QApplication>
@@ -10,7 +9,6 @@ namespace tovin {
 
 void ApplyControlTexts(QWidget* form) {
     StepGuard step(QStringLiteral("ApplyControlTexts"), ErrorStyle::IgnoreAndResume);
-    step([] { ProgramFolder::applyToSharedState(); });
     if (!form)
         return;
     step([form] {

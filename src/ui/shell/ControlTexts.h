@@ -4,8 +4,8 @@ class QWidget;
 
 namespace tovin {
 
-// Run at the start of a screen's load: sets AppFolder and PicturesFolder and gives the screen
-// and every control on it the program's shared font. The program carries no string table, so
+// Run at the start of a screen's load: gives the screen and every control on it the program's
+// shared font. The program carries no string table, so
 // every caption and tip stays as the screen designed it.
 void ApplyControlTexts(QWidget* form);
 

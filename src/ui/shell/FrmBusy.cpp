@@ -8,6 +8,7 @@
 #include "core/catalogue/CatalogueFile.h"
 #include "core/catalogue/CatalogueOffers.h"
 #include "core/files/OutputFile.h"
+#include "core/files/ProgramFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
@@ -119,7 +120,7 @@ bool FrmBusy::Form_Load() {
         FileDialogRequest request;
         request.title = u"Save As"_s;
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
-        request.folder = CatalogueOffers::copyFolder(shared().DBPath, shared().AppFolder);
+        request.folder = CatalogueOffers::copyFolder(shared().DBPath, ProgramFolder::path());
         const QString chosen = shared().prompts->saveFile(request);
         m_target = CatalogueFile::withCatalogueSuffix(chosen);
         // The dialog asked about the name it showed; a file under the name with ".mde" added
@@ -156,7 +157,7 @@ void FrmBusy::Form_Activate() {
         BusyCursor busy;
         const QString source = shared().DBPath;
         quiet([this] {
-            m_movie = new QMovie(shared().AppFolder + u"filemove.gif"_s, QByteArray(), this);
+            m_movie = new QMovie(ProgramFolder::path() + u"filemove.gif"_s, QByteArray(), this);
             if (m_movie->isValid()) {
                 m_animation->setMovie(m_movie);
                 m_movie->start();

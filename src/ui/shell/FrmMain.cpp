@@ -291,7 +291,7 @@ void FrmMain::MDIForm_Load() {
         entry(u"mnuBText"_s)->setChecked(settings.flag(MainSettings, u"ButtonTxt"_s, true));
     });
     step([&] {
-        const QString fallback = shared().AppFolder + u"tovin2003-a.mde"_s;
+        const QString fallback = ProgramFolder::path() + u"tovin2003-a.mde"_s;
         const QString stored = settings.value(MainSettings, u"DBName"_s, fallback);
         shared().DBPath = stored.isEmpty() ? fallback : stored;
     });

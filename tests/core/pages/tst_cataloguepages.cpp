@@ -67,7 +67,7 @@ private slots:
     }
     // Each case starts with a pages folder without pages.
     void init() {
-        shared().AppFolder = m_folder->path();
+        ProgramFolder::setOverride(m_folder->path());
         QDir pages(m_pages);
         for (const QString& entry : pages.entryList({u"Cat*"_s}, QDir::Files | QDir::Dirs))
             if (!pages.remove(entry))

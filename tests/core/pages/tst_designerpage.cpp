@@ -1,8 +1,8 @@
 #include "PageTestSupport.h"
 #include "core/catalogue/DemoCatalogue.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/DesignerPage.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/SharedState.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -55,7 +55,7 @@ class DesignerPageTest : public QObject {
 
 private slots:
     void initTestCase() { m_folder = std::make_unique<TestProgramFolder>(); }
-    void init() { shared().AppFolder = m_folder->path(); }
+    void init() { ProgramFolder::setOverride(m_folder->path()); }
     void cleanupTestCase() { m_folder.reset(); }
 
     void pageMatchesExpected_data() {

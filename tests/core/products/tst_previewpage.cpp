@@ -1,7 +1,7 @@
 #include "core/base/RunTimeError.h"
+#include "core/files/ProgramFolder.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
-#include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
 #include "support/core/TestProgramFolder.h"
 
@@ -30,7 +30,7 @@ class PreviewPageTest : public QObject {
 private slots:
     void initTestCase() { m_folder = std::make_unique<test::TestProgramFolder>(); }
     void init() {
-        shared().AppFolder = m_folder->path();
+        ProgramFolder::setOverride(m_folder->path());
         QFile::remove(PreviewPage::path());
         QDir().rmdir(PreviewPage::path());
     }
@@ -83,7 +83,7 @@ private slots:
         QFETCH(QString, appFolder);
         QFETCH(bool, pageIsFolder);
         QFETCH(int, errorNumber);
-        shared().AppFolder = m_folder->path() + appFolder;
+        ProgramFolder::setOverride(m_folder->path() + appFolder);
         if (pageIsFolder)
             QVERIFY(QDir().mkpath(m_folder->filePath(u"page.htm/"_s)));
         bool raised = false;

@@ -48,7 +48,6 @@ TestProgramFolder::TestProgramFolder(Catalogue catalogue, bool copyProgramFiles)
         copyTree(resourcesDir() + u"/program"_s, m_dir.path());
     resetSharedState();
     ProgramFolder::setOverride(m_dir.path());
-    ProgramFolder::applyToSharedState();
     SettingsStore::setProgramFile(settingsFile());
     if (catalogue == Catalogue::Empty)
         CatalogueDatabase::create(cataloguePath());

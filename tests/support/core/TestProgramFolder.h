@@ -7,7 +7,8 @@ namespace tovin::test {
 
 // A program folder of its own for one test: a temporary folder holding copies of the program
 // files (help pages, tips, pictures, page buttons), a settings file, and optionally a catalogue
-// at the default path. The shared state is reset and AppFolder points here.
+// at the default path. The shared state is reset and the program folder (ProgramFolder::path())
+// points here.
 class TestProgramFolder {
 public:
     enum class Catalogue { None, Empty, Demo };

@@ -2,6 +2,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
+#include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/SharedState.h"
@@ -89,13 +90,13 @@ private slots:
         click(screen.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
         const QString name = answers.last().isEmpty() ? u"export"_s : answers.last();
-        QCOMPARE(readFile(shared().AppFolder + name + u".txt"_s), file);
+        QCOMPARE(readFile(ProgramFolder::path() + name + u".txt"_s), file);
         if (answers.first() == u"list.txt"_s)
             QVERIFY(prompts.shownTexts().contains(
                 u"Do NOT Use ANY Extensions After The File Name, Only Type The Files Name"_s));
         QCOMPARE(control<QLabel>(screen.get(), u"Label1"_s)->text(),
                  u"Exporting: "_s + QString::number(file.count("\r\n")) + u"\nSaved as "_s +
-                     shared().AppFolder + name + u".txt"_s);
+                     ProgramFolder::path() + name + u".txt"_s);
     }
 
     // What is in the way of an export: a file of that name is replaced only after a Yes (No is
@@ -127,7 +128,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QByteArray, file);
         TestProgramFolder folder(Catalogue::Empty);
-        const QString target = shared().AppFolder + u"shop.txt"_s;
+        const QString target = ProgramFolder::path() + u"shop.txt"_s;
         if (setup == u"catalogue"_s) {
             QVERIFY(QFile::copy(shared().DBPath, target));
             shared().DBPath = target;
@@ -201,11 +202,11 @@ private slots:
                 click(screen.get(), name);
             click(screen.get(), u"Command2"_s);
         }
-        QCOMPARE(readFile(shared().AppFolder + u"first.txt"_s), file);
+        QCOMPARE(readFile(ProgramFolder::path() + u"first.txt"_s), file);
         auto next = openScreen<FrmExport>(m_search);
         click(next.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
-        QCOMPARE(readFile(shared().AppFolder + u"again.txt"_s), file);
+        QCOMPARE(readFile(ProgramFolder::path() + u"again.txt"_s), file);
     }
 
     void selectAllAndNoName() {
@@ -219,7 +220,7 @@ private slots:
         // No name: the screen closes and writes nothing.
         click(screen.get(), u"Command2"_s);
         QVERIFY(!screen->isVisible());
-        QCOMPARE(readFile(shared().AppFolder + u"export.txt"_s), "<missing>"_ba);
+        QCOMPARE(readFile(ProgramFolder::path() + u"export.txt"_s), "<missing>"_ba);
     }
 };
 

@@ -2,6 +2,7 @@
 // number and thumbnails, and the page designer, driven with fake web views and scripted
 // dialogs.
 #include "core/catalogue/RecordSet.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
 #include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
@@ -46,7 +47,7 @@ QString readText(const QString& path) {
 }
 
 QStringList pageFiles() {
-    return QDir(shared().AppFolder + u"Pages"_s).entryList({u"Cat*.htm"_s, u"cat*.htm"_s});
+    return QDir(ProgramFolder::path() + u"Pages"_s).entryList({u"Cat*.htm"_s, u"cat*.htm"_s});
 }
 
 // Presses a designer control as the keyboard does; the options panel scrolls, so a control

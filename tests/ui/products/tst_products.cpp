@@ -1,6 +1,7 @@
 // The Products screen, driven with a fake web view.
 #include "core/bulkedit/BulkEdit.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
 #include "core/query/SelectText.h"
 #include "core/settings/SettingsStore.h"
@@ -36,7 +37,7 @@ QString caption(QWidget* screen, const QString& button) {
 }
 
 QString pageFile() {
-    return QString::fromUtf8(readFile(shared().AppFolder + u"page.htm"_s));
+    return QString::fromUtf8(readFile(ProgramFolder::path() + u"page.htm"_s));
 }
 
 // The grid shows when asked, over every product.

@@ -1,4 +1,3 @@
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/WidgetFinder.h"
@@ -53,14 +52,12 @@ private slots:
             QTRY_VERIFY(QFile::exists(marker));
     }
 
-    // The about screen's load finds its icon among the program files and sets the program's
-    // folder for the screens after it.
-    void aboutLoadsItsIconAndTheProgramFolder() {
+    // The about screen's load finds its icon among the program files.
+    void aboutLoadsItsIcon() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
         FrmAbout about;
         about.Form_Load();
         QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());
-        QCOMPARE(shared().AppFolder, folder.path());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/files/ProgramFolder.h"
 #include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
@@ -127,7 +128,7 @@ private slots:
         prompts.answerSaveFile(target);
         prompts.answerMessage(MessageAnswer::Ok);
         QCOMPARE(FrmBusy::run(&m_owner), QString());
-        QCOMPARE(QDir(prompts.shown().first().request.folder), QDir(shared().AppFolder));
+        QCOMPARE(QDir(prompts.shown().first().request.folder), QDir(ProgramFolder::path()));
         const QString notice = prompts.shownTexts().last();
         QVERIFY2(notice.startsWith(u"The catalogue was not saved as "_s + target),
                  qPrintable(notice));
