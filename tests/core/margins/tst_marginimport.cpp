@@ -221,7 +221,6 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::newRow("minimum margin") << MarginSettings::MinimumMarginKey << u"abc"_s;
-        QTest::newRow("minimum margin past 100") << MarginSettings::MinimumMarginKey << u"150%"_s;
         QTest::newRow("price ending") << MarginSettings::PriceEndingKey << u".97"_s;
     }
     void unreadableSettingWritesNothing() {
