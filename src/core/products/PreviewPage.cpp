@@ -2,7 +2,6 @@
 
 #include "core/files/ProgramFolder.h"
 #include "core/pages/PageMarkup.h"
-#include "core/shell/SharedState.h"
 #include "core/text/Money.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,9 +76,9 @@ QString PreviewPage::path() {
     return ProgramFolder::path() + u"page.htm"_s;
 }
 
-QString PreviewPage::write(const PreviewProduct& product, Size size) {
+QString PreviewPage::write(const PreviewProduct& product, Size size, const QString& openCatalogue) {
     const QString target = path();
-    PageMarkup::writeLines(target, lines(product, size), OutputRules{shared().DBPath});
+    PageMarkup::writeLines(target, lines(product, size), OutputRules{openCatalogue});
     return target;
 }
 

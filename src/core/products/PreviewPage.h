@@ -36,8 +36,9 @@ public:
 
     // Writes the page (UTF-8), each line ended by CR LF, over the previous one. Raises
     // RunTimeError when the file cannot be opened for writing, which leaves the previous page as
-    // it was. Returns the path written.
-    static QString write(const PreviewProduct& product, Size size);
+    // it was, and refuses to write over `openCatalogue` (the catalogue the program has open).
+    // Returns the path written.
+    static QString write(const PreviewProduct& product, Size size, const QString& openCatalogue);
 };
 
 } // namespace tovin

@@ -258,7 +258,8 @@ void Products::writePreview() {
     step([&] { product.Picture = text(ProductBox::Picture); });
     // A page that could not be written leaves the previous one on show.
     if (step([&] {
-            PreviewPage::write(product, PreviewPage::sizeForCaption(m_previewSizeButton->text()));
+            PreviewPage::write(product, PreviewPage::sizeForCaption(m_previewSizeButton->text()),
+                               shared().DBPath);
         }))
         step([this] { m_webView->navigate(PreviewPage::path()); });
 }

@@ -63,7 +63,8 @@ private slots:
         QFETCH(PreviewProduct, product);
         QFETCH(QString, caption);
         QFETCH(QString, expectedFile);
-        const QString written = PreviewPage::write(product, PreviewPage::sizeForCaption(caption));
+        const QString written = PreviewPage::write(product, PreviewPage::sizeForCaption(caption),
+                                                   m_folder->cataloguePath());
         QCOMPARE(written, m_folder->filePath(u"page.htm"_s));
         QByteArray expected =
             test::fileBytes(test::testSourceDir() + u"/core/products/expected/"_s + expectedFile);
@@ -75,24 +76,35 @@ private slots:
     void unwritablePageRaisesError_data() {
         QTest::addColumn<QString>("appFolder");
         QTest::addColumn<bool>("pageIsFolder");
+        QTest::addColumn<bool>("pageIsCatalogue");
         QTest::addColumn<int>("errorNumber");
-        QTest::newRow("program folder gone") << u"gone/"_s << false << 76;
-        QTest::newRow("page.htm is a folder") << QString() << true << 75;
+        QTest::newRow("program folder gone") << u"gone/"_s << false << false << 76;
+        QTest::newRow("page.htm is a folder") << QString() << true << false << 75;
+        QTest::newRow("page.htm is the open catalogue") << QString() << false << true << 75;
     }
     void unwritablePageRaisesError() {
         QFETCH(QString, appFolder);
         QFETCH(bool, pageIsFolder);
+        QFETCH(bool, pageIsCatalogue);
         QFETCH(int, errorNumber);
         ProgramFolder::setOverride(m_folder->path() + appFolder);
         if (pageIsFolder)
             QVERIFY(QDir().mkpath(m_folder->filePath(u"page.htm/"_s)));
+        const QByteArray before = "<html>the catalogue's bytes</html>";
+        if (pageIsCatalogue)
+            m_folder->writeFile(u"page.htm"_s, before);
+        const QString openCatalogue =
+            pageIsCatalogue ? m_folder->filePath(u"page.htm"_s) : m_folder->cataloguePath();
         bool raised = false;
         try {
-            PreviewPage::write(product(u"AB7"_s, QString()), PreviewPage::Size::Large);
+            PreviewPage::write(product(u"AB7"_s, QString()), PreviewPage::Size::Large,
+                               openCatalogue);
         } catch (const RunTimeError& error) {
             raised = true;
             QCOMPARE(error.number(), errorNumber);
         }
+        if (pageIsCatalogue)
+            QCOMPARE(test::fileBytes(m_folder->filePath(u"page.htm"_s)), before);
         QVERIFY(raised);
     }
 
@@ -103,7 +115,8 @@ private slots:
         CoalescedAction render(
             [&] {
                 ++renders;
-                PreviewPage::write(product(current, QString()), PreviewPage::Size::Large);
+                PreviewPage::write(product(current, QString()), PreviewPage::Size::Large,
+                                   m_folder->cataloguePath());
             },
             5);
         QSignalSpy ran(&render, &CoalescedAction::ran);

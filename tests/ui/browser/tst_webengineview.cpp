@@ -69,7 +69,8 @@ private slots:
         product.ProdName = u"Brass Lamp"_s;
         product.Cost1 = 12.5;
         product.Picture = u"Pictures\\AB7.gif"_s; // the file is pictures/AB7.gif
-        const QString page = PreviewPage::write(product, PreviewPage::Size::Large);
+        const QString page =
+            PreviewPage::write(product, PreviewPage::Size::Large, m_folder->cataloguePath());
         QSignalSpy before(m_view.get(), &WebView::beforeNavigate);
         QSignalSpy complete(m_view.get(), &WebView::navigateComplete);
         QSignalSpy downloaded(m_view.get(), &WebView::downloadComplete);
@@ -102,7 +103,8 @@ private slots:
     // A tick box written into the shown page calls window.navigate(); the Products screen's
     // rule cancels the navigation and flips the tick.
     void tickBoxClickIsCancelledAndToggles() {
-        QVERIFY(show(PreviewPage::write(PreviewProduct{}, PreviewPage::Size::Small)));
+        QVERIFY(show(PreviewPage::write(PreviewProduct{}, PreviewPage::Size::Small,
+                                        m_folder->cataloguePath())));
         const QString page = m_view->address();
         ThumbTicks ticks{{0, 0, 0, 0}};
         QStringList addresses;
@@ -236,7 +238,8 @@ private slots:
             "} catch (e) { report('rtc', 'blocked'); }"
             "</script>"_s;
         product.ProdDesc.replace(u"SECRET"_s, secretUrl).replace(u"SERVER"_s, server);
-        QVERIFY(show(PreviewPage::write(product, PreviewPage::Size::Large)));
+        QVERIFY(
+            show(PreviewPage::write(product, PreviewPage::Size::Large, m_folder->cataloguePath())));
         QTRY_VERIFY_WITH_TIMEOUT(m_view->title().startsWith(u"probed "_s), Patience);
         const QString probed = m_view->title();
         QVERIFY2(!probed.contains(u"secret-words"_s), qPrintable(probed));
