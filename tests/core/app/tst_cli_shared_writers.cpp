@@ -164,6 +164,13 @@ private slots:
         // Money is kept in ten-thousandths: 10.50 raised by 10 % is 11.55.
         QCOMPARE(test::productValue(catalogue, u"Retail"_s, u"D000010"_s), u"115500"_s);
         QCOMPARE(test::productValue(catalogue, u"Retail"_s, u"A000010"_s), u"105000"_s);
+        // Each new product got a key of its own, and the file stayed whole.
+        QCOMPARE(test::productCount(catalogue, u"PID IN (SELECT PID FROM Products GROUP BY PID "
+                                               u"HAVING count(*) > 1)"_s),
+                 qint64(0));
+        if (!server)
+            QCOMPARE(CatalogueDatabase(catalogue).scalar(u"PRAGMA integrity_check"_s).toString(),
+                     u"ok"_s);
     }
 
     // Another program holds the write lock: the import tells it waits, with its limit, and
