@@ -1,4 +1,5 @@
 #include "core/files/ProgramFolder.h"
+#include "support/core/CliRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,16 +8,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
-
-namespace {
-
-void makeFile(const QString& path) {
-    QVERIFY(QDir().mkpath(path.left(path.lastIndexOf(u'/'))));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
-} // namespace
 
 // The finder that lists each folder once must find what looking at the disk finds.
 class FileFinderTest : public QObject {
@@ -50,17 +41,18 @@ private slots:
         ProgramFolder::setOverride(dir.path());
         const auto restore = qScopeGuard([] { ProgramFolder::setOverride(QString()); });
         stored.replace(u"<root>"_s, root);
-        makeFile(root + u"Pictures/Lamp.jpg"_s);
-        makeFile(root + u"Pictures/Sub/Deep.GIF"_s);
-        makeFile(root + u"Pictures/Twin.jpg"_s);
-        makeFile(root + u"Pictures/twin.JPG"_s);
+        test::writeTestFile(root + u"Pictures/Lamp.jpg"_s, {});
+        test::writeTestFile(root + u"Pictures/Sub/Deep.GIF"_s, {});
+        test::writeTestFile(root + u"Pictures/Twin.jpg"_s, {});
+        test::writeTestFile(root + u"Pictures/twin.JPG"_s, {});
 
         if (addedLater) {
             // A run before the file was there does not find it, and the next run does.
             ProgramFolder::FileFinder earlier;
             QVERIFY(!earlier.exists(stored));
-            makeFile(root +
-                     (stored.startsWith(u"Extra"_s) ? u"Extra/New.jpg"_s : u"Pictures/New.jpg"_s));
+            test::writeTestFile(
+                root + (stored.startsWith(u"Extra"_s) ? u"Extra/New.jpg"_s : u"Pictures/New.jpg"_s),
+                {});
         }
         ProgramFolder::FileFinder finder;
         QCOMPARE(finder.exists(stored), exists);

@@ -1,5 +1,7 @@
 #include "core/base/RunTimeError.h"
 #include "core/files/OutputFile.h"
+#include "support/core/CliRun.h"
+#include "support/core/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,23 +15,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
+using test::readFile;
+using test::writeTestFile;
 
 namespace {
 
 const QByteArray CatalogueBytes = QByteArray("SQLite format 3\0", 16) + "pages of the catalogue";
 const QByteArray OldBytes = "yesterday's export\r\n";
 const QByteArray NewBytes = "AB7,Brass Lamp\r\n";
-
-void makeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Every name in the folder, hidden ones included, to see that no temporary file stayed.
 QStringList namesIn(const QString& folder) {
@@ -39,10 +32,10 @@ QStringList namesIn(const QString& folder) {
 
 // The files the targets below are written over, in `root`.
 void makeTargets(const QString& root) {
-    makeFile(root + u"shop.mde"_s, CatalogueBytes);
-    makeFile(root + u"shop.mde-wal"_s, "journal");
-    makeFile(root + u"other.mde"_s, CatalogueBytes);
-    makeFile(root + u"export.txt"_s, OldBytes);
+    writeTestFile(root + u"shop.mde"_s, CatalogueBytes);
+    writeTestFile(root + u"shop.mde-wal"_s, "journal");
+    writeTestFile(root + u"other.mde"_s, CatalogueBytes);
+    writeTestFile(root + u"export.txt"_s, OldBytes);
     QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"link.mde"_s));
     QVERIFY(QFile::link(root + u"export.txt"_s, root + u"export-link.txt"_s));
     QVERIFY(QFile::link(root, root + u"linked"_s));
@@ -109,7 +102,7 @@ private slots:
         QDir::setCurrent(root);
         const auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
         const bool existed = QFileInfo(target).isFile();
-        const QByteArray before = existed ? contents(target) : QByteArray();
+        const QByteArray before = existed ? readFile(target) : QByteArray();
 
         const std::optional<QString> sentence = OutputFile::refusal(target, rules);
         QString thrown;
@@ -138,7 +131,7 @@ private slots:
         if (refusal.isEmpty()) {
             QVERIFY2(!sentence, qPrintable(sentence.value_or(QString())));
             QVERIFY2(thrown.isEmpty(), qPrintable(thrown));
-            QCOMPARE(contents(target), NewBytes);
+            QCOMPARE(readFile(target), NewBytes);
         } else {
             QVERIFY(sentence);
             QVERIFY2(sentence->contains(refusal), qPrintable(*sentence));
@@ -149,9 +142,9 @@ private slots:
                 QCOMPARE(thrown, *sentence);
             QCOMPARE(QFileInfo(target).isFile(), existed);
             if (existed)
-                QCOMPARE(contents(target), before);
+                QCOMPARE(readFile(target), before);
         }
-        QCOMPARE(contents(root + u"shop.mde"_s), CatalogueBytes);
+        QCOMPARE(readFile(root + u"shop.mde"_s), CatalogueBytes);
         QVERIFY(!QFileInfo(root + u"pipe"_s).isSymLink());
         QVERIFY(!QFileInfo(root + u"pipe"_s).isFile());
         QVERIFY(QFileInfo(root + u"folder"_s).isDir());
@@ -174,8 +167,8 @@ private slots:
         QFETCH(QString, how);
         QTemporaryDir dir;
         const QString root = dir.path() + u'/';
-        makeFile(root + u"shop.mde"_s, CatalogueBytes);
-        makeFile(root + u"export.txt"_s, OldBytes);
+        writeTestFile(root + u"shop.mde"_s, CatalogueBytes);
+        writeTestFile(root + u"export.txt"_s, OldBytes);
         const QStringList before = namesIn(root);
         QList<OutputFolder::Failure> failures;
         try {
@@ -185,21 +178,21 @@ private slots:
             if (how == u"dropped"_s)
                 throw RunTimeError(ErrorNumber::PathFileAccessError, u"stopped"_s);
             if (how == u"catalogue"_s)
-                makeFile(root + u"page.htm"_s, CatalogueBytes);
+                writeTestFile(root + u"page.htm"_s, CatalogueBytes);
             else
                 QVERIFY(QFile::link(root + u"shop.mde"_s, root + u"page.htm"_s));
             failures = folder.commit();
         } catch (const RunTimeError&) {
             QCOMPARE(namesIn(root), before);
-            QCOMPARE(contents(root + u"export.txt"_s), OldBytes);
+            QCOMPARE(readFile(root + u"export.txt"_s), OldBytes);
             return;
         }
         QCOMPARE(failures.size(), 1);
         QCOMPARE(failures.value(0).fileName, u"page.htm"_s);
         QVERIFY(failures.value(0).error.contains(u"catalogue"_s));
-        QCOMPARE(contents(root + u"page.htm"_s), CatalogueBytes);
-        QCOMPARE(contents(root + u"shop.mde"_s), CatalogueBytes);
-        QCOMPARE(contents(root + u"export.txt"_s), NewBytes);
+        QCOMPARE(readFile(root + u"page.htm"_s), CatalogueBytes);
+        QCOMPARE(readFile(root + u"shop.mde"_s), CatalogueBytes);
+        QCOMPARE(readFile(root + u"export.txt"_s), NewBytes);
         QCOMPARE(namesIn(root), (QStringList{u"export.txt"_s, u"page.htm"_s, u"shop.mde"_s}));
     }
 
@@ -225,7 +218,7 @@ private slots:
         QTemporaryDir dir;
         const QString root = dir.path() + u'/';
         const QString target = root + u"page.htm"_s;
-        makeFile(target, before);
+        writeTestFile(target, before);
         struct stat old {};
         QCOMPARE(::stat(QFile::encodeName(target).constData(), &old), 0);
 
@@ -234,10 +227,10 @@ private slots:
             OutputFolder folder(root, OutputRules{root + u"shop.mde"_s});
             folder.write(u"page.htm"_s, NewBytes);
             if (meanwhile == u"changed"_s) {
-                makeFile(target, OldBytes);
+                writeTestFile(target, OldBytes);
             } else if (meanwhile == u"catalogue"_s) {
                 QVERIFY(QFile::remove(target));
-                makeFile(target, CatalogueBytes);
+                writeTestFile(target, CatalogueBytes);
             }
             failures = folder.commit();
         }
@@ -247,10 +240,10 @@ private slots:
             QCOMPARE(failures.size(), 1);
             QVERIFY2(failures.value(0).error.contains(u"holds a catalogue"_s),
                      qPrintable(failures.value(0).error));
-            QCOMPARE(contents(target), CatalogueBytes);
+            QCOMPARE(readFile(target), CatalogueBytes);
         } else {
             QVERIFY(failures.isEmpty());
-            QCOMPARE(contents(target), NewBytes);
+            QCOMPARE(readFile(target), NewBytes);
         }
         QCOMPARE(now.st_ino == old.st_ino && now.st_mtim.tv_nsec == old.st_mtim.tv_nsec &&
                      now.st_mtim.tv_sec == old.st_mtim.tv_sec,
@@ -277,7 +270,7 @@ private slots:
         QFETCH(QString, how);
         QTemporaryDir dir;
         const QString target = dir.path() + u"/export.txt"_s;
-        makeFile(target, OldBytes);
+        writeTestFile(target, OldBytes);
         const OutputRules rules{dir.path() + u"/shop.mde"_s};
         bool raised = false;
         try {
@@ -288,7 +281,7 @@ private slots:
             }
             if (how == u"refused move"_s) {
                 const QString finished = OutputFile::temporaryBeside(target);
-                makeFile(finished, NewBytes);
+                writeTestFile(finished, NewBytes);
                 OutputFile::moveIntoPlace(finished, dir.path() + u"/shop.mde"_s, rules);
             }
             if (how == u"no folder"_s)
@@ -311,7 +304,7 @@ private slots:
             raised = true;
         }
         QVERIFY(raised);
-        QCOMPARE(contents(target), OldBytes);
+        QCOMPARE(readFile(target), OldBytes);
         QCOMPARE(namesIn(dir.path()), QStringList{u"export.txt"_s});
     }
 
@@ -320,13 +313,13 @@ private slots:
         QTemporaryDir dir;
         const QString real = dir.path() + u"/report.pdf"_s;
         const QString link = dir.path() + u"/latest.pdf"_s;
-        makeFile(real, OldBytes);
+        writeTestFile(real, OldBytes);
         QVERIFY(QFile::link(real, link));
         const QString finished = OutputFile::temporaryBeside(link);
         QCOMPARE(QFileInfo(finished).absolutePath(), dir.path());
-        makeFile(finished, NewBytes);
+        writeTestFile(finished, NewBytes);
         OutputFile::moveIntoPlace(finished, link, OutputRules{});
-        QCOMPARE(contents(real), NewBytes);
+        QCOMPARE(readFile(real), NewBytes);
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(namesIn(dir.path()), (QStringList{u"latest.pdf"_s, u"report.pdf"_s}));
     }

@@ -1,4 +1,5 @@
 #include "core/files/ProgramFolder.h"
+#include "support/core/TestHelpers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -9,6 +10,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
+using tovin::test::readFile;
 
 namespace {
 
@@ -23,11 +25,6 @@ void writeFile(const QString& path, const QByteArray& bytes, int ageDays = 0) {
     const QDateTime when = QDateTime::currentDateTime().addDays(-ageDays);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace
