@@ -179,8 +179,6 @@ private slots:
         const QVariant none;
         QTest::newRow("price off the retail")
             << u"Price=25%"_s << QVariant(80.0) << none << u"600000"_s << u"80"_s;
-        QTest::newRow("price without retail keeps")
-            << u"Price=25%"_s << none << none << u"keep"_s << QString();
         QTest::newRow("retail raised, to the cent, passed on")
             << u"Retail=10%"_s << QVariant(19.99) << none << u"219900"_s << u"21.99"_s;
         QTest::newRow("retail of more digits than a double holds raised")
@@ -190,8 +188,6 @@ private slots:
             << u"Retail=12.5"_s << QVariant(3.0) << none << u"125000"_s << u"12.5"_s;
         QTest::newRow("percentage of an empty cost keeps")
             << u"Cost1=-10%"_s << QVariant(QString()) << none << u"keep"_s << QString();
-        QTest::newRow("notes added on a line of their own")
-            << u"Notes=more"_s << none << QVariant(u"first"_s) << u"first\r\nmore"_s << QString();
         QTest::newRow("picture under the folder, extension of the product's picture")
             << u"Picture=pics//"_s << none << none << u"pics/A1.gif"_s << QString();
     }

@@ -139,8 +139,6 @@ private slots:
         QTest::addColumn<QList<int>>("columns");
         QTest::addColumn<QString>("divider");
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("off: the plain format")
-            << false << QList<int>{2, 12} << u","_s << "A1,12.5\r\n"_ba;
         QTest::newRow("captions in column order")
             << true << QList<int>{12, 2, 3} << u"\t"_s
             << "Stock Number\tProduct Name\tRetail Price\r\nA1\tPen, red\t12.5\r\n"_ba;
