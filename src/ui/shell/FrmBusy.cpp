@@ -43,9 +43,9 @@ QPointer<FrmBusy>& shownScreen() {
 }
 } // namespace
 
-FrmBusy::FrmBusy(QWidget* parent)
+FrmBusy::FrmBusy(const QString& catalogue, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_animation(new QLabel(this)), m_label(new QLabel(this)),
-      m_cancel(new QPushButton(u"Cancel"_s, this)) {
+      m_cancel(new QPushButton(u"Cancel"_s, this)), m_catalogue(catalogue) {
     setObjectName(u"frmBusy"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(SettingsStore::ApplicationTitle);
@@ -102,8 +102,8 @@ void FrmBusy::showWriterWait(int limitMs) {
     m_cancel->show();
 }
 
-QString FrmBusy::run(QWidget* owner) {
-    QPointer<FrmBusy> busy = new FrmBusy(owner);
+QString FrmBusy::run(QWidget* owner, const QString& catalogue) {
+    QPointer<FrmBusy> busy = new FrmBusy(catalogue, owner);
     if (!busy->Form_Load())
         return QString();
     busy->show();
@@ -120,7 +120,7 @@ bool FrmBusy::Form_Load() {
         FileDialogRequest request;
         request.title = u"Save As"_s;
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
-        request.folder = CatalogueOffers::copyFolder(shared().DBPath, ProgramFolder::path());
+        request.folder = CatalogueOffers::copyFolder(m_catalogue, ProgramFolder::path());
         const QString chosen = shared().prompts->saveFile(request);
         m_target = CatalogueFile::withCatalogueSuffix(chosen);
         // The dialog asked about the name it showed; a file under the name with ".mde" added
@@ -155,7 +155,7 @@ void FrmBusy::Form_Activate() {
     m_copying = true;
     {
         BusyCursor busy;
-        const QString source = shared().DBPath;
+        const QString source = m_catalogue;
         quiet([this] {
             m_movie = new QMovie(ProgramFolder::path() + u"filemove.gif"_s, QByteArray(), this);
             if (m_movie->isValid()) {

@@ -16,17 +16,18 @@ namespace tovin {
 class FrmBusy : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmBusy(QWidget* parent = nullptr);
+    // `catalogue` is the open catalogue the screen copies: a file path or a server address.
+    explicit FrmBusy(const QString& catalogue, QWidget* parent = nullptr);
 
-    // Load, show and copy; the screen is closed again when this returns. Gives the file the
-    // catalogue was saved as, or an empty text when nothing was saved (the dialog was cancelled,
-    // or the copy failed and the user was told why).
-    static QString run(QWidget* owner);
+    // Load, show and copy `catalogue`; the screen is closed again when this returns. Gives the
+    // file the catalogue was saved as, or an empty text when nothing was saved (the dialog was
+    // cancelled, or the copy failed and the user was told why).
+    static QString run(QWidget* owner, const QString& catalogue);
 
     // Asks for the target file in the catalogue's folder; false (and the screen unloaded) when
     // the dialog was cancelled. A name without a catalogue extension gets ".mde".
     bool Form_Load();
-    // Copies the catalogue DBPath names to the target, then unloads the screen.
+    // Copies the catalogue to the target, then unloads the screen.
     void Form_Activate();
 
     // Makes the program's waits for another writer seen: the hourglass while the main thread
@@ -52,6 +53,7 @@ private:
     QLabel* m_label;
     QPushButton* m_cancel;
     QMovie* m_movie = nullptr;
+    const QString m_catalogue;
     QString m_target;
     bool m_copying = false;
     bool m_saved = false;

@@ -477,7 +477,7 @@ void FrmMain::mnuFileSaveAs_Click() {
     StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s));
     // The copy is read through a connection of its own, so the screens stay open.
     QString saved;
-    step([&] { saved = FrmBusy::run(this); });
+    step([&] { saved = FrmBusy::run(this, shared().DBPath); });
     if (!saved.isEmpty())
         step([&] { m_statusBar->showPassing(u"Saved a copy as "_s + saved); });
 }

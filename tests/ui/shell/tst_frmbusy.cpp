@@ -1,6 +1,5 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/files/ProgramFolder.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
@@ -64,7 +63,7 @@ private slots:
             CatalogueDatabase::create(target);
             prompts.answerMessage(MessageAnswer::Yes);
         }
-        QCOMPARE(FrmBusy::run(&m_owner), target);
+        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), target);
         QCOMPARE(prompts.unanswered(), 0);
         if (existing) {
             QCOMPARE(prompts.shown().last().text, u"Replace backup1.mde?"_s);
@@ -85,7 +84,6 @@ private slots:
         CatalogueDatabase copy(target);
         QCOMPARE(productCount(copy), rows);
         QCOMPARE(addedName(copy), u"Added while open"_s);
-        QCOMPARE(shared().DBPath, folder.cataloguePath());
     }
 
     // Closing the screen while it copies is refused until the copy is done; the copy is whole
@@ -107,7 +105,7 @@ private slots:
                 ++refused;
         });
         closer.start(0);
-        QCOMPARE(FrmBusy::run(&m_owner), target);
+        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), target);
         closer.stop();
         QVERIFY(tried > 0);
         QCOMPARE(refused, tried);
@@ -123,11 +121,11 @@ private slots:
     void copyOfAServerCatalogue() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
         test::ScriptedPrompts prompts;
-        shared().DBPath = u"postgresql://anna@/shop?host=%2Fnonexistent%2Ftovin-socket"_s;
+        const QString server = u"postgresql://anna@/shop?host=%2Fnonexistent%2Ftovin-socket"_s;
         const QString target = folder.filePath(u"copy.mde"_s);
         prompts.answerSaveFile(target);
         prompts.answerMessage(MessageAnswer::Ok);
-        QCOMPARE(FrmBusy::run(&m_owner), QString());
+        QCOMPARE(FrmBusy::run(&m_owner, server), QString());
         QCOMPARE(QDir(prompts.shown().first().request.folder), QDir(ProgramFolder::path()));
         const QString notice = prompts.shownTexts().last();
         QVERIFY2(notice.startsWith(u"The catalogue was not saved as "_s + target),
@@ -179,7 +177,7 @@ private slots:
         prompts.answerSaveFile(path);
         if (!path.isEmpty())
             prompts.answerMessage(older ? MessageAnswer::No : MessageAnswer::Ok);
-        QCOMPARE(FrmBusy::run(&m_owner), QString());
+        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), QString());
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().size(), path.isEmpty() ? 1 : 2);
         const auto& shown = prompts.shown().last();
@@ -191,7 +189,6 @@ private slots:
             QCOMPARE(shown.icon, MessageIcon::Exclamation);
         }
         QTRY_VERIFY(busyScreenGone());
-        QCOMPARE(shared().DBPath, folder.cataloguePath());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
         QVERIFY(!QFileInfo::exists(folder.filePath(u"no"_s)));
         if (older)

@@ -115,7 +115,7 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
         FrmBusy::watchWriterWaits();
         QWidget owner;
-        auto* busy = new FrmBusy(&owner);
+        auto* busy = new FrmBusy(folder.cataloguePath(), &owner);
         busy->show();
         auto* label = busy->findChild<QLabel*>(u"Label1"_s);
         auto* cancel = busy->findChild<QPushButton*>(u"cmdCancel"_s);
