@@ -321,9 +321,6 @@ private slots:
             << u"typed by hand"_s << "E1,,6"_ba
             << u"typed by hand\r\nspring - Edited This Item\r\n"
                u"   Changed: Cost1 From '5' To '6'\r\n"_s;
-        QTest::newRow("notes of an earlier import") << u"old line\r\n"_s << "E1,,6"_ba
-                                                    << u"old line\r\nspring - Edited This Item\r\n"
-                                                       u"   Changed: Cost1 From '5' To '6'\r\n"_s;
         QTest::newRow("edited notes") << u"old"_s << "E1,Fragile,5"_ba
                                       << u"Fragile\r\nspring - Edited This Item\r\n"
                                          u"   Changed: Notes From 'old' To 'Fragile'\r\n"_s;
