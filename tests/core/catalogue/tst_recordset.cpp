@@ -482,71 +482,68 @@ private slots:
         }
     }
 
-    // A record set still showing a row another screen deleted (and replaced by a new row) or
-    // changed must not write over it: the update is refused and the typing kept.
-    void staleRowsAreNotWrittenOver_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<bool>("deleted"); // else changed
-        for (const QString& table : {u"Catagory"_s, u"Inventory"_s}) {
-            QTest::addRow("%s deleted, new row added", qPrintable(table)) << table << true;
-            QTest::addRow("%s changed", qPrintable(table)) << table << false;
-        }
-    }
-    // A change another screen made to a field this set does not write is kept, and this set's
-    // change is written beside it; another screen that wrote the very value this set writes
+    // Another screen writes the row this set shows and is typing into. A row deleted there (and
+    // replaced by a new row) or changed in a field this set writes is not written over: the
+    // update is refused and the typing kept. A change to a field this set does not write is
+    // kept beside this set's change, and one that wrote the very value this set writes
     // (receiving a line writes its date before the screen saves the typed date) is no conflict.
-    void changesElsewhereThatDoNotConflict_data() {
-        QTest::addColumn<int>("otherColumn");
-        QTest::addColumn<QString>("otherValue");
-        QTest::addColumn<QString>("written");
-        QTest::newRow("other field kept") << 2 << u"99"_s << u"Typed/99"_s;
-        QTest::newRow("same value") << 1 << u"Typed"_s << u"Typed/7"_s;
+    void writesElsewhereToTheShownRow_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("column"); // written elsewhere; -1: the row is deleted
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written"); // columns 1 and 2 afterwards; empty: refused
+        for (const QString& table : {u"Catagory"_s, u"Inventory"_s}) {
+            QTest::addRow("%s deleted, new row added", qPrintable(table))
+                << table << -1 << QString() << QString();
+            QTest::addRow("%s changed", qPrintable(table))
+                << table << 1 << u"Changed elsewhere"_s << QString();
+        }
+        QTest::newRow("other field kept") << u"Catagory"_s << 2 << u"99"_s << u"Typed/99"_s;
+        QTest::newRow("same value") << u"Catagory"_s << 1 << u"Typed"_s << u"Typed/7"_s;
     }
-    void changesElsewhereThatDoNotConflict() {
-        QFETCH(int, otherColumn);
-        QFETCH(QString, otherValue);
-        QFETCH(QString, written);
-        makeCatalogue(2);
-        RecordSet rs;
-        rs.open(CategorySelect, *m_db);
-        CatalogueDatabase other(m_db->path());
-        RowWriter::update(other, u"Catagory"_s, rs.bookmark(), {{otherColumn, otherValue}});
-        rs.setValue(1, u"Typed"_s);
-        if (otherColumn == 1)
-            rs.setValue(2, u"7"_s);
-        rs.update();
-        QCOMPARE(other.scalar(u"SELECT CatName || '/' || CatNum FROM Catagory WHERE CID = 1"_s)
-                     .toString(),
-                 written);
-    }
-
-    void staleRowsAreNotWrittenOver() {
+    void writesElsewhereToTheShownRow() {
         QFETCH(QString, table);
-        QFETCH(bool, deleted);
+        QFETCH(int, column);
+        QFETCH(QString, value);
+        QFETCH(QString, written);
         makeCatalogue(0);
         for (const QString& key : {u"TL-513"_s, u"TL-514"_s, u"TL-515"_s})
             RowWriter::insert(*m_db, table,
-                              {{0, table == u"Catagory"_s ? QVariant() : key}, {1, key}});
+                              {{0, table == u"Catagory"_s ? QVariant() : key}, {1, key}, {2, 5}});
         RecordSet rs;
         rs.open(u"select * from "_s + table, *m_db);
         rs.moveLast();
         const qint64 shown = rs.bookmark();
         rs.setValue(1, u"Typed"_s);
+        if (column == 1 && !written.isEmpty())
+            rs.setValue(2, u"7"_s);
 
         CatalogueDatabase other(m_db->path());
-        if (deleted) {
+        if (column < 0) {
             RowWriter::remove(other, table, shown);
             RowWriter::insert(other, table, {{1, u"NEW-9"_s}});
         } else {
-            RowWriter::update(other, table, shown, {{1, u"Changed elsewhere"_s}});
+            RowWriter::update(other, table, shown, {{column, value}});
+        }
+        const QString quoted = CatalogueDatabase::quoteName(table);
+        const QString first = CatalogueDatabase::quoteName(rs.fieldName(1));
+        if (!written.isEmpty()) {
+            rs.update();
+            QCOMPARE(other
+                         .scalar(u"SELECT "_s + first + u" || '/' || "_s +
+                                     CatalogueDatabase::quoteName(rs.fieldName(2)) + u" FROM "_s +
+                                     quoted + u" WHERE rowid = ?"_s,
+                                 {shown})
+                         .toString(),
+                     written);
+            return;
         }
         QString why;
         QCOMPARE(errorOf([&] { rs.update(); }, &why), ErrorNumber::DatabaseRefused);
         QVERIFY2(why.contains(u"another screen"_s), qPrintable(why));
-        const QString quoted = CatalogueDatabase::quoteName(table);
         QCOMPARE(other
-                     .scalar(u"SELECT count(*) FROM "_s + quoted + u" WHERE "_s +
-                             CatalogueDatabase::quoteName(rs.fieldName(1)) + u" = 'Typed'"_s)
+                     .scalar(u"SELECT count(*) FROM "_s + quoted + u" WHERE "_s + first +
+                             u" = 'Typed'"_s)
                      .toInt(),
                  0);
         QCOMPARE(other.scalar(u"SELECT count(*) FROM "_s + quoted).toInt(), 3);
