@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,18 +78,46 @@ class CliDurabilityTest : public QObject {
             u"import --db @db --source @list --divider comma --map 0=2,1=3,2=12 --note nightly"_s,
             {{u"@db"_s, catalogue}, {u"@list"_s, list}});
     }
-    // A price list of `items` new products whose stock numbers start with `prefix`.
-    void writeList(const QString& path, const QString& prefix, int items) const {
-        QByteArray text;
-        for (int i = 0; i < items; ++i)
-            text += u"%1%2,Item number %2,%3.50\r\n"_s.arg(prefix).arg(i).arg(i % 97).toUtf8();
-        test::writeTestFile(path, text);
-    }
     static qint64 count(const QString& catalogue, const QString& where = QString()) {
         return test::productCount(catalogue, where);
     }
     static QString integrity(const QString& catalogue) {
         return CatalogueDatabase(catalogue).scalar(u"PRAGMA integrity_check"_s).toString();
+    }
+    // Runs the command once on a copy of `pristine` to time it (`check` then sees point -1),
+    // then once from a fresh copy per kill point, killed outright there; `check` looks at the
+    // catalogue after each run. `killed` counts the runs that were still going when killed.
+    static void killAtPoints(const QString& pristine, const QString& catalogue,
+                             const QStringList& arguments,
+                             const std::function<void(int point)>& check, int& killed) {
+        const auto fresh = [&] {
+            for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+                QFile::remove(catalogue + suffix);
+            QVERIFY(QFile::copy(pristine, catalogue));
+        };
+        fresh();
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliRun whole = test::runProgram(arguments);
+        const qint64 runMs = timer.elapsed();
+        QVERIFY2(whole.status == 0, qPrintable(whole.err));
+        check(-1);
+        killed = 0;
+        for (int point = 0; point < KillPoints && !QTest::currentTestFailed(); ++point) {
+            fresh();
+            QProcess process;
+            process.start(QStringLiteral(TOVIN_APP_BINARY), arguments);
+            QVERIFY(process.waitForStarted());
+            process.waitForFinished(killPointMs(runMs, point));
+            if (process.state() == QProcess::Running) {
+                ::kill(pid_t(process.processId()), SIGKILL);
+                ++killed;
+            }
+            if (process.state() != QProcess::NotRunning)
+                QVERIFY(process.waitForFinished(60000));
+            check(point);
+            QCOMPARE(integrity(catalogue), u"ok"_s);
+        }
     }
 
 private slots:
@@ -176,35 +205,19 @@ private slots:
         const QString catalogue = m_dir.filePath(u"edited.mde"_s);
         const QStringList raise =
             test::argumentLine(u"bulk-edit --db @db --set Retail=10%"_s, {{u"@db"_s, catalogue}});
-        // How long a whole run takes, to spread the kills over it.
-        QVERIFY(QFile::copy(pristine, catalogue));
-        QElapsedTimer timer;
-        timer.start();
-        const test::CliRun whole = test::runProgram(raise);
-        const qint64 runMs = timer.elapsed();
-        QVERIFY2(whole.status == 0, qPrintable(whole.err));
-        QCOMPARE(count(catalogue, u"Retail > Cost1"_s), qint64(Products));
+        // Point -1 is the whole run.
         int killed = 0;
-        for (int point = 0; point < KillPoints; ++point) {
-            QFile::remove(catalogue);
-            QVERIFY(QFile::copy(pristine, catalogue));
-            QProcess edit;
-            edit.start(QStringLiteral(TOVIN_APP_BINARY), raise);
-            QVERIFY(edit.waitForStarted());
-            edit.waitForFinished(killPointMs(runMs, point));
-            if (edit.state() == QProcess::Running) {
-                ::kill(pid_t(edit.processId()), SIGKILL);
-                ++killed;
-            }
-            if (edit.state() != QProcess::NotRunning)
-                QVERIFY(edit.waitForFinished(60000));
-            const qint64 raised = count(catalogue, u"Retail > Cost1"_s);
-            QVERIFY2(
-                raised == 0 || raised == Products,
-                qPrintable(u"kill point %1: %2 of %3 products raised"_s.arg(point).arg(raised).arg(
-                    Products)));
-            QCOMPARE(integrity(catalogue), u"ok"_s);
-        }
+        killAtPoints(
+            pristine, catalogue, raise,
+            [&](int point) {
+                const qint64 raised = count(catalogue, u"Retail > Cost1"_s);
+                QVERIFY2(
+                    point >= 0 ? raised == 0 || raised == Products : raised == Products,
+                    qPrintable(
+                        u"kill point %1: %2 of %3 products raised"_s.arg(point).arg(raised).arg(
+                            Products)));
+            },
+            killed);
         QVERIFY2(killed >= KillPoints / 2,
                  qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
     }
@@ -255,70 +268,25 @@ private slots:
         const QString catalogue = m_dir.filePath(u"undone.mde"_s);
         const QStringList undo =
             test::argumentLine(u"undo --db @db --run 1"_s, {{u"@db"_s, catalogue}});
-        QVERIFY(QFile::copy(pristine, catalogue));
-        QElapsedTimer timer;
-        timer.start();
-        const test::CliRun whole = test::runProgram(undo);
-        const qint64 runMs = timer.elapsed();
-        QVERIFY2(whole.status == 0, qPrintable(whole.err));
-        QCOMPARE(count(catalogue), qint64(0));
+        // Point -1 is the whole run.
         int killed = 0;
-        for (int point = 0; point < KillPoints; ++point) {
-            QFile::remove(catalogue);
-            QFile::remove(catalogue + u"-wal"_s);
-            QFile::remove(catalogue + u"-shm"_s);
-            QVERIFY(QFile::copy(pristine, catalogue));
-            QProcess process;
-            process.start(QStringLiteral(TOVIN_APP_BINARY), undo);
-            QVERIFY(process.waitForStarted());
-            process.waitForFinished(killPointMs(runMs, point));
-            if (process.state() == QProcess::Running) {
-                ::kill(pid_t(process.processId()), SIGKILL);
-                ++killed;
-            }
-            if (process.state() != QProcess::NotRunning)
-                QVERIFY(process.waitForFinished(60000));
-            const qint64 left = count(catalogue);
-            QVERIFY2(left == 0 || left == Items,
-                     qPrintable(u"kill point %1: %2 of %3 products left"_s.arg(point).arg(left).arg(
-                         Items)));
-            const QString undone =
-                CatalogueDatabase(catalogue)
-                    .scalar(u"SELECT coalesce(UndoneBy, 0) FROM Runs WHERE Run = 1"_s)
-                    .toString();
-            QCOMPARE(undone, left == 0 ? u"2"_s : u"0"_s);
-            QCOMPARE(integrity(catalogue), u"ok"_s);
-        }
+        killAtPoints(
+            pristine, catalogue, undo,
+            [&](int point) {
+                const qint64 left = count(catalogue);
+                QVERIFY2(
+                    point >= 0 ? left == 0 || left == Items : left == 0,
+                    qPrintable(u"kill point %1: %2 of %3 products left"_s.arg(point).arg(left).arg(
+                        Items)));
+                const QString undone =
+                    CatalogueDatabase(catalogue)
+                        .scalar(u"SELECT coalesce(UndoneBy, 0) FROM Runs WHERE Run = 1"_s)
+                        .toString();
+                QCOMPARE(undone, left == 0 ? u"2"_s : u"0"_s);
+            },
+            killed);
         QVERIFY2(killed >= KillPoints / 2,
                  qPrintable(u"only %1 kills landed inside the run"_s.arg(killed)));
-    }
-
-    // Two imports of different products started together on one catalogue: their batches
-    // interleave, and each new product gets a key of its own, so both files end up whole.
-    void twoImportsAtOnceAddBothFiles() {
-        constexpr int Each = 4 * Batch;
-        const QString catalogue = newCatalogue(u"together.mde"_s);
-        const QString first = m_dir.filePath(u"first.csv"_s);
-        const QString second = m_dir.filePath(u"second.csv"_s);
-        writeList(first, u"F"_s, Each);
-        writeList(second, u"S"_s, Each);
-        QProcess imports[2];
-        imports[0].start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue, first));
-        imports[1].start(QStringLiteral(TOVIN_APP_BINARY), importArguments(catalogue, second));
-        for (QProcess& import : imports) {
-            QVERIFY(import.waitForFinished(120000));
-            const QString err = QString::fromUtf8(import.readAllStandardError());
-            QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0,
-                     qPrintable(err));
-            QVERIFY2(!err.contains(u"passed over"_s), qPrintable(err));
-            QVERIFY(
-                import.readAllStandardOutput().contains(u"Total Added: %1"_s.arg(Each).toUtf8()));
-        }
-        QCOMPARE(count(catalogue), qint64(2 * Each));
-        const QString fromSecond =
-            CatalogueDatabase(catalogue).dialect().likeIgnoringCase(u"StockNo"_s, u"'S%'"_s);
-        QCOMPARE(count(catalogue, fromSecond), qint64(Each));
-        checkWhole(catalogue);
     }
 };
 
