@@ -18,7 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::ReportsMenu {
 
-QMenu* addTo(QMainWindow* window, QMenu* before) {
+QMenu* addTo(QMainWindow* window, QMenu* before, std::function<QString()> openCatalogue) {
     auto* menu = new QMenu(u"&Reports"_s, window);
     menu->setObjectName(u"mnuReports"_s);
     menu->menuAction()->setObjectName(u"mnuReports"_s);
@@ -31,21 +31,23 @@ QMenu* addTo(QMainWindow* window, QMenu* before) {
         const ReportEntry entry = entries.at(i);
         QAction* action = menu->addAction(entry.caption);
         action->setObjectName(entry.menuName);
-        QObject::connect(action, &QAction::triggered, window,
-                         [window, entry] { ShowReport(window, entry.menuName, entry.file); });
+        QObject::connect(action, &QAction::triggered, window, [window, entry, openCatalogue] {
+            ShowReport(window, entry.menuName, entry.file, openCatalogue());
+        });
     }
     return menu;
 }
 
-void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile) {
+void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile,
+                const QString& catalogue) {
     StepGuard step(formLabel(u"frmMain"_s, entryName + u"_Click"_s));
     std::optional<ReportDocument> document;
     QPrinter printer(QPrinter::HighResolution);
     {
         BusyCursor busy;
         const bool made = step([&] {
-            document = ReportMaker::make(parent, reportFile, reportFilePath(reportFile),
-                                         shared().DBPath, printer.resolution());
+            document = ReportMaker::make(parent, reportFile, reportFilePath(reportFile), catalogue,
+                                         printer.resolution());
         });
         // A missing file has been reported as such; anything else is told with its reason,
         // so a report that could not be made never looks like an empty one.

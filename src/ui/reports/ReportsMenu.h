@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QMainWindow;
 class QMenu;
@@ -9,14 +10,16 @@ class QWidget;
 namespace tovin::ReportsMenu {
 
 // Adds the Reports menu ("mnuReports") with its entries mnuR1 to mnuR10 to the window's
-// menu bar, placed before the menu `before` (at the end when it is null).
-QMenu* addTo(QMainWindow* window, QMenu* before);
+// menu bar, placed before the menu `before` (at the end when it is null). An entry reports on
+// the catalogue `openCatalogue` gives when it is chosen.
+QMenu* addTo(QMainWindow* window, QMenu* before, std::function<QString()> openCatalogue);
 
 // Runs one report for a menu entry: reads the report file from the program folder, fills it
-// from the catalogue at DBPath (see ReportMaker: the window answers meanwhile and the user may
+// from `catalogue` (see ReportMaker: the window answers meanwhile and the user may
 // cancel) and shows it in a print preview, from which the user prints it
 // or saves it as a PDF. A missing report file is reported as a missing file; a report that
 // cannot be made is told with its reason.
-void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile);
+void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile,
+                const QString& catalogue);
 
 } // namespace tovin::ReportsMenu

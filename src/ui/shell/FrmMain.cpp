@@ -213,7 +213,7 @@ void FrmMain::buildMenus() {
     forms->menuAction()->setVisible(!forms->isEmpty());
 
     QMenu* tools = addMenu(u"mnuTools"_s, u"&Tools"_s);
-    ReportsMenu::addTo(this, tools);
+    ReportsMenu::addTo(this, tools, [] { return shared().DBPath; });
     addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);

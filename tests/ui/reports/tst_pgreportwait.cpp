@@ -5,7 +5,6 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/reports/PreparedReport.h"
 #include "core/share/CatalogueShare.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -36,6 +35,7 @@ public:
     std::function<void(QProgressDialog&)> onProgress;
     bool sawProgress = false;
     bool sawPreview = false;
+    QString catalogue; // the catalogue the report is made from
 
     void run(const QString& entry, const QString& file) {
         QTimer look;
@@ -52,7 +52,7 @@ public:
             }
         });
         look.start();
-        ReportsMenu::ShowReport(nullptr, entry, file);
+        ReportsMenu::ShowReport(nullptr, entry, file, catalogue);
     }
 };
 
@@ -81,7 +81,6 @@ private slots:
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
         m_server = std::make_unique<ServerDatabase>();
         CatalogueShare::share(m_folder->cataloguePath(), m_server->uri(), false);
-        shared().DBPath = m_server->uri();
     }
 
     void cleanup() {
@@ -106,6 +105,7 @@ private slots:
         ScopedTransaction turn(writer);
         ScriptedPrompts prompts;
         ReportUser user;
+        user.catalogue = m_server->uri();
         user.run(entry, file);
         QVERIFY(user.sawPreview);
         QVERIFY2(prompts.shown().isEmpty(), qPrintable(prompts.shownTexts().join(u'\n')));
@@ -127,6 +127,7 @@ private slots:
         holder->run(u"LOCK TABLE Products IN ACCESS EXCLUSIVE MODE"_s);
         ScriptedPrompts prompts;
         ReportUser user;
+        user.catalogue = m_server->uri();
         int globalThreadsBusy = -1;
         user.onProgress = [&](QProgressDialog& progress) {
             if (holder->scalar(waitingForLock()).toInt() == 0)
@@ -147,6 +148,7 @@ private slots:
         held.reset();
         holder.reset();
         ReportUser again;
+        again.catalogue = m_server->uri();
         again.run(u"mnuR6"_s, u"retail.rpt"_s);
         QVERIFY(again.sawPreview);
     }
@@ -161,6 +163,7 @@ private slots:
         prompts.answerMessage(MessageAnswer::Ok);
         int ended = 0;
         ReportUser user;
+        user.catalogue = m_server->uri();
         user.onProgress = [&](QProgressDialog&) {
             if (ended == 0)
                 ended = holder
@@ -181,6 +184,7 @@ private slots:
         held.reset();
         holder.reset();
         ReportUser again;
+        again.catalogue = m_server->uri();
         again.run(u"mnuR7"_s, u"catagory.rpt"_s);
         QVERIFY(again.sawPreview);
     }

@@ -179,7 +179,7 @@ private slots:
         }
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        ReportsMenu::ShowReport(nullptr, u"mnuR1"_s, u"bad.rpt"_s);
+        ReportsMenu::ShowReport(nullptr, u"mnuR1"_s, u"bad.rpt"_s, folder.cataloguePath());
         QCOMPARE(prompts.shown().size(), 1);
         QVERIFY(prompts.shownTexts().first().startsWith(
             u"The report \"bad.rpt\" could not be made."_s));
@@ -197,11 +197,11 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         if (reportMissing)
             QVERIFY(QFile::remove(folder.filePath(u"inventory.rpt"_s)));
-        else
-            shared().DBPath = folder.filePath(u"gone.mde"_s);
+        const QString catalogue =
+            reportMissing ? folder.cataloguePath() : folder.filePath(u"gone.mde"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        ReportsMenu::ShowReport(nullptr, u"mnuR8"_s, u"inventory.rpt"_s);
+        ReportsMenu::ShowReport(nullptr, u"mnuR8"_s, u"inventory.rpt"_s, catalogue);
         QCOMPARE(prompts.shown().size(), 1);
         const QString shown = prompts.shownTexts().first();
         if (reportMissing)
