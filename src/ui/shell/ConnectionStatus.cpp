@@ -1,14 +1,16 @@
 #include "ui/shell/ConnectionStatus.h"
 
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueChanges.h"
 #include "core/storage/CatalogueLocation.h"
 #include "ui/shell/MainStatusBar.h"
 
+#include <utility>
+
 namespace tovin {
 
-ConnectionStatus::ConnectionStatus(MainStatusBar* bar, QObject* parent)
-    : QObject(parent), m_bar(bar) {
+ConnectionStatus::ConnectionStatus(MainStatusBar* bar, std::function<QString()> openCatalogue,
+                                   QObject* parent)
+    : QObject(parent), m_bar(bar), m_openCatalogue(std::move(openCatalogue)) {
     CatalogueChanges& changes = CatalogueChanges::instance();
     connect(&changes, &CatalogueChanges::connectionLost, this,
             [this](const QString& catalogue, const QString& reason) {
@@ -18,7 +20,7 @@ ConnectionStatus::ConnectionStatus(MainStatusBar* bar, QObject* parent)
     // A file read again after another program's write had no connection to lose.
     connect(&changes, &CatalogueChanges::connectionBack, this, [this](const QString& catalogue) {
         if (isOpenCatalogue(catalogue) &&
-            (m_bar->connectionLost() || CatalogueLocation::isServer(shared().DBPath)))
+            (m_bar->connectionLost() || CatalogueLocation::isServer(m_openCatalogue())))
             m_bar->showConnectionBack();
     });
 }
@@ -31,12 +33,13 @@ QString ConnectionStatus::identity(const QString& location) {
 }
 
 bool ConnectionStatus::isOpenCatalogue(const QString& catalogue) const {
-    return !shared().DBPath.isEmpty() && identity(shared().DBPath) == catalogue;
+    const QString open = m_openCatalogue();
+    return !open.isEmpty() && identity(open) == catalogue;
 }
 
 void ConnectionStatus::catalogueOpened() {
     m_bar->forgetConnection();
-    m_poller.follow(shared().DBPath);
+    m_poller.follow(m_openCatalogue());
 }
 
 } // namespace tovin

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace tovin {
 
@@ -16,7 +17,9 @@ class MainStatusBar;
 class ConnectionStatus : public QObject {
     Q_OBJECT
 public:
-    ConnectionStatus(MainStatusBar* bar, QObject* parent = nullptr);
+    // `openCatalogue` gives the catalogue the window has open at the moment it is asked.
+    ConnectionStatus(MainStatusBar* bar, std::function<QString()> openCatalogue,
+                     QObject* parent = nullptr);
 
     // The name a catalogue's changes and connection are told under, for a file path or a
     // server address.
@@ -35,6 +38,7 @@ private:
     bool isOpenCatalogue(const QString& catalogue) const;
 
     MainStatusBar* m_bar;
+    std::function<QString()> m_openCatalogue;
     FileChangePoller m_poller;
 };
 

@@ -122,7 +122,8 @@ FrmMain::FrmMain(TaskScreenHandoff& tasks, QWidget* parent)
     connect(m_toolBar, &MainToolBar::buttonClicked, this, &FrmMain::tbToolBar_ButtonClick);
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
-    m_connectionStatus = new ConnectionStatus(m_statusBar, this);
+    m_connectionStatus = new ConnectionStatus(
+        m_statusBar, [] { return shared().DBPath; }, this);
     // User's files kept over a program update (their new versions put beside them) are told once.
     if (const QString notice = ProgramFolder::takeRefreshNotice(); !notice.isEmpty())
         m_statusBar->showPassing(notice);
