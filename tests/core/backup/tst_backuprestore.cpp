@@ -183,8 +183,6 @@ private slots:
         }
         const QString second = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
         QVERIFY2(second != copy, qPrintable(second));
-        QVERIFY(second.startsWith(m_dir.filePath(u"Backups/shop-2026-12-07-"_s)));
-        QCOMPARE(test::productCount(second), qint64(29));
         QCOMPARE(lookingBack.scalar(u"SELECT count(*) FROM Products"_s).toLongLong(), qint64(30));
         const QStringList removed = CatalogueBackup::rotate(
             m_catalogue, CatalogueBackup::today().addYears(5), RotationCounts{0, 0});
