@@ -211,14 +211,13 @@ private slots:
             QCOMPARE(TextRules::toText(product.retail), retailAfter);
     }
 
+    // Which texts read as numbers is the text rules' own test; here each way one is refused.
     void refusedWordWritesNothing_data() {
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("value");
         QTest::newRow("word for retail") << u"Retail"_s << u"call"_s;
         QTest::newRow("percent for a count") << u"MinOrdW"_s << u"10%"_s;
         QTest::newRow("word for the sales price") << u"Price"_s << u"half"_s;
-        QTest::newRow("decimal comma") << u"Retail"_s << u"1,5"_s;
-        QTest::newRow("commas in every gap") << u"Cost1"_s << u"1,2,3"_s;
         QTest::newRow("percentage with a decimal comma") << u"Price"_s << u"1,5%"_s;
         QTest::newRow("misspelt yes/no word") << u"Taxable"_s << u"ture"_s;
     }

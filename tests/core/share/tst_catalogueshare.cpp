@@ -115,6 +115,7 @@ private slots:
     }
 
     // What stops a copy part way, and what it is told as; the target holds rows of its own.
+    // Which differences the copy's check finds is the share check's own test.
     void failuresLeaveTheTargetAsItWas_data() {
         QTest::addColumn<bool>("replace");
         QTest::addColumn<QString>("trigger"); // made on the target for the case
@@ -134,12 +135,6 @@ private slots:
             << true
             << u"CREATE TRIGGER shift AFTER INSERT ON Invoice BEGIN "
                u"UPDATE Invoice SET Tax = Tax + 1 WHERE rowid = new.rowid; END"_s
-            << u"table Invoice does not match the original: its Tax column adds up to"_s;
-        // A copy short of money is as wrong as one with too much.
-        QTest::newRow("a money value lowered")
-            << true
-            << u"CREATE TRIGGER shift AFTER INSERT ON Invoice BEGIN "
-               u"UPDATE Invoice SET Tax = Tax - 1 WHERE rowid = new.rowid; END"_s
             << u"table Invoice does not match the original: its Tax column adds up to"_s;
     }
     void failuresLeaveTheTargetAsItWas() {
