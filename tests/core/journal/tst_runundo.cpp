@@ -47,6 +47,20 @@ qint64 undone(TestCatalogue& c, qint64 run) {
     return RunUndo::undo(c.db(), run).undoRun;
 }
 
+// An import of `lines` committing every `commitEvery` lines, killed as it reaches line `killedAt`.
+void importBrokenOff(TestCatalogue& c, const QByteArray& lines, int commitEvery, int killedAt) {
+    ImportOptions options = quiet();
+    options.commitEvery = commitEvery;
+    ProductImporter::importText(c.db(), TextFile::decode(lines), 0, Divider::comma(),
+                                FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}},
+                                options, [killedAt](const ImportProgress& p) {
+                                    if (p.value == killedAt)
+                                        throw RunTimeError(ErrorNumber::DatabaseRefused,
+                                                           u"killed"_s);
+                                    return true;
+                                });
+}
+
 // The catalogue and each run with the run that undid it: all a trial must leave as it was.
 QString state(CatalogueDatabase& db) {
     QString all = dump(db);
@@ -123,16 +137,7 @@ private slots:
             QByteArray lines;
             for (int i = 0; i < 9; ++i)
                 lines += "N" + QByteArray::number(i) + ",Item,1\n";
-            QVERIFY_THROWS_EXCEPTION(
-                RunTimeError, ProductImporter::importText(
-                                  c.db(), TextFile::decode(lines), 0, Divider::comma(),
-                                  FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}},
-                                  quiet(), [](const ImportProgress& p) {
-                                      if (p.value == 5)
-                                          throw RunTimeError(ErrorNumber::DatabaseRefused,
-                                                             u"killed"_s);
-                                      return true;
-                                  }));
+            QVERIFY_THROWS_EXCEPTION(RunTimeError, importBrokenOff(c, lines, 2, 5));
             QCOMPARE(c.count(c.db().dialect().likeIgnoringCase(u"StockNo"_s, u"'N%'"_s)), 4);
             QCOMPARE(RunHistory::runs(c.db()).first().added, 4);
         });
@@ -479,18 +484,8 @@ private slots:
             c.db().run(u"DELETE FROM Products WHERE StockNo = 'C3'"_s);
         });
         QTest::newRow("import broken off") << RunTask([](TestCatalogue& c) {
-            ImportOptions options = quiet();
-            options.commitEvery = 100;
             QVERIFY_THROWS_EXCEPTION(
-                RunTimeError,
-                ProductImporter::importText(
-                    c.db(), TextFile::decode("A1,Lamp,3.25\nN1,New,1\nN2,New,2\n"), 0,
-                    Divider::comma(), FieldMap{{0, PC::StockNo}, {1, PC::ProdName}, {2, PC::Cost1}},
-                    options, [](const ImportProgress& p) {
-                        if (p.value == 3)
-                            throw RunTimeError(ErrorNumber::DatabaseRefused, u"killed"_s);
-                        return true;
-                    }));
+                RunTimeError, importBrokenOff(c, "A1,Lamp,3.25\nN1,New,1\nN2,New,2\n", 100, 3));
         });
     }
     void rolledBackWorkLeavesNoJournal() {
