@@ -1,7 +1,6 @@
 #include "core/products/PreviewPage.h"
 #include "core/products/ThumbTicks.h"
 #include "core/products/ThumbnailClicks.h"
-#include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/browser/WebEngineView.h"
 

@@ -1,6 +1,5 @@
 // The seven screens on the record maintenance pattern: what each shows, and what the setup and
 // supplier screens do differently.
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"

@@ -1,7 +1,6 @@
 // After Update with a value the catalogue refuses, the user is put back where the value is:
 // the refused box has the focus, the status line says what it said before, and everything
 // typed is still there.
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"

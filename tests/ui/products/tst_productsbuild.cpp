@@ -1,6 +1,5 @@
 // The Products screen's catalogue-wide buttons: each opens its screen, waits for it, and shows
 // the catalogue as the task left it.
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"

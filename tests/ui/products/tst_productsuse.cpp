@@ -2,7 +2,6 @@
 // focus lands, what a stray key in a box does, the supplier picker, closing with typing on
 // show, the large preview, and a search that matched nothing.
 #include "core/catalogue/CatalogueDatabase.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"

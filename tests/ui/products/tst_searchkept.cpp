@@ -1,7 +1,6 @@
 // An Advanced Search stays on the Products screen while its rows are read again: Refresh All
 // shows the same search with the values as the catalogue now holds them, and the selection the
 // other screens work on (export, bulk edit, Delete All, the page designer) stays the search's.
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"

@@ -3,7 +3,6 @@
 // the status bar without changing its panels.
 #include "core/backup/CatalogueBackup.h"
 #include "core/products/SearchInForce.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"

@@ -1,7 +1,6 @@
 // The program's real dialogs: once one closes, the keyboard is back where it was before it
 // opened (the main window active, the focus in the child screen that had it), so the menu keys
 // act at the first press.
-#include "core/shell/SharedState.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/shell/QtPrompts.h"
 

@@ -2,7 +2,6 @@
 
 #include "core/base/EventWait.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ProgramFaults.h"
 #include "support/ui/monkey/MonkeyAnswers.h"
 #include "support/ui/monkey/MonkeyChecks.h"
