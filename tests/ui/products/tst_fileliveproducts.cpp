@@ -81,7 +81,8 @@ class FileLiveProductsTest : public QObject {
     const FileChangePoller& watch() {
         if (!m_status) {
             m_bar = std::make_unique<MainStatusBar>();
-            m_status = std::make_unique<ConnectionStatus>(m_bar.get());
+            m_status =
+                std::make_unique<ConnectionStatus>(m_bar.get(), [] { return shared().DBPath; });
         }
         m_status->catalogueOpened();
         return m_status->poller();
