@@ -110,7 +110,8 @@ private slots:
     }
 
     // The rotation counts days, not copies: every copy of a kept day stays, every copy of a
-    // day that is not kept goes.
+    // day that is not kept goes, but for one the user has open in a screen: the screen would
+    // go on with a file no longer there.
     void rotationCountsDaysNotCopies() {
         const QList<QDate> days{QDate(2026, 12, 3), QDate(2026, 12, 5), QDate(2026, 12, 7)};
         QStringList written;
@@ -118,12 +119,13 @@ private slots:
             for (int n = 0; n < 2; ++n)
                 written << CatalogueBackup::write(m_catalogue, day);
         QCOMPARE(written.size(), 6);
+        CatalogueDatabase lookingBack(written.at(0));
         const QStringList removed =
             CatalogueBackup::rotate(m_catalogue, QDate(2026, 12, 7), RotationCounts{2, 0});
-        QCOMPARE(QSet<QString>(removed.begin(), removed.end()),
-                 QSet<QString>({written.at(0), written.at(1)}));
-        for (const QString& kept : written.mid(2))
+        QCOMPARE(removed, QStringList{written.at(1)});
+        for (const QString& kept : QStringList{written.at(0)} + written.mid(2))
             QVERIFY2(QFileInfo::exists(kept), qPrintable(kept));
+        QCOMPARE(lookingBack.scalar(u"SELECT count(*) FROM Products"_s).toLongLong(), qint64(30));
     }
 
     // The catalogue open on a connection of this program is read for a check and a copy only
@@ -170,25 +172,6 @@ private slots:
         }
         QVERIFY(watch.slept());
         QCOMPARE(test::productCount(copy, u"ProdName = 'Held'"_s), qint64(1));
-    }
-
-    // A day's copy the user has open in a screen is neither replaced by the next copy of the
-    // day nor removed by the rotation: the screen would go on with a file no longer there.
-    void copyOpenInAScreenStaysInPlace() {
-        const QString copy = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
-        CatalogueDatabase lookingBack(copy);
-        {
-            CatalogueDatabase db(m_catalogue);
-            db.run(u"DELETE FROM Products WHERE StockNo = 'NOW0'"_s);
-        }
-        const QString second = CatalogueBackup::write(m_catalogue, CatalogueBackup::today());
-        QVERIFY2(second != copy, qPrintable(second));
-        QCOMPARE(lookingBack.scalar(u"SELECT count(*) FROM Products"_s).toLongLong(), qint64(30));
-        const QStringList removed = CatalogueBackup::rotate(
-            m_catalogue, CatalogueBackup::today().addYears(5), RotationCounts{0, 0});
-        QVERIFY(!removed.contains(copy));
-        QVERIFY(QFileInfo::exists(copy));
-        QVERIFY(removed.contains(second));
     }
 
     // A conversion about to replace a file keeps a copy of it when it is a catalogue.
