@@ -36,7 +36,7 @@ struct ReportEntry {
 const QList<ReportEntry>& reportEntries();
 
 // The report file a name stands for: a name without a folder is looked up in the program
-// folder, and ".rpt" is added when it has no extension ("inventory" -> AppFolder +
+// folder, and ".rpt" is added when it has no extension ("inventory" -> ProgramFolder::path() +
 // "inventory.rpt").
 QString reportFilePath(const QString& name);
 
