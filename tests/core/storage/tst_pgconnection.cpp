@@ -10,18 +10,12 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <cstring>
-#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using namespace tovin::test;
 
 namespace {
-
-bool sameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 qint64 count(StorageConnection& db, const QString& sql) {
     const auto q = db.prepare(sql);
@@ -115,55 +109,6 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(QString, table);
         QCOMPARE(PostgresSql::translate(sql).writtenTable, table);
-    }
-
-    void valuesComeBackExactly_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QVariant>("value");
-        const QByteArray bytes("\0\x01\xff\0", 4);
-        const QString unicode = u"Größe – 价格 🛒"_s;
-        QTest::newRow("largest integer")
-            << u"bigint"_s << QVariant(qlonglong(std::numeric_limits<qint64>::max()));
-        QTest::newRow("smallest integer")
-            << u"bigint"_s << QVariant(qlonglong(std::numeric_limits<qint64>::min()));
-        QTest::newRow("double bit for bit") << u"double precision"_s << QVariant(0.1 + 0.2);
-        QTest::newRow("smallest double")
-            << u"double precision"_s << QVariant(std::numeric_limits<double>::denorm_min());
-        QTest::newRow("largest double")
-            << u"double precision"_s << QVariant(std::numeric_limits<double>::max());
-        QTest::newRow("negative nought") << u"double precision"_s << QVariant(-0.0);
-        QTest::newRow("infinity") << u"double precision"_s
-                                  << QVariant(std::numeric_limits<double>::infinity());
-        QTest::newRow("minus infinity")
-            << u"double precision"_s << QVariant(-std::numeric_limits<double>::infinity());
-        QTest::newRow("not a number")
-            << u"double precision"_s << QVariant(std::numeric_limits<double>::quiet_NaN());
-        QTest::newRow("unicode text") << u"text"_s << QVariant(unicode);
-        QTest::newRow("empty text is no null") << u"text"_s << QVariant(u""_s);
-        QTest::newRow("null") << u"text"_s << QVariant();
-        QTest::newRow("bytes with noughts") << u"bytea"_s << QVariant(bytes);
-        QTest::newRow("empty bytes") << u"bytea"_s << QVariant(QByteArray(""));
-        QTest::newRow("date as ISO text") << u"date"_s << QVariant(u"2024-02-29"_s);
-        QTest::newRow("yes as a number") << u"smallint"_s << QVariant(qlonglong(1));
-    }
-    void valuesComeBackExactly() {
-        QFETCH(QString, type);
-        QFETCH(QVariant, value);
-        const auto db = connect();
-        db->prepare(u"CREATE TABLE t (v "_s + type + u')')->execute();
-        const auto insert = db->prepare(u"INSERT INTO t (v) VALUES (?)"_s);
-        insert->bind(1, value);
-        insert->execute();
-        QCOMPARE(db->rowsChanged(), qint64(1));
-        const auto read = db->prepare(u"SELECT v FROM t"_s);
-        QVERIFY(read->next());
-        QCOMPARE(read->isNull(0), !value.isValid());
-        const QVariant stored = read->stored(0);
-        if (value.typeId() == QMetaType::Double)
-            QVERIFY(sameBits(stored.toDouble(), value.toDouble()));
-        else
-            QCOMPARE(stored, value);
-        QVERIFY(!read->next());
     }
 
     // The server's texts cannot hold the character NUL, and libpq would send such a text cut
