@@ -15,6 +15,7 @@
 #include "core/base/Prompts.h"
 #include "core/files/ProgramFolder.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/products/Products.h"
@@ -122,12 +123,14 @@ int main(int argc, char* argv[]) {
     shared().prompts = &prompts;
     const QString catalogue = folder.filePath(u"tovin2003-a.mde"_s);
     bench::generateCatalogue(catalogue, products);
-    shared().DBPath = catalogue;
+    const CatalogueInUse inUse{catalogue};
     const double floorMs = openFloor(catalogue);
 
     // Open: until the first product is painted with its preview page loaded.
     bench::Stopwatch watch;
-    Products screen;
+    ProductsOptions options;
+    options.catalogue = &inUse;
+    Products screen(options);
     bool previewShown = false;
     QObject::connect(screen.webView(), &WebView::navigateComplete, &screen,
                      [&](const QString& address) {

@@ -10,13 +10,10 @@ namespace tovin {
 
 class Prompts;
 
-// The values every screen reads: where the catalogue is, and where questions go. One instance
-// exists for the whole run (shared()); every value starts empty. The program folder is
-// ProgramFolder::path(); what one screen hands another is kept by the window's shell instead
-// (ShellState) and given to the screens that use it.
+// Where questions and notices go, for the whole run (shared()); it starts empty. The program
+// folder is ProgramFolder::path(); the open catalogue and what one screen hands another are kept
+// by the window's shell instead (ShellState) and given to the screens that use them.
 struct SharedState {
-    QString DBPath; // full path of the catalogue file every data screen opens
-
     // Where questions and notices go (real dialogs in the program, a script in tests).
     Prompts* prompts = nullptr;
 };

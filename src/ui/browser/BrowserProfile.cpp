@@ -4,6 +4,7 @@
 #include "core/base/RunTimeError.h"
 #include "core/files/OutputQuestion.h"
 #include "core/files/ProgramFolder.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/SharedState.h"
 
 #include <QCoreApplication>
@@ -60,7 +61,7 @@ void BrowserProfile::onDownloadRequested(QWebEngineDownloadRequest* download) {
     if (name.isEmpty() || name.startsWith(u'.'))
         name = u"download"_s + name;
     const QString target = QDir(folder).filePath(name);
-    const OutputRules rules{shared().DBPath};
+    const OutputRules rules{m_catalogue ? m_catalogue->path : QString()};
     Prompts* prompts = shared().prompts;
     if (prompts ? !confirmOutput(*prompts, target, rules, QString())
                 : OutputFile::refusal(target, rules).has_value()) {

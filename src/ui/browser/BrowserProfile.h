@@ -6,6 +6,8 @@ class QWebEngineDownloadRequest;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 // The web profile of the browser screen, which shows real web sites: cookies and the cache
 // are kept between runs in the user's data folder (so a supplier's shop remembers the shop),
 // apart from the profile of the views that show the program's own pages. Files a site sends
@@ -19,6 +21,9 @@ public:
     // Where the profile keeps its data (tests use a folder of their own); call before the
     // first instance(). By default: the user's data folder + "/browser".
     static void setStorageFolder(const QString& folder);
+    // The catalogue a download must never overwrite: the shell's open one, handed over by the
+    // browser screen while it is open (nullptr once it closes).
+    void useCatalogue(const CatalogueInUse* catalogue) { m_catalogue = catalogue; }
 
 signals:
     // A download has ended: `path` is the saved file, `error` empty on success.
@@ -27,6 +32,8 @@ signals:
 private:
     explicit BrowserProfile(const QString& folder, QObject* parent);
     void onDownloadRequested(QWebEngineDownloadRequest* download);
+
+    const CatalogueInUse* m_catalogue = nullptr;
 };
 
 } // namespace tovin

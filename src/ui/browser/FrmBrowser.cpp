@@ -2,6 +2,7 @@
 
 #include "core/base/Prompts.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/BrowserAddress.h"
@@ -51,7 +52,8 @@ bool isWebSite(const QUrl& url) {
 
 } // namespace
 
-FrmBrowser::FrmBrowser(const SupplierShopLogin& shop, QWidget* parent)
+FrmBrowser::FrmBrowser(const CatalogueInUse& catalogue, const SupplierShopLogin& shop,
+                       QWidget* parent)
     : QWidget(parent), StartingAddress(shop.address), m_tbToolBar(new QToolBar(this)),
       m_picAddress(new QWidget(this)), m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
       m_cboAddress(new QComboBox(m_picAddress)), m_brwWebBrowser(new QWebEngineView(this)),
@@ -59,6 +61,7 @@ FrmBrowser::FrmBrowser(const SupplierShopLogin& shop, QWidget* parent)
       m_localPage(new WebEnginePage(WebEngineProfiles::confined(), this)), m_shop(shop),
       m_login(shop.address, shop.userName, shop.password) {
     setObjectName(u"frmBrowser"_s);
+    BrowserProfile::instance()->useCatalogue(&catalogue);
     setWindowTitle(u"Web Browser"_s);
     m_tbToolBar->setObjectName(u"tbToolBar"_s);
     m_tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -96,7 +99,11 @@ FrmBrowser::FrmBrowser(const SupplierShopLogin& shop, QWidget* parent)
     Form_Load();
 }
 
-FrmBrowser::~FrmBrowser() = default;
+FrmBrowser::~FrmBrowser() {
+    // The profile outlives the screen; it must not keep reading a catalogue it was lent.
+    if (auto* profile = qobject_cast<BrowserProfile*>(m_webPage->profile()))
+        profile->useCatalogue(nullptr);
+}
 
 FrmBrowser* FrmBrowser::open(const QString& address) {
     const QString name = u"frmBrowser"_s;

@@ -15,6 +15,8 @@ class QWebEngineView;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 // The web browser screen: a tool bar (Back, Forward, Stop, Refresh, Home, Search), the address
 // box with the addresses visited (each once, the latest first) and a web view. Real web sites
 // show in the browser's own profile; the program's own pages (catalogue pages, the preview page
@@ -29,7 +31,8 @@ public:
 
     // Opens on the shop's address (nothing when empty). The screen keeps `shop` and takes the
     // member log-in from it at each address it is sent to, so `shop` must outlive the screen.
-    explicit FrmBrowser(const SupplierShopLogin& shop, QWidget* parent = nullptr);
+    FrmBrowser(const CatalogueInUse& catalogue, const SupplierShopLogin& shop,
+               QWidget* parent = nullptr);
     ~FrmBrowser() override;
 
     // Shows the browser screen at an address (the Products screen's WebPage button): the open

@@ -9,6 +9,7 @@
 #include "core/import/PicturePathChange.h"
 #include "core/orders/StoredRows.h"
 #include "core/products/SearchInForce.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -112,8 +113,9 @@ QString addressMessage() {
 
 } // namespace
 
-EditProd::EditProd(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
-    : QWidget(parent), m_search(search), m_tasks(tasks) {
+EditProd::EditProd(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
+                   QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_search(search), m_tasks(tasks) {
     setObjectName(u"EditProd"_s);
     setWindowTitle(u"Edit Products Fields"_s);
     auto* grid = new QGridLayout;
@@ -209,7 +211,7 @@ void EditProd::Form_Load() {
             frame->move(0, 0);
     });
     m_touched.fill(false);
-    step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path); });
     step([this] { showFirstStockNumber(); });
 }
 

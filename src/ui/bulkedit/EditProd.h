@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 struct SearchInForce;
 struct TaskScreenHandoff;
 
@@ -29,7 +31,8 @@ class EditProd : public QWidget {
 public:
     // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
     // shell's hand-off, through which it waits for the supplier screen and says it closed.
-    EditProd(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
+    EditProd(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
+             QWidget* parent = nullptr);
     ~EditProd() override;
 
     void Command1_Click(); // Update Now
@@ -45,6 +48,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    const CatalogueInUse& m_catalogue;
     SearchInForce& m_search;
     TaskScreenHandoff& m_tasks;
     void Form_Load();

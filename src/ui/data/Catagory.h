@@ -8,7 +8,7 @@ namespace tovin {
 class Catagory : public RecordScreen {
     Q_OBJECT
 public:
-    explicit Catagory(QWidget* parent = nullptr);
+    explicit Catagory(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
 };
 
 } // namespace tovin

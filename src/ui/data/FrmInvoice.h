@@ -19,7 +19,7 @@ class FrmInvoice : public OrderSearchScreen {
     Q_OBJECT
 public:
     // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
-    explicit FrmInvoice(OrderSession& order, QWidget* parent = nullptr);
+    FrmInvoice(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent = nullptr);
 
     // Goes to the invoice of OrderSession::OrderFilter and empties it.
     void goToOrderFilter();

@@ -6,8 +6,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSales::FrmSales(OrderSession& order, QWidget* parent)
-    : RecordScreen(u"frmSales"_s, u"Sales"_s,
+FrmSales::FrmSales(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent)
+    : RecordScreen(catalogue, u"frmSales"_s, u"Sales"_s,
                    u"select [Sales Product ID],Cost,[Date Sold],Expenses,[Number Sold],"
                    u"[Price Sold],[Where Sold] from Sales Order by [Sales Product ID]"_s,
                    parent),

@@ -8,9 +8,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSetup::FrmSetup(QWidget* parent)
-    : RecordScreen(u"frmSetup"_s, u"Setup"_s, u"select * from Setup Order by [Company Name]"_s,
-                   parent) {
+FrmSetup::FrmSetup(const CatalogueInUse& catalogue, QWidget* parent)
+    : RecordScreen(catalogue, u"frmSetup"_s, u"Setup"_s,
+                   u"select * from Setup Order by [Company Name]"_s, parent) {
     const QList<std::pair<int, QPair<QString, QString>>> boxes = {
         {0, {u"Company Name"_s, u"Company Name:"_s}},
         {2, {u"Company Address"_s, u"Address:"_s}},

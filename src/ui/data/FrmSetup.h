@@ -11,7 +11,7 @@ namespace tovin {
 class FrmSetup : public RecordScreen {
     Q_OBJECT
 public:
-    explicit FrmSetup(QWidget* parent = nullptr);
+    explicit FrmSetup(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
 
 protected:
     void cmdUpdate_Click() override;

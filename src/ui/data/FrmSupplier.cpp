@@ -12,8 +12,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSupplier::FrmSupplier(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
-    : RecordScreen(ScreenName, u"Supplier"_s,
+FrmSupplier::FrmSupplier(const CatalogueInUse& catalogue, SearchInForce& search,
+                         TaskScreenHandoff& tasks, QWidget* parent)
+    : RecordScreen(catalogue, ScreenName, u"Supplier"_s,
                    u"select SID,Add1,Add2,City,Contact,Discounts,Email,Fax,Name,Notes,OtherChgs,"
                    u"Phone1,Phone2,Ship1,Ship2,Ship3,Ship4,State,URL,Zip,UserName,PassWord,"
                    u"TaxRate from Supplier Order by SID"_s,

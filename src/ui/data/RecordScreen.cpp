@@ -2,6 +2,7 @@
 
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/data/BoundCheckBox.h"
@@ -25,9 +26,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-RecordScreen::RecordScreen(const QString& screenName, const QString& caption, QString selectText,
-                           QWidget* parent)
-    : QWidget(parent), m_screenName(screenName), m_selectText(std::move(selectText)) {
+RecordScreen::RecordScreen(const CatalogueInUse& catalogue, const QString& screenName,
+                           const QString& caption, QString selectText, QWidget* parent)
+    : QWidget(parent), m_catalogueInUse(catalogue), m_screenName(screenName),
+      m_selectText(std::move(selectText)) {
     setObjectName(screenName);
     setWindowTitle(caption);
     m_binding = new RecordBinding(this);
@@ -403,7 +405,7 @@ void RecordScreen::Form_Load() {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
     });
-    step([&] { m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([&] { m_connection = std::make_unique<CatalogueDatabase>(m_catalogueInUse.path); });
     step([&] { adoPrimaryRS->open(m_selectText, connection()); });
     step([&] { m_binding->bind(adoPrimaryRS); });
     // A screen whose catalogue could not be read stays open, empty.

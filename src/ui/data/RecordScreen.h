@@ -19,6 +19,7 @@ namespace tovin {
 class BoundCheckBox;
 class BoundTextBox;
 class CatalogueDatabase;
+struct CatalogueInUse;
 class RecordBinding;
 class RecordScreenLayout;
 class RunTimeError;
@@ -26,8 +27,8 @@ class StepGuard;
 
 // A record maintenance screen: one row of one table at a time in a column of bound boxes, with
 // Add, Edit, Update, Cancel, Delete, Refresh and Close, the four navigation buttons and the
-// status line. The screen opens its own connection on shared().DBPath and its own record set,
-// adoPrimaryRS, over its SELECT text.
+// status line. The screen opens its own connection on the catalogue in use and its own record
+// set, adoPrimaryRS, over its SELECT text.
 //
 // Where the controls sit is RecordScreenLayout's, the keys and the focus rules are in
 // RecordScreenKeys, and browse and edit mode with what each command does to it is
@@ -47,14 +48,16 @@ class RecordScreen : public QWidget {
     Q_OBJECT
 public:
     // screenName is the name errors are labelled with and the object name ("Catagory",
-    // "frmSupplier"); caption is the window title.
-    RecordScreen(const QString& screenName, const QString& caption, QString selectText,
-                 QWidget* parent = nullptr);
+    // "frmSupplier"); caption is the window title. The screen opens the catalogue in use when it
+    // loads, so `catalogue` must outlive it.
+    RecordScreen(const CatalogueInUse& catalogue, const QString& screenName, const QString& caption,
+                 QString selectText, QWidget* parent = nullptr);
     ~RecordScreen() override;
 
     const QString& screenName() const { return m_screenName; }
     const QString& selectText() const { return m_selectText; }
     RecordSet* primaryRecordSet() const { return adoPrimaryRS; }
+    const CatalogueInUse& catalogueInUse() const { return m_catalogueInUse; }
 
     bool isAdding() const { return m_editState.adding; }
     bool isEditing() const { return m_editState.editing; }
@@ -169,6 +172,7 @@ protected:
     QSize sizeHint() const override;
 
     // The screen's connection and record set; the record set goes first.
+    const CatalogueInUse& m_catalogueInUse;
     std::unique_ptr<CatalogueDatabase> m_connection;
     RecordSet* adoPrimaryRS = nullptr;
 

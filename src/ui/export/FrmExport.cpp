@@ -8,6 +8,7 @@
 #include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/CatalogueLocation.h"
@@ -48,7 +49,8 @@ const QString HeadingKey = u"Heading"_s;
 
 } // namespace
 
-FrmExport::FrmExport(SearchInForce& search, QWidget* parent) : QWidget(parent), m_search(search) {
+FrmExport::FrmExport(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_search(search) {
     setObjectName(u"frmExport"_s);
     setWindowTitle(ExportTitle);
 
@@ -124,11 +126,11 @@ FrmExport::~FrmExport() = default;
 
 void FrmExport::Form_Load() {
     StepGuard step(exportLabel(u"Form_Load"_s));
-    step([] {
-        if (CatalogueLocation::isMissingFile(shared().DBPath) && shared().prompts)
-            shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
+    step([this] {
+        if (CatalogueLocation::isMissingFile(m_catalogue.path) && shared().prompts)
+            shared().prompts->notice(u"Can't find the database file"_s + m_catalogue.path);
     });
-    step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path); });
     step([this] { restoreChoice(); });
 }
 
@@ -221,15 +223,15 @@ void FrmExport::Command2_Click() {
         return;
     }
     if (!m_db) {
-        step([] {
+        step([this] {
             throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                               u"The catalogue could not be opened: "_s + shared().DBPath);
+                               u"The catalogue could not be opened: "_s + m_catalogue.path);
         });
         return;
     }
     const QString path = DelimitedExport::filePath(ProgramFolder::path(), name);
     if (shared().prompts &&
-        !confirmOutput(*shared().prompts, path, OutputRules{shared().DBPath}, ExportTitle))
+        !confirmOutput(*shared().prompts, path, OutputRules{m_catalogue.path}, ExportTitle))
         return;
     step([this] { saveChoice(); });
     QPointer<FrmExport> self(this);

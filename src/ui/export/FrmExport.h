@@ -12,6 +12,8 @@ class QRadioButton;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 struct SearchInForce;
 
 class CatalogueDatabase;
@@ -23,7 +25,7 @@ class FrmExport : public QWidget {
     Q_OBJECT
 public:
     // `search` is the shell's SearchInForce: the products this screen works on.
-    explicit FrmExport(SearchInForce& search, QWidget* parent = nullptr);
+    FrmExport(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent = nullptr);
     ~FrmExport() override;
 
     void Option1_Click(int index);
@@ -39,6 +41,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    const CatalogueInUse& m_catalogue;
     SearchInForce& m_search;
     void Form_Load();
     QString askName();

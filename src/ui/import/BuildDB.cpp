@@ -7,6 +7,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/TextFile.h"
 #include "core/orders/StoredRows.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -74,8 +75,9 @@ constexpr int WorkHeight = 2970;
 
 } // namespace
 
-BuildDB::BuildDB(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
-    : QWidget(parent), m_search(search), m_tasks(tasks) {
+BuildDB::BuildDB(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
+                 QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_search(search), m_tasks(tasks) {
     setObjectName(u"BuildDB"_s);
     buildControls();
     // Load.
@@ -86,7 +88,7 @@ BuildDB::BuildDB(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* paren
     });
     m_firstActivation = true;
     CloseRequested = false;
-    step([this] { m_db = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path); });
 }
 
 BuildDB::~BuildDB() = default;

@@ -23,6 +23,8 @@ class QRadioButton;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 struct SearchInForce;
 struct TaskScreenHandoff;
 
@@ -51,7 +53,8 @@ class BuildDB : public QWidget {
 public:
     // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
     // shell's hand-off: the page the screen opens on, and the supplier screen's closing.
-    BuildDB(SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
+    BuildDB(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
+            QWidget* parent = nullptr);
     ~BuildDB() override;
 
     // Event procedures.
@@ -76,6 +79,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    const CatalogueInUse& m_catalogue;
     SearchInForce& m_search;
     TaskScreenHandoff& m_tasks;
     void buildControls();

@@ -11,6 +11,7 @@
 #include "core/import/RememberedMapping.h"
 #include "core/import/SupplierFileImport.h"
 #include "core/import/TextImportSession.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -81,7 +82,7 @@ void BuildDB::GetFiles() {
     Command2->setText(u"Cancel"_s);
     if (!m_db)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                           u"The catalogue could not be opened: "_s + shared().DBPath);
+                           u"The catalogue could not be opened: "_s + m_catalogue.path);
     switch (ImportStep) {
     case 0:
         step([this] { importTextFile(); });

@@ -8,6 +8,7 @@
 #include "core/import/ImportMessages.h"
 #include "core/import/PicturePathChange.h"
 #include "core/products/SearchInForce.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
@@ -31,7 +32,7 @@ QString deleteQuestion(qsizetype count) {
 void BuildDB::Delete() {
     if (!m_db)
         throw RunTimeError(ErrorNumber::CannotOpenDatabase,
-                           u"The catalogue could not be opened: "_s + shared().DBPath);
+                           u"The catalogue could not be opened: "_s + m_catalogue.path);
     ContinueRequested = false;
     Command2->setText(u"Cancel"_s);
     DeleteRecords remove(m_search.SearchWhere);

@@ -6,6 +6,7 @@
 #include "core/journal/HistoryWording.h"
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunRowCounts.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/SharedState.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/ChildWindows.h"
@@ -70,7 +71,8 @@ QTreeWidget* makeList(QWidget* parent, const QString& name, const QStringList& h
 
 } // namespace
 
-FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
+FrmHistory::FrmHistory(const CatalogueInUse& catalogue, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue) {
     setObjectName(u"frmHistory"_s);
     setWindowTitle(HistoryTitle);
     lstRuns = makeList(this, u"lstRuns"_s,
@@ -113,7 +115,7 @@ FrmHistory::FrmHistory(QWidget* parent) : QWidget(parent) {
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
 
     try {
-        m_db = std::make_unique<CatalogueDatabase>(shared().DBPath);
+        m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path);
     } catch (const RunTimeError& error) {
         if (shared().prompts)
             shared().prompts->notice(error.description(), MessageIcon::Critical, HistoryTitle);

@@ -12,6 +12,8 @@ class QTreeWidgetItem;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 class CatalogueDatabase;
 
 // "History of Changes": the batch runs the catalogue keeps, newest first, with the rows each
@@ -26,7 +28,7 @@ public:
     // Rows of one run listed at most; the count says how many there are.
     static constexpr int RowsShown = 2000;
 
-    explicit FrmHistory(QWidget* parent = nullptr);
+    explicit FrmHistory(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
     ~FrmHistory() override;
 
     // Lists the runs again, keeping the selected one when it is still there.
@@ -59,6 +61,7 @@ private:
     QPushButton* cmdTrial = nullptr;
     QPushButton* cmdClose = nullptr;
     QString m_details; // what the box shows of the selected run
+    const CatalogueInUse& m_catalogue;
     std::unique_ptr<CatalogueDatabase> m_db;
 };
 

@@ -7,6 +7,7 @@
 #include "core/pages/PageMarkup.h"
 #include "core/pages/PageOptions.h"
 #include "core/products/SearchInForce.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
@@ -66,8 +67,8 @@ QString FrmPageMake::samplePath() {
     return ProgramFolder::path() + u"Pages/sample.htm"_s;
 }
 
-FrmPageMake::FrmPageMake(SearchInForce& search, QWidget* parent)
-    : QWidget(parent), m_search(search) {
+FrmPageMake::FrmPageMake(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_search(search) {
     setObjectName(u"frmPageMake"_s);
     setWindowTitle(u"Page Designer"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -298,7 +299,7 @@ void FrmPageMake::Form_Load() {
     // the order of the Products screen's search.
     step([&] {
         m_products =
-            PageProduct::readSelection(shared().DBPath, m_search.SearchWhere, m_search.SortOrder);
+            PageProduct::readSelection(m_catalogue.path, m_search.SearchWhere, m_search.SortOrder);
     });
 
     // The designer opens with an empty order list.
@@ -343,7 +344,7 @@ void FrmPageMake::showchange() {
     QString counts = DesignerPage::pageCounts(page);
     try {
         QDir().mkpath(ProgramFolder::path() + u"Pages"_s);
-        PageMarkup::writeLines(samplePath(), page.lines, OutputRules{shared().DBPath});
+        PageMarkup::writeLines(samplePath(), page.lines, OutputRules{m_catalogue.path});
     } catch (const RunTimeError& error) {
         counts += u"\nThe preview could not be written: "_s + error.description();
     }
@@ -470,7 +471,7 @@ void FrmPageMake::Command6_Click() {
         const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
         const QString target = ProgramFolder::path() + u"Pages/"_s + name;
         try {
-            OutputFile::copy(file, target, OutputRules{shared().DBPath});
+            OutputFile::copy(file, target, OutputRules{m_catalogue.path});
         } catch (const RunTimeError& error) {
             sharedPrompts()->notice(u"The picture "_s + file + u" could not be copied to "_s +
                                     target + u": "_s + error.description());

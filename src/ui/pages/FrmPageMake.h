@@ -21,6 +21,8 @@ class QVBoxLayout;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 struct SearchInForce;
 
 class WebView;
@@ -41,7 +43,7 @@ public:
     static DesignerPage::State& state();
 
     // `search` is the shell's SearchInForce: the products this screen works on.
-    explicit FrmPageMake(SearchInForce& search, QWidget* parent = nullptr);
+    FrmPageMake(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent = nullptr);
     ~FrmPageMake() override;
 
     WebView* webView() const { return Wb3; }
@@ -58,6 +60,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    const CatalogueInUse& m_catalogue;
     SearchInForce& m_search;
     void buildControls();
     QLayout* buildItemFrames(QWidget* panel);

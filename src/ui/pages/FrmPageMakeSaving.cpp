@@ -5,6 +5,7 @@
 #include "core/files/OutputQuestion.h"
 #include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/pages/FrmPageMake.h"
@@ -30,7 +31,7 @@ void FrmPageMake::savePage() {
         return;
     }
     const QString target = ProgramFolder::path() + u"Pages/"_s + name;
-    const OutputRules rules{shared().DBPath};
+    const OutputRules rules{m_catalogue.path};
     if (pageOptions().OverwritePages) {
         if (const auto refused = OutputFile::refusal(target, rules)) {
             prompts->notice(*refused, MessageIcon::Exclamation, windowTitle());
@@ -70,7 +71,7 @@ void FrmPageMake::savePdf() {
     QString error;
     BusyCursor busy;
     if (!printHtmlPagesToPdf(pages, ProgramFolder::path() + u"Pages"_s, file,
-                             OutputRules{shared().DBPath}, &error))
+                             OutputRules{m_catalogue.path}, &error))
         prompts->notice(u"The PDF could not be made: "_s + error);
 }
 

@@ -11,6 +11,7 @@
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShopLogin.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -56,6 +57,12 @@ const QString ProductsSettings = u"Settings"_s;
 const QString ViewMode = u"View Mode"_s;
 const QString EditMode = u"Edit Mode"_s;
 
+// What a screen made without the shell's catalogue opens: nothing.
+const CatalogueInUse& noCatalogue() {
+    static const CatalogueInUse none;
+    return none;
+}
+
 // The part of the shell's state the screen was given, or else one of its own, kept in `own`.
 template <class Part> Part* givenOrOwn(Part* given, std::unique_ptr<Part>& own) {
     if (given)
@@ -84,7 +91,8 @@ QString Products::defaultShopAddress() {
 }
 
 Products::Products(const ProductsOptions& options, QWidget* parent)
-    : RecordScreen(u"Products"_s, u"Products"_s, PrimarySelect, parent) {
+    : RecordScreen(options.catalogue ? *options.catalogue : noCatalogue(), u"Products"_s,
+                   u"Products"_s, PrimarySelect, parent) {
     m_order = givenOrOwn(options.order, m_ownOrder);
     m_search = givenOrOwn(options.search, m_ownSearch);
     m_shopLogin = givenOrOwn(options.shopLogin, m_ownShopLogin);
@@ -304,17 +312,17 @@ void Products::Form_Load() {
     StepGuard step(procedureLabel(u"Form_Load"_s));
     step([this] { m_help->startOver(); });
     step([this] { ApplyControlTexts(this); });
-    step([this] { setWindowTitle(shared().DBPath); });
+    step([this] { setWindowTitle(catalogueInUse().path); });
     step([this] { beginHourglass(); });
     step([this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
     });
-    step([] {
-        if (CatalogueLocation::isMissingFile(shared().DBPath) && shared().prompts)
-            shared().prompts->notice(u"Can't find the database file"_s + shared().DBPath);
+    step([this] {
+        if (CatalogueLocation::isMissingFile(catalogueInUse().path) && shared().prompts)
+            shared().prompts->notice(u"Can't find the database file"_s + catalogueInUse().path);
     });
-    step([this] { m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath); });
+    step([this] { m_connection = std::make_unique<CatalogueDatabase>(catalogueInUse().path); });
     step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
     // The grid's own set is read when the grid is first shown (setGridShown): a screen that
     // never shows it opens in half the time and memory.
@@ -551,6 +559,7 @@ CatalogueHost Products::catalogueHost() {
     host.procedureLabel = [this](const QString& procedure) { return procedureLabel(procedure); };
     host.showStatus = [this](const QString& text) { showStatus(text); };
     host.records = [this] { return adoPrimaryRS; };
+    host.catalogue = &catalogueInUse();
     host.resetView = [this] { cmdReset_Click(); };
     host.cancelPreview = [this] { m_preview->cancel(); };
     host.moving = &m_addingFlag;

@@ -30,6 +30,8 @@ class WebView;
 
 // What the Products screen is made with.
 struct ProductsOptions {
+    // The catalogue the screen opens, the shell's open one; a screen made without one opens none.
+    const CatalogueInUse* catalogue = nullptr;
     // Makes the web view the screen shows its pages in; empty for the real engine.
     std::function<WebView*(QWidget* parent)> makeWebView;
     // The screen opens with the large preview over the boxes ("Edit Mode" shows them), or with

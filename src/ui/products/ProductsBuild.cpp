@@ -7,6 +7,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -149,7 +150,7 @@ void Products::ReBuildDB() {
     step([this] {
         m_gridRS->close();
         adoPrimaryRS->close();
-        m_connection = std::make_unique<CatalogueDatabase>(shared().DBPath);
+        m_connection = std::make_unique<CatalogueDatabase>(catalogueInUse().path);
         adoPrimaryRS->open(PrimarySelect, connection());
         if (gridShown())
             m_gridRS->open(GridSelect, connection());

@@ -10,6 +10,7 @@
 #include "core/pages/PageRange.h"
 #include "core/pages/ThumbnailPage.h"
 #include "core/products/CoalescedAction.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
@@ -302,7 +303,7 @@ void ProductsCatalogue::MakePage() {
         step([&] {
             result = CataloguePages::write(
                 products, options,
-                CataloguePages::standardRequest(folder, name, from, to, shared().DBPath),
+                CataloguePages::standardRequest(folder, name, from, to, m_host.catalogue->path),
                 callbacks);
         });
     }

@@ -16,6 +16,8 @@ class QWidget;
 
 namespace tovin {
 
+struct CatalogueInUse;
+
 class RecordSet;
 class WebView;
 
@@ -29,6 +31,8 @@ struct CatalogueHost {
     std::function<void(const QString& text)> showStatus;
     // The screen's products; asked each time, as the screen opens its record sets anew.
     std::function<RecordSet*()> records;
+    // The catalogue the screen has open, which the pages name as their source.
+    const CatalogueInUse* catalogue = nullptr;
     // Puts the screen back on all products in its own order (the "Reset" button).
     std::function<void()> resetView;
     // Drops a pending preview, which would otherwise replace what a run writes in the view.

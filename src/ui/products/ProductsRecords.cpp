@@ -5,8 +5,8 @@
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "core/products/SearchInForce.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/BoundTextBox.h"
@@ -259,7 +259,7 @@ void Products::writePreview() {
     // A page that could not be written leaves the previous one on show.
     if (step([&] {
             PreviewPage::write(product, PreviewPage::sizeForCaption(m_previewSizeButton->text()),
-                               shared().DBPath);
+                               catalogueInUse().path);
         }))
         step([this] { m_webView->navigate(PreviewPage::path()); });
 }

@@ -9,6 +9,7 @@
 #include "core/files/ProgramFolder.h"
 #include "core/products/ProductScreenSettings.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
@@ -103,8 +104,8 @@ QString twipsText(int pixels) {
 
 } // namespace
 
-FrmMain::FrmMain(TaskScreenHandoff& tasks, QWidget* parent)
-    : QMainWindow(parent), m_tasks(tasks), m_mdi(new QMdiArea(this)),
+FrmMain::FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, QWidget* parent)
+    : QMainWindow(parent), m_catalogue(catalogue), m_tasks(tasks), m_mdi(new QMdiArea(this)),
       m_exit([] { QCoreApplication::exit(0); }) {
     setObjectName(u"frmMain"_s);
     // The icon the desktop shows for the program, the bundled one where no theme has it.
@@ -123,7 +124,7 @@ FrmMain::FrmMain(TaskScreenHandoff& tasks, QWidget* parent)
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
     m_connectionStatus = new ConnectionStatus(
-        m_statusBar, [] { return shared().DBPath; }, this);
+        m_statusBar, [this] { return m_catalogue.path; }, this);
     // User's files kept over a program update (their new versions put beside them) are told once.
     if (const QString notice = ProgramFolder::takeRefreshNotice(); !notice.isEmpty())
         m_statusBar->showPassing(notice);
@@ -214,7 +215,7 @@ void FrmMain::buildMenus() {
     forms->menuAction()->setVisible(!forms->isEmpty());
 
     QMenu* tools = addMenu(u"mnuTools"_s, u"&Tools"_s);
-    ReportsMenu::addTo(this, tools, [] { return shared().DBPath; });
+    ReportsMenu::addTo(this, tools, [this] { return m_catalogue.path; });
     addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);
@@ -294,14 +295,14 @@ void FrmMain::MDIForm_Load() {
     step([&] {
         const QString fallback = ProgramFolder::path() + u"tovin2003-a.mde"_s;
         const QString stored = settings.value(MainSettings, u"DBName"_s, fallback);
-        shared().DBPath = stored.isEmpty() ? fallback : stored;
+        m_catalogue.path = stored.isEmpty() ? fallback : stored;
     });
     bool signedIn = true;
     step([&] {
-        if (CatalogueLocation::isServer(shared().DBPath))
+        if (CatalogueLocation::isServer(m_catalogue.path))
             signedIn = signInAtStart();
     });
-    step([] { BackupActions::dailyOnOpen(shared().DBPath); });
+    step([this] { BackupActions::dailyOnOpen(m_catalogue.path); });
     step([this] { applyButtonCaptions(); });
     step([&] {
         if (signedIn && ChildWindows::isRegistered(u"Products"_s))
@@ -312,8 +313,8 @@ void FrmMain::MDIForm_Load() {
 
 void FrmMain::showLocation() {
     m_connectionStatus->catalogueOpened();
-    setWindowTitle(CatalogueOffers::windowTitle(shared().DBPath));
-    const std::optional<QString> refusal = CatalogueOffers::backupRefusal(shared().DBPath);
+    setWindowTitle(CatalogueOffers::windowTitle(m_catalogue.path));
+    const std::optional<QString> refusal = CatalogueOffers::backupRefusal(m_catalogue.path);
     for (const QString& name : {u"mnuFileBackup"_s, u"mnuFileRestore"_s}) {
         QAction* action = entry(name);
         action->setEnabled(!refusal);
@@ -349,7 +350,7 @@ void FrmMain::MDIForm_Unload() {
     step([&] { settings.setFlag(MainSettings, u"ButtonVis"_s, !m_toolBar->isHidden()); });
     step(
         [&] { settings.setFlag(MainSettings, u"ButtonTxt"_s, entry(u"mnuBText"_s)->isChecked()); });
-    step([&] { settings.setValue(MainSettings, u"DBName"_s, shared().DBPath); });
+    step([&] { settings.setValue(MainSettings, u"DBName"_s, m_catalogue.path); });
     step([&] { settings.sync(); });
 }
 
@@ -411,7 +412,8 @@ void FrmMain::switchCatalogue(const QString& chosen) {
     // beside it, which is then opened.
     QString path = chosen;
     if (AccessTableSource::looksLikeAccessFile(chosen)) {
-        const std::optional<QString> converted = convertOldCatalogue(this, chosen, shared().DBPath);
+        const std::optional<QString> converted =
+            convertOldCatalogue(this, chosen, m_catalogue.path);
         if (!converted)
             return;
         path = *converted;
@@ -420,7 +422,7 @@ void FrmMain::switchCatalogue(const QString& chosen) {
     // A file that is not a catalogue is refused before anything changes: the open catalogue
     // and the path saved for the next start stay.
     if (const std::optional<QString> reason = CatalogueFile::refusal(path)) {
-        requiredPrompts().notice(*reason + u"\n\nThe catalogue "_s + shared().DBPath +
+        requiredPrompts().notice(*reason + u"\n\nThe catalogue "_s + m_catalogue.path +
                                      u" stays open."_s,
                                  MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
         return;
@@ -436,7 +438,7 @@ bool FrmMain::makeOpen(const QString& location) {
         if (ChildWindows::find(u"Products"_s))
             return false;
     }
-    shared().DBPath = location;
+    m_catalogue.path = location;
     BackupActions::dailyOnOpen(location);
     showProducts();
     return true;
@@ -478,7 +480,7 @@ void FrmMain::mnuFileSaveAs_Click() {
     StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s));
     // The copy is read through a connection of its own, so the screens stay open.
     QString saved;
-    step([&] { saved = FrmBusy::run(this, shared().DBPath); });
+    step([&] { saved = FrmBusy::run(this, m_catalogue.path); });
     if (!saved.isEmpty())
         step([&] { m_statusBar->showPassing(u"Saved a copy as "_s + saved); });
 }
@@ -486,7 +488,7 @@ void FrmMain::mnuFileSaveAs_Click() {
 void FrmMain::mnuFileBackup_Click() {
     StepGuard step(mainLabel(u"mnuFileBackup_Click"_s));
     QString copy;
-    step([&] { copy = BackupActions::backUpNow(shared().DBPath); });
+    step([&] { copy = BackupActions::backUpNow(m_catalogue.path); });
     if (!copy.isEmpty())
         step([&] { m_statusBar->showPassing(u"Backed up to "_s + copy); });
 }
@@ -496,7 +498,7 @@ void FrmMain::mnuFileRestore_Click() {
     bool closed = false;
     // The window's watch on the file keeps a connection to it, which the restore must not find.
     m_connectionStatus->holdOff();
-    step([&] { closed = BackupActions::restoreFromBackup(this, shared().DBPath); });
+    step([&] { closed = BackupActions::restoreFromBackup(this, m_catalogue.path); });
     m_connectionStatus->resume();
     if (closed)
         step([this] { showProducts(); });

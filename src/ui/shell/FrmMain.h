@@ -18,6 +18,7 @@ class ConnectionStatus;
 class FrmTip;
 class MainStatusBar;
 class MainToolBar;
+struct CatalogueInUse;
 struct TaskScreenHandoff;
 
 // The program's one top-level window: a multiple-document frame holding the child screens,
@@ -28,12 +29,15 @@ public:
     // Screen positions and sizes are kept in twips; the screen has 15 twips to a pixel.
     static constexpr int TwipsPerPixel = 15;
 
-    // `tasks` is the shell's hand-off to the task screens: File > Import opens the import screen
-    // on the page of its tasks through it. It must outlive the window.
-    explicit FrmMain(TaskScreenHandoff& tasks, QWidget* parent = nullptr);
+    // `catalogue` is the shell's open catalogue, which the window sets when it opens, restores or
+    // shares one. `tasks` is the shell's hand-off to the task screens: File > Import opens the
+    // import screen on the page of its tasks through it. Both must outlive the window.
+    FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     QMdiArea* mdiArea() const { return m_mdi; }
+    // The catalogue the window has open.
+    const CatalogueInUse& catalogue() const { return m_catalogue; }
     MainToolBar* buttonBar() const { return m_toolBar; }
     MainStatusBar* statusPanels() const { return m_statusBar; }
     // The menu entry or menu with this control name ("mnuFileOpen", "mnuView"), or nullptr.
@@ -116,6 +120,7 @@ private:
     // Opens the Products screen on the catalogue, when it is registered.
     void showProducts();
 
+    CatalogueInUse& m_catalogue;
     TaskScreenHandoff& m_tasks;
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;

@@ -4,6 +4,7 @@
 #include "core/catalogue/ServerSignIn.h"
 #include "core/settings/KeyringPasswordStore.h"
 #include "core/settings/SettingsStore.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/CatalogueLocation.h"
@@ -41,25 +42,25 @@ PasswordStore& FrmMain::passwords() {
 bool FrmMain::signInAtStart() {
     // A password written into the stored address is used, but never kept there or shown.
     QString password;
-    const std::optional<ServerAddress> address = ServerAddress::parse(shared().DBPath, &password);
-    shared().DBPath = CatalogueLocation::withoutPassword(shared().DBPath);
+    const std::optional<ServerAddress> address = ServerAddress::parse(m_catalogue.path, &password);
+    m_catalogue.path = CatalogueLocation::withoutPassword(m_catalogue.path);
     if (!address)
         return true; // the screens tell why it cannot be opened
     ServerSignIn server = signIn();
     if (password.isEmpty())
-        password = server.keptPassword(shared().DBPath).value_or(QString());
+        password = server.keptPassword(m_catalogue.path).value_or(QString());
     // Without any password the server may still let us in (a password file, a trusted socket).
-    const ServerSignIn::Outcome outcome = server.signIn(shared().DBPath, password, std::nullopt);
+    const ServerSignIn::Outcome outcome = server.signIn(m_catalogue.path, password, std::nullopt);
     if (outcome.opened)
         return true;
     // The splash screen stays above other windows and would cover the question.
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->windowType() == Qt::SplashScreen)
             window->hide();
-    const QString chosen = askForServer(shared().DBPath, outcome.message, QString());
+    const QString chosen = askForServer(m_catalogue.path, outcome.message, QString());
     if (chosen.isEmpty())
         return false;
-    shared().DBPath = chosen;
+    m_catalogue.path = chosen;
     return true;
 }
 
@@ -68,9 +69,9 @@ void FrmMain::mnuFileOpenShared_Click() {
     QString chosen;
     step([&] {
         const QString shown =
-            CatalogueLocation::isServer(shared().DBPath) ? shared().DBPath : QString();
+            CatalogueLocation::isServer(m_catalogue.path) ? m_catalogue.path : QString();
         chosen = askForServer(shown, QString(),
-                              u"\n\nThe catalogue "_s + shared().DBPath + u" stays open."_s);
+                              u"\n\nThe catalogue "_s + m_catalogue.path + u" stays open."_s);
     });
     if (!chosen.isEmpty())
         step([&] { makeOpen(chosen); });

@@ -3,6 +3,7 @@
 #include "core/orders/OrderSession.h"
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShopLogin.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/TaskScreenHandoff.h"
 
 namespace tovin {
@@ -11,6 +12,8 @@ namespace tovin {
 // shell makes one for the whole run and hands each screen the parts it works with when the
 // screen is made (registerScreens); tests make one of their own.
 struct ShellState {
+    // The catalogue the window has open: set by the main window, read by every screen.
+    CatalogueInUse catalogue;
     // The order and the sale from stock being taken: the Products, orders, invoice, inventory
     // and sales screens.
     OrderSession order;

@@ -149,7 +149,7 @@ int runProgram(const StartOptions& options) {
         registerScreens(shell, screens);
     });
     step([&] {
-        mainWindow = std::make_unique<FrmMain>(shell.tasks);
+        mainWindow = std::make_unique<FrmMain>(shell.catalogue, shell.tasks);
         ChildWindows::setArea(mainWindow->mdiArea());
         mainWindow->MDIForm_Load();
     });

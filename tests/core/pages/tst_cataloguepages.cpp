@@ -3,7 +3,6 @@
 #include "core/files/ProgramFolder.h"
 #include "core/pages/CataloguePages.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -324,7 +323,7 @@ private slots:
         picture.replace(u"@"_s, m_folder->path());
         QVERIFY(QDir().mkpath(m_folder->filePath(pages)));
         const CataloguePages::Request r = CataloguePages::standardRequest(
-            m_folder->filePath(pages), u"CatPage"_s, 1, 1, shared().DBPath);
+            m_folder->filePath(pages), u"CatPage"_s, 1, 1, m_folder->catalogue().path);
         const CellMarkup::Picture placed =
             r.cells.pictureOf(pageProduct(u"P"_s, u"1"_s, picture, 1, 1));
         QCOMPARE(placed.source, source);

@@ -32,6 +32,11 @@ QString testSourceDir() {
 }
 
 namespace {
+TestProgramFolder*& currentFolder() {
+    static TestProgramFolder* folder = nullptr;
+    return folder;
+}
+
 void copyTree(const QString& from, const QString& to) {
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -53,10 +58,19 @@ TestProgramFolder::TestProgramFolder(Catalogue catalogue, bool copyProgramFiles)
         CatalogueDatabase::create(cataloguePath());
     else if (catalogue == Catalogue::Demo)
         DemoCatalogue::create(cataloguePath());
-    shared().DBPath = cataloguePath();
+    m_catalogue.path = cataloguePath();
+    currentFolder() = this;
+}
+
+TestProgramFolder& TestProgramFolder::current() {
+    if (!currentFolder())
+        qFatal("no test program folder");
+    return *currentFolder();
 }
 
 TestProgramFolder::~TestProgramFolder() {
+    if (currentFolder() == this)
+        currentFolder() = nullptr;
     ProgramFolder::setOverride(QString());
     SettingsStore::setProgramFile(QDir::tempPath() + u"/tovin-test-unused.ini"_s);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shell/CatalogueInUse.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -7,14 +9,20 @@ namespace tovin::test {
 
 // A program folder of its own for one test: a temporary folder holding copies of the program
 // files (help pages, tips, pictures, page buttons), a settings file, and optionally a catalogue
-// at the default path. The shared state is reset and the program folder (ProgramFolder::path())
-// points here.
+// at the default path. The shared state is reset, the program folder (ProgramFolder::path())
+// points here, and the catalogue in use it hands out is the default path.
 class TestProgramFolder {
 public:
     enum class Catalogue { None, Empty, Demo };
 
     explicit TestProgramFolder(Catalogue catalogue = Catalogue::None, bool copyProgramFiles = true);
     ~TestProgramFolder();
+    TestProgramFolder(const TestProgramFolder&) = delete;
+    TestProgramFolder& operator=(const TestProgramFolder&) = delete;
+
+    // The folder made last and still alive: the helpers that read the catalogue for a test
+    // (dbValue, the screens they open) find it here.
+    static TestProgramFolder& current();
 
     bool isValid() const { return m_dir.isValid(); }
     // The folder with a trailing "/".
@@ -23,12 +31,17 @@ public:
     // The default catalogue file (tovin2003-a.mde in the folder).
     QString cataloguePath() const;
     QString settingsFile() const;
+    // The open catalogue the screens of a test are made with; starts at cataloguePath(), and a
+    // test moves it where the main window would.
+    CatalogueInUse& catalogue() { return m_catalogue; }
+    const CatalogueInUse& catalogue() const { return m_catalogue; }
 
     // Writes a text file into the folder (creating sub-folders).
     void writeFile(const QString& relative, const QByteArray& bytes) const;
 
 private:
     QTemporaryDir m_dir;
+    CatalogueInUse m_catalogue;
 };
 
 // Folders of the source tree and the shared test data.

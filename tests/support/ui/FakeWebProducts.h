@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebView.h"
 #include "support/ui/ScreenDriver.h"
 #include "ui/products/ProductBoxes.h"
@@ -11,9 +12,11 @@
 namespace tovin::test {
 
 // The Products screen made with a web view that loads nothing and records where it was sent;
-// the small preview beside the boxes unless the large one is asked for.
+// the small preview beside the boxes unless the large one is asked for; it opens the catalogue
+// in use of the test's program folder.
 inline ProductsOptions fakeWebOptions(bool largePreview = false) {
     ProductsOptions options;
+    options.catalogue = &TestProgramFolder::current().catalogue();
     options.makeWebView = [](QWidget* parent) { return new FakeWebView(parent); };
     options.largePreview = largePreview;
     return options;
@@ -23,6 +26,7 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
 // made from `shell`.
 inline ProductsOptions fakeWebOptions(ShellState& shell, bool largePreview = false) {
     ProductsOptions options = fakeWebOptions(largePreview);
+    options.catalogue = &shell.catalogue;
     options.order = &shell.order;
     options.search = &shell.search;
     options.shopLogin = &shell.shopLogin;

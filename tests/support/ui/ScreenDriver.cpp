@@ -1,7 +1,7 @@
 #include "support/ui/ScreenDriver.h"
 
 #include "core/catalogue/CatalogueDatabase.h"
-#include "core/shell/SharedState.h"
+#include "support/core/TestProgramFolder.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QKeySequence>
@@ -21,11 +21,11 @@ void quietenPlatformNotes() {
 }
 
 QVariant dbValue(const QString& sql, const QVariantList& values) {
-    return CatalogueDatabase(shared().DBPath).scalar(sql, values);
+    return CatalogueDatabase(TestProgramFolder::current().catalogue().path).scalar(sql, values);
 }
 
 void dbRun(const QString& sql, const QVariantList& values) {
-    CatalogueDatabase(shared().DBPath).run(sql, values);
+    CatalogueDatabase(TestProgramFolder::current().catalogue().path).run(sql, values);
 }
 
 QString productColumn(const QString& column, const QString& stockNo) {

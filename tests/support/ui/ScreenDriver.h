@@ -19,7 +19,8 @@ namespace tovin::test {
 // The offscreen platform's notes on window requests it can't carry out would bury the output.
 void quietenPlatformNotes();
 
-// The catalogue at shared().DBPath: one value of a query, a statement, a product's column.
+// The catalogue in use of the test's program folder: one value of a query, a statement, a product's
+// column.
 QVariant dbValue(const QString& sql, const QVariantList& values = {});
 void dbRun(const QString& sql, const QVariantList& values = {});
 QString productColumn(const QString& column, const QString& stockNo);

@@ -106,7 +106,8 @@ class FrmBrowserTest : public QObject {
     std::pair<std::unique_ptr<FrmBrowser>, std::unique_ptr<QSignalSpy>>
     openBrowser(const QString& start) {
         m_shop.address = start;
-        auto browser = std::make_unique<FrmBrowser>(m_shop);
+        auto browser =
+            std::make_unique<FrmBrowser>(TestProgramFolder::current().catalogue(), m_shop);
         connect(browser->webPage(), &QWebEnginePage::certificateError, browser.get(),
                 [this](const QWebEngineCertificateError& error) {
                     QWebEngineCertificateError answer = error;

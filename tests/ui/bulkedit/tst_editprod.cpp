@@ -5,7 +5,6 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RowWriter.h"
 #include "core/products/SearchInForce.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -25,7 +24,7 @@ namespace {
 using Catalogue = TestProgramFolder::Catalogue;
 
 void addProducts() {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     RowWriter::insert(db, u"Products"_s,
                       {{PC::PID, 1},
                        {PC::StockNo, u"A1"_s},
@@ -124,7 +123,8 @@ private slots:
         ScriptedPrompts prompts;
         if (!question.isEmpty())
             prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<EditProd>(m_search, m_tasks);
+        auto screen =
+            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         // The stock box shows the first product the edit will change.
         QCOMPARE(box(screen.get(), 2)->text(), where.isEmpty() ? u"A1"_s : u"B2"_s);
         for (const QString& step : typing) {
@@ -166,7 +166,8 @@ private slots:
         addProducts();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search, m_tasks);
+        auto screen =
+            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         type(screen.get(), 12, u"call"_s);
         type(screen.get(), 3, u"Gift"_s);
         click(screen.get(), u"Command1"_s);
@@ -188,7 +189,8 @@ private slots:
             .answerMessage(MessageAnswer::Ok)
             .answerInput(u".gif"_s)
             .answerMessage(MessageAnswer::Yes);
-        auto screen = openScreen<EditProd>(m_search, m_tasks);
+        auto screen =
+            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, u"http://example.com/pics/"_s);
@@ -228,7 +230,8 @@ private slots:
             prompts.answerInput(QString());
         else
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search, m_tasks);
+        auto screen =
+            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, address);

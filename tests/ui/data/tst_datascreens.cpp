@@ -74,6 +74,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, text);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         QPointer<QWidget> screen = ChildWindows::show(name);
         QVERIFY(screen);
         QCOMPARE(screen->objectName(), name);
@@ -107,8 +108,9 @@ private slots:
         QFETCH(QString, statusAfterUpdate);
         QFETCH(int, rows);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         dbRun(u"insert into Setup ([Company Name]) values ('Zeta Shop')"_s);
-        auto screen = openScreen<FrmSetup>();
+        auto screen = openScreen<FrmSetup>(TestProgramFolder::current().catalogue());
         click(screen.get(), start);
         type(screen.get(), 17, u"Robin Vale"_s);
         click(screen.get(), u"cmdUpdate"_s);
@@ -147,9 +149,11 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, name);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // nothing may be shown
         m_shell.search.SearchWhere = searchWhere;
-        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
+        auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
+                                              m_shell.search, m_shell.tasks);
         QCOMPARE(status(screen.get()),
                  count ? u"Record: 1  of  %1"_s.arg(count) : u"NO CURRENT RECORDS"_s);
         QCOMPARE(box(screen.get(), 8)->text(), name);
@@ -177,10 +181,12 @@ private slots:
         QFETCH(double, stored);
         QFETCH(QString, message);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         if (!message.isEmpty())
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
+        auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
+                                              m_shell.search, m_shell.tasks);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, typed);
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
@@ -203,7 +209,9 @@ private slots:
     void supplierSignalsItsOpener() {
         QFETCH(QString, action);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<FrmSupplier>(m_shell.search, m_shell.tasks);
+        m_shell.catalogue = folder.catalogue();
+        auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
+                                              m_shell.search, m_shell.tasks);
         m_shell.tasks.supplierScreenClosed = false;
         if (action == u"Escape"_s)
             QTest::keyClick(screen.get(), Qt::Key_Escape);

@@ -4,7 +4,6 @@
 #include "core/catalogue/DisplayFormat.h"
 #include "core/orders/OrderSession.h"
 #include "core/share/CatalogueShare.h"
-#include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -33,7 +32,7 @@ void dropOtherConnections(const QString& uri) {
 class ProductNames : public RecordScreen {
 public:
     ProductNames()
-        : RecordScreen(u"ProductNames"_s, u"Products"_s,
+        : RecordScreen(TestProgramFolder::current().catalogue(), u"ProductNames"_s, u"Products"_s,
                        u"select PID,StockNo,ProdName from Products order by StockNo"_s) {
         addTextBox({1, u"StockNo"_s, u"Stock #:"_s, {}, DisplayFormat::Plain});
         addTextBox({2, u"ProdName"_s, u"Name:"_s, {}, DisplayFormat::Plain});
@@ -43,8 +42,8 @@ public:
 
 std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order) {
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>(order);
-    return openScreen<Catagory>();
+        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), order);
+    return openScreen<Catagory>(TestProgramFolder::current().catalogue());
 }
 
 } // namespace
@@ -85,7 +84,7 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ServerDatabase server;
         CatalogueShare::share(folder.cataloguePath(), server.uri(), false);
-        shared().DBPath = server.uri();
+        folder.catalogue().path = server.uri();
         const QString before = dbValue(check).toString();
         QVERIFY(before != saved);
         ScriptedPrompts prompts;
@@ -117,7 +116,7 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ServerDatabase server;
         CatalogueShare::share(folder.cataloguePath(), server.uri(), false);
-        shared().DBPath = server.uri();
+        folder.catalogue().path = server.uri();
         auto form = openScreen<ProductNames>();
         const QString stockNo = box(form.get(), 1)->text();
         const QString before = box(form.get(), 2)->text();

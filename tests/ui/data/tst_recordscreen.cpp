@@ -5,7 +5,6 @@
 #include "core/catalogue/RecordSet.h"
 #include "core/orders/OrderSession.h"
 #include "core/products/SearchInForce.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -44,7 +43,8 @@ void clickTimes(QWidget* screen, const QString& button, int times) {
 class TaxableProducts : public RecordScreen {
 public:
     TaxableProducts()
-        : RecordScreen(u"TaxableProducts"_s, u"Products"_s,
+        : RecordScreen(TestProgramFolder::current().catalogue(), u"TaxableProducts"_s,
+                       u"Products"_s,
                        u"select PID,StockNo,Taxable from Products order by StockNo"_s) {
         addTextBox({1, u"StockNo"_s, u"Stock #:"_s, {}, DisplayFormat::Plain});
         addCheckBox(2, u"Taxable"_s, u"Taxable:"_s);
@@ -55,12 +55,12 @@ public:
 std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order,
                                          SearchInForce& search, TaskScreenHandoff& tasks) {
     if (name == u"frmSupplier"_s)
-        return openScreen<FrmSupplier>(search, tasks);
+        return openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(), search, tasks);
     if (name == u"frmSetup"_s)
-        return openScreen<FrmSetup>();
+        return openScreen<FrmSetup>(TestProgramFolder::current().catalogue());
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>(order);
-    return openScreen<Catagory>();
+        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), order);
+    return openScreen<Catagory>(TestProgramFolder::current().catalogue());
 }
 
 } // namespace
@@ -93,7 +93,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         RecordSet rs;
         rs.open(u"select StockNo,ProdName from Products order by StockNo"_s, db);
         rs.find(u"StockNo = 'AB12'"_s);
@@ -111,7 +111,7 @@ private slots:
 
     void emptyTable() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
         for (const QString& name : {u"cmdEdit"_s, u"cmdDelete"_s, u"cmdFirst"_s, u"cmdPrevious"_s,
                                     u"cmdNext"_s, u"cmdLast"_s})
@@ -165,7 +165,7 @@ private slots:
         QFETCH(bool, toBox);
         QFETCH(int, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         clickTimes(screen.get(), u"cmdNext"_s, start - 1);
         if (!mode.isEmpty()) {
             click(screen.get(), mode);
@@ -202,7 +202,7 @@ private slots:
         QFETCH(int, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         const QString sixth = dbValue(u"select CatName from Catagory where CID = 6"_s).toString();
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         const auto typeThenCancel = [&](int row, const QString& mode) {
             click(screen.get(), u"cmdFirst"_s);
             clickTimes(screen.get(), u"cmdNext"_s, row - 1);
@@ -255,7 +255,7 @@ private slots:
         prompts.answerMessage(answer == u"No"_s ? MessageAnswer::No : MessageAnswer::Yes);
         if (refused)
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         clickTimes(screen.get(), u"cmdNext"_s, row - 1);
         click(screen.get(), u"cmdDelete"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -290,7 +290,7 @@ private slots:
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts; // a Delete would ask, and fail the test
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         screen->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(screen.get()));
         for (const QString& button : clicks) {
@@ -362,7 +362,8 @@ private slots:
         if (money == u"cheap"_s)
             prompts.answerMessage(MessageAnswer::Ok);
         QMdiArea area;
-        QPointer<FrmInventory> screen = new FrmInventory(m_order);
+        QPointer<FrmInventory> screen =
+            new FrmInventory(TestProgramFolder::current().catalogue(), m_order);
         QPointer<QMdiSubWindow> frame;
         if (byFrame) {
             area.resize(900, 700);
@@ -454,9 +455,9 @@ private slots:
         QVERIFY(!before.isEmpty());
         std::unique_ptr<QWidget> screen;
         if (check.contains(u"from Orders"_s))
-            screen = openScreen<FrmOrders>(m_order);
+            screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(), m_order);
         else
-            screen = openScreen<FrmInventory>(m_order);
+            screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), m_order);
         const bool moving = start != u"cmdEdit"_s && start != u"cmdAdd"_s;
         const QString position = status(screen.get());
         if (!moving)
@@ -482,7 +483,7 @@ private slots:
     void refusedValueCorrected() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmInventory>(m_order);
+        auto screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), m_order);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 4, u"Big Teddy"_s);
         type(screen.get(), 6, u"cheap"_s);
@@ -508,7 +509,7 @@ private slots:
         QFETCH(QString, move);
         QFETCH(QString, kept);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         type(screen.get(), 1, u"Lighting"_s);
         click(screen.get(), move);
         QCOMPARE(dbValue(u"select CatName from Catagory where CID = 1"_s).toString(), kept);
@@ -539,7 +540,7 @@ private slots:
     void unreadableCatalogue() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::None);
         ScriptedPrompts prompts; // nothing may be shown
-        auto screen = openScreen<Catagory>();
+        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
         QCOMPARE(prompts.shown().size(), 0);
     }
@@ -549,7 +550,7 @@ private slots:
         QMdiArea area;
         area.resize(900, 700);
         area.show();
-        auto* screen = new Catagory;
+        auto* screen = new Catagory(TestProgramFolder::current().catalogue());
         QMdiSubWindow* frame = area.addSubWindow(screen);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->move(120, 80);

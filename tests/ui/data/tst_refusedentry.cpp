@@ -26,11 +26,11 @@ std::unique_ptr<QWidget> openActive(const QString& name, ShellState& shell) {
     if (name == u"Products"_s)
         return showProducts(shell);
     if (name == u"frmOrders"_s)
-        screen = openScreen<FrmOrders>(shell.order);
+        screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(), shell.order);
     else if (name == u"frmSales"_s)
-        screen = openScreen<FrmSales>(shell.order);
+        screen = openScreen<FrmSales>(TestProgramFolder::current().catalogue(), shell.order);
     else
-        screen = openScreen<FrmInventory>(shell.order);
+        screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), shell.order);
     screen->activateWindow();
     if (!QTest::qWaitForWindowActive(screen.get()))
         qWarning("screen not active");
@@ -101,6 +101,7 @@ private slots:
         QFETCH(int, refused);
         QFETCH(QString, caption);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto shown = openActive(screen, m_shell);
         QWidget* s = shown.get();

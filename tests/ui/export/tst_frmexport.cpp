@@ -5,7 +5,6 @@
 #include "core/files/ProgramFolder.h"
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
@@ -31,7 +30,7 @@ class FrmExportTest : public QObject {
 
     // A1 Pen 80 (taxable), B2 "Cup  large" 9.5, C3 Lamp 1, in the open catalogue.
     static void addThreeProducts() {
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         const std::tuple<QString, QString, double> rows[] = {
             {u"B2"_s, u"Cup  large"_s, 9.5}, {u"A1"_s, u"Pen"_s, 80.0}, {u"C3"_s, u"Lamp"_s, 1.0}};
         int pid = 0;
@@ -84,7 +83,7 @@ private slots:
             if (answer.contains(u'.'))
                 prompts.answerMessage(MessageAnswer::Ok);
         }
-        auto screen = openScreen<FrmExport>(m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
         for (const QString& name : clicks)
             click(screen.get(), name);
         click(screen.get(), u"Command2"_s);
@@ -130,13 +129,13 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         const QString target = ProgramFolder::path() + u"shop.txt"_s;
         if (setup == u"catalogue"_s) {
-            QVERIFY(QFile::copy(shared().DBPath, target));
-            shared().DBPath = target;
+            QVERIFY(QFile::copy(TestProgramFolder::current().catalogue().path, target));
+            folder.catalogue().path = target;
         }
         if (setup == u"earlier"_s)
             writeFile(target, "earlier\r\n");
         {
-            CatalogueDatabase db(shared().DBPath);
+            CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
             RowWriter::insert(db, u"Products"_s,
                               {{PC::PID, 1}, {PC::StockNo, u"A1"_s}, {PC::ProdName, u"Pen"_s}});
             if (setup == u"code page"_s)
@@ -150,7 +149,7 @@ private slots:
             file = readFile(target);
         ScriptedPrompts prompts;
         prompts.answerInput(u"shop"_s).answerMessage(MessageAnswer(answer));
-        auto screen = openScreen<FrmExport>(m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
         click(screen.get(), QStringList{u"Check1(2)"_s, u"Check1(3)"_s});
         if (setup == u"code page"_s)
             control<QComboBox>(screen.get(), u"cboEncoding"_s)->setCurrentIndex(1);
@@ -196,14 +195,14 @@ private slots:
         prompts.answerInput(u"first"_s);
         prompts.answerInput(u"again"_s);
         {
-            auto screen = openScreen<FrmExport>(m_search);
+            auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
             QVERIFY(!control<QCheckBox>(screen.get(), u"chkHeading"_s)->isChecked());
             for (const QString& name : clicks)
                 click(screen.get(), name);
             click(screen.get(), u"Command2"_s);
         }
         QCOMPARE(readFile(ProgramFolder::path() + u"first.txt"_s), file);
-        auto next = openScreen<FrmExport>(m_search);
+        auto next = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
         click(next.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(readFile(ProgramFolder::path() + u"again.txt"_s), file);
@@ -213,7 +212,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         ScriptedPrompts prompts;
         prompts.answerInput(QString());
-        auto screen = openScreen<FrmExport>(m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
         click(screen.get(), u"Command3"_s);
         for (int i = 1; i <= 30; ++i)
             QVERIFY(control<QCheckBox>(screen.get(), u"Check1"_s, i)->isChecked());

@@ -6,7 +6,6 @@
 #include "core/catalogue/RowWriter.h"
 #include "core/products/SearchInForce.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/ScriptedPrompts.h"
@@ -144,7 +143,8 @@ private slots:
                                  u"Select Any 1 or More Of The Lists Above"_s};
         TestProgramFolder folder(Catalogue::Demo);
         m_tasks.buildMode = std::int16_t(buildMode);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         click(screen.get(), clicks);
         QCOMPARE(screen->taskPage(), page);
         QCOMPARE(screen->windowTitle(), titles[page]);
@@ -169,7 +169,7 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         {
-            CatalogueDatabase db(shared().DBPath);
+            CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
             for (int i = 1; i <= 5; ++i)
                 RowWriter::insert(db, u"Products"_s,
                                   {{PC::PID, i},
@@ -180,7 +180,8 @@ private slots:
         m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(answer);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         // The totals stay until Close.
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -203,13 +204,14 @@ private slots:
         // The screen waits for the other program only a second, not the default minutes.
         SettingsStore::program().setValue(WriterTurn::SettingsSection, WriterTurn::SettingsKey,
                                           u"1"_s);
-        CatalogueDatabase other(shared().DBPath);
+        CatalogueDatabase other(TestProgramFolder::current().catalogue().path);
         RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
         m_search.SearchWhere.clear();
         m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         other.run(u"BEGIN IMMEDIATE"_s);
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
@@ -231,7 +233,8 @@ private slots:
         const QString file = testDataDir() + u"/delimited/superstore_orders_utf8bom_crlf.csv"_s;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
-        auto screen = std::make_unique<BuildDB>(m_search, m_tasks);
+        auto screen =
+            std::make_unique<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         screen->resize(720, 600);
         screen->show();
         QStringList actions{u"row:1"_s, u"click:Command3"_s};
@@ -280,7 +283,8 @@ private slots:
             .answerOpenFile(folder.filePath(u"items.txt"_s))
             .answerInput(u"trial"_s)
             .answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
                                     u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
@@ -302,7 +306,8 @@ private slots:
         m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, {u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
                                     u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -322,7 +327,8 @@ private slots:
         m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         click(screen.get(), u"Command1"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -361,7 +367,8 @@ private slots:
         // Per list: who the supplier is (no supplier screen here), then the note.
         for (qsizetype i = 0; i < ticked.size(); ++i)
             prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         for (int list : ticked)
             control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
@@ -410,7 +417,8 @@ private slots:
         prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
             .answerInput(QString())  // note
             .answerInput(QString()); // no slots
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -453,7 +461,8 @@ private slots:
             prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
                 .answerInput(QString())
                 .answerInput(QString());
-            auto screen = openScreen<BuildDB>(m_search, m_tasks);
+            auto screen =
+                openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
             Dialogue dialogue(*screen, byHand + firstEnd);
             click(screen.get(), u"Option1(5)"_s);
             click(screen.get(), u"Command1"_s);
@@ -471,7 +480,8 @@ private slots:
             prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
         else
             prompts.answerInput(QString()).answerInput(QString());
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
                                        QStringList{u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);
@@ -497,7 +507,8 @@ private slots:
             .answerMessage(MessageAnswer::Retry) // "#" is not in the line
             .answerInput(QString())              // note
             .answerInput(QString());             // no slots
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
                                     u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
                                     u"click:Command3"_s, u"click:Command2"_s});
@@ -533,7 +544,8 @@ private slots:
             .answerInput(QString()) // note
             .answerInput(QString()) // no slots
             .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                     u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
         click(screen.get(), u"Option1(5)"_s);

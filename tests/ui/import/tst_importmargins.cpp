@@ -7,7 +7,6 @@
 #include "core/margins/BelowMarginList.h"
 #include "core/margins/MarginSettings.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
@@ -174,12 +173,14 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QStringList, prices);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         m_shell.tasks.buildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
+                                          m_shell.tasks);
         QVERIFY(control<QCheckBox>(screen.get(), u"chkKeepMargins"_s)->isVisible());
         Steps steps(*screen, mapping() + QStringList{u"click:Command3"_s, u"margins:"_s,
                                                      u"click:Command2"_s});
@@ -194,7 +195,8 @@ private slots:
 
         QCOMPARE(SettingsStore::program().flag(MarginSettings::Section, u"KeepMargins"_s, !keep),
                  keep);
-        auto next = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
+        auto next = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
+                                        m_shell.tasks);
         QCOMPARE(control<QCheckBox>(next.get(), u"chkKeepMargins"_s)->isChecked(), keep);
     }
 
@@ -213,12 +215,14 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(QString, line);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         m_shell.tasks.buildMode = 1;
         ScriptedPrompts prompts;
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(m_shell.search, m_shell.tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
+                                          m_shell.tasks);
         // Cancel after the trial ends the task.
         Steps steps(*screen, mapping() + QStringList{u"click:cmdTestImport"_s, u"list:"_s,
                                                      u"click:Command2"_s});
@@ -252,6 +256,7 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(QStringList, shown);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         ScriptedPrompts prompts;
@@ -283,7 +288,7 @@ private slots:
         QCOMPARE(heldStockNumbers(*products), shown);
         // The same products as the margins list finds, and the other screens' selection.
         QStringList listed;
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         for (const BelowMarginRow& row :
              BelowMarginList::find(db, MarginSettings{}.minimumPercent).rows)
             listed << row.stockNumber;

@@ -11,7 +11,6 @@
 #include "core/import/TextFile.h"
 #include "core/journal/JournalRun.h"
 #include "core/products/SearchInForce.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -41,7 +40,7 @@ const QString KestrelList = u"/srv/shop/lists/kestrel-wholesale-spring-2026.txt"
 enum { RunNumber, RunKind = 2, RunSource = 3, RunState = 7, RunNote = 8 };
 
 void addProducts() {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     RowWriter::insert(db, u"Products"_s,
                       {{PC::PID, 1},
                        {PC::StockNo, u"A1"_s},
@@ -60,7 +59,7 @@ void addProducts() {
 
 // A bulk edit run elsewhere (another screen's connection) setting columns of every product.
 void bulkEdit(const QList<std::pair<int, QString>>& values) {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     BulkEdit edit;
     for (const auto& [column, text] : values)
         edit.set(column, text);
@@ -73,7 +72,7 @@ void renameAll() {
 
 // An import of a price list: A1 gets a new cost (and a line in its notes), C3 is added.
 void importKestrel() {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     ImportOptions options;
     options.today = QDate(2026, 12, 7);
     options.runKind = JournalRun::TextImport;
@@ -118,7 +117,7 @@ private slots:
         prompts.answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
         auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
         QCOMPARE(texts(runs, RunKind), QStringList{u"bulk edit"_s});
@@ -177,7 +176,7 @@ private slots:
         prompts.answerMessage(answer);
         if (answer == MessageAnswer::Yes)
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         click(screen.get(), u"cmdUndo"_s);
         const ScriptedPrompts::Shown asked = prompts.shown().value(0);
         QCOMPARE(asked.text, question);
@@ -238,7 +237,7 @@ private slots:
         const QString name = productColumn(u"ProdName"_s, u"B2"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndo"_s);
         QCOMPARE(undo->text(), u"Undo"_s);
@@ -281,8 +280,8 @@ private slots:
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>();
-        auto other = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto other = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         click(screen.get(), u"cmdUndo"_s);
         click(other.get(), u"cmdUndo"_s); // still showing run 1 as standing
         QCOMPARE(prompts.shown().value(2).icon, MessageIcon::Critical);
@@ -313,7 +312,7 @@ private slots:
         addProducts();
         bulkEdit({{column, typed}});
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
         QCOMPARE(rows->topLevelItem(0)->text(0), u"A1"_s);
         QCOMPARE(rows->topLevelItem(0)->text(3), shown);
@@ -347,7 +346,7 @@ private slots:
             dbRun(since);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         QCOMPARE(control<QTreeWidget>(screen.get(), u"lstRows"_s)->topLevelItemCount(), 4);
         QCOMPARE(control<QLabel>(screen.get(), u"lblRows"_s)->text(),
                  u"Run 1: 2 products changed"_s);
@@ -364,7 +363,7 @@ private slots:
         addProducts();
         importKestrel();
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmHistory>();
+        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
         // The main window gives its sub-window the size the screen asks for; a window of its own
         // is kept within part of the screen.
         screen->resize(screen->sizeHint());
@@ -426,7 +425,8 @@ private slots:
             .answerMessage(MessageAnswer::No)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<EditProd>(m_search, m_tasks);
+        auto screen =
+            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndoRun"_s);
         QVERIFY(undo->isHidden());
         type(screen.get(), 3, u"Gift"_s);
@@ -455,7 +455,8 @@ private slots:
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<BuildDB>(m_search, m_tasks);
+        auto screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
         bool offered = false;
         qint64 left = -1;
         connect(screen.get(), &BuildDB::waiting, this, [&] {

@@ -87,7 +87,7 @@ private:
         options.order = &m_shell.order;
         RunResult result;
         {
-            FrmMain main(m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks);
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();

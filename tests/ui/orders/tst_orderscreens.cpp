@@ -3,7 +3,6 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/Receiving.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "core/text/ValueText.h"
 #include "support/core/ScriptedPrompts.h"
@@ -37,14 +36,14 @@ QString today(const QString& pattern = u"MM/DD/YYYY"_s) {
 
 QVariant value(const QString& table, const QString& column, const QString& keyColumn,
                const QString& key) {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     const auto row = StoredRows::firstWhere(db, table, {column}, keyColumn, key);
     return row ? row->value(column) : QVariant(u"(no row)"_s);
 }
 
 // Everything ordering, receiving and selling may change, as one text.
 QString snapshot() {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     QString all;
     for (const auto& [table, columns] : QList<QPair<QString, QStringList>>{
              {u"Products"_s, {u"Inventory"_s, u"OnOrder"_s, u"NoSold"_s, u"Notes"_s}},
@@ -87,7 +86,7 @@ std::unique_ptr<QTimer> whenLineWaits(const OrderSession& order, const QString& 
 // The orders screen on a line not yet received: order 0999, two AB7 at $8.50.
 QWidget* ordersOnNewLine() {
     {
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         StoredRows::insert(db, u"Orders"_s,
                            {{u"Order ID"_s, u"0999"_s},
                             {u"ProductOrderID"_s, u"AB7"_s},
@@ -133,6 +132,7 @@ private slots:
     // from stock, and the Products screen's counts and notes; receiving again changes nothing.
     void roadTest() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
 
@@ -211,6 +211,7 @@ private slots:
     // leaves no order open and nothing written.
     void usedOrderNumberIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
@@ -229,6 +230,7 @@ private slots:
     // A line cancelled on the orders screen changes neither the product nor the totals.
     void cancelledLineCountsNowhere() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
@@ -255,6 +257,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(double, onOrderGrowth);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const double onOrder =
@@ -276,6 +279,7 @@ private slots:
     // A product whose supplier is not in the supplier table is not ordered on other terms.
     void unknownSupplierIsTold() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         dbRun(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
@@ -290,6 +294,7 @@ private slots:
     // quantity at the one the list suggests.
     void reorderListOrdersOneSupplier() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QTimer::singleShot(0, [] {
@@ -308,7 +313,7 @@ private slots:
         click(products.get(), u"cmdReorder"_s);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().at(1).defaultText, u"1"_s);
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         QStringList lines;
         for (const StoredRows::Row& row :
              StoredRows::rowsWhere(db, u"Orders"_s, {u"ProductOrderID"_s, u"NumberOrdered"_s},
@@ -322,6 +327,7 @@ private slots:
     // Boxes 13 and 10, and the search by order number.
     void ordersScreenFiguresAndSearch() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         click(orders, u"cmdEdit"_s);
@@ -344,6 +350,7 @@ private slots:
     // an unreadable date receives nothing.
     void receivingItemByItem() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
@@ -382,6 +389,7 @@ private slots:
         QFETCH(int, boxIndex);
         QFETCH(QString, shown);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         QWidget* shownScreen =
             screen == u"frmOrders"_s ? ordersOnNewLine() : ChildWindows::show(u"frmInventory"_s);
         QVERIFY(shownScreen);
@@ -389,7 +397,7 @@ private slots:
             goToRow(shownScreen, u"[Product Id] = 'AB30'"_s);
         QVERIFY(box(shownScreen, boxIndex)->text() != shown);
         {
-            CatalogueDatabase elsewhere(shared().DBPath);
+            CatalogueDatabase elsewhere(TestProgramFolder::current().catalogue().path);
             if (screen == u"frmOrders"_s) {
                 const auto line = StoredRows::firstWhere(elsewhere, u"Orders"_s, {u"Order ID"_s},
                                                          u"Order ID"_s, u"0999"_s);
@@ -406,6 +414,7 @@ private slots:
     // A line whose Date Received was saved with Update is still received by "R-Update", once.
     void lineDatedWithUpdateIsReceivedItemByItem() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
@@ -438,6 +447,7 @@ private slots:
     // The date for receiving the whole order is asked again until it reads as a date.
     void unreadableReceivingDateIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         const QString before = snapshot();
@@ -453,6 +463,7 @@ private slots:
     // between the writes and the re-read): the order is received whole and still told.
     void screenClosedWhileReceivingAll() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         QPointer<QWidget> orders = ChildWindows::show(u"frmOrders"_s);
         prompts.answerMessage(A::Yes).answerInput(u"03/20/2003"_s).answerMessage(A::Ok);
@@ -487,6 +498,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, left);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         // The stock changes after the screen showed it (as receiving does): the sale starts
         // from the catalogue's quantity.
@@ -551,6 +563,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, invoices);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"1"_s);
@@ -570,7 +583,7 @@ private slots:
         QCOMPARE(box(invoice, 0)->text(), u"C-1"_s);
         QVERIFY(box(invoice, 7)->text() != u"12"_s);
         click(invoice, u"cmdUpdate"_s);
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         QStringList stored;
         for (const StoredRows::Row& row : StoredRows::allRows(db, u"Invoice"_s, {u"Order ID"_s}))
             stored << row.value(u"Order ID"_s).toString();
@@ -599,6 +612,7 @@ private slots:
         QFETCH(double, ab30Sold);
         QFETCH(QStringList, salesRows);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
@@ -637,7 +651,7 @@ private slots:
             QCOMPARE(value(u"Products"_s, u"Inventory"_s, u"StockNo"_s, stockNo).toDouble(), left);
             QCOMPARE(value(u"Products"_s, u"NoSold"_s, u"StockNo"_s, stockNo).toDouble(), sold);
         }
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         QStringList stored;
         for (const StoredRows::Row& row :
              StoredRows::allRows(db, u"Sales"_s, {u"Sales Product ID"_s}))

@@ -115,11 +115,12 @@ private slots:
         QFETCH(QStringList, sales);
         QFETCH(QString, notice);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         if (!before.isEmpty())
             dbRun(before);
         ScriptedPrompts prompts;
         {
-            FrmMain main(m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks);
             int exits = 0;
             main.setExitHandler([&exits] { ++exits; });
             main.MDIForm_Load();

@@ -4,7 +4,6 @@
 #include "core/catalogue/RecordSet.h"
 #include "core/files/ProgramFolder.h"
 #include "core/pages/PageOptions.h"
-#include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -64,8 +63,10 @@ const QString NamePrompt = u"Enter The Name To Save Pages As (No Extensions like
 // The Products screen of a demo catalogue with the page designer opened from it; the base name
 // asked for on opening is answered with `baseName`.
 struct Designer {
-    explicit Designer(ShellState& shell, const QString& baseName = u"Spring"_s)
-        : products(openProducts(shell)) {
+    explicit Designer(ShellState& shell, const QString& baseName = u"Spring"_s) {
+        // The screens of the shell open this designer's own demo catalogue.
+        shell.catalogue = folder.catalogue();
+        products = openProducts(shell);
         FrmPageMake::state() = {};
         prompts.answerInput(baseName);
         click(products.get(), u"Command12"_s);
@@ -129,6 +130,7 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, shown);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         for (const QString& answer : answers) {
             if (answer == u"!"_s)
@@ -162,6 +164,7 @@ private slots:
     // An existing page is replaced only after a yes; the page list's delete removes a page.
     void existingPageAndDelete() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         folder.writeFile(u"Pages/CatPage4.htm"_s, "kept");
         ScriptedPrompts prompts;
         prompts.answerInput(u"4"_s).answerInput(u"4"_s).answerInput(u"CatPage"_s);
@@ -186,6 +189,7 @@ private slots:
     // the entry the box shows; Cancel stops after the cell being written and closes the table.
     void thumbnails() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         const int count = screen->primaryRecordSet()->recordCount();
@@ -229,6 +233,7 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(QString, stockNo);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         RecordSet* rs = screen->primaryRecordSet();
@@ -427,15 +432,16 @@ private slots:
 
         // A page name that leads to the catalogue itself is never written over it.
         QFile::remove(folder.filePath(u"Pages/Spring1.htm"_s));
-        QVERIFY(QFile::link(shared().DBPath, folder.filePath(u"Pages/Spring1.htm"_s)));
-        const QFileInfo catalogue(shared().DBPath);
+        QVERIFY(QFile::link(TestProgramFolder::current().catalogue().path,
+                            folder.filePath(u"Pages/Spring1.htm"_s)));
+        const QFileInfo catalogue(TestProgramFolder::current().catalogue().path);
         const auto [size, written] = std::pair(catalogue.size(), catalogue.lastModified());
         prompts.answerMessage(MessageAnswer::Ok);
         press(d, u"Command7(0)"_s);
         QCOMPARE(prompts.shown().last().icon, MessageIcon::Exclamation);
         QVERIFY2(prompts.shown().last().text.contains(u"catalogue"_s),
                  qPrintable(prompts.shown().last().text));
-        const QFileInfo after(shared().DBPath);
+        const QFileInfo after(TestProgramFolder::current().catalogue().path);
         QCOMPARE(after.size(), size);
         QCOMPARE(after.lastModified(), written);
     }

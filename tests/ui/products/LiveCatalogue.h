@@ -5,7 +5,6 @@
 // missed while the connection to the server is lost.
 
 #include "core/share/CatalogueShare.h"
-#include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/core/TestServer.h"
 
@@ -24,7 +23,7 @@ public:
             return;
         m_server = std::make_unique<ServerDatabase>();
         CatalogueShare::share(m_folder.cataloguePath(), m_server->uri(), false);
-        shared().DBPath = m_server->uri();
+        m_folder.catalogue().path = m_server->uri();
     }
 
     const TestProgramFolder& folder() const { return m_folder; }

@@ -42,8 +42,8 @@ QString pageFile() {
 
 // Another program's bulk edit of one product; the test fails when it does not succeed.
 void editElsewhere(const QString& stockNo, const QStringList& sets) {
-    QStringList arguments{u"bulk-edit"_s, u"--db"_s, shared().DBPath, u"--where"_s,
-                          u"StockNo = '"_s + stockNo + u"'"_s};
+    QStringList arguments{u"bulk-edit"_s, u"--db"_s, TestProgramFolder::current().catalogue().path,
+                          u"--where"_s, u"StockNo = '"_s + stockNo + u"'"_s};
     for (const QString& set : sets)
         arguments << u"--set"_s << set;
     const CliRun edit = runProgram(arguments);
@@ -55,7 +55,9 @@ void editElsewhere(const QString& stockNo, const QStringList& sets) {
 // screens let go of theirs when they are deleted, after a restore has looked.)
 class HoldingScreen : public QWidget {
 public:
-    HoldingScreen() : m_catalogue(std::make_unique<CatalogueDatabase>(shared().DBPath)) {}
+    HoldingScreen()
+        : m_catalogue(
+              std::make_unique<CatalogueDatabase>(TestProgramFolder::current().catalogue().path)) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override {
@@ -77,12 +79,13 @@ class FileLiveProductsTest : public QObject {
     std::unique_ptr<MainStatusBar> m_bar;
     std::unique_ptr<ConnectionStatus> m_status;
 
-    // The window's watch over the catalogue at shared().DBPath, started as opening it does.
+    // The window's watch over the catalogue at TestProgramFolder::current().catalogue().path,
+    // started as opening it does.
     const FileChangePoller& watch() {
         if (!m_status) {
             m_bar = std::make_unique<MainStatusBar>();
-            m_status =
-                std::make_unique<ConnectionStatus>(m_bar.get(), [] { return shared().DBPath; });
+            m_status = std::make_unique<ConnectionStatus>(
+                m_bar.get(), [] { return TestProgramFolder::current().catalogue().path; });
         }
         m_status->catalogueOpened();
         return m_status->poller();
@@ -120,6 +123,7 @@ private slots:
     void followsABatchCommand() {
         QFETCH(bool, typing);
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QVERIFY(watch().isConnected());
@@ -170,6 +174,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(bool, shown);
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
@@ -196,15 +201,16 @@ private slots:
     void ownWritesAreNotReadAgain() {
         QFETCH(bool, announced);
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
-        auto categories = openScreen<Catagory>();
+        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         const FileChangePoller& poller = watch();
         QVERIFY(poller.isConnected());
         QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
         QSignalSpy looked(&poller, &FileChangePoller::looked);
         const QString sql = u"UPDATE Catagory SET CatName = 'Lamps' WHERE CID = 1"_s;
         if (announced)
-            CatalogueDatabase(shared().DBPath).run(sql);
+            CatalogueDatabase(TestProgramFolder::current().catalogue().path).run(sql);
         else
             QVERIFY(catalogue.writeUntold(sql));
         // The write is in the file before the next look, which therefore sees it.
@@ -218,8 +224,9 @@ private slots:
     // the next look: the write is still read again.
     void sameCatalogueOpenedAgain() {
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
-        auto categories = openScreen<Catagory>();
+        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         QVERIFY(watch().isConnected());
         QVERIFY(catalogue.writeUntold(u"UPDATE Catagory SET CatName = 'Lamps' WHERE CID = 1"_s));
         QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
@@ -233,13 +240,14 @@ private slots:
     // it is not held off (for a restore, which needs the file alone); it follows files only.
     void connectionFollowsTheScreens() {
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
-        const QString path = shared().DBPath;
+        const QString path = TestProgramFolder::current().catalogue().path;
         const FileChangePoller& poller = watch();
         QVERIFY(poller.isFollowing());
         QVERIFY(!poller.isConnected());
         QVERIFY(!OpenCatalogues::holding(path));
-        auto categories = openScreen<Catagory>();
+        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         QVERIFY(nextLook());
         QVERIFY(poller.isConnected());
         m_status->holdOff();
@@ -259,9 +267,10 @@ private slots:
     // of it with the screens, so the restore has the file alone, and takes it up again after.
     void restoreFromTheWindow() {
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
         ChildWindows::registerScreen(u"Products"_s, [] { return new HoldingScreen; });
-        FrmMain main(m_shell.tasks);
+        FrmMain main(TestProgramFolder::current().catalogue(), m_shell.tasks);
         main.setExitHandler([] {});
         main.MDIForm_Load(); // takes the day's backup
         QVERIFY(ChildWindows::find(u"Products"_s));
@@ -295,10 +304,11 @@ private slots:
         QFETCH(QString, location);
         QFETCH(bool, following);
         LiveCatalogue catalogue(false);
+        m_shell.catalogue = catalogue.folder().catalogue();
         watch();
         QVERIFY(m_status->poller().isFollowing());
         if (location != u"file"_s)
-            shared().DBPath = location;
+            TestProgramFolder::current().catalogue().path = location;
         QCOMPARE(watch().isFollowing(), following);
     }
 };

@@ -3,7 +3,6 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/RecordSet.h"
 #include "core/products/PreviewPage.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
@@ -64,6 +63,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(bool, rendered);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
@@ -81,7 +81,7 @@ private slots:
         const QString shown = fakeWeb(*screen)->lastNavigation();
 
         QSignalSpy told(screen->primaryRecordSet(), &RecordSet::rowUpdated);
-        CatalogueDatabase(shared().DBPath)
+        CatalogueDatabase(TestProgramFolder::current().catalogue().path)
             .run(u"UPDATE Products SET ProdName = 'Sea Glass Lamp', Cost1 = 75000 "
                  u"WHERE StockNo = ?"_s,
                  {written});

@@ -63,8 +63,9 @@ private slots:
         if (clusterMissing(server))
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(server);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts; // no message is expected
-        auto categories = openScreen<Catagory>();
+        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         auto screen = showProducts(m_shell);
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
         screen->SearchForIt();
@@ -123,13 +124,14 @@ private slots:
         if (clusterMissing(server))
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(server);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         searchStock(screen.get(), u"AB30"_s);
         RecordSet* products = screen->primaryRecordSet();
         const int count = products->recordCount();
         // Opened after the products, so read again after them.
-        auto categories = openScreen<Catagory>();
+        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
         QVERIFY(catalogue.writeUntold(u"ALTER TABLE Products RENAME TO ProductsAway"_s));
         QSignalSpy categoriesRead(categories->primaryRecordSet(), &RecordSet::moveComplete);
         emit CatalogueChanges::instance().connectionBack(products->connection()->identity());
@@ -158,15 +160,17 @@ private slots:
         if (clusterMissing(true))
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(true);
+        m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts;
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         auto renders = [&] { return fakeWeb(*screen)->navigations().count(PreviewPage::path()); };
         const qsizetype before = renders();
         QSignalSpy told(screen->primaryRecordSet(), &RecordSet::rowUpdated);
-        const CliRun edit = runProgram({u"bulk-edit"_s, u"--db"_s, shared().DBPath, u"--where"_s,
-                                        u"StockNo = '"_s + written + u"'"_s, u"--set"_s,
-                                        u"ProdName=Sea Glass Lamp"_s, u"--set"_s, u"Cost1=7.50"_s});
+        const CliRun edit =
+            runProgram({u"bulk-edit"_s, u"--db"_s, TestProgramFolder::current().catalogue().path,
+                        u"--where"_s, u"StockNo = '"_s + written + u"'"_s, u"--set"_s,
+                        u"ProdName=Sea Glass Lamp"_s, u"--set"_s, u"Cost1=7.50"_s});
         QCOMPARE(edit.status, 0);
         QTRY_VERIFY(!told.isEmpty());
         screen->flushPreview();

@@ -3,7 +3,6 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/DisplayFormat.h"
 #include "core/catalogue/RecordSet.h"
-#include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "ui/products/ProductGridModel.h"
 #include "ui/products/Products.h"
@@ -71,7 +70,7 @@ private slots:
         QFETCH(Change, change);
         QFETCH(bool, reset);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        CatalogueDatabase db(shared().DBPath);
+        CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
         RecordSet rs;
         rs.open(Products::GridSelect, db);
         ProductGridModel model(&rs);

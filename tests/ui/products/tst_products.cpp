@@ -5,7 +5,6 @@
 #include "core/pages/PageOptions.h"
 #include "core/query/SelectText.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestProgramFolder.h"
@@ -110,6 +109,7 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto screen = showProducts(m_shell);
         QVERIFY(helpShown(*screen));
@@ -127,12 +127,13 @@ private slots:
 
     void missingCatalogueIsNamedAndTheScreenStaysOpen() {
         TestProgramFolder folder(Catalogue::None);
-        shared().DBPath = folder.filePath(u"gone.mde"_s);
+        folder.catalogue().path = folder.filePath(u"gone.mde"_s);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);
-        QCOMPARE(prompts.shownTexts(),
-                 QStringList{u"Can't find the database file"_s + shared().DBPath});
+        QCOMPARE(prompts.shownTexts(), QStringList{u"Can't find the database file"_s +
+                                                   TestProgramFolder::current().catalogue().path});
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
         QVERIFY(helpShown(*screen));
         QVERIFY(screen->isVisible());
@@ -140,6 +141,7 @@ private slots:
 
     void storedLabelsAndBoxesOnFirstPaint() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
@@ -192,6 +194,7 @@ private slots:
     // first product and the catalogue's path.
     void openingTheDemoCatalogue() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         pageOptions().ItemsPerRow = 9;
         m_shell.search.DetailSearchActive = true;
         auto screen = showProducts(m_shell);
@@ -207,6 +210,7 @@ private slots:
     // pause that lets a burst of moves settle.
     void firstPreviewIsWrittenAtOnce() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         Products screen(fakeWebOptions(m_shell));
         QCOMPARE(fakeWeb(screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
@@ -226,6 +230,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QString, first);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         if (before == u"search"_s) {
             m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
@@ -247,6 +252,7 @@ private slots:
     // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
     void helpSwitch() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
@@ -262,6 +268,7 @@ private slots:
     // selects nothing; a page that fails to load gives way to the last one that loaded.
     void webViewEvents() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
@@ -279,6 +286,7 @@ private slots:
     // returns to it.
     void addKeepsThePreviousProductShown() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdAdd"_s);
@@ -300,6 +308,7 @@ private slots:
         QFETCH(QString, stock);
         QFETCH(QColor, colour);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         // From the other kind of product, so the colour has to change.
         searchStock(screen.get(), stock == u"AB7"_s ? u"TL-545"_s : u"AB7"_s);
@@ -315,6 +324,7 @@ private slots:
     // value alone; once put right, Update writes and stays on the product.
     void updateRefusesThenWrites() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         const QString row =
@@ -363,6 +373,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -400,6 +411,7 @@ private slots:
     void escapeClosesTheCatalogPanelFirst() {
         QFETCH(QString, focus);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         m_shell.search.SearchWhere = u"[StockNo] like 'TL*'"_s;
         screen->SearchForIt();
@@ -430,6 +442,7 @@ private slots:
         QFETCH(QString, writer);
         QFETCH(bool, shown);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -437,7 +450,7 @@ private slots:
         const QString before = box(screen.get(), ProductBox::Inventory)->text();
         const QString sql = u"UPDATE Products SET Inventory = 44 WHERE StockNo = 'GD-610'"_s;
         {
-            CatalogueDatabase other(shared().DBPath);
+            CatalogueDatabase other(TestProgramFolder::current().catalogue().path);
             if (writer == u"statement"_s) {
                 other.run(sql);
             } else if (writer == u"bulk edit"_s) {
@@ -474,6 +487,7 @@ private slots:
     // Scrolling the grid moves nothing; a click on a row picks its product and hides the grid.
     void gridClickPicksTheProduct() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
@@ -501,6 +515,7 @@ private slots:
     // search's products again, also one another screen added.
     void gridFollowsSearchAndRefresh() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
@@ -566,6 +581,7 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, current);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
             dbRun(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
@@ -618,6 +634,7 @@ private slots:
         QFETCH(QString, actions);
         QFETCH(QString, reason);
         TestProgramFolder folder(Catalogue::Empty);
+        m_shell.catalogue = folder.catalogue();
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s})
             dbRun(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
         ScriptedPrompts prompts;
@@ -671,6 +688,7 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, logIn);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         dbRun(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
               {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
         dbRun(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
@@ -695,6 +713,7 @@ private slots:
     // Both the Close button and closing the window are refused while an order is open.
     void openOrderRefusesToClose() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);

@@ -60,6 +60,7 @@ private slots:
 
     void editAllItemsWaitsAndRereads() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes); // the bulk edit's question before it writes
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -80,6 +81,7 @@ private slots:
 
     void deleteAllWaitsForTheImportScreen() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -108,6 +110,7 @@ private slots:
     void tasksOfTheImportScreenFindItOpen() {
         QFETCH(QString, button);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -142,6 +145,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, screen);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
@@ -187,6 +191,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, screen);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);

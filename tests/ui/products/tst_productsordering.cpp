@@ -2,7 +2,6 @@
 // rate to the invoice row, to the cent.
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StoredRows.h"
-#include "core/shell/SharedState.h"
 #include "core/text/Money.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -37,7 +36,7 @@ std::unique_ptr<QTimer> saveLineWhenItWaits(const OrderSession& order) {
 
 // The Tax of an order's invoice row, as the catalogue gives it back.
 QString invoiceTax(const QString& orderId) {
-    CatalogueDatabase db(shared().DBPath);
+    CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
     const auto row = StoredRows::firstWhere(db, u"Invoice"_s, {u"Tax"_s}, u"Order ID"_s, orderId);
     if (!row)
         return u"(no invoice)"_s;
@@ -96,6 +95,7 @@ private slots:
         QFETCH(QString, tax);
         QFETCH(QString, taxText);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         dbRun(u"UPDATE Supplier SET TaxRate = ?, Discounts = '0', OtherChgs = '0' "
               u"WHERE Name = 'Brightwater Giftworks'"_s,
               {rate});
@@ -133,6 +133,7 @@ private slots:
         QFETCH(QString, terms);
         QFETCH(QString, shipping);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         dbRun(u"UPDATE Supplier SET "_s + terms + u" WHERE Name = 'Brightwater Giftworks'"_s);
         dbRun(u"UPDATE Products SET Cost1 = 1000, Supplier = 'Brightwater Giftworks' "
               u"WHERE StockNo = 'AB12'"_s);

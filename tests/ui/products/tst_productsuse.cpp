@@ -53,6 +53,7 @@ private slots:
     void deleteAsksFirst() {
         QFETCH(bool, yes);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
@@ -75,6 +76,7 @@ private slots:
     void focusAfterRowCommands() {
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // a Delete would ask, and fail the test
         auto screen = showProducts(m_shell);
         click(screen.get(), clicks);
@@ -132,6 +134,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, cursor);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QTest::keyClick(screen.get(), Qt::Key_Down);
@@ -176,6 +179,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, stored);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
         const QString product = mode.isEmpty() ? u"AB12"_s : u"NEW-1"_s;
@@ -239,6 +243,7 @@ private slots:
     void addBegunWhilePicking() {
         QFETCH(QString, end);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         auto screen = showProducts(m_shell);
         RecordSet* records = screen->primaryRecordSet();
         const int count = records->recordCount();
@@ -281,6 +286,7 @@ private slots:
     void closeWhileEditing() {
         QFETCH(bool, yes);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
@@ -295,6 +301,7 @@ private slots:
     // keeps them (carriage return and line feed).
     void notesKeepTheirLines() {
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
         dbRun(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
         auto screen = showProducts(m_shell);
@@ -323,6 +330,7 @@ private slots:
         QFETCH(QString, actions);
         QFETCH(QString, back);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);

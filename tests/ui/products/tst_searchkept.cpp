@@ -110,6 +110,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* gridView = grid ? showGrid(*screen) : nullptr;
@@ -164,6 +165,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, task);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -197,6 +199,7 @@ private slots:
         QFETCH(QString, actions);
         QFETCH(QString, then);
         TestProgramFolder folder(Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);

@@ -3,7 +3,6 @@
 #include "core/base/RunTimeError.h"
 #include "core/reports/PreparedReport.h"
 #include "core/reports/ReportDefinition.h"
-#include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -108,10 +107,11 @@ private slots:
         QFETCH(bool, ahead);
         TestProgramFolder folder(Catalogue::Demo);
         const QString pdf = folder.filePath(u"report.pdf"_s);
-        ReportDocument document(PreparedReport::make(reportFilePath(file), shared().DBPath));
+        ReportDocument document(PreparedReport::make(
+            reportFilePath(file), TestProgramFolder::current().catalogue().path));
         if (ahead)
             document.layOut(300);
-        document.writePdf(pdf, OutputRules{shared().DBPath});
+        document.writePdf(pdf, OutputRules{TestProgramFolder::current().catalogue().path});
 
         const QStringList text = pdfPages(pdf);
         QCOMPARE(text.size(), pages);
@@ -136,8 +136,8 @@ private slots:
         folder.writeFile(u"mine.rpt"_s, "title: Mine\n"
                                         "data rows: select '<b>bold</b> & co' as Name\n"
                                         "page:\n{{#rows}}<p>{{Name}}</p>{{/rows}}\n");
-        const PreparedReport report =
-            PreparedReport::make(folder.filePath(u"mine.rpt"_s), shared().DBPath);
+        const PreparedReport report = PreparedReport::make(
+            folder.filePath(u"mine.rpt"_s), TestProgramFolder::current().catalogue().path);
         QVERIFY(report.html.contains(u"&lt;b&gt;bold&lt;/b&gt; &amp; co"_s));
     }
 
@@ -172,7 +172,8 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         folder.writeFile(u"bad.rpt"_s, content);
         try {
-            PreparedReport::make(folder.filePath(u"bad.rpt"_s), shared().DBPath);
+            PreparedReport::make(folder.filePath(u"bad.rpt"_s),
+                                 TestProgramFolder::current().catalogue().path);
             QFAIL("the report file was accepted");
         } catch (const RunTimeError& error) {
             QVERIFY2(error.description().contains(reason), qPrintable(error.description()));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/SharedState.h"
+#include "support/core/TestProgramFolder.h"
 #include "ui/shell/ChildWindows.h"
 
 #include <QCloseEvent>
@@ -24,7 +24,7 @@ public:
         setWindowTitle(name);
         resize(240, 160);
         ++made[name];
-        madeOn[name] = shared().DBPath;
+        madeOn[name] = TestProgramFolder::current().catalogue().path;
     }
 
     static void registerAs(const QString& name) {

@@ -36,7 +36,7 @@ private slots:
     void exitDuringTheSupplierPick() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
         test::ScriptedPrompts prompts;
-        FrmMain main(m_shell.tasks);
+        FrmMain main(m_shell.catalogue, m_shell.tasks);
         int exits = 0;
         main.setExitHandler([&exits] { ++exits; });
         main.MDIForm_Load();

@@ -38,7 +38,7 @@ class FileMenuTest : public QObject {
     TaskScreenHandoff m_tasks;
 
     FrmMain* loadMain() {
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         return m_main.get();
@@ -48,8 +48,9 @@ class FileMenuTest : public QObject {
 private slots:
     void initTestCase() {
         quietenPlatformNotes();
-        ChildWindows::registerScreen(u"BuildDB"_s,
-                                     [this] { return new BuildDB(m_search, m_tasks); });
+        ChildWindows::registerScreen(u"BuildDB"_s, [this] {
+            return new BuildDB(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        });
     }
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);

@@ -3,7 +3,6 @@
 #include "core/base/EventWait.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "core/shell/WindowPlacement.h"
 #include "support/core/CliRun.h"
@@ -63,7 +62,7 @@ class FrmMainTest : public QObject {
     FrmMain* loadMain(const Texts& stored = {}) {
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings().setValue(u"Settings"_s, it.key(), it.value());
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([this] { ++m_exits; });
         m_main->MDIForm_Load();
         return m_main.get();
@@ -134,7 +133,7 @@ private slots:
         QFETCH(bool, barsShown);
         QFETCH(bool, captions);
         QFETCH(QString, dbPath);
-        shared().DBPath.clear();
+        m_folder->catalogue().path.clear();
         FrmMain* main = loadMain(texts(stored));
         // Without stored values the window opens where the Products screen shows whole.
         const QRect first =
@@ -150,7 +149,7 @@ private slots:
         QCOMPARE(entry(u"mnuBText"_s)->isChecked(), captions);
         QCOMPARE(button(u"RESTORE"_s)->text(), captions ? u"Text!"_s : QString());
         const QString expected = dbPath.isEmpty() ? m_folder->cataloguePath() : dbPath;
-        QCOMPARE(shared().DBPath, expected);
+        QCOMPARE(m_folder->catalogue().path, expected);
         QCOMPARE(main->windowTitle(), expected);
         // The first activation brings the View menu's ticks in line with the bars; later ones
         // leave them.
@@ -246,7 +245,7 @@ private slots:
         main->resize(640, 480);
         entry(u"mnuViewStatusBar"_s)->trigger();
         entry(u"mnuBText"_s)->trigger();
-        shared().DBPath = u"/new/shop.mdb"_s;
+        m_folder->catalogue().path = u"/new/shop.mdb"_s;
         if (minimised)
             main->showMinimized();
         const auto expectStored = [this](const Texts& expected) {
@@ -322,7 +321,7 @@ private slots:
                      qPrintable(notice.text));
         }
         const QString expected = opened ? path : before;
-        QCOMPARE(shared().DBPath, expected);
+        QCOMPARE(m_folder->catalogue().path, expected);
         QCOMPARE(main->windowTitle(), expected);
         // The Products screen that was open shows the catalogue now open.
         QCOMPARE(DummyScreen::made.value(u"Products"_s), opened ? 2 : 1);
@@ -433,7 +432,7 @@ private slots:
                      u"Saved a copy as "_s + m_folder->filePath(u"backup1.mde"_s));
         QCOMPARE(QDir(m_prompts->shown().first().request.folder), QDir(m_folder->path()));
         QVERIFY(QFileInfo::exists(m_folder->filePath(u"backup1.mde"_s)));
-        QCOMPARE(shared().DBPath, m_folder->cataloguePath());
+        QCOMPARE(m_folder->catalogue().path, m_folder->cataloguePath());
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
         QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 0);
         QCOMPARE(ChildWindows::openScreens().size(), 2);

@@ -1,7 +1,6 @@
 // The window while the catalogue's server restarts: the status bar says the connection is lost
 // and then that it is back, and the open Products screen goes on following other computers.
 #include "core/share/CatalogueShare.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueChanges.h"
 #include "support/core/CliRun.h"
 #include "support/core/PrivateCluster.h"
@@ -50,10 +49,11 @@ private slots:
         if (!cluster.isValid())
             QSKIP(qPrintable(u"No private PostgreSQL cluster: "_s + cluster.error()));
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         CatalogueShare::share(folder.cataloguePath(), cluster.uri(), false);
-        shared().DBPath = cluster.uri();
+        m_shell.catalogue.path = cluster.uri();
         ScriptedPrompts prompts; // no message is expected
-        FrmMain main(m_shell.tasks);
+        FrmMain main(m_shell.catalogue, m_shell.tasks);
         QLabel* status = main.statusPanels()->panel(2);
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);

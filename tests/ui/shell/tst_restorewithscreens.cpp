@@ -1,6 +1,5 @@
 // File > Restore with the window's real screens open on the catalogue: they are closed and let go
 // of the file before it is replaced, so the restore is done, not refused as still in use.
-#include "core/shell/SharedState.h"
 #include "support/core/CliRun.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
@@ -45,10 +44,11 @@ private slots:
     void screensOpenOnTheCatalogue() {
         QFETCH(QStringList, screens);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
         ScriptedPrompts prompts;
-        const qint64 before = productCount(shared().DBPath);
+        const qint64 before = productCount(TestProgramFolder::current().catalogue().path);
         prompts.answerMessage(MessageAnswer::Ok);
-        QVERIFY(!BackupActions::backUpNow(shared().DBPath).isEmpty());
+        QVERIFY(!BackupActions::backUpNow(TestProgramFolder::current().catalogue().path).isEmpty());
         dbRun(u"DELETE FROM Products WHERE StockNo = 'AB12'"_s);
         for (const QString& screen : screens)
             QVERIFY(ChildWindows::show(screen));
@@ -59,10 +59,11 @@ private slots:
             QTest::keyClick(dialog->findChild<QTreeWidget*>(u"lstBackups"_s), Qt::Key_Return);
         });
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        QVERIFY(BackupActions::restoreFromBackup(nullptr, shared().DBPath));
+        QVERIFY(BackupActions::restoreFromBackup(nullptr,
+                                                 TestProgramFolder::current().catalogue().path));
         const QString told = prompts.shownTexts().last();
         QVERIFY2(told.startsWith(u"The catalogue was restored from"_s), qPrintable(told));
-        QCOMPARE(productCount(shared().DBPath), before);
+        QCOMPARE(productCount(TestProgramFolder::current().catalogue().path), before);
         QVERIFY(ChildWindows::openScreens().isEmpty());
     }
 };

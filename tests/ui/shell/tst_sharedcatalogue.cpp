@@ -2,7 +2,6 @@
 #include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/MemoryPasswordStore.h"
 #include "support/core/ScriptedPrompts.h"
@@ -87,7 +86,7 @@ class SharedCatalogueTest : public QObject {
 
     FrmMain* loadMain(const QString& storedCatalogue, ServerSignIn::Opener opener = {}) {
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, storedCatalogue);
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
         m_main->setServerOpener(std::move(opener));
@@ -192,7 +191,7 @@ private slots:
             notice.endsWith(u"The catalogue "_s + m_folder->cataloguePath() + u" stays open."_s),
             qPrintable(notice));
         QVERIFY(!notice.contains(u"wrong"_s));
-        QCOMPARE(shared().DBPath, m_folder->cataloguePath());
+        QCOMPARE(m_folder->catalogue().path, m_folder->cataloguePath());
         QCOMPARE(main->windowTitle(), title);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 1);
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
@@ -226,7 +225,7 @@ private slots:
         m_prompts->answerMessage(MessageAnswer::Ok);
         main->entry(u"mnuFileOpenShared"_s)->trigger();
         QCOMPARE(m_prompts->shown().size(), 1); // the wrong password only
-        QCOMPARE(shared().DBPath, Accepting);
+        QCOMPARE(m_folder->catalogue().path, Accepting);
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 1);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 2);
         QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), Accepting);
@@ -259,7 +258,7 @@ private slots:
         });
         FrmMain* main = loadMain(Accepting, standInServer);
         QCOMPARE(asked, kept.isEmpty() ? 1 : 0);
-        QCOMPARE(shared().DBPath, Accepting);
+        QCOMPARE(m_folder->catalogue().path, Accepting);
         QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), Accepting);
         QCOMPARE(main->windowTitle(), u"shop on /run/shop ("_s + Accepting + u')');
         QCOMPARE(m_keyring->kept.value(Accepting), u"right"_s);
@@ -303,7 +302,7 @@ private slots:
         QVERIFY(!problem.isEmpty());
         QVERIFY(!splashShown);
         QCOMPARE(m_keyring->reads, stored == Refusing ? 1 : 0);
-        QCOMPARE(shared().DBPath, Refusing);
+        QCOMPARE(m_folder->catalogue().path, Refusing);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 0);
         QCOMPARE(main->windowTitle(), u"shop on /nonexistent/tovin-socket ("_s + Refusing + u')');
         for (const QString& name : {u"mnuFileBackup"_s, u"mnuFileRestore"_s}) {

@@ -2,7 +2,6 @@
 #include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "support/core/MemoryPasswordStore.h"
 #include "support/core/ScriptedPrompts.h"
@@ -134,7 +133,7 @@ private slots:
             QTest::mouseClick(control<QPushButton>(dialog, u"cmdOK"_s), Qt::LeftButton);
         });
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, atStart ? Accepting : file);
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
         m_main->setServerOpener(opener);
@@ -142,8 +141,8 @@ private slots:
         if (!atStart)
             m_main->entry(u"mnuFileOpenShared"_s)->trigger();
         QVERIFY(acted);
-        QCOMPARE(shared().DBPath, moves ? Accepting : file);
-        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), shared().DBPath);
+        QCOMPARE(m_folder->catalogue().path, moves ? Accepting : file);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), m_folder->catalogue().path);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), moves && !atStart ? 2 : 1);
         // Cancelled, the open catalogue's connections go on without the other one's password.
         QCOMPARE(qEnvironmentVariable("PGPASSWORD"), moves ? u"right"_s : QString());

@@ -139,7 +139,7 @@ private slots:
     }
     void anotherProgramNeverTakesTheJournalAway() {
         QFETCH(QString, action);
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         // A screen's connection, kept open over the action as the screens keep theirs.
@@ -193,7 +193,7 @@ private slots:
     void restoreFromTheWindowWaitsForNoOne() {
         QFETCH(bool, inThisWindow);
         QFETCH(QString, told);
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         m_prompts->answerMessage(MessageAnswer::Ok);
@@ -244,7 +244,7 @@ private slots:
         const QString other = otherCatalogue();
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(other).constData(), &before), 0);
-        m_main = std::make_unique<FrmMain>(m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         QProcess holder;

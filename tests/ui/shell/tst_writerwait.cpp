@@ -2,7 +2,6 @@
 // on the busy screen with a Cancel that ends them.
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueFailure.h"
 #include "core/storage/WriterTurn.h"
 #include "support/core/TestProgramFolder.h"
@@ -51,7 +50,7 @@ class WriterWaitTest : public QObject {
 
     static QString writeOneProduct() {
         try {
-            CatalogueDatabase db(shared().DBPath);
+            CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
             ScopedTransaction transaction(db);
             db.run(u"INSERT INTO Products (PID, StockNo) VALUES (1, 'W1')"_s);
             transaction.commit();
@@ -61,7 +60,7 @@ class WriterWaitTest : public QObject {
         return QString();
     }
     static qint64 products() {
-        return CatalogueDatabase(shared().DBPath)
+        return CatalogueDatabase(TestProgramFolder::current().catalogue().path)
             .scalar(u"SELECT count(*) FROM Products"_s)
             .toLongLong();
     }
@@ -88,7 +87,7 @@ private slots:
         if (!setting.isNull())
             SettingsStore::program().setValue(WriterTurn::SettingsSection, WriterTurn::SettingsKey,
                                               setting);
-        Holder holder(shared().DBPath);
+        Holder holder(TestProgramFolder::current().catalogue().path);
         std::atomic<int> waits = 0;
         // The holder finishes once the save is seen waiting.
         WriterTurn::setWatcher([&](int limitMs) {
@@ -121,7 +120,7 @@ private slots:
         auto* cancel = busy->findChild<QPushButton*>(u"cmdCancel"_s);
         QVERIFY(label && cancel);
         QVERIFY(!cancel->isVisible());
-        std::optional<Holder> holder(std::in_place, shared().DBPath);
+        std::optional<Holder> holder(std::in_place, TestProgramFolder::current().catalogue().path);
         products(); // the wait the screens take, read in the main thread
         std::atomic<bool> done = false;
         QString message;

@@ -143,7 +143,7 @@ private:
             qputenv("PGAPPNAME", "torture-window");
         }
         {
-            FrmMain main(m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks);
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();

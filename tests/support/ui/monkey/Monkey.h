@@ -43,7 +43,7 @@ struct RunResult {
     bool catalogueRestored = false; // the program said it restored a backup copy
 };
 
-// Runs the monkey on a main window that is loaded and shown over the catalogue in shared().DBPath,
+// Runs the monkey on a main window that is loaded and shown over the catalogue it has open,
 // inside `folder` (file dialogs are answered there).
 RunResult run(FrmMain& main, const QString& folder, const RunOptions& options);
 

@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/RecordSet.h"
 #include "core/orders/OrderSession.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/SharedState.h"
 #include "core/storage/CatalogueChanges.h"
 #include "ui/data/BoundTextBox.h"
@@ -64,7 +65,8 @@ int shownCount(const QString& status, const QString& screen) {
 
 } // namespace
 
-Checks::Checks(const OrderSession* order) : m_order(order) {
+Checks::Checks(const CatalogueInUse& catalogue, const OrderSession* order)
+    : m_inUse(catalogue), m_order(order) {
     connect(&CatalogueChanges::instance(), &CatalogueChanges::rowsChanged, this,
             [this](const QString&, const QString& table, const QList<qint64>& rows) {
                 noteRowsWritten(table, rows);
@@ -145,7 +147,7 @@ void Checks::noteCatalogueRestored() {
 }
 
 void Checks::startOver(CatalogueDatabase& db) {
-    m_catalogue = shared().DBPath;
+    m_catalogue = m_inUse.path;
     m_typedRows.clear();
     m_typedColumns.clear();
     // Values below nought the catalogue held from the start are not the screens' doing.
@@ -168,11 +170,11 @@ QStringList Checks::afterStep() {
         return {u"the main window is gone"_s};
     std::unique_ptr<CatalogueDatabase> db;
     try {
-        db = std::make_unique<CatalogueDatabase>(shared().DBPath);
+        db = std::make_unique<CatalogueDatabase>(m_inUse.path);
     } catch (...) {
-        return {u"the catalogue "_s + shared().DBPath + u" cannot be opened"_s};
+        return {u"the catalogue "_s + m_inUse.path + u" cannot be opened"_s};
     }
-    if (m_catalogue != shared().DBPath)
+    if (m_catalogue != m_inUse.path)
         startOver(*db);
     const QString quick = db->scalar(u"PRAGMA quick_check"_s).toString();
     if (quick != u"ok"_s)

@@ -10,6 +10,7 @@
 
 namespace tovin {
 class CatalogueDatabase;
+struct CatalogueInUse;
 struct OrderSession;
 class RecordScreen;
 } // namespace tovin
@@ -22,7 +23,8 @@ class Checks : public QObject {
     Q_OBJECT
 public:
     // `order`: the screens' order session, whose open sale from stock excuses the stock rows.
-    explicit Checks(const OrderSession* order);
+    // `catalogue` is the one the window has open; the checks follow it when the window moves.
+    Checks(const CatalogueInUse& catalogue, const OrderSession* order);
 
     // Before a step: what the input may rightly change.
     void noteInput(const Target& target, const Input& input);
@@ -41,6 +43,7 @@ private:
     QHash<QString, double> stockDifferences(CatalogueDatabase& db);
     void noteRowsWritten(const QString& table, const QList<qint64>& rows);
 
+    const CatalogueInUse& m_inUse;
     const OrderSession* m_order = nullptr;
     QString m_catalogue;
     // Rows (or, for "*", every row) into whose Inventory, OnOrder or NoSold box a value was

@@ -1,12 +1,14 @@
 #include "support/ui/torture/Torture.h"
 
 #include "core/base/RunTimeError.h"
-#include "core/shell/SharedState.h"
+#include "core/shell/CatalogueInUse.h"
 #include "support/ui/torture/ExportComparison.h"
 #include "support/ui/torture/TortureCluster.h"
 #include "support/ui/torture/TortureJudge.h"
 #include "support/ui/torture/TortureMix.h"
 #include "support/ui/torture/TortureWindow.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmTip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -60,7 +62,7 @@ class Torture {
 public:
     Torture(FrmMain& main, const QString& folder, const QString& settingsFile,
             const Options& options)
-        : m_options(options), m_catalogue(shared().DBPath),
+        : m_options(options), m_catalogue(main.catalogue().path),
           m_work(m_dir.path()), m_programOptions{u"--app-folder"_s, folder, u"--settings"_s,
                                                  settingsFile},
           m_log(options.logOut, options.seed), m_mix(options.seed, options.cluster != nullptr),
