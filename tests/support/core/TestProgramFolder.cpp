@@ -62,6 +62,11 @@ TestProgramFolder::TestProgramFolder(Catalogue catalogue, bool copyProgramFiles)
     currentFolder() = this;
 }
 
+TestProgramFolder::TestProgramFolder(Catalogue catalogue, CatalogueInUse& openIn)
+    : TestProgramFolder(catalogue) {
+    openIn = m_catalogue;
+}
+
 TestProgramFolder& TestProgramFolder::current() {
     if (!currentFolder())
         qFatal("no test program folder");

@@ -16,6 +16,8 @@ public:
     enum class Catalogue { None, Empty, Demo };
 
     explicit TestProgramFolder(Catalogue catalogue = Catalogue::None, bool copyProgramFiles = true);
+    // The same, with the folder's catalogue also the one `openIn` (a test's shell) has open.
+    TestProgramFolder(Catalogue catalogue, CatalogueInUse& openIn);
     ~TestProgramFolder();
     TestProgramFolder(const TestProgramFolder&) = delete;
     TestProgramFolder& operator=(const TestProgramFolder&) = delete;

@@ -172,8 +172,7 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(QStringList, lines);
         QFETCH(QStringList, prices);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         m_shell.tasks.buildMode = 1;
@@ -214,8 +213,7 @@ private slots:
     void trialShowsTheSummary() {
         QFETCH(bool, keep);
         QFETCH(QString, line);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         m_shell.tasks.buildMode = 1;
@@ -255,8 +253,7 @@ private slots:
         QFETCH(QString, opened);
         QFETCH(bool, keep);
         QFETCH(QStringList, shown);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         ScriptedPrompts prompts;

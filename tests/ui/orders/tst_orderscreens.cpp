@@ -131,8 +131,7 @@ private slots:
     // The whole road: two products ordered from the catalogue, the invoice, receiving, a sale
     // from stock, and the Products screen's counts and notes; receiving again changes nothing.
     void roadTest() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
 
@@ -210,8 +209,7 @@ private slots:
     // An order number already used is refused by the orders screen and asked again; giving up
     // leaves no order open and nothing written.
     void usedOrderNumberIsAskedAgain() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
@@ -229,8 +227,7 @@ private slots:
 
     // A line cancelled on the orders screen changes neither the product nor the totals.
     void cancelledLineCountsNowhere() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
@@ -256,8 +253,7 @@ private slots:
     void savedQuantityAndNotedQuantity() {
         QFETCH(QString, typed);
         QFETCH(double, onOrderGrowth);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const double onOrder =
@@ -278,8 +274,7 @@ private slots:
 
     // A product whose supplier is not in the supplier table is not ordered on other terms.
     void unknownSupplierIsTold() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         dbRun(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
@@ -293,8 +288,7 @@ private slots:
     // The re-order list orders the chosen supplier's items one line each, starting each
     // quantity at the one the list suggests.
     void reorderListOrdersOneSupplier() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QTimer::singleShot(0, [] {
@@ -326,8 +320,7 @@ private slots:
 
     // Boxes 13 and 10, and the search by order number.
     void ordersScreenFiguresAndSearch() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         click(orders, u"cmdEdit"_s);
@@ -349,8 +342,7 @@ private slots:
     // "No" switches to item by item; "R-Update" receives the current line with its typed date;
     // an unreadable date receives nothing.
     void receivingItemByItem() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
@@ -388,8 +380,7 @@ private slots:
         QFETCH(QString, screen);
         QFETCH(int, boxIndex);
         QFETCH(QString, shown);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         QWidget* shownScreen =
             screen == u"frmOrders"_s ? ordersOnNewLine() : ChildWindows::show(u"frmInventory"_s);
         QVERIFY(shownScreen);
@@ -413,8 +404,7 @@ private slots:
 
     // A line whose Date Received was saved with Update is still received by "R-Update", once.
     void lineDatedWithUpdateIsReceivedItemByItem() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
@@ -446,8 +436,7 @@ private slots:
 
     // The date for receiving the whole order is asked again until it reads as a date.
     void unreadableReceivingDateIsAskedAgain() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         const QString before = snapshot();
@@ -462,8 +451,7 @@ private slots:
     // The screen closed by the user while the order is received (the program lets events run
     // between the writes and the re-read): the order is received whole and still told.
     void screenClosedWhileReceivingAll() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QPointer<QWidget> orders = ChildWindows::show(u"frmOrders"_s);
         prompts.answerMessage(A::Yes).answerInput(u"03/20/2003"_s).answerMessage(A::Ok);
@@ -497,8 +485,7 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(QString, message);
         QFETCH(QString, left);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         // The stock changes after the screen showed it (as receiving does): the sale starts
         // from the catalogue's quantity.
@@ -562,8 +549,7 @@ private slots:
     void finishedOrderLeavesTypedInvoiceAlone() {
         QFETCH(QString, button);
         QFETCH(QStringList, invoices);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"1"_s);
@@ -611,8 +597,7 @@ private slots:
         QFETCH(double, ab30Left);
         QFETCH(double, ab30Sold);
         QFETCH(QStringList, salesRows);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);

@@ -129,8 +129,7 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(QStringList, files);
         QFETCH(QStringList, shown);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         for (const QString& answer : answers) {
             if (answer == u"!"_s)
@@ -163,8 +162,7 @@ private slots:
 
     // An existing page is replaced only after a yes; the page list's delete removes a page.
     void existingPageAndDelete() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         folder.writeFile(u"Pages/CatPage4.htm"_s, "kept");
         ScriptedPrompts prompts;
         prompts.answerInput(u"4"_s).answerInput(u"4"_s).answerInput(u"CatPage"_s);
@@ -188,8 +186,7 @@ private slots:
     // The thumbnail page: written into the view with the size from the box; a tick click flips
     // the entry the box shows; Cancel stops after the cell being written and closes the table.
     void thumbnails() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         const int count = screen->primaryRecordSet()->recordCount();
@@ -232,8 +229,7 @@ private slots:
     void thumbnailPictureShowsItsProduct() {
         QFETCH(QString, picture);
         QFETCH(QString, stockNo);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = openProducts(m_shell);
         FakeWebView* view = web(screen.get(), u"Wb1"_s);
         RecordSet* rs = screen->primaryRecordSet();

@@ -108,8 +108,7 @@ private slots:
         QFETCH(QList<int>, keys);
         QFETCH(QString, page);
         QFETCH(QString, status);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto screen = showProducts(m_shell);
         QVERIFY(helpShown(*screen));
@@ -140,8 +139,7 @@ private slots:
     }
 
     void storedLabelsAndBoxesOnFirstPaint() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(u"Settings"_s, u"HideText(17)"_s, u"False"_s);
         settings.setValue(u"Settings"_s, u"LabelName(22)"_s, u"Title:"_s);
@@ -193,8 +191,7 @@ private slots:
     // Opening sets the page defaults and the search flag, sizes the tick list and shows the
     // first product and the catalogue's path.
     void openingTheDemoCatalogue() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         pageOptions().ItemsPerRow = 9;
         m_shell.search.DetailSearchActive = true;
         auto screen = showProducts(m_shell);
@@ -209,8 +206,7 @@ private slots:
     // The first product's preview is on its way as soon as the screen exists, not after the
     // pause that lets a burst of moves settle.
     void firstPreviewIsWrittenAtOnce() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         Products screen(fakeWebOptions(m_shell));
         QCOMPARE(fakeWeb(screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
@@ -229,8 +225,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(int, rows);
         QFETCH(QString, first);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         if (before == u"search"_s) {
             m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
@@ -251,8 +246,7 @@ private slots:
 
     // Help mode shows the help page and leaves page.htm alone; leaving it writes the page again.
     void helpSwitch() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QVERIFY(QFile::remove(folder.filePath(u"page.htm"_s)));
         click(screen.get(), u"Command16"_s);
@@ -267,8 +261,7 @@ private slots:
     // A tick box of the thumbnail page flips its entry and loads nothing; a picture address
     // selects nothing; a page that fails to load gives way to the last one that loaded.
     void webViewEvents() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         FakeWebView* view = fakeWeb(*screen);
         const QString picture = folder.filePath(u"pictures/GD-610.jpg"_s);
@@ -285,8 +278,7 @@ private slots:
     // Add keeps the product shown before it on the page and in the status line; Cancel
     // returns to it.
     void addKeepsThePreviousProductShown() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         click(screen.get(), u"cmdAdd"_s);
@@ -307,8 +299,7 @@ private slots:
     void discontinuedCaption() {
         QFETCH(QString, stock);
         QFETCH(QColor, colour);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         // From the other kind of product, so the colour has to change.
         searchStock(screen.get(), stock == u"AB7"_s ? u"TL-545"_s : u"AB7"_s);
@@ -323,8 +314,7 @@ private slots:
     // A value the catalogue refuses is pointed out, stays in the box and leaves the stored
     // value alone; once put right, Update writes and stays on the product.
     void updateRefusesThenWrites() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         const QString row =
@@ -372,8 +362,7 @@ private slots:
         QFETCH(QString, newStock);
         QFETCH(int, position);
         QFETCH(int, count);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -410,8 +399,7 @@ private slots:
     }
     void escapeClosesTheCatalogPanelFirst() {
         QFETCH(QString, focus);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         m_shell.search.SearchWhere = u"[StockNo] like 'TL*'"_s;
         screen->SearchForIt();
@@ -441,8 +429,7 @@ private slots:
     void writesElsewhereAreShown() {
         QFETCH(QString, writer);
         QFETCH(bool, shown);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -486,8 +473,7 @@ private slots:
 
     // Scrolling the grid moves nothing; a click on a row picks its product and hides the grid.
     void gridClickPicksTheProduct() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         QCOMPARE(caption(screen.get(), u"cmdGrid"_s), u"Hide Grid"_s);
@@ -514,8 +500,7 @@ private slots:
     // A search narrows and sorts the grid as it does the screen, and Refresh All lists the
     // search's products again, also one another screen added.
     void gridFollowsSearchAndRefresh() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
@@ -580,8 +565,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, status);
         QFETCH(QString, current);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
             dbRun(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
@@ -633,8 +617,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, actions);
         QFETCH(QString, reason);
-        TestProgramFolder folder(Catalogue::Empty);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s})
             dbRun(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
         ScriptedPrompts prompts;
@@ -687,8 +670,7 @@ private slots:
         QFETCH(QString, supplier);
         QFETCH(QString, expected);
         QFETCH(QString, logIn);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         dbRun(u"INSERT INTO Supplier (Name, URL, UserName, PassWord) VALUES (?, ?, ?, ?)"_s,
               {u"O'Hara Supply"_s, u"http://ohara.example/"_s, u"ohara"_s, u"pw'1"_s});
         dbRun(u"UPDATE Products SET Supplier = ? WHERE StockNo = '0012'"_s, {supplier});
@@ -712,8 +694,7 @@ private slots:
 
     // Both the Close button and closing the window are refused while an order is open.
     void openOrderRefusesToClose() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);

@@ -59,8 +59,7 @@ private slots:
     void cleanup() { ChildWindows::unloadAll(); }
 
     void editAllItemsWaitsAndRereads() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes); // the bulk edit's question before it writes
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -80,8 +79,7 @@ private slots:
     }
 
     void deleteAllWaitsForTheImportScreen() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -109,8 +107,7 @@ private slots:
     }
     void tasksOfTheImportScreenFindItOpen() {
         QFETCH(QString, button);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Ok);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
@@ -144,8 +141,7 @@ private slots:
         QFETCH(QString, begin);
         QFETCH(QString, button);
         QFETCH(QString, screen);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
@@ -190,8 +186,7 @@ private slots:
     void screenStaysOutOfUseWhileATaskRuns() {
         QFETCH(QString, button);
         QFETCH(QString, screen);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);

@@ -52,8 +52,7 @@ private slots:
     }
     void deleteAsksFirst() {
         QFETCH(bool, yes);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
@@ -75,8 +74,7 @@ private slots:
     }
     void focusAfterRowCommands() {
         QFETCH(QStringList, clicks);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // a Delete would ask, and fail the test
         auto screen = showProducts(m_shell);
         click(screen.get(), clicks);
@@ -133,8 +131,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(QString, text);
         QFETCH(int, cursor);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QTest::keyClick(screen.get(), Qt::Key_Down);
@@ -178,8 +175,7 @@ private slots:
         QFETCH(QString, end);
         QFETCH(QString, box);
         QFETCH(QString, stored);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down); // AB12, from Brightwater Giftworks
         const QString product = mode.isEmpty() ? u"AB12"_s : u"NEW-1"_s;
@@ -242,8 +238,7 @@ private slots:
     }
     void addBegunWhilePicking() {
         QFETCH(QString, end);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         auto screen = showProducts(m_shell);
         RecordSet* records = screen->primaryRecordSet();
         const int count = records->recordCount();
@@ -285,8 +280,7 @@ private slots:
     }
     void closeWhileEditing() {
         QFETCH(bool, yes);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
@@ -300,8 +294,7 @@ private slots:
     // Notes show each of their lines, and what is typed keeps its line breaks as the catalogue
     // keeps them (carriage return and line feed).
     void notesKeepTheirLines() {
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         const QString lines = u"01/02/03 - Ordered 5\r\n01/09/03 - Received Item\r\n"_s;
         dbRun(u"UPDATE Products SET Notes = ? WHERE StockNo = '0012'"_s, {lines});
         auto screen = showProducts(m_shell);
@@ -329,8 +322,7 @@ private slots:
     void noMatchesAndTheWayBack() {
         QFETCH(QString, actions);
         QFETCH(QString, back);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);

@@ -109,8 +109,7 @@ private slots:
         QFETCH(bool, grid);
         QFETCH(QString, change);
         QFETCH(int, count);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* gridView = grid ? showGrid(*screen) : nullptr;
@@ -164,8 +163,7 @@ private slots:
     void rebuildDropsTheSearch() {
         QFETCH(QString, button);
         QFETCH(QString, task);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
@@ -198,8 +196,7 @@ private slots:
     void noMatchesSaySo() {
         QFETCH(QString, actions);
         QFETCH(QString, then);
-        TestProgramFolder folder(Catalogue::Demo);
-        m_shell.catalogue = folder.catalogue();
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts; // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);
