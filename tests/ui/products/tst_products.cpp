@@ -691,25 +691,6 @@ private slots:
         QCOMPARE(status(suppliers), u"Record: 1  of  1"_s);
         QCOMPARE(box(suppliers, 8)->text(), supplier);
     }
-
-    // Both the Close button and closing the window are refused while an order is open.
-    void openOrderRefusesToClose() {
-        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
-        auto screen = showProducts(m_shell);
-        auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);
-        orderDone->show();
-        click(screen.get(), u"cmdClose"_s);
-        QVERIFY(!screen->close());
-        const QString refusal = u"You Have An Open Order! Please Click On The 'Order Done' Button "
-                                u"To Finish Your Last Order"_s;
-        QCOMPARE(prompts.shownTexts(), (QStringList{refusal, refusal}));
-        QVERIFY(screen->isVisible());
-        orderDone->hide();
-        click(screen.get(), u"cmdClose"_s);
-        QVERIFY(!screen->isVisible());
-    }
 };
 
 QTEST_MAIN(ProductsTest)

@@ -344,6 +344,25 @@ private slots:
         QTest::keyClick(screen.get(), Qt::Key_Down);
         QCOMPARE(stockNo(screen.get()), u"AB12"_s);
     }
+
+    // Both the Close button and closing the window are refused while an order is open.
+    void openOrderRefusesToClose() {
+        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
+        ScriptedPrompts prompts;
+        prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
+        auto screen = showProducts(m_shell);
+        auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);
+        orderDone->show();
+        click(screen.get(), u"cmdClose"_s);
+        QVERIFY(!screen->close());
+        const QString refusal = u"You Have An Open Order! Please Click On The 'Order Done' Button "
+                                u"To Finish Your Last Order"_s;
+        QCOMPARE(prompts.shownTexts(), (QStringList{refusal, refusal}));
+        QVERIFY(screen->isVisible());
+        orderDone->hide();
+        click(screen.get(), u"cmdClose"_s);
+        QVERIFY(!screen->isVisible());
+    }
 };
 
 QTEST_MAIN(ProductsUseTest)
