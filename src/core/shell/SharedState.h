@@ -1,11 +1,5 @@
 #pragma once
 
-#include <QString>
-#include <QVariant>
-#include <QVector>
-#include <array>
-#include <cstdint>
-
 namespace tovin {
 
 class Prompts;
