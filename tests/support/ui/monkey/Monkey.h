@@ -40,7 +40,7 @@ struct RunResult {
     int steps = 0;
     QString failure;
     QString replayPath;
-    bool catalogueRestored = false; // the program said it restored a backup copy
+    bool catalogueRestored = false; // the program said it restored a backup copy or undid a run
 };
 
 // Runs the monkey on a main window that is loaded and shown over the catalogue it has open,

@@ -99,7 +99,10 @@ MessageAnswer MonkeyPrompts::message(const QString& text, MessageButtons buttons
     const QString name = answer(u"message"_s, buttonNames(buttons), text);
     if (text.contains(u"delete"_s, Qt::CaseInsensitive) && (name == u"Yes"_s || name == u"Ok"_s))
         m_answers.setDeleteConfirmed(true);
-    if (text.startsWith(u"The catalogue was restored from "_s))
+    // A run taken back from the history screen changes the catalogue under whoever keeps track
+    // of its contents, as a restore does.
+    if (text.startsWith(u"The catalogue was restored from "_s) ||
+        (text.startsWith(u"Run "_s) && text.contains(u" taken back"_s)))
         m_answers.setCatalogueRestored(true);
     const qsizetype index = MessageNames.indexOf(name);
     return index < 0 ? MessageAnswer::Ok : MessageAnswer(index);

@@ -29,8 +29,8 @@ public:
     // Whether a question about deleting was answered Yes (or OK) since this was last reset.
     bool deleteConfirmed() const { return m_deleteConfirmed; }
     void setDeleteConfirmed(bool confirmed) { m_deleteConfirmed = confirmed; }
-    // Whether the program said it restored the catalogue from a backup since this was last
-    // reset.
+    // Whether the program said it restored the catalogue from a backup, or took a run back,
+    // since this was last reset.
     bool catalogueRestored() const { return m_catalogueRestored; }
     void setCatalogueRestored(bool restored) { m_catalogueRestored = restored; }
     // Whether files in the Backups folder are left out of the files a dialog is answered with.

@@ -203,8 +203,10 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
     if (restored) {
         judgeRestore(db, model, *restored, wave, snapshots, failures);
     } else if (replaced) {
-        // The window restored a copy of its own (File > Restore From Backup).
-        model.makeAllLoose(u"the window put a backup copy in the catalogue's place"_s);
+        // The window restored a copy of its own (File > Restore From Backup), or took a run
+        // back from its history screen.
+        model.makeAllLoose(u"the window put a backup copy in the catalogue's place or took a "_s
+                           u"run back"_s);
     } else {
         for (const Launched* launched : wave) {
             if (launched->skipped)
