@@ -2,6 +2,7 @@
 
 #include "core/base/Prompts.h"
 #include "core/reports/PreparedReport.h"
+#include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
 #include "core/shell/SharedState.h"
 #include "ui/reports/ReportDocument.h"
@@ -18,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::ReportsMenu {
 
-QMenu* addTo(QMainWindow* window, QMenu* before, std::function<QString()> openCatalogue) {
+QMenu* addTo(QMainWindow* window, QMenu* before, const CatalogueInUse& catalogue) {
     auto* menu = new QMenu(u"&Reports"_s, window);
     menu->setObjectName(u"mnuReports"_s);
     menu->menuAction()->setObjectName(u"mnuReports"_s);
@@ -31,8 +32,8 @@ QMenu* addTo(QMainWindow* window, QMenu* before, std::function<QString()> openCa
         const ReportEntry entry = entries.at(i);
         QAction* action = menu->addAction(entry.caption);
         action->setObjectName(entry.menuName);
-        QObject::connect(action, &QAction::triggered, window, [window, entry, openCatalogue] {
-            ShowReport(window, entry.menuName, entry.file, openCatalogue());
+        QObject::connect(action, &QAction::triggered, window, [window, entry, &catalogue] {
+            ShowReport(window, entry.menuName, entry.file, catalogue.path);
         });
     }
     return menu;

@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 class QMainWindow;
 class QMenu;
 class QWidget;
 
+namespace tovin {
+struct CatalogueInUse;
+}
+
 namespace tovin::ReportsMenu {
 
 // Adds the Reports menu ("mnuReports") with its entries mnuR1 to mnuR10 to the window's
 // menu bar, placed before the menu `before` (at the end when it is null). An entry reports on
-// the catalogue `openCatalogue` gives when it is chosen.
-QMenu* addTo(QMainWindow* window, QMenu* before, std::function<QString()> openCatalogue);
+// the catalogue open when it is chosen (`catalogue` must outlive the window's menu).
+QMenu* addTo(QMainWindow* window, QMenu* before, const CatalogueInUse& catalogue);
 
 // Runs one report for a menu entry: reads the report file from the program folder, fills it
 // from `catalogue` (see ReportMaker: the window answers meanwhile and the user may

@@ -1,16 +1,15 @@
 #include "ui/shell/ConnectionStatus.h"
 
+#include "core/shell/CatalogueInUse.h"
 #include "core/storage/CatalogueChanges.h"
 #include "core/storage/CatalogueLocation.h"
 #include "ui/shell/MainStatusBar.h"
 
-#include <utility>
-
 namespace tovin {
 
-ConnectionStatus::ConnectionStatus(MainStatusBar* bar, std::function<QString()> openCatalogue,
+ConnectionStatus::ConnectionStatus(MainStatusBar* bar, const CatalogueInUse& catalogue,
                                    QObject* parent)
-    : QObject(parent), m_bar(bar), m_openCatalogue(std::move(openCatalogue)) {
+    : QObject(parent), m_bar(bar), m_catalogue(catalogue) {
     CatalogueChanges& changes = CatalogueChanges::instance();
     connect(&changes, &CatalogueChanges::connectionLost, this,
             [this](const QString& catalogue, const QString& reason) {
@@ -20,7 +19,7 @@ ConnectionStatus::ConnectionStatus(MainStatusBar* bar, std::function<QString()> 
     // A file read again after another program's write had no connection to lose.
     connect(&changes, &CatalogueChanges::connectionBack, this, [this](const QString& catalogue) {
         if (isOpenCatalogue(catalogue) &&
-            (m_bar->connectionLost() || CatalogueLocation::isServer(m_openCatalogue())))
+            (m_bar->connectionLost() || CatalogueLocation::isServer(m_catalogue.path)))
             m_bar->showConnectionBack();
     });
 }
@@ -33,13 +32,13 @@ QString ConnectionStatus::identity(const QString& location) {
 }
 
 bool ConnectionStatus::isOpenCatalogue(const QString& catalogue) const {
-    const QString open = m_openCatalogue();
+    const QString open = m_catalogue.path;
     return !open.isEmpty() && identity(open) == catalogue;
 }
 
 void ConnectionStatus::catalogueOpened() {
     m_bar->forgetConnection();
-    m_poller.follow(m_openCatalogue());
+    m_poller.follow(m_catalogue.path);
 }
 
 } // namespace tovin

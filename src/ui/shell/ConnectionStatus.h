@@ -4,11 +4,11 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 
 namespace tovin {
 
 class MainStatusBar;
+struct CatalogueInUse;
 
 // Tells in the main window's status bar when the connection to the open catalogue's server is
 // lost and when it is back. The screens read their rows again by themselves once it is back.
@@ -17,8 +17,9 @@ class MainStatusBar;
 class ConnectionStatus : public QObject {
     Q_OBJECT
 public:
-    // `openCatalogue` gives the catalogue the window has open at the moment it is asked.
-    ConnectionStatus(MainStatusBar* bar, std::function<QString()> openCatalogue,
+    // `catalogue` is the one the window has open, read each time it is needed; it must outlive
+    // this.
+    ConnectionStatus(MainStatusBar* bar, const CatalogueInUse& catalogue,
                      QObject* parent = nullptr);
 
     // The name a catalogue's changes and connection are told under, for a file path or a
@@ -38,7 +39,7 @@ private:
     bool isOpenCatalogue(const QString& catalogue) const;
 
     MainStatusBar* m_bar;
-    std::function<QString()> m_openCatalogue;
+    const CatalogueInUse& m_catalogue;
     FileChangePoller m_poller;
 };
 

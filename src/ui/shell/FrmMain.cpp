@@ -123,8 +123,7 @@ FrmMain::FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, QWidget* p
     connect(m_toolBar, &MainToolBar::buttonClicked, this, &FrmMain::tbToolBar_ButtonClick);
     m_statusBar = new MainStatusBar(this);
     setStatusBar(m_statusBar);
-    m_connectionStatus = new ConnectionStatus(
-        m_statusBar, [this] { return m_catalogue.path; }, this);
+    m_connectionStatus = new ConnectionStatus(m_statusBar, m_catalogue, this);
     // User's files kept over a program update (their new versions put beside them) are told once.
     if (const QString notice = ProgramFolder::takeRefreshNotice(); !notice.isEmpty())
         m_statusBar->showPassing(notice);
@@ -215,7 +214,7 @@ void FrmMain::buildMenus() {
     forms->menuAction()->setVisible(!forms->isEmpty());
 
     QMenu* tools = addMenu(u"mnuTools"_s, u"&Tools"_s);
-    ReportsMenu::addTo(this, tools, [this] { return m_catalogue.path; });
+    ReportsMenu::addTo(this, tools, m_catalogue);
     addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);

@@ -76,16 +76,17 @@ class FileLiveProductsTest : public QObject {
     // What the window's shell hands the screens it makes.
     ShellState m_shell;
 
+    CatalogueInUse m_watched; // the catalogue the watch below is told is open
     std::unique_ptr<MainStatusBar> m_bar;
     std::unique_ptr<ConnectionStatus> m_status;
 
     // The window's watch over the catalogue at TestProgramFolder::current().catalogue().path,
     // started as opening it does.
     const FileChangePoller& watch() {
+        m_watched = TestProgramFolder::current().catalogue();
         if (!m_status) {
             m_bar = std::make_unique<MainStatusBar>();
-            m_status = std::make_unique<ConnectionStatus>(
-                m_bar.get(), [] { return TestProgramFolder::current().catalogue().path; });
+            m_status = std::make_unique<ConnectionStatus>(m_bar.get(), m_watched);
         }
         m_status->catalogueOpened();
         return m_status->poller();
