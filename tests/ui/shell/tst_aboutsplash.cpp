@@ -43,6 +43,8 @@ private slots:
         qputenv("PATH", bin.path().toUtf8());
         FrmAbout about;
         about.Form_Load();
+        // The load finds the screen's icon among the program files.
+        QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());
         QTest::mouseClick(test::control<QPushButton>(&about, u"cmdSysInfo"_s), Qt::LeftButton);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().value(0).text.startsWith(
@@ -50,14 +52,6 @@ private slots:
                  installed.isEmpty());
         if (!installed.isEmpty())
             QTRY_VERIFY(QFile::exists(marker));
-    }
-
-    // The about screen's load finds its icon among the program files.
-    void aboutLoadsItsIcon() {
-        test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
-        FrmAbout about;
-        about.Form_Load();
-        QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());
     }
 };
 
