@@ -37,6 +37,8 @@ public:
     bool sawPreview = false;
     QString catalogue; // the catalogue the report is made from
 
+    explicit ReportUser(const QString& catalogue) : catalogue(catalogue) {}
+
     void run(const QString& entry, const QString& file) {
         QTimer look;
         look.setInterval(20);
@@ -104,88 +106,75 @@ private slots:
         CatalogueDatabase writer(m_server->uri());
         ScopedTransaction turn(writer);
         ScriptedPrompts prompts;
-        ReportUser user;
-        user.catalogue = m_server->uri();
+        ReportUser user(m_server->uri());
         user.run(entry, file);
         QVERIFY(user.sawPreview);
         QVERIFY2(prompts.shown().isEmpty(), qPrintable(prompts.shownTexts().join(u'\n')));
     }
 
-    // The server keeps the report's statement waiting: the window shows it and answers, and the
-    // user's Cancel ends the report without a preview or a message. Once the server lets it
-    // through, the same report is made.
-    void cancelWhileTheServerKeepsTheReportWaiting_data() {
-        QTest::addColumn<bool>("byClosing"); // Escape on the dialog rather than its button
-        QTest::newRow("cancel") << false;
-        QTest::newRow("close") << true;
+    // The server keeps the report's statement waiting: the window shows it and answers. The
+    // user's Cancel, by the button or by Escape on the dialog, ends the report without a preview
+    // or a message; the server ending the report's connection ends it with the reason in plain
+    // words. Once the server lets it through, the same report is made.
+    void reportKeptWaiting_data() {
+        QTest::addColumn<QString>("ending"); // cancel, close or server
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("cancel") << u"cancel"_s << u"mnuR6"_s << u"retail.rpt"_s;
+        QTest::newRow("close") << u"close"_s << u"mnuR6"_s << u"retail.rpt"_s;
+        QTest::newRow("connection ended by the server")
+            << u"server"_s << u"mnuR7"_s << u"catagory.rpt"_s;
     }
 
-    void cancelWhileTheServerKeepsTheReportWaiting() {
-        QFETCH(bool, byClosing);
+    void reportKeptWaiting() {
+        QFETCH(QString, ending);
+        QFETCH(QString, entry);
+        QFETCH(QString, file);
+        const bool byServer = ending == u"server"_s;
         auto holder = std::make_unique<CatalogueDatabase>(m_server->uri());
         auto held = std::make_unique<ScopedTransaction>(*holder);
         holder->run(u"LOCK TABLE Products IN ACCESS EXCLUSIVE MODE"_s);
         ScriptedPrompts prompts;
-        ReportUser user;
-        user.catalogue = m_server->uri();
+        if (byServer)
+            prompts.answerMessage(MessageAnswer::Ok);
+        ReportUser user(m_server->uri());
         int globalThreadsBusy = -1;
+        int ended = 0;
         user.onProgress = [&](QProgressDialog& progress) {
-            if (holder->scalar(waitingForLock()).toInt() == 0)
+            if (globalThreadsBusy >= 0 || holder->scalar(waitingForLock()).toInt() == 0)
                 return;
             // The waiting report keeps none of the threads Qt's painting waits for.
             globalThreadsBusy = QThreadPool::globalInstance()->activeThreadCount();
-            if (byClosing)
-                progress.reject();
-            else
-                progress.cancel();
-        };
-        user.run(u"mnuR6"_s, u"retail.rpt"_s);
-        QVERIFY(user.sawProgress);
-        QVERIFY(!user.sawPreview);
-        QCOMPARE(globalThreadsBusy, 0);
-        QVERIFY2(prompts.shown().isEmpty(), qPrintable(prompts.shownTexts().join(u'\n')));
-
-        held.reset();
-        holder.reset();
-        ReportUser again;
-        again.catalogue = m_server->uri();
-        again.run(u"mnuR6"_s, u"retail.rpt"_s);
-        QVERIFY(again.sawPreview);
-    }
-
-    // The server ends the report's connection while it waits: the report ends with the reason
-    // in plain words, and the next one is made.
-    void reportConnectionEndedByTheServer() {
-        auto holder = std::make_unique<CatalogueDatabase>(m_server->uri());
-        auto held = std::make_unique<ScopedTransaction>(*holder);
-        holder->run(u"LOCK TABLE Products IN ACCESS EXCLUSIVE MODE"_s);
-        ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Ok);
-        int ended = 0;
-        ReportUser user;
-        user.catalogue = m_server->uri();
-        user.onProgress = [&](QProgressDialog&) {
-            if (ended == 0)
+            if (byServer)
                 ended = holder
                             ->scalar(u"SELECT count(pg_terminate_backend(pid)) FROM "
                                      u"pg_stat_activity WHERE datname = current_database() "
                                      u"AND wait_event_type = 'Lock'"_s)
                             .toInt();
+            else if (ending == u"close"_s)
+                progress.reject();
+            else
+                progress.cancel();
         };
-        user.run(u"mnuR7"_s, u"catagory.rpt"_s);
-        QCOMPARE(ended, 1);
+        user.run(entry, file);
+        QVERIFY(user.sawProgress);
         QVERIFY(!user.sawPreview);
-        QCOMPARE(prompts.shown().size(), 1);
-        const QString shown = prompts.shownTexts().first();
-        QVERIFY2(shown.startsWith(u"The report \"catagory.rpt\" could not be made."_s),
-                 qPrintable(shown));
-        QVERIFY2(shown.contains(u"connection"_s), qPrintable(shown));
+        QCOMPARE(globalThreadsBusy, 0);
+        if (byServer) {
+            QCOMPARE(ended, 1);
+            QCOMPARE(prompts.shown().size(), 1);
+            const QString shown = prompts.shownTexts().first();
+            QVERIFY2(shown.startsWith(u"The report \"%1\" could not be made."_s.arg(file)),
+                     qPrintable(shown));
+            QVERIFY2(shown.contains(u"connection"_s), qPrintable(shown));
+        } else {
+            QVERIFY2(prompts.shown().isEmpty(), qPrintable(prompts.shownTexts().join(u'\n')));
+        }
 
         held.reset();
         holder.reset();
-        ReportUser again;
-        again.catalogue = m_server->uri();
-        again.run(u"mnuR7"_s, u"catagory.rpt"_s);
+        ReportUser again(m_server->uri());
+        again.run(entry, file);
         QVERIFY(again.sawPreview);
     }
 
