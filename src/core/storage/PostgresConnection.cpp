@@ -196,8 +196,13 @@ QString PostgresConnection::place() const {
 }
 
 // Dates read back as ISO texts, as the file keeps them; a lock is waited for only so long.
+// Values are read from the server's texts, so the settings that shape those texts are the
+// program's, whatever a role or database sets by default: blobs in hex (the escape form would be
+// taken for the bytes themselves), floating numbers in as many digits as give the same number
+// back (fewer would round every price read and written again).
 void PostgresConnection::setUpSession() {
     exec(QByteArray("SET client_encoding = 'UTF8'; SET DateStyle = ISO, MDY; "
+                    "SET bytea_output = 'hex'; SET extra_float_digits = 3; "
                     "SET lock_timeout = " +
                     lockTimeout())
              .constData(),
