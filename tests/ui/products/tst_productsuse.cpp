@@ -24,6 +24,29 @@ namespace {
 
 using Catalogue = TestProgramFolder::Catalogue;
 
+// Runs `act` on the supplier picker as soon as it shows, unless `picker` is stopped first.
+void whenPickerShows(QTimer& picker, std::function<void(RecordScreen*)> act) {
+    picker.setInterval(10);
+    QObject::connect(&picker, &QTimer::timeout, [&picker, act] {
+        auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
+        if (!suppliers || !suppliers->isVisible())
+            return;
+        picker.stop();
+        act(suppliers);
+    });
+    picker.start();
+}
+
+// Leaves the supplier picker by `end`: its Close, Cancel of an edit begun in it, or the frame.
+void leavePicker(RecordScreen* suppliers, const QString& end) {
+    if (end == u"frame"_s)
+        suppliers->close();
+    else if (end == u"cmdCancel"_s)
+        click(suppliers, QStringList{u"cmdEdit"_s, u"cmdCancel"_s});
+    else
+        click(suppliers, end);
+}
+
 } // namespace
 
 class ProductsUseTest : public QObject {
@@ -185,25 +208,11 @@ private slots:
         }
         QString caption;
         QTimer picker;
-        picker.setInterval(10);
-        connect(&picker, &QTimer::timeout, [&] {
-            auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
-            if (!suppliers || !suppliers->isVisible())
-                return;
-            picker.stop();
+        whenPickerShows(picker, [&](RecordScreen* suppliers) {
             caption = suppliers->windowTitle();
-            click(suppliers, u"cmdNext"_s);
-            click(suppliers, u"cmdNext"_s);
-            if (end == u"frame"_s) {
-                suppliers->close();
-            } else if (end == u"cmdCancel"_s) {
-                click(suppliers, u"cmdEdit"_s);
-                click(suppliers, u"cmdCancel"_s);
-            } else {
-                click(suppliers, end);
-            }
+            click(suppliers, QStringList{u"cmdNext"_s, u"cmdNext"_s});
+            leavePicker(suppliers, end);
         });
-        picker.start();
         QLineEdit* supplier = ::tovin::test::box(screen.get(), 28);
         if (open == u"click"_s)
             QTest::mouseClick(supplier, Qt::LeftButton);
@@ -243,24 +252,10 @@ private slots:
         RecordSet* records = screen->primaryRecordSet();
         const int count = records->recordCount();
         QTimer picker;
-        picker.setInterval(10);
-        connect(&picker, &QTimer::timeout, [&] {
-            auto* suppliers = qobject_cast<RecordScreen*>(ChildWindows::find(u"frmSupplier"_s));
-            if (!suppliers || !suppliers->isVisible())
-                return;
-            picker.stop();
-            click(screen.get(), u"cmdCancel"_s);
-            click(screen.get(), u"cmdAdd"_s);
-            if (end == u"frame"_s) {
-                suppliers->close();
-            } else if (end == u"cmdCancel"_s) {
-                click(suppliers, u"cmdEdit"_s);
-                click(suppliers, u"cmdCancel"_s);
-            } else {
-                click(suppliers, end);
-            }
+        whenPickerShows(picker, [&](RecordScreen* suppliers) {
+            click(screen.get(), QStringList{u"cmdCancel"_s, u"cmdAdd"_s});
+            leavePicker(suppliers, end);
         });
-        picker.start();
         QTest::keyClick(::tovin::test::box(screen.get(), 28), Qt::Key_F4);
         picker.stop();
         QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
