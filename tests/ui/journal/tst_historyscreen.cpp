@@ -94,6 +94,20 @@ qint64 products() {
     return dbValue(u"SELECT count(*) FROM Products"_s).toLongLong();
 }
 
+// The two products and one run on them: the import of the price list, or a bulk edit renaming
+// both.
+void addProductsAndARun(bool import) {
+    addProducts();
+    if (import)
+        importKestrel();
+    else
+        renameAll();
+}
+
+std::unique_ptr<FrmHistory> openHistory() {
+    return openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+}
+
 } // namespace
 
 class HistoryScreenTest : public QObject {
@@ -109,57 +123,37 @@ private slots:
         quietenPlatformNotes();
     }
 
-    void listsTriesAndUndoesTheSelectedRun() {
-        TestProgramFolder folder(Catalogue::Empty);
-        addProducts();
-        renameAll();
-        ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Ok)
-            .answerMessage(MessageAnswer::Yes)
-            .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
-        auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
-        auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
-        QCOMPARE(texts(runs, RunKind), QStringList{u"bulk edit"_s});
-        // The newest run is open: its rows with the column and both values.
-        QCOMPARE(texts(rows, 0), (QStringList{u"A1"_s, u"B2"_s}));
-        QCOMPARE(texts(rows, 2), (QStringList{u"ProdName"_s, u"ProdName"_s}));
-
-        click(screen.get(), u"cmdTrial"_s);
-        QCOMPARE(prompts.shownTexts().value(0),
-                 u"Undoing run 1 would set back 2 products.\n\nNothing was changed."_s);
-        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), u"Gift"_s);
-
-        click(screen.get(), u"cmdUndo"_s);
-        QCOMPARE(prompts.shownTexts().value(2), u"Run 1 taken back: 2 products set back."_s);
-        QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), u"Pen"_s);
-        QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
-        QCOMPARE(texts(runs, RunKind), (QStringList{u"undo"_s, u"bulk edit"_s}));
-        QCOMPARE(prompts.unanswered(), 0);
-    }
-
-    // Undo asks first, naming the run and the rows it touched, with No as the default: No
-    // leaves everything as it was.
+    // What an undo would change is told first without changing anything. Undo asks, naming the
+    // run and the rows it touched, with No as the default: No leaves everything as it was; Yes
+    // takes the run back and lists the undo above it.
     void asksBeforeTakingBack_data() {
         QTest::addColumn<bool>("import");
         QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<QString>("trial");
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("outcome");
+        const QString bulkTrial =
+            u"Undoing run 1 would set back 2 products.\n\nNothing was changed."_s;
+        const QString kestrelTrial =
+            u"Undoing run 1 would delete 1 product and set back 1.\n\nNothing was changed."_s;
         const QString bulk = u"Take back run 1, bulk edit: 2 products changed?\n\n"
                              u"What was changed since the run is left as it is."_s;
         const QString kestrel = u"Take back run 1, import of kestrel-wholesale-spring-2026.txt: "
                                 u"1 product added, 1 changed?\n\n"
                                 u"What was changed since the run is left as it is."_s;
-        QTest::newRow("bulk edit, no") << false << MessageAnswer::No << bulk << QString();
-        QTest::newRow("bulk edit, yes")
-            << false << MessageAnswer::Yes << bulk << u"Run 1 taken back: 2 products set back."_s;
-        QTest::newRow("import, no") << true << MessageAnswer::No << kestrel << QString();
-        QTest::newRow("import, yes") << true << MessageAnswer::Yes << kestrel
+        QTest::newRow("bulk edit, no")
+            << false << MessageAnswer::No << bulkTrial << bulk << QString();
+        QTest::newRow("bulk edit, yes") << false << MessageAnswer::Yes << bulkTrial << bulk
+                                        << u"Run 1 taken back: 2 products set back."_s;
+        QTest::newRow("import, no")
+            << true << MessageAnswer::No << kestrelTrial << kestrel << QString();
+        QTest::newRow("import, yes") << true << MessageAnswer::Yes << kestrelTrial << kestrel
                                      << u"Run 1 taken back: 1 product deleted and 1 set back."_s;
     }
     void asksBeforeTakingBack() {
         QFETCH(bool, import);
         QFETCH(MessageAnswer, answer);
+        QFETCH(QString, trial);
         QFETCH(QString, question);
         QFETCH(QString, outcome);
         TestProgramFolder folder(Catalogue::Empty);
@@ -169,34 +163,38 @@ private slots:
             importKestrel();
         else
             renameAll();
-        const QString name = productColumn(u"ProdName"_s, u"B2"_s);
-        const QString cost = productColumn(u"Cost1"_s, u"A1"_s);
-        const qint64 count = products();
+        const auto state = [] {
+            return QStringList{productColumn(u"ProdName"_s, u"B2"_s),
+                               productColumn(u"Cost1"_s, u"A1"_s), QString::number(products())};
+        };
+        const QStringList after = state();
         ScriptedPrompts prompts;
-        prompts.answerMessage(answer);
+        prompts.answerMessage(MessageAnswer::Ok).answerMessage(answer);
         if (answer == MessageAnswer::Yes)
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
+        auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
+        const QString kind = import ? u"text import"_s : u"bulk edit"_s;
+        QCOMPARE(texts(runs, RunKind), QStringList{kind});
+        click(screen.get(), u"cmdTrial"_s);
+        QCOMPARE(prompts.shownTexts().value(0), trial);
+        QCOMPARE(state(), after);
         click(screen.get(), u"cmdUndo"_s);
-        const ScriptedPrompts::Shown asked = prompts.shown().value(0);
+        const ScriptedPrompts::Shown asked = prompts.shown().value(1);
         QCOMPARE(asked.text, question);
         QCOMPARE(asked.buttons, MessageButtons::YesNo);
         QCOMPARE(asked.defaultButton, MessageDefault::Second);
         QCOMPARE(asked.icon, MessageIcon::Question);
         QCOMPARE(prompts.unanswered(), 0);
-        auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
         if (answer == MessageAnswer::No) {
-            QCOMPARE(prompts.shown().size(), 1);
-            QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), name);
-            QCOMPARE(productColumn(u"Cost1"_s, u"A1"_s), cost);
-            QCOMPARE(products(), count);
+            QCOMPARE(prompts.shown().size(), 2);
+            QCOMPARE(state(), after);
             QCOMPARE(texts(runs, RunNumber), QStringList{u"1"_s});
             QCOMPARE(texts(runs, RunState), QStringList{QString()});
         } else {
-            QCOMPARE(prompts.shownTexts().value(1), outcome);
-            QCOMPARE(productColumn(u"ProdName"_s, u"B2"_s), u"Cup"_s);
-            QCOMPARE(productColumn(u"Cost1"_s, u"A1"_s), before);
-            QCOMPARE(products(), 2);
+            QCOMPARE(prompts.shownTexts().value(2), outcome);
+            QCOMPARE(state(), (QStringList{u"Cup"_s, before, u"2"_s}));
+            QCOMPARE(texts(runs, RunKind), (QStringList{u"undo"_s, kind}));
         }
     }
 
@@ -228,16 +226,12 @@ private slots:
         QFETCH(QString, question);
         QFETCH(QString, outcome);
         TestProgramFolder folder(Catalogue::Empty);
-        addProducts();
-        if (import)
-            importKestrel();
-        else
-            renameAll();
+        addProductsAndARun(import);
         const QString done = productColumn(u"Notes"_s, u"A1"_s);
         const QString name = productColumn(u"ProdName"_s, u"B2"_s);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
         auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndo"_s);
         QCOMPARE(undo->text(), u"Undo"_s);
@@ -274,14 +268,13 @@ private slots:
     // and says why, without a question first; nothing changes.
     void refusalIsTold() {
         TestProgramFolder folder(Catalogue::Empty);
-        addProducts();
-        renameAll();
+        addProductsAndARun(false);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
-        auto other = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
+        auto other = openHistory();
         click(screen.get(), u"cmdUndo"_s);
         click(other.get(), u"cmdUndo"_s); // still showing run 1 as standing
         QCOMPARE(prompts.shown().value(2).icon, MessageIcon::Critical);
@@ -312,7 +305,7 @@ private slots:
         addProducts();
         bulkEdit({{column, typed}});
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
         auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
         QCOMPARE(rows->topLevelItem(0)->text(0), u"A1"_s);
         QCOMPARE(rows->topLevelItem(0)->text(3), shown);
@@ -346,7 +339,7 @@ private slots:
             dbRun(since);
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
         QCOMPARE(control<QTreeWidget>(screen.get(), u"lstRows"_s)->topLevelItemCount(), 4);
         QCOMPARE(control<QLabel>(screen.get(), u"lblRows"_s)->text(),
                  u"Run 1: 2 products changed"_s);
@@ -360,10 +353,9 @@ private slots:
     // (notes of several lines too), and the whole note of the selected run under the list.
     void showsSourceNoteAndWholeNote() {
         TestProgramFolder folder(Catalogue::Empty);
-        addProducts();
-        importKestrel();
+        addProductsAndARun(true);
         ScriptedPrompts prompts;
-        auto screen = openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+        auto screen = openHistory();
         // The main window gives its sub-window the size the screen asks for; a window of its own
         // is kept within part of the screen.
         screen->resize(screen->sizeHint());
