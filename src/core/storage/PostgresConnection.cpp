@@ -505,6 +505,9 @@ void PostgresConnection::begin(Intent intent) {
     // Writers take turns, one transaction at a time, as they do on a file: a screen's check
     // that its row is unchanged and its write then see the same row, and two imports of the
     // same products cannot both find a product missing and both add it.
+    // A writer reads at the level where each statement sees what was committed before it,
+    // whatever the database's default: after waiting for its turn it must see the work of the
+    // writer before it, not a view from before its wait.
     // The mark tells the journal's trigger that a write belongs to a transaction this program
     // began, which the statement's own timestamps cannot tell when it comes with parameters.
     const QByteArray mark = "; SET LOCAL tovin.transaction = 'on'";
@@ -515,9 +518,9 @@ void PostgresConnection::begin(Intent intent) {
     } else {
         // A turn not had at once is told before it is waited for. The savepoint comes after
         // the turn, so a statement rolled back to it keeps the turn.
-        const Result tried =
-            startTransaction("BEGIN" + mark + "; SELECT pg_try_advisory_xact_lock(" +
-                             QByteArray::number(WriteTurnKey) + ")");
+        const Result tried = startTransaction("BEGIN ISOLATION LEVEL READ COMMITTED" + mark +
+                                              "; SELECT pg_try_advisory_xact_lock(" +
+                                              QByteArray::number(WriteTurnKey) + ")");
         if (PQgetvalue(tried.get(), 0, 0)[0] != 't')
             waitForWriteTurn();
         m_savepointMissing = true;

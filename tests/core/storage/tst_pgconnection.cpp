@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -350,6 +351,32 @@ private slots:
         QCOMPARE(count(*holder, u"SELECT count(*) FROM t WHERE v = 'mine'"_s), qint64(1));
     }
 
+    // A writer that waited for its turn sees what the writer before it committed, also where
+    // the database begins its transactions at a stricter level by default: with a view of the
+    // catalogue from before its turn, two imports could each find a product missing and add it.
+    void writerAfterItsTurnSeesTheWriterBefore() {
+        const auto holder = connect();
+        holder->prepare(u"CREATE TABLE t (k bigint PRIMARY KEY)"_s)->execute();
+        holder
+            ->prepare(u"ALTER DATABASE "_s + m_database->name() +
+                      u" SET default_transaction_isolation = 'repeatable read'"_s)
+            ->execute();
+        holder->begin();
+        holder->prepare(u"INSERT INTO t (k) VALUES (1)"_s)->execute();
+        QProcess waiter;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TOVIN_PG_TURN_WAITER"_s, m_database->uri());
+        waiter.setProcessEnvironment(environment);
+        waiter.start(QCoreApplication::applicationFilePath(), {});
+        const auto watcher = connect();
+        QTRY_COMPARE_WITH_TIMEOUT(count(*watcher, u"SELECT count(*) FROM pg_locks WHERE "
+                                                  u"locktype = 'advisory' AND NOT granted"_s),
+                                  qint64(1), 30000);
+        holder->commit();
+        QVERIFY(waiter.waitForFinished(30000));
+        QCOMPARE(waiter.readAllStandardOutput().trimmed(), QByteArray("rows seen: 1"));
+    }
+
     // Keys come from the server: two connections writing at once never get the same one, and
     // a row written with its own key moves the counter past it.
     void keysComeFromTheServer() {
@@ -516,6 +543,13 @@ int main(int argc, char** argv) {
         db->prepare(u"INSERT INTO t (rowid) VALUES (11), (12)"_s)->execute();
         db->commit();
         db->prepare(u"DELETE FROM t WHERE rowid = 11"_s)->execute();
+        return 0;
+    }
+    if (const QString uri = qEnvironmentVariable("TOVIN_PG_TURN_WAITER"); !uri.isEmpty()) {
+        const auto db = PostgresConnection::open(uri);
+        db->begin();
+        QTextStream(stdout) << "rows seen: " << count(*db, u"SELECT count(*) FROM t"_s) << '\n';
+        db->commit();
         return 0;
     }
     PgConnectionTest test;
