@@ -69,6 +69,18 @@ void clickButton(QWidget* dialog, const QString& name) {
     QTest::mouseClick(control<QPushButton>(dialog, name), Qt::LeftButton);
 }
 
+// What the user does in the dialog while the catalogue it was confirmed with is opening (the
+// keyring and the server may take their time, and events run meanwhile).
+void meanwhile(SharedCatalogueDialog* dialog, const QString& what) {
+    if (what == u"type"_s) {
+        typeInto(dialog, u"txtHost"_s, u"\"quoted\""_s);
+        return;
+    }
+    if (what == u"hide"_s)
+        dialog->hide();
+    dialog->reject();
+}
+
 } // namespace
 
 // File > Open Shared Catalogue and a main window whose catalogue lives on a server. No server
@@ -237,6 +249,55 @@ private slots:
         QCOMPARE(
             SettingsStore(m_folder->settingsFile()).value(u"Settings"_s, u"DBName"_s, QString()),
             Accepting);
+    }
+
+    // The window moves only to an address whose sign-in succeeded in a dialog the user did not
+    // cancel, whatever the fields say by the time the dialog closes.
+    void onlyTheConfirmedAddressOpens_data() {
+        QTest::addColumn<bool>("atStart"); // else File > Open Shared on a catalogue file
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("menu, host typed while opening") << false << u"type"_s << true;
+        QTest::newRow("menu, cancelled while opening") << false << u"cancel"_s << false;
+        QTest::newRow("menu, hidden and cancelled") << false << u"hide"_s << false;
+        QTest::newRow("start, host typed while opening") << true << u"type"_s << true;
+    }
+    void onlyTheConfirmedAddressOpens() {
+        QFETCH(bool, atStart);
+        QFETCH(QString, during);
+        QFETCH(bool, moves);
+        const QString file = m_folder->cataloguePath();
+        CatalogueDatabase::create(file);
+        bool acted = false;
+        // The stand-in server; the first time it is tried from the dialog, the user acts on the
+        // dialog before the server answers.
+        auto opener = [&](const QString& location) {
+            auto* dialog = qobject_cast<SharedCatalogueDialog*>(QApplication::activeModalWidget());
+            if (dialog && !acted) {
+                acted = true;
+                meanwhile(dialog, during);
+            }
+            standInServer(location);
+        };
+        whenDialogShows(m_watch.get(), [atStart](SharedCatalogueDialog* dialog) {
+            if (!atStart) {
+                typeInto(dialog, u"txtHost"_s, u"/run/shop"_s);
+                typeInto(dialog, u"txtDatabase"_s, u"shop"_s);
+                typeInto(dialog, u"txtUser"_s, u"anna"_s);
+            }
+            typeInto(dialog, u"txtPassword"_s, u"right"_s);
+            clickButton(dialog, u"cmdOK"_s);
+        });
+        FrmMain* main = loadMain(atStart ? Accepting : file, opener);
+        if (!atStart)
+            main->entry(u"mnuFileOpenShared"_s)->trigger();
+        QVERIFY(acted);
+        QCOMPARE(m_folder->catalogue().path, moves ? Accepting : file);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), m_folder->catalogue().path);
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), moves && !atStart ? 2 : 1);
+        // Cancelled, the open catalogue's connections go on without the other one's password.
+        QCOMPARE(qEnvironmentVariable("PGPASSWORD"), moves ? u"right"_s : QString());
+        QCOMPARE(m_prompts->shown().size(), 0);
     }
 
     // At start on a server address: a kept password that works opens it without a question;
