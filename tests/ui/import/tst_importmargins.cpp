@@ -146,29 +146,42 @@ private slots:
     void cleanup() { ChildWindows::unloadAll(); }
 
     // After the import the last page shows what it did to the margins; with the tick the
-    // selling prices moved with their costs. The tick is kept for the next import.
-    void lastPageShowsTheSummary_data() {
+    // selling prices moved with their costs. The tick is kept for the next import. The trial
+    // run shows the same summary and changes nothing.
+    void summaryOfTheMargins_data() {
+        QTest::addColumn<bool>("trial");
         QTest::addColumn<bool>("keep");
         QTest::addColumn<QStringList>("lines"); // among the summary's lines
         // A1, B2, C3, D4 afterwards, in stored ten-thousandths: 1.30 x 2.00 / 1.00, 1.20 x 0.90
         // / 1.00 and 5.50 x 5.00 / 4.00 = 6.875 rounded up to the cent.
         QTest::addColumn<QStringList>("prices");
+        const QString rose = u"  Cost1 rose for 2 products and fell for 1"_s;
+        const QString notKept = u"  1 product at or below cost, 1 below the minimum margin, "
+                                u"0 without a price or cost"_s;
+        const QString kept =
+            u"  Keep margins: 3 prices moved with their cost, 0 left as they were"_s;
+        const QStringList unchanged{u"13000"_s, u"12000"_s, u"55000"_s, u"100000"_s};
         QTest::newRow("margins not kept")
-            << false
-            << QStringList{u"  Cost1 rose for 2 products and fell for 1"_s,
+            << false << false
+            << QStringList{rose,
                            u"  Largest rise: A1 \"Pen\", cost 1.00 to 2.00 (+1.00, +100.0%)"_s,
-                           u"  1 product at or below cost, 1 below the minimum margin, "
-                           u"0 without a price or cost"_s}
-            << QStringList{u"13000"_s, u"12000"_s, u"55000"_s, u"100000"_s};
+                           notKept}
+            << unchanged;
         QTest::newRow("margins kept")
-            << true
-            << QStringList{u"  Cost1 rose for 2 products and fell for 1"_s,
+            << false << true
+            << QStringList{rose,
                            u"  0 products at or below cost, 1 below the minimum margin, "
                            u"0 without a price or cost"_s,
-                           u"  Keep margins: 3 prices moved with their cost, 0 left as they were"_s}
+                           kept}
             << QStringList{u"26000"_s, u"10800"_s, u"68800"_s, u"100000"_s};
+        const QString trial = u"TEST ONLY - Nothing Was Changed"_s;
+        QTest::newRow("trial, margins not kept")
+            << true << false << QStringList{trial, rose, notKept} << unchanged;
+        QTest::newRow("trial, margins kept")
+            << true << true << QStringList{trial, rose, kept} << unchanged;
     }
-    void lastPageShowsTheSummary() {
+    void summaryOfTheMargins() {
+        QFETCH(bool, trial);
         QFETCH(bool, keep);
         QFETCH(QStringList, lines);
         QFETCH(QStringList, prices);
@@ -181,8 +194,11 @@ private slots:
         auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
                                           m_shell.tasks);
         QVERIFY(control<QCheckBox>(screen.get(), u"chkKeepMargins"_s)->isVisible());
-        Steps steps(*screen, mapping() + QStringList{u"click:Command3"_s, u"margins:"_s,
-                                                     u"click:Command2"_s});
+        // The trial's summary is in the list; Cancel after the trial ends the task.
+        Steps steps(*screen, mapping() +
+                                 (trial ? QStringList{u"click:cmdTestImport"_s, u"list:"_s}
+                                        : QStringList{u"click:Command3"_s, u"margins:"_s}) +
+                                 QStringList{u"click:Command2"_s});
         startTextImport(*screen, keep);
         QCOMPARE(steps.left(), 0);
         QCOMPARE(prompts.unanswered(), 0);
@@ -191,48 +207,15 @@ private slots:
             QVERIFY2(shown.contains(line), qPrintable(line + u"\nnot in:\n"_s + steps.seen[0]));
         QCOMPARE((QStringList{price(u"A1"_s), price(u"B2"_s), price(u"C3"_s), price(u"D4"_s)}),
                  prices);
-
+        if (trial) {
+            QCOMPARE(productColumn(u"Cost1"_s, u"A1"_s), u"10000"_s);
+            return;
+        }
         QCOMPARE(SettingsStore::program().flag(MarginSettings::Section, u"KeepMargins"_s, !keep),
                  keep);
         auto next = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
                                         m_shell.tasks);
         QCOMPARE(control<QCheckBox>(next.get(), u"chkKeepMargins"_s)->isChecked(), keep);
-    }
-
-    // The trial run shows the summary too, figures as the import's, and changes nothing.
-    void trialShowsTheSummary_data() {
-        QTest::addColumn<bool>("keep");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("margins not kept")
-            << false
-            << u"  1 product at or below cost, 1 below the minimum margin, "
-               u"0 without a price or cost"_s;
-        QTest::newRow("margins kept")
-            << true << u"  Keep margins: 3 prices moved with their cost, 0 left as they were"_s;
-    }
-    void trialShowsTheSummary() {
-        QFETCH(bool, keep);
-        QFETCH(QString, line);
-        TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
-        fillShop();
-        folder.writeFile(u"march.txt"_s, PriceList);
-        m_shell.tasks.buildMode = 1;
-        ScriptedPrompts prompts;
-        answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
-                                          m_shell.tasks);
-        // Cancel after the trial ends the task.
-        Steps steps(*screen, mapping() + QStringList{u"click:cmdTestImport"_s, u"list:"_s,
-                                                     u"click:Command2"_s});
-        startTextImport(*screen, keep);
-        QCOMPARE(steps.left(), 0);
-        const QStringList trial = steps.seen.value(0).split(u'\n');
-        QVERIFY2(trial.contains(u"TEST ONLY - Nothing Was Changed"_s), qPrintable(steps.seen[0]));
-        QVERIFY2(trial.contains(u"  Cost1 rose for 2 products and fell for 1"_s),
-                 qPrintable(steps.seen[0]));
-        QVERIFY2(trial.contains(line), qPrintable(steps.seen[0]));
-        QCOMPARE(productColumn(u"Cost1"_s, u"A1"_s), u"10000"_s);
-        QCOMPARE(price(u"A1"_s), u"13000"_s);
     }
 
     // The button shows every product now under the minimum margin (also D4, which the list did
