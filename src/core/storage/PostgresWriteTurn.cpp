@@ -13,7 +13,8 @@ namespace tovin {
 // The turn is asked for in the server's queue, so writers get it in the order they asked; the
 // answer is watched for in short steps, so the wait ends when the holder is done or its session
 // gone, at the limit, or at the user's Cancel, whatever lock_timeout says (that bounds the
-// waits for rows inside statements).
+// waits for rows inside statements) and whatever statement_timeout a role or database sets (a
+// statement that waits is not one that works too long).
 void PostgresConnection::waitForWriteTurn() {
     enum class Stop { No, Limit, Cancelled } stop = Stop::No;
     if (m_lockWaitMs > 0) {
@@ -21,9 +22,11 @@ void PostgresConnection::waitForWriteTurn() {
             m_lockNotice();
         WriterTurn::waitStarted(m_lockWaitMs);
         const quint64 cancels = WriterTurn::cancelCount();
-        const QByteArray sql = "SET LOCAL lock_timeout = 0; SELECT pg_advisory_xact_lock(" +
+        const QByteArray sql = "SET LOCAL lock_timeout = 0; SET LOCAL statement_timeout = 0; "
+                               "SELECT pg_advisory_xact_lock(" +
                                QByteArray::number(WriteTurnKey) +
-                               "); SET LOCAL lock_timeout = " + lockTimeout();
+                               "); SET LOCAL lock_timeout = " + lockTimeout() +
+                               "; SET LOCAL statement_timeout TO DEFAULT";
         QElapsedTimer timer;
         timer.start();
         bool sent = PQsendQuery(m_handle, sql.constData()) == 1;
