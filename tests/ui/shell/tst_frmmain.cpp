@@ -110,7 +110,8 @@ private slots:
 
     void loadRestoresTheWindow_data() {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QRect>("geometry"); // -1 for a value of the first-start placement
+        // -1 for a value of the first-start placement; a null rectangle for anywhere on the screen
+        QTest::addColumn<QRect>("geometry");
         QTest::addColumn<bool>("barsShown");
         QTest::addColumn<bool>("captions");
         QTest::addColumn<QString>("dbPath"); // "" for the default catalogue
@@ -126,6 +127,16 @@ private slots:
         QTest::newRow("broken values")
             << u"MainLeft=left MainWidth=9000 StatusVis=maybe ButtonTxt=sometimes"_s
             << QRect(0, -1, 600, -1) << true << true << QString();
+        // A stored placement off every screen, or larger than the screen, opens on the screen.
+        QTest::newRow("screen gone to the left")
+            << u"MainLeft=-75000 MainTop=1500 MainWidth=6000 MainHeight=6000"_s << QRect() << true
+            << true << QString();
+        QTest::newRow("title bar above the screen")
+            << u"MainLeft=1500 MainTop=-3000 MainWidth=6000 MainHeight=6000"_s << QRect() << true
+            << true << QString();
+        QTest::newRow("far right and larger than the screen")
+            << u"MainLeft=150000 MainTop=0 MainWidth=60000 MainHeight=45000"_s << QRect() << true
+            << true << QString();
     }
     void loadRestoresTheWindow() {
         QFETCH(QString, stored);
@@ -136,13 +147,16 @@ private slots:
         m_folder->catalogue().path.clear();
         FrmMain* main = loadMain(texts(stored));
         // Without stored values the window opens where the Products screen shows whole.
-        const QRect first =
-            WindowPlacement::firstStart(QGuiApplication::primaryScreen()->availableGeometry());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect first = WindowPlacement::firstStart(screen);
         const auto pick = [](int value, int firstStart) { return value < 0 ? firstStart : value; };
-        geometry =
-            QRect(pick(geometry.x(), first.x()), pick(geometry.y(), first.y()),
-                  pick(geometry.width(), first.width()), pick(geometry.height(), first.height()));
-        QCOMPARE(QRect(main->pos(), main->size()), geometry);
+        const QRect placed(main->pos(), main->size());
+        if (geometry.isNull())
+            QVERIFY2(screen.contains(placed), QTest::toString(placed));
+        else
+            QCOMPARE(placed, QRect(pick(geometry.x(), first.x()), pick(geometry.y(), first.y()),
+                                   pick(geometry.width(), first.width()),
+                                   pick(geometry.height(), first.height())));
         QCOMPARE(!main->statusPanels()->isHidden(), barsShown);
         QCOMPARE(!main->buttonBar()->isHidden(), barsShown);
         QCOMPARE(entry(u"mnuButtonBar"_s)->isChecked(), barsShown);
@@ -170,27 +184,6 @@ private slots:
         bar->panel(4)->setText(u"stopped"_s);
         QTRY_VERIFY(bar->panel(4)->text() != u"stopped"_s); // the clock keeps going
         QVERIFY(ChildWindows::find(u"Products"_s));         // opened from inside the load
-    }
-
-    // A stored placement off every screen, or larger than the screen, opens on the screen.
-    void loadKeepsTheWindowOnAScreen_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("screen gone to the left")
-            << u"MainLeft=-75000 MainTop=1500 MainWidth=6000 MainHeight=6000"_s;
-        QTest::newRow("title bar above the screen")
-            << u"MainLeft=1500 MainTop=-3000 MainWidth=6000 MainHeight=6000"_s;
-        QTest::newRow("far right and larger than the screen")
-            << u"MainLeft=150000 MainTop=0 MainWidth=60000 MainHeight=45000"_s;
-    }
-    void loadKeepsTheWindowOnAScreen() {
-        QFETCH(QString, stored);
-        FrmMain* main = loadMain(texts(stored));
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY2(screen.contains(QRect(main->pos(), main->size())),
-                 qPrintable(u"%1,%2 %3x%4"_s.arg(main->x())
-                                .arg(main->y())
-                                .arg(main->width())
-                                .arg(main->height())));
     }
 
     // A window closed maximised opens maximised; the placement saved is the one it had before
@@ -263,19 +256,6 @@ private slots:
             texts(u"MainLeft=4500 MainTop=3000 MainWidth=9600 MainHeight=7200 "
                   u"StatusVis=False ButtonVis=True ButtonTxt=False DBName=/new/shop.mdb"_s);
         expectStored(minimised ? before : after);
-    }
-
-    void exitEndsWithoutSaving_data() { menuOrButtonRows(); }
-    void exitEndsWithoutSaving() {
-        FrmMain* main = loadMain();
-        main->show();
-        entry(u"mnuViewStatusBar"_s)->trigger();
-        trigger(u"mnuFileExit"_s, u"IMAGE1"_s);
-        QCOMPARE(m_exits, 1);
-        QVERIFY(main->isVisible());
-        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
-        SettingsStore reread(m_folder->settingsFile());
-        QVERIFY(!reread.contains(u"Settings"_s, u"StatusVis"_s));
     }
 
     // Open Database takes a catalogue and opens the Products screen on it; anything else is
@@ -372,7 +352,9 @@ private slots:
     }
 
     // The keyboard reaches the commands with no screen open: F10 or Alt with a menu's key
-    // opens the menu, and an entry's key runs it.
+    // opens the menu, and an entry's key runs it. Save DataBase As, reached so with the Products
+    // screen open, copies the catalogue from the catalogue's folder, keeps the screen open and
+    // says where the copy went.
     void keyboardReachesTheMenus_data() {
         QTest::addColumn<QString>("opening"); // "F10" or a menu's access key with Alt
         QTest::addColumn<QString>("keys");    // typed in the open menu
@@ -381,13 +363,20 @@ private slots:
         QTest::newRow("Alt+F, Exit") << u"f"_s << u"x"_s << u"exit"_s;
         QTest::newRow("Alt+O, Supplier") << u"o"_s << u"u"_s << u"supplier"_s;
         QTest::newRow("F10, on to View, Button Bar") << u"F10"_s << u"<Right>b"_s << u"bar"_s;
+        QTest::newRow("Alt+F, Save DataBase As") << u"f"_s << u"s"_s << u"saved"_s;
     }
     void keyboardReachesTheMenus() {
         QFETCH(QString, opening);
         QFETCH(QString, keys);
         QFETCH(QString, effect);
+        const QString copy = m_folder->filePath(u"backup1.mde"_s);
+        if (effect == u"saved"_s) {
+            CatalogueDatabase::create(m_folder->cataloguePath());
+            m_prompts->answerSaveFile(m_folder->filePath(u"backup1"_s));
+        }
         FrmMain* main = loadMain();
-        ChildWindows::unload(u"Products"_s);
+        if (effect != u"saved"_s)
+            ChildWindows::unload(u"Products"_s);
         main->show();
         QApplication::setActiveWindow(main);
         QVERIFY(QTest::qWaitForWindowActive(main));
@@ -413,29 +402,14 @@ private slots:
         QCOMPARE(m_exits, effect == u"exit"_s ? 1 : 0);
         QCOMPARE(ChildWindows::find(u"frmSupplier"_s) != nullptr, effect == u"supplier"_s);
         QCOMPARE(main->buttonBar()->isHidden(), effect == u"bar"_s);
-    }
-
-    // Save DataBase As, reached by its keys, copies the catalogue from the catalogue's folder,
-    // keeps the screens open and says where the copy went.
-    void saveAsKeepsScreensAndSays() {
-        CatalogueDatabase::create(m_folder->cataloguePath());
-        FrmMain* main = loadMain();
-        entry(u"mnuDatafrmSupplier"_s)->trigger();
-        main->show();
-        QApplication::setActiveWindow(main);
-        QVERIFY(QTest::qWaitForWindowActive(main));
-        m_prompts->answerSaveFile(m_folder->filePath(u"backup1"_s));
-        QTest::keyClick(main, Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(QApplication::activePopupWidget());
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
-        QTRY_COMPARE(main->statusPanels()->currentMessage(),
-                     u"Saved a copy as "_s + m_folder->filePath(u"backup1.mde"_s));
+        if (effect != u"saved"_s)
+            return;
+        QTRY_COMPARE(main->statusPanels()->currentMessage(), u"Saved a copy as "_s + copy);
         QCOMPARE(QDir(m_prompts->shown().first().request.folder), QDir(m_folder->path()));
-        QVERIFY(QFileInfo::exists(m_folder->filePath(u"backup1.mde"_s)));
+        QVERIFY(QFileInfo::exists(copy));
         QCOMPARE(m_folder->catalogue().path, m_folder->cataloguePath());
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
-        QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 0);
-        QCOMPARE(ChildWindows::openScreens().size(), 2);
+        QCOMPARE(ChildWindows::openScreens().size(), 1);
     }
 
     // The catalogue at the default path with `count` products.
@@ -444,11 +418,6 @@ private slots:
         db.run(u"DELETE FROM Products"_s);
         for (int i = 0; i < count; ++i)
             db.run(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {u"P%1"_s.arg(i)});
-    }
-    qint64 products() {
-        return CatalogueDatabase(m_folder->cataloguePath())
-            .scalar(u"SELECT count(*) FROM Products"_s)
-            .toLongLong();
     }
     QString copyOn(int day) const {
         return m_folder->filePath(
@@ -501,7 +470,7 @@ private slots:
         QVERIFY2(question.text.contains(u"tovin2003-a-2026-03-02.mde"_s),
                  qPrintable(question.text));
         QCOMPARE(question.defaultButton, MessageDefault::Second);
-        QCOMPARE(products(), agree ? 2 : 0);
+        QCOMPARE(test::productCount(m_folder->cataloguePath()), agree ? 2 : 0);
         QCOMPARE(DummyScreen::closed.value(u"Products"_s), agree ? 1 : 0);
         QCOMPARE(DummyScreen::made.value(u"Products"_s), agree ? 2 : 1);
         QVERIFY(ChildWindows::find(u"Products"_s));
@@ -524,26 +493,31 @@ private slots:
         QCOMPARE(DummyScreen::made.value(u"Products"_s), 2);
     }
 
-    // A screen waiting for another drops its procedure when the program closes: by Exit, or by
-    // the main window closing, but not when a screen refused that close.
+    // A screen waiting for another drops its procedure when the program closes: by Exit, from
+    // the menu or the button, or by the main window closing, but not when a screen refused that
+    // close. Exit ends the program as it stands: no screen is closed and nothing is saved.
     void waitsAreAbandonedWhenClosing_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("abandoned");
-        QTest::newRow("Exit") << u"exit"_s << true;
+        QTest::newRow("Exit from the menu") << u"mnuFileExit"_s << true;
+        QTest::newRow("Exit from the button") << u"IMAGE1"_s << true;
         QTest::newRow("main window closes") << u"close"_s << true;
         QTest::newRow("close refused by a screen") << u"refused"_s << false;
     }
     void waitsAreAbandonedWhenClosing() {
         QFETCH(QString, how);
         QFETCH(bool, abandoned);
+        const bool exit = how != u"close"_s && how != u"refused"_s;
         FrmMain* main = loadMain();
+        main->show();
+        entry(u"mnuViewStatusBar"_s)->trigger();
         DummyScreen::refuseClose = how == u"refused"_s;
         bool answered = false;
         QTimer closing;
         closing.setSingleShot(true);
         connect(&closing, &QTimer::timeout, this, [&] {
-            if (how == u"exit"_s)
-                entry(u"mnuFileExit"_s)->trigger();
+            if (exit)
+                (how == u"IMAGE1"_s ? button(how) : entry(how))->trigger();
             else
                 main->close();
             DummyScreen::refuseClose = false;
@@ -552,7 +526,13 @@ private slots:
         });
         closing.start(0);
         QCOMPARE(waitUntil([&] { return answered; }), !abandoned);
-        QCOMPARE(m_exits, how == u"exit"_s ? 1 : 0);
+        QCOMPARE(m_exits, exit ? 1 : 0);
+        if (exit) {
+            QVERIFY(main->isVisible());
+            QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
+            QVERIFY(
+                !SettingsStore(m_folder->settingsFile()).contains(u"Settings"_s, u"StatusVis"_s));
+        }
     }
 
     // Button Text takes the captions off the buttons and back; each bar's entry hides and shows
@@ -602,11 +582,11 @@ private slots:
     }
 
     // The Window menu lists the open screens in the order they were opened, the one in front
-    // checked; choosing one brings it to the front (restored when minimised), and a closed one
-    // is no longer listed.
+    // checked; choosing one brings it to the front (restored when minimised). File Close, or the
+    // screen closing itself, takes the screen and its frame, and it is no longer listed.
     void windowMenuListsTheScreens_data() {
         QTest::addColumn<QString>("minimise");
-        QTest::addColumn<QString>("close");
+        QTest::addColumn<QString>("close"); // a screen closing itself, or File Close
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<int>("checked"); // 1-based place of the checked entry
         QTest::addColumn<int>("choose");
@@ -616,9 +596,12 @@ private slots:
             << QString() << QString() << three << 3 << 1 << u"Products"_s;
         QTest::newRow("choose a minimised one")
             << u"frmSupplier"_s << QString() << three << 3 << 2 << u"frmSupplier"_s;
-        QTest::newRow("a closed screen drops out")
+        QTest::newRow("a screen closing itself drops out")
             << QString() << u"Products"_s << QStringList{u"&1 frmSupplier"_s, u"&2 Catagory"_s} << 2
             << 1 << u"frmSupplier"_s;
+        QTest::newRow("File Close takes the screen in front")
+            << QString() << u"mnuFileClose"_s << QStringList{u"&1 Products"_s, u"&2 frmSupplier"_s}
+            << 1 << 2 << u"frmSupplier"_s;
     }
     void windowMenuListsTheScreens() {
         QFETCH(QString, minimise);
@@ -633,8 +616,17 @@ private slots:
         if (!minimise.isEmpty())
             ChildWindows::find(minimise)->parentWidget()->showMinimized();
         entry(u"mnuDataCatagory"_s)->trigger();
-        if (!close.isEmpty())
-            ChildWindows::unload(close);
+        if (!close.isEmpty()) {
+            const bool fileClose = close == u"mnuFileClose"_s;
+            if (fileClose)
+                entry(close)->trigger();
+            else
+                ChildWindows::find(close)->close();
+            const QString closed = fileClose ? u"Catagory"_s : close;
+            QCOMPARE(DummyScreen::closed.value(closed), 1);
+            QTRY_VERIFY(!ChildWindows::find(closed));
+        }
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), captions.size());
         auto* menu = main->findChild<QMenu*>(u"mnuWindow"_s);
         for (int round = 0; round < 2; ++round) // opened twice: one list, not two
             emit menu->aboutToShow();
@@ -650,27 +642,6 @@ private slots:
         QVERIFY(front);
         QCOMPARE(front->widget(), ChildWindows::find(active));
         QVERIFY(!front->isMinimized());
-    }
-
-    // File Close or the screen closing itself takes the active screen and its frame.
-    void closingAScreen_data() {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("File Close") << u"mnuFileClose"_s;
-        QTest::newRow("the screen itself") << QString();
-    }
-    void closingAScreen() {
-        QFETCH(QString, how);
-        FrmMain* main = loadMain();
-        entry(u"mnuDatafrmSupplier"_s)->trigger();
-        QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
-        if (how.isEmpty())
-            ChildWindows::find(u"frmSupplier"_s)->close();
-        else
-            entry(how)->trigger();
-        QCOMPARE(DummyScreen::closed.value(u"frmSupplier"_s), 1);
-        QTRY_VERIFY(!ChildWindows::find(u"frmSupplier"_s));
-        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
-        QVERIFY(ChildWindows::find(u"Products"_s));
     }
 
     void restoreCommands_data() { menuOrButtonRows(); }
