@@ -99,6 +99,11 @@ QString label(QWidget* screen) {
     return control<QLabel>(screen, u"Label1"_s)->text();
 }
 
+// The file to open, then no note and no more fields.
+ScriptedPrompts& answerFileNoteAndSlots(ScriptedPrompts& prompts, const QString& file) {
+    return prompts.answerOpenFile(file).answerInput(QString()).answerInput(QString());
+}
+
 qint64 count(const QString& where = u"1"_s) {
     return dbValue(u"SELECT count(*) FROM Products WHERE "_s + where).toLongLong();
 }
@@ -116,6 +121,28 @@ private slots:
         m_search = SearchInForce{};
         m_tasks = TaskScreenHandoff{};
     }
+
+private:
+    // One run of the text-file task on a fresh import screen, `actions` played as it waits.
+    struct Run {
+        std::unique_ptr<BuildDB> screen;
+        QStringList seen; // as the dialogue kept it
+        int left = 0;     // actions the screen never waited for
+    };
+    Run runTextFile(const QStringList& actions) {
+        m_tasks.buildMode = 1;
+        Run run;
+        run.screen =
+            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        Dialogue dialogue(*run.screen, actions);
+        click(run.screen.get(), u"Option1(5)"_s);
+        click(run.screen.get(), u"Command1"_s);
+        run.seen = dialogue.seen;
+        run.left = dialogue.left();
+        return run;
+    }
+
+private slots:
 
     // Each page has its caption and its note in the label.
     void pages_data() {
@@ -154,74 +181,66 @@ private slots:
         QCOMPARE(control<QWidget>(screen.get(), u"Frame4"_s)->isVisible(), page == 2);
     }
 
+    // Delete All asks first, No the default, and deletes the products of the search in force.
+    // A delete that cannot get at the catalogue (another program holds its write lock) says
+    // why it stopped instead of closing on its totals as if all went well.
     void deleteAllAsksFirst_data() {
         QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<bool>("locked");
         QTest::addColumn<qint64>("left");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("No deletes nothing")
-            << MessageAnswer::No << qint64(5) << u"Press Start To Delete ALL Current Records!"_s;
+        QTest::addColumn<QString>("status"); // on the label afterwards; empty: the screen went
+        QTest::newRow("No deletes nothing") << MessageAnswer::No << false << qint64(5)
+                                            << u"Press Start To Delete ALL Current Records!"_s;
         QTest::newRow("Yes deletes the three searched")
-            << MessageAnswer::Yes << qint64(2) << u"Deleted A Total Of  3  Records"_s;
+            << MessageAnswer::Yes << false << qint64(2) << QString();
+        QTest::newRow("Yes, the catalogue held by another program")
+            << MessageAnswer::Yes << true << qint64(5) << QString();
     }
     void deleteAllAsksFirst() {
         QFETCH(MessageAnswer, answer);
+        QFETCH(bool, locked);
         QFETCH(qint64, left);
         QFETCH(QString, status);
-        TestProgramFolder folder(Catalogue::Empty);
-        {
-            CatalogueDatabase db(TestProgramFolder::current().catalogue().path);
-            for (int i = 1; i <= 5; ++i)
-                RowWriter::insert(db, u"Products"_s,
-                                  {{PC::PID, i},
-                                   {PC::StockNo, u"S%1"_s.arg(i)},
-                                   {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
-        }
-        m_search.SearchWhere = u"Supplier = 'Acme'"_s;
-        m_tasks.buildMode = 0;
-        ScriptedPrompts prompts;
-        prompts.answerMessage(answer);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        // The totals stay until Close.
-        Dialogue dialogue(*screen, {u"click:Command2"_s});
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(prompts.shownTexts(), QStringList{u"Delete 3 products?"_s});
-        QCOMPARE(prompts.shown().first().buttons, MessageButtons::YesNo);
-        QCOMPARE(prompts.shown().first().defaultButton, MessageDefault::Second);
-        QCOMPARE(count(), left);
-        if (answer == MessageAnswer::Yes) {
-            QCOMPARE(count(u"Supplier = 'Acme'"_s), 0);
-            QVERIFY(!screen->isVisible());
-        } else {
-            QCOMPARE(label(screen.get()), status);
-        }
-    }
-
-    // A delete that cannot get at the catalogue (another program holds its write lock) says
-    // why it stopped instead of closing on its totals as if all went well.
-    void stoppedTaskSaysWhy() {
         TestProgramFolder folder(Catalogue::Empty);
         // The screen waits for the other program only a second, not the default minutes.
         SettingsStore::program().setValue(WriterTurn::SettingsSection, WriterTurn::SettingsKey,
                                           u"1"_s);
         CatalogueDatabase other(TestProgramFolder::current().catalogue().path);
-        RowWriter::insert(other, u"Products"_s, {{PC::PID, 1}, {PC::StockNo, u"S1"_s}});
-        m_search.SearchWhere.clear();
+        for (int i = 1; i <= 5; ++i)
+            RowWriter::insert(other, u"Products"_s,
+                              {{PC::PID, i},
+                               {PC::StockNo, u"S%1"_s.arg(i)},
+                               {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
+        m_search.SearchWhere = u"Supplier = 'Acme'"_s;
         m_tasks.buildMode = 0;
         ScriptedPrompts prompts;
-        prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
+        prompts.answerMessage(answer);
+        if (locked)
+            prompts.answerMessage(MessageAnswer::Ok);
         auto screen =
             openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        other.run(u"BEGIN IMMEDIATE"_s);
+        if (locked)
+            other.run(u"BEGIN IMMEDIATE"_s);
+        // The totals stay until Close.
         Dialogue dialogue(*screen, {u"click:Command2"_s});
         click(screen.get(), u"Command1"_s);
-        other.run(u"ROLLBACK"_s);
+        if (locked)
+            other.run(u"ROLLBACK"_s);
         QCOMPARE(prompts.unanswered(), 0);
-        QCOMPARE(prompts.shownTexts().size(), 2);
-        QVERIFY2(prompts.shownTexts().at(1).startsWith(u"The task stopped: "_s),
-                 qPrintable(prompts.shownTexts().at(1)));
-        QCOMPARE(prompts.shown().at(1).icon, MessageIcon::Critical);
-        QCOMPARE(count(), qint64(1));
+        QCOMPARE(prompts.shownTexts().first(), u"Delete 3 products?"_s);
+        QCOMPARE(prompts.shown().first().buttons, MessageButtons::YesNo);
+        QCOMPARE(prompts.shown().first().defaultButton, MessageDefault::Second);
+        QCOMPARE(prompts.shownTexts().size(), locked ? 2 : 1);
+        if (locked) {
+            QVERIFY2(prompts.shownTexts().at(1).startsWith(u"The task stopped: "_s),
+                     qPrintable(prompts.shownTexts().at(1)));
+            QCOMPARE(prompts.shown().at(1).icon, MessageIcon::Critical);
+        }
+        QCOMPARE(count(), left);
+        QCOMPARE(count(u"Supplier = 'Acme'"_s), left - 2);
+        QCOMPARE(screen->isVisible(), !status.isEmpty());
+        if (!status.isEmpty())
+            QCOMPARE(label(screen.get()), status);
     }
 
     // The order lines of a store, UTF-8 with a byte-order mark and CR LF, through the whole
@@ -277,25 +296,20 @@ private slots:
               u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
         folder.writeFile(u"items.txt"_s, "N1,New one,-\nN2,New two,-\nA1,Pen,-\nB2,Ink blue,-\n"
                                          "BAD,Refused,-\nN3,New three,-\n");
-        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerMessage(MessageAnswer::No)
             .answerOpenFile(folder.filePath(u"items.txt"_s))
             .answerInput(u"trial"_s)
             .answerInput(QString());
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
-                                    u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
-                                    u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
-        const QString runTotals = dialogue.seen.value(1);
+        const Run run = runTextFile({u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                     u"row:0"_s, u"click:cmdTestImport"_s, u"expect:TEST ONLY"_s,
+                                     u"click:Command3"_s, u"label:"_s, u"click:Command2"_s});
+        QCOMPARE(run.left, 0);
+        const QString runTotals = run.seen.value(1);
         QCOMPARE(runTotals, u"Total Checked: 5   Total Added: 3   Total Edited: 1"_s);
-        const QStringList trial = dialogue.seen.value(0).split(u'\n');
-        QVERIFY2(trial.contains(runTotals), qPrintable(dialogue.seen.value(0)));
-        QVERIFY2(trial.contains(u"New Products: 3"_s), qPrintable(dialogue.seen.value(0)));
+        const QStringList trial = run.seen.value(0).split(u'\n');
+        QVERIFY2(trial.contains(runTotals), qPrintable(run.seen.value(0)));
+        QVERIFY2(trial.contains(u"New Products: 3"_s), qPrintable(run.seen.value(0)));
         QCOMPARE(count(), 5);
         QCOMPARE(prompts.unanswered(), 0);
     }
@@ -303,19 +317,14 @@ private slots:
     void encodingRedrawsThePreviewAndCancelShowsPage3() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"cafe.txt"_s, "A1,Caf\xC3\xA9,1\r\n");
-        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, {u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
-                                    u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
-        QCOMPARE(dialogue.seen.size(), 2);
-        QCOMPARE(screen->windowTitle(), u"Action Was Canceled By User!"_s);
-        QCOMPARE(label(screen.get()), u"Press Close When Done"_s);
+        const Run run = runTextFile({u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
+                                     u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
+        QCOMPARE(run.left, 0);
+        QCOMPARE(run.seen.size(), 2);
+        QCOMPARE(run.screen->windowTitle(), u"Action Was Canceled By User!"_s);
+        QCOMPARE(label(run.screen.get()), u"Press Close When Done"_s);
         QCOMPARE(count(), 0);
     }
 
@@ -412,20 +421,13 @@ private slots:
         QFETCH(QString, name);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"one.txt"_s, "A1,Pen,5\n");
-        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
-        prompts.answerOpenFile(folder.filePath(u"one.txt"_s))
-            .answerInput(QString())  // note
-            .answerInput(QString()); // no slots
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
-                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
+        answerFileNoteAndSlots(prompts, folder.filePath(u"one.txt"_s));
+        const Run run = runTextFile(QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
+                                    QStringList{u"click:Command3"_s, u"click:Command2"_s});
+        QCOMPARE(run.left, 0);
         QCOMPARE(prompts.unanswered(), 0);
-        QCOMPARE(dialogue.seen, labels);
+        QCOMPARE(run.seen, labels);
         QCOMPARE(productColumn(u"ProdName"_s, u"A1"_s), name);
     }
 
@@ -453,20 +455,12 @@ private slots:
         QFETCH(bool, offered);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"kestrel-prices-jan.csv"_s, "Stock,Name,Price\nA1,Pen,5\n");
-        m_tasks.buildMode = 1;
         const QStringList byHand{u"row:1"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                  u"row:7"_s};
         {
             ScriptedPrompts prompts;
-            prompts.answerOpenFile(folder.filePath(u"kestrel-prices-jan.csv"_s))
-                .answerInput(QString())
-                .answerInput(QString());
-            auto screen =
-                openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-            Dialogue dialogue(*screen, byHand + firstEnd);
-            click(screen.get(), u"Option1(5)"_s);
-            click(screen.get(), u"Command1"_s);
-            QCOMPARE(dialogue.left(), 0);
+            answerFileNoteAndSlots(prompts, folder.filePath(u"kestrel-prices-jan.csv"_s));
+            QCOMPARE(runTextFile(byHand + firstEnd).left, 0);
             QCOMPARE(prompts.unanswered(), 0);
         }
         QCOMPARE(count(), imported ? 1 : 0);
@@ -480,13 +474,10 @@ private slots:
             prompts.answerMessage(MessageAnswer::Yes).answerInput(QString());
         else
             prompts.answerInput(QString()).answerInput(QString());
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, (offered ? QStringList() : byHand) +
-                                       QStringList{u"click:Command3"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(runTextFile((offered ? QStringList() : byHand) +
+                             QStringList{u"click:Command3"_s, u"click:Command2"_s})
+                     .left,
+                 0);
         QCOMPARE(prompts.unanswered(), 0);
         const QStringList shown = prompts.shownTexts();
         const QString question = u"Use the mapping from last time?\nIt was made for "
@@ -500,21 +491,17 @@ private slots:
     void manualDivider() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"semi.txt"_s, "A1;Pen\r\nB2;Cup\r\n");
-        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
         prompts.answerOpenFile(folder.filePath(u"semi.txt"_s))
             .answerMessage(MessageAnswer::Ok)    // "Sorry, that is not a valid choice!"
             .answerMessage(MessageAnswer::Retry) // "#" is not in the line
             .answerInput(QString())              // note
             .answerInput(QString());             // no slots
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
-                                    u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
-                                    u"click:Command3"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
+        QCOMPARE(runTextFile({u"row:0"_s, u"click:Option2(3)"_s, u"type:;;;"_s, u"type:#"_s,
+                              u"click:Option2(3)"_s, u"type:;"_s, u"row:2"_s, u"row:3"_s,
+                              u"click:Command3"_s, u"click:Command2"_s})
+                     .left,
+                 0);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shownTexts().at(1), u"Sorry, that is not a valid choice!"_s);
         QVERIFY(prompts.shownTexts().at(2).contains(u"Is NOT A Valid Item Seperator!"_s));
@@ -538,26 +525,20 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"euro.txt"_s, "E1\tPen\t44,38\r\nE2\tInk\t1.234,50\r\nE3\tCup\tN/A\r\n");
-        m_tasks.buildMode = 1;
         ScriptedPrompts prompts;
-        prompts.answerOpenFile(folder.filePath(u"euro.txt"_s))
-            .answerInput(QString()) // note
-            .answerInput(QString()) // no slots
+        answerFileNoteAndSlots(prompts, folder.filePath(u"euro.txt"_s))
             .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
-        Dialogue dialogue(*screen, {u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
-                                    u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
-        click(screen.get(), u"Option1(5)"_s);
-        click(screen.get(), u"Command1"_s);
-        QCOMPARE(dialogue.left(), 0);
+        const Run run = runTextFile({u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
+                                     u"row:12"_s, u"click:Command3"_s, u"click:Command2"_s});
+        QCOMPARE(run.left, 0);
+        BuildDB* screen = run.screen.get();
         QCOMPARE(prompts.unanswered(), 0);
         QVERIFY(prompts.shownTexts().last().contains(u"Like 44,38"_s));
-        QCOMPARE(control<QCheckBox>(screen.get(), u"chkDecimalComma"_s)->isChecked(), yes);
+        QCOMPARE(control<QCheckBox>(screen, u"chkDecimalComma"_s)->isChecked(), yes);
         QCOMPARE(dbValue(u"SELECT Retail FROM Products WHERE StockNo = 'E2'"_s).toLongLong(),
                  retail);
-        QCOMPARE(label(screen.get()), status);
-        QVERIFY(control<QPlainTextEdit>(screen.get(), u"txtMsg"_s)
+        QCOMPARE(label(screen), status);
+        QVERIFY(control<QPlainTextEdit>(screen, u"txtMsg"_s)
                     ->toPlainText()
                     .endsWith(u"\n   line 3: E3 Retail 'N/A'"_s));
     }
