@@ -339,32 +339,61 @@ private slots:
         QCOMPARE(box(orders, 0)->text(), u"1001"_s);
     }
 
-    // "No" switches to item by item; "R-Update" receives the current line with its typed date;
-    // an unreadable date receives nothing.
+    // "No" switches to item by item; "R-Update" receives the current line with its typed date,
+    // also one whose Date Received was saved with Update first, and only once; an unreadable
+    // date receives nothing.
+    void receivingItemByItem_data() {
+        QTest::addColumn<bool>("datedWithUpdate");
+        QTest::newRow("date typed") << false;
+        QTest::newRow("date saved with Update first") << true;
+    }
     void receivingItemByItem() {
+        QFETCH(bool, datedWithUpdate);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         ScriptedPrompts prompts;
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
+        const QVariant received = QDate(2003, 3, 30);
+        const double stock =
+            value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble();
+        if (datedWithUpdate) {
+            click(orders, u"cmdEdit"_s);
+            type(orders, 4, u"03/30/2003"_s);
+            click(orders, u"cmdUpdate"_s);
+            QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s), received);
+        }
         prompts.answerMessage(A::No).answerMessage(A::Ok);
         click(orders, u"Command2"_s);
         QCOMPARE(control<QPushButton>(orders, u"Command2"_s)->text(), u"R-Update"_s);
 
-        const QString before = snapshot();
-        type(orders, 4, u"31/02/2003"_s);
-        prompts.answerMessage(A::Ok);
-        click(orders, u"Command2"_s);
-        QVERIFY(prompts.shownTexts().last().startsWith(u"\"31/02/2003\" Is Not A Date"_s));
-        QCOMPARE(snapshot(), before);
-
-        type(orders, 4, u"03/30/2003"_s);
-        prompts.answerMessage(A::No);
+        if (!datedWithUpdate) {
+            const QString before = snapshot();
+            type(orders, 4, u"31/02/2003"_s);
+            prompts.answerMessage(A::Ok);
+            click(orders, u"Command2"_s);
+            QVERIFY(prompts.shownTexts().last().startsWith(u"\"31/02/2003\" Is Not A Date"_s));
+            QCOMPARE(snapshot(), before);
+            type(orders, 4, u"03/30/2003"_s);
+        }
+        // Yes receives more items by hand, No goes back to receiving whole orders.
+        prompts.answerMessage(datedWithUpdate ? A::Yes : A::No);
         click(orders, u"Command2"_s);
         QCOMPARE(prompts.shownTexts().last(), u"Manually Receive More Items?"_s);
-        QCOMPARE(control<QPushButton>(orders, u"Command2"_s)->text(), u"Receive"_s);
-        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s), QVariant(6.0));
-        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
-                 QVariant(QDate(2003, 3, 30)));
+        QCOMPARE(control<QPushButton>(orders, u"Command2"_s)->text(),
+                 datedWithUpdate ? u"R-Update"_s : u"Receive"_s);
+        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                 stock + 2);
+        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s), received);
+        if (datedWithUpdate) {
+            prompts.answerMessage(A::Ok).answerMessage(A::No);
+            click(orders, u"Command2"_s);
+            QVERIFY(prompts.shownTexts()
+                        .at(prompts.shownTexts().size() - 2)
+                        .contains(u"was received before"_s));
+            QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
+                     stock + 2);
+        }
+        QCOMPARE(prompts.unanswered(), 0);
     }
 
     // Receiving and selling on another connection (another screen, the command line) show at
@@ -400,38 +429,6 @@ private slots:
             }
         }
         QCOMPARE(box(shownScreen, boxIndex)->text(), shown);
-    }
-
-    // A line whose Date Received was saved with Update is still received by "R-Update", once.
-    void lineDatedWithUpdateIsReceivedItemByItem() {
-        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
-        QWidget* orders = ordersOnNewLine();
-        QCOMPARE(box(orders, 0)->text(), u"0999"_s);
-        click(orders, u"cmdEdit"_s);
-        type(orders, 4, u"03/30/2003"_s);
-        click(orders, u"cmdUpdate"_s);
-        QCOMPARE(value(u"Orders"_s, u"Date Received"_s, u"Order ID"_s, u"0999"_s),
-                 QVariant(QDate(2003, 3, 30)));
-        const double stock =
-            value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble();
-
-        prompts.answerMessage(A::No).answerMessage(A::Ok);
-        click(orders, u"Command2"_s);
-        prompts.answerMessage(A::Yes);
-        click(orders, u"Command2"_s);
-        QCOMPARE(prompts.shownTexts().last(), u"Manually Receive More Items?"_s);
-        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
-                 stock + 2);
-
-        prompts.answerMessage(A::Ok).answerMessage(A::No);
-        click(orders, u"Command2"_s);
-        QVERIFY(prompts.shownTexts()
-                    .at(prompts.shownTexts().size() - 2)
-                    .contains(u"was received before"_s));
-        QCOMPARE(value(u"Inventory"_s, u"Number"_s, u"Product Id"_s, u"AB7"_s).toDouble(),
-                 stock + 2);
-        QCOMPARE(prompts.unanswered(), 0);
     }
 
     // The date for receiving the whole order is asked again until it reads as a date.
