@@ -4,6 +4,7 @@
 #include "core/catalogue/DisplayFormat.h"
 #include "core/catalogue/RecordSet.h"
 #include "core/catalogue/RowWriter.h"
+#include "support/core/RecordSetFixture.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
 
@@ -38,51 +39,8 @@ QString stock(const RecordSet& rs) {
 }
 } // namespace
 
-class RecordSetTest : public QObject {
+class RecordSetTest : public QObject, public test::RecordSetFixture {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    int m_count = 0;
-    // On the server each catalogue is a database of its own, dropped after the test function.
-    std::vector<std::unique_ptr<test::ServerDatabase>> m_databases;
-    std::unique_ptr<CatalogueDatabase> m_db;
-    std::unique_ptr<RecordSet> m_rs;
-    std::unique_ptr<QSignalSpy> m_moves;
-
-    // A catalogue with categories 1..n named C1..Cn and the given products.
-    void makeCatalogue(int categories, const QList<ColumnValueList>& products = {}) {
-        QString path = m_dir.filePath(u"rs%1.mde"_s.arg(++m_count));
-        if (test::onServer()) {
-            m_databases.push_back(std::make_unique<test::ServerDatabase>());
-            path = m_databases.back()->uri();
-        }
-        CatalogueDatabase::create(path);
-        m_db = std::make_unique<CatalogueDatabase>(path);
-        ScopedTransaction t(*m_db);
-        for (int i = 1; i <= categories; ++i)
-            RowWriter::insert(*m_db, u"Catagory"_s,
-                              {{1, u"C%1"_s.arg(i)}, {2, QString::number(i * 10)}});
-        for (const ColumnValueList& p : products)
-            RowWriter::insert(*m_db, u"Products"_s, p);
-        t.commit();
-    }
-
-    // Such a catalogue, with a record set opened on source whose moves are counted.
-    RecordSet& open(const QString& source, int categories,
-                    const QList<ColumnValueList>& products = {}) {
-        makeCatalogue(categories, products);
-        m_rs = std::make_unique<RecordSet>();
-        m_moves = std::make_unique<QSignalSpy>(m_rs.get(), &RecordSet::moveComplete);
-        m_rs->open(source, *m_db);
-        return *m_rs;
-    }
-
-    QStringList stockNumbers(RecordSet& rs) {
-        QStringList list;
-        for (int p = 0; p < rs.recordCount(); ++p)
-            list << rs.valueAt(p, rs.fieldIndex(u"StockNo"_s)).toString();
-        return list;
-    }
 
     QVariant scalar(const QString& sql) { return m_db->scalar(sql); }
 
@@ -98,12 +56,7 @@ class RecordSetTest : public QObject {
     }
 
 private slots:
-    void cleanup() {
-        m_moves.reset();
-        m_rs.reset();
-        m_db.reset();
-        m_databases.clear();
-    }
+    void cleanup() { closeAll(); }
     void emptySet() {
         RecordSet& rs = open(CategorySelect, 0);
         QCOMPARE(m_moves->count(), 1); // the open reaches its (missing) first row

@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RecordSet.h"
 #include "core/catalogue/RowWriter.h"
+#include "support/core/RecordSetFixture.h"
 #include "support/core/TestHelpers.h"
 #include "support/core/TestServer.h"
 
@@ -35,58 +36,16 @@ QString stock(const RecordSet& rs) {
 }
 } // namespace
 
-class RecordSetSharedWritesTest : public QObject {
+class RecordSetSharedWritesTest : public QObject, public test::RecordSetFixture {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    int m_count = 0;
-    // On the server each catalogue is a database of its own, dropped after the test function.
-    std::vector<std::unique_ptr<test::ServerDatabase>> m_databases;
-    std::unique_ptr<CatalogueDatabase> m_db;
-    std::unique_ptr<RecordSet> m_rs;
-    std::unique_ptr<QSignalSpy> m_moves;
-
-    // A catalogue with categories 1..n named C1..Cn and the given products.
-    void makeCatalogue(int categories, const QList<ColumnValueList>& products = {}) {
-        QString path = m_dir.filePath(u"rs%1.mde"_s.arg(++m_count));
-        if (test::onServer()) {
-            m_databases.push_back(std::make_unique<test::ServerDatabase>());
-            path = m_databases.back()->uri();
-        }
-        CatalogueDatabase::create(path);
-        m_db = std::make_unique<CatalogueDatabase>(path);
-        ScopedTransaction t(*m_db);
-        for (int i = 1; i <= categories; ++i)
-            RowWriter::insert(*m_db, u"Catagory"_s,
-                              {{1, u"C%1"_s.arg(i)}, {2, QString::number(i * 10)}});
-        for (const ColumnValueList& p : products)
-            RowWriter::insert(*m_db, u"Products"_s, p);
-        t.commit();
-    }
 
     // A catalogue of these products, with a record set opened on them whose moves are counted.
     RecordSet& openProducts(const QList<ColumnValueList>& products) {
-        makeCatalogue(0, products);
-        m_rs = std::make_unique<RecordSet>();
-        m_moves = std::make_unique<QSignalSpy>(m_rs.get(), &RecordSet::moveComplete);
-        m_rs->open(ProductsSelect, *m_db);
-        return *m_rs;
-    }
-
-    QStringList stockNumbers(RecordSet& rs) {
-        QStringList list;
-        for (int p = 0; p < rs.recordCount(); ++p)
-            list << rs.valueAt(p, rs.fieldIndex(u"StockNo"_s)).toString();
-        return list;
+        return open(ProductsSelect, 0, products);
     }
 
 private slots:
-    void cleanup() {
-        m_moves.reset();
-        m_rs.reset();
-        m_db.reset();
-        m_databases.clear();
-    }
+    void cleanup() { closeAll(); }
     // Another screen writes the row this set shows and is typing into. A row deleted there (and
     // replaced by a new row) or changed in a field this set writes is not written over: the
     // update is refused and the typing kept. A change to a field this set does not write is
