@@ -52,6 +52,15 @@ class PgConnectionTest : public QObject {
         return PostgresConnection::open(m_database->uri());
     }
 
+    // This test program started again as another program on the test's database, doing what
+    // the environment variable `role` says (see main).
+    void startAgainAs(QProcess& process, const char* role) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1StringView(role), m_database->uri());
+        process.setProcessEnvironment(environment);
+        process.start(QCoreApplication::applicationFilePath(), {});
+    }
+
 private slots:
     void initTestCase() {
         if (clusterUri().isEmpty())
@@ -368,10 +377,7 @@ private slots:
         holder->begin();
         holder->prepare(u"INSERT INTO t (k) VALUES (1)"_s)->execute();
         QProcess waiter;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"TOVIN_PG_TURN_WAITER"_s, m_database->uri());
-        waiter.setProcessEnvironment(environment);
-        waiter.start(QCoreApplication::applicationFilePath(), {});
+        startAgainAs(waiter, "TOVIN_PG_TURN_WAITER");
         const auto watcher = connect();
         // Committed once the server shows the waiter waiting twice the limit.
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -485,10 +491,7 @@ private slots:
         db->rollback();
         db->prepare(u"INSERT INTO t (rowid) VALUES (2)"_s)->execute();
         QProcess writer;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"TOVIN_PG_WRITER"_s, m_database->uri());
-        writer.setProcessEnvironment(environment);
-        writer.start(QCoreApplication::applicationFilePath(), {});
+        startAgainAs(writer, "TOVIN_PG_WRITER");
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitCode(), 0);
         QTRY_COMPARE(told.size(), qsizetype(2));
