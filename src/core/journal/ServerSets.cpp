@@ -29,6 +29,9 @@ QString element(const QVariant& value) {
             return u"NaN"_s;
         if (std::isinf(number))
             return number > 0 ? u"Infinity"_s : u"-Infinity"_s;
+        // Qt writes a negative nought as "0", which the server would keep as a positive one.
+        if (number == 0)
+            return std::signbit(number) ? u"-0"_s : u"0"_s;
         return QString::number(number, 'g', QLocale::FloatingPointShortest);
     }
     default:

@@ -199,10 +199,11 @@ QString PostgresConnection::place() const {
 // Values are read from the server's texts, so the settings that shape those texts are the
 // program's, whatever a role or database sets by default: blobs in hex (the escape form would be
 // taken for the bytes themselves), floating numbers in as many digits as give the same number
-// back (fewer would round every price read and written again).
+// back (fewer would round every price read and written again); and a NULL in an array written
+// as text is a null, not the word (the sets of many rows are written so).
 void PostgresConnection::setUpSession() {
     exec(QByteArray("SET client_encoding = 'UTF8'; SET DateStyle = ISO, MDY; "
-                    "SET bytea_output = 'hex'; SET extra_float_digits = 3; "
+                    "SET bytea_output = 'hex'; SET extra_float_digits = 3; SET array_nulls = on; "
                     "SET lock_timeout = " +
                     lockTimeout())
              .constData(),
