@@ -21,24 +21,6 @@ using namespace tovin;
 using tovin::test::errorOf;
 namespace PC = CatalogueSchema::ProductsColumn;
 
-namespace {
-const QString CategorySelect = u"select CID,CatName,CatNum from Catagory Order by CID"_s;
-const QString ProductsSelect = u"select * from Products order by StockNo"_s;
-
-ColumnValueList product(const QString& stockNo, double retail, int category = 1,
-                        const QString& name = u"Mug"_s, bool taxable = false) {
-    return {{PC::StockNo, stockNo},
-            {PC::ProdName, name},
-            {PC::Retail, retail},
-            {PC::Catagory, category},
-            {PC::Taxable, taxable}};
-}
-
-QString stock(const RecordSet& rs) {
-    return rs.value(u"StockNo"_s).toString();
-}
-} // namespace
-
 class RecordSetTest : public QObject, public test::RecordSetFixture {
     Q_OBJECT
 

@@ -16,26 +16,8 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
 using tovin::test::errorOf;
-namespace PC = CatalogueSchema::ProductsColumn;
 
 // What a record set shows, keeps and writes while other connections write the same catalogue.
-namespace {
-const QString CategorySelect = u"select CID,CatName,CatNum from Catagory Order by CID"_s;
-const QString ProductsSelect = u"select * from Products order by StockNo"_s;
-
-ColumnValueList product(const QString& stockNo, double retail) {
-    return {{PC::StockNo, stockNo},
-            {PC::ProdName, u"Mug"_s},
-            {PC::Retail, retail},
-            {PC::Catagory, 1},
-            {PC::Taxable, false}};
-}
-
-QString stock(const RecordSet& rs) {
-    return rs.value(u"StockNo"_s).toString();
-}
-} // namespace
-
 class RecordSetSharedWritesTest : public QObject, public test::RecordSetFixture {
     Q_OBJECT
 

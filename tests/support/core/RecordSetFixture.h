@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/CatalogueDatabase.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/RecordSet.h"
 #include "core/catalogue/RowWriter.h"
 #include "support/core/TestServer.h"
@@ -16,6 +17,26 @@ namespace tovin::test {
 // test, with a record set opened on it whose moves are counted.
 class RecordSetFixture {
 protected:
+    static inline const QString CategorySelect =
+        QStringLiteral("select CID,CatName,CatNum from Catagory Order by CID");
+    static inline const QString ProductsSelect =
+        QStringLiteral("select * from Products order by StockNo");
+
+    static ColumnValueList product(const QString& stockNo, double retail, int category = 1,
+                                   const QString& name = QStringLiteral("Mug"),
+                                   bool taxable = false) {
+        namespace PC = CatalogueSchema::ProductsColumn;
+        return {{PC::StockNo, stockNo},
+                {PC::ProdName, name},
+                {PC::Retail, retail},
+                {PC::Catagory, category},
+                {PC::Taxable, taxable}};
+    }
+
+    static QString stock(const RecordSet& rs) {
+        return rs.value(QStringLiteral("StockNo")).toString();
+    }
+
     QTemporaryDir m_dir;
     int m_count = 0;
     // On the server each catalogue is a database of its own, dropped after the test function.
