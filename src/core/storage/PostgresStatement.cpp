@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QTime>
 #include <QtEndian>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <libpq-fe.h>
@@ -59,6 +60,38 @@ std::optional<qint64> wholeNumberAt(const pg_result* result, int row, int column
     qint64 number = 0;
     const auto [end, error] = std::from_chars(value, value + length, number);
     return error == std::errc() ? std::optional<qint64>(number) : std::nullopt;
+}
+
+// A blob as the server writes it out, "\\x" and two hex digits a byte (the session asks for that
+// form), read straight from the answer: a run's journal comes this way, many megabytes of it.
+QByteArray blobFromHex(QByteArrayView text) {
+    if (!text.startsWith("\\x"))
+        return text.toByteArray();
+    // Anything but pairs of hex digits is read as Qt reads it, passing over what is not hex.
+    const auto lenient = [&] { return QByteArray::fromHex(text.sliced(2).toByteArray()); };
+    if (text.size() % 2 != 0)
+        return lenient();
+    static const auto digits = [] {
+        std::array<qint8, 256> table;
+        table.fill(-1);
+        for (int i = 0; i < 10; ++i)
+            table['0' + i] = qint8(i);
+        for (int i = 0; i < 6; ++i)
+            table['a' + i] = table['A' + i] = qint8(10 + i);
+        return table;
+    }();
+    const qsizetype size = (text.size() - 2) / 2;
+    QByteArray bytes(size, Qt::Uninitialized);
+    const auto* in = reinterpret_cast<const quint8*>(text.data()) + 2;
+    char* out = bytes.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const qint8 high = digits[in[2 * i]];
+        const qint8 low = digits[in[2 * i + 1]];
+        if ((high | low) < 0)
+            return lenient();
+        out[i] = char((high << 4) | low);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -355,10 +388,8 @@ QVariant PostgresStatement::stored(int column) const {
         return QVariant(qlonglong(value.integer));
     case Type::Real:
         return QVariant(value.real);
-    case Type::Blob: {
-        const QByteArray bytes = value.bytes.toByteArray();
-        return QVariant(bytes.startsWith("\\x") ? QByteArray::fromHex(bytes.mid(2)) : bytes);
-    }
+    case Type::Blob:
+        return QVariant(blobFromHex(value.bytes));
     case Type::Text:
         break;
     }
