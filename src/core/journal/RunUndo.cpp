@@ -204,20 +204,45 @@ private:
             for (const LookedUp& key : it.key()->lookedUp)
                 readHolders(*it.key(), key, it.value().value(key.position));
         for (auto it = added.begin(); it != added.end(); ++it)
-            deleteAhead(*it.key(), it.value(), keys[it.key()]);
+            deleteAhead(*it.key(), it.value(), keys[it.key()],
+                        likelyAdded(*it.key(), rows, end, seen[it.key()]));
         // A set whose added rows were all deleted ahead leaves nothing to read.
         for (auto it = keys.begin(); it != keys.end(); ++it)
             if (!it.value().empty())
                 readRows(*it.key(), it.value());
     }
 
+    // The rows of the table the next read-ahead (of the rows from `from` on) will most likely
+    // have the server delete: the rows the run added that neither this set nor an earlier one
+    // reads. A guess, made before the server is asked so that their statement can be made
+    // while it deletes this set's; a wrong guess only costs making it again.
+    std::vector<RunUndoSetDelete::Added> likelyAdded(const Table& table,
+                                                     const std::vector<JournalRow>& rows,
+                                                     size_t from, const QSet<qint64>& readNow) {
+        std::vector<RunUndoSetDelete::Added> added;
+        QSet<qint64> seen;
+        const size_t end = std::min(rows.size(), from + size_t(ServerSets::RowsPerStatement));
+        for (size_t i = from; i < end; ++i) {
+            const JournalRow& row = rows[i];
+            if (row.table != table.shape.name)
+                continue;
+            const bool unread = !table.rows.contains(row.key) && !table.packed.contains(row.key) &&
+                                !readNow.contains(row.key);
+            if (unread && !seen.contains(row.key) && row.change == RunHistory::Change::Added)
+                added.push_back({row.key, row.newValues});
+            seen.insert(row.key);
+        }
+        return added;
+    }
+
     // Has the server delete those of the rows the run added that hold what it wrote; the
     // others join the rows to read.
     void deleteAhead(Table& table, const std::vector<RunUndoSetDelete::Added>& added,
-                     std::vector<qint64>& toRead) {
+                     std::vector<qint64>& toRead,
+                     const std::vector<RunUndoSetDelete::Added>& likelyNext) {
         if (!table.setDelete)
             table.setDelete = std::make_unique<RunUndoSetDelete>(m_db, table.shape);
-        const QSet<qint64> deleted = table.setDelete->remove(added);
+        const QSet<qint64> deleted = table.setDelete->remove(added, likelyNext);
         for (const auto& [key, values] : added) {
             if (deleted.contains(key))
                 table.deletedAhead.insert(key);

@@ -291,7 +291,31 @@ RunUndoSetDelete::Deletion RunUndoSetDelete::deletionOf(const Set& set) const {
     return deletion;
 }
 
-QSet<qint64> RunUndoSetDelete::run(const Deletion& deletion, const Set& set) {
+RunUndoSetDelete::Planned RunUndoSetDelete::plan(const std::vector<Added>& rows) const {
+    Planned planned;
+    planned.rows = rows;
+    planned.set = comparableRows(planned.rows);
+    if (!planned.set.keys.empty())
+        planned.deletion = deletionOf(planned.set);
+    return planned;
+}
+
+// The statement made ahead when it was made for these very rows (the same keys, the same
+// packed values), else one made now.
+RunUndoSetDelete::Planned RunUndoSetDelete::plannedFor(const std::vector<Added>& rows) {
+    std::optional<Planned> ahead = std::exchange(m_planned, std::nullopt);
+    const auto same = [](const Added& a, const Added& b) {
+        return a.first == b.first && a.second.constData() == b.second.constData() &&
+               a.second.size() == b.second.size();
+    };
+    if (ahead && std::equal(rows.begin(), rows.end(), ahead->rows.begin(), ahead->rows.end(), same))
+        return std::move(*ahead);
+    return plan(rows);
+}
+
+QSet<qint64> RunUndoSetDelete::run(const Planned& planned, const std::vector<Added>& next) {
+    const Set& set = planned.set;
+    const Deletion& deletion = planned.deletion;
     QSet<qint64> deleted;
     // Made anew for every set, never kept by the server: a kept statement is planned once for
     // any values after a few runs, and that plan, which cannot see how many rows the arrays
@@ -299,31 +323,37 @@ QSet<qint64> RunUndoSetDelete::run(const Deletion& deletion, const Set& set) {
     // element of the arrays (seconds a set). Planned with the set's own arrays the server joins
     // them by key, and planning costs little beside the delete.
     const std::unique_ptr<StorageStatement> statement(m_db.prepare(deletion.sql));
-    StorageStatement& remove = *statement;
-    ServerJournal::withoutTriggers(m_db, [&] {
-        remove.reset();
-        int place = 1;
-        remove.bindText(place++, ServerSets::keys(set.keys));
-        for (const QString& array : deletion.arrays)
-            remove.bindText(place++, array);
-        remove.bind(place++, *std::min_element(set.keys.begin(), set.keys.end()));
-        remove.bind(place++, *std::max_element(set.keys.begin(), set.keys.end()));
-        for (const QString& constant : deletion.constants)
-            remove.bindText(place++, constant);
-        while (remove.next())
-            deleted.insert(remove.integer(0));
-        remove.reset();
-    });
+    std::vector<StorageConnection::GroupedRun> runs(1);
+    StorageConnection::GroupedRun& remove = runs.front();
+    remove.statement = statement.get();
+    remove.values.push_back(ServerSets::keys(set.keys));
+    for (const QString& array : deletion.arrays)
+        remove.values.push_back(array);
+    remove.values.push_back(*std::min_element(set.keys.begin(), set.keys.end()));
+    remove.values.push_back(*std::max_element(set.keys.begin(), set.keys.end()));
+    for (const QString& constant : deletion.constants)
+        remove.values.push_back(constant);
+    remove.done = [&](StorageStatement& made) {
+        while (made.next())
+            deleted.insert(made.integer(0));
+    };
+    // The rows expected next are made ready while the server deletes these.
+    const StorageConnection::Meanwhile meanwhile{0, [&] {
+                                                     if (!next.empty())
+                                                         m_planned = plan(next);
+                                                 }};
+    ServerJournal::withoutTriggers(m_db, [&] { m_db.connection().runTogether(runs, meanwhile); });
     return deleted;
 }
 
-QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows) {
+QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows,
+                                      const std::vector<Added>& next) {
     if (!usable())
         return {};
-    const Set set = comparableRows(rows);
-    if (set.keys.empty())
+    const Planned planned = plannedFor(rows);
+    if (planned.set.keys.empty())
         return {};
-    const QSet<qint64> deleted = run(deletionOf(set), set);
+    const QSet<qint64> deleted = run(planned, next);
     // The statement gives its keys as rows of its own, so the connection does not hear of
     // them as it hears of a plain write's: it is told here, for the other programs and views.
     if (auto* server = dynamic_cast<PostgresConnection*>(&m_db.connection()))

@@ -42,8 +42,10 @@ public:
 
     // Deletes those of the rows (each key once, none written by the undo yet) that still hold
     // their values, with the run's journal triggers silent (the caller journals the deletes),
-    // telling the connection's other listeners of each; gives back the keys deleted.
-    QSet<qint64> remove(const std::vector<Added>& rows);
+    // telling the connection's other listeners of each; gives back the keys deleted. `next` are
+    // the rows the caller expects to hand over next time: their statement is made while the
+    // server deletes these, and used if they are indeed the next rows.
+    QSet<qint64> remove(const std::vector<Added>& rows, const std::vector<Added>& next = {});
 
 private:
     // How a column's values are compared, from the column's type on the server.
@@ -67,17 +69,27 @@ private:
         QStringList arrays;
         QStringList constants;
     };
+    // The statement for some rows, with the rows it was made for (their values are read in
+    // place, so they are kept with it).
+    struct Planned {
+        std::vector<Added> rows;
+        Set set;
+        Deletion deletion;
+    };
 
     static std::optional<Compare> compareOf(const QString& type);
     bool comparable(const QByteArray& packed, Cell* cells) const;
     Set comparableRows(const std::vector<Added>& rows) const;
     Deletion deletionOf(const Set& set) const;
-    QSet<qint64> run(const Deletion& deletion, const Set& set);
+    Planned plan(const std::vector<Added>& rows) const;
+    Planned plannedFor(const std::vector<Added>& rows);
+    QSet<qint64> run(const Planned& planned, const std::vector<Added>& next);
 
     CatalogueDatabase& m_db;
     QString m_quoted;
     QByteArray m_spelling; // the table's name as the connection tells listeners of it
     QList<Column> m_columns;
+    std::optional<Planned> m_planned; // for the rows expected next
 };
 
 } // namespace tovin

@@ -46,6 +46,7 @@ public:
     // Sends the runs not yet made and reads their answers, pipeline after pipeline.
     void answer() {
         while (m_from < m_runs.size() && send()) {
+            workWhileMade();
             m_connection.readPipelined(m_pipeline, answered());
             takeResults();
         }
@@ -56,6 +57,21 @@ private:
     void work() {
         if (!std::exchange(m_worked, true))
             m_meanwhile.work();
+    }
+
+    // Work due before any of the runs just sent is told: done while the server makes them.
+    // Should it fail, every answer is still let in before the failure is raised, so that the
+    // connection leaves the pipeline ready for the rollback that follows.
+    void workWhileMade() {
+        if (!std::exchange(m_workAfterSending, false))
+            return;
+        m_connection.m_answering = true;
+        const auto stillAnswering = qScopeGuard([this] { m_connection.m_answering = false; });
+        try {
+            work();
+        } catch (...) {
+            m_pipeline.failed = std::current_exception();
+        }
     }
 
     // The runs from `from` on, one by one.
@@ -90,8 +106,7 @@ private:
 
     // Sends the runs from `from` on in one pipeline; false when they went one by one instead.
     bool send() {
-        if (m_from >= m_meanwhile.after)
-            work();
+        m_workAfterSending = !m_worked && m_from >= m_meanwhile.after;
         m_calls.clear();
         for (size_t i = m_from; i < m_runs.size(); ++i) {
             for (size_t v = 0; v < m_runs[i].values.size(); ++v)
@@ -101,6 +116,7 @@ private:
             } catch (const StatementRefused&) {
                 // Rare enough to send the rest one by one, where each refusal is told alone.
                 m_statements[i]->reset();
+                m_workAfterSending = false;
                 for (size_t k = m_from; k < i; ++k)
                     m_statements[k]->notMade(m_calls[k - m_from].named);
                 oneByOne(m_from);
@@ -111,8 +127,9 @@ private:
         }
         m_delivered = 0;
         m_pipeline = Pipeline();
-        if (!m_connection.sendPipelined(m_calls, m_worked ? 0 : m_meanwhile.after - m_from,
-                                        m_pipeline)) {
+        const size_t early = m_worked || m_workAfterSending ? 0 : m_meanwhile.after - m_from;
+        if (!m_connection.sendPipelined(m_calls, early, m_pipeline)) {
+            m_workAfterSending = false;
             for (size_t i = m_from; i < m_runs.size(); ++i)
                 m_statements[i]->notMade(m_calls[i - m_from].named);
             oneByOne(m_from);
@@ -149,6 +166,7 @@ private:
     std::vector<PostgresStatement*> m_statements;
     Meanwhile m_meanwhile;
     bool m_worked;
+    bool m_workAfterSending = false;
     size_t m_from = 0;
     std::vector<Grouped> m_calls;
     size_t m_delivered = 0; // of the runs sent, those told with the early answers
@@ -170,7 +188,9 @@ void PostgresConnection::runTogether(std::vector<GroupedRun>& runs, const Meanwh
         statements.push_back(statement);
     }
     reconnectIfLost();
-    if (!m_inTransaction || runs.size() < 2) {
+    // A single run goes alone, unless there is work to do while the server makes it.
+    const bool workWhileFirst = meanwhile.work && meanwhile.after == 0;
+    if (!m_inTransaction || (runs.size() < 2 && !workWhileFirst)) {
         StorageConnection::runTogether(runs, meanwhile);
         return;
     }

@@ -57,7 +57,8 @@ public:
     void runTogether(std::vector<GroupedRun>& runs) { runTogether(runs, Meanwhile{}); }
     // Work of the program's own, done once the first `after` runs of a group are done and
     // told, while the engine may still be making the others: a server works on them as the
-    // program goes on. The work must not use the connection.
+    // program goes on (with `after` 0, on the whole group, be it of one run). The work must not
+    // use the connection.
     struct Meanwhile {
         size_t after = 0;
         std::function<void()> work;

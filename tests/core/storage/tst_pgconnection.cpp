@@ -6,10 +6,12 @@
 #include "core/storage/PostgresSql.h"
 #include "support/core/TestServer.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextStream>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tovin;
@@ -167,12 +169,22 @@ private slots:
     // answers, ends the group plainly and leaves the connection ready for the rollback.
     void meanwhileWorkComesAfterItsRuns_data() {
         QTest::addColumn<int>("how"); // 0: works, 1: fails, 2: uses the connection
-        QTest::newRow("work done") << 0;
-        QTest::newRow("work that fails") << 1;
-        QTest::newRow("work that uses the connection") << 2;
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("order");
+        for (const int after : {2, 0}) {
+            const char* const when = after == 0 ? ", from the start" : "";
+            const QString order = after == 0 ? u"work,1,read 1"_s : u"1,read 1,work"_s;
+            QTest::addRow("work done%s", when) << 0 << after << order;
+            // Work failing before any answer came leaves them all untold.
+            const QString failed = after == 0 ? u"work"_s : order;
+            QTest::addRow("work that fails%s", when) << 1 << after << failed;
+            QTest::addRow("work that uses the connection%s", when) << 2 << after << failed;
+        }
     }
     void meanwhileWorkComesAfterItsRuns() {
         QFETCH(int, how);
+        QFETCH(int, after);
+        QFETCH(QString, order);
         const auto db = connect();
         db->prepare(u"CREATE TABLE t (k bigint)"_s)->execute();
         const auto insert = db->prepare(u"INSERT INTO t (k) VALUES (?)"_s);
@@ -191,37 +203,54 @@ private slots:
         };
         db->begin();
         try {
-            db->runTogether(runs, {2, work});
+            db->runTogether(runs, {size_t(after), work});
             db->commit();
         } catch (const RunTimeError&) {
             db->rollback();
         }
-        QCOMPARE(told.mid(0, 3).join(u','), u"1,read 1,work"_s);
+        QCOMPARE(told.mid(0, 3).join(u','), order);
         QCOMPARE(count(*db, u"SELECT count(*) FROM t"_s), how == 0 ? 2 : 0);
     }
 
-    // The early runs' answers come while the server still works on the later ones: here the
-    // later run waits for a lock that only the work lets go of. Held back until the group's
-    // end, the answers would keep the work waiting until the lock wait gave up.
-    void meanwhileWorkDoesNotWaitForTheLaterRuns() {
+    // Work is done while the server makes the runs after its own: here the run waits for a lock
+    // that only the work lets go of, once it sees the run waiting. Work done before the run was
+    // sent would never see it wait; answers held back until the group's end would keep the work
+    // from coming before the lock wait gave up.
+    void meanwhileWorkComesWhileTheServerMakesTheRest_data() {
+        QTest::addColumn<bool>("runBefore");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("after a run") << true << u"first,work,locked"_s;
+        QTest::newRow("from the start, with one run") << false << u"work,locked"_s;
+    }
+    void meanwhileWorkComesWhileTheServerMakesTheRest() {
+        QFETCH(bool, runBefore);
+        QFETCH(QString, expected);
         const auto db = connect();
         const auto other = connect();
+        const qint64 pid = count(*db, u"SELECT pg_backend_pid()"_s);
         other->prepare(u"SELECT pg_advisory_lock(7)"_s)->execute();
         const auto first = db->prepare(u"SELECT 1"_s);
         const auto locking = db->prepare(u"SELECT pg_advisory_xact_lock(7)"_s);
         QStringList told;
         std::vector<StorageConnection::GroupedRun> runs;
-        runs.push_back({first.get(), {}, [&](StorageStatement&) { told << u"first"_s; }, {}});
+        if (runBefore)
+            runs.push_back({first.get(), {}, [&](StorageStatement&) { told << u"first"_s; }, {}});
         runs.push_back({locking.get(), {}, [&](StorageStatement&) { told << u"locked"_s; }, {}});
+        bool sawItWait = false;
         const auto work = [&] {
             told << u"work"_s;
+            const QString waiting = u"SELECT count(*) FROM pg_locks WHERE pid = %1 AND "
+                                    u"locktype = 'advisory' AND NOT granted"_s.arg(pid);
+            for (QDeadlineTimer limit(20000); !sawItWait && !limit.hasExpired(); QThread::msleep(5))
+                sawItWait = count(*other, waiting) == 1;
             other->prepare(u"SELECT pg_advisory_unlock(7)"_s)->execute();
         };
         db->begin();
-        db->prepare(u"SET LOCAL lock_timeout = '10s'"_s)->execute();
-        db->runTogether(runs, {1, work});
+        db->prepare(u"SET LOCAL lock_timeout = '30s'"_s)->execute();
+        db->runTogether(runs, {runs.size() - 1, work});
         db->commit();
-        QCOMPARE(told.join(u','), u"first,work,locked"_s);
+        QVERIFY(sawItWait);
+        QCOMPARE(told.join(u','), expected);
     }
 
     // A statement refused inside a transaction leaves the work before it in place, and the
