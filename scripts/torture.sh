@@ -5,8 +5,9 @@
 # by the monkey. It prints the seed first and the seed, waves and commands at the end. A failing
 # run leaves its replay file in build/torture-replays/; run it again with
 # "build/tst_torture --replay FILE", and keep a short one in tests/data/torture/.
-# TORTURE_NO_BUILD=1 runs what is built already; TORTURE_PROGRAM=PATH runs the commands from a
-# copy of the program folder (so that a rebuild of a shared build folder does not fail the run).
+# TORTURE_NO_BUILD=1 runs what is built already; TORTURE_PROGRAM=PATH runs the commands with the
+# program at PATH, tovin-catalog in a copy of the program folder (so that a rebuild of a shared
+# build folder does not fail the run).
 # --server puts the catalogue on a private PostgreSQL cluster the test starts and removes itself,
 # and ends backends and restarts that server at random moments: "scripts/torture.sh --server 30"
 # runs it for 30 minutes. A length ending in "s" counts seconds ("--server 90s").
