@@ -76,6 +76,9 @@ struct Table {
     // them (none until needed).
     QSet<qint64> deletedAhead;
     std::unique_ptr<RunUndoSetDelete> setDelete;
+
+    // Neither read nor written by this undo yet.
+    bool unread(qint64 key) const { return !rows.contains(key) && !packed.contains(key); }
 };
 
 class Undoer {
@@ -179,7 +182,7 @@ private:
         for (size_t i = from; i < end; ++i) {
             const JournalRow& row = rows[i];
             Table& table = tableOf(row.table);
-            const bool unread = !table.rows.contains(row.key) && !table.packed.contains(row.key);
+            const bool unread = table.unread(row.key);
             const bool first = unread && !seen[&table].contains(row.key);
             if (first && m_writing && row.change == RunHistory::Change::Added)
                 added[&table].push_back({row.key, row.newValues});
@@ -226,8 +229,7 @@ private:
             const JournalRow& row = rows[i];
             if (row.table != table.shape.name)
                 continue;
-            const bool unread = !table.rows.contains(row.key) && !table.packed.contains(row.key) &&
-                                !readNow.contains(row.key);
+            const bool unread = table.unread(row.key) && !readNow.contains(row.key);
             if (unread && !seen.contains(row.key) && row.change == RunHistory::Change::Added)
                 added.push_back({row.key, row.newValues});
             seen.insert(row.key);
