@@ -197,16 +197,23 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
                                           newest.value(2).toString());
     looseWhereTheWindowWrote(db, model, windowRows);
     const Launched* restored = nullptr;
-    for (const Launched* launched : wave)
-        if (launched->command.kind == CommandKind::Restore && launched->succeeded())
+    // A restore killed once it had put its copy in place is done, though it never said so.
+    bool restoreKilled = false;
+    for (const Launched* launched : wave) {
+        if (launched->command.kind != CommandKind::Restore)
+            continue;
+        if (launched->succeeded())
             restored = launched;
+        restoreKilled = restoreKilled || launched->killed;
+    }
     if (restored) {
         judgeRestore(db, model, *restored, wave, snapshots, failures);
-    } else if (replaced) {
+    } else if (replaced || restoreKilled) {
         // The window restored a copy of its own (File > Restore From Backup), or took a run
-        // back from its history screen.
-        model.makeAllLoose(u"the window put a backup copy in the catalogue's place or took a "_s
-                           u"run back"_s);
+        // back from its history screen; or a restore was killed, maybe after its copy was put
+        // in place.
+        model.makeAllLoose(u"the window or a killed restore may have put a backup copy in the "_s
+                           u"catalogue's place, or the window took a run back"_s);
     } else {
         for (const Launched* launched : wave) {
             if (launched->skipped)
