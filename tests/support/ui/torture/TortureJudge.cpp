@@ -230,7 +230,8 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
         if (launched->skipped || !launched->succeeded())
             continue;
         if (launched->command.kind == CommandKind::Backup)
-            takeSnapshot(*launched, model, atStart, snapshots, failures);
+            takeSnapshot(*launched, model, atStart, restored || restoreKilled || replaced,
+                         snapshots, failures);
         else
             judgeReaders(*launched, atStart, restored || replaced, failures);
     }
@@ -449,9 +450,13 @@ void Judge::judgeUndo(CatalogueDatabase& db, Model& model, const Launched& launc
 }
 
 // The copy holds each family as it was before the wave or after it, unless a writer was
-// half-way through it; those families are not judged after a restore of this copy.
+// half-way through it; those families are not judged after a restore of this copy. A copy
+// taken beside a restore of the same wave may hold the catalogue from before the restore or
+// from after it, two histories whose runs share their numbers: after a restore of that copy
+// no family is judged and no run of the model's is taken back by its number.
 void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model& atStart,
-                         QMap<int, Snapshot>& snapshots, QStringList& failures) const {
+                         bool besideRestore, QMap<int, Snapshot>& snapshots,
+                         QStringList& failures) const {
     static const QRegularExpression copyName(u"^Backed up .* to (.+) \\(\\d+ products\\)$"_s,
                                              QRegularExpression::MultilineOption);
     // On a server the copy is a file "share" wrote.
@@ -466,6 +471,13 @@ void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model
         return;
     }
     Snapshot snapshot{copy, model};
+    if (besideRestore) {
+        snapshot.model.makeAllLoose(u"the copy was taken beside a restore, before or after it"_s);
+        for (Family& family : snapshot.model.families)
+            family.stack.clear();
+        snapshots.insert(backup.command.id, snapshot);
+        return;
+    }
     CatalogueDatabase db(copy);
     QSet<qint64> runs;
     StorageStatement& held = db.run(u"SELECT Run FROM Runs"_s);

@@ -43,7 +43,8 @@ private:
     void recordRun(Model& model, Family& family, const Launched& launched, qint64 run,
                    const FamilyState& before, const FamilyState& after, QStringList& failures);
     void takeSnapshot(const Launched& backup, const Model& model, const Model& atStart,
-                      QMap<int, Snapshot>& snapshots, QStringList& failures) const;
+                      bool besideRestore, QMap<int, Snapshot>& snapshots,
+                      QStringList& failures) const;
     void judgeReaders(const Launched& launched, const Model& atStart, bool restored,
                       QStringList& failures) const;
     void checkFamilies(CatalogueDatabase& db, const Model& model, QStringList& failures) const;
