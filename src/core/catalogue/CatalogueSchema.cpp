@@ -376,6 +376,7 @@ bool isBookkeepingTable(const QString& name) {
            name.compare(ReceivedLinesTable, Qt::CaseInsensitive) == 0 ||
            name.compare(RunsTable, Qt::CaseInsensitive) == 0 ||
            name.compare(RunRowsTable, Qt::CaseInsensitive) == 0 ||
+           name.compare(RunVersionsTable, Qt::CaseInsensitive) == 0 ||
            name.startsWith(u"sqlite_"_s, Qt::CaseInsensitive);
 }
 

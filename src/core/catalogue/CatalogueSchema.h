@@ -109,6 +109,8 @@ QString markDatedLinesReceived(const StorageDialect& dialect);
 // RunRows holding the rows it added, changed or deleted, so a run can be taken back.
 inline const QString RunsTable = QStringLiteral("Runs");
 inline const QString RunRowsTable = QStringLiteral("RunRows");
+// On a server, the row versions each transaction of a run left (see PostgresChangeCapture).
+inline const QString RunVersionsTable = QStringLiteral("RunVersions");
 QStringList journalStatements();
 QString runRowsStatement();
 

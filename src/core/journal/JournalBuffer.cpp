@@ -55,6 +55,7 @@ void CurrentRun::rowChanging(const ChangeCapture::RowChange& row) {
 
 void CurrentRun::rolledBack() {
     pending.clear();
+    versions.clear();
     unreadable = false;
 }
 

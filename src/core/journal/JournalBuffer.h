@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 namespace tovin {
@@ -26,6 +27,10 @@ struct CurrentRun final : ChangeCapture::Listener {
     QHash<QByteArray, int> number;       // their numbers by name
     QList<JournalChunks::Chunk> pending; // of the transaction in progress, oldest first
     bool unreadable = false;             // a changed row's values could not be read
+    // On a server: the row versions the open transaction's writes left (see ServerJournal),
+    // and whether the connection may keep them (-1 until asked).
+    QSet<qint64> versions;
+    int keepsVersions = -1;
 
     void rowChanging(const ChangeCapture::RowChange& row) override;
     void rolledBack() override;

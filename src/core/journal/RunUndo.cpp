@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -78,20 +79,27 @@ struct Table {
     std::unique_ptr<RunUndoSetDelete> setDelete;
 
     // Neither read nor written by this undo yet.
-    bool unread(qint64 key) const { return !rows.contains(key) && !packed.contains(key); }
+    bool unread(qint64 key) const {
+        return !rows.contains(key) && !packed.contains(key) && !deletedAhead.contains(key);
+    }
 };
 
 class Undoer {
 public:
-    Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode)
+    // `versions`: on a server, the versions the run left its rows in (see RunUndoSetDelete).
+    Undoer(CatalogueDatabase& db, RunUndo::Result& result, RunUndoWrites::Mode mode,
+           const QString& versions = QString())
         : m_db(db), m_result(result), m_writes(db, mode), m_inSets(ServerSets::apply(db)),
-          m_writing(mode != RunUndoWrites::Mode::Nothing), m_remember(m_inSets || !m_writing) {}
+          m_writing(mode != RunUndoWrites::Mode::Nothing), m_remember(m_inSets || !m_writing),
+          m_versions(versions) {}
     Undoer(const Undoer&) = delete;
     Undoer& operator=(const Undoer&) = delete;
 
     // Takes back these rows, newest first; on a server the rows and looked-up values they
     // need are read a set at a time, and the writes go in sets.
     void apply(const std::vector<JournalRow>& rows) {
+        if (m_inSets && m_writing && !m_versions.isEmpty())
+            deleteUnchangedAtOnce(rows);
         const size_t step = m_inSets ? size_t(ServerSets::RowsPerStatement) : rows.size();
         for (size_t from = 0; from < rows.size(); from += step) {
             const size_t end = std::min(rows.size(), from + step);
@@ -215,6 +223,52 @@ private:
                 readRows(*it.key(), it.value());
     }
 
+    // A run that only added rows (an import of new products, say) has the server delete at
+    // once, in each table, every row in the range of the run's keys that is still in a version
+    // the run left it in: only the run's rows can be, and they hold what the run wrote. The
+    // undo still comes to each row in its order, and reads only the others. A run that changed
+    // or deleted rows too goes a set at a time, so that what a row gets back is decided with
+    // the rows still there that the undo has not come to yet (as a trial decides). A range
+    // holding many more rows than the run added (other programs adding beside it) is left to
+    // the sets too, so that the server does not go through rows it has no business with.
+    void deleteUnchangedAtOnce(const std::vector<JournalRow>& rows) {
+        struct Range {
+            qint64 lowest = std::numeric_limits<qint64>::max();
+            qint64 highest = std::numeric_limits<qint64>::min();
+            qint64 count = 0;
+        };
+        std::unordered_map<QString, Range> ranges;
+        for (const JournalRow& row : rows) {
+            if (row.change != RunHistory::Change::Added)
+                return;
+            Range& range = ranges[row.table];
+            range.lowest = std::min(range.lowest, row.key);
+            range.highest = std::max(range.highest, row.key);
+            ++range.count;
+        }
+        for (const auto& [name, range] : ranges) {
+            if (quint64(range.highest - range.lowest) >= quint64(2 * range.count))
+                continue;
+            Table& table = tableOf(name);
+            if (!table.setDelete)
+                table.setDelete = std::make_unique<RunUndoSetDelete>(m_db, table.shape, m_versions);
+            const QSet<qint64> deleted =
+                table.setDelete->removeInVersions(range.lowest, range.highest);
+            // A row in the run's versions that the run did not add would mean a journal that
+            // lost a change: the undo stops, and its transaction takes the delete back.
+            QSet<qint64> stray = deleted;
+            for (const JournalRow& row : rows)
+                if (row.table == name)
+                    stray.remove(row.key);
+            if (!stray.isEmpty())
+                throw RunTimeError(ErrorNumber::DatabaseRefused,
+                                   u"Row %1 of %2 was written by the run, but its journal does "
+                                   u"not hold it; nothing was changed."_s.arg(*stray.cbegin())
+                                       .arg(name));
+            table.deletedAhead = deleted;
+        }
+    }
+
     // The rows of the table the next read-ahead (of the rows from `from` on) will most likely
     // have the server delete: the rows the run added that neither this set nor an earlier one
     // reads. A guess, made before the server is asked so that their statement can be made
@@ -243,7 +297,7 @@ private:
                      std::vector<qint64>& toRead,
                      const std::vector<RunUndoSetDelete::Added>& likelyNext) {
         if (!table.setDelete)
-            table.setDelete = std::make_unique<RunUndoSetDelete>(m_db, table.shape);
+            table.setDelete = std::make_unique<RunUndoSetDelete>(m_db, table.shape, m_versions);
         const QSet<qint64> deleted = table.setDelete->remove(added, likelyNext);
         for (const auto& [key, values] : added) {
             if (deleted.contains(key))
@@ -501,6 +555,7 @@ private:
     bool m_inSets;
     bool m_writing;
     bool m_remember;
+    QString m_versions;
     std::unordered_map<QString, std::unique_ptr<Table>> m_tables;
 };
 
@@ -559,9 +614,11 @@ RunUndo::Result RunUndo::undo(CatalogueDatabase& db, qint64 run, bool trial) {
     }
     {
         JournalRun journal(db, JournalRun::Undo, u"run %1"_s.arg(run));
-        Undoer(db, result,
-               ServerSets::apply(db) ? RunUndoWrites::Mode::InSets : RunUndoWrites::Mode::AtOnce)
-            .apply(rows);
+        if (ServerSets::apply(db))
+            Undoer(db, result, RunUndoWrites::Mode::InSets, ServerJournal::versionsOf(db, run))
+                .apply(rows);
+        else
+            Undoer(db, result, RunUndoWrites::Mode::AtOnce).apply(rows);
         journal.setTotals(summary(result, false));
         result.undoRun = journal.number();
         db.run(u"UPDATE Runs SET UndoOf = ? WHERE Run = ?"_s, {run, result.undoRun});

@@ -128,9 +128,11 @@ std::optional<RunUndoSetDelete::Compare> RunUndoSetDelete::compareOf(const QStri
     return std::nullopt;
 }
 
-RunUndoSetDelete::RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::Table& table)
+RunUndoSetDelete::RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::Table& table,
+                                   const QString& versions)
     : m_db(db), m_quoted(CatalogueDatabase::quoteName(table.name)),
-      m_spelling(PostgresConnection::spelling(table.name.toLower()).toUtf8()) {
+      m_spelling(PostgresConnection::spelling(table.name.toLower()).toUtf8()),
+      m_versions(versions) {
     QHash<QString, QString> types;
     for (const StoredColumn& column : db.connection().tableColumns(table.name))
         types.insert(column.name.toLower(), column.declaredType.toLower());
@@ -346,6 +348,36 @@ QSet<qint64> RunUndoSetDelete::run(const Planned& planned, const std::vector<Add
     return deleted;
 }
 
+QSet<qint64> RunUndoSetDelete::removeInVersions(qint64 lowest, qint64 highest) {
+    if (m_versions.isEmpty())
+        return {};
+    // Planned with its own values, never kept: the server then sees the versions as a list it
+    // can look each row's up in at once, not one to go through row by row.
+    const std::unique_ptr<StorageStatement> remove(
+        m_db.prepare(u"DELETE FROM "_s + m_quoted +
+                     u" WHERE rowid BETWEEN CAST(? AS bigint) AND CAST(? AS bigint) AND xmin = "
+                     u"ANY(CAST(? AS xid[])) RETURNING rowid"_s));
+    remove->bind(1, lowest);
+    remove->bind(2, highest);
+    remove->bindText(3, m_versions);
+    QSet<qint64> deleted;
+    ServerJournal::withoutTriggers(m_db, [&] {
+        while (remove->next())
+            deleted.insert(remove->integer(0));
+    });
+    remove->reset();
+    tellListeners(deleted);
+    return deleted;
+}
+
+void RunUndoSetDelete::tellListeners(const QSet<qint64>& deleted) {
+    // The statement gives its keys as rows of its own, so the connection does not hear of
+    // them as it hears of a plain write's: it is told here, for the other programs and views.
+    if (auto* server = dynamic_cast<PostgresConnection*>(&m_db.connection()))
+        for (const qint64 key : deleted)
+            server->wrote(m_spelling, key);
+}
+
 QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows,
                                       const std::vector<Added>& next) {
     if (!usable())
@@ -354,11 +386,7 @@ QSet<qint64> RunUndoSetDelete::remove(const std::vector<Added>& rows,
     if (planned.set.keys.empty())
         return {};
     const QSet<qint64> deleted = run(planned, next);
-    // The statement gives its keys as rows of its own, so the connection does not hear of
-    // them as it hears of a plain write's: it is told here, for the other programs and views.
-    if (auto* server = dynamic_cast<PostgresConnection*>(&m_db.connection()))
-        for (const qint64 key : std::as_const(deleted))
-            server->wrote(m_spelling, key);
+    tellListeners(deleted);
     return deleted;
 }
 

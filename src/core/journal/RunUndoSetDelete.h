@@ -26,12 +26,17 @@ class StorageStatement;
 // byte for byte (not by the column's rule for letter case), whole numbers and money as the
 // numbers they are, floating numbers bit for bit (0 is not -0). A value the server could only
 // call equal by converting it is not sent, and its row is left to the caller.
+//
+// Given the versions the run left its rows in (ServerJournal::versionsOf), the rows of a range
+// of keys still in them can be deleted at once, uncompared: a row still in one of them cannot
+// have changed since, and only the run's own rows can be in them.
 class RunUndoSetDelete {
 public:
     // A row the run added: its key and its values packed as the journal keeps them.
     using Added = std::pair<qint64, QByteArray>;
 
-    RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::Table& table);
+    RunUndoSetDelete(CatalogueDatabase& db, const RunUndoWrites::Table& table,
+                     const QString& versions = QString());
     ~RunUndoSetDelete();
     RunUndoSetDelete(const RunUndoSetDelete&) = delete;
     RunUndoSetDelete& operator=(const RunUndoSetDelete&) = delete;
@@ -39,6 +44,12 @@ public:
     // False when a column of the table is of a type the server cannot be asked to compare
     // exactly: then no row of it is deleted here.
     bool usable() const { return !m_columns.isEmpty(); }
+
+    // Deletes the rows with keys from `lowest` to `highest` still in a version the run left
+    // them in, with the run's journal triggers silent (the caller journals the deletes),
+    // telling the connection's other listeners of each; gives back their keys. None without
+    // the run's versions.
+    QSet<qint64> removeInVersions(qint64 lowest, qint64 highest);
 
     // Deletes those of the rows (each key once, none written by the undo yet) that still hold
     // their values, with the run's journal triggers silent (the caller journals the deletes),
@@ -84,11 +95,13 @@ private:
     Planned plan(const std::vector<Added>& rows) const;
     Planned plannedFor(const std::vector<Added>& rows);
     QSet<qint64> run(const Planned& planned, const std::vector<Added>& next);
+    void tellListeners(const QSet<qint64>& deleted);
 
     CatalogueDatabase& m_db;
     QString m_quoted;
     QByteArray m_spelling; // the table's name as the connection tells listeners of it
     QList<Column> m_columns;
+    QString m_versions; // "{…}" for CAST(? AS xid[]); empty when the run's are not known
     std::optional<Planned> m_planned; // for the rows expected next
 };
 

@@ -3,12 +3,14 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/journal/JournalConnection.h"
 #include "core/journal/JournalValues.h"
+#include "core/journal/ServerSets.h"
 #include "core/storage/CatalogueFailure.h"
 #include "core/storage/ChangeCapture.h"
 #include "core/storage/PostgresStatement.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -192,15 +194,18 @@ void packStored(QByteArray& out, const PostgresStatement& read, int column) {
 // the range holds many other rows too, else alone (the rows a run added lie side by side, and
 // the list cost the server as much again as reading them); rows of the range not asked for are
 // passed over. The values are packed where the answer holds them, since a large import reads
-// every value of every row it added.
+// every value of every row it added. The versions the rows are in join `versions`.
 QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
-                                  const QList<ColumnInfo>& columns, const QList<qint64>& keys) {
+                                  const QList<ColumnInfo>& columns, const QList<qint64>& keys,
+                                  QSet<qint64>& versions) {
     constexpr qsizetype KeysPerRead = 4096;
     // Room for a row of short texts, so that packing it rarely moves it.
     constexpr qsizetype RowBytes = 256;
     QStringList names{u"rowid"_s};
     for (const ColumnInfo& column : columns)
         names << CatalogueDatabase::quoteName(column.name);
+    names << u"CAST(CAST(xmin AS text) AS bigint)"_s;
+    const int versionColumn = int(columns.size()) + 1;
     const QString inRange = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
                             CatalogueDatabase::quoteName(table) + u" WHERE rowid BETWEEN ? AND ?"_s;
     const std::unique_ptr<StorageStatement> readRange = db.prepare(inRange);
@@ -230,6 +235,7 @@ QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
             read.bindText(3, array);
         }
         const auto& server = dynamic_cast<const PostgresStatement&>(read);
+        qint64 lastVersion = -1; // the rows one statement wrote share it
         while (read.next()) {
             const qint64 key = read.integer(0);
             if (!listed && !std::binary_search(sorted.begin() + from, sorted.begin() + end, key))
@@ -238,10 +244,43 @@ QHash<qint64, QByteArray> rowsNow(CatalogueDatabase& db, const QString& table,
             row.reserve(RowBytes);
             for (int column = 1; column <= columns.size(); ++column)
                 packStored(row, server, column);
+            const qint64 version = read.integer(versionColumn);
+            if (version != lastVersion)
+                versions.insert(version);
+            lastVersion = version;
         }
         read.reset();
     }
     return rows;
+}
+
+// The versions the rows the transaction wrote are in, by their transaction's number: every row
+// the commit read was written by the transaction itself (its statements each in a savepoint of
+// their own, so the numbers are several). A catalogue put on a server by an earlier version has
+// no table for them, and a role may lack the right to write it: its runs are undone by
+// comparing values, as before.
+void keepVersions(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
+    if (current.versions.isEmpty())
+        return;
+    if (current.keepsVersions < 0) {
+        StorageStatement& may = db.run(
+            u"SELECT CAST(coalesce(has_table_privilege(to_regclass('runversions'), 'INSERT') "
+            u"AND has_table_privilege(to_regclass('runversions'), 'UPDATE') AND "
+            u"has_table_privilege(to_regclass('runversions'), 'SELECT'), false) AS integer)"_s);
+        current.keepsVersions = may.next() ? int(may.integer(0)) : 0;
+        may.reset();
+    }
+    if (current.keepsVersions == 1) {
+        const std::vector<qint64> versions(current.versions.cbegin(), current.versions.cend());
+        // A transaction that writes its journal twice adds to its row.
+        db.run(u"INSERT INTO RunVersions (Run, Xact, Server, Versions) SELECT ?, "
+               u"txid_current(), CAST(system_identifier AS text), CAST(? AS bigint[]) FROM "
+               u"pg_control_system() ON CONFLICT (Run, Xact) DO UPDATE SET Versions = "
+               u"RunVersions.Versions || EXCLUDED.Versions"_s,
+               {current.run, ServerSets::keys(versions)})
+            .reset();
+    }
+    current.versions.clear();
 }
 
 } // namespace
@@ -263,8 +302,8 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
     QHash<int, QHash<qint64, QByteArray>> now;
     const QHash<int, QList<qint64>> readNow = linkChanges(pending);
     for (auto it = readNow.begin(); it != readNow.end(); ++it)
-        now.insert(it.key(),
-                   rowsNow(db, current.tables.at(it.key()), columns.value(it.key()), it.value()));
+        now.insert(it.key(), rowsNow(db, current.tables.at(it.key()), columns.value(it.key()),
+                                     it.value(), current.versions));
 
     bool exact = true;
     // The values a change left, as a document: as the trigger kept them, or as the row's next
@@ -307,6 +346,7 @@ void gather(CatalogueDatabase& db, JournalBuffer::CurrentRun& current) {
     db.run(u"TRUNCATE pg_temp.journal_pending"_s);
     if (!exact)
         current.unreadable = true;
+    keepVersions(db, current);
 }
 
 void withoutTriggers(CatalogueDatabase& db, const std::function<void()>& write) {
@@ -333,6 +373,39 @@ QByteArray packedRow(const StorageStatement& read, int first, int count) {
     for (int column = first; column < first + count; ++column)
         packStored(row, server, column);
     return row;
+}
+
+QString versionsOf(CatalogueDatabase& db, qint64 run) {
+    StorageStatement& may =
+        db.run(u"SELECT CAST(coalesce(has_table_privilege(to_regclass('runversions'), "
+               u"'SELECT'), false) AS integer), CAST(system_identifier AS text), "
+               u"txid_snapshot_xmax(txid_current_snapshot()) FROM pg_control_system()"_s);
+    const bool readable = may.next() && may.integer(0) == 1;
+    const QString server = readable ? may.text(1) : QString();
+    const qint64 next = readable ? may.integer(2) : 0;
+    may.reset();
+    if (!readable)
+        return {};
+    // Within half the round of 32-bit numbers every transaction since has a number of its own,
+    // so a row version numbered as one of the run's was made by the run.
+    constexpr qint64 Safe = qint64(1) << 31;
+    QString versions;
+    bool believed = true;
+    StorageStatement& kept = db.run(
+        u"SELECT Xact, Server, CAST(Versions AS text) FROM RunVersions WHERE Run = ?"_s, {run});
+    while (kept.next()) {
+        const qint64 made = kept.integer(0);
+        if (kept.text(1) != server || made > next || next - made >= Safe)
+            believed = false;
+        const QString listed = kept.text(2);
+        if (listed.size() > 2)
+            versions +=
+                (versions.isEmpty() ? QString() : u","_s) + listed.mid(1, listed.size() - 2);
+    }
+    kept.reset();
+    if (!believed || versions.isEmpty())
+        return {};
+    return u'{' + versions + u'}';
 }
 
 } // namespace tovin::ServerJournal

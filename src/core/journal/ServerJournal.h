@@ -38,6 +38,12 @@ QByteArray packedRow(const StorageStatement& read, int first, int count);
 void note(CatalogueDatabase& db, const QString& table, RunHistory::Change change, qint64 key,
           const QByteArray& before, const QByteArray& after);
 
+// The versions of the rows the run left unchanged since, as an array for CAST(? AS xid[]):
+// a row still in one of them holds what the run wrote. Empty when they cannot be believed (the
+// run kept none, the catalogue was moved to another server, or so many transactions came
+// since that their numbers may have come round again) or may not be read.
+QString versionsOf(CatalogueDatabase& db, qint64 run);
+
 } // namespace ServerJournal
 
 } // namespace tovin

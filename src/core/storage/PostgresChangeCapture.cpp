@@ -54,10 +54,21 @@ const QString RowFunction =
     u"RETURN NULL; "
     u"END $body$"_s;
 
+// The row versions each transaction of a run left: the server's own numbers of the
+// transactions that wrote the rows it read at its commit (their "xmin"), with the transaction's
+// 64-bit number and the cluster's identity, so that a version is believed only on the cluster
+// that made it and before its numbers come round again. A row still in a version its run left
+// holds what the run wrote, which spares the undo from comparing its values. Its rows go with
+// their run.
+const QString VersionsTable =
+    u"CREATE TABLE RunVersions (Run bigint NOT NULL REFERENCES Runs (Run) ON DELETE CASCADE, "
+    u"Xact bigint NOT NULL, Server text NOT NULL, Versions bigint[] NOT NULL, "
+    u"PRIMARY KEY (Run, Xact))"_s;
+
 } // namespace
 
 QStringList PostgresChangeCapture::schemaStatements(const QStringList& tables) {
-    QStringList statements{AddedFunction, RowFunction};
+    QStringList statements{AddedFunction, RowFunction, VersionsTable};
     for (const QString& table : tables) {
         const QString quoted = StorageDialect::quoteName(table);
         statements << u"CREATE TRIGGER journal_added AFTER INSERT ON "_s + quoted +

@@ -17,7 +17,8 @@ class PostgresChangeCapture final : public ChangeCapture {
 public:
     explicit PostgresChangeCapture(StorageConnection& connection) : m_connection(connection) {}
 
-    // The trigger functions and two triggers per table, made with the server's catalogue tables.
+    // The trigger functions, two triggers per table and the table of the row versions runs
+    // left (RunVersions), made with the server's catalogue tables, after Runs.
     static QStringList schemaStatements(const QStringList& tables);
 
     bool tellsEachRow() const override { return false; }
