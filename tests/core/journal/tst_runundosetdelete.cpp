@@ -38,6 +38,12 @@ class RunUndoSetDeleteTest : public QObject {
         return added;
     }
 
+    // Q0, Q1 and Q2 added by one import: the rows it added, in its order.
+    static std::vector<RunUndoSetDelete::Added> importThree(TestCatalogue& catalogue) {
+        importLines(catalogue, "Q0,Lamp,1\nQ1,Box,2\nQ2,Jar,3\n");
+        return addedByLastRun(catalogue.db());
+    }
+
 private slots:
     void initTestCase() {
         SettingsStore::setProgramFile(QDir::tempPath() + u"/tovin-setdelete-settings.ini"_s);
@@ -60,8 +66,7 @@ private slots:
             QSKIP("a file catalogue deletes the rows a run added one by one");
         TestCatalogue catalogue;
         CatalogueDatabase& db = catalogue.db();
-        importLines(catalogue, "Q0,Lamp,1\nQ1,Box,2\nQ2,Jar,3\n");
-        const std::vector<RunUndoSetDelete::Added> added = addedByLastRun(db);
+        const std::vector<RunUndoSetDelete::Added> added = importThree(catalogue);
         QCOMPARE(added.size(), size_t(3));
 
         ScopedTransaction transaction(db);
@@ -94,8 +99,7 @@ private slots:
             QSKIP("a catalogue file keeps no row versions");
         TestCatalogue catalogue;
         CatalogueDatabase& db = catalogue.db();
-        importLines(catalogue, "Q0,Lamp,1\nQ1,Box,2\nQ2,Jar,3\n");
-        const std::vector<RunUndoSetDelete::Added> added = addedByLastRun(db);
+        const std::vector<RunUndoSetDelete::Added> added = importThree(catalogue);
         QCOMPARE(added.size(), size_t(3));
         const qint64 run = lastRun(db);
         if (!since.isEmpty())
@@ -120,7 +124,7 @@ private slots:
             QSKIP("a catalogue file keeps no row versions");
         TestCatalogue catalogue;
         CatalogueDatabase& db = catalogue.db();
-        importLines(catalogue, "Q0,Lamp,1\nQ1,Box,2\nQ2,Jar,3\n");
+        QCOMPARE(importThree(catalogue).size(), size_t(3));
         const qint64 run = lastRun(db);
         // The journal loses Q1, the middle row.
         JournalChunks::Chunk kept;
