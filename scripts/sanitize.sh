@@ -39,4 +39,5 @@ export QTWEBENGINE_DISABLE_SANDBOX=1
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=0:new_delete_type_mismatch=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
-ctest --output-on-failure -j2 --timeout 900 -E '^(tst_package|tst_cli_.*_pg|tst_recordset_pg|tst_foldertasks_pg|tst_cli_durability|tst_torture|tst_monkey)$'
+ctest --output-on-failure -j2 --timeout 900 -E '^(tst_package|tst_cli_.*_pg|tst_recordset_pg|tst_foldertasks_pg|tst_cli_durability|tst_torture|tst_monkey)$' \
+    || { status=$?; "$root/scripts/ctest-failures.sh" "$PWD"; exit "$status"; }

@@ -15,4 +15,5 @@ mkdir -p "$TMPDIR"
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 cd "$build"
-ctest --output-on-failure -j2 --timeout 600
+ctest --output-on-failure -j2 --timeout 600 \
+    || { status=$?; "$root/scripts/ctest-failures.sh" "$PWD"; exit "$status"; }
