@@ -126,6 +126,14 @@ QString bulkEditCondition(const Launched& launched) {
     return bulkCondition(launched);
 }
 
+QSet<qint64> runsIn(CatalogueDatabase& db) {
+    QSet<qint64> runs;
+    StorageStatement& held = db.run(u"SELECT Run FROM Runs"_s);
+    while (held.next())
+        runs.insert(held.value(0).toLongLong());
+    return runs;
+}
+
 qint64 findRun(CatalogueDatabase& db, const Launched& launched, const QSet<qint64>& claimed) {
     const Command& command = launched.command;
     QString sql;
@@ -214,6 +222,11 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
         // in place.
         model.makeAllLoose(u"the window or a killed restore may have put a backup copy in the "_s
                            u"catalogue's place, or the window took a run back"_s);
+        // The copy's history numbers its runs as this one does, so a run of the model may be
+        // another one now, or gone: none is taken back by its number, or looked for in the
+        // history's list.
+        for (Family& family : model.families)
+            family.stack.clear();
     } else {
         for (const Launched* launched : wave) {
             if (launched->skipped)
@@ -233,9 +246,13 @@ QStringList Judge::afterWave(Model& model, const Model& atStart, const QList<Lau
             takeSnapshot(*launched, model, atStart, restored || restoreKilled || replaced,
                          snapshots, failures);
         else
-            judgeReaders(*launched, atStart, restored || replaced, failures);
+            judgeReaders(*launched, atStart, restored || restoreKilled || replaced, failures);
     }
     checkFamilies(db, model, failures);
+    // A run the catalogue no longer holds is nobody's: the oldest are let go, and a killed
+    // restore or the window's may have put an older history in place, whose next runs take
+    // the numbers of runs claimed in this one.
+    model.claimedRuns.intersect(runsIn(db));
     QStringList duplicates;
     StorageStatement& twice =
         db.run(u"SELECT StockNo, count(*) FROM Products WHERE StockNo >= 'T' AND StockNo < 'U' "_s
@@ -479,10 +496,7 @@ void Judge::takeSnapshot(const Launched& backup, const Model& model, const Model
         return;
     }
     CatalogueDatabase db(copy);
-    QSet<qint64> runs;
-    StorageStatement& held = db.run(u"SELECT Run FROM Runs"_s);
-    while (held.next())
-        runs.insert(held.value(0).toLongLong());
+    const QSet<qint64> runs = runsIn(db);
     snapshot.model.claimedRuns.intersect(runs);
     for (Family& family : snapshot.model.families) {
         const FamilyState inCopy = readFamily(db, family.number, family.size, nullptr);
