@@ -90,6 +90,7 @@ void write(CatalogueDatabase& db, const Chunk& chunk) {
 void forEach(CatalogueDatabase& db, qint64 run, const std::function<bool(Entry&)>& visit) {
     const std::unique_ptr<StorageStatement> q =
         db.prepare(u"SELECT Entries FROM RunRows WHERE Seq >= ? AND Seq < ? ORDER BY Seq"_s);
+    q->readBlobsAsTheyAre();
     q->bind(1, JournalValues::firstRowOf(run));
     q->bind(2, JournalValues::firstRowOf(run + 1));
     while (q->next())

@@ -184,6 +184,7 @@ void packStored(QByteArray& out, const PostgresStatement& read, int column) {
         JournalValues::appendText(out, value.bytes);
         return;
     case Type::Blob:
+    case Type::BlobAsItIs:
         JournalValues::appendValue(out, read.stored(column));
         return;
     }

@@ -363,7 +363,8 @@ void PostgresConnection::exec(const char* sql, const QString& what) {
 
 PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
                                                    const std::vector<Parameter>& parameters,
-                                                   const QString& what, const Named* named) {
+                                                   const QString& what, const Named* named,
+                                                   bool binaryResults) {
     refuseWhileAnswering();
     const quint64 session = m_session;
     reconnectIfLost();
@@ -377,7 +378,7 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
         dropStatementsLetGo();
     const bool guarded = m_inTransaction;
     const SendArrays arrays(parameters);
-    const Call call = arrays.call(sql, named);
+    const Call call = arrays.call(sql, named, binaryResults);
     Result result;
     if (guarded && (m_savepointStale || m_savepointMissing)) {
         result = runAfterNewSavepoint(!m_savepointMissing, call);
@@ -403,26 +404,26 @@ PostgresConnection::Result PostgresConnection::run(const QByteArray& sql,
 PostgresConnection::Result PostgresConnection::runNow(const Call& call) {
     if (!call.named)
         return Result(PQexecParams(m_handle, call.sql.constData(), call.count, call.types,
-                                   call.values, call.lengths, call.formats, 0));
+                                   call.values, call.lengths, call.formats, call.resultFormat));
     const char* name = call.named->name.constData();
     if (call.named->parse) {
         Result parsed(PQprepare(m_handle, name, call.sql.constData(), call.count, call.types));
         if (!succeeded(parsed.get()))
             return parsed;
     }
-    return Result(
-        PQexecPrepared(m_handle, name, call.count, call.values, call.lengths, call.formats, 0));
+    return Result(PQexecPrepared(m_handle, name, call.count, call.values, call.lengths,
+                                 call.formats, call.resultFormat));
 }
 
 bool PostgresConnection::sendStatement(const Call& call) {
     if (!call.named)
         return PQsendQueryParams(m_handle, call.sql.constData(), call.count, call.types,
-                                 call.values, call.lengths, call.formats, 0);
+                                 call.values, call.lengths, call.formats, call.resultFormat);
     const char* name = call.named->name.constData();
     return (!call.named->parse ||
             PQsendPrepare(m_handle, name, call.sql.constData(), call.count, call.types)) &&
            PQsendQueryPrepared(m_handle, name, call.count, call.values, call.lengths, call.formats,
-                               0);
+                               call.resultFormat);
 }
 
 void PostgresConnection::dropStatementsLetGo() {

@@ -91,9 +91,10 @@ public:
     using StorageConnection::runTogether;
     void runTogether(std::vector<GroupedRun>& runs, const Meanwhile& meanwhile) override;
     // Runs one statement; raises the server's refusal (`what` names the statement). Given a
-    // name, it runs as that kept statement, made first when `parse` says so.
+    // name, it runs as that kept statement, made first when `parse` says so. With
+    // `binaryResults` the columns come in the server's binary form rather than as text.
     Result run(const QByteArray& sql, const std::vector<Parameter>& parameters, const QString& what,
-               const Named* named = nullptr);
+               const Named* named = nullptr, bool binaryResults = false);
     // A new name for a kept statement, and the connection's session it is valid in (a
     // connection made again has none of the earlier ones).
     QByteArray newStatementName() { return "tovin_" + QByteArray::number(++m_statementNames); }
@@ -179,11 +180,12 @@ private:
         const int* lengths;
         const int* formats;
         const Named* named;
+        int resultFormat = 0; // 1: the columns come in the server's binary form
     };
     // The arrays libpq takes a statement's values in, for as long as it is being sent.
     struct SendArrays {
         explicit SendArrays(const std::vector<Parameter>& parameters);
-        Call call(const QByteArray& sql, const Named* named) const;
+        Call call(const QByteArray& sql, const Named* named, bool binaryResults = false) const;
         std::vector<unsigned int> types;
         std::vector<const char*> values;
         std::vector<int> lengths;

@@ -28,10 +28,11 @@ PostgresConnection::SendArrays::SendArrays(const std::vector<Parameter>& paramet
 }
 
 PostgresConnection::Call PostgresConnection::SendArrays::call(const QByteArray& sql,
-                                                              const Named* named) const {
-    return Call{sql,           int(values.size()), types.data(),
-                values.data(), lengths.data(),     formats.data(),
-                named};
+                                                              const Named* named,
+                                                              bool binaryResults) const {
+    return Call{sql,           int(values.size()),   types.data(),
+                values.data(), lengths.data(),       formats.data(),
+                named,         binaryResults ? 1 : 0};
 }
 
 // A group on its way through the server: its runs from `from` on go in one pipeline, their

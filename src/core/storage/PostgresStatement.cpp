@@ -210,7 +210,8 @@ void PostgresStatement::execute() {
     const std::optional<PostgresConnection::Named> kept = keptForThisRun();
     PostgresConnection::Result result;
     try {
-        result = m_connection.run(m_translated.text, m_parameters, m_sql, kept ? &*kept : nullptr);
+        result = m_connection.run(m_translated.text, m_parameters, m_sql, kept ? &*kept : nullptr,
+                                  m_blobsAsTheyAre);
     } catch (...) {
         notMade(kept);
         throw;
@@ -238,6 +239,14 @@ void PostgresStatement::takeResult(PostgresConnection::Result taken,
         m_keptSession = m_connection.session();
     m_executed = true;
     pg_result* result = m_result.get();
+    // An answer in binary form is read only where it holds blobs, which are their bytes as
+    // they are; a number or a text would be read wrongly.
+    for (int column = 0; column < PQnfields(result); ++column)
+        if (PQfformat(result, column) == 1 && PQftype(result, column) != ByteaType)
+            throw RunTimeError(
+                ErrorNumber::DatabaseRefused,
+                u"Column %1 of \"%2\" was asked for as a blob, but it is none."_s.arg(column + 1)
+                    .arg(m_sql));
     const QByteArray status(PQcmdStatus(result));
     const bool writes =
         status.startsWith("INSERT") || status.startsWith("UPDATE") || status.startsWith("DELETE");
@@ -342,6 +351,10 @@ PostgresStatement::InPlace PostgresStatement::inPlace(int column) const {
     pg_result* result = m_result.get();
     const char* text = PQgetvalue(result, m_row, column);
     value.bytes = QByteArrayView(text, PQgetlength(result, m_row, column));
+    if (PQfformat(result, column) == 1) {
+        value.type = Type::BlobAsItIs;
+        return value;
+    }
     switch (PQftype(result, column)) {
     case Int2Type:
     case Int4Type:
@@ -390,6 +403,8 @@ QVariant PostgresStatement::stored(int column) const {
         return QVariant(value.real);
     case Type::Blob:
         return QVariant(blobFromHex(value.bytes));
+    case Type::BlobAsItIs:
+        return QVariant(value.bytes.toByteArray());
     case Type::Text:
         break;
     }

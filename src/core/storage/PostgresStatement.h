@@ -41,7 +41,8 @@ public:
     // read, texts and binary values as the server sent them (a binary value still in its text
     // form), valid until the next row. A reader of many rows spares making a QVariant of each.
     struct InPlace {
-        enum class Type { Null, Integer, Real, Text, Blob } type = Type::Null;
+        // A Blob is as the server writes it out as text; a BlobAsItIs, its bytes as they are.
+        enum class Type { Null, Integer, Real, Text, Blob, BlobAsItIs } type = Type::Null;
         qint64 integer = 0;
         double real = 0;
         QByteArrayView bytes;
@@ -49,6 +50,7 @@ public:
     InPlace inPlace(int column) const;
     QVariant value(int column, ColumnKind kind) const override;
     void appendRemainingIntegers(int column, std::vector<qint64>& to) override;
+    void readBlobsAsTheyAre() override { m_blobsAsTheyAre = true; }
 
     // For a group of runs that goes to the server together: this run as it is sent, with the
     // values bound now; what came back for it, read as execute() reads it; and, for a run
@@ -77,7 +79,8 @@ private:
     bool m_keysOnly = false;
     bool m_inserts = false;
     bool m_reads = false; // a SELECT, which leaves the transaction's savepoint where it was
-    QByteArray m_table;   // the written table as the catalogue spells it
+    bool m_blobsAsTheyAre = false; // the answer comes in the server's binary form
+    QByteArray m_table;            // the written table as the catalogue spells it
     std::vector<PostgresConnection::Parameter> m_parameters;
     PostgresConnection::Result m_result;
     // A statement run more than once is kept parsed and planned by the server, for the types

@@ -57,6 +57,10 @@ public:
     // Steps through every remaining row and appends its whole number in `column` (a list of
     // keys, which may run to a hundred thousand rows).
     virtual void appendRemainingIntegers(int column, std::vector<qint64>& to);
+    // Every column this statement reads is a blob (a run's journal, many megabytes): an engine
+    // that would otherwise send them spelled out as text sends them as they are. On such an
+    // engine (a server), a statement so marked that reads any other column raises an error.
+    virtual void readBlobsAsTheyAre() {}
 
 protected:
     StorageStatement() = default;

@@ -1,3 +1,4 @@
+#include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/journal/ServerSets.h"
@@ -131,6 +132,9 @@ private slots:
             << Binder::Blob << QVariant(bytes) << u"blob"_s << bytea;
         QTest::newRow("empty blob")
             << Binder::Blob << QVariant(QByteArray("")) << u"blob"_s << bytea;
+        // Read as they are, these bytes must not be taken for the server's text form of "AB".
+        QTest::newRow("blob spelled like a blob's text")
+            << Binder::Blob << QVariant(QByteArray("\\x4142")) << u"blob"_s << bytea;
         QTest::newRow("date as ISO text")
             << Binder::Variant << QVariant(u"2024-02-29"_s) << u"text"_s << u"date"_s;
         QTest::newRow("yes as a number")
@@ -205,6 +209,16 @@ private slots:
             }
         }
         QVERIFY(!read->next());
+        // A blob read as it is comes back the same; on a server, any other value read that
+        // way is refused rather than misread.
+        const auto whole = db->prepare(u"SELECT v FROM vals"_s);
+        whole->readBlobsAsTheyAre();
+        if (serverType == u"bytea"_s) {
+            QVERIFY(whole->next());
+            QCOMPARE(whole->stored(0), value);
+        } else if (test::onServer()) {
+            QVERIFY_THROWS_EXCEPTION(RunTimeError, whole->next());
+        }
     }
 
     // A refusal says what the engine said, and the refused statement wrote nothing.
