@@ -22,6 +22,14 @@ Registry& registry() {
     return r;
 }
 
+// Whether the screen is still the open one of its name. A screen that closed itself (Update on
+// the orders screen, say) is only deleted once control is back in the event loop; Qt takes its
+// delete-on-close mark off when it closes, and from then on loading its name makes a new screen,
+// rather than handing work to one that is about to go.
+bool stillOpen(const QWidget* screen) {
+    return screen && screen->testAttribute(Qt::WA_DeleteOnClose);
+}
+
 // The window that frames a screen: its sub-window in the document area, or itself.
 QWidget* frameOf(QWidget* screen) {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(screen->parentWidget()))
@@ -48,7 +56,8 @@ QMdiArea* area() {
 }
 
 QWidget* find(const QString& name) {
-    return registry().open.value(name);
+    QWidget* screen = registry().open.value(name);
+    return stillOpen(screen) ? screen : nullptr;
 }
 
 QWidget* load(const QString& name) {
@@ -116,7 +125,7 @@ bool unloadAll() {
 QStringList openScreens() {
     QStringList names;
     for (auto it = registry().open.cbegin(); it != registry().open.cend(); ++it)
-        if (it.value())
+        if (stillOpen(it.value()))
             names << it.key();
     return names;
 }
@@ -125,7 +134,7 @@ QString nameOf(const QWidget* screen) {
     if (!screen)
         return QString();
     for (auto it = registry().open.cbegin(); it != registry().open.cend(); ++it)
-        if (it.value() == screen)
+        if (it.value() == screen && stillOpen(screen))
             return it.key();
     return QString();
 }

@@ -581,6 +581,24 @@ private slots:
         QCOMPARE(main->mdiArea()->currentSubWindow()->widget(), first);
     }
 
+    // A screen that closed itself is gone at once, though Qt deletes it only later: loading
+    // its name makes a new one, which the old one's deletion leaves in place. (The catalogue's
+    // next order line must not go to the orders screen its last Update closed.)
+    void aClosedScreenIsNotHandedOutAgain() {
+        loadMain();
+        QWidget* first = ChildWindows::show(u"frmSupplier"_s);
+        QVERIFY(first);
+        QVERIFY(first->close());
+        QVERIFY(!ChildWindows::find(u"frmSupplier"_s));
+        QVERIFY(!ChildWindows::openScreens().contains(u"frmSupplier"_s));
+        QWidget* second = ChildWindows::load(u"frmSupplier"_s);
+        QVERIFY(second && second != first);
+        QCOMPARE(DummyScreen::made.value(u"frmSupplier"_s), 2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(ChildWindows::find(u"frmSupplier"_s), second);
+        QCOMPARE(ChildWindows::nameOf(second), u"frmSupplier"_s);
+    }
+
     // The Window menu lists the open screens in the order they were opened, the one in front
     // checked; choosing one brings it to the front (restored when minimised). File Close, or the
     // screen closing itself, takes the screen and its frame, and it is no longer listed.
