@@ -16,7 +16,6 @@
 #include "core/files/ProgramFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
-#include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/products/Products.h"
 
@@ -120,7 +119,7 @@ int main(int argc, char* argv[]) {
     ProgramFolder::setOverride(folder.path());
     SettingsStore::setProgramFile(folder.filePath(u"settings.ini"_s));
     SilentPrompts prompts;
-    shared().prompts = &prompts;
+    const PromptsInUse promptsInUse{&prompts};
     const QString catalogue = folder.filePath(u"tovin2003-a.mde"_s);
     bench::generateCatalogue(catalogue, products);
     const CatalogueInUse inUse{catalogue};
@@ -130,6 +129,7 @@ int main(int argc, char* argv[]) {
     bench::Stopwatch watch;
     ProductsOptions options;
     options.catalogue = &inUse;
+    options.prompts = &promptsInUse;
     Products screen(options);
     bool previewShown = false;
     QObject::connect(screen.webView(), &WebView::navigateComplete, &screen,

@@ -23,42 +23,53 @@ namespace tovin {
 
 void registerScreens(ShellState& shell, const ScreenOptions& options) {
     // One line per child screen: ChildWindows::registerScreen(u"Catagory"_s, [] { ... });
-    ChildWindows::registerScreen(u"Catagory"_s, [&shell] { return new Catagory(shell.catalogue); });
-    ChildWindows::registerScreen(u"frmSetup"_s, [&shell] { return new FrmSetup(shell.catalogue); });
+    ChildWindows::registerScreen(u"Catagory"_s,
+                                 [&shell] { return new Catagory(shell.catalogue, shell.prompts); });
+    ChildWindows::registerScreen(u"frmSetup"_s,
+                                 [&shell] { return new FrmSetup(shell.catalogue, shell.prompts); });
     ChildWindows::registerScreen(u"frmSupplier"_s, [&shell] {
-        return new FrmSupplier(shell.catalogue, shell.search, shell.tasks);
+        return new FrmSupplier(shell.catalogue, shell.prompts, shell.search, shell.tasks);
     });
-    ChildWindows::registerScreen(u"frmOrders"_s,
-                                 [&shell] { return new FrmOrders(shell.catalogue, shell.order); });
-    ChildWindows::registerScreen(u"frmInvoice"_s,
-                                 [&shell] { return new FrmInvoice(shell.catalogue, shell.order); });
-    ChildWindows::registerScreen(
-        u"frmInventory"_s, [&shell] { return new FrmInventory(shell.catalogue, shell.order); });
-    ChildWindows::registerScreen(u"frmSales"_s,
-                                 [&shell] { return new FrmSales(shell.catalogue, shell.order); });
+    ChildWindows::registerScreen(u"frmOrders"_s, [&shell] {
+        return new FrmOrders(shell.catalogue, shell.prompts, shell.order);
+    });
+    ChildWindows::registerScreen(u"frmInvoice"_s, [&shell] {
+        return new FrmInvoice(shell.catalogue, shell.prompts, shell.order);
+    });
+    ChildWindows::registerScreen(u"frmInventory"_s, [&shell] {
+        return new FrmInventory(shell.catalogue, shell.prompts, shell.order);
+    });
+    ChildWindows::registerScreen(u"frmSales"_s, [&shell] {
+        return new FrmSales(shell.catalogue, shell.prompts, shell.order);
+    });
     ChildWindows::registerScreen(u"Products"_s, [options, &shell] {
         ProductsOptions products;
         products.largePreview = options.largeProductsPreview;
         products.catalogue = &shell.catalogue;
+        products.prompts = &shell.prompts;
         products.order = &shell.order;
         products.search = &shell.search;
         products.shopLogin = &shell.shopLogin;
         products.tasks = &shell.tasks;
         return new Products(products);
     });
-    ChildWindows::registerScreen(
-        u"frmBrowser"_s, [&shell] { return new FrmBrowser(shell.catalogue, shell.shopLogin); });
-    ChildWindows::registerScreen(
-        u"frmPageMake"_s, [&shell] { return new FrmPageMake(shell.catalogue, shell.search); });
-    ChildWindows::registerScreen(u"EditProd"_s, [&shell] {
-        return new EditProd(shell.catalogue, shell.search, shell.tasks);
+    ChildWindows::registerScreen(u"frmBrowser"_s, [&shell] {
+        return new FrmBrowser(shell.catalogue, shell.prompts, shell.shopLogin);
     });
-    ChildWindows::registerScreen(u"frmExport"_s,
-                                 [&shell] { return new FrmExport(shell.catalogue, shell.search); });
+    ChildWindows::registerScreen(u"frmPageMake"_s, [&shell] {
+        return new FrmPageMake(shell.catalogue, shell.prompts, shell.search);
+    });
+    ChildWindows::registerScreen(u"EditProd"_s, [&shell] {
+        return new EditProd(shell.catalogue, shell.prompts, shell.search, shell.tasks);
+    });
+    ChildWindows::registerScreen(u"frmExport"_s, [&shell] {
+        return new FrmExport(shell.catalogue, shell.prompts, shell.search);
+    });
+    ChildWindows::registerScreen(u"BuildDB"_s, [&shell] {
+        return new BuildDB(shell.catalogue, shell.prompts, shell.search, shell.tasks);
+    });
     ChildWindows::registerScreen(
-        u"BuildDB"_s, [&shell] { return new BuildDB(shell.catalogue, shell.search, shell.tasks); });
-    ChildWindows::registerScreen(u"frmHistory"_s,
-                                 [&shell] { return new FrmHistory(shell.catalogue); });
+        u"frmHistory"_s, [&shell] { return new FrmHistory(shell.catalogue, shell.prompts); });
 }
 
 } // namespace tovin

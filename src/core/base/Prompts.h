@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/RunTimeError.h"
+
 #include <QString>
 #include <optional>
 
@@ -66,6 +68,20 @@ public:
     void notice(const QString& text, MessageIcon icon = MessageIcon::None,
                 const QString& title = QString()) {
         message(text, MessageButtons::Ok, icon, title);
+    }
+};
+
+// Where one window's questions and notices go: real dialogs in the program, a script in tests.
+// The window's shell owns it and hands it to the screens and dialogs it makes; empty, nobody is
+// asked (a screen made with no one to answer).
+struct PromptsInUse {
+    Prompts* current = nullptr;
+
+    // The prompts in use; with none, raises error 424 rather than asking nobody.
+    Prompts& required() const {
+        if (!current)
+            throw RunTimeError(ErrorNumber::ObjectRequired, QStringLiteral("No prompts"));
+        return *current;
     }
 };
 

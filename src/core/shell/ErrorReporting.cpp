@@ -2,7 +2,6 @@
 
 #include "core/base/Prompts.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 
 #include <QLoggingCategory>
 
@@ -20,12 +19,12 @@ void setProgrammingErrorHandler(ProgrammingErrorHandler handler) {
     programmingErrorHandler = handler;
 }
 
-void ReportError(const QString& label, const RunTimeError& error) {
+void ReportError(const QString& label, const RunTimeError& error, const PromptsInUse* prompts) {
     qCWarning(lcErrors).noquote() << label << error.number() << error.description();
     if (error.number() != ErrorNumber::FileNotFound)
         return;
-    if (Prompts* prompts = shared().prompts) {
-        prompts->message(
+    if (prompts && prompts->current) {
+        prompts->current->message(
             u"Can't Find The File!\nMake Sure ALL Necessary Files Are In The Tovin Folder!"_s,
             MessageButtons::Ok, MessageIcon::Critical, SettingsStore::ApplicationTitle);
     }
@@ -36,7 +35,7 @@ void StepGuard::handle(const RunTimeError& error) noexcept {
     m_lastError = error;
     try {
         if (m_style == ErrorStyle::ReportAndResume && error.number() > 0)
-            ReportError(m_label, error);
+            ReportError(m_label, error, m_prompts);
         else
             qCWarning(lcErrors).noquote()
                 << m_label << "(ignored)" << error.number() << error.description();

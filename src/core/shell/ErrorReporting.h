@@ -9,10 +9,14 @@
 
 namespace tovin {
 
+struct PromptsInUse;
+
 // Reports a run-time error that a handler caught. Only a missing file (error 53) is shown to
-// the user, as "Can't Find The File!" with a critical icon; every other error is passed over.
-// Every error is written as a warning to the log category "tovin.errors".
-void ReportError(const QString& label, const RunTimeError& error);
+// the user, through `prompts` when there are any, as "Can't Find The File!" with a critical
+// icon; every other error is passed over. Every error is written as a warning to the log
+// category "tovin.errors".
+void ReportError(const QString& label, const RunTimeError& error,
+                 const PromptsInUse* prompts = nullptr);
 
 // A C++ exception that is not a RunTimeError (std::bad_alloc, an out-of-range access) is a
 // fault of the program, not of the user's data. A StepGuard contains it like any other error
@@ -28,15 +32,19 @@ enum class ErrorStyle {
 
 // Runs the steps of one handler so that a failing step never stops the ones after it:
 //
-//     StepGuard step(u"(Form) Catagory::Sub cmdUpdate_Click"_s);
+//     StepGuard step(u"(Form) Catagory::Sub cmdUpdate_Click"_s, m_prompts);
 //     step([&] { rs.updateBatch(); });
 //     step([&] { setButtons(true); });
 //
 // Each step that raises a RunTimeError is reported (or ignored) and the next step runs.
 class StepGuard {
 public:
-    explicit StepGuard(QString label, ErrorStyle style = ErrorStyle::ReportAndResume)
-        : m_label(std::move(label)), m_style(style) {}
+    // Reports each failing step through ReportError, to the user through `prompts`, which must
+    // outlive the guard.
+    StepGuard(QString label, const PromptsInUse& prompts)
+        : m_label(std::move(label)), m_style(ErrorStyle::ReportAndResume), m_prompts(&prompts) {}
+    // With IgnoreAndResume, failing steps are only logged.
+    StepGuard(QString label, ErrorStyle style) : m_label(std::move(label)), m_style(style) {}
 
     template <class Step> bool operator()(Step&& step) noexcept {
         try {
@@ -63,6 +71,7 @@ private:
 
     QString m_label;
     ErrorStyle m_style;
+    const PromptsInUse* m_prompts = nullptr;
     int m_failures = 0;
     std::optional<RunTimeError> m_lastError;
 };

@@ -5,7 +5,6 @@
 #include "core/files/OutputQuestion.h"
 #include "core/files/ProgramFolder.h"
 #include "core/shell/CatalogueInUse.h"
-#include "core/shell/SharedState.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,7 +61,7 @@ void BrowserProfile::onDownloadRequested(QWebEngineDownloadRequest* download) {
         name = u"download"_s + name;
     const QString target = QDir(folder).filePath(name);
     const OutputRules rules{m_catalogue ? m_catalogue->path : QString()};
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts ? m_prompts->current : nullptr;
     if (prompts ? !confirmOutput(*prompts, target, rules, QString())
                 : OutputFile::refusal(target, rules).has_value()) {
         download->cancel();
@@ -102,7 +101,7 @@ void BrowserProfile::onDownloadRequested(QWebEngineDownloadRequest* download) {
                     error = failure.description();
                 }
             }
-            if (Prompts* prompts = shared().prompts) {
+            if (Prompts* prompts = m_prompts ? m_prompts->current : nullptr) {
                 if (error.isEmpty())
                     prompts->notice(u"The file was saved as "_s + target, MessageIcon::Information);
                 else

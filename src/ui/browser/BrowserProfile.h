@@ -7,6 +7,7 @@ class QWebEngineDownloadRequest;
 namespace tovin {
 
 struct CatalogueInUse;
+struct PromptsInUse;
 
 // The web profile of the browser screen, which shows real web sites: cookies and the cache
 // are kept between runs in the user's data folder (so a supplier's shop remembers the shop),
@@ -21,9 +22,13 @@ public:
     // Where the profile keeps its data (tests use a folder of their own); call before the
     // first instance(). By default: the user's data folder + "/browser".
     static void setStorageFolder(const QString& folder);
-    // The catalogue a download must never overwrite: the shell's open one, handed over by the
-    // browser screen while it is open (nullptr once it closes).
-    void useCatalogue(const CatalogueInUse* catalogue) { m_catalogue = catalogue; }
+    // The catalogue a download must never overwrite, the shell's open one, and where questions
+    // and notices about downloads go: handed over by the browser screen while it is open
+    // (nullptr once it closes).
+    void useShell(const CatalogueInUse* catalogue, const PromptsInUse* prompts) {
+        m_catalogue = catalogue;
+        m_prompts = prompts;
+    }
 
 signals:
     // A download has ended: `path` is the saved file, `error` empty on success.
@@ -34,6 +39,7 @@ private:
     void onDownloadRequested(QWebEngineDownloadRequest* download);
 
     const CatalogueInUse* m_catalogue = nullptr;
+    const PromptsInUse* m_prompts = nullptr;
 };
 
 } // namespace tovin

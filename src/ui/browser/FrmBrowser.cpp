@@ -4,7 +4,6 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/BrowserIcons.h"
 #include "ui/browser/BrowserProfile.h"
@@ -52,16 +51,17 @@ bool isWebSite(const QUrl& url) {
 
 } // namespace
 
-FrmBrowser::FrmBrowser(const CatalogueInUse& catalogue, const SupplierShopLogin& shop,
-                       QWidget* parent)
-    : QWidget(parent), StartingAddress(shop.address), m_tbToolBar(new QToolBar(this)),
-      m_picAddress(new QWidget(this)), m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
+FrmBrowser::FrmBrowser(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                       const SupplierShopLogin& shop, QWidget* parent)
+    : QWidget(parent), StartingAddress(shop.address), m_prompts(prompts),
+      m_tbToolBar(new QToolBar(this)), m_picAddress(new QWidget(this)),
+      m_lblAddress(new QLabel(u"&Address:"_s, m_picAddress)),
       m_cboAddress(new QComboBox(m_picAddress)), m_brwWebBrowser(new QWebEngineView(this)),
       m_timTimer(new QTimer(this)), m_webPage(new QWebEnginePage(BrowserProfile::instance(), this)),
       m_localPage(new WebEnginePage(WebEngineProfiles::confined(), this)), m_shop(shop),
       m_login(shop.address, shop.userName, shop.password) {
     setObjectName(u"frmBrowser"_s);
-    BrowserProfile::instance()->useCatalogue(&catalogue);
+    BrowserProfile::instance()->useShell(&catalogue, &prompts);
     setWindowTitle(u"Web Browser"_s);
     m_tbToolBar->setObjectName(u"tbToolBar"_s);
     m_tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -100,9 +100,9 @@ FrmBrowser::FrmBrowser(const CatalogueInUse& catalogue, const SupplierShopLogin&
 }
 
 FrmBrowser::~FrmBrowser() {
-    // The profile outlives the screen; it must not keep reading a catalogue it was lent.
+    // The profile outlives the screen; it must not keep reading what it was lent.
     if (auto* profile = qobject_cast<BrowserProfile*>(m_webPage->profile()))
-        profile->useCatalogue(nullptr);
+        profile->useShell(nullptr, nullptr);
 }
 
 FrmBrowser* FrmBrowser::open(const QString& address) {
@@ -155,7 +155,7 @@ void FrmBrowser::showPage(QWebEnginePage* shown) {
 }
 
 void FrmBrowser::Form_Load() {
-    StepGuard step(browserLabel(u"Form_Load"_s));
+    StepGuard step(browserLabel(u"Form_Load"_s), m_prompts);
     BusyCursor busy;
     step([this] { ApplyControlTexts(this); });
     step([this] { placeControls(); });
@@ -192,7 +192,7 @@ void FrmBrowser::navigate(const QString& address) {
 }
 
 void FrmBrowser::cboAddress_Click() {
-    StepGuard step(browserLabel(u"cboAddress_Click"_s));
+    StepGuard step(browserLabel(u"cboAddress_Click"_s), m_prompts);
     if (m_suppressNavigation)
         return;
     step([this] {
@@ -240,7 +240,7 @@ void FrmBrowser::brwWebBrowser_DownloadComplete(bool ok) {
     m_loading = false;
     if (ok)
         brwWebBrowser_NavigateComplete();
-    StepGuard step(browserLabel(u"brwWebBrowser_DownloadComplete"_s));
+    StepGuard step(browserLabel(u"brwWebBrowser_DownloadComplete"_s), m_prompts);
     MemberLogin::Action action = MemberLogin::Action::None;
     const QUrl url = page()->url();
     step([&] { action = ok ? m_login.pageLoaded(url, page()->title()) : action; });
@@ -264,8 +264,8 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
         if (submit)
             m_login.notSent();
         const bool elsewhere = sendsTo == MemberLogin::Target::Elsewhere;
-        if (elsewhere && shared().prompts)
-            shared().prompts->notice(MemberLogin::formElsewhere(), MessageIcon::Exclamation);
+        if (elsewhere && m_prompts.current)
+            m_prompts.current->notice(MemberLogin::formElsewhere(), MessageIcon::Exclamation);
         emit loginChecked(action, elsewhere ? u"elsewhere"_s : target);
         return;
     }
@@ -279,8 +279,8 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
             if (submit && result != u"submitted"_s)
                 self->m_login.notSent();
             if (action == MemberLogin::Action::FillRefused && result == u"filled"_s &&
-                shared().prompts)
-                shared().prompts->notice(
+                self->m_prompts.current)
+                self->m_prompts.current->notice(
                     u"The supplier's web site refused the member name or password. They have "
                     u"been filled in again but not sent: check them on the supplier screen, or "
                     u"correct them on the page and log in yourself."_s,
@@ -290,7 +290,7 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
 }
 
 void FrmBrowser::brwWebBrowser_NavigateComplete() {
-    StepGuard step(browserLabel(u"brwWebBrowser_NavigateComplete"_s));
+    StepGuard step(browserLabel(u"brwWebBrowser_NavigateComplete"_s), m_prompts);
     step([this] { setWindowTitle(page()->title()); });
     step([this] { rememberAddress(BrowserAddress::fromUrl(page()->url())); });
 }

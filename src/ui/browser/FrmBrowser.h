@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Prompts.h"
 #include "core/browser/MemberLogin.h"
 #include "core/products/SupplierShopLogin.h"
 
@@ -31,8 +32,8 @@ public:
 
     // Opens on the shop's address (nothing when empty). The screen keeps `shop` and takes the
     // member log-in from it at each address it is sent to, so `shop` must outlive the screen.
-    FrmBrowser(const CatalogueInUse& catalogue, const SupplierShopLogin& shop,
-               QWidget* parent = nullptr);
+    FrmBrowser(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+               const SupplierShopLogin& shop, QWidget* parent = nullptr);
     ~FrmBrowser() override;
 
     // Shows the browser screen at an address (the Products screen's WebPage button): the open
@@ -83,6 +84,8 @@ private:
     void rememberAddress(const QString& address);
     void placeControls();
 
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     QToolBar* m_tbToolBar;
     QWidget* m_picAddress;
     QLabel* m_lblAddress;

@@ -11,7 +11,6 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/journal/UndoRunPrompt.h"
@@ -113,9 +112,10 @@ QString addressMessage() {
 
 } // namespace
 
-EditProd::EditProd(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
-                   QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue), m_search(search), m_tasks(tasks) {
+EditProd::EditProd(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                   SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search),
+      m_tasks(tasks) {
     setObjectName(u"EditProd"_s);
     setWindowTitle(u"Edit Products Fields"_s);
     auto* grid = new QGridLayout;
@@ -184,7 +184,7 @@ EditProd::EditProd(const CatalogueInUse& catalogue, SearchInForce& search, TaskS
 
     cmdUndoRun = UndoRunPrompt::makeButton(this);
     connect(cmdUndoRun, &QPushButton::clicked, this, [this] {
-        if (m_db && UndoRunPrompt::undo(*m_db, m_undoRun, false, windowTitle()))
+        if (m_db && UndoRunPrompt::undo(m_prompts, *m_db, m_undoRun, false, windowTitle()))
             cmdUndoRun->hide();
     });
 
@@ -205,7 +205,7 @@ EditProd::~EditProd() = default;
 
 void EditProd::Form_Load() {
     BusyCursor busy;
-    StepGuard step(editProdLabel(u"Form_Load"_s));
+    StepGuard step(editProdLabel(u"Form_Load"_s), m_prompts);
     step([this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
@@ -249,7 +249,7 @@ void EditProd::txtFields_LostFocus(int index) {
         return;
     m_addressCheck = false;
     if (txtFields[PictureBox]->text().contains(u"://"_s)) {
-        StepGuard step(editProdLabel(u"txtFields_LostFocus"_s));
+        StepGuard step(editProdLabel(u"txtFields_LostFocus"_s), m_prompts);
         step([this] { checkPicturePath(); });
     }
 }
@@ -257,7 +257,7 @@ void EditProd::txtFields_LostFocus(int index) {
 // An internet address must name the folder only: the stock number and the picture type are
 // added for each product.
 void EditProd::checkPicturePath() {
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts)
         return;
     const QString text = txtFields[PictureBox]->text();
@@ -292,7 +292,7 @@ bool EditProd::lookUpSupplier() {
         box->setText(*stored);
         return true;
     }
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (prompts)
         prompts->notice(BulkEdit::supplierMissing(), MessageIcon::Critical);
     QPointer<EditProd> self(this);
@@ -327,7 +327,7 @@ bool EditProd::lookUpSupplier() {
 void EditProd::Command1_Click() {
     if (m_addressCheck || m_updating || !m_db)
         return;
-    StepGuard step(editProdLabel(u"Command1_Click"_s));
+    StepGuard step(editProdLabel(u"Command1_Click"_s), m_prompts);
     QPointer<EditProd> self(this);
     if (m_touched[SupplierBox] && !txtFields[SupplierBox]->text().trimmed().isEmpty())
         if (!lookUpSupplier() || !self)
@@ -347,8 +347,8 @@ void EditProd::Command1_Click() {
     edit.setPictureExtension(m_pictureExtension);
     if (const QString refused = edit.refusal(); !refused.isEmpty()) {
         // A word in a number box would wipe that column in every product: nothing is written.
-        if (shared().prompts)
-            shared().prompts->notice(refused, MessageIcon::Critical, windowTitle());
+        if (m_prompts.current)
+            m_prompts.current->notice(refused, MessageIcon::Critical, windowTitle());
         return;
     }
 
@@ -397,7 +397,7 @@ bool EditProd::confirmChange(const BulkEdit& edit) {
     const qsizetype products = ProductSelection(*m_db, m_search.SearchWhere).size();
     if (products == 0)
         return true;
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts)
         return false;
     const QString question =

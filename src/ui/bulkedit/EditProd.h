@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Prompts.h"
+
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -31,8 +33,8 @@ class EditProd : public QWidget {
 public:
     // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
     // shell's hand-off, through which it waits for the supplier screen and says it closed.
-    EditProd(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
-             QWidget* parent = nullptr);
+    EditProd(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
+             TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~EditProd() override;
 
     void Command1_Click(); // Update Now
@@ -49,6 +51,8 @@ protected:
 
 private:
     const CatalogueInUse& m_catalogue;
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     SearchInForce& m_search;
     TaskScreenHandoff& m_tasks;
     void Form_Load();

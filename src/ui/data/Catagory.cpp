@@ -6,8 +6,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-Catagory::Catagory(const CatalogueInUse& catalogue, QWidget* parent)
-    : RecordScreen(catalogue, u"Catagory"_s, u"Catagory"_s,
+Catagory::Catagory(const CatalogueInUse& catalogue, const PromptsInUse& prompts, QWidget* parent)
+    : RecordScreen(catalogue, prompts, u"Catagory"_s, u"Catagory"_s,
                    u"select CID,CatName,CatNum from Catagory Order by CID"_s, parent) {
     addTextBox({0, u"CID"_s, u"CID:"_s, {}, DisplayFormat::Plain});
     addTextBox({1, u"CatName"_s, u"Category Name:"_s, u"Category Name"_s, DisplayFormat::Plain});

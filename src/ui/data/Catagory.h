@@ -8,7 +8,8 @@ namespace tovin {
 class Catagory : public RecordScreen {
     Q_OBJECT
 public:
-    explicit Catagory(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
+    explicit Catagory(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                      QWidget* parent = nullptr);
 };
 
 } // namespace tovin

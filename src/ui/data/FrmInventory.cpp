@@ -8,8 +8,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmInventory::FrmInventory(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent)
-    : RecordScreen(catalogue, u"frmInventory"_s, u"Inventory"_s,
+FrmInventory::FrmInventory(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                           OrderSession& order, QWidget* parent)
+    : RecordScreen(catalogue, prompts, u"frmInventory"_s, u"Inventory"_s,
                    u"select [Product Id],Cost,[Date In],[Date Sold],Description,Number,Retail,"
                    u"Wholesale from Inventory Order by [Product Id]"_s,
                    parent),

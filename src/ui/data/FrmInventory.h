@@ -14,7 +14,8 @@ class FrmInventory : public RecordScreen {
     Q_OBJECT
 public:
     // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
-    FrmInventory(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent = nullptr);
+    FrmInventory(const CatalogueInUse& catalogue, const PromptsInUse& prompts, OrderSession& order,
+                 QWidget* parent = nullptr);
 
 protected:
     void SetButtons(bool browse) override;

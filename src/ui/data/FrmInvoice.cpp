@@ -6,9 +6,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmInvoice::FrmInvoice(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent)
+FrmInvoice::FrmInvoice(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                       OrderSession& order, QWidget* parent)
     : OrderSearchScreen(
-          catalogue, u"frmInvoice"_s, u"Invoice"_s,
+          catalogue, prompts, u"frmInvoice"_s, u"Invoice"_s,
           u"select [Order ID],Discount,[Grand Total],Shipping,[Sub Total],[Sub Total2],"
           u"Tax,[Total Order] from Invoice Order by [Order ID]"_s,
           parent),

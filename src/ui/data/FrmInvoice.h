@@ -19,7 +19,8 @@ class FrmInvoice : public OrderSearchScreen {
     Q_OBJECT
 public:
     // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
-    FrmInvoice(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent = nullptr);
+    FrmInvoice(const CatalogueInUse& catalogue, const PromptsInUse& prompts, OrderSession& order,
+               QWidget* parent = nullptr);
 
     // Goes to the invoice of OrderSession::OrderFilter and empties it.
     void goToOrderFilter();

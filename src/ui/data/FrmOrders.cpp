@@ -6,8 +6,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmOrders::FrmOrders(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent)
-    : OrderSearchScreen(catalogue, u"frmOrders"_s, u"Orders"_s,
+FrmOrders::FrmOrders(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                     OrderSession& order, QWidget* parent)
+    : OrderSearchScreen(catalogue, prompts, u"frmOrders"_s, u"Orders"_s,
                         u"select [Order ID],[Back Ordered],Cost,[Date Ordered],[Date Received],"
                         u"Description,NumberOrdered,Packing,ProductOrderID,TotalItems,WtPrice,"
                         u"Discount,Shipping,Fees from Orders Order by [Order ID],ProductOrderID"_s,

@@ -21,7 +21,8 @@ public:
     static constexpr int NetCostBox = 13;
 
     // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
-    FrmOrders(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent = nullptr);
+    FrmOrders(const CatalogueInUse& catalogue, const PromptsInUse& prompts, OrderSession& order,
+              QWidget* parent = nullptr);
 
     // The boxes of a line ordered from the catalogue, as texts.
     struct CatalogueLine {

@@ -6,8 +6,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSales::FrmSales(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent)
-    : RecordScreen(catalogue, u"frmSales"_s, u"Sales"_s,
+FrmSales::FrmSales(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                   OrderSession& order, QWidget* parent)
+    : RecordScreen(catalogue, prompts, u"frmSales"_s, u"Sales"_s,
                    u"select [Sales Product ID],Cost,[Date Sold],Expenses,[Number Sold],"
                    u"[Price Sold],[Where Sold] from Sales Order by [Sales Product ID]"_s,
                    parent),

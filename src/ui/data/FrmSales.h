@@ -19,7 +19,8 @@ public:
     static constexpr int NetProfitBox = 7;
 
     // `order` is the shell's OrderSession, through which the order and sales screens hand work on.
-    FrmSales(const CatalogueInUse& catalogue, OrderSession& order, QWidget* parent = nullptr);
+    FrmSales(const CatalogueInUse& catalogue, const PromptsInUse& prompts, OrderSession& order,
+             QWidget* parent = nullptr);
 
     // Opens the new row of a sale handed over by the inventory screen (once per sale).
     void startSaleFromStock();

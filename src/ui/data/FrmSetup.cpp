@@ -8,8 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSetup::FrmSetup(const CatalogueInUse& catalogue, QWidget* parent)
-    : RecordScreen(catalogue, u"frmSetup"_s, u"Setup"_s,
+FrmSetup::FrmSetup(const CatalogueInUse& catalogue, const PromptsInUse& prompts, QWidget* parent)
+    : RecordScreen(catalogue, prompts, u"frmSetup"_s, u"Setup"_s,
                    u"select * from Setup Order by [Company Name]"_s, parent) {
     const QList<std::pair<int, QPair<QString, QString>>> boxes = {
         {0, {u"Company Name"_s, u"Company Name:"_s}},
@@ -30,7 +30,7 @@ FrmSetup::FrmSetup(const CatalogueInUse& catalogue, QWidget* parent)
 }
 
 void FrmSetup::cmdUpdate_Click() {
-    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
     if (!writeStep(step, [&] { adoPrimaryRS->updateBatch(); }))
         return;
     step([&] { binding().refresh(); });

@@ -11,7 +11,8 @@ namespace tovin {
 class FrmSetup : public RecordScreen {
     Q_OBJECT
 public:
-    explicit FrmSetup(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
+    explicit FrmSetup(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                      QWidget* parent = nullptr);
 
 protected:
     void cmdUpdate_Click() override;

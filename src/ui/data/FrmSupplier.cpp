@@ -12,9 +12,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-FrmSupplier::FrmSupplier(const CatalogueInUse& catalogue, SearchInForce& search,
-                         TaskScreenHandoff& tasks, QWidget* parent)
-    : RecordScreen(catalogue, ScreenName, u"Supplier"_s,
+FrmSupplier::FrmSupplier(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                         SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
+    : RecordScreen(catalogue, prompts, ScreenName, u"Supplier"_s,
                    u"select SID,Add1,Add2,City,Contact,Discounts,Email,Fax,Name,Notes,OtherChgs,"
                    u"Phone1,Phone2,Ship1,Ship2,Ship3,Ship4,State,URL,Zip,UserName,PassWord,"
                    u"TaxRate from Supplier Order by SID"_s,
@@ -84,7 +84,7 @@ void FrmSupplier::cmdCancel_Click() {
 }
 
 void FrmSupplier::cmdClose_Click() {
-    StepGuard step(procedureLabel(u"cmdClose_Click"_s));
+    StepGuard step(procedureLabel(u"cmdClose_Click"_s), promptsInUse());
     // The hand-off is the shell's and outlives the screen, which may be gone after the unload.
     TaskScreenHandoff& tasks = m_tasks;
     step([&] { unloadScreen(); });

@@ -24,8 +24,8 @@ public:
 
     // `search` is the shell's SearchInForce, whose condition picks the suppliers shown; `tasks`
     // is the shell's hand-off, through which the screen says it was cancelled or closed.
-    FrmSupplier(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
-                QWidget* parent = nullptr);
+    FrmSupplier(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
+                TaskScreenHandoff& tasks, QWidget* parent = nullptr);
 
 protected:
     void Form_Load() override;

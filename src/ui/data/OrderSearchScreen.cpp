@@ -32,7 +32,7 @@ void OrderSearchScreen::buildOrderSearch() {
 }
 
 void OrderSearchScreen::cmdSearch_Click() {
-    StepGuard step(procedureLabel(u"cmdsrch_click"_s));
+    StepGuard step(procedureLabel(u"cmdsrch_click"_s), promptsInUse());
     step([this] {
         if (!findOrderNumber(*adoPrimaryRS, txtSrch->text()))
             showStatus(u"No Matches Found"_s);

@@ -4,7 +4,6 @@
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/data/BoundCheckBox.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordBinding.h"
@@ -26,16 +25,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-RecordScreen::RecordScreen(const CatalogueInUse& catalogue, const QString& screenName,
-                           const QString& caption, QString selectText, QWidget* parent)
-    : QWidget(parent), m_catalogueInUse(catalogue), m_screenName(screenName),
-      m_selectText(std::move(selectText)) {
+RecordScreen::RecordScreen(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                           const QString& screenName, const QString& caption, QString selectText,
+                           QWidget* parent)
+    : QWidget(parent), m_catalogueInUse(catalogue), m_promptsInUse(prompts),
+      m_screenName(screenName), m_selectText(std::move(selectText)) {
     setObjectName(screenName);
     setWindowTitle(caption);
     m_binding = new RecordBinding(this);
     adoPrimaryRS = new RecordSet(this);
     connect(adoPrimaryRS, &RecordSet::moveComplete, this, [this] {
-        StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s));
+        StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s), promptsInUse());
         step([&] { m_binding->refresh(); });
         adoPrimaryRS_MoveComplete();
     });
@@ -208,14 +208,14 @@ bool RecordScreen::writeStep(StepGuard& step, const std::function<void()>& actio
 }
 
 void RecordScreen::explainRefusedWrite(const RunTimeError* error) {
-    StepGuard step(procedureLabel(u"explainRefusedWrite"_s));
+    StepGuard step(procedureLabel(u"explainRefusedWrite"_s), promptsInUse());
     BoundTextBox* box = m_binding->refusedBox();
     step([&] {
         const QString text =
             box ? RefusedEntryMessage::forBox(box->caption(), box->text(),
                                               adoPrimaryRS->fieldKind(box->fieldIndex()))
                 : RefusedEntryMessage::forRow(error ? error->description() : QString());
-        if (Prompts* prompts = shared().prompts)
+        if (Prompts* prompts = promptsInUse().current)
             prompts->notice(text, MessageIcon::Exclamation, windowTitle());
     });
     // Stay in (or go into) edit mode, so Update and Cancel are offered for the row. A screen
@@ -253,7 +253,7 @@ QString RecordScreen::deleteQuestion() const {
 }
 
 bool RecordScreen::confirmDelete() {
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = promptsInUse().current;
     if (!prompts)
         return false;
     return prompts->ask(deleteQuestion(), MessageButtons::YesNo, MessageDefault::Second,
@@ -268,7 +268,7 @@ bool RecordScreen::deleteCurrentRow(StepGuard& step) {
         QString text = u"This record was not deleted."_s;
         if (error && !error->description().isEmpty())
             text += u"\n\n"_s + error->description();
-        if (Prompts* prompts = shared().prompts)
+        if (Prompts* prompts = promptsInUse().current)
             prompts->notice(text, MessageIcon::Exclamation, windowTitle());
     });
     // The row stays on show as the catalogue holds it.
@@ -295,7 +295,7 @@ void RecordScreen::settleFocus() {
 bool RecordScreen::settleEditBeforeClose() {
     if (!inEditMode())
         return true;
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = promptsInUse().current;
     if (!prompts)
         return true;
     const MessageAnswer answer =
@@ -398,7 +398,7 @@ void RecordScreen::closeEvent(QCloseEvent* event) {
 // ---- Event procedures ----------------------------------------------------------------------
 
 void RecordScreen::Form_Load() {
-    StepGuard step(procedureLabel(u"Form_Load"_s));
+    StepGuard step(procedureLabel(u"Form_Load"_s), promptsInUse());
     step([&] { beginHourglass(); });
     step([&] { m_layout->arrangeFields(); });
     step([&] {
@@ -427,7 +427,7 @@ bool RecordScreen::Form_KeyDown(int key, int shift) {
     const RowKey rowKey = RecordScreenKeys::browseKey(key, shift);
     if (rowKey == RowKey::None)
         return false;
-    StepGuard step(procedureLabel(u"Form_KeyDown"_s));
+    StepGuard step(procedureLabel(u"Form_KeyDown"_s), promptsInUse());
     step([&] {
         switch (rowKey) {
         case RowKey::Close:
@@ -453,12 +453,12 @@ bool RecordScreen::Form_KeyDown(int key, int shift) {
 }
 
 void RecordScreen::Form_Unload() {
-    StepGuard step(procedureLabel(u"Form_Unload"_s));
+    StepGuard step(procedureLabel(u"Form_Unload"_s), promptsInUse());
     step([&] { endHourglass(); });
 }
 
 void RecordScreen::adoPrimaryRS_MoveComplete() {
-    StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s));
+    StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s), promptsInUse());
     step([&] {
         const int count = adoPrimaryRS->recordCount();
         showStatus(RecordEditState::positionText(adoPrimaryRS->absolutePosition(), count));
@@ -472,7 +472,7 @@ void RecordScreen::adoPrimaryRS_WillChangeRecord(RecordSet::ChangeReason, bool*)
 }
 
 void RecordScreen::cmdAdd_Click() {
-    StepGuard step(procedureLabel(u"cmdAdd_Click"_s));
+    StepGuard step(procedureLabel(u"cmdAdd_Click"_s), promptsInUse());
     step([&] {
         if (!(adoPrimaryRS->bof() && adoPrimaryRS->eof()))
             m_savedPosition = adoPrimaryRS->bookmark();
@@ -486,14 +486,14 @@ void RecordScreen::cmdAdd_Click() {
 }
 
 void RecordScreen::cmdEdit_Click() {
-    StepGuard step(procedureLabel(u"cmdEdit_Click"_s));
+    StepGuard step(procedureLabel(u"cmdEdit_Click"_s), promptsInUse());
     const QString status = m_editState.edit();
     step([&] { showStatus(status); });
     step([&] { SetButtons(false); });
 }
 
 void RecordScreen::cmdUpdate_Click() {
-    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
     if (!writeStep(step, [&] { adoPrimaryRS->updateBatch(); }))
         return;
     step([&] { m_binding->refresh(); });
@@ -510,7 +510,7 @@ void RecordScreen::cmdUpdate_Click() {
 }
 
 void RecordScreen::cmdCancel_Click() {
-    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s), promptsInUse());
     step([&] { SetButtons(true); });
     const std::optional<RecordSet::Bookmark> back = m_editState.cancelled();
     step([&] { adoPrimaryRS->cancelUpdate(); });
@@ -524,7 +524,7 @@ void RecordScreen::cmdCancel_Click() {
 }
 
 void RecordScreen::cmdDelete_Click() {
-    StepGuard step(procedureLabel(u"cmdDelete_Click"_s));
+    StepGuard step(procedureLabel(u"cmdDelete_Click"_s), promptsInUse());
     if (!confirmDelete() || !deleteCurrentRow(step))
         return;
     step([&] { adoPrimaryRS->moveNext(); });
@@ -535,27 +535,27 @@ void RecordScreen::cmdDelete_Click() {
 }
 
 void RecordScreen::cmdRefresh_Click() {
-    StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
+    StepGuard step(procedureLabel(u"cmdRefresh_Click"_s), promptsInUse());
     step([&] { adoPrimaryRS->requery(); });
 }
 
 void RecordScreen::cmdClose_Click() {
-    StepGuard step(procedureLabel(u"cmdClose_Click"_s));
+    StepGuard step(procedureLabel(u"cmdClose_Click"_s), promptsInUse());
     step([&] { unloadScreen(); });
 }
 
 void RecordScreen::cmdFirst_Click() {
-    StepGuard step(procedureLabel(u"cmdFirst_Click"_s));
+    StepGuard step(procedureLabel(u"cmdFirst_Click"_s), promptsInUse());
     writeStep(step, [&] { adoPrimaryRS->moveFirst(); });
 }
 
 void RecordScreen::cmdLast_Click() {
-    StepGuard step(procedureLabel(u"cmdLast_Click"_s));
+    StepGuard step(procedureLabel(u"cmdLast_Click"_s), promptsInUse());
     writeStep(step, [&] { adoPrimaryRS->moveLast(); });
 }
 
 void RecordScreen::cmdNext_Click() {
-    StepGuard step(procedureLabel(u"cmdNext_Click"_s));
+    StepGuard step(procedureLabel(u"cmdNext_Click"_s), promptsInUse());
     if (!writeStep(step, [&] {
             if (!adoPrimaryRS->eof())
                 adoPrimaryRS->moveNext();
@@ -569,7 +569,7 @@ void RecordScreen::cmdNext_Click() {
 }
 
 void RecordScreen::cmdPrevious_Click() {
-    StepGuard step(procedureLabel(u"cmdPrevious_Click"_s));
+    StepGuard step(procedureLabel(u"cmdPrevious_Click"_s), promptsInUse());
     if (!writeStep(step, [&] {
             if (!adoPrimaryRS->bof())
                 adoPrimaryRS->movePrevious();
@@ -582,7 +582,7 @@ void RecordScreen::cmdPrevious_Click() {
 }
 
 void RecordScreen::SetButtons(bool browse) {
-    StepGuard step(procedureLabel(u"SetButtons"_s));
+    StepGuard step(procedureLabel(u"SetButtons"_s), promptsInUse());
     step([&] {
         const RecordEditState::Buttons shown = RecordEditState::buttonsFor(browse);
         for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete, cmdClose, cmdRefresh})

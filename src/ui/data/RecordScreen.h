@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Prompts.h"
 #include "core/catalogue/RecordEditState.h"
 #include "core/catalogue/RecordSet.h"
 
@@ -49,15 +50,18 @@ class RecordScreen : public QWidget {
 public:
     // screenName is the name errors are labelled with and the object name ("Catagory",
     // "frmSupplier"); caption is the window title. The screen opens the catalogue in use when it
-    // loads, so `catalogue` must outlive it.
-    RecordScreen(const CatalogueInUse& catalogue, const QString& screenName, const QString& caption,
-                 QString selectText, QWidget* parent = nullptr);
+    // loads, so `catalogue` must outlive it; so must `prompts`, where its questions and notices
+    // go.
+    RecordScreen(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                 const QString& screenName, const QString& caption, QString selectText,
+                 QWidget* parent = nullptr);
     ~RecordScreen() override;
 
     const QString& screenName() const { return m_screenName; }
     const QString& selectText() const { return m_selectText; }
     RecordSet* primaryRecordSet() const { return adoPrimaryRS; }
     const CatalogueInUse& catalogueInUse() const { return m_catalogueInUse; }
+    const PromptsInUse& promptsInUse() const { return m_promptsInUse; }
 
     bool isAdding() const { return m_editState.adding; }
     bool isEditing() const { return m_editState.editing; }
@@ -173,6 +177,7 @@ protected:
 
     // The screen's connection and record set; the record set goes first.
     const CatalogueInUse& m_catalogueInUse;
+    const PromptsInUse& m_promptsInUse;
     std::unique_ptr<CatalogueDatabase> m_connection;
     RecordSet* adoPrimaryRS = nullptr;
 

@@ -10,7 +10,6 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueLocation.h"
 
 #include <QCheckBox>
@@ -49,8 +48,9 @@ const QString HeadingKey = u"Heading"_s;
 
 } // namespace
 
-FrmExport::FrmExport(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue), m_search(search) {
+FrmExport::FrmExport(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                     SearchInForce& search, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search) {
     setObjectName(u"frmExport"_s);
     setWindowTitle(ExportTitle);
 
@@ -125,10 +125,10 @@ FrmExport::FrmExport(const CatalogueInUse& catalogue, SearchInForce& search, QWi
 FrmExport::~FrmExport() = default;
 
 void FrmExport::Form_Load() {
-    StepGuard step(exportLabel(u"Form_Load"_s));
+    StepGuard step(exportLabel(u"Form_Load"_s), m_prompts);
     step([this] {
-        if (CatalogueLocation::isMissingFile(m_catalogue.path) && shared().prompts)
-            shared().prompts->notice(u"Can't find the database file"_s + m_catalogue.path);
+        if (CatalogueLocation::isMissingFile(m_catalogue.path) && m_prompts.current)
+            m_prompts.current->notice(u"Can't find the database file"_s + m_catalogue.path);
     });
     step([this] { m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path); });
     step([this] { restoreChoice(); });
@@ -169,9 +169,9 @@ void FrmExport::Option1_Click(int index) {
         return;
     }
     step([this] {
-        if (shared().prompts)
-            m_divider = shared().prompts->input(DelimitedExport::otherPrompt(),
-                                                DelimitedExport::otherTitle(), u","_s);
+        if (m_prompts.current)
+            m_divider = m_prompts.current->input(DelimitedExport::otherPrompt(),
+                                                 DelimitedExport::otherTitle(), u","_s);
     });
 }
 
@@ -200,7 +200,7 @@ void FrmExport::closeEvent(QCloseEvent* event) {
 
 // The file name without an extension; empty when the user gave none.
 QString FrmExport::askName() {
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts)
         return QString();
     for (;;) {
@@ -216,7 +216,7 @@ QString FrmExport::askName() {
 void FrmExport::Command2_Click() {
     if (m_exporting)
         return;
-    StepGuard step(exportLabel(u"Command2_Click"_s));
+    StepGuard step(exportLabel(u"Command2_Click"_s), m_prompts);
     const QString name = askName();
     if (name.isEmpty()) {
         close();
@@ -230,8 +230,8 @@ void FrmExport::Command2_Click() {
         return;
     }
     const QString path = DelimitedExport::filePath(ProgramFolder::path(), name);
-    if (shared().prompts &&
-        !confirmOutput(*shared().prompts, path, OutputRules{m_catalogue.path}, ExportTitle))
+    if (m_prompts.current &&
+        !confirmOutput(*m_prompts.current, path, OutputRules{m_catalogue.path}, ExportTitle))
         return;
     step([this] { saveChoice(); });
     QPointer<FrmExport> self(this);
@@ -274,10 +274,10 @@ void FrmExport::runExport(const QString& path) {
             if (!self)
                 return;
             Label1->setText(DelimitedExport::instruction());
-            if (!shared().prompts ||
-                shared().prompts->ask(error.description() + u"\n\nExport in UTF-8 instead?"_s,
-                                      MessageButtons::YesNo, MessageDefault::First,
-                                      MessageIcon::Exclamation, ExportTitle) != MessageAnswer::Yes)
+            if (!m_prompts.current ||
+                m_prompts.current->ask(error.description() + u"\n\nExport in UTF-8 instead?"_s,
+                                       MessageButtons::YesNo, MessageDefault::First,
+                                       MessageIcon::Exclamation, ExportTitle) != MessageAnswer::Yes)
                 return;
             cboEncoding->setCurrentIndex(0);
         } catch (const RunTimeError& error) {
@@ -285,9 +285,9 @@ void FrmExport::runExport(const QString& path) {
             if (!self)
                 return;
             Label1->setText(DelimitedExport::instruction());
-            if (shared().prompts)
-                shared().prompts->notice(u"The export was not written:\n"_s + error.description(),
-                                         MessageIcon::Critical, ExportTitle);
+            if (m_prompts.current)
+                m_prompts.current->notice(u"The export was not written:\n"_s + error.description(),
+                                          MessageIcon::Critical, ExportTitle);
             return;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Prompts.h"
+
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -25,7 +27,8 @@ class FrmExport : public QWidget {
     Q_OBJECT
 public:
     // `search` is the shell's SearchInForce: the products this screen works on.
-    FrmExport(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent = nullptr);
+    FrmExport(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
+              QWidget* parent = nullptr);
     ~FrmExport() override;
 
     void Option1_Click(int index);
@@ -42,6 +45,8 @@ protected:
 
 private:
     const CatalogueInUse& m_catalogue;
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     SearchInForce& m_search;
     void Form_Load();
     QString askName();

@@ -9,7 +9,6 @@
 #include "core/orders/StoredRows.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/ControlMaking.h"
@@ -75,13 +74,14 @@ constexpr int WorkHeight = 2970;
 
 } // namespace
 
-BuildDB::BuildDB(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
-                 QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue), m_search(search), m_tasks(tasks) {
+BuildDB::BuildDB(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                 SearchInForce& search, TaskScreenHandoff& tasks, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search),
+      m_tasks(tasks) {
     setObjectName(u"BuildDB"_s);
     buildControls();
     // Load.
-    StepGuard step(label(u"Form_Load"_s));
+    StepGuard step(label(u"Form_Load"_s), m_prompts);
     step([this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->move(0, 0);
@@ -240,7 +240,7 @@ void BuildDB::buildButtons() {
 
     cmdUndoRun = UndoRunPrompt::makeButton(this);
     connect(cmdUndoRun, &QPushButton::clicked, this, [this] {
-        if (m_db && UndoRunPrompt::undo(*m_db, m_undoRun, false, windowTitle()))
+        if (m_db && UndoRunPrompt::undo(m_prompts, *m_db, m_undoRun, false, windowTitle()))
             cmdUndoRun->hide();
     });
 }
@@ -420,7 +420,7 @@ void BuildDB::closeEvent(QCloseEvent* event) {
 void BuildDB::Command1_Click() {
     if (m_running)
         return;
-    StepGuard step(label(u"Command1_Click"_s));
+    StepGuard step(label(u"Command1_Click"_s), m_prompts);
     QPointer<BuildDB> self(this);
     m_running = true;
     CloseRequested = false;
@@ -564,10 +564,10 @@ void BuildDB::showWorkLayout() {
 
 void BuildDB::tellStopped(const StepGuard& step) {
     const std::optional<RunTimeError>& error = step.lastError();
-    if (!error || error->number() == ErrorNumber::FileNotFound || !shared().prompts)
+    if (!error || error->number() == ErrorNumber::FileNotFound || !m_prompts.current)
         return;
-    shared().prompts->notice(ImportMessages::taskStopped(error->description()),
-                             MessageIcon::Critical);
+    m_prompts.current->notice(ImportMessages::taskStopped(error->description()),
+                              MessageIcon::Critical);
 }
 
 void BuildDB::endTask(const QString& totals) {
@@ -600,13 +600,13 @@ ProgressCallback BuildDB::progressCallback() {
 bool BuildDB::askEditOnly() {
     if (!m_db || StoredRows::isEmpty(*m_db, u"Products"_s))
         return false;
-    return shared().prompts &&
-           shared().prompts->message(ImportMessages::editOnlyQuestion(), MessageButtons::YesNo,
-                                     MessageIcon::Question, QString()) == MessageAnswer::Yes;
+    return m_prompts.current &&
+           m_prompts.current->message(ImportMessages::editOnlyQuestion(), MessageButtons::YesNo,
+                                      MessageIcon::Question, QString()) == MessageAnswer::Yes;
 }
 
 QString BuildDB::askNote(const QString& title, const QString& prompt, const QString& defaultText) {
-    return shared().prompts ? shared().prompts->input(prompt, title, defaultText) : defaultText;
+    return m_prompts.current ? m_prompts.current->input(prompt, title, defaultText) : defaultText;
 }
 
 } // namespace tovin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Prompts.h"
 #include "core/import/ImportProgress.h"
 
 #include <QWidget>
@@ -53,8 +54,8 @@ class BuildDB : public QWidget {
 public:
     // `search` is the shell's SearchInForce: the products this screen works on. `tasks` is the
     // shell's hand-off: the page the screen opens on, and the supplier screen's closing.
-    BuildDB(const CatalogueInUse& catalogue, SearchInForce& search, TaskScreenHandoff& tasks,
-            QWidget* parent = nullptr);
+    BuildDB(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
+            TaskScreenHandoff& tasks, QWidget* parent = nullptr);
     ~BuildDB() override;
 
     // Event procedures.
@@ -80,6 +81,8 @@ protected:
 
 private:
     const CatalogueInUse& m_catalogue;
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     SearchInForce& m_search;
     TaskScreenHandoff& m_tasks;
     void buildControls();

@@ -13,7 +13,6 @@
 #include "core/import/TextImportSession.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "ui/data/FrmSupplier.h"
 #include "ui/import/BuildDB.h"
@@ -37,8 +36,8 @@ namespace tovin {
 
 namespace {
 
-// The shared prompts, or with none set, prompts that answer every question with Cancel.
-Prompts& promptsOrSilent() {
+// The screen's prompts, or with none set, prompts that answer every question with Cancel.
+Prompts& promptsOrSilent(const PromptsInUse& prompts) {
     static class Silent : public Prompts {
     public:
         MessageAnswer message(const QString&, MessageButtons, MessageIcon,
@@ -51,7 +50,7 @@ Prompts& promptsOrSilent() {
         std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
         std::optional<RgbColor> chooseColor(const RgbColor&) override { return {}; }
     } silent;
-    return shared().prompts ? *shared().prompts : silent;
+    return prompts.current ? *prompts.current : silent;
 }
 
 // What a run left alone, after its totals: the prices without a number (named in the message
@@ -76,7 +75,7 @@ QStringList runNotes(const ImportOutcome& outcome) {
 } // namespace
 
 void BuildDB::GetFiles() {
-    StepGuard step(label(u"GetFiles"_s));
+    StepGuard step(label(u"GetFiles"_s), m_prompts);
     Text1->clear();
     m_tasks.supplierScreenClosed = false;
     Command2->setText(u"Cancel"_s);
@@ -109,7 +108,7 @@ void BuildDB::importTextFile() {
     FileDialogRequest request;
     request.fileName = ImportMessages::textFileDialogName();
     request.filter = ImportMessages::textFileFilter();
-    const QString path = promptsOrSilent().openFile(request);
+    const QString path = promptsOrSilent(m_prompts).openFile(request);
     if (path.isEmpty() || path == ImportMessages::textFileDialogName()) {
         TaskPage = 1;
         ShowFrames();
@@ -124,8 +123,9 @@ void BuildDB::importTextFile() {
     bool fromLast = false;
     if (const std::optional<RememberedMapping> last =
             RememberedMapping::findFor(session.bareFileName(), session.lines());
-        last && promptsOrSilent().message(last->questionFor(), MessageButtons::YesNo,
-                                          MessageIcon::Question, QString()) == MessageAnswer::Yes)
+        last &&
+        promptsOrSilent(m_prompts).message(last->questionFor(), MessageButtons::YesNo,
+                                           MessageIcon::Question, QString()) == MessageAnswer::Yes)
         fromLast = session.takeRemembered(*last);
     if (!self)
         return;
@@ -136,7 +136,7 @@ void BuildDB::importTextFile() {
     if (!fromLast) {
         session.readFirstItem();
         Label1->setText(session.firstField());
-        session.mapping().addSlots(promptsOrSilent().input(
+        session.mapping().addSlots(promptsOrSilent(m_prompts).input(
             session.mapping().addMorePrompt(), ImportMessages::addMoreTitle(), QString()));
         if (!mapFields(session.mapping(), QString()))
             return;
@@ -178,9 +178,9 @@ void BuildDB::askDecimalComma(TextImportSession& session) {
         return;
     session.options().decimalComma = false;
     const std::optional<QString> sign = session.decimalCommaSign();
-    if (sign && promptsOrSilent().message(ImportMessages::decimalCommaQuestion(*sign),
-                                          MessageButtons::YesNo, MessageIcon::Question,
-                                          QString()) == MessageAnswer::Yes)
+    if (sign && promptsOrSilent(m_prompts).message(ImportMessages::decimalCommaQuestion(*sign),
+                                                   MessageButtons::YesNo, MessageIcon::Question,
+                                                   QString()) == MessageAnswer::Yes)
         chkDecimalComma->setChecked(true);
 }
 
@@ -194,7 +194,7 @@ void BuildDB::showRunNotes(const QStringList& notes) {
 bool BuildDB::refuseStockNumberOutOfReach(const std::optional<QString>& refusal) {
     if (!refusal)
         return false;
-    promptsOrSilent().notice(*refusal, MessageIcon::Critical);
+    promptsOrSilent(m_prompts).notice(*refusal, MessageIcon::Critical);
     Label1->setText(*refusal);
     Label1->show();
     return true;
@@ -267,8 +267,8 @@ bool BuildDB::chooseDivider(TextImportSession& session) {
                 if (lines)
                     txtChoice->clear();
                 else
-                    promptsOrSilent().notice(TextImportSession::invalidChoice(),
-                                             MessageIcon::Critical);
+                    promptsOrSilent(m_prompts).notice(TextImportSession::invalidChoice(),
+                                                      MessageIcon::Critical);
             }
         } else if (Separator == u"\t"_s) {
             outcome = session.chooseDivider(Divider::tab());
@@ -279,9 +279,9 @@ bool BuildDB::chooseDivider(TextImportSession& session) {
         }
         if (outcome == Outcome::Accepted)
             break;
-        if (promptsOrSilent().message(session.wrongSeparator(), MessageButtons::RetryCancel,
-                                      MessageIcon::Critical,
-                                      session.wrongSeparatorTitle()) != MessageAnswer::Retry)
+        if (promptsOrSilent(m_prompts).message(
+                session.wrongSeparator(), MessageButtons::RetryCancel, MessageIcon::Critical,
+                session.wrongSeparatorTitle()) != MessageAnswer::Retry)
             return false;
     }
     Frame2->hide();
@@ -301,8 +301,9 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
     if (const std::optional<RememberedMapping> last =
             rememberKey.isEmpty() ? std::nullopt : RememberedMapping::find(rememberKey);
         last && last->fieldCount == mapping.fieldCount() && last->map.stockFieldIndex() >= 0 &&
-        promptsOrSilent().message(RememberedMapping::question(), MessageButtons::YesNo,
-                                  MessageIcon::Question, QString()) == MessageAnswer::Yes) {
+        promptsOrSilent(m_prompts).message(RememberedMapping::question(), MessageButtons::YesNo,
+                                           MessageIcon::Question,
+                                           QString()) == MessageAnswer::Yes) {
         mapping.setMap(last->map);
         mapping.finish();
         return true;
@@ -340,16 +341,17 @@ bool BuildDB::mapFields(FieldMapping& mapping, const QString& rememberKey) {
             const FieldMapping::Outcome outcome = mapping.map(position, ChosenLine);
             if (outcome == FieldMapping::Outcome::MappedAskDiscontinued)
                 mapping.setSkipDiscontinued(
-                    promptsOrSilent().message(FieldMapping::mappingDiscontinuedQuestion(),
-                                              MessageButtons::YesNo, MessageIcon::Question,
-                                              QString()) == MessageAnswer::No);
+                    promptsOrSilent(m_prompts).message(FieldMapping::mappingDiscontinuedQuestion(),
+                                                       MessageButtons::YesNo, MessageIcon::Question,
+                                                       QString()) == MessageAnswer::No);
             if (outcome == FieldMapping::Outcome::Mapped ||
                 outcome == FieldMapping::Outcome::MappedAskDiscontinued)
                 ++position;
         }
         if (mapping.hasStockNumber())
             break;
-        promptsOrSilent().notice(FieldMapping::stockNumberRequired(), MessageIcon::Critical);
+        promptsOrSilent(m_prompts).notice(FieldMapping::stockNumberRequired(),
+                                          MessageIcon::Critical);
         mapping.restart();
     }
     stopMapping();
@@ -408,7 +410,8 @@ bool BuildDB::chooseSupplier(QString& supplier) {
     QPointer<BuildDB> self(this);
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     frame->hide();
-    promptsOrSilent().notice(SupplierFileImport::selectSupplierMessage(), MessageIcon::Exclamation);
+    promptsOrSilent(m_prompts).notice(SupplierFileImport::selectSupplierMessage(),
+                                      MessageIcon::Exclamation);
     QPointer<QWidget> screen = ChildWindows::show(FrmSupplier::ScreenName);
     m_tasks.supplierScreenClosed = false;
     const bool answered = waitUntil([&] {
@@ -450,7 +453,7 @@ void BuildDB::importSupplierFiles() {
     for (const FixedMappings::SupplierFile& file : files) {
         SupplierFileImport import(file, ProgramFolder::path());
         if (!import.exists()) {
-            promptsOrSilent().notice(import.missingMessage(), MessageIcon::Critical);
+            promptsOrSilent(m_prompts).notice(import.missingMessage(), MessageIcon::Critical);
             ImportStep = 0;
             TaskPage = 1;
             ShowFrames();
@@ -458,9 +461,9 @@ void BuildDB::importSupplierFiles() {
         }
         if (import.asksDiscontinued())
             import.setSkipDiscontinued(
-                promptsOrSilent().message(SupplierFileImport::discontinuedQuestion(),
-                                          MessageButtons::YesNo, MessageIcon::Question,
-                                          QString()) == MessageAnswer::No);
+                promptsOrSilent(m_prompts).message(SupplierFileImport::discontinuedQuestion(),
+                                                   MessageButtons::YesNo, MessageIcon::Question,
+                                                   QString()) == MessageAnswer::No);
         setWindowTitle(import.caption());
         QString supplier;
         if (!chooseSupplier(supplier))
@@ -496,7 +499,7 @@ void BuildDB::importDatabase() {
     FileDialogRequest request;
     request.fileName = ImportMessages::databaseDialogName();
     request.filter = ImportMessages::databaseFilter();
-    const QString path = promptsOrSilent().openFile(request);
+    const QString path = promptsOrSilent(m_prompts).openFile(request);
     if (path.isEmpty() || path == ImportMessages::databaseDialogName()) {
         TaskPage = 1;
         ShowFrames();
@@ -533,7 +536,8 @@ void BuildDB::importDatabase() {
     remembered.map = import.mapping().map();
     setWindowTitle(import.caption());
     if (import.isEmpty()) {
-        promptsOrSilent().notice(AccessTableImport::emptyDatabase(), MessageIcon::Critical);
+        promptsOrSilent(m_prompts).notice(AccessTableImport::emptyDatabase(),
+                                          MessageIcon::Critical);
         return;
     }
     import.setNote(

@@ -8,7 +8,6 @@
 #include "core/margins/MarginSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
 #include "ui/products/Products.h"
 #include "ui/shell/BusyCursor.h"
@@ -30,9 +29,9 @@ namespace {
 // The tick is kept beside the shop's other margin settings.
 const QString KeepMarginsKey = u"KeepMargins"_s;
 
-void tell(const QString& text, MessageIcon icon) {
-    if (Prompts* prompts = shared().prompts)
-        prompts->notice(text, icon);
+void tell(const PromptsInUse& prompts, const QString& text, MessageIcon icon) {
+    if (prompts.current)
+        prompts.current->notice(text, icon);
 }
 
 // The products by their keys, in the condition language of the Products screen's search.
@@ -107,19 +106,21 @@ void BuildDB::showProductsUnderMargin() {
             list = BelowMarginList::find(*m_db, MarginSettings::fromProgram().minimumPercent);
         } catch (const RunTimeError& error) {
             // A minimum that cannot be read is never guessed at.
-            tell(error.description(), MessageIcon::Critical);
+            tell(m_prompts, error.description(), MessageIcon::Critical);
             return;
         }
     }
     if (list->rows.isEmpty()) {
-        tell(u"No product sells under the minimum margin of %1."_s.arg(
+        tell(m_prompts,
+             u"No product sells under the minimum margin of %1."_s.arg(
                  Margin::percentText(list->belowPercent)),
              MessageIcon::Information);
         return;
     }
     auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
     if (!products || !products->showSelection(keyCondition(*list))) {
-        tell(u"The Products screen is adding or editing a product. Save or cancel it there "
+        tell(m_prompts,
+             u"The Products screen is adding or editing a product. Save or cancel it there "
              u"first, then try again."_s,
              MessageIcon::Exclamation);
         return;

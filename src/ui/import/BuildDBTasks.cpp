@@ -10,7 +10,6 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/import/BuildDB.h"
 
 #include <QLabel>
@@ -38,7 +37,7 @@ void BuildDB::Delete() {
     DeleteRecords remove(m_search.SearchWhere);
     // Nothing goes before the user has seen how many products will.
     const qsizetype count = ProductSelection(*m_db, m_search.SearchWhere).size();
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts ||
         prompts->ask(deleteQuestion(count), MessageButtons::YesNo, MessageDefault::Second,
                      MessageIcon::Question, DeleteRecords::caption()) != MessageAnswer::Yes) {
@@ -50,7 +49,7 @@ void BuildDB::Delete() {
     showWorkLayout();
     Animation1->show();
     QPointer<BuildDB> self(this);
-    StepGuard step(label(u"Delete"_s));
+    StepGuard step(label(u"Delete"_s), m_prompts);
     QString totals = ImportMessages::deleteTotal(0);
     step([&] { totals = remove.run(*m_db, progressCallback()).totals; });
     if (self) {
@@ -60,7 +59,7 @@ void BuildDB::Delete() {
 }
 
 void BuildDB::Folders() {
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts || !m_db)
         return;
     Command2->setText(u"Cancel"_s);
@@ -74,7 +73,7 @@ void BuildDB::Folders() {
     import.setNote(askNote(import.noteTitle(), import.notePrompt(), import.noteDefault()));
     showWorkLayout();
     QPointer<BuildDB> self(this);
-    StepGuard step(label(u"Folders"_s));
+    StepGuard step(label(u"Folders"_s), m_prompts);
     QString totals;
     step([&] { totals = import.run(*m_db, progressCallback()).totals; });
     if (self) {
@@ -84,7 +83,7 @@ void BuildDB::Folders() {
 }
 
 void BuildDB::ChP() {
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts || !m_db)
         return;
     Command2->setText(u"Cancel"_s);
@@ -120,7 +119,7 @@ void BuildDB::ChP() {
     change.setNote(askNote(change.noteTitle(), change.notePrompt(), change.noteDefault()));
     showWorkLayout();
     QPointer<BuildDB> self(this);
-    StepGuard step(label(u"ChP"_s));
+    StepGuard step(label(u"ChP"_s), m_prompts);
     QString totals;
     step([&] { totals = change.run(*m_db, progressCallback()).totals; });
     if (self) {

@@ -7,7 +7,6 @@
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunRowCounts.h"
 #include "core/shell/CatalogueInUse.h"
-#include "core/shell/SharedState.h"
 #include "ui/journal/UndoRunPrompt.h"
 #include "ui/shell/ChildWindows.h"
 
@@ -71,8 +70,9 @@ QTreeWidget* makeList(QWidget* parent, const QString& name, const QStringList& h
 
 } // namespace
 
-FrmHistory::FrmHistory(const CatalogueInUse& catalogue, QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue) {
+FrmHistory::FrmHistory(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                       QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts) {
     setObjectName(u"frmHistory"_s);
     setWindowTitle(HistoryTitle);
     lstRuns = makeList(this, u"lstRuns"_s,
@@ -117,8 +117,8 @@ FrmHistory::FrmHistory(const CatalogueInUse& catalogue, QWidget* parent)
     try {
         m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path);
     } catch (const RunTimeError& error) {
-        if (shared().prompts)
-            shared().prompts->notice(error.description(), MessageIcon::Critical, HistoryTitle);
+        if (m_prompts.current)
+            m_prompts.current->notice(error.description(), MessageIcon::Critical, HistoryTitle);
     }
     refresh();
     // The newest run is opened at once: it is the one most often looked at.
@@ -281,14 +281,14 @@ void FrmHistory::cmdUndo_Click() {
     const qint64 run = actionRun();
     if (run == 0 || !m_db)
         return;
-    UndoRunPrompt::undo(*m_db, run, false, HistoryTitle);
+    UndoRunPrompt::undo(m_prompts, *m_db, run, false, HistoryTitle);
     refresh();
 }
 
 void FrmHistory::cmdTrial_Click() {
     const qint64 run = actionRun();
     if (run != 0 && m_db)
-        UndoRunPrompt::undo(*m_db, run, true, HistoryTitle);
+        UndoRunPrompt::undo(m_prompts, *m_db, run, true, HistoryTitle);
 }
 
 } // namespace tovin

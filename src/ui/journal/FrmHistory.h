@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Prompts.h"
+
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -28,7 +30,8 @@ public:
     // Rows of one run listed at most; the count says how many there are.
     static constexpr int RowsShown = 2000;
 
-    explicit FrmHistory(const CatalogueInUse& catalogue, QWidget* parent = nullptr);
+    explicit FrmHistory(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                        QWidget* parent = nullptr);
     ~FrmHistory() override;
 
     // Lists the runs again, keeping the selected one when it is still there.
@@ -62,6 +65,8 @@ private:
     QPushButton* cmdClose = nullptr;
     QString m_details; // what the box shows of the selected run
     const CatalogueInUse& m_catalogue;
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     std::unique_ptr<CatalogueDatabase> m_db;
 };
 

@@ -8,7 +8,6 @@
 #include "core/journal/RunHistory.h"
 #include "core/journal/RunRowCounts.h"
 #include "core/journal/RunUndo.h"
-#include "core/shell/SharedState.h"
 
 #include <QPushButton>
 
@@ -21,14 +20,16 @@ namespace {
 // A message box shows a screenful; the rest are counted.
 constexpr int KeptShown = 20;
 
-void tell(const QString& text, MessageIcon icon, const QString& title) {
-    if (shared().prompts)
-        shared().prompts->notice(text, icon, title);
+void tell(const PromptsInUse& prompts, const QString& text, MessageIcon icon,
+          const QString& title) {
+    if (prompts.current)
+        prompts.current->notice(text, icon, title);
 }
 
 } // namespace
 
-bool undo(CatalogueDatabase& db, qint64 run, bool trial, const QString& title) {
+bool undo(const PromptsInUse& prompts, CatalogueDatabase& db, qint64 run, bool trial,
+          const QString& title) {
     try {
         // Read afresh: another screen or program may have taken the run back meanwhile, and
         // the question must name what the undo will really find.
@@ -41,19 +42,20 @@ bool undo(CatalogueDatabase& db, qint64 run, bool trial, const QString& title) {
         // A run that is gone or already undone is refused by the undo itself, with its reason:
         // no question comes before a refusal.
         if (!trial && info && info->undoneBy == 0) {
-            if (!shared().prompts ||
-                shared().prompts->ask(HistoryWording::question(*info, counts, undone),
-                                      MessageButtons::YesNo, MessageDefault::Second,
-                                      MessageIcon::Question, title) != MessageAnswer::Yes)
+            if (!prompts.current ||
+                prompts.current->ask(HistoryWording::question(*info, counts, undone),
+                                     MessageButtons::YesNo, MessageDefault::Second,
+                                     MessageIcon::Question, title) != MessageAnswer::Yes)
                 return false;
         }
         const RunUndo::Result result = RunUndo::undo(db, run, trial);
-        tell(HistoryWording::outcome(result, trial, redo ? undone->number : 0, counts.productsOnly,
+        tell(prompts,
+             HistoryWording::outcome(result, trial, redo ? undone->number : 0, counts.productsOnly,
                                      KeptShown),
              MessageIcon::Information, title);
         return !trial;
     } catch (const RunTimeError& error) {
-        tell(error.description(), MessageIcon::Critical, title);
+        tell(prompts, error.description(), MessageIcon::Critical, title);
         return false;
     }
 }

@@ -7,7 +7,6 @@
 #include "core/orders/StockSaleEntry.h"
 #include "core/orders/StockSaleProduct.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberFormat.h"
 #include "ui/data/BoundTextBox.h"
@@ -48,7 +47,7 @@ void FrmInventory::SetButtons(bool browse) {
 
 void FrmInventory::cmdSales_Click() {
     StepGuard step(procedureLabel(u"cmdSales_Click"_s), ErrorStyle::IgnoreAndResume);
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = promptsInUse().current;
     if (!prompts || !adoPrimaryRS->hasCurrentRow() || m_addingFlag)
         return;
     // The sales screen keeps one sale from stock at a time: a second one would take the first
@@ -78,7 +77,7 @@ void FrmInventory::cmdSales_Click() {
         return;
     // The smaller quantity on hand is in the catalogue before the sales screen opens.
     binding().setBoxValue(txtFields(OnHandBox), TextRules::plainDecimal(sold.onHandAfter));
-    StepGuard write(procedureLabel(u"cmdSales_Click"_s));
+    StepGuard write(procedureLabel(u"cmdSales_Click"_s), promptsInUse());
     if (!writeStep(write, [this] { adoPrimaryRS->update(); }) || adoPrimaryRS->isDirty())
         return;
     if (m_editingFlag) {
@@ -169,7 +168,7 @@ void FrmSales::cmdUpdate_Click() {
     // gives them up, whatever the boxes were changed to: stock rows and products keep agreeing.
     std::optional<StockSaleProduct> product;
     {
-        StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+        StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
         if (!step([&] { product.emplace(connection(), sale->stockNo, sale->quantity); }))
             return;
     }
@@ -177,7 +176,7 @@ void FrmSales::cmdUpdate_Click() {
     if (m_addingFlag)
         return; // refused: the row is still being added, and the product kept its counts
     entry.save();
-    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
     StockSaleProduct::Outcome outcome = product->outcome();
     product.reset();
     // The row reached the file before this Update wrote anything: the counts follow at once.
@@ -187,8 +186,8 @@ void FrmSales::cmdUpdate_Click() {
         });
     if (outcome == StockSaleProduct::Outcome::NoProduct)
         step([&] {
-            if (shared().prompts)
-                shared().prompts->notice(
+            if (promptsInUse().current)
+                promptsInUse().current->notice(
                     StockSaleProduct::noProductMessage(sale->stockNo, sale->quantity),
                     MessageIcon::Exclamation, windowTitle());
         });
@@ -201,7 +200,7 @@ void FrmSales::cmdCancel_Click() {
     if (!saleFromStock)
         return;
     // Nothing was sold: the stock row gets its items back, so it agrees with the product again.
-    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s), promptsInUse());
     const StockSaleEntry::Sale sale = entry.cancel().value_or(StockSaleEntry::Sale{});
     const QString stockNo = sale.stockNo;
     const std::int16_t quantity = sale.quantity;
@@ -209,12 +208,12 @@ void FrmSales::cmdCancel_Click() {
     step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
     if (!back && quantity > 0)
         step([&] {
-            if (shared().prompts)
-                shared().prompts->notice(u"The sale was cancelled, but the stock row of "_s +
-                                             stockNo + u" is gone, so its "_s +
-                                             QString::number(quantity) +
-                                             u" items could not be put back."_s,
-                                         MessageIcon::Exclamation, windowTitle());
+            if (promptsInUse().current)
+                promptsInUse().current->notice(u"The sale was cancelled, but the stock row of "_s +
+                                                   stockNo + u" is gone, so its "_s +
+                                                   QString::number(quantity) +
+                                                   u" items could not be put back."_s,
+                                               MessageIcon::Exclamation, windowTitle());
         });
 }
 

@@ -1,10 +1,10 @@
 // The invoice screen's own controls: search by order number, "View Items", and the invoice of
 // an order finished on the Products screen.
+#include "core/base/Prompts.h"
 #include "core/orders/OrderEntry.h"
 #include "core/orders/OrderSearch.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInvoice.h"
 #include "ui/data/FrmOrders.h"
@@ -44,7 +44,7 @@ void FrmInvoice::Form_Activate() {
 void FrmInvoice::goToOrderFilter() {
     if (m_order.OrderFilter.isEmpty())
         return;
-    StepGuard step(procedureLabel(u"form_activate"_s));
+    StepGuard step(procedureLabel(u"form_activate"_s), promptsInUse());
     writeStep(step, [this] {
         adoPrimaryRS->find(m_order.OrderFilter, 0, RecordSet::SearchDirection::Forward,
                            RecordSet::FindStart::FirstRow);
@@ -77,7 +77,7 @@ void FrmInvoice::openWaitingInvoice() {
         return;
     const std::array<QString, 8> totals = *m_waitingInvoice;
     m_waitingInvoice.reset();
-    StepGuard step(procedureLabel(u"form_activate"_s));
+    StepGuard step(procedureLabel(u"form_activate"_s), promptsInUse());
     step([this] { cmdAdd_Click(); });
     if (!m_addingFlag)
         return;
@@ -96,7 +96,7 @@ void FrmInvoice::cmdCancel_Click() {
 }
 
 void FrmInvoice::Command1_Click() {
-    StepGuard step(procedureLabel(u"command1_click"_s));
+    StepGuard step(procedureLabel(u"command1_click"_s), promptsInUse());
     step([this] { m_order.OrderFilter = orderCondition(txtFields(0)->text()); });
     step([] {
         if (auto* orders = qobject_cast<FrmOrders*>(ChildWindows::show(u"frmOrders"_s)))

@@ -7,7 +7,6 @@
 #include "core/orders/OrderSearch.h"
 #include "core/orders/Receiving.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmOrders.h"
@@ -46,15 +45,15 @@ void FrmOrders::Command2_Click() {
 bool FrmOrders::readyToReceive() {
     const bool itemByItem = Command2->text() == ItemByItem;
     if (m_addingFlag || (m_editingFlag && !itemByItem)) {
-        requiredPrompts().notice(u"Please Click Update Or Cancel Before Receiving."_s,
-                                 MessageIcon::Exclamation, windowTitle());
+        promptsInUse().required().notice(u"Please Click Update Or Cancel Before Receiving."_s,
+                                         MessageIcon::Exclamation, windowTitle());
         return false;
     }
     return adoPrimaryRS->hasCurrentRow();
 }
 
 void FrmOrders::receiveAll() {
-    StepGuard step(procedureLabel(u"command2_click"_s));
+    StepGuard step(procedureLabel(u"command2_click"_s), promptsInUse());
     bool ready = false;
     step([&] { ready = readyToReceive(); });
     if (!ready)
@@ -62,13 +61,13 @@ void FrmOrders::receiveAll() {
     const QString orderId = txtFields(OrderIdBox)->text();
     MessageAnswer answer = MessageAnswer::No;
     step([&] {
-        answer = requiredPrompts().message(
+        answer = promptsInUse().required().message(
             u"Receive ALL Items For This Invoice: "_s + orderId + u" ?"_s, MessageButtons::YesNo,
             MessageIcon::Question, u"Receive Order"_s);
     });
     if (answer != MessageAnswer::Yes) {
-        step([] {
-            requiredPrompts().notice(
+        step([this] {
+            promptsInUse().required().notice(
                 u"Enter The Date Received And Other Information For Each Item\n"
                 u"Then Click 'R-Update' Button"_s);
         });
@@ -80,7 +79,7 @@ void FrmOrders::receiveAll() {
     for (;;) {
         QString typed;
         step([&] {
-            typed = requiredPrompts().input(
+            typed = promptsInUse().required().input(
                 u"Enter Date Received Below."_s, u"Date Received"_s,
                 TextRules::formatDate(QDate::currentDate(), u"MM/DD/YYYY"_s));
         });
@@ -89,7 +88,9 @@ void FrmOrders::receiveAll() {
         received = TextRules::parseDate(typed.trimmed());
         if (received.isValid())
             break;
-        step([&] { requiredPrompts().notice(unreadableDate(typed), MessageIcon::Exclamation); });
+        step([&] {
+            promptsInUse().required().notice(unreadableDate(typed), MessageIcon::Exclamation);
+        });
     }
     // What the user typed into the current row is written first.
     if (!writeStep(step, [this] { adoPrimaryRS->update(); }))
@@ -108,15 +109,15 @@ void FrmOrders::receiveAll() {
         step([this] { endHourglass(); });
     }
     step([&] {
-        requiredPrompts().notice(Receiving::summary(orderId, result),
-                                 result.failures.isEmpty() ? MessageIcon::Information
-                                                           : MessageIcon::Exclamation,
-                                 u"Receive Order"_s);
+        promptsInUse().required().notice(Receiving::summary(orderId, result),
+                                         result.failures.isEmpty() ? MessageIcon::Information
+                                                                   : MessageIcon::Exclamation,
+                                         u"Receive Order"_s);
     });
 }
 
 void FrmOrders::receiveCurrentLine() {
-    StepGuard step(procedureLabel(u"command2_click"_s));
+    StepGuard step(procedureLabel(u"command2_click"_s), promptsInUse());
     bool ready = false;
     step([&] { ready = readyToReceive(); });
     if (!ready)
@@ -126,10 +127,10 @@ void FrmOrders::receiveCurrentLine() {
     if (!received.isValid()) {
         // Nothing is received; the user types the date and presses "R-Update" again.
         step([&] {
-            requiredPrompts().notice(typed.isEmpty()
-                                         ? u"Enter The Date Received Of This Item First."_s
-                                         : unreadableDate(typed),
-                                     MessageIcon::Exclamation);
+            promptsInUse().required().notice(typed.isEmpty()
+                                                 ? u"Enter The Date Received Of This Item First."_s
+                                                 : unreadableDate(typed),
+                                             MessageIcon::Exclamation);
         });
         return;
     }
@@ -150,16 +151,17 @@ void FrmOrders::receiveCurrentLine() {
     const QString said = Receiving::summary(result);
     if (!said.isEmpty())
         step([&] {
-            requiredPrompts().notice(said,
-                                     result.outcome == Receiving::LineResult::Outcome::Failed
-                                         ? MessageIcon::Exclamation
-                                         : MessageIcon::Information,
-                                     windowTitle());
+            promptsInUse().required().notice(
+                said,
+                result.outcome == Receiving::LineResult::Outcome::Failed ? MessageIcon::Exclamation
+                                                                         : MessageIcon::Information,
+                windowTitle());
         });
     MessageAnswer more = MessageAnswer::No;
     step([&] {
-        more = requiredPrompts().message(u"Manually Receive More Items?"_s, MessageButtons::YesNo,
-                                         MessageIcon::Question, QString());
+        more = promptsInUse().required().message(u"Manually Receive More Items?"_s,
+                                                 MessageButtons::YesNo, MessageIcon::Question,
+                                                 QString());
     });
     if (more == MessageAnswer::Yes)
         return;

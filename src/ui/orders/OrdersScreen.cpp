@@ -9,7 +9,6 @@
 #include "core/orders/OrderMath.h"
 #include "core/orders/OrderSearch.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/FrmInvoice.h"
 #include "ui/data/FrmOrders.h"
@@ -103,7 +102,7 @@ void FrmOrders::cmdAdd_Click() {
 
 void FrmOrders::cmdDelete_Click() {
     RecordScreen::cmdDelete_Click();
-    StepGuard step(procedureLabel(u"cmdDelete_Click"_s));
+    StepGuard step(procedureLabel(u"cmdDelete_Click"_s), promptsInUse());
     step([this] {
         clearNetCosts();
         showNetCosts();
@@ -118,7 +117,7 @@ void FrmOrders::SetButtons(bool browse) {
 // ---- Search and invoice ---------------------------------------------------------------------
 
 void FrmOrders::Command1_Click() {
-    StepGuard step(procedureLabel(u"Command1_Click"_s));
+    StepGuard step(procedureLabel(u"Command1_Click"_s), promptsInUse());
     step([this] { m_order.OrderFilter = orderCondition(txtFields(OrderId)->text()); });
     step([] {
         if (auto* invoice = qobject_cast<FrmInvoice*>(ChildWindows::show(u"frmInvoice"_s)))
@@ -129,7 +128,7 @@ void FrmOrders::Command1_Click() {
 void FrmOrders::applyOrderFilter() {
     if (m_order.OrderFilter.isEmpty() || adoPrimaryRS->filter() == m_order.OrderFilter)
         return;
-    StepGuard step(procedureLabel(u"form_activate"_s));
+    StepGuard step(procedureLabel(u"form_activate"_s), promptsInUse());
     step([this] { beginHourglass(); });
     writeStep(step, [this] { adoPrimaryRS->setFilter(m_order.OrderFilter); });
     step([this] { endHourglass(); });
@@ -149,14 +148,14 @@ void FrmOrders::answerOrderEntry() {
     OrderEntry entry(m_order);
     if (!entry.lineAsked())
         return;
-    StepGuard step(procedureLabel(u"form_activate"_s));
+    StepGuard step(procedureLabel(u"form_activate"_s), promptsInUse());
     bool used = false;
     if (m_order.OrderFromCatalog)
         step(
             [&] { used = CatalogueOrdering::orderNumberExists(connection(), m_order.CurrentKey); });
     if (used) {
         step([this] {
-            if (Prompts* prompts = shared().prompts)
+            if (Prompts* prompts = promptsInUse().current)
                 prompts->notice(
                     u"That Order Number Already Exists, Please Choose A Different One!"_s,
                     MessageIcon::Exclamation);
@@ -172,7 +171,7 @@ void FrmOrders::answerOrderEntry() {
 }
 
 void FrmOrders::fillCatalogueLine(const CatalogueLine& line) {
-    StepGuard step(procedureLabel(u"fillCatalogueLine"_s));
+    StepGuard step(procedureLabel(u"fillCatalogueLine"_s), promptsInUse());
     const QList<QPair<int, QString>> boxes{
         {NumberOrdered, line.quantity},
         {OrderId, line.orderId},
@@ -201,7 +200,7 @@ void FrmOrders::cmdUpdate_Click() {
     const double numberOrdered = OrderMath::numberIn(txtFields(NumberOrdered)->text()).value_or(0);
     if (!OrderEntry(m_order).saveLine(numberOrdered))
         return;
-    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
     step([] { letEventsRun(); });
     step([this] { unloadScreen(); });
 }
@@ -210,7 +209,7 @@ void FrmOrders::cmdCancel_Click() {
     RecordScreen::cmdCancel_Click();
     if (!OrderEntry(m_order).cancelLine())
         return;
-    StepGuard step(procedureLabel(u"cmdCancel_Click"_s));
+    StepGuard step(procedureLabel(u"cmdCancel_Click"_s), promptsInUse());
     step([this] { unloadScreen(); });
 }
 

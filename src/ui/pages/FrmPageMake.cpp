@@ -9,7 +9,6 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/browser/WebEngineView.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ControlMaking.h"
@@ -48,10 +47,6 @@ QLineEdit* makeBox(QWidget* parent, const QString& name) {
     return box;
 }
 
-Prompts* sharedPrompts() {
-    return shared().prompts;
-}
-
 } // namespace
 
 void FrmPageMake::setWebViewFactory(WebViewFactory f) {
@@ -67,8 +62,9 @@ QString FrmPageMake::samplePath() {
     return ProgramFolder::path() + u"Pages/sample.htm"_s;
 }
 
-FrmPageMake::FrmPageMake(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue), m_search(search) {
+FrmPageMake::FrmPageMake(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
+                         SearchInForce& search, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search) {
     setObjectName(u"frmPageMake"_s);
     setWindowTitle(u"Page Designer"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -280,14 +276,14 @@ void FrmPageMake::showEvent(QShowEvent* event) {
 // ---- Load -------------------------------------------------------------------------------------
 
 void FrmPageMake::Form_Load() {
-    StepGuard step(procedureLabel(u"Form_Load"_s));
+    StepGuard step(procedureLabel(u"Form_Load"_s), m_prompts);
     DesignerPage::State& s = state();
     PageOptions& o = pageOptions();
     step([&] {
-        if (!s.PageBaseName.isEmpty() || !sharedPrompts())
+        if (!s.PageBaseName.isEmpty() || !m_prompts.current)
             return;
-        s.PageBaseName = sharedPrompts()->input(u"Type The Name For These Pages"_s, u"Page Names"_s,
-                                                u"Catalog Page"_s);
+        s.PageBaseName = m_prompts.current->input(u"Type The Name For These Pages"_s,
+                                                  u"Page Names"_s, u"Catalog Page"_s);
         if (s.PageBaseName.isEmpty())
             s.PageBaseName = u"Catalog Page"_s;
     });
@@ -327,9 +323,9 @@ void FrmPageMake::showchange() {
     const PageOptions& o = pageOptions();
     const DesignerPage::Page page = DesignerPage::build(m_products, m_ticks.checked, o, s);
     if (page.noneSelected) {
-        step([] {
-            if (sharedPrompts())
-                sharedPrompts()->notice(
+        step([this] {
+            if (m_prompts.current)
+                m_prompts.current->notice(
                     u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
                     u"First\nOr Un-Check The Box For selected Pictures Only"_s);
         });
@@ -431,8 +427,8 @@ void FrmPageMake::Check6_Click() {
 
 // Fonts and the title colour from the platform's font and colour dialogs.
 void FrmPageMake::Command3_Click() {
-    StepGuard step(procedureLabel(u"Command3_Click"_s));
-    if (!sharedPrompts())
+    StepGuard step(procedureLabel(u"Command3_Click"_s), m_prompts);
+    if (!m_prompts.current)
         return;
     PageOptions& o = pageOptions();
     FontChoice initial;
@@ -442,12 +438,12 @@ void FrmPageMake::Command3_Click() {
     initial.italic = !o.ItalicTag.isEmpty();
     initial.strikeout = !o.StrikeTag.isEmpty();
     initial.underline = !o.UnderlineTag.isEmpty();
-    const std::optional<FontChoice> font = sharedPrompts()->chooseFont(initial);
+    const std::optional<FontChoice> font = m_prompts.current->chooseFont(initial);
     if (!font)
         return;
     RgbColor color;
     PageOptionRules::colorParts(o.FontColor, &color.red, &color.green, &color.blue);
-    if (const std::optional<RgbColor> chosen = sharedPrompts()->chooseColor(color))
+    if (const std::optional<RgbColor> chosen = m_prompts.current->chooseColor(color))
         color = *chosen;
     PageOptionRules::applyFont(o, font->face, font->pointSize, font->bold, font->italic,
                                font->strikeout, font->underline, color.red, color.green,
@@ -456,16 +452,16 @@ void FrmPageMake::Command3_Click() {
 }
 
 void FrmPageMake::Command6_Click() {
-    StepGuard step(procedureLabel(u"Command6_Click"_s));
-    if (!sharedPrompts())
+    StepGuard step(procedureLabel(u"Command6_Click"_s), m_prompts);
+    if (!m_prompts.current)
         return;
     DesignerPage::State& s = state();
     const MessageAnswer answer =
-        sharedPrompts()->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
-                                 MessageButtons::YesNo, MessageIcon::Question, QString());
+        m_prompts.current->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
+                                   MessageButtons::YesNo, MessageIcon::Question, QString());
     if (answer == MessageAnswer::Yes) {
         const QString file =
-            sharedPrompts()->openFile({QString(), u"All Files|*.*"_s, QString(), {}});
+            m_prompts.current->openFile({QString(), u"All Files|*.*"_s, QString(), {}});
         if (file.isEmpty())
             return;
         const QString name = u"BG"_s + QString::number(s.CurrentPage) + u".SPB"_s;
@@ -473,15 +469,15 @@ void FrmPageMake::Command6_Click() {
         try {
             OutputFile::copy(file, target, OutputRules{m_catalogue.path});
         } catch (const RunTimeError& error) {
-            sharedPrompts()->notice(u"The picture "_s + file + u" could not be copied to "_s +
-                                    target + u": "_s + error.description());
+            m_prompts.current->notice(u"The picture "_s + file + u" could not be copied to "_s +
+                                      target + u": "_s + error.description());
             return;
         }
         // The page names the copy exactly as it is called in the pages folder.
         s.BodyTag = u"<body bgproperties=fixed background="_s + name + u'>';
     } else {
         RgbColor initial;
-        const std::optional<RgbColor> color = sharedPrompts()->chooseColor(initial);
+        const std::optional<RgbColor> color = m_prompts.current->chooseColor(initial);
         if (!color)
             return;
         const QString text = PageOptionRules::colorText(color->red, color->green, color->blue);
@@ -499,7 +495,7 @@ void FrmPageMake::Command4_Click() {
 }
 
 void FrmPageMake::Command7_Click(int index) {
-    StepGuard step(procedureLabel(u"Command7_MouseUp"_s));
+    StepGuard step(procedureLabel(u"Command7_MouseUp"_s), m_prompts);
     DesignerPage::State& s = state();
     if (index == 1 || index == 2) {
         const int pages = DesignerPage::pageCount(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Prompts.h"
 #include "core/pages/DesignerPage.h"
 #include "core/pages/PageDesignerChoices.h"
 #include "core/pages/PageProduct.h"
@@ -43,7 +44,8 @@ public:
     static DesignerPage::State& state();
 
     // `search` is the shell's SearchInForce: the products this screen works on.
-    FrmPageMake(const CatalogueInUse& catalogue, SearchInForce& search, QWidget* parent = nullptr);
+    FrmPageMake(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
+                QWidget* parent = nullptr);
     ~FrmPageMake() override;
 
     WebView* webView() const { return Wb3; }
@@ -61,6 +63,8 @@ protected:
 
 private:
     const CatalogueInUse& m_catalogue;
+    // Where the screen's questions and notices go.
+    const PromptsInUse& m_prompts;
     SearchInForce& m_search;
     void buildControls();
     QLayout* buildItemFrames(QWidget* panel);

@@ -7,7 +7,6 @@
 #include "core/pages/PageOptions.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/pages/FrmPageMake.h"
 #include "ui/pages/PagesPdf.h"
 #include "ui/shell/BusyCursor.h"
@@ -21,7 +20,7 @@ namespace tovin {
 // file the output rules refuse (the catalogue, a device) is refused either way.
 void FrmPageMake::savePage() {
     const DesignerPage::State& s = state();
-    Prompts* prompts = shared().prompts;
+    Prompts* prompts = m_prompts.current;
     if (!prompts)
         return;
     const QString name = DesignerPage::savedFileName(s.PageBaseName, s.CurrentPage);
@@ -50,8 +49,8 @@ void FrmPageMake::savePage() {
 
 // Every page of the series, as Save Page would write it, printed into one PDF file.
 void FrmPageMake::savePdf() {
-    StepGuard step(procedureLabel(u"savePdf"_s));
-    Prompts* prompts = shared().prompts;
+    StepGuard step(procedureLabel(u"savePdf"_s), m_prompts);
+    Prompts* prompts = m_prompts.current;
     if (!prompts)
         return;
     const QString file = prompts->saveFile(

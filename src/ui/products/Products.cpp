@@ -13,7 +13,6 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/CatalogueLocation.h"
 #include "core/text/ValueText.h"
@@ -63,6 +62,11 @@ const CatalogueInUse& noCatalogue() {
     return none;
 }
 
+const PromptsInUse& noPrompts() {
+    static const PromptsInUse none;
+    return none;
+}
+
 // The part of the shell's state the screen was given, or else one of its own, kept in `own`.
 template <class Part> Part* givenOrOwn(Part* given, std::unique_ptr<Part>& own) {
     if (given)
@@ -91,8 +95,9 @@ QString Products::defaultShopAddress() {
 }
 
 Products::Products(const ProductsOptions& options, QWidget* parent)
-    : RecordScreen(options.catalogue ? *options.catalogue : noCatalogue(), u"Products"_s,
-                   u"Products"_s, PrimarySelect, parent) {
+    : RecordScreen(options.catalogue ? *options.catalogue : noCatalogue(),
+                   options.prompts ? *options.prompts : noPrompts(), u"Products"_s, u"Products"_s,
+                   PrimarySelect, parent) {
     m_order = givenOrOwn(options.order, m_ownOrder);
     m_search = givenOrOwn(options.search, m_ownSearch);
     m_shopLogin = givenOrOwn(options.shopLogin, m_ownShopLogin);
@@ -276,7 +281,7 @@ void Products::addFieldRows(ProductsLayout::Controls& c) {
 void Products::connectControls() {
     connect(m_quickSearchButton, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(m_quickSearchBox, &QLineEdit::returnPressed, this, [this] {
-        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s));
+        StepGuard step(procedureLabel(u"txtSrch_KeyPress"_s), promptsInUse());
         step([this] { cmdSearch_Click(); });
     });
     connect(m_advancedSearchButton, &QPushButton::clicked, this, [this] { cmdDetSearch_Click(); });
@@ -309,7 +314,7 @@ void Products::connectControls() {
 // ---- Load, activation, paint ---------------------------------------------------------------
 
 void Products::Form_Load() {
-    StepGuard step(procedureLabel(u"Form_Load"_s));
+    StepGuard step(procedureLabel(u"Form_Load"_s), promptsInUse());
     step([this] { m_help->startOver(); });
     step([this] { ApplyControlTexts(this); });
     step([this] { setWindowTitle(catalogueInUse().path); });
@@ -319,8 +324,9 @@ void Products::Form_Load() {
             frame->move(0, 0);
     });
     step([this] {
-        if (CatalogueLocation::isMissingFile(catalogueInUse().path) && shared().prompts)
-            shared().prompts->notice(u"Can't find the database file"_s + catalogueInUse().path);
+        if (CatalogueLocation::isMissingFile(catalogueInUse().path) && promptsInUse().current)
+            promptsInUse().current->notice(u"Can't find the database file"_s +
+                                           catalogueInUse().path);
     });
     step([this] { m_connection = std::make_unique<CatalogueDatabase>(catalogueInUse().path); });
     step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
@@ -339,7 +345,7 @@ void Products::Form_Load() {
 
 void Products::Form_Activate() {
     RecordScreen::Form_Activate();
-    StepGuard step(procedureLabel(u"Form_Activate"_s));
+    StepGuard step(procedureLabel(u"Form_Activate"_s), promptsInUse());
     step([this] { txtFields(ProductBox::Picture)->hide(); });
     Form_GotFocus();
 }
@@ -389,7 +395,7 @@ void Products::Form_Paint() {
 }
 
 void Products::Form_GotFocus() {
-    StepGuard step(procedureLabel(u"Form_GotFocus"_s));
+    StepGuard step(procedureLabel(u"Form_GotFocus"_s), promptsInUse());
     step([this] { showStoredCaptions(); });
     if (!m_hiddenBySetting.isEmpty())
         step([this] { showRestoredBoxes(); });
@@ -432,10 +438,11 @@ bool Products::Form_QueryUnload() {
     StepGuard step(procedureLabel(u"Form_QueryUnload"_s), ErrorStyle::IgnoreAndResume);
     if (!orderIsOpen())
         return true;
-    step([] {
-        if (shared().prompts)
-            shared().prompts->notice(u"You Have An Open Order! Please Click On The 'Order Done' "
-                                     u"Button To Finish Your Last Order"_s);
+    step([this] {
+        if (promptsInUse().current)
+            promptsInUse().current->notice(
+                u"You Have An Open Order! Please Click On The 'Order Done' "
+                u"Button To Finish Your Last Order"_s);
     });
     return false;
 }
@@ -453,7 +460,7 @@ void Products::closeEvent(QCloseEvent* event) {
 
 void Products::SetButtons(bool browse) {
     RecordScreen::SetButtons(browse);
-    StepGuard step(procedureLabel(u"SetButtons"_s));
+    StepGuard step(procedureLabel(u"SetButtons"_s), promptsInUse());
     // The searches and Reset Data move to other rows or re-read them: not while a product is
     // being typed, as the navigation buttons.
     step([&] {
@@ -512,7 +519,7 @@ void Products::showEditLayout() {
 }
 
 void Products::cmdClose_Click() {
-    StepGuard step(procedureLabel(u"cmdClose_Click"_s));
+    StepGuard step(procedureLabel(u"cmdClose_Click"_s), promptsInUse());
     // Closing asks Form_QueryUnload, which refuses while an order is open.
     step([this] { unloadScreen(); });
 }
@@ -541,7 +548,7 @@ bool Products::eventFilter(QObject* watched, QEvent* event) {
         grdDataGrid_Click();
     if (type == QEvent::FocusIn) {
         if (watched == m_quickSearchBox) {
-            StepGuard step(procedureLabel(u"txtSrch_GotFocus"_s));
+            StepGuard step(procedureLabel(u"txtSrch_GotFocus"_s), promptsInUse());
             // After the click that gave the focus has placed the cursor.
             step([this] {
                 QTimer::singleShot(0, m_quickSearchBox, [this] { m_quickSearchBox->selectAll(); });
@@ -560,6 +567,7 @@ CatalogueHost Products::catalogueHost() {
     host.showStatus = [this](const QString& text) { showStatus(text); };
     host.records = [this] { return adoPrimaryRS; };
     host.catalogue = &catalogueInUse();
+    host.prompts = &promptsInUse();
     host.resetView = [this] { cmdReset_Click(); };
     host.cancelPreview = [this] { m_preview->cancel(); };
     host.moving = &m_addingFlag;

@@ -32,6 +32,8 @@ class WebView;
 struct ProductsOptions {
     // The catalogue the screen opens, the shell's open one; a screen made without one opens none.
     const CatalogueInUse* catalogue = nullptr;
+    // Where its questions and notices go, the shell's; a screen made without any asks nobody.
+    const PromptsInUse* prompts = nullptr;
     // Makes the web view the screen shows its pages in; empty for the real engine.
     std::function<WebView*(QWidget* parent)> makeWebView;
     // The screen opens with the large preview over the boxes ("Edit Mode" shows them), or with

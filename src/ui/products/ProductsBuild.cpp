@@ -9,7 +9,6 @@
 #include "core/products/SearchInForce.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "ui/browser/WebView.h"
 #include "ui/data/RecordBinding.h"
@@ -40,7 +39,7 @@ QList<QWidget*> Products::buildCatalogueTaskButtons() {
 }
 
 void Products::cmdEditRec_Click() {
-    StepGuard step(procedureLabel(u"cmdEditRec_Click"_s));
+    StepGuard step(procedureLabel(u"cmdEditRec_Click"_s), promptsInUse());
     m_tasks->editProdOpen = true;
     // The bulk edit screen clears editProdOpen as it closes.
     const bool finished =
@@ -55,17 +54,18 @@ void Products::cmdEditRec_Click() {
 bool Products::importScreenAlreadyOpen(StepGuard& step) {
     if (!ChildWindows::find(u"BuildDB"_s))
         return false;
-    step([] {
+    step([this] {
         ChildWindows::show(u"BuildDB"_s);
-        requiredPrompts().notice(u"The import screen is open already. Finish or close it there "
-                                 u"first, then try again."_s,
-                                 MessageIcon::Exclamation);
+        promptsInUse().required().notice(
+            u"The import screen is open already. Finish or close it there "
+            u"first, then try again."_s,
+            MessageIcon::Exclamation);
     });
     return true;
 }
 
 void Products::cmdAddAll_Click() {
-    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
+    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s), promptsInUse());
     if (importScreenAlreadyOpen(step))
         return;
     step([this] { m_webView->navigate(ProgramFolder::path() + u"Help/intro1.htm"_s); });
@@ -81,7 +81,7 @@ void Products::cmdAddAll_Click() {
 }
 
 void Products::cmdDAll_Click() {
-    StepGuard step(procedureLabel(u"cmdDAll_Click"_s));
+    StepGuard step(procedureLabel(u"cmdDAll_Click"_s), promptsInUse());
     if (importScreenAlreadyOpen(step))
         return;
     m_tasks->buildMode = 0;
@@ -108,7 +108,7 @@ bool Products::waitForTaskScreen(StepGuard& step, const QString& name,
 }
 
 void Products::reopenAfterImport() {
-    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s));
+    StepGuard step(procedureLabel(u"cmdAddAll_Click"_s), promptsInUse());
     BusyCursor busy;
     step([this] {
         adoPrimaryRS->close();
@@ -138,13 +138,13 @@ void Products::reopenAfterImport() {
 }
 
 void Products::Command3_Click() {
-    StepGuard step(procedureLabel(u"Command3_Click"_s));
+    StepGuard step(procedureLabel(u"Command3_Click"_s), promptsInUse());
     BusyCursor busy;
     step([] { ChildWindows::show(u"frmExport"_s); });
 }
 
 void Products::ReBuildDB() {
-    StepGuard step(procedureLabel(u"ReBuildDB"_s));
+    StepGuard step(procedureLabel(u"ReBuildDB"_s), promptsInUse());
     BusyCursor busy;
     step([] { letEventsRun(); });
     step([this] {

@@ -12,7 +12,6 @@
 #include "core/products/CoalescedAction.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/ValueText.h"
 #include "ui/browser/WebView.h"
 #include "ui/shell/BusyCursor.h"
@@ -37,18 +36,20 @@ namespace tovin {
 
 namespace {
 
-MessageAnswer ask(const QString& text, MessageButtons buttons, const QString& title = {}) {
-    return shared().prompts ? shared().prompts->message(text, buttons, MessageIcon::None, title)
-                            : MessageAnswer::No;
+MessageAnswer ask(const PromptsInUse& prompts, const QString& text, MessageButtons buttons,
+                  const QString& title = {}) {
+    return prompts.current ? prompts.current->message(text, buttons, MessageIcon::None, title)
+                           : MessageAnswer::No;
 }
 
-void tell(const QString& text) {
-    if (shared().prompts)
-        shared().prompts->notice(text);
+void tell(const PromptsInUse& prompts, const QString& text) {
+    if (prompts.current)
+        prompts.current->notice(text);
 }
 
-QString askText(const QString& prompt, const QString& title, const QString& defaultText = {}) {
-    return shared().prompts ? shared().prompts->input(prompt, title, defaultText) : QString();
+QString askText(const PromptsInUse& prompts, const QString& prompt, const QString& title,
+                const QString& defaultText = {}) {
+    return prompts.current ? prompts.current->input(prompt, title, defaultText) : QString();
 }
 
 const QString InvalidNumber = u"Invalid Number - Enter ONLY Numbers In The Range Listed!"_s;
@@ -140,7 +141,7 @@ void ProductsCatalogue::showStatus(const QString& text) {
 // ---- The catalogue panel --------------------------------------------------------------------
 
 void ProductsCatalogue::Command5_Click() {
-    StepGuard step(m_host.procedureLabel(u"Command5_Click"_s));
+    StepGuard step(m_host.procedureLabel(u"Command5_Click"_s), *m_host.prompts);
     step([this] { Command14_Click(); });
     placePanel();
     Frame9->show();
@@ -178,7 +179,7 @@ void ProductsCatalogue::Command7_Click() {
     const QString name = item->text();
     const QString path = pagesFolder() + name;
     if (!name.contains(u'/') && QFileInfo(path).isFile() && !QFile::remove(path))
-        tell(u"The page "_s + name + u" could not be deleted."_s);
+        tell(*m_host.prompts, u"The page "_s + name + u" could not be deleted."_s);
     Command14_Click();
     if (File1->count() > 0)
         File1->setCurrentRow(0);
@@ -215,20 +216,22 @@ void ProductsCatalogue::Command12_Click() {
 bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
     const QString range = u" ( 1  to  "_s + QString::number(highest) + u" )\r\n"_s;
     for (;;) {
-        const QString start = askText(u"Enter Starting Page Number"_s + range, u"Page Number"_s);
+        const QString start =
+            askText(*m_host.prompts, u"Enter Starting Page Number"_s + range, u"Page Number"_s);
         const PageRange::Outcome first = PageRange::readStart(start);
         if (first == PageRange::Outcome::Stop)
             return false;
         if (first == PageRange::Outcome::AskAgain) {
-            tell(InvalidNumber);
+            tell(*m_host.prompts, InvalidNumber);
             continue;
         }
-        const QString end = askText(u"Enter Ending Page Number"_s + range, u"Page Number"_s);
+        const QString end =
+            askText(*m_host.prompts, u"Enter Ending Page Number"_s + range, u"Page Number"_s);
         const PageRange::Answer answer = PageRange::read(start, end, highest);
         if (answer.outcome == PageRange::Outcome::Stop)
             return false;
         if (answer.outcome == PageRange::Outcome::AskAgain) {
-            tell(InvalidNumber);
+            tell(*m_host.prompts, InvalidNumber);
             continue;
         }
         *from = answer.from;
@@ -239,9 +242,9 @@ bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
 
 bool ProductsCatalogue::askPageName(QString* name) {
     for (;;) {
-        QString answer =
-            askText(u"Enter The Name To Save Pages As (No Extensions like .htm etc...)"_s,
-                    u"Save Page Names As..."_s, u"CatPage"_s);
+        QString answer = askText(
+            *m_host.prompts, u"Enter The Name To Save Pages As (No Extensions like .htm etc...)"_s,
+            u"Save Page Names As..."_s, u"CatPage"_s);
         if (answer.isEmpty())
             answer = u"catpage"_s;
         if (PageMarkup::isSafePageName(answer)) {
@@ -249,13 +252,14 @@ bool ProductsCatalogue::askPageName(QString* name) {
             return true;
         }
         // A name with a folder in it would put pages outside the pages folder.
-        tell(u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in the Pages "
+        tell(*m_host.prompts,
+             u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in the Pages "
              u"folder."_s);
     }
 }
 
 void ProductsCatalogue::MakePage() {
-    StepGuard step(m_host.procedureLabel(u"ShowPicture"_s));
+    StepGuard step(m_host.procedureLabel(u"ShowPicture"_s), *m_host.prompts);
     step([this] { m_host.resetView(); });
     PageOptions& options = pageOptions();
     CataloguePages::applyRunLayout(options);
@@ -293,8 +297,8 @@ void ProductsCatalogue::MakePage() {
             shown->writeHtml(html);
         letEventsRun();
     };
-    callbacks.overwrite = [](const QString&) {
-        return ask(u"File Already Exists, Over-write it?"_s, MessageButtons::YesNo,
+    callbacks.overwrite = [this](const QString&) {
+        return ask(*m_host.prompts, u"File Already Exists, Over-write it?"_s, MessageButtons::YesNo,
                    u"File Found"_s) == MessageAnswer::Yes;
     };
     CataloguePages::Result result;
@@ -317,7 +321,7 @@ void ProductsCatalogue::MakePage() {
         if (file.status == CataloguePages::FileResult::Status::Failed)
             failed << file.fileName + u": "_s + file.error;
     if (!failed.isEmpty())
-        tell(u"These pages could not be written:\n"_s + failed.join(u'\n'));
+        tell(*m_host.prompts, u"These pages could not be written:\n"_s + failed.join(u'\n'));
     const QString first = folder + name + QString::number(from) + u".htm"_s;
     if (waitUntil([&] { return !self || !view->isBusy(); }) && self && QFileInfo::exists(first))
         view->navigate(first);

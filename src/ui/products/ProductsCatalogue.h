@@ -17,6 +17,7 @@ class QWidget;
 namespace tovin {
 
 struct CatalogueInUse;
+struct PromptsInUse;
 
 class RecordSet;
 class WebView;
@@ -33,6 +34,8 @@ struct CatalogueHost {
     std::function<RecordSet*()> records;
     // The catalogue the screen has open, which the pages name as their source.
     const CatalogueInUse* catalogue = nullptr;
+    // Where the panel's questions and notices go, the screen's.
+    const PromptsInUse* prompts = nullptr;
     // Puts the screen back on all products in its own order (the "Reset" button).
     std::function<void()> resetView;
     // Drops a pending preview, which would otherwise replace what a run writes in the view.

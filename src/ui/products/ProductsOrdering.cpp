@@ -10,7 +10,6 @@
 #include "core/orders/ReorderList.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/text/DateText.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/NumberText.h"
@@ -95,7 +94,7 @@ struct ProductsOrdering::OrderLineRequest {
 };
 
 bool ProductsOrdering::orderCurrentItem(double suggestedQuantity) {
-    StepGuard step(m_screen.procedureLabel(u"Command1_Click"_s));
+    StepGuard step(m_screen.procedureLabel(u"Command1_Click"_s), m_screen.promptsInUse());
     // The screen stays usable while a line waits on the orders screen; a second order meanwhile
     // brings that line back to the front instead.
     static bool ordering = false;
@@ -121,9 +120,10 @@ bool ProductsOrdering::orderCurrentItem(double suggestedQuantity) {
 // its supplier's terms must be known to work out the line's costs.
 bool ProductsOrdering::readyToOrder(StepGuard& step, OrderLineRequest& request) {
     if (m_screen.m_addingFlag || m_screen.m_editingFlag) {
-        step([] {
-            requiredPrompts().notice(u"Please Click Update Or Cancel Before Ordering This Item."_s,
-                                     MessageIcon::Exclamation);
+        step([this] {
+            m_screen.promptsInUse().required().notice(
+                u"Please Click Update Or Cancel Before Ordering This Item."_s,
+                MessageIcon::Exclamation);
         });
         return false;
     }
@@ -136,7 +136,7 @@ bool ProductsOrdering::readyToOrder(StepGuard& step, OrderLineRequest& request) 
     step([&] { terms = CatalogueOrdering::supplierTerms(m_screen.connection(), supplier); });
     if (!terms) {
         step([&] {
-            requiredPrompts().notice(
+            m_screen.promptsInUse().required().notice(
                 supplier.isEmpty()
                     ? u"This product has no supplier, so its discount, fees, shipping and tax "
                       u"can't be worked out. Enter its supplier first."_s
@@ -169,8 +169,8 @@ bool ProductsOrdering::openOrderLine(StepGuard& step, OrderLineRequest& request)
         if (m_order.CurrentKey.isEmpty()) {
             QString number;
             step([&] {
-                number = requiredPrompts().input(u"Enter The Order Number/ID Below"_s,
-                                                 u"Order Number/ID"_s, QString());
+                number = m_screen.promptsInUse().required().input(
+                    u"Enter The Order Number/ID Below"_s, u"Order Number/ID"_s, QString());
             });
             if (number.trimmed().isEmpty())
                 return false;
@@ -181,21 +181,26 @@ bool ProductsOrdering::openOrderLine(StepGuard& step, OrderLineRequest& request)
         }
         QString howMany;
         step([&] {
-            howMany = requiredPrompts().input(u"Order How Many?"_s, u"How Many?"_s,
-                                              TextRules::plainDecimal(request.suggestedQuantity));
+            howMany = m_screen.promptsInUse().required().input(
+                u"Order How Many?"_s, u"How Many?"_s,
+                TextRules::plainDecimal(request.suggestedQuantity));
         });
         const OrderEntry::Quantity asked = OrderEntry::readQuantity(howMany);
         if (asked.outcome == OrderEntry::Quantity::Outcome::Cancelled)
             return forgetUnopenedOrder();
         if (asked.outcome == OrderEntry::Quantity::Outcome::Refused) {
-            step([] {
-                requiredPrompts().notice(OrderEntry::quantityRefused(), MessageIcon::Exclamation);
+            step([this] {
+                m_screen.promptsInUse().required().notice(OrderEntry::quantityRefused(),
+                                                          MessageIcon::Exclamation);
             });
             return forgetUnopenedOrder();
         }
         request.quantity = asked.count;
         QString method;
-        step([&] { method = requiredPrompts().input(ShippingPrompt, u"How Many?"_s, u"1"_s); });
+        step([&] {
+            method =
+                m_screen.promptsInUse().required().input(ShippingPrompt, u"How Many?"_s, u"1"_s);
+        });
         request.shipping = OrderMath::readShippingAnswer(method);
         if (!request.shipping)
             return forgetUnopenedOrder();
@@ -203,7 +208,7 @@ bool ProductsOrdering::openOrderLine(StepGuard& step, OrderLineRequest& request)
         if (!step([&] { workOutLineCosts(request); })) {
             const QString reason = step.lastError() ? step.lastError()->description() : QString();
             step([&] {
-                requiredPrompts().notice(
+                m_screen.promptsInUse().required().notice(
                     u"The costs of this line can't be worked out ("_s + reason +
                         u"). Check the discount, fees and shipping of the supplier \""_s +
                         m_screen.txtFields(ProductBox::Supplier)->text().trimmed() + u"\"."_s,
@@ -285,10 +290,10 @@ bool ProductsOrdering::recordOrderedLine(StepGuard& step, const OrderLineRequest
     });
     if (!recorded)
         step([&] {
-            requiredPrompts().notice(u"The order line was saved, but the product "_s +
-                                         request.stockNo +
-                                         u" could not be found to add it to its On Order count."_s,
-                                     MessageIcon::Exclamation);
+            m_screen.promptsInUse().required().notice(
+                u"The order line was saved, but the product "_s + request.stockNo +
+                    u" could not be found to add it to its On Order count."_s,
+                MessageIcon::Exclamation);
         });
     return recorded;
 }
@@ -307,7 +312,7 @@ void ProductsOrdering::Command2_Click() {
 
 // The re-order list; the user may order one supplier's items from it, one line each.
 void ProductsOrdering::cmdReorder_Click() {
-    StepGuard step(m_screen.procedureLabel(u"cmdReorder_Click"_s));
+    StepGuard step(m_screen.procedureLabel(u"cmdReorder_Click"_s), m_screen.promptsInUse());
     QList<ReorderList::SupplierGroup> groups;
     if (!step([&] { groups = ReorderList::build(m_screen.connection()); }))
         return;
@@ -327,7 +332,7 @@ void ProductsOrdering::cmdReorder_Click() {
         });
         if (!found) {
             step([&] {
-                requiredPrompts().notice(
+                m_screen.promptsInUse().required().notice(
                     u"Product "_s + item.stockNo +
                         u" is not among the products shown; click Reset Data to "
                         u"show every product, then order it."_s,

@@ -38,7 +38,7 @@ void Products::adoPrimaryRS_MoveComplete() {
     // Nothing follows the new, blank row of an Add until it is written or dropped.
     if (m_addingFlag)
         return;
-    StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s));
+    StepGuard step(procedureLabel(u"adoPrimaryRS_MoveComplete"_s), promptsInUse());
     step([this] {
         const int count = adoPrimaryRS->recordCount();
         const bool empty = count < 1;
@@ -79,7 +79,7 @@ void Products::adoPrimaryRS_MoveComplete() {
 // ---- Record commands -----------------------------------------------------------------------
 
 void Products::cmdAdd_Click() {
-    StepGuard step(procedureLabel(u"cmdAdd_Click"_s));
+    StepGuard step(procedureLabel(u"cmdAdd_Click"_s), promptsInUse());
     step([this] { showEditLayout(); });
     // The product on show keeps its preview while the new one is typed.
     step([this] { m_preview->flush(); });
@@ -95,7 +95,7 @@ void Products::cmdAdd_Click() {
 }
 
 void Products::cmdEdit_Click() {
-    StepGuard step(procedureLabel(u"cmdEdit_Click"_s));
+    StepGuard step(procedureLabel(u"cmdEdit_Click"_s), promptsInUse());
     if (adoPrimaryRS->recordCount() < 1)
         return;
     step([this] { showEditLayout(); });
@@ -107,7 +107,7 @@ void Products::cmdEdit_Click() {
 // search and sort in force. A value the catalogue refuses is pointed out and the screen stays in
 // edit mode with everything typed.
 void Products::cmdUpdate_Click() {
-    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s));
+    StepGuard step(procedureLabel(u"cmdUpdate_Click"_s), promptsInUse());
     BusyCursor busy;
     if (!writeStep(step, [this] { adoPrimaryRS->updateBatch(); }))
         return;
@@ -157,7 +157,7 @@ void Products::reopenPrimary() {
 // Data or a rebuild. The grid is read again first, so the screen's own re-read leaves it on the
 // screen's product.
 void Products::cmdRefresh_Click() {
-    StepGuard step(procedureLabel(u"cmdRefresh_Click"_s));
+    StepGuard step(procedureLabel(u"cmdRefresh_Click"_s), promptsInUse());
     BusyCursor busy;
     step([] { letEventsRun(); });
     if (gridShown())
@@ -203,13 +203,13 @@ void Products::cmdPrevious_Click() {
 bool Products::pageHelp(HelpPages::Move move, const QString& procedure) {
     if (!m_help->active())
         return false;
-    StepGuard step(procedureLabel(procedure));
+    StepGuard step(procedureLabel(procedure), promptsInUse());
     step([&] { m_help->move(move); });
     return true;
 }
 
 void Products::Command16_Click() {
-    StepGuard step(procedureLabel(u"Command16_Click"_s));
+    StepGuard step(procedureLabel(u"Command16_Click"_s), promptsInUse());
     step([this] {
         const bool show = m_showHelpButton->text() == u"Show Help"_s;
         m_help->setActive(show);
@@ -230,7 +230,7 @@ void Products::flushPreview() {
 }
 
 void Products::writePreview() {
-    StepGuard step(procedureLabel(u"ShowPicture"_s));
+    StepGuard step(procedureLabel(u"ShowPicture"_s), promptsInUse());
     if (m_help->active()) {
         step([this] { m_help->showDemoPage(); });
         return;
@@ -277,7 +277,7 @@ void Products::cmdShowPic_Click() {
 }
 
 void Products::cmdShowPicPath_Click() {
-    StepGuard step(procedureLabel(u"cmdShowPicPath_Click"_s));
+    StepGuard step(procedureLabel(u"cmdShowPicPath_Click"_s), promptsInUse());
     step([this] {
         BoundTextBox* path = txtFields(ProductBox::Picture);
         path->setVisible(path->isHidden());
@@ -295,12 +295,12 @@ bool Products::gridShown() const {
 }
 
 void Products::cmdGrid_Click() {
-    StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
+    StepGuard step(procedureLabel(u"cmdGrid_Click"_s), promptsInUse());
     step([this] { setGridShown(!gridShown()); });
 }
 
 void Products::setGridShown(bool shown) {
-    StepGuard step(procedureLabel(u"cmdGrid_Click"_s));
+    StepGuard step(procedureLabel(u"cmdGrid_Click"_s), promptsInUse());
     m_layout->setGridShown(shown);
     m_gridButton->setText(shown ? u"Hide Grid"_s : u"Show Grid"_s);
     if (!shown)
@@ -362,7 +362,7 @@ void Products::grdDataGrid_RowColChange(int row) {
     if (!m_gridClicked)
         return;
     m_gridClicked = false;
-    StepGuard step(procedureLabel(u"grdDataGrid_RowColChange"_s));
+    StepGuard step(procedureLabel(u"grdDataGrid_RowColChange"_s), promptsInUse());
     std::optional<RecordSet::Bookmark> picked;
     step([&] { picked = m_gridRS->bookmarkAt(row); });
     writeStep(step, [&] {

@@ -6,7 +6,6 @@
 #include "core/products/SearchInForce.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/products/Products.h"
 #include "ui/products/Search.h"
 #include "ui/shell/BusyCursor.h"
@@ -18,7 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 void Products::cmdSearch_Click() {
-    StepGuard step(procedureLabel(u"cmdSearch_Click"_s));
+    StepGuard step(procedureLabel(u"cmdSearch_Click"_s), promptsInUse());
     const QString typed = m_quickSearchBox->text();
     if (typed.isEmpty()) {
         m_search->SearchWhere.clear();
@@ -40,10 +39,10 @@ void Products::cmdSearch_Click() {
 }
 
 void Products::cmdDetSearch_Click() {
-    StepGuard step(procedureLabel(u"cmdDetSearch_Click"_s));
+    StepGuard step(procedureLabel(u"cmdDetSearch_Click"_s), promptsInUse());
     m_search->DetailSearchActive = true;
     step([this] {
-        Search form(*m_search, this);
+        Search form(*m_search, promptsInUse(), this);
         form.exec();
     });
     SearchForIt();
@@ -64,7 +63,7 @@ void Products::cmdReset_Click() {
 void Products::refuseSearch(const RunTimeError& error) {
     m_search->SearchWhere = adoPrimaryRS->filter();
     m_search->SortOrder = adoPrimaryRS->sort();
-    if (Prompts* prompts = shared().prompts)
+    if (Prompts* prompts = promptsInUse().current)
         prompts->notice(refusedSearchMessage(error), MessageIcon::Exclamation, windowTitle());
 }
 
@@ -86,7 +85,7 @@ bool Products::showSelection(const QString& where) {
 // Narrows the screen (and the grid while it is shown) to the products of SearchWhere and sorts
 // them by SortOrder. A condition the catalogue can't use is reported and the previous rows stay.
 void Products::SearchForIt() {
-    StepGuard step(procedureLabel(u"SearchForIt"_s));
+    StepGuard step(procedureLabel(u"SearchForIt"_s), promptsInUse());
     step([] { letEventsRun(); });
     BusyCursor busy;
     const QString where = m_search->SearchWhere;

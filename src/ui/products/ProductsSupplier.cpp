@@ -1,13 +1,13 @@
 // The Products screen's supplier buttons, the clicks on box 28 that pick its supplier, and the
 // events of the web view.
 #include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShop.h"
 #include "core/products/SupplierShopLogin.h"
 #include "core/products/ThumbnailClicks.h"
 #include "core/query/Condition.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/browser/BrowserAddress.h"
 #include "ui/browser/FrmBrowser.h"
 #include "ui/browser/WebView.h"
@@ -25,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tovin {
 
 void Products::cmdSup_Click(int index) {
-    StepGuard step(procedureLabel(u"cmdSup_Click"_s));
+    StepGuard step(procedureLabel(u"cmdSup_Click"_s), promptsInUse());
     // The supplier screen shows only the product's supplier.
     step([this] {
         m_search->SearchWhere =
@@ -67,7 +67,7 @@ void Products::Wb1_BeforeNavigate(const QString& address, bool* cancel) {
 }
 
 void Products::Wb1_NavigateComplete(const QString& address) {
-    StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s));
+    StepGuard step(procedureLabel(u"Wb1_NavigateComplete"_s), promptsInUse());
     m_shopLogin->address = address;
     if (!m_thumbnailFlag)
         return;
@@ -85,7 +85,7 @@ void Products::Wb1_NavigateComplete(const QString& address) {
 }
 
 void Products::Wb1_NavigateError(const QString& address) {
-    StepGuard step(procedureLabel(u"Wb1_NavigateError"_s));
+    StepGuard step(procedureLabel(u"Wb1_NavigateError"_s), promptsInUse());
     // Back to the last page that loaded (never round and round on the same failing one).
     const QString last = m_shopLogin->address;
     if (last.isEmpty() || BrowserAddress::sameAddress(last, address))

@@ -31,7 +31,7 @@ ProductsSupplierPicker::ProductsSupplierPicker(Products& screen)
 void ProductsSupplierPicker::pick() {
     if (m_picking)
         return;
-    StepGuard step(m_screen.procedureLabel(u"txtFields_Click"_s));
+    StepGuard step(m_screen.procedureLabel(u"txtFields_Click"_s), m_screen.promptsInUse());
     QPointer<Products> self(&m_screen);
     m_picking = true;
     const bool wasBrowsing = !m_screen.inEditMode();

@@ -52,8 +52,8 @@ void select(QButtonGroup* group, int id) {
 }
 } // namespace
 
-Search::Search(SearchInForce& search, QWidget* parent)
-    : QDialog(parent), m_form(search), m_fields(new QButtonGroup(this)),
+Search::Search(SearchInForce& search, const PromptsInUse& prompts, QWidget* parent)
+    : QDialog(parent), m_form(search), m_prompts(prompts), m_fields(new QButtonGroup(this)),
       m_sorts(new QButtonGroup(this)), m_operators(new QButtonGroup(this)) {
     setObjectName(u"Search"_s);
     setWindowTitle(u"Detailed Search Form"_s);
@@ -203,7 +203,9 @@ void Search::run(const QString& procedure, ErrorStyle style, const std::function
     m_form.setValueText(m_value->text());
     m_form.setWholeWords(m_wholeWords->isChecked());
     m_form.setReverse(m_reverse->isChecked());
-    StepGuard guard(formLabel(u"Search"_s, procedure), style);
+    const QString label = formLabel(u"Search"_s, procedure);
+    StepGuard guard = style == ErrorStyle::ReportAndResume ? StepGuard(label, m_prompts)
+                                                           : StepGuard(label, style);
     guard(step);
     showForm();
     if (m_form.outcome() == DetailedSearch::Outcome::Searched)

@@ -13,6 +13,8 @@ class QLineEdit;
 
 namespace tovin {
 
+struct PromptsInUse;
+
 // The "Detailed Search Form", opened modally by the Products screen's "Advanced Search". When
 // it closes the caller reads SearchWhere, SortOrder and DetailSearchActive of the search in
 // force it was made with: Search leaves the condition and sort, Cancel empties the condition, and
@@ -20,7 +22,8 @@ namespace tovin {
 class Search : public QDialog {
     Q_OBJECT
 public:
-    explicit Search(SearchInForce& search, QWidget* parent = nullptr);
+    // A failing step is told through `prompts`, which must outlive the form.
+    Search(SearchInForce& search, const PromptsInUse& prompts, QWidget* parent = nullptr);
     ~Search() override;
 
     const DetailedSearch& form() const { return m_form; }
@@ -38,6 +41,7 @@ private:
     void showForm();
 
     DetailedSearch m_form;
+    const PromptsInUse& m_prompts;
     QButtonGroup* m_fields;
     QButtonGroup* m_sorts;
     QButtonGroup* m_operators;

@@ -4,7 +4,6 @@
 #include "core/reports/PreparedReport.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/reports/ReportDocument.h"
 #include "ui/reports/ReportMaker.h"
 #include "ui/shell/BusyCursor.h"
@@ -19,7 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin::ReportsMenu {
 
-QMenu* addTo(QMainWindow* window, QMenu* before, const CatalogueInUse& catalogue) {
+QMenu* addTo(QMainWindow* window, QMenu* before, const CatalogueInUse& catalogue,
+             const PromptsInUse& prompts) {
     auto* menu = new QMenu(u"&Reports"_s, window);
     menu->setObjectName(u"mnuReports"_s);
     menu->menuAction()->setObjectName(u"mnuReports"_s);
@@ -32,16 +32,17 @@ QMenu* addTo(QMainWindow* window, QMenu* before, const CatalogueInUse& catalogue
         const ReportEntry entry = entries.at(i);
         QAction* action = menu->addAction(entry.caption);
         action->setObjectName(entry.menuName);
-        QObject::connect(action, &QAction::triggered, window, [window, entry, &catalogue] {
-            ShowReport(window, entry.menuName, entry.file, catalogue.path);
-        });
+        QObject::connect(
+            action, &QAction::triggered, window, [window, entry, &catalogue, &prompts] {
+                ShowReport(prompts, window, entry.menuName, entry.file, catalogue.path);
+            });
     }
     return menu;
 }
 
-void ShowReport(QWidget* parent, const QString& entryName, const QString& reportFile,
-                const QString& catalogue) {
-    StepGuard step(formLabel(u"frmMain"_s, entryName + u"_Click"_s));
+void ShowReport(const PromptsInUse& prompts, QWidget* parent, const QString& entryName,
+                const QString& reportFile, const QString& catalogue) {
+    StepGuard step(formLabel(u"frmMain"_s, entryName + u"_Click"_s), prompts);
     std::optional<ReportDocument> document;
     QPrinter printer(QPrinter::HighResolution);
     {
@@ -53,10 +54,10 @@ void ShowReport(QWidget* parent, const QString& entryName, const QString& report
         // A missing file has been reported as such; anything else is told with its reason,
         // so a report that could not be made never looks like an empty one.
         if (!made && step.lastError() && step.lastError()->number() != ErrorNumber::FileNotFound &&
-            shared().prompts)
-            shared().prompts->notice(u"The report \"%1\" could not be made.\n\n%2"_s.arg(
-                                         reportFile, step.lastError()->description()),
-                                     MessageIcon::Exclamation);
+            prompts.current)
+            prompts.current->notice(u"The report \"%1\" could not be made.\n\n%2"_s.arg(
+                                        reportFile, step.lastError()->description()),
+                                    MessageIcon::Exclamation);
     }
     if (!document)
         return;
@@ -68,7 +69,7 @@ void ShowReport(QWidget* parent, const QString& entryName, const QString& report
         preview.resize(900, 700);
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                          [&](QPrinter* target) {
-                             StepGuard paint(formLabel(u"frmMain"_s, u"ShowReport"_s));
+                             StepGuard paint(formLabel(u"frmMain"_s, u"ShowReport"_s), prompts);
                              paint([&] { document->print(target); });
                          });
         preview.exec();

@@ -8,7 +8,6 @@
 #include "core/catalogue/CatalogueOffers.h"
 #include "core/files/OpenCatalogues.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "ui/shell/BackupListDialog.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ChildWindows.h"
@@ -24,9 +23,9 @@ namespace tovin::BackupActions {
 
 namespace {
 
-void notice(const QString& text, MessageIcon icon) {
-    if (shared().prompts)
-        shared().prompts->notice(text, icon, SettingsStore::ApplicationTitle);
+void notice(const PromptsInUse& prompts, const QString& text, MessageIcon icon) {
+    if (prompts.current)
+        prompts.current->notice(text, icon, SettingsStore::ApplicationTitle);
 }
 
 bool isCatalogue(const QString& path) {
@@ -36,34 +35,34 @@ bool isCatalogue(const QString& path) {
 
 } // namespace
 
-void tellFailure(const QString& catalogue, const QString& reason) {
+void tellFailure(const PromptsInUse& prompts, const QString& catalogue, const QString& reason) {
     static QSet<QString> told;
     const QString key = QFileInfo(catalogue).absoluteFilePath();
     if (told.contains(key))
         return;
     told.insert(key);
-    notice(reason + u"\n\nThe work goes on without a backup."_s, MessageIcon::Exclamation);
+    notice(prompts, reason + u"\n\nThe work goes on without a backup."_s, MessageIcon::Exclamation);
 }
 
-void dailyOnOpen(const QString& catalogue) {
+void dailyOnOpen(const PromptsInUse& prompts, const QString& catalogue) {
     // A catalogue on a server is kept by the server's own backups.
     if (CatalogueOffers::backupRefusal(catalogue) || !isCatalogue(catalogue))
         return;
     BusyCursor busy;
     if (const auto failure = CatalogueBackup::takeDaily(catalogue, true))
-        tellFailure(catalogue, *failure);
+        tellFailure(prompts, catalogue, *failure);
 }
 
-void beforeUpgrade(const QString& catalogue) {
+void beforeUpgrade(const PromptsInUse& prompts, const QString& catalogue) {
     if (CatalogueOffers::backupRefusal(catalogue))
         return;
     if (const auto failure = CatalogueBackup::takeDaily(catalogue, false))
-        tellFailure(catalogue, *failure);
+        tellFailure(prompts, catalogue, *failure);
 }
 
-QString backUpNow(const QString& catalogue) {
+QString backUpNow(const PromptsInUse& prompts, const QString& catalogue) {
     if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
-        notice(*refusal, MessageIcon::Information);
+        notice(prompts, *refusal, MessageIcon::Information);
         return QString();
     }
     BusyCursor busy;
@@ -72,22 +71,24 @@ QString backUpNow(const QString& catalogue) {
         const QString copy = CatalogueBackup::write(catalogue, today);
         CatalogueBackup::rotate(catalogue, today,
                                 BackupRotation::countsFrom(SettingsStore::program()));
-        notice(u"The catalogue was backed up to "_s + copy + u'.', MessageIcon::Information);
+        notice(prompts, u"The catalogue was backed up to "_s + copy + u'.',
+               MessageIcon::Information);
         return copy;
     } catch (const RunTimeError& error) {
-        notice(error.description(), MessageIcon::Exclamation);
+        notice(prompts, error.description(), MessageIcon::Exclamation);
         return QString();
     }
 }
 
-bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
+bool restoreFromBackup(const PromptsInUse& prompts, QWidget* parent, const QString& catalogue) {
     if (const std::optional<QString> refusal = CatalogueOffers::backupRefusal(catalogue)) {
-        notice(*refusal, MessageIcon::Information);
+        notice(prompts, *refusal, MessageIcon::Information);
         return false;
     }
     const QList<BackupCopy> copies = CatalogueBackup::copies(catalogue);
     if (copies.isEmpty()) {
-        notice(u"There is no backup of "_s + catalogue + u" in "_s +
+        notice(prompts,
+               u"There is no backup of "_s + catalogue + u" in "_s +
                    CatalogueBackup::folderFor(catalogue) + u'.',
                MessageIcon::Information);
         return false;
@@ -99,14 +100,14 @@ bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
     const QString question =
         u"Replace the catalogue %1 with the copy %2? The open screens are closed and the "
         u"catalogue as it is now is backed up first."_s.arg(catalogue, QFileInfo(copy).fileName());
-    if (!shared().prompts ||
-        shared().prompts->ask(question, MessageButtons::YesNo, MessageDefault::Second,
-                              MessageIcon::Question,
-                              SettingsStore::ApplicationTitle) != MessageAnswer::Yes)
+    if (!prompts.current ||
+        prompts.current->ask(question, MessageButtons::YesNo, MessageDefault::Second,
+                             MessageIcon::Question,
+                             SettingsStore::ApplicationTitle) != MessageAnswer::Yes)
         return false;
     // Every screen holds a connection to the catalogue; none may while its file is replaced.
     if (!ChildWindows::unloadAll()) {
-        notice(u"A screen could not be closed, so nothing was restored."_s,
+        notice(prompts, u"A screen could not be closed, so nothing was restored."_s,
                MessageIcon::Exclamation);
         return false;
     }
@@ -115,7 +116,8 @@ bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // A task still working on the catalogue in this window would be taken for another program.
     if (OpenCatalogues::holding(catalogue)) {
-        notice(u"The catalogue is still open in this window (a task still works on it), so "
+        notice(prompts,
+               u"The catalogue is still open in this window (a task still works on it), so "
                u"nothing was restored. Try again when it has finished."_s,
                MessageIcon::Exclamation);
         return true;
@@ -123,12 +125,13 @@ bool restoreFromBackup(QWidget* parent, const QString& catalogue) {
     BusyCursor busy;
     try {
         const QString before = BackupRestore::restore(copy, catalogue);
-        notice(u"The catalogue was restored from "_s + copy + u'.' +
+        notice(prompts,
+               u"The catalogue was restored from "_s + copy + u'.' +
                    (before.isEmpty() ? QString()
                                      : u" The file as it was is kept as "_s + before + u'.'),
                MessageIcon::Information);
     } catch (const RunTimeError& error) {
-        notice(error.description(), MessageIcon::Exclamation);
+        notice(prompts, error.description(), MessageIcon::Exclamation);
     }
     return true;
 }

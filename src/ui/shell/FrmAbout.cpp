@@ -3,7 +3,6 @@
 #include "core/base/Prompts.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/shell/BusyCursor.h"
 #include "ui/shell/ControlTexts.h"
 #include "ui/shell/SystemInfoTool.h"
@@ -39,14 +38,15 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text) {
     return l;
 }
 
-void notice(const QString& text) {
-    if (shared().prompts)
-        shared().prompts->notice(text, MessageIcon::Information, SettingsStore::ApplicationTitle);
+void notice(const PromptsInUse& prompts, const QString& text) {
+    if (prompts.current)
+        prompts.current->notice(text, MessageIcon::Information, SettingsStore::ApplicationTitle);
 }
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
+FrmAbout::FrmAbout(const PromptsInUse& prompts, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts) {
     setObjectName(u"frmAbout"_s);
     setWindowTitle(u"About Tovin's Catalog 2001"_s);
 
@@ -103,13 +103,13 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void FrmAbout::Form_Load() {
-    StepGuard step(aboutLabel(u"Form_Load"_s));
+    StepGuard step(aboutLabel(u"Form_Load"_s), m_prompts);
     step([this] { ApplyControlTexts(this); });
     step([this] { findChild<QLabel*>(u"lblDisclaimer"_s)->setText(LegalNotice); });
 }
 
 void FrmAbout::cmdSysInfo_Click() {
-    StepGuard step(aboutLabel(u"cmdSysInfo_Click"_s));
+    StepGuard step(aboutLabel(u"cmdSysInfo_Click"_s), m_prompts);
     step([this] { StartSysInfo(); });
 }
 
@@ -122,10 +122,12 @@ void FrmAbout::StartSysInfo() {
         started = SystemInfoTool::start(program);
     }
     if (program.isEmpty())
-        notice(u"No system information program is installed on this computer, so none can be "
+        notice(m_prompts,
+               u"No system information program is installed on this computer, so none can be "
                u"started."_s);
     else if (!started)
-        notice(u"The system information program "_s + program + u" could not be started."_s);
+        notice(m_prompts,
+               u"The system information program "_s + program + u" could not be started."_s);
 }
 
 void FrmAbout::cmdOK_Click() {

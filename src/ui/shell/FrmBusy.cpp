@@ -11,7 +11,6 @@
 #include "core/files/ProgramFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/WriterTurn.h"
 #include "ui/shell/BusyCursor.h"
 
@@ -43,9 +42,10 @@ QPointer<FrmBusy>& shownScreen() {
 }
 } // namespace
 
-FrmBusy::FrmBusy(const QString& catalogue, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), m_animation(new QLabel(this)), m_label(new QLabel(this)),
-      m_cancel(new QPushButton(u"Cancel"_s, this)), m_catalogue(catalogue) {
+FrmBusy::FrmBusy(const PromptsInUse& prompts, const QString& catalogue, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), m_prompts(prompts), m_animation(new QLabel(this)),
+      m_label(new QLabel(this)), m_cancel(new QPushButton(u"Cancel"_s, this)),
+      m_catalogue(catalogue) {
     setObjectName(u"frmBusy"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(SettingsStore::ApplicationTitle);
@@ -102,8 +102,8 @@ void FrmBusy::showWriterWait(int limitMs) {
     m_cancel->show();
 }
 
-QString FrmBusy::run(QWidget* owner, const QString& catalogue) {
-    QPointer<FrmBusy> busy = new FrmBusy(catalogue, owner);
+QString FrmBusy::run(const PromptsInUse& prompts, QWidget* owner, const QString& catalogue) {
+    QPointer<FrmBusy> busy = new FrmBusy(prompts, catalogue, owner);
     if (!busy->Form_Load())
         return QString();
     busy->show();
@@ -115,20 +115,19 @@ QString FrmBusy::run(QWidget* owner, const QString& catalogue) {
 bool FrmBusy::Form_Load() {
     StepGuard step(busyLabel(u"Form_Load"_s), ErrorStyle::IgnoreAndResume);
     step([this] {
-        if (!shared().prompts)
-            throw RunTimeError(ErrorNumber::ObjectRequired, u"No dialogs are available"_s);
+        Prompts& prompts = m_prompts.required();
         FileDialogRequest request;
         request.title = u"Save As"_s;
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
         request.folder = CatalogueOffers::copyFolder(m_catalogue, ProgramFolder::path());
-        const QString chosen = shared().prompts->saveFile(request);
+        const QString chosen = prompts.saveFile(request);
         m_target = CatalogueFile::withCatalogueSuffix(chosen);
         // The dialog asked about the name it showed; a file under the name with ".mde" added
         // has not been asked about yet.
         if (m_target != chosen && QFileInfo::exists(m_target) &&
-            shared().prompts->ask(u"Replace "_s + QFileInfo(m_target).fileName() + u'?',
-                                  MessageButtons::YesNo, MessageDefault::Second,
-                                  MessageIcon::Question, u"Save As"_s) != MessageAnswer::Yes)
+            prompts.ask(u"Replace "_s + QFileInfo(m_target).fileName() + u'?',
+                        MessageButtons::YesNo, MessageDefault::Second, MessageIcon::Question,
+                        u"Save As"_s) != MessageAnswer::Yes)
             m_target.clear();
     });
     if (m_target.isEmpty()) {
@@ -167,16 +166,16 @@ void FrmBusy::Form_Activate() {
                          u"\nPlease Wait... This Could Take A few Minutes"_s);
         m_cancel->hide();
         letEventsRun();
-        StepGuard step(busyLabel(u"Form_Activate"_s));
+        StepGuard step(busyLabel(u"Form_Activate"_s), m_prompts);
         m_saved = step([&] { copyCatalogue(source, m_target); });
-        if (!m_saved && shared().prompts) {
+        if (!m_saved && m_prompts.current) {
             // The error convention stays silent about most errors; a copy that did not happen
             // must never pass for one that did.
             const QString reason = step.lastError() ? step.lastError()->description() : QString();
             quiet([&] {
-                shared().prompts->notice(u"The catalogue was not saved as "_s + m_target +
-                                             u".\n\n"_s + reason,
-                                         MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
+                m_prompts.current->notice(
+                    u"The catalogue was not saved as "_s + m_target + u".\n\n"_s + reason,
+                    MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
             });
         }
         if (m_movie)

@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace tovin {
 
+struct PromptsInUse;
+
 // The screen shown while "Save DataBase As" copies the catalogue: it asks for the file to
 // write, plays an animation and names both files while the copy runs, then closes itself.
 // While the run waits for another user writing the catalogue, it says so and offers Cancel,
@@ -16,13 +18,14 @@ namespace tovin {
 class FrmBusy : public QWidget {
     Q_OBJECT
 public:
-    // `catalogue` is the open catalogue the screen copies: a file path or a server address.
-    explicit FrmBusy(const QString& catalogue, QWidget* parent = nullptr);
+    // `catalogue` is the open catalogue the screen copies: a file path or a server address. The
+    // file dialog and the notices go through `prompts`, which must outlive the screen.
+    FrmBusy(const PromptsInUse& prompts, const QString& catalogue, QWidget* parent = nullptr);
 
     // Load, show and copy `catalogue`; the screen is closed again when this returns. Gives the
     // file the catalogue was saved as, or an empty text when nothing was saved (the dialog was
     // cancelled, or the copy failed and the user was told why).
-    static QString run(QWidget* owner, const QString& catalogue);
+    static QString run(const PromptsInUse& prompts, QWidget* owner, const QString& catalogue);
 
     // Asks for the target file in the catalogue's folder; false (and the screen unloaded) when
     // the dialog was cancelled. A name without a catalogue extension gets ".mde".
@@ -49,6 +52,7 @@ protected:
 private:
     void copyCatalogue(const QString& source, const QString& target);
 
+    const PromptsInUse& m_prompts;
     QLabel* m_animation;
     QLabel* m_label;
     QPushButton* m_cancel;

@@ -11,7 +11,6 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "core/shell/WindowPlacement.h"
 #include "core/storage/CatalogueLocation.h"
@@ -104,9 +103,10 @@ QString twipsText(int pixels) {
 
 } // namespace
 
-FrmMain::FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, QWidget* parent)
-    : QMainWindow(parent), m_catalogue(catalogue), m_tasks(tasks), m_mdi(new QMdiArea(this)),
-      m_exit([] { QCoreApplication::exit(0); }) {
+FrmMain::FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, PromptsInUse& prompts,
+                 QWidget* parent)
+    : QMainWindow(parent), m_catalogue(catalogue), m_tasks(tasks), m_prompts(prompts),
+      m_mdi(new QMdiArea(this)), m_exit([] { QCoreApplication::exit(0); }) {
     setObjectName(u"frmMain"_s);
     // The icon the desktop shows for the program, the bundled one where no theme has it.
     setWindowIcon(QIcon::fromTheme(u"tovin-catalog"_s, QIcon(u":/icons/tovin-catalog.png"_s)));
@@ -200,7 +200,7 @@ void FrmMain::buildMenus() {
         action->setCheckable(true);
         action->setChecked(true);
     }
-    addWebBrowserEntry(view);
+    addWebBrowserEntry(view, m_prompts);
 
     QMenu* forms = addMenu(u"mnuData"_s, u"F&orms"_s);
     for (const FormEntry& e : formEntries()) {
@@ -214,7 +214,7 @@ void FrmMain::buildMenus() {
     forms->menuAction()->setVisible(!forms->isEmpty());
 
     QMenu* tools = addMenu(u"mnuTools"_s, u"&Tools"_s);
-    ReportsMenu::addTo(this, tools, m_catalogue);
+    ReportsMenu::addTo(this, tools, m_catalogue, m_prompts);
     addEntry(tools, u"mnuRestore"_s, u"Restore &Text Boxes"_s, &FrmMain::mnuRestore_Click);
     addEntry(tools, u"mnuRestoreLabels"_s, u"Restore &Label Names"_s,
              &FrmMain::mnuRestoreLabels_Click);
@@ -247,7 +247,7 @@ void FrmMain::buildMenus() {
 }
 
 void FrmMain::MDIForm_Load() {
-    StepGuard step(mainLabel(u"MDIForm_Load"_s));
+    StepGuard step(mainLabel(u"MDIForm_Load"_s), m_prompts);
     SettingsStore& settings = SettingsStore::program();
     m_firstActivation = true;
     step([this] { ApplyControlTexts(this); });
@@ -301,7 +301,7 @@ void FrmMain::MDIForm_Load() {
         if (CatalogueLocation::isServer(m_catalogue.path))
             signedIn = signInAtStart();
     });
-    step([this] { BackupActions::dailyOnOpen(m_catalogue.path); });
+    step([this] { BackupActions::dailyOnOpen(m_prompts, m_catalogue.path); });
     step([this] { applyButtonCaptions(); });
     step([&] {
         if (signedIn && ChildWindows::isRegistered(u"Products"_s))
@@ -332,7 +332,7 @@ void FrmMain::MDIForm_Activate() {
 }
 
 void FrmMain::MDIForm_Unload() {
-    StepGuard step(mainLabel(u"MDIForm_Unload"_s));
+    StepGuard step(mainLabel(u"MDIForm_Unload"_s), m_prompts);
     if (isMinimized())
         return;
     SettingsStore& settings = SettingsStore::program();
@@ -386,20 +386,20 @@ void FrmMain::applyButtonCaptions() {
 }
 
 void FrmMain::openChildScreen(const QString& screen, const QString& entryName) {
-    StepGuard step(mainLabel(entryName + u"_Click"_s));
+    StepGuard step(mainLabel(entryName + u"_Click"_s), m_prompts);
     BusyCursor busy;
     letEventsRun();
     step([&] { ChildWindows::show(screen); });
 }
 
 void FrmMain::mnuFileOpen_Click() {
-    StepGuard step(mainLabel(u"mnuFileOpen_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileOpen_Click"_s), m_prompts);
     QString chosen;
     step([&] {
         FileDialogRequest request;
         request.fileName = QString();
         request.filter = QString::fromUtf16(CatalogueFile::DialogFilter);
-        chosen = requiredPrompts().openFile(request);
+        chosen = m_prompts.required().openFile(request);
     });
     if (!chosen.isEmpty())
         step([&] { switchCatalogue(chosen); });
@@ -412,7 +412,7 @@ void FrmMain::switchCatalogue(const QString& chosen) {
     QString path = chosen;
     if (AccessTableSource::looksLikeAccessFile(chosen)) {
         const std::optional<QString> converted =
-            convertOldCatalogue(this, chosen, m_catalogue.path);
+            convertOldCatalogue(m_prompts.required(), this, chosen, m_catalogue.path);
         if (!converted)
             return;
         path = *converted;
@@ -421,9 +421,9 @@ void FrmMain::switchCatalogue(const QString& chosen) {
     // A file that is not a catalogue is refused before anything changes: the open catalogue
     // and the path saved for the next start stay.
     if (const std::optional<QString> reason = CatalogueFile::refusal(path)) {
-        requiredPrompts().notice(*reason + u"\n\nThe catalogue "_s + m_catalogue.path +
-                                     u" stays open."_s,
-                                 MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
+        m_prompts.required().notice(*reason + u"\n\nThe catalogue "_s + m_catalogue.path +
+                                        u" stays open."_s,
+                                    MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
         return;
     }
     makeOpen(path);
@@ -438,7 +438,7 @@ bool FrmMain::makeOpen(const QString& location) {
             return false;
     }
     m_catalogue.path = location;
-    BackupActions::dailyOnOpen(location);
+    BackupActions::dailyOnOpen(m_prompts, location);
     showProducts();
     return true;
 }
@@ -463,7 +463,7 @@ void unloadActiveScreen(QMdiArea* area) {
 } // namespace
 
 void FrmMain::mnuFileImport_Click() {
-    StepGuard step(mainLabel(u"mnuFileImport_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileImport_Click"_s), m_prompts);
     BusyCursor busy;
     letEventsRun();
     step([this] {
@@ -476,28 +476,28 @@ void FrmMain::mnuFileImport_Click() {
 }
 
 void FrmMain::mnuFileSaveAs_Click() {
-    StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileSaveAs_Click"_s), m_prompts);
     // The copy is read through a connection of its own, so the screens stay open.
     QString saved;
-    step([&] { saved = FrmBusy::run(this, m_catalogue.path); });
+    step([&] { saved = FrmBusy::run(m_prompts, this, m_catalogue.path); });
     if (!saved.isEmpty())
         step([&] { m_statusBar->showPassing(u"Saved a copy as "_s + saved); });
 }
 
 void FrmMain::mnuFileBackup_Click() {
-    StepGuard step(mainLabel(u"mnuFileBackup_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileBackup_Click"_s), m_prompts);
     QString copy;
-    step([&] { copy = BackupActions::backUpNow(m_catalogue.path); });
+    step([&] { copy = BackupActions::backUpNow(m_prompts, m_catalogue.path); });
     if (!copy.isEmpty())
         step([&] { m_statusBar->showPassing(u"Backed up to "_s + copy); });
 }
 
 void FrmMain::mnuFileRestore_Click() {
-    StepGuard step(mainLabel(u"mnuFileRestore_Click"_s));
+    StepGuard step(mainLabel(u"mnuFileRestore_Click"_s), m_prompts);
     bool closed = false;
     // The window's watch on the file keeps a connection to it, which the restore must not find.
     m_connectionStatus->holdOff();
-    step([&] { closed = BackupActions::restoreFromBackup(this, m_catalogue.path); });
+    step([&] { closed = BackupActions::restoreFromBackup(m_prompts, this, m_catalogue.path); });
     m_connectionStatus->resume();
     if (closed)
         step([this] { showProducts(); });
@@ -519,7 +519,7 @@ void FrmMain::mnuFileExit_Click() {
 }
 
 void FrmMain::mnuViewStatusBar_Click() {
-    StepGuard step(mainLabel(u"mnuViewStatusBar_Click"_s));
+    StepGuard step(mainLabel(u"mnuViewStatusBar_Click"_s), m_prompts);
     step([this] {
         QAction* action = entry(u"mnuViewStatusBar"_s);
         action->setChecked(!action->isChecked());
@@ -528,7 +528,7 @@ void FrmMain::mnuViewStatusBar_Click() {
 }
 
 void FrmMain::mnuButtonBar_Click() {
-    StepGuard step(mainLabel(u"mnuButtonBar_Click"_s));
+    StepGuard step(mainLabel(u"mnuButtonBar_Click"_s), m_prompts);
     step([this] {
         QAction* action = entry(u"mnuButtonBar"_s);
         action->setChecked(!action->isChecked());
@@ -537,7 +537,7 @@ void FrmMain::mnuButtonBar_Click() {
 }
 
 void FrmMain::mnuBText_Click() {
-    StepGuard step(mainLabel(u"mnuBText_Click"_s));
+    StepGuard step(mainLabel(u"mnuBText_Click"_s), m_prompts);
     BusyCursor busy;
     letEventsRun();
     step([this] {
@@ -552,7 +552,7 @@ void FrmMain::mnuHistory_Click() {
 }
 
 void FrmMain::mnuRestore_Click() {
-    StepGuard step(mainLabel(u"mnuRestore_Click"_s));
+    StepGuard step(mainLabel(u"mnuRestore_Click"_s), m_prompts);
     // The Products screen shows every text box whose stored visibility is true.
     step([] {
         SettingsStore& settings = SettingsStore::program();
@@ -564,7 +564,7 @@ void FrmMain::mnuRestore_Click() {
 }
 
 void FrmMain::mnuRestoreLabels_Click() {
-    StepGuard step(mainLabel(u"mnuRestoreLabels_Click"_s));
+    StepGuard step(mainLabel(u"mnuRestoreLabels_Click"_s), m_prompts);
     // The Products screen shows the stored captions the next time it has the focus.
     step([] {
         SettingsStore& settings = SettingsStore::program();
@@ -577,7 +577,7 @@ void FrmMain::mnuRestoreLabels_Click() {
 }
 
 void FrmMain::mnuHelpTip_Click() {
-    StepGuard step(mainLabel(u"tbToolBar_ButtonClick"_s));
+    StepGuard step(mainLabel(u"tbToolBar_ButtonClick"_s), m_prompts);
     BusyCursor busy;
     letEventsRun();
     step([this] {
@@ -587,7 +587,7 @@ void FrmMain::mnuHelpTip_Click() {
             m_tip->activateWindow();
             return;
         }
-        auto* tip = new FrmTip(FrmTip::Opened::FromMenu, this);
+        auto* tip = new FrmTip(m_prompts, FrmTip::Opened::FromMenu, this);
         m_tip = tip;
         tip->Form_Load();
         if (!tip->isUnloaded())
@@ -596,8 +596,8 @@ void FrmMain::mnuHelpTip_Click() {
 }
 
 void FrmMain::mnuHelpAbout_Click() {
-    StepGuard step(mainLabel(u"mnuHelpAbout_Click"_s));
-    FrmAbout about(this);
+    StepGuard step(mainLabel(u"mnuHelpAbout_Click"_s), m_prompts);
+    FrmAbout about(m_prompts, this);
     {
         BusyCursor busy;
         letEventsRun();
@@ -607,7 +607,7 @@ void FrmMain::mnuHelpAbout_Click() {
 }
 
 void FrmMain::mnuWindow_Arrange(int code) {
-    StepGuard step(mainLabel(u"mnuWindow_Click"_s));
+    StepGuard step(mainLabel(u"mnuWindow_Click"_s), m_prompts);
     step([this, code] { MdiArrange::arrange(m_mdi, code); });
 }
 

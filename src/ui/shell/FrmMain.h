@@ -19,6 +19,7 @@ class FrmTip;
 class MainStatusBar;
 class MainToolBar;
 struct CatalogueInUse;
+struct PromptsInUse;
 struct TaskScreenHandoff;
 
 // The program's one top-level window: a multiple-document frame holding the child screens,
@@ -31,13 +32,17 @@ public:
 
     // `catalogue` is the shell's open catalogue, which the window sets when it opens, restores or
     // shares one. `tasks` is the shell's hand-off to the task screens: File > Import opens the
-    // import screen on the page of its tasks through it. Both must outlive the window.
-    FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, QWidget* parent = nullptr);
+    // import screen on the page of its tasks through it. `prompts` is where the window's
+    // questions and notices go. All three must outlive the window.
+    FrmMain(CatalogueInUse& catalogue, TaskScreenHandoff& tasks, PromptsInUse& prompts,
+            QWidget* parent = nullptr);
     ~FrmMain() override;
 
     QMdiArea* mdiArea() const { return m_mdi; }
     // The catalogue the window has open.
     const CatalogueInUse& catalogue() const { return m_catalogue; }
+    // Where the window's questions and notices go.
+    PromptsInUse& prompts() const { return m_prompts; }
     MainToolBar* buttonBar() const { return m_toolBar; }
     MainStatusBar* statusPanels() const { return m_statusBar; }
     // The menu entry or menu with this control name ("mnuFileOpen", "mnuView"), or nullptr.
@@ -122,6 +127,7 @@ private:
 
     CatalogueInUse& m_catalogue;
     TaskScreenHandoff& m_tasks;
+    PromptsInUse& m_prompts;
     QMdiArea* m_mdi;
     MainToolBar* m_toolBar = nullptr;
     MainStatusBar* m_statusBar = nullptr;

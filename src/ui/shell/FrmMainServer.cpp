@@ -6,7 +6,6 @@
 #include "core/settings/SettingsStore.h"
 #include "core/shell/CatalogueInUse.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueLocation.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmTip.h"
@@ -65,7 +64,7 @@ bool FrmMain::signInAtStart() {
 }
 
 void FrmMain::mnuFileOpenShared_Click() {
-    StepGuard step(formLabel(u"frmMain"_s, u"mnuFileOpenShared_Click"_s));
+    StepGuard step(formLabel(u"frmMain"_s, u"mnuFileOpenShared_Click"_s), m_prompts);
     QString chosen;
     step([&] {
         const QString shown =
@@ -89,13 +88,13 @@ QString FrmMain::askForServer(const QString& shown, const QString& problem,
                    outcome.message + staysOpen;
         // The catalogue opened; a password the keyring would not keep only costs a question
         // at the next start.
-        if (!outcome.message.isEmpty() && shared().prompts)
-            shared().prompts->notice(outcome.message, MessageIcon::Information,
-                                     SettingsStore::ApplicationTitle);
+        if (!outcome.message.isEmpty() && m_prompts.current)
+            m_prompts.current->notice(outcome.message, MessageIcon::Information,
+                                      SettingsStore::ApplicationTitle);
         return std::nullopt;
     };
-    SharedCatalogueDialog dialog(ServerAddress::parse(shown).value_or(ServerAddress()), attempt,
-                                 this);
+    SharedCatalogueDialog dialog(m_prompts, ServerAddress::parse(shown).value_or(ServerAddress()),
+                                 attempt, this);
     dialog.setProblem(problem);
     // A sign-in that succeeded in a dialog then cancelled leaves its password for libpq; the
     // catalogue that stays open goes on with the one it had.

@@ -31,9 +31,9 @@ QString tipLabel(const QString& procedure) {
 
 } // namespace
 
-FrmTip::FrmTip(Opened opened, QWidget* parent)
-    : QDialog(parent), m_tipText(new QLabel(this)), m_ok(new QPushButton(u"OK"_s, this)),
-      m_next(new QPushButton(u"&Next Tip"_s, this)),
+FrmTip::FrmTip(const PromptsInUse& prompts, Opened opened, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_tipText(new QLabel(this)),
+      m_ok(new QPushButton(u"OK"_s, this)), m_next(new QPushButton(u"&Next Tip"_s, this)),
       m_showAtStartup(new QCheckBox(u"&Show Tips at Startup"_s, this)), m_opened(opened) {
     setObjectName(u"frmTip"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -88,7 +88,7 @@ FrmTip::FrmTip(Opened opened, QWidget* parent)
 }
 
 void FrmTip::Form_Load() {
-    StepGuard step(tipLabel(u"Form_Load"_s));
+    StepGuard step(tipLabel(u"Form_Load"_s), m_prompts);
     double showAtStartup = 0;
     step([&] {
         showAtStartup =
@@ -139,7 +139,7 @@ void FrmTip::DisplayCurrentTip() {
 }
 
 void FrmTip::cmdNextTip_Click() {
-    StepGuard step(tipLabel(u"cmdNextTip_Click"_s));
+    StepGuard step(tipLabel(u"cmdNextTip_Click"_s), m_prompts);
     step([this] { DoNextTip(); });
 }
 
@@ -148,7 +148,7 @@ void FrmTip::cmdOK_Click() {
 }
 
 void FrmTip::chkLoadTipsAtStartup_Click() {
-    StepGuard step(tipLabel(u"chkLoadTipsAtStartup_Click"_s));
+    StepGuard step(tipLabel(u"chkLoadTipsAtStartup_Click"_s), m_prompts);
     step([this] {
         SettingsStore& settings = SettingsStore::program();
         settings.setValue(Options, ShowAtStartup, m_showAtStartup->isChecked() ? u"1"_s : u"0"_s);

@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace tovin {
 
+struct PromptsInUse;
+
 // The tip of the day: one line of TIPOFDAY.TXT from the program folder at a time, with a
 // switch that decides whether the tips open at start-up.
 class FrmTip : public QDialog {
@@ -20,7 +22,9 @@ public:
     // shows them whatever the switch says.
     enum class Opened { AtStartup, FromMenu };
 
-    explicit FrmTip(Opened opened = Opened::AtStartup, QWidget* parent = nullptr);
+    // A tip file that cannot be read is told through `prompts`, which must outlive the screen.
+    explicit FrmTip(const PromptsInUse& prompts, Opened opened = Opened::AtStartup,
+                    QWidget* parent = nullptr);
 
     // Reads the switch and the tips; opened at start-up with tips switched off, the screen
     // unloads at once.
@@ -44,6 +48,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    const PromptsInUse& m_prompts;
     QLabel* m_tipText;
     QPushButton* m_ok;
     QPushButton* m_next;

@@ -8,7 +8,6 @@
 #include "core/files/FileIdentity.h"
 #include "core/files/OutputFile.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "ui/shell/BackupActions.h"
 
 #include <QCoreApplication>
@@ -19,9 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPath,
-                                           const QString& openCatalogue) {
-    Prompts& prompts = *shared().prompts;
+std::optional<QString> convertOldCatalogue(Prompts& prompts, QWidget* parent,
+                                           const QString& oldPath, const QString& openCatalogue) {
     const QString title = SettingsStore::ApplicationTitle;
     const QString stays = u"\n\nThe catalogue "_s + openCatalogue + u" stays open."_s;
     try {
@@ -56,7 +54,7 @@ std::optional<QString> convertOldCatalogue(QWidget* parent, const QString& oldPa
             return std::nullopt;
         // The catalogue the conversion replaces is kept first; a failed copy does not stop it.
         if (const auto failure = CatalogueBackup::keepBeforeReplacing(target))
-            BackupActions::tellFailure(target, *failure);
+            BackupActions::tellFailure(PromptsInUse{&prompts}, target, *failure);
 
         QProgressDialog progress(u"Converting %1..."_s.arg(QFileInfo(oldPath).fileName()),
                                  u"Cancel"_s, 0, 100, parent);

@@ -2,7 +2,6 @@
 
 #include "core/base/Prompts.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "ui/shell/BusyCursor.h"
 
 #include <QCheckBox>
@@ -18,12 +17,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-SharedCatalogueDialog::SharedCatalogueDialog(const ServerAddress& shown, Attempt attempt,
+SharedCatalogueDialog::SharedCatalogueDialog(const PromptsInUse& prompts,
+                                             const ServerAddress& shown, Attempt attempt,
                                              QWidget* parent)
-    : QDialog(parent), m_attempt(std::move(attempt)), m_shown(shown), m_problem(new QLabel(this)),
-      m_host(new QLineEdit(shown.host, this)), m_port(new QSpinBox(this)),
-      m_database(new QLineEdit(shown.database, this)), m_user(new QLineEdit(shown.user, this)),
-      m_password(new QLineEdit(this)),
+    : QDialog(parent), m_prompts(prompts), m_attempt(std::move(attempt)), m_shown(shown),
+      m_problem(new QLabel(this)), m_host(new QLineEdit(shown.host, this)),
+      m_port(new QSpinBox(this)), m_database(new QLineEdit(shown.database, this)),
+      m_user(new QLineEdit(shown.user, this)), m_password(new QLineEdit(this)),
       m_remember(new QCheckBox(u"&Remember the password"_s, this)) {
     setObjectName(u"dlgSharedCatalogue"_s);
     setWindowTitle(u"Open Shared Catalogue"_s);
@@ -105,9 +105,9 @@ void SharedCatalogueDialog::accept() {
         QDialog::accept();
         return;
     }
-    if (shared().prompts)
-        shared().prompts->notice(*refusal, MessageIcon::Exclamation,
-                                 SettingsStore::ApplicationTitle);
+    if (m_prompts.current)
+        m_prompts.current->notice(*refusal, MessageIcon::Exclamation,
+                                  SettingsStore::ApplicationTitle);
 }
 
 } // namespace tovin

@@ -26,7 +26,9 @@ public:
     using Attempt = std::function<std::optional<QString>(const ServerAddress& address,
                                                          const QString& password, bool remember)>;
 
-    SharedCatalogueDialog(const ServerAddress& shown, Attempt attempt, QWidget* parent = nullptr);
+    // A refusal is told through `prompts`, which must outlive the dialog.
+    SharedCatalogueDialog(const PromptsInUse& prompts, const ServerAddress& shown, Attempt attempt,
+                          QWidget* parent = nullptr);
 
     // Why the dialog was opened without being asked for (a password that no longer works at
     // start); shown above the fields.
@@ -44,6 +46,7 @@ public slots:
     void accept() override;
 
 private:
+    const PromptsInUse& m_prompts;
     Attempt m_attempt;
     ServerAddress m_shown;
     std::optional<ServerAddress> m_opened;

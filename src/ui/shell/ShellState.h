@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Prompts.h"
 #include "core/orders/OrderSession.h"
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShopLogin.h"
@@ -12,6 +13,8 @@ namespace tovin {
 // shell makes one for the whole run and hands each screen the parts it works with when the
 // screen is made (registerScreens); tests make one of their own.
 struct ShellState {
+    // Where the window's questions and notices go: every screen and dialog the shell makes.
+    PromptsInUse prompts;
     // The catalogue the window has open: set by the main window, read by every screen.
     CatalogueInUse catalogue;
     // The order and the sale from stock being taken: the Products, orders, invoice, inventory

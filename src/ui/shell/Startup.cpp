@@ -1,9 +1,9 @@
 #include "ui/shell/Startup.h"
 
 #include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/catalogue/SchemaUpgrade.h"
 #include "core/shell/ErrorReporting.h"
-#include "core/shell/SharedState.h"
 #include "ui/Screens.h"
 #include "ui/shell/BackupActions.h"
 #include "ui/shell/ChildWindows.h"
@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QPixmap>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -90,7 +91,7 @@ void applyStartOptions(FrmMain* mainWindow, ShellState& shell, const StartOption
         shell.shopLogin.address = options.webAddress;
     if (!options.answers.isEmpty()) {
         static AnsweringPrompts answering(options.answers);
-        shared().prompts = &answering;
+        shell.prompts.current = &answering;
     }
     bool fromMenu = false;
     if (!options.openScreen.isEmpty() && !ChildWindows::show(options.openScreen)) {
@@ -122,19 +123,22 @@ void applyStartOptions(FrmMain* mainWindow, ShellState& shell, const StartOption
 } // namespace
 
 int runProgram(const StartOptions& options) {
-    static QtPrompts prompts;
-    shared().prompts = &prompts;
-    // An older catalogue's layout is brought up to date only after a copy of it was kept.
-    SchemaUpgrade::setBeforeUpgrade(BackupActions::beforeUpgrade);
-    // A wait for another user writing the catalogue is seen, never a silent freeze.
-    FrmBusy::watchWriterWaits();
     // Made before the windows, so it outlives every screen it was handed to.
     ShellState shell;
+    QtPrompts prompts;
+    shell.prompts.current = &prompts;
+    // An older catalogue's layout is brought up to date only after a copy of it was kept; the
+    // copy's failure is told as the window tells everything. The hook goes with the shell.
+    SchemaUpgrade::setBeforeUpgrade(
+        [&shell](const QString& path) { BackupActions::beforeUpgrade(shell.prompts, path); });
+    const auto noMoreUpgradeCopies = qScopeGuard([] { SchemaUpgrade::setBeforeUpgrade({}); });
+    // A wait for another user writing the catalogue is seen, never a silent freeze.
+    FrmBusy::watchWriterWaits();
     std::unique_ptr<FrmSplash> splash;
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<FrmTip> tip;
     bool quitting = false;
-    StepGuard step(u"(Module) Module::Sub Main"_s);
+    StepGuard step(u"(Module) Module::Sub Main"_s, shell.prompts);
     step([&] {
         splash = std::make_unique<FrmSplash>();
         splash->Form_Load();
@@ -149,14 +153,14 @@ int runProgram(const StartOptions& options) {
         registerScreens(shell, screens);
     });
     step([&] {
-        mainWindow = std::make_unique<FrmMain>(shell.catalogue, shell.tasks);
+        mainWindow = std::make_unique<FrmMain>(shell.catalogue, shell.tasks, shell.prompts);
         ChildWindows::setArea(mainWindow->mdiArea());
         mainWindow->MDIForm_Load();
     });
     if (!mainWindow)
         return 1;
     step([&] {
-        tip = new FrmTip(FrmTip::Opened::AtStartup, mainWindow.get());
+        tip = new FrmTip(shell.prompts, FrmTip::Opened::AtStartup, mainWindow.get());
         tip->Form_Load();
     });
     step([&] { splash.reset(); });

@@ -1,5 +1,4 @@
 #include "core/base/EventWait.h"
-#include "core/shell/SharedState.h"
 
 #include <QTest>
 #include <QTimer>
@@ -11,7 +10,7 @@ using namespace tovin;
 class EventWaitTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { resetSharedState(); }
+    void cleanup() { resumeWaits(); }
 
     void waitEnds_data() {
         QTest::addColumn<QString>("during"); // what happens while the wait runs
@@ -43,7 +42,7 @@ private slots:
         QCOMPARE(waitUntil([&] { return done; }), result);
         // A wait that is over leaves the program as it found it for the next one.
         if (during == QStringLiteral("before")) {
-            resetSharedState();
+            resumeWaits();
             QVERIFY(!waitsAbandoned());
             QVERIFY(waitUntil([] { return true; }));
         }

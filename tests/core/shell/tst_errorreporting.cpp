@@ -11,6 +11,7 @@ using namespace tovin;
 
 class ErrorReportingTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 private slots:
     void failingStepDoesNotStopTheNext_data() {
         QTest::addColumn<int>("errorNumber");
@@ -23,7 +24,7 @@ private slots:
     void failingStepDoesNotStopTheNext() {
         QFETCH(int, errorNumber);
         QFETCH(bool, shown);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         if (shown)
             prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
         QStringList ran;
@@ -32,7 +33,7 @@ private slots:
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(u"^\\(Form\\) Catagory::Sub cmdUpdate_Click "_s +
                                                  QString::number(errorNumber) + u" failed$"_s));
-        StepGuard step(u"(Form) Catagory::Sub cmdUpdate_Click"_s);
+        StepGuard step(u"(Form) Catagory::Sub cmdUpdate_Click"_s, m_promptsInUse);
         step([&] { ran << u"first"_s; });
         step([&] { throw RunTimeError(errorNumber, u"failed"_s); });
         step([&] { ran << u"third"_s; });
@@ -52,7 +53,7 @@ private slots:
 
     // Both guards below show nothing: any message would fail the scripted prompts.
     void ignoreAndResumeNeverShows() {
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         int ran = 0;
         StepGuard step(u"(Form) frmMain::Sub mnuFileClose_Click"_s, ErrorStyle::IgnoreAndResume);
         step([] { throw RunTimeError(ErrorNumber::FileNotFound, u"gone"_s); });
@@ -64,9 +65,9 @@ private slots:
     // A C++ exception that is not a RunTimeError is a fault of the program: the handler goes
     // on and the user sees nothing, but it is logged as a warning and fails the running test.
     void foreignExceptionsAreContained() {
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         int ran = 0;
-        StepGuard step(tovin::formLabel(u"Catagory"_s, u"cmdUpdate_Click"_s));
+        StepGuard step(tovin::formLabel(u"Catagory"_s, u"cmdUpdate_Click"_s), m_promptsInUse);
         QCOMPARE(step.label(), u"(Form) Catagory::Sub cmdUpdate_Click"_s);
         for (const char* what : {"disk on fire", "Unknown error"})
             QTest::ignoreMessage(

@@ -1,4 +1,4 @@
-#include "core/shell/SharedState.h"
+#include "core/base/Prompts.h"
 #include "support/core/ScriptedPrompts.h"
 
 #include <QTest>
@@ -10,14 +10,15 @@ using namespace tovin;
 // and refuse prompts nobody expected.
 class ScriptedPromptsTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 private slots:
     void answersInOrderAndRecords() {
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::Yes)
             .answerInput(u"7"_s)
             .answerOpenFile(u"/tmp/list.txt"_s)
             .answerColor(RgbColor{255, 0, 0});
-        Prompts& p = *shared().prompts;
+        Prompts& p = *m_promptsInUse.current;
         QCOMPARE(p.message(u"Receive?"_s, MessageButtons::YesNo, MessageIcon::Question,
                            u"Receive Order"_s),
                  MessageAnswer::Yes);
@@ -36,12 +37,12 @@ private slots:
     }
 
     void installsAndRestores() {
-        Prompts* before = shared().prompts;
+        Prompts* before = m_promptsInUse.current;
         {
-            test::ScriptedPrompts prompts;
-            QCOMPARE(shared().prompts, &prompts);
+            test::ScriptedPrompts prompts(m_promptsInUse);
+            QCOMPARE(m_promptsInUse.current, &prompts);
         }
-        QCOMPARE(shared().prompts, before);
+        QCOMPARE(m_promptsInUse.current, before);
     }
 };
 

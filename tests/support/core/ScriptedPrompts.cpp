@@ -1,6 +1,5 @@
 #include "support/core/ScriptedPrompts.h"
 
-#include "core/shell/SharedState.h"
 #include "support/core/ProgramFaults.h"
 
 #include <QTest>
@@ -32,13 +31,13 @@ const char* kindName(ScriptedPrompts::Kind kind) {
 }
 } // namespace
 
-ScriptedPrompts::ScriptedPrompts() : m_previous(shared().prompts) {
-    shared().prompts = this;
+ScriptedPrompts::ScriptedPrompts(PromptsInUse& where) : m_where(where), m_previous(where.current) {
+    where.current = this;
 }
 
 ScriptedPrompts::~ScriptedPrompts() {
-    if (shared().prompts == this)
-        shared().prompts = m_previous;
+    if (m_where.current == this)
+        m_where.current = m_previous;
 }
 
 ScriptedPrompts& ScriptedPrompts::script(Answer answer) {

@@ -8,7 +8,8 @@
 namespace tovin::test {
 
 // A Prompts double for tests: answers every prompt from a script given in advance and records
-// every text shown. A prompt the script did not expect fails the running test.
+// every text shown. A prompt the script did not expect fails the running test. While it lives,
+// it is the prompts in use of `where` (the test's shell or screen); it puts back the ones before.
 class ScriptedPrompts : public Prompts {
 public:
     enum class Kind { Message, Input, OpenFile, SaveFile, Font, Color };
@@ -24,7 +25,7 @@ public:
         MessageDefault defaultButton = MessageDefault::First;
     };
 
-    ScriptedPrompts();
+    explicit ScriptedPrompts(PromptsInUse& where);
     ~ScriptedPrompts() override;
 
     // The next prompt must be of this kind; it gets this answer.
@@ -63,6 +64,7 @@ private:
 
     QList<Answer> m_script;
     QList<Shown> m_shown;
+    PromptsInUse& m_where;
     Prompts* m_previous = nullptr;
 };
 

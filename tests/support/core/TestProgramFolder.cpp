@@ -1,10 +1,10 @@
 #include "support/core/TestProgramFolder.h"
 
+#include "core/base/EventWait.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/catalogue/DemoCatalogue.h"
 #include "core/files/ProgramFolder.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ProgramFaults.h"
 
 #include <QDir>
@@ -51,7 +51,7 @@ void copyTree(const QString& from, const QString& to) {
 TestProgramFolder::TestProgramFolder(Catalogue catalogue, bool copyProgramFiles) {
     if (copyProgramFiles)
         copyTree(resourcesDir() + u"/program"_s, m_dir.path());
-    resetSharedState();
+    resumeWaits();
     ProgramFolder::setOverride(m_dir.path());
     SettingsStore::setProgramFile(settingsFile());
     if (catalogue == Catalogue::Empty)

@@ -9,8 +9,8 @@ namespace tovin::test {
 
 // A program folder of its own for one test: a temporary folder holding copies of the program
 // files (help pages, tips, pictures, page buttons), a settings file, and optionally a catalogue
-// at the default path. The shared state is reset, the program folder (ProgramFolder::path())
-// points here, and the catalogue in use it hands out is the default path.
+// at the default path. Waits stopped by a closing window run again, the program folder
+// (ProgramFolder::path()) points here, and the catalogue in use it hands out is the default path.
 class TestProgramFolder {
 public:
     enum class Catalogue { None, Empty, Demo };

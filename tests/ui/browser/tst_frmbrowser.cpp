@@ -82,6 +82,7 @@ LocalWebServer::Reply shop(const LocalWebServer::Request& request) {
 
 class FrmBrowserTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     QTemporaryDir m_dir;
     QSslCertificate m_certificate;
@@ -106,8 +107,8 @@ class FrmBrowserTest : public QObject {
     std::pair<std::unique_ptr<FrmBrowser>, std::unique_ptr<QSignalSpy>>
     openBrowser(const QString& start) {
         m_shop.address = start;
-        auto browser =
-            std::make_unique<FrmBrowser>(TestProgramFolder::current().catalogue(), m_shop);
+        auto browser = std::make_unique<FrmBrowser>(TestProgramFolder::current().catalogue(),
+                                                    m_promptsInUse, m_shop);
         connect(browser->webPage(), &QWebEnginePage::certificateError, browser.get(),
                 [this](const QWebEngineCertificateError& error) {
                     QWebEngineCertificateError answer = error;
@@ -226,7 +227,7 @@ private slots:
         const bool elsewhere = outcome == u"elsewhere"_s;
         const int sent = outcome == u"sent"_s || refused ? 1 : 0; // log-ins the servers receive
         TestProgramFolder folder;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         if (refused || elsewhere)
             prompts.answerMessage(MessageAnswer::Ok);
         m_shop.userName = u"maplelane"_s;
@@ -288,7 +289,7 @@ private slots:
         QFile::remove(saved);
         if (!earlier.isEmpty())
             folder.writeFile(u"Supplier/wp-cd.txt"_s, earlier);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         if (answer >= 0)
             prompts.answerMessage(MessageAnswer(answer));
         const bool kept = answer == int(MessageAnswer::No);

@@ -47,6 +47,7 @@ void addProducts() {
 
 class EditProdTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
     // The search in force the screens are made with.
     SearchInForce m_search;
     TaskScreenHandoff m_tasks;
@@ -125,14 +126,14 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
         m_search.SearchWhere = where;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         const bool asks = question.startsWith(u"Change "_s);
         if (!question.isEmpty())
             prompts.answerMessage(!asks ? MessageAnswer::Ok
                                   : yes ? MessageAnswer::Yes
                                         : MessageAnswer::No);
-        auto screen =
-            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                           m_search, m_tasks);
         // The stock box shows the first product the edit will change.
         QCOMPARE(box(screen.get(), 2)->text(), where.isEmpty() ? u"A1"_s : u"B2"_s);
         for (const QString& step : typing) {
@@ -174,7 +175,7 @@ private slots:
     void internetPicturePath() {
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Ok)
@@ -182,8 +183,8 @@ private slots:
             .answerMessage(MessageAnswer::Ok)
             .answerInput(u".gif"_s)
             .answerMessage(MessageAnswer::Yes);
-        auto screen =
-            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                           m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, u"http://example.com/pics/"_s);
@@ -217,14 +218,14 @@ private slots:
         QFETCH(QString, refusal);
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::Ok);
         if (refusal.isEmpty())
             prompts.answerInput(QString());
         else
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen =
-            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                           m_search, m_tasks);
         QLineEdit* picture = box(screen.get(), 17);
         picture->setFocus();
         QTest::keyClicks(picture, address);

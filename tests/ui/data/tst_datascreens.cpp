@@ -110,7 +110,8 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
         dbRun(u"insert into Setup ([Company Name]) values ('Zeta Shop')"_s);
-        auto screen = openScreen<FrmSetup>(TestProgramFolder::current().catalogue());
+        auto screen =
+            openScreen<FrmSetup>(TestProgramFolder::current().catalogue(), m_shell.prompts);
         click(screen.get(), start);
         type(screen.get(), 17, u"Robin Vale"_s);
         click(screen.get(), u"cmdUpdate"_s);
@@ -150,10 +151,10 @@ private slots:
         QFETCH(QString, name);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts; // nothing may be shown
+        ScriptedPrompts prompts(m_shell.prompts); // nothing may be shown
         m_shell.search.SearchWhere = searchWhere;
         auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
-                                              m_shell.search, m_shell.tasks);
+                                              m_shell.prompts, m_shell.search, m_shell.tasks);
         QCOMPARE(status(screen.get()),
                  count ? u"Record: 1  of  %1"_s.arg(count) : u"NO CURRENT RECORDS"_s);
         QCOMPARE(box(screen.get(), 8)->text(), name);
@@ -182,11 +183,11 @@ private slots:
         QFETCH(QString, message);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         if (!message.isEmpty())
             prompts.answerMessage(MessageAnswer::Ok);
         auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
-                                              m_shell.search, m_shell.tasks);
+                                              m_shell.prompts, m_shell.search, m_shell.tasks);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 22, typed);
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
@@ -211,7 +212,7 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
         auto screen = openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(),
-                                              m_shell.search, m_shell.tasks);
+                                              m_shell.prompts, m_shell.search, m_shell.tasks);
         m_shell.tasks.supplierScreenClosed = false;
         if (action == u"Escape"_s)
             QTest::keyClick(screen.get(), Qt::Key_Escape);

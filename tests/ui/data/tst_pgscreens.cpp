@@ -21,6 +21,12 @@ using namespace tovin::test;
 
 namespace {
 
+// Where the screens of these tests ask their questions, and the tests' scripts answer them.
+PromptsInUse& screenPrompts() {
+    static PromptsInUse prompts;
+    return prompts;
+}
+
 // Ends every other connection to the catalogue, as a restarted server or a broken network does.
 void dropOtherConnections(const QString& uri) {
     CatalogueDatabase(uri).scalar(
@@ -32,7 +38,8 @@ void dropOtherConnections(const QString& uri) {
 class ProductNames : public RecordScreen {
 public:
     ProductNames()
-        : RecordScreen(TestProgramFolder::current().catalogue(), u"ProductNames"_s, u"Products"_s,
+        : RecordScreen(TestProgramFolder::current().catalogue(), screenPrompts(), u"ProductNames"_s,
+                       u"Products"_s,
                        u"select PID,StockNo,ProdName from Products order by StockNo"_s) {
         addTextBox({1, u"StockNo"_s, u"Stock #:"_s, {}, DisplayFormat::Plain});
         addTextBox({2, u"ProdName"_s, u"Name:"_s, {}, DisplayFormat::Plain});
@@ -42,8 +49,9 @@ public:
 
 std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order) {
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), order);
-    return openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), screenPrompts(),
+                                        order);
+    return openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
 }
 
 } // namespace
@@ -87,7 +95,7 @@ private slots:
         folder.catalogue().path = server.uri();
         const QString before = dbValue(check).toString();
         QVERIFY(before != saved);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         auto form = openByName(screen, m_order);
         click(form.get(), u"cmdEdit"_s);
         type(form.get(), boxIndex, typed);

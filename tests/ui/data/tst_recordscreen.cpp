@@ -34,6 +34,12 @@ using namespace tovin::test;
 
 namespace {
 
+// Where the screens of these tests ask their questions, and the tests' scripts answer them.
+PromptsInUse& screenPrompts() {
+    static PromptsInUse prompts;
+    return prompts;
+}
+
 void clickTimes(QWidget* screen, const QString& button, int times) {
     for (int i = 0; i < times; ++i)
         click(screen, button);
@@ -43,8 +49,8 @@ void clickTimes(QWidget* screen, const QString& button, int times) {
 class TaxableProducts : public RecordScreen {
 public:
     TaxableProducts()
-        : RecordScreen(TestProgramFolder::current().catalogue(), u"TaxableProducts"_s,
-                       u"Products"_s,
+        : RecordScreen(TestProgramFolder::current().catalogue(), screenPrompts(),
+                       u"TaxableProducts"_s, u"Products"_s,
                        u"select PID,StockNo,Taxable from Products order by StockNo"_s) {
         addTextBox({1, u"StockNo"_s, u"Stock #:"_s, {}, DisplayFormat::Plain});
         addCheckBox(2, u"Taxable"_s, u"Taxable:"_s);
@@ -55,12 +61,14 @@ public:
 std::unique_ptr<RecordScreen> openByName(const QString& name, OrderSession& order,
                                          SearchInForce& search, TaskScreenHandoff& tasks) {
     if (name == u"frmSupplier"_s)
-        return openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(), search, tasks);
+        return openScreen<FrmSupplier>(TestProgramFolder::current().catalogue(), screenPrompts(),
+                                       search, tasks);
     if (name == u"frmSetup"_s)
-        return openScreen<FrmSetup>(TestProgramFolder::current().catalogue());
+        return openScreen<FrmSetup>(TestProgramFolder::current().catalogue(), screenPrompts());
     if (name == u"frmInventory"_s)
-        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), order);
-    return openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        return openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), screenPrompts(),
+                                        order);
+    return openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
 }
 
 } // namespace
@@ -120,8 +128,9 @@ private slots:
         QFETCH(bool, readable);
         TestProgramFolder folder(readable ? TestProgramFolder::Catalogue::Empty
                                           : TestProgramFolder::Catalogue::None);
-        ScriptedPrompts prompts; // nothing may be shown
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        ScriptedPrompts prompts(screenPrompts()); // nothing may be shown
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         QCOMPARE(status(screen.get()), u"NO CURRENT RECORDS"_s);
         for (const QString& name : {u"cmdEdit"_s, u"cmdDelete"_s, u"cmdFirst"_s, u"cmdPrevious"_s,
                                     u"cmdNext"_s, u"cmdLast"_s})
@@ -178,7 +187,8 @@ private slots:
         QFETCH(bool, toBox);
         QFETCH(int, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         clickTimes(screen.get(), u"cmdNext"_s, start - 1);
         if (!mode.isEmpty()) {
             click(screen.get(), mode);
@@ -215,7 +225,8 @@ private slots:
         QFETCH(int, expected);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         const QString sixth = dbValue(u"select CatName from Catagory where CID = 6"_s).toString();
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         const auto typeThenCancel = [&](int row, const QString& mode) {
             click(screen.get(), u"cmdFirst"_s);
             clickTimes(screen.get(), u"cmdNext"_s, row - 1);
@@ -264,11 +275,12 @@ private slots:
         if (refused)
             dbRun(u"create trigger keep_categories before delete on Catagory "
                   u"begin select raise(abort, 'categories are kept'); end"_s);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(answer == u"No"_s ? MessageAnswer::No : MessageAnswer::Yes);
         if (refused)
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         clickTimes(screen.get(), u"cmdNext"_s, row - 1);
         click(screen.get(), u"cmdDelete"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -302,8 +314,9 @@ private slots:
     void focusAfterRowCommands() {
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        ScriptedPrompts prompts; // a Delete would ask, and fail the test
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        ScriptedPrompts prompts(screenPrompts()); // a Delete would ask, and fail the test
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         screen->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(screen.get()));
         for (const QString& button : clicks) {
@@ -343,7 +356,7 @@ private slots:
         QFETCH(bool, closed);
         QFETCH(bool, saved);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(answer == u"Yes"_s  ? MessageAnswer::Yes
                               : answer == u"No"_s ? MessageAnswer::No
                                                   : MessageAnswer::Cancel);
@@ -351,7 +364,7 @@ private slots:
             prompts.answerMessage(MessageAnswer::Ok);
         QMdiArea area;
         QPointer<FrmInventory> screen =
-            new FrmInventory(TestProgramFolder::current().catalogue(), m_order);
+            new FrmInventory(TestProgramFolder::current().catalogue(), screenPrompts(), m_order);
         QPointer<QMdiSubWindow> frame;
         if (byFrame) {
             area.resize(900, 700);
@@ -451,14 +464,16 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, check);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         const QString before = dbValue(check).toString();
         QVERIFY(!before.isEmpty());
         std::unique_ptr<QWidget> screen;
         if (check.contains(u"from Orders"_s))
-            screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(), m_order);
+            screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(),
+                                           screenPrompts(), m_order);
         else
-            screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), m_order);
+            screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(),
+                                              screenPrompts(), m_order);
         const bool moving = start != u"cmdEdit"_s && start != u"cmdAdd"_s;
         const QString position = status(screen.get());
         if (!moving)
@@ -483,8 +498,9 @@ private slots:
 
     void refusedValueCorrected() {
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        ScriptedPrompts prompts;
-        auto screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), m_order);
+        ScriptedPrompts prompts(screenPrompts());
+        auto screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(),
+                                               screenPrompts(), m_order);
         click(screen.get(), u"cmdEdit"_s);
         type(screen.get(), 4, u"Big Teddy"_s);
         type(screen.get(), 6, u"cheap"_s);
@@ -510,7 +526,8 @@ private slots:
         QFETCH(QString, move);
         QFETCH(QString, kept);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
-        auto screen = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto screen =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), screenPrompts());
         type(screen.get(), 1, u"Lighting"_s);
         click(screen.get(), move);
         QCOMPARE(dbValue(u"select CatName from Catagory where CID = 1"_s).toString(), kept);
@@ -543,7 +560,7 @@ private slots:
         QMdiArea area;
         area.resize(900, 700);
         area.show();
-        auto* screen = new Catagory(TestProgramFolder::current().catalogue());
+        auto* screen = new Catagory(TestProgramFolder::current().catalogue(), screenPrompts());
         QMdiSubWindow* frame = area.addSubWindow(screen);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->move(120, 80);

@@ -26,11 +26,14 @@ std::unique_ptr<QWidget> openActive(const QString& name, ShellState& shell) {
     if (name == u"Products"_s)
         return showProducts(shell);
     if (name == u"frmOrders"_s)
-        screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(), shell.order);
+        screen = openScreen<FrmOrders>(TestProgramFolder::current().catalogue(), shell.prompts,
+                                       shell.order);
     else if (name == u"frmSales"_s)
-        screen = openScreen<FrmSales>(TestProgramFolder::current().catalogue(), shell.order);
+        screen = openScreen<FrmSales>(TestProgramFolder::current().catalogue(), shell.prompts,
+                                      shell.order);
     else
-        screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), shell.order);
+        screen = openScreen<FrmInventory>(TestProgramFolder::current().catalogue(), shell.prompts,
+                                          shell.order);
     screen->activateWindow();
     if (!QTest::qWaitForWindowActive(screen.get()))
         qWarning("screen not active");
@@ -102,7 +105,7 @@ private slots:
         QFETCH(QString, caption);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto shown = openActive(screen, m_shell);
         QWidget* s = shown.get();
         click(s, start);

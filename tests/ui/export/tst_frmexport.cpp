@@ -25,6 +25,7 @@ using Catalogue = TestProgramFolder::Catalogue;
 
 class FrmExportTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
     // The search in force the screens are made with.
     SearchInForce m_search;
 
@@ -77,13 +78,14 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         addThreeProducts();
         m_search.SearchWhere = search;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         for (const QString& answer : answers) {
             prompts.answerInput(answer);
             if (answer.contains(u'.'))
                 prompts.answerMessage(MessageAnswer::Ok);
         }
-        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(),
+                                            m_promptsInUse, m_search);
         for (const QString& name : clicks)
             click(screen.get(), name);
         click(screen.get(), u"Command2"_s);
@@ -147,9 +149,10 @@ private slots:
         // Read once no connection has it open: a plain read of an open catalogue drops its locks.
         if (setup == u"catalogue"_s)
             file = readFile(target);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerInput(u"shop"_s).answerMessage(MessageAnswer(answer));
-        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(),
+                                            m_promptsInUse, m_search);
         click(screen.get(), QStringList{u"Check1(2)"_s, u"Check1(3)"_s});
         if (setup == u"code page"_s)
             control<QComboBox>(screen.get(), u"cboEncoding"_s)->setCurrentIndex(1);
@@ -191,18 +194,20 @@ private slots:
             SettingsStore::program().setValue(u"Export"_s, u"Columns"_s, storedColumns);
         if (!storedHeading.isEmpty())
             SettingsStore::program().setValue(u"Export"_s, u"Heading"_s, storedHeading);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerInput(u"first"_s);
         prompts.answerInput(u"again"_s);
         {
-            auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
+            auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(),
+                                                m_promptsInUse, m_search);
             QVERIFY(!control<QCheckBox>(screen.get(), u"chkHeading"_s)->isChecked());
             for (const QString& name : clicks)
                 click(screen.get(), name);
             click(screen.get(), u"Command2"_s);
         }
         QCOMPARE(readFile(ProgramFolder::path() + u"first.txt"_s), file);
-        auto next = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
+        auto next = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                          m_search);
         click(next.get(), u"Command2"_s);
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(readFile(ProgramFolder::path() + u"again.txt"_s), file);
@@ -210,9 +215,10 @@ private slots:
 
     void selectAllAndNoName() {
         TestProgramFolder folder(Catalogue::Demo);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerInput(QString());
-        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(), m_search);
+        auto screen = openScreen<FrmExport>(TestProgramFolder::current().catalogue(),
+                                            m_promptsInUse, m_search);
         click(screen.get(), u"Command3"_s);
         for (int i = 1; i <= 30; ++i)
             QVERIFY(control<QCheckBox>(screen.get(), u"Check1"_s, i)->isChecked());

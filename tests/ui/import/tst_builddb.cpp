@@ -112,6 +112,7 @@ qint64 count(const QString& where = u"1"_s) {
 
 class BuildDBTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
     // The search in force and the hand-off the screens are made with.
     SearchInForce m_search;
     TaskScreenHandoff m_tasks;
@@ -132,8 +133,8 @@ private:
     Run runTextFile(const QStringList& actions) {
         m_tasks.buildMode = 1;
         Run run;
-        run.screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        run.screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                         m_search, m_tasks);
         Dialogue dialogue(*run.screen, actions);
         click(run.screen.get(), u"Option1(5)"_s);
         click(run.screen.get(), u"Command1"_s);
@@ -170,8 +171,8 @@ private slots:
                                  u"Select Any 1 or More Of The Lists Above"_s};
         TestProgramFolder folder(Catalogue::Demo);
         m_tasks.buildMode = std::int16_t(buildMode);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                          m_search, m_tasks);
         click(screen.get(), clicks);
         QCOMPARE(screen->taskPage(), page);
         QCOMPARE(screen->windowTitle(), titles[page]);
@@ -213,12 +214,12 @@ private slots:
                                {PC::Supplier, i <= 3 ? u"Acme"_s : u"Other"_s}});
         m_search.SearchWhere = u"Supplier = 'Acme'"_s;
         m_tasks.buildMode = 0;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(answer);
         if (locked)
             prompts.answerMessage(MessageAnswer::Ok);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                          m_search, m_tasks);
         if (locked)
             other.run(u"BEGIN IMMEDIATE"_s);
         // The totals stay until Close.
@@ -250,10 +251,10 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         m_tasks.buildMode = 1;
         const QString file = testDataDir() + u"/delimited/superstore_orders_utf8bom_crlf.csv"_s;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerOpenFile(file).answerInput(u"spring"_s).answerInput(QString());
-        auto screen =
-            std::make_unique<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = std::make_unique<BuildDB>(TestProgramFolder::current().catalogue(),
+                                                m_promptsInUse, m_search, m_tasks);
         screen->resize(720, 600);
         screen->show();
         QStringList actions{u"row:1"_s, u"click:Command3"_s};
@@ -296,7 +297,7 @@ private slots:
               u"BEGIN SELECT RAISE(ABORT, 'refused by the shop'); END"_s);
         folder.writeFile(u"items.txt"_s, "N1,New one,-\nN2,New two,-\nA1,Pen,-\nB2,Ink blue,-\n"
                                          "BAD,Refused,-\nN3,New three,-\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::No)
             .answerOpenFile(folder.filePath(u"items.txt"_s))
             .answerInput(u"trial"_s)
@@ -317,7 +318,7 @@ private slots:
     void encodingRedrawsThePreviewAndCancelShowsPage3() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"cafe.txt"_s, "A1,Caf\xC3\xA9,1\r\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerOpenFile(folder.filePath(u"cafe.txt"_s));
         const Run run = runTextFile({u"expect:A1,Caf\u00e9,1"_s, u"encoding:windows-1252"_s,
                                      u"expect:A1,Caf\u00c3\u00a9,1"_s, u"click:Command2"_s});
@@ -334,10 +335,10 @@ private slots:
         TestProgramFolder folder(Catalogue::Demo);
         QVERIFY(QFile::remove(folder.filePath(u"Supplier/wp-cd.txt"_s)));
         m_tasks.buildMode = 1;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::No).answerMessage(MessageAnswer::Ok);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                          m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         click(screen.get(), u"Command1"_s);
         QCOMPARE(prompts.unanswered(), 0);
@@ -372,12 +373,12 @@ private slots:
         QFETCH(QString, lists);
         TestProgramFolder folder(Catalogue::Empty);
         m_tasks.buildMode = 1;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         // Per list: who the supplier is (no supplier screen here), then the note.
         for (qsizetype i = 0; i < ticked.size(); ++i)
             prompts.answerMessage(MessageAnswer::Ok).answerInput(QString());
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_promptsInUse,
+                                          m_search, m_tasks);
         click(screen.get(), u"Option1(0)"_s);
         for (int list : ticked)
             control<QCheckBox>(screen.get(), u"chkLists(%1)"_s.arg(list))->setChecked(true);
@@ -421,7 +422,7 @@ private slots:
         QFETCH(QString, name);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"one.txt"_s, "A1,Pen,5\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         answerFileNoteAndSlots(prompts, folder.filePath(u"one.txt"_s));
         const Run run = runTextFile(QStringList{u"row:0"_s, u"click:Command3"_s} + mapping +
                                     QStringList{u"click:Command3"_s, u"click:Command2"_s});
@@ -458,7 +459,7 @@ private slots:
         const QStringList byHand{u"row:1"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,
                                  u"row:7"_s};
         {
-            ScriptedPrompts prompts;
+            ScriptedPrompts prompts(m_promptsInUse);
             answerFileNoteAndSlots(prompts, folder.filePath(u"kestrel-prices-jan.csv"_s));
             QCOMPARE(runTextFile(byHand + firstEnd).left, 0);
             QCOMPARE(prompts.unanswered(), 0);
@@ -466,7 +467,7 @@ private slots:
         QCOMPARE(count(), imported ? 1 : 0);
 
         folder.writeFile(secondName, "Stock,Name,Price\nB2,Cup,7\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         if (imported)
             prompts.answerMessage(MessageAnswer::No); // edit only?
         prompts.answerOpenFile(folder.filePath(secondName));
@@ -491,7 +492,7 @@ private slots:
     void manualDivider() {
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"semi.txt"_s, "A1;Pen\r\nB2;Cup\r\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerOpenFile(folder.filePath(u"semi.txt"_s))
             .answerMessage(MessageAnswer::Ok)    // "Sorry, that is not a valid choice!"
             .answerMessage(MessageAnswer::Retry) // "#" is not in the line
@@ -525,7 +526,7 @@ private slots:
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty);
         folder.writeFile(u"euro.txt"_s, "E1\tPen\t44,38\r\nE2\tInk\t1.234,50\r\nE3\tCup\tN/A\r\n");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         answerFileNoteAndSlots(prompts, folder.filePath(u"euro.txt"_s))
             .answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         const Run run = runTextFile({u"row:0"_s, u"click:Command3"_s, u"row:2"_s, u"row:3"_s,

@@ -189,10 +189,10 @@ private slots:
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
         m_shell.tasks.buildMode = 1;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         answerImport(prompts, folder.filePath(u"march.txt"_s));
-        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
-                                          m_shell.tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.prompts,
+                                          m_shell.search, m_shell.tasks);
         QVERIFY(control<QCheckBox>(screen.get(), u"chkKeepMargins"_s)->isVisible());
         // The trial's summary is in the list; Cancel after the trial ends the task.
         Steps steps(*screen, mapping() +
@@ -213,8 +213,8 @@ private slots:
         }
         QCOMPARE(SettingsStore::program().flag(MarginSettings::Section, u"KeepMargins"_s, !keep),
                  keep);
-        auto next = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.search,
-                                        m_shell.tasks);
+        auto next = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_shell.prompts,
+                                        m_shell.search, m_shell.tasks);
         QCOMPARE(control<QCheckBox>(next.get(), u"chkKeepMargins"_s)->isChecked(), keep);
     }
 
@@ -239,7 +239,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         fillShop();
         folder.writeFile(u"march.txt"_s, PriceList);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         answerImport(prompts, folder.filePath(u"march.txt"_s));
         QPointer<Products> products;
         if (opened != u"none"_s)

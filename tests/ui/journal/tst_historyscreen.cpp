@@ -32,6 +32,12 @@ namespace PC = CatalogueSchema::ProductsColumn;
 
 namespace {
 
+// Where the screens of these tests ask their questions, and the tests' scripts answer them.
+PromptsInUse& screenPrompts() {
+    static PromptsInUse prompts;
+    return prompts;
+}
+
 using Catalogue = TestProgramFolder::Catalogue;
 
 const QString KestrelList = u"/srv/shop/lists/kestrel-wholesale-spring-2026.txt"_s;
@@ -105,7 +111,7 @@ void addProductsAndARun(bool import) {
 }
 
 std::unique_ptr<FrmHistory> openHistory() {
-    return openScreen<FrmHistory>(TestProgramFolder::current().catalogue());
+    return openScreen<FrmHistory>(TestProgramFolder::current().catalogue(), screenPrompts());
 }
 
 } // namespace
@@ -168,7 +174,7 @@ private slots:
                                productColumn(u"Cost1"_s, u"A1"_s), QString::number(products())};
         };
         const QStringList after = state();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(answer);
         if (answer == MessageAnswer::Yes)
             prompts.answerMessage(MessageAnswer::Ok);
@@ -229,7 +235,7 @@ private slots:
         addProductsAndARun(import);
         const QString done = productColumn(u"Notes"_s, u"A1"_s);
         const QString name = productColumn(u"ProdName"_s, u"B2"_s);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
         auto screen = openHistory();
         auto* runs = control<QTreeWidget>(screen.get(), u"lstRuns"_s);
@@ -269,7 +275,7 @@ private slots:
     void refusalIsTold() {
         TestProgramFolder folder(Catalogue::Empty);
         addProductsAndARun(false);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok)
             .answerMessage(MessageAnswer::Ok);
@@ -304,7 +310,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
         bulkEdit({{column, typed}});
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         auto screen = openHistory();
         auto* rows = control<QTreeWidget>(screen.get(), u"lstRows"_s);
         QCOMPARE(rows->topLevelItem(0)->text(0), u"A1"_s);
@@ -337,7 +343,7 @@ private slots:
         bulkEdit({{PC::ProdName, u"Gift"_s}, {PC::Retail, u"7.1"_s}});
         if (!since.isEmpty())
             dbRun(since);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
         auto screen = openHistory();
         QCOMPARE(control<QTreeWidget>(screen.get(), u"lstRows"_s)->topLevelItemCount(), 4);
@@ -354,7 +360,7 @@ private slots:
     void showsSourceNoteAndWholeNote() {
         TestProgramFolder folder(Catalogue::Empty);
         addProductsAndARun(true);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         auto screen = openHistory();
         // The main window gives its sub-window the size the screen asks for; a window of its own
         // is kept within part of the screen.
@@ -412,13 +418,13 @@ private slots:
     void bulkEditScreenUndoesItsRun() {
         TestProgramFolder folder(Catalogue::Empty);
         addProducts();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::No)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen =
-            openScreen<EditProd>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<EditProd>(TestProgramFolder::current().catalogue(),
+                                           screenPrompts(), m_search, m_tasks);
         auto* undo = control<QPushButton>(screen.get(), u"cmdUndoRun"_s);
         QVERIFY(undo->isHidden());
         type(screen.get(), 3, u"Gift"_s);
@@ -443,12 +449,12 @@ private slots:
         addProducts();
         m_search.SearchWhere.clear();
         m_tasks.buildMode = 0;
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         prompts.answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Yes)
             .answerMessage(MessageAnswer::Ok);
-        auto screen =
-            openScreen<BuildDB>(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+        auto screen = openScreen<BuildDB>(TestProgramFolder::current().catalogue(), screenPrompts(),
+                                          m_search, m_tasks);
         bool offered = false;
         qint64 left = -1;
         connect(screen.get(), &BuildDB::waiting, this, [&] {

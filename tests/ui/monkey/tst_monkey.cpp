@@ -1,6 +1,6 @@
 // Random clicks, keys and hostile texts on every screen of the whole program, with the rules
 // that must always hold checked after each step; and the runs that once broke one, replayed.
-#include "core/shell/SharedState.h"
+#include "core/base/EventWait.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "support/ui/monkey/Monkey.h"
@@ -87,7 +87,7 @@ private:
         options.order = &m_shell.order;
         RunResult result;
         {
-            FrmMain main(m_shell.catalogue, m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks, m_shell.prompts);
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();
@@ -96,7 +96,7 @@ private:
             result = run(main, folder.path(), options);
         }
         QTest::qWait(0);
-        resetSharedState();
+        resumeWaits();
         m_shell.order = OrderSession{};
         return result;
     }

@@ -132,7 +132,7 @@ private slots:
     // from stock, and the Products screen's counts and notes; receiving again changes nothing.
     void roadTest() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
 
         searchStock(products.get(), u"AB12"_s);
@@ -210,7 +210,7 @@ private slots:
     // leaves no order open and nothing written.
     void usedOrderNumberIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
         prompts.answerInput(u"1001"_s).answerInput(u"1"_s).answerInput(u"1"_s);
@@ -228,7 +228,7 @@ private slots:
     // A line cancelled on the orders screen changes neither the product nor the totals.
     void cancelledLineCountsNowhere() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const QString before = snapshot();
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"12"_s);
@@ -254,7 +254,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(double, onOrderGrowth);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         const double onOrder =
             value(u"Products"_s, u"OnOrder"_s, u"StockNo"_s, u"AB12"_s).toDouble();
@@ -275,7 +275,7 @@ private slots:
     // A product whose supplier is not in the supplier table is not ordered on other terms.
     void unknownSupplierIsTold() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         dbRun(u"UPDATE Products SET Supplier = 'Gone Ltd' WHERE StockNo = 'AB12'"_s);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
@@ -289,7 +289,7 @@ private slots:
     // quantity at the one the list suggests.
     void reorderListOrdersOneSupplier() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<ReorderDialog*>(QApplication::activeModalWidget());
@@ -321,7 +321,7 @@ private slots:
     // Boxes 13 and 10, and the search by order number.
     void ordersScreenFiguresAndSearch() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         click(orders, u"cmdEdit"_s);
         for (const auto& [index, text] : QList<QPair<int, QString>>{
@@ -350,7 +350,7 @@ private slots:
     void receivingItemByItem() {
         QFETCH(bool, datedWithUpdate);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         QWidget* orders = ordersOnNewLine();
         QCOMPARE(box(orders, 0)->text(), u"0999"_s);
         const QVariant received = QDate(2003, 3, 30);
@@ -434,7 +434,7 @@ private slots:
     // The date for receiving the whole order is asked again until it reads as a date.
     void unreadableReceivingDateIsAskedAgain() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         QWidget* orders = ChildWindows::show(u"frmOrders"_s);
         const QString before = snapshot();
         prompts.answerMessage(A::Yes).answerInput(u"soon"_s).answerMessage(A::Ok);
@@ -449,7 +449,7 @@ private slots:
     // between the writes and the re-read): the order is received whole and still told.
     void screenClosedWhileReceivingAll() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         QPointer<QWidget> orders = ChildWindows::show(u"frmOrders"_s);
         prompts.answerMessage(A::Yes).answerInput(u"03/20/2003"_s).answerMessage(A::Ok);
         QTimer::singleShot(0, orders, [orders] {
@@ -483,7 +483,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, left);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         // The stock changes after the screen showed it (as receiving does): the sale starts
         // from the catalogue's quantity.
         m_shell.order.CurrentKey = u"OPEN-1"_s; // an order open meanwhile keeps its number
@@ -547,7 +547,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, invoices);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         prompts.answerInput(u"C-1"_s).answerInput(u"4"_s).answerInput(u"1"_s);
         auto update = whenLineWaits(m_shell.order, u"cmdUpdate"_s);
@@ -595,7 +595,7 @@ private slots:
         QFETCH(double, ab30Sold);
         QFETCH(QStringList, salesRows);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         QWidget* inventory = ChildWindows::show(u"frmInventory"_s);
         goToRow(inventory, u"[Product Id] = 'AB30'"_s);

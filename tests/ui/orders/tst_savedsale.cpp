@@ -2,9 +2,10 @@
 // counts, however the program ends: each case sells through the inventory and sales screens of
 // the whole window, leaves it by File > Exit without going back to the Products screen, and
 // reads the catalogue afresh.
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/StockSaleProduct.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
@@ -118,9 +119,9 @@ private slots:
         m_shell.catalogue = folder.catalogue();
         if (!before.isEmpty())
             dbRun(before);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         {
-            FrmMain main(m_shell.catalogue, m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks, m_shell.prompts);
             int exits = 0;
             main.setExitHandler([&exits] { ++exits; });
             main.MDIForm_Load();
@@ -179,7 +180,7 @@ private slots:
         QCOMPARE(counts(db, u"AB7-OLD"_s), before.isEmpty() ? u"-"_s : u"4/0"_s);
         QCOMPARE(stockOnHand(db, u"AB7"_s), stock);
         QCOMPARE(salesRows(db), sales);
-        resetSharedState();
+        resumeWaits();
         m_shell = ShellState{};
     }
 };

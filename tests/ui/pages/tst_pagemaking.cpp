@@ -63,7 +63,8 @@ const QString NamePrompt = u"Enter The Name To Save Pages As (No Extensions like
 // The Products screen of a demo catalogue with the page designer opened from it; the base name
 // asked for on opening is answered with `baseName`.
 struct Designer {
-    explicit Designer(ShellState& shell, const QString& baseName = u"Spring"_s) {
+    explicit Designer(ShellState& shell, const QString& baseName = u"Spring"_s)
+        : prompts(shell.prompts) {
         // The screens of the shell open this designer's own demo catalogue.
         shell.catalogue = folder.catalogue();
         products = openProducts(shell);
@@ -130,7 +131,7 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, shown);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         for (const QString& answer : answers) {
             if (answer == u"!"_s)
                 prompts.answerMessage(MessageAnswer::Ok);
@@ -164,7 +165,7 @@ private slots:
     void existingPageAndDelete() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
         folder.writeFile(u"Pages/CatPage4.htm"_s, "kept");
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerInput(u"4"_s).answerInput(u"4"_s).answerInput(u"CatPage"_s);
         prompts.answerMessage(MessageAnswer::No);
         auto screen = openProducts(m_shell);

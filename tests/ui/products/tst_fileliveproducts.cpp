@@ -125,7 +125,7 @@ private slots:
         QFETCH(bool, typing);
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         QVERIFY(watch().isConnected());
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
@@ -176,7 +176,7 @@ private slots:
         QFETCH(bool, shown);
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         const FileChangePoller& poller = watch();
@@ -207,8 +207,9 @@ private slots:
         QFETCH(bool, reopened);
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts;
-        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        ScriptedPrompts prompts(m_shell.prompts);
+        auto categories =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), m_shell.prompts);
         const FileChangePoller& poller = watch();
         QVERIFY(poller.isConnected());
         QSignalSpy back(&CatalogueChanges::instance(), &CatalogueChanges::connectionBack);
@@ -232,13 +233,14 @@ private slots:
     void connectionFollowsTheScreens() {
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         const QString path = TestProgramFolder::current().catalogue().path;
         const FileChangePoller& poller = watch();
         QVERIFY(poller.isFollowing());
         QVERIFY(!poller.isConnected());
         QVERIFY(!OpenCatalogues::holding(path));
-        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto categories =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), m_shell.prompts);
         QVERIFY(nextLook());
         QVERIFY(poller.isConnected());
         m_status->holdOff();
@@ -259,9 +261,9 @@ private slots:
     void restoreFromTheWindow() {
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         ChildWindows::registerScreen(u"Products"_s, [] { return new HoldingScreen; });
-        FrmMain main(TestProgramFolder::current().catalogue(), m_shell.tasks);
+        FrmMain main(TestProgramFolder::current().catalogue(), m_shell.tasks, m_shell.prompts);
         main.setExitHandler([] {});
         main.MDIForm_Load(); // takes the day's backup
         QVERIFY(ChildWindows::find(u"Products"_s));

@@ -64,7 +64,7 @@ private slots:
         QFETCH(bool, rendered);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         QVERIFY(pageFile().contains(u"Your Cost: $.95"_s));

@@ -64,8 +64,9 @@ private slots:
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(server);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts; // no message is expected
-        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
+        auto categories =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), m_shell.prompts);
         auto screen = showProducts(m_shell);
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
         screen->SearchForIt();
@@ -125,13 +126,14 @@ private slots:
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(server);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         searchStock(screen.get(), u"AB30"_s);
         RecordSet* products = screen->primaryRecordSet();
         const int count = products->recordCount();
         // Opened after the products, so read again after them.
-        auto categories = openScreen<Catagory>(TestProgramFolder::current().catalogue());
+        auto categories =
+            openScreen<Catagory>(TestProgramFolder::current().catalogue(), m_shell.prompts);
         QVERIFY(catalogue.writeUntold(u"ALTER TABLE Products RENAME TO ProductsAway"_s));
         QSignalSpy categoriesRead(categories->primaryRecordSet(), &RecordSet::moveComplete);
         emit CatalogueChanges::instance().connectionBack(products->connection()->identity());
@@ -161,7 +163,7 @@ private slots:
             QSKIP("No PostgreSQL cluster: run through ctest, which starts one");
         LiveCatalogue catalogue(true);
         m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);
         auto renders = [&] { return fakeWeb(*screen)->navigations().count(PreviewPage::path()); };

@@ -109,7 +109,7 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, status);
         TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto screen = showProducts(m_shell);
         QVERIFY(helpShown(*screen));
         for (const QString& name :
@@ -128,7 +128,7 @@ private slots:
         TestProgramFolder folder(Catalogue::None);
         folder.catalogue().path = folder.filePath(u"gone.mde"_s);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Can't find the database file"_s +
@@ -315,7 +315,7 @@ private slots:
     // value alone; once put right, Update writes and stays on the product.
     void updateRefusesThenWrites() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Ok);
         const QString row =
             u"SELECT Cost1 || '/' || ProdName FROM Products WHERE StockNo = 'GD-610'"_s;
@@ -363,7 +363,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         if (!where.isEmpty()) {
@@ -430,7 +430,7 @@ private slots:
         QFETCH(QString, writer);
         QFETCH(bool, shown);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         searchStock(screen.get(), u"GD-610"_s);
@@ -566,7 +566,7 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, current);
         TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s, u"O'BRIEN-7"_s})
             dbRun(u"INSERT INTO Products (StockNo, ProdName) VALUES (?, ?)"_s, {n, u"Item "_s + n});
         auto screen = showProducts(m_shell);
@@ -620,7 +620,7 @@ private slots:
         TestProgramFolder folder(Catalogue::Empty, m_shell.catalogue);
         for (const QString& n : {u"X1"_s, u"ZAB3"_s, u"AB7"_s})
             dbRun(u"INSERT INTO Products (StockNo) VALUES (?)"_s, {n});
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);
         m_shell.search.SearchWhere = before;

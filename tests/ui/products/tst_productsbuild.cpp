@@ -60,7 +60,7 @@ private slots:
 
     void editAllItemsWaitsAndRereads() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Yes); // the bulk edit's question before it writes
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
@@ -80,7 +80,7 @@ private slots:
 
     void deleteAllWaitsForTheImportScreen() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Yes);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         whenShown(u"BuildDB"_s, [](QWidget* build) {
@@ -108,7 +108,7 @@ private slots:
     void tasksOfTheImportScreenFindItOpen() {
         QFETCH(QString, button);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Ok);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
@@ -142,7 +142,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, screen);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
         click(products, begin);
@@ -187,7 +187,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, screen);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
         bool triedAdd = false;

@@ -102,7 +102,7 @@ private slots:
         dbRun(u"UPDATE Products SET Cost1 = ?, Supplier = 'Brightwater Giftworks' "
               u"WHERE StockNo = 'AB12'"_s,
               {QVariant::fromValue(*Money::fromText(costEach))});
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
 
@@ -137,7 +137,7 @@ private slots:
         dbRun(u"UPDATE Supplier SET "_s + terms + u" WHERE Name = 'Brightwater Giftworks'"_s);
         dbRun(u"UPDATE Products SET Cost1 = 1000, Supplier = 'Brightwater Giftworks' "
               u"WHERE StockNo = 'AB12'"_s);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         auto products = openScreen<Products>(fakeWebOptions(m_shell));
         searchStock(products.get(), u"AB12"_s);
         prompts.answerInput(u"T-7"_s).answerInput(u"2"_s).answerInput(shipping).answerMessage(

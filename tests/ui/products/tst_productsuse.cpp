@@ -76,7 +76,7 @@ private slots:
     void deleteAsksFirst() {
         QFETCH(bool, yes);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
         QTest::keyClick(screen.get(), Qt::Key_Down);
@@ -98,7 +98,7 @@ private slots:
     void focusAfterRowCommands() {
         QFETCH(QStringList, clicks);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // a Delete would ask, and fail the test
+        ScriptedPrompts prompts(m_shell.prompts); // a Delete would ask, and fail the test
         auto screen = showProducts(m_shell);
         click(screen.get(), clicks);
         QCOMPARE(focusName(screen.get()), u"cmdEdit"_s);
@@ -282,7 +282,7 @@ private slots:
     void closeWhileEditing() {
         QFETCH(bool, yes);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto screen = showProducts(m_shell);
         click(screen.get(), u"cmdEdit"_s);
@@ -324,7 +324,7 @@ private slots:
         QFETCH(QString, actions);
         QFETCH(QString, back);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);
@@ -349,7 +349,7 @@ private slots:
     // Both the Close button and closing the window are refused while an order is open.
     void openOrderRefusesToClose() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         prompts.answerMessage(MessageAnswer::Ok).answerMessage(MessageAnswer::Ok);
         auto screen = showProducts(m_shell);
         auto* orderDone = control<QPushButton>(screen.get(), u"Command2"_s);

@@ -1,5 +1,6 @@
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/products/SearchInForce.h"
-#include "core/shell/SharedState.h"
 #include "support/ui/SearchFormDriver.h"
 
 #include <QCheckBox>
@@ -16,7 +17,7 @@ using test::play;
 namespace {
 // Opens the form the way the Products screen does.
 void prepareOpening(SearchInForce& search, bool descending) {
-    resetSharedState();
+    resumeWaits();
     search = SearchInForce{};
     search.SearchWhere = u"Supplier = 'Earlier'"_s;
     search.SortDescending = descending;
@@ -98,7 +99,8 @@ private slots:
         QFETCH(QString, sort);
         QFETCH(bool, active);
         prepareOpening(m_search, descending);
-        Search form(m_search);
+        const PromptsInUse nobody;
+        Search form(m_search, nobody);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         play(form, actions);
@@ -110,7 +112,8 @@ private slots:
 
     void yesNoColumnLocksTheValue() {
         prepareOpening(m_search, false);
-        Search form(m_search);
+        const PromptsInUse nobody;
+        Search form(m_search, nobody);
         form.show();
         play(form, u"click:Check1|field:16"_s);
         auto* value = control<QLineEdit>(&form, u"txtSearch"_s);

@@ -110,7 +110,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(int, count);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* gridView = grid ? showGrid(*screen) : nullptr;
         onSearchForm((descending ? u"click:chkReverse|type:"_s : u"type:"_s) + text + u"|search"_s);
@@ -164,7 +164,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, task);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         QTableView* grid = showGrid(*screen);
         onSearchForm(u"click:chkReverse|type:AB|search"_s);
@@ -197,7 +197,7 @@ private slots:
         QFETCH(QString, actions);
         QFETCH(QString, then);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts; // no message is expected
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto screen = showProducts(m_shell);
         onSearchForm(actions);
         click(screen.get(), u"cmdDetSearch"_s);

@@ -27,6 +27,12 @@ using namespace tovin::test;
 
 namespace {
 
+// Where the screens of these tests ask their questions, and the tests' scripts answer them.
+PromptsInUse& screenPrompts() {
+    static PromptsInUse prompts;
+    return prompts;
+}
+
 // Plays the user in front of a report: looks at the dialog in front every few milliseconds
 // while the report runs, closes the preview once it is there, and hands the progress dialog to
 // the test's own step.
@@ -54,7 +60,7 @@ public:
             }
         });
         look.start();
-        ReportsMenu::ShowReport(nullptr, entry, file, catalogue);
+        ReportsMenu::ShowReport(screenPrompts(), nullptr, entry, file, catalogue);
     }
 };
 
@@ -105,7 +111,7 @@ private slots:
         QFETCH(QString, file);
         CatalogueDatabase writer(m_server->uri());
         ScopedTransaction turn(writer);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         ReportUser user(m_server->uri());
         user.run(entry, file);
         QVERIFY(user.sawPreview);
@@ -134,7 +140,7 @@ private slots:
         auto holder = std::make_unique<CatalogueDatabase>(m_server->uri());
         auto held = std::make_unique<ScopedTransaction>(*holder);
         holder->run(u"LOCK TABLE Products IN ACCESS EXCLUSIVE MODE"_s);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(screenPrompts());
         if (byServer)
             prompts.answerMessage(MessageAnswer::Ok);
         ReportUser user(m_server->uri());

@@ -54,6 +54,7 @@ QString firstLineStartingWith(const QString& text, const QString& start) {
 
 class ReportsTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
 private slots:
     void initTestCase() {
@@ -178,9 +179,10 @@ private slots:
         } catch (const RunTimeError& error) {
             QVERIFY2(error.description().contains(reason), qPrintable(error.description()));
         }
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::Ok);
-        ReportsMenu::ShowReport(nullptr, u"mnuR1"_s, u"bad.rpt"_s, folder.cataloguePath());
+        ReportsMenu::ShowReport(m_promptsInUse, nullptr, u"mnuR1"_s, u"bad.rpt"_s,
+                                folder.cataloguePath());
         QCOMPARE(prompts.shown().size(), 1);
         QVERIFY(prompts.shownTexts().first().startsWith(
             u"The report \"bad.rpt\" could not be made."_s));
@@ -200,9 +202,9 @@ private slots:
             QVERIFY(QFile::remove(folder.filePath(u"inventory.rpt"_s)));
         const QString catalogue =
             reportMissing ? folder.cataloguePath() : folder.filePath(u"gone.mde"_s);
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_promptsInUse);
         prompts.answerMessage(MessageAnswer::Ok);
-        ReportsMenu::ShowReport(nullptr, u"mnuR8"_s, u"inventory.rpt"_s, catalogue);
+        ReportsMenu::ShowReport(m_promptsInUse, nullptr, u"mnuR8"_s, u"inventory.rpt"_s, catalogue);
         QCOMPARE(prompts.shown().size(), 1);
         const QString shown = prompts.shownTexts().first();
         if (reportMissing)

@@ -14,6 +14,7 @@ using namespace tovin;
 
 class AboutSplashTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     QByteArray m_path;
 
@@ -29,7 +30,7 @@ private slots:
     void systemInfoStartsAToolOrSaysThereIsNone() {
         QFETCH(QString, installed);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         QTemporaryDir bin;
         const QString marker = bin.filePath(u"started"_s);
         if (installed.isEmpty()) {
@@ -41,7 +42,7 @@ private slots:
             tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
         qputenv("PATH", bin.path().toUtf8());
-        FrmAbout about;
+        FrmAbout about(m_promptsInUse);
         about.Form_Load();
         // The load finds the screen's icon among the program files.
         QVERIFY(!test::control<QLabel>(&about, u"picIcon"_s)->pixmap().isNull());

@@ -1,6 +1,7 @@
 // A screen waiting for another while the program closes writes nothing.
+#include "core/base/EventWait.h"
+#include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
-#include "core/shell/SharedState.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
@@ -35,8 +36,8 @@ private slots:
     // browsed to is not written into the product.
     void exitDuringTheSupplierPick() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
-        test::ScriptedPrompts prompts;
-        FrmMain main(m_shell.catalogue, m_shell.tasks);
+        test::ScriptedPrompts prompts(m_shell.prompts);
+        FrmMain main(m_shell.catalogue, m_shell.tasks, m_shell.prompts);
         int exits = 0;
         main.setExitHandler([&exits] { ++exits; });
         main.MDIForm_Load();
@@ -63,7 +64,7 @@ private slots:
         QCOMPARE(
             catalogue.scalar(u"SELECT Supplier FROM Products WHERE StockNo = 'AB12'"_s).toString(),
             u"Brightwater Giftworks"_s);
-        resetSharedState();
+        resumeWaits();
         m_shell = ShellState{};
         ChildWindows::unloadAll();
     }

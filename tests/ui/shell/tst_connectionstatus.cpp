@@ -1,5 +1,6 @@
 // The main window's status bar while the connection to the catalogue's server is lost and once
 // it is back.
+#include "core/base/Prompts.h"
 #include "core/shell/TaskScreenHandoff.h"
 #include "core/storage/CatalogueChanges.h"
 #include "support/core/TestProgramFolder.h"
@@ -28,6 +29,7 @@ const QString Status = u"Status"_s;
 
 class ConnectionStatusTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     std::unique_ptr<TestProgramFolder> m_folder;
     // What the window hands its task screens; it outlives the window.
@@ -54,7 +56,7 @@ private slots:
 
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
     }
     void cleanup() {
         m_main.reset();

@@ -28,6 +28,7 @@ using namespace tovin::test;
 
 class FileMenuTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<ScriptedPrompts> m_prompts;
@@ -38,7 +39,7 @@ class FileMenuTest : public QObject {
     TaskScreenHandoff m_tasks;
 
     FrmMain* loadMain() {
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         return m_main.get();
@@ -49,12 +50,13 @@ private slots:
     void initTestCase() {
         quietenPlatformNotes();
         ChildWindows::registerScreen(u"BuildDB"_s, [this] {
-            return new BuildDB(TestProgramFolder::current().catalogue(), m_search, m_tasks);
+            return new BuildDB(TestProgramFolder::current().catalogue(), m_promptsInUse, m_search,
+                               m_tasks);
         });
     }
     void init() {
         m_folder = std::make_unique<TestProgramFolder>(TestProgramFolder::Catalogue::Demo);
-        m_prompts = std::make_unique<ScriptedPrompts>();
+        m_prompts = std::make_unique<ScriptedPrompts>(m_promptsInUse);
         m_tasks.buildMode = 0;
     }
     void cleanup() {

@@ -21,6 +21,7 @@ using namespace tovin;
 // Save DataBase As: the busy screen asks for a file and copies the catalogue into it.
 class FrmBusyTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     QWidget m_owner;
 
@@ -50,7 +51,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(bool, existing);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         // A screen holds the catalogue open and has just written to it: the row sits in the
         // write-ahead log, not yet in the main file.
         CatalogueDatabase open(folder.cataloguePath());
@@ -63,7 +64,7 @@ private slots:
             CatalogueDatabase::create(target);
             prompts.answerMessage(MessageAnswer::Yes);
         }
-        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), target);
+        QCOMPARE(FrmBusy::run(m_promptsInUse, &m_owner, folder.cataloguePath()), target);
         QCOMPARE(prompts.unanswered(), 0);
         if (existing) {
             QCOMPARE(prompts.shown().last().text, u"Replace backup1.mde?"_s);
@@ -90,7 +91,7 @@ private slots:
     // and nothing is reported as failed.
     void closingWhileCopyingWaitsForTheCopy() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         const QString target = folder.filePath(u"copy.mde"_s);
         prompts.answerSaveFile(target);
         int refused = 0;
@@ -105,7 +106,7 @@ private slots:
                 ++refused;
         });
         closer.start(0);
-        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), target);
+        QCOMPARE(FrmBusy::run(m_promptsInUse, &m_owner, folder.cataloguePath()), target);
         closer.stop();
         QVERIFY(tried > 0);
         QCOMPARE(refused, tried);
@@ -120,12 +121,12 @@ private slots:
     // and a server that cannot be reached is told, never passed for a copy.
     void copyOfAServerCatalogue() {
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         const QString server = u"postgresql://anna@/shop?host=%2Fnonexistent%2Ftovin-socket"_s;
         const QString target = folder.filePath(u"copy.mde"_s);
         prompts.answerSaveFile(target);
         prompts.answerMessage(MessageAnswer::Ok);
-        QCOMPARE(FrmBusy::run(&m_owner, server), QString());
+        QCOMPARE(FrmBusy::run(m_promptsInUse, &m_owner, server), QString());
         QCOMPARE(QDir(prompts.shown().first().request.folder), QDir(ProgramFolder::path()));
         const QString notice = prompts.shownTexts().last();
         QVERIFY2(notice.startsWith(u"The catalogue was not saved as "_s + target),
@@ -149,7 +150,7 @@ private slots:
     void nothingSaved() {
         QFETCH(QString, target);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::Demo);
-        test::ScriptedPrompts prompts;
+        test::ScriptedPrompts prompts(m_promptsInUse);
         QTemporaryDir elsewhere;
         const QString link = elsewhere.path() + u"/link"_s;
         QVERIFY(QFile::link(QDir(folder.path()).absolutePath(), link));
@@ -177,7 +178,7 @@ private slots:
         prompts.answerSaveFile(path);
         if (!path.isEmpty())
             prompts.answerMessage(older ? MessageAnswer::No : MessageAnswer::Ok);
-        QCOMPARE(FrmBusy::run(&m_owner, folder.cataloguePath()), QString());
+        QCOMPARE(FrmBusy::run(m_promptsInUse, &m_owner, folder.cataloguePath()), QString());
         QCOMPARE(prompts.unanswered(), 0);
         QCOMPARE(prompts.shown().size(), path.isEmpty() ? 1 : 2);
         const auto& shown = prompts.shown().last();

@@ -48,6 +48,7 @@ static Texts texts(const QString& pairs) {
 
 class FrmMainTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
@@ -62,7 +63,7 @@ class FrmMainTest : public QObject {
     FrmMain* loadMain(const Texts& stored = {}) {
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings().setValue(u"Settings"_s, it.key(), it.value());
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([this] { ++m_exits; });
         m_main->MDIForm_Load();
         return m_main.get();
@@ -95,7 +96,7 @@ private slots:
         // The stand-in screens never open the catalogue; only its path matters here.
         m_folder = std::make_unique<test::TestProgramFolder>(
             test::TestProgramFolder::Catalogue::None, false);
-        m_prompts = std::make_unique<test::ScriptedPrompts>();
+        m_prompts = std::make_unique<test::ScriptedPrompts>(m_promptsInUse);
         DummyScreen::reset();
         m_exits = 0;
     }

@@ -15,6 +15,7 @@ using namespace tovin;
 
 class FrmTipTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     static QString shownTip(FrmTip* tip) {
         return test::control<QLabel>(tip, u"lblTipText"_s)->text();
@@ -48,10 +49,10 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, shown);
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
-        test::ScriptedPrompts prompts; // nothing may be shown
+        test::ScriptedPrompts prompts(m_promptsInUse); // nothing may be shown
         if (!file.isNull())
             folder.writeFile(u"TIPOFDAY.TXT"_s, file);
-        FrmTip tip;
+        FrmTip tip(m_promptsInUse);
         tip.setAttribute(Qt::WA_DeleteOnClose, false);
         tip.Form_Load();
         QVERIFY(!tip.isUnloaded());
@@ -81,8 +82,8 @@ private slots:
         test::TestProgramFolder folder(test::TestProgramFolder::Catalogue::None, false);
         if (!stored.isEmpty())
             SettingsStore::program().setValue(u"Options"_s, u"Show Tips at Startup"_s, stored);
-        QPointer<FrmTip> tip =
-            new FrmTip(fromMenu ? FrmTip::Opened::FromMenu : FrmTip::Opened::AtStartup);
+        QPointer<FrmTip> tip = new FrmTip(m_promptsInUse, fromMenu ? FrmTip::Opened::FromMenu
+                                                                   : FrmTip::Opened::AtStartup);
         tip->Form_Load();
         QCOMPARE(!tip->isUnloaded(), opens);
         QCOMPARE(storedSwitch(), storedAfter.isEmpty() ? u"<none>"_s : storedAfter);

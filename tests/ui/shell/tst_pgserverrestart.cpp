@@ -52,8 +52,8 @@ private slots:
         m_shell.catalogue = folder.catalogue();
         CatalogueShare::share(folder.cataloguePath(), cluster.uri(), false);
         m_shell.catalogue.path = cluster.uri();
-        ScriptedPrompts prompts; // no message is expected
-        FrmMain main(m_shell.catalogue, m_shell.tasks);
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
+        FrmMain main(m_shell.catalogue, m_shell.tasks, m_shell.prompts);
         QLabel* status = main.statusPanels()->panel(2);
         auto screen = showProducts(m_shell, true);
         QCOMPARE(stockNo(screen.get()), u"0012"_s);

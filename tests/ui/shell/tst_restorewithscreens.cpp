@@ -45,10 +45,12 @@ private slots:
         QFETCH(QStringList, screens);
         TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
         m_shell.catalogue = folder.catalogue();
-        ScriptedPrompts prompts;
+        ScriptedPrompts prompts(m_shell.prompts);
         const qint64 before = productCount(TestProgramFolder::current().catalogue().path);
         prompts.answerMessage(MessageAnswer::Ok);
-        QVERIFY(!BackupActions::backUpNow(TestProgramFolder::current().catalogue().path).isEmpty());
+        QVERIFY(!BackupActions::backUpNow(m_shell.prompts,
+                                          TestProgramFolder::current().catalogue().path)
+                     .isEmpty());
         dbRun(u"DELETE FROM Products WHERE StockNo = 'AB12'"_s);
         for (const QString& screen : screens)
             QVERIFY(ChildWindows::show(screen));
@@ -59,7 +61,7 @@ private slots:
             QTest::keyClick(dialog->findChild<QTreeWidget*>(u"lstBackups"_s), Qt::Key_Return);
         });
         prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        QVERIFY(BackupActions::restoreFromBackup(nullptr,
+        QVERIFY(BackupActions::restoreFromBackup(m_shell.prompts, nullptr,
                                                  TestProgramFolder::current().catalogue().path));
         const QString told = prompts.shownTexts().last();
         QVERIFY2(told.startsWith(u"The catalogue was restored from"_s), qPrintable(told));

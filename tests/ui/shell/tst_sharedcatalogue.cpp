@@ -87,6 +87,7 @@ void meanwhile(SharedCatalogueDialog* dialog, const QString& what) {
 // runs here: every address refuses, which is the path the user meets with a wrong password.
 class SharedCatalogueTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
@@ -98,7 +99,7 @@ class SharedCatalogueTest : public QObject {
 
     FrmMain* loadMain(const QString& storedCatalogue, ServerSignIn::Opener opener = {}) {
         SettingsStore::program().setValue(u"Settings"_s, u"DBName"_s, storedCatalogue);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([] {});
         m_main->setPasswordStore(m_keyring.get());
         m_main->setServerOpener(std::move(opener));
@@ -111,7 +112,7 @@ private slots:
     void init() {
         m_folder = std::make_unique<test::TestProgramFolder>(
             test::TestProgramFolder::Catalogue::None, false);
-        m_prompts = std::make_unique<test::ScriptedPrompts>();
+        m_prompts = std::make_unique<test::ScriptedPrompts>(m_promptsInUse);
         m_keyring = std::make_unique<test::MemoryPasswordStore>();
         DummyScreen::reset();
         qunsetenv("PGPASSWORD");
@@ -151,7 +152,8 @@ private slots:
         QString triedPassword;
         bool triedRemember = !remember;
         SharedCatalogueDialog dialog(
-            ServerAddress(), [&](const ServerAddress& address, const QString& password, bool keep) {
+            m_promptsInUse, ServerAddress(),
+            [&](const ServerAddress& address, const QString& password, bool keep) {
                 tried = address.uri();
                 triedPassword = password;
                 triedRemember = keep;
@@ -402,7 +404,7 @@ private slots:
         else if (command == u"restore"_s)
             main->mnuFileRestore_Click();
         else
-            BackupActions::beforeUpgrade(Refusing);
+            BackupActions::beforeUpgrade(m_promptsInUse, Refusing);
         QCOMPARE(m_prompts->shown().size(), told ? 1 : 0);
         if (told) {
             const QString text = m_prompts->shownTexts().first();

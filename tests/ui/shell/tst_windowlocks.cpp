@@ -51,6 +51,7 @@ QStringList deletedDescriptors() {
 // database's locks, and the other program would then delete the journal the window writes to.
 class WindowLocksTest : public QObject {
     Q_OBJECT
+    PromptsInUse m_promptsInUse;
 
     std::unique_ptr<test::TestProgramFolder> m_folder;
     std::unique_ptr<test::ScriptedPrompts> m_prompts;
@@ -118,7 +119,7 @@ private slots:
     void init() {
         m_folder = std::make_unique<test::TestProgramFolder>(
             test::TestProgramFolder::Catalogue::Demo, false);
-        m_prompts = std::make_unique<test::ScriptedPrompts>();
+        m_prompts = std::make_unique<test::ScriptedPrompts>(m_promptsInUse);
         DummyScreen::reset();
     }
     void cleanup() {
@@ -139,7 +140,7 @@ private slots:
     }
     void anotherProgramNeverTakesTheJournalAway() {
         QFETCH(QString, action);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         // A screen's connection, kept open over the action as the screens keep theirs.
@@ -193,7 +194,7 @@ private slots:
     void restoreFromTheWindowWaitsForNoOne() {
         QFETCH(bool, inThisWindow);
         QFETCH(QString, told);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         m_prompts->answerMessage(MessageAnswer::Ok);
@@ -244,7 +245,7 @@ private slots:
         const QString other = otherCatalogue();
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(other).constData(), &before), 0);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks);
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
         m_main->setExitHandler([] {});
         m_main->MDIForm_Load();
         QProcess holder;

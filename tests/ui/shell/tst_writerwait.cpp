@@ -1,5 +1,6 @@
 // The window's waits for another user writing the catalogue: as long as its setting says, and
 // on the busy screen with a Cancel that ends them.
+#include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
 #include "core/storage/CatalogueFailure.h"
@@ -114,7 +115,8 @@ private slots:
         TestProgramFolder folder(TestProgramFolder::Catalogue::Empty);
         FrmBusy::watchWriterWaits();
         QWidget owner;
-        auto* busy = new FrmBusy(folder.cataloguePath(), &owner);
+        const PromptsInUse nobody;
+        auto* busy = new FrmBusy(nobody, folder.cataloguePath(), &owner);
         busy->show();
         auto* label = busy->findChild<QLabel*>(u"Label1"_s);
         auto* cancel = busy->findChild<QPushButton*>(u"cmdCancel"_s);

@@ -1,10 +1,10 @@
 // Batch commands run as separate programs on one catalogue, several at once and some killed part
 // way, beside the window driven by the monkey; after every wave the catalogue must be whole and
 // hold exactly what the commands that ended did. And the runs that once broke it, replayed.
+#include "core/base/EventWait.h"
 #include "core/base/RunTimeError.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/settings/SettingsStore.h"
-#include "core/shell/SharedState.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/ScreenDriver.h"
 #include "support/ui/torture/ExportComparison.h"
@@ -143,7 +143,7 @@ private:
             qputenv("PGAPPNAME", "torture-window");
         }
         {
-            FrmMain main(m_shell.catalogue, m_shell.tasks);
+            FrmMain main(m_shell.catalogue, m_shell.tasks, m_shell.prompts);
             ChildWindows::setArea(main.mdiArea());
             main.MDIForm_Load();
             main.show();
@@ -153,7 +153,7 @@ private:
             ChildWindows::unloadAll();
         }
         QTest::qWait(0);
-        resetSharedState();
+        resumeWaits();
         m_shell = ShellState{};
         qunsetenv("PGAPPNAME");
         return result;

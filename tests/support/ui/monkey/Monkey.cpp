@@ -106,7 +106,8 @@ public:
         : m_main(&main), m_options(options), m_writer(options.replayOut, options.seed),
           m_report(u"seed %1, replay file %2"_s.arg(options.seed).arg(m_writer.path())),
           m_watchdog(options.hangSeconds, m_report), m_answers(options.seed, folder, m_writer),
-          m_prompts(m_answers), m_checks(main.catalogue(), options.order), m_random(options.seed) {
+          m_prompts(m_answers, main.prompts()), m_checks(main.catalogue(), options.order),
+          m_random(options.seed) {
         m_answers.setLeaveBackupsAlone(options.leaveBackupsAlone);
     }
 

@@ -1,7 +1,6 @@
 #include "support/ui/monkey/MonkeyAnswers.h"
 
 #include "core/backup/CatalogueBackup.h"
-#include "core/shell/SharedState.h"
 #include "support/ui/monkey/MonkeyInput.h"
 
 #include <QDir>
@@ -67,13 +66,14 @@ std::optional<LogLine> Answers::recorded(LogLine::Kind kind, const QString& targ
     return m_queue.takeFirst();
 }
 
-MonkeyPrompts::MonkeyPrompts(Answers& answers) : m_answers(answers), m_previous(shared().prompts) {
-    shared().prompts = this;
+MonkeyPrompts::MonkeyPrompts(Answers& answers, PromptsInUse& where)
+    : m_answers(answers), m_where(where), m_previous(where.current) {
+    where.current = this;
 }
 
 MonkeyPrompts::~MonkeyPrompts() {
-    if (shared().prompts == this)
-        shared().prompts = m_previous;
+    if (m_where.current == this)
+        m_where.current = m_previous;
 }
 
 QString MonkeyPrompts::answer(const QString& kind, const QStringList& choices,

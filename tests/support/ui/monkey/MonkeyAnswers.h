@@ -49,10 +49,10 @@ private:
     bool m_windingDown = false;
 };
 
-// The Prompts the program sees during a run.
+// The Prompts the program sees during a run: the prompts in use of `where` while it lives.
 class MonkeyPrompts : public Prompts {
 public:
-    explicit MonkeyPrompts(Answers& answers);
+    MonkeyPrompts(Answers& answers, PromptsInUse& where);
     ~MonkeyPrompts() override;
 
     MessageAnswer message(const QString& text, MessageButtons buttons, MessageIcon icon,
@@ -68,6 +68,7 @@ private:
     QString fileAnswer(const QString& kind, const FileDialogRequest& request, bool saving);
 
     Answers& m_answers;
+    PromptsInUse& m_where;
     Prompts* m_previous = nullptr;
 };
 

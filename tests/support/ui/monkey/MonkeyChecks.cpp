@@ -4,7 +4,6 @@
 #include "core/catalogue/RecordSet.h"
 #include "core/orders/OrderSession.h"
 #include "core/shell/CatalogueInUse.h"
-#include "core/shell/SharedState.h"
 #include "core/storage/CatalogueChanges.h"
 #include "ui/data/BoundTextBox.h"
 #include "ui/data/RecordScreen.h"
