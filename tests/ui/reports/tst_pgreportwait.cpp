@@ -149,8 +149,10 @@ private slots:
         user.onProgress = [&](QProgressDialog& progress) {
             if (globalThreadsBusy >= 0 || holder->scalar(waitingForLock()).toInt() == 0)
                 return;
-            // The waiting report keeps none of the threads Qt's painting waits for.
-            globalThreadsBusy = QThreadPool::globalInstance()->activeThreadCount();
+            // The waiting report keeps none of the threads Qt's painting waits for: painting may
+            // be using one for a moment, but every one comes free while the report waits on.
+            QThreadPool* global = QThreadPool::globalInstance();
+            globalThreadsBusy = global->waitForDone(5000) ? 0 : global->activeThreadCount();
             if (byServer)
                 ended = holder
                             ->scalar(u"SELECT count(pg_terminate_backend(pid)) FROM "
