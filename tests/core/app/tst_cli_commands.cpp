@@ -381,175 +381,97 @@ private slots:
         db.checkpoint();
     }
 
+    // The columns of the refusal tables, and a row of them. A row `onBoth` runs on the server
+    // too: it reads the catalogue; `access` is a test data file copied into the case's folder.
+    static void refusalColumns() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("access");
+        QTest::addColumn<QString>("message"); // part of the error output
+        QTest::addColumn<bool>("server");
+    }
+    static void refused(const char* name, const QString& arguments, const QString& message,
+                        bool onBoth = false, const QString& access = QString()) {
+        QTest::newRow(name) << arguments << access << message << onBoth;
+    }
+
     // "@dir" is a folder of the case's own, holding a catalogue existing.mde, a text file
     // notes.txt, a named pipe "pipe" nothing writes to and a copy of the Access file named; the run
     // starts in it. "@journal" is a catalogue with an undone run, journal.mde in it or a database
     // on the server. Neither the folder, the catalogues nor the program folder may change.
     void refusalsAreToldAndWriteNothing_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("access");  // test data file copied into the folder
-        QTest::addColumn<QString>("message"); // part of the error output
-        QTest::addColumn<bool>("server");     // run on the server too: it reads the catalogue
-        const auto row = [](const char* name, const QString& arguments, const QString& message,
-                            const QString& access = QString()) {
-            QTest::newRow(name) << arguments << access << message << false;
-        };
-        const auto both = [](const char* name, const QString& arguments, const QString& message) {
-            QTest::newRow(name) << arguments << QString() << message << true;
-        };
-        row("create over an existing file", u"create @dir/existing.mde"_s, u"existing.mde"_s);
-        row("create without a file", u"create"_s, QString());
-        row("create two files", u"create a.mde b.mde"_s, QString());
-        row("create, unknown option", u"create --colour c.mde"_s, QString());
-        row("unknown command", u"frobnicate"_s, QString());
+        refusalColumns();
+        refused("create over an existing file", u"create @dir/existing.mde"_s, u"existing.mde"_s);
+        refused("create without a file", u"create"_s, QString());
+        refused("create two files", u"create a.mde b.mde"_s, QString());
+        refused("create, unknown option", u"create --colour c.mde"_s, QString());
+        refused("unknown command", u"frobnicate"_s, QString());
         const QString reorder = u"tovin-catalog reorder: "_s;
-        row("reorder without a catalogue", u"reorder"_s, reorder);
-        row("reorder, missing file", u"reorder --db @dir/none.mde"_s, reorder);
-        row("reorder, not a catalogue", u"reorder --db @dir/notes.txt"_s, reorder);
-        row("reorder, unknown option", u"reorder --all"_s, reorder);
-        row("report, missing report file", u"report nosuch --db @demo --pdf @dir/out.pdf"_s,
-            u"no report file"_s);
-        row("report, missing catalogue", u"report cost1 --db @dir/gone.mde --pdf @dir/out.pdf"_s,
-            u"no catalogue"_s);
-        row("report without pdf", u"report cost1 --db @demo"_s, u"--pdf FILE"_s);
-        row("report, two names", u"report cost1 cost2 --db @demo --pdf @dir/out.pdf"_s,
-            u"unexpected argument cost2"_s);
-        row("report, unknown option", u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
-            u"unexpected argument --landscape"_s);
+        refused("reorder without a catalogue", u"reorder"_s, reorder);
+        refused("reorder, missing file", u"reorder --db @dir/none.mde"_s, reorder);
+        refused("reorder, not a catalogue", u"reorder --db @dir/notes.txt"_s, reorder);
+        refused("reorder, unknown option", u"reorder --all"_s, reorder);
+        refused("report, missing report file", u"report nosuch --db @demo --pdf @dir/out.pdf"_s,
+                u"no report file"_s);
+        refused("report, missing catalogue",
+                u"report cost1 --db @dir/gone.mde --pdf @dir/out.pdf"_s, u"no catalogue"_s);
+        refused("report without pdf", u"report cost1 --db @demo"_s, u"--pdf FILE"_s);
+        refused("report, two names", u"report cost1 cost2 --db @demo --pdf @dir/out.pdf"_s,
+                u"unexpected argument cost2"_s);
+        refused("report, unknown option",
+                u"report cost1 --landscape --db @demo --pdf @dir/out.pdf"_s,
+                u"unexpected argument --landscape"_s);
         const QString open = u"is the open catalogue"_s;
-        row("report onto the catalogue", u"report cost1 --db @demo --pdf @demo"_s, open);
-        both("report onto another catalogue", u"report cost1 --db @demo --pdf @dir/existing.mde"_s,
-             u"holds a catalogue"_s);
-        both("report onto a folder", u"report cost1 --db @demo --pdf @dir"_s, u"is a folder"_s);
+        refused("report onto the catalogue", u"report cost1 --db @demo --pdf @demo"_s, open);
+        refused("report onto another catalogue",
+                u"report cost1 --db @demo --pdf @dir/existing.mde"_s, u"holds a catalogue"_s, true);
+        refused("report onto a folder", u"report cost1 --db @demo --pdf @dir"_s, u"is a folder"_s,
+                true);
         // @dir/CatPage1.htm is a copy of the demo catalogue.
-        row("pages pdf onto the catalogue", u"pages --db @demo --from 1 --to 2 --pdf @demo"_s,
-            open);
-        row("pages over the catalogue they are made from",
-            u"pages --db @dir/CatPage1.htm --from 1 --to 2 --out @dir"_s, open);
-        both("pages over another catalogue", u"pages --db @demo --from 1 --to 2 --out @dir"_s,
-             u"CatPage1.htm holds a catalogue"_s);
+        refused("pages pdf onto the catalogue", u"pages --db @demo --from 1 --to 2 --pdf @demo"_s,
+                open);
+        refused("pages over the catalogue they are made from",
+                u"pages --db @dir/CatPage1.htm --from 1 --to 2 --out @dir"_s, open);
+        refused("pages over another catalogue", u"pages --db @demo --from 1 --to 2 --out @dir"_s,
+                u"CatPage1.htm holds a catalogue"_s, true);
         const QString none = u"nothing was written"_s;
-        row("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
-        row("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
-        row("pages without --to", u"pages --db @demo --from 1"_s, none);
-        row("pages from page 0", u"pages --db @demo --from 0 --to 2"_s, none);
-        row("pages, not a number", u"pages --db @demo --from x --to 2"_s, none);
-        row("pages, from above to", u"pages --db @demo --from 3 --to 2"_s, none);
-        both("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none);
-        row("page name leaving the folder", u"pages --db @demo --from 1 --to 2 --name ../Cat"_s,
-            none);
-        row("pages, unknown option", u"pages --db @demo --from 1 --to 2 --colour red"_s, none);
-        row("pages, pdf into a missing folder",
-            u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
-        row("pages of a file that is no catalogue", u"pages --db @dir/notes.txt --from 1 --to 2"_s,
-            none);
-        const QString backup = u"tovin-catalog backup: "_s;
-        row("backup without a catalogue", u"backup --to @dir"_s, u"--db CATALOGUE is required"_s);
-        row("backup of a file that is no catalogue", u"backup --db @dir/notes.txt"_s,
-            u"is not a catalogue"_s);
-        row("backup of a missing file", u"backup --db @dir/gone.mde"_s, u"does not exist"_s);
-        row("backup into a file", u"backup --db @dir/existing.mde --to @dir/notes.txt"_s,
-            u"is not a folder"_s);
-        row("backup, unknown option", u"backup --db @dir/existing.mde --keep 3"_s, backup);
+        refused("pages without a catalogue", u"pages --from 1 --to 2"_s, none);
+        refused("pages, missing catalogue", u"pages --db nothing.mde --from 1 --to 2"_s, none);
+        refused("pages without --to", u"pages --db @demo --from 1"_s, none);
+        refused("pages from page 0", u"pages --db @demo --from 0 --to 2"_s, none);
+        refused("pages, not a number", u"pages --db @demo --from x --to 2"_s, none);
+        refused("pages, from above to", u"pages --db @demo --from 3 --to 2"_s, none);
+        refused("pages past the highest page", u"pages --db @demo --from 900 --to 901"_s, none,
+                true);
+        refused("page name leaving the folder", u"pages --db @demo --from 1 --to 2 --name ../Cat"_s,
+                none);
+        refused("pages, unknown option", u"pages --db @demo --from 1 --to 2 --colour red"_s, none);
+        refused("pages, pdf into a missing folder",
+                u"pages --db @demo --from 1 --to 2 --pdf /nonexistent-folder/x.pdf"_s, none);
+        refused("pages of a file that is no catalogue",
+                u"pages --db @dir/notes.txt --from 1 --to 2"_s, none);
+        refused("backup without a catalogue", u"backup --to @dir"_s,
+                u"--db CATALOGUE is required"_s);
+        refused("backup of a file that is no catalogue", u"backup --db @dir/notes.txt"_s,
+                u"is not a catalogue"_s);
+        refused("backup of a missing file", u"backup --db @dir/gone.mde"_s, u"does not exist"_s);
+        refused("backup into a file", u"backup --db @dir/existing.mde --to @dir/notes.txt"_s,
+                u"is not a folder"_s);
+        refused("backup, unknown option", u"backup --db @dir/existing.mde --keep 3"_s,
+                u"tovin-catalog backup: "_s);
         const QString server = u"is a catalogue on a server"_s;
-        row("backup of a catalogue on a server",
-            u"backup --db postgresql://shop@localhost/shop --to @dir"_s, server);
-        row("restore onto a catalogue on a server",
-            u"restore --db postgresql://shop@/shop?host=/nonexistent --from @demo"_s, server);
-        row("restore without a copy", u"restore --db @dir/existing.mde"_s, u"--from FILE"_s);
-        row("restore of a file that is no catalogue",
-            u"restore --db @dir/existing.mde --from @dir/notes.txt"_s, u"is unchanged"_s);
-        row("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
-            u"tovin-catalog restore: "_s);
-        // No Access file of the test data holds a catalogue: each is refused by name.
-        row("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
-            u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
-            u"nwind_jet3.mdb"_s);
-        row("convert Jet 4", u"convert @dir/stock_inventory_jet4.mdb"_s,
-            u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
-            u"stock_inventory_jet4.mdb"_s);
-        row("convert ACE", u"convert @dir/asset_sample_ace12.accdb"_s,
-            u"does not hold a catalogue: it lacks the tables Products, Supplier"_s,
-            u"asset_sample_ace12.accdb"_s);
-        // @journal holds run 1, undone by run 2.
-        const QString undo = u"tovin-catalog undo: "_s;
-        row("undo without a run", u"undo --db @journal"_s, u"--run N is required"_s);
-        row("undo, run not a number", u"undo --db @journal --run x"_s, undo);
-        both("undo, unknown run", u"undo --db @journal --run 7"_s,
-             u"There is no run 7 in the catalogue; nothing was changed."_s);
-        both("undo, run already undone", u"undo --db @journal --run 1"_s,
-             u"Run 1 was already undone by run 2; nothing was changed."_s);
-        both("undo trial, run already undone", u"undo --db @journal --run 1 --dry-run"_s,
-             u"already undone"_s);
-        row("undo, missing catalogue", u"undo --db @dir/none.mde --run 1"_s, undo);
-        both("history, unknown run", u"history --db @journal --run 9"_s, u"there is no run 9"_s);
-        const QString share = u"tovin-catalog share: "_s;
-        row("share without --to", u"share --db @journal"_s, u"--to CATALOGUE is required"_s);
-        row("share without a catalogue", u"share --to @dir/new.mde"_s,
-            u"--db CATALOGUE (or --from CATALOGUE) is required"_s);
-        row("share from both --db and --from",
-            u"share --db @journal --from @dir/existing.mde --to @dir/new.mde"_s,
-            u"give the catalogue to copy once, with --db or with --from"_s);
-        row("share of a missing catalogue", u"share --db @dir/none.mde --to @dir/new.mde"_s,
-            u"none.mde does not exist; nothing was copied"_s);
-        row("share of a file that is no catalogue",
-            u"share --from @dir/notes.txt --to @dir/new.mde"_s, u"is not a catalogue"_s);
-        row("share of an Access file", u"share --db @dir/nwind_jet3.mdb --to @dir/new.mde"_s, share,
-            u"nwind_jet3.mdb"_s);
-        both("share onto another catalogue", u"share --db @journal --to @dir/existing.mde"_s,
-             u"existing.mde already holds a catalogue; it is replaced only when replacing it was "
-             u"asked for. Add --replace to replace it."_s);
-        // A catalogue on a server has no file or working files to be open: the refusal says
-        // what is wrong in words of its own.
-        both("share onto the catalogue itself", u"share --db @journal --to @journal --replace"_s,
-             onServer() ? u"The copy would go onto the catalogue it is made from"_s
-                        : u"is the open catalogue"_s);
-        both("share to a server that cannot be reached",
-             u"share --db @journal --to postgresql://shop@/shop?host=@dir/no-socket"_s,
-             u"Could not connect to the catalogue server postgresql://shop@/shop"_s);
-        both("share onto a folder", u"share --db @journal --to @dir"_s, u"is a folder"_s);
-        row("share, unknown option", u"share --db @journal --to @dir/new.mde --all"_s, share);
+        refused("backup of a catalogue on a server",
+                u"backup --db postgresql://shop@localhost/shop --to @dir"_s, server);
+        refused("restore onto a catalogue on a server",
+                u"restore --db postgresql://shop@/shop?host=/nonexistent --from @demo"_s, server);
+        refused("restore without a copy", u"restore --db @dir/existing.mde"_s, u"--from FILE"_s);
+        refused("restore of a file that is no catalogue",
+                u"restore --db @dir/existing.mde --from @dir/notes.txt"_s, u"is unchanged"_s);
+        refused("restore, unknown option", u"restore --db @dir/existing.mde --from @demo --now"_s,
+                u"tovin-catalog restore: "_s);
+        refused("restore into a folder that does not exist",
+                u"restore --db @dir/none/shop.mde --from @dir/existing.mde"_s,
+                u". Nothing was restored; "_s);
     }
-    // Import sources and export dividers that are refused by name before anything is read or
-    // written, in the same folder as above (@dir/pipe is a named pipe nothing writes to).
-    void sourceAndDividerRefusals_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("access");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("server");
-        const auto row = [](const char* name, const QString& arguments, const QString& message) {
-            QTest::newRow(name) << arguments << QString() << message << false;
-        };
-        // A source that is no plain file, or the catalogue itself, is read no further than its
-        // name.
-        const QString notPlain = u"is not a plain file"_s;
-        row("import from a device",
-            u"import --db @dir/existing.mde --source /dev/null --divider comma --map 0=2"_s,
-            u"the file /dev/null "_s + notPlain);
-        row("supplier file from a named pipe",
-            u"import --db @dir/existing.mde --supplier-file white --source @dir/pipe"_s, notPlain);
-        row("a device, with a table named",
-            u"import --db @dir/existing.mde --source /dev/zero --table Products"_s, notPlain);
-        const QString itself = u"existing.mde is the catalogue the products would go into (or "
-                               u"one of its working files), not a source to import from; nothing "
-                               u"was imported."_s;
-        row("import from the catalogue itself",
-            u"import --db @dir/existing.mde --source @dir/existing.mde --divider comma --map 0=2"_s,
-            itself);
-        row("import from the catalogue, spelt otherwise",
-            u"import --db @dir/existing.mde --source @dir/./existing.mde --map 0=2"_s, itself);
-        row("import of the catalogue as an Access table",
-            u"import --db @dir/existing.mde --source @dir/existing.mde --table Products"_s, itself);
-        // The import could not read a file with these dividers back.
-        row("export with a quote as divider",
-            u"export --db @demo --out @dir/out.txt --columns 2,3 --divider \""_s,
-            u"could not be read back"_s);
-        row("restore into a folder that does not exist",
-            u"restore --db @dir/none/shop.mde --from @dir/existing.mde"_s,
-            u". Nothing was restored; "_s);
-    }
-    void sourceAndDividerRefusals() { refusalsAreToldAndWriteNothing(); }
-
     void refusalsAreToldAndWriteNothing() {
         QFETCH(QString, arguments);
         QFETCH(QString, access);
@@ -587,6 +509,91 @@ private slots:
         QCOMPARE(snapshot(), before);
         QCOMPARE(folderSnapshot(m_folder->path()), programBefore);
     }
+
+    // The refusals of convert, undo, history and share, and import sources and export dividers
+    // refused by name before anything is read or written, in the same folder as above.
+    void moreRefusalsAreToldAndWriteNothing_data() {
+        refusalColumns();
+        // No Access file of the test data holds a catalogue: each is refused by name.
+        refused("convert Jet 3", u"convert @dir/nwind_jet3.mdb"_s,
+                u"does not hold a catalogue: it lacks the tables Supplier, Catagory, Inventory"_s,
+                false, u"nwind_jet3.mdb"_s);
+        refused("convert Jet 4", u"convert @dir/stock_inventory_jet4.mdb"_s,
+                u"does not hold a catalogue: it lacks the tables Products, Supplier"_s, false,
+                u"stock_inventory_jet4.mdb"_s);
+        refused("convert ACE", u"convert @dir/asset_sample_ace12.accdb"_s,
+                u"does not hold a catalogue: it lacks the tables Products, Supplier"_s, false,
+                u"asset_sample_ace12.accdb"_s);
+        // @journal holds run 1, undone by run 2.
+        const QString undo = u"tovin-catalog undo: "_s;
+        refused("undo without a run", u"undo --db @journal"_s, u"--run N is required"_s);
+        refused("undo, run not a number", u"undo --db @journal --run x"_s, undo);
+        refused("undo, unknown run", u"undo --db @journal --run 7"_s,
+                u"There is no run 7 in the catalogue; nothing was changed."_s, true);
+        refused("undo, run already undone", u"undo --db @journal --run 1"_s,
+                u"Run 1 was already undone by run 2; nothing was changed."_s, true);
+        refused("undo trial, run already undone", u"undo --db @journal --run 1 --dry-run"_s,
+                u"already undone"_s, true);
+        refused("undo, missing catalogue", u"undo --db @dir/none.mde --run 1"_s, undo);
+        refused("history, unknown run", u"history --db @journal --run 9"_s, u"there is no run 9"_s,
+                true);
+        const QString share = u"tovin-catalog share: "_s;
+        refused("share without --to", u"share --db @journal"_s, u"--to CATALOGUE is required"_s);
+        refused("share without a catalogue", u"share --to @dir/new.mde"_s,
+                u"--db CATALOGUE (or --from CATALOGUE) is required"_s);
+        refused("share from both --db and --from",
+                u"share --db @journal --from @dir/existing.mde --to @dir/new.mde"_s,
+                u"give the catalogue to copy once, with --db or with --from"_s);
+        refused("share of a missing catalogue", u"share --db @dir/none.mde --to @dir/new.mde"_s,
+                u"none.mde does not exist; nothing was copied"_s);
+        refused("share of a file that is no catalogue",
+                u"share --from @dir/notes.txt --to @dir/new.mde"_s, u"is not a catalogue"_s);
+        refused("share of an Access file", u"share --db @dir/nwind_jet3.mdb --to @dir/new.mde"_s,
+                share, false, u"nwind_jet3.mdb"_s);
+        refused("share onto another catalogue", u"share --db @journal --to @dir/existing.mde"_s,
+                u"existing.mde already holds a catalogue; it is replaced only when replacing it "
+                u"was asked for. Add --replace to replace it."_s,
+                true);
+        // A catalogue on a server has no file or working files to be open: the refusal says
+        // what is wrong in words of its own.
+        refused("share onto the catalogue itself", u"share --db @journal --to @journal --replace"_s,
+                onServer() ? u"The copy would go onto the catalogue it is made from"_s
+                           : u"is the open catalogue"_s,
+                true);
+        refused("share to a server that cannot be reached",
+                u"share --db @journal --to postgresql://shop@/shop?host=@dir/no-socket"_s,
+                u"Could not connect to the catalogue server postgresql://shop@/shop"_s, true);
+        refused("share onto a folder", u"share --db @journal --to @dir"_s, u"is a folder"_s, true);
+        refused("share, unknown option", u"share --db @journal --to @dir/new.mde --all"_s, share);
+        // A source that is no plain file, or the catalogue itself, is read no further than its
+        // name.
+        const QString notPlain = u"is not a plain file"_s;
+        refused("import from a device",
+                u"import --db @dir/existing.mde --source /dev/null --divider comma --map 0=2"_s,
+                u"the file /dev/null "_s + notPlain);
+        refused("supplier file from a named pipe",
+                u"import --db @dir/existing.mde --supplier-file white --source @dir/pipe"_s,
+                notPlain);
+        refused("a device, with a table named",
+                u"import --db @dir/existing.mde --source /dev/zero --table Products"_s, notPlain);
+        const QString itself = u"existing.mde is the catalogue the products would go into (or "
+                               u"one of its working files), not a source to import from; nothing "
+                               u"was imported."_s;
+        refused("import from the catalogue itself",
+                u"import --db @dir/existing.mde --source @dir/existing.mde --divider comma "
+                u"--map 0=2"_s,
+                itself);
+        refused("import from the catalogue, spelt otherwise",
+                u"import --db @dir/existing.mde --source @dir/./existing.mde --map 0=2"_s, itself);
+        refused("import of the catalogue as an Access table",
+                u"import --db @dir/existing.mde --source @dir/existing.mde --table Products"_s,
+                itself);
+        // The import could not read a file with these dividers back.
+        refused("export with a quote as divider",
+                u"export --db @demo --out @dir/out.txt --columns 2,3 --divider \""_s,
+                u"could not be read back"_s);
+    }
+    void moreRefusalsAreToldAndWriteNothing() { refusalsAreToldAndWriteNothing(); }
 };
 
 QTEST_GUILESS_MAIN(CliCommandsTest)
