@@ -37,6 +37,9 @@ private slots:
         QTest::newRow("word") << u"call"_s << false << u"-"_s;
         QTest::newRow("not available") << u"N/A"_s << false << u"-"_s;
         QTest::newRow("sign without number") << u"$"_s << false << u"-"_s;
+        // Zero with a minus is no credit: the money columns take it.
+        QTest::newRow("minus zero") << u"-0.00"_s << false << u"-0.00"_s;
+        QTest::newRow("zero, trailing minus") << u"0,00-"_s << true << u"-0.00"_s;
         QTest::newRow("decimal comma") << u"30,36"_s << true << u"30.36"_s;
         QTest::newRow("decimal comma, grouped") << u"1.234,50"_s << true << u"1234.50"_s;
         QTest::newRow("decimal comma with euro") << u"€ 2,5 / Stk"_s << true << u"2.5"_s;
@@ -112,10 +115,6 @@ private slots:
                 QCOMPARE(ImportValueRules::convert(code, value, target, decimalComma),
                          std::nullopt);
         QCOMPARE(ImportValueRules::convert(3, value, Target::NewRow, decimalComma), value);
-    }
-    void zeroIsNotNegative() {
-        QCOMPARE(ImportValueRules::convert(12, u"-0.00"_s, Target::NewRow), u"-0.00"_s);
-        QCOMPARE(ImportValueRules::convert(12, u"0,00-"_s, Target::NewRow, true), u"-0.00"_s);
     }
 
     // The first 100 items' money values decide whether to propose the decimal comma: the
