@@ -1,11 +1,10 @@
 // The Products screen as a shop owner drives it with keys and clicks: what Delete asks, where
 // focus lands, what a stray key in a box does, the supplier picker, closing with typing on
-// show, the large preview, and a search that matched nothing.
+// show, the large preview and notes.
 #include "core/catalogue/CatalogueDatabase.h"
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
-#include "support/ui/SearchFormDriver.h"
 #include "ui/Screens.h"
 #include "ui/data/RecordScreen.h"
 #include "ui/products/MemoView.h"
@@ -310,40 +309,6 @@ private slots:
         click(screen.get(), u"cmdUpdate"_s);
         QCOMPARE(productColumn(u"Notes"_s, u"0012"_s), lines + u"Called supplier\r\nLate"_s);
         QCOMPARE(notes->toPlainText(), MemoView::shownText(lines + u"Called supplier\r\nLate"_s));
-    }
-
-    // A search that matched nothing says so and leaves a way back; Reset Data drops any search
-    // and its sort and shows the first of all products (Refresh All keeps them).
-    void noMatchesAndTheWayBack_data() {
-        QTest::addColumn<QString>("actions"); // on the search form
-        QTest::addColumn<QString>("back");
-        QTest::newRow("nothing matches") << u"type:QQ|search"_s << u"cmdReset"_s;
-        QTest::newRow("reverse order") << u"click:chkReverse|type:TL|search"_s << u"cmdReset"_s;
-    }
-    void noMatchesAndTheWayBack() {
-        QFETCH(QString, actions);
-        QFETCH(QString, back);
-        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
-        auto screen = showProducts(m_shell);
-        onSearchForm(actions);
-        click(screen.get(), u"cmdDetSearch"_s);
-        if (actions.contains(u"QQ"_s)) {
-            screen->flushPreview();
-            QCOMPARE(status(screen.get()), u"No Matches Found"_s);
-            QVERIFY(!helpShown(*screen));
-            QVERIFY(fakeWeb(*screen)->document().contains(u"No Matches Found"_s));
-            for (const QString& name : {u"cmdDetSearch"_s, u"cmdReset"_s, u"cmdRefresh"_s})
-                QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
-        } else {
-            QVERIFY(stockNo(screen.get()).startsWith(u"TL-5"_s));
-        }
-        click(screen.get(), back);
-        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        QVERIFY(m_shell.search.SearchWhere.isEmpty());
-        QTest::keyClick(screen.get(), Qt::Key_Down);
-        QCOMPARE(stockNo(screen.get()), u"AB12"_s);
     }
 
     // Both the Close button and closing the window are refused while an order is open.

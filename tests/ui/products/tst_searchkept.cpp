@@ -75,7 +75,7 @@ private slots:
     }
 
     // Refresh All after an Advanced Search for a part of the stock number: the same search and
-    // sort, over the rows as another program left them meanwhile.
+    // sort, over the rows as another program left them meanwhile, in the grid too.
     void refreshKeepsTheSearch_data() {
         QTest::addColumn<QString>("text");    // looked for in the stock number
         QTest::addColumn<bool>("descending"); // Reverse Order ticked
@@ -118,9 +118,15 @@ private slots:
         const QString where = m_shell.search.SearchWhere;
         const QString sort = m_shell.search.SortOrder;
         QVERIFY(!where.isEmpty());
-        const int found = catalogueStockNumbers(text, descending).size();
-        QCOMPARE(status(screen.get()), found > 0 ? QString::number(found) + u" - Matches Found"_s
-                                                 : u"No Matches Found"_s);
+        const QStringList found = catalogueStockNumbers(text, descending);
+        QCOMPARE(status(screen.get()), found.isEmpty() ? u"No Matches Found"_s
+                                                       : u"%1 - Matches Found"_s.arg(found.size()));
+        // The grid shown meanwhile is narrowed and sorted as the screen is, on its first row.
+        if (gridView && !found.isEmpty()) {
+            QCOMPARE(gridView->model()->rowCount(), found.size());
+            QCOMPARE(gridView->model()->index(0, 0).data().toString(), found.first());
+            QCOMPARE(gridView->currentIndex().row(), 0);
+        }
 
         if (!change.isEmpty())
             dbRun(change);
@@ -183,7 +189,8 @@ private slots:
     }
 
     // A search that matched nothing says so in the status line and on the preview, and keeps
-    // saying so when the rows are moved through or read again.
+    // saying so when the rows are moved through or read again; the searches and Reset Data stay
+    // in use, and Reset Data drops the search and its sort and shows the first of all products.
     void noMatchesSaySo_data() {
         QTest::addColumn<QString>("actions"); // on the search form
         QTest::addColumn<QString>("then");    // a button pressed afterwards, or none
@@ -210,6 +217,15 @@ private slots:
         QVERIFY2(page.contains(u"No Matches Found"_s), qPrintable(page));
         QVERIFY2(!page.contains(u"0 - Matches"_s), qPrintable(page));
         QVERIFY(!helpShown(*screen));
+        for (const QString& name : {u"cmdDetSearch"_s, u"cmdReset"_s, u"cmdRefresh"_s})
+            QVERIFY2(control<QWidget>(screen.get(), name)->isEnabled(), qPrintable(name));
+
+        click(screen.get(), u"cmdReset"_s);
+        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
+        QCOMPARE(stockNo(screen.get()), u"0012"_s);
+        QVERIFY(m_shell.search.SearchWhere.isEmpty());
+        QTest::keyClick(screen.get(), Qt::Key_Down); // in stock-number order again
+        QCOMPARE(stockNo(screen.get()), u"AB12"_s);
     }
 };
 
