@@ -112,10 +112,11 @@ private slots:
         m_bar.reset();
     }
 
-    // Products on show after a search, with the grid. Another program reprices the product on
-    // show: the box and the grid show it, on the same product under the same search. A product
-    // being typed into keeps the typing, and saving it keeps the other program's change too.
-    // The status bar says nothing of a connection, which a file does not have.
+    // Products on show in the large preview after a search, with the grid. Another program
+    // reprices the product on show: the box, the grid and the preview show it, on the same
+    // product under the same search. A product being typed into keeps the typing, and saving it
+    // keeps the other program's change too. The status bar says nothing of a connection, which
+    // a file does not have.
     void followsABatchCommand_data() {
         QTest::addColumn<bool>("typing");
         QTest::newRow("looking") << false;
@@ -126,7 +127,7 @@ private slots:
         LiveCatalogue catalogue(false);
         m_shell.catalogue = catalogue.folder().catalogue();
         ScriptedPrompts prompts(m_shell.prompts); // no message is expected
-        auto screen = showProducts(m_shell);
+        auto screen = showProducts(m_shell, true);
         QVERIFY(watch().isConnected());
         m_shell.search.SearchWhere = u"[StockNo] like '*AB*'"_s;
         screen->SearchForIt();
@@ -143,8 +144,10 @@ private slots:
         }
         QSignalSpy gridRead(screen->gridRecordSet(), &RecordSet::rowsReset);
 
-        editElsewhere(u"AB30"_s, {u"Retail=12.34"_s});
+        editElsewhere(u"AB30"_s, {u"Retail=12.34"_s, u"Cost1=7.50"_s});
         QTRY_VERIFY(!gridRead.isEmpty());
+        screen->flushPreview();
+        QCOMPARE(pageFile().contains(u"Your Cost: $7.50"_s), !typing);
         if (typing) {
             QVERIFY(inEditMode(screen.get()));
             QCOMPARE(box(screen.get(), ProductBox::ProdName)->text(), u"Typed Name"_s);
@@ -161,34 +164,6 @@ private slots:
         const int row = grid->positionOfBookmark(products->bookmark());
         QCOMPARE(grid->valueAt(row, grid->fieldIndex(u"Retail"_s)), products->value(u"Retail"_s));
         QCOMPARE(m_bar->panel(2)->text(), u"Status"_s);
-    }
-
-    // The large preview of the product on show follows another program's change to it; a
-    // change to another product leaves the page without it.
-    void previewFollows_data() {
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("the product on show") << u"0012"_s << true;
-        QTest::newRow("another product") << u"AB7"_s << false;
-    }
-    void previewFollows() {
-        QFETCH(QString, written);
-        QFETCH(bool, shown);
-        LiveCatalogue catalogue(false);
-        m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts(m_shell.prompts);
-        auto screen = showProducts(m_shell, true);
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        const FileChangePoller& poller = watch();
-        QSignalSpy looked(&poller, &FileChangePoller::looked);
-        QSignalSpy moved(screen->primaryRecordSet(), &RecordSet::moveComplete);
-        editElsewhere(written, {u"ProdName=Sea Glass Lamp"_s, u"Cost1=7.50"_s});
-        QTRY_VERIFY(looked.contains(QVariantList{true}));
-        QTRY_VERIFY(!moved.isEmpty());
-        screen->flushPreview();
-        QCOMPARE(pageFile().contains(u"Sea Glass Lamp"_s), shown);
-        QCOMPARE(pageFile().contains(u"Your Cost: $7.50"_s), shown);
-        QCOMPARE(box(screen.get(), ProductBox::ProdName)->text() == u"Sea Glass Lamp"_s, shown);
     }
 
     // A write of the window's own is announced as it commits and is not read a second time; a
@@ -254,6 +229,10 @@ private slots:
         QVERIFY(nextLook());
         QVERIFY(!poller.isConnected());
         QVERIFY(!OpenCatalogues::holding(path));
+        for (const QString& location : {u"postgresql://clerk@shophost/catalogue"_s, QString()}) {
+            TestProgramFolder::current().catalogue().path = location;
+            QVERIFY2(!watch().isFollowing(), qPrintable(location));
+        }
     }
 
     // File > Restore in the window while a screen shows the file: the window's watch lets go
@@ -284,25 +263,6 @@ private slots:
         QVERIFY(looked.wait(5000));
         QVERIFY(main.findChild<ConnectionStatus*>()->poller().isConnected());
         ChildWindows::unloadAll();
-    }
-
-    void followsFilesOnly_data() {
-        QTest::addColumn<QString>("location");
-        QTest::addColumn<bool>("following");
-        QTest::newRow("file") << u"file"_s << true;
-        QTest::newRow("server") << u"postgresql://clerk@shophost/catalogue"_s << false;
-        QTest::newRow("none") << QString() << false;
-    }
-    void followsFilesOnly() {
-        QFETCH(QString, location);
-        QFETCH(bool, following);
-        LiveCatalogue catalogue(false);
-        m_shell.catalogue = catalogue.folder().catalogue();
-        watch();
-        QVERIFY(m_status->poller().isFollowing());
-        if (location != u"file"_s)
-            TestProgramFolder::current().catalogue().path = location;
-        QCOMPARE(watch().isFollowing(), following);
     }
 };
 
