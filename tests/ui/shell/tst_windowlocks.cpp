@@ -62,6 +62,21 @@ class WindowLocksTest : public QObject {
     QString catalogue() const { return m_folder->cataloguePath(); }
     QAction* entry(const QString& name) { return m_main->entry(name); }
 
+    void loadMain() {
+        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
+        m_main->setExitHandler([] {});
+        m_main->MDIForm_Load();
+    }
+
+    // Another program keeping `path` open while it waits for its input.
+    static bool holdOpen(QProcess& holder, const QString& path) {
+        holder.start(u"sqlite3"_s, {path});
+        if (!holder.waitForStarted())
+            return false;
+        holder.write("SELECT count(*) FROM Products;\n");
+        return holder.waitForReadyRead(10000);
+    }
+
     // A second catalogue file beside the first, made by the program.
     QString otherCatalogue() {
         const QString other = m_folder->filePath(u"other.mde"_s);
@@ -140,9 +155,7 @@ private slots:
     }
     void anotherProgramNeverTakesTheJournalAway() {
         QFETCH(QString, action);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
-        m_main->setExitHandler([] {});
-        m_main->MDIForm_Load();
+        loadMain();
         // A screen's connection, kept open over the action as the screens keep theirs.
         auto screen = std::make_unique<CatalogueDatabase>(catalogue());
         QCOMPARE(screen->scalar(u"SELECT count(*) FROM Products"_s).toInt(), 50);
@@ -194,9 +207,7 @@ private slots:
     void restoreFromTheWindowWaitsForNoOne() {
         QFETCH(bool, inThisWindow);
         QFETCH(QString, told);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
-        m_main->setExitHandler([] {});
-        m_main->MDIForm_Load();
+        loadMain();
         m_prompts->answerMessage(MessageAnswer::Ok);
         entry(u"mnuFileBackup"_s)->trigger();
         {
@@ -205,15 +216,10 @@ private slots:
         }
         std::unique_ptr<CatalogueDatabase> task;
         QProcess other;
-        if (inThisWindow) {
+        if (inThisWindow)
             task = std::make_unique<CatalogueDatabase>(catalogue());
-        } else {
-            // Another program keeps the catalogue open while it waits for its input.
-            other.start(u"sqlite3"_s, {catalogue()});
-            QVERIFY(other.waitForStarted());
-            other.write("SELECT count(*) FROM Products;\n");
-            QVERIFY(other.waitForReadyRead(10000));
-        }
+        else
+            QVERIFY(holdOpen(other, catalogue()));
         QTimer::singleShot(0, this, [] {
             auto* dialog = qobject_cast<BackupListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -245,16 +251,10 @@ private slots:
         const QString other = otherCatalogue();
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(other).constData(), &before), 0);
-        m_main = std::make_unique<FrmMain>(m_folder->catalogue(), m_tasks, m_promptsInUse);
-        m_main->setExitHandler([] {});
-        m_main->MDIForm_Load();
+        loadMain();
         QProcess holder;
-        if (heldElsewhere) {
-            holder.start(u"sqlite3"_s, {other});
-            QVERIFY(holder.waitForStarted());
-            holder.write("SELECT count(*) FROM Products;\n");
-            QVERIFY(holder.waitForReadyRead(10000));
-        }
+        if (heldElsewhere)
+            QVERIFY(holdOpen(holder, other));
         m_prompts->answerSaveFile(other);
         if (heldElsewhere)
             m_prompts->answerMessage(MessageAnswer::Ok);
