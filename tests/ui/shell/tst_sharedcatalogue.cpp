@@ -175,82 +175,67 @@ private slots:
         QCOMPARE(triedRemember, remember);
     }
 
-    // A refused address is told in plain words; the dialog stays with what was typed, and the
-    // catalogue that was open stays open, with no password kept or used.
-    void refusedAddressKeepsTheDialogAndTheCatalogue() {
-        CatalogueDatabase::create(m_folder->cataloguePath());
-        FrmMain* main = loadMain(m_folder->cataloguePath());
+    // A refused sign-in is told in plain words, without the password; the dialog stays with what
+    // was typed, and the catalogue that was open stays open. Given up then, nothing changes and
+    // no password is kept or used. A shared catalogue that opens becomes the open one: the
+    // Products screen is made again on it, the title names it, the file-only entries go off, and
+    // the password that let the program in serves the screens and is kept when asked to be.
+    void openingASharedCatalogue_data() {
+        QTest::addColumn<QString>("then"); // after the refusal
+        QTest::newRow("password remembered") << u"remember"_s;
+        QTest::newRow("password not remembered") << u"forget"_s;
+        QTest::newRow("given up") << u"cancel"_s;
+    }
+    void openingASharedCatalogue() {
+        QFETCH(QString, then);
+        const QString file = m_folder->cataloguePath();
+        CatalogueDatabase::create(file);
+        m_keyring->kept.insert(Accepting, u"stale"_s);
+        FrmMain* main = loadMain(file, standInServer);
         const QString title = main->windowTitle();
         bool stayed = false;
         QString typedHost;
-        whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
-            typeInto(dialog, u"txtHost"_s, u"/nonexistent/tovin-socket"_s);
-            typeInto(dialog, u"txtDatabase"_s, u"shop"_s);
-            typeInto(dialog, u"txtUser"_s, u"anna"_s);
-            typeInto(dialog, u"txtPassword"_s, u"wrong"_s);
-            clickButton(dialog, u"cmdOK"_s);
-            stayed = dialog->isVisible();
-            typedHost = control<QLineEdit>(dialog, u"txtHost"_s)->text();
-            clickButton(dialog, u"cmdCancel"_s);
-        });
-        m_prompts->answerMessage(MessageAnswer::Ok);
-        main->entry(u"mnuFileOpenShared"_s)->trigger();
-        QVERIFY(stayed);
-        QCOMPARE(typedHost, u"/nonexistent/tovin-socket"_s);
-        const QString notice = m_prompts->shownTexts().value(0);
-        QVERIFY2(
-            notice.startsWith(u"The shared catalogue "_s + Refusing + u" could not be opened: "_s),
-            qPrintable(notice));
-        QVERIFY2(
-            notice.endsWith(u"The catalogue "_s + m_folder->cataloguePath() + u" stays open."_s),
-            qPrintable(notice));
-        QVERIFY(!notice.contains(u"wrong"_s));
-        QCOMPARE(m_folder->catalogue().path, m_folder->cataloguePath());
-        QCOMPARE(main->windowTitle(), title);
-        QCOMPARE(DummyScreen::made.value(u"Products"_s), 1);
-        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 0);
-        QVERIFY(m_keyring->kept.isEmpty());
-        QVERIFY(!qEnvironmentVariableIsSet("PGPASSWORD"));
-    }
-
-    // A shared catalogue that opens becomes the open one: the Products screen is made again on
-    // it, the title names it, the file-only entries go off, and the password that let the
-    // program in serves the screens and is kept when asked to be.
-    void openingASharedCatalogue_data() {
-        QTest::addColumn<bool>("remember");
-        QTest::newRow("password remembered") << true;
-        QTest::newRow("password not remembered") << false;
-    }
-    void openingASharedCatalogue() {
-        QFETCH(bool, remember);
-        CatalogueDatabase::create(m_folder->cataloguePath());
-        m_keyring->kept.insert(Accepting, u"stale"_s);
-        FrmMain* main = loadMain(m_folder->cataloguePath(), standInServer);
         whenDialogShows(m_watch.get(), [&](SharedCatalogueDialog* dialog) {
             typeInto(dialog, u"txtHost"_s, u"/run/shop"_s);
             typeInto(dialog, u"txtDatabase"_s, u"shop"_s);
             typeInto(dialog, u"txtUser"_s, u"anna"_s);
             typeInto(dialog, u"txtPassword"_s, u"wrong"_s);
             clickButton(dialog, u"cmdOK"_s);
+            stayed = dialog->isVisible();
+            typedHost = control<QLineEdit>(dialog, u"txtHost"_s)->text();
+            if (then == u"cancel"_s)
+                return clickButton(dialog, u"cmdCancel"_s);
             typeInto(dialog, u"txtPassword"_s, u"right"_s);
-            control<QCheckBox>(dialog, u"chkRemember"_s)->setChecked(remember);
+            control<QCheckBox>(dialog, u"chkRemember"_s)->setChecked(then == u"remember"_s);
             clickButton(dialog, u"cmdOK"_s);
         });
         m_prompts->answerMessage(MessageAnswer::Ok);
         main->entry(u"mnuFileOpenShared"_s)->trigger();
-        QCOMPARE(m_prompts->shown().size(), 1); // the wrong password only
-        QCOMPARE(m_folder->catalogue().path, Accepting);
-        QCOMPARE(DummyScreen::closed.value(u"Products"_s), 1);
-        QCOMPARE(DummyScreen::made.value(u"Products"_s), 2);
-        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), Accepting);
-        QCOMPARE(main->windowTitle(), u"shop on /run/shop ("_s + Accepting + u')');
-        QVERIFY(!main->entry(u"mnuFileBackup"_s)->isEnabled());
-        QCOMPARE(qEnvironmentVariable("PGPASSWORD"), u"right"_s);
-        QCOMPARE(m_keyring->kept.value(Accepting, u"-"_s), remember ? u"right"_s : u"-"_s);
+        QVERIFY(stayed);
+        QCOMPARE(typedHost, u"/run/shop"_s);
+        QCOMPARE(m_prompts->shown().size(), 1); // the refusal only
+        const QString notice = m_prompts->shownTexts().value(0);
+        QVERIFY2(
+            notice.startsWith(u"The shared catalogue "_s + Accepting + u" could not be opened: "_s),
+            qPrintable(notice));
+        QVERIFY2(notice.endsWith(u"The catalogue "_s + file + u" stays open."_s),
+                 qPrintable(notice));
+        QVERIFY(!notice.contains(u"wrong"_s));
+        const bool opened = then != u"cancel"_s;
+        QCOMPARE(m_folder->catalogue().path, opened ? Accepting : file);
+        QCOMPARE(DummyScreen::closed.value(u"Products"_s), opened ? 1 : 0);
+        QCOMPARE(DummyScreen::made.value(u"Products"_s), opened ? 2 : 1);
+        QCOMPARE(DummyScreen::madeOn.value(u"Products"_s), m_folder->catalogue().path);
+        QCOMPARE(main->windowTitle(), opened ? u"shop on /run/shop ("_s + Accepting + u')' : title);
+        QCOMPARE(main->entry(u"mnuFileBackup"_s)->isEnabled(), !opened);
+        QCOMPARE(qEnvironmentVariable("PGPASSWORD"), opened ? u"right"_s : QString());
+        QCOMPARE(m_keyring->kept.value(Accepting, u"-"_s), then == u"remember"_s ? u"right"_s
+                                                           : then == u"forget"_s ? u"-"_s
+                                                                                 : u"stale"_s);
         QVERIFY(main->close());
         QCOMPARE(
             SettingsStore(m_folder->settingsFile()).value(u"Settings"_s, u"DBName"_s, QString()),
-            Accepting);
+            m_folder->catalogue().path);
     }
 
     // The window moves only to an address whose sign-in succeeded in a dialog the user did not
