@@ -1,14 +1,16 @@
 // The Products screen's catalogue-wide buttons: each opens its screen, waits for it, and shows
-// the catalogue as the task left it.
+// the catalogue as the task left it, all of it, whatever search was in force.
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
+#include "support/ui/SearchFormDriver.h"
 #include "ui/Screens.h"
 #include "ui/import/BuildDB.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellState.h"
 
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -182,14 +184,21 @@ private slots:
             QTest::newRow(qPrintable(task.caption)) << task.button << task.screen;
     }
     // The task's screen is not modal: an add begun meanwhile would be dropped when the records
-    // are read again.
+    // are read again. Once done, the task opens the products anew, all of them: an Advanced
+    // Search goes, from the grid and from the selection the other screens work on.
     void screenStaysOutOfUseWhileATaskRuns() {
         QFETCH(QString, button);
         QFETCH(QString, screen);
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts(m_shell.prompts);
+        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
         auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
         QVERIFY(products);
+        click(products, u"cmdGrid"_s);
+        auto* grid = control<QTableView>(products, u"grdDataGrid"_s);
+        QVERIFY(grid->isVisible());
+        onSearchForm(u"click:chkReverse|type:AB|search"_s);
+        click(products, u"cmdDetSearch"_s);
+        QCOMPARE(status(products), u"11 - Matches Found"_s);
         bool triedAdd = false;
         bool addBegun = false;
         whenShown(screen, [&, products](QWidget*) {
@@ -203,6 +212,13 @@ private slots:
         QVERIFY(!addBegun);
         QVERIFY(products->isEnabled());
         QVERIFY(!inEditMode(products));
+        QVERIFY(m_shell.search.SearchWhere.isEmpty());
+        QVERIFY(m_shell.search.SortOrder.isEmpty());
+        QVERIFY(products->primaryRecordSet()->filter().isEmpty());
+        QCOMPARE(status(products), u"Record: 1  of  50"_s);
+        QCOMPARE(stockNo(products), u"0012"_s);
+        QCOMPARE(grid->model()->rowCount(), 50);
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"0012"_s);
         click(products, u"cmdAdd"_s);
         QVERIFY(inEditMode(products));
     }

@@ -1,6 +1,7 @@
 // An Advanced Search stays on the Products screen while its rows are read again: Refresh All
 // shows the same search with the values as the catalogue now holds them, and the selection the
 // other screens work on (export, bulk edit, Delete All, the page designer) stays the search's.
+// (A catalogue-wide task drops the search: see the tests of those tasks.)
 #include "support/core/ScriptedPrompts.h"
 #include "support/core/TestProgramFolder.h"
 #include "support/ui/FakeWebProducts.h"
@@ -155,37 +156,6 @@ private slots:
             QCOMPARE(gridView->currentIndex().row(), 0);
         }
         QCOMPARE(heldStockNumbers(*screen), expected);
-    }
-
-    // A catalogue-wide task opens the products anew, all of them: the search goes, from the
-    // grid and from the selection the other screens work on.
-    void rebuildDropsTheSearch_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("task"); // the task's screen, closed as soon as it shows
-        QTest::newRow("Edit All Items") << u"cmdEditRec"_s << u"EditProd"_s;
-        QTest::newRow("Build/Options") << u"cmdAddAll"_s << u"BuildDB"_s;
-        QTest::newRow("Delete All") << u"cmdDAll"_s << u"BuildDB"_s;
-    }
-    void rebuildDropsTheSearch() {
-        QFETCH(QString, button);
-        QFETCH(QString, task);
-        TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        ScriptedPrompts prompts(m_shell.prompts); // no message is expected
-        auto screen = showProducts(m_shell);
-        QTableView* grid = showGrid(*screen);
-        onSearchForm(u"click:chkReverse|type:AB|search"_s);
-        click(screen.get(), u"cmdDetSearch"_s);
-        QCOMPARE(status(screen.get()), u"11 - Matches Found"_s);
-        whenShown(task, [task](QWidget*) { ChildWindows::unload(task); });
-        click(screen.get(), button);
-        QVERIFY(!ChildWindows::find(task));
-        QVERIFY(m_shell.search.SearchWhere.isEmpty());
-        QVERIFY(m_shell.search.SortOrder.isEmpty());
-        QVERIFY(screen->primaryRecordSet()->filter().isEmpty());
-        QCOMPARE(status(screen.get()), u"Record: 1  of  50"_s);
-        QCOMPARE(stockNo(screen.get()), u"0012"_s);
-        QCOMPARE(grid->model()->rowCount(), 50);
-        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"0012"_s);
     }
 
     // A search that matched nothing says so in the status line and on the preview, and keeps
