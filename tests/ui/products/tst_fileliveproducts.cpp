@@ -14,20 +14,12 @@
 #include "support/ui/FakeWebProducts.h"
 #include "ui/Screens.h"
 #include "ui/data/Catagory.h"
-#include "ui/shell/BackupListDialog.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ConnectionStatus.h"
-#include "ui/shell/FrmMain.h"
-#include "ui/shell/FrmTip.h"
 #include "ui/shell/MainStatusBar.h"
 #include "ui/shell/ShellState.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QTreeWidget>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,24 +42,6 @@ void editElsewhere(const QString& stockNo, const QStringList& sets) {
     if (edit.status != 0)
         QTest::qFail(qPrintable(u"the bulk edit failed: "_s + edit.err), __FILE__, __LINE__);
 }
-
-// A screen with a connection to the catalogue, which it lets go of as it closes. (The real
-// screens let go of theirs when they are deleted, after a restore has looked.)
-class HoldingScreen : public QWidget {
-public:
-    HoldingScreen()
-        : m_catalogue(
-              std::make_unique<CatalogueDatabase>(TestProgramFolder::current().catalogue().path)) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        m_catalogue.reset();
-        event->accept();
-    }
-
-private:
-    std::unique_ptr<CatalogueDatabase> m_catalogue;
-};
 
 } // namespace
 
@@ -233,36 +207,6 @@ private slots:
             TestProgramFolder::current().catalogue().path = location;
             QVERIFY2(!watch().isFollowing(), qPrintable(location));
         }
-    }
-
-    // File > Restore in the window while a screen shows the file: the window's watch lets go
-    // of it with the screens, so the restore has the file alone, and takes it up again after.
-    void restoreFromTheWindow() {
-        LiveCatalogue catalogue(false);
-        m_shell.catalogue = catalogue.folder().catalogue();
-        ScriptedPrompts prompts(m_shell.prompts);
-        ChildWindows::registerScreen(u"Products"_s, [] { return new HoldingScreen; });
-        FrmMain main(TestProgramFolder::current().catalogue(), m_shell.tasks, m_shell.prompts);
-        main.setExitHandler([] {});
-        main.MDIForm_Load(); // takes the day's backup
-        QVERIFY(ChildWindows::find(u"Products"_s));
-        QSignalSpy looked(&main.findChild<ConnectionStatus*>()->poller(),
-                          &FileChangePoller::looked);
-        QVERIFY(looked.wait(5000));
-        QVERIFY(main.findChild<ConnectionStatus*>()->poller().isConnected());
-        QTimer::singleShot(0, this, [] {
-            auto* dialog = qobject_cast<BackupListDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QTest::keyClick(dialog->findChild<QTreeWidget*>(u"lstBackups"_s), Qt::Key_Return);
-        });
-        prompts.answerMessage(MessageAnswer::Yes).answerMessage(MessageAnswer::Ok);
-        main.entry(u"mnuFileRestore"_s)->trigger();
-        const QString told = prompts.shownTexts().last();
-        QVERIFY2(told.contains(u"The catalogue was restored from"_s), qPrintable(told));
-        QVERIFY(ChildWindows::find(u"Products"_s));
-        QVERIFY(looked.wait(5000));
-        QVERIFY(main.findChild<ConnectionStatus*>()->poller().isConnected());
-        ChildWindows::unloadAll();
     }
 };
 
