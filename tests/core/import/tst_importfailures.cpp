@@ -23,57 +23,6 @@ Q_DECLARE_METATYPE(tovin::FieldMap)
 class ImportFailuresTest : public QObject {
     Q_OBJECT
 private slots:
-    // When the catalogue itself cannot be written, the import stops with a plain message and
-    // keeps the batches finished before.
-    void catalogueFailureStopsKeepingFinishedBatches_data() {
-        QTest::addColumn<int>("readOnlyFrom"); // item after which writing is refused, -1: locked
-        QTest::addColumn<int>("kept");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("read-only after 25 items") << 25 << 20 << u"read-only"_s;
-        QTest::newRow("locked by another program") << -1 << 0 << u"locked"_s;
-    }
-    void catalogueFailureStopsKeepingFinishedBatches() {
-        QFETCH(int, readOnlyFrom);
-        QFETCH(int, kept);
-        QFETCH(QString, words);
-        TestCatalogue catalogue;
-        catalogue.db().setLockWait(50);
-        std::unique_ptr<CatalogueDatabase> other;
-        std::unique_ptr<ScopedTransaction> lock;
-        if (readOnlyFrom < 0) {
-            other = std::make_unique<CatalogueDatabase>(catalogue.path());
-            lock = std::make_unique<ScopedTransaction>(*other);
-        }
-        ImportOptions options = quietOptions();
-        options.commitEvery = 10;
-        const ProgressCallback progress = [&](const ImportProgress& report) {
-            if (report.value != readOnlyFrom)
-                return true;
-            // A server made read-only refuses the transactions begun after: the batch under
-            // way began writable and is kept.
-            if (test::onServer()) {
-                catalogue.db().run(u"SET default_transaction_read_only = on"_s);
-                kept += 10;
-            } else {
-                catalogue.db().run(u"PRAGMA query_only = ON"_s);
-            }
-            return true;
-        };
-        QString message;
-        try {
-            importLines(catalogue, numberedLines(60), options, SimpleMap, Divider::comma(),
-                        progress);
-        } catch (const CatalogueFailure& failure) {
-            message = failure.description();
-        }
-        QVERIFY2(message.contains(words), qPrintable(message));
-        QVERIFY2(!message.contains(u"INSERT"_s), qPrintable(message));
-        lock.reset();
-        catalogue.db().run(test::onServer() ? u"SET default_transaction_read_only = off"_s
-                                            : u"PRAGMA query_only = OFF"_s);
-        QCOMPARE(catalogue.count(), kept);
-    }
-
     // A lock another program holds for a moment is waited for, with a notice, and the import
     // then writes every item.
     void briefLockIsWaitedFor() {
@@ -134,39 +83,81 @@ private slots:
                  u"Adding Product ID # N33000   Checked: 33000   New: 0   Edited: 33000"_s);
     }
 
-    // A run the user stops keeps every item checked; a run that dies keeps its finished batches
-    // and nothing of the one being written. Either way the catalogue stays whole.
+    // A run the user stops keeps every item checked; a run that dies, or whose catalogue can no
+    // longer be written (made read-only, or locked by another program), keeps its finished
+    // batches and nothing of the one being written, and a failure of the catalogue itself is
+    // told in plain words. Either way the catalogue stays whole and takes the next import.
     void stoppedRunKeepsWhatItFinished_data() {
-        QTest::addColumn<bool>("dies");
+        QTest::addColumn<QString>("stop"); // "cancel", "die", "read-only" or "locked"
+        QTest::addColumn<int>("at");       // the item at which the run is stopped
+        QTest::addColumn<int>("commitEvery");
         QTest::addColumn<int>("kept");
-        QTest::newRow("cancelled after 7") << false << 7;
-        QTest::newRow("died at 7, batches of 3") << true << 6;
+        QTest::addColumn<QString>("told"); // part of the message
+        QTest::newRow("cancelled after 7") << u"cancel"_s << 7 << 3 << 7 << QString();
+        QTest::newRow("died at 7, batches of 3") << u"die"_s << 7 << 3 << 6 << u"disk full"_s;
+        QTest::newRow("read-only after 25 items")
+            << u"read-only"_s << 25 << 10 << 20 << u"read-only"_s;
+        QTest::newRow("locked by another program") << u"locked"_s << -1 << 10 << 0 << u"locked"_s;
     }
     void stoppedRunKeepsWhatItFinished() {
-        QFETCH(bool, dies);
+        QFETCH(QString, stop);
+        QFETCH(int, at);
+        QFETCH(int, commitEvery);
         QFETCH(int, kept);
+        QFETCH(QString, told);
         TestCatalogue catalogue;
+        catalogue.db().setLockWait(50);
+        std::unique_ptr<CatalogueDatabase> other;
+        std::unique_ptr<ScopedTransaction> lock;
+        if (stop == u"locked"_s) {
+            other = std::make_unique<CatalogueDatabase>(catalogue.path());
+            lock = std::make_unique<ScopedTransaction>(*other);
+        }
         ImportOptions options = quietOptions();
-        options.commitEvery = 3;
+        options.commitEvery = commitEvery;
         QStringList statuses;
-        const auto stop = [&](const ImportProgress& progress) {
-            statuses << progress.status;
-            if (dies && progress.value == 7)
+        const ProgressCallback progress = [&](const ImportProgress& report) {
+            statuses << report.status;
+            if (report.value != at)
+                return true;
+            if (stop == u"die"_s)
                 throw RunTimeError(ErrorNumber::DatabaseRefused, u"disk full"_s);
-            return progress.value < 7;
+            // A server made read-only refuses the transactions begun after: the batch under
+            // way began writable and is kept.
+            if (stop == u"read-only"_s && test::onServer()) {
+                catalogue.db().run(u"SET default_transaction_read_only = on"_s);
+                kept += commitEvery;
+            } else if (stop == u"read-only"_s) {
+                catalogue.db().run(u"PRAGMA query_only = ON"_s);
+            }
+            return stop != u"cancel"_s;
         };
-        if (dies) {
-            QVERIFY_THROWS_EXCEPTION(RunTimeError,
-                                     importLines(catalogue, numberedLines(20), options, SimpleMap,
-                                                 Divider::comma(), stop));
-        } else {
-            const ImportOutcome outcome = importLines(catalogue, numberedLines(20), options,
-                                                      SimpleMap, Divider::comma(), stop);
+        ImportOutcome outcome;
+        QString message;
+        try {
+            outcome = importLines(catalogue, numberedLines(at > 10 || at < 0 ? 60 : 20), options,
+                                  SimpleMap, Divider::comma(), progress);
+        } catch (const CatalogueFailure& failure) { // a failure of the catalogue itself
+            message = u"catalogue: "_s + failure.description();
+        } catch (const RunTimeError& error) {
+            message = error.description();
+        }
+        lock.reset();
+        catalogue.db().run(test::onServer() ? u"SET default_transaction_read_only = off"_s
+                                            : u"PRAGMA query_only = OFF"_s);
+        QVERIFY2(message.contains(told), qPrintable(message));
+        QCOMPARE(message.startsWith(u"catalogue: "_s),
+                 stop == u"read-only"_s || stop == u"locked"_s);
+        QVERIFY2(!message.contains(u"INSERT"_s), qPrintable(message));
+        if (stop == u"cancel"_s) {
             QVERIFY(outcome.cancelled);
             QCOMPARE(outcome.totals, totals(7, 7, 0));
         }
-        QCOMPARE(statuses.size(), 7);
-        QCOMPARE(statuses.last(), u"Adding Product ID # N7   Checked: 7   New: 7   Edited: 0"_s);
+        if (at == 7) {
+            QCOMPARE(statuses.size(), 7);
+            QCOMPARE(statuses.last(),
+                     u"Adding Product ID # N7   Checked: 7   New: 7   Edited: 0"_s);
+        }
         QCOMPARE(CatalogueDatabase(catalogue.path()).scalar(u"SELECT count(*) FROM Products"_s),
                  kept);
         // A file is checked whole; a server keeps its own storage whole.
