@@ -49,6 +49,7 @@ void registerScreens(ShellState& shell, const ScreenOptions& options) {
         products.prompts = &shell.prompts;
         products.order = &shell.order;
         products.search = &shell.search;
+        products.pages = &shell.pages;
         products.shopLogin = &shell.shopLogin;
         products.tasks = &shell.tasks;
         return new Products(products);
@@ -57,7 +58,7 @@ void registerScreens(ShellState& shell, const ScreenOptions& options) {
         return new FrmBrowser(shell.catalogue, shell.prompts, shell.shopLogin);
     });
     ChildWindows::registerScreen(u"frmPageMake"_s, [&shell] {
-        return new FrmPageMake(shell.catalogue, shell.prompts, shell.search);
+        return new FrmPageMake(shell.catalogue, shell.prompts, shell.search, shell.pages);
     });
     ChildWindows::registerScreen(u"EditProd"_s, [&shell] {
         return new EditProd(shell.catalogue, shell.prompts, shell.search, shell.tasks);

@@ -7,13 +7,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tovin {
 
-PageOptions& pageOptions() {
-    static PageOptions options;
-    return options;
-}
-
-void applyProductsScreenDefaults() {
-    PageOptions& o = pageOptions();
+void applyProductsScreenDefaults(PageOptions& o) {
     o.FontColor = u"#111111"_s;
     o.FontSize = 5;
     o.PageAlign = u"center"_s;

@@ -62,13 +62,10 @@ struct PageOptions {
     bool DetailPages = false;
 };
 
-// The options of this run.
-PageOptions& pageOptions();
-
 // What the Products screen sets when it loads: font colour, font size, alignment, items per
 // row, picture width and size, cost level, the display order and the items shown. The other
 // options keep their values.
-void applyProductsScreenDefaults();
+void applyProductsScreenDefaults(PageOptions& o);
 
 } // namespace tovin
 

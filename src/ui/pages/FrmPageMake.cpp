@@ -53,18 +53,14 @@ void FrmPageMake::setWebViewFactory(WebViewFactory f) {
     factory() = std::move(f);
 }
 
-DesignerPage::State& FrmPageMake::state() {
-    static DesignerPage::State s;
-    return s;
-}
-
 QString FrmPageMake::samplePath() {
     return ProgramFolder::path() + u"Pages/sample.htm"_s;
 }
 
 FrmPageMake::FrmPageMake(const CatalogueInUse& catalogue, const PromptsInUse& prompts,
-                         SearchInForce& search, QWidget* parent)
-    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search) {
+                         SearchInForce& search, PageDesign& pages, QWidget* parent)
+    : QWidget(parent), m_catalogue(catalogue), m_prompts(prompts), m_search(search),
+      m_pages(pages) {
     setObjectName(u"frmPageMake"_s);
     setWindowTitle(u"Page Designer"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -277,8 +273,8 @@ void FrmPageMake::showEvent(QShowEvent* event) {
 
 void FrmPageMake::Form_Load() {
     StepGuard step(procedureLabel(u"Form_Load"_s), m_prompts);
-    DesignerPage::State& s = state();
-    PageOptions& o = pageOptions();
+    DesignerPage::State& s = m_pages.designer;
+    PageOptions& o = m_pages.options;
     step([&] {
         if (!s.PageBaseName.isEmpty() || !m_prompts.current)
             return;
@@ -319,8 +315,8 @@ void FrmPageMake::showchange() {
     if (m_loading)
         return;
     StepGuard step(procedureLabel(u"showchange"_s), ErrorStyle::IgnoreAndResume);
-    DesignerPage::State& s = state();
-    const PageOptions& o = pageOptions();
+    DesignerPage::State& s = m_pages.designer;
+    const PageOptions& o = m_pages.options;
     const DesignerPage::Page page = DesignerPage::build(m_products, m_ticks.checked, o, s);
     if (page.noneSelected) {
         step([this] {
@@ -390,7 +386,7 @@ PageDesignerChoices FrmPageMake::choices() const {
 }
 
 void FrmPageMake::choose(PageDesignerChoices::Changed changed) {
-    choices().applyTo(pageOptions(), changed);
+    choices().applyTo(m_pages.options, changed);
     showchange();
 }
 
@@ -411,7 +407,7 @@ void FrmPageMake::showChoices(const PageDesignerChoices& c) {
 // The folder name, the pages' base name, stands for the title while ticked.
 void FrmPageMake::Check5_Click() {
     if (Check5->isChecked()) {
-        Text1->setText(state().PageBaseName);
+        Text1->setText(m_pages.designer.PageBaseName);
         Text1->setEnabled(false);
     } else {
         Text1->clear();
@@ -421,7 +417,7 @@ void FrmPageMake::Check5_Click() {
 }
 
 void FrmPageMake::Check6_Click() {
-    state().OnlySelectedItems = Check6->isChecked();
+    m_pages.designer.OnlySelectedItems = Check6->isChecked();
     showchange();
 }
 
@@ -430,7 +426,7 @@ void FrmPageMake::Command3_Click() {
     StepGuard step(procedureLabel(u"Command3_Click"_s), m_prompts);
     if (!m_prompts.current)
         return;
-    PageOptions& o = pageOptions();
+    PageOptions& o = m_pages.options;
     FontChoice initial;
     initial.face = o.FontName;
     initial.pointSize = PageOptionRules::pointsForFontSize(o.FontSize);
@@ -455,7 +451,7 @@ void FrmPageMake::Command6_Click() {
     StepGuard step(procedureLabel(u"Command6_Click"_s), m_prompts);
     if (!m_prompts.current)
         return;
-    DesignerPage::State& s = state();
+    DesignerPage::State& s = m_pages.designer;
     const MessageAnswer answer =
         m_prompts.current->message(u"Change Background Picture = YES, Background Color Only= NO"_s,
                                    MessageButtons::YesNo, MessageIcon::Question, QString());
@@ -496,10 +492,11 @@ void FrmPageMake::Command4_Click() {
 
 void FrmPageMake::Command7_Click(int index) {
     StepGuard step(procedureLabel(u"Command7_MouseUp"_s), m_prompts);
-    DesignerPage::State& s = state();
+    DesignerPage::State& s = m_pages.designer;
     if (index == 1 || index == 2) {
-        const int pages = DesignerPage::pageCount(
-            s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
+        const int pages =
+            DesignerPage::pageCount(s.OnlySelectedItems ? m_selected : int(m_products.size()),
+                                    m_pages.options.ItemsPerPage);
         if (index == 1 && s.CurrentPage < pages)
             ++s.CurrentPage;
         if (index == 2 && s.CurrentPage > 1)
@@ -511,7 +508,7 @@ void FrmPageMake::Command7_Click(int index) {
 }
 
 void FrmPageMake::Command8_Click() {
-    state().SelectItemsMode = !state().SelectItemsMode;
+    m_pages.designer.SelectItemsMode = !m_pages.designer.SelectItemsMode;
     showchange();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/base/Prompts.h"
 #include "core/pages/DesignerPage.h"
+#include "core/pages/PageDesign.h"
 #include "core/pages/PageDesignerChoices.h"
 #include "core/pages/PageProduct.h"
 #include "core/products/ThumbTicks.h"
@@ -40,12 +41,11 @@ public:
     using WebViewFactory = std::function<WebView*(QWidget* parent)>;
     static void setWebViewFactory(WebViewFactory factory);
 
-    // The designer's own values, kept between openings (the base name is asked once).
-    static DesignerPage::State& state();
-
-    // `search` is the shell's SearchInForce: the products this screen works on.
+    // `search` is the shell's SearchInForce: the products this screen works on. `pages` is the
+    // shell's PageDesign: the options the screen changes and its own place, kept between
+    // openings (the base name is asked once). All must outlive the screen.
     FrmPageMake(const CatalogueInUse& catalogue, const PromptsInUse& prompts, SearchInForce& search,
-                QWidget* parent = nullptr);
+                PageDesign& pages, QWidget* parent = nullptr);
     ~FrmPageMake() override;
 
     WebView* webView() const { return Wb3; }
@@ -66,6 +66,7 @@ private:
     // Where the screen's questions and notices go.
     const PromptsInUse& m_prompts;
     SearchInForce& m_search;
+    PageDesign& m_pages;
     void buildControls();
     QLayout* buildItemFrames(QWidget* panel);
     QWidget* buildRowBoxes(QWidget* panel);

@@ -74,7 +74,7 @@ QLayout* FrmPageMake::buildItemFrames(QWidget* panel) {
 // ---- The order list ---------------------------------------------------------------------------
 
 void FrmPageMake::showOrder() {
-    const PageOptions& o = pageOptions();
+    const PageOptions& o = m_pages.options;
     for (int slot = 0; slot < 9; ++slot) {
         const int code = PageDesignerChoices::slotItem(o, slot);
         Label5[slot]->setText(code == PageOptions::EmptySlot ? Empty : Check3[code]->text());
@@ -88,15 +88,15 @@ void FrmPageMake::showOrder() {
 
 void FrmPageMake::Check3_Click(int code) {
     if (Check3[code]->isChecked())
-        PageOptionRules::addToOrder(pageOptions(), code);
+        PageOptionRules::addToOrder(m_pages.options, code);
     else
-        PageOptionRules::removeFromOrder(pageOptions(), code);
+        PageOptionRules::removeFromOrder(m_pages.options, code);
     showOrder();
     showchange();
 }
 
 void FrmPageMake::dropOnSlot(int slot, int code) {
-    if (!PageDesignerChoices::dropOnSlot(pageOptions(), slot, code))
+    if (!PageDesignerChoices::dropOnSlot(m_pages.options, slot, code))
         return;
     showOrder();
     showchange();
@@ -104,9 +104,9 @@ void FrmPageMake::dropOnSlot(int slot, int code) {
 
 void FrmPageMake::Command5_Click(int index) {
     if (index == 0)
-        PageOptionRules::clearOrder(pageOptions());
+        PageOptionRules::clearOrder(m_pages.options);
     else
-        PageOptionRules::defaultOrder(pageOptions());
+        PageOptionRules::defaultOrder(m_pages.options);
     showOrder();
     showchange();
 }
@@ -159,7 +159,7 @@ bool FrmPageMake::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == m_itemsFrame && type == QEvent::Drop) {
         auto* e = static_cast<QDropEvent*>(event);
-        PageDesignerChoices::dragOutOfSlot(pageOptions(), e->mimeData()->data(SlotMime).toInt());
+        PageDesignerChoices::dragOutOfSlot(m_pages.options, e->mimeData()->data(SlotMime).toInt());
         showOrder();
         showchange();
         e->acceptProposedAction();

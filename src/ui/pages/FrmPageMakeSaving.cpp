@@ -19,7 +19,7 @@ namespace tovin {
 // NAME?", or at once while "Over=Write ANY Exhisting Pages Without Prompting!" is ticked; a
 // file the output rules refuse (the catalogue, a device) is refused either way.
 void FrmPageMake::savePage() {
-    const DesignerPage::State& s = state();
+    const DesignerPage::State& s = m_pages.designer;
     Prompts* prompts = m_prompts.current;
     if (!prompts)
         return;
@@ -31,7 +31,7 @@ void FrmPageMake::savePage() {
     }
     const QString target = ProgramFolder::path() + u"Pages/"_s + name;
     const OutputRules rules{m_catalogue.path};
-    if (pageOptions().OverwritePages) {
+    if (m_pages.options.OverwritePages) {
         if (const auto refused = OutputFile::refusal(target, rules)) {
             prompts->notice(*refused, MessageIcon::Exclamation, windowTitle());
             return;
@@ -54,17 +54,17 @@ void FrmPageMake::savePdf() {
     if (!prompts)
         return;
     const QString file = prompts->saveFile(
-        {state().PageBaseName + u".pdf"_s, u"PDF Files|*.pdf"_s, u"Save as PDF"_s, {}});
+        {m_pages.designer.PageBaseName + u".pdf"_s, u"PDF Files|*.pdf"_s, u"Save as PDF"_s, {}});
     if (file.isEmpty())
         return;
-    DesignerPage::State s = state();
+    DesignerPage::State s = m_pages.designer;
     s.SelectItemsMode = false;
     QStringList pages;
     const int total = DesignerPage::pageCount(
-        s.OnlySelectedItems ? m_selected : int(m_products.size()), pageOptions().ItemsPerPage);
+        s.OnlySelectedItems ? m_selected : int(m_products.size()), m_pages.options.ItemsPerPage);
     for (int page = 1; page <= total; ++page) {
         s.CurrentPage = page;
-        pages << DesignerPage::build(m_products, m_ticks.checked, pageOptions(), s)
+        pages << DesignerPage::build(m_products, m_ticks.checked, m_pages.options, s)
                      .lines.join(u"\r\n"_s);
     }
     QString error;

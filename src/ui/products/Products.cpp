@@ -4,7 +4,7 @@
 #include "core/base/Prompts.h"
 #include "core/catalogue/CatalogueDatabase.h"
 #include "core/orders/OrderSession.h"
-#include "core/pages/PageOptions.h"
+#include "core/pages/PageDesign.h"
 #include "core/products/CoalescedAction.h"
 #include "core/products/PreviewPage.h"
 #include "core/products/ProductScreenSettings.h"
@@ -100,6 +100,7 @@ Products::Products(const ProductsOptions& options, QWidget* parent)
                    PrimarySelect, parent) {
     m_order = givenOrOwn(options.order, m_ownOrder);
     m_search = givenOrOwn(options.search, m_ownSearch);
+    m_pages = givenOrOwn(options.pages, m_ownPages);
     m_shopLogin = givenOrOwn(options.shopLogin, m_ownShopLogin);
     m_tasks = givenOrOwn(options.tasks, m_ownTasks);
     m_gridRS = new RecordSet(this);
@@ -334,7 +335,7 @@ void Products::Form_Load() {
     // never shows it opens in half the time and memory.
     step([this] { binding().bind(adoPrimaryRS); });
     step([this] { m_search->DetailSearchActive = false; });
-    step([] { applyProductsScreenDefaults(); });
+    step([this] { applyProductsScreenDefaults(m_pages->options); });
     step([this] { m_catalogue->ticks().untickAll(adoPrimaryRS->recordCount() + 1); });
     // The first row arrived before the boxes were bound; show it once more with them.
     step([this] { adoPrimaryRS_MoveComplete(); });
@@ -568,6 +569,7 @@ CatalogueHost Products::catalogueHost() {
     host.records = [this] { return adoPrimaryRS; };
     host.catalogue = &catalogueInUse();
     host.prompts = &promptsInUse();
+    host.pages = m_pages;
     host.resetView = [this] { cmdReset_Click(); };
     host.cancelPreview = [this] { m_preview->cancel(); };
     host.moving = &m_addingFlag;

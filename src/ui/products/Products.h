@@ -17,6 +17,7 @@ namespace tovin {
 
 class CoalescedAction;
 struct OrderSession;
+struct PageDesign;
 struct SearchInForce;
 struct SupplierShopLogin;
 struct TaskScreenHandoff;
@@ -44,6 +45,8 @@ struct ProductsOptions {
     OrderSession* order = nullptr;
     // The search in force, which the other screens work on; likewise one of its own without.
     SearchInForce* search = nullptr;
+    // The catalogue pages being designed, shared with the page designer; likewise.
+    PageDesign* pages = nullptr;
     // The supplier's shop and log-in the browser screen opens; likewise one of its own without.
     SupplierShopLogin* shopLogin = nullptr;
     // What it hands its import, bulk edit and supplier screens; likewise one of its own without.
@@ -224,6 +227,8 @@ private:
     OrderSession* m_order = nullptr; // options.order, or m_ownOrder
     std::unique_ptr<SearchInForce> m_ownSearch;
     SearchInForce* m_search = nullptr; // options.search, or m_ownSearch
+    std::unique_ptr<PageDesign> m_ownPages;
+    PageDesign* m_pages = nullptr; // options.pages, or m_ownPages
     std::unique_ptr<SupplierShopLogin> m_ownShopLogin;
     SupplierShopLogin* m_shopLogin = nullptr; // options.shopLogin, or m_ownShopLogin
     std::unique_ptr<TaskScreenHandoff> m_ownTasks;

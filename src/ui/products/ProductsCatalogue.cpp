@@ -5,8 +5,8 @@
 #include "core/catalogue/RecordSet.h"
 #include "core/files/ProgramFolder.h"
 #include "core/pages/CataloguePages.h"
+#include "core/pages/PageDesign.h"
 #include "core/pages/PageMarkup.h"
-#include "core/pages/PageOptions.h"
 #include "core/pages/PageRange.h"
 #include "core/pages/ThumbnailPage.h"
 #include "core/products/CoalescedAction.h"
@@ -261,7 +261,7 @@ bool ProductsCatalogue::askPageName(QString* name) {
 void ProductsCatalogue::MakePage() {
     StepGuard step(m_host.procedureLabel(u"ShowPicture"_s), *m_host.prompts);
     step([this] { m_host.resetView(); });
-    PageOptions& options = pageOptions();
+    PageOptions& options = m_host.pages->options;
     CataloguePages::applyRunLayout(options);
     Frame9->hide();
     RecordSet* rs = m_host.records();
@@ -365,7 +365,7 @@ void ProductsCatalogue::MakeThumbs() {
     const int count = rs->recordCount();
     const int stockNo = rs->fieldIndex(u"StockNo"_s);
     const int picture = rs->fieldIndex(u"Picture"_s);
-    step([&] { view->writeHtml(ThumbnailPage::headLines(pageOptions()).join(u"\r\n"_s)); });
+    step([&] { view->writeHtml(ThumbnailPage::headLines(m_host.pages->options).join(u"\r\n"_s)); });
     // The rows are read where they stand: moving through them would show each product's
     // preview in the view that holds the thumbnails.
     for (int i = 1; i <= count; ++i) {

@@ -17,6 +17,7 @@ class QWidget;
 namespace tovin {
 
 struct CatalogueInUse;
+struct PageDesign;
 struct PromptsInUse;
 
 class RecordSet;
@@ -36,6 +37,8 @@ struct CatalogueHost {
     const CatalogueInUse* catalogue = nullptr;
     // Where the panel's questions and notices go, the screen's.
     const PromptsInUse* prompts = nullptr;
+    // The options the pages are made by, which the page designer changes.
+    PageDesign* pages = nullptr;
     // Puts the screen back on all products in its own order (the "Reset" button).
     std::function<void()> resetView;
     // Drops a pending preview, which would otherwise replace what a run writes in the view.

@@ -2,6 +2,7 @@
 
 #include "core/base/Prompts.h"
 #include "core/orders/OrderSession.h"
+#include "core/pages/PageDesign.h"
 #include "core/products/SearchInForce.h"
 #include "core/products/SupplierShopLogin.h"
 #include "core/shell/CatalogueInUse.h"
@@ -23,6 +24,8 @@ struct ShellState {
     // The products the Products screen's search selected: the Products, bulk edit, export,
     // import, page and supplier screens.
     SearchInForce search;
+    // The catalogue pages being designed: set by the Products screen and the page designer.
+    PageDesign pages;
     // The supplier's shop and member log-in: set by the Products screen, read by the browser
     // screen and the View menu's browser entry.
     SupplierShopLogin shopLogin;

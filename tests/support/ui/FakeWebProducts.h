@@ -22,14 +22,15 @@ inline ProductsOptions fakeWebOptions(bool largePreview = false) {
     return options;
 }
 
-// The same, taking its prompts, orders, search in force, shop log-in and task hand-offs with the
-// screens made from `shell`.
+// The same, taking its prompts, orders, search in force, page design, shop log-in and task
+// hand-offs with the screens made from `shell`.
 inline ProductsOptions fakeWebOptions(ShellState& shell, bool largePreview = false) {
     ProductsOptions options = fakeWebOptions(largePreview);
     options.catalogue = &shell.catalogue;
     options.prompts = &shell.prompts;
     options.order = &shell.order;
     options.search = &shell.search;
+    options.pages = &shell.pages;
     options.shopLogin = &shell.shopLogin;
     options.tasks = &shell.tasks;
     return options;

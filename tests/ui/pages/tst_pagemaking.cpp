@@ -68,7 +68,6 @@ struct Designer {
         // The screens of the shell open this designer's own demo catalogue.
         shell.catalogue = folder.catalogue();
         products = openProducts(shell);
-        FrmPageMake::state() = {};
         prompts.answerInput(baseName);
         click(products.get(), u"Command12"_s);
         d = qobject_cast<FrmPageMake*>(ChildWindows::find(u"frmPageMake"_s));
@@ -95,10 +94,7 @@ private slots:
         FrmPageMake::setWebViewFactory([](QWidget* parent) { return new FakeWebView(parent); });
         registerScreens(m_shell);
     }
-    void init() {
-        m_shell = ShellState{};
-        pageOptions() = PageOptions();
-    }
+    void init() { m_shell = ShellState{}; }
     void cleanup() { ChildWindows::unloadAll(); }
 
     // The questions of "By Page Number", with what a run writes for each way of answering.
@@ -248,11 +244,11 @@ private slots:
         QVERIFY(d);
         QCOMPARE(prompts.shownTexts(), QStringList{u"Type The Name For These Pages"_s});
         QVERIFY(!screen->findChild<ProductsCatalogue*>()->samplePictures()[1].isEmpty());
-        QCOMPARE(FrmPageMake::state().PageBaseName, u"Spring"_s);
+        QCOMPARE(m_shell.pages.designer.PageBaseName, u"Spring"_s);
         for (int slot = 0; slot < 9; ++slot)
             QCOMPARE(control<QLabel>(d, u"Label5"_s, slot)->text(), u"Empty"_s);
-        QCOMPARE(pageOptions().PageTitle, u"Picture Page # tq2002"_s);
-        QCOMPARE(pageOptions().PictureSize, u"width=100"_s);
+        QCOMPARE(m_shell.pages.options.PageTitle, u"Picture Page # tq2002"_s);
+        QCOMPARE(m_shell.pages.options.PictureSize, u"width=100"_s);
         const QString page = sample();
         QVERIFY(page.contains(u"<title>Picture Page # </title>"_s));
         QVERIFY(!page.contains(u"<img"_s));
@@ -272,7 +268,7 @@ private slots:
         QVERIFY(control<QLabel>(d, u"Label7"_s)->text().contains(u"Total Pages: 5"_s));
         press(d, u"Command7(1)"_s);
         press(d, u"Command7(1)"_s);
-        QCOMPARE(FrmPageMake::state().CurrentPage, 3);
+        QCOMPARE(m_shell.pages.designer.CurrentPage, 3);
         QVERIFY(sample().contains(u"<title>Picture Page # 3</title>"_s));
         press(d, u"Command7(0)"_s);
         QCOMPARE(readText(folder.filePath(u"Pages/Spring3.htm"_s)), sample());
@@ -280,11 +276,11 @@ private slots:
         QLineEdit* title = control<QLineEdit>(d, u"Text1"_s);
         title->selectAll();
         QTest::keyClicks(title, u"Lamps"_s);
-        QCOMPARE(pageOptions().PageTitle, u"Lamps tq2002-18"_s);
+        QCOMPARE(m_shell.pages.options.PageTitle, u"Lamps tq2002-18"_s);
         QVERIFY(sample().contains(u"<title>Lamps 3</title>"_s));
 
         QTest::keyClicks(control<QLineEdit>(d, u"Text4"_s), u"90"_s);
-        QCOMPARE(pageOptions().PictureSize, u"width=100 height=90"_s);
+        QCOMPARE(m_shell.pages.options.PictureSize, u"width=100 height=90"_s);
         press(d, u"Option1(2)"_s);
         QVERIFY(sample().contains(u"<p align=\"Right\">"_s));
         press(d, u"Option2(1)"_s);
@@ -403,7 +399,7 @@ private slots:
         QVERIFY(d);
         if (control<QCheckBox>(d, u"Check2"_s)->isChecked() != overwrite)
             press(d, u"Check2"_s);
-        QCOMPARE(pageOptions().OverwritePages, overwrite);
+        QCOMPARE(m_shell.pages.options.OverwritePages, overwrite);
         folder.writeFile(u"Pages/Spring1.htm"_s, "kept");
         const qsizetype before = prompts.shown().size();
         for (const MessageAnswer answer : answers)

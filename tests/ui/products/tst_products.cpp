@@ -193,12 +193,12 @@ private slots:
     // screen exists, not after the pause that lets a burst of moves settle.
     void openingTheDemoCatalogue() {
         TestProgramFolder folder(Catalogue::Demo, m_shell.catalogue);
-        pageOptions().ItemsPerRow = 9;
+        m_shell.pages.options.ItemsPerRow = 9;
         m_shell.search.DetailSearchActive = true;
         Products screen(fakeWebOptions(m_shell));
         QCOMPARE(fakeWeb(screen)->lastNavigation(), folder.filePath(u"page.htm"_s));
         QVERIFY(pageFile().contains(u"alt=\"0012\""_s));
-        QCOMPARE(pageOptions().ItemsPerRow, 4);
+        QCOMPARE(m_shell.pages.options.ItemsPerRow, 4);
         QVERIFY(!m_shell.search.DetailSearchActive);
         QCOMPARE(thumbTicks(screen).checked, QVector<std::int16_t>(51, 0));
         QCOMPARE(status(&screen), u"Record: 1  of  50"_s);
