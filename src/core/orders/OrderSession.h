@@ -27,6 +27,9 @@ struct OrderSession {
     QString OrderFilter;
     // The running totals of the order being made, for its invoice.
     std::array<QString, 8> OrderedItems;
+    // A line of the order is being taken from the Products screen (it may wait on the orders
+    // screen): a second one meanwhile brings that line back to the front instead.
+    bool LineUnderWay = false;
 
     // A sale from stock, from the inventory screen to the sales screen (StockSaleEntry). Its
     // stock number is kept apart from CurrentKey, which holds the number of an order that may

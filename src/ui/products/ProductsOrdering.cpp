@@ -97,7 +97,7 @@ bool ProductsOrdering::orderCurrentItem(double suggestedQuantity) {
     StepGuard step(m_screen.procedureLabel(u"Command1_Click"_s), m_screen.promptsInUse());
     // The screen stays usable while a line waits on the orders screen; a second order meanwhile
     // brings that line back to the front instead.
-    static bool ordering = false;
+    bool& ordering = m_order.LineUnderWay;
     if (ordering) {
         step([] { ChildWindows::show(OrdersScreen); });
         return false;
@@ -105,7 +105,7 @@ bool ProductsOrdering::orderCurrentItem(double suggestedQuantity) {
     if (!m_screen.adoPrimaryRS->hasCurrentRow() || m_screen.m_help->active())
         return false;
     ordering = true;
-    const auto done = qScopeGuard([] { ordering = false; });
+    const auto done = qScopeGuard([&ordering] { ordering = false; });
     OrderLineRequest request;
     request.suggestedQuantity = suggestedQuantity;
     if (!readyToOrder(step, request) || !openOrderLine(step, request))

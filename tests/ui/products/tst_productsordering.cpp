@@ -120,6 +120,42 @@ private slots:
         QCOMPARE(invoiceTax(u"T-6"_s), tax);
     }
 
+    // Order Item again while the first line waits on the orders screen brings that line back and
+    // asks nothing: no second line is opened beside it, and once the line is saved the session
+    // takes lines again.
+    void secondOrderWhileALineWaitsBringsItBack() {
+        TestProgramFolder folder(TestProgramFolder::Catalogue::Demo);
+        m_shell.catalogue = folder.catalogue();
+        ScriptedPrompts prompts(m_shell.prompts);
+        auto products = openScreen<Products>(fakeWebOptions(m_shell));
+        searchStock(products.get(), u"AB12"_s);
+        prompts.answerInput(u"T-8"_s).answerInput(u"2"_s).answerInput(u"$0"_s);
+        qsizetype askedBeforeAgain = -1;
+        qsizetype askedAfterAgain = -1;
+        QTimer again;
+        again.setInterval(5);
+        connect(&again, &QTimer::timeout, this, [&] {
+            QWidget* orders = ChildWindows::find(u"frmOrders"_s);
+            if (m_shell.order.OrderEntryState != 2 || !orders || !inEditMode(orders))
+                return;
+            again.stop();
+            askedBeforeAgain = prompts.shown().size();
+            click(products.get(), u"Command1"_s);
+            askedAfterAgain = prompts.shown().size();
+            click(orders, u"cmdUpdate"_s);
+        });
+        again.start();
+        click(products.get(), u"Command1"_s); // Order Item
+        QCOMPARE(prompts.unanswered(), 0);
+        QVERIFY(askedBeforeAgain >= 0);
+        QCOMPARE(askedAfterAgain, askedBeforeAgain);
+        CatalogueDatabase db(folder.cataloguePath());
+        QCOMPARE(
+            StoredRows::rowsWhere(db, u"Orders"_s, {u"Order ID"_s}, u"Order ID"_s, u"T-8"_s).size(),
+            1);
+        QVERIFY(!m_shell.order.LineUnderWay);
+    }
+
     // A supplier's terms too large for money (a discount or shipping percentage typed as 1e60)
     // are told when the item is ordered, and no order line is opened for costs that cannot be
     // worked out.
