@@ -69,6 +69,97 @@ QString state(CatalogueDatabase& db) {
     return all;
 }
 
+// The rows of changesSinceAreKeptAndListed where a row or a value the undo would put back has
+// been taken by another row since: each is kept and named.
+void keyTakenSinceRows() {
+    const QString stockNo = u"Products DUP1: not put back, row 2 has StockNo \"DUP1\" since"_s;
+    const QString dup1 = u"upper(StockNo) = 'DUP1'"_s;
+    QTest::newRow("redo of an import, the number imported again")
+        << UndoSteps([](TestCatalogue& c) {
+               const qint64 undo = undone(c, imported(c, "DUP1,First,10.00\n"));
+               importLines(c, "DUP1,Second,20.00\n");
+               return undo;
+           })
+        << u"0 rows deleted, 0 rows restored, 0 rows put back; 1 change kept"_s
+        << QStringList{stockNo} << dup1 + u" AND ProdName = 'Second'"_s << qint64(1);
+    QTest::newRow("redo of an import, imported again in small letters")
+        << UndoSteps([](TestCatalogue& c) {
+               const qint64 undo = undone(c, imported(c, "DUP1,First,10.00\n"));
+               importLines(c, "dup1,Second,20.00\n");
+               return undo;
+           })
+        << u"0 rows deleted, 0 rows restored, 0 rows put back; 1 change kept"_s
+        << QStringList{stockNo} << dup1 << qint64(1);
+    QTest::newRow("delete all, the number imported again")
+        << UndoSteps([](TestCatalogue& c) {
+               imported(c, "DUP1,First,10.00\nOK1,Other,1\n");
+               const qint64 removal = deletedAll(c);
+               importLines(c, "DUP1,Second,20.00\n");
+               return removal;
+           })
+        << u"0 rows deleted, 0 rows restored, 1 row put back; 1 change kept"_s
+        << QStringList{u"Products DUP1: not put back, row 3 has StockNo \"DUP1\" since"_s}
+        << dup1 + u" OR StockNo = 'OK1'"_s << qint64(2);
+    QTest::newRow("redo of a delete, the number imported again")
+        << UndoSteps([](TestCatalogue& c) {
+               imported(c, "DUP1,First,10.00\nOK1,Other,1\n");
+               const qint64 redo = undone(c, undone(c, deletedAll(c)));
+               importLines(c, "DUP1,Second,20.00\n");
+               return redo;
+           })
+        << u"0 rows deleted, 0 rows restored, 1 row put back; 1 change kept"_s
+        << QStringList{u"Products DUP1: not put back, row 3 has StockNo \"DUP1\" since"_s}
+        << dup1 + u" OR StockNo = 'OK1'"_s << qint64(2);
+    QTest::newRow("stock number changed back")
+        << UndoSteps([](TestCatalogue& c) {
+               imported(c, "DUP1,First,10.00\n");
+               {
+                   JournalRun run(c.db(), JournalRun::BulkEdit, u"test"_s);
+                   ScopedTransaction transaction(c.db());
+                   c.db().run(u"UPDATE Products SET StockNo = 'NEW1', ProdName = 'Renamed'"_s);
+                   transaction.commit();
+               }
+               const qint64 change = lastRun(c.db());
+               importLines(c, "DUP1,Second,20.00\n");
+               return change;
+           })
+        << u"0 rows deleted, 1 row restored, 0 rows put back; 1 change kept"_s
+        << QStringList{u"Products NEW1 StockNo: not set back, row 2 has StockNo \"DUP1\" "
+                       u"since"_s}
+        << u"StockNo = 'NEW1' AND ProdName = 'First'"_s << qint64(1);
+    QTest::newRow("products sharing a number before the run")
+        << UndoSteps([](TestCatalogue& c) {
+               c.add(1, u"TWIN"_s);
+               c.add(2, u"twin"_s);
+               return deletedAll(c);
+           })
+        << u"0 rows deleted, 0 rows restored, 2 rows put back; 0 changes kept"_s << QStringList()
+        << u"upper(StockNo) = 'TWIN'"_s << qint64(2);
+    QTest::newRow("products without a stock number") << UndoSteps([](TestCatalogue& c) {
+        const QString empty = u"INSERT INTO Products (StockNo) VALUES ('')"_s;
+        c.db().run(empty);
+        const qint64 removal = deletedAll(c);
+        c.db().run(empty);
+        return removal;
+    }) << u"0 rows deleted, 0 rows restored, 1 row put back; 0 changes kept"_s
+                                                     << QStringList() << u"StockNo = ''"_s
+                                                     << qint64(2);
+    QTest::newRow("stock row of a received order")
+        << UndoSteps([](TestCatalogue& c) {
+               seed(c);
+               Receiving::receiveOrder(c.db(), u"1002"_s, QDate(2026, 5, 2));
+               const qint64 undo = undone(c, lastRun(c.db()));
+               StoredRows::insert(c.db(), u"Inventory"_s,
+                                  {{u"Product Id"_s, u"c3"_s}, {u"Number"_s, 1}});
+               return undo;
+           })
+        << u"0 rows deleted, 5 rows restored, 2 rows put back; 1 change kept"_s
+        << QStringList{u"Inventory row 2: not put back, row 3 has Product Id \"C3\" since"_s}
+        << u"StockNo = 'C3' AND (SELECT count(*) FROM Inventory WHERE upper(\"Product Id\") = "
+           u"'C3') = 1"_s
+        << qint64(1);
+}
+
 } // namespace
 
 class RunUndoTest : public QObject {
@@ -196,8 +287,6 @@ private slots:
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QString>("holders"); // the products with the value after the undo...
         QTest::addColumn<qint64>("held");     // ... and how many
-        const QString stockNo = u"Products DUP1: not put back, row 2 has StockNo \"DUP1\" since"_s;
-        const QString dup1 = u"upper(StockNo) = 'DUP1'"_s;
         QTest::newRow("values edited since the run")
             << UndoSteps([](TestCatalogue& c) {
                    seed(c);
@@ -236,90 +325,7 @@ private slots:
             << QStringList{u"Products row 2 Notes: row deleted since, now (none), the run wrote "
                            u"\"raised\""_s}
             << u"Notes = 'raised' OR StockNo = 'B2'"_s << qint64(0);
-        QTest::newRow("redo of an import, the number imported again")
-            << UndoSteps([](TestCatalogue& c) {
-                   const qint64 undo = undone(c, imported(c, "DUP1,First,10.00\n"));
-                   importLines(c, "DUP1,Second,20.00\n");
-                   return undo;
-               })
-            << u"0 rows deleted, 0 rows restored, 0 rows put back; 1 change kept"_s
-            << QStringList{stockNo} << dup1 + u" AND ProdName = 'Second'"_s << qint64(1);
-        QTest::newRow("redo of an import, imported again in small letters")
-            << UndoSteps([](TestCatalogue& c) {
-                   const qint64 undo = undone(c, imported(c, "DUP1,First,10.00\n"));
-                   importLines(c, "dup1,Second,20.00\n");
-                   return undo;
-               })
-            << u"0 rows deleted, 0 rows restored, 0 rows put back; 1 change kept"_s
-            << QStringList{stockNo} << dup1 << qint64(1);
-        QTest::newRow("delete all, the number imported again")
-            << UndoSteps([](TestCatalogue& c) {
-                   imported(c, "DUP1,First,10.00\nOK1,Other,1\n");
-                   const qint64 removal = deletedAll(c);
-                   importLines(c, "DUP1,Second,20.00\n");
-                   return removal;
-               })
-            << u"0 rows deleted, 0 rows restored, 1 row put back; 1 change kept"_s
-            << QStringList{u"Products DUP1: not put back, row 3 has StockNo \"DUP1\" since"_s}
-            << dup1 + u" OR StockNo = 'OK1'"_s << qint64(2);
-        QTest::newRow("redo of a delete, the number imported again")
-            << UndoSteps([](TestCatalogue& c) {
-                   imported(c, "DUP1,First,10.00\nOK1,Other,1\n");
-                   const qint64 redo = undone(c, undone(c, deletedAll(c)));
-                   importLines(c, "DUP1,Second,20.00\n");
-                   return redo;
-               })
-            << u"0 rows deleted, 0 rows restored, 1 row put back; 1 change kept"_s
-            << QStringList{u"Products DUP1: not put back, row 3 has StockNo \"DUP1\" since"_s}
-            << dup1 + u" OR StockNo = 'OK1'"_s << qint64(2);
-        QTest::newRow("stock number changed back")
-            << UndoSteps([](TestCatalogue& c) {
-                   imported(c, "DUP1,First,10.00\n");
-                   {
-                       JournalRun run(c.db(), JournalRun::BulkEdit, u"test"_s);
-                       ScopedTransaction transaction(c.db());
-                       c.db().run(u"UPDATE Products SET StockNo = 'NEW1', ProdName = 'Renamed'"_s);
-                       transaction.commit();
-                   }
-                   const qint64 change = lastRun(c.db());
-                   importLines(c, "DUP1,Second,20.00\n");
-                   return change;
-               })
-            << u"0 rows deleted, 1 row restored, 0 rows put back; 1 change kept"_s
-            << QStringList{u"Products NEW1 StockNo: not set back, row 2 has StockNo \"DUP1\" "
-                           u"since"_s}
-            << u"StockNo = 'NEW1' AND ProdName = 'First'"_s << qint64(1);
-        QTest::newRow("products sharing a number before the run")
-            << UndoSteps([](TestCatalogue& c) {
-                   c.add(1, u"TWIN"_s);
-                   c.add(2, u"twin"_s);
-                   return deletedAll(c);
-               })
-            << u"0 rows deleted, 0 rows restored, 2 rows put back; 0 changes kept"_s
-            << QStringList() << u"upper(StockNo) = 'TWIN'"_s << qint64(2);
-        QTest::newRow("products without a stock number") << UndoSteps([](TestCatalogue& c) {
-            const QString empty = u"INSERT INTO Products (StockNo) VALUES ('')"_s;
-            c.db().run(empty);
-            const qint64 removal = deletedAll(c);
-            c.db().run(empty);
-            return removal;
-        }) << u"0 rows deleted, 0 rows restored, 1 row put back; 0 changes kept"_s
-                                                         << QStringList() << u"StockNo = ''"_s
-                                                         << qint64(2);
-        QTest::newRow("stock row of a received order")
-            << UndoSteps([](TestCatalogue& c) {
-                   seed(c);
-                   Receiving::receiveOrder(c.db(), u"1002"_s, QDate(2026, 5, 2));
-                   const qint64 undo = undone(c, lastRun(c.db()));
-                   StoredRows::insert(c.db(), u"Inventory"_s,
-                                      {{u"Product Id"_s, u"c3"_s}, {u"Number"_s, 1}});
-                   return undo;
-               })
-            << u"0 rows deleted, 5 rows restored, 2 rows put back; 1 change kept"_s
-            << QStringList{u"Inventory row 2: not put back, row 3 has Product Id \"C3\" since"_s}
-            << u"StockNo = 'C3' AND (SELECT count(*) FROM Inventory WHERE upper(\"Product Id\") = "
-               u"'C3') = 1"_s
-            << qint64(1);
+        keyTakenSinceRows();
     }
     void changesSinceAreKeptAndListed() {
         QFETCH(UndoSteps, steps);

@@ -84,6 +84,39 @@ QString repeated(const QString& part, int count, const QString& separator = QStr
     return parts.join(separator);
 }
 
+// The rows of matchesRows whose text is refused, with the error it raises.
+void refusedConditionRows() {
+    const QString wrong = u"error %1"_s.arg(ErrorNumber::WrongArguments);
+    const QString notFound = u"error %1"_s.arg(ErrorNumber::ItemNotFound);
+    QTest::newRow("unclosed quote") << u"StockNo = 'abc"_s << wrong;
+    QTest::newRow("apostrophe not doubled") << u"StockNo = 'O'Brien-7'"_s << wrong;
+    QTest::newRow("unclosed bracket") << u"[StockNo = 'a'"_s << wrong;
+    QTest::newRow("unclosed date") << u"[Date In] = #01/05/2026"_s << wrong;
+    QTest::newRow("unknown bracketed column") << u"[Nope] = 'a'"_s << notFound;
+    QTest::newRow("unknown bare column") << u"StockNo = 'a' or nope = 1"_s << notFound;
+    QTest::newRow("word against number") << u"Catagory = 'Tools'"_s << wrong;
+    QTest::newRow("word against money") << u"[Retail]  > 'ten'"_s << wrong;
+    QTest::newRow("empty against number") << u"[PID] = ''"_s << wrong;
+    QTest::newRow("word against yes/no") << u"[Taxable] = 'maybe'"_s << wrong;
+    QTest::newRow("impossible date") << u"[Date In] = '02/30/2024'"_s << wrong;
+    QTest::newRow("number against date") << u"[Date In] = 5"_s << wrong;
+    QTest::newRow("unquoted word") << u"Supplier = Acme"_s << wrong;
+    QTest::newRow("trailing operator") << u"StockNo ="_s << wrong;
+    QTest::newRow("trailing and") << u"StockNo = 'a' and"_s << wrong;
+    QTest::newRow("column only") << u"[StockNo]"_s << wrong;
+    QTest::newRow("operator glued to Null") << u"[StockNo]  likeNull"_s << wrong;
+    QTest::newRow("missing )") << u"(StockNo = 'a'"_s << wrong;
+    QTest::newRow("extra )") << u"StockNo = 'a')"_s << wrong;
+    QTest::newRow("number glued to word") << u"PID = 7abc"_s << wrong;
+    QTest::newRow("is without null") << u"Notes is 'a'"_s << wrong;
+    QTest::newRow("unclosed list") << u"StockNo like '[ab'"_s << wrong;
+    QTest::newRow("reversed range") << u"StockNo like '[z-a]'"_s << wrong;
+    QTest::newRow("keyword as column") << u"and = 1"_s << wrong;
+    QTest::newRow("nested 101 deep") << nested(101) << wrong;
+    QTest::newRow("nested 100 000 deep") << nested(100000) << wrong;
+    QTest::newRow("100 000 opening") << QString(100000, u'(') << wrong;
+}
+
 } // namespace
 
 class TestCondition : public QObject {
@@ -166,36 +199,7 @@ private slots:
             << u"not "_s.repeated(10001) + u"Supplier = 'Bolt'"_s << u"LAMP-1,ZAB3,BIG CAP 9"_s;
         QTest::newRow("nested 100 deep") << nested(100) << u"ZAB3"_s;
 
-        // Refused texts.
-        const QString wrong = u"error %1"_s.arg(ErrorNumber::WrongArguments);
-        const QString notFound = u"error %1"_s.arg(ErrorNumber::ItemNotFound);
-        QTest::newRow("unclosed quote") << u"StockNo = 'abc"_s << wrong;
-        QTest::newRow("apostrophe not doubled") << u"StockNo = 'O'Brien-7'"_s << wrong;
-        QTest::newRow("unclosed bracket") << u"[StockNo = 'a'"_s << wrong;
-        QTest::newRow("unclosed date") << u"[Date In] = #01/05/2026"_s << wrong;
-        QTest::newRow("unknown bracketed column") << u"[Nope] = 'a'"_s << notFound;
-        QTest::newRow("unknown bare column") << u"StockNo = 'a' or nope = 1"_s << notFound;
-        QTest::newRow("word against number") << u"Catagory = 'Tools'"_s << wrong;
-        QTest::newRow("word against money") << u"[Retail]  > 'ten'"_s << wrong;
-        QTest::newRow("empty against number") << u"[PID] = ''"_s << wrong;
-        QTest::newRow("word against yes/no") << u"[Taxable] = 'maybe'"_s << wrong;
-        QTest::newRow("impossible date") << u"[Date In] = '02/30/2024'"_s << wrong;
-        QTest::newRow("number against date") << u"[Date In] = 5"_s << wrong;
-        QTest::newRow("unquoted word") << u"Supplier = Acme"_s << wrong;
-        QTest::newRow("trailing operator") << u"StockNo ="_s << wrong;
-        QTest::newRow("trailing and") << u"StockNo = 'a' and"_s << wrong;
-        QTest::newRow("column only") << u"[StockNo]"_s << wrong;
-        QTest::newRow("operator glued to Null") << u"[StockNo]  likeNull"_s << wrong;
-        QTest::newRow("missing )") << u"(StockNo = 'a'"_s << wrong;
-        QTest::newRow("extra )") << u"StockNo = 'a')"_s << wrong;
-        QTest::newRow("number glued to word") << u"PID = 7abc"_s << wrong;
-        QTest::newRow("is without null") << u"Notes is 'a'"_s << wrong;
-        QTest::newRow("unclosed list") << u"StockNo like '[ab'"_s << wrong;
-        QTest::newRow("reversed range") << u"StockNo like '[z-a]'"_s << wrong;
-        QTest::newRow("keyword as column") << u"and = 1"_s << wrong;
-        QTest::newRow("nested 101 deep") << nested(101) << wrong;
-        QTest::newRow("nested 100 000 deep") << nested(100000) << wrong;
-        QTest::newRow("100 000 opening") << QString(100000, u'(') << wrong;
+        refusedConditionRows();
     }
 
     void matchesRows() {
