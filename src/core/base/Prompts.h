@@ -77,6 +77,13 @@ public:
 struct PromptsInUse {
     Prompts* current = nullptr;
 
+    // Shows a notice when there is anyone to tell (nothing when empty).
+    void notice(const QString& text, MessageIcon icon = MessageIcon::None,
+                const QString& title = QString()) const {
+        if (current)
+            current->notice(text, icon, title);
+    }
+
     // The prompts in use; with none, raises error 424 rather than asking nobody.
     Prompts& required() const {
         if (!current)

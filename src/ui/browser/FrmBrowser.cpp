@@ -264,8 +264,8 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
         if (submit)
             m_login.notSent();
         const bool elsewhere = sendsTo == MemberLogin::Target::Elsewhere;
-        if (elsewhere && m_prompts.current)
-            m_prompts.current->notice(MemberLogin::formElsewhere(), MessageIcon::Exclamation);
+        if (elsewhere)
+            m_prompts.notice(MemberLogin::formElsewhere(), MessageIcon::Exclamation);
         emit loginChecked(action, elsewhere ? u"elsewhere"_s : target);
         return;
     }
@@ -278,9 +278,8 @@ void FrmBrowser::fillLogIn(const QUrl& url, MemberLogin::Action action, const QS
             const QString result = answer.toString();
             if (submit && result != u"submitted"_s)
                 self->m_login.notSent();
-            if (action == MemberLogin::Action::FillRefused && result == u"filled"_s &&
-                self->m_prompts.current)
-                self->m_prompts.current->notice(
+            if (action == MemberLogin::Action::FillRefused && result == u"filled"_s)
+                self->m_prompts.notice(
                     u"The supplier's web site refused the member name or password. They have "
                     u"been filled in again but not sent: check them on the supplier screen, or "
                     u"correct them on the page and log in yourself."_s,

@@ -347,8 +347,7 @@ void EditProd::Command1_Click() {
     edit.setPictureExtension(m_pictureExtension);
     if (const QString refused = edit.refusal(); !refused.isEmpty()) {
         // A word in a number box would wipe that column in every product: nothing is written.
-        if (m_prompts.current)
-            m_prompts.current->notice(refused, MessageIcon::Critical, windowTitle());
+        m_prompts.notice(refused, MessageIcon::Critical, windowTitle());
         return;
     }
 

@@ -127,8 +127,8 @@ FrmExport::~FrmExport() = default;
 void FrmExport::Form_Load() {
     StepGuard step(exportLabel(u"Form_Load"_s), m_prompts);
     step([this] {
-        if (CatalogueLocation::isMissingFile(m_catalogue.path) && m_prompts.current)
-            m_prompts.current->notice(u"Can't find the database file"_s + m_catalogue.path);
+        if (CatalogueLocation::isMissingFile(m_catalogue.path))
+            m_prompts.notice(u"Can't find the database file"_s + m_catalogue.path);
     });
     step([this] { m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path); });
     step([this] { restoreChoice(); });
@@ -285,9 +285,8 @@ void FrmExport::runExport(const QString& path) {
             if (!self)
                 return;
             Label1->setText(DelimitedExport::instruction());
-            if (m_prompts.current)
-                m_prompts.current->notice(u"The export was not written:\n"_s + error.description(),
-                                          MessageIcon::Critical, ExportTitle);
+            m_prompts.notice(u"The export was not written:\n"_s + error.description(),
+                             MessageIcon::Critical, ExportTitle);
             return;
         }
     }

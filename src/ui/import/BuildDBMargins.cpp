@@ -29,11 +29,6 @@ namespace {
 // The tick is kept beside the shop's other margin settings.
 const QString KeepMarginsKey = u"KeepMargins"_s;
 
-void tell(const PromptsInUse& prompts, const QString& text, MessageIcon icon) {
-    if (prompts.current)
-        prompts.current->notice(text, icon);
-}
-
 // The products by their keys, in the condition language of the Products screen's search.
 QString keyCondition(const BelowMarginList& list) {
     QStringList keys;
@@ -106,23 +101,22 @@ void BuildDB::showProductsUnderMargin() {
             list = BelowMarginList::find(*m_db, MarginSettings::fromProgram().minimumPercent);
         } catch (const RunTimeError& error) {
             // A minimum that cannot be read is never guessed at.
-            tell(m_prompts, error.description(), MessageIcon::Critical);
+            m_prompts.notice(error.description(), MessageIcon::Critical);
             return;
         }
     }
     if (list->rows.isEmpty()) {
-        tell(m_prompts,
-             u"No product sells under the minimum margin of %1."_s.arg(
-                 Margin::percentText(list->belowPercent)),
-             MessageIcon::Information);
+        m_prompts.notice(u"No product sells under the minimum margin of %1."_s.arg(
+                             Margin::percentText(list->belowPercent)),
+                         MessageIcon::Information);
         return;
     }
     auto* products = qobject_cast<Products*>(ChildWindows::show(u"Products"_s));
     if (!products || !products->showSelection(keyCondition(*list))) {
-        tell(m_prompts,
-             u"The Products screen is adding or editing a product. Save or cancel it there "
-             u"first, then try again."_s,
-             MessageIcon::Exclamation);
+        m_prompts.notice(
+            u"The Products screen is adding or editing a product. Save or cancel it there "
+            u"first, then try again."_s,
+            MessageIcon::Exclamation);
         return;
     }
     // The import is over: the screen goes, and the Products screen shows the products.

@@ -117,8 +117,7 @@ FrmHistory::FrmHistory(const CatalogueInUse& catalogue, const PromptsInUse& prom
     try {
         m_db = std::make_unique<CatalogueDatabase>(m_catalogue.path);
     } catch (const RunTimeError& error) {
-        if (m_prompts.current)
-            m_prompts.current->notice(error.description(), MessageIcon::Critical, HistoryTitle);
+        m_prompts.notice(error.description(), MessageIcon::Critical, HistoryTitle);
     }
     refresh();
     // The newest run is opened at once: it is the one most often looked at.

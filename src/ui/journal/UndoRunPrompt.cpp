@@ -20,12 +20,6 @@ namespace {
 // A message box shows a screenful; the rest are counted.
 constexpr int KeptShown = 20;
 
-void tell(const PromptsInUse& prompts, const QString& text, MessageIcon icon,
-          const QString& title) {
-    if (prompts.current)
-        prompts.current->notice(text, icon, title);
-}
-
 } // namespace
 
 bool undo(const PromptsInUse& prompts, CatalogueDatabase& db, qint64 run, bool trial,
@@ -49,13 +43,12 @@ bool undo(const PromptsInUse& prompts, CatalogueDatabase& db, qint64 run, bool t
                 return false;
         }
         const RunUndo::Result result = RunUndo::undo(db, run, trial);
-        tell(prompts,
-             HistoryWording::outcome(result, trial, redo ? undone->number : 0, counts.productsOnly,
-                                     KeptShown),
-             MessageIcon::Information, title);
+        prompts.notice(HistoryWording::outcome(result, trial, redo ? undone->number : 0,
+                                               counts.productsOnly, KeptShown),
+                       MessageIcon::Information, title);
         return !trial;
     } catch (const RunTimeError& error) {
-        tell(prompts, error.description(), MessageIcon::Critical, title);
+        prompts.notice(error.description(), MessageIcon::Critical, title);
         return false;
     }
 }

@@ -186,10 +186,8 @@ void FrmSales::cmdUpdate_Click() {
         });
     if (outcome == StockSaleProduct::Outcome::NoProduct)
         step([&] {
-            if (promptsInUse().current)
-                promptsInUse().current->notice(
-                    StockSaleProduct::noProductMessage(sale->stockNo, sale->quantity),
-                    MessageIcon::Exclamation, windowTitle());
+            promptsInUse().notice(StockSaleProduct::noProductMessage(sale->stockNo, sale->quantity),
+                                  MessageIcon::Exclamation, windowTitle());
         });
 }
 
@@ -208,12 +206,10 @@ void FrmSales::cmdCancel_Click() {
     step([&] { back = CatalogueOrdering::putBackInStock(connection(), stockNo, quantity); });
     if (!back && quantity > 0)
         step([&] {
-            if (promptsInUse().current)
-                promptsInUse().current->notice(u"The sale was cancelled, but the stock row of "_s +
-                                                   stockNo + u" is gone, so its "_s +
-                                                   QString::number(quantity) +
-                                                   u" items could not be put back."_s,
-                                               MessageIcon::Exclamation, windowTitle());
+            promptsInUse().notice(u"The sale was cancelled, but the stock row of "_s + stockNo +
+                                      u" is gone, so its "_s + QString::number(quantity) +
+                                      u" items could not be put back."_s,
+                                  MessageIcon::Exclamation, windowTitle());
         });
 }
 

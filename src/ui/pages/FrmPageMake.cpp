@@ -320,10 +320,8 @@ void FrmPageMake::showchange() {
     const DesignerPage::Page page = DesignerPage::build(m_products, m_ticks.checked, o, s);
     if (page.noneSelected) {
         step([this] {
-            if (m_prompts.current)
-                m_prompts.current->notice(
-                    u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
-                    u"First\nOr Un-Check The Box For selected Pictures Only"_s);
+            m_prompts.notice(u"There Are NO Pictures Selected!\nSelect The Pictures You Want "
+                             u"First\nOr Un-Check The Box For selected Pictures Only"_s);
         });
         Check6->setChecked(false);
         s.OnlySelectedItems = false;

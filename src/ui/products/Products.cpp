@@ -325,9 +325,8 @@ void Products::Form_Load() {
             frame->move(0, 0);
     });
     step([this] {
-        if (CatalogueLocation::isMissingFile(catalogueInUse().path) && promptsInUse().current)
-            promptsInUse().current->notice(u"Can't find the database file"_s +
-                                           catalogueInUse().path);
+        if (CatalogueLocation::isMissingFile(catalogueInUse().path))
+            promptsInUse().notice(u"Can't find the database file"_s + catalogueInUse().path);
     });
     step([this] { m_connection = std::make_unique<CatalogueDatabase>(catalogueInUse().path); });
     step([this] { adoPrimaryRS->open(PrimarySelect, connection()); });
@@ -440,10 +439,8 @@ bool Products::Form_QueryUnload() {
     if (!orderIsOpen())
         return true;
     step([this] {
-        if (promptsInUse().current)
-            promptsInUse().current->notice(
-                u"You Have An Open Order! Please Click On The 'Order Done' "
-                u"Button To Finish Your Last Order"_s);
+        promptsInUse().notice(u"You Have An Open Order! Please Click On The 'Order Done' "
+                              u"Button To Finish Your Last Order"_s);
     });
     return false;
 }

@@ -42,11 +42,6 @@ MessageAnswer ask(const PromptsInUse& prompts, const QString& text, MessageButto
                            : MessageAnswer::No;
 }
 
-void tell(const PromptsInUse& prompts, const QString& text) {
-    if (prompts.current)
-        prompts.current->notice(text);
-}
-
 QString askText(const PromptsInUse& prompts, const QString& prompt, const QString& title,
                 const QString& defaultText = {}) {
     return prompts.current ? prompts.current->input(prompt, title, defaultText) : QString();
@@ -179,7 +174,7 @@ void ProductsCatalogue::Command7_Click() {
     const QString name = item->text();
     const QString path = pagesFolder() + name;
     if (!name.contains(u'/') && QFileInfo(path).isFile() && !QFile::remove(path))
-        tell(*m_host.prompts, u"The page "_s + name + u" could not be deleted."_s);
+        m_host.prompts->notice(u"The page "_s + name + u" could not be deleted."_s);
     Command14_Click();
     if (File1->count() > 0)
         File1->setCurrentRow(0);
@@ -222,7 +217,7 @@ bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
         if (first == PageRange::Outcome::Stop)
             return false;
         if (first == PageRange::Outcome::AskAgain) {
-            tell(*m_host.prompts, InvalidNumber);
+            m_host.prompts->notice(InvalidNumber);
             continue;
         }
         const QString end =
@@ -231,7 +226,7 @@ bool ProductsCatalogue::askPageRange(int highest, int* from, int* to) {
         if (answer.outcome == PageRange::Outcome::Stop)
             return false;
         if (answer.outcome == PageRange::Outcome::AskAgain) {
-            tell(*m_host.prompts, InvalidNumber);
+            m_host.prompts->notice(InvalidNumber);
             continue;
         }
         *from = answer.from;
@@ -252,9 +247,9 @@ bool ProductsCatalogue::askPageName(QString* name) {
             return true;
         }
         // A name with a folder in it would put pages outside the pages folder.
-        tell(*m_host.prompts,
-             u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in the Pages "
-             u"folder."_s);
+        m_host.prompts->notice(
+            u"A page name cannot hold \"/\", \"\\\" or \"..\": the pages stay in the Pages "
+            u"folder."_s);
     }
 }
 
@@ -321,7 +316,7 @@ void ProductsCatalogue::MakePage() {
         if (file.status == CataloguePages::FileResult::Status::Failed)
             failed << file.fileName + u": "_s + file.error;
     if (!failed.isEmpty())
-        tell(*m_host.prompts, u"These pages could not be written:\n"_s + failed.join(u'\n'));
+        m_host.prompts->notice(u"These pages could not be written:\n"_s + failed.join(u'\n'));
     const QString first = folder + name + QString::number(from) + u".htm"_s;
     if (waitUntil([&] { return !self || !view->isBusy(); }) && self && QFileInfo::exists(first))
         view->navigate(first);

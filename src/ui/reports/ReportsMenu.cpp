@@ -53,11 +53,10 @@ void ShowReport(const PromptsInUse& prompts, QWidget* parent, const QString& ent
         });
         // A missing file has been reported as such; anything else is told with its reason,
         // so a report that could not be made never looks like an empty one.
-        if (!made && step.lastError() && step.lastError()->number() != ErrorNumber::FileNotFound &&
-            prompts.current)
-            prompts.current->notice(u"The report \"%1\" could not be made.\n\n%2"_s.arg(
-                                        reportFile, step.lastError()->description()),
-                                    MessageIcon::Exclamation);
+        if (!made && step.lastError() && step.lastError()->number() != ErrorNumber::FileNotFound)
+            prompts.notice(u"The report \"%1\" could not be made.\n\n%2"_s.arg(
+                               reportFile, step.lastError()->description()),
+                           MessageIcon::Exclamation);
     }
     if (!document)
         return;

@@ -24,8 +24,7 @@ namespace tovin::BackupActions {
 namespace {
 
 void notice(const PromptsInUse& prompts, const QString& text, MessageIcon icon) {
-    if (prompts.current)
-        prompts.current->notice(text, icon, SettingsStore::ApplicationTitle);
+    prompts.notice(text, icon, SettingsStore::ApplicationTitle);
 }
 
 bool isCatalogue(const QString& path) {

@@ -39,8 +39,7 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text) {
 }
 
 void notice(const PromptsInUse& prompts, const QString& text) {
-    if (prompts.current)
-        prompts.current->notice(text, MessageIcon::Information, SettingsStore::ApplicationTitle);
+    prompts.notice(text, MessageIcon::Information, SettingsStore::ApplicationTitle);
 }
 
 } // namespace

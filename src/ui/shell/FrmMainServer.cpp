@@ -88,9 +88,9 @@ QString FrmMain::askForServer(const QString& shown, const QString& problem,
                    outcome.message + staysOpen;
         // The catalogue opened; a password the keyring would not keep only costs a question
         // at the next start.
-        if (!outcome.message.isEmpty() && m_prompts.current)
-            m_prompts.current->notice(outcome.message, MessageIcon::Information,
-                                      SettingsStore::ApplicationTitle);
+        if (!outcome.message.isEmpty())
+            m_prompts.notice(outcome.message, MessageIcon::Information,
+                             SettingsStore::ApplicationTitle);
         return std::nullopt;
     };
     SharedCatalogueDialog dialog(m_prompts, ServerAddress::parse(shown).value_or(ServerAddress()),

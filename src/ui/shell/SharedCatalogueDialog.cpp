@@ -105,9 +105,7 @@ void SharedCatalogueDialog::accept() {
         QDialog::accept();
         return;
     }
-    if (m_prompts.current)
-        m_prompts.current->notice(*refusal, MessageIcon::Exclamation,
-                                  SettingsStore::ApplicationTitle);
+    m_prompts.notice(*refusal, MessageIcon::Exclamation, SettingsStore::ApplicationTitle);
 }
 
 } // namespace tovin
